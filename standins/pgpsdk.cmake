@@ -7,6 +7,22 @@ add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
   ${PGPSDK_SRC}/TestHooks.cpp)
 
+# The OpenPGP codec over libgcrypt (static in the Windows build, the system's natively).
+add_library(pgpsdk_openpgp OBJECT
+  ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
+  ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp)
+if(ZAVEK_WINDOWS)
+  find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
+  find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
+  find_library(ZAVEK_ZLIB_STATIC NAMES libz.a REQUIRED)
+  target_link_libraries(pgpsdk_openpgp PUBLIC ${ZAVEK_GCRYPT_STATIC} ${ZAVEK_GPGERROR_STATIC} ${ZAVEK_ZLIB_STATIC} ws2_32)
+else()
+  target_link_libraries(pgpsdk_openpgp PUBLIC gcrypt gpg-error z)
+  if(ZAVEK_FUZZ)
+    target_compile_options(pgpsdk_openpgp PRIVATE -fsanitize=fuzzer-no-link) # coverage for the fuzzer
+  endif()
+endif()
+
 if(ZAVEK_WINDOWS)
   enable_language(RC)
 
@@ -38,7 +54,7 @@ if(ZAVEK_WINDOWS)
     if(gen EQUAL 2)
       target_compile_definitions(PGPSDK_g${gen} PRIVATE STANDIN_WITHOUT_NAMED_CACHE)
     endif()
-    target_link_libraries(PGPSDK_g${gen} PRIVATE version)
+    target_link_libraries(PGPSDK_g${gen} PRIVATE pgpsdk_openpgp version)
     set(folder ${PGPSDK_VARIANT_ROOT}/g${gen})
     set_target_properties(PGPSDK_g${gen} PROPERTIES PREFIX "" OUTPUT_NAME PGPSDK RUNTIME_OUTPUT_DIRECTORY ${folder}
                           ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/g${gen})

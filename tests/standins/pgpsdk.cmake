@@ -2,3 +2,6 @@
 zavek_add_test(NAME PGPsdkRuntimeTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPsdkRuntimeTest.cpp
           ${PROJECT_SOURCE_DIR}/standins/pgpsdk/NotYet.cpp $<TARGET_OBJECTS:pgpsdk_runtime>)
+zavek_add_test(NAME OpenPGPCodecTest NATIVE SOURCES ${CMAKE_CURRENT_LIST_DIR}/OpenPGPCodecTest.cpp LIBS pgpsdk_openpgp)
+zavek_add_fuzzer(NAME OpenPGPFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/OpenPGPFuzz.cpp LIBS pgpsdk_openpgp
+                 CORPUS ${PROJECT_SOURCE_DIR}/tests/data/pgpsdk/fuzz)
