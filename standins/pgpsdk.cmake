@@ -5,12 +5,13 @@ set(PGPSDK_SRC ${CMAKE_CURRENT_LIST_DIR}/pgpsdk)
 add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/HandleTable.cpp ${PGPSDK_SRC}/Options.cpp ${PGPSDK_SRC}/Runtime.cpp
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
-  ${PGPSDK_SRC}/TestHooks.cpp)
+  ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp)
 
 # The OpenPGP codec over libgcrypt (static in the Windows build, the system's natively).
 add_library(pgpsdk_openpgp OBJECT
   ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
-  ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp)
+  ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp
+  ${PGPSDK_SRC}/openpgp/KeyRing.cpp)
 if(ZAVEK_WINDOWS)
   find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
   find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
