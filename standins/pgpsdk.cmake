@@ -5,7 +5,10 @@ set(PGPSDK_SRC ${CMAKE_CURRENT_LIST_DIR}/pgpsdk)
 add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/HandleTable.cpp ${PGPSDK_SRC}/Options.cpp ${PGPSDK_SRC}/Runtime.cpp
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
-  ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp)
+  ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp
+  ${PGPSDK_SRC}/KeyDBWrite.cpp ${PGPSDK_SRC}/FileCommit.cpp ${PGPSDK_SRC}/Output.cpp)
+# Compiled per core variant (the generation-2 one leaves the named passphrase cache out).
+set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCache.cpp)
 
 # The OpenPGP codec over libgcrypt (static in the Windows build, the system's natively).
 add_library(pgpsdk_openpgp OBJECT
@@ -51,7 +54,7 @@ if(ZAVEK_WINDOWS)
     list(GET fields 3 PGP_TEXT)
     configure_file(${PGPSDK_SRC}/CoreVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/CoreVersion_g${gen}.rc @ONLY)
     add_library(PGPSDK_g${gen} SHARED $<TARGET_OBJECTS:pgpsdk_runtime> ${PGPSDK_SRC}/Version.cpp
-                ${PGPSDK_SRC}/NotYet.cpp ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/CoreVersion_g${gen}.rc)
+                ${PGPSDK_VARIANT_SOURCES} ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/CoreVersion_g${gen}.rc)
     if(gen EQUAL 2)
       target_compile_definitions(PGPSDK_g${gen} PRIVATE STANDIN_WITHOUT_NAMED_CACHE)
     endif()

@@ -15,12 +15,16 @@ namespace standin {
 
 std::vector<KeyRecord*> KeySet::Keys() const
 {
-    if (!root)
-        return members;
     std::vector<KeyRecord*> all;
     for (const auto& key : db->keys)
         all.push_back(key.get());
-    return all;
+    if (root)
+        return all;
+    std::vector<KeyRecord*> present;
+    for (KeyRecord* key : members)
+        if (std::find(all.begin(), all.end(), key) != all.end())
+            present.push_back(key);
+    return present;
 }
 
 PGPKeyDBObjRef ObjectHandle(const std::shared_ptr<KeyDBState>& db, KeyObjectKind kind, KeyRecord* key,

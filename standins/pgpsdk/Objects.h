@@ -23,6 +23,8 @@ struct FileSpec : SdkObject {
 
 struct KeyDBState {
     std::vector<std::shared_ptr<KeyRecord>> keys;
+    // Deleted keys stay alive with the database, so sets and lists that still name them stay safe.
+    std::vector<std::shared_ptr<KeyRecord>> removed;
     std::string publicPath, secretPath; // empty for an in-memory database
     bool writable = false;
     PGPKeyDBRef handle = 0;

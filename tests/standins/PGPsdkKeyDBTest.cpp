@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -101,6 +105,18 @@ protected:
     uint32_t baseline = 0;
     fs::path scratch;
 };
+
+void SetFaults(const char* faults)
+{
+#if defined(_WIN32)
+    SetEnvironmentVariableA("PGPSTANDIN_FAULTS", faults);
+#else
+    if (faults)
+        setenv("PGPSTANDIN_FAULTS", faults, 1);
+    else
+        unsetenv("PGPSTANDIN_FAULTS");
+#endif
+}
 
 const char kAlice[] = "0xEAB9540747794AFA";
 const char kBob[] = "0xD6B0DD7E9DC84292";
@@ -337,6 +353,147 @@ TEST_F(KeyDBTest, MissingDamagedAndTruncatedKeyFiles)
         EXPECT_EQ(Open(path, (scratch / "none.skr").string()), kPGPError_KeyFileCorrupt);
         EXPECT_EQ(db, 0u);
     }
+}
+
+TEST_F(KeyDBTest, CommitWritesBothFilesAndAFailedWriteChangesNothing)
+{
+    std::string pub = Scratch("pubring.pkr", ReadFixture("bob-public.gpg"));
+    std::string sec = Scratch("secring.skr", ReadFixture("alice-secret.asc"));
+    ASSERT_EQ(Open(pub, sec), kPGPError_NoErr);
+    ASSERT_EQ(PGPFlushKeyDB(db), kPGPError_NoErr);
+    std::string publicFile;
+    {
+        std::ifstream written(pub, std::ios::binary);
+        publicFile.assign(std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(publicFile.find("Alice Example"), std::string::npos);
+    EXPECT_EQ(publicFile.find("-----BEGIN"), std::string::npos);
+
+    PGPKeySetRef bob = 0;
+    ASSERT_EQ(PGPNewOneKeySet(Key(kBob), &bob), kPGPError_NoErr);
+    ASSERT_EQ(PGPDeleteKeys(bob), kPGPError_NoErr);
+    uint32_t count = 0;
+    EXPECT_EQ(PGPCountKeys(bob, &count), kPGPError_NoErr);
+    EXPECT_EQ(count, 0u);
+    PGPFreeKeySet(bob);
+    SetFaults("write");
+    EXPECT_EQ(PGPFlushKeyDB(db), kPGPError_FileWriteFailed);
+    SetFaults(nullptr);
+    PGPFreeKeyDB(db);
+    db = 0;
+    ASSERT_EQ(Open(pub, sec), kPGPError_NoErr);
+    EXPECT_EQ(KeyIDs(PGPPeekKeyDBRootKeySet(db)), (std::vector<std::string> { kBob, kAlice }));
+    EXPECT_FALSE(fs::exists(pub + ".tmp"));
+
+    ASSERT_EQ(PGPNewOneKeySet(Key(kBob), &bob), kPGPError_NoErr);
+    ASSERT_EQ(PGPDeleteKeys(bob), kPGPError_NoErr);
+    PGPFreeKeySet(bob);
+    ASSERT_EQ(PGPFlushKeyDB(db), kPGPError_NoErr);
+    PGPFreeKeyDB(db);
+    db = 0;
+    ASSERT_EQ(Open(pub, sec), kPGPError_NoErr);
+    EXPECT_EQ(KeyIDs(PGPPeekKeyDBRootKeySet(db)), std::vector<std::string> { kAlice });
+    PGPBoolean secret = 0;
+    ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(Key(kAlice), kPGPKeyProperty_IsSecret, &secret), kPGPError_NoErr);
+    EXPECT_EQ(secret, 1);
+}
+
+TEST_F(KeyDBTest, ImportAndExportThroughEveryOutputForm)
+{
+    std::string armored = ReadFixture("alice-public.asc");
+    PGPKeyDBRef imported = 0;
+    ASSERT_EQ(PGPImport(context, &imported, PGPOInputBuffer(context, armored.data(), armored.size()), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    db = imported;
+    EXPECT_EQ(KeyIDs(PGPPeekKeyDBRootKeySet(db)), std::vector<std::string> { kAlice });
+
+    char small[16];
+    PGPSize length = 0;
+    EXPECT_EQ(PGPExport(context, PGPOExportKeySet(context, PGPPeekKeyDBRootKeySet(db)),
+                        PGPOOutputBuffer(context, small, sizeof small, &length), kPGPEndOfOptions),
+              kPGPError_BufferTooSmall);
+    EXPECT_GT(length, sizeof small);
+
+    void* buffer = nullptr;
+    ASSERT_EQ(PGPExport(context, PGPOExportKeySet(context, PGPPeekKeyDBRootKeySet(db)),
+                        PGPOArmorOutput(context, 1), PGPOVersionString(context, "ZAVEK test"),
+                        PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    std::string text(static_cast<const char*>(buffer), length);
+    EXPECT_EQ(PGPFreeData(buffer), kPGPError_NoErr);
+    EXPECT_EQ(text.rfind("-----BEGIN PGP PUBLIC KEY BLOCK-----\r\nVersion: ZAVEK test\r\n\r\n", 0), 0u);
+
+    // What we exported imports again to the same key.
+    PGPKeyDBRef again = 0;
+    ASSERT_EQ(PGPImport(context, &again, PGPOInputBuffer(context, text.data(), text.size()), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    EXPECT_EQ(KeyIDs(PGPPeekKeyDBRootKeySet(again)), std::vector<std::string> { kAlice });
+    PGPFreeKeyDB(again);
+
+    const struct {
+        const char* what;
+        std::string data;
+        int32_t format;
+        PGPError status;
+    } refused[] = {
+        { "damaged key data", armored.substr(0, armored.size() / 2) + "\n-----END PGP PUBLIC KEY BLOCK-----\n", 0,
+          kPGPError_CorruptData },
+        { "not PKCS#12", armored, kPGPFormat_PKCS12, kPGPError_UnsupportedFormat },
+        { "PKCS#12 without passphrase", std::string("\x30\x82\x01\x00\x02\x01\x03\x30", 8), kPGPFormat_PKCS12,
+          kPGPError_BadPassphrase },
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.what);
+        PGPKeyDBRef none = 0;
+        PGPError status = r.format
+            ? PGPImport(context, &none, PGPOInputBuffer(context, r.data.data(), r.data.size()),
+                        PGPOInputFormat(context, r.format), kPGPEndOfOptions)
+            : PGPImport(context, &none, PGPOInputBuffer(context, r.data.data(), r.data.size()), kPGPEndOfOptions);
+        EXPECT_EQ(status, r.status);
+        EXPECT_EQ(none, 0u);
+    }
+}
+
+TEST_F(KeyDBTest, PassphrasesChangeAreCheckedAndCached)
+{
+    OpenFixtures();
+    PGPKeyDBObjRef alice = Key(kAlice);
+    auto valid = [&](const char* passphrase) {
+        return PGPPassphraseIsValid(alice, PGPOPassphrase(context, passphrase), kPGPEndOfOptions);
+    };
+    EXPECT_EQ(valid("test passphrase"), 1);
+    EXPECT_EQ(valid("wrong"), 0);
+    EXPECT_EQ(PGPPassphraseIsValid(Key(kBob), PGPOPassphrase(context, ""), kPGPEndOfOptions), 0);
+
+    EXPECT_EQ(PGPChangePassphrase(alice, PGPOPassphrase(context, "wrong"), PGPOPassphrase(context, "new one"),
+                                  kPGPEndOfOptions),
+              kPGPError_BadPassphrase);
+    ASSERT_EQ(PGPChangePassphrase(alice, PGPOPassphrase(context, "test passphrase"),
+                                  PGPOPassphrase(context, "new one"), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    EXPECT_EQ(valid("test passphrase"), 0);
+    EXPECT_EQ(valid("new one"), 1);
+    EXPECT_EQ(PGPChangePassphrase(alice, PGPOPassphrase(context, "new one"), kPGPEndOfOptions), kPGPError_BadOption);
+
+    // Without a passphrase option the SDK's cache answers.
+    ASSERT_EQ(PGPPurgePassphraseCache(context), kPGPError_NoErr);
+    EXPECT_EQ(PGPPassphraseIsValid(alice, kPGPEndOfOptions), 0);
+    EXPECT_EQ(PGPPassphraseIsValid(alice, PGPOPassphrase(context, "new one"), PGPOCachePassphrase(context, -1, 0),
+                                   kPGPEndOfOptions),
+              1);
+    EXPECT_EQ(PGPPassphraseIsValid(alice, kPGPEndOfOptions), 1);
+    uint32_t local = 0, shared = 9, localDB = 9, sharedDB = 9;
+    ASSERT_EQ(PGPCountCachedPassphrases(context, &local, &shared, &localDB, &sharedDB), kPGPError_NoErr);
+    EXPECT_EQ(local, 1u);
+    EXPECT_EQ(shared + localDB + sharedDB, 0u);
+    ASSERT_EQ(PGPCacheKeyDB(db, 60), kPGPError_NoErr);
+    ASSERT_EQ(PGPCountCachedNamedPassphrases(context, "default", &local, &shared, &localDB, &sharedDB), 0);
+    EXPECT_EQ(localDB, 1u);
+    ASSERT_EQ(PGPPurgeNamedPassphraseCache(context, "default"), kPGPError_NoErr);
+    ASSERT_EQ(PGPPurgeKeyDBCache(context), kPGPError_NoErr);
+    ASSERT_EQ(PGPCountCachedPassphrases(context, &local, &shared, &localDB, &sharedDB), kPGPError_NoErr);
+    EXPECT_EQ(local + localDB, 0u);
+    EXPECT_EQ(PGPPassphraseIsValid(alice, kPGPEndOfOptions), 0);
 }
 
 } // namespace

@@ -130,6 +130,14 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
 }
 
+std::string RandomBytes(size_t count)
+{
+    std::string bytes(count, '\0');
+    if (InitCrypto())
+        gcry_randomize(bytes.data(), bytes.size(), GCRY_STRONG_RANDOM);
+    return bytes;
+}
+
 bool DeriveS2KKey(const S2K& s2k, std::string_view passphrase, size_t keyLength, std::string& key)
 {
     int hash = GcryHash(s2k.hashAlgorithm);

@@ -27,6 +27,9 @@ bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
                 std::string& out);
 
+// Random bytes of libgcrypt's strong generator.
+std::string RandomBytes(size_t count);
+
 // The key `keyLength` bytes long that the S2K specifier makes of the passphrase.
 bool DeriveS2KKey(const S2K& s2k, std::string_view passphrase, size_t keyLength, std::string& key);
 

@@ -240,4 +240,43 @@ PGPError UnlockSecretKey(const SecretKey& key, std::string_view passphrase, std:
     return status;
 }
 
+PGPError ProtectSecretKey(const PublicKey& publicKey, const std::vector<std::string>& secrets,
+                          std::string_view passphrase, std::string& body)
+{
+    std::string clear;
+    for (const auto& secret : secrets)
+        clear += EncodeMpi(secret);
+    body = publicKey.body;
+    if (passphrase.empty()) {
+        uint16_t sum = Checksum(clear);
+        body += '\0';
+        body += clear;
+        body += static_cast<char>(sum >> 8);
+        body += static_cast<char>(sum & 0xFF);
+        std::fill(clear.begin(), clear.end(), '\0');
+        return kPGPError_NoErr;
+    }
+    constexpr int kCipher = 9; // AES-256
+    S2K s2k;
+    s2k.type = S2K::kIterated;
+    s2k.hashAlgorithm = 8; // SHA-256
+    s2k.salt = RandomBytes(8);
+    s2k.codedCount = 0xE0; // 16 MiB hashed
+    std::string iv = RandomBytes(CipherBlockSize(kCipher));
+    std::string sessionKey, encrypted;
+    clear += Hash(2, clear);
+    bool ok = DeriveS2KKey(s2k, passphrase, CipherKeySize(kCipher), sessionKey)
+        && CfbEncrypt(kCipher, sessionKey, iv, clear, encrypted);
+    std::fill(clear.begin(), clear.end(), '\0');
+    std::fill(sessionKey.begin(), sessionKey.end(), '\0');
+    if (!ok)
+        return kPGPError_UnsupportedAlgorithm;
+    body += static_cast<char>(254);
+    body += static_cast<char>(kCipher);
+    body += WriteS2K(s2k);
+    body += iv;
+    body += encrypted;
+    return kPGPError_NoErr;
+}
+
 } // namespace standin::openpgp

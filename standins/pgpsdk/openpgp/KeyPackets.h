@@ -60,4 +60,9 @@ PGPError ParseSecretKey(std::string_view body, SecretKey& key);
 // gives kPGPError_BadPassphrase; a key whose secret part is absent kPGPError_KeyUnusable.
 PGPError UnlockSecretKey(const SecretKey& key, std::string_view passphrase, std::vector<std::string>& secrets);
 
+// A secret key packet body for `publicKey` holding `secrets`: protected with an iterated S2K and
+// AES-256 when the passphrase is not empty, in the clear (checksummed) when it is.
+PGPError ProtectSecretKey(const PublicKey& publicKey, const std::vector<std::string>& secrets,
+                          std::string_view passphrase, std::string& body);
+
 } // namespace standin::openpgp

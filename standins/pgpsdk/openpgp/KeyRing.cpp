@@ -236,14 +236,14 @@ void MergeKeyRecords(std::vector<std::shared_ptr<KeyRecord>>& into, const std::v
     }
 }
 
-std::string WriteKeyRecord(const KeyRecord& key, bool secret, bool withTrust)
+std::string WriteKeyRecord(const KeyRecord& key, bool secretPrimary, bool secretSubKeys, bool withTrust)
 {
     auto writeSigs = [](std::string& out, const std::vector<SigRecord>& signatures) {
         for (const auto& record : signatures)
             out += WritePacket(kTagSignature, record.packet);
     };
     std::string out;
-    bool secretKey = secret && key.HasSecret();
+    bool secretKey = secretPrimary && key.HasSecret();
     out += WritePacket(secretKey ? kTagSecretKey : kTagPublicKey, secretKey ? key.secretPacket : key.key.body);
     if (withTrust)
         out += TrustPacket(key);
@@ -253,7 +253,7 @@ std::string WriteKeyRecord(const KeyRecord& key, bool secret, bool withTrust)
         writeSigs(out, userID.signatures);
     }
     for (const auto& sub : key.subKeys) {
-        bool secretSub = secret && !sub.secretPacket.empty();
+        bool secretSub = secretSubKeys && !sub.secretPacket.empty();
         out += WritePacket(secretSub ? kTagSecretSubkey : kTagPublicSubkey, secretSub ? sub.secretPacket : sub.key.body);
         writeSigs(out, sub.signatures);
     }

@@ -60,8 +60,8 @@ PGPError ReadKeyRecords(std::string_view data, std::vector<std::shared_ptr<KeyRe
 // user ids, sub-keys and signatures it lacked; others are appended.
 void MergeKeyRecords(std::vector<std::shared_ptr<KeyRecord>>& into, const std::vector<std::shared_ptr<KeyRecord>>& from);
 
-// The packets of a key for a key file: public parts, or secret parts where known; with or without
-// our trust packets.
-std::string WriteKeyRecord(const KeyRecord& key, bool secret, bool withTrust);
+// The packets of a key: public parts, or the secret parts where known (of the primary key and of
+// the sub-keys separately); with our trust packet for our own key files, without for exports.
+std::string WriteKeyRecord(const KeyRecord& key, bool secretPrimary, bool secretSubKeys, bool withTrust);
 
 } // namespace standin::openpgp
