@@ -43,6 +43,21 @@ bool IsPKCS12(std::string_view data)
     return at + 3 <= data.size() && data[at] == 0x02 && data[at + 1] == 0x01 && data[at + 2] == 0x03;
 }
 
+// Ends the handles of a key's parts (after an edit they could point at moved records), and of the
+// key itself when it leaves the database.
+void ForgetKeyObjects(KeyDBState& state, const KeyRecord* key, bool includingKey)
+{
+    for (auto h = state.objectHandles.begin(); h != state.objectHandles.end();) {
+        auto keyObject = Handles().Get<KeyObject>(h->second, ObjectKind::KeyDBObj);
+        if (keyObject && keyObject->key == key && (includingKey || keyObject->kind != KeyObjectKind::Key)) {
+            Handles().Take(h->second, ObjectKind::KeyDBObj);
+            h = state.objectHandles.erase(h);
+        } else {
+            ++h;
+        }
+    }
+}
+
 std::string SecretPacketOf(const KeyObject& object)
 {
     return object.kind == KeyObjectKind::SubKey ? object.subKey->secretPacket : object.key->secretPacket;
@@ -88,20 +103,44 @@ PGPError PGP_CDECL PGPDeleteKeys(PGPKeySetRef set)
             ++it;
             continue;
         }
-        // Handles of the key's objects end with it; the record itself lives on with the database.
-        KeyRecord* key = it->get();
-        for (auto h = state.objectHandles.begin(); h != state.objectHandles.end();) {
-            auto keyObject = Handles().Get<KeyObject>(h->second, ObjectKind::KeyDBObj);
-            if (keyObject && keyObject->key == key) {
-                Handles().Take(h->second, ObjectKind::KeyDBObj);
-                h = state.objectHandles.erase(h);
-            } else {
-                ++h;
-            }
-        }
-        state.removed.push_back(*it);
+        ForgetKeyObjects(state, it->get(), true);
+        state.removed.push_back(*it); // the record lives on with the database
         it = state.keys.erase(it);
     }
+    return kPGPError_NoErr;
+}
+
+PGPError PGP_CDECL PGPRemoveUserID(PGPKeyDBObjRef userID)
+{
+    auto object = Handles().Get<KeyObject>(userID, ObjectKind::KeyDBObj);
+    if (!object)
+        return kPGPError_BadParams;
+    if (object->kind != KeyObjectKind::UserID)
+        return kPGPError_WrongObjectKind;
+    KeyRecord* key = object->key;
+    auto& userIDs = key->userIDs;
+    auto it = std::find_if(userIDs.begin(), userIDs.end(), [&](const UserIDRecord& u) { return &u == object->userID; });
+    if (it == userIDs.end())
+        return kPGPError_BadParams;
+    ForgetKeyObjects(*object->db, key, false);
+    userIDs.erase(it);
+    return kPGPError_NoErr;
+}
+
+PGPError PGP_CDECL PGPRemoveSig(PGPKeyDBObjRef sig)
+{
+    auto object = Handles().Get<KeyObject>(sig, ObjectKind::KeyDBObj);
+    if (!object)
+        return kPGPError_BadParams;
+    if (object->kind != KeyObjectKind::Signature)
+        return kPGPError_WrongObjectKind;
+    auto& signatures = object->userID->signatures;
+    auto it = std::find_if(signatures.begin(), signatures.end(),
+                           [&](const SigRecord& r) { return &r == object->signature; });
+    if (it == signatures.end())
+        return kPGPError_BadParams;
+    ForgetKeyObjects(*object->db, object->key, false);
+    signatures.erase(it);
     return kPGPError_NoErr;
 }
 

@@ -27,17 +27,6 @@ extern "C" {
 NOT_YET_CONSUMING(PGPEncode, PGPError, kPGPError_NotImplemented, (PGPContextRef context, ...), context)
 NOT_YET_CONSUMING(PGPDecode, PGPError, kPGPError_NotImplemented, (PGPContextRef context, ...), context)
 
-NOT_YET(PGPRemoveSig, (PGPKeyDBObjRef))
-NOT_YET(PGPRemoveUserID, (PGPKeyDBObjRef))
 NOT_YET(PGPVerifyX509CertificateChain, (PGPContextRef, const uint8_t*, const uint8_t*))
-NOT_YET(PGPNewGroupSetFromFile, (PGPContextRef, PGPFileSpecRef, PGPGroupSetRef*))
-NOT_YET(PGPCountGroupsInSet, (PGPGroupSetRef, uint32_t*))
-NOT_YET(PGPGetIndGroupID, (PGPGroupSetRef, uint32_t, PGPGroupID*))
-NOT_YET(PGPGetGroupInfo, (PGPGroupSetRef, PGPGroupID, PGPGroupInfo*))
-NOT_YET(PGPCountGroupItems, (PGPGroupSetRef, PGPGroupID, PGPBoolean, uint32_t*, uint32_t*))
-NOT_YET(PGPNewGroupItemIter, (PGPGroupSetRef, PGPGroupID, uint32_t, PGPGroupItemIterRef*))
-NOT_YET(PGPGroupItemIterNext, (PGPGroupItemIterRef, PGPGroupItem*))
-NOT_YET(PGPFreeGroupItemIter, (PGPGroupItemIterRef))
-NOT_YET(PGPFreeGroupSet, (PGPGroupSetRef))
 
 } // extern "C"

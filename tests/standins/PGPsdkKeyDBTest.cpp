@@ -496,4 +496,117 @@ TEST_F(KeyDBTest, PassphrasesChangeAreCheckedAndCached)
     EXPECT_EQ(PGPPassphraseIsValid(alice, kPGPEndOfOptions), 0);
 }
 
+TEST_F(KeyDBTest, UserIDsAndSignaturesCanBeRemoved)
+{
+    OpenFixtures();
+    PGPKeyDBObjRef bob = Key(kBob);
+    PGPKeySetRef one = 0;
+    PGPKeyIterRef iter = 0;
+    ASSERT_EQ(PGPNewOneKeySet(bob, &one), kPGPError_NoErr);
+    ASSERT_EQ(PGPNewKeyIterFromKeySet(one, &iter), kPGPError_NoErr);
+    PGPKeyDBObjRef key = 0, userID = 0, sig = 0;
+    ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &key), kPGPError_NoErr);
+    ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &userID), kPGPError_NoErr);
+    ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &sig), kPGPError_NoErr);
+    EXPECT_EQ(PGPRemoveSig(userID), kPGPError_WrongObjectKind);
+    ASSERT_EQ(PGPRemoveSig(sig), kPGPError_NoErr);
+    // The removed signature's handle, and its user id's, end; the key's stays.
+    EXPECT_EQ(PGPRemoveSig(sig), kPGPError_BadParams);
+    PGPBoolean flag;
+    EXPECT_EQ(PGPGetKeyDBObjBooleanProperty(userID, kPGPUserIDProperty_IsAttribute, &flag), kPGPError_BadParams);
+    EXPECT_EQ(PGPGetKeyDBObjBooleanProperty(bob, kPGPKeyProperty_IsSecret, &flag), kPGPError_NoErr);
+    ASSERT_EQ(PGPKeyIterRewind(iter, kPGPIter_UserID), kPGPError_NoErr);
+    ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &userID), kPGPError_NoErr);
+    EXPECT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &sig), kPGPError_EndOfIteration);
+    ASSERT_EQ(PGPRemoveUserID(userID), kPGPError_NoErr);
+    char name[64];
+    PGPSize length;
+    EXPECT_EQ(PGPGetPrimaryUserIDName(bob, name, sizeof name, &length), kPGPError_EndOfIteration);
+    PGPFreeKeyIter(iter);
+    PGPFreeKeySet(one);
+}
+
+class GroupsTest : public KeyDBTest {
+protected:
+    PGPError Read(const std::string& content, PGPGroupSetRef& groups)
+    {
+        PGPFileSpecRef spec = 0;
+        EXPECT_EQ(PGPNewFileSpecFromFullPath(context, Scratch("PGPgroup.pgr", content).c_str(), &spec), 0);
+        PGPError status = PGPNewGroupSetFromFile(context, spec, &groups);
+        PGPFreeFileSpec(spec);
+        return status;
+    }
+    std::vector<std::string> Items(PGPGroupSetRef groups, PGPGroupID id, uint32_t flags)
+    {
+        std::vector<std::string> ids;
+        PGPGroupItemIterRef iter = 0;
+        EXPECT_EQ(PGPNewGroupItemIter(groups, id, flags, &iter), kPGPError_NoErr);
+        for (PGPGroupItem item; PGPGroupItemIterNext(iter, &item) == kPGPError_NoErr;) {
+            char text[20] = "group";
+            if (item.type == kPGPGroupItem_Key)
+                PGPGetKeyIDString(&item.keyID, kPGPKeyIDString_Full, text);
+            ids.push_back(text);
+        }
+        PGPFreeGroupItemIter(iter);
+        return ids;
+    }
+};
+
+TEST_F(GroupsTest, GroupsNestWithoutLooping)
+{
+    PGPGroupSetRef groups = 0;
+    ASSERT_EQ(Read("PGPSTANDIN-GROUPS 1\r\n"
+                   "G\tTeam\tThe whole team\r\n"
+                   "K\t0xEAB9540747794AFA\t1\r\n"
+                   "S\tSub\r\n"
+                   "G\tSub\tA part\r\n"
+                   "K\t0xd6b0dd7e9dc84292\t17\r\n"
+                   "S\tTeam\r\n"
+                   "S\tNo such group\r\n"
+                   "G\tEmpty\r\n",
+                   groups),
+              kPGPError_NoErr);
+    uint32_t count = 0;
+    ASSERT_EQ(PGPCountGroupsInSet(groups, &count), kPGPError_NoErr);
+    EXPECT_EQ(count, 3u);
+    PGPGroupID id = 0;
+    ASSERT_EQ(PGPGetIndGroupID(groups, 0, &id), kPGPError_NoErr);
+    PGPGroupInfo info;
+    ASSERT_EQ(PGPGetGroupInfo(groups, id, &info), kPGPError_NoErr);
+    EXPECT_STREQ(info.name, "Team");
+    EXPECT_STREQ(info.description, "The whole team");
+    EXPECT_EQ(PGPGetIndGroupID(groups, 3, &id), kPGPError_EndOfIteration);
+    EXPECT_EQ(Items(groups, 1, 6), (std::vector<std::string> { kAlice, kBob }));
+    EXPECT_EQ(Items(groups, 1, 2), std::vector<std::string> { kAlice });
+    // Sub: Bob, group Team (entered: Alice, group Sub not entered again), the unknown group.
+    EXPECT_EQ(Items(groups, 2, 7), (std::vector<std::string> { kBob, "group", kAlice, "group", "group" }));
+    EXPECT_TRUE(Items(groups, 3, 6).empty());
+    uint32_t keys = 0, total = 0;
+    ASSERT_EQ(PGPCountGroupItems(groups, 1, 1, &keys, &total), kPGPError_NoErr);
+    EXPECT_EQ(keys, 2u);
+    EXPECT_EQ(total, 5u);
+    ASSERT_EQ(PGPCountGroupItems(groups, 1, 0, &keys, &total), kPGPError_NoErr);
+    EXPECT_EQ(keys, 1u);
+    EXPECT_EQ(total, 2u);
+    EXPECT_EQ(PGPGetGroupInfo(groups, 4, &info), kPGPError_BadParams);
+    EXPECT_EQ(PGPFreeGroupSet(groups), kPGPError_NoErr);
+}
+
+TEST_F(GroupsTest, DamagedAndMissingGroupFiles)
+{
+    PGPGroupSetRef groups = 0;
+    EXPECT_EQ(Read("GROUPS\r\n", groups), kPGPError_UnsupportedFormat);
+    EXPECT_EQ(Read("PGPSTANDIN-GROUPS 1\r\nG\tX\r\nK\t0x12\r\n", groups), kPGPError_KeyFileCorrupt);
+    EXPECT_EQ(Read("PGPSTANDIN-GROUPS 1\r\nK\t0xEAB9540747794AFA\r\n", groups), kPGPError_KeyFileCorrupt);
+    EXPECT_EQ(groups, 0u);
+    PGPFileSpecRef spec = 0;
+    ASSERT_EQ(PGPNewFileSpecFromFullPath(context, (scratch / "none.pgr").string().c_str(), &spec), 0);
+    ASSERT_EQ(PGPNewGroupSetFromFile(context, spec, &groups), kPGPError_NoErr);
+    uint32_t count = 9;
+    EXPECT_EQ(PGPCountGroupsInSet(groups, &count), kPGPError_NoErr);
+    EXPECT_EQ(count, 0u);
+    PGPFreeGroupSet(groups);
+    PGPFreeFileSpec(spec);
+}
+
 } // namespace
