@@ -198,7 +198,8 @@ UINT FallbackCodePage(const std::string& Charset)
         const char* Name;
         UINT CodePage;
     } names[] = { { "UTF-8", CP_UTF8 }, { "UTF8", CP_UTF8 }, { "UTF-7", CP_UTF7 }, { "KOI8-R", 20866 },
-                  { "KOI8-U", 21866 }, { "GB18030", 54936 }, { "ISO-2022-JP", 50220 } };
+                  { "KOI8-U", 21866 }, { "GB18030", 54936 }, { "ISO-2022-JP", 50220 }, { "EUC-JP", 20932 },
+                  { "EUC-CN", 936 },   { "EUC-KR", 949 } };
     const std::string name = UpperAscii(Charset);
     for (const auto& n : names)
         if (name == n.Name)
@@ -357,8 +358,12 @@ std::string CharsetToUtf8(const std::string& Text, const std::string& Charset)
 {
     if (Text.empty())
         return {};
-    if (CharsetListIndex(Charset) >= 0)
-        return CodePageToUtf8(Text, Charset, false);
+    if (CharsetListIndex(Charset) >= 0) {
+        std::string utf8 = CodePageToUtf8(Text, Charset, false);
+        // Some systems lack the list's EUC code pages; the other roads may still read the text.
+        if (!utf8.empty())
+            return utf8;
+    }
     if (IconvLoaded())
         return IconvConvert("UTF-8", CanonicalCharsetName(Charset), Text, 4 * Text.size());
     if (const UINT codePage = FallbackCodePage(Charset))

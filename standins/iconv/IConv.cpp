@@ -51,7 +51,7 @@ constexpr TAlias Aliases[] = {
     { "EUC-CN", "EUC-CN", TForm::CodePage, 936 },
     { "BIG5", "BIG5", TForm::CodePage, 950 },
     { "EUC-JP", "EUC-JP", TForm::CodePage, 20932 },
-    { "EUC-KR", "EUC-KR", TForm::CodePage, 51949 },
+    { "EUC-KR", "EUC-KR", TForm::CodePage, 949 },
     { "KOI8-R", "KOI8-R", TForm::CodePage, 20866 },
     { "KOI8-U", "KOI8-U", TForm::CodePage, 21866 },
     { "GB18030", "GB18030", TForm::CodePage, 54936 },

@@ -37,6 +37,7 @@ inline void ExpectConversionsOfBothRoads()
         { "UTF-8 to UTF-16", AnyTextToUcs2("caf\xC3\xA9"), Utf16Bytes(u"caf\u00E9") },
         { "ANSI to UTF-16", AnyTextToUcs2("caf\xE9"), Utf16Bytes(u"caf\u00E9") },
         { "Shift-JIS by code page", CharsetToUtf8(ShiftJisNihon, "shift_jis"), Utf8Nihon },
+        { "EUC-JP body", CharsetToUtf8("\xC6\xFC\xCB\xDC", "EUC-JP"), Utf8Nihon },
         { "code page with BOM", CodePageToUtf8(ShiftJisNihon, "SHIFT_JIS", true), Bom + Utf8Nihon },
         { "code page without BOM", CodePageToUtf8(ShiftJisNihon, "Shift_JIS", false), Utf8Nihon },
         { "code page outside the list", CodePageToUtf8("abc", "ISO-8859-2", false), "" },
