@@ -6,6 +6,9 @@ add_library(zavek_strutil STATIC
 
 if(ZAVEK_WINDOWS)
   add_library(zavek_strutil_win STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/StrUtilWin.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/StrUtilWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StrUtilFiles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StrUtilSystem.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StrUtilVersion.cpp)
   target_link_libraries(zavek_strutil_win PUBLIC zavek_strutil shlwapi crypt32 shell32 mpr advapi32 version user32)
 endif()

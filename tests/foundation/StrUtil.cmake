@@ -8,3 +8,14 @@ if(ZAVEK_WINDOWS)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/StrUtilWinTextTest.cpp
     LIBS zavek_strutil_win)
 endif()
+
+if(ZAVEK_WINDOWS)
+  # A small library whose version resource, dialog templates and strings the system tests read.
+  add_library(strutil_testres SHARED
+    ${CMAKE_CURRENT_LIST_DIR}/StrUtilTestResources.cpp ${CMAKE_CURRENT_LIST_DIR}/StrUtilTestResources.rc)
+  set_target_properties(strutil_testres PROPERTIES PREFIX "")
+  zavek_add_test(NAME strutil_system_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/StrUtilSystemTest.cpp
+    LIBS zavek_strutil_win)
+  add_dependencies(strutil_system_test strutil_testres)
+endif()
