@@ -1,0 +1,3 @@
+zavek_add_test(NAME ZAVEKCommonTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/ZAVEKCommonTest.cpp LIBS ZAVEKCommon NATIVE)
+zavek_add_test(NAME ZAVEKCommonSntpTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/ZAVEKCommonSntpTest.cpp
+  LIBS ZAVEKCommon ws2_32)
