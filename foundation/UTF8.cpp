@@ -15,7 +15,8 @@ namespace {
 
 using TIconvOpen = void*(__cdecl*)(const char* ToCode, const char* FromCode);
 using TIconvClose = int(__cdecl*)(void* Descriptor);
-using TIconv = size_t(__cdecl*)(void* Descriptor, const char** In, size_t* InLeft, char** Out, size_t* OutLeft);
+using TIconv
+    = size_t(__cdecl*)(void* Descriptor, const char** In, size_t* InLeft, char** Out, size_t* OutLeft);
 using TIconvLastError = int(__cdecl*)();
 using TIconvCanonicalize = const char*(__cdecl*)(const char* Name);
 using TLocaleCharset = const char*(__cdecl*)();
@@ -147,11 +148,13 @@ std::string WideToMultiByte(UINT CodePage, const std::wstring& Wide)
 {
     if (Wide.empty())
         return {};
-    const int size = WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), nullptr, 0, nullptr, nullptr);
+    const int size
+        = WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return {};
     std::string out(size_t(size), '\0');
-    if (WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), out.data(), size, nullptr, nullptr) != size)
+    if (WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), out.data(), size, nullptr, nullptr)
+        != size)
         return {};
     return out;
 }
@@ -192,8 +195,8 @@ UINT FallbackCodePage(const std::string& Charset)
         const char* Name;
         UINT CodePage;
     } names[] = { { "UTF-8", CP_UTF8 }, { "UTF8", CP_UTF8 }, { "UTF-7", CP_UTF7 }, { "KOI8-R", 20866 },
-                  { "KOI8-U", 21866 }, { "GB18030", 54936 }, { "ISO-2022-JP", 50220 }, { "EUC-JP", 20932 },
-                  { "EUC-CN", 936 },   { "EUC-KR", 949 } };
+        { "KOI8-U", 21866 }, { "GB18030", 54936 }, { "ISO-2022-JP", 50220 }, { "EUC-JP", 20932 },
+        { "EUC-CN", 936 }, { "EUC-KR", 949 } };
     const std::string name = UpperAscii(Charset);
     for (const auto& n : names)
         if (name == n.Name)
@@ -236,9 +239,9 @@ void InitUTF8()
     static constexpr struct {
         const char* Row;
         UINT CodePage;
-    } rows[] = { { "SHIFT_JIS=CP932", 932 },   { "KSC_5601=CP949", 949 },  { "GB2312=CP936", 936 },
-                 { "BIG5=CP950", 950 },         { "EUC-CN=EUC-CN", 51936 }, { "EUC-JP=EUC-JP", 51932 },
-                 { "EUC-KR=EUC-KR", 51949 } };
+    } rows[] = { { "SHIFT_JIS=CP932", 932 }, { "KSC_5601=CP949", 949 }, { "GB2312=CP936", 936 },
+        { "BIG5=CP950", 950 }, { "EUC-CN=EUC-CN", 51936 }, { "EUC-JP=EUC-JP", 51932 },
+        { "EUC-KR=EUC-KR", 51949 } };
     TCharsetList.Clear();
     TCharsetList.SetSorted(true);
     for (const auto& row : rows)
@@ -334,7 +337,7 @@ std::string Ucs2ToLocale(const std::string& Text)
     const std::wstring wide = UnitsOf(Text);
     if (IconvLoaded())
         return IconvConvert(LocaleCharsetName() + Translit, Utf16Name,
-                            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 2);
+            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 2);
     return WideToMultiByte(CP_ACP, wide);
 }
 
@@ -355,7 +358,7 @@ std::string Ucs2ToUtf8(const std::string& Text)
     if (IconvLoaded()) {
         const std::wstring wide = UnitsOf(Text);
         return IconvConvert("UTF-8", Utf16Name,
-                            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 4);
+            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 4);
     }
     return EncodeUtf8(Text);
 }

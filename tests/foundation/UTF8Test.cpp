@@ -9,9 +9,9 @@ TEST(UTF8, NormalizeCharsetName)
     const std::string ansi = "WINDOWS-" + std::to_string(GetACP());
     const struct {
         const char *name, *expected;
-    } cases[] = { { "", ansi.c_str() },         { "us-ascii", ansi.c_str() },          { "CHAR", ansi.c_str() },
-                  { "char", ansi.c_str() },     { "iso-8859-1", "WINDOWS-1252" },      { "ISO-8859-1", "WINDOWS-1252" },
-                  { "iso-8859-15", "ISO-8859-15" }, { "utf-8", "UTF-8" },            { "Shift_JIS", "SHIFT_JIS" } };
+    } cases[] = { { "", ansi.c_str() }, { "us-ascii", ansi.c_str() }, { "CHAR", ansi.c_str() },
+        { "char", ansi.c_str() }, { "iso-8859-1", "WINDOWS-1252" }, { "ISO-8859-1", "WINDOWS-1252" },
+        { "iso-8859-15", "ISO-8859-15" }, { "utf-8", "UTF-8" }, { "Shift_JIS", "SHIFT_JIS" } };
     for (const auto& c : cases)
         EXPECT_EQ(NormalizeCharsetName(c.name), c.expected) << c.name;
 }
@@ -32,9 +32,9 @@ TEST(UTF8, CharsetList)
     const struct {
         const char *name, *value;
         intptr_t codePage;
-    } rows[] = { { "SHIFT_JIS", "CP932", 932 },   { "ksc_5601", "CP949", 949 },     { "GB2312", "CP936", 936 },
-                 { "Big5", "CP950", 950 },         { "EUC-CN", "EUC-CN", 51936 }, { "euc-jp", "EUC-JP", 51932 },
-                 { "EUC-KR", "EUC-KR", 51949 } };
+    } rows[] = { { "SHIFT_JIS", "CP932", 932 }, { "ksc_5601", "CP949", 949 }, { "GB2312", "CP936", 936 },
+        { "Big5", "CP950", 950 }, { "EUC-CN", "EUC-CN", 51936 }, { "euc-jp", "EUC-JP", 51932 },
+        { "EUC-KR", "EUC-KR", 51949 } };
     for (const auto& row : rows) {
         const int index = TCharsetList.IndexOfName(row.name);
         ASSERT_GE(index, 0) << row.name;

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 int main(int argc, char** argv)
