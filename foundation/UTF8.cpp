@@ -65,12 +65,13 @@ private:
     void* Handle;
 };
 
-bool IconvFailedForRoom(size_t OutLeft)
+bool IconvFailedForRoom(size_t OutLeft, size_t Room, size_t InLeft, size_t InSize)
 {
     if (Iconv.LastError)
         return Iconv.LastError() == IconvTooBig;
-    // Without the error entry point: a failure with the output nearly full is taken as lack of room.
-    return OutLeft < 16;
+    // Without the error entry point: a failure with the output nearly full, or one that neither
+    // read nor wrote anything (a library that converts all or nothing), is taken as lack of room.
+    return OutLeft < 16 || (OutLeft == Room && InLeft == InSize);
 }
 
 // Converts Text in one call into Room bytes; on lack of room retries with doubled room.
@@ -95,7 +96,7 @@ std::string IconvConvert(const std::string& To, const std::string& From, const s
             out.resize(Room - outLeft);
             return out;
         }
-        if (!IconvFailedForRoom(outLeft))
+        if (!IconvFailedForRoom(outLeft, Room, inLeft, Text.size()))
             return {};
         Iconv.Convert(descriptor.Get(), nullptr, nullptr, nullptr, nullptr);
     }
