@@ -1,0 +1,9 @@
+# PGP desktop preferences: portable parsing and readers (both builds); the Windows platform side
+# (registry, files, code pages, the shared instance) only in the Windows build.
+add_library(zavek_prefs STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/PrefFuncs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrefFuncsParse.cpp)
+if(ZAVEK_WINDOWS)
+  target_sources(zavek_prefs PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PrefFuncsWin.cpp)
+  target_link_libraries(zavek_prefs PUBLIC shell32 advapi32)
+endif()
