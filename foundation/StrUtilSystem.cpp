@@ -2,6 +2,9 @@
 // and captions, keyboard chords and the clipboard. Nothing here raises; failures give empty results.
 #include "foundation/StrUtil.h"
 
+#include "framework/Exceptions.h"
+#include "framework/StringLists.h"
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -193,6 +196,45 @@ std::string RegReadString(HKEY Root, const std::string& Key, const std::string& 
     if (!data.empty() && data.back() == '\0')
         data.pop_back();
     return data;
+}
+
+int RegListSubkeys(HKEY Root, const std::string& Key, TStrings* List, const std::string& Name,
+    const TSubkeyFilter& Filter)
+{
+    TRegKey key = List ? OpenRegKey(Root, Key, KEY_READ) : nullptr;
+    if (!key)
+        return 0;
+    struct TUpdateScope {
+        TStrings& List;
+        explicit TUpdateScope(TStrings& list)
+            : List(list)
+        {
+            List.BeginUpdate();
+        }
+        ~TUpdateScope() { List.EndUpdate(); }
+    } update(*List);
+    DWORD index = 0;
+    try {
+        for (;; ++index) {
+            char name[MAX_PATH + 1];
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            std::string subkey = TrimBlanks(std::string(name, length));
+            if (subkey.empty())
+                continue;
+            if (Name.empty()) {
+                List->Add(subkey);
+                continue;
+            }
+            std::string value = RegReadString(Root, Key + "\\" + subkey, Name);
+            if (!value.empty() && (!Filter || Filter(subkey)))
+                List->Add(subkey + "=" + value);
+        }
+    } catch (const Exception&) {
+        // A list that refuses a line (duplicates as errors) ends the enumeration; nothing raises.
+    }
+    return static_cast<int>(index);
 }
 
 // ---- System and window texts --------------------------------------------------------------------

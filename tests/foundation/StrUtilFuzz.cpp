@@ -1,6 +1,8 @@
-// Fuzz entry for StrUtil's parsing routines: URL schemes, hex escapes (URL and quoted-printable),
+// Fuzz entry for StrUtil's parsing routines: ParseCardinal (checked against strtoull), URL schemes, hex escapes (URL and quoted-printable),
 // line splitting into a string array, and the search family against a naive reference.
 #include "foundation/StrUtil.h"
+
+#include "framework/Exceptions.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -36,6 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string pattern = input.substr(0, std::min<size_t>(split, 8));
     const std::string text = input.substr(split);
     const int start = static_cast<int>(data[0] % 7) - 1;
+
+    try {
+        uint32_t value = ParseCardinal(input);
+        bool hex = input[0] == '$' || (input.size() > 1 && input[0] == '0' && (input[1] | 0x20) == 'x');
+        std::string digits = input.substr(input[0] == '$' ? 1 : hex ? 2 : 0);
+        Check(digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") == std::string::npos);
+        Check(value == std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10));
+    } catch (const EConvertError&) {
+    } catch (const EIntOverflow&) {
+    }
+    Check(ParseCardinalDef(input, 7) == ParseCardinalDef(input, 7));
 
     UrlScheme(input, start);
     UrlAfterScheme(input);

@@ -3,6 +3,8 @@
 // system message texts, window and menu texts, keyboard chords and the clipboard.
 #include "foundation/StrUtil.h"
 
+#include "framework/StringLists.h"
+
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -145,6 +147,47 @@ TEST_F(StrUtilRegistry, ReadsValuesTheTestWrote)
         EXPECT_EQ(RegReadString(root, KeyPath, "Missing"), "");
         EXPECT_EQ(RegReadString(root, KeyPath, "Number"), "\x78\x56\x34\x12") << "type not checked";
     }
+}
+
+TEST_F(StrUtilRegistry, ListsSubkeys)
+{
+    const std::string list = KeyPath + "\\List";
+    struct Sub {
+        const char* name;
+        const char* ext;
+    } subs[] = { { "alpha", ".a" }, { "beta", nullptr }, { " ", ".blank" }, { "gamma", ".g" } };
+    for (const Sub& sub : subs) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (list + "\\" + sub.name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+        if (sub.ext)
+            RegSetValueExA(key, "Extension", 0, REG_SZ, reinterpret_cast<const BYTE*>(sub.ext), 3);
+        RegCloseKey(key);
+    }
+
+    TStringList names;
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list, &names, ""), 4);
+    EXPECT_EQ(names.Text(), "alpha\r\nbeta\r\ngamma\r\n") << "the blank name is skipped";
+
+    TStringList values;
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list, &values, "Extension"), 4);
+    EXPECT_EQ(values.Text(), "alpha=.a\r\ngamma=.g\r\n");
+
+    TStringList filtered;
+    RegListSubkeys(HKEY_CURRENT_USER, list, &filtered, "Extension", [](const std::string& s) { return s != "gamma"; });
+    EXPECT_EQ(filtered.Text(), "alpha=.a\r\n");
+    EXPECT_EQ(filtered.UpdateCount(), 0);
+
+    TStringList strict;
+    strict.SetSorted(true);
+    strict.SetDuplicates(dupError);
+    strict.Add("beta");
+    EXPECT_NO_THROW(RegListSubkeys(HKEY_CURRENT_USER, list, &strict, ""));
+    EXPECT_EQ(strict.UpdateCount(), 0);
+
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list + "\\missing", &names, ""), 0);
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list, nullptr, ""), 0);
 }
 
 TEST(StrUtilTexts, SystemErrorTexts)
