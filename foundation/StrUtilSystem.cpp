@@ -24,11 +24,12 @@ TRegKey OpenRegKey(HKEY Root, const std::string& Key, REGSAM Access)
     return TRegKey(h);
 }
 
-// Closes the clipboard when the scope ends.
+// Opens the clipboard, waiting briefly while another program holds it, and closes it when the
+// scope ends.
 class TClipboardSession {
 public:
     TClipboardSession()
-        : Open(OpenClipboard(nullptr) != 0)
+        : Open(OpenWithRetries())
     {
     }
     ~TClipboardSession()
@@ -39,6 +40,17 @@ public:
     TClipboardSession(const TClipboardSession&) = delete;
     TClipboardSession& operator=(const TClipboardSession&) = delete;
     const bool Open;
+
+private:
+    static bool OpenWithRetries()
+    {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            if (OpenClipboard(nullptr))
+                return true;
+            Sleep(10);
+        }
+        return false;
+    }
 };
 
 // Hands a text block to the clipboard, which owns it from then on; frees it when refused.
