@@ -2,6 +2,8 @@
 // session; a silent server ends in a timeout, never in a hang of the caller's thread.
 #include "foundation/ZAVEKCommonSntp.h"
 
+#include "foundation/TimeUtilsWin.h"
+
 #include <winsock2.h>
 
 namespace {
@@ -101,4 +103,16 @@ uint32_t QuerySntpStamp(const std::string& server, uint16_t port, uint32_t timeo
         return SntpBadReplyError;
     stamp = *replyStamp;
     return 0;
+}
+
+double QuerySntpTime(const std::string& server, uint16_t port, uint32_t timeoutMs)
+{
+    TSntpStamp stamp {};
+    uint32_t roundTripMs = 0;
+    if (uint32_t error = QuerySntpStamp(server, port, timeoutMs, stamp, roundTripMs)) {
+        SetLastError(error);
+        return 0;
+    }
+    constexpr double MillisecondsPerDay = 86400000.0;
+    return NtpToLocal(stamp.Seconds, stamp.Fraction) + roundTripMs / 2.0 / MillisecondsPerDay;
 }
