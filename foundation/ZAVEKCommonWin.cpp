@@ -72,7 +72,10 @@ private:
 
 class TTokenHandle {
 public:
-    explicit TTokenHandle(HANDLE token) : token_(token) {}
+    explicit TTokenHandle(HANDLE token)
+        : token_(token)
+    {
+    }
     ~TTokenHandle() { CloseHandle(token_); }
     TTokenHandle(const TTokenHandle&) = delete;
     TTokenHandle& operator=(const TTokenHandle&) = delete;
@@ -104,7 +107,7 @@ int GetTimeServerList(TStrings& list)
         DWORD dataSize = sizeof data;
         DWORD type = 0;
         const LONG result = RegEnumValueA(servers.Handle(), index, name, &nameSize, nullptr, &type,
-                                          reinterpret_cast<BYTE*>(data), &dataSize);
+            reinterpret_cast<BYTE*>(data), &dataSize);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS || nameSize == 0 || (type != REG_SZ && type != REG_EXPAND_SZ))
@@ -114,7 +117,8 @@ int GetTimeServerList(TStrings& list)
             continue;
         const uint32_t position = static_cast<uint32_t>(name[0] - '0');
         const std::string server(data, strnlen(data, dataSize));
-        list.Insert(static_cast<int>(std::min<uint32_t>(position, static_cast<uint32_t>(list.Count()))), server);
+        list.Insert(
+            static_cast<int>(std::min<uint32_t>(position, static_cast<uint32_t>(list.Count()))), server);
     }
     return list.Count();
 }

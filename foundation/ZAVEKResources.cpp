@@ -72,21 +72,22 @@ void TZAVEKStringList::SetEntry(uint16_t id, const std::string& text)
     Put(id, text);
 }
 
-const std::array<uint16_t, 20> TZAVEKStrings::OverlayEntries { 150, 329, 337, 338, 339, 340, 347, 348, 349, 350,
-                                                                351, 352, 353, 354, 355, 356, 357, 358, 359, 360 };
+const std::array<uint16_t, 20> TZAVEKStrings::OverlayEntries { 150, 329, 337, 338, 339, 340, 347, 348, 349,
+    350, 351, 352, 353, 354, 355, 356, 357, 358, 359, 360 };
 
-TZAVEKStrings::TZAVEKStrings(const std::string& pattern, const std::string& language,
-                             const std::string& userLanguage)
+TZAVEKStrings::TZAVEKStrings(
+    const std::string& pattern, const std::string& language, const std::string& userLanguage)
 {
     Load(LanguageFileName(pattern, language));
     ApplyUserLanguage(pattern, language, userLanguage);
     FillNames();
 }
 
-void TZAVEKStrings::ApplyUserLanguage(const std::string& pattern, const std::string& language,
-                                      const std::string& userLanguage)
+void TZAVEKStrings::ApplyUserLanguage(
+    const std::string& pattern, const std::string& language, const std::string& userLanguage)
 {
-    if (userLanguage.empty() || (userLanguage.size() == language.size() && StartsWithText(userLanguage, language)))
+    if (userLanguage.empty()
+        || (userLanguage.size() == language.size() && StartsWithText(userLanguage, language)))
         return;
     TZAVEKStringList user;
     try {
@@ -102,7 +103,8 @@ void TZAVEKStrings::FillNames()
 {
     for (int slot = 0; slot < NameSlots; ++slot) {
         const int entry = EntryOfSlot(slot);
-        names_[static_cast<size_t>(slot)] = entry < 0 ? std::string() : GetEntry(static_cast<uint16_t>(entry));
+        names_[static_cast<size_t>(slot)]
+            = entry < 0 ? std::string() : GetEntry(static_cast<uint16_t>(entry));
     }
 }
 
@@ -167,8 +169,8 @@ void RegisterHelpTopics(TStrings* list)
 {
     if (list == nullptr)
         return;
-    static const char* const pages[] = { "AUTOLIST_OPTIONS_DLG.htm", "ENCRYPT_KEY_DLG.htm", "MULTI_ID_DLG.htm",
-                                         "MAINMENU.htm", "AUTOLIST.htm", "CONFIGURATION_DLG.htm" };
+    static const char* const pages[] = { "AUTOLIST_OPTIONS_DLG.htm", "ENCRYPT_KEY_DLG.htm",
+        "MULTI_ID_DLG.htm", "MAINMENU.htm", "AUTOLIST.htm", "CONFIGURATION_DLG.htm" };
     int context = 28;
     for (const char* page : pages)
         list->AddObject(page, ObjectFromInt(context++));

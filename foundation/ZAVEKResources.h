@@ -53,7 +53,8 @@ public:
     static constexpr uint16_t LastHashNameEntry = 444;
 
 private:
-    void ApplyUserLanguage(const std::string& pattern, const std::string& language, const std::string& userLanguage);
+    void ApplyUserLanguage(
+        const std::string& pattern, const std::string& language, const std::string& userLanguage);
     void FillNames();
     std::string Cached(int first, int count, int n) const;
 

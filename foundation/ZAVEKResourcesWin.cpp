@@ -14,6 +14,6 @@ HICON LoadIconResource(const std::string& name)
     // The resources are this module's: the plug-in library when it runs inside the host.
     HMODULE module = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&LoadIconResource), &module);
+        reinterpret_cast<LPCSTR>(&LoadIconResource), &module);
     return static_cast<HICON>(LoadImageA(module, name.c_str(), IMAGE_ICON, 0, 0, LR_SHARED));
 }

@@ -12,7 +12,9 @@
 // empty) after `delayMs`.
 class TLoopbackResponder {
 public:
-    TLoopbackResponder(std::vector<uint8_t> reply, DWORD delayMs = 0) : reply_(std::move(reply)), delayMs_(delayMs)
+    TLoopbackResponder(std::vector<uint8_t> reply, DWORD delayMs = 0)
+        : reply_(std::move(reply))
+        , delayMs_(delayMs)
     {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
@@ -44,14 +46,14 @@ private:
         sockaddr_in client {};
         int length = sizeof client;
         int received = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
-                                reinterpret_cast<sockaddr*>(&client), &length);
+            reinterpret_cast<sockaddr*>(&client), &length);
         if (received <= 0)
             return;
         request_.assign(buffer, buffer + received);
         Sleep(delayMs_);
         if (!reply_.empty())
             sendto(socket_, reinterpret_cast<const char*>(reply_.data()), static_cast<int>(reply_.size()), 0,
-                   reinterpret_cast<sockaddr*>(&client), length);
+                reinterpret_cast<sockaddr*>(&client), length);
     }
 
     std::vector<uint8_t> reply_;

@@ -1,8 +1,8 @@
 // The SNTP exchange and the clock synchronisation against a small responder on 127.0.0.1 that
 // the test runs on its own thread: good, unusable and missing replies. The clock is never set.
+#include "foundation/ZAVEKCommonSntp.h"
 #include "foundation/TimeUtilsWin.h"
 #include "foundation/ZAVEKCommon.h"
-#include "foundation/ZAVEKCommonSntp.h"
 
 #include "foundation/LoopbackSntpResponder.h"
 
@@ -61,7 +61,7 @@ TEST(SntpQuery, SilentServerTimesOut)
     uint32_t roundTrip = 0;
     const DWORD start = GetTickCount();
     EXPECT_EQ(QuerySntpStamp("127.0.0.1", responder.Port(), 300, stamp, roundTrip),
-              static_cast<uint32_t>(WSAETIMEDOUT));
+        static_cast<uint32_t>(WSAETIMEDOUT));
     EXPECT_LT(GetTickCount() - start, 4000u);
 }
 

@@ -16,7 +16,8 @@ const char* const ServiceKey = "System\\CurrentControlSet\\Services\\W32Time\\Pa
 
 void SetString(HKEY key, const char* name, const char* value)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(strlen(value) + 1));
+    RegSetValueExA(
+        key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(strlen(value) + 1));
 }
 
 class TimeServers : public testing::Test {
@@ -48,9 +49,9 @@ TEST_F(TimeServers, MissingKeysGiveNoListAndTheBuiltInServer)
 TEST_F(TimeServers, NumberedValuesAndDefaults)
 {
     HKEY servers = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, ServersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &servers,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(
+                  HKEY_LOCAL_MACHINE, ServersKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &servers, nullptr),
+        ERROR_SUCCESS);
     SetString(servers, "", "2");
     SetString(servers, "1", "one.example");
     SetString(servers, "2", "two.example");
@@ -64,9 +65,9 @@ TEST_F(TimeServers, NumberedValuesAndDefaults)
     EXPECT_EQ(GetDefaultTimeServer(), "two.example");
 
     HKEY service = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, ServiceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &service,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(
+                  HKEY_LOCAL_MACHINE, ServiceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &service, nullptr),
+        ERROR_SUCCESS);
     SetString(service, "NtpServer", "ntp.example,0x9 other.example");
     RegCloseKey(service);
     EXPECT_EQ(GetDefaultTimeServer(), "ntp.example");

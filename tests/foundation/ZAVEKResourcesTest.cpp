@@ -18,7 +18,8 @@ class LanguageFolder : public testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() / ("zavek-lang-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+        folder
+            = fs::temp_directory_path() / ("zavek-lang-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         fs::create_directories(folder);
         pattern = (folder / "Strings%s.txt").string();
     }
@@ -106,18 +107,30 @@ TEST_F(LanguageFolder, NameTablesAreRangeChecked)
         const char* expected;
     };
     const NameCase cases[] = {
-        { &TZAVEKStrings::GetKeyTypeName, 0, "E243" }, { &TZAVEKStrings::GetKeyTypeName, 1, "E244" },
-        { &TZAVEKStrings::GetKeyTypeName, 2, "" },     { &TZAVEKStrings::GetTrustName, 0, "E245" },
-        { &TZAVEKStrings::GetTrustName, 7, "E252" },   { &TZAVEKStrings::GetTrustName, 8, "" },
-        { &TZAVEKStrings::GetValidityName, 3, "E256" }, { &TZAVEKStrings::GetValidityName, 4, "" },
-        { &TZAVEKStrings::GetAlgorithmName, 0, "E257" }, { &TZAVEKStrings::GetAlgorithmName, 3, "E260" },
-        { &TZAVEKStrings::GetAlgorithmName, 5, "" },   { &TZAVEKStrings::GetAlgorithmName, 15, "" },
-        { &TZAVEKStrings::GetAlgorithmName, 16, "E261" }, { &TZAVEKStrings::GetAlgorithmName, 17, "E262" },
-        { &TZAVEKStrings::GetAlgorithmName, 18, "E263" }, { &TZAVEKStrings::GetAlgorithmName, 19, "" },
-        { &TZAVEKStrings::GetHashName, 0, "E264" },    { &TZAVEKStrings::GetHashName, 7, "E271" },
-        { &TZAVEKStrings::GetHashName, 8, "E444" },    { &TZAVEKStrings::GetHashName, 9, "" },
-        { &TZAVEKStrings::GetCertValidityName, 0, "E272" }, { &TZAVEKStrings::GetCertValidityName, 2, "E274" },
-        { &TZAVEKStrings::GetCertValidityName, 3, "" }, { &TZAVEKStrings::GetCertValidityName, -1, "" },
+        { &TZAVEKStrings::GetKeyTypeName, 0, "E243" },
+        { &TZAVEKStrings::GetKeyTypeName, 1, "E244" },
+        { &TZAVEKStrings::GetKeyTypeName, 2, "" },
+        { &TZAVEKStrings::GetTrustName, 0, "E245" },
+        { &TZAVEKStrings::GetTrustName, 7, "E252" },
+        { &TZAVEKStrings::GetTrustName, 8, "" },
+        { &TZAVEKStrings::GetValidityName, 3, "E256" },
+        { &TZAVEKStrings::GetValidityName, 4, "" },
+        { &TZAVEKStrings::GetAlgorithmName, 0, "E257" },
+        { &TZAVEKStrings::GetAlgorithmName, 3, "E260" },
+        { &TZAVEKStrings::GetAlgorithmName, 5, "" },
+        { &TZAVEKStrings::GetAlgorithmName, 15, "" },
+        { &TZAVEKStrings::GetAlgorithmName, 16, "E261" },
+        { &TZAVEKStrings::GetAlgorithmName, 17, "E262" },
+        { &TZAVEKStrings::GetAlgorithmName, 18, "E263" },
+        { &TZAVEKStrings::GetAlgorithmName, 19, "" },
+        { &TZAVEKStrings::GetHashName, 0, "E264" },
+        { &TZAVEKStrings::GetHashName, 7, "E271" },
+        { &TZAVEKStrings::GetHashName, 8, "E444" },
+        { &TZAVEKStrings::GetHashName, 9, "" },
+        { &TZAVEKStrings::GetCertValidityName, 0, "E272" },
+        { &TZAVEKStrings::GetCertValidityName, 2, "E274" },
+        { &TZAVEKStrings::GetCertValidityName, 3, "" },
+        { &TZAVEKStrings::GetCertValidityName, -1, "" },
     };
     for (const NameCase& c : cases)
         EXPECT_EQ((strings.*c.getter)(c.n), c.expected) << c.n << " expecting " << c.expected;
