@@ -1,8 +1,7 @@
 # Passphrase cache and file wiping: the wipe patterns are portable (both builds); the cache, the
 # secure memory and the wipe itself are Windows code.
 add_library(zavek_secure STATIC ${CMAKE_CURRENT_LIST_DIR}/SecureFuncsPattern.cpp)
-# The cache owns an ISAAC generator: built once the generator is part of the tree.
-if(ZAVEK_WINDOWS AND TARGET Isaac)
+if(ZAVEK_WINDOWS)
   target_sources(zavek_secure PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SecureFuncs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SecureFuncsWipe.cpp)

@@ -2,7 +2,7 @@
 zavek_add_test(NAME SecureFuncsPatternTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/SecureFuncsPatternTest.cpp
   LIBS zavek_secure)
-if(ZAVEK_WINDOWS AND TARGET Isaac)
+if(ZAVEK_WINDOWS)
   zavek_add_test(NAME SecureFuncsTest
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/SecureFuncsTest.cpp
     LIBS zavek_secure)
