@@ -3,6 +3,8 @@
 // the readers answer kPrefsUnavailable there, so the caller keeps its own values.
 #include "engine/PrefFuncs.h"
 
+#include "foundation/StrTools.h"
+
 #include <charconv>
 
 namespace {
@@ -20,16 +22,7 @@ int32_t ParseNumber(const std::string& text)
     return value;
 }
 
-bool IsTrueText(const std::string& text)
-{
-    if (text.size() != 4)
-        return false;
-    static const char upper[] = "TRUE";
-    for (size_t i = 0; i < 4; ++i)
-        if ((text[i] & ~0x20) != upper[i])
-            return false;
-    return true;
-}
+bool IsTrueText(const std::string& text) { return text.size() == 4 && StartsWithText("TRUE", text); }
 
 const char* ProtocolName(int32_t protocol)
 {
@@ -211,10 +204,11 @@ bool TPrefsFile::Reload()
         std::string bytes;
         if (!host_.ReadFile(fileName_, bytes))
             return false;
-        auto lines = SplitPrefsLines(IsXml() ? bytes : JoinContinuationLines(bytes));
-        if (lines.empty())
+        TPrefsList lines;
+        lines.Load(IsXml() ? bytes : JoinContinuationLines(bytes), IsXml());
+        if (lines.Count() == 0)
             return false;
-        lines_.Assign(std::move(lines), IsXml());
+        lines_ = lines;
         loadTime_ = host_.Now();
         return true;
     } catch (...) {

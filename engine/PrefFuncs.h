@@ -3,6 +3,8 @@
 // Parsing and writing are portable; file access, code pages and the registry come in through TPrefsHost.
 #pragma once
 
+#include "framework/StringLists.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -26,32 +28,23 @@ public:
     virtual std::string LocaleToUtf8(const std::string& ansi) = 0;
 };
 
-// The lines of the preferences file; for the XML file each line also knows where its element starts.
-class TPrefsList {
+// The lines of the preferences file; for the XML file each line's object holds the 1-based position
+// of the line's first "<" (0 when it has none), where its element starts.
+class TPrefsList : public TStringList {
 public:
-    void Assign(std::vector<std::string> lines, bool xml);
-    int Count() const { return static_cast<int>(lines_.size()); }
-    const std::string& operator[](int index) const { return lines_[index]; }
-    // 1-based position of the line's first "<", 0 when it has none (XML file only).
-    int TagPos(int index) const { return tagPos_[index]; }
-    void Replace(int index, std::string line);
-    std::string Text() const;
+    void Load(const std::string& text, bool xml);
+    int TagPos(int index) const { return static_cast<int>(IntFromObject(GetObject(index))); }
+    // Replaces a line and notes where its element starts.
+    void Replace(int index, const std::string& line);
     // First line that holds the tag at its "<" position (case ignored), -1 when none.
     int IndexOfTag(const std::string& tag, int from = 0) const;
     bool HasTag(int index, const std::string& tag) const;
-    // Text file: first line whose name before "=" equals the name (case ignored), -1 when none.
-    int IndexOfName(const std::string& name) const;
 
 private:
     int TagPosOf(const std::string& line) const;
 
-    std::vector<std::string> lines_;
-    std::vector<int> tagPos_;
     bool xml_ = false;
 };
-
-// Lines of a file's text, split at CR LF or LF.
-std::vector<std::string> SplitPrefsLines(const std::string& text);
 
 // Protocol indexes of a key server: 0 none, 1 "ldap", 2 "http", 3 "ldaps", 4 "https".
 struct TServerEntry {
