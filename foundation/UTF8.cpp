@@ -180,14 +180,6 @@ std::string UpperAscii(std::string Text)
     return Text;
 }
 
-// Value of up to five decimal digits; 0 for anything else.
-UINT DecimalValue(const std::string& Digits)
-{
-    if (Digits.empty() || Digits.size() > 5 || Digits.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return static_cast<UINT>(std::stoul(Digits));
-}
-
 // Windows code page for a common MIME charset name, used without the iconv library so that such
 // bodies are not read as ANSI; 0 when there is none.
 UINT FallbackCodePage(const std::string& Charset)
@@ -204,12 +196,12 @@ UINT FallbackCodePage(const std::string& Charset)
             return IsValidCodePage(n.CodePage) ? n.CodePage : 0;
     UINT codePage = 0;
     if (StartsWithStr("ISO-8859-", name)) {
-        const UINT part = DecimalValue(name.substr(9));
+        const UINT part = ParseCardinalDef(name.substr(9), 0);
         codePage = part >= 1 && part <= 16 ? 28590 + part : 0;
     } else if (StartsWithStr("WINDOWS-", name)) {
-        codePage = DecimalValue(name.substr(8));
+        codePage = ParseCardinalDef(name.substr(8), 0);
     } else if (StartsWithStr("CP", name)) {
-        codePage = DecimalValue(name.substr(2));
+        codePage = ParseCardinalDef(name.substr(2), 0);
     }
     return codePage != 0 && IsValidCodePage(codePage) ? codePage : 0;
 }
