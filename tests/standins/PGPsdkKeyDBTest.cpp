@@ -2,6 +2,7 @@
 // a public and a secret file, keys and their parts iterated, properties, filters, orders, look-ups,
 // and damaged or missing files.
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
 
 #include <gtest/gtest.h>
 
@@ -206,6 +207,9 @@ TEST_F(KeyDBTest, KeysAndTheirPropertiesAsGnuPGMadeThem)
         PGPKeyDBObjRef certifier = 0;
         ASSERT_EQ(PGPGetSigCertifierKey(obj, db, &certifier), kPGPError_NoErr);
         EXPECT_EQ(certifier, key);
+        PGPBoolean verified = 0;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(obj, kPGPSigProperty_IsVerified, &verified), kPGPError_NoErr);
+        EXPECT_EQ(verified, 1);
         ASSERT_EQ(PGPGetKeyDBObjTimeProperty(obj, kPGPSigProperty_Creation, &time), kPGPError_NoErr);
         EXPECT_EQ(time, k.created);
         EXPECT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_EndOfIteration);
@@ -524,6 +528,55 @@ TEST_F(KeyDBTest, UserIDsAndSignaturesCanBeRemoved)
     EXPECT_EQ(PGPGetPrimaryUserIDName(bob, name, sizeof name, &length), kPGPError_EndOfIteration);
     PGPFreeKeyIter(iter);
     PGPFreeKeySet(one);
+}
+
+TEST_F(KeyDBTest, ForgedSelfSignaturesAndBindingsCountForNothing)
+{
+    using namespace standin::openpgp;
+    std::vector<Packet> packets;
+    ASSERT_EQ(ParsePackets(ReadFixture("bob-public.gpg"), packets), kPGPError_NoErr);
+    ASSERT_EQ(packets[1].tag, kTagUserID);
+    ASSERT_EQ(packets[4].tag, kTagSignature);
+    const struct {
+        const char* what;
+        size_t packet;
+        bool userIDVerified, canEncrypt;
+    } cases[] = {
+        { "untouched", 0, true, true },
+        { "user id text changed", 1, false, true },
+        { "sub-key binding damaged", 4, true, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string file;
+        for (size_t i = 0; i < packets.size(); ++i) {
+            std::string body = packets[i].body;
+            if (c.packet && i == c.packet) {
+                if (packets[i].tag == kTagUserID)
+                    body.replace(4, 6, "Forged");
+                else
+                    body.back() ^= 0x01;
+            }
+            file += WritePacket(packets[i].tag, body);
+        }
+        ASSERT_EQ(Open(Scratch("forged.pkr", file), (scratch / "none.skr").string()), kPGPError_NoErr);
+        PGPKeyDBObjRef key = Key(kBob);
+        PGPBoolean canEncrypt = 2;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(key, kPGPKeyProperty_CanEncrypt, &canEncrypt), kPGPError_NoErr);
+        EXPECT_EQ(canEncrypt, c.canEncrypt ? 1 : 0);
+        PGPKeyIterRef iter = 0;
+        PGPKeyDBObjRef obj = 0;
+        ASSERT_EQ(PGPNewKeyIterFromKeySet(PGPPeekKeyDBRootKeySet(db), &iter), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_NoErr);
+        PGPBoolean verified = 2;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(obj, kPGPSigProperty_IsVerified, &verified), kPGPError_NoErr);
+        EXPECT_EQ(verified, c.userIDVerified ? 1 : 0);
+        PGPFreeKeyIter(iter);
+        PGPFreeKeyDB(db);
+        db = 0;
+    }
 }
 
 class GroupsTest : public KeyDBTest {
