@@ -187,6 +187,8 @@ PGPError PGP_CDECL PGPOpenKeyDBFile(PGPContextRef context, uint32_t flags, PGPFi
     auto secretSpec = Handles().Get<FileSpec>(sec, ObjectKind::FileSpec);
     if (!Handles().Contains(context, ObjectKind::Context) || !publicSpec || !secretSpec)
         return kPGPError_BadParams;
+    if (ServiceFaultPending())
+        return kPGPError_ServiceUnreachable;
     auto state = std::make_shared<KeyDBState>();
     state->publicPath = publicSpec->path;
     state->secretPath = secretSpec->path;

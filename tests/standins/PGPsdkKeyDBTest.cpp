@@ -316,6 +316,20 @@ TEST_F(KeyDBTest, OrdersSetsAndLookups)
     PGPFreeKeySet(one);
 }
 
+TEST_F(KeyDBTest, ServiceFaultFailsOneOpenPerInit)
+{
+    SetFaults("service");
+    EXPECT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_ServiceUnreachable);
+    ASSERT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_NoErr);
+    PGPFreeKeyDB(db);
+    db = 0;
+    ASSERT_EQ(PGPsdkInit(0), kPGPError_NoErr);
+    EXPECT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_ServiceUnreachable);
+    EXPECT_EQ(PGPsdkCleanup(), kPGPError_NoErr);
+    SetFaults(nullptr);
+    ASSERT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_NoErr);
+}
+
 TEST_F(KeyDBTest, ObjectHandlesDieWithTheirDatabase)
 {
     OpenFixtures();
