@@ -224,7 +224,26 @@ std::string UserIDEmail(const std::string& text)
     return text.find('@') != std::string::npos && text.find(' ') == std::string::npos ? text : std::string();
 }
 
-int32_t KeyNumber(const KeyRecord& key, int32_t property)
+int KeyValidity(const KeyDBState& db, const KeyRecord& key)
+{
+    auto ownKey = [](const KeyRecord& k) { return k.axiomatic || k.HasSecret(); };
+    if (ownKey(key))
+        return 3;
+    for (const auto& userID : key.userIDs)
+        for (const auto& record : userID.signatures) {
+            const std::string& issuer = record.signature.issuer;
+            if (issuer.empty() || issuer == key.key.KeyID() || record.signature.type < openpgp::kSigGenericCert
+                || record.signature.type > openpgp::kSigPositiveCert)
+                continue;
+            for (const auto& certifier : db.keys)
+                if (ownKey(*certifier) && certifier->key.KeyID() == issuer
+                    && openpgp::SignatureVerified(certifier->key, key, record, &userID, nullptr))
+                    return 3;
+        }
+    return 0;
+}
+
+int32_t KeyNumber(const KeyDBState& db, const KeyRecord& key, int32_t property)
 {
     switch (property) {
     case kPGPKeyProperty_AlgorithmID:
@@ -234,7 +253,7 @@ int32_t KeyNumber(const KeyRecord& key, int32_t property)
     case kPGPKeyProperty_Trust:
         return key.ownerTrust;
     case kPGPKeyProperty_Validity:
-        return key.Validity();
+        return KeyValidity(db, key);
     case kPGPKeyProperty_PreferredHash: {
         const UserIDRecord* primary = key.PrimaryUserID();
         const SigRecord* self = primary ? openpgp::SelfCertification(key, *primary) : nullptr;
@@ -264,7 +283,7 @@ bool FilterPropertyKnown(Filter::Op op, int32_t property)
     }
 }
 
-bool FilterMatches(const Filter& filter, const KeyRecord& key)
+bool FilterMatches(const Filter& filter, const KeyDBState& db, const KeyRecord& key)
 {
     switch (filter.op) {
     case Filter::Op::Boolean: {
@@ -272,7 +291,7 @@ bool FilterMatches(const Filter& filter, const KeyRecord& key)
         return KeyBoolean(key, filter.property, value) == kPGPError_NoErr && value == (filter.value != 0);
     }
     case Filter::Op::Numeric:
-        return NumberMatches(KeyNumber(key, filter.property), filter.value, filter.match);
+        return NumberMatches(KeyNumber(db, key, filter.property), filter.value, filter.match);
     case Filter::Op::Data:
         switch (filter.property) {
         case kPGPKeyProperty_KeyID:
@@ -296,11 +315,11 @@ bool FilterMatches(const Filter& filter, const KeyRecord& key)
             });
         }
     case Filter::Op::Union:
-        return FilterMatches(*filter.first, key) || FilterMatches(*filter.second, key);
+        return FilterMatches(*filter.first, db, key) || FilterMatches(*filter.second, db, key);
     case Filter::Op::Intersect:
-        return FilterMatches(*filter.first, key) && FilterMatches(*filter.second, key);
+        return FilterMatches(*filter.first, db, key) && FilterMatches(*filter.second, db, key);
     case Filter::Op::Negate:
-        return !FilterMatches(*filter.first, key);
+        return !FilterMatches(*filter.first, db, key);
     }
     return false;
 }
@@ -370,7 +389,7 @@ PGPError PGP_CDECL PGPGetKeyDBObjNumericProperty(PGPKeyDBObjRef obj, int32_t pro
     case KeyObjectKind::Key:
         if (!KeyNumberKnown(property))
             return property / 100 == 2 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = KeyNumber(*object->key, property);
+        *out = KeyNumber(*object->db, *object->key, property);
         return kPGPError_NoErr;
     case KeyObjectKind::SubKey:
         if (property != kPGPSubKeyProperty_Bits)
@@ -380,7 +399,7 @@ PGPError PGP_CDECL PGPGetKeyDBObjNumericProperty(PGPKeyDBObjRef obj, int32_t pro
     case KeyObjectKind::UserID:
         if (property != kPGPUserIDProperty_Validity)
             return property / 100 == 10 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = object->key->Validity();
+        *out = KeyValidity(*object->db, *object->key);
         return kPGPError_NoErr;
     default:
         return kPGPError_WrongObjectKind;

@@ -593,6 +593,39 @@ TEST_F(KeyDBTest, ForgedSelfSignaturesAndBindingsCountForNothing)
     }
 }
 
+TEST_F(KeyDBTest, KeysCertifiedByOurOwnKeysAreValid)
+{
+    // Bob's key as certified by Alice, whose secret key is ours; without Alice's key he stays unknown.
+    const struct {
+        const char* secretFile;
+        int32_t validity;
+        PGPBoolean certificationVerified;
+    } cases[] = { { "alice-secret.asc", 3, 1 }, { "none.skr", 0, 0 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.secretFile);
+        std::string secret = std::string(c.secretFile) == "none.skr" ? (scratch / "none.skr").string()
+                                                                     : FixturePath(c.secretFile);
+        ASSERT_EQ(Open(FixturePath("bob-certified.gpg"), secret), kPGPError_NoErr);
+        int32_t validity = -1;
+        ASSERT_EQ(PGPGetKeyDBObjNumericProperty(Key(kBob), kPGPKeyProperty_Validity, &validity), kPGPError_NoErr);
+        EXPECT_EQ(validity, c.validity);
+        PGPKeyIterRef iter = 0;
+        PGPKeyDBObjRef obj = 0;
+        ASSERT_EQ(PGPNewKeyIterFromKeySet(PGPPeekKeyDBRootKeySet(db), &iter), kPGPError_NoErr);
+        while (PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &obj) == kPGPError_NoErr && obj != Key(kBob)) {
+        }
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_NoErr);
+        PGPBoolean verified = 2;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(obj, kPGPSigProperty_IsVerified, &verified), kPGPError_NoErr);
+        EXPECT_EQ(verified, c.certificationVerified);
+        PGPFreeKeyIter(iter);
+        PGPFreeKeyDB(db);
+        db = 0;
+    }
+}
+
 class GroupsTest : public KeyDBTest {
 protected:
     PGPError Read(const std::string& content, PGPGroupSetRef& groups)

@@ -46,8 +46,6 @@ struct KeyRecord {
     // Expiry as Unix time, 0 for never, from the newest self-signature of the primary user id.
     uint32_t Expiration() const;
     const UserIDRecord* PrimaryUserID() const;
-    // Validity 0..3: axiomatic keys and keys with a secret part are fully valid, others unknown.
-    int Validity() const { return axiomatic || HasSecret() ? 3 : 0; }
 };
 
 // Whether `signer` made the signature over the key part it belongs to: a user id (`userID`), a
