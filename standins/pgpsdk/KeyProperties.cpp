@@ -57,6 +57,34 @@ bool CanSign(const KeyRecord& key, bool needSecret)
     return key.key.CanSign() && (flags < 0 || (flags & 0x02)) && (!needSecret || key.HasSecret());
 }
 
+} // namespace
+
+const openpgp::PublicKey* EncryptionKeyOf(const KeyRecord& key)
+{
+    if (key.Revoked() || Expired(key.Expiration()))
+        return nullptr;
+    const openpgp::PublicKey* chosen = nullptr;
+    for (const auto& sub : key.subKeys) {
+        int flags = -1;
+        if (SubKeyUsable(key, sub, flags) && sub.key.CanEncrypt() && (flags < 0 || (flags & 0x0C))
+            && (!chosen || sub.key.created >= chosen->created))
+            chosen = &sub.key;
+    }
+    int flags = PrimaryKeyFlags(key);
+    if (!chosen && key.key.CanEncrypt() && (flags < 0 || (flags & 0x0C)))
+        chosen = &key.key;
+    return chosen;
+}
+
+std::vector<int> PreferredCiphersOf(const KeyRecord& key)
+{
+    const UserIDRecord* primary = key.PrimaryUserID();
+    const SigRecord* self = primary ? openpgp::SelfCertification(key, *primary) : nullptr;
+    return self ? self->signature.preferredCiphers : std::vector<int> {};
+}
+
+namespace {
+
 PGPError KeyBoolean(const KeyRecord& key, int32_t property, bool& value)
 {
     switch (property) {

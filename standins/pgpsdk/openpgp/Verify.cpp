@@ -76,6 +76,26 @@ bool Build(Sexp& out, const std::string& format, std::initializer_list<const std
     return gcry_sexp_build_array(&out.value, nullptr, format.c_str(), arguments.data()) == 0;
 }
 
+// The value of a named element of an S-expression as unsigned big-endian bytes.
+bool ElementBytes(gcry_sexp_t list, const char* name, std::string& out)
+{
+    gcry_sexp_t element = gcry_sexp_find_token(list, name, 0);
+    if (!element)
+        return false;
+    gcry_mpi_t mpi = gcry_sexp_nth_mpi(element, 1, GCRYMPI_FMT_USG);
+    gcry_sexp_release(element);
+    if (!mpi)
+        return false;
+    unsigned char* buffer = nullptr;
+    size_t length = 0;
+    bool ok = gcry_mpi_aprint(GCRYMPI_FMT_USG, &buffer, &length, mpi) == 0;
+    if (ok)
+        out.assign(reinterpret_cast<char*>(buffer), length);
+    gcry_free(buffer);
+    gcry_mpi_release(mpi);
+    return ok;
+}
+
 } // namespace
 
 std::string KeySignatureDigest(const PublicKey& primary, const Signature& signature, std::string_view subject,
@@ -119,6 +139,54 @@ bool VerifyDigest(const PublicKey& signer, const Signature& signature, std::stri
             && Build(data, "(data (flags raw) (value %b))", { &value });
     }
     return built && gcry_pk_verify(sig.value, data.value, key.value) == 0;
+}
+
+bool EncryptToKey(const PublicKey& key, std::string_view message, std::vector<std::string>& mpis)
+{
+    if (!InitCrypto())
+        return false;
+    const std::string value(message);
+    const auto& m = key.material;
+    Sexp publicKey, data, result;
+    bool rsa = key.algorithm == kPKRSA || key.algorithm == kPKRSAEncryptOnly;
+    bool built = false;
+    if (rsa && m.size() >= 2)
+        built = Build(publicKey, "(public-key (rsa (n %b) (e %b)))", { &m[0], &m[1] });
+    else if (key.algorithm == kPKElGamal && m.size() >= 3)
+        built = Build(publicKey, "(public-key (elg (p %b) (g %b) (y %b)))", { &m[0], &m[1], &m[2] });
+    if (!built || !Build(data, "(data (flags pkcs1) (value %b))", { &value })
+        || gcry_pk_encrypt(&result.value, data.value, publicKey.value) != 0)
+        return false;
+    mpis.assign(rsa ? 1 : 2, {});
+    return rsa ? ElementBytes(result.value, "a", mpis[0])
+               : ElementBytes(result.value, "a", mpis[0]) && ElementBytes(result.value, "b", mpis[1]);
+}
+
+bool SignDigest(const PublicKey& key, const std::vector<std::string>& secrets, int hashAlgorithm,
+                std::string_view digest, std::vector<std::string>& mpis)
+{
+    const char* hash = HashName(hashAlgorithm);
+    if (!InitCrypto() || !hash)
+        return false;
+    const std::string value(digest);
+    const auto& m = key.material;
+    const auto& x = secrets;
+    Sexp secretKey, data, result;
+    bool rsa = key.algorithm == kPKRSA || key.algorithm == kPKRSASignOnly;
+    bool built = false;
+    if (rsa && m.size() >= 2 && x.size() >= 4)
+        built = Build(secretKey, "(private-key (rsa (n %b) (e %b) (d %b) (p %b) (q %b) (u %b)))",
+                      { &m[0], &m[1], &x[0], &x[1], &x[2], &x[3] })
+            && Build(data, std::string("(data (flags pkcs1) (hash ") + hash + " %b))", { &value });
+    else if (key.algorithm == kPKDSA && m.size() >= 4 && !x.empty())
+        built = Build(secretKey, "(private-key (dsa (p %b) (q %b) (g %b) (y %b) (x %b)))",
+                      { &m[0], &m[1], &m[2], &m[3], &x[0] })
+            && Build(data, "(data (flags raw) (value %b))", { &value });
+    if (!built || gcry_pk_sign(&result.value, data.value, secretKey.value) != 0)
+        return false;
+    mpis.assign(rsa ? 1 : 2, {});
+    return rsa ? ElementBytes(result.value, "s", mpis[0])
+               : ElementBytes(result.value, "r", mpis[0]) && ElementBytes(result.value, "s", mpis[1]);
 }
 
 } // namespace standin::openpgp

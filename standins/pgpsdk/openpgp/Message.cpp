@@ -1,0 +1,135 @@
+// Writing the packets of an OpenPGP message.
+#include "standins/pgpsdk/openpgp/Message.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
+#include "standins/pgpsdk/openpgp/S2K.h"
+#include "standins/pgpsdk/openpgp/Signature.h"
+#include "standins/pgpsdk/openpgp/Verify.h"
+
+namespace standin::openpgp {
+namespace {
+
+std::string Be32(uint32_t value)
+{
+    return { static_cast<char>(value >> 24), static_cast<char>(value >> 16 & 0xFF), static_cast<char>(value >> 8 & 0xFF),
+             static_cast<char>(value & 0xFF) };
+}
+
+std::string Be16(size_t value) { return { static_cast<char>(value >> 8 & 0xFF), static_cast<char>(value & 0xFF) }; }
+
+std::string SubpacketBytes(int type, std::string_view data)
+{
+    std::string out;
+    out += static_cast<char>(data.size() + 1); // every subpacket we write is shorter than 192 bytes
+    out += static_cast<char>(type);
+    out.append(data);
+    return out;
+}
+
+} // namespace
+
+std::string CanonicalText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date)
+{
+    std::string body;
+    body += text ? 't' : 'b';
+    body += static_cast<char>(std::min<size_t>(fileName.size(), 255));
+    body.append(fileName.substr(0, 255));
+    body += Be32(date);
+    body.append(data);
+    return body;
+}
+
+std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer)
+{
+    std::string body { 3, static_cast<char>(signatureType), static_cast<char>(hashAlgorithm),
+                       static_cast<char>(signer.algorithm) };
+    body += signer.KeyID();
+    body += '\x01'; // not nested
+    return body;
+}
+
+std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
+                          int hashAlgorithm, uint32_t created, std::string_view data)
+{
+    std::string hashed = SubpacketBytes(kSubCreationTime, Be32(created))
+        + SubpacketBytes(kSubIssuerFingerprint, std::string(1, '\x04') + signer.Fingerprint());
+    std::string head { 4, static_cast<char>(signatureType), static_cast<char>(signer.algorithm),
+                       static_cast<char>(hashAlgorithm) };
+    head += Be16(hashed.size()) + hashed;
+    std::string trailer = std::string { 4, static_cast<char>(0xFF) } + Be32(static_cast<uint32_t>(head.size()));
+    std::string digest = Hash(hashAlgorithm, std::string(data) + head + trailer);
+    std::vector<std::string> mpis;
+    if (digest.empty() || !SignDigest(signer, secrets, hashAlgorithm, digest, mpis))
+        return {};
+    std::string unhashed = SubpacketBytes(kSubIssuer, signer.KeyID());
+    std::string body = head + Be16(unhashed.size()) + unhashed + digest.substr(0, 2);
+    for (const auto& mpi : mpis)
+        body += EncodeMpi(mpi);
+    return body;
+}
+
+std::string PKESKBody(const PublicKey& key, int cipherAlgorithm, std::string_view sessionKey)
+{
+    uint32_t sum = 0;
+    for (char c : sessionKey)
+        sum += static_cast<uint8_t>(c);
+    std::string message = std::string(1, static_cast<char>(cipherAlgorithm)) + std::string(sessionKey) + Be16(sum & 0xFFFF);
+    std::vector<std::string> mpis;
+    bool ok = EncryptToKey(key, message, mpis);
+    std::fill(message.begin(), message.end(), '\0');
+    if (!ok)
+        return {};
+    std::string body(1, '\x03');
+    body += key.KeyID();
+    body += static_cast<char>(key.algorithm);
+    for (const auto& mpi : mpis)
+        body += EncodeMpi(mpi);
+    return body;
+}
+
+std::string SKESKBody(int cipherAlgorithm, std::string_view passphrase, std::string& sessionKey)
+{
+    S2K s2k;
+    s2k.type = S2K::kIterated;
+    s2k.hashAlgorithm = 8;
+    s2k.salt = RandomBytes(8);
+    s2k.codedCount = 0xE0;
+    if (!DeriveS2KKey(s2k, passphrase, CipherKeySize(cipherAlgorithm), sessionKey))
+        return {};
+    return std::string { 4, static_cast<char>(cipherAlgorithm) } + WriteS2K(s2k);
+}
+
+std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
+{
+    size_t block = CipherBlockSize(cipherAlgorithm);
+    std::string plain = RandomBytes(block);
+    plain += plain.substr(block - 2);
+    plain.append(packets);
+    plain += "\xD3\x14";
+    plain += Hash(2, plain);
+    std::string encrypted;
+    bool ok = CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), plain, encrypted);
+    std::fill(plain.begin(), plain.end(), '\0');
+    return ok ? std::string(1, '\x01') + encrypted : std::string();
+}
+
+} // namespace standin::openpgp

@@ -1,0 +1,33 @@
+// Building OpenPGP messages (RFC 4880 sections 5.1-5.4, 5.9, 5.13, 5.14): literal data with the
+// canonical text form, one-pass and v4 signatures, public-key and passphrase session-key packets,
+// and integrity-protected encrypted data with its modification detection code.
+#pragma once
+
+#include "standins/pgpsdk/openpgp/KeyPackets.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin::openpgp {
+
+// Line ends as CR LF, the form text signatures and text literals use.
+std::string CanonicalText(std::string_view text);
+
+std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date);
+std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer);
+
+// A v4 signature packet body over `data` (already canonical for text signatures); empty on failure.
+std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
+                          int hashAlgorithm, uint32_t created, std::string_view data);
+
+// A v3 public-key encrypted session key packet body; empty when the key's algorithm cannot encrypt.
+std::string PKESKBody(const PublicKey& key, int cipherAlgorithm, std::string_view sessionKey);
+
+// A v4 passphrase packet body whose S2K key is the session key itself; `sessionKey` receives it.
+std::string SKESKBody(int cipherAlgorithm, std::string_view passphrase, std::string& sessionKey);
+
+// A SEIPD packet body (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV.
+std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);
+
+} // namespace standin::openpgp

@@ -1,0 +1,211 @@
+// GnuPG reads what the stand-in's PGPEncode writes: messages encrypted to RSA and ElGamal keys,
+// to a passphrase, signed with RSA and DSA keys, text and binary, armoured or not.
+#include "standins/pgpsdk/StandInExports.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <unistd.h>
+
+PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kPassphrase[] = "encode interop";
+
+std::string RunCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    size_t count;
+    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, count);
+    pclose(pipe);
+    return output;
+}
+
+std::string WithoutCR(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+class GnuPGReadsOurMessages : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        home = fs::temp_directory_path() / ("zavek-encode-" + std::to_string(getpid()));
+        fs::create_directories(home);
+        fs::permissions(home, fs::perms::owner_all);
+        Gpg("--quick-gen-key 'Gina RSA <gina@example.net>' rsa2048 sign never");
+        Gpg("--quick-add-key " + Fingerprint("gina@example.net") + " rsa2048 encr never");
+        Gpg("--quick-gen-key 'Hugo DSA <hugo@example.net>' dsa2048 sign never");
+        Gpg("--quick-add-key " + Fingerprint("hugo@example.net") + " elg2048 encr never");
+        keys = Gpg("--armor --export-secret-keys gina@example.net hugo@example.net");
+    }
+    static void TearDownTestSuite()
+    {
+        RunCommand("gpgconf --homedir '" + home.string() + "' --kill all 2>/dev/null");
+        fs::remove_all(home);
+    }
+    static std::string Fingerprint(const std::string& who)
+    {
+        std::stringstream in(Gpg("--with-colons --list-keys " + who));
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("fpr:", 0) == 0)
+                return line.substr(12, 40);
+        return {};
+    }
+    static std::string Gpg(const std::string& arguments)
+    {
+        return RunCommand("gpg --homedir '" + home.string() + "' --batch --yes --pinentry-mode loopback --passphrase '"
+                          + kPassphrase + "' " + arguments + " 2>/dev/null");
+    }
+    // gpg's plaintext and its status lines for a message of ours.
+    static std::pair<std::string, std::string> GpgDecrypt(const std::string& message, const std::string& passphrase)
+    {
+        fs::path in = home / "message.pgp", out = home / "plain.out", status = home / "status.txt";
+        std::ofstream(in, std::ios::binary) << message;
+        fs::remove(out);
+        RunCommand("gpg --homedir '" + home.string() + "' --batch --yes --pinentry-mode loopback --passphrase '"
+                   + passphrase + "' --status-file '" + status.string() + "' --output '" + out.string()
+                   + "' --decrypt '" + in.string() + "' 2>/dev/null");
+        std::ifstream plain(out, std::ios::binary), lines(status);
+        return { std::string(std::istreambuf_iterator<char>(plain), {}),
+                 std::string(std::istreambuf_iterator<char>(lines), {}) };
+    }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(PGPsdkInit(0), kPGPError_NoErr);
+        ASSERT_EQ(PGPNewContext(kPGPContextVersion, &context), kPGPError_NoErr);
+        ASSERT_EQ(PGPImport(context, &db, PGPOInputBuffer(context, keys.data(), keys.size()), kPGPEndOfOptions), 0);
+    }
+    void TearDown() override
+    {
+        PGPFreeKeyDB(db);
+        PGPFreeContext(context);
+        PGPsdkCleanup();
+    }
+    PGPKeySetRef KeysMatching(const char* email)
+    {
+        PGPFilterRef filter = 0;
+        PGPKeySetRef set = 0;
+        EXPECT_EQ(PGPNewKeyDBObjDataFilter(context, kPGPUserIDProperty_EmailAddress, email, std::strlen(email),
+                                           kPGPMatch_SubString, &filter),
+                  kPGPError_NoErr);
+        EXPECT_EQ(PGPFilterKeySet(PGPPeekKeyDBRootKeySet(db), filter, &set), kPGPError_NoErr);
+        PGPFreeFilter(filter);
+        return set;
+    }
+    PGPKeyDBObjRef FirstKey(PGPKeySetRef set)
+    {
+        PGPKeyIterRef iter = 0;
+        PGPKeyDBObjRef key = 0;
+        EXPECT_EQ(PGPNewKeyIterFromKeySet(set, &iter), kPGPError_NoErr);
+        EXPECT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &key), kPGPError_NoErr);
+        PGPFreeKeyIter(iter);
+        return key;
+    }
+    std::string Take(void* buffer, PGPSize length)
+    {
+        std::string data(static_cast<const char*>(buffer), length);
+        PGPFreeData(buffer);
+        return data;
+    }
+
+    static inline fs::path home;
+    static inline std::string keys;
+    PGPContextRef context = 0;
+    PGPKeyDBRef db = 0;
+};
+
+TEST_F(GnuPGReadsOurMessages, EncryptedAndSignedToKeys)
+{
+    std::string text = "Dear Gina,\nline two with trailing space \n\nend\n";
+    std::mt19937 random(7);
+    std::string binary(100000, '\0');
+    for (char& c : binary)
+        c = static_cast<char>(random());
+    const struct {
+        const char* what;
+        const char* to; // recipients' e-mail filter
+        const char* signer; // null: not signed
+        bool textMode, armor, compress;
+        const std::string* data;
+    } cases[] = {
+        { "text to RSA, signed with RSA, armoured", "gina@", "gina@", true, true, true, &text },
+        { "binary to ElGamal, unsigned", "hugo@", nullptr, false, false, false, &binary },
+        { "binary to both, signed with DSA", "@example.net", "hugo@", false, true, true, &binary },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PGPKeySetRef to = KeysMatching(c.to);
+        PGPKeySetRef signers = c.signer ? KeysMatching(c.signer) : 0;
+        void* buffer = nullptr;
+        PGPSize length = 0;
+        PGPOptionListRef sign = signers ? PGPOSignWithKey(context, FirstKey(signers), PGPOPassphrase(context, kPassphrase),
+                                                          kPGPEndOfOptions)
+                                        : PGPONullOption(context);
+        ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, c.data->data(), c.data->size()),
+                            PGPOEncryptToKeySet(context, to), sign, PGPODataIsASCII(context, c.textMode),
+                            PGPOArmorOutput(context, c.armor), PGPOCompression(context, c.compress),
+                            PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        std::string message = Take(buffer, length);
+        EXPECT_EQ(message.rfind("-----BEGIN PGP MESSAGE-----\r\n", 0) == 0, c.armor);
+        auto [plain, status] = GpgDecrypt(message, kPassphrase);
+        EXPECT_EQ(c.textMode ? WithoutCR(plain) : plain, *c.data);
+        EXPECT_NE(status.find("DECRYPTION_OKAY"), std::string::npos) << status;
+        EXPECT_NE(status.find("GOODMDC"), std::string::npos) << status;
+        EXPECT_EQ(status.find("GOODSIG") != std::string::npos, c.signer != nullptr) << status;
+        PGPFreeKeySet(to);
+        if (signers)
+            PGPFreeKeySet(signers);
+    }
+}
+
+TEST_F(GnuPGReadsOurMessages, EncryptedToAPassphraseAndRefusedWithoutOne)
+{
+    std::string data = "only with the passphrase\n";
+    void* buffer = nullptr;
+    PGPSize length = 0;
+    ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, data.data(), data.size()),
+                        PGPOConventionalEncrypt(context, PGPOPassphrase(context, "sesame"), kPGPEndOfOptions),
+                        PGPOCipherAlgorithm(context, 7), PGPOArmorOutput(context, 1),
+                        PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    std::string message = Take(buffer, length);
+    EXPECT_EQ(GpgDecrypt(message, "sesame").first, data);
+    EXPECT_EQ(GpgDecrypt(message, "not sesame").first, "");
+
+    // Signing without a passphrase, and none cached, fails before anything is written.
+    PGPKeySetRef gina = KeysMatching("gina@");
+    static PGPError reported = 0;
+    auto handler = [](PGPContextRef, PGPEvent* event, void*) {
+        if (event->type == kPGPEvent_Error)
+            reported = event->data.errorData.error;
+        return PGPError(0);
+    };
+    buffer = nullptr;
+    EXPECT_EQ(PGPEncode(context, PGPOInputBuffer(context, data.data(), data.size()),
+                        PGPOSignWithKey(context, FirstKey(gina), kPGPEndOfOptions), PGPOEventHandler(context, handler, nullptr),
+                        PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+              kPGPError_BadPassphrase);
+    EXPECT_EQ(reported, kPGPError_BadPassphrase);
+    EXPECT_EQ(buffer, nullptr);
+    PGPFreeKeySet(gina);
+}
+
+} // namespace
