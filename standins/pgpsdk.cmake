@@ -7,7 +7,7 @@ add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
   ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp
   ${PGPSDK_SRC}/KeyDBWrite.cpp ${PGPSDK_SRC}/FileCommit.cpp ${PGPSDK_SRC}/Output.cpp ${PGPSDK_SRC}/Groups.cpp
-  ${PGPSDK_SRC}/Encode.cpp)
+  ${PGPSDK_SRC}/Encode.cpp ${PGPSDK_SRC}/Decode.cpp)
 # Compiled per core variant (the generation-2 one leaves the named passphrase cache out).
 set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCache.cpp)
 

@@ -24,7 +24,6 @@ PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
 extern "C" {
 
-NOT_YET_CONSUMING(PGPDecode, PGPError, kPGPError_NotImplemented, (PGPContextRef context, ...), context)
 
 NOT_YET(PGPVerifyX509CertificateChain, (PGPContextRef, const uint8_t*, const uint8_t*))
 

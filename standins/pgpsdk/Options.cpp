@@ -134,10 +134,15 @@ PGPError PGP_CDECL PGPAddJobOptions(PGPJobRef job, ...)
     std::vector<Option> added;
     PGPError status = ConsumeOptionArguments(args, added);
     va_end(args);
-    // Jobs exist only while PGPEncode or PGPDecode runs; none does here.
-    if (!Handles().Contains(job, ObjectKind::Job))
+    // Jobs exist only while PGPDecode runs and calls its event handler.
+    auto running = Handles().Get<Job>(job, ObjectKind::Job);
+    if (!running)
         return kPGPError_BadParams;
-    return status != kPGPError_NoErr ? status : kPGPError_NotImplemented;
+    if (status != kPGPError_NoErr)
+        return status;
+    for (auto& option : added)
+        running->added.push_back(std::move(option));
+    return kPGPError_NoErr;
 }
 
 PGPOptionListRef PGP_CDECL PGPOLastOption(PGPContextRef) { return kPGPEndOfOptions; }

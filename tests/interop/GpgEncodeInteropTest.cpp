@@ -1,6 +1,8 @@
-// GnuPG reads what the stand-in's PGPEncode writes: messages encrypted to RSA and ElGamal keys,
-// to a passphrase, signed with RSA and DSA keys, text and binary, armoured or not.
+// GnuPG and the stand-in's PGPEncode/PGPDecode as peers: gpg reads messages we encrypt to RSA and
+// ElGamal keys or to a passphrase and sign with RSA and DSA keys; we read gpg's, with the events of
+// the contract; tampered data and wrong passphrases give their statuses.
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
 
 #include <gtest/gtest.h>
 
@@ -206,6 +208,145 @@ TEST_F(GnuPGReadsOurMessages, EncryptedToAPassphraseAndRefusedWithoutOne)
     EXPECT_EQ(reported, kPGPError_BadPassphrase);
     EXPECT_EQ(buffer, nullptr);
     PGPFreeKeySet(gina);
+}
+
+// What a decode told its handler, and how the handler answers.
+struct DecodeLog {
+    std::vector<int> events;
+    std::vector<std::string> outputs;
+    std::vector<void*> buffers;
+    std::vector<PGPSize> lengths = std::vector<PGPSize>(8);
+    std::vector<PGPEventSignatureData> signatures;
+    std::vector<bool> conventional;
+    const char* passphrase = nullptr;
+    PGPContextRef context = 0;
+
+    static PGPError Handler(PGPContextRef context, PGPEvent* event, void* user)
+    {
+        auto* log = static_cast<DecodeLog*>(user);
+        log->events.push_back(event->type);
+        if (event->type == kPGPEvent_Passphrase) {
+            log->conventional.push_back(event->data.passphraseData.fromConventional != 0);
+            if (log->passphrase)
+                PGPAddJobOptions(event->job, PGPOPassphrase(context, log->passphrase), kPGPEndOfOptions);
+        } else if (event->type == kPGPEvent_Output) {
+            log->buffers.push_back(nullptr);
+            PGPAddJobOptions(event->job,
+                             PGPOAllocatedOutputBuffer(context, &log->buffers.back(), ~0u,
+                                                       &log->lengths[log->buffers.size() - 1]),
+                             kPGPEndOfOptions);
+        } else if (event->type == kPGPEvent_Signature) {
+            log->signatures.push_back(event->data.signatureData);
+        }
+        return 0;
+    }
+    void Collect()
+    {
+        for (size_t i = 0; i < buffers.size(); ++i) {
+            outputs.emplace_back(static_cast<const char*>(buffers[i]), buffers[i] ? lengths[i] : 0);
+            if (buffers[i])
+                PGPFreeData(buffers[i]);
+        }
+        buffers.clear();
+    }
+};
+
+PGPError Decode(PGPContextRef context, PGPKeyDBRef db, const std::string& message, DecodeLog& log,
+                bool passThrough = false)
+{
+    log.buffers.reserve(8);
+    PGPError status = PGPDecode(context, PGPOInputBuffer(context, message.data(), message.size()),
+                                PGPOKeyDBRef(context, db), PGPOEventHandler(context, DecodeLog::Handler, &log),
+                                PGPOPassThroughIfUnrecognized(context, passThrough), kPGPEndOfOptions);
+    log.Collect();
+    return status;
+}
+
+TEST_F(GnuPGReadsOurMessages, WeReadGnuPGsSignedAndEncryptedMessages)
+{
+    std::string text = "from gpg to us\nsecond line\n";
+    fs::path plain = home / "gpg-plain.txt";
+    std::ofstream(plain, std::ios::binary) << text;
+    std::string message = Gpg("--armor --trust-model always --local-user hugo@example.net --recipient gina@example.net "
+                              "--sign --encrypt --output - '" + plain.string() + "'");
+    ASSERT_NE(message.find("BEGIN PGP MESSAGE"), std::string::npos);
+    DecodeLog log;
+    log.passphrase = kPassphrase;
+    ASSERT_EQ(Decode(context, db, message, log), kPGPError_NoErr);
+    EXPECT_EQ(log.events, (std::vector<int> { kPGPEvent_BeginLex, kPGPEvent_Analyze, kPGPEvent_Recipients,
+                                               kPGPEvent_Passphrase, kPGPEvent_Output, kPGPEvent_Signature,
+                                               kPGPEvent_EndLex }));
+    ASSERT_EQ(log.outputs.size(), 1u);
+    EXPECT_EQ(log.outputs[0], text);
+    ASSERT_EQ(log.signatures.size(), 1u);
+    EXPECT_TRUE(log.signatures[0].checked);
+    EXPECT_TRUE(log.signatures[0].verified);
+    EXPECT_NE(log.signatures[0].signingKey, 0u);
+    EXPECT_EQ(log.conventional, std::vector<bool> { false });
+
+    // Passphrase-only messages ask with the conventional flag.
+    DecodeLog symmetric;
+    symmetric.passphrase = "gpg secret";
+    std::string conventional = RunCommand("gpg --homedir '" + home.string()
+                                          + "' --batch --pinentry-mode loopback --passphrase 'gpg secret' --symmetric "
+                                            "--output - '" + plain.string() + "' 2>/dev/null");
+    ASSERT_EQ(Decode(context, db, conventional, symmetric), kPGPError_NoErr);
+    ASSERT_EQ(symmetric.outputs.size(), 1u);
+    EXPECT_EQ(symmetric.outputs[0], text);
+    EXPECT_EQ(symmetric.conventional, std::vector<bool> { true });
+}
+
+TEST_F(GnuPGReadsOurMessages, TamperingWrongPassphrasesAndUnprotectedDataAreRefused)
+{
+    fs::path plain = home / "gpg-plain2.txt";
+    std::mt19937 random(11);
+    std::string noise(3000, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    std::ofstream(plain, std::ios::binary) << noise;
+    std::string message = Gpg("--trust-model always --recipient gina@example.net --encrypt --output - '"
+                              + plain.string() + "'");
+    ASSERT_GT(message.size(), 600u);
+    std::string tampered = message;
+    tampered[tampered.size() - 30] ^= 0x01;
+    DecodeLog log;
+    log.passphrase = kPassphrase;
+    EXPECT_EQ(Decode(context, db, tampered, log), kPGPError_IntegrityCheckFailed);
+    EXPECT_TRUE(log.outputs.empty());
+
+    DecodeLog wrong;
+    wrong.passphrase = "not the passphrase";
+    EXPECT_EQ(Decode(context, db, message, wrong), kPGPError_BadPassphrase);
+    EXPECT_EQ(std::count(wrong.events.begin(), wrong.events.end(), int(kPGPEvent_Passphrase)), 5);
+
+    DecodeLog old;
+    std::string unprotected = standin::openpgp::WritePacket(standin::openpgp::kTagSymmetricallyEncrypted,
+                                                            std::string(64, 'x'));
+    EXPECT_EQ(Decode(context, db, unprotected, old), kPGPError_IntegrityCheckFailed);
+    EXPECT_TRUE(old.outputs.empty());
+}
+
+TEST_F(GnuPGReadsOurMessages, MixedTextIsDecodedSectionBySection)
+{
+    std::string data = "inner secret\n";
+    PGPKeySetRef to = KeysMatching("hugo@");
+    void* buffer = nullptr;
+    PGPSize length = 0;
+    ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, data.data(), data.size()), PGPOEncryptToKeySet(context, to),
+                        PGPOArmorOutput(context, 1), PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length),
+                        kPGPEndOfOptions),
+              kPGPError_NoErr);
+    std::string mixed = "Hello,\r\n\r\n" + Take(buffer, length) + "Bye\r\n";
+    PGPFreeKeySet(to);
+    DecodeLog log;
+    log.passphrase = kPassphrase;
+    ASSERT_EQ(Decode(context, db, mixed, log, true), kPGPError_NoErr);
+    EXPECT_EQ(log.outputs, (std::vector<std::string> { "Hello,\r\n\r\n", data, "Bye\r\n" }));
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), int(kPGPEvent_BeginLex)), 3);
+    DecodeLog quiet;
+    quiet.passphrase = kPassphrase;
+    ASSERT_EQ(Decode(context, db, mixed, quiet, false), kPGPError_NoErr);
+    EXPECT_EQ(quiet.outputs, std::vector<std::string> { data });
 }
 
 } // namespace

@@ -24,6 +24,11 @@ bool VerifyDigest(const PublicKey& signer, const Signature& signature, std::stri
 // false for other algorithms.
 bool EncryptToKey(const PublicKey& key, std::string_view message, std::vector<std::string>& mpis);
 
+// The message a public-key encrypted session key packet holds (PKCS#1 v1.5 padding removed), for
+// an RSA or ElGamal key with its secret MPIs; false when it does not decrypt.
+bool DecryptWithKey(const PublicKey& key, const std::vector<std::string>& secrets, const std::vector<std::string>& mpis,
+                    std::string& message);
+
 // The MPIs of a signature over `digest` (made with OpenPGP hash `hashAlgorithm`) by an RSA or DSA
 // key with its secret MPIs; false for other algorithms.
 bool SignDigest(const PublicKey& key, const std::vector<std::string>& secrets, int hashAlgorithm,
