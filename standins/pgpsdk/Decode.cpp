@@ -33,6 +33,8 @@ struct Section {
     std::string data; // binary packets, or the text itself for unknown sections
     std::string text; // the section as it appeared in the input
     int analysis = kPGPAnalyze_Unknown;
+    bool clearSigned = false;
+    std::string clearText; // the signed text of a clear-signed section, unescaped
 };
 
 struct SignatureResult {
@@ -105,14 +107,53 @@ private:
     bool produced_ = false;
     bool forYourEyesOnly_ = false;
     std::string literalData_;
+    bool clearSigned_ = false;
+    std::string signedText_; // what a clear-text signature covers
     std::vector<SignatureResult> signatures_;
 };
+
+Section MakeSection(std::string_view data, std::string_view text, int analysis)
+{
+    Section section;
+    section.data.assign(data);
+    section.text.assign(text);
+    section.analysis = analysis;
+    return section;
+}
+
+// A clear-signed message: the header lines, the dash-escaped text, then the signature block.
+bool SplitClearSigned(std::string_view text, Section& section, size_t& end)
+{
+    size_t body = text.find("\n\n");
+    size_t bodyCrLf = text.find("\r\n\r\n");
+    if (bodyCrLf != std::string_view::npos && (body == std::string_view::npos || bodyCrLf < body))
+        body = bodyCrLf + 4;
+    else if (body != std::string_view::npos)
+        body += 2;
+    else
+        return false;
+    size_t marker = text.find("\n-----BEGIN PGP SIGNATURE-----", body - 1);
+    if (marker == std::string_view::npos)
+        return false;
+    Armored block;
+    size_t blockEnd = 0;
+    if (Dearmor(text.substr(marker + 1), block, &blockEnd) != kPGPError_NoErr)
+        return false;
+    std::string_view shown = text.substr(body, marker + 1 - body);
+    section.clearText = DashUnescape(shown);
+    section.data = block.data;
+    section.text.assign(text.substr(0, marker + 1 + blockEnd));
+    section.analysis = kPGPAnalyze_Signed;
+    section.clearSigned = true;
+    end = marker + 1 + blockEnd;
+    return true;
+}
 
 std::vector<Section> SplitSections(std::string_view input)
 {
     std::vector<Section> sections;
     if (!input.empty() && (static_cast<uint8_t>(input[0]) & 0x80)) {
-        sections.push_back({ std::string(input), std::string(input), kPGPAnalyze_Encrypted });
+        sections.push_back(MakeSection(input, input, kPGPAnalyze_Encrypted));
         return sections;
     }
     size_t at = 0;
@@ -122,24 +163,32 @@ std::vector<Section> SplitSections(std::string_view input)
             begin = input.find("-----BEGIN PGP ", begin + 1);
         std::string_view before = input.substr(at, begin == std::string_view::npos ? std::string_view::npos : begin - at);
         if (before.find_first_not_of(" \t\r\n") != std::string_view::npos)
-            sections.push_back({ std::string(before), std::string(before), kPGPAnalyze_Unknown });
+            sections.push_back(MakeSection(before, before, kPGPAnalyze_Unknown));
         if (begin == std::string_view::npos)
             break;
         Armored block;
         size_t end = 0;
         std::string_view rest = input.substr(begin);
+        if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----") {
+            Section clear;
+            if (SplitClearSigned(rest, clear, end)) {
+                sections.push_back(std::move(clear));
+                at = begin + end;
+                continue;
+            }
+        }
         if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----" || Dearmor(rest, block, &end) != kPGPError_NoErr) {
-            // Clear-signed text is read by a later unit; a broken block stays text.
+            // A broken block stays text.
             size_t lineEnd = rest.find('\n');
             size_t stop = lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1;
-            sections.push_back({ std::string(rest.substr(0, stop)), std::string(rest.substr(0, stop)), kPGPAnalyze_Unknown });
+            sections.push_back(MakeSection(rest.substr(0, stop), rest.substr(0, stop), kPGPAnalyze_Unknown));
             at = begin + stop;
             continue;
         }
         int analysis = block.label == "PUBLIC KEY BLOCK" || block.label == "PRIVATE KEY BLOCK" ? kPGPAnalyze_Key
             : block.label == "SIGNATURE"                                                     ? kPGPAnalyze_DetachedSignature
                                                                                              : kPGPAnalyze_Encrypted;
-        sections.push_back({ block.data, std::string(rest.substr(0, end)), analysis });
+        sections.push_back(MakeSection(block.data, rest.substr(0, end), analysis));
         at = begin + end;
     }
     return sections;
@@ -173,8 +222,8 @@ PGPError Decoder::Run()
     const Option* input = FindOption(options_, OptionKind::InputBuffer);
     if (!input)
         return kPGPError_BadOption;
-    if (FindOption(options_, OptionKind::DetachedSig) || FindOption(options_, OptionKind::InputFormat))
-        return kPGPError_NotImplemented; // detached and CMS input come with later units
+    if (FindOption(options_, OptionKind::InputFormat))
+        return kPGPError_NotImplemented; // CMS input comes with the S/MIME unit
     auto sections = SplitSections(std::string_view(static_cast<const char*>(input->pointer), input->size));
     for (uint32_t index = 0; index < sections.size(); ++index) {
         PGPError status = DecodeSection(index, sections[index]);
@@ -189,6 +238,8 @@ PGPError Decoder::DecodeSection(uint32_t index, Section& section)
     encryptedKeys_.clear();
     output_.clear();
     literalData_.clear();
+    signedText_.clear();
+    clearSigned_ = false;
     signatures_.clear();
     produced_ = forYourEyesOnly_ = false;
     PGPEvent begin {};
@@ -238,8 +289,27 @@ PGPError Decoder::DecodeSection(uint32_t index, Section& section)
         break;
     }
     case kPGPAnalyze_DetachedSignature:
-        break; // a signature without its text is checked only with the detached-input option
+        // A signature without its text is checked only against the detached-input option's data.
+        if (const Option* detached = FindOption(options_, OptionKind::DetachedSig))
+            if (const Option* content = FindOption(detached->nested, OptionKind::InputBuffer)) {
+                literalData_.assign(static_cast<const char*>(content->pointer), content->size);
+                status = Process(section.data, 0);
+                if (status != kPGPError_NoErr)
+                    return status;
+            }
+        break;
     default:
+        if (section.clearSigned) {
+            std::string shown = section.clearText;
+            if (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, "\r\n") == 0)
+                shown.resize(shown.size() - 2);
+            else if (!shown.empty() && shown.back() == '\n')
+                shown.pop_back();
+            signedText_ = ClearSignedText(shown);
+            clearSigned_ = true;
+            output_ = section.clearText;
+            produced_ = true;
+        }
         status = Process(section.data, 0);
         if (status != kPGPError_NoErr)
             return status;
@@ -313,7 +383,9 @@ PGPError Decoder::Process(std::string_view data, int depth)
                     }
                 }
             if (result.signingKey) {
-                std::string signedData = sig.type == 1 ? CanonicalText(literalData_) : literalData_;
+                std::string signedData = clearSigned_ ? signedText_
+                    : sig.type == 1                   ? CanonicalText(literalData_)
+                                                      : literalData_;
                 std::string trailer = sig.version == 4
                     ? std::string { 4, static_cast<char>(0xFF) }
                         + std::string { static_cast<char>(sig.hashedData.size() >> 24),

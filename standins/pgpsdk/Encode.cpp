@@ -95,9 +95,8 @@ PGPError Encode(const std::vector<Option>& options, std::string& output)
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
         return kPGPError_BadOption;
-    if (FindOption(options, OptionKind::DetachedSig) || OptionFlag(options, OptionKind::ClearSign)
-        || OptionFlag(options, OptionKind::PGPMIMEEncoding) || FindOption(options, OptionKind::OutputFormat))
-        return kPGPError_NotImplemented; // detached, clear-signed, PGP/MIME and CMS output come later
+    if (OptionFlag(options, OptionKind::PGPMIMEEncoding) || FindOption(options, OptionKind::OutputFormat))
+        return kPGPError_NotImplemented; // PGP/MIME and CMS output come later
     std::string_view data(static_cast<const char*>(input->pointer), input->size);
     bool text = OptionFlag(options, OptionKind::DataIsASCII);
     std::string content = text ? CanonicalText(data) : std::string(data);
@@ -108,6 +107,31 @@ PGPError Encode(const std::vector<Option>& options, std::string& output)
         PGPError status = UnlockSigner(*sign, signer);
         if (status != kPGPError_NoErr)
             return status;
+    }
+    bool detached = FindOption(options, OptionKind::DetachedSig) != nullptr;
+    bool clearSign = OptionFlag(options, OptionKind::ClearSign);
+    if (detached || clearSign) {
+        if (!signer.publicKey)
+            return kPGPError_BadOption;
+        int hash = kDefaultHash;
+        if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
+            hash = hashOption->value;
+        std::string covered = clearSign ? ClearSignedText(data) : content;
+        std::string signature
+            = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0, hash, now, covered);
+        if (signature.empty())
+            return kPGPError_UnsupportedAlgorithm;
+        std::string packet = WritePacket(kTagSignature, signature);
+        if (clearSign) {
+            std::string shown = DashEscape(CanonicalText(data));
+            if (shown.size() < 2 || shown.compare(shown.size() - 2, 2, "\r\n") != 0)
+                shown += "\r\n";
+            output = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: " + HashArmorName(hash) + "\r\n\r\n" + shown
+                + Armor("SIGNATURE", packet);
+        } else {
+            output = OptionFlag(options, OptionKind::ArmorOutput) ? Armor("SIGNATURE", packet) : packet;
+        }
+        return kPGPError_NoErr;
     }
     std::vector<const KeyRecord*> recipients;
     if (const Option* to = FindOption(options, OptionKind::EncryptToKeySet)) {

@@ -349,4 +349,65 @@ TEST_F(GnuPGReadsOurMessages, MixedTextIsDecodedSectionBySection)
     EXPECT_EQ(quiet.outputs, std::vector<std::string> { data });
 }
 
+TEST_F(GnuPGReadsOurMessages, ClearSignedAndDetachedSignaturesBothWays)
+{
+    std::string text = "-----dashes open this line\nsecond line with trailing blanks   \n\nFrom the end\n";
+    PGPKeySetRef gina = KeysMatching("gina@");
+    auto sign = [&](bool clear) {
+        void* buffer = nullptr;
+        PGPSize length = 0;
+        EXPECT_EQ(PGPEncode(context, PGPOInputBuffer(context, text.data(), text.size()),
+                            PGPOSignWithKey(context, FirstKey(gina), PGPOPassphrase(context, kPassphrase), kPGPEndOfOptions),
+                            clear ? PGPOClearSign(context, 1) : PGPODetachedSig(context, kPGPEndOfOptions),
+                            PGPODataIsASCII(context, 1), PGPOArmorOutput(context, 1),
+                            PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        return Take(buffer, length);
+    };
+    fs::path data = home / "signed.txt", signature = home / "signed.txt.asc", status = home / "verify-status.txt";
+    std::ofstream(data, std::ios::binary) << text;
+    auto gpgVerify = [&](const std::string& arguments) {
+        RunCommand("gpg --homedir '" + home.string() + "' --batch --status-file '" + status.string() + "' --verify "
+                   + arguments + " 2>/dev/null");
+        std::ifstream lines(status);
+        return std::string(std::istreambuf_iterator<char>(lines), {});
+    };
+
+    // Ours, checked by gpg.
+    std::string clear = sign(true);
+    EXPECT_EQ(clear.rfind("-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\n- -----dashes", 0), 0u);
+    std::ofstream(signature, std::ios::binary) << clear;
+    EXPECT_NE(gpgVerify("'" + signature.string() + "'").find("GOODSIG"), std::string::npos);
+    std::string detached = sign(false);
+    EXPECT_EQ(detached.rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u);
+    std::ofstream(signature, std::ios::binary) << detached;
+    EXPECT_NE(gpgVerify("'" + signature.string() + "' '" + data.string() + "'").find("GOODSIG"), std::string::npos);
+
+    // gpg's, and ours, checked by us.
+    std::string gpgClear = Gpg("--local-user hugo@example.net --clearsign --output - '" + data.string() + "'");
+    for (const std::string* message : { &clear, &gpgClear }) {
+        DecodeLog log;
+        ASSERT_EQ(Decode(context, db, *message, log), kPGPError_NoErr);
+        ASSERT_EQ(log.signatures.size(), 1u);
+        EXPECT_TRUE(log.signatures[0].verified);
+        ASSERT_EQ(log.outputs.size(), 1u);
+        EXPECT_EQ(WithoutCR(log.outputs[0]), text);
+    }
+    std::string gpgDetached = Gpg("--local-user hugo@example.net --detach-sign --output - '" + data.string() + "'");
+    for (const auto& [content, verified] : { std::pair { text, true }, std::pair { text + "x", false } }) {
+        DecodeLog log;
+        ASSERT_EQ(PGPDecode(context, PGPOInputBuffer(context, gpgDetached.data(), gpgDetached.size()),
+                            PGPODetachedSig(context, PGPOInputBuffer(context, content.data(), content.size()),
+                                            kPGPEndOfOptions),
+                            PGPOKeyDBRef(context, db), PGPOEventHandler(context, DecodeLog::Handler, &log),
+                            kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        log.Collect();
+        ASSERT_EQ(log.signatures.size(), 1u);
+        EXPECT_TRUE(log.signatures[0].checked);
+        EXPECT_EQ(log.signatures[0].verified != 0, verified);
+    }
+    PGPFreeKeySet(gina);
+}
+
 } // namespace

@@ -47,6 +47,84 @@ std::string CanonicalText(std::string_view text)
     return out;
 }
 
+std::string ClearSignedText(std::string_view text)
+{
+    std::string canonical = CanonicalText(text);
+    std::string out;
+    size_t at = 0;
+    while (at <= canonical.size()) {
+        size_t end = canonical.find("\r\n", at);
+        std::string_view line(canonical.data() + at, (end == std::string::npos ? canonical.size() : end) - at);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        out.append(line);
+        if (end == std::string::npos)
+            break;
+        at = end + 2;
+        if (at < canonical.size())
+            out += "\r\n";
+    }
+    return out;
+}
+
+std::string DashEscape(std::string_view text)
+{
+    std::string out;
+    bool lineStart = true;
+    for (char c : text) {
+        if (lineStart && c == '-')
+            out += "- ";
+        out += c;
+        lineStart = c == '\n';
+    }
+    return out;
+}
+
+std::string DashUnescape(std::string_view text)
+{
+    std::string out;
+    bool lineStart = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (lineStart && text.compare(i, 2, "- ") == 0)
+            i += 2;
+        if (i >= text.size())
+            break;
+        out += text[i];
+        lineStart = text[i] == '\n';
+    }
+    return out;
+}
+
+std::string HashArmorName(int hashAlgorithm)
+{
+    switch (hashAlgorithm) {
+    case 1:
+        return "MD5";
+    case 2:
+        return "SHA1";
+    case 3:
+        return "RIPEMD160";
+    case 8:
+        return "SHA256";
+    case 9:
+        return "SHA384";
+    case 10:
+        return "SHA512";
+    case 11:
+        return "SHA224";
+    default:
+        return {};
+    }
+}
+
+int HashFromArmorName(std::string_view name)
+{
+    for (int algorithm : { 1, 2, 3, 8, 9, 10, 11 })
+        if (HashArmorName(algorithm) == name)
+            return algorithm;
+    return 0;
+}
+
 std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date)
 {
     std::string body;

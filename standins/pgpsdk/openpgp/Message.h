@@ -14,6 +14,16 @@ namespace standin::openpgp {
 // Line ends as CR LF, the form text signatures and text literals use.
 std::string CanonicalText(std::string_view text);
 
+// What a clear-text signature covers: canonical text without trailing blanks on each line and
+// without the final line end (RFC 4880 section 7.1).
+std::string ClearSignedText(std::string_view text);
+// Text lines starting with a dash, escaped as "- -" for clear-signed messages, and back.
+std::string DashEscape(std::string_view text);
+std::string DashUnescape(std::string_view text);
+// The armour name of a hash ("SHA256"), empty when unknown.
+std::string HashArmorName(int hashAlgorithm);
+int HashFromArmorName(std::string_view name);
+
 std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date);
 std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer);
 
