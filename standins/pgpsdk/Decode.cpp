@@ -567,18 +567,12 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
             }
         }
         for (const auto& encrypted : encryptedKeys_) {
-            if (encrypted.tag != kTagSKESK || encrypted.body.size() < 4 || encrypted.body[0] != 4)
-                continue;
-            ByteReader in(std::string_view(encrypted.body).substr(2));
-            S2K s2k;
-            int algorithm = static_cast<uint8_t>(encrypted.body[1]);
-            if (!ReadS2K(in, s2k) || !in.AtEnd())
-                continue; // an encrypted session key inside the passphrase packet is not written by us
-            std::string derived;
-            if (DeriveS2KKey(s2k, passphrase, CipherKeySize(algorithm), derived)
-                && QuickCheck(algorithm, derived, seipd)) {
+            int algorithm = 0;
+            std::string key;
+            if (encrypted.tag == kTagSKESK && SessionKeyFromSKESK(encrypted.body, passphrase, algorithm, key)
+                && QuickCheck(algorithm, key, seipd)) {
                 cipher = algorithm;
-                sessionKey = derived;
+                sessionKey = std::move(key);
                 return true;
             }
         }

@@ -176,9 +176,13 @@ PGPError Encode(const std::vector<Option>& options, std::string& output)
         if (recipients.empty()) {
             head = WritePacket(kTagSKESK, SKESKBody(cipher, passphrase->secret.View(), sessionKey));
         } else {
-            if (passphrase)
-                return kPGPError_NotImplemented; // keys and a passphrase together come later
             sessionKey = RandomBytes(CipherKeySize(cipher));
+            if (passphrase) {
+                std::string body = SKESKBodyFor(cipher, passphrase->secret.View(), sessionKey);
+                if (body.empty())
+                    return kPGPError_UnsupportedAlgorithm;
+                head += WritePacket(kTagSKESK, body);
+            }
             for (const KeyRecord* key : recipients) {
                 const PublicKey* target = EncryptionKeyOf(*key);
                 std::string body = target ? PKESKBody(*target, cipher, sessionKey) : std::string();

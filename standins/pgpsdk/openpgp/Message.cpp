@@ -196,6 +196,47 @@ std::string SKESKBody(int cipherAlgorithm, std::string_view passphrase, std::str
     return std::string { 4, static_cast<char>(cipherAlgorithm) } + WriteS2K(s2k);
 }
 
+std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::string_view sessionKey)
+{
+    std::string keyEncryptingKey;
+    std::string body = SKESKBody(cipherAlgorithm, passphrase, keyEncryptingKey);
+    std::string plain = std::string(1, static_cast<char>(cipherAlgorithm)) + std::string(sessionKey);
+    std::string encrypted;
+    bool ok = !body.empty()
+        && CfbEncrypt(cipherAlgorithm, keyEncryptingKey, std::string(CipherBlockSize(cipherAlgorithm), '\0'), plain,
+                      encrypted);
+    std::fill(plain.begin(), plain.end(), '\0');
+    std::fill(keyEncryptingKey.begin(), keyEncryptingKey.end(), '\0');
+    return ok ? body + encrypted : std::string();
+}
+
+bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey)
+{
+    if (body.size() < 4 || body[0] != 4)
+        return false;
+    int algorithm = static_cast<uint8_t>(body[1]);
+    ByteReader in(body.substr(2));
+    S2K s2k;
+    std::string derived;
+    if (!ReadS2K(in, s2k) || CipherKeySize(algorithm) == 0
+        || !DeriveS2KKey(s2k, passphrase, CipherKeySize(algorithm), derived))
+        return false;
+    if (in.AtEnd()) {
+        cipher = algorithm;
+        sessionKey = std::move(derived);
+        return true;
+    }
+    std::string plain;
+    bool ok = CfbDecrypt(algorithm, derived, std::string(CipherBlockSize(algorithm), '\0'), in.Rest(), plain);
+    std::fill(derived.begin(), derived.end(), '\0');
+    if (!ok || plain.size() < 2 || CipherKeySize(static_cast<uint8_t>(plain[0])) != plain.size() - 1)
+        return false;
+    cipher = static_cast<uint8_t>(plain[0]);
+    sessionKey = plain.substr(1);
+    std::fill(plain.begin(), plain.end(), '\0');
+    return true;
+}
+
 std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
 {
     size_t block = CipherBlockSize(cipherAlgorithm);

@@ -36,6 +36,12 @@ std::string PKESKBody(const PublicKey& key, int cipherAlgorithm, std::string_vie
 
 // A v4 passphrase packet body whose S2K key is the session key itself; `sessionKey` receives it.
 std::string SKESKBody(int cipherAlgorithm, std::string_view passphrase, std::string& sessionKey);
+// A v4 passphrase packet body that carries the given session key, encrypted with the S2K key (used
+// when the same message is also encrypted to keys).
+std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::string_view sessionKey);
+// The session key a v4 passphrase packet gives for a passphrase (its own S2K key, or the session key
+// it carries); false when the packet is malformed or of an unknown cipher.
+bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey);
 
 // A SEIPD packet body (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV.
 std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);

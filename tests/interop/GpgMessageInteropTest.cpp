@@ -43,6 +43,58 @@ std::string WithoutCR(std::string text)
     return text;
 }
 
+// What a decode told its handler, and how the handler answers.
+struct DecodeLog {
+    std::vector<int> events;
+    std::vector<std::string> outputs;
+    std::vector<void*> buffers;
+    std::vector<PGPSize> lengths = std::vector<PGPSize>(8);
+    std::vector<PGPEventSignatureData> signatures;
+    std::vector<bool> conventional;
+    const char* passphrase = nullptr;
+    PGPContextRef context = 0;
+
+    static PGPError Handler(PGPContextRef context, PGPEvent* event, void* user)
+    {
+        auto* log = static_cast<DecodeLog*>(user);
+        log->events.push_back(event->type);
+        if (event->type == kPGPEvent_Passphrase) {
+            log->conventional.push_back(event->data.passphraseData.fromConventional != 0);
+            if (log->passphrase)
+                PGPAddJobOptions(event->job, PGPOPassphrase(context, log->passphrase), kPGPEndOfOptions);
+        } else if (event->type == kPGPEvent_Output) {
+            log->buffers.push_back(nullptr);
+            PGPAddJobOptions(event->job,
+                             PGPOAllocatedOutputBuffer(context, &log->buffers.back(), ~0u,
+                                                       &log->lengths[log->buffers.size() - 1]),
+                             kPGPEndOfOptions);
+        } else if (event->type == kPGPEvent_Signature) {
+            log->signatures.push_back(event->data.signatureData);
+        }
+        return 0;
+    }
+    void Collect()
+    {
+        for (size_t i = 0; i < buffers.size(); ++i) {
+            outputs.emplace_back(static_cast<const char*>(buffers[i]), buffers[i] ? lengths[i] : 0);
+            if (buffers[i])
+                PGPFreeData(buffers[i]);
+        }
+        buffers.clear();
+    }
+};
+
+PGPError Decode(PGPContextRef context, PGPKeyDBRef db, const std::string& message, DecodeLog& log,
+                bool passThrough = false)
+{
+    log.buffers.reserve(8);
+    PGPError status = PGPDecode(context, PGPOInputBuffer(context, message.data(), message.size()),
+                                PGPOKeyDBRef(context, db), PGPOEventHandler(context, DecodeLog::Handler, &log),
+                                PGPOPassThroughIfUnrecognized(context, passThrough), kPGPEndOfOptions);
+    log.Collect();
+    return status;
+}
+
 class GnuPGReadsOurMessages : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -192,6 +244,33 @@ TEST_F(GnuPGReadsOurMessages, EncryptedToAPassphraseAndRefusedWithoutOne)
     EXPECT_EQ(GpgDecrypt(message, "sesame").first, data);
     EXPECT_EQ(GpgDecrypt(message, "not sesame").first, "");
 
+    // To keys and a passphrase at once: the passphrase alone opens it, for gpg without the keys and
+    // for us with an empty key database.
+    PGPKeySetRef both = KeysMatching("@example.net");
+    buffer = nullptr;
+    ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, data.data(), data.size()), PGPOEncryptToKeySet(context, both),
+                        PGPOConventionalEncrypt(context, PGPOPassphrase(context, "sesame"), kPGPEndOfOptions),
+                        PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    PGPFreeKeySet(both);
+    std::string mixed = Take(buffer, length);
+    fs::path stranger = home / "stranger";
+    fs::create_directories(stranger);
+    fs::permissions(stranger, fs::perms::owner_all);
+    std::ofstream(stranger / "m.pgp", std::ios::binary) << mixed;
+    EXPECT_EQ(RunCommand("gpg --homedir '" + stranger.string() + "' --batch --pinentry-mode loopback --passphrase sesame "
+                         "--decrypt '" + (stranger / "m.pgp").string() + "' 2>/dev/null"),
+              data);
+    RunCommand("gpgconf --homedir '" + stranger.string() + "' --kill all 2>/dev/null");
+    PGPKeyDBRef empty = 0;
+    ASSERT_EQ(PGPNewKeyDB(context, &empty), kPGPError_NoErr);
+    DecodeLog log;
+    log.passphrase = "sesame";
+    ASSERT_EQ(Decode(context, empty, mixed, log), kPGPError_NoErr);
+    EXPECT_EQ(log.outputs, std::vector<std::string> { data });
+    EXPECT_EQ(log.conventional, std::vector<bool> { true });
+    PGPFreeKeyDB(empty);
+
     // Signing without a passphrase, and none cached, fails before anything is written.
     PGPKeySetRef gina = KeysMatching("gina@");
     static PGPError reported = 0;
@@ -208,58 +287,6 @@ TEST_F(GnuPGReadsOurMessages, EncryptedToAPassphraseAndRefusedWithoutOne)
     EXPECT_EQ(reported, kPGPError_BadPassphrase);
     EXPECT_EQ(buffer, nullptr);
     PGPFreeKeySet(gina);
-}
-
-// What a decode told its handler, and how the handler answers.
-struct DecodeLog {
-    std::vector<int> events;
-    std::vector<std::string> outputs;
-    std::vector<void*> buffers;
-    std::vector<PGPSize> lengths = std::vector<PGPSize>(8);
-    std::vector<PGPEventSignatureData> signatures;
-    std::vector<bool> conventional;
-    const char* passphrase = nullptr;
-    PGPContextRef context = 0;
-
-    static PGPError Handler(PGPContextRef context, PGPEvent* event, void* user)
-    {
-        auto* log = static_cast<DecodeLog*>(user);
-        log->events.push_back(event->type);
-        if (event->type == kPGPEvent_Passphrase) {
-            log->conventional.push_back(event->data.passphraseData.fromConventional != 0);
-            if (log->passphrase)
-                PGPAddJobOptions(event->job, PGPOPassphrase(context, log->passphrase), kPGPEndOfOptions);
-        } else if (event->type == kPGPEvent_Output) {
-            log->buffers.push_back(nullptr);
-            PGPAddJobOptions(event->job,
-                             PGPOAllocatedOutputBuffer(context, &log->buffers.back(), ~0u,
-                                                       &log->lengths[log->buffers.size() - 1]),
-                             kPGPEndOfOptions);
-        } else if (event->type == kPGPEvent_Signature) {
-            log->signatures.push_back(event->data.signatureData);
-        }
-        return 0;
-    }
-    void Collect()
-    {
-        for (size_t i = 0; i < buffers.size(); ++i) {
-            outputs.emplace_back(static_cast<const char*>(buffers[i]), buffers[i] ? lengths[i] : 0);
-            if (buffers[i])
-                PGPFreeData(buffers[i]);
-        }
-        buffers.clear();
-    }
-};
-
-PGPError Decode(PGPContextRef context, PGPKeyDBRef db, const std::string& message, DecodeLog& log,
-                bool passThrough = false)
-{
-    log.buffers.reserve(8);
-    PGPError status = PGPDecode(context, PGPOInputBuffer(context, message.data(), message.size()),
-                                PGPOKeyDBRef(context, db), PGPOEventHandler(context, DecodeLog::Handler, &log),
-                                PGPOPassThroughIfUnrecognized(context, passThrough), kPGPEndOfOptions);
-    log.Collect();
-    return status;
 }
 
 TEST_F(GnuPGReadsOurMessages, WeReadGnuPGsSignedAndEncryptedMessages)
