@@ -88,7 +88,8 @@ private:
         return object ? object->state : nullptr;
     }
 
-    PGPError DecodeSection(uint32_t index, Section& section);
+    PGPError DecodeInput(std::string_view input, int depth);
+    PGPError DecodeSection(Section& section, int depth);
     PGPError Process(std::string_view packets, int depth);
     PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
     PGPError SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher);
@@ -99,6 +100,7 @@ private:
 
     PGPContextRef context_;
     std::vector<Option> options_;
+    uint32_t nextSection_ = 0;
     std::shared_ptr<Job> job_;
     PGPJobRef jobHandle_ = 0;
 
@@ -224,17 +226,32 @@ PGPError Decoder::Run()
         return kPGPError_BadOption;
     if (FindOption(options_, OptionKind::InputFormat))
         return kPGPError_NotImplemented; // CMS input comes with the S/MIME unit
-    auto sections = SplitSections(std::string_view(static_cast<const char*>(input->pointer), input->size));
-    for (uint32_t index = 0; index < sections.size(); ++index) {
-        PGPError status = DecodeSection(index, sections[index]);
+    return DecodeInput(std::string_view(static_cast<const char*>(input->pointer), input->size), 0);
+}
+
+PGPError Decoder::DecodeInput(std::string_view input, int depth)
+{
+    auto sections = SplitSections(input);
+    for (auto& section : sections) {
+        PGPError status = DecodeSection(section, depth);
         if (status != kPGPError_NoErr)
             return status;
     }
     return kPGPError_NoErr;
 }
 
-PGPError Decoder::DecodeSection(uint32_t index, Section& section)
+// Whether decoded text is itself OpenPGP data: an armoured block at a line start, or packets.
+bool HoldsOpenPGP(std::string_view text)
 {
+    size_t begin = text.find("-----BEGIN PGP ");
+    if (begin != std::string_view::npos && (begin == 0 || text[begin - 1] == '\n'))
+        return true;
+    return !text.empty() && (static_cast<uint8_t>(text[0]) & 0x80) && AnalyseMessage(text) != kPGPAnalyze_Unknown;
+}
+
+PGPError Decoder::DecodeSection(Section& section, int depth)
+{
+    uint32_t index = nextSection_++;
     encryptedKeys_.clear();
     output_.clear();
     literalData_.clear();
@@ -314,10 +331,21 @@ PGPError Decoder::DecodeSection(uint32_t index, Section& section)
         if (status != kPGPError_NoErr)
             return status;
     }
+    // With recursive decoding, decoded data that is OpenPGP again becomes further sections.
+    std::string nested;
+    if (OptionFlag(options_, OptionKind::RecursivelyDecode) && depth < kMaxNesting && !literalData_.empty()
+        && HoldsOpenPGP(literalData_)) {
+        nested = std::move(output_);
+        output_.clear();
+        produced_ = false;
+    }
     status = FinishSection();
-    if (status != kPGPError_NoErr)
-        return status;
-    return Simple(kPGPEvent_EndLex);
+    if (status == kPGPError_NoErr)
+        status = Simple(kPGPEvent_EndLex);
+    if (status == kPGPError_NoErr && !nested.empty())
+        status = DecodeInput(nested, depth + 1);
+    std::fill(nested.begin(), nested.end(), '\0');
+    return status;
 }
 
 PGPError Decoder::Process(std::string_view data, int depth)

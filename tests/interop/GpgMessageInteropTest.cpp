@@ -376,6 +376,36 @@ TEST_F(GnuPGReadsOurMessages, MixedTextIsDecodedSectionBySection)
     EXPECT_EQ(quiet.outputs, std::vector<std::string> { data });
 }
 
+TEST_F(GnuPGReadsOurMessages, NestedMessagesDecodeRecursivelyOnRequest)
+{
+    std::string data = "the innermost text\n";
+    auto encrypt = [&](const std::string& what, const char* to) {
+        PGPKeySetRef set = KeysMatching(to);
+        void* buffer = nullptr;
+        PGPSize length = 0;
+        EXPECT_EQ(PGPEncode(context, PGPOInputBuffer(context, what.data(), what.size()), PGPOEncryptToKeySet(context, set),
+                            PGPOArmorOutput(context, 1), PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length),
+                            kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        PGPFreeKeySet(set);
+        return Take(buffer, length);
+    };
+    std::string inner = encrypt(data, "hugo@");
+    std::string outer = encrypt(inner, "gina@");
+    for (bool recursive : { true, false }) {
+        SCOPED_TRACE(recursive);
+        DecodeLog log;
+        log.passphrase = kPassphrase;
+        ASSERT_EQ(PGPDecode(context, PGPOInputBuffer(context, outer.data(), outer.size()), PGPOKeyDBRef(context, db),
+                            PGPOEventHandler(context, DecodeLog::Handler, &log), PGPORecursivelyDecode(context, recursive),
+                            kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        log.Collect();
+        EXPECT_EQ(log.outputs, std::vector<std::string> { recursive ? data : inner });
+        EXPECT_EQ(std::count(log.events.begin(), log.events.end(), int(kPGPEvent_BeginLex)), recursive ? 2 : 1);
+    }
+}
+
 TEST_F(GnuPGReadsOurMessages, ClearSignedAndDetachedSignaturesBothWays)
 {
     std::string text = "-----dashes open this line\nsecond line with trailing blanks   \n\nFrom the end\n";
