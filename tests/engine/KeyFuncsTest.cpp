@@ -466,4 +466,49 @@ TEST_F(KeyFuncsTest, GroupsAreReadIntoTheListOnFirstFill)
     EXPECT_EQ(list->Groups()[1], "<gone>\t");
 }
 
+TEST_F(KeyFuncsTest, CertificateStatesOfUserIDs)
+{
+    fake::Sig selfSigned;
+    selfSigned.x509 = true;
+    selfSigned.subject = selfSigned.issuer = "CN=Dave Hill,EMAIL=dave@example.org";
+    selfSigned.selfCertified = true;
+    fake::Sig revoked = selfSigned;
+    revoked.revoked = true;
+    fake::Sig openPGP;
+    fake::Key dave;
+    dave.id = 0x7777000077770000ull;
+    dave.userIDs = { { "Dave <dave@example.org>", 3 } };
+    dave.userIDs[0].sigs = { openPGP, selfSigned, revoked };
+    fake::Key eve;
+    eve.id = 0x8888000088880000ull;
+    eve.userIDs = { { "Eve <eve@example.org>", 0 } };
+    eve.userIDs[0].sigs = { revoked };
+    S().disk.push_back(dave);
+    S().disk.push_back(eve);
+
+    // Eve holds nothing but an invalid certificate and is left out; the others stay.
+    for (uint32_t selection : { kKeyPropCertState | kKeyPropUserIDs, static_cast<uint32_t>(kKeyPropCertState) }) {
+        SCOPED_TRACE(selection);
+        std::unique_ptr<TKeyPropsList> list;
+        ASSERT_EQ(FindKeys("", list, selection, 0, 2), 4);
+        const int line = list->IndexOf("0x7777000077770000");
+        ASSERT_GE(line, 0);
+        const TKeyPropsRec& record = list->Record(line);
+        EXPECT_EQ(record.CertState, kCertSelfSigned);
+        EXPECT_FALSE(record.CertOnly);
+        EXPECT_EQ(list->IndexOf("0x8888000088880000"), -1);
+        EXPECT_FALSE(list->Record(0).CertOnly); // a key without any signature
+        if (!(selection & kKeyPropUserIDs))
+            continue;
+        const TUserIDs& ids = *record.UserIDs;
+        ASSERT_EQ(ids.Count(), 1);
+        EXPECT_EQ(ids.Kind(0), kCertInvalid); // the last certificate decides
+        EXPECT_EQ(ids.CheckResult(0), kCertSelfSigned - 1);
+        EXPECT_EQ(ids.GetCertUserID(0), "Dave <dave@example.org>");
+        EXPECT_EQ(ids.GetCertSubject(0), "CN=Dave Hill,EMAIL=dave@example.org");
+    }
+    std::unique_ptr<TKeyPropsList> list;
+    EXPECT_EQ(FindKeys("eve@", list, kKeyPropUserIDs, 0, 2), 1); // without certificate bit Eve is listed
+}
+
 } // namespace
