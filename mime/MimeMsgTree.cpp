@@ -525,7 +525,11 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         }
         if (signature && !rawBody.empty() && node->Parent >= 0) {
             // The signature keeps its own text in the descriptor; the node shows the signed whole.
+            // Its positions then describe that text, so no position points into a foreign one.
             node->Section.Text = MakeSharedText(rawBody);
+            node->Section.Start = 1;
+            node->Section.Length = static_cast<int32_t>(rawBody.size());
+            node->Section.Limit = node->Section.Length;
             node->Section.Kind = PosText("PGP-signature", type) > 0 ? skPgpMimeSigned : skSmimeMultipartSigned;
             const TSectionNode* multipart = GetSection(node->Parent);
             const int32_t multipartEnd = EffectiveLimit(text.size(), multipart->Section.Limit);
