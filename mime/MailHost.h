@@ -73,3 +73,35 @@ int CollectRecipients(const std::string& To, const std::string& Cc, const std::s
                       std::string& List);
 // ", "-separated addresses of Bcc, else of To and Cc; returns their count.
 int GetRecipientAddresses(const std::string& HeaderText, const std::string& Fallback, std::string& List);
+
+// ---- Rebuild for the encrypt road -----------------------------------------------------------------
+
+// The header block (without its blank line) with its Content-* fields moved to the end in the
+// fixed order (a multipart keeps only its Content-Type); Replacement takes the Content-Type's
+// place. With Delete the Content-* fields are dropped. Attachment names are then encoded.
+std::string MoveContentHeaders(const std::string& Header, bool Delete, const std::string& Replacement,
+                               const std::string& Charset);
+// The header block with non-ASCII "name" and "filename" values as quoted RFC 2047 Q words in
+// Charset (the ANSI charset when none is given), each parameter on a folded line.
+std::string EncodeAttachmentNames(const std::string& Header, const std::string& Charset);
+// A text part (header block, blank line, body) made quoted-printable when it is neither base64
+// nor quoted-printable yet; the Content-Transfer-Encoding field is replaced or added.
+std::string MakeTextPartQuotedPrintable(const std::string& Part);
+// The whole message without encryptor marker, with encoded attachment names and, with
+// QuotedPrintable, 8-bit text parts made quoted-printable, through every multipart and embedded
+// message (at most MaxMimeDepth levels).
+std::string PrepareMessageParts(const std::string& MessageText, const std::string& Charset, bool QuotedPrintable);
+// The prepared message whose header carries the encryptor marker in place of its Content-Type;
+// HeaderLength receives the new header block's length.
+std::string AddEncryptorHeader(const std::string& MessageText, const std::string& Charset, uint32_t Flags,
+                               int32_t& HeaderLength);
+
+struct TPartName {
+    std::string Caption;    // file name shown for the node
+    std::string Charset;    // charset for encoding the name
+    std::string ContentRef; // Content-ID without brackets, or empty
+    std::string TypeName;   // file-type name for the description line
+};
+std::string BuildPgpSignaturePart(const std::string& Boundary, const TPartName& Name, uint32_t NodeKind);
+std::string BuildPgpEncryptedPart(const TPartName& Name, bool PgpExtension, const std::string& TransferEncoding,
+                                  uint32_t Flags);

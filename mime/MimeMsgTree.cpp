@@ -563,9 +563,12 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     const std::string decoded = DecodeTransfer(rawBody, Part.TransferEncoding);
     node->DecodedSize = decoded.size();
     if (keepTexts) {
-        std::string body = DecodeArmoredBlocks(decoded, *node);
+        // The part's own text is converted first, so decrypted text spliced into it (already
+        // converted from its own charset) is not converted a second time.
+        std::string body = decoded;
         if (!RawMode && kind != nkTextRtf && !charset.empty())
             body = CharsetTextToAnsi(body, MailServices().NormalizeCharsetName(charset));
+        body = DecodeArmoredBlocks(body, *node);
         if (kind == nkTextPlain)
             body = RejoinArmorLines(body);
         node->Text = body;

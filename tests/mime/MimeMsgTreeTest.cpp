@@ -281,3 +281,21 @@ TEST_F(MimeTree, EndlessDecodingStopsAtTheDecodeLimit)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MimeTree, DecryptedTextIsSplicedInOneEncoding)
+{
+    const std::string text = "Content-Type: text/plain; charset=UTF-8\r\n\r\nGr\xC3\xBC\xC3\x9F" "e\r\n"
+                             "-----BEGIN PGP MESSAGE-----\r\n\r\nhQ\r\n-----END PGP MESSAGE-----\r\n";
+    const TMimeMsgTree tree = Load(text, 0x26, [](const std::string&, std::string& Charset, std::string& Decoded,
+                                                  int32_t&, std::string&) {
+        Decoded = "K\xC3\xA4se";
+        Charset = "UTF-8";
+    });
+    ASSERT_EQ(tree.SectionCount(), 2);
+    EXPECT_EQ(tree.GetSectionText(1), "Gr\xFC\xDF" "e\r\nK\xE4se");
+    EXPECT_EQ(tree.GetSection(1)->Section.Kind, skPgpMessage);
+}
+
+} // namespace
