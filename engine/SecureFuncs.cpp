@@ -16,6 +16,8 @@ constexpr size_t kSlotCipherSize = 512;
 constexpr size_t kSlotKeySize = 32;
 constexpr size_t kPassphraseSize = 1024;
 constexpr int32_t kNoSecureData = -11981;
+// The SDK's "not implemented": the support library has no wipe to offer.
+constexpr int32_t kWipeNotAvailable = -11995;
 
 size_t PageRounded(size_t size)
 {
@@ -234,12 +236,11 @@ bool TSecure::WipeFile(const std::string& fileName)
     if (WipePasses == 0)
         return DeleteFileA(fileName.c_str()) != 0;
     SetCursor(static_cast<HCURSOR>(waitCursor_));
-    bool gone;
-    if (generation_ >= 2)
-        gone = sdk_.WipeFileList(fileName, WipePasses) == 0
-            && GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES;
-    else
-        gone = OverwriteAndDeleteFile(fileName, WipePasses, [this] { return IsaacNext(random_); });
+    // Without the support library's wipe (generation 1, or a library that lacks it) the own overwrite runs.
+    int32_t status = generation_ >= 2 ? sdk_.WipeFileList(fileName, WipePasses) : kWipeNotAvailable;
+    bool gone = status == kWipeNotAvailable
+        ? OverwriteAndDeleteFile(fileName, WipePasses, [this] { return IsaacNext(random_); })
+        : status == 0 && GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES;
     SetCursor(static_cast<HCURSOR>(arrowCursor_));
     return gone;
 }

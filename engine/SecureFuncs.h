@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/SecureFuncsPattern.h"
@@ -65,6 +66,9 @@ public:
     // Generation 2 on: the support library overwrites and deletes the file; a status.
     virtual int32_t WipeFileList(const std::string& fileName, uint32_t passes) = 0;
 };
+
+// The implementation over the bound SDK, with an SDK context of its own.
+std::unique_ptr<TSecureSdk> NewSdkSecure();
 
 // Status of LoadPassphrase for an empty slot.
 constexpr int32_t kSlotEmpty = -11489;

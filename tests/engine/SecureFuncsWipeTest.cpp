@@ -185,6 +185,13 @@ TEST_F(WipeFixture, SecureWipesWithItsConfiguredPasses)
     EXPECT_EQ(sdk.wipes, 1);
     EXPECT_TRUE(Exists(file));
     EXPECT_TRUE(support.WipeFile(Path("never-there.txt")));
+
+    // A support library without a wipe leaves the work to the own overwrite.
+    sdk.wipeStatus = -11995;
+    ASSERT_TRUE(CreateHardLinkA(Path("link2.txt").c_str(), file.c_str(), nullptr));
+    EXPECT_TRUE(support.WipeFile(file));
+    EXPECT_FALSE(Exists(file));
+    ExpectOnlyPatterns(ReadAll(Path("link2.txt")), 1);
 }
 
 } // namespace
