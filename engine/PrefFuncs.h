@@ -123,6 +123,13 @@ int32_t GetAllowedAlgorithms(TPrefsFile& prefs, std::vector<int32_t>& algorithms
 // Seconds to keep a passphrase: -1 keep nothing, 0 keep without limit, else the seconds.
 int32_t GetPassphraseCacheSeconds(TPrefsFile& prefs, int32_t& seconds);
 
+// Generation 1 sources: the SDK's preferences and the client library's store (through the binding).
+int32_t Gen1KeyRingPrefs(TPreferenceRec& rec, uint32_t selection);
+int32_t Gen1ClientBoolean(int32_t index, bool& value);
+int32_t Gen1ClientNumber(int32_t index, uint32_t& value);
+int32_t Gen1ClientString(int32_t index, std::string& value);
+int32_t Gen1ClientData(int32_t index, std::string& value);
+
 // Parsing helpers shared by the readers and the tests.
 std::string XmlEscape(const std::string& text);
 std::string XmlUnescape(const std::string& text);
