@@ -301,7 +301,10 @@ int32_t SetKeyServerPref(TPrefsFile& prefs, const TServerEntry& entry)
         // Nothing changed: PGP's file is left as it is rather than rewritten.
         if (!written)
             return 0;
-        return prefs.Save() ? 0 : kPrefsUnavailable;
+        if (!prefs.Save())
+            return kPrefsUnavailable;
+        prefs.Host().NotifyPrefsChanged();
+        return 0;
     });
 }
 

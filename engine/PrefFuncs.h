@@ -26,6 +26,8 @@ public:
     virtual bool CommitFile(const std::string& path, const std::string& bytes) = 0;
     virtual std::string Utf8ToLocale(const std::string& utf8) = 0;
     virtual std::string LocaleToUtf8(const std::string& ansi) = 0;
+    // Tells PGP's running programs that their preferences file changed.
+    virtual void NotifyPrefsChanged() = 0;
 };
 
 // The lines of the preferences file; for the XML file each line's object holds the 1-based position
@@ -81,6 +83,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     const std::string& GroupsFileName() const { return groupsFileName_; }
     TPrefsList& Lines() { return lines_; }
+    TPrefsHost& Host() { return host_; }
 
     bool Reload();
     bool Save();

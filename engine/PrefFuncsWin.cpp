@@ -2,6 +2,7 @@
 // through a temporary file that replaces PGP's file only once it is complete, and code pages.
 #include "engine/PrefFuncs.h"
 
+#include "engine/sdk/pgpBindings.h"
 #include "foundation/UTF8.h"
 
 #include <windows.h>
@@ -111,6 +112,13 @@ public:
             return true;
         DeleteFileA(temp);
         return false;
+    }
+
+    // The client library broadcasts the reload to PGP's programs, naming this process as the sender.
+    void NotifyPrefsChanged() override
+    {
+        if (SDKProcs.PGPclNotifyPrefsChanges)
+            SDKProcs.PGPclNotifyPrefsChanges(GetCurrentProcessId());
     }
 
     std::string Utf8ToLocale(const std::string& utf8) override { return ::Utf8ToLocale(utf8); }

@@ -223,6 +223,7 @@ TEST_F(PrefsFixture, XmlKeyServerWrittenBackEscaped)
     TServerEntry entry { 4, "k&s<1>.example.org", 443, 2 };
     ASSERT_EQ(SetKeyServerPref(prefs, entry), 0);
     EXPECT_EQ(host.commits, 1);
+    EXPECT_EQ(host.notifications, 1);
 
     const std::string& saved = host.files[kXmlPath].bytes;
     EXPECT_NE(saved.find("\t\t\t<string>k&amp;s&lt;1&gt;.example.org</string>\r\n"), std::string::npos);
@@ -254,9 +255,10 @@ TEST_F(PrefsFixture, TextKeyServerWrittenBack)
     // A first entry of too few items is not rewritten, and the file is left untouched.
     host.Put(kTextPath, "KeyServerList1=1,0,\"\",\"x\"\r\n");
     TPrefsFile shortList(host, 3, kAppData);
-    int commits = host.commits;
+    int commits = host.commits, notifications = host.notifications;
     EXPECT_EQ(SetKeyServerPref(shortList, { 1, "y", 1, 0 }), 0);
     EXPECT_EQ(host.commits, commits);
+    EXPECT_EQ(host.notifications, notifications);
 }
 
 TEST_F(PrefsFixture, SetXmlValueByElement)
@@ -329,6 +331,7 @@ TEST_F(PrefsFixture, FailedSaveIsReportedAndKeepsTheFile)
     host.failCommits = true;
     EXPECT_EQ(SetKeyServerPref(prefs, { 2, "new.example.org", 80, 0 }), kPrefsUnavailable);
     EXPECT_EQ(host.files[kXmlPath].bytes, Fixture("PGPprefs.xml"));
+    EXPECT_EQ(host.notifications, 0) << "nothing changed for PGP to reload";
 }
 
 // Generation 1: the SDK's and the client library's stores through a fake procedure table that
