@@ -252,6 +252,15 @@ TEST_F(PrefsFixture, TextKeyServerWrittenBack)
     EXPECT_NE(host.files[kTextPath].bytes.find("KeyServerList1=3,0,\"\",\"ldaps.example.com\",636,\"\",0,0\r\n"),
         std::string::npos);
 
+    // Quotes, commas and blanks in the host survive the comma text.
+    ASSERT_EQ(SetKeyServerPref(prefs, { 2, "odd \"host\", <x>", 8080, 3 }), 0);
+    TPrefsFile again(host, 3, kAppData);
+    TServerEntry read;
+    ASSERT_EQ(GetKeyServerPref(again, read), 0);
+    EXPECT_EQ(read.host, "odd \"host\", <x>");
+    EXPECT_EQ(read.port, 8080);
+    EXPECT_EQ(read.flags, 3);
+
     // A first entry of too few items is not rewritten, and the file is left untouched.
     host.Put(kTextPath, "KeyServerList1=1,0,\"\",\"x\"\r\n");
     TPrefsFile shortList(host, 3, kAppData);
