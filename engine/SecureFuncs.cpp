@@ -3,6 +3,7 @@
 #include "engine/SecureFuncs.h"
 
 #include "engine/PrefFuncs.h"
+#include "engine/sdk/pgpBindings.h"
 
 #include <windows.h>
 
@@ -42,6 +43,16 @@ TSecureBytes::TSecureBytes(size_t size)
 {
     if (size == 0)
         return;
+    if (SDKProcs.PGPNewSecureData && SDKProcs.PGPGetDefaultMemoryMgr && SDKProcs.PGPFreeData) {
+        void* block = SDKProcs.PGPNewSecureData(SDKProcs.PGPGetDefaultMemoryMgr(), static_cast<PGPSize>(size), 0);
+        if (block) {
+            std::memset(block, 0, size);
+            data_ = static_cast<uint8_t*>(block);
+            size_ = size;
+            sdkFree_ = SDKProcs.PGPFreeData;
+            return;
+        }
+    }
     void* block = VirtualAlloc(nullptr, PageRounded(size), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!block)
         return;
@@ -54,6 +65,7 @@ TSecureBytes::TSecureBytes(size_t size)
 TSecureBytes::TSecureBytes(TSecureBytes&& other) noexcept
     : data_(std::exchange(other.data_, nullptr))
     , size_(std::exchange(other.size_, 0))
+    , sdkFree_(std::exchange(other.sdkFree_, nullptr))
 {
 }
 
@@ -63,6 +75,7 @@ TSecureBytes& TSecureBytes::operator=(TSecureBytes&& other) noexcept
         Release();
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        sdkFree_ = std::exchange(other.sdkFree_, nullptr);
     }
     return *this;
 }
@@ -74,10 +87,17 @@ void TSecureBytes::Release()
     if (!data_)
         return;
     SecureZeroMemory(data_, size_);
-    VirtualUnlock(data_, size_);
-    VirtualFree(data_, 0, MEM_RELEASE);
+    if (sdkFree_) {
+        // Once the SDK is unbound its free function is gone; the block is then only zeroed.
+        if (SDKProcs.PGPFreeData == sdkFree_)
+            sdkFree_(data_);
+    } else {
+        VirtualUnlock(data_, size_);
+        VirtualFree(data_, 0, MEM_RELEASE);
+    }
     data_ = nullptr;
     size_ = 0;
+    sdkFree_ = nullptr;
 }
 
 TSecureBytes NewSecureData(size_t size) { return TSecureBytes(size); }

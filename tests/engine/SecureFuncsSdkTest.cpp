@@ -82,4 +82,47 @@ TEST_F(SecureOverSdk, CacheFollowsTheSdksAnswers)
     EXPECT_TRUE(secure.IsCacheEmpty());
 }
 
+// Counting wrappers around the bound SDK's secure memory.
+decltype(PGPsdkProcs::PGPNewSecureData) realNewSecureData;
+decltype(PGPsdkProcs::PGPFreeData) realFreeData;
+int secureBlocks = 0;
+
+void* PGP_CDECL CountingNewSecureData(PGPMemoryMgrRef mgr, PGPSize size, uint32_t flags)
+{
+    void* block = realNewSecureData(mgr, size, flags);
+    secureBlocks += block != nullptr;
+    return block;
+}
+
+PGPError PGP_CDECL CountingFreeData(void* data)
+{
+    PGPError status = realFreeData(data);
+    secureBlocks -= status == 0;
+    return status;
+}
+
+TEST_F(SecureOverSdk, SecretsLiveInTheSdksSecureMemory)
+{
+    realNewSecureData = SDKProcs.PGPNewSecureData;
+    realFreeData = SDKProcs.PGPFreeData;
+    SDKProcs.PGPNewSecureData = CountingNewSecureData;
+    SDKProcs.PGPFreeData = CountingFreeData;
+    {
+        TSecureBytes secret(64);
+        ASSERT_TRUE(secret);
+        EXPECT_EQ(secureBlocks, 1);
+        for (size_t i = 0; i < secret.size(); ++i)
+            ASSERT_EQ(secret.data()[i], 0);
+        TSecureBytes moved = std::move(secret);
+        EXPECT_EQ(secureBlocks, 1);
+        EXPECT_EQ(FreeSecureData(moved), 0);
+        EXPECT_EQ(secureBlocks, 0);
+        TSecureBytes kept(16);
+        EXPECT_EQ(secureBlocks, 1);
+    }
+    EXPECT_EQ(secureBlocks, 0) << "released with its owner";
+    SDKProcs.PGPNewSecureData = realNewSecureData;
+    SDKProcs.PGPFreeData = realFreeData;
+}
+
 } // namespace
