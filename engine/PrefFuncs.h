@@ -150,8 +150,8 @@ std::string GetShellFolder(const std::string& key, const std::string& name);
 std::string AppDataFolder();
 // Files through Win32 (saved through a temporary file in the same folder), ANSI code page conversions.
 std::unique_ptr<TPrefsHost> NewWindowsPrefsHost();
-// The engine's one preferences file, created (and loaded) by InitPrefFuncs, freed by DonePrefFuncs;
-// none before.
-void InitPrefFuncs(int generation);
+// The engine's one preferences file for the loaded SDK's generation, created (and loaded) by the
+// unit's initialization InitPrefFuncs, freed by DonePrefFuncs; none before.
+void InitPrefFuncs();
 void DonePrefFuncs();
 TPrefsFile* SharedPrefs();

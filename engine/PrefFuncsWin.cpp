@@ -2,6 +2,7 @@
 // through a temporary file that replaces PGP's file only once it is complete, and code pages.
 #include "engine/PrefFuncs.h"
 
+#include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 #include "foundation/UTF8.h"
 
@@ -167,12 +168,12 @@ std::string AppDataFolder()
 
 std::unique_ptr<TPrefsHost> NewWindowsPrefsHost() { return std::make_unique<TWindowsPrefsHost>(); }
 
-void InitPrefFuncs(int generation)
+void InitPrefFuncs()
 {
     auto& shared = Shared();
     shared.file.reset();
     shared.host = NewWindowsPrefsHost();
-    shared.file = std::make_unique<TPrefsFile>(*shared.host, generation, AppDataFolder());
+    shared.file = std::make_unique<TPrefsFile>(*shared.host, SDKGeneration, AppDataFolder());
 }
 
 void DonePrefFuncs()
