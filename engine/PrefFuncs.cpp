@@ -1,6 +1,5 @@
 // The preferences file object (which file, when to read it again, saving it whole) and the readers
-// that turn its settings into what the engine uses. Generation 1 keeps its settings inside the SDK;
-// the readers answer kPrefsUnavailable there, so the caller keeps its own values.
+// that turn its settings into what the engine uses; for generation 1 they read the SDK's own stores.
 #include "engine/PrefFuncs.h"
 
 #include "foundation/StrTools.h"
