@@ -65,12 +65,13 @@ private:
     void* Handle;
 };
 
-bool IconvFailedForRoom(size_t OutLeft)
+bool IconvFailedForRoom(size_t OutLeft, size_t Room, size_t InLeft, size_t InSize)
 {
     if (Iconv.LastError)
         return Iconv.LastError() == IconvTooBig;
-    // Without the error entry point: a failure with the output nearly full is taken as lack of room.
-    return OutLeft < 16;
+    // Without the error entry point: a failure with the output nearly full, or one that neither
+    // read nor wrote anything (a library that converts all or nothing), is taken as lack of room.
+    return OutLeft < 16 || (OutLeft == Room && InLeft == InSize);
 }
 
 // Converts Text in one call into Room bytes; on lack of room retries with doubled room.
@@ -95,7 +96,7 @@ std::string IconvConvert(const std::string& To, const std::string& From, const s
             out.resize(Room - outLeft);
             return out;
         }
-        if (!IconvFailedForRoom(outLeft))
+        if (!IconvFailedForRoom(outLeft, Room, inLeft, Text.size()))
             return {};
         Iconv.Convert(descriptor.Get(), nullptr, nullptr, nullptr, nullptr);
     }
@@ -179,14 +180,6 @@ std::string UpperAscii(std::string Text)
     return Text;
 }
 
-// Value of up to five decimal digits; 0 for anything else.
-UINT DecimalValue(const std::string& Digits)
-{
-    if (Digits.empty() || Digits.size() > 5 || Digits.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return static_cast<UINT>(std::stoul(Digits));
-}
-
 // Windows code page for a common MIME charset name, used without the iconv library so that such
 // bodies are not read as ANSI; 0 when there is none.
 UINT FallbackCodePage(const std::string& Charset)
@@ -203,12 +196,12 @@ UINT FallbackCodePage(const std::string& Charset)
             return IsValidCodePage(n.CodePage) ? n.CodePage : 0;
     UINT codePage = 0;
     if (StartsWithStr("ISO-8859-", name)) {
-        const UINT part = DecimalValue(name.substr(9));
+        const UINT part = ParseCardinalDef(name.substr(9), 0);
         codePage = part >= 1 && part <= 16 ? 28590 + part : 0;
     } else if (StartsWithStr("WINDOWS-", name)) {
-        codePage = DecimalValue(name.substr(8));
+        codePage = ParseCardinalDef(name.substr(8), 0);
     } else if (StartsWithStr("CP", name)) {
-        codePage = DecimalValue(name.substr(2));
+        codePage = ParseCardinalDef(name.substr(2), 0);
     }
     return codePage != 0 && IsValidCodePage(codePage) ? codePage : 0;
 }

@@ -5,7 +5,27 @@ set(PGPSDK_SRC ${CMAKE_CURRENT_LIST_DIR}/pgpsdk)
 add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/HandleTable.cpp ${PGPSDK_SRC}/Options.cpp ${PGPSDK_SRC}/Runtime.cpp
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
-  ${PGPSDK_SRC}/TestHooks.cpp)
+  ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp
+  ${PGPSDK_SRC}/KeyDBWrite.cpp ${PGPSDK_SRC}/FileCommit.cpp ${PGPSDK_SRC}/Output.cpp ${PGPSDK_SRC}/Groups.cpp)
+# Compiled per core variant (the generation-2 one leaves the named passphrase cache out).
+set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCache.cpp)
+
+# The OpenPGP codec over libgcrypt (static in the Windows build, the system's natively).
+add_library(pgpsdk_openpgp OBJECT
+  ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
+  ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp
+  ${PGPSDK_SRC}/openpgp/KeyRing.cpp)
+if(ZAVEK_WINDOWS)
+  find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
+  find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
+  find_library(ZAVEK_ZLIB_STATIC NAMES libz.a REQUIRED)
+  target_link_libraries(pgpsdk_openpgp PUBLIC ${ZAVEK_GCRYPT_STATIC} ${ZAVEK_GPGERROR_STATIC} ${ZAVEK_ZLIB_STATIC} ws2_32)
+else()
+  target_link_libraries(pgpsdk_openpgp PUBLIC gcrypt gpg-error z)
+  if(ZAVEK_FUZZ)
+    target_compile_options(pgpsdk_openpgp PRIVATE -fsanitize=fuzzer-no-link) # coverage for the fuzzer
+  endif()
+endif()
 
 if(ZAVEK_WINDOWS)
   enable_language(RC)
@@ -34,11 +54,11 @@ if(ZAVEK_WINDOWS)
     list(GET fields 3 PGP_TEXT)
     configure_file(${PGPSDK_SRC}/CoreVersion.rc.in ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/CoreVersion_g${gen}.rc @ONLY)
     add_library(PGPSDK_g${gen} SHARED $<TARGET_OBJECTS:pgpsdk_runtime> ${PGPSDK_SRC}/Version.cpp
-                ${PGPSDK_SRC}/NotYet.cpp ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/CoreVersion_g${gen}.rc)
+                ${PGPSDK_VARIANT_SOURCES} ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/CoreVersion_g${gen}.rc)
     if(gen EQUAL 2)
       target_compile_definitions(PGPSDK_g${gen} PRIVATE STANDIN_WITHOUT_NAMED_CACHE)
     endif()
-    target_link_libraries(PGPSDK_g${gen} PRIVATE version)
+    target_link_libraries(PGPSDK_g${gen} PRIVATE pgpsdk_openpgp version)
     set(folder ${PGPSDK_VARIANT_ROOT}/g${gen})
     set_target_properties(PGPSDK_g${gen} PROPERTIES PREFIX "" OUTPUT_NAME PGPSDK RUNTIME_OUTPUT_DIRECTORY ${folder}
                           ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/pgpsdk/g${gen})

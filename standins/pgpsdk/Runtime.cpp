@@ -1,6 +1,6 @@
 // Process-wide life of the stand-in SDK: reference-counted init and clean-up (clean-up never
 // invalidates live handles), contexts, file specs, the status texts and the test counters.
-#include "standins/pgpsdk/HandleTable.h"
+#include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/StatusTable.h"
 
@@ -16,10 +16,6 @@ namespace {
 std::atomic<int32_t> initCounts[kStandInLibraryCount];
 
 struct Context : SdkObject { };
-
-struct FileSpec : SdkObject {
-    std::string path;
-};
 
 } // namespace
 } // namespace standin
