@@ -164,6 +164,27 @@ void ReadADKs(PGPKeySetRef set, PGPKeyDBObjRef key, TKeyPropsRec& record)
     }
 }
 
+// The user id a signature belongs to: found by walking its key, as the SDK hands out one handle
+// per object. 0 when the signature is not on a user id.
+PGPKeyDBObjRef UserIDOfSignature(PGPKeyDBObjRef signature)
+{
+    if (!SDKProcs.PGPPeekKeyDBObjKey)
+        return 0;
+    TKeyWalk walk;
+    if (WalkOneKey(SDKProcs.PGPPeekKeyDBObjKey(signature), walk) != kPGPError_NoErr)
+        return 0;
+    PGPKeyDBObjRef owner = 0;
+    ForEachObject(walk.iter.Get(), kPGPIter_UserID, [&](PGPKeyDBObjRef userID) {
+        ForEachObject(walk.iter.Get(), kPGPIter_Signature, [&](PGPKeyDBObjRef candidate) {
+            if (candidate == signature)
+                owner = userID;
+            return owner == 0;
+        });
+        return owner == 0;
+    });
+    return owner;
+}
+
 // Certificate usage bits come from parsing the certificate, which this engine does not do yet;
 // until then a certificate reports no usage.
 uint8_t CertificateUsage(PGPKeyDBObjRef)
@@ -411,7 +432,9 @@ bool IsSigValid(PGPKeyDBObjRef signature)
 
 bool IsSelfSignedCert(PGPKeyDBObjRef signature)
 {
-    if (GetCertIssuerName(signature) != GetCertSubjectName(signature) || !SDKProcs.PGPPeekKeyDBObjKey)
+    // An OpenPGP self-signature has no names to compare and is no certificate.
+    if (!ReadBool(signature, kPGPSigProperty_IsX509) || !SDKProcs.PGPPeekKeyDBObjKey
+        || GetCertIssuerName(signature) != GetCertSubjectName(signature))
         return false;
     PGPKeyDBObjRef certifier = 0;
     if (GetSigCertifierKey(signature, KeyRings().KeySet(), &certifier) != kPGPError_NoErr)
@@ -427,12 +450,14 @@ std::string GetCertIASN(PGPKeyDBObjRef signature)
 
 std::string GetCertUserEmail(PGPKeyDBObjRef signature)
 {
-    return ReadData(signature, kPGPUserIDProperty_EmailAddress, 65536).c_str();
+    const PGPKeyDBObjRef userID = UserIDOfSignature(signature);
+    return userID ? ReadData(userID, kPGPUserIDProperty_EmailAddress, 65536).c_str() : std::string();
 }
 
 std::string GetSigUserID(PGPKeyDBObjRef signature)
 {
-    return UserIDToAnsi(ReadData(signature, kPGPUserIDProperty_Name, 65536).c_str());
+    const PGPKeyDBObjRef userID = UserIDOfSignature(signature);
+    return userID ? UserIDToAnsi(ReadData(userID, kPGPUserIDProperty_Name, 65536).c_str()) : std::string();
 }
 
 std::string GetCertIssuerName(PGPKeyDBObjRef signature)

@@ -230,6 +230,41 @@ TEST_F(KeyRingsStandIn, PassphraseChangeAndDeletionReachTheFiles)
     EXPECT_EQ(FindKeys("", list, 0, 0, 0), 3);
 }
 
+TEST_F(KeyRingsStandIn, SignatureReaders)
+{
+    PGPContextRef context;
+    PGPKeySetRef keySet;
+    ASSERT_EQ(KeyRings().Open(&context, &keySet), 0);
+    std::string keyID;
+    ASSERT_EQ(FindFirstKeyID(context, keySet, "ann@work.example", keyID), 1);
+    PGPKeyDBObjRef key = 0;
+    ASSERT_EQ(FindKeyByKeyIDText(keySet, keyID, &key), 0);
+    EXPECT_EQ(KeyIDText(key), keyID);
+    EXPECT_FALSE(IsLegacyKey(key));
+    EXPECT_EQ(GetKeyAlgorithm(key), 1);
+
+    PGPKeySetRef single = 0;
+    PGPKeyListRef list = 0;
+    PGPKeyIterRef iter = 0;
+    ASSERT_EQ(NewSingleKeyIter(key, &single, &list, &iter), 0);
+    std::vector<std::pair<std::string, std::string>> seen; // user id and address read through each self-signature
+    PGPKeyDBObjRef userID = 0, signature = 0;
+    while (SDKProcs.PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &userID) == 0)
+        while (SDKProcs.PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &signature) == 0) {
+            seen.emplace_back(GetSigUserID(signature), GetCertUserEmail(signature));
+            EXPECT_TRUE(IsSigValid(signature));
+            EXPECT_FALSE(IsSelfSignedCert(signature)); // no X.509 certificate
+        }
+    SDKProcs.PGPFreeKeyIter(iter);
+    SDKProcs.PGPFreeKeySet(single);
+    KeyRings().Close();
+    std::sort(seen.begin(), seen.end());
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::string>> {
+                        { "Ann Lee <ann@example.org>", "ann@example.org" },
+                        { "Ann at work <ann@work.example>", "ann@work.example" } }));
+}
+
 TEST_F(KeyRingsStandIn, RecipientGroupsWithFoundAndMissingKeys)
 {
     std::unique_ptr<TKeyPropsList> list;
