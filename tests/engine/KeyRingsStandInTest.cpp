@@ -230,6 +230,16 @@ TEST_F(KeyRingsStandIn, PassphraseChangeAndDeletionReachTheFiles)
     EXPECT_EQ(FindKeys("", list, 0, 0, 0), 3);
 }
 
+TEST_F(KeyRingsStandIn, FailedWriteIsReportedAndFilesKept)
+{
+    SetEnvironmentVariableA("PGPSTANDIN_FAULTS", "write");
+    const PGPError status = DeleteKeysByText("carol@example.com");
+    SetEnvironmentVariableA("PGPSTANDIN_FAULTS", nullptr);
+    EXPECT_LT(status, 0);
+    std::unique_ptr<TKeyPropsList> list;
+    EXPECT_EQ(FindKeys("carol@", list, kKeyPropKeyID, 0, 2), 1);
+}
+
 TEST_F(KeyRingsStandIn, SignatureReaders)
 {
     PGPContextRef context;
