@@ -10,6 +10,14 @@
 
 namespace {
 
+std::string KeyIDRecordText(const PGPKeyID& keyID)
+{
+    char text[64] = {};
+    if (!SDKProcs.PGPGetKeyIDString || SDKProcs.PGPGetKeyIDString(&keyID, KeyIDTextType, text) != kPGPError_NoErr)
+        return {};
+    return text;
+}
+
 bool ReadBool(PGPKeyDBObjRef obj, int32_t property)
 {
     PGPBoolean value = 0;
@@ -406,14 +414,6 @@ PGPError FillCertProps(PGPKeyDBObjRef signature, TX509CertPropsRec& record)
     } catch (...) {
         return -1;
     }
-}
-
-std::string KeyIDRecordText(const PGPKeyID& keyID)
-{
-    char text[64] = {};
-    if (!SDKProcs.PGPGetKeyIDString || SDKProcs.PGPGetKeyIDString(&keyID, KeyIDTextType, text) != kPGPError_NoErr)
-        return {};
-    return text;
 }
 
 std::string KeyIDText(PGPKeyDBObjRef key)
