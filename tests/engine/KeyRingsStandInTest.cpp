@@ -185,9 +185,20 @@ TEST_F(KeyRingsStandIn, QueriesByKeyIDAddressAndPartialName)
     EXPECT_EQ(list->Record(1).UserID, "Carol Stone <carol@example.com>");
     list.reset();
     EXPECT_EQ(FindKeys("", list, 0, 0, 0), 4);
-    EXPECT_EQ(FindKeys("", list, 0, kKeyFilterCountUserIDs, 0), 5);
+    EXPECT_EQ(FindKeys("", list, 0, kKeyFilterCountUserIDs, 0), 6);
     EXPECT_EQ(FindKeys("", list, 0, kKeyFilterDSA, 0), 1);
     EXPECT_EQ(FindKeys("nobody@example.org", list, 0, 0, 0), kNoKeyMatches);
+}
+
+TEST_F(KeyRingsStandIn, NonASCIIUserIDsInTheANSICodePage)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the test text is in code page 1252";
+    std::unique_ptr<TKeyPropsList> list;
+    ASSERT_EQ(FindKeys("J\xF6rg", list, kKeyPropUserIDs, 0, 2), 1);
+    const TUserIDs& ids = *list->Record(0).UserIDs;
+    ASSERT_EQ(ids.Count(), 2);
+    EXPECT_TRUE(ids.IndexOf("J\xF6rg Stone <joerg@example.net>") >= 0) << ids.Text();
 }
 
 TEST_F(KeyRingsStandIn, NestedOpeningsAndReopenAfterFilesChanged)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the key-ring pair of the key-function tests with GnuPG in a throw-away home: an RSA key
-# with an encryption sub-key and a passphrase, a DSA key with an ElGamal sub-key that expires,
+# with an encryption sub-key and a passphrase, a DSA key with an ElGamal sub-key that expires
+# and a second, non-ASCII user id,
 # a key that expired long ago and a revoked key; and the pair again without
 # the revoked key. Usage: make-keys.sh OUTPUT_FOLDER
 set -euo pipefail
@@ -19,6 +20,8 @@ gpg --passphrase ann-pass --quick-set-primary-uid "$ann" "Ann Lee <ann@example.o
 gpg --passphrase '' --quick-gen-key "Bob Stone <bob@example.net>" dsa2048 sign,cert 1y
 bob=$(gpg --list-keys --with-colons bob@example.net | awk -F: '/^fpr/ {print $10; exit}')
 gpg --passphrase '' --quick-add-key "$bob" elg2048 encr 1y
+gpg --passphrase '' --quick-add-uid "$bob" "J$(printf '\xc3\xb6')rg Stone <joerg@example.net>"
+gpg --passphrase '' --quick-set-primary-uid "$bob" "Bob Stone <bob@example.net>"
 
 gpg --faked-system-time 20200101T000000 --passphrase '' \
     --quick-gen-key "Carol Stone <carol@example.com>" rsa2048 sign,encr 1d
