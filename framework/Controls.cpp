@@ -616,12 +616,8 @@ void TWinControl::DetachWindow() noexcept
 {
     if (!handle_)
         return;
-    if (!ownClass_) {
-        if (unicode_)
-            SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
-        else
-            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
-    }
+    if (!ownClass_)
+        SubclassRegistry::RestoreProcedure(handle_, { this, originalProc_, unicode_, false });
     SubclassRegistry::Remove(handle_);
     handle_ = nullptr;
     trackingMouse_ = false;

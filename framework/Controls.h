@@ -252,6 +252,10 @@ protected:
     virtual void AdjustClientRect(RECT& rect);
     virtual void CreateWnd();
     virtual void DestroyWnd();
+    void CreateHandle();
+    // Destroys the window now. Destructors of classes that handle WM_DESTROY call it first, while
+    // the whole object still exists.
+    void DestroyHandle() noexcept;
     // Called after the window exists (and its children were made).
     virtual void CreateWindowHandleDone();
     // Paints the control's own face on the canvas (own-class controls); graphic children follow.
@@ -279,8 +283,6 @@ private:
 
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
-    void CreateHandle();
-    void DestroyHandle() noexcept;
     void AttachWindow(HWND window, WNDPROC original, bool unicode);
     void DetachWindow() noexcept;
     bool ReflectToChild(TMessage& message);
