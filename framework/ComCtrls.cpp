@@ -258,6 +258,15 @@ TPageControl::TPageControl(TComponent* owner)
     SetBounds(0, 0, 289, 193);
 }
 
+TPageControl::~TPageControl()
+{
+    // Sheets still here are freed with the control; they must not call back into it.
+    for (TTabSheet* page : pages_)
+        page->pageControl_ = nullptr;
+    pages_.clear();
+    activePage_ = nullptr;
+}
+
 void TPageControl::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);

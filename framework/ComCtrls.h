@@ -103,6 +103,7 @@ private:
 class TPageControl : public TWinControl {
 public:
     explicit TPageControl(TComponent* owner);
+    ~TPageControl() override;
 
     int PageCount() const noexcept { return static_cast<int>(pages_.size()); }
     TTabSheet* Pages(int index) const { return pages_.at(static_cast<std::size_t>(index)); }

@@ -71,6 +71,8 @@ public:
     void SetAlign(TAlign align);
 
     int HelpContext = 0;
+    // The mouse cursor over the control (a TScreen cursor id; crDefault = the window class's).
+    int Cursor = 0;
     std::string Hint;
     bool ShowHint = false;
     TPopupMenu* PopupMenu() const noexcept { return popupMenu_; }

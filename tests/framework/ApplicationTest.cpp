@@ -1,12 +1,14 @@
 // Tests of the application layer: the message-filter chain, Synchronize errors, graphic controls
 // receiving mouse messages through their parent, and canvas and bitmap basics.
 #include "framework/Application.h"
+#include "framework/ComCtrls.h"
 #include "framework/Exceptions.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "framework/Threads.h"
 #include "framework/harness/KeyInjector.h"
+#include "framework/harness/WindowCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +162,69 @@ TEST(Graphics, CanvasDrawsIntoABitmapAndFontsKeepTheirValues)
     EXPECT_EQ(copy.Height(), font.Height());
     EXPECT_EQ(copy.Style(), fsBold | fsItalic);
     EXPECT_EQ(font.Size(), 10);
+}
+
+TEST(Screen, CursorsFollowControlsUnlessTheScreenCursorIsSet)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 300, 200);
+    panel->Cursor = crIBeam;
+    auto* label = new TLabel(&form);
+    label->SetParent(panel);
+    label->SetBounds(0, 0, 300, 200); // the whole panel: wherever the pointer is, it is over the label
+    label->SetAutoSize(false);
+    label->Cursor = crHandPoint;
+    form.Show();
+    const HWND window = panel->Handle();
+    const POINT centre = panel->ClientToScreen({ 150, 100 });
+    SetCursorPos(centre.x, centre.y);
+    const auto setCursor = [&] {
+        return SendMessageA(
+            window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    EXPECT_TRUE(setCursor());
+    EXPECT_EQ(GetCursor(), Screen().Cursors(crHandPoint));
+    {
+        CursorGuard busy;
+        EXPECT_EQ(Screen().Cursor(), crHourGlass);
+        EXPECT_TRUE(setCursor());
+        EXPECT_EQ(GetCursor(), Screen().Cursors(crHourGlass));
+    }
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+    const HCURSOR own = LoadCursorA(nullptr, IDC_CROSS);
+    Screen().SetCursors(1, own);
+    label->Cursor = 1;
+    EXPECT_TRUE(setCursor());
+    EXPECT_EQ(GetCursor(), own);
+    EXPECT_THROW(Screen().SetCursors(0, own), EInvalidOperation);
+    EXPECT_FALSE(Screen().Fonts().empty());
+}
+
+TEST(PageControls, FreeingThePageControlFreesItsSheets)
+{
+    TForm form(nullptr);
+    auto* pages = new TPageControl(nullptr);
+    pages->SetParent(&form);
+    auto* sheet = new TTabSheet(nullptr);
+    sheet->SetPageControl(pages);
+    new TEdit(sheet);
+    form.Show();
+    delete pages; // the sheet is not owned by anyone: the parent frees it
+    EXPECT_EQ(form.ControlCount(), 0);
+}
+
+TEST(Capture, PicturesForPeopleGoToTheCaptureFolder)
+{
+    TForm form(nullptr);
+    form.SetCaption("Picture");
+    form.Show();
+    const std::string path = SaveWindowPicture(form.Handle(), "zavek_picture_test");
+    ASSERT_FALSE(path.empty());
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(path.c_str());
 }
 
 } // namespace
