@@ -554,19 +554,23 @@ TEST(Threads, TerminateAndWaitAllStopsSelfFreeingThreads)
     EXPECT_EQ(TThread::RunningCount(), 0);
 }
 
+HWND menuOwner = nullptr;
+
 void CALLBACK ChooseByKeyboard(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    const HWND focus = GetActiveWindow();
-    PostMessageA(focus, WM_KEYDOWN, VK_UP, 0); // from no selection to the last item
-    PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(menuOwner, WM_KEYDOWN, VK_UP, 0); // from no selection to the last item
+    PostMessageA(menuOwner, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 TEST(Menus, PopupRunsTheChosenItem)
 {
     KeyForm form;
     form.Show();
+    EnsureForeground(form.Handle());
+    menuOwner = form.Handle();
     TPopupMenu* menu = new TPopupMenu(&form);
+    menu->PopupComponent = form.first;
     std::string clicked;
     for (const char* caption : { "&First", "-", "&Second\tCtrl+S" }) {
         auto* item = new TMenuItem(menu);
