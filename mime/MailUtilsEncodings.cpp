@@ -1,0 +1,686 @@
+// MailUtils encodings: charset wrappers with their fallbacks, quoted-printable both ways, RFC 2047
+// encoded words, RFC 2231 parameters and the small text helpers of message headers.
+#include "mime/MailServices.h"
+#include "mime/MailText.h"
+#include "mime/MailUtils.h"
+#include "foundation/Base64.h"
+#include "foundation/StrTools.h"
+#include "foundation/StrUtil.h"
+#include <algorithm>
+
+namespace {
+
+bool EndsInNul(const std::string& Text) { return !Text.empty() && Text.back() == '\0'; }
+
+const char hexDigits[] = "0123456789ABCDEF";
+
+void AppendHexByte(std::string& Out, unsigned char C)
+{
+    Out += '=';
+    Out += hexDigits[C >> 4];
+    Out += hexDigits[C & 0x0F];
+}
+
+bool IsHexDigit(char C)
+{
+    return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'F') || (C >= 'a' && C <= 'f');
+}
+
+} // namespace
+
+// ---- Charset wrappers ----------------------------------------------------------------------------
+
+bool TextHasControlChars(const std::string& Text)
+{
+    return std::any_of(Text.begin(), Text.end(), [](char c) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        return b < 32 && b != '\t' && b != '\n' && b != '\r';
+    });
+}
+
+bool TextHasNonAscii(const std::string& Text)
+{
+    return std::any_of(Text.begin(), Text.end(), [](char c) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        return !(b == '\t' || b == '\n' || b == '\r' || (b >= ' ' && b <= '~'));
+    });
+}
+
+std::string AnyTextToAnsi(const std::string& Text)
+{
+    const std::string converted =
+        EndsInNul(Text) ? MailServices().Ucs2ToLocale(Text) : MailServices().Utf8ToLocale(Text);
+    return converted.empty() ? Text : converted;
+}
+
+std::string Utf8TextToAnsi(const std::string& Text)
+{
+    const std::string converted = MailServices().Utf8ToLocale(Text);
+    return converted.empty() ? Text : converted;
+}
+
+std::string AnsiTextToUtf8(const std::string& Text) { return MailServices().LocaleToUtf8(Text); }
+
+std::string Utf8TextToWide(const std::string& Text)
+{
+    const bool bom = Text.size() >= 3 && Text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    return MailServices().Utf8ToUcs2(bom ? Text.substr(3) : Text);
+}
+
+std::string WideTextToUtf8(const std::string& Text) { return MailServices().Ucs2ToUtf8(Text); }
+std::string AnsiTextToWide(const std::string& Text) { return MailServices().LocaleToUcs2(Text); }
+std::string WideTextToLocaleText(const std::string& Text) { return MailServices().Ucs2ToLocale(Text); }
+
+std::string CharsetTextToAnsi(const std::string& Text, const std::string& Charset)
+{
+    const std::string converted = MailServices().CharsetToLocale(Text, Charset);
+    return converted.empty() ? Text : converted;
+}
+
+std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset)
+{
+    const std::string converted = MailServices().CharsetToUtf8(Text, Charset);
+    return converted.empty() ? AnsiTextToUtf8(Text) : converted;
+}
+
+std::string TextToCharset(const std::string& Text, const std::string& Charset)
+{
+    const std::string converted = MailServices().Utf8ToCharset(Text, Charset);
+    return converted.empty() ? MailServices().LocaleToCharset(Text, Charset) : converted;
+}
+
+// ---- Base64 and quoted-printable -----------------------------------------------------------------
+
+std::string DecodeBase64Body(const std::string& Text)
+{
+    std::size_t first = 0;
+    std::size_t last = Text.size();
+    while (first < last && static_cast<unsigned char>(Text[first]) < 33)
+        ++first;
+    while (last > first && static_cast<unsigned char>(Text[last - 1]) < 33)
+        --last;
+    return Base64Decode(Text.substr(first, last - first));
+}
+
+std::string EncodeBase64Body(const std::string& Bytes) { return Base64Encode(Bytes); }
+
+std::string DecodeQuotedPrintable(const std::string& Text, bool Header)
+{
+    std::string out;
+    out.reserve(Text.size());
+    const std::size_t n = Text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = Text[i];
+        if (c == '=') {
+            if (i + 2 >= n)
+                break; // an '=' among the last two characters ends the text
+            if (Text[i + 1] == '\r' && Text[i + 2] == '\n') {
+                i += 2;
+                continue;
+            }
+            if (Text[i + 1] == '\r' || Text[i + 1] == '\n') {
+                i += 1;
+                continue;
+            }
+            if (IsHexDigit(Text[i + 1]) && IsHexDigit(Text[i + 2])) {
+                const char value = static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
+                if (value != '\0') {
+                    out += value;
+                    i += 2;
+                    continue;
+                }
+            }
+            out += '=';
+            continue;
+        }
+        if (Header && (c == '_' || c == '\t'))
+            out += ' ';
+        else
+            out += c;
+    }
+    return out;
+}
+
+namespace {
+
+bool IsLineBreakChar(char C) { return C == '\r' || C == '\n'; }
+
+std::string EncodeQuotedPrintableBody(const std::string& Text)
+{
+    std::string out;
+    out.reserve(Text.size() + Text.size() / 8);
+    const std::size_t n = Text.size();
+    std::size_t column = 0;
+    std::size_t breakAfter = std::string::npos; // out index behind the last breakable character
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(Text[i]);
+        if (IsLineBreakChar(static_cast<char>(c))) {
+            out += static_cast<char>(c);
+            column = 0;
+            breakAfter = std::string::npos;
+            continue;
+        }
+        const bool nextIsBreak = i + 1 < n && IsLineBreakChar(Text[i + 1]);
+        const bool atLineEnd = i + 1 == n || nextIsBreak;
+        const bool encoded = (c < 32 && c != '\t') || c == '=' || c == '?' || c == '_' || c >= 0x7F ||
+                             ((c == ' ' || c == '\t') && atLineEnd);
+        if (column > (encoded ? 72u : 74u) && !nextIsBreak) {
+            if (breakAfter != std::string::npos) {
+                out.insert(breakAfter, "=\r\n");
+                column = out.size() - (breakAfter + 3);
+            } else {
+                out += "=\r\n";
+                column = 0;
+            }
+            breakAfter = std::string::npos;
+        }
+        if (encoded) {
+            AppendHexByte(out, c);
+            column += 3;
+        } else {
+            out += static_cast<char>(c);
+            ++column;
+            if (c == ' ' || c == '\t' || c == '/' || c == '\\')
+                breakAfter = out.size();
+        }
+    }
+    return out;
+}
+
+// One unit of a Q word: "_", "=XX" triples (a whole UTF-8 sequence kept together) or a plain byte.
+struct TQUnit {
+    std::string Text;
+    bool Blank = false;
+};
+
+std::vector<TQUnit> QUnits(const std::string& Text, bool Utf8)
+{
+    std::vector<TQUnit> units;
+    const std::size_t n = Text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(Text[i]);
+        TQUnit unit;
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           c == '!' || c == '*' || c == '+' || c == '-' || c == '/';
+        if (plain) {
+            unit.Text = static_cast<char>(c);
+            ++i;
+        } else if (c == ' ' && i + 1 < n) {
+            unit.Text = "_";
+            unit.Blank = true;
+            ++i;
+        } else {
+            std::size_t length = 1;
+            if (Utf8 && c >= 0xC0) {
+                const std::size_t want = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+                while (length < want && i + length < n &&
+                       (static_cast<unsigned char>(Text[i + length]) & 0xC0) == 0x80)
+                    ++length;
+            }
+            for (std::size_t k = 0; k < length; ++k)
+                AppendHexByte(unit.Text, static_cast<unsigned char>(Text[i + k]));
+            unit.Blank = c == ' ';
+            i += length;
+        }
+        units.push_back(std::move(unit));
+    }
+    return units;
+}
+
+// RFC 2047 Q words of at most 75 characters: every byte outside the safe set is encoded (so no
+// raw control character or line break gets inside a word), no soft line breaks, and a word is
+// split at its last blank, else where it is full, never inside a triple or a UTF-8 sequence.
+std::string EncodeQWords(const std::string& Text, const std::string& Charset)
+{
+    const std::string open = "=?" + Charset + "?Q?";
+    const std::size_t maxWord = 75;
+    const std::size_t softColumn = 61;
+    const bool utf8 = PosText("UTF-8", Charset) == 1;
+    const std::vector<TQUnit> units = QUnits(Text, utf8);
+    std::vector<std::string> words;
+    std::string payload;
+    std::size_t lastBlankEnd = std::string::npos;
+    auto closeAt = [&](std::size_t at) {
+        words.push_back(payload.substr(0, at));
+        payload.erase(0, at);
+        lastBlankEnd = std::string::npos;
+    };
+    for (const TQUnit& unit : units) {
+        if (open.size() + payload.size() + unit.Text.size() + 2 > maxWord && !payload.empty())
+            closeAt(lastBlankEnd != std::string::npos ? lastBlankEnd : payload.size());
+        if (open.size() + payload.size() + unit.Text.size() + 2 > maxWord && !payload.empty())
+            closeAt(payload.size());
+        payload += unit.Text;
+        if (unit.Blank)
+            lastBlankEnd = payload.size();
+        if (open.size() + payload.size() > softColumn && unit.Blank)
+            closeAt(payload.size());
+    }
+    if (!payload.empty() || words.empty())
+        words.push_back(payload);
+    std::string out;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0)
+            out += "\r\n ";
+        out += open + words[i] + "?=";
+    }
+    return out;
+}
+
+} // namespace
+
+std::string EncodeQuotedPrintable(const std::string& Text, const std::string& Charset)
+{
+    if (Text.empty())
+        return {};
+    return Charset.empty() ? EncodeQuotedPrintableBody(Text) : EncodeQWords(Text, Charset);
+}
+
+// ---- Address headers -----------------------------------------------------------------------------
+
+namespace {
+
+// For every byte: is it inside a double-quoted string (the quotes included)?
+std::vector<bool> QuotedMap(const std::string& Text)
+{
+    std::vector<bool> quoted(Text.size(), false);
+    bool inside = false;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        const char c = Text[i];
+        if (c == '"' && IsUnescapedAt(Text, static_cast<int>(i) + 1)) {
+            quoted[i] = true;
+            inside = !inside;
+            continue;
+        }
+        quoted[i] = inside;
+    }
+    return quoted;
+}
+
+bool IsSpanStop(char C) { return C == '>' || C == '(' || C == ',' || C == ':' || C == ';'; }
+bool IsSpanEnd(char C) { return C == ')' || C == '<' || C == ',' || C == ';'; }
+
+} // namespace
+
+std::string EncodeAddressHeader(const std::string& Text, const std::string& Charset)
+{
+    const std::vector<bool> quoted = QuotedMap(Text);
+    std::string out;
+    std::size_t copied = 0;
+    std::size_t i = 0;
+    while (i < Text.size()) {
+        if (!(static_cast<unsigned char>(Text[i]) & 0x80)) {
+            ++i;
+            continue;
+        }
+        // The span: back to a delimiter outside quotes (a list comma included, so two addresses
+        // never merge into one word), forward to the next one; blanks at its edges stay outside.
+        std::size_t first = i;
+        while (first > copied && !(IsSpanStop(Text[first - 1]) && !quoted[first - 1]))
+            --first;
+        std::size_t end = i;
+        while (end < Text.size() && !(IsSpanEnd(Text[end]) && !quoted[end]))
+            ++end;
+        while (first < end && (Text[first] == ' ' || Text[first] == '\t'))
+            ++first;
+        while (end > first && (Text[end - 1] == ' ' || Text[end - 1] == '\t'))
+            --end;
+        std::string span;
+        for (std::size_t k = first; k < end; ++k)
+            if (!(Text[k] == '"' && quoted[k] && IsUnescapedAt(Text, static_cast<int>(k) + 1)))
+                span += Text[k];
+        out.append(Text, copied, first - copied);
+        out += EncodeQuotedPrintable(span, Charset);
+        copied = end;
+        i = std::max(end, i + 1);
+    }
+    out.append(Text, copied, std::string::npos);
+    if (out.size() >= 67 && out.find("\r\n") == std::string::npos) {
+        const std::size_t blank = out.find(' ');
+        if (blank != std::string::npos && blank > 0)
+            out.insert(blank, "\r\n");
+    }
+    return out;
+}
+
+// ---- Encoded words -------------------------------------------------------------------------------
+
+namespace {
+
+// Raw header bytes between words may be 8-bit ANSI; the result must be one encoding (UTF-8).
+std::string RawRunToUtf8(const std::string& Run)
+{
+    if (IsValidUtf8(Run))
+        return Run;
+    const std::string converted = AnsiTextToUtf8(Run);
+    return converted.empty() ? Run : converted;
+}
+
+// Decoded words may carry NUL, CR or LF (B encoding): none of them belongs in a header value.
+std::string CleanDecodedWord(const std::string& Word)
+{
+    std::string out;
+    out.reserve(Word.size());
+    for (char c : Word) {
+        if (c == '\0')
+            continue;
+        out += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+    }
+    return out;
+}
+
+bool IsWhiteRun(const std::string& Text)
+{
+    return std::all_of(Text.begin(), Text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+} // namespace
+
+std::string DecodeEncodedWords(const std::string& Text)
+{
+    std::string out;
+    std::size_t from = 0;
+    bool afterWord = false;
+    for (;;) {
+        const std::size_t open = Text.find("=?", from);
+        if (open == std::string::npos)
+            break;
+        const std::size_t charsetEnd = Text.find('?', open + 2);
+        const bool shaped = charsetEnd != std::string::npos && charsetEnd + 2 < Text.size() &&
+                            Text[charsetEnd + 2] == '?';
+        const std::size_t close = shaped ? Text.find("?=", charsetEnd + 3) : std::string::npos;
+        if (close == std::string::npos)
+            break; // not a word: the rest is copied as it is
+        // Whitespace between two words is never part of the text (RFC 2047), also when the
+        // first word ends in a blank, as the words of a long folded text do.
+        const std::string between = Text.substr(from, open - from);
+        if (!(afterWord && IsWhiteRun(between)))
+            out += RawRunToUtf8(between);
+        std::string charset = Text.substr(open + 2, charsetEnd - open - 2);
+        charset = charset.substr(0, charset.find('*'));
+        for (char& c : charset)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 32);
+        const char encoding = Text[charsetEnd + 1];
+        const std::string body = Text.substr(charsetEnd + 3, close - charsetEnd - 3);
+        std::string decoded;
+        if (encoding == 'B' || encoding == 'b')
+            decoded = CharsetTextToUtf8(DecodeBase64Body(body), charset);
+        else if (encoding == 'Q' || encoding == 'q')
+            decoded = CharsetTextToUtf8(DecodeQuotedPrintable(body, true), charset);
+        else
+            decoded = AnsiTextToUtf8(body);
+        decoded = CleanDecodedWord(decoded);
+        if (!decoded.empty() && decoded.front() == ' ')
+            while (!out.empty() && (out.back() == ' ' || out.back() == '\t' || out.back() == '\r' || out.back() == '\n'))
+                out.pop_back();
+        out += decoded;
+        afterWord = true;
+        from = close + 2;
+    }
+    out += RawRunToUtf8(Text.substr(std::min(from, Text.size())));
+    if (afterWord)
+        while (!out.empty() && (out.back() == ' ' || out.back() == '\t' || out.back() == '\r' || out.back() == '\n'))
+            out.pop_back();
+    return out;
+}
+
+// ---- Parameters ----------------------------------------------------------------------------------
+
+namespace {
+
+std::string DecodePercentEscapes(const std::string& Text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == '%' && i + 2 < Text.size() && IsHexDigit(Text[i + 1]) && IsHexDigit(Text[i + 2])) {
+            out += static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
+            i += 2;
+        } else {
+            out += Text[i];
+        }
+    }
+    return out;
+}
+
+std::string UpperAscii(std::string Text)
+{
+    for (char& c : Text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return Text;
+}
+
+// RFC 2231: name*=cs'lang'value, name*0*=..., name*1=..., read in the order they stand.
+std::string ReadExtendedParameter(const std::string& Value, const std::string& Name, int32_t AfterName)
+{
+    std::string joined;
+    std::string charset;
+    bool charsetTaken = false;
+    int32_t after = AfterName;
+    const int32_t length = static_cast<int32_t>(Value.size());
+    while (after > 0 && after <= length && Value[after - 1] == '*') {
+        // name*= (one extended value), name*N= (plain section) or name*N*= (extended section).
+        int32_t p = after + 1;
+        const int32_t digits = p;
+        while (p <= length && Value[p - 1] >= '0' && Value[p - 1] <= '9')
+            ++p;
+        bool extended = p == digits;
+        if (!extended && p <= length && Value[p - 1] == '*') {
+            extended = true;
+            ++p;
+        }
+        std::string section = ParameterValueAt(Value, p);
+        if (extended) {
+            const std::size_t quote1 = section.find('\'');
+            const std::size_t quote2 = quote1 == std::string::npos ? quote1 : section.find('\'', quote1 + 1);
+            if (!charsetTaken && quote2 != std::string::npos) {
+                charset = UpperAscii(section.substr(0, quote1));
+                section.erase(0, quote2 + 1);
+            }
+            section = DecodePercentEscapes(section);
+        }
+        charsetTaken = true;
+        joined += section;
+        // The next section must follow directly as the same name with a star.
+        const int32_t next = FindParameterName(Value, Name, p);
+        int32_t semicolon = p;
+        bool quoted = false;
+        while (semicolon <= length && (quoted || Value[semicolon - 1] != ';')) {
+            if (Value[semicolon - 1] == '"')
+                quoted = !quoted;
+            ++semicolon;
+        }
+        int32_t q = semicolon + 1;
+        while (q <= length && (Value[q - 1] == ' ' || Value[q - 1] == '\t' || Value[q - 1] == '\r' || Value[q - 1] == '\n'))
+            ++q;
+        if (next == 0 || next - static_cast<int32_t>(Name.size()) != q)
+            break;
+        if (next + 1 > length || !(Value[next] >= '0' && Value[next] <= '9'))
+            break;
+        after = next;
+    }
+    return CharsetTextToUtf8(joined, MailServices().NormalizeCharsetName(charset));
+}
+
+} // namespace
+
+std::string GetHeaderParameter(const std::string& NameOrValue, const std::string& ParamName,
+                               const THeaderData* Section, bool Raw)
+{
+    std::string value = Section ? GetHeaderValue(NameOrValue, *Section, true).Str() : NameOrValue;
+    value = TrimBlanks(value);
+    if (value.empty() || ParamName.empty())
+        return {};
+    int32_t after = FindParameterName(value, ParamName, 1);
+    if (after == 0)
+        return {};
+    while (after <= static_cast<int32_t>(value.size()) && (value[after - 1] == ' ' || value[after - 1] == '\t'))
+        ++after;
+    if (value[after - 1] == '*')
+        return ReadExtendedParameter(value, ParamName, after);
+    if (!Raw) {
+        value = DecodeEncodedWords(value);
+        after = FindParameterName(value, ParamName, 1);
+    }
+    return ParameterValueAt(value, after);
+}
+
+// ---- Text helpers --------------------------------------------------------------------------------
+
+std::string NormalizeLineBreaks(const std::string& Text)
+{
+    if (Text.find("\r\r\n") == std::string::npos)
+        return Text;
+    std::string out;
+    out.reserve(Text.size());
+    for (char c : Text) {
+        if (c == '\n')
+            while (out.size() >= 2 && out.back() == '\r' && out[out.size() - 2] == '\r')
+                out.pop_back();
+        out += c;
+    }
+    return out;
+}
+
+std::string ConcatTexts(const std::vector<std::string>& Texts, int LastIndex)
+{
+    const int last = std::min(LastIndex, static_cast<int>(Texts.size()) - 1);
+    bool wide = false;
+    for (int i = last; i >= 0; --i)
+        if (!Texts[i].empty()) {
+            wide = EndsInNul(Texts[i]);
+            break;
+        }
+    std::string out;
+    for (int i = 0; i <= last; ++i) {
+        const std::string& text = Texts[i];
+        if (wide && text.size() >= 2)
+            out.append(text, 0, text.size() - 2);
+        else if (!wide)
+            out += text;
+    }
+    if (wide)
+        out.append(2, '\0');
+    return out;
+}
+
+std::string ShortenText(const std::string& Text, int Maximum)
+{
+    if (Maximum < 4 || Text.empty())
+        return {};
+    if (EndsInNul(Text)) {
+        const std::size_t units = Text.size() / 2 - 1;
+        if (units <= static_cast<std::size_t>(Maximum) + 1)
+            return Text;
+        std::string out = Text.substr(0, static_cast<std::size_t>(Maximum - 2) * 2);
+        out += std::string("\x20\x00\x26\x20\x00\x00", 6);
+        return out;
+    }
+    if (Text.size() <= static_cast<std::size_t>(Maximum))
+        return Text;
+    return Text.substr(0, Maximum - 2) + " \x85";
+}
+
+int FirstNumberInText(const std::string& Text)
+{
+    std::size_t i = 0;
+    while (i < Text.size() && !(Text[i] >= '0' && Text[i] <= '9'))
+        ++i;
+    int64_t value = 0;
+    while (i < Text.size() && Text[i] >= '0' && Text[i] <= '9') {
+        value = std::min<int64_t>(value * 10 + (Text[i] - '0'), INT32_MAX);
+        ++i;
+    }
+    return static_cast<int>(value);
+}
+
+std::string DropBlankText(const std::string& Text)
+{
+    const bool blank = std::all_of(Text.begin(), Text.end(), [](char c) { return c == '\r' || c == '\n'; });
+    return blank ? std::string() : Text;
+}
+
+std::string BlankLineSuffix(const std::string& Text)
+{
+    if (Text.empty())
+        return {};
+    if (EndsInNul(Text)) {
+        const std::string crlf("\r\0\n\0", 4);
+        const std::string body = Text.size() >= 2 ? Text.substr(0, Text.size() - 2) : std::string();
+        auto endsWith = [&](const std::string& tail) {
+            return body.size() >= tail.size() && body.compare(body.size() - tail.size(), tail.size(), tail) == 0;
+        };
+        const std::string nul("\0\0", 2);
+        if (endsWith(crlf + crlf))
+            return {};
+        return endsWith(crlf) ? crlf + nul : crlf + crlf + nul;
+    }
+    auto endsWith = [&](const char* tail) {
+        const std::string t(tail);
+        return Text.size() >= t.size() && Text.compare(Text.size() - t.size(), t.size(), t) == 0;
+    };
+    if (endsWith("\r\n\r\n"))
+        return {};
+    return endsWith("\r\n") ? "\r\n" : "\r\n\r\n";
+}
+
+void RemoveBackslashEscapes(std::string& Text)
+{
+    std::string out;
+    out.reserve(Text.size());
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == '\\') {
+            if (i + 1 < Text.size())
+                out += Text[++i];
+            continue;
+        }
+        out += Text[i];
+    }
+    Text = std::move(out);
+}
+
+bool IsUnescapedAt(const std::string& Text, int Position)
+{
+    if (Position <= 1)
+        return true;
+    if (Position - 1 > static_cast<int>(Text.size()))
+        return false;
+    if (Text[Position - 2] != '\\')
+        return true;
+    return Position >= 3 && Text[Position - 3] == '\\';
+}
+
+int AddressItemLength(const std::string& Text, int Start)
+{
+    const int length = static_cast<int>(Text.size());
+    if (Start < 1 || Start > length)
+        return 0;
+    int p = Start;
+    while (p <= length && Text[p - 1] != ',') {
+        const char c = Text[p - 1];
+        if (c == '\\') {
+            p += 2;
+            continue;
+        }
+        if (c == '"' || c == '(') {
+            const char close = c == '"' ? '"' : ')';
+            ++p;
+            while (p <= length && Text[p - 1] != close)
+                p += Text[p - 1] == '\\' ? 2 : 1;
+        }
+        ++p;
+    }
+    return std::min(p, length + 1) - Start;
+}
+
+std::string FirstAddressEtAl(const std::string& Text)
+{
+    const int first = AddressItemLength(Text, 1);
+    if (first >= static_cast<int>(Text.size()))
+        return Text;
+    const std::string rest = TrimBlanks(Text.substr(first + 1));
+    if (rest.empty())
+        return Text;
+    return Text.substr(0, first) + " et al.";
+}

@@ -1,0 +1,3 @@
+# MimeMsgTree: the part tree as a portable model (both builds); the tree-view adapter is the UI's.
+add_library(MimeMsgTree STATIC ${CMAKE_CURRENT_LIST_DIR}/MimeMsgTree.cpp)
+target_link_libraries(MimeMsgTree PUBLIC MailUtils)

@@ -1,0 +1,144 @@
+// MimeMsgTree: the part tree of one raw message as a portable model. Nodes keep their section
+// descriptor, decoded text and node kind; a tree-view adapter mirrors the model for display.
+// Protected parts are decoded during the load through a callback of the owner.
+#pragma once
+#include "mime/MailUtils.h"
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum TNodeKind : uint32_t {
+    nkOther = 0,
+    nkMultipart = 1,
+    nkMixed = 2,
+    nkRelated = 3,
+    nkAlternative = 4,
+    nkEncrypted = 5,
+    nkSigned = 6,
+    nkDigest = 7,
+    nkMessage = 8,
+    nkRawText = 9,
+    nkSignature = 10,
+    nkTextPlain = 11,
+    nkTextHtml = 12,
+    nkTextRtf = 13,
+    nkTextOther = 14,
+    nkAttachment = 15,
+};
+
+// Load mode bits.
+constexpr uint32_t lmScanOnly = 0x01;
+constexpr uint32_t lmWide = 0x02;
+constexpr uint32_t lmRelated = 0x04;
+constexpr uint32_t lmPreferFormatted = 0x08;
+constexpr uint32_t lmNested = 0x10;
+constexpr uint32_t lmDecode = 0x20;
+
+// Limits of one load: nested decodes and the node count; MIME nesting is MaxMimeDepth.
+constexpr int MaxNestedDecodes = 8;
+constexpr int MaxTreeNodes = 10000;
+
+// Gives the decoded text of a protected section (empty: not decoded), its charset and a status.
+using TDecodeCallback = std::function<void(const std::string& SectionText, std::string& Charset,
+                                           std::string& Decoded, int32_t& StatusCode, std::string& StatusText)>;
+
+// The owner's settings (captions in UTF-8).
+struct TMsgTreeData {
+    std::string FontFace;
+    std::string SaveFolder;
+    std::string DateCaption;
+    std::string FromCaption;
+    std::string ToCaption;
+    std::string SubjectCaption;
+    std::string ReplyToCaption;
+    std::string UnknownValue;
+    std::string SubjectSuffix;
+    std::string MessageCaption;
+    std::string TextPrefix;
+    std::string DefaultTypeName;
+    std::string ViewableExt2;
+    std::string ViewableExt3;
+    std::string ViewableExt4;
+    int32_t Unused = 0;
+    TDecodeCallback Decode;
+};
+
+class TMimeMsgTree;
+
+struct TSectionNode {
+    TMimeMsgTree* Tree = nullptr;
+    int Index = 0;   // position in load order, which is the tree's pre-order
+    int Parent = -1; // index of the parent node, -1 at the top
+    std::vector<int> Children;
+    THeaderDataEx Section;
+    bool WithRelated = false;
+    std::string Caption; // UTF-8
+    std::string ContentRef;
+    std::string Text;
+    std::string StatusText;
+    int32_t StatusCode = 0;
+    uint32_t NodeKind = nkOther;
+    TDateTime MessageDate = 0;
+    std::string FileName;       // attachments: the decoded file name
+    std::size_t DecodedSize = 0; // size of the body after its transfer decoding
+
+    bool IsInSecurePart() const;
+};
+
+class TMimeMsgTree {
+public:
+    std::string NameCharset;
+    uint32_t SecureKind = skNone;
+    int AttachmentCount = 0;
+    int BodyNode = -1;
+    bool RawMode = false;
+    bool HasAttachments = false;
+    bool IsDigest = false;
+    bool SkipHeader = false;
+    bool TextAfterSecure = false;
+    uint32_t HostFlags = 0;
+    int32_t SecureStart = 0;
+    int32_t SecureEnd = 0;
+    TMsgTreeData TreeData;
+    uint8_t HeaderMask = 0;
+    uint8_t Mode = 0;
+    // Set when a limit (nesting, decodes, node count) cut the load short.
+    bool Truncated = false;
+
+    void Reset();
+    // Limit 0 means the text's length. Malformed MIME never fails: what was found stays.
+    void LoadMessage(const std::string& Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
+
+    int SectionCount() const { return static_cast<int>(Nodes.size()); }
+    bool HasSections() const { return !Nodes.empty(); }
+    TSectionNode* GetSection(int Index);
+    const TSectionNode* GetSection(int Index) const;
+    std::string GetSectionText(int Index) const;
+    uint32_t GetSectionKind(int Index) const;
+    int FindSectionKind(uint32_t Kind) const; // first node whose section kind is Kind, or -1
+
+    std::string GetHeaderLines() const;
+    std::string GetAttachmentList() const;
+    std::string JoinSectionTexts() const;
+    bool BodyIsFormatted() const;
+    TDateTime GetMessageDate() const;
+
+private:
+    std::vector<std::unique_ptr<TSectionNode>> Nodes;
+    int CurrentParent = -1;
+    int DecodeDepth = 0;
+    bool ScanOnly() const { return (Mode & lmScanOnly) != 0; }
+    bool Decoding() const { return (Mode & lmDecode) != 0; }
+
+    TSectionNode* AddNode(uint32_t Kind, const THeaderData& Section, const std::string& Caption);
+    void LoadLevel(THeaderDataEx Message, bool Outermost, int Depth);
+    void WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool Outermost, const std::string& StatusText);
+    void AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd);
+    bool DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std::string& StatusText, int32_t& StatusCode);
+    std::string DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node);
+};
+
+// Multipart node kind of a Content-Type value (1-7); 0 when it is not a multipart.
+uint32_t MultipartKindOf(const std::string& ContentType);
