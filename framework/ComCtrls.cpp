@@ -440,13 +440,17 @@ int TImageList::Count()
     return handle_ ? ImageList_GetImageCount(handle_) : 0;
 }
 
-int TImageList::Add(const TBitmap& image, const TBitmap* mask)
+int TImageList::Add(TBitmap& image, TBitmap* mask)
 {
+    image.FreeCanvas();
+    if (mask)
+        mask->FreeCanvas();
     return ImageList_Add(Handle(), image.Handle(), mask ? mask->Handle() : nullptr);
 }
 
-int TImageList::AddMasked(const TBitmap& image, TColor maskColor)
+int TImageList::AddMasked(TBitmap& image, TColor maskColor)
 {
+    image.FreeCanvas();
     return ImageList_AddMasked(Handle(), image.Handle(), ColorToRGB(maskColor));
 }
 

@@ -150,8 +150,9 @@ public:
     HIMAGELIST Handle();
     int Count();
     // Each returns the new image's index, or -1.
-    int Add(const TBitmap& image, const TBitmap* mask = nullptr);
-    int AddMasked(const TBitmap& image, TColor maskColor);
+    // The bitmaps leave their canvas DCs (the list selects them into its own).
+    int Add(TBitmap& image, TBitmap* mask = nullptr);
+    int AddMasked(TBitmap& image, TColor maskColor);
     int AddIcon(HICON icon);
     // Replaces the image at index with the icon; index -1 appends.
     int ReplaceIcon(int index, HICON icon);

@@ -28,7 +28,8 @@ void TButton::SetDefault(bool value)
     if (value == default_)
         return;
     default_ = value;
-    if (HandleAllocated())
+    // An owner-drawn button keeps its style (it draws the default frame itself).
+    if (HandleAllocated() && (GetWindowLongA(Handle(), GWL_STYLE) & BS_TYPEMASK) != BS_OWNERDRAW)
         SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 

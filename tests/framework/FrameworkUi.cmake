@@ -9,7 +9,7 @@ if(ZAVEK_WINDOWS)
 
   zavek_add_test(NAME framework_ui_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/FormsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ComCtrlsTest.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ApplicationTest.cpp ${CMAKE_CURRENT_LIST_DIR}/StdCtrlsTest.cpp
     LIBS zavek_ui_harness)
   # Keyboard tests need the display's focus: programs that show windows take turns.
   set_tests_properties(framework_ui_test PROPERTIES RESOURCE_LOCK display_focus)
