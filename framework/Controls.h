@@ -157,7 +157,6 @@ public:
 
     // Valid during Paint: the parent's DC with this control's top-left as origin.
     TCanvas& Canvas() noexcept { return canvas_; }
-    void Invalidate() override;
 
 protected:
     friend class TWinControl;
