@@ -41,6 +41,18 @@ std::string TMailServices::LongTimeText(TDateTime Value)
     return text;
 }
 
+std::string TMailServices::LocalDateTimeText(TDateTime Utc)
+{
+    TSystemTime time{};
+    FillSystemTime(time, Utc);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u, %02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
+                  time.wMinute);
+    return text;
+}
+
+std::string TMailServices::DecodeIdnText(const std::string& Text) { return Text; }
+
 namespace {
 TMailServices* boundServices = nullptr;
 }

@@ -31,6 +31,11 @@ public:
 
     // The locale's long time text of a date-time (default: 24-hour "HH:mm:ss").
     virtual std::string LongTimeText(TDateTime Value);
+    // A UTC date-time as the user's local short date and short time, UTF-8 (default: the UTC
+    // value as "yyyy-mm-dd, HH:mm").
+    virtual std::string LocalDateTimeText(TDateTime Utc);
+    // Display form of international domain labels in a header value (default: unchanged).
+    virtual std::string DecodeIdnText(const std::string& Text);
 };
 
 // The services bound for the process; DefaultMailServices until BindMailServices gives others.
