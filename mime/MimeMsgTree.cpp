@@ -402,7 +402,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         if (RawMode) {
             TSectionNode* raw = AddNode(nkRawText, part, std::string());
             if (raw)
-                raw->Text = SectionSlice(text, part.Start, bodyStart - 1);
+                raw->Text = SectionSlice(text, part.Start, part.Start + part.Length - 1);
         }
         THeaderDataEx body;
         body.Text = part.Text;
@@ -468,6 +468,12 @@ std::string TMimeMsgTree::DecodeArmoredBlocks(const std::string& Body, TSectionN
     return Body.substr(0, found.Start - 1) + decoded + after;
 }
 
+std::string TMimeMsgTree::EnclosingBoundary() const
+{
+    const TSectionNode* parent = GetSection(CurrentParent);
+    return parent ? parent->Section.Boundary : std::string();
+}
+
 void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd)
 {
     const std::string& text = Part.Str();
@@ -514,7 +520,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->FileName = name;
         node->ContentRef = contentRef;
         node->Section.Charset = NameCharset;
-        node->Section.Boundary = Part.Boundary;
+        node->Section.Boundary = EnclosingBoundary();
         const std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
         node->DecodedSize = decoded.size();
         if (keepTexts) {
@@ -561,7 +567,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     std::string charset = UpperAscii(TrimBlanks(GetHeaderParameter(type, "charset", nullptr, true)));
     charset = charset.substr(0, charset.find('*'));
     node->Section.Charset = charset;
-    node->Section.Boundary = Part.Boundary;
+    node->Section.Boundary = EnclosingBoundary();
     const std::string decoded = DecodeTransfer(rawBody, Part.TransferEncoding);
     node->DecodedSize = decoded.size();
     if (keepTexts) {
@@ -798,4 +804,83 @@ bool TMimeMsgTree::IsViewableExt3(const std::string& Extension) const
 bool TMimeMsgTree::IsViewableExt4(const std::string& Extension) const
 {
     return IsViewableIn(Extension, 4, TreeData.ViewableExt4);
+}
+
+// ---- Editing for the encrypt road -------------------------------------------------------------------
+
+TSectionNode* TMimeMsgTree::InsertNodeAfter(int After, uint32_t Kind)
+{
+    if (!GetSection(After) || SectionCount() >= MaxTreeNodes)
+        return nullptr;
+    // The new node goes behind After's whole subtree, so pre-order stays load order.
+    int position = After + 1;
+    while (position < SectionCount()) {
+        int p = Nodes[position]->Parent;
+        while (p >= 0 && p != After)
+            p = Nodes[p]->Parent;
+        if (p != After)
+            break;
+        ++position;
+    }
+    auto shift = [position](int& Index) {
+        if (Index >= position)
+            ++Index;
+    };
+    for (auto& node : Nodes) {
+        shift(node->Index);
+        shift(node->Parent);
+        for (int& child : node->Children)
+            shift(child);
+    }
+    shift(BodyNode);
+    shift(SelectedSection);
+    auto node = std::make_unique<TSectionNode>();
+    node->Tree = this;
+    node->Index = position;
+    node->Parent = Nodes[After]->Parent;
+    node->NodeKind = Kind;
+    node->Section.Text = Nodes[After]->Section.Text;
+    if (node->Parent >= 0) {
+        std::vector<int>& siblings = Nodes[node->Parent]->Children;
+        siblings.insert(std::find(siblings.begin(), siblings.end(), After) + 1, position);
+    }
+    Nodes.insert(Nodes.begin() + position, std::move(node));
+    return Nodes[position].get();
+}
+
+void TMimeMsgTree::RemoveNode(int Index)
+{
+    TSectionNode* node = GetSection(Index);
+    if (!node || !node->Children.empty())
+        return;
+    if (node->Parent >= 0) {
+        std::vector<int>& siblings = Nodes[node->Parent]->Children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), Index), siblings.end());
+    }
+    Nodes.erase(Nodes.begin() + Index);
+    auto shift = [Index](int& Value) {
+        if (Value > Index)
+            --Value;
+        else if (Value == Index)
+            Value = -1;
+    };
+    for (auto& other : Nodes) {
+        shift(other->Index);
+        shift(other->Parent);
+        for (int& child : other->Children)
+            shift(child);
+    }
+    shift(BodyNode);
+    shift(SelectedSection);
+}
+
+void MirrorTree(const TMimeMsgTree& Tree, TMimeTreeViewAdapter& View)
+{
+    View.Clear();
+    std::vector<uintptr_t> handles(Tree.SectionCount(), 0);
+    for (int i = 0; i < Tree.SectionCount(); ++i) {
+        const TSectionNode& node = *Tree.GetSection(i);
+        const uintptr_t parent = node.Parent >= 0 ? handles[node.Parent] : 0;
+        handles[i] = View.AddItem(parent, node.Caption, node.NodeKind, i);
+    }
 }

@@ -150,6 +150,11 @@ public:
     int GetSelectedSection() const { return SelectedSection; }
     void SetSelectedSection(int Index) { SelectedSection = GetSection(Index) ? Index : -1; }
 
+    // Inserts a node right after node After, under After's parent; later indices move up by one.
+    TSectionNode* InsertNodeAfter(int After, uint32_t Kind);
+    // Removes a leaf node; later indices move down by one.
+    void RemoveNode(int Index);
+
     std::string GetHeaderLines() const;
     // The first node's summary: UTF-16 in wide mode, else ANSI.
     std::string GetSummary() const;
@@ -176,9 +181,22 @@ private:
     void LoadLevel(THeaderDataEx Message, bool Outermost, int Depth);
     void WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool Outermost, const std::string& StatusText);
     void AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd);
+    std::string EnclosingBoundary() const;
     bool DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std::string& StatusText, int32_t& StatusCode);
     std::string DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node);
 };
 
 // Multipart node kind of a Content-Type value (1-7); 0 when it is not a multipart.
 uint32_t MultipartKindOf(const std::string& ContentType);
+
+// What a tree view needs to mirror the model; the UI implements it (captions are UTF-8).
+class TMimeTreeViewAdapter {
+public:
+    virtual ~TMimeTreeViewAdapter() = default;
+    virtual void Clear() = 0;
+    // Adds an item under Parent (0 = top) and returns its handle.
+    virtual uintptr_t AddItem(uintptr_t Parent, const std::string& Caption, uint32_t NodeKind, int Node) = 0;
+};
+
+// Mirrors every node of the tree into the view, in order.
+void MirrorTree(const TMimeMsgTree& Tree, TMimeTreeViewAdapter& View);
