@@ -31,6 +31,8 @@ std::string TMailServices::NormalizeCharsetName(const std::string& Charset)
 std::string TMailServices::CleanHtml(const std::string& Html) { return Html; }
 std::string TMailServices::HtmlToRtf(const std::string& Html, int) { return Html; }
 std::string TMailServices::RtfToText(const std::string& Rtf, bool) { return Rtf; }
+std::string TMailServices::PlainTextToRtf(const std::string& AnsiText, const TRtfFontSpec&) { return AnsiText; }
+std::string TMailServices::RtfToHtml(const std::string& Rtf) { return Rtf; }
 
 std::string TMailServices::LongTimeText(TDateTime Value)
 {
