@@ -3,6 +3,8 @@
 // Parsing and writing are portable; file access, code pages and the registry come in through TPrefsHost.
 #pragma once
 
+#include "framework/StringLists.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,34 +26,27 @@ public:
     virtual bool CommitFile(const std::string& path, const std::string& bytes) = 0;
     virtual std::string Utf8ToLocale(const std::string& utf8) = 0;
     virtual std::string LocaleToUtf8(const std::string& ansi) = 0;
+    // Tells PGP's running programs that their preferences file changed.
+    virtual void NotifyPrefsChanged() = 0;
 };
 
-// The lines of the preferences file; for the XML file each line also knows where its element starts.
-class TPrefsList {
+// The lines of the preferences file; for the XML file each line's object holds the 1-based position
+// of the line's first "<" (0 when it has none), where its element starts.
+class TPrefsList : public TStringList {
 public:
-    void Assign(std::vector<std::string> lines, bool xml);
-    int Count() const { return static_cast<int>(lines_.size()); }
-    const std::string& operator[](int index) const { return lines_[index]; }
-    // 1-based position of the line's first "<", 0 when it has none (XML file only).
-    int TagPos(int index) const { return tagPos_[index]; }
-    void Replace(int index, std::string line);
-    std::string Text() const;
+    void Load(const std::string& text, bool xml);
+    int TagPos(int index) const { return static_cast<int>(IntFromObject(GetObject(index))); }
+    // Replaces a line and notes where its element starts.
+    void Replace(int index, const std::string& line);
     // First line that holds the tag at its "<" position (case ignored), -1 when none.
     int IndexOfTag(const std::string& tag, int from = 0) const;
     bool HasTag(int index, const std::string& tag) const;
-    // Text file: first line whose name before "=" equals the name (case ignored), -1 when none.
-    int IndexOfName(const std::string& name) const;
 
 private:
     int TagPosOf(const std::string& line) const;
 
-    std::vector<std::string> lines_;
-    std::vector<int> tagPos_;
     bool xml_ = false;
 };
-
-// Lines of a file's text, split at CR LF or LF.
-std::vector<std::string> SplitPrefsLines(const std::string& text);
 
 // Protocol indexes of a key server: 0 none, 1 "ldap", 2 "http", 3 "ldaps", 4 "https".
 struct TServerEntry {
@@ -88,6 +83,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     const std::string& GroupsFileName() const { return groupsFileName_; }
     TPrefsList& Lines() { return lines_; }
+    TPrefsHost& Host() { return host_; }
 
     bool Reload();
     bool Save();
@@ -130,6 +126,13 @@ int32_t GetAllowedAlgorithms(TPrefsFile& prefs, std::vector<int32_t>& algorithms
 // Seconds to keep a passphrase: -1 keep nothing, 0 keep without limit, else the seconds.
 int32_t GetPassphraseCacheSeconds(TPrefsFile& prefs, int32_t& seconds);
 
+// Generation 1 sources: the SDK's preferences and the client library's store (through the binding).
+int32_t Gen1KeyRingPrefs(TPreferenceRec& rec, uint32_t selection);
+int32_t Gen1ClientBoolean(int32_t index, bool& value);
+int32_t Gen1ClientNumber(int32_t index, uint32_t& value);
+int32_t Gen1ClientString(int32_t index, std::string& value);
+int32_t Gen1ClientData(int32_t index, std::string& value);
+
 // Parsing helpers shared by the readers and the tests.
 std::string XmlEscape(const std::string& text);
 std::string XmlUnescape(const std::string& text);
@@ -147,8 +150,8 @@ std::string GetShellFolder(const std::string& key, const std::string& name);
 std::string AppDataFolder();
 // Files through Win32 (saved through a temporary file in the same folder), ANSI code page conversions.
 std::unique_ptr<TPrefsHost> NewWindowsPrefsHost();
-// The engine's one preferences file, created (and loaded) by InitPrefFuncs, freed by DonePrefFuncs;
-// none before.
-void InitPrefFuncs(int generation);
+// The engine's one preferences file for the loaded SDK's generation, created (and loaded) by the
+// unit's initialization InitPrefFuncs, freed by DonePrefFuncs; none before.
+void InitPrefFuncs();
 void DonePrefFuncs();
 TPrefsFile* SharedPrefs();

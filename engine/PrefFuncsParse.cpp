@@ -3,6 +3,9 @@
 // Portable: no Windows header, so it builds in the sanitizer build and under the fuzzer.
 #include "engine/PrefFuncs.h"
 
+#include "foundation/StrUtil.h"
+
+#include <cctype>
 #include <charconv>
 #include <unordered_map>
 
@@ -11,51 +14,23 @@ namespace {
 // Nesting deeper than any real preferences file is read as an unknown element.
 constexpr int kMaxElementDepth = 32;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsNoCase(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
+    return a.size() == b.size() && (a.empty() || TextMatchesAt(b, a, 1));
 }
 
+// 0-based forms of the string unit's 1-based text search.
 bool MatchesNoCaseAt(const std::string& text, size_t pos, const std::string& part)
 {
-    if (pos > text.size() || text.size() - pos < part.size())
-        return false;
-    for (size_t i = 0; i < part.size(); ++i)
-        if (LowerAscii(text[pos + i]) != LowerAscii(part[i]))
-            return false;
-    return true;
+    return pos < text.size() && TextMatchesAt(part, text, static_cast<int>(pos) + 1);
 }
 
 size_t FindNoCase(const std::string& text, const std::string& part, size_t from)
 {
-    for (size_t pos = from; pos + part.size() <= text.size(); ++pos)
-        if (MatchesNoCaseAt(text, pos, part))
-            return pos;
-    return std::string::npos;
-}
-
-std::vector<std::string> SplitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        size_t next = end == std::string::npos ? text.size() : end + 1;
-        if (end == std::string::npos)
-            end = text.size();
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        lines.push_back(text.substr(start, end - start));
-        start = next;
-    }
-    return lines;
+    if (from >= text.size())
+        return std::string::npos;
+    int pos = PosTextFrom(part, text, static_cast<int>(from) + 1);
+    return pos == 0 ? std::string::npos : static_cast<size_t>(pos) - 1;
 }
 
 void AppendUtf8(std::string& out, uint32_t cp)
@@ -106,35 +81,18 @@ std::string ElementContent(const std::string& line, size_t contentStart, const s
     return line.substr(contentStart, end - contentStart);
 }
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = LowerAscii(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 // ---- the line list ----
 
-void TPrefsList::Assign(std::vector<std::string> lines, bool xml)
+void TPrefsList::Load(const std::string& text, bool xml)
 {
-    lines_ = std::move(lines);
-    tagPos_.assign(lines_.size(), 0);
     xml_ = xml;
-    for (size_t i = 0; i < lines_.size(); ++i)
-        tagPos_[i] = TagPosOf(lines_[i]);
+    BeginUpdate();
+    SetTextStr(text);
+    for (int i = 0; i < Count(); ++i)
+        PutObject(i, ObjectFromInt(TagPosOf(Get(i))));
+    EndUpdate();
 }
 
 int TPrefsList::TagPosOf(const std::string& line) const
@@ -145,25 +103,16 @@ int TPrefsList::TagPosOf(const std::string& line) const
     return pos == std::string::npos ? 0 : static_cast<int>(pos) + 1;
 }
 
-void TPrefsList::Replace(int index, std::string line)
+void TPrefsList::Replace(int index, const std::string& line)
 {
-    tagPos_[index] = TagPosOf(line);
-    lines_[index] = std::move(line);
-}
-
-std::string TPrefsList::Text() const
-{
-    std::string text;
-    for (const auto& line : lines_) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
+    Put(index, line);
+    PutObject(index, ObjectFromInt(TagPosOf(line)));
 }
 
 bool TPrefsList::HasTag(int index, const std::string& tag) const
 {
-    return tagPos_[index] > 0 && MatchesNoCaseAt(lines_[index], tagPos_[index] - 1, tag);
+    int pos = TagPos(index);
+    return pos > 0 && MatchesNoCaseAt(Get(index), pos - 1, tag);
 }
 
 int TPrefsList::IndexOfTag(const std::string& tag, int from) const
@@ -173,18 +122,6 @@ int TPrefsList::IndexOfTag(const std::string& tag, int from) const
             return i;
     return -1;
 }
-
-int TPrefsList::IndexOfName(const std::string& name) const
-{
-    for (int i = 0; i < Count(); ++i) {
-        size_t eq = lines_[i].find('=');
-        if (eq != std::string::npos && EqualsNoCase(lines_[i].substr(0, eq), name))
-            return i;
-    }
-    return -1;
-}
-
-std::vector<std::string> SplitPrefsLines(const std::string& text) { return SplitLines(text); }
 
 // ---- text helpers ----
 
@@ -314,14 +251,14 @@ std::string QuoteCommaItem(const std::string& item)
 std::string KeyIDTextFromRecordHex(const std::string& value)
 {
     constexpr size_t kRecordSize = 36;
-    if (value.size() != 2 + 2 * kRecordSize || value[0] != '0' || LowerAscii(value[1]) != 'x')
+    if (value.size() != 2 + 2 * kRecordSize || value[0] != '0' || LowerAsciiChar(value[1]) != 'x')
         return {};
     uint8_t record[kRecordSize];
     for (size_t i = 0; i < kRecordSize; ++i) {
-        int hi = HexValue(value[2 + 2 * i]), lo = HexValue(value[3 + 2 * i]);
-        if (hi < 0 || lo < 0)
+        const char* pair = value.data() + 2 + 2 * i;
+        if (!std::isxdigit(static_cast<unsigned char>(pair[0])) || !std::isxdigit(static_cast<unsigned char>(pair[1])))
             return {};
-        record[i] = static_cast<uint8_t>(hi << 4 | lo);
+        record[i] = HexPairToByte(pair);
     }
     // Byte 0 gives the id's length; the id itself stands big-endian in bytes 4 to 11.
     size_t first;
@@ -331,13 +268,7 @@ std::string KeyIDTextFromRecordHex(const std::string& value)
         first = 8;
     else
         return {};
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text = "0x";
-    for (size_t i = first; i < 12; ++i) {
-        text += digits[record[i] >> 4];
-        text += digits[record[i] & 0xF];
-    }
-    return text;
+    return "0x" + BytesToHex(record + first, static_cast<int>(2 * (12 - first)));
 }
 
 // ---- the preferences file's values ----
@@ -509,10 +440,9 @@ bool TPrefsFile::WriteElement(int& index, const std::string& value, int depth)
     if (startsWith("<integer>"))
         return writeLeaf(9, XmlEscape(value), "</integer>");
     if (startsWith("<true>") || startsWith("<false>")) {
-        std::string upper = Upper(value);
-        if (upper == "TRUE")
+        if (EqualsNoCase(value, "TRUE"))
             return writeLeaf(0, "<true>", "</true>");
-        if (upper == "FALSE")
+        if (EqualsNoCase(value, "FALSE"))
             return writeLeaf(0, "<false>", "</false>");
         ++index;
         return false;

@@ -2,6 +2,10 @@
 // through a temporary file that replaces PGP's file only once it is complete, and code pages.
 #include "engine/PrefFuncs.h"
 
+#include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
+#include "foundation/UTF8.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -33,23 +37,6 @@ private:
 int64_t ToInt64(const FILETIME& time)
 {
     return static_cast<int64_t>(static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime);
-}
-
-std::string Convert(const std::string& text, UINT from, UINT to)
-{
-    if (text.empty())
-        return {};
-    int units = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (units <= 0)
-        return {};
-    std::wstring wide(units, L'\0');
-    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
-    int bytes = WideCharToMultiByte(to, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return {};
-    std::string out(bytes, '\0');
-    WideCharToMultiByte(to, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
-    return out;
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes)
@@ -128,8 +115,15 @@ public:
         return false;
     }
 
-    std::string Utf8ToLocale(const std::string& utf8) override { return Convert(utf8, CP_UTF8, CP_ACP); }
-    std::string LocaleToUtf8(const std::string& ansi) override { return Convert(ansi, CP_ACP, CP_UTF8); }
+    // The client library broadcasts the reload to PGP's programs, naming this process as the sender.
+    void NotifyPrefsChanged() override
+    {
+        if (SDKProcs.PGPclNotifyPrefsChanges)
+            SDKProcs.PGPclNotifyPrefsChanges(GetCurrentProcessId());
+    }
+
+    std::string Utf8ToLocale(const std::string& utf8) override { return ::Utf8ToLocale(utf8); }
+    std::string LocaleToUtf8(const std::string& ansi) override { return ::LocaleToUtf8(ansi); }
 };
 
 struct TSharedPrefs {
@@ -174,12 +168,12 @@ std::string AppDataFolder()
 
 std::unique_ptr<TPrefsHost> NewWindowsPrefsHost() { return std::make_unique<TWindowsPrefsHost>(); }
 
-void InitPrefFuncs(int generation)
+void InitPrefFuncs()
 {
     auto& shared = Shared();
     shared.file.reset();
     shared.host = NewWindowsPrefsHost();
-    shared.file = std::make_unique<TPrefsFile>(*shared.host, generation, AppDataFolder());
+    shared.file = std::make_unique<TPrefsFile>(*shared.host, SDKGeneration, AppDataFolder());
 }
 
 void DonePrefFuncs()

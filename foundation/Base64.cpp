@@ -22,15 +22,14 @@ constexpr std::array<uint8_t, 256> MakeDecodeTable()
 
 constexpr std::array<uint8_t, 256> DecodeTable = MakeDecodeTable();
 
-// Writes the quad for up to three bytes at In (Count = 1..3), padding with "=".
-char* EncodeGroup(const uint8_t* In, std::size_t Count, char* Out)
+// Writes the quad for the last one or two bytes of the input, padded with "=".
+char* EncodePaddedGroup(const uint8_t* In, std::size_t Count, char* Out)
 {
-    const uint32_t bits = (uint32_t(In[0]) << 16) | (Count > 1 ? uint32_t(In[1]) << 8 : 0)
-        | (Count > 2 ? uint32_t(In[2]) : 0);
-    *Out++ = Alphabet[(bits >> 18) & 63];
+    const uint32_t bits = (uint32_t(In[0]) << 16) | (Count > 1 ? uint32_t(In[1]) << 8 : 0);
+    *Out++ = Alphabet[bits >> 18];
     *Out++ = Alphabet[(bits >> 12) & 63];
     *Out++ = Count > 1 ? Alphabet[(bits >> 6) & 63] : '=';
-    *Out++ = Count > 2 ? Alphabet[bits & 63] : '=';
+    *Out++ = '=';
     return Out;
 }
 
@@ -51,10 +50,17 @@ std::string Base64Encode(const std::string& Bytes)
     std::size_t left = Bytes.size();
     while (left > 0) {
         const std::size_t lineBytes = left < BytesPerLine ? left : BytesPerLine;
-        for (std::size_t done = 0; done < lineBytes; done += 3) {
-            const std::size_t count = lineBytes - done < 3 ? lineBytes - done : 3;
-            out = EncodeGroup(in + done, count, out);
+        std::size_t done = 0;
+        for (; done + 3 <= lineBytes; done += 3) {
+            const uint32_t bits = (uint32_t(in[done]) << 16) | (uint32_t(in[done + 1]) << 8) | in[done + 2];
+            out[0] = Alphabet[bits >> 18];
+            out[1] = Alphabet[(bits >> 12) & 63];
+            out[2] = Alphabet[(bits >> 6) & 63];
+            out[3] = Alphabet[bits & 63];
+            out += 4;
         }
+        if (done < lineBytes)
+            out = EncodePaddedGroup(in + done, lineBytes - done, out);
         in += lineBytes;
         left -= lineBytes;
         if (left > 0) {

@@ -10,6 +10,8 @@ namespace {
 struct TMixRegisters {
     uint32_t a, b, c, d, e, f, g, h;
 
+    // The reference layout, one line per register.
+    // clang-format off
     void Mix()
     {
         a ^= b << 11; d += a; b += c;
@@ -33,10 +35,14 @@ struct TMixRegisters {
         w[0] = a; w[1] = b; w[2] = c; w[3] = d;
         w[4] = e; w[5] = f; w[6] = g; w[7] = h;
     }
+    // clang-format on
 };
 
 // Word of State selected by bits 2-9 of X.
-uint32_t Indirect(const uint32_t* State, uint32_t X) { return State[(X >> 2) & (IsaacBlockWords - 1)]; }
+uint32_t Indirect(const uint32_t* State, uint32_t X)
+{
+    return State[(X >> 2) & (IsaacBlockWords - 1)];
+}
 
 void GenerateBlock(TIsaac& Gen)
 {
@@ -44,13 +50,8 @@ void GenerateBlock(TIsaac& Gen)
     uint32_t b = Gen.bb + (++Gen.cc);
     constexpr int half = IsaacBlockWords / 2;
     for (int i = 0; i < IsaacBlockWords; ++i) {
-        uint32_t mix;
-        switch (i % 4) {
-        case 0: mix = a << 13; break;
-        case 1: mix = a >> 6; break;
-        case 2: mix = a << 2; break;
-        default: mix = a >> 16; break;
-        }
+        // The shift of a changes with the step's position in each group of four.
+        const uint32_t mix = i % 4 == 0 ? a << 13 : i % 4 == 1 ? a >> 6 : i % 4 == 2 ? a << 2 : a >> 16;
         const uint32_t x = Gen.State[i];
         a = (a ^ mix) + Gen.State[(i + half) % IsaacBlockWords];
         const uint32_t y = Indirect(Gen.State, x) + a + b;
@@ -73,8 +74,8 @@ void SeedIsaac(TIsaac& Gen, const uint32_t* Seed, int LastIndex, bool UseSeed)
     }
     Gen.aa = Gen.bb = Gen.cc = 0;
 
-    TMixRegisters r { 0x9e3779b9, 0x9e3779b9, 0x9e3779b9, 0x9e3779b9,
-                      0x9e3779b9, 0x9e3779b9, 0x9e3779b9, 0x9e3779b9 };
+    constexpr uint32_t golden = 0x9e3779b9;
+    TMixRegisters r { golden, golden, golden, golden, golden, golden, golden, golden };
     for (int i = 0; i < 4; ++i)
         r.Mix();
     for (int i = 0; i < IsaacBlockWords; i += 8) {

@@ -58,7 +58,12 @@ size_t FindLastExact(std::string_view Text, std::string_view Pattern, size_t Las
 {
     if (Pattern.empty() || Pattern.size() > Text.size())
         return NotFound;
-    return Text.rfind(Pattern, LastStart);
+    const char head = Pattern[0];
+    size_t i = std::min(LastStart, Text.size() - Pattern.size()) + 1;
+    while (i-- > 0)
+        if (Text[i] == head && std::memcmp(Text.data() + i + 1, Pattern.data() + 1, Pattern.size() - 1) == 0)
+            return i;
+    return NotFound;
 }
 
 size_t FindLastFolded(std::string_view Text, std::string_view Pattern, size_t LastStart)

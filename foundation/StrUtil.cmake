@@ -3,6 +3,7 @@
 add_library(zavek_strutil STATIC
   ${CMAKE_CURRENT_LIST_DIR}/StrTools.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StrUtil.cpp)
+target_link_libraries(zavek_strutil PUBLIC zavek_framework_core)
 
 if(ZAVEK_WINDOWS)
   add_library(zavek_strutil_win STATIC

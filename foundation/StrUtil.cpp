@@ -2,6 +2,8 @@
 // and cutting, file-name parts. No Windows header; built and fuzzed natively as well.
 #include "foundation/StrUtil.h"
 
+#include "framework/Exceptions.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -204,6 +206,52 @@ std::string BytesToHex(const void* Data, int HexLen)
     for (int i = 0; i < count; ++i)
         ByteToHexPair(bytes[i], &hex[static_cast<size_t>(i) * 2]);
     return hex;
+}
+
+uint32_t ParseCardinal(const std::string& Text)
+{
+    auto badDigit = [&] { return EConvertError("'" + Text + "' is not a valid integer value"); };
+    size_t i = 0;
+    bool hex = false;
+    if (!Text.empty() && Text[0] == '$') {
+        hex = true;
+        i = 1;
+    } else if (Text.size() >= 2 && Text[0] == '0' && (Text[1] == 'x' || Text[1] == 'X')) {
+        hex = true;
+        i = 2;
+    }
+    if (i >= Text.size())
+        throw badDigit(); // empty, or a prefix without digits
+    while (i < Text.size() && Text[i] == '0')
+        ++i; // leading zeros are not significant
+    uint64_t value = 0;
+    int significant = 0;
+    for (; i < Text.size(); ++i) {
+        char c = Text[i];
+        if (hex ? !IsHexDigit(c) : !(c >= '0' && c <= '9'))
+            throw badDigit();
+        if (hex) {
+            if (++significant > 8)
+                throw EIntOverflow();
+            value = value << 4 | HexDigitValue(c);
+        } else {
+            value = value * 10 + static_cast<uint64_t>(c - '0');
+            if (value > 0xFFFFFFFFu)
+                throw EIntOverflow();
+        }
+    }
+    return static_cast<uint32_t>(value);
+}
+
+uint32_t ParseCardinalDef(const std::string& Text, uint32_t Default)
+{
+    try {
+        return ParseCardinal(Text);
+    } catch (const EConvertError&) {
+        return Default;
+    } catch (const EIntOverflow&) {
+        return Default;
+    }
 }
 
 // ---- Blanks and trimming ------------------------------------------------------------------------

@@ -2,6 +2,9 @@
 // and captions, keyboard chords and the clipboard. Nothing here raises; failures give empty results.
 #include "foundation/StrUtil.h"
 
+#include "framework/Exceptions.h"
+#include "framework/StringLists.h"
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -21,11 +24,12 @@ TRegKey OpenRegKey(HKEY Root, const std::string& Key, REGSAM Access)
     return TRegKey(h);
 }
 
-// Closes the clipboard when the scope ends.
+// Opens the clipboard, waiting briefly while another program holds it, and closes it when the
+// scope ends.
 class TClipboardSession {
 public:
     TClipboardSession()
-        : Open(OpenClipboard(nullptr) != 0)
+        : Open(OpenWithRetries())
     {
     }
     ~TClipboardSession()
@@ -36,6 +40,17 @@ public:
     TClipboardSession(const TClipboardSession&) = delete;
     TClipboardSession& operator=(const TClipboardSession&) = delete;
     const bool Open;
+
+private:
+    static bool OpenWithRetries()
+    {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            if (OpenClipboard(nullptr))
+                return true;
+            Sleep(10);
+        }
+        return false;
+    }
 };
 
 // Hands a text block to the clipboard, which owns it from then on; frees it when refused.
@@ -193,6 +208,45 @@ std::string RegReadString(HKEY Root, const std::string& Key, const std::string& 
     if (!data.empty() && data.back() == '\0')
         data.pop_back();
     return data;
+}
+
+int RegListSubkeys(HKEY Root, const std::string& Key, TStrings* List, const std::string& Name,
+    const TSubkeyFilter& Filter)
+{
+    TRegKey key = List ? OpenRegKey(Root, Key, KEY_READ) : nullptr;
+    if (!key)
+        return 0;
+    struct TUpdateScope {
+        TStrings& List;
+        explicit TUpdateScope(TStrings& list)
+            : List(list)
+        {
+            List.BeginUpdate();
+        }
+        ~TUpdateScope() { List.EndUpdate(); }
+    } update(*List);
+    DWORD index = 0;
+    try {
+        for (;; ++index) {
+            char name[MAX_PATH + 1];
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            std::string subkey = TrimBlanks(std::string(name, length));
+            if (subkey.empty())
+                continue;
+            if (Name.empty()) {
+                List->Add(subkey);
+                continue;
+            }
+            std::string value = RegReadString(Root, Key + "\\" + subkey, Name);
+            if (!value.empty() && (!Filter || Filter(subkey)))
+                List->Add(subkey + "=" + value);
+        }
+    } catch (const Exception&) {
+        // A list that refuses a line (duplicates as errors) ends the enumeration; nothing raises.
+    }
+    return static_cast<int>(index);
 }
 
 // ---- System and window texts --------------------------------------------------------------------

@@ -55,7 +55,8 @@ bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Value)
 
 bool TryEncodeTime(int Hour, int Minute, int Second, int MSec, TDateTime& Value)
 {
-    if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59 || Second < 0 || Second > 59 || MSec < 0 || MSec > 999)
+    if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59 || Second < 0 || Second > 59 || MSec < 0
+        || MSec > 999)
         return false;
     Value = (((Hour * 60.0 + Minute) * 60.0 + Second) * 1000.0 + MSec) / MSecsPerDay;
     return true;
@@ -100,7 +101,8 @@ TDecoded DecodeDateTime(TDateTime Value)
 
 bool EncodeDecoded(const TDecoded& d, TDateTime& Value)
 {
-    return TryEncodeDateTime(d.Date.Year, d.Date.Month, d.Date.Day, d.Hour, d.Minute, d.Second, d.MSec, Value);
+    return TryEncodeDateTime(
+        d.Date.Year, d.Date.Month, d.Date.Day, d.Hour, d.Minute, d.Second, d.MSec, Value);
 }
 
 TDateTime TimeOfRule(const TSystemTime& Rule)
@@ -144,8 +146,8 @@ int DaysInMonthOfDate(TDateTime Value)
     return DaysInMonth(date.Year, date.Month);
 }
 
-bool TryEncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int MSec,
-                       TDateTime& Value)
+bool TryEncodeDateTime(
+    int Year, int Month, int Day, int Hour, int Minute, int Second, int MSec, TDateTime& Value)
 {
     TDateTime date = 0, time = 0;
     if (!TryEncodeDate(Year, Month, Day, date) || !TryEncodeTime(Hour, Minute, Second, MSec, time))
@@ -209,7 +211,8 @@ TDateTime NtpToLocalByRules(const TTimeZoneInformation& Zone, uint32_t NetSecond
 {
     const uint32_t unixSeconds = ByteSwap(NetSeconds) - NtpToUnixSeconds;
     const uint64_t msec = uint64_t(ByteSwap(NetFraction)) * 1000 / 0xFFFFFFFFu;
-    return UnixToLocalByRules(Zone, static_cast<int32_t>(unixSeconds)) + static_cast<double>(msec) / MSecsPerDay;
+    return UnixToLocalByRules(Zone, static_cast<int32_t>(unixSeconds))
+        + static_cast<double>(msec) / MSecsPerDay;
 }
 
 uint32_t DateTimeToUnix(TDateTime Value)
@@ -223,10 +226,11 @@ uint32_t DateTimeToUnix(TDateTime Value)
 uint32_t SystemTimeToUnix(const TSystemTime& Time)
 {
     TDateTime value = 0;
-    if (!TryEncodeDateTime(Time.wYear, Time.wMonth, Time.wDay, Time.wHour, Time.wMinute, Time.wSecond, 0, value))
+    if (!TryEncodeDateTime(
+            Time.wYear, Time.wMonth, Time.wDay, Time.wHour, Time.wMinute, Time.wSecond, 0, value))
         return 0;
-    const int64_t seconds = DaysFromCivil(Time.wYear, Time.wMonth, Time.wDay) * 86400
-        + Time.wHour * 3600 + Time.wMinute * 60 + Time.wSecond;
+    const int64_t seconds = DaysFromCivil(Time.wYear, Time.wMonth, Time.wDay) * 86400 + Time.wHour * 3600
+        + Time.wMinute * 60 + Time.wSecond;
     return static_cast<uint32_t>(static_cast<uint64_t>(seconds));
 }
 
@@ -234,7 +238,7 @@ TDateTime SysTimeToDateTime(const TSystemTime& Time)
 {
     TDateTime value = 0;
     if (!TryEncodeDateTime(Time.wYear, Time.wMonth, Time.wDay, Time.wHour, Time.wMinute, Time.wSecond,
-                           Time.wMilliseconds, value))
+            Time.wMilliseconds, value))
         return 0;
     return value;
 }

@@ -39,8 +39,8 @@ TDateTime NthWeekdayOfMonth(int Year, int Month, int N, int Weekday);
 TDateTime RuleDate(const TSystemTime& Rule, int Year);
 
 // Encodes a date and time; false when a member is out of range.
-bool TryEncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int MSec,
-                       TDateTime& Value);
+bool TryEncodeDateTime(
+    int Year, int Month, int Day, int Hour, int Minute, int Second, int MSec, TDateTime& Value);
 
 TDateTime UtcToLocalByRules(const TTimeZoneInformation& Zone, TDateTime Utc);
 TDateTime UnixToLocalByRules(const TTimeZoneInformation& Zone, int32_t Seconds);

@@ -2,6 +2,10 @@
 // without it (Windows code-page functions and the own UTF-8 codec). No conversion throws.
 #include "foundation/UTF8.h"
 
+#include "foundation/StrUtil.h"
+#include "foundation/StrUtilWin.h"
+#include "framework/LibraryBinding.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -11,14 +15,15 @@ namespace {
 
 using TIconvOpen = void*(__cdecl*)(const char* ToCode, const char* FromCode);
 using TIconvClose = int(__cdecl*)(void* Descriptor);
-using TIconv = size_t(__cdecl*)(void* Descriptor, const char** In, size_t* InLeft, char** Out, size_t* OutLeft);
+using TIconv
+    = size_t(__cdecl*)(void* Descriptor, const char** In, size_t* InLeft, char** Out, size_t* OutLeft);
 using TIconvLastError = int(__cdecl*)();
 using TIconvCanonicalize = const char*(__cdecl*)(const char* Name);
 using TLocaleCharset = const char*(__cdecl*)();
 
-// The bound entry points; set once at start-up, never unbound.
+// The bound entry points; set at start-up and kept until the unit is finalised.
 struct TIconvBinding {
-    HMODULE Library = nullptr;
+    TLibrary Library;
     TIconvOpen Open = nullptr;
     TIconvClose Close = nullptr;
     TIconv Convert = nullptr;
@@ -60,12 +65,13 @@ private:
     void* Handle;
 };
 
-bool IconvFailedForRoom(size_t OutLeft)
+bool IconvFailedForRoom(size_t OutLeft, size_t Room, size_t InLeft, size_t InSize)
 {
     if (Iconv.LastError)
         return Iconv.LastError() == IconvTooBig;
-    // Without the error entry point: a failure with the output nearly full is taken as lack of room.
-    return OutLeft < 16;
+    // Without the error entry point: a failure with the output nearly full, or one that neither
+    // read nor wrote anything (a library that converts all or nothing), is taken as lack of room.
+    return OutLeft < 16 || (OutLeft == Room && InLeft == InSize);
 }
 
 // Converts Text in one call into Room bytes; on lack of room retries with doubled room.
@@ -90,7 +96,7 @@ std::string IconvConvert(const std::string& To, const std::string& From, const s
             out.resize(Room - outLeft);
             return out;
         }
-        if (!IconvFailedForRoom(outLeft))
+        if (!IconvFailedForRoom(outLeft, Room, inLeft, Text.size()))
             return {};
         Iconv.Convert(descriptor.Get(), nullptr, nullptr, nullptr, nullptr);
     }
@@ -104,7 +110,7 @@ std::string LocaleCharsetName()
         if (name && *name)
             return name;
     }
-    return "CP" + std::to_string(GetACP());
+    return "CP" + CardinalToDecimal(GetACP());
 }
 
 std::string Utf16WithNul(const std::wstring& Wide)
@@ -143,11 +149,13 @@ std::string WideToMultiByte(UINT CodePage, const std::wstring& Wide)
 {
     if (Wide.empty())
         return {};
-    const int size = WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), nullptr, 0, nullptr, nullptr);
+    const int size
+        = WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return {};
     std::string out(size_t(size), '\0');
-    if (WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), out.data(), size, nullptr, nullptr) != size)
+    if (WideCharToMultiByte(CodePage, 0, Wide.data(), int(Wide.size()), out.data(), size, nullptr, nullptr)
+        != size)
         return {};
     return out;
 }
@@ -172,24 +180,6 @@ std::string UpperAscii(std::string Text)
     return Text;
 }
 
-bool StartsWith(const std::string& Text, const char* Prefix)
-{
-    return Text.rfind(Prefix, 0) == 0;
-}
-
-bool ParseNumber(const std::string& Digits, UINT& Number)
-{
-    if (Digits.empty() || Digits.size() > 5)
-        return false;
-    Number = 0;
-    for (const char c : Digits) {
-        if (c < '0' || c > '9')
-            return false;
-        Number = Number * 10 + UINT(c - '0');
-    }
-    return true;
-}
-
 // Windows code page for a common MIME charset name, used without the iconv library so that such
 // bodies are not read as ANSI; 0 when there is none.
 UINT FallbackCodePage(const std::string& Charset)
@@ -198,18 +188,21 @@ UINT FallbackCodePage(const std::string& Charset)
         const char* Name;
         UINT CodePage;
     } names[] = { { "UTF-8", CP_UTF8 }, { "UTF8", CP_UTF8 }, { "UTF-7", CP_UTF7 }, { "KOI8-R", 20866 },
-                  { "KOI8-U", 21866 }, { "GB18030", 54936 }, { "ISO-2022-JP", 50220 } };
+        { "KOI8-U", 21866 }, { "GB18030", 54936 }, { "ISO-2022-JP", 50220 }, { "EUC-JP", 20932 },
+        { "EUC-CN", 936 }, { "EUC-KR", 949 } };
     const std::string name = UpperAscii(Charset);
     for (const auto& n : names)
         if (name == n.Name)
             return IsValidCodePage(n.CodePage) ? n.CodePage : 0;
-    UINT number = 0;
     UINT codePage = 0;
-    if (StartsWith(name, "ISO-8859-") && ParseNumber(name.substr(9), number) && number >= 1 && number <= 16)
-        codePage = 28590 + number;
-    else if ((StartsWith(name, "WINDOWS-") && ParseNumber(name.substr(8), number))
-             || (StartsWith(name, "CP") && ParseNumber(name.substr(2), number)))
-        codePage = number;
+    if (StartsWithStr("ISO-8859-", name)) {
+        const UINT part = ParseCardinalDef(name.substr(9), 0);
+        codePage = part >= 1 && part <= 16 ? 28590 + part : 0;
+    } else if (StartsWithStr("WINDOWS-", name)) {
+        codePage = ParseCardinalDef(name.substr(8), 0);
+    } else if (StartsWithStr("CP", name)) {
+        codePage = ParseCardinalDef(name.substr(2), 0);
+    }
     return codePage != 0 && IsValidCodePage(codePage) ? codePage : 0;
 }
 
@@ -221,34 +214,62 @@ std::string AnsiToUtf8WithoutIconv(const std::string& Text)
     return EncodeUtf8(Utf16WithNul(wide));
 }
 
+// Code page of a charset-list row whose name part is Charset, or 0.
+UINT ListedCodePage(const std::string& Charset)
+{
+    if (TCharsetList.Count() == 0)
+        InitUTF8();
+    const int row = TCharsetList.IndexOfName(Charset);
+    return row < 0 ? 0 : static_cast<UINT>(IntFromObject(TCharsetList.Objects(row)));
+}
+
 } // namespace
+
+TStringList TCharsetList;
+
+void InitUTF8()
+{
+    static constexpr struct {
+        const char* Row;
+        UINT CodePage;
+    } rows[] = { { "SHIFT_JIS=CP932", 932 }, { "KSC_5601=CP949", 949 }, { "GB2312=CP936", 936 },
+        { "BIG5=CP950", 950 }, { "EUC-CN=EUC-CN", 51936 }, { "EUC-JP=EUC-JP", 51932 },
+        { "EUC-KR=EUC-KR", 51949 } };
+    TCharsetList.Clear();
+    TCharsetList.SetSorted(true);
+    for (const auto& row : rows)
+        TCharsetList.AddObject(row.Row, ObjectFromInt(row.CodePage));
+}
+
+void DoneUTF8()
+{
+    TCharsetList.Clear();
+    Iconv = TIconvBinding {};
+}
 
 bool LoadIconvLibrary(const std::string& Folder)
 {
-    if (Iconv.Library)
+    if (Iconv.Open)
         return true;
-    const bool absolute = (Folder.size() >= 3 && Folder[1] == ':' && (Folder[2] == '\\' || Folder[2] == '/'))
-        || StartsWith(Folder, "\\\\");
-    if (!absolute)
+    if (Folder.empty())
         return false;
     const bool separated = Folder.back() == '\\' || Folder.back() == '/';
-    const std::string path = Folder + (separated ? "" : "\\") + "IConv.dll";
-    HMODULE library = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!library)
-        return false;
     TIconvBinding binding;
-    binding.Library = library;
-    binding.Open = reinterpret_cast<TIconvOpen>(GetProcAddress(library, "libiconv_open"));
-    binding.Close = reinterpret_cast<TIconvClose>(GetProcAddress(library, "libiconv_close"));
-    binding.Convert = reinterpret_cast<TIconv>(GetProcAddress(library, "libiconv"));
-    binding.LastError = reinterpret_cast<TIconvLastError>(GetProcAddress(library, "iconv_getlasterror"));
-    binding.Canonicalize = reinterpret_cast<TIconvCanonicalize>(GetProcAddress(library, "iconv_canonicalize"));
-    binding.LocaleCharset = reinterpret_cast<TLocaleCharset>(GetProcAddress(library, "locale_charset"));
-    if (!binding.Open || !binding.Close || !binding.Convert) {
-        FreeLibrary(library);
+    binding.Library = TLibrary(Folder + (separated ? "" : "\\") + "IConv.dll");
+    if (!binding.Library)
         return false;
-    }
-    Iconv = binding;
+    const ProcBinding table[] = {
+        BindProc("libiconv_open", binding.Open),
+        BindProc("libiconv_close", binding.Close),
+        BindProc("libiconv", binding.Convert),
+        BindProc("iconv_getlasterror", binding.LastError),
+        BindProc("iconv_canonicalize", binding.Canonicalize),
+        BindProc("locale_charset", binding.LocaleCharset),
+    };
+    BindProcs(binding.Library.Handle(), table);
+    if (!binding.Open || !binding.Close || !binding.Convert)
+        return false;
+    Iconv = std::move(binding);
     return true;
 }
 
@@ -261,7 +282,7 @@ std::string NormalizeCharsetName(const std::string& Name)
 {
     const std::string name = UpperAscii(Name);
     if (name.empty() || name == "CHAR" || name == "US-ASCII")
-        return "WINDOWS-" + std::to_string(GetACP());
+        return "WINDOWS-" + CardinalToDecimal(GetACP());
     if (name == "ISO-8859-1")
         return "WINDOWS-1252";
     return name;
@@ -273,7 +294,7 @@ std::string CanonicalCharsetName(const std::string& Name)
         const char* canonical = Iconv.Canonicalize(Name.c_str());
         return canonical ? canonical : Name;
     }
-    if (StartsWith(UpperAscii(Name), "WINDOWS-"))
+    if (StartsWithText("WINDOWS-", Name))
         return "CP" + Name.substr(8);
     return Name;
 }
@@ -301,10 +322,7 @@ std::string LocaleToUcs2(const std::string& Text)
         std::string utf16 = IconvConvert(Utf16Name, LocaleCharsetName(), Text, 2 * Text.size());
         return utf16.empty() ? utf16 : utf16.append(2, '\0');
     }
-    std::wstring wide;
-    if (!MultiByteToWide(CP_ACP, 0, Text, wide))
-        return {};
-    return Utf16WithNul(wide);
+    return AnsiToWideBuffer(Text);
 }
 
 std::string Ucs2ToLocale(const std::string& Text)
@@ -312,7 +330,7 @@ std::string Ucs2ToLocale(const std::string& Text)
     const std::wstring wide = UnitsOf(Text);
     if (IconvLoaded())
         return IconvConvert(LocaleCharsetName() + Translit, Utf16Name,
-                            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 2);
+            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 2);
     return WideToMultiByte(CP_ACP, wide);
 }
 
@@ -333,7 +351,7 @@ std::string Ucs2ToUtf8(const std::string& Text)
     if (IconvLoaded()) {
         const std::wstring wide = UnitsOf(Text);
         return IconvConvert("UTF-8", Utf16Name,
-                            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 4);
+            std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2), wide.size() * 4);
     }
     return EncodeUtf8(Text);
 }
@@ -357,8 +375,12 @@ std::string CharsetToUtf8(const std::string& Text, const std::string& Charset)
 {
     if (Text.empty())
         return {};
-    if (CharsetListIndex(Charset) >= 0)
-        return CodePageToUtf8(Text, Charset, false);
+    if (ListedCodePage(Charset) != 0) {
+        std::string utf8 = CodePageToUtf8(Text, Charset, false);
+        // Some systems lack the list's EUC code pages; the other roads may still read the text.
+        if (!utf8.empty())
+            return utf8;
+    }
     if (IconvLoaded())
         return IconvConvert("UTF-8", CanonicalCharsetName(Charset), Text, 4 * Text.size());
     if (const UINT codePage = FallbackCodePage(Charset))
@@ -368,10 +390,10 @@ std::string CharsetToUtf8(const std::string& Text, const std::string& Charset)
 
 std::string CodePageToUtf8(const std::string& Text, const std::string& Charset, bool WithBom)
 {
-    const int row = CharsetListIndex(Charset);
-    if (row < 0 || Text.empty())
+    const UINT codePage = ListedCodePage(Charset);
+    if (codePage == 0 || Text.empty())
         return {};
-    const std::string utf8 = CodePageTextToUtf8(CharsetListCodePage(row), 0, Text);
+    const std::string utf8 = CodePageTextToUtf8(codePage, 0, Text);
     if (utf8.empty() || !WithBom)
         return utf8;
     return "\xEF\xBB\xBF" + utf8;

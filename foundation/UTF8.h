@@ -4,18 +4,22 @@
 #pragma once
 
 #include "foundation/UTF8Codec.h"
+#include "framework/StringLists.h"
 
 #include <string>
 
-// Binds the iconv library "IConv.dll" from Folder, an absolute path; true when bound. Once bound,
-// it stays for the life of the process.
+// The MIME charsets with a fixed Windows code page: sorted "NAME=VALUE" rows, the code page as
+// each row's object (IntFromObject); looked up with IndexOfName, which ignores case.
+extern TStringList TCharsetList;
+
+// Unit initialisation (builds the charset list) and finalisation (empties it, releases iconv).
+void InitUTF8();
+void DoneUTF8();
+
+// Binds the iconv library "IConv.dll" from Folder, a full path; true when bound. It stays bound
+// until the unit is finalised.
 bool LoadIconvLibrary(const std::string& Folder);
 bool IconvLoaded();
-
-// Row of the charset list whose name part equals Name (ignoring case), or -1.
-int CharsetListIndex(const std::string& Name);
-// Windows code page of a charset-list row.
-unsigned CharsetListCodePage(int Index);
 
 // Upper-cased; "", "CHAR" and "US-ASCII" become "WINDOWS-" + the ANSI code page, "ISO-8859-1"
 // becomes "WINDOWS-1252".

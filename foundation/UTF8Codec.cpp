@@ -31,8 +31,14 @@ void PutUtf8(std::string& Out, uint32_t Value)
     }
 }
 
-bool IsHighSurrogate(uint32_t Unit) { return Unit >= 0xD800 && Unit <= 0xDBFF; }
-bool IsLowSurrogate(uint32_t Unit) { return Unit >= 0xDC00 && Unit <= 0xDFFF; }
+bool IsHighSurrogate(uint32_t Unit)
+{
+    return Unit >= 0xD800 && Unit <= 0xDBFF;
+}
+bool IsLowSurrogate(uint32_t Unit)
+{
+    return Unit >= 0xDC00 && Unit <= 0xDFFF;
+}
 
 int LeadingOnes(uint8_t Byte)
 {

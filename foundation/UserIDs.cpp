@@ -3,8 +3,8 @@
 #include "foundation/UserIDs.h"
 
 #include <optional>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -49,8 +49,8 @@ std::string WithoutBackslashes(std::string text)
 
 // The text between the first unescaped `open` and the next unescaped `close` after it
 // (searching for the last `open` when `lastOpen` is set).
-std::optional<std::string> EnclosedPart(const std::string& text, const std::vector<bool>& unescaped, char open,
-                                        char close, bool lastOpen)
+std::optional<std::string> EnclosedPart(
+    const std::string& text, const std::vector<bool>& unescaped, char open, char close, bool lastOpen)
 {
     std::optional<size_t> openPos;
     for (size_t i = 0; i < text.size(); ++i) {

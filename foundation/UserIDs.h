@@ -4,7 +4,6 @@
 
 #include <string>
 
-
 // True when the whole text is one run of printable bytes (33..126 without '[', '\' and ']')
 // that contains '@'.
 bool IsEmailAddress(const std::string& text);

@@ -7,5 +7,5 @@ if(ZAVEK_WINDOWS)
   target_sources(ZAVEKCommon PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ZAVEKCommonWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ZAVEKCommonSntpWin.cpp)
-  target_link_libraries(ZAVEKCommon PUBLIC ws2_32)
+  target_link_libraries(ZAVEKCommon PUBLIC zavek_strutil_win TimeUtils zavek_framework_core ws2_32 user32 advapi32)
 endif()

@@ -26,8 +26,9 @@ char AsciiLower(char c)
 bool SameAsciiText(const std::string& a, const char* b)
 {
     const std::string other(b);
-    return a.size() == other.size()
-        && std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+    return a.size() == other.size() && std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
+        return AsciiLower(x) == AsciiLower(y);
+    });
 }
 
 // A version's major part is capped so that major × 1000 + 999 still fits an int.

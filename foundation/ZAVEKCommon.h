@@ -13,7 +13,8 @@ struct TLangIDs {
     const char* Code;
 };
 
-inline constexpr std::array<TLangIDs, 4> LanguageTable { { { 7, "De" }, { 9, "En" }, { 12, "Fr" }, { 16, "It" } } };
+inline constexpr std::array<TLangIDs, 4> LanguageTable { { { 7, "De" }, { 9, "En" }, { 12, "Fr" },
+    { 16, "It" } } };
 inline constexpr TLangIDs DefaultLanguage { 9, "En" };
 
 // A font setting as the options keep it; the face name comes first.

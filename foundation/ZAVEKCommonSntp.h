@@ -29,8 +29,8 @@ std::optional<TSntpStamp> ReadSntpReply(const uint8_t* data, size_t size);
 // One SNTP exchange: the reply's receive time stamp and the round trip in milliseconds. Returns
 // 0, or the socket error code, or SntpBadReplyError. A server that does not answer within
 // `timeoutMs` gives WSAETIMEDOUT.
-uint32_t QuerySntpStamp(const std::string& server, uint16_t port, uint32_t timeoutMs, TSntpStamp& stamp,
-                        uint32_t& roundTripMs);
+uint32_t QuerySntpStamp(
+    const std::string& server, uint16_t port, uint32_t timeoutMs, TSntpStamp& stamp, uint32_t& roundTripMs);
 
 // The server's time as a local date-time (the receive time stamp plus half the round trip), or
 // 0 with the Windows or socket error code as the thread's last error.

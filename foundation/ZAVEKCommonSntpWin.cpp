@@ -2,6 +2,8 @@
 // session; a silent server ends in a timeout, never in a hang of the caller's thread.
 #include "foundation/ZAVEKCommonSntp.h"
 
+#include "foundation/TimeUtilsWin.h"
+
 #include <winsock2.h>
 
 namespace {
@@ -26,7 +28,10 @@ private:
 
 class TUdpSocket {
 public:
-    TUdpSocket() : socket_(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)) {}
+    TUdpSocket()
+        : socket_(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP))
+    {
+    }
     ~TUdpSocket()
     {
         if (socket_ != INVALID_SOCKET)
@@ -62,8 +67,8 @@ uint32_t ResolveIPv4(const std::string& server, in_addr& address)
 
 } // namespace
 
-uint32_t QuerySntpStamp(const std::string& server, uint16_t port, uint32_t timeoutMs, TSntpStamp& stamp,
-                        uint32_t& roundTripMs)
+uint32_t QuerySntpStamp(
+    const std::string& server, uint16_t port, uint32_t timeoutMs, TSntpStamp& stamp, uint32_t& roundTripMs)
 {
     TSocketsSession session;
     if (session.StartError() != 0)
@@ -77,7 +82,8 @@ uint32_t QuerySntpStamp(const std::string& server, uint16_t port, uint32_t timeo
     if (uint32_t error = ResolveIPv4(server, peer.sin_addr))
         return error;
     DWORD timeout = timeoutMs;
-    if (setsockopt(udp.Handle(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout)
+    if (setsockopt(
+            udp.Handle(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout)
         != 0)
         return SocketError();
     if (connect(udp.Handle(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
@@ -101,4 +107,16 @@ uint32_t QuerySntpStamp(const std::string& server, uint16_t port, uint32_t timeo
         return SntpBadReplyError;
     stamp = *replyStamp;
     return 0;
+}
+
+double QuerySntpTime(const std::string& server, uint16_t port, uint32_t timeoutMs)
+{
+    TSntpStamp stamp {};
+    uint32_t roundTripMs = 0;
+    if (uint32_t error = QuerySntpStamp(server, port, timeoutMs, stamp, roundTripMs)) {
+        SetLastError(error);
+        return 0;
+    }
+    constexpr double MillisecondsPerDay = 86400000.0;
+    return NtpToLocal(stamp.Seconds, stamp.Fraction) + roundTripMs / 2.0 / MillisecondsPerDay;
 }

@@ -10,9 +10,9 @@
 namespace {
 
 // errno values of the C library the real library is built with.
-constexpr int ErrTooBig = 7;        // E2BIG
-constexpr int ErrInvalid = 22;      // EINVAL
-constexpr int ErrIllegalSeq = 42;   // EILSEQ
+constexpr int ErrTooBig = 7; // E2BIG
+constexpr int ErrInvalid = 22; // EINVAL
+constexpr int ErrIllegalSeq = 42; // EILSEQ
 
 thread_local int LastError = 0;
 
@@ -51,7 +51,7 @@ constexpr TAlias Aliases[] = {
     { "EUC-CN", "EUC-CN", TForm::CodePage, 936 },
     { "BIG5", "BIG5", TForm::CodePage, 950 },
     { "EUC-JP", "EUC-JP", TForm::CodePage, 20932 },
-    { "EUC-KR", "EUC-KR", TForm::CodePage, 51949 },
+    { "EUC-KR", "EUC-KR", TForm::CodePage, 949 },
     { "KOI8-R", "KOI8-R", TForm::CodePage, 20866 },
     { "KOI8-U", "KOI8-U", TForm::CodePage, 21866 },
     { "GB18030", "GB18030", TForm::CodePage, 54936 },
@@ -62,7 +62,8 @@ constexpr TAlias Aliases[] = {
 constexpr struct {
     wchar_t Char;
     const char* Text;
-} Transliterations[] = { { 0x20AC, "EUR" }, { 0x2122, "TM" }, { 0x2026, "..." }, { 0x0152, "OE" }, { 0x0153, "oe" } };
+} Transliterations[]
+    = { { 0x20AC, "EUR" }, { 0x2122, "TM" }, { 0x2026, "..." }, { 0x0152, "OE" }, { 0x0153, "oe" } };
 
 std::string Upper(const char* Name)
 {
@@ -107,7 +108,8 @@ bool FindCharset(const std::string& Name, TCharset& Charset, std::string* Canoni
             *Canonical = "CP" + std::to_string(number);
         return true;
     }
-    if (Name.rfind("ISO-8859-", 0) == 0 && ParseNumber(Name.substr(9), number) && number >= 1 && number <= 16) {
+    if (Name.rfind("ISO-8859-", 0) == 0 && ParseNumber(Name.substr(9), number) && number >= 1
+        && number <= 16) {
         Charset = { TForm::CodePage, 28590 + number };
         if (Canonical)
             *Canonical = Name;
@@ -156,7 +158,8 @@ bool FromWideCodePage(UINT CodePage, const wchar_t* Wide, int Units, bool Exact,
     if (size <= 0 || (Exact && usedDefault))
         return false;
     Out.assign(size_t(size), '\0');
-    return WideCharToMultiByte(CodePage, flags, Wide, Units, Out.data(), size, nullptr, usedDefaultArg) == size;
+    return WideCharToMultiByte(CodePage, flags, Wide, Units, Out.data(), size, nullptr, usedDefaultArg)
+        == size;
 }
 
 bool TransliterateCodePage(UINT CodePage, const std::wstring& Wide, std::string& Out)

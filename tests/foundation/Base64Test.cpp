@@ -20,7 +20,7 @@ TEST(Base64, EncodedSizeMatchesOutputAndFormula)
     const struct {
         std::size_t n, size;
     } cases[] = { { 0, 0 }, { 1, 4 }, { 2, 4 }, { 3, 4 }, { 56, 76 }, { 57, 76 }, { 58, 82 }, { 114, 154 },
-                  { 115, 160 }, { 171, 232 }, { 172, 238 } };
+        { 115, 160 }, { 171, 232 }, { 172, 238 } };
     for (const auto& c : cases) {
         EXPECT_EQ(Base64EncodedSize(c.n), c.size) << c.n;
         EXPECT_EQ(Base64Encode(std::string(c.n, 'x')).size(), c.size) << c.n;
@@ -32,8 +32,8 @@ TEST(Base64, KnownVectorsAndPadding)
     const struct {
         const char *plain, *encoded;
     } cases[] = { { "", "" }, { "f", "Zg==" }, { "fo", "Zm8=" }, { "foo", "Zm9v" }, { "foob", "Zm9vYg==" },
-                  { "fooba", "Zm9vYmE=" }, { "foobar", "Zm9vYmFy" }, { "\xFF\xFE\xFD", "//79" },
-                  { "\xFB\xEF", "++8=" } };
+        { "fooba", "Zm9vYmE=" }, { "foobar", "Zm9vYmFy" }, { "\xFF\xFE\xFD", "//79" },
+        { "\xFB\xEF", "++8=" } };
     for (const auto& c : cases) {
         EXPECT_EQ(Base64Encode(c.plain), c.encoded) << c.plain;
         EXPECT_EQ(Base64Decode(c.encoded), c.plain) << c.encoded;
@@ -81,9 +81,9 @@ TEST(Base64, DecoderSkipsEveryNonAlphabetByte)
 
 TEST(Base64, TrailingGroupsOfTwoThreeAndOneCharacters)
 {
-    EXPECT_EQ(Base64Decode("Zm9vYmFy" "Zg"), "foobarf");
-    EXPECT_EQ(Base64Decode("Zm9vYmFy" "Zm8"), "foobarfo");
-    EXPECT_EQ(Base64Decode("Zm9vYmFy" "Z"), "foobar"); // 4k + 1 characters: the last is dropped
+    EXPECT_EQ(Base64Decode("Zm9vYmFyZg"), "foobarf");
+    EXPECT_EQ(Base64Decode("Zm9vYmFyZm8"), "foobarfo");
+    EXPECT_EQ(Base64Decode("Zm9vYmFyZ"), "foobar"); // 4k + 1 characters: the last is dropped
     EXPECT_EQ(Base64Decode("Z"), "");
     EXPECT_EQ(Base64Decode("===="), "");
     EXPECT_EQ(Base64Decode(""), "");

@@ -24,8 +24,8 @@ TEST(Isaac, ZeroSeedGivesReferenceWords)
     EXPECT_EQ(w[0], 0xe76dd339u);
     EXPECT_EQ(w[255], 0x182600f3u);
     // Words 257-264: the first line of the reference program's published output.
-    const uint32_t published[] = { 0xf650e4c8, 0xe448e96d, 0x98db2fb4, 0xf5fad54f,
-                                   0x433f1afb, 0xedec154a, 0xd8370487, 0x46ca4f9a };
+    const uint32_t published[]
+        = { 0xf650e4c8, 0xe448e96d, 0x98db2fb4, 0xf5fad54f, 0x433f1afb, 0xedec154a, 0xd8370487, 0x46ca4f9a };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(w[256 + i], published[i]) << "word " << 257 + i;
     EXPECT_EQ(w[512], 0x82ac484fu);
@@ -34,8 +34,8 @@ TEST(Isaac, ZeroSeedGivesReferenceWords)
 TEST(Isaac, EightWordSeedGivesReferenceWords)
 {
     // Expected values from an independent transcription of the reference code.
-    const uint32_t seed[8] = { 0x0001000c, 0x00080009, 0x07e90064, 0x001e0002,
-                               0x01000200, 0x12345678, 0x9abcdef0, 0xdeadbeef };
+    const uint32_t seed[8]
+        = { 0x0001000c, 0x00080009, 0x07e90064, 0x001e0002, 0x01000200, 0x12345678, 0x9abcdef0, 0xdeadbeef };
     TIsaac gen;
     SeedIsaac(gen, seed, 7, true);
     const std::vector<uint32_t> w = Draw(gen, 513);
@@ -49,8 +49,8 @@ TEST(Isaac, EightWordSeedGivesReferenceWords)
 
 TEST(Isaac, WordsPastTheLastIndexAreNotSeed)
 {
-    uint32_t seed[9] = { 0x0001000c, 0x00080009, 0x07e90064, 0x001e0002,
-                         0x01000200, 0x12345678, 0x9abcdef0, 0xdeadbeef, 0xFFFFFFFF };
+    uint32_t seed[9] = { 0x0001000c, 0x00080009, 0x07e90064, 0x001e0002, 0x01000200, 0x12345678, 0x9abcdef0,
+        0xdeadbeef, 0xFFFFFFFF };
     TIsaac gen;
     SeedIsaac(gen, seed, 7, true);
     EXPECT_EQ(IsaacNext(gen), 0x55a72027u);

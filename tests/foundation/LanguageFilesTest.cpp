@@ -32,7 +32,8 @@ TEST_F(ZAVEKStringsEn, MarkersStandBeforeTheirEntries)
 {
     const std::regex marker(R"(\r\n# (\d+)\r\n)");
     int markers = 0;
-    for (auto it = std::sregex_iterator(file.begin(), file.end(), marker); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(file.begin(), file.end(), marker); it != std::sregex_iterator();
+         ++it) {
         const size_t number = std::stoul((*it)[1]);
         const std::string before = file.substr(0, static_cast<size_t>(it->position()));
         EXPECT_EQ(ParseLanguageText(before).size(), number) << "marker # " << number;
@@ -50,8 +51,8 @@ TEST_F(ZAVEKStringsEn, FixedEntries)
     EXPECT_EQ(entries[1], "");
     EXPECT_EQ(entries[444], "SHA-224");
     EXPECT_NE(entries[158].find("\r\n"), std::string::npos) << "one item per line";
-    for (int overlay : { 150, 329, 337, 338, 339, 340, 347, 348, 349, 350, 351, 352, 353, 354, 355, 356, 357, 358,
-                         359 })
+    for (int overlay :
+        { 150, 329, 337, 338, 339, 340, 347, 348, 349, 350, 351, 352, 353, 354, 355, 356, 357, 358, 359 })
         EXPECT_FALSE(entries[overlay].empty()) << overlay;
 }
 

@@ -19,3 +19,10 @@ if(ZAVEK_WINDOWS)
     LIBS zavek_strutil_win)
   add_dependencies(strutil_system_test strutil_testres)
 endif()
+
+zavek_add_fuzzer(NAME strutil_fuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/StrUtilFuzz.cpp LIBS zavek_strutil
+  CORPUS ${PROJECT_SOURCE_DIR}/tests/data/foundation/strutil_fuzz)
+
+# Not a test: throughput of the search family against the C++ library (run by hand).
+add_executable(strutil_search_bench ${CMAKE_CURRENT_LIST_DIR}/StrToolsSearchBench.cpp)
+target_link_libraries(strutil_search_bench PRIVATE zavek_strutil)

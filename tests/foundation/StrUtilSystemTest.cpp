@@ -3,6 +3,8 @@
 // system message texts, window and menu texts, keyboard chords and the clipboard.
 #include "foundation/StrUtil.h"
 
+#include "framework/StringLists.h"
+
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -147,6 +149,47 @@ TEST_F(StrUtilRegistry, ReadsValuesTheTestWrote)
     }
 }
 
+TEST_F(StrUtilRegistry, ListsSubkeys)
+{
+    const std::string list = KeyPath + "\\List";
+    struct Sub {
+        const char* name;
+        const char* ext;
+    } subs[] = { { "alpha", ".a" }, { "beta", nullptr }, { " ", ".blank" }, { "gamma", ".g" } };
+    for (const Sub& sub : subs) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (list + "\\" + sub.name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+        if (sub.ext)
+            RegSetValueExA(key, "Extension", 0, REG_SZ, reinterpret_cast<const BYTE*>(sub.ext), 3);
+        RegCloseKey(key);
+    }
+
+    TStringList names;
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list, &names, ""), 4);
+    EXPECT_EQ(names.Text(), "alpha\r\nbeta\r\ngamma\r\n") << "the blank name is skipped";
+
+    TStringList values;
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list, &values, "Extension"), 4);
+    EXPECT_EQ(values.Text(), "alpha=.a\r\ngamma=.g\r\n");
+
+    TStringList filtered;
+    RegListSubkeys(HKEY_CURRENT_USER, list, &filtered, "Extension", [](const std::string& s) { return s != "gamma"; });
+    EXPECT_EQ(filtered.Text(), "alpha=.a\r\n");
+    EXPECT_EQ(filtered.UpdateCount(), 0);
+
+    TStringList strict;
+    strict.SetSorted(true);
+    strict.SetDuplicates(dupError);
+    strict.Add("beta");
+    EXPECT_NO_THROW(RegListSubkeys(HKEY_CURRENT_USER, list, &strict, ""));
+    EXPECT_EQ(strict.UpdateCount(), 0);
+
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list + "\\missing", &names, ""), 0);
+    EXPECT_EQ(RegListSubkeys(HKEY_CURRENT_USER, list, nullptr, ""), 0);
+}
+
 TEST(StrUtilTexts, SystemErrorTexts)
 {
     EXPECT_EQ(SystemErrorText(0), "");
@@ -278,18 +321,45 @@ std::string ClipboardText(const char* FormatName, UINT Format)
     return text;
 }
 
+// Other test programs may use the clipboard at the same time: a round trip is retried before
+// it counts as failed.
+template <typename Check>
+void WithClipboardRetries(Check check)
+{
+    for (int attempt = 0; attempt < 3 && !check(false); ++attempt)
+        Sleep(50);
+    check(true);
+}
+
 TEST(StrUtilClipboard, HtmlAndRtfRoundTrip)
 {
-    ASSERT_TRUE(PutHtmlOnClipboard("<html><b>x</b></html>"));
-    std::string framed = ClipboardText("HTML Format", 0);
-    EXPECT_TRUE(StartsWithStr("Version:0.9\r\nStartHTML:0000000105\r\n", framed)) << framed;
-    EXPECT_EQ(framed.substr(105), "<html><b>x</b></html>");
-    EXPECT_EQ(ClipboardText(nullptr, CF_TEXT), "<html><b>x</b></html>");
+    const std::string html = "<html><b>x</b></html>";
+    WithClipboardRetries([&](bool report) {
+        bool put = PutHtmlOnClipboard(html);
+        std::string framed = ClipboardText("HTML Format", 0);
+        std::string plain = ClipboardText(nullptr, CF_TEXT);
+        if (report) {
+            EXPECT_TRUE(put);
+            EXPECT_TRUE(StartsWithStr("Version:0.9\r\nStartHTML:0000000105\r\n", framed)) << framed;
+            EXPECT_EQ(framed.size() > 105 ? framed.substr(105) : "", html);
+            EXPECT_EQ(plain, html);
+        }
+        return put && framed.size() > 105 && framed.substr(105) == html && plain == html;
+    });
 
-    ASSERT_TRUE(PutRtfOnClipboard("{\\rtf1 x}"));
-    EXPECT_EQ(ClipboardText("Rich Text Format", 0), "{\\rtf1 x}");
-    EXPECT_EQ(ClipboardText(nullptr, CF_TEXT), "{\\rtf1 x}");
-    EXPECT_EQ(ClipboardText("HTML Format", 0), "") << "emptied first";
+    WithClipboardRetries([&](bool report) {
+        bool put = PutRtfOnClipboard("{\\rtf1 x}");
+        std::string rtf = ClipboardText("Rich Text Format", 0);
+        std::string plain = ClipboardText(nullptr, CF_TEXT);
+        std::string html = ClipboardText("HTML Format", 0);
+        if (report) {
+            EXPECT_TRUE(put);
+            EXPECT_EQ(rtf, "{\\rtf1 x}");
+            EXPECT_EQ(plain, "{\\rtf1 x}");
+            EXPECT_EQ(html, "") << "emptied first";
+        }
+        return put && rtf == "{\\rtf1 x}" && plain == rtf && html.empty();
+    });
 
     EXPECT_FALSE(PutHtmlOnClipboard(""));
 }

@@ -2,6 +2,8 @@
 // trimming, lines and cutting, escapes and file-name parts.
 #include "foundation/StrUtil.h"
 
+#include "framework/Exceptions.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -112,6 +114,36 @@ TEST(StrUtilHex, DigitsPairsAndNumbers)
         { "odd hex length", BytesToHex(bytes, 5), "007F" },
         { "hex length 1", BytesToHex(bytes, 1), "" },
     });
+}
+
+TEST(StrUtilNumbers, ParseCardinal)
+{
+    struct Case {
+        const char* text;
+        uint32_t value;
+    } good[] = {
+        { "0", 0 },
+        { "000", 0 },
+        { "42", 42 },
+        { "4294967295", 4294967295u },
+        { "0004294967295", 4294967295u },
+        { "$ff", 255 },
+        { "$00000000FFFFFFFF", 4294967295u },
+        { "0x0000000FFFFFFFF", 4294967295u },
+        { "0XaBcD", 0xABCD },
+        { "0x0", 0 },
+    };
+    for (const Case& c : good)
+        EXPECT_EQ(ParseCardinal(c.text), c.value) << c.text;
+
+    for (const char* text : { "4294967296", "9999999999", "42949672950", "$100000000", "0x123456789" })
+        EXPECT_THROW(ParseCardinal(text), EIntOverflow) << text;
+    for (const char* text : { "", "$", "0x", "12a", " 1", "-1", "+1", "$g", "0x1 ", "1.0" })
+        EXPECT_THROW(ParseCardinal(text), EConvertError) << text;
+
+    EXPECT_EQ(ParseCardinalDef("4294967296", 7), 7u);
+    EXPECT_EQ(ParseCardinalDef("x", 8), 8u);
+    EXPECT_EQ(ParseCardinalDef("$10", 8), 16u);
 }
 
 TEST(StrUtilTrim, BlanksSetsAndRanges)

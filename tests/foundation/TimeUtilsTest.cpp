@@ -14,7 +14,7 @@ std::string Stamp(TDateTime Value)
     FillSystemTime(t, Value);
     char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.wYear, t.wMonth, t.wDay, t.wHour,
-                  t.wMinute, t.wSecond, t.wMilliseconds);
+        t.wMinute, t.wSecond, t.wMilliseconds);
     return text;
 }
 
@@ -78,11 +78,11 @@ TEST(TimeUtils, NthWeekdayOfMonth)
         int year, month, n, weekday;
         const char* expected;
     } cases[] = {
-        { 2024, 3, 5, 1, "2024-03-31" },  // last Sunday
+        { 2024, 3, 5, 1, "2024-03-31" }, // last Sunday
         { 2024, 10, 5, 1, "2024-10-27" },
-        { 2024, 2, 5, 5, "2024-02-29" },  // last Thursday falls on the leap day
+        { 2024, 2, 5, 5, "2024-02-29" }, // last Thursday falls on the leap day
         { 2023, 2, 5, 5, "2023-02-23" },
-        { 2024, 9, 1, 1, "2024-09-01" },  // the first is a Sunday
+        { 2024, 9, 1, 1, "2024-09-01" }, // the first is a Sunday
         { 2024, 10, 1, 1, "2024-10-06" },
         { 2024, 10, 4, 7, "2024-10-26" }, // fourth Saturday
         { 2024, 6, 4, 1, "2024-06-23" },
@@ -191,11 +191,12 @@ TEST(TimeUtils, NtpTimeStamps)
     const unsigned char zero[] = { 0, 0, 0, 0 };
     const unsigned char one[] = { 0, 0, 0, 1 };
     const unsigned char almostOne[] = { 0xFF, 0xFF, 0xFF, 0xFF };
-    EXPECT_EQ(Stamp(NtpToLocalByRules(Utc, AsReceived(epoch1970), AsReceived(half))), "1970-01-01 00:00:00.500");
+    EXPECT_EQ(
+        Stamp(NtpToLocalByRules(Utc, AsReceived(epoch1970), AsReceived(half))), "1970-01-01 00:00:00.500");
     EXPECT_EQ(Stamp(NtpToLocalByRules(Central, AsReceived(epoch1970), AsReceived(half))),
-              "1970-01-01 01:00:00.500");
+        "1970-01-01 01:00:00.500");
     EXPECT_EQ(Stamp(NtpToLocalByRules(Utc, AsReceived(epoch1970), AsReceived(almostOne))),
-              "1970-01-01 00:00:01.000");
+        "1970-01-01 00:00:01.000");
     // After the 2036 wrap of the NTP seconds counter.
     EXPECT_EQ(Stamp(NtpToLocalByRules(Utc, AsReceived(zero), AsReceived(zero))), "2036-02-07 06:28:16.000");
     EXPECT_EQ(Stamp(NtpToLocalByRules(Utc, AsReceived(one), AsReceived(zero))), "2036-02-07 06:28:17.000");

@@ -3,21 +3,41 @@
 #include "foundation/TimeUtilsWin.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 TEST(TimeUtilsWin, UtcToLocalAgreesWithTheSystem)
 {
-    for (int month = 1; month <= 12; ++month) {
-        SYSTEMTIME utc { 2024, static_cast<WORD>(month), 0, 15, 12, 30, 0, 0 };
+    std::vector<SYSTEMTIME> instants;
+    for (WORD month = 1; month <= 12; ++month)
+        instants.push_back({ 2024, month, 0, 15, 12, 30, 0, 0 });
+    // Around the transitions of zones with European and North American rules.
+    for (WORD day : { 9, 10, 30, 31 })
+        for (WORD hour = 0; hour < 24; ++hour)
+            instants.push_back({ 2024, 3, 0, day, hour, 59, 59, 0 });
+    for (WORD day : { 2, 3, 26, 27 })
+        for (WORD hour = 0; hour < 24; ++hour)
+            instants.push_back({ 2024, static_cast<WORD>(day < 10 ? 11 : 10), 0, day, hour, 0, 0, 0 });
+    for (const SYSTEMTIME& utc : instants) {
         SYSTEMTIME local {};
         ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local));
         SYSTEMTIME ours {};
         FillSystemTime(ours, UtcToLocal(SysTimeToDateTime(utc)));
-        EXPECT_EQ(ours.wDay, local.wDay) << month;
-        EXPECT_EQ(ours.wHour, local.wHour) << month;
-        EXPECT_EQ(ours.wMinute, local.wMinute) << month;
+        EXPECT_EQ(ours.wDay, local.wDay) << utc.wMonth << "-" << utc.wDay << " " << utc.wHour;
+        EXPECT_EQ(ours.wHour, local.wHour) << utc.wMonth << "-" << utc.wDay << " " << utc.wHour;
+        EXPECT_EQ(ours.wMinute, local.wMinute) << utc.wMonth << "-" << utc.wDay << " " << utc.wHour;
     }
+}
+
+TEST(TimeUtilsWin, CurrentZoneIsReadFromTheSystem)
+{
+    TIME_ZONE_INFORMATION system {};
+    ASSERT_NE(GetTimeZoneInformation(&system), TIME_ZONE_ID_INVALID);
+    const TTimeZoneInformation zone = CurrentTimeZone();
+    EXPECT_EQ(zone.Bias, system.Bias);
+    EXPECT_EQ(zone.DaylightBias, system.DaylightBias);
+    EXPECT_EQ(zone.DaylightDate.wMonth, system.DaylightDate.wMonth);
 }
 
 TEST(TimeUtilsWin, UnixAndNtpUseTheCurrentZone)

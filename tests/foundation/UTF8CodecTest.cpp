@@ -1,8 +1,8 @@
 // The own UTF-8 codec: characters of every length including surrogate pairs, unpaired halves,
 // malformed input, the byte order mark, and random round trips.
-#include "foundation/Isaac.h"
 #include "foundation/UTF8Codec.h"
 #include "Utf16Text.h"
+#include "foundation/Isaac.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,9 @@ const struct {
     { u"\U0001F600", "\xF0\x9F\x98\x80" },
     { u"\U00010000", "\xF0\x90\x80\x80" },
     { u"\U0010FFFF", "\xF4\x8F\xBF\xBF" },
-    { u"a\U0001F600b\u00E9", "a\xF0\x9F\x98\x80" "b\xC3\xA9" },
+    { u"a\U0001F600b\u00E9",
+        "a\xF0\x9F\x98\x80"
+        "b\xC3\xA9" },
 };
 
 TEST(UTF8Codec, EncodesEveryLengthAndSurrogatePairs)
@@ -39,8 +41,12 @@ TEST(UTF8Codec, DecodesEveryLengthIntoSurrogatePairs)
 TEST(UTF8Codec, EncoderKeepsUnpairedHalvesAndStopsAtNul)
 {
     EXPECT_EQ(EncodeUtf8(Utf16Bytes(std::u16string(1, char16_t(0xD800)))), "\xED\xA0\x80");
-    EXPECT_EQ(EncodeUtf8(Utf16Bytes(std::u16string { char16_t(0xDC00), u'A' })), "\xED\xB0\x80" "A");
-    EXPECT_EQ(EncodeUtf8(Utf16Bytes(std::u16string { char16_t(0xD83D), u'A' })), "\xED\xA0\xBD" "A");
+    EXPECT_EQ(EncodeUtf8(Utf16Bytes(std::u16string { char16_t(0xDC00), u'A' })),
+        "\xED\xB0\x80"
+        "A");
+    EXPECT_EQ(EncodeUtf8(Utf16Bytes(std::u16string { char16_t(0xD83D), u'A' })),
+        "\xED\xA0\xBD"
+        "A");
     EXPECT_EQ(EncodeUtf8(Utf16Bytes(std::u16string(u"ab\0cd", 5))), "ab");
     EXPECT_EQ(EncodeUtf8(Utf16Bytes(u"")), "");
     EXPECT_EQ(EncodeUtf8("A"), ""); // half a unit
@@ -49,13 +55,15 @@ TEST(UTF8Codec, EncoderKeepsUnpairedHalvesAndStopsAtNul)
 TEST(UTF8Codec, MalformedInputGivesEmpty)
 {
     const char* malformed[] = {
-        "\x80",                 // lone continuation byte
-        "ab\xBF" "cd",
+        "\x80", // lone continuation byte
+        "ab\xBF"
+        "cd",
         "\xFE", "\xFF", "a\xFF",
-        "\xC3",                 // cut short
+        "\xC3", // cut short
         "\xE2\x82",
-        "\xC3" "A",             // lead without continuation
-        "\xF4\x90\x80\x80",     // above U+10FFFF
+        "\xC3"
+        "A", // lead without continuation
+        "\xF4\x90\x80\x80", // above U+10FFFF
         "\xF8\x88\x80\x80\x80", // five bytes
     };
     for (const char* text : malformed)
@@ -75,7 +83,9 @@ TEST(UTF8Codec, ByteOrderMark)
     EXPECT_FALSE(HasUtf8Bom("\xEF\xBB"));
     EXPECT_FALSE(HasUtf8Bom(""));
     EXPECT_FALSE(HasUtf8Bom(nullptr));
-    EXPECT_EQ(WithoutUtf8Bom("\xEF\xBB\xBF" "abc"), "abc");
+    EXPECT_EQ(WithoutUtf8Bom("\xEF\xBB\xBF"
+                             "abc"),
+        "abc");
     EXPECT_EQ(WithoutUtf8Bom("abc"), "abc");
 }
 

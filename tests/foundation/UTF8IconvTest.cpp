@@ -74,4 +74,16 @@ TEST(UTF8Iconv, OutputLargerThanTheFirstBufferIsNotLost)
     EXPECT_EQ(CharsetToUtf8(utf7, "UTF-7"), text);
 }
 
+// Runs last: finalisation releases the library, and it can be bound again.
+TEST(UTF8Iconv, FinalisationReleasesTheLibrary)
+{
+    DoneUTF8();
+    EXPECT_FALSE(IconvLoaded());
+    EXPECT_EQ(TCharsetList.Count(), 0);
+    EXPECT_EQ(CanonicalCharsetName("latin1"), "latin1");
+    InitUTF8();
+    ASSERT_TRUE(LoadIconvLibrary(ProgramFolder() + "\\"));
+    EXPECT_EQ(CanonicalCharsetName("latin1"), "ISO-8859-1");
+}
+
 } // namespace

@@ -2,8 +2,8 @@
 // program of the charset unit runs them on its road. Expects the ANSI code page 1252.
 #pragma once
 
-#include "foundation/UTF8.h"
 #include "Utf16Text.h"
+#include "foundation/UTF8.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -30,13 +30,18 @@ inline void ExpectConversionsOfBothRoads()
         { "UTF-16 pair to UTF-8", Ucs2ToUtf8(Utf16Bytes(u"a\U0001F600")), "a" + Emoji },
         { "UTF-16 round trip", Ucs2ToUtf8(Utf8ToUcs2(Emoji + "x" + Emoji)), Emoji + "x" + Emoji },
         { "invalid UTF-8 stays as it was", AnyTextToLocale("caf\xE9"), "caf\xE9" },
-        { "lone continuation byte", AnyTextToLocale("\xBF" "abc"), "\xBF" "abc" },
+        { "lone continuation byte",
+            AnyTextToLocale("\xBF"
+                            "abc"),
+            "\xBF"
+            "abc" },
         { "UTF-8 to locale", AnyTextToLocale("caf\xC3\xA9"), "caf\xE9" },
         { "UTF-16 to locale", AnyTextToLocale(Utf16Bytes(u"caf\u00E9")), "caf\xE9" },
         { "UTF-16 stays", AnyTextToUcs2(Utf16Bytes(u"x")), Utf16Bytes(u"x") },
         { "UTF-8 to UTF-16", AnyTextToUcs2("caf\xC3\xA9"), Utf16Bytes(u"caf\u00E9") },
         { "ANSI to UTF-16", AnyTextToUcs2("caf\xE9"), Utf16Bytes(u"caf\u00E9") },
         { "Shift-JIS by code page", CharsetToUtf8(ShiftJisNihon, "shift_jis"), Utf8Nihon },
+        { "EUC-JP body", CharsetToUtf8("\xC6\xFC\xCB\xDC", "EUC-JP"), Utf8Nihon },
         { "code page with BOM", CodePageToUtf8(ShiftJisNihon, "SHIFT_JIS", true), Bom + Utf8Nihon },
         { "code page without BOM", CodePageToUtf8(ShiftJisNihon, "Shift_JIS", false), Utf8Nihon },
         { "code page outside the list", CodePageToUtf8("abc", "ISO-8859-2", false), "" },
@@ -50,7 +55,7 @@ inline void ExpectConversionsOfBothRoads()
         EXPECT_EQ(c.actual, c.expected) << c.what;
 
     for (auto convert : { LocaleToUtf8, Utf8ToLocale, LocaleToUcs2, Ucs2ToLocale, Utf8ToUcs2, Ucs2ToUtf8,
-                          AnyTextToLocale, AnyTextToUcs2 })
+             AnyTextToLocale, AnyTextToUcs2 })
         EXPECT_EQ(convert(""), "");
     EXPECT_EQ(CharsetToUtf8("", "UTF-8"), "");
     EXPECT_EQ(CodePageToUtf8("", "BIG5", true), "");

@@ -32,7 +32,7 @@ const UserIDCase userIDCases[] = {
     { "\"unclosed <u@v.w>", "u@v.w", "\"unclosed" },
 };
 
-class UserIDParsers : public testing::TestWithParam<UserIDCase> {};
+class UserIDParsers : public testing::TestWithParam<UserIDCase> { };
 
 TEST_P(UserIDParsers, AddressAndName)
 {

@@ -1,68 +1,14 @@
-// The SNTP exchange against a small responder on 127.0.0.1 that the test runs on its own
-// thread: good, unusable and missing replies.
+// The SNTP exchange and the clock synchronisation against a small responder on 127.0.0.1 that
+// the test runs on its own thread: good, unusable and missing replies. The clock is never set.
 #include "foundation/ZAVEKCommonSntp.h"
+#include "foundation/TimeUtilsWin.h"
+#include "foundation/ZAVEKCommon.h"
+
+#include "foundation/LoopbackSntpResponder.h"
 
 #include <gtest/gtest.h>
-#include <winsock2.h>
-
-#include <thread>
-#include <vector>
 
 namespace {
-
-// A UDP responder on a free loopback port that answers one request with `reply` (nothing when
-// empty) after `delayMs`.
-class TLoopbackResponder {
-public:
-    TLoopbackResponder(std::vector<uint8_t> reply, DWORD delayMs = 0) : reply_(std::move(reply)), delayMs_(delayMs)
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        socket_ = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        sockaddr_in local {};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(socket_, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        int length = sizeof local;
-        getsockname(socket_, reinterpret_cast<sockaddr*>(&local), &length);
-        port_ = ntohs(local.sin_port);
-        DWORD timeout = 10000;
-        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-        thread_ = std::thread([this] { Answer(); });
-    }
-    ~TLoopbackResponder()
-    {
-        thread_.join();
-        closesocket(socket_);
-        WSACleanup();
-    }
-    uint16_t Port() const { return port_; }
-    const std::vector<uint8_t>& Request() const { return request_; }
-
-private:
-    void Answer()
-    {
-        uint8_t buffer[512];
-        sockaddr_in client {};
-        int length = sizeof client;
-        int received = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
-                                reinterpret_cast<sockaddr*>(&client), &length);
-        if (received <= 0)
-            return;
-        request_.assign(buffer, buffer + received);
-        Sleep(delayMs_);
-        if (!reply_.empty())
-            sendto(socket_, reinterpret_cast<const char*>(reply_.data()), static_cast<int>(reply_.size()), 0,
-                   reinterpret_cast<sockaddr*>(&client), length);
-    }
-
-    std::vector<uint8_t> reply_;
-    DWORD delayMs_;
-    SOCKET socket_;
-    uint16_t port_ = 0;
-    std::vector<uint8_t> request_;
-    std::thread thread_;
-};
 
 std::vector<uint8_t> ServerReply(uint8_t first, uint8_t stratum, size_t size = SntpPacketSize)
 {
@@ -115,8 +61,59 @@ TEST(SntpQuery, SilentServerTimesOut)
     uint32_t roundTrip = 0;
     const DWORD start = GetTickCount();
     EXPECT_EQ(QuerySntpStamp("127.0.0.1", responder.Port(), 300, stamp, roundTrip),
-              static_cast<uint32_t>(WSAETIMEDOUT));
+        static_cast<uint32_t>(WSAETIMEDOUT));
     EXPECT_LT(GetTickCount() - start, 4000u);
+}
+
+TEST(SntpQuery, LocalTimeIsTheStampPlusHalfTheRoundTrip)
+{
+    TLoopbackResponder responder(ServerReply(0x24, 1), 200);
+    const double stampTime = NtpToLocal(htonl(0xE91A2B3C), htonl(0x80000000));
+    const double time = QuerySntpTime("127.0.0.1", responder.Port());
+    const double halfRoundTripMs = (time - stampTime) * 86400000.0;
+    EXPECT_GE(halfRoundTripMs, 90.0);
+    EXPECT_LT(halfRoundTripMs, 2500.0);
+}
+
+TEST(SntpQuery, FailureGivesZeroAndTheCodeAsLastError)
+{
+    TLoopbackResponder responder(ServerReply(0x1C, 0));
+    SetLastError(0);
+    EXPECT_EQ(QuerySntpTime("127.0.0.1", responder.Port()), 0.0);
+    EXPECT_EQ(GetLastError(), SntpBadReplyError);
+}
+
+struct TClockSpy {
+    std::vector<double> times;
+    DWORD answer = 0;
+    TClockSetter Setter()
+    {
+        return [this](double time) {
+            times.push_back(time);
+            return answer;
+        };
+    }
+};
+
+TEST(SyncSystemTime, SetsTheServersTimeAndReturnsTheSettersOutcome)
+{
+    const double stampTime = NtpToLocal(htonl(0xE91A2B3C), htonl(0x80000000));
+    for (DWORD answer : { 0ul, 1314ul }) {
+        TLoopbackResponder responder(ServerReply(0x1C, 2));
+        TClockSpy spy;
+        spy.answer = answer;
+        EXPECT_EQ(SyncSystemTime("127.0.0.1", responder.Port(), spy.Setter()), answer);
+        ASSERT_EQ(spy.times.size(), 1u);
+        EXPECT_NEAR(spy.times[0], stampTime, 2.0 / 86400.0);
+    }
+}
+
+TEST(SyncSystemTime, UnusableReplyLeavesTheClockAlone)
+{
+    TLoopbackResponder responder(ServerReply(0x1C, 0));
+    TClockSpy spy;
+    EXPECT_EQ(SyncSystemTime("127.0.0.1", responder.Port(), spy.Setter()), SntpBadReplyError);
+    EXPECT_TRUE(spy.times.empty());
 }
 
 } // namespace

@@ -34,9 +34,17 @@ struct VersionCase {
 TEST(VersionNumbers, TextToNumber)
 {
     const VersionCase cases[] = {
-        { "v3.07", 3000 }, { "1.2.3.4", 1234 }, { "2.10", 2100 }, { "x", 0 }, { "", 0 },
-        { "12.3.4.5.6", 12345 }, { "Version 4.5 beta", 4500 }, { "7.", 7000 }, { "7..1", 7000 },
-        { "1.2a.3", 1200 }, { "99999999999.9", 2147482900 },
+        { "v3.07", 3000 },
+        { "1.2.3.4", 1234 },
+        { "2.10", 2100 },
+        { "x", 0 },
+        { "", 0 },
+        { "12.3.4.5.6", 12345 },
+        { "Version 4.5 beta", 4500 },
+        { "7.", 7000 },
+        { "7..1", 7000 },
+        { "1.2a.3", 1200 },
+        { "99999999999.9", 2147482900 },
     };
     for (const VersionCase& c : cases)
         EXPECT_EQ(VersionTextToNumber(c.text), c.number) << c.text;
@@ -45,8 +53,13 @@ TEST(VersionNumbers, TextToNumber)
 TEST(VersionNumbers, NumberToTextAndMajor)
 {
     const VersionCase cases[] = {
-        { "3.0.7.0", 3070 }, { "12.3.4.5", 12345 }, { "1.2", 12 }, { "5", 5 }, { "1.2.3", 123 },
-        { "", 0 }, { "", -5 },
+        { "3.0.7.0", 3070 },
+        { "12.3.4.5", 12345 },
+        { "1.2", 12 },
+        { "5", 5 },
+        { "1.2.3", 123 },
+        { "", 0 },
+        { "", -5 },
     };
     for (const VersionCase& c : cases)
         EXPECT_EQ(VersionNumberToText(c.number), c.text) << c.number;

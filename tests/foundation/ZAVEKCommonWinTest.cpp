@@ -28,11 +28,11 @@ protected:
         windowClass.lpszClassName = "ZAVEKPumpTest";
         RegisterClassA(&windowClass);
         own = CreateWindowA("ZAVEKPumpTest", "own", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-        child = CreateWindowA("ZAVEKPumpTest", "child", WS_CHILD, 0, 0, 5, 5, own, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-        foreign = CreateWindowA("ZAVEKPumpTest", "foreign", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+            GetModuleHandleA(nullptr), nullptr);
+        child = CreateWindowA(
+            "ZAVEKPumpTest", "child", WS_CHILD, 0, 0, 5, 5, own, nullptr, GetModuleHandleA(nullptr), nullptr);
+        foreign = CreateWindowA("ZAVEKPumpTest", "foreign", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
+            nullptr, GetModuleHandleA(nullptr), nullptr);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
@@ -41,8 +41,7 @@ protected:
     void TearDown() override
     {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) { }
         DestroyWindow(foreign);
         DestroyWindow(own);
     }

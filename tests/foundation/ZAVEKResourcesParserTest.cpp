@@ -51,7 +51,7 @@ const FormatCase formatCases[] = {
     { "high bytes unchanged", "\xE4\xF6\xFC\n\xFF", { "\xE4\xF6\xFC", "\xFF" } },
 };
 
-class LanguageTextFormat : public testing::TestWithParam<FormatCase> {};
+class LanguageTextFormat : public testing::TestWithParam<FormatCase> { };
 
 TEST_P(LanguageTextFormat, Parses)
 {

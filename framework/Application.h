@@ -1,0 +1,123 @@
+// The application object of the GUI thread: message pumping that never swallows WM_QUIT, the
+// message-filter chain, the owner window for forms without one, the hidden utility window that
+// runs timers and thread synchronisation, and the screen cursor.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include <windows.h>
+
+// Filters see every message our pumps take, in the order they were added, before it is dispatched.
+// A filter that returns true has handled the message, which then goes no further.
+class MessageFilterChain {
+public:
+    using Filter = std::function<bool(MSG&)>;
+    int Add(Filter filter);
+    void Remove(int id) noexcept;
+    bool Run(MSG& message);
+    int Count() const noexcept { return static_cast<int>(filters_.size()); }
+
+private:
+    std::vector<std::pair<int, Filter>> filters_;
+    int nextId_ = 1;
+};
+
+// A message-only window on the GUI thread. It runs timer callbacks and the functions that worker
+// threads hand to the GUI thread, so both work inside any message loop (ours or the host's).
+class UtilityWindow {
+public:
+    UtilityWindow() = default;
+    ~UtilityWindow();
+    UtilityWindow(const UtilityWindow&) = delete;
+    UtilityWindow& operator=(const UtilityWindow&) = delete;
+
+    // Made on first use; the thread that makes it is the GUI thread.
+    HWND Handle();
+    DWORD ThreadId() const noexcept { return threadId_; }
+
+    // Returns the timer's id (never 0).
+    UINT_PTR StartTimer(UINT interval, std::function<void()> callback);
+    void StopTimer(UINT_PTR id) noexcept;
+
+    // Runs function on the GUI thread and waits for it; an exception it raises is raised here.
+    // From the GUI thread itself it runs at once. Raises EAbort when there is no window (never made,
+    // or gone at unload).
+    void Synchronize(const std::function<void()>& function);
+
+    void Destroy() noexcept;
+
+private:
+    struct SyncCall {
+        const std::function<void()>* function;
+        std::exception_ptr error;
+        bool ran = false;
+    };
+    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+    DWORD threadId_ = 0;
+    std::map<UINT_PTR, std::function<void()>> timers_;
+    UINT_PTR nextTimer_ = 1;
+};
+
+class TApplication {
+public:
+    TApplication() = default;
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // Forms made without an owner window are owned by this window (the plug-in's host window).
+    HWND OwnerWindow() const noexcept { return ownerWindow_; }
+    void SetOwnerWindow(HWND window) noexcept { ownerWindow_ = window; }
+
+    MessageFilterChain& Filters() noexcept { return filters_; }
+    UtilityWindow& Utility() noexcept { return utility_; }
+
+    // Each pump re-posts a WM_QUIT it takes (so the thread's own loop still ends) and then stops.
+    // Handles one waiting message; false when none waited or WM_QUIT was met.
+    bool ProcessMessage();
+    // Handles waiting messages until none is left; false when WM_QUIT was met.
+    bool ProcessMessages();
+    // Waits for one message and handles it; false when WM_QUIT was met.
+    bool HandleMessage();
+    // True once a pump met WM_QUIT.
+    bool Terminated() const noexcept { return terminated_; }
+    int QuitCode() const noexcept { return quitCode_; }
+
+    int HintPause = 500;
+    int HintHidePause = 2500;
+
+    // At library unload: stops worker threads, destroys our windows, restores subclassed windows.
+    void Shutdown() noexcept;
+
+private:
+    bool Dispatch(MSG& message);
+
+    HWND ownerWindow_ = nullptr;
+    MessageFilterChain filters_;
+    UtilityWindow utility_;
+    bool terminated_ = false;
+    int quitCode_ = 0;
+};
+
+// The one application object of the library.
+TApplication& Application();
+
+// The cursor shown while work runs; restores the previous one when it goes.
+class CursorGuard {
+public:
+    explicit CursorGuard(LPCSTR cursor = IDC_WAIT);
+    ~CursorGuard();
+    CursorGuard(const CursorGuard&) = delete;
+    CursorGuard& operator=(const CursorGuard&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// The work area of the monitor that holds the given window (the primary one for null).
+RECT ScreenWorkArea(HWND window = nullptr);

@@ -1,0 +1,46 @@
+// How the four small stand-in libraries reach the core: by the core's module, already loaded by
+// whoever loaded them, so there is one handle table and one init count per process.
+#pragma once
+
+#include "standins/pgpsdk/StandInExports.h"
+
+#include <windows.h>
+
+namespace standin {
+
+// An export of the loaded core library ("PGPSDK.dll", else "PGP_SDK.dll"), or null.
+template <class Proc> Proc CoreProc(const char* name)
+{
+    HMODULE core = GetModuleHandleA("PGPSDK.dll");
+    if (!core)
+        core = GetModuleHandleA("PGP_SDK.dll");
+    return core ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(core, name))) : nullptr;
+}
+
+inline PGPError NoteLibraryInit(int32_t library, int32_t delta)
+{
+    auto note = CoreProc<decltype(&StandInNoteLibraryInit)>("StandInNoteLibraryInit");
+    return note ? note(library, delta) : kPGPError_NotImplemented;
+}
+
+inline PGPOptionListRef CoreOption(PGPContextRef context, int32_t kind, int32_t value, PGPHandle handle,
+                                   void* pointer, const char* text)
+{
+    auto make = CoreProc<decltype(&StandInNewOption)>("StandInNewOption");
+    return make ? make(context, kind, value, handle, pointer, text) : 0;
+}
+
+// Frees the option handles of a variadic list up to the end marker: consumers own what they get.
+inline void DiscardOptions(va_list args)
+{
+    auto free = CoreProc<PGPError(PGP_CDECL*)(PGPOptionListRef)>("PGPFreeOptionList");
+    for (int count = 0; count < 256; ++count) {
+        PGPOptionListRef option = va_arg(args, PGPOptionListRef);
+        if (option == kPGPEndOfOptions)
+            break;
+        if (free)
+            free(option);
+    }
+}
+
+} // namespace standin

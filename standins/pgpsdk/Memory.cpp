@@ -1,0 +1,132 @@
+// Memory managers, secure data and PGPFreeData of the stand-in SDK.
+#include "standins/pgpsdk/Memory.h"
+#include "standins/pgpsdk/HandleTable.h"
+#include "standins/pgpsdk/StandInExports.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
+
+namespace standin {
+namespace {
+
+struct MemoryMgr : SdkObject { };
+
+struct Block {
+    PGPSize size;
+    bool secure;
+};
+
+class Blocks {
+public:
+    void Add(void* p, Block block)
+    {
+        std::lock_guard guard(lock_);
+        blocks_[p] = block;
+    }
+    bool Take(void* p, Block& block)
+    {
+        std::lock_guard guard(lock_);
+        auto it = blocks_.find(p);
+        if (it == blocks_.end())
+            return false;
+        block = it->second;
+        blocks_.erase(it);
+        return true;
+    }
+
+private:
+    std::mutex lock_;
+    std::unordered_map<void*, Block> blocks_;
+};
+
+Blocks& AllBlocks()
+{
+    static Blocks blocks;
+    return blocks;
+}
+
+void Wipe(void* p, PGPSize size)
+{
+    volatile unsigned char* bytes = static_cast<unsigned char*>(p);
+    for (PGPSize i = 0; i < size; ++i)
+        bytes[i] = 0;
+}
+
+void* AllocateSecure(PGPSize size)
+{
+#if defined(_WIN32)
+    void* p = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (p)
+        VirtualLock(p, size); // best effort: a failed lock still leaves zeroed, wiped memory
+    return p;
+#else
+    return std::calloc(1, size);
+#endif
+}
+
+void ReleaseSecure(void* p, PGPSize size)
+{
+    Wipe(p, size);
+#if defined(_WIN32)
+    VirtualUnlock(p, size);
+    VirtualFree(p, 0, MEM_RELEASE);
+#else
+    std::free(p);
+#endif
+}
+
+} // namespace
+
+void* AllocateData(PGPSize size)
+{
+    void* p = std::calloc(1, size ? size : 1);
+    if (p)
+        AllBlocks().Add(p, { size, false });
+    return p;
+}
+
+} // namespace standin
+
+using namespace standin;
+
+extern "C" {
+
+PGPMemoryMgrRef PGP_CDECL PGPGetDefaultMemoryMgr()
+{
+    static const PGPMemoryMgrRef manager = Handles().Add(ObjectKind::MemoryMgr, std::make_shared<MemoryMgr>());
+    return manager;
+}
+
+void* PGP_CDECL PGPNewSecureData(PGPMemoryMgrRef mgr, PGPSize size, uint32_t)
+{
+    if (!Handles().Contains(mgr, ObjectKind::MemoryMgr) || size == 0)
+        return nullptr;
+    void* p = AllocateSecure(size);
+    if (p)
+        AllBlocks().Add(p, { size, true });
+    return p;
+}
+
+PGPError PGP_CDECL PGPFreeData(void* data)
+{
+    Block block {};
+    if (!data || !AllBlocks().Take(data, block))
+        return kPGPError_BadParams;
+    if (block.secure) {
+        ReleaseSecure(data, block.size);
+    } else {
+        Wipe(data, block.size); // outputs may be decrypted text
+        std::free(data);
+    }
+    return kPGPError_NoErr;
+}
+
+} // extern "C"

@@ -1,0 +1,29 @@
+// Declarations of the stand-in SDK's exports, generated from the engine's own entry-point lists so
+// that a signature that drifts from what the engine binds fails to compile. Names of generation 1
+// only are declared too but never defined, so they are not exported.
+#pragma once
+
+#include "engine/sdk/PGPsdkEntries.h"
+
+#include <cstdarg>
+
+#if defined(_WIN32)
+#define STANDIN_EXPORT __declspec(dllexport)
+#else
+#define STANDIN_EXPORT __attribute__((visibility("default")))
+#endif
+
+#define STANDIN_DECLARE(name, firstGen, lastGen, result, params) \
+    extern "C" STANDIN_EXPORT result PGP_CDECL name params;
+#define STANDIN_DECLARE_NOTHING(...)
+
+// Private exports the four small libraries use to reach the core's one handle table, and test hooks.
+enum StandInLibrary : int32_t { kStandInCore = 0, kStandInNetwork = 1, kStandInUI = 2, kStandInLibraryCount = 3 };
+extern "C" {
+STANDIN_EXPORT PGPOptionListRef PGP_CDECL StandInNewOption(PGPContextRef context, int32_t kind, int32_t value,
+                                                           PGPHandle handle, void* pointer, const char* text);
+STANDIN_EXPORT PGPError PGP_CDECL StandInNoteLibraryInit(int32_t library, int32_t delta);
+STANDIN_EXPORT int32_t PGP_CDECL StandInInitCount(int32_t library);
+STANDIN_EXPORT uint32_t PGP_CDECL StandInLiveHandleCount();
+STANDIN_EXPORT PGPBoolean PGP_CDECL StandInIsOptionList(PGPOptionListRef list);
+}

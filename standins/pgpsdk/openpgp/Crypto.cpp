@@ -1,0 +1,159 @@
+// libgcrypt glue: algorithm tables, hashing, CFB and the S2K key derivation.
+#include "standins/pgpsdk/openpgp/Crypto.h"
+#include "standins/pgpsdk/openpgp/S2K.h"
+
+#include <gcrypt.h>
+
+#include <mutex>
+
+namespace standin::openpgp {
+namespace {
+
+int GcryHash(int hashAlgorithm)
+{
+    switch (hashAlgorithm) {
+    case 1:
+        return GCRY_MD_MD5;
+    case 2:
+        return GCRY_MD_SHA1;
+    case 3:
+        return GCRY_MD_RMD160;
+    case 8:
+        return GCRY_MD_SHA256;
+    case 9:
+        return GCRY_MD_SHA384;
+    case 10:
+        return GCRY_MD_SHA512;
+    case 11:
+        return GCRY_MD_SHA224;
+    default:
+        return 0;
+    }
+}
+
+int GcryCipher(int cipherAlgorithm)
+{
+    switch (cipherAlgorithm) {
+    case 1:
+        return GCRY_CIPHER_IDEA;
+    case 2:
+        return GCRY_CIPHER_3DES;
+    case 3:
+        return GCRY_CIPHER_CAST5;
+    case 4:
+        return GCRY_CIPHER_BLOWFISH;
+    case 7:
+        return GCRY_CIPHER_AES128;
+    case 8:
+        return GCRY_CIPHER_AES192;
+    case 9:
+        return GCRY_CIPHER_AES256;
+    case 10:
+        return GCRY_CIPHER_TWOFISH;
+    default:
+        return 0;
+    }
+}
+
+bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
+         std::string& out)
+{
+    int algorithm = GcryCipher(cipherAlgorithm);
+    if (!InitCrypto() || !algorithm || key.size() != CipherKeySize(cipherAlgorithm)
+        || iv.size() != CipherBlockSize(cipherAlgorithm))
+        return false;
+    gcry_cipher_hd_t handle;
+    if (gcry_cipher_open(&handle, algorithm, GCRY_CIPHER_MODE_CFB, GCRY_CIPHER_SECURE))
+        return false;
+    out.assign(data);
+    bool ok = !gcry_cipher_setkey(handle, key.data(), key.size()) && !gcry_cipher_setiv(handle, iv.data(), iv.size())
+        && !(encrypt ? gcry_cipher_encrypt(handle, out.data(), out.size(), nullptr, 0)
+                     : gcry_cipher_decrypt(handle, out.data(), out.size(), nullptr, 0));
+    gcry_cipher_close(handle);
+    return ok;
+}
+
+} // namespace
+
+bool InitCrypto()
+{
+    static std::once_flag once;
+    static bool usable = false;
+    std::call_once(once, [] {
+        if (!gcry_check_version(GCRYPT_VERSION))
+            return;
+        gcry_control(GCRYCTL_DISABLE_SECMEM_WARN);
+        gcry_control(GCRYCTL_INIT_SECMEM, 65536, 0);
+        gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
+        usable = true;
+    });
+    return usable;
+}
+
+size_t HashSize(int hashAlgorithm)
+{
+    int algorithm = GcryHash(hashAlgorithm);
+    return algorithm ? gcry_md_get_algo_dlen(algorithm) : 0;
+}
+
+std::string Hash(int hashAlgorithm, std::string_view data)
+{
+    int algorithm = GcryHash(hashAlgorithm);
+    if (!InitCrypto() || !algorithm)
+        return {};
+    std::string digest(gcry_md_get_algo_dlen(algorithm), '\0');
+    gcry_md_hash_buffer(algorithm, digest.data(), data.data(), data.size());
+    return digest;
+}
+
+size_t CipherKeySize(int cipherAlgorithm)
+{
+    int algorithm = GcryCipher(cipherAlgorithm);
+    return algorithm ? gcry_cipher_get_algo_keylen(algorithm) : 0;
+}
+
+size_t CipherBlockSize(int cipherAlgorithm)
+{
+    int algorithm = GcryCipher(cipherAlgorithm);
+    return algorithm ? gcry_cipher_get_algo_blklen(algorithm) : 0;
+}
+
+bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
+                std::string& out)
+{
+    return Cfb(false, cipherAlgorithm, key, iv, data, out);
+}
+
+bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
+                std::string& out)
+{
+    return Cfb(true, cipherAlgorithm, key, iv, data, out);
+}
+
+std::string RandomBytes(size_t count)
+{
+    std::string bytes(count, '\0');
+    if (InitCrypto())
+        gcry_randomize(bytes.data(), bytes.size(), GCRY_STRONG_RANDOM);
+    return bytes;
+}
+
+bool DeriveS2KKey(const S2K& s2k, std::string_view passphrase, size_t keyLength, std::string& key)
+{
+    int hash = GcryHash(s2k.hashAlgorithm);
+    if (!InitCrypto() || !hash || keyLength == 0)
+        return false;
+    int method = s2k.type == S2K::kSimple ? GCRY_KDF_SIMPLE_S2K
+        : s2k.type == S2K::kSalted        ? GCRY_KDF_SALTED_S2K
+        : s2k.type == S2K::kIterated      ? GCRY_KDF_ITERSALTED_S2K
+                                          : 0;
+    if (!method)
+        return false;
+    key.assign(keyLength, '\0');
+    gpg_error_t error = gcry_kdf_derive(passphrase.data(), passphrase.size(), method, hash,
+                                        s2k.salt.empty() ? nullptr : s2k.salt.data(), s2k.salt.size(),
+                                        s2k.type == S2K::kIterated ? s2k.Count() : 0, keyLength, key.data());
+    return error == 0;
+}
+
+} // namespace standin::openpgp

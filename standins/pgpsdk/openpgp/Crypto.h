@@ -1,0 +1,36 @@
+// The stand-in's use of libgcrypt: OpenPGP algorithm numbers mapped to libgcrypt's, hashing,
+// CFB, and the string-to-key derivation. Nothing here knows packet layouts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace standin::openpgp {
+
+struct S2K;
+
+// Initialises libgcrypt once per process; false when the library is unusable.
+bool InitCrypto();
+
+// Digest size of an OpenPGP hash algorithm, 0 when unsupported.
+size_t HashSize(int hashAlgorithm);
+// Digest of `data`; empty when the algorithm is unsupported.
+std::string Hash(int hashAlgorithm, std::string_view data);
+
+// Key and block sizes of an OpenPGP symmetric algorithm, 0 when unsupported.
+size_t CipherKeySize(int cipherAlgorithm);
+size_t CipherBlockSize(int cipherAlgorithm);
+// Plain CFB (the secret-key and SEIPD form) with the given IV; false on an unsupported algorithm.
+bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
+                std::string& out);
+bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
+                std::string& out);
+
+// Random bytes of libgcrypt's strong generator.
+std::string RandomBytes(size_t count);
+
+// The key `keyLength` bytes long that the S2K specifier makes of the passphrase.
+bool DeriveS2KKey(const S2K& s2k, std::string_view passphrase, size_t keyLength, std::string& key);
+
+} // namespace standin::openpgp

@@ -1,0 +1,263 @@
+// Grouping packet streams into transferable keys, merging them, and writing them back.
+#include "standins/pgpsdk/openpgp/KeyRing.h"
+#include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
+
+#include <algorithm>
+
+namespace standin::openpgp {
+namespace {
+
+// Our trust packet: owner trust, then flags (1 disabled, 2 axiomatic), after a "ZT" mark so a
+// trust packet of another program is never taken for ours.
+constexpr std::string_view kTrustMark = "ZT";
+
+std::string TrustPacket(const KeyRecord& key)
+{
+    std::string body(kTrustMark);
+    body += static_cast<char>(key.ownerTrust);
+    body += static_cast<char>((key.disabled ? 1 : 0) | (key.axiomatic ? 2 : 0));
+    return WritePacket(kTagTrust, body);
+}
+
+void ReadTrust(KeyRecord& key, std::string_view body)
+{
+    if (body.size() != 4 || body.substr(0, 2) != kTrustMark)
+        return;
+    key.ownerTrust = std::min(static_cast<uint8_t>(body[2]), uint8_t { 7 });
+    key.disabled = body[3] & 1;
+    key.axiomatic = (body[3] & 2) != 0;
+}
+
+const SigRecord* NewestSelfSignature(const std::vector<SigRecord>& signatures, const std::string& keyID,
+                                     bool (*wanted)(int type))
+{
+    const SigRecord* newest = nullptr;
+    for (const auto& record : signatures)
+        if (wanted(record.signature.type) && record.signature.issuer == keyID
+            && (!newest || record.signature.created >= newest->signature.created))
+            newest = &record;
+    return newest;
+}
+
+bool IsCertification(int type) { return type >= kSigGenericCert && type <= kSigPositiveCert; }
+
+// Splits the data into binary key streams: each armoured block, or the data itself.
+PGPError BinaryParts(std::string_view data, std::vector<std::string>& parts)
+{
+    if (data.find("-----BEGIN PGP ") == std::string_view::npos) {
+        parts.emplace_back(data);
+        return kPGPError_NoErr;
+    }
+    while (true) {
+        Armored block;
+        size_t end = 0;
+        PGPError status = Dearmor(data, block, &end);
+        if (status == kPGPError_UnsupportedFormat)
+            return kPGPError_NoErr;
+        if (status != kPGPError_NoErr)
+            return kPGPError_KeyFileCorrupt;
+        parts.push_back(std::move(block.data));
+        data.remove_prefix(end);
+    }
+}
+
+PGPError ReadSig(const Packet& packet, SigRecord& record)
+{
+    record.packet = packet.body;
+    PGPError status = ParseSignature(packet.body, record.signature);
+    // A signature of a version we do not know is kept for writing back but ignored.
+    return status == kPGPError_UnsupportedFormat ? kPGPError_NoErr : status;
+}
+
+} // namespace
+
+bool KeyRecord::Revoked() const
+{
+    return std::any_of(directSignatures.begin(), directSignatures.end(), [&](const SigRecord& r) {
+        return r.signature.type == kSigKeyRevocation && r.signature.issuer == key.KeyID();
+    });
+}
+
+uint32_t KeyRecord::Expiration() const
+{
+    const UserIDRecord* primary = PrimaryUserID();
+    if (!primary)
+        return 0;
+    const SigRecord* self = NewestSelfSignature(primary->signatures, key.KeyID(), IsCertification);
+    if (!self || self->signature.keyExpiry == 0)
+        return 0;
+    return key.created + self->signature.keyExpiry;
+}
+
+const UserIDRecord* KeyRecord::PrimaryUserID() const
+{
+    const UserIDRecord* first = nullptr;
+    for (const auto& userID : userIDs) {
+        if (userID.attribute)
+            continue;
+        const SigRecord* self = NewestSelfSignature(userID.signatures, key.KeyID(), IsCertification);
+        if (self && self->signature.primaryUserID)
+            return &userID;
+        if (!first)
+            first = &userID;
+    }
+    return first;
+}
+
+bool SubKeyRevoked(const SubKeyRecord& sub)
+{
+    return std::any_of(sub.signatures.begin(), sub.signatures.end(),
+                       [](const SigRecord& r) { return r.signature.type == kSigSubkeyRevocation; });
+}
+
+uint32_t SubKeyExpiration(const SubKeyRecord& sub)
+{
+    const SigRecord* newest = nullptr;
+    for (const auto& record : sub.signatures)
+        if (record.signature.type == kSigSubkeyBinding && (!newest || record.signature.created >= newest->signature.created))
+            newest = &record;
+    return newest && newest->signature.keyExpiry ? sub.key.created + newest->signature.keyExpiry : 0;
+}
+
+PGPError ReadKeyRecords(std::string_view data, std::vector<std::shared_ptr<KeyRecord>>& keys)
+{
+    std::vector<std::string> parts;
+    if (BinaryParts(data, parts) != kPGPError_NoErr)
+        return kPGPError_KeyFileCorrupt;
+    for (const auto& part : parts) {
+        std::vector<Packet> packets;
+        if (ParsePackets(part, packets) != kPGPError_NoErr)
+            return kPGPError_KeyFileCorrupt;
+        std::shared_ptr<KeyRecord> key;
+        UserIDRecord* userID = nullptr;
+        SubKeyRecord* subKey = nullptr;
+        for (const auto& packet : packets) {
+            switch (packet.tag) {
+            case kTagPublicKey:
+            case kTagSecretKey: {
+                key = std::make_shared<KeyRecord>();
+                userID = nullptr;
+                subKey = nullptr;
+                if (packet.tag == kTagSecretKey) {
+                    SecretKey secret;
+                    if (ParseSecretKey(packet.body, secret) != kPGPError_NoErr)
+                        return kPGPError_KeyFileCorrupt;
+                    key->key = secret.publicKey;
+                    key->secretPacket = packet.body;
+                } else if (ParsePublicKey(packet.body, key->key) != kPGPError_NoErr) {
+                    return kPGPError_KeyFileCorrupt;
+                }
+                keys.push_back(key);
+                break;
+            }
+            case kTagPublicSubkey:
+            case kTagSecretSubkey: {
+                if (!key)
+                    return kPGPError_KeyFileCorrupt;
+                SubKeyRecord record;
+                if (packet.tag == kTagSecretSubkey) {
+                    SecretKey secret;
+                    if (ParseSecretKey(packet.body, secret) != kPGPError_NoErr)
+                        return kPGPError_KeyFileCorrupt;
+                    record.key = secret.publicKey;
+                    record.secretPacket = packet.body;
+                } else if (ParsePublicKey(packet.body, record.key) != kPGPError_NoErr) {
+                    return kPGPError_KeyFileCorrupt;
+                }
+                key->subKeys.push_back(std::move(record));
+                subKey = &key->subKeys.back();
+                userID = nullptr;
+                break;
+            }
+            case kTagUserID:
+            case kTagUserAttribute:
+                if (!key || subKey)
+                    return kPGPError_KeyFileCorrupt;
+                key->userIDs.push_back({ packet.body, packet.tag == kTagUserAttribute, {} });
+                userID = &key->userIDs.back();
+                break;
+            case kTagSignature: {
+                if (!key)
+                    return kPGPError_KeyFileCorrupt;
+                SigRecord record;
+                if (ReadSig(packet, record) != kPGPError_NoErr)
+                    return kPGPError_KeyFileCorrupt;
+                auto& list = subKey ? subKey->signatures : userID ? userID->signatures : key->directSignatures;
+                list.push_back(std::move(record));
+                break;
+            }
+            case kTagTrust:
+                if (key && !userID && !subKey)
+                    ReadTrust(*key, packet.body);
+                break;
+            default:
+                break; // markers, certificates of later units and unknown packets
+            }
+        }
+    }
+    return kPGPError_NoErr;
+}
+
+void MergeKeyRecords(std::vector<std::shared_ptr<KeyRecord>>& into, const std::vector<std::shared_ptr<KeyRecord>>& from)
+{
+    for (const auto& key : from) {
+        auto same = std::find_if(into.begin(), into.end(),
+                                 [&](const auto& k) { return k->key.Fingerprint() == key->key.Fingerprint(); });
+        if (same == into.end()) {
+            into.push_back(key);
+            continue;
+        }
+        KeyRecord& target = **same;
+        if (!target.HasSecret())
+            target.secretPacket = key->secretPacket;
+        for (const auto& userID : key->userIDs) {
+            auto match = std::find_if(target.userIDs.begin(), target.userIDs.end(), [&](const UserIDRecord& u) {
+                return u.text == userID.text && u.attribute == userID.attribute;
+            });
+            if (match == target.userIDs.end()) {
+                target.userIDs.push_back(userID);
+                continue;
+            }
+            for (const auto& sig : userID.signatures)
+                if (std::none_of(match->signatures.begin(), match->signatures.end(),
+                                 [&](const SigRecord& s) { return s.packet == sig.packet; }))
+                    match->signatures.push_back(sig);
+        }
+        for (const auto& sub : key->subKeys) {
+            auto match = std::find_if(target.subKeys.begin(), target.subKeys.end(), [&](const SubKeyRecord& s) {
+                return s.key.Fingerprint() == sub.key.Fingerprint();
+            });
+            if (match == target.subKeys.end())
+                target.subKeys.push_back(sub);
+            else if (match->secretPacket.empty())
+                match->secretPacket = sub.secretPacket;
+        }
+    }
+}
+
+std::string WriteKeyRecord(const KeyRecord& key, bool secretPrimary, bool secretSubKeys, bool withTrust)
+{
+    auto writeSigs = [](std::string& out, const std::vector<SigRecord>& signatures) {
+        for (const auto& record : signatures)
+            out += WritePacket(kTagSignature, record.packet);
+    };
+    std::string out;
+    bool secretKey = secretPrimary && key.HasSecret();
+    out += WritePacket(secretKey ? kTagSecretKey : kTagPublicKey, secretKey ? key.secretPacket : key.key.body);
+    if (withTrust)
+        out += TrustPacket(key);
+    writeSigs(out, key.directSignatures);
+    for (const auto& userID : key.userIDs) {
+        out += WritePacket(userID.attribute ? kTagUserAttribute : kTagUserID, userID.text);
+        writeSigs(out, userID.signatures);
+    }
+    for (const auto& sub : key.subKeys) {
+        bool secretSub = secretSubKeys && !sub.secretPacket.empty();
+        out += WritePacket(secretSub ? kTagSecretSubkey : kTagPublicSubkey, secretSub ? sub.secretPacket : sub.key.body);
+        writeSigs(out, sub.signatures);
+    }
+    return out;
+}
+
+} // namespace standin::openpgp

@@ -1,0 +1,145 @@
+// Packet framing: the header byte, the old and new length forms, partial body chunks.
+#include "standins/pgpsdk/openpgp/Packets.h"
+#include "standins/pgpsdk/openpgp/ByteReader.h"
+
+namespace standin::openpgp {
+namespace {
+
+// Only data packets may be split into partial body chunks.
+bool MayBePartial(int tag)
+{
+    return tag == kTagCompressed || tag == kTagSymmetricallyEncrypted || tag == kTagLiteral || tag == kTagSEIPD;
+}
+
+// A new-format length; `partial` tells that more chunks follow.
+bool NewLength(ByteReader& in, size_t& length, bool& partial)
+{
+    uint8_t first;
+    if (!in.U8(first))
+        return false;
+    partial = false;
+    if (first < 192) {
+        length = first;
+    } else if (first < 224) {
+        uint8_t second;
+        if (!in.U8(second))
+            return false;
+        length = ((first - 192) << 8) + second + 192;
+    } else if (first == 255) {
+        uint32_t value;
+        if (!in.U32(value))
+            return false;
+        length = value;
+    } else {
+        length = size_t { 1 } << (first & 0x1F);
+        partial = true;
+    }
+    return true;
+}
+
+PGPError ReadNewBody(ByteReader& in, int tag, std::string& body)
+{
+    size_t length;
+    bool partial;
+    if (!NewLength(in, length, partial))
+        return kPGPError_CorruptData;
+    if (partial && !MayBePartial(tag))
+        return kPGPError_CorruptData;
+    for (;;) {
+        std::string_view chunk;
+        if (!in.Bytes(length, chunk))
+            return kPGPError_CorruptData;
+        body.append(chunk);
+        if (!partial)
+            return kPGPError_NoErr;
+        if (!NewLength(in, length, partial))
+            return kPGPError_CorruptData;
+    }
+}
+
+PGPError ReadOldBody(ByteReader& in, int lengthType, std::string& body)
+{
+    size_t length = 0;
+    if (lengthType == 0) {
+        uint8_t value;
+        if (!in.U8(value))
+            return kPGPError_CorruptData;
+        length = value;
+    } else if (lengthType == 1) {
+        uint16_t value;
+        if (!in.U16(value))
+            return kPGPError_CorruptData;
+        length = value;
+    } else if (lengthType == 2) {
+        uint32_t value;
+        if (!in.U32(value))
+            return kPGPError_CorruptData;
+        length = value;
+    } else {
+        length = in.Remaining(); // indeterminate: to the end of the data
+    }
+    return in.Bytes(length, body) ? kPGPError_NoErr : kPGPError_CorruptData;
+}
+
+void AppendNewLength(std::string& out, size_t length)
+{
+    if (length < 192) {
+        out += static_cast<char>(length);
+    } else if (length < 8384) {
+        size_t value = length - 192;
+        out += static_cast<char>((value >> 8) + 192);
+        out += static_cast<char>(value & 0xFF);
+    } else {
+        out += static_cast<char>(0xFF);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out += static_cast<char>((length >> shift) & 0xFF);
+    }
+}
+
+} // namespace
+
+PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets)
+{
+    ByteReader in(data);
+    while (!in.AtEnd()) {
+        uint8_t header;
+        in.U8(header);
+        if (!(header & 0x80))
+            return kPGPError_CorruptData;
+        Packet packet;
+        packet.newFormat = (header & 0x40) != 0;
+        PGPError status;
+        if (packet.newFormat) {
+            packet.tag = header & 0x3F;
+            status = ReadNewBody(in, packet.tag, packet.body);
+        } else {
+            packet.tag = (header >> 2) & 0x0F;
+            status = ReadOldBody(in, header & 3, packet.body);
+        }
+        if (status != kPGPError_NoErr)
+            return status;
+        if (packet.tag == 0)
+            return kPGPError_CorruptData;
+        packets.push_back(std::move(packet));
+    }
+    return kPGPError_NoErr;
+}
+
+std::string WritePacket(int tag, std::string_view body)
+{
+    std::string out;
+    size_t length = body.size();
+    if (tag < 16) {
+        int lengthType = length < 0x100 ? 0 : length < 0x10000 ? 1 : 2;
+        out += static_cast<char>(0x80 | tag << 2 | lengthType);
+        for (int bytes = lengthType == 0 ? 1 : lengthType == 1 ? 2 : 4; bytes > 0; --bytes)
+            out += static_cast<char>((length >> (8 * (bytes - 1))) & 0xFF);
+    } else {
+        out += static_cast<char>(0xC0 | tag);
+        AppendNewLength(out, length);
+    }
+    out.append(body);
+    return out;
+}
+
+} // namespace standin::openpgp

@@ -1,0 +1,48 @@
+// OpenPGP packet framing (RFC 4880 section 4): old and new headers, the length forms including
+// partial body lengths, reading a packet stream and writing packets back.
+#pragma once
+
+#include "engine/sdk/PGPsdkTypes.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin::openpgp {
+
+enum PacketTag : int {
+    kTagPKESK = 1,
+    kTagSignature = 2,
+    kTagSKESK = 3,
+    kTagOnePassSignature = 4,
+    kTagSecretKey = 5,
+    kTagPublicKey = 6,
+    kTagSecretSubkey = 7,
+    kTagCompressed = 8,
+    kTagSymmetricallyEncrypted = 9,
+    kTagMarker = 10,
+    kTagLiteral = 11,
+    kTagTrust = 12,
+    kTagUserID = 13,
+    kTagPublicSubkey = 14,
+    kTagUserAttribute = 17,
+    kTagSEIPD = 18,
+    kTagMDC = 19,
+    kTagCertificate = 61, // private tag: an X.509 certificate kept with a key
+};
+
+struct Packet {
+    int tag = 0;
+    bool newFormat = false;
+    std::string body;
+};
+
+// Reads every packet of `data`. Malformed or truncated framing gives kPGPError_CorruptData and
+// leaves the packets read before it in `packets`.
+PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets);
+
+// One packet with a definite length: old format for tags below 16 (as common implementations
+// write keys), new format otherwise.
+std::string WritePacket(int tag, std::string_view body);
+
+} // namespace standin::openpgp

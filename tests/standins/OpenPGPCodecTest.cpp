@@ -1,0 +1,290 @@
+// The stand-in's OpenPGP codec: armour and CRC-24, packet framing in all length forms, S2K, and
+// key and signature packets read from GnuPG-made fixtures (natively and under Wine).
+#include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/KeyPackets.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
+#include "standins/pgpsdk/openpgp/Signature.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace standin::openpgp {
+namespace {
+
+std::string Fixture(const std::string& name)
+{
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/pgpsdk/" + name, std::ios::binary);
+    std::ostringstream data;
+    data << in.rdbuf();
+    return data.str();
+}
+
+std::string Hex(std::string_view bytes)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : bytes) {
+        out += kDigits[static_cast<uint8_t>(c) >> 4];
+        out += kDigits[static_cast<uint8_t>(c) & 15];
+    }
+    return out;
+}
+
+TEST(Armor, Crc24KnownValues)
+{
+    EXPECT_EQ(Crc24(""), 0xB704CEu);
+    EXPECT_EQ(Crc24("123456789"), 0x21CF02u);
+}
+
+TEST(Armor, RoundTripWithHeadersAndCrLf)
+{
+    for (size_t size : { 0, 1, 2, 3, 47, 48, 49, 1000 }) {
+        SCOPED_TRACE(size);
+        std::string data;
+        for (size_t i = 0; i < size; ++i)
+            data += static_cast<char>(i * 7);
+        std::string text = Armor("MESSAGE", data, { { "Version", "ZAVEK" }, { "Comment", "a: b" } });
+        EXPECT_EQ(text.find('\n') - 1, text.find("\r\n"));
+        EXPECT_NE(text.find("Comment: a: b\r\n\r\n"), std::string::npos);
+        Armored block;
+        size_t end = 0;
+        ASSERT_EQ(Dearmor("junk before\n" + text + "after", block, &end), kPGPError_NoErr);
+        EXPECT_EQ(block.label, "MESSAGE");
+        EXPECT_EQ(block.data, data);
+        ASSERT_EQ(block.headers.size(), 2u);
+        EXPECT_EQ(block.headers[1].second, "a: b");
+        EXPECT_EQ(end, 12 + text.size());
+    }
+}
+
+TEST(Armor, BrokenBlocksAreRefused)
+{
+    const std::string good = Armor("PUBLIC KEY BLOCK", "some key bytes");
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const struct {
+        const char* what;
+        std::string text;
+        PGPError status;
+    } cases[] = {
+        { "no block", "hello\r\n", kPGPError_UnsupportedFormat },
+        { "LF only", replaced("\r\n", "\n"), kPGPError_NoErr },
+        { "no checksum", good.substr(0, good.find("\r\n=")) + "\r\n-----END PGP PUBLIC KEY BLOCK-----\r\n",
+          kPGPError_NoErr },
+        { "wrong checksum", replaced(good.substr(good.find("\r\n=") + 2, 5), "=AAAA"), kPGPError_CorruptData },
+        { "bad character", replaced("c29t", "c2*t"), kPGPError_CorruptData },
+        { "other end label", replaced("END PGP PUBLIC KEY BLOCK", "END PGP MESSAGE"), kPGPError_CorruptData },
+        { "no end", good.substr(0, good.find("-----END")), kPGPError_CorruptData },
+        { "bad header", replaced("-----\r\n\r\n", "-----\r\nNoColonHere\r\n\r\n"), kPGPError_CorruptData },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Armored block;
+        EXPECT_EQ(Dearmor(c.text, block), c.status);
+    }
+}
+
+TEST(Packets, LengthFormsRoundTrip)
+{
+    for (int tag : { kTagUserID, kTagSEIPD }) {
+        for (size_t size : { 0, 1, 191, 192, 255, 256, 8383, 8384, 65535, 65536, 70000 }) {
+            SCOPED_TRACE(std::to_string(tag) + "/" + std::to_string(size));
+            std::string body(size, 'x');
+            std::vector<Packet> packets;
+            ASSERT_EQ(ParsePackets(WritePacket(tag, body) + WritePacket(kTagMarker, "PGP"), packets), kPGPError_NoErr);
+            ASSERT_EQ(packets.size(), 2u);
+            EXPECT_EQ(packets[0].tag, tag);
+            EXPECT_EQ(packets[0].newFormat, tag >= 16);
+            EXPECT_EQ(packets[0].body, body);
+            EXPECT_EQ(packets[1].body, "PGP");
+        }
+    }
+}
+
+TEST(Packets, HeaderEdgeCases)
+{
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::string data;
+        PGPError status;
+        size_t packets;
+        std::string firstBody;
+    } cases[] = {
+        { "old, 1-byte length", "\xB4\x02hi"s, kPGPError_NoErr, 1, "hi" },
+        { "old, 2-byte length", "\xB5\x00\x02hi"s, kPGPError_NoErr, 1, "hi" },
+        { "old, 4-byte length", "\xB6\x00\x00\x00\x02hi"s, kPGPError_NoErr, 1, "hi" },
+        { "old, indeterminate", "\xAF" "data to the end"s, kPGPError_NoErr, 1, "data to the end" },
+        { "new, 5-byte length", "\xCD\xFF\x00\x00\x00\x02hi"s, kPGPError_NoErr, 1, "hi" },
+        { "new, partial literal", "\xCB\xE1" "ab\xE0" "c\x01" "d"s, kPGPError_NoErr, 1, "abcd" },
+        { "partial user id", "\xCD\xE1" "ab\x01" "c"s, kPGPError_CorruptData, 0, "" },
+        { "partial without end", "\xCB\xE1" "ab"s, kPGPError_CorruptData, 0, "" },
+        { "truncated body", "\xB4\x05hi"s, kPGPError_CorruptData, 0, "" },
+        { "truncated length", "\xB5\x00"s, kPGPError_CorruptData, 0, "" },
+        { "no packet bit", "\x34\x02hi"s, kPGPError_CorruptData, 0, "" },
+        { "tag zero", "\xC0\x00"s, kPGPError_CorruptData, 0, "" },
+        { "second broken", "\xB4\x02hi\xB4\x09x"s, kPGPError_CorruptData, 1, "hi" },
+        { "huge partial", "\xCB\xFE"s, kPGPError_CorruptData, 0, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Packet> packets;
+        EXPECT_EQ(ParsePackets(c.data, packets), c.status);
+        ASSERT_EQ(packets.size(), c.packets);
+        if (c.packets) {
+            EXPECT_EQ(packets[0].body, c.firstBody);
+        }
+    }
+}
+
+TEST(S2K, SpecifiersAndCounts)
+{
+    using namespace std::string_literals;
+    const struct {
+        std::string data;
+        bool ok;
+        int type;
+        uint32_t count;
+    } cases[] = {
+        { "\x00\x02"s, true, S2K::kSimple, 0 },
+        { "\x01\x08saltsalt"s, true, S2K::kSalted, 0 },
+        { "\x03\x08saltsalt\x60"s, true, S2K::kIterated, 65536 },
+        { "\x03\x02saltsalt\xFF"s, true, S2K::kIterated, 65011712 },
+        { "\x65\x00GNU\x01"s, true, S2K::kGnuExtension, 0 },
+        { "\x03\x08salt"s, false, 0, 0 },
+        { "\x02\x08"s, false, 0, 0 },
+        { "\x65\x00GNX\x01"s, false, 0, 0 },
+    };
+    for (const auto& c : cases) {
+        ByteReader in(c.data);
+        S2K s2k;
+        ASSERT_EQ(ReadS2K(in, s2k), c.ok) << Hex(c.data);
+        if (!c.ok)
+            continue;
+        EXPECT_EQ(s2k.type, c.type);
+        if (c.type == S2K::kIterated) {
+            EXPECT_EQ(s2k.Count(), c.count);
+        }
+        if (c.type != S2K::kGnuExtension) {
+            EXPECT_EQ(WriteS2K(s2k), c.data);
+        }
+    }
+}
+
+struct ExpectedKey {
+    const char* file;
+    bool armored;
+    int algorithm;
+    int bits;
+    const char* keyID;
+    const char* fingerprint;
+    uint32_t created;
+    int subAlgorithm;
+    const char* subKeyID;
+    const char* userID;
+};
+
+// The values GnuPG listed for its fixtures (gpg --with-colons --fixed-list-mode --list-keys).
+const ExpectedKey kFixtureKeys[] = {
+    { "alice-public.asc", true, 1, 2048, "EAB9540747794AFA", "82A0E69A0E6EBD0B4C05A529EAB9540747794AFA", 1796764071,
+      1, "54180C538F185CC9", "Alice Example <alice@example.org>" },
+    { "bob-public.gpg", false, 17, 2048, "D6B0DD7E9DC84292", "7C763DE04E769844AC0B6AB9D6B0DD7E9DC84292", 1796764074,
+      16, "EBAE850406C559EB", "Bob Legacy <bob@example.org>" },
+};
+
+std::vector<Packet> FixturePackets(const std::string& file, bool armored)
+{
+    std::string data = Fixture(file);
+    if (armored) {
+        Armored block;
+        EXPECT_EQ(Dearmor(data, block), kPGPError_NoErr);
+        data = block.data;
+    }
+    std::vector<Packet> packets;
+    EXPECT_EQ(ParsePackets(data, packets), kPGPError_NoErr);
+    return packets;
+}
+
+TEST(KeyPackets, GnuPGFixturesReadAsGnuPGListsThem)
+{
+    for (const auto& e : kFixtureKeys) {
+        SCOPED_TRACE(e.file);
+        auto packets = FixturePackets(e.file, e.armored);
+        ASSERT_GE(packets.size(), 5u);
+        ASSERT_EQ(packets[0].tag, kTagPublicKey);
+        PublicKey key;
+        ASSERT_EQ(ParsePublicKey(packets[0].body, key), kPGPError_NoErr);
+        EXPECT_EQ(key.algorithm, e.algorithm);
+        EXPECT_EQ(key.Bits(), e.bits);
+        EXPECT_EQ(Hex(key.KeyID()), e.keyID);
+        EXPECT_EQ(Hex(key.Fingerprint()), e.fingerprint);
+        EXPECT_EQ(key.created, e.created);
+        ASSERT_EQ(packets[1].tag, kTagUserID);
+        EXPECT_EQ(packets[1].body, e.userID);
+        Signature selfSig;
+        ASSERT_EQ(packets[2].tag, kTagSignature);
+        ASSERT_EQ(ParseSignature(packets[2].body, selfSig), kPGPError_NoErr);
+        EXPECT_EQ(selfSig.type, kSigPositiveCert);
+        EXPECT_EQ(Hex(selfSig.issuer), e.keyID);
+        EXPECT_EQ(selfSig.keyFlags, 3); // certify and sign
+        EXPECT_TRUE(selfSig.primaryUserID || !selfSig.preferredCiphers.empty());
+        EXPECT_EQ(packets[3].tag, kTagPublicSubkey);
+        PublicKey sub;
+        ASSERT_EQ(ParsePublicKey(packets[3].body, sub), kPGPError_NoErr);
+        EXPECT_EQ(sub.algorithm, e.subAlgorithm);
+        EXPECT_EQ(Hex(sub.KeyID()), e.subKeyID);
+        Signature binding;
+        ASSERT_EQ(ParseSignature(packets[4].body, binding), kPGPError_NoErr);
+        EXPECT_EQ(binding.type, kSigSubkeyBinding);
+        EXPECT_EQ(binding.keyFlags, 0x0C); // encrypt communications and storage
+    }
+}
+
+TEST(KeyPackets, SecretKeysUnlockOnlyWithTheirPassphrase)
+{
+    auto alice = FixturePackets("alice-secret.asc", true);
+    ASSERT_EQ(alice[0].tag, kTagSecretKey);
+    SecretKey key;
+    ASSERT_EQ(ParseSecretKey(alice[0].body, key), kPGPError_NoErr);
+    EXPECT_EQ(key.usage, 254);
+    EXPECT_EQ(key.s2k.type, S2K::kIterated);
+    std::vector<std::string> secrets;
+    EXPECT_EQ(UnlockSecretKey(key, "wrong passphrase", secrets), kPGPError_BadPassphrase);
+    ASSERT_EQ(UnlockSecretKey(key, "test passphrase", secrets), kPGPError_NoErr);
+    ASSERT_EQ(secrets.size(), 4u); // d, p, q, u
+    EXPECT_EQ(BitLength(secrets[1]) + BitLength(secrets[2]), 2048);
+
+    auto bob = FixturePackets("bob-secret.gpg", false);
+    ASSERT_EQ(ParseSecretKey(bob[0].body, key), kPGPError_NoErr);
+    EXPECT_FALSE(key.Protected());
+    ASSERT_EQ(UnlockSecretKey(key, "", secrets), kPGPError_NoErr);
+    EXPECT_EQ(secrets.size(), 1u);
+    // A flipped bit in clear secret data breaks its checksum.
+    key.secretData[3] ^= 1;
+    EXPECT_EQ(UnlockSecretKey(key, "", secrets), kPGPError_KeyFileCorrupt);
+}
+
+TEST(KeyPackets, TruncatedKeyAndSignaturePacketsGiveAStatus)
+{
+    auto packets = FixturePackets("bob-public.gpg", false);
+    for (const auto& packet : packets) {
+        for (size_t cut = 0; cut < packet.body.size(); cut += 1 + cut / 8) {
+            std::string_view part(packet.body.data(), cut);
+            if (packet.tag == kTagPublicKey || packet.tag == kTagPublicSubkey) {
+                PublicKey key;
+                EXPECT_NE(ParsePublicKey(part, key), kPGPError_NoErr) << cut;
+            } else if (packet.tag == kTagSignature) {
+                Signature signature;
+                EXPECT_NE(ParseSignature(part, signature), kPGPError_NoErr) << cut;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace standin::openpgp

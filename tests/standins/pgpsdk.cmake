@@ -1,0 +1,12 @@
+# Tests of the stand-in PGPsdk's runtime, natively (sanitizers) and under Wine.
+zavek_add_test(NAME PGPsdkRuntimeTest NATIVE
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPsdkRuntimeTest.cpp
+          ${PROJECT_SOURCE_DIR}/standins/pgpsdk/NotYet.cpp ${PROJECT_SOURCE_DIR}/standins/pgpsdk/PassphraseCache.cpp
+          $<TARGET_OBJECTS:pgpsdk_runtime> LIBS pgpsdk_openpgp)
+zavek_add_test(NAME OpenPGPCodecTest NATIVE SOURCES ${CMAKE_CURRENT_LIST_DIR}/OpenPGPCodecTest.cpp LIBS pgpsdk_openpgp)
+zavek_add_fuzzer(NAME OpenPGPFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/OpenPGPFuzz.cpp LIBS pgpsdk_openpgp
+                 CORPUS ${PROJECT_SOURCE_DIR}/tests/data/pgpsdk/fuzz)
+zavek_add_test(NAME PGPsdkKeyDBTest NATIVE
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPsdkKeyDBTest.cpp
+          ${PROJECT_SOURCE_DIR}/standins/pgpsdk/NotYet.cpp ${PROJECT_SOURCE_DIR}/standins/pgpsdk/PassphraseCache.cpp
+          $<TARGET_OBJECTS:pgpsdk_runtime> LIBS pgpsdk_openpgp)
