@@ -153,6 +153,29 @@ TEST_F(SecureOverSdk, SdkCacheHoldsAValidPassphraseUntilPurged)
     EXPECT_FALSE(secure.GetCachedPassphrase(keys.alice, out, true));
 }
 
+TEST_F(SecureOverSdk, SlotsEncryptThroughTheSdk)
+{
+    TAliceKeys keys;
+    ASSERT_NE(keys.alice, 0u);
+    auto sdk = NewSdkSecure();
+    TSecureBytes probe = Secret("probe"), key(32), cipher(512);
+    size_t length = 0;
+    if (sdk->EncryptSlot(probe, 5, key, cipher, length) == kPGPError_NotImplemented)
+        GTEST_SKIP() << "the stand-in SDK does not encode yet";
+
+    // The slots of the older generations, driven through this SDK's encoder and decoder.
+    TSecure secure(*sdk, 2, nullptr);
+    secure.SetCacheSeconds(60);
+    const uint8_t message[] = "some message data";
+    TSecureBytes right = Secret("test passphrase");
+    ASSERT_TRUE(secure.CachePassphrase(keys.alice, right, true, message, sizeof message));
+    TSecureBytes out;
+    ASSERT_TRUE(secure.GetCachedPassphrase(keys.alice, out, true));
+    EXPECT_STREQ(reinterpret_cast<const char*>(out.data()), "test passphrase");
+    secure.SetCacheSeconds(-1);
+    EXPECT_TRUE(secure.IsCacheEmpty());
+}
+
 // Counting wrappers around the bound SDK's secure memory.
 decltype(PGPsdkProcs::PGPNewSecureData) realNewSecureData;
 decltype(PGPsdkProcs::PGPFreeData) realFreeData;
