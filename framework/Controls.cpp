@@ -498,10 +498,6 @@ TGraphicControl::TGraphicControl(TComponent* owner)
 
 TGraphicControl::~TGraphicControl() = default;
 
-void TGraphicControl::Invalidate()
-{
-    TControl::Invalidate();
-}
 
 void TGraphicControl::Paint() { }
 
