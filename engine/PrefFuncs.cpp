@@ -1,6 +1,5 @@
 // The preferences file object (which file, when to read it again, saving it whole) and the readers
-// that turn its settings into what the engine uses. Generation 1 keeps its settings inside the SDK;
-// the readers answer kPrefsUnavailable there, so the caller keeps its own values.
+// that turn its settings into what the engine uses; for generation 1 they read the SDK's own stores.
 #include "engine/PrefFuncs.h"
 
 #include "foundation/StrTools.h"
@@ -88,16 +87,41 @@ std::vector<std::string> SplitCrLf(const std::string& text)
     return lines;
 }
 
-// Runs a reader's body on fresh preferences; any failure leaves the caller's values alone.
-template <typename Body> int32_t WithPrefs(TPrefsFile& prefs, Body body)
+// Client-library numbers of generation 1.
+enum : int32_t {
+    kClientCacheDecryption = 2,
+    kClientCacheSigning = 3,
+    kClientMarginalIsInvalid = 10,
+    kClientDecryptionSeconds = 202,
+    kClientSigningSeconds = 203,
+    kClientWipePasses = 209,
+    kClientComment = 403,
+    kClientAllowedAlgorithms = 608,
+};
+
+template <typename Body> int32_t Guarded(Body body)
 {
     try {
-        if (prefs.Generation() < 2 || !prefs.Reload())
-            return kPrefsUnavailable;
         return body();
     } catch (...) {
         return kPrefsUnavailable;
     }
+}
+
+// Runs a reader's body on fresh preferences (generation 1: on the SDK's stores); any failure leaves
+// the caller's values alone.
+template <typename Body, typename Gen1Body> int32_t WithPrefs(TPrefsFile& prefs, Body body, Gen1Body gen1)
+{
+    return Guarded([&] {
+        if (prefs.Generation() < 2)
+            return gen1();
+        return prefs.Reload() ? body() : kPrefsUnavailable;
+    });
+}
+
+template <typename Body> int32_t WithPrefs(TPrefsFile& prefs, Body body)
+{
+    return WithPrefs(prefs, body, [] { return kPrefsUnavailable; });
 }
 
 std::string Value(TPrefsFile& prefs, const std::string& textName, const std::string& xmlName)
@@ -240,7 +264,8 @@ int32_t GetKeyRingPrefs(TPrefsFile& prefs, TPreferenceRec& rec, uint32_t selecti
             rec.defaultKeyID = prefs.IsXml() ? Value(prefs, "", "LastSigningKeyID")
                                              : KeyIDTextFromRecordHex(prefs.GetTextValue("DefaultKeyID"));
         return 0;
-    });
+    },
+        [&] { return Gen1KeyRingPrefs(rec, selection); });
 }
 
 int32_t GetKeyServerList(TPrefsFile& prefs, std::vector<std::string>& urls)
@@ -275,7 +300,10 @@ int32_t SetKeyServerPref(TPrefsFile& prefs, const TServerEntry& entry)
         // Nothing changed: PGP's file is left as it is rather than rewritten.
         if (!written)
             return 0;
-        return prefs.Save() ? 0 : kPrefsUnavailable;
+        if (!prefs.Save())
+            return kPrefsUnavailable;
+        prefs.Host().NotifyPrefsChanged();
+        return 0;
     });
 }
 
@@ -284,7 +312,8 @@ int32_t GetCommentPref(TPrefsFile& prefs, std::string& comment)
     return WithPrefs(prefs, [&] {
         comment = Value(prefs, "Comment", "CommentString");
         return 0;
-    });
+    },
+        [&] { return Gen1ClientString(kClientComment, comment); });
 }
 
 int32_t GetShareCachePref(TPrefsFile& prefs, bool& share)
@@ -304,7 +333,14 @@ int32_t GetWipePassesPref(TPrefsFile& prefs, int32_t& passes)
     return WithPrefs(prefs, [&] {
         passes = ParseNumber(Value(prefs, "FileWipePasses", "FileWipePasses"));
         return 0;
-    });
+    },
+        [&] {
+            uint32_t number = 0;
+            int32_t status = Gen1ClientNumber(kClientWipePasses, number);
+            if (status == 0)
+                passes = static_cast<int32_t>(number);
+            return status;
+        });
 }
 
 int32_t GetMarginalIsInvalidPref(TPrefsFile& prefs, bool& invalid)
@@ -312,7 +348,8 @@ int32_t GetMarginalIsInvalidPref(TPrefsFile& prefs, bool& invalid)
     return WithPrefs(prefs, [&] {
         invalid = IsTrueText(Value(prefs, "MarginalValidityIsInvalid", "MarginalIsInvalid"));
         return 0;
-    });
+    },
+        [&] { return Gen1ClientBoolean(kClientMarginalIsInvalid, invalid); });
 }
 
 int32_t GetAllowedAlgorithms(TPrefsFile& prefs, std::vector<int32_t>& algorithms, int32_t& count)
@@ -335,7 +372,24 @@ int32_t GetAllowedAlgorithms(TPrefsFile& prefs, std::vector<int32_t>& algorithms
         }
         count = static_cast<int32_t>(algorithms.size());
         return 0;
-    });
+    },
+        [&] {
+            std::string data;
+            int32_t status = Gen1ClientData(kClientAllowedAlgorithms, data);
+            if (status != 0)
+                return status;
+            // Four bytes per algorithm, low byte first; a store of more than 35 bytes holds eight.
+            size_t numbers = data.size() > 35 ? kMaxAlgorithms : data.size() / 4;
+            algorithms.clear();
+            for (size_t i = 0; i < numbers; ++i) {
+                uint32_t value = 0;
+                for (int b = 3; b >= 0; --b)
+                    value = value << 8 | static_cast<uint8_t>(data[4 * i + b]);
+                algorithms.push_back(static_cast<int32_t>(value));
+            }
+            count = static_cast<int32_t>(algorithms.size());
+            return 0;
+        });
 }
 
 int32_t GetPassphraseCacheSeconds(TPrefsFile& prefs, int32_t& seconds)
@@ -348,5 +402,23 @@ int32_t GetPassphraseCacheSeconds(TPrefsFile& prefs, int32_t& seconds)
         default: seconds = -1;
         }
         return 0;
-    });
+    },
+        [&] {
+            // Both caches on: the mean of their times; otherwise nothing is kept.
+            bool decryption = false, signing = false;
+            uint32_t decryptionSeconds = 0, signingSeconds = 0;
+            int32_t status = Gen1ClientBoolean(kClientCacheDecryption, decryption);
+            if (status == 0)
+                status = Gen1ClientBoolean(kClientCacheSigning, signing);
+            if (status == 0 && decryption && signing) {
+                status = Gen1ClientNumber(kClientDecryptionSeconds, decryptionSeconds);
+                if (status == 0)
+                    status = Gen1ClientNumber(kClientSigningSeconds, signingSeconds);
+            }
+            if (status == 0)
+                seconds = decryption && signing
+                    ? static_cast<int32_t>((static_cast<uint64_t>(decryptionSeconds) + signingSeconds) / 2)
+                    : -1;
+            return status;
+        });
 }

@@ -26,6 +26,8 @@ public:
     virtual bool CommitFile(const std::string& path, const std::string& bytes) = 0;
     virtual std::string Utf8ToLocale(const std::string& utf8) = 0;
     virtual std::string LocaleToUtf8(const std::string& ansi) = 0;
+    // Tells PGP's running programs that their preferences file changed.
+    virtual void NotifyPrefsChanged() = 0;
 };
 
 // The lines of the preferences file; for the XML file each line's object holds the 1-based position
@@ -81,6 +83,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     const std::string& GroupsFileName() const { return groupsFileName_; }
     TPrefsList& Lines() { return lines_; }
+    TPrefsHost& Host() { return host_; }
 
     bool Reload();
     bool Save();
@@ -123,6 +126,13 @@ int32_t GetAllowedAlgorithms(TPrefsFile& prefs, std::vector<int32_t>& algorithms
 // Seconds to keep a passphrase: -1 keep nothing, 0 keep without limit, else the seconds.
 int32_t GetPassphraseCacheSeconds(TPrefsFile& prefs, int32_t& seconds);
 
+// Generation 1 sources: the SDK's preferences and the client library's store (through the binding).
+int32_t Gen1KeyRingPrefs(TPreferenceRec& rec, uint32_t selection);
+int32_t Gen1ClientBoolean(int32_t index, bool& value);
+int32_t Gen1ClientNumber(int32_t index, uint32_t& value);
+int32_t Gen1ClientString(int32_t index, std::string& value);
+int32_t Gen1ClientData(int32_t index, std::string& value);
+
 // Parsing helpers shared by the readers and the tests.
 std::string XmlEscape(const std::string& text);
 std::string XmlUnescape(const std::string& text);
@@ -140,8 +150,8 @@ std::string GetShellFolder(const std::string& key, const std::string& name);
 std::string AppDataFolder();
 // Files through Win32 (saved through a temporary file in the same folder), ANSI code page conversions.
 std::unique_ptr<TPrefsHost> NewWindowsPrefsHost();
-// The engine's one preferences file, created (and loaded) by InitPrefFuncs, freed by DonePrefFuncs;
-// none before.
-void InitPrefFuncs(int generation);
+// The engine's one preferences file for the loaded SDK's generation, created (and loaded) by the
+// unit's initialization InitPrefFuncs, freed by DonePrefFuncs; none before.
+void InitPrefFuncs();
 void DonePrefFuncs();
 TPrefsFile* SharedPrefs();

@@ -2,6 +2,8 @@
 // through a temporary file that replaces PGP's file only once it is complete, and code pages.
 #include "engine/PrefFuncs.h"
 
+#include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
 #include "foundation/UTF8.h"
 
 #include <windows.h>
@@ -113,6 +115,13 @@ public:
         return false;
     }
 
+    // The client library broadcasts the reload to PGP's programs, naming this process as the sender.
+    void NotifyPrefsChanged() override
+    {
+        if (SDKProcs.PGPclNotifyPrefsChanges)
+            SDKProcs.PGPclNotifyPrefsChanges(GetCurrentProcessId());
+    }
+
     std::string Utf8ToLocale(const std::string& utf8) override { return ::Utf8ToLocale(utf8); }
     std::string LocaleToUtf8(const std::string& ansi) override { return ::LocaleToUtf8(ansi); }
 };
@@ -159,12 +168,12 @@ std::string AppDataFolder()
 
 std::unique_ptr<TPrefsHost> NewWindowsPrefsHost() { return std::make_unique<TWindowsPrefsHost>(); }
 
-void InitPrefFuncs(int generation)
+void InitPrefFuncs()
 {
     auto& shared = Shared();
     shared.file.reset();
     shared.host = NewWindowsPrefsHost();
-    shared.file = std::make_unique<TPrefsFile>(*shared.host, generation, AppDataFolder());
+    shared.file = std::make_unique<TPrefsFile>(*shared.host, SDKGeneration, AppDataFolder());
 }
 
 void DonePrefFuncs()

@@ -3,6 +3,7 @@
 #include "engine/SecureFuncs.h"
 
 #include "engine/PrefFuncs.h"
+#include "engine/sdk/pgpBindings.h"
 
 #include <windows.h>
 
@@ -16,6 +17,8 @@ constexpr size_t kSlotCipherSize = 512;
 constexpr size_t kSlotKeySize = 32;
 constexpr size_t kPassphraseSize = 1024;
 constexpr int32_t kNoSecureData = -11981;
+// The SDK's "not implemented": the support library has no wipe to offer.
+constexpr int32_t kWipeNotAvailable = -11995;
 
 size_t PageRounded(size_t size)
 {
@@ -40,6 +43,16 @@ TSecureBytes::TSecureBytes(size_t size)
 {
     if (size == 0)
         return;
+    if (SDKProcs.PGPNewSecureData && SDKProcs.PGPGetDefaultMemoryMgr && SDKProcs.PGPFreeData) {
+        void* block = SDKProcs.PGPNewSecureData(SDKProcs.PGPGetDefaultMemoryMgr(), static_cast<PGPSize>(size), 0);
+        if (block) {
+            std::memset(block, 0, size);
+            data_ = static_cast<uint8_t*>(block);
+            size_ = size;
+            sdkFree_ = SDKProcs.PGPFreeData;
+            return;
+        }
+    }
     void* block = VirtualAlloc(nullptr, PageRounded(size), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!block)
         return;
@@ -52,6 +65,7 @@ TSecureBytes::TSecureBytes(size_t size)
 TSecureBytes::TSecureBytes(TSecureBytes&& other) noexcept
     : data_(std::exchange(other.data_, nullptr))
     , size_(std::exchange(other.size_, 0))
+    , sdkFree_(std::exchange(other.sdkFree_, nullptr))
 {
 }
 
@@ -61,6 +75,7 @@ TSecureBytes& TSecureBytes::operator=(TSecureBytes&& other) noexcept
         Release();
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        sdkFree_ = std::exchange(other.sdkFree_, nullptr);
     }
     return *this;
 }
@@ -72,10 +87,17 @@ void TSecureBytes::Release()
     if (!data_)
         return;
     SecureZeroMemory(data_, size_);
-    VirtualUnlock(data_, size_);
-    VirtualFree(data_, 0, MEM_RELEASE);
+    if (sdkFree_) {
+        // Once the SDK is unbound its free function is gone; the block is then only zeroed.
+        if (SDKProcs.PGPFreeData == sdkFree_)
+            sdkFree_(data_);
+    } else {
+        VirtualUnlock(data_, size_);
+        VirtualFree(data_, 0, MEM_RELEASE);
+    }
     data_ = nullptr;
     size_ = 0;
+    sdkFree_ = nullptr;
 }
 
 TSecureBytes NewSecureData(size_t size) { return TSecureBytes(size); }
@@ -234,12 +256,11 @@ bool TSecure::WipeFile(const std::string& fileName)
     if (WipePasses == 0)
         return DeleteFileA(fileName.c_str()) != 0;
     SetCursor(static_cast<HCURSOR>(waitCursor_));
-    bool gone;
-    if (generation_ >= 2)
-        gone = sdk_.WipeFileList(fileName, WipePasses) == 0
-            && GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES;
-    else
-        gone = OverwriteAndDeleteFile(fileName, WipePasses, [this] { return IsaacNext(random_); });
+    // Without the support library's wipe (generation 1, or a library that lacks it) the own overwrite runs.
+    int32_t status = generation_ >= 2 ? sdk_.WipeFileList(fileName, WipePasses) : kWipeNotAvailable;
+    bool gone = status == kWipeNotAvailable
+        ? OverwriteAndDeleteFile(fileName, WipePasses, [this] { return IsaacNext(random_); })
+        : status == 0 && GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES;
     SetCursor(static_cast<HCURSOR>(arrowCursor_));
     return gone;
 }

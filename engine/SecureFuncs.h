@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/SecureFuncsPattern.h"
@@ -13,7 +14,8 @@
 
 class TPrefsFile;
 
-// Bytes for secrets: locked in memory, zeroed before they are released, owned by one object.
+// Bytes for secrets, zeroed before they are released and owned by one object: the SDK's secure
+// memory while the SDK is bound, otherwise memory of our own locked against paging.
 class TSecureBytes {
 public:
     TSecureBytes() = default;
@@ -32,11 +34,15 @@ public:
     void Release();
 
 private:
+    using TSdkFree = int32_t (*)(void*);
+
     uint8_t* data_ = nullptr;
     size_t size_ = 0;
+    TSdkFree sdkFree_ = nullptr; // set when the SDK gave the block
 };
 
 // NewSecureData (size): zeroed secure memory, empty on failure. FreeSecureData: -11981 for none.
+// Blocks are released before the SDK is unloaded; one the SDK gave is then only zeroed.
 TSecureBytes NewSecureData(size_t size);
 int32_t FreeSecureData(TSecureBytes& block);
 // The ANSI text as UTF-8 in the caller's buffer (through UTF-16 in secure memory); the byte count
@@ -65,6 +71,9 @@ public:
     // Generation 2 on: the support library overwrites and deletes the file; a status.
     virtual int32_t WipeFileList(const std::string& fileName, uint32_t passes) = 0;
 };
+
+// The implementation over the bound SDK, with an SDK context of its own.
+std::unique_ptr<TSecureSdk> NewSdkSecure();
 
 // Status of LoadPassphrase for an empty slot.
 constexpr int32_t kSlotEmpty = -11489;

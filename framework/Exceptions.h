@@ -77,3 +77,10 @@ public:
 private:
     std::int32_t errorCode_;
 };
+
+// An operation the object's state does not allow (showing a visible form modally, a control
+// without a parent window).
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,6 +1,7 @@
 // MailText: scanning helpers shared by the parts of MailUtils.
 #include "mime/MailText.h"
 #include "foundation/StrTools.h"
+#include <algorithm>
 
 bool IsLineStartAt(const std::string& Text, int32_t Position)
 {
@@ -110,3 +111,29 @@ bool IsValidUtf8(const std::string& Text)
     }
     return true;
 }
+
+TDelimiter FindDelimiterLine(const std::string& Text, const std::string& Boundary, int32_t From, int32_t Last)
+{
+    const std::string marker = "--" + Boundary;
+    int32_t from = std::max(From, 1);
+    while (from <= Last) {
+        const int32_t hit = PosTextBetween(marker, Text, from, Last);
+        if (hit == 0)
+            break;
+        from = hit + 1;
+        if (!IsLineStartAt(Text, hit))
+            continue;
+        int32_t p = hit + static_cast<int32_t>(marker.size());
+        bool closing = false;
+        if (p + 1 <= Last && Text[p - 1] == '-' && Text[p] == '-') {
+            closing = true;
+            p += 2;
+        }
+        while (p <= Last && (Text[p - 1] == ' ' || Text[p - 1] == '\t'))
+            ++p;
+        if (p > Last || Text[p - 1] == '\r' || Text[p - 1] == '\n')
+            return {hit, closing};
+    }
+    return {};
+}
+

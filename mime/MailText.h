@@ -18,3 +18,11 @@ std::string ParameterValueAt(const std::string& Value, int32_t AfterName);
 
 // True when the text is well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(const std::string& Text);
+
+// A delimiter line "--" + Boundary at or after From (up to Last). RFC 2046 allows only "--" and
+// blanks after the boundary, so a longer boundary that merely begins with this one does not count.
+struct TDelimiter {
+    int32_t Position = 0; // 0 = none
+    bool Closing = false; // "--" + Boundary + "--"
+};
+TDelimiter FindDelimiterLine(const std::string& Text, const std::string& Boundary, int32_t From, int32_t Last);

@@ -33,38 +33,6 @@ void ClearContentValues(THeaderData& Section)
         (Section.*field.Value).clear();
 }
 
-// A delimiter line "--" + Boundary at or after From; RFC 2046 allows only "--" and blanks after
-// the boundary, so a longer boundary that merely begins with this one does not count.
-struct TDelimiter {
-    int32_t Position = 0;
-    bool Closing = false;
-};
-
-TDelimiter FindDelimiterLine(const std::string& Text, const std::string& Boundary, int32_t From, int32_t Last)
-{
-    const std::string marker = "--" + Boundary;
-    int32_t from = std::max(From, 1);
-    while (from <= Last) {
-        const int32_t hit = PosTextBetween(marker, Text, from, Last);
-        if (hit == 0)
-            break;
-        from = hit + 1;
-        if (!IsLineStartAt(Text, hit))
-            continue;
-        int32_t p = hit + static_cast<int32_t>(marker.size());
-        bool closing = false;
-        if (p + 1 <= Last && Text[p - 1] == '-' && Text[p] == '-') {
-            closing = true;
-            p += 2;
-        }
-        while (p <= Last && (Text[p - 1] == ' ' || Text[p - 1] == '\t'))
-            ++p;
-        if (p > Last || Text[p - 1] == '\r' || Text[p - 1] == '\n')
-            return {hit, closing};
-    }
-    return {};
-}
-
 // The header-block end marker after the line that ends at LineEnd, searched up to Last; returns
 // the marker position (the first line break of the blank line) or 0.
 int32_t FindBlankLine(const std::string& Text, int32_t LineEnd, int32_t Last)
@@ -716,15 +684,25 @@ std::string RejoinBlock(const std::string& Block, uint32_t Kind)
         if (blank < endLine)
             bodyFirst = blank + 1;
     }
+    // Only a clean Base64 body in one line-break style is re-joined; anything else is no
+    // wrapped armour and stays as it is.
+    if (bodyFirst >= endLine)
+        return Block;
+    const std::string lineBreak = lines[bodyFirst].Break;
     std::vector<std::string> body;
     for (std::size_t i = bodyFirst; i < endLine; ++i) {
         const std::string line = TrimBlanks(lines[i].Text);
+        const bool base64 = std::all_of(line.begin(), line.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+                   c == '/' || c == '=';
+        });
+        if (!base64 || lines[i].Break != lineBreak)
+            return Block;
         if (!line.empty())
             body.push_back(line);
     }
-    if (body.empty())
+    if (body.empty() || lineBreak.empty())
         return Block;
-    const std::string lineBreak = lines[bodyFirst].Break.empty() ? "\n" : lines[bodyFirst].Break;
 
     std::string out;
     for (std::size_t i = 0; i < bodyFirst; ++i)

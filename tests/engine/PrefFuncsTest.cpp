@@ -1,9 +1,13 @@
 // Reading and writing PGP's preferences files of both kinds through an in-memory platform: file
 // choice by generation, every reader, the key-server write-back, escaping, reload and save failures.
 #include "engine/PrefFuncs.h"
+#include "engine/sdk/pgpBindings.h"
 #include "PrefsMemoryHost.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -219,6 +223,7 @@ TEST_F(PrefsFixture, XmlKeyServerWrittenBackEscaped)
     TServerEntry entry { 4, "k&s<1>.example.org", 443, 2 };
     ASSERT_EQ(SetKeyServerPref(prefs, entry), 0);
     EXPECT_EQ(host.commits, 1);
+    EXPECT_EQ(host.notifications, 1);
 
     const std::string& saved = host.files[kXmlPath].bytes;
     EXPECT_NE(saved.find("\t\t\t<string>k&amp;s&lt;1&gt;.example.org</string>\r\n"), std::string::npos);
@@ -247,12 +252,22 @@ TEST_F(PrefsFixture, TextKeyServerWrittenBack)
     EXPECT_NE(host.files[kTextPath].bytes.find("KeyServerList1=3,0,\"\",\"ldaps.example.com\",636,\"\",0,0\r\n"),
         std::string::npos);
 
+    // Quotes, commas and blanks in the host survive the comma text.
+    ASSERT_EQ(SetKeyServerPref(prefs, { 2, "odd \"host\", <x>", 8080, 3 }), 0);
+    TPrefsFile again(host, 3, kAppData);
+    TServerEntry read;
+    ASSERT_EQ(GetKeyServerPref(again, read), 0);
+    EXPECT_EQ(read.host, "odd \"host\", <x>");
+    EXPECT_EQ(read.port, 8080);
+    EXPECT_EQ(read.flags, 3);
+
     // A first entry of too few items is not rewritten, and the file is left untouched.
     host.Put(kTextPath, "KeyServerList1=1,0,\"\",\"x\"\r\n");
     TPrefsFile shortList(host, 3, kAppData);
-    int commits = host.commits;
+    int commits = host.commits, notifications = host.notifications;
     EXPECT_EQ(SetKeyServerPref(shortList, { 1, "y", 1, 0 }), 0);
     EXPECT_EQ(host.commits, commits);
+    EXPECT_EQ(host.notifications, notifications);
 }
 
 TEST_F(PrefsFixture, SetXmlValueByElement)
@@ -316,12 +331,6 @@ TEST_F(PrefsFixture, MissingEmptyAndChangedFiles)
     ASSERT_EQ(GetCommentPref(prefs, comment), 0);
     EXPECT_EQ(comment, "second");
 
-    // Generation 1 keeps its settings inside the SDK.
-    TPrefsFile first(host, 1, kAppData);
-    bool share = true;
-    EXPECT_EQ(GetCommentPref(first, comment), kPrefsUnavailable);
-    EXPECT_EQ(GetShareCachePref(first, share), 0);
-    EXPECT_FALSE(share);
 }
 
 TEST_F(PrefsFixture, FailedSaveIsReportedAndKeepsTheFile)
@@ -331,6 +340,188 @@ TEST_F(PrefsFixture, FailedSaveIsReportedAndKeepsTheFile)
     host.failCommits = true;
     EXPECT_EQ(SetKeyServerPref(prefs, { 2, "new.example.org", 80, 0 }), kPrefsUnavailable);
     EXPECT_EQ(host.files[kXmlPath].bytes, Fixture("PGPprefs.xml"));
+    EXPECT_EQ(host.notifications, 0) << "nothing changed for PGP to reload";
+}
+
+// Generation 1: the SDK's and the client library's stores through a fake procedure table that
+// counts what is opened and freed.
+struct TFakeGen1 {
+    static inline int contexts = 0, clientOpen = 0, sdkData = 0, specs = 0;
+    static inline std::map<int32_t, uint32_t> numbers;
+    static inline std::map<int32_t, PGPBoolean> booleans;
+    static inline std::string algorithms;
+
+    static void* Alloc(const void* bytes, size_t size)
+    {
+        ++sdkData;
+        void* block = std::malloc(size + 1);
+        std::memcpy(block, bytes, size);
+        static_cast<char*>(block)[size] = 0;
+        return block;
+    }
+    static PGPError PGP_CDECL NewContext(uint32_t, PGPContextRef* context)
+    {
+        ++contexts;
+        *context = 77;
+        return 0;
+    }
+    static PGPError PGP_CDECL FreeContext(PGPContextRef) { return --contexts, 0; }
+    static PGPError PGP_CDECL LoadPrefs(PGPContextRef) { return 0; }
+    static PGPError PGP_CDECL GetFileSpec(PGPContextRef, int32_t pref, PGPFileSpecRef* spec)
+    {
+        ++specs;
+        *spec = static_cast<PGPFileSpecRef>(pref);
+        return 0;
+    }
+    static PGPError PGP_CDECL FreeFileSpec(PGPFileSpecRef) { return --specs, 0; }
+    static PGPError PGP_CDECL FullPath(PGPFileSpecRef spec, char** path)
+    {
+        std::string text = "C:\\PGP\\file" + std::to_string(spec);
+        *path = static_cast<char*>(Alloc(text.c_str(), text.size()));
+        return 0;
+    }
+    static PGPError PGP_CDECL FreeData(void* data)
+    {
+        --sdkData;
+        std::free(data);
+        return 0;
+    }
+    static PGPError PGP_CDECL GetData(PGPContextRef, int32_t pref, void** data, PGPSize* size)
+    {
+        uint8_t record[34] = { 8, 1, 0, 0, 0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x02, 0x03, 0x04 };
+        *data = Alloc(record, sizeof record);
+        *size = sizeof record;
+        return pref == 3 ? 0 : -1;
+    }
+    static PGPError PGP_CDECL KeyIDString(const PGPKeyID* id, int32_t type, char* text)
+    {
+        std::string hex = type == kPGPKeyIDString_FullGen1 && id->length == 8 ? "0x" : "bad";
+        for (uint8_t byte : id->id)
+            hex += "0123456789ABCDEF"[byte >> 4], hex += "0123456789ABCDEF"[byte & 15];
+        std::strcpy(text, hex.c_str());
+        return 0;
+    }
+    static PGPMemoryMgrRef PGP_CDECL MemoryMgr() { return 5; }
+    static PGPError PGP_CDECL OpenClient(PGPMemoryMgrRef mgr, PGPHandle* prefs)
+    {
+        ++clientOpen;
+        *prefs = 9;
+        return mgr == 5 ? 0 : -1;
+    }
+    static PGPError PGP_CDECL CloseClient(PGPHandle, PGPBoolean save) { return --clientOpen, save; }
+    static PGPError PGP_CDECL GetBoolean(PGPHandle, int32_t index, PGPBoolean* value)
+    {
+        *value = booleans[index];
+        return 0;
+    }
+    static PGPError PGP_CDECL GetNumber(PGPHandle, int32_t index, uint32_t* value)
+    {
+        *value = numbers[index];
+        return 0;
+    }
+    static PGPError PGP_CDECL GetString(PGPHandle, int32_t index, char** text)
+    {
+        *text = static_cast<char*>(Alloc(index == 403 ? "from the client" : "", index == 403 ? 15 : 0));
+        return 0;
+    }
+    static PGPError PGP_CDECL GetClientData(PGPHandle, int32_t index, PGPSize* size, void** data)
+    {
+        *data = Alloc(algorithms.data(), algorithms.size());
+        *size = static_cast<PGPSize>(algorithms.size());
+        return index == 608 ? 0 : -1;
+    }
+
+    TFakeGen1()
+    {
+        SDKProcs = PGPsdkProcs {};
+        SDKProcs.PGPNewContext = NewContext;
+        SDKProcs.PGPFreeContext = FreeContext;
+        SDKProcs.PGPsdkLoadDefaultPrefs = LoadPrefs;
+        SDKProcs.PGPsdkPrefGetFileSpec = GetFileSpec;
+        SDKProcs.PGPFreeFileSpec = FreeFileSpec;
+        SDKProcs.PGPGetFullPathFromFileSpec = FullPath;
+        SDKProcs.PGPFreeData = FreeData;
+        SDKProcs.PGPsdkPrefGetData = GetData;
+        SDKProcs.PGPGetKeyIDString = KeyIDString;
+        SDKProcs.PGPGetDefaultMemoryMgr = MemoryMgr;
+        SDKProcs.PGPclOpenClientPrefs = OpenClient;
+        SDKProcs.PGPclCloseClientPrefs = CloseClient;
+        SDKProcs.PGPclGetPrefBoolean = GetBoolean;
+        SDKProcs.PGPclGetPrefNumber = GetNumber;
+        SDKProcs.PGPclGetPrefStringAlloc = GetString;
+        SDKProcs.PGPclGetPrefData = GetClientData;
+    }
+    ~TFakeGen1() { SDKProcs = PGPsdkProcs {}; }
+};
+
+TEST(PrefsGeneration1, SettingsFromTheSdkStores)
+{
+    TFakeGen1 fake;
+    TPrefsMemoryHost host;
+    TPrefsFile prefs(host, 1, kAppData);
+
+    TPreferenceRec rec;
+    ASSERT_EQ(GetKeyRingPrefs(prefs, rec, 0x1F), 0);
+    EXPECT_EQ(rec.publicRing, "C:\\PGP\\file5");
+    EXPECT_EQ(rec.privateRing, "C:\\PGP\\file6");
+    EXPECT_EQ(rec.randomSeed, "C:\\PGP\\file7");
+    EXPECT_EQ(rec.groupsFile, "C:\\PGP\\file8");
+    EXPECT_EQ(rec.defaultKeyID, "0xDEADBEEF01020304");
+
+    std::string comment;
+    EXPECT_EQ(GetCommentPref(prefs, comment), 0);
+    EXPECT_EQ(comment, "from the client");
+
+    struct Case {
+        PGPBoolean decryption, signing;
+        int32_t seconds;
+    } cases[] = { { 1, 1, 150 }, { 1, 0, -1 }, { 0, 1, -1 }, { 0, 0, -1 } };
+    TFakeGen1::numbers = { { 202, 100 }, { 203, 201 }, { 209, 7 } };
+    for (const auto& c : cases) {
+        TFakeGen1::booleans = { { 2, c.decryption }, { 3, c.signing }, { 10, 1 } };
+        int32_t seconds = 99;
+        EXPECT_EQ(GetPassphraseCacheSeconds(prefs, seconds), 0);
+        EXPECT_EQ(seconds, c.seconds) << int(c.decryption) << int(c.signing);
+    }
+
+    int32_t passes = 0, count = 0;
+    bool invalid = false, share = true;
+    EXPECT_EQ(GetWipePassesPref(prefs, passes), 0);
+    EXPECT_EQ(passes, 7);
+    EXPECT_EQ(GetMarginalIsInvalidPref(prefs, invalid), 0);
+    EXPECT_TRUE(invalid);
+    EXPECT_EQ(GetShareCachePref(prefs, share), 0);
+    EXPECT_FALSE(share);
+
+    std::vector<int32_t> algorithms;
+    TFakeGen1::algorithms = std::string("\x09\0\0\0\x07\0\0\0\x03\0\0\0", 12);
+    EXPECT_EQ(GetAllowedAlgorithms(prefs, algorithms, count), 0);
+    EXPECT_EQ(algorithms, (std::vector<int32_t> { 9, 7, 3 }));
+    TFakeGen1::algorithms = std::string(36, '\x01');
+    EXPECT_EQ(GetAllowedAlgorithms(prefs, algorithms, count), 0);
+    EXPECT_EQ(count, 8);
+    EXPECT_EQ(algorithms[0], 0x01010101);
+
+    // Key servers live in the client library's own records; the text file readers do not apply.
+    TServerEntry server;
+    EXPECT_EQ(GetKeyServerPref(prefs, server), kPrefsUnavailable);
+
+    EXPECT_EQ(TFakeGen1::contexts, 0);
+    EXPECT_EQ(TFakeGen1::clientOpen, 0);
+    EXPECT_EQ(TFakeGen1::sdkData, 0);
+    EXPECT_EQ(TFakeGen1::specs, 0);
+}
+
+TEST(PrefsGeneration1, UnboundSdkLeavesTheCallersValues)
+{
+    SDKProcs = PGPsdkProcs {};
+    TPrefsMemoryHost host;
+    TPrefsFile prefs(host, 1, kAppData);
+    std::string comment = "mine";
+    EXPECT_EQ(GetCommentPref(prefs, comment), kPGPError_NotImplemented);
+    EXPECT_EQ(comment, "mine");
+    TPreferenceRec rec;
+    EXPECT_EQ(GetKeyRingPrefs(prefs, rec, 0x1F), kPGPError_NotImplemented);
 }
 
 TEST(PrefsXml, EscapeAndUnescape)

@@ -1,6 +1,7 @@
 // The Windows side of the preferences under Wine: the registry lookup, the application-data
 // folder, and the save that only ever replaces PGP's file with a complete new one.
 #include "engine/PrefFuncs.h"
+#include "engine/sdk/pgpBase.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -151,11 +152,13 @@ TEST(WinPrefsRegistry, ShellFolderValues)
 TEST(WinPrefsShared, OneInstanceBetweenInitAndDone)
 {
     EXPECT_EQ(SharedPrefs(), nullptr);
-    InitPrefFuncs(9);
+    SDKGeneration = 9;
+    InitPrefFuncs();
     ASSERT_NE(SharedPrefs(), nullptr);
     EXPECT_EQ(SharedPrefs()->FileName(), AppDataFolder() + "\\PGP Corporation\\PGP\\PGPprefs.xml");
     DonePrefFuncs();
     EXPECT_EQ(SharedPrefs(), nullptr);
+    SDKGeneration = 0;
 }
 
 } // namespace

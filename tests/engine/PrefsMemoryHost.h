@@ -17,6 +17,7 @@ public:
     bool failCommits = false;
     int reads = 0;
     int commits = 0;
+    int notifications = 0;
 
     void Put(const std::string& path, const std::string& bytes) { files[path] = { bytes, ++clock }; }
 
@@ -45,6 +46,7 @@ public:
         Put(path, bytes);
         return true;
     }
+    void NotifyPrefsChanged() override { ++notifications; }
     std::string Utf8ToLocale(const std::string& utf8) override
     {
         std::string out;

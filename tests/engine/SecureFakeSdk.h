@@ -15,6 +15,7 @@ public:
     std::vector<uint8_t> lastSlotKey;
     bool lastShare = false;
     bool failEncrypt = false;
+    int32_t wipeStatus = -1;
     int purges = 0;
     int wipes = 0;
 
@@ -62,7 +63,7 @@ public:
     int32_t WipeFileList(const std::string& fileName, uint32_t passes) override
     {
         ++wipes;
-        return -1;
+        return wipeStatus;
     }
 };
 

@@ -10,3 +10,10 @@ if(ZAVEK_WINDOWS)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/SecureFuncsWipeTest.cpp
     LIBS zavek_secure)
 endif()
+if(ZAVEK_WINDOWS)
+  zavek_add_test(NAME SecureFuncsSdkTest
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/SecureFuncsSdkTest.cpp
+    LIBS zavek_secure)
+  target_compile_definitions(SecureFuncsSdkTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk")
+  add_dependencies(SecureFuncsSdkTest pgpsdk_variant_g13)
+endif()

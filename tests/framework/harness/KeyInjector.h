@@ -1,0 +1,16 @@
+// Key injection for tests: sets the modifier state with SetKeyboardState, posts the key's down and
+// up messages to a window, and restores the state once our pump has handled them, so handlers that
+// ask GetKeyState see the modifiers they would see from a real keyboard.
+#pragma once
+
+#include "framework/Messages.h"
+
+#include <windows.h>
+
+// Posts the key to target (the focused window when null). Alt makes it a system key.
+void InjectKey(WORD virtualKey, TShiftState shift = 0, HWND target = nullptr);
+// Handles the waiting messages (the injected keys included).
+void PumpPending();
+// Makes window the foreground window and waits (up to a second) until it is: other programs on
+// the same display may hold the focus. Restores focus to the control that had it in the window.
+bool EnsureForeground(HWND window);

@@ -1,0 +1,200 @@
+// Tests of the host's header lines: tagging of message texts and files (markers, flags lines,
+// placeholders, idempotence), the body charset declaration and the recipient helpers.
+#include "mime/MailHost.h"
+#include "FakeMailServices.h"
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const std::string pgpBody = "-----BEGIN PGP MESSAGE-----\r\n\r\nhQEMA\r\n-----END PGP MESSAGE-----\r\n";
+
+std::string ReadData(const std::string& Name)
+{
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/mime/" + Name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class Host : public testing::Test {
+protected:
+    TBoundLatin1Services Services;
+};
+
+TEST_F(Host, LinesAreExact)
+{
+    EXPECT_EQ(EncryptorMarkerLine(1), "X-PM-Encryptor: DIRAZA-ZE32, 1\r\n");
+    EXPECT_EQ(EncryptorMarkerLine(1).size(), 32u);
+    EXPECT_EQ(PMFlagsLine(0x2080004, "C:\\PMAIL\\MAIL\\ABCD1234.CNM"), "X-PMFLAGS: 34078724 0 0 ABCD1234.CNM");
+}
+
+TEST_F(Host, TaggingAnArmouredMessageAddsMarkerAndFlagsOnce)
+{
+    const std::string text = "From: a@x\r\nSubject: s\r\n\r\n" + pgpBody;
+    const TTagResult first = TagMessageText(text, "C:\\MAIL\\M1.CNM", false, false);
+    ASSERT_TRUE(first.Changed);
+    EXPECT_FALSE(first.ReturnText);
+    // The body's MIME block goes in front of the host's own lines.
+    EXPECT_EQ(first.Text, "From: a@x\r\nSubject: s\r\nMime-Version: 1.0\r\n"
+                          "Content-Type: text/plain; charset=WINDOWS-1252\r\nContent-Transfer-Encoding: 8BIT\r\n"
+                          "Content-Description: Mail message body\r\n"
+                          "X-PM-Encryptor: DIRAZA-ZE32, 1\r\nX-PMFLAGS: 34078724 0 0 M1.CNM\r\n\r\n" + pgpBody);
+    const TTagResult second = TagMessageText(first.Text, "C:\\MAIL\\M1.CNM", false, false);
+    EXPECT_FALSE(second.Changed) << second.Text;
+}
+
+TEST_F(Host, MultipartAndPriorityBits)
+{
+    const std::string text = ReadData("pgpmime-encrypted.eml");
+    const std::string urgent = "X-Priority: 1 (Highest)\r\n" + text;
+    const TTagResult result = TagMessageText(urgent, "M.CNM", false, false);
+    EXPECT_TRUE(result.EncryptedMime);
+    EXPECT_NE(result.Text.find("X-PMFLAGS: " + std::to_string(0x2000000 | 0x20000000 | 0x400000 | 0x04) + " 0 0 M.CNM"),
+              std::string::npos)
+        << result.Text.substr(0, 400);
+}
+
+TEST_F(Host, MarkerWithoutProtectedSectionIsRemoved)
+{
+    const std::string text = "From: a@x\r\nX-PM-Encryptor: DIRAZA-ZE32, 1\r\nSubject: s\r\n\r\nplain\r\n";
+    const TTagResult result = TagMessageText(text, "M.CNM", false, false);
+    EXPECT_TRUE(result.Changed);
+    EXPECT_EQ(result.Text, "From: a@x\r\nSubject: s\r\n\r\nplain\r\n");
+    EXPECT_FALSE(TagMessageText(result.Text, "M.CNM", false, false).Changed);
+}
+
+TEST_F(Host, ReturnedTextGetsTheTaggedFlagAndNoMarker)
+{
+    const std::string text = "Subject: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?=\r\nX-PMFLAGS: 4 0 0 OLD.CNM\r\n" +
+                             ReadData("pgpmime-encrypted.eml").substr(0);
+    const TTagResult result = TagMessageText(text, "NEW.CNM", false, true);
+    ASSERT_TRUE(result.ReturnText);
+    EXPECT_EQ(result.Subject, "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_NE(result.Text.find("X-PMFLAGS: 524288 0 0 NEW.CNM"), std::string::npos);
+    EXPECT_EQ(result.Text.find("X-PM-Encryptor"), std::string::npos);
+}
+
+TEST_F(Host, PlaceholderIsCoveredAndTheHeaderKeepsItsLength)
+{
+    const std::string placeholder = "X-PM-PLACEHOLDER: " + std::string(60, ' ');
+    const std::string text = "From: a@x\r\n" + placeholder + "\r\n" + ReadData("pgpmime-encrypted.eml");
+    const TTagResult result = TagMessageText(text, "M.CNM", false, false);
+    const std::string expectedHead = "From: a@x\r\nX-PM-Encryptor: DIRAZA-ZE32, 1\r\nX-PMFLAGS: 570425348 0 0 M.CNM" +
+                                     std::string(78 - 30, ' ') + "\r\nFrom: Alice";
+    EXPECT_EQ(result.Text.substr(0, expectedHead.size()), expectedHead);
+    EXPECT_EQ(result.Text.find("\r\n\r\n"), text.find("\r\n\r\n") + 32);
+}
+
+TEST_F(Host, LongMessageWithEndBeyondTheHeadKeepsItsMarker)
+{
+    std::string body = "-----BEGIN PGP MESSAGE-----\r\n\r\n";
+    for (int i = 0; i < 5000; ++i)
+        body += std::string(64, 'A') + "\r\n";
+    body += "-----END PGP MESSAGE-----\r\n";
+    const std::string text = "From: a@x\r\nX-PM-Encryptor: DIRAZA-ZE32, 1\r\nX-PMFLAGS: 34078724 0 0 M.CNM\r\n"
+                             "Mime-Version: 1.0\r\nContent-Type: text/plain; charset=WINDOWS-1252\r\n"
+                             "Content-Transfer-Encoding: 8BIT\r\n\r\n" + body;
+    const TTagResult result = TagMessageText(text, "M.CNM", false, false);
+    EXPECT_FALSE(result.Changed);
+}
+
+TEST_F(Host, TagMessageFileWritesSafelyAndOnlyWhenChanged)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zavek-mailhost-test";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "M2.CNM").string();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "From: a@x\r\nSubject: s\r\n\r\n" << pgpBody;
+    }
+    std::string text, subject;
+    bool encryptedMime = true;
+    TagMessageFile(path, 10, false, text, encryptedMime, subject, false);
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(encryptedMime);
+    std::ifstream in(path, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    EXPECT_NE(written.find("X-PMFLAGS: 34078724 0 0 M2.CNM"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path + ".zvk-tmp"));
+
+    int commits = 0;
+    TagMessageFile(path, 10, false, text, encryptedMime, subject, false,
+                   [&](const std::string&, const std::string&) { return ++commits, true; });
+    EXPECT_EQ(commits, 0);
+    // A failing commit leaves the file as it was.
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "From: a@x\r\nSubject: s\r\n\r\n" << pgpBody;
+    }
+    TagMessageFile(path, 10, false, text, encryptedMime, subject, false,
+                   [](const std::string&, const std::string&) { return false; });
+    std::ifstream again(path, std::ios::binary);
+    const std::string kept((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+    again.close();
+    EXPECT_EQ(kept, "From: a@x\r\nSubject: s\r\n\r\n" + pgpBody);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(Host, BodyCharsetDeclarations)
+{
+    const struct {
+        const char* In;
+        const char* Out; // empty: unchanged
+    } cases[] = {
+        {"Content-Type: text/plain; charset=US-ASCII\r\nContent-Transfer-Encoding: 7BIT\r\nMime-Version: 1.0\r\n\r\nx",
+         "Content-Type: text/plain; charset=WINDOWS-1252\r\nContent-Transfer-Encoding: 8BIT\r\nMime-Version: 1.0\r\n\r\nx"},
+        {"Mime-Version: 1.0\r\nContent-Type: text/plain; charset=\"ISO-8859-1\"\r\n\r\nx",
+         "Mime-Version: 1.0\r\nContent-Type: text/plain; charset=\"WINDOWS-1252\"\r\nContent-Transfer-Encoding: 8BIT\r\n\r\nx"},
+        {"Mime-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-8859-15\r\nContent-Transfer-Encoding: 8bit\r\n\r\nx", ""},
+        // A multipart without Mime-Version gets only that field, never a second Content-Type.
+        {"Subject: s\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\nx\r\n--b--\r\n",
+         "Mime-Version: 1.0\r\nSubject: s\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\nx\r\n--b--\r\n"},
+        {"Subject: s\r\nX-PMFLAGS: 1 0 0 A\r\n\r\nx",
+         "Subject: s\r\nMime-Version: 1.0\r\nContent-Type: text/plain; charset=WINDOWS-1252\r\n"
+         "Content-Transfer-Encoding: 8BIT\r\nContent-Description: Mail message body\r\nX-PMFLAGS: 1 0 0 A\r\n\r\nx"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DeclareBodyCharset(c.In), c.Out) << c.In;
+}
+
+TEST_F(Host, WritePMFlagsHeaderReplacesCoversOrAdds)
+{
+    EXPECT_EQ(WritePMFlagsHeader("A: 1\r\nX-PMFLAGS: 99999999999999999999 0 0 X\r\n\r\nb", false, true, false, false, "Y"),
+              "A: 1\r\nX-PMFLAGS: 33554436 0 0 Y            \r\n\r\nb");
+    EXPECT_EQ(WritePMFlagsHeader("A: 1\r\nX-PM-PLACEHOLDER: x\r\n\r\nb", true, false, true, true, "Y"),
+              "A: 1\r\nX-PMFLAGS: 570949760 0 0 Y\r\n\r\nb");
+    EXPECT_EQ(WritePMFlagsHeader("A: 1\r\n\r\nb", false, false, false, false, "C:\\D\\Y"),
+              "A: 1\r\nX-PMFLAGS: 33554432 0 0 Y\r\n\r\nb");
+}
+
+TEST_F(Host, FoldingKeepsQuotedSemicolonsAndDropsEncryptionParameters)
+{
+    std::string value = "attachment; filename=\"a;b.txt\"; size=3; x-encryption=DIRAZA-ZE32; x-encryption-flags=1";
+    FoldHeaderParameters("filename", value, true);
+    EXPECT_EQ(value, "attachment;\r\n filename=\"a;b.txt\";\r\n size=3");
+    std::string type = "application/pdf;name=\"r.pdf\"";
+    FoldHeaderParameters("name", type, false);
+    EXPECT_EQ(type, "application/pdf;\r\n name=\"r.pdf\"");
+}
+
+TEST_F(Host, ExtensionsAndRecipients)
+{
+    EXPECT_EQ(GetAttachmentExtension("C:\\x\\Report.PDF", "", ".PM$"), ".pdf");
+    EXPECT_EQ(GetAttachmentExtension("A.PM$", "Content-Type: application/octet-stream\r\n", ".PM$"), "");
+    EXPECT_EQ(GetAttachmentExtension("A.PM$", "Content-Disposition: attachment; filename=A.PM$\r\n", ".PM$"), ".pm$");
+
+    TRecipientCounts counts;
+    std::string list;
+    EXPECT_EQ(CollectRecipients("\"Doe, J\" <j@x.org>, b@y.org (Bob)", "Carol", "", counts, list), 3);
+    EXPECT_EQ(list, "j@x.org\tb@y.org\tCarol");
+    EXPECT_EQ(counts.To, 2);
+    EXPECT_EQ(counts.Cc, 1);
+    EXPECT_EQ(GetRecipientAddresses("To: A <a@x>\r\nCc: c@x, \r\n", "", list), 2);
+    EXPECT_EQ(list, "a@x, c@x");
+    EXPECT_EQ(GetRecipientAddresses("To: a@x\r\nBcc: hidden@x\r\n", "", list), 1);
+    EXPECT_EQ(list, "hidden@x");
+}
+
+} // namespace

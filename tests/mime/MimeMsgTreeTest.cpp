@@ -1,0 +1,365 @@
+// Tests of the part-tree model: trees of real messages compared with Python's email package,
+// body choice by mode, protected parts through a decode callback, raw mode and the limits.
+#include "mime/MimeMsgTree.h"
+#include "FakeMailServices.h"
+#include "MimeTreeDump.h"
+#include <gtest/gtest.h>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+std::string ReadData(const std::string& Name)
+{
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/mime/" + Name, std::ios::binary);
+    EXPECT_TRUE(in.good()) << Name;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string Lower(std::string Text)
+{
+    for (char& c : Text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return Text;
+}
+
+// The value of "Key": in one JSON line as written by the fixture script (strings or numbers).
+std::string JsonField(const std::string& Line, const std::string& Key)
+{
+    const std::size_t at = Line.find("\"" + Key + "\": ");
+    if (at == std::string::npos)
+        return {};
+    std::size_t p = at + Key.size() + 4;
+    if (Line[p] != '"') {
+        const std::size_t end = Line.find_first_of(",}", p);
+        return Line.substr(p, end - p);
+    }
+    std::string value;
+    for (++p; p < Line.size() && Line[p] != '"'; ++p) {
+        if (Line[p] == '\\')
+            ++p;
+        value += Line[p];
+    }
+    return value;
+}
+
+struct TLeaf {
+    std::string Type, Charset, File, Decoded;
+    bool operator==(const TLeaf&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& Out, const TLeaf& Leaf)
+{
+    return Out << Leaf.Type << " charset=" << Leaf.Charset << " file=" << Leaf.File << " decoded=" << Leaf.Decoded;
+}
+
+TMimeMsgTree Load(const std::string& Text, uint32_t Mode, TDecodeCallback Decode = {})
+{
+    TMimeMsgTree tree;
+    tree.Reset();
+    tree.TreeData.MessageCaption = "Message";
+    tree.TreeData.TextPrefix = "Text";
+    tree.TreeData.DefaultTypeName = "File";
+    tree.TreeData.SubjectSuffix = "(message)";
+    tree.TreeData.Decode = std::move(Decode);
+    tree.LoadMessage(Text, 1, Mode, 0);
+    return tree;
+}
+
+class MimeTree : public testing::Test {
+protected:
+    TBoundLatin1Services Services;
+};
+
+TEST_F(MimeTree, LeavesAgreeWithPythonsEmailPackage)
+{
+    for (const char* name : {"nested", "related", "single", "plain", "pgpmime-signed", "pgpmime-in-mixed",
+                             "smime-multipart-signed"}) {
+        std::ifstream probe(std::string(ZAVEK_TEST_DATA) + "/mime/trees/" + name + ".eml");
+        const std::string text = probe.good() ? ReadData(std::string("trees/") + name + ".eml")
+                                              : ReadData(std::string(name) + ".eml");
+        const TMimeMsgTree tree = Load(text, lmPreferFormatted | lmNested);
+        std::vector<TLeaf> ours;
+        for (int i = 0; i < tree.SectionCount(); ++i) {
+            const TSectionNode& node = *tree.GetSection(i);
+            if (node.NodeKind != nkOther && node.NodeKind < nkSignature)
+                continue;
+            // Intended differences: an attachment carries the charset for its name, not its
+            // body's; an unnamed one is named by its Content-ID, location or type.
+            const std::string type = MediaTypeText(node.Section.ContentType);
+            const bool attachment = node.NodeKind != nkTextPlain && node.NodeKind != nkTextHtml &&
+                                    node.NodeKind != nkTextRtf && node.NodeKind != nkTextOther;
+            const bool named = !GetHeaderParameter(node.Section.ContentType, "name", nullptr, false).empty() ||
+                               !GetHeaderParameter(node.Section.Disposition, "filename", nullptr, false).empty();
+            ours.push_back({type.empty() ? "text/plain" : type, attachment ? "" : Lower(node.Section.Charset),
+                            named ? node.FileName : "", std::to_string(node.DecodedSize)});
+        }
+        std::istringstream expected(ReadData(std::string("trees/") + name + ".leaves"));
+        std::vector<TLeaf> python;
+        std::size_t index = 0;
+        for (std::string line; std::getline(expected, line); ++index) {
+            const bool attachment = index < ours.size() && ours[index].Charset.empty();
+            python.push_back({JsonField(line, "type"), attachment ? "" : JsonField(line, "charset"),
+                              JsonField(line, "file"), JsonField(line, "decoded")});
+        }
+        EXPECT_EQ(ours, python) << name << "\n" << TreeJson(tree);
+    }
+}
+
+TEST_F(MimeTree, NestedMessageShape)
+{
+    const TMimeMsgTree tree = Load(ReadData("trees/nested.eml"), lmPreferFormatted | lmNested);
+    std::vector<uint32_t> kinds;
+    for (int i = 0; i < tree.SectionCount(); ++i)
+        kinds.push_back(tree.GetSectionKind(i));
+    const std::vector<uint32_t> expected = {nkMessage, nkMixed,   nkAlternative, nkTextPlain, nkTextHtml,
+                                            nkAttachment, nkOther, nkMessage,    nkMixed,     nkTextPlain};
+    EXPECT_EQ(kinds, expected) << TreeJson(tree);
+    EXPECT_EQ(tree.AttachmentCount, 3);
+    EXPECT_TRUE(tree.HasAttachments);
+    EXPECT_EQ(tree.GetSection(6)->Caption, "File: application/octet-stream");
+    EXPECT_EQ(tree.GetSection(5)->Caption, "File: Bericht \xC3\xBC" "ber M\xC3\xA4rz.pdf");
+    EXPECT_EQ(tree.GetSection(9)->Text, "Inner text \xE4\xF6\xFC\r\n");
+    EXPECT_EQ(tree.GetAttachmentList(),
+              "=> File: Bericht \xFC" "ber M\xE4rz.pdf\r\n=> File: application/octet-stream\r\n"
+              "=> Inner message (message)\r\n");
+    // The message node and its multipart stand side by side at the top.
+    EXPECT_EQ(tree.GetSection(1)->Parent, -1);
+    for (int i = 2; i < tree.SectionCount(); ++i)
+        EXPECT_GE(tree.GetSection(i)->Parent, 1);
+    EXPECT_GT(tree.GetMessageDate(), 46000);
+}
+
+TEST_F(MimeTree, BodyChoiceFollowsTheMode)
+{
+    const std::string text = ReadData("trees/nested.eml");
+    const TMimeMsgTree plain = Load(text, 0x26);
+    ASSERT_GE(plain.BodyNode, 0);
+    EXPECT_EQ(plain.GetSectionKind(plain.BodyNode), nkTextPlain);
+    EXPECT_FALSE(plain.BodyIsFormatted());
+    const TMimeMsgTree formatted = Load(text, 0x2E);
+    EXPECT_EQ(formatted.GetSectionKind(formatted.BodyNode), nkTextHtml);
+    EXPECT_TRUE(formatted.BodyIsFormatted());
+}
+
+TEST_F(MimeTree, PlainMessageWithoutMimeHeaders)
+{
+    const TMimeMsgTree tree = Load(ReadData("trees/plain.eml"), 0x26);
+    ASSERT_EQ(tree.SectionCount(), 2);
+    EXPECT_EQ(tree.GetSectionKind(0), nkMessage);
+    EXPECT_EQ(tree.GetSectionKind(1), nkTextPlain);
+    EXPECT_EQ(tree.BodyNode, 1);
+    EXPECT_EQ(tree.GetSectionText(1), "A plain message\r\nwithout MIME headers.\r\n");
+    EXPECT_EQ(tree.GetHeaderLines(), "From: a@example.org\r\nSubject: no MIME\r\n");
+}
+
+TEST_F(MimeTree, SignedPgpMimeGivesStatusAndSignatureNodes)
+{
+    const std::string text = ReadData("pgpmime-signed.eml");
+    int calls = 0;
+    const TMimeMsgTree tree = Load(text, 0x3E, [&](const std::string& Section, std::string&, std::string& Decoded,
+                                                    int32_t& Code, std::string& Status) {
+        ++calls;
+        Decoded = Section;
+        Code = 1;
+        Status = "Good signature";
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(tree.SecureKind, skPgpMimeSigned);
+    const int signedNode = 1;
+    ASSERT_EQ(tree.GetSectionKind(signedNode), nkSigned) << TreeJson(tree);
+    EXPECT_EQ(tree.GetSectionText(signedNode), "Good signature");
+    const int signature = tree.SectionCount() - 1;
+    ASSERT_EQ(tree.GetSectionKind(signature), nkSignature);
+    EXPECT_EQ(tree.GetSection(signature)->Section.Kind, skPgpMimeSigned);
+    EXPECT_EQ(tree.GetSection(signature)->Section.Str().rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u);
+    EXPECT_NE(tree.GetSectionText(signature).find("--sig-b"), std::string::npos);
+    EXPECT_TRUE(tree.GetSection(signature)->IsInSecurePart());
+    EXPECT_EQ(tree.AttachmentCount, 0);
+}
+
+TEST_F(MimeTree, EncryptedMessageShowsTheDecryptedParts)
+{
+    const std::string text = ReadData("pgpmime-encrypted.eml");
+    const std::string decrypted = "Content-Type: multipart/mixed; boundary=d\r\n\r\n--d\r\nContent-Type: text/plain\r\n\r\n"
+                                  "secret body\r\n--d\r\nContent-Type: application/zip; name=a.zip\r\n\r\nPK\r\n--d--\r\n";
+    const TMimeMsgTree tree = Load(text, 0x26, [&](const std::string&, std::string&, std::string& Decoded,
+                                                    int32_t&, std::string& Status) {
+        Decoded = decrypted;
+        Status = "Decrypted";
+    });
+    EXPECT_EQ(tree.SecureKind, skPgpMimeEncrypted);
+    EXPECT_EQ(tree.GetSection(0)->StatusText, "Decrypted");
+    ASSERT_GE(tree.BodyNode, 0) << TreeJson(tree);
+    EXPECT_EQ(tree.GetSectionText(tree.BodyNode), "secret body");
+    EXPECT_EQ(tree.FindSectionKind(skPgpMimeEncrypted), -1);
+    EXPECT_EQ(tree.AttachmentCount, 1);
+    EXPECT_GT(tree.SecureStart, 0);
+    EXPECT_EQ(tree.SecureEnd - tree.SecureStart + 1, static_cast<int32_t>(decrypted.size()));
+}
+
+TEST_F(MimeTree, ScanOnlyLocatesWithoutTexts)
+{
+    const std::string text = ReadData("pgpmime-in-mixed.eml");
+    const TMimeMsgTree tree = Load(text, lmScanOnly, [](const std::string&, std::string&, std::string&, int32_t&,
+                                                        std::string&) { FAIL() << "no decode in a scan"; });
+    EXPECT_EQ(tree.SecureKind, skPgpMimeEncrypted);
+    EXPECT_EQ(text.substr(tree.SecureStart - 1, 7), "--outer");
+    const std::string section = text.substr(tree.SecureStart - 1, tree.SecureEnd - tree.SecureStart + 1);
+    EXPECT_EQ(section.substr(section.size() - 11), "--inner--\r\n");
+    for (int i = 0; i < tree.SectionCount(); ++i)
+        EXPECT_EQ(tree.GetSectionText(i), "") << i;
+}
+
+TEST_F(MimeTree, DigestAtTheTopSetsIsDigest)
+{
+    const std::string text = "Content-Type: multipart/digest; boundary=g\r\n\r\n"
+                             "--g\r\n\r\nSubject: one\r\n\r\nfirst\r\n"
+                             "--g\r\n\r\nSubject: two\r\n\r\nsecond\r\n--g--\r\n";
+    const TMimeMsgTree tree = Load(text, 0x26);
+    EXPECT_TRUE(tree.IsDigest);
+    EXPECT_EQ(tree.AttachmentCount, 0);
+    EXPECT_EQ(tree.FindSectionKind(skNone), 0);
+    int messages = 0;
+    for (int i = 0; i < tree.SectionCount(); ++i)
+        messages += tree.GetSectionKind(i) == nkMessage;
+    EXPECT_EQ(messages, 3) << TreeJson(tree);
+}
+
+TEST_F(MimeTree, RawModeJoinKeepsEveryDelimiter)
+{
+    const std::string text = ReadData("trees/related.eml");
+    const TMimeMsgTree tree = Load(text, 0x30, [](const std::string&, std::string&, std::string&, int32_t&,
+                                                  std::string&) {});
+    EXPECT_TRUE(tree.RawMode);
+    const std::string joined = tree.JoinSectionTexts();
+    for (std::size_t p = text.find("\n--"); p != std::string::npos; p = text.find("\n--", p + 1)) {
+        const std::string delimiter = text.substr(p + 1, text.find('\r', p) - p - 1);
+        EXPECT_NE(joined.find(delimiter), std::string::npos) << delimiter;
+    }
+}
+
+TEST_F(MimeTree, DepthBombAndNodeFloodEndCleanly)
+{
+    std::string bomb = "Content-Type: multipart/mixed; boundary=b0\r\n\r\n";
+    for (int i = 1; i <= 3000; ++i)
+        bomb += "--b" + std::to_string(i - 1) + "\r\nContent-Type: multipart/mixed; boundary=b" + std::to_string(i) + "\r\n\r\n";
+    TMimeMsgTree deep = Load(bomb, 0x3E);
+    EXPECT_TRUE(deep.Truncated);
+    EXPECT_LE(deep.SectionCount(), MaxMimeDepth + 2);
+
+    std::string embedded = "Subject: x\r\n\r\n";
+    for (int i = 0; i < 200; ++i)
+        embedded = "Content-Type: multipart/mixed; boundary=e" + std::to_string(i) + "\r\n\r\n--e" + std::to_string(i) +
+                   "\r\nContent-Type: message/rfc822\r\n\r\n" + embedded + "\r\n--e" + std::to_string(i) + "--\r\n";
+    EXPECT_TRUE(Load(embedded, 0x3E).Truncated);
+
+    std::string flood = "Content-Type: multipart/mixed; boundary=f\r\n\r\n";
+    for (int i = 0; i < MaxTreeNodes + 50; ++i)
+        flood += "--f\r\nContent-Type: text/plain\r\n\r\nx\r\n";
+    flood += "--f--\r\n";
+    const TMimeMsgTree many = Load(flood, 0x3E);
+    EXPECT_TRUE(many.Truncated);
+    EXPECT_EQ(many.SectionCount(), MaxTreeNodes);
+}
+
+TEST_F(MimeTree, EndlessDecodingStopsAtTheDecodeLimit)
+{
+    // A callback that keeps answering with another protected message inside a part.
+    const std::string text = ReadData("pgpmime-encrypted.eml");
+    int calls = 0;
+    const TMimeMsgTree tree = Load(text, 0x26, [&](const std::string&, std::string&, std::string& Decoded,
+                                                    int32_t&, std::string&) {
+        ++calls;
+        Decoded = "Content-Type: multipart/mixed; boundary=z" + std::to_string(calls) + "\r\n\r\n--z" +
+                  std::to_string(calls) + "\r\n" + text + "\r\n--z" + std::to_string(calls) + "--\r\n";
+    });
+    EXPECT_LE(calls, MaxNestedDecodes + 1);
+    EXPECT_TRUE(tree.Truncated);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MimeTree, DecryptedTextIsSplicedInOneEncoding)
+{
+    const std::string text = "Content-Type: text/plain; charset=UTF-8\r\n\r\nGr\xC3\xBC\xC3\x9F" "e\r\n"
+                             "-----BEGIN PGP MESSAGE-----\r\n\r\nhQ\r\n-----END PGP MESSAGE-----\r\n";
+    const TMimeMsgTree tree = Load(text, 0x26, [](const std::string&, std::string& Charset, std::string& Decoded,
+                                                  int32_t&, std::string&) {
+        Decoded = "K\xC3\xA4se";
+        Charset = "UTF-8";
+    });
+    ASSERT_EQ(tree.SectionCount(), 2);
+    EXPECT_EQ(tree.GetSectionText(1), "Gr\xFC\xDF" "e\r\nK\xE4se");
+    EXPECT_EQ(tree.GetSection(1)->Section.Kind, skPgpMessage);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MimeTree, SummaryAndHeaderValues)
+{
+    const std::string text = "Date: Tue, 08 Dec 2026 20:50:34 +0100\r\nFrom: =?UTF-8?Q?J=C3=B6rg?= <j@x.org>\r\n"
+                             "To: a@x.org, \"B\\\\ C\" <b@x.org>\r\nSubject:\r\nReply-To: r@x.org\r\n\r\nbody\r\n";
+    TMimeMsgTree tree = Load(text, 0x24);
+    tree.TreeData.DateCaption = "Date:";
+    tree.TreeData.FromCaption = "From:";
+    tree.TreeData.ToCaption = "To:";
+    tree.TreeData.SubjectCaption = "Subject:";
+    tree.TreeData.ReplyToCaption = "Reply-to:";
+    tree.TreeData.UnknownValue = "(unknown)";
+    const TSectionNode& message = *tree.GetSection(0);
+    EXPECT_EQ(message.GetFrom(), "J\xC3\xB6rg <j@x.org>");
+    EXPECT_EQ(message.GetDateText(), "2026-12-08, 19:50");
+    EXPECT_EQ(message.GetSummaryText(), "Date:\t2026-12-08, 19:50\r\nFrom:\tJ\xC3\xB6rg <j@x.org>\r\n"
+                                        "To:\ta@x.org et al.\r\nSubject:\t(unknown)\r\nReply-to: r@x.org\r\n\r\n");
+    EXPECT_EQ(tree.GetSummary().substr(0, 40), "Date:\t2026-12-08, 19:50\r\nFrom:\tJ\xF6rg <j@x");
+    EXPECT_EQ(tree.GetSection(1)->GetSummaryText(), "");
+}
+
+TEST_F(MimeTree, BodyTextsFollowTheBodyAndSkipDigests)
+{
+    const std::string text = "Content-Type: multipart/mixed; boundary=m\r\n\r\n"
+                             "--m\r\nContent-Type: text/plain\r\n\r\nfirst\r\n"
+                             "--m\r\nContent-Type: application/zip; name=a.zip\r\n\r\nPK\r\n"
+                             "--m\r\nContent-Type: text/plain\r\n\r\nsecond\r\n--m--\r\n";
+    TMimeMsgTree tree = Load(text, 0x24);
+    const TTextList& texts = tree.CollectBodyTexts(true);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].Text, "first");
+    EXPECT_EQ(texts[1].Text, "second");
+    EXPECT_EQ(texts[1].Node, tree.SectionCount() - 1);
+
+    TMimeMsgTree wide = Load(text, 0x26 | lmWide);
+    EXPECT_EQ(wide.CollectBodyTexts(false)[0].Text, std::string("f\0i\0r\0s\0t\0\0\0", 12));
+    EXPECT_EQ(wide.GetAttachmentList(), std::string("=\0>\0 \0F\0i\0l\0e\0:\0 \0a\0.\0z\0i\0p\0\r\0\n\0\0\0", 34));
+
+    TMimeMsgTree digest = Load("Content-Type: multipart/digest; boundary=g\r\n\r\n--g\r\n\r\nSubject: a\r\n\r\nx\r\n--g--\r\n", 0x26);
+    EXPECT_TRUE(digest.CollectBodyTexts(false).empty());
+}
+
+TEST_F(MimeTree, SelectionTextTypesAndViewableExtensions)
+{
+    TMimeMsgTree tree = Load(ReadData("trees/nested.eml"), lmPreferFormatted | lmNested);
+    tree.TreeData.ViewableExt3 = ".txt.pdf.htm";
+    tree.TreeData.ViewableExt4 = ".html";
+    EXPECT_EQ(tree.GetSelectedSection(), -1);
+    tree.SetSelectedSection(3);
+    EXPECT_EQ(tree.GetSelectedSection(), 3);
+    tree.SetSelectedSection(999);
+    EXPECT_EQ(tree.GetSelectedSection(), -1);
+    EXPECT_TRUE(tree.IsViewableExt3(".PDF"));
+    EXPECT_FALSE(tree.IsViewableExt3(".html"));
+    EXPECT_TRUE(tree.IsViewableExt4(".html"));
+    EXPECT_FALSE(tree.IsViewableExt2(".js"));
+    EXPECT_FALSE(tree.IsTextTypeNode(6));
+    EXPECT_EQ(tree.GetSection(2)->GetFirstSection(), 3);
+    EXPECT_EQ(tree.GetSection(3)->GetParentSection(), 2);
+}
+
+} // namespace
