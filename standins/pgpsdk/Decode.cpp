@@ -34,6 +34,7 @@ struct Section {
     std::string text; // the section as it appeared in the input
     int analysis = kPGPAnalyze_Unknown;
     bool clearSigned = false;
+    bool mimeSigned = false; // a PGP/MIME signed entity: clearText is its first part
     std::string clearText; // the signed text of a clear-signed section, unescaped
 };
 
@@ -151,9 +152,63 @@ bool SplitClearSigned(std::string_view text, Section& section, size_t& end)
     return true;
 }
 
+std::string Lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// A PGP/MIME signed entity: a multipart/signed header (protocol application/pgp-signature), then
+// the signed first part and the armoured signature in the second, between boundary lines.
+bool SplitPgpMimeSigned(std::string_view input, Section& section)
+{
+    size_t headerEnd = input.find("\r\n\r\n");
+    if (headerEnd == std::string_view::npos)
+        return false;
+    std::string header = Lowered(input.substr(0, headerEnd));
+    if (header.rfind("content-type: multipart/signed", 0) != 0 || header.find("application/pgp-signature") == std::string::npos)
+        return false;
+    size_t boundaryAt = header.find("boundary=");
+    if (boundaryAt == std::string::npos)
+        return false;
+    // The boundary keeps its case: take it from the input at the same place.
+    std::string_view rest = input.substr(boundaryAt + 9, headerEnd - boundaryAt - 9);
+    bool quoted = !rest.empty() && rest[0] == '"';
+    size_t stop = quoted ? rest.find('"', 1) : rest.find_first_of("; \r\n");
+    std::string boundary(rest.substr(quoted ? 1 : 0, stop == std::string_view::npos ? rest.size() - (quoted ? 1 : 0)
+                                                                                      : stop - (quoted ? 1 : 0)));
+    if (boundary.empty())
+        return false;
+    std::string delimiter = "--" + boundary + "\r\n";
+    size_t first = input.find(delimiter, headerEnd);
+    if (first == std::string_view::npos)
+        return false;
+    size_t contentStart = first + delimiter.size();
+    size_t second = input.find("\r\n" + delimiter, contentStart);
+    if (second == std::string_view::npos)
+        return false;
+    Armored signature;
+    if (Dearmor(input.substr(second), signature) != kPGPError_NoErr)
+        return false;
+    section.clearText.assign(input.substr(contentStart, second - contentStart));
+    section.data = signature.data;
+    section.text.assign(input);
+    section.analysis = kPGPAnalyze_Signed;
+    section.mimeSigned = true;
+    return true;
+}
+
 std::vector<Section> SplitSections(std::string_view input)
 {
     std::vector<Section> sections;
+    Section mime;
+    if (SplitPgpMimeSigned(input, mime)) {
+        sections.push_back(std::move(mime));
+        return sections;
+    }
     if (!input.empty() && (static_cast<uint8_t>(input[0]) & 0x80)) {
         sections.push_back(MakeSection(input, input, kPGPAnalyze_Encrypted));
         return sections;
@@ -316,6 +371,15 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
             }
         break;
     default:
+        if (section.mimeSigned) {
+            literalData_ = section.clearText; // signed exactly as sent, line ends included
+            output_ = section.clearText;
+            produced_ = true;
+            status = Process(section.data, 0);
+            if (status != kPGPError_NoErr)
+                return status;
+            break;
+        }
         if (section.clearSigned) {
             std::string shown = section.clearText;
             if (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, "\r\n") == 0)

@@ -12,6 +12,8 @@
 #include "standins/pgpsdk/openpgp/Packets.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <ctime>
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
@@ -90,13 +92,13 @@ int ChooseCipher(const std::vector<Option>& options, const std::vector<const Key
     return kDefaultCipher;
 }
 
-PGPError Encode(const std::vector<Option>& options, std::string& output)
+PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
 {
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
         return kPGPError_BadOption;
-    if (OptionFlag(options, OptionKind::PGPMIMEEncoding) || FindOption(options, OptionKind::OutputFormat))
-        return kPGPError_NotImplemented; // PGP/MIME and CMS output come later
+    if (FindOption(options, OptionKind::OutputFormat))
+        return kPGPError_NotImplemented; // CMS output comes with the S/MIME unit
     std::string_view data(static_cast<const char*>(input->pointer), input->size);
     bool text = OptionFlag(options, OptionKind::DataIsASCII);
     std::string content = text ? CanonicalText(data) : std::string(data);
@@ -210,6 +212,88 @@ PGPError Encode(const std::vector<Option>& options, std::string& output)
     output = Armor("MESSAGE", packets, headers);
     std::fill(packets.begin(), packets.end(), '\0');
     return kPGPError_NoErr;
+}
+
+// A boundary of our own that cannot occur in Base64 or armour lines.
+std::string NewSeparator()
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string separator = "=_PGPStandIn_";
+    for (char c : RandomBytes(8)) {
+        separator += kHex[static_cast<uint8_t>(c) >> 4];
+        separator += kHex[static_cast<uint8_t>(c) & 15];
+    }
+    return separator;
+}
+
+// PGP/MIME output (RFC 3156): a whole multipart entity; the caller learns the boundary and the
+// length of the header block through the option's two out locations.
+PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, std::string& output)
+{
+    const Option* input = FindOption(options, OptionKind::InputBuffer);
+    if (!input)
+        return kPGPError_BadOption;
+    std::string separator = NewSeparator();
+    bool signedOnly = OptionFlag(options, OptionKind::ClearSign);
+    std::vector<Option> inner;
+    for (const auto& option : options)
+        if (option.kind != OptionKind::PGPMIMEEncoding && option.kind != OptionKind::ArmorOutput
+            && option.kind != OptionKind::ClearSign)
+            inner.push_back(option);
+    Option armor;
+    armor.kind = OptionKind::ArmorOutput;
+    armor.value = 1;
+    inner.push_back(armor);
+    std::string header = OptionFlag(options, OptionKind::OmitMIMEVersion) ? "" : "Mime-Version: 1.0\r\n";
+    std::string body;
+    std::string signedPart;
+    if (signedOnly) {
+        // The signature covers the first part exactly as sent, without the line end before the boundary.
+        signedPart = CanonicalText(std::string_view(static_cast<const char*>(input->pointer), input->size));
+        if (signedPart.size() >= 2 && signedPart.compare(signedPart.size() - 2, 2, "\r\n") == 0)
+            signedPart.resize(signedPart.size() - 2);
+        Option detached;
+        detached.kind = OptionKind::DetachedSig;
+        inner.push_back(detached);
+        for (auto& option : inner)
+            if (option.kind == OptionKind::InputBuffer) {
+                option.pointer = signedPart.data();
+                option.size = static_cast<PGPSize>(signedPart.size());
+            }
+        std::erase_if(inner, [](const Option& o) { return o.kind == OptionKind::DataIsASCII; });
+    }
+    std::string armored;
+    PGPError status = EncodeMessage(inner, armored);
+    if (status != kPGPError_NoErr)
+        return status;
+    int hash = kDefaultHash;
+    if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
+        hash = hashOption->value;
+    if (signedOnly) {
+        std::string micalg = "pgp-" + HashArmorName(hash);
+        std::transform(micalg.begin(), micalg.end(), micalg.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+        header += "Content-Type: multipart/signed; micalg=" + micalg + "; protocol=\"application/pgp-signature\";\r\n"
+                  " boundary=\"" + separator + "\"\r\n\r\n";
+        body = "--" + separator + "\r\n" + signedPart + "\r\n--" + separator
+            + "\r\nContent-Type: application/pgp-signature\r\n\r\n" + armored + "\r\n--" + separator + "--\r\n";
+    } else {
+        header += "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n boundary=\""
+            + separator + "\"\r\n\r\n";
+        body = "--" + separator + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--" + separator
+            + "\r\nContent-Type: application/octet-stream\r\n\r\n" + armored + "\r\n--" + separator + "--\r\n";
+    }
+    std::fill(armored.begin(), armored.end(), '\0');
+    std::fill(signedPart.begin(), signedPart.end(), '\0');
+    std::memcpy(mime.pointer, separator.c_str(), separator.size() + 1);
+    *static_cast<PGPSize*>(mime.pointer2) = static_cast<PGPSize>(header.size());
+    output = header + body;
+    return kPGPError_NoErr;
+}
+
+PGPError Encode(const std::vector<Option>& options, std::string& output)
+{
+    const Option* mime = FindOption(options, OptionKind::PGPMIMEEncoding);
+    return mime && mime->value ? EncodeMime(options, *mime, output) : EncodeMessage(options, output);
 }
 
 } // namespace

@@ -406,6 +406,55 @@ TEST_F(GnuPGReadsOurMessages, NestedMessagesDecodeRecursivelyOnRequest)
     }
 }
 
+TEST_F(GnuPGReadsOurMessages, PgpMimeEntitiesWithTheirBoundaryAndHeaderLength)
+{
+    std::string part = "Content-Type: text/plain; charset=us-ascii\r\n\r\nHello in PGP/MIME\r\n-- \r\nsig\r\n";
+    PGPKeySetRef gina = KeysMatching("gina@");
+    for (bool encrypted : { true, false }) {
+        SCOPED_TRACE(encrypted);
+        char separator[81] = {};
+        PGPSize offset = 0;
+        void* buffer = nullptr;
+        PGPSize length = 0;
+        PGPOptionListRef mode = encrypted ? PGPOEncryptToKeySet(context, gina) : PGPOClearSign(context, 1);
+        ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, part.data(), part.size()), mode,
+                            PGPOSignWithKey(context, FirstKey(gina), PGPOPassphrase(context, kPassphrase), kPGPEndOfOptions),
+                            PGPOPGPMIMEEncoding(context, 1, &offset, separator), PGPOOmitMIMEVersion(context, 1),
+                            PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        std::string entity = Take(buffer, length);
+        std::string boundary = separator;
+        ASSERT_GT(boundary.size(), 10u);
+        ASSERT_GT(offset, 0u);
+        EXPECT_EQ(entity.substr(offset - 4, 4), "\r\n\r\n");
+        EXPECT_EQ(entity.substr(offset, boundary.size() + 4), "--" + boundary + "\r\n");
+        EXPECT_EQ(entity.substr(entity.size() - boundary.size() - 6), "--" + boundary + "--\r\n");
+        EXPECT_EQ(entity.find("Mime-Version"), std::string::npos);
+        if (encrypted) {
+            EXPECT_EQ(entity.rfind("Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";", 0), 0u);
+            auto [plain, status] = GpgDecrypt(entity.substr(entity.find("-----BEGIN PGP MESSAGE")), kPassphrase);
+            EXPECT_EQ(plain, part);
+            EXPECT_NE(status.find("GOODSIG"), std::string::npos);
+            continue;
+        }
+        EXPECT_NE(entity.find("micalg=pgp-sha256"), std::string::npos);
+        // gpg checks the signature over the first part as sent; we read the whole entity.
+        size_t first = offset + boundary.size() + 4;
+        size_t end = entity.find("\r\n--" + boundary + "\r\n", first);
+        fs::path content = home / "mime-part", signature = home / "mime-part.asc";
+        std::ofstream(content, std::ios::binary) << entity.substr(first, end - first);
+        std::ofstream(signature, std::ios::binary) << entity.substr(entity.find("-----BEGIN PGP SIGNATURE"));
+        EXPECT_NE(Gpg("--status-fd 1 --verify '" + signature.string() + "' '" + content.string() + "'").find("GOODSIG"),
+                  std::string::npos);
+        DecodeLog log;
+        ASSERT_EQ(Decode(context, db, entity, log), kPGPError_NoErr);
+        ASSERT_EQ(log.signatures.size(), 1u);
+        EXPECT_TRUE(log.signatures[0].verified);
+        EXPECT_EQ(log.outputs, std::vector<std::string> { entity.substr(first, end - first) });
+    }
+    PGPFreeKeySet(gina);
+}
+
 TEST_F(GnuPGReadsOurMessages, ClearSignedAndDetachedSignaturesBothWays)
 {
     std::string text = "-----dashes open this line\nsecond line with trailing blanks   \n\nFrom the end\n";
