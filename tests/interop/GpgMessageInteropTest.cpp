@@ -192,6 +192,10 @@ TEST_F(GnuPGReadsOurMessages, EncryptedAndSignedToKeys)
     std::string binary(100000, '\0');
     for (char& c : binary)
         c = static_cast<char>(random());
+    std::string oneByte(1, '\x7F');
+    std::string large(10 << 20, '\0');
+    for (char& c : large)
+        c = static_cast<char>(random());
     const struct {
         const char* what;
         const char* to; // recipients' e-mail filter
@@ -202,6 +206,8 @@ TEST_F(GnuPGReadsOurMessages, EncryptedAndSignedToKeys)
         { "text to RSA, signed with RSA, armoured", "gina@", "gina@", true, true, true, &text },
         { "binary to ElGamal, unsigned", "hugo@", nullptr, false, false, false, &binary },
         { "binary to both, signed with DSA", "@example.net", "hugo@", false, true, true, &binary },
+        { "one byte", "gina@", "gina@", false, false, true, &oneByte },
+        { "ten megabytes", "gina@", "hugo@", false, false, true, &large },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
