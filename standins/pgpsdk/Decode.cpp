@@ -2,6 +2,7 @@
 // message, each run of other text); each section goes through the events begin, analyse,
 // recipients, passphrase, key found, output, signature and end. Encrypted data must carry an
 // integrity check that holds; otherwise nothing of it is output.
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
 #include "standins/pgpsdk/PassphraseCache.h"
@@ -762,6 +763,8 @@ extern "C" PGPError PGP_CDECL PGPDecode(PGPContextRef context, ...)
         return status;
     if (!Handles().Contains(context, ObjectKind::Context))
         return kPGPError_BadParams;
-    Decoder decoder(context, std::move(options));
-    return decoder.Run();
+    return Guarded([&] {
+        Decoder decoder(context, std::move(options));
+        return decoder.Run();
+    });
 }

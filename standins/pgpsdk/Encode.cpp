@@ -1,6 +1,7 @@
 // PGPEncode of the stand-in SDK: literal data (binary, or text in its canonical form), an optional
 // one-pass signature, compression, and encryption to keys and/or a passphrase as integrity-
 // protected data, armoured on request. It never asks for a passphrase; errors go to the handler.
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
 #include "standins/pgpsdk/PassphraseCache.h"
@@ -310,10 +311,13 @@ extern "C" PGPError PGP_CDECL PGPEncode(PGPContextRef context, ...)
     va_end(args);
     if (status != kPGPError_NoErr || !Handles().Contains(context, ObjectKind::Context))
         return Report(context, options, status != kPGPError_NoErr ? status : kPGPError_BadParams);
-    std::string output;
-    status = Encode(options, output);
-    if (status == kPGPError_NoErr)
-        status = DeliverOutput(options, output);
-    std::fill(output.begin(), output.end(), '\0');
+    status = Guarded([&] {
+        std::string output;
+        PGPError result = Encode(options, output);
+        if (result == kPGPError_NoErr)
+            result = DeliverOutput(options, output);
+        std::fill(output.begin(), output.end(), '\0');
+        return result;
+    });
     return Report(context, options, status);
 }
