@@ -34,7 +34,6 @@ public:
 
     // The mail-client interface; raises ENotAvailable before a successful start-up.
     TPMInterface& PMInterface() const;
-    bool HasPMInterface() const { return pmInterface_ != nullptr; }
     bool RestartStarted() const { return restartStarted_; }
 
 protected:

@@ -3,6 +3,7 @@
 // exception leaves an export: it becomes the export's failure value.
 #include "plugin/Exports.h"
 
+#include "framework/Application.h"
 #include "framework/UnitRegistry.h"
 #include "plugin/Guard.h"
 #include "plugin/MainClass.h"
@@ -20,6 +21,7 @@ constexpr int32_t VERIFY_RESULT = -2;
 UnitRegistry& Units()
 {
     static UnitRegistry units({
+        { "Forms", nullptr, [] { Application().Shutdown(); } },
         { "ZAVEKMainClass", [] { TMainClass::UnitInitialisation(g_module); }, [] { TMainClass::UnitFinalisation(); } },
     });
     return units;

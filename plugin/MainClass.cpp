@@ -2,6 +2,7 @@
 // procedure with the mail client's messages and the timers, and the shut-down.
 #include "plugin/MainClass.h"
 
+#include "framework/Application.h"
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
 
@@ -111,6 +112,9 @@ HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
     newInterface_ = version >= HostApi::NEW_INTERFACE_VERSION;
     int code;
     try {
+        // The framework's forms without an owner belong to the plug-in window inside the mail client.
+        if (parent)
+            Application().SetOwnerWindow(window);
         code = StartUp(window, parent);
     } catch (...) {
         code = START_UP_EXCEPTION;
@@ -119,6 +123,8 @@ HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
         return window;
     DestroyWindow(window);
     pluginWindow_ = nullptr;
+    if (parent)
+        Application().SetOwnerWindow(nullptr);
     if (code != -1)
         ShowSystemErrorBox(parent, code);
     return nullptr;
@@ -195,10 +201,8 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
     const HMENU asMenu = reinterpret_cast<HMENU>(wParam);
     const TPluginCommand command = DecodePluginCommand(static_cast<uint32_t>(wParam),
                                                        static_cast<uint32_t>(lParam), wParam && IsMenu(asMenu));
-    if (command.Kind == TPluginCommandKind::None)
-        return;
-    // Toolbar buttons act only while no request runs.
-    if (command.Kind == TPluginCommandKind::ToolbarButton && (busy_.IsBusy() || busy_.InRequest()))
+    // The plug-in's own commands never start while the mail client waits on a request.
+    if (command.Kind == TPluginCommandKind::None || busy_.IsBusy() || busy_.InRequest())
         return;
     RunPluginCommand(command);
 }

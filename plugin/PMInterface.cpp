@@ -4,26 +4,16 @@
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
 
-#include <cstdio>
 #include <vector>
 
 TPMInterface::TPMInterface(HWND hostWindow) : hostWindow_(hostWindow)
 {
-    version_ = static_cast<uint32_t>(Request(HostApi::REQ_VERSION, 0, 0));
-    build_ = BuildFromVersion(version_);
+    build_ = BuildFromVersion(static_cast<uint32_t>(Request(HostApi::REQ_VERSION, 0, 0)));
 }
 
 uint32_t TPMInterface::BuildFromVersion(uint32_t v)
 {
     return (v & 0xF) * 10 + ((v & 0xFF) >> 4) * 100 + ((v >> 8) & 0xF) * 1000;
-}
-
-std::string TPMInterface::VersionText() const
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "PM %u.%02X", static_cast<unsigned>(version_ >> 8),
-                  static_cast<unsigned>(version_ & 0xFF));
-    return text;
 }
 
 LRESULT TPMInterface::Request(UINT request, WPARAM wParam, LPARAM lParam) const

@@ -14,10 +14,8 @@ public:
     explicit TPMInterface(HWND hostWindow);
 
     HWND HostWindow() const { return hostWindow_; }
-    // The version as the mail client gives it (0x452 for 4.52) and the build number computed from it.
-    uint32_t HostVersion() const { return version_; }
+    // The build number computed from the version the mail client gives (0x452 gives 4520).
     uint32_t HostBuild() const { return build_; }
-    std::string VersionText() const;
 
     // index: 0 frame, 1 MDI client, 2 active MDI child.
     HWND GetHostWindow(WPARAM index) const;
@@ -37,7 +35,6 @@ private:
     std::string FolderRequest(UINT request) const;
 
     HWND hostWindow_;
-    uint32_t version_ = 0;
     uint32_t build_ = 0;
     std::string mailFolder_;
 };

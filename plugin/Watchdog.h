@@ -26,7 +26,6 @@ public:
 
     // Called on the GUI thread by the hooks.
     void RememberDialog(HWND dialog) { dialog_.store(dialog); }
-    HWND RememberedDialog() const { return dialog_.load(); }
     void DialogDestroyed(HWND dialog);
     void UserTyping() { stop_.store(true); }
 

@@ -97,6 +97,24 @@ TEST(PluginLoad, HostEventsReachTheMainObject)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
+{
+    THostSession session("pending");
+    const std::string message = "-----BEGIN PGP MESSAGE-----\r\nxyz\r\n-----END PGP MESSAGE-----\r\n";
+    session.WriteFile("attachment.asc", message);
+    THostRun run = session.Run("load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
+                               "event 28 " + session.File("attachment.asc") + "\nsend\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    // Not taken over: the mail client goes on as without the plug-in.
+    EXPECT_EQ(run.LinesStartingWith("event 25 -> 0x0").size(), 2u);
+    EXPECT_TRUE(run.Has("event 15 -> 0x0"));
+    EXPECT_TRUE(run.Has("event 28 -> 0x0"));
+    EXPECT_TRUE(run.Has("send -> 0x0"));
+    EXPECT_EQ(session.ReadFile("attachment.asc"), message);
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 TEST(PluginLoad, AReaderThatStaysOpenCancelsTheShutDownAndKeepsTheHooks)
 {
     THostRun run = THostSession("refuse").Run("load\nforminit\nready\nreader refuse\nreader\nevent 32\ncheck\nquit\n");
