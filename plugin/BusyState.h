@@ -28,7 +28,11 @@ private:
 // A request for the time of a scope; check Granted() before doing anything.
 class TRequestScope {
 public:
-    explicit TRequestScope(TBusyState& state) : state_(state), granted_(state.TryBeginRequest()) {}
+    explicit TRequestScope(TBusyState& state)
+        : state_(state)
+        , granted_(state.TryBeginRequest())
+    {
+    }
     ~TRequestScope()
     {
         if (granted_)
@@ -46,7 +50,11 @@ private:
 // Permission for one nested request for the time of a scope.
 class TNestedRequestAllowance {
 public:
-    explicit TNestedRequestAllowance(TBusyState& state) : state_(state) { state_.AllowNested(); }
+    explicit TNestedRequestAllowance(TBusyState& state)
+        : state_(state)
+    {
+        state_.AllowNested();
+    }
     ~TNestedRequestAllowance() { state_.DisallowNested(); }
     TNestedRequestAllowance(const TNestedRequestAllowance&) = delete;
     TNestedRequestAllowance& operator=(const TNestedRequestAllowance&) = delete;

@@ -22,7 +22,8 @@ UnitRegistry& Units()
 {
     static UnitRegistry units({
         { "Forms", nullptr, [] { Application().Shutdown(); } },
-        { "ZAVEKMainClass", [] { TMainClass::UnitInitialisation(g_module); }, [] { TMainClass::UnitFinalisation(); } },
+        { "ZAVEKMainClass", [] { TMainClass::UnitInitialisation(g_module); },
+            [] { TMainClass::UnitFinalisation(); } },
     });
     return units;
 }
@@ -42,7 +43,11 @@ std::string Text(const char* text)
 // Marks the main object busy for the time of a scope.
 class TBusyScope {
 public:
-    explicit TBusyScope(TMainClass& main) : main_(main) { main_.SetBusy(true); }
+    explicit TBusyScope(TMainClass& main)
+        : main_(main)
+    {
+        main_.SetBusy(true);
+    }
     ~TBusyScope() { main_.SetBusy(false); }
     TBusyScope(const TBusyScope&) = delete;
     TBusyScope& operator=(const TBusyScope&) = delete;
@@ -83,8 +88,8 @@ int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request)
         if (!inRequest.Granted())
             return 0;
         TBusyScope busy(*main);
-        return main->EncryptRequest(Text(request->InFile), Text(request->OutFile), Text(request->Recipient),
-                                    Text(request->Method));
+        return main->EncryptRequest(
+            Text(request->InFile), Text(request->OutFile), Text(request->Recipient), Text(request->Method));
     });
 }
 
@@ -98,8 +103,7 @@ int32_t CopyThrough(const TEncryptorRequest& request)
 }
 
 // Runs a command export's body once the start-up without a parent has given a plug-in window.
-template <class Body>
-void CommandExport(const char* where, Body&& body)
+template <class Body> void CommandExport(const char* where, Body&& body)
 {
     GuardedVoid(where, [&] {
         TMainClass* main = MainObject();

@@ -41,15 +41,15 @@ auto GuardedOr(const char* where, Fallback&& fallback, Body&& body) noexcept -> 
 }
 
 // Runs body; on an exception reports it and returns failure.
-template <class Result, class Body>
-Result Guarded(const char* where, Result failure, Body&& body) noexcept
+template <class Result, class Body> Result Guarded(const char* where, Result failure, Body&& body) noexcept
 {
-    return GuardedOr(where, [failure] { return failure; }, [&]() -> Result { return body(); });
+    return GuardedOr(
+        where, [failure] { return failure; }, [&]() -> Result { return body(); });
 }
 
 // The same for bodies without a result.
-template <class Body>
-void GuardedVoid(const char* where, Body&& body) noexcept
+template <class Body> void GuardedVoid(const char* where, Body&& body) noexcept
 {
-    GuardedOr(where, [] {}, [&] { body(); });
+    GuardedOr(
+        where, [] {}, [&] { body(); });
 }

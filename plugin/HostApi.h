@@ -98,8 +98,8 @@ struct THostButtonRecord {
     uint32_t HostId;
 };
 #pragma pack(pop)
-static_assert(sizeof(THostButtonRecord) == 212 && offsetof(THostButtonRecord, HostId) == 208,
-              "host record layout");
+static_assert(
+    sizeof(THostButtonRecord) == 212 && offsetof(THostButtonRecord, HostId) == 208, "host record layout");
 
 } // namespace HostApi
 
@@ -109,12 +109,12 @@ static_assert(sizeof(THostButtonRecord) == 212 && offsetof(THostButtonRecord, Ho
 struct TEncryptorRequest {
     uint32_t Reserved0;
     uint32_t Reserved1;
-    uint32_t HostContext;     // handed to the decrypt road, not interpreted
-    const char* Method;       // "S/MIME", "PGP/MIME", anything else inline PGP
+    uint32_t HostContext; // handed to the decrypt road, not interpreted
+    const char* Method; // "S/MIME", "PGP/MIME", anything else inline PGP
     const char* InFile;
-    const char* OutFile;      // may be empty
-    const char* Recipient;    // may be empty
+    const char* OutFile; // may be empty
+    const char* Recipient; // may be empty
 };
 #pragma pack(pop)
-static_assert(sizeof(TEncryptorRequest) == 28 && offsetof(TEncryptorRequest, Recipient) == 24,
-              "host record layout");
+static_assert(
+    sizeof(TEncryptorRequest) == 28 && offsetof(TEncryptorRequest, Recipient) == 24, "host record layout");

@@ -32,8 +32,9 @@ void PumpMessages()
 void ShowSystemErrorBox(HWND owner, int code)
 {
     char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     MessageBoxA(owner, text ? text : "Unknown error.", "ZAVEK", MB_OK | MB_ICONERROR);
     if (text)
         LocalFree(text);
@@ -46,7 +47,9 @@ bool ClassIs(HWND window, const char* name)
 }
 } // namespace
 
-TMainClass::TMainClass(HINSTANCE instance) : instance_(instance), ownerWindow_(GetDesktopWindow())
+TMainClass::TMainClass(HINSTANCE instance)
+    : instance_(instance)
+    , ownerWindow_(GetDesktopWindow())
 {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = &TMainClass::HiddenWndProc;
@@ -102,8 +105,8 @@ HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
 {
     if (pluginWindow_)
         return pluginWindow_;
-    HWND window = CreateWindowExA(0, HIDDEN_CLASS, "", parent ? WS_CHILD : 0, 0, 0, 0, 0, parent, nullptr,
-                                  instance_, nullptr);
+    HWND window = CreateWindowExA(
+        0, HIDDEN_CLASS, "", parent ? WS_CHILD : 0, 0, 0, 0, 0, parent, nullptr, instance_, nullptr);
     if (!window) {
         ShowSystemErrorBox(parent, static_cast<int>(GetLastError()));
         return nullptr;
@@ -148,7 +151,8 @@ void TMainClass::UpdateBusyMenu()
         char caption[64] = {};
         if (GetMenuStringA(bar, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION) > 0
             && std::strcmp(caption, "&Selvadrin") == 0) {
-            EnableMenuItem(bar, static_cast<UINT>(i), MF_BYPOSITION | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
+            EnableMenuItem(
+                bar, static_cast<UINT>(i), MF_BYPOSITION | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
             DrawMenuBar(frame_);
             return;
         }
@@ -199,8 +203,8 @@ LRESULT TMainClass::HandleHiddenMessage(HWND window, UINT message, WPARAM wParam
 void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
 {
     const HMENU asMenu = reinterpret_cast<HMENU>(wParam);
-    const TPluginCommand command = DecodePluginCommand(static_cast<uint32_t>(wParam),
-                                                       static_cast<uint32_t>(lParam), wParam && IsMenu(asMenu));
+    const TPluginCommand command = DecodePluginCommand(
+        static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), wParam && IsMenu(asMenu));
     // The plug-in's own commands never start while the mail client waits on a request.
     if (command.Kind == TPluginCommandKind::None || busy_.IsBusy() || busy_.InRequest())
         return;
@@ -412,8 +416,8 @@ LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-LRESULT CALLBACK TMainClass::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR data)
+LRESULT CALLBACK TMainClass::FrameProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     return GuardedOr(
         "FrameProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
@@ -429,15 +433,15 @@ LRESULT CALLBACK TMainClass::FrameProc(HWND window, UINT message, WPARAM wParam,
         });
 }
 
-LRESULT CALLBACK TMainClass::StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR)
+LRESULT CALLBACK TMainClass::StatusBarProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
     // The clock and the signature note on the status bar hook in here.
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TMainClass::ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR data)
+LRESULT CALLBACK TMainClass::ReaderProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     return GuardedOr(
         "ReaderProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
@@ -448,7 +452,8 @@ LRESULT CALLBACK TMainClass::ReaderProc(HWND window, UINT message, WPARAM wParam
         });
 }
 
-int32_t TMainClass::EncryptRequest(const std::string&, const std::string&, const std::string&, const std::string&)
+int32_t TMainClass::EncryptRequest(
+    const std::string&, const std::string&, const std::string&, const std::string&)
 {
     throw ENotAvailable("EncryptRequest");
 }

@@ -43,8 +43,8 @@ public:
     void SetBusy(bool busy);
 
     // Bodies of the message exports.
-    int32_t EncryptRequest(const std::string& inFile, const std::string& outFile, const std::string& recipient,
-                           const std::string& method);
+    int32_t EncryptRequest(const std::string& inFile, const std::string& outFile,
+        const std::string& recipient, const std::string& method);
     int32_t DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t hostContext);
     void VerifyFile(const std::string& fileName);
     void ManageKeys(const std::string& fileName, int mode);

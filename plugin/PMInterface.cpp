@@ -6,7 +6,8 @@
 
 #include <vector>
 
-TPMInterface::TPMInterface(HWND hostWindow) : hostWindow_(hostWindow)
+TPMInterface::TPMInterface(HWND hostWindow)
+    : hostWindow_(hostWindow)
 {
     build_ = BuildFromVersion(static_cast<uint32_t>(Request(HostApi::REQ_VERSION, 0, 0)));
 }

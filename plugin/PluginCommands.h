@@ -6,10 +6,10 @@
 
 enum class TPluginCommandKind {
     None,
-    ToolbarButton,  // Number: command id 1025..1031
-    MenuCommand,    // Number: plug-in menu item (9..11 from the encrypt drop-down)
-    KeyMenuItem,    // Number: item of the key menu, from 1
-    AutoListItem,   // Number: auto-list command, from 0
+    ToolbarButton, // Number: command id 1025..1031
+    MenuCommand, // Number: plug-in menu item (9..11 from the encrypt drop-down)
+    KeyMenuItem, // Number: item of the key menu, from 1
+    AutoListItem, // Number: auto-list command, from 0
     AddressBookItem // Number: address-book item, from 0
 };
 

@@ -24,13 +24,13 @@ bool TSubclassRegistry::Subclass(HWND window, SUBCLASSPROC proc, DWORD_PTR data)
 bool TSubclassRegistry::IsSubclassed(HWND window, SUBCLASSPROC proc) const
 {
     return std::any_of(entries_.begin(), entries_.end(),
-                       [&](const TEntry& e) { return e.Window == window && e.Proc == proc; });
+        [&](const TEntry& e) { return e.Window == window && e.Proc == proc; });
 }
 
 void TSubclassRegistry::Restore(HWND window, SUBCLASSPROC proc)
 {
     auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [&](const TEntry& e) { return e.Window == window && e.Proc == proc; });
+        [&](const TEntry& e) { return e.Window == window && e.Proc == proc; });
     if (it == entries_.end())
         return;
     if (IsWindow(window))

@@ -12,7 +12,10 @@ public:
     static constexpr DWORD DEFAULT_TIMEOUT_MS = 20000;
     static constexpr DWORD CLOSED_ON_TIMEOUT = WAIT_TIMEOUT; // exit code when it closed the dialog
 
-    explicit TWatchdog(DWORD timeoutMs = DEFAULT_TIMEOUT_MS) : timeoutMs_(timeoutMs) {}
+    explicit TWatchdog(DWORD timeoutMs = DEFAULT_TIMEOUT_MS)
+        : timeoutMs_(timeoutMs)
+    {
+    }
     ~TWatchdog() { Stop(); }
     TWatchdog(const TWatchdog&) = delete;
     TWatchdog& operator=(const TWatchdog&) = delete;

@@ -34,7 +34,7 @@ BOOL CALLBACK AnswerDialog(HWND window, LPARAM)
             continue;
         g_log.Line("answered dialog \"%s\" with %d", caption, answer.ButtonId);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.ButtonId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, answer.ButtonId)));
+            reinterpret_cast<LPARAM>(GetDlgItem(window, answer.ButtonId)));
         break;
     }
     return TRUE;

@@ -26,10 +26,10 @@ struct THost {
     HWND MdiClient = nullptr;
     HWND StatusBar = nullptr;
     HWND StatusPanel = nullptr;
-    HWND PluginHost = nullptr;   // our window that answers the plug-in's requests
-    HWND Script = nullptr;       // runs the script steps
+    HWND PluginHost = nullptr; // our window that answers the plug-in's requests
+    HWND Script = nullptr; // runs the script steps
     HWND PluginWindow = nullptr; // the plug-in's window, from FORMINIT
-    std::vector<HWND> Readers;   // every reader created, in order (may be gone by now)
+    std::vector<HWND> Readers; // every reader created, in order (may be gone by now)
     HMODULE Plugin = nullptr;
     int NextButtonId = 100;
     bool Closing = false;

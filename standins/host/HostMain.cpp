@@ -8,7 +8,8 @@
 //   ready | send                          0x0B09 / 0x0B10 to the plug-in window
 //   event TYPE [TEXT|KIND]                0x0B11 (5, 28: TEXT; 25: KIND for the last editor)
 //   reader [refuse] | editor              open a reader (one that refuses to close) or an editor
-//   command ID                            WM_COMMAND ID sent to the frame
+//   command ID                            WM_COMMAND ID sent to the frame (189 delivers the queue)
+//   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty)
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
@@ -64,8 +65,7 @@ std::string FullPath(const std::string& path)
     return full;
 }
 
-template <class T>
-T Export(const char* name)
+template <class T> T Export(const char* name)
 {
     return g_host.Plugin ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(g_host.Plugin, name)))
                          : nullptr;
@@ -85,7 +85,7 @@ void Unload()
     g_host.Plugin = nullptr;
     g_host.PluginWindow = nullptr;
     g_log.Line("unload -> %s, module %s", freed ? "ok" : "failed",
-               GetModuleHandleA(g_host.PluginPath.c_str()) ? "still loaded" : "gone");
+        GetModuleHandleA(g_host.PluginPath.c_str()) ? "still loaded" : "gone");
 }
 
 void FormInit(const THostStep& step)
@@ -95,13 +95,14 @@ void FormInit(const THostStep& step)
         g_log.Line("export FORMINIT missing");
         return;
     }
-    const uint32_t version = step.size() > 1 ? static_cast<uint32_t>(ParseNumber(step[1])) : g_host.Settings.FormVersion;
+    const uint32_t version
+        = step.size() > 1 ? static_cast<uint32_t>(ParseNumber(step[1])) : g_host.Settings.FormVersion;
     HWND window = nullptr;
     const uint32_t result = formInit(version, 0, g_host.PluginHost, 0, &window, 0);
     if (result & 0xFFFF)
         g_host.PluginWindow = window;
-    g_log.Line("export FORMINIT 0x%X -> %u window %p child %d", version, result & 0xFFFF, static_cast<void*>(window),
-               window && GetParent(window) == g_host.PluginHost);
+    g_log.Line("export FORMINIT 0x%X -> %u window %p child %d", version, result & 0xFFFF,
+        static_cast<void*>(window), window && GetParent(window) == g_host.PluginHost);
 }
 
 void CallRequestExport(const THostStep& step)
@@ -179,7 +180,8 @@ void Check()
          << " statusbar subclassed=" << THost::IsSubclassed(g_host.StatusBar);
     for (size_t i = 0; i < g_host.Readers.size(); ++i) {
         HWND reader = g_host.Readers[i];
-        line << " reader" << i + 1 << (IsWindow(reader) ? THost::IsSubclassed(reader) ? "=subclassed" : "=plain" : "=gone");
+        line << " reader" << i + 1
+             << (IsWindow(reader) ? THost::IsSubclassed(reader) ? "=subclassed" : "=plain" : "=gone");
     }
     g_log.Line("%s", line.str().c_str());
 }
@@ -210,7 +212,8 @@ void RunStep(const THostStep& step)
         if (!g_host.Settings.Set(Arg(step, 1), Arg(step, 2)))
             g_log.Line("unknown setting %s", Arg(step, 1).c_str());
     } else if (verb == "setting") {
-        g_host.Settings.Integers[static_cast<int>(ParseNumber(Arg(step, 1)))] = static_cast<int32_t>(ParseNumber(Arg(step, 2)));
+        g_host.Settings.Integers[static_cast<int>(ParseNumber(Arg(step, 1)))]
+            = static_cast<int32_t>(ParseNumber(Arg(step, 2)));
     } else if (verb == "text") {
         g_host.Settings.Texts[static_cast<int>(ParseNumber(Arg(step, 1)))] = Arg(step, 2);
     } else if (verb == "load") {
@@ -221,7 +224,8 @@ void RunStep(const THostStep& step)
         FormInit(step);
     } else if (verb == "ready" || verb == "send") {
         if (g_host.PluginWindow) {
-            const LRESULT answer = SendMessageA(g_host.PluginWindow, verb == "ready" ? WM_HOSTREADY : WM_HOSTSEND, 0, 0);
+            const LRESULT answer
+                = SendMessageA(g_host.PluginWindow, verb == "ready" ? WM_HOSTREADY : WM_HOSTSEND, 0, 0);
             g_log.Line("%s -> 0x%lX", verb.c_str(), static_cast<long>(answer));
         }
     } else if (verb == "event") {
@@ -234,6 +238,9 @@ void RunStep(const THostStep& step)
         g_log.Line("editor opened");
     } else if (verb == "command") {
         SendMessageA(g_host.Frame, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
+    } else if (verb == "editorcommand") {
+        if (g_lastEditor)
+            SendMessageA(g_lastEditor, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
     } else if (verb == "encrypt" || verb == "sign" || verb == "decrypt") {
         CallRequestExport(step);
     } else if (verb == "verify" || verb == "manage" || verb == "destroy") {
@@ -250,8 +257,8 @@ void RunStep(const THostStep& step)
     } else if (verb == "answer") {
         AddDialogAnswer(Arg(step, 1), static_cast<int>(ParseNumber(Arg(step, 2))));
     } else if (verb == "dialog") {
-        const int result = MessageBoxA(g_host.Frame, "A question of the stand-in mail client.", Arg(step, 1).c_str(),
-                                       MB_OKCANCEL);
+        const int result = MessageBoxA(
+            g_host.Frame, "A question of the stand-in mail client.", Arg(step, 1).c_str(), MB_OKCANCEL);
         g_log.Line("dialog %s -> %d", Arg(step, 1).c_str(), result);
     } else if (verb == "wait") {
         Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
@@ -273,7 +280,6 @@ void CALLBACK ScriptTimeout(HWND, UINT, UINT_PTR, DWORD)
     g_exitCode = EXIT_TIMEOUT;
     PostQuitMessage(EXIT_TIMEOUT);
 }
-
 
 std::string ReadFile(const std::string& path)
 {

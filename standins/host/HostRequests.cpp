@@ -87,7 +87,7 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
     case REQ_MAIL_FOLDER:
     case REQ_BASE_FOLDER: {
         const std::string& folder = request == REQ_NEW_MAIL_FOLDER ? s.NewMailFolder
-                                    : request == REQ_MAIL_FOLDER   ? s.MailFolder
+            : request == REQ_MAIL_FOLDER                           ? s.MailFolder
                                                                    : s.BaseFolder;
         CopyBounded(lParam, std::min<size_t>(wParam, FOLDER_BUFFER_SIZE), folder);
         answer = 1;
@@ -101,7 +101,8 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
         return true;
     case REQ_GET_SETTING:
         answer = lParam ? FillSetting(index, lParam) : s.Integer(index);
-        g_log.Line("request %u %d%s -> %ld", request, index, lParam ? " buffer" : "", static_cast<long>(answer));
+        g_log.Line(
+            "request %u %d%s -> %ld", request, index, lParam ? " buffer" : "", static_cast<long>(answer));
         return true;
     case REQ_SET_SETTING:
         s.Integers[index] = static_cast<int32_t>(lParam);
@@ -119,13 +120,14 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
         return true;
     }
     case REQ_HOST_WINDOW:
-        answer = reinterpret_cast<LRESULT>(wParam == HOST_WINDOW_FRAME        ? g_host.Frame
-                                           : wParam == HOST_WINDOW_MDI_CLIENT ? g_host.MdiClient
-                                                                              : g_host.ActiveChild());
+        answer = reinterpret_cast<LRESULT>(wParam == HOST_WINDOW_FRAME ? g_host.Frame
+                : wParam == HOST_WINDOW_MDI_CLIENT                     ? g_host.MdiClient
+                                                                       : g_host.ActiveChild());
         g_log.Line("request %u %d", request, index);
         return true;
     case REQ_USER_NAME:
-        CopyBounded(lParam, std::min<size_t>(wParam ? wParam : NAME_BUFFER_SIZE, NAME_BUFFER_SIZE), s.UserName);
+        CopyBounded(
+            lParam, std::min<size_t>(wParam ? wParam : NAME_BUFFER_SIZE, NAME_BUFFER_SIZE), s.UserName);
         answer = 1;
         g_log.Line("request %u -> \"%s\"", request, s.UserName.c_str());
         return true;
@@ -144,7 +146,7 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
         if (button) {
             answer = g_host.NextButtonId++;
             g_log.Line("request %u button %u \"%.63s\" -> %ld", request, button->CommandId, button->Tooltip,
-                       static_cast<long>(answer));
+                static_cast<long>(answer));
         }
         return true;
     }

@@ -8,12 +8,12 @@
 #include <string>
 
 struct THostSettings {
-    std::string BaseFolder;    // with a trailing backslash
+    std::string BaseFolder; // with a trailing backslash
     std::string MailFolder;
     std::string NewMailFolder;
     std::string UserName = "Stand-in User";
-    std::string FolderChoice;  // answer to the folder choice; empty = cancelled
-    std::string To, Cc, Bcc;   // fields of the active editor
+    std::string FolderChoice; // answer to the folder choice; empty = cancelled
+    std::string To, Cc, Bcc; // fields of the active editor
     uint32_t Version = 0x452;
     uint32_t FormVersion = 0x112;
     std::map<int, int32_t> Integers;

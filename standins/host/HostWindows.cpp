@@ -36,10 +36,25 @@ LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefMDIChildProcA(window, message, wParam, lParam);
 }
 
+// Asks the plug-in before a send; its answer HOST_HANDLED means it took the send over.
+LRESULT AskPlugin(UINT message, WPARAM wParam, LPARAM lParam, const char* what)
+{
+    if (!g_host.PluginWindow || !IsWindow(g_host.PluginWindow))
+        return 0;
+    const LRESULT answer = SendMessageA(g_host.PluginWindow, message, wParam, lParam);
+    g_log.Line("%s -> 0x%lX", what, static_cast<long>(answer));
+    return answer;
+}
+
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_EDITOR_FIELD)
         g_log.Line("editor field %u", static_cast<unsigned>(wParam));
+    if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_SEND) {
+        if (AskPlugin(WM_HOSTSEND, 0, 0, "editor send") != HOST_HANDLED)
+            g_log.Line("editor message sent");
+        return 0;
+    }
     return DefMDIChildProcA(window, message, wParam, lParam);
 }
 
@@ -104,24 +119,25 @@ void CreateChildren(HWND frame)
     CLIENTCREATESTRUCT mdi = {};
     mdi.idFirstChild = 0x5000;
     // No WS_EX_NOPARENTNOTIFY: the plug-in watches children appear through their parent.
-    g_host.MdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 0,
-                                       0, frame, nullptr, g_host.Instance, &mdi);
+    g_host.MdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+        0, 0, frame, nullptr, g_host.Instance, &mdi);
     g_host.StatusBar = CreateWindowExA(0, CLASS_STATUS_BAR, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame,
-                                       nullptr, g_host.Instance, nullptr);
+        nullptr, g_host.Instance, nullptr);
     g_host.StatusPanel = CreateWindowExA(0, "STATIC", "Ready", WS_CHILD | WS_VISIBLE, 2, 2, 400, 18,
-                                         g_host.StatusBar, nullptr, g_host.Instance, nullptr);
+        g_host.StatusBar, nullptr, g_host.Instance, nullptr);
     CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 410, 2, 120, 18, g_host.StatusBar, nullptr,
-                    g_host.Instance, nullptr);
-    g_host.PluginHost = CreateWindowExA(0, PLUGIN_HOST_CLASS, nullptr, WS_CHILD, 0, 0, 0, 0, frame, nullptr,
-                                        g_host.Instance, nullptr);
+        g_host.Instance, nullptr);
+    g_host.PluginHost = CreateWindowExA(
+        0, PLUGIN_HOST_CLASS, nullptr, WS_CHILD, 0, 0, 0, 0, frame, nullptr, g_host.Instance, nullptr);
 }
 
 // The mail client's own close: with the new interface the plug-in is asked first and may keep it open.
 void Close(HWND frame)
 {
     g_log.Line("frame close: frame subclassed=%d statusbar subclassed=%d", THost::IsSubclassed(frame),
-               THost::IsSubclassed(g_host.StatusBar));
-    if (g_host.PluginWindow && IsWindow(g_host.PluginWindow) && g_host.Settings.FormVersion >= NEW_INTERFACE_VERSION) {
+        THost::IsSubclassed(g_host.StatusBar));
+    if (g_host.PluginWindow && IsWindow(g_host.PluginWindow)
+        && g_host.Settings.FormVersion >= NEW_INTERFACE_VERSION) {
         const LRESULT answer = SendMessageA(g_host.PluginWindow, WM_HOSTEVENT, EVENT_SHUTDOWN, 1);
         g_log.Line("event 32 on close -> 0x%lX", static_cast<long>(answer));
         if (answer == HOST_HANDLED)
@@ -145,6 +161,10 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         g_log.Line("frame command %u", LOWORD(wParam));
         if (LOWORD(wParam) == ID_FILE_EXIT)
             PostMessageA(window, WM_CLOSE, 0, 0);
+        // Delivering the queue: the plug-in may find nothing left to deliver.
+        if (LOWORD(wParam) == CMD_DELIVER_QUEUE
+            && AskPlugin(WM_HOSTEVENT, EVENT_QUEUE, 0, "event 15 on delivery") != HOST_HANDLED)
+            g_log.Line("queue delivered");
         break;
     case WM_CLOSE:
         Close(window);
@@ -165,7 +185,8 @@ HWND CreateMdiChild(const char* className, const char* title)
     create.szTitle = title;
     create.hOwner = g_host.Instance;
     create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
-    return reinterpret_cast<HWND>(SendMessageA(g_host.MdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    return reinterpret_cast<HWND>(
+        SendMessageA(g_host.MdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
 }
 } // namespace
 
@@ -191,7 +212,8 @@ HWND THost::CreateEditor()
 bool THost::IsSubclassed(HWND window)
 {
     return window && IsWindow(window)
-           && GetWindowLongPtrA(window, GWLP_WNDPROC) != static_cast<LONG_PTR>(GetClassLongPtrA(window, GCLP_WNDPROC));
+        && GetWindowLongPtrA(window, GWLP_WNDPROC)
+        != static_cast<LONG_PTR>(GetClassLongPtrA(window, GCLP_WNDPROC));
 }
 
 // Registers the classes and creates the frame with its children.
@@ -204,13 +226,13 @@ bool CreateHostWindows()
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);
     Register(SCRIPT_CLASS, ScriptProc, nullptr);
-    HWND frame = CreateWindowExA(0, CLASS_FRAME, "Stand-in mail client", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, BuildMenuBar(), g_host.Instance,
-                                 nullptr);
+    HWND frame
+        = CreateWindowExA(0, CLASS_FRAME, "Stand-in mail client", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+            CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, BuildMenuBar(), g_host.Instance, nullptr);
     if (!frame)
         return false;
-    g_host.Script = CreateWindowExA(0, SCRIPT_CLASS, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_host.Instance,
-                                    nullptr);
+    g_host.Script = CreateWindowExA(
+        0, SCRIPT_CLASS, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_host.Instance, nullptr);
     ShowWindow(frame, SW_SHOW);
     UpdateWindow(frame);
     return true;

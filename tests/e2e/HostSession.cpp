@@ -82,14 +82,14 @@ THostRun THostSession::Run(const std::string& script, unsigned timeoutMs) const
     WriteFile("script.txt", script);
     DeleteFileA(File("host.log").c_str());
     const std::string host = StageFolder() + "\\Host\\WINPM-32.EXE";
-    std::string commandLine = "\"" + host + "\" --script \"" + File("script.txt") + "\" --log \"" + File("host.log")
-                              + "\" --timeout " + std::to_string(timeoutMs);
+    std::string commandLine = "\"" + host + "\" --script \"" + File("script.txt") + "\" --log \""
+        + File("host.log") + "\" --timeout " + std::to_string(timeoutMs);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     THostRun run;
-    if (!CreateProcessA(host.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessA(host.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+            &startup, &process))
         return run;
     if (WaitForSingleObject(process.hProcess, timeoutMs + 10000) == WAIT_TIMEOUT)
         TerminateProcess(process.hProcess, 99);

@@ -17,7 +17,8 @@ using ::testing::HasSubstr;
 std::string WindowOf(const std::string& formInitLine)
 {
     const size_t at = formInitLine.find(" window ");
-    return at == std::string::npos ? std::string() : formInitLine.substr(at + 8, formInitLine.find(' ', at + 8) - at - 8);
+    return at == std::string::npos ? std::string()
+                                   : formInitLine.substr(at + 8, formInitLine.find(' ', at + 8) - at - 8);
 }
 
 // "export decrypt -> 0 after 501 ms" -> 501
@@ -47,8 +48,8 @@ TEST(PluginLoad, InterfaceVersionsAboveOneHundredAndFFAreRefused)
     struct Case {
         const char* version;
         const char* expected;
-    } cases[] = { { "0x1FF", "export FORMINIT 0x1FF -> 1" }, { "0x200", "export FORMINIT 0x200 -> 0 window 00000000" },
-                  { "0x0", "export FORMINIT 0x0 -> 1" } };
+    } cases[] = { { "0x1FF", "export FORMINIT 0x1FF -> 1" },
+        { "0x200", "export FORMINIT 0x200 -> 0 window 00000000" }, { "0x0", "export FORMINIT 0x0 -> 1" } };
     for (const Case& c : cases) {
         THostRun run = THostSession("version").Run(std::string("load\nforminit ") + c.version + "\nquit\n");
         SCOPED_TRACE(run.Text());
@@ -60,7 +61,8 @@ TEST(PluginLoad, InterfaceVersionsAboveOneHundredAndFFAreRefused)
 
 TEST(PluginLoad, StartUpWithoutMailFolderFailsSilentlyAndCanBeRetried)
 {
-    THostRun run = THostSession("nomail").Run("set mailfolder -\nload\nforminit\nset mailfolder C:\\\nforminit\nquit\n");
+    THostRun run = THostSession("nomail").Run(
+        "set mailfolder -\nload\nforminit\nset mailfolder C:\\\nforminit\nquit\n");
     SCOPED_TRACE(run.Text());
     auto calls = run.LinesStartingWith("export FORMINIT");
     ASSERT_EQ(calls.size(), 2u);
@@ -103,13 +105,20 @@ TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
     const std::string message = "-----BEGIN PGP MESSAGE-----\r\nxyz\r\n-----END PGP MESSAGE-----\r\n";
     session.WriteFile("attachment.asc", message);
     THostRun run = session.Run("load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
-                               "event 28 " + session.File("attachment.asc") + "\nsend\nevent 5 after\nquit\n");
+                               "event 28 "
+        + session.File("attachment.asc")
+        + "\nsend\neditorcommand 139\ncommand 189\n"
+          "event 5 after\nquit\n");
     SCOPED_TRACE(run.Text());
     // Not taken over: the mail client goes on as without the plug-in.
     EXPECT_EQ(run.LinesStartingWith("event 25 -> 0x0").size(), 2u);
     EXPECT_TRUE(run.Has("event 15 -> 0x0"));
     EXPECT_TRUE(run.Has("event 28 -> 0x0"));
     EXPECT_TRUE(run.Has("send -> 0x0"));
+    EXPECT_TRUE(run.Has("editor send -> 0x0"));
+    EXPECT_TRUE(run.Has("editor message sent"));
+    EXPECT_TRUE(run.Has("event 15 on delivery -> 0x0"));
+    EXPECT_TRUE(run.Has("queue delivered"));
     EXPECT_EQ(session.ReadFile("attachment.asc"), message);
     EXPECT_TRUE(run.Has("event 5 -> 0x0"));
     EXPECT_EQ(run.ExitCode, 0);
@@ -117,7 +126,8 @@ TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
 
 TEST(PluginLoad, AReaderThatStaysOpenCancelsTheShutDownAndKeepsTheHooks)
 {
-    THostRun run = THostSession("refuse").Run("load\nforminit\nready\nreader refuse\nreader\nevent 32\ncheck\nquit\n");
+    THostRun run
+        = THostSession("refuse").Run("load\nforminit\nready\nreader refuse\nreader\nevent 32\ncheck\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("reader refused close"));
     EXPECT_TRUE(run.Has("event 32 -> 0x9999"));
@@ -129,7 +139,8 @@ TEST(PluginLoad, AReaderThatStaysOpenCancelsTheShutDownAndKeepsTheHooks)
 
 TEST(PluginLoad, OldInterfaceCloseBecomesTheShutDownEvent)
 {
-    THostRun run = THostSession("oldclose").Run("set formver 0x111\nload\nforminit\nready\nclose\nwait 500\n");
+    THostRun run
+        = THostSession("oldclose").Run("set formver 0x111\nload\nforminit\nready\nclose\nwait 500\n");
     SCOPED_TRACE(run.Text());
     // The frame's close reached the plug-in, which shut down and closed the frame again.
     EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
@@ -143,11 +154,19 @@ TEST(PluginLoad, AMessageExportNestedInAnotherFailsCleanly)
     session.WriteFile("in.txt", "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
     const std::string in = session.File("in.txt");
     THostRun run = session.Run("load\nforminit\nready\n"
-                               "queue decrypt " + in + " " + session.File("nested.txt") + "\n"
-                               "decrypt " + in + " " + session.File("outer.txt") + "\n"
-                               "queue encrypt " + in + " -\n"
-                               "decrypt " + in + " " + session.File("outer2.txt") + "\n"
-                               "quit\n");
+                               "queue decrypt "
+        + in + " " + session.File("nested.txt")
+        + "\n"
+          "decrypt "
+        + in + " " + session.File("outer.txt")
+        + "\n"
+          "queue encrypt "
+        + in
+        + " -\n"
+          "decrypt "
+        + in + " " + session.File("outer2.txt")
+        + "\n"
+          "quit\n");
     SCOPED_TRACE(run.Text());
     auto decrypts = run.LinesStartingWith("export decrypt ->");
     ASSERT_EQ(decrypts.size(), 3u);
@@ -156,7 +175,8 @@ TEST(PluginLoad, AMessageExportNestedInAnotherFailsCleanly)
     EXPECT_EQ(session.ReadFile("nested.txt"), session.ReadFile("in.txt"));
     EXPECT_THAT(decrypts[1], HasSubstr("-> 0 "));
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->"), Contains(HasSubstr("-> 0 ")));
-    EXPECT_EQ(session.ReadFile("in.txt"), "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
+    EXPECT_EQ(
+        session.ReadFile("in.txt"), "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
     EXPECT_FALSE(session.Exists("outer.txt"));
     EXPECT_EQ(run.ExitCode, 0);
 }
@@ -168,12 +188,20 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     const std::string in = session.File("in.txt");
     // Every message road fails inside the main object in this build; each failure stays in its export.
     THostRun run = session.Run("load\nforminit\nready\n"
-                               "encrypt " + in + " - PGP/MIME someone@example.org\n"
-                               "sign " + in + " -\n"
-                               "verify " + in + "\nmanage -\ndestroy " + in + "\n"
-                               "export USERSETUP x\nexport SYNCTIME 0\n"
-                               "decrypt " + in + " " + session.File("out.txt") + "\n"
-                               "quit\n");
+                               "encrypt "
+        + in
+        + " - PGP/MIME someone@example.org\n"
+          "sign "
+        + in
+        + " -\n"
+          "verify "
+        + in + "\nmanage -\ndestroy " + in
+        + "\n"
+          "export USERSETUP x\nexport SYNCTIME 0\n"
+          "decrypt "
+        + in + " " + session.File("out.txt")
+        + "\n"
+          "quit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->"), Contains(HasSubstr("-> 0 ")));
     EXPECT_THAT(run.LinesStartingWith("export sign ->"), Contains(HasSubstr("-> 0 ")));

@@ -15,8 +15,8 @@ TEST(PluginCommands, DecodesEachRangeAtItsEdges)
         { 0, 1031, false, { K::ToolbarButton, 1031 } },
         { 0, 1024, false, {} },
         { 0, 1032, false, {} },
-        { 5, 1025, false, {} },                        // a toolbar id with a stray wParam
-        { 8201, 1027, false, { K::MenuCommand, 9 } },  // encrypt drop-down variants
+        { 5, 1025, false, {} }, // a toolbar id with a stray wParam
+        { 8201, 1027, false, { K::MenuCommand, 9 } }, // encrypt drop-down variants
         { 8203, 1027, false, { K::MenuCommand, 11 } },
         { 8204, 1027, false, {} },
         { 8201, 1026, false, {} },
@@ -28,7 +28,7 @@ TEST(PluginCommands, DecodesEachRangeAtItsEdges)
         { 0x6000, 0, false, { K::AutoListItem, 0 } },
         { 0x6FFF, 0, false, { K::AutoListItem, 0xFFF } },
         { 0x7000, 0, false, { K::AddressBookItem, 0 } },
-        { 0x7005, 0, true, {} },                       // a menu handle is not a command
+        { 0x7005, 0, true, {} }, // a menu handle is not a command
         { 0, 0, false, {} },
     };
     for (const Case& c : cases) {

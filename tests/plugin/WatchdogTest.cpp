@@ -10,7 +10,8 @@ class TFakeDialog {
 public:
     TFakeDialog()
     {
-        window_ = CreateWindowExA(0, "STATIC", "Passphrase", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        window_
+            = CreateWindowExA(0, "STATIC", "Passphrase", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     }
     ~TFakeDialog()
     {
