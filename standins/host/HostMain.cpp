@@ -16,7 +16,8 @@
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules / a host question to be answered
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
-// Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]
+// Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]; without a
+// script it loads, starts and readies the plug-in and stays open for a person to use.
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 #include "standins/host/HostScript.h"
@@ -338,7 +339,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     g_host.Instance = instance;
     const std::string base = ModuleFolder();
     std::string script, log = base + "host.log";
-    DWORD timeout = 60000;
+    DWORD timeout = 0;
     g_host.PluginPath = FullPath(base + "..\\Plugin\\ZAVEKMain.dll");
     ParseCommandLine(script, log, timeout);
     g_host.Settings.BaseFolder = base;
@@ -346,15 +347,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     g_host.Settings.NewMailFolder = g_host.Settings.MailFolder;
     if (!g_log.Open(log))
         return 2;
-    if (!script.empty())
-        g_steps = ParseHostScript(ReadFile(script));
+    // Without a script it starts as the mail client does: load the plug-in, start it, report ready.
+    g_steps = script.empty() ? ParseHostScript("load\nforminit\nready\n") : ParseHostScript(ReadFile(script));
     g_log.Line("start %u steps", static_cast<unsigned>(g_steps.size()));
     if (!CreateHostWindows()) {
         g_log.Line("no frame");
         return 2;
     }
     StartDialogAnswerer(g_host.Frame);
-    SetTimer(nullptr, SCRIPT_TIMEOUT_TIMER, timeout, ScriptTimeout);
+    if (!script.empty())
+        SetTimer(nullptr, SCRIPT_TIMEOUT_TIMER, timeout ? timeout : 60000, ScriptTimeout);
     PostMessageA(g_host.Script, WM_HOST_RUN_NEXT_STEP, 0, 0);
 
     MSG msg;
