@@ -6,6 +6,7 @@
 //   load | unload                         LoadLibrary / FreeLibrary of the plug-in
 //   forminit [VERSION]                    FORMINIT with the plug-in host window (default: formver)
 //   ready | send                          0x0B09 / 0x0B10 to the plug-in window
+//   message MSG [WPARAM] [LPARAM]         any message sent to the plug-in window
 //   event TYPE [TEXT|KIND]                0x0B11 (5, 28: TEXT; 25: KIND for the last editor)
 //   reader [refuse] | editor              open a reader (one that refuses to close) or an editor
 //   command ID                            WM_COMMAND ID sent to the frame (189 delivers the queue)
@@ -228,6 +229,13 @@ void RunStep(const THostStep& step)
             const LRESULT answer
                 = SendMessageA(g_host.PluginWindow, verb == "ready" ? WM_HOSTREADY : WM_HOSTSEND, 0, 0);
             g_log.Line("%s -> 0x%lX", verb.c_str(), static_cast<long>(answer));
+        }
+    } else if (verb == "message") {
+        if (g_host.PluginWindow) {
+            const LRESULT answer = SendMessageA(g_host.PluginWindow, static_cast<UINT>(ParseNumber(Arg(step, 1))),
+                                                static_cast<WPARAM>(ParseNumber(Arg(step, 2))),
+                                                static_cast<LPARAM>(ParseNumber(Arg(step, 3))));
+            g_log.Line("message %s -> 0x%lX", Arg(step, 1).c_str(), static_cast<long>(answer));
         }
     } else if (verb == "event") {
         SendEvent(step);

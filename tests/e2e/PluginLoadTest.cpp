@@ -124,6 +124,20 @@ TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(PluginLoad, TimersAndCommandsOfThePluginWindow)
+{
+    // WM_TIMER 0x113 with ids outside 1..5, the deferred re-run (3), and WM_COMMAND 0x111 from a
+    // toolbar button and from a menu handle.
+    THostRun run = THostSession("timers").Run("load\nforminit\nready\nmessage 0x113 0\nmessage 0x113 6\n"
+                                              "message 0x113 3\nwait 200\nmessage 0x111 0 1025\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("message 0x113 -> 0x0").size(), 3u);
+    EXPECT_EQ(run.LinesStartingWith("message 0x111 -> 0x0").size(), 1u);
+    // Timer 3 ends by posting the re-run command to the frame, once.
+    EXPECT_EQ(run.LinesStartingWith("frame command 16397").size(), 1u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 TEST(PluginLoad, AReaderThatStaysOpenCancelsTheShutDownAndKeepsTheHooks)
 {
     THostRun run
