@@ -232,9 +232,9 @@ void RunStep(const THostStep& step)
         }
     } else if (verb == "message") {
         if (g_host.PluginWindow) {
-            const LRESULT answer = SendMessageA(g_host.PluginWindow, static_cast<UINT>(ParseNumber(Arg(step, 1))),
-                                                static_cast<WPARAM>(ParseNumber(Arg(step, 2))),
-                                                static_cast<LPARAM>(ParseNumber(Arg(step, 3))));
+            const LRESULT answer = SendMessageA(g_host.PluginWindow,
+                static_cast<UINT>(ParseNumber(Arg(step, 1))), static_cast<WPARAM>(ParseNumber(Arg(step, 2))),
+                static_cast<LPARAM>(ParseNumber(Arg(step, 3))));
             g_log.Line("message %s -> 0x%lX", Arg(step, 1).c_str(), static_cast<long>(answer));
         }
     } else if (verb == "event") {

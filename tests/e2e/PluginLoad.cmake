@@ -6,3 +6,6 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(e2e_PluginLoad PRIVATE ZAVEK_STAGE_DIR="${ZAVEK_STAGE_DIR}")
   add_dependencies(e2e_PluginLoad stage)
 endif()
+zavek_add_test(NAME e2e_HostScript
+               SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostScriptTest.cpp ${PROJECT_SOURCE_DIR}/standins/host/HostScript.cpp
+               NATIVE)
