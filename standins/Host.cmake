@@ -4,6 +4,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/host/HostMain.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostWindows.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostRequests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostToolbar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostScript.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostLog.cpp

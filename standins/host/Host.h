@@ -26,6 +26,7 @@ struct THost {
     HWND MdiClient = nullptr;
     HWND StatusBar = nullptr;
     HWND StatusPanel = nullptr;
+    HWND Toolbar = nullptr;
     HWND PluginHost = nullptr; // our window that answers the plug-in's requests
     HWND Script = nullptr; // runs the script steps
     HWND PluginWindow = nullptr; // the plug-in's window, from FORMINIT
@@ -52,6 +53,14 @@ constexpr UINT WM_HOST_RUN_QUEUED_STEP = WM_APP + 2;
 
 // Runs the script step a message posted to the frame stands for; false when it is no step message.
 bool RunScriptMessage(UINT message, WPARAM wParam);
+
+// The toolbar strip under the menu bar and the plug-in's buttons on it (request 3097 and 3098).
+constexpr int TOOLBAR_HEIGHT = 28;
+void CreateToolbar(HWND frame);
+LRESULT AddPluginButton(const HostApi::THostButtonRecord& record);
+bool RemovePluginButton(int hostId);
+// Clicks the plug-in's button of that command id; false when there is none.
+bool ClickPluginButton(uint32_t commandId);
 
 // Closes dialogs of this thread whose caption contains a given text by clicking a given button.
 void AddDialogAnswer(const std::string& captionPart, int buttonId);

@@ -10,6 +10,8 @@
 //   event TYPE [TEXT|KIND]                0x0B11 (5, 28: TEXT; 25: KIND for the last editor)
 //   reader [refuse] | editor              open a reader (one that refuses to close) or an editor
 //   command ID                            WM_COMMAND ID sent to the frame (189 delivers the queue)
+//   addbutton COMMAND TOOLTIP             add a button for the plug-in window as the plug-in does (3097)
+//   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty)
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
@@ -247,6 +249,16 @@ void RunStep(const THostStep& step)
         g_log.Line("editor opened");
     } else if (verb == "command") {
         SendMessageA(g_host.Frame, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
+    } else if (verb == "addbutton") {
+        THostButtonRecord record = {};
+        lstrcpynA(record.Tooltip, Arg(step, 2).c_str(), sizeof record.Tooltip);
+        record.Window = g_host.PluginWindow;
+        record.Message = WM_COMMAND;
+        record.CommandId = static_cast<uint32_t>(ParseNumber(Arg(step, 1)));
+        SendMessageA(g_host.PluginHost, REQ_ADD_BUTTON, 0, reinterpret_cast<LPARAM>(&record));
+    } else if (verb == "click") {
+        if (!ClickPluginButton(static_cast<uint32_t>(ParseNumber(Arg(step, 1)))))
+            g_log.Line("no button %s", Arg(step, 1).c_str());
     } else if (verb == "editorcommand") {
         if (g_lastEditor)
             SendMessageA(g_lastEditor, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);

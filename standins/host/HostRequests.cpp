@@ -144,14 +144,14 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
     case REQ_ADD_BUTTON: {
         const auto* button = reinterpret_cast<const THostButtonRecord*>(lParam);
         if (button) {
-            answer = g_host.NextButtonId++;
+            answer = AddPluginButton(*button);
             g_log.Line("request %u button %u \"%.63s\" -> %ld", request, button->CommandId, button->Tooltip,
                 static_cast<long>(answer));
         }
         return true;
     }
     case REQ_REMOVE_BUTTON:
-        g_log.Line("request %u %d", request, index);
+        g_log.Line("request %u %d%s", request, index, RemovePluginButton(index) ? "" : " unknown");
         return true;
     case REQ_VERSION:
         answer = s.Version;

@@ -110,8 +110,11 @@ void LayOut(HWND frame)
     GetClientRect(frame, &client);
     if (g_host.StatusBar)
         MoveWindow(g_host.StatusBar, 0, client.bottom - STATUS_HEIGHT, client.right, STATUS_HEIGHT, TRUE);
+    if (g_host.Toolbar)
+        MoveWindow(g_host.Toolbar, 0, 0, client.right, TOOLBAR_HEIGHT, TRUE);
     if (g_host.MdiClient)
-        MoveWindow(g_host.MdiClient, 0, 0, client.right, client.bottom - STATUS_HEIGHT, TRUE);
+        MoveWindow(g_host.MdiClient, 0, TOOLBAR_HEIGHT, client.right,
+            client.bottom - STATUS_HEIGHT - TOOLBAR_HEIGHT, TRUE);
 }
 
 void CreateChildren(HWND frame)
@@ -121,6 +124,7 @@ void CreateChildren(HWND frame)
     // No WS_EX_NOPARENTNOTIFY: the plug-in watches children appear through their parent.
     g_host.MdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
         0, 0, frame, nullptr, g_host.Instance, &mdi);
+    CreateToolbar(frame);
     g_host.StatusBar = CreateWindowExA(0, CLASS_STATUS_BAR, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame,
         nullptr, g_host.Instance, nullptr);
     g_host.StatusPanel = CreateWindowExA(0, "STATIC", "Ready", WS_CHILD | WS_VISIBLE, 2, 2, 400, 18,

@@ -138,6 +138,18 @@ TEST(PluginLoad, TimersAndCommandsOfThePluginWindow)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(PluginLoad, AToolbarClickReachesThePluginWindowWhoseCommandFailsQuietly)
+{
+    THostRun run = THostSession("toolbar").Run("load\nforminit\nready\naddbutton 1025 \"Wipe passphrase\"\n"
+                                               "click 1025\nclick 1026\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("request 3097 button 1025 \"Wipe passphrase\" -> 100"));
+    EXPECT_TRUE(run.Has("button 100 clicked"));
+    EXPECT_TRUE(run.Has("no button 1026"));
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 TEST(PluginLoad, AReaderThatStaysOpenCancelsTheShutDownAndKeepsTheHooks)
 {
     THostRun run
