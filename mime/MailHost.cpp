@@ -34,12 +34,22 @@ std::size_t LineBreakLengthAt(const std::string& Text, std::size_t Index)
     return Index < Text.size() && Text[Index] == '\n' ? 1 : 0;
 }
 
-// Removes a field found by GetHeaderValue together with its line break.
+// Removes a field found by GetHeaderValue with the line break in front of it, so the line break
+// behind it, which may begin the header's blank line, stays as it was; a field on the first line
+// goes with the line break behind it.
 void RemoveField(std::string& Text, const THeaderData& Field)
 {
-    const std::size_t start = Field.Start - 1;
+    std::size_t start = Field.Start - 1;
     const std::size_t end = start + Field.Length;
-    Text.erase(start, Field.Length + LineBreakLengthAt(Text, end));
+    if (start == 0) {
+        Text.erase(0, end + LineBreakLengthAt(Text, end));
+        return;
+    }
+    if (Text[start - 1] == '\n')
+        --start;
+    if (start > 0 && Text[start - 1] == '\r')
+        --start;
+    Text.erase(start, end - start);
 }
 
 // Puts Line in the place of a field: a longer line replaces it, a shorter one is padded with
