@@ -167,6 +167,9 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
 {
     TTagResult result;
     result.Text = Text;
+    // A text that begins with an empty line has no header to tag.
+    if (Text.empty() || Text[0] == '\r' || Text[0] == '\n')
+        return result;
     const THeaderData header = ReadHeader(Text, hmContentType);
     if (header.Start != 1 || header.Length <= 0)
         return result;
@@ -307,7 +310,12 @@ void TagMessageFile(const std::string& FileName, int BodyLineCount, bool KeepSig
 std::string EnsureBodyMimeHeaders(const THeaderData& Section, bool AddMime)
 {
     const std::string original = Section.Str();
-    if (Section.Start < 1 || Section.Length <= 0)
+    if (Section.Start < 1 || Section.Length <= 0 || Section.Start > static_cast<int32_t>(original.size()))
+        return {};
+    // A header block that begins with an empty line is none: fields put in front of it would
+    // become a header of their own and push the real one into the body.
+    const char first = original[Section.Start - 1];
+    if (first == '\r' || first == '\n')
         return {};
     std::string text = original;
     const std::string lineBreak = LineBreakOf(text, Section.Start);
