@@ -7,6 +7,8 @@
 #include "framework/Subclassing.h"
 #include "framework/Threads.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr UINT WM_SYNCHRONIZE = WM_APP + 1;
@@ -203,14 +205,91 @@ void TApplication::Shutdown() noexcept
 
 // ---- cursor and screen ----
 
-CursorGuard::CursorGuard(LPCSTR cursor)
-    : previous_(SetCursor(LoadCursorA(nullptr, cursor)))
+namespace {
+
+int CALLBACK CollectFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM parameter)
 {
+    auto* names = reinterpret_cast<std::vector<std::string>*>(parameter);
+    if (font->lfFaceName[0] != '@')
+        names->emplace_back(font->lfFaceName);
+    return 1;
+}
+
+} // namespace
+
+TScreen& Screen()
+{
+    static TScreen screen;
+    return screen;
+}
+
+void TScreen::SetCursor(int cursor)
+{
+    cursor_ = cursor;
+    ::SetCursor(Cursors(cursor == crDefault ? crArrow : cursor));
+}
+
+HCURSOR TScreen::Cursors(int index) const
+{
+    static const std::map<int, LPCSTR> system {
+        { crArrow, IDC_ARROW },
+        { crCross, IDC_CROSS },
+        { crIBeam, IDC_IBEAM },
+        { crSizeAll, IDC_SIZEALL },
+        { crSizeNESW, IDC_SIZENESW },
+        { crSizeNS, IDC_SIZENS },
+        { crSizeNWSE, IDC_SIZENWSE },
+        { crSizeWE, IDC_SIZEWE },
+        { crHourGlass, IDC_WAIT },
+        { crNo, IDC_NO },
+        { crAppStart, IDC_APPSTARTING },
+        { crHelp, IDC_HELP },
+        { crHandPoint, IDC_HAND },
+    };
+    if (const auto slot = slots_.find(index); slot != slots_.end())
+        return slot->second;
+    const auto known = system.find(index);
+    return LoadCursorA(nullptr, known != system.end() ? known->second : IDC_ARROW);
+}
+
+void TScreen::SetCursors(int index, HCURSOR cursor)
+{
+    if (index <= 0)
+        throw EInvalidOperation("Cursor slots start at 1.");
+    slots_[index] = cursor;
+}
+
+RECT TScreen::WorkAreaRect() const
+{
+    return ScreenWorkArea(nullptr);
+}
+
+const std::vector<std::string>& TScreen::Fonts()
+{
+    if (fonts_.empty()) {
+        const HDC dc = GetDC(nullptr);
+        LOGFONTA query {};
+        query.lfCharSet = DEFAULT_CHARSET;
+        EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&fonts_), 0);
+        ReleaseDC(nullptr, dc);
+        std::sort(fonts_.begin(), fonts_.end());
+        fonts_.erase(std::unique(fonts_.begin(), fonts_.end()), fonts_.end());
+    }
+    return fonts_;
+}
+
+CursorGuard::CursorGuard(int cursor)
+    : previous_(Screen().Cursor())
+{
+    Screen().SetCursor(cursor);
 }
 
 CursorGuard::~CursorGuard()
 {
-    SetCursor(previous_);
+    try {
+        Screen().SetCursor(previous_);
+    } catch (...) {
+    }
 }
 
 RECT ScreenWorkArea(HWND window)

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -107,16 +108,58 @@ private:
 // The one application object of the library.
 TApplication& Application();
 
-// The cursor shown while work runs; restores the previous one when it goes.
+// Cursor ids: negative ones are the system cursors; 1 and up are slots the program fills.
+enum : int {
+    crDefault = 0,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeAll = -22,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crHourGlass = -11,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+};
+
+// The screen: a cursor that overrides every control's while it is set, cursor slots, the work
+// area and the installed font families.
+class TScreen {
+public:
+    int Cursor() const noexcept { return cursor_; }
+    // Shows the cursor at once; crDefault hands the choice back to the controls.
+    void SetCursor(int cursor);
+    // The cursor of an id (a system cursor for negative ids; the arrow for an empty slot).
+    HCURSOR Cursors(int index) const;
+    // Fills a slot (1 and up) with a cursor the caller keeps alive (usually a resource).
+    void SetCursors(int index, HCURSOR cursor);
+    RECT WorkAreaRect() const;
+    // Font family names, sorted, read once.
+    const std::vector<std::string>& Fonts();
+
+private:
+    int cursor_ = crDefault;
+    std::map<int, HCURSOR> slots_;
+    std::vector<std::string> fonts_;
+};
+
+TScreen& Screen();
+
+// Shows a cursor (the hourglass by default) on the screen while work runs and restores the
+// previous screen cursor when it goes.
 class CursorGuard {
 public:
-    explicit CursorGuard(LPCSTR cursor = IDC_WAIT);
+    explicit CursorGuard(int cursor = crHourGlass);
     ~CursorGuard();
     CursorGuard(const CursorGuard&) = delete;
     CursorGuard& operator=(const CursorGuard&) = delete;
 
 private:
-    HCURSOR previous_;
+    int previous_;
 };
 
 // The work area of the monitor that holds the given window (the primary one for null).

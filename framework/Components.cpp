@@ -56,7 +56,8 @@ void TComponent::InsertComponent(TComponent* component)
 {
     components_.push_back(component);
     component->owner_ = this;
-    for (TComponent* other : components_)
+    // A notified component may add or remove components: walk a copy.
+    for (TComponent* other : std::vector<TComponent*>(components_))
         if (other != component)
             other->Notification(component, opInsert);
     Notification(component, opInsert);
@@ -71,7 +72,7 @@ void TComponent::RemoveComponent(TComponent* component) noexcept
     component->owner_ = nullptr;
     if (destroying_)
         return;
-    for (TComponent* other : components_)
+    for (TComponent* other : std::vector<TComponent*>(components_))
         other->Notification(component, opRemove);
     Notification(component, opRemove);
 }

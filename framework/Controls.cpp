@@ -3,6 +3,7 @@
 // Align layout.
 #include "framework/Controls.h"
 
+#include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -497,10 +498,6 @@ TGraphicControl::TGraphicControl(TComponent* owner)
 
 TGraphicControl::~TGraphicControl() = default;
 
-void TGraphicControl::Invalidate()
-{
-    TControl::Invalidate();
-}
 
 void TGraphicControl::Paint() { }
 
@@ -616,12 +613,8 @@ void TWinControl::DetachWindow() noexcept
 {
     if (!handle_)
         return;
-    if (!ownClass_) {
-        if (unicode_)
-            SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
-        else
-            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
-    }
+    if (!ownClass_)
+        SubclassRegistry::RestoreProcedure(handle_, { this, originalProc_, unicode_, false });
     SubclassRegistry::Remove(handle_);
     handle_ = nullptr;
     trackingMouse_ = false;
@@ -1283,6 +1276,25 @@ void TWinControl::WndProc(TMessage& message)
             MouseLeave();
         }
         return;
+    case WM_SETCURSOR:
+        // The screen's cursor wins; otherwise the control under the pointer in this window chooses.
+        if (LOWORD(message.LParam) == HTCLIENT
+            && (Screen().Cursor() != crDefault || reinterpret_cast<HWND>(message.WParam) == handle_)) {
+            int cursor = Screen().Cursor();
+            if (cursor == crDefault) {
+                POINT p;
+                GetCursorPos(&p);
+                ::ScreenToClient(handle_, &p);
+                const TGraphicControl* graphic = GraphicControlAt(p.x, p.y);
+                cursor = graphic && graphic->Cursor != crDefault ? graphic->Cursor : Cursor;
+            }
+            if (cursor != crDefault) {
+                ::SetCursor(Screen().Cursors(cursor));
+                message.Result = TRUE;
+                return;
+            }
+        }
+        break;
     case WM_CONTEXTMENU:
         if (PopupMenu() && PopupMenu()->AutoPopup) {
             POINT p { GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam) };

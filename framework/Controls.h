@@ -71,6 +71,8 @@ public:
     void SetAlign(TAlign align);
 
     int HelpContext = 0;
+    // The mouse cursor over the control (a TScreen cursor id; crDefault = the window class's).
+    int Cursor = 0;
     std::string Hint;
     bool ShowHint = false;
     TPopupMenu* PopupMenu() const noexcept { return popupMenu_; }
@@ -155,7 +157,6 @@ public:
 
     // Valid during Paint: the parent's DC with this control's top-left as origin.
     TCanvas& Canvas() noexcept { return canvas_; }
-    void Invalidate() override;
 
 protected:
     friend class TWinControl;
@@ -252,6 +253,10 @@ protected:
     virtual void AdjustClientRect(RECT& rect);
     virtual void CreateWnd();
     virtual void DestroyWnd();
+    void CreateHandle();
+    // Destroys the window now. Destructors of classes that handle WM_DESTROY call it first, while
+    // the whole object still exists.
+    void DestroyHandle() noexcept;
     // Called after the window exists (and its children were made).
     virtual void CreateWindowHandleDone();
     // Paints the control's own face on the canvas (own-class controls); graphic children follow.
@@ -279,8 +284,6 @@ private:
 
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
-    void CreateHandle();
-    void DestroyHandle() noexcept;
     void AttachWindow(HWND window, WNDPROC original, bool unicode);
     void DetachWindow() noexcept;
     bool ReflectToChild(TMessage& message);

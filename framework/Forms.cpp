@@ -64,6 +64,7 @@ void ForEachControl(TWinControl& parent, const std::function<void(TControl&)>& f
 TCustomForm::TCustomForm(TComponent* owner)
     : TWinControl(owner)
 {
+    clickEvents_ = true;
     SetVisible(false);
     SetParentColor(false);
     SetParentFont(false);

@@ -2,6 +2,7 @@
 if(ZAVEK_WINDOWS)
   target_sources(zavek_framework PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ComCtrls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Components.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Controls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExtCtrls.cpp

@@ -332,15 +332,13 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap)
 {
     if (bitmap.Empty())
         return;
-    const HDC source = CreateCompatibleDC(dc_);
-    const HGDIOBJ old = SelectObject(source, bitmap.Handle());
+    // A bitmap can be selected into one DC only: draw from the bitmap's own.
+    const HDC source = const_cast<TBitmap&>(bitmap).Canvas().Handle();
     if (bitmap.TransparentColor == clNone)
         BitBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), source, 0, 0, CopyMode);
     else
         TransparentBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), source, 0, 0, bitmap.Width(),
             bitmap.Height(), ColorToRGB(bitmap.TransparentColor));
-    SelectObject(source, old);
-    DeleteDC(source);
 }
 
 void TCanvas::CopyRect(const RECT& target, const TCanvas& source, const RECT& sourceRect)
@@ -362,7 +360,7 @@ TBitmap::~TBitmap()
     Free();
 }
 
-void TBitmap::Free() noexcept
+void TBitmap::FreeCanvas() noexcept
 {
     canvas_.reset();
     if (dc_) {
@@ -370,6 +368,11 @@ void TBitmap::Free() noexcept
         DeleteDC(dc_);
         dc_ = nullptr;
     }
+}
+
+void TBitmap::Free() noexcept
+{
+    FreeCanvas();
     if (bitmap_)
         DeleteObject(bitmap_);
     bitmap_ = nullptr;

@@ -176,6 +176,9 @@ public:
     const std::uint32_t* Bits() const noexcept { return bits_; }
     std::uint32_t* Bits() noexcept { return bits_; }
     TCanvas& Canvas();
+    // Takes the bitmap out of its canvas DC (made again on the next Canvas()), for calls that must
+    // select the bitmap into a DC of their own.
+    void FreeCanvas() noexcept;
 
     // Copies a GDI bitmap; false when the handle is not a usable bitmap.
     bool AssignHandle(HBITMAP source);

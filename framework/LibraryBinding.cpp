@@ -1,6 +1,7 @@
 // Full-path library loading and binding of functions by name.
 #include "framework/LibraryBinding.h"
 
+#include <algorithm>
 #include <utility>
 
 bool IsFullPath(const std::string& path) noexcept
@@ -18,7 +19,10 @@ TLibrary::TLibrary(const std::string& fullPath) noexcept
         lastError_ = ERROR_INVALID_PARAMETER;
         return;
     }
-    module_ = LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The altered search order needs a path with backslashes.
+    std::string path = fullPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    module_ = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module_)
         lastError_ = GetLastError();
 }

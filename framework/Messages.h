@@ -11,28 +11,13 @@ struct TMessage {
     LRESULT Result = 0;
 };
 
-// Private notifications (never leave our windows).
+// Private messages (never passed to a system window procedure). Most notifications between
+// controls are virtual functions (ColorChanged, FontChanged, DialogChar ...); these few travel as
+// messages because they are posted or routed from a parent.
 constexpr UINT CM_BASE = 0xB000;
-constexpr UINT CM_ACTIVATE = CM_BASE + 0;
-constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
-constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 3;
-constexpr UINT CM_COLORCHANGED = CM_BASE + 4;
-constexpr UINT CM_FONTCHANGED = CM_BASE + 5;
-constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
-constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
-constexpr UINT CM_CTL3DCHANGED = CM_BASE + 16;
-constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
-constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 22;
-constexpr UINT CM_ENTER = CM_BASE + 23;
-constexpr UINT CM_EXIT = CM_BASE + 24;
-constexpr UINT CM_DIALOGKEY = CM_BASE + 25;
-constexpr UINT CM_DIALOGCHAR = CM_BASE + 26;
 constexpr UINT CM_RELEASE = CM_BASE + 33;
-constexpr UINT CM_VISIBLECHANGED = CM_BASE + 36;
-// Posted by a paint handler that must do long work outside WM_PAINT.
-constexpr UINT CM_DEFERREDWORK = CM_BASE + 60;
 
 // Reflected notifications: CN_BASE + the original message number.
 constexpr UINT CN_BASE = 0xBC00;

@@ -28,7 +28,8 @@ void TButton::SetDefault(bool value)
     if (value == default_)
         return;
     default_ = value;
-    if (HandleAllocated())
+    // An owner-drawn button keeps its style (it draws the default frame itself).
+    if (HandleAllocated() && (GetWindowLongA(Handle(), GWL_STYLE) & BS_TYPEMASK) != BS_OWNERDRAW)
         SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
@@ -378,10 +379,9 @@ SIZE TLabel::TextSize()
         TCanvas canvas(dc);
         canvas.Font = Font();
         RECT r { 0, 0, WordWrap ? Width() : 0, 0 };
-        std::string text = GetText();
-        if (text.empty())
-            text = " ";
-        canvas.DrawText(text, r, DrawFlags() | DT_CALCRECT);
+        // An empty caption still takes one line's height.
+        const std::string caption = GetText();
+        canvas.DrawText(caption.empty() ? std::string(1, ' ') : caption, r, DrawFlags() | DT_CALCRECT);
         size = { r.right - r.left, r.bottom - r.top };
     }
     ReleaseDC(nullptr, dc);

@@ -12,6 +12,11 @@
 
 class TStream;
 
+// <windows.h> renames GetObject to GetObjectA; the list's GetObject keeps its own name.
+#ifdef GetObject
+#undef GetObject
+#endif
+
 inline void* ObjectFromInt(std::intptr_t value) noexcept
 {
     return reinterpret_cast<void*>(value);
@@ -28,6 +33,13 @@ public:
     virtual std::string Get(int index) const = 0;
     virtual int GetCount() const = 0;
     virtual void* GetObject(int index) const;
+#ifdef _WIN32
+    // For code that includes <windows.h> after this header (the macro turns GetObject into this).
+    void* GetObjectA(int index) const
+    {
+        return GetObject(index);
+    }
+#endif
     // Replaces the line's text and keeps its object.
     virtual void Put(int index, const std::string& text);
     virtual void PutObject(int index, void* object);
@@ -45,10 +57,22 @@ public:
     virtual int IndexOfName(const std::string& name) const;
     int IndexOfObject(const void* object) const;
 
-    int Count() const { return GetCount(); }
-    std::string Strings(int index) const { return Get(index); }
-    std::string operator[](int index) const { return Get(index); }
-    void* Objects(int index) const { return GetObject(index); }
+    int Count() const
+    {
+        return GetCount();
+    }
+    std::string Strings(int index) const
+    {
+        return Get(index);
+    }
+    std::string operator[](int index) const
+    {
+        return Get(index);
+    }
+    void* Objects(int index) const
+    {
+        return GetObject(index);
+    }
 
     // "name=value" lines. A line without '=' has no name. Names compare by the list's case rule.
     std::string Names(int index) const;
@@ -60,12 +84,21 @@ public:
     // Every line followed by CR LF. Setting splits at CR, LF or CR LF; a final break adds no line.
     virtual std::string GetTextStr() const;
     virtual void SetTextStr(const std::string& text);
-    std::string Text() const { return GetTextStr(); }
-    void SetText(const std::string& text) { SetTextStr(text); }
+    std::string Text() const
+    {
+        return GetTextStr();
+    }
+    void SetText(const std::string& text)
+    {
+        SetTextStr(text);
+    }
 
     void BeginUpdate();
     void EndUpdate();
-    int UpdateCount() const noexcept { return updateCount_; }
+    int UpdateCount() const noexcept
+    {
+        return updateCount_;
+    }
 
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;

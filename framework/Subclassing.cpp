@@ -48,6 +48,20 @@ int SubclassRegistry::Count() noexcept
     return static_cast<int>(State().windows.size());
 }
 
+bool SubclassRegistry::RestoreProcedure(HWND window, const Entry& entry) noexcept
+{
+    const auto ours = reinterpret_cast<LONG_PTR>(entry.unicode ? StandardWindowProcW : StandardWindowProc);
+    const LONG_PTR current
+        = entry.unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
+    if (current != ours)
+        return false;
+    if (entry.unicode)
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.original));
+    else
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.original));
+    return true;
+}
+
 void SubclassRegistry::RegisterOwnClass(const std::string& className, UINT classStyle)
 {
     auto& classes = State().classes;
@@ -75,10 +89,7 @@ void SubclassRegistry::RestoreAll() noexcept
             own.push_back(window);
         } else if (IsWindow(window)) {
             entry.control->handle_ = nullptr;
-            if (entry.unicode)
-                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.original));
-            else
-                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.original));
+            RestoreProcedure(window, entry);
         }
     }
     for (auto it = windows.begin(); it != windows.end();)

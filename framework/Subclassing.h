@@ -24,6 +24,9 @@ public:
     static void Remove(HWND window) noexcept;
     static int Count() noexcept;
 
+    // Gives a system window its own procedure back, but only while the current one is still ours:
+    // a procedure installed after ours keeps its place (it calls ours, which keeps forwarding).
+    static bool RestoreProcedure(HWND window, const Entry& entry) noexcept;
     // Registers one of our window classes once (procedure: the framework's standard one).
     static void RegisterOwnClass(const std::string& className, UINT classStyle);
     // Restores or destroys every window in the table, then unregisters our classes.

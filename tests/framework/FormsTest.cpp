@@ -83,9 +83,24 @@ INSTANTIATE_TEST_SUITE_P(All, ModalResults,
         ResultCase { "Retry", [](HWND w) { ClickButton(w, "Retry"); }, mrRetry },
         ResultCase { "SystemButtonClick",
             [](HWND w) { SendMessageA(FindWindowExA(w, nullptr, "BUTTON", "&No"), BM_CLICK, 0, 0); }, mrNo },
-        ResultCase { "EnterPressesDefault", [](HWND) { InjectKey(VK_RETURN); }, mrOk },
-        ResultCase { "EscapePressesCancel", [](HWND) { InjectKey(VK_ESCAPE); }, mrCancel },
-        ResultCase { "MnemonicWithAlt", [](HWND) { InjectKey('R', ssAlt); }, mrRetry },
+        ResultCase { "EnterPressesDefault",
+            [](HWND w) {
+                EnsureForeground(w);
+                InjectKey(VK_RETURN);
+            },
+            mrOk },
+        ResultCase { "EscapePressesCancel",
+            [](HWND w) {
+                EnsureForeground(w);
+                InjectKey(VK_ESCAPE);
+            },
+            mrCancel },
+        ResultCase { "MnemonicWithAlt",
+            [](HWND w) {
+                EnsureForeground(w);
+                InjectKey('R', ssAlt);
+            },
+            mrRetry },
         ResultCase { "TitleBarClose", [](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, mrCancel },
         ResultCase { "WmClose", [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); }, mrCancel }),
     [](const auto& info) { return std::string(info.param.name); });
@@ -94,7 +109,8 @@ TEST(Forms, EnterOnAFocusedButtonPressesThatButton)
 {
     ChoiceForm form;
     DialogAnswerer answerer;
-    answerer.Then("TChoiceForm", "", [&](HWND) {
+    answerer.Then("TChoiceForm", "", [&](HWND w) {
+        EnsureForeground(w);
         form.buttons[0]->SetFocus();
         InjectKey(VK_RETURN);
     });
@@ -241,7 +257,7 @@ TEST(Forms, TabOrderNavigationSkipsHiddenControlsAndWraps)
 {
     KeyForm form;
     form.Show();
-    PumpPending();
+    EnsureForeground(form.Handle());
     EXPECT_TRUE(form.first->Focused());
     const std::vector<TWinControl*> order { form.second, form.check, form.apply, form.first };
     for (TWinControl* expected : order) {
@@ -263,7 +279,7 @@ TEST(Forms, MnemonicsFocusClickAndToggle)
 {
     KeyForm form;
     form.Show();
-    PumpPending();
+    EnsureForeground(form.Handle());
     InjectKey('N', ssAlt);
     PumpPending();
     EXPECT_TRUE(form.second->Focused());
@@ -301,7 +317,7 @@ TEST(Forms, KeyPreviewSeesKeysBeforeTheControl)
             seen.push_back("edit");
     };
     form.Show();
-    PumpPending();
+    EnsureForeground(form.Handle());
     InjectKey('Q', ssCtrl);
     PumpPending();
     InjectKey('Q');
@@ -538,19 +554,23 @@ TEST(Threads, TerminateAndWaitAllStopsSelfFreeingThreads)
     EXPECT_EQ(TThread::RunningCount(), 0);
 }
 
+HWND menuOwner = nullptr;
+
 void CALLBACK ChooseByKeyboard(HWND, UINT, UINT_PTR id, DWORD)
 {
     KillTimer(nullptr, id);
-    const HWND focus = GetActiveWindow();
-    PostMessageA(focus, WM_KEYDOWN, VK_UP, 0); // from no selection to the last item
-    PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(menuOwner, WM_KEYDOWN, VK_UP, 0); // from no selection to the last item
+    PostMessageA(menuOwner, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 TEST(Menus, PopupRunsTheChosenItem)
 {
     KeyForm form;
     form.Show();
+    EnsureForeground(form.Handle());
+    menuOwner = form.Handle();
     TPopupMenu* menu = new TPopupMenu(&form);
+    menu->PopupComponent = form.first;
     std::string clicked;
     for (const char* caption : { "&First", "-", "&Second\tCtrl+S" }) {
         auto* item = new TMenuItem(menu);
@@ -579,7 +599,7 @@ TEST(Capture, SampleFormPictureIsWrittenAndNotBlank)
     shape->Shape = stEllipse;
     shape->Brush.Color = clRed;
     form.Show();
-    PumpPending();
+    EnsureForeground(form.Handle());
     TBitmap picture;
     ASSERT_TRUE(CaptureWindow(form.Handle(), picture));
     EXPECT_FALSE(IsUniform(picture));

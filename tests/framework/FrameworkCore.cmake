@@ -9,7 +9,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/BindingTestLibrary.cpp ${CMAKE_CURRENT_LIST_DIR}/BindingTestLibrary.def)
   set_target_properties(framework_binding_test_library PROPERTIES PREFIX "")
   zavek_add_test(NAME framework_win_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/LibraryBindingTest.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/LibraryBindingTest.cpp ${CMAKE_CURRENT_LIST_DIR}/IniRegistryTest.cpp
     LIBS zavek_framework)
   add_dependencies(framework_win_test framework_binding_test_library)
 endif()

@@ -53,3 +53,20 @@ void PumpPending()
     Application().ProcessMessages();
     Application().ProcessMessages();
 }
+
+bool EnsureForeground(HWND window)
+{
+    const HWND focus = GetFocus();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (GetForegroundWindow() == window && GetActiveWindow() == window)
+            break;
+        SetForegroundWindow(window);
+        SetActiveWindow(window);
+        PumpPending();
+        Sleep(10);
+    }
+    if (focus && IsChild(window, focus) && GetFocus() != focus)
+        SetFocus(focus);
+    PumpPending();
+    return GetActiveWindow() == window;
+}

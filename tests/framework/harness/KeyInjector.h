@@ -11,3 +11,6 @@
 void InjectKey(WORD virtualKey, TShiftState shift = 0, HWND target = nullptr);
 // Handles the waiting messages (the injected keys included).
 void PumpPending();
+// Makes window the foreground window and waits (up to a second) until it is: other programs on
+// the same display may hold the focus. Restores focus to the control that had it in the window.
+bool EnsureForeground(HWND window);

@@ -127,3 +127,16 @@ bool IsUniform(const TBitmap& bitmap)
             return false;
     return true;
 }
+
+std::string SaveWindowPicture(HWND window, const std::string& name)
+{
+    char folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("ZAVEK_CAPTURE_DIR", folder, MAX_PATH))
+        GetTempPathA(MAX_PATH, folder);
+    std::string path = folder;
+    if (!path.empty() && path.back() != '\\' && path.back() != '/')
+        path += '\\';
+    path += name + ".png";
+    TBitmap picture;
+    return CaptureWindow(window, picture) && SaveBitmapAsPng(picture, path) ? path : std::string();
+}

@@ -1,0 +1,230 @@
+// Tests of the application layer: the message-filter chain, Synchronize errors, graphic controls
+// receiving mouse messages through their parent, and canvas and bitmap basics.
+#include "framework/Application.h"
+#include "framework/ComCtrls.h"
+#include "framework/Exceptions.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "framework/Threads.h"
+#include "framework/harness/KeyInjector.h"
+#include "framework/harness/WindowCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+TEST(MessageFilters, RunInOrderStopAtTheFirstTakerAndCanBeRemoved)
+{
+    constexpr UINT probe = WM_APP + 0x2A0;
+    std::vector<std::string> seen;
+    int dispatched = 0;
+    auto& filters = Application().Filters();
+    const int first = filters.Add([&](MSG& m) {
+        if (m.message == probe)
+            seen.push_back("first");
+        return false;
+    });
+    const int second = filters.Add([&](MSG& m) {
+        if (m.message != probe)
+            return false;
+        seen.push_back("second");
+        return m.wParam == 1;
+    });
+    const int third = filters.Add([&](MSG& m) {
+        if (m.message == probe)
+            ++dispatched;
+        return false;
+    });
+    PostThreadMessageA(GetCurrentThreadId(), probe, 1, 0);
+    PostThreadMessageA(GetCurrentThreadId(), probe, 0, 0);
+    Application().ProcessMessages();
+    EXPECT_EQ(seen, (std::vector<std::string> { "first", "second", "first", "second" }));
+    EXPECT_EQ(dispatched, 1);
+    filters.Remove(second);
+    PostThreadMessageA(GetCurrentThreadId(), probe, 1, 0);
+    Application().ProcessMessages();
+    EXPECT_EQ(dispatched, 2);
+    filters.Remove(first);
+    filters.Remove(third);
+}
+
+class FailingThread : public TThread {
+public:
+    std::string caught;
+
+protected:
+    void Execute() override
+    {
+        try {
+            Synchronize([] { throw std::runtime_error("on the GUI thread"); });
+        } catch (const std::exception& e) {
+            caught = e.what();
+        }
+    }
+};
+
+TEST(Threads, AnExceptionInsideSynchronizeReachesTheWorker)
+{
+    FailingThread thread;
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_EQ(thread.caught, "on the GUI thread");
+}
+
+TEST(Threads, SynchronizeFromTheGuiThreadRunsAtOnce)
+{
+    int ran = 0;
+    Application().Utility().Synchronize([&] { ++ran; });
+    EXPECT_EQ(ran, 1);
+}
+
+TEST(GraphicControls, MouseMessagesReachTheControlUnderThePointer)
+{
+    TForm form(nullptr);
+    form.SetBounds(40, 40, 300, 200);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 280, 150);
+    auto* label = new TLabel(&form);
+    label->SetParent(panel);
+    label->SetCaption("Click me");
+    label->SetLeft(100);
+    label->SetTop(50);
+    int labelClicks = 0;
+    int panelClicks = 0;
+    std::vector<std::string> hover;
+    POINT down {};
+    label->OnClick = [&](TControl&) { ++labelClicks; };
+    label->OnMouseDown = [&](TControl&, TMouseButton, TShiftState, int x, int y) { down = { x, y }; };
+    label->OnMouseEnter = [&](TControl&) { hover.push_back("enter"); };
+    label->OnMouseLeave = [&](TControl&) { hover.push_back("leave"); };
+    panel->OnClick = [&](TControl&) { ++panelClicks; };
+    form.Show();
+    const HWND window = panel->Handle();
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(103, 52));
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(103, 52));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(104, 53));
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(labelClicks, 1);
+    EXPECT_EQ(panelClicks, 1);
+    EXPECT_EQ(down.x, 3); // in the label's own coordinates
+    EXPECT_EQ(down.y, 2);
+    EXPECT_EQ(hover, (std::vector<std::string> { "enter", "leave" }));
+    // A disabled label lets the click through to the panel.
+    label->SetEnabled(false);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(103, 52));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(103, 52));
+    EXPECT_EQ(labelClicks, 1);
+    EXPECT_EQ(panelClicks, 2);
+}
+
+TEST(Graphics, LabelAutoSizeFollowsTextAndFont)
+{
+    TForm form(nullptr);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetCaption("Short");
+    const int shortWidth = label->Width();
+    label->SetCaption("A much longer caption");
+    EXPECT_GT(label->Width(), shortWidth);
+    const int height = label->Height();
+    label->Font().SetHeight(-30);
+    EXPECT_GT(label->Height(), height);
+}
+
+TEST(Graphics, CanvasDrawsIntoABitmapAndFontsKeepTheirValues)
+{
+    TBitmap bitmap(20, 10);
+    bitmap.Canvas().Brush.Color = clBlue;
+    bitmap.Canvas().FillRect({ 0, 0, 10, 10 });
+    bitmap.Canvas().Pen.Color = clRed;
+    bitmap.Canvas().MoveTo(15, 0);
+    bitmap.Canvas().LineTo(15, 10);
+    GdiFlush();
+    EXPECT_EQ(bitmap.Bits()[5 * 20 + 5] & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(bitmap.Bits()[5 * 20 + 15] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(bitmap.Bits()[5 * 20 + 12] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ColorToRGB(0x00A8C8C7), RGB(199, 200, 168));
+
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(10);
+    font.SetStyle(fsBold | fsItalic);
+    TFont copy;
+    copy.AssignHandle(font.Handle());
+    EXPECT_EQ(copy.Name(), "Arial");
+    EXPECT_EQ(copy.Height(), font.Height());
+    EXPECT_EQ(copy.Style(), fsBold | fsItalic);
+    EXPECT_EQ(font.Size(), 10);
+}
+
+TEST(Screen, CursorsFollowControlsUnlessTheScreenCursorIsSet)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 300, 200);
+    panel->Cursor = crIBeam;
+    auto* label = new TLabel(&form);
+    label->SetParent(panel);
+    label->SetBounds(0, 0, 300, 200); // the whole panel: wherever the pointer is, it is over the label
+    label->SetAutoSize(false);
+    label->Cursor = crHandPoint;
+    form.Show();
+    const HWND window = panel->Handle();
+    const POINT centre = panel->ClientToScreen({ 150, 100 });
+    SetCursorPos(centre.x, centre.y);
+    const auto setCursor = [&] {
+        return SendMessageA(
+            window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    EXPECT_TRUE(setCursor());
+    EXPECT_EQ(GetCursor(), Screen().Cursors(crHandPoint));
+    {
+        CursorGuard busy;
+        EXPECT_EQ(Screen().Cursor(), crHourGlass);
+        EXPECT_TRUE(setCursor());
+        EXPECT_EQ(GetCursor(), Screen().Cursors(crHourGlass));
+    }
+    EXPECT_EQ(Screen().Cursor(), crDefault);
+    const HCURSOR own = LoadCursorA(nullptr, IDC_CROSS);
+    Screen().SetCursors(1, own);
+    label->Cursor = 1;
+    EXPECT_TRUE(setCursor());
+    EXPECT_EQ(GetCursor(), own);
+    EXPECT_THROW(Screen().SetCursors(0, own), EInvalidOperation);
+    EXPECT_FALSE(Screen().Fonts().empty());
+}
+
+TEST(PageControls, FreeingThePageControlFreesItsSheets)
+{
+    TForm form(nullptr);
+    auto* pages = new TPageControl(nullptr);
+    pages->SetParent(&form);
+    auto* sheet = new TTabSheet(nullptr);
+    sheet->SetPageControl(pages);
+    new TEdit(sheet);
+    form.Show();
+    delete pages; // the sheet is not owned by anyone: the parent frees it
+    EXPECT_EQ(form.ControlCount(), 0);
+}
+
+TEST(Capture, PicturesForPeopleGoToTheCaptureFolder)
+{
+    TForm form(nullptr);
+    form.SetCaption("Picture");
+    form.Show();
+    const std::string path = SaveWindowPicture(form.Handle(), "zavek_picture_test");
+    ASSERT_FALSE(path.empty());
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(path.c_str());
+}
+
+} // namespace
