@@ -18,3 +18,8 @@ zavek_add_fuzzer(NAME MimeTreeFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/MimeTreeFuzz
 zavek_add_test(NAME MimeTreeEditTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/MimeTreeEditTest.cpp
   LIBS MimeTreeEdit)
+if(NOT ZAVEK_WINDOWS)
+  zavek_add_test(NAME PythonCorpusTest NATIVE
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/PythonCorpusTest.cpp
+    LIBS MimeMsgTree)
+endif()
