@@ -3,7 +3,7 @@
 // our tree have the content types that Python's parser gives.
 #include "mime/MimeMsgTree.h"
 #include "FakeMailServices.h"
-#include "MimeTreeDump.h"
+#include "tools/mimetree/MimeTreeDump.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <filesystem>
