@@ -433,6 +433,29 @@ TEST(Forms, ReleaseFreesTheFormAfterWaitingMessages)
     EXPECT_EQ(log, (std::vector<std::string> { "child" }));
 }
 
+TEST(Forms, ReleaseInsideItsOwnModalLoopEndsItBeforeFreeing)
+{
+    std::vector<std::string> log;
+    auto* form = new ChoiceForm();
+    new Probe(form, log, "child");
+    DialogAnswerer answerer;
+    answerer.Then("TChoiceForm", "", [&](HWND) { form->Release(); });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_TRUE(log.empty());
+    PumpPending();
+    EXPECT_EQ(log, (std::vector<std::string> { "child" }));
+}
+
+TEST(Forms, AResultSetWhileShowingStillPassesTheCloseQuery)
+{
+    ChoiceForm form;
+    int queries = 0;
+    form.OnShow = [](TCustomForm& f) { f.SetModalResult(mrYes); };
+    form.OnCloseQuery = [&](TCustomForm&, bool& canClose) { canClose = ++queries > 0; };
+    EXPECT_EQ(form.ShowModal(), mrYes);
+    EXPECT_EQ(queries, 1);
+}
+
 TEST(Controls, NotificationsAreReflectedToTheChild)
 {
     KeyForm form;
