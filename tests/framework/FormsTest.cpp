@@ -83,24 +83,9 @@ INSTANTIATE_TEST_SUITE_P(All, ModalResults,
         ResultCase { "Retry", [](HWND w) { ClickButton(w, "Retry"); }, mrRetry },
         ResultCase { "SystemButtonClick",
             [](HWND w) { SendMessageA(FindWindowExA(w, nullptr, "BUTTON", "&No"), BM_CLICK, 0, 0); }, mrNo },
-        ResultCase { "EnterPressesDefault",
-            [](HWND w) {
-                EnsureForeground(w);
-                InjectKey(VK_RETURN);
-            },
-            mrOk },
-        ResultCase { "EscapePressesCancel",
-            [](HWND w) {
-                EnsureForeground(w);
-                InjectKey(VK_ESCAPE);
-            },
-            mrCancel },
-        ResultCase { "MnemonicWithAlt",
-            [](HWND w) {
-                EnsureForeground(w);
-                InjectKey('R', ssAlt);
-            },
-            mrRetry },
+        ResultCase { "EnterPressesDefault", [](HWND w) { InjectKey(VK_RETURN, 0, w); }, mrOk },
+        ResultCase { "EscapePressesCancel", [](HWND w) { InjectKey(VK_ESCAPE, 0, w); }, mrCancel },
+        ResultCase { "MnemonicWithAlt", [](HWND w) { InjectKey('R', ssAlt, w); }, mrRetry },
         ResultCase { "TitleBarClose", [](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, mrCancel },
         ResultCase { "WmClose", [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); }, mrCancel }),
     [](const auto& info) { return std::string(info.param.name); });
@@ -112,7 +97,7 @@ TEST(Forms, EnterOnAFocusedButtonPressesThatButton)
     answerer.Then("TChoiceForm", "", [&](HWND w) {
         EnsureForeground(w);
         form.buttons[0]->SetFocus();
-        InjectKey(VK_RETURN);
+        InjectKey(VK_RETURN, 0, form.buttons[0]->Handle());
     });
     EXPECT_EQ(form.ShowModal(), mrYes);
 }
@@ -261,17 +246,14 @@ TEST(Forms, TabOrderNavigationSkipsHiddenControlsAndWraps)
     EXPECT_TRUE(form.first->Focused());
     const std::vector<TWinControl*> order { form.second, form.check, form.apply, form.first };
     for (TWinControl* expected : order) {
-        InjectKey(VK_TAB);
-        PumpPending();
+        PressKey(form.Handle(), VK_TAB);
         EXPECT_TRUE(expected->Focused()) << expected->Caption();
         EXPECT_EQ(form.ActiveControl(), expected);
     }
-    InjectKey(VK_TAB, ssShift);
-    PumpPending();
+    PressKey(form.Handle(), VK_TAB, ssShift);
     EXPECT_TRUE(form.apply->Focused());
     form.apply->SetTabOrder(0);
-    InjectKey(VK_TAB);
-    PumpPending();
+    PressKey(form.Handle(), VK_TAB);
     EXPECT_TRUE(form.first->Focused()); // apply is now first, first comes after it
 }
 
@@ -280,23 +262,19 @@ TEST(Forms, MnemonicsFocusClickAndToggle)
     KeyForm form;
     form.Show();
     EnsureForeground(form.Handle());
-    InjectKey('N', ssAlt);
-    PumpPending();
+    PressKey(form.Handle(), 'N', ssAlt);
     EXPECT_TRUE(form.second->Focused());
-    InjectKey('A', ssAlt);
-    PumpPending();
+    PressKey(form.Handle(), 'A', ssAlt);
     EXPECT_EQ(form.applied, 1);
     EXPECT_TRUE(form.apply->Focused());
     // A plain letter on a control that takes no characters is a mnemonic as well.
-    InjectKey('C');
-    PumpPending();
+    PressKey(form.Handle(), 'C');
     EXPECT_TRUE(form.check->Checked());
     EXPECT_TRUE(form.check->Focused());
     // In an edit the letter is text, not a mnemonic; a hidden button's mnemonic does nothing.
     form.first->SetFocus();
-    InjectKey('A');
-    InjectKey('H', ssAlt);
-    PumpPending();
+    InjectKey('A', 0, form.first->Handle());
+    PressKey(form.Handle(), 'H', ssAlt);
     EXPECT_EQ(form.applied, 1);
     EXPECT_EQ(form.first->GetText(), "a");
 }
@@ -318,10 +296,8 @@ TEST(Forms, KeyPreviewSeesKeysBeforeTheControl)
     };
     form.Show();
     EnsureForeground(form.Handle());
-    InjectKey('Q', ssCtrl);
-    PumpPending();
-    InjectKey('Q');
-    PumpPending();
+    PressKey(form.Handle(), 'Q', ssCtrl);
+    PressKey(form.Handle(), 'Q');
     EXPECT_EQ(seen, (std::vector<std::string> { "form", "edit" }));
 }
 
@@ -444,6 +420,21 @@ TEST(Forms, ReleaseInsideItsOwnModalLoopEndsItBeforeFreeing)
     EXPECT_TRUE(log.empty());
     PumpPending();
     EXPECT_EQ(log, (std::vector<std::string> { "child" }));
+}
+
+TEST(Forms, AnswererSetsControlsBeforeItCloses)
+{
+    KeyForm form;
+    form.apply->ModalResult = mrOk;
+    DialogAnswerer answerer;
+    answerer.Then("TKeyForm", "", [](HWND w) {
+        SetCheckBox(w, "Check", true);
+        SetChildText(w, "Edit", 1, "typed by the script");
+        ClickButton(w, "Apply");
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_TRUE(form.check->Checked());
+    EXPECT_EQ(form.second->GetText(), "typed by the script");
 }
 
 TEST(Forms, AResultSetWhileShowingStillPassesTheCloseQuery)

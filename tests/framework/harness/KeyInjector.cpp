@@ -70,3 +70,11 @@ bool EnsureForeground(HWND window)
     PumpPending();
     return GetActiveWindow() == window;
 }
+
+void PressKey(HWND topLevel, WORD virtualKey, TShiftState shift)
+{
+    EnsureForeground(topLevel);
+    const HWND focus = GetFocus();
+    InjectKey(virtualKey, shift, focus && (focus == topLevel || IsChild(topLevel, focus)) ? focus : topLevel);
+    PumpPending();
+}
