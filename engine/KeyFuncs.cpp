@@ -10,6 +10,14 @@
 
 namespace {
 
+std::string KeyIDRecordText(const PGPKeyID& keyID)
+{
+    char text[64] = {};
+    if (!SDKProcs.PGPGetKeyIDString || SDKProcs.PGPGetKeyIDString(&keyID, KeyIDTextType, text) != kPGPError_NoErr)
+        return {};
+    return text;
+}
+
 bool ReadBool(PGPKeyDBObjRef obj, int32_t property)
 {
     PGPBoolean value = 0;
@@ -162,6 +170,27 @@ void ReadADKs(PGPKeySetRef set, PGPKeyDBObjRef key, TKeyPropsRec& record)
         if (record.ADKs)
             record.ADKs->Add(KeyIDRecordText(keyID));
     }
+}
+
+// The user id a signature belongs to: found by walking its key, as the SDK hands out one handle
+// per object. 0 when the signature is not on a user id.
+PGPKeyDBObjRef UserIDOfSignature(PGPKeyDBObjRef signature)
+{
+    if (!SDKProcs.PGPPeekKeyDBObjKey)
+        return 0;
+    TKeyWalk walk;
+    if (WalkOneKey(SDKProcs.PGPPeekKeyDBObjKey(signature), walk) != kPGPError_NoErr)
+        return 0;
+    PGPKeyDBObjRef owner = 0;
+    ForEachObject(walk.iter.Get(), kPGPIter_UserID, [&](PGPKeyDBObjRef userID) {
+        ForEachObject(walk.iter.Get(), kPGPIter_Signature, [&](PGPKeyDBObjRef candidate) {
+            if (candidate == signature)
+                owner = userID;
+            return owner == 0;
+        });
+        return owner == 0;
+    });
+    return owner;
 }
 
 // Certificate usage bits come from parsing the certificate, which this engine does not do yet;
@@ -387,14 +416,6 @@ PGPError FillCertProps(PGPKeyDBObjRef signature, TX509CertPropsRec& record)
     }
 }
 
-std::string KeyIDRecordText(const PGPKeyID& keyID)
-{
-    char text[64] = {};
-    if (!SDKProcs.PGPGetKeyIDString || SDKProcs.PGPGetKeyIDString(&keyID, KeyIDTextType, text) != kPGPError_NoErr)
-        return {};
-    return text;
-}
-
 std::string KeyIDText(PGPKeyDBObjRef key)
 {
     PGPKeyID keyID {};
@@ -411,7 +432,9 @@ bool IsSigValid(PGPKeyDBObjRef signature)
 
 bool IsSelfSignedCert(PGPKeyDBObjRef signature)
 {
-    if (GetCertIssuerName(signature) != GetCertSubjectName(signature) || !SDKProcs.PGPPeekKeyDBObjKey)
+    // An OpenPGP self-signature has no names to compare and is no certificate.
+    if (!ReadBool(signature, kPGPSigProperty_IsX509) || !SDKProcs.PGPPeekKeyDBObjKey
+        || GetCertIssuerName(signature) != GetCertSubjectName(signature))
         return false;
     PGPKeyDBObjRef certifier = 0;
     if (GetSigCertifierKey(signature, KeyRings().KeySet(), &certifier) != kPGPError_NoErr)
@@ -427,12 +450,14 @@ std::string GetCertIASN(PGPKeyDBObjRef signature)
 
 std::string GetCertUserEmail(PGPKeyDBObjRef signature)
 {
-    return ReadData(signature, kPGPUserIDProperty_EmailAddress, 65536).c_str();
+    const PGPKeyDBObjRef userID = UserIDOfSignature(signature);
+    return userID ? ReadData(userID, kPGPUserIDProperty_EmailAddress, 65536).c_str() : std::string();
 }
 
 std::string GetSigUserID(PGPKeyDBObjRef signature)
 {
-    return UserIDToAnsi(ReadData(signature, kPGPUserIDProperty_Name, 65536).c_str());
+    const PGPKeyDBObjRef userID = UserIDOfSignature(signature);
+    return userID ? UserIDToAnsi(ReadData(userID, kPGPUserIDProperty_Name, 65536).c_str()) : std::string();
 }
 
 std::string GetCertIssuerName(PGPKeyDBObjRef signature)

@@ -44,7 +44,6 @@ PGPError FillCertProps(PGPKeyDBObjRef signature, TX509CertPropsRec& record);
 
 // "0x" and 16 hexadecimal digits; empty when the SDK refuses.
 std::string KeyIDText(PGPKeyDBObjRef key);
-std::string KeyIDRecordText(const PGPKeyID& keyID);
 bool IsSigValid(PGPKeyDBObjRef signature);
 bool IsSelfSignedCert(PGPKeyDBObjRef signature);
 std::string GetCertIASN(PGPKeyDBObjRef signature);

@@ -96,10 +96,15 @@ PGPError FilterSet(PGPKeySetRef keySet, PGPFilterRef filter, TOwnedKeySet& out)
     return SDKProcs.PGPFilterKeySet ? SDKProcs.PGPFilterKeySet(keySet, filter, out.Out()) : kPGPError_NotImplemented;
 }
 
-PGPError ChangeOnePassphrase(PGPKeyDBObjRef keyOrSubKey, bool subKey, PGPOptionListRef options)
+// The SDK takes over the two passphrase options of each call, so every call gets its own.
+PGPError ChangeOnePassphrase(PGPContextRef context, PGPKeyDBObjRef keyOrSubKey, bool subKey, const char* oldPassphrase,
+                             const char* newPassphrase)
 {
     auto change = SDKGeneration == 1 && subKey ? SDKProcs.PGPChangeSubKeyPassphrase : SDKProcs.PGPChangePassphrase;
-    return change ? change(keyOrSubKey, options, kPGPEndOfOptions) : kPGPError_NotImplemented;
+    if (!change || !SDKProcs.PGPOPassphrase)
+        return kPGPError_NotImplemented;
+    return change(keyOrSubKey, SDKProcs.PGPOPassphrase(context, oldPassphrase),
+                  SDKProcs.PGPOPassphrase(context, newPassphrase), kPGPEndOfOptions);
 }
 
 int CountUserIDs(PGPKeySetRef set)
@@ -320,37 +325,28 @@ PGPError ChangeKeyPassphrase(const std::string& keyIDText, const char* oldPassph
     TRingsOpening rings;
     if (rings.status != kPGPError_NoErr)
         return rings.status;
-    if (!SDKProcs.PGPOPassphrase)
-        return kPGPError_NotImplemented;
-    TOwnedOptionList options;
-    PGPError status = BuildOptionList(rings.context, options.Out(), SDKProcs.PGPOPassphrase(rings.context, oldPassphrase),
-                                      SDKProcs.PGPOPassphrase(rings.context, newPassphrase));
     PGPKeyDBObjRef key = 0;
+    PGPError status = FindKeyByKeyIDText(rings.keySet, keyIDText, &key);
     if (status == kPGPError_NoErr)
-        status = FindKeyByKeyIDText(rings.keySet, keyIDText, &key);
+        status = ChangeOnePassphrase(rings.context, key, false, oldPassphrase, newPassphrase);
     if (status != kPGPError_NoErr)
-        return status;
-    bool changedSomething = false;
-    status = ChangeOnePassphrase(key, false, options.Get());
-    if (status == kPGPError_NoErr && !IsLegacyKey(key)) {
-        changedSomething = true;
+        return status; // nothing changed yet
+    if (!IsLegacyKey(key)) {
         TKeyWalk walk;
         status = WalkOneKey(key, walk);
         PGPError subStatus = kPGPError_NoErr;
         if (status == kPGPError_NoErr)
             status = ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&](PGPKeyDBObjRef subKey) {
-                subStatus = ChangeOnePassphrase(subKey, true, options.Get());
+                subStatus = ChangeOnePassphrase(rings.context, subKey, true, oldPassphrase, newPassphrase);
                 return subStatus == kPGPError_NoErr;
             });
         if (subStatus != kPGPError_NoErr)
             status = subStatus;
     }
-    options.Reset();
     if (status == kPGPError_NoErr)
         return KeyRings().Commit();
     // A key with mixed passphrases must not reach the files: drop the changes held in memory.
-    if (changedSomething)
-        KeyRings().Reopen(nullptr, nullptr);
+    KeyRings().Reopen(nullptr, nullptr);
     return status;
 }
 

@@ -1,5 +1,5 @@
 // Owners for the SDK objects the key functions create (sets, lists, iterators, filters, file
-// specs, option lists), so every path out of a query frees what it made. Internal to KeyFuncs.
+// specs, groups), so every path out of a query frees what it made. Internal to KeyFuncs.
 #pragma once
 
 #include "engine/sdk/pgpAdapters.h"
@@ -45,7 +45,6 @@ using TOwnedKeyList = TSdkRef<&PGPsdkProcs::PGPFreeKeyList>;
 using TOwnedKeyIter = TSdkRef<&PGPsdkProcs::PGPFreeKeyIter>;
 using TOwnedFilter = TSdkRef<&PGPsdkProcs::PGPFreeFilter>;
 using TOwnedFileSpec = TSdkRef<&PGPsdkProcs::PGPFreeFileSpec>;
-using TOwnedOptionList = TSdkRef<&PGPsdkProcs::PGPFreeOptionList>;
 using TOwnedContext = TSdkRef<&PGPsdkProcs::PGPFreeContext>;
 using TOwnedKeyDB = TSdkRef<&PGPsdkProcs::PGPFreeKeyDB>;
 using TOwnedGroupSet = TSdkRef<&PGPsdkProcs::PGPFreeGroupSet>;

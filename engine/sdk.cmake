@@ -6,5 +6,5 @@ add_library(engine_sdk STATIC
 if(ZAVEK_WINDOWS)
   target_sources(engine_sdk PRIVATE ${ENGINE_SDK_SRC}/pgpBase.cpp ${ENGINE_SDK_SRC}/pgpBindings.cpp
                  ${ENGINE_SDK_SRC}/pgpService.cpp ${ENGINE_SDK_SRC}/pgpSupportText.cpp)
-  target_link_libraries(engine_sdk PUBLIC version advapi32 shell32 user32)
+  target_link_libraries(engine_sdk PUBLIC zavek_framework version advapi32 shell32 user32)
 endif()

@@ -331,6 +331,9 @@ std::string EnsureBodyMimeHeaders(const THeaderData& Section, bool AddMime)
         text.insert((hostField.Start > 0 ? hostField.Start : header.Start) - 1, block);
         header = reread();
     }
+    // A header that no longer reads as one after an edit (malformed input) is left as it came.
+    if (header.Start < 1 || header.Length <= 0)
+        return {};
     if (StartsWithText("multipart/", TrimBlanksLeft(header.ContentType)))
         return text != original ? text : std::string();
     if (GetHeaderValue("Content-Type:", header, false).Start == 0) {
@@ -338,6 +341,8 @@ std::string EnsureBodyMimeHeaders(const THeaderData& Section, bool AddMime)
         header = reread();
     }
     const THeaderData type = GetHeaderValue("Content-Type:", header, false);
+    if (header.Start < 1 || type.Start < 1)
+        return {};
     std::string typeField = text.substr(type.Start - 1, type.Length);
     const std::string ansi = MailServices().NormalizeCharsetName("US-ASCII");
     if (ReplaceCharsetValue(typeField, "US-ASCII", ansi) || ReplaceCharsetValue(typeField, "ISO-8859-1", "WINDOWS-1252")) {
@@ -349,6 +354,8 @@ std::string EnsureBodyMimeHeaders(const THeaderData& Section, bool AddMime)
         header = reread();
     }
     const THeaderData encoding = GetHeaderValue("Content-Transfer-Encoding:", header, false);
+    if (header.Start < 1 || encoding.Start < 1)
+        return {};
     std::string encodingField = text.substr(encoding.Start - 1, encoding.Length);
     const int32_t sevenBit = PosText("7BIT", encodingField);
     if (sevenBit > 0) {

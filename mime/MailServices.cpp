@@ -31,6 +31,8 @@ std::string TMailServices::NormalizeCharsetName(const std::string& Charset)
 std::string TMailServices::CleanHtml(const std::string& Html) { return Html; }
 std::string TMailServices::HtmlToRtf(const std::string& Html, int) { return Html; }
 std::string TMailServices::RtfToText(const std::string& Rtf, bool) { return Rtf; }
+std::string TMailServices::PlainTextToRtf(const std::string& AnsiText, const TRtfFontSpec&) { return AnsiText; }
+std::string TMailServices::RtfToHtml(const std::string& Rtf) { return Rtf; }
 
 std::string TMailServices::LongTimeText(TDateTime Value)
 {
@@ -40,6 +42,18 @@ std::string TMailServices::LongTimeText(TDateTime Value)
     std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
     return text;
 }
+
+std::string TMailServices::LocalDateTimeText(TDateTime Utc)
+{
+    TSystemTime time{};
+    FillSystemTime(time, Utc);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u, %02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
+                  time.wMinute);
+    return text;
+}
+
+std::string TMailServices::DecodeIdnText(const std::string& Text) { return Text; }
 
 namespace {
 TMailServices* boundServices = nullptr;

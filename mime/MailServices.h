@@ -3,7 +3,15 @@
 // interface so that the model itself stays portable and testable without Windows.
 #pragma once
 #include "foundation/TimeUtils.h"
+#include <cstdint>
 #include <string>
+
+// The font a plain text is given when it becomes rich text for an HTML host window.
+struct TRtfFontSpec {
+    std::string Face;     // empty keeps the control's face
+    int32_t Size = 0;     // points; 0 keeps the size
+    uint32_t Effects = 0; // character-format effect bits; 0 means automatic colour only
+};
 
 // Every conversion returns an empty text on failure; the model's wrappers supply the fallbacks.
 // UTF-16 texts are held in byte strings ending in a two-byte NUL that counts in the length.
@@ -28,9 +36,16 @@ public:
     virtual std::string CleanHtml(const std::string& Html);
     virtual std::string HtmlToRtf(const std::string& Html, int Width);
     virtual std::string RtfToText(const std::string& Rtf, bool Flag02);
+    virtual std::string PlainTextToRtf(const std::string& AnsiText, const TRtfFontSpec& Font);
+    virtual std::string RtfToHtml(const std::string& Rtf);
 
     // The locale's long time text of a date-time (default: 24-hour "HH:mm:ss").
     virtual std::string LongTimeText(TDateTime Value);
+    // A UTC date-time as the user's local short date and short time, UTF-8 (default: the UTC
+    // value as "yyyy-mm-dd, HH:mm").
+    virtual std::string LocalDateTimeText(TDateTime Utc);
+    // Display form of international domain labels in a header value (default: unchanged).
+    virtual std::string DecodeIdnText(const std::string& Text);
 };
 
 // The services bound for the process; DefaultMailServices until BindMailServices gives others.

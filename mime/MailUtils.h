@@ -112,6 +112,11 @@ std::string WideTextToLocaleText(const std::string& Text);
 std::string CharsetTextToAnsi(const std::string& Text, const std::string& Charset);
 std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset);
 std::string TextToCharset(const std::string& Text, const std::string& Charset);
+struct TRtfFontSpec;
+// A decoded text for a mail-client window: for an HTML window (its text begins with '<') as
+// cleaned HTML made from the text in Font; otherwise, or when a step gives nothing, as ANSI.
+std::string ConvertTextForHost(const std::string& Text, const std::string& HostText, const std::string& Charset,
+                               const TRtfFontSpec& Font);
 
 std::string DecodeBase64Body(const std::string& Text);
 std::string EncodeBase64Body(const std::string& Bytes);

@@ -89,6 +89,20 @@ std::string TextToCharset(const std::string& Text, const std::string& Charset)
     return converted.empty() ? MailServices().LocaleToCharset(Text, Charset) : converted;
 }
 
+std::string ConvertTextForHost(const std::string& Text, const std::string& HostText, const std::string& Charset,
+                               const TRtfFontSpec& Font)
+{
+    const std::string ansi = Charset.empty()
+                                 ? AnyTextToAnsi(Text)
+                                 : CharsetTextToAnsi(Text, MailServices().NormalizeCharsetName(Charset));
+    if (HostText.empty() || HostText[0] != '<')
+        return ansi;
+    const std::string rtf = MailServices().PlainTextToRtf(ansi, Font);
+    const std::string html = rtf.empty() ? std::string() : MailServices().RtfToHtml(rtf);
+    const std::string cleaned = html.empty() ? std::string() : MailServices().CleanHtml(html);
+    return cleaned.empty() ? ansi : cleaned;
+}
+
 // ---- Base64 and quoted-printable -----------------------------------------------------------------
 
 std::string DecodeBase64Body(const std::string& Text)

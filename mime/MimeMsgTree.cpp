@@ -180,8 +180,10 @@ void TMimeMsgTree::Reset()
     HeaderMask = 0;
     Mode = 0;
     Nodes.clear();
+    Texts.clear();
     CurrentParent = -1;
     DecodeDepth = 0;
+    SelectedSection = -1;
 }
 
 TSectionNode* TMimeMsgTree::GetSection(int Index)
@@ -400,7 +402,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         if (RawMode) {
             TSectionNode* raw = AddNode(nkRawText, part, std::string());
             if (raw)
-                raw->Text = SectionSlice(text, part.Start, bodyStart - 1);
+                raw->Text = SectionSlice(text, part.Start, part.Start + part.Length - 1);
         }
         THeaderDataEx body;
         body.Text = part.Text;
@@ -466,6 +468,12 @@ std::string TMimeMsgTree::DecodeArmoredBlocks(const std::string& Body, TSectionN
     return Body.substr(0, found.Start - 1) + decoded + after;
 }
 
+std::string TMimeMsgTree::EnclosingBoundary() const
+{
+    const TSectionNode* parent = GetSection(CurrentParent);
+    return parent ? parent->Section.Boundary : std::string();
+}
+
 void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd)
 {
     const std::string& text = Part.Str();
@@ -512,7 +520,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->FileName = name;
         node->ContentRef = contentRef;
         node->Section.Charset = NameCharset;
-        node->Section.Boundary = Part.Boundary;
+        node->Section.Boundary = EnclosingBoundary();
         const std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
         node->DecodedSize = decoded.size();
         if (keepTexts) {
@@ -559,7 +567,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     std::string charset = UpperAscii(TrimBlanks(GetHeaderParameter(type, "charset", nullptr, true)));
     charset = charset.substr(0, charset.find('*'));
     node->Section.Charset = charset;
-    node->Section.Boundary = Part.Boundary;
+    node->Section.Boundary = EnclosingBoundary();
     const std::string decoded = DecodeTransfer(rawBody, Part.TransferEncoding);
     node->DecodedSize = decoded.size();
     if (keepTexts) {
@@ -662,4 +670,217 @@ TDateTime TMimeMsgTree::GetMessageDate() const
 {
     const TSectionNode* first = GetSection(0);
     return first ? first->MessageDate : 0;
+}
+
+// ---- Node texts -----------------------------------------------------------------------------------
+
+namespace {
+
+std::string ForDisplay(const std::string& Utf8, bool Wide)
+{
+    return Wide ? Utf8TextToWide(Utf8) : Utf8TextToAnsi(Utf8);
+}
+
+} // namespace
+
+std::string TSectionNode::HeaderValue(const char* Name) const
+{
+    if (NodeKind != nkMessage)
+        return {};
+    std::string value = DecodeEncodedWords(GetHeaderValue(Name, Section, false).Str());
+    RemoveBackslashEscapes(value);
+    return value;
+}
+
+std::string TSectionNode::GetFrom() const { return MailServices().DecodeIdnText(HeaderValue("From:")); }
+std::string TSectionNode::GetTo() const { return MailServices().DecodeIdnText(HeaderValue("To:")); }
+std::string TSectionNode::GetSubject() const { return HeaderValue("Subject:"); }
+std::string TSectionNode::GetReplyTo() const { return MailServices().DecodeIdnText(HeaderValue("Reply-to:")); }
+
+std::string TSectionNode::GetDateText() const
+{
+    if (NodeKind != nkMessage || MessageDate == 0)
+        return {};
+    return MailServices().LocalDateTimeText(MessageDate);
+}
+
+std::string TSectionNode::GetSummaryText() const
+{
+    if (NodeKind != nkMessage)
+        return {};
+    const TMsgTreeData& data = Tree->TreeData;
+    auto orUnknown = [&](const std::string& Value) { return Value.empty() ? data.UnknownValue : Value; };
+    const std::string date = GetDateText();
+    std::string summary = data.DateCaption + "\t" + orUnknown(date) + "\r\n";
+    summary += data.FromCaption + "\t" + orUnknown(GetFrom()) + "\r\n";
+    summary += data.ToCaption + "\t" + orUnknown(FirstAddressEtAl(GetTo())) + "\r\n";
+    summary += data.SubjectCaption + "\t" + orUnknown(GetSubject());
+    const std::string replyTo = GetReplyTo();
+    if (!replyTo.empty())
+        summary += "\r\n" + data.ReplyToCaption + " " + replyTo;
+    return summary + "\r\n\r\n";
+}
+
+std::string TSectionNode::GetViewText()
+{
+    const bool wide = (Tree->Mode & lmWide) != 0;
+    if (NodeKind == nkMessage) {
+        WithRelated = false;
+        return ForDisplay(DecodeEncodedWords(Text), wide);
+    }
+    if (NodeKind >= nkTextPlain && NodeKind <= nkTextOther) {
+        WithRelated = false;
+        return wide ? AnsiTextToWide(Text) : Text;
+    }
+    return Text;
+}
+
+std::string TMimeMsgTree::GetSummary() const
+{
+    const TSectionNode* first = GetSection(0);
+    if (!first)
+        return {};
+    return ForDisplay(first->GetSummaryText(), (Mode & lmWide) != 0);
+}
+
+const TTextList& TMimeMsgTree::CollectBodyTexts(bool MarkRelated)
+{
+    Texts.clear();
+    TSectionNode* body = GetSection(BodyNode);
+    if (IsDigest || !body)
+        return Texts;
+    if (MarkRelated)
+        body->WithRelated = true;
+    Texts.push_back({body->GetViewText(), body->Index});
+    // Then the text parts that follow the body at its own level and at every level above it.
+    for (int node = BodyNode; node >= 0; node = Nodes[node]->Parent) {
+        const int parent = Nodes[node]->Parent;
+        if (parent < 0)
+            break;
+        const std::vector<int>& siblings = Nodes[parent]->Children;
+        bool after = false;
+        for (int sibling : siblings) {
+            if (sibling == node) {
+                after = true;
+                continue;
+            }
+            const uint32_t kind = Nodes[sibling]->NodeKind;
+            if (after && kind >= nkTextPlain && kind <= nkTextOther)
+                Texts.push_back({Nodes[sibling]->GetViewText(), sibling});
+        }
+    }
+    return Texts;
+}
+
+bool TMimeMsgTree::IsTextTypeNode(int Index) const
+{
+    const TSectionNode* node = GetSection(Index);
+    if (!node || node->NodeKind != nkOther)
+        return false;
+    const std::string prefix = TreeData.DefaultTypeName + ": ";
+    return StartsWithStr(prefix, node->Caption) && StartsWithText("text/", node->Caption.substr(prefix.size()));
+}
+
+namespace {
+
+bool IsViewableIn(const std::string& Extension, std::size_t Length, const std::string& List)
+{
+    const std::size_t characters = !Extension.empty() && Extension[0] == '.' ? Extension.size() - 1 : Extension.size();
+    return characters == Length && PosText(Extension, List) > 0;
+}
+
+} // namespace
+
+bool TMimeMsgTree::IsViewableExt2(const std::string& Extension) const
+{
+    return IsViewableIn(Extension, 2, TreeData.ViewableExt2);
+}
+
+bool TMimeMsgTree::IsViewableExt3(const std::string& Extension) const
+{
+    return IsViewableIn(Extension, 3, TreeData.ViewableExt3);
+}
+
+bool TMimeMsgTree::IsViewableExt4(const std::string& Extension) const
+{
+    return IsViewableIn(Extension, 4, TreeData.ViewableExt4);
+}
+
+// ---- Editing for the encrypt road -------------------------------------------------------------------
+
+TSectionNode* TMimeMsgTree::InsertNodeAfter(int After, uint32_t Kind)
+{
+    if (!GetSection(After) || SectionCount() >= MaxTreeNodes)
+        return nullptr;
+    // The new node goes behind After's whole subtree, so pre-order stays load order.
+    int position = After + 1;
+    while (position < SectionCount()) {
+        int p = Nodes[position]->Parent;
+        while (p >= 0 && p != After)
+            p = Nodes[p]->Parent;
+        if (p != After)
+            break;
+        ++position;
+    }
+    auto shift = [position](int& Index) {
+        if (Index >= position)
+            ++Index;
+    };
+    for (auto& node : Nodes) {
+        shift(node->Index);
+        shift(node->Parent);
+        for (int& child : node->Children)
+            shift(child);
+    }
+    shift(BodyNode);
+    shift(SelectedSection);
+    auto node = std::make_unique<TSectionNode>();
+    node->Tree = this;
+    node->Index = position;
+    node->Parent = Nodes[After]->Parent;
+    node->NodeKind = Kind;
+    node->Section.Text = Nodes[After]->Section.Text;
+    if (node->Parent >= 0) {
+        std::vector<int>& siblings = Nodes[node->Parent]->Children;
+        siblings.insert(std::find(siblings.begin(), siblings.end(), After) + 1, position);
+    }
+    Nodes.insert(Nodes.begin() + position, std::move(node));
+    return Nodes[position].get();
+}
+
+void TMimeMsgTree::RemoveNode(int Index)
+{
+    TSectionNode* node = GetSection(Index);
+    if (!node || !node->Children.empty())
+        return;
+    if (node->Parent >= 0) {
+        std::vector<int>& siblings = Nodes[node->Parent]->Children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), Index), siblings.end());
+    }
+    Nodes.erase(Nodes.begin() + Index);
+    auto shift = [Index](int& Value) {
+        if (Value > Index)
+            --Value;
+        else if (Value == Index)
+            Value = -1;
+    };
+    for (auto& other : Nodes) {
+        shift(other->Index);
+        shift(other->Parent);
+        for (int& child : other->Children)
+            shift(child);
+    }
+    shift(BodyNode);
+    shift(SelectedSection);
+}
+
+void MirrorTree(const TMimeMsgTree& Tree, TMimeTreeViewAdapter& View)
+{
+    View.Clear();
+    std::vector<uintptr_t> handles(Tree.SectionCount(), 0);
+    for (int i = 0; i < Tree.SectionCount(); ++i) {
+        const TSectionNode& node = *Tree.GetSection(i);
+        const uintptr_t parent = node.Parent >= 0 ? handles[node.Parent] : 0;
+        handles[i] = View.AddItem(parent, node.Caption, node.NodeKind, i);
+    }
 }

@@ -67,6 +67,13 @@ struct TMsgTreeData {
 
 class TMimeMsgTree;
 
+// Texts collected for display, each with the node it came from.
+struct TTextItem {
+    std::string Text;
+    int Node = -1;
+};
+using TTextList = std::vector<TTextItem>;
+
 struct TSectionNode {
     TMimeMsgTree* Tree = nullptr;
     int Index = 0;   // position in load order, which is the tree's pre-order
@@ -85,6 +92,26 @@ struct TSectionNode {
     std::size_t DecodedSize = 0; // size of the body after its transfer decoding
 
     bool IsInSecurePart() const;
+    int GetFirstSection() const { return Children.empty() ? -1 : Children.front(); }
+    int GetParentSection() const { return Parent; }
+    TMimeMsgTree* GetTree() const { return Tree; }
+    const std::string& GetCaption() const { return Caption; }
+    TDateTime GetMessageDate() const { return MessageDate; }
+    // Local date and time of a message node (UTF-8); empty for other nodes or without a date.
+    std::string GetDateText() const;
+    // Decoded header values of a message node (UTF-8).
+    std::string GetFrom() const;
+    std::string GetTo() const;
+    std::string GetSubject() const;
+    std::string GetReplyTo() const;
+    // The summary block of a message node (UTF-8); empty for other nodes.
+    std::string GetSummaryText() const;
+    // The node's text for display: UTF-16 in wide mode, else ANSI. Formatted rendering of text
+    // parts belongs to the part-text unit; here text parts give their text as it stands.
+    std::string GetViewText();
+
+private:
+    std::string HeaderValue(const char* Name) const;
 };
 
 class TMimeMsgTree {
@@ -104,6 +131,7 @@ public:
     TMsgTreeData TreeData;
     uint8_t HeaderMask = 0;
     uint8_t Mode = 0;
+    TTextList Texts;
     // Set when a limit (nesting, decodes, node count) cut the load short.
     bool Truncated = false;
 
@@ -119,7 +147,23 @@ public:
     uint32_t GetSectionKind(int Index) const;
     int FindSectionKind(uint32_t Kind) const; // first node whose section kind is Kind, or -1
 
+    int GetSelectedSection() const { return SelectedSection; }
+    void SetSelectedSection(int Index) { SelectedSection = GetSection(Index) ? Index : -1; }
+
+    // Inserts a node right after node After, under After's parent; later indices move up by one.
+    TSectionNode* InsertNodeAfter(int After, uint32_t Kind);
+    // Removes a leaf node; later indices move down by one.
+    void RemoveNode(int Index);
+
     std::string GetHeaderLines() const;
+    // The first node's summary: UTF-16 in wide mode, else ANSI.
+    std::string GetSummary() const;
+    // The body's view text and the text parts that follow it (empty for a digest).
+    const TTextList& CollectBodyTexts(bool MarkRelated);
+    bool IsTextTypeNode(int Index) const;
+    bool IsViewableExt2(const std::string& Extension) const;
+    bool IsViewableExt3(const std::string& Extension) const;
+    bool IsViewableExt4(const std::string& Extension) const;
     std::string GetAttachmentList() const;
     std::string JoinSectionTexts() const;
     bool BodyIsFormatted() const;
@@ -129,6 +173,7 @@ private:
     std::vector<std::unique_ptr<TSectionNode>> Nodes;
     int CurrentParent = -1;
     int DecodeDepth = 0;
+    int SelectedSection = -1;
     bool ScanOnly() const { return (Mode & lmScanOnly) != 0; }
     bool Decoding() const { return (Mode & lmDecode) != 0; }
 
@@ -136,9 +181,22 @@ private:
     void LoadLevel(THeaderDataEx Message, bool Outermost, int Depth);
     void WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool Outermost, const std::string& StatusText);
     void AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd);
+    std::string EnclosingBoundary() const;
     bool DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std::string& StatusText, int32_t& StatusCode);
     std::string DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node);
 };
 
 // Multipart node kind of a Content-Type value (1-7); 0 when it is not a multipart.
 uint32_t MultipartKindOf(const std::string& ContentType);
+
+// What a tree view needs to mirror the model; the UI implements it (captions are UTF-8).
+class TMimeTreeViewAdapter {
+public:
+    virtual ~TMimeTreeViewAdapter() = default;
+    virtual void Clear() = 0;
+    // Adds an item under Parent (0 = top) and returns its handle.
+    virtual uintptr_t AddItem(uintptr_t Parent, const std::string& Caption, uint32_t NodeKind, int Node) = 0;
+};
+
+// Mirrors every node of the tree into the view, in order.
+void MirrorTree(const TMimeMsgTree& Tree, TMimeTreeViewAdapter& View);

@@ -14,7 +14,7 @@ set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCach
 add_library(pgpsdk_openpgp OBJECT
   ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
   ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp
-  ${PGPSDK_SRC}/openpgp/KeyRing.cpp)
+  ${PGPSDK_SRC}/openpgp/KeyRing.cpp ${PGPSDK_SRC}/openpgp/Verify.cpp ${PGPSDK_SRC}/openpgp/Compression.cpp)
 if(ZAVEK_WINDOWS)
   find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
   find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)

@@ -10,13 +10,13 @@
 #include <cstring>
 #include <mutex>
 
+TLibrary SDKLibraries[kSDKLibraryCount];
+
 namespace {
 
 // The SDK's clean-up, kept only after an init that succeeded; it survives a failed load, which
 // empties the procedure table, so the unload still balances the init.
 PGPError(PGP_CDECL* sdkCleanup)() = nullptr;
-
-HMODULE Module(SDKLibrary library) { return static_cast<HMODULE>(SDKLibraryHandles[library]); }
 
 bool FileExists(const std::string& path)
 {
@@ -32,9 +32,9 @@ bool LoadFromFolders(SDKLibrary library, const std::vector<std::string>& folders
         std::string path = folder + name;
         if (!FileExists(path))
             continue;
-        HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (module) {
-            SDKLibraryHandles[library] = module;
+        TLibrary loaded(path);
+        if (loaded) {
+            SDKLibraries[library] = std::move(loaded);
             SDKLibraryNames[library] = path;
             return true;
         }
@@ -42,9 +42,10 @@ bool LoadFromFolders(SDKLibrary library, const std::vector<std::string>& folders
     return false;
 }
 
-template <class Proc> void BindCore(Proc& variable, const char* name)
+template <class Function> void BindCore(Function*& variable, const char* name)
 {
-    variable = reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(Module(kCoreLibrary), name)));
+    const ProcBinding row[] = { BindProc(name, variable) };
+    BindProcs(SDKLibraries[kCoreLibrary].Handle(), row);
 }
 
 std::vector<char> VersionInfoOf(SDKLibrary library)
@@ -165,9 +166,7 @@ void UnloadPGPsdk()
         sdkCleanup();
     sdkCleanup = nullptr;
     for (int library : { kSupportLibrary, kClientLibrary, kUILibrary, kNetworkLibrary, kCoreLibrary }) {
-        if (SDKLibraryHandles[library])
-            FreeLibrary(static_cast<HMODULE>(SDKLibraryHandles[library]));
-        SDKLibraryHandles[library] = nullptr;
+        SDKLibraries[library].Free();
         SDKLibraryNames[library].clear();
     }
     SDKProcs = PGPsdkProcs {};

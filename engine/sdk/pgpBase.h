@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include "framework/LibraryBinding.h"
+#endif
+
 // Generation index 1..13 of the loaded SDK; 0 until known or when the release is not recognised.
 extern uint8_t SDKGeneration;
 // 0 while loading went well, else the fatal code 1..8 of the step that failed.
@@ -18,9 +22,11 @@ extern char SDKVersionText[256];
 extern std::string PGPInstallPath;
 extern std::string ClientLibVersion;
 
-// The five libraries: module handle (0 when not loaded) and the full path it was loaded from.
+// The five libraries: each owned while loaded (empty when not), and the full path it came from.
 enum SDKLibrary { kCoreLibrary, kNetworkLibrary, kUILibrary, kClientLibrary, kSupportLibrary, kSDKLibraryCount };
-extern void* SDKLibraryHandles[kSDKLibraryCount];
+#if defined(_WIN32)
+extern TLibrary SDKLibraries[kSDKLibraryCount];
+#endif
 extern std::string SDKLibraryNames[kSDKLibraryCount];
 
 // Where the loader looks and how it shows a fatal error; LoadPGPsdk uses the plug-in's folder, then

@@ -9,7 +9,6 @@ uint32_t SDKInitFlags = 0;
 char SDKVersionText[256] = "";
 std::string PGPInstallPath;
 std::string ClientLibVersion;
-void* SDKLibraryHandles[kSDKLibraryCount] = {};
 std::string SDKLibraryNames[kSDKLibraryCount];
 
 const char* SDKFatalErrorText(int32_t code)

@@ -5,17 +5,14 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 // Clean-ups run only for libraries whose init succeeded.
 bool networkStarted = false;
 bool uiStarted = false;
 
-void* LookupInLoadedLibrary(int library, const char* exportName)
-{
-    auto module = static_cast<HMODULE>(SDKLibraryHandles[library]);
-    return module ? reinterpret_cast<void*>(GetProcAddress(module, exportName)) : nullptr;
-}
 
 } // namespace
 
@@ -23,7 +20,12 @@ void BindPGPsdk()
 {
     if (SDKLoadError != 0)
         return;
-    FillSDKProcs(SDKGeneration, LookupInLoadedLibrary);
+    std::vector<ProcBinding> rows[kSDKLibraryCount];
+    ForEachSDKProc(SDKGeneration, [&](int library, const char* exportName, void** slot) {
+        rows[library].push_back({ exportName, reinterpret_cast<FARPROC*>(slot) });
+    });
+    for (int library = 0; library < kSDKLibraryCount; ++library)
+        BindProcs(SDKLibraries[library].Handle(), rows[library]);
     bool first = SDKGeneration == 1;
     PGPPrefsReloadMessage = RegisterWindowMessageA(first ? "PGPM_RELOADPREFS" : "PGP Prefs Reload");
     PGPKeyringsReloadMessage = RegisterWindowMessageA(first ? "PGPM_RELOADKEYRING" : "PGP Keyrings Reload");

@@ -5,6 +5,8 @@
 
 #include "engine/sdk/PGPsdkEntries.h"
 
+#include <functional>
+
 #define ZAVEK_SDK_PROC(name, firstGen, lastGen, result, params) result(PGP_CDECL* name) params = nullptr;
 #define ZAVEK_SDK_PROC_AS(var, exportName, firstGen, lastGen, result, params) \
     result(PGP_CDECL* var) params = nullptr;
@@ -42,5 +44,6 @@ void BindPGPsdk();
 // then every variable back to null.
 void UnbindPGPsdk();
 
-// Looks up every name valid for `generation` through `lookup(library, exportName)`.
-void FillSDKProcs(uint8_t generation, void* (*lookup)(int library, const char* exportName));
+// Visits the procedure variable of every name valid for `generation`, with its library and export
+// name; the binding fills them, tests fill them with fakes.
+void ForEachSDKProc(uint8_t generation, const std::function<void(int library, const char* exportName, void** slot)>& visit);

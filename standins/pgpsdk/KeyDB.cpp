@@ -125,7 +125,7 @@ std::string PrimaryText(const KeyRecord* key)
 }
 
 // Sort key of an order; a smaller value sorts first.
-bool OrderLess(int32_t order, const KeyRecord* a, const KeyRecord* b)
+bool OrderLess(const KeyDBState& db, int32_t order, const KeyRecord* a, const KeyRecord* b)
 {
     switch (order) {
     case kPGPOrder_UserID:
@@ -133,7 +133,7 @@ bool OrderLess(int32_t order, const KeyRecord* a, const KeyRecord* b)
     case kPGPOrder_KeyID:
         return a->key.KeyID() < b->key.KeyID();
     case kPGPOrder_Validity:
-        return a->Validity() < b->Validity();
+        return KeyValidity(db, *a) < KeyValidity(db, *b);
     case kPGPOrder_Trust:
         return a->ownerTrust < b->ownerTrust;
     case kPGPOrder_KeySize:
@@ -187,6 +187,8 @@ PGPError PGP_CDECL PGPOpenKeyDBFile(PGPContextRef context, uint32_t flags, PGPFi
     auto secretSpec = Handles().Get<FileSpec>(sec, ObjectKind::FileSpec);
     if (!Handles().Contains(context, ObjectKind::Context) || !publicSpec || !secretSpec)
         return kPGPError_BadParams;
+    if (ServiceFaultPending())
+        return kPGPError_ServiceUnreachable;
     auto state = std::make_shared<KeyDBState>();
     state->publicPath = publicSpec->path;
     state->secretPath = secretSpec->path;
@@ -327,7 +329,7 @@ PGPError PGP_CDECL PGPFilterKeySet(PGPKeySetRef set, PGPFilterRef filter, PGPKey
         return kPGPError_BadParams;
     std::vector<KeyRecord*> kept;
     for (KeyRecord* key : object->Keys())
-        if (FilterMatches(*test, *key))
+        if (FilterMatches(*test, *object->db, *key))
             kept.push_back(key);
     *out = NewSet(object->db, std::move(kept));
     return kPGPError_NoErr;
@@ -345,7 +347,7 @@ PGPError PGP_CDECL PGPOrderKeySet(PGPKeySetRef set, int32_t order, PGPBoolean re
     ordered->db = object->db;
     ordered->keys = object->Keys();
     std::stable_sort(ordered->keys.begin(), ordered->keys.end(),
-                     [order](const KeyRecord* a, const KeyRecord* b) { return OrderLess(order, a, b); });
+                     [&](const KeyRecord* a, const KeyRecord* b) { return OrderLess(*ordered->db, order, a, b); });
     if (reverse)
         std::reverse(ordered->keys.begin(), ordered->keys.end());
     *list = Handles().Add(ObjectKind::KeyList, std::move(ordered));

@@ -17,34 +17,21 @@ uint32_t Now() { return static_cast<uint32_t>(std::time(nullptr)); }
 
 bool Expired(uint32_t expiration) { return expiration != 0 && expiration <= Now(); }
 
-// Key flags of the newest self-certification of the primary user id, -1 when absent.
+// Key flags of the primary user id's valid self-certification, -1 when absent.
 int PrimaryKeyFlags(const KeyRecord& key)
 {
     const UserIDRecord* primary = key.PrimaryUserID();
-    int flags = -1;
-    uint32_t newest = 0;
-    if (primary)
-        for (const auto& record : primary->signatures)
-            if (record.signature.issuer == key.key.KeyID() && record.signature.created >= newest) {
-                newest = record.signature.created;
-                flags = record.signature.keyFlags;
-            }
-    return flags;
+    const SigRecord* self = primary ? openpgp::SelfCertification(key, *primary) : nullptr;
+    return self ? self->signature.keyFlags : -1;
 }
 
-int SubKeyFlags(const SubKeyRecord& sub)
+// A sub-key counts only with a valid binding, unrevoked and unexpired.
+bool SubKeyUsable(const KeyRecord& key, const SubKeyRecord& sub, int& flags)
 {
-    int flags = -1;
-    uint32_t newest = 0;
-    for (const auto& record : sub.signatures)
-        if (record.signature.type == openpgp::kSigSubkeyBinding && record.signature.created >= newest) {
-            newest = record.signature.created;
-            flags = record.signature.keyFlags;
-        }
-    return flags;
+    const SigRecord* binding = openpgp::SubKeyBinding(key, sub);
+    flags = binding ? binding->signature.keyFlags : -1;
+    return binding && !openpgp::SubKeyRevoked(key, sub) && !Expired(openpgp::SubKeyExpiration(key, sub));
 }
-
-bool SubKeyUsable(const SubKeyRecord& sub) { return !openpgp::SubKeyRevoked(sub) && !Expired(openpgp::SubKeyExpiration(sub)); }
 
 bool CanEncrypt(const KeyRecord& key, bool needSecret)
 {
@@ -54,8 +41,8 @@ bool CanEncrypt(const KeyRecord& key, bool needSecret)
     if (key.key.CanEncrypt() && (flags < 0 || (flags & 0x0C)) && (!needSecret || key.HasSecret()))
         return true;
     for (const auto& sub : key.subKeys) {
-        int subFlags = SubKeyFlags(sub);
-        if (SubKeyUsable(sub) && sub.key.CanEncrypt() && (subFlags < 0 || (subFlags & 0x0C))
+        int subFlags = -1;
+        if (SubKeyUsable(key, sub, subFlags) && sub.key.CanEncrypt() && (subFlags < 0 || (subFlags & 0x0C))
             && (!needSecret || !sub.secretPacket.empty()))
             return true;
     }
@@ -172,6 +159,21 @@ std::shared_ptr<KeyObject> ObjectOf(PGPKeyDBObjRef handle)
     return Handles().Get<KeyObject>(handle, ObjectKind::KeyDBObj);
 }
 
+// A user-id signature checked against its issuer: the key itself, or another key of the database.
+bool SignatureVerified(const KeyObject& object)
+{
+    const std::string& issuer = object.signature->signature.issuer;
+    const KeyRecord* signer = nullptr;
+    if (issuer.empty() || issuer == object.key->key.KeyID()) {
+        signer = object.key;
+    } else {
+        for (const auto& key : object.db->keys)
+            if (key->key.KeyID() == issuer)
+                signer = key.get();
+    }
+    return signer && openpgp::SignatureVerified(signer->key, *object.key, *object.signature, object.userID, nullptr);
+}
+
 PGPError NewFilter(PGPContextRef context, std::shared_ptr<Filter> filter, PGPFilterRef* out)
 {
     if (!out)
@@ -222,7 +224,26 @@ std::string UserIDEmail(const std::string& text)
     return text.find('@') != std::string::npos && text.find(' ') == std::string::npos ? text : std::string();
 }
 
-int32_t KeyNumber(const KeyRecord& key, int32_t property)
+int KeyValidity(const KeyDBState& db, const KeyRecord& key)
+{
+    auto ownKey = [](const KeyRecord& k) { return k.axiomatic || k.HasSecret(); };
+    if (ownKey(key))
+        return 3;
+    for (const auto& userID : key.userIDs)
+        for (const auto& record : userID.signatures) {
+            const std::string& issuer = record.signature.issuer;
+            if (issuer.empty() || issuer == key.key.KeyID() || record.signature.type < openpgp::kSigGenericCert
+                || record.signature.type > openpgp::kSigPositiveCert)
+                continue;
+            for (const auto& certifier : db.keys)
+                if (ownKey(*certifier) && certifier->key.KeyID() == issuer
+                    && openpgp::SignatureVerified(certifier->key, key, record, &userID, nullptr))
+                    return 3;
+        }
+    return 0;
+}
+
+int32_t KeyNumber(const KeyDBState& db, const KeyRecord& key, int32_t property)
 {
     switch (property) {
     case kPGPKeyProperty_AlgorithmID:
@@ -232,14 +253,11 @@ int32_t KeyNumber(const KeyRecord& key, int32_t property)
     case kPGPKeyProperty_Trust:
         return key.ownerTrust;
     case kPGPKeyProperty_Validity:
-        return key.Validity();
+        return KeyValidity(db, key);
     case kPGPKeyProperty_PreferredHash: {
         const UserIDRecord* primary = key.PrimaryUserID();
-        if (primary)
-            for (const auto& record : primary->signatures)
-                if (record.signature.issuer == key.key.KeyID() && !record.signature.preferredHashes.empty())
-                    return record.signature.preferredHashes.front();
-        return 0;
+        const SigRecord* self = primary ? openpgp::SelfCertification(key, *primary) : nullptr;
+        return self && !self->signature.preferredHashes.empty() ? self->signature.preferredHashes.front() : 0;
     }
     case kPGPKeyProperty_Version:
         return key.key.version;
@@ -265,7 +283,7 @@ bool FilterPropertyKnown(Filter::Op op, int32_t property)
     }
 }
 
-bool FilterMatches(const Filter& filter, const KeyRecord& key)
+bool FilterMatches(const Filter& filter, const KeyDBState& db, const KeyRecord& key)
 {
     switch (filter.op) {
     case Filter::Op::Boolean: {
@@ -273,7 +291,7 @@ bool FilterMatches(const Filter& filter, const KeyRecord& key)
         return KeyBoolean(key, filter.property, value) == kPGPError_NoErr && value == (filter.value != 0);
     }
     case Filter::Op::Numeric:
-        return NumberMatches(KeyNumber(key, filter.property), filter.value, filter.match);
+        return NumberMatches(KeyNumber(db, key, filter.property), filter.value, filter.match);
     case Filter::Op::Data:
         switch (filter.property) {
         case kPGPKeyProperty_KeyID:
@@ -297,11 +315,11 @@ bool FilterMatches(const Filter& filter, const KeyRecord& key)
             });
         }
     case Filter::Op::Union:
-        return FilterMatches(*filter.first, key) || FilterMatches(*filter.second, key);
+        return FilterMatches(*filter.first, db, key) || FilterMatches(*filter.second, db, key);
     case Filter::Op::Intersect:
-        return FilterMatches(*filter.first, key) && FilterMatches(*filter.second, key);
+        return FilterMatches(*filter.first, db, key) && FilterMatches(*filter.second, db, key);
     case Filter::Op::Negate:
-        return !FilterMatches(*filter.first, key);
+        return !FilterMatches(*filter.first, db, key);
     }
     return false;
 }
@@ -326,9 +344,9 @@ PGPError PGP_CDECL PGPGetKeyDBObjBooleanProperty(PGPKeyDBObjRef obj, int32_t pro
     case KeyObjectKind::SubKey:
         status = kPGPError_NoErr;
         if (property == kPGPSubKeyProperty_IsRevoked)
-            value = openpgp::SubKeyRevoked(*object->subKey);
+            value = openpgp::SubKeyRevoked(*object->key, *object->subKey);
         else if (property == kPGPSubKeyProperty_IsExpired)
-            value = Expired(openpgp::SubKeyExpiration(*object->subKey));
+            value = Expired(openpgp::SubKeyExpiration(*object->key, *object->subKey));
         else
             status = property / 100 == 5 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
         break;
@@ -347,7 +365,7 @@ PGPError PGP_CDECL PGPGetKeyDBObjBooleanProperty(PGPKeyDBObjRef obj, int32_t pro
         else if (property == kPGPSigProperty_IsNotCorrupt)
             value = !sig.mpis.empty();
         else if (property == kPGPSigProperty_IsVerified)
-            value = false; // signatures are not verified cryptographically yet
+            value = SignatureVerified(*object);
         else if (property == kPGPSigProperty_IsExpired)
             value = sig.signatureExpiry != 0 && Expired(sig.created + sig.signatureExpiry);
         else if (property == kPGPSigProperty_IsX509)
@@ -371,7 +389,7 @@ PGPError PGP_CDECL PGPGetKeyDBObjNumericProperty(PGPKeyDBObjRef obj, int32_t pro
     case KeyObjectKind::Key:
         if (!KeyNumberKnown(property))
             return property / 100 == 2 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = KeyNumber(*object->key, property);
+        *out = KeyNumber(*object->db, *object->key, property);
         return kPGPError_NoErr;
     case KeyObjectKind::SubKey:
         if (property != kPGPSubKeyProperty_Bits)
@@ -381,7 +399,7 @@ PGPError PGP_CDECL PGPGetKeyDBObjNumericProperty(PGPKeyDBObjRef obj, int32_t pro
     case KeyObjectKind::UserID:
         if (property != kPGPUserIDProperty_Validity)
             return property / 100 == 10 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = object->key->Validity();
+        *out = KeyValidity(*object->db, *object->key);
         return kPGPError_NoErr;
     default:
         return kPGPError_WrongObjectKind;

@@ -80,11 +80,14 @@ struct Filter : SdkObject {
 PGPKeyDBObjRef ObjectHandle(const std::shared_ptr<KeyDBState>& db, KeyObjectKind kind, KeyRecord* key,
                             SubKeyRecord* subKey = nullptr, UserIDRecord* userID = nullptr, SigRecord* signature = nullptr);
 
-bool FilterMatches(const Filter& filter, const KeyRecord& key);
+bool FilterMatches(const Filter& filter, const KeyDBState& db, const KeyRecord& key);
 bool FilterPropertyKnown(Filter::Op op, int32_t property);
 
 // Comparison helpers shared by properties, filters and orders.
-int32_t KeyNumber(const KeyRecord& key, int32_t property); // numeric key properties 200..208
+int32_t KeyNumber(const KeyDBState& db, const KeyRecord& key, int32_t property); // numeric key properties 200..208
+// Validity 0..3: keys of our own (axiomatic or with a secret part) are valid, and so are keys one of
+// them certified with a signature that verifies; the others are unknown.
+int KeyValidity(const KeyDBState& db, const KeyRecord& key);
 std::string UserIDName(const std::string& text);
 std::string UserIDEmail(const std::string& text);
 PGPKeyID MakeKeyID(const openpgp::PublicKey& key);

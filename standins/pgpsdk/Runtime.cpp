@@ -3,6 +3,7 @@
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/StatusTable.h"
+#include "standins/pgpsdk/TestHooks.h"
 
 #include <atomic>
 #include <cstring>
@@ -24,7 +25,11 @@ using namespace standin;
 
 extern "C" {
 
-PGPError PGP_CDECL PGPsdkInit(uint32_t) { return StandInNoteLibraryInit(kStandInCore, +1); }
+PGPError PGP_CDECL PGPsdkInit(uint32_t)
+{
+    ArmServiceFault();
+    return StandInNoteLibraryInit(kStandInCore, +1);
+}
 PGPError PGP_CDECL PGPsdkCleanup() { return StandInNoteLibraryInit(kStandInCore, -1); }
 
 // There is no service process to re-attach to; a positive result means "already attached".

@@ -1,6 +1,7 @@
 // Reads the stand-in's fault switches from the process environment at the time of the call.
 #include "standins/pgpsdk/TestHooks.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 
@@ -34,5 +35,16 @@ bool FaultRequested(const char* word)
     }
     return false;
 }
+
+namespace {
+std::atomic<bool> serviceFaultFired { false };
+}
+
+bool ServiceFaultPending()
+{
+    return FaultRequested("service") && !serviceFaultFired.exchange(true);
+}
+
+void ArmServiceFault() { serviceFaultFired = false; }
 
 } // namespace standin

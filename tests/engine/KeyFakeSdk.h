@@ -75,7 +75,7 @@ struct Iter {
     int key = -1, sub = -1, uid = -1, sig = -1;
 };
 
-enum Kind { kContext = 1, kSpec, kDB, kSet, kFilter, kList, kIter, kOption, kOptionList, kGroupSet, kGroupIter };
+enum Kind { kContext = 1, kSpec, kDB, kSet, kFilter, kList, kIter, kOption, kGroupSet, kGroupIter };
 
 struct State {
     // "Disk": what open reads and flush writes.
@@ -91,7 +91,6 @@ struct State {
     std::map<PGPHandle, std::vector<int>> lists;
     std::map<PGPHandle, Iter> iters;
     std::map<PGPHandle, std::string> options; // passphrase options
-    std::map<PGPHandle, std::vector<std::string>> optionLists;
     std::map<PGPHandle, std::string> specs;
     std::map<PGPHandle, int> groupIters;
     PGPHandle rootSet = 0;
@@ -616,45 +615,32 @@ inline PGPOptionListRef Passphrase(PGPContextRef, const char* text)
     S().options[h] = text;
     return h;
 }
-inline PGPError BuildOptions(PGPContextRef, PGPOptionListRef* out, ...)
-{
-    std::vector<std::string> passphrases;
-    va_list args;
-    va_start(args, out);
-    for (PGPOptionListRef o = va_arg(args, PGPOptionListRef); o != kPGPEndOfOptions;
-         o = va_arg(args, PGPOptionListRef)) {
-        passphrases.push_back(S().options[o]);
-        Free(o, kOption);
-    }
-    va_end(args);
-    *out = Make(kOptionList);
-    S().optionLists[*out] = passphrases;
-    return 0;
-}
-inline PGPError FreeOptions(PGPOptionListRef h)
-{
-    S().optionLists.erase(h);
-    return Free(h, kOptionList) ? 0 : -11998;
-}
+// Takes over its two passphrase options, as the SDK does.
 inline PGPError ChangePassphrase(PGPKeyDBObjRef obj, ...)
 {
     va_list args;
     va_start(args, obj);
-    PGPOptionListRef list = va_arg(args, PGPOptionListRef);
+    std::vector<std::string> pass;
+    for (PGPOptionListRef o = va_arg(args, PGPOptionListRef); o != kPGPEndOfOptions;
+         o = va_arg(args, PGPOptionListRef)) {
+        pass.push_back(S().options[o]);
+        Free(o, kOption);
+    }
     va_end(args);
-    const auto& pass = S().optionLists[list];
+    if (pass.size() != 2)
+        return kPGPError_BadOption;
     Key& key = S().keys[KeyOf(obj)];
     if (obj >= kSubBase) {
         const int j = (obj - kSubBase) % 256;
         SubKey& sub = key.subKeys[j];
-        if (j == S().failSubKeyChange || sub.passphrase != pass.at(0))
+        if (j == S().failSubKeyChange || sub.passphrase != pass[0])
             return kPGPError_BadPassphrase;
-        sub.passphrase = pass.at(1);
+        sub.passphrase = pass[1];
         return 0;
     }
-    if (key.passphrase != pass.at(0))
+    if (key.passphrase != pass[0])
         return kPGPError_BadPassphrase;
-    key.passphrase = pass.at(1);
+    key.passphrase = pass[1];
     return 0;
 }
 inline PGPError PGP_STDCALL NotifyKeyrings(uint32_t, uint32_t)
@@ -767,8 +753,6 @@ inline void Install(uint8_t generation = 4)
     p.PGPGetIndexedAdditionalRecipientRequestKey = IndexedADK;
     p.PGPGetSigCertifierKey = CertifierKey;
     p.PGPOPassphrase = Passphrase;
-    p.PGPBuildOptionList = BuildOptions;
-    p.PGPFreeOptionList = FreeOptions;
     p.PGPChangePassphrase = ChangePassphrase;
     p.PGPclNotifyKeyringChanges = NotifyKeyrings;
     p.PGPNewGroupSetFromFile = NewGroupSet;

@@ -466,6 +466,39 @@ TEST_F(KeyFuncsTest, GroupsAreReadIntoTheListOnFirstFill)
     EXPECT_EQ(list->Groups()[1], "<gone>\t");
 }
 
+TEST_F(KeyFuncsTest, KeyHelpers)
+{
+    PGPContextRef context;
+    PGPKeySetRef keySet;
+    ASSERT_EQ(KeyRings().Open(&context, &keySet), 0);
+    PGPKeyDBObjRef first = 0, same = 0;
+    ASSERT_EQ(FirstKeyOfSet(keySet, &first), 0);
+    EXPECT_EQ(KeyIDText(first), "0x1111AAAA2222BBBB");
+    EXPECT_EQ(FindSameKey(first, keySet, &same), 0);
+    EXPECT_EQ(same, first);
+
+    PGPFilterRef others = ExcludeKeyFilter(context, first);
+    ASSERT_NE(others, 0u);
+    PGPKeySetRef rest = 0;
+    uint32_t count = 0;
+    ASSERT_EQ(SDKProcs.PGPFilterKeySet(keySet, others, &rest), 0);
+    SDKProcs.PGPCountKeys(rest, &count);
+    EXPECT_EQ(count, 2u);
+    SDKProcs.PGPFreeKeySet(rest);
+    SDKProcs.PGPFreeFilter(others);
+
+    PGPKeySetRef certKeys = 0;
+    ASSERT_EQ(FilterCertKeys(keySet, true, &certKeys), 0);
+    SDKProcs.PGPCountKeys(certKeys, &count);
+    EXPECT_EQ(count, 0u);
+    SDKProcs.PGPFreeKeySet(certKeys);
+
+    PGPKeyDBObjRef missing = 0;
+    EXPECT_EQ(FindKeyByKeyIDText(keySet, "0x0000000000000001", &missing), kPGPError_EndOfIteration);
+    EXPECT_EQ(missing, 0u);
+    KeyRings().Close();
+}
+
 TEST_F(KeyFuncsTest, CertificateStatesOfUserIDs)
 {
     fake::Sig selfSigned;

@@ -38,25 +38,28 @@ TEST(SdkVersion, FatalTexts)
     EXPECT_STREQ(SDKFatalErrorText(8), "Wrong PGP version: 6.5.x, 7.x, 8.x, 9.x or 10.x required");
 }
 
-// Every lookup answers with the same non-null marker and records the last library asked.
+// Every name of the generation gets the same non-null marker; the last library visited is kept.
 int lastLibrary = -1;
-void* AnyName(int library, const char*)
+void FillAll(uint8_t generation)
 {
-    lastLibrary = library;
-    static char marker;
-    return &marker;
+    SDKProcs = PGPsdkProcs {};
+    ForEachSDKProc(generation, [](int library, const char*, void** slot) {
+        static char marker;
+        lastLibrary = library;
+        *slot = &marker;
+    });
 }
 
 TEST(SdkBindings, OnlyTheNamesOfTheGenerationAreBound)
 {
-    FillSDKProcs(1, AnyName);
+    FillAll(1);
     EXPECT_NE(SDKProcs.PGPOrderKeySetGen1, nullptr);
     EXPECT_EQ(SDKProcs.PGPOrderKeySet, nullptr);
     EXPECT_NE(SDKProcs.PGPclInitLibraryGen1, nullptr);
     EXPECT_EQ(SDKProcs.PGPclInitLibrary, nullptr);
     EXPECT_EQ(KeyIDTextType, 3);
 
-    FillSDKProcs(4, AnyName);
+    FillAll(4);
     EXPECT_EQ(SDKProcs.PGPOrderKeySetGen1, nullptr);
     EXPECT_NE(SDKProcs.PGPOrderKeySet, nullptr);
     EXPECT_NE(SDKProcs.PGPscCmdLineToFileListA, nullptr);
@@ -65,12 +68,12 @@ TEST(SdkBindings, OnlyTheNamesOfTheGenerationAreBound)
     EXPECT_NE(SDKProcs.PGPOOutputFormat, nullptr);
     EXPECT_EQ(KeyIDTextType, 2);
 
-    FillSDKProcs(2, AnyName);
+    FillAll(2);
     EXPECT_EQ(SDKProcs.PGPOSMIMESigner, nullptr);
     EXPECT_EQ(SDKProcs.PGPCacheKeyDB, nullptr);
     EXPECT_NE(SDKProcs.PGPsdkReconnect, nullptr);
 
-    FillSDKProcs(5, AnyName);
+    FillAll(5);
     EXPECT_EQ(SDKProcs.PGPscCmdLineToFileListA, nullptr);
     EXPECT_NE(SDKProcs.PGPscCmdLineToFileListW, nullptr);
     EXPECT_EQ(lastLibrary, kSupportLibrary);

@@ -80,7 +80,7 @@ protected:
     // The core's private test export for init counts (null when the core is not loaded).
     int32_t InitCount(int32_t library)
     {
-        auto core = static_cast<HMODULE>(SDKLibraryHandles[kCoreLibrary]);
+        auto core = SDKLibraries[kCoreLibrary].Handle();
         auto count = core ? reinterpret_cast<int32_t(__cdecl*)(int32_t)>(
                                 reinterpret_cast<void*>(GetProcAddress(core, "StandInInitCount")))
                           : nullptr;
@@ -143,8 +143,8 @@ TEST_F(SdkLoader, EveryGenerationVariantLoadsAndBinds)
         EXPECT_EQ(InitCount(kStandInUIForTest), 0);
         EXPECT_EQ(SDKProcs.PGPNewContext, nullptr);
         UnloadPGPsdk();
-        for (void* handle : SDKLibraryHandles)
-            EXPECT_EQ(handle, nullptr);
+        for (const auto& library : SDKLibraries)
+            EXPECT_FALSE(library);
         EXPECT_TRUE(fatalTexts.empty());
     }
 }
@@ -176,8 +176,8 @@ TEST_F(SdkLoader, MissingSupportLibraryIsFatalAndLeavesNothingBound)
     ASSERT_EQ(fatalTexts.size(), 1u);
     EXPECT_EQ(fatalTexts[0], "PGP Cryptographic Support Library not found");
     for (int library : { kCoreLibrary, kNetworkLibrary, kUILibrary, kClientLibrary })
-        EXPECT_NE(SDKLibraryHandles[library], nullptr) << library;
-    EXPECT_EQ(SDKLibraryHandles[kSupportLibrary], nullptr);
+        EXPECT_TRUE(SDKLibraries[library]) << library;
+    EXPECT_FALSE(SDKLibraries[kSupportLibrary]);
     EXPECT_EQ(SDKProcs.PGPNewContext, nullptr);
     EXPECT_EQ(SDKProcs.PGPsdkInit, nullptr);
     EXPECT_EQ(InitCount(kStandInNetworkForTest), 0);
@@ -185,7 +185,7 @@ TEST_F(SdkLoader, MissingSupportLibraryIsFatalAndLeavesNothingBound)
     // The SDK was started, so unloading cleans it up exactly once.
     EXPECT_EQ(InitCount(kStandInCoreForTest), 1);
     UnbindPGPsdk();
-    auto core = static_cast<HMODULE>(SDKLibraryHandles[kCoreLibrary]);
+    auto core = SDKLibraries[kCoreLibrary].Handle();
     auto count = reinterpret_cast<int32_t(__cdecl*)(int32_t)>(
         reinterpret_cast<void*>(GetProcAddress(core, "StandInInitCount")));
     LoadLibraryA(SDKLibraryNames[kCoreLibrary].c_str()); // keep the core mapped to read its count afterwards
@@ -220,8 +220,8 @@ TEST_F(SdkLoader, NoCoreLibraryGivesErrorOneAndEmptyBindings)
     Load(sdk.Folder());
     EXPECT_EQ(SDKLoadError, 1);
     EXPECT_EQ(SDKGeneration, 0);
-    for (void* handle : SDKLibraryHandles)
-        EXPECT_EQ(handle, nullptr);
+    for (const auto& library : SDKLibraries)
+        EXPECT_FALSE(library);
     EXPECT_EQ(SDKProcs.PGPBuildOptionList, nullptr);
     EXPECT_EQ(SDKProcs.PGPOArmorOutput, nullptr);
     PGPOptionListRef list = 0;
@@ -261,7 +261,7 @@ TEST_F(SdkLoader, RuntimeThroughTheBoundProcedures)
     EXPECT_STREQ(text, "0x0011223344556677");
     EXPECT_EQ(SDKProcs.PGPFreeContext(context), kPGPError_NoErr);
 
-    auto core = static_cast<HMODULE>(SDKLibraryHandles[kCoreLibrary]);
+    auto core = SDKLibraries[kCoreLibrary].Handle();
     auto live = reinterpret_cast<uint32_t(__cdecl*)()>(
         reinterpret_cast<void*>(GetProcAddress(core, "StandInLiveHandleCount")));
     ASSERT_NE(live, nullptr);
@@ -271,7 +271,7 @@ TEST_F(SdkLoader, RuntimeThroughTheBoundProcedures)
 TEST_F(SdkLoader, ClientLibraryExportsOnlyTheDecoratedNames)
 {
     Load(VariantFolder(13));
-    auto client = static_cast<HMODULE>(SDKLibraryHandles[kClientLibrary]);
+    auto client = SDKLibraries[kClientLibrary].Handle();
     for (const char* name : { "_PGPclInitLibrary@8", "_PGPclCloseLibrary@0", "_PGPclNotifyPrefsChanges@4",
                               "_PGPclNotifyKeyringChanges@8", "_PGPclSelectKeys@28", "_PGPclSelectX509Cert@24" })
         EXPECT_NE(GetProcAddress(client, name), nullptr) << name;

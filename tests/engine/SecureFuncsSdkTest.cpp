@@ -82,6 +82,100 @@ TEST_F(SecureOverSdk, CacheFollowsTheSdksAnswers)
     EXPECT_TRUE(secure.IsCacheEmpty());
 }
 
+// A key database of the stand-in with Alice's secret key ("test passphrase"), opened through the binding.
+struct TAliceKeys {
+    PGPContextRef context = 0;
+    PGPKeyDBRef db = 0;
+    PGPKeyDBObjRef alice = 0;
+
+    static std::string Fixture(const char* name)
+    {
+        std::string path = std::string("Z:") + ZAVEK_TEST_DATA + "/pgpsdk/" + name;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+    TAliceKeys()
+    {
+        PGPFileSpecRef pub = 0, sec = 0;
+        if (SDKProcs.PGPNewContext(kPGPContextVersion, &context) != 0
+            || SDKProcs.PGPNewFileSpecFromFullPath(context, Fixture("bob-public.gpg").c_str(), &pub) != 0
+            || SDKProcs.PGPNewFileSpecFromFullPath(context, Fixture("alice-secret.asc").c_str(), &sec) != 0)
+            return;
+        SDKProcs.PGPOpenKeyDBFile(context, 0, pub, sec, &db);
+        SDKProcs.PGPFreeFileSpec(pub);
+        SDKProcs.PGPFreeFileSpec(sec);
+        PGPKeyID id {};
+        if (db && SDKProcs.PGPNewKeyIDFromString("0xEAB9540747794AFA", 0, &id) == 0)
+            SDKProcs.PGPFindKeyByKeyID(db, &id, &alice);
+    }
+    ~TAliceKeys()
+    {
+        if (db)
+            SDKProcs.PGPFreeKeyDB(db);
+        if (context)
+            SDKProcs.PGPFreeContext(context);
+    }
+};
+
+TSecureBytes Secret(const char* text)
+{
+    TSecureBytes bytes(std::strlen(text) + 1);
+    std::memcpy(bytes.data(), text, std::strlen(text) + 1);
+    return bytes;
+}
+
+TEST_F(SecureOverSdk, SdkCacheHoldsAValidPassphraseUntilPurged)
+{
+    TAliceKeys keys;
+    ASSERT_NE(keys.alice, 0u);
+    auto sdk = NewSdkSecure();
+    TSecure secure(*sdk, SDKGeneration, nullptr);
+    secure.SetCacheSeconds(-1);
+    secure.SetCacheSeconds(60);
+    EXPECT_TRUE(secure.IsCacheEmpty());
+
+    TSecureBytes wrong = Secret("not it");
+    EXPECT_FALSE(secure.CachePassphrase(keys.alice, wrong, true, nullptr, 0));
+    EXPECT_TRUE(secure.IsCacheEmpty());
+    TSecureBytes out;
+    EXPECT_FALSE(secure.GetCachedPassphrase(keys.alice, out, true));
+
+    TSecureBytes right = Secret("test passphrase");
+    ASSERT_TRUE(secure.CachePassphrase(keys.alice, right, true, nullptr, 0));
+    EXPECT_FALSE(right);
+    EXPECT_FALSE(secure.IsCacheEmpty());
+    EXPECT_TRUE(secure.GetCachedPassphrase(keys.alice, out, true));
+    EXPECT_FALSE(out) << "the SDK answers from its own cache";
+
+    secure.SetCacheSeconds(-1);
+    EXPECT_TRUE(secure.IsCacheEmpty());
+    secure.SetCacheSeconds(60);
+    EXPECT_FALSE(secure.GetCachedPassphrase(keys.alice, out, true));
+}
+
+TEST_F(SecureOverSdk, SlotsEncryptThroughTheSdk)
+{
+    TAliceKeys keys;
+    ASSERT_NE(keys.alice, 0u);
+    auto sdk = NewSdkSecure();
+    TSecureBytes probe = Secret("probe"), key(32), cipher(512);
+    size_t length = 0;
+    if (sdk->EncryptSlot(probe, 5, key, cipher, length) == kPGPError_NotImplemented)
+        GTEST_SKIP() << "the stand-in SDK does not encode yet";
+
+    // The slots of the older generations, driven through this SDK's encoder and decoder.
+    TSecure secure(*sdk, 2, nullptr);
+    secure.SetCacheSeconds(60);
+    const uint8_t message[] = "some message data";
+    TSecureBytes right = Secret("test passphrase");
+    ASSERT_TRUE(secure.CachePassphrase(keys.alice, right, true, message, sizeof message));
+    TSecureBytes out;
+    ASSERT_TRUE(secure.GetCachedPassphrase(keys.alice, out, true));
+    EXPECT_STREQ(reinterpret_cast<const char*>(out.data()), "test passphrase");
+    secure.SetCacheSeconds(-1);
+    EXPECT_TRUE(secure.IsCacheEmpty());
+}
+
 // Counting wrappers around the bound SDK's secure memory.
 decltype(PGPsdkProcs::PGPNewSecureData) realNewSecureData;
 decltype(PGPsdkProcs::PGPFreeData) realFreeData;

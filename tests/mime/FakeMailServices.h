@@ -1,6 +1,7 @@
 // Test services for the message model: ANSI is ISO-8859-1 and the named charsets are UTF-8,
 // US-ASCII and the Latin-1 family, so conversions are exact and need no system code pages.
 #pragma once
+#include "foundation/UTF8Codec.h"
 #include "mime/MailServices.h"
 #include <string>
 
@@ -48,6 +49,8 @@ public:
     }
 
     std::string LocaleToUtf8(const std::string& Text) override { return Latin1ToUtf8(Text); }
+    std::string LocaleToUcs2(const std::string& Text) override { return DecodeUtf8(Latin1ToUtf8(Text)); }
+    std::string Ucs2ToLocale(const std::string& Text) override { return Utf8ToLatin1(EncodeUtf8(Text)); }
     std::string Utf8ToLocale(const std::string& Text) override { return Utf8ToLatin1(Text); }
     std::string CharsetToUtf8(const std::string& Text, const std::string& Charset) override
     {

@@ -255,3 +255,31 @@ TEST_F(Encodings, CharsetWrappersFallBackAsTheirContractSays)
 }
 
 } // namespace
+
+namespace {
+
+class THtmlHostServices : public TLatin1MailServices {
+public:
+    bool Fail = false;
+    std::string PlainTextToRtf(const std::string& Text, const TRtfFontSpec& Font) override
+    {
+        return Fail ? std::string() : "{\\rtf " + Font.Face + ":" + Text + "}";
+    }
+    std::string RtfToHtml(const std::string& Rtf) override { return "<p>" + Rtf + "</p>"; }
+    std::string CleanHtml(const std::string& Html) override { return "<html>" + Html + "</html>"; }
+};
+
+TEST(ConvertTextForHost, HtmlWindowGetsHtmlAndAnyFailureGivesAnsi)
+{
+    THtmlHostServices services;
+    BindMailServices(&services);
+    TRtfFontSpec font;
+    font.Face = "Arial";
+    EXPECT_EQ(ConvertTextForHost("K\xC3\xA4se", "<html>", "UTF-8", font), "<html><p>{\\rtf Arial:K\xE4se}</p></html>");
+    EXPECT_EQ(ConvertTextForHost("K\xC3\xA4se", "plain window", "", font), "K\xE4se");
+    services.Fail = true;
+    EXPECT_EQ(ConvertTextForHost("K\xE4se", "<p>", "ISO-8859-1", font), "K\xE4se");
+    BindMailServices(nullptr);
+}
+
+} // namespace

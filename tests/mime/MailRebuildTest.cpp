@@ -88,6 +88,12 @@ TEST_F(Rebuild, PreparedMessageKeepsStructureNamesAndPayloads)
         }
     }
     EXPECT_EQ(PrepareMessageParts(prepared, "ISO-8859-1", true), prepared);
+    // Bodies that need no change keep every byte, and so does everything outside the parts.
+    EXPECT_NE(prepared.find("base64\r\n\r\nJVBERg==\r\n--b\r\n"), std::string::npos);
+    const std::string plain = "Subject: s\r\nContent-Type: multipart/mixed; boundary=q\r\n\r\npreamble\r\n"
+                              "--q\r\nContent-Type: image/png\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+                              "iVBORw0KGgo=\r\n--q--\r\nepilogue\r\n";
+    EXPECT_EQ(PrepareMessageParts(plain, "UTF-8", true), plain);
 }
 
 #ifndef _WIN32

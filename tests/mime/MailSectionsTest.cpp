@@ -301,6 +301,7 @@ TEST_P(SecureFixtures, KindsAndRangesOfMessagesMadeByGpgAndOpenssl)
         {"smime-enveloped.eml", skSmimeEnveloped, "From: Alice", ""},
         {"smime-enveloped-no-type.eml", skSmimeEnveloped, "From: Alice", ""},
         {"cms-enveloped.eml", skSmimeEnveloped, "From: Alice", ""},
+        {"gpgsm-enveloped.eml", skSmimeEnveloped, "From: Alice", ""},
         {"smime-multipart-signed.eml", skSmimeMultipartSigned, "From: Alice", "--"},
         {"smime-opaque-signed.eml", skSmimeSignedData, "From: Alice", ""},
     };

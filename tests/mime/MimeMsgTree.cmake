@@ -15,3 +15,6 @@ else()
 endif()
 zavek_add_fuzzer(NAME MimeTreeFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/MimeTreeFuzz.cpp
   LIBS ${mimetree_fuzz_lib} CORPUS ${PROJECT_SOURCE_DIR}/tests/data/mime/corpus-tree)
+zavek_add_test(NAME MimeTreeEditTest NATIVE
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/MimeTreeEditTest.cpp
+  LIBS MimeTreeEdit)

@@ -299,3 +299,67 @@ TEST_F(MimeTree, DecryptedTextIsSplicedInOneEncoding)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MimeTree, SummaryAndHeaderValues)
+{
+    const std::string text = "Date: Tue, 08 Dec 2026 20:50:34 +0100\r\nFrom: =?UTF-8?Q?J=C3=B6rg?= <j@x.org>\r\n"
+                             "To: a@x.org, \"B\\\\ C\" <b@x.org>\r\nSubject:\r\nReply-To: r@x.org\r\n\r\nbody\r\n";
+    TMimeMsgTree tree = Load(text, 0x24);
+    tree.TreeData.DateCaption = "Date:";
+    tree.TreeData.FromCaption = "From:";
+    tree.TreeData.ToCaption = "To:";
+    tree.TreeData.SubjectCaption = "Subject:";
+    tree.TreeData.ReplyToCaption = "Reply-to:";
+    tree.TreeData.UnknownValue = "(unknown)";
+    const TSectionNode& message = *tree.GetSection(0);
+    EXPECT_EQ(message.GetFrom(), "J\xC3\xB6rg <j@x.org>");
+    EXPECT_EQ(message.GetDateText(), "2026-12-08, 19:50");
+    EXPECT_EQ(message.GetSummaryText(), "Date:\t2026-12-08, 19:50\r\nFrom:\tJ\xC3\xB6rg <j@x.org>\r\n"
+                                        "To:\ta@x.org et al.\r\nSubject:\t(unknown)\r\nReply-to: r@x.org\r\n\r\n");
+    EXPECT_EQ(tree.GetSummary().substr(0, 40), "Date:\t2026-12-08, 19:50\r\nFrom:\tJ\xF6rg <j@x");
+    EXPECT_EQ(tree.GetSection(1)->GetSummaryText(), "");
+}
+
+TEST_F(MimeTree, BodyTextsFollowTheBodyAndSkipDigests)
+{
+    const std::string text = "Content-Type: multipart/mixed; boundary=m\r\n\r\n"
+                             "--m\r\nContent-Type: text/plain\r\n\r\nfirst\r\n"
+                             "--m\r\nContent-Type: application/zip; name=a.zip\r\n\r\nPK\r\n"
+                             "--m\r\nContent-Type: text/plain\r\n\r\nsecond\r\n--m--\r\n";
+    TMimeMsgTree tree = Load(text, 0x24);
+    const TTextList& texts = tree.CollectBodyTexts(true);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].Text, "first");
+    EXPECT_EQ(texts[1].Text, "second");
+    EXPECT_EQ(texts[1].Node, tree.SectionCount() - 1);
+
+    TMimeMsgTree wide = Load(text, 0x26 | lmWide);
+    EXPECT_EQ(wide.CollectBodyTexts(false)[0].Text, std::string("f\0i\0r\0s\0t\0\0\0", 12));
+    EXPECT_EQ(wide.GetAttachmentList(), std::string("=\0>\0 \0F\0i\0l\0e\0:\0 \0a\0.\0z\0i\0p\0\r\0\n\0\0\0", 34));
+
+    TMimeMsgTree digest = Load("Content-Type: multipart/digest; boundary=g\r\n\r\n--g\r\n\r\nSubject: a\r\n\r\nx\r\n--g--\r\n", 0x26);
+    EXPECT_TRUE(digest.CollectBodyTexts(false).empty());
+}
+
+TEST_F(MimeTree, SelectionTextTypesAndViewableExtensions)
+{
+    TMimeMsgTree tree = Load(ReadData("trees/nested.eml"), lmPreferFormatted | lmNested);
+    tree.TreeData.ViewableExt3 = ".txt.pdf.htm";
+    tree.TreeData.ViewableExt4 = ".html";
+    EXPECT_EQ(tree.GetSelectedSection(), -1);
+    tree.SetSelectedSection(3);
+    EXPECT_EQ(tree.GetSelectedSection(), 3);
+    tree.SetSelectedSection(999);
+    EXPECT_EQ(tree.GetSelectedSection(), -1);
+    EXPECT_TRUE(tree.IsViewableExt3(".PDF"));
+    EXPECT_FALSE(tree.IsViewableExt3(".html"));
+    EXPECT_TRUE(tree.IsViewableExt4(".html"));
+    EXPECT_FALSE(tree.IsViewableExt2(".js"));
+    EXPECT_FALSE(tree.IsTextTypeNode(6));
+    EXPECT_EQ(tree.GetSection(2)->GetFirstSection(), 3);
+    EXPECT_EQ(tree.GetSection(3)->GetParentSection(), 2);
+}
+
+} // namespace

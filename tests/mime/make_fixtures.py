@@ -91,4 +91,22 @@ save("cms-enveloped.eml", smime_head + run(["openssl", "cms", "-encrypt", "-aes2
 save("smime-multipart-signed.eml", smime_head + run(["openssl", "smime", "-sign", "-signer", cert, "-inkey", key], body))
 save("smime-opaque-signed.eml", smime_head +
      run(["openssl", "smime", "-sign", "-nodetach", "-signer", cert, "-inkey", key], body))
+
+# gpgsm as a second S/MIME peer: enveloped data for the same certificate.
+smhome = os.path.join(work, "gpgsm")
+os.makedirs(smhome, mode=0o700)
+smenv = dict(os.environ, GNUPGHOME=smhome)
+with open(os.path.join(smhome, "gpgsm.conf"), "w") as f:
+    f.write("disable-crl-checks\n")
+subprocess.run(["gpgsm", "--batch", "--import", cert], env=smenv, check=True, capture_output=True)
+listing = subprocess.run(["gpgsm", "--with-colons", "--list-keys"], env=smenv, check=True,
+                         capture_output=True).stdout.decode()
+fingerprint = [l for l in listing.splitlines() if l.startswith("fpr")][0].split(":")[9]
+with open(os.path.join(smhome, "trustlist.txt"), "w") as f:
+    f.write(fingerprint + " S relax\n")
+gpgsm_body = subprocess.run(["gpgsm", "--batch", "--disable-policy-checks", "--base64", "-r", "test@example.org",
+                             "--encrypt"], input=body, env=smenv, check=True, capture_output=True).stdout
+save("gpgsm-enveloped.eml", smime_head +
+     b"MIME-Version: 1.0\nContent-Type: application/pkcs7-mime; smime-type=enveloped-data; name=\"smime.p7m\"\n"
+     b"Content-Transfer-Encoding: base64\nContent-Disposition: attachment; filename=\"smime.p7m\"\n\n" + gpgsm_body)
 print("fixtures written to", out_dir)

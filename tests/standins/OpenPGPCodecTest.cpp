@@ -1,6 +1,7 @@
 // The stand-in's OpenPGP codec: armour and CRC-24, packet framing in all length forms, S2K, and
 // key and signature packets read from GnuPG-made fixtures (natively and under Wine).
 #include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Compression.h"
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 #include "standins/pgpsdk/openpgp/Signature.h"
@@ -174,6 +175,37 @@ TEST(S2K, SpecifiersAndCounts)
             EXPECT_EQ(WriteS2K(s2k), c.data);
         }
     }
+}
+
+TEST(Compression, RoundTripsAndRefusals)
+{
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "line " + std::to_string(i % 37) + "\r\n";
+    for (int algorithm : { kCompressNone, kCompressZip, kCompressZlib }) {
+        SCOPED_TRACE(algorithm);
+        std::string packed, unpacked;
+        ASSERT_EQ(Compress(algorithm, text, packed), kPGPError_NoErr);
+        if (algorithm != kCompressNone) {
+            EXPECT_LT(packed.size(), text.size() / 4);
+        }
+        ASSERT_EQ(Decompress(algorithm, packed, unpacked, text.size()), kPGPError_NoErr);
+        EXPECT_EQ(unpacked, text);
+        // Output beyond the limit is refused rather than produced.
+        EXPECT_EQ(Decompress(algorithm, packed, unpacked, text.size() - 1), kPGPError_CorruptData);
+        if (algorithm != kCompressNone) {
+            EXPECT_EQ(Decompress(algorithm, packed.substr(0, packed.size() / 2), unpacked, text.size()),
+                      kPGPError_CorruptData);
+        }
+        if (algorithm == kCompressZlib) { // only the zlib wrapper carries a checksum
+            std::string damaged = packed;
+            damaged[damaged.size() / 2] ^= 0x55;
+            EXPECT_EQ(Decompress(algorithm, damaged, unpacked, text.size()), kPGPError_CorruptData);
+        }
+    }
+    std::string out;
+    EXPECT_EQ(Compress(kCompressBzip2, text, out), kPGPError_UnsupportedAlgorithm);
+    EXPECT_EQ(Decompress(7, "x", out, 10), kPGPError_UnsupportedAlgorithm);
 }
 
 struct ExpectedKey {

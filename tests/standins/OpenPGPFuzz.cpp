@@ -1,6 +1,9 @@
-// Fuzz entry for the stand-in's OpenPGP parsers: armour, packet framing, and every packet kind a
-// key file holds. Whatever the input, the parsers must end with a status.
+// Fuzz entry for the stand-in's OpenPGP parsers: armour, packet framing, every packet kind a key
+// file holds, key grouping with signature checks, and inflation. Whatever the input, they must end
+// with a status.
 #include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Compression.h"
+#include "standins/pgpsdk/openpgp/KeyRing.h"
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 #include "standins/pgpsdk/openpgp/Signature.h"
@@ -41,9 +44,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case kTagSignature:
             ParseSignature(packet.body, signature);
             break;
+        case kTagCompressed: {
+            std::string inflated;
+            if (!packet.body.empty())
+                Decompress(static_cast<uint8_t>(packet.body[0]), std::string_view(packet.body).substr(1), inflated,
+                           1 << 20);
+            break;
+        }
         default:
             break;
         }
     }
+    std::vector<std::shared_ptr<KeyRecord>> keys;
+    if (ReadKeyRecords(input, keys) == kPGPError_NoErr)
+        for (const auto& key : keys) {
+            key->PrimaryUserID();
+            key->Expiration();
+            key->Revoked();
+        }
     return 0;
 }

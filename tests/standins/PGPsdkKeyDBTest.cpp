@@ -2,6 +2,7 @@
 // a public and a secret file, keys and their parts iterated, properties, filters, orders, look-ups,
 // and damaged or missing files.
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
 
 #include <gtest/gtest.h>
 
@@ -206,6 +207,9 @@ TEST_F(KeyDBTest, KeysAndTheirPropertiesAsGnuPGMadeThem)
         PGPKeyDBObjRef certifier = 0;
         ASSERT_EQ(PGPGetSigCertifierKey(obj, db, &certifier), kPGPError_NoErr);
         EXPECT_EQ(certifier, key);
+        PGPBoolean verified = 0;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(obj, kPGPSigProperty_IsVerified, &verified), kPGPError_NoErr);
+        EXPECT_EQ(verified, 1);
         ASSERT_EQ(PGPGetKeyDBObjTimeProperty(obj, kPGPSigProperty_Creation, &time), kPGPError_NoErr);
         EXPECT_EQ(time, k.created);
         EXPECT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_EndOfIteration);
@@ -310,6 +314,20 @@ TEST_F(KeyDBTest, OrdersSetsAndLookups)
     EXPECT_EQ(KeyIDs(PGPPeekKeyDBRootKeySet(other)), std::vector<std::string> { kBob });
     EXPECT_EQ(PGPFreeKeyDB(other), kPGPError_NoErr);
     PGPFreeKeySet(one);
+}
+
+TEST_F(KeyDBTest, ServiceFaultFailsOneOpenPerInit)
+{
+    SetFaults("service");
+    EXPECT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_ServiceUnreachable);
+    ASSERT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_NoErr);
+    PGPFreeKeyDB(db);
+    db = 0;
+    ASSERT_EQ(PGPsdkInit(0), kPGPError_NoErr);
+    EXPECT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_ServiceUnreachable);
+    EXPECT_EQ(PGPsdkCleanup(), kPGPError_NoErr);
+    SetFaults(nullptr);
+    ASSERT_EQ(Open(FixturePath("bob-public.gpg"), FixturePath("alice-secret.asc")), kPGPError_NoErr);
 }
 
 TEST_F(KeyDBTest, ObjectHandlesDieWithTheirDatabase)
@@ -524,6 +542,88 @@ TEST_F(KeyDBTest, UserIDsAndSignaturesCanBeRemoved)
     EXPECT_EQ(PGPGetPrimaryUserIDName(bob, name, sizeof name, &length), kPGPError_EndOfIteration);
     PGPFreeKeyIter(iter);
     PGPFreeKeySet(one);
+}
+
+TEST_F(KeyDBTest, ForgedSelfSignaturesAndBindingsCountForNothing)
+{
+    using namespace standin::openpgp;
+    std::vector<Packet> packets;
+    ASSERT_EQ(ParsePackets(ReadFixture("bob-public.gpg"), packets), kPGPError_NoErr);
+    ASSERT_EQ(packets[1].tag, kTagUserID);
+    ASSERT_EQ(packets[4].tag, kTagSignature);
+    const struct {
+        const char* what;
+        size_t packet;
+        bool userIDVerified, canEncrypt;
+    } cases[] = {
+        { "untouched", 0, true, true },
+        { "user id text changed", 1, false, true },
+        { "sub-key binding damaged", 4, true, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string file;
+        for (size_t i = 0; i < packets.size(); ++i) {
+            std::string body = packets[i].body;
+            if (c.packet && i == c.packet) {
+                if (packets[i].tag == kTagUserID)
+                    body.replace(4, 6, "Forged");
+                else
+                    body.back() ^= 0x01;
+            }
+            file += WritePacket(packets[i].tag, body);
+        }
+        ASSERT_EQ(Open(Scratch("forged.pkr", file), (scratch / "none.skr").string()), kPGPError_NoErr);
+        PGPKeyDBObjRef key = Key(kBob);
+        PGPBoolean canEncrypt = 2;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(key, kPGPKeyProperty_CanEncrypt, &canEncrypt), kPGPError_NoErr);
+        EXPECT_EQ(canEncrypt, c.canEncrypt ? 1 : 0);
+        PGPKeyIterRef iter = 0;
+        PGPKeyDBObjRef obj = 0;
+        ASSERT_EQ(PGPNewKeyIterFromKeySet(PGPPeekKeyDBRootKeySet(db), &iter), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_NoErr);
+        PGPBoolean verified = 2;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(obj, kPGPSigProperty_IsVerified, &verified), kPGPError_NoErr);
+        EXPECT_EQ(verified, c.userIDVerified ? 1 : 0);
+        PGPFreeKeyIter(iter);
+        PGPFreeKeyDB(db);
+        db = 0;
+    }
+}
+
+TEST_F(KeyDBTest, KeysCertifiedByOurOwnKeysAreValid)
+{
+    // Bob's key as certified by Alice, whose secret key is ours; without Alice's key he stays unknown.
+    const struct {
+        const char* secretFile;
+        int32_t validity;
+        PGPBoolean certificationVerified;
+    } cases[] = { { "alice-secret.asc", 3, 1 }, { "none.skr", 0, 0 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.secretFile);
+        std::string secret = std::string(c.secretFile) == "none.skr" ? (scratch / "none.skr").string()
+                                                                     : FixturePath(c.secretFile);
+        ASSERT_EQ(Open(FixturePath("bob-certified.gpg"), secret), kPGPError_NoErr);
+        int32_t validity = -1;
+        ASSERT_EQ(PGPGetKeyDBObjNumericProperty(Key(kBob), kPGPKeyProperty_Validity, &validity), kPGPError_NoErr);
+        EXPECT_EQ(validity, c.validity);
+        PGPKeyIterRef iter = 0;
+        PGPKeyDBObjRef obj = 0;
+        ASSERT_EQ(PGPNewKeyIterFromKeySet(PGPPeekKeyDBRootKeySet(db), &iter), kPGPError_NoErr);
+        while (PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &obj) == kPGPError_NoErr && obj != Key(kBob)) {
+        }
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_UserID, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_NoErr);
+        ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Signature, &obj), kPGPError_NoErr);
+        PGPBoolean verified = 2;
+        ASSERT_EQ(PGPGetKeyDBObjBooleanProperty(obj, kPGPSigProperty_IsVerified, &verified), kPGPError_NoErr);
+        EXPECT_EQ(verified, c.certificationVerified);
+        PGPFreeKeyIter(iter);
+        PGPFreeKeyDB(db);
+        db = 0;
+    }
 }
 
 class GroupsTest : public KeyDBTest {

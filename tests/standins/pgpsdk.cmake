@@ -10,3 +10,8 @@ zavek_add_test(NAME PGPsdkKeyDBTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPsdkKeyDBTest.cpp
           ${PROJECT_SOURCE_DIR}/standins/pgpsdk/NotYet.cpp ${PROJECT_SOURCE_DIR}/standins/pgpsdk/PassphraseCache.cpp
           $<TARGET_OBJECTS:pgpsdk_runtime> LIBS pgpsdk_openpgp)
+if(ZAVEK_WINDOWS)
+  add_test(NAME PGPcl_exports
+           COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DDLL=$<TARGET_FILE:PGPcl>
+                   -P ${CMAKE_CURRENT_LIST_DIR}/scripts/CheckClientExports.cmake)
+endif()

@@ -2,6 +2,7 @@
 #include "standins/pgpsdk/openpgp/KeyRing.h"
 #include "standins/pgpsdk/openpgp/Armor.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
+#include "standins/pgpsdk/openpgp/Verify.h"
 
 #include <algorithm>
 
@@ -27,17 +28,6 @@ void ReadTrust(KeyRecord& key, std::string_view body)
     key.ownerTrust = std::min(static_cast<uint8_t>(body[2]), uint8_t { 7 });
     key.disabled = body[3] & 1;
     key.axiomatic = (body[3] & 2) != 0;
-}
-
-const SigRecord* NewestSelfSignature(const std::vector<SigRecord>& signatures, const std::string& keyID,
-                                     bool (*wanted)(int type))
-{
-    const SigRecord* newest = nullptr;
-    for (const auto& record : signatures)
-        if (wanted(record.signature.type) && record.signature.issuer == keyID
-            && (!newest || record.signature.created >= newest->signature.created))
-            newest = &record;
-    return newest;
 }
 
 bool IsCertification(int type) { return type >= kSigGenericCert && type <= kSigPositiveCert; }
@@ -72,19 +62,61 @@ PGPError ReadSig(const Packet& packet, SigRecord& record)
 
 } // namespace
 
-bool KeyRecord::Revoked() const
+bool SignatureVerified(const PublicKey& signer, const KeyRecord& key, const SigRecord& record,
+                       const UserIDRecord* userID, const SubKeyRecord* subKey)
 {
-    return std::any_of(directSignatures.begin(), directSignatures.end(), [&](const SigRecord& r) {
-        return r.signature.type == kSigKeyRevocation && r.signature.issuer == key.KeyID();
-    });
+    if (record.verified < 0) {
+        std::string digest = userID ? KeySignatureDigest(key.key, record.signature, userID->text,
+                                                         userID->attribute ? kTagUserAttribute : kTagUserID)
+            : subKey                ? KeySignatureDigest(key.key, record.signature, subKey->key.body, kTagPublicSubkey)
+                                    : KeySignatureDigest(key.key, record.signature, {}, 0);
+        record.verified = VerifyDigest(signer, record.signature, digest) ? 1 : 0;
+    }
+    return record.verified == 1;
 }
+
+namespace {
+
+bool SelfMade(const KeyRecord& key, const SigRecord& record, const UserIDRecord* userID, const SubKeyRecord* subKey)
+{
+    const std::string& issuer = record.signature.issuer;
+    return (issuer.empty() || issuer == key.key.KeyID()) && SignatureVerified(key.key, key, record, userID, subKey);
+}
+
+// The newest signature of one of the wanted types that the key made over that part.
+const SigRecord* NewestSelfMade(const KeyRecord& key, const std::vector<SigRecord>& signatures,
+                                bool (*wanted)(int type), const UserIDRecord* userID, const SubKeyRecord* subKey)
+{
+    const SigRecord* newest = nullptr;
+    for (const auto& record : signatures)
+        if (wanted(record.signature.type) && (!newest || record.signature.created >= newest->signature.created)
+            && SelfMade(key, record, userID, subKey))
+            newest = &record;
+    return newest;
+}
+
+bool IsKeyRevocation(int type) { return type == kSigKeyRevocation; }
+bool IsSubkeyBinding(int type) { return type == kSigSubkeyBinding; }
+bool IsSubkeyRevocation(int type) { return type == kSigSubkeyRevocation; }
+
+} // namespace
+
+const SigRecord* SelfCertification(const KeyRecord& key, const UserIDRecord& userID)
+{
+    return NewestSelfMade(key, userID.signatures, IsCertification, &userID, nullptr);
+}
+
+const SigRecord* SubKeyBinding(const KeyRecord& key, const SubKeyRecord& sub)
+{
+    return NewestSelfMade(key, sub.signatures, IsSubkeyBinding, nullptr, &sub);
+}
+
+bool KeyRecord::Revoked() const { return NewestSelfMade(*this, directSignatures, IsKeyRevocation, nullptr, nullptr); }
 
 uint32_t KeyRecord::Expiration() const
 {
     const UserIDRecord* primary = PrimaryUserID();
-    if (!primary)
-        return 0;
-    const SigRecord* self = NewestSelfSignature(primary->signatures, key.KeyID(), IsCertification);
+    const SigRecord* self = primary ? SelfCertification(*this, *primary) : nullptr;
     if (!self || self->signature.keyExpiry == 0)
         return 0;
     return key.created + self->signature.keyExpiry;
@@ -93,31 +125,30 @@ uint32_t KeyRecord::Expiration() const
 const UserIDRecord* KeyRecord::PrimaryUserID() const
 {
     const UserIDRecord* first = nullptr;
+    const UserIDRecord* firstCertified = nullptr;
     for (const auto& userID : userIDs) {
         if (userID.attribute)
             continue;
-        const SigRecord* self = NewestSelfSignature(userID.signatures, key.KeyID(), IsCertification);
+        const SigRecord* self = SelfCertification(*this, userID);
         if (self && self->signature.primaryUserID)
             return &userID;
         if (!first)
             first = &userID;
+        if (self && !firstCertified)
+            firstCertified = &userID;
     }
-    return first;
+    return firstCertified ? firstCertified : first;
 }
 
-bool SubKeyRevoked(const SubKeyRecord& sub)
+bool SubKeyRevoked(const KeyRecord& key, const SubKeyRecord& sub)
 {
-    return std::any_of(sub.signatures.begin(), sub.signatures.end(),
-                       [](const SigRecord& r) { return r.signature.type == kSigSubkeyRevocation; });
+    return NewestSelfMade(key, sub.signatures, IsSubkeyRevocation, nullptr, &sub) != nullptr;
 }
 
-uint32_t SubKeyExpiration(const SubKeyRecord& sub)
+uint32_t SubKeyExpiration(const KeyRecord& key, const SubKeyRecord& sub)
 {
-    const SigRecord* newest = nullptr;
-    for (const auto& record : sub.signatures)
-        if (record.signature.type == kSigSubkeyBinding && (!newest || record.signature.created >= newest->signature.created))
-            newest = &record;
-    return newest && newest->signature.keyExpiry ? sub.key.created + newest->signature.keyExpiry : 0;
+    const SigRecord* binding = SubKeyBinding(key, sub);
+    return binding && binding->signature.keyExpiry ? sub.key.created + binding->signature.keyExpiry : 0;
 }
 
 PGPError ReadKeyRecords(std::string_view data, std::vector<std::shared_ptr<KeyRecord>>& keys)

@@ -15,6 +15,7 @@ namespace standin::openpgp {
 struct SigRecord {
     Signature signature;
     std::string packet; // the packet body as read
+    mutable int verified = -1; // cache: -1 not checked yet, 0 bad or uncheckable, 1 good
 };
 
 struct UserIDRecord {
@@ -45,12 +46,21 @@ struct KeyRecord {
     // Expiry as Unix time, 0 for never, from the newest self-signature of the primary user id.
     uint32_t Expiration() const;
     const UserIDRecord* PrimaryUserID() const;
-    // Validity 0..3: axiomatic keys and keys with a secret part are fully valid, others unknown.
-    int Validity() const { return axiomatic || HasSecret() ? 3 : 0; }
 };
 
-bool SubKeyRevoked(const SubKeyRecord& sub);
-uint32_t SubKeyExpiration(const SubKeyRecord& sub);
+// Whether `signer` made the signature over the key part it belongs to: a user id (`userID`), a
+// sub-key (`subKey`), or the key itself (both null). The result is cached in the record.
+bool SignatureVerified(const PublicKey& signer, const KeyRecord& key, const SigRecord& record,
+                       const UserIDRecord* userID, const SubKeyRecord* subKey);
+
+// Only signatures the key itself made and that verify count for revocations, bindings, expiry,
+// flags and the primary user id, so a forged packet cannot add a sub-key or change a key.
+bool SubKeyRevoked(const KeyRecord& key, const SubKeyRecord& sub);
+uint32_t SubKeyExpiration(const KeyRecord& key, const SubKeyRecord& sub);
+// The newest valid binding of a sub-key, or null when it has none (such a sub-key is unusable).
+const SigRecord* SubKeyBinding(const KeyRecord& key, const SubKeyRecord& sub);
+// The newest valid self-certification of a user id, or null.
+const SigRecord* SelfCertification(const KeyRecord& key, const UserIDRecord& userID);
 
 // Reads the keys of a key file (binary, or armoured blocks). Public and secret keys both become
 // records; secret ones carry their packets. Damaged data gives kPGPError_KeyFileCorrupt.

@@ -1,0 +1,95 @@
+// MimeTreeEdit: the encrypt road's edits of a loaded part tree: encoded part bodies and the part
+// headers written into the nodes before them, so the joined node texts form the new message.
+#include "mime/MimeTreeEdit.h"
+#include "mime/MailHost.h"
+
+namespace {
+
+THeaderData HeaderOnly(const std::string& Header)
+{
+    THeaderData section = WholeTextSection(MakeSharedText(Header));
+    section.Start = 0;
+    return section;
+}
+
+std::string EncodeBody(const std::string& Body, const std::string& TransferEncoding)
+{
+    if (TransferEncoding == "base64")
+        return EncodeBase64Body(Body);
+    if (TransferEncoding == "quoted-printable")
+        return EncodeQuotedPrintable(Body, "");
+    return Body;
+}
+
+TPartName PartNameOf(const TSectionNode& Node)
+{
+    return {Node.FileName.empty() ? Node.Caption : Node.FileName, Node.Section.Charset, Node.ContentRef,
+            Node.Tree->TreeData.DefaultTypeName};
+}
+
+} // namespace
+
+int EncodeSectionBody(TMimeMsgTree& Tree, int Index, const std::string& Body, const std::string& TransferEncoding,
+                      bool Signature, bool PgpExtension, uint32_t Flags)
+{
+    TSectionNode* node = Tree.GetSection(Index);
+    if (!node)
+        return -1;
+    int last = Index;
+    if (Signature) {
+        const TPartName name = PartNameOf(*node);
+        const uint32_t kind = node->NodeKind;
+        const std::string boundary = node->Section.Boundary;
+        TSectionNode* header = Tree.InsertNodeAfter(Index, nkRawText);
+        if (!header)
+            return Index;
+        header->Text = BuildPgpSignaturePart(boundary, name, kind);
+        TSectionNode* signature = Tree.InsertNodeAfter(header->Index, nkAttachment);
+        if (!signature)
+            return header->Index;
+        signature->Text = Body;
+        last = signature->Index;
+        if (signature->Text.empty()) {
+            Tree.RemoveNode(last);
+            last = header->Index;
+        }
+        node = Tree.GetSection(Index);
+        node->Text = EncodeBase64Body(node->Text);
+        return last;
+    }
+    node->Text = EncodeBody(Body, TransferEncoding);
+    TSectionNode* before = Tree.GetSection(Index - 1);
+    if (!before)
+        return last;
+    if (node->NodeKind == nkAttachment) {
+        const std::string part = BuildPgpEncryptedPart(PartNameOf(*node), PgpExtension, TransferEncoding, Flags);
+        if (before->NodeKind == nkMessage)
+            before->Text = MoveContentHeaders(before->Text, true, "", "") + "\r\n" + part;
+        else if (before->NodeKind == nkRawText)
+            before->Text = "--" + node->Section.Boundary + "\r\n" + part;
+        return last;
+    }
+    // The node's transfer encoding replaces whatever its header declared before.
+    std::string header = before->Text;
+    const THeaderData old = GetHeaderValue("Content-Transfer-Encoding:", HeaderOnly(header), false);
+    if (old.Start > 0) {
+        std::size_t end = old.Start - 1 + old.Length;
+        if (end < header.size() && header[end] == '\r')
+            ++end;
+        if (end < header.size() && header[end] == '\n')
+            ++end;
+        header.erase(old.Start - 1, end - (old.Start - 1));
+    }
+    while (!header.empty() && (header.back() == '\r' || header.back() == '\n'))
+        header.pop_back();
+    header += "\r\nContent-Transfer-Encoding: " + TransferEncoding;
+    header = MoveContentHeaders(header, false, "", before->Section.Charset);
+    const THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(header), false);
+    if (marker.Start > 0 && marker.Length > 0) {
+        static const char hex[] = "0123456789ABCDEF";
+        header[marker.Start - 1 + marker.Length - 1] = hex[Flags & 0xF];
+    }
+    before->Text = header;
+    return last;
+}
+

@@ -1,0 +1,11 @@
+// MimeTreeEdit: edits of a loaded part tree for the encrypt road (encoded bodies, part headers).
+#pragma once
+#include "mime/MimeMsgTree.h"
+
+// Stores an encoded part body in node Index and writes the part headers into the node before it
+// (encrypt road). With Signature, a raw-text node with the signature part header and a node
+// holding Body (the signature) follow the node. Returns the index of the last node handled, -1
+// for a node that does not exist.
+int EncodeSectionBody(TMimeMsgTree& Tree, int Index, const std::string& Body, const std::string& TransferEncoding,
+                      bool Signature, bool PgpExtension, uint32_t Flags);
+
