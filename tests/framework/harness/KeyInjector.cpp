@@ -73,8 +73,11 @@ bool EnsureForeground(HWND window)
 
 void PressKey(HWND topLevel, WORD virtualKey, TShiftState shift)
 {
-    EnsureForeground(topLevel);
-    const HWND focus = GetFocus();
+    HWND focus = nullptr;
+    for (int attempt = 0; attempt < 5 && !focus; ++attempt) {
+        EnsureForeground(topLevel);
+        focus = GetFocus();
+    }
     InjectKey(virtualKey, shift, focus && (focus == topLevel || IsChild(topLevel, focus)) ? focus : topLevel);
     PumpPending();
 }
