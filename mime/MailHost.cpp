@@ -34,12 +34,22 @@ std::size_t LineBreakLengthAt(const std::string& Text, std::size_t Index)
     return Index < Text.size() && Text[Index] == '\n' ? 1 : 0;
 }
 
-// Removes a field found by GetHeaderValue together with its line break.
+// Removes a field found by GetHeaderValue with the line break in front of it, so the line break
+// behind it, which may begin the header's blank line, stays as it was; a field on the first line
+// goes with the line break behind it.
 void RemoveField(std::string& Text, const THeaderData& Field)
 {
-    const std::size_t start = Field.Start - 1;
+    std::size_t start = Field.Start - 1;
     const std::size_t end = start + Field.Length;
-    Text.erase(start, Field.Length + LineBreakLengthAt(Text, end));
+    if (start == 0) {
+        Text.erase(0, end + LineBreakLengthAt(Text, end));
+        return;
+    }
+    if (Text[start - 1] == '\n')
+        --start;
+    if (start > 0 && Text[start - 1] == '\r')
+        --start;
+    Text.erase(start, end - start);
 }
 
 // Puts Line in the place of a field: a longer line replaces it, a shorter one is padded with
@@ -157,6 +167,9 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
 {
     TTagResult result;
     result.Text = Text;
+    // A text that begins with an empty line has no header to tag.
+    if (Text.empty() || Text[0] == '\r' || Text[0] == '\n')
+        return result;
     const THeaderData header = ReadHeader(Text, hmContentType);
     if (header.Start != 1 || header.Length <= 0)
         return result;
@@ -297,7 +310,12 @@ void TagMessageFile(const std::string& FileName, int BodyLineCount, bool KeepSig
 std::string EnsureBodyMimeHeaders(const THeaderData& Section, bool AddMime)
 {
     const std::string original = Section.Str();
-    if (Section.Start < 1 || Section.Length <= 0)
+    if (Section.Start < 1 || Section.Length <= 0 || Section.Start > static_cast<int32_t>(original.size()))
+        return {};
+    // A header block that begins with an empty line is none: fields put in front of it would
+    // become a header of their own and push the real one into the body.
+    const char first = original[Section.Start - 1];
+    if (first == '\r' || first == '\n')
         return {};
     std::string text = original;
     const std::string lineBreak = LineBreakOf(text, Section.Start);

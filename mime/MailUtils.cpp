@@ -299,7 +299,14 @@ std::string GetBoundary(const THeaderData& Section)
         value = GetHeaderValue("Content-Type:", Section, true).Str();
     if (!StartsWithMediaType("multipart/", value))
         return {};
-    return ParameterValueAt(value, FindParameterName(value, "boundary", 1));
+    const int32_t after = FindParameterName(value, "boundary", 1);
+    // The RFC 2231 form (boundary*=charset''value) is read by the parameter decoder.
+    int32_t p = after;
+    while (p > 0 && p <= static_cast<int32_t>(value.size()) && (value[p - 1] == ' ' || value[p - 1] == '\t'))
+        ++p;
+    if (p > 0 && p <= static_cast<int32_t>(value.size()) && value[p - 1] == '*')
+        return GetHeaderParameter(value, "boundary", nullptr, true);
+    return ParameterValueAt(value, after);
 }
 
 THeaderData FindNextPart(const THeaderData& Section, const std::string& Boundary, uint32_t Mask)

@@ -514,6 +514,9 @@ std::string ReadExtendedParameter(const std::string& Value, const std::string& N
             break;
         after = next;
     }
+    // Plain ASCII reads the same in every charset.
+    if (!TextHasNonAscii(joined))
+        return joined;
     return CharsetTextToUtf8(joined, MailServices().NormalizeCharsetName(charset));
 }
 

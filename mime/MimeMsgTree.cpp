@@ -359,6 +359,14 @@ void TMimeMsgTree::LoadLevel(THeaderDataEx Message, bool Outermost, int Depth)
     SkipHeader = false;
     if (!Message.Boundary.empty()) {
         WalkMultipart(Message, Depth, Outermost, statusText);
+    } else if (StartsWithText("message/rfc822", TrimBlanksLeft(Message.ContentType)) && Message.Length > 0) {
+        // A message whose whole body is another message: that one is loaded in its place.
+        THeaderDataEx embedded = Message;
+        embedded.Start = BodyStartOf(Message);
+        embedded.Length = 0;
+        embedded.ContentType.clear();
+        ++AttachmentCount;
+        LoadLevel(embedded, false, Depth + 1);
     } else if (Message.Level == 0 || (Mode & lmNested)) {
         THeaderDataEx single = Message;
         single.PartKind = nkMessage;
@@ -491,7 +499,9 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     if (!RawMode)
         description = DecodeEncodedWords(description);
 
-    const bool isText = TrimBlanks(type).empty() || StartsWithText("text/", TrimBlanksLeft(type));
+    // A Content-Type that names no subtype is invalid and means text/plain (RFC 2045).
+    const std::string mediaType = TrimBlanks(type.substr(0, type.find(';')));
+    const bool isText = mediaType.find('/') == std::string::npos || StartsWithText("text/", mediaType);
     const bool attachment = !isText || StartsWithText("attachment", TrimBlanksLeft(Part.Disposition));
     if (attachment) {
         if (!(EnclosingKind == nkEncrypted || EnclosingKind == nkSigned ||
@@ -547,7 +557,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     }
 
     uint32_t kind = nkTextOther;
-    if (TrimBlanks(type).empty() || subtype == "plain")
+    if (mediaType.find('/') == std::string::npos || subtype == "plain")
         kind = nkTextPlain;
     else if (subtype == "html")
         kind = nkTextHtml;

@@ -2,24 +2,11 @@
 // the helper program binds by ordinal. All use the standard Windows calling convention.
 #pragma once
 
+#include "plugin/HostApi.h"
+
 #include <windows.h>
 
 #include <cstdint>
-
-// The mail client's request record, passed by pointer to ENCRYPT, SIGN and DECRYPT.
-// A host format: every field 32 bits wide; the plug-in never writes into it.
-#pragma pack(push, 4)
-struct TEncryptorRequest {
-    uint32_t Reserved0;
-    uint32_t Reserved1;
-    uint32_t HostContext;     // handed to the decrypt road, not interpreted
-    const char* Method;       // "S/MIME", "PGP/MIME", anything else inline PGP
-    const char* InFile;
-    const char* OutFile;      // may be empty
-    const char* Recipient;    // may be empty
-};
-#pragma pack(pop)
-static_assert(sizeof(TEncryptorRequest) == 28, "host record layout");
 
 extern "C" {
 uint32_t WINAPI FORMINIT(uint32_t version, uint32_t, HWND parent, uint32_t, HWND* pluginWindow, uint32_t);

@@ -165,6 +165,7 @@ TEST(GetBoundary, QuotedSpacedAndUnquotedForms)
         {"multipart/mixed; x-boundary-hint=no; boundary=real", "real"},
         {"multipart/mixed; name=\"boundary=fake\"; boundary=real", "real"},
         {"multipart/mixed; boundary=\"\"", ""},
+        {"multipart/signed; boundary*=\"us-ascii''EeQf\"", "EeQf"},
         {"text/plain; boundary=x", ""},
         {"multipart/mixed", ""},
     };

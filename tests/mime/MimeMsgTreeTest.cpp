@@ -2,7 +2,7 @@
 // body choice by mode, protected parts through a decode callback, raw mode and the limits.
 #include "mime/MimeMsgTree.h"
 #include "FakeMailServices.h"
-#include "MimeTreeDump.h"
+#include "tools/mimetree/MimeTreeDump.h"
 #include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>

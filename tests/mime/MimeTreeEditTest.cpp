@@ -2,7 +2,7 @@
 // detached signature part added, node insertion and removal, and the view mirror.
 #include "mime/MimeTreeEdit.h"
 #include "FakeMailServices.h"
-#include "MimeTreeDump.h"
+#include "tools/mimetree/MimeTreeDump.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,6 +1,6 @@
 // mimetree: prints the part tree of a message file as JSON lines (kind, content type, charset,
 // transfer encoding, file name, byte range and decoded size of every node).
-#include "MimeTreeDump.h"
+#include "tools/mimetree/MimeTreeDump.h"
 #include <fstream>
 #include <iostream>
 #include <iterator>

@@ -1,0 +1,120 @@
+// What the plug-in and the mail client say to each other: message and request numbers, event types,
+// window class names and the records that cross between them. Shared by the plug-in, the stand-in
+// mail client and the tests, so both sides always agree.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace HostApi {
+
+// Messages the mail client sends to the plug-in's hidden window.
+constexpr UINT WM_HOSTREADY = 0x0B09;
+constexpr UINT WM_HOSTSEND = 0x0B10;
+constexpr UINT WM_HOSTEVENT = 0x0B11;
+// The answer that tells the mail client the plug-in took the message or event over.
+constexpr LRESULT HOST_HANDLED = 0x9999;
+
+// Event types of WM_HOSTEVENT (wParam).
+constexpr WPARAM EVENT_TEXT = 5;
+constexpr WPARAM EVENT_QUEUE = 15;
+constexpr WPARAM EVENT_WINDOW = 25;
+constexpr WPARAM EVENT_DECODE_FILE = 28;
+constexpr WPARAM EVENT_SHUTDOWN = 32;
+// Kinds of the window event.
+constexpr uint16_t WINDOW_KIND_ENCRYPTION_DIALOG = 4;
+constexpr uint16_t WINDOW_KIND_NEW_EDITOR = 18;
+
+// Requests the plug-in sends to the mail client's plug-in window.
+constexpr UINT REQ_NEW_MAIL_FOLDER = 3045;
+constexpr UINT REQ_MAIL_FOLDER = 3046;
+constexpr UINT REQ_CHOOSE_FOLDER = 3063;
+constexpr UINT REQ_GET_SETTING = 3064;
+constexpr UINT REQ_SET_SETTING = 3065;
+constexpr UINT REQ_HOST_TEXT = 3074;
+constexpr UINT REQ_STATUS_TEXT = 3075;
+constexpr UINT REQ_HOST_WINDOW = 3081;
+constexpr UINT REQ_USER_NAME = 3082;
+constexpr UINT REQ_HOST_RECORD = 3087;
+constexpr UINT REQ_BASE_FOLDER = 3089;
+constexpr UINT REQ_NEW_EDITOR = 3090;
+constexpr UINT REQ_ADD_BUTTON = 3097;
+constexpr UINT REQ_REMOVE_BUTTON = 3098;
+constexpr UINT REQ_VERSION = 3099;
+
+// Buffer sizes the requests use.
+constexpr size_t FOLDER_BUFFER_SIZE = 261;
+constexpr size_t NAME_BUFFER_SIZE = 260;
+
+// Windows of request 3081.
+constexpr WPARAM HOST_WINDOW_FRAME = 0;
+constexpr WPARAM HOST_WINDOW_MDI_CLIENT = 1;
+constexpr WPARAM HOST_WINDOW_ACTIVE_CHILD = 2;
+
+// Editor and queue window messages.
+constexpr UINT WM_EDITOR_FIELD = WM_USER + 128;
+constexpr UINT WM_QUEUE_REFRESH = 8500;
+
+// Commands the plug-in posts to the frame (or sends to an editor).
+constexpr WPARAM CMD_EDITOR_SEND = 139;
+constexpr WPARAM CMD_DELIVER_QUEUE = 189;
+constexpr WPARAM CMD_AFTER_QUEUE = 211;
+constexpr WPARAM CMD_RERUN = 16397;
+
+// The interface version from which the mail client itself sends the shut-down event on close.
+constexpr uint32_t NEW_INTERFACE_VERSION = 0x112;
+
+// Window classes of the mail client.
+constexpr const char* CLASS_FRAME = "WPMMDI";
+constexpr const char* CLASS_STATUS_BAR = "WPMDLG_STB";
+constexpr const char* CLASS_READER = "READER";
+constexpr const char* CLASS_MDI_READER = "WPMMDI";
+constexpr const char* CLASS_MDI_READER_CONTENT = "WPMDLG_MRD";
+constexpr const char* CLASS_EDITOR = "EDMAIL";
+constexpr const char* CLASS_FOLDER = "FOLDER";
+constexpr const char* CLASS_FOLDER_MANAGER = "FOLMAN";
+constexpr const char* CLASS_QUEUE = "QMAN";
+
+// The event record of a window event (lParam of event 25).
+#pragma pack(push, 2)
+struct THostEvent25 {
+    HWND Window;
+    uint16_t Kind;
+};
+#pragma pack(pop)
+static_assert(sizeof(THostEvent25) == 6 && offsetof(THostEvent25, Kind) == 4, "host record layout");
+
+// A toolbar button as the mail client takes it with request 3097.
+#pragma pack(push, 4)
+struct THostButtonRecord {
+    char BitmapFile[128];
+    char Tooltip[64];
+    HWND Window;
+    uint32_t Message;
+    uint32_t Extra;
+    uint32_t CommandId;
+    uint32_t HostId;
+};
+#pragma pack(pop)
+static_assert(
+    sizeof(THostButtonRecord) == 212 && offsetof(THostButtonRecord, HostId) == 208, "host record layout");
+
+} // namespace HostApi
+
+// The mail client's request record, passed by pointer to ENCRYPT, SIGN and DECRYPT.
+// Every field is 32 bits wide; the plug-in never writes into it.
+#pragma pack(push, 4)
+struct TEncryptorRequest {
+    uint32_t Reserved0;
+    uint32_t Reserved1;
+    uint32_t HostContext; // handed to the decrypt road, not interpreted
+    const char* Method; // "S/MIME", "PGP/MIME", anything else inline PGP
+    const char* InFile;
+    const char* OutFile; // may be empty
+    const char* Recipient; // may be empty
+};
+#pragma pack(pop)
+static_assert(
+    sizeof(TEncryptorRequest) == 28 && offsetof(TEncryptorRequest, Recipient) == 24, "host record layout");

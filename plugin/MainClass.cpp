@@ -1,0 +1,484 @@
+// The main object: its life, the plug-in window and the start-up around it, the hidden window's
+// procedure with the mail client's messages and the timers, and the shut-down.
+#include "plugin/MainClass.h"
+
+#include "framework/Application.h"
+#include "plugin/Guard.h"
+#include "plugin/HostApi.h"
+
+#include <cstring>
+
+namespace {
+TMainClass* g_MainClass = nullptr;
+
+constexpr int START_UP_EXCEPTION = 1114;
+constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
+constexpr UINT CLOCK_PERIOD_MS = 1000;
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// The system's text for a Windows error code, in a message box owned by owner.
+void ShowSystemErrorBox(HWND owner, int code)
+{
+    char* text = nullptr;
+    FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    MessageBoxA(owner, text ? text : "Unknown error.", "ZAVEK", MB_OK | MB_ICONERROR);
+    if (text)
+        LocalFree(text);
+}
+
+bool ClassIs(HWND window, const char* name)
+{
+    char className[64] = {};
+    return GetClassNameA(window, className, sizeof className) > 0 && lstrcmpiA(className, name) == 0;
+}
+} // namespace
+
+TMainClass::TMainClass(HINSTANCE instance)
+    : instance_(instance)
+    , ownerWindow_(GetDesktopWindow())
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &TMainClass::HiddenWndProc;
+    windowClass.hInstance = instance_;
+    windowClass.lpszClassName = HIDDEN_CLASS;
+    hiddenClass_ = RegisterClassA(&windowClass);
+    callWndHook_ = SetWindowsHookExA(WH_CALLWNDPROC, &TMainClass::CallWndHook, nullptr, GetCurrentThreadId());
+    getMsgHook_ = SetWindowsHookExA(WH_GETMESSAGE, &TMainClass::GetMsgHook, nullptr, GetCurrentThreadId());
+}
+
+TMainClass::~TMainClass()
+{
+    if (pluginWindow_ && IsWindow(pluginWindow_))
+        DestroyWindow(pluginWindow_);
+    // Whatever the shut-down could not give back goes back now: nothing may point into this library.
+    ReleaseHostWindows();
+    watchdog_.Stop();
+    if (hiddenClass_)
+        UnregisterClassA(HIDDEN_CLASS, instance_);
+    if (getMsgHook_)
+        UnhookWindowsHookEx(getMsgHook_);
+    if (callWndHook_)
+        UnhookWindowsHookEx(callWndHook_);
+}
+
+TMainClass* TMainClass::UnitInitialisation(HINSTANCE instance)
+{
+    if (g_MainClass)
+        ++g_MainClass->unitReferences_;
+    else
+        g_MainClass = new TMainClass(instance);
+    return g_MainClass;
+}
+
+void TMainClass::UnitFinalisation()
+{
+    if (!g_MainClass)
+        return;
+    if (g_MainClass->unitReferences_ < 1) {
+        delete g_MainClass;
+        g_MainClass = nullptr;
+    } else {
+        --g_MainClass->unitReferences_;
+    }
+}
+
+TMainClass* TMainClass::Instance()
+{
+    return g_MainClass;
+}
+
+HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
+{
+    if (pluginWindow_)
+        return pluginWindow_;
+    HWND window = CreateWindowExA(
+        0, HIDDEN_CLASS, "", parent ? WS_CHILD : 0, 0, 0, 0, 0, parent, nullptr, instance_, nullptr);
+    if (!window) {
+        ShowSystemErrorBox(parent, static_cast<int>(GetLastError()));
+        return nullptr;
+    }
+    noParent_ = parent == nullptr;
+    newInterface_ = version >= HostApi::NEW_INTERFACE_VERSION;
+    int code;
+    try {
+        // The framework's forms without an owner belong to the plug-in window inside the mail client.
+        if (parent)
+            Application().SetOwnerWindow(window);
+        code = StartUp(window, parent);
+    } catch (...) {
+        code = START_UP_EXCEPTION;
+    }
+    if (code == 0)
+        return window;
+    DestroyWindow(window);
+    pluginWindow_ = nullptr;
+    if (parent)
+        Application().SetOwnerWindow(nullptr);
+    if (code != -1)
+        ShowSystemErrorBox(parent, code);
+    return nullptr;
+}
+
+void TMainClass::SetBusy(bool busy)
+{
+    const bool changed = busy ? busy_.Enter() : busy_.Leave();
+    if (changed)
+        UpdateBusyMenu();
+}
+
+void TMainClass::UpdateBusyMenu()
+{
+    // The plug-in's top-level menu is unusable while the mail client waits on a request.
+    HMENU bar = frame_ ? GetMenu(frame_) : nullptr;
+    if (!bar)
+        return;
+    const int count = GetMenuItemCount(bar);
+    for (int i = 0; i < count; ++i) {
+        char caption[64] = {};
+        if (GetMenuStringA(bar, static_cast<UINT>(i), caption, sizeof caption, MF_BYPOSITION) > 0
+            && std::strcmp(caption, "&Selvadrin") == 0) {
+            EnableMenuItem(
+                bar, static_cast<UINT>(i), MF_BYPOSITION | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
+            DrawMenuBar(frame_);
+            return;
+        }
+    }
+}
+
+LRESULT CALLBACK TMainClass::HiddenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return GuardedOr(
+        "HiddenWndProc", [] { return LRESULT(0); },
+        [&] {
+            TMainClass* self = g_MainClass;
+            return self ? self->HandleHiddenMessage(window, message, wParam, lParam)
+                        : DefWindowProcA(window, message, wParam, lParam);
+        });
+}
+
+LRESULT TMainClass::HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        pluginWindow_ = window;
+        return 0;
+    case WM_DESTROY:
+        HostShutdown(true);
+        if (window == pluginWindow_)
+            pluginWindow_ = nullptr;
+        return 0;
+    case WM_COMMAND:
+        HandleCommand(wParam, lParam);
+        return 0;
+    case WM_TIMER:
+        HandleTimer(wParam);
+        return 0;
+    case HostApi::WM_HOSTREADY:
+        if (HWND frame = HostReady())
+            ownerWindow_ = frame;
+        return 0;
+    case HostApi::WM_HOSTSEND:
+        return BeforeSend();
+    case HostApi::WM_HOSTEVENT:
+        return HostEvent(wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
+{
+    const HMENU asMenu = reinterpret_cast<HMENU>(wParam);
+    const TPluginCommand command = DecodePluginCommand(
+        static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), wParam && IsMenu(asMenu));
+    // The plug-in's own commands never start while the mail client waits on a request.
+    if (command.Kind == TPluginCommandKind::None || busy_.IsBusy() || busy_.InRequest())
+        return;
+    RunPluginCommand(command);
+}
+
+void TMainClass::RunPluginCommand(const TPluginCommand&)
+{
+    throw ENotAvailable("the plug-in's commands");
+}
+
+void TMainClass::HandleTimer(UINT_PTR id)
+{
+    switch (id) {
+    case TIMER_PASSPHRASE:
+        KillTimer(pluginWindow_, TIMER_PASSPHRASE);
+        throw ENotAvailable("PurgePassphrase");
+    case TIMER_DEFERRED_SEND: {
+        sendInProgress_ = true;
+        KillTimer(pluginWindow_, TIMER_DEFERRED_SEND);
+        HWND active = PMInterface().GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+        if (active && ClassIs(active, HostApi::CLASS_EDITOR)) {
+            // The mail client calls ENCRYPT inside this send: that nested request is ours.
+            TNestedRequestAllowance allowance(busy_);
+            PMInterface().SendFromEditor(false, false);
+        }
+        return;
+    }
+    case TIMER_RERUN_COMMAND:
+        // Stop the timer before pumping, or its next tick would re-enter here.
+        KillTimer(pluginWindow_, TIMER_RERUN_COMMAND);
+        Sleep(0);
+        PumpMessages();
+        PMInterface().PostHostCommand(HostApi::CMD_RERUN);
+        return;
+    case TIMER_SIGNATURE_NOTE:
+        KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
+        throw ENotAvailable("ShowSignatureResult");
+    case TIMER_CLOCK:
+        throw ENotAvailable("the status-bar clock");
+    default:
+        return;
+    }
+}
+
+HWND TMainClass::HostReady()
+{
+    TPMInterface& host = PMInterface();
+    frame_ = host.GetHostWindow(HostApi::HOST_WINDOW_FRAME);
+    mdiClient_ = host.GetHostWindow(HostApi::HOST_WINDOW_MDI_CLIENT);
+    statusBar_ = frame_ ? FindWindowExA(frame_, nullptr, HostApi::CLASS_STATUS_BAR, nullptr) : nullptr;
+    const DWORD_PTR self = reinterpret_cast<DWORD_PTR>(this);
+    if (frame_)
+        subclassed_.Subclass(frame_, &TMainClass::FrameProc, self);
+    if (statusBar_) {
+        subclassed_.Subclass(statusBar_, &TMainClass::StatusBarProc, self);
+        SetClassLongPtrA(statusBar_, GCL_STYLE, GetClassLongPtrA(statusBar_, GCL_STYLE) | CS_DBLCLKS);
+    }
+    GuardedVoid("HostReady", [this] { StartHostAdditions(); });
+    return frame_;
+}
+
+void TMainClass::StartHostAdditions()
+{
+    // The clock, the passphrase-cache callback, the toolbar and the menus.
+    throw ENotAvailable("the plug-in's toolbar, menus and clock");
+}
+
+LRESULT TMainClass::BeforeSend()
+{
+    // Taking a send over needs the editor handling; until then the mail client sends on its own.
+    throw ENotAvailable("BeforeSend");
+}
+
+LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
+{
+    switch (type) {
+    case HostApi::EVENT_QUEUE:
+        if (PMInterface().CleanQueueFolder() != 0)
+            return 0;
+        if (lastHostCommand_ == HostApi::CMD_DELIVER_QUEUE)
+            PMInterface().PostHostCommand(HostApi::CMD_AFTER_QUEUE);
+        return HostApi::HOST_HANDLED;
+    case HostApi::EVENT_WINDOW: {
+        const auto* event = reinterpret_cast<const HostApi::THostEvent25*>(record);
+        if (!event || !IsWindow(event->Window))
+            return 0;
+        if (event->Kind == HostApi::WINDOW_KIND_ENCRYPTION_DIALOG) {
+            PumpMessages();
+            throw ENotAvailable("the encryption dialog handling");
+        }
+        if (event->Kind == HostApi::WINDOW_KIND_NEW_EDITOR) {
+            if (PMInterface().HostBuild() < BUILD_SUBCLASSING_NEW_EDITORS)
+                throw ENotAvailable("the editor handling");
+            rememberedEditor_ = event->Window;
+        }
+        return 0;
+    }
+    case HostApi::EVENT_DECODE_FILE:
+        if (const char* fileName = reinterpret_cast<const char*>(record))
+            DecodeFileInPlace(fileName);
+        return 0;
+    case HostApi::EVENT_SHUTDOWN:
+        return HostShutdown(false);
+    default:
+        // Event 5 carries a text the plug-in takes no action on.
+        return 0;
+    }
+}
+
+void TMainClass::DecodeFileInPlace(const std::string& fileName)
+{
+    // The decode pumps messages: no message export may start inside it.
+    TRequestScope request(busy_);
+    if (!request.Granted())
+        return;
+    if (!watchdog_.Start()) {
+        DecryptFileUnderWatchdog(fileName);
+        return;
+    }
+    try {
+        DecryptFileUnderWatchdog(fileName);
+    } catch (...) {
+        watchdog_.Stop();
+        throw;
+    }
+    watchdog_.Stop();
+}
+
+void TMainClass::DecryptFileUnderWatchdog(const std::string&)
+{
+    throw ENotAvailable("DecodeFileInPlace");
+}
+
+LRESULT TMainClass::HostShutdown(bool windowDestroyed)
+{
+    if (windowDestroyed) {
+        // The plug-in window is going whatever we answer: give everything back, post nothing.
+        ReleaseHostWindows();
+        shuttingDown_ = true;
+        return 0;
+    }
+    if (!CloseReaderWindows())
+        return HostApi::HOST_HANDLED;
+    if (shuttingDown_)
+        return 0;
+    if (frame_ && !RestartStarted() && !rememberedEditor_)
+        ShowWindow(frame_, SW_HIDE);
+    HWND frame = frame_;
+    ReleaseHostWindows();
+    shuttingDown_ = true;
+    if (frame)
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+    return HostApi::HOST_HANDLED;
+}
+
+bool TMainClass::CloseReaderWindows()
+{
+    for (HWND reader : subclassed_.WindowsWith(&TMainClass::ReaderProc))
+        SendMessageA(reader, WM_CLOSE, 0, 0);
+    return subclassed_.WindowsWith(&TMainClass::ReaderProc).empty();
+}
+
+void TMainClass::ReleaseHostWindows()
+{
+    if (pluginWindow_ && IsWindow(pluginWindow_))
+        KillTimer(pluginWindow_, TIMER_CLOCK);
+    subclassed_.RestoreAll();
+    frame_ = nullptr;
+    mdiClient_ = nullptr;
+    statusBar_ = nullptr;
+}
+
+void TMainClass::WindowCreated(HWND window)
+{
+    if (shuttingDown_ || !frame_)
+        return;
+    if (ClassIs(window, HostApi::CLASS_READER))
+        subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TMainClass::WindowDestroyed(HWND window)
+{
+    watchdog_.DialogDestroyed(window);
+    if (window == rememberedEditor_)
+        rememberedEditor_ = nullptr;
+    subclassed_.Restore(window);
+}
+
+LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    TMainClass* self = g_MainClass;
+    if (code == HC_ACTION && self) {
+        GuardedVoid("CallWndHook", [&] {
+            const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            if (sent->message == WM_CREATE)
+                self->WindowCreated(sent->hwnd);
+            else if (sent->message == WM_DESTROY)
+                self->WindowDestroyed(sent->hwnd);
+        });
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    // Posted keyboard, mouse, paint and command messages get their reactions with the plug-in's
+    // windows handling; the hook is in place from the start so that its life is the object's.
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK TMainClass::FrameProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "FrameProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TMainClass*>(data);
+            if (message == WM_COMMAND && lParam == 0)
+                self->lastHostCommand_ = LOWORD(wParam);
+            // With the old interface the mail client does not announce its shut-down: do it here.
+            if (message == WM_CLOSE && !self->newInterface_ && !self->shuttingDown_ && self->pluginWindow_
+                && self->PMInterface().SendShutdownEvent(self->pluginWindow_, false) == HostApi::HOST_HANDLED)
+                return 0;
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+
+LRESULT CALLBACK TMainClass::StatusBarProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    // The clock and the signature note on the status bar hook in here.
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TMainClass::ReaderProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "ReaderProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            if (message == WM_NCDESTROY)
+                reinterpret_cast<TMainClass*>(data)->subclassed_.Restore(window);
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+
+int32_t TMainClass::EncryptRequest(
+    const std::string&, const std::string&, const std::string&, const std::string&)
+{
+    throw ENotAvailable("EncryptRequest");
+}
+
+int32_t TMainClass::DecryptMessage(const std::string&, const std::string&, uint32_t)
+{
+    throw ENotAvailable("DecryptMessage");
+}
+
+void TMainClass::VerifyFile(const std::string&)
+{
+    throw ENotAvailable("VerifyFile");
+}
+
+void TMainClass::ManageKeys(const std::string&, int)
+{
+    throw ENotAvailable("ManageKeys");
+}
+
+void TMainClass::WipeFile(const std::string&)
+{
+    throw ENotAvailable("WipeFile");
+}
+
+void TMainClass::SyncTime(bool)
+{
+    throw ENotAvailable("SyncTime");
+}

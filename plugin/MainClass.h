@@ -1,0 +1,100 @@
+// TMainClass: the plug-in's one object inside the mail client's process. It owns the hidden window
+// ("ZAVEK_HIDDEN_CLASS") that receives the mail client's messages, commands and timers, the two
+// thread hooks that watch the mail client's windows, the busy state, the watchdog, and the mail
+// client's windows it subclassed; it carries the bodies of the exported functions.
+#pragma once
+
+#include "plugin/BusyState.h"
+#include "plugin/Configuration.h"
+#include "plugin/PluginCommands.h"
+#include "plugin/SubclassRegistry.h"
+#include "plugin/Watchdog.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class TMainClass : public TConfiguration {
+public:
+    static constexpr const char* HIDDEN_CLASS = "ZAVEK_HIDDEN_CLASS";
+    static constexpr UINT_PTR TIMER_PASSPHRASE = 1;
+    static constexpr UINT_PTR TIMER_DEFERRED_SEND = 2;
+    static constexpr UINT_PTR TIMER_RERUN_COMMAND = 3;
+    static constexpr UINT_PTR TIMER_SIGNATURE_NOTE = 4;
+    static constexpr UINT_PTR TIMER_CLOCK = 5;
+
+    // Registers the hidden window class and hooks the calling thread.
+    explicit TMainClass(HINSTANCE instance);
+    // Destroys the plug-in window, gives back every subclassed window, unhooks.
+    ~TMainClass() override;
+
+    // The library's unit initialisation and finalisation (first export call; library unload).
+    static TMainClass* UnitInitialisation(HINSTANCE instance);
+    static void UnitFinalisation();
+    static TMainClass* Instance();
+
+    // Creates the plug-in window and runs the start-up once; the window, or 0.
+    HWND CreatePluginWindow(HWND parent, uint32_t version);
+    HWND PluginWindow() const { return pluginWindow_; }
+
+    TBusyState& Busy() { return busy_; }
+    // Marks one level busy (or done) and grays the plug-in's menu while busy.
+    void SetBusy(bool busy);
+
+    // Bodies of the message exports.
+    int32_t EncryptRequest(const std::string& inFile, const std::string& outFile,
+        const std::string& recipient, const std::string& method);
+    int32_t DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t hostContext);
+    void VerifyFile(const std::string& fileName);
+    void ManageKeys(const std::string& fileName, int mode);
+    void WipeFile(const std::string& fileName);
+    void SyncTime(bool show);
+
+private:
+    static LRESULT CALLBACK HiddenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK GetMsgHook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK StatusBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK ReaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleCommand(WPARAM wParam, LPARAM lParam);
+    void RunPluginCommand(const TPluginCommand& command);
+    void HandleTimer(UINT_PTR id);
+    HWND HostReady();
+    void StartHostAdditions();
+    LRESULT BeforeSend();
+    LRESULT HostEvent(WPARAM type, LPARAM record);
+    LRESULT HostShutdown(bool windowDestroyed);
+    void DecodeFileInPlace(const std::string& fileName);
+    void DecryptFileUnderWatchdog(const std::string& fileName);
+
+    // What the hooks tell about the mail client's windows.
+    void WindowCreated(HWND window);
+    void WindowDestroyed(HWND window);
+    // Asks the plug-in-handled readers to close; false when one stays open.
+    bool CloseReaderWindows();
+    void ReleaseHostWindows();
+    void UpdateBusyMenu();
+
+    HINSTANCE instance_;
+    ATOM hiddenClass_ = 0;
+    HHOOK callWndHook_ = nullptr;
+    HHOOK getMsgHook_ = nullptr;
+    int unitReferences_ = 0;
+    TBusyState busy_;
+    bool shuttingDown_ = false;
+    bool noParent_ = false;
+    bool newInterface_ = false;
+    bool sendInProgress_ = false;
+    TWatchdog watchdog_;
+    HWND ownerWindow_;
+    HWND frame_ = nullptr;
+    HWND mdiClient_ = nullptr;
+    HWND statusBar_ = nullptr;
+    HWND rememberedEditor_ = nullptr;
+    WPARAM lastHostCommand_ = 0;
+    TSubclassRegistry subclassed_;
+};

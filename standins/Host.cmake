@@ -1,0 +1,15 @@
+# The stand-in mail client WINPM-32.EXE (tests and the demo only, never shipped), staged into Host\.
+if(ZAVEK_WINDOWS)
+  add_executable(StandInHost WIN32
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostMain.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostWindows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostRequests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostToolbar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostScript.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostLog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/DialogAnswerer.cpp)
+  target_link_libraries(StandInHost PRIVATE user32 gdi32 shell32)
+  set_target_properties(StandInHost PROPERTIES OUTPUT_NAME WINPM-32 SUFFIX .EXE)
+  zavek_stage(StandInHost Host)
+endif()

@@ -1,0 +1,67 @@
+// The stand-in mail client's state shared by its parts: its windows, the loaded plug-in and its
+// exports, the settings table. One instance, owned by WinMain.
+#pragma once
+
+#include "plugin/HostApi.h"
+#include "standins/host/HostSettings.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using TFormInit = uint32_t(WINAPI*)(uint32_t, uint32_t, HWND, uint32_t, HWND*, uint32_t);
+using TRequestExport = int32_t(WINAPI*)(const TEncryptorRequest*);
+using TFileExport = int32_t(WINAPI*)(const char*, uint32_t);
+using TTextExport = void(WINAPI*)(const char*);
+using TPlainExport = void(WINAPI*)();
+
+struct THost {
+    HINSTANCE Instance = nullptr;
+    THostSettings Settings;
+    std::string PluginPath;
+
+    HWND Frame = nullptr;
+    HWND MdiClient = nullptr;
+    HWND StatusBar = nullptr;
+    HWND StatusPanel = nullptr;
+    HWND Toolbar = nullptr;
+    HWND PluginHost = nullptr; // our window that answers the plug-in's requests
+    HWND Script = nullptr; // runs the script steps
+    HWND PluginWindow = nullptr; // the plug-in's window, from FORMINIT
+    std::vector<HWND> Readers; // every reader created, in order (may be gone by now)
+    HMODULE Plugin = nullptr;
+    int NextButtonId = 100;
+    bool Closing = false;
+
+    HWND ActiveChild() const;
+    HWND CreateReader(bool refuseClose);
+    HWND CreateEditor();
+    // The window procedure is no longer the one of its class: someone subclassed it.
+    static bool IsSubclassed(HWND window);
+};
+
+extern THost g_host;
+
+// Answers a numbered request sent to the plug-in host window; false when it is none of them.
+bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& answer);
+
+// Script steps are posted to the script window as these messages.
+constexpr UINT WM_HOST_RUN_NEXT_STEP = WM_APP + 1;
+constexpr UINT WM_HOST_RUN_QUEUED_STEP = WM_APP + 2;
+
+// Runs the script step a message posted to the frame stands for; false when it is no step message.
+bool RunScriptMessage(UINT message, WPARAM wParam);
+
+// The toolbar strip under the menu bar and the plug-in's buttons on it (request 3097 and 3098).
+constexpr int TOOLBAR_HEIGHT = 28;
+void CreateToolbar(HWND frame);
+LRESULT AddPluginButton(const HostApi::THostButtonRecord& record);
+bool RemovePluginButton(int hostId);
+// Clicks the plug-in's button of that command id; false when there is none.
+bool ClickPluginButton(uint32_t commandId);
+
+// Closes dialogs of this thread whose caption contains a given text by clicking a given button.
+void AddDialogAnswer(const std::string& captionPart, int buttonId);
+void StartDialogAnswerer(HWND timerWindow);

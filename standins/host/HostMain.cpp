@@ -1,0 +1,398 @@
+// The stand-in mail client, "WINPM-32.EXE": loads the plug-in by full path the way the mail client
+// does, calls its exports, sends it the mail client's messages, answers its requests, and logs it
+// all. A script drives it step by step (one step per posted message, so the message loop runs in
+// between):
+//   set NAME VALUE | setting INDEX VALUE | text INDEX VALUE   change the settings table
+//   load | unload                         LoadLibrary / FreeLibrary of the plug-in
+//   forminit [VERSION]                    FORMINIT with the plug-in host window (default: formver)
+//   ready | send                          0x0B09 / 0x0B10 to the plug-in window
+//   message MSG [WPARAM] [LPARAM]         any message sent to the plug-in window
+//   event TYPE [TEXT|KIND]                0x0B11 (5, 28: TEXT; 25: KIND for the last editor)
+//   reader [refuse] | editor              open a reader (one that refuses to close) or an editor
+//   command ID                            WM_COMMAND ID sent to the frame (189 delivers the queue)
+//   addbutton COMMAND TOOLTIP             add a button for the plug-in window as the plug-in does (3097)
+//   click COMMAND                         click the plug-in's toolbar button of that command id
+//   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
+//   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty)
+//   verify|manage|destroy FILE|-          file exports ("-" = nil)
+//   export NAME [TEXT]                    command exports
+//   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
+//   answer CAPTION BUTTON | dialog CAPTION   answer rules / a host question to be answered
+//   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
+// Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]; without a
+// script it loads, starts and readies the plug-in and stays open for a person to use.
+#include "standins/host/Host.h"
+#include "standins/host/HostLog.h"
+#include "standins/host/HostScript.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace HostApi;
+
+bool CreateHostWindows();
+
+namespace {
+constexpr UINT_PTR SCRIPT_TIMEOUT_TIMER = 0x4E54;
+constexpr int EXIT_TIMEOUT = 3;
+
+std::vector<THostStep> g_steps;
+std::vector<THostStep> g_queued;
+size_t g_nextStep = 0;
+HWND g_lastEditor = nullptr;
+int g_exitCode = 0;
+
+std::string Arg(const THostStep& step, size_t i)
+{
+    return i < step.size() ? step[i] : std::string();
+}
+
+const char* TextOrNil(const std::string& text)
+{
+    return text == "-" ? nullptr : text.c_str();
+}
+
+std::string ModuleFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+template <class T> T Export(const char* name)
+{
+    return g_host.Plugin ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(g_host.Plugin, name)))
+                         : nullptr;
+}
+
+void Load()
+{
+    g_host.Plugin = LoadLibraryA(g_host.PluginPath.c_str());
+    g_log.Line("load %s -> %s", g_host.PluginPath.c_str(), g_host.Plugin ? "ok" : "failed");
+}
+
+void Unload()
+{
+    if (!g_host.Plugin)
+        return;
+    const BOOL freed = FreeLibrary(g_host.Plugin);
+    g_host.Plugin = nullptr;
+    g_host.PluginWindow = nullptr;
+    g_log.Line("unload -> %s, module %s", freed ? "ok" : "failed",
+        GetModuleHandleA(g_host.PluginPath.c_str()) ? "still loaded" : "gone");
+}
+
+void FormInit(const THostStep& step)
+{
+    auto formInit = Export<TFormInit>("FORMINIT");
+    if (!formInit) {
+        g_log.Line("export FORMINIT missing");
+        return;
+    }
+    const uint32_t version
+        = step.size() > 1 ? static_cast<uint32_t>(ParseNumber(step[1])) : g_host.Settings.FormVersion;
+    HWND window = nullptr;
+    const uint32_t result = formInit(version, 0, g_host.PluginHost, 0, &window, 0);
+    if (result & 0xFFFF)
+        g_host.PluginWindow = window;
+    g_log.Line("export FORMINIT 0x%X -> %u window %p child %d", version, result & 0xFFFF,
+        static_cast<void*>(window), window && GetParent(window) == g_host.PluginHost);
+}
+
+void CallRequestExport(const THostStep& step)
+{
+    const std::string& name = step[0];
+    auto call = Export<TRequestExport>(name == "encrypt" ? "ENCRYPT" : name == "sign" ? "SIGN" : "DECRYPT");
+    if (!call)
+        return;
+    const std::string in = Arg(step, 1), out = Arg(step, 2), method = Arg(step, 3), recipient = Arg(step, 4);
+    TEncryptorRequest request = {};
+    request.InFile = TextOrNil(in);
+    request.OutFile = out == "-" ? "" : out.c_str();
+    request.Method = method.c_str();
+    request.Recipient = recipient.c_str();
+    const DWORD start = GetTickCount();
+    g_log.Line("export %s begin", name.c_str());
+    const int32_t result = call(&request);
+    g_log.Line("export %s -> %d after %lu ms", name.c_str(), result, GetTickCount() - start);
+}
+
+void CallFileExport(const THostStep& step)
+{
+    const std::string& name = step[0];
+    const std::string file = Arg(step, 1);
+    int32_t result = 0;
+    if (name == "verify") {
+        if (auto verify = Export<TFileExport>("VERIFY"))
+            result = verify(TextOrNil(file), 0);
+    } else if (auto call = Export<int32_t(WINAPI*)(const char*)>(name == "manage" ? "MANAGE" : "DESTROY")) {
+        result = call(TextOrNil(file));
+    }
+    g_log.Line("export %s -> %d", name.c_str(), result);
+}
+
+void CallCommandExport(const THostStep& step)
+{
+    const std::string name = Arg(step, 1), text = Arg(step, 2);
+    if (name == "USERUNINSTALL" || name == "CLEANUP") {
+        if (auto call = Export<TPlainExport>(name.c_str()))
+            call();
+    } else if (name == "SYNCTIME") {
+        if (auto call = Export<void(WINAPI*)(BOOL)>("SYNCTIME"))
+            call(text == "1");
+    } else if (name == "PMRESTART") {
+        if (auto call = Export<void(WINAPI*)(const char*, HWND)>("PMRESTART"))
+            call(text.c_str(), g_host.Frame);
+    } else if (auto call = Export<TTextExport>(name.c_str())) {
+        call(text.c_str());
+    }
+    g_log.Line("export %s returned", name.c_str());
+}
+
+void SendEvent(const THostStep& step)
+{
+    if (!g_host.PluginWindow)
+        return;
+    const WPARAM type = static_cast<WPARAM>(ParseNumber(Arg(step, 1)));
+    const std::string text = Arg(step, 2);
+    THostEvent25 window = { g_lastEditor, static_cast<uint16_t>(ParseNumber(text)) };
+    LPARAM record = 0;
+    if (type == EVENT_TEXT || type == EVENT_DECODE_FILE)
+        record = reinterpret_cast<LPARAM>(text.c_str());
+    else if (type == EVENT_WINDOW)
+        record = reinterpret_cast<LPARAM>(&window);
+    else if (type == EVENT_SHUTDOWN)
+        record = 1;
+    const LRESULT answer = SendMessageA(g_host.PluginWindow, WM_HOSTEVENT, type, record);
+    g_log.Line("event %u -> 0x%lX", static_cast<unsigned>(type), static_cast<long>(answer));
+}
+
+void Check()
+{
+    std::ostringstream line;
+    line << "check frame subclassed=" << THost::IsSubclassed(g_host.Frame)
+         << " statusbar subclassed=" << THost::IsSubclassed(g_host.StatusBar);
+    for (size_t i = 0; i < g_host.Readers.size(); ++i) {
+        HWND reader = g_host.Readers[i];
+        line << " reader" << i + 1
+             << (IsWindow(reader) ? THost::IsSubclassed(reader) ? "=subclassed" : "=plain" : "=gone");
+    }
+    g_log.Line("%s", line.str().c_str());
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            if (!TranslateMDISysAccel(g_host.MdiClient, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(5);
+    }
+}
+
+void RunStep(const THostStep& step)
+{
+    const std::string& verb = step[0];
+    if (verb == "set") {
+        if (!g_host.Settings.Set(Arg(step, 1), Arg(step, 2)))
+            g_log.Line("unknown setting %s", Arg(step, 1).c_str());
+    } else if (verb == "setting") {
+        g_host.Settings.Integers[static_cast<int>(ParseNumber(Arg(step, 1)))]
+            = static_cast<int32_t>(ParseNumber(Arg(step, 2)));
+    } else if (verb == "text") {
+        g_host.Settings.Texts[static_cast<int>(ParseNumber(Arg(step, 1)))] = Arg(step, 2);
+    } else if (verb == "load") {
+        Load();
+    } else if (verb == "unload") {
+        Unload();
+    } else if (verb == "forminit") {
+        FormInit(step);
+    } else if (verb == "ready" || verb == "send") {
+        if (g_host.PluginWindow) {
+            const LRESULT answer
+                = SendMessageA(g_host.PluginWindow, verb == "ready" ? WM_HOSTREADY : WM_HOSTSEND, 0, 0);
+            g_log.Line("%s -> 0x%lX", verb.c_str(), static_cast<long>(answer));
+        }
+    } else if (verb == "message") {
+        if (g_host.PluginWindow) {
+            const LRESULT answer = SendMessageA(g_host.PluginWindow,
+                static_cast<UINT>(ParseNumber(Arg(step, 1))), static_cast<WPARAM>(ParseNumber(Arg(step, 2))),
+                static_cast<LPARAM>(ParseNumber(Arg(step, 3))));
+            g_log.Line("message %s -> 0x%lX", Arg(step, 1).c_str(), static_cast<long>(answer));
+        }
+    } else if (verb == "event") {
+        SendEvent(step);
+    } else if (verb == "reader") {
+        g_host.CreateReader(Arg(step, 1) == "refuse");
+        g_log.Line("reader %u opened", static_cast<unsigned>(g_host.Readers.size()));
+    } else if (verb == "editor") {
+        g_lastEditor = g_host.CreateEditor();
+        g_log.Line("editor opened");
+    } else if (verb == "command") {
+        SendMessageA(g_host.Frame, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
+    } else if (verb == "addbutton") {
+        THostButtonRecord record = {};
+        lstrcpynA(record.Tooltip, Arg(step, 2).c_str(), sizeof record.Tooltip);
+        record.Window = g_host.PluginWindow;
+        record.Message = WM_COMMAND;
+        record.CommandId = static_cast<uint32_t>(ParseNumber(Arg(step, 1)));
+        SendMessageA(g_host.PluginHost, REQ_ADD_BUTTON, 0, reinterpret_cast<LPARAM>(&record));
+    } else if (verb == "click") {
+        if (!ClickPluginButton(static_cast<uint32_t>(ParseNumber(Arg(step, 1)))))
+            g_log.Line("no button %s", Arg(step, 1).c_str());
+    } else if (verb == "editorcommand") {
+        if (g_lastEditor)
+            SendMessageA(g_lastEditor, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
+    } else if (verb == "encrypt" || verb == "sign" || verb == "decrypt") {
+        CallRequestExport(step);
+    } else if (verb == "verify" || verb == "manage" || verb == "destroy") {
+        CallFileExport(step);
+    } else if (verb == "export") {
+        CallCommandExport(step);
+    } else if (verb == "queue") {
+        // The queued step waits in the message queue while the next step runs: only a message pump
+        // inside that step (the plug-in's) dispatches it.
+        g_queued.emplace_back(step.begin() + 1, step.end());
+        PostMessageA(g_host.Script, WM_HOST_RUN_QUEUED_STEP, g_queued.size() - 1, 0);
+        if (g_nextStep < g_steps.size())
+            RunStep(g_steps[g_nextStep++]);
+    } else if (verb == "answer") {
+        AddDialogAnswer(Arg(step, 1), static_cast<int>(ParseNumber(Arg(step, 2))));
+    } else if (verb == "dialog") {
+        const int result = MessageBoxA(
+            g_host.Frame, "A question of the stand-in mail client.", Arg(step, 1).c_str(), MB_OKCANCEL);
+        g_log.Line("dialog %s -> %d", Arg(step, 1).c_str(), result);
+    } else if (verb == "wait") {
+        Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
+    } else if (verb == "check") {
+        Check();
+    } else if (verb == "close") {
+        PostMessageA(g_host.Frame, WM_CLOSE, 0, 0);
+    } else if (verb == "quit") {
+        g_host.Closing = true;
+        DestroyWindow(g_host.Frame);
+    } else {
+        g_log.Line("unknown step %s", verb.c_str());
+    }
+}
+
+void CALLBACK ScriptTimeout(HWND, UINT, UINT_PTR, DWORD)
+{
+    g_log.Line("timeout: script did not end");
+    g_exitCode = EXIT_TIMEOUT;
+    PostQuitMessage(EXIT_TIMEOUT);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void ParseCommandLine(std::string& script, std::string& log, DWORD& timeout)
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    auto narrow = [](LPCWSTR w) {
+        char text[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, w, -1, text, sizeof text, nullptr, nullptr);
+        return std::string(text);
+    };
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string option = narrow(argv[i]);
+        const std::string value = narrow(argv[i + 1]);
+        if (option == "--script")
+            script = value, ++i;
+        else if (option == "--log")
+            log = value, ++i;
+        else if (option == "--plugin")
+            g_host.PluginPath = FullPath(value), ++i;
+        else if (option == "--timeout")
+            timeout = static_cast<DWORD>(ParseNumber(value)), ++i;
+    }
+    LocalFree(argv);
+}
+} // namespace
+
+// Script steps arrive as posted messages, also through message pumps of the plug-in.
+bool RunScriptMessage(UINT message, WPARAM wParam)
+{
+    if (message == WM_HOST_RUN_NEXT_STEP) {
+        if (g_nextStep < g_steps.size()) {
+            RunStep(g_steps[g_nextStep++]);
+            if (g_host.Frame)
+                PostMessageA(g_host.Script, WM_HOST_RUN_NEXT_STEP, 0, 0);
+        }
+        return true;
+    }
+    if (message == WM_HOST_RUN_QUEUED_STEP && wParam < g_queued.size()) {
+        g_log.Line("queued step runs");
+        RunStep(g_queued[wParam]);
+        return true;
+    }
+    return false;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    g_host.Instance = instance;
+    const std::string base = ModuleFolder();
+    std::string script, log = base + "host.log";
+    DWORD timeout = 0;
+    g_host.PluginPath = FullPath(base + "..\\Plugin\\ZAVEKMain.dll");
+    ParseCommandLine(script, log, timeout);
+    g_host.Settings.BaseFolder = base;
+    g_host.Settings.MailFolder = FullPath(base + "..\\Mail") + "\\";
+    g_host.Settings.NewMailFolder = g_host.Settings.MailFolder;
+    if (!g_log.Open(log))
+        return 2;
+    // Without a script it starts as the mail client does: load the plug-in, start it, report ready.
+    g_steps = script.empty() ? ParseHostScript("load\nforminit\nready\n") : ParseHostScript(ReadFile(script));
+    g_log.Line("start %u steps", static_cast<unsigned>(g_steps.size()));
+    if (!CreateHostWindows()) {
+        g_log.Line("no frame");
+        return 2;
+    }
+    StartDialogAnswerer(g_host.Frame);
+    if (!script.empty())
+        SetTimer(nullptr, SCRIPT_TIMEOUT_TIMER, timeout ? timeout : 60000, ScriptTimeout);
+    PostMessageA(g_host.Script, WM_HOST_RUN_NEXT_STEP, 0, 0);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateMDISysAccel(g_host.MdiClient, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (g_host.Frame)
+        DestroyWindow(g_host.Frame);
+    Unload();
+    // The process goes on after the plug-in left: a window of ours still works.
+    HWND probe = CreateWindowExA(0, "STATIC", "probe", 0, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
+    SendMessageA(probe, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("after"));
+    DestroyWindow(probe);
+    g_log.Line("exit %d", g_exitCode);
+    return g_exitCode;
+}

@@ -1,0 +1,99 @@
+// The stand-in mail client's toolbar strip ("DHT_NTLBAR") with its buttons ("DH_BMBN"): its own
+// buttons, and the ones the plug-in adds from button records; a click sends the record's message
+// with the command id to the record's window, as the mail client does.
+#include "standins/host/Host.h"
+#include "standins/host/HostLog.h"
+
+#include <map>
+
+using namespace HostApi;
+
+namespace {
+constexpr const char* CLASS_TOOLBAR = "DHT_NTLBAR";
+constexpr const char* CLASS_BUTTON = "DH_BMBN";
+constexpr int BUTTON_WIDTH = 24;
+constexpr int HOST_BUTTONS = 11;
+
+struct TButton {
+    HWND Window;
+    THostButtonRecord Record;
+};
+std::map<int, TButton> g_pluginButtons; // by host id
+
+void Click(HWND button)
+{
+    for (const auto& [id, entry] : g_pluginButtons) {
+        if (entry.Window != button)
+            continue;
+        g_log.Line("button %d clicked", id);
+        SendMessageA(entry.Record.Window, entry.Record.Message, 0, entry.Record.CommandId);
+        return;
+    }
+}
+
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONUP) {
+        Click(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND NewButton(const char* caption)
+{
+    const int index = static_cast<int>(HOST_BUTTONS + g_pluginButtons.size());
+    return CreateWindowExA(0, CLASS_BUTTON, caption, WS_CHILD | WS_VISIBLE | WS_BORDER,
+        2 + index * BUTTON_WIDTH, 2, BUTTON_WIDTH - 2, TOOLBAR_HEIGHT - 4, g_host.Toolbar, nullptr,
+        g_host.Instance, nullptr);
+}
+} // namespace
+
+void CreateToolbar(HWND frame)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.hInstance = g_host.Instance;
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = CLASS_TOOLBAR;
+    RegisterClassA(&windowClass);
+    windowClass.lpfnWndProc = ButtonProc;
+    windowClass.lpszClassName = CLASS_BUTTON;
+    RegisterClassA(&windowClass);
+    g_host.Toolbar = CreateWindowExA(0, CLASS_TOOLBAR, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
+        TOOLBAR_HEIGHT, frame, nullptr, g_host.Instance, nullptr);
+    for (int i = 0; i < HOST_BUTTONS; ++i)
+        CreateWindowExA(0, CLASS_BUTTON, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 2 + i * BUTTON_WIDTH, 2,
+            BUTTON_WIDTH - 2, TOOLBAR_HEIGHT - 4, g_host.Toolbar, nullptr, g_host.Instance, nullptr);
+}
+
+LRESULT AddPluginButton(const THostButtonRecord& record)
+{
+    const int id = g_host.NextButtonId++;
+    TButton button = { nullptr, record };
+    button.Record.Tooltip[sizeof button.Record.Tooltip - 1] = '\0';
+    button.Window = NewButton(button.Record.Tooltip);
+    g_pluginButtons[id] = button;
+    return id;
+}
+
+bool RemovePluginButton(int id)
+{
+    auto it = g_pluginButtons.find(id);
+    if (it == g_pluginButtons.end())
+        return false;
+    DestroyWindow(it->second.Window);
+    g_pluginButtons.erase(it);
+    return true;
+}
+
+bool ClickPluginButton(uint32_t commandId)
+{
+    for (const auto& [id, entry] : g_pluginButtons) {
+        if (entry.Record.CommandId == commandId) {
+            Click(entry.Window);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,243 @@
+// The stand-in mail client's windows with the mail client's class names: the "WPMMDI" frame with
+// its menu bar, the MDI client, the "WPMDLG_STB" status bar with its panel, reader and editor shells,
+// and the hidden window that answers the plug-in's requests.
+#include "standins/host/Host.h"
+#include "standins/host/HostLog.h"
+
+using namespace HostApi;
+
+THost g_host;
+
+namespace {
+constexpr const char* PLUGIN_HOST_CLASS = "WPMPLUGINHOST";
+constexpr const char* SCRIPT_CLASS = "StandInScript";
+constexpr int STATUS_HEIGHT = 22;
+constexpr int ID_FILE_EXIT = 1001;
+constexpr WPARAM CMD_RAW_VIEW = 153;
+constexpr const char* REFUSE_CLOSE_PROP = "StandInRefuseClose";
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE && GetPropA(window, REFUSE_CLOSE_PROP)) {
+        g_log.Line("reader refused close");
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        RemovePropA(window, REFUSE_CLOSE_PROP);
+        g_log.Line("reader destroyed");
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+// Asks the plug-in before a send; its answer HOST_HANDLED means it took the send over.
+LRESULT AskPlugin(UINT message, WPARAM wParam, LPARAM lParam, const char* what)
+{
+    if (!g_host.PluginWindow || !IsWindow(g_host.PluginWindow))
+        return 0;
+    const LRESULT answer = SendMessageA(g_host.PluginWindow, message, wParam, lParam);
+    g_log.Line("%s -> 0x%lX", what, static_cast<long>(answer));
+    return answer;
+}
+
+LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_EDITOR_FIELD)
+        g_log.Line("editor field %u", static_cast<unsigned>(wParam));
+    if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_SEND) {
+        if (AskPlugin(WM_HOSTSEND, 0, 0, "editor send") != HOST_HANDLED)
+            g_log.Line("editor message sent");
+        return 0;
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+// Script steps run on a window of their own: a step may unload the plug-in, which must not happen
+// inside a message that passed through the plug-in's subclass of the frame.
+LRESULT CALLBACK ScriptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (RunScriptMessage(message, wParam))
+        return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PluginHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT answer = 0;
+    if (AnswerPluginRequest(message, wParam, lParam, answer))
+        return answer;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Register(const char* name, WNDPROC proc, HBRUSH background)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = g_host.Instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+HMENU BuildMenuBar()
+{
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, ID_FILE_EXIT, "E&xit");
+    HMENU reader = CreatePopupMenu();
+    AppendMenuA(reader, MF_STRING, CMD_RAW_VIEW, "&Raw view");
+    HMENU window = CreatePopupMenu();
+    AppendMenuA(window, MF_STRING, 0x3100, "&Cascade");
+    HMENU help = CreatePopupMenu();
+    AppendMenuA(help, MF_STRING, 0x3101, "&About");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(reader), "&Reader");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+    return bar;
+}
+
+void LayOut(HWND frame)
+{
+    RECT client;
+    GetClientRect(frame, &client);
+    if (g_host.StatusBar)
+        MoveWindow(g_host.StatusBar, 0, client.bottom - STATUS_HEIGHT, client.right, STATUS_HEIGHT, TRUE);
+    if (g_host.Toolbar)
+        MoveWindow(g_host.Toolbar, 0, 0, client.right, TOOLBAR_HEIGHT, TRUE);
+    if (g_host.MdiClient)
+        MoveWindow(g_host.MdiClient, 0, TOOLBAR_HEIGHT, client.right,
+            client.bottom - STATUS_HEIGHT - TOOLBAR_HEIGHT, TRUE);
+}
+
+void CreateChildren(HWND frame)
+{
+    CLIENTCREATESTRUCT mdi = {};
+    mdi.idFirstChild = 0x5000;
+    // No WS_EX_NOPARENTNOTIFY: the plug-in watches children appear through their parent.
+    g_host.MdiClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+        0, 0, frame, nullptr, g_host.Instance, &mdi);
+    CreateToolbar(frame);
+    g_host.StatusBar = CreateWindowExA(0, CLASS_STATUS_BAR, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame,
+        nullptr, g_host.Instance, nullptr);
+    g_host.StatusPanel = CreateWindowExA(0, "STATIC", "Ready", WS_CHILD | WS_VISIBLE, 2, 2, 400, 18,
+        g_host.StatusBar, nullptr, g_host.Instance, nullptr);
+    CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 410, 2, 120, 18, g_host.StatusBar, nullptr,
+        g_host.Instance, nullptr);
+    g_host.PluginHost = CreateWindowExA(
+        0, PLUGIN_HOST_CLASS, nullptr, WS_CHILD, 0, 0, 0, 0, frame, nullptr, g_host.Instance, nullptr);
+}
+
+// The mail client's own close: with the new interface the plug-in is asked first and may keep it open.
+void Close(HWND frame)
+{
+    g_log.Line("frame close: frame subclassed=%d statusbar subclassed=%d", THost::IsSubclassed(frame),
+        THost::IsSubclassed(g_host.StatusBar));
+    if (g_host.PluginWindow && IsWindow(g_host.PluginWindow)
+        && g_host.Settings.FormVersion >= NEW_INTERFACE_VERSION) {
+        const LRESULT answer = SendMessageA(g_host.PluginWindow, WM_HOSTEVENT, EVENT_SHUTDOWN, 1);
+        g_log.Line("event 32 on close -> 0x%lX", static_cast<long>(answer));
+        if (answer == HOST_HANDLED)
+            return;
+    }
+    g_host.Closing = true;
+    DestroyWindow(frame);
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        g_host.Frame = window;
+        CreateChildren(window);
+        return 0;
+    case WM_SIZE:
+        LayOut(window);
+        return 0;
+    case WM_COMMAND:
+        g_log.Line("frame command %u", LOWORD(wParam));
+        if (LOWORD(wParam) == ID_FILE_EXIT)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        // Delivering the queue: the plug-in may find nothing left to deliver.
+        if (LOWORD(wParam) == CMD_DELIVER_QUEUE
+            && AskPlugin(WM_HOSTEVENT, EVENT_QUEUE, 0, "event 15 on delivery") != HOST_HANDLED)
+            g_log.Line("queue delivered");
+        break;
+    case WM_CLOSE:
+        Close(window);
+        return 0;
+    case WM_DESTROY:
+        g_log.Line("frame destroyed");
+        g_host.Frame = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefFrameProcA(window, g_host.MdiClient, message, wParam, lParam);
+}
+
+HWND CreateMdiChild(const char* className, const char* title)
+{
+    MDICREATESTRUCTA create = {};
+    create.szClass = className;
+    create.szTitle = title;
+    create.hOwner = g_host.Instance;
+    create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
+    return reinterpret_cast<HWND>(
+        SendMessageA(g_host.MdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+}
+} // namespace
+
+HWND THost::ActiveChild() const
+{
+    return MdiClient ? reinterpret_cast<HWND>(SendMessageA(MdiClient, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+}
+
+HWND THost::CreateReader(bool refuseClose)
+{
+    HWND reader = CreateMdiChild(CLASS_READER, "Reader");
+    if (reader && refuseClose)
+        SetPropA(reader, REFUSE_CLOSE_PROP, reinterpret_cast<HANDLE>(1));
+    Readers.push_back(reader);
+    return reader;
+}
+
+HWND THost::CreateEditor()
+{
+    return CreateMdiChild(CLASS_EDITOR, "New message 1");
+}
+
+bool THost::IsSubclassed(HWND window)
+{
+    return window && IsWindow(window)
+        && GetWindowLongPtrA(window, GWLP_WNDPROC)
+        != static_cast<LONG_PTR>(GetClassLongPtrA(window, GCLP_WNDPROC));
+}
+
+// Registers the classes and creates the frame with its children.
+bool CreateHostWindows()
+{
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    Register(CLASS_FRAME, FrameProc, face);
+    Register(CLASS_STATUS_BAR, StatusBarProc, face);
+    Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
+    Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);
+    Register(SCRIPT_CLASS, ScriptProc, nullptr);
+    HWND frame
+        = CreateWindowExA(0, CLASS_FRAME, "Stand-in mail client", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+            CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, BuildMenuBar(), g_host.Instance, nullptr);
+    if (!frame)
+        return false;
+    g_host.Script = CreateWindowExA(
+        0, SCRIPT_CLASS, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_host.Instance, nullptr);
+    ShowWindow(frame, SW_SHOW);
+    UpdateWindow(frame);
+    return true;
+}

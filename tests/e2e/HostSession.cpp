@@ -1,0 +1,108 @@
+// Running the stand-in mail client for the end-to-end tests.
+#include "e2e/HostSession.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+std::string StageFolder()
+{
+    // The build passes the stage folder as a path of the build machine, which Wine shows on Z:.
+    std::string path = ZAVEK_STAGE_DIR;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path.size() > 1 && path[1] == ':' ? path : "Z:" + path;
+}
+
+std::vector<std::string> THostRun::LinesStartingWith(const std::string& prefix) const
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : Log)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+bool THostRun::Has(const std::string& line) const
+{
+    return IndexOf(line) >= 0;
+}
+
+std::string THostRun::Text() const
+{
+    std::string text = "host log (exit " + std::to_string(ExitCode) + "):\n";
+    for (const std::string& line : Log)
+        text += "  " + line + "\n";
+    return text;
+}
+
+int THostRun::IndexOf(const std::string& line) const
+{
+    for (size_t i = 0; i < Log.size(); ++i)
+        if (Log[i] == line)
+            return static_cast<int>(i);
+    return -1;
+}
+
+THostSession::THostSession(const std::string& name)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "zavek-e2e-" + name + "-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+}
+
+std::string THostSession::File(const std::string& name) const
+{
+    return folder_ + "\\" + name;
+}
+
+void THostSession::WriteFile(const std::string& name, const std::string& content) const
+{
+    std::ofstream(File(name), std::ios::binary) << content;
+}
+
+std::string THostSession::ReadFile(const std::string& name) const
+{
+    std::ifstream in(File(name), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool THostSession::Exists(const std::string& name) const
+{
+    return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+THostRun THostSession::Run(const std::string& script, unsigned timeoutMs) const
+{
+    WriteFile("script.txt", script);
+    DeleteFileA(File("host.log").c_str());
+    const std::string host = StageFolder() + "\\Host\\WINPM-32.EXE";
+    std::string commandLine = "\"" + host + "\" --script \"" + File("script.txt") + "\" --log \""
+        + File("host.log") + "\" --timeout " + std::to_string(timeoutMs);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    THostRun run;
+    if (!CreateProcessA(host.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+            &startup, &process))
+        return run;
+    if (WaitForSingleObject(process.hProcess, timeoutMs + 10000) == WAIT_TIMEOUT)
+        TerminateProcess(process.hProcess, 99);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    run.ExitCode = static_cast<int>(exitCode);
+    std::istringstream log(ReadFile("host.log"));
+    for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        run.Log.push_back(line);
+    }
+    return run;
+}
