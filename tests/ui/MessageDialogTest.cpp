@@ -385,6 +385,43 @@ TEST(MessageDialogSize, ShortTextIsAsWideAsTheCheckBoxTextPlusItsMargins)
     EXPECT_GE(clientWidth, checkTextWidth + 20);
 }
 
+TEST(MessageDialogSize, IsAsWideAsItsCaptionButNoWiderThanItsOwner)
+{
+    const std::string caption(60, 'M');
+    for (const bool owned : { false, true }) {
+        FakeMainObject main;
+        HWND host = nullptr;
+        if (owned)
+            host = CreateWindowExA(0, "STATIC", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                nullptr, nullptr, nullptr);
+        main.hostWindow = host;
+        int width = 0;
+        int captionWidth = 0;
+        DialogAnswerer answerer;
+        answerer.Then("TMessageDialog", "", [&](HWND w) {
+            RECT client {};
+            GetClientRect(w, &client);
+            width = client.right;
+            HDC dc = GetDC(w);
+            SIZE size {};
+            const std::string text = "ZA-VEK - " + caption;
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            ReleaseDC(w, dc);
+            captionWidth = size.cx;
+            DialogOf(w)->SetModalResult(mrYes);
+        });
+        EXPECT_TRUE(ConfirmLeftChoice(main, caption, "Which?", "A", "B"));
+        SCOPED_TRACE(owned);
+        if (owned) {
+            EXPECT_LE(width, 400);
+            EXPECT_GE(width, 350);
+            DestroyWindow(host);
+        } else {
+            EXPECT_GE(width, captionWidth);
+        }
+    }
+}
+
 TEST(MessageDialogSize, LongTextsStayOnTheWorkAreaWithTheirButtons)
 {
     for (const int lines : { 300, 10000 }) {
