@@ -81,6 +81,16 @@ void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
+RECT shownMenu {};
+
+void CALLBACK RecordAndEndMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (const HWND menu = FindWindowA("#32768", nullptr))
+        GetWindowRect(menu, &shownMenu);
+    EndMenu();
+}
+
 // Runs an ask routine with the style while the answerer looks at the dialog and presses a key.
 struct StyleCase {
     const char* name;
@@ -329,6 +339,37 @@ TEST(MessageDialog, CtrlCCopiesTheWholeTextOrOnlyTheSelection)
     ShowInfo(main, "First line\r\nsecond line");
     EXPECT_EQ(whole, "First line\r\nsecond line");
     EXPECT_EQ(part, "line");
+}
+
+TEST(MessageDialog, MenuKeyOpensTheCopyMenuAtTheCentreAndItsItemsSelectAndCopy)
+{
+    FakeMainObject main;
+    RECT dialogRect {};
+    std::vector<std::string> captions;
+    std::string copied;
+    int selected = 0;
+    DialogAnswerer answerer;
+    answerer.Then("TMessageDialog", "", [&](HWND w) {
+        TMessageDialog& dialog = *DialogOf(w);
+        dialog.pmMessage->OnMenuBuilt = [&](TPopupMenu&, HMENU) {
+            captions = { dialog.miSelectAll->Caption, dialog.miCopySelection->Caption };
+            SetTimer(nullptr, 0, 100, RecordAndEndMenu);
+        };
+        GetWindowRect(w, &dialogRect);
+        shownMenu = {};
+        SendMessageA(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w), MAKELPARAM(-1, -1));
+        dialog.miSelectAll->Click();
+        selected = dialog.reText->SelLength();
+        dialog.miCopySelection->Click();
+        copied = ClipboardText();
+        dialog.SetModalResult(mrOk);
+    });
+    ShowInfo(main, "Copy me\r\nwhole");
+    EXPECT_EQ(captions, (std::vector<std::string> { "Select &all", "&Copy selection" }));
+    EXPECT_EQ(shownMenu.left, dialogRect.left + (dialogRect.right - dialogRect.left) / 2);
+    EXPECT_EQ(shownMenu.top, dialogRect.top + (dialogRect.bottom - dialogRect.top) / 2);
+    EXPECT_GT(selected, 0);
+    EXPECT_EQ(copied, "Copy me\r\nwhole");
 }
 
 TEST(MessageDialog, RightClickOnAKeyIdOpensTheKeyMenuOnlyInMessages)
