@@ -128,6 +128,14 @@ bool MessageDialogIsActive()
     return active && GetClassNameA(active, name, sizeof(name)) > 0 && lstrcmpiA(name, DialogClassName) == 0;
 }
 
+// A button caption with its first letter as accelerator.
+std::string WithAccelerator(const std::string& text)
+{
+    std::string caption(1, '&');
+    caption += text;
+    return caption;
+}
+
 int StyleOr(int style, int fallback)
 {
     return style != 0 ? style : fallback;
@@ -194,9 +202,9 @@ void TMessageDialog::BuildLayout()
     fbOk->Glyph().TransparentColor = clWhite;
     pnYesNo = MakePanel(pnButtons, alClient, 106, 36);
     fbYes = MakeButton(pnYesNo, 2, 5, 49, 26, mrYes);
-    fbYes->SetCaption("&" + texts.GetEntry(105));
+    fbYes->SetCaption(WithAccelerator(texts.GetEntry(105)));
     fbNo = MakeButton(pnYesNo, 55, 5, 49, 26, mrNo);
-    fbNo->SetCaption("&" + texts.GetEntry(106));
+    fbNo->SetCaption(WithAccelerator(texts.GetEntry(106)));
     pnYesNo->Hide();
     pnCustom = MakePanel(pnBottom, alNone, DesignWidth, 36);
     fbLeft = MakeButton(pnCustom, 22, 5, 90, 26, mrYes);

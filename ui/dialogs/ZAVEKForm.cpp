@@ -176,7 +176,7 @@ void TZAVEKForm::HandleLink(const std::string& url, std::string& text)
     else if (StartsWithNoCase(url, "PGPHELP?"))
         main_.ShowPGPHelp(AfterQuestionMark(url));
     else if (StartsWithNoCase(url, "MANUAL?"))
-        main_.ShowManual("#" + AfterQuestionMark(url));
+        main_.ShowManual(std::string(1, '#').append(AfterQuestionMark(url)));
 }
 
 void TZAVEKForm::HandleHelp(const HELPINFO& info)
