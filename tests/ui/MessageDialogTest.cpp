@@ -228,6 +228,16 @@ INSTANTIATE_TEST_SUITE_P(Table, MessageDialogRoutines,
             VK_RETURN, 0, "ZA-VEK - Error" }),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(MessageDialog, OkButtonShowsTheGlyphWithoutItsBackground)
+{
+    FakeMainObject main;
+    auto* dialog = new TMessageDialog(main);
+    EXPECT_EQ(dialog->fbOk->Caption(), "");
+    EXPECT_EQ(dialog->fbOk->Glyph().Width(), 16);
+    EXPECT_EQ(dialog->fbOk->Glyph().TransparentColor, clWhite);
+    dialog->CloseDown();
+}
+
 TEST(MessageDialog, SystemErrorCodeZeroShowsNothing)
 {
     FakeMainObject main;

@@ -3,7 +3,7 @@
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME ui_dialogs_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/MessageDialogTest.cpp ${CMAKE_CURRENT_LIST_DIR}/BaseFormTest.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ControlsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UiTestResources.rc
     LIBS zavek_ui_dialogs zavek_ui_harness TIMEOUT 120)
   set_tests_properties(ui_dialogs_test PROPERTIES RESOURCE_LOCK display_focus
     ENVIRONMENT "ZAVEK_CAPTURE_DIR=${CMAKE_CURRENT_BINARY_DIR}/captures")
