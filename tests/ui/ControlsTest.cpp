@@ -5,6 +5,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/harness/KeyInjector.h"
+#include "framework/harness/WindowCapture.h"
 #include "ui/controls/CustRadio.h"
 #include "ui/controls/FlatBtn.h"
 #include "ui/controls/HotLabel.h"
@@ -319,6 +320,38 @@ TEST_F(ControlForm, HotLabelAcceleratorFocusesItsControl)
     EXPECT_TRUE(label->DialogChar('n'));
     EXPECT_TRUE(edit->Focused());
     EXPECT_FALSE(label->DialogChar('x'));
+}
+
+TEST_F(ControlForm, PictureOfTheControlsIsWritten)
+{
+    auto* unchecked = Make<TCustCheckBox>(10, 10, 160, 17, "&Unchecked");
+    unchecked->SetAlignment(taRightJustify);
+    auto* checked = Make<TCustCheckBox>(10, 30, 160, 17, "&Checked");
+    checked->SetAlignment(taRightJustify);
+    checked->SetChecked(true);
+    auto* grayed = Make<TCustCheckBox>(10, 50, 160, 17, "&Grayed");
+    grayed->AllowGrayed = true;
+    grayed->SetCheckState(cbGrayed);
+    auto* radio = Make<TCustRadioBtn>(10, 70, 160, 17, "&Radio on");
+    radio->SetAlignment(taRightJustify);
+    radio->SetChecked(true);
+    auto* other = Make<TCustRadioBtn>(10, 90, 160, 17, "R&adio off");
+    other->SetAlignment(taRightJustify);
+    auto* disabled = Make<TCustCheckBox>(10, 110, 160, 17, "&Disabled");
+    disabled->SetAlignment(taRightJustify);
+    disabled->SetChecked(true);
+    disabled->SetEnabled(false);
+    auto* flat = Make<TFlatBtn>(200, 10, 75, 33, "&Flat");
+    auto* hot = Make<TFlatBtn>(200, 50, 75, 33, "&Hot");
+    auto* label = Make<THotLabel>(200, 100, 150, 20, "A link label");
+    label->SetLinkLabel(true);
+    (void)flat;
+    form->Show();
+    EnsureForeground(form->Handle());
+    SendMessageA(hot->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    UpdateWindow(form->Handle());
+    PumpPending();
+    EXPECT_FALSE(SaveWindowPicture(form->Handle(), "controls").empty());
 }
 
 } // namespace
