@@ -93,7 +93,6 @@ public:
     void ClearKeyList() override;
 
 private:
-    const TKeyPropsList* Load(uint32_t filter);
     std::unique_ptr<TKeyPropsList> list_;
 };
 #endif
