@@ -34,7 +34,7 @@ TListFileRead ReadListFile(const std::string& fileName, std::string& text)
 
 int64_t ListFileStamp(const std::string& fileName)
 {
-    struct stat info {};
+    struct stat info { };
     if (stat(fileName.c_str(), &info) != 0)
         return -1;
     return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
@@ -42,7 +42,7 @@ int64_t ListFileStamp(const std::string& fileName)
 
 int64_t ListFileSize(const std::string& fileName)
 {
-    struct stat info {};
+    struct stat info { };
     if (stat(fileName.c_str(), &info) != 0)
         return -1;
     return static_cast<int64_t>(info.st_size);

@@ -10,7 +10,10 @@ namespace {
 
 class TFileHandle {
 public:
-    explicit TFileHandle(HANDLE handle) : handle_(handle) {}
+    explicit TFileHandle(HANDLE handle)
+        : handle_(handle)
+    {
+    }
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
     ~TFileHandle() { Close(); }
@@ -37,7 +40,7 @@ bool IsMissing(DWORD error)
 TListFileRead ReadListFile(const std::string& fileName, std::string& text)
 {
     TFileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         return IsMissing(GetLastError()) ? TListFileRead::Missing : TListFileRead::Failed;
     std::string data;
@@ -60,7 +63,7 @@ int64_t ListFileStamp(const std::string& fileName)
     if (!GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &info))
         return -1;
     return static_cast<int64_t>(static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32
-                                | info.ftLastWriteTime.dwLowDateTime);
+        | info.ftLastWriteTime.dwLowDateTime);
 }
 
 int64_t ListFileSize(const std::string& fileName)
@@ -73,14 +76,14 @@ int64_t ListFileSize(const std::string& fileName)
 
 TListFileOpen EnsureListFile(const std::string& fileName)
 {
-    TFileHandle existing(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle existing(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (existing.Valid())
         return TListFileOpen::Existing;
     if (!IsMissing(GetLastError()))
         return TListFileOpen::Unavailable;
     TFileHandle created(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        FILE_ATTRIBUTE_NORMAL, nullptr));
     return created.Valid() ? TListFileOpen::Created : TListFileOpen::Unavailable;
 }
 
@@ -91,7 +94,8 @@ bool CommitListFile(const std::string& fileName, const std::string& text)
     char temp[MAX_PATH + 1] = {};
     if (folder.size() >= MAX_PATH - 14 || !GetTempFileNameA(folder.c_str(), "AL", 0, temp))
         return false;
-    TFileHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     bool written = file.Valid();
     size_t done = 0;
     while (written && done < text.size()) {
@@ -102,7 +106,8 @@ bool CommitListFile(const std::string& fileName, const std::string& text)
     }
     written = written && FlushFileBuffers(file.Get());
     written = file.Close() && written;
-    if (!written || !MoveFileExA(temp, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!written
+        || !MoveFileExA(temp, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(temp);
         return false;
     }

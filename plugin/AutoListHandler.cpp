@@ -15,14 +15,14 @@
 #undef GetObject
 #endif
 
-const char* const kStandardAutoListHeader =
-    "#++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++\r\n"
-    "# Update 4.9.6.0\r\n"
-    "# Recipient key list. One entry per line:\r\n"
-    "#   recipient\\Fx<16 hexadecimal digits of the key id><+|-><S|s>\r\n"
-    "#   F = flags digit: 1 encrypt, 2 sign, 4 mode, 8 PGP/MIME (sum as hex)\r\n"
-    "#   + offered for automatic choice, - switched off; S = S/MIME, s = not\r\n"
-    "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++#\r\n";
+const char* const kStandardAutoListHeader
+    = "#++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++\r\n"
+      "# Update 4.9.6.0\r\n"
+      "# Recipient key list. One entry per line:\r\n"
+      "#   recipient\\Fx<16 hexadecimal digits of the key id><+|-><S|s>\r\n"
+      "#   F = flags digit: 1 encrypt, 2 sign, 4 mode, 8 PGP/MIME (sum as hex)\r\n"
+      "#   + offered for automatic choice, - switched off; S = S/MIME, s = not\r\n"
+      "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++#\r\n";
 
 namespace {
 
@@ -200,7 +200,10 @@ std::string HeaderWithUpdateNumber(const std::string& header, int number)
 
 // ---- TAutoList -----------------------------------------------------------------------------------
 
-TAutoList::TAutoList(const std::string& fileName) : fileName_(fileName) {}
+TAutoList::TAutoList(const std::string& fileName)
+    : fileName_(fileName)
+{
+}
 
 TAutoList::~TAutoList()
 {
@@ -503,7 +506,8 @@ bool TAutoList::FindEntry(const TAutoListEntry& entry, int& index)
     return false;
 }
 
-void TAutoList::AddCandidates(const std::vector<int>& indexes, const TKeyPropsList& keys, TAutoList& result) const
+void TAutoList::AddCandidates(
+    const std::vector<int>& indexes, const TKeyPropsList& keys, TAutoList& result) const
 {
     for (const int i : indexes) {
         const TAutoListEntry& entry = entries_[static_cast<size_t>(i)];
@@ -517,7 +521,8 @@ void TAutoList::AddCandidates(const std::vector<int>& indexes, const TKeyPropsLi
     }
 }
 
-void TAutoList::FindEntriesForRecipient(const std::string& recipient, const TKeyPropsList& keys, TAutoList& result)
+void TAutoList::FindEntriesForRecipient(
+    const std::string& recipient, const TKeyPropsList& keys, TAutoList& result)
 {
     SetSortOrder(soRecipient);
     result.SetSortOrder(soRecipient);
@@ -552,8 +557,8 @@ void TAutoList::FindEntriesForRecipient(const std::string& recipient, const TKey
     AddCandidates(found, keys, result);
 }
 
-void TAutoList::AddEntriesFromMessage(const TMessageRecipients& message, const TKeyPropsList& keys,
-                                      TAutoList& result)
+void TAutoList::AddEntriesFromMessage(
+    const TMessageRecipients& message, const TKeyPropsList& keys, TAutoList& result)
 {
     TAutoListEntry fresh;
     fresh.KeyID = kNoKeyID;
@@ -650,8 +655,10 @@ int TAutoList::RemoveKeyEntries(const std::string& text)
     SetSortOrder(soKeyID);
     int deleted = 0;
     for (const std::string& id : KeyIDsInText(text)) {
-        const auto first = std::lower_bound(entries_.begin(), entries_.end(), id,
-            [](const TAutoListEntry& e, const std::string& key) { return CompareAsciiNoCase(e.KeyID, key) < 0; });
+        const auto first = std::lower_bound(
+            entries_.begin(), entries_.end(), id, [](const TAutoListEntry& e, const std::string& key) {
+                return CompareAsciiNoCase(e.KeyID, key) < 0;
+            });
         if (first != entries_.end() && CompareAsciiNoCase(first->KeyID, id) == 0) {
             entries_.erase(first);
             ++deleted;
@@ -667,13 +674,15 @@ void TAutoList::SortBy(TAutoListSortOrder order)
     if (order == sortOrder_ && inOrder_)
         return;
     if (order == soKeyID)
-        std::stable_sort(entries_.begin(), entries_.end(), [](const TAutoListEntry& a, const TAutoListEntry& b) {
-            return CompareAsciiNoCase(a.KeyID, b.KeyID) < 0;
-        });
+        std::stable_sort(
+            entries_.begin(), entries_.end(), [](const TAutoListEntry& a, const TAutoListEntry& b) {
+                return CompareAsciiNoCase(a.KeyID, b.KeyID) < 0;
+            });
     else if (order == soRecipient)
-        std::stable_sort(entries_.begin(), entries_.end(), [](const TAutoListEntry& a, const TAutoListEntry& b) {
-            return CompareRecipients(a.Recipient, b.Recipient) < 0;
-        });
+        std::stable_sort(
+            entries_.begin(), entries_.end(), [](const TAutoListEntry& a, const TAutoListEntry& b) {
+                return CompareRecipients(a.Recipient, b.Recipient) < 0;
+            });
     sortOrder_ = order;
     inOrder_ = true;
 }

@@ -130,7 +130,8 @@ public:
     // Adds the entries for a recipient whose keys are lines of `keys` (object: the key's index):
     // exact recipient first; else the address within recipients; else the name.
     void FindEntriesForRecipient(const std::string& recipient, const TKeyPropsList& keys, TAutoList& result);
-    void AddEntriesFromMessage(const TMessageRecipients& message, const TKeyPropsList& keys, TAutoList& result);
+    void AddEntriesFromMessage(
+        const TMessageRecipients& message, const TKeyPropsList& keys, TAutoList& result);
     // A list without file, by recipient, of the entries offered for automatic choice.
     std::unique_ptr<TAutoList> CopyEnabledEntries() const;
     // Deletes entries whose key is not in `keys`; keyless entries stay, and an empty key list

@@ -3,12 +3,13 @@
 #include "plugin/AutoListHandler.h"
 
 #include <windows.h>
+// shellapi.h needs the types of windows.h first.
 #include <shellapi.h>
 
 int CompareRecipients(const std::string& a, const std::string& b)
 {
-    const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                                      b.data(), static_cast<int>(b.size()));
+    const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+        static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
     if (result == 0) // the compare failed: fall back to a plain byte order so sorting stays strict
         return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
     return result - CSTR_EQUAL;

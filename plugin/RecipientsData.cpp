@@ -15,7 +15,10 @@ constexpr int64_t kBytesPerEntryLine = 69;
 // Clears the key source's list when the migration leaves, whichever way.
 class TKeyListClearer {
 public:
-    explicit TKeyListClearer(IAutoListKeySource& keys) : keys_(keys) {}
+    explicit TKeyListClearer(IAutoListKeySource& keys)
+        : keys_(keys)
+    {
+    }
     TKeyListClearer(const TKeyListClearer&) = delete;
     TKeyListClearer& operator=(const TKeyListClearer&) = delete;
     ~TKeyListClearer() { keys_.ClearKeyList(); }
@@ -33,8 +36,8 @@ std::string LowerAscii(std::string text)
 }
 
 // The full key id of the key whose short id (first 10 characters of its id text) is `keyID`.
-std::string RepairedKeyID(const std::vector<std::string>& shortIDs, const TKeyPropsList& keys,
-                          const std::string& keyID)
+std::string RepairedKeyID(
+    const std::vector<std::string>& shortIDs, const TKeyPropsList& keys, const std::string& keyID)
 {
     if (keyID.size() != 10)
         return keyID;
@@ -137,7 +140,8 @@ bool TRecipientsData::FindEntry(const TAutoListEntry& entry, int& index)
 {
     const std::vector<TAutoListEntry>& entries = Entries();
     for (size_t i = 0; i < entries.size(); ++i)
-        if (LowerAscii(entries[i].KeyID) == LowerAscii(entry.KeyID) && RecipientMatches(entries[i], entry.Recipient)) {
+        if (LowerAscii(entries[i].KeyID) == LowerAscii(entry.KeyID)
+            && RecipientMatches(entries[i], entry.Recipient)) {
             index = static_cast<int>(i);
             return true;
         }
@@ -154,8 +158,8 @@ void TRecipientsData::SetKeyedFlags(uint32_t mode)
 
 // ---- SelectRecipientKeys -------------------------------------------------------------------------
 
-TSelectResult SelectRecipientKeys(IAutoListKeySource& keys, IRecipientChooser& chooser, const std::string& recipients,
-                                  TAutoList& autoList, int chooseMode, TRecipientsData& data)
+TSelectResult SelectRecipientKeys(IAutoListKeySource& keys, IRecipientChooser& chooser,
+    const std::string& recipients, TAutoList& autoList, int chooseMode, TRecipientsData& data)
 {
     if (recipients.empty())
         return TSelectResult::Done;

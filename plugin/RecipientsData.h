@@ -28,8 +28,9 @@ class IRecipientChooser {
 public:
     virtual ~IRecipientChooser() = default;
     // Ok sets `chosen` to the index of the picked entry in `candidates`.
-    virtual TChooserAnswer Choose(const TAutoList& candidates, const std::string& recipient, int chooseMode,
-                                  int& chosen) = 0;
+    virtual TChooserAnswer Choose(
+        const TAutoList& candidates, const std::string& recipient, int chooseMode, int& chosen)
+        = 0;
 };
 
 // The dialog's modal result: Enter and double click give 1, its OK button 6; both accept.
@@ -81,8 +82,8 @@ enum class TSelectResult { Done, Cancelled, ChooserUnavailable };
 
 // Fills `data` from TAB-separated recipients through the enabled entries of `autoList`. A
 // recipient with several candidates goes to `chooser`; any answer but Ok clears `data`.
-TSelectResult SelectRecipientKeys(IAutoListKeySource& keys, IRecipientChooser& chooser, const std::string& recipients,
-                                  TAutoList& autoList, int chooseMode, TRecipientsData& data);
+TSelectResult SelectRecipientKeys(IAutoListKeySource& keys, IRecipientChooser& chooser,
+    const std::string& recipients, TAutoList& autoList, int chooseMode, TRecipientsData& data);
 
 #ifdef _WIN32
 // The key source over the process's key store.

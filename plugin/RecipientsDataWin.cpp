@@ -4,7 +4,8 @@
 #include "engine/KeyFuncs.h"
 
 namespace {
-constexpr uint32_t kRecipientKeySelection = kKeyPropKeyID | kKeyPropUserID | kKeyPropUserIDs | kKeyPropCanEncrypt;
+constexpr uint32_t kRecipientKeySelection
+    = kKeyPropKeyID | kKeyPropUserID | kKeyPropUserIDs | kKeyPropCanEncrypt;
 }
 
 const TKeyPropsList* TKeyRingKeySource::LoadAllKeys()

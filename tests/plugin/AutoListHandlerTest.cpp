@@ -22,7 +22,7 @@ struct TLineCase {
     const char* WrittenBack; // null: the line itself
 };
 
-class EntryLines : public testing::TestWithParam<TLineCase> {};
+class EntryLines : public testing::TestWithParam<TLineCase> { };
 
 TEST_P(EntryLines, ParseAndWriteBack)
 {
@@ -37,30 +37,28 @@ TEST_P(EntryLines, ParseAndWriteBack)
     EXPECT_EQ(FormatEntryLine(entry), c.WrittenBack ? c.WrittenBack : c.Line);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AutoList, EntryLines,
-    testing::Values(
-        TLineCase { "Alice Example <alice@example.org>\\3x0123456789ABCDEF+S", true,
-                    "Alice Example <alice@example.org>", "0x0123456789ABCDEF", 0x13, nullptr },
-        TLineCase { "bob@example.org\\1x89ABCDEF01234567-s", true, "bob@example.org", "0x89ABCDEF01234567", 0x21,
-                    nullptr },
+INSTANTIATE_TEST_SUITE_P(AutoList, EntryLines,
+    testing::Values(TLineCase { "Alice Example <alice@example.org>\\3x0123456789ABCDEF+S", true,
+                        "Alice Example <alice@example.org>", "0x0123456789ABCDEF", 0x13, nullptr },
+        TLineCase { "bob@example.org\\1x89ABCDEF01234567-s", true, "bob@example.org", "0x89ABCDEF01234567",
+            0x21, nullptr },
         TLineCase { "Dave\\0x0011223344556677", true, "Dave", "0x0011223344556677", 0x00,
-                    "Dave\\0x0011223344556677+s" },
+            "Dave\\0x0011223344556677+s" },
         TLineCase { "Dave\\5x0011223344556677", true, "Dave", "0x0011223344556677", 0x05,
-                    "Dave\\5x0011223344556677+s" },
+            "Dave\\5x0011223344556677+s" },
         // Only an upper-case S is S/MIME.
         TLineCase { "Eve\\1x0011223344556677+s", true, "Eve", "0x0011223344556677", 0x01, nullptr },
         TLineCase { "Eve\\1x0011223344556677+x", true, "Eve", "0x0011223344556677", 0x01,
-                    "Eve\\1x0011223344556677+s" },
+            "Eve\\1x0011223344556677+s" },
         // The digit carries PGP/MIME and the mode bit; F is all four low bits.
         TLineCase { "Fay\\Fx0011223344556677-S", true, "Fay", "0x0011223344556677", 0x3F, nullptr },
         // A short key id must not take the sign and letter into the id.
         TLineCase { "Old <old@example.org>\\1x12345678+S", true, "Old <old@example.org>", "0x12345678", 0x11,
-                    nullptr },
+            nullptr },
         // Backslashes inside the recipient: the one 20 from the end separates.
         TLineCase { "A\\B\\2x0011223344556677+s", true, "A\\B", "0x0011223344556677", 0x02, nullptr },
         TLineCase { "  Padded  \\1x0011223344556677+s", true, "Padded", "0x0011223344556677", 0x01,
-                    "Padded\\1x0011223344556677+s" },
+            "Padded\\1x0011223344556677+s" },
         TLineCase { "no separator 0x0011223344556677", false, "", "", 0, nullptr },
         TLineCase { "\\1x0011223344556677+s", false, "", "", 0, nullptr },
         TLineCase { "Short\\1x1234567+s", false, "", "", 0, nullptr },
@@ -75,18 +73,20 @@ TAutoListEntry Entry(const std::string& recipient, const std::string& keyID, uin
     return entry;
 }
 
-const std::string kHeader = "#+++++++++++++++++++++\r\n# Update 4.8.5.0\r\n# kept verbatim\r\n+++++++++++++++++++#\r\n\r\n";
+const std::string kHeader
+    = "#+++++++++++++++++++++\r\n# Update 4.8.5.0\r\n# kept verbatim\r\n+++++++++++++++++++#\r\n\r\n";
 
 TEST(AutoListText, HeaderKeptByteForByteCommentsDroppedDuplicatesMerged)
 {
     TAutoList list;
     list.SetTextStr(kHeader + "# a comment\r\nAlice <alice@example.org>\\3x0123456789ABCDEF+S\r\n"
-                    + "ALICE <ALICE@example.org>\\3x0123456789abcdef+S\r\n"
-                    + "garbage line\r\n\r\n   bob@example.org\\1x89ABCDEF01234567-s\r\n");
+        + "ALICE <ALICE@example.org>\\3x0123456789abcdef+S\r\n"
+        + "garbage line\r\n\r\n   bob@example.org\\1x89ABCDEF01234567-s\r\n");
     EXPECT_EQ(list.Header(), kHeader);
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.GetTextStr(), kHeader + "Alice <alice@example.org>\\3x0123456789ABCDEF+S\r\n"
-                                 + "bob@example.org\\1x89ABCDEF01234567-s\r\n");
+    EXPECT_EQ(list.GetTextStr(),
+        kHeader + "Alice <alice@example.org>\\3x0123456789ABCDEF+S\r\n"
+            + "bob@example.org\\1x89ABCDEF01234567-s\r\n");
 }
 
 TEST(AutoListText, HeaderOnlyAtTheVeryStart)
@@ -122,13 +122,15 @@ TEST(AutoListText, UpdateNumberReadInsertedAndWritten)
     const std::string last = "++++#\r\n";
     const std::vector<TUpdateCase> cases = {
         { first + "# Update 4.8.5.0\r\n" + last, 4850, first + "# Update 4.8.5.0\r\n" + last, 4960,
-          first + "# Update 4.9.6.0\r\n" + last },
-        { first + "# UPDATE 4.5.0.0 (old)\r\n" + last, 4500, first + "# UPDATE 4.5.0.0 (old)\r\n" + last, 4960,
-          first + "# UPDATE 4.9.6.0 (old)\r\n" + last },
+            first + "# Update 4.9.6.0\r\n" + last },
+        { first + "# UPDATE 4.5.0.0 (old)\r\n" + last, 4500, first + "# UPDATE 4.5.0.0 (old)\r\n" + last,
+            4960, first + "# UPDATE 4.9.6.0 (old)\r\n" + last },
         // Without the line one is made from the first line; the new number replaces its short token.
-        { first + last, 0, first + "# Update 0    \r\n" + last, 4960, first + "# Update 4.9.6.0    \r\n" + last },
+        { first + last, 0, first + "# Update 0    \r\n" + last, 4960,
+            first + "# Update 4.9.6.0    \r\n" + last },
         // A first line shorter than the inserted text is padded first.
-        { "#++++\r\n++++#\r\n", 0, "#++++\r\n# Update 0\r\n++++#\r\n", 12345, "#++++\r\n# Update 12.3.4.5\r\n++++#\r\n" },
+        { "#++++\r\n++++#\r\n", 0, "#++++\r\n# Update 0\r\n++++#\r\n", 12345,
+            "#++++\r\n# Update 12.3.4.5\r\n++++#\r\n" },
     };
     for (const TUpdateCase& c : cases) {
         TAutoList list;
@@ -243,7 +245,7 @@ protected:
     void SetUp() override
     {
         keys = MakeKeyList({ { kAliceKey, { "Alice Example <alice@example.org>" } },
-                             { kCarolKey, { "Carol <carol@example.org>" } } });
+            { kCarolKey, { "Carol <carol@example.org>" } } });
         list.AddItem(Entry("Alice Example <alice@example.org>", kAliceKey));
         list.AddItem(Entry("Alice Example <alice@example.org>", "0x1111111111111111"));
         list.AddItem(Entry("Bob <bob@example.org>", kBobKey)); // key not in the key list
@@ -289,8 +291,9 @@ TEST_F(Matching, AddressThenNameFallbacks)
 
 TEST(AutoListMessage, KeyedRecipientsTakeTheKeysUserIds)
 {
-    const auto keys = MakeKeyList({ { kAliceKey, { "Alice <alice@example.org>", "Alice Work <alice@work.example>" } },
-                                    { kBobKey, { "Bob <bob@example.org>" } } });
+    const auto keys
+        = MakeKeyList({ { kAliceKey, { "Alice <alice@example.org>", "Alice Work <alice@work.example>" } },
+            { kBobKey, { "Bob <bob@example.org>" } } });
     TAutoList list;
     list.SetDefaultFlags(true, true);
     list.AddItem(Entry("Alice <alice@example.org>", kAliceKey));
@@ -309,7 +312,8 @@ TEST(AutoListMessage, KeyIdsPairedWithRecipientLines)
     TAutoList list;
     list.AddItem(Entry("bob@example.org", kBobKey));
     TAutoList result;
-    TMessageRecipients message { "Alice <alice@example.org>\r\n\tBob <bob@example.org>\rno address", kAliceKey + kBobKey, 0 };
+    TMessageRecipients message { "Alice <alice@example.org>\r\n\tBob <bob@example.org>\rno address",
+        kAliceKey + kBobKey, 0 };
     list.AddEntriesFromMessage(message, *keys, result);
     EXPECT_TRUE(result.ContainsPair("Alice", kAliceKey));
     EXPECT_TRUE(result.ContainsPair("alice@example.org", kAliceKey));
@@ -370,7 +374,8 @@ TEST(AutoListFile, PurgeKeepsKeylessEntriesAndAnythingWhenNoKeysAreKnown)
 {
     TScratchFolder folder;
     const std::string name = folder.File("AutoList.txt");
-    WriteFileBytes(name, "Alice\\1x0123456789abcdef+s\r\nBob\\1x89ABCDEF01234567+s\r\nNobody\\0x0000000000000000+s\r\n");
+    WriteFileBytes(
+        name, "Alice\\1x0123456789abcdef+s\r\nBob\\1x89ABCDEF01234567+s\r\nNobody\\0x0000000000000000+s\r\n");
     TAutoList list(name);
     EXPECT_EQ(list.PurgeMissingKeys(*MakeKeyList({})), 0);
     EXPECT_EQ(list.Count(), 3);
@@ -389,7 +394,8 @@ TEST(AutoListFile, RemoveKeyEntriesTakesTheFilesLatestState)
     WriteFileBytes(name, "Alice\\1x0123456789ABCDEF+s\r\n");
     TAutoList list(name);
     list.LoadFile();
-    WriteFileBytes(name, "Alice\\1x0123456789ABCDEF+s\r\nBob\\1x89ABCDEF01234567+s\r\nCarol\\1x0011223344556677+s\r\n");
+    WriteFileBytes(
+        name, "Alice\\1x0123456789ABCDEF+s\r\nBob\\1x89ABCDEF01234567+s\r\nCarol\\1x0011223344556677+s\r\n");
     std::filesystem::last_write_time(name, std::filesystem::last_write_time(name) + std::chrono::seconds(5));
     EXPECT_EQ(list.RemoveKeyEntries("deleted: 0x0123456789abcdef, 0x0011223344556677 and 0x00"), 2);
     const std::string saved = ReadFileBytes(name);

@@ -31,8 +31,8 @@ public:
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     size_t FileCount() const
     {
-        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path_),
-                                                 std::filesystem::directory_iterator()));
+        return static_cast<size_t>(
+            std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
     }
 
 private:

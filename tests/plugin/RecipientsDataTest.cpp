@@ -20,7 +20,10 @@ const std::string kBobKey = "0x89ABCDEF01234567";
 
 class TFakeKeySource : public IAutoListKeySource {
 public:
-    explicit TFakeKeySource(std::unique_ptr<TKeyPropsList> keys) : keys_(std::move(keys)) {}
+    explicit TFakeKeySource(std::unique_ptr<TKeyPropsList> keys)
+        : keys_(std::move(keys))
+    {
+    }
     const TKeyPropsList* LoadAllKeys() override
     {
         ++loads;
@@ -63,7 +66,8 @@ TEST(ALInterface, ExistingFileIsLoadedByKeyIdAndNeverEmptied)
 {
     TScratchFolder folder;
     const std::string name = folder.File("AutoList.txt");
-    const std::string text = Header("4.9.6.0") + "Bob\\1x89ABCDEF01234567+s\r\nAlice\\3x0123456789ABCDEF+S\r\n";
+    const std::string text
+        = Header("4.9.6.0") + "Bob\\1x89ABCDEF01234567+s\r\nAlice\\3x0123456789ABCDEF+S\r\n";
     WriteFileBytes(name, text);
     TALInterface list(name);
     EXPECT_EQ(ReadFileBytes(name), text);
@@ -89,7 +93,8 @@ TEST(ALInterface, MigrationFrom4850OnlySwitchesOffPgpMimeEntriesOnce)
     ASSERT_TRUE(list.MigrateAutoList(keys));
     EXPECT_EQ(keys.loads, 0);
     EXPECT_EQ(keys.clears, 1);
-    EXPECT_EQ(ReadFileBytes(name), Header("4.9.6.0") + "Alice\\1x0123456789ABCDEF-s\r\nBob\\1x89ABCDEF01234567+S\r\n");
+    EXPECT_EQ(ReadFileBytes(name),
+        Header("4.9.6.0") + "Alice\\1x0123456789ABCDEF-s\r\nBob\\1x89ABCDEF01234567+S\r\n");
 
     // Switched back on by the user, it stays so at the next start.
     WriteFileBytes(name, Header("4.9.6.0") + "Alice\\9x0123456789ABCDEF+s\r\n");
@@ -105,7 +110,8 @@ TEST(ALInterface, OldListsHaveKeyIdsRepairedAndDefaultsGiven)
     WriteFileBytes(name, Header("4.5.0.0") + "Alice\\0x89abcdef+s\r\nBob\\8x0123456789ABCDEF+s\r\n");
     TALInterface list(name);
     list.SetDefaultFlags(true, false);
-    TFakeKeySource keys(MakeKeyList({ { kAliceKey, { "Alice" } }, { "0x0000000089ABCDEF", { "Alice old" } } }));
+    TFakeKeySource keys(
+        MakeKeyList({ { kAliceKey, { "Alice" } }, { "0x0000000089ABCDEF", { "Alice old" } } }));
     // Key 0's short id is its low half (0x89ABCDEF): the entry takes that key's full id.
     ASSERT_TRUE(list.MigrateAutoList(keys));
     EXPECT_TRUE(list.ContainsPair("Alice", kAliceKey));
@@ -189,8 +195,7 @@ class Selecting : public testing::Test {
 protected:
     Selecting()
         : keys(MakeKeyList({ { kAliceKey, { "Alice <alice@example.org>" } },
-                             { kAlice2Key, { "Alice <alice@example.org>" } },
-                             { kBobKey, { "Bob <bob@example.org>" } } }))
+            { kAlice2Key, { "Alice <alice@example.org>" } }, { kBobKey, { "Bob <bob@example.org>" } } }))
     {
         autoList.AddItem({ "Alice <alice@example.org>", kAliceKey, kALEncrypt | kALSign, nullptr });
         autoList.AddItem({ "Alice <alice@example.org>", kAlice2Key, kALEncrypt | kALPgpMime, nullptr });
@@ -206,8 +211,9 @@ protected:
 TEST_F(Selecting, OneCandidateIsTakenAndAnUnknownRecipientGoesWithoutKey)
 {
     data.RecipientCounts[rkTo] = 2;
-    EXPECT_EQ(SelectRecipientKeys(keys, chooser, "Bob <bob@example.org>\tCarol <carol@example.org>", autoList, 0, data),
-              TSelectResult::Done);
+    EXPECT_EQ(SelectRecipientKeys(
+                  keys, chooser, "Bob <bob@example.org>\tCarol <carol@example.org>", autoList, 0, data),
+        TSelectResult::Done);
     ASSERT_EQ(data.Count(), 2);
     EXPECT_EQ(data.GetKeyId(0), kBobKey);
     EXPECT_EQ(data.GetItem(1).Recipient, "Carol <carol@example.org>"); // its only entry is switched off
@@ -221,7 +227,8 @@ TEST_F(Selecting, SeveralCandidatesGoToTheChooser)
     EXPECT_CALL(chooser, Choose(_, "Alice <alice@example.org>", 3, _))
         .WillOnce(DoAll(SetArgReferee<3>(1), Return(TChooserAnswer::Ok)));
     data.RecipientCounts[rkTo] = 1;
-    EXPECT_EQ(SelectRecipientKeys(keys, chooser, "Alice <alice@example.org>", autoList, 3, data), TSelectResult::Done);
+    EXPECT_EQ(SelectRecipientKeys(keys, chooser, "Alice <alice@example.org>", autoList, 3, data),
+        TSelectResult::Done);
     ASSERT_EQ(data.Count(), 1);
     EXPECT_EQ(data.GetKeyId(0), kAlice2Key);
     EXPECT_EQ(data.CombinedFlags(), kALEncrypt | kALPgpMime);
@@ -230,12 +237,13 @@ TEST_F(Selecting, SeveralCandidatesGoToTheChooser)
 TEST_F(Selecting, CancelOrNoChooserClearsEverything)
 {
     EXPECT_CALL(chooser, Choose(_, _, _, _)).WillOnce(Return(TChooserAnswer::Cancelled));
-    EXPECT_EQ(SelectRecipientKeys(keys, chooser, "Bob <bob@example.org>\tAlice <alice@example.org>", autoList, 0, data),
-              TSelectResult::Cancelled);
+    EXPECT_EQ(SelectRecipientKeys(
+                  keys, chooser, "Bob <bob@example.org>\tAlice <alice@example.org>", autoList, 0, data),
+        TSelectResult::Cancelled);
     EXPECT_EQ(data.Count(), 0);
     TNoRecipientChooser none;
     EXPECT_EQ(SelectRecipientKeys(keys, none, "Alice <alice@example.org>", autoList, 0, data),
-              TSelectResult::ChooserUnavailable);
+        TSelectResult::ChooserUnavailable);
     EXPECT_EQ(data.Count(), 0);
 }
 
@@ -244,9 +252,10 @@ TEST_F(Selecting, MixedEncryptBitsOfToRecipientsAndCcFlagsLeftOut)
     EXPECT_CALL(chooser, Choose(_, _, _, _)).WillOnce(DoAll(SetArgReferee<3>(0), Return(TChooserAnswer::Ok)));
     data.RecipientCounts = { 2, 1, 0 };
     autoList.AddItem({ "Dan <dan@example.org>", kBobKey, kALEncrypt | kALSMime, nullptr });
-    EXPECT_EQ(SelectRecipientKeys(keys, chooser, "Bob <bob@example.org>\tAlice <alice@example.org>\tDan <dan@example.org>",
-                                  autoList, 0, data),
-              TSelectResult::Done);
+    EXPECT_EQ(
+        SelectRecipientKeys(keys, chooser,
+            "Bob <bob@example.org>\tAlice <alice@example.org>\tDan <dan@example.org>", autoList, 0, data),
+        TSelectResult::Done);
     ASSERT_EQ(data.Count(), 3);
     EXPECT_TRUE(data.Mixed);
     EXPECT_EQ(data.CombinedFlags(), kALSign | kALEncrypt); // Dan (Cc) left out
