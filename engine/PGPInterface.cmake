@@ -7,7 +7,8 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/PGPInterface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPInterfaceKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPInterfaceMessage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PGPInterfaceMessages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPInterfacePrefs.cpp)
   target_link_libraries(zavek_pgpiface PUBLIC zavek_pgpiface_texts zavek_keyfuncs zavek_secure zavek_prefs
-                        shell32 user32)
+                        MailUtils shell32 user32)
 endif()

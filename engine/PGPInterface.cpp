@@ -202,57 +202,6 @@ bool TPGPInterface::ShowPGPError(int32_t code)
     return true;
 }
 
-// ---- Message operations: the encoder and the decoder are not part of this build yet ----
-
-int32_t TPGPInterface::VerifyText(const std::string& text, const std::string&, TSignatureData& signature, bool,
-    bool, HWND)
-{
-    BeginCacheHold();
-    signature = TSignatureData();
-    LastStatus = text.empty() ? kStatusEmptyInput : NotAvailable();
-    ShowPGPError(LastStatus);
-    EndCacheHold();
-    return LastStatus;
-}
-
-int32_t TPGPInterface::DecryptText(const std::string& text, HWND, bool noErrorBox, bool, bool, bool,
-    std::string& output, std::string& charset, TKeyIDData& recipients, TSignatureData& signature)
-{
-    output.clear();
-    charset.clear();
-    recipients = TKeyIDData();
-    signature = TSignatureData();
-    LastStatus = text.empty() ? kStatusEmptyInput : NotAvailable();
-    if (!noErrorBox)
-        ShowPGPError(LastStatus);
-    return LastStatus;
-}
-
-int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND, bool, std::string& output,
-    uint32_t& statusCode, std::string& statusText, std::string& charset)
-{
-    output.clear();
-    statusCode = 0;
-    statusText.clear();
-    charset.clear();
-    LastStatus = text.empty() ? kStatusEmptyInput : NotAvailable();
-    ShowPGPError(LastStatus);
-    return LastStatus;
-}
-
-int32_t TPGPInterface::SignDetached(const std::string&, HWND, std::string& signature, TKeyIDData&)
-{
-    signature.clear();
-    return NotAvailable();
-}
-
-int32_t TPGPInterface::EncryptTextToKey(const std::string&, const std::string&, std::string& result, HWND)
-{
-    result.clear();
-    ShowPGPError(NotAvailable());
-    return LastStatus;
-}
-
 // ---- Files and programs ----
 
 bool TPGPInterface::WipeFile(const std::string& fileName)

@@ -16,6 +16,18 @@
 #include <string>
 
 class THelpHandler;
+struct TMessageData;
+
+// What one encode call asks for.
+struct TEncodeRequest {
+    bool Encrypt = false;
+    bool Sign = false;
+    bool SMime = false;
+    bool DataIsText = true; // inline only
+    bool EncryptToSelf = false;
+    bool AutoRecipients = false; // no key dialog when the keys are clear
+    bool MultipleSelection = false;
+};
 class TPGPErrorStrings;
 class TZAVEKStrings;
 
@@ -90,6 +102,9 @@ public:
     bool HasWindowsCertificates();
 
     // ---- Message operations ----
+    // The first PGP or S/MIME block of a message text; its section kind, 0 when none.
+    uint32_t ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block);
+    bool MarkPartlySigned(TSignatureData& signature, const TMessageData& data);
     int32_t VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature, bool show,
         bool keyServerLookup, HWND parent);
     int32_t DecryptText(const std::string& text, HWND parent, bool noErrorBox, bool recursive, bool keepInput,
@@ -99,6 +114,12 @@ public:
         uint32_t& statusCode, std::string& statusText, std::string& charset);
     int32_t SignDetached(const std::string& text, HWND parent, std::string& signature, TKeyIDData& signer);
     int32_t EncryptTextToKey(const std::string& text, const std::string& keyID, std::string& result, HWND parent);
+    int32_t EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND parent,
+        TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result);
+    // `askedOnce` keeps the key dialog's choice for the other inline parts of the same message.
+    int32_t EncodeInlineText(const std::string& text, const std::string& charset, const TEncodeRequest& request,
+        HWND parent, bool& askedOnce, TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen,
+        std::string& result);
     // Fills the three records from a finished encode job: the chosen key ids without the signer
     // that encrypt-to-self added, the signer, and the keys actually used.
     void TakeEncodeResult(const std::string& recipientKeyIDs, const std::string& signerKeyID, bool encrypt,

@@ -209,6 +209,15 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
     code = resultClass | encrypted;
 }
 
+bool MarkPartlySignedText(uint32_t sectionKind, bool hasOtherText, std::string& statusText, const TZAVEKStrings& texts)
+{
+    const std::string good = Text(texts, 320);
+    if (sectionKind >= 4 || !hasOtherText || good.empty() || statusText.compare(0, good.size(), good) != 0)
+        return false;
+    statusText = Text(texts, 328) + " " + statusText;
+    return true;
+}
+
 std::string KeyDescriptionText(const std::string& fullKeyID, const TKeyPropsRec& key, bool details,
     const std::string& certificateBlock, const TZAVEKStrings& texts)
 {

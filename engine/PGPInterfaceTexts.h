@@ -70,6 +70,10 @@ std::string FormatSignerText(const std::string& text, const TZAVEKStrings& texts
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,
     const TZAVEKStrings& texts, std::string& text, uint32_t& code);
 
+// Puts text 328 before a good signature's status text when the signed block of an armoured kind
+// (below 4) stands among other text; true when marked.
+bool MarkPartlySignedText(uint32_t sectionKind, bool hasOtherText, std::string& statusText, const TZAVEKStrings& texts);
+
 // The description of a key: its user ids, key ids, algorithm, size, date, validity and
 // fingerprint; `certificates` holds "user id", text-301 line and issuer line per certificate.
 std::string KeyDescriptionText(const std::string& fullKeyID, const TKeyPropsRec& key, bool details,

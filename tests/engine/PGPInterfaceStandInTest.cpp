@@ -9,13 +9,18 @@
 #include "framework/Exceptions.h"
 #include "foundation/ZAVEKCommon.h"
 
+#include "mime/MailUtils.h"
+
 #include "PGPInterfaceTestTexts.h"
+#include "PrefsMemoryHost.h"
 #include "SecureFakeSdk.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -65,9 +70,9 @@ protected:
         RemoveDirectoryA(folder.c_str());
     }
 
-    void Make(std::unique_ptr<TSecureSdk> secureSdk = NewSdkSecure())
+    void Make(std::unique_ptr<TSecureSdk> secureSdk = NewSdkSecure(), TPrefsFile* prefs = nullptr)
     {
-        pgp = std::make_unique<TPGPInterface>(nullptr, *t.errorTexts, *t.texts, nullptr, std::move(secureSdk),
+        pgp = std::make_unique<TPGPInterface>(nullptr, *t.errorTexts, *t.texts, prefs, std::move(secureSdk),
             [this](const std::string& text, TMessageKind kind, int) {
                 shown.push_back({ text, kind });
                 return answer;
@@ -80,7 +85,7 @@ protected:
         return list ? (*list)[0] : "";
     }
 
-    TTestTexts t { { { 299, "Missing %s. Look again?" } } };
+    TTestTexts t { { { 299, "Missing %s. Look again?" }, { 320, "Good signature" }, { 328, "Partly:" } } };
     std::string folder;
     std::unique_ptr<TPGPInterface> pgp;
     std::vector<TShown> shown;
@@ -366,6 +371,101 @@ TEST_F(PGPInterfaceStandIn, HelpTopicMissingForTheVersion)
     EXPECT_EQ(pgp->LastStatus, kStatusNotAvailable);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "E-11975 (" + pgp->PGPVersionText() + ")");
+}
+
+TEST_F(PGPInterfaceStandIn, SettingsFromPGPPreferences)
+{
+    const std::string appData = "C:\\Users\\ann\\AppData\\Roaming";
+    TPrefsMemoryHost host;
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/prefs/PGPprefs.txt", std::ios::binary);
+    host.Put(appData + "\\PGP Corporation\\PGP\\PGPprefs.txt",
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    TPrefsFile prefs(host, 4, appData);
+    Make(NewSdkSecure(), &prefs);
+    EXPECT_EQ(pgp->Comment, "\"Sent by Ann, reachable at the office\" and home");
+    EXPECT_EQ(pgp->CacheSeconds, 120);
+    EXPECT_EQ(pgp->WipePasses, 8);
+    EXPECT_FALSE(pgp->MarginalIsInvalid());
+
+    EXPECT_EQ(pgp->LoadKeyRingPrefs(), 0);
+    EXPECT_EQ(pgp->KeyRingSettings.PublicRing, "C:\\Users\\ann\\PGP\\pubring.pkr");
+    EXPECT_EQ(pgp->KeyRingSettings.SecretRing, "C:\\Users\\ann\\PGP\\secring.skr");
+    EXPECT_EQ(pgp->KeyRingSettings.DefaultKey, "0x1122334455667788");
+
+    TKeyServer server;
+    ASSERT_EQ(pgp->GetKeyServer(server), 0);
+    EXPECT_EQ(server.Protocol, 0);
+    EXPECT_EQ(server.Host, "keys.example.org");
+    EXPECT_EQ(server.Port, "389");
+    EXPECT_EQ(server.Flags, 1);
+
+    EXPECT_EQ(pgp->SetKeyServer({ -1, "bad.example", "", 0 }), kStatusBadKeyServer);
+    ASSERT_EQ(pgp->SetKeyServer({ 1, "pgp.example.net", "", 0 }), 0);
+    ASSERT_EQ(pgp->GetKeyServer(server), 0);
+    EXPECT_EQ(server.Protocol, 1);
+    EXPECT_EQ(server.Host, "pgp.example.net");
+    EXPECT_EQ(server.Port, "");
+
+    // Without preferences the reader's status comes back and the record is zeroed.
+    Make();
+    server.Host = "old";
+    EXPECT_EQ(pgp->GetKeyServer(server), kPrefsUnavailable);
+    EXPECT_EQ(server.Host, "");
+}
+
+TEST_F(PGPInterfaceStandIn, SecureBlockFoundAlsoInQuotedPrintable)
+{
+    Make();
+    const std::string armour = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\nHello\r\n"
+                               "-----BEGIN PGP SIGNATURE-----\r\n\r\nabc=\r\n-----END PGP SIGNATURE-----\r\n";
+    TMessageData data;
+    std::string block;
+    EXPECT_EQ(pgp->ExtractSecureBlock("Intro\r\n\r\n" + armour, data, block), static_cast<uint32_t>(skPgpSignedMessage));
+    EXPECT_TRUE(data.HasOtherText);
+    EXPECT_EQ(block.compare(0, 34, "-----BEGIN PGP SIGNED MESSAGE-----"), 0);
+
+    // Quoted-printable: the dashes come as "=2D" and a soft break splits the BEGIN line.
+    const std::string quoted = "=2D----BEGIN PGP SIGNED MES=\r\nSAGE-----\r\nHash: SHA256\r\n\r\nHello\r\n"
+                               "=2D----BEGIN PGP SIGNATURE-----\r\n\r\nabc=3D\r\n=2D----END PGP SIGNATURE-----\r\n";
+    EXPECT_EQ(pgp->ExtractSecureBlock(quoted, data, block), static_cast<uint32_t>(skPgpSignedMessage));
+    EXPECT_EQ(block.compare(0, 34, "-----BEGIN PGP SIGNED MESSAGE-----"), 0);
+    EXPECT_EQ(pgp->ExtractSecureBlock("plain text only", data, block), static_cast<uint32_t>(skNone));
+
+    TSignatureData signature { "", "Good signature from Ann", 2 };
+    data.Kind = skPgpSignedMessage;
+    data.HasOtherText = true;
+    EXPECT_TRUE(pgp->MarkPartlySigned(signature, data));
+    EXPECT_EQ(signature.StatusText, "Partly: Good signature from Ann");
+}
+
+TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
+{
+    Make();
+    pgp->CacheSeconds = 300;
+    std::vector<int32_t> times;
+    pgp->SetCacheCallback([&](int32_t seconds, bool) { times.push_back(seconds); });
+    TSignatureData signature;
+    pgp->VerifyText("-----BEGIN PGP MESSAGE-----", "", signature, false, false, nullptr);
+    EXPECT_EQ(times, (std::vector<int32_t> { 300, 0, 300 })); // held, then released also on failure
+
+    // Nothing asked of the encoder: nothing done, and that is a success.
+    TEncodeRequest request;
+    TKeyIDData recipients, signer, chosen;
+    std::string result = "old";
+    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), 0);
+    EXPECT_EQ(result, "");
+    request.Encrypt = true;
+    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusNotAvailable);
+    bool askedOnce = false;
+    EXPECT_EQ(pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, recipients, signer, chosen, result),
+        kStatusEmptyInput);
+}
+
+TEST_F(PGPInterfaceStandIn, MissingKeyManagerIsReported)
+{
+    Make();
+    EXPECT_FALSE(pgp->LaunchPGP());
+    EXPECT_EQ(pgp->LastStatus, kStatusNotAvailable);
 }
 
 } // namespace

@@ -193,6 +193,29 @@ TEST_F(SignatureTexts, SignerTextOnThreeLines)
         EXPECT_EQ(FormatSignerText(c.in, *t.texts), c.out) << c.in;
 }
 
+TEST_F(SignatureTexts, PartlySignedMark)
+{
+    t.texts->SetEntry(328, "Partly signed:");
+    const struct {
+        uint32_t kind;
+        bool other;
+        std::string status;
+        bool marked;
+    } cases[] = {
+        { 2, true, "Good signature from Bob", true },
+        { 1, true, "Good signature from Bob", true },
+        { 2, false, "Good signature from Bob", false },
+        { 4, true, "Good signature from Bob", false }, // certificates and MIME kinds are whole
+        { 6, true, "Good signature from Bob", false },
+        { 2, true, "BAD signature from Bob", false },
+    };
+    for (const auto& c : cases) {
+        std::string status = c.status;
+        EXPECT_EQ(MarkPartlySignedText(c.kind, c.other, status, *t.texts), c.marked) << c.kind << c.status;
+        EXPECT_EQ(status, c.marked ? "Partly signed: " + c.status : c.status);
+    }
+}
+
 // A key list of three keys: Ann with two user ids and a certificate entry, Bob, and Carol.
 class KeyListTexts : public testing::Test {
 protected:
