@@ -57,17 +57,30 @@ std::string PGPVersionOfLoader()
     return SDKVersionText;
 }
 
-TPrefsFile* RequireSDK()
+// Both checked before anything of the SDK is touched: a failed load means PGP is not available.
+void RequireSDK()
 {
     if (SDKLoadError != 0)
         throw EAbort();
+}
+
+TPrefsFile* SharedPrefsOfLoadedSDK()
+{
+    RequireSDK();
     return SharedPrefsFile();
+}
+
+std::unique_ptr<TSecureSdk> SecureSdkOfLoadedSDK()
+{
+    RequireSDK();
+    return NewSdkSecure();
 }
 
 } // namespace
 
 TPGPInterface::TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts)
-    : TPGPInterface(helpHandler, errorTexts, texts, RequireSDK(), NewSdkSecure(), ShowInterfaceMessage)
+    : TPGPInterface(helpHandler, errorTexts, texts, SharedPrefsOfLoadedSDK(), SecureSdkOfLoadedSDK(),
+        ShowInterfaceMessage)
 {
 }
 
@@ -80,8 +93,7 @@ TPGPInterface::TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& 
     , messages_(std::move(messages))
     , secureSdk_(std::move(secureSdk))
 {
-    if (SDKLoadError != 0)
-        throw EAbort();
+    RequireSDK();
     secure_ = std::make_unique<TSecure>(*secureSdk_, SDKGeneration, prefs_);
     keyList_ = std::make_unique<TKeyPropsList>(kWorkingListSelection);
 

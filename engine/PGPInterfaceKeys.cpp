@@ -30,7 +30,12 @@ private:
 int TPGPInterface::Lookup(const std::string& text, uint32_t selection, uint32_t filter)
 {
     keyList_->Clear();
-    int count = FindKeys(text, keyList_, selection, filter, kUserIDOrder);
+    int count = kStatusOutOfMemory;
+    try {
+        count = FindKeys(text, keyList_, selection, filter, kUserIDOrder);
+    } catch (...) {
+        keyList_->Clear(); // a half-filled list is no answer
+    }
     if (count == kNoKeyMatches)
         count = 0;
     LastStatus = count < 0 ? count : kStatusOK;

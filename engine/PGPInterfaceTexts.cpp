@@ -287,6 +287,24 @@ int KeyListResult(const TKeyPropsList* list, TKeyIDData& data)
     return data.Count;
 }
 
+int CertListResult(const TX509CertPropsList* list, TKeyIDData& data)
+{
+    data = TKeyIDData();
+    if (!list || list->Count() == 0)
+        return 0;
+    for (int i = 0; i < list->Count(); ++i) {
+        if (i > 0) {
+            data.UserText += kCRLF;
+            data.KeyIDText += ",";
+        }
+        const TX509CertPropsRec& certificate = list->Record(i);
+        data.UserText += DNToUserID(certificate.SubjectName);
+        data.KeyIDText += certificate.KeyID;
+    }
+    data.Count = list->Count();
+    return data.Count;
+}
+
 std::string ChosenUserID(const TKeyPropsList& list, int index, const std::string& wanted, bool certificatesOnly)
 {
     const TKeyPropsRec& key = list.Record(index);

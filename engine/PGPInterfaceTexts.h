@@ -84,6 +84,8 @@ std::string KeyStatusLine(int count, const TKeyPropsRec* onlyKey, const TZAVEKSt
 
 // The record zeroed, then filled with all keys of the list; the number of keys.
 int KeyListResult(const TKeyPropsList* list, TKeyIDData& data);
+// The same for certificates: their subjects' user ids and the key ids of the keys that hold them.
+int CertListResult(const TX509CertPropsList* list, TKeyIDData& data);
 // Which user id of key `index` names the key for `wanted`.
 std::string ChosenUserID(const TKeyPropsList& list, int index, const std::string& wanted, bool certificatesOnly);
 // Adds "user id (size)" per key with the key's index as object; the index of the last key

@@ -263,6 +263,26 @@ TEST_F(KeyListTexts, KeyListResultJoinsAllKeys)
     EXPECT_EQ(data.Count, 0);
 }
 
+TEST(CertificateTexts, CertListResult)
+{
+    TX509CertPropsList list;
+    TKeyIDData data { "old", "old", 9 };
+    EXPECT_EQ(CertListResult(&list, data), 0);
+    EXPECT_EQ(data.UserText, "");
+    TX509CertPropsRec first;
+    first.SubjectName = "CN=Ann Lee, EMAIL=ann@example.org, O=Example";
+    first.KeyID = kAnnFull;
+    list.AddObject("a", &first);
+    TX509CertPropsRec second;
+    second.SubjectName = "O=Example Org, OU=Mail";
+    second.KeyID = kBobFull;
+    list.AddObject("b", &second);
+    EXPECT_EQ(CertListResult(&list, data), 2);
+    EXPECT_EQ(data.UserText, DNToUserID(first.SubjectName) + "\r\n" + DNToUserID(second.SubjectName));
+    EXPECT_EQ(data.UserText.substr(0, 25), "Ann Lee <ann@example.org>");
+    EXPECT_EQ(data.KeyIDText, kAnnFull + "," + kBobFull);
+}
+
 TEST_F(KeyListTexts, ChosenUserID)
 {
     EXPECT_EQ(ChosenUserID(list, 0, "Ann at work <ann@work.example>", false), "Ann at work <ann@work.example>");
