@@ -78,9 +78,10 @@ std::unique_ptr<TSecureSdk> SecureSdkOfLoadedSDK()
 
 } // namespace
 
-TPGPInterface::TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts)
+TPGPInterface::TPGPInterface(
+    THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts, TMessageSink messages)
     : TPGPInterface(helpHandler, errorTexts, texts, SharedPrefsOfLoadedSDK(), SecureSdkOfLoadedSDK(),
-        ShowInterfaceMessage)
+        std::move(messages))
 {
 }
 

@@ -36,7 +36,8 @@ enum class TMessageKind { Information, Warning, Error, QuestionYesDefault, Quest
 // Shows one message to the user and returns its answer (true for OK or Yes). `icon` is the number
 // of an icon resource of the plug-in, 0 for the kind's own icon.
 using TMessageSink = std::function<bool(const std::string& text, TMessageKind kind, int icon)>;
-// The place where the plug-in's message dialog plugs in; until then a plain message box.
+// The default sink, a plain message box: the main object hands the interface a sink over the
+// plug-in's own message dialog in its place (the engine does not reach up into the dialogs).
 bool ShowInterfaceMessage(const std::string& text, TMessageKind kind, int icon);
 
 class TPGPInterface {
@@ -44,7 +45,8 @@ public:
     using TCacheCallback = std::function<void(int32_t seconds, bool becameEmpty)>;
 
     // Over the engine's shared preferences and the bound SDK. Raises EAbort when the SDK did not load.
-    TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts);
+    TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts,
+        TMessageSink messages = ShowInterfaceMessage);
     // The same over given preferences (none: PGP's defaults), cache back end and message sink.
     TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts,
         TPrefsFile* prefs, std::unique_ptr<TSecureSdk> secureSdk, TMessageSink messages);

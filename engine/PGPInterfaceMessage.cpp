@@ -1,5 +1,5 @@
-// Where the PGP interface shows its messages. The plug-in's own message dialog replaces the plain
-// message box here once it is part of the build; the answers keep their meaning.
+// The PGP interface's default message sink: a plain message box. The place where the plug-in's
+// own message dialog plugs in is the sink the main object passes at construction.
 #include "engine/PGPInterface.h"
 
 bool ShowInterfaceMessage(const std::string& text, TMessageKind kind, int)
