@@ -147,10 +147,9 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
     const std::string shortID = GetShortKeyID(props.KeyIDText);
     uint32_t resultClass = 1;
     switch (props.State) {
-    case 0:
-        text = "0x " + Text(texts, 319);
-        code = 1 | encrypted;
-        return;
+    case 1:
+    case 2:
+    case 5: break;
     case 3:
         text = Text(texts, 324) + " [ " + shortID + " ] " + Text(texts, 326) + kCRLF + Text(texts, 327);
         code = 6 | encrypted;
@@ -159,7 +158,10 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
         text = Text(texts, 325) + " " + Text(texts, 326);
         code = 6 | encrypted;
         return;
-    default: break;
+    default: // 0, and any state the decoder does not define, never reads as a good signature
+        text = "0x " + Text(texts, 319);
+        code = 1 | encrypted;
+        return;
     }
 
     int32_t validity = props.Validity;

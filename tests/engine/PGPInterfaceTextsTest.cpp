@@ -118,6 +118,7 @@ TEST_F(SignatureTexts, PGPStatesClassesAndLines)
     } cases[] = {
         { 1, 0, 3, false, false, false, "", 1, "0x not checked" },
         { 0, 0, 3, false, false, false, "", 0x10001, "0x not checked" },
+        { 1, 9, 3, false, false, false, "", 1, "0x not checked" },
         { 1, 2, 3, false, false, false, "", 2,
             "Good (Tue, 08 Dec 2026, 12:00) signature from Bob Stone <bob@example.net>, 0xAAAABBBB: valid as " + valid },
         { 0, 2, 2, false, false, false, "", 0x10002,
