@@ -25,9 +25,18 @@ struct TProcessesUnit {
     TLibrary PsApi;
     TLibrary Kernel32;
     TProcessesApi Api;
+    bool Initialized = false;
 };
 
 TProcessesUnit Unit;
+
+// The bound entry points; a program that did not initialise the unit gets it done on first use.
+const TProcessesApi& Api()
+{
+    if (!Unit.Initialized)
+        InitProcesses();
+    return Unit.Api;
+}
 
 const char* NullIfEmpty(const std::string& Text)
 {
@@ -37,7 +46,7 @@ const char* NullIfEmpty(const std::string& Text)
 // The file-name part of the process's image as the tool-help snapshot lists it.
 std::string ExeNameFromSnapshot(DWORD ProcessID)
 {
-    const TProcessesApi& api = Unit.Api;
+    const TProcessesApi& api = Api();
     if (!api.CreateToolhelp32Snapshot || !api.Process32First || !api.Process32Next)
         return {};
     TKernelHandle snapshot(api.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -140,6 +149,7 @@ void InitProcesses()
             BindProc("Process32First", api.Process32First), BindProc("Process32Next", api.Process32Next) };
         BindProcs(unit.Kernel32.Handle(), toolHelp);
     }
+    unit.Initialized = true;
     Unit = std::move(unit);
 }
 
@@ -150,6 +160,7 @@ void DoneProcesses()
 
 TProcessesApi& ProcessesApi()
 {
+    Api();
     return Unit.Api;
 }
 
@@ -176,13 +187,13 @@ uintptr_t RunProgram(HWND Window, const std::string& Verb, const std::string& Fi
 
 std::string GetProcessExeName(DWORD ProcessID)
 {
-    if (!Unit.Api.GetModuleBaseNameA)
+    if (!Api().GetModuleBaseNameA)
         return ExeNameFromSnapshot(ProcessID);
     TKernelHandle process(OpenProcess(ProcessNameAccess, FALSE, ProcessID));
     if (!process)
         return {};
     char name[MAX_PATH];
-    const DWORD length = Unit.Api.GetModuleBaseNameA(process.Get(), nullptr, name, MAX_PATH);
+    const DWORD length = Api().GetModuleBaseNameA(process.Get(), nullptr, name, MAX_PATH);
     return std::string(name, length < MAX_PATH ? length : 0);
 }
 
@@ -202,9 +213,9 @@ bool FindProcessWindow(const std::string& ExeName, bool VisibleOnly, TProcessWin
 
 DWORD GetShellProcessID()
 {
-    if (!Unit.Api.GetShellWindow)
+    if (!Api().GetShellWindow)
         return 0;
-    HWND shell = Unit.Api.GetShellWindow();
+    HWND shell = Api().GetShellWindow();
     if (!shell)
         return 0;
     DWORD processID = 0;
@@ -226,7 +237,7 @@ TKernelHandle GetShellProcessToken()
 
 bool IsProcessElevated(DWORD ProcessID)
 {
-    if (ProcessID == 0 || !Unit.Api.GetTokenInformation)
+    if (ProcessID == 0 || !Api().GetTokenInformation)
         return false;
     TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, ProcessID));
     HANDLE rawToken = nullptr;
@@ -235,7 +246,7 @@ bool IsProcessElevated(DWORD ProcessID)
     TKernelHandle token(rawToken);
     DWORD elevationType = 0;
     DWORD returned = 0;
-    if (!Unit.Api.GetTokenInformation(token.Get(), static_cast<TOKEN_INFORMATION_CLASS>(ElevationTypeClass),
+    if (!Api().GetTokenInformation(token.Get(), static_cast<TOKEN_INFORMATION_CLASS>(ElevationTypeClass),
             &elevationType, sizeof(elevationType), &returned))
         return false;
     return returned == sizeof(elevationType) && elevationType == ElevationTypeFull;
@@ -243,23 +254,23 @@ bool IsProcessElevated(DWORD ProcessID)
 
 HKEY LoadUserProfileKey(HANDLE Token, const std::string& UserName)
 {
-    if (!Unit.Api.LoadUserProfileA)
+    if (!Api().LoadUserProfileA)
         return HKEY_CURRENT_USER;
     std::string name = UserName; // the call takes a writable text
     PROFILEINFOA info {};
     info.dwSize = sizeof(info);
     info.dwFlags = ProfileNoUi;
     info.lpUserName = name.data();
-    if (!Unit.Api.LoadUserProfileA(Token, &info) || !info.hProfile)
+    if (!Api().LoadUserProfileA(Token, &info) || !info.hProfile)
         return HKEY_CURRENT_USER;
     return static_cast<HKEY>(info.hProfile);
 }
 
 bool UnloadUserProfileKey(HANDLE Token, HKEY Key)
 {
-    if (Key == HKEY_CURRENT_USER || !Unit.Api.UnloadUserProfile)
+    if (Key == HKEY_CURRENT_USER || !Api().UnloadUserProfile)
         return false;
-    return Unit.Api.UnloadUserProfile(Token, Key) != FALSE;
+    return Api().UnloadUserProfile(Token, Key) != FALSE;
 }
 
 TUserProfileKey::TUserProfileKey(HANDLE Token, const std::string& UserName)

@@ -27,9 +27,18 @@ using TLoadIconMetric = HRESULT(WINAPI*)(HINSTANCE Instance, PCWSTR Name, int Me
 struct TWindowUtilsUnit {
     TGradientFill GradientFill = nullptr;
     TLoadIconMetric LoadIconMetric = nullptr;
+    bool Initialized = false;
 };
 
 TWindowUtilsUnit Unit;
+
+// The bound entry points; initialised on first use when the program did not do it.
+const TWindowUtilsUnit& Bound()
+{
+    if (!Unit.Initialized)
+        InitWindowUtils();
+    return Unit;
+}
 
 // A device context of a window (the screen for none), released when it goes.
 class TWindowDC {
@@ -178,6 +187,7 @@ void InitWindowUtils()
     BindProcs(GetModuleHandleA("MSIMG32.DLL"), msimg32);
     const ProcBinding comctl32[] = { BindProc("LoadIconMetric", unit.LoadIconMetric) };
     BindProcs(GetModuleHandleA("comctl32.dll"), comctl32);
+    unit.Initialized = true;
     Unit = unit;
 }
 
@@ -188,7 +198,7 @@ void DoneWindowUtils()
 
 TGradientFill GradientFillProc()
 {
-    return Unit.GradientFill;
+    return Bound().GradientFill;
 }
 
 void SearchChildWindows(HWND Parent, TWindowParams& Params)
@@ -596,7 +606,8 @@ TSmallIcon& TSmallIcon::operator=(TSmallIcon&& other) noexcept
 TSmallIcon LoadSmallSystemIcon(const wchar_t* Name)
 {
     HICON icon = nullptr;
-    if (Unit.LoadIconMetric && SUCCEEDED(Unit.LoadIconMetric(nullptr, Name, LimSmall, &icon)) && icon)
+    const TLoadIconMetric loadIconMetric = Bound().LoadIconMetric;
+    if (loadIconMetric && SUCCEEDED(loadIconMetric(nullptr, Name, LimSmall, &icon)) && icon)
         return TSmallIcon(icon, true); // a copy of its own: the owner destroys it
     icon = static_cast<HICON>(LoadImageW(
         nullptr, Name, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));

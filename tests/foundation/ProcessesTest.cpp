@@ -191,6 +191,15 @@ TEST_F(ProcessesTest, OwnTokenImpersonatesAndReverts)
     EXPECT_TRUE(RevertImpersonation());
 }
 
+TEST(ProcessesUnitTest, AProgramThatDidNotInitialiseGetsTheBindingOnFirstUse)
+{
+    DoneProcesses();
+    const std::string own = GetFileNamePart(GetModuleFileNameStr(nullptr));
+    EXPECT_EQ(lstrcmpiA(GetProcessExeName(GetCurrentProcessId()).c_str(), own.c_str()), 0);
+    EXPECT_NE(ProcessesApi().GetTokenInformation, nullptr);
+    DoneProcesses();
+}
+
 TEST(KernelHandleTest, OwnsOneHandleAndTreatsBothSentinelsAsNone)
 {
     TKernelHandle none(INVALID_HANDLE_VALUE);
