@@ -38,6 +38,13 @@ const TProcessesApi& Api()
     return Unit.Api;
 }
 
+// The "no token" values. -1 doubles as the current-process pseudo-handle, so it must never reach
+// the system as a token.
+bool IsNoToken(HANDLE Token)
+{
+    return Token == nullptr || Token == INVALID_HANDLE_VALUE;
+}
+
 const char* NullIfEmpty(const std::string& Text)
 {
     return Text.empty() ? nullptr : Text.c_str();
@@ -254,7 +261,7 @@ bool IsProcessElevated(DWORD ProcessID)
 
 HKEY LoadUserProfileKey(HANDLE Token, const std::string& UserName)
 {
-    if (!Api().LoadUserProfileA)
+    if (IsNoToken(Token) || !Api().LoadUserProfileA)
         return HKEY_CURRENT_USER;
     std::string name = UserName; // the call takes a writable text
     PROFILEINFOA info {};
@@ -268,7 +275,7 @@ HKEY LoadUserProfileKey(HANDLE Token, const std::string& UserName)
 
 bool UnloadUserProfileKey(HANDLE Token, HKEY Key)
 {
-    if (Key == HKEY_CURRENT_USER || !Api().UnloadUserProfile)
+    if (Key == HKEY_CURRENT_USER || IsNoToken(Token) || !Api().UnloadUserProfile)
         return false;
     return Api().UnloadUserProfile(Token, Key) != FALSE;
 }
@@ -286,7 +293,7 @@ TUserProfileKey::~TUserProfileKey()
 
 bool ImpersonateUser(HANDLE Token)
 {
-    return ImpersonateLoggedOnUser(Token) != FALSE;
+    return !IsNoToken(Token) && ImpersonateLoggedOnUser(Token) != FALSE;
 }
 
 bool RevertImpersonation()

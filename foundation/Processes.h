@@ -87,6 +87,9 @@ TKernelHandle GetShellProcessToken();
 // True when the process's token is fully elevated; false for id 0 and on any failure.
 bool IsProcessElevated(DWORD ProcessID);
 
+// Token null or -1 means "no token": the routines below then do nothing and report failure (the
+// current user's registry for a profile).
+
 // The registry root of the user's profile; HKEY_CURRENT_USER when it cannot be loaded.
 HKEY LoadUserProfileKey(HANDLE Token, const std::string& UserName);
 // Unloads a profile root from LoadUserProfileKey; false for HKEY_CURRENT_USER or on failure.

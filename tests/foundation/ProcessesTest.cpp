@@ -167,6 +167,45 @@ TEST_F(ProcessesTest, InteractiveUserRoadDegradesWithoutAToken)
     EXPECT_EQ(profile.Root(), HKEY_CURRENT_USER);
 }
 
+int ProfileCalls = 0;
+
+BOOL WINAPI RefusingLoadUserProfile(HANDLE, PROFILEINFOA* Info)
+{
+    ++ProfileCalls;
+    EXPECT_EQ(Info->dwSize, 32u);
+    EXPECT_EQ(Info->dwFlags, 1u); // no user interface
+    return FALSE;
+}
+
+BOOL WINAPI RefusingUnloadUserProfile(HANDLE, HANDLE)
+{
+    ++ProfileCalls;
+    return FALSE;
+}
+
+// -1 is also the current-process pseudo-handle: the "no token" value must not reach the system.
+TEST_F(ProcessesTest, NoTokenNeverReachesTheSystem)
+{
+    TProcessesApi& api = ProcessesApi();
+    api.LoadUserProfileA = RefusingLoadUserProfile;
+    api.UnloadUserProfile = RefusingUnloadUserProfile;
+    ProfileCalls = 0;
+    for (HANDLE none : { INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr) }) {
+        EXPECT_EQ(LoadUserProfileKey(none, "user"), HKEY_CURRENT_USER);
+        EXPECT_FALSE(UnloadUserProfileKey(none, reinterpret_cast<HKEY>(0x1234)));
+        EXPECT_FALSE(ImpersonateUser(none));
+    }
+    EXPECT_EQ(ProfileCalls, 0);
+
+    HANDLE rawToken = nullptr;
+    ASSERT_TRUE(
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE, &rawToken));
+    TKernelHandle token(rawToken);
+    EXPECT_EQ(LoadUserProfileKey(token.Get(), "user"), HKEY_CURRENT_USER); // refused: the current user
+    EXPECT_FALSE(UnloadUserProfileKey(token.Get(), reinterpret_cast<HKEY>(0x1234)));
+    EXPECT_EQ(ProfileCalls, 2);
+}
+
 TEST_F(ProcessesTest, ProfileWithoutUserEnvIsTheCurrentUser)
 {
     TProcessesApi& api = ProcessesApi();
