@@ -26,6 +26,7 @@ public:
     {
         const std::string file = GetModuleFolder(nullptr) + ChildExe;
         Instance = RunProgram(nullptr, "open", file, Arguments, "", SW_SHOWNOACTIVATE, 10);
+        FoundAtOnce = FindProcessWindow(ChildExe, false, Search);
         // Input idle is reached once the window exists; poll briefly in case the loader is slow.
         for (int i = 0; i < 50 && !FindProcessWindow(ChildExe, false, Search); ++i)
             Sleep(100);
@@ -43,6 +44,7 @@ public:
     TChildProgram& operator=(const TChildProgram&) = delete;
 
     uintptr_t Instance = 0;
+    bool FoundAtOnce = false; // the window existed when RunProgram returned
     TProcessWindowSearch Search;
 };
 
@@ -56,6 +58,7 @@ TEST_F(ProcessesTest, StartedChildIsFoundByExeNameInAnyLetterCase)
 {
     TChildProgram child("visible");
     EXPECT_GT(child.Instance, 32u);
+    EXPECT_TRUE(child.FoundAtOnce) << "RunProgram waits until the child is idle for input";
     ASSERT_NE(child.Search.Window, nullptr);
     EXPECT_EQ(GetClassNameUpper(child.Search.Window), "PROCWINCHILDCLASS");
 
