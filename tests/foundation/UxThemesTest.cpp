@@ -67,4 +67,38 @@ TEST_F(UxThemesTest, BoundLibraryAnswersAsTheSystemIsThemed)
     EXPECT_FALSE(ThemesActive());
 }
 
+// A "<program>.manifest" file beside the running program, removed again at the end.
+class TManifestFile {
+public:
+    TManifestFile()
+        : Name(GetModuleFileNameStr(nullptr) + ".manifest")
+    {
+        WriteWholeFile(Name,
+            "<?xml version=\"1.0\"?><assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" "
+            "manifestVersion=\"1.0\"/>");
+    }
+    ~TManifestFile() { DeleteFileStr(Name); }
+    TManifestFile(const TManifestFile&) = delete;
+    TManifestFile& operator=(const TManifestFile&) = delete;
+    const std::string Name;
+};
+
+TEST_F(UxThemesTest, AManifestFileBesideTheProgramTurnsThemesOn)
+{
+    ASSERT_NE(LoadUxThemeApi(), nullptr);
+    if (HostHasManifest())
+        GTEST_SKIP() << "the test program carries a manifest of its own";
+    EXPECT_FALSE(ThemesActive());
+    const bool systemThemed = UxThemeApi().IsAppThemed() && UxThemeApi().IsThemeActive();
+    {
+        TManifestFile manifest;
+        EXPECT_TRUE(HostHasManifest());
+        EXPECT_EQ(ThemesActive(), systemThemed); // both report themed under Wine
+        EXPECT_EQ(SetWindowThemed(Window, true), systemThemed);
+        EXPECT_FALSE(SetWindowThemed(Window, false));
+    }
+    EXPECT_FALSE(HostHasManifest());
+    EXPECT_FALSE(SetWindowThemed(Window, true));
+}
+
 } // namespace
