@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kPromptId = 100;
 constexpr int kPassphraseId = 101;
+constexpr int kConfirmPromptId = 102;
+constexpr int kConfirmId = 103;
 
 struct DialogState {
     const StandInDialogOptions& options;
@@ -55,14 +57,18 @@ private:
     std::vector<WORD> words_;
 };
 
-TemplateWriter BuildTemplate()
+// With `confirm` a second field asks for the passphrase again (a new passphrase mistyped once
+// would lock the message away for good).
+TemplateWriter BuildTemplate(bool confirm)
 {
     constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
+    constexpr DWORD kField = ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    const short buttons = confirm ? 99 : 61;
     TemplateWriter t;
     t.DWord(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     t.DWord(0);
-    t.Word(4); // items
-    for (short value : { 0, 0, 220, 82 })
+    t.Word(confirm ? 6 : 4); // items
+    for (short value : { short(0), short(0), short(220), short(buttons + 21) })
         t.Word(static_cast<WORD>(value));
     t.Word(0); // no menu
     t.Word(0); // standard class
@@ -70,9 +76,13 @@ TemplateWriter BuildTemplate()
     t.Word(8);
     t.Text(L"MS Shell Dlg");
     t.Item(SS_LEFT, 7, 7, 206, 26, kPromptId, kStatic, L"Enter the passphrase:");
-    t.Item(ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 37, 206, 14, kPassphraseId, kEdit, L"");
-    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 109, 61, 50, 14, IDOK, kButton, L"OK");
-    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 163, 61, 50, 14, IDCANCEL, kButton, L"Cancel");
+    t.Item(kField, 7, 37, 206, 14, kPassphraseId, kEdit, L"");
+    if (confirm) {
+        t.Item(SS_LEFT, 7, 59, 206, 10, kConfirmPromptId, kStatic, L"Type the passphrase again:");
+        t.Item(kField, 7, 71, 206, 14, kConfirmId, kEdit, L"");
+    }
+    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 109, buttons, 50, 14, IDOK, kButton, L"OK");
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 163, buttons, 50, 14, IDCANCEL, kButton, L"Cancel");
     return t;
 }
 
@@ -94,17 +104,36 @@ void TypeAnswer(HWND dialog, const SecretBytes& passphrase)
     std::vector<char> text(passphrase.View().begin(), passphrase.View().end());
     text.push_back(0);
     SetDlgItemTextA(dialog, kPassphraseId, text.data());
+    SetDlgItemTextA(dialog, kConfirmId, text.data()); // absent without confirmation: no effect
     SecureZeroMemory(text.data(), text.size());
 }
 
-void TakePassphrase(HWND dialog, SecretBytes& into)
+// A field's text, which is cleared from the window as it is read.
+SecretBytes TakeField(HWND dialog, int id)
 {
-    HWND field = GetDlgItem(dialog, kPassphraseId);
+    HWND field = GetDlgItem(dialog, id);
+    if (!field)
+        return {};
     std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(field)) + 1);
     int length = GetWindowTextA(field, text.data(), static_cast<int>(text.size()));
-    into = SecretBytes(std::string_view(text.data(), static_cast<std::size_t>(length)));
+    SecretBytes taken(std::string_view(text.data(), static_cast<std::size_t>(length)));
     SecureZeroMemory(text.data(), text.size());
     SetWindowTextA(field, "");
+    return taken;
+}
+
+// The typed passphrase, or false (fields cleared, the person told) when the confirmation differs.
+bool TakePassphrase(HWND dialog, const StandInDialogOptions& options, SecretBytes& into)
+{
+    SecretBytes typed = TakeField(dialog, kPassphraseId);
+    if (options.verifyPassphrase && TakeField(dialog, kConfirmId).View() != typed.View()) {
+        MessageBoxA(dialog, "The two passphrases differ. Please type the passphrase again.",
+                    options.title[0] ? options.title : "Passphrase", MB_OK | MB_ICONWARNING);
+        SetFocus(GetDlgItem(dialog, kPassphraseId));
+        return false;
+    }
+    into = std::move(typed);
+    return true;
 }
 
 void Initialise(HWND dialog, DialogState& state)
@@ -115,6 +144,7 @@ void Initialise(HWND dialog, DialogState& state)
     if (state.options.prompt[0])
         SetDlgItemTextA(dialog, kPromptId, state.options.prompt);
     CentreOver(dialog, static_cast<HWND>(state.options.parentWindow));
+    SetFocus(GetDlgItem(dialog, kPassphraseId));
     if (!state.answer)
         return;
     if (!state.answer->cancel)
@@ -129,11 +159,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         switch (message) {
         case WM_INITDIALOG:
             Initialise(dialog, *reinterpret_cast<DialogState*>(lParam));
-            return TRUE;
+            return FALSE; // the focus is set: in the passphrase field
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK && state) {
-                TakePassphrase(dialog, state->passphrase);
-                EndDialog(dialog, IDOK);
+                if (TakePassphrase(dialog, state->options, state->passphrase))
+                    EndDialog(dialog, IDOK);
                 return TRUE;
             }
             if (LOWORD(wParam) == IDCANCEL) {
@@ -156,7 +186,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 PGPError RunPassphraseDialog(HINSTANCE module, const StandInDialogOptions& options, const DialogAnswer* answer,
                              SecretBytes& passphrase)
 {
-    TemplateWriter dialog = BuildTemplate();
+    TemplateWriter dialog = BuildTemplate(options.verifyPassphrase != 0);
     DialogState state { options, answer, passphrase };
     INT_PTR result = DialogBoxIndirectParamA(module, dialog.Template(), static_cast<HWND>(options.parentWindow),
                                              DialogProc, reinterpret_cast<LPARAM>(&state));

@@ -22,7 +22,8 @@ constexpr const char* kAnswers = "# the scripted answers of this test\n"
                                  "conventional-decryption: pass wrong horse\n"
                                  "conventional-decryption: pass right horse\n"
                                  "signing: cancel\n"
-                                 "signing: pass alice's words\n";
+                                 "signing: pass alice's words\n"
+                                 "conventional-encryption: pass new words\n";
 
 class PassphraseDialogTest : public ::testing::Test {
 protected:
@@ -143,6 +144,17 @@ TEST_F(PassphraseDialogTest, SigningDialogOffersASecretKeyThenCancelsAndAnswers)
     EXPECT_NE(key, 0);
     EXPECT_EQ(passphrase, "alice's words");
     PGPFreeKeyDB(db);
+}
+
+TEST_F(PassphraseDialogTest, NewPassphraseIsAskedTwiceAndTheAnswerFillsBoth)
+{
+    char* passphrase = nullptr;
+    EXPECT_EQ(PGPConventionalEncryptionPassphraseDialog(context, PGPOUIVerifyPassphrase(context, 1),
+                                                        PGPOUIOutputPassphrase(context, &passphrase), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    ASSERT_NE(passphrase, nullptr);
+    EXPECT_STREQ(passphrase, "new words");
+    EXPECT_EQ(PGPFreeData(passphrase), kPGPError_NoErr);
 }
 
 TEST_F(PassphraseDialogTest, DialogsWithoutAnAnswerOrOutputAreRefused)
