@@ -23,7 +23,8 @@ constexpr const char* kAnswers = "# the scripted answers of this test\n"
                                  "conventional-decryption: pass right horse\n"
                                  "signing: cancel\n"
                                  "signing: pass alice's words\n"
-                                 "conventional-encryption: pass new words\n";
+                                 "conventional-encryption: pass new words\n"
+                                 "decryption: pass test passphrase\n";
 
 class PassphraseDialogTest : public ::testing::Test {
 protected:
@@ -72,11 +73,25 @@ protected:
 };
 fs::path PassphraseDialogTest::answers;
 
+// A decode whose passphrase events are answered through the dialogs, as the plug-in does: the
+// decryption dialog for messages to keys (offered the recipients), the conventional one otherwise.
 struct DialogDecode {
     PGPContextRef context;
     int asked = 0;
     void* output = nullptr;
     PGPSize length = 0;
+    PGPEventRecipientsData recipients {};
+    PGPKeyDBObjRef offered = 0;
+
+    PGPError Ask(PGPContextRef context, bool conventional, char** passphrase)
+    {
+        if (conventional)
+            return PGPConventionalDecryptionPassphraseDialog(context, PGPOUIOutputPassphrase(context, passphrase),
+                                                             kPGPEndOfOptions);
+        return PGPDecryptionPassphraseDialog(context, recipients.recipientSet, recipients.keyCount,
+                                             recipients.keyIDArray, &offered,
+                                             PGPOUIOutputPassphrase(context, passphrase), kPGPEndOfOptions);
+    }
 
     static PGPError Handler(PGPContextRef context, PGPEvent* event, void* user)
     {
@@ -84,12 +99,13 @@ struct DialogDecode {
         if (event->type == kPGPEvent_Passphrase) {
             ++self->asked;
             char* passphrase = nullptr;
-            PGPError status = PGPConventionalDecryptionPassphraseDialog(
-                context, PGPOUIOutputPassphrase(context, &passphrase), kPGPEndOfOptions);
+            PGPError status = self->Ask(context, event->data.passphraseData.fromConventional != 0, &passphrase);
             if (status != kPGPError_NoErr)
                 return status;
             PGPAddJobOptions(event->job, PGPOPassphrase(context, passphrase), kPGPEndOfOptions);
             PGPFreeData(passphrase);
+        } else if (event->type == kPGPEvent_Recipients) {
+            self->recipients = event->data.recipientsData; // valid until the decode ends
         } else if (event->type == kPGPEvent_Output) {
             PGPAddJobOptions(event->job, PGPOAllocatedOutputBuffer(context, &self->output, ~0u, &self->length),
                              kPGPEndOfOptions);
@@ -117,6 +133,32 @@ TEST_F(PassphraseDialogTest, DecodeTakesItsPassphraseThroughTheUnattendedDialog)
     EXPECT_EQ(decode.asked, 2); // the wrong answer first, then the right one
     ASSERT_NE(decode.output, nullptr);
     EXPECT_EQ(std::string(static_cast<char*>(decode.output), decode.length), text);
+    PGPFreeData(decode.output);
+    PGPFreeData(message);
+    PGPFreeKeyDB(db);
+}
+
+TEST_F(PassphraseDialogTest, DecryptionDialogOffersTheRecipientKeyOfOurs)
+{
+    std::ifstream file(std::string(ZAVEK_TEST_DATA) + "/pgpsdk/alice-secret.asc", std::ios::binary);
+    std::string keys((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    PGPKeyDBRef db = 0;
+    ASSERT_EQ(PGPImport(context, &db, PGPOInputBuffer(context, keys.data(), keys.size()), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    std::string text(20000, 'k');
+    void* message = nullptr;
+    PGPSize messageLength = 0;
+    ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, text.data(), text.size()),
+                        PGPOEncryptToKeySet(context, PGPPeekKeyDBRootKeySet(db)),
+                        PGPOAllocatedOutputBuffer(context, &message, ~0u, &messageLength), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    DialogDecode decode { context };
+    EXPECT_EQ(PGPDecode(context, PGPOInputBuffer(context, message, messageLength), PGPOKeyDBRef(context, db),
+                        PGPOEventHandler(context, DialogDecode::Handler, &decode), kPGPEndOfOptions),
+              kPGPError_NoErr);
+    EXPECT_EQ(decode.asked, 1);
+    EXPECT_NE(decode.offered, 0);
+    EXPECT_EQ(std::string(static_cast<char*>(decode.output), decode.output ? decode.length : 0), text);
     PGPFreeData(decode.output);
     PGPFreeData(message);
     PGPFreeKeyDB(db);
