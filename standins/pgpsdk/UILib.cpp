@@ -41,7 +41,9 @@ std::optional<standin::DialogAnswers> LoadAnswers()
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return standin::DialogAnswers {}; // unattended but unanswerable: every dialog cancels, none waits
-    std::vector<char> text(GetFileSize(file, nullptr));
+    constexpr DWORD kMaxAnswersSize = 1 << 20; // a few lines; anything else is not an answers file
+    DWORD size = GetFileSize(file, nullptr);
+    std::vector<char> text(size == INVALID_FILE_SIZE || size > kMaxAnswersSize ? 0 : size);
     DWORD read = 0;
     BOOL ok = ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
     CloseHandle(file);
