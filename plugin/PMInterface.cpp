@@ -1,60 +1,687 @@
-// Requests to the mail client and commands to its frame.
+// The mail-client interface: start-up (registry root, version, language library, dialog titles),
+// folders and identity, ini readers, requests and settings, window tests, editors and the restart.
 #include "plugin/PMInterface.h"
 
+#include "foundation/StrUtil.h"
+#include "foundation/StrUtilWin.h"
+#include "foundation/ZAVEKCommon.h"
+#include "framework/IniFiles.h"
 #include "plugin/Guard.h"
-#include "plugin/HostApi.h"
+#include "plugin/PMInterfaceRules.h"
 
+#include <cmath>
+#include <cstring>
 #include <vector>
 
-TPMInterface::TPMInterface(HWND hostWindow)
-    : hostWindow_(hostWindow)
+using namespace HostApi;
+
+namespace {
+constexpr size_t HOST_TEXT_LIMIT = 65536;
+constexpr const char* DEFAULT_SECTION = "Pegasus Mail for Windows";
+constexpr const char* DEFAULT_TCPIP_SECTION = "Pegasus Mail for Windows - built-in TCP/IP Mail";
+constexpr const char* IDENTITY_SECTION_PREFIX = "WinPMail Identity - ";
+constexpr uint32_t BUILD_INTERNET_ADDRESS_KEY = 4100;
+constexpr uint32_t BUILD_LONG_LIBRARY_NAMES = 4800;
+constexpr DWORD RESTART_CLOSE_WAIT_MS = 10000;
+
+// Starts a program with parameters; false when it could not be started.
+bool StartProgram(const std::string& program, const std::string& parameters, WORD show)
 {
-    build_ = BuildFromVersion(static_cast<uint32_t>(Request(HostApi::REQ_VERSION, 0, 0)));
+    std::string commandLine
+        = "\"" + program + "\"" + (parameters.empty() || parameters[0] == ' ' ? "" : " ") + parameters;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+            &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
 }
 
-uint32_t TPMInterface::BuildFromVersion(uint32_t v)
+// Dialog resources of the mail client whose captions the hooks recognise.
+constexpr const char* DIALOG_REMINDER = "AREMIND";
+constexpr const char* DIALOG_SEARCH = "MSEARCH";
+constexpr const char* DIALOG_SEND_NOW = "SENDNOW";
+constexpr const char* DIALOG_REPLY = "REPLY";
+constexpr const char* DIALOG_SPELL = "SPELL";
+constexpr const char* DIALOG_PRINT = "PRINTV4M";
+constexpr const char* DIALOG_USER_NAME = "UNAME3";
+constexpr const char* DIALOG_FONT = "FMV5";
+
+constexpr UINT HOST_STRING_DEFAULT_IDENTITY = 45;
+constexpr UINT HOST_STRING_NEW_MESSAGE_TITLE = 21;
+constexpr UINT HOST_STRING_SPELLING_TITLE = 830;
+
+std::string CutAtNul(const std::vector<char>& buffer)
 {
-    return (v & 0xF) * 10 + ((v & 0xFF) >> 4) * 100 + ((v >> 8) & 0xF) * 1000;
+    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
 }
 
-LRESULT TPMInterface::Request(UINT request, WPARAM wParam, LPARAM lParam) const
+bool IsElevatedProcess()
 {
-    // Without a mail client every request answers 0 (texts come back empty).
-    return hostWindow_ ? SendMessageA(hostWindow_, request, wParam, lParam) : 0;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)
+        && elevation.TokenIsElevated != 0;
+    CloseHandle(token);
+    return elevated;
+}
+
+// The token of the user who runs the desktop shell; nil when there is none to be had.
+HANDLE ShellProcessToken()
+{
+    DWORD processId = 0;
+    if (HWND shell = GetShellWindow())
+        GetWindowThreadProcessId(shell, &processId);
+    if (processId == 0)
+        return nullptr;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!process)
+        return nullptr;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE, &token))
+        token = nullptr;
+    CloseHandle(process);
+    return token;
+}
+
+// The registry root of the token's user; nil when it cannot be opened.
+HKEY UserProfileKey(HANDLE token)
+{
+    HKEY root = nullptr;
+    if (!ImpersonateLoggedOnUser(token))
+        return nullptr;
+    if (RegOpenCurrentUser(KEY_READ, &root) != ERROR_SUCCESS)
+        root = nullptr;
+    RevertToSelf();
+    return root;
+}
+
+struct TIdSearch {
+    int Id;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchControlId(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<TIdSearch*>(data);
+    if (GetDlgCtrlID(child) != search->Id)
+        return TRUE;
+    search->Found = child;
+    return FALSE;
+}
+
+HWND FindDescendantById(HWND parent, int id)
+{
+    TIdSearch search = { id, nullptr };
+    EnumChildWindows(parent, MatchControlId, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+// Decimal, or hexadecimal after "$" or "0x"; 0 when it is no number.
+int ParseSettingNumber(const std::string& text)
+{
+    const std::string t = TrimBlanks(text);
+    const bool hex = t.rfind("$", 0) == 0 || t.rfind("0x", 0) == 0 || t.rfind("0X", 0) == 0;
+    const std::string digits = hex ? t.substr(t[0] == '$' ? 1 : 2) : t;
+    if (digits.empty())
+        return 0;
+    char* end = nullptr;
+    const long value = std::strtol(digits.c_str(), &end, hex ? 16 : 10);
+    return *end == '\0' ? static_cast<int>(value) : 0;
+}
+} // namespace
+
+// ---- Construction ---------------------------------------------------------------------------------
+
+TPMInterface::TPMInterface(HWND hostWindow, std::string bitmapFolder)
+    : TButtonList(hostWindow, std::move(bitmapFolder))
+{
+    FindRegistryRoot();
+    hostCommandLine_ = RegistryValue("Command");
+    ReadHostVersion();
+    FindHostLanguageLibrary();
+    if (hostWindow)
+        ReadHostDialogTitles();
+    else
+        ReadHostLanguageOutside();
+    languageId_ = LangCodeToID(languageCode_);
+}
+
+TPMInterface::~TPMInterface()
+{
+    if (registryRoot_ != HKEY_CURRENT_USER)
+        RegCloseKey(registryRoot_);
+    if (userToken_)
+        CloseHandle(userToken_);
+    if (ownsLanguageReference_)
+        FreeLibrary(languageLibrary_);
+}
+
+uint32_t TPMInterface::BuildFromVersion(uint32_t version)
+{
+    return PMInterfaceRules::BuildFromVersion(version);
+}
+
+void TPMInterface::FindRegistryRoot()
+{
+    // An elevated process reads the settings of the user whose desktop it runs on, not the
+    // administrator's.
+    elevated_ = IsElevatedProcess();
+    if (!elevated_)
+        return;
+    userToken_ = ShellProcessToken();
+    if (HKEY root = userToken_ ? UserProfileKey(userToken_) : nullptr)
+        registryRoot_ = root;
+}
+
+void TPMInterface::ReadHostVersion()
+{
+    uint32_t version = static_cast<uint32_t>(Request(REQ_VERSION, 0, 0));
+    if (version == 0) {
+        const uint32_t fileVersion = GetFileVersionNumber(GetBaseFolder() + HOST_PROGRAM, false);
+        version = fileVersion ? PMInterfaceRules::VersionFromFileVersion(fileVersion) : 0;
+    }
+    versionText_ = PMInterfaceRules::VersionText(version);
+    build_ = PMInterfaceRules::BuildFromVersion(version);
+}
+
+void TPMInterface::FindHostLanguageLibrary()
+{
+    languageCode_ = "en";
+    WIN32_FIND_DATAA found = {};
+    const std::string folder = GetBaseFolder();
+    HANDLE search
+        = folder.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "WPM32*.DLL").c_str(), &found);
+    std::string lastName;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            lastName = found.cFileName;
+            HMODULE loaded = GetModuleHandleA(found.cFileName);
+            if (!loaded || (build_ < BUILD_LONG_LIBRARY_NAMES && lastName.size() > 12))
+                continue;
+            // Our own reference: the library stays while we read its resources.
+            languageLibrary_ = LoadLibraryA((folder + lastName).c_str());
+            ownsLanguageReference_ = languageLibrary_ != nullptr;
+            if (!languageLibrary_)
+                languageLibrary_ = loaded;
+            languageCode_ = PMInterfaceRules::LanguageFromLibraryName(lastName);
+            break;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    if (!languageLibrary_)
+        languageLibrary_ = GetModuleHandleA(nullptr);
+}
+
+void TPMInterface::ReadHostDialogTitles()
+{
+    HMODULE library = languageLibrary_;
+    dialogTitles_.Reminder = GetDialogTemplateCaption(library, DIALOG_REMINDER);
+    dialogTitles_.Search = GetDialogTemplateCaption(library, DIALOG_SEARCH);
+    dialogTitles_.SendNow = GetDialogTemplateCaption(library, DIALOG_SEND_NOW);
+    dialogTitles_.Reply = GetDialogTemplateCaption(library, DIALOG_REPLY);
+    const std::string spelling = GetHostString(HOST_STRING_SPELLING_TITLE);
+    const size_t blank = spelling.find(' ');
+    dialogTitles_.Spelling = blank != std::string::npos ? spelling.substr(0, blank + 1)
+                                                        : GetDialogTemplateCaption(library, DIALOG_SPELL);
+    dialogTitles_.Print = GetDialogTemplateCaption(library, DIALOG_PRINT);
+    dialogTitles_.UserName = GetDialogTemplateCaption(library, DIALOG_USER_NAME);
+    const TDialogFont font = GetDialogTemplateFont(library, DIALOG_FONT);
+    dialogFont_.Name = font.FaceName;
+    dialogFont_.PointSize = font.PointSize;
+}
+
+void TPMInterface::ReadHostLanguageOutside()
+{
+    std::string code = PMInterfaceRules::LanguageFromCommandLine(hostCommandLine_);
+    if (code.empty()) {
+        const std::string set = ReadPegasusIni("WinPMail 32-bit", "Set Language");
+        code = set.empty() ? languageCode_ : set;
+    }
+    for (char& c : code)
+        c = LowerAsciiChar(c);
+    languageCode_ = code;
+}
+
+// ---- Folders, user and identity -------------------------------------------------------------------
+
+std::string TPMInterface::RegistryValue(const char* value) const
+{
+    return RegReadString(registryRoot_, REGISTRY_KEY, value);
+}
+
+std::string TPMInterface::RegistryFolder(const char* value) const
+{
+    const std::string folder = RegistryValue(value);
+    return folder.empty() ? folder : WithTrailingBackslash(folder);
 }
 
 std::string TPMInterface::FolderRequest(UINT request) const
 {
-    std::vector<char> buffer(HostApi::FOLDER_BUFFER_SIZE, '\0');
+    std::vector<char> buffer(FOLDER_BUFFER_SIZE, '\0');
     Request(request, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     buffer.back() = '\0'; // the answer is cut at its NUL, whatever the mail client wrote
-    std::string folder(buffer.data());
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
-    return folder;
+    const std::string folder = CutAtNul(buffer);
+    return folder.empty() ? folder : WithTrailingBackslash(folder);
 }
 
-HWND TPMInterface::GetHostWindow(WPARAM index) const
+std::string TPMInterface::GetBaseFolder()
 {
-    return reinterpret_cast<HWND>(Request(HostApi::REQ_HOST_WINDOW, index, 0));
+    if (baseFolder_.empty())
+        baseFolder_ = HostWindow() ? FolderRequest(REQ_BASE_FOLDER) : RegistryFolder("Basedir");
+    return baseFolder_;
 }
 
 std::string TPMInterface::GetMailFolder()
 {
     if (mailFolder_.empty())
-        mailFolder_ = FolderRequest(HostApi::REQ_MAIL_FOLDER);
+        mailFolder_ = HostWindow() ? FolderRequest(REQ_MAIL_FOLDER) : RegistryFolder("Mailbox");
     return mailFolder_;
+}
+
+std::string TPMInterface::GetNewMailFolder()
+{
+    if (newMailFolder_.empty())
+        newMailFolder_ = HostWindow() ? FolderRequest(REQ_NEW_MAIL_FOLDER) : RegistryFolder("Newmail");
+    return newMailFolder_;
+}
+
+std::string TPMInterface::GetMailUserName()
+{
+    if (!HostWindow())
+        return RegistryValue("Username");
+    std::vector<char> buffer(NAME_BUFFER_SIZE, '\0');
+    Request(REQ_USER_NAME, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    buffer.back() = '\0';
+    return CutAtNul(buffer);
+}
+
+std::string TPMInterface::GetIdentity() const
+{
+    return RegistryValue("Identity");
+}
+
+std::string TPMInterface::GetEditorIdentity(HWND editor)
+{
+    HWND window = ActiveEditorWindow(editor);
+    HWND combo = window ? FindDescendantById(window, EDITOR_IDENTITY_CONTROL) : nullptr;
+    return combo ? GetWindowTextStr(combo) : std::string();
+}
+
+// ---- Ini files ------------------------------------------------------------------------------------
+
+std::string TPMInterface::ReadPMailIni(const std::string& section, const std::string& key)
+{
+    const std::string folder = GetNewMailFolder();
+    if (folder.empty())
+        return {};
+    return TrimBlanks(TIniFile(folder + "PMail.ini").ReadString(section, key, ""));
+}
+
+std::string TPMInterface::ReadPegasusIni(const std::string& section, const std::string& key)
+{
+    const std::string folder = GetBaseFolder();
+    if (folder.empty())
+        return {};
+    std::string value = TIniFile(folder + "Pegasus.ini").ReadString(section, key, "");
+    if (value.empty())
+        value = TIniFile(folder + "WinPMail.ini").ReadString(section, key, "");
+    return TrimBlanks(value);
+}
+
+bool TPMInterface::IsDefaultIdentity(const std::string& identity) const
+{
+    const std::string defaultName = GetHostString(HOST_STRING_DEFAULT_IDENTITY);
+    return TrimBlanks(identity).empty() || SameTextLocale(identity, defaultName)
+        || SameTextIgnoreSymbols(identity, defaultName);
+}
+
+std::string TPMInterface::IdentitySection(const std::string& identity)
+{
+    return IsDefaultIdentity(identity) ? DEFAULT_SECTION : IDENTITY_SECTION_PREFIX + identity;
+}
+
+std::string TPMInterface::ReadIdentitySetting(const std::string& key, bool fromRegistry, HWND editor)
+{
+    // The session user's identity, also when elevated (the administrator's would be the wrong one).
+    const std::string identity = fromRegistry ? GetIdentity() : GetEditorIdentity(editor);
+    return ReadPMailIni(IdentitySection(identity), PMInterfaceRules::PaddedIdentityKey(key));
+}
+
+std::string TPMInterface::GetIdentityAddress(const std::string& identity)
+{
+    if (build_ >= BUILD_INTERNET_ADDRESS_KEY)
+        return ReadPMailIni(
+            IdentitySection(identity), PMInterfaceRules::PaddedIdentityKey("Internet E-mail Address"));
+    const std::string section
+        = IsDefaultIdentity(identity) ? DEFAULT_TCPIP_SECTION : IdentitySection(identity);
+    return ReadPMailIni(section, PMInterfaceRules::PaddedIdentityKey("Alternative From: field for message"));
+}
+
+std::string TPMInterface::GetDefaultBcc(const std::string& identity)
+{
+    return ReadPMailIni(IdentitySection(identity), PMInterfaceRules::PaddedIdentityKey("Default BCC field"));
+}
+
+std::string TPMInterface::GetPrinterDeviceName()
+{
+    return ReadIdentitySetting("Printer device name", true, nullptr);
+}
+
+std::string TPMInterface::GetPrintingBanner()
+{
+    return ReadIdentitySetting("Printing banner", true, nullptr);
+}
+
+int TPMInterface::GetEditorTabWidth(HWND editor)
+{
+    const int value
+        = ParseSettingNumber(ReadIdentitySetting("Styled message editor tab width (mm)", false, editor));
+    return static_cast<int>(std::lround(value * 25.4));
+}
+
+std::string TPMInterface::GetAddressBookFolder()
+{
+    std::string folder = ReadPegasusIni("WinPMail 32-bit environment", "PMR");
+    if (folder.empty()) {
+        char value[MAX_PATH] = {};
+        const DWORD n = GetEnvironmentVariableA("PMR", value, sizeof value);
+        folder = n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+    }
+    return folder;
+}
+
+// ---- Requests and settings ------------------------------------------------------------------------
+
+HWND TPMInterface::GetHostWindow(WPARAM index) const
+{
+    return reinterpret_cast<HWND>(Request(REQ_HOST_WINDOW, index, 0));
+}
+
+int32_t TPMInterface::GetHostSetting(int index) const
+{
+    return static_cast<int32_t>(Request(REQ_GET_SETTING, index, 0));
+}
+
+void TPMInterface::SetHostSetting(int index, int32_t value) const
+{
+    Request(REQ_SET_SETTING, index, value);
+}
+
+std::string TPMInterface::GetHostSettingText(int index, size_t length) const
+{
+    std::vector<char> buffer(length + 1, '\0');
+    Request(REQ_GET_SETTING, index, reinterpret_cast<LPARAM>(buffer.data()));
+    buffer.back() = '\0';
+    return CutAtNul(buffer);
+}
+
+const void* TPMInterface::GetHostRecord(int index) const
+{
+    return reinterpret_cast<const void*>(Request(REQ_HOST_RECORD, index, 0));
+}
+
+std::string TPMInterface::GetHostText(int n) const
+{
+    const char* text = reinterpret_cast<const char*>(Request(REQ_HOST_TEXT, n, 0));
+    return text ? TrimBlanks(std::string(text, strnlen(text, HOST_TEXT_LIMIT))) : std::string();
+}
+
+std::string TPMInterface::GetHostString(UINT id) const
+{
+    return LoadStringText(languageLibrary_, id);
+}
+
+std::string TPMInterface::GetHostCharset() const
+{
+    constexpr int SETTING_CHARSET = 26;
+    constexpr size_t CHARSET_LENGTH = 20;
+    const std::string charset = GetHostSettingText(SETTING_CHARSET, CHARSET_LENGTH);
+    return charset.empty() ? "WINDOWS-" + std::to_string(GetACP()) : charset;
+}
+
+bool TPMInterface::GetWordWrap() const
+{
+    return GetHostSetting(60) != 0;
+}
+
+void TPMInterface::SetWordWrap(bool on) const
+{
+    SetHostSetting(60, on ? 1 : 0);
+}
+
+bool TPMInterface::IsHostOption62() const
+{
+    return GetHostSetting(62) == 0 && (GetHostSetting(61) & 64) != 0;
+}
+
+bool TPMInterface::GetSetting86Bit0() const
+{
+    return (GetHostSetting(86) & 1) != 0;
+}
+
+void TPMInterface::SetSetting86Bit0(bool on) const
+{
+    const int32_t value = GetHostSetting(86);
+    if (((value & 1) != 0) != on)
+        SetHostSetting(86, on ? value | 1 : value & ~1);
+}
+
+bool TPMInterface::GetShowObjects() const
+{
+    return (GetHostSetting(88) & 0x1000) != 0;
+}
+
+bool TPMInterface::GetPrintHeader() const
+{
+    return (GetHostSetting(73) & 0x100) == 0;
+}
+
+bool TPMInterface::GetPrintFooter() const
+{
+    return (GetHostSetting(73) & 0x40) == 0;
+}
+
+int TPMInterface::GetPrintMode() const
+{
+    static constexpr int MODES[4] = { 1, 1, 2, 0 };
+    return MODES[GetHostSetting(73) & 3];
+}
+
+void TPMInterface::GetPrintMargins(int& leftRight, int& topBottom) const
+{
+    leftRight = GetHostSetting(51);
+    topBottom = GetHostSetting(50);
+}
+
+int TPMInterface::GetReplyPlacement(int& blockNumber) const
+{
+    const bool above = GetHostSetting(77) != 0, quoted = GetHostSetting(78) != 0;
+    blockNumber = 0;
+    if (quoted) {
+        const std::string codes = GetHostSettingText(79, 64);
+        if (codes.empty() && !above) {
+            blockNumber = -1;
+        } else {
+            for (size_t at = codes.find("~L~L"); at != std::string::npos; at = codes.find("~L~L", at + 4))
+                ++blockNumber;
+        }
+    }
+    return (above ? 1 : 0) | (quoted ? 2 : 0);
+}
+
+THostFontDesc TPMInterface::HostFont(int index) const
+{
+    THostFontRecord record = {};
+    Request(REQ_GET_SETTING, index, reinterpret_cast<LPARAM>(&record));
+    record.Face[sizeof record.Face - 1] = '\0';
+    THostFontDesc font;
+    font.Name = record.Face;
+    font.PointSize = record.Points;
+    font.Style = record.Style;
+    HDC screen = GetDC(nullptr);
+    font.Height = -MulDiv(record.Points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return font;
+}
+
+THostFontDesc TPMInterface::GetMessageFont() const
+{
+    return HostFont(45);
+}
+
+THostFontDesc TPMInterface::GetPrinterFont() const
+{
+    return HostFont(48);
+}
+
+// ---- Status line and commands ---------------------------------------------------------------------
+
+void TPMInterface::SetStatusText(const std::string& text) const
+{
+    Request(REQ_STATUS_TEXT, STATUS_TEXT, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TPMInterface::ClearStatusText() const
+{
+    Request(REQ_STATUS_TEXT, 0, 0);
+    Request(REQ_STATUS_TEXT, 0, 0);
+}
+
+void TPMInterface::SetRoadStatusText(const std::string& text) const
+{
+    Request(REQ_STATUS_TEXT, STATUS_ROAD, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TPMInterface::PostHostCommand(WPARAM id) const
 {
-    if (HWND frame = GetHostWindow(HostApi::HOST_WINDOW_FRAME))
+    if (HWND frame = GetHostWindow(HOST_WINDOW_FRAME))
         PostMessageA(frame, WM_COMMAND, id, 0);
+}
+
+bool TPMInterface::IsHostMenuItemChecked(UINT id) const
+{
+    auto checked = [id](HWND window) {
+        HMENU menu = window ? GetMenu(window) : nullptr;
+        const UINT state = menu ? GetMenuState(menu, id, MF_BYCOMMAND) : 0xFFFFFFFF;
+        return state != 0xFFFFFFFF && (state & MF_CHECKED) != 0;
+    };
+    return checked(GetHostWindow(HOST_WINDOW_FRAME)) || checked(GetHostWindow(HOST_WINDOW_ACTIVE_CHILD));
+}
+
+void TPMInterface::SetHostMenuItemCheck(UINT id, bool on) const
+{
+    HWND frame = GetHostWindow(HOST_WINDOW_FRAME);
+    if (HMENU menu = frame ? GetMenu(frame) : nullptr)
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 LRESULT TPMInterface::SendShutdownEvent(HWND pluginWindow, bool flag) const
 {
-    return SendMessageA(pluginWindow, HostApi::WM_HOSTEVENT, HostApi::EVENT_SHUTDOWN, flag ? 0 : 1);
+    return SendMessageA(pluginWindow, WM_HOSTEVENT, EVENT_SHUTDOWN, flag ? 0 : 1);
+}
+
+// ---- Host windows ---------------------------------------------------------------------------------
+
+HWND TPMInterface::WindowOfClass(HWND window, const char* classes) const
+{
+    if (!window)
+        window = GetHostWindow(HOST_WINDOW_ACTIVE_CHILD);
+    return window && PMInterfaceRules::IsClassInList(GetClassNameUpper(window), classes) ? window : nullptr;
+}
+
+HWND TPMInterface::ActiveFolderManager(HWND window) const
+{
+    return WindowOfClass(window, CLASS_FOLDER_MANAGER);
+}
+
+HWND TPMInterface::ActiveFolderWindow(HWND window) const
+{
+    return WindowOfClass(window, CLASS_FOLDER);
+}
+
+HWND TPMInterface::ActiveEditorWindow(HWND window) const
+{
+    return WindowOfClass(window, CLASS_EDITOR);
+}
+
+HWND TPMInterface::ActiveReaderWindow(HWND window) const
+{
+    HWND reader = WindowOfClass(window, "READER,WPMMDI");
+    if (reader && PMInterfaceRules::IsClassInList(GetClassNameUpper(reader), CLASS_MDI_READER))
+        return PMInterfaceRules::IsClassInList(
+                   GetClassNameUpper(GetWindow(reader, GW_CHILD)), CLASS_MDI_READER_CONTENT)
+            ? reader
+            : nullptr;
+    return reader;
+}
+
+bool TPMInterface::IsMailWindowActive() const
+{
+    HWND active = GetHostWindow(HOST_WINDOW_ACTIVE_CHILD);
+    return WindowOfClass(active, "FOLMAN,FOLDER,EDMAIL,READER") || ActiveReaderWindow(active);
+}
+
+bool TPMInterface::IsNewMessageEditor(HWND window) const
+{
+    HWND editor = ActiveEditorWindow(window);
+    if (!editor)
+        return false;
+    const std::string title = GetHostString(HOST_STRING_NEW_MESSAGE_TITLE);
+    const std::string lead = title.substr(0, title.find("%d"));
+    return !lead.empty() && SameTextLocaleN(GetWindowTextStr(editor), lead, static_cast<int>(lead.size()));
+}
+
+// ---- Messages and editors -------------------------------------------------------------------------
+
+int TPMInterface::OpenNewMessage(
+    const std::string& recipient, const std::string& subject, const std::string& text) const
+{
+    HWND editor = reinterpret_cast<HWND>(Request(REQ_NEW_EDITOR, NEW_EDITOR_ALL_FIELDS, 0));
+    if (!editor)
+        return 0;
+    SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_TO, reinterpret_cast<LPARAM>(recipient.c_str()));
+    SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_SUBJECT, reinterpret_cast<LPARAM>(subject.c_str()));
+    SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_BODY, reinterpret_cast<LPARAM>(text.c_str()));
+    PostMessageA(editor, WM_EDITOR_FIELD, EDITOR_COMMIT, 0);
+    return -1;
+}
+
+void TPMInterface::SendFromEditor(bool plain, bool switchSettings)
+{
+    constexpr int SETTING_SEND_A = 32, SETTING_SEND_B = 80;
+    HWND editor = ActiveEditorWindow(nullptr);
+    if (!editor)
+        return;
+    if (!plain) {
+        PostHostCommand(CMD_BEFORE_SEND_1);
+        PostHostCommand(CMD_BEFORE_SEND_2);
+        if (switchSettings)
+            SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_UNWRAPPED_SEND, 1);
+    }
+    // The two settings are the user's: they are back as they were whatever the send does.
+    struct TRestore {
+        const TPMInterface& Host;
+        int32_t A, B;
+        ~TRestore()
+        {
+            Host.SetHostSetting(SETTING_SEND_A, A);
+            Host.SetHostSetting(SETTING_SEND_B, B);
+        }
+    } restore { *this, GetHostSetting(SETTING_SEND_A), GetHostSetting(SETTING_SEND_B) };
+    if (switchSettings) {
+        SetHostSetting(SETTING_SEND_A, 1);
+        SetHostSetting(SETTING_SEND_B, 1);
+    }
+    SendMessageA(editor, WM_COMMAND, CMD_EDITOR_SEND, 0);
 }
 
 int TPMInterface::CleanQueueFolder()
@@ -62,7 +689,26 @@ int TPMInterface::CleanQueueFolder()
     throw ENotAvailable("CleanQueueFolder");
 }
 
-void TPMInterface::SendFromEditor(bool, bool)
+bool TPMInterface::RestartHost(const std::string& helperProgram, const std::string& identity, HWND frame)
 {
-    throw ENotAvailable("SendFromEditor");
+    if (HostWindow()) {
+        const std::string parameters = "PMRESTART " + identity + " "
+            + std::to_string(reinterpret_cast<uintptr_t>(GetHostWindow(HOST_WINDOW_FRAME)));
+        return StartProgram(helperProgram, parameters, SW_HIDE);
+    }
+    if (frame) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(frame, &processId);
+        if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId)) {
+            PostMessageA(frame, WM_CLOSE, 0, 0);
+            const DWORD waited = WaitForSingleObject(process, RESTART_CLOSE_WAIT_MS);
+            CloseHandle(process);
+            if (waited == WAIT_TIMEOUT)
+                return false;
+        }
+    }
+    const std::string program = GetBaseFolder() + HOST_PROGRAM;
+    const std::string parameters
+        = PMInterfaceRules::RestartParameters(hostCommandLine_, program.size(), identity);
+    return StartProgram(program, parameters, SW_SHOW);
 }

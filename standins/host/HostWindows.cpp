@@ -3,6 +3,7 @@
 // and the hidden window that answers the plug-in's requests.
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
+#include "standins/host/HostResources.h"
 
 using namespace HostApi;
 
@@ -46,10 +47,45 @@ LRESULT AskPlugin(UINT message, WPARAM wParam, LPARAM lParam, const char* what)
     return answer;
 }
 
+// Sub-codes of the editor message whose value is a text.
+bool IsTextField(WPARAM subCode)
+{
+    switch (subCode) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 10:
+    case 12:
+    case 14:
+    case 16:
+    case 17:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void LogEditorField(WPARAM subCode, LPARAM value)
+{
+    if (IsTextField(subCode) && value)
+        g_log.Line("editor field %u \"%.200s\"", static_cast<unsigned>(subCode),
+            reinterpret_cast<const char*>(value));
+    else
+        g_log.Line("editor field %u", static_cast<unsigned>(subCode));
+}
+
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_CREATE) {
+        // The identity combo box the plug-in reads the editor's identity from.
+        HWND identity = CreateWindowExA(0, "COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 4, 4,
+            200, 100, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_IDENTITY_CONTROL)),
+            g_host.Instance, nullptr);
+        SetWindowTextA(identity, g_host.Settings.Identity.c_str());
+    }
     if (message == WM_EDITOR_FIELD)
-        g_log.Line("editor field %u", static_cast<unsigned>(wParam));
+        LogEditorField(wParam, lParam);
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_SEND) {
         if (AskPlugin(WM_HOSTSEND, 0, 0, "editor send") != HOST_HANDLED)
             g_log.Line("editor message sent");
@@ -210,7 +246,12 @@ HWND THost::CreateReader(bool refuseClose)
 
 HWND THost::CreateEditor()
 {
-    return CreateMdiChild(CLASS_EDITOR, "New message 1");
+    // Titled as the mail client titles new messages, in the language of its strings.
+    char format[128] = {}, title[160] = {};
+    if (!LoadStringA(Language ? Language : Instance, HOST_STRING_NEW_MESSAGE, format, sizeof format))
+        lstrcpyA(format, "New message %d");
+    wsprintfA(title, format, ++EditorCount);
+    return CreateMdiChild(CLASS_EDITOR, title);
 }
 
 bool THost::IsSubclassed(HWND window)

@@ -1,0 +1,133 @@
+// Version arithmetic, language codes, the restart command line and class-name lists.
+#include "plugin/PMInterfaceRules.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace PMInterfaceRules {
+namespace {
+char Lower(char c)
+{
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+std::string LowerText(std::string text)
+{
+    for (char& c : text)
+        c = Lower(c);
+    return text;
+}
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) < 33;
+}
+
+// Position of a " -L" or " /L" option (any case) at the start or after a blank; npos when none.
+size_t FindOption(const std::string& text, char letter)
+{
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if ((text[i] == '-' || text[i] == '/') && Lower(text[i + 1]) == Lower(letter)
+            && (i == 0 || IsBlank(text[i - 1])))
+            return i;
+    }
+    return std::string::npos;
+}
+
+// End of the option value that starts at from (after blanks): a quoted text or up to a blank.
+size_t ValueEnd(const std::string& text, size_t from)
+{
+    while (from < text.size() && IsBlank(text[from]))
+        ++from;
+    if (from < text.size() && text[from] == '"') {
+        const size_t close = text.find('"', from + 1);
+        return close == std::string::npos ? text.size() : close + 1;
+    }
+    while (from < text.size() && !IsBlank(text[from]))
+        ++from;
+    return from;
+}
+} // namespace
+
+uint32_t VersionFromFileVersion(uint32_t fileVersion)
+{
+    const uint32_t major = fileVersion >> 16, minor = (fileVersion & 0xFFFF) % 100;
+    return (major << 8) | ((minor / 10) << 4) | (minor % 10);
+}
+
+std::string VersionText(uint32_t version)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "PM %u.%02X", version >> 8, version & 0xFF);
+    return text;
+}
+
+uint32_t BuildFromVersion(uint32_t v)
+{
+    return (v & 0xF) * 10 + ((v & 0xFF) >> 4) * 100 + ((v >> 8) & 0xF) * 1000;
+}
+
+std::string LanguageFromLibraryName(const std::string& fileName)
+{
+    const size_t from = fileName.size() > 12 ? 6 : 5;
+    return fileName.size() < from + 2 ? std::string() : LowerText(fileName.substr(from, 2));
+}
+
+std::string LanguageFromCommandLine(const std::string& commandLine)
+{
+    const size_t option = FindOption(commandLine, 'X');
+    if (option == std::string::npos)
+        return {};
+    size_t from = option + 2;
+    while (from < commandLine.size() && IsBlank(commandLine[from]))
+        ++from;
+    std::string code = commandLine.substr(from, 2);
+    return code.size() == 2 && !IsBlank(code[0]) && !IsBlank(code[1]) ? LowerText(code) : std::string();
+}
+
+std::string RestartParameters(
+    const std::string& hostCommandLine, size_t programPathLength, const std::string& identity)
+{
+    const size_t blank = hostCommandLine.find(' ', programPathLength);
+    std::string parameters = blank == std::string::npos ? std::string() : hostCommandLine.substr(blank);
+    const size_t option = FindOption(parameters, 'I');
+    if (option != std::string::npos) {
+        const size_t start = option > 0 ? option - 1 : option; // with its leading blank
+        parameters.erase(start, ValueEnd(parameters, option + 2) - start);
+    }
+    if (!identity.empty()) {
+        const bool quote = identity.find(' ') != std::string::npos;
+        parameters += " -I " + (quote ? "\"" + identity + "\"" : identity);
+    }
+    return parameters;
+}
+
+bool IsClassInList(const std::string& className, const std::string& list)
+{
+    if (className.empty())
+        return false;
+    const std::string wanted = LowerText(className);
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        if (LowerText(list.substr(start, end - start)) == wanted)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+uint32_t GrownCapacity(uint32_t capacity)
+{
+    return capacity + (capacity < 5 ? 4 : capacity <= 8 ? 8 : 16);
+}
+
+std::string PaddedIdentityKey(const std::string& name)
+{
+    constexpr size_t KEY_LENGTH = 42;
+    return name.size() >= KEY_LENGTH ? name : name + std::string(KEY_LENGTH - name.size(), ' ');
+}
+
+} // namespace PMInterfaceRules

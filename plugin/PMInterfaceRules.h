@@ -1,0 +1,41 @@
+// The mail-client interface's arithmetic and text rules that need no window system: version and
+// build numbers, the language code in library names and command lines, the restart command line,
+// window-class lists and the button list's growth. Portable, so they are tested in both builds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace PMInterfaceRules {
+
+// fileVersion: major in the high 16 bits, minor in the low. The minor number's decimal digits
+// become hexadecimal digits (4.52 gives 0x452), as the mail client itself reports its version.
+uint32_t VersionFromFileVersion(uint32_t fileVersion);
+// "PM " + major + "." + two hexadecimal digits (0x452 gives "PM 4.52").
+std::string VersionText(uint32_t version);
+// 0x452 gives 4520; every build comparison of the plug-in uses this number.
+uint32_t BuildFromVersion(uint32_t version);
+
+// Language code of a language library's file name: characters 7-8 of names longer than 12
+// characters, else 6-7, lower-cased ("WPM32DE.DLL" gives "de").
+std::string LanguageFromLibraryName(const std::string& fileName);
+// Language code given by a "-X" or "/X" option of the mail client's command line; empty without one.
+std::string LanguageFromCommandLine(const std::string& commandLine);
+
+// The parameters that restart the mail client: the program path (programPathLength characters up
+// to the next blank) and any " -I"/" /I" option with its value are removed, and " -I " + identity
+// is appended when an identity is given (quoted when it holds blanks).
+std::string RestartParameters(
+    const std::string& hostCommandLine, size_t programPathLength, const std::string& identity);
+
+// True when className equals one of the comma-separated names of list, ignoring ASCII case.
+// An empty class name (a window that is gone) never matches.
+bool IsClassInList(const std::string& className, const std::string& list);
+
+// The button list's next capacity: + 4 below 5, + 8 from 5 to 8, + 16 from 9.
+uint32_t GrownCapacity(uint32_t capacity);
+
+// A key of the mail client's identity settings: the name padded with blanks to 42 characters.
+std::string PaddedIdentityKey(const std::string& name);
+
+} // namespace PMInterfaceRules

@@ -1,0 +1,104 @@
+// Version arithmetic, language codes, the restart command line and class lists of the
+// mail-client interface, table by table.
+#include "plugin/PMInterfaceRules.h"
+
+#include <gtest/gtest.h>
+
+using namespace PMInterfaceRules;
+
+TEST(PMInterfaceRules, VersionTextAndBuild)
+{
+    struct Case {
+        uint32_t version;
+        const char* text;
+        uint32_t build;
+    } cases[] = { { 0x452, "PM 4.52", 4520 }, { 0x473, "PM 4.73", 4730 }, { 0x481, "PM 4.81", 4810 },
+        { 0x400, "PM 4.00", 4000 }, { 0x3C1, "PM 3.C1", 4210 }, { 0, "PM 0.00", 0 } };
+    for (const Case& c : cases) {
+        EXPECT_EQ(VersionText(c.version), c.text) << std::hex << c.version;
+        EXPECT_EQ(BuildFromVersion(c.version), c.build) << std::hex << c.version;
+    }
+}
+
+TEST(PMInterfaceRules, FileVersionGivesTheVersionTheMailClientReports)
+{
+    // The minor number's decimal digits are the version's hexadecimal digits: 4.52 is 0x452,
+    // not 0x453 as scaling the number by 1.6 would give.
+    struct Case {
+        uint32_t major, minor, version;
+    } cases[] = { { 4, 52, 0x452 }, { 4, 81, 0x481 }, { 4, 50, 0x450 }, { 4, 5, 0x405 }, { 3, 12, 0x312 },
+        { 4, 0, 0x400 } };
+    for (const Case& c : cases)
+        EXPECT_EQ(VersionFromFileVersion(c.major << 16 | c.minor), c.version) << c.major << "." << c.minor;
+    EXPECT_EQ(BuildFromVersion(VersionFromFileVersion(4 << 16 | 52)), 4520u);
+}
+
+TEST(PMInterfaceRules, LanguageCodeOfALanguageLibrary)
+{
+    struct Case {
+        const char* name;
+        const char* code;
+    } cases[]
+        = { { "WPM32DE.DLL", "de" }, { "wpm32fr.dll", "fr" }, { "WPM32_ESP.DLL", "es" }, { "WPM3", "" } };
+    for (const Case& c : cases)
+        EXPECT_EQ(LanguageFromLibraryName(c.name), c.code) << c.name;
+}
+
+TEST(PMInterfaceRules, LanguageOptionOfTheCommandLine)
+{
+    struct Case {
+        const char* line;
+        const char* code;
+    } cases[] = { { "C:\\PM\\WINPM-32.EXE -X de", "de" }, { "C:\\PM\\WINPM-32.EXE /xFR -I bob", "fr" },
+        { "C:\\PM\\WINPM-32.EXE -Xit", "it" }, { "C:\\PM\\WINPM-32.EXE -I bob", "" },
+        { "C:\\PM-Xtra\\WINPM-32.EXE", "" }, { "C:\\PM\\WINPM-32.EXE -X", "" }, { "", "" } };
+    for (const Case& c : cases)
+        EXPECT_EQ(LanguageFromCommandLine(c.line), c.code) << c.line;
+}
+
+TEST(PMInterfaceRules, RestartParametersCarryTheIdentity)
+{
+    const std::string program = "C:\\PMAIL\\WINPM-32.EXE";
+    struct Case {
+        std::string line, identity, parameters;
+    } cases[] = {
+        { program, "bob", " -I bob" },
+        { program + " -I alice", "bob", " -I bob" },
+        { program + " /i alice -X de", "bob", " -X de -I bob" },
+        { program + " -Z -I \"Old Name\" -X de", "New Name", " -Z -X de -I \"New Name\"" },
+        { "\"" + program + "\" -I alice", "bob", " -I bob" },
+        { program + " -X de", "", " -X de" },
+        { program + " -Idle", "bob", " -I bob" },
+        { "", "bob", " -I bob" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RestartParameters(c.line, program.size(), c.identity), c.parameters) << c.line;
+}
+
+TEST(PMInterfaceRules, ClassNamesMatchWholeNamesOnly)
+{
+    const std::string readers = "READER,WPMMDI";
+    const std::string mail = "FOLMAN,FOLDER,EDMAIL,READER,WPMMDI";
+    struct Case {
+        const char* name;
+        const std::string& list;
+        bool member;
+    } cases[] = { { "READER", readers, true }, { "reader", readers, true }, { "WPMMDI", readers, true },
+        { "", readers, false }, { "ER", readers, false }, { "MDI", readers, false },
+        { "READER,WPMMDI", readers, false }, { "EDMAIL", mail, true }, { "FOLD", mail, false },
+        { "QMAN", mail, false } };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsClassInList(c.name, c.list), c.member) << c.name << " in " << c.list;
+}
+
+TEST(PMInterfaceRules, ButtonCapacityGrowthAndPaddedKeys)
+{
+    const uint32_t from[] = { 0, 4, 5, 7, 8, 9, 24 }, to[] = { 4, 8, 13, 15, 16, 25, 40 };
+    for (size_t i = 0; i < std::size(from); ++i)
+        EXPECT_EQ(GrownCapacity(from[i]), to[i]) << from[i];
+    EXPECT_EQ(PaddedIdentityKey("Default BCC field"), "Default BCC field                         ");
+    EXPECT_EQ(PaddedIdentityKey("Default BCC field").size(), 42u);
+    EXPECT_EQ(PaddedIdentityKey("Styled message editor tab width (mm)"),
+        "Styled message editor tab width (mm)      ");
+    EXPECT_EQ(PaddedIdentityKey(std::string(50, 'x')).size(), 50u);
+}
