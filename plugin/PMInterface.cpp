@@ -5,6 +5,7 @@
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/ZAVEKCommon.h"
+#include "foundation/ZAVEKResources.h"
 #include "framework/IniFiles.h"
 #include "plugin/Guard.h"
 #include "plugin/PMInterfaceRules.h"
@@ -399,6 +400,67 @@ std::string TPMInterface::GetAddressBookFolder()
     return folder;
 }
 
+std::string TPMInterface::GetAddressBookFolders()
+{
+    return TrimBlanks(GetMailFolder() + "\n" + GetBaseFolder() + "\n" + GetAddressBookFolder());
+}
+
+std::string TPMInterface::GetAddressBookSettings()
+{
+    const std::string folder = GetMailFolder();
+    if (folder.empty())
+        return {};
+    // The raw lines: the values keep their double quotes, which a value read would strip.
+    const std::string file = folder + "STATE.PMJ";
+    std::vector<char> buffer(32768, '\0');
+    DWORD length = 0;
+    while ((length = GetPrivateProfileSectionA(
+                "AddressBooks", buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str()))
+            >= buffer.size() - 2
+        && buffer.size() < (1u << 24))
+        buffer.assign(buffer.size() * 2, '\0');
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < length && buffer[at] != '\0';) {
+        const size_t n = strnlen(buffer.data() + at, length - at);
+        lines.emplace_back(buffer.data() + at, n);
+        at += n + 1;
+    }
+    return PMInterfaceRules::AddressBookSettings(lines, GetMailUserName(), IsHostV4());
+}
+
+std::string TPMInterface::GetSignatureText()
+{
+    constexpr int SETTING_SIGNATURE = 39, RECORD_SIGNATURE = 91;
+    const int number = GetHostSetting(SETTING_SIGNATURE);
+    if (number < 0)
+        return {};
+    std::vector<uint8_t> record(SIGNATURE_RECORD_SIZE, 0);
+    Request(REQ_GET_SETTING, RECORD_SIGNATURE, reinterpret_cast<LPARAM>(record.data()));
+    const int kind = record[SIGNATURE_KIND_OFFSET];
+    const std::string name = PMInterfaceRules::SignatureFileName(number, kind);
+    if (name.empty())
+        return {};
+    const std::string base = GetMailFolder() + name;
+    // Kinds 2 and 4 may have a styled signature, taken as it is; the plain one is in the OEM set.
+    if (kind == 2 || kind == 4) {
+        if (IsExistingFile(base + ".PNS"))
+            return ReadWholeFile(base + ".PNS");
+    }
+    std::string text = ReadWholeFile(base + ".PMS");
+    if (!text.empty())
+        OemToCharBuffA(text.c_str(), text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::string TPMInterface::GetPlaceholderMessage() const
+{
+    constexpr uint16_t TEXT_PLACEHOLDER_TO = 330, TEXT_PLACEHOLDER_SUBJECT = 331;
+    if (!Strings)
+        return "To: \r\nSubject: ";
+    return "To: " + Strings->GetEntry(TEXT_PLACEHOLDER_TO)
+        + "\r\nSubject: " + Strings->GetEntry(TEXT_PLACEHOLDER_SUBJECT);
+}
+
 // ---- Requests and settings ------------------------------------------------------------------------
 
 HWND TPMInterface::GetHostWindow(WPARAM index) const
@@ -652,6 +714,27 @@ int TPMInterface::OpenNewMessage(
     SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_SUBJECT, reinterpret_cast<LPARAM>(subject.c_str()));
     SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_BODY, reinterpret_cast<LPARAM>(text.c_str()));
     PostMessageA(editor, WM_EDITOR_FIELD, EDITOR_COMMIT, 0);
+    return -1;
+}
+
+int TPMInterface::SetEditorValue12(const std::string& text) const
+{
+    constexpr WPARAM EDITOR_INSERT_TEXT = 12;
+    HWND editor = ActiveEditorWindow(nullptr);
+    if (!editor)
+        return 0;
+    SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_COMMIT, 0);
+    SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_INSERT_TEXT, reinterpret_cast<LPARAM>(text.c_str()));
+    // Let the editor take the text in before the caller goes on.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
     return -1;
 }
 

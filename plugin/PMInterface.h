@@ -73,6 +73,14 @@ public:
     std::string GetPrintingBanner();
     int GetEditorTabWidth(HWND editor);
     std::string GetAddressBookFolder();
+    // Mail folder, base folder and address-book folder, LF-separated.
+    std::string GetAddressBookFolders();
+    // The user's address books from "STATE.PMJ" of the mail folder, LF-separated key=value lines.
+    std::string GetAddressBookSettings();
+    // The text of the signature the mail client has selected; empty when none.
+    std::string GetSignatureText();
+    // "To: " + text 330 + CR LF + "Subject: " + text 331.
+    std::string GetPlaceholderMessage() const;
     // The section of "PMail.ini" that holds an identity's settings.
     std::string IdentitySection(const std::string& identity);
 
@@ -124,6 +132,8 @@ public:
     // Opens a new editor with the fields; -1 when it opened, 0 when not.
     int OpenNewMessage(
         const std::string& recipient, const std::string& subject, const std::string& text) const;
+    // Inserts text at the active editor's caret; -1 when there was an editor, 0 otherwise.
+    int SetEditorValue12(const std::string& text) const;
     // Makes the active editor send; settings 32 and 80 are back as they were on every path.
     void SendFromEditor(bool plain, bool switchSettings);
     // Removes empty queued-message files and counts the others.

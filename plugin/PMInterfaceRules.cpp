@@ -130,4 +130,45 @@ std::string PaddedIdentityKey(const std::string& name)
     return name.size() >= KEY_LENGTH ? name : name + std::string(KEY_LENGTH - name.size(), ' ');
 }
 
+std::string AddressBookSettings(
+    const std::vector<std::string>& lines, const std::string& userName, bool hostV4)
+{
+    const std::string prefix = LowerText(userName) + ".";
+    std::string settings;
+    for (const std::string& line : lines) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        std::string key = line.substr(0, equals);
+        const std::string lowerKey = LowerText(key);
+        const bool ownBook = !userName.empty() && lowerKey.compare(0, prefix.size(), prefix) == 0
+            && lowerKey.size() > prefix.size()
+            && std::isdigit(static_cast<unsigned char>(lowerKey[prefix.size()]));
+        if (ownBook != hostV4)
+            continue;
+        if (ownBook) {
+            const size_t dot = key.find('.', prefix.size());
+            key = dot == std::string::npos ? std::string() : key.substr(dot + 1);
+        }
+        const size_t open = line.find('"', equals + 1);
+        const size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+        const std::string value
+            = close == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
+        if (!settings.empty())
+            settings += '\n';
+        settings += key + "=" + value;
+    }
+    return settings;
+}
+
+std::string SignatureFileName(int number, int kind)
+{
+    if (number < 0 || kind < 1 || kind > 4)
+        return {};
+    std::string name = kind <= 2 ? "LocalSig" : "InetSig";
+    if (number > 0)
+        name += "0123456789ABCDEF"[(number + 1) & 0xF];
+    return name;
+}
+
 } // namespace PMInterfaceRules

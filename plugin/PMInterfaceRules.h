@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace PMInterfaceRules {
 
@@ -37,5 +38,17 @@ uint32_t GrownCapacity(uint32_t capacity);
 
 // A key of the mail client's identity settings: the name padded with blanks to 42 characters.
 std::string PaddedIdentityKey(const std::string& name);
+
+// The address-book lines of the "AddressBooks" section ("key=value" each) as LF-separated
+// key=value lines, value being the text between the value's first two double quotes (empty without
+// them). From build 4000 only the keys "<user>.<digit>..." with the part up to the next '.' after
+// the user name removed; below 4000 only the other keys.
+std::string AddressBookSettings(
+    const std::vector<std::string>& lines, const std::string& userName, bool hostV4);
+
+// The signature file name (without extension) for the selected signature number and the kind the
+// mail client gives: "LocalSig" for kinds 1 and 2, "InetSig" for 3 and 4, then the hexadecimal
+// digit of number + 1 when number > 0. Empty for a negative number or another kind.
+std::string SignatureFileName(int number, int kind);
 
 } // namespace PMInterfaceRules

@@ -12,7 +12,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKCommon zavek_strutil_win) # the mail-client interface
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKCommon ZAVEKResources zavek_strutil_win) # the mail-client interface
   add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def)
   target_link_libraries(ZAVEKMain PRIVATE ZAVEKPluginCore)
   set_target_properties(ZAVEKMain PROPERTIES PREFIX "" OUTPUT_NAME ZAVEKMain)

@@ -130,6 +130,17 @@ std::string Run(const std::string& what)
         return pm.PostHostCommand(309), "posted";
     if (what == "clear")
         return pm.ClearStatusText(), "cleared";
+    if (what == "signature")
+        return pm.GetSignatureText();
+    if (what == "books") {
+        // One log line: the line breaks are shown as '/'.
+        std::string books = pm.GetAddressBookSettings() + "|" + pm.GetAddressBookFolders();
+        for (char& c : books)
+            c = c == '\n' ? '/' : c;
+        return books;
+    }
+    if (what == "insert")
+        return std::to_string(pm.SetEditorValue12("inserted text"));
     if (what == "outside")
         return Outside();
     if (what == "identity")

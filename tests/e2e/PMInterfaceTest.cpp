@@ -204,4 +204,55 @@ TEST(PMInterfaceInHost, OutsideTheMailClientFoldersAndIdentityComeFromRegistryAn
         "~S|51|me@example.org|DE|"
         "C:\\Books");
 }
+TEST(PMInterfaceInHost, SignatureOfTheSelectedKindAndNumber)
+{
+    THostSession session("signature");
+    session.WriteFile("LocalSig.PMS",
+        "Gr\x81\xE1"
+        "e\r\n"); // OEM text
+    session.WriteFile("InetSig3.PMS", "plain three");
+    session.WriteFile("InetSig3.PNS", "{\\rtf styled three}");
+    session.WriteFile("LocalSig2.PMS", "local one");
+    struct Case {
+        const char* settings;
+        const char* text;
+    } cases[] = {
+        { "setting 39 0\nset signaturekind 1\n",
+            "Gr\xFC\xDF"
+            "e" },
+        { "setting 39 2\nset signaturekind 4\n", "{\\rtf styled three}" },
+        { "setting 39 2\nset signaturekind 3\n", "plain three" },
+        { "setting 39 1\nset signaturekind 2\n", "local one" }, // no styled file: the plain one
+        { "setting 39 -1\nset signaturekind 1\n", "" },
+        { "setting 39 0\nset signaturekind 7\n", "" },
+    };
+    for (const Case& c : cases) {
+        THostRun run = session.Run(std::string(c.settings) + "set mailfolder \"" + session.File("")
+                + "\"\nload\nforminit\n" + Probes({ "signature" }) + "quit\n",
+            30000, ProbeArguments());
+        SCOPED_TRACE(run.Text());
+        const std::string report = Report(run, "signature");
+        // The status line shows the text up to its line break.
+        EXPECT_EQ(report.substr(0, report.find('\r')), c.text) << c.settings;
+    }
+}
+
+TEST(PMInterfaceInHost, AddressBooksAndInsertedEditorText)
+{
+    THostSession session("books");
+    session.WriteFile("STATE.PMJ",
+        "[AddressBooks]\r\nALICE.1.FRIENDS.PMR=\"00001\"\r\n"
+        "BOB.1.BOB.PMR=\"00000\"\r\nALICE.2.WORK.PMR=\"0000\"\r\n");
+    THostRun run = session.Run("set user alice\nset mailfolder \"" + session.File("") + "\"\nload\nforminit\n"
+            + Probes({ "books", "insert" }) + "editor\n" + Probes({ "insert" }) + "quit\n",
+        30000, ProbeArguments());
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(Report(run, "books"),
+        "FRIENDS.PMR=00001/WORK.PMR=0000|" + session.File("") + "/" + StageFolder() + "\\Host\\");
+    auto inserts = run.LinesStartingWith("request 3075 3 status \"probe insert: ");
+    ASSERT_EQ(inserts.size(), 2u);
+    EXPECT_EQ(inserts[0], "request 3075 3 status \"probe insert: 0\"");
+    EXPECT_EQ(inserts[1], "request 3075 3 status \"probe insert: -1\"");
+    EXPECT_TRUE(run.Has("editor field 12 \"inserted text\""));
+}
 } // namespace

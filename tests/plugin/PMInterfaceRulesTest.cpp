@@ -102,3 +102,26 @@ TEST(PMInterfaceRules, ButtonCapacityGrowthAndPaddedKeys)
         "Styled message editor tab width (mm)      ");
     EXPECT_EQ(PaddedIdentityKey(std::string(50, 'x')).size(), 50u);
 }
+
+TEST(PMInterfaceRules, AddressBooksOfTheUserFromTheStateFile)
+{
+    const std::vector<std::string> lines = { "ALICE.1.FRIENDS.PMR=\"0000,Friends\"",
+        "alice.2.WORK.PMR=\"0001\",x", "ALICEB.1.OTHER.PMR=\"0\"", "BOB.1.BOB.PMR=\"0\"",
+        "ALICE.X.ODD.PMR=\"0\"", "OLDBOOK.PMR=\"00001\"", "ALICE.3.BROKEN.PMR=no quotes", "no equals sign" };
+    EXPECT_EQ(
+        AddressBookSettings(lines, "Alice", true), "FRIENDS.PMR=0000,Friends\nWORK.PMR=0001\nBROKEN.PMR=");
+    EXPECT_EQ(AddressBookSettings(lines, "Alice", false),
+        "ALICEB.1.OTHER.PMR=0\nBOB.1.BOB.PMR=0\nALICE.X.ODD.PMR=0\nOLDBOOK.PMR=00001");
+    EXPECT_EQ(AddressBookSettings({}, "Alice", true), "");
+}
+
+TEST(PMInterfaceRules, SignatureFileNames)
+{
+    struct Case {
+        int number, kind;
+        const char* name;
+    } cases[] = { { 0, 1, "LocalSig" }, { 0, 2, "LocalSig" }, { 1, 3, "InetSig2" }, { 2, 4, "InetSig3" },
+        { 9, 1, "LocalSigA" }, { -1, 1, "" }, { 0, 0, "" }, { 0, 5, "" } };
+    for (const Case& c : cases)
+        EXPECT_EQ(SignatureFileName(c.number, c.kind), c.name) << c.number << "/" << c.kind;
+}
