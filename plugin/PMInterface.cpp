@@ -126,6 +126,43 @@ HWND FindDescendantById(HWND parent, int id)
     return search.Found;
 }
 
+struct TClassCount {
+    const char* ClassName;
+    bool OnlyVisibleDisabled;
+    int Count;
+};
+
+BOOL CALLBACK CountClass(HWND child, LPARAM data)
+{
+    auto* count = reinterpret_cast<TClassCount*>(data);
+    if (PMInterfaceRules::IsClassInList(GetClassNameUpper(child), count->ClassName)
+        && (!count->OnlyVisibleDisabled || (IsWindowVisible(child) && !IsWindowEnabled(child))))
+        ++count->Count;
+    return TRUE;
+}
+
+// Descendants of a class; with onlyVisibleDisabled the visible and disabled ones only.
+int CountDescendants(HWND parent, const char* className, bool onlyVisibleDisabled)
+{
+    TClassCount count = { className, onlyVisibleDisabled, 0 };
+    if (parent)
+        EnumChildWindows(parent, CountClass, reinterpret_cast<LPARAM>(&count));
+    return count.Count;
+}
+
+bool HasVisibleChild(HWND parent, const char* className)
+{
+    HWND child = FindWindowExA(parent, nullptr, className, nullptr);
+    return child && IsWindowVisible(child);
+}
+
+// A visible, disabled host toolbar button somewhere below the window (the older builds' sign of
+// the formatted view being off).
+bool HasDisabledToolbarButton(HWND window)
+{
+    return CountDescendants(window, "DH_BMBN", true) > 0 || CountDescendants(window, "BMBNDH", true) > 0;
+}
+
 // Decimal, or hexadecimal after "$" or "0x"; 0 when it is no number.
 int ParseSettingNumber(const std::string& text)
 {
@@ -700,6 +737,49 @@ bool TPMInterface::IsNewMessageEditor(HWND window) const
     const std::string title = GetHostString(HOST_STRING_NEW_MESSAGE_TITLE);
     const std::string lead = title.substr(0, title.find("%d"));
     return !lead.empty() && SameTextLocaleN(GetWindowTextStr(editor), lead, static_cast<int>(lead.size()));
+}
+
+bool TPMInterface::IsReaderRaw(HWND window) const
+{
+    constexpr UINT RAW_VIEW = 153;
+    HWND reader = ActiveReaderWindow(window);
+    if (!IsHostV4())
+        return reader && IsHostMenuItemChecked(RAW_VIEW);
+    HWND target = window ? window : GetHostWindow(HOST_WINDOW_ACTIVE_CHILD);
+    return target && IsWindowVisible(target) && !HasVisibleChild(target, "DHT_NTLBAR")
+        && !HasVisibleChild(target, "DH_NTLBAR");
+}
+
+bool TPMInterface::IsReaderToolbarOn(HWND window) const
+{
+    constexpr UINT RAW_VIEW = 153;
+    constexpr int MANY_BUTTONS = 10;
+    HWND reader = ActiveReaderWindow(window);
+    if (!IsHostV4()) {
+        if (!reader)
+            return true;
+        if (FindWindowExA(reader, nullptr, "LDUWIN", nullptr) && !HasDisabledToolbarButton(reader))
+            return false;
+        return !IsHostMenuItemChecked(RAW_VIEW);
+    }
+    if (!reader)
+        return false;
+    if (!IsWindowVisible(reader))
+        return true;
+    HWND strip = FindWindowExA(reader, nullptr, "DHT_NTLBAR", nullptr);
+    if (!strip)
+        strip = FindWindowExA(reader, nullptr, "DH_NTLBAR", nullptr);
+    return strip && IsWindowVisible(strip)
+        && (CountDescendants(strip, "DH_BMBN", false) > MANY_BUTTONS
+            || CountDescendants(strip, "BMBNDH", false) > MANY_BUTTONS);
+}
+
+bool TPMInterface::IsReaderPanelOn(HWND window) const
+{
+    HWND target = window ? window : GetHostWindow(HOST_WINDOW_ACTIVE_CHILD);
+    return target && HasVisibleChild(target, "LDUWIN")
+        && (IsHostV4() || CountDescendants(target, "DH_BMBN", true) == 0
+            || CountDescendants(target, "BMBNDH", true) == 0);
 }
 
 // ---- Messages and editors -------------------------------------------------------------------------

@@ -127,6 +127,10 @@ public:
     HWND ActiveReaderWindow(HWND window) const;
     bool IsMailWindowActive() const;
     bool IsNewMessageEditor(HWND window) const;
+    // Reader states the hooks use (nil window: the active MDI child).
+    bool IsReaderRaw(HWND window) const;
+    bool IsReaderToolbarOn(HWND window) const;
+    bool IsReaderPanelOn(HWND window) const;
 
     // ---- Messages and editors
     // Opens a new editor with the fields; -1 when it opened, 0 when not.

@@ -24,8 +24,40 @@ LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+constexpr const char* CLASS_READER_STRIP = "DHT_NTLBAR";
+constexpr const char* CLASS_READER_BUTTON = "DH_BMBN";
+constexpr const char* CLASS_READER_PANEL = "LDUWIN";
+constexpr int READER_BUTTONS = 12;
+
+// The formatted view: a toolbar strip with more than ten buttons and the panel below it.
+void CreateReaderChildren(HWND reader)
+{
+    HWND strip = CreateWindowExA(0, CLASS_READER_STRIP, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 400, 24, reader,
+        nullptr, g_host.Instance, nullptr);
+    for (int i = 0; i < READER_BUTTONS; ++i)
+        CreateWindowExA(0, CLASS_READER_BUTTON, "", WS_CHILD | WS_VISIBLE, i * 24, 2, 22, 20, strip, nullptr,
+            g_host.Instance, nullptr);
+    CreateWindowExA(0, CLASS_READER_PANEL, nullptr, WS_CHILD | WS_VISIBLE, 0, 24, 400, 40, reader, nullptr,
+        g_host.Instance, nullptr);
+}
+
+// Raw view of the active reader: its strip hidden and the menu item checked, or back.
+void ToggleRawView(HWND frame)
+{
+    HWND reader = g_host.ActiveChild();
+    HWND strip = reader ? FindWindowExA(reader, nullptr, CLASS_READER_STRIP, nullptr) : nullptr;
+    if (!strip)
+        return;
+    const bool raw = IsWindowVisible(strip) != FALSE;
+    ShowWindow(strip, raw ? SW_HIDE : SW_SHOW);
+    CheckMenuItem(GetMenu(frame), CMD_RAW_VIEW, MF_BYCOMMAND | (raw ? MF_CHECKED : MF_UNCHECKED));
+    g_log.Line("raw view %s", raw ? "on" : "off");
+}
+
 LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_CREATE)
+        CreateReaderChildren(window);
     if (message == WM_CLOSE && GetPropA(window, REFUSE_CLOSE_PROP)) {
         g_log.Line("reader refused close");
         return 0;
@@ -199,6 +231,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_COMMAND:
         g_log.Line("frame command %u", LOWORD(wParam));
+        if (LOWORD(wParam) == CMD_RAW_VIEW)
+            ToggleRawView(window);
         if (LOWORD(wParam) == ID_FILE_EXIT)
             PostMessageA(window, WM_CLOSE, 0, 0);
         // Delivering the queue: the plug-in may find nothing left to deliver.
@@ -267,6 +301,7 @@ bool CreateHostWindows()
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
     Register(CLASS_FRAME, FrameProc, face);
     Register(CLASS_STATUS_BAR, StatusBarProc, face);
+    Register(CLASS_READER_PANEL, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);

@@ -130,6 +130,9 @@ std::string Run(const std::string& what)
         return pm.PostHostCommand(309), "posted";
     if (what == "clear")
         return pm.ClearStatusText(), "cleared";
+    if (what == "reader")
+        return std::to_string(pm.IsReaderRaw(nullptr)) + std::to_string(pm.IsReaderToolbarOn(nullptr))
+            + std::to_string(pm.IsReaderPanelOn(nullptr));
     if (what == "signature")
         return pm.GetSignatureText();
     if (what == "books") {

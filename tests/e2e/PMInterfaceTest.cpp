@@ -147,6 +147,28 @@ TEST(PMInterfaceInHost, WindowClassesAndTheEditorIdentity)
     EXPECT_THAT(reports[2], HasSubstr("editor nil reader set folder nil mail 1 new 0 identity \""));
 }
 
+TEST(PMInterfaceInHost, ReaderViewStatesFollowTheRawViewCommand)
+{
+    // Raw, toolbar and panel states: formatted view, then raw view (strip hidden, menu checked).
+    struct Case {
+        const char* before;
+        const char* formatted;
+        const char* raw;
+    } cases[] = { { "", "011", "101" }, { "set version 0x352\n", "001", "101" } };
+    for (const Case& c : cases) {
+        THostRun run = RunProbe(
+            "reader", c.before, "reader\n" + Probes({ "reader" }) + "command 153\n" + Probes({ "reader" }));
+        SCOPED_TRACE(run.Text());
+        auto reports = run.LinesStartingWith("request 3075 3 status \"probe reader: ");
+        ASSERT_EQ(reports.size(), 2u);
+        EXPECT_EQ(reports[0], std::string("request 3075 3 status \"probe reader: ") + c.formatted + "\"")
+            << c.before;
+        EXPECT_EQ(reports[1], std::string("request 3075 3 status \"probe reader: ") + c.raw + "\"")
+            << c.before;
+        EXPECT_TRUE(run.Has("raw view on"));
+    }
+}
+
 TEST(PMInterfaceInHost, NewMessageEditorGetsItsFieldsAndSendsWithSettingsRestored)
 {
     THostRun run = RunProbe("editor", "", Probes({ "open", "send" }) + "wait 200\n");
