@@ -163,6 +163,25 @@ bool HasDisabledToolbarButton(HWND window)
     return CountDescendants(window, "DH_BMBN", true) > 0 || CountDescendants(window, "BMBNDH", true) > 0;
 }
 
+std::string AnsiToUtf8(const std::string& text)
+{
+    if (text.empty())
+        return text;
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(wide, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
+std::string FormatDate(const SYSTEMTIME& date, DWORD flags, const char* picture)
+{
+    char text[128] = {};
+    return GetDateFormatA(LOCALE_USER_DEFAULT, flags, &date, picture, text, sizeof text) > 0 ? text : "";
+}
+
 // Decimal, or hexadecimal after "$" or "0x"; 0 when it is no number.
 int ParseSettingNumber(const std::string& text)
 {
@@ -435,6 +454,28 @@ std::string TPMInterface::GetAddressBookFolder()
         folder = n > 0 && n < sizeof value ? std::string(value, n) : std::string();
     }
     return folder;
+}
+
+std::string TPMInterface::FormatPrintingBanner(
+    const std::string& address, const std::string& subject, const SYSTEMTIME& date)
+{
+    constexpr uint16_t TEXT_EMPTY_VALUE = 13;
+    const std::string name = PMInterfaceRules::AddressNamePart(address);
+    char time[32] = {};
+    wsprintfA(time, "%u:%02u (UTC)", date.wHour, date.wMinute);
+    const std::map<char, std::string> values = {
+        { 'A', AnsiToUtf8(address) },
+        { 'C', AnsiToUtf8(name.substr(0, name.find(' '))) },
+        { 'D', AnsiToUtf8(FormatDate(date, 0, "d MMM yyyy")) },
+        { 'F', AnsiToUtf8(name) },
+        { 'L', "\r\n" },
+        { 'P', AnsiToUtf8(GetHostSettingText(0, NAME_BUFFER_SIZE)) },
+        { 'S', AnsiToUtf8(subject) },
+        { 'T', time },
+        { 'X', AnsiToUtf8(FormatDate(date, DATE_LONGDATE, nullptr)) },
+    };
+    const std::string empty = Strings ? Strings->GetEntry(TEXT_EMPTY_VALUE) : std::string();
+    return PMInterfaceRules::ReplaceBannerCodes(AnsiToUtf8(GetPrintingBanner()), values, empty);
 }
 
 std::string TPMInterface::GetAddressBookFolders()

@@ -73,6 +73,9 @@ public:
     std::string GetPrintingBanner();
     int GetEditorTabWidth(HWND editor);
     std::string GetAddressBookFolder();
+    // The identity's printing banner with its '~' codes filled in, as UTF-8.
+    std::string FormatPrintingBanner(
+        const std::string& address, const std::string& subject, const SYSTEMTIME& date);
     // Mail folder, base folder and address-book folder, LF-separated.
     std::string GetAddressBookFolders();
     // The user's address books from "STATE.PMJ" of the mail folder, LF-separated key=value lines.

@@ -171,4 +171,40 @@ std::string SignatureFileName(int number, int kind)
     return name;
 }
 
+std::string ReplaceBannerCodes(
+    const std::string& banner, const std::map<char, std::string>& values, const std::string& emptyText)
+{
+    std::string text;
+    for (size_t i = 0; i < banner.size(); ++i) {
+        if (banner[i] != '~' || i + 1 == banner.size()) {
+            text += banner[i];
+            continue;
+        }
+        const char code = static_cast<char>(std::toupper(static_cast<unsigned char>(banner[i + 1])));
+        auto value = values.find(code);
+        if (value == values.end()) {
+            text += banner[i];
+            continue;
+        }
+        text += value->second.empty() ? emptyText : value->second;
+        ++i;
+    }
+    return text;
+}
+
+std::string AddressNamePart(const std::string& address)
+{
+    const size_t open = address.find('<');
+    if (open == std::string::npos)
+        return {};
+    std::string name = address.substr(0, open);
+    std::string unquoted;
+    for (char c : name)
+        if (c != '"')
+            unquoted += c;
+    const size_t first = unquoted.find_first_not_of(" \t");
+    const size_t last = unquoted.find_last_not_of(" \t");
+    return first == std::string::npos ? std::string() : unquoted.substr(first, last - first + 1);
+}
+
 } // namespace PMInterfaceRules

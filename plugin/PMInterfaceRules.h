@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,5 +51,13 @@ std::string AddressBookSettings(
 // mail client gives: "LocalSig" for kinds 1 and 2, "InetSig" for 3 and 4, then the hexadecimal
 // digit of number + 1 when number > 0. Empty for a negative number or another kind.
 std::string SignatureFileName(int number, int kind);
+
+// The printing banner with its '~' codes (letter in any case) replaced by values (keyed by the
+// upper-case letter); an empty value becomes emptyText; unknown codes and a '~' at the end stay.
+std::string ReplaceBannerCodes(
+    const std::string& banner, const std::map<char, std::string>& values, const std::string& emptyText);
+// The name part of an address: "Alice Example <alice@example.org>" gives "Alice Example" (quotes
+// removed); an address without angle brackets has none.
+std::string AddressNamePart(const std::string& address);
 
 } // namespace PMInterfaceRules

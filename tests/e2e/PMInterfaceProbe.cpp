@@ -146,6 +146,14 @@ std::string Run(const std::string& what)
         return std::to_string(pm.SetEditorValue12("inserted text"));
     if (what == "outside")
         return Outside();
+    if (what == "banner") {
+        SYSTEMTIME date = {};
+        date.wYear = 2026, date.wMonth = 3, date.wDay = 7, date.wHour = 9, date.wMinute = 5;
+        return pm.FormatPrintingBanner("Alice Example <alice@example.org>",
+            "Gr\xFC\xDF"
+            "e",
+            date);
+    }
     if (what == "identity")
         return Identity(pm);
     return "unknown";

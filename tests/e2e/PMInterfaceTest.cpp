@@ -204,7 +204,7 @@ TEST(PMInterfaceInHost, OutsideTheMailClientFoldersAndIdentityComeFromRegistryAn
         "Internet E-mail Address                   = work@example.org\r\n"
         "Default BCC field                         =archive@example.org\r\n"
         "Printer device name                       =Laser 5\r\n"
-        "Printing banner                           =~A ~S\r\n"
+        "Printing banner                           =~f|~c|~S|~D|~t|~P|~Q\r\n"
         "Styled message editor tab width (mm)      =$A\r\n"
         "[Pegasus Mail for Windows]\r\n"
         "Internet E-mail Address                   =me@example.org\r\n"
@@ -212,8 +212,9 @@ TEST(PMInterfaceInHost, OutsideTheMailClientFoldersAndIdentityComeFromRegistryAn
     const std::string folder = session.File("");
     const std::string before = "set basefolder \"" + folder + "\"\nset newmailfolder \"" + folder
         + "\"\nset mailfolder C:\\Mail\nset user Alice\n";
-    THostRun run = session.Run(before + "load\nforminit\n" + Probes({ "outside", "identity" }) + "quit\n",
-        30000, ProbeArguments() + " -I \"Work Identity\"");
+    THostRun run
+        = session.Run(before + "load\nforminit\n" + Probes({ "outside", "identity", "banner" }) + "quit\n",
+            30000, ProbeArguments() + " -I \"Work Identity\"");
     SCOPED_TRACE(run.Text());
     // Outside: the registry the mail client wrote; no program file in that base folder gives
     // version 0; the language of Pegasus.ini.
@@ -222,9 +223,13 @@ TEST(PMInterfaceInHost, OutsideTheMailClientFoldersAndIdentityComeFromRegistryAn
     // Inside: the registry identity's section, keys padded to 42 characters; the default identity
     // by its name in any case; the tab width of the default identity (no editor), 2 mm x 25.4.
     EXPECT_EQ(Report(run, "identity"),
-        "WinPMail Identity - Work Identity|work@example.org|archive@example.org|Laser 5|~A "
-        "~S|51|me@example.org|DE|"
-        "C:\\Books");
+        "WinPMail Identity - Work Identity|work@example.org|archive@example.org|Laser "
+        "5|~f|~c|~S|~D|~t|~P|~Q|51|"
+        "me@example.org|DE|C:\\Books");
+    // The banner of the registry identity, in UTF-8, dates in the user's format.
+    EXPECT_EQ(Report(run, "banner"),
+        "Alice Example|Alice|Gr\xC3\xBC\xC3\x9F"
+        "e|7 Mar 2026|9:05 (UTC)|Stand-in Printer Header|~Q");
 }
 TEST(PMInterfaceInHost, SignatureOfTheSelectedKindAndNumber)
 {

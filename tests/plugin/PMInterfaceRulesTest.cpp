@@ -125,3 +125,27 @@ TEST(PMInterfaceRules, SignatureFileNames)
     for (const Case& c : cases)
         EXPECT_EQ(SignatureFileName(c.number, c.kind), c.name) << c.number << "/" << c.kind;
 }
+
+TEST(PMInterfaceRules, BannerCodesAreReplacedInAnyCase)
+{
+    const std::map<char, std::string> values
+        = { { 'A', "Alice <a@x.org>" }, { 'S', "Report" }, { 'L', "\r\n" }, { 'P', "" } };
+    struct Case {
+        const char* banner;
+        const char* text;
+    } cases[] = { { "~A: ~s~L", "Alice <a@x.org>: Report\r\n" }, { "[~P]", "[(none)]" },
+        { "~Q stays", "~Q stays" }, { "ends with ~", "ends with ~" }, { "~~S", "~Report" }, { "", "" } };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReplaceBannerCodes(c.banner, values, "(none)"), c.text) << c.banner;
+}
+
+TEST(PMInterfaceRules, NamePartOfAnAddress)
+{
+    struct Case {
+        const char* address;
+        const char* name;
+    } cases[] = { { "Alice Example <alice@example.org>", "Alice Example" },
+        { "\"Bob, B.\" <b@x.org>", "Bob, B." }, { "<c@x.org>", "" }, { "d@x.org", "" } };
+    for (const Case& c : cases)
+        EXPECT_EQ(AddressNamePart(c.address), c.name) << c.address;
+}
