@@ -10,6 +10,7 @@
 #include "plugin/Guard.h"
 #include "plugin/PMInterfaceRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -180,6 +181,26 @@ std::string FormatDate(const SYSTEMTIME& date, DWORD flags, const char* picture)
 {
     char text[128] = {};
     return GetDateFormatA(LOCALE_USER_DEFAULT, flags, &date, picture, text, sizeof text) > 0 ? text : "";
+}
+
+// The "key=value" lines of an ini section as they stand: values keep their double quotes, which a
+// value read would strip.
+std::vector<std::string> RawSectionLines(const std::string& file, const char* section)
+{
+    std::vector<char> buffer(32768, '\0');
+    DWORD length = 0;
+    while ((length = GetPrivateProfileSectionA(
+                section, buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str()))
+            >= buffer.size() - 2
+        && buffer.size() < (1u << 24))
+        buffer.assign(buffer.size() * 2, '\0');
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < length && buffer[at] != '\0';) {
+        const size_t n = strnlen(buffer.data() + at, length - at);
+        lines.emplace_back(buffer.data() + at, n);
+        at += n + 1;
+    }
+    return lines;
 }
 
 // Decimal, or hexadecimal after "$" or "0x"; 0 when it is no number.
@@ -488,22 +509,8 @@ std::string TPMInterface::GetAddressBookSettings()
     const std::string folder = GetMailFolder();
     if (folder.empty())
         return {};
-    // The raw lines: the values keep their double quotes, which a value read would strip.
-    const std::string file = folder + "STATE.PMJ";
-    std::vector<char> buffer(32768, '\0');
-    DWORD length = 0;
-    while ((length = GetPrivateProfileSectionA(
-                "AddressBooks", buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str()))
-            >= buffer.size() - 2
-        && buffer.size() < (1u << 24))
-        buffer.assign(buffer.size() * 2, '\0');
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < length && buffer[at] != '\0';) {
-        const size_t n = strnlen(buffer.data() + at, length - at);
-        lines.emplace_back(buffer.data() + at, n);
-        at += n + 1;
-    }
-    return PMInterfaceRules::AddressBookSettings(lines, GetMailUserName(), IsHostV4());
+    return PMInterfaceRules::AddressBookSettings(
+        RawSectionLines(folder + "STATE.PMJ", "AddressBooks"), GetMailUserName(), IsHostV4());
 }
 
 std::string TPMInterface::GetSignatureText()
@@ -836,6 +843,138 @@ int TPMInterface::OpenNewMessage(
     SendMessageA(editor, WM_EDITOR_FIELD, EDITOR_BODY, reinterpret_cast<LPARAM>(text.c_str()));
     PostMessageA(editor, WM_EDITOR_FIELD, EDITOR_COMMIT, 0);
     return -1;
+}
+
+std::string TPMInterface::AskHostForFolder() const
+{
+    std::vector<char> buffer(NAME_BUFFER_SIZE, '\0');
+    if (Request(REQ_CHOOSE_FOLDER, 0, reinterpret_cast<LPARAM>(buffer.data())) == 0)
+        return std::string(1, '\0');
+    buffer.back() = '\0';
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return CutAtNul(buffer);
+}
+
+// The folder file (or TAB + folder for the new-mail folder) the mail client's answer names.
+std::string TPMInterface::FolderFileOfAnswer(const std::string& answer)
+{
+    const std::string newMail = GetHostString(IsHostV4() ? 197 : 15);
+    if (!newMail.empty() && answer.compare(0, newMail.size(), newMail) == 0)
+        return "\t" + GetNewMailFolder();
+    const size_t colon = answer.find(':');
+    if (colon == std::string::npos) {
+        std::string tree = ReadPegasusIni("Systemwide Folders", "PublicTree");
+        const size_t comma = tree.find(',');
+        tree = comma == std::string::npos ? std::string() : tree.substr(comma + 1);
+        tree = TrimCharSet(tree, TCharSet(" \t\""));
+        tree = ReplaceAllStr(tree, "\\\\", "\\");
+        return tree.empty() ? std::string() : WithTrailingBackslash(tree) + answer;
+    }
+    const size_t last = answer.find_last_of("\\:");
+    const std::string fileName = answer.substr(last + 1);
+    if (fileName.find('.') != std::string::npos)
+        return answer.substr(colon + 1);
+    const auto mailboxes = PMInterfaceRules::ParseMailboxIds(
+        RawSectionLines(GetMailFolder() + "STATE.PMJ", "Mailbox_IDs"), GetMailFolder());
+    for (const char* extension : { ".PMM", ".PMG" })
+        for (const PMInterfaceRules::TMailboxEntry& mailbox : mailboxes)
+            if (IsExistingFile(mailbox.Folder + fileName + extension))
+                return mailbox.Folder + fileName + extension;
+    return {};
+}
+
+void TPMInterface::ReadChosenFolder(
+    const std::string& folder, std::string& name, bool& mailbox, std::string& text)
+{
+    constexpr size_t PMM_HEADER_SIZE = 128, PMG_NAME_SIZE = 260;
+    if (folder[0] == '\t') {
+        const std::string path = folder.substr(1);
+        std::string last = ExtractBaseName(path.substr(0, path.size() - 1));
+        for (char& c : last)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        name = GetHostString(15) + " (" + last + ")";
+        WIN32_FIND_DATAA found = {};
+        HANDLE search = FindFirstFileA((path + "*.CNM").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return;
+        do
+            text += ReadWholeFile(path + found.cFileName) + '\x1A';
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        return;
+    }
+    const std::string data = ReadWholeFile(folder);
+    if (data.empty() && GetFileSizeByName(folder) != 0) {
+        ShowText(334, true);
+        return;
+    }
+    const bool isMailbox = SameTextLocale(GetFileExtension(folder), ".PMG");
+    // The name field ends at its NUL and never runs past its field.
+    const size_t field = std::min(data.size(), isMailbox ? PMG_NAME_SIZE : PMM_HEADER_SIZE);
+    name = std::string(data.data(), strnlen(data.data(), field));
+    if (isMailbox) {
+        mailbox = true;
+        const std::string mbx = ReplaceFileExtension(folder, ".MBX");
+        text = ReadWholeFile(mbx);
+        if (text.empty() && GetFileSizeByName(mbx) != 0)
+            ShowText(334, true);
+    } else {
+        text = data.size() > PMM_HEADER_SIZE ? data.substr(PMM_HEADER_SIZE) : std::string();
+    }
+}
+
+void TPMInterface::SelectFolder(std::string& name, bool& mailbox, std::string& text)
+{
+    name.clear();
+    mailbox = false;
+    text = AskHostForFolder();
+    if (text == std::string(1, '\0'))
+        return;
+    const std::string folder = text.empty() ? std::string() : FolderFileOfAnswer(text);
+    text.clear();
+    if (folder.empty()) {
+        ShowText(333, true);
+        return;
+    }
+    HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    ReadChosenFolder(folder, name, mailbox, text);
+    SetCursor(cursor);
+    if (!name.empty() && text.empty())
+        ShowText(335, false);
+}
+
+std::string TPMInterface::GetMbxFileName(const std::string& name)
+{
+    return GetMailFolder() + name + ".MBX";
+}
+
+int TPMInterface::MeasureHeaderLines()
+{
+    std::string name, text;
+    bool mailbox = false;
+    SelectFolder(name, mailbox, text);
+    if (text.empty() || text == std::string(1, '\0'))
+        return 0;
+    return PMInterfaceRules::MeasureHeaderLines(text, mailbox);
+}
+
+void TPMInterface::ShowText(uint16_t id, bool error) const
+{
+    const std::string text = Strings ? Strings->GetEntry(id) : "(" + std::to_string(id) + ")";
+    if (Prompt) {
+        error ? Prompt->ShowError(text) : Prompt->ShowInformation(text);
+        return;
+    }
+    MessageBoxA(GetHostWindow(HOST_WINDOW_FRAME), text.c_str(), "Selvadrin",
+        MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
 int TPMInterface::SetEditorValue12(const std::string& text) const

@@ -27,6 +27,14 @@ struct THostFontDesc {
     int Style = 0;
 };
 
+// Where the interface shows its error and information texts; tests put a recorder in its place.
+class IUserPrompt {
+public:
+    virtual ~IUserPrompt() = default;
+    virtual void ShowError(const std::string& text) = 0;
+    virtual void ShowInformation(const std::string& text) = 0;
+};
+
 class TPMInterface : public TButtonList {
 public:
     static constexpr const char* HOST_PROGRAM = "WINPM-32.EXE";
@@ -52,6 +60,8 @@ public:
     TZAVEKStrings* Strings = nullptr;
     TPGPErrorStrings* PGPErrorStrings = nullptr;
     TTERInterface* EditorInterface = nullptr;
+    // Shows texts 333-335 of the folder choice; nil: message boxes owned by the mail client.
+    IUserPrompt* Prompt = nullptr;
 
     // ---- Folders (trailing backslash), user and identity; cached after the first call
     std::string GetBaseFolder();
@@ -141,6 +151,12 @@ public:
         const std::string& recipient, const std::string& subject, const std::string& text) const;
     // Inserts text at the active editor's caret; -1 when there was an editor, 0 otherwise.
     int SetEditorValue12(const std::string& text) const;
+    // Lets the user choose a folder in the mail client and reads its messages. A cancelled choice
+    // gives the text "\0" and shows nothing; mailbox is set for a Unix-mailbox folder.
+    void SelectFolder(std::string& name, bool& mailbox, std::string& text);
+    std::string GetMbxFileName(const std::string& name);
+    // The header-line count of the chosen folder's last messages; 0 when nothing was chosen.
+    int MeasureHeaderLines();
     // Makes the active editor send; settings 32 and 80 are back as they were on every path.
     void SendFromEditor(bool plain, bool switchSettings);
     // Removes empty queued-message files and counts the others.
@@ -163,6 +179,10 @@ private:
     HWND WindowOfClass(HWND window, const char* classes) const;
     THostFontDesc HostFont(int index) const;
     bool IsDefaultIdentity(const std::string& identity) const;
+    std::string AskHostForFolder() const;
+    std::string FolderFileOfAnswer(const std::string& answer);
+    void ReadChosenFolder(const std::string& folder, std::string& name, bool& mailbox, std::string& text);
+    void ShowText(uint16_t id, bool error) const;
 
     bool elevated_ = false;
     HANDLE userToken_ = nullptr;

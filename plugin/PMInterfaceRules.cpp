@@ -1,8 +1,10 @@
 // Version arithmetic, language codes, the restart command line and class-name lists.
 #include "plugin/PMInterfaceRules.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 namespace PMInterfaceRules {
 namespace {
@@ -205,6 +207,88 @@ std::string AddressNamePart(const std::string& address)
     const size_t first = unquoted.find_first_not_of(" \t");
     const size_t last = unquoted.find_last_not_of(" \t");
     return first == std::string::npos ? std::string() : unquoted.substr(first, last - first + 1);
+}
+
+std::vector<TMailboxEntry> ParseMailboxIds(
+    const std::vector<std::string>& lines, const std::string& mailFolder)
+{
+    std::vector<TMailboxEntry> mailboxes;
+    for (const std::string& line : lines) {
+        const size_t equals = line.find('=');
+        const size_t quote = equals == std::string::npos ? equals : line.find('"', equals + 1);
+        const size_t colon = quote == std::string::npos ? quote : line.find(':', quote + 1);
+        if (colon == std::string::npos || colon == quote + 1)
+            continue;
+        TMailboxEntry entry;
+        entry.Name = line.substr(0, equals);
+        const std::string hex = line.substr(quote + 1, colon - quote - 1);
+        char* end = nullptr;
+        entry.Id = static_cast<uint32_t>(std::strtoul(hex.c_str(), &end, 16));
+        if (*end != '\0')
+            continue;
+        const bool isDefault = LowerText(entry.Name) == "default";
+        entry.Folder = isDefault ? mailFolder : entry.Name;
+        if (!entry.Folder.empty() && entry.Folder.back() != '\\')
+            entry.Folder += '\\';
+        if (isDefault)
+            mailboxes.insert(mailboxes.begin(), entry);
+        else
+            mailboxes.push_back(entry);
+    }
+    return mailboxes;
+}
+
+namespace {
+// Start of the message that ends before position end (exclusive); npos when none is left.
+size_t PreviousMessageStart(const std::string& text, size_t end, bool mailbox)
+{
+    if (end == 0)
+        return std::string::npos;
+    if (!mailbox) {
+        const size_t separator = text.rfind('\x1A', end - 1);
+        return separator == std::string::npos ? 0 : separator + 1;
+    }
+    const std::string marker = "From ???@???";
+    for (size_t at = text.rfind(marker, end - 1); at != std::string::npos;
+         at = at == 0 ? std::string::npos : text.rfind(marker, at - 1)) {
+        if (at == 0 || (at >= 2 && text.compare(at - 2, 2, "\n\n") == 0)
+            || (at >= 4 && text.compare(at - 4, 4, "\r\n\r\n") == 0))
+            return at;
+    }
+    return std::string::npos;
+}
+
+int HeaderLines(const std::string& message)
+{
+    size_t end = message.find("\n\n");
+    const size_t crlf = message.find("\r\n\r\n");
+    if (crlf != std::string::npos && (end == std::string::npos || crlf < end))
+        end = crlf;
+    const std::string header = message.substr(0, end);
+    int lines = 0;
+    for (char c : header)
+        lines += c == '\n';
+    return lines + 2;
+}
+} // namespace
+
+int MeasureHeaderLines(const std::string& text, bool mailbox)
+{
+    constexpr int MESSAGES_LOOKED_AT = 10;
+    int result = 0;
+    size_t end = text.size();
+    for (int n = 0; n < MESSAGES_LOOKED_AT && end > 0; ++n) {
+        const size_t start = PreviousMessageStart(text, end, mailbox);
+        if (start == std::string::npos)
+            break;
+        const std::string message = text.substr(start, end - start);
+        if (!message.empty() && message.find_first_not_of("\r\n\x1A") != std::string::npos)
+            result = std::max(result, HeaderLines(message));
+        end = mailbox || start == 0 ? start : start - 1;
+        if (end < 2 * static_cast<size_t>(result))
+            break;
+    }
+    return result;
 }
 
 } // namespace PMInterfaceRules

@@ -60,4 +60,21 @@ std::string ReplaceBannerCodes(
 // removed); an address without angle brackets has none.
 std::string AddressNamePart(const std::string& address);
 
+// One mailbox of the "Mailbox_IDs" section: its name, hexadecimal id and folder.
+struct TMailboxEntry {
+    std::string Name;
+    uint32_t Id = 0;
+    std::string Folder; // with a trailing backslash
+};
+// The mailboxes of the section's "name=value" lines, the one named "DEFAULT" (any case) first and
+// in the mail folder; the id is the hexadecimal number between the value's first double quote and
+// the colon after it. Lines without them are skipped.
+std::vector<TMailboxEntry> ParseMailboxIds(
+    const std::vector<std::string>& lines, const std::string& mailFolder);
+
+// The largest header of the last (up to ten) messages of a folder text, in lines + 2; 0 for none.
+// Mailbox texts separate messages by "From ???@???" at the start or after a blank line; other
+// folders by byte 26.
+int MeasureHeaderLines(const std::string& text, bool mailbox);
+
 } // namespace PMInterfaceRules

@@ -13,6 +13,35 @@ namespace {
 std::unique_ptr<TPMInterface> g_interface;
 HWND g_hostWindow = nullptr;
 
+// Records the texts the interface shows, for the report.
+struct TPromptRecorder : IUserPrompt {
+    std::string Shown;
+    void ShowError(const std::string& text) override { Shown += "error " + text + ";"; }
+    void ShowInformation(const std::string& text) override { Shown += "info " + text + ";"; }
+};
+
+// One log line: line breaks, byte 26 and NUL shown as '/', '#' and '0'.
+std::string Visible(std::string text)
+{
+    for (char& c : text)
+        c = c == '\n' ? '/' : c == '\x1A' ? '#' : c == '\0' ? '0' : c == '\r' ? '~' : c;
+    return text;
+}
+
+std::string Select(TPMInterface& pm)
+{
+    TPromptRecorder prompt;
+    pm.Prompt = &prompt;
+    std::string name, text;
+    bool mailbox = false;
+    pm.SelectFolder(name, mailbox, text);
+    const std::string shown = prompt.Shown; // of the choice; the measure chooses once more
+    const int lines = pm.MeasureHeaderLines();
+    pm.Prompt = nullptr;
+    return name + "|" + std::to_string(mailbox) + "|" + Visible(text) + "|" + shown + "|"
+        + std::to_string(lines);
+}
+
 std::string Hex(const void* p)
 {
     return p ? "set" : "nil";
@@ -133,6 +162,8 @@ std::string Run(const std::string& what)
     if (what == "reader")
         return std::to_string(pm.IsReaderRaw(nullptr)) + std::to_string(pm.IsReaderToolbarOn(nullptr))
             + std::to_string(pm.IsReaderPanelOn(nullptr));
+    if (what == "select")
+        return Select(pm);
     if (what == "signature")
         return pm.GetSignatureText();
     if (what == "books") {

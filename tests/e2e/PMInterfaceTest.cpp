@@ -264,6 +264,47 @@ TEST(PMInterfaceInHost, SignatureOfTheSelectedKindAndNumber)
     }
 }
 
+TEST(PMInterfaceInHost, FolderChoiceReadsTheChosenFolderKind)
+{
+    THostSession session("select");
+    const std::string folder = session.File("");
+    std::string header(128, '\0');
+    session.WriteFile("STATE.PMJ", "[Mailbox_IDs]\r\nDEFAULT=\"0:x\"\r\n");
+    session.WriteFile("A.CNM", "From: a\n\none");
+    session.WriteFile("B.CNM", "From: b\nTo: c\n\ntwo");
+    session.WriteFile("FOLDER1.PMM",
+        std::string("Folder One") + header.substr(10) + "X: 1\n\nmsg1\x1A" + "X: 2\nY: 3\n\nmsg2");
+    session.WriteFile("EMPTY.PMM", std::string("Nothing here") + header.substr(12));
+    session.WriteFile("BOX.PMG", std::string("Unix box") + std::string(300, '\0'));
+    session.WriteFile("BOX.MBX", "From ???@??? x\nA: b\n\nbody\n");
+    // A name field without its NUL is cut at the 128 bytes of the header.
+    session.WriteFile("LONG.PMM", std::string(140, 'n'));
+    std::string folderName = folder.substr(0, folder.size() - 1);
+    folderName = folderName.substr(folderName.rfind('\\') + 1);
+    for (char& c : folderName)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    struct Case {
+        std::string choice, report;
+    } cases[] = {
+        { "\"\"", "|0|0||0" }, // cancelled: no text, nothing shown
+        { "\"New mail\"", "New mail (" + folderName + ")|0|From: a//one#From: b/To: c//two#||3" },
+        { "MAIN:\\FOLDER1", "Folder One|0|X: 1//msg1#X: 2/Y: 3//msg2||3" },
+        { "MAIN:\\BOX", "Unix box|1|From ???@??? x/A: b//body/||3" },
+        { "MAIN:\\MISSING", "|0||error (333);|0" },
+        { "MAIN:\\EMPTY", "Nothing here|0||info (335);|0" },
+        { "MAIN:\\LONG", std::string(128, 'n') + "|0|nnnnnnnnnnnn||2" },
+    };
+    for (const Case& c : cases) {
+        THostRun run = session.Run("set folderchoice " + c.choice + "\nset mailfolder \"" + folder
+                + "\"\nset newmailfolder \"" + folder + "\"\nload\nforminit\n" + Probes({ "select" })
+                + "quit\n",
+            30000, ProbeArguments());
+        SCOPED_TRACE(run.Text());
+        EXPECT_EQ(Report(run, "select"), c.report) << c.choice;
+        EXPECT_EQ(run.LinesStartingWith("request 3063").size(), 2u) << c.choice;
+    }
+}
+
 TEST(PMInterfaceInHost, AddressBooksAndInsertedEditorText)
 {
     THostSession session("books");

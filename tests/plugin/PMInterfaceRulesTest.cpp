@@ -149,3 +149,40 @@ TEST(PMInterfaceRules, NamePartOfAnAddress)
     for (const Case& c : cases)
         EXPECT_EQ(AddressNamePart(c.address), c.name) << c.address;
 }
+
+TEST(PMInterfaceRules, MailboxIdsWithTheDefaultMailboxFirst)
+{
+    const std::vector<std::string> lines = { "C:\\Boxes\\Work=\"1A2B:x\"", "no quote=1:2", "Broken=\"zz:1\"",
+        "default=\"0:0\"", "C:\\Boxes\\Home\\=\"ff:\"", "Empty=\":1\"" };
+    auto boxes = ParseMailboxIds(lines, "C:\\Mail\\");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].Name, "default");
+    EXPECT_EQ(boxes[0].Folder, "C:\\Mail\\");
+    EXPECT_EQ(boxes[1].Id, 0x1A2Bu);
+    EXPECT_EQ(boxes[1].Folder, "C:\\Boxes\\Work\\");
+    EXPECT_EQ(boxes[2].Id, 0xFFu);
+    EXPECT_EQ(boxes[2].Folder, "C:\\Boxes\\Home\\");
+}
+
+TEST(PMInterfaceRules, HeaderLinesOfTheLastMessages)
+{
+    // Counted: the line breaks inside the header, + 2.
+    const std::string shortMessage = "From: a\nTo: b\n\nbody\n"; // 1 + 2
+    const std::string longMessage = "From: a\nTo: b\nCc: c\nSubject: d\n\nbody\n"; // 3 + 2
+    const std::string crlfMessage = "From: a\r\nTo: b\r\nX: 1\r\n\r\nbody\r\n"; // 2 + 2
+    struct Case {
+        std::string text;
+        bool mailbox;
+        int lines;
+    } cases[] = {
+        { "", false, 0 },
+        { shortMessage + "\x1A" + longMessage + "\x1A" + shortMessage, false, 5 },
+        { crlfMessage, false, 4 },
+        // The separator line belongs to the header.
+        { "From ???@??? Mon\n" + shortMessage + "\nFrom ???@??? Tue\n" + longMessage, true, 6 },
+        // "From ???@???" inside a body line is no separator.
+        { "From ???@??? Mon\n" + longMessage + "quoted From ???@??? x\n", true, 6 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MeasureHeaderLines(c.text, c.mailbox), c.lines) << c.text;
+}
