@@ -2,7 +2,6 @@
 #include "framework/ComCtrls.h"
 
 #include "framework/Exceptions.h"
-#include "framework/LibraryBinding.h"
 
 #include <richedit.h>
 
@@ -562,16 +561,18 @@ private:
 
 std::string TRichEdit::ClassName()
 {
-    // Loaded once by full path from the system folder, kept for the life of the process.
+    // Loaded once by full path from the system folder and kept for the life of the process: its
+    // windows may outlive any owner of ours, and a library must not be freed from DllMain.
     static const std::string name = [] {
         char folder[MAX_PATH] = {};
         const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
         const std::string system(folder, n);
-        static TLibrary msftedit(system + "\\Msftedit.dll");
-        if (msftedit)
+        const auto load = [&](const char* file) {
+            return LoadLibraryExA((system + file).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) != nullptr;
+        };
+        if (load("\\Msftedit.dll"))
             return std::string("RichEdit50W");
-        static TLibrary riched20(system + "\\RichEd20.dll");
-        return riched20 ? std::string("RichEdit20W") : std::string();
+        return load("\\RichEd20.dll") ? std::string("RichEdit20W") : std::string();
     }();
     return name;
 }
@@ -660,7 +661,7 @@ std::wstring TRichEdit::WideText() const
     if (!HandleAllocated())
         return ToWide(text_);
     const HWND window = const_cast<TRichEdit*>(this)->Handle();
-    GETTEXTLENGTHEX length { GTL_NUMCHARS | GTL_PRECISE, 1200 };
+    GETTEXTLENGTHEX length { GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200 }; // counted as it is read: CR LF
     const auto count
         = static_cast<int>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     std::wstring text(static_cast<std::size_t>(std::max(count, 0)) + 1, L'\0');

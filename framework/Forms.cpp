@@ -233,15 +233,20 @@ int TCustomForm::ShowModal()
     freeAfterModal_ = false;
     try {
         Show();
-        while (modalResult_ == mrNone) {
-            if (!Application().HandleMessage()) {
+        for (;;) {
+            // A result set before the first message (in OnShow) still goes through the close query.
+            if (modalResult_ == mrNone && !Application().HandleMessage()) {
                 modalResult_ = mrCancel;
                 break;
             }
-            if (modalResult_ != mrNone)
+            if (modalResult_ != mrNone) {
                 CloseModal();
-            else if (!Visible())
+                if (modalResult_ != mrNone)
+                    break;
+            } else if (!Visible()) {
                 modalResult_ = mrCancel;
+                break;
+            }
         }
     } catch (...) {
         EnableWindows(disabled);
@@ -424,6 +429,13 @@ void TCustomForm::WndProc(TMessage& message)
         message.Result = 0;
         return;
     case CM_RELEASE:
+        // Released inside its own modal loop: end the loop first, free afterwards.
+        if (modal_) {
+            freeAfterModal_ = true;
+            if (modalResult_ == mrNone)
+                modalResult_ = mrCancel;
+            return;
+        }
         delete this;
         return;
     case WM_ACTIVATE:

@@ -200,8 +200,11 @@ void TCanvas::Deselect() noexcept
         DeleteObject(brush_);
     if (pen_)
         DeleteObject(pen_);
+    if (font_)
+        DeleteObject(font_);
     brush_ = nullptr;
     pen_ = nullptr;
+    font_ = nullptr;
 }
 
 void TCanvas::SelectBrush()
@@ -229,9 +232,18 @@ void TCanvas::SelectPen()
 
 void TCanvas::SelectFont()
 {
-    HGDIOBJ old = SelectObject(dc_, Font.Handle());
-    if (!oldFont_)
-        oldFont_ = old;
+    if (!font_ || !selected_.SameAs(Font)) {
+        selected_ = Font;
+        LOGFONTA log {};
+        GetObjectA(Font.Handle(), sizeof log, &log);
+        const HFONT font = CreateFontIndirectA(&log);
+        const HGDIOBJ old = SelectObject(dc_, font);
+        if (!oldFont_)
+            oldFont_ = old;
+        if (font_)
+            DeleteObject(font_);
+        font_ = font;
+    }
     SetTextColor(dc_, ColorToRGB(Font.Color()));
     if (Brush.Style == bsClear) {
         SetBkMode(dc_, TRANSPARENT);

@@ -155,6 +155,9 @@ private:
     HGDIOBJ oldBrush_ = nullptr;
     HGDIOBJ oldPen_ = nullptr;
     HGDIOBJ oldFont_ = nullptr;
+    // The canvas selects a font of its own, so that Font may change (and free its handle) at any time.
+    TFont selected_;
+    HFONT font_ = nullptr;
 };
 
 // A 32-bit top-down DIB section with its own memory DC and canvas.

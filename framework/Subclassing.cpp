@@ -13,6 +13,33 @@ LRESULT CALLBACK StandardWindowProcW(HWND, UINT, WPARAM, LPARAM);
 
 namespace {
 
+LRESULT CALLBACK ForeignWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const SubclassRegistry::Entry* entry = SubclassRegistry::Find(window);
+    if (!entry)
+        return DefWindowProcA(window, msg, wParam, lParam);
+    // Copies: the handler may unsubclass the window, which drops the entry.
+    const WNDPROC original = entry->original;
+    const SubclassRegistry::Handler handler = entry->handler;
+    if (msg == WM_NCDESTROY) {
+        const LRESULT result = CallWindowProcA(original, window, msg, wParam, lParam);
+        SubclassRegistry::Remove(window);
+        return result;
+    }
+    if (handler) {
+        try {
+            return handler(window, msg, wParam, lParam);
+        } catch (...) {
+            ReportBoundaryException("subclassed window procedure");
+        }
+    }
+    return CallWindowProcA(original, window, msg, wParam, lParam);
+}
+
+} // namespace
+
+namespace {
+
 struct Tables {
     std::unordered_map<HWND, SubclassRegistry::Entry> windows;
     std::set<std::string> classes;
@@ -48,9 +75,42 @@ int SubclassRegistry::Count() noexcept
     return static_cast<int>(State().windows.size());
 }
 
+bool SubclassRegistry::Subclass(HWND window, Handler handler)
+{
+    if (!IsWindow(window) || Find(window))
+        return false;
+    Entry entry;
+    entry.handler = std::move(handler);
+    // In the table before the switch, so the first message already finds its handler.
+    entry.original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    Add(window, entry);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignWindowProc));
+    return true;
+}
+
+void SubclassRegistry::Unsubclass(HWND window) noexcept
+{
+    auto& windows = State().windows;
+    const auto it = windows.find(window);
+    if (it == windows.end() || it->second.control)
+        return;
+    if (RestoreProcedure(window, it->second))
+        windows.erase(it);
+    else
+        it->second.handler = nullptr;
+}
+
+LRESULT SubclassRegistry::CallOriginal(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const Entry* entry = Find(window);
+    return entry ? CallWindowProcA(entry->original, window, msg, wParam, lParam)
+                 : DefWindowProcA(window, msg, wParam, lParam);
+}
+
 bool SubclassRegistry::RestoreProcedure(HWND window, const Entry& entry) noexcept
 {
-    const auto ours = reinterpret_cast<LONG_PTR>(entry.unicode ? StandardWindowProcW : StandardWindowProc);
+    const auto ours = reinterpret_cast<LONG_PTR>(
+        !entry.control ? ForeignWindowProc : (entry.unicode ? StandardWindowProcW : StandardWindowProc));
     const LONG_PTR current
         = entry.unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
     if (current != ours)
@@ -88,7 +148,8 @@ void SubclassRegistry::RestoreAll() noexcept
         if (entry.ownClass) {
             own.push_back(window);
         } else if (IsWindow(window)) {
-            entry.control->handle_ = nullptr;
+            if (entry.control)
+                entry.control->handle_ = nullptr;
             RestoreProcedure(window, entry);
         }
     }

@@ -6,7 +6,8 @@ add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/HandleTable.cpp ${PGPSDK_SRC}/Options.cpp ${PGPSDK_SRC}/Runtime.cpp
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
   ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp
-  ${PGPSDK_SRC}/KeyDBWrite.cpp ${PGPSDK_SRC}/FileCommit.cpp ${PGPSDK_SRC}/Output.cpp ${PGPSDK_SRC}/Groups.cpp)
+  ${PGPSDK_SRC}/KeyDBWrite.cpp ${PGPSDK_SRC}/FileCommit.cpp ${PGPSDK_SRC}/Output.cpp ${PGPSDK_SRC}/Groups.cpp
+  ${PGPSDK_SRC}/Encode.cpp ${PGPSDK_SRC}/Decode.cpp)
 # Compiled per core variant (the generation-2 one leaves the named passphrase cache out).
 set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCache.cpp)
 
@@ -14,7 +15,8 @@ set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCach
 add_library(pgpsdk_openpgp OBJECT
   ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
   ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp
-  ${PGPSDK_SRC}/openpgp/KeyRing.cpp ${PGPSDK_SRC}/openpgp/Verify.cpp ${PGPSDK_SRC}/openpgp/Compression.cpp)
+  ${PGPSDK_SRC}/openpgp/KeyRing.cpp ${PGPSDK_SRC}/openpgp/Verify.cpp ${PGPSDK_SRC}/openpgp/Compression.cpp
+  ${PGPSDK_SRC}/openpgp/Message.cpp)
 if(ZAVEK_WINDOWS)
   find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
   find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
@@ -22,8 +24,9 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(pgpsdk_openpgp PUBLIC ${ZAVEK_GCRYPT_STATIC} ${ZAVEK_GPGERROR_STATIC} ${ZAVEK_ZLIB_STATIC} ws2_32)
 else()
   target_link_libraries(pgpsdk_openpgp PUBLIC gcrypt gpg-error z)
-  if(ZAVEK_FUZZ)
-    target_compile_options(pgpsdk_openpgp PRIVATE -fsanitize=fuzzer-no-link) # coverage for the fuzzer
+  if(ZAVEK_FUZZ) # coverage for the fuzzers
+    target_compile_options(pgpsdk_openpgp PRIVATE -fsanitize=fuzzer-no-link)
+    target_compile_options(pgpsdk_runtime PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endif()
 

@@ -1,6 +1,7 @@
 // Recipient groups of the stand-in SDK, read from its groups file: UTF-8 text with the first line
 // "PGPSTANDIN-GROUPS 1", then "G<TAB>name<TAB>description" per group, followed by its members,
 // "K<TAB>0x<16 hex digits><TAB>algorithm" for a key or "S<TAB>group name" for a sub-group.
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
 
@@ -129,113 +130,131 @@ extern "C" {
 
 PGPError PGP_CDECL PGPNewGroupSetFromFile(PGPContextRef context, PGPFileSpecRef spec, PGPGroupSetRef* out)
 {
-    if (!out)
-        return kPGPError_BadParams;
-    *out = 0;
-    auto file = Handles().Get<FileSpec>(spec, ObjectKind::FileSpec);
-    if (!file || !Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    auto set = std::make_shared<GroupSet>();
-    std::ifstream in(file->path, std::ios::binary);
-    if (in) { // a groups file not made yet holds no groups
-        PGPError status = ParseGroups(in, set->groups);
-        if (status != kPGPError_NoErr)
-            return status;
-    }
-    *out = Handles().Add(ObjectKind::GroupSet, std::move(set));
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!out)
+            return kPGPError_BadParams;
+        *out = 0;
+        auto file = Handles().Get<FileSpec>(spec, ObjectKind::FileSpec);
+        if (!file || !Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        auto set = std::make_shared<GroupSet>();
+        std::ifstream in(file->path, std::ios::binary);
+        if (in) { // a groups file not made yet holds no groups
+            PGPError status = ParseGroups(in, set->groups);
+            if (status != kPGPError_NoErr)
+                return status;
+        }
+        *out = Handles().Add(ObjectKind::GroupSet, std::move(set));
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPCountGroupsInSet(PGPGroupSetRef groupSet, uint32_t* count)
 {
-    auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
-    if (!set || !count)
-        return kPGPError_BadParams;
-    *count = static_cast<uint32_t>(set->groups.size());
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
+        if (!set || !count)
+            return kPGPError_BadParams;
+        *count = static_cast<uint32_t>(set->groups.size());
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPGetIndGroupID(PGPGroupSetRef groupSet, uint32_t index, PGPGroupID* id)
 {
-    auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
-    if (!set || !id)
-        return kPGPError_BadParams;
-    if (index >= set->groups.size())
-        return kPGPError_EndOfIteration;
-    *id = index + 1;
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
+        if (!set || !id)
+            return kPGPError_BadParams;
+        if (index >= set->groups.size())
+            return kPGPError_EndOfIteration;
+        *id = index + 1;
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPGetGroupInfo(PGPGroupSetRef groupSet, PGPGroupID id, PGPGroupInfo* info)
 {
-    auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
-    if (!set || !info)
-        return kPGPError_BadParams;
-    const Group* group = GroupByID(*set, id);
-    if (!group)
-        return kPGPError_BadParams;
-    info->id = id;
-    CopyText(info->name, group->name);
-    CopyText(info->description, group->description);
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
+        if (!set || !info)
+            return kPGPError_BadParams;
+        const Group* group = GroupByID(*set, id);
+        if (!group)
+            return kPGPError_BadParams;
+        info->id = id;
+        CopyText(info->name, group->name);
+        CopyText(info->description, group->description);
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPCountGroupItems(PGPGroupSetRef groupSet, PGPGroupID id, PGPBoolean recursive, uint32_t* keys,
                                       uint32_t* total)
 {
-    auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
-    if (!set || !keys || !total)
-        return kPGPError_BadParams;
-    const Group* group = GroupByID(*set, id);
-    if (!group)
-        return kPGPError_BadParams;
-    std::vector<PGPGroupItem> items;
-    std::set<const Group*> visiting;
-    CollectItems(*set, *group, true, true, recursive != 0, 0, visiting, items);
-    *total = static_cast<uint32_t>(items.size());
-    *keys = static_cast<uint32_t>(
-        std::count_if(items.begin(), items.end(), [](const PGPGroupItem& i) { return i.type == kPGPGroupItem_Key; }));
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
+        if (!set || !keys || !total)
+            return kPGPError_BadParams;
+        const Group* group = GroupByID(*set, id);
+        if (!group)
+            return kPGPError_BadParams;
+        std::vector<PGPGroupItem> items;
+        std::set<const Group*> visiting;
+        CollectItems(*set, *group, true, true, recursive != 0, 0, visiting, items);
+        *total = static_cast<uint32_t>(items.size());
+        *keys = static_cast<uint32_t>(
+            std::count_if(items.begin(), items.end(), [](const PGPGroupItem& i) { return i.type == kPGPGroupItem_Key; }));
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPNewGroupItemIter(PGPGroupSetRef groupSet, PGPGroupID id, uint32_t flags,
                                        PGPGroupItemIterRef* out)
 {
-    if (!out)
-        return kPGPError_BadParams;
-    *out = 0;
-    auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
-    if (!set)
-        return kPGPError_BadParams;
-    const Group* group = GroupByID(*set, id);
-    if (!group)
-        return kPGPError_BadParams;
-    auto iter = std::make_shared<GroupItemIter>();
-    std::set<const Group*> visiting;
-    CollectItems(*set, *group, (flags & 2) != 0, (flags & 1) != 0, (flags & 4) != 0, 0, visiting, iter->items);
-    *out = Handles().Add(ObjectKind::GroupItemIter, std::move(iter));
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!out)
+            return kPGPError_BadParams;
+        *out = 0;
+        auto set = Handles().Get<GroupSet>(groupSet, ObjectKind::GroupSet);
+        if (!set)
+            return kPGPError_BadParams;
+        const Group* group = GroupByID(*set, id);
+        if (!group)
+            return kPGPError_BadParams;
+        auto iter = std::make_shared<GroupItemIter>();
+        std::set<const Group*> visiting;
+        CollectItems(*set, *group, (flags & 2) != 0, (flags & 1) != 0, (flags & 4) != 0, 0, visiting, iter->items);
+        *out = Handles().Add(ObjectKind::GroupItemIter, std::move(iter));
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPGroupItemIterNext(PGPGroupItemIterRef iterRef, PGPGroupItem* item)
 {
-    auto iter = Handles().Get<GroupItemIter>(iterRef, ObjectKind::GroupItemIter);
-    if (!iter || !item)
-        return kPGPError_BadParams;
-    if (iter->next >= iter->items.size())
-        return kPGPError_EndOfIteration;
-    *item = iter->items[iter->next++];
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto iter = Handles().Get<GroupItemIter>(iterRef, ObjectKind::GroupItemIter);
+        if (!iter || !item)
+            return kPGPError_BadParams;
+        if (iter->next >= iter->items.size())
+            return kPGPError_EndOfIteration;
+        *item = iter->items[iter->next++];
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPFreeGroupItemIter(PGPGroupItemIterRef iter)
 {
-    return Handles().Take(iter, ObjectKind::GroupItemIter) ? kPGPError_NoErr : kPGPError_BadParams;
+    return Guarded([&]() -> PGPError {
+        return Handles().Take(iter, ObjectKind::GroupItemIter) ? kPGPError_NoErr : kPGPError_BadParams;
+    });
 }
 
 PGPError PGP_CDECL PGPFreeGroupSet(PGPGroupSetRef groupSet)
 {
-    return Handles().Take(groupSet, ObjectKind::GroupSet) ? kPGPError_NoErr : kPGPError_BadParams;
+    return Guarded([&]() -> PGPError {
+        return Handles().Take(groupSet, ObjectKind::GroupSet) ? kPGPError_NoErr : kPGPError_BadParams;
+    });
 }
 
 } // extern "C"

@@ -1,5 +1,6 @@
 // The key database's write side: committing both key files atomically, deleting and copying keys,
 // import and export of OpenPGP keys (armoured or binary), and passphrase changes and checks.
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/FileCommit.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
@@ -72,98 +73,108 @@ extern "C" {
 
 PGPError PGP_CDECL PGPFlushKeyDB(PGPKeyDBRef db)
 {
-    auto object = Handles().Get<KeyDB>(db, ObjectKind::KeyDB);
-    if (!object)
-        return kPGPError_BadParams;
-    const KeyDBState& state = *object->state;
-    if (state.publicPath.empty())
-        return kPGPError_NoErr; // an in-memory database has nothing to write
-    if (!state.writable)
-        return kPGPError_BadParams;
-    std::string publicFile, secretFile;
-    for (const auto& key : state.keys) {
-        publicFile += openpgp::WriteKeyRecord(*key, false, false, true);
-        if (key->HasSecret())
-            secretFile += openpgp::WriteKeyRecord(*key, true, true, true);
-    }
-    if (!WriteFileAtomically(state.publicPath, publicFile) || !WriteFileAtomically(state.secretPath, secretFile))
-        return kPGPError_FileWriteFailed;
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto object = Handles().Get<KeyDB>(db, ObjectKind::KeyDB);
+        if (!object)
+            return kPGPError_BadParams;
+        const KeyDBState& state = *object->state;
+        if (state.publicPath.empty())
+            return kPGPError_NoErr; // an in-memory database has nothing to write
+        if (!state.writable)
+            return kPGPError_BadParams;
+        std::string publicFile, secretFile;
+        for (const auto& key : state.keys) {
+            publicFile += openpgp::WriteKeyRecord(*key, false, false, true);
+            if (key->HasSecret())
+                secretFile += openpgp::WriteKeyRecord(*key, true, true, true);
+        }
+        if (!WriteFileAtomically(state.publicPath, publicFile) || !WriteFileAtomically(state.secretPath, secretFile))
+            return kPGPError_FileWriteFailed;
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPDeleteKeys(PGPKeySetRef set)
 {
-    auto object = Handles().Get<KeySet>(set, ObjectKind::KeySet);
-    if (!object)
-        return kPGPError_BadParams;
-    KeyDBState& state = *object->db;
-    std::vector<KeyRecord*> doomed = object->Keys();
-    for (auto it = state.keys.begin(); it != state.keys.end();) {
-        if (std::find(doomed.begin(), doomed.end(), it->get()) == doomed.end()) {
-            ++it;
-            continue;
+    return Guarded([&]() -> PGPError {
+        auto object = Handles().Get<KeySet>(set, ObjectKind::KeySet);
+        if (!object)
+            return kPGPError_BadParams;
+        KeyDBState& state = *object->db;
+        std::vector<KeyRecord*> doomed = object->Keys();
+        for (auto it = state.keys.begin(); it != state.keys.end();) {
+            if (std::find(doomed.begin(), doomed.end(), it->get()) == doomed.end()) {
+                ++it;
+                continue;
+            }
+            ForgetKeyObjects(state, it->get(), true);
+            state.removed.push_back(*it); // the record lives on with the database
+            it = state.keys.erase(it);
         }
-        ForgetKeyObjects(state, it->get(), true);
-        state.removed.push_back(*it); // the record lives on with the database
-        it = state.keys.erase(it);
-    }
-    return kPGPError_NoErr;
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPRemoveUserID(PGPKeyDBObjRef userID)
 {
-    auto object = Handles().Get<KeyObject>(userID, ObjectKind::KeyDBObj);
-    if (!object)
-        return kPGPError_BadParams;
-    if (object->kind != KeyObjectKind::UserID)
-        return kPGPError_WrongObjectKind;
-    KeyRecord* key = object->key;
-    auto& userIDs = key->userIDs;
-    auto it = std::find_if(userIDs.begin(), userIDs.end(), [&](const UserIDRecord& u) { return &u == object->userID; });
-    if (it == userIDs.end())
-        return kPGPError_BadParams;
-    ForgetKeyObjects(*object->db, key, false);
-    userIDs.erase(it);
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto object = Handles().Get<KeyObject>(userID, ObjectKind::KeyDBObj);
+        if (!object)
+            return kPGPError_BadParams;
+        if (object->kind != KeyObjectKind::UserID)
+            return kPGPError_WrongObjectKind;
+        KeyRecord* key = object->key;
+        auto& userIDs = key->userIDs;
+        auto it = std::find_if(userIDs.begin(), userIDs.end(), [&](const UserIDRecord& u) { return &u == object->userID; });
+        if (it == userIDs.end())
+            return kPGPError_BadParams;
+        ForgetKeyObjects(*object->db, key, false);
+        userIDs.erase(it);
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPRemoveSig(PGPKeyDBObjRef sig)
 {
-    auto object = Handles().Get<KeyObject>(sig, ObjectKind::KeyDBObj);
-    if (!object)
-        return kPGPError_BadParams;
-    if (object->kind != KeyObjectKind::Signature)
-        return kPGPError_WrongObjectKind;
-    auto& signatures = object->userID->signatures;
-    auto it = std::find_if(signatures.begin(), signatures.end(),
-                           [&](const SigRecord& r) { return &r == object->signature; });
-    if (it == signatures.end())
-        return kPGPError_BadParams;
-    ForgetKeyObjects(*object->db, object->key, false);
-    signatures.erase(it);
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto object = Handles().Get<KeyObject>(sig, ObjectKind::KeyDBObj);
+        if (!object)
+            return kPGPError_BadParams;
+        if (object->kind != KeyObjectKind::Signature)
+            return kPGPError_WrongObjectKind;
+        auto& signatures = object->userID->signatures;
+        auto it = std::find_if(signatures.begin(), signatures.end(),
+                               [&](const SigRecord& r) { return &r == object->signature; });
+        if (it == signatures.end())
+            return kPGPError_BadParams;
+        ForgetKeyObjects(*object->db, object->key, false);
+        signatures.erase(it);
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPCopyKeys(PGPKeySetRef set, PGPKeyDBRef dest, PGPKeySetRef* copied)
 {
-    if (!copied)
-        return kPGPError_BadParams;
-    *copied = 0;
-    auto source = Handles().Get<KeySet>(set, ObjectKind::KeySet);
-    auto target = Handles().Get<KeyDB>(dest, ObjectKind::KeyDB);
-    if (!source || !target)
-        return kPGPError_BadParams;
-    PGPKeySetRef result = 0;
-    PGPError status = PGPNewEmptyKeySet(dest, &result);
-    if (status == kPGPError_NoErr)
-        status = PGPAddKeys(set, result);
-    if (status != kPGPError_NoErr) {
-        if (result)
-            PGPFreeKeySet(result);
-        return status;
-    }
-    *copied = result;
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!copied)
+            return kPGPError_BadParams;
+        *copied = 0;
+        auto source = Handles().Get<KeySet>(set, ObjectKind::KeySet);
+        auto target = Handles().Get<KeyDB>(dest, ObjectKind::KeyDB);
+        if (!source || !target)
+            return kPGPError_BadParams;
+        PGPKeySetRef result = 0;
+        PGPError status = PGPNewEmptyKeySet(dest, &result);
+        if (status == kPGPError_NoErr)
+            status = PGPAddKeys(set, result);
+        if (status != kPGPError_NoErr) {
+            if (result)
+                PGPFreeKeySet(result);
+            return status;
+        }
+        *copied = result;
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPImport(PGPContextRef context, PGPKeyDBRef* db, ...)
@@ -173,34 +184,36 @@ PGPError PGP_CDECL PGPImport(PGPContextRef context, PGPKeyDBRef* db, ...)
     PGPError status;
     std::vector<Option> options = TakeOptions(args, status);
     va_end(args);
-    if (!db)
-        return kPGPError_BadParams;
-    *db = 0;
-    const Option* input = FindOption(options, OptionKind::InputBuffer);
-    if (status != kPGPError_NoErr || !input || !Handles().Contains(context, ObjectKind::Context))
-        return status != kPGPError_NoErr ? status : kPGPError_BadParams;
-    std::string_view data(static_cast<const char*>(input->pointer), input->size);
-    if (const Option* format = FindOption(options, OptionKind::InputFormat)) {
-        if (format->value == kPGPFormat_PKCS12)
-            return IsPKCS12(data) && Passphrases(options).empty() ? kPGPError_BadPassphrase
-                                                                  : kPGPError_UnsupportedFormat;
-        return kPGPError_UnsupportedFormat; // certificates come with the X.509 unit
-    }
-    std::vector<std::shared_ptr<KeyRecord>> keys;
-    if (openpgp::ReadKeyRecords(data, keys) != kPGPError_NoErr)
-        return kPGPError_CorruptData;
-    PGPKeyDBRef result = 0;
-    status = PGPNewKeyDB(context, &result);
-    if (status != kPGPError_NoErr)
-        return status;
-    auto object = Handles().Get<KeyDB>(result, ObjectKind::KeyDB);
-    for (auto& key : keys) {
-        key->ownerTrust = 0; // imported keys never bring our trust state with them
-        key->axiomatic = key->disabled = false;
-    }
-    openpgp::MergeKeyRecords(object->state->keys, keys);
-    *db = result;
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!db)
+            return kPGPError_BadParams;
+        *db = 0;
+        const Option* input = FindOption(options, OptionKind::InputBuffer);
+        if (status != kPGPError_NoErr || !input || !Handles().Contains(context, ObjectKind::Context))
+            return status != kPGPError_NoErr ? status : kPGPError_BadParams;
+        std::string_view data(static_cast<const char*>(input->pointer), input->size);
+        if (const Option* format = FindOption(options, OptionKind::InputFormat)) {
+            if (format->value == kPGPFormat_PKCS12)
+                return IsPKCS12(data) && Passphrases(options).empty() ? kPGPError_BadPassphrase
+                                                                      : kPGPError_UnsupportedFormat;
+            return kPGPError_UnsupportedFormat; // certificates come with the X.509 unit
+        }
+        std::vector<std::shared_ptr<KeyRecord>> keys;
+        if (openpgp::ReadKeyRecords(data, keys) != kPGPError_NoErr)
+            return kPGPError_CorruptData;
+        PGPKeyDBRef result = 0;
+        status = PGPNewKeyDB(context, &result);
+        if (status != kPGPError_NoErr)
+            return status;
+        auto object = Handles().Get<KeyDB>(result, ObjectKind::KeyDB);
+        for (auto& key : keys) {
+            key->ownerTrust = 0; // imported keys never bring our trust state with them
+            key->axiomatic = key->disabled = false;
+        }
+        openpgp::MergeKeyRecords(object->state->keys, keys);
+        *db = result;
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPExport(PGPContextRef context, ...)
@@ -210,44 +223,46 @@ PGPError PGP_CDECL PGPExport(PGPContextRef context, ...)
     PGPError status;
     std::vector<Option> options = TakeOptions(args, status);
     va_end(args);
-    if (status != kPGPError_NoErr)
+    return Guarded([&]() -> PGPError {
+        if (status != kPGPError_NoErr)
+            return status;
+        if (!Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        const Option* format = FindOption(options, OptionKind::ExportFormat);
+        if (format && format->value == kPGPFormat_X509Cert)
+            return kPGPError_NotImplemented; // certificates come with the X.509 unit
+        std::vector<KeyRecord*> keys;
+        if (const Option* setOption = FindOption(options, OptionKind::ExportKeySet)) {
+            auto set = Handles().Get<KeySet>(setOption->handle, ObjectKind::KeySet);
+            if (!set)
+                return kPGPError_BadParams;
+            keys = set->Keys();
+        } else if (const Option* objectOption = FindOption(options, OptionKind::ExportKeyDBObj)) {
+            auto object = Handles().Get<KeyObject>(objectOption->handle, ObjectKind::KeyDBObj);
+            if (!object)
+                return kPGPError_BadParams;
+            keys.push_back(object->key);
+        } else {
+            return kPGPError_BadOption;
+        }
+        bool secret = OptionFlag(options, OptionKind::ExportPrivateKeys);
+        bool secretSubKeys = secret && OptionFlag(options, OptionKind::ExportPrivateSubkeys, true);
+        std::string packets;
+        for (KeyRecord* key : keys)
+            packets += openpgp::WriteKeyRecord(*key, secret, secretSubKeys, false);
+        if (!OptionFlag(options, OptionKind::ArmorOutput))
+            return DeliverOutput(options, packets);
+        std::vector<std::pair<std::string, std::string>> headers;
+        if (const Option* version = FindOption(options, OptionKind::VersionString))
+            headers.emplace_back("Version", version->text);
+        if (const Option* comment = FindOption(options, OptionKind::CommentString))
+            headers.emplace_back("Comment", comment->text);
+        std::string armored = openpgp::Armor(secret ? "PRIVATE KEY BLOCK" : "PUBLIC KEY BLOCK", packets, headers);
+        status = DeliverOutput(options, armored);
+        std::fill(armored.begin(), armored.end(), '\0');
+        std::fill(packets.begin(), packets.end(), '\0');
         return status;
-    if (!Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    const Option* format = FindOption(options, OptionKind::ExportFormat);
-    if (format && format->value == kPGPFormat_X509Cert)
-        return kPGPError_NotImplemented; // certificates come with the X.509 unit
-    std::vector<KeyRecord*> keys;
-    if (const Option* setOption = FindOption(options, OptionKind::ExportKeySet)) {
-        auto set = Handles().Get<KeySet>(setOption->handle, ObjectKind::KeySet);
-        if (!set)
-            return kPGPError_BadParams;
-        keys = set->Keys();
-    } else if (const Option* objectOption = FindOption(options, OptionKind::ExportKeyDBObj)) {
-        auto object = Handles().Get<KeyObject>(objectOption->handle, ObjectKind::KeyDBObj);
-        if (!object)
-            return kPGPError_BadParams;
-        keys.push_back(object->key);
-    } else {
-        return kPGPError_BadOption;
-    }
-    bool secret = OptionFlag(options, OptionKind::ExportPrivateKeys);
-    bool secretSubKeys = secret && OptionFlag(options, OptionKind::ExportPrivateSubkeys, true);
-    std::string packets;
-    for (KeyRecord* key : keys)
-        packets += openpgp::WriteKeyRecord(*key, secret, secretSubKeys, false);
-    if (!OptionFlag(options, OptionKind::ArmorOutput))
-        return DeliverOutput(options, packets);
-    std::vector<std::pair<std::string, std::string>> headers;
-    if (const Option* version = FindOption(options, OptionKind::VersionString))
-        headers.emplace_back("Version", version->text);
-    if (const Option* comment = FindOption(options, OptionKind::CommentString))
-        headers.emplace_back("Comment", comment->text);
-    std::string armored = openpgp::Armor(secret ? "PRIVATE KEY BLOCK" : "PUBLIC KEY BLOCK", packets, headers);
-    status = DeliverOutput(options, armored);
-    std::fill(armored.begin(), armored.end(), '\0');
-    std::fill(packets.begin(), packets.end(), '\0');
-    return status;
+    });
 }
 
 PGPError PGP_CDECL PGPChangePassphrase(PGPKeyDBObjRef key, ...)
@@ -257,32 +272,34 @@ PGPError PGP_CDECL PGPChangePassphrase(PGPKeyDBObjRef key, ...)
     PGPError status;
     std::vector<Option> options = TakeOptions(args, status);
     va_end(args);
-    auto object = Handles().Get<KeyObject>(key, ObjectKind::KeyDBObj);
-    if (status != kPGPError_NoErr || !object)
-        return status != kPGPError_NoErr ? status : kPGPError_BadParams;
-    if (object->kind != KeyObjectKind::Key && object->kind != KeyObjectKind::SubKey)
-        return kPGPError_WrongObjectKind;
-    auto passphrases = Passphrases(options);
-    if (passphrases.size() != 2)
-        return kPGPError_BadOption;
-    std::string packet = SecretPacketOf(*object);
-    if (packet.empty())
-        return kPGPError_KeyUnusable;
-    openpgp::SecretKey secretKey;
-    if (openpgp::ParseSecretKey(packet, secretKey) != kPGPError_NoErr)
-        return kPGPError_KeyFileCorrupt;
-    std::vector<std::string> secrets;
-    status = openpgp::UnlockSecretKey(secretKey, passphrases[0]->secret.View(), secrets);
-    if (status != kPGPError_NoErr)
-        return status;
-    std::string body;
-    status = openpgp::ProtectSecretKey(secretKey.publicKey, secrets, passphrases[1]->secret.View(), body);
-    for (auto& secret : secrets)
-        std::fill(secret.begin(), secret.end(), '\0');
-    if (status != kPGPError_NoErr)
-        return status;
-    (object->kind == KeyObjectKind::SubKey ? object->subKey->secretPacket : object->key->secretPacket) = body;
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto object = Handles().Get<KeyObject>(key, ObjectKind::KeyDBObj);
+        if (status != kPGPError_NoErr || !object)
+            return status != kPGPError_NoErr ? status : kPGPError_BadParams;
+        if (object->kind != KeyObjectKind::Key && object->kind != KeyObjectKind::SubKey)
+            return kPGPError_WrongObjectKind;
+        auto passphrases = Passphrases(options);
+        if (passphrases.size() != 2)
+            return kPGPError_BadOption;
+        std::string packet = SecretPacketOf(*object);
+        if (packet.empty())
+            return kPGPError_KeyUnusable;
+        openpgp::SecretKey secretKey;
+        if (openpgp::ParseSecretKey(packet, secretKey) != kPGPError_NoErr)
+            return kPGPError_KeyFileCorrupt;
+        std::vector<std::string> secrets;
+        status = openpgp::UnlockSecretKey(secretKey, passphrases[0]->secret.View(), secrets);
+        if (status != kPGPError_NoErr)
+            return status;
+        std::string body;
+        status = openpgp::ProtectSecretKey(secretKey.publicKey, secrets, passphrases[1]->secret.View(), body);
+        for (auto& secret : secrets)
+            std::fill(secret.begin(), secret.end(), '\0');
+        if (status != kPGPError_NoErr)
+            return status;
+        (object->kind == KeyObjectKind::SubKey ? object->subKey->secretPacket : object->key->secretPacket) = body;
+        return kPGPError_NoErr;
+    });
 }
 
 // Not a status: 1 when the passphrase (or, without one, a cached one) unlocks the key.
@@ -293,29 +310,33 @@ PGPBoolean PGP_CDECL PGPPassphraseIsValid(PGPKeyDBObjRef key, ...)
     PGPError status;
     std::vector<Option> options = TakeOptions(args, status);
     va_end(args);
-    auto object = Handles().Get<KeyObject>(key, ObjectKind::KeyDBObj);
-    if (status != kPGPError_NoErr || !object
-        || (object->kind != KeyObjectKind::Key && object->kind != KeyObjectKind::SubKey))
+    try {
+            auto object = Handles().Get<KeyObject>(key, ObjectKind::KeyDBObj);
+            if (status != kPGPError_NoErr || !object
+                || (object->kind != KeyObjectKind::Key && object->kind != KeyObjectKind::SubKey))
+                return 0;
+            openpgp::SecretKey secretKey;
+            if (openpgp::ParseSecretKey(SecretPacketOf(*object), secretKey) != kPGPError_NoErr)
+                return 0;
+            std::string keyID = secretKey.publicKey.KeyID();
+            auto passphrases = Passphrases(options);
+            std::optional<SecretBytes> cached;
+            if (passphrases.empty())
+                cached = CachedPassphrase(keyID);
+            if (passphrases.empty() && !cached)
+                return 0;
+            std::string_view passphrase = passphrases.empty() ? cached->View() : passphrases[0]->secret.View();
+            std::vector<std::string> secrets;
+            if (openpgp::UnlockSecretKey(secretKey, passphrase, secrets) != kPGPError_NoErr)
+                return 0;
+            for (auto& secret : secrets)
+                std::fill(secret.begin(), secret.end(), '\0');
+            if (const Option* cache = FindOption(options, OptionKind::CachePassphrase))
+                CachePassphrase(keyID, passphrase, cache->value);
+            return 1;
+    } catch (...) {
         return 0;
-    openpgp::SecretKey secretKey;
-    if (openpgp::ParseSecretKey(SecretPacketOf(*object), secretKey) != kPGPError_NoErr)
-        return 0;
-    std::string keyID = secretKey.publicKey.KeyID();
-    auto passphrases = Passphrases(options);
-    std::optional<SecretBytes> cached;
-    if (passphrases.empty())
-        cached = CachedPassphrase(keyID);
-    if (passphrases.empty() && !cached)
-        return 0;
-    std::string_view passphrase = passphrases.empty() ? cached->View() : passphrases[0]->secret.View();
-    std::vector<std::string> secrets;
-    if (openpgp::UnlockSecretKey(secretKey, passphrase, secrets) != kPGPError_NoErr)
-        return 0;
-    for (auto& secret : secrets)
-        std::fill(secret.begin(), secret.end(), '\0');
-    if (const Option* cache = FindOption(options, OptionKind::CachePassphrase))
-        CachePassphrase(keyID, passphrase, cache->value);
-    return 1;
+    }
 }
 
 } // extern "C"

@@ -1,4 +1,5 @@
 // Properties of keys, sub-keys, user ids and signatures, and the key filters built on them.
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
 
@@ -56,6 +57,34 @@ bool CanSign(const KeyRecord& key, bool needSecret)
     int flags = PrimaryKeyFlags(key);
     return key.key.CanSign() && (flags < 0 || (flags & 0x02)) && (!needSecret || key.HasSecret());
 }
+
+} // namespace
+
+const openpgp::PublicKey* EncryptionKeyOf(const KeyRecord& key)
+{
+    if (key.Revoked() || Expired(key.Expiration()))
+        return nullptr;
+    const openpgp::PublicKey* chosen = nullptr;
+    for (const auto& sub : key.subKeys) {
+        int flags = -1;
+        if (SubKeyUsable(key, sub, flags) && sub.key.CanEncrypt() && (flags < 0 || (flags & 0x0C))
+            && (!chosen || sub.key.created >= chosen->created))
+            chosen = &sub.key;
+    }
+    int flags = PrimaryKeyFlags(key);
+    if (!chosen && key.key.CanEncrypt() && (flags < 0 || (flags & 0x0C)))
+        chosen = &key.key;
+    return chosen;
+}
+
+std::vector<int> PreferredCiphersOf(const KeyRecord& key)
+{
+    const UserIDRecord* primary = key.PrimaryUserID();
+    const SigRecord* self = primary ? openpgp::SelfCertification(key, *primary) : nullptr;
+    return self ? self->signature.preferredCiphers : std::vector<int> {};
+}
+
+namespace {
 
 PGPError KeyBoolean(const KeyRecord& key, int32_t property, bool& value)
 {
@@ -332,191 +361,211 @@ extern "C" {
 
 PGPError PGP_CDECL PGPGetKeyDBObjBooleanProperty(PGPKeyDBObjRef obj, int32_t property, PGPBoolean* out)
 {
-    auto object = ObjectOf(obj);
-    if (!object || !out)
-        return kPGPError_BadParams;
-    bool value = false;
-    PGPError status = kPGPError_WrongObjectKind;
-    switch (object->kind) {
-    case KeyObjectKind::Key:
-        status = KeyBoolean(*object->key, property, value);
-        break;
-    case KeyObjectKind::SubKey:
-        status = kPGPError_NoErr;
-        if (property == kPGPSubKeyProperty_IsRevoked)
-            value = openpgp::SubKeyRevoked(*object->key, *object->subKey);
-        else if (property == kPGPSubKeyProperty_IsExpired)
-            value = Expired(openpgp::SubKeyExpiration(*object->key, *object->subKey));
-        else
-            status = property / 100 == 5 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        break;
-    case KeyObjectKind::UserID:
-        status = kPGPError_NoErr;
-        if (property == kPGPUserIDProperty_IsAttribute)
-            value = object->userID->attribute;
-        else
-            status = property / 100 == 9 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        break;
-    case KeyObjectKind::Signature: {
-        const Signature& sig = object->signature->signature;
-        status = kPGPError_NoErr;
-        if (property == kPGPSigProperty_IsRevoked)
-            value = false; // certification revocations are not tracked per signature
-        else if (property == kPGPSigProperty_IsNotCorrupt)
-            value = !sig.mpis.empty();
-        else if (property == kPGPSigProperty_IsVerified)
-            value = SignatureVerified(*object);
-        else if (property == kPGPSigProperty_IsExpired)
-            value = sig.signatureExpiry != 0 && Expired(sig.created + sig.signatureExpiry);
-        else if (property == kPGPSigProperty_IsX509)
-            value = false;
-        else
-            status = property / 100 == 13 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        break;
-    }
-    }
-    if (status == kPGPError_NoErr)
-        *out = value ? 1 : 0;
-    return status;
+    return Guarded([&]() -> PGPError {
+        auto object = ObjectOf(obj);
+        if (!object || !out)
+            return kPGPError_BadParams;
+        bool value = false;
+        PGPError status = kPGPError_WrongObjectKind;
+        switch (object->kind) {
+        case KeyObjectKind::Key:
+            status = KeyBoolean(*object->key, property, value);
+            break;
+        case KeyObjectKind::SubKey:
+            status = kPGPError_NoErr;
+            if (property == kPGPSubKeyProperty_IsRevoked)
+                value = openpgp::SubKeyRevoked(*object->key, *object->subKey);
+            else if (property == kPGPSubKeyProperty_IsExpired)
+                value = Expired(openpgp::SubKeyExpiration(*object->key, *object->subKey));
+            else
+                status = property / 100 == 5 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
+            break;
+        case KeyObjectKind::UserID:
+            status = kPGPError_NoErr;
+            if (property == kPGPUserIDProperty_IsAttribute)
+                value = object->userID->attribute;
+            else
+                status = property / 100 == 9 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
+            break;
+        case KeyObjectKind::Signature: {
+            const Signature& sig = object->signature->signature;
+            status = kPGPError_NoErr;
+            if (property == kPGPSigProperty_IsRevoked)
+                value = false; // certification revocations are not tracked per signature
+            else if (property == kPGPSigProperty_IsNotCorrupt)
+                value = !sig.mpis.empty();
+            else if (property == kPGPSigProperty_IsVerified)
+                value = SignatureVerified(*object);
+            else if (property == kPGPSigProperty_IsExpired)
+                value = sig.signatureExpiry != 0 && Expired(sig.created + sig.signatureExpiry);
+            else if (property == kPGPSigProperty_IsX509)
+                value = false;
+            else
+                status = property / 100 == 13 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
+            break;
+        }
+        }
+        if (status == kPGPError_NoErr)
+            *out = value ? 1 : 0;
+        return status;
+    });
 }
 
 PGPError PGP_CDECL PGPGetKeyDBObjNumericProperty(PGPKeyDBObjRef obj, int32_t property, int32_t* out)
 {
-    auto object = ObjectOf(obj);
-    if (!object || !out)
-        return kPGPError_BadParams;
-    switch (object->kind) {
-    case KeyObjectKind::Key:
-        if (!KeyNumberKnown(property))
-            return property / 100 == 2 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = KeyNumber(*object->db, *object->key, property);
-        return kPGPError_NoErr;
-    case KeyObjectKind::SubKey:
-        if (property != kPGPSubKeyProperty_Bits)
-            return property / 100 == 6 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = object->subKey->key.Bits();
-        return kPGPError_NoErr;
-    case KeyObjectKind::UserID:
-        if (property != kPGPUserIDProperty_Validity)
-            return property / 100 == 10 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
-        *out = KeyValidity(*object->db, *object->key);
-        return kPGPError_NoErr;
-    default:
-        return kPGPError_WrongObjectKind;
-    }
+    return Guarded([&]() -> PGPError {
+        auto object = ObjectOf(obj);
+        if (!object || !out)
+            return kPGPError_BadParams;
+        switch (object->kind) {
+        case KeyObjectKind::Key:
+            if (!KeyNumberKnown(property))
+                return property / 100 == 2 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
+            *out = KeyNumber(*object->db, *object->key, property);
+            return kPGPError_NoErr;
+        case KeyObjectKind::SubKey:
+            if (property != kPGPSubKeyProperty_Bits)
+                return property / 100 == 6 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
+            *out = object->subKey->key.Bits();
+            return kPGPError_NoErr;
+        case KeyObjectKind::UserID:
+            if (property != kPGPUserIDProperty_Validity)
+                return property / 100 == 10 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
+            *out = KeyValidity(*object->db, *object->key);
+            return kPGPError_NoErr;
+        default:
+            return kPGPError_WrongObjectKind;
+        }
+    });
 }
 
 PGPError PGP_CDECL PGPGetKeyDBObjTimeProperty(PGPKeyDBObjRef obj, int32_t property, PGPTime* out)
 {
-    auto object = ObjectOf(obj);
-    if (!object || !out)
-        return kPGPError_BadParams;
-    if (object->kind == KeyObjectKind::Key && property == kPGPKeyProperty_Creation)
-        *out = object->key->key.created;
-    else if (object->kind == KeyObjectKind::Key && property == kPGPKeyProperty_Expiration)
-        *out = object->key->Expiration();
-    else if (object->kind == KeyObjectKind::Signature && property == kPGPSigProperty_Creation)
-        *out = object->signature->signature.created;
-    else if (object->kind == KeyObjectKind::Signature && property == kPGPSigProperty_Expiration)
-        *out = object->signature->signature.signatureExpiry
-            ? object->signature->signature.created + object->signature->signature.signatureExpiry
-            : 0;
-    else
-        return kPGPError_UnknownProperty;
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto object = ObjectOf(obj);
+        if (!object || !out)
+            return kPGPError_BadParams;
+        if (object->kind == KeyObjectKind::Key && property == kPGPKeyProperty_Creation)
+            *out = object->key->key.created;
+        else if (object->kind == KeyObjectKind::Key && property == kPGPKeyProperty_Expiration)
+            *out = object->key->Expiration();
+        else if (object->kind == KeyObjectKind::Signature && property == kPGPSigProperty_Creation)
+            *out = object->signature->signature.created;
+        else if (object->kind == KeyObjectKind::Signature && property == kPGPSigProperty_Expiration)
+            *out = object->signature->signature.signatureExpiry
+                ? object->signature->signature.created + object->signature->signature.signatureExpiry
+                : 0;
+        else
+            return kPGPError_UnknownProperty;
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPGetKeyDBObjDataProperty(PGPKeyDBObjRef obj, int32_t property, void* buffer, PGPSize size,
                                               PGPSize* length)
 {
-    auto object = ObjectOf(obj);
-    if (!object || !length)
-        return kPGPError_BadParams;
-    auto record = [](const PGPKeyID& id) { return std::string(reinterpret_cast<const char*>(&id), sizeof id); };
-    switch (object->kind) {
-    case KeyObjectKind::Key:
-        if (property == kPGPKeyProperty_Fingerprint)
-            return CopyOut(object->key->key.Fingerprint(), buffer, size, length);
-        if (property == kPGPKeyProperty_KeyID)
-            return CopyOut(record(MakeKeyID(object->key->key)), buffer, size, length);
-        break;
-    case KeyObjectKind::SubKey:
-        if (property == kPGPSubKeyProperty_KeyID)
-            return CopyOut(record(MakeKeyID(object->subKey->key)), buffer, size, length);
-        break;
-    case KeyObjectKind::UserID:
-        if (property == kPGPUserIDProperty_Name)
-            return CopyOut(object->userID->text, buffer, size, length);
-        if (property == kPGPUserIDProperty_CommonName)
-            return CopyOut(UserIDName(object->userID->text), buffer, size, length);
-        if (property == kPGPUserIDProperty_EmailAddress)
-            return CopyOut(UserIDEmail(object->userID->text), buffer, size, length);
-        break;
-    case KeyObjectKind::Signature:
-        if (property == kPGPSigProperty_KeyID && object->signature->signature.issuer.size() == 8)
-            return CopyOut(record(MakeKeyID(object->signature->signature.issuer,
-                                            object->signature->signature.publicKeyAlgorithm)),
-                           buffer, size, length);
-        break;
-    }
-    return kPGPError_UnknownProperty;
+    return Guarded([&]() -> PGPError {
+        auto object = ObjectOf(obj);
+        if (!object || !length)
+            return kPGPError_BadParams;
+        auto record = [](const PGPKeyID& id) { return std::string(reinterpret_cast<const char*>(&id), sizeof id); };
+        switch (object->kind) {
+        case KeyObjectKind::Key:
+            if (property == kPGPKeyProperty_Fingerprint)
+                return CopyOut(object->key->key.Fingerprint(), buffer, size, length);
+            if (property == kPGPKeyProperty_KeyID)
+                return CopyOut(record(MakeKeyID(object->key->key)), buffer, size, length);
+            break;
+        case KeyObjectKind::SubKey:
+            if (property == kPGPSubKeyProperty_KeyID)
+                return CopyOut(record(MakeKeyID(object->subKey->key)), buffer, size, length);
+            break;
+        case KeyObjectKind::UserID:
+            if (property == kPGPUserIDProperty_Name)
+                return CopyOut(object->userID->text, buffer, size, length);
+            if (property == kPGPUserIDProperty_CommonName)
+                return CopyOut(UserIDName(object->userID->text), buffer, size, length);
+            if (property == kPGPUserIDProperty_EmailAddress)
+                return CopyOut(UserIDEmail(object->userID->text), buffer, size, length);
+            break;
+        case KeyObjectKind::Signature:
+            if (property == kPGPSigProperty_KeyID && object->signature->signature.issuer.size() == 8)
+                return CopyOut(record(MakeKeyID(object->signature->signature.issuer,
+                                                object->signature->signature.publicKeyAlgorithm)),
+                               buffer, size, length);
+            break;
+        }
+        return kPGPError_UnknownProperty;
+    });
 }
 
 PGPError PGP_CDECL PGPNewKeyDBObjBooleanFilter(PGPContextRef context, int32_t property, PGPBoolean value,
                                                PGPFilterRef* out)
 {
-    auto filter = std::make_shared<Filter>();
-    filter->op = Filter::Op::Boolean;
-    filter->property = property;
-    filter->value = value != 0;
-    return NewFilter(context, std::move(filter), out);
+    return Guarded([&]() -> PGPError {
+        auto filter = std::make_shared<Filter>();
+        filter->op = Filter::Op::Boolean;
+        filter->property = property;
+        filter->value = value != 0;
+        return NewFilter(context, std::move(filter), out);
+    });
 }
 
 PGPError PGP_CDECL PGPNewKeyDBObjNumericFilter(PGPContextRef context, int32_t property, int32_t value, int32_t match,
                                                PGPFilterRef* out)
 {
-    auto filter = std::make_shared<Filter>();
-    filter->op = Filter::Op::Numeric;
-    filter->property = property;
-    filter->value = value;
-    filter->match = match;
-    return NewFilter(context, std::move(filter), out);
+    return Guarded([&]() -> PGPError {
+        auto filter = std::make_shared<Filter>();
+        filter->op = Filter::Op::Numeric;
+        filter->property = property;
+        filter->value = value;
+        filter->match = match;
+        return NewFilter(context, std::move(filter), out);
+    });
 }
 
 PGPError PGP_CDECL PGPNewKeyDBObjDataFilter(PGPContextRef context, int32_t property, const void* data, PGPSize size,
                                             int32_t match, PGPFilterRef* out)
 {
-    if (!data && size)
-        return kPGPError_BadParams;
-    auto filter = std::make_shared<Filter>();
-    filter->op = Filter::Op::Data;
-    filter->property = property;
-    filter->match = match;
-    bool keyID = property == kPGPKeyProperty_KeyID || property == kPGPSubKeyProperty_KeyID
-        || property == kPGPSigProperty_KeyID;
-    if (keyID && size < 12)
-        return kPGPError_BadParams;
-    filter->data.assign(static_cast<const char*>(data), keyID ? 12 : size);
-    if (!keyID) // texts may come with their terminator counted
-        filter->data = filter->data.substr(0, filter->data.find('\0'));
-    return NewFilter(context, std::move(filter), out);
+    return Guarded([&]() -> PGPError {
+        if (!data && size)
+            return kPGPError_BadParams;
+        auto filter = std::make_shared<Filter>();
+        filter->op = Filter::Op::Data;
+        filter->property = property;
+        filter->match = match;
+        bool keyID = property == kPGPKeyProperty_KeyID || property == kPGPSubKeyProperty_KeyID
+            || property == kPGPSigProperty_KeyID;
+        if (keyID && size < 12)
+            return kPGPError_BadParams;
+        filter->data.assign(static_cast<const char*>(data), keyID ? 12 : size);
+        if (!keyID) // texts may come with their terminator counted
+            filter->data = filter->data.substr(0, filter->data.find('\0'));
+        return NewFilter(context, std::move(filter), out);
+    });
 }
 
 PGPError PGP_CDECL PGPUnionFilters(PGPFilterRef a, PGPFilterRef b, PGPFilterRef* out)
 {
-    return Combine(Filter::Op::Union, a, b, out);
+    return Guarded([&]() -> PGPError {
+        return Combine(Filter::Op::Union, a, b, out);
+    });
 }
 
 PGPError PGP_CDECL PGPIntersectFilters(PGPFilterRef a, PGPFilterRef b, PGPFilterRef* out)
 {
-    return Combine(Filter::Op::Intersect, a, b, out);
+    return Guarded([&]() -> PGPError {
+        return Combine(Filter::Op::Intersect, a, b, out);
+    });
 }
 
 PGPError PGP_CDECL PGPNegateFilter(PGPFilterRef a, PGPFilterRef* out) { return Combine(Filter::Op::Negate, a, 0, out); }
 
 PGPError PGP_CDECL PGPFreeFilter(PGPFilterRef filter)
 {
-    return Handles().Take(filter, ObjectKind::Filter) ? kPGPError_NoErr : kPGPError_BadParams;
+    return Guarded([&]() -> PGPError {
+        return Handles().Take(filter, ObjectKind::Filter) ? kPGPError_NoErr : kPGPError_BadParams;
+    });
 }
 
 } // extern "C"

@@ -26,10 +26,16 @@ struct Block {
 
 class Blocks {
 public:
-    void Add(void* p, Block block)
+    // False when the registry itself cannot grow; the caller then gives the block back.
+    bool Add(void* p, Block block) noexcept
     {
-        std::lock_guard guard(lock_);
-        blocks_[p] = block;
+        try {
+            std::lock_guard guard(lock_);
+            blocks_[p] = block;
+            return true;
+        } catch (...) {
+            return false;
+        }
     }
     bool Take(void* p, Block& block)
     {
@@ -88,8 +94,10 @@ void ReleaseSecure(void* p, PGPSize size)
 void* AllocateData(PGPSize size)
 {
     void* p = std::calloc(1, size ? size : 1);
-    if (p)
-        AllBlocks().Add(p, { size, false });
+    if (p && !AllBlocks().Add(p, { size, false })) {
+        std::free(p);
+        return nullptr;
+    }
     return p;
 }
 
@@ -110,8 +118,10 @@ void* PGP_CDECL PGPNewSecureData(PGPMemoryMgrRef mgr, PGPSize size, uint32_t)
     if (!Handles().Contains(mgr, ObjectKind::MemoryMgr) || size == 0)
         return nullptr;
     void* p = AllocateSecure(size);
-    if (p)
-        AllBlocks().Add(p, { size, true });
+    if (p && !AllBlocks().Add(p, { size, true })) {
+        ReleaseSecure(p, size);
+        return nullptr;
+    }
     return p;
 }
 

@@ -1,6 +1,6 @@
-// Core entry points whose stand-in work (key database, jobs, import and export, groups) comes with
-// later units: they exist so the engine binds every name, refuse with "not available", and still
-// take ownership of the option handles passed to them.
+// Core entry points whose stand-in work (decoding, X.509) comes with later units: they exist so the
+// engine binds every name, refuse with "not available", and still take ownership of the option
+// handles passed to them.
 #include "standins/pgpsdk/Options.h"
 #include "standins/pgpsdk/StandInExports.h"
 
@@ -24,8 +24,6 @@ PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
 extern "C" {
 
-NOT_YET_CONSUMING(PGPEncode, PGPError, kPGPError_NotImplemented, (PGPContextRef context, ...), context)
-NOT_YET_CONSUMING(PGPDecode, PGPError, kPGPError_NotImplemented, (PGPContextRef context, ...), context)
 
 NOT_YET(PGPVerifyX509CertificateChain, (PGPContextRef, const uint8_t*, const uint8_t*))
 

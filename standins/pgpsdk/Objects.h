@@ -91,6 +91,12 @@ int KeyValidity(const KeyDBState& db, const KeyRecord& key);
 std::string UserIDName(const std::string& text);
 std::string UserIDEmail(const std::string& text);
 PGPKeyID MakeKeyID(const openpgp::PublicKey& key);
+
+// The part of a key that messages to it are encrypted to: its newest usable encryption sub-key,
+// else the primary key when that may encrypt; null when the key cannot receive messages.
+const openpgp::PublicKey* EncryptionKeyOf(const KeyRecord& key);
+// The ciphers the key's owner prefers, from its valid self-certification.
+std::vector<int> PreferredCiphersOf(const KeyRecord& key);
 PGPKeyID MakeKeyID(const std::string& id8, int algorithm);
 
 } // namespace standin

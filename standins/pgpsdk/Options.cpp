@@ -1,6 +1,7 @@
 // The stand-in's option constructors and option lists. Constructors only record their arguments;
 // the jobs that read them (encode, decode, import, export, dialogs) come with their own units.
 #include "standins/pgpsdk/Options.h"
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/StandInExports.h"
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
@@ -66,8 +67,12 @@ PGPError ConsumeOptionArguments(va_list args, std::vector<Option>& into)
             status = kPGPError_BadParams;
             continue;
         }
-        for (auto& option : list->options)
-            into.push_back(std::move(option));
+        try {
+            for (auto& option : list->options)
+                into.push_back(std::move(option));
+        } catch (const std::bad_alloc&) {
+            status = kPGPError_OutOfMemory; // keep taking the rest: the caller owns none of them now
+        }
     }
     return status;
 }
@@ -76,10 +81,14 @@ PGPOptionListRef NewOption(PGPContextRef context, Option option)
 {
     if (!ContextValid(context))
         return 0;
-    auto list = std::make_shared<OptionList>();
-    if (option.kind != OptionKind::Null)
-        list->options.push_back(std::move(option));
-    return Handles().Add(ObjectKind::OptionList, std::move(list));
+    try {
+        auto list = std::make_shared<OptionList>();
+        if (option.kind != OptionKind::Null)
+            list->options.push_back(std::move(option));
+        return Handles().Add(ObjectKind::OptionList, std::move(list));
+    } catch (const std::bad_alloc&) {
+        return 0; // a failed constructor gives no option, which its consumer refuses
+    }
 }
 
 } // namespace standin
@@ -92,7 +101,18 @@ PGPError PGP_CDECL PGPBuildOptionList(PGPContextRef context, PGPOptionListRef* l
 {
     va_list args;
     va_start(args, list);
-    auto built = std::make_shared<OptionList>();
+    std::shared_ptr<OptionList> built;
+    try {
+        built = std::make_shared<OptionList>();
+    } catch (const std::bad_alloc&) {
+        built = nullptr;
+    }
+    if (!built) {
+        std::vector<Option> dropped;
+        ConsumeOptionArguments(args, dropped);
+        va_end(args);
+        return kPGPError_OutOfMemory;
+    }
     PGPError status = ConsumeOptionArguments(args, built->options);
     va_end(args);
     if (list)
@@ -101,8 +121,10 @@ PGPError PGP_CDECL PGPBuildOptionList(PGPContextRef context, PGPOptionListRef* l
         return status;
     if (!list || !ContextValid(context))
         return kPGPError_BadParams;
-    *list = Handles().Add(ObjectKind::OptionList, std::move(built));
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        *list = Handles().Add(ObjectKind::OptionList, std::move(built));
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPAppendOptionList(PGPOptionListRef list, ...)
@@ -117,9 +139,11 @@ PGPError PGP_CDECL PGPAppendOptionList(PGPOptionListRef list, ...)
         return kPGPError_BadParams;
     if (status != kPGPError_NoErr)
         return status;
-    for (auto& option : added)
-        target->options.push_back(std::move(option));
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        for (auto& option : added)
+            target->options.push_back(std::move(option));
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPFreeOptionList(PGPOptionListRef list)
@@ -134,10 +158,17 @@ PGPError PGP_CDECL PGPAddJobOptions(PGPJobRef job, ...)
     std::vector<Option> added;
     PGPError status = ConsumeOptionArguments(args, added);
     va_end(args);
-    // Jobs exist only while PGPEncode or PGPDecode runs; none does here.
-    if (!Handles().Contains(job, ObjectKind::Job))
+    // Jobs exist only while PGPDecode runs and calls its event handler.
+    auto running = Handles().Get<Job>(job, ObjectKind::Job);
+    if (!running)
         return kPGPError_BadParams;
-    return status != kPGPError_NoErr ? status : kPGPError_NotImplemented;
+    if (status != kPGPError_NoErr)
+        return status;
+    return Guarded([&]() -> PGPError {
+        for (auto& option : added)
+            running->added.push_back(std::move(option));
+        return kPGPError_NoErr;
+    });
 }
 
 PGPOptionListRef PGP_CDECL PGPOLastOption(PGPContextRef) { return kPGPEndOfOptions; }

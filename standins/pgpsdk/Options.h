@@ -82,6 +82,11 @@ struct OptionList : SdkObject {
     std::vector<Option> options;
 };
 
+// A running job (a decode): options an event handler adds through PGPAddJobOptions.
+struct Job : SdkObject {
+    std::vector<Option> added;
+};
+
 // Takes the option handles of a variadic argument list (up to the end marker) out of the table and
 // appends their options to `into`. All are consumed; any invalid one makes the result BadParams.
 PGPError ConsumeOptionArguments(va_list args, std::vector<Option>& into);

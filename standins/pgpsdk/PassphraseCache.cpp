@@ -1,4 +1,5 @@
 // Passphrase and key-database caches of the stand-in SDK, and their entry points.
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/PassphraseCache.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
@@ -116,52 +117,64 @@ extern "C" {
 // The generation-2 variant is built without the named cache, as an SDK that predates it.
 PGPError PGP_CDECL PGPPurgeNamedPassphraseCache(PGPContextRef context, const char*)
 {
-    if (!Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    PurgePassphrases();
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        PurgePassphrases();
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPCountCachedNamedPassphrases(PGPContextRef context, const char*, uint32_t* local,
                                                   uint32_t* shared, uint32_t* localDB, uint32_t* sharedDB)
 {
-    if (!Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    return Count(local, shared, localDB, sharedDB);
+    return Guarded([&]() -> PGPError {
+        if (!Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        return Count(local, shared, localDB, sharedDB);
+    });
 }
 #endif
 
 PGPError PGP_CDECL PGPPurgePassphraseCache(PGPContextRef context)
 {
-    if (!Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    PurgePassphrases();
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        PurgePassphrases();
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPCountCachedPassphrases(PGPContextRef context, uint32_t* local, uint32_t* shared,
                                              uint32_t* localDB, uint32_t* sharedDB)
 {
-    if (!Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    return Count(local, shared, localDB, sharedDB);
+    return Guarded([&]() -> PGPError {
+        if (!Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        return Count(local, shared, localDB, sharedDB);
+    });
 }
 
 PGPError PGP_CDECL PGPCacheKeyDB(PGPKeyDBRef db, uint32_t seconds)
 {
-    auto object = Handles().Get<KeyDB>(db, ObjectKind::KeyDB);
-    if (!object)
-        return kPGPError_BadParams;
-    CacheKeyDB(object->state, seconds);
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        auto object = Handles().Get<KeyDB>(db, ObjectKind::KeyDB);
+        if (!object)
+            return kPGPError_BadParams;
+        CacheKeyDB(object->state, seconds);
+        return kPGPError_NoErr;
+    });
 }
 
 PGPError PGP_CDECL PGPPurgeKeyDBCache(PGPContextRef context)
 {
-    if (!Handles().Contains(context, ObjectKind::Context))
-        return kPGPError_BadParams;
-    PurgeKeyDBs();
-    return kPGPError_NoErr;
+    return Guarded([&]() -> PGPError {
+        if (!Handles().Contains(context, ObjectKind::Context))
+            return kPGPError_BadParams;
+        PurgeKeyDBs();
+        return kPGPError_NoErr;
+    });
 }
 
 } // extern "C"

@@ -6,6 +6,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "framework/Subclassing.h"
 #include "framework/Threads.h"
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
@@ -225,6 +226,40 @@ TEST(Capture, PicturesForPeopleGoToTheCaptureFolder)
     ASSERT_FALSE(path.empty());
     EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileA(path.c_str());
+}
+
+TEST(Subclassing, ForeignWindowsGetAHandlerAndTheirProcedureBack)
+{
+    const HWND window
+        = CreateWindowExA(0, "STATIC", "start", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    const LONG_PTR own = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    std::vector<std::string> texts;
+    const int before = SubclassRegistry::Count();
+    ASSERT_TRUE(
+        SubclassRegistry::Subclass(window, [&](HWND w, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (msg == WM_SETTEXT) {
+                texts.push_back(reinterpret_cast<const char*>(lParam));
+                if (texts.size() == 2)
+                    throw std::runtime_error("handler failure"); // caught; the window still gets the text
+            }
+            return SubclassRegistry::CallOriginal(w, msg, wParam, lParam);
+        }));
+    EXPECT_FALSE(SubclassRegistry::Subclass(window, nullptr));
+    EXPECT_EQ(SubclassRegistry::Count(), before + 1);
+    SetWindowTextA(window, "one");
+    SetWindowTextA(window, "two");
+    char text[16] = {};
+    GetWindowTextA(window, text, sizeof text);
+    EXPECT_STREQ(text, "two");
+    EXPECT_EQ(texts, (std::vector<std::string> { "one", "two" }));
+    SubclassRegistry::Unsubclass(window);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), own);
+    EXPECT_EQ(SubclassRegistry::Count(), before);
+
+    // A window destroyed while subclassed leaves the table.
+    ASSERT_TRUE(SubclassRegistry::Subclass(window, nullptr));
+    DestroyWindow(window);
+    EXPECT_EQ(SubclassRegistry::Count(), before);
 }
 
 } // namespace

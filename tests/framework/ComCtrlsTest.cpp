@@ -44,12 +44,12 @@ TEST_F(ControlsForm, UpDownShowsItsPositionInTheEditAndReportsArrowKeys)
     int changing = 0;
     upDown->OnChanging = [&](TUpDown&, bool& allow) { allow = ++changing != 2; };
     upDown->OnClick = [&](TUpDown&, bool up) { clicks.push_back(up); };
-    edit->SetFocus();
-    InjectKey(VK_UP);
+    // Keys go to the edit itself: the up-down watches its buddy's keys whether focused or not.
+    InjectKey(VK_UP, 0, edit->Handle());
     PumpPending();
-    InjectKey(VK_UP); // refused by OnChanging
+    InjectKey(VK_UP, 0, edit->Handle()); // refused by OnChanging
     PumpPending();
-    InjectKey(VK_DOWN);
+    InjectKey(VK_DOWN, 0, edit->Handle());
     PumpPending();
     EXPECT_EQ(changing, 3);
     EXPECT_EQ(upDown->Position(), 4);
@@ -93,8 +93,7 @@ TEST_F(ControlsForm, PageControlShowsOnlyTheActivePageAndFollowsTabSelection)
 
     int changes = 0;
     pages->OnChange = [&](TPageControl&) { ++changes; };
-    pages->SetFocus();
-    InjectKey(VK_RIGHT);
+    InjectKey(VK_RIGHT, 0, pages->Handle());
     PumpPending();
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(pages->ActivePage(), sheets[1]);
@@ -102,7 +101,7 @@ TEST_F(ControlsForm, PageControlShowsOnlyTheActivePageAndFollowsTabSelection)
     EXPECT_FALSE(IsWindowVisible(sheets[0]->Handle()));
 
     pages->OnChanging = [](TPageControl&, bool& allow) { allow = false; };
-    InjectKey(VK_RIGHT);
+    InjectKey(VK_RIGHT, 0, pages->Handle());
     PumpPending();
     EXPECT_EQ(pages->ActivePage(), sheets[1]);
 
@@ -171,6 +170,10 @@ TEST_F(ControlsForm, RichEditTextLinesSelectionAndChange)
     EXPECT_EQ(edit->Lines().Count(), 3);
     edit->SetWideText(L"\u0416");
     EXPECT_EQ(edit->WideText(), L"\u0416");
+
+    // Each line break reads back as two characters: the whole text must still come back.
+    edit->SetText("one\r\ntwo\r\nthree");
+    EXPECT_EQ(edit->GetText(), "one\r\ntwo\r\nthree");
 }
 
 } // namespace

@@ -83,24 +83,9 @@ INSTANTIATE_TEST_SUITE_P(All, ModalResults,
         ResultCase { "Retry", [](HWND w) { ClickButton(w, "Retry"); }, mrRetry },
         ResultCase { "SystemButtonClick",
             [](HWND w) { SendMessageA(FindWindowExA(w, nullptr, "BUTTON", "&No"), BM_CLICK, 0, 0); }, mrNo },
-        ResultCase { "EnterPressesDefault",
-            [](HWND w) {
-                EnsureForeground(w);
-                InjectKey(VK_RETURN);
-            },
-            mrOk },
-        ResultCase { "EscapePressesCancel",
-            [](HWND w) {
-                EnsureForeground(w);
-                InjectKey(VK_ESCAPE);
-            },
-            mrCancel },
-        ResultCase { "MnemonicWithAlt",
-            [](HWND w) {
-                EnsureForeground(w);
-                InjectKey('R', ssAlt);
-            },
-            mrRetry },
+        ResultCase { "EnterPressesDefault", [](HWND w) { InjectKey(VK_RETURN, 0, w); }, mrOk },
+        ResultCase { "EscapePressesCancel", [](HWND w) { InjectKey(VK_ESCAPE, 0, w); }, mrCancel },
+        ResultCase { "MnemonicWithAlt", [](HWND w) { InjectKey('R', ssAlt, w); }, mrRetry },
         ResultCase { "TitleBarClose", [](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, mrCancel },
         ResultCase { "WmClose", [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); }, mrCancel }),
     [](const auto& info) { return std::string(info.param.name); });
@@ -112,7 +97,7 @@ TEST(Forms, EnterOnAFocusedButtonPressesThatButton)
     answerer.Then("TChoiceForm", "", [&](HWND w) {
         EnsureForeground(w);
         form.buttons[0]->SetFocus();
-        InjectKey(VK_RETURN);
+        InjectKey(VK_RETURN, 0, form.buttons[0]->Handle());
     });
     EXPECT_EQ(form.ShowModal(), mrYes);
 }
@@ -258,21 +243,19 @@ TEST(Forms, TabOrderNavigationSkipsHiddenControlsAndWraps)
     KeyForm form;
     form.Show();
     EnsureForeground(form.Handle());
-    EXPECT_TRUE(form.first->Focused());
+    // The form's active control follows the focus (and, unlike GetFocus, stays when another program
+    // on the shared display takes the focus for a moment).
+    EXPECT_EQ(form.ActiveControl(), form.first);
     const std::vector<TWinControl*> order { form.second, form.check, form.apply, form.first };
     for (TWinControl* expected : order) {
-        InjectKey(VK_TAB);
-        PumpPending();
-        EXPECT_TRUE(expected->Focused()) << expected->Caption();
-        EXPECT_EQ(form.ActiveControl(), expected);
+        PressKey(form.Handle(), VK_TAB);
+        EXPECT_EQ(form.ActiveControl(), expected) << expected->Caption();
     }
-    InjectKey(VK_TAB, ssShift);
-    PumpPending();
-    EXPECT_TRUE(form.apply->Focused());
+    PressKey(form.Handle(), VK_TAB, ssShift);
+    EXPECT_EQ(form.ActiveControl(), form.apply);
     form.apply->SetTabOrder(0);
-    InjectKey(VK_TAB);
-    PumpPending();
-    EXPECT_TRUE(form.first->Focused()); // apply is now first, first comes after it
+    PressKey(form.Handle(), VK_TAB);
+    EXPECT_EQ(form.ActiveControl(), form.first); // apply is now first, first comes after it
 }
 
 TEST(Forms, MnemonicsFocusClickAndToggle)
@@ -280,23 +263,19 @@ TEST(Forms, MnemonicsFocusClickAndToggle)
     KeyForm form;
     form.Show();
     EnsureForeground(form.Handle());
-    InjectKey('N', ssAlt);
-    PumpPending();
-    EXPECT_TRUE(form.second->Focused());
-    InjectKey('A', ssAlt);
-    PumpPending();
+    PressKey(form.Handle(), 'N', ssAlt);
+    EXPECT_EQ(form.ActiveControl(), form.second);
+    PressKey(form.Handle(), 'A', ssAlt);
     EXPECT_EQ(form.applied, 1);
-    EXPECT_TRUE(form.apply->Focused());
+    EXPECT_EQ(form.ActiveControl(), form.apply);
     // A plain letter on a control that takes no characters is a mnemonic as well.
-    InjectKey('C');
-    PumpPending();
+    PressKey(form.Handle(), 'C');
     EXPECT_TRUE(form.check->Checked());
-    EXPECT_TRUE(form.check->Focused());
+    EXPECT_EQ(form.ActiveControl(), form.check);
     // In an edit the letter is text, not a mnemonic; a hidden button's mnemonic does nothing.
     form.first->SetFocus();
-    InjectKey('A');
-    InjectKey('H', ssAlt);
-    PumpPending();
+    InjectKey('A', 0, form.first->Handle());
+    PressKey(form.Handle(), 'H', ssAlt);
     EXPECT_EQ(form.applied, 1);
     EXPECT_EQ(form.first->GetText(), "a");
 }
@@ -318,10 +297,8 @@ TEST(Forms, KeyPreviewSeesKeysBeforeTheControl)
     };
     form.Show();
     EnsureForeground(form.Handle());
-    InjectKey('Q', ssCtrl);
-    PumpPending();
-    InjectKey('Q');
-    PumpPending();
+    PressKey(form.Handle(), 'Q', ssCtrl);
+    PressKey(form.Handle(), 'Q');
     EXPECT_EQ(seen, (std::vector<std::string> { "form", "edit" }));
 }
 
@@ -431,6 +408,44 @@ TEST(Forms, ReleaseFreesTheFormAfterWaitingMessages)
     EXPECT_TRUE(log.empty());
     PumpPending();
     EXPECT_EQ(log, (std::vector<std::string> { "child" }));
+}
+
+TEST(Forms, ReleaseInsideItsOwnModalLoopEndsItBeforeFreeing)
+{
+    std::vector<std::string> log;
+    auto* form = new ChoiceForm();
+    new Probe(form, log, "child");
+    DialogAnswerer answerer;
+    answerer.Then("TChoiceForm", "", [&](HWND) { form->Release(); });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_TRUE(log.empty());
+    PumpPending();
+    EXPECT_EQ(log, (std::vector<std::string> { "child" }));
+}
+
+TEST(Forms, AnswererSetsControlsBeforeItCloses)
+{
+    KeyForm form;
+    form.apply->ModalResult = mrOk;
+    DialogAnswerer answerer;
+    answerer.Then("TKeyForm", "", [](HWND w) {
+        SetCheckBox(w, "Check", true);
+        SetChildText(w, "Edit", 1, "typed by the script");
+        ClickButton(w, "Apply");
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_TRUE(form.check->Checked());
+    EXPECT_EQ(form.second->GetText(), "typed by the script");
+}
+
+TEST(Forms, AResultSetWhileShowingStillPassesTheCloseQuery)
+{
+    ChoiceForm form;
+    int queries = 0;
+    form.OnShow = [](TCustomForm& f) { f.SetModalResult(mrYes); };
+    form.OnCloseQuery = [&](TCustomForm&, bool& canClose) { canClose = ++queries > 0; };
+    EXPECT_EQ(form.ShowModal(), mrYes);
+    EXPECT_EQ(queries, 1);
 }
 
 TEST(Controls, NotificationsAreReflectedToTheChild)

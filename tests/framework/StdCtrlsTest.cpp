@@ -52,8 +52,7 @@ TEST_F(StdControls, ComboBoxItemsSelectionAndChange)
     int changes = 0;
     combo->OnChange = [&](TComboBox&) { ++changes; };
     combo->SetItemIndex(0);
-    combo->SetFocus();
-    InjectKey(VK_DOWN);
+    InjectKey(VK_DOWN, 0, combo->Handle());
     PumpPending();
     EXPECT_EQ(combo->ItemIndex(), 1);
     EXPECT_EQ(changes, 1);
@@ -93,13 +92,12 @@ TEST_F(StdControls, EditSelectionAndLimits)
     EXPECT_EQ(edit->SelLength(), 11);
     edit->SetMaxLength(3);
     edit->SetText("");
-    edit->SetFocus();
     for (char c : std::string("ABCDE"))
-        InjectKey(c);
+        InjectKey(c, 0, edit->Handle());
     PumpPending();
     EXPECT_EQ(edit->GetText(), "abc");
     edit->SetReadOnly(true);
-    InjectKey(VK_BACK);
+    InjectKey(VK_BACK, 0, edit->Handle());
     PumpPending();
     EXPECT_EQ(edit->GetText(), "abc");
 }

@@ -48,6 +48,12 @@ TEST(Unload, ShutdownRestoresDestroysAndStops)
     foreignNext = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(buttonWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignProc)));
 
+    // A host window subclassed by a handler gets its procedure back too.
+    const HWND host
+        = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const LONG_PTR hostProc = GetWindowLongPtrA(host, GWLP_WNDPROC);
+    ASSERT_TRUE(SubclassRegistry::Subclass(host, nullptr));
+
     auto* waiter = new Waiter();
     waiter->Start();
 
@@ -63,6 +69,8 @@ TEST(Unload, ShutdownRestoresDestroysAndStops)
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(editWindow, GWLP_WNDPROC)), editClass.lpfnWndProc);
     EXPECT_FALSE(edit->HandleAllocated());
     EXPECT_FALSE(form->HandleAllocated());
+    EXPECT_EQ(GetWindowLongPtrA(host, GWLP_WNDPROC), hostProc);
+    DestroyWindow(host);
     DestroyWindow(editWindow);
     delete waiter;
     delete form;

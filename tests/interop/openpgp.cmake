@@ -9,3 +9,9 @@ if(NOT ZAVEK_WINDOWS)
             ${PROJECT_SOURCE_DIR}/standins/pgpsdk/NotYet.cpp ${PROJECT_SOURCE_DIR}/standins/pgpsdk/PassphraseCache.cpp
             $<TARGET_OBJECTS:pgpsdk_runtime> LIBS pgpsdk_openpgp)
 endif()
+if(NOT ZAVEK_WINDOWS)
+  zavek_add_test(NAME GpgMessageInteropTest NATIVE TIMEOUT 600
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/GpgMessageInteropTest.cpp
+            ${PROJECT_SOURCE_DIR}/standins/pgpsdk/NotYet.cpp ${PROJECT_SOURCE_DIR}/standins/pgpsdk/PassphraseCache.cpp
+            $<TARGET_OBJECTS:pgpsdk_runtime> LIBS pgpsdk_openpgp)
+endif()

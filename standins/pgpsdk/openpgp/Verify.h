@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace standin::openpgp {
 
@@ -18,5 +19,19 @@ std::string KeySignatureDigest(const PublicKey& primary, const Signature& signat
 // True when `signature` over `digest` was made by `signer` (RSA or DSA; other algorithms are not
 // checked and count as unverified).
 bool VerifyDigest(const PublicKey& signer, const Signature& signature, std::string_view digest);
+
+// The MPIs of a public-key encryption of `message` (PKCS#1 v1.5 padding) to an RSA or ElGamal key;
+// false for other algorithms.
+bool EncryptToKey(const PublicKey& key, std::string_view message, std::vector<std::string>& mpis);
+
+// The message a public-key encrypted session key packet holds (PKCS#1 v1.5 padding removed), for
+// an RSA or ElGamal key with its secret MPIs; false when it does not decrypt.
+bool DecryptWithKey(const PublicKey& key, const std::vector<std::string>& secrets, const std::vector<std::string>& mpis,
+                    std::string& message);
+
+// The MPIs of a signature over `digest` (made with OpenPGP hash `hashAlgorithm`) by an RSA or DSA
+// key with its secret MPIs; false for other algorithms.
+bool SignDigest(const PublicKey& key, const std::vector<std::string>& secrets, int hashAlgorithm,
+                std::string_view digest, std::vector<std::string>& mpis);
 
 } // namespace standin::openpgp

@@ -2,6 +2,7 @@
 #include "framework/harness/DialogAnswerer.h"
 
 #include "framework/Controls.h"
+#include "framework/StdCtrls.h"
 
 #include <map>
 
@@ -131,6 +132,25 @@ bool ClickButton(HWND dialog, const std::string& caption)
         }
         SendMessageA(button, BM_CLICK, 0, 0);
         return true;
+    }
+    return false;
+}
+
+bool SetCheckBox(HWND dialog, const std::string& caption, bool checked)
+{
+    for (HWND box : ChildrenOfClass(dialog, "")) {
+        if (StripAccelerator(TextOf(box)) != caption)
+            continue;
+        if (auto* control = dynamic_cast<TCheckBox*>(TWinControl::FindControl(box))) {
+            control->SetChecked(checked);
+            return true;
+        }
+        if (ClassOf(box) == "Button") {
+            const bool now = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            if (now != checked)
+                SendMessageA(box, BM_CLICK, 0, 0);
+            return true;
+        }
     }
     return false;
 }

@@ -45,6 +45,8 @@ private:
 // Actions for steps.
 // Presses the child button whose caption without '&' is caption (our TButton or a system one).
 bool ClickButton(HWND dialog, const std::string& caption);
+// Sets the check box whose caption without '&' is caption (our TCheckBox or a system one).
+bool SetCheckBox(HWND dialog, const std::string& caption, bool checked);
 // Sets the text of the index-th child window of a class (0-based, in z-order).
 bool SetChildText(HWND dialog, const std::string& childClass, int index, const std::string& text);
 // The text of the index-th child window of a class, or "" when absent.

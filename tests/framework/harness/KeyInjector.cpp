@@ -70,3 +70,14 @@ bool EnsureForeground(HWND window)
     PumpPending();
     return GetActiveWindow() == window;
 }
+
+void PressKey(HWND topLevel, WORD virtualKey, TShiftState shift)
+{
+    HWND focus = nullptr;
+    for (int attempt = 0; attempt < 5 && !focus; ++attempt) {
+        EnsureForeground(topLevel);
+        focus = GetFocus();
+    }
+    InjectKey(virtualKey, shift, focus && (focus == topLevel || IsChild(topLevel, focus)) ? focus : topLevel);
+    PumpPending();
+}

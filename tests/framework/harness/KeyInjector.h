@@ -11,6 +11,10 @@
 void InjectKey(WORD virtualKey, TShiftState shift = 0, HWND target = nullptr);
 // Handles the waiting messages (the injected keys included).
 void PumpPending();
+// Presses a key in a top-level window as a user would: the window is made foreground first (the
+// form then gives the focus back to its active control), the key goes to the focused window in it
+// (or to the window itself), and the resulting messages are handled.
+void PressKey(HWND topLevel, WORD virtualKey, TShiftState shift = 0);
 // Makes window the foreground window and waits (up to a second) until it is: other programs on
 // the same display may hold the focus. Restores focus to the control that had it in the window.
 bool EnsureForeground(HWND window);

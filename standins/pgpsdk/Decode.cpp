@@ -1,0 +1,770 @@
+// PGPDecode of the stand-in SDK: the input is split into sections (each armoured block, a binary
+// message, each run of other text); each section goes through the events begin, analyse,
+// recipients, passphrase, key found, output, signature and end. Encrypted data must carry an
+// integrity check that holds; otherwise nothing of it is output.
+#include "standins/pgpsdk/Guard.h"
+#include "standins/pgpsdk/Objects.h"
+#include "standins/pgpsdk/Output.h"
+#include "standins/pgpsdk/PassphraseCache.h"
+#include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Compression.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
+#include "standins/pgpsdk/openpgp/Message.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
+#include "standins/pgpsdk/openpgp/S2K.h"
+#include "standins/pgpsdk/openpgp/Verify.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
+
+namespace standin {
+namespace {
+
+using namespace openpgp;
+
+constexpr int kMaxPassphraseAsks = 5;
+constexpr int kMaxNesting = 8; // compressed or encrypted data inside each other
+constexpr size_t kMaxOutput = size_t { 256 } << 20;
+
+struct Section {
+    std::string data; // binary packets, or the text itself for unknown sections
+    std::string text; // the section as it appeared in the input
+    int analysis = kPGPAnalyze_Unknown;
+    bool clearSigned = false;
+    bool mimeSigned = false; // a PGP/MIME signed entity: clearText is its first part
+    std::string clearText; // the signed text of a clear-signed section, unescaped
+};
+
+struct SignatureResult {
+    Signature signature;
+    const KeyRecord* signer = nullptr;
+    const PublicKey* signingKey = nullptr;
+    bool verified = false;
+};
+
+struct EncryptedKey {
+    int tag = 0;
+    std::string body;
+};
+
+class Decoder {
+public:
+    Decoder(PGPContextRef context, std::vector<Option> options) : context_(context), options_(std::move(options))
+    {
+        job_ = std::make_shared<Job>();
+        jobHandle_ = Handles().Add(ObjectKind::Job, job_);
+    }
+    ~Decoder() { Handles().Take(jobHandle_, ObjectKind::Job); }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    PGPError Run();
+
+private:
+    PGPError Event(PGPEvent& event)
+    {
+        const Option* handler = FindOption(options_, OptionKind::EventHandler);
+        if (!handler)
+            return kPGPError_NoErr;
+        event.job = jobHandle_;
+        PGPError status = handler->handler(context_, &event, handler->pointer);
+        for (auto& option : job_->added)
+            options_.push_back(std::move(option));
+        job_->added.clear();
+        return status;
+    }
+    PGPError Simple(int type)
+    {
+        PGPEvent event {};
+        event.type = type;
+        return Event(event);
+    }
+    std::shared_ptr<KeyDBState> Keys()
+    {
+        const Option* db = FindOption(options_, OptionKind::KeyDBRef);
+        auto object = db ? Handles().Get<KeyDB>(db->handle, ObjectKind::KeyDB) : nullptr;
+        return object ? object->state : nullptr;
+    }
+
+    PGPError DecodeInput(std::string_view input, int depth);
+    PGPError DecodeSection(Section& section, int depth);
+    PGPError Process(std::string_view packets, int depth);
+    PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
+    PGPError SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher);
+    PGPError TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_view seipd, std::string& sessionKey,
+                     int& cipher);
+    PGPError AskPassphrase(bool conventional, std::string& passphrase);
+    PGPError FinishSection();
+
+    PGPContextRef context_;
+    std::vector<Option> options_;
+    uint32_t nextSection_ = 0;
+    std::shared_ptr<Job> job_;
+    PGPJobRef jobHandle_ = 0;
+
+    std::vector<EncryptedKey> encryptedKeys_;
+    std::string output_;
+    bool produced_ = false;
+    bool forYourEyesOnly_ = false;
+    std::string literalData_;
+    bool clearSigned_ = false;
+    std::string signedText_; // what a clear-text signature covers
+    std::vector<SignatureResult> signatures_;
+};
+
+Section MakeSection(std::string_view data, std::string_view text, int analysis)
+{
+    Section section;
+    section.data.assign(data);
+    section.text.assign(text);
+    section.analysis = analysis;
+    return section;
+}
+
+// A clear-signed message: the header lines, the dash-escaped text, then the signature block.
+bool SplitClearSigned(std::string_view text, Section& section, size_t& end)
+{
+    size_t body = text.find("\n\n");
+    size_t bodyCrLf = text.find("\r\n\r\n");
+    if (bodyCrLf != std::string_view::npos && (body == std::string_view::npos || bodyCrLf < body))
+        body = bodyCrLf + 4;
+    else if (body != std::string_view::npos)
+        body += 2;
+    else
+        return false;
+    size_t marker = text.find("\n-----BEGIN PGP SIGNATURE-----", body - 1);
+    if (marker == std::string_view::npos)
+        return false;
+    Armored block;
+    size_t blockEnd = 0;
+    if (Dearmor(text.substr(marker + 1), block, &blockEnd) != kPGPError_NoErr)
+        return false;
+    std::string_view shown = text.substr(body, marker + 1 - body);
+    section.clearText = DashUnescape(shown);
+    section.data = block.data;
+    section.text.assign(text.substr(0, marker + 1 + blockEnd));
+    section.analysis = kPGPAnalyze_Signed;
+    section.clearSigned = true;
+    end = marker + 1 + blockEnd;
+    return true;
+}
+
+std::string Lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// A PGP/MIME signed entity: a multipart/signed header (protocol application/pgp-signature), then
+// the signed first part and the armoured signature in the second, between boundary lines.
+bool SplitPgpMimeSigned(std::string_view input, Section& section)
+{
+    size_t headerEnd = input.find("\r\n\r\n");
+    if (headerEnd == std::string_view::npos)
+        return false;
+    std::string header = Lowered(input.substr(0, headerEnd));
+    if (header.rfind("content-type: multipart/signed", 0) != 0 || header.find("application/pgp-signature") == std::string::npos)
+        return false;
+    size_t boundaryAt = header.find("boundary=");
+    if (boundaryAt == std::string::npos)
+        return false;
+    // The boundary keeps its case: take it from the input at the same place.
+    std::string_view rest = input.substr(boundaryAt + 9, headerEnd - boundaryAt - 9);
+    bool quoted = !rest.empty() && rest[0] == '"';
+    size_t stop = quoted ? rest.find('"', 1) : rest.find_first_of("; \r\n");
+    std::string boundary(rest.substr(quoted ? 1 : 0, stop == std::string_view::npos ? rest.size() - (quoted ? 1 : 0)
+                                                                                      : stop - (quoted ? 1 : 0)));
+    if (boundary.empty())
+        return false;
+    std::string delimiter = "--" + boundary + "\r\n";
+    size_t first = input.find(delimiter, headerEnd);
+    if (first == std::string_view::npos)
+        return false;
+    size_t contentStart = first + delimiter.size();
+    size_t second = input.find("\r\n" + delimiter, contentStart);
+    if (second == std::string_view::npos)
+        return false;
+    Armored signature;
+    if (Dearmor(input.substr(second), signature) != kPGPError_NoErr)
+        return false;
+    section.clearText.assign(input.substr(contentStart, second - contentStart));
+    section.data = signature.data;
+    section.text.assign(input);
+    section.analysis = kPGPAnalyze_Signed;
+    section.mimeSigned = true;
+    return true;
+}
+
+std::vector<Section> SplitSections(std::string_view input)
+{
+    std::vector<Section> sections;
+    Section mime;
+    if (SplitPgpMimeSigned(input, mime)) {
+        sections.push_back(std::move(mime));
+        return sections;
+    }
+    if (!input.empty() && (static_cast<uint8_t>(input[0]) & 0x80)) {
+        sections.push_back(MakeSection(input, input, kPGPAnalyze_Encrypted));
+        return sections;
+    }
+    size_t at = 0;
+    while (at < input.size()) {
+        size_t begin = input.find("-----BEGIN PGP ", at);
+        while (begin != std::string_view::npos && begin > 0 && input[begin - 1] != '\n')
+            begin = input.find("-----BEGIN PGP ", begin + 1);
+        std::string_view before = input.substr(at, begin == std::string_view::npos ? std::string_view::npos : begin - at);
+        if (before.find_first_not_of(" \t\r\n") != std::string_view::npos)
+            sections.push_back(MakeSection(before, before, kPGPAnalyze_Unknown));
+        if (begin == std::string_view::npos)
+            break;
+        Armored block;
+        size_t end = 0;
+        std::string_view rest = input.substr(begin);
+        if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----") {
+            Section clear;
+            if (SplitClearSigned(rest, clear, end)) {
+                sections.push_back(std::move(clear));
+                at = begin + end;
+                continue;
+            }
+        }
+        if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----" || Dearmor(rest, block, &end) != kPGPError_NoErr) {
+            // A broken block stays text.
+            size_t lineEnd = rest.find('\n');
+            size_t stop = lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1;
+            sections.push_back(MakeSection(rest.substr(0, stop), rest.substr(0, stop), kPGPAnalyze_Unknown));
+            at = begin + stop;
+            continue;
+        }
+        int analysis = block.label == "PUBLIC KEY BLOCK" || block.label == "PRIVATE KEY BLOCK" ? kPGPAnalyze_Key
+            : block.label == "SIGNATURE"                                                     ? kPGPAnalyze_DetachedSignature
+                                                                                             : kPGPAnalyze_Encrypted;
+        sections.push_back(MakeSection(block.data, rest.substr(0, end), analysis));
+        at = begin + end;
+    }
+    return sections;
+}
+
+// What a message holds, from its first packet: encrypted, signed (or plain literal) data, keys.
+int AnalyseMessage(std::string_view data)
+{
+    std::vector<Packet> packets;
+    ParsePackets(data, packets);
+    if (packets.empty())
+        return kPGPAnalyze_Unknown;
+    switch (packets.front().tag) {
+    case kTagPKESK:
+    case kTagSKESK:
+    case kTagSEIPD:
+    case kTagSymmetricallyEncrypted:
+        return kPGPAnalyze_Encrypted;
+    case kTagPublicKey:
+    case kTagSecretKey:
+        return kPGPAnalyze_Key;
+    case kTagSignature:
+        return packets.size() == 1 ? kPGPAnalyze_DetachedSignature : kPGPAnalyze_Signed;
+    default:
+        return kPGPAnalyze_Signed;
+    }
+}
+
+PGPError Decoder::Run()
+{
+    const Option* input = FindOption(options_, OptionKind::InputBuffer);
+    if (!input)
+        return kPGPError_BadOption;
+    if (FindOption(options_, OptionKind::InputFormat))
+        return kPGPError_NotImplemented; // CMS input comes with the S/MIME unit
+    return DecodeInput(std::string_view(static_cast<const char*>(input->pointer), input->size), 0);
+}
+
+PGPError Decoder::DecodeInput(std::string_view input, int depth)
+{
+    auto sections = SplitSections(input);
+    for (auto& section : sections) {
+        PGPError status = DecodeSection(section, depth);
+        if (status != kPGPError_NoErr)
+            return status;
+    }
+    return kPGPError_NoErr;
+}
+
+// Whether decoded text is itself OpenPGP data: an armoured block at a line start, or packets.
+bool HoldsOpenPGP(std::string_view text)
+{
+    size_t begin = text.find("-----BEGIN PGP ");
+    if (begin != std::string_view::npos && (begin == 0 || text[begin - 1] == '\n'))
+        return true;
+    return !text.empty() && (static_cast<uint8_t>(text[0]) & 0x80) && AnalyseMessage(text) != kPGPAnalyze_Unknown;
+}
+
+PGPError Decoder::DecodeSection(Section& section, int depth)
+{
+    uint32_t index = nextSection_++;
+    encryptedKeys_.clear();
+    output_.clear();
+    literalData_.clear();
+    signedText_.clear();
+    clearSigned_ = false;
+    signatures_.clear();
+    produced_ = forYourEyesOnly_ = false;
+    PGPEvent begin {};
+    begin.type = kPGPEvent_BeginLex;
+    begin.data.beginLexData.sectionNumber = index;
+    PGPError status = Event(begin);
+    if (status != kPGPError_NoErr)
+        return status;
+    if (section.analysis == kPGPAnalyze_Encrypted)
+        section.analysis = AnalyseMessage(section.data);
+    PGPEvent analyse {};
+    analyse.type = kPGPEvent_Analyze;
+    analyse.data.analyzeData.analyzeType = section.analysis;
+    status = Event(analyse);
+    if (status == kPGPError_SkipSection)
+        return Simple(kPGPEvent_EndLex);
+    if (status != kPGPError_NoErr)
+        return status;
+    switch (section.analysis) {
+    case kPGPAnalyze_Unknown:
+        if (OptionFlag(options_, OptionKind::PassThroughIfUnrecognized)) {
+            output_ = section.text;
+            produced_ = true;
+        }
+        break;
+    case kPGPAnalyze_Key: {
+        if (OptionFlag(options_, OptionKind::SendEventIfKeyFound)) {
+            std::vector<std::shared_ptr<KeyRecord>> keys;
+            if (ReadKeyRecords(section.data, keys) == kPGPError_NoErr) {
+                PGPKeyDBRef db = 0;
+                if (PGPNewKeyDB(context_, &db) == kPGPError_NoErr) {
+                    Handles().Get<KeyDB>(db, ObjectKind::KeyDB)->state->keys = keys;
+                    PGPEvent found {};
+                    found.type = kPGPEvent_KeyFound;
+                    found.data.keyFoundData.keyDB = db;
+                    status = Event(found);
+                    PGPFreeKeyDB(db);
+                    if (status != kPGPError_NoErr)
+                        return status;
+                }
+            }
+        }
+        if (OptionFlag(options_, OptionKind::PassThroughKeys)) {
+            output_ = section.text;
+            produced_ = true;
+        }
+        break;
+    }
+    case kPGPAnalyze_DetachedSignature:
+        // A signature without its text is checked only against the detached-input option's data.
+        if (const Option* detached = FindOption(options_, OptionKind::DetachedSig))
+            if (const Option* content = FindOption(detached->nested, OptionKind::InputBuffer)) {
+                literalData_.assign(static_cast<const char*>(content->pointer), content->size);
+                status = Process(section.data, 0);
+                if (status != kPGPError_NoErr)
+                    return status;
+            }
+        break;
+    default:
+        if (section.mimeSigned) {
+            literalData_ = section.clearText; // signed exactly as sent, line ends included
+            output_ = section.clearText;
+            produced_ = true;
+            status = Process(section.data, 0);
+            if (status != kPGPError_NoErr)
+                return status;
+            break;
+        }
+        if (section.clearSigned) {
+            std::string shown = section.clearText;
+            if (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, "\r\n") == 0)
+                shown.resize(shown.size() - 2);
+            else if (!shown.empty() && shown.back() == '\n')
+                shown.pop_back();
+            signedText_ = ClearSignedText(shown);
+            clearSigned_ = true;
+            output_ = section.clearText;
+            produced_ = true;
+        }
+        status = Process(section.data, 0);
+        if (status != kPGPError_NoErr)
+            return status;
+    }
+    // With recursive decoding, decoded data that is OpenPGP again becomes further sections.
+    std::string nested;
+    if (OptionFlag(options_, OptionKind::RecursivelyDecode) && depth < kMaxNesting && !literalData_.empty()
+        && HoldsOpenPGP(literalData_)) {
+        nested = std::move(output_);
+        output_.clear();
+        produced_ = false;
+    }
+    status = FinishSection();
+    if (status == kPGPError_NoErr)
+        status = Simple(kPGPEvent_EndLex);
+    if (status == kPGPError_NoErr && !nested.empty())
+        status = DecodeInput(nested, depth + 1);
+    std::fill(nested.begin(), nested.end(), '\0');
+    return status;
+}
+
+PGPError Decoder::Process(std::string_view data, int depth)
+{
+    if (depth > kMaxNesting)
+        return kPGPError_CorruptData;
+    std::vector<Packet> packets;
+    if (ParsePackets(data, packets) != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    for (const auto& packet : packets) {
+        switch (packet.tag) {
+        case kTagPKESK:
+        case kTagSKESK:
+            encryptedKeys_.push_back({ packet.tag, packet.body });
+            break;
+        case kTagSEIPD:
+        case kTagSymmetricallyEncrypted: {
+            PGPError status = Decrypt(packet.body, packet.tag == kTagSEIPD, depth);
+            if (status != kPGPError_NoErr)
+                return status;
+            break;
+        }
+        case kTagCompressed: {
+            std::string inflated;
+            if (packet.body.empty()
+                || Decompress(static_cast<uint8_t>(packet.body[0]), std::string_view(packet.body).substr(1), inflated,
+                              kMaxOutput)
+                    != kPGPError_NoErr)
+                return kPGPError_CorruptData;
+            PGPError status = Process(inflated, depth + 1);
+            if (status != kPGPError_NoErr)
+                return status;
+            break;
+        }
+        case kTagLiteral: {
+            ByteReader in(packet.body);
+            uint8_t format, nameLength;
+            std::string name;
+            uint32_t date;
+            if (!in.U8(format) || !in.U8(nameLength) || !in.Bytes(nameLength, name) || !in.U32(date))
+                return kPGPError_CorruptData;
+            literalData_.assign(in.Rest());
+            output_ += literalData_;
+            produced_ = true;
+            forYourEyesOnly_ = name == "_CONSOLE";
+            break;
+        }
+        case kTagSignature: {
+            SignatureResult result;
+            if (ParseSignature(packet.body, result.signature) != kPGPError_NoErr)
+                break;
+            const Signature& sig = result.signature;
+            if (auto db = Keys())
+                for (const auto& key : db->keys) {
+                    if (key->key.KeyID() == sig.issuer)
+                        result.signingKey = &key->key;
+                    for (const auto& sub : key->subKeys)
+                        if (sub.key.KeyID() == sig.issuer)
+                            result.signingKey = &sub.key;
+                    if (result.signingKey) {
+                        result.signer = key.get();
+                        break;
+                    }
+                }
+            if (result.signingKey) {
+                std::string signedData = clearSigned_ ? signedText_
+                    : sig.type == 1                   ? CanonicalText(literalData_)
+                                                      : literalData_;
+                std::string trailer = sig.version == 4
+                    ? std::string { 4, static_cast<char>(0xFF) }
+                        + std::string { static_cast<char>(sig.hashedData.size() >> 24),
+                                        static_cast<char>(sig.hashedData.size() >> 16 & 0xFF),
+                                        static_cast<char>(sig.hashedData.size() >> 8 & 0xFF),
+                                        static_cast<char>(sig.hashedData.size() & 0xFF) }
+                    : std::string();
+                result.verified = VerifyDigest(*result.signingKey, sig,
+                                               Hash(sig.hashAlgorithm, signedData + sig.hashedData + trailer));
+            }
+            signatures_.push_back(result);
+            break;
+        }
+        default:
+            break; // one-pass headers, markers, unknown packets
+        }
+    }
+    return kPGPError_NoErr;
+}
+
+PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int depth)
+{
+    if (!integrityProtected)
+        return kPGPError_IntegrityCheckFailed; // data without an integrity check is never shown
+    if (body.empty() || body[0] != 1)
+        return kPGPError_CorruptData;
+    std::string sessionKey;
+    int cipher = 0;
+    PGPError status = SessionKey(body, sessionKey, cipher);
+    if (status != kPGPError_NoErr)
+        return status;
+    size_t block = CipherBlockSize(cipher);
+    std::string plain;
+    bool ok = CfbDecrypt(cipher, sessionKey, std::string(block, '\0'), body.substr(1), plain);
+    std::fill(sessionKey.begin(), sessionKey.end(), '\0');
+    if (!ok || plain.size() < block + 2 + 22)
+        return kPGPError_CorruptData;
+    std::string_view all(plain);
+    bool prefixGood = all.substr(block - 2, 2) == all.substr(block, 2);
+    std::string_view mdc = all.substr(all.size() - 22);
+    bool mdcGood = mdc.substr(0, 2) == "\xD3\x14" && Hash(2, all.substr(0, all.size() - 20)) == mdc.substr(2);
+    if (!prefixGood || !mdcGood) {
+        std::fill(plain.begin(), plain.end(), '\0');
+        return kPGPError_IntegrityCheckFailed;
+    }
+    status = Process(all.substr(block + 2, all.size() - block - 2 - 22), depth + 1);
+    std::fill(plain.begin(), plain.end(), '\0');
+    return status;
+}
+
+PGPError Decoder::SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher)
+{
+    auto db = Keys();
+    // The recipients event: the keys of the database that the message names, and the named ids.
+    std::vector<PGPKeyID> ids;
+    std::vector<KeyRecord*> known;
+    for (const auto& encrypted : encryptedKeys_) {
+        if (encrypted.tag != kTagPKESK || encrypted.body.size() < 10)
+            continue;
+        std::string id = encrypted.body.substr(1, 8);
+        ids.push_back(MakeKeyID(id, static_cast<uint8_t>(encrypted.body[9])));
+        if (db)
+            for (const auto& key : db->keys) {
+                bool match = key->key.KeyID() == id;
+                for (const auto& sub : key->subKeys)
+                    match = match || sub.key.KeyID() == id;
+                if (match && std::find(known.begin(), known.end(), key.get()) == known.end())
+                    known.push_back(key.get());
+            }
+    }
+    PGPKeySetRef recipients = 0;
+    if (db) {
+        auto set = std::make_shared<KeySet>();
+        set->db = db;
+        set->members = known;
+        recipients = Handles().Add(ObjectKind::KeySet, set);
+    }
+    PGPEvent event {};
+    event.type = kPGPEvent_Recipients;
+    event.data.recipientsData.recipientSet = recipients;
+    event.data.recipientsData.keyCount = static_cast<uint32_t>(ids.size());
+    event.data.recipientsData.keyIDArray = ids.data();
+    PGPError status = Event(event);
+    if (status == kPGPError_NoErr)
+        status = TryKeys(db, encrypted, sessionKey, cipher);
+    if (recipients)
+        PGPFreeKeySet(recipients);
+    return status;
+}
+
+PGPError Decoder::AskPassphrase(bool conventional, std::string& passphrase)
+{
+    PGPEvent event {};
+    event.type = kPGPEvent_Passphrase;
+    event.data.passphraseData.fromConventional = conventional;
+    size_t before = options_.size();
+    PGPError status = Event(event);
+    if (status != kPGPError_NoErr)
+        return status;
+    for (size_t i = before; i < options_.size(); ++i)
+        if (options_[i].kind == OptionKind::Passphrase) {
+            passphrase = std::string(options_[i].secret.View());
+            return kPGPError_NoErr;
+        }
+    return kPGPError_BadPassphrase; // answered without a passphrase: ask again
+}
+
+// Whether a session key opens the encrypted data: its first block repeats two bytes.
+bool QuickCheck(int cipher, std::string_view key, std::string_view seipd)
+{
+    size_t block = CipherBlockSize(cipher);
+    std::string start;
+    if (block == 0 || key.size() != CipherKeySize(cipher) || seipd.size() < block + 3
+        || !CfbDecrypt(cipher, key, std::string(block, '\0'), seipd.substr(1, block + 2), start))
+        return false;
+    return start.compare(block - 2, 2, start, block, 2) == 0;
+}
+
+PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_view seipd, std::string& sessionKey,
+                          int& cipher)
+{
+    auto checksumGood = [](std::string_view key, std::string_view check) {
+        uint32_t sum = 0;
+        for (char c : key)
+            sum += static_cast<uint8_t>(c);
+        return check.size() == 2 && static_cast<uint8_t>(check[0]) == (sum >> 8 & 0xFF)
+            && static_cast<uint8_t>(check[1]) == (sum & 0xFF);
+    };
+    // Secret keys of the database that one of the public-key packets names.
+    struct Candidate {
+        const EncryptedKey* packet;
+        SecretKey secret;
+        const KeyRecord* key;
+    };
+    std::vector<Candidate> candidates;
+    bool conventional = false;
+    for (const auto& encrypted : encryptedKeys_) {
+        if (encrypted.tag == kTagSKESK) {
+            conventional = true;
+            continue;
+        }
+        if (!db || encrypted.body.size() < 10)
+            continue;
+        std::string id = encrypted.body.substr(1, 8);
+        for (const auto& key : db->keys) {
+            const std::string* packet = key->key.KeyID() == id ? &key->secretPacket : nullptr;
+            for (const auto& sub : key->subKeys)
+                if (sub.key.KeyID() == id)
+                    packet = &sub.secretPacket;
+            if (packet && !packet->empty()) {
+                Candidate candidate { &encrypted, {}, key.get() };
+                if (ParseSecretKey(*packet, candidate.secret) == kPGPError_NoErr)
+                    candidates.push_back(std::move(candidate));
+            }
+        }
+    }
+    if (candidates.empty() && !conventional)
+        return kPGPError_NoSecretKey;
+    auto tryPassphrase = [&](std::string_view passphrase) {
+        for (const auto& candidate : candidates) {
+            std::vector<std::string> secrets;
+            if (UnlockSecretKey(candidate.secret, passphrase, secrets) != kPGPError_NoErr)
+                continue;
+            ByteReader in(std::string_view(candidate.packet->body).substr(10));
+            std::vector<std::string> mpis;
+            for (std::string mpi; !in.AtEnd() && in.Mpi(mpi);)
+                mpis.push_back(mpi);
+            std::string message;
+            bool ok = DecryptWithKey(candidate.secret.publicKey, secrets, mpis, message);
+            for (auto& secret : secrets)
+                std::fill(secret.begin(), secret.end(), '\0');
+            if (ok && message.size() > 3 && checksumGood(std::string_view(message).substr(1, message.size() - 3),
+                                                          std::string_view(message).substr(message.size() - 2))) {
+                cipher = static_cast<uint8_t>(message[0]);
+                sessionKey = message.substr(1, message.size() - 3);
+                std::fill(message.begin(), message.end(), '\0');
+                if (QuickCheck(cipher, sessionKey, seipd))
+                    return true;
+            }
+        }
+        for (const auto& encrypted : encryptedKeys_) {
+            int algorithm = 0;
+            std::string key;
+            if (encrypted.tag == kTagSKESK && SessionKeyFromSKESK(encrypted.body, passphrase, algorithm, key)
+                && QuickCheck(algorithm, key, seipd)) {
+                cipher = algorithm;
+                sessionKey = std::move(key);
+                return true;
+            }
+        }
+        return false;
+    };
+    // Unprotected keys, the SDK's cache and the passphrases given first, then the handler up to
+    // five times.
+    bool unprotected = std::any_of(candidates.begin(), candidates.end(), [](const Candidate& c) { return !c.secret.Protected(); });
+    if (unprotected && tryPassphrase(""))
+        return kPGPError_NoErr;
+    for (const auto& candidate : candidates)
+        if (auto cached = CachedPassphrase(candidate.secret.publicKey.KeyID()))
+            if (tryPassphrase(cached->View()))
+                return kPGPError_NoErr;
+    for (const auto& option : options_)
+        if (option.kind == OptionKind::Passphrase && tryPassphrase(option.secret.View()))
+            return kPGPError_NoErr;
+    for (int ask = 0; ask < kMaxPassphraseAsks; ++ask) {
+        std::string passphrase;
+        PGPError status = AskPassphrase(candidates.empty(), passphrase);
+        if (status == kPGPError_BadPassphrase)
+            continue;
+        if (status != kPGPError_NoErr)
+            return status;
+        bool ok = tryPassphrase(passphrase);
+        if (ok && !candidates.empty())
+            if (const Option* cache = FindOption(options_, OptionKind::CachePassphrase))
+                for (const auto& candidate : candidates)
+                    CachePassphrase(candidate.secret.publicKey.KeyID(), passphrase, cache->value);
+        std::fill(passphrase.begin(), passphrase.end(), '\0');
+        if (ok)
+            return kPGPError_NoErr;
+    }
+    return kPGPError_BadPassphrase;
+}
+
+PGPError Decoder::FinishSection()
+{
+    if (produced_ && !FindOption(options_, OptionKind::DiscardOutput)) {
+        PGPEvent event {};
+        event.type = kPGPEvent_Output;
+        event.data.outputData.outputType = forYourEyesOnly_ ? 1 : 0;
+        PGPError status = Event(event);
+        if (status != kPGPError_NoErr)
+            return status;
+        if (FindOption(options_, OptionKind::AllocatedOutputBuffer) || FindOption(options_, OptionKind::OutputBuffer)
+            || FindOption(options_, OptionKind::OutputFile)) {
+            status = DeliverOutput(options_, output_);
+            if (status != kPGPError_NoErr)
+                return status;
+        }
+    }
+    std::fill(output_.begin(), output_.end(), '\0');
+    auto db = Keys();
+    for (const auto& result : signatures_) {
+        PGPEvent event {};
+        event.type = kPGPEvent_Signature;
+        auto& data = event.data.signatureData;
+        data.signingKeyID = MakeKeyID(result.signature.issuer, result.signature.publicKeyAlgorithm);
+        data.checked = result.signer != nullptr;
+        data.verified = result.verified;
+        data.creationTime = result.signature.created;
+        data.validityPeriod = result.signature.signatureExpiry;
+        data.hashAlgorithm = result.signature.hashAlgorithm;
+        if (result.signer && db) {
+            KeyRecord* signer = const_cast<KeyRecord*>(result.signer);
+            data.signingKey = ObjectHandle(db, KeyObjectKind::Key, signer);
+            data.keyRevoked = signer->Revoked();
+            data.keyDisabled = signer->disabled;
+            uint32_t expiry = signer->Expiration();
+            data.keyExpired = expiry != 0 && expiry <= static_cast<uint32_t>(std::time(nullptr));
+            data.keyValidity = KeyValidity(*db, *signer);
+            data.keyCanVerify = !data.keyRevoked && !data.keyExpired;
+        }
+        PGPError status = Event(event);
+        if (status != kPGPError_NoErr)
+            return status;
+    }
+    return kPGPError_NoErr;
+}
+
+} // namespace
+} // namespace standin
+
+using namespace standin;
+
+extern "C" PGPError PGP_CDECL PGPDecode(PGPContextRef context, ...)
+{
+    va_list args;
+    va_start(args, context);
+    std::vector<Option> options;
+    PGPError status = ConsumeOptionArguments(args, options);
+    va_end(args);
+    if (status != kPGPError_NoErr)
+        return status;
+    if (!Handles().Contains(context, ObjectKind::Context))
+        return kPGPError_BadParams;
+    return Guarded([&] {
+        Decoder decoder(context, std::move(options));
+        return decoder.Run();
+    });
+}

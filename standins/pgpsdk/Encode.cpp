@@ -1,0 +1,323 @@
+// PGPEncode of the stand-in SDK: literal data (binary, or text in its canonical form), an optional
+// one-pass signature, compression, and encryption to keys and/or a passphrase as integrity-
+// protected data, armoured on request. It never asks for a passphrase; errors go to the handler.
+#include "standins/pgpsdk/Guard.h"
+#include "standins/pgpsdk/Objects.h"
+#include "standins/pgpsdk/Output.h"
+#include "standins/pgpsdk/PassphraseCache.h"
+#include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Compression.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
+#include "standins/pgpsdk/openpgp/Message.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <ctime>
+
+PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
+
+namespace standin {
+namespace {
+
+using namespace openpgp;
+
+constexpr int kDefaultCipher = 9; // AES-256
+constexpr int kDefaultHash = 8; // SHA-256
+
+struct SigningKey {
+    const PublicKey* publicKey = nullptr;
+    std::vector<std::string> secrets;
+    ~SigningKey()
+    {
+        for (auto& secret : secrets)
+            std::fill(secret.begin(), secret.end(), '\0');
+    }
+};
+
+PGPError Report(PGPContextRef context, const std::vector<Option>& options, PGPError status)
+{
+    if (status == kPGPError_NoErr)
+        return status;
+    if (const Option* handler = FindOption(options, OptionKind::EventHandler)) {
+        PGPEvent event {};
+        event.type = kPGPEvent_Error;
+        event.data.errorData.error = status;
+        handler->handler(context, &event, handler->pointer);
+    }
+    return status;
+}
+
+// The secret of the signing key, unlocked with the option's passphrase or the SDK's cache.
+PGPError UnlockSigner(const Option& option, SigningKey& signer)
+{
+    auto object = Handles().Get<KeyObject>(option.handle, ObjectKind::KeyDBObj);
+    if (!object || object->kind != KeyObjectKind::Key)
+        return kPGPError_BadParams;
+    if (!object->key->HasSecret() || !object->key->key.CanSign())
+        return kPGPError_KeyUnusable;
+    SecretKey secret;
+    if (ParseSecretKey(object->key->secretPacket, secret) != kPGPError_NoErr)
+        return kPGPError_KeyFileCorrupt;
+    const Option* passphrase = FindOption(option.nested, OptionKind::Passphrase);
+    std::optional<SecretBytes> cached;
+    if (!passphrase)
+        cached = CachedPassphrase(secret.publicKey.KeyID());
+    if (!passphrase && !cached && secret.Protected())
+        return kPGPError_BadPassphrase;
+    std::string_view text = passphrase ? passphrase->secret.View() : cached ? cached->View() : std::string_view();
+    PGPError status = UnlockSecretKey(secret, text, signer.secrets);
+    signer.publicKey = &object->key->key;
+    return status;
+}
+
+int ChooseCipher(const std::vector<Option>& options, const std::vector<const KeyRecord*>& recipients)
+{
+    if (const Option* cipher = FindOption(options, OptionKind::CipherAlgorithm))
+        return cipher->value;
+    std::vector<int> candidates;
+    if (const Option* preferred = FindOption(options, OptionKind::PreferredAlgorithms))
+        candidates = preferred->numbers;
+    else if (!recipients.empty())
+        candidates = PreferredCiphersOf(*recipients.front());
+    for (int candidate : candidates) {
+        bool everyone = std::all_of(recipients.begin(), recipients.end(), [&](const KeyRecord* key) {
+            auto wanted = PreferredCiphersOf(*key);
+            return wanted.empty() || std::find(wanted.begin(), wanted.end(), candidate) != wanted.end();
+        });
+        if (everyone && CipherKeySize(candidate) != 0)
+            return candidate;
+    }
+    return kDefaultCipher;
+}
+
+PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
+{
+    const Option* input = FindOption(options, OptionKind::InputBuffer);
+    if (!input)
+        return kPGPError_BadOption;
+    if (FindOption(options, OptionKind::OutputFormat))
+        return kPGPError_NotImplemented; // CMS output comes with the S/MIME unit
+    std::string_view data(static_cast<const char*>(input->pointer), input->size);
+    bool text = OptionFlag(options, OptionKind::DataIsASCII);
+    std::string content = text ? CanonicalText(data) : std::string(data);
+    uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+
+    SigningKey signer;
+    if (const Option* sign = FindOption(options, OptionKind::SignWithKey)) {
+        PGPError status = UnlockSigner(*sign, signer);
+        if (status != kPGPError_NoErr)
+            return status;
+    }
+    bool detached = FindOption(options, OptionKind::DetachedSig) != nullptr;
+    bool clearSign = OptionFlag(options, OptionKind::ClearSign);
+    if (detached || clearSign) {
+        if (!signer.publicKey)
+            return kPGPError_BadOption;
+        int hash = kDefaultHash;
+        if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
+            hash = hashOption->value;
+        std::string covered = clearSign ? ClearSignedText(data) : content;
+        std::string signature
+            = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0, hash, now, covered);
+        if (signature.empty())
+            return kPGPError_UnsupportedAlgorithm;
+        std::string packet = WritePacket(kTagSignature, signature);
+        if (clearSign) {
+            std::string shown = DashEscape(CanonicalText(data));
+            if (shown.size() < 2 || shown.compare(shown.size() - 2, 2, "\r\n") != 0)
+                shown += "\r\n";
+            output = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: " + HashArmorName(hash) + "\r\n\r\n" + shown
+                + Armor("SIGNATURE", packet);
+        } else {
+            output = OptionFlag(options, OptionKind::ArmorOutput) ? Armor("SIGNATURE", packet) : packet;
+        }
+        return kPGPError_NoErr;
+    }
+    std::vector<const KeyRecord*> recipients;
+    if (const Option* to = FindOption(options, OptionKind::EncryptToKeySet)) {
+        auto set = Handles().Get<KeySet>(to->handle, ObjectKind::KeySet);
+        if (!set)
+            return kPGPError_BadParams;
+        for (const KeyRecord* key : set->Keys())
+            recipients.push_back(key);
+        if (recipients.empty())
+            return kPGPError_NoRecipients;
+    }
+    const Option* conventional = FindOption(options, OptionKind::ConventionalEncrypt);
+    const Option* passphrase = conventional ? FindOption(conventional->nested, OptionKind::Passphrase) : nullptr;
+    if (conventional && !passphrase)
+        return kPGPError_BadOption;
+
+    std::string fileName = OptionFlag(options, OptionKind::ForYourEyesOnly) ? "_CONSOLE" : "";
+    std::string packets;
+    int hash = kDefaultHash;
+    if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
+        hash = hashOption->value;
+    if (signer.publicKey)
+        packets += WritePacket(kTagOnePassSignature, OnePassSignatureBody(text ? 1 : 0, hash, *signer.publicKey));
+    packets += WritePacket(kTagLiteral, LiteralPacketBody(content, text, fileName, now));
+    if (signer.publicKey) {
+        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, text ? 1 : 0, hash, now, content);
+        if (signature.empty())
+            return kPGPError_UnsupportedAlgorithm;
+        packets += WritePacket(kTagSignature, signature);
+    }
+    if (OptionFlag(options, OptionKind::Compression, true)) {
+        std::string packed;
+        if (Compress(kCompressZlib, packets, packed) != kPGPError_NoErr)
+            return kPGPError_OutOfMemory;
+        packets = WritePacket(kTagCompressed, std::string(1, static_cast<char>(kCompressZlib)) + packed);
+    }
+    if (!recipients.empty() || passphrase) {
+        int cipher = ChooseCipher(options, recipients);
+        if (CipherKeySize(cipher) == 0)
+            return kPGPError_UnsupportedAlgorithm;
+        std::string sessionKey, head;
+        if (recipients.empty()) {
+            head = WritePacket(kTagSKESK, SKESKBody(cipher, passphrase->secret.View(), sessionKey));
+        } else {
+            sessionKey = RandomBytes(CipherKeySize(cipher));
+            if (passphrase) {
+                std::string body = SKESKBodyFor(cipher, passphrase->secret.View(), sessionKey);
+                if (body.empty())
+                    return kPGPError_UnsupportedAlgorithm;
+                head += WritePacket(kTagSKESK, body);
+            }
+            for (const KeyRecord* key : recipients) {
+                const PublicKey* target = EncryptionKeyOf(*key);
+                std::string body = target ? PKESKBody(*target, cipher, sessionKey) : std::string();
+                if (body.empty())
+                    return kPGPError_KeyUnusable;
+                head += WritePacket(kTagPKESK, body);
+            }
+        }
+        std::string encrypted = SEIPDBody(cipher, sessionKey, packets);
+        std::fill(sessionKey.begin(), sessionKey.end(), '\0');
+        std::fill(packets.begin(), packets.end(), '\0');
+        if (encrypted.empty())
+            return kPGPError_UnsupportedAlgorithm;
+        packets = head + WritePacket(kTagSEIPD, encrypted);
+    }
+    if (!OptionFlag(options, OptionKind::ArmorOutput)) {
+        output = std::move(packets);
+        return kPGPError_NoErr;
+    }
+    std::vector<std::pair<std::string, std::string>> headers;
+    if (const Option* version = FindOption(options, OptionKind::VersionString))
+        headers.emplace_back("Version", version->text);
+    if (const Option* comment = FindOption(options, OptionKind::CommentString))
+        headers.emplace_back("Comment", comment->text);
+    output = Armor("MESSAGE", packets, headers);
+    std::fill(packets.begin(), packets.end(), '\0');
+    return kPGPError_NoErr;
+}
+
+// A boundary of our own that cannot occur in Base64 or armour lines.
+std::string NewSeparator()
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string separator = "=_PGPStandIn_";
+    for (char c : RandomBytes(8)) {
+        separator += kHex[static_cast<uint8_t>(c) >> 4];
+        separator += kHex[static_cast<uint8_t>(c) & 15];
+    }
+    return separator;
+}
+
+// PGP/MIME output (RFC 3156): a whole multipart entity; the caller learns the boundary and the
+// length of the header block through the option's two out locations.
+PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, std::string& output)
+{
+    const Option* input = FindOption(options, OptionKind::InputBuffer);
+    if (!input)
+        return kPGPError_BadOption;
+    std::string separator = NewSeparator();
+    bool signedOnly = OptionFlag(options, OptionKind::ClearSign);
+    std::vector<Option> inner;
+    for (const auto& option : options)
+        if (option.kind != OptionKind::PGPMIMEEncoding && option.kind != OptionKind::ArmorOutput
+            && option.kind != OptionKind::ClearSign)
+            inner.push_back(option);
+    Option armor;
+    armor.kind = OptionKind::ArmorOutput;
+    armor.value = 1;
+    inner.push_back(armor);
+    std::string header = OptionFlag(options, OptionKind::OmitMIMEVersion) ? "" : "Mime-Version: 1.0\r\n";
+    std::string body;
+    std::string signedPart;
+    if (signedOnly) {
+        // The signature covers the first part exactly as sent, without the line end before the boundary.
+        signedPart = CanonicalText(std::string_view(static_cast<const char*>(input->pointer), input->size));
+        if (signedPart.size() >= 2 && signedPart.compare(signedPart.size() - 2, 2, "\r\n") == 0)
+            signedPart.resize(signedPart.size() - 2);
+        Option detached;
+        detached.kind = OptionKind::DetachedSig;
+        inner.push_back(detached);
+        for (auto& option : inner)
+            if (option.kind == OptionKind::InputBuffer) {
+                option.pointer = signedPart.data();
+                option.size = static_cast<PGPSize>(signedPart.size());
+            }
+        std::erase_if(inner, [](const Option& o) { return o.kind == OptionKind::DataIsASCII; });
+    }
+    std::string armored;
+    PGPError status = EncodeMessage(inner, armored);
+    if (status != kPGPError_NoErr)
+        return status;
+    int hash = kDefaultHash;
+    if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
+        hash = hashOption->value;
+    if (signedOnly) {
+        std::string micalg = "pgp-" + HashArmorName(hash);
+        std::transform(micalg.begin(), micalg.end(), micalg.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+        header += "Content-Type: multipart/signed; micalg=" + micalg + "; protocol=\"application/pgp-signature\";\r\n"
+                  " boundary=\"" + separator + "\"\r\n\r\n";
+        body = "--" + separator + "\r\n" + signedPart + "\r\n--" + separator
+            + "\r\nContent-Type: application/pgp-signature\r\n\r\n" + armored + "\r\n--" + separator + "--\r\n";
+    } else {
+        header += "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n boundary=\""
+            + separator + "\"\r\n\r\n";
+        body = "--" + separator + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--" + separator
+            + "\r\nContent-Type: application/octet-stream\r\n\r\n" + armored + "\r\n--" + separator + "--\r\n";
+    }
+    std::fill(armored.begin(), armored.end(), '\0');
+    std::fill(signedPart.begin(), signedPart.end(), '\0');
+    std::memcpy(mime.pointer, separator.c_str(), separator.size() + 1);
+    *static_cast<PGPSize*>(mime.pointer2) = static_cast<PGPSize>(header.size());
+    output = header + body;
+    return kPGPError_NoErr;
+}
+
+PGPError Encode(const std::vector<Option>& options, std::string& output)
+{
+    const Option* mime = FindOption(options, OptionKind::PGPMIMEEncoding);
+    return mime && mime->value ? EncodeMime(options, *mime, output) : EncodeMessage(options, output);
+}
+
+} // namespace
+} // namespace standin
+
+using namespace standin;
+
+extern "C" PGPError PGP_CDECL PGPEncode(PGPContextRef context, ...)
+{
+    va_list args;
+    va_start(args, context);
+    std::vector<Option> options;
+    PGPError status = ConsumeOptionArguments(args, options);
+    va_end(args);
+    if (status != kPGPError_NoErr || !Handles().Contains(context, ObjectKind::Context))
+        return Report(context, options, status != kPGPError_NoErr ? status : kPGPError_BadParams);
+    status = Guarded([&] {
+        std::string output;
+        PGPError result = Encode(options, output);
+        if (result == kPGPError_NoErr)
+            result = DeliverOutput(options, output);
+        std::fill(output.begin(), output.end(), '\0');
+        return result;
+    });
+    return Report(context, options, status);
+}

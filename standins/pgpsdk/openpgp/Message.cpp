@@ -1,0 +1,254 @@
+// Writing the packets of an OpenPGP message.
+#include "standins/pgpsdk/openpgp/Message.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
+#include "standins/pgpsdk/openpgp/Packets.h"
+#include "standins/pgpsdk/openpgp/S2K.h"
+#include "standins/pgpsdk/openpgp/Signature.h"
+#include "standins/pgpsdk/openpgp/Verify.h"
+
+namespace standin::openpgp {
+namespace {
+
+std::string Be32(uint32_t value)
+{
+    return { static_cast<char>(value >> 24), static_cast<char>(value >> 16 & 0xFF), static_cast<char>(value >> 8 & 0xFF),
+             static_cast<char>(value & 0xFF) };
+}
+
+std::string Be16(size_t value) { return { static_cast<char>(value >> 8 & 0xFF), static_cast<char>(value & 0xFF) }; }
+
+std::string SubpacketBytes(int type, std::string_view data)
+{
+    std::string out;
+    out += static_cast<char>(data.size() + 1); // every subpacket we write is shorter than 192 bytes
+    out += static_cast<char>(type);
+    out.append(data);
+    return out;
+}
+
+} // namespace
+
+std::string CanonicalText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string ClearSignedText(std::string_view text)
+{
+    std::string canonical = CanonicalText(text);
+    std::string out;
+    size_t at = 0;
+    while (at <= canonical.size()) {
+        size_t end = canonical.find("\r\n", at);
+        std::string_view line(canonical.data() + at, (end == std::string::npos ? canonical.size() : end) - at);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        out.append(line);
+        if (end == std::string::npos)
+            break;
+        at = end + 2;
+        if (at < canonical.size())
+            out += "\r\n";
+    }
+    return out;
+}
+
+std::string DashEscape(std::string_view text)
+{
+    std::string out;
+    bool lineStart = true;
+    for (char c : text) {
+        if (lineStart && c == '-')
+            out += "- ";
+        out += c;
+        lineStart = c == '\n';
+    }
+    return out;
+}
+
+std::string DashUnescape(std::string_view text)
+{
+    std::string out;
+    bool lineStart = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (lineStart && text.compare(i, 2, "- ") == 0)
+            i += 2;
+        if (i >= text.size())
+            break;
+        out += text[i];
+        lineStart = text[i] == '\n';
+    }
+    return out;
+}
+
+std::string HashArmorName(int hashAlgorithm)
+{
+    switch (hashAlgorithm) {
+    case 1:
+        return "MD5";
+    case 2:
+        return "SHA1";
+    case 3:
+        return "RIPEMD160";
+    case 8:
+        return "SHA256";
+    case 9:
+        return "SHA384";
+    case 10:
+        return "SHA512";
+    case 11:
+        return "SHA224";
+    default:
+        return {};
+    }
+}
+
+int HashFromArmorName(std::string_view name)
+{
+    for (int algorithm : { 1, 2, 3, 8, 9, 10, 11 })
+        if (HashArmorName(algorithm) == name)
+            return algorithm;
+    return 0;
+}
+
+std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date)
+{
+    std::string body;
+    body += text ? 't' : 'b';
+    body += static_cast<char>(std::min<size_t>(fileName.size(), 255));
+    body.append(fileName.substr(0, 255));
+    body += Be32(date);
+    body.append(data);
+    return body;
+}
+
+std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer)
+{
+    std::string body { 3, static_cast<char>(signatureType), static_cast<char>(hashAlgorithm),
+                       static_cast<char>(signer.algorithm) };
+    body += signer.KeyID();
+    body += '\x01'; // not nested
+    return body;
+}
+
+std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
+                          int hashAlgorithm, uint32_t created, std::string_view data)
+{
+    std::string hashed = SubpacketBytes(kSubCreationTime, Be32(created))
+        + SubpacketBytes(kSubIssuerFingerprint, std::string(1, '\x04') + signer.Fingerprint());
+    std::string head { 4, static_cast<char>(signatureType), static_cast<char>(signer.algorithm),
+                       static_cast<char>(hashAlgorithm) };
+    head += Be16(hashed.size()) + hashed;
+    std::string trailer = std::string { 4, static_cast<char>(0xFF) } + Be32(static_cast<uint32_t>(head.size()));
+    std::string digest = Hash(hashAlgorithm, std::string(data) + head + trailer);
+    std::vector<std::string> mpis;
+    if (digest.empty() || !SignDigest(signer, secrets, hashAlgorithm, digest, mpis))
+        return {};
+    std::string unhashed = SubpacketBytes(kSubIssuer, signer.KeyID());
+    std::string body = head + Be16(unhashed.size()) + unhashed + digest.substr(0, 2);
+    for (const auto& mpi : mpis)
+        body += EncodeMpi(mpi);
+    return body;
+}
+
+std::string PKESKBody(const PublicKey& key, int cipherAlgorithm, std::string_view sessionKey)
+{
+    uint32_t sum = 0;
+    for (char c : sessionKey)
+        sum += static_cast<uint8_t>(c);
+    std::string message = std::string(1, static_cast<char>(cipherAlgorithm)) + std::string(sessionKey) + Be16(sum & 0xFFFF);
+    std::vector<std::string> mpis;
+    bool ok = EncryptToKey(key, message, mpis);
+    std::fill(message.begin(), message.end(), '\0');
+    if (!ok)
+        return {};
+    std::string body(1, '\x03');
+    body += key.KeyID();
+    body += static_cast<char>(key.algorithm);
+    for (const auto& mpi : mpis)
+        body += EncodeMpi(mpi);
+    return body;
+}
+
+std::string SKESKBody(int cipherAlgorithm, std::string_view passphrase, std::string& sessionKey)
+{
+    S2K s2k;
+    s2k.type = S2K::kIterated;
+    s2k.hashAlgorithm = 8;
+    s2k.salt = RandomBytes(8);
+    s2k.codedCount = 0xE0;
+    if (!DeriveS2KKey(s2k, passphrase, CipherKeySize(cipherAlgorithm), sessionKey))
+        return {};
+    return std::string { 4, static_cast<char>(cipherAlgorithm) } + WriteS2K(s2k);
+}
+
+std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::string_view sessionKey)
+{
+    std::string keyEncryptingKey;
+    std::string body = SKESKBody(cipherAlgorithm, passphrase, keyEncryptingKey);
+    std::string plain = std::string(1, static_cast<char>(cipherAlgorithm)) + std::string(sessionKey);
+    std::string encrypted;
+    bool ok = !body.empty()
+        && CfbEncrypt(cipherAlgorithm, keyEncryptingKey, std::string(CipherBlockSize(cipherAlgorithm), '\0'), plain,
+                      encrypted);
+    std::fill(plain.begin(), plain.end(), '\0');
+    std::fill(keyEncryptingKey.begin(), keyEncryptingKey.end(), '\0');
+    return ok ? body + encrypted : std::string();
+}
+
+bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey)
+{
+    if (body.size() < 4 || body[0] != 4)
+        return false;
+    int algorithm = static_cast<uint8_t>(body[1]);
+    ByteReader in(body.substr(2));
+    S2K s2k;
+    std::string derived;
+    if (!ReadS2K(in, s2k) || CipherKeySize(algorithm) == 0
+        || !DeriveS2KKey(s2k, passphrase, CipherKeySize(algorithm), derived))
+        return false;
+    if (in.AtEnd()) {
+        cipher = algorithm;
+        sessionKey = std::move(derived);
+        return true;
+    }
+    std::string plain;
+    bool ok = CfbDecrypt(algorithm, derived, std::string(CipherBlockSize(algorithm), '\0'), in.Rest(), plain);
+    std::fill(derived.begin(), derived.end(), '\0');
+    if (!ok || plain.size() < 2 || CipherKeySize(static_cast<uint8_t>(plain[0])) != plain.size() - 1)
+        return false;
+    cipher = static_cast<uint8_t>(plain[0]);
+    sessionKey = plain.substr(1);
+    std::fill(plain.begin(), plain.end(), '\0');
+    return true;
+}
+
+std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
+{
+    size_t block = CipherBlockSize(cipherAlgorithm);
+    std::string plain = RandomBytes(block);
+    plain += plain.substr(block - 2);
+    plain.append(packets);
+    plain += "\xD3\x14";
+    plain += Hash(2, plain);
+    std::string encrypted;
+    bool ok = CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), plain, encrypted);
+    std::fill(plain.begin(), plain.end(), '\0');
+    return ok ? std::string(1, '\x01') + encrypted : std::string();
+}
+
+} // namespace standin::openpgp

@@ -1,0 +1,49 @@
+// Building OpenPGP messages (RFC 4880 sections 5.1-5.4, 5.9, 5.13, 5.14): literal data with the
+// canonical text form, one-pass and v4 signatures, public-key and passphrase session-key packets,
+// and integrity-protected encrypted data with its modification detection code.
+#pragma once
+
+#include "standins/pgpsdk/openpgp/KeyPackets.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin::openpgp {
+
+// Line ends as CR LF, the form text signatures and text literals use.
+std::string CanonicalText(std::string_view text);
+
+// What a clear-text signature covers: canonical text without trailing blanks on each line and
+// without the final line end (RFC 4880 section 7.1).
+std::string ClearSignedText(std::string_view text);
+// Text lines starting with a dash, escaped as "- -" for clear-signed messages, and back.
+std::string DashEscape(std::string_view text);
+std::string DashUnescape(std::string_view text);
+// The armour name of a hash ("SHA256"), empty when unknown.
+std::string HashArmorName(int hashAlgorithm);
+int HashFromArmorName(std::string_view name);
+
+std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date);
+std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer);
+
+// A v4 signature packet body over `data` (already canonical for text signatures); empty on failure.
+std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
+                          int hashAlgorithm, uint32_t created, std::string_view data);
+
+// A v3 public-key encrypted session key packet body; empty when the key's algorithm cannot encrypt.
+std::string PKESKBody(const PublicKey& key, int cipherAlgorithm, std::string_view sessionKey);
+
+// A v4 passphrase packet body whose S2K key is the session key itself; `sessionKey` receives it.
+std::string SKESKBody(int cipherAlgorithm, std::string_view passphrase, std::string& sessionKey);
+// A v4 passphrase packet body that carries the given session key, encrypted with the S2K key (used
+// when the same message is also encrypted to keys).
+std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::string_view sessionKey);
+// The session key a v4 passphrase packet gives for a passphrase (its own S2K key, or the session key
+// it carries); false when the packet is malformed or of an unknown cipher.
+bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey);
+
+// A SEIPD packet body (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV.
+std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);
+
+} // namespace standin::openpgp

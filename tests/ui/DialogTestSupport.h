@@ -1,0 +1,49 @@
+// A stand-in for the main object in dialog tests: the English texts, a chosen colour option, the
+// chain of dialog windows, and records of the key-menu, help and link calls.
+#pragma once
+
+#include "foundation/ZAVEKResources.h"
+#include "framework/Controls.h"
+#include "ui/dialogs/DialogMainObject.h"
+
+#include <string>
+#include <vector>
+
+class FakeMainObject : public IDialogMainObject {
+public:
+    FakeMainObject()
+        : texts_(std::string(ZAVEK_TEST_DATA) + "/../../resources/ZAVEKStringsEn.txt")
+    {
+    }
+
+    const TZAVEKStringList& Texts() const override { return texts_; }
+    bool StandardColor() const override { return standardColor; }
+    std::string FixedFontName() const override { return "Courier New"; }
+    HWND ActiveDialogWindow() const override { return activeDialog; }
+    void SetActiveDialogWindow(HWND window) override { activeDialog = window; }
+    HWND GetHostWindow() const override { return hostWindow; }
+    bool ShowKeyMenuForText(HWND, const std::string& text) override
+    {
+        keyMenuTexts.push_back(text);
+        return text.find("[ 0x") != std::string::npos;
+    }
+    void OpenHtmlPage(const std::string& url) override { calls.push_back("open " + url); }
+    void ShowPGPHelp(const std::string& topic) override { calls.push_back("pgphelp " + topic); }
+    void ShowManual(const std::string& topic) override { calls.push_back("manual " + topic); }
+    void ShowTopic(HWND, int context) override { calls.push_back("topic " + std::to_string(context)); }
+
+    bool standardColor = false;
+    HWND activeDialog = nullptr;
+    HWND hostWindow = nullptr;
+    std::vector<std::string> keyMenuTexts;
+    std::vector<std::string> calls;
+
+private:
+    TZAVEKStringList texts_;
+};
+
+// Our control behind a window, as the given class (null when it is another).
+template <typename T> T* ControlOf(HWND window)
+{
+    return dynamic_cast<T*>(TWinControl::FindControl(window));
+}
