@@ -252,8 +252,7 @@ void TPMInterface::FindRegistryRoot()
 {
     // An elevated process reads the settings of the user whose desktop it runs on, not the
     // administrator's.
-    elevated_ = IsElevatedProcess();
-    if (!elevated_)
+    if (!IsElevatedProcess())
         return;
     userToken_ = ShellProcessToken();
     if (HKEY root = userToken_ ? UserProfileKey(userToken_) : nullptr)

@@ -184,7 +184,6 @@ private:
     void ReadChosenFolder(const std::string& folder, std::string& name, bool& mailbox, std::string& text);
     void ShowText(uint16_t id, bool error) const;
 
-    bool elevated_ = false;
     HANDLE userToken_ = nullptr;
     HKEY registryRoot_ = HKEY_CURRENT_USER;
     std::string versionText_;

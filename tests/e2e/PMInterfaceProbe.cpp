@@ -42,7 +42,7 @@ std::string Select(TPMInterface& pm)
         + std::to_string(lines);
 }
 
-std::string Hex(const void* p)
+std::string SetOrNil(const void* p)
 {
     return p ? "set" : "nil";
 }
@@ -106,10 +106,10 @@ std::string Menu(TPMInterface& pm)
 
 std::string Windows(TPMInterface& pm)
 {
-    return "editor " + Hex(pm.ActiveEditorWindow(nullptr)) + " reader " + Hex(pm.ActiveReaderWindow(nullptr))
-        + " folder " + Hex(pm.ActiveFolderWindow(nullptr)) + " mail "
-        + std::to_string(pm.IsMailWindowActive()) + " new " + std::to_string(pm.IsNewMessageEditor(nullptr))
-        + " identity " + pm.GetEditorIdentity(nullptr);
+    return "editor " + SetOrNil(pm.ActiveEditorWindow(nullptr)) + " reader "
+        + SetOrNil(pm.ActiveReaderWindow(nullptr)) + " folder " + SetOrNil(pm.ActiveFolderWindow(nullptr))
+        + " mail " + std::to_string(pm.IsMailWindowActive()) + " new "
+        + std::to_string(pm.IsNewMessageEditor(nullptr)) + " identity " + pm.GetEditorIdentity(nullptr);
 }
 
 std::string Outside()
