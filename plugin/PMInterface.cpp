@@ -203,6 +203,38 @@ std::vector<std::string> RawSectionLines(const std::string& file, const char* se
     return lines;
 }
 
+struct TCaptionSearch {
+    const char* ClassName;
+    std::string Text;
+    bool Contains; // else the caption equals the text
+    HWND Found;
+};
+
+BOOL CALLBACK MatchCaption(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<TCaptionSearch*>(data);
+    if (!PMInterfaceRules::IsClassInList(GetClassNameUpper(child), search->ClassName))
+        return TRUE;
+    std::string caption = GetWindowTextStr(child);
+    const size_t accel = caption.find('&');
+    if (accel != std::string::npos)
+        caption.erase(accel, 1);
+    if (search->Contains ? caption.find(search->Text) == std::string::npos : caption != search->Text)
+        return TRUE;
+    search->Found = child;
+    return FALSE;
+}
+
+// The parent of the first descendant of a class with that caption; nil without one.
+HWND ParentOfCaptioned(HWND window, const char* className, const std::string& text, bool contains)
+{
+    if (!window || text.empty())
+        return nullptr;
+    TCaptionSearch search = { className, text, contains, nullptr };
+    EnumChildWindows(window, MatchCaption, reinterpret_cast<LPARAM>(&search));
+    return search.Found ? GetParent(search.Found) : nullptr;
+}
+
 // Decimal, or hexadecimal after "$" or "0x"; 0 when it is no number.
 int ParseSettingNumber(const std::string& text)
 {
@@ -784,6 +816,19 @@ bool TPMInterface::IsNewMessageEditor(HWND window) const
     const std::string title = GetHostString(HOST_STRING_NEW_MESSAGE_TITLE);
     const std::string lead = title.substr(0, title.find("%d"));
     return !lead.empty() && SameTextLocaleN(GetWindowTextStr(editor), lead, static_cast<int>(lead.size()));
+}
+
+HWND TPMInterface::EditorMainPage(HWND editor) const
+{
+    constexpr uint16_t TEXT_MAIN_PAGE = 6;
+    return Strings ? ParentOfCaptioned(editor, "STATIC", Strings->GetEntry(TEXT_MAIN_PAGE), true) : nullptr;
+}
+
+HWND TPMInterface::EditorOptionsPage(HWND editor) const
+{
+    constexpr uint16_t TEXT_OPTIONS_PAGE = 7;
+    return Strings ? ParentOfCaptioned(editor, "BUTTON", Strings->GetEntry(TEXT_OPTIONS_PAGE), false)
+                   : nullptr;
 }
 
 bool TPMInterface::IsReaderRaw(HWND window) const

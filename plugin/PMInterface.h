@@ -140,6 +140,10 @@ public:
     HWND ActiveReaderWindow(HWND window) const;
     bool IsMailWindowActive() const;
     bool IsNewMessageEditor(HWND window) const;
+    // The editor's pages: the parent of its "STATIC" whose caption holds text 6, and of its
+    // "BUTTON" captioned text 7 (the first '&' of a caption ignored); nil when absent.
+    HWND EditorMainPage(HWND editor) const;
+    HWND EditorOptionsPage(HWND editor) const;
     // Reader states the hooks use (nil window: the active MDI child).
     bool IsReaderRaw(HWND window) const;
     bool IsReaderToolbarOn(HWND window) const;
