@@ -90,7 +90,8 @@ bool ReadIsCA(const uint8_t* data, size_t length, size_t position)
     if (EnterElement(kOctetStringTag, data, length, position) == 0)
         return false;
     const size_t sequence = EnterElement(kSequenceTag, data, length, position);
-    return sequence >= 3 && data[position] == kBooleanTag && data[position + 1] == 1 && data[position + 2] != 0;
+    return sequence >= 3 && data[position] == kBooleanTag && data[position + 1] == 1
+        && data[position + 2] != 0;
 }
 
 uint16_t ReadKeyUsage(const uint8_t* data, size_t length, size_t position)
@@ -213,13 +214,26 @@ void TX509CertASN1Parser::ReadAlgorithm(const uint8_t* oid, size_t size)
     } else if (size == kPkcs1Prefix.size() + 1 && StartsWith(oid, size, kPkcs1Prefix)) {
         KeyAlgorithm = 1;
         switch (oid[size - 1]) {
-        case 2: HashCode = 1; break;
-        case 4: HashCode = 2; break;
-        case 5: HashCode = 3; break;
-        case 11: HashCode = 5; break;
-        case 12: HashCode = 6; break;
-        case 13: HashCode = 7; break;
-        default: break;
+        case 2:
+            HashCode = 1;
+            break;
+        case 4:
+            HashCode = 2;
+            break;
+        case 5:
+            HashCode = 3;
+            break;
+        case 11:
+            HashCode = 5;
+            break;
+        case 12:
+            HashCode = 6;
+            break;
+        case 13:
+            HashCode = 7;
+            break;
+        default:
+            break;
         }
     }
 }
@@ -247,6 +261,6 @@ void ApplyCertificateFacts(const std::string& certificate, TX509CertPropsRec& re
 
 std::string DNSerialNumber(const std::string& encodedName)
 {
-    return TX509CertASN1Parser().ReadDNSerialNumber(reinterpret_cast<const uint8_t*>(encodedName.data()),
-                                                    encodedName.size());
+    return TX509CertASN1Parser().ReadDNSerialNumber(
+        reinterpret_cast<const uint8_t*>(encodedName.data()), encodedName.size());
 }

@@ -27,9 +27,9 @@ public:
     int32_t Version = 0;
     // The serial number's content bytes as upper-case hexadecimal pairs, separated by one blank.
     std::string Serial;
-    int32_t HashCode = 0;     // 1 MD2, 2 MD5, 3 SHA-1, 5 SHA-256, 6 SHA-384, 7 SHA-512, 0 unknown
+    int32_t HashCode = 0; // 1 MD2, 2 MD5, 3 SHA-1, 5 SHA-256, 6 SHA-384, 7 SHA-512, 0 unknown
     int32_t KeyAlgorithm = 0; // 1 RSA, 17 DSA, 0 unknown
-    uint16_t KeyUsage = 0;    // key-usage bits 0..8, digitalSignature being bit 0
+    uint16_t KeyUsage = 0; // key-usage bits 0..8, digitalSignature being bit 0
 
     void ScanCertificate(const uint8_t* data, size_t length);
     // The serialNumber attribute (a PrintableString) of an encoded name, empty when absent.
