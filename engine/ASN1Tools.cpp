@@ -26,6 +26,7 @@ constexpr std::string_view kDNSerialNumber = "\x06\x03\x55\x04\x05\x13"sv;
 constexpr uint8_t kOctetStringTag = 0x04;
 constexpr uint8_t kBitStringTag = 0x03;
 constexpr uint8_t kSequenceTag = 0x30;
+constexpr uint8_t kConstructedBit = 0x20;
 constexpr uint8_t kBooleanTag = 0x01;
 // A key-usage BIT STRING longer than this (unused-bits byte and two bytes) is not one we know.
 constexpr size_t kMaxKeyUsageBytes = 3;
@@ -151,7 +152,9 @@ size_t FindTag(std::string_view pattern, const uint8_t* data, size_t length, siz
                 return content;
             break;
         }
-        if (tag < kSequenceTag)
+        // Only structures are entered: the content of a primitive element (such as a unique
+        // identifier's random bits) is data, and read as tags it could pose as any field.
+        if (tag < kSequenceTag || !(tag & kConstructedBit))
             position += std::min(content, length - position);
     }
     position = length;

@@ -158,10 +158,11 @@ std::string Extension(const std::string& oid, bool critical, const std::string& 
 }
 
 // A certificate skeleton: version 3, a serial, sha256WithRSAEncryption, a name, the given extensions.
-std::string Certificate(const std::string& extensions)
+std::string Certificate(const std::string& extensions, const std::string& uniqueIds = "")
 {
     std::string tbs = Hex("A0 03 02 01 02  02 02 01 02  30 0D 06 09 2A 86 48 86 F7 0D 01 01 0B 05 00")
         + Tlv(0x30, Tlv(0x31, Tlv(0x30, Hex("06 03 55 04 03") + Tlv(0x13, "x"))));
+    tbs += uniqueIds;
     if (!extensions.empty())
         tbs += Tlv(0xA3, Tlv(0x30, extensions));
     return Tlv(0x30, Tlv(0x30, tbs) + Tlv(0x03, Hex("00 AA")));
@@ -203,6 +204,9 @@ TEST(ASN1ToolsParser, KeyUsageFromExtensions)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Scan(Certificate(c.extensions)).KeyUsage, c.usage);
     }
+    // A unique identifier's bits are data: extensions faked inside them are not read.
+    const std::string uniqueId = Tlv(0x82, Hex("A3 0D 30 0B 06 03 55 1D 0F 04 04 03 02 07 80"));
+    EXPECT_EQ(Scan(Certificate("", uniqueId)).KeyUsage, 0x1F);
 }
 
 TEST(ASN1ToolsParser, ReadLengthForms)
