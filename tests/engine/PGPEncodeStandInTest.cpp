@@ -278,4 +278,37 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     EXPECT_EQ(static_cast<unsigned char>(result[0]) & 0x80, 0x80); // a binary packet header
 }
 
+TEST_F(PGPEncodeStandIn, InterfaceSignsThroughTheSdkPassphraseDialog)
+{
+    // The stand-in's dialogs answer themselves from this file: twice the passphrase, then cancel.
+    const std::string answers = folder + "answers.txt";
+    std::ofstream(answers) << "signing: pass ann-pass\nsigning: pass ann-pass\nsigning: cancel\n";
+    ASSERT_TRUE(SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", answers.c_str()));
+    TTestTexts texts;
+    TPGPInterface pgp(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
+        [](const std::string&, TMessageKind, int) { return false; });
+
+    TKeyIDData signer;
+    signer.UserText = "ann@example.org";
+    std::string signature;
+    ASSERT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), 0);
+    EXPECT_EQ(signature.rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u);
+    EXPECT_EQ(signer.KeyIDText, ann);
+
+    TEncodeRequest request;
+    request.Sign = true;
+    TKeyIDData recipients, chosen;
+    std::string result;
+    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nx\r\n", request, nullptr, recipients, signer,
+                  chosen, result),
+        0);
+    EXPECT_NE(result.find("micalg=pgp-"), std::string::npos) << result;
+
+    EXPECT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), kStatusCancelled);
+    EXPECT_EQ(signature, "");
+    EXPECT_TRUE(pgp.LastOpCancelled());
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    DeleteFileA(answers.c_str());
+}
+
 } // namespace
