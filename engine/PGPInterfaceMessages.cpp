@@ -1,8 +1,11 @@
 // The PGP interface's message operations: finding the secure block of a message and marking
-// partly signed texts here; decoding and encoding answer "not available" until the decoder and
-// the encoder are part of the engine, and never report a success they did not have.
+// partly signed texts here; encoding through the encoder; decoding answers "not available" until
+// the decoder is part of the engine, and never reports a success it did not have.
 #include "engine/PGPInterface.h"
 
+#include "engine/PGPEncode.h"
+#include "engine/PrefFuncs.h"
+#include "foundation/ZAVEKResources.h"
 #include "mime/MailUtils.h"
 
 uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -57,33 +60,121 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND, bool, st
     return LastStatus;
 }
 
-int32_t TPGPInterface::SignDetached(const std::string&, HWND, std::string& signature, TKeyIDData&)
+namespace {
+
+// The passphrase prompt: text 305 with an empty name in place of its "%s".
+std::string PassphrasePrompt(const std::string& pattern)
 {
-    signature.clear();
-    return NotAvailable();
+    std::string prompt = pattern;
+    const size_t at = prompt.find("%s");
+    if (at != std::string::npos)
+        prompt.erase(at, 2);
+    return prompt;
 }
 
-int32_t TPGPInterface::EncryptTextToKey(const std::string&, const std::string&, std::string& result, HWND)
+// The signer the caller names: its key id when known, else its text.
+std::string WantedSigner(const TKeyIDData& signer)
 {
-    result.clear();
-    ShowPGPError(NotAvailable());
+    return signer.KeyIDText.empty() ? signer.UserText : signer.KeyIDText;
+}
+
+// The job settings every encode takes from the interface's configuration.
+void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const std::string& promptPattern,
+    TPrefsFile* prefs, HWND parent)
+{
+    TEncodeSettings& settings = encoder.Settings;
+    settings.Comment = pgp.Comment;
+    settings.VersionText = pgp.OutputVersionText();
+    settings.HashChoice = pgp.HashChoice();
+    settings.DefaultKeyID = pgp.KeyRingSettings.DefaultKey;
+    settings.GroupsFile = pgp.KeyRingSettings.GroupsFile;
+    settings.PassphrasePrompt = PassphrasePrompt(promptPattern);
+    settings.Parent = parent;
+    int32_t count = 0;
+    if (prefs && GetAllowedAlgorithms(*prefs, settings.AllowedAlgorithms, count) != 0)
+        settings.AllowedAlgorithms.clear();
+}
+
+// One MIME or inline encode with the request's flags; the records are filled on success.
+int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& text, const TEncodeRequest& request,
+    TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result)
+{
+    TEncodeSettings& settings = encoder.Settings;
+    settings.EncryptToSelf = request.EncryptToSelf;
+    settings.NoAutoRecipients = !request.AutoRecipients;
+    settings.MultipleSelection = request.MultipleSelection;
+    encoder.RecipientText = chosen.Count > 0 ? chosen.KeyIDText : chosen.UserText;
+    encoder.SignerKeyID = WantedSigner(signer);
+    pgp.BeginCacheHold();
+    const int32_t status = request.Encrypt ? encoder.EncryptBuffer(text, request.Sign, request.SMime)
+                                           : encoder.SignBuffer(text, request.SMime);
+    pgp.EndCacheHold();
+    if (status == kStatusOK) {
+        result = encoder.OutputText();
+        pgp.TakeEncodeResult(encoder.RecipientText, encoder.SignerKeyID, request.Encrypt, true, recipients, signer,
+            chosen);
+    }
+    return pgp.LastStatus = status;
+}
+
+} // namespace
+
+int32_t TPGPInterface::SignDetached(const std::string& text, HWND parent, std::string& signature, TKeyIDData& signer)
+{
+    signature.clear();
+    TPGPEncode encoder(secure_.get());
+    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    encoder.Settings.Comment.clear();
+    encoder.SignerKeyID = WantedSigner(signer);
+    LastStatus = encoder.SignDetached(text);
+    if (LastStatus == kStatusOK) {
+        signature = encoder.OutputText();
+        signer.KeyIDText = encoder.SignerKeyID;
+    }
     return LastStatus;
 }
 
-int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND,
-    TKeyIDData&, TKeyIDData&, TKeyIDData&, std::string& result)
+int32_t TPGPInterface::EncryptTextToKey(const std::string& text, const std::string& keyID, std::string& result,
+    HWND parent)
+{
+    result.clear();
+    TPGPEncode encoder(secure_.get());
+    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    encoder.Settings.Armor = false;
+    encoder.Settings.DataIsText = false;
+    encoder.Settings.Charset.clear();
+    encoder.RecipientText = keyID;
+    LastStatus = encoder.EncryptBuffer(text, false, false);
+    if (LastStatus == kStatusOK)
+        result = encoder.OutputText();
+    else
+        ShowPGPError(LastStatus);
+    return LastStatus;
+}
+
+int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND parent,
+    TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result)
 {
     result.clear();
     if (!request.Encrypt && !request.Sign)
         return LastStatus = kStatusOK; // nothing asked, nothing done
-    return body.empty() ? LastStatus = kStatusEmptyInput : NotAvailable();
+    TPGPEncode encoder(secure_.get());
+    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    encoder.Settings.PGPMime = !request.SMime;
+    encoder.Settings.Charset.clear();
+    return RunEncode(*this, encoder, body, request, recipients, signer, chosen, result);
 }
 
-int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::string&, const TEncodeRequest& request,
-    HWND, bool&, TKeyIDData&, TKeyIDData&, TKeyIDData&, std::string& result)
+int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::string& charset,
+    const TEncodeRequest& request, HWND parent, bool&, TKeyIDData& recipients, TKeyIDData& signer,
+    TKeyIDData& chosen, std::string& result)
 {
     result.clear();
     if (!request.Encrypt && !request.Sign)
         return LastStatus = kStatusOK;
-    return text.empty() ? LastStatus = kStatusEmptyInput : NotAvailable();
+    TPGPEncode encoder(secure_.get());
+    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    encoder.Settings.Charset = charset;
+    encoder.Settings.DataIsText = request.DataIsText;
+    return RunEncode(*this, encoder, text, request, recipients, signer, chosen, result);
 }

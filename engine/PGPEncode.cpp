@@ -1,0 +1,370 @@
+// The encoder's jobs: the option list in its fixed order, the signing key and passphrase, the
+// recipient key ids, one PGPEncode call, and the wrapping of its output as a mail body.
+#include "engine/PGPEncode.h"
+
+#include "engine/KeyFuncs.h"
+#include "engine/PGPEncodeRules.h"
+#include "engine/PGPInterfaceTexts.h"
+#include "engine/PSMimeTools.h"
+#include "engine/sdk/pgpAdapters.h"
+#include "engine/sdk/pgpBase.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Status of SDK output that is no usable body (empty, or PGP/MIME without its separator).
+constexpr int32_t kStatusBadOutput = kPGPError_CorruptData;
+
+// Certificates and the CMS come with the S/MIME unit; until then S/MIME jobs are not available.
+constexpr int32_t kStatusNoCMS = kStatusNotAvailable;
+
+void BurnString(std::string& text)
+{
+    std::fill(text.begin(), text.end(), '\0');
+    text.clear();
+}
+
+} // namespace
+
+// Everything one job holds of the SDK; freed on every path out of Run.
+struct TPGPEncode::TJob {
+    PGPContextRef context = 0;
+    PGPKeySetRef keySet = 0;
+    bool ringsOpen = false;
+    PGPOptionListRef options = 0;
+    PGPKeySetRef recipients = 0;
+    PGPKeyDBObjRef signingKey = 0;
+    TSecureBytes passphrase;
+    bool passphraseEntered = false;
+    void* output = nullptr;
+    PGPSize outputLength = 0;
+
+    ~TJob()
+    {
+        if (options && SDKProcs.PGPFreeOptionList)
+            SDKProcs.PGPFreeOptionList(options);
+        if (recipients && SDKProcs.PGPFreeKeySet)
+            SDKProcs.PGPFreeKeySet(recipients);
+        if (output) {
+            std::memset(output, 0, outputLength);
+            if (SDKProcs.PGPFreeData)
+                SDKProcs.PGPFreeData(output);
+        }
+        passphrase.Release();
+        if (ringsOpen)
+            KeyRings().Close();
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    }
+};
+
+TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase)
+    : secure_(secure)
+    , askPassphrase_(std::move(askPassphrase))
+{
+    char codePage[16];
+    std::snprintf(codePage, sizeof codePage, "%u", GetACP());
+    Settings.Charset = std::string("Windows-") + codePage;
+}
+
+TPGPEncode::~TPGPEncode()
+{
+    BurnString(input_);
+    BurnString(output_);
+}
+
+void TPGPEncode::SetClearSign(bool on)
+{
+    clearSign_ = on;
+    if (!on)
+        return;
+    sign_ = Settings.Armor = Settings.DataIsText = true;
+    encrypt_ = compress_ = detached_ = false;
+}
+
+void TPGPEncode::SetEncrypt(bool on)
+{
+    encrypt_ = on;
+    if (on)
+        detached_ = clearSign_ = false;
+}
+
+void TPGPEncode::SetSign(bool on) { sign_ = on; }
+
+int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime)
+{
+    mimeHeaderLength_ = 0;
+    if (smime && SDKGeneration < 4)
+        return kStatusNotAvailable;
+    sign_ = sign;
+    clearSign_ = detached_ = false;
+    encrypt_ = compress_ = true;
+    smime_ = smime;
+    if (smime && sign)
+        encrypt_ = false; // S/MIME signs first, then encrypts the signed entity
+    input_ = text;
+    addCharset_ = !Settings.Charset.empty();
+    int32_t status = Run();
+    if (status != kStatusOK)
+        return status;
+    if (smime) {
+        std::string boundary, body;
+        std::size_t headerLength = 0;
+        if (!encrypt_) {
+            BuildSMimeBody(input_, &output_, boundary, body, true, false,
+                MicalgCodeOfChoice(effectiveHash_), headerLength);
+            BurnString(input_);
+            input_ = body;
+            BurnString(body);
+            encrypt_ = true;
+            sign_ = false;
+            if ((status = Run()) != kStatusOK)
+                return status;
+        }
+        BuildSMimeBody(output_, nullptr, boundary, body, Settings.OmitMimeVersion, true, 0, headerLength);
+        output_ = body;
+        mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
+    } else if (Settings.PGPMime) {
+        status = WrapPgpMime(true);
+    } else if (addCharset_) {
+        std::string withCharset;
+        InsertArmorCharset(Settings.Charset, output_, false, withCharset);
+        output_ = withCharset;
+    }
+    BurnString(input_);
+    return status;
+}
+
+int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
+{
+    mimeHeaderLength_ = 0;
+    if (smime && SDKGeneration < 4)
+        return kStatusNotAvailable;
+    SetClearSign(true);
+    smime_ = smime;
+    input_ = text;
+    addCharset_ = !Settings.Charset.empty();
+    int32_t status = Run();
+    if (status == kStatusOK) {
+        if (smime) {
+            std::string boundary, body;
+            std::size_t headerLength = 0;
+            BuildSMimeBody(input_, &output_, boundary, body, Settings.OmitMimeVersion, false,
+                MicalgCodeOfChoice(effectiveHash_), headerLength);
+            output_ = body;
+            mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
+        } else if (Settings.PGPMime) {
+            status = WrapPgpMime(false);
+        } else if (addCharset_) {
+            std::string withCharset;
+            InsertArmorCharset(Settings.Charset, output_, true, withCharset);
+            output_ = withCharset;
+        }
+    }
+    BurnString(input_);
+    return status;
+}
+
+int32_t TPGPEncode::SignDetached(const std::string& text)
+{
+    mimeHeaderLength_ = 0;
+    detached_ = true;
+    sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = false;
+    input_ = text;
+    const int32_t status = Run();
+    BurnString(input_);
+    return status;
+}
+
+int32_t TPGPEncode::WrapPgpMime(bool encrypted)
+{
+    std::string separator(separator_, strnlen(separator_, sizeof separator_));
+    std::size_t offset = bodyOffset_;
+    std::string body;
+    if (!BuildPgpMimeBody(output_, separator, offset, body, Settings.OmitMimeVersion, encrypted,
+            MicalgCodeOfChoice(effectiveHash_))) {
+        BurnString(output_);
+        return kStatusBadOutput;
+    }
+    output_ = body;
+    mimeHeaderLength_ = offset > 0 ? offset + 1 : 0;
+    return kStatusOK;
+}
+
+int32_t TPGPEncode::Run()
+{
+    BurnString(output_);
+    if (input_.empty() && !Settings.AllowEmptyInput)
+        return kStatusEmptyInput;
+    if (!SDKProcs.PGPEncode)
+        return kKeyRingsNoSDK;
+    TJob job;
+    std::memset(separator_, 0, sizeof separator_);
+    bodyOffset_ = 0;
+    effectiveHash_ = 0;
+    PGPError status = KeyRings().Open(&job.context, &job.keySet);
+    if (status != kPGPError_NoErr)
+        return status;
+    job.ringsOpen = true;
+    if ((status = BuildEncodeOptions(job)) != kPGPError_NoErr)
+        return status;
+
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    addCharset_ = addCharset_ && Settings.Armor && Settings.DataIsText;
+    status = SDKProcs.PGPEncode(job.context, job.options,
+        SDKProcs.PGPOInputBuffer(job.context, input_.data(), static_cast<PGPSize>(input_.size())),
+        SDKProcs.PGPOAllocatedOutputBuffer(job.context, &job.output, ~PGPSize(0), &job.outputLength),
+        kPGPEndOfOptions);
+    if (status == kPGPError_NoErr) {
+        if (!job.output || job.outputLength == 0)
+            return kStatusBadOutput; // nothing to send in place of the text
+        output_.assign(static_cast<const char*>(job.output), job.outputLength);
+        if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
+            secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);
+    } else if (status == kPGPError_NotImplemented && smime_) {
+        status = kStatusNoCMS;
+    }
+    return status;
+}
+
+int32_t TPGPEncode::BuildEncodeOptions(TJob& job)
+{
+    const PGPContextRef c = job.context;
+    auto& sdk = SDKProcs;
+    PGPError status;
+    if (smime_)
+        status = BuildOptionList(c, &job.options, sdk.PGPOEventHandler(c, EventHandler, this),
+            sdk.PGPODataIsASCII(c, 1),
+            sdk.PGPOOutputFormat ? sdk.PGPOOutputFormat(c, sign_ ? kPGPFormat_CMSSigned : kPGPFormat_CMSEnveloped)
+                                 : 0);
+    else if (detached_)
+        status = BuildOptionList(c, &job.options, sdk.PGPOEventHandler(c, EventHandler, this),
+            sdk.PGPOArmorOutput(c, Settings.Armor), sdk.PGPODetachedSig(c, kPGPEndOfOptions),
+            sdk.PGPOCommentString(c, Settings.Comment.c_str()), sdk.PGPOVersionString(c, Settings.VersionText.c_str()));
+    else {
+        status = BuildOptionList(c, &job.options, sdk.PGPOEventHandler(c, EventHandler, this),
+            sdk.PGPOArmorOutput(c, Settings.Armor), sdk.PGPOClearSign(c, clearSign_), sdk.PGPOCompression(c, compress_),
+            sdk.PGPOForYourEyesOnly(c, Settings.ForYourEyesOnly), sdk.PGPODataIsASCII(c, Settings.DataIsText),
+            sdk.PGPOCommentString(c, Settings.Comment.c_str()), sdk.PGPOVersionString(c, Settings.VersionText.c_str()));
+        if (status == kPGPError_NoErr && Settings.PGPMime)
+            status = AppendOptionList(job.options, sdk.PGPOPGPMIMEEncoding(c, 1, &bodyOffset_, separator_),
+                sdk.PGPOOmitMIMEVersion(c, Settings.OmitMimeVersion));
+    }
+    if (status == kPGPError_NoErr && (sign_ || detached_))
+        status = SetupSigning(job);
+    if (status != kPGPError_NoErr || !encrypt_ || (smime_ && sign_))
+        return status;
+    if ((status = SelectRecipients()) != kPGPError_NoErr)
+        return status;
+    if (smime_)
+        return kStatusNoCMS; // the S/MIME recipient check needs the certificate unit
+    if ((status = FindKeysByText(c, job.keySet, RecipientText, &job.recipients)) != kPGPError_NoErr)
+        return status;
+    status = AppendOptionList(job.options, sdk.PGPOEncryptToKeySet(c, job.recipients));
+    if (status == kPGPError_NoErr && !Settings.AllowedAlgorithms.empty())
+        status = AppendOptionList(job.options, sdk.PGPOPreferredAlgorithms(c, Settings.AllowedAlgorithms.data(),
+            static_cast<uint32_t>(Settings.AllowedAlgorithms.size())));
+    return status;
+}
+
+std::string TPGPEncode::FindSigner(const std::string& wanted, uint32_t selection) const
+{
+    std::unique_ptr<TKeyPropsList> list;
+    const int found = FindKeys(wanted, list, selection, kKeyFilterCanSign, 0);
+    if (found == 1)
+        return (*list)[0];
+    std::string keyID = KeyIDOfStoredKey(Settings.DefaultKeyID);
+    if (keyID.empty() && wanted.empty() && found > 0)
+        keyID = (*list)[0];
+    return keyID;
+}
+
+int32_t TPGPEncode::SetupSigning(TJob& job)
+{
+    if (smime_)
+        return kStatusNoCMS; // signing certificates come with the S/MIME unit
+    const std::string keyID = FindSigner(SignerKeyID, kKeyPropKeyID);
+    if (keyID.empty() || FindKeyByKeyIDText(job.keySet, keyID, &job.signingKey) != kPGPError_NoErr
+        || !job.signingKey)
+        return kStatusNoSigningKey;
+    if (!secure_ || !secure_->GetCachedPassphrase(job.signingKey, job.passphrase, true)) {
+        if (!askPassphrase_)
+            return kStatusNotAvailable;
+        const PGPError asked = askPassphrase_(job.context, job.keySet, job.signingKey, Settings, job.passphrase);
+        if (asked != kPGPError_NoErr)
+            return asked;
+        job.passphraseEntered = true;
+    }
+    const int32_t hash
+        = ResolveHashChoice(Settings.HashChoice, smime_, GetKeyAlgorithm(job.signingKey), IsLegacyKey(job.signingKey));
+    if (hash < 0)
+        return hash;
+    effectiveHash_ = hash;
+    const PGPContextRef c = job.context;
+    // Without a buffer the SDK's own cache holds the passphrase (cached from generation 3 on).
+    const PGPOptionListRef signWith = job.passphrase
+        ? SDKProcs.PGPOSignWithKey(c, job.signingKey,
+            SDKProcs.PGPOPassphrase(c, reinterpret_cast<const char*>(job.passphrase.data())), kPGPEndOfOptions)
+        : SDKProcs.PGPOSignWithKey(c, job.signingKey, kPGPEndOfOptions);
+    const PGPError status
+        = AppendOptionList(job.options, signWith, SDKProcs.PGPOHashAlgorithm(c, SdkHashOfChoice(hash)));
+    if (status == kPGPError_NoErr)
+        SignerKeyID = KeyIDText(job.signingKey);
+    return status;
+}
+
+int32_t TPGPEncode::SelectRecipients()
+{
+    if (KeyRings().GroupsFile.empty())
+        KeyRings().GroupsFile = Settings.GroupsFile;
+    if (!sign_ && Settings.EncryptToSelf)
+        SignerKeyID = FindSigner(SignerKeyID, kKeyPropKeyID | 0x200000);
+    if (smime_)
+        return kStatusNoCMS; // certificate lookup comes with the S/MIME unit
+    // Key ids (from an earlier choice) are taken as they are; a text must name exactly one key.
+    if (!AllKeyIDs(RecipientText)) {
+        std::unique_ptr<TKeyPropsList> list;
+        const bool automatic = !Settings.NoAutoRecipients && !Settings.MultipleSelection && !RecipientText.empty();
+        const int found = automatic ? FindKeys(RecipientText, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) : 0;
+        if (found != 1)
+            return kStatusNotAvailable; // the key selection dialog is not part of this build
+        RecipientText = (*list)[0];
+    }
+    if (Settings.EncryptToSelf)
+        RecipientText = WithSelfRecipient(RecipientText, SignerKeyID);
+    return kStatusOK;
+}
+
+PGPError PGP_CDECL TPGPEncode::EventHandler(PGPContextRef, PGPEvent* event, void*)
+{
+    return event && event->type == kPGPEvent_Error ? event->data.errorData.error : kPGPError_NoErr;
+}
+
+PGPError TPGPEncode::AskSigningPassphrase(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
+    const TEncodeSettings& settings, TSecureBytes& passphrase)
+{
+    auto& sdk = SDKProcs;
+    if (!sdk.PGPSigningPassphraseDialog || !sdk.PGPOUIOutputPassphrase)
+        return kStatusNotAvailable;
+    char* entered = nullptr;
+    PGPError status = sdk.PGPSigningPassphraseDialog(context, keySet, &key,
+        sdk.PGPOUIDialogPrompt(context, settings.PassphrasePrompt.c_str()),
+        sdk.PGPOUIParentWindowHandle(context, settings.Parent), sdk.PGPOUIDefaultKey(context, key),
+        sdk.PGPOUIOutputPassphrase(context, &entered), kPGPEndOfOptions);
+    if (status == kPGPError_NoErr && entered) {
+        const std::size_t length = std::strlen(entered);
+        passphrase = NewSecureData(length + 1);
+        if (passphrase)
+            std::memcpy(passphrase.data(), entered, length + 1);
+        else
+            status = kStatusOutOfMemory;
+    }
+    if (entered) {
+        std::memset(entered, 0, std::strlen(entered));
+        if (sdk.PGPFreeData)
+            sdk.PGPFreeData(entered);
+    }
+    return status;
+}

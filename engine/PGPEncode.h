@@ -1,0 +1,95 @@
+// The encoder: one sign or encrypt job through the SDK's PGPEncode on a text in memory, wrapped as
+// inline armour, PGP/MIME or S/MIME. It finds the signing key and its passphrase, resolves the
+// recipients to key ids and frees every SDK object of a job on every path. GUI thread only.
+#pragma once
+
+#include "engine/SecureFuncs.h"
+#include "engine/sdk/PGPsdkTypes.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The job settings; they persist between jobs of one encoder.
+struct TEncodeSettings {
+    bool NoAutoRecipients = false;
+    bool Armor = true;
+    std::string Charset; // for the "Charset:" armour line; empty: none
+    std::string Comment;
+    std::string VersionText;
+    bool EncryptToSelf = false;
+    bool ForYourEyesOnly = false;
+    bool PGPMime = false;
+    bool MultipleSelection = false;
+    bool OmitMimeVersion = true;
+    bool AllowEmptyInput = false;
+    int32_t HashChoice = 0; // 0 from the key, 1 MD5 .. 6 SHA-512
+    bool DataIsText = true;
+    std::string DefaultKeyID; // the preferences' default signing key
+    std::string GroupsFile;
+    std::vector<int32_t> AllowedAlgorithms; // the preferences' cipher list; empty: the SDK's choice
+    std::string PassphrasePrompt;
+    HWND Parent = nullptr;
+};
+
+class TPGPEncode {
+public:
+    // Asks the user for the signing passphrase of `key` (which the dialog may change); a status.
+    using TAskPassphrase = std::function<PGPError(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
+        const TEncodeSettings& settings, TSecureBytes& passphrase)>;
+
+    // `secure` (may be null) holds cached passphrases; entered ones are kept there for signing.
+    explicit TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase = AskSigningPassphrase);
+    ~TPGPEncode();
+    TPGPEncode(const TPGPEncode&) = delete;
+    TPGPEncode& operator=(const TPGPEncode&) = delete;
+
+    int32_t EncryptBuffer(const std::string& text, bool sign, bool smime);
+    int32_t SignBuffer(const std::string& text, bool smime);
+    // An armoured detached signature of the text.
+    int32_t SignDetached(const std::string& text);
+
+    void SetClearSign(bool on);
+    void SetEncrypt(bool on);
+    void SetSign(bool on);
+
+    // The SDK's signing passphrase dialog.
+    static PGPError AskSigningPassphrase(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
+        const TEncodeSettings& settings, TSecureBytes& passphrase);
+
+    TEncodeSettings Settings;
+    // In: the recipients as key ids or a user text; out: the key ids encrypted to.
+    std::string RecipientText;
+    // In: the wanted signer (key id or text, empty for the default); out: the key id that signed.
+    std::string SignerKeyID;
+
+    const std::string& OutputText() const { return output_; }
+    // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
+    std::size_t MimeHeaderLength() const { return mimeHeaderLength_; }
+
+private:
+    struct TJob;
+
+    int32_t Run();
+    int32_t BuildEncodeOptions(TJob& job);
+    int32_t SetupSigning(TJob& job);
+    int32_t SelectRecipients();
+    std::string FindSigner(const std::string& wanted, uint32_t selection) const;
+    int32_t WrapPgpMime(bool encrypted);
+    static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* user);
+
+    TSecure* secure_;
+    TAskPassphrase askPassphrase_;
+    bool clearSign_ = false, compress_ = true, detached_ = false, encrypt_ = false, addCharset_ = false,
+         smime_ = false, sign_ = false;
+    int32_t effectiveHash_ = 0; // the job's resolved hash choice, for the SDK and for micalg
+    std::string input_;
+    std::string output_;
+    std::size_t mimeHeaderLength_ = 0;
+    PGPSize bodyOffset_ = 0;
+    char separator_[81] = {};
+};

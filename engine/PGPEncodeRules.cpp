@@ -1,0 +1,53 @@
+// The encoder's SDK-free rules: hash choice resolution and numbering, and the recipient text.
+#include "engine/PGPEncodeRules.h"
+
+#include "engine/KeyFuncsTypes.h"
+
+#include <algorithm>
+#include <cctype>
+
+int32_t SdkHashOfChoice(int32_t choice)
+{
+    if (choice < 1 || choice > 6)
+        return 0;
+    return choice <= 3 ? choice : choice + 4;
+}
+
+int MicalgCodeOfChoice(int32_t choice) { return choice > 0 ? choice + 1 : 0; }
+
+int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm, bool legacyKey)
+{
+    if (choice < 0 || choice > 6 || (smime && choice > 2))
+        choice = 0;
+    if (choice != 0)
+        return choice;
+    if (keyAlgorithm >= 1 && keyAlgorithm <= 3)
+        return legacyKey ? 1 : 2;
+    if (keyAlgorithm >= 16 && keyAlgorithm <= 18)
+        return 2;
+    return kEncodeCannotSign;
+}
+
+bool AllKeyIDs(const std::string& text)
+{
+    const TStringList items = SplitCommaText(text);
+    if (items.GetCount() == 0)
+        return false;
+    for (int i = 0; i < items.GetCount(); ++i)
+        if (!IsKeyIDText(items.Get(i)))
+            return false;
+    return true;
+}
+
+std::string WithSelfRecipient(const std::string& recipients, const std::string& signerKeyID)
+{
+    if (recipients.empty() || signerKeyID.empty())
+        return recipients;
+    auto upper = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        return s;
+    };
+    if (upper(recipients).find(upper(signerKeyID)) != std::string::npos)
+        return recipients;
+    return recipients + "," + signerKeyID;
+}

@@ -1,0 +1,158 @@
+// Builders of PGP/MIME and S/MIME bodies and the armour "Charset:" line. The unit owns one ISAAC
+// generator for boundaries, seeded once from the clock, so two bodies never share a boundary.
+#include "engine/PSMimeTools.h"
+
+#include "foundation/Base64.h"
+#include "foundation/Isaac.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+const char kCRLF[] = "\r\n";
+
+TIsaac& BoundaryGenerator()
+{
+    static TIsaac generator = [] {
+        TIsaac gen;
+        const auto now = std::chrono::system_clock::now();
+        const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+        std::tm local{};
+#ifdef _WIN32
+        localtime_s(&local, &seconds);
+#else
+        localtime_r(&seconds, &local);
+#endif
+        const auto millis = static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+        const auto ticks = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        const uint32_t seed[8] = {
+            static_cast<uint32_t>(local.tm_sec) << 16 | static_cast<uint32_t>(local.tm_mon + 1),
+            static_cast<uint32_t>(local.tm_mday) << 16 | static_cast<uint32_t>(local.tm_hour),
+            static_cast<uint32_t>(local.tm_year + 1900) << 16 | millis,
+            static_cast<uint32_t>(local.tm_min) << 16 | static_cast<uint32_t>(local.tm_wday),
+            static_cast<uint32_t>(ticks >> 32),
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&gen)),
+            static_cast<uint32_t>(seconds),
+            static_cast<uint32_t>(ticks),
+        };
+        SeedIsaac(gen, seed, 7, true);
+        return gen;
+    }();
+    return generator;
+}
+
+// Whether every line of text[from, to) is an armour header line ("Name: value").
+bool AllArmorHeaderLines(const std::string& text, std::size_t from, std::size_t to)
+{
+    while (from < to) {
+        std::size_t end = text.find(kCRLF, from);
+        if (end == std::string::npos || end > to)
+            end = to;
+        const std::size_t colon = text.find(':', from);
+        if (colon == std::string::npos || colon >= end)
+            return false;
+        from = end + 2;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string MicalgParameter(int hashCode, bool pgpMime)
+{
+    static const std::array<const char*, 6> pgpNames = { "pgp-md5", "pgp-sha1", "pgp-ripemd160", "pgp-sha256",
+        "pgp-sha384", "pgp-sha512" };
+    static const std::array<const char*, 6> smimeNames = { "md5", "sha1", "ripemd160", "sha-256", "sha-384",
+        "sha-512" };
+    if (hashCode < 2 || hashCode > 7)
+        return {};
+    return std::string("micalg=") + (pgpMime ? pgpNames : smimeNames)[static_cast<std::size_t>(hashCode - 2)];
+}
+
+std::string NewMimeBoundary(bool pgpMime)
+{
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(IsaacNext(BoundaryGenerator())));
+    return std::string(pgpMime ? "PGPMime-=-=-Boundary-=-=-" : "SMime-=-=-Boundary-=-=-") + digits;
+}
+
+bool BuildPgpMimeBody(const std::string& sdkOutput, std::string& separator, std::size_t& bodyOffset,
+    std::string& result, bool omitMimeVersion, bool encrypted, int hashCode)
+{
+    result.clear();
+    const std::string oldSeparator = separator;
+    const std::size_t last = oldSeparator.empty() ? std::string::npos : sdkOutput.rfind(oldSeparator);
+    if (last == std::string::npos || last < bodyOffset) {
+        bodyOffset = 0;
+        return false;
+    }
+    const std::string boundary = NewMimeBoundary(true);
+    std::string header = omitMimeVersion ? "" : "Mime-Version: 1.0\r\n";
+    if (encrypted)
+        header += "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n boundary=\"";
+    else
+        header += "Content-Type: multipart/signed; protocol=\"application/pgp-signature\";\r\n "
+            + MicalgParameter(hashCode, true) + "; boundary=\"";
+    header += boundary + "\"\r\n\r\n";
+
+    result = header;
+    std::size_t from = bodyOffset;
+    for (std::size_t at = sdkOutput.find(oldSeparator, from); at != std::string::npos && at <= last;
+         at = sdkOutput.find(oldSeparator, from)) {
+        result.append(sdkOutput, from, at - from);
+        result += boundary;
+        from = at + oldSeparator.size();
+    }
+    result += "--\r\n";
+    separator = boundary;
+    bodyOffset = header.size();
+    return true;
+}
+
+void BuildSMimeBody(const std::string& content, const std::string* signature, std::string& boundary,
+    std::string& result, bool omitMimeVersion, bool enveloped, int hashCode, std::size_t& headerLength)
+{
+    const std::string version = omitMimeVersion ? "" : "Mime-Version: 1.0\r\n";
+    if (enveloped) {
+        const std::string contentType = "Content-Type: application/pkcs7-mime;\r\n smime-type=enveloped-data;\r\n"
+                                        " name=SMime.p7m";
+        boundary.clear();
+        headerLength = version.size() + contentType.size() + 3;
+        result = version + contentType
+            + "\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=SMime.p7m"
+            + "\r\n\r\n" + Base64Encode(content) + kCRLF;
+        return;
+    }
+    boundary = NewMimeBoundary(false);
+    const std::string contentType = "Content-Type: multipart/signed; protocol=\"application/x-pkcs7-signature\";\r\n "
+        + MicalgParameter(hashCode, false) + "; boundary=\"" + boundary + "\"";
+    headerLength = version.size() + contentType.size() + 3;
+    const std::string line = "--" + boundary + kCRLF;
+    result = version + contentType + "\r\n\r\n" + line + content + kCRLF + line
+        + "Content-Type: application/x-pkcs7-signature; name=SMime.p7s\r\nContent-Transfer-Encoding: base64\r\n"
+          "Content-Disposition: attachment; filename=SMime.p7s\r\n\r\n"
+        + Base64Encode(signature ? *signature : std::string()) + kCRLF + "--" + boundary + "--" + kCRLF;
+}
+
+void InsertArmorCharset(const std::string& charset, const std::string& text, bool isSigned, std::string& result)
+{
+    result = text;
+    if (text.empty())
+        return;
+    const std::size_t begin = isSigned ? text.rfind("\n-----BEGIN PGP SIGNATURE") : text.find("-----BEGIN PGP MESSAGE");
+    if (begin == std::string::npos)
+        return;
+    // From the end of the BEGIN line, so header-less armour (blank line right after it) counts too.
+    const std::size_t lineEnd = text.find(kCRLF, begin + 1);
+    if (lineEnd == std::string::npos)
+        return;
+    const std::size_t blank = text.find("\r\n\r\n", lineEnd);
+    if (blank == std::string::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank))
+        return;
+    result.insert(blank, "\r\nCharset: " + charset);
+}

@@ -1,0 +1,70 @@
+// Mail bodies around PGPsdk output: PGP/MIME multipart bodies, S/MIME enveloped and signed
+// entities, the "Charset:" armour line and the micalg parameter, and the splitting of received
+// protected entities. Pure text work, no SDK calls; every text is 8-bit with CR LF line ends.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The micalg parameter for a hash code (the encoder's hash choice + 1): "micalg=pgp-sha256" style
+// for PGP/MIME, "micalg=sha-256" style for S/MIME; empty for an unknown code.
+std::string MicalgParameter(int hashCode, bool pgpMime);
+
+// A fresh boundary, "PGPMime-=-=-Boundary-=-=-" or "SMime-=-=-Boundary-=-=-" and 8 random hex digits.
+std::string NewMimeBoundary(bool pgpMime);
+
+// Rewraps the PGPsdk's PGP/MIME entity (its header block is `bodyOffset` bytes long, its parts are
+// separated by "--" + `separator`) under our own header and a new boundary. On return `separator`
+// holds the new boundary and `bodyOffset` the length of our header block. False, with an empty
+// result, when the SDK's separator is empty or absent: such output is no body to send.
+bool BuildPgpMimeBody(const std::string& sdkOutput, std::string& separator, std::size_t& bodyOffset,
+    std::string& result, bool omitMimeVersion, bool encrypted, int hashCode);
+
+// An S/MIME entity: enveloped data around the DER `content`, or a multipart/signed entity of the
+// MIME `content` and the DER `signature`. `headerLength` is the Content-Type block's length + 3.
+void BuildSMimeBody(const std::string& content, const std::string* signature, std::string& boundary,
+    std::string& result, bool omitMimeVersion, bool enveloped, int hashCode, std::size_t& headerLength);
+
+// The armoured text with "Charset: N" as the last armour header line of the signature block
+// (`isSigned`, a clear-signed text) or of the first message block; unchanged without that block.
+void InsertArmorCharset(const std::string& charset, const std::string& text, bool isSigned, std::string& result);
+
+// ---- Splitting received entities ----
+
+// What SplitSecureMime found.
+enum : int {
+    kSecureMimeNone = 0, // not MIME-protected; the inline armour's charset is returned
+    kSecureMimePgp = 1, // PGP/MIME signed, encrypted or keys
+    kSecureMimeSignedData = 2, // application/pkcs7-mime signed-data or certs-only
+    kSecureMimeEnveloped = 3, // application/pkcs7-mime of any other or no smime-type
+    kSecureMimeSigned = 4, // S/MIME multipart/signed
+};
+
+// Splits an entity into its header (without its MIME fields once a body was taken out), the body
+// the PGPsdk must see, the armour charset (upper-case, kind 0) and the decoded detached signature
+// (kind 4). With `headerOnly` only the kind is decided. Returns the kind.
+int SplitSecureMime(const std::string& entity, std::string& header, std::string& body, bool headerOnly,
+    std::string& charset, std::string& signature);
+
+// The header up to and including the CR LF before the first blank line, and the body after it;
+// without a blank line all is header (ending in CR LF) and the body is empty.
+void SplitHeaderBody(const std::string& text, std::string& header, std::string& body);
+// The value of the field `name` (e.g. "Content-Type:") that begins a line, unfolded and trimmed.
+std::string HeaderFieldValue(const std::string& header, const std::string& name);
+// The subtype after "application/" up to ";" or a quote, trimmed.
+std::string ApplicationSubtype(const std::string& contentType);
+// "--" + the boundary parameter's value, empty when none.
+std::string BoundaryParameter(const std::string& contentType);
+// The header without the named fields and their continuation lines.
+std::string RemoveHeaderFields(const std::string& header, const std::vector<std::string>& names);
+// The text between the first two boundary lines, without the line ends that belong to them.
+std::string FirstMimePart(const std::string& body, const std::string& boundaryLine);
+// A part's body, Base64-decoded when its Content-Transfer-Encoding says base64.
+std::string DecodedPartBody(const std::string& part);
+// A header line of 77 characters or more broken after semicolons into lines of at most 76.
+std::string FoldHeaderLine(const std::string& line);
+// The first ASCII-armoured PGP block with the line ends that follow it.
+std::string FirstArmoredBlock(const std::string& text);
+// The "Charset:" value of the first armour block (of the signature block of a clear-signed text).
+std::string ArmorCharset(const std::string& text);

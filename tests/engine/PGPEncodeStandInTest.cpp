@@ -1,0 +1,314 @@
+// The encoder under Wine against the stand-in SDK on key rings GnuPG made: inline, PGP/MIME and
+// detached output, signer and recipient resolution, encrypt-to-self, the passphrase cache, the
+// failure statuses, and the interface's encode operations. Outputs go to a folder that the gpg
+// interop check reads afterwards.
+#include "engine/KeyFuncs.h"
+#include "engine/PGPEncode.h"
+#include "engine/PGPInterface.h"
+#include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
+
+#include "PGPInterfaceTestTexts.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+std::string WindowsPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+const std::string kLetter = "Dear Bob,\r\n-- not a signature dash line\r\nFrom the garden: \xE4pfel.\r\n";
+
+class PGPEncodeStandIn : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        SDKLoadPlan plan;
+        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
+        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
+        LoadPGPsdkWith(plan);
+        BindPGPsdk();
+        CreateDirectoryA(WindowsPath(ZAVEK_ENCODER_OUT).c_str(), nullptr);
+    }
+    static void TearDownTestSuite() { ReleasePGPsdk(); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(SDKLoadError, 0);
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "zavek-encode-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string fixtures = WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/");
+        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
+        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+        ann = FullKeyID("ann@example.org");
+        bob = FullKeyID("bob@example.net");
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(KeyRings().OpenCount(), 0);
+        DeleteFileA((folder + "pubring.pkr").c_str());
+        DeleteFileA((folder + "secring.skr").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    static std::string FullKeyID(const std::string& text)
+    {
+        std::unique_ptr<TKeyPropsList> list;
+        EXPECT_EQ(FindKeys(text, list, kKeyPropKeyID, 0, 0), 1) << text;
+        return list ? (*list)[0] : "";
+    }
+    // An encoder whose passphrase "dialog" answers from `passphrases` by key and counts its calls.
+    std::unique_ptr<TPGPEncode> Encoder(TSecure* secure = nullptr)
+    {
+        auto encoder = std::make_unique<TPGPEncode>(secure,
+            [this](PGPContextRef, PGPKeySetRef, PGPKeyDBObjRef& key, const TEncodeSettings&, TSecureBytes& out) {
+                ++asked;
+                if (answer != kPGPError_NoErr)
+                    return answer;
+                const std::string pass = KeyIDText(key) == ann ? annPassphrase : "";
+                out = NewSecureData(pass.size() + 1);
+                std::copy(pass.begin(), pass.end(), out.data());
+                return PGPError(kPGPError_NoErr);
+            });
+        encoder->Settings.Charset = "ISO-8859-1";
+        encoder->Settings.HashChoice = 4;
+        return encoder;
+    }
+    static void Save(const std::string& name, const std::string& content)
+    {
+        std::ofstream(WindowsPath(std::string(ZAVEK_ENCODER_OUT) + "/" + name), std::ios::binary) << content;
+    }
+
+    std::string folder, ann, bob;
+    std::string annPassphrase = "ann-pass";
+    PGPError answer = kPGPError_NoErr;
+    int asked = 0;
+};
+
+TEST_F(PGPEncodeStandIn, ClearSignedInlineCarriesCharsetInTheSignatureBlock)
+{
+    auto encoder = Encoder();
+    encoder->SignerKeyID = "ann@example.org";
+    ASSERT_EQ(encoder->SignBuffer(kLetter, false), 0);
+    const std::string& out = encoder->OutputText();
+    EXPECT_EQ(out.rfind("-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n", 0), 0u) << out;
+    const size_t signature = out.find("-----BEGIN PGP SIGNATURE-----");
+    ASSERT_NE(signature, std::string::npos);
+    EXPECT_NE(out.find("Charset: ISO-8859-1\r\n\r\n", signature), std::string::npos) << out;
+    EXPECT_EQ(out.find("Charset:"), out.find("Charset:", signature));
+    EXPECT_EQ(encoder->SignerKeyID, ann);
+    EXPECT_EQ(encoder->MimeHeaderLength(), 0u);
+    Save("clearsigned.asc", out);
+}
+
+TEST_F(PGPEncodeStandIn, SignedAndEncryptedInlineToKeyIDWithEncryptToSelfOnce)
+{
+    struct Case { std::string recipients; std::string expected; };
+    const Case cases[] = { { bob, bob + "," + ann }, { bob + "," + ann, bob + "," + ann },
+        { "bob@example.net", bob + "," + ann } };
+    for (const Case& c : cases) {
+        auto encoder = Encoder();
+        encoder->Settings.EncryptToSelf = true;
+        encoder->RecipientText = c.recipients;
+        encoder->SignerKeyID = ann;
+        ASSERT_EQ(encoder->EncryptBuffer(kLetter, true, false), 0) << c.recipients;
+        EXPECT_EQ(encoder->RecipientText, c.expected);
+        const std::string& out = encoder->OutputText();
+        EXPECT_EQ(out.rfind("-----BEGIN PGP MESSAGE-----\r\n", 0), 0u);
+        EXPECT_NE(out.find("Charset: ISO-8859-1\r\n\r\n"), std::string::npos) << out;
+        Save("signed-encrypted.asc", out);
+    }
+}
+
+TEST_F(PGPEncodeStandIn, PgpMimeEncryptedBodyUnderOwnBoundary)
+{
+    auto encoder = Encoder();
+    encoder->Settings.PGPMime = true;
+    encoder->RecipientText = ann;
+    const std::string entity = "Content-Type: text/plain; charset=us-ascii\r\n\r\n" + std::string("hello ann\r\n");
+    ASSERT_EQ(encoder->EncryptBuffer(entity, false, false), 0);
+    const std::string& out = encoder->OutputText();
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(out, match,
+        std::regex("^Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n boundary=\""
+                   "(PGPMime-=-=-Boundary-=-=-[0-9A-F]{8})\"\r\n\r\n")))
+        << out;
+    EXPECT_EQ(encoder->MimeHeaderLength(), match.length(0) + 1);
+    EXPECT_EQ(out.substr(out.size() - match[1].length() - 8), "\r\n--" + match[1].str() + "--\r\n");
+    EXPECT_EQ(out.find("=_PGPStandIn_"), std::string::npos);
+    EXPECT_EQ(asked, 0);
+    Save("pgpmime-encrypted.eml", "Mime-Version: 1.0\r\n" + out);
+}
+
+TEST_F(PGPEncodeStandIn, PgpMimeSignedBodyNamesItsHashInRfcForm)
+{
+    struct Case { int32_t choice; const char* micalg; };
+    for (const Case& c : { Case { 4, "pgp-sha256" }, Case { 6, "pgp-sha512" }, Case { 0, "pgp-sha1" } }) {
+        auto encoder = Encoder();
+        encoder->Settings.PGPMime = true;
+        encoder->Settings.OmitMimeVersion = false;
+        encoder->Settings.HashChoice = c.choice;
+        encoder->SignerKeyID = ann;
+        ASSERT_EQ(encoder->SignBuffer("Content-Type: text/plain\r\n\r\nsigned by ann\r\n", false), 0);
+        const std::string& out = encoder->OutputText();
+        EXPECT_EQ(out.rfind(std::string("Mime-Version: 1.0\r\nContent-Type: multipart/signed; protocol=\"application/"
+                                        "pgp-signature\";\r\n micalg=") + c.micalg + "; boundary=\"PGPMime-=-=-Boundary",
+                      0),
+            0u) << out;
+        if (c.choice == 4)
+            Save("pgpmime-signed.eml", out);
+    }
+}
+
+TEST_F(PGPEncodeStandIn, DetachedSignatureOfTheText)
+{
+    auto encoder = Encoder();
+    encoder->SignerKeyID = bob;
+    ASSERT_EQ(encoder->SignDetached(kLetter), 0);
+    EXPECT_EQ(encoder->OutputText().rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u) << encoder->OutputText();
+    EXPECT_EQ(encoder->SignerKeyID, bob);
+    Save("detached.txt", kLetter);
+    Save("detached.txt.asc", encoder->OutputText());
+}
+
+TEST_F(PGPEncodeStandIn, FailuresGiveTheirStatusAndNoOutput)
+{
+    struct Case {
+        const char* name;
+        std::string text, recipients, signer;
+        bool sign, encrypt, smime;
+        PGPError dialogAnswer;
+        std::string passphrase;
+        int32_t status;
+    };
+    const Case cases[] = {
+        { "empty input", "", bob, "", false, true, false, 0, "ann-pass", kStatusEmptyInput },
+        { "ambiguous recipients need the key dialog", "x", "example", "", false, true, false, 0, "ann-pass",
+            kStatusNotAvailable },
+        { "no recipients need the key dialog", "x", "", "", false, true, false, 0, "ann-pass", kStatusNotAvailable },
+        { "no signer and no default", "x", "", "nobody@nowhere", true, false, false, 0, "ann-pass",
+            kStatusNoSigningKey },
+        { "passphrase dialog cancelled", "x", "", ann, true, false, false, kStatusCancelled, "ann-pass",
+            kStatusCancelled },
+        { "wrong passphrase", "x", bob, ann, true, true, false, 0, "wrong", kPGPError_BadPassphrase },
+        { "S/MIME signing needs the CMS", "x", "", ann, true, false, true, 0, "ann-pass", kStatusNotAvailable },
+        { "S/MIME encryption needs the CMS", "x", bob, "", false, true, true, 0, "ann-pass", kStatusNotAvailable },
+    };
+    for (const Case& c : cases) {
+        answer = c.dialogAnswer;
+        annPassphrase = c.passphrase;
+        auto encoder = Encoder();
+        encoder->RecipientText = c.recipients;
+        encoder->SignerKeyID = c.signer;
+        const int32_t status
+            = c.encrypt ? encoder->EncryptBuffer(c.text, c.sign, c.smime) : encoder->SignBuffer(c.text, c.smime);
+        EXPECT_EQ(status, c.status) << c.name;
+        EXPECT_EQ(encoder->OutputText(), "") << c.name;
+        EXPECT_EQ(KeyRings().OpenCount(), 0) << c.name;
+    }
+}
+
+TEST_F(PGPEncodeStandIn, EnteredPassphraseIsCachedForTheNextSignature)
+{
+    auto sdk = NewSdkSecure();
+    TSecure secure(*sdk, SDKGeneration, nullptr);
+    secure.SetCacheSeconds(60);
+    for (int round = 0; round < 2; ++round) {
+        auto encoder = Encoder(&secure);
+        encoder->SignerKeyID = ann;
+        ASSERT_EQ(encoder->SignBuffer(kLetter, false), 0) << round;
+    }
+    EXPECT_EQ(asked, 1);
+    secure.SetCacheSeconds(-1);
+    auto encoder = Encoder(&secure);
+    encoder->SignerKeyID = ann;
+    ASSERT_EQ(encoder->SignBuffer(kLetter, false), 0);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
+{
+    TTestTexts texts;
+    TPGPInterface pgp(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
+        [](const std::string&, TMessageKind, int) { return false; });
+    TEncodeRequest request;
+    request.Encrypt = true;
+    TKeyIDData recipients, signer, chosen;
+    chosen.KeyIDText = bob;
+    chosen.Count = 1;
+    std::string result;
+    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nhi\r\n", request, nullptr, recipients, signer, chosen,
+                  result),
+        0);
+    EXPECT_EQ(result.rfind("Content-Type: multipart/encrypted;", 0), 0u) << result;
+    EXPECT_EQ(chosen.KeyIDText, bob);
+    EXPECT_EQ(recipients.Count, 1);
+    EXPECT_NE(recipients.UserText.find("bob@example.net"), std::string::npos);
+
+    bool askedOnce = false;
+    chosen = TKeyIDData();
+    chosen.UserText = "ann@example.org";
+    // A typed text without automatic lookup goes to the key dialog, which this build lacks.
+    EXPECT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
+                  result),
+        kStatusNotAvailable);
+    request.AutoRecipients = true;
+    ASSERT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
+                  result),
+        0);
+    EXPECT_EQ(result.rfind("-----BEGIN PGP MESSAGE-----\r\n", 0), 0u);
+    EXPECT_NE(result.find("Charset: UTF-8"), std::string::npos);
+    EXPECT_EQ(chosen.KeyIDText, ann);
+
+    ASSERT_EQ(pgp.EncryptTextToKey("binary please", bob, result, nullptr), 0);
+    EXPECT_FALSE(result.empty());
+    EXPECT_EQ(result.find("-----BEGIN"), std::string::npos);
+    EXPECT_EQ(static_cast<unsigned char>(result[0]) & 0x80, 0x80); // a binary packet header
+}
+
+TEST_F(PGPEncodeStandIn, InterfaceSignsThroughTheSdkPassphraseDialog)
+{
+    // The stand-in's dialogs answer themselves from this file: twice the passphrase, then cancel.
+    const std::string answers = folder + "answers.txt";
+    std::ofstream(answers) << "signing: pass ann-pass\nsigning: pass ann-pass\nsigning: cancel\n";
+    ASSERT_TRUE(SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", answers.c_str()));
+    TTestTexts texts;
+    TPGPInterface pgp(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
+        [](const std::string&, TMessageKind, int) { return false; });
+
+    TKeyIDData signer;
+    signer.UserText = "ann@example.org";
+    std::string signature;
+    ASSERT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), 0);
+    EXPECT_EQ(signature.rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u);
+    EXPECT_EQ(signer.KeyIDText, ann);
+
+    TEncodeRequest request;
+    request.Sign = true;
+    TKeyIDData recipients, chosen;
+    std::string result;
+    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nx\r\n", request, nullptr, recipients, signer,
+                  chosen, result),
+        0);
+    EXPECT_NE(result.find("micalg=pgp-"), std::string::npos) << result;
+
+    EXPECT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), kStatusCancelled);
+    EXPECT_EQ(signature, "");
+    EXPECT_TRUE(pgp.LastOpCancelled());
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    DeleteFileA(answers.c_str());
+}
+
+} // namespace
