@@ -6,6 +6,4 @@ if(ZAVEK_WINDOWS)
   add_library(zavek_encode STATIC ${CMAKE_CURRENT_LIST_DIR}/PGPEncode.cpp)
   target_link_libraries(zavek_encode PUBLIC zavek_encode_rules zavek_psmime zavek_keyfuncs zavek_secure
                         zavek_pgpiface_texts user32)
-  # The PGP interface's encode operations run the encoder; its target is declared after this file.
-  cmake_language(DEFER CALL target_link_libraries zavek_pgpiface PUBLIC zavek_encode)
 endif()
