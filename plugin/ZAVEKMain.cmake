@@ -7,10 +7,13 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/SubclassRegistry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Watchdog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PMInterface.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Options.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
-  add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 uxtheme)
+  add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def
+                               ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc)
   target_link_libraries(ZAVEKMain PRIVATE ZAVEKPluginCore)
   set_target_properties(ZAVEKMain PROPERTIES PREFIX "" OUTPUT_NAME ZAVEKMain)
   zavek_stage(ZAVEKMain Plugin)
