@@ -11,40 +11,6 @@ constexpr double MinutesPerDay = 1440.0;
 // A value this close to a transition counts as being at it (float noise of the rule arithmetic).
 constexpr double TransitionTolerance = 0.1 / MSecsPerDay;
 
-struct TCivilDate {
-    int Year, Month, Day;
-};
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int Year, int Month, int Day)
-{
-    const int64_t y = Year - (Month <= 2 ? 1 : 0);
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yearOfEra = y - era * 400;
-    const int64_t dayOfYear = (153 * (Month + (Month > 2 ? -3 : 9)) + 2) / 5 + Day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-TCivilDate CivilFromDays(int64_t Days)
-{
-    Days += 719468;
-    const int64_t era = (Days >= 0 ? Days : Days - 146096) / 146097;
-    const int64_t dayOfEra = Days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return { static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0)), month, day };
-}
-
-int DaysInMonth(int Year, int Month)
-{
-    static constexpr int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    return Month == 2 && IsLeapYear(Year) ? 29 : days[Month - 1];
-}
-
 bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Value)
 {
     if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > DaysInMonth(Year, Month))
@@ -124,6 +90,35 @@ uint32_t ByteSwap(uint32_t Value)
 }
 
 } // namespace
+
+int64_t DaysFromCivil(int Year, int Month, int Day)
+{
+    const int64_t y = Year - (Month <= 2 ? 1 : 0);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yearOfEra = y - era * 400;
+    const int64_t dayOfYear = (153 * (Month + (Month > 2 ? -3 : 9)) + 2) / 5 + Day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+TCivilDate CivilFromDays(int64_t Days)
+{
+    Days += 719468;
+    const int64_t era = (Days >= 0 ? Days : Days - 146096) / 146097;
+    const int64_t dayOfEra = Days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return { static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0)), month, day };
+}
+
+int DaysInMonth(int Year, int Month)
+{
+    static constexpr int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    return Month == 2 && IsLeapYear(Year) ? 29 : days[Month - 1];
+}
 
 bool IsLeapYear(int Year)
 {

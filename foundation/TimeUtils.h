@@ -28,7 +28,14 @@ struct TTimeZoneInformation {
     int32_t DaylightBias;
 };
 
-// Calendar helpers.
+// Calendar helpers (proleptic Gregorian).
+struct TCivilDate {
+    int Year, Month, Day;
+};
+// Days since 1970-01-01 of a civil date, and back.
+int64_t DaysFromCivil(int Year, int Month, int Day);
+TCivilDate CivilFromDays(int64_t Days);
+int DaysInMonth(int Year, int Month);
 bool IsLeapYear(int Year);
 int YearOfDate(TDateTime Value);
 int MonthOfDate(TDateTime Value);

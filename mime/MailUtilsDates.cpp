@@ -4,6 +4,7 @@
 #include "mime/MailUtils.h"
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
+#include "foundation/TimeUtils.h"
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -14,45 +15,7 @@ const char* const dayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}
 const char* const monthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-// Days between 1 March of year 0 based reckoning and the given date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t Year, int Month, int Day)
-{
-    Year -= Month <= 2;
-    const int64_t era = (Year >= 0 ? Year : Year - 399) / 400;
-    const int64_t yearOfEra = Year - era * 400;
-    const int64_t dayOfYear = (153 * (Month + (Month > 2 ? -3 : 9)) + 2) / 5 + Day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-struct TCivilDate {
-    int64_t Year;
-    int Month;
-    int Day;
-};
-
-TCivilDate CivilFromDays(int64_t Days)
-{
-    Days += 719468;
-    const int64_t era = (Days >= 0 ? Days : Days - 146096) / 146097;
-    const int64_t dayOfEra = Days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {yearOfEra + era * 400 + (month <= 2), month, day};
-}
-
 const int64_t dateTimeEpoch = DaysFromCivil(1899, 12, 30);
-
-bool IsLeap(int64_t Year) { return (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0; }
-
-int DaysInMonth(int64_t Year, int Month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return Month == 2 && IsLeap(Year) ? 29 : days[Month - 1];
-}
 
 bool AllDigits(const std::string& Text)
 {

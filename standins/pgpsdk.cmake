@@ -24,8 +24,9 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(pgpsdk_openpgp PUBLIC ${ZAVEK_GCRYPT_STATIC} ${ZAVEK_GPGERROR_STATIC} ${ZAVEK_ZLIB_STATIC} ws2_32)
 else()
   target_link_libraries(pgpsdk_openpgp PUBLIC gcrypt gpg-error z)
-  if(ZAVEK_FUZZ)
-    target_compile_options(pgpsdk_openpgp PRIVATE -fsanitize=fuzzer-no-link) # coverage for the fuzzer
+  if(ZAVEK_FUZZ) # coverage for the fuzzers
+    target_compile_options(pgpsdk_openpgp PRIVATE -fsanitize=fuzzer-no-link)
+    target_compile_options(pgpsdk_runtime PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endif()
 

@@ -26,4 +26,6 @@ STANDIN_EXPORT PGPError PGP_CDECL StandInNoteLibraryInit(int32_t library, int32_
 STANDIN_EXPORT int32_t PGP_CDECL StandInInitCount(int32_t library);
 STANDIN_EXPORT uint32_t PGP_CDECL StandInLiveHandleCount();
 STANDIN_EXPORT PGPBoolean PGP_CDECL StandInIsOptionList(PGPOptionListRef list);
+// The SDK generation the core presents (from its version resource), 0 when unknown.
+STANDIN_EXPORT int32_t PGP_CDECL StandInGeneration();
 }

@@ -40,6 +40,20 @@ std::string OwnVersionValue(const char* name)
 
 } // namespace
 
+extern "C" int32_t PGP_CDECL StandInGeneration()
+{
+    // Only the releases this stand-in is built as; see the variants of the build.
+    static const struct {
+        const char* version;
+        int32_t generation;
+    } kReleases[] = { { "4.2.0", 13 }, { "3.12.0", 11 }, { "3.9.0", 8 }, { "3.5.0", 5 }, { "3.2.0", 4 }, { "2.0.0", 2 } };
+    std::string version = OwnVersionValue("ProductVersion");
+    for (const auto& release : kReleases)
+        if (version == release.version)
+            return release.generation;
+    return 0;
+}
+
 extern "C" PGPError PGP_CDECL PGPGetPGPsdkVersionString(char* text)
 {
     if (!text)

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -282,6 +284,33 @@ TEST_F(SdkLoader, ClientLibraryExportsOnlyTheDecoratedNames)
     EXPECT_NE(context, 0u);
     EXPECT_EQ(SDKProcs.PGPclNotifyKeyringChanges(0, GetCurrentProcessId()), kPGPError_NoErr);
     EXPECT_EQ(SDKProcs.PGPclCloseLibrary(), kPGPError_NoErr);
+}
+
+TEST_F(SdkLoader, SupportTextIsEightBitUpToGenerationFourAndUtf16After)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string log = std::string(temp) + "zavek-sdk-log-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    const std::string text = "Gr\xFC\xDF" "e, PGP";
+    // What the text is as UTF-8 when read in the process's ANSI code page.
+    wchar_t wide[64];
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 64);
+    char expected[128];
+    WideCharToMultiByte(CP_UTF8, 0, wide, wideLength, expected, sizeof expected, nullptr, nullptr);
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", log.c_str());
+    for (int generation : { 4, 5 }) {
+        SCOPED_TRACE(generation);
+        DeleteFileA(log.c_str());
+        Load(VariantFolder(generation));
+        ASSERT_EQ(SDKLoadError, 0);
+        EXPECT_EQ(SendPGPlogMsg(nullptr, text), kPGPError_NoErr);
+        ReleasePGPsdk();
+        std::ifstream in(log, std::ios::binary);
+        std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(written, std::string(expected) + "\r\n");
+    }
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
+    DeleteFileA(log.c_str());
 }
 
 TEST(SdkService, StartingAnAbsentServiceReturnsFalsePromptly)
