@@ -661,7 +661,7 @@ std::wstring TRichEdit::WideText() const
     if (!HandleAllocated())
         return ToWide(text_);
     const HWND window = const_cast<TRichEdit*>(this)->Handle();
-    GETTEXTLENGTHEX length { GTL_NUMCHARS | GTL_PRECISE, 1200 };
+    GETTEXTLENGTHEX length { GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200 }; // counted as it is read: CR LF
     const auto count
         = static_cast<int>(SendMessageW(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     std::wstring text(static_cast<std::size_t>(std::max(count, 0)) + 1, L'\0');

@@ -170,6 +170,10 @@ TEST_F(ControlsForm, RichEditTextLinesSelectionAndChange)
     EXPECT_EQ(edit->Lines().Count(), 3);
     edit->SetWideText(L"\u0416");
     EXPECT_EQ(edit->WideText(), L"\u0416");
+
+    // Each line break reads back as two characters: the whole text must still come back.
+    edit->SetText("one\r\ntwo\r\nthree");
+    EXPECT_EQ(edit->GetText(), "one\r\ntwo\r\nthree");
 }
 
 } // namespace

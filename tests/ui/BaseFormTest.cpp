@@ -5,6 +5,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "tests/ui/DialogTestSupport.h"
+#include "ui/controls/HotLabel.h"
 #include "ui/dialogs/MessageDialogs.h"
 
 #include <gtest/gtest.h>
@@ -207,6 +208,71 @@ TEST(BaseForm, F1OnAControlWithoutContextUsesItsParents)
     EXPECT_EQ(main.calls, std::vector<std::string> { "topic 30" });
     dialog->CloseDown();
 }
+
+// Help routing from labels and edits: which help topic reached the main object.
+struct HelpRouteCase {
+    const char* name;
+    void (*act)(TestDialog& dialog, THotLabel& label, TEdit& edit);
+    std::vector<std::string> calls;
+};
+
+class BaseFormHelpRoutes : public testing::TestWithParam<HelpRouteCase> { };
+
+TEST_P(BaseFormHelpRoutes, ReachTheRightControl)
+{
+    FakeMainObject main;
+    auto* dialog = new TestDialog(main);
+    dialog->HelpContext = 30;
+    dialog->button->HelpContext = 29;
+    auto* label = new THotLabel(dialog);
+    label->SetParent(dialog);
+    label->SetBounds(100, 10, 120, 20);
+    label->SetCaption("&Button");
+    label->FocusControl = dialog->button;
+    auto* edit = new TEdit(dialog);
+    edit->SetParent(dialog);
+    edit->SetBounds(10, 60, 120, 21);
+    edit->HelpContext = 31;
+    dialog->HandleNeeded();
+    GetParam().act(*dialog, *label, *edit);
+    EXPECT_EQ(main.calls, GetParam().calls);
+    dialog->CloseDown();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BaseFormHelpRoutes,
+    testing::Values(HelpRouteCase { "RightClickOnLabelAsksForItsControl",
+                        [](TestDialog& d, THotLabel&, TEdit&) {
+                            SendMessageA(d.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(110, 15));
+                        },
+                        { "topic 29" } },
+        HelpRouteCase { "F1OverLabelShowsItsControlsHelp",
+            [](TestDialog& d, THotLabel&, TEdit&) {
+                HELPINFO info {};
+                info.cbSize = sizeof(info);
+                info.iContextType = HELPINFO_WINDOW;
+                info.hItemHandle = d.Handle();
+                info.MousePos = d.ClientToScreen({ 110, 15 });
+                SendMessageA(d.Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            },
+            { "topic 29" } },
+        HelpRouteCase { "RightClickOverAnEditShowsNoHelp",
+            [](TestDialog& d, THotLabel&, TEdit& e) {
+                d.Show();
+                const POINT p = e.ClientToScreen({ 5, 5 });
+                SendMessageA(d.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(e.Handle()), MAKELPARAM(p.x, p.y));
+                d.Hide();
+            },
+            {} },
+        HelpRouteCase { "RightClickOverTheButtonShowsItsHelp",
+            [](TestDialog& d, THotLabel&, TEdit&) {
+                d.Show();
+                const POINT p = d.button->ClientToScreen({ 5, 5 });
+                SendMessageA(
+                    d.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(d.button->Handle()), MAKELPARAM(p.x, p.y));
+                d.Hide();
+            },
+            { "topic 29" } }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BaseForm, PlacesItselfOverTheHostFrame)
 {

@@ -81,6 +81,16 @@ void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
+RECT shownMenu {};
+
+void CALLBACK RecordAndEndMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (const HWND menu = FindWindowA("#32768", nullptr))
+        GetWindowRect(menu, &shownMenu);
+    EndMenu();
+}
+
 // Runs an ask routine with the style while the answerer looks at the dialog and presses a key.
 struct StyleCase {
     const char* name;
@@ -218,6 +228,16 @@ INSTANTIATE_TEST_SUITE_P(Table, MessageDialogRoutines,
             VK_RETURN, 0, "ZA-VEK - Error" }),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(MessageDialog, OkButtonShowsTheGlyphWithoutItsBackground)
+{
+    FakeMainObject main;
+    auto* dialog = new TMessageDialog(main);
+    EXPECT_EQ(dialog->fbOk->Caption(), "");
+    EXPECT_EQ(dialog->fbOk->Glyph().Width(), 16);
+    EXPECT_EQ(dialog->fbOk->Glyph().TransparentColor, clWhite);
+    dialog->CloseDown();
+}
+
 TEST(MessageDialog, SystemErrorCodeZeroShowsNothing)
 {
     FakeMainObject main;
@@ -331,6 +351,37 @@ TEST(MessageDialog, CtrlCCopiesTheWholeTextOrOnlyTheSelection)
     EXPECT_EQ(part, "line");
 }
 
+TEST(MessageDialog, MenuKeyOpensTheCopyMenuAtTheCentreAndItsItemsSelectAndCopy)
+{
+    FakeMainObject main;
+    RECT dialogRect {};
+    std::vector<std::string> captions;
+    std::string copied;
+    int selected = 0;
+    DialogAnswerer answerer;
+    answerer.Then("TMessageDialog", "", [&](HWND w) {
+        TMessageDialog& dialog = *DialogOf(w);
+        dialog.pmMessage->OnMenuBuilt = [&](TPopupMenu&, HMENU) {
+            captions = { dialog.miSelectAll->Caption, dialog.miCopySelection->Caption };
+            SetTimer(nullptr, 0, 100, RecordAndEndMenu);
+        };
+        GetWindowRect(w, &dialogRect);
+        shownMenu = {};
+        SendMessageA(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w), MAKELPARAM(-1, -1));
+        dialog.miSelectAll->Click();
+        selected = dialog.reText->SelLength();
+        dialog.miCopySelection->Click();
+        copied = ClipboardText();
+        dialog.SetModalResult(mrOk);
+    });
+    ShowInfo(main, "Copy me\r\nwhole");
+    EXPECT_EQ(captions, (std::vector<std::string> { "Select &all", "&Copy selection" }));
+    EXPECT_EQ(shownMenu.left, dialogRect.left + (dialogRect.right - dialogRect.left) / 2);
+    EXPECT_EQ(shownMenu.top, dialogRect.top + (dialogRect.bottom - dialogRect.top) / 2);
+    EXPECT_GT(selected, 0);
+    EXPECT_EQ(copied, "Copy me\r\nwhole");
+}
+
 TEST(MessageDialog, RightClickOnAKeyIdOpensTheKeyMenuOnlyInMessages)
 {
     FakeMainObject main;
@@ -383,6 +434,43 @@ TEST(MessageDialogSize, ShortTextIsAsWideAsTheCheckBoxTextPlusItsMargins)
     });
     ShowWarningWithCheck(main, "0123456789", check);
     EXPECT_GE(clientWidth, checkTextWidth + 20);
+}
+
+TEST(MessageDialogSize, IsAsWideAsItsCaptionButNoWiderThanItsOwner)
+{
+    const std::string caption(60, 'M');
+    for (const bool owned : { false, true }) {
+        FakeMainObject main;
+        HWND host = nullptr;
+        if (owned)
+            host = CreateWindowExA(0, "STATIC", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                nullptr, nullptr, nullptr);
+        main.hostWindow = host;
+        int width = 0;
+        int captionWidth = 0;
+        DialogAnswerer answerer;
+        answerer.Then("TMessageDialog", "", [&](HWND w) {
+            RECT client {};
+            GetClientRect(w, &client);
+            width = client.right;
+            HDC dc = GetDC(w);
+            SIZE size {};
+            const std::string text = "ZA-VEK - " + caption;
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            ReleaseDC(w, dc);
+            captionWidth = size.cx;
+            DialogOf(w)->SetModalResult(mrYes);
+        });
+        EXPECT_TRUE(ConfirmLeftChoice(main, caption, "Which?", "A", "B"));
+        SCOPED_TRACE(owned);
+        if (owned) {
+            EXPECT_LE(width, 400);
+            EXPECT_GE(width, 350);
+            DestroyWindow(host);
+        } else {
+            EXPECT_GE(width, captionWidth);
+        }
+    }
 }
 
 TEST(MessageDialogSize, LongTextsStayOnTheWorkAreaWithTheirButtons)

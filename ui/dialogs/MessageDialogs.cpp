@@ -128,6 +128,14 @@ bool MessageDialogIsActive()
     return active && GetClassNameA(active, name, sizeof(name)) > 0 && lstrcmpiA(name, DialogClassName) == 0;
 }
 
+// A button caption with its first letter as accelerator.
+std::string WithAccelerator(const std::string& text)
+{
+    std::string caption(1, '&');
+    caption += text;
+    return caption;
+}
+
 int StyleOr(int style, int fallback)
 {
     return style != 0 ? style : fallback;
@@ -189,14 +197,21 @@ void TMessageDialog::BuildLayout()
     pnBottom = MakePanel(this, alBottom, DesignWidth, 36);
     pnButtons = MakePanel(pnBottom, alNone, 106, 36);
     fbOk = MakeButton(pnButtons, 38, 3, 30, 30, mrOk);
-    if (!fbOk->Glyph().LoadFromResourceId(FrameworkModule(), 100))
+    TBitmap& glyph = fbOk->Glyph();
+    if (glyph.LoadFromResourceId(FrameworkModule(), 100)) {
+        // As with every button glyph, the bottom-left pixel's colour is the transparent one.
+        const std::uint32_t corner = glyph.Bits()[(glyph.Height() - 1) * glyph.Width()];
+        glyph.TransparentColor = static_cast<TColor>(
+            ((corner & 0xFF) << 16) | (corner & 0xFF00) | ((corner >> 16) & 0xFF));
+    } else {
+        // Without the plug-in's glyph the button says what it does.
         fbOk->SetCaption(texts.GetEntry(107));
-    fbOk->Glyph().TransparentColor = clWhite;
+    }
     pnYesNo = MakePanel(pnButtons, alClient, 106, 36);
     fbYes = MakeButton(pnYesNo, 2, 5, 49, 26, mrYes);
-    fbYes->SetCaption("&" + texts.GetEntry(105));
+    fbYes->SetCaption(WithAccelerator(texts.GetEntry(105)));
     fbNo = MakeButton(pnYesNo, 55, 5, 49, 26, mrNo);
-    fbNo->SetCaption("&" + texts.GetEntry(106));
+    fbNo->SetCaption(WithAccelerator(texts.GetEntry(106)));
     pnYesNo->Hide();
     pnCustom = MakePanel(pnBottom, alNone, DesignWidth, 36);
     fbLeft = MakeButton(pnCustom, 22, 5, 90, 26, mrYes);

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
 #include "ui/controls/FlatBtn.h"
+#include "ui/controls/HotLabel.h"
 
 #include <cctype>
 
@@ -175,7 +176,7 @@ void TZAVEKForm::HandleLink(const std::string& url, std::string& text)
     else if (StartsWithNoCase(url, "PGPHELP?"))
         main_.ShowPGPHelp(AfterQuestionMark(url));
     else if (StartsWithNoCase(url, "MANUAL?"))
-        main_.ShowManual("#" + AfterQuestionMark(url));
+        main_.ShowManual(std::string(1, '#').append(AfterQuestionMark(url)));
 }
 
 void TZAVEKForm::HandleHelp(const HELPINFO& info)
@@ -197,6 +198,8 @@ void TZAVEKForm::HandleHelp(const HELPINFO& info)
     }
     if (auto* label = dynamic_cast<TLabel*>(control); label && label->FocusControl)
         control = label->FocusControl;
+    else if (auto* hotLabel = dynamic_cast<THotLabel*>(control); hotLabel && hotLabel->FocusControl)
+        control = hotLabel->FocusControl;
     if (TControl* target = HelpControlOf(control))
         ShowHelpPopup(target, target->HelpContext);
 }
