@@ -5,8 +5,6 @@
 
 #include "framework/Exceptions.h"
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 

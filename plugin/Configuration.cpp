@@ -1,5 +1,9 @@
 // Start-up of the configuration object in its fixed order, its teardown in reverse, the companion
 // library, and the command export bodies.
+// The recipient list's headers come before <windows.h>, whose GetObject macro would rename a
+// method they declare.
+#include "plugin/RecipientsData.h"
+
 #include "plugin/Configuration.h"
 
 #include "foundation/StrUtil.h"
@@ -104,7 +108,8 @@ TConfiguration::~TConfiguration()
 
 void TConfiguration::ReleaseStartUpObjects() noexcept
 {
-    // The mail-client interface holds the texts: it goes first, the texts last.
+    // Reverse order of creation, except that the texts go last: every other part may use them.
+    autoList_.reset();
     pmInterface_.reset();
     pgpErrorTexts_.reset();
     texts_.reset();
@@ -162,12 +167,13 @@ int TConfiguration::RunStartUp()
         return STARTUP_FAILED_SILENTLY;
     }
 
-    // Not in this build, and left absent rather than faked: the editor interface, the help handler,
-    // the recipient auto-list and the PGP interface. Requests that need them fail with an error.
+    // Not in this build, and left absent rather than faked: the editor interface, the help handler
+    // and the PGP interface. Requests that need them fail with an error.
 
-    if (parentWindow_)
-        return LoadCryptor();
-    return STARTUP_OK;
+    if (!parentWindow_)
+        return STARTUP_OK;
+    autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
+    return LoadCryptor();
 }
 
 void TConfiguration::ReadVersionBlock()
@@ -220,6 +226,13 @@ const TZAVEKStrings& TConfiguration::Texts() const
     if (!texts_)
         throw ENotAvailable("the language texts");
     return *texts_;
+}
+
+TALInterface& TConfiguration::AutoList() const
+{
+    if (!autoList_)
+        throw ENotAvailable("the recipient auto-list");
+    return *autoList_;
 }
 
 const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class TALInterface;
+
 struct TZAVEKProductInfo {
     uint16_t LanguageId = 0; // the mail client's
     std::string LegalCopyright;
@@ -30,6 +32,7 @@ void ShowStartupError(HWND owner, const std::string& text);
 class TConfiguration : public TOptions {
 public:
     static constexpr const char* CRYPTOR_LIBRARY = "ZAVEKCryptor.dll";
+    static constexpr const char* AUTO_LIST_FILE = "AutoList.txt";
     // Result codes of StartUp besides Windows error codes.
     static constexpr int STARTUP_OK = 0;
     static constexpr int STARTUP_FAILED_SILENTLY = -1;
@@ -61,6 +64,8 @@ public:
     TPMInterface& PMInterface() const;
     const TZAVEKStrings& Texts() const;
     const TPGPErrorStrings& PGPErrorTexts() const;
+    // Only inside the mail client (a start-up with a parent window) is there a recipient auto-list.
+    TALInterface& AutoList() const;
 
     bool RestartStarted() const { return restartStarted_; }
     const std::string& InstallFolder() const { return installFolder_; }
@@ -105,4 +110,5 @@ private:
     std::unique_ptr<TZAVEKStrings> texts_;
     std::unique_ptr<TPGPErrorStrings> pgpErrorTexts_;
     std::unique_ptr<TPMInterface> pmInterface_;
+    std::unique_ptr<TALInterface> autoList_;
 };

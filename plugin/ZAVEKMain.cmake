@@ -11,7 +11,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 uxtheme)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList uxtheme)
   add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def
                                ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc)
   target_link_libraries(ZAVEKMain PRIVATE ZAVEKPluginCore)

@@ -1,4 +1,4 @@
-// End to end through the stand-in mail client: the start-up's two reported failures. Without a mail
+// End to end through the stand-in mail client: the start-up's success and its two reported failures. Without a mail
 // folder it warns once and FORMINIT fails; without the companion library it shows the Windows error
 // text and FORMINIT fails. The dialog answerer closes the boxes.
 #include "e2e/HostSession.h"
@@ -59,6 +59,8 @@ TEST(StartUp, WithAMailFolderItSucceedsSilently)
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], HasSubstr("-> 1 window"));
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+    // Inside the mail client the start-up binds the recipient auto-list in the mail folder.
+    EXPECT_TRUE(session.Exists("AutoList.txt"));
     EXPECT_EQ(run.ExitCode, 0);
 }
 
