@@ -195,7 +195,7 @@ std::string JoinContinuationLines(const std::string& source)
     return text;
 }
 
-std::vector<std::string> SplitCommaText(const std::string& text)
+std::vector<std::string> SplitPrefsCommaText(const std::string& text)
 {
     std::vector<std::string> items;
     size_t i = 0;
@@ -487,7 +487,7 @@ bool TPrefsFile::WriteElement(int& index, const std::string& value, int depth)
         if (FindNoCase(line, "</dict>", tag + 6) != std::string::npos)
             return false;
         std::vector<std::pair<std::string, std::string>> pairs;
-        for (const auto& item : SplitCommaText(value)) {
+        for (const auto& item : SplitPrefsCommaText(value)) {
             size_t eq = item.find('=');
             if (eq != std::string::npos)
                 pairs.emplace_back(item.substr(0, eq), item.substr(eq + 1));

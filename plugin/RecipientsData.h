@@ -94,6 +94,8 @@ public:
     void ClearKeyList() override;
 
 private:
+    const TKeyPropsList* LoadKeys(uint32_t filter);
+
     std::unique_ptr<TKeyPropsList> list_;
 };
 #endif

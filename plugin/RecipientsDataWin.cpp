@@ -8,28 +8,24 @@ constexpr uint32_t kRecipientKeySelection
     = kKeyPropKeyID | kKeyPropUserID | kKeyPropUserIDs | kKeyPropCanEncrypt;
 }
 
-const TKeyPropsList* TKeyRingKeySource::LoadAllKeys()
+const TKeyPropsList* TKeyRingKeySource::LoadKeys(uint32_t filter)
 {
     list_.reset();
-    if (FindKeys(std::string(), list_, kRecipientKeySelection, 0, 0) < 0 || !list_) {
+    if (FindKeys(std::string(), list_, kRecipientKeySelection, filter, 0) < 0 || !list_) {
         list_.reset();
         return nullptr;
     }
     return list_.get();
 }
 
-// Picked from all keys by their can-encrypt property rather than by an SDK filter, which the
-// stand-in SDK's key database does not survive.
+const TKeyPropsList* TKeyRingKeySource::LoadAllKeys()
+{
+    return LoadKeys(0);
+}
+
 const TKeyPropsList* TKeyRingKeySource::LoadEncryptionKeys()
 {
-    if (!LoadAllKeys())
-        return nullptr;
-    auto encryption = std::make_unique<TKeyPropsList>(kRecipientKeySelection);
-    for (int i = 0; i < list_->Count(); ++i)
-        if (list_->Record(i).CanEncrypt)
-            encryption->AddObject(list_->Get(i), &list_->Record(i));
-    list_ = std::move(encryption);
-    return list_.get();
+    return LoadKeys(kKeyFilterCanEncrypt);
 }
 
 void TKeyRingKeySource::ClearKeyList()

@@ -188,6 +188,15 @@ TEST_F(KeyRingsStandIn, QueriesByKeyIDAddressAndPartialName)
     EXPECT_EQ(FindKeys("", list, 0, kKeyFilterCountUserIDs, 0), 6);
     EXPECT_EQ(FindKeys("", list, 0, kKeyFilterDSA, 0), 1);
     EXPECT_EQ(FindKeys("nobody@example.org", list, 0, 0, 0), kNoKeyMatches);
+    // Capability filters combined with another filter: the expired and the revoked key drop out.
+    EXPECT_EQ(FindKeys("", list, 0, kKeyFilterCanEncrypt, 0), 2);
+    EXPECT_EQ(FindKeys("", list, 0, kKeyFilterCanEncrypt | kKeyFilterDSA, 0), 1);
+    EXPECT_EQ(FindKeys("", list, 0, kKeyFilterCanSign, 0), 2);
+    list.reset();
+    ASSERT_EQ(FindKeys("", list, kKeyPropKeyID | kKeyPropUserID | kKeyPropUserIDs | kKeyPropCanEncrypt,
+                  kKeyFilterCanEncrypt, 0), 2);
+    for (int i = 0; i < list->Count(); ++i)
+        EXPECT_TRUE(list->Record(i).CanEncrypt) << (*list)[i];
 }
 
 TEST_F(KeyRingsStandIn, NonASCIIUserIDsInTheANSICodePage)

@@ -1,0 +1,471 @@
+// The PGP interface against the stand-in SDK's key database on key rings GnuPG made at build time:
+// key lookup by address, key id and partial name, key status texts, signer resolution, key-ring
+// opening, deletion by key id, the passphrase cache front, wiping, help and the status reports of
+// operations whose engine units are missing.
+#include "engine/KeyFuncs.h"
+#include "engine/PGPInterface.h"
+#include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
+#include "framework/Exceptions.h"
+#include "foundation/ZAVEKCommon.h"
+
+#include "mime/MailUtils.h"
+
+#include "PGPInterfaceTestTexts.h"
+#include "PrefsMemoryHost.h"
+#include "SecureFakeSdk.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+std::string WindowsPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+struct TShown {
+    std::string text;
+    TMessageKind kind;
+};
+
+class PGPInterfaceStandIn : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        SDKLoadPlan plan;
+        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
+        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
+        LoadPGPsdkWith(plan);
+        BindPGPsdk();
+    }
+    static void TearDownTestSuite() { ReleasePGPsdk(); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(SDKLoadError, 0);
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "zavek-pgpiface-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string fixtures = WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/");
+        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
+        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+    }
+    void TearDown() override
+    {
+        pgp.reset();
+        EXPECT_EQ(KeyRings().OpenCount(), 0);
+        DeleteFileA((folder + "pubring.pkr").c_str());
+        DeleteFileA((folder + "secring.skr").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    void Make(std::unique_ptr<TSecureSdk> secureSdk = NewSdkSecure(), TPrefsFile* prefs = nullptr)
+    {
+        pgp = std::make_unique<TPGPInterface>(nullptr, *t.errorTexts, *t.texts, prefs, std::move(secureSdk),
+            [this](const std::string& text, TMessageKind kind, int) {
+                shown.push_back({ text, kind });
+                return answer;
+            });
+    }
+    std::string FullKeyID(const std::string& text)
+    {
+        std::unique_ptr<TKeyPropsList> list;
+        EXPECT_EQ(FindKeys(text, list, kKeyPropKeyID, 0, 0), 1) << text;
+        return list ? (*list)[0] : "";
+    }
+
+    TTestTexts t { { { 299, "Missing %s. Look again?" }, { 320, "Good signature" }, { 328, "Partly:" } } };
+    std::string folder;
+    std::unique_ptr<TPGPInterface> pgp;
+    std::vector<TShown> shown;
+    bool answer = false;
+};
+
+TEST_F(PGPInterfaceStandIn, ConstructionRefusesAnUnloadedSDK)
+{
+    const int32_t saved = SDKLoadError;
+    SDKLoadError = 3;
+    EXPECT_THROW(Make(), EAbort);
+    SDKLoadError = saved;
+
+    Make();
+    EXPECT_EQ(pgp->PGPVersionText(), "PGP " + ClientLibVersion);
+    EXPECT_EQ(pgp->VersionClass(), VersionClassOf(VersionMajor(pgp->PGPVersionNumber()), SDKGeneration));
+    EXPECT_TRUE(pgp->StrongHashesAllowed());
+    EXPECT_GE(pgp->HelpFile().size(), 7u);
+    EXPECT_EQ(pgp->HelpFile().substr(pgp->HelpFile().size() - 7), "PGP.chm");
+    pgp->SetHashChoice(2, false);
+    EXPECT_EQ(pgp->HashChoice(), 5);
+    pgp->SetVersionText(std::string(300, 'v'));
+    EXPECT_EQ(pgp->OutputVersionText().size(), 255u);
+}
+
+TEST_F(PGPInterfaceStandIn, LookupByAddressKeyIDAndPartialName)
+{
+    Make();
+    const std::string bob = FullKeyID("bob@example.net");
+    EXPECT_EQ(pgp->FindSigningKeys("bob@example.net"), 1);
+    EXPECT_EQ(pgp->KeyList()[0], bob);
+    EXPECT_EQ(pgp->FindSigningKeys(GetShortKeyID(bob)), 1);
+    EXPECT_EQ(pgp->FindSigningKeys(bob), 1);
+    EXPECT_GE(pgp->FindSigningKeys("Stone"), 1);
+    EXPECT_EQ(pgp->FindSigningKeys("nobody@example.org"), 0);
+    EXPECT_TRUE(pgp->LastOpSucceeded());
+    EXPECT_GE(pgp->ListEncryptionKeys(), 2);
+    EXPECT_FALSE(pgp->KeyList()[0].empty());
+    EXPECT_FALSE(pgp->KeyHasADK("ann@example.org"));
+    EXPECT_EQ(pgp->KeyList().Count(), 0); // cleared after use
+}
+
+TEST_F(PGPInterfaceStandIn, KeyStatusTexts)
+{
+    Make();
+    const struct {
+        const char* text;
+        const char* status;
+    } cases[] = {
+        { "ann@example.org", "" }, { "carol@example.com", "T222" }, { "dave@example.com", "T221" },
+        { "nobody@example.org", "T219" }, { "Stone", "T224" },
+    };
+    for (const auto& c : cases) {
+        std::string status = "old";
+        EXPECT_EQ(pgp->KeyStatusText(c.text, status), 0) << c.text;
+        EXPECT_EQ(status, c.status) << c.text;
+    }
+    EXPECT_EQ(pgp->KeyList().Count(), 0);
+}
+
+TEST_F(PGPInterfaceStandIn, ResolveSignerByKeyIDThenByName)
+{
+    Make();
+    const std::string ann = FullKeyID("ann@example.org");
+    TKeyIDData signer { "Ann at work <ann@work.example>", GetShortKeyID(ann), 0 };
+    ASSERT_TRUE(pgp->ResolveSigner(signer, false));
+    EXPECT_EQ(signer.KeyIDText, ann);
+    EXPECT_EQ(signer.UserText, "Ann at work <ann@work.example>");
+    EXPECT_EQ(signer.Count, 1);
+
+    // Two signing keys match the name: the default key among them wins.
+    const std::string bob = FullKeyID("bob@example.net");
+    pgp->KeyRingSettings.DefaultKey = "Bob\\" + bob;
+    TKeyIDData byName { "Stone", "", 0 };
+    ASSERT_TRUE(pgp->ResolveSigner(byName, false));
+    EXPECT_EQ(byName.KeyIDText, bob);
+    EXPECT_EQ(byName.UserText, "Bob Stone <bob@example.net>");
+
+    TKeyIDData none { "nobody@example.org", "", 5 };
+    EXPECT_FALSE(pgp->ResolveSigner(none, false));
+    EXPECT_EQ(none.Count, 0);
+    EXPECT_EQ(pgp->KeyList().Count(), 0);
+}
+
+TEST_F(PGPInterfaceStandIn, OpenKeyRingsNormalisesTheDefaultKey)
+{
+    Make();
+    const std::string bob = FullKeyID("bob@example.net");
+    pgp->KeyRingSettings.PublicRing = folder + "pubring.pkr";
+    pgp->KeyRingSettings.SecretRing = folder + "secring.skr";
+    const struct {
+        std::string stored, expected;
+    } cases[] = {
+        { GetShortKeyID(bob), "Bob Stone <bob@example.net>\\" + bob },
+        { "x\\" + bob, "Bob Stone <bob@example.net>\\" + bob },
+        { "0x0BADC0DE", "" }, // no match: the first signing key
+    };
+    for (const auto& c : cases) {
+        pgp->KeyRingSettings.DefaultKey = c.stored;
+        EXPECT_EQ(pgp->OpenKeyRings(), 1);
+        if (!c.expected.empty())
+            EXPECT_EQ(pgp->KeyRingSettings.DefaultKey, c.expected);
+        else
+            EXPECT_NE(pgp->KeyRingSettings.DefaultKey.find("\\0x"), std::string::npos);
+    }
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(pgp->KeyList().Count(), 0);
+}
+
+TEST_F(PGPInterfaceStandIn, MissingRingFilesAreAskedFor)
+{
+    Make();
+    pgp->KeyRingSettings.PublicRing = folder + "none.pkr";
+    pgp->KeyRingSettings.SecretRing = folder + "none.skr";
+    answer = false;
+    pgp->OpenKeyRings();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Missing T147 + T148. Look again?");
+    EXPECT_EQ(shown[0].kind, TMessageKind::QuestionYesDefault);
+    ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+}
+
+TEST_F(PGPInterfaceStandIn, DeleteOnlyByExactFullKeyID)
+{
+    Make();
+    const std::string dave = FullKeyID("dave@example.com");
+    TKeyIDData keys;
+    for (const std::string& loose : { GetShortKeyID(dave), std::string("Dave Gone"), std::string("0x0123456789ABCDEF") }) {
+        EXPECT_EQ(pgp->DeleteKeys(loose, nullptr, keys, false), kStatusNoKey) << loose;
+        EXPECT_EQ(keys.Count, 0);
+    }
+    EXPECT_EQ(pgp->DeleteKeys("", nullptr, keys, false), kStatusNotAvailable);
+    EXPECT_TRUE(shown.empty());
+
+    EXPECT_EQ(pgp->DeleteKeys(dave, nullptr, keys, true), 0);
+    EXPECT_EQ(keys.Count, 1);
+    EXPECT_EQ(keys.KeyIDText, dave);
+    EXPECT_EQ(keys.UserText, "Dave Gone <dave@example.com>");
+    EXPECT_TRUE(shown.empty());
+    std::unique_ptr<TKeyPropsList> list;
+    EXPECT_EQ(FindKeys(dave, list, kKeyPropKeyID, 0, 0), kNoKeyMatches);
+
+    // Not quiet: the count is reported and reset.
+    const std::string carol = FullKeyID("carol@example.com");
+    EXPECT_EQ(pgp->DeleteKeys(carol, nullptr, keys, false), 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "1T315");
+    EXPECT_EQ(keys.Count, 0);
+    EXPECT_EQ(keys.KeyIDText, carol);
+}
+
+TEST_F(PGPInterfaceStandIn, KeyDescriptionOfTheWorkingList)
+{
+    Make();
+    ASSERT_GE(pgp->ListEncryptionKeyDetails(), 1);
+    std::string text;
+    ASSERT_TRUE(pgp->GetKeyDescription(0, "", text, true));
+    EXPECT_EQ(text.find(pgp->KeyList()[0] + "\r\n(" + pgp->KeyList().Record(0).KeyID + ")\r\n"), text.find("0x"));
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_NE(text.find(pgp->KeyList().Record(0).Fingerprint), std::string::npos);
+
+    EXPECT_FALSE(pgp->GetKeyDescription(99, "", text, true));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(pgp->LastStatus, kStatusKeyDescription);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "E-11980");
+    pgp->ClearKeyList();
+}
+
+TEST_F(PGPInterfaceStandIn, EncodeResultRecords)
+{
+    Make();
+    const std::string ann = FullKeyID("ann@example.org");
+    const std::string bob = FullKeyID("bob@example.net");
+    TKeyIDData recipients, signer, chosen;
+    pgp->TakeEncodeResult(ann + "," + bob, bob, true, true, recipients, signer, chosen);
+    EXPECT_EQ(chosen.KeyIDText, ann);
+    EXPECT_EQ(chosen.Count, 1);
+    EXPECT_EQ(signer.KeyIDText, bob);
+    EXPECT_EQ(recipients.Count, 2);
+    EXPECT_NE(recipients.UserText.find("Bob Stone <bob@example.net>"), std::string::npos);
+
+    pgp->TakeEncodeResult(ann, bob, true, false, recipients, signer, chosen);
+    EXPECT_EQ(recipients.Count, 0);
+    EXPECT_EQ(recipients.KeyIDText, ann);
+    EXPECT_EQ(pgp->KeyList().Count(), 0);
+}
+
+TEST_F(PGPInterfaceStandIn, CacheFrontFollowsTheCallback)
+{
+    auto fake = std::make_unique<TFakeSecureSdk>();
+    TFakeSecureSdk& sdk = *fake;
+    Make(std::move(fake));
+    pgp->CacheSeconds = 120;
+    sdk.sdkCache[7] = "pass";
+    const int purges = sdk.purges;
+
+    // No callback yet: the cache time stays as it is and nothing is purged.
+    pgp->PurgePassphrase();
+    pgp->BeginCacheHold();
+    EXPECT_EQ(sdk.purges, purges);
+    EXPECT_FALSE(pgp->IsCacheEmpty());
+
+    std::vector<std::pair<int32_t, bool>> calls;
+    pgp->SetCacheCallback([&](int32_t seconds, bool becameEmpty) { calls.emplace_back(seconds, becameEmpty); });
+    pgp->BeginCacheHold();
+    pgp->EndCacheHold();
+    pgp->PurgePassphrase();
+    pgp->PurgePassphrase();
+    const std::vector<std::pair<int32_t, bool>> expected { { 120, false }, { 0, false }, { 120, false }, { -1, true },
+        { -1, false } };
+    EXPECT_EQ(calls, expected);
+    EXPECT_TRUE(pgp->IsCacheEmpty());
+}
+
+TEST_F(PGPInterfaceStandIn, WipeReportsTruthfully)
+{
+    Make();
+    pgp->WipePasses = 2;
+    const std::string file = folder + "wipe.txt";
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(handle, "secret text", 11, &written, nullptr);
+    // Held open without sharing: the file cannot be wiped, and that is what comes back.
+    EXPECT_FALSE(pgp->WipeFile(file));
+    EXPECT_EQ(pgp->LastStatus, kStatusWipeFailed);
+    CloseHandle(handle);
+    EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_TRUE(pgp->WipeFile(file));
+    EXPECT_TRUE(pgp->LastOpSucceeded());
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PGPInterfaceStandIn, StatusReportsAndMissingUnits)
+{
+    Make();
+    EXPECT_FALSE(pgp->ShowPGPError(kStatusCancelled));
+    EXPECT_FALSE(pgp->ShowPGPError(0));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(pgp->ShowPGPError(-11492));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "E-11492");
+    EXPECT_EQ(shown[0].kind, TMessageKind::Error);
+    EXPECT_TRUE(TPGPInterface::IsShownEncodeError(-11497));
+    EXPECT_TRUE(TPGPInterface::IsShownEncodeError(-11493));
+    EXPECT_FALSE(TPGPInterface::IsShownEncodeError(-11492));
+    shown.clear();
+
+    // An operation whose engine unit is missing never reports success.
+    TSignatureData signature { "x", "y", 3 };
+    EXPECT_EQ(pgp->VerifyText("-----BEGIN PGP SIGNED MESSAGE-----", "", signature, true, false, nullptr),
+        kStatusNotAvailable);
+    EXPECT_EQ(signature.StatusCode, 0u);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "E-11975");
+    shown.clear();
+    std::string output = "old", charset;
+    TKeyIDData recipients;
+    EXPECT_EQ(pgp->DecryptText("data", nullptr, true, false, false, false, output, charset, recipients, signature),
+        kStatusNotAvailable);
+    EXPECT_EQ(output, "");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(pgp->DecryptText("", nullptr, true, false, false, false, output, charset, recipients, signature),
+        kStatusEmptyInput);
+    TKeyIDData keys;
+    EXPECT_EQ(pgp->ImportKeys("", nullptr, keys, true, true), kStatusNoKey);
+    EXPECT_EQ(pgp->ExportKeysText(nullptr, keys, output), kStatusNotAvailable);
+    EXPECT_FALSE(pgp->HasWindowsCertificates());
+    EXPECT_FALSE(pgp->LastOpSucceeded());
+
+    std::string burnt = "plain";
+    TPGPInterface::BurnText(burnt);
+    EXPECT_EQ(burnt, std::string(5, '\xFF'));
+}
+
+TEST_F(PGPInterfaceStandIn, HelpTopicMissingForTheVersion)
+{
+    Make();
+    ASSERT_EQ(HelpTopicOf(pgp->VersionClass(), "Groups"), "");
+    EXPECT_FALSE(pgp->ShowPGPHelp("groups"));
+    EXPECT_EQ(pgp->LastStatus, kStatusNotAvailable);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "E-11975 (" + pgp->PGPVersionText() + ")");
+}
+
+TEST_F(PGPInterfaceStandIn, SettingsFromPGPPreferences)
+{
+    const std::string appData = "C:\\Users\\ann\\AppData\\Roaming";
+    TPrefsMemoryHost host;
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/prefs/PGPprefs.txt", std::ios::binary);
+    host.Put(appData + "\\PGP Corporation\\PGP\\PGPprefs.txt",
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    TPrefsFile prefs(host, 4, appData);
+    Make(NewSdkSecure(), &prefs);
+    EXPECT_EQ(pgp->Comment, "\"Sent by Ann, reachable at the office\" and home");
+    EXPECT_EQ(pgp->CacheSeconds, 120);
+    EXPECT_EQ(pgp->WipePasses, 8);
+    EXPECT_FALSE(pgp->MarginalIsInvalid());
+
+    EXPECT_EQ(pgp->LoadKeyRingPrefs(), 0);
+    EXPECT_EQ(pgp->KeyRingSettings.PublicRing, "C:\\Users\\ann\\PGP\\pubring.pkr");
+    EXPECT_EQ(pgp->KeyRingSettings.SecretRing, "C:\\Users\\ann\\PGP\\secring.skr");
+    EXPECT_EQ(pgp->KeyRingSettings.DefaultKey, "0x1122334455667788");
+
+    TKeyServer server;
+    ASSERT_EQ(pgp->GetKeyServer(server), 0);
+    EXPECT_EQ(server.Protocol, 0);
+    EXPECT_EQ(server.Host, "keys.example.org");
+    EXPECT_EQ(server.Port, "389");
+    EXPECT_EQ(server.Flags, 1);
+
+    EXPECT_EQ(pgp->SetKeyServer({ -1, "bad.example", "", 0 }), kStatusBadKeyServer);
+    ASSERT_EQ(pgp->SetKeyServer({ 1, "pgp.example.net", "", 0 }), 0);
+    ASSERT_EQ(pgp->GetKeyServer(server), 0);
+    EXPECT_EQ(server.Protocol, 1);
+    EXPECT_EQ(server.Host, "pgp.example.net");
+    EXPECT_EQ(server.Port, "");
+
+    // Without preferences the reader's status comes back and the record is zeroed.
+    Make();
+    server.Host = "old";
+    EXPECT_EQ(pgp->GetKeyServer(server), kPrefsUnavailable);
+    EXPECT_EQ(server.Host, "");
+}
+
+TEST_F(PGPInterfaceStandIn, SecureBlockFoundAlsoInQuotedPrintable)
+{
+    Make();
+    const std::string armour = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\nHello\r\n"
+                               "-----BEGIN PGP SIGNATURE-----\r\n\r\nabc=\r\n-----END PGP SIGNATURE-----\r\n";
+    TMessageData data;
+    std::string block;
+    EXPECT_EQ(pgp->ExtractSecureBlock("Intro\r\n\r\n" + armour, data, block), static_cast<uint32_t>(skPgpSignedMessage));
+    EXPECT_TRUE(data.HasOtherText);
+    EXPECT_EQ(block.compare(0, 34, "-----BEGIN PGP SIGNED MESSAGE-----"), 0);
+
+    // Quoted-printable: the dashes come as "=2D" and a soft break splits the BEGIN line.
+    const std::string quoted = "=2D----BEGIN PGP SIGNED MES=\r\nSAGE-----\r\nHash: SHA256\r\n\r\nHello\r\n"
+                               "=2D----BEGIN PGP SIGNATURE-----\r\n\r\nabc=3D\r\n=2D----END PGP SIGNATURE-----\r\n";
+    EXPECT_EQ(pgp->ExtractSecureBlock(quoted, data, block), static_cast<uint32_t>(skPgpSignedMessage));
+    EXPECT_EQ(block.compare(0, 34, "-----BEGIN PGP SIGNED MESSAGE-----"), 0);
+    EXPECT_EQ(pgp->ExtractSecureBlock("plain text only", data, block), static_cast<uint32_t>(skNone));
+
+    TSignatureData signature { "", "Good signature from Ann", 2 };
+    data.Kind = skPgpSignedMessage;
+    data.HasOtherText = true;
+    EXPECT_TRUE(pgp->MarkPartlySigned(signature, data));
+    EXPECT_EQ(signature.StatusText, "Partly: Good signature from Ann");
+}
+
+TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
+{
+    Make();
+    pgp->CacheSeconds = 300;
+    std::vector<int32_t> times;
+    pgp->SetCacheCallback([&](int32_t seconds, bool) { times.push_back(seconds); });
+    TSignatureData signature;
+    pgp->VerifyText("-----BEGIN PGP MESSAGE-----", "", signature, false, false, nullptr);
+    EXPECT_EQ(times, (std::vector<int32_t> { 300, 0, 300 })); // held, then released also on failure
+
+    // Nothing asked of the encoder: nothing done, and that is a success.
+    TEncodeRequest request;
+    TKeyIDData recipients, signer, chosen;
+    std::string result = "old";
+    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), 0);
+    EXPECT_EQ(result, "");
+    request.Encrypt = true;
+    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusNotAvailable);
+    bool askedOnce = false;
+    EXPECT_EQ(pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, recipients, signer, chosen, result),
+        kStatusEmptyInput);
+}
+
+TEST_F(PGPInterfaceStandIn, MissingKeyManagerIsReported)
+{
+    Make();
+    EXPECT_FALSE(pgp->LaunchPGP());
+    EXPECT_EQ(pgp->LastStatus, kStatusNotAvailable);
+}
+
+} // namespace
