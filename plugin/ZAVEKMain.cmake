@@ -7,14 +7,15 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/SubclassRegistry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Watchdog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PMInterface.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Options.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList uxtheme)
-  add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def
-                               ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc)
+  add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def)
   target_link_libraries(ZAVEKMain PRIVATE ZAVEKPluginCore)
   set_target_properties(ZAVEKMain PROPERTIES PREFIX "" OUTPUT_NAME ZAVEKMain)
   zavek_stage(ZAVEKMain Plugin)
+  # The options file, the start-up's language texts, charset library and auto-list, the version block.
+  target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Options.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList uxtheme)
+  target_sources(ZAVEKMain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc)
 endif()
