@@ -7,7 +7,7 @@ add_library(pgpsdk_runtime OBJECT
   ${PGPSDK_SRC}/StatusTable.cpp ${PGPSDK_SRC}/Memory.cpp ${PGPSDK_SRC}/KeyIDs.cpp
   ${PGPSDK_SRC}/TestHooks.cpp ${PGPSDK_SRC}/KeyDB.cpp ${PGPSDK_SRC}/KeyProperties.cpp
   ${PGPSDK_SRC}/KeyDBWrite.cpp ${PGPSDK_SRC}/FileCommit.cpp ${PGPSDK_SRC}/Output.cpp ${PGPSDK_SRC}/Groups.cpp
-  ${PGPSDK_SRC}/Encode.cpp ${PGPSDK_SRC}/Decode.cpp)
+  ${PGPSDK_SRC}/Encode.cpp ${PGPSDK_SRC}/Decode.cpp ${PGPSDK_SRC}/DialogSupport.cpp)
 # Compiled per core variant (the generation-2 one leaves the named passphrase cache out).
 set(PGPSDK_VARIANT_SOURCES ${PGPSDK_SRC}/NotYet.cpp ${PGPSDK_SRC}/PassphraseCache.cpp)
 
@@ -34,7 +34,8 @@ if(ZAVEK_WINDOWS)
   enable_language(RC)
 
   add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp)
-  add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp)
+  add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp ${PGPSDK_SRC}/DialogAnswers.cpp ${PGPSDK_SRC}/PassphraseDialog.cpp)
+  target_link_libraries(PGPsdkUI PRIVATE user32)
   add_library(PGPcl SHARED ${PGPSDK_SRC}/ClientLib.cpp ${PGPSDK_SRC}/ClientLib.def ${PGPSDK_SRC}/ClientVersion.rc)
   add_library(PGPsc SHARED ${PGPSDK_SRC}/SupportLib.cpp)
   target_link_libraries(PGPcl PRIVATE user32)

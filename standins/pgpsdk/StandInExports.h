@@ -29,3 +29,20 @@ STANDIN_EXPORT PGPBoolean PGP_CDECL StandInIsOptionList(PGPOptionListRef list);
 // The SDK generation the core presents (from its version resource), 0 when unknown.
 STANDIN_EXPORT int32_t PGP_CDECL StandInGeneration();
 }
+
+// What a passphrase dialog was asked for, read out of its option handles by the core.
+struct StandInDialogOptions {
+    char title[128];
+    char prompt[512];
+    char** outputPassphrase; // the caller's location for the secure passphrase, or null
+    void* parentWindow;
+    PGPKeyDBObjRef defaultKey;
+    PGPBoolean verifyPassphrase;
+};
+extern "C" {
+// Takes (frees) the `count` option handles and fills `out`; BadParams when one is not an option.
+STANDIN_EXPORT PGPError PGP_CDECL StandInTakeDialogOptions(const PGPOptionListRef* options, int32_t count,
+                                                           StandInDialogOptions* out);
+// The first key with a secret part in a key database or key set; NoSigningSecretKey when none has.
+STANDIN_EXPORT PGPError PGP_CDECL StandInFirstSecretKey(PGPHandle dbOrSet, PGPKeyDBObjRef* key);
+}

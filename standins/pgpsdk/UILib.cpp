@@ -1,10 +1,19 @@
-// The stand-in user-interface library (PGPsdkUI.dll): init and clean-up and the dialog options.
-// The dialogs themselves come with their own unit; until then they refuse and consume options.
+// The stand-in user-interface library (PGPsdkUI.dll): init and clean-up, the dialog options and the
+// passphrase dialogs, interactive or answered from the file named by PGPSTANDIN_ANSWERS.
 #include "standins/pgpsdk/CoreLink.h"
+#include "standins/pgpsdk/DialogAnswers.h"
+#include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Options.h"
+#include "standins/pgpsdk/PassphraseDialog.h"
+
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 PGP_UI_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
+using standin::DialogKind;
 using standin::OptionKind;
 
 namespace {
@@ -15,32 +24,174 @@ PGPOptionListRef UIOption(PGPContextRef context, OptionKind kind, int32_t value,
     return standin::CoreOption(context, static_cast<int32_t>(kind), value, handle, pointer, text);
 }
 
-} // namespace
+HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
 
-#define DIALOG_NOT_YET(name, params, last)      \
-    PGPError PGP_CDECL name params              \
-    {                                           \
-        va_list args;                           \
-        va_start(args, last);                   \
-        standin::DiscardOptions(args);          \
-        va_end(args);                           \
-        return kPGPError_NotImplemented;        \
+std::optional<standin::DialogAnswers> LoadAnswers()
+{
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("PGPSTANDIN_ANSWERS", path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return std::nullopt;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return standin::DialogAnswers {}; // unattended but unanswerable: every dialog cancels, none waits
+    constexpr DWORD kMaxAnswersSize = 1 << 20; // a few lines; anything else is not an answers file
+    DWORD size = GetFileSize(file, nullptr);
+    std::vector<char> text(size == INVALID_FILE_SIZE || size > kMaxAnswersSize ? 0 : size);
+    DWORD read = 0;
+    BOOL ok = ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    auto answers = standin::DialogAnswers::Parse(ok ? std::string_view(text.data(), read) : std::string_view {});
+    SecureZeroMemory(text.data(), text.size());
+    return answers;
+}
+
+// The answer for the next dialog of a kind, or none when the dialogs are interactive. The answers
+// are read once per process so a file can script a sequence (wrong passphrase, then the right one).
+std::optional<standin::DialogAnswer> NextAnswer(DialogKind kind)
+{
+    static std::mutex guard;
+    static std::optional<standin::DialogAnswers> answers = LoadAnswers();
+    std::lock_guard<std::mutex> lock(guard);
+    if (!answers)
+        return std::nullopt;
+    return answers->Next(kind);
+}
+
+// Copies the passphrase into SDK secure memory, which the caller frees with PGPFreeData.
+PGPError HandOver(const standin::SecretBytes& passphrase, char** out)
+{
+    auto manager = standin::CoreProc<PGPMemoryMgrRef(PGP_CDECL*)()>("PGPGetDefaultMemoryMgr");
+    auto allocate = standin::CoreProc<void*(PGP_CDECL*)(PGPMemoryMgrRef, PGPSize, uint32_t)>("PGPNewSecureData");
+    if (!manager || !allocate)
+        return kPGPError_NotImplemented;
+    std::string_view text = passphrase.View();
+    auto* secure = static_cast<char*>(allocate(manager(), text.size() + 1, 0));
+    if (!secure)
+        return kPGPError_OutOfMemory;
+    std::memcpy(secure, text.data(), text.size());
+    secure[text.size()] = 0;
+    *out = secure;
+    return kPGPError_NoErr;
+}
+
+// Takes the dialog's option handles out of a variadic list; all are consumed, whatever the outcome.
+PGPError TakeOptions(va_list args, StandInDialogOptions& options)
+{
+    std::vector<PGPOptionListRef> handles;
+    for (int count = 0; count < 256; ++count) {
+        PGPOptionListRef option = va_arg(args, PGPOptionListRef);
+        if (option == kPGPEndOfOptions)
+            break;
+        handles.push_back(option);
     }
+    auto take = standin::CoreProc<decltype(&StandInTakeDialogOptions)>("StandInTakeDialogOptions");
+    if (!take)
+        return kPGPError_NotImplemented;
+    PGPError status = take(handles.data(), static_cast<int32_t>(handles.size()), &options);
+    if (status == kPGPError_NoErr && !options.outputPassphrase)
+        status = kPGPError_BadParams;
+    return status;
+}
+
+PGPError Ask(DialogKind kind, const StandInDialogOptions& options)
+{
+    std::optional<standin::DialogAnswer> answer = NextAnswer(kind);
+    standin::SecretBytes passphrase;
+    PGPError status = standin::RunPassphraseDialog(ThisModule(), options, answer ? &*answer : nullptr, passphrase);
+    return status == kPGPError_NoErr ? HandOver(passphrase, options.outputPassphrase) : status;
+}
+
+PGPError AskWithOptions(DialogKind kind, va_list args)
+{
+    StandInDialogOptions options {};
+    PGPError status = TakeOptions(args, options);
+    return status == kPGPError_NoErr ? Ask(kind, options) : status;
+}
+
+// The key a signing or decryption dialog offers: the caller's default, else the first with a secret part.
+PGPError OfferedKey(PGPHandle dbOrSet, PGPKeyDBObjRef defaultKey, PGPKeyDBObjRef* key)
+{
+    if (defaultKey) {
+        *key = defaultKey;
+        return kPGPError_NoErr;
+    }
+    auto first = standin::CoreProc<decltype(&StandInFirstSecretKey)>("StandInFirstSecretKey");
+    return first ? first(dbOrSet, key) : kPGPError_NotImplemented;
+}
+
+} // namespace
 
 extern "C" {
 
 PGPError PGP_CDECL PGPsdkUILibInit(uint32_t) { return standin::NoteLibraryInit(kStandInUI, +1); }
 PGPError PGP_CDECL PGPsdkUILibCleanup() { return standin::NoteLibraryInit(kStandInUI, -1); }
 
-DIALOG_NOT_YET(PGPPassphraseDialog, (PGPContextRef context, ...), context)
-DIALOG_NOT_YET(PGPConventionalEncryptionPassphraseDialog, (PGPContextRef context, ...), context)
-DIALOG_NOT_YET(PGPConventionalDecryptionPassphraseDialog, (PGPContextRef context, ...), context)
-DIALOG_NOT_YET(PGPSigningPassphraseDialog, (PGPContextRef, PGPHandle, PGPKeyDBObjRef* key, ...), key)
-DIALOG_NOT_YET(PGPDecryptionPassphraseDialog,
-               (PGPContextRef, PGPKeySetRef, uint32_t, const PGPKeyID*, PGPKeyDBObjRef* key, ...), key)
-DIALOG_NOT_YET(PGPSearchKeyServerDialog,
-               (PGPContextRef, uint32_t, const PGPKeyServerRef*, PGPtlsContextRef, PGPBoolean, PGPHandle* found, ...),
-               found)
+#define PLAIN_DIALOG(name, kind)                                       \
+    PGPError PGP_CDECL name(PGPContextRef context, ...)                \
+    {                                                                  \
+        va_list args;                                                  \
+        va_start(args, context);                                       \
+        PGPError status = standin::Guarded([&]() -> PGPError { return AskWithOptions(kind, args); }); \
+        va_end(args);                                                  \
+        return status;                                                 \
+    }
+
+PLAIN_DIALOG(PGPPassphraseDialog, DialogKind::Passphrase)
+PLAIN_DIALOG(PGPConventionalEncryptionPassphraseDialog, DialogKind::ConventionalEncryption)
+PLAIN_DIALOG(PGPConventionalDecryptionPassphraseDialog, DialogKind::ConventionalDecryption)
+
+PGPError PGP_CDECL PGPSigningPassphraseDialog(PGPContextRef, PGPHandle dbOrSet, PGPKeyDBObjRef* key, ...)
+{
+    va_list args;
+    va_start(args, key);
+    PGPError status = standin::Guarded([&]() -> PGPError {
+        StandInDialogOptions options {};
+        PGPError taken = TakeOptions(args, options);
+        if (taken != kPGPError_NoErr || !key)
+            return taken != kPGPError_NoErr ? taken : kPGPError_BadParams;
+        PGPError offered = OfferedKey(dbOrSet, options.defaultKey, key);
+        return offered == kPGPError_NoErr ? Ask(DialogKind::Signing, options) : offered;
+    });
+    va_end(args);
+    return status;
+}
+
+PGPError PGP_CDECL PGPDecryptionPassphraseDialog(PGPContextRef, PGPKeySetRef recipients, uint32_t, const PGPKeyID*,
+                                                 PGPKeyDBObjRef* key, ...)
+{
+    va_list args;
+    va_start(args, key);
+    PGPError status = standin::Guarded([&]() -> PGPError {
+        StandInDialogOptions options {};
+        PGPError taken = TakeOptions(args, options);
+        if (taken != kPGPError_NoErr || !key)
+            return taken != kPGPError_NoErr ? taken : kPGPError_BadParams;
+        *key = 0;
+        if (recipients)
+            OfferedKey(recipients, options.defaultKey, key); // none of ours: the passphrase may still be a conventional one
+        return Ask(DialogKind::Decryption, options);
+    });
+    va_end(args);
+    return status;
+}
+
+// Key-server search is not offered by the stand-in: options are consumed and the call refused.
+PGPError PGP_CDECL PGPSearchKeyServerDialog(PGPContextRef, uint32_t, const PGPKeyServerRef*, PGPtlsContextRef,
+                                            PGPBoolean, PGPHandle* found, ...)
+{
+    va_list args;
+    va_start(args, found);
+    standin::DiscardOptions(args);
+    va_end(args);
+    return kPGPError_NotImplemented;
+}
 
 PGPOptionListRef PGP_CDECL PGPOUIWindowTitle(PGPContextRef c, const char* title)
 {

@@ -1,0 +1,198 @@
+// The passphrase dialog, built from an in-memory template so the library needs no resources.
+#include "standins/pgpsdk/PassphraseDialog.h"
+
+#include <string>
+#include <vector>
+
+namespace standin {
+namespace {
+
+constexpr int kPromptId = 100;
+constexpr int kPassphraseId = 101;
+constexpr int kConfirmPromptId = 102;
+constexpr int kConfirmId = 103;
+
+struct DialogState {
+    const StandInDialogOptions& options;
+    const DialogAnswer* answer;
+    SecretBytes& passphrase;
+};
+
+// The words of a DLGTEMPLATE with its items, each item aligned to a DWORD as the dialog manager needs.
+class TemplateWriter {
+public:
+    void Word(WORD value) { words_.push_back(value); }
+    void DWord(DWORD value)
+    {
+        Word(LOWORD(value));
+        Word(HIWORD(value));
+    }
+    void Text(const wchar_t* text)
+    {
+        for (; *text; ++text)
+            Word(static_cast<WORD>(*text));
+        Word(0);
+    }
+    void Align()
+    {
+        if (words_.size() % 2)
+            Word(0);
+    }
+    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom, const wchar_t* text)
+    {
+        Align();
+        DWord(style | WS_CHILD | WS_VISIBLE);
+        DWord(0);
+        for (short value : { x, y, cx, cy })
+            Word(static_cast<WORD>(value));
+        Word(id);
+        Word(0xFFFF);
+        Word(atom);
+        Text(text);
+        Word(0); // no creation data
+    }
+    const DLGTEMPLATE* Template() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+private:
+    std::vector<WORD> words_;
+};
+
+// With `confirm` a second field asks for the passphrase again (a new passphrase mistyped once
+// would lock the message away for good).
+TemplateWriter BuildTemplate(bool confirm)
+{
+    constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
+    constexpr DWORD kField = ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    const short buttons = confirm ? 99 : 61;
+    TemplateWriter t;
+    t.DWord(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    t.DWord(0);
+    t.Word(confirm ? 6 : 4); // items
+    for (short value : { short(0), short(0), short(220), short(buttons + 21) })
+        t.Word(static_cast<WORD>(value));
+    t.Word(0); // no menu
+    t.Word(0); // standard class
+    t.Text(L"Passphrase");
+    t.Word(8);
+    t.Text(L"MS Shell Dlg");
+    t.Item(SS_LEFT, 7, 7, 206, 26, kPromptId, kStatic, L"Enter the passphrase:");
+    t.Item(kField, 7, 37, 206, 14, kPassphraseId, kEdit, L"");
+    if (confirm) {
+        t.Item(SS_LEFT, 7, 59, 206, 10, kConfirmPromptId, kStatic, L"Type the passphrase again:");
+        t.Item(kField, 7, 71, 206, 14, kConfirmId, kEdit, L"");
+    }
+    t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 109, buttons, 50, 14, IDOK, kButton, L"OK");
+    t.Item(BS_PUSHBUTTON | WS_TABSTOP, 163, buttons, 50, 14, IDCANCEL, kButton, L"Cancel");
+    return t;
+}
+
+void CentreOver(HWND dialog, HWND owner)
+{
+    RECT area {};
+    if (!owner || !GetWindowRect(owner, &area))
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT self {};
+    GetWindowRect(dialog, &self);
+    int x = area.left + ((area.right - area.left) - (self.right - self.left)) / 2;
+    int y = area.top + ((area.bottom - area.top) - (self.bottom - self.top)) / 2;
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Types the unattended passphrase into the field through a wiped copy (the edit wants a C string).
+void TypeAnswer(HWND dialog, const SecretBytes& passphrase)
+{
+    std::vector<char> text(passphrase.View().begin(), passphrase.View().end());
+    text.push_back(0);
+    SetDlgItemTextA(dialog, kPassphraseId, text.data());
+    SetDlgItemTextA(dialog, kConfirmId, text.data()); // absent without confirmation: no effect
+    SecureZeroMemory(text.data(), text.size());
+}
+
+// A field's text, which is cleared from the window as it is read.
+SecretBytes TakeField(HWND dialog, int id)
+{
+    HWND field = GetDlgItem(dialog, id);
+    if (!field)
+        return {};
+    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(field)) + 1);
+    int length = GetWindowTextA(field, text.data(), static_cast<int>(text.size()));
+    SecretBytes taken(std::string_view(text.data(), static_cast<std::size_t>(length)));
+    SecureZeroMemory(text.data(), text.size());
+    SetWindowTextA(field, "");
+    return taken;
+}
+
+// The typed passphrase, or false (fields cleared, the person told) when the confirmation differs.
+bool TakePassphrase(HWND dialog, const StandInDialogOptions& options, SecretBytes& into)
+{
+    SecretBytes typed = TakeField(dialog, kPassphraseId);
+    if (options.verifyPassphrase && TakeField(dialog, kConfirmId).View() != typed.View()) {
+        MessageBoxA(dialog, "The two passphrases differ. Please type the passphrase again.",
+                    options.title[0] ? options.title : "Passphrase", MB_OK | MB_ICONWARNING);
+        SetFocus(GetDlgItem(dialog, kPassphraseId));
+        return false;
+    }
+    into = std::move(typed);
+    return true;
+}
+
+void Initialise(HWND dialog, DialogState& state)
+{
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+    if (state.options.title[0])
+        SetWindowTextA(dialog, state.options.title);
+    if (state.options.prompt[0])
+        SetDlgItemTextA(dialog, kPromptId, state.options.prompt);
+    CentreOver(dialog, static_cast<HWND>(state.options.parentWindow));
+    SetFocus(GetDlgItem(dialog, kPassphraseId));
+    if (!state.answer)
+        return;
+    if (!state.answer->cancel)
+        TypeAnswer(dialog, state.answer->passphrase);
+    PostMessageA(dialog, WM_COMMAND, state.answer->cancel ? IDCANCEL : IDOK, 0);
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        switch (message) {
+        case WM_INITDIALOG:
+            Initialise(dialog, *reinterpret_cast<DialogState*>(lParam));
+            return FALSE; // the focus is set: in the passphrase field
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK && state) {
+                if (TakePassphrase(dialog, state->options, state->passphrase))
+                    EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        EndDialog(dialog, IDABORT);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+PGPError RunPassphraseDialog(HINSTANCE module, const StandInDialogOptions& options, const DialogAnswer* answer,
+                             SecretBytes& passphrase)
+{
+    TemplateWriter dialog = BuildTemplate(options.verifyPassphrase != 0);
+    DialogState state { options, answer, passphrase };
+    INT_PTR result = DialogBoxIndirectParamA(module, dialog.Template(), static_cast<HWND>(options.parentWindow),
+                                             DialogProc, reinterpret_cast<LPARAM>(&state));
+    if (result == IDOK)
+        return kPGPError_NoErr;
+    return result == IDCANCEL ? kPGPError_UserAbort : kPGPError_OutOfMemory; // no window could be made
+}
+
+} // namespace standin

@@ -1,0 +1,82 @@
+// Benchmark driver (not a test): encrypts or decrypts one file with the stand-in SDK to a
+// passphrase, as `SdkBench encrypt|decrypt PASSPHRASE IN OUT`; timed from outside by run-bench.sh.
+#include "standins/pgpsdk/StandInExports.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
+
+namespace {
+
+struct Decoding {
+    const char* passphrase;
+    void* output = nullptr;
+    PGPSize length = 0;
+
+    static PGPError Handler(PGPContextRef context, PGPEvent* event, void* user)
+    {
+        auto* self = static_cast<Decoding*>(user);
+        if (event->type == kPGPEvent_Passphrase)
+            PGPAddJobOptions(event->job, PGPOPassphrase(context, self->passphrase), kPGPEndOfOptions);
+        else if (event->type == kPGPEvent_Output)
+            PGPAddJobOptions(event->job, PGPOAllocatedOutputBuffer(context, &self->output, ~0u, &self->length),
+                             kPGPEndOfOptions);
+        return kPGPError_NoErr;
+    }
+};
+
+PGPError Run(PGPContextRef context, bool encrypt, const char* passphrase, const std::string& in, std::string& out)
+{
+    void* buffer = nullptr;
+    PGPSize length = 0;
+    PGPError status;
+    if (encrypt) {
+        status = PGPEncode(context, PGPOInputBuffer(context, in.data(), in.size()),
+                           PGPOConventionalEncrypt(context, PGPOPassphrase(context, passphrase), kPGPEndOfOptions),
+                           PGPOCipherAlgorithm(context, 9), PGPOCompression(context, 0),
+                           PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions);
+    } else {
+        PGPKeyDBRef db = 0;
+        PGPNewKeyDB(context, &db);
+        Decoding decoding { passphrase };
+        status = PGPDecode(context, PGPOInputBuffer(context, in.data(), in.size()), PGPOKeyDBRef(context, db),
+                           PGPOEventHandler(context, Decoding::Handler, &decoding), kPGPEndOfOptions);
+        PGPFreeKeyDB(db);
+        buffer = decoding.output;
+        length = decoding.length;
+    }
+    if (buffer) {
+        out.assign(static_cast<const char*>(buffer), length);
+        PGPFreeData(buffer);
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5 || (std::strcmp(argv[1], "encrypt") != 0 && std::strcmp(argv[1], "decrypt") != 0)) {
+        std::fprintf(stderr, "usage: SdkBench encrypt|decrypt PASSPHRASE IN OUT\n");
+        return 2;
+    }
+    std::ifstream file(argv[3], std::ios::binary);
+    std::string in((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    PGPContextRef context = 0;
+    if (PGPsdkInit(0) != kPGPError_NoErr || PGPNewContext(kPGPContextVersion, &context) != kPGPError_NoErr)
+        return 1;
+    std::string out;
+    PGPError status = Run(context, std::strcmp(argv[1], "encrypt") == 0, argv[2], in, out);
+    PGPFreeContext(context);
+    PGPsdkCleanup();
+    if (status != kPGPError_NoErr) {
+        std::fprintf(stderr, "SdkBench: status %d\n", static_cast<int>(status));
+        return 1;
+    }
+    std::ofstream(argv[4], std::ios::binary) << out;
+    return 0;
+}
