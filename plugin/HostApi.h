@@ -101,6 +101,38 @@ struct THostButtonRecord {
 static_assert(
     sizeof(THostButtonRecord) == 212 && offsetof(THostButtonRecord, HostId) == 208, "host record layout");
 
+// A font as the mail client fills it for request 3064 with index 45 (message) or 48 (printer).
+#pragma pack(push, 2)
+struct THostFontRecord {
+    char Face[32];
+    int16_t Points;
+    int16_t Style;
+};
+#pragma pack(pop)
+static_assert(sizeof(THostFontRecord) == 36 && offsetof(THostFontRecord, Style) == 34, "host record layout");
+
+// Request 3064 with index 91 fills this many bytes; the signature kind is at its offset 14.
+constexpr size_t SIGNATURE_RECORD_SIZE = 256;
+constexpr size_t SIGNATURE_KIND_OFFSET = 14;
+
+// Wanted by request 3090 (new editor window).
+constexpr WPARAM NEW_EDITOR_ALL_FIELDS = 255;
+// Sub-codes of the editor message WM_EDITOR_FIELD.
+constexpr WPARAM EDITOR_TO = 0;
+constexpr WPARAM EDITOR_SUBJECT = 1;
+constexpr WPARAM EDITOR_BODY = 3;
+constexpr WPARAM EDITOR_UNWRAPPED_SEND = 9;
+constexpr WPARAM EDITOR_COMMIT = 103;
+// The editor's identity combo box.
+constexpr int EDITOR_IDENTITY_CONTROL = 440;
+
+// Commands posted to the frame before the send of an editor.
+constexpr WPARAM CMD_BEFORE_SEND_1 = 151;
+constexpr WPARAM CMD_BEFORE_SEND_2 = 167;
+// Status-line forms of request 3075.
+constexpr WPARAM STATUS_TEXT = 3;
+constexpr WPARAM STATUS_ROAD = 0;
+
 } // namespace HostApi
 
 // The mail client's request record, passed by pointer to ENCRYPT, SIGN and DECRYPT.

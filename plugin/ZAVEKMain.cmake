@@ -1,15 +1,18 @@
 # The plug-in library that the mail client loads, and its portable parts (built in both builds).
 add_library(ZAVEKPluginPortable STATIC ${CMAKE_CURRENT_LIST_DIR}/BusyState.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/PluginCommands.cpp)
+                                       ${CMAKE_CURRENT_LIST_DIR}/PluginCommands.cpp
+                                       ${CMAKE_CURRENT_LIST_DIR}/PMInterfaceRules.cpp)
 if(ZAVEK_WINDOWS)
   add_library(ZAVEKPluginCore STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Guard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SubclassRegistry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Watchdog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PMInterface.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ButtonList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKCommon ZAVEKResources zavek_strutil_win) # the mail-client interface
   add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def)
   target_link_libraries(ZAVEKMain PRIVATE ZAVEKPluginCore)
   set_target_properties(ZAVEKMain PROPERTIES PREFIX "" OUTPUT_NAME ZAVEKMain)

@@ -32,6 +32,8 @@ struct THost {
     HWND PluginWindow = nullptr; // the plug-in's window, from FORMINIT
     std::vector<HWND> Readers; // every reader created, in order (may be gone by now)
     HMODULE Plugin = nullptr;
+    HMODULE Language = nullptr; // the loaded language library; nil: our own resources
+    int EditorCount = 0;
     int NextButtonId = 100;
     bool Closing = false;
 
@@ -61,6 +63,9 @@ LRESULT AddPluginButton(const HostApi::THostButtonRecord& record);
 bool RemovePluginButton(int hostId);
 // Clicks the plug-in's button of that command id; false when there is none.
 bool ClickPluginButton(uint32_t commandId);
+
+// Writes the command line, folders, user name and identity under "Software\Pegasus Mail".
+void WriteHostRegistry();
 
 // Closes dialogs of this thread whose caption contains a given text by clicking a given button.
 void AddDialogAnswer(const std::string& captionPart, int buttonId);

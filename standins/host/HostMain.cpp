@@ -19,6 +19,8 @@
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules / a host question to be answered
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
+//   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
+// "set" also writes the folders, user name and identity into the registry.
 // Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]; without a
 // script it loads, starts and readies the plug-in and stays open for a person to use.
 #include "standins/host/Host.h"
@@ -79,6 +81,16 @@ void Load()
 {
     g_host.Plugin = LoadLibraryA(g_host.PluginPath.c_str());
     g_log.Line("load %s -> %s", g_host.PluginPath.c_str(), g_host.Plugin ? "ok" : "failed");
+}
+
+// Loaded as a program module, not as data: the plug-in finds it among the process's modules.
+void LoadLanguageLibrary(const std::string& code)
+{
+    const std::string name = "WPM32" + code + ".DLL";
+    const HMODULE library = LoadLibraryA((g_host.Settings.BaseFolder + name).c_str());
+    if (library)
+        g_host.Language = library;
+    g_log.Line("language %s -> %s", name.c_str(), library ? "loaded" : "missing");
 }
 
 void Unload()
@@ -215,6 +227,9 @@ void RunStep(const THostStep& step)
     if (verb == "set") {
         if (!g_host.Settings.Set(Arg(step, 1), Arg(step, 2)))
             g_log.Line("unknown setting %s", Arg(step, 1).c_str());
+        WriteHostRegistry();
+    } else if (verb == "language") {
+        LoadLanguageLibrary(Arg(step, 1));
     } else if (verb == "setting") {
         g_host.Settings.Integers[static_cast<int>(ParseNumber(Arg(step, 1)))]
             = static_cast<int32_t>(ParseNumber(Arg(step, 2)));
@@ -330,6 +345,8 @@ void ParseCommandLine(std::string& script, std::string& log, DWORD& timeout)
             g_host.PluginPath = FullPath(value), ++i;
         else if (option == "--timeout")
             timeout = static_cast<DWORD>(ParseNumber(value)), ++i;
+        else if (option == "-I" || option == "/I")
+            g_host.Settings.Identity = value, ++i;
     }
     LocalFree(argv);
 }
@@ -367,6 +384,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     g_host.Settings.NewMailFolder = g_host.Settings.MailFolder;
     if (!g_log.Open(log))
         return 2;
+    WriteHostRegistry();
     // Without a script it starts as the mail client does: load the plug-in, start it, report ready.
     g_steps = script.empty() ? ParseHostScript("load\nforminit\nready\n") : ParseHostScript(ReadFile(script));
     g_log.Line("start %u steps", static_cast<unsigned>(g_steps.size()));

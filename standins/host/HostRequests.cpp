@@ -9,22 +9,11 @@
 using namespace HostApi;
 
 namespace {
-#pragma pack(push, 2)
-struct THostFontRecord {
-    char Face[32];
-    int16_t Points;
-    int16_t Style;
-};
-#pragma pack(pop)
-
 // A host record behind request 3087: further menus that hold the plug-in's menu (none here).
 struct TMenuRecord {
     int32_t Count;
     HMENU Menus[10];
 };
-
-constexpr size_t SIGNATURE_RECORD_SIZE = 256;
-constexpr size_t SIGNATURE_KIND_OFFSET = 14;
 
 void CopyBounded(LPARAM buffer, size_t size, const std::string& text)
 {

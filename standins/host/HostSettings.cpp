@@ -33,6 +33,10 @@ bool THostSettings::Set(const std::string& name, const std::string& value)
         FormVersion = static_cast<uint32_t>(ParseNumber(value));
     else if (name == "user")
         UserName = value;
+    else if (name == "signaturekind")
+        SignatureKind = static_cast<uint8_t>(ParseNumber(value));
+    else if (name == "identity")
+        Identity = value;
     else if (name == "basefolder")
         BaseFolder = folder;
     else if (name == "mailfolder")

@@ -12,6 +12,7 @@ struct THostSettings {
     std::string MailFolder;
     std::string NewMailFolder;
     std::string UserName = "Stand-in User";
+    std::string Identity; // of the command line's -I option, or "set identity"
     std::string FolderChoice; // answer to the folder choice; empty = cancelled
     std::string To, Cc, Bcc; // fields of the active editor
     uint32_t Version = 0x452;

@@ -3,6 +3,7 @@
 // and the hidden window that answers the plug-in's requests.
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
+#include "standins/host/HostResources.h"
 
 using namespace HostApi;
 
@@ -23,8 +24,40 @@ LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+constexpr const char* CLASS_READER_STRIP = "DHT_NTLBAR";
+constexpr const char* CLASS_READER_BUTTON = "DH_BMBN";
+constexpr const char* CLASS_READER_PANEL = "LDUWIN";
+constexpr int READER_BUTTONS = 12;
+
+// The formatted view: a toolbar strip with more than ten buttons and the panel below it.
+void CreateReaderChildren(HWND reader)
+{
+    HWND strip = CreateWindowExA(0, CLASS_READER_STRIP, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 400, 24, reader,
+        nullptr, g_host.Instance, nullptr);
+    for (int i = 0; i < READER_BUTTONS; ++i)
+        CreateWindowExA(0, CLASS_READER_BUTTON, "", WS_CHILD | WS_VISIBLE, i * 24, 2, 22, 20, strip, nullptr,
+            g_host.Instance, nullptr);
+    CreateWindowExA(0, CLASS_READER_PANEL, nullptr, WS_CHILD | WS_VISIBLE, 0, 24, 400, 40, reader, nullptr,
+        g_host.Instance, nullptr);
+}
+
+// Raw view of the active reader: its strip hidden and the menu item checked, or back.
+void ToggleRawView(HWND frame)
+{
+    HWND reader = g_host.ActiveChild();
+    HWND strip = reader ? FindWindowExA(reader, nullptr, CLASS_READER_STRIP, nullptr) : nullptr;
+    if (!strip)
+        return;
+    const bool raw = IsWindowVisible(strip) != FALSE;
+    ShowWindow(strip, raw ? SW_HIDE : SW_SHOW);
+    CheckMenuItem(GetMenu(frame), CMD_RAW_VIEW, MF_BYCOMMAND | (raw ? MF_CHECKED : MF_UNCHECKED));
+    g_log.Line("raw view %s", raw ? "on" : "off");
+}
+
 LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_CREATE)
+        CreateReaderChildren(window);
     if (message == WM_CLOSE && GetPropA(window, REFUSE_CLOSE_PROP)) {
         g_log.Line("reader refused close");
         return 0;
@@ -46,10 +79,45 @@ LRESULT AskPlugin(UINT message, WPARAM wParam, LPARAM lParam, const char* what)
     return answer;
 }
 
+// Sub-codes of the editor message whose value is a text.
+bool IsTextField(WPARAM subCode)
+{
+    switch (subCode) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 10:
+    case 12:
+    case 14:
+    case 16:
+    case 17:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void LogEditorField(WPARAM subCode, LPARAM value)
+{
+    if (IsTextField(subCode) && value)
+        g_log.Line("editor field %u \"%.200s\"", static_cast<unsigned>(subCode),
+            reinterpret_cast<const char*>(value));
+    else
+        g_log.Line("editor field %u", static_cast<unsigned>(subCode));
+}
+
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_CREATE) {
+        // The identity combo box the plug-in reads the editor's identity from.
+        HWND identity = CreateWindowExA(0, "COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 4, 4,
+            200, 100, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_IDENTITY_CONTROL)),
+            g_host.Instance, nullptr);
+        SetWindowTextA(identity, g_host.Settings.Identity.c_str());
+    }
     if (message == WM_EDITOR_FIELD)
-        g_log.Line("editor field %u", static_cast<unsigned>(wParam));
+        LogEditorField(wParam, lParam);
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_SEND) {
         if (AskPlugin(WM_HOSTSEND, 0, 0, "editor send") != HOST_HANDLED)
             g_log.Line("editor message sent");
@@ -163,6 +231,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_COMMAND:
         g_log.Line("frame command %u", LOWORD(wParam));
+        if (LOWORD(wParam) == CMD_RAW_VIEW)
+            ToggleRawView(window);
         if (LOWORD(wParam) == ID_FILE_EXIT)
             PostMessageA(window, WM_CLOSE, 0, 0);
         // Delivering the queue: the plug-in may find nothing left to deliver.
@@ -210,7 +280,12 @@ HWND THost::CreateReader(bool refuseClose)
 
 HWND THost::CreateEditor()
 {
-    return CreateMdiChild(CLASS_EDITOR, "New message 1");
+    // Titled as the mail client titles new messages, in the language of its strings.
+    char format[128] = {}, title[160] = {};
+    if (!LoadStringA(Language ? Language : Instance, HOST_STRING_NEW_MESSAGE, format, sizeof format))
+        lstrcpyA(format, "New message %d");
+    wsprintfA(title, format, ++EditorCount);
+    return CreateMdiChild(CLASS_EDITOR, title);
 }
 
 bool THost::IsSubclassed(HWND window)
@@ -226,6 +301,7 @@ bool CreateHostWindows()
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
     Register(CLASS_FRAME, FrameProc, face);
     Register(CLASS_STATUS_BAR, StatusBarProc, face);
+    Register(CLASS_READER_PANEL, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);

@@ -77,13 +77,14 @@ bool THostSession::Exists(const std::string& name) const
     return GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-THostRun THostSession::Run(const std::string& script, unsigned timeoutMs) const
+THostRun THostSession::Run(const std::string& script, unsigned timeoutMs, const std::string& arguments) const
 {
     WriteFile("script.txt", script);
     DeleteFileA(File("host.log").c_str());
     const std::string host = StageFolder() + "\\Host\\WINPM-32.EXE";
     std::string commandLine = "\"" + host + "\" --script \"" + File("script.txt") + "\" --log \""
-        + File("host.log") + "\" --timeout " + std::to_string(timeoutMs);
+        + File("host.log") + "\" --timeout " + std::to_string(timeoutMs)
+        + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

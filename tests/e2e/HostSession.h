@@ -26,8 +26,10 @@ public:
     void WriteFile(const std::string& name, const std::string& content) const;
     std::string ReadFile(const std::string& name) const;
     bool Exists(const std::string& name) const;
-    // Runs the script (one step per line) and waits at most timeoutMs for the host to end.
-    THostRun Run(const std::string& script, unsigned timeoutMs = 30000) const;
+    // Runs the script (one step per line) and waits at most timeoutMs for the host to end;
+    // arguments are added to the host's command line.
+    THostRun Run(
+        const std::string& script, unsigned timeoutMs = 30000, const std::string& arguments = {}) const;
 
 private:
     std::string folder_;

@@ -1,0 +1,13 @@
+// Resource ids of the stand-in mail client's strings, shared by its own resources and its
+// language libraries, so that both answer the plug-in under the same ids.
+#pragma once
+
+#define HOST_STRING_MODE2_LEAD 2
+#define HOST_STRING_NEW_MAIL_OLD 15
+#define HOST_STRING_NEW_MESSAGE 21
+#define HOST_STRING_FIXED_38 38
+#define HOST_STRING_DEFAULT_IDENTITY 45
+#define HOST_STRING_MODE2_CLOSING 188
+#define HOST_STRING_NEW_MAIL 197
+#define HOST_STRING_MODE1_LEAD 670
+#define HOST_STRING_SPELLING 830
