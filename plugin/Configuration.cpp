@@ -18,9 +18,8 @@ namespace {
 
 constexpr const char* VERSION_TRANSLATION = "040904B0";
 constexpr const char* DEFAULT_WINDOWS_USER = "DefaultUser";
-// The language of the mail client until its interface tells it: the texts every install carries.
+// The language whose texts every install carries.
 constexpr const char* DEFAULT_LANGUAGE = "en";
-constexpr uint16_t DEFAULT_LANGUAGE_ID = 0x0409;
 
 HMODULE ThisModule()
 {
@@ -151,21 +150,26 @@ int TConfiguration::StartUp(HWND pluginWindow, HWND parentWindow)
 int TConfiguration::RunStartUp()
 {
     ReadVersionBlock();
-    pmInterface_ = std::make_unique<TPMInterface>(parentWindow_);
+    pmInterface_ = std::make_unique<TPMInterface>(parentWindow_, resourcesFolder_);
 
-    CreateLanguageTexts(DEFAULT_LANGUAGE);
-    productInfo_.LanguageId = DEFAULT_LANGUAGE_ID;
+    CreateLanguageTexts(pmInterface_->LanguageCode());
+    productInfo_.LanguageId = pmInterface_->LanguageId();
+    pmInterface_->Strings = texts_.get();
+    pmInterface_->PGPErrorStrings = pgpErrorTexts_.get();
 
     Open(pmInterface_->GetMailFolder());
 
-    // Both libraries are optional: the host's folder may hold them or not. The HTML tidy library
-    // is not part of this build, so only the charset library is looked for.
-    LoadIconvLibrary(GetModuleFolder(nullptr));
+    // Both libraries are optional: the mail client's folder may hold them or not. The HTML tidy
+    // library is not part of this build, so only the charset library is looked for.
+    LoadIconvLibrary(pmInterface_->GetBaseFolder());
 
     if (FileName().empty()) {
         ShowStartupWarning(parentWindow_, texts_->GetEntry(TEXT_NO_MAIL_FOLDER));
         return STARTUP_FAILED_SILENTLY;
     }
+    // The administrator's own mail user sets up others; a fresh file there is not a new user's.
+    if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
+        ClearNewFile();
 
     // Not in this build, and left absent rather than faked: the editor interface, the help handler
     // and the PGP interface. Requests that need them fail with an error.
@@ -196,11 +200,32 @@ void TConfiguration::ReadVersionBlock()
     }
 }
 
-void TConfiguration::CreateLanguageTexts(const std::string& language)
+void TConfiguration::CreateLanguageTexts(const std::string& hostLanguage)
 {
+    // A language without its own text files gets the English ones rather than no start-up.
+    const std::string language
+        = IsExistingFile(LanguageFileName(resourcesFolder_ + "ZAVEKStrings%s.txt", hostLanguage))
+        ? hostLanguage
+        : DEFAULT_LANGUAGE;
     pgpErrorTexts_ = std::make_unique<TPGPErrorStrings>(
         LanguageFileName(resourcesFolder_ + "PGPErrorStrings%s.txt", language));
     texts_ = std::make_unique<TZAVEKStrings>(resourcesFolder_ + "ZAVEKStrings%s.txt", language);
+}
+
+void TConfiguration::LoadHostSettings()
+{
+    if (!pmInterface_)
+        return;
+    hostSettings_.HeaderScanLines = pmInterface_->GetHostSetting(HOST_SETTING_HEADER_LINES);
+    hostSettings_.EditMargin = pmInterface_->GetHostSetting(HOST_SETTING_EDIT_MARGIN);
+}
+
+void TConfiguration::SaveHostSettings()
+{
+    if (!pmInterface_)
+        return;
+    pmInterface_->SetHostSetting(HOST_SETTING_HEADER_LINES, hostSettings_.HeaderScanLines);
+    pmInterface_->SetHostSetting(HOST_SETTING_EDIT_MARGIN, hostSettings_.EditMargin);
 }
 
 int TConfiguration::LoadCryptor()

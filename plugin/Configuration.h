@@ -38,6 +38,10 @@ public:
     static constexpr int STARTUP_FAILED_SILENTLY = -1;
     // Entries of the language texts the start-up uses.
     static constexpr uint16_t TEXT_NO_MAIL_FOLDER = 125;
+    static constexpr uint16_t TEXT_ADMINISTRATOR = 336;
+    // The mail client's settings the configuration dialog shows.
+    static constexpr int HOST_SETTING_HEADER_LINES = 1;
+    static constexpr int HOST_SETTING_EDIT_MARGIN = 34;
 
     // Reads the Windows user, the Windows version and the fixed font; sets the folders.
     TConfiguration();
@@ -78,6 +82,10 @@ public:
     const std::string& ProductText() const { return productText_; }
     int ProductVersion() const { return productVersion_; }
     const TZAVEKProductInfo& ProductInfo() const { return productInfo_; }
+
+    // Exchange the two mail-client settings with the mail client; nothing without its interface.
+    void LoadHostSettings() override;
+    void SaveHostSettings() override;
 
     // The face of the stock fixed font; "Courier" becomes "Courier New".
     static std::string StockFixedFontName();

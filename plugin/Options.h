@@ -150,6 +150,7 @@ public:
     void SetTripleExtensions(const std::string& v) { SetText(&TOptionValues::TripleExtensions, v); }
 
     void SetNoPGP(bool v) { noPGP_ = v; }
+    void ClearNewFile() { newFile_ = false; }
 
     // Filled by the configuration and the main object; nothing here.
     virtual void ApplyPGPSettings() { }

@@ -64,6 +64,21 @@ TEST(StartUp, WithAMailFolderItSucceedsSilently)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(StartUp, AMailClientLanguageWithoutTextsGetsTheEnglishOnesAndTheOptionsReadItsSettings)
+{
+    THostSession session("language");
+    THostRun run = session.Run(
+        std::string(ANSWER_OK) + "language DE\nset mailfolder " + session.File("") + "\nload\nforminit\nquit\n");
+    SCOPED_TRACE(run.Text());
+    ASSERT_TRUE(run.Has("language WPM32DE.DLL -> loaded"));
+    auto calls = run.LinesStartingWith("export FORMINIT");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 1 window"));
+    // Header scan lines and edit margin come from the mail client with the options.
+    EXPECT_TRUE(run.Has("request 3064 1 -> 20"));
+    EXPECT_TRUE(run.Has("request 3064 34 -> 72"));
+}
+
 TEST(StartUp, WithoutTheCompanionLibraryItShowsTheSystemErrorAndFormInitFails)
 {
     THostSession session("nocryptor");
