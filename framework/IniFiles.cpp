@@ -40,6 +40,25 @@ void SplitNulList(const std::string& list, TStrings& target)
 
 } // namespace
 
+TFileStamp GetFileStamp(const std::string& fileName)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (fileName.empty() || !GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &data))
+        return {};
+    return { (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime,
+        (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow };
+}
+
+std::string TIniFile::Quoted(const std::string& value)
+{
+    return '"' + value + '"';
+}
+
+void TIniFile::WriteQuotedString(const std::string& section, const std::string& ident, const std::string& value)
+{
+    WriteString(section, ident, Quoted(value));
+}
+
 TIniFile::TIniFile(std::string fileName)
     : fileName_(std::move(fileName))
 {

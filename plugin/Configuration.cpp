@@ -1,19 +1,241 @@
-// Start-up of the configuration object and the command export bodies.
+// Start-up of the configuration object in its fixed order, its teardown in reverse, the companion
+// library, and the command export bodies.
+// The recipient list's headers come before <windows.h>, whose GetObject macro would rename a
+// method they declare.
+#include "plugin/RecipientsData.h"
+
 #include "plugin/Configuration.h"
 
+#include "foundation/StrUtil.h"
+#include "foundation/StrUtilWin.h"
+#include "foundation/UTF8.h"
+#include "foundation/ZAVEKCommon.h"
 #include "plugin/Guard.h"
+
+#include <shlobj.h>
+
+namespace {
+
+constexpr const char* VERSION_TRANSLATION = "040904B0";
+constexpr const char* DEFAULT_WINDOWS_USER = "DefaultUser";
+// The language whose texts every install carries.
+constexpr const char* DEFAULT_LANGUAGE = "en";
+
+HMODULE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+
+std::string LoggedOnUserName()
+{
+    char name[256] = {};
+    DWORD size = sizeof name;
+    const std::string user = GetUserNameA(name, &size) ? std::string(name) : std::string();
+    return user.empty() ? DEFAULT_WINDOWS_USER : user;
+}
+
+// The shared application-data folder + "ZAVEK\", created when missing; else the install folder.
+std::string SharedDataFolder(const std::string& installFolder)
+{
+    const std::string shared = GetSpecialFolder(CSIDL_COMMON_APPDATA);
+    if (shared.empty() || !IsExistingFolder(shared))
+        return installFolder;
+    const std::string folder = shared + "ZAVEK\\";
+    if (IsExistingFolder(folder) || CreateDirectoryA(folder.c_str(), nullptr))
+        return folder;
+    return installFolder;
+}
+
+// Restores the current directory when it goes out of scope.
+class TCurrentDirectory {
+public:
+    explicit TCurrentDirectory(const std::string& folder)
+    {
+        char previous[MAX_PATH] = {};
+        const DWORD length = GetCurrentDirectoryA(MAX_PATH, previous);
+        if (length > 0 && length < MAX_PATH)
+            previous_ = previous;
+        SetCurrentDirectoryA(folder.c_str());
+    }
+    ~TCurrentDirectory()
+    {
+        if (!previous_.empty())
+            SetCurrentDirectoryA(previous_.c_str());
+    }
+    TCurrentDirectory(const TCurrentDirectory&) = delete;
+    TCurrentDirectory& operator=(const TCurrentDirectory&) = delete;
+
+private:
+    std::string previous_;
+};
+
+void ShowStartupMessage(HWND owner, const std::string& text, UINT icon)
+{
+    MessageBoxA(owner, text.c_str(), "ZAVEK", MB_OK | icon);
+}
+
+} // namespace
+
+void ShowStartupWarning(HWND owner, const std::string& text)
+{
+    ShowStartupMessage(owner, text, MB_ICONWARNING);
+}
+
+void ShowStartupError(HWND owner, const std::string& text)
+{
+    ShowStartupMessage(owner, text, MB_ICONERROR);
+}
+
+TConfiguration::TConfiguration()
+    : windowsUser_(LoggedOnUserName())
+    , windowsVersionText_(::WindowsVersionText(false, true, true, true))
+    , windowsVersion_(VersionTextToNumber(::WindowsVersionText(true, true, false, false)))
+    , fixedFontName_(StockFixedFontName())
+{
+    installFolder_ = WithTrailingBackslash(GetModuleFolder(ThisModule()));
+    resourcesFolder_ = installFolder_ + "Resources\\";
+    dataFolder_ = SharedDataFolder(installFolder_);
+}
+
+TConfiguration::~TConfiguration()
+{
+    ReleaseStartUpObjects();
+}
+
+void TConfiguration::ReleaseStartUpObjects() noexcept
+{
+    // Reverse order of creation, except that the texts go last: every other part may use them.
+    autoList_.reset();
+    pmInterface_.reset();
+    pgpErrorTexts_.reset();
+    texts_.reset();
+    Close();
+}
+
+std::string TConfiguration::StockFixedFontName()
+{
+    LOGFONTA font = {};
+    GetObjectA(GetStockObject(ANSI_FIXED_FONT), sizeof font, &font);
+    const std::string face = font.lfFaceName;
+    return lstrcmpiA(face.c_str(), "Courier") == 0 ? "Courier New" : face;
+}
+
+int TConfiguration::ProductVersionNumber(const std::string& versionText)
+{
+    std::string text = versionText.substr(0, versionText.find('/'));
+    text = text.substr(0, text.find('b'));
+    return VersionTextToNumber(text);
+}
 
 int TConfiguration::StartUp(HWND pluginWindow, HWND parentWindow)
 {
     pluginWindow_ = pluginWindow;
     parentWindow_ = parentWindow;
-    // A start-up that failed before must not leave half-built parts behind for the next try.
-    pmInterface_.reset();
-    auto pmInterface = std::make_unique<TPMInterface>(parentWindow);
-    // Without a mail folder there is nowhere to keep the options: fail silently.
-    if (parentWindow && pmInterface->GetMailFolder().empty())
-        return -1;
-    pmInterface_ = std::move(pmInterface);
+    ReleaseStartUpObjects();
+    int code;
+    try {
+        code = RunStartUp();
+    } catch (...) {
+        ReleaseStartUpObjects();
+        throw;
+    }
+    if (code != STARTUP_OK)
+        ReleaseStartUpObjects();
+    return code;
+}
+
+int TConfiguration::RunStartUp()
+{
+    ReadVersionBlock();
+    pmInterface_ = std::make_unique<TPMInterface>(parentWindow_, resourcesFolder_);
+
+    CreateLanguageTexts(pmInterface_->LanguageCode());
+    productInfo_.LanguageId = pmInterface_->LanguageId();
+    pmInterface_->Strings = texts_.get();
+    pmInterface_->PGPErrorStrings = pgpErrorTexts_.get();
+
+    Open(pmInterface_->GetMailFolder());
+
+    // Both libraries are optional: the mail client's folder may hold them or not. The HTML tidy
+    // library is not part of this build, so only the charset library is looked for.
+    LoadIconvLibrary(pmInterface_->GetBaseFolder());
+
+    if (FileName().empty()) {
+        ShowStartupWarning(parentWindow_, texts_->GetEntry(TEXT_NO_MAIL_FOLDER));
+        return STARTUP_FAILED_SILENTLY;
+    }
+    // The administrator's own mail user sets up others; a fresh file there is not a new user's.
+    if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
+        ClearNewFile();
+
+    // Not in this build, and left absent rather than faked: the editor interface, the help handler
+    // and the PGP interface. Requests that need them fail with an error.
+
+    if (!parentWindow_)
+        return STARTUP_OK;
+    autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
+    return LoadCryptor();
+}
+
+void TConfiguration::ReadVersionBlock()
+{
+    TVersionRecord record;
+    record.FileName = GetModuleFileNameStr(ThisModule());
+    record.Translation = VERSION_TRANSLATION;
+    record.Flags = VersionLegalCopyright | VersionProductName | VersionProductVersion;
+    if (!ReadVersionStrings(record))
+        return;
+    // The strings sit in flag order: Comments, CompanyName, FileDescription, FileVersion,
+    // InternalName, LegalCopyright, LegalTrademarks, OriginalFilename, PrivateBuild, ProductName,
+    // ProductVersion, SpecialBuild.
+    productInfo_.LegalCopyright = record.Strings[5];
+    productInfo_.ProductName = record.Strings[9];
+    productInfo_.ProductVersion = record.Strings[10];
+    if (!productInfo_.ProductVersion.empty()) {
+        productText_ = "ZAVEK " + productInfo_.ProductVersion;
+        productVersion_ = ProductVersionNumber(productInfo_.ProductVersion);
+    }
+}
+
+void TConfiguration::CreateLanguageTexts(const std::string& hostLanguage)
+{
+    // A language without its own text files gets the English ones rather than no start-up.
+    const std::string language
+        = IsExistingFile(LanguageFileName(resourcesFolder_ + "ZAVEKStrings%s.txt", hostLanguage))
+        ? hostLanguage
+        : DEFAULT_LANGUAGE;
+    pgpErrorTexts_ = std::make_unique<TPGPErrorStrings>(
+        LanguageFileName(resourcesFolder_ + "PGPErrorStrings%s.txt", language));
+    texts_ = std::make_unique<TZAVEKStrings>(resourcesFolder_ + "ZAVEKStrings%s.txt", language);
+}
+
+void TConfiguration::LoadHostSettings()
+{
+    if (!pmInterface_)
+        return;
+    hostSettings_.HeaderScanLines = pmInterface_->GetHostSetting(HOST_SETTING_HEADER_LINES);
+    hostSettings_.EditMargin = pmInterface_->GetHostSetting(HOST_SETTING_EDIT_MARGIN);
+}
+
+void TConfiguration::SaveHostSettings()
+{
+    if (!pmInterface_)
+        return;
+    pmInterface_->SetHostSetting(HOST_SETTING_HEADER_LINES, hostSettings_.HeaderScanLines);
+    pmInterface_->SetHostSetting(HOST_SETTING_EDIT_MARGIN, hostSettings_.EditMargin);
+}
+
+int TConfiguration::LoadCryptor()
+{
+    if (GetModuleHandleA(CRYPTOR_LIBRARY))
+        return 0;
+    TCurrentDirectory inInstallFolder(installFolder_);
+    // Loaded for the life of the process; none of its functions is called.
+    if (!LoadLibraryA((installFolder_ + CRYPTOR_LIBRARY).c_str()))
+        return static_cast<int>(GetLastError());
     return 0;
 }
 
@@ -22,6 +244,27 @@ TPMInterface& TConfiguration::PMInterface() const
     if (!pmInterface_)
         throw ENotAvailable("the mail-client interface");
     return *pmInterface_;
+}
+
+const TZAVEKStrings& TConfiguration::Texts() const
+{
+    if (!texts_)
+        throw ENotAvailable("the language texts");
+    return *texts_;
+}
+
+TALInterface& TConfiguration::AutoList() const
+{
+    if (!autoList_)
+        throw ENotAvailable("the recipient auto-list");
+    return *autoList_;
+}
+
+const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const
+{
+    if (!pgpErrorTexts_)
+        throw ENotAvailable("the PGP error texts");
+    return *pgpErrorTexts_;
 }
 
 void TConfiguration::UserSetup(const std::string&)

@@ -1,26 +1,58 @@
-// The configuration object under the main object: the windows and folders it was started with,
-// the owned interfaces, the start-up that builds them, and the bodies of the command exports.
-// This build starts the mail-client interface; the options, language texts, PGP interface and
-// the other owned parts join the start-up with their own code, and until then whatever needs
-// them fails with an error instead of pretending to work.
+// The configuration object under the main object: the plug-in's folders, the Windows user and
+// system facts, the start-up that builds the owned interfaces in their fixed order (and tears them
+// down in reverse), the companion library, and the bodies of the command exports. Parts of the
+// plug-in that are not in this build stay absent; whatever needs them fails with an error instead
+// of pretending to work.
 #pragma once
 
+#include "foundation/ZAVEKResources.h"
+#include "plugin/Options.h"
 #include "plugin/PMInterface.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
-class TConfiguration {
-public:
-    TConfiguration() = default;
-    virtual ~TConfiguration() = default;
-    TConfiguration(const TConfiguration&) = delete;
-    TConfiguration& operator=(const TConfiguration&) = delete;
+class TALInterface;
 
-    // Result code: 0 success, -1 failed silently or already reported, other values a Windows error code.
+struct TZAVEKProductInfo {
+    uint16_t LanguageId = 0; // the mail client's
+    std::string LegalCopyright;
+    std::string ProductVersion;
+    std::string ProductName;
+};
+
+// Start-up messages. The plug-in's message dialog plugs in here; until the main object offers it,
+// the system's message box shows them (caption "ZAVEK").
+void ShowStartupWarning(HWND owner, const std::string& text);
+void ShowStartupError(HWND owner, const std::string& text);
+
+class TConfiguration : public TOptions {
+public:
+    static constexpr const char* CRYPTOR_LIBRARY = "ZAVEKCryptor.dll";
+    static constexpr const char* AUTO_LIST_FILE = "AutoList.txt";
+    // Result codes of StartUp besides Windows error codes.
+    static constexpr int STARTUP_OK = 0;
+    static constexpr int STARTUP_FAILED_SILENTLY = -1;
+    // Entries of the language texts the start-up uses.
+    static constexpr uint16_t TEXT_NO_MAIL_FOLDER = 125;
+    static constexpr uint16_t TEXT_ADMINISTRATOR = 336;
+    // The mail client's settings the configuration dialog shows.
+    static constexpr int HOST_SETTING_HEADER_LINES = 1;
+    static constexpr int HOST_SETTING_EDIT_MARGIN = 34;
+
+    // Reads the Windows user, the Windows version and the fixed font; sets the folders.
+    TConfiguration();
+    // Frees the owned objects in reverse order of their creation.
+    ~TConfiguration() override;
+
+    // Result code: 0 success, -1 failed silently or already reported, other values a Windows error
+    // code. A failed start-up leaves nothing of itself behind, so it can be tried again.
     int StartUp(HWND pluginWindow, HWND parentWindow);
+    // Loads the companion library from the install folder once; 0 or the Windows error code.
+    int LoadCryptor();
 
     // Bodies of the command exports.
     void UserSetup(const std::string& arguments);
@@ -32,15 +64,59 @@ public:
     void ShowPGPHelp(const std::string& topic);
     void ShowManual(const std::string& topic);
 
-    // The mail-client interface; raises ENotAvailable before a successful start-up.
+    // The owned objects; each raises ENotAvailable before a successful start-up.
     TPMInterface& PMInterface() const;
+    const TZAVEKStrings& Texts() const;
+    const TPGPErrorStrings& PGPErrorTexts() const;
+    // Only inside the mail client (a start-up with a parent window) is there a recipient auto-list.
+    TALInterface& AutoList() const;
+
     bool RestartStarted() const { return restartStarted_; }
+    const std::string& InstallFolder() const { return installFolder_; }
+    const std::string& ResourcesFolder() const { return resourcesFolder_; }
+    const std::string& DataFolder() const { return dataFolder_; }
+    const std::string& WindowsUser() const { return windowsUser_; }
+    const std::string& WindowsVersionText() const { return windowsVersionText_; }
+    int WindowsVersion() const { return windowsVersion_; }
+    const std::string& FixedFontName() const { return fixedFontName_; }
+    const std::string& ProductText() const { return productText_; }
+    int ProductVersion() const { return productVersion_; }
+    const TZAVEKProductInfo& ProductInfo() const { return productInfo_; }
+
+    // Exchange the two mail-client settings with the mail client; nothing without its interface.
+    void LoadHostSettings() override;
+    void SaveHostSettings() override;
+
+    // The face of the stock fixed font; "Courier" becomes "Courier New".
+    static std::string StockFixedFontName();
+    // The number of a product version text, cut at its first "/" and its first "b".
+    static int ProductVersionNumber(const std::string& versionText);
 
 protected:
     HWND pluginWindow_ = nullptr;
     HWND parentWindow_ = nullptr;
 
 private:
-    std::unique_ptr<TPMInterface> pmInterface_;
+    int RunStartUp();
+    void ReadVersionBlock();
+    void CreateLanguageTexts(const std::string& language);
+    // Frees what a start-up created, texts last: everything else may still use them.
+    void ReleaseStartUpObjects() noexcept;
+
     bool restartStarted_ = false;
+    std::string installFolder_;
+    std::string resourcesFolder_;
+    std::string dataFolder_;
+    std::string windowsUser_;
+    std::string windowsVersionText_;
+    int windowsVersion_ = 0;
+    std::string fixedFontName_;
+    std::string productText_ = "ZAVEK";
+    int productVersion_ = 0;
+    TZAVEKProductInfo productInfo_;
+
+    std::unique_ptr<TZAVEKStrings> texts_;
+    std::unique_ptr<TPGPErrorStrings> pgpErrorTexts_;
+    std::unique_ptr<TPMInterface> pmInterface_;
+    std::unique_ptr<TALInterface> autoList_;
 };

@@ -35,7 +35,7 @@ void ShowSystemErrorBox(HWND owner, int code)
     FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
         static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    MessageBoxA(owner, text ? text : "Unknown error.", "ZAVEK", MB_OK | MB_ICONERROR);
+    ShowStartupError(owner, text ? text : "Unknown error.");
     if (text)
         LocalFree(text);
 }

@@ -17,4 +17,8 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(ZAVEKMain PRIVATE ZAVEKPluginCore)
   set_target_properties(ZAVEKMain PROPERTIES PREFIX "" OUTPUT_NAME ZAVEKMain)
   zavek_stage(ZAVEKMain Plugin)
+  # The options file, the start-up's language texts, charset library and auto-list, the version block.
+  target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Options.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList uxtheme)
+  target_sources(ZAVEKMain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc)
 endif()

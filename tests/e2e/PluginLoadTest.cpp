@@ -62,7 +62,7 @@ TEST(PluginLoad, InterfaceVersionsAboveOneHundredAndFFAreRefused)
 TEST(PluginLoad, StartUpWithoutMailFolderFailsSilentlyAndCanBeRetried)
 {
     THostRun run = THostSession("nomail").Run(
-        "set mailfolder -\nload\nforminit\nset mailfolder C:\\\nforminit\nquit\n");
+        "answer ZAVEK 1\nset mailfolder -\nload\nforminit\nset mailfolder C:\\\nforminit\nquit\n");
     SCOPED_TRACE(run.Text());
     auto calls = run.LinesStartingWith("export FORMINIT");
     ASSERT_EQ(calls.size(), 2u);
