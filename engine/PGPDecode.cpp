@@ -12,6 +12,8 @@
 #include "engine/PGPDecodeJob.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -75,6 +77,9 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
 {
     if (input.empty())
         return kDecodeEmptyInput;
+    // CMS needs an SDK part the engine does not have: no fake success, no half decode.
+    if (IsSMimeOrCertificate(input))
+        return kDecodeNotAvailable;
     TJob job;
     job.owner = this;
     if (!NoKeyRing) {
@@ -92,6 +97,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         return status;
     if (job.detachedFound)
         return kDecodeNoDetachedData; // a text in memory has no file holding the signed data
+    if (depth == 0)
+        Charset = ArmourCharset(input);
     status = Decode(job, input);
     if (status != kPGPError_NoErr) {
         BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
@@ -173,8 +180,25 @@ void TPGPDecode::TakeSectionOutput(TJob& job)
 
 void TPGPDecode::CacheEnteredPassphrase(TJob& job)
 {
-    if (Secure && job.passphraseKey && job.passphrase)
-        Secure->CachePassphrase(job.passphraseKey, job.passphrase, false, nullptr, 0);
+    if (!Secure || !job.passphraseKey || !job.passphrase)
+        return;
+    // The SDK keeps a passphrase per key or sub-key and a message is encrypted to a sub-key:
+    // every part of the key the passphrase unlocks keeps it.
+    std::vector<PGPKeyDBObjRef> parts { job.passphraseKey };
+    TKeyWalk walk;
+    if (WalkOneKey(job.passphraseKey, walk) == kPGPError_NoErr)
+        ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&parts](PGPKeyDBObjRef subKey) {
+            parts.push_back(subKey);
+            return true;
+        });
+    const size_t size = job.passphrase.TextLength() + 1;
+    for (PGPKeyDBObjRef part : parts) {
+        TSecureBytes copy = NewSecureData(size);
+        if (!copy)
+            return;
+        std::memcpy(copy.data(), job.passphrase.data(), size);
+        Secure->CachePassphrase(part, copy, false, nullptr, 0);
+    }
 }
 
 PGPError PGP_CDECL TPGPDecode::EventHandler(PGPContextRef, PGPEvent* event, void* userValue)

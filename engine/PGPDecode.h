@@ -135,3 +135,7 @@ private:
 
 // The fields of a signature event as a TSigPropsRec, without the SDK lookups of the signer.
 void FillSigState(const PGPEventSignatureData& data, uint32_t now, TSigPropsRec& props);
+// The "Charset:" armour header of the first PGP block of a text; empty when it has none.
+std::string ArmourCharset(const std::string& text);
+// True for a PEM certificate or a MIME entity whose header names S/MIME (CMS) content.
+bool IsSMimeOrCertificate(const std::string& text);

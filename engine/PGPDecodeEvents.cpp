@@ -74,7 +74,8 @@ PGPError TPGPDecode::OnAnalyse(TJob& job, int32_t type)
 {
     const bool recognised = type != kPGPAnalyze_Unknown;
     if (job.pass == 2) {
-        if (recognised)
+        // A signed message inside an encrypted one still reads as encrypted.
+        if (recognised && ResultKind != kResultPGPEncrypted)
             ResultKind = type;
         return kPGPError_NoErr;
     }

@@ -1,5 +1,5 @@
-// The signature state rule of the decoder: which event fields make a signature good, bad, expired,
-// unusable, unchecked or one by a missing key.
+// The decoder's rules without the SDK: which signature event fields make a signature good, bad,
+// expired, unusable, unchecked or one by a missing key; armour charsets; S/MIME recognition.
 #include "engine/PGPDecode.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +62,41 @@ TEST(PGPDecodeSig, KeyFlagsAreTakenOnlyFromAKnownKey)
     FillSigState(data, kNow, props);
     EXPECT_TRUE(props.Revoked && props.Disabled && props.Expired);
     EXPECT_EQ(props.Validity, 3);
+}
+
+TEST(PGPDecodeSig, CharsetComesFromTheFirstBlocksArmourHeaders)
+{
+    const struct {
+        const char* text;
+        const char* charset;
+    } cases[] = {
+        { "-----BEGIN PGP MESSAGE-----\r\nVersion: x\r\nCharset: ISO-8859-1\r\n\r\nhQ==\r\n", "ISO-8859-1" },
+        { "Hi\n-----BEGIN PGP SIGNED MESSAGE-----\ncharset:  utf-8\n\ntext\n", "utf-8" },
+        { "-----BEGIN PGP MESSAGE-----\r\n\r\nCharset: late\r\n", "" }, // in the body, not a header
+        { "> -----BEGIN PGP MESSAGE-----\nCharset: quoted\n\n", "" }, // not at a line start
+        { "no armour at all", "" },
+        { "-----BEGIN PGP MESSAGE-----\nCharset: cut off", "cut off" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ArmourCharset(c.text), c.charset) << c.text;
+}
+
+TEST(PGPDecodeSig, SMimeEntitiesAndCertificatesAreRecognisedByTheirHeader)
+{
+    const struct {
+        const char* text;
+        bool smime;
+    } cases[] = {
+        { "Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n\r\nMIAG", true },
+        { "Content-Type: application/x-pkcs7-mime\n\nMIAG", true },
+        { "Content-Type: multipart/signed; protocol=\"application/pkcs7-signature\"\r\n\r\n--b", true },
+        { "-----BEGIN CERTIFICATE-----\nMIIB\n", true },
+        { "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"\r\n\r\n--b", false },
+        { "Content-Type: text/plain\r\n\r\napplication/pkcs7-mime in the body", false },
+        { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsSMimeOrCertificate(c.text), c.smime) << c.text;
 }
 
 } // namespace

@@ -224,6 +224,45 @@ TEST_F(PGPDecodeStandIn, PlainTextAroundABlockPassesThroughWhenAsked)
     EXPECT_LT(plain, after);
 }
 
+TEST_F(PGPDecodeStandIn, SpecialMessagesKeepTheirRules)
+{
+    // For your eyes only: only a secure viewer may show it, and there is none.
+    answers = { "rita-pass" };
+    EXPECT_EQ(decoder.DecodePass(Message("eyes-only.asc")), kDecodeNotAvailable);
+    EXPECT_TRUE(decoder.ForYourEyesOnly);
+    EXPECT_TRUE(decoder.Output.empty());
+
+    // Conventional encryption asks without naming keys.
+    answers = { "shared-secret" };
+    asked.clear();
+    ASSERT_EQ(decoder.DecodePass(Message("conventional.asc")), 0);
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].keyIDs, "");
+
+    answers = { "rita-pass" };
+    ASSERT_EQ(decoder.DecodePass(Message("charset.asc")), 0);
+    EXPECT_EQ(decoder.Charset, "ISO-8859-15");
+
+    // S/MIME needs CMS, which this SDK lacks: refused, never faked.
+    EXPECT_EQ(decoder.DecodePass("Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n"
+                                 "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHA6CAMIACAQAx\r\n"),
+        kDecodeNotAvailable);
+    EXPECT_TRUE(decoder.Output.empty());
+}
+
+TEST_F(PGPDecodeStandIn, PGPMimeEncryptedHoldingASignedEntityGivesBoth)
+{
+    answers = { "rita-pass" };
+    decoder.CheckSignatures = true;
+    decoder.Recursive = true;
+    ASSERT_EQ(decoder.DecodePass(Message("pgpmime-encrypted.eml")), 0);
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+    EXPECT_EQ(decoder.ResultKind, kResultPGPEncrypted); // OpenPGP inside OpenPGP is no S/MIME result
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_EQ(decoder.SigProps.UserIDText, "Sam Signer <sam@example.org>");
+}
+
 // ---- The interface's decode operations ----------------------------------------------------------
 
 class PGPInterfaceDecode : public PGPDecodeStandIn {
@@ -270,6 +309,30 @@ TEST_F(PGPInterfaceDecode, DecryptTextGivesPlaintextSignerAndRecipients)
     const uint32_t resultClass = signature.StatusCode & 0xFFFF;
     EXPECT_TRUE(resultClass == 2 || resultClass == 3) << resultClass;
     EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(PGPInterfaceDecode, AnEnteredPassphraseIsCachedForTheNextMessage)
+{
+    Make();
+    pgp->SetCacheCallback([](int32_t, bool) {});
+    pgp->SetCacheTime(60);
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    answers = { "rita-pass" };
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(pgp->DecryptText(Message("encrypted.asc"), nullptr, false, false, false, false, output, charset,
+                      recipients, signature),
+            0);
+        EXPECT_NE(output.find(kPlainLine), std::string::npos);
+    }
+    EXPECT_EQ(asked.size(), 1u);
+    pgp->PurgePassphrase();
+    answers = {};
+    EXPECT_EQ(pgp->DecryptText(Message("encrypted.asc"), nullptr, false, false, false, false, output, charset,
+                  recipients, signature),
+        kDecodeCancelled);
+    EXPECT_TRUE(shown.empty()); // a cancel is not shown as an error
 }
 
 TEST_F(PGPInterfaceDecode, DecryptTextShowsAFailureAndReturnsNothing)

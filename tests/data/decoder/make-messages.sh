@@ -51,3 +51,15 @@ gpg --armor -u sam@example.org -o "$home/entity.sig" -b "$home/entity.txt"
   cat "$home/entity.sig"
   printf -- '\r\n--b1--\r\n'
 } > "$out/pgpmime-signed.eml"
+# For your eyes only, conventional, an armour charset, and PGP/MIME encrypted (holding the signed entity).
+gpg --armor --for-your-eyes-only -r rita@example.org -o "$out/eyes-only.asc" -e "$home/plain.txt"
+gpg --armor --passphrase shared-secret -o "$out/conventional.asc" -c "$home/plain.txt"
+sed 's/^-----BEGIN PGP MESSAGE-----$/&\nCharset: ISO-8859-15/' "$out/encrypted.asc" > "$out/charset.asc"
+gpg --armor -r rita@example.org -o "$home/entity.asc" -e "$out/pgpmime-signed.eml"
+{
+  printf 'Content-Type: multipart/encrypted; protocol="application/pgp-encrypted"; boundary="e1"\r\n\r\n'
+  printf -- '--e1\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n'
+  printf -- '--e1\r\nContent-Type: application/octet-stream\r\n\r\n'
+  cat "$home/entity.asc"
+  printf -- '\r\n--e1--\r\n'
+} > "$out/pgpmime-encrypted.eml"
