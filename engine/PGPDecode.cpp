@@ -51,15 +51,19 @@ int32_t TPGPDecode::AcceptBuffer(const std::string& text)
     if (text.empty())
         return kDecodeEmptyInput;
     ClearResults();
-    TJob job;
-    job.owner = this;
-    job.pass = 0;
-    PGPError status = KeyRings().Open(&job.context, &job.keySet);
-    if (status != kPGPError_NoErr)
-        return status;
-    job.ringsOpened = true;
-    status = Analyse(job, text);
-    return status == kPGPError_NoErr && job.analysisFound ? kPGPError_NoErr : kPGPError_UnsupportedFormat;
+    try {
+        TJob job;
+        job.owner = this;
+        job.pass = 0;
+        PGPError status = KeyRings().Open(&job.context, &job.keySet);
+        if (status != kPGPError_NoErr)
+            return status;
+        job.ringsOpened = true;
+        status = Analyse(job, text);
+        return status == kPGPError_NoErr && job.analysisFound ? kPGPError_NoErr : kPGPError_UnsupportedFormat;
+    } catch (...) {
+        return kPGPError_OutOfMemory;
+    }
 }
 
 int32_t TPGPDecode::DecodePass(const std::string& text)

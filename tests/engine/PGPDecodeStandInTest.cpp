@@ -110,6 +110,7 @@ TEST_F(PGPDecodeStandIn, GnuPGMessagesDecodeWithTheirSignatureResult)
 {
     const TDecodeCase cases[] = {
         { "encrypted.asc", false, 0, true, kResultPGPEncrypted, kSigNotChecked, "" },
+        { "encrypted.gpg", false, 0, true, kResultPGPEncrypted, kSigNotChecked, "" }, // binary, as attached
         { "signed-encrypted.asc", false, 0, true, kResultPGPEncrypted, kSigGood, "Sam Signer <sam@example.org>" },
         { "signed.asc", false, 0, true, kResultPGPSigned, kSigGood, "Sam Signer <sam@example.org>" },
         { "clearsigned.asc", false, 0, true, kResultPGPSigned, kSigGood, "Sam Signer <sam@example.org>" },

@@ -33,6 +33,7 @@ gpg --armor --export una@example.org > "$out/una-key.asc"
 gpg --armor --rfc2440 --cipher-algo CAST5 -r rita@example.org -o "$out/no-mdc.asc" -e "$home/plain.txt" \
   || gpg --armor --allow-old-cipher-algos --rfc2440 --cipher-algo CAST5 -r rita@example.org -o "$out/no-mdc.asc" -e "$home/plain.txt"
 gpg -r rita@example.org -o "$home/enc.bin" -e "$home/plain.txt"
+cp "$home/enc.bin" "$out/encrypted.gpg"
 python3 - "$home/enc.bin" "$home/tampered.bin" <<'PY'
 import sys
 data = bytearray(open(sys.argv[1], 'rb').read())
