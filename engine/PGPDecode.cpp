@@ -104,6 +104,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     if (depth == 0)
         Charset = ArmourCharset(input);
     status = Decode(job, input);
+    if (status == kPGPError_NoErr && job.sourceHoldsSigner)
+        status = DecodeWithKeySource(job, input);
     if (status != kPGPError_NoErr) {
         BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
         return status;
@@ -172,6 +174,27 @@ int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
     if (status == kPGPError_NoErr)
         Output = std::move(job.joined);
     return status;
+}
+
+PGPError TPGPDecode::DecodeWithKeySource(TJob& job, const std::string& input)
+{
+    // The missing signing key is in the key source text: decode once more over the rings joined
+    // with those keys in a temporary store, so the rings themselves stay as they are.
+    PGPError status = SDKProcs.PGPNewKeyDB(job.context, job.joinedDB.Out());
+    const PGPKeySetRef sources[] = { job.keySet, SDKProcs.PGPPeekKeyDBRootKeySet(job.sourceDB.Get()) };
+    for (PGPKeySetRef source : sources) {
+        TOwnedKeySet copied;
+        if (status == kPGPError_NoErr)
+            status = SDKProcs.PGPCopyKeys(source, job.joinedDB.Get(), copied.Out());
+    }
+    if (status != kPGPError_NoErr)
+        return kPGPError_NoErr; // the first result stands: signing key missing
+    BurnResults();
+    job.keySet = SDKProcs.PGPPeekKeyDBRootKeySet(job.joinedDB.Get());
+    job.sourceHoldsSigner = false;
+    job.askedSection = kNoSection; // the held passphrase is still right
+    job.outputAdded = false;
+    return Decode(job, input);
 }
 
 void TPGPDecode::TakeSectionOutput(TJob& job)

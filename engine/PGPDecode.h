@@ -127,7 +127,8 @@ private:
     PGPError OnKeyFound(TJob& job, const PGPEventKeyFoundData& data);
     PGPError OnOutput(TJob& job, PGPEvent& event);
     PGPError OnSignature(TJob& job, PGPEvent& event);
-    void ImportKeySource(TJob& job, PGPEvent& event);
+    bool KeySourceHolds(TJob& job, const PGPKeyID& keyID);
+    PGPError DecodeWithKeySource(TJob& job, const std::string& input);
     void TakeSectionOutput(TJob& job);
     void CacheEnteredPassphrase(TJob& job);
     void ClearResults();

@@ -183,8 +183,23 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
             SigProps.Trust = trust;
     } else {
         SigProps.KeyIDText = KeyIDString(data.signingKeyID);
+        if (!KeySourceText.empty() && !job.sourceDB.Get())
+            job.sourceHoldsSigner = KeySourceHolds(job, data.signingKeyID);
     }
     SigProps.SigTimeText = SigProps.SigTime ? UnixDateText(SigProps.SigTime) : std::string();
     SigProps.ExpiryText = SigProps.ExpiryTime ? UnixDateText(SigProps.ExpiryTime) : std::string();
     return kPGPError_NoErr;
+}
+
+bool TPGPDecode::KeySourceHolds(TJob& job, const PGPKeyID& keyID)
+{
+    if (!SDKProcs.PGPImport || !SDKProcs.PGPPeekKeyDBRootKeySet)
+        return false; // key databases came with the second SDK generation
+    if (SDKProcs.PGPImport(job.context, job.sourceDB.Out(),
+            SDKProcs.PGPOInputBuffer(job.context, KeySourceText.data(), static_cast<PGPSize>(KeySourceText.size())),
+            kPGPEndOfOptions)
+        != kPGPError_NoErr)
+        return false;
+    PGPKeyDBObjRef key = 0;
+    return FindKeyByKeyID(SDKProcs.PGPPeekKeyDBRootKeySet(job.sourceDB.Get()), &keyID, 0, &key) == kPGPError_NoErr;
 }

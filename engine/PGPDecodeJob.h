@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/KeyFuncs.h"
+#include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDecode.h"
 #include "engine/SecureFuncs.h"
 #include "engine/sdk/pgpBindings.h"
@@ -50,6 +51,11 @@ struct TPGPDecode::TJob {
     TSecureBytes passphrase;
     bool entered = false; // the passphrase came from the user, not from a cache
     bool conventional = false;
+    // The key source text's keys, imported silently when a signing key is missing, and the rings
+    // joined with them for a second decode that can check the signature.
+    TOwnedKeyDB sourceDB;
+    TOwnedKeyDB joinedDB;
+    bool sourceHoldsSigner = false;
 
     TJob() = default;
     TJob(const TJob&) = delete;
@@ -59,6 +65,8 @@ struct TPGPDecode::TJob {
         FreeOutputBlock(outBlock, outLength);
         std::fill(joined.begin(), joined.end(), '\0');
         FreeRecipients();
+        joinedDB.Reset(); // before the rings close, which may end the context
+        sourceDB.Reset();
         if (ringsOpened)
             KeyRings().Close();
     }

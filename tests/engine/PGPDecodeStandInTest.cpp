@@ -199,6 +199,24 @@ TEST_F(PGPDecodeStandIn, FoundKeysAreImportedOnRequestAndThenVerify)
     EXPECT_EQ(decoder.SigProps.UserIDText, "Una Known <una@example.org>");
 }
 
+TEST_F(PGPDecodeStandIn, AMissingSignerFromTheKeySourceVerifiesWithoutTouchingTheRings)
+{
+    decoder.CheckSignatures = true;
+    decoder.KeySourceText = "Her key:\r\n" + Message("una-key.asc");
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_EQ(decoder.SigProps.UserIDText, "Una Known <una@example.org>");
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+
+    decoder.KeySourceText = Message("sam-key.asc"); // not the signer
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigKeyMissing);
+
+    decoder.KeySourceText.clear();
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigKeyMissing); // nothing was imported into the rings
+}
+
 TEST_F(PGPDecodeStandIn, TheAcceptanceTestRecognisesOpenPGPDataOnly)
 {
     EXPECT_EQ(decoder.AcceptBuffer(Message("encrypted.asc")), 0);
