@@ -155,8 +155,13 @@ public:
     // Filled by LoadKeyRingPrefs; OpenKeyRings rewrites the default key as "user id\key id".
     TKeyRingSettings KeyRingSettings;
     int32_t LastStatus = kStatusOK;
+    // Asks for a decryption passphrase; none: decryption that needs one is cancelled.
+    TPassphraseAsk DecryptPassphraseAsk;
 
 private:
+    // A decoder with the settings every decode operation shares.
+    void SetUpDecoder(TPGPDecode& decoder, HWND parent, const std::string& prompt);
+    void TakeSignature(const TPGPDecode& decoder, TSignatureData& signature);
     int32_t NotAvailable();
     // Runs a lookup into the emptied working list; the count or a negative status.
     int Lookup(const std::string& text, uint32_t selection, uint32_t filter);

@@ -336,18 +336,18 @@ TEST_F(PGPInterfaceStandIn, StatusReportsAndMissingUnits)
     EXPECT_FALSE(TPGPInterface::IsShownEncodeError(-11492));
     shown.clear();
 
-    // An operation whose engine unit is missing never reports success.
+    // A text without a signature or without anything to decode never reports success.
     TSignatureData signature { "x", "y", 3 };
     EXPECT_EQ(pgp->VerifyText("-----BEGIN PGP SIGNED MESSAGE-----", "", signature, true, false, nullptr),
-        kStatusNotAvailable);
+        kPGPError_UnsupportedFormat);
     EXPECT_EQ(signature.StatusCode, 0u);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "E-11975");
+    EXPECT_EQ(shown[0].text, "E-11976");
     shown.clear();
     std::string output = "old", charset;
     TKeyIDData recipients;
     EXPECT_EQ(pgp->DecryptText("data", nullptr, true, false, false, false, output, charset, recipients, signature),
-        kStatusNotAvailable);
+        kPGPError_UnsupportedFormat);
     EXPECT_EQ(output, "");
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(pgp->DecryptText("", nullptr, true, false, false, false, output, charset, recipients, signature),

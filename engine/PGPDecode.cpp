@@ -1,0 +1,241 @@
+// The decoder's job run: the analysis decode, the decoding decode with its event handler, the
+// joining of per-section output and the second pass over a signed message found inside an
+// encrypted one. Every plaintext buffer is zeroed before it is released.
+#include "engine/PGPDecode.h"
+
+#include "engine/KeyFuncs.h"
+#include "engine/KeyFuncsSdk.h"
+#include "engine/SecureFuncs.h"
+#include "engine/sdk/pgpAdapters.h"
+#include "engine/sdk/pgpBase.h"
+
+#include "engine/PGPDecodeJob.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+void BurnString(std::string& text)
+{
+    std::fill(text.begin(), text.end(), '\0');
+    text.clear();
+}
+
+} // namespace
+
+TPGPDecode::~TPGPDecode() { BurnResults(); }
+
+void TPGPDecode::BurnResults()
+{
+    BurnString(Output);
+}
+
+void TPGPDecode::ClearResults()
+{
+    BurnResults();
+    Charset.clear();
+    ResultKind = kResultNothing;
+    ImportStatus = 0;
+    ImportedKeys = 0;
+    SigProps = TSigPropsRec();
+    ForYourEyesOnly = false;
+    SignatureSeen = false;
+    RecipientKeyIDs.clear();
+    RecipientCount = 0;
+}
+
+int32_t TPGPDecode::AcceptBuffer(const std::string& text)
+{
+    if (text.empty())
+        return kDecodeEmptyInput;
+    ClearResults();
+    try {
+        TJob job;
+        job.owner = this;
+        job.pass = 0;
+        PGPError status = KeyRings().Open(&job.context, &job.keySet);
+        if (status != kPGPError_NoErr)
+            return status;
+        job.ringsOpened = true;
+        status = Analyse(job, text);
+        return status == kPGPError_NoErr && job.analysisFound ? kPGPError_NoErr : kPGPError_UnsupportedFormat;
+    } catch (...) {
+        return kPGPError_OutOfMemory;
+    }
+}
+
+int32_t TPGPDecode::DecodePass(const std::string& text)
+{
+    ClearResults();
+    try {
+        return Run(text, 0);
+    } catch (...) {
+        BurnResults();
+        return kPGPError_OutOfMemory;
+    }
+}
+
+int32_t TPGPDecode::Run(const std::string& input, int depth)
+{
+    if (input.empty())
+        return kDecodeEmptyInput;
+    // CMS needs an SDK part the engine does not have: no fake success, no half decode.
+    if (IsSMimeOrCertificate(input))
+        return kDecodeNotAvailable;
+    TJob job;
+    job.owner = this;
+    if (!NoKeyRing) {
+        PGPError status = KeyRings().Open(&job.context, &job.keySet);
+        if (status != kPGPError_NoErr)
+            return status;
+        job.ringsOpened = true;
+    } else {
+        job.context = KeyRings().Context();
+        job.keySet = KeyRings().KeySet();
+    }
+    ResultKind = kResultNothing;
+    PGPError status = Analyse(job, input);
+    if (status != kPGPError_NoErr && status != kPGPError_CorruptData)
+        return status;
+    if (job.detachedFound)
+        return kDecodeNoDetachedData; // a text in memory has no file holding the signed data
+    if (depth == 0)
+        Charset = ArmourCharset(input);
+    status = Decode(job, input);
+    if (status == kPGPError_NoErr && job.sourceHoldsSigner)
+        status = DecodeWithKeySource(job, input);
+    if (status != kPGPError_NoErr) {
+        BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
+        return status;
+    }
+    if (job.entered && !job.conventional)
+        CacheEnteredPassphrase(job);
+    // Nothing recognised and nothing passed through is no success: the caller would show an
+    // empty text as the message.
+    if (ResultKind == kResultNothing && !PassThroughUnrecognised)
+        return kPGPError_UnsupportedFormat;
+    if (ImportedKeys > 0 && !NoKeyRing)
+        KeyRings().Commit();
+    if (ForYourEyesOnly) {
+        BurnResults(); // only the secure viewer may show it, and it is not available here
+        return kDecodeNotAvailable;
+    }
+    bool encrypted = ResultKind == kResultPGPEncrypted || ResultKind == kResultSMimeEnveloped;
+    if (Recursive && encrypted && !SignatureSeen && depth + 1 < kMaxNestedDecodes && !Output.empty()) {
+        // The plaintext may itself be a signed message: decode it once more, keeping the first
+        // output when it holds nothing the SDK recognises.
+        std::string first = std::move(Output);
+        Output.clear();
+        int32_t result = Run(first, depth + 1);
+        if (result != kPGPError_NoErr || !SignatureSeen) {
+            BurnResults();
+            Output = std::move(first);
+            ResultKind = kResultPGPEncrypted;
+            return kPGPError_NoErr;
+        }
+        BurnString(first);
+        // Still OpenPGP: the S/MIME kind would make a good signature read as a bad certificate.
+        ResultKind = kResultPGPEncrypted;
+    }
+    return kPGPError_NoErr;
+}
+
+int32_t TPGPDecode::Analyse(TJob& job, const std::string& input)
+{
+    const int pass = job.pass;
+    job.pass = pass == 0 ? 0 : 1;
+    PGPError status = SDKProcs.PGPDecode(job.context, OptionKeySource(job.context, job.keySet),
+        SDKProcs.PGPODiscardOutput(job.context, 1), SDKProcs.PGPOInputBuffer(job.context, input.data(),
+            static_cast<PGPSize>(input.size())),
+        SDKProcs.PGPOEventHandler(job.context, &TPGPDecode::EventHandler, &job), kPGPEndOfOptions);
+    job.pass = pass;
+    // The handler stops the analysis as soon as it knows enough.
+    return status == kDecodeCancelled ? kPGPError_NoErr : status;
+}
+
+int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
+{
+    job.pass = 2;
+    job.section = kNoSection;
+    const PGPContextRef context = job.context;
+    PGPOptionListRef output = job.signedFound && KeepInput ? SDKProcs.PGPODiscardOutput(context, 1)
+                                                           : SDKProcs.PGPONullOption(context);
+    PGPError status = SDKProcs.PGPDecode(context, OptionKeySource(context, job.keySet),
+        SDKProcs.PGPOPassThroughKeys(context, PassThroughKeys),
+        SDKProcs.PGPOPassThroughIfUnrecognized(context, PassThroughUnrecognised),
+        SDKProcs.PGPORecursivelyDecode(context, Recursive && !job.signedFound),
+        SDKProcs.PGPOSendEventIfKeyFound(context, 1),
+        SDKProcs.PGPOEventHandler(context, &TPGPDecode::EventHandler, &job),
+        SDKProcs.PGPOInputBuffer(context, input.data(), static_cast<PGPSize>(input.size())), output,
+        kPGPEndOfOptions);
+    TakeSectionOutput(job);
+    if (status == kPGPError_NoErr)
+        Output = std::move(job.joined);
+    return status;
+}
+
+PGPError TPGPDecode::DecodeWithKeySource(TJob& job, const std::string& input)
+{
+    // The missing signing key is in the key source text: decode once more over the rings joined
+    // with those keys in a temporary store, so the rings themselves stay as they are.
+    PGPError status = SDKProcs.PGPNewKeyDB(job.context, job.joinedDB.Out());
+    const PGPKeySetRef sources[] = { job.keySet, SDKProcs.PGPPeekKeyDBRootKeySet(job.sourceDB.Get()) };
+    for (PGPKeySetRef source : sources) {
+        TOwnedKeySet copied;
+        if (status == kPGPError_NoErr)
+            status = SDKProcs.PGPCopyKeys(source, job.joinedDB.Get(), copied.Out());
+    }
+    if (status != kPGPError_NoErr)
+        return kPGPError_NoErr; // the first result stands: signing key missing
+    BurnResults();
+    job.keySet = SDKProcs.PGPPeekKeyDBRootKeySet(job.joinedDB.Get());
+    job.sourceHoldsSigner = false;
+    job.askedSection = kNoSection; // the held passphrase is still right
+    job.outputAdded = false;
+    return Decode(job, input);
+}
+
+void TPGPDecode::TakeSectionOutput(TJob& job)
+{
+    if (!job.outBlock)
+        return;
+    job.joined.append(static_cast<const char*>(job.outBlock), job.outLength);
+    FreeOutputBlock(job.outBlock, job.outLength);
+}
+
+void TPGPDecode::CacheEnteredPassphrase(TJob& job)
+{
+    if (!Secure || !job.passphraseKey || !job.passphrase)
+        return;
+    // The SDK keeps a passphrase per key or sub-key and a message is encrypted to a sub-key:
+    // every part of the key the passphrase unlocks keeps it.
+    std::vector<PGPKeyDBObjRef> parts { job.passphraseKey };
+    TKeyWalk walk;
+    if (WalkOneKey(job.passphraseKey, walk) == kPGPError_NoErr)
+        ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&parts](PGPKeyDBObjRef subKey) {
+            parts.push_back(subKey);
+            return true;
+        });
+    const size_t size = job.passphrase.TextLength() + 1;
+    for (PGPKeyDBObjRef part : parts) {
+        TSecureBytes copy = NewSecureData(size);
+        if (!copy)
+            return;
+        std::memcpy(copy.data(), job.passphrase.data(), size);
+        Secure->CachePassphrase(part, copy, false, nullptr, 0);
+    }
+}
+
+PGPError PGP_CDECL TPGPDecode::EventHandler(PGPContextRef, PGPEvent* event, void* userValue)
+{
+    // No exception may travel back through the SDK.
+    try {
+        auto* job = static_cast<TJob*>(userValue);
+        auto* self = job ? job->owner : nullptr;
+        return self && event ? self->OnEvent(*job, *event) : kPGPError_BadParams;
+    } catch (...) {
+        return kPGPError_OutOfMemory;
+    }
+}

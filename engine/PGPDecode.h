@@ -1,0 +1,142 @@
+// The decoder: one decrypt, verify or key-import job over a text in memory through the SDK's
+// PGPDecode and its events — passphrases, recipients, found keys, joined section output and the
+// signature result. GUI thread only; the SDK calls the event handler on the same thread.
+#pragma once
+
+#include "engine/sdk/PGPsdkTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TSecure;
+class TSecureBytes;
+
+// Result kinds of a decode job: the SDK's analysis types, extended by the decoder.
+enum : int32_t {
+    kResultPGPEncrypted = 0,
+    kResultPGPSigned = 1,
+    kResultPGPDetached = 2,
+    kResultKeys = 3,
+    kResultNothing = 4,
+    kResultCertificate = 5,
+    kResultSMimeBody = 6,
+    kResultEncryptedSigned = 7, // internal: encrypted data whose signature event has not come yet
+    kResultSMimeEnveloped = 8, // also: a signed message found inside an encrypted one
+    kResultSMimeSigned = 9,
+};
+
+// Signature states of TSigPropsRec.
+enum : int32_t {
+    kSigNotChecked = 0,
+    kSigBad = 1,
+    kSigGood = 2,
+    kSigKeyMissing = 3,
+    kSigKeyNotUsable = 4,
+    kSigGoodExpired = 5,
+};
+
+// The signature properties of the last signature event of a decode job.
+struct TSigPropsRec {
+    int32_t State = kSigNotChecked;
+    std::string KeyIDText;
+    std::string UserIDText;
+    std::string SubKeyIDText; // set when a sub-key signed
+    std::string SigTimeText;
+    uint32_t SigTime = 0;
+    bool Checked = false;
+    bool Verified = false;
+    int32_t Validity = 0; // 0..3
+    bool Revoked = false;
+    bool Disabled = false;
+    bool Expired = false;
+    bool Detached = false;
+    int32_t Trust = 0;
+    uint32_t ExpiryTime = 0;
+    std::string ExpiryText;
+    int32_t HashAlg = 0;
+    int32_t CertState = 0; // chain check result of an S/MIME signer
+};
+
+// Status codes of the decoder itself.
+constexpr int32_t kDecodeEmptyInput = -11984;
+constexpr int32_t kDecodeNoDetachedData = -11478;
+constexpr int32_t kDecodeNotAvailable = -11975;
+constexpr int32_t kDecodeCancelled = -11987;
+// Decodes of a signed message found inside an encrypted one, nested at most this deep.
+constexpr int kMaxNestedDecodes = 8;
+
+// Asks the user for a passphrase: true with the zero-terminated passphrase in `passphrase`, false
+// when the user cancels. `keyIDs` names the recipient keys ("0x…" joined by commas), empty for a
+// conventional passphrase.
+using TPassphraseAsk = std::function<bool(const std::string& keyIDs, const std::string& prompt, bool retry,
+    TSecureBytes& passphrase)>;
+
+class TPGPDecode {
+public:
+    TPGPDecode() = default;
+    ~TPGPDecode();
+    TPGPDecode(const TPGPDecode&) = delete;
+    TPGPDecode& operator=(const TPGPDecode&) = delete;
+
+    // The acceptance test: 0 when the SDK recognises something in the text (analysis only).
+    int32_t AcceptBuffer(const std::string& text);
+    // Decrypt, verify or import: the analysis, then the decoding.
+    int32_t DecodePass(const std::string& text);
+    // Zeroes and empties the results that may hold plaintext, once the caller has taken them.
+    void BurnResults();
+
+    // ---- Job settings ----
+    std::string KeySourceText; // keys imported silently to check a signature whose key is missing
+    bool NoKeyRing = false; // the caller holds the key rings open
+    void* Parent = nullptr;
+    bool CheckSignatures = false;
+    bool KeyServerLookup = false;
+    bool KeepInput = false; // a signed text stays as it is: only the signature is checked
+    bool PassThroughUnrecognised = false;
+    bool PassThroughKeys = false;
+    bool ImportFoundKeys = false;
+    bool Recursive = false;
+    std::string ImportPrompt;
+    std::string PassphrasePrompt;
+    TSecure* Secure = nullptr;
+    TPassphraseAsk AskPassphrase; // stands for the passphrase dialogs; none: a request is cancelled
+
+    // ---- Results ----
+    std::string Output;
+    std::string Charset;
+    int32_t ResultKind = kResultNothing;
+    int32_t ImportStatus = 0;
+    int ImportedKeys = 0;
+    TSigPropsRec SigProps;
+    bool ForYourEyesOnly = false;
+    bool SignatureSeen = false;
+    std::string RecipientKeyIDs; // "0x…" of the message's recipients, comma-joined
+    int RecipientCount = 0;
+
+private:
+    struct TJob;
+    int32_t Run(const std::string& input, int depth);
+    int32_t Analyse(TJob& job, const std::string& input);
+    int32_t Decode(TJob& job, const std::string& input);
+    static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* userValue);
+    PGPError OnEvent(TJob& job, PGPEvent& event);
+    PGPError OnAnalyse(TJob& job, int32_t type);
+    PGPError OnPassphrase(TJob& job, PGPEvent& event);
+    PGPError OnRecipients(TJob& job, const PGPEventRecipientsData& data);
+    PGPError OnKeyFound(TJob& job, const PGPEventKeyFoundData& data);
+    PGPError OnOutput(TJob& job, PGPEvent& event);
+    PGPError OnSignature(TJob& job, PGPEvent& event);
+    bool KeySourceHolds(TJob& job, const PGPKeyID& keyID);
+    PGPError DecodeWithKeySource(TJob& job, const std::string& input);
+    void TakeSectionOutput(TJob& job);
+    void CacheEnteredPassphrase(TJob& job);
+    void ClearResults();
+};
+
+// The fields of a signature event as a TSigPropsRec, without the SDK lookups of the signer.
+void FillSigState(const PGPEventSignatureData& data, uint32_t now, TSigPropsRec& props);
+// The "Charset:" armour header of the first PGP block of a text; empty when it has none.
+std::string ArmourCharset(const std::string& text);
+// True for a PEM certificate or a MIME entity whose header names S/MIME (CMS) content.
+bool IsSMimeOrCertificate(const std::string& text);

@@ -1,0 +1,80 @@
+// The state of one decode job, shared by the job run and the event handler of the decoder.
+// Internal to the decoder; the job owns what the SDK hands it and releases it, zeroed, at its end.
+#pragma once
+
+#include "engine/KeyFuncs.h"
+#include "engine/KeyFuncsSdk.h"
+#include "engine/PGPDecode.h"
+#include "engine/SecureFuncs.h"
+#include "engine/sdk/pgpBindings.h"
+
+#include <cstring>
+#include <string>
+
+// Sections are counted from 1, so 0 says no passphrase was asked yet.
+constexpr uint32_t kNoSection = 0;
+
+// Zeroes and frees an SDK output block.
+inline void FreeOutputBlock(void*& block, PGPSize& length)
+{
+    if (block) {
+        std::memset(block, 0, length);
+        SDKProcs.PGPFreeData(block);
+    }
+    block = nullptr;
+    length = 0;
+}
+
+// The full "0x…" text of a key-id record; empty when the SDK refuses it.
+std::string KeyIDString(const PGPKeyID& keyID);
+// The comma-joined key ids of a recipient key-id array, for the passphrase prompt.
+std::string JoinedKeyIDs(const PGPKeyID* keyIDs, uint32_t count);
+
+struct TPGPDecode::TJob {
+    TPGPDecode* owner = nullptr;
+    PGPContextRef context = 0;
+    PGPKeySetRef keySet = 0;
+    bool ringsOpened = false;
+    int pass = 1; // 0 acceptance, 1 analysis, 2 decoding
+    bool signedFound = false;
+    bool detachedFound = false;
+    bool analysisFound = false;
+    bool outputAdded = false;
+    void* outBlock = nullptr;
+    PGPSize outLength = 0;
+    std::string joined;
+    uint32_t section = kNoSection;
+    uint32_t askedSection = kNoSection;
+    std::string recipientKeyIDs;
+    PGPKeySetRef recipients = 0;
+    PGPKeyDBObjRef passphraseKey = 0; // the recipient key the passphrase was asked for
+    TSecureBytes passphrase;
+    bool entered = false; // the passphrase came from the user, not from a cache
+    bool conventional = false;
+    // The key source text's keys, imported silently when a signing key is missing, and the rings
+    // joined with them for a second decode that can check the signature.
+    TOwnedKeyDB sourceDB;
+    TOwnedKeyDB joinedDB;
+    bool sourceHoldsSigner = false;
+
+    TJob() = default;
+    TJob(const TJob&) = delete;
+    TJob& operator=(const TJob&) = delete;
+    ~TJob()
+    {
+        FreeOutputBlock(outBlock, outLength);
+        std::fill(joined.begin(), joined.end(), '\0');
+        FreeRecipients();
+        joinedDB.Reset(); // before the rings close, which may end the context
+        sourceDB.Reset();
+        if (ringsOpened)
+            KeyRings().Close();
+    }
+    void FreeRecipients()
+    {
+        if (recipients && SDKProcs.PGPFreeKeySet)
+            SDKProcs.PGPFreeKeySet(recipients);
+        recipients = 0;
+        recipientKeyIDs.clear();
+    }
+};

@@ -1,0 +1,410 @@
+// The decoder and the PGP interface's decode operations against the stand-in SDK, on messages and
+// key rings GnuPG makes at build time: inline, clear-signed and PGP/MIME messages, good, bad and
+// unknown signatures, damaged and unprotected data, passphrase retries and key import.
+#include "engine/KeyFuncs.h"
+#include "engine/PGPDecode.h"
+#include "engine/PGPInterface.h"
+#include "engine/SecureFuncs.h"
+#include "engine/sdk/pgpAdapters.h"
+#include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
+
+#include "PGPInterfaceTestTexts.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+std::string WindowsPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string Message(const std::string& name)
+{
+    std::ifstream in(WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/" + name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+constexpr const char* kPlainLine = "the meeting moves to ";
+
+class PGPDecodeStandIn : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        SDKLoadPlan plan;
+        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
+        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
+        LoadPGPsdkWith(plan);
+        BindPGPsdk();
+    }
+    static void TearDownTestSuite() { ReleasePGPsdk(); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(SDKLoadError, 0);
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "zavek-decode-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string fixtures = WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/");
+        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
+        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+        if (SDKProcs.PGPPurgeKeyDBCache) {
+            PGPContextRef context = 0;
+            PGPKeySetRef keys = 0;
+            ASSERT_EQ(KeyRings().Open(&context, &keys), 0);
+            PurgePassphraseCache(context); // no passphrase from an earlier test
+            KeyRings().Close();
+        }
+        decoder.AskPassphrase = [this](const std::string& keyIDs, const std::string&, bool retry, TSecureBytes& out) {
+            asked.push_back({ keyIDs, retry });
+            if (answers.empty())
+                return false;
+            const std::string next = answers.front();
+            answers.erase(answers.begin());
+            out = NewSecureData(next.size() + 1);
+            std::memcpy(out.data(), next.c_str(), next.size() + 1);
+            return true;
+        };
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(KeyRings().OpenCount(), 0);
+        DeleteFileA((folder + "pubring.pkr").c_str());
+        DeleteFileA((folder + "secring.skr").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    struct TAsk {
+        std::string keyIDs;
+        bool retry;
+    };
+    std::string folder;
+    TPGPDecode decoder;
+    std::vector<std::string> answers;
+    std::vector<TAsk> asked;
+};
+
+struct TDecodeCase {
+    const char* file;
+    bool keepInput;
+    int32_t status;
+    bool plaintext; // the output holds the message's text
+    int32_t kind;
+    int32_t state;
+    const char* signer;
+};
+
+TEST_F(PGPDecodeStandIn, GnuPGMessagesDecodeWithTheirSignatureResult)
+{
+    const TDecodeCase cases[] = {
+        { "encrypted.asc", false, 0, true, kResultPGPEncrypted, kSigNotChecked, "" },
+        { "encrypted.gpg", false, 0, true, kResultPGPEncrypted, kSigNotChecked, "" }, // binary, as attached
+        { "signed-encrypted.asc", false, 0, true, kResultPGPEncrypted, kSigGood, "Sam Signer <sam@example.org>" },
+        { "signed.asc", false, 0, true, kResultPGPSigned, kSigGood, "Sam Signer <sam@example.org>" },
+        { "clearsigned.asc", false, 0, true, kResultPGPSigned, kSigGood, "Sam Signer <sam@example.org>" },
+        { "clearsigned.asc", true, 0, false, kResultPGPSigned, kSigGood, "Sam Signer <sam@example.org>" },
+        { "clearsigned-bad.asc", false, 0, true, kResultPGPSigned, kSigBad, "Sam Signer <sam@example.org>" },
+        { "clearsigned-unknown.asc", false, 0, true, kResultPGPSigned, kSigKeyMissing, "" },
+        { "pgpmime-signed.eml", false, 0, true, kResultPGPSigned, kSigGood, "Sam Signer <sam@example.org>" },
+        // Unprotected or damaged encrypted data is refused and nothing of it comes out.
+        { "no-mdc.asc", false, kPGPError_IntegrityCheckFailed, false, kResultPGPEncrypted, kSigNotChecked, "" },
+        { "tampered.asc", false, kPGPError_IntegrityCheckFailed, false, kResultPGPEncrypted, kSigNotChecked, "" },
+        // A text in memory has no file holding what a detached signature signed.
+        { "detached.asc", false, kDecodeNoDetachedData, false, kResultPGPDetached, kSigNotChecked, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        answers = { "rita-pass" };
+        decoder.CheckSignatures = true;
+        decoder.Recursive = true;
+        decoder.KeepInput = c.keepInput;
+        const std::string input = Message(c.file);
+        ASSERT_FALSE(input.empty());
+        EXPECT_EQ(decoder.DecodePass(input), c.status);
+        EXPECT_EQ(decoder.Output.find(kPlainLine) != std::string::npos, c.plaintext);
+        if (c.status != 0) {
+            EXPECT_TRUE(decoder.Output.empty());
+        }
+        EXPECT_EQ(decoder.ResultKind, c.kind);
+        EXPECT_EQ(decoder.SigProps.State, c.state);
+        EXPECT_EQ(decoder.SigProps.UserIDText, c.signer);
+        if (c.state != kSigNotChecked) {
+            EXPECT_EQ(decoder.SigProps.KeyIDText.size(), 18u) << decoder.SigProps.KeyIDText;
+            EXPECT_NE(decoder.SigProps.SigTime, 0u);
+            EXPECT_FALSE(decoder.SigProps.SigTimeText.empty());
+        }
+    }
+}
+
+TEST_F(PGPDecodeStandIn, RecipientsAreReportedAndThePassphraseIsAskedForThem)
+{
+    answers = { "rita-pass" };
+    ASSERT_EQ(decoder.DecodePass(Message("encrypted.asc")), 0);
+    EXPECT_EQ(decoder.RecipientCount, 1);
+    EXPECT_EQ(decoder.RecipientKeyIDs.size(), 18u);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].keyIDs, decoder.RecipientKeyIDs);
+    EXPECT_FALSE(asked[0].retry);
+}
+
+TEST_F(PGPDecodeStandIn, AWrongPassphraseIsAskedAgainForTheSameSection)
+{
+    answers = { "wrong", "also wrong", "rita-pass" };
+    ASSERT_EQ(decoder.DecodePass(Message("encrypted.asc")), 0);
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_FALSE(asked[0].retry);
+    EXPECT_TRUE(asked[1].retry);
+    EXPECT_TRUE(asked[2].retry);
+}
+
+TEST_F(PGPDecodeStandIn, ACancelledOrMissingPassphraseEndsWithoutPlaintext)
+{
+    answers = {};
+    EXPECT_EQ(decoder.DecodePass(Message("encrypted.asc")), kDecodeCancelled);
+    EXPECT_TRUE(decoder.Output.empty());
+    decoder.AskPassphrase = nullptr;
+    EXPECT_EQ(decoder.DecodePass(Message("encrypted.asc")), kDecodeCancelled);
+    EXPECT_EQ(decoder.DecodePass(""), kDecodeEmptyInput);
+}
+
+TEST_F(PGPDecodeStandIn, FoundKeysAreImportedOnRequestAndThenVerify)
+{
+    decoder.CheckSignatures = true;
+    decoder.PassThroughKeys = false;
+    ASSERT_EQ(decoder.DecodePass(Message("una-key.asc")), 0);
+    EXPECT_EQ(decoder.ImportedKeys, 0); // not asked to import
+    EXPECT_EQ(decoder.ResultKind, kResultKeys);
+
+    decoder.ImportFoundKeys = true;
+    ASSERT_EQ(decoder.DecodePass(Message("una-key.asc")), 0);
+    EXPECT_EQ(decoder.ImportStatus, 0);
+    EXPECT_EQ(decoder.ImportedKeys, 1);
+
+    decoder.ImportFoundKeys = false;
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_EQ(decoder.SigProps.UserIDText, "Una Known <una@example.org>");
+}
+
+TEST_F(PGPDecodeStandIn, AMissingSignerFromTheKeySourceVerifiesWithoutTouchingTheRings)
+{
+    decoder.CheckSignatures = true;
+    decoder.KeySourceText = "Her key:\r\n" + Message("una-key.asc");
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_EQ(decoder.SigProps.UserIDText, "Una Known <una@example.org>");
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+
+    decoder.KeySourceText = Message("sam-key.asc"); // not the signer
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigKeyMissing);
+
+    decoder.KeySourceText.clear();
+    ASSERT_EQ(decoder.DecodePass(Message("clearsigned-unknown.asc")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigKeyMissing); // nothing was imported into the rings
+}
+
+TEST_F(PGPDecodeStandIn, TheAcceptanceTestRecognisesOpenPGPDataOnly)
+{
+    EXPECT_EQ(decoder.AcceptBuffer(Message("encrypted.asc")), 0);
+    EXPECT_EQ(decoder.ResultKind, kResultPGPEncrypted);
+    EXPECT_EQ(decoder.AcceptBuffer(Message("clearsigned.asc")), 0);
+    EXPECT_NE(decoder.AcceptBuffer("Just a plain letter.\r\n"), 0);
+    EXPECT_TRUE(asked.empty()); // analysis never needs a passphrase
+}
+
+TEST_F(PGPDecodeStandIn, PlainTextAroundABlockPassesThroughWhenAsked)
+{
+    EXPECT_EQ(decoder.DecodePass("Just a plain letter.\r\n"), kPGPError_UnsupportedFormat);
+    EXPECT_TRUE(decoder.Output.empty());
+    answers = { "rita-pass" };
+    decoder.PassThroughUnrecognised = true;
+    ASSERT_EQ(decoder.DecodePass("Before\r\n" + Message("encrypted.asc") + "After\r\n"), 0);
+    const size_t before = decoder.Output.find("Before");
+    const size_t plain = decoder.Output.find(kPlainLine);
+    const size_t after = decoder.Output.find("After");
+    ASSERT_NE(before, std::string::npos);
+    ASSERT_NE(plain, std::string::npos);
+    ASSERT_NE(after, std::string::npos);
+    EXPECT_LT(before, plain);
+    EXPECT_LT(plain, after);
+}
+
+TEST_F(PGPDecodeStandIn, SpecialMessagesKeepTheirRules)
+{
+    // For your eyes only: only a secure viewer may show it, and there is none.
+    answers = { "rita-pass" };
+    EXPECT_EQ(decoder.DecodePass(Message("eyes-only.asc")), kDecodeNotAvailable);
+    EXPECT_TRUE(decoder.ForYourEyesOnly);
+    EXPECT_TRUE(decoder.Output.empty());
+
+    // Conventional encryption asks without naming keys.
+    answers = { "shared-secret" };
+    asked.clear();
+    ASSERT_EQ(decoder.DecodePass(Message("conventional.asc")), 0);
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].keyIDs, "");
+
+    answers = { "rita-pass" };
+    ASSERT_EQ(decoder.DecodePass(Message("charset.asc")), 0);
+    EXPECT_EQ(decoder.Charset, "ISO-8859-15");
+
+    // S/MIME needs CMS, which this SDK lacks: refused, never faked.
+    EXPECT_EQ(decoder.DecodePass("Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n"
+                                 "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHA6CAMIACAQAx\r\n"),
+        kDecodeNotAvailable);
+    EXPECT_TRUE(decoder.Output.empty());
+}
+
+TEST_F(PGPDecodeStandIn, PGPMimeEncryptedHoldingASignedEntityGivesBoth)
+{
+    answers = { "rita-pass" };
+    decoder.CheckSignatures = true;
+    decoder.Recursive = true;
+    ASSERT_EQ(decoder.DecodePass(Message("pgpmime-encrypted.eml")), 0);
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+    EXPECT_EQ(decoder.ResultKind, kResultPGPEncrypted); // OpenPGP inside OpenPGP is no S/MIME result
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_EQ(decoder.SigProps.UserIDText, "Sam Signer <sam@example.org>");
+}
+
+// ---- The interface's decode operations ----------------------------------------------------------
+
+class PGPInterfaceDecode : public PGPDecodeStandIn {
+protected:
+    void Make()
+    {
+        pgp = std::make_unique<TPGPInterface>(nullptr, *t.errorTexts, *t.texts, nullptr, NewSdkSecure(),
+            [this](const std::string& text, TMessageKind kind, int icon) {
+                shown.push_back({ text, kind, icon });
+                return false;
+            });
+        pgp->DecryptPassphraseAsk = decoder.AskPassphrase;
+    }
+    void TearDown() override
+    {
+        pgp.reset();
+        PGPDecodeStandIn::TearDown();
+    }
+
+    struct TShown {
+        std::string text;
+        TMessageKind kind;
+        int icon;
+    };
+    TTestTexts t;
+    std::unique_ptr<TPGPInterface> pgp;
+    std::vector<TShown> shown;
+};
+
+TEST_F(PGPInterfaceDecode, DecryptTextGivesPlaintextSignerAndRecipients)
+{
+    Make();
+    answers = { "rita-pass" };
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    ASSERT_EQ(pgp->DecryptText(Message("signed-encrypted.asc"), nullptr, false, true, false, false, output, charset,
+                  recipients, signature),
+        0);
+    EXPECT_NE(output.find(kPlainLine), std::string::npos);
+    EXPECT_EQ(recipients.Count, 1);
+    EXPECT_EQ(signature.SignerText.size(), 18u);
+    EXPECT_NE(signature.StatusCode & kSignatureEncryptedBit, 0u);
+    const uint32_t resultClass = signature.StatusCode & 0xFFFF;
+    EXPECT_TRUE(resultClass == 2 || resultClass == 3) << resultClass;
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(PGPInterfaceDecode, AnEnteredPassphraseIsCachedForTheNextMessage)
+{
+    Make();
+    pgp->SetCacheCallback([](int32_t, bool) {});
+    pgp->SetCacheTime(60);
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    answers = { "rita-pass" };
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(pgp->DecryptText(Message("encrypted.asc"), nullptr, false, false, false, false, output, charset,
+                      recipients, signature),
+            0);
+        EXPECT_NE(output.find(kPlainLine), std::string::npos);
+    }
+    EXPECT_EQ(asked.size(), 1u);
+    pgp->PurgePassphrase();
+    answers = {};
+    EXPECT_EQ(pgp->DecryptText(Message("encrypted.asc"), nullptr, false, false, false, false, output, charset,
+                  recipients, signature),
+        kDecodeCancelled);
+    EXPECT_TRUE(shown.empty()); // a cancel is not shown as an error
+}
+
+TEST_F(PGPInterfaceDecode, DecryptTextShowsAFailureAndReturnsNothing)
+{
+    Make();
+    answers = { "rita-pass" };
+    std::string output = "old", charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    EXPECT_EQ(pgp->DecryptText(Message("tampered.asc"), nullptr, false, true, false, false, output, charset,
+                  recipients, signature),
+        kPGPError_IntegrityCheckFailed);
+    EXPECT_TRUE(output.empty());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "E-11983");
+    EXPECT_EQ(shown[0].kind, TMessageKind::Error);
+}
+
+TEST_F(PGPInterfaceDecode, VerifyTextFindsTheBlockAndShowsTheResult)
+{
+    Make();
+    TSignatureData signature;
+    const std::string mail = "Hello,\r\nsee below.\r\n\r\n" + Message("clearsigned-bad.asc");
+    ASSERT_EQ(pgp->VerifyText(mail, "", signature, true, false, nullptr), 0);
+    EXPECT_EQ(signature.StatusCode & kSignatureEncryptedBit, 0u);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, TMessageKind::Warning); // a bad signature is never good news
+    EXPECT_EQ(shown[0].icon, static_cast<int>(signature.StatusCode & 0xFFFF));
+
+    shown.clear();
+    ASSERT_EQ(pgp->VerifyText(Message("clearsigned.asc"), "", signature, false, false, nullptr), 0);
+    const uint32_t resultClass = signature.StatusCode & 0xFFFF;
+    EXPECT_TRUE(resultClass == 2 || resultClass == 3) << resultClass;
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(PGPInterfaceDecode, DecodeSectionTextPassesKeysAndTextAndReportsTheCheck)
+{
+    Make();
+    std::string output, statusText, charset;
+    uint32_t statusCode = 0;
+    ASSERT_EQ(pgp->DecodeSectionText(Message("clearsigned.asc"), nullptr, true, output, statusCode, statusText,
+                  charset),
+        0);
+    EXPECT_NE(output.find(kPlainLine), std::string::npos);
+    EXPECT_EQ(statusText.substr(0, 2), std::to_string(statusCode & 0xFFFF) + " ");
+    EXPECT_TRUE(KeyRings().WatchRingFiles);
+
+    ASSERT_EQ(pgp->DecodeSectionText(Message("sam-key.asc"), nullptr, false, output, statusCode, statusText, charset),
+        0);
+    EXPECT_NE(output.find("-----BEGIN PGP PUBLIC KEY BLOCK-----"), std::string::npos);
+    EXPECT_EQ(statusCode, 0u);
+    EXPECT_TRUE(statusText.empty());
+}
+
+} // namespace
