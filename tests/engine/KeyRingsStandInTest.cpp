@@ -6,19 +6,14 @@
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 
+#include "support/StandInSdk.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
 
 namespace {
-
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 void SetWriteTime(const std::string& path, int secondsFromNow)
 {
@@ -41,11 +36,7 @@ class KeyRingsStandIn : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        SDKLoadPlan plan;
-        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
-        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
-        LoadPGPsdkWith(plan);
-        BindPGPsdk();
+        LoadStandInSdk();
     }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
 

@@ -11,6 +11,8 @@
 
 #include "PGPInterfaceTestTexts.h"
 
+#include "support/StandInSdk.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -21,13 +23,6 @@
 #include <vector>
 
 namespace {
-
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 std::string Message(const std::string& name)
 {
@@ -41,25 +36,16 @@ class PGPDecodeStandIn : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        SDKLoadPlan plan;
-        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
-        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
-        LoadPGPsdkWith(plan);
-        BindPGPsdk();
+        LoadStandInSdk();
     }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
 
     void SetUp() override
     {
         ASSERT_EQ(SDKLoadError, 0);
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "zavek-decode-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string fixtures = WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/");
-        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
-        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+        UseKeyRingCopies(scratch, ZAVEK_DECODER_FIXTURES);
+        if (HasFatalFailure())
+            return;
         if (SDKProcs.PGPPurgeKeyDBCache) {
             PGPContextRef context = 0;
             PGPKeySetRef keys = 0;
@@ -81,16 +67,14 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(KeyRings().OpenCount(), 0);
-        DeleteFileA((folder + "pubring.pkr").c_str());
-        DeleteFileA((folder + "secring.skr").c_str());
-        RemoveDirectoryA(folder.c_str());
     }
 
     struct TAsk {
         std::string keyIDs;
         bool retry;
     };
-    std::string folder;
+    TScratchFolder scratch { "zavek-decode" };
+    const std::string folder = scratch.path;
     TPGPDecode decoder;
     std::vector<std::string> answers;
     std::vector<TAsk> asked;

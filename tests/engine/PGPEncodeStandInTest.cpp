@@ -10,6 +10,8 @@
 
 #include "PGPInterfaceTestTexts.h"
 
+#include "support/StandInSdk.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,24 +21,13 @@
 
 namespace {
 
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 const std::string kLetter = "Dear Bob,\r\n-- not a signature dash line\r\nFrom the garden: \xE4pfel.\r\n";
 
 class PGPEncodeStandIn : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        SDKLoadPlan plan;
-        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
-        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
-        LoadPGPsdkWith(plan);
-        BindPGPsdk();
+        LoadStandInSdk();
         CreateDirectoryA(WindowsPath(ZAVEK_ENCODER_OUT).c_str(), nullptr);
     }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
@@ -44,23 +35,15 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(SDKLoadError, 0);
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "zavek-encode-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string fixtures = WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/");
-        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
-        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+        UseKeyRingCopies(scratch, ZAVEK_KEY_FIXTURES);
+        if (HasFatalFailure())
+            return;
         ann = FullKeyID("ann@example.org");
         bob = FullKeyID("bob@example.net");
     }
     void TearDown() override
     {
         EXPECT_EQ(KeyRings().OpenCount(), 0);
-        DeleteFileA((folder + "pubring.pkr").c_str());
-        DeleteFileA((folder + "secring.skr").c_str());
-        RemoveDirectoryA(folder.c_str());
     }
 
     static std::string FullKeyID(const std::string& text)
@@ -91,7 +74,9 @@ protected:
         std::ofstream(WindowsPath(std::string(ZAVEK_ENCODER_OUT) + "/" + name), std::ios::binary) << content;
     }
 
-    std::string folder, ann, bob;
+    TScratchFolder scratch { "zavek-encode" };
+    const std::string folder = scratch.path;
+    std::string ann, bob;
     std::string annPassphrase = "ann-pass";
     PGPError answer = kPGPError_NoErr;
     int asked = 0;

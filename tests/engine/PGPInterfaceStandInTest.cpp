@@ -15,6 +15,8 @@
 #include "PrefsMemoryHost.h"
 #include "SecureFakeSdk.h"
 
+#include "support/StandInSdk.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -25,13 +27,6 @@
 
 namespace {
 
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 struct TShown {
     std::string text;
     TMessageKind kind;
@@ -41,33 +36,21 @@ class PGPInterfaceStandIn : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        SDKLoadPlan plan;
-        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
-        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
-        LoadPGPsdkWith(plan);
-        BindPGPsdk();
+        LoadStandInSdk();
     }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
 
     void SetUp() override
     {
         ASSERT_EQ(SDKLoadError, 0);
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "zavek-pgpiface-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string fixtures = WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/");
-        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
-        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+        UseKeyRingCopies(scratch, ZAVEK_KEY_FIXTURES);
+        if (HasFatalFailure())
+            return;
     }
     void TearDown() override
     {
         pgp.reset();
         EXPECT_EQ(KeyRings().OpenCount(), 0);
-        DeleteFileA((folder + "pubring.pkr").c_str());
-        DeleteFileA((folder + "secring.skr").c_str());
-        RemoveDirectoryA(folder.c_str());
     }
 
     void Make(std::unique_ptr<TSecureSdk> secureSdk = NewSdkSecure(), TPrefsFile* prefs = nullptr)
@@ -86,7 +69,8 @@ protected:
     }
 
     TTestTexts t { { { 299, "Missing %s. Look again?" }, { 320, "Good signature" }, { 328, "Partly:" } } };
-    std::string folder;
+    TScratchFolder scratch { "zavek-pgpiface" };
+    const std::string folder = scratch.path;
     std::unique_ptr<TPGPInterface> pgp;
     std::vector<TShown> shown;
     bool answer = false;

@@ -7,6 +7,8 @@
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 
+#include "support/StandInSdk.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,13 +17,6 @@
 #include <sstream>
 
 namespace {
-
-std::string WindowsPath(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 std::string ReadBytes(const std::string& name)
 {
@@ -35,25 +30,16 @@ class AutoListKeyRing : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        SDKLoadPlan plan;
-        plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
-        plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
-        LoadPGPsdkWith(plan);
-        BindPGPsdk();
+        LoadStandInSdk();
     }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
 
     void SetUp() override
     {
         ASSERT_EQ(SDKLoadError, 0);
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "zavek-autolist-keys-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        const std::string fixtures = WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/");
-        ASSERT_TRUE(CopyFileA((fixtures + "pubring.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((fixtures + "secring.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
-        ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+        UseKeyRingCopies(scratch, ZAVEK_KEY_FIXTURES);
+        if (HasFatalFailure())
+            return;
         keys = source.LoadAllKeys();
         ASSERT_NE(keys, nullptr);
         ann = IndexOfUserID("Ann Lee <ann@example.org>");
@@ -63,9 +49,6 @@ protected:
     void TearDown() override
     {
         source.ClearKeyList();
-        for (const char* name : { "pubring.pkr", "secring.skr", "AutoList.txt" })
-            DeleteFileA((folder + name).c_str());
-        RemoveDirectoryA(folder.c_str());
     }
 
     int IndexOfUserID(const std::string& userID) const
@@ -80,7 +63,8 @@ protected:
 
     TKeyRingKeySource source;
     const TKeyPropsList* keys = nullptr;
-    std::string folder;
+    TScratchFolder scratch { "zavek-autolist-keys" };
+    const std::string folder = scratch.path;
     int ann = -1;
     std::string annID;
 };

@@ -1,0 +1,70 @@
+// Shared by the tests that run against the stand-in SDK: loading it for a test suite, and a scratch
+// copy of a key-ring pair made by GnuPG at build time that the process's key store is pointed at.
+#pragma once
+
+#include "engine/KeyFuncs.h"
+#include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+// A Unix path as Wine sees it through drive Z:.
+inline std::string WindowsPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// The generation-13 stand-in from the build tree's variants (ZAVEK_PGPSDK_VARIANTS).
+inline void LoadStandInSdk()
+{
+    SDKLoadPlan plan;
+    plan.folders = { WindowsPath(std::string(ZAVEK_PGPSDK_VARIANTS) + "/g13/") };
+    plan.showFatal = [](const char* text) { ADD_FAILURE() << text; };
+    LoadPGPsdkWith(plan);
+    BindPGPsdk();
+}
+
+// A folder of its own in the temporary folder; everything in it goes with it.
+class TScratchFolder {
+public:
+    explicit TScratchFolder(const std::string& name)
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    ~TScratchFolder()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((path + found.cFileName).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(path.c_str());
+    }
+    TScratchFolder(const TScratchFolder&) = delete;
+    TScratchFolder& operator=(const TScratchFolder&) = delete;
+
+    std::string path; // with a trailing backslash
+};
+
+// Copies pubring.pkr and secring.skr from a fixture folder (a Unix path) into the scratch folder and
+// points the key store at the copies.
+inline void UseKeyRingCopies(const TScratchFolder& scratch, const std::string& fixtureFolder)
+{
+    const std::string fixtures = WindowsPath(fixtureFolder + "/");
+    for (const char* name : { "pubring.pkr", "secring.skr" })
+        ASSERT_TRUE(CopyFileA((fixtures + name).c_str(), (scratch.path + name).c_str(), FALSE)) << name;
+    ASSERT_EQ(KeyRings().SetRingFiles(scratch.path + "pubring.pkr", scratch.path + "secring.skr"), 0);
+}
