@@ -5,6 +5,12 @@
 
 #include "framework/Application.h"
 #include "framework/UnitRegistry.h"
+#include "engine/PrefFuncs.h"
+#include "engine/sdk/pgpBase.h"
+#include "foundation/Processes.h"
+#include "foundation/UTF8.h"
+#include "foundation/UxThemes.h"
+#include "foundation/WindowUtils.h"
 #include "plugin/Guard.h"
 #include "plugin/MainClass.h"
 
@@ -17,10 +23,17 @@ constexpr uint32_t HIGHEST_INTERFACE_MAJOR = 0x100;
 constexpr int32_t DECRYPT_WRITTEN = 2;
 constexpr int32_t VERIFY_RESULT = -2;
 
-// The library's units in their order; the main object comes last, over everything it uses.
+// The library's units in their order; the main object comes last, over everything it uses. The
+// SDK loads first (the preferences need its generation) and so unloads last.
 UnitRegistry& Units()
 {
     static UnitRegistry units({
+        { "PGPsdk", [] { EnsurePGPsdk(); }, [] { ReleasePGPsdk(); } },
+        { "Processes", [] { InitProcesses(); }, [] { DoneProcesses(); } },
+        { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
+        { "UxThemes", nullptr, [] { DoneUxThemes(); } },
+        { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },
+        { "PrefFuncs", [] { InitPrefFuncs(); }, [] { DonePrefFuncs(); } },
         { "Forms", nullptr, [] { Application().Shutdown(); } },
         { "ZAVEKMainClass", [] { TMainClass::UnitInitialisation(g_module); },
             [] { TMainClass::UnitFinalisation(); } },

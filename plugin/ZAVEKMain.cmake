@@ -21,4 +21,15 @@ if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Options.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList uxtheme)
   target_sources(ZAVEKMain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc)
+  # The PGP interface and the units the library initialises in order (SDK, processes, window
+  # utilities and themes, UTF-8, PGP preferences).
+  target_link_libraries(ZAVEKPluginCore PUBLIC zavek_pgpiface engine_sdk zavek_prefs Processes WindowUtils UTF8)
+  # The SDK loader looks beside the plug-in library first: the stage puts the stand-in SDK there.
+  add_custom_target(stage_PluginPGPsdk
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ZAVEK_STAGE_DIR}/Plugin
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:PGPSDK_g13> $<TARGET_FILE:PGPsdkNL>
+            $<TARGET_FILE:PGPsdkUI> $<TARGET_FILE:PGPcl> $<TARGET_FILE:PGPsc> ${ZAVEK_STAGE_DIR}/Plugin/
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:PGPcl> ${ZAVEK_STAGE_DIR}/Plugin/PGPclientLib.dll
+    DEPENDS PGPSDK_g13 PGPsdkNL PGPsdkUI PGPcl PGPsc)
+  add_dependencies(stage stage_PluginPGPsdk)
 endif()
