@@ -5,6 +5,8 @@
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 
+#include "support/RunCommand.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,20 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kPassphrase[] = "interop passphrase";
-
-std::string RunCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[4096];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, count);
-    pclose(pipe);
-    return output;
-}
 
 std::string Hex(std::string_view bytes)
 {

@@ -4,6 +4,8 @@
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 
+#include "support/RunCommand.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,20 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kPassphrase[] = "encode interop";
-
-std::string RunCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[4096];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, count);
-    pclose(pipe);
-    return output;
-}
 
 std::string WithoutCR(std::string text)
 {
