@@ -1,8 +1,19 @@
-// Internal to FileUtils: an owning pointer for COM interfaces and a scope that makes sure the
-// calling thread has a COM apartment while shell objects are used.
+// Internal to FileUtils: an owning pointer for COM interfaces, a scope that makes sure the calling
+// thread has a COM apartment while shell objects are used, and ANSI text for the wide shell calls.
 #pragma once
 
 #include <objbase.h>
+
+#include <string>
+
+inline std::wstring AnsiToWideString(const std::string& Text)
+{
+    const int n = MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), wide.data(), n);
+    return wide;
+}
 
 template <typename Interface> class TComPtr {
 public:

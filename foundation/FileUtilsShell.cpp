@@ -29,15 +29,6 @@ std::string ShellTypeName(const std::string& Extension)
     return info.szTypeName;
 }
 
-std::wstring WideOf(const std::string& Text)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), wide.data(), n);
-    return wide;
-}
-
 // A module loaded as data only, freed with the scope.
 class TDataModule {
 public:
@@ -179,7 +170,7 @@ bool CreateShellLink(const std::string& Link, const std::string& Target, const s
     }
     TComPtr<IPersistFile> file;
     return SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))
-        && SUCCEEDED(file->Save(WideOf(Link).c_str(), TRUE));
+        && SUCCEEDED(file->Save(AnsiToWideString(Link).c_str(), TRUE));
 }
 
 std::string FindAssociatedExecutable(const std::string& Document)

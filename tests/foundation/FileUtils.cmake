@@ -6,4 +6,7 @@ if(ZAVEK_WINDOWS)
   zavek_add_test(NAME file_utils_win_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/FileUtilsWinTest.cpp
     LIBS FileUtilsWin)
+  zavek_add_test(NAME file_utils_menu_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/FileUtilsMenuTest.cpp
+    LIBS FileUtilsWin)
 endif()
