@@ -1,6 +1,6 @@
-// Tests of the Explorer context menu inside our menus (under Wine with a display): the submenu is
-// filled when first selected, commands go to the caller's handler, and every close path releases
-// the record, the subclassing and the submenu.
+// Tests of the shell's interactive pieces (under Wine with a display): the Explorer context menu
+// inside our menus (filled when first selected, commands to the caller's handler, every close path
+// releases it) and the folder browser's start folder and result.
 #include "foundation/FileUtilsWin.h"
 
 #include "foundation/StrUtilWin.h"
@@ -183,6 +183,45 @@ TEST_F(ShellContextMenu, DestroyingTheWindowReleasesTheMenu)
     DestroyWindow(window_);
     EXPECT_EQ(GetMenuItemCount(parent_), 2);
     window_ = nullptr;
+}
+
+// Presses a button of the thread's dialog once it is shown.
+UINT_PTR g_dialogButton = IDCANCEL;
+
+BOOL CALLBACK PressDialogButton(HWND Window, LPARAM)
+{
+    char className[16] = {};
+    GetClassNameA(Window, className, sizeof className);
+    if (std::string(className) != "#32770" || !IsWindowVisible(Window))
+        return TRUE;
+    PostMessageA(Window, WM_COMMAND, MAKEWPARAM(g_dialogButton, BN_CLICKED), 0);
+    return FALSE;
+}
+
+void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR ID, DWORD)
+{
+    if (!EnumThreadWindows(GetCurrentThreadId(), PressDialogButton, 0))
+        KillTimer(nullptr, ID);
+}
+
+TEST(BrowseForFolder, StartsWhereTheFileIsFoundAndReturnsTheChoice)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::string folder = GetTempFolder() + "browse_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteWholeFile(folder + "\\marker.cfg", "x");
+
+    g_dialogButton = IDOK;
+    SetTimer(nullptr, 0, 200, AnswerDialog);
+    EXPECT_EQ(BrowseForFolderDialog(nullptr, folder, "marker.cfg", "Choose"), folder + "\\");
+
+    g_dialogButton = IDCANCEL;
+    SetTimer(nullptr, 0, 200, AnswerDialog);
+    EXPECT_EQ(BrowseForFolderDialog(nullptr, folder, "marker.cfg", "Choose"), "");
+
+    DeleteFileA((folder + "\\marker.cfg").c_str());
+    RemoveDirectoryA(folder.c_str());
+    CoUninitialize();
 }
 
 } // namespace
