@@ -10,6 +10,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -150,7 +151,7 @@ std::string MakeTempFileName(const std::string& Ext)
         LARGE_INTEGER counter {};
         QueryPerformanceCounter(&counter);
         char hex[24];
-        wsprintfA(hex, "%06X%08X", static_cast<unsigned>(counter.HighPart), static_cast<unsigned>(counter.LowPart));
+        std::snprintf(hex, sizeof hex, "%06llX", static_cast<unsigned long long>(counter.QuadPart));
         std::string digits = HashDataHex(hex, 6);
         if (digits.size() != 6) // no hash: the counter's own low digits still change every round
             digits = std::string(hex).substr(std::strlen(hex) - 6);
