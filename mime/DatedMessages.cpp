@@ -41,7 +41,7 @@ std::string JoinBodyTexts(const TTextList& Texts, bool Wide)
     std::string joined;
     for (const TTextItem& item : Texts) {
         joined += Wide ? WideBody(item.Text) : item.Text;
-        if (!EndsWithLineBreak(item.Text, Wide) || item.Text.empty())
+        if (!EndsWithLineBreak(item.Text, Wide))
             joined += Wide ? WideCrLf : std::string("\r\n");
     }
     return Wide ? joined + WideNul : joined;
