@@ -9,6 +9,7 @@
 #include "engine/PGPInterface.h"
 #include "engine/sdk/pgpBase.h"
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
@@ -393,6 +394,11 @@ void TConfiguration::Cleanup()
 void TConfiguration::RestartMailClient(const std::string& identity, HWND mailClient)
 {
     restartStarted_ = PMInterface().RestartHost(installFolder_ + "ZAVEKHelper.exe", identity, mailClient);
+}
+
+void TConfiguration::SyncTimeElevated(HWND owner, bool show)
+{
+    ShellOpenFile(owner, "", installFolder_ + "ZAVEKAdmin.exe", show ? "SYNCTIME SHOW" : "SYNCTIME", show);
 }
 
 intptr_t TConfiguration::ImpersonateSessionUser()
