@@ -11,6 +11,7 @@
 #include "foundation/UTF8.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/Guard.h"
+#include "plugin/InstallCommands.h"
 
 #include <shlobj.h>
 
@@ -267,24 +268,28 @@ const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const
     return *pgpErrorTexts_;
 }
 
-void TConfiguration::UserSetup(const std::string&)
+void TConfiguration::UserSetup(const std::string& arguments)
 {
-    throw ENotAvailable("UserSetup");
+    TMessageBoxDialogs dialogs;
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserSetup(arguments);
 }
 
-void TConfiguration::UserUpdate(const std::string&)
+void TConfiguration::UserUpdate(const std::string& arguments)
 {
-    throw ENotAvailable("UserUpdate");
+    TMessageBoxDialogs dialogs;
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUpdate(arguments);
 }
 
 void TConfiguration::UserUninstall()
 {
-    throw ENotAvailable("UserUninstall");
+    TMessageBoxDialogs dialogs;
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUninstall();
 }
 
 void TConfiguration::Cleanup()
 {
-    throw ENotAvailable("Cleanup");
+    TMessageBoxDialogs dialogs;
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).Cleanup();
 }
 
 void TConfiguration::RestartMailClient(const std::string&, HWND)
