@@ -369,25 +369,25 @@ const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const
 
 void TConfiguration::UserSetup(const std::string& arguments)
 {
-    TMessageBoxDialogs dialogs;
+    TConfigurationDialogs dialogs(*this);
     TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserSetup(arguments);
 }
 
 void TConfiguration::UserUpdate(const std::string& arguments)
 {
-    TMessageBoxDialogs dialogs;
+    TConfigurationDialogs dialogs(*this);
     TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUpdate(arguments);
 }
 
 void TConfiguration::UserUninstall()
 {
-    TMessageBoxDialogs dialogs;
+    TConfigurationDialogs dialogs(*this);
     TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUninstall();
 }
 
 void TConfiguration::Cleanup()
 {
-    TMessageBoxDialogs dialogs;
+    TConfigurationDialogs dialogs(*this);
     TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).Cleanup();
 }
 

@@ -7,15 +7,6 @@
 
 #include <shlobj.h>
 
-namespace {
-
-int ShowBox(const std::string& text, UINT style)
-{
-    return MessageBoxA(nullptr, text.c_str(), "ZAVEK", style | MB_SETFOREGROUND);
-}
-
-} // namespace
-
 TInstallSite InstallSiteOf(TConfiguration& configuration)
 {
     TPMInterface& mailClient = configuration.PMInterface();
@@ -36,17 +27,17 @@ TInstallSite InstallSiteOf(TConfiguration& configuration)
     return site;
 }
 
-void TMessageBoxDialogs::Information(const std::string& text)
+void TConfigurationDialogs::Information(const std::string& text)
 {
-    ShowBox(text, MB_OK | MB_ICONINFORMATION);
+    configuration_.ShowMessage(text, TMessageKind::Information);
 }
 
-void TMessageBoxDialogs::Error(const std::string& text)
+void TConfigurationDialogs::Error(const std::string& text)
 {
-    ShowBox(text, MB_OK | MB_ICONERROR);
+    configuration_.ShowMessage(text, TMessageKind::Error);
 }
 
-bool TMessageBoxDialogs::AskYes(const std::string& text)
+bool TConfigurationDialogs::AskYes(const std::string& text)
 {
-    return ShowBox(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return configuration_.ShowMessage(text, TMessageKind::QuestionNoDefault);
 }

@@ -1,5 +1,5 @@
 // The configuration's side of the installation commands: the install site of the configuration's
-// mail user and the message boxes the commands show outside the mail client.
+// mail user, and its messages shown the configuration's way.
 #pragma once
 
 #include "plugin/UserInstallation.h"
@@ -10,10 +10,17 @@ class TConfiguration;
 // logged-on user.
 TInstallSite InstallSiteOf(TConfiguration& configuration);
 
-// Shows the installation's messages in system message boxes under the caption "ZAVEK".
-class TMessageBoxDialogs : public IInstallDialogs {
+// Shows the installation's messages through the configuration (the plug-in's message dialog).
+class TConfigurationDialogs : public IInstallDialogs {
 public:
+    explicit TConfigurationDialogs(TConfiguration& configuration)
+        : configuration_(configuration)
+    {
+    }
     void Information(const std::string& text) override;
     void Error(const std::string& text) override;
     bool AskYes(const std::string& text) override;
+
+private:
+    TConfiguration& configuration_;
 };
