@@ -255,3 +255,68 @@ TEST(Install, SetUpRemoveUpdateWithLinksAndCleanUp)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Install, APageThatIsNeitherAnAddressNorAPageIsReported)
+{
+    THostSession session("htmlpage");
+    TMailClientSettings settings(session.File(""), StageFolder() + "\\Host\\");
+    session.UseKeyRings();
+    TDialogAnswerer answerer({});
+    RunStaged("ZAVEKHelper.exe", "HTMLPAGE notes.txt");
+    const auto texts = answerer.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_THAT(texts[0], HasSubstr("ZA-VEK - Error"));
+    EXPECT_THAT(texts[0], HasSubstr("notes.txt"));
+    EXPECT_THAT(texts[0], HasSubstr("The page could not be opened."));
+}
+
+// Puts a stand-in in the place of the system's help viewer for one test (the real one cannot show
+// pages here), and the viewer back afterwards.
+class TStandInViewer {
+public:
+    TStandInViewer()
+    {
+        char windows[MAX_PATH] = {};
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        viewer_ = std::string(windows) + "\\hh.exe";
+        aside_ = viewer_ + ".aside";
+        log_ = std::string(windows) + "\\browser.log";
+        moved_ = MoveFileA(viewer_.c_str(), aside_.c_str()) != FALSE;
+        CopyFileA((StageFolder() + "\\..\\bin\\HelpBrowserStub.exe").c_str(), viewer_.c_str(), FALSE);
+    }
+    ~TStandInViewer()
+    {
+        DeleteFileA(log_.c_str());
+        DeleteFileA(viewer_.c_str());
+        if (moved_)
+            MoveFileA(aside_.c_str(), viewer_.c_str());
+    }
+    TStandInViewer(const TStandInViewer&) = delete;
+    TStandInViewer& operator=(const TStandInViewer&) = delete;
+    std::string Logged() const
+    {
+        for (int i = 0; i < 50 && GetFileAttributesA(log_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+            Sleep(100);
+        return ReadAll(log_);
+    }
+
+private:
+    std::string viewer_, aside_, log_;
+    bool moved_ = false;
+};
+
+TEST(Install, PGPHelpStartsTheHelpViewer)
+{
+    THostSession session("pgphelp");
+    TMailClientSettings settings(session.File(""), StageFolder() + "\\Host\\");
+    session.UseKeyRings();
+    TStandInViewer viewer;
+    TDialogAnswerer answerer({});
+    RunStaged("ZAVEKHelper.exe", "PGPHELP WipeFiles");
+    EXPECT_THAT(viewer.Logged(), HasSubstr("ms-its:")) << testing::PrintToString(answerer.Texts());
+    EXPECT_TRUE(answerer.Texts().empty());
+}
+
+} // namespace
