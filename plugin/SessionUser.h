@@ -5,7 +5,7 @@
 #include "foundation/Processes.h"
 
 // Impersonates the desktop shell's user for its lifetime when the process runs elevated; does
-// nothing otherwise or when the shell's token cannot be had.
+// nothing otherwise, when the shell's token cannot be had, or inside another scope (nests safely).
 class TSessionUserScope {
 public:
     TSessionUserScope();

@@ -434,8 +434,9 @@ void TUserInstallation::Cleanup()
     if (IsExistingFile(UsersFile())) {
         for (const std::string& line : ReadLines(UsersFile())) {
             const std::string folder = FolderOfUserLine(line);
-            if (!IsSectionLine(line) && !folder.empty())
-                RemoveForUser(folder);
+            // Forms left without settings would make the mail client look for a library that goes.
+            if (!IsSectionLine(line) && !folder.empty() && !RemoveForUser(folder))
+                RemoveFormFiles(folder);
         }
     }
     if (DeleteFileA(UsersFile().c_str()))
