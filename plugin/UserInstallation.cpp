@@ -2,15 +2,13 @@
 // Everything that touches a user's folders runs as the logged-on user when the process is elevated.
 #include "plugin/UserInstallation.h"
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "plugin/SessionUser.h"
 #include "plugin/UserInstallationRules.h"
 
 #include <windows.h>
-
-#include <objbase.h>
-#include <shlobj.h>
 
 #include <sstream>
 #include <vector>
@@ -125,97 +123,24 @@ bool WriteLines(const std::string& file, const std::vector<std::string>& lines)
     return WriteWholeFile(file, text);
 }
 
-// The lines of an ini section, as the system gives them ("key=value").
+// The lines of the Windows user's section of the users list.
 std::vector<std::string> ReadSectionLines(const std::string& file, const std::string& section)
 {
-    std::vector<char> buffer(65535, '\0');
-    const DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
     std::vector<std::string> lines;
-    for (DWORD at = 0; at < length && buffer[at] != '\0';) {
-        const std::string line(&buffer[at]);
-        lines.push_back(line);
-        at += static_cast<DWORD>(line.size()) + 1;
-    }
+    if (const std::unique_ptr<TStringList> list = ReadIniSectionList(file, section))
+        for (int i = 0; i < list->Count(); ++i)
+            lines.push_back(list->Get(i));
     return lines;
 }
 
-// Writes a section in one call, so that concurrent writers cannot interleave. An empty list
+// Writes the section in one call, so that concurrent writers cannot interleave. An empty list
 // removes the section: the last user's removal must not leave its line behind.
 bool WriteSectionLines(const std::string& file, const std::string& section, const std::vector<std::string>& lines)
 {
-    std::string block;
+    TStringList list;
     for (const std::string& line : lines)
-        if (!line.empty())
-            block += line + '\0';
-    if (block.empty())
-        return WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, file.c_str()) != FALSE;
-    block += '\0';
-    return WritePrivateProfileSectionA(section.c_str(), block.c_str(), file.c_str()) != FALSE;
-}
-
-// Deletes a start-menu folder's links and, when the last deletion worked, the folder.
-void RemoveShortcutFolder(const std::string& folder)
-{
-    if (DeleteAll(MatchingFiles(folder, "*.lnk")))
-        RemoveDirectoryA(folder.c_str());
-}
-
-// Keeps COM initialised on the calling thread for its lifetime.
-class TComScope {
-public:
-    TComScope()
-        : initialised_(SUCCEEDED(CoInitialize(nullptr)))
-    {
-    }
-    ~TComScope()
-    {
-        if (initialised_)
-            CoUninitialize();
-    }
-    TComScope(const TComScope&) = delete;
-    TComScope& operator=(const TComScope&) = delete;
-
-private:
-    bool initialised_;
-};
-
-template <class T> class TComPtr {
-public:
-    TComPtr() = default;
-    ~TComPtr()
-    {
-        if (p)
-            p->Release();
-    }
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    T* p = nullptr;
-};
-
-bool CreateShellLink(const std::string& link, const std::string& target, const std::string& arguments)
-{
-    if (link.empty() || target.empty())
-        return false;
-    TComScope com;
-    TComPtr<IShellLinkA> shellLink;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-            reinterpret_cast<void**>(&shellLink.p))))
-        return false;
-    if (FAILED(shellLink.p->SetPath(target.c_str())) || FAILED(shellLink.p->SetArguments(arguments.c_str())))
-        return false;
-    TComPtr<IPersistFile> file;
-    if (FAILED(shellLink.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
-        return false;
-    wchar_t wide[MAX_PATH] = {};
-    if (MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH) == 0)
-        return false;
-    return SUCCEEDED(file.p->Save(wide, TRUE));
-}
-
-std::string FirstMatch(const std::string& folder, const std::string& pattern)
-{
-    const std::vector<std::string> files = MatchingFiles(folder, pattern);
-    return files.empty() ? std::string() : files.front();
+        list.Add(line);
+    return WriteIniSectionList(file, section, lines.empty() ? nullptr : &list);
 }
 
 std::string WithName(const std::string& format, const std::string& name)
@@ -454,7 +379,7 @@ void TUserInstallation::RemoveEarlierVersion()
     for (const char* file : EARLIER_VERSION_FILES)
         DeleteFileA((site_.InstallFolder + file).c_str());
     for (const char* extension : EARLIER_VERSION_EXTENSIONS)
-        DeleteAll(MatchingFiles(site_.InstallFolder, std::string("*") + extension));
+        DeleteMatchingFiles(site_.InstallFolder + "*" + extension);
 }
 
 bool TUserInstallation::CreateStartMenuLinks(const std::string& name, bool allUsers)
@@ -488,10 +413,10 @@ bool TUserInstallation::CreateShortcuts(const std::string& folder, bool adminLin
     if (!adminLinksOnly) {
         std::string manual = LanguageFile("ZAVEK", ".chm");
         if (!IsExistingFile(manual))
-            manual = FirstMatch(site_.ResourcesFolder, "ZAVEK??.chm");
+            manual = FindFirstMatchingFile(site_.ResourcesFolder + "ZAVEK??.chm");
         std::string help = LanguageFile("ZAVEKHelp", ".htm");
         if (!IsExistingFile(help))
-            help = FirstMatch(site_.ResourcesFolder, "ZAVEKHelp??.htm");
+            help = FindFirstMatchingFile(site_.ResourcesFolder + "ZAVEKHelp??.htm");
         links.push_back({ TEXT_LINK_MANUAL, manual, "" });
         links.push_back({ TEXT_LINK_LICENCE, LanguageFile("ZAVEKLicence", ".txt"), "" });
         links.push_back({ TEXT_LINK_HELP, help, "" });
@@ -504,7 +429,7 @@ bool TUserInstallation::CreateShortcuts(const std::string& folder, bool adminLin
         // A document this install does not carry gets no link; the others are still made.
         if (link.Target.empty() || (link.Arguments.empty() && !IsExistingFile(UnwrapQuotes(link.Target))))
             continue;
-        if (!CreateShellLink(folder + Text(link.Text) + ".lnk", link.Target, link.Arguments))
+        if (!CreateShellLink(folder + Text(link.Text) + ".lnk", link.Target, link.Arguments, ""))
             return false;
     }
     return true;

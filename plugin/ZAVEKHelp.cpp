@@ -1,11 +1,10 @@
 // The help and manual pages and the opening of pages and addresses in the user's browser.
 #include "plugin/ZAVEKHelp.h"
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/Processes.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
-
-#include <shellapi.h>
 
 namespace {
 
@@ -44,19 +43,6 @@ bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
                                                  static_cast<int>(prefix.size()), prefix.c_str(),
                                                  static_cast<int>(prefix.size()))
         == CSTR_EQUAL;
-}
-
-// A fresh temporary file name with the extension ".htm".
-std::string TemporaryPageName()
-{
-    const std::string folder = GetTempFolder();
-    for (DWORD attempt = GetTickCount();; ++attempt) {
-        char name[16];
-        wsprintfA(name, "$%06X$.htm", attempt & 0xFFFFFF);
-        const std::string file = folder + name;
-        if (!IsExistingFile(file))
-            return file;
-    }
 }
 
 std::string HtmlText(const std::string& text)
@@ -129,9 +115,7 @@ TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& language, const std::strin
 
 std::string TZAVEKHelp::GetBrowser() const
 {
-    char program[MAX_PATH] = {};
-    const auto result = reinterpret_cast<uintptr_t>(FindExecutableA(files_.HelpPage.c_str(), nullptr, program));
-    return result > 32 ? std::string(program) : std::string();
+    return FindAssociatedExecutable(files_.HelpPage);
 }
 
 bool TZAVEKHelp::StartBrowser(const std::string& browser, const std::string& address)
@@ -159,7 +143,7 @@ bool TZAVEKHelp::StartThroughRedirectPage(
     if (BrowserArgument(address).empty())
         return false;
     const bool withLink = RegReadDWord(HKEY_CURRENT_USER, ZONE_KEY, ZONE_ACTIVE_CONTENT) != 0;
-    const std::string page = TemporaryPageName();
+    const std::string page = MakeTempFileName("htm");
     if (!WriteWholeFile(page, RedirectPage(address, linkText, withLink)))
         return false;
     const bool started = StartBrowser(browser, page);

@@ -4,8 +4,7 @@ add_library(ZAVEKUserInstallationRules STATIC ${CMAKE_CURRENT_LIST_DIR}/UserInst
 if(ZAVEK_WINDOWS)
   add_library(ZAVEKUserInstallation STATIC ${CMAKE_CURRENT_LIST_DIR}/UserInstallation.cpp
                                           ${CMAKE_CURRENT_LIST_DIR}/SessionUser.cpp)
-  target_link_libraries(ZAVEKUserInstallation PUBLIC ZAVEKUserInstallationRules ZAVEKResources zavek_strutil_win
-                                                     Processes ole32 uuid shell32)
+  target_link_libraries(ZAVEKUserInstallation PUBLIC ZAVEKUserInstallationRules ZAVEKResources FileUtilsWin Processes)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKUserInstallation)
   # The configuration's command bodies reach the installation through these.
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/InstallCommands.cpp)
