@@ -213,7 +213,7 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     session.WriteFile("in.txt", "text\r\n");
     const std::string in = session.File("in.txt");
     // Every message road fails inside the main object in this build; each failure stays in its export.
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
+    THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
                                "encrypt "
         + in
         + " - PGP/MIME someone@example.org\n"
@@ -222,7 +222,7 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
         + " -\n"
           "verify "
         + in + "\nmanage -\n"
-          "export USERSETUP x\n"
+          "export HTMLPAGE x\n"
           "decrypt "
         + in + " " + session.File("out.txt")
         + "\n"
@@ -233,7 +233,7 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     EXPECT_TRUE(run.Has("export verify -> -2"));
     EXPECT_TRUE(run.Has("export manage -> 0"));
     EXPECT_TRUE(session.Exists("in.txt"));
-    EXPECT_TRUE(run.Has("export USERSETUP returned"));
+    EXPECT_TRUE(run.Has("export HTMLPAGE returned"));
     // The failed requests released the busy state: the last decrypt is not refused as nested, and it
     // waited one double-click interval first.
     auto decrypt = run.LinesStartingWith("export decrypt ->");
