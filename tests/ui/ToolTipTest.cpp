@@ -352,6 +352,51 @@ TEST_F(RichToolTipTest, RichStyleHasWiderMarginsAndStreamsRtfIn)
     EXPECT_EQ(tip->ToolCount(), 0);
 }
 
+TEST_F(RichToolTipTest, ShownRichTipIsAsHighAsItsLinesAndTakesTheFocus)
+{
+    tip->CenterToolTip = cttSubToolRect;
+    tip->SetToolRect({ 20, 30, 220, 60 });
+    tip->SetText("{\\rtf1\\ansi one\\par two\\par three}");
+    tip->ActivateTip();
+    Application().ProcessMessages();
+    ASSERT_TRUE(tip->Showing());
+    EXPECT_EQ(GetFocus(), tip->TextWindow());
+    RECT r;
+    GetWindowRect(tip->Handle(), &r);
+    TEXTMETRICA metrics {};
+    HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, tip->Font().Handle());
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    EXPECT_GE(r.bottom - r.top, 2 * metrics.tmHeight + 2 * tip->VMargin);
+    EXPECT_LT(r.bottom - r.top, 5 * metrics.tmHeight + 6 * tip->VMargin);
+}
+
+TEST_F(RichToolTipTest, TabSelectsALinkAndEnterClicksIt)
+{
+    tip->CenterToolTip = cttSubToolRect;
+    tip->SetToolRect({ 20, 30, 220, 60 });
+    tip->SetText(RichText);
+    MarkLink(9, 16);
+    tip->ActivateTip();
+    Application().ProcessMessages();
+    ASSERT_TRUE(tip->Showing());
+    std::string clicked;
+    tip->OnLinkClick = [&clicked](const std::string& url) {
+        clicked = url;
+        return std::string("{\\rtf1\\ansi Next}");
+    };
+    InjectKey(VK_TAB, 0, tip->TextWindow());
+    Application().ProcessMessages();
+    EXPECT_EQ(Selection().cpMin, 9);
+    EXPECT_EQ(Selection().cpMax, 16);
+    InjectKey(VK_RETURN, 0, tip->TextWindow());
+    Application().ProcessMessages();
+    EXPECT_EQ(clicked, "TOPIC?3");
+    EXPECT_EQ(RichContent(), L"Next");
+}
+
 TEST_F(RichToolTipTest, LinkWalkSelectsWholeLinksForwardAndBack)
 {
     tip->SetText("{\\rtf1\\ansi aa LINK bb MORE cc}");

@@ -682,7 +682,9 @@ SIZE TToolTip::MeasureText(const RECT& workArea)
         const int twips = MulDiv(lineWidth, 1440, GetDeviceCaps(screen, LOGPIXELSX));
         SendMessageW(textWindow_, EM_SETTARGETDEVICE, reinterpret_cast<WPARAM>(screen), twips);
         ReleaseDC(nullptr, screen);
-        const int height = TextHeight > 0 ? TextHeight + 4 * VMargin : MeasureRichHeight() + VMargin;
+        // The rich edit answers with the height at the new line width (EN_REQUESTRESIZE).
+        SendMessageW(textWindow_, EM_REQUESTRESIZE, 0, 0);
+        const int height = TextHeight > 0 ? TextHeight + 4 * VMargin : measuredHeight_ + VMargin;
         return { lineWidth, height };
     }
     if (drawText_.empty())
