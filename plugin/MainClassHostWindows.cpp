@@ -111,7 +111,7 @@ void TMainClass::RemoveHostAdditions()
             for (int i = 0; i < count; ++i)
                 menus_.RemoveFrom(record->Menus[i]);
         });
-        menus_.Destroy();
+        menus_.Destroy(); // and out of every other bar it went into
         if (bar)
             DrawMenuBar(frame_);
     }

@@ -104,7 +104,7 @@ void TPluginMenus::Build(const TTextLookup& texts, const TPluginMenuState& state
     }
 }
 
-bool TPluginMenus::InsertInto(HMENU bar) const
+bool TPluginMenus::InsertInto(HMENU bar)
 {
     if (!Built() || !bar || !IsMenu(bar))
         return false;
@@ -114,9 +114,11 @@ bool TPluginMenus::InsertInto(HMENU bar) const
             return false;
     }
     const int position = count >= 2 ? count - 2 : 0;
-    return InsertMenuA(bar, static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP,
-               reinterpret_cast<UINT_PTR>(pluginMenu_), PLUGIN_MENU_CAPTION)
-        != FALSE;
+    if (!InsertMenuA(bar, static_cast<UINT>(position), MF_BYPOSITION | MF_POPUP,
+            reinterpret_cast<UINT_PTR>(pluginMenu_), PLUGIN_MENU_CAPTION))
+        return false;
+    bars_.push_back(bar);
+    return true;
 }
 
 void TPluginMenus::AddAboutItem(HMENU bar, const std::string& prefix, const std::string& caption) const
@@ -147,8 +149,17 @@ void TPluginMenus::RemoveFrom(HMENU bar) const
     }
 }
 
+void TPluginMenus::RemoveFromAll()
+{
+    for (HMENU bar : bars_)
+        RemoveFrom(bar);
+    bars_.clear();
+}
+
 void TPluginMenus::Destroy()
 {
+    // No bar may keep a handle of a destroyed menu.
+    RemoveFromAll();
     // The plug-in menu takes its submenus with it.
     DestroyOwned(pluginMenu_);
     productMenu_ = autoListMenu_ = nullptr;

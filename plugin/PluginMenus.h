@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // What decides the plug-in menu's check marks and enabled items.
 struct TPluginMenuState {
@@ -41,12 +42,15 @@ public:
     // One of the plug-in's menus (the popups included).
     bool Owns(HMENU menu) const;
 
-    // Inserts the plug-in menu before the bar's last two items; false when it is there already.
-    bool InsertInto(HMENU bar) const;
+    // Inserts the plug-in menu before the bar's last two items and remembers the bar; false when
+    // it is there already.
+    bool InsertInto(HMENU bar);
     // Appends the about item to the bar's submenu whose caption begins with prefix (once).
     void AddAboutItem(HMENU bar, const std::string& prefix, const std::string& caption) const;
     // Takes the plug-in menu and the about item out of the bar (the menus stay ours).
     void RemoveFrom(HMENU bar) const;
+    // The same for every bar the menu went into that still exists.
+    void RemoveFromAll();
     void Destroy();
 
     // Check marks from the options; items enabled as they apply.
@@ -62,4 +66,6 @@ private:
     HMENU pluginMenu_ = nullptr;
     HMENU productMenu_ = nullptr;
     HMENU autoListMenu_ = nullptr;
+    // Bars that received the plug-in menu: a bar the mail client swapped out still holds it.
+    std::vector<HMENU> bars_;
 };

@@ -7,6 +7,7 @@
 //   exitmenu                              WM_EXITMENULOOP to the frame
 //   mdimenu                               a new frame menu through WM_MDISETMENU, kept in the menu record
 //   buttons | link TEXT | subclassed      the plug-in's buttons / message 2726 / subclassed windows
+//   statuspixels                          count the drawn pixels at the right end of the status bar
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -97,6 +98,27 @@ void CollectSubclassed(HWND window, std::string& names)
         CollectSubclassed(child, names);
 }
 
+// Pixels unlike the status bar's background in its right-most part, where the mail client draws nothing.
+int StatusBarRightPixels()
+{
+    constexpr int WIDTH = 120;
+    HWND bar = g_host.StatusBar;
+    if (!bar)
+        return -1;
+    RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client;
+    GetClientRect(bar, &client);
+    HDC dc = GetDC(bar);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    int count = 0;
+    for (int x = client.right - WIDTH; x < client.right; ++x)
+        for (int y = client.top; y < client.bottom; ++y)
+            if (GetPixel(dc, x, y) != face)
+                ++count;
+    ReleaseDC(bar, dc);
+    return count;
+}
+
 HWND LastReaderTextEdit()
 {
     for (auto it = g_host.Readers.rbegin(); it != g_host.Readers.rend(); ++it) {
@@ -152,6 +174,8 @@ bool RunInspectStep(const THostStep& step)
             ? SendMessageA(GetParent(edit), WM_TEXT_EDIT_LINK, 0, reinterpret_cast<LPARAM>(arg1.c_str()))
             : 0;
         g_log.Line("link %s -> %ld", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "statuspixels") {
+        g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
     } else if (verb == "subclassed") {
         std::string names;
         if (g_host.Frame)

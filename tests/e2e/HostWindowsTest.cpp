@@ -43,4 +43,76 @@ TEST(HostWindows, ReadyAddsButtonsAndMenusAndShutDownTakesThemAllAway)
     EXPECT_TRUE(run.Has("frame destroyed"));
     EXPECT_EQ(run.ExitCode, 0);
 }
+
+TEST(HostWindows, ASecondReadyAndAnMdiMenuKeepOneMenuEachAndShutDownCleansBoth)
+{
+    THostRun run = THostSession("hostwin-mdi").Run("load\nforminit\nready\nready\nmenubar\nmenu &Help\nbuttons\n"
+                                                   "mdimenu\nmenubar\nmenu &Help\nevent 32\nwait 300\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("request 3097").size(), 6u);
+    EXPECT_TRUE(run.Has("menubar &File|&Reader|&Selvadrin|&Window|&Help"));
+    EXPECT_TRUE(run.Has("menu &Help: 12545 16388"));
+    // The mail client's new frame menu got the plug-in menu and the about item as well.
+    EXPECT_TRUE(run.Has("menubar &File|&Edit|&Selvadrin|&Window|&Help"));
+    const int close = run.IndexOf("event 32 on close -> 0x0");
+    ASSERT_GE(close, 0);
+    EXPECT_EQ(run.IndexOf("menubar &File|&Edit|&Window|&Help"), close + 1);
+    EXPECT_EQ(run.IndexOf("menu &Help: 12545"), close + 2);
+    EXPECT_EQ(run.IndexOf("subclassed: none"), close + 4);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, MenuStatesHintsAndCommandsGoThroughTheFrame)
+{
+    THostRun run = THostSession("hostwin-menus")
+                       .Run("load\nforminit\nready\nreader\npopup &Selvadrin\nmenu &Selvadrin\n"
+                            "menuselect 16396 &Selvadrin\nmenuselect 16388 &Help\nmenuselect 12545 &Help\n"
+                            "exitmenu\ncommand 16390\ncommand 20504\ncommand 1190\nlink ZAVEK_URL:0x1234\n"
+                            "link http://example.org/\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    // A reader is active: decrypt and verify are offered; without an editor the send items are not.
+    EXPECT_TRUE(run.Has("menu &Selvadrin: popup:Selvadrin popup:Recipient list sep 16389:g sep 16390 16391 16392 "
+                        "sep 16393:g 16394:g 16395:g sep 16396 16397 16398 sep 16399 16400 sep 16401:g 16402 "
+                        "16403 16404 16405:g 16406:g sep 16407"));
+    // Hints on the status line; without certificates the folder hint does not mention S/MIME.
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Decrypt all new PGP/MIME messages\""));
+    EXPECT_TRUE(run.Has("request 3075 3 status \"About the plug-in\""));
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status").size(), 2u);
+    EXPECT_EQ(run.LinesStartingWith("request 3075 0 status \"\"").size(), 2u);
+    // The plug-in's items stay with the plug-in; the mail client's own commands reach it.
+    EXPECT_FALSE(run.Has("frame command 16390"));
+    EXPECT_FALSE(run.Has("frame command 20504"));
+    EXPECT_TRUE(run.Has("frame command 1190"));
+    // Its own links in a message are the plug-in's; others are the mail client's.
+    EXPECT_TRUE(run.Has("link ZAVEK_URL:0x1234 -> 1"));
+    EXPECT_TRUE(run.Has("link http://example.org/ -> 0"));
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, TheOptionsChooseButtonsAutoListItemsAndTheClock)
+{
+    THostSession session("hostwin-options");
+    session.WriteFile("ZAVEK.cfg",
+        "[Toolbar]\r\nWipePass=1\r\nEncSign=1\r\nDecrypt=0\r\n[AutoPush]\r\nAuto=0\r\n"
+        "[ShowTime]\r\nShow=0\r\n");
+    THostSession clockSession("hostwin-clock");
+    THostRun run = session.Run("set mailfolder " + session.File("")
+        + "\nload\nforminit\nready\nbuttons\npopup \"&Selvadrin/Recipient list\"\n"
+          "menu \"&Selvadrin/Recipient list\"\nstatuspixels\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("buttons 1026:0 1025:0 1027:8201 1029:0 1030:0 1031:0"));
+    EXPECT_TRUE(run.Has("request 3097 button 1027 \"Encrypt message\" -> 102"));
+    // With the auto-list off its submenu only offers to switch it on.
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list: 24603"));
+    EXPECT_TRUE(run.Has("statuspixels blank"));
+
+    THostRun clock = clockSession.Run("set mailfolder " + clockSession.File("")
+        + "\nload\nforminit\nstatuspixels\nready\npopup \"&Selvadrin/Recipient list\"\n"
+          "menu \"&Selvadrin/Recipient list\"\nwait 1100\nstatuspixels\nquit\n");
+    SCOPED_TRACE(clock.Text());
+    EXPECT_EQ(clock.LinesStartingWith("statuspixels blank").size(), 1u);
+    EXPECT_EQ(clock.LinesStartingWith("statuspixels drawn").size(), 1u);
+    EXPECT_TRUE(clock.Has("menu &Selvadrin/Recipient list: 24604:g 24605 sep 24606:g 24607:g 24608"));
+}
 } // namespace

@@ -79,9 +79,10 @@ TEST(PluginMenus, TheMenuGoesBeforeTheBarsLastTwoItemsOnceAndComesOutAgain)
     HMENU small = HostBar(1);
     EXPECT_TRUE(menus.InsertInto(small));
     EXPECT_EQ(CaptionAt(small, 0), PLUGIN_MENU_CAPTION);
-    menus.RemoveFrom(small);
+    // Destroying takes the menu out of every bar it is still in.
     menus.Destroy();
     EXPECT_FALSE(menus.Built());
+    EXPECT_EQ(GetMenuItemCount(small), 1);
     DestroyMenu(bar);
     DestroyMenu(small);
 }
