@@ -72,6 +72,18 @@ std::string WithoutSlashPart(const std::string& text)
     return text.substr(0, slash) + (blank == std::string::npos ? std::string() : text.substr(blank));
 }
 
+bool IsAcceleratorKey(unsigned key, const std::string& caption)
+{
+    const size_t amp = caption.find('&');
+    if (amp == std::string::npos || amp + 1 >= caption.size() || key == 0)
+        return false;
+    const unsigned accelerator = static_cast<unsigned char>(caption[amp + 1]);
+    const auto upper = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+    constexpr unsigned CONTROL_CHARACTERS = 27;
+    const unsigned typed = key < CONTROL_CHARACTERS ? key - 1 + 'A' : upper(key);
+    return typed == upper(accelerator);
+}
+
 std::string ManageKeysCaption(const std::string& text, int32_t keyRingState)
 {
     return keyRingState == 0 ? WithoutSlashPart(text) : text;

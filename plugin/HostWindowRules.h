@@ -57,6 +57,8 @@ std::string WithoutAmpersands(const std::string& text);
 bool CaptionBeginsWith(const std::string& caption, const std::string& prefix);
 // The text without the part from its first '/' up to the next blank (or the end).
 std::string WithoutSlashPart(const std::string& text);
+// True when key, typed alone or with Ctrl (a control character), is the caption's '&' accelerator.
+bool IsAcceleratorKey(unsigned key, const std::string& caption);
 // The caption of the manage-keys item: without its certificate part when the key-ring state is 0.
 std::string ManageKeysCaption(const std::string& text, int32_t keyRingState);
 

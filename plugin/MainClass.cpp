@@ -438,6 +438,9 @@ LRESULT CALLBACK TMainClass::FrameProc(
             if (message == WM_CLOSE && !self->newInterface_ && !self->shuttingDown_ && self->pluginWindow_
                 && self->PMInterface().SendShutdownEvent(self->pluginWindow_, false) == HostApi::HOST_HANDLED)
                 return 0;
+            // Windows ends the session: the plug-in shuts down first, the mail client then decides.
+            if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
+                self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
         });
 }

@@ -151,6 +151,17 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_MENUSELECT:
         ShowMenuHint(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return false;
+    case WM_MENUCHAR: {
+        // Ctrl and the manage-keys accelerator on the plug-in menu: manage keys at once.
+        char caption[128] = {};
+        if (reinterpret_cast<HMENU>(lParam) != menus_.PluginMenu() || !menus_.Built() || GetKeyState(VK_CONTROL) >= 0
+            || !GetMenuStringA(menus_.PluginMenu(), ITEM_MANAGE_KEYS, caption, sizeof caption, MF_BYCOMMAND)
+            || !IsAcceleratorKey(LOWORD(wParam), caption))
+            return false;
+        PostMessageA(frame_, WM_COMMAND, ITEM_MANAGE_KEYS, 0);
+        result = MAKELRESULT(0, MNC_CLOSE);
+        return true;
+    }
     case WM_EXITMENULOOP:
         if (menuHintShown_) {
             PMInterface().ClearStatusText();

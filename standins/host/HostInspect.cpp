@@ -8,6 +8,8 @@
 //   mdimenu                               a new frame menu through WM_MDISETMENU, kept in the menu record
 //   buttons | link TEXT | subclassed      the plug-in's buttons / message 2726 / subclassed windows
 //   statuspixels                          count the drawn pixels at the right end of the status bar
+//   framemessage MSG [WPARAM] [LPARAM]    any message sent to the frame, with its answer logged
+//   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -174,6 +176,19 @@ bool RunInspectStep(const THostStep& step)
             ? SendMessageA(GetParent(edit), WM_TEXT_EDIT_LINK, 0, reinterpret_cast<LPARAM>(arg1.c_str()))
             : 0;
         g_log.Line("link %s -> %ld", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "framemessage") {
+        const LRESULT answer = SendMessageA(g_host.Frame, static_cast<UINT>(ParseNumber(arg1)),
+            static_cast<WPARAM>(ParseNumber(arg2)), static_cast<LPARAM>(ParseNumber(step.size() > 3 ? step[3] : "")));
+        g_log.Line("framemessage %s -> 0x%lX", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "ctrl") {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = arg1 == "1" ? 0x80 : 0;
+        SetKeyboardState(keys);
+    } else if (verb == "menuchar") {
+        const LRESULT answer = SendMessageA(g_host.Frame, WM_MENUCHAR, MAKEWPARAM(ParseNumber(arg1), MF_POPUP),
+            reinterpret_cast<LPARAM>(SubmenuByPath(arg2)));
+        g_log.Line("menuchar %s -> 0x%lX", arg1.c_str(), static_cast<long>(answer));
     } else if (verb == "statuspixels") {
         g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
     } else if (verb == "subclassed") {

@@ -115,4 +115,31 @@ TEST(HostWindows, TheOptionsChooseButtonsAutoListItemsAndTheClock)
     EXPECT_EQ(clock.LinesStartingWith("statuspixels drawn").size(), 1u);
     EXPECT_TRUE(clock.Has("menu &Selvadrin/Recipient list: 24604:g 24605 sep 24606:g 24607:g 24608"));
 }
+
+TEST(HostWindows, CtrlAndTheManageKeysAcceleratorCloseThePluginMenu)
+{
+    // 13 is Ctrl+M, "&Manage keys"; 11 is Ctrl+K.
+    THostRun run = THostSession("hostwin-menuchar")
+                       .Run("load\nforminit\nready\nmenuchar 13 &Selvadrin\nctrl 1\nmenuchar 11 &Selvadrin\n"
+                            "menuchar 13 &Help\nmenuchar 13 &Selvadrin\nctrl 0\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("menuchar 13 -> 0x0").size(), 2u);
+    EXPECT_TRUE(run.Has("menuchar 11 -> 0x0"));
+    EXPECT_TRUE(run.Has("menuchar 13 -> 0x10000"));
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, TheEndOfTheWindowsSessionShutsThePluginDownFirst)
+{
+    THostRun run = THostSession("hostwin-endsession").Run("load\nforminit\nready\nframemessage 0x11\nwait 300\n");
+    SCOPED_TRACE(run.Text());
+    const int query = run.IndexOf("framemessage 0x11 -> 0x1");
+    ASSERT_GE(query, 0);
+    EXPECT_EQ(run.LinesStartingWith("request 3098").size(), 6u);
+    EXPECT_LT(run.IndexOf("request 3098 100"), query);
+    EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
+    EXPECT_TRUE(run.Has("frame destroyed"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
 } // namespace

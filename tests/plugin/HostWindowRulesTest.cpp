@@ -104,6 +104,14 @@ TEST(HostWindowRules, CaptionsAndFrameCommands)
     EXPECT_EQ(ManageKeysCaption("&Manage keys/certificates", 0), "&Manage keys");
     EXPECT_EQ(ManageKeysCaption("&Manage keys/certificates", 2), "&Manage keys/certificates");
     EXPECT_EQ(WithoutSlashPart("Encrypt/Sign message"), "Encrypt message");
+    EXPECT_TRUE(IsAcceleratorKey('m', "&Manage keys"));
+    EXPECT_TRUE(IsAcceleratorKey('M', "&Manage keys"));
+    EXPECT_TRUE(IsAcceleratorKey(13, "&Manage keys")); // Ctrl+M
+    EXPECT_TRUE(IsAcceleratorKey(11, "Manage &keys")); // Ctrl+K
+    EXPECT_FALSE(IsAcceleratorKey('k', "&Manage keys"));
+    EXPECT_FALSE(IsAcceleratorKey('m', "Manage keys"));
+    EXPECT_FALSE(IsAcceleratorKey('m', "Manage keys&"));
+    EXPECT_FALSE(IsAcceleratorKey(0, "&Manage keys"));
 
     using K = TPluginCommandKind;
     struct Case {
