@@ -3,6 +3,8 @@
 
 #include "foundation/ZAVEKResources.h"
 
+#include <algorithm>
+
 namespace HostWindowRules {
 
 namespace {
@@ -122,6 +124,22 @@ TPluginCommand DecodeFrameCommand(uint32_t id, bool idIsMenu)
     if (id >= AUTO_LIST_MENU_BASE)
         return DecodePluginCommand(id, 0, false);
     return {};
+}
+
+TScreenRect PlacedInView(const TScreenRect& window, const TScreenRect* owner, const TScreenRect& workArea)
+{
+    if (window.Left >= workArea.Left && window.Top >= workArea.Top && window.Right <= workArea.Right
+        && window.Bottom <= workArea.Bottom)
+        return window;
+    const TScreenRect& around = owner ? *owner : workArea;
+    const int width = window.Right - window.Left;
+    const int height = window.Bottom - window.Top;
+    int left = around.Left + ((around.Right - around.Left) - width) / 2;
+    int top = around.Top + ((around.Bottom - around.Top) - height) / 2;
+    // Into the work area; a window larger than it keeps its top left corner in view.
+    left = std::max(workArea.Left, std::min(left, workArea.Right - width));
+    top = std::max(workArea.Top, std::min(top, workArea.Bottom - height));
+    return { left, top, left + width, top + height };
 }
 
 std::string EncryptButtonHint(const std::string& text, int32_t encSign)

@@ -71,6 +71,16 @@ std::string MenuHint(
 // menu commands (item number), auto-list and address-book items their own kinds; None otherwise.
 TPluginCommand DecodeFrameCommand(uint32_t id, bool idIsMenu);
 
+// A screen rectangle (left, top, right, bottom).
+struct TScreenRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TScreenRect&) const = default;
+};
+
+// Where a window goes to be in view of its owner: where it is when it lies within the work area;
+// otherwise centred over the owner (the work area without one) and moved into the work area.
+TScreenRect PlacedInView(const TScreenRect& window, const TScreenRect* owner, const TScreenRect& workArea);
+
 // The options that choose the toolbar buttons.
 struct TToolbarChoice {
     bool WipePass = false;

@@ -408,6 +408,10 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowCreated(sent->hwnd);
             else if (sent->message == WM_MDISETMENU && sent->hwnd == self->mdiClient_ && sent->wParam)
                 self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
+            else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
+                self->WindowShown(sent->hwnd);
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+                self->clock_.Place();
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
         });

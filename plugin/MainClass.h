@@ -85,6 +85,11 @@ private:
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     void ShowEncryptPopup();
     void SubclassTextEditParent(HWND textEdit);
+    // A window of this thread was shown (not by its parent).
+    void WindowShown(HWND window);
+    // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
+    void WatchPassphraseDialog(HWND dialog);
+    static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT BeforeSend();
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);

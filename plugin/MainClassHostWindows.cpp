@@ -5,6 +5,7 @@
 #include "plugin/HostApi.h"
 #include "plugin/MainClass.h"
 
+#include "foundation/WindowUtils.h"
 #include "plugin/RecipientsData.h"
 
 #include <algorithm>
@@ -19,6 +20,52 @@ constexpr size_t LINK_TEXT_LIMIT = 2048;
 constexpr uint16_t TEXT_HOST_HELP_MENU = 0;
 constexpr uint16_t TEXT_CLOCK_TOOLTIP = 200;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
+constexpr uint16_t TEXT_PASSPHRASE_PROMPT = 303; // + 304
+constexpr uint16_t TEXT_PASSPHRASE_PROMPT_END = 304;
+constexpr uint16_t TEXT_CHOOSE_MAIL_FOLDER = 329;
+constexpr const char* PGP_UI_LIBRARY = "PGPsdkUI.dll";
+
+bool BeginsWith(const char* text, const char* prefix)
+{
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+TScreenRect ToScreenRect(const RECT& r)
+{
+    return { r.left, r.top, r.right, r.bottom };
+}
+
+// Moves a window that is out of sight to where its owner can be seen.
+void PlaceInViewOfOwner(HWND window)
+{
+    RECT own;
+    if (!GetWindowRect(window, &own))
+        return;
+    HWND owner = GetWindow(window, GW_OWNER);
+    RECT ownerRect;
+    const bool hasOwner = owner && IsWindowVisible(owner) && GetWindowRect(owner, &ownerRect);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(hasOwner ? owner : window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const TScreenRect ownerPlace = hasOwner ? ToScreenRect(ownerRect) : TScreenRect {};
+    const TScreenRect place
+        = PlacedInView(ToScreenRect(own), hasOwner ? &ownerPlace : nullptr, ToScreenRect(monitor.rcWork));
+    if (place.Left != own.left || place.Top != own.top)
+        SetWindowPos(window, nullptr, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The child control whose caption is exactly text; nil when there is none.
+HWND ChildWithCaption(HWND parent, const std::string& text)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char caption[256] = {};
+        GetWindowTextA(child, caption, sizeof caption);
+        if (text == caption)
+            return child;
+    }
+    return nullptr;
+}
 
 // Text 200 with its one "%s" filled in.
 std::string FormatOne(const std::string& pattern, const std::string& value)
@@ -275,6 +322,62 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
             default:
                 break;
             }
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+
+void TMainClass::WindowShown(HWND window)
+{
+    if (shuttingDown_ || !frame_)
+        return;
+    char className[64] = {}, title[256] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    const bool dialog = std::strcmp(className, "#32770") == 0;
+    // Child dialogs are pages of the mail client's own windows; the roads look after those.
+    if (dialog && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        return;
+    if (BeginsWith(className, "PGP") || (dialog && BeginsWith(title, "PGP")) || IsOwnModuleWindow(window)) {
+        if (watchdog_.Running())
+            WatchPassphraseDialog(window);
+        PlaceInViewOfOwner(window);
+        return;
+    }
+    if (!dialog)
+        return;
+    HWND owner = GetWindow(window, GW_OWNER);
+    const bool desktopOwned = !owner || owner == GetDesktopWindow();
+    if ((desktopOwned && ChildWithCaption(window, Text(TEXT_CHOOSE_MAIL_FOLDER)))
+        || (owner && owner == pluginWindow_))
+        PlaceInViewOfOwner(window);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void TMainClass::WatchPassphraseDialog(HWND dialog)
+{
+    HMODULE library = GetModuleHandleA(PGP_UI_LIBRARY);
+    if (!library || reinterpret_cast<HMODULE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)) != library)
+        return;
+    HWND prompt = ChildWithCaption(dialog, Text(TEXT_PASSPHRASE_PROMPT) + Text(TEXT_PASSPHRASE_PROMPT_END));
+    HWND field = prompt ? GetWindow(prompt, GW_HWNDNEXT) : nullptr;
+    if (!field)
+        return;
+    watchdog_.RememberDialog(dialog);
+    subclassed_.Subclass(field, &TMainClass::PassphraseFieldProc, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TMainClass::PassphraseFieldProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "PassphraseFieldProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TMainClass*>(data);
+            // Someone types: the watchdog must not close the dialog under their fingers.
+            if (message == WM_KEYDOWN || message == WM_CHAR)
+                self->watchdog_.UserTyping();
+            if (message == WM_NCDESTROY)
+                self->subclassed_.Restore(window, &TMainClass::PassphraseFieldProc);
             return DefSubclassProc(window, message, wParam, lParam);
         });
 }

@@ -10,6 +10,7 @@
 //   statuspixels                          count the drawn pixels at the right end of the status bar
 //   framemessage MSG [WPARAM] [LPARAM]    any message sent to the frame, with its answer logged
 //   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
+//   offscreen TITLE                       show a dialog window owned by the frame far off the screen
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -189,6 +190,16 @@ bool RunInspectStep(const THostStep& step)
         const LRESULT answer = SendMessageA(g_host.Frame, WM_MENUCHAR, MAKEWPARAM(ParseNumber(arg1), MF_POPUP),
             reinterpret_cast<LPARAM>(SubmenuByPath(arg2)));
         g_log.Line("menuchar %s -> 0x%lX", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "offscreen") {
+        HWND window = CreateWindowExA(0, "#32770", arg1.c_str(), WS_POPUP | WS_CAPTION, -3000, -3000, 200, 100,
+            g_host.Frame, nullptr, g_host.Instance, nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        RECT r = {};
+        GetWindowRect(window, &r);
+        const RECT screen = { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+        RECT seen = {};
+        g_log.Line("offscreen %s in view=%d", arg1.c_str(), IntersectRect(&seen, &r, &screen) ? 1 : 0);
+        DestroyWindow(window);
     } else if (verb == "statuspixels") {
         g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
     } else if (verb == "subclassed") {

@@ -142,4 +142,16 @@ TEST(HostWindows, TheEndOfTheWindowsSessionShutsThePluginDownFirst)
     EXPECT_TRUE(run.Has("frame destroyed"));
     EXPECT_EQ(run.ExitCode, 0);
 }
+
+TEST(HostWindows, PGPWindowsOutOfSightComeIntoViewOthersStayWhereTheMailClientPutThem)
+{
+    THostRun run = THostSession("hostwin-inview")
+                       .Run("load\nforminit\noffscreen \"PGP early\"\nready\noffscreen \"PGP Passphrase\"\n"
+                            "offscreen \"Mail client\"\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("offscreen PGP early in view=0")); // the plug-in is not ready yet
+    EXPECT_TRUE(run.Has("offscreen PGP Passphrase in view=1"));
+    EXPECT_TRUE(run.Has("offscreen Mail client in view=0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
 } // namespace

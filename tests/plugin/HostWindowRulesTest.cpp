@@ -94,6 +94,26 @@ TEST(HostWindowRules, MenuHintsByIdRange)
         EXPECT_EQ(MenuHint(c.Id, FakeText, c.KeyRingState, books), c.Expected) << "id " << c.Id;
 }
 
+TEST(HostWindowRules, WindowsOutOfViewAreCentredOverTheirOwnerWithinTheWorkArea)
+{
+    const TScreenRect work = { 0, 0, 1000, 700 };
+    const TScreenRect owner = { 100, 100, 500, 400 };
+    const TScreenRect cornerOwner = { 800, 550, 1000, 700 };
+    struct Case {
+        TScreenRect Window;
+        const TScreenRect* Owner;
+        TScreenRect Expected;
+    } cases[] = {
+        { { 10, 10, 210, 110 }, &owner, { 10, 10, 210, 110 } }, // in view: stays
+        { { 1200, 50, 1400, 150 }, &owner, { 200, 200, 400, 300 } }, // off screen: over the owner
+        { { -300, 0, -100, 100 }, nullptr, { 400, 300, 600, 400 } }, // no owner: centre of the work area
+        { { 900, 650, 1300, 950 }, &cornerOwner, { 600, 400, 1000, 700 } },
+        { { 0, 0, 1200, 900 }, &owner, { 0, 0, 1200, 900 } }, // larger than the work area
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlacedInView(c.Window, c.Owner, work), c.Expected) << c.Window.Left << "," << c.Window.Top;
+}
+
 TEST(HostWindowRules, CaptionsAndFrameCommands)
 {
     EXPECT_EQ(WithoutAmpersands("&Recipient list"), "Recipient list");
