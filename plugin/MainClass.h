@@ -7,6 +7,8 @@
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
 #include "plugin/PluginCommands.h"
+#include "plugin/PluginMenus.h"
+#include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
 #include "ui/dialogs/DialogMainObject.h"
@@ -52,6 +54,10 @@ public:
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
+    void SyncTimeElevated();
+
+    // The clock follows the "ShowTime" option.
+    void ShowTimeChanged() override;
 
     // What the plug-in's dialogs ask of the main object.
     const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
@@ -76,6 +82,7 @@ private:
     static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK StatusBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK ReaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK TextEditParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(WPARAM wParam, LPARAM lParam);
@@ -83,6 +90,24 @@ private:
     void HandleTimer(UINT_PTR id);
     HWND HostReady();
     void StartHostAdditions();
+    // The plug-in's parts of the mail client's windows (host windows unit).
+    void AddToolbarButtons();
+    void AddMenus(HMENU bar);
+    void RemoveHostAdditions();
+    void StartClock();
+    std::string Text(uint16_t id) const;
+    TPluginMenuState MenuState() const;
+    // The frame's messages about commands and menus; true when handled (result set).
+    bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool IsPluginMenuItem(UINT id) const;
+    void ShowMenuHint(UINT item, UINT flags, HMENU menu);
+    void ShowEncryptPopup();
+    void SubclassTextEditParent(HWND textEdit);
+    // A window of this thread was shown (not by its parent).
+    void WindowShown(HWND window);
+    // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
+    void WatchPassphraseDialog(HWND dialog);
+    static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT BeforeSend();
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
@@ -118,4 +143,7 @@ private:
     HWND activeDialog_ = nullptr;
     WPARAM lastHostCommand_ = 0;
     TSubclassRegistry subclassed_;
+    TPluginMenus menus_;
+    TStatusClock clock_;
+    bool menuHintShown_ = false;
 };
