@@ -3,8 +3,9 @@
 // encrypt road reads, the attachment-warning switch and the editor's address books.
 #pragma once
 
-// <windows.h> first: the list headers then keep their own GetObject.
 #include <windows.h>
+// <windows.h> renames GetObject to GetObjectA; the recipient lists keep their own GetObject.
+#undef GetObject
 
 #include "plugin/AutoListHandler.h"
 

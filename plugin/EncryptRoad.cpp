@@ -16,7 +16,6 @@ constexpr uint16_t TEXT_MESSAGE_ENCRYPTED = 176;
 constexpr uint16_t TEXT_DO_NOT_WARN = 178;
 constexpr uint16_t TEXT_DO_NOT_WARN_SUFFIX = 180;
 constexpr uint16_t TEXT_ADD_TO_RECIPIENT_LIST = 277;
-constexpr uint16_t TEXT_KEYS_COUNTED = 311;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_ENCRYPTION_FAILED = 433;
@@ -432,9 +431,9 @@ void TEncryptRoad::OfferAutoListEntries()
     if (candidate.UserText.empty())
         return;
     bool unused = false;
+    // Declined, nothing more is said: the count of imported keys that the decrypt road reports
+    // here would be untrue, as sending imports no key.
     if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused))
         prompts_.ShowError(ENotAvailable("The recipient list dialog").what());
-    else if (candidate.Count > 0)
-        prompts_.ShowInformation(std::to_string(candidate.Count) + texts_.GetEntry(TEXT_KEYS_COUNTED));
     candidate = TKeyIDData();
 }

@@ -54,7 +54,6 @@ public:
         = 0;
     // Information that closes itself, with a check box.
     virtual void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) = 0;
-    virtual void ShowInformation(const std::string& text) = 0;
     virtual void ShowError(const std::string& text) = 0;
 };
 

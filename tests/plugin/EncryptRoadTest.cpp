@@ -94,7 +94,6 @@ public:
         return choice;
     }
     void Inform(const std::string& text, const std::string&, bool&) override { asked.push_back(text); }
-    void ShowInformation(const std::string& text) override { asked.push_back(text); }
     void ShowError(const std::string& text) override { errors.push_back(text); }
 
     bool yes = false;
@@ -377,6 +376,26 @@ TEST_F(EncryptRoad, AttachmentQuestionIsAskedOncePerSend)
     EXPECT_EQ(prompts.asked.size(), 2u);
     EXPECT_TRUE(options.Values().EncryptAttachments);
     EXPECT_FALSE(Contains(ReadAll(again), "AAEC"));
+}
+
+TEST_F(EncryptRoad, NewRecipientKeysAreOfferedForTheRecipientListOnce)
+{
+    TAutoList autoList;
+    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, *texts.errorTexts, host, prompts, &autoList);
+    ASSERT_EQ(road->EncryptMessage(Message(kPlainMessage), "ann@example.org", "", TRequestedAction::Encrypt), 1);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0], "T277\r\n\r\n\r\nann@example.org");
+    EXPECT_TRUE(road->Send().AutoListCandidate.UserText.empty());
+
+    // A pair the list already holds is not offered again; nor is anything with the option off.
+    std::unique_ptr<TKeyPropsList> keys;
+    ASSERT_EQ(FindKeys("ann@example.org", keys, kKeyPropKeyID, 0, 0), 1);
+    autoList.AddItem({ "ann@example.org", (*keys)[0], efEncrypt });
+    ASSERT_EQ(road->EncryptMessage(Message(kPlainMessage), "ann@example.org", "", TRequestedAction::Encrypt), 1);
+    autoList.Clear();
+    options.SetAutoPush(false);
+    ASSERT_EQ(road->EncryptMessage(Message(kPlainMessage), "ann@example.org", "", TRequestedAction::Encrypt), 1);
+    EXPECT_EQ(prompts.asked.size(), 1u);
 }
 
 TEST_F(EncryptRoad, FailureKeepsTheMessageOrSendsItAsTheUserChose)
