@@ -38,6 +38,12 @@ public:
     virtual void RefreshQueueWindow() = 0;
     // The window that owns the key and passphrase dialogs.
     virtual HWND OwnerWindow() = 0;
+    // The To, Cc and Bcc fields of the message being sent.
+    virtual void RecipientFields(std::string& to, std::string& cc, std::string& bcc) = 0;
+    // The default Bcc of the editor's identity.
+    virtual std::string DefaultBcc(HWND editor) = 0;
+    // Ticks the editor's encryption check box, as the user would.
+    virtual void ClickEncryptionCheckBox(HWND editor) = 0;
 };
 
 enum class TChoice { First, Second, None };
@@ -52,6 +58,8 @@ public:
     virtual TChoice AskChoice(const std::string& title, const std::string& text, const std::string& first,
         const std::string& second, const std::string& checkCaption, bool& ticked)
         = 0;
+    // Yes (First), no (Second) or cancel (None, also for a dialog closed otherwise), with a check box.
+    virtual TChoice AskYesNoCancel(const std::string& text, const std::string& checkCaption, bool& ticked) = 0;
     // Information that closes itself, with a check box.
     virtual void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) = 0;
     virtual void ShowError(const std::string& text) = 0;
@@ -85,6 +93,14 @@ public:
     int32_t EncryptMessage(const std::string& inFile, const std::string& recipient, const std::string& method,
         TRequestedAction requested);
 
+    // The recipient check when the user sends from an editor: resolves the recipients' keys
+    // through the recipient list and settles the send state. True when the send goes on through
+    // the plug-in.
+    bool CheckRecipientsOnSend(TEditorData& editor, HWND editorWindow);
+    // While a send runs: the recipients resolved again with the identity's default Bcc; true when
+    // there are recipients (or none were chosen to begin with).
+    bool ResolveSendRecipients(TEditorData& editor, HWND editorWindow);
+
     // Starts a send afresh: the per-send state from the options and the editor's record.
     void ResetSendState(TEditorData* editor, int32_t defaultSignSetting);
 
@@ -93,6 +109,8 @@ public:
 
     // Replaces how the message file is removed before its new content takes its place.
     void SetWiper(TFileWiper wiper) { wiper_ = std::move(wiper); }
+    // Replaces where the recipient list finds the keys and who picks between candidates.
+    void SetKeySelection(IAutoListKeySource& keys, IRecipientChooser& chooser);
 
 private:
     struct TMethod {
@@ -127,6 +145,9 @@ private:
     bool AskADK();
     void AfterSuccess(const TMethod& method);
     void OfferAutoListEntries();
+    // Resolves a TAB-separated recipient list into the recipient data; false when cancelled.
+    bool SelectRecipients(const std::string& to, const std::string& cc, const std::string& bcc);
+    bool SelectAutoListRecipients(bool& mixed);
 
     TPGPInterface& pgp_;
     TOptions& options_;
@@ -138,4 +159,8 @@ private:
     TFileWiper wiper_;
     TSendRun send_;
     TRecipientsData recipients_;
+    TKeyRingKeySource ownKeys_;
+    TNoRecipientChooser noChooser_;
+    IAutoListKeySource* keys_ = &ownKeys_;
+    IRecipientChooser* chooser_ = &noChooser_;
 };

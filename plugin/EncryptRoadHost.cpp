@@ -12,6 +12,12 @@ namespace {
 // The mail client's setting whose bit 0x100000 says that it sends 8-bit text as it is.
 constexpr int HOST_SETTING_SEND_OPTIONS = 89;
 constexpr int32_t SEND_EIGHT_BIT = 0x100000;
+// The mail client's texts of request 3074: the recipient fields of the message being sent.
+constexpr int HOST_TEXT_TO = 1;
+constexpr int HOST_TEXT_CC = 3;
+constexpr int HOST_TEXT_BCC = 4;
+// The encryption check box on the editor's main page.
+constexpr int EDITOR_ENCRYPTION_CHECK_BOX = 108;
 
 TAutoList* AutoListOf(TConfiguration& configuration)
 {
@@ -85,6 +91,25 @@ HWND TPMEncryptHost::OwnerWindow()
     return ownerWindow_ ? ownerWindow_() : nullptr;
 }
 
+void TPMEncryptHost::RecipientFields(std::string& to, std::string& cc, std::string& bcc)
+{
+    to = host_.GetHostText(HOST_TEXT_TO);
+    cc = host_.GetHostText(HOST_TEXT_CC);
+    bcc = host_.GetHostText(HOST_TEXT_BCC);
+}
+
+std::string TPMEncryptHost::DefaultBcc(HWND editor)
+{
+    return host_.GetDefaultBcc(host_.GetEditorIdentity(editor));
+}
+
+void TPMEncryptHost::ClickEncryptionCheckBox(HWND editor)
+{
+    HWND page = editor ? host_.EditorMainPage(editor) : nullptr;
+    if (HWND box = page ? GetDlgItem(page, EDITOR_ENCRYPTION_CHECK_BOX) : nullptr)
+        SendMessageA(box, BM_CLICK, 0, 0);
+}
+
 TDialogEncryptPrompts::TDialogEncryptPrompts(IDialogMainObject& dialogs)
     : dialogs_(dialogs)
 {
@@ -99,6 +124,15 @@ TChoice TDialogEncryptPrompts::AskChoice(const std::string& title, const std::st
     const std::string& second, const std::string& checkCaption, bool& ticked)
 {
     switch (AskThreeButtons(dialogs_, 0, title, text, first, second, checkCaption, ticked)) {
+    case mrYes: return TChoice::First;
+    case mrNo: return TChoice::Second;
+    default: return TChoice::None;
+    }
+}
+
+TChoice TDialogEncryptPrompts::AskYesNoCancel(const std::string& text, const std::string& checkCaption, bool& ticked)
+{
+    switch (AskYesNoCancelWithCheck(dialogs_, text, checkCaption, ticked)) {
     case mrYes: return TChoice::First;
     case mrNo: return TChoice::Second;
     default: return TChoice::None;

@@ -26,6 +26,9 @@ public:
     bool ReopenMessageInEditor(std::string& text) override;
     void RefreshQueueWindow() override;
     HWND OwnerWindow() override;
+    void RecipientFields(std::string& to, std::string& cc, std::string& bcc) override;
+    std::string DefaultBcc(HWND editor) override;
+    void ClickEncryptionCheckBox(HWND editor) override;
 
 private:
     TPMInterface& host_;
@@ -39,6 +42,7 @@ public:
     bool AskYesNo(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     TChoice AskChoice(const std::string& title, const std::string& text, const std::string& first,
         const std::string& second, const std::string& checkCaption, bool& ticked) override;
+    TChoice AskYesNoCancel(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     void ShowError(const std::string& text) override;
 

@@ -5,6 +5,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/MessageFileIO.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConvertFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EncryptRoad.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EncryptRoadRecipients.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EncryptRoadHost.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC MimeTreeEdit MailHost MimeMsgTree)
 endif()

@@ -70,8 +70,18 @@ public:
     }
     void RefreshQueueWindow() override { ++refreshed; }
     HWND OwnerWindow() override { return nullptr; }
+    void RecipientFields(std::string& toField, std::string& ccField, std::string& bccField) override
+    {
+        toField = to;
+        ccField = cc;
+        bccField = bcc;
+    }
+    std::string DefaultBcc(HWND) override { return defaultBcc; }
+    void ClickEncryptionCheckBox(HWND) override { ++clicked; }
 
     TEditorData* record = nullptr;
+    std::string to, cc, bcc, defaultBcc;
+    int clicked = 0;
     bool canReopen = false;
     int reopened = 0;
     int refreshed = 0;
@@ -90,6 +100,12 @@ public:
         const std::string&, bool& ticked) override
     {
         asked.push_back(title + "|" + text);
+        ticked = tick;
+        return choice;
+    }
+    TChoice AskYesNoCancel(const std::string& text, const std::string&, bool& ticked) override
+    {
+        asked.push_back(text);
         ticked = tick;
         return choice;
     }
@@ -396,6 +412,80 @@ TEST_F(EncryptRoad, NewRecipientKeysAreOfferedForTheRecipientListOnce)
     options.SetAutoPush(false);
     ASSERT_EQ(road->EncryptMessage(Message(kPlainMessage), "ann@example.org", "", TRequestedAction::Encrypt), 1);
     EXPECT_EQ(prompts.asked.size(), 1u);
+}
+
+TEST_F(EncryptRoad, SendCheckSettlesTheStateFromTheRecipientList)
+{
+    TAutoList autoList;
+    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, *texts.errorTexts, host, prompts, &autoList);
+    std::unique_ptr<TKeyPropsList> keys;
+    ASSERT_EQ(FindKeys("ann@example.org", keys, kKeyPropKeyID, 0, 0), 1);
+    autoList.AddItem({ "ann@example.org", (*keys)[0], efEncrypt | efSign });
+    options.SetFullAutoSigned(false);
+    struct {
+        const char* to;
+        uint32_t state;
+        TChoice answer;
+        bool result;
+        uint32_t stateAfter;
+        int questions;
+        int clicks;
+    } cases[] = {
+        // One listed recipient decides: state 4, the encryption box ticked.
+        { "ann@example.org", ssUndecided, TChoice::First, true, ssList, 0, 1 },
+        // The host's own dialog decided: nothing to check.
+        { "ann@example.org", ssHostDialog, TChoice::First, true, ssHostDialog, 0, 0 },
+        // Nobody listed and nothing decided: the send goes on untouched.
+        { "zoe@example.org", ssUndecided, TChoice::First, true, ssUndecided, 0, 0 },
+        // One recipient encrypts, one does not: yes keeps deciding per message.
+        { "ann@example.org, zoe@example.org", ssUndecided, TChoice::First, true, ssUndecided, 1, 0 },
+        { "ann@example.org, zoe@example.org", ssMenuBoth, TChoice::First, true, ssMenuSign, 1, 0 },
+        { "ann@example.org, zoe@example.org", ssUndecided, TChoice::Second, true, ssListMixed, 1, 1 },
+        { "ann@example.org, zoe@example.org", ssUndecided, TChoice::None, false, ssCancelled, 1, 0 },
+        // Signing from the menu does not care whether the recipients encrypt.
+        { "ann@example.org, zoe@example.org", ssMenuSign, TChoice::None, true, ssMenuSign, 0, 1 },
+    };
+    for (const auto& c : cases) {
+        TEditorData record;
+        record.SendState = c.state;
+        host.to = c.to;
+        host.clicked = 0;
+        prompts.asked.clear();
+        prompts.choice = c.answer;
+        EXPECT_EQ(road->CheckRecipientsOnSend(record, nullptr), c.result) << c.to << " " << c.state;
+        EXPECT_EQ(record.SendState, c.stateAfter) << c.to << " " << c.state;
+        EXPECT_EQ(static_cast<int>(prompts.asked.size()), c.questions) << c.to << " " << c.state;
+        EXPECT_EQ(host.clicked, c.clicks) << c.to << " " << c.state;
+    }
+
+    // A ticked box silences the question for good.
+    TEditorData record;
+    host.to = "ann@example.org, zoe@example.org";
+    prompts.choice = TChoice::Second;
+    prompts.tick = true;
+    road->CheckRecipientsOnSend(record, nullptr);
+    EXPECT_FALSE(options.Values().MixedWarning);
+}
+
+TEST_F(EncryptRoad, SendResolvesTheRecipientsAgainWithTheDefaultBcc)
+{
+    TAutoList autoList;
+    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, *texts.errorTexts, host, prompts, &autoList);
+    TEditorData record;
+    EXPECT_TRUE(road->ResolveSendRecipients(record, nullptr)); // nothing chosen before
+    std::unique_ptr<TKeyPropsList> keys;
+    ASSERT_EQ(FindKeys("ann@example.org", keys, kKeyPropKeyID, 0, 0), 1);
+    autoList.AddItem({ "ann@example.org", (*keys)[0], efEncrypt });
+    host.to = "zoe@example.org";
+    ASSERT_TRUE(road->CheckRecipientsOnSend(record, nullptr));
+    ASSERT_EQ(road->Recipients().GetCount(), 1);
+    host.defaultBcc = "ann@example.org";
+    record.SendState = ssMenuBoth;
+    record.Flags = efEncrypt | efSign;
+    EXPECT_TRUE(road->ResolveSendRecipients(record, nullptr));
+    ASSERT_EQ(road->Recipients().GetCount(), 2);
+    EXPECT_EQ(road->Recipients().GetFlags(0) & (efEncrypt | efSign), efEncrypt | efSign);
+    EXPECT_EQ(road->Recipients().GetFlags(1) & (efEncrypt | efSign), efEncrypt | efSign);
 }
 
 TEST_F(EncryptRoad, FailureKeepsTheMessageOrSendsItAsTheUserChose)
