@@ -155,7 +155,7 @@ int32_t TEncryptRoad::EncryptMessage(
             ResolveSigner(chosen.SMime, editor);
             Encode(message, chosen, record, charset, outcome);
             encoded = outcome.Write && outcome.Error == 0 && !send_.Cancelled && !send_.SendUnencrypted;
-            outcome.EndText = send_.Cancelled ? TEXT_CANCELLED : TEXT_DONE;
+            outcome.EndText = send_.Cancelled || !outcome.Write ? TEXT_CANCELLED : TEXT_DONE;
         }
     }
 

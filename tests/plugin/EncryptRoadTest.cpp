@@ -500,6 +500,12 @@ TEST_F(EncryptRoad, FailureKeepsTheMessageOrSendsItAsTheUserChose)
     EXPECT_EQ(prompts.asked[0].substr(0, 9), "T433|E-11");
     EXPECT_EQ(host.reopened, 1);
     EXPECT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(host.status.back(), "T439T419");
+
+    // S/MIME needs certificates this build cannot use: reported, never sent as plain text.
+    EXPECT_EQ(road->EncryptMessage(name, "ann@example.org", "S/MIME", TRequestedAction::Encrypt), 0);
+    EXPECT_EQ(ReadAll(name), kPlainMessage);
+    EXPECT_EQ(prompts.asked.size(), 2u);
 
     // Put back into a new editor: the file holds the placeholder, and the send is cancelled.
     host.canReopen = true;
