@@ -130,7 +130,7 @@ int32_t TEncryptRoad::EncryptMessage(
     const std::string encrypting = texts_.GetEntry(TEXT_ENCRYPTING);
     host_.ShowStatus(encrypting + " ...");
     std::string message;
-    if (!ReadMessageFile(inFile, message) || recipient.empty())
+    if (!ReadMessageFile(inFile, message) || message.empty() || recipient.empty())
         return 0;
 
     TOutcome outcome;
@@ -318,8 +318,10 @@ int32_t TEncryptRoad::EncodeInline(TMimeMsgTree& tree, const TMethod& method, bo
 int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMethod& method, bool several)
 {
     TSectionNode* node = tree.GetSection(index);
-    // Structure (message headers, multiparts, delimiters) stays; an empty part has nothing to protect.
-    if (!node || node->NodeKind <= nkRawText || node->Text.empty())
+    // Structure (message headers, multiparts, delimiters) stays; an empty part has nothing to
+    // protect. A part without a file name is still a part: it is never left in plain text.
+    const bool structure = node && node->NodeKind <= nkRawText && node->NodeKind != nkOther;
+    if (!node || structure || node->Text.empty())
         return kStatusOK;
     if (node->NodeKind == nkAttachment && !send_.EncryptAttachments) {
         if (send_.AttachmentQuestionPending) {

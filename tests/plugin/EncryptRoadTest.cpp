@@ -238,6 +238,7 @@ TEST_F(EncryptRoad, NoFileOrNoRecipientDoesNothing)
     const std::string name = Message(kPlainMessage);
     EXPECT_EQ(road->EncryptMessage(name, "", "", TRequestedAction::Encrypt), 0);
     EXPECT_EQ(ReadAll(name), kPlainMessage);
+    EXPECT_EQ(road->EncryptMessage(Message(""), "bob@example.net", "", TRequestedAction::Encrypt), 0);
 }
 
 TEST_F(EncryptRoad, EditorWithoutFlagsSendsThePreparedMessage)
@@ -319,6 +320,18 @@ TEST_F(EncryptRoad, InlineEncryptsEachPartOfATwoPartMessage)
     }
     EXPECT_EQ(texts, 1) << sent;
     EXPECT_EQ(attachments, 1) << sent;
+
+    // A part without a file name is encrypted as well.
+    const std::string nameless = "Subject: x\r\nContent-Type: multipart/mixed; boundary=\"n\"\r\n\r\n"
+                                 "--n\r\nContent-Type: text/plain\r\n\r\nsee below\r\n"
+                                 "--n\r\nContent-Type: application/octet-stream\r\n"
+                                 "Content-Transfer-Encoding: base64\r\n\r\nc2VjcmV0IGJ5dGVz\r\n--n--\r\n";
+    const std::string other = Message(nameless);
+    ASSERT_EQ(road->EncryptMessage(other, "ann@example.org", "", TRequestedAction::Encrypt), 1);
+    const std::string otherSent = ReadAll(other);
+    EXPECT_FALSE(Contains(otherSent, "c2VjcmV0IGJ5dGVz")) << otherSent;
+    EXPECT_FALSE(Contains(otherSent, "secret bytes")) << otherSent;
+    EXPECT_FALSE(Contains(otherSent, "see below")) << otherSent;
 }
 
 TEST_F(EncryptRoad, MethodTextCountsOnlyInTheHostDialogState)
