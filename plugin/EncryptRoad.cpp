@@ -116,7 +116,7 @@ void TEncryptRoad::ResetSendState(TEditorData* editor, int32_t defaultSignSettin
     send_.EncryptAttachments = values.EncryptAttachments;
     if (!editor)
         return;
-    editor->Flags = defaultSignSetting == 2 ? efSign : 0;
+    editor->Flags = defaultSignSetting == 2 ? uint32_t(efSign) : 0u;
     editor->SendState = ssUndecided;
     editor->AttachmentWarning = values.AIOWarning;
     editor->AddressBooks.reset();
