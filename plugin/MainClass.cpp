@@ -5,6 +5,8 @@
 #include "framework/Application.h"
 #include "plugin/ConvertFile.h"
 #include "plugin/Guard.h"
+#include "engine/PGPInterface.h"
+#include "foundation/ZAVEKCommon.h"
 #include "plugin/HostApi.h"
 #include "ui/dialogs/MessageDialogs.h"
 
@@ -15,6 +17,7 @@ TMainClass* g_MainClass = nullptr;
 
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
+constexpr uint16_t TEXT_CLOCK_SET = 201;
 
 void PumpMessages()
 {
@@ -528,12 +531,18 @@ void TMainClass::ManageKeys(const std::string&, int)
     throw ENotAvailable("ManageKeys");
 }
 
-void TMainClass::WipeFile(const std::string&)
+void TMainClass::WipeFile(const std::string& fileName)
 {
-    throw ENotAvailable("WipeFile");
+    PGPInterface().WipeFile(fileName);
 }
 
-void TMainClass::SyncTime(bool)
+void TMainClass::SyncTime(bool show)
 {
-    throw ENotAvailable("SyncTime");
+    const DWORD code = SyncSystemTime(GetShowTimeServer(), GetShowTimePort());
+    if (!show)
+        return;
+    if (code != 0)
+        ShowSystemError(*this, "%s", code);
+    else
+        ShowInfo(*this, Texts().GetEntry(TEXT_CLOCK_SET));
 }
