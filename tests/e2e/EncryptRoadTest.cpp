@@ -59,6 +59,10 @@ TEST(EncryptRoad, TheMessageIsEncryptedOverItsFile)
     EXPECT_THAT(sent, HasSubstr("-----BEGIN PGP MESSAGE-----"));
     EXPECT_THAT(sent, Not(HasSubstr("Meet at noon.")));
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Question\" with No").size(), 1u);
+    // The mail client's status line follows the road.
+    EXPECT_LT(run.IndexOf("request 3075 0 status \"Encrypting ...\""),
+        run.IndexOf("request 3075 0 status \"Encrypting done\""));
+    EXPECT_GE(run.IndexOf("request 3075 0 status \"Encrypting ...\""), 0);
 }
 
 TEST(EncryptRoad, PgpMimeIsTheHostsChoiceWithoutAnEditor)
