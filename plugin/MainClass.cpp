@@ -3,6 +3,7 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/ConvertFile.h"
 #include "plugin/Guard.h"
 #include "engine/PGPInterface.h"
 #include "foundation/ZAVEKCommon.h"
@@ -495,10 +496,33 @@ LRESULT CALLBACK TMainClass::ReaderProc(
         });
 }
 
-int32_t TMainClass::EncryptRequest(
-    const std::string&, const std::string&, const std::string&, const std::string&)
+int32_t TMainClass::EncryptRequest(const std::string& inFile, const std::string& outFile,
+    const std::string& recipient, const std::string& method, TRequestedAction requested)
 {
-    throw ENotAvailable("EncryptRequest");
+    if (inFile.empty())
+        return 0;
+    TPGPInterface& pgp = PGPInterface();
+    LoadOptions();
+    // The passphrase cache holds for the whole request.
+    pgp.BeginCacheHold();
+    struct TCacheHold {
+        TPGPInterface& pgp;
+        ~TCacheHold() { pgp.EndCacheHold(); }
+    } hold { pgp };
+    if (!outFile.empty())
+        return ConvertFile(inFile, outFile);
+    TEncryptRoad& road = EncryptRoad();
+    // Without an editor the plug-in handles, each request is a send of its own.
+    if (!EditorDataOf(PMInterface().ActiveEditorWindow(nullptr)))
+        road.ResetSendState(nullptr, 0);
+    return road.EncryptMessage(inFile, recipient, method, requested);
+}
+
+TEncryptRoad& TMainClass::EncryptRoad()
+{
+    if (!encryptRoad_ || !encryptRoad_->BoundTo(PGPInterface()))
+        encryptRoad_ = std::make_unique<TPluginEncryptRoad>(*this, *this, [this] { return ownerWindow_; });
+    return encryptRoad_->Road();
 }
 
 int32_t TMainClass::DecryptMessage(const std::string&, const std::string&, uint32_t)

@@ -6,6 +6,7 @@
 
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
+#include "plugin/EncryptRoadHost.h"
 #include "plugin/PluginCommands.h"
 #include "plugin/PluginMenus.h"
 #include "plugin/StatusClock.h"
@@ -17,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class TMainClass : public TConfiguration, public IDialogMainObject {
@@ -48,16 +50,17 @@ public:
 
     // Bodies of the message exports.
     int32_t EncryptRequest(const std::string& inFile, const std::string& outFile,
-        const std::string& recipient, const std::string& method);
+        const std::string& recipient, const std::string& method, TRequestedAction requested);
     int32_t DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t hostContext);
     void VerifyFile(const std::string& fileName);
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
-    void SyncTimeElevated();
 
     // The clock follows the "ShowTime" option.
     void ShowTimeChanged() override;
+    // The encrypt road of the current start-up (its per-send state lives there).
+    TEncryptRoad& EncryptRoad();
 
     // What the plug-in's dialogs ask of the main object.
     const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
@@ -146,4 +149,5 @@ private:
     TPluginMenus menus_;
     TStatusClock clock_;
     bool menuHintShown_ = false;
+    std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
 };

@@ -215,7 +215,9 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     session.WriteFile("in.txt", "text\r\n");
     const std::string in = session.File("in.txt");
     // Every message road fails inside the main object in this build; each failure stays in its export.
-    THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
+    // The encrypt road finds no key for the recipient and asks; back to the editor keeps the file.
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "answer failed \"Back to editor\"\n" + ANSWER_MESSAGES
+        + "load\nforminit\nready\n"
                                "encrypt "
         + in
         + " - PGP/MIME someone@example.org\n"
