@@ -1,0 +1,9 @@
+# The decrypt road: the decode context fed by the mail client's commands (portable, both builds)
+# and the road over the PGP interface (Windows). The plug-in core links both once it is declared.
+add_library(ZAVEKDecodeContext STATIC ${CMAKE_CURRENT_LIST_DIR}/DecodeContext.cpp)
+if(ZAVEK_WINDOWS)
+  add_library(ZAVEKDecryptRoad STATIC ${CMAKE_CURRENT_LIST_DIR}/DecryptRoad.cpp)
+  target_link_libraries(ZAVEKDecryptRoad PUBLIC ZAVEKDecodeContext zavek_pgpiface MailHost MimeMsgTree MailUtils
+                        ZAVEKResources zavek_strutil zavek_framework user32)
+  cmake_language(DEFER CALL target_link_libraries ZAVEKPluginCore PUBLIC ZAVEKDecryptRoad)
+endif()
