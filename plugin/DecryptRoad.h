@@ -74,6 +74,7 @@ public:
     // mode 0: argument is the text to import; other modes: a file name; no argument: the open message.
     void ManageKeys(const std::string& argument, int mode);
 
+    TPGPInterface& Interface() const { return pgp_; }
     const TSignatureData& SignatureResult() const { return signature_; }
     const TMessageData& MessageData() const { return messageData_; }
     TMimeMsgTree& MessageTree() { return tree_; }

@@ -82,7 +82,7 @@ void TPMDecryptHost::ShowSignatureResult(const TSignatureData& signature)
 
 void TPMDecryptHost::ShowError(const std::string& text)
 {
-    ShowStartupError(Owner, text);
+    messages_.ShowMessage(text, TMessageKind::Error);
 }
 
 bool TPMDecryptHost::ControlHeld()

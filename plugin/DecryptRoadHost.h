@@ -6,10 +6,14 @@
 #include "plugin/DecryptRoad.h"
 #include "plugin/PMInterface.h"
 
+class TConfiguration;
+
 class TPMDecryptHost : public IDecryptHost {
 public:
-    explicit TPMDecryptHost(TPMInterface& host)
+    // messages: shows the road's error texts in the plug-in's message dialog.
+    TPMDecryptHost(TPMInterface& host, TConfiguration& messages)
         : host_(host)
+        , messages_(messages)
     {
     }
 
@@ -38,4 +42,5 @@ public:
 
 private:
     TPMInterface& host_;
+    TConfiguration& messages_;
 };

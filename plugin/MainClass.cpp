@@ -3,6 +3,8 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/DecryptRoad.h"
+#include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
 #include "ui/dialogs/MessageDialogs.h"
@@ -273,7 +275,9 @@ void TMainClass::HandleTimer(UINT_PTR id)
         return;
     case TIMER_SIGNATURE_NOTE:
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
-        throw ENotAvailable("ShowSignatureResult");
+        if (decryptRoad_)
+            decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
+        return;
     case TIMER_CLOCK:
         throw ENotAvailable("the status-bar clock");
     default:
@@ -335,6 +339,7 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
         return 0;
     }
     case HostApi::EVENT_DECODE_FILE:
+        ClearDecodeState();
         if (const char* fileName = reinterpret_cast<const char*>(record))
             DecodeFileInPlace(fileName);
         return 0;
@@ -435,6 +440,8 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowCreated(sent->hwnd);
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
+            else if (sent->message == WM_COMMAND && sent->lParam == 0)
+                self->NoteHostCommand(sent->hwnd, LOWORD(sent->wParam));
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -489,24 +496,64 @@ int32_t TMainClass::EncryptRequest(
     throw ENotAvailable("EncryptRequest");
 }
 
-int32_t TMainClass::DecryptMessage(const std::string&, const std::string&, uint32_t)
+TDecryptRoad& TMainClass::DecryptRoad()
 {
-    throw ENotAvailable("DecryptMessage");
+    TPGPInterface& pgp = PGPInterface();
+    // A new start-up brings a new PGP interface: the road follows it.
+    if (!decryptRoad_ || &decryptRoad_->Interface() != &pgp) {
+        decryptRoad_.reset();
+        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
+    }
+    decryptHost_->Owner = ownerWindow_;
+    return *decryptRoad_;
 }
 
-void TMainClass::VerifyFile(const std::string&)
+void TMainClass::ClearDecodeState()
 {
-    throw ENotAvailable("VerifyFile");
+    if (decryptRoad_)
+        decryptRoad_->RestoreHostSetting();
+    decodeContext_ = TDecodeContext();
 }
 
-void TMainClass::ManageKeys(const std::string&, int)
+void TMainClass::NoteHostCommand(HWND target, UINT command)
 {
-    throw ENotAvailable("ManageKeys");
+    if (!frame_ || shuttingDown_ || target == pluginWindow_)
+        return;
+    const TPMInterface& host = PMInterface();
+    HWND active = host.GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+    if (!host.ActiveFolderManager(active) && !host.ActiveFolderWindow(active) && !host.ActiveReaderWindow(active))
+        return;
+    char className[64] = {};
+    GetClassNameA(target, className, sizeof className);
+    const TDecodeFollowUp followUp
+        = ApplyHostCommand(decodeContext_, command, className, host.GetShowObjects(), host.HostBuild());
+    if (followUp == TDecodeFollowUp::SendCtrlH) {
+        keybd_event(VK_CONTROL, 0, 0, 0);
+        keybd_event('H', 0, 0, 0);
+        keybd_event('H', 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    }
 }
 
-void TMainClass::WipeFile(const std::string&)
+int32_t TMainClass::DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t)
 {
-    throw ENotAvailable("WipeFile");
+    return DecryptRoad().DecryptMessage(inFile, outFile);
+}
+
+void TMainClass::VerifyFile(const std::string& fileName)
+{
+    DecryptRoad().VerifyFile(fileName);
+}
+
+void TMainClass::ManageKeys(const std::string& argument, int mode)
+{
+    DecryptRoad().ManageKeys(argument, mode);
+}
+
+void TMainClass::WipeFile(const std::string& fileName)
+{
+    PGPInterface().WipeFile(fileName);
 }
 
 void TMainClass::SyncTime(bool)

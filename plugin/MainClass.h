@@ -6,6 +6,7 @@
 
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
+#include "plugin/DecodeContext.h"
 #include "plugin/PluginCommands.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
@@ -15,7 +16,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+class TDecryptRoad;
+class TPMDecryptHost;
 
 class TMainClass : public TConfiguration, public IDialogMainObject {
 public:
@@ -52,6 +57,9 @@ public:
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
+    // Forgets what the mail client's commands said about the next decode (a mail window became
+    // active); a host setting a decode switched off is given back.
+    void ClearDecodeState();
 
     // What the plug-in's dialogs ask of the main object.
     const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
@@ -96,6 +104,10 @@ private:
     bool CloseReaderWindows();
     void ReleaseHostWindows();
     void UpdateBusyMenu();
+    // The decrypt road over the PGP interface of the current start-up.
+    TDecryptRoad& DecryptRoad();
+    // A command the mail client sent to one of its windows, for the decode context.
+    void NoteHostCommand(HWND target, UINT command);
     // Runs a request of a dialog and shows its failure instead of raising it.
     void RunDialogRequest(const std::function<void()>& request);
 
@@ -118,4 +130,7 @@ private:
     HWND activeDialog_ = nullptr;
     WPARAM lastHostCommand_ = 0;
     TSubclassRegistry subclassed_;
+    TDecodeContext decodeContext_;
+    std::unique_ptr<TPMDecryptHost> decryptHost_;
+    std::unique_ptr<TDecryptRoad> decryptRoad_;
 };

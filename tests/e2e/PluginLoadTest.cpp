@@ -179,7 +179,7 @@ TEST(PluginLoad, AMessageExportNestedInAnotherFailsCleanly)
     THostSession session("nested");
     session.WriteFile("in.txt", "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
     const std::string in = session.File("in.txt");
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + ANSWER_MESSAGES + "load\nforminit\nready\n"
                                "queue decrypt "
         + in + " " + session.File("nested.txt")
         + "\n"
@@ -199,11 +199,12 @@ TEST(PluginLoad, AMessageExportNestedInAnotherFailsCleanly)
     // The nested decrypt ran inside the outer one's wait and handed the message back unchanged.
     EXPECT_THAT(decrypts[0], HasSubstr("-> 2 "));
     EXPECT_EQ(session.ReadFile("nested.txt"), session.ReadFile("in.txt"));
-    EXPECT_THAT(decrypts[1], HasSubstr("-> 0 "));
+    // The outer one could not decrypt the broken block either: it showed why and handed it back.
+    EXPECT_THAT(decrypts[1], HasSubstr("-> 2 "));
+    EXPECT_EQ(session.ReadFile("outer.txt"), session.ReadFile("in.txt"));
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->"), Contains(HasSubstr("-> 0 ")));
     EXPECT_EQ(
         session.ReadFile("in.txt"), "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
-    EXPECT_FALSE(session.Exists("outer.txt"));
     EXPECT_EQ(run.ExitCode, 0);
 }
 
@@ -211,9 +212,11 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
 {
     THostSession session("exception");
     session.WriteFile("in.txt", "text\r\n");
+    session.WriteFile("wipe.txt", "secret\r\n");
     const std::string in = session.File("in.txt");
-    // Every message road fails inside the main object in this build; each failure stays in its export.
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
+    // The encrypt road fails inside the main object in this build, and VERIFY finds no signature;
+    // each failure stays in its export.
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + ANSWER_MESSAGES + "load\nforminit\nready\n"
                                "encrypt "
         + in
         + " - PGP/MIME someone@example.org\n"
@@ -221,7 +224,7 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
         + in
         + " -\n"
           "verify "
-        + in + "\nmanage -\ndestroy " + in
+        + in + "\nmanage -\ndestroy " + session.File("wipe.txt")
         + "\n"
           "export USERSETUP x\nexport SYNCTIME 0\n"
           "decrypt "
@@ -233,15 +236,17 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     EXPECT_THAT(run.LinesStartingWith("export sign ->"), Contains(HasSubstr("-> 0 ")));
     EXPECT_TRUE(run.Has("export verify -> -2"));
     EXPECT_TRUE(run.Has("export manage -> 0"));
-    EXPECT_TRUE(run.Has("export destroy -> 0"));
+    EXPECT_TRUE(run.Has("export destroy -> 1"));
+    EXPECT_FALSE(session.Exists("wipe.txt"));
     EXPECT_TRUE(session.Exists("in.txt"));
     EXPECT_TRUE(run.Has("export USERSETUP returned"));
     EXPECT_TRUE(run.Has("export SYNCTIME returned"));
-    // The failed requests released the busy state: the last decrypt is not refused as nested, and it
-    // waited one double-click interval first.
+    // The failed requests released the busy state: the last decrypt is not refused as nested (it
+    // waited one double-click interval first) and hands the text without a block back as it is.
     auto decrypt = run.LinesStartingWith("export decrypt ->");
     ASSERT_EQ(decrypt.size(), 1u);
-    EXPECT_THAT(decrypt[0], HasSubstr("-> 0 "));
+    EXPECT_THAT(decrypt[0], HasSubstr("-> 2 "));
+    EXPECT_EQ(session.ReadFile("out.txt"), "text\r\n");
     EXPECT_GE(MillisecondsOf(decrypt[0]), 450);
     EXPECT_TRUE(run.Has("exit 0"));
     EXPECT_EQ(run.ExitCode, 0);
