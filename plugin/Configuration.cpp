@@ -78,11 +78,15 @@ private:
 } // namespace
 
 TConfiguration::TConfiguration()
-    : windowsUser_(LoggedOnUserName())
-    , windowsVersionText_(::WindowsVersionText(false, true, true, true))
-    , windowsVersion_(VersionTextToNumber(::WindowsVersionText(true, true, false, false)))
-    , fixedFontName_(StockFixedFontName())
 {
+    // An elevated process (the administrator program) still reads the facts of the desktop's user.
+    ImpersonateSessionUser();
+    windowsUser_ = LoggedOnUserName();
+    windowsVersionText_ = ::WindowsVersionText(false, true, true, true);
+    windowsVersion_ = VersionTextToNumber(::WindowsVersionText(true, true, false, false));
+    fixedFontName_ = StockFixedFontName();
+    RevertImpersonation();
+
     installFolder_ = WithTrailingBackslash(GetModuleFolder(ThisModule()));
     resourcesFolder_ = installFolder_ + "Resources\\";
     dataFolder_ = SharedDataFolder(installFolder_);
@@ -386,9 +390,34 @@ void TConfiguration::Cleanup()
     throw ENotAvailable("Cleanup");
 }
 
-void TConfiguration::RestartMailClient(const std::string&, HWND)
+void TConfiguration::RestartMailClient(const std::string& identity, HWND mailClient)
 {
-    throw ENotAvailable("RestartMailClient");
+    restartStarted_ = PMInterface().RestartHost(installFolder_ + "ZAVEKHelper.exe", identity, mailClient);
+}
+
+intptr_t TConfiguration::ImpersonateSessionUser()
+{
+    if (!IsProcessElevated(GetCurrentProcessId()))
+        return -1;
+    TKernelHandle token = GetShellProcessToken();
+    if (!token.Valid() || !ImpersonateUser(token.Get()))
+        return -1;
+    sessionUserToken_ = std::move(token);
+    return reinterpret_cast<intptr_t>(sessionUserToken_.Get());
+}
+
+void TConfiguration::RevertImpersonation()
+{
+    if (!sessionUserToken_.Valid())
+        return;
+    ::RevertImpersonation();
+    sessionUserToken_.Close();
+}
+
+std::string TConfiguration::GetVersionInfoText() const
+{
+    return "\r\n\r\n" + windowsVersionText_ + "\r\n" + SDKVersionText + "\r\n"
+        + (pmInterface_ ? pmInterface_->VersionText() : std::string());
 }
 
 void TConfiguration::OpenHtmlPage(const std::string&)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/PGPInterface.h"
+#include "foundation/Processes.h"
 #include "foundation/ZAVEKResources.h"
 #include "plugin/Options.h"
 #include "plugin/PMInterface.h"
@@ -52,6 +53,12 @@ public:
     int StartUp(HWND pluginWindow, HWND parentWindow);
     // Loads the companion library from the install folder once; 0 or the Windows error code.
     int LoadCryptor();
+    // While the process runs elevated, acts as the user of the desktop shell until
+    // RevertImpersonation; the token's value, or -1 when not elevated or when that fails.
+    intptr_t ImpersonateSessionUser();
+    void RevertImpersonation();
+    // Blank lines, then the Windows, PGP SDK and mail-client versions, a line each (the about box).
+    std::string GetVersionInfoText() const;
 
     // Bodies of the command exports.
     void UserSetup(const std::string& arguments);
@@ -135,4 +142,5 @@ private:
     std::unique_ptr<TPMInterface> pmInterface_;
     std::unique_ptr<TALInterface> autoList_;
     std::unique_ptr<TPGPInterface> pgpInterface_;
+    TKernelHandle sessionUserToken_;
 };

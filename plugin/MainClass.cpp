@@ -6,6 +6,8 @@
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
+#include "engine/PGPInterface.h"
+#include "foundation/ZAVEKCommon.h"
 #include "plugin/HostApi.h"
 #include "ui/dialogs/MessageDialogs.h"
 
@@ -16,6 +18,7 @@ TMainClass* g_MainClass = nullptr;
 
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
+constexpr uint16_t TEXT_CLOCK_SET = 201;
 
 void PumpMessages()
 {
@@ -556,7 +559,13 @@ void TMainClass::WipeFile(const std::string& fileName)
     PGPInterface().WipeFile(fileName);
 }
 
-void TMainClass::SyncTime(bool)
+void TMainClass::SyncTime(bool show)
 {
-    throw ENotAvailable("SyncTime");
+    const DWORD code = SyncSystemTime(GetShowTimeServer(), GetShowTimePort());
+    if (!show)
+        return;
+    if (code != 0)
+        ShowSystemError(*this, "%s", code);
+    else
+        ShowInfo(*this, Texts().GetEntry(TEXT_CLOCK_SET));
 }
