@@ -172,8 +172,9 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     std::string output, charset;
     TKeyIDData recipients;
     const bool keepsText = FailureKeepsText(kind);
-    const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText, true, kind < skCertificate,
-        options_.Lookup, output, charset, recipients, signature_);
+    // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
+    const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText, true,
+        kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
     int32_t result = 0;
     std::string forHost;
     if (status == kStatusOK || keepsText) {

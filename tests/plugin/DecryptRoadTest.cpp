@@ -367,6 +367,11 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     host.KeyFile = scratch.path + "gone.asc";
     road->ManageKeys("", 0);
     EXPECT_EQ(host.Errors, (std::vector<std::string> { host.KeyFile + "\r\n\r\nT342" }));
+    // The clipboard choice takes the clipboard's text; the engine refuses the import and says so.
+    host.KeyFile = TDecryptRoad::CLIPBOARD_CHOICE;
+    road->ManageKeys("", 0);
+    EXPECT_EQ(shown.size(), 1u);
+    shown.clear();
 
     // The same key file twice in a row is taken once; every import the engine refuses is reported.
     const std::string keyFile = Put("key.asc", Fixture("una-key.asc"));
@@ -380,4 +385,34 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     EXPECT_EQ(host.Posted.size(), 1u);
 }
 
+TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)
+{
+    struct TCase {
+        const char* file;
+        bool plaintext;
+        size_t notes;
+        size_t errors;
+    };
+    const TCase cases[] = {
+        { "signed.asc", true, 1, 0 }, // signed only: unwrapped, not kept as armour
+        { "signed-encrypted.asc", true, 1, 0 },
+        { "charset.asc", true, 0, 0 },
+        { "eyes-only.asc", false, 0, 1 }, // needs the secure viewer: refused, and said so
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        host.SignatureNotes.clear();
+        shown.clear();
+        const std::string message = kHeader + Fixture(c.file);
+        ASSERT_EQ(Decrypt("msg.cnm", message), TDecryptRoad::WRITTEN);
+        if (c.plaintext)
+            EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
+        else
+            EXPECT_EQ(Out(), message);
+        EXPECT_EQ(host.SignatureNotes.size(), c.notes);
+        EXPECT_EQ(shown.size(), c.errors);
+    }
+}
+
 } // namespace
+
