@@ -121,4 +121,21 @@ TEST(DecryptRoad, VerifyAndManageWithoutAFileHandOverToTheMailClient)
     EXPECT_GT(manage, verify);
 }
 
+TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
+{
+    THostSession session("verify");
+    session.WriteFile("signed.cnm", kHeader + "Intro\r\n\r\n" + Message("signed-by-ann.asc"));
+    const std::string verify = "verify \"" + session.File("signed.cnm") + "\"\n";
+    // The mail client asks twice for one check; a third request is a new one.
+    THostRun run = session.Run(Session(session, verify + verify + verify));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("export verify -> -2").size(), 3u);
+    const auto boxes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
+    EXPECT_EQ(boxes.size(), 2u);
+    const auto notes = run.LinesStartingWith("request 3075 3 status \"Good ");
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_THAT(notes[0], HasSubstr("Ann Lee <ann@example.org>"));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
+}
+
 } // namespace

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Makes the decrypt road's end-to-end messages with GnuPG from the key-function test rings: a
-# letter encrypted to Bob (his secret key has no passphrase), and the same letter with one bit of
-# the encrypted data flipped. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
+# letter encrypted to Bob (his secret key has no passphrase), the same letter with one bit of the
+# encrypted data flipped, and one clear-signed by Ann. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
 set -euo pipefail
 keys="$1"
 out="$2"
 mkdir -p "$out"
 home="$(mktemp -d)"
 trap 'gpgconf --homedir "$home" --kill all 2>/dev/null || true; rm -rf "$home"' EXIT
-gpg() { command gpg --homedir "$home" --batch --yes --trust-model always "$@"; }
+gpg() { command gpg --homedir "$home" --batch --yes --trust-model always --pinentry-mode loopback "$@"; }
 
 gpg --import "$keys/pubring.pkr"
 printf 'Hello Bob,\nthe meeting moves to Friday.\n' > "$home/plain.txt"
@@ -21,3 +21,5 @@ data[-30] ^= 0x01  # inside the encrypted data, before the integrity packet
 open(sys.argv[2], 'wb').write(bytes(data))
 PY
 gpg --enarmor < "$home/tampered.bin" | sed 's/ARMORED FILE/MESSAGE/' > "$out/to-bob-tampered.asc"
+gpg --passphrase ann-pass --import "$keys/secring.skr"
+gpg --passphrase ann-pass -u ann@example.org -o "$out/signed-by-ann.asc" --clearsign "$home/plain.txt"
