@@ -3,6 +3,7 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/DecryptPassphrase.h"
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
@@ -505,6 +506,8 @@ TDecryptRoad& TMainClass::DecryptRoad()
     // A new start-up brings a new PGP interface: the road follows it.
     if (!decryptRoad_ || &decryptRoad_->Interface() != &pgp) {
         decryptRoad_.reset();
+        if (!pgp.DecryptPassphraseAsk)
+            pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
         decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }

@@ -138,4 +138,28 @@ TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
     EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
 }
 
+TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
+{
+    THostSession session("passphrase");
+    const std::string message = kHeader + Message("to-ann.asc");
+    session.WriteFile("in.cnm", message);
+    // The stand-in SDK's dialog answers from this file: Ann's passphrase, then a cancel.
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\ndecryption: cancel\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    const std::string decrypt = "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n";
+    THostRun run = session.Run(Session(session, decrypt));
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
+
+    // Cancelled: the message goes back as it came, and no error is shown for a cancel.
+    session.WriteFile("answers.txt", "decryption: cancel\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    run = session.Run(Session(session, decrypt));
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    EXPECT_EQ(session.ReadFile("out.cnm"), message);
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // pass-through paths (byte for byte), attachments, raw view and refused decodes; VERIFY and MANAGE
 // with and without a file. A recorder stands in for the mail client's windows.
 #include "plugin/DecryptRoad.h"
+#include "plugin/DecryptPassphrase.h"
 
 #include "engine/KeyFuncs.h"
 #include "engine/PGPInterfaceTestTexts.h"
@@ -412,6 +413,29 @@ TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)
         EXPECT_EQ(host.SignatureNotes.size(), c.notes);
         EXPECT_EQ(shown.size(), c.errors);
     }
+}
+
+TEST_F(DecryptRoadStandIn, TheSdkPassphraseDialogsAnswerTheDecoder)
+{
+    // The stand-in's dialogs answer themselves from this file, in order per dialog kind.
+    const std::string answers = scratch.path + "answers.txt";
+    std::ofstream(answers) << "decryption: pass rita-pass\ndecryption: cancel\n"
+                              "conventional-decryption: pass shared-secret\n";
+    ASSERT_TRUE(SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", answers.c_str()));
+    HWND owner = nullptr;
+    pgp->DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([&owner] { return owner; });
+
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + Fixture("encrypted.asc")), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
+    pgp->PurgePassphrase();
+    const std::string message = kHeader + Fixture("encrypted.asc");
+    ASSERT_EQ(Decrypt("msg.cnm", message), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out(), message); // cancelled: the message as it came
+    EXPECT_EQ(host.Status.back(), "T418T419");
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + Fixture("conventional.asc")), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
+    EXPECT_TRUE(shown.empty());
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
 }
 
 } // namespace

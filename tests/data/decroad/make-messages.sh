@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the decrypt road's end-to-end messages with GnuPG from the key-function test rings: a
-# letter encrypted to Bob (his secret key has no passphrase), the same letter with one bit of the
-# encrypted data flipped, and one clear-signed by Ann. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
+# letter encrypted to Bob (his secret key has no passphrase) and to Ann (hers has one), the letter
+# to Bob with one bit of the encrypted data flipped, and one clear-signed by Ann. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
 set -euo pipefail
 keys="$1"
 out="$2"
@@ -13,6 +13,7 @@ gpg() { command gpg --homedir "$home" --batch --yes --trust-model always --pinen
 gpg --import "$keys/pubring.pkr"
 printf 'Hello Bob,\nthe meeting moves to Friday.\n' > "$home/plain.txt"
 gpg --armor -r bob@example.net -o "$out/to-bob.asc" -e "$home/plain.txt"
+gpg --armor -r ann@example.org -o "$out/to-ann.asc" -e "$home/plain.txt"
 gpg -r bob@example.net -o "$home/enc.bin" -e "$home/plain.txt"
 python3 - "$home/enc.bin" "$home/tampered.bin" <<'PY'
 import sys
