@@ -3,6 +3,7 @@
 // pass-through writes the bytes as read, and plaintext of a refused decryption is burnt.
 #include "plugin/DecryptRoad.h"
 
+#include "engine/PSMimeTools.h"
 #include "foundation/StrUtil.h"
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailHost.h"
@@ -60,6 +61,16 @@ std::string PlainHeaderOf(const std::string& leading)
     while (header.size() >= 2 && header.compare(header.size() - 2, 2, "\r\n") == 0)
         header.resize(header.size() - 2);
     return MoveContentHeaders(header, true, "", "") + "\r\n\r\n";
+}
+
+// What the decoder takes of a block: a PGP/MIME entity from its Content-Type on, without the
+// message's other header fields (the SDK does not look past them), or the block as it is.
+std::string DecoderInput(uint32_t kind, const std::string& block)
+{
+    if (kind < skPgpMimeEncrypted || kind > skPgpMimeKeys)
+        return block;
+    std::string header, body, charset, signature;
+    return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)
@@ -173,7 +184,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     TKeyIDData recipients;
     const bool keepsText = FailureKeepsText(kind);
     // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-    const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText, true,
+    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText, true,
         kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
     int32_t result = 0;
     std::string forHost;
@@ -233,7 +244,8 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
     if (kind == skPgpMimeSigned) {
         const int keys = tree_.FindSectionKind(skPgpPublicKeyBlock);
         if (keys >= 0)
-            pgp_.VerifyText(block, tree_.GetSectionText(keys), signature_, false, options_.Lookup, host_.OwnerWindow());
+            pgp_.VerifyText(DecoderInput(kind, block), tree_.GetSectionText(keys), signature_, false, options_.Lookup,
+                host_.OwnerWindow());
     }
     if (!tree_.BodyIsFormatted())
         context_.Formatted = false;
@@ -350,7 +362,8 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
             block = data.TextBefore.substr(blank + 4) + block + data.TextAfter;
     }
     TCacheHold hold(pgp_);
-    pgp_.VerifyText(block.empty() ? text : block, "", signature_, true, options_.Lookup, host_.OwnerWindow());
+    pgp_.VerifyText(block.empty() ? text : DecoderInput(kind, block), "", signature_, true, options_.Lookup,
+        host_.OwnerWindow());
     host_.ShowSignatureResult(signature_);
 }
 

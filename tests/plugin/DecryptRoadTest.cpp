@@ -310,6 +310,17 @@ TEST_F(DecryptRoadStandIn, PgpMimeMessageBecomesItsBodyUnderAPlainHeader)
     // Without a put-back the mail client's setting is left alone.
     EXPECT_TRUE(host.Setting86);
     EXPECT_FALSE(context.Setting86Saved);
+
+    // A signed PGP/MIME message shows its body and its signer.
+    host.SignatureNotes.clear();
+    ASSERT_EQ(Decrypt("msg.cnm", "From: Sam <sam@example.org>\r\n" + Fixture("pgpmime-signed.eml")),
+        TDecryptRoad::WRITTEN);
+    const std::string signedOut = Out();
+    EXPECT_EQ(signedOut.rfind("From: Sam <sam@example.org>\r\n\r\n", 0), 0u) << signedOut;
+    EXPECT_NE(signedOut.find(kPlainLine), std::string::npos) << signedOut;
+    EXPECT_EQ(signedOut.find("BEGIN PGP SIGNATURE"), std::string::npos) << signedOut;
+    EXPECT_EQ(signedOut.find("multipart/signed"), std::string::npos) << signedOut;
+    EXPECT_EQ(host.SignatureNotes.size(), 1u);
 }
 
 TEST_F(DecryptRoadStandIn, WithAPutBackTheSettingIsSavedAndGivenBackOnce)
@@ -347,6 +358,11 @@ TEST_F(DecryptRoadStandIn, VerifyFileOnceBySameNameAndReportsUnreadableFiles)
     EXPECT_EQ(host.SignatureNotes.size(), 1u);
     road->VerifyFile(file);
     EXPECT_EQ(host.SignatureNotes.size(), 2u);
+
+    // A PGP/MIME signed message with the mail's own header fields above its Content-Type.
+    road->VerifyFile(Put("mime.txt", "From: Sam <sam@example.org>\r\n" + Fixture("pgpmime-signed.eml")));
+    ASSERT_EQ(host.SignatureNotes.size(), 3u);
+    EXPECT_EQ(host.SignatureNotes[2].rfind("T320", 0), 0u) << host.SignatureNotes[2]; // good, and wholly signed
 
     road->VerifyFile(scratch.path + "missing.txt");
     EXPECT_EQ(host.Errors, (std::vector<std::string> { scratch.path + "missing.txt\r\n\r\nT342" }));
