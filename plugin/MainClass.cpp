@@ -3,6 +3,7 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/DecodeCommands.h"
 #include "plugin/DecryptPassphrase.h"
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
@@ -18,6 +19,9 @@ namespace {
 TMainClass* g_MainClass = nullptr;
 
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
+// The title the mail client's header-lines dialog begins with, and our encryption page's label.
+constexpr UINT HOST_TEXT_HEADER_DIALOG = 52;
+constexpr uint16_t TEXT_ENCRYPTOR_LABEL = 5;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
 constexpr uint16_t TEXT_CLOCK_SET = 201;
 
@@ -444,8 +448,8 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowCreated(sent->hwnd);
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
-            else if (sent->message == WM_COMMAND && sent->lParam == 0)
-                self->NoteHostCommand(sent->hwnd, LOWORD(sent->wParam));
+            else if (sent->message == WM_COMMAND)
+                self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -522,11 +526,17 @@ void TMainClass::ClearDecodeState()
     decodeContext_ = TDecodeContext();
 }
 
-void TMainClass::NoteHostCommand(HWND target, UINT command)
+void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
 {
     if (!frame_ || shuttingDown_ || target == pluginWindow_)
         return;
     const TPMInterface& host = PMInterface();
+    if (lParam) {
+        ApplyHostControlCommand(decodeContext_, target, wParam, reinterpret_cast<HWND>(lParam),
+            host.GetHostString(HOST_TEXT_HEADER_DIALOG), Texts().GetEntry(TEXT_ENCRYPTOR_LABEL));
+        return;
+    }
+    const UINT command = LOWORD(wParam);
     HWND active = host.GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
     if (!host.ActiveFolderManager(active) && !host.ActiveFolderWindow(active) && !host.ActiveReaderWindow(active))
         return;

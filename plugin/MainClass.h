@@ -106,8 +106,8 @@ private:
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
-    // A command the mail client sent to one of its windows, for the decode context.
-    void NoteHostCommand(HWND target, UINT command);
+    // A command or control notification the mail client sent to one of its windows.
+    void NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam);
     // Runs a request of a dialog and shows its failure instead of raising it.
     void RunDialogRequest(const std::function<void()>& request);
 
