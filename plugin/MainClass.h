@@ -7,6 +7,7 @@
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
 #include "plugin/EncryptRoadHost.h"
+#include "plugin/DecodeContext.h"
 #include "plugin/PluginCommands.h"
 #include "plugin/PluginMenus.h"
 #include "plugin/StatusClock.h"
@@ -20,6 +21,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+class TDecryptRoad;
+class TPMDecryptHost;
 
 class TMainClass : public TConfiguration, public IDialogMainObject {
 public:
@@ -56,6 +60,9 @@ public:
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
+    // Forgets what the mail client's commands said about the next decode (a mail window became
+    // active); a host setting a decode switched off is given back.
+    void ClearDecodeState();
 
     // The clock follows the "ShowTime" option.
     void ShowTimeChanged() override;
@@ -124,6 +131,10 @@ private:
     bool CloseReaderWindows();
     void ReleaseHostWindows();
     void UpdateBusyMenu();
+    // The decrypt road over the PGP interface of the current start-up.
+    TDecryptRoad& DecryptRoad();
+    // A command or control notification the mail client sent to one of its windows.
+    void NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam);
     // Runs a request of a dialog and shows its failure instead of raising it.
     void RunDialogRequest(const std::function<void()>& request);
 
@@ -150,4 +161,7 @@ private:
     TStatusClock clock_;
     bool menuHintShown_ = false;
     std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
+    TDecodeContext decodeContext_;
+    std::unique_ptr<TPMDecryptHost> decryptHost_;
+    std::unique_ptr<TDecryptRoad> decryptRoad_;
 };
