@@ -279,6 +279,41 @@ TEST_F(ToolTipTest, DeactivatingAShownTipEndsItsShowing)
     EXPECT_FALSE(tip->DeactivateTip());
 }
 
+// Waits up to two seconds for the condition, handling messages meanwhile.
+template <typename Condition> bool WaitFor(Condition condition)
+{
+    for (int i = 0; i < 200 && !condition(); ++i) {
+        Application().ProcessMessages();
+        Sleep(10);
+    }
+    return condition();
+}
+
+TEST_F(ToolTipTest, PlainTipShowsWhenThePointerRestsOnTheOwnerAndGoesWhenItLeaves)
+{
+    form->Show();
+    tip->SetText("Resting pointer");
+    POINT inside { 100, 80 };
+    ClientToScreen(form->Handle(), &inside);
+    SetCursorPos(inside.x, inside.y);
+    Application().ProcessMessages();
+    SetCursorPos(inside.x + 1, inside.y + 1);
+    if (!WaitFor([&] { return tip->Showing(); }))
+        GTEST_SKIP() << "no pointer moves on this display";
+    EXPECT_EQ(GetCapture(), form->Handle());
+    RECT r;
+    GetWindowRect(tip->Handle(), &r);
+    const RECT work = ScreenWorkArea(tip->Handle());
+    EXPECT_GE(r.left, work.left);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_LE(r.bottom, work.bottom);
+
+    SetCursorPos(inside.x + 600, inside.y + 400);
+    EXPECT_TRUE(WaitFor([&] { return !tip->Showing(); }));
+    EXPECT_NE(GetCapture(), form->Handle());
+    EXPECT_EQ(Application().Filters().Count(), filtersBefore);
+}
+
 TEST_F(ToolTipTest, VisibleIsTheStyleBitOnly)
 {
     tip->SetVisible(true);

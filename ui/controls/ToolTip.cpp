@@ -744,27 +744,17 @@ void TToolTip::PlaceOnPositionChanging(WINDOWPOS& pos)
 
 void TToolTip::OnPositionChanged(const WINDOWPOS& pos)
 {
-    if (pos.flags & SWP_HIDEWINDOW) {
-        cursorAtShow_ = { -1, -1 };
-        return;
-    }
-    if (pos.flags & SWP_NOREDRAW)
-        return;
-    if (!(pos.flags & SWP_SHOWWINDOW))
+    if (!(pos.flags & SWP_SHOWWINDOW) || (pos.flags & SWP_NOREDRAW) || style_ != ttsRichText)
         return;
     // A rich tip takes the pointer in, so the user can reach its links.
-    if (style_ == ttsRichText) {
-        const RECT r = WindowRectOrEmpty(Handle());
-        const int y = r.top + GetSystemMetrics(SM_CYCURSOR) / 2;
-        const POINT cursor = CursorOrNone();
-        RECT reach = r;
-        reach.top = y;
-        if (!PtInRect(&reach, cursor)) {
-            SetCursorPos((r.left + r.right) / 2, y);
-            SetCursor(nullptr);
-        }
+    const RECT r = WindowRectOrEmpty(Handle());
+    const int y = r.top + GetSystemMetrics(SM_CYCURSOR) / 2;
+    RECT reach = r;
+    reach.top = y;
+    if (!PtInRect(&reach, CursorOrNone())) {
+        SetCursorPos((r.left + r.right) / 2, y);
+        SetCursor(nullptr);
     }
-    cursorAtShow_ = CursorOrNone();
 }
 
 // ---- showing and hiding ----

@@ -146,7 +146,6 @@ private:
     TWinControl* owner_;
     HWND textWindow_ = nullptr;
     TFont ownerFont_;
-    POINT cursorAtShow_ { -1, -1 };
     UINT drawFlags_ = 0x100205;
     HWND previousFocus_ = nullptr;
     bool retexting_ = false;
