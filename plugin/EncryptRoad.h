@@ -142,6 +142,8 @@ private:
     // The message handed back to the user's editor: the file then holds the placeholder.
     void PutBackIntoEditor(TOutcome& outcome);
     void SendUnencrypted(const std::string& message, const std::string& charset, TOutcome& outcome);
+    // The message prepared for sending as it is.
+    void WritePrepared(const std::string& message, const std::string& charset, TOutcome& outcome);
     bool AskADK();
     void AfterSuccess(const TMethod& method);
     void OfferAutoListEntries();

@@ -372,6 +372,13 @@ TEST_F(EncryptRoad, ListedRecipientKeyAndFlagsAreTakenOnce)
     EXPECT_EQ(road->Recipients().GetCount(), 0);
     EXPECT_EQ(road->Send().Recipient.KeyIDText, (*keys)[0]);
     EXPECT_TRUE(Contains(ReadAll(name), "multipart/encrypted"));
+
+    // A listed recipient who wants neither encryption nor a signature gets the message as it is.
+    road->Recipients().AddItem({ "Ann <ann@example.org>", (*keys)[0], efPGPMime });
+    const std::string plain = Message(kPlainMessage);
+    ASSERT_EQ(road->EncryptMessage(plain, "Ann <ann@example.org>", "", TRequestedAction::Sign), 1);
+    EXPECT_TRUE(Contains(ReadAll(plain), "Meet at noon.")) << ReadAll(plain);
+    EXPECT_FALSE(road->Send().SendUnencrypted);
 }
 
 TEST_F(EncryptRoad, AttachmentQuestionIsAskedOncePerSend)
