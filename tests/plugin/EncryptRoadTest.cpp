@@ -109,7 +109,11 @@ public:
         ticked = tick;
         return choice;
     }
-    void Inform(const std::string& text, const std::string&, bool&) override { asked.push_back(text); }
+    void Inform(const std::string& text, const std::string&, bool& ticked) override
+    {
+        asked.push_back(text);
+        ticked = tick;
+    }
     void ShowError(const std::string& text) override { errors.push_back(text); }
 
     bool yes = false;
@@ -282,8 +286,13 @@ TEST_F(EncryptRoad, WithoutEditorRecordTheExportsRequestHolds)
 
 TEST_F(EncryptRoad, PgpMimeEncryptsTheWholeBodyOfATwoPartMessage)
 {
+    options.SetConfirmEncrypt(true);
+    prompts.tick = true;
     const std::string name = Message(kTwoParts);
     ASSERT_EQ(road->EncryptMessage(name, "ann@example.org", "PGP/MIME", TRequestedAction::Encrypt), 1);
+    // The confirmation, which a ticked box switches off.
+    EXPECT_EQ(prompts.asked, std::vector<std::string> { "T176" });
+    EXPECT_FALSE(options.Values().ConfirmEncrypt);
     const std::string sent = ReadAll(name);
     EXPECT_TRUE(Contains(sent, "Subject: files\r\n")) << sent;
     EXPECT_TRUE(Contains(sent, "X-PM-Encryptor: DIRAZA-ZE32, 1")) << sent;
