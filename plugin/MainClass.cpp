@@ -188,6 +188,8 @@ void TMainClass::UpdateBusyMenu()
             && std::strcmp(caption, "&Selvadrin") == 0) {
             EnableMenuItem(
                 bar, static_cast<UINT>(i), MF_BYPOSITION | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
+            EnableMenuItem(bar, HostWindowRules::ITEM_ABOUT_ON_HOST_MENU,
+                MF_BYCOMMAND | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
             DrawMenuBar(frame_);
             return;
         }
@@ -243,6 +245,12 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
     // The plug-in's own commands never start while the mail client waits on a request.
     if (command.Kind == TPluginCommandKind::None || busy_.IsBusy() || busy_.InRequest())
         return;
+    // With an editor active the encrypt button offers its choices instead of acting at once.
+    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_ENCRYPT }
+        && PMInterface().ActiveEditorWindow(nullptr)) {
+        ShowEncryptPopup();
+        return;
+    }
     RunPluginCommand(command);
 }
 
@@ -279,7 +287,8 @@ void TMainClass::HandleTimer(UINT_PTR id)
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
         throw ENotAvailable("ShowSignatureResult");
     case TIMER_CLOCK:
-        throw ENotAvailable("the status-bar clock");
+        clock_.Tick();
+        return;
     default:
         return;
     }
@@ -300,12 +309,6 @@ HWND TMainClass::HostReady()
     }
     GuardedVoid("HostReady", [this] { StartHostAdditions(); });
     return frame_;
-}
-
-void TMainClass::StartHostAdditions()
-{
-    // The clock, the passphrase-cache callback, the toolbar and the menus.
-    throw ENotAvailable("the plug-in's toolbar, menus and clock");
 }
 
 LRESULT TMainClass::BeforeSend()
@@ -405,8 +408,7 @@ bool TMainClass::CloseReaderWindows()
 
 void TMainClass::ReleaseHostWindows()
 {
-    if (pluginWindow_ && IsWindow(pluginWindow_))
-        KillTimer(pluginWindow_, TIMER_CLOCK);
+    RemoveHostAdditions();
     subclassed_.RestoreAll();
     frame_ = nullptr;
     mdiClient_ = nullptr;
@@ -419,6 +421,8 @@ void TMainClass::WindowCreated(HWND window)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+    else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
+        SubclassTextEditParent(window);
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -437,6 +441,12 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
             const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
             if (sent->message == WM_CREATE)
                 self->WindowCreated(sent->hwnd);
+            else if (sent->message == WM_MDISETMENU && sent->hwnd == self->mdiClient_ && sent->wParam)
+                self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
+            else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
+                self->WindowShown(sent->hwnd);
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+                self->clock_.Place();
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
         });
@@ -460,19 +470,18 @@ LRESULT CALLBACK TMainClass::FrameProc(
             auto* self = reinterpret_cast<TMainClass*>(data);
             if (message == WM_COMMAND && lParam == 0)
                 self->lastHostCommand_ = LOWORD(wParam);
+            LRESULT result = 0;
+            if (self->HandleFrameMenuMessage(message, wParam, lParam, result))
+                return result;
             // With the old interface the mail client does not announce its shut-down: do it here.
             if (message == WM_CLOSE && !self->newInterface_ && !self->shuttingDown_ && self->pluginWindow_
                 && self->PMInterface().SendShutdownEvent(self->pluginWindow_, false) == HostApi::HOST_HANDLED)
                 return 0;
+            // Windows ends the session: the plug-in shuts down first, the mail client then decides.
+            if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
+                self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
         });
-}
-
-LRESULT CALLBACK TMainClass::StatusBarProc(
-    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    // The clock and the signature note on the status bar hook in here.
-    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TMainClass::ReaderProc(

@@ -8,6 +8,8 @@
 #include "plugin/Configuration.h"
 #include "plugin/EncryptRoadHost.h"
 #include "plugin/PluginCommands.h"
+#include "plugin/PluginMenus.h"
+#include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
 #include "ui/dialogs/DialogMainObject.h"
@@ -54,6 +56,9 @@ public:
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
+
+    // The clock follows the "ShowTime" option.
+    void ShowTimeChanged() override;
     // The encrypt road of the current start-up (its per-send state lives there).
     TEncryptRoad& EncryptRoad();
 
@@ -80,6 +85,7 @@ private:
     static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK StatusBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK ReaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK TextEditParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(WPARAM wParam, LPARAM lParam);
@@ -87,6 +93,24 @@ private:
     void HandleTimer(UINT_PTR id);
     HWND HostReady();
     void StartHostAdditions();
+    // The plug-in's parts of the mail client's windows (host windows unit).
+    void AddToolbarButtons();
+    void AddMenus(HMENU bar);
+    void RemoveHostAdditions();
+    void StartClock();
+    std::string Text(uint16_t id) const;
+    TPluginMenuState MenuState() const;
+    // The frame's messages about commands and menus; true when handled (result set).
+    bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool IsPluginMenuItem(UINT id) const;
+    void ShowMenuHint(UINT item, UINT flags, HMENU menu);
+    void ShowEncryptPopup();
+    void SubclassTextEditParent(HWND textEdit);
+    // A window of this thread was shown (not by its parent).
+    void WindowShown(HWND window);
+    // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
+    void WatchPassphraseDialog(HWND dialog);
+    static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT BeforeSend();
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
@@ -122,5 +146,8 @@ private:
     HWND activeDialog_ = nullptr;
     WPARAM lastHostCommand_ = 0;
     TSubclassRegistry subclassed_;
+    TPluginMenus menus_;
+    TStatusClock clock_;
+    bool menuHintShown_ = false;
     std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
 };
