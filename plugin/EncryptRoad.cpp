@@ -147,10 +147,14 @@ int32_t TEncryptRoad::EncryptMessage(
         const std::string charset = host_.Charset();
         const uint32_t requestedFlags = requested == TRequestedAction::Encrypt ? efEncrypt : efSign;
         uint32_t flags = record ? record->Flags : requestedFlags;
-        if (send_.SendUnencrypted || flags == 0) {
-            SendUnencrypted(message, charset, outcome);
-        } else {
+        const bool plain = send_.SendUnencrypted || flags == 0;
+        if (!plain)
             flags = TakeRecipient(recipient, flags, sendState);
+        // A recipient for whom the list wants neither goes as it is too: an encoder asked for
+        // nothing gives nothing, and the body would be lost.
+        if (plain || (flags & (efEncrypt | efSign)) == 0) {
+            WritePrepared(message, charset, outcome);
+        } else {
             chosen = ChooseMethod(flags, sendState, method);
             ResolveSigner(chosen.SMime, editor);
             Encode(message, chosen, record, charset, outcome);
@@ -394,6 +398,11 @@ void TEncryptRoad::PutBackIntoEditor(TOutcome& outcome)
 void TEncryptRoad::SendUnencrypted(const std::string& message, const std::string& charset, TOutcome& outcome)
 {
     send_.SendUnencrypted = true;
+    WritePrepared(message, charset, outcome);
+}
+
+void TEncryptRoad::WritePrepared(const std::string& message, const std::string& charset, TOutcome& outcome)
+{
     outcome.Write = true;
     outcome.Text = PrepareMessageParts(message, charset, !host_.SendsEightBit());
     // The user chose to send: that is no failure.

@@ -101,7 +101,9 @@ public:
     // there are recipients (or none were chosen to begin with).
     bool ResolveSendRecipients(TEditorData& editor, HWND editorWindow);
 
-    // Starts a send afresh: the per-send state from the options and the editor's record.
+    // Starts a send afresh: the per-send state from the options and the editor's record. The
+    // editor handling calls it when it first handles an editor and after each send; without it a
+    // "send unencrypted" choice would outlive its send.
     void ResetSendState(TEditorData* editor, int32_t defaultSignSetting);
 
     TSendRun& Send() { return send_; }
@@ -142,6 +144,8 @@ private:
     // The message handed back to the user's editor: the file then holds the placeholder.
     void PutBackIntoEditor(TOutcome& outcome);
     void SendUnencrypted(const std::string& message, const std::string& charset, TOutcome& outcome);
+    // The message prepared for sending as it is.
+    void WritePrepared(const std::string& message, const std::string& charset, TOutcome& outcome);
     bool AskADK();
     void AfterSuccess(const TMethod& method);
     void OfferAutoListEntries();

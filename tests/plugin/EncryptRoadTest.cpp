@@ -109,7 +109,11 @@ public:
         ticked = tick;
         return choice;
     }
-    void Inform(const std::string& text, const std::string&, bool&) override { asked.push_back(text); }
+    void Inform(const std::string& text, const std::string&, bool& ticked) override
+    {
+        asked.push_back(text);
+        ticked = tick;
+    }
     void ShowError(const std::string& text) override { errors.push_back(text); }
 
     bool yes = false;
@@ -282,8 +286,13 @@ TEST_F(EncryptRoad, WithoutEditorRecordTheExportsRequestHolds)
 
 TEST_F(EncryptRoad, PgpMimeEncryptsTheWholeBodyOfATwoPartMessage)
 {
+    options.SetConfirmEncrypt(true);
+    prompts.tick = true;
     const std::string name = Message(kTwoParts);
     ASSERT_EQ(road->EncryptMessage(name, "ann@example.org", "PGP/MIME", TRequestedAction::Encrypt), 1);
+    // The confirmation, which a ticked box switches off.
+    EXPECT_EQ(prompts.asked, std::vector<std::string> { "T176" });
+    EXPECT_FALSE(options.Values().ConfirmEncrypt);
     const std::string sent = ReadAll(name);
     EXPECT_TRUE(Contains(sent, "Subject: files\r\n")) << sent;
     EXPECT_TRUE(Contains(sent, "X-PM-Encryptor: DIRAZA-ZE32, 1")) << sent;
@@ -372,6 +381,13 @@ TEST_F(EncryptRoad, ListedRecipientKeyAndFlagsAreTakenOnce)
     EXPECT_EQ(road->Recipients().GetCount(), 0);
     EXPECT_EQ(road->Send().Recipient.KeyIDText, (*keys)[0]);
     EXPECT_TRUE(Contains(ReadAll(name), "multipart/encrypted"));
+
+    // A listed recipient who wants neither encryption nor a signature gets the message as it is.
+    road->Recipients().AddItem({ "Ann <ann@example.org>", (*keys)[0], efPGPMime });
+    const std::string plain = Message(kPlainMessage);
+    ASSERT_EQ(road->EncryptMessage(plain, "Ann <ann@example.org>", "", TRequestedAction::Sign), 1);
+    EXPECT_TRUE(Contains(ReadAll(plain), "Meet at noon.")) << ReadAll(plain);
+    EXPECT_FALSE(road->Send().SendUnencrypted);
 }
 
 TEST_F(EncryptRoad, AttachmentQuestionIsAskedOncePerSend)
