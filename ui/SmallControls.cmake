@@ -5,6 +5,9 @@ target_include_directories(zavek_spin_rules PUBLIC ${PROJECT_SOURCE_DIR})
 
 if(ZAVEK_WINDOWS)
   add_library(zavek_small_controls STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/controls/MaskEdEx.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/controls/CBExtend.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/GroupBoxEx.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/MaskEdEx.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/PageCtrlEx.cpp)
   target_link_libraries(zavek_small_controls PUBLIC zavek_spin_rules zavek_tooltip comctl32 uxtheme gdi32)
 endif()

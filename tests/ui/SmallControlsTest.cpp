@@ -3,7 +3,10 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/harness/KeyInjector.h"
+#include "ui/controls/CBExtend.h"
+#include "ui/controls/GroupBoxEx.h"
 #include "ui/controls/MaskEdEx.h"
+#include "ui/controls/PageCtrlEx.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +196,98 @@ TEST_F(SmallControlsTest, EditTipShowsOnlyTextThatDoesNotFit)
     EXPECT_EQ(edit->ToolTip()->GetText(), longText);
     edit->SetText("ok");
     EXPECT_EQ(edit->ToolTip()->GetText(), "");
+}
+
+TEST_F(SmallControlsTest, ComboListGrowsToTheWidestItemAndNeverShrinks)
+{
+    std::unique_ptr<TPlainCBEx> combo(new TPlainCBEx(form));
+    combo->OwnerDrawVariable = true;
+    combo->Style = csDropDownList;
+    combo->SetParent(form);
+    combo->SetBounds(10, 10, 100, 22);
+    combo->Items().Add("one");
+    const int start = combo->DroppedWidth();
+    const std::string wide(120, 'W');
+    combo->Items().Add(wide);
+    const int grown = combo->DroppedWidth();
+    HDC dc = GetDC(combo->Handle());
+    const HGDIOBJ old = SelectObject(dc, combo->Font().Handle());
+    SIZE extent {};
+    GetTextExtentPoint32A(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(combo->Handle(), dc);
+    EXPECT_GT(grown, start);
+    EXPECT_EQ(grown, extent.cx + GetSystemMetrics(SM_CXVSCROLL) + 2);
+    combo->Items().Delete(1);
+    EXPECT_EQ(combo->DroppedWidth(), grown);
+}
+
+TEST_F(SmallControlsTest, ComboReportsDropCloseAndTheSelectedItemDrawn)
+{
+    std::unique_ptr<TPlainCBEx> combo(new TPlainCBEx(form));
+    combo->OwnerDrawVariable = true;
+    combo->Style = csDropDownList;
+    combo->SetParent(form);
+    combo->SetBounds(10, 10, 100, 22);
+    combo->Items().Add("alpha");
+    combo->Items().Add("beta");
+    combo->SetItemIndex(1);
+    std::vector<std::string> events;
+    combo->OnListDrop = [&](TPlainCBEx& c) { events.push_back(c.ListDropped() ? "drop" : "drop?"); };
+    combo->OnListClose = [&](TPlainCBEx& c) { events.push_back(c.ListDropped() ? "close?" : "close"); };
+    int selectedDrawn = -1;
+    combo->OnListItemSelected = [&](TPlainCBEx&, int index) { selectedDrawn = index; };
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    combo->SetFocus();
+    SendMessageA(combo->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    for (int i = 0; i < 10 && selectedDrawn < 0; ++i) {
+        Application().ProcessMessages();
+        Sleep(20);
+    }
+    SendMessageA(combo->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    Application().ProcessMessages();
+    EXPECT_EQ(events, (std::vector<std::string> { "drop", "close" }));
+    EXPECT_EQ(selectedDrawn, 1);
+}
+
+TEST_F(SmallControlsTest, PageControlButtonStyleAndSubclassedSheets)
+{
+    std::unique_ptr<TPageControlEx> pages(new TPageControlEx(form));
+    pages->SetParent(form);
+    pages->SetBounds(10, 10, 300, 200);
+    auto* sheet = new TTabSheet(pages.get());
+    sheet->SetText("First");
+    sheet->SetPageControl(pages.get());
+    pages->HandleNeeded();
+    EXPECT_EQ(GetPropA(sheet->Handle(), TPageControlEx::ChildProperty), reinterpret_cast<HANDLE>(pages.get()));
+    EXPECT_EQ(GetWindowLongA(pages->Handle(), GWL_STYLE) & 0x108, 0);
+    pages->SetButtonStyle(true);
+    EXPECT_EQ(GetWindowLongA(pages->Handle(), GWL_STYLE) & 0x108, 0x108);
+    pages->SetButtonStyle(false);
+    EXPECT_EQ(GetWindowLongA(pages->Handle(), GWL_STYLE) & 0x108, 0);
+    auto* later = new TTabSheet(pages.get());
+    later->SetPageControl(pages.get());
+    EXPECT_EQ(GetPropA(later->Handle(), TPageControlEx::ChildProperty), reinterpret_cast<HANDLE>(pages.get()))
+        << "a sheet made later is subclassed too";
+}
+
+TEST_F(SmallControlsTest, GroupBoxIsASystemGroupBoxHoldingItsChildren)
+{
+    std::unique_ptr<TGroupBoxEx> group(new TGroupBoxEx(form));
+    group->SetParent(form);
+    group->SetText("Options");
+    EXPECT_EQ(group->Width(), 185);
+    EXPECT_EQ(group->Height(), 105);
+    char className[32] = "";
+    GetClassNameA(group->Handle(), className, sizeof className);
+    EXPECT_STREQ(CharUpperA(className), "BUTTON");
+    EXPECT_EQ(GetWindowLongA(group->Handle(), GWL_STYLE) & 0xF, BS_GROUPBOX);
+    auto* inner = new TEdit(group.get());
+    inner->SetParent(group.get());
+    inner->SetAlign(alClient);
+    EXPECT_GT(inner->Top(), 0);
+    EXPECT_LT(inner->Left() + inner->Width(), group->Width());
+    EXPECT_TRUE(IsChild(group->Handle(), inner->Handle()));
 }
 
 } // namespace
