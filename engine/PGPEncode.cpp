@@ -60,9 +60,10 @@ struct TPGPEncode::TJob {
     }
 };
 
-TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase)
+TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase, TChooseKeys chooseKeys)
     : secure_(secure)
     , askPassphrase_(std::move(askPassphrase))
+    , chooseKeys_(std::move(chooseKeys))
 {
     char codePage[16];
     std::snprintf(codePage, sizeof codePage, "%u", GetACP());
@@ -326,15 +327,70 @@ int32_t TPGPEncode::SelectRecipients()
     // Key ids (from an earlier choice) are taken as they are; a text must name exactly one key.
     if (!AllKeyIDs(RecipientText)) {
         std::unique_ptr<TKeyPropsList> list;
-        const bool automatic = !Settings.NoAutoRecipients && !Settings.MultipleSelection && !RecipientText.empty();
+        const bool automatic = !Settings.NoAutoRecipients && !Settings.RememberedChoice && !Settings.MultipleSelection
+            && !RecipientText.empty();
         const int found = automatic ? FindKeys(RecipientText, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) : 0;
-        if (found != 1)
-            return kStatusNotAvailable; // the key selection dialog is not part of this build
-        RecipientText = (*list)[0];
+        if (found == 1) {
+            RecipientText = (*list)[0];
+        } else if (const int32_t status = AskForRecipients(); status != kStatusOK) {
+            return status;
+        }
     }
     if (Settings.EncryptToSelf)
         RecipientText = WithSelfRecipient(RecipientText, SignerKeyID);
     return kStatusOK;
+}
+
+int32_t TPGPEncode::AskForRecipients()
+{
+    // Every key that can encrypt, with its user ids and the recipient groups.
+    constexpr uint32_t kDialogSelection = 0xB4000DCF;
+    std::unique_ptr<TKeyPropsList> keys;
+    const int listed = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+    if (listed < 0)
+        return listed;
+    if (!chooseKeys_ || !keys)
+        return kNoKeyMatches;
+    const std::string typed = RecipientText;
+    for (;;) {
+        const int result = chooseKeys_(RecipientText, *keys, Settings.RememberedChoice, Settings);
+        switch (result) {
+        case kKeyDialogChosen:
+            if (AllKeyIDs(RecipientText))
+                return kStatusOK;
+            RecipientText = typed; // only key ids may go on: ask again
+            continue;
+        case kKeyDialogTypedKey: {
+            // The chosen key's id, then the text as typed: the key stands for that text from now on.
+            constexpr std::size_t kKeyIDLength = 18;
+            const std::string keyID = RecipientText.substr(0, kKeyIDLength);
+            if (!IsKeyIDText(keyID))
+                return kNoKeyMatches;
+            const int line = FoundKeys.Add(keyID);
+            FoundKeys.Record(line).KeyID = keyID;
+            FoundKeys.Record(line).UserID = RecipientText.substr(kKeyIDLength);
+            RecipientText = keyID;
+            return kStatusOK;
+        }
+        case kKeyDialogSearchServer:
+            return kStatusNotAvailable; // no key-server search in this build
+        default:
+            return kStatusCancelled;
+        }
+    }
+}
+
+int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool& remembered,
+    const TEncodeSettings& settings)
+{
+    TSelKeyDialog dialog(settings.Parent);
+    dialog.Texts = settings.KeyDialogTexts;
+    if (dialog.Texts.TypedRecipients.empty())
+        dialog.Texts.TypedRecipients = recipientText;
+    dialog.Names = settings.KeyDialogNames;
+    dialog.Assist = settings.KeyDialogAssist;
+    dialog.MultipleSelection = settings.MultipleSelection;
+    return dialog.Execute(recipientText, keys, remembered);
 }
 
 PGPError PGP_CDECL TPGPEncode::EventHandler(PGPContextRef, PGPEvent* event, void*)

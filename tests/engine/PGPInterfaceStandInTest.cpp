@@ -11,6 +11,7 @@
 
 #include "mime/MailUtils.h"
 
+#include "KeyDialogDriver.h"
 #include "PGPInterfaceTestTexts.h"
 #include "PrefsMemoryHost.h"
 #include "SecureFakeSdk.h"
@@ -439,7 +440,10 @@ TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
     EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), 0);
     EXPECT_EQ(result, "");
     request.Encrypt = true;
-    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusNotAvailable);
+    {
+        TDialogDriver cancel([](HWND dialog, HWND) { SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
+        EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusCancelled);
+    }
     bool askedOnce = false;
     EXPECT_EQ(pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, recipients, signer, chosen, result),
         kStatusEmptyInput);
