@@ -3,6 +3,7 @@
 #include "engine/PGPEncode.h"
 
 #include "engine/KeyFuncs.h"
+#include "engine/PGPDialogs.h"
 #include "engine/PGPEncodeRules.h"
 #include "engine/PGPInterfaceTexts.h"
 #include "engine/PSMimeTools.h"
@@ -401,26 +402,8 @@ PGPError PGP_CDECL TPGPEncode::EventHandler(PGPContextRef, PGPEvent* event, void
 PGPError TPGPEncode::AskSigningPassphrase(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
     const TEncodeSettings& settings, TSecureBytes& passphrase)
 {
-    auto& sdk = SDKProcs;
-    if (!sdk.PGPSigningPassphraseDialog || !sdk.PGPOUIOutputPassphrase)
-        return kStatusNotAvailable;
-    char* entered = nullptr;
-    PGPError status = sdk.PGPSigningPassphraseDialog(context, keySet, &key,
-        sdk.PGPOUIDialogPrompt(context, settings.PassphrasePrompt.c_str()),
-        sdk.PGPOUIParentWindowHandle(context, settings.Parent), sdk.PGPOUIDefaultKey(context, key),
-        sdk.PGPOUIOutputPassphrase(context, &entered), kPGPEndOfOptions);
-    if (status == kPGPError_NoErr && entered) {
-        const std::size_t length = std::strlen(entered);
-        passphrase = NewSecureData(length + 1);
-        if (passphrase)
-            std::memcpy(passphrase.data(), entered, length + 1);
-        else
-            status = kStatusOutOfMemory;
-    }
-    if (entered) {
-        std::memset(entered, 0, std::strlen(entered));
-        if (sdk.PGPFreeData)
-            sdk.PGPFreeData(entered);
-    }
-    return status;
+    const PGPError status
+        = ::AskSigningPassphrase(context, keySet, settings.Parent, "PGP", settings.PassphrasePrompt, "", false, key,
+            passphrase);
+    return status == kPGPError_NotImplemented ? kStatusNotAvailable : status;
 }

@@ -1,0 +1,30 @@
+// The PGP client library's adapters: init and close, and the change notifications to other PGP
+// programs, each calling the generation-1 name or the decorated one of later generations; plus the
+// client library's key-server record, 724 bytes each in preference 604.
+#pragma once
+
+#include "engine/sdk/PGPsdkTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+PGPError InitClientLibrary(PGPContextRef& context);
+PGPError CloseClientLibrary();
+PGPError NotifyPrefsChanged(uint32_t processID);
+PGPError NotifyKeyringChanged(uint32_t processID);
+
+// One key server of the client library's preference 604.
+struct TClientKeyServer {
+    int32_t protocol = 0;
+    std::string host; // at most 255 characters are kept
+    uint16_t port = 0;
+    uint32_t flags = 0;
+    std::string other; // the record's remaining bytes, kept as they were (724 bytes in all)
+};
+constexpr std::size_t kClientKeyServerSize = 724;
+constexpr int32_t kClientPrefKeyServers = 604;
+
+// The records of the preference data; a trailing part shorter than a record is ignored.
+std::vector<TClientKeyServer> ParseClientKeyServers(const std::string& data);
+std::string BuildClientKeyServers(const std::vector<TClientKeyServer>& servers);
