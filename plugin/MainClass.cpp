@@ -3,6 +3,11 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/ConvertFile.h"
+#include "plugin/DecodeCommands.h"
+#include "plugin/DecryptPassphrase.h"
+#include "plugin/DecryptRoad.h"
+#include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
 #include "engine/PGPInterface.h"
 #include "foundation/ZAVEKCommon.h"
@@ -15,6 +20,9 @@ namespace {
 TMainClass* g_MainClass = nullptr;
 
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
+// The title the mail client's header-lines dialog begins with, and our encryption page's label.
+constexpr UINT HOST_TEXT_HEADER_DIALOG = 52;
+constexpr uint16_t TEXT_ENCRYPTOR_LABEL = 5;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
 constexpr uint16_t TEXT_CLOCK_SET = 201;
 
@@ -187,6 +195,8 @@ void TMainClass::UpdateBusyMenu()
             && std::strcmp(caption, "&Selvadrin") == 0) {
             EnableMenuItem(
                 bar, static_cast<UINT>(i), MF_BYPOSITION | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
+            EnableMenuItem(bar, HostWindowRules::ITEM_ABOUT_ON_HOST_MENU,
+                MF_BYCOMMAND | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
             DrawMenuBar(frame_);
             return;
         }
@@ -242,6 +252,12 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
     // The plug-in's own commands never start while the mail client waits on a request.
     if (command.Kind == TPluginCommandKind::None || busy_.IsBusy() || busy_.InRequest())
         return;
+    // With an editor active the encrypt button offers its choices instead of acting at once.
+    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_ENCRYPT }
+        && PMInterface().ActiveEditorWindow(nullptr)) {
+        ShowEncryptPopup();
+        return;
+    }
     RunPluginCommand(command);
 }
 
@@ -276,9 +292,12 @@ void TMainClass::HandleTimer(UINT_PTR id)
         return;
     case TIMER_SIGNATURE_NOTE:
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
-        throw ENotAvailable("ShowSignatureResult");
+        if (decryptRoad_)
+            decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
+        return;
     case TIMER_CLOCK:
-        throw ENotAvailable("the status-bar clock");
+        clock_.Tick();
+        return;
     default:
         return;
     }
@@ -299,12 +318,6 @@ HWND TMainClass::HostReady()
     }
     GuardedVoid("HostReady", [this] { StartHostAdditions(); });
     return frame_;
-}
-
-void TMainClass::StartHostAdditions()
-{
-    // The clock, the passphrase-cache callback, the toolbar and the menus.
-    throw ENotAvailable("the plug-in's toolbar, menus and clock");
 }
 
 LRESULT TMainClass::BeforeSend()
@@ -338,6 +351,7 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
         return 0;
     }
     case HostApi::EVENT_DECODE_FILE:
+        ClearDecodeState();
         if (const char* fileName = reinterpret_cast<const char*>(record))
             DecodeFileInPlace(fileName);
         return 0;
@@ -404,8 +418,7 @@ bool TMainClass::CloseReaderWindows()
 
 void TMainClass::ReleaseHostWindows()
 {
-    if (pluginWindow_ && IsWindow(pluginWindow_))
-        KillTimer(pluginWindow_, TIMER_CLOCK);
+    RemoveHostAdditions();
     subclassed_.RestoreAll();
     frame_ = nullptr;
     mdiClient_ = nullptr;
@@ -418,6 +431,8 @@ void TMainClass::WindowCreated(HWND window)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+    else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
+        SubclassTextEditParent(window);
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -436,8 +451,16 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
             const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
             if (sent->message == WM_CREATE)
                 self->WindowCreated(sent->hwnd);
+            else if (sent->message == WM_MDISETMENU && sent->hwnd == self->mdiClient_ && sent->wParam)
+                self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
+            else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
+                self->WindowShown(sent->hwnd);
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+                self->clock_.Place();
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
+            else if (sent->message == WM_COMMAND)
+                self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -459,19 +482,18 @@ LRESULT CALLBACK TMainClass::FrameProc(
             auto* self = reinterpret_cast<TMainClass*>(data);
             if (message == WM_COMMAND && lParam == 0)
                 self->lastHostCommand_ = LOWORD(wParam);
+            LRESULT result = 0;
+            if (self->HandleFrameMenuMessage(message, wParam, lParam, result))
+                return result;
             // With the old interface the mail client does not announce its shut-down: do it here.
             if (message == WM_CLOSE && !self->newInterface_ && !self->shuttingDown_ && self->pluginWindow_
                 && self->PMInterface().SendShutdownEvent(self->pluginWindow_, false) == HostApi::HOST_HANDLED)
                 return 0;
+            // Windows ends the session: the plug-in shuts down first, the mail client then decides.
+            if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
+                self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
         });
-}
-
-LRESULT CALLBACK TMainClass::StatusBarProc(
-    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    // The clock and the signature note on the status bar hook in here.
-    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TMainClass::ReaderProc(
@@ -486,25 +508,96 @@ LRESULT CALLBACK TMainClass::ReaderProc(
         });
 }
 
-int32_t TMainClass::EncryptRequest(
-    const std::string&, const std::string&, const std::string&, const std::string&)
+int32_t TMainClass::EncryptRequest(const std::string& inFile, const std::string& outFile,
+    const std::string& recipient, const std::string& method, TRequestedAction requested)
 {
-    throw ENotAvailable("EncryptRequest");
+    if (inFile.empty())
+        return 0;
+    TPGPInterface& pgp = PGPInterface();
+    LoadOptions();
+    // The passphrase cache holds for the whole request.
+    pgp.BeginCacheHold();
+    struct TCacheHold {
+        TPGPInterface& pgp;
+        ~TCacheHold() { pgp.EndCacheHold(); }
+    } hold { pgp };
+    if (!outFile.empty())
+        return ConvertFile(inFile, outFile);
+    TEncryptRoad& road = EncryptRoad();
+    // Without an editor the plug-in handles, each request is a send of its own.
+    if (!EditorDataOf(PMInterface().ActiveEditorWindow(nullptr)))
+        road.ResetSendState(nullptr, 0);
+    return road.EncryptMessage(inFile, recipient, method, requested);
 }
 
-int32_t TMainClass::DecryptMessage(const std::string&, const std::string&, uint32_t)
+TEncryptRoad& TMainClass::EncryptRoad()
 {
-    throw ENotAvailable("DecryptMessage");
+    if (!encryptRoad_ || !encryptRoad_->BoundTo(PGPInterface()))
+        encryptRoad_ = std::make_unique<TPluginEncryptRoad>(*this, *this, [this] { return ownerWindow_; });
+    return encryptRoad_->Road();
 }
 
-void TMainClass::VerifyFile(const std::string&)
+TDecryptRoad& TMainClass::DecryptRoad()
 {
-    throw ENotAvailable("VerifyFile");
+    TPGPInterface& pgp = PGPInterface();
+    // A new start-up brings a new PGP interface: the road follows it.
+    if (!decryptRoad_ || &decryptRoad_->Interface() != &pgp) {
+        decryptRoad_.reset();
+        if (!pgp.DecryptPassphraseAsk)
+            pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
+        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
+    }
+    decryptHost_->Owner = ownerWindow_;
+    return *decryptRoad_;
 }
 
-void TMainClass::ManageKeys(const std::string&, int)
+void TMainClass::ClearDecodeState()
 {
-    throw ENotAvailable("ManageKeys");
+    if (decryptRoad_)
+        decryptRoad_->RestoreHostSetting();
+    decodeContext_ = TDecodeContext();
+}
+
+void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
+{
+    if (!frame_ || shuttingDown_ || target == pluginWindow_)
+        return;
+    const TPMInterface& host = PMInterface();
+    if (lParam) {
+        ApplyHostControlCommand(decodeContext_, target, wParam, reinterpret_cast<HWND>(lParam),
+            host.GetHostString(HOST_TEXT_HEADER_DIALOG), Texts().GetEntry(TEXT_ENCRYPTOR_LABEL));
+        return;
+    }
+    const UINT command = LOWORD(wParam);
+    HWND active = host.GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+    if (!host.ActiveFolderManager(active) && !host.ActiveFolderWindow(active) && !host.ActiveReaderWindow(active))
+        return;
+    char className[64] = {};
+    GetClassNameA(target, className, sizeof className);
+    const TDecodeFollowUp followUp
+        = ApplyHostCommand(decodeContext_, command, className, host.GetShowObjects(), host.HostBuild());
+    if (followUp == TDecodeFollowUp::SendCtrlH) {
+        keybd_event(VK_CONTROL, 0, 0, 0);
+        keybd_event('H', 0, 0, 0);
+        keybd_event('H', 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    }
+}
+
+int32_t TMainClass::DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t)
+{
+    return DecryptRoad().DecryptMessage(inFile, outFile);
+}
+
+void TMainClass::VerifyFile(const std::string& fileName)
+{
+    DecryptRoad().VerifyFile(fileName);
+}
+
+void TMainClass::ManageKeys(const std::string& argument, int mode)
+{
+    DecryptRoad().ManageKeys(argument, mode);
 }
 
 void TMainClass::WipeFile(const std::string& fileName)
