@@ -6,7 +6,8 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/pgpCL.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPDialogs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsHooks.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsKeys.cpp)
-  target_link_libraries(zavek_pgpdialogs PUBLIC zavek_pgpcl_records zavek_keyfuncs zavek_secure engine_sdk comctl32
-                        user32)
+    ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsKeys.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsServers.cpp)
+  target_link_libraries(zavek_pgpdialogs PUBLIC zavek_pgpcl_records zavek_keyfuncs zavek_secure zavek_prefs engine_sdk
+                        comctl32 user32)
 endif()

@@ -2,7 +2,7 @@
 // owned by and centred over the caller's window; the caller's window is redrawn afterwards.
 #include "engine/PGPDialogs.h"
 
-#include "engine/PGPDialogsHooks.h"
+#include "engine/PGPDialogsParts.h"
 #include "engine/pgpCL.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
@@ -165,6 +165,49 @@ PGPError SelectKeysDialog(PGPContextRef context, HWND window, const std::string&
     CloseClientLibrary();
     RedrawCaller(window);
     return status;
+}
+
+PGPError SelectX509CertDialog(PGPContextRef context, HWND window, const std::string& prompt, PGPKeySetRef chooseFrom,
+                              uint32_t flags, PGPKeyDBObjRef* certificate)
+{
+    if (!certificate)
+        return kPGPError_BadParams;
+    *certificate = 0;
+    if (prompt.empty())
+        return kPGPError_NoErr;
+    if (!SDKProcs.PGPclSelectX509Cert)
+        return kPGPError_NotImplemented;
+    PGPContextRef clientContext = 0;
+    PGPError status = InitClientLibrary(clientContext);
+    if (status != kPGPError_NoErr)
+        return status;
+    {
+        TSelectionHookScope hooks(window, true);
+        if (SDKGeneration >= kUtf8Generation) {
+            TWidePrompt wide(prompt);
+            status = wide.Get() ? SDKProcs.PGPclSelectX509Cert(context, window, wide.Get(), chooseFrom, flags, certificate)
+                                : kPGPError_OutOfMemory;
+        } else {
+            status = SDKProcs.PGPclSelectX509Cert(context, window, prompt.c_str(), chooseFrom, flags, certificate);
+        }
+    }
+    CloseClientLibrary();
+    RedrawCaller(window);
+    return status;
+}
+
+PGPError SelectKeysOrCert(PGPContextRef context, HWND window, const std::string& prompt, PGPKeySetRef chooseFrom,
+                          bool certificatesOnly, bool pickCertificate, PGPKeySetRef* keySet,
+                          PGPKeyDBObjRef* certificate)
+{
+    constexpr uint8_t kCertificateDialogGeneration = 4;
+    if (keySet)
+        *keySet = 0;
+    if (certificate)
+        *certificate = 0;
+    if (SDKGeneration >= kCertificateDialogGeneration && certificatesOnly && pickCertificate)
+        return SelectX509CertDialog(context, window, prompt, chooseFrom, 0, certificate);
+    return SelectKeysDialog(context, window, prompt, keySet, true, chooseFrom, 0);
 }
 
 PGPError SelectKeysFromRing(HWND window, std::unique_ptr<TKeyPropsList>& list, bool single, const std::string& prompt,

@@ -13,6 +13,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+class TPrefsFile;
 
 // ---- Window helpers ------------------------------------------------------------------------------
 
@@ -38,6 +41,15 @@ bool SelectionEscape(WPARAM key, LPARAM flags, bool menuOpen, HWND active);
 // `defaultSet` is handed back.
 PGPError SelectKeysDialog(PGPContextRef context, HWND window, const std::string& prompt, PGPKeySetRef* keySet,
                           bool single, PGPKeySetRef chooseFrom, PGPKeySetRef defaultSet);
+// The client library's certificate selection over the certificates of `chooseFrom`; no dialog and
+// no certificate without a prompt.
+PGPError SelectX509CertDialog(PGPContextRef context, HWND window, const std::string& prompt, PGPKeySetRef chooseFrom,
+                              uint32_t flags, PGPKeyDBObjRef* certificate);
+// The certificate dialog when the SDK has one (generation 4 on) and the caller wants certificates
+// only and a certificate back; else the key dialog (one key).
+PGPError SelectKeysOrCert(PGPContextRef context, HWND window, const std::string& prompt, PGPKeySetRef chooseFrom,
+                          bool certificatesOnly, bool pickCertificate, PGPKeySetRef* keySet,
+                          PGPKeyDBObjRef* certificate);
 // The keys of the ring that pass `filter`, offered in the selection dialog; the chosen ones listed.
 PGPError SelectKeysFromRing(HWND window, std::unique_ptr<TKeyPropsList>& list, bool single, const std::string& prompt,
                             uint32_t filter, uint32_t selection);
@@ -77,3 +89,25 @@ void FreeImportedKeys(PGPKeySetRef keySet);
 // file named by `text`; private keys only when asked for.
 PGPError ExportKeys(const std::string& prompt, std::string& text, std::unique_ptr<TKeyPropsList>& list, HWND window,
                     uint32_t selection, bool withPrivateKeys, bool formatFlag, bool toFile);
+
+// ---- Key servers ---------------------------------------------------------------------------------
+
+// One SDK key-server object per configured server (from the PGP preferences), and what they need.
+struct TKeyServers {
+    bool initialised = false;
+    PGPKeyServerThreadStorageRef storage = 0;
+    std::vector<PGPKeyServerRef> servers;
+};
+// Stops at the first server that cannot be made; those made so far are kept.
+PGPError InitKeyServers(PGPContextRef context, TPrefsFile& prefs, TKeyServers& servers);
+void FreeKeyServers(TKeyServers& servers);
+// The search filter for `text` (intersected with the key filter of `filterFlags` when given) and
+// the parent window, in one option list the caller frees.
+PGPError BuildSearchOptions(PGPContextRef context, const std::string& text, uint32_t filterFlags, bool subKeys,
+                            bool utf8, PGPOptionListRef* options, HWND window);
+// The search dialog for `text`; the keys found are offered for import into the key ring and listed.
+PGPError SearchKeyServer(HWND window, TPrefsFile& prefs, const std::string& text,
+                         std::unique_ptr<TKeyPropsList>& list, const std::string& prompt, uint32_t selection);
+// The search dialog for `text`; the keys found come back (free them with FreeImportedKeys).
+PGPError SearchKeyServerToSet(PGPContextRef context, TPrefsFile& prefs, const std::string& text, HWND window,
+                              PGPKeySetRef* keySet, uint32_t filterFlags);

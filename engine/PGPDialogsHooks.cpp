@@ -1,6 +1,6 @@
 // The thread hooks that make the PGP libraries' dialogs behave inside the mail client: owner and
 // centring for every dialog, and for the selection dialogs the double-click, Escape and sorting rules.
-#include "engine/PGPDialogsHooks.h"
+#include "engine/PGPDialogsParts.h"
 
 #include <commctrl.h>
 

@@ -4,6 +4,7 @@
 #include "engine/PGPDialogs.h"
 
 #include "engine/KeyFuncsSdk.h"
+#include "engine/PGPDialogsParts.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
@@ -134,8 +135,8 @@ uint32_t CountOf(PGPKeySetRef set)
     return count;
 }
 
-// The imported keys offered in the selection dialog (all of them without a prompt); the chosen ones
-// go into the key ring, which is committed, and are listed.
+} // namespace
+
 PGPError AddSelectedKeys(PGPContextRef context, PGPKeySetRef ring, PGPKeySetRef imported, HWND window,
                          const std::string& prompt, uint32_t selection, std::unique_ptr<TKeyPropsList>& list)
 {
@@ -183,8 +184,6 @@ PGPError AddSelectedKeys(PGPContextRef context, PGPKeySetRef ring, PGPKeySetRef 
     const int listed = FillKeyList(context, added.Get(), list, selection, 0, 2);
     return listed < 0 ? listed : kPGPError_NoErr;
 }
-
-} // namespace
 
 PGPError ImportKeys(HWND window, const std::string& textOrFile, const std::string& prompt, PGPKeySetRef& keySet,
                     uint32_t selection, std::unique_ptr<TKeyPropsList>& list, bool fromFile)

@@ -2,6 +2,7 @@
 // recipient key ids, one PGPEncode call, and the wrapping of its output as a mail body.
 #include "engine/PGPEncode.h"
 
+#include "engine/KeyDialogAssist.h"
 #include "engine/KeyFuncs.h"
 #include "engine/PGPDialogs.h"
 #include "engine/PGPEncodeRules.h"
@@ -373,8 +374,29 @@ int32_t TPGPEncode::AskForRecipients()
             RecipientText = keyID;
             return kStatusOK;
         }
-        case kKeyDialogSearchServer:
-            return kStatusNotAvailable; // no key-server search in this build
+        case kKeyDialogSearchServer: {
+            if (!Settings.Prefs)
+                return kStatusNotAvailable;
+            std::unique_ptr<TKeyPropsList> found;
+            const PGPError status = SearchKeyServer(Settings.Parent, *Settings.Prefs, typed, found,
+                Settings.KeyServerPrompt, kKeyPropKeyID | kKeyPropUserID);
+            FoundCount = found ? found->Count() : 0;
+            for (int i = 0; i < FoundCount; ++i)
+                FoundKeys.AddObject((*found)[i], &found->Record(i));
+            if (status != kPGPError_NoErr)
+                return status == kPGPError_NotImplemented ? kStatusNotAvailable : status;
+            if (FoundCount == 1) {
+                RecipientText = (*found)[0];
+                return kStatusOK;
+            }
+            // Several or none: back to the dialog, which now lists what was imported.
+            RecipientText = typed;
+            keys.reset();
+            const int relisted = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+            if (relisted < 0 || !keys)
+                return relisted < 0 ? relisted : kNoKeyMatches;
+            continue;
+        }
         default:
             return kStatusCancelled;
         }
@@ -389,7 +411,8 @@ int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool
     if (dialog.Texts.TypedRecipients.empty())
         dialog.Texts.TypedRecipients = recipientText;
     dialog.Names = settings.KeyDialogNames;
-    dialog.Assist = settings.KeyDialogAssist;
+    TKeyDialogAssist assist(settings.HelpHandler);
+    dialog.Assist = &assist;
     dialog.MultipleSelection = settings.MultipleSelection;
     return dialog.Execute(recipientText, keys, remembered);
 }

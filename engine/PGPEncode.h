@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+class THelpHandler;
+class TPrefsFile;
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,11 +38,15 @@ struct TEncodeSettings {
     std::vector<int32_t> AllowedAlgorithms; // the preferences' cipher list; empty: the SDK's choice
     std::string PassphrasePrompt;
     HWND Parent = nullptr;
-    // The key dialog's texts, names and helpers; the choice it made is remembered for the message.
+    // The key dialog's texts, names and help; the choice it made is remembered for the message.
     TKeyDialogTexts KeyDialogTexts;
     TKeyDialogNames KeyDialogNames;
-    IKeyDialogAssist* KeyDialogAssist = nullptr;
+    THelpHandler* HelpHandler = nullptr;
     bool RememberedChoice = false;
+    // The key-server search the key dialog may ask for: the servers' preferences and the prompt
+    // over the keys found; without preferences there is no search.
+    TPrefsFile* Prefs = nullptr;
+    std::string KeyServerPrompt;
 };
 
 class TPGPEncode {
@@ -80,6 +87,8 @@ public:
     std::string RecipientText;
     // Keys the user named in the key dialog by a typed text: key id, user id = the text typed.
     TKeyPropsList FoundKeys { kKeyPropKeyID | kKeyPropUserID };
+    // How many keys the last key-server search found.
+    int FoundCount = 0;
     // In: the wanted signer (key id or text, empty for the default); out: the key id that signed.
     std::string SignerKeyID;
 

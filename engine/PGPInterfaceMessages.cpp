@@ -168,6 +168,9 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
     settings.GroupsFile = pgp.KeyRingSettings.GroupsFile;
     settings.PassphrasePrompt = PassphrasePrompt(texts.GetEntry(305));
     settings.Parent = parent;
+    settings.HelpHandler = pgp.HelpHandler();
+    settings.Prefs = prefs;
+    settings.KeyServerPrompt = texts.GetEntry(310);
     TKeyDialogTexts& dialog = settings.KeyDialogTexts;
     dialog.Title = texts.GetEntry(281);
     dialog.SMimeTitle = texts.GetEntry(282);

@@ -56,3 +56,42 @@ private:
     UINT_PTR timer_ = 0;
 };
 
+
+// Cancels every key dialog the thread shows while it lives, for tests of callers that only need
+// the user to decline; counts the dialogs it cancelled.
+class TKeyDialogCanceller {
+public:
+    TKeyDialogCanceller()
+    {
+        Count() = 0;
+        timer_ = SetTimer(nullptr, 0, 30, &TKeyDialogCanceller::Tick);
+    }
+    ~TKeyDialogCanceller() { KillTimer(nullptr, timer_); }
+    TKeyDialogCanceller(const TKeyDialogCanceller&) = delete;
+    TKeyDialogCanceller& operator=(const TKeyDialogCanceller&) = delete;
+
+    int Cancelled() const { return Count(); }
+
+private:
+    static int& Count()
+    {
+        static int count = 0;
+        return count;
+    }
+    static BOOL CALLBACK CancelDialog(HWND window, LPARAM)
+    {
+        char name[32] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (std::string(name) == "#32770" && IsWindowVisible(window) && GetDlgItem(window, kKeyDialogTree)) {
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            ++Count();
+        }
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+    }
+
+    UINT_PTR timer_ = 0;
+};

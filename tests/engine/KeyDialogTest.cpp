@@ -2,6 +2,7 @@
 // the tree it fills, centring over the parent, single and multiple selection by mouse and keys,
 // the typed-key and key-server results, cancel, and the details and help it asks for.
 #include "engine/KeyDialog.h"
+#include "engine/KeyDialogAssist.h"
 #include "engine/KeyFuncs.h"
 
 #include "KeyDialogDriver.h"
@@ -339,6 +340,45 @@ TEST_F(KeyDialogTest, DetailsAndHelpGoThroughTheAssist)
     EXPECT_EQ(result, kKeyDialogCancelled);
     EXPECT_NE(assist.details.find("team (group)\r\nAnn Lee"), std::string::npos) << assist.details;
     EXPECT_EQ(assist.helpContext, kKeyDialogHelpContext);
+}
+
+TEST_F(KeyDialogTest, DetailsShowInATrackingTooltipInTheTreesFont)
+{
+    TKeyDialogAssist real(nullptr);
+    dialog->Assist = &real;
+    std::string tipText;
+    bool visible = false, hiddenByKey = false, fontMatches = false;
+    std::string text = "ann@example.org";
+    Run(text, [&](HWND d, HWND tree) {
+        PressKey(tree, 'I', { VK_CONTROL });
+        HWND tip = FindWindowA(TOOLTIPS_CLASSA, nullptr);
+        visible = real.DetailsShown() && tip && IsWindowVisible(tip);
+        LOGFONTA tipFont {}, treeFont {};
+        if (tip) {
+            // The tip may keep its own copy of the font: compare what the fonts are.
+            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(tip, WM_GETFONT, 0, 0)), sizeof tipFont, &tipFont);
+            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(tree, WM_GETFONT, 0, 0)), sizeof treeFont, &treeFont);
+        }
+        fontMatches = tip && tipFont.lfHeight == treeFont.lfHeight
+            && std::string(tipFont.lfFaceName) == std::string(treeFont.lfFaceName);
+        char buffer[1024] = {};
+        TOOLINFOA info {};
+        info.cbSize = sizeof info;
+        info.hwnd = tree;
+        info.uId = reinterpret_cast<UINT_PTR>(tree);
+        info.lpszText = buffer;
+        if (tip)
+            SendMessageA(tip, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&info));
+        tipText = buffer;
+        PressKey(tree, VK_DOWN);
+        hiddenByKey = !real.DetailsShown();
+        Press(d, IDCANCEL);
+    });
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(fontMatches);
+    EXPECT_NE(tipText.find(ann), std::string::npos) << tipText;
+    EXPECT_TRUE(hiddenByKey);
+    dialog->Assist = &assist;
 }
 
 } // namespace

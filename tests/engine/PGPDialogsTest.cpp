@@ -3,8 +3,11 @@
 // the passphrase wrappers, key selection, and key export and import on GnuPG-made key rings.
 #include "engine/PGPDialogs.h"
 #include "engine/KeyFuncs.h"
+#include "engine/PrefFuncs.h"
 #include "engine/pgpCL.h"
 #include "engine/sdk/pgpBindings.h"
+
+#include "PrefsMemoryHost.h"
 
 #include "support/StandInSdk.h"
 
@@ -339,6 +342,57 @@ TEST_F(PGPDialogsTest, ClientLibraryAdapters)
     EXPECT_EQ(CloseClientLibrary(), 0);
     EXPECT_EQ(NotifyPrefsChanged(GetCurrentProcessId()), 0);
     EXPECT_EQ(NotifyKeyringChanged(GetCurrentProcessId()), 0);
+}
+
+TEST_F(PGPDialogsTest, CertificateOrKeySelection)
+{
+    PGPContextRef context = 0;
+    PGPKeySetRef ring = 0;
+    ASSERT_EQ(KeyRings().Open(&context, &ring), 0);
+    PGPKeyDBObjRef certificate = 1;
+    EXPECT_EQ(SelectX509CertDialog(context, parent, "", ring, 0, &certificate), 0);
+    EXPECT_EQ(certificate, 0u) << "no prompt, no dialog, no certificate";
+    // The stand-in client library has no certificate dialog yet.
+    EXPECT_EQ(SelectX509CertDialog(context, parent, "Which certificate?", ring, 0, &certificate),
+              kPGPError_NotImplemented);
+    EXPECT_EQ(SelectKeysOrCert(context, parent, "Which certificate?", ring, true, true, nullptr, &certificate),
+              kPGPError_NotImplemented);
+    PGPKeySetRef chosen = 0;
+    EXPECT_EQ(SelectKeysOrCert(context, parent, "Which key?", ring, true, false, &chosen, &certificate), 0);
+    uint32_t count = 0;
+    SDKProcs.PGPCountKeys(chosen, &count);
+    EXPECT_EQ(count, 1u) << "the key dialog picks one key";
+    SDKProcs.PGPFreeKeySet(chosen);
+    KeyRings().Close();
+}
+
+TEST_F(PGPDialogsTest, KeyServerSearchOptionsAndSearch)
+{
+    PGPContextRef context = 0;
+    PGPKeySetRef ring = 0;
+    ASSERT_EQ(KeyRings().Open(&context, &ring), 0);
+    std::unique_ptr<TKeyPropsList> ann;
+    ASSERT_EQ(FindKeys("ann@example.org", ann, kKeyPropKeyID, 0, 0), 1);
+    for (const std::string& text : { std::string("ann"), (*ann)[0] }) {
+        PGPOptionListRef options = 0;
+        EXPECT_EQ(BuildSearchOptions(context, text, kKeyFilterCanEncrypt, true, true, &options, parent), 0) << text;
+        EXPECT_NE(options, 0u) << text;
+        if (options)
+            SDKProcs.PGPFreeOptionList(options);
+    }
+    KeyRings().Close();
+
+    // The stand-in has no key-server traffic: the search reports it and leaves nothing open.
+    TPrefsMemoryHost host;
+    TPrefsFile prefs(host, 13, "C:\\Users\\Ann\\AppData");
+    std::unique_ptr<TKeyPropsList> found;
+    EXPECT_EQ(SearchKeyServer(parent, prefs, "bob@example.net", found, "Import these keys?", kKeyPropKeyID),
+              kPGPError_NotImplemented);
+    EXPECT_EQ(KeyRings().OpenCount(), 0);
+    TKeyServers servers;
+    EXPECT_EQ(InitKeyServers(0, prefs, servers), kPGPError_NotImplemented);
+    FreeKeyServers(servers);
+    EXPECT_TRUE(servers.servers.empty());
 }
 
 } // namespace
