@@ -10,6 +10,7 @@ namespace {
 
 // The window the next dialog is centred over, and the hook that does it.
 struct TCentring {
+    HWND caller = nullptr;
     HWND over = nullptr;
     HHOOK hook = nullptr;
 };
@@ -53,9 +54,12 @@ void ApplyCentringRules(TCentring& centring, HWND window, UINT message, WPARAM w
             reinterpret_cast<CREATESTRUCTA*>(lParam)->hwndParent = centring.over;
         break;
     case WM_DESTROY:
-        // A nested dialog has closed: the next one centres over what owned it.
+        // A nested dialog has closed: the next one centres over what owned it (the caller's window
+        // when nothing did).
         if (HWND owner = GetWindow(window, GW_OWNER))
             centring.over = owner;
+        else if (centring.over == window)
+            centring.over = centring.caller;
         break;
     case WM_SHOWWINDOW:
         if (!wParam)
@@ -171,7 +175,7 @@ void CenterOver(HWND window, HWND reference)
 void InstallDialogHook(HWND window)
 {
     RemoveDialogHook();
-    standaloneCentring.over = window;
+    standaloneCentring.caller = standaloneCentring.over = window;
     standaloneCentring.hook = SetWindowsHookExA(WH_CALLWNDPROC, StandaloneProc, nullptr, GetCurrentThreadId());
 }
 
@@ -209,7 +213,7 @@ TSelectionHookScope::TSelectionHookScope(HWND window, bool certificates)
 {
     const DWORD thread = GetCurrentThreadId();
     selection = {};
-    selection.centring.over = window;
+    selection.centring.caller = selection.centring.over = window;
     selection.listClass = certificates ? WC_LISTVIEWA : "TreeListCtrl32";
     selection.mouse = SetWindowsHookExA(WH_MOUSE, SelectionMouseProc, nullptr, thread);
     selection.keyboard = SetWindowsHookExA(WH_KEYBOARD, SelectionKeyboardProc, nullptr, thread);
@@ -225,5 +229,3 @@ TSelectionHookScope::~TSelectionHookScope()
             UnhookWindowsHookEx(hook);
     selection = {};
 }
-
-bool SelectionMenuOpen() { return selection.menuOpen; }

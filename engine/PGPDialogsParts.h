@@ -21,8 +21,6 @@ public:
     TSelectionHookScope& operator=(const TSelectionHookScope&) = delete;
 };
 
-// Whether a menu of the running selection dialog is open (Escape then closes only the menu).
-bool SelectionMenuOpen();
 
 // The keys of `offered` in the selection dialog (all of them without a prompt); the chosen ones go
 // into the key ring, which is committed, and are listed with `selection`. -10988 when none offered.

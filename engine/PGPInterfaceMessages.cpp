@@ -259,7 +259,7 @@ int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequ
 }
 
 int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::string& charset,
-    const TEncodeRequest& request, HWND parent, bool&, TKeyIDData& recipients, TKeyIDData& signer,
+    const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData& recipients, TKeyIDData& signer,
     TKeyIDData& chosen, std::string& result)
 {
     result.clear();
@@ -269,5 +269,8 @@ int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::stri
     ConfigureEncoder(encoder, *this, texts_, prefs_, parent);
     encoder.Settings.Charset = charset;
     encoder.Settings.DataIsText = request.DataIsText;
-    return RunEncode(*this, encoder, text, request, recipients, signer, chosen, result);
+    encoder.Settings.RememberedChoice = askedOnce;
+    const int32_t status = RunEncode(*this, encoder, text, request, recipients, signer, chosen, result);
+    askedOnce = encoder.Settings.RememberedChoice;
+    return status;
 }

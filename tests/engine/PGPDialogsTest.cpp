@@ -142,6 +142,10 @@ TEST_F(PGPDialogsTest, DialogsShownUnderTheHookCentreOverTheCallerThenOverEachOt
     SetWindowPos(first, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(third, SW_SHOWNOACTIVATE);
     const POINT thirdCentre = Centre(third);
+    DestroyWindow(third); // owned by nobody: the caller's window is the centre again
+    HWND fourth = NewDialog(nullptr, 30, 20);
+    ShowWindow(fourth, SW_SHOWNOACTIVATE);
+    const POINT fourthCentre = Centre(fourth);
     RemoveDialogHook();
     HWND unhooked = NewDialog(nullptr, 40, 30);
     SetWindowPos(unhooked, nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -158,10 +162,12 @@ TEST_F(PGPDialogsTest, DialogsShownUnderTheHookCentreOverTheCallerThenOverEachOt
     GetWindowRect(other, &otherRect);
     EXPECT_EQ(otherRect.left, 5) << "other windows are left alone";
     EXPECT_NEAR(thirdCentre.x, 300 + firstSize.cx / 2, 1);
+    EXPECT_NEAR(fourthCentre.x, Centre(parent).x, 1);
+    EXPECT_NEAR(fourthCentre.y, Centre(parent).y, 1);
     RECT unhookedRect {};
     GetWindowRect(unhooked, &unhookedRect);
     EXPECT_EQ(unhookedRect.left, 3);
-    for (HWND window : { third, first, other, unhooked })
+    for (HWND window : { fourth, first, other, unhooked })
         DestroyWindow(window);
 }
 

@@ -332,6 +332,29 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     EXPECT_FALSE(result.empty());
     EXPECT_EQ(result.find("-----BEGIN"), std::string::npos);
     EXPECT_EQ(static_cast<unsigned char>(result[0]) & 0x80, 0x80); // a binary packet header
+
+    // Keys marked in the dialog are kept for the message's other inline parts.
+    request.AutoRecipients = false;
+    request.MultipleSelection = true;
+    chosen = TKeyIDData();
+    askedOnce = false;
+    {
+        TDialogDriver markAll([](HWND dialog, HWND tree) {
+            BYTE keys[256] = {};
+            keys[VK_CONTROL] = 0x80;
+            SetKeyboardState(keys);
+            SendMessageA(tree, WM_KEYDOWN, 'A', 0);
+            keys[VK_CONTROL] = 0;
+            SetKeyboardState(keys);
+            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        ASSERT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
+                      result),
+            0);
+    }
+    EXPECT_TRUE(askedOnce);
+    EXPECT_NE(chosen.KeyIDText.find(ann), std::string::npos) << chosen.KeyIDText;
+    EXPECT_NE(chosen.KeyIDText.find(bob), std::string::npos) << chosen.KeyIDText;
 }
 
 TEST_F(PGPEncodeStandIn, InterfaceSignsThroughTheSdkPassphraseDialog)
