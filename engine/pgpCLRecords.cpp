@@ -2,6 +2,7 @@
 // fixed offsets; every other byte belongs to the client library and is carried through unchanged.
 #include "engine/pgpCL.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {

@@ -1,7 +1,8 @@
-# The PGP dialogs: the client key-server record in both builds; the hooks, passphrase and selection
+# The PGP dialogs: the client-library adapters (generation 1 against a fake procedure table) and
+# the key-server record in both builds; the hooks, passphrase and selection
 # dialogs and key import and export under Wine, answered by the stand-in's answers file.
-zavek_add_test(NAME ClientKeyServerRecordTest NATIVE SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClientKeyServerRecordTest.cpp
-  LIBS zavek_pgpcl_records)
+zavek_add_test(NAME ClientLibraryTest NATIVE SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClientLibraryTest.cpp
+  LIBS zavek_pgpcl)
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME PGPDialogsTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsTest.cpp LIBS zavek_pgpdialogs)
   target_compile_definitions(PGPDialogsTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
