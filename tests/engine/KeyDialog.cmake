@@ -1,7 +1,9 @@
-# The key selection dialog: its rules in both builds; the dialog itself under Wine, driven by a
+# The key selection dialog: its rules in both builds (and their fuzz target); the dialog itself under Wine, driven by a
 # timer on the dialog's own thread, over key lists read from the GnuPG-made key rings.
 zavek_add_test(NAME KeyDialogRulesTest NATIVE SOURCES ${CMAKE_CURRENT_LIST_DIR}/KeyDialogRulesTest.cpp
   LIBS zavek_keydialog_rules)
+zavek_add_fuzzer(NAME KeyDialogRulesFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/KeyDialogRulesFuzz.cpp
+  LIBS zavek_keydialog_rules CORPUS ${PROJECT_SOURCE_DIR}/tests/data/keydialog/fuzz)
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME KeyDialogTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/KeyDialogTest.cpp
     LIBS zavek_keydialog zavek_keyfuncs)
