@@ -346,7 +346,9 @@ std::string KeyDetailsText(const TKeyPropsRec& record, const std::string& keyID,
     text += record.UserID + "\r\n";
     text += name(names.Validity, record.Validity) + ", " + name(names.Trust, record.Trust) + "\r\n";
     text += keyID + "\r\n";
-    text += record.KeySize + " " + name(names.Algorithms, record.Algorithm) + "\r\n";
+    const std::string algorithm = name(names.Algorithms, record.Algorithm);
+    text += record.KeySize + " " + (record.Algorithm == 1 && record.LegacyKey ? LegacyKeyTypeName(algorithm) : algorithm)
+        + "\r\n";
     text += record.CreatedText;
     if (!record.ExpiresText.empty())
         text += " - " + record.ExpiresText;

@@ -189,6 +189,11 @@ TEST(KeyDialogRules, Texts)
     names.Trust = { "none", "some" };
     EXPECT_EQ(KeyDetailsText(record, kAnn, names),
               ">>>>>>>>>> A D K <<<<<<<<<<\r\nAnn\r\nvalid, some\r\n" + kAnn + "\r\n2048 1\r\nMon");
+    names.Algorithms = { "none", "RSA" };
+    record.LegacyKey = true;
+    record.ADKState = 0;
+    record.ExpiresText = "Tue";
+    EXPECT_EQ(KeyDetailsText(record, kAnn, names), "Ann\r\nvalid, some\r\n" + kAnn + "\r\n2048 RSA-Legacy\r\nMon - Tue");
 }
 
 } // namespace

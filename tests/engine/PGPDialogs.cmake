@@ -8,4 +8,9 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(PGPDialogsTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(PGPDialogsTest pgpsdk_variant_g13 key_fixtures)
+  zavek_add_test(NAME PGPDialogsInputTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsInputTest.cpp
+    LIBS zavek_pgpdialogs)
+  target_compile_definitions(PGPDialogsInputTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
+                             ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
+  add_dependencies(PGPDialogsInputTest pgpsdk_variant_g13 key_fixtures)
 endif()
