@@ -13,4 +13,6 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(PGPDialogsInputTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(PGPDialogsInputTest pgpsdk_variant_g13 key_fixtures)
+  # Mouse and keyboard input go to the one display: nothing else may run meanwhile.
+  set_tests_properties(PGPDialogsInputTest PROPERTIES RUN_SERIAL TRUE)
 endif()

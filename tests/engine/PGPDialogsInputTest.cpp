@@ -14,8 +14,12 @@
 
 namespace {
 
-// Runs `act` once the stand-in's key selection dialog is shown, from a timer of its thread.
+// Runs `act` once the stand-in's key selection dialog is shown, from a timer of its thread; should
+// the input go astray, the dialog is cancelled after a while instead of waiting for ever.
 std::function<void(HWND dialog, HWND list)> pending;
+int ticksSinceAct = -1;
+bool watchdogFired = false;
+constexpr int kPatienceTicks = 100;
 
 BOOL CALLBACK FindSelection(HWND window, LPARAM found)
 {
@@ -28,16 +32,22 @@ BOOL CALLBACK FindSelection(HWND window, LPARAM found)
     return TRUE;
 }
 
-void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindSelection, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog || !pending)
+    if (!dialog)
         return;
-    KillTimer(nullptr, timer);
-    auto act = std::move(pending);
-    pending = nullptr;
-    act(dialog, FindWindowExA(dialog, nullptr, "TreeListCtrl32", nullptr));
+    if (pending) {
+        auto act = std::move(pending);
+        pending = nullptr;
+        ticksSinceAct = 0;
+        act(dialog, FindWindowExA(dialog, nullptr, "TreeListCtrl32", nullptr));
+    } else if (ticksSinceAct >= 0 && ++ticksSinceAct > kPatienceTicks) {
+        watchdogFired = true;
+        ticksSinceAct = -1;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
 }
 
 void SendMouse(DWORD flags)
@@ -87,10 +97,13 @@ protected:
     PGPError Select(std::function<void(HWND, HWND)> act, uint32_t& count)
     {
         pending = std::move(act);
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
+        ticksSinceAct = -1;
+        watchdogFired = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
         PGPKeySetRef chosen = 0;
         const PGPError status = SelectKeysDialog(context, nullptr, "Choose", &chosen, false, ring, 0);
         KillTimer(nullptr, timer);
+        EXPECT_FALSE(watchdogFired) << "the input never reached the dialog";
         count = 0;
         if (chosen) {
             SDKProcs.PGPCountKeys(chosen, &count);
