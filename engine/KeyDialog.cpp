@@ -182,7 +182,7 @@ int TSelKeyDialog::Execute(std::string& recipientText, TKeyPropsList& keyList, b
     list_ = nullptr;
     if (shown == -1 || resultCode_ == kKeyDialogCancelled) {
         recipientText.clear();
-        return kKeyDialogCancelled;
+        return shown == -1 ? kKeyDialogFailed : kKeyDialogCancelled;
     }
     if (resultCode_ != kKeyDialogSearchServer)
         recipientText = result_;

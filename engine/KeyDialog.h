@@ -25,8 +25,14 @@ enum : int {
     kKeyDialogTree = 50,
 };
 
-// Results of TSelKeyDialog::Execute.
-enum : int { kKeyDialogCancelled = 0, kKeyDialogChosen = 1, kKeyDialogSearchServer = 2, kKeyDialogTypedKey = 3 };
+// Results of TSelKeyDialog::Execute; kKeyDialogFailed when no dialog could be made.
+enum : int {
+    kKeyDialogFailed = -1,
+    kKeyDialogCancelled = 0,
+    kKeyDialogChosen = 1,
+    kKeyDialogSearchServer = 2,
+    kKeyDialogTypedKey = 3
+};
 
 struct TKeyDialogTexts {
     std::string Title;

@@ -397,6 +397,8 @@ int32_t TPGPEncode::AskForRecipients()
                 return relisted < 0 ? relisted : kNoKeyMatches;
             continue;
         }
+        case kKeyDialogFailed:
+            return kNoKeyMatches; // the dialog could not be made
         default:
             return kStatusCancelled;
         }

@@ -240,6 +240,7 @@ TEST_F(PGPEncodeStandIn, KeyDialogResultsBecomeKeyIDs)
             kStatusNotAvailable, "nobody@example.com" },
         { "typed key without a key id", "x", false, { choose("0xnothing", kKeyDialogTypedKey) }, kStatusNoKey,
             "0xnothing" },
+        { "no dialog could be made", "x", false, { choose("", kKeyDialogFailed) }, kStatusNoKey, "" },
     };
     for (const Case& c : cases) {
         choices = c.answers;
