@@ -381,4 +381,76 @@ TEST_F(KeyDialogTest, DetailsShowInATrackingTooltipInTheTreesFont)
     dialog->Assist = &assist;
 }
 
+LPARAM ItemIndex(HWND tree, HTREEITEM item)
+{
+    TVITEMA query {};
+    query.mask = TVIF_PARAM | TVIF_HANDLE;
+    query.hItem = item;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+    return query.lParam;
+}
+
+// What the dialog answers to the tree's custom-draw request for one item in a state.
+std::pair<LRESULT, COLORREF> DrawItem(HWND dialog, HWND tree, HTREEITEM item, UINT state)
+{
+    NMTVCUSTOMDRAW draw {};
+    draw.nmcd.hdr.hwndFrom = tree;
+    draw.nmcd.hdr.idFrom = kKeyDialogTree;
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    draw.nmcd.lItemlParam = ItemIndex(tree, item);
+    draw.nmcd.uItemState = state;
+    draw.clrText = RGB(1, 2, 3);
+    const LRESULT result = SendMessageA(dialog, WM_NOTIFY, kKeyDialogTree, reinterpret_cast<LPARAM>(&draw));
+    return { result, draw.clrText };
+}
+
+TEST_F(KeyDialogTest, ItemsAreDrawnInTheirColours)
+{
+    std::string text;
+    LRESULT prepaint = 0;
+    COLORREF key = 0, member = 0, focused = 0;
+    Run(text, [&](HWND d, HWND tree) {
+        NMTVCUSTOMDRAW draw {};
+        draw.nmcd.hdr = { tree, static_cast<UINT_PTR>(kKeyDialogTree), static_cast<UINT>(NM_CUSTOMDRAW) };
+        draw.nmcd.dwDrawStage = CDDS_PREPAINT;
+        prepaint = SendMessageA(d, WM_NOTIFY, kKeyDialogTree, reinterpret_cast<LPARAM>(&draw));
+        HTREEITEM team = FindRoot(tree, "team");
+        HTREEITEM firstMember = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(team)));
+        key = DrawItem(d, tree, FindRoot(tree, "Ann Lee"), 0).second;
+        member = DrawItem(d, tree, firstMember, 0).second;
+        focused = DrawItem(d, tree, firstMember, CDIS_FOCUS).second;
+        Press(d, IDCANCEL);
+    });
+    EXPECT_EQ(prepaint, CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(key, RGB(1, 2, 3)) << "an ordinary key keeps the tree's colour";
+    EXPECT_EQ(member, GetSysColor(COLOR_GRAYTEXT)) << "group members are grey";
+    EXPECT_EQ(focused, GetSysColor(COLOR_HIGHLIGHTTEXT)) << "the focused item is highlighted";
+}
+
+TEST_F(KeyDialogTest, CertificateModeOffersDetailsAndNoSearch)
+{
+    dialog->SMime = true;
+    dialog->Texts.SMimeTitle = "Select the recipients' certificates";
+    dialog->Texts.Details = "Certificate issued by";
+    std::string title, button6;
+    bool searchEnabled = true, hasButtons = true;
+    std::string text = "ann@example.org";
+    Run(text, [&](HWND d, HWND tree) {
+        char buffer[128] = {};
+        GetDlgItemTextA(d, kKeyDialogTitle, buffer, sizeof buffer);
+        title = buffer;
+        GetDlgItemTextA(d, kKeyDialogButton6, buffer, sizeof buffer);
+        button6 = buffer;
+        searchEnabled = IsWindowEnabled(GetDlgItem(d, kKeyDialogButton4));
+        hasButtons = (GetWindowLongPtrA(tree, GWL_STYLE) & TVS_HASBUTTONS) != 0;
+        Press(d, IDCANCEL);
+    });
+    EXPECT_EQ(title, "Select the recipients' certificates");
+    EXPECT_EQ(button6, "Certificate issued by");
+    EXPECT_FALSE(searchEnabled);
+    EXPECT_FALSE(hasButtons);
+}
+
 } // namespace
