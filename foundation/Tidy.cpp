@@ -278,8 +278,10 @@ void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFil
         return;
     }
     SetCleanUpOptions(doc.Get(), DropFonts);
-    if (IsUtf8 && Tidy.SetCharEncoding)
-        Tidy.SetCharEncoding(doc.Get(), "utf8");
+    // Newer libraries read UTF-8 by default and turn ANSI bytes into U+FFFD; "raw" keeps every byte
+    // of the ANSI code page as it is, whichever code page that is.
+    if (Tidy.SetCharEncoding)
+        Tidy.SetCharEncoding(doc.Get(), IsUtf8 ? "utf8" : "raw");
     const int parsed = IsFile ? Tidy.ParseFile(doc.Get(), Source.c_str()) : Tidy.ParseString(doc.Get(), Source.c_str());
     if (parsed < 0 || Tidy.CleanAndRepair(doc.Get()) < 0) {
         Result.HtmlText = Unchanged(Source, IsFile);

@@ -79,6 +79,13 @@ TEST(Tidy, CleansToTheBodyOnly)
         EXPECT_EQ(Clean(c.Source).HtmlText, c.Expected) << c.Name;
 }
 
+TEST(Tidy, AnsiInputKeepsItsCharacters)
+{
+    THtmlData result;
+    TidyHtml("<p>caf\xE9 \x80</p>", "", false, false, false, result);
+    EXPECT_EQ(result.HtmlText, "<p>caf\xE9 \x80</p>\r\n") << "no byte of the ANSI code page lost";
+}
+
 TEST(Tidy, LongLinesAreNotWrapped)
 {
     const std::string words(40, 'w');
