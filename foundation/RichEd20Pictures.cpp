@@ -16,7 +16,7 @@ constexpr size_t NoPos = std::string::npos;
 struct TGroup {
     TRtfTextRange Range;
     int Parent = -1;
-    std::string Word;   // the first control word, when it comes before any text
+    std::string Word; // the first control word, when it comes before any text
     size_t Content = 0; // just after that control word and its delimiter
 };
 
@@ -106,7 +106,11 @@ std::vector<TGroup> ScanGroups(const std::string& Rtf)
 
 class TGroupTree {
 public:
-    explicit TGroupTree(const std::string& Rtf) : rtf_(Rtf), groups_(ScanGroups(Rtf)) { }
+    explicit TGroupTree(const std::string& Rtf)
+        : rtf_(Rtf)
+        , groups_(ScanGroups(Rtf))
+    {
+    }
 
     int Count() const { return static_cast<int>(groups_.size()); }
     const TGroup& operator[](int Index) const { return groups_[Index]; }
@@ -132,7 +136,8 @@ public:
     // The direct child of Outer with Word.
     int ChildWith(int Outer, const char* Word) const
     {
-        for (int k = Outer + 1; Closed(Outer) && k < Count() && groups_[k].Range.Start < groups_[Outer].Range.End; ++k)
+        for (int k = Outer + 1;
+             Closed(Outer) && k < Count() && groups_[k].Range.Start < groups_[Outer].Range.End; ++k)
             if (groups_[k].Parent == Outer && groups_[k].Word == Word)
                 return k;
         return -1;
@@ -186,7 +191,7 @@ bool IncludePictureLink(const std::string& Rtf, const TGroup& Instruction, std::
         stop = std::min(Rtf.find('"', pos), end);
     } else {
         stop = pos;
-        while (stop < end && static_cast<unsigned char>(Rtf[stop]) > 32 && Rtf[stop] != '}')
+        while (stop<end&& static_cast<unsigned char>(Rtf[stop])> 32 && Rtf[stop] != '}')
             ++stop;
     }
     Link = Rtf.substr(pos, stop - pos);
@@ -230,8 +235,8 @@ std::string PictureDescription(const TGroupTree& Tree, int PicProp)
     return {};
 }
 
-std::string PictureGroupFor(const std::string& Link, const TSectionPictureLookup& Sections,
-                            const TPictureGroupMaker& MakePicture)
+std::string PictureGroupFor(
+    const std::string& Link, const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture)
 {
     static const std::string cid = "cid:";
     if (Sections && StartsWithText(cid, Link)) {
@@ -253,11 +258,13 @@ bool RecordConstruct(const TGroupTree& Tree, int Instruction, TRtfPictProps& Pro
         if (const int link = Tree.ParentWith(field, "sslinkpict"); link >= 0) {
             Props.AddGroup("\\sslinkpict", Tree[link].Range);
             Outer = link;
-        } else if (const int result = Tree.ParentWith(field, "fldrslt"); Tree.ParentWith(result, "sslinkpict") >= 0) {
+        } else if (const int result = Tree.ParentWith(field, "fldrslt");
+                   Tree.ParentWith(result, "sslinkpict") >= 0) {
             Props.AddGroup("\\fldrslt", Tree[result].Range);
             Outer = Tree.ParentWith(result, "sslinkpict");
             Props.AddGroup("\\sslinkpict", Tree[Outer].Range);
-        } else if (const int shapeResult = Tree.ParentWith(field, "shprslt"); Tree.ParentWith(shapeResult, "shp") >= 0) {
+        } else if (const int shapeResult = Tree.ParentWith(field, "shprslt");
+                   Tree.ParentWith(shapeResult, "shp") >= 0) {
             const int shape = Tree.ParentWith(shapeResult, "shp");
             Props.AddGroup("\\shprslt", Tree[shapeResult].Range);
             if (const int instructions = Tree.ChildWith(shape, "shpinst"); instructions >= 0)
@@ -303,7 +310,7 @@ std::string TRBStringList::Joined() const
 }
 
 std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPrefix,
-                               const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture)
+    const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture)
 {
     const TGroupTree tree(Rtf);
     TRBStringList pieces;
@@ -323,7 +330,8 @@ std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPr
             break;
         const int result = tree.FindInside(outer, "fldrslt", tree[g].Range.End);
         const int picture = tree.FindInside(result >= 0 ? result : outer, "pict", tree[g].Range.End);
-        const int picProp = picture >= 0 ? tree.FindInside(picture, "picprop", tree[picture].Range.Start) : -1;
+        const int picProp
+            = picture >= 0 ? tree.FindInside(picture, "picprop", tree[picture].Range.Start) : -1;
         if (result >= 0)
             props.AddGroup("\\fldrslt", tree[result].Range);
         if (picture >= 0)
@@ -341,7 +349,8 @@ std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPr
         const TRtfTextRange whole = props.Outermost();
         const TRtfTextRange* kept = props.GroupOf("\\picprop");
         pieces.Add(Rtf.substr(copied, whole.Start - copied));
-        pieces.Add(group + (kept ? Rtf.substr(kept->Start, kept->End - kept->Start + 1) : std::string()) + "}");
+        pieces.Add(
+            group + (kept ? Rtf.substr(kept->Start, kept->End - kept->Start + 1) : std::string()) + "}");
         copied = whole.End + 1;
     }
     if (pieces.GetCount() == 0)
