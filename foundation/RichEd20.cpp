@@ -11,6 +11,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -374,7 +375,13 @@ std::string MakeRtfPict(const std::string& Source, int MaxWidth, SIZE& Size, boo
     SIZE pixels {};
     if (Source.empty() || !PictureForRtf(Source, AsBitmap, data, pixels))
         return {};
-    Size = PixelsToTwips(nullptr, pixels);
+    // The data keeps its pixels; a picture wider than MaxWidth is shown at that width.
+    SIZE shown = pixels;
+    if (MaxWidth > 0 && pixels.cx > MaxWidth) {
+        shown.cx = MaxWidth;
+        shown.cy = std::max(1L, static_cast<LONG>(std::nearbyint(double(pixels.cy) * MaxWidth / pixels.cx)));
+    }
+    Size = PixelsToTwips(nullptr, shown);
     return std::string(AsBitmap ? "{\\pict\\dibitmap0" : "{\\pict\\pngblip") + "\\picw"
         + std::to_string(pixels.cx) + "\\pich" + std::to_string(pixels.cy) + "\\picwgoal"
         + std::to_string(Size.cx) + "\\pichgoal" + std::to_string(Size.cy) + " " + UpperHex(data) + " ";

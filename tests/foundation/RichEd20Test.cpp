@@ -261,6 +261,19 @@ TEST(RichEd20, PictureGroups)
     EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.bmp"), 0, size, true),
         ExpectedGroup("dibitmap0", FileBytes("rtf_picture.bmp").substr(14)))
         << "the bitmap without its file header";
+    EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.png"), 3, size, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+        << "a picture as wide as the limit";
+    const std::string narrowed = MakeRtfPict(DataFile("rtf_picture.png"), 2, size, false);
+    HDC screen = GetDC(nullptr);
+    const SIZE shown { MulDiv(2, 1440, GetDeviceCaps(screen, LOGPIXELSX)),
+        MulDiv(1, 1440, GetDeviceCaps(screen, LOGPIXELSY)) };
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(narrowed.substr(0, narrowed.find(' ')),
+        "{\\pict\\pngblip\\picw3\\pich2\\picwgoal" + std::to_string(shown.cx) + "\\pichgoal"
+            + std::to_string(shown.cy))
+        << "shown at 2 x 1 (1.33 rounded), data unchanged";
+    EXPECT_EQ(size.cx, shown.cx);
     EXPECT_EQ(MakeRtfPict(DataFile("no such.png"), 0, size, false), "");
     EXPECT_EQ(MakeRtfPict("", 0, size, false), "");
 
