@@ -138,6 +138,36 @@ TEST(RichEd20Pictures, WhatCannotBeTakenApartStaysAsItIs)
     EXPECT_EQ(maker.Links, (std::vector<std::string> { "1.png" }));
 }
 
+// Hostile bodies nest fields deeply; the scan must stay linear (quadratic work here would take
+// minutes, past the test's time limit).
+TEST(RichEd20Pictures, DeepNestingStaysFast)
+{
+    constexpr int depth = 30000;
+    std::string nested;
+    for (int i = 0; i < depth; ++i)
+        nested += "{\\field{\\*\\fldinst INCLUDEPICTURE missing}{\\fldrslt ";
+    nested += "{\\pict 00}" + std::string(2 * depth, '}');
+    std::string instructions;
+    for (int i = 0; i < depth; ++i)
+        instructions += "{\\fldinst ";
+    instructions += std::string(depth, '}');
+    std::string properties = "{\\field{\\*\\fldinst INCLUDEPICTURE \"\"}{\\fldrslt{\\pict{\\*\\picprop";
+    for (int i = 0; i < depth; ++i)
+        properties += "{\\sp{\\sn x}{\\sv y}}";
+    properties += "}}}}";
+
+    int made = 0;
+    const auto nothing = [&](const std::string&) {
+        ++made;
+        return std::string();
+    };
+    for (const std::string& body : { nested, instructions, properties }) {
+        const std::string rtf = Head + body + Tail;
+        EXPECT_EQ(RewriteRtfPictures(rtf, {}, {}, nothing), rtf);
+    }
+    EXPECT_EQ(made, depth) << "each nested field asked once; an empty description asks nothing";
+}
+
 TEST(RichEd20Pictures, RecordsOfAConstruct)
 {
     TRtfPictProps props;
