@@ -6,15 +6,26 @@
 
 #include "plugin/Configuration.h"
 
+#include "engine/PGPInterface.h"
+#include "engine/sdk/pgpBase.h"
+
+#include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/Guard.h"
+#include "plugin/InstallCommands.h"
+#include "plugin/SessionUser.h"
+#include "plugin/ZAVEKHelp.h"
 
 #include <shlobj.h>
 
 namespace {
+
+// Entries of the language texts the page commands show.
+constexpr uint16_t TEXT_MANUAL_NOT_OPENED = 127;
+constexpr uint16_t TEXT_PAGE_NOT_OPENED = 342;
 
 constexpr const char* VERSION_TRANSLATION = "040904B0";
 constexpr const char* DEFAULT_WINDOWS_USER = "DefaultUser";
@@ -72,29 +83,18 @@ private:
     std::string previous_;
 };
 
-void ShowStartupMessage(HWND owner, const std::string& text, UINT icon)
-{
-    MessageBoxA(owner, text.c_str(), "ZAVEK", MB_OK | icon);
-}
-
 } // namespace
 
-void ShowStartupWarning(HWND owner, const std::string& text)
-{
-    ShowStartupMessage(owner, text, MB_ICONWARNING);
-}
-
-void ShowStartupError(HWND owner, const std::string& text)
-{
-    ShowStartupMessage(owner, text, MB_ICONERROR);
-}
-
 TConfiguration::TConfiguration()
-    : windowsUser_(LoggedOnUserName())
-    , windowsVersionText_(::WindowsVersionText(false, true, true, true))
-    , windowsVersion_(VersionTextToNumber(::WindowsVersionText(true, true, false, false)))
-    , fixedFontName_(StockFixedFontName())
 {
+    // An elevated process (the administrator program) still reads the facts of the desktop's user.
+    ImpersonateSessionUser();
+    windowsUser_ = LoggedOnUserName();
+    windowsVersionText_ = ::WindowsVersionText(false, true, true, true);
+    windowsVersion_ = VersionTextToNumber(::WindowsVersionText(true, true, false, false));
+    fixedFontName_ = StockFixedFontName();
+    RevertImpersonation();
+
     installFolder_ = WithTrailingBackslash(GetModuleFolder(ThisModule()));
     resourcesFolder_ = installFolder_ + "Resources\\";
     dataFolder_ = SharedDataFolder(installFolder_);
@@ -108,6 +108,8 @@ TConfiguration::~TConfiguration()
 void TConfiguration::ReleaseStartUpObjects() noexcept
 {
     // Reverse order of creation, except that the texts go last: every other part may use them.
+    // Freeing the PGP interface empties the passphrase cache.
+    pgpInterface_.reset();
     autoList_.reset();
     pmInterface_.reset();
     pgpErrorTexts_.reset();
@@ -139,12 +141,26 @@ int TConfiguration::StartUp(HWND pluginWindow, HWND parentWindow)
     try {
         code = RunStartUp();
     } catch (...) {
-        ReleaseStartUpObjects();
-        throw;
+        code = STARTUP_EXCEPTION;
     }
-    if (code != STARTUP_OK)
-        ReleaseStartUpObjects();
+    if (code == STARTUP_OK)
+        return code;
+    // Reported while the texts still exist, so that it shows in the plug-in's own dialog.
+    if (code != STARTUP_FAILED_SILENTLY)
+        ShowSystemErrorText(code);
+    ReleaseStartUpObjects();
     return code;
+}
+
+void TConfiguration::ShowSystemErrorText(int code)
+{
+    char* text = nullptr;
+    FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    ShowMessage(text ? text : "Windows error " + std::to_string(code) + ".", TMessageKind::Error);
+    if (text)
+        LocalFree(text);
 }
 
 int TConfiguration::RunStartUp()
@@ -164,20 +180,108 @@ int TConfiguration::RunStartUp()
     LoadIconvLibrary(pmInterface_->GetBaseFolder());
 
     if (FileName().empty()) {
-        ShowStartupWarning(parentWindow_, texts_->GetEntry(TEXT_NO_MAIL_FOLDER));
+        ShowMessage(texts_->GetEntry(TEXT_NO_MAIL_FOLDER), TMessageKind::Warning);
         return STARTUP_FAILED_SILENTLY;
     }
     // The administrator's own mail user sets up others; a fresh file there is not a new user's.
     if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
         ClearNewFile();
 
-    // Not in this build, and left absent rather than faked: the editor interface, the help handler
-    // and the PGP interface. Requests that need them fail with an error.
+    // Not in this build, and left absent rather than faked: the editor interface and the help
+    // handler. Requests that need them fail with an error.
 
+    if (parentWindow_)
+        autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
+    CreatePGPInterface();
     if (!parentWindow_)
         return STARTUP_OK;
-    autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
     return LoadCryptor();
+}
+
+void TConfiguration::CreatePGPInterface()
+{
+    pgpInterface_ = std::make_unique<TPGPInterface>(nullptr, *pgpErrorTexts_, *texts_,
+        [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
+    productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
+    pgpInterface_->SetVersionText(productInfo_.ProductName + " " + productInfo_.ProductVersion);
+    pgpInterface_->LoadKeyRingPrefs();
+    // A fresh options file starts from what the PGP preferences say.
+    if (NewFile()) {
+        SetComment(pgpInterface_->Comment);
+        SetStorePassphrase(pgpInterface_->CacheSeconds);
+        SetWipeCount(pgpInterface_->WipePasses);
+    }
+    ApplyPGPSettings();
+    if (autoList_) {
+        TKeyRingKeySource keys;
+        autoList_->MigrateAutoList(keys);
+    }
+}
+
+namespace {
+// An option that is set and differs wins; otherwise the option takes the interface's value.
+template <class Setter> void ExchangeSetting(const std::string& option, std::string& interfaceValue, Setter set)
+{
+    if (!option.empty() && option != interfaceValue)
+        interfaceValue = option;
+    else
+        set(interfaceValue);
+}
+} // namespace
+
+void TConfiguration::ApplyPGPSettings()
+{
+    if (!pgpInterface_)
+        return;
+    TPGPInterface& pgp = *pgpInterface_;
+    TKeyRingSettings& rings = pgp.KeyRingSettings;
+    ExchangeSetting(Values().SecRing, rings.SecretRing, [this](const std::string& v) { SetSecRing(v); });
+    ExchangeSetting(Values().PubRing, rings.PublicRing, [this](const std::string& v) { SetPubRing(v); });
+    ExchangeSetting(Values().PGPGroup, rings.GroupsFile, [this](const std::string& v) { SetPGPGroup(v); });
+    ExchangeSetting(Values().DefaultUser, rings.DefaultKey, [this](const std::string& v) { SetDefaultUser(v); });
+    keyRingState_ = pgp.OpenKeyRings();
+    SetDefaultUser(rings.DefaultKey);
+    if (KeyServer().Protocol == -1)
+        LoadKeyServerPrefs();
+    pgp.Comment = Values().Comment;
+    pgp.CacheSeconds = Values().StorePassphrase;
+    pgp.WipePasses = Values().WipeCount;
+    pgp.EndCacheHold();
+}
+
+void TConfiguration::LoadKeyServerPrefs()
+{
+    if (!pgpInterface_)
+        return;
+    TKeyServer server;
+    const int32_t status = pgpInterface_->GetKeyServer(server);
+    if (status == 0) {
+        keyServer_.Protocol = server.Protocol;
+        keyServer_.Host = server.Host;
+        keyServer_.Port = server.Port;
+        keyServer_.Flags = server.Flags;
+    } else {
+        pgpInterface_->ShowPGPError(status);
+    }
+}
+
+void TConfiguration::SaveKeyServerPrefs()
+{
+    if (!pgpInterface_)
+        return;
+    TKeyServer server;
+    server.Protocol = keyServer_.Protocol;
+    server.Host = keyServer_.Host;
+    server.Port = keyServer_.Port;
+    server.Flags = keyServer_.Flags;
+    const int32_t status = pgpInterface_->SetKeyServer(server);
+    if (status != 0)
+        pgpInterface_->ShowPGPError(status);
+}
+
+bool TConfiguration::ShowMessage(const std::string& text, TMessageKind kind)
+{
+    return ShowInterfaceMessage(text, kind, 0);
 }
 
 void TConfiguration::ReadVersionBlock()
@@ -246,6 +350,13 @@ TPMInterface& TConfiguration::PMInterface() const
     return *pmInterface_;
 }
 
+TPGPInterface& TConfiguration::PGPInterface() const
+{
+    if (!pgpInterface_)
+        throw ENotAvailable("the PGP interface");
+    return *pgpInterface_;
+}
+
 const TZAVEKStrings& TConfiguration::Texts() const
 {
     if (!texts_)
@@ -267,42 +378,83 @@ const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const
     return *pgpErrorTexts_;
 }
 
-void TConfiguration::UserSetup(const std::string&)
+void TConfiguration::UserSetup(const std::string& arguments)
 {
-    throw ENotAvailable("UserSetup");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserSetup(arguments);
 }
 
-void TConfiguration::UserUpdate(const std::string&)
+void TConfiguration::UserUpdate(const std::string& arguments)
 {
-    throw ENotAvailable("UserUpdate");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUpdate(arguments);
 }
 
 void TConfiguration::UserUninstall()
 {
-    throw ENotAvailable("UserUninstall");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUninstall();
 }
 
 void TConfiguration::Cleanup()
 {
-    throw ENotAvailable("Cleanup");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).Cleanup();
 }
 
-void TConfiguration::RestartMailClient(const std::string&, HWND)
+void TConfiguration::RestartMailClient(const std::string& identity, HWND mailClient)
 {
-    throw ENotAvailable("RestartMailClient");
+    restartStarted_ = PMInterface().RestartHost(installFolder_ + "ZAVEKHelper.exe", identity, mailClient);
 }
 
-void TConfiguration::OpenHtmlPage(const std::string&)
+void TConfiguration::SyncTimeElevated(HWND owner, bool show)
 {
-    throw ENotAvailable("OpenHtmlPage");
+    ShellOpenFile(owner, "", installFolder_ + "ZAVEKAdmin.exe", show ? "SYNCTIME SHOW" : "SYNCTIME", show);
 }
 
-void TConfiguration::ShowPGPHelp(const std::string&)
+intptr_t TConfiguration::ImpersonateSessionUser()
 {
-    throw ENotAvailable("ShowPGPHelp");
+    if (!IsProcessElevated(GetCurrentProcessId()))
+        return -1;
+    TKernelHandle token = GetShellProcessToken();
+    if (!token.Valid() || !ImpersonateUser(token.Get()))
+        return -1;
+    sessionUserToken_ = std::move(token);
+    return reinterpret_cast<intptr_t>(sessionUserToken_.Get());
 }
 
-void TConfiguration::ShowManual(const std::string&)
+void TConfiguration::RevertImpersonation()
 {
-    throw ENotAvailable("ShowManual");
+    if (!sessionUserToken_.Valid())
+        return;
+    ::RevertImpersonation();
+    sessionUserToken_.Close();
+}
+
+std::string TConfiguration::GetVersionInfoText() const
+{
+    return "\r\n\r\n" + windowsVersionText_ + "\r\n" + SDKVersionText + "\r\n"
+        + (pmInterface_ ? pmInterface_->VersionText() : std::string());
+}
+
+void TConfiguration::OpenHtmlPage(const std::string& page)
+{
+    TSessionUserScope asUser;
+    if (!TZAVEKHelp(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_).OpenHtmlPage(page))
+        ShowMessage(page + "\r\n\r\n" + Texts().GetEntry(TEXT_PAGE_NOT_OPENED), TMessageKind::Error);
+}
+
+void TConfiguration::ShowPGPHelp(const std::string& topic)
+{
+    if (!pgpInterface_)
+        return;
+    TSessionUserScope asUser;
+    pgpInterface_->ShowPGPHelp(topic);
+}
+
+void TConfiguration::ShowManual(const std::string& topic)
+{
+    TSessionUserScope asUser;
+    if (!TZAVEKHelp(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_).ShowManualPage(topic))
+        ShowMessage(Texts().GetEntry(TEXT_MANUAL_NOT_OPENED), TMessageKind::Error);
 }

@@ -7,6 +7,7 @@
 #include "framework/UnitRegistry.h"
 #include "engine/PrefFuncs.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/FileUtilsWin.h"
 #include "foundation/Processes.h"
 #include "foundation/UTF8.h"
 #include "foundation/UxThemes.h"
@@ -30,6 +31,7 @@ UnitRegistry& Units()
     static UnitRegistry units({
         { "PGPsdk", [] { EnsurePGPsdk(); }, [] { ReleasePGPsdk(); } },
         { "Processes", [] { InitProcesses(); }, [] { DoneProcesses(); } },
+        { "FileUtils", [] { InitFileUtils(); }, [] { DoneFileUtils(); } },
         { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
         { "UxThemes", nullptr, [] { DoneUxThemes(); } },
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },
