@@ -170,7 +170,8 @@ bool TZAVEKHelp::OpenHtmlPage(const std::string& argument)
 {
     const std::string browser = GetBrowser();
     const std::string target = HtmlPageTarget(argument, resourcesFolder_);
-    if (target.empty())
+    // The mail program gets the address in its command line as well: the same refusals apply.
+    if (BrowserArgument(target).empty())
         return false;
     if (StartsWithIgnoringCase(target, "mailto")
         && RunProgram(owner_, "open", target, "", "", SW_SHOWNORMAL, BROWSER_IDLE_WAIT_SECONDS) > 32)

@@ -218,6 +218,7 @@ TEST_F(ZAVEKHelpPages, NeitherAddressNorPageStartsNothing)
     TZAVEKHelp help(nullptr, "en", root.path);
     EXPECT_FALSE(help.OpenHtmlPage("notes.txt"));
     EXPECT_FALSE(help.OpenHtmlPage("..\\outside.htm"));
+    EXPECT_FALSE(help.OpenHtmlPage("mailto:ann@example.org\" /option"));
     Sleep(300);
     EXPECT_EQ(ReadText(root.path + "browser.log"), "");
 }
