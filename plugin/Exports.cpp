@@ -93,7 +93,7 @@ void WaitDoubleClickInterval()
     }
 }
 
-int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request)
+int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request, TRequestedAction requested)
 {
     return Guarded(where, int32_t(0), [&]() -> int32_t {
         TMainClass* main = MainObject();
@@ -103,8 +103,8 @@ int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request)
         if (!inRequest.Granted())
             return 0;
         TBusyScope busy(*main);
-        return main->EncryptRequest(
-            Text(request->InFile), Text(request->OutFile), Text(request->Recipient), Text(request->Method));
+        return main->EncryptRequest(Text(request->InFile), Text(request->OutFile), Text(request->Recipient),
+            Text(request->Method), requested);
     });
 }
 
@@ -156,12 +156,12 @@ uint32_t WINAPI FORMINIT(uint32_t version, uint32_t, HWND parent, uint32_t, HWND
 
 int32_t WINAPI ENCRYPT(const TEncryptorRequest* request)
 {
-    return EncryptOrSign("ENCRYPT", request);
+    return EncryptOrSign("ENCRYPT", request, TRequestedAction::Encrypt);
 }
 
 int32_t WINAPI SIGN(const TEncryptorRequest* request)
 {
-    return EncryptOrSign("SIGN", request);
+    return EncryptOrSign("SIGN", request, TRequestedAction::Sign);
 }
 
 int32_t WINAPI DECRYPT(const TEncryptorRequest* request)

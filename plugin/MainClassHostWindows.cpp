@@ -95,6 +95,8 @@ TPluginMenuState TMainClass::MenuState() const
 void TMainClass::StartHostAdditions()
 {
     StartClock();
+    if (Values().AutoSync)
+        SyncTimeElevated(frame_, false);
     AddToolbarButtons();
     menus_.Build([this](uint16_t id) { return Text(id); }, MenuState());
     if (frame_)
@@ -314,7 +316,7 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
             case WM_LBUTTONDBLCLK: {
                 const POINT at = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
                 if (self->clock_.Contains(at)) {
-                    self->SyncTimeElevated();
+                    self->SyncTimeElevated(self->frame_, true);
                     return 0;
                 }
                 break;
@@ -382,7 +384,3 @@ LRESULT CALLBACK TMainClass::PassphraseFieldProc(
         });
 }
 
-void TMainClass::SyncTimeElevated()
-{
-    throw ENotAvailable("SyncTimeElevated");
-}
