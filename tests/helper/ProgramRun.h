@@ -2,18 +2,14 @@
 // helper's and the administrator program's tests share it.
 #pragma once
 
+#include "support/ScratchFolder.h"
+
 #include <windows.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
-// A fresh folder under the temporary folder, emptied and removed at the end of the test.
-class TScratchFolder {
-public:
-    explicit TScratchFolder(const std::string& name)
-    {
-        char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
         path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
         CreateDirectoryA(path.c_str(), nullptr);
