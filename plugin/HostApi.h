@@ -76,6 +76,18 @@ constexpr const char* CLASS_EDITOR = "EDMAIL";
 constexpr const char* CLASS_FOLDER = "FOLDER";
 constexpr const char* CLASS_FOLDER_MANAGER = "FOLMAN";
 constexpr const char* CLASS_QUEUE = "QMAN";
+constexpr const char* CLASS_TEXT_EDIT = "DH_TEXTEDIT";
+
+// Sent to the parent of the editor control when a link is followed; lParam: the link text.
+constexpr UINT WM_TEXT_EDIT_LINK = 2726;
+
+// Request 3087 with this index: the further menus that carry the plug-in's menu (up to ten).
+constexpr int HOST_RECORD_MENUS = 0;
+constexpr int HOST_MENU_RECORD_LIMIT = 10;
+struct THostMenuRecord {
+    int32_t Count;
+    HMENU Menus[HOST_MENU_RECORD_LIMIT];
+};
 
 // The event record of a window event (lParam of event 25).
 #pragma pack(push, 2)

@@ -3,6 +3,7 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/ConvertFile.h"
 #include "plugin/DecodeCommands.h"
 #include "plugin/DecryptPassphrase.h"
 #include "plugin/DecryptRoad.h"
@@ -194,6 +195,8 @@ void TMainClass::UpdateBusyMenu()
             && std::strcmp(caption, "&Selvadrin") == 0) {
             EnableMenuItem(
                 bar, static_cast<UINT>(i), MF_BYPOSITION | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
+            EnableMenuItem(bar, HostWindowRules::ITEM_ABOUT_ON_HOST_MENU,
+                MF_BYCOMMAND | (busy_.IsBusy() ? MF_GRAYED : MF_ENABLED));
             DrawMenuBar(frame_);
             return;
         }
@@ -249,6 +252,12 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
     // The plug-in's own commands never start while the mail client waits on a request.
     if (command.Kind == TPluginCommandKind::None || busy_.IsBusy() || busy_.InRequest())
         return;
+    // With an editor active the encrypt button offers its choices instead of acting at once.
+    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_ENCRYPT }
+        && PMInterface().ActiveEditorWindow(nullptr)) {
+        ShowEncryptPopup();
+        return;
+    }
     RunPluginCommand(command);
 }
 
@@ -287,7 +296,8 @@ void TMainClass::HandleTimer(UINT_PTR id)
             decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
         return;
     case TIMER_CLOCK:
-        throw ENotAvailable("the status-bar clock");
+        clock_.Tick();
+        return;
     default:
         return;
     }
@@ -308,12 +318,6 @@ HWND TMainClass::HostReady()
     }
     GuardedVoid("HostReady", [this] { StartHostAdditions(); });
     return frame_;
-}
-
-void TMainClass::StartHostAdditions()
-{
-    // The clock, the passphrase-cache callback, the toolbar and the menus.
-    throw ENotAvailable("the plug-in's toolbar, menus and clock");
 }
 
 LRESULT TMainClass::BeforeSend()
@@ -414,8 +418,7 @@ bool TMainClass::CloseReaderWindows()
 
 void TMainClass::ReleaseHostWindows()
 {
-    if (pluginWindow_ && IsWindow(pluginWindow_))
-        KillTimer(pluginWindow_, TIMER_CLOCK);
+    RemoveHostAdditions();
     subclassed_.RestoreAll();
     frame_ = nullptr;
     mdiClient_ = nullptr;
@@ -428,6 +431,8 @@ void TMainClass::WindowCreated(HWND window)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+    else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
+        SubclassTextEditParent(window);
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -446,6 +451,12 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
             const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
             if (sent->message == WM_CREATE)
                 self->WindowCreated(sent->hwnd);
+            else if (sent->message == WM_MDISETMENU && sent->hwnd == self->mdiClient_ && sent->wParam)
+                self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
+            else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
+                self->WindowShown(sent->hwnd);
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+                self->clock_.Place();
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
@@ -471,19 +482,18 @@ LRESULT CALLBACK TMainClass::FrameProc(
             auto* self = reinterpret_cast<TMainClass*>(data);
             if (message == WM_COMMAND && lParam == 0)
                 self->lastHostCommand_ = LOWORD(wParam);
+            LRESULT result = 0;
+            if (self->HandleFrameMenuMessage(message, wParam, lParam, result))
+                return result;
             // With the old interface the mail client does not announce its shut-down: do it here.
             if (message == WM_CLOSE && !self->newInterface_ && !self->shuttingDown_ && self->pluginWindow_
                 && self->PMInterface().SendShutdownEvent(self->pluginWindow_, false) == HostApi::HOST_HANDLED)
                 return 0;
+            // Windows ends the session: the plug-in shuts down first, the mail client then decides.
+            if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
+                self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
         });
-}
-
-LRESULT CALLBACK TMainClass::StatusBarProc(
-    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
-{
-    // The clock and the signature note on the status bar hook in here.
-    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TMainClass::ReaderProc(
@@ -498,10 +508,33 @@ LRESULT CALLBACK TMainClass::ReaderProc(
         });
 }
 
-int32_t TMainClass::EncryptRequest(
-    const std::string&, const std::string&, const std::string&, const std::string&)
+int32_t TMainClass::EncryptRequest(const std::string& inFile, const std::string& outFile,
+    const std::string& recipient, const std::string& method, TRequestedAction requested)
 {
-    throw ENotAvailable("EncryptRequest");
+    if (inFile.empty())
+        return 0;
+    TPGPInterface& pgp = PGPInterface();
+    LoadOptions();
+    // The passphrase cache holds for the whole request.
+    pgp.BeginCacheHold();
+    struct TCacheHold {
+        TPGPInterface& pgp;
+        ~TCacheHold() { pgp.EndCacheHold(); }
+    } hold { pgp };
+    if (!outFile.empty())
+        return ConvertFile(inFile, outFile);
+    TEncryptRoad& road = EncryptRoad();
+    // Without an editor the plug-in handles, each request is a send of its own.
+    if (!EditorDataOf(PMInterface().ActiveEditorWindow(nullptr)))
+        road.ResetSendState(nullptr, 0);
+    return road.EncryptMessage(inFile, recipient, method, requested);
+}
+
+TEncryptRoad& TMainClass::EncryptRoad()
+{
+    if (!encryptRoad_ || !encryptRoad_->BoundTo(PGPInterface()))
+        encryptRoad_ = std::make_unique<TPluginEncryptRoad>(*this, *this, [this] { return ownerWindow_; });
+    return encryptRoad_->Road();
 }
 
 TDecryptRoad& TMainClass::DecryptRoad()

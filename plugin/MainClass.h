@@ -6,8 +6,11 @@
 
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
+#include "plugin/EncryptRoadHost.h"
 #include "plugin/DecodeContext.h"
 #include "plugin/PluginCommands.h"
+#include "plugin/PluginMenus.h"
+#include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
 #include "ui/dialogs/DialogMainObject.h"
@@ -51,7 +54,7 @@ public:
 
     // Bodies of the message exports.
     int32_t EncryptRequest(const std::string& inFile, const std::string& outFile,
-        const std::string& recipient, const std::string& method);
+        const std::string& recipient, const std::string& method, TRequestedAction requested);
     int32_t DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t hostContext);
     void VerifyFile(const std::string& fileName);
     void ManageKeys(const std::string& fileName, int mode);
@@ -60,6 +63,11 @@ public:
     // Forgets what the mail client's commands said about the next decode (a mail window became
     // active); a host setting a decode switched off is given back.
     void ClearDecodeState();
+
+    // The clock follows the "ShowTime" option.
+    void ShowTimeChanged() override;
+    // The encrypt road of the current start-up (its per-send state lives there).
+    TEncryptRoad& EncryptRoad();
 
     // What the plug-in's dialogs ask of the main object.
     const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
@@ -84,6 +92,7 @@ private:
     static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK StatusBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK ReaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK TextEditParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(WPARAM wParam, LPARAM lParam);
@@ -91,6 +100,24 @@ private:
     void HandleTimer(UINT_PTR id);
     HWND HostReady();
     void StartHostAdditions();
+    // The plug-in's parts of the mail client's windows (host windows unit).
+    void AddToolbarButtons();
+    void AddMenus(HMENU bar);
+    void RemoveHostAdditions();
+    void StartClock();
+    std::string Text(uint16_t id) const;
+    TPluginMenuState MenuState() const;
+    // The frame's messages about commands and menus; true when handled (result set).
+    bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool IsPluginMenuItem(UINT id) const;
+    void ShowMenuHint(UINT item, UINT flags, HMENU menu);
+    void ShowEncryptPopup();
+    void SubclassTextEditParent(HWND textEdit);
+    // A window of this thread was shown (not by its parent).
+    void WindowShown(HWND window);
+    // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
+    void WatchPassphraseDialog(HWND dialog);
+    static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT BeforeSend();
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
@@ -130,6 +157,10 @@ private:
     HWND activeDialog_ = nullptr;
     WPARAM lastHostCommand_ = 0;
     TSubclassRegistry subclassed_;
+    TPluginMenus menus_;
+    TStatusClock clock_;
+    bool menuHintShown_ = false;
+    std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
     TDecodeContext decodeContext_;
     std::unique_ptr<TPMDecryptHost> decryptHost_;
     std::unique_ptr<TDecryptRoad> decryptRoad_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "plugin/HostApi.h"
+#include "standins/host/HostScript.h"
 #include "standins/host/HostSettings.h"
 
 #include <windows.h>
@@ -63,6 +64,13 @@ LRESULT AddPluginButton(const HostApi::THostButtonRecord& record);
 bool RemovePluginButton(int hostId);
 // Clicks the plug-in's button of that command id; false when there is none.
 bool ClickPluginButton(uint32_t commandId);
+// " COMMAND:EXTRA" for each of the plug-in's buttons, in the order of their host ids.
+std::string PluginButtonList();
+
+// Runs a step that inspects or drives what the plug-in added to the windows; false for others.
+bool RunInspectStep(const THostStep& step);
+// The further menus that carry the plug-in's menu (request 3087).
+const HostApi::THostMenuRecord& HostMenuRecord();
 
 // Writes the command line, folders, user name and identity under "Software\Pegasus Mail".
 void WriteHostRegistry();

@@ -20,6 +20,7 @@
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
+// and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows.
 // "set" also writes the folders, user name and identity into the registry.
 // Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]; without a
 // script it loads, starts and readies the plug-in and stays open for a person to use.
@@ -305,7 +306,7 @@ void RunStep(const THostStep& step)
     } else if (verb == "quit") {
         g_host.Closing = true;
         DestroyWindow(g_host.Frame);
-    } else {
+    } else if (!RunInspectStep(step)) {
         g_log.Line("unknown step %s", verb.c_str());
     }
 }

@@ -9,12 +9,6 @@
 using namespace HostApi;
 
 namespace {
-// A host record behind request 3087: further menus that hold the plug-in's menu (none here).
-struct TMenuRecord {
-    int32_t Count;
-    HMENU Menus[10];
-};
-
 void CopyBounded(LPARAM buffer, size_t size, const std::string& text)
 {
     if (!buffer || size == 0)
@@ -121,8 +115,7 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
         g_log.Line("request %u -> \"%s\"", request, s.UserName.c_str());
         return true;
     case REQ_HOST_RECORD: {
-        static TMenuRecord menus = {};
-        answer = reinterpret_cast<LRESULT>(&menus);
+        answer = reinterpret_cast<LRESULT>(&HostMenuRecord());
         g_log.Line("request %u %d", request, index);
         return true;
     }

@@ -87,6 +87,14 @@ bool RemovePluginButton(int id)
     return true;
 }
 
+std::string PluginButtonList()
+{
+    std::string list;
+    for (const auto& [id, entry] : g_pluginButtons)
+        list += " " + std::to_string(entry.Record.CommandId) + ":" + std::to_string(entry.Record.Extra);
+    return list;
+}
+
 bool ClickPluginButton(uint32_t commandId)
 {
     for (const auto& [id, entry] : g_pluginButtons) {

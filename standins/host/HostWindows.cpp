@@ -37,7 +37,10 @@ void CreateReaderChildren(HWND reader)
     for (int i = 0; i < READER_BUTTONS; ++i)
         CreateWindowExA(0, CLASS_READER_BUTTON, "", WS_CHILD | WS_VISIBLE, i * 24, 2, 22, 20, strip, nullptr,
             g_host.Instance, nullptr);
-    CreateWindowExA(0, CLASS_READER_PANEL, nullptr, WS_CHILD | WS_VISIBLE, 0, 24, 400, 40, reader, nullptr,
+    HWND panel = CreateWindowExA(0, CLASS_READER_PANEL, nullptr, WS_CHILD | WS_VISIBLE, 0, 24, 400, 40, reader,
+        nullptr, g_host.Instance, nullptr);
+    // The editor control that shows the message; its parent hears of followed links.
+    CreateWindowExA(0, CLASS_TEXT_EDIT, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 400, 40, panel, nullptr,
         g_host.Instance, nullptr);
 }
 
@@ -216,6 +219,9 @@ void Close(HWND frame)
             return;
     }
     g_host.Closing = true;
+    // What the plug-in left in the windows as they go.
+    for (const char* step : { "menubar", "menu &Help", "buttons", "subclassed" })
+        RunInspectStep(SplitStepWords(step));
     DestroyWindow(frame);
 }
 
@@ -302,6 +308,7 @@ bool CreateHostWindows()
     Register(CLASS_FRAME, FrameProc, face);
     Register(CLASS_STATUS_BAR, StatusBarProc, face);
     Register(CLASS_READER_PANEL, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_TEXT_EDIT, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);

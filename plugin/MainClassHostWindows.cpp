@@ -1,0 +1,386 @@
+// The main object's parts of the mail client's windows: toolbar buttons, the plug-in's menus in the
+// frame's menu bar with their states and hints, the status-bar clock, the link message of the
+// editor control's parent, and the removal of all of it at shut-down.
+#include "plugin/Guard.h"
+#include "plugin/HostApi.h"
+#include "plugin/MainClass.h"
+
+#include "foundation/WindowUtils.h"
+#include "plugin/RecipientsData.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace HostWindowRules;
+
+namespace {
+constexpr const char* TEXT_EDIT_PROP = "DHTextEditProcProp";
+constexpr const char* LINK_PREFIX = "ZAVEK_URL:";
+constexpr size_t LINK_TEXT_LIMIT = 2048;
+constexpr uint16_t TEXT_HOST_HELP_MENU = 0;
+constexpr uint16_t TEXT_CLOCK_TOOLTIP = 200;
+constexpr UINT CLOCK_PERIOD_MS = 1000;
+constexpr uint16_t TEXT_PASSPHRASE_PROMPT = 303; // + 304
+constexpr uint16_t TEXT_PASSPHRASE_PROMPT_END = 304;
+constexpr uint16_t TEXT_CHOOSE_MAIL_FOLDER = 329;
+constexpr const char* PGP_UI_LIBRARY = "PGPsdkUI.dll";
+
+bool BeginsWith(const char* text, const char* prefix)
+{
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+TScreenRect ToScreenRect(const RECT& r)
+{
+    return { r.left, r.top, r.right, r.bottom };
+}
+
+// Moves a window that is out of sight to where its owner can be seen.
+void PlaceInViewOfOwner(HWND window)
+{
+    RECT own;
+    if (!GetWindowRect(window, &own))
+        return;
+    HWND owner = GetWindow(window, GW_OWNER);
+    RECT ownerRect;
+    const bool hasOwner = owner && IsWindowVisible(owner) && GetWindowRect(owner, &ownerRect);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(hasOwner ? owner : window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const TScreenRect ownerPlace = hasOwner ? ToScreenRect(ownerRect) : TScreenRect {};
+    const TScreenRect place
+        = PlacedInView(ToScreenRect(own), hasOwner ? &ownerPlace : nullptr, ToScreenRect(monitor.rcWork));
+    if (place.Left != own.left || place.Top != own.top)
+        SetWindowPos(window, nullptr, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The child control whose caption is exactly text; nil when there is none.
+HWND ChildWithCaption(HWND parent, const std::string& text)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char caption[256] = {};
+        GetWindowTextA(child, caption, sizeof caption);
+        if (text == caption)
+            return child;
+    }
+    return nullptr;
+}
+
+// Text 200 with its one "%s" filled in.
+std::string FormatOne(const std::string& pattern, const std::string& value)
+{
+    const size_t at = pattern.find("%s");
+    return at == std::string::npos ? pattern : pattern.substr(0, at) + value + pattern.substr(at + 2);
+}
+} // namespace
+
+std::string TMainClass::Text(uint16_t id) const
+{
+    return Texts().GetEntry(id);
+}
+
+TPluginMenuState TMainClass::MenuState() const
+{
+    TPluginMenuState state;
+    state.ReaderActive = PMInterface().ActiveReaderWindow(nullptr) != nullptr;
+    state.EditorActive = PMInterface().ActiveEditorWindow(nullptr) != nullptr;
+    state.KeyRingState = KeyRingState();
+    state.PGPMime = Values().PGPMime;
+    state.PGPExt = Values().PGPExt;
+    state.FullAuto = Values().FullAuto;
+    return state;
+}
+
+void TMainClass::StartHostAdditions()
+{
+    StartClock();
+    if (Values().AutoSync)
+        SyncTimeElevated(frame_, false);
+    AddToolbarButtons();
+    menus_.Build([this](uint16_t id) { return Text(id); }, MenuState());
+    if (frame_)
+        AddMenus(GetMenu(frame_));
+}
+
+void TMainClass::AddToolbarButtons()
+{
+    TPMInterface& host = PMInterface();
+    // A second ready message finds the buttons in place.
+    if (host.Count() > 0)
+        return;
+    const TOptionValues& v = Values();
+    const TToolbarChoice choice
+        = { v.WipePassButton, v.EncSignButtons, v.DecryptButton, v.VerifyButton, v.ManageButton, v.PGPkeysButton };
+    for (const TToolbarButton& button : ToolbarButtons(choice, [this](uint16_t id) { return Text(id); }))
+        host.AddButton(button.Bitmap, button.Hint, button.CommandId, button.DropDown, WM_COMMAND, pluginWindow_);
+}
+
+void TMainClass::AddMenus(HMENU bar)
+{
+    if (!bar || !menus_.Built())
+        return;
+    menus_.InsertInto(bar);
+    menus_.AddAboutItem(bar, Text(TEXT_HOST_HELP_MENU), PLUGIN_MENU_CAPTION);
+    UpdateBusyMenu();
+    if (frame_)
+        DrawMenuBar(frame_);
+}
+
+void TMainClass::StartClock()
+{
+    if (pluginWindow_)
+        KillTimer(pluginWindow_, TIMER_CLOCK);
+    clock_.Attach(statusBar_, Values().ShowTime, FormatOne(Text(TEXT_CLOCK_TOOLTIP), GetShowTimeServer()));
+    if (clock_.Shown() && pluginWindow_)
+        SetTimer(pluginWindow_, TIMER_CLOCK, CLOCK_PERIOD_MS, nullptr);
+}
+
+void TMainClass::ShowTimeChanged()
+{
+    if (statusBar_)
+        StartClock();
+}
+
+void TMainClass::RemoveHostAdditions()
+{
+    if (pluginWindow_ && IsWindow(pluginWindow_))
+        KillTimer(pluginWindow_, TIMER_CLOCK);
+    clock_.Detach();
+    GuardedVoid("RemoveButtons", [this] { PMInterface().RemoveButtons(); });
+    if (menus_.Built()) {
+        HMENU bar = frame_ && IsWindow(frame_) ? GetMenu(frame_) : nullptr;
+        menus_.RemoveFrom(bar);
+        GuardedVoid("RemoveMenus", [this] {
+            const auto* record = static_cast<const HostApi::THostMenuRecord*>(
+                PMInterface().GetHostRecord(HostApi::HOST_RECORD_MENUS));
+            if (!record)
+                return;
+            const int count = std::min<int>(record->Count, HostApi::HOST_MENU_RECORD_LIMIT);
+            for (int i = 0; i < count; ++i)
+                menus_.RemoveFrom(record->Menus[i]);
+        });
+        menus_.Destroy(); // and out of every other bar it went into
+        if (bar)
+            DrawMenuBar(frame_);
+    }
+}
+
+bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (message) {
+    case WM_COMMAND: {
+        if (lParam != 0)
+            return false;
+        const UINT id = LOWORD(wParam);
+        const TPluginCommand command = DecodeFrameCommand(id, false);
+        // Only ids of the plug-in's items are taken: the mail client's own commands pass.
+        if (command.Kind == TPluginCommandKind::None || !IsPluginMenuItem(id))
+            return false;
+        if (!busy_.IsBusy() && !busy_.InRequest())
+            GuardedVoid("RunPluginCommand", [&] { RunPluginCommand(command); });
+        return true;
+    }
+    case WM_INITMENUPOPUP: {
+        HMENU menu = reinterpret_cast<HMENU>(wParam);
+        if (menu == menus_.PluginMenu()) {
+            menus_.UpdateStates(MenuState());
+        } else if (menu == menus_.AutoListMenu()) {
+            TAutoListMenuState state;
+            state.AutoPush = Values().AutoPush;
+            if (state.AutoPush) {
+                AutoList().LoadFile();
+                state.ListEmpty = AutoList().GetCount() == 0;
+            }
+            menus_.RebuildAutoListMenu([this](uint16_t id) { return Text(id); }, state);
+        }
+        return false;
+    }
+    case WM_MENUSELECT:
+        ShowMenuHint(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return false;
+    case WM_MENUCHAR: {
+        // Ctrl and the manage-keys accelerator on the plug-in menu: manage keys at once.
+        char caption[128] = {};
+        if (reinterpret_cast<HMENU>(lParam) != menus_.PluginMenu() || !menus_.Built() || GetKeyState(VK_CONTROL) >= 0
+            || !GetMenuStringA(menus_.PluginMenu(), ITEM_MANAGE_KEYS, caption, sizeof caption, MF_BYCOMMAND)
+            || !IsAcceleratorKey(LOWORD(wParam), caption))
+            return false;
+        PostMessageA(frame_, WM_COMMAND, ITEM_MANAGE_KEYS, 0);
+        result = MAKELRESULT(0, MNC_CLOSE);
+        return true;
+    }
+    case WM_EXITMENULOOP:
+        if (menuHintShown_) {
+            PMInterface().ClearStatusText();
+            menuHintShown_ = false;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TMainClass::IsPluginMenuItem(UINT id) const
+{
+    // Both searches take in the submenus; the about item sits in the mail client's own menu.
+    constexpr UINT NOT_FOUND = 0xFFFFFFFF;
+    if (menus_.Built() && GetMenuState(menus_.PluginMenu(), id, MF_BYCOMMAND) != NOT_FOUND)
+        return true;
+    HMENU bar = frame_ ? GetMenu(frame_) : nullptr;
+    return id == ITEM_ABOUT_ON_HOST_MENU && bar && GetMenuState(bar, id, MF_BYCOMMAND) != NOT_FOUND;
+}
+
+void TMainClass::ShowMenuHint(UINT item, UINT flags, HMENU menu)
+{
+    if (flags == 0xFFFF && !menu)
+        return; // the menu closed
+    const bool aboutItem = item == ITEM_ABOUT_ON_HOST_MENU && !(flags & MF_POPUP);
+    if (!menus_.Owns(menu) && !aboutItem)
+        return;
+    const uint32_t id = flags & MF_POPUP ? 0 : item;
+    PMInterface().SetStatusText(MenuHint(id, [this](uint16_t n) { return Text(n); }, KeyRingState(), {}));
+    menuHintShown_ = true;
+}
+
+void TMainClass::ShowEncryptPopup()
+{
+    HMENU popup = TPluginMenus::BuildEncryptPopup([this](uint16_t id) { return Text(id); }, MenuState());
+    if (!popup)
+        return;
+    POINT at;
+    GetCursorPos(&at);
+    // The frame receives the choice as the same command its menu item sends.
+    HWND owner = frame_ ? frame_ : pluginWindow_;
+    SetForegroundWindow(owner);
+    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    DestroyMenu(popup);
+}
+
+void TMainClass::SubclassTextEditParent(HWND textEdit)
+{
+    HWND parent = GetParent(textEdit);
+    if (!parent || subclassed_.IsSubclassed(parent, &TMainClass::TextEditParentProc))
+        return;
+    if (subclassed_.Subclass(parent, &TMainClass::TextEditParentProc, reinterpret_cast<DWORD_PTR>(this)))
+        SetPropA(parent, TEXT_EDIT_PROP, reinterpret_cast<HANDLE>(GetWindowLongPtrA(parent, GWLP_WNDPROC)));
+}
+
+LRESULT CALLBACK TMainClass::TextEditParentProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "TextEditParentProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TMainClass*>(data);
+            if (message == HostApi::WM_TEXT_EDIT_LINK && lParam) {
+                const char* link = reinterpret_cast<const char*>(lParam);
+                const size_t prefix = std::strlen(LINK_PREFIX);
+                if (strnlen(link, LINK_TEXT_LIMIT) >= prefix && std::strncmp(link, LINK_PREFIX, prefix) == 0) {
+                    // Our own link in a message: decrypt or show that message.
+                    self->PMInterface().PostHostCommand(ITEM_DECRYPT_MESSAGE);
+                    return 1;
+                }
+            }
+            if (message == WM_NCDESTROY) {
+                RemovePropA(window, TEXT_EDIT_PROP);
+                self->subclassed_.Restore(window, &TMainClass::TextEditParentProc);
+            }
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+
+LRESULT CALLBACK TMainClass::StatusBarProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "StatusBarProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TMainClass*>(data);
+            if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+                self->clock_.RelayMouse(message, wParam, lParam);
+            switch (message) {
+            case WM_PAINT: {
+                // The mail client paints first; the clock goes on top of its status bar.
+                const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+                self->clock_.Paint();
+                return result;
+            }
+            case WM_MOVE:
+            case WM_SIZE: {
+                const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+                self->clock_.Place();
+                return result;
+            }
+            case WM_LBUTTONDBLCLK: {
+                const POINT at = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
+                if (self->clock_.Contains(at)) {
+                    self->SyncTimeElevated(self->frame_, true);
+                    return 0;
+                }
+                break;
+            }
+            default:
+                break;
+            }
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+
+void TMainClass::WindowShown(HWND window)
+{
+    if (shuttingDown_ || !frame_)
+        return;
+    char className[64] = {}, title[256] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    const bool dialog = std::strcmp(className, "#32770") == 0;
+    // Child dialogs are pages of the mail client's own windows; the roads look after those.
+    if (dialog && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        return;
+    if (BeginsWith(className, "PGP") || (dialog && BeginsWith(title, "PGP")) || IsOwnModuleWindow(window)) {
+        if (watchdog_.Running())
+            WatchPassphraseDialog(window);
+        PlaceInViewOfOwner(window);
+        return;
+    }
+    if (!dialog)
+        return;
+    HWND owner = GetWindow(window, GW_OWNER);
+    const bool desktopOwned = !owner || owner == GetDesktopWindow();
+    if ((desktopOwned && ChildWithCaption(window, Text(TEXT_CHOOSE_MAIL_FOLDER)))
+        || (owner && owner == pluginWindow_))
+        PlaceInViewOfOwner(window);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void TMainClass::WatchPassphraseDialog(HWND dialog)
+{
+    HMODULE library = GetModuleHandleA(PGP_UI_LIBRARY);
+    if (!library || reinterpret_cast<HMODULE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)) != library)
+        return;
+    HWND prompt = ChildWithCaption(dialog, Text(TEXT_PASSPHRASE_PROMPT) + Text(TEXT_PASSPHRASE_PROMPT_END));
+    HWND field = prompt ? GetWindow(prompt, GW_HWNDNEXT) : nullptr;
+    if (!field)
+        return;
+    watchdog_.RememberDialog(dialog);
+    subclassed_.Subclass(field, &TMainClass::PassphraseFieldProc, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TMainClass::PassphraseFieldProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "PassphraseFieldProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TMainClass*>(data);
+            // Someone types: the watchdog must not close the dialog under their fingers.
+            if (message == WM_KEYDOWN || message == WM_CHAR)
+                self->watchdog_.UserTyping();
+            if (message == WM_NCDESTROY)
+                self->subclassed_.Restore(window, &TMainClass::PassphraseFieldProc);
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+

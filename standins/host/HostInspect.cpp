@@ -1,0 +1,214 @@
+// Script steps of the stand-in mail client that look at what the plug-in added to its windows and
+// drive its menus as a person would: the menu bar and menu items with their states, the menu
+// messages of the frame, the plug-in's toolbar buttons, a changed MDI menu, the editor control's
+// link message, and which windows carry a foreign window procedure.
+//   menubar | menu PATH                   log the bar's captions / the items of a submenu
+//   popup PATH | menuselect ID PATH       WM_INITMENUPOPUP / WM_MENUSELECT of that submenu to the frame
+//   exitmenu                              WM_EXITMENULOOP to the frame
+//   mdimenu                               a new frame menu through WM_MDISETMENU, kept in the menu record
+//   buttons | link TEXT | subclassed      the plug-in's buttons / message 2726 / subclassed windows
+//   statuspixels                          count the drawn pixels at the right end of the status bar
+//   framemessage MSG [WPARAM] [LPARAM]    any message sent to the frame, with its answer logged
+//   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
+//   offscreen TITLE                       show a dialog window owned by the frame far off the screen
+// PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
+#include "standins/host/Host.h"
+#include "standins/host/HostLog.h"
+
+#include <sstream>
+
+using namespace HostApi;
+
+namespace {
+std::string Caption(HMENU menu, int position)
+{
+    char caption[128] = {};
+    GetMenuStringA(menu, static_cast<UINT>(position), caption, sizeof caption, MF_BYPOSITION);
+    return caption;
+}
+
+HMENU SubmenuByPath(const std::string& path)
+{
+    HMENU menu = g_host.Frame ? GetMenu(g_host.Frame) : nullptr;
+    std::istringstream parts(path);
+    std::string part;
+    while (menu && std::getline(parts, part, '/')) {
+        HMENU found = nullptr;
+        for (int i = 0; i < GetMenuItemCount(menu) && !found; ++i)
+            if (Caption(menu, i) == part)
+                found = GetSubMenu(menu, i);
+        menu = found;
+    }
+    return menu;
+}
+
+// One word per item: "sep", "popup:CAPTION", or the id with ":g" (grayed) and ":c" (checked).
+std::string Items(HMENU menu)
+{
+    std::string text;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        text += ' ';
+        if (info.fType & MFT_SEPARATOR) {
+            text += "sep";
+            continue;
+        }
+        if (info.hSubMenu) {
+            text += "popup:" + Caption(menu, i);
+            continue;
+        }
+        text += std::to_string(info.wID);
+        if (info.fState & MFS_GRAYED)
+            text += ":g";
+        if (info.fState & MFS_CHECKED)
+            text += ":c";
+    }
+    return text;
+}
+
+THostMenuRecord g_menuRecord = {};
+
+HMENU BuildOtherMenuBar()
+{
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 1001, "E&xit");
+    HMENU edit = CreatePopupMenu();
+    AppendMenuA(edit, MF_STRING, 0x3102, "&Copy");
+    HMENU window = CreatePopupMenu();
+    AppendMenuA(window, MF_STRING, 0x3100, "&Cascade");
+    HMENU help = CreatePopupMenu();
+    AppendMenuA(help, MF_STRING, 0x3101, "&About");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+    return bar;
+}
+
+// The window procedure is not its class's: someone subclassed it. The plug-in's own windows and
+// the system's popups do not count.
+void CollectSubclassed(HWND window, std::string& names)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (THost::IsSubclassed(window) && lstrcmpA(name, "ZAVEK_HIDDEN_CLASS") != 0)
+        names += std::string(" ") + name;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        CollectSubclassed(child, names);
+}
+
+// Pixels unlike the status bar's background in its right-most part, where the mail client draws nothing.
+int StatusBarRightPixels()
+{
+    constexpr int WIDTH = 120;
+    HWND bar = g_host.StatusBar;
+    if (!bar)
+        return -1;
+    RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client;
+    GetClientRect(bar, &client);
+    HDC dc = GetDC(bar);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    int count = 0;
+    for (int x = client.right - WIDTH; x < client.right; ++x)
+        for (int y = client.top; y < client.bottom; ++y)
+            if (GetPixel(dc, x, y) != face)
+                ++count;
+    ReleaseDC(bar, dc);
+    return count;
+}
+
+HWND LastReaderTextEdit()
+{
+    for (auto it = g_host.Readers.rbegin(); it != g_host.Readers.rend(); ++it) {
+        if (!IsWindow(*it))
+            continue;
+        HWND panel = FindWindowExA(*it, nullptr, "LDUWIN", nullptr);
+        if (HWND edit = panel ? FindWindowExA(panel, nullptr, "DH_TEXTEDIT", nullptr) : nullptr)
+            return edit;
+    }
+    return nullptr;
+}
+} // namespace
+
+const THostMenuRecord& HostMenuRecord()
+{
+    return g_menuRecord;
+}
+
+bool RunInspectStep(const THostStep& step)
+{
+    const std::string& verb = step[0];
+    const std::string arg1 = step.size() > 1 ? step[1] : std::string();
+    const std::string arg2 = step.size() > 2 ? step[2] : std::string();
+    if (verb == "menubar") {
+        HMENU bar = g_host.Frame ? GetMenu(g_host.Frame) : nullptr;
+        std::string captions;
+        for (int i = 0; bar && i < GetMenuItemCount(bar); ++i)
+            captions += (i ? "|" : "") + Caption(bar, i);
+        g_log.Line("menubar %s", captions.c_str());
+    } else if (verb == "menu") {
+        HMENU menu = SubmenuByPath(arg1);
+        g_log.Line("menu %s:%s", arg1.c_str(), menu ? Items(menu).c_str() : " missing");
+    } else if (verb == "popup") {
+        if (HMENU menu = SubmenuByPath(arg1))
+            SendMessageA(g_host.Frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    } else if (verb == "menuselect") {
+        HMENU menu = SubmenuByPath(arg2);
+        SendMessageA(g_host.Frame, WM_MENUSELECT, MAKEWPARAM(ParseNumber(arg1), 0), reinterpret_cast<LPARAM>(menu));
+    } else if (verb == "exitmenu") {
+        SendMessageA(g_host.Frame, WM_EXITMENULOOP, 0, 0);
+    } else if (verb == "mdimenu") {
+        HMENU bar = BuildOtherMenuBar();
+        if (g_menuRecord.Count < HOST_MENU_RECORD_LIMIT)
+            g_menuRecord.Menus[g_menuRecord.Count++] = bar;
+        SendMessageA(g_host.MdiClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(bar), 0);
+        DrawMenuBar(g_host.Frame);
+        g_log.Line("mdimenu set");
+    } else if (verb == "buttons") {
+        g_log.Line("buttons%s", PluginButtonList().c_str());
+    } else if (verb == "link") {
+        HWND edit = LastReaderTextEdit();
+        const LRESULT answer = edit
+            ? SendMessageA(GetParent(edit), WM_TEXT_EDIT_LINK, 0, reinterpret_cast<LPARAM>(arg1.c_str()))
+            : 0;
+        g_log.Line("link %s -> %ld", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "framemessage") {
+        const LRESULT answer = SendMessageA(g_host.Frame, static_cast<UINT>(ParseNumber(arg1)),
+            static_cast<WPARAM>(ParseNumber(arg2)), static_cast<LPARAM>(ParseNumber(step.size() > 3 ? step[3] : "")));
+        g_log.Line("framemessage %s -> 0x%lX", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "ctrl") {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = arg1 == "1" ? 0x80 : 0;
+        SetKeyboardState(keys);
+    } else if (verb == "menuchar") {
+        const LRESULT answer = SendMessageA(g_host.Frame, WM_MENUCHAR, MAKEWPARAM(ParseNumber(arg1), MF_POPUP),
+            reinterpret_cast<LPARAM>(SubmenuByPath(arg2)));
+        g_log.Line("menuchar %s -> 0x%lX", arg1.c_str(), static_cast<long>(answer));
+    } else if (verb == "offscreen") {
+        HWND window = CreateWindowExA(0, "#32770", arg1.c_str(), WS_POPUP | WS_CAPTION, -3000, -3000, 200, 100,
+            g_host.Frame, nullptr, g_host.Instance, nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        RECT r = {};
+        GetWindowRect(window, &r);
+        const RECT screen = { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+        RECT seen = {};
+        g_log.Line("offscreen %s in view=%d", arg1.c_str(), IntersectRect(&seen, &r, &screen) ? 1 : 0);
+        DestroyWindow(window);
+    } else if (verb == "statuspixels") {
+        g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
+    } else if (verb == "subclassed") {
+        std::string names;
+        if (g_host.Frame)
+            CollectSubclassed(g_host.Frame, names);
+        g_log.Line("subclassed:%s", names.empty() ? " none" : names.c_str());
+    } else {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,157 @@
+// End to end through the stand-in mail client: what the plug-in adds to the mail client's windows
+// when it is ready (toolbar buttons, the plug-in menu in the menu bar, the about item, the clock,
+// the editor control's link handling) and that all of it is gone again after the shut-down.
+#include "e2e/HostSession.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+using ::testing::HasSubstr;
+
+constexpr const char* PLUGIN_MENU_ITEMS
+    = "menu &Selvadrin: popup:Selvadrin popup:Recipient list sep 16389:g sep 16390 16391 16392 sep 16393:g "
+      "16394:g 16395:g sep 16396 16397:g 16398 sep 16399:g 16400 sep 16401:g 16402 16403 16404 16405:g "
+      "16406:g sep 16407";
+
+TEST(HostWindows, ReadyAddsButtonsAndMenusAndShutDownTakesThemAllAway)
+{
+    THostRun run = THostSession("hostwin").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nmenubar\nmenu &Selvadrin\n"
+                                               "menu &Selvadrin/Selvadrin\nmenu &Help\nbuttons\nsubclassed\n"
+                                               "event 32\nwait 300\n");
+    SCOPED_TRACE(run.Text());
+    // Default options: no wipe button, the sign-only encrypt button with its drop-down.
+    EXPECT_TRUE(run.Has("buttons 1026:0 1027:8202 1028:0 1029:0 1030:0 1031:0"));
+    EXPECT_TRUE(run.Has("request 3097 button 1027 \"Sign message\" -> 101"));
+    EXPECT_TRUE(run.Has("menubar &File|&Reader|&Selvadrin|&Window|&Help"));
+    EXPECT_TRUE(run.Has(PLUGIN_MENU_ITEMS));
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Selvadrin: 20504 20505 sep 20506"));
+    EXPECT_TRUE(run.Has("menu &Help: 12545 16388"));
+    EXPECT_TRUE(run.Has("subclassed: WPMMDI READER LDUWIN WPMDLG_STB"));
+    // The shut-down gave every button, menu and window back before the plug-in closed the frame.
+    EXPECT_TRUE(run.Has("event 32 -> 0x9999"));
+    EXPECT_EQ(run.LinesStartingWith("request 3098").size(), 6u);
+    ASSERT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
+    const int close = run.IndexOf("event 32 on close -> 0x0");
+    ASSERT_GE(close, 0);
+    EXPECT_EQ(run.IndexOf("menubar &File|&Reader|&Window|&Help"), close + 1);
+    EXPECT_EQ(run.IndexOf("menu &Help: 12545"), close + 2);
+    EXPECT_EQ(run.IndexOf("buttons"), close + 3);
+    EXPECT_EQ(run.IndexOf("subclassed: none"), close + 4);
+    EXPECT_TRUE(run.Has("frame destroyed"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, ASecondReadyAndAnMdiMenuKeepOneMenuEachAndShutDownCleansBoth)
+{
+    THostRun run = THostSession("hostwin-mdi").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nready\nmenubar\nmenu &Help\nbuttons\n"
+                                                   "mdimenu\nmenubar\nmenu &Help\nevent 32\nwait 300\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("request 3097").size(), 6u);
+    EXPECT_TRUE(run.Has("menubar &File|&Reader|&Selvadrin|&Window|&Help"));
+    EXPECT_TRUE(run.Has("menu &Help: 12545 16388"));
+    // The mail client's new frame menu got the plug-in menu and the about item as well.
+    EXPECT_TRUE(run.Has("menubar &File|&Edit|&Selvadrin|&Window|&Help"));
+    const int close = run.IndexOf("event 32 on close -> 0x0");
+    ASSERT_GE(close, 0);
+    EXPECT_EQ(run.IndexOf("menubar &File|&Edit|&Window|&Help"), close + 1);
+    EXPECT_EQ(run.IndexOf("menu &Help: 12545"), close + 2);
+    EXPECT_EQ(run.IndexOf("subclassed: none"), close + 4);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, MenuStatesHintsAndCommandsGoThroughTheFrame)
+{
+    THostRun run = THostSession("hostwin-menus")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\npopup &Selvadrin\nmenu &Selvadrin\n"
+                            "menuselect 16396 &Selvadrin\nmenuselect 16388 &Help\nmenuselect 12545 &Help\n"
+                            "exitmenu\ncommand 16390\ncommand 20504\ncommand 1190\nlink ZAVEK_URL:0x1234\n"
+                            "link http://example.org/\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    // A reader is active: decrypt and verify are offered; without an editor the send items are not.
+    EXPECT_TRUE(run.Has("menu &Selvadrin: popup:Selvadrin popup:Recipient list sep 16389:g sep 16390 16391 16392 "
+                        "sep 16393:g 16394:g 16395:g sep 16396 16397 16398 sep 16399 16400 sep 16401:g 16402 "
+                        "16403 16404 16405:g 16406:g sep 16407"));
+    // Hints on the status line; without certificates the folder hint does not mention S/MIME.
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Decrypt all new PGP/MIME messages\""));
+    EXPECT_TRUE(run.Has("request 3075 3 status \"About the plug-in\""));
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status").size(), 2u);
+    EXPECT_EQ(run.LinesStartingWith("request 3075 0 status \"\"").size(), 2u);
+    // The plug-in's items stay with the plug-in; the mail client's own commands reach it.
+    EXPECT_FALSE(run.Has("frame command 16390"));
+    EXPECT_FALSE(run.Has("frame command 20504"));
+    EXPECT_TRUE(run.Has("frame command 1190"));
+    // Its own links in a message are the plug-in's; others are the mail client's.
+    EXPECT_TRUE(run.Has("link ZAVEK_URL:0x1234 -> 1"));
+    EXPECT_TRUE(run.Has("link http://example.org/ -> 0"));
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, TheOptionsChooseButtonsAutoListItemsAndTheClock)
+{
+    THostSession session("hostwin-options");
+    session.WriteFile("ZAVEK.cfg",
+        "[Toolbar]\r\nWipePass=1\r\nEncSign=1\r\nDecrypt=0\r\n[AutoPush]\r\nAuto=0\r\n"
+        "[ShowTime]\r\nShow=0\r\n");
+    THostSession clockSession("hostwin-clock");
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "set mailfolder " + session.File("")
+        + "\nload\nforminit\nready\nbuttons\npopup \"&Selvadrin/Recipient list\"\n"
+          "menu \"&Selvadrin/Recipient list\"\nstatuspixels\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("buttons 1026:0 1025:0 1027:8201 1029:0 1030:0 1031:0"));
+    EXPECT_TRUE(run.Has("request 3097 button 1027 \"Encrypt message\" -> 102"));
+    // With the auto-list off its submenu only offers to switch it on.
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list: 24603"));
+    EXPECT_TRUE(run.Has("statuspixels blank"));
+
+    THostRun clock = clockSession.Run(ANSWER_NO_KEY_RINGS + "set mailfolder " + clockSession.File("")
+        + "\nload\nforminit\nstatuspixels\nready\npopup \"&Selvadrin/Recipient list\"\n"
+          "menu \"&Selvadrin/Recipient list\"\nwait 1100\nstatuspixels\nquit\n");
+    SCOPED_TRACE(clock.Text());
+    EXPECT_EQ(clock.LinesStartingWith("statuspixels blank").size(), 1u);
+    EXPECT_EQ(clock.LinesStartingWith("statuspixels drawn").size(), 1u);
+    EXPECT_TRUE(clock.Has("menu &Selvadrin/Recipient list: 24604:g 24605 sep 24606:g 24607:g 24608"));
+}
+
+TEST(HostWindows, CtrlAndTheManageKeysAcceleratorCloseThePluginMenu)
+{
+    // 13 is Ctrl+M, "&Manage keys"; 11 is Ctrl+K.
+    THostRun run = THostSession("hostwin-menuchar")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nmenuchar 13 &Selvadrin\nctrl 1\nmenuchar 11 &Selvadrin\n"
+                            "menuchar 13 &Help\nmenuchar 13 &Selvadrin\nctrl 0\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("menuchar 13 -> 0x0").size(), 2u);
+    EXPECT_TRUE(run.Has("menuchar 11 -> 0x0"));
+    EXPECT_TRUE(run.Has("menuchar 13 -> 0x10000"));
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, TheEndOfTheWindowsSessionShutsThePluginDownFirst)
+{
+    THostRun run = THostSession("hostwin-endsession").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nframemessage 0x11\nwait 300\n");
+    SCOPED_TRACE(run.Text());
+    const int query = run.IndexOf("framemessage 0x11 -> 0x1");
+    ASSERT_GE(query, 0);
+    EXPECT_EQ(run.LinesStartingWith("request 3098").size(), 6u);
+    EXPECT_LT(run.IndexOf("request 3098 100"), query);
+    EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
+    EXPECT_TRUE(run.Has("frame destroyed"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, PGPWindowsOutOfSightComeIntoViewOthersStayWhereTheMailClientPutThem)
+{
+    THostRun run = THostSession("hostwin-inview")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\noffscreen \"PGP early\"\nready\noffscreen \"PGP Passphrase\"\n"
+                            "offscreen \"Mail client\"\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("offscreen PGP early in view=0")); // the plug-in is not ready yet
+    EXPECT_TRUE(run.Has("offscreen PGP Passphrase in view=1"));
+    EXPECT_TRUE(run.Has("offscreen Mail client in view=0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+} // namespace
