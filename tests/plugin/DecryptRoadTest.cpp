@@ -257,6 +257,13 @@ TEST_F(DecryptRoadStandIn, AttachmentsInAttachmentModeByExtension)
     EXPECT_EQ(Out(), clearSigned);
     ASSERT_EQ(Decrypt("letter.txt", encrypted), TDecryptRoad::WRITTEN);
     EXPECT_NE(Out().find(kPlainLine), std::string::npos);
+    // The mail client's own temporary files are messages, not attachments, unless the part names a file.
+    ASSERT_EQ(Decrypt("~PM4711.PM$", clearSigned), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out().find("BEGIN PGP SIGNATURE"), std::string::npos);
+    const std::string namedPart = "Content-Disposition: attachment; filename=\"letter.txt\"\r\n\r\n"
+        + Fixture("clearsigned.asc");
+    ASSERT_EQ(Decrypt("~PM4712.PM$", namedPart), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out(), namedPart);
     // Without attachment mode ".asc" is decrypted as well.
     context.AttachmentMode = false;
     ASSERT_EQ(Decrypt("letter.asc", encrypted), TDecryptRoad::WRITTEN);
