@@ -11,6 +11,7 @@
 
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
+#include "foundation/Tidy.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
 #include "foundation/ZAVEKCommon.h"
@@ -175,8 +176,8 @@ int TConfiguration::RunStartUp()
 
     Open(pmInterface_->GetMailFolder());
 
-    // Both libraries are optional: the mail client's folder may hold them or not. The HTML tidy
-    // library is not part of this build, so only the charset library is looked for.
+    // Both libraries are optional: the mail client's folder may hold them or not.
+    LoadTidyLibrary(pmInterface_->GetBaseFolder());
     LoadIconvLibrary(pmInterface_->GetBaseFolder());
 
     if (FileName().empty()) {
