@@ -295,8 +295,22 @@ TEST_F(DecryptRoadStandIn, ClearSignedMessagesShowTheSignedText)
         // The signer is shown only with CheckSig and Include on.
         EXPECT_EQ(host.SignatureNotes.size(), c.checkSig ? 1u : 0u);
     }
-    // In the signature popup the note is left to the mail client.
+    // A signature block the decoder cannot read fails the decrypt; the signed text still counts.
     options.CheckSig = true;
+    std::string damaged = Fixture("clearsigned.asc");
+    const size_t signature = damaged.find("-----BEGIN PGP SIGNATURE-----");
+    ASSERT_NE(signature, std::string::npos);
+    damaged = damaged.substr(0, signature) + "-----BEGIN PGP SIGNATURE-----\n\n!!!!\n-----END PGP SIGNATURE-----\n";
+    shown.clear();
+    host.SignatureNotes.clear();
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + damaged), TDecryptRoad::WRITTEN);
+    EXPECT_NE(Out().find("Hello Rita,"), std::string::npos) << Out();
+    EXPECT_EQ(Out().find("BEGIN PGP"), std::string::npos) << Out();
+    EXPECT_EQ(host.Status.back(), "T418T420");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(host.SignatureNotes.empty());
+
+    // In the signature popup the note is left to the mail client.
     context.SignaturePopup = true;
     host.SignatureNotes.clear();
     ASSERT_EQ(Decrypt("msg.cnm", Fixture("clearsigned.asc")), TDecryptRoad::WRITTEN);
