@@ -232,6 +232,15 @@ TEST_F(DecryptRoadStandIn, RefusedDecodesCopyTheFileThrough)
     EXPECT_EQ(road->DecryptMessage("", scratch.path + "out.txt"), 0);
 }
 
+TEST_F(DecryptRoadStandIn, WithoutTheTreeDialogAPendingTreeGivesWayToTheDecode)
+{
+    context.ShowAsTreePending = true;
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + Fixture("encrypted.asc")), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(host.TreesShown, 1);
+    EXPECT_FALSE(context.ShowAsTreePending);
+    EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
+}
+
 TEST_F(DecryptRoadStandIn, AnOutputFileThatCannotBeWrittenFailsTheRequest)
 {
     const std::string in = Put("msg.cnm", Fixture("encrypted.asc"));
