@@ -462,6 +462,8 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
                 self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
+            else if (sent->message == WM_MDIACTIVATE && reinterpret_cast<HWND>(sent->lParam) == sent->hwnd)
+                self->MdiChildActivated(sent->hwnd);
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -558,6 +560,17 @@ void TMainClass::ClearDecodeState()
     if (decryptRoad_)
         decryptRoad_->RestoreHostSetting();
     decodeContext_ = TDecodeContext();
+}
+
+void TMainClass::MdiChildActivated(HWND child)
+{
+    if (!frame_ || shuttingDown_)
+        return;
+    const TPMInterface& host = PMInterface();
+    // What the commands said was about the window before: a mail window starts afresh.
+    if (host.ActiveFolderManager(child) || host.ActiveFolderWindow(child) || host.ActiveEditorWindow(child)
+        || host.ActiveReaderWindow(child))
+        ClearDecodeState();
 }
 
 void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)

@@ -133,6 +133,8 @@ private:
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
+    // A mail window of the mail client became the active MDI child.
+    void MdiChildActivated(HWND child);
     // A command or control notification the mail client sent to one of its windows.
     void NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam);
     // Runs a request of a dialog and shows its failure instead of raising it.

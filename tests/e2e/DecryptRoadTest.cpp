@@ -91,15 +91,20 @@ TEST(DecryptRoad, PlainTextAndArmouredAttachmentsGoThroughAsTheMailClientExpects
     const std::string plain(bytes, sizeof bytes - 1);
     session.WriteFile("plain.cnm", plain);
     session.WriteFile("letter.asc", "Attached:\r\n\r\n" + Message("to-bob.asc"));
-    // Command 151 to the frame while the reader is active puts the decode into attachment mode.
+    // Command 151 to the frame while the reader is active puts the decode into attachment mode; a
+    // reader activated afterwards starts without it.
+    const std::string letter = "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter.out") + "\"\n";
     THostRun run = session.Run(Session(session,
-        "decrypt \"" + session.File("plain.cnm") + "\" \"" + session.File("plain.out") + "\"\n"
-        + "command 151\n" + "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter.out") + "\"\n"));
+        "decrypt \"" + session.File("plain.cnm") + "\" \"" + session.File("plain.out") + "\"\n" + "command 151\n"
+            + letter + "reader\n"
+            + "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter2.out") + "\"\n"));
     SCOPED_TRACE(run.Text());
     const auto calls = run.LinesStartingWith("export decrypt ->");
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_THAT(calls[0], HasSubstr("-> 2 "));
-    EXPECT_THAT(calls[1], HasSubstr("-> 2 "));
+    ASSERT_EQ(calls.size(), 3u);
+    for (const std::string& call : calls)
+        EXPECT_THAT(call, HasSubstr("-> 2 "));
+    EXPECT_NE(session.ReadFile("letter2.out").find("Attached:\r\n\r\nHello Bob,"), std::string::npos)
+        << session.ReadFile("letter2.out");
     EXPECT_EQ(session.ReadFile("plain.out"), plain);
     const std::string block = session.ReadFile("letter.out");
     EXPECT_EQ(block.rfind("-----BEGIN PGP MESSAGE-----", 0), 0u) << block;
