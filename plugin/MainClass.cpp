@@ -364,30 +364,6 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
     }
 }
 
-void TMainClass::DecodeFileInPlace(const std::string& fileName)
-{
-    // The decode pumps messages: no message export may start inside it.
-    TRequestScope request(busy_);
-    if (!request.Granted())
-        return;
-    if (!watchdog_.Start()) {
-        DecryptFileUnderWatchdog(fileName);
-        return;
-    }
-    try {
-        DecryptFileUnderWatchdog(fileName);
-    } catch (...) {
-        watchdog_.Stop();
-        throw;
-    }
-    watchdog_.Stop();
-}
-
-void TMainClass::DecryptFileUnderWatchdog(const std::string&)
-{
-    throw ENotAvailable("DecodeFileInPlace");
-}
-
 LRESULT TMainClass::HostShutdown(bool windowDestroyed)
 {
     if (windowDestroyed) {

@@ -168,3 +168,47 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
 }
 
 } // namespace
+
+namespace {
+
+// Event 28: the mail client hands over a file it is about to show; the plug-in decrypts it in place.
+TEST(DecodeInPlace, AnEncryptedAttachmentIsDecryptedInItsFile)
+{
+    THostSession session("inplace");
+    session.WriteFile("part.asc", "Before\r\n" + Message("to-bob.asc") + "After\r\n");
+    THostRun run = session.Run(Session(session, "event 28 \"" + session.File("part.asc") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("event 28 -> 0x0"));
+    const std::string decoded = session.ReadFile("part.asc");
+    EXPECT_NE(decoded.find("the meeting moves to Friday."), std::string::npos) << decoded;
+    EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
+    EXPECT_EQ(decoded.rfind("Before\r\n", 0), 0u);
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 1u);
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
+TEST(DecodeInPlace, AnEncryptedMessageFileIsDecryptedBelowItsHeader)
+{
+    THostSession session("inplace-msg");
+    session.WriteFile("message.cnm", kHeader + Message("to-bob.asc"));
+    THostRun run = session.Run(Session(session, "event 28 \"" + session.File("message.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const std::string decoded = session.ReadFile("message.cnm");
+    EXPECT_NE(decoded.find("the meeting moves to Friday."), std::string::npos) << decoded;
+    EXPECT_NE(decoded.find("Subject: Friday\r\n"), std::string::npos);
+    EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
+}
+
+TEST(DecodeInPlace, ATamperedAttachmentKeepsItsText)
+{
+    THostSession session("inplace-bad");
+    const std::string original = Message("to-bob-tampered.asc");
+    session.WriteFile("part.asc", original);
+    THostRun run = session.Run(Session(session, "event 28 \"" + session.File("part.asc") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("event 28 -> 0x0"));
+    EXPECT_EQ(session.ReadFile("part.asc"), original);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+}
+
+} // namespace
