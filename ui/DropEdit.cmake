@@ -1,0 +1,6 @@
+# The rich-edit control: its window-free text and print rules in both builds; the control with its
+# drop, OLE and clipboard companions and its printing on Windows.
+add_library(zavek_dropedit_text STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditPrintText.cpp)
+target_link_libraries(zavek_dropedit_text PUBLIC RichEd20Text zavek_framework_core)
