@@ -4,3 +4,13 @@ add_library(zavek_dropedit_text STATIC
   ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditPrintText.cpp)
 target_link_libraries(zavek_dropedit_text PUBLIC RichEd20Text zavek_framework_core)
+
+if(ZAVEK_WINDOWS)
+  add_library(zavek_dropedit STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropEdit.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditPrint.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropFiles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/RichOleCallback.cpp)
+  target_link_libraries(zavek_dropedit PUBLIC zavek_dropedit_text zavek_printdlg zavek_tooltip RichEd20
+    DatedStrings ole32 oleaut32 uuid shell32 gdi32)
+endif()
