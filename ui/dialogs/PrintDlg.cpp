@@ -77,8 +77,20 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++count_); }
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--count_); }
     HRESULT STDMETHODCALLTYPE InitDone() override { return S_FALSE; }
-    HRESULT STDMETHODCALLTYPE SelectionChange() override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE SelectionChange() override
+    {
+        try {
+            if (page)
+                page->PrinterChanged();
+        } catch (...) {
+            ReportBoundaryException("print dialog callback");
+        }
+        return S_FALSE;
+    }
     HRESULT STDMETHODCALLTYPE HandleMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) override { return S_FALSE; }
+
+    IPrintDialogServices* Services() const noexcept { return site_.Services(); }
+    TPrintPage* page = nullptr;
 
 private:
     TObjectWithSite site_;
@@ -311,9 +323,17 @@ bool TPrintDialogEx::ExecuteEx(TPrinterData& data)
     dialog.nMaxPage = 0xFFFF;
     dialog.nCopies = static_cast<DWORD>(std::max(data.Prefs.Copies, 1));
     dialog.lpCallback = static_cast<IPrintDialogCallback*>(callback_);
+    page_ = std::make_unique<TPrintPage>(data, [this] { return callback_->Services(); });
+    HPROPSHEETPAGE sheetPage = page_->CreateSheetPage();
+    if (sheetPage) {
+        dialog.nPropertyPages = 1;
+        dialog.lphPropertyPages = &sheetPage;
+    }
+    callback_->page = page_.get();
     dialog.nStartPage = START_PAGE_GENERAL;
 
     const HRESULT result = entries_.PropertySheetDialog(&dialog);
+    callback_->page = nullptr;
     bool confirmed = false;
     if (SUCCEEDED(result)) {
         confirmed = dialog.dwResultAction == PD_RESULT_PRINT;

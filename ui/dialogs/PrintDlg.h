@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include <objbase.h>
 
 #include <commdlg.h>
+#include <prsht.h>
 
 // Captions of the extra page: 0 its title, 1 orientation group, 2 portrait, 3 landscape, 4 margins
 // group, 5 horizontal margin, 6 vertical margin, 7 font group, 8 font name, 9 font size, 10 header
@@ -62,6 +65,80 @@ struct TPrintDialogEntries {
 
 class TPDCallback;
 
+// Control ids of the extra page.
+enum TPrintPageId : int {
+    idOrientationGroup = 200,
+    idPortrait = 210,
+    idLandscape = 220,
+    idMarginGroup = 300,
+    idHorizontalLabel = 310,
+    idHorizontalEdit = 311,
+    idHorizontalUpDown = 312,
+    idVerticalLabel = 320,
+    idVerticalEdit = 321,
+    idVerticalUpDown = 322,
+    idFontGroup = 400,
+    idFontNameLabel = 410,
+    idFontNameList = 411,
+    idFontSizeLabel = 420,
+    idFontSizeList = 421,
+    idHeaderFooterGroup = 500,
+    idHeaderBox = 510,
+    idFooterBox = 520,
+    idFurtherOptionBox = 600,
+};
+
+// The plug-in's page of the print dialog: orientation, margins, font, header and footer and the
+// further option, written straight into the record it is given.
+class TPrintPage {
+public:
+    // The dialog's services (null when there are none yet).
+    using ServicesSource = std::function<IPrintDialogServices*()>;
+    // Paper size of a printer in millimetres; false when no device context can be made for it.
+    using PaperSizeSource = std::function<bool(const std::string& printer, SIZE& millimetres)>;
+
+    TPrintPage(TPrinterData& data, ServicesSource services);
+    ~TPrintPage();
+    TPrintPage(const TPrintPage&) = delete;
+    TPrintPage& operator=(const TPrintPage&) = delete;
+
+    // The page for the property sheet (null when it cannot be made).
+    HPROPSHEETPAGE CreateSheetPage();
+    // The page as a child dialog of parent, outside any property sheet.
+    HWND CreateWindowIn(HWND parent);
+    HWND Window() const noexcept { return window_; }
+
+    PaperSizeSource PaperSize;
+    SIZE Paper() const noexcept { return paper_; }
+    // The printer changed: paper size, margin limits and fonts again.
+    void PrinterChanged();
+
+private:
+    // The page inside a property sheet (lParam of WM_INITDIALOG: the sheet's page record) and
+    // alone (lParam: the page object).
+    static INT_PTR CALLBACK SheetProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR Dispatch(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, TPrintPage* starting);
+    static std::vector<BYTE> Template();
+    INT_PTR Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Initialise();
+    void ReadPaperSize();
+    void FillMargins();
+    void FillFonts();
+    void FillSizes();
+    void Activated();
+    void Command(int id, int code);
+    void EnableApply();
+    void SubclassArrows(int editId, int upDownId);
+
+    TPrinterData& data_;
+    ServicesSource services_;
+    HWND window_ = nullptr;
+    std::vector<BYTE> sheetTemplate_;
+    SIZE paper_ { 0, 0 };
+    bool filling_ = false;
+};
+
 // The printer the dialog works on: its name and its device settings (DEVMODE bytes).
 struct TPrinterChoice {
     std::string Name;
@@ -89,6 +166,7 @@ private:
 
     TPrintDialogEntries entries_;
     HMODULE comDlg_ = nullptr;
+    std::unique_ptr<TPrintPage> page_;
     TPDCallback* callback_ = nullptr;
     TPrinterChoice printer_;
     bool printerChosen_ = false;
