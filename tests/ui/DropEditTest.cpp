@@ -10,6 +10,7 @@
 #include "framework/harness/KeyInjector.h"
 #include "ui/controls/DropEdit.h"
 #include "ui/controls/DropEditPrintText.h"
+#include "ui/controls/ThemeApi.h"
 
 #include <gtest/gtest.h>
 
@@ -269,6 +270,25 @@ TEST_F(DropEditTest, UrlDetectionFollowsTheLibraryVersion)
     EXPECT_FALSE(edit->UrlDetection());
     edit->SetUrlDetection(true);
     EXPECT_EQ(edit->UrlDetection(), edit->RichEditVersion() >= 2);
+}
+
+TEST_F(DropEditTest, TheThemeDrawsTheBorderOnlyForTheWindowAndFaceColours)
+{
+    EXPECT_EQ(edit->Themed(), VisualStylesActive());
+    if (!edit->Themed())
+        GTEST_SKIP() << "visual styles are off";
+    RECT window {};
+    RECT client {};
+    GetWindowRect(edit->Handle(), &window);
+    GetClientRect(edit->Handle(), &client);
+    MapWindowPoints(edit->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_GE(client.left, window.left + 2);
+    EXPECT_GE(client.top, window.top + 2);
+    EXPECT_LE(client.bottom, window.bottom - 2);
+    edit->SetColor(0x00C2E0E0);
+    EXPECT_FALSE(edit->Themed());
+    edit->SetColor(clBtnFace);
+    EXPECT_TRUE(edit->Themed());
 }
 
 TEST(RichOleCallback, AdmitsObjectsOnlyWhenAllowedAndCountsThem)

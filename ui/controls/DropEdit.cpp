@@ -16,6 +16,8 @@
 #include <objbase.h>
 #include <richole.h>
 #include <tom.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 #include <windowsx.h>
 
 namespace {
@@ -299,8 +301,86 @@ void TDropEdit::CreateWindowHandleDone()
     SendMessageW(window, EM_SETTARGETDEVICE, 0, wordWrap_ || singleLine_ ? 0 : 1);
     ApplyBorderWidth();
     SetReadOnly(ReadOnly());
+    OpenTheme();
     SendMessageW(window, EM_AUTOURLDETECT, urlDetection_, 0);
     dropFiles_.SetAccept(acceptFiles_);
+}
+
+// ---- Themed border -----------------------------------------------------------------------------------------------
+
+void TDropEdit::OpenTheme()
+{
+    theme_.Close();
+    if (HandleAllocated() && BorderVisible && (Color() == clWindow || Color() == clBtnFace))
+        theme_.Open(Handle(), L"EDIT");
+    if (HandleAllocated())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TDropEdit::ThemeState() const
+{
+    return !Enabled() ? ETS_DISABLED : ReadOnly() ? ETS_READONLY : ETS_NORMAL;
+}
+
+bool TDropEdit::ThemedClientArea(TMessage& message)
+{
+    // The theme's content rectangle, one pixel further in and less the scroll bars, is the client area.
+    RECT* rect = message.WParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(message.LParam)->rgrc[0]
+                                : reinterpret_cast<RECT*>(message.LParam);
+    HDC dc = GetWindowDC(Handle());
+    RECT content {};
+    const HRESULT result = GetThemeBackgroundContentRect(theme_.Handle(), dc, EP_EDITTEXT, ThemeState(), rect, &content);
+    ReleaseDC(Handle(), dc);
+    if (FAILED(result))
+        return false;
+    InflateRect(&content, -1, -1);
+    const LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+    if (style & WS_VSCROLL)
+        content.right -= GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL)
+        content.bottom -= GetSystemMetrics(SM_CYHSCROLL);
+    content.right = std::max(content.right, content.left);
+    content.bottom = std::max(content.bottom, content.top);
+    *rect = content;
+    message.Result = message.WParam ? WVR_REDRAW : 0;
+    return true;
+}
+
+void TDropEdit::PaintThemedBorder()
+{
+    const HWND window = Handle();
+    HDC dc = GetWindowDC(window);
+    RECT bounds {};
+    GetWindowRect(window, &bounds);
+    OffsetRect(&bounds, -bounds.left, -bounds.top);
+    RECT client {};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    RECT windowRect {};
+    GetWindowRect(window, &windowRect);
+    OffsetRect(&client, -windowRect.left, -windowRect.top);
+    // The scroll bars are the system's: only the frame around them is ours.
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    RECT inner = client;
+    if (style & WS_VSCROLL)
+        inner.right += GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL)
+        inner.bottom += GetSystemMetrics(SM_CYHSCROLL);
+    ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+    const int state = ThemeState();
+    if (IsThemeBackgroundPartiallyTransparent(theme_.Handle(), EP_EDITTEXT, state))
+        DrawThemeParentBackground(window, dc, &bounds);
+    DrawThemeBackground(theme_.Handle(), dc, EP_EDITTEXT, state, &bounds, nullptr);
+    SelectClipRgn(dc, nullptr);
+    if ((style & WS_VSCROLL) && (style & WS_HSCROLL)) {
+        COLORREF fill = GetSysColor(COLOR_BTNFACE);
+        GetThemeColor(theme_.Handle(), EP_EDITTEXT, ETS_DISABLED, TMT_FILLCOLOR, &fill);
+        const RECT corner { client.right, client.bottom, inner.right, inner.bottom };
+        HBRUSH brush = CreateSolidBrush(fill);
+        FillRect(dc, &corner, brush);
+        DeleteObject(brush);
+    }
+    ReleaseDC(window, dc);
 }
 
 // ---- Properties ----------------------------------------------------------------------------------------------
@@ -453,8 +533,11 @@ void TDropEdit::EnabledChanged()
 void TDropEdit::ColorChanged()
 {
     TRichEdit::ColorChanged();
-    if (HandleAllocated())
-        SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+    if (!HandleAllocated())
+        return;
+    SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+    if (static_cast<bool>(theme_) != (BorderVisible && (Color() == clWindow || Color() == clBtnFace)))
+        OpenTheme();
 }
 
 // ---- Text ------------------------------------------------------------------------------------------------------
@@ -1210,6 +1293,23 @@ void TDropEdit::WndProc(TMessage& message)
             return;
         }
         break;
+    case WM_NCCALCSIZE:
+        if (theme_ && ThemedClientArea(message))
+            return;
+        break;
+    case WM_NCPAINT:
+        if (theme_) {
+            // The scroll bars are drawn by the system, the frame by the theme.
+            TRichEdit::WndProc(message);
+            PaintThemedBorder();
+            message.Result = 0;
+            return;
+        }
+        break;
+    case WM_THEMECHANGED:
+        TRichEdit::WndProc(message);
+        OpenTheme();
+        return;
     case WM_TIMER:
         if (tip_ && message.WParam == reinterpret_cast<WPARAM>(tip_)) {
             UrlTipTimer();

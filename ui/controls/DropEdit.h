@@ -10,6 +10,7 @@
 #include "framework/Streams.h"
 #include "ui/controls/DropFiles.h"
 #include "ui/controls/RichOleCallback.h"
+#include "ui/controls/ThemeApi.h"
 #include "ui/dialogs/PrintDlg.h"
 
 #include <functional>
@@ -155,6 +156,8 @@ public:
     void PrintPages(IPrintTarget& target, TTextPrinterData& data);
 
     bool UrlTipOpen() const noexcept { return tip_ != nullptr; }
+    // The border is drawn by the theme (visual styles on, a border, the window or face colour).
+    bool Themed() const noexcept { return static_cast<bool>(theme_); }
     void WndProc(TMessage& message) override;
 
 protected:
@@ -169,6 +172,10 @@ protected:
 private:
     class HiddenState;
     void ApplyBorderWidth();
+    void OpenTheme();
+    int ThemeState() const;
+    bool ThemedClientArea(TMessage& message);
+    void PaintThemedBorder();
     void ApplyColorRule();
     void ApplyTabStops();
     void ApplyDefaultAttributes();
@@ -217,6 +224,7 @@ private:
     std::string searchText_;
     bool hiddenByCaller_ = false;
 
+    TThemeHandle theme_;
     HWND tip_ = nullptr;
     POINT tipPoint_ { -1, -1 };
     RECT tipRect_ { -1, -1, -1, -1 };
