@@ -291,6 +291,82 @@ TEST_F(DropEditTest, TheThemeDrawsTheBorderOnlyForTheWindowAndFaceColours)
     EXPECT_TRUE(edit->Themed());
 }
 
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_F(DropEditTest, ShortcutsSelectCopyPasteAndUndo)
+{
+    SetWhole("copy this");
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    edit->SetFocus();
+    InjectKey('A', ssCtrl, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(edit->SelLength(), 9);
+    InjectKey('C', ssCtrl, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(ClipboardText(), "copy this");
+    edit->SelectRange(9, 0);
+    InjectKey('V', ssCtrl, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(edit->GetAnsiText(), "copy thiscopy this");
+    // A read-only control takes no cut and no paste.
+    edit->SetReadOnly(true);
+    edit->SelectAll();
+    InjectKey('X', ssCtrl, edit->Handle());
+    InjectKey('V', ssCtrl, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(edit->GetAnsiText(), "copy thiscopy this");
+}
+
+TEST_F(DropEditTest, EnterOnALinkActsAsADoubleClickThatSelectsNothing)
+{
+    SetWhole("write to jo@x.org please");
+    std::vector<std::string> opened;
+    edit->OnUrlDblClick = [&](const std::string& url) { opened.push_back(url); };
+    ASSERT_TRUE(edit->IsLinkAt(10));
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    edit->SetFocus();
+    edit->SelectRange(11, 0);
+    InjectKey(VK_RETURN, 0, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(opened, (std::vector<std::string> { "mailto:jo@x.org" }));
+    EXPECT_EQ(edit->SelLength(), 0);
+    EXPECT_EQ(edit->GetAnsiText(), "write to jo@x.org please");
+}
+
+TEST_F(DropEditTest, UrlTipShowsForWebLinksAndClosesOnAKey)
+{
+    SetWhole("see http://example.org/a%20b and jo@x.org");
+    const auto hover = [&](LONG from, LONG to) {
+        ENLINK notice {};
+        notice.nmhdr.hwndFrom = edit->Handle();
+        notice.nmhdr.code = EN_LINK;
+        notice.msg = WM_MOUSEMOVE;
+        notice.lParam = MAKELPARAM(40, 5);
+        notice.chrg = { from, to };
+        SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    };
+    hover(34, 42);
+    EXPECT_FALSE(edit->UrlTipOpen());
+    hover(4, 29);
+    EXPECT_TRUE(edit->UrlTipOpen());
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    edit->SetFocus();
+    InjectKey(VK_RIGHT, 0, edit->Handle());
+    PumpPending();
+    EXPECT_FALSE(edit->UrlTipOpen());
+}
+
 TEST(RichOleCallback, AdmitsObjectsOnlyWhenAllowedAndCountsThem)
 {
     auto callback = IREOCallback::Create();
