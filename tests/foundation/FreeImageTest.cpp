@@ -1,5 +1,5 @@
 // Picture conversion: data URLs, type indexes and size fitting, the road without the library, and
-// conversion through the stand-in library (loaded from bin\freeimage) of files, bytes and URLs.
+// conversion of files, bytes and URLs through the stand-in library (bin\freeimage) or the real one.
 #include "foundation/FreeImage.h"
 
 #include "foundation/Base64.h"
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -111,7 +112,9 @@ class FreeImageLoaded : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(LoadFreeImageApi(GetModuleFolder(nullptr) + "freeimage"));
+        // The stand-in, or the library the environment names (the real one).
+        const char* folder = std::getenv("ZAVEK_FREEIMAGE_FOLDER");
+        ASSERT_TRUE(LoadFreeImageApi(GetModuleFolder(nullptr) + (folder ? folder : "freeimage")));
     }
 };
 
