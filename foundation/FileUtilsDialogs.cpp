@@ -47,8 +47,8 @@ std::string Run(TFileDialogEx& Dialog)
     return Dialog.Execute() ? Dialog.FileName : std::string();
 }
 
-std::string SaveKeyFile(const std::string& Title, const std::string& ClipCaption, const std::string& Suggested,
-    HWND Parent, const std::string& FilterLine, const std::string& Extension)
+std::string SaveKeyFile(const std::string& Title, const std::string& ClipCaption,
+    const std::string& Suggested, HWND Parent, const std::string& FilterLine, const std::string& Extension)
 {
     TSaveDialogEx dialog;
     Prepare(dialog, Title, ClipCaption, Parent, { FilterLine, AllFiles });
@@ -69,20 +69,20 @@ std::string OpenKeyFileDialog(const std::string& Title, const std::string& ClipC
     return Run(dialog);
 }
 
-std::string SaveArmoredFileDialog(const std::string& Title, const std::string& ClipCaption,
-    const std::string& Suggested, HWND Parent)
+std::string SaveArmoredFileDialog(
+    const std::string& Title, const std::string& ClipCaption, const std::string& Suggested, HWND Parent)
 {
     return SaveKeyFile(Title, ClipCaption, Suggested, Parent, "asc, gpg, pgp|*.asc;*.gpg;*.pgp", "asc");
 }
 
-std::string SaveCertificateFileDialog(const std::string& Title, const std::string& ClipCaption,
-    const std::string& Suggested, HWND Parent)
+std::string SaveCertificateFileDialog(
+    const std::string& Title, const std::string& ClipCaption, const std::string& Suggested, HWND Parent)
 {
     return SaveKeyFile(Title, ClipCaption, Suggested, Parent, "cer, pem|*.cer;*.pem", "cer");
 }
 
-std::string SaveFileAsDialog(const std::string& FileName, const std::string& Folder, const std::string& Title,
-    HWND Parent)
+std::string SaveFileAsDialog(
+    const std::string& FileName, const std::string& Folder, const std::string& Title, HWND Parent)
 {
     TSaveDialogEx dialog;
     Prepare(dialog, Title, {}, Parent, { AllFiles });
@@ -92,8 +92,8 @@ std::string SaveFileAsDialog(const std::string& FileName, const std::string& Fol
     return Run(dialog);
 }
 
-std::string SaveFileFilterDialog(const std::string& FileName, const std::string& Title, const std::string& Patterns,
-    HWND Parent)
+std::string SaveFileFilterDialog(
+    const std::string& FileName, const std::string& Title, const std::string& Patterns, HWND Parent)
 {
     const std::string patterns = Lower(Patterns);
     std::string description = patterns;

@@ -28,8 +28,8 @@ constexpr int FilterBSpline = 3;
 TFreeImageApi Api;
 bool LookedForLibrary = false;
 
-const char* const ImageTypes[] = { "", "image/bmp", "image/emf", "image/wmf", "image/jpeg", "image/png", "image/gif",
-    "image/tiff", "image/exif", "image/x-icon" };
+const char* const ImageTypes[] = { "", "image/bmp", "image/emf", "image/wmf", "image/jpeg", "image/png",
+    "image/gif", "image/tiff", "image/exif", "image/x-icon" };
 
 // Owns a memory stream of the library.
 struct TMemoryCloser {
@@ -47,7 +47,8 @@ TMemory MemoryOver(const std::string& Bytes)
 // A text that can name a file: short, one line, no zero bytes.
 bool CouldBeFileName(const std::string& Source)
 {
-    return !Source.empty() && Source.size() < MAX_PATH && Source.find_first_of(std::string("\0\r\n", 3)) == std::string::npos;
+    return !Source.empty() && Source.size() < MAX_PATH
+        && Source.find_first_of(std::string("\0\r\n", 3)) == std::string::npos;
 }
 
 bool IsFileName(const std::string& Source)
@@ -228,7 +229,8 @@ std::string ConvertPicture(const std::string& Source, SIZE& Size, SIZE& TwipsSiz
     DWORD size = 0;
     if (!Api.AcquireMemory(stream.get(), &data, &size) || !data || size == 0)
         return {};
-    Size = { static_cast<LONG>(Api.GetWidth(picture.get())), static_cast<LONG>(Api.GetHeight(picture.get())) };
+    Size
+        = { static_cast<LONG>(Api.GetWidth(picture.get())), static_cast<LONG>(Api.GetHeight(picture.get())) };
     TwipsSize = PixelsToTwips(nullptr, Size);
     return std::string(reinterpret_cast<const char*>(data), size);
 }
@@ -247,7 +249,8 @@ std::string DecodeDataUrl(const std::string& Url, int& TypeIndex)
         return {};
     const size_t semicolon = media.find(';', 5);
     const std::string mediaType = media.substr(0, semicolon);
-    const std::string parameters = semicolon == std::string::npos ? std::string() : media.substr(semicolon + 1);
+    const std::string parameters
+        = semicolon == std::string::npos ? std::string() : media.substr(semicolon + 1);
     TypeIndex = ImageTypeIndex(mediaType);
     const std::string data = Url.substr(comma + 1);
     return PosText("base64", parameters) > 0 ? DecodeBase64Text(data) : PercentDecode(data);

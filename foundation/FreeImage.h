@@ -17,7 +17,8 @@ struct TFreeImageApi {
     TFiMemory*(WINAPI* OpenMemory)(BYTE* Data, DWORD Size) = nullptr;
     void(WINAPI* CloseMemory)(TFiMemory* Stream) = nullptr;
     unsigned(WINAPI* ReadMemory)(void* Buffer, unsigned Size, unsigned Count, TFiMemory* Stream) = nullptr;
-    unsigned(WINAPI* WriteMemory)(const void* Buffer, unsigned Size, unsigned Count, TFiMemory* Stream) = nullptr;
+    unsigned(WINAPI* WriteMemory)(const void* Buffer, unsigned Size, unsigned Count, TFiMemory* Stream)
+        = nullptr;
     BOOL(WINAPI* AcquireMemory)(TFiMemory* Stream, BYTE** Data, DWORD* Size) = nullptr;
     TFiBitmap*(WINAPI* LoadFromMemory)(int Format, TFiMemory* Stream, int Flags) = nullptr;
     BOOL(WINAPI* SaveToMemory)(int Format, TFiBitmap* Bitmap, TFiMemory* Stream, int Flags) = nullptr;

@@ -12,8 +12,8 @@
 #include <vector>
 
 const char* const GdipFormatNames[GdipFormatCount] = { "", "BMP", "GIF", "JPEG", "PNG", "TIFF", "WMF" };
-const char* const GdipFormatMimeTypes[GdipFormatCount] = { "", "image/bmp", "image/gif", "image/jpeg", "image/png",
-    "image/tiff", "image/wmf" };
+const char* const GdipFormatMimeTypes[GdipFormatCount]
+    = { "", "image/bmp", "image/gif", "image/jpeg", "image/png", "image/tiff", "image/wmf" };
 
 namespace {
 
@@ -21,7 +21,8 @@ constexpr DWORD StorageMode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIV
 constexpr int FormatJpeg = 3;
 constexpr int UnitPixel = 2;
 constexpr ULONG EncoderParameterValueTypeLong = 4;
-constexpr GUID EncoderQuality = { 0x1d5be4b5, 0xfa4a, 0x452d, { 0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb } };
+constexpr GUID EncoderQuality
+    = { 0x1d5be4b5, 0xfa4a, 0x452d, { 0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb } };
 constexpr int WritePiece = 0x10000;
 
 struct TGdiPlusUnit {
@@ -126,7 +127,8 @@ std::string CodecExtensions(bool Encoders)
 TImageOwner BitmapFromData(const std::string& Bytes, TIStream& Stream)
 {
     Stream.SetSize(static_cast<std::int64_t>(Bytes.size()));
-    if (Stream.Write(Bytes.data(), static_cast<std::int32_t>(Bytes.size())) != static_cast<std::int32_t>(Bytes.size()))
+    if (Stream.Write(Bytes.data(), static_cast<std::int32_t>(Bytes.size()))
+        != static_cast<std::int32_t>(Bytes.size()))
         return {};
     Stream.Seek(0, soFromBeginning);
     TGpImage* bitmap = nullptr;
@@ -217,8 +219,8 @@ std::string GuidToText(const GUID& Guid)
 {
     char text[40];
     std::snprintf(text, sizeof text, "{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
-        static_cast<unsigned long>(Guid.Data1), Guid.Data2, Guid.Data3, Guid.Data4[0], Guid.Data4[1], Guid.Data4[2],
-        Guid.Data4[3], Guid.Data4[4], Guid.Data4[5], Guid.Data4[6], Guid.Data4[7]);
+        static_cast<unsigned long>(Guid.Data1), Guid.Data2, Guid.Data3, Guid.Data4[0], Guid.Data4[1],
+        Guid.Data4[2], Guid.Data4[3], Guid.Data4[4], Guid.Data4[5], Guid.Data4[6], Guid.Data4[7]);
     return text;
 }
 
@@ -255,7 +257,8 @@ HBITMAP CreateBitmapFromData(const std::string& Bytes)
         TImageOwner bitmap = BitmapFromData(Bytes, stream);
         HBITMAP result = nullptr;
         const TGdiPlusApi& api = GdiPlusApi();
-        if (!bitmap || !api.GdipCreateHBITMAPFromBitmap || api.GdipCreateHBITMAPFromBitmap(bitmap.get(), &result, 0) != gsOk)
+        if (!bitmap || !api.GdipCreateHBITMAPFromBitmap
+            || api.GdipCreateHBITMAPFromBitmap(bitmap.get(), &result, 0) != gsOk)
             return nullptr;
         return result;
     } catch (const Exception&) {
@@ -278,7 +281,8 @@ HICON CreateIconFromData(const std::string& Bytes)
             return nullptr;
         TGpImage* thumbnail = nullptr;
         if (api.GdipGetImageThumbnail(bitmap.get(), static_cast<UINT>(GetSystemMetrics(SM_CXSMICON)),
-                static_cast<UINT>(GetSystemMetrics(SM_CYSMICON)), &thumbnail, nullptr, nullptr) != gsOk)
+                static_cast<UINT>(GetSystemMetrics(SM_CYSMICON)), &thumbnail, nullptr, nullptr)
+            != gsOk)
             return nullptr;
         TImageOwner small(thumbnail);
         HICON icon = nullptr;
@@ -517,8 +521,8 @@ bool TGdipImage::SaveToFile(const std::string& FileName)
     ULONG quality = 100;
     TEncoderParameters parameters { 1, { { EncoderQuality, 1, EncoderParameterValueTypeLong, &quality } } };
     const std::wstring name = Wide(FileName);
-    lastStatus_ = GdiPlusApi().GdipSaveImageToFile(image_, name.c_str(), &encoder,
-        formatIndex == FormatJpeg ? &parameters : nullptr);
+    lastStatus_ = GdiPlusApi().GdipSaveImageToFile(
+        image_, name.c_str(), &encoder, formatIndex == FormatJpeg ? &parameters : nullptr);
     return lastStatus_ == gsOk;
 }
 
@@ -530,7 +534,8 @@ bool TGdipImage::GetImageBytes(std::string& Bytes)
         return lastStatus_ == gsOk;
     }
     try {
-        HANDLE file = CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileA(
+            fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             lastStatus_ = gsAccessDenied;
             return false;
@@ -540,7 +545,8 @@ bool TGdipImage::GetImageBytes(std::string& Bytes)
         bool whole = GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF;
         if (whole) {
             Bytes.resize(static_cast<size_t>(size.QuadPart));
-            whole = ReadFile(file, Bytes.data(), static_cast<DWORD>(Bytes.size()), &read, nullptr) && read == Bytes.size();
+            whole = ReadFile(file, Bytes.data(), static_cast<DWORD>(Bytes.size()), &read, nullptr)
+                && read == Bytes.size();
         }
         CloseHandle(file);
         lastStatus_ = whole ? gsOk : gsGenericError;
@@ -570,9 +576,10 @@ bool TGdipImage::Render(TBitmap& Target)
     lastStatus_ = api.GdipCreateFromHDC(Target.Canvas().Handle(), &graphics);
     if (lastStatus_ != gsOk)
         return false;
-    lastStatus_ = api.GdipDrawImageRectRect(graphics, image_, static_cast<float>(clip.left), static_cast<float>(clip.top),
-        static_cast<float>(clip.right - clip.left), static_cast<float>(clip.bottom - clip.top), 0, 0,
-        static_cast<float>(width_), static_cast<float>(height_), UnitPixel, nullptr, nullptr, nullptr);
+    lastStatus_ = api.GdipDrawImageRectRect(graphics, image_, static_cast<float>(clip.left),
+        static_cast<float>(clip.top), static_cast<float>(clip.right - clip.left),
+        static_cast<float>(clip.bottom - clip.top), 0, 0, static_cast<float>(width_),
+        static_cast<float>(height_), UnitPixel, nullptr, nullptr, nullptr);
     api.GdipDeleteGraphics(graphics);
     return lastStatus_ == gsOk;
 }

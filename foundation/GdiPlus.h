@@ -3,10 +3,11 @@
 // renders, rotates and copies itself. Without GdiPlus.dll nothing here works, and nothing crashes.
 #pragma once
 
-#include "framework/StringLists.h"
 #include "framework/Streams.h"
+#include "framework/StringLists.h"
 
 #include <windows.h>
+
 #include <objidl.h>
 
 #include <memory>
@@ -57,7 +58,8 @@ struct TEncoderParameters {
 
 // One procedure variable per function; null while unbound.
 struct TGdiPlusApi {
-    TGpStatus(WINAPI* GdiplusStartup)(ULONG_PTR* Token, const TGdiplusStartupInput* Input, void* Output) = nullptr;
+    TGpStatus(WINAPI* GdiplusStartup)(ULONG_PTR* Token, const TGdiplusStartupInput* Input, void* Output)
+        = nullptr;
     void(WINAPI* GdiplusShutdown)(ULONG_PTR Token) = nullptr;
     TGpStatus(WINAPI* GdipGetImageDecodersSize)(UINT* Count, UINT* Size) = nullptr;
     TGpStatus(WINAPI* GdipGetImageDecoders)(UINT Count, UINT Size, TImageCodecInfo* Decoders) = nullptr;
@@ -65,28 +67,34 @@ struct TGdiPlusApi {
     TGpStatus(WINAPI* GdipGetImageEncoders)(UINT Count, UINT Size, TImageCodecInfo* Encoders) = nullptr;
     TGpStatus(WINAPI* GdipLoadImageFromFile)(const WCHAR* FileName, TGpImage** Image) = nullptr;
     TGpStatus(WINAPI* GdipLoadImageFromStream)(IStream* Stream, TGpImage** Image) = nullptr;
-    TGpStatus(WINAPI* GdipSaveImageToFile)(TGpImage* Image, const WCHAR* FileName, const CLSID* Encoder,
-        const TEncoderParameters* Parameters) = nullptr;
-    TGpStatus(WINAPI* GdipSaveImageToStream)(TGpImage* Image, IStream* Stream, const CLSID* Encoder,
-        const TEncoderParameters* Parameters) = nullptr;
+    TGpStatus(WINAPI* GdipSaveImageToFile)(
+        TGpImage* Image, const WCHAR* FileName, const CLSID* Encoder, const TEncoderParameters* Parameters)
+        = nullptr;
+    TGpStatus(WINAPI* GdipSaveImageToStream)(
+        TGpImage* Image, IStream* Stream, const CLSID* Encoder, const TEncoderParameters* Parameters)
+        = nullptr;
     TGpStatus(WINAPI* GdipCloneImage)(TGpImage* Image, TGpImage** Clone) = nullptr;
     TGpStatus(WINAPI* GdipDisposeImage)(TGpImage* Image) = nullptr;
     TGpStatus(WINAPI* GdipGetImageRawFormat)(TGpImage* Image, GUID* Format) = nullptr;
     TGpStatus(WINAPI* GdipGetImageWidth)(TGpImage* Image, UINT* Width) = nullptr;
     TGpStatus(WINAPI* GdipGetImageHeight)(TGpImage* Image, UINT* Height) = nullptr;
-    TGpStatus(WINAPI* GdipGetImageThumbnail)(TGpImage* Image, UINT Width, UINT Height, TGpImage** Thumbnail,
-        void* Callback, void* CallbackData) = nullptr;
+    TGpStatus(WINAPI* GdipGetImageThumbnail)(
+        TGpImage* Image, UINT Width, UINT Height, TGpImage** Thumbnail, void* Callback, void* CallbackData)
+        = nullptr;
     TGpStatus(WINAPI* GdipCreateBitmapFromFile)(const WCHAR* FileName, TGpImage** Bitmap) = nullptr;
     TGpStatus(WINAPI* GdipCreateBitmapFromStream)(IStream* Stream, TGpImage** Bitmap) = nullptr;
-    TGpStatus(WINAPI* GdipCreateHBITMAPFromBitmap)(TGpImage* Bitmap, HBITMAP* Result, DWORD Background) = nullptr;
-    TGpStatus(WINAPI* GdipCreateBitmapFromHBITMAP)(HBITMAP Bitmap, HPALETTE Palette, TGpImage** Result) = nullptr;
+    TGpStatus(WINAPI* GdipCreateHBITMAPFromBitmap)(TGpImage* Bitmap, HBITMAP* Result, DWORD Background)
+        = nullptr;
+    TGpStatus(WINAPI* GdipCreateBitmapFromHBITMAP)(HBITMAP Bitmap, HPALETTE Palette, TGpImage** Result)
+        = nullptr;
     TGpStatus(WINAPI* GdipCreateHICONFromBitmap)(TGpImage* Bitmap, HICON* Result) = nullptr;
     TGpStatus(WINAPI* GdipCreateBitmapFromHICON)(HICON Icon, TGpImage** Result) = nullptr;
     TGpStatus(WINAPI* GdipCreateFromHDC)(HDC DC, TGpGraphics** Graphics) = nullptr;
     TGpStatus(WINAPI* GdipDeleteGraphics)(TGpGraphics* Graphics) = nullptr;
     TGpStatus(WINAPI* GdipDrawImageRectRect)(TGpGraphics* Graphics, TGpImage* Image, float DstX, float DstY,
         float DstWidth, float DstHeight, float SrcX, float SrcY, float SrcWidth, float SrcHeight, int SrcUnit,
-        const void* Attributes, void* Callback, void* CallbackData) = nullptr;
+        const void* Attributes, void* Callback, void* CallbackData)
+        = nullptr;
     UINT(WINAPI* GdipEmfToWmfBits)(HENHMETAFILE Emf, UINT Size, BYTE* Data, INT MapMode, INT Flags) = nullptr;
 };
 
@@ -111,7 +119,7 @@ enum TGdipStatus : int {
 };
 
 constexpr int GdipFormatCount = 7;
-extern const char* const GdipFormatNames[GdipFormatCount];     // "", "BMP", "GIF", "JPEG", "PNG", "TIFF", "WMF"
+extern const char* const GdipFormatNames[GdipFormatCount]; // "", "BMP", "GIF", "JPEG", "PNG", "TIFF", "WMF"
 extern const char* const GdipFormatMimeTypes[GdipFormatCount]; // "", "image/bmp", ... "image/wmf"
 
 // A GUID as lower-case text, "{b96b3cab-0728-11d3-9d7b-0000f81ef32e}".

@@ -2,7 +2,9 @@
 // unit binds, with the decoding and encoding done by the system's GDI+ (BMP, PNG, JPEG, GIF, TIFF,
 // ICO). Bitmaps are 32-bit bottom-up DIBs. Used by tests and the demo only, never shipped.
 #include <windows.h>
-#include <objidl.h>
+
+#include <objidl.h> // GDI+ needs its types first
+
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -50,7 +52,9 @@ const TFormat* FormatOf(int fif)
 
 int FormatFromSignature(const BYTE* data, size_t size)
 {
-    auto starts = [&](const char* sig, size_t length) { return size >= length && std::memcmp(data, sig, length) == 0; };
+    auto starts = [&](const char* sig, size_t length) {
+        return size >= length && std::memcmp(data, sig, length) == 0;
+    };
     if (starts("\x89PNG\r\n\x1A\n", 8))
         return FifPng;
     if (starts("\xFF\xD8\xFF", 3))
@@ -139,11 +143,13 @@ TPicture* Decode(const BYTE* data, size_t size)
     GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
     BitmapData locked {};
     if (width && height
-        && DllExports::GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, PixelFormat32bppARGB, &locked) == Ok) {
+        && DllExports::GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, PixelFormat32bppARGB, &locked)
+            == Ok) {
         picture = NewPicture(static_cast<int>(width), static_cast<int>(height));
         for (UINT row = 0; row < height; ++row)
             std::memcpy(&picture->Bits[(height - 1 - row) * width * 4],
-                static_cast<const BYTE*>(locked.Scan0) + static_cast<ptrdiff_t>(row) * locked.Stride, width * 4);
+                static_cast<const BYTE*>(locked.Scan0) + static_cast<ptrdiff_t>(row) * locked.Stride,
+                width * 4);
         DllExports::GdipBitmapUnlockBits(bitmap, &locked);
     }
     DllExports::GdipDisposeImage(bitmap);
@@ -178,8 +184,9 @@ bool Encode(int fif, const TPicture& picture, std::vector<BYTE>& out)
     GpBitmap* bitmap = nullptr;
     // A negative stride from the last row shows the bottom-up rows top-down.
     BYTE* lastRow = const_cast<BYTE*>(&picture.Bits[static_cast<size_t>(picture.Height() - 1) * stride]);
-    if (DllExports::GdipCreateBitmapFromScan0(picture.Width(), picture.Height(), -stride, PixelFormat32bppARGB,
-            lastRow, &bitmap) != Ok)
+    if (DllExports::GdipCreateBitmapFromScan0(
+            picture.Width(), picture.Height(), -stride, PixelFormat32bppARGB, lastRow, &bitmap)
+        != Ok)
         return false;
     IStream* stream = StreamOver(nullptr, 0);
     bool saved = stream && DllExports::GdipSaveImageToStream(bitmap, stream, &encoder, nullptr) == Ok;
@@ -205,7 +212,8 @@ TPicture* Resample(const TPicture& source, int width, int height)
     if (width <= 0 || height <= 0 || source.Width() <= 0 || source.Height() <= 0)
         return nullptr;
     TPicture* target = NewPicture(width, height);
-    const double sx = static_cast<double>(source.Width()) / width, sy = static_cast<double>(source.Height()) / height;
+    const double sx = static_cast<double>(source.Width()) / width,
+                 sy = static_cast<double>(source.Height()) / height;
     auto at = [&](int x, int y, int c) {
         return static_cast<double>(source.Bits[(static_cast<size_t>(y) * source.Width() + x) * 4 + c]);
     };
@@ -234,7 +242,9 @@ bool ReadFileBytes(const char* name, std::vector<BYTE>& bytes, DWORD limit)
     const DWORD size = std::min(GetFileSize(file, nullptr), limit);
     bytes.resize(size);
     DWORD read = 0;
-    const bool ok = size == INVALID_FILE_SIZE ? false : ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
+    const bool ok = size == INVALID_FILE_SIZE
+        ? false
+        : ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
     CloseHandle(file);
     return ok;
 }
@@ -255,7 +265,10 @@ TMemory* WINAPI FreeImage_OpenMemory(BYTE* data, DWORD size)
     }
 }
 
-void WINAPI FreeImage_CloseMemory(TMemory* stream) { delete stream; }
+void WINAPI FreeImage_CloseMemory(TMemory* stream)
+{
+    delete stream;
+}
 
 unsigned WINAPI FreeImage_ReadMemory(void* buffer, unsigned size, unsigned count, TMemory* stream)
 {
@@ -267,8 +280,7 @@ unsigned WINAPI FreeImage_ReadMemory(void* buffer, unsigned size, unsigned count
     return static_cast<unsigned>(items);
 }
 
-unsigned WINAPI FreeImage_WriteMemory(const void* buffer, unsigned size, unsigned count,
-    TMemory* stream)
+unsigned WINAPI FreeImage_WriteMemory(const void* buffer, unsigned size, unsigned count, TMemory* stream)
 {
     try {
         if (!stream)
@@ -302,7 +314,8 @@ int WINAPI FreeImage_GetFileType(const char* name, int)
 {
     try {
         std::vector<BYTE> head;
-        return name && ReadFileBytes(name, head, 16) ? FormatFromSignature(head.data(), head.size()) : FifUnknown;
+        return name && ReadFileBytes(name, head, 16) ? FormatFromSignature(head.data(), head.size())
+                                                     : FifUnknown;
     } catch (...) {
         return FifUnknown;
     }
@@ -367,7 +380,8 @@ BOOL WINAPI FreeImage_SaveToMemory(int fif, TPicture* dib, TMemory* stream, int)
         std::vector<BYTE> bytes;
         if (!dib || !stream || !Encode(fif, *dib, bytes))
             return FALSE;
-        return FreeImage_WriteMemory(bytes.data(), 1, static_cast<unsigned>(bytes.size()), stream) == bytes.size();
+        return FreeImage_WriteMemory(bytes.data(), 1, static_cast<unsigned>(bytes.size()), stream)
+            == bytes.size();
     } catch (...) {
         return FALSE;
     }
@@ -391,10 +405,19 @@ BOOL WINAPI FreeImage_Save(int fif, TPicture* dib, const char* name, int)
     }
 }
 
-void WINAPI FreeImage_Unload(TPicture* dib) { delete dib; }
+void WINAPI FreeImage_Unload(TPicture* dib)
+{
+    delete dib;
+}
 
-unsigned WINAPI FreeImage_GetWidth(TPicture* dib) { return dib ? dib->Width() : 0; }
-unsigned WINAPI FreeImage_GetHeight(TPicture* dib) { return dib ? dib->Height() : 0; }
+unsigned WINAPI FreeImage_GetWidth(TPicture* dib)
+{
+    return dib ? dib->Width() : 0;
+}
+unsigned WINAPI FreeImage_GetHeight(TPicture* dib)
+{
+    return dib ? dib->Height() : 0;
+}
 
 unsigned WINAPI FreeImage_GetDIBSize(TPicture* dib)
 {
@@ -406,8 +429,14 @@ BITMAPINFOHEADER* WINAPI FreeImage_GetInfoHeader(TPicture* dib)
     return dib ? &dib->Info.bmiHeader : nullptr;
 }
 
-BITMAPINFO* WINAPI FreeImage_GetInfo(TPicture* dib) { return dib ? &dib->Info : nullptr; }
-BYTE* WINAPI FreeImage_GetBits(TPicture* dib) { return dib ? dib->Bits.data() : nullptr; }
+BITMAPINFO* WINAPI FreeImage_GetInfo(TPicture* dib)
+{
+    return dib ? &dib->Info : nullptr;
+}
+BYTE* WINAPI FreeImage_GetBits(TPicture* dib)
+{
+    return dib ? dib->Bits.data() : nullptr;
+}
 
 unsigned WINAPI FreeImage_GetMemorySize(TPicture* dib)
 {

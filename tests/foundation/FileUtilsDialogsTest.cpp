@@ -19,7 +19,7 @@ namespace {
 // What a running file dialog shows.
 struct TShown {
     std::vector<std::string> Types; // the descriptions of the file-type box
-    std::string Name;               // the name box
+    std::string Name; // the name box
     std::string Folder;
     int Files = -1; // entries of the file list
 };
@@ -60,7 +60,8 @@ void Accept(HWND Dialog, const std::string& Name)
 {
     SendMessageA(Dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(Name.c_str()));
     SendMessageA(Dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(Name.c_str()));
-    PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, IDOK)));
+    PostMessageA(
+        Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, IDOK)));
 }
 
 void Cancel(HWND Dialog)
@@ -173,7 +174,8 @@ TEST_F(KeyFileDialogs, KeyringDialogOffersTheCurrentRingsOwnExtension)
         shown_ = Look(window);
         Cancel(window);
     });
-    EXPECT_EQ(OpenKeyringFileDialog("Groups", folder_, "C:\\no such folder\\groups.pgr", krGroups, nullptr), "");
+    EXPECT_EQ(
+        OpenKeyringFileDialog("Groups", folder_, "C:\\no such folder\\groups.pgr", krGroups, nullptr), "");
     EXPECT_EQ(shown_.Folder, folder_) << "the default folder when the current one is gone";
     EXPECT_EQ(shown_.Files, 0);
     EXPECT_EQ(OpenKeyringFileDialog("Groups", folder_, "", static_cast<TKeyringKind>(7), nullptr), "");

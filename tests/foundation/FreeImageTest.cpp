@@ -25,7 +25,8 @@ std::string DataFile(const std::string& Name)
 
 uint32_t BigEndian32(const std::string& S, size_t At)
 {
-    return static_cast<uint32_t>(static_cast<uint8_t>(S[At])) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 1])) << 16
+    return static_cast<uint32_t>(static_cast<uint8_t>(S[At])) << 24
+        | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 1])) << 16
         | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 2])) << 8 | static_cast<uint8_t>(S[At + 3]);
 }
 
@@ -37,7 +38,10 @@ SIZE PngSize(const std::string& Png)
     return { static_cast<LONG>(BigEndian32(Png, 16)), static_cast<LONG>(BigEndian32(Png, 20)) };
 }
 
-bool operator==(SIZE A, SIZE B) { return A.cx == B.cx && A.cy == B.cy; }
+bool operator==(SIZE A, SIZE B)
+{
+    return A.cx == B.cx && A.cy == B.cy;
+}
 
 // Runs first: the program's own folder has no library, so nothing converts.
 TEST(FreeImageAbsent, EveryRoutineYieldsNothing)
@@ -90,21 +94,21 @@ TEST(FreeImage, FitSize)
         int MaxWidth;
         SIZE Expected;
     } cases[] = {
-        { { 3, 2 }, { 10, 10 }, 0, { 3, 2 } },          // smaller than the box: unchanged
-        { { 200, 100 }, { 100, 50 }, 0, { 100, 50 } },  // same ratio: exactly the box
-        { { 201, 100 }, { 100, 50 }, 0, { 100, 50 } },  // proportional height 49.75 rounds to the box's
+        { { 3, 2 }, { 10, 10 }, 0, { 3, 2 } }, // smaller than the box: unchanged
+        { { 200, 100 }, { 100, 50 }, 0, { 100, 50 } }, // same ratio: exactly the box
+        { { 201, 100 }, { 100, 50 }, 0, { 100, 50 } }, // proportional height 49.75 rounds to the box's
         { { 140, 100 }, { 100, 100 }, 0, { 100, 71 } }, // ratios round alike, but no distortion
         { { 300, 100 }, { 100, 100 }, 0, { 100, 33 } },
-        { { 4, 6 }, { 3, 2 }, 0, { 3, 4 } },            // 4.5 rounds half to even
-        { { 300, 100 }, { 0, 100 }, 0, { 300, 100 } },  // zero box
-        { { 0, 100 }, { 10, 10 }, 0, { 0, 100 } },      // zero size
+        { { 4, 6 }, { 3, 2 }, 0, { 3, 4 } }, // 4.5 rounds half to even
+        { { 300, 100 }, { 0, 100 }, 0, { 300, 100 } }, // zero box
+        { { 0, 100 }, { 10, 10 }, 0, { 0, 100 } }, // zero size
         { { 300, 100 }, { 400, 400 }, 150, { 150, 50 } },
         { { 400, 300 }, { 200, 100 }, 100, { 100, 75 } },
     };
     for (const Case& c : cases) {
         const SIZE fitted = FitSize(c.Size, c.Box, c.MaxWidth);
-        EXPECT_TRUE(fitted == c.Expected) << c.Size.cx << "x" << c.Size.cy << " in " << c.Box.cx << "x" << c.Box.cy
-                                          << " gives " << fitted.cx << "x" << fitted.cy;
+        EXPECT_TRUE(fitted == c.Expected) << c.Size.cx << "x" << c.Size.cy << " in " << c.Box.cx << "x"
+                                          << c.Box.cy << " gives " << fitted.cx << "x" << fitted.cy;
     }
 }
 
@@ -148,7 +152,8 @@ TEST_F(FreeImageLoaded, RescalesIntoThePlaceAndPutsTheBitmapFirst)
     ASSERT_GT(converted.size(), 54u);
     ASSERT_EQ(converted.compare(0, 2, "BM"), 0);
     const uint32_t bitmapSize = static_cast<uint8_t>(converted[2]) | static_cast<uint8_t>(converted[3]) << 8
-        | static_cast<uint8_t>(converted[4]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(converted[5])) << 24;
+        | static_cast<uint8_t>(converted[4]) << 16
+        | static_cast<uint32_t>(static_cast<uint8_t>(converted[5])) << 24;
     ASSERT_LT(bitmapSize, converted.size());
     EXPECT_TRUE(PngSize(converted.substr(bitmapSize)) == (SIZE { 150, 100 }));
     EXPECT_TRUE(size == (SIZE { 150, 100 }));

@@ -79,7 +79,8 @@ TEST(GdiPlus, FormatOfRawFormatGuid)
         { { 0xb96b3caf, 0x0728, 0x11d3, { 0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e } }, 4 },
         { { 0xb96b3cb1, 0x0728, 0x11d3, { 0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e } }, 5 },
         { { 0xb96b3cac, 0x0728, 0x11d3, { 0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e } }, 0 }, // EMF
-        { { 0xb96b3caa, 0x0728, 0x11d3, { 0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e } }, 0 }, // memory bitmap
+        { { 0xb96b3caa, 0x0728, 0x11d3, { 0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e } },
+            0 }, // memory bitmap
     };
     for (const auto& [guid, index] : cases)
         EXPECT_EQ(FormatIndexOfRawFormat(guid), index) << GuidToText(guid);
@@ -168,7 +169,8 @@ struct TSaveSpy {
     static inline std::string Encoder;
     static inline UINT Parameters = 0;
     static inline ULONG Quality = 0;
-    static TGpStatus WINAPI Save(TGpImage*, const WCHAR*, const CLSID* Encoder, const TEncoderParameters* Parameters)
+    static TGpStatus WINAPI Save(
+        TGpImage*, const WCHAR*, const CLSID* Encoder, const TEncoderParameters* Parameters)
     {
         ++Calls;
         TSaveSpy::Encoder = GuidToText(*Encoder);
@@ -192,8 +194,12 @@ TEST(GdiPlus, SaveChoosesTheEncoderByExtension)
         const char* Format;
         UINT Parameters;
     } cases[] = {
-        { "C:\\x\\a.jpg", true, "JPEG", 1 }, { "C:\\x\\a.JPEG", true, "JPEG", 1 }, { "C:\\x\\a.tif", true, "TIFF", 0 },
-        { "C:\\x\\a.png", true, "PNG", 0 }, { "C:\\x\\a.wmf", false, "", 0 }, { "C:\\x\\noextension", false, "", 0 },
+        { "C:\\x\\a.jpg", true, "JPEG", 1 },
+        { "C:\\x\\a.JPEG", true, "JPEG", 1 },
+        { "C:\\x\\a.tif", true, "TIFF", 0 },
+        { "C:\\x\\a.png", true, "PNG", 0 },
+        { "C:\\x\\a.wmf", false, "", 0 },
+        { "C:\\x\\noextension", false, "", 0 },
     };
     for (const Case& c : cases) {
         TSaveSpy::Calls = 0;

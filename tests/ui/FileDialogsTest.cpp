@@ -29,8 +29,8 @@ TEST(FileDialogs, AccessKeyOfTheButtonCaption)
 
 TEST(FileDialogs, DefaultExtensionKeepsThreeLetters)
 {
-    const std::pair<const char*, const char*> cases[] = { { ".txt", "txt" }, { "txt", "txt" }, { "text", "tex" },
-        { ".asc", "asc" }, { "", "" }, { ".", "" }, { "p7", "p7" } };
+    const std::pair<const char*, const char*> cases[] = { { ".txt", "txt" }, { "txt", "txt" },
+        { "text", "tex" }, { ".asc", "asc" }, { "", "" }, { ".", "" }, { "p7", "p7" } };
     for (const auto& [given, kept] : cases) {
         TSaveDialogEx dialog;
         dialog.SetDefaultExtension(given);
@@ -77,8 +77,8 @@ protected:
         char current[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, current);
         previousDirectory_ = current;
-        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 40, 30, 700, 500, nullptr, nullptr,
-            nullptr, nullptr);
+        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 40, 30, 700, 500, nullptr,
+            nullptr, nullptr, nullptr);
     }
     void TearDown() override
     {
@@ -93,7 +93,8 @@ protected:
     {
         SendMessageA(Dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(Name.c_str()));
         SendMessageA(Dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(Name.c_str()));
-        PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(Dialog, IDOK)));
+        PostMessageA(Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+            reinterpret_cast<LPARAM>(GetDlgItem(Dialog, IDOK)));
     }
 
     std::string folder_;
@@ -132,7 +133,8 @@ TEST_F(LiveFileDialogs, AccessKeyOfTheButtonGivesClip)
     dialog.InitialDir = folder_;
     dialog.SetClipBtnText("To &clipboard");
     DialogAnswerer answerer;
-    answerer.Then("#32770", "Export key", [](HWND window) { PostMessageA(window, WM_COMMAND, MAKEWPARAM('c', 1), 0); });
+    answerer.Then(
+        "#32770", "Export key", [](HWND window) { PostMessageA(window, WM_COMMAND, MAKEWPARAM('c', 1), 0); });
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.FileName, ClipboardFileName);
 }
@@ -163,7 +165,8 @@ TEST_F(LiveFileDialogs, TwoChosenFilesAreTwoFullPaths)
     dialog.InitialDir = folder_;
     dialog.Options = ofAllowMultiSelect;
     DialogAnswerer answerer;
-    answerer.Then("#32770", "Import keys", [](HWND window) { TypeNameAndAccept(window, "\"a.asc\" \"b.asc\""); });
+    answerer.Then(
+        "#32770", "Import keys", [](HWND window) { TypeNameAndAccept(window, "\"a.asc\" \"b.asc\""); });
     ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.FileName, folder_ + "a.asc\n" + folder_ + "b.asc");
 }

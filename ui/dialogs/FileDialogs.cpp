@@ -21,13 +21,13 @@ constexpr WORD AcceleratorNotification = 1;
 constexpr char LowerCaseBit = 0x20;
 
 const TFileDialogKind OpenKind = { GetOpenFileNameA,
-    OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_NOCHANGEDIR
-        | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, // 0x8186E
+    OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK
+        | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, // 0x8186E
     true, 1, 3, 3, "TOpenDialogEx" };
 
 const TFileDialogKind SaveKind = { GetSaveFileNameA,
-    OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_NOCHANGEDIR
-        | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, // 0x8886E
+    OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK
+        | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, // 0x8886E
     false, 2, 4, 4, "TSaveDialogEx" };
 
 void PumpPendingMessages()
@@ -130,7 +130,8 @@ TFileDialogEx::TFileDialogEx(const TFileDialogKind& Kind)
     , kind_(Kind)
     , buffer_(std::make_unique<char[]>(FileBufferSize))
 {
-    record_.lStructSize = GetWindowsMajorVersion() < 5 ? OPENFILENAME_SIZE_VERSION_400A : sizeof(OPENFILENAMEA);
+    record_.lStructSize
+        = GetWindowsMajorVersion() < 5 ? OPENFILENAME_SIZE_VERSION_400A : sizeof(OPENFILENAMEA);
     record_.hInstance = reinterpret_cast<HINSTANCE>(&__ImageBase);
     FilterIndex = 0;
 }
@@ -201,7 +202,8 @@ bool TFileDialogEx::Execute()
         record_.lpstrDefExt = defaultExtension_.empty() ? nullptr : defaultExtension_.c_str();
         record_.lCustData = reinterpret_cast<LPARAM>(this);
         record_.lpfnHook = &TFileDialogEx::Hook;
-        record_.lpTemplateName = MAKEINTRESOURCEA(clipBtnText_.empty() ? kind_.PlainTemplate : kind_.ButtonTemplate);
+        record_.lpTemplateName
+            = MAKEINTRESOURCEA(clipBtnText_.empty() ? kind_.PlainTemplate : kind_.ButtonTemplate);
 
         const BOOL accepted = kind_.Run(&record_);
         PumpPendingMessages();
@@ -261,9 +263,8 @@ UINT_PTR TFileDialogEx::HookMessage(HWND Child, UINT Message, WPARAM WParam, LPA
     case WM_INITDIALOG: {
         SetPropA(Child, kind_.PropertyName, this);
         SetPropA(dialog, kind_.PropertyName, this);
-        SubclassRegistry::Subclass(dialog, [this](HWND Window, UINT Msg, WPARAM W, LPARAM L) {
-            return DialogMessage(Window, Msg, W, L);
-        });
+        SubclassRegistry::Subclass(dialog,
+            [this](HWND Window, UINT Msg, WPARAM W, LPARAM L) { return DialogMessage(Window, Msg, W, L); });
         if (!clipBtnText_.empty()) {
             RECT client {}, own {}, button {};
             GetClientRect(dialog, &client);

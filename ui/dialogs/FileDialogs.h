@@ -7,6 +7,7 @@
 #include "framework/StringLists.h"
 
 #include <windows.h>
+
 #include <commdlg.h>
 
 #include <memory>
