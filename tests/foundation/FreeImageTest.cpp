@@ -160,6 +160,21 @@ TEST_F(FreeImageLoaded, RescalesIntoThePlaceAndPutsTheBitmapFirst)
     EXPECT_TRUE(twips == PixelsToTwips(nullptr, { 150, 100 }));
 }
 
+TEST_F(FreeImageLoaded, JpegFilesRoundTrip)
+{
+    const std::string name = GetTempFolder() + "freeimage_test_" + std::to_string(GetCurrentProcessId()) + ".jpg";
+    {
+        TPicture picture = LoadPicture(DataFile("rtf_picture.bmp"));
+        ASSERT_TRUE(picture);
+        constexpr int FormatJpeg = 2;
+        ASSERT_TRUE(FreeImageApi().Save(FormatJpeg, picture.get(), name.c_str(), 0));
+    }
+    EXPECT_EQ(GetPictureTypeIndex(name), itJpeg);
+    SIZE size {}, twips {};
+    EXPECT_TRUE(PngSize(ConvertPicture(name, size, twips, 0, false)) == (SIZE { 3, 2 }));
+    DeleteFileA(name.c_str());
+}
+
 TEST_F(FreeImageLoaded, FailuresGiveNothing)
 {
     SIZE size {}, twips {};
