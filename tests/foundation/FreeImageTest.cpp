@@ -162,7 +162,8 @@ TEST_F(FreeImageLoaded, RescalesIntoThePlaceAndPutsTheBitmapFirst)
 
 TEST_F(FreeImageLoaded, JpegFilesRoundTrip)
 {
-    const std::string name = GetTempFolder() + "freeimage_test_" + std::to_string(GetCurrentProcessId()) + ".jpg";
+    const std::string name
+        = GetTempFolder() + "freeimage_test_" + std::to_string(GetCurrentProcessId()) + ".jpg";
     {
         TPicture picture = LoadPicture(DataFile("rtf_picture.bmp"));
         ASSERT_TRUE(picture);
