@@ -9,6 +9,7 @@
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
+#include "plugin/ZAVEKHelp.h"
 #include "engine/PGPInterface.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/HostApi.h"
@@ -160,9 +161,9 @@ void TMainClass::ShowManual(const std::string& topic)
     RunDialogRequest([&] { TConfiguration::ShowManual(topic); });
 }
 
-void TMainClass::ShowTopic(HWND, int)
+void TMainClass::ShowTopic(HWND, int context)
 {
-    // Without the help handler a dialog's help button has no topic to open.
+    RunDialogRequest([&] { HelpHandler().ShowTopic(context); });
 }
 
 void TMainClass::RunDialogRequest(const std::function<void()>& request)

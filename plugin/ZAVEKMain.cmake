@@ -28,6 +28,8 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(ZAVEKPluginCore PUBLIC zavek_ui_dialogs)
   # Temporary names, the MIME-type list, opening files with their programs.
   target_link_libraries(ZAVEKPluginCore PUBLIC FileUtilsWin)
+  # HTML clean-up through libtidy from the mail client's folder, and the rich-text helpers.
+  target_link_libraries(ZAVEKPluginCore PUBLIC Tidy RichEd20)
   # The SDK loader looks beside the plug-in library first: the stage puts the stand-in SDK there.
   add_custom_target(stage_PluginPGPsdk
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ZAVEK_STAGE_DIR}/Plugin
