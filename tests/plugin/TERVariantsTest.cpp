@@ -1,6 +1,7 @@
 // In a process of its own, so that no editor library is loaded before it: which library file is
 // chosen, and an editor library without the two newest flag calls.
 #include "plugin/TERInterface.h"
+#include "support/ScratchFolder.h"
 #include "support/StandInEditor.h"
 
 #include <gtest/gtest.h>
@@ -14,24 +15,6 @@ std::string WindowsPath(std::string unixPath)
     std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
     return "Z:" + unixPath;
 }
-
-// A folder of its own holding copies of the libraries; they go with it.
-struct TScratchFolder {
-    explicit TScratchFolder(const std::string& name)
-    {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(path.c_str(), nullptr);
-    }
-    ~TScratchFolder()
-    {
-        for (const char* file : { "TER32.DLL", "TER17.DLL" })
-            DeleteFileA((path + file).c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-    std::string path;
-};
 
 } // namespace
 
