@@ -2,7 +2,7 @@
 # library on Windows, handed to the plug-in core.
 add_library(TERInterfaceText STATIC ${CMAKE_CURRENT_LIST_DIR}/TERInterfaceText.cpp)
 if(ZAVEK_WINDOWS)
-  add_library(TERInterface STATIC ${CMAKE_CURRENT_LIST_DIR}/TERInterface.cpp)
+  add_library(TERInterface STATIC ${CMAKE_CURRENT_LIST_DIR}/TERInterface.cpp ${CMAKE_CURRENT_LIST_DIR}/TERInterfacePutBack.cpp)
   target_link_libraries(TERInterface PUBLIC TERInterfaceText TerApi HtsTerConverter RichEd20 WindowUtils user32 gdi32)
   cmake_language(DEFER CALL target_link_libraries ZAVEKPluginCore PUBLIC TERInterface)
 endif()

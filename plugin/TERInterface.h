@@ -5,6 +5,7 @@
 
 #include "foundation/HtsTerConverter.h"
 #include "plugin/PMInterface.h"
+#include "plugin/PutBackRecord.h"
 #include "plugin/TerApi.h"
 
 #include <windows.h>
@@ -57,6 +58,8 @@ public:
     bool InsertHorizontalLine();
     // The framed "PGP-Info:" box at the top, once per editor; kinds 2 to 6 have a colour.
     bool InsertInfoBox(HWND editor, const std::string& info, bool keepSelection, int tabPosition, int kind);
+    // The decrypted or verified message into a reader or editor, framed as the record's mode says.
+    bool PutMessageIntoEditor(HWND editor, const TPutBackRecord& record);
 
     // ---- Caret, font, paragraph and flags (on the current editor)
     int GetCaretLine();
@@ -94,6 +97,11 @@ public:
 
 private:
     bool Use(HWND editor);
+    std::string EditorTextAnsi(HWND editor);
+    void ReplaceWithReplyFrame(HWND editor, const TPutBackRecord& record);
+    void InsertParts(HWND editor, const TPutBackRecord& record);
+    void InsertMarker(HWND editor, const std::string& line);
+    void InsertSignatureBlock(HWND editor, const TPutBackRecord& record);
     int ClientWidthTwips() const;
     LONG MouseTextPosition();
     static void TurnOn(TerApi::TerSetFlagsProc proc, HWND editor, DWORD bit);

@@ -132,6 +132,20 @@ DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, LON
 
 bool IsRtf(const std::string& text) { return text.compare(0, 5, "{\\rtf") == 0; }
 
+// The last paragraph mark of an RTF document closes the document, not a line of text: pasted into
+// a selection it is dropped, so that "text CR LF" inserts one line end and not two.
+std::string WithoutFinalParagraphMark(std::string rtf)
+{
+    size_t end = rtf.find_last_of('}');
+    if (end == std::string::npos)
+        return rtf;
+    size_t at = rtf.find_last_not_of(" \r\n", end - 1);
+    if (at != std::string::npos && at >= 3 && rtf.compare(at - 3, 4, "\\par") == 0
+        && (at < 4 || rtf[at - 4] != '\\'))
+        rtf.erase(at - 3, 4);
+    return rtf;
+}
+
 // Replaces the selection (or the whole text) by RTF or plain text.
 bool StreamIn(HWND edit, const std::string& text, bool selection)
 {
@@ -460,7 +474,7 @@ BOOL WINAPI InsertRtfBuf(HWND ter, LPCSTR text, LONG size, LONG line, int col, B
     }
     const std::string data(text, size >= 0 ? size_t(size) : strlen(text));
     if (IsRtf(data))
-        return StreamIn(state->Edit, data, true);
+        return StreamIn(state->Edit, WithoutFinalParagraphMark(data), true);
     SendMessageA(state->Edit, EM_REPLACESEL, TRUE, LPARAM(data.c_str()));
     return TRUE;
 }

@@ -274,3 +274,107 @@ TEST_F(TERInterfaceTest, HorizontalLineSpansTheClientWidthLessAScrollBar)
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(Count("TerInsertDrawObject(3, " + std::to_string(twips) + ")"), 1u);
 }
+
+namespace {
+
+TPutBackRecord ReaderRecord()
+{
+    TPutBackRecord r;
+    r.Mode = 0;
+    r.HostV4 = true;
+    r.MessageFont.Name = "Arial";
+    r.MessageFont.PointSize = 10;
+    r.GoodSignatureText = "Good signature";
+    r.OtherSignatureText = "Other";
+    r.LinkCaption = "Show all parts in ";
+    r.LinkData = "the message tree";
+    r.BeginMarkerFormat = "Start of %s part";
+    r.EndMarkerFormat = "End of %s part";
+    return r;
+}
+
+} // namespace
+
+TEST_F(TERInterfaceTest, PutBackMarksProtectedSectionsAndLinksTheParts)
+{
+    Put("old encrypted text");
+    TPutBackRecord r = ReaderRecord();
+    r.Parts = { { "Before\r\n", 0 }, { "Secret line\r\n", 5 }, { "After", 0 } };
+    r.HasSignature = true;
+    EXPECT_TRUE(ter.PutMessageIntoEditor(editor, r));
+    EXPECT_EQ(ter.GetCaretPos(), 0);
+    const std::string ten(10, '\x97'), eleven(11, '\x97');
+    const std::string text = Plain();
+    EXPECT_EQ(text.find("old encrypted"), std::string::npos);
+    EXPECT_NE(text.find("Before\r\n< " + ten + " Start of PGP/MIME part " + ten + " >\r\nSecret line\r\n< " + eleven
+                  + " End of PGP/MIME part " + eleven + " >\r\nAfter"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find(std::string(20, '\x97') + "\r\nGood signature\r\nShow all parts in the message tree."),
+        std::string::npos)
+        << text;
+    EXPECT_EQ(Count("TerInsertHyperlink(Show all parts in the message tree., ZAVEK_URL:the message tree)"), 1u);
+    EXPECT_GE(Count("SetTerFont(Lucida Console)"), 2u);
+    EXPECT_GE(Count("SetTerColor(0xC0C0C0)"), 3u);
+    EXPECT_EQ(Count("TerEnableRefresh(0)"), 1u);
+    EXPECT_EQ(Count("TerEnableRefresh(1)"), 1u);
+    EXPECT_EQ(log.OutstandingBlocks(), 0);
+}
+
+TEST_F(TERInterfaceTest, PutBackOfAnOpenSectionClosesItAndSMimeIsNamed)
+{
+    TPutBackRecord r = ReaderRecord();
+    r.Parts = { { "Signed text", 9 } };
+    EXPECT_TRUE(ter.PutMessageIntoEditor(editor, r));
+    const std::string text = Plain();
+    EXPECT_NE(text.find(" Start of S/MIME part "), std::string::npos) << text;
+    EXPECT_NE(text.find("Signed text\r\n< " + std::string(11, '\x97') + " End of S/MIME part"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Good signature"), std::string::npos); // no signature reported
+}
+
+TEST_F(TERInterfaceTest, PutBackBeforeVersionFourKeepsTheHeaderBlock)
+{
+    Put("From: a\rTo: b\r\r-----BEGIN PGP MESSAGE-----");
+    TPutBackRecord r = ReaderRecord();
+    r.HostV4 = false;
+    r.Parts = { { "plain ", 5 }, { "text", 0 } };
+    EXPECT_TRUE(ter.PutMessageIntoEditor(editor, r));
+    EXPECT_EQ(Plain(), "From: a\r\nTo: b\r\n\r\nplain text");
+}
+
+TEST_F(TERInterfaceTest, PutBackIntoAReplyRebuildsItsHeaderBlock)
+{
+    Put("Original message\rFrom:  someone\rSubject:   x\r\r-----BEGIN PGP MESSAGE-----");
+    TPutBackRecord r = ReaderRecord();
+    r.Mode = 1;
+    r.Flags = 1;
+    r.LeadText = "You wrote:\r\n";
+    r.FurtherText = "-- sig";
+    r.Parts = { { "decrypted", 0 } };
+    EXPECT_TRUE(ter.PutMessageIntoEditor(editor, r));
+    EXPECT_EQ(Plain(),
+        "\r\n\r\n-- sig\r\n\r\nYou wrote:\r\nOriginal message\r\nFrom:           \tsomeone\r\nSubject:        \tx\r\n"
+        "decrypted\r\n");
+}
+
+TEST_F(TERInterfaceTest, PutBackIntoAForwardAddsTheClosingText)
+{
+    Put("Forwarded message\rFrom: someone\r\rarmoured");
+    TPutBackRecord r = ReaderRecord();
+    r.Mode = 2;
+    r.ClosingText = "End of forwarded message";
+    r.Parts = { { "decrypted", 0 } };
+    EXPECT_TRUE(ter.PutMessageIntoEditor(editor, r));
+    EXPECT_EQ(Plain(),
+        "\r\n\r\nForwarded message\r\nFrom:           \tsomeone\r\ndecrypted\r\n\r\nEnd of forwarded message\r\n");
+}
+
+TEST_F(TERInterfaceTest, PutBackWithoutPartsOrEditorDoesNothing)
+{
+    Put("kept");
+    TPutBackRecord r = ReaderRecord();
+    EXPECT_FALSE(ter.PutMessageIntoEditor(editor, r));
+    r.Parts = { { "x", 0 } };
+    EXPECT_FALSE(ter.PutMessageIntoEditor(nullptr, r));
+    EXPECT_EQ(Plain(), "kept");
+}
