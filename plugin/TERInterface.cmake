@@ -5,4 +5,6 @@ if(ZAVEK_WINDOWS)
   add_library(TERInterface STATIC ${CMAKE_CURRENT_LIST_DIR}/TERInterface.cpp ${CMAKE_CURRENT_LIST_DIR}/TERInterfacePutBack.cpp)
   target_link_libraries(TERInterface PUBLIC TERInterfaceText TerApi HtsTerConverter RichEd20 WindowUtils user32 gdi32)
   cmake_language(DEFER CALL target_link_libraries ZAVEKPluginCore PUBLIC TERInterface)
+  # The mail-client interface's editor work rides on the editor interface.
+  cmake_language(DEFER CALL target_sources ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PMInterfaceEditors.cpp)
 endif()

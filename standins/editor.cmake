@@ -25,4 +25,8 @@ if(ZAVEK_WINDOWS)
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/editor-variants/minimal
                         ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins/editor-minimal)
   target_link_libraries(StandInTer32Minimal PRIVATE user32 gdi32)
+
+  # The stand-in mail client's editor windows hold a control of this library.
+  cmake_language(DEFER CALL target_sources StandInHost PRIVATE ${CMAKE_CURRENT_LIST_DIR}/host/HostEditorControl.cpp)
+  cmake_language(DEFER CALL add_dependencies StandInHost StandInTer32 StandInHts32)
 endif()
