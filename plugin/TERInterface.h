@@ -10,8 +10,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+
+class TMimeMsgTree;
 
 class TTERInterface {
 public:
@@ -46,6 +49,13 @@ public:
     // line -1: the caret's line. Trailing characters below 33 are removed.
     std::string GetLine(int line);
     std::string GetLineUnderMouse(HWND editor);
+    // The protected text of the selection (the whole text without one) and its section kind; kind 0,
+    // and certificates and S/MIME (4, 8-10) unless signed texts are accepted, give empty text.
+    uint32_t GetEditorPgpText(HWND editor, TMimeMsgTree& tree, std::string& text, bool acceptSigned);
+    // The same over the whole text, where a key block (3) gives empty text as well.
+    uint32_t GetEditorPgpWhole(HWND editor, TMimeMsgTree& tree, std::string& text, bool acceptSigned);
+    // The selection as a key id text (found when it is one) or, holding '@', as an e-mail address.
+    std::string GetSelectedAddress(HWND editor, bool& found);
 
     // ---- Text in
     bool ClearEditor(HWND editor);

@@ -2,6 +2,7 @@
 // memory blocks, text in, the info box, flags, fields, links and search; asserted on plain text
 // and on the stand-in's call log.
 #include "plugin/TERInterface.h"
+#include "mime/MimeMsgTree.h"
 #include "support/StandInEditor.h"
 
 #include <gtest/gtest.h>
@@ -377,4 +378,98 @@ TEST_F(TERInterfaceTest, PutBackWithoutPartsOrEditorDoesNothing)
     r.Parts = { { "x", 0 } };
     EXPECT_FALSE(ter.PutMessageIntoEditor(nullptr, r));
     EXPECT_EQ(Plain(), "kept");
+}
+
+TEST_F(TERInterfaceTest, ProtectedTextIsFoundByItsKind)
+{
+    const std::string armour = "-----BEGIN PGP MESSAGE-----\r\n\r\nhQEMA1234\r\n-----END PGP MESSAGE-----";
+    const std::string keyBlock = "-----BEGIN PGP PUBLIC KEY BLOCK-----\r\n\r\nmQEN\r\n-----END PGP PUBLIC KEY BLOCK-----";
+    const std::string certificate = "-----BEGIN CERTIFICATE-----\r\nMIIB\r\n-----END CERTIFICATE-----";
+    const struct {
+        std::string text;
+        bool whole;
+        bool acceptSigned;
+        uint32_t kind;
+        bool kept;
+    } cases[] = {
+        { "Hello\r\n" + armour, false, false, 1, true },
+        { "just words", false, true, 0, false },
+        { keyBlock, false, false, 3, true },
+        { keyBlock, true, false, 3, false }, // the whole-text form leaves key blocks alone
+        { certificate, false, false, 4, false },
+        { certificate, false, true, 4, true },
+        { armour, true, false, 1, true },
+    };
+    TMimeMsgTree tree;
+    for (const auto& c : cases) {
+        ter.ClearEditor(editor);
+        Put(c.text);
+        std::string text = "stale";
+        const uint32_t kind = c.whole ? ter.GetEditorPgpWhole(editor, tree, text, c.acceptSigned)
+                                      : ter.GetEditorPgpText(editor, tree, text, c.acceptSigned);
+        EXPECT_EQ(kind, c.kind) << c.text;
+        EXPECT_EQ(text.empty(), !c.kept) << c.text;
+        if (c.kept) {
+            EXPECT_EQ(text, c.text);
+        }
+    }
+}
+
+TEST_F(TERInterfaceTest, ASelectedPartIsTakenAlone)
+{
+    Put("before -----BEGIN PGP MESSAGE-----\r\n\r\nhQEMA1234\r\n-----END PGP MESSAGE----- after");
+    ter.SelectRange(7, 7 + 64); // paragraph ends count one
+    TMimeMsgTree tree;
+    std::string text;
+    EXPECT_EQ(ter.GetEditorPgpText(editor, tree, text, false), 1u);
+    EXPECT_EQ(text, "-----BEGIN PGP MESSAGE-----\r\n\r\nhQEMA1234\r\n-----END PGP MESSAGE-----");
+}
+
+TEST_F(TERInterfaceTest, SelectedAddressOrKeyId)
+{
+    const struct {
+        const char* text;
+        const char* result;
+        bool found;
+    } cases[] = {
+        { "Ann Smith <ann@example.org>", "ann@example.org", false },
+        { "key 1234ABCD5678EF90", "0x1234ABCD5678EF90", true },
+        { "0xDEADBEEF", "0xDEADBEEF", true },
+        { "hello", "", false },
+    };
+    for (const auto& c : cases) {
+        ter.ClearEditor(editor);
+        Put(c.text);
+        ter.SelectRange(0, -1);
+        bool found = false;
+        EXPECT_EQ(ter.GetSelectedAddress(editor, found), c.result) << c.text;
+        EXPECT_EQ(found, c.found) << c.text;
+    }
+}
+
+TEST_F(TERInterfaceTest, FollowingALinkMovesTheCaretThere)
+{
+    ShowWindow(parent.window, SW_SHOWNORMAL);
+    UpdateWindow(parent.window);
+    Put("see ");
+    ASSERT_TRUE(ter.InsertHyperlink("the link", "ZAVEK_URL:x"));
+    Put(" now");
+    using SetReadOnly = BOOL(WINAPI*)(HWND, BOOL);
+    reinterpret_cast<SetReadOnly>(reinterpret_cast<void*>(GetProcAddress(ter.Api().Editor, "TerSetReadOnly")))(
+        editor, TRUE);
+    int x = 0, y = 0;
+    ASSERT_TRUE(ter.Api().TerTextPosToPix(editor, 6, &x, &y));
+    POINT point { x + 2, y + 4 };
+    ClientToScreen(editor, &point);
+    SetCursorPos(point.x, point.y);
+    POINT actual {};
+    GetCursorPos(&actual);
+    if (actual.x != point.x || actual.y != point.y)
+        GTEST_SKIP() << "the pointer cannot be moved here";
+    ter.MoveCaretToStart();
+    EXPECT_EQ(ter.GetLineUnderMouse(editor), "see the link now");
+    EXPECT_TRUE(ter.IsOverLink("see the link now"));
+    EXPECT_FALSE(ter.IsOverLink("the link")); // the field must be shorter than the text
+    ter.FollowLinkUnderMouse(editor);
+    EXPECT_EQ(ter.GetCaretPos(), 6);
 }
