@@ -37,3 +37,40 @@ TEST(Editor, AnAbandonedEncryptionReopensTheMessageInANewEditor)
 }
 
 } // namespace
+
+namespace {
+
+// The result the probe reported for name; "(none)" when it reported nothing.
+std::string Report(const THostRun& run, const std::string& name)
+{
+    const std::string prefix = "request 3075 3 status \"probe " + name + ": ";
+    auto lines = run.LinesStartingWith(prefix);
+    if (lines.empty())
+        return "(none)";
+    const std::string& line = lines.front();
+    return line.substr(prefix.size(), line.size() - prefix.size() - 1);
+}
+
+THostRun RunProbe(const std::string& session, const std::string& steps)
+{
+    return THostSession(session).Run("load\nforminit\n" + steps + "quit\n", 30000,
+        "--plugin \"" + StageFolder() + "\\Probe\\EditorProbe.dll\"");
+}
+
+} // namespace
+
+TEST(EditorInHost, PutBackIntoAForwardAndAReplyWithTheMailClientsSettings)
+{
+    THostRun run = RunProbe("editorprobe",
+        "export PROBE handle\neditor\nexport PROBE handle\n"
+        "editortext \"Forwarded\rFrom:   ann@example.org\r\r-----BEGIN PGP MESSAGE-----\"\nexport PROBE putback2\n"
+        "editor\neditortext \"Quoted\rSubject:  plans\r\rarmour\"\nsetting 77 1\nexport PROBE putback1\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(Report(run, "handle"), "nil"); // no editor open yet
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"probe handle: set").size(), 1u);
+    EXPECT_EQ(Report(run, "putback2"),
+        "1|1|0|0|-- Forwarded message --|-- End of forwarded message --|"
+        "~/~/Forwarded~/From:           >ann@example.org~/Meet at noon.~/~/-- End of forwarded message --~/");
+    EXPECT_EQ(Report(run, "putback1"),
+        "1|1|1|0|You wrote:||~/~/You wrote:Quoted~/Subject:        >plans~/Meet at noon.~/");
+}
