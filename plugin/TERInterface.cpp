@@ -106,58 +106,49 @@ bool TTERInterface::IsPrinting(HWND editor)
 
 // ---- Text out
 
-std::string TTERInterface::GetSelectedText(HWND editor, bool whole, bool restoreSelection)
+template <typename Read> auto TTERInterface::ReadSelection(HWND editor, bool whole, bool restoreSelection, Read read)
 {
-    if (!Use(editor) || !api_.TerGetTextSel)
-        return {};
     LONG l1 = 0, l2 = 0;
     int c1 = 0, c2 = 0;
     const bool hadSelection = api_.TerGetSelection && api_.TerGetSelection(editor, &l1, &c1, &l2, &c2);
     if (!whole)
         SelectRange(0, -1);
-    LONG size = 0;
-    const std::string text = TerApi::TakeGlobalText(api_.TerGetTextSel(editor, &size), size);
-    if (restoreSelection && hadSelection)
-        SelectRange(api_.TerRowColToAbs(editor, l1, c1), api_.TerRowColToAbs(editor, l2, c2));
-    else if (!whole)
-        Deselect();
-    return TERText::NormaliseLineEnds(text);
-}
-
-std::wstring TTERInterface::GetSelectedTextW(HWND editor, bool whole, bool restoreSelection)
-{
-    if (!Use(editor) || !api_.TerGetTextSelU)
-        return {};
-    LONG l1 = 0, l2 = 0;
-    int c1 = 0, c2 = 0;
-    const bool hadSelection = api_.TerGetSelection && api_.TerGetSelection(editor, &l1, &c1, &l2, &c2);
-    if (!whole)
-        SelectRange(0, -1);
-    LONG size = 0;
-    std::wstring text = TerApi::TakeGlobalWideText(api_.TerGetTextSelU(editor, &size), size);
-    if (restoreSelection && hadSelection)
+    auto text = read();
+    if (restoreSelection && hadSelection && api_.TerRowColToAbs)
         SelectRange(api_.TerRowColToAbs(editor, l1, c1), api_.TerRowColToAbs(editor, l2, c2));
     else if (!whole)
         Deselect();
     return text;
 }
 
+std::string TTERInterface::GetSelectedText(HWND editor, bool whole, bool restoreSelection)
+{
+    if (!Use(editor) || !api_.TerGetTextSel)
+        return {};
+    return TERText::NormaliseLineEnds(ReadSelection(editor, whole, restoreSelection, [&] {
+        LONG size = 0;
+        return TerApi::TakeGlobalText(api_.TerGetTextSel(editor, &size), size);
+    }));
+}
+
+std::wstring TTERInterface::GetSelectedTextW(HWND editor, bool whole, bool restoreSelection)
+{
+    if (!Use(editor) || !api_.TerGetTextSelU)
+        return {};
+    return ReadSelection(editor, whole, restoreSelection, [&] {
+        LONG size = 0;
+        return TerApi::TakeGlobalWideText(api_.TerGetTextSelU(editor, &size), size);
+    });
+}
+
 std::string TTERInterface::GetSelectedRtf(HWND editor, bool whole, bool restoreSelection)
 {
     if (!Use(editor) || !api_.TerGetRtfSel)
         return {};
-    LONG l1 = 0, l2 = 0;
-    int c1 = 0, c2 = 0;
-    const bool hadSelection = api_.TerGetSelection && api_.TerGetSelection(editor, &l1, &c1, &l2, &c2);
-    if (!whole)
-        SelectRange(0, -1);
-    LONG size = 0;
-    std::string rtf = TerApi::TakeGlobalText(api_.TerGetRtfSel(editor, &size), size);
-    if (restoreSelection && hadSelection)
-        SelectRange(api_.TerRowColToAbs(editor, l1, c1), api_.TerRowColToAbs(editor, l2, c2));
-    else if (!whole)
-        Deselect();
-    return rtf;
+    return ReadSelection(editor, whole, restoreSelection, [&] {
+        LONG size = 0;
+        return TerApi::TakeGlobalText(api_.TerGetRtfSel(editor, &size), size);
+    });
 }
 
 std::string TTERInterface::GetEditorText(HWND editor) { return GetSelectedRtf(editor, false, true); }

@@ -107,6 +107,8 @@ public:
 
 private:
     bool Use(HWND editor);
+    // Runs read on the selection, or on everything selected for it when whole is clear.
+    template <typename Read> auto ReadSelection(HWND editor, bool whole, bool restoreSelection, Read read);
     std::string EditorTextAnsi(HWND editor);
     void ReplaceWithReplyFrame(HWND editor, const TPutBackRecord& record);
     void InsertParts(HWND editor, const TPutBackRecord& record);

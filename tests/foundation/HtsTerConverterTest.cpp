@@ -118,3 +118,46 @@ TEST(HtsTerConverterFree, OneConversionEach)
     RtfToHtml(rtf, 400, height, html);
     EXPECT_NE(html.find("<b>strong</b>"), std::string::npos) << html;
 }
+
+TEST(HtsTerConverterLife, ClosingUsesTheAddOnsBlockOrClosesTheEditorItself)
+{
+    TStandInEditorLog log(LoadLibraryA((ProgramFolderOfTest() + "TER32.DLL").c_str()));
+    using ReturnsBlock = void(WINAPI*)(BOOL);
+    auto returnsBlock = reinterpret_cast<ReturnsBlock>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA((ProgramFolderOfTest() + "HTS32.DLL").c_str()),
+            "StandinHtsCloseReturnsBlock")));
+    ASSERT_NE(returnsBlock, nullptr);
+    for (const BOOL block : { FALSE, TRUE }) {
+        returnsBlock(block);
+        HWND hidden = nullptr;
+        {
+            THtsTerConverter converter(ProgramFolderOfTest(), 300, false);
+            ASSERT_NE(converter.Editor(), nullptr);
+            hidden = GetParent(converter.Editor());
+            log.Clear();
+        }
+        EXPECT_EQ(log.Text().find("CloseTer") != std::string::npos, !block) << log.Text();
+        EXPECT_NE(log.Text().find("HtsClose"), std::string::npos);
+        EXPECT_FALSE(IsWindow(hidden));
+    }
+    returnsBlock(FALSE);
+}
+
+TEST(HtsTerConverterLife, DefaultPictureAnswersWhatCannotBeShown)
+{
+    const std::string picture = ProgramFolderOfTest() + THtsTerConverter::DEFAULT_PICTURE;
+    std::ofstream(picture, std::ios::binary) << "BM0000";
+    {
+        THtsTerConverter converter(ProgramFolderOfTest(), 300, false);
+        EXPECT_EQ(converter.DefaultPicture(), picture);
+        TStandInEditorLog log(GetModuleHandleA("TER32.DLL"));
+        log.Clear();
+        std::string rtf;
+        int height = 0;
+        converter.ConvertHtmlToRtf("<img src=\"res:logo\">", 300, rtf, height);
+        EXPECT_NE(log.Text().find("res:logo -> " + picture), std::string::npos) << log.Text();
+    }
+    DeleteFileA(picture.c_str());
+    THtsTerConverter without(ProgramFolderOfTest(), 300, false);
+    EXPECT_EQ(without.DefaultPicture(), "");
+}

@@ -11,3 +11,5 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(plugin_TERVariants PRIVATE
                              ZAVEK_EDITOR_VARIANTS="${CMAKE_BINARY_DIR}/bin/editor-variants")
 endif()
+zavek_add_fuzzer(NAME TERInterfaceTextFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/TERInterfaceTextFuzz.cpp
+                 LIBS TERInterfaceText HtsTerPictures CORPUS ${PROJECT_SOURCE_DIR}/tests/data/plugin/terinterface_corpus)
