@@ -48,6 +48,7 @@ uint32_t TTERInterface::GetEditorPgpWhole(HWND editor, TMimeMsgTree& tree, std::
 
 std::string TTERInterface::GetSelectedAddress(HWND editor, bool& found)
 {
+    found = false;
     const std::string selection = GetSelectedText(editor, true, false);
     if (selection.find('@') != std::string::npos)
         return EmailOfUserID(selection);
