@@ -99,12 +99,13 @@ TEST(PluginLoad, HostEventsReachTheMainObject)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
-TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
+TEST(PluginLoad, EventsAreAnsweredAndABrokenAttachmentKeepsItsText)
 {
     THostSession session("pending");
     const std::string message = "-----BEGIN PGP MESSAGE-----\r\nxyz\r\n-----END PGP MESSAGE-----\r\n";
     session.WriteFile("attachment.asc", message);
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + session.MailFolderStep() + "load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
+    THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + session.MailFolderStep()
+        + "load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
                                "event 28 "
         + session.File("attachment.asc")
         + "\nsend\neditorcommand 139\ncommand 189\n"
@@ -122,6 +123,8 @@ TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
     // Nothing to deliver after the mail client's own delivery command: the plug-in tells it so.
     EXPECT_FALSE(run.Has("queue delivered"));
     EXPECT_TRUE(run.Has("frame command 211"));
+    // The attachment's block cannot be decrypted: the error is shown and the file keeps its text.
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
     EXPECT_EQ(session.ReadFile("attachment.asc"), message);
     EXPECT_TRUE(run.Has("event 5 -> 0x0"));
     EXPECT_EQ(run.ExitCode, 0);
