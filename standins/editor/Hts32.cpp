@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -225,17 +226,23 @@ BOOL WINAPI HtsRead(HWND editor, int source, int, HGLOBAL block, LONG size, int)
 {
     if (!GetPropA(editor, STATE_PROPERTY) || source != 1 || !block || size < 0)
         return FALSE;
-    Log(editor, "HtsRead(" + std::to_string(size) + ")");
-    const char* data = static_cast<const char*>(GlobalLock(block));
-    if (!data)
+    try {
+        Log(editor, "HtsRead(" + std::to_string(size) + ")");
+        // Sized before the lock, so that nothing between lock and unlock can throw.
+        std::string html(std::min<size_t>(size_t(size), GlobalSize(block)), '\0');
+        const char* data = static_cast<const char*>(GlobalLock(block));
+        if (!data)
+            return FALSE;
+        memcpy(html.data(), data, html.size());
+        GlobalUnlock(block);
+        THtmlReader reader(editor, static_cast<HWND>(GetPropA(editor, NOTIFY_PROPERTY)));
+        reader.Read(html);
+        const std::string rtf = reader.Rtf();
+        const TLoadRequest request { rtf.c_str(), reader.FlaggedLines().data(), int(reader.FlaggedLines().size()) };
+        return BOOL(SendMessageA(editor, MSG_LOAD_RTF, 0, LPARAM(&request)));
+    } catch (...) {
         return FALSE;
-    const std::string html(data, std::min<size_t>(size_t(size), GlobalSize(block)));
-    GlobalUnlock(block);
-    THtmlReader reader(editor, static_cast<HWND>(GetPropA(editor, NOTIFY_PROPERTY)));
-    reader.Read(html);
-    const std::string rtf = reader.Rtf();
-    const TLoadRequest request { rtf.c_str(), reader.FlaggedLines().data(), int(reader.FlaggedLines().size()) };
-    return BOOL(SendMessageA(editor, MSG_LOAD_RTF, 0, LPARAM(&request)));
+    }
 }
 
 // Gives nothing back by default, so that callers fall back to closing the editor themselves.

@@ -289,7 +289,7 @@ void ClearDocument(HWND ter)
     state->FlaggedLines.clear();
 }
 
-LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT HandleContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     TState* state = StateOf(window);
     switch (message) {
@@ -332,6 +332,15 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleContainerMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
 }
 
 bool RegisterContainer()
