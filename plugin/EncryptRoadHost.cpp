@@ -74,9 +74,8 @@ std::string TPMEncryptHost::IdentityAddress(HWND editor)
 
 bool TPMEncryptHost::ReopenMessageInEditor(std::string& text)
 {
-    // Filling a new editor needs the mail client's editor library, which this build does not bind.
-    text.clear();
-    return false;
+    HWND window = nullptr;
+    return host_.ReopenMessageInEditor(window, text);
 }
 
 void TPMEncryptHost::RefreshQueueWindow()
