@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -666,26 +667,145 @@ PGPError RemoveCertificate(const std::string& title, const std::string& keyIDOrD
     return removeUserID ? kPGPError_NoErr : kX509SelfSignedChain;
 }
 
-PGPError SMimeSigningKey(const std::string& signerKeyIDOrData, const std::string& passphrase, PGPKeyDBObjRef& key,
-    PGPKeyDBObjRef& certificate)
+namespace {
+
+// The prompt's first word with a colon: "Passphrase for ..." gives "Passphrase:".
+std::string PickTitle(const std::string& prompt)
 {
-    key = 0;
+    const std::size_t blank = prompt.find(' ');
+    return blank == std::string::npos ? prompt : prompt.substr(0, blank) + ":";
+}
+
+PGPError CopyPassphrase(const char* entered, TSecureBytes& passphrase)
+{
+    const std::size_t length = std::strlen(entered);
+    passphrase = NewSecureData(length + 1);
+    if (!passphrase)
+        return kPGPError_OutOfMemory;
+    std::memcpy(passphrase.data(), entered, length);
+    return kPGPError_NoErr;
+}
+
+// The candidates with the signer's address; Offered stays the whole set when none has it.
+PGPError CandidatesWithAddress(PGPContextRef context, PGPKeySetRef candidates, const std::string& address,
+    TOwnedKeySet& matching, PGPKeySetRef& offered)
+{
+    offered = candidates;
+    if (address.empty() || !SDKProcs.PGPFilterKeySet || !SDKProcs.PGPCountKeys)
+        return kPGPError_NoErr;
+    TOwnedFilter filter;
+    PGPError status = NewDataFilter(context, kPGPUserIDProperty_EmailAddress, address.data(), filter.Out(),
+        static_cast<PGPSize>(address.size()), kPGPMatch_Equal);
+    if (status == kPGPError_NoErr)
+        status = SDKProcs.PGPFilterKeySet(candidates, filter.Get(), matching.Out());
+    uint32_t count = 0;
+    if (status == kPGPError_NoErr)
+        status = SDKProcs.PGPCountKeys(matching.Get(), &count);
+    if (status == kPGPError_NoErr && count > 0)
+        offered = matching.Get();
+    return status;
+}
+
+PGPError AskSigner(PGPContextRef context, PGPKeySetRef offered, HWND parent, const std::string& prompt,
+    PGPKeyDBObjRef& chosen, TSecureBytes& passphrase)
+{
+    if (!SDKProcs.PGPNewKeyDB || !SDKProcs.PGPCopyKeys || !SDKProcs.PGPPeekKeyDBRootKeySet ||
+        !SDKProcs.PGPSigningPassphraseDialog || !SDKProcs.PGPOUIOutputPassphrase)
+        return kPGPError_NotImplemented;
+    // The dialog sees only the offered keys: a database of copies of them.
+    TOwnedKeyDB candidates;
+    PGPError status = SDKProcs.PGPNewKeyDB(context, candidates.Out());
+    TOwnedKeySet copied;
+    if (status == kPGPError_NoErr)
+        status = SDKProcs.PGPCopyKeys(offered, candidates.Get(), copied.Out());
+    if (status != kPGPError_NoErr)
+        return MapX509Status(status);
+    char* entered = nullptr;
+    status = SDKProcs.PGPSigningPassphraseDialog(context, SDKProcs.PGPPeekKeyDBRootKeySet(candidates.Get()), &chosen,
+        SDKProcs.PGPOUIDialogPrompt(context, prompt.c_str()), SDKProcs.PGPOUIParentWindowHandle(context, parent),
+        SDKProcs.PGPOUIOutputPassphrase(context, &entered), SDKProcs.PGPOLastOption(context));
+    if (status == kPGPError_NoErr && entered)
+        status = CopyPassphrase(entered, passphrase);
+    if (entered) {
+        SecureZeroMemory(entered, std::strlen(entered));
+        if (SDKProcs.PGPFreeData)
+            SDKProcs.PGPFreeData(entered);
+    }
+    PGPKeyDBObjRef inMain = 0;
+    if (status == kPGPError_NoErr)
+        status = FindSameKey(chosen, KeyRings().KeySet(), &inMain);
+    chosen = inMain;
+    return status == kX509NoSigningKeyOffered ? kX509NoCertificate : status;
+}
+
+} // namespace
+
+PGPError SMimeSigningPassphrase(PGPContextRef context, PGPKeySetRef candidates, PGPKeyDBObjRef& key, HWND parent,
+    const std::string& prompt, const std::string& signerKeyIDOrData, const std::string& signerUserText,
+    TSecureBytes& passphrase, PGPKeyDBObjRef& certificate)
+{
     certificate = 0;
     TRingsOpening rings;
     if (rings.status != kPGPError_NoErr)
         return rings.status;
-    if (IsKeyIDText(signerKeyIDOrData)) {
-        if (FindKeyByKeyIDText(rings.keySet, signerKeyIDOrData, &key) == kPGPError_NoErr)
+    if (prompt.empty()) {
+        key = 0;
+        if (IsKeyIDText(signerKeyIDOrData)) {
+            if (FindKeyByKeyIDText(rings.keySet, signerKeyIDOrData, &key) == kPGPError_NoErr)
+                certificate = FindKeyCertificate(&signerUserText, key, 0);
+        } else {
+            certificate = FindCertificateByData(rings.keySet, signerKeyIDOrData, &key);
+        }
+        if (!key || !KeyCanSign(key))
+            return kX509KeyCannotSign;
+        const bool valid = passphrase && SDKProcs.PGPPassphraseIsValid &&
+                           SDKProcs.PGPPassphraseIsValid(key,
+                               SDKProcs.PGPOPassphrase(context, reinterpret_cast<const char*>(passphrase.data())),
+                               SDKProcs.PGPOLastOption(context));
+        if (!valid)
+            return kX509WrongPassphrase;
+        return certificate ? kPGPError_NoErr : kX509NoCertificate;
+    }
+    std::string address = ExtractEmailAddress(DNToUserID(signerUserText));
+    if (address.empty())
+        address = ExtractEmailAddress(signerUserText);
+    TOwnedKeySet matching;
+    PGPKeySetRef offered = candidates;
+    PGPError status = CandidatesWithAddress(context, candidates, address, matching, offered);
+    if (status != kPGPError_NoErr)
+        return MapX509Status(status);
+    status = AskSigner(context, offered, parent, prompt, key, passphrase);
+    if (status != kPGPError_NoErr)
+        return status;
+    const bool addressMatched = offered != candidates;
+    if (SDKGeneration <= 3 || addressMatched || CountCertificates(key, 0) <= 1) {
+        // Names hold the address ("E=..."), not the user id text; any usable certificate of the
+        // chosen key will do when none names it.
+        const std::string& wanted = address.empty() ? signerUserText : address;
+        certificate = FindKeyCertificate(&wanted, key, 0);
+        if (!certificate)
             certificate = FindKeyCertificate(nullptr, key, 0);
     } else {
-        certificate = FindCertificateByData(rings.keySet, signerKeyIDOrData, &key);
+        TOwnedKeySet one;
+        status = OneKeySet(key, one);
+        if (status == kPGPError_NoErr)
+            status = PickCertificateKey(context, one.Get(), true, parent, PickTitle(prompt), certificate);
+        if (status != kPGPError_NoErr)
+            return status;
     }
-    if (!key || !KeyCanSign(key))
-        return kX509KeyCannotSign;
-    if (!certificate)
-        return kX509NoCertificate;
-    const bool valid = SDKProcs.PGPPassphraseIsValid &&
-                       SDKProcs.PGPPassphraseIsValid(key, SDKProcs.PGPOPassphrase(rings.context, passphrase.c_str()),
-                           SDKProcs.PGPOLastOption(rings.context));
-    return valid ? kPGPError_NoErr : kX509WrongPassphrase;
+    return certificate ? kPGPError_NoErr : kX509NoCertificate;
+}
+
+PGPError FindCertificatesForKey(const std::string& title, std::unique_ptr<TX509CertPropsList>& list, HWND parent)
+{
+    TRingsOpening rings;
+    if (rings.status != kPGPError_NoErr)
+        return rings.status;
+    PGPKeyDBObjRef picked = 0;
+    PGPError status = PickCertificateKey(rings.context, rings.keySet, true, parent, title, picked);
+    if (status != kPGPError_NoErr)
+        return status;
+    if (picked && SDKGeneration < 4)
+        picked = FindKeyCertificate(nullptr, picked, 0);
+    return picked ? AddCertificateToList(picked, list) : kX509NoCertificate;
 }

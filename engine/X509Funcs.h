@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/KeyFuncsTypes.h"
+#include "engine/SecureFuncs.h"
 #include "engine/X509Chain.h"
 #include "engine/sdk/PGPsdkTypes.h"
 
@@ -16,6 +17,7 @@ constexpr PGPError kX509NeedsNewerSDK = -11985;
 constexpr PGPError kX509KeyCannotSign = -11492;
 constexpr PGPError kX509WrongPassphrase = -11500;
 constexpr PGPError kX509NoImportData = -10991;
+constexpr PGPError kX509NoSigningKeyOffered = -11402;
 
 // Selection flags of the certificate lists (high bits; the low bits are a key filter).
 enum : uint32_t {
@@ -67,10 +69,14 @@ int ImportCertificates(const std::string& Data, std::unique_ptr<TX509CertPropsLi
 // Removes a certificate that is not self-signed (and its user id with RemoveUserID).
 PGPError RemoveCertificate(const std::string& Title, const std::string& KeyIDOrData, bool RemoveUserID,
     HWND Parent, std::unique_ptr<TX509CertPropsList>& List);
-// With a signer key id the key, else the certificate with those DER data; the passphrase must
-// unlock it. The non-interactive half of the S/MIME signing set-up.
-PGPError SMimeSigningKey(const std::string& SignerKeyIDOrData, const std::string& Passphrase,
-    PGPKeyDBObjRef& Key, PGPKeyDBObjRef& Certificate);
+// The S/MIME signer and its passphrase. With a prompt the user chooses among the candidates (those
+// with the signer's address, else all) and the certificate; without, the key is the one of the
+// signer key id (or of the certificate with those DER data) and Passphrase must unlock it.
+PGPError SMimeSigningPassphrase(PGPContextRef Context, PGPKeySetRef Candidates, PGPKeyDBObjRef& Key, HWND Parent,
+    const std::string& Prompt, const std::string& SignerKeyIDOrData, const std::string& SignerUserText,
+    TSecureBytes& Passphrase, PGPKeyDBObjRef& Certificate);
+// The user picks a certificate; it (for SDK generation below 4 its key's certificate) is listed.
+PGPError FindCertificatesForKey(const std::string& Title, std::unique_ptr<TX509CertPropsList>& List, HWND Parent);
 
 PGPError AddCertificateToList(PGPKeyDBObjRef Certificate, std::unique_ptr<TX509CertPropsList>& List);
 PGPKeyDBObjRef FindCertificateByData(PGPKeySetRef KeySet, const std::string& Der, PGPKeyDBObjRef* Key);

@@ -184,6 +184,65 @@ PGPError VerifyChain(PGPContextRef, const uint8_t* chain, const uint8_t* roots)
     return std::find(trusted.begin(), trusted.end(), links.back()) != trusted.end() ? 0 : -10;
 }
 
+// The signing dialog over a database of copies: which keys it offered and what it answers.
+struct TSigningDialog {
+    PGPKeyDBRef db = 0x7100001;
+    PGPKeySetRef copied = 0;
+    std::vector<int> offered;
+    int chooseKey = 1;
+    PGPError answer = 0;
+    std::string pickedTitle;
+    PGPKeyDBObjRef pickCertificate = 0;
+} dialog;
+
+PGPError NewKeyDB(PGPContextRef, PGPKeyDBRef* out)
+{
+    *out = dialog.db;
+    return 0;
+}
+PGPError FreeKeyDB(PGPKeyDBRef db) { return db == dialog.db ? 0 : fake::FreeDB(db); }
+PGPError CopyKeys(PGPKeySetRef from, PGPKeyDBRef, PGPKeySetRef* copied)
+{
+    *copied = dialog.copied = fake::NewSet(fake::SetKeys(from));
+    return 0;
+}
+PGPKeySetRef RootSetOf(PGPKeyDBRef db) { return db == dialog.db ? dialog.copied : fake::RootSet(db); }
+PGPOptionListRef Prompt(PGPContextRef, const char*) { return MakeOption(kNull); }
+PGPOptionListRef ParentWindow(PGPContextRef, void*) { return MakeOption(kNull); }
+char** outputPassphrase = nullptr;
+PGPOptionListRef OutputPassphrase(PGPContextRef, char** passphrase)
+{
+    outputPassphrase = passphrase;
+    return MakeOption(kNull);
+}
+PGPError SigningDialog(PGPContextRef, PGPHandle set, PGPKeyDBObjRef* key, ...)
+{
+    dialog.offered = fake::SetKeys(set);
+    if (dialog.answer != 0)
+        return dialog.answer;
+    *key = fake::KeyRef(dialog.chooseKey);
+    *outputPassphrase = static_cast<char*>(std::malloc(3));
+    std::memcpy(*outputPassphrase, "pw", 3);
+    ++X().outstandingBuffers;
+    return 0;
+}
+PGPBoolean PassphraseIsValid(PGPKeyDBObjRef key, ...)
+{
+    va_list args;
+    va_start(args, key);
+    const PGPOptionListRef option = va_arg(args, PGPOptionListRef);
+    va_end(args);
+    const bool valid = S().options[option] == S().keys[fake::KeyOf(key)].passphrase;
+    fake::Free(option, fake::kOption);
+    return valid;
+}
+PGPError __stdcall SelectCertificate(PGPContextRef, void*, const char* title, PGPKeySetRef, uint32_t, PGPKeyDBObjRef* out)
+{
+    dialog.pickedTitle = title;
+    *out = dialog.pickCertificate;
+    return *out ? 0 : kPGPError_UserAbort;
+}
+
 constexpr uint64_t kCaID = 0xCA00CA00CA00CA01ull, kAnnID = 0xA1100000A1100002ull, kBobID = 0xB0B00000B0B00003ull;
 
 fake::Sig Certificate(const std::string& subject, const std::string& issuer, bool self)
@@ -218,6 +277,17 @@ protected:
         p.PGPOAllocatedOutputBuffer = Buffer;
         p.PGPFreeData = FreeData;
         p.PGPVerifyX509CertificateChain = VerifyChain;
+        p.PGPNewKeyDB = NewKeyDB;
+        p.PGPFreeKeyDB = FreeKeyDB;
+        p.PGPCopyKeys = CopyKeys;
+        p.PGPPeekKeyDBRootKeySet = RootSetOf;
+        p.PGPOUIDialogPrompt = Prompt;
+        p.PGPOUIParentWindowHandle = ParentWindow;
+        p.PGPOUIOutputPassphrase = OutputPassphrase;
+        p.PGPSigningPassphraseDialog = SigningDialog;
+        p.PGPPassphraseIsValid = PassphraseIsValid;
+        p.PGPclSelectX509Cert = SelectCertificate;
+        dialog = TSigningDialog{};
 
         fake::Key ca;
         ca.id = kCaID;
@@ -228,7 +298,7 @@ protected:
         ann.id = kAnnID;
         ann.flags = {{108, true}, {110, true}};
         ann.userIDs = {{"Ann Lee <ann@example.org>", 3}, {"Ann at work <ann@work.example>", 2}};
-        ann.userIDs[0].sigs = {Certificate("CN=Ann Lee", "CN=Example CA", false), fake::Sig{}};
+        ann.userIDs[0].sigs = {Certificate("CN=Ann Lee, E=ann@example.org", "CN=Example CA", false), fake::Sig{}};
         ann.userIDs[1].sigs = {Certificate("CN=Ann at work", "CN=Example CA", false)};
         fake::Key bob;
         bob.id = kBobID;
@@ -270,10 +340,10 @@ TEST_F(X509FuncsTest, ListsCertificatesBySelection)
         uint32_t selection;
         std::vector<std::string> subjects;
     } cases[] = {
-        {0, {"CN=Example CA", "CN=Ann Lee", "CN=Ann at work"}},
+        {0, {"CN=Example CA", "CN=Ann Lee, E=ann@example.org", "CN=Ann at work"}},
         {kCertSelectSelfSigned, {"CN=Example CA"}},
-        {kCertSelectEncrypt, {"CN=Ann Lee", "CN=Ann at work"}},
-        {kCertSelectSign, {"CN=Example CA", "CN=Ann Lee", "CN=Ann at work"}},
+        {kCertSelectEncrypt, {"CN=Ann Lee, E=ann@example.org", "CN=Ann at work"}},
+        {kCertSelectSign, {"CN=Example CA", "CN=Ann Lee, E=ann@example.org", "CN=Ann at work"}},
     };
     for (const auto& c : cases) {
         std::unique_ptr<TX509CertPropsList> list;
@@ -430,4 +500,75 @@ TEST_F(X509FuncsTest, OlderSdkGenerationsRefuse)
     EXPECT_EQ(ImportCertificates("", list, "", "0000"), kX509NoImportData);
     TX509CertPropsRec record;
     EXPECT_EQ(VerifyCertificateChain(0, record), csChainNotVerified);
+}
+
+TEST_F(X509FuncsTest, SignersWithTheAddressAreOffered)
+{
+    WithRoot([&](PGPKeySetRef root) {
+        PGPContextRef context = KeyRings().Context();
+        PGPKeyDBObjRef key = 0, certificate = 0;
+        TSecureBytes passphrase;
+        EXPECT_EQ(SMimeSigningPassphrase(context, root, key, nullptr, "Passphrase for signing", "",
+                      "Ann Lee <ann@example.org>", passphrase, certificate),
+            0);
+        EXPECT_EQ(dialog.offered, std::vector<int>({1}));
+        EXPECT_EQ(key, fake::KeyRef(1));
+        EXPECT_EQ(certificate, fake::SigRef(1, 0, 0)); // its subject holds the address
+        EXPECT_STREQ(reinterpret_cast<const char*>(passphrase.data()), "pw");
+        return 0;
+    });
+}
+
+TEST_F(X509FuncsTest, AnUnknownAddressOffersAllCandidatesAndTheUserPicks)
+{
+    WithRoot([&](PGPKeySetRef root) {
+        PGPContextRef context = KeyRings().Context();
+        PGPKeyDBObjRef key = 0, certificate = 0;
+        TSecureBytes passphrase;
+        dialog.pickCertificate = fake::SigRef(1, 1, 0);
+        EXPECT_EQ(SMimeSigningPassphrase(context, root, key, nullptr, "Passphrase for signing", "",
+                      "nobody@example.org", passphrase, certificate),
+            0);
+        EXPECT_EQ(dialog.offered, std::vector<int>({0, 1, 2}));
+        EXPECT_EQ(dialog.pickedTitle, "Passphrase:");
+        EXPECT_EQ(certificate, fake::SigRef(1, 1, 0));
+        dialog.answer = kX509NoSigningKeyOffered;
+        EXPECT_EQ(SMimeSigningPassphrase(context, root, key, nullptr, "Passphrase for signing", "", "", passphrase,
+                      certificate),
+            kX509NoCertificate);
+        return 0;
+    });
+}
+
+TEST_F(X509FuncsTest, WithoutPromptTheGivenPassphraseMustUnlockTheSigner)
+{
+    WithRoot([&](PGPKeySetRef root) {
+        PGPContextRef context = KeyRings().Context();
+        const auto run = [&](const std::string& signer, const char* text, PGPKeyDBObjRef& certificate) {
+            PGPKeyDBObjRef key = 0;
+            TSecureBytes passphrase = NewSecureData(8);
+            std::memcpy(passphrase.data(), text, std::strlen(text));
+            return SMimeSigningPassphrase(context, root, key, nullptr, "", signer, "", passphrase, certificate);
+        };
+        PGPKeyDBObjRef certificate = 0;
+        EXPECT_EQ(run("0xA1100000A1100002", "old", certificate), 0);
+        EXPECT_EQ(certificate, fake::SigRef(1, 1, 0));
+        EXPECT_EQ(run("ANN-DER", "old", certificate), 0);
+        EXPECT_EQ(certificate, fake::SigRef(1, 0, 0));
+        EXPECT_EQ(run("0xA1100000A1100002", "wrong", certificate), kX509WrongPassphrase);
+        EXPECT_EQ(run("0xB0B00000B0B00003", "old", certificate), kX509KeyCannotSign);
+        EXPECT_EQ(run("UNKNOWN-DER", "old", certificate), kX509KeyCannotSign);
+        return 0;
+    });
+}
+
+TEST_F(X509FuncsTest, APickedCertificateIsListed)
+{
+    std::unique_ptr<TX509CertPropsList> list;
+    dialog.pickCertificate = fake::SigRef(0, 0, 0);
+    EXPECT_EQ(FindCertificatesForKey("Certificate:", list, nullptr), 0);
+    ASSERT_EQ(list->Count(), 1);
+    EXPECT_EQ(list->Record(0).SubjectName, "CN=Example CA");
+    dialog.pickCertificate = 0;
+    EXPECT_EQ(FindCertificatesForKey("Certificate:", list, nullptr), kPGPError_UserAbort);
 }
