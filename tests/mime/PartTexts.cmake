@@ -2,3 +2,5 @@
 zavek_add_test(NAME PartTextsTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PartTextsTest.cpp
   LIBS PartTexts)
+zavek_add_fuzzer(NAME PartTextsFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/PartTextsFuzz.cpp
+  LIBS PartTexts CORPUS ${PROJECT_SOURCE_DIR}/tests/data/mime/corpus-parttexts)
