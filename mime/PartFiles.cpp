@@ -84,7 +84,11 @@ TFileSections::TFileSections(TSectionNode& Node, bool Rtf)
         AddRelatedParts(Node, Rtf);
     const TCIDList references(Node, Rtf, this);
     if (Rtf) {
-        mainText_ = services.EmbedRtfPictures(references.BodyText(), GetCount() > 1 ? PictureLookup() : nullptr);
+        // Without an HTML converter the body stays HTML, which must not reach the embedding as
+        // if it were RTF (that would take it for a picture file name).
+        mainText_ = IsRtfText(references.BodyText())
+            ? services.EmbedRtfPictures(references.BodyText(), GetCount() > 1 ? PictureLookup() : nullptr)
+            : references.BodyText();
         for (int i = 0; i < GetCount(); ++i)
             SetUsed(i);
     } else {

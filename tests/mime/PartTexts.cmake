@@ -4,3 +4,8 @@ zavek_add_test(NAME PartTextsTest NATIVE
   LIBS PartTexts)
 zavek_add_fuzzer(NAME PartTextsFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/PartTextsFuzz.cpp
   LIBS PartTexts CORPUS ${PROJECT_SOURCE_DIR}/tests/data/mime/corpus-parttexts)
+if(ZAVEK_WINDOWS)
+  zavek_add_test(NAME PartTextsWinTest
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/PartTextsWinTest.cpp
+    LIBS PartTexts)
+endif()

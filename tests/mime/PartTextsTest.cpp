@@ -218,14 +218,30 @@ TEST_F(PartTexts, SavingBesideAnExistingFileTakesAFreeName)
     EXPECT_NE(Services.Files["Saved/letter.htm"].find("src=\"$000001$ (1).png\""), std::string::npos);
 }
 
+// Mail services whose HTML converter wraps the HTML in an RTF group.
+class TRtfWrappingServices : public TLatin1MailServices {
+public:
+    std::string HtmlToRtf(const std::string& Html, int) override { return "{\\rtf1 " + Html + "}"; }
+};
+
 TEST_F(PartTexts, RichFormEmbedsTheRelatedPictures)
 {
+    TRtfWrappingServices rtfServices;
+    BindMailServices(&rtfServices);
     auto tree = Load(RelatedMessage);
     TSectionNode& node = *tree->GetSection(FindKind(*tree, nkTextHtml));
     node.WithRelated = true;
     const std::string rich = GetHtmlWithRelated(node);
+    EXPECT_EQ(rich.compare(0, 6, "{\\rtf1"), 0);
     EXPECT_NE(rich.find("|{\\pict PNGDATA"), std::string::npos);
     EXPECT_TRUE(node.WithRelated);
+}
+
+TEST_F(PartTexts, WithoutAnHtmlConverterTheRichFormIsTheBody)
+{
+    auto tree = Load(RelatedMessage);
+    TSectionNode& node = *tree->GetSection(FindKind(*tree, nkTextHtml));
+    EXPECT_EQ(GetHtmlWithRelated(node), node.Text);
 }
 
 TEST_F(PartTexts, BodyWithoutRelatedPartsStandsAlone)
