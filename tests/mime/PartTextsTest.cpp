@@ -276,3 +276,66 @@ TEST_F(PartTexts, HtmlRendersThroughTheViewRewrite)
     // The portable converters pass formatted text through, which shows the rewritten HTML.
     EXPECT_EQ(RenderAnsiText(node.Text, node), "Home &lt;http://x/&gt;");
 }
+
+// Mail services whose converters show what they were given: HTML to "RTF[...]", RTF to
+// "TEXT[...]" (or UTF-16 with the wide flag), so each rendering route can be told apart.
+class TMarkingServices : public TLatin1MailServices {
+public:
+    std::string HtmlToRtf(const std::string& Html, int) override { return "{\\rtf1 " + Html + "}"; }
+    std::string RtfToText(const std::string& Rtf, bool Wide) override
+    {
+        const std::string text = "TEXT[" + Rtf + "]";
+        return Wide ? LocaleToUcs2(text) : text;
+    }
+};
+
+TEST_F(PartTexts, EachNodeKindRendersByItsRoute)
+{
+    TMarkingServices marking;
+    BindMailServices(&marking);
+    const struct {
+        uint32_t Kind;
+        const char* Text;
+        const char* Ansi;
+    } cases[] = {
+        {nkTextHtml, "<a href=\"http://x/\">Home</a>", "TEXT[{\\rtf1 Home &lt;http://x/&gt;}]"},
+        {nkTextHtml, "{\\rtf1 x}", "TEXT[{\\rtf1 x}]"}, // HTML that is RTF counts as RTF
+        {nkTextRtf, "{\\rtf1 y}", "TEXT[{\\rtf1 y}]"},
+        {nkTextPlain, "plain \xE9", "plain \xE9"},
+    };
+    for (const auto& c : cases) {
+        TSectionNode node;
+        node.NodeKind = c.Kind;
+        EXPECT_EQ(RenderAnsiText(c.Text, node), c.Ansi) << c.Text;
+        EXPECT_EQ(RenderWideText(c.Text, node), marking.LocaleToUcs2(c.Ansi)) << c.Text;
+    }
+    TSectionNode rtf;
+    rtf.NodeKind = nkTextRtf;
+    EXPECT_EQ(RenderRichText("{\\rtf1 z}", rtf), "{\\rtf1 z}");
+}
+
+TEST_F(PartTexts, FailedConversionsFallBack)
+{
+    // The default converters give nothing back for the RTF route of this service.
+    class TEmptyServices : public TLatin1MailServices {
+    public:
+        std::string RtfToText(const std::string&, bool) override { return {}; }
+    } empty;
+    BindMailServices(&empty);
+    TSectionNode html, rtf;
+    html.NodeKind = nkTextHtml;
+    rtf.NodeKind = nkTextRtf;
+    EXPECT_EQ(RenderAnsiText("<p>caf\xC3\xA9</p>", html), "<p>caf\xE9</p>"); // UTF-8 to ANSI
+    EXPECT_EQ(RenderAnsiText("{\\rtf1 r}", rtf), "{\\rtf1 r}");
+    EXPECT_EQ(RenderWideText("{\\rtf1 r}", rtf), "{\\rtf1 r}");
+}
+
+TEST_F(PartTexts, EntitiesMakeTheViewAscii)
+{
+    std::string out;
+    PrepareHtmlForView("<p>caf\xC3\xA9 <img src=\"a/\xE2\x82\xAC.png\"></p>", "", true, out, true);
+    EXPECT_EQ(out, "<p>caf&#233; <table border=\"0\" bgcolor=\"#DDDDDD\"><tr><td align=\"center\" "
+                   "valign=\"middle\">[&#8364;.png]</td></tr></table></p>");
+    PrepareHtmlForView("<img src=a.png>", "", false, out, false);
+    EXPECT_EQ(out, "<img src=a.png>");
+}
