@@ -3,7 +3,7 @@
 // local files or replaced by a default picture. Runs on the calling (GUI) thread.
 #pragma once
 
-#include "plugin/TerApi.h"
+#include "foundation/TerApi.h"
 
 #include <windows.h>
 

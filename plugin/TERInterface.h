@@ -6,7 +6,7 @@
 #include "foundation/HtsTerConverter.h"
 #include "plugin/PMInterface.h"
 #include "plugin/PutBackRecord.h"
-#include "plugin/TerApi.h"
+#include "foundation/TerApi.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Stand-in for the editor library's HTML add-on HTS32.DLL: reads a small HTML subset into an
 // editor control of the stand-in TER32 (paragraphs, emphasis, headings, quotes and lists, pictures
 // through the notify window's two messages), reaching the control's state by private messages.
-#include "plugin/TerApi.h"
+#include "foundation/TerApi.h"
 #include "standins/editor/StandinEditor.h"
 
 #include <algorithm>

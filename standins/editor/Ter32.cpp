@@ -1,7 +1,7 @@
 // Stand-in for the mail client's rich-text editor library TER32.DLL, over the Windows rich-edit
 // control: a "TER32CLASS" container holding a RichEdit child, the entry points the plug-in calls,
 // a call log and test hooks. Tests assert on the log and on plain text, not on rendering.
-#include "plugin/TerApi.h"
+#include "foundation/TerApi.h"
 #include "standins/editor/StandinEditor.h"
 
 #include <richedit.h>

@@ -1,7 +1,7 @@
 // The one loader of the editor library and its HTML add-on: chooses the file the mail client uses,
 // loads it from the mail client's folder (never from the current directory) and binds every entry
 // point by name. The libraries stay loaded for the life of the process.
-#include "plugin/TerApi.h"
+#include "foundation/TerApi.h"
 
 #include "foundation/StrUtilWin.h"
 
