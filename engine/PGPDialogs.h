@@ -102,9 +102,10 @@ struct TKeyServers {
 PGPError InitKeyServers(PGPContextRef context, TPrefsFile& prefs, TKeyServers& servers);
 void FreeKeyServers(TKeyServers& servers);
 // The search filter for `text` (intersected with the key filter of `filterFlags` when given) and
-// the parent window, in one option list the caller frees.
+// the parent window, in one option list; the caller frees the list and, after the search, the
+// filter it refers to.
 PGPError BuildSearchOptions(PGPContextRef context, const std::string& text, uint32_t filterFlags, bool subKeys,
-                            bool utf8, PGPOptionListRef* options, HWND window);
+                            bool utf8, PGPOptionListRef* options, HWND window, PGPFilterRef* filter);
 // The search dialog for `text`; the keys found are offered for import into the key ring and listed.
 PGPError SearchKeyServer(HWND window, TPrefsFile& prefs, const std::string& text,
                          std::unique_ptr<TKeyPropsList>& list, const std::string& prompt, uint32_t selection);

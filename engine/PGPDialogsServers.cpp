@@ -59,8 +59,10 @@ PGPError RunSearch(PGPContextRef context, TPrefsFile& prefs, const std::string& 
     TKeyServers servers;
     PGPError status = InitKeyServers(context, prefs, servers);
     PGPOptionListRef options = 0;
+    TOwnedFilter filter;
     if (status == kPGPError_NoErr)
-        status = BuildSearchOptions(context, text, filterFlags, false, SDKGeneration >= 3, &options, window);
+        status = BuildSearchOptions(context, text, filterFlags, false, SDKGeneration >= 3, &options, window,
+                                    filter.Out());
     PGPtlsContextRef tls = 0;
     if (status == kPGPError_NoErr && sdk.PGPNewTLSContext)
         status = sdk.PGPNewTLSContext(context, &tls);
@@ -126,10 +128,11 @@ void FreeKeyServers(TKeyServers& servers)
 }
 
 PGPError BuildSearchOptions(PGPContextRef context, const std::string& text, uint32_t filterFlags, bool subKeys,
-                            bool utf8, PGPOptionListRef* options, HWND window)
+                            bool utf8, PGPOptionListRef* options, HWND window, PGPFilterRef* searchFilter)
 {
     auto& sdk = SDKProcs;
     *options = 0;
+    *searchFilter = 0;
     if (!sdk.PGPOKeyServerSearchFilter || !sdk.PGPOUIParentWindowHandle)
         return kPGPError_NotImplemented;
     TOwnedFilter filter, flags, both;
@@ -144,8 +147,11 @@ PGPError BuildSearchOptions(PGPContextRef context, const std::string& text, uint
     }
     if (status != kPGPError_NoErr)
         return status;
-    return BuildOptionList(context, options, sdk.PGPOKeyServerSearchFilter(context, filter.Get()),
-                           sdk.PGPOUIParentWindowHandle(context, window));
+    status = BuildOptionList(context, options, sdk.PGPOKeyServerSearchFilter(context, filter.Get()),
+                             sdk.PGPOUIParentWindowHandle(context, window));
+    if (status == kPGPError_NoErr)
+        *searchFilter = filter.Release();
+    return status;
 }
 
 PGPError SearchKeyServer(HWND window, TPrefsFile& prefs, const std::string& text,

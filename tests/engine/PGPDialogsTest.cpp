@@ -379,10 +379,29 @@ TEST_F(PGPDialogsTest, KeyServerSearchOptionsAndSearch)
     ASSERT_EQ(KeyRings().Open(&context, &ring), 0);
     std::unique_ptr<TKeyPropsList> ann;
     ASSERT_EQ(FindKeys("ann@example.org", ann, kKeyPropKeyID, 0, 0), 1);
-    for (const std::string& text : { std::string("ann"), (*ann)[0] }) {
+    struct Case {
+        std::string text;
+        bool subKeys;
+        uint32_t matches;
+    };
+    // A key id names the key, or with the sub-key option one of its sub-keys.
+    for (const Case& c : { Case { "ann", false, 1 }, Case { (*ann)[0], false, 1 }, Case { (*ann)[0], true, 0 } }) {
+        const std::string& text = c.text;
         PGPOptionListRef options = 0;
-        EXPECT_EQ(BuildSearchOptions(context, text, kKeyFilterCanEncrypt, true, true, &options, parent), 0) << text;
+        PGPFilterRef filter = 0;
+        EXPECT_EQ(BuildSearchOptions(context, text, kKeyFilterCanEncrypt, c.subKeys, true, &options, parent, &filter),
+            0)
+            << text;
         EXPECT_NE(options, 0u) << text;
+        ASSERT_NE(filter, 0u) << text;
+        // The filter the search runs with, over the ring's keys.
+        PGPKeySetRef matched = 0;
+        ASSERT_EQ(SDKProcs.PGPFilterKeySet(ring, filter, &matched), 0);
+        uint32_t count = 0;
+        SDKProcs.PGPCountKeys(matched, &count);
+        EXPECT_EQ(count, c.matches) << text << " sub-keys " << c.subKeys;
+        SDKProcs.PGPFreeKeySet(matched);
+        SDKProcs.PGPFreeFilter(filter);
         if (options)
             SDKProcs.PGPFreeOptionList(options);
     }
