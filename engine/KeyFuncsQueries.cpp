@@ -137,13 +137,12 @@ PGPError FindKeysByText(PGPContextRef context, PGPKeySetRef keySet, const std::s
     *outSet = 0;
     if (TrimBlanks(text).empty())
         return kNoKeyMatches;
-    const TStringList items = SplitCommaText(text);
+    const std::vector<std::string> items = SplitCommaText(text);
     TOwnedKeySet result;
     PGPError status = NewEmptySetLike(context, keySet, result);
     if (status != kPGPError_NoErr)
         return status;
-    for (int i = 0; i < items.Count(); ++i) {
-        const std::string item = items[i];
+    for (const std::string& item : items) {
         if (TrimBlanks(item).empty())
             continue;
         TOwnedFilter filter;

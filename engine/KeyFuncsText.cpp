@@ -94,46 +94,6 @@ int32_t MapHashAlgorithm(int32_t sdkHash)
     return sdkHash < 4 ? sdkHash + 1 : sdkHash - 3;
 }
 
-TStringList SplitCommaText(const std::string& text)
-{
-    auto isSeparator = [](char c) { return c == ',' || static_cast<unsigned char>(c) <= ' '; };
-    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    TStringList items;
-    size_t at = 0;
-    while (at < text.size() && isBlank(text[at]))
-        ++at;
-    while (at < text.size()) {
-        std::string item;
-        if (text[at] == '"') {
-            ++at;
-            while (at < text.size()) {
-                if (text[at] == '"') {
-                    if (at + 1 < text.size() && text[at + 1] == '"') {
-                        item += '"';
-                        at += 2;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                item += text[at++];
-            }
-        } else {
-            while (at < text.size() && !isSeparator(text[at]))
-                item += text[at++];
-        }
-        items.Add(item);
-        while (at < text.size() && isBlank(text[at]))
-            ++at;
-        if (at < text.size() && text[at] == ',') {
-            ++at;
-            while (at < text.size() && isBlank(text[at]))
-                ++at;
-        }
-    }
-    return items;
-}
-
 bool IsKeyIDText(const std::string& text)
 {
     if ((text.size() != 10 && text.size() != 18) || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))

@@ -197,8 +197,5 @@ std::string DNShortForm(const std::string& dn, bool all);
 std::string FingerprintText(const uint8_t* bytes, size_t length);
 std::string ShortKeyIDText(const std::string& fullKeyIDText);
 int32_t MapHashAlgorithm(int32_t sdkHash);
-// Items of a comma text: separated by commas or blanks and controls; double quotes keep an item
-// whole (a doubled quote inside stands for one).
-TStringList SplitCommaText(const std::string& text);
 // "0x" or "0X" followed by exactly 8 or 16 hexadecimal digits.
 bool IsKeyIDText(const std::string& text);

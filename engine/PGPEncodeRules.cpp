@@ -30,13 +30,8 @@ int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm, bool
 
 bool AllKeyIDs(const std::string& text)
 {
-    const TStringList items = SplitCommaText(text);
-    if (items.GetCount() == 0)
-        return false;
-    for (int i = 0; i < items.GetCount(); ++i)
-        if (!IsKeyIDText(items.Get(i)))
-            return false;
-    return true;
+    const std::vector<std::string> items = SplitCommaText(text);
+    return !items.empty() && std::all_of(items.begin(), items.end(), IsKeyIDText);
 }
 
 std::string WithSelfRecipient(const std::string& recipients, const std::string& signerKeyID)

@@ -34,7 +34,7 @@ class TDictItems {
 public:
     explicit TDictItems(const std::string& commaText)
     {
-        for (auto& item : SplitPrefsCommaText(commaText)) {
+        for (auto& item : SplitCommaText(commaText)) {
             size_t eq = item.find('=');
             if (eq != std::string::npos)
                 items_.emplace_back(item.substr(0, eq), item.substr(eq + 1));
@@ -152,7 +152,7 @@ std::vector<TServerEntry> KeyServers(TPrefsFile& prefs)
         std::string value = TextKeyServer(prefs, number);
         if (value.empty())
             break;
-        auto items = SplitPrefsCommaText(value);
+        auto items = SplitCommaText(value);
         if (items.size() < 8)
             continue;
         entries.push_back({ ParseNumber(items[0]), items[3], static_cast<uint16_t>(ParseNumber(items[4])),
@@ -163,7 +163,7 @@ std::vector<TServerEntry> KeyServers(TPrefsFile& prefs)
 
 bool WriteTextKeyServer(TPrefsFile& prefs, const TServerEntry& entry)
 {
-    auto items = SplitPrefsCommaText(TextKeyServer(prefs, 1));
+    auto items = SplitCommaText(TextKeyServer(prefs, 1));
     if (items.size() <= 7)
         return false;
     std::string value = std::to_string(entry.protocol) + "," + items[1] + "," + QuoteCommaItem(items[2]) + ","

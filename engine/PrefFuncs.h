@@ -137,7 +137,6 @@ int32_t Gen1ClientData(int32_t index, std::string& value);
 std::string XmlEscape(const std::string& text);
 std::string XmlUnescape(const std::string& text);
 std::string JoinContinuationLines(const std::string& text);
-std::vector<std::string> SplitPrefsCommaText(const std::string& text);
 std::string QuoteCommaItem(const std::string& item);
 // Key-id text ("0x" and 16 hex digits) of a "DefaultKeyID" value; empty unless "0x" + 72 hex digits.
 std::string KeyIDTextFromRecordHex(const std::string& value);

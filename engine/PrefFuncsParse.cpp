@@ -195,48 +195,6 @@ std::string JoinContinuationLines(const std::string& source)
     return text;
 }
 
-std::vector<std::string> SplitPrefsCommaText(const std::string& text)
-{
-    std::vector<std::string> items;
-    size_t i = 0;
-    const size_t n = text.size();
-    auto skipBlanks = [&] {
-        while (i < n && static_cast<unsigned char>(text[i]) <= ' ')
-            ++i;
-    };
-    skipBlanks();
-    while (i < n) {
-        std::string item;
-        if (text[i] == '"') {
-            ++i;
-            while (i < n) {
-                if (text[i] == '"') {
-                    if (i + 1 < n && text[i + 1] == '"') {
-                        item += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += text[i++];
-            }
-            while (i < n && static_cast<unsigned char>(text[i]) > ' ' && text[i] != ',')
-                item += text[i++];
-        } else {
-            while (i < n && static_cast<unsigned char>(text[i]) > ' ' && text[i] != ',')
-                item += text[i++];
-        }
-        items.push_back(std::move(item));
-        skipBlanks();
-        if (i < n && text[i] == ',') {
-            ++i;
-            skipBlanks();
-        }
-    }
-    return items;
-}
-
 std::string QuoteCommaItem(const std::string& item)
 {
     std::string out = "\"";
@@ -487,7 +445,7 @@ bool TPrefsFile::WriteElement(int& index, const std::string& value, int depth)
         if (FindNoCase(line, "</dict>", tag + 6) != std::string::npos)
             return false;
         std::vector<std::pair<std::string, std::string>> pairs;
-        for (const auto& item : SplitPrefsCommaText(value)) {
+        for (const auto& item : SplitCommaText(value)) {
             size_t eq = item.find('=');
             if (eq != std::string::npos)
                 pairs.emplace_back(item.substr(0, eq), item.substr(eq + 1));

@@ -493,3 +493,45 @@ void TStringList::SetCaseSensitive(bool caseSensitive)
     if (sorted_)
         Sort();
 }
+
+std::vector<std::string> SplitCommaText(const std::string& text)
+{
+    std::vector<std::string> items;
+    size_t i = 0;
+    const size_t n = text.size();
+    auto skipBlanks = [&] {
+        while (i < n && static_cast<unsigned char>(text[i]) <= ' ')
+            ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        std::string item;
+        if (text[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (text[i] == '"') {
+                    if (i + 1 < n && text[i + 1] == '"') {
+                        item += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += text[i++];
+            }
+            while (i < n && static_cast<unsigned char>(text[i]) > ' ' && text[i] != ',')
+                item += text[i++];
+        } else {
+            while (i < n && static_cast<unsigned char>(text[i]) > ' ' && text[i] != ',')
+                item += text[i++];
+        }
+        items.push_back(std::move(item));
+        skipBlanks();
+        if (i < n && text[i] == ',') {
+            ++i;
+            skipBlanks();
+        }
+    }
+    return items;
+}

@@ -190,3 +190,7 @@ private:
     bool caseSensitive_ = false;
     TDuplicates duplicates_ = dupIgnore;
 };
+
+// The items of a comma text: blanks and commas separate them, double quotes group (a doubled quote
+// inside stands for one), and text right after a closing quote belongs to the same item.
+std::vector<std::string> SplitCommaText(const std::string& text);

@@ -16,3 +16,11 @@ else()
     ${CMAKE_CURRENT_LIST_DIR}/AutoListFilePosix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AutoListCompare.cpp)
 endif()
+# The mail client's address books: records and name resolution in both builds, the folders and
+# the OEM texts on Windows.
+add_library(ZAVEKAddressBooks STATIC ${CMAKE_CURRENT_LIST_DIR}/AddressBooks.cpp)
+target_link_libraries(ZAVEKAddressBooks PUBLIC ZAVEKAutoList MailUtils UserIDs zavek_strutil)
+if(ZAVEK_WINDOWS)
+  target_sources(ZAVEKAddressBooks PRIVATE ${CMAKE_CURRENT_LIST_DIR}/AddressBooksWin.cpp)
+  target_link_libraries(ZAVEKAddressBooks PUBLIC user32)
+endif()

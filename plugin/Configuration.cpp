@@ -6,6 +6,9 @@
 
 #include "plugin/Configuration.h"
 
+#include "engine/PGPInterface.h"
+#include "engine/sdk/pgpBase.h"
+
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
@@ -72,29 +75,18 @@ private:
     std::string previous_;
 };
 
-void ShowStartupMessage(HWND owner, const std::string& text, UINT icon)
-{
-    MessageBoxA(owner, text.c_str(), "ZAVEK", MB_OK | icon);
-}
-
 } // namespace
 
-void ShowStartupWarning(HWND owner, const std::string& text)
-{
-    ShowStartupMessage(owner, text, MB_ICONWARNING);
-}
-
-void ShowStartupError(HWND owner, const std::string& text)
-{
-    ShowStartupMessage(owner, text, MB_ICONERROR);
-}
-
 TConfiguration::TConfiguration()
-    : windowsUser_(LoggedOnUserName())
-    , windowsVersionText_(::WindowsVersionText(false, true, true, true))
-    , windowsVersion_(VersionTextToNumber(::WindowsVersionText(true, true, false, false)))
-    , fixedFontName_(StockFixedFontName())
 {
+    // An elevated process (the administrator program) still reads the facts of the desktop's user.
+    ImpersonateSessionUser();
+    windowsUser_ = LoggedOnUserName();
+    windowsVersionText_ = ::WindowsVersionText(false, true, true, true);
+    windowsVersion_ = VersionTextToNumber(::WindowsVersionText(true, true, false, false));
+    fixedFontName_ = StockFixedFontName();
+    RevertImpersonation();
+
     installFolder_ = WithTrailingBackslash(GetModuleFolder(ThisModule()));
     resourcesFolder_ = installFolder_ + "Resources\\";
     dataFolder_ = SharedDataFolder(installFolder_);
@@ -108,6 +100,8 @@ TConfiguration::~TConfiguration()
 void TConfiguration::ReleaseStartUpObjects() noexcept
 {
     // Reverse order of creation, except that the texts go last: every other part may use them.
+    // Freeing the PGP interface empties the passphrase cache.
+    pgpInterface_.reset();
     autoList_.reset();
     pmInterface_.reset();
     pgpErrorTexts_.reset();
@@ -139,12 +133,26 @@ int TConfiguration::StartUp(HWND pluginWindow, HWND parentWindow)
     try {
         code = RunStartUp();
     } catch (...) {
-        ReleaseStartUpObjects();
-        throw;
+        code = STARTUP_EXCEPTION;
     }
-    if (code != STARTUP_OK)
-        ReleaseStartUpObjects();
+    if (code == STARTUP_OK)
+        return code;
+    // Reported while the texts still exist, so that it shows in the plug-in's own dialog.
+    if (code != STARTUP_FAILED_SILENTLY)
+        ShowSystemErrorText(code);
+    ReleaseStartUpObjects();
     return code;
+}
+
+void TConfiguration::ShowSystemErrorText(int code)
+{
+    char* text = nullptr;
+    FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    ShowMessage(text ? text : "Windows error " + std::to_string(code) + ".", TMessageKind::Error);
+    if (text)
+        LocalFree(text);
 }
 
 int TConfiguration::RunStartUp()
@@ -164,20 +172,108 @@ int TConfiguration::RunStartUp()
     LoadIconvLibrary(pmInterface_->GetBaseFolder());
 
     if (FileName().empty()) {
-        ShowStartupWarning(parentWindow_, texts_->GetEntry(TEXT_NO_MAIL_FOLDER));
+        ShowMessage(texts_->GetEntry(TEXT_NO_MAIL_FOLDER), TMessageKind::Warning);
         return STARTUP_FAILED_SILENTLY;
     }
     // The administrator's own mail user sets up others; a fresh file there is not a new user's.
     if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
         ClearNewFile();
 
-    // Not in this build, and left absent rather than faked: the editor interface, the help handler
-    // and the PGP interface. Requests that need them fail with an error.
+    // Not in this build, and left absent rather than faked: the editor interface and the help
+    // handler. Requests that need them fail with an error.
 
+    if (parentWindow_)
+        autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
+    CreatePGPInterface();
     if (!parentWindow_)
         return STARTUP_OK;
-    autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
     return LoadCryptor();
+}
+
+void TConfiguration::CreatePGPInterface()
+{
+    pgpInterface_ = std::make_unique<TPGPInterface>(nullptr, *pgpErrorTexts_, *texts_,
+        [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
+    productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
+    pgpInterface_->SetVersionText(productInfo_.ProductName + " " + productInfo_.ProductVersion);
+    pgpInterface_->LoadKeyRingPrefs();
+    // A fresh options file starts from what the PGP preferences say.
+    if (NewFile()) {
+        SetComment(pgpInterface_->Comment);
+        SetStorePassphrase(pgpInterface_->CacheSeconds);
+        SetWipeCount(pgpInterface_->WipePasses);
+    }
+    ApplyPGPSettings();
+    if (autoList_) {
+        TKeyRingKeySource keys;
+        autoList_->MigrateAutoList(keys);
+    }
+}
+
+namespace {
+// An option that is set and differs wins; otherwise the option takes the interface's value.
+template <class Setter> void ExchangeSetting(const std::string& option, std::string& interfaceValue, Setter set)
+{
+    if (!option.empty() && option != interfaceValue)
+        interfaceValue = option;
+    else
+        set(interfaceValue);
+}
+} // namespace
+
+void TConfiguration::ApplyPGPSettings()
+{
+    if (!pgpInterface_)
+        return;
+    TPGPInterface& pgp = *pgpInterface_;
+    TKeyRingSettings& rings = pgp.KeyRingSettings;
+    ExchangeSetting(Values().SecRing, rings.SecretRing, [this](const std::string& v) { SetSecRing(v); });
+    ExchangeSetting(Values().PubRing, rings.PublicRing, [this](const std::string& v) { SetPubRing(v); });
+    ExchangeSetting(Values().PGPGroup, rings.GroupsFile, [this](const std::string& v) { SetPGPGroup(v); });
+    ExchangeSetting(Values().DefaultUser, rings.DefaultKey, [this](const std::string& v) { SetDefaultUser(v); });
+    keyRingState_ = pgp.OpenKeyRings();
+    SetDefaultUser(rings.DefaultKey);
+    if (KeyServer().Protocol == -1)
+        LoadKeyServerPrefs();
+    pgp.Comment = Values().Comment;
+    pgp.CacheSeconds = Values().StorePassphrase;
+    pgp.WipePasses = Values().WipeCount;
+    pgp.EndCacheHold();
+}
+
+void TConfiguration::LoadKeyServerPrefs()
+{
+    if (!pgpInterface_)
+        return;
+    TKeyServer server;
+    const int32_t status = pgpInterface_->GetKeyServer(server);
+    if (status == 0) {
+        keyServer_.Protocol = server.Protocol;
+        keyServer_.Host = server.Host;
+        keyServer_.Port = server.Port;
+        keyServer_.Flags = server.Flags;
+    } else {
+        pgpInterface_->ShowPGPError(status);
+    }
+}
+
+void TConfiguration::SaveKeyServerPrefs()
+{
+    if (!pgpInterface_)
+        return;
+    TKeyServer server;
+    server.Protocol = keyServer_.Protocol;
+    server.Host = keyServer_.Host;
+    server.Port = keyServer_.Port;
+    server.Flags = keyServer_.Flags;
+    const int32_t status = pgpInterface_->SetKeyServer(server);
+    if (status != 0)
+        pgpInterface_->ShowPGPError(status);
+}
+
+bool TConfiguration::ShowMessage(const std::string& text, TMessageKind kind)
+{
+    return ShowInterfaceMessage(text, kind, 0);
 }
 
 void TConfiguration::ReadVersionBlock()
@@ -246,6 +342,13 @@ TPMInterface& TConfiguration::PMInterface() const
     return *pmInterface_;
 }
 
+TPGPInterface& TConfiguration::PGPInterface() const
+{
+    if (!pgpInterface_)
+        throw ENotAvailable("the PGP interface");
+    return *pgpInterface_;
+}
+
 const TZAVEKStrings& TConfiguration::Texts() const
 {
     if (!texts_)
@@ -287,9 +390,34 @@ void TConfiguration::Cleanup()
     throw ENotAvailable("Cleanup");
 }
 
-void TConfiguration::RestartMailClient(const std::string&, HWND)
+void TConfiguration::RestartMailClient(const std::string& identity, HWND mailClient)
 {
-    throw ENotAvailable("RestartMailClient");
+    restartStarted_ = PMInterface().RestartHost(installFolder_ + "ZAVEKHelper.exe", identity, mailClient);
+}
+
+intptr_t TConfiguration::ImpersonateSessionUser()
+{
+    if (!IsProcessElevated(GetCurrentProcessId()))
+        return -1;
+    TKernelHandle token = GetShellProcessToken();
+    if (!token.Valid() || !ImpersonateUser(token.Get()))
+        return -1;
+    sessionUserToken_ = std::move(token);
+    return reinterpret_cast<intptr_t>(sessionUserToken_.Get());
+}
+
+void TConfiguration::RevertImpersonation()
+{
+    if (!sessionUserToken_.Valid())
+        return;
+    ::RevertImpersonation();
+    sessionUserToken_.Close();
+}
+
+std::string TConfiguration::GetVersionInfoText() const
+{
+    return "\r\n\r\n" + windowsVersionText_ + "\r\n" + SDKVersionText + "\r\n"
+        + (pmInterface_ ? pmInterface_->VersionText() : std::string());
 }
 
 void TConfiguration::OpenHtmlPage(const std::string&)

@@ -5,6 +5,8 @@
 // of pretending to work.
 #pragma once
 
+#include "engine/PGPInterface.h"
+#include "foundation/Processes.h"
 #include "foundation/ZAVEKResources.h"
 #include "plugin/Options.h"
 #include "plugin/PMInterface.h"
@@ -24,11 +26,6 @@ struct TZAVEKProductInfo {
     std::string ProductName;
 };
 
-// Start-up messages. The plug-in's message dialog plugs in here; until the main object offers it,
-// the system's message box shows them (caption "ZAVEK").
-void ShowStartupWarning(HWND owner, const std::string& text);
-void ShowStartupError(HWND owner, const std::string& text);
-
 class TConfiguration : public TOptions {
 public:
     static constexpr const char* CRYPTOR_LIBRARY = "ZAVEKCryptor.dll";
@@ -36,6 +33,8 @@ public:
     // Result codes of StartUp besides Windows error codes.
     static constexpr int STARTUP_OK = 0;
     static constexpr int STARTUP_FAILED_SILENTLY = -1;
+    // An exception anywhere in the start-up ("a DLL initialisation routine failed").
+    static constexpr int STARTUP_EXCEPTION = 1114;
     // Entries of the language texts the start-up uses.
     static constexpr uint16_t TEXT_NO_MAIL_FOLDER = 125;
     static constexpr uint16_t TEXT_ADMINISTRATOR = 336;
@@ -49,10 +48,17 @@ public:
     ~TConfiguration() override;
 
     // Result code: 0 success, -1 failed silently or already reported, other values a Windows error
-    // code. A failed start-up leaves nothing of itself behind, so it can be tried again.
+    // code, whose system text it shows. A failed start-up leaves nothing of itself behind, so it can
+    // be tried again.
     int StartUp(HWND pluginWindow, HWND parentWindow);
     // Loads the companion library from the install folder once; 0 or the Windows error code.
     int LoadCryptor();
+    // While the process runs elevated, acts as the user of the desktop shell until
+    // RevertImpersonation; the token's value, or -1 when not elevated or when that fails.
+    intptr_t ImpersonateSessionUser();
+    void RevertImpersonation();
+    // Blank lines, then the Windows, PGP SDK and mail-client versions, a line each (the about box).
+    std::string GetVersionInfoText() const;
 
     // Bodies of the command exports.
     void UserSetup(const std::string& arguments);
@@ -67,7 +73,9 @@ public:
     // The owned objects; each raises ENotAvailable before a successful start-up.
     TPMInterface& PMInterface() const;
     const TZAVEKStrings& Texts() const;
+    bool HasTexts() const { return texts_ != nullptr; }
     const TPGPErrorStrings& PGPErrorTexts() const;
+    TPGPInterface& PGPInterface() const;
     // Only inside the mail client (a start-up with a parent window) is there a recipient auto-list.
     TALInterface& AutoList() const;
 
@@ -83,6 +91,12 @@ public:
     int ProductVersion() const { return productVersion_; }
     const TZAVEKProductInfo& ProductInfo() const { return productInfo_; }
 
+    // Exchange the key-ring files, default user, comment, cache time and wipe passes with the PGP
+    // interface and open the key rings; nothing without the interface.
+    void ApplyPGPSettings() override;
+    // The key-server record from / to the PGP preferences; nothing without the PGP interface.
+    void LoadKeyServerPrefs() override;
+    void SaveKeyServerPrefs() override;
     // Exchange the two mail-client settings with the mail client; nothing without its interface.
     void LoadHostSettings() override;
     void SaveHostSettings() override;
@@ -92,6 +106,12 @@ public:
     // The number of a product version text, cut at its first "/" and its first "b".
     static int ProductVersionNumber(const std::string& versionText);
 
+    // Shows a message of the start-up or the PGP interface; true for OK or Yes. Here the system's
+    // message box; the main object shows its own message dialog once the texts exist.
+    virtual bool ShowMessage(const std::string& text, TMessageKind kind);
+    // The system's text for a Windows error code, as an error message.
+    void ShowSystemErrorText(int code);
+
 protected:
     HWND pluginWindow_ = nullptr;
     HWND parentWindow_ = nullptr;
@@ -100,6 +120,8 @@ private:
     int RunStartUp();
     void ReadVersionBlock();
     void CreateLanguageTexts(const std::string& language);
+    // Raises when the SDK did not load.
+    void CreatePGPInterface();
     // Frees what a start-up created, texts last: everything else may still use them.
     void ReleaseStartUpObjects() noexcept;
 
@@ -119,4 +141,6 @@ private:
     std::unique_ptr<TPGPErrorStrings> pgpErrorTexts_;
     std::unique_ptr<TPMInterface> pmInterface_;
     std::unique_ptr<TALInterface> autoList_;
+    std::unique_ptr<TPGPInterface> pgpInterface_;
+    TKernelHandle sessionUserToken_;
 };

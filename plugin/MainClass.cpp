@@ -4,16 +4,19 @@
 
 #include "framework/Application.h"
 #include "plugin/Guard.h"
+#include "engine/PGPInterface.h"
+#include "foundation/ZAVEKCommon.h"
 #include "plugin/HostApi.h"
+#include "ui/dialogs/MessageDialogs.h"
 
 #include <cstring>
 
 namespace {
 TMainClass* g_MainClass = nullptr;
 
-constexpr int START_UP_EXCEPTION = 1114;
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
+constexpr uint16_t TEXT_CLOCK_SET = 201;
 
 void PumpMessages()
 {
@@ -26,18 +29,6 @@ void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-// The system's text for a Windows error code, in a message box owned by owner.
-void ShowSystemErrorBox(HWND owner, int code)
-{
-    char* text = nullptr;
-    FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    ShowStartupError(owner, text ? text : "Unknown error.");
-    if (text)
-        LocalFree(text);
 }
 
 bool ClassIs(HWND window, const char* name)
@@ -108,29 +99,72 @@ HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
     HWND window = CreateWindowExA(
         0, HIDDEN_CLASS, "", parent ? WS_CHILD : 0, 0, 0, 0, 0, parent, nullptr, instance_, nullptr);
     if (!window) {
-        ShowSystemErrorBox(parent, static_cast<int>(GetLastError()));
+        ShowSystemErrorText(static_cast<int>(GetLastError()));
         return nullptr;
     }
     noParent_ = parent == nullptr;
     newInterface_ = version >= HostApi::NEW_INTERFACE_VERSION;
-    int code;
-    try {
-        // The framework's forms without an owner belong to the plug-in window inside the mail client.
-        if (parent)
-            Application().SetOwnerWindow(window);
-        code = StartUp(window, parent);
-    } catch (...) {
-        code = START_UP_EXCEPTION;
-    }
-    if (code == 0)
+    // The framework's forms without an owner belong to the plug-in window inside the mail client.
+    if (parent)
+        Application().SetOwnerWindow(window);
+    if (StartUp(window, parent) == STARTUP_OK)
         return window;
     DestroyWindow(window);
     pluginWindow_ = nullptr;
     if (parent)
         Application().SetOwnerWindow(nullptr);
-    if (code != -1)
-        ShowSystemErrorBox(parent, code);
     return nullptr;
+}
+
+bool TMainClass::ShowMessage(const std::string& text, TMessageKind kind)
+{
+    // Before the texts exist (or after a failed start-up released them) the dialog has no captions.
+    if (!HasTexts())
+        return TConfiguration::ShowMessage(text, kind);
+    switch (kind) {
+    case TMessageKind::Information: ShowInfo(*this, text); return true;
+    case TMessageKind::Warning: ShowWarning(*this, text); return true;
+    case TMessageKind::Error: ShowError(*this, text); return true;
+    case TMessageKind::QuestionYesDefault: return ConfirmYes(*this, text);
+    case TMessageKind::QuestionNoDefault: return !ConfirmNo(*this, text);
+    }
+    return false;
+}
+
+bool TMainClass::ShowKeyMenuForText(HWND, const std::string&)
+{
+    // The key menu belongs to the plug-in's menu commands, which this build does not have.
+    return false;
+}
+
+void TMainClass::OpenHtmlPage(const std::string& url)
+{
+    RunDialogRequest([&] { TConfiguration::OpenHtmlPage(url); });
+}
+
+void TMainClass::ShowPGPHelp(const std::string& topic)
+{
+    RunDialogRequest([&] { TConfiguration::ShowPGPHelp(topic); });
+}
+
+void TMainClass::ShowManual(const std::string& topic)
+{
+    RunDialogRequest([&] { TConfiguration::ShowManual(topic); });
+}
+
+void TMainClass::ShowTopic(HWND, int)
+{
+    // Without the help handler a dialog's help button has no topic to open.
+}
+
+void TMainClass::RunDialogRequest(const std::function<void()>& request)
+{
+    // A dialog's link or help button must not take the dialog down with it.
+    try {
+        request();
+    } catch (const std::exception& error) {
+        ShowMessage(error.what(), TMessageKind::Error);
+    }
 }
 
 void TMainClass::SetBusy(bool busy)
@@ -482,12 +516,18 @@ void TMainClass::ManageKeys(const std::string&, int)
     throw ENotAvailable("ManageKeys");
 }
 
-void TMainClass::WipeFile(const std::string&)
+void TMainClass::WipeFile(const std::string& fileName)
 {
-    throw ENotAvailable("WipeFile");
+    PGPInterface().WipeFile(fileName);
 }
 
-void TMainClass::SyncTime(bool)
+void TMainClass::SyncTime(bool show)
 {
-    throw ENotAvailable("SyncTime");
+    const DWORD code = SyncSystemTime(GetShowTimeServer(), GetShowTimePort());
+    if (!show)
+        return;
+    if (code != 0)
+        ShowSystemError(*this, "%s", code);
+    else
+        ShowInfo(*this, Texts().GetEntry(TEXT_CLOCK_SET));
 }

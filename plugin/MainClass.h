@@ -11,13 +11,15 @@
 #include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
+#include "ui/dialogs/DialogMainObject.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-class TMainClass : public TConfiguration {
+class TMainClass : public TConfiguration, public IDialogMainObject {
 public:
     static constexpr const char* HIDDEN_CLASS = "ZAVEK_HIDDEN_CLASS";
     static constexpr UINT_PTR TIMER_PASSPHRASE = 1;
@@ -56,6 +58,22 @@ public:
 
     // The clock follows the "ShowTime" option.
     void ShowTimeChanged() override;
+
+    // What the plug-in's dialogs ask of the main object.
+    const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
+    bool StandardColor() const override { return Values().StandardColor; }
+    std::string FixedFontName() const override { return TConfiguration::FixedFontName(); }
+    HWND ActiveDialogWindow() const override { return activeDialog_; }
+    void SetActiveDialogWindow(HWND window) override { activeDialog_ = window; }
+    HWND GetHostWindow() const override { return frame_; }
+    bool ShowKeyMenuForText(HWND window, const std::string& text) override;
+    void OpenHtmlPage(const std::string& url) override;
+    void ShowPGPHelp(const std::string& topic) override;
+    void ShowManual(const std::string& topic) override;
+    void ShowTopic(HWND window, int context) override;
+
+    // In the plug-in's own message dialog once the language texts exist.
+    bool ShowMessage(const std::string& text, TMessageKind kind) override;
 
 private:
     static LRESULT CALLBACK HiddenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -103,6 +121,8 @@ private:
     bool CloseReaderWindows();
     void ReleaseHostWindows();
     void UpdateBusyMenu();
+    // Runs a request of a dialog and shows its failure instead of raising it.
+    void RunDialogRequest(const std::function<void()>& request);
 
     HINSTANCE instance_;
     ATOM hiddenClass_ = 0;
@@ -120,6 +140,7 @@ private:
     HWND mdiClient_ = nullptr;
     HWND statusBar_ = nullptr;
     HWND rememberedEditor_ = nullptr;
+    HWND activeDialog_ = nullptr;
     WPARAM lastHostCommand_ = 0;
     TSubclassRegistry subclassed_;
     TPluginMenus menus_;

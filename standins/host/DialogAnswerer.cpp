@@ -1,6 +1,8 @@
 // The stand-in mail client's dialog answerer: a timer that looks for dialogs of this thread whose
 // caption contains a scripted text and clicks the scripted button, so that tests drive the
-// plug-in's modal questions without any test hook in the plug-in.
+// plug-in's modal questions without any test hook in the plug-in. A button is named by its dialog
+// id, or by its caption (without '&') for windows that are not system dialogs, like the plug-in's
+// own forms.
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 
@@ -9,7 +11,8 @@
 namespace {
 struct TAnswer {
     std::string CaptionPart;
-    int ButtonId;
+    int ButtonId;             // 0 when the button is named by its caption
+    std::string ButtonCaption;
 };
 std::vector<TAnswer> g_answers;
 
@@ -23,20 +26,61 @@ bool IsDialog(HWND window)
     return lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window);
 }
 
-BOOL CALLBACK AnswerDialog(HWND window, LPARAM)
+std::string WithoutAccelerators(const std::string& text)
 {
-    if (!IsDialog(window))
-        return TRUE;
-    char caption[256] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    for (const TAnswer& answer : g_answers) {
-        if (std::string(caption).find(answer.CaptionPart) == std::string::npos)
-            continue;
+    std::string plain;
+    for (char c : text)
+        if (c != '&')
+            plain += c;
+    return plain;
+}
+
+struct TButtonSearch {
+    std::string Caption;
+    HWND Found = nullptr;
+};
+
+BOOL CALLBACK FindButtonByCaption(HWND child, LPARAM search)
+{
+    auto& wanted = *reinterpret_cast<TButtonSearch*>(search);
+    char text[128] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (IsWindowVisible(child) && WithoutAccelerators(text) == wanted.Caption) {
+        wanted.Found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Clicks the scripted button of a matching window; true when it did.
+bool Answer(HWND window, const char* caption, const TAnswer& answer)
+{
+    if (answer.ButtonId != 0) {
+        if (!IsDialog(window))
+            return false;
         g_log.Line("answered dialog \"%s\" with %d", caption, answer.ButtonId);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.ButtonId, BN_CLICKED),
             reinterpret_cast<LPARAM>(GetDlgItem(window, answer.ButtonId)));
-        break;
+        return true;
     }
+    TButtonSearch search { answer.ButtonCaption };
+    EnumChildWindows(window, FindButtonByCaption, reinterpret_cast<LPARAM>(&search));
+    if (!search.Found)
+        return false;
+    g_log.Line("answered dialog \"%s\" with %s", caption, answer.ButtonCaption.c_str());
+    PostMessageA(search.Found, BM_CLICK, 0, 0);
+    return true;
+}
+
+BOOL CALLBACK AnswerDialog(HWND window, LPARAM)
+{
+    if (!IsWindowVisible(window))
+        return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    for (const TAnswer& answer : g_answers)
+        if (std::string(caption).find(answer.CaptionPart) != std::string::npos && Answer(window, caption, answer))
+            break;
     return TRUE;
 }
 
@@ -47,9 +91,10 @@ void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD)
 }
 } // namespace
 
-void AddDialogAnswer(const std::string& captionPart, int buttonId)
+void AddDialogAnswer(const std::string& captionPart, const std::string& button)
 {
-    g_answers.push_back({ captionPart, buttonId });
+    const bool isId = !button.empty() && button.find_first_not_of("0123456789") == std::string::npos;
+    g_answers.push_back({ captionPart, isId ? std::stoi(button) : 0, isId ? std::string() : button });
 }
 
 void StartDialogAnswerer(HWND timerWindow)

@@ -76,5 +76,5 @@ const HostApi::THostMenuRecord& HostMenuRecord();
 void WriteHostRegistry();
 
 // Closes dialogs of this thread whose caption contains a given text by clicking a given button.
-void AddDialogAnswer(const std::string& captionPart, int buttonId);
+void AddDialogAnswer(const std::string& captionPart, const std::string& button);
 void StartDialogAnswerer(HWND timerWindow);

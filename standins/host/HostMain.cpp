@@ -17,7 +17,7 @@
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
-//   answer CAPTION BUTTON | dialog CAPTION   answer rules / a host question to be answered
+//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
 // and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows.
@@ -292,7 +292,7 @@ void RunStep(const THostStep& step)
         if (g_nextStep < g_steps.size())
             RunStep(g_steps[g_nextStep++]);
     } else if (verb == "answer") {
-        AddDialogAnswer(Arg(step, 1), static_cast<int>(ParseNumber(Arg(step, 2))));
+        AddDialogAnswer(Arg(step, 1), Arg(step, 2));
     } else if (verb == "dialog") {
         const int result = MessageBoxA(
             g_host.Frame, "A question of the stand-in mail client.", Arg(step, 1).c_str(), MB_OKCANCEL);

@@ -52,6 +52,16 @@ THostSession::THostSession(const std::string& name)
     GetTempPathA(MAX_PATH, temp);
     folder_ = std::string(temp) + "zavek-e2e-" + name + "-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder_.c_str(), nullptr);
+    // Wine reuses process ids: a folder left by an earlier run must not leak its files into this one.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(File("*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA(File(found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 std::string THostSession::File(const std::string& name) const
@@ -70,6 +80,24 @@ std::string THostSession::ReadFile(const std::string& name) const
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string THostSession::MailFolderStep() const
+{
+    return "set mailfolder \"" + File("") + "\"\n";
+}
+
+std::string THostSession::UseKeyRings() const
+{
+    std::string fixtures = "Z:" ZAVEK_KEY_FIXTURES "\\";
+    for (char& c : fixtures)
+        if (c == '/')
+            c = '\\';
+    for (const char* name : { "pubring.pkr", "secring.skr" })
+        CopyFileA((fixtures + name).c_str(), File(name).c_str(), FALSE);
+    WriteFile("ZAVEK.cfg",
+        "[FilePaths]\r\nSecRing=\"" + File("secring.skr") + "\"\r\nPubRing=\"" + File("pubring.pkr") + "\"\r\n");
+    return MailFolderStep();
 }
 
 bool THostSession::Exists(const std::string& name) const

@@ -18,9 +18,19 @@ struct THostRun {
     int IndexOf(const std::string& line) const;
 };
 
+// Rules for the plug-in's own dialogs ("ZA-VEK - ..."): OK closes a message; No answers the
+// question the start-up asks while the PGP key rings are missing.
+inline const std::string ANSWER_MESSAGES = "answer ZA-VEK OK\n";
+inline const std::string ANSWER_NO_KEY_RINGS = "answer ZA-VEK No\n";
+
 class THostSession {
 public:
     explicit THostSession(const std::string& name);
+    // Makes the session's folder a mail folder whose options name a copy of the test key rings
+    // (made by GnuPG at build time); the script step that points the mail client at it.
+    std::string UseKeyRings() const;
+    // The script step that makes the session's folder the mail client's mail folder.
+    std::string MailFolderStep() const;
     // A Windows path of a file in the session's folder.
     std::string File(const std::string& name) const;
     void WriteFile(const std::string& name, const std::string& content) const;

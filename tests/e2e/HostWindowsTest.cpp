@@ -18,7 +18,7 @@ constexpr const char* PLUGIN_MENU_ITEMS
 
 TEST(HostWindows, ReadyAddsButtonsAndMenusAndShutDownTakesThemAllAway)
 {
-    THostRun run = THostSession("hostwin").Run("load\nforminit\nready\nreader\nmenubar\nmenu &Selvadrin\n"
+    THostRun run = THostSession("hostwin").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nmenubar\nmenu &Selvadrin\n"
                                                "menu &Selvadrin/Selvadrin\nmenu &Help\nbuttons\nsubclassed\n"
                                                "event 32\nwait 300\n");
     SCOPED_TRACE(run.Text());
@@ -46,7 +46,7 @@ TEST(HostWindows, ReadyAddsButtonsAndMenusAndShutDownTakesThemAllAway)
 
 TEST(HostWindows, ASecondReadyAndAnMdiMenuKeepOneMenuEachAndShutDownCleansBoth)
 {
-    THostRun run = THostSession("hostwin-mdi").Run("load\nforminit\nready\nready\nmenubar\nmenu &Help\nbuttons\n"
+    THostRun run = THostSession("hostwin-mdi").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nready\nmenubar\nmenu &Help\nbuttons\n"
                                                    "mdimenu\nmenubar\nmenu &Help\nevent 32\nwait 300\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("request 3097").size(), 6u);
@@ -65,7 +65,7 @@ TEST(HostWindows, ASecondReadyAndAnMdiMenuKeepOneMenuEachAndShutDownCleansBoth)
 TEST(HostWindows, MenuStatesHintsAndCommandsGoThroughTheFrame)
 {
     THostRun run = THostSession("hostwin-menus")
-                       .Run("load\nforminit\nready\nreader\npopup &Selvadrin\nmenu &Selvadrin\n"
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\npopup &Selvadrin\nmenu &Selvadrin\n"
                             "menuselect 16396 &Selvadrin\nmenuselect 16388 &Help\nmenuselect 12545 &Help\n"
                             "exitmenu\ncommand 16390\ncommand 20504\ncommand 1190\nlink ZAVEK_URL:0x1234\n"
                             "link http://example.org/\nevent 5 after\nquit\n");
@@ -97,7 +97,7 @@ TEST(HostWindows, TheOptionsChooseButtonsAutoListItemsAndTheClock)
         "[Toolbar]\r\nWipePass=1\r\nEncSign=1\r\nDecrypt=0\r\n[AutoPush]\r\nAuto=0\r\n"
         "[ShowTime]\r\nShow=0\r\n");
     THostSession clockSession("hostwin-clock");
-    THostRun run = session.Run("set mailfolder " + session.File("")
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "set mailfolder " + session.File("")
         + "\nload\nforminit\nready\nbuttons\npopup \"&Selvadrin/Recipient list\"\n"
           "menu \"&Selvadrin/Recipient list\"\nstatuspixels\nquit\n");
     SCOPED_TRACE(run.Text());
@@ -107,7 +107,7 @@ TEST(HostWindows, TheOptionsChooseButtonsAutoListItemsAndTheClock)
     EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list: 24603"));
     EXPECT_TRUE(run.Has("statuspixels blank"));
 
-    THostRun clock = clockSession.Run("set mailfolder " + clockSession.File("")
+    THostRun clock = clockSession.Run(ANSWER_NO_KEY_RINGS + "set mailfolder " + clockSession.File("")
         + "\nload\nforminit\nstatuspixels\nready\npopup \"&Selvadrin/Recipient list\"\n"
           "menu \"&Selvadrin/Recipient list\"\nwait 1100\nstatuspixels\nquit\n");
     SCOPED_TRACE(clock.Text());
@@ -120,7 +120,7 @@ TEST(HostWindows, CtrlAndTheManageKeysAcceleratorCloseThePluginMenu)
 {
     // 13 is Ctrl+M, "&Manage keys"; 11 is Ctrl+K.
     THostRun run = THostSession("hostwin-menuchar")
-                       .Run("load\nforminit\nready\nmenuchar 13 &Selvadrin\nctrl 1\nmenuchar 11 &Selvadrin\n"
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nmenuchar 13 &Selvadrin\nctrl 1\nmenuchar 11 &Selvadrin\n"
                             "menuchar 13 &Help\nmenuchar 13 &Selvadrin\nctrl 0\nevent 5 after\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("menuchar 13 -> 0x0").size(), 2u);
@@ -132,7 +132,7 @@ TEST(HostWindows, CtrlAndTheManageKeysAcceleratorCloseThePluginMenu)
 
 TEST(HostWindows, TheEndOfTheWindowsSessionShutsThePluginDownFirst)
 {
-    THostRun run = THostSession("hostwin-endsession").Run("load\nforminit\nready\nframemessage 0x11\nwait 300\n");
+    THostRun run = THostSession("hostwin-endsession").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nframemessage 0x11\nwait 300\n");
     SCOPED_TRACE(run.Text());
     const int query = run.IndexOf("framemessage 0x11 -> 0x1");
     ASSERT_GE(query, 0);
@@ -146,7 +146,7 @@ TEST(HostWindows, TheEndOfTheWindowsSessionShutsThePluginDownFirst)
 TEST(HostWindows, PGPWindowsOutOfSightComeIntoViewOthersStayWhereTheMailClientPutThem)
 {
     THostRun run = THostSession("hostwin-inview")
-                       .Run("load\nforminit\noffscreen \"PGP early\"\nready\noffscreen \"PGP Passphrase\"\n"
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\noffscreen \"PGP early\"\nready\noffscreen \"PGP Passphrase\"\n"
                             "offscreen \"Mail client\"\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("offscreen PGP early in view=0")); // the plug-in is not ready yet

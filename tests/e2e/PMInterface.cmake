@@ -8,10 +8,8 @@ if(ZAVEK_WINDOWS)
   zavek_stage(PMInterfaceProbe Probe)
 
   zavek_add_test(NAME e2e_PMInterface
-                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/PMInterfaceTest.cpp ${CMAKE_CURRENT_LIST_DIR}/HostSession.cpp
-                 TIMEOUT 600)
-  target_compile_definitions(e2e_PMInterface PRIVATE ZAVEK_STAGE_DIR="${ZAVEK_STAGE_DIR}")
-  add_dependencies(e2e_PMInterface stage)
+                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/PMInterfaceTest.cpp
+                 LIBS e2e_session TIMEOUT 600)
   # The stand-in's windows take the foreground and it writes the mail client's registry values.
   set_tests_properties(e2e_PMInterface PROPERTIES RUN_SERIAL TRUE)
 endif()

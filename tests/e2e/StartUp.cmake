@@ -1,10 +1,8 @@
 # End-to-end tests of the plug-in's start-up in the stand-in mail client (needs the staged tree).
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME e2e_StartUp
-                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/StartUpTest.cpp ${CMAKE_CURRENT_LIST_DIR}/HostSession.cpp
-                 TIMEOUT 600)
-  target_compile_definitions(e2e_StartUp PRIVATE ZAVEK_STAGE_DIR="${ZAVEK_STAGE_DIR}")
-  add_dependencies(e2e_StartUp stage)
+                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/StartUpTest.cpp
+                 LIBS e2e_session TIMEOUT 600)
   # Moves a staged library aside while it runs, and its windows take the foreground.
   set_tests_properties(e2e_StartUp PROPERTIES RUN_SERIAL TRUE)
 endif()

@@ -1,6 +1,7 @@
-// End to end through the stand-in mail client: the start-up's success and its two reported failures. Without a mail
-// folder it warns once and FORMINIT fails; without the companion library it shows the Windows error
-// text and FORMINIT fails. The dialog answerer closes the boxes.
+// End to end through the stand-in mail client: the start-up's success and its reported failures,
+// all in the plug-in's own message dialog. Without a mail folder it warns once and FORMINIT fails;
+// without the companion library or the PGP SDK it shows the Windows error text and FORMINIT fails;
+// without key rings it asks once and goes on. The dialog answerer closes the dialogs.
 #include "e2e/HostSession.h"
 
 #include <gmock/gmock.h>
@@ -13,24 +14,24 @@
 namespace {
 using ::testing::HasSubstr;
 
-constexpr const char* ANSWER_OK = "answer ZAVEK 1\n";
+const std::string ANSWERS = ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS;
 
-// Moves the staged companion library aside for one test and back afterwards.
-class TCryptorHidden {
+// Moves a staged library of the plug-in's folder aside for one test and back afterwards.
+class TLibraryHidden {
 public:
-    TCryptorHidden()
-        : library_(StageFolder() + "\\Plugin\\ZAVEKCryptor.dll")
+    explicit TLibraryHidden(const std::string& name)
+        : library_(StageFolder() + "\\Plugin\\" + name)
         , aside_(library_ + ".aside")
     {
         moved_ = MoveFileA(library_.c_str(), aside_.c_str()) != FALSE;
     }
-    ~TCryptorHidden()
+    ~TLibraryHidden()
     {
         if (moved_)
             MoveFileA(aside_.c_str(), library_.c_str());
     }
-    TCryptorHidden(const TCryptorHidden&) = delete;
-    TCryptorHidden& operator=(const TCryptorHidden&) = delete;
+    TLibraryHidden(const TLibraryHidden&) = delete;
+    TLibraryHidden& operator=(const TLibraryHidden&) = delete;
     bool Moved() const { return moved_; }
 
 private:
@@ -40,20 +41,20 @@ private:
 
 TEST(StartUp, WithoutAMailFolderItWarnsOnceAndFormInitFails)
 {
-    THostRun run = THostSession("nomailwarn").Run(std::string(ANSWER_OK) + "set mailfolder -\nload\nforminit\nquit\n");
+    THostRun run = THostSession("nomailwarn").Run(ANSWERS + "set mailfolder -\nload\nforminit\nquit\n");
     SCOPED_TRACE(run.Text());
     auto calls = run.LinesStartingWith("export FORMINIT");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], HasSubstr("-> 0 window 00000000"));
-    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZAVEK\"").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Warning\"").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog").size(), 1u);
     EXPECT_EQ(run.ExitCode, 0);
 }
 
-TEST(StartUp, WithAMailFolderItSucceedsSilently)
+TEST(StartUp, WithAMailFolderAndKeyRingsItSucceedsSilently)
 {
     THostSession session("mailok");
-    THostRun run = session.Run(
-        std::string(ANSWER_OK) + "set mailfolder " + session.File("") + "\nload\nforminit\nquit\n");
+    THostRun run = session.Run(ANSWERS + session.UseKeyRings() + "load\nforminit\nquit\n");
     SCOPED_TRACE(run.Text());
     auto calls = run.LinesStartingWith("export FORMINIT");
     ASSERT_EQ(calls.size(), 1u);
@@ -61,6 +62,38 @@ TEST(StartUp, WithAMailFolderItSucceedsSilently)
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
     // Inside the mail client the start-up binds the recipient auto-list in the mail folder.
     EXPECT_TRUE(session.Exists("AutoList.txt"));
+    // The key rings named by the options were opened: the default user became the first signing
+    // key of the secret ring, written back with its key id.
+    EXPECT_THAT(session.ReadFile("ZAVEK.cfg"), HasSubstr("Ann Lee <ann@example.org>\\0x"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(StartUp, WithoutKeyRingsItAsksOnceAndStartsOnNo)
+{
+    THostSession session("norings");
+    THostRun run = session.Run(ANSWERS + session.MailFolderStep() + "load\nforminit\nquit\n");
+    SCOPED_TRACE(run.Text());
+    auto calls = run.LinesStartingWith("export FORMINIT");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 1 window"));
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Question\" with No").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog").size(), 1u);
+}
+
+TEST(StartUp, WithoutThePGPSdkItShowsTheSystemErrorAndFormInitFails)
+{
+    THostSession session("nosdk");
+    THostRun run;
+    {
+        TLibraryHidden hidden("PGPSDK.dll");
+        ASSERT_TRUE(hidden.Moved());
+        run = session.Run("answer fatal OK\n" + ANSWERS + session.UseKeyRings() + "load\nforminit\nquit\n");
+    }
+    SCOPED_TRACE(run.Text());
+    auto calls = run.LinesStartingWith("export FORMINIT");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 0 window 00000000"));
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
     EXPECT_EQ(run.ExitCode, 0);
 }
 
@@ -68,7 +101,7 @@ TEST(StartUp, AMailClientLanguageWithoutTextsGetsTheEnglishOnesAndTheOptionsRead
 {
     THostSession session("language");
     THostRun run = session.Run(
-        std::string(ANSWER_OK) + "language DE\nset mailfolder " + session.File("") + "\nload\nforminit\nquit\n");
+        ANSWERS + "language DE\n" + session.UseKeyRings() + "load\nforminit\nquit\n");
     SCOPED_TRACE(run.Text());
     ASSERT_TRUE(run.Has("language WPM32DE.DLL -> loaded"));
     auto calls = run.LinesStartingWith("export FORMINIT");
@@ -84,16 +117,16 @@ TEST(StartUp, WithoutTheCompanionLibraryItShowsTheSystemErrorAndFormInitFails)
     THostSession session("nocryptor");
     THostRun run;
     {
-        TCryptorHidden hidden;
+        TLibraryHidden hidden("ZAVEKCryptor.dll");
         ASSERT_TRUE(hidden.Moved());
-        run = session.Run(std::string(ANSWER_OK) + "set mailfolder " + session.File("")
-            + "\nload\nforminit\nquit\n");
+        run = session.Run(ANSWERS + session.UseKeyRings() + "load\nforminit\nquit\n");
     }
     SCOPED_TRACE(run.Text());
     auto calls = run.LinesStartingWith("export FORMINIT");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], HasSubstr("-> 0 window 00000000"));
-    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZAVEK\"").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog").size(), 1u);
     EXPECT_EQ(run.ExitCode, 0);
 }
 

@@ -545,12 +545,12 @@ TEST(PrefsXml, EscapeAndUnescape)
 
 TEST(PrefsCommaText, SplitAndQuote)
 {
-    EXPECT_EQ(SplitPrefsCommaText("1,0,\"\",\"a \"\"b\"\"\",389,,x y"),
+    EXPECT_EQ(SplitCommaText("1,0,\"\",\"a \"\"b\"\"\",389,,x y"),
         (std::vector<std::string> { "1", "0", "", "a \"b\"", "389", "", "x", "y" }));
-    EXPECT_EQ(SplitPrefsCommaText(""), std::vector<std::string> {});
+    EXPECT_EQ(SplitCommaText(""), std::vector<std::string> {});
     EXPECT_EQ(QuoteCommaItem("a\"b"), "\"a\"\"b\"");
     std::string item = "name=va,l \"ue\"";
-    EXPECT_EQ(SplitPrefsCommaText(QuoteCommaItem(item) + "," + QuoteCommaItem("")),
+    EXPECT_EQ(SplitCommaText(QuoteCommaItem(item) + "," + QuoteCommaItem("")),
         (std::vector<std::string> { item, "" }));
 }
 

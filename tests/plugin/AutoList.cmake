@@ -13,3 +13,10 @@ if(ZAVEK_WINDOWS)
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(plugin_AutoListKeyRing pgpsdk_variant_g13 key_fixtures)
 endif()
+# The address books' records and name resolution (both builds); their folders under Wine.
+zavek_add_test(NAME plugin_AddressBooks NATIVE SOURCES ${CMAKE_CURRENT_LIST_DIR}/AddressBooksTest.cpp
+               LIBS ZAVEKAddressBooks)
+if(ZAVEK_WINDOWS)
+  zavek_add_test(NAME plugin_AddressBookFolders SOURCES ${CMAKE_CURRENT_LIST_DIR}/AddressBookFoldersTest.cpp
+                 LIBS ZAVEKAddressBooks)
+endif()
