@@ -263,7 +263,8 @@ void TMainClass::HandleTimer(UINT_PTR id)
     switch (id) {
     case TIMER_PASSPHRASE:
         KillTimer(pluginWindow_, TIMER_PASSPHRASE);
-        throw ENotAvailable("PurgePassphrase");
+        PGPInterface().PurgePassphrase();
+        return;
     case TIMER_DEFERRED_SEND: {
         sendInProgress_ = true;
         KillTimer(pluginWindow_, TIMER_DEFERRED_SEND);

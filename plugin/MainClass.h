@@ -54,7 +54,6 @@ public:
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
-    void SyncTimeElevated();
 
     // The clock follows the "ShowTime" option.
     void ShowTimeChanged() override;
@@ -95,6 +94,10 @@ private:
     void AddMenus(HMENU bar);
     void RemoveHostAdditions();
     void StartClock();
+    // The PGP interface's cache callback: timer 1 runs for the cache time, 16389 follows the cache.
+    void StartPassphraseTimer(int32_t seconds, bool changed);
+    // A double click on the clock: the clock is set from the time server, with the result shown.
+    void ClockDoubleClicked();
     std::string Text(uint16_t id) const;
     TPluginMenuState MenuState() const;
     // The frame's messages about commands and menus; true when handled (result set).

@@ -83,6 +83,7 @@ std::string TMainClass::Text(uint16_t id) const
 TPluginMenuState TMainClass::MenuState() const
 {
     TPluginMenuState state;
+    state.PassphraseCached = Guarded("IsCacheEmpty", false, [this] { return !PGPInterface().IsCacheEmpty(); });
     state.ReaderActive = PMInterface().ActiveReaderWindow(nullptr) != nullptr;
     state.EditorActive = PMInterface().ActiveEditorWindow(nullptr) != nullptr;
     state.KeyRingState = KeyRingState();
@@ -94,7 +95,16 @@ TPluginMenuState TMainClass::MenuState() const
 
 void TMainClass::StartHostAdditions()
 {
+    // The folder manager's message view may be there before the hooks saw it created.
+    if (HWND manager = PMInterface().ActiveFolderManager(nullptr))
+        if (HWND textEdit = FindWindowExA(manager, nullptr, HostApi::CLASS_TEXT_EDIT, nullptr))
+            SubclassTextEditParent(textEdit);
+    clock_.SetFont(PMInterface().DialogFont().Name, PMInterface().DialogFont().PointSize);
     StartClock();
+    GuardedVoid("SetCacheCallback", [this] {
+        PGPInterface().SetCacheCallback(
+            [this](int32_t seconds, bool changed) { StartPassphraseTimer(seconds, changed); });
+    });
     AddToolbarButtons();
     menus_.Build([this](uint16_t id) { return Text(id); }, MenuState());
     if (frame_)
@@ -132,6 +142,22 @@ void TMainClass::StartClock()
     clock_.Attach(statusBar_, Values().ShowTime, FormatOne(Text(TEXT_CLOCK_TOOLTIP), GetShowTimeServer()));
     if (clock_.Shown() && pluginWindow_)
         SetTimer(pluginWindow_, TIMER_CLOCK, CLOCK_PERIOD_MS, nullptr);
+}
+
+void TMainClass::StartPassphraseTimer(int32_t seconds, bool changed)
+{
+    constexpr uint16_t TEXT_CACHE_TIME_CHANGED = 242;
+    constexpr UINT MS_PER_SECOND = 1000;
+    if (!pluginWindow_)
+        return;
+    KillTimer(pluginWindow_, TIMER_PASSPHRASE);
+    if (changed)
+        PMInterface().SetStatusText(Text(TEXT_CACHE_TIME_CHANGED));
+    if (seconds > 0)
+        SetTimer(pluginWindow_, TIMER_PASSPHRASE, static_cast<UINT>(seconds) * MS_PER_SECOND, nullptr);
+    if (menus_.Built())
+        EnableMenuItem(menus_.PluginMenu(), ITEM_WIPE_PASSPHRASE,
+            MF_BYCOMMAND | (PGPInterface().IsCacheEmpty() ? MF_GRAYED : MF_ENABLED));
 }
 
 void TMainClass::ShowTimeChanged()
@@ -314,7 +340,7 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
             case WM_LBUTTONDBLCLK: {
                 const POINT at = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
                 if (self->clock_.Contains(at)) {
-                    self->SyncTimeElevated();
+                    self->ClockDoubleClicked();
                     return 0;
                 }
                 break;
@@ -382,7 +408,8 @@ LRESULT CALLBACK TMainClass::PassphraseFieldProc(
         });
 }
 
-void TMainClass::SyncTimeElevated()
+void TMainClass::ClockDoubleClicked()
 {
+    // Setting the clock needs administrator rights: the administrator program does it.
     throw ENotAvailable("SyncTimeElevated");
 }

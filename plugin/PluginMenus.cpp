@@ -172,6 +172,7 @@ void TPluginMenus::UpdateStates(const TPluginMenuState& state) const
     CheckMenuItem(pluginMenu_, ITEM_PGP_MIME, MF_BYCOMMAND | Checked(state.PGPMime));
     CheckMenuItem(pluginMenu_, ITEM_PGP_EXT, MF_BYCOMMAND | Checked(state.PGPExt));
     CheckMenuItem(pluginMenu_, ITEM_FULL_AUTO, MF_BYCOMMAND | Checked(state.FullAuto));
+    Enable(pluginMenu_, ITEM_WIPE_PASSPHRASE, state.PassphraseCached);
     Enable(pluginMenu_, ITEM_DECRYPT_MESSAGE, state.ReaderActive);
     Enable(pluginMenu_, ITEM_VERIFY_FILE, state.ReaderActive);
     for (UINT id = ITEM_SEND_BOTH; id <= ITEM_SEND_SIGNED; ++id)

@@ -12,6 +12,7 @@
 
 // What decides the plug-in menu's check marks and enabled items.
 struct TPluginMenuState {
+    bool PassphraseCached = false;
     bool ReaderActive = false;
     bool EditorActive = false;
     int32_t KeyRingState = 0;

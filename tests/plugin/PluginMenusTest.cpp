@@ -103,13 +103,14 @@ TEST(PluginMenus, StatesFollowTheActiveWindowsTheOptionsAndTheKeyRing)
         EXPECT_TRUE(State(menu, id) & MF_GRAYED) << id;
     EXPECT_FALSE(State(menu, ITEM_START_PGP) & MF_GRAYED);
 
+    state.PassphraseCached = true;
     state.ReaderActive = true;
     state.EditorActive = true;
     state.KeyRingState = 1;
     state.PGPMime = false;
     state.FullAuto = true;
     menus.UpdateStates(state);
-    for (UINT id : { ITEM_SEND_BOTH, ITEM_SEND_BOTH + 1, ITEM_SEND_SIGNED, ITEM_DECRYPT_MESSAGE, ITEM_VERIFY_FILE,
+    for (UINT id : { ITEM_WIPE_PASSPHRASE, ITEM_SEND_BOTH, ITEM_SEND_BOTH + 1, ITEM_SEND_SIGNED, ITEM_DECRYPT_MESSAGE, ITEM_VERIFY_FILE,
              ITEM_IMPORT_CERTIFICATES })
         EXPECT_FALSE(State(menu, id) & MF_GRAYED) << id;
     EXPECT_FALSE(State(menu, ITEM_PGP_MIME) & MF_CHECKED);

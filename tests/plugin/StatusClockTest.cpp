@@ -41,6 +41,12 @@ TEST(StatusClock, SitsAtTheRightEdgeAndLeavesTheWindowAsItWas)
     clock.Place();
     EXPECT_TRUE(clock.Contains({ 298, 10 }));
     EXPECT_FALSE(clock.Contains({ 598, 10 }));
+    // A wider font widens the clock to the left.
+    const POINT justLeft = { 298 - static_cast<int>(clock.Text().size()) * 6 - 14, 10 };
+    const bool coveredBefore = clock.Contains(justLeft);
+    clock.SetFont("Courier New", 24);
+    EXPECT_TRUE(clock.Contains(justLeft));
+    EXPECT_FALSE(coveredBefore);
     clock.Tick();
     clock.Paint();
     clock.Detach();
