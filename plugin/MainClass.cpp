@@ -456,8 +456,15 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    // Posted keyboard, mouse, paint and command messages get their reactions with the plug-in's
-    // windows handling; the hook is in place from the start so that its life is the object's.
+    TMainClass* self = g_MainClass;
+    if (code == HC_ACTION && wParam == PM_REMOVE && self) {
+        GuardedVoid("GetMsgHook", [&] {
+            auto* msg = reinterpret_cast<MSG*>(lParam);
+            // A message the plug-in took is swallowed: the mail client gets nothing in its place.
+            if (self->PostedMessageTaken(*msg))
+                msg->message = WM_NULL;
+        });
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -106,6 +106,8 @@ private:
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     void ShowEncryptPopup();
     void SubclassTextEditParent(HWND textEdit);
+    // A message posted to the mail client's windows; true when the plug-in took it.
+    bool PostedMessageTaken(const MSG& msg);
     // A window of this thread was shown (not by its parent).
     void WindowShown(HWND window);
     // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.

@@ -352,6 +352,26 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
         });
 }
 
+bool TMainClass::PostedMessageTaken(const MSG& msg)
+{
+    if (shuttingDown_ || !frame_ || !menus_.Built())
+        return false;
+    if (msg.message == WM_RBUTTONDOWN) {
+        // The right button on the encrypt button (known by its hint) offers the encrypt choices.
+        char className[32] = {}, caption[128] = {};
+        GetClassNameA(msg.hwnd, className, sizeof className);
+        if (std::strcmp(className, "DH_BMBN") != 0 && std::strcmp(className, "BMBNDH") != 0)
+            return false;
+        GetWindowTextA(msg.hwnd, caption, sizeof caption);
+        const std::string hint = PMInterface().GetButtonHint(TOOLBAR_ENCRYPT);
+        if (hint.empty() || hint != caption)
+            return false;
+        ShowEncryptPopup();
+        return true;
+    }
+    return false;
+}
+
 void TMainClass::WindowShown(HWND window)
 {
     if (shuttingDown_ || !frame_)

@@ -211,7 +211,9 @@ HMENU TPluginMenus::BuildEncryptPopup(const TTextLookup& texts, const TPluginMen
         UINT Id;
         UINT Flags;
     };
-    const TItem items[] = { { ITEM_SEND_BOTH, 0 }, { ITEM_SEND_BOTH + 1, 0 }, { ITEM_SEND_SIGNED, 0 },
+    // Sending needs an editor.
+    const UINT send = Grayed(!state.EditorActive);
+    const TItem items[] = { { ITEM_SEND_BOTH, send }, { ITEM_SEND_BOTH + 1, send }, { ITEM_SEND_SIGNED, send },
         { 0, MF_SEPARATOR }, { ITEM_PGP_MIME, Checked(state.PGPMime) }, { ITEM_PGP_EXT, Checked(state.PGPExt) },
         { ITEM_FULL_AUTO, Checked(state.FullAuto) } };
     for (const TItem& item : items) {

@@ -64,6 +64,8 @@ LRESULT AddPluginButton(const HostApi::THostButtonRecord& record);
 bool RemovePluginButton(int hostId);
 // Clicks the plug-in's button of that command id; false when there is none.
 bool ClickPluginButton(uint32_t commandId);
+// The window of the plug-in's button of that command id; nil when there is none.
+HWND PluginButtonWindow(uint32_t commandId);
 // " COMMAND:EXTRA" for each of the plug-in's buttons, in the order of their host ids.
 std::string PluginButtonList();
 

@@ -246,6 +246,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             && AskPlugin(WM_HOSTEVENT, EVENT_QUEUE, 0, "event 15 on delivery") != HOST_HANDLED)
             g_log.Line("queue delivered");
         break;
+    case WM_INITMENUPOPUP:
+        g_log.Line("frame initmenupopup %d items", GetMenuItemCount(reinterpret_cast<HMENU>(wParam)));
+        break;
     case WM_CLOSE:
         Close(window);
         return 0;

@@ -161,5 +161,10 @@ TEST(PluginMenus, TheEncryptPopupHoldsTheSendItemsAndTheSwitches)
     EXPECT_EQ(CaptionOf(popup, ITEM_SEND_SIGNED), "t41");
     EXPECT_TRUE(State(popup, ITEM_PGP_EXT) & MF_CHECKED);
     EXPECT_FALSE(State(popup, ITEM_PGP_MIME) & MF_CHECKED);
+    EXPECT_TRUE(State(popup, ITEM_SEND_BOTH) & MF_GRAYED); // no editor to send from
+    DestroyMenu(popup);
+    state.EditorActive = true;
+    popup = TPluginMenus::BuildEncryptPopup(Text, state);
+    EXPECT_FALSE(State(popup, ITEM_SEND_BOTH) & MF_GRAYED);
     DestroyMenu(popup);
 }
