@@ -9,15 +9,23 @@
 #include "engine/PGPInterface.h"
 #include "engine/sdk/pgpBase.h"
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/Guard.h"
+#include "plugin/InstallCommands.h"
+#include "plugin/SessionUser.h"
+#include "plugin/ZAVEKHelp.h"
 
 #include <shlobj.h>
 
 namespace {
+
+// Entries of the language texts the page commands show.
+constexpr uint16_t TEXT_MANUAL_NOT_OPENED = 127;
+constexpr uint16_t TEXT_PAGE_NOT_OPENED = 342;
 
 constexpr const char* VERSION_TRANSLATION = "040904B0";
 constexpr const char* DEFAULT_WINDOWS_USER = "DefaultUser";
@@ -370,29 +378,38 @@ const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const
     return *pgpErrorTexts_;
 }
 
-void TConfiguration::UserSetup(const std::string&)
+void TConfiguration::UserSetup(const std::string& arguments)
 {
-    throw ENotAvailable("UserSetup");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserSetup(arguments);
 }
 
-void TConfiguration::UserUpdate(const std::string&)
+void TConfiguration::UserUpdate(const std::string& arguments)
 {
-    throw ENotAvailable("UserUpdate");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUpdate(arguments);
 }
 
 void TConfiguration::UserUninstall()
 {
-    throw ENotAvailable("UserUninstall");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUninstall();
 }
 
 void TConfiguration::Cleanup()
 {
-    throw ENotAvailable("Cleanup");
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).Cleanup();
 }
 
 void TConfiguration::RestartMailClient(const std::string& identity, HWND mailClient)
 {
     restartStarted_ = PMInterface().RestartHost(installFolder_ + "ZAVEKHelper.exe", identity, mailClient);
+}
+
+void TConfiguration::SyncTimeElevated(HWND owner, bool show)
+{
+    ShellOpenFile(owner, "", installFolder_ + "ZAVEKAdmin.exe", show ? "SYNCTIME SHOW" : "SYNCTIME", show);
 }
 
 intptr_t TConfiguration::ImpersonateSessionUser()
@@ -420,17 +437,24 @@ std::string TConfiguration::GetVersionInfoText() const
         + (pmInterface_ ? pmInterface_->VersionText() : std::string());
 }
 
-void TConfiguration::OpenHtmlPage(const std::string&)
+void TConfiguration::OpenHtmlPage(const std::string& page)
 {
-    throw ENotAvailable("OpenHtmlPage");
+    TSessionUserScope asUser;
+    if (!TZAVEKHelp(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_).OpenHtmlPage(page))
+        ShowMessage(page + "\r\n\r\n" + Texts().GetEntry(TEXT_PAGE_NOT_OPENED), TMessageKind::Error);
 }
 
-void TConfiguration::ShowPGPHelp(const std::string&)
+void TConfiguration::ShowPGPHelp(const std::string& topic)
 {
-    throw ENotAvailable("ShowPGPHelp");
+    if (!pgpInterface_)
+        return;
+    TSessionUserScope asUser;
+    pgpInterface_->ShowPGPHelp(topic);
 }
 
-void TConfiguration::ShowManual(const std::string&)
+void TConfiguration::ShowManual(const std::string& topic)
 {
-    throw ENotAvailable("ShowManual");
+    TSessionUserScope asUser;
+    if (!TZAVEKHelp(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_).ShowManualPage(topic))
+        ShowMessage(Texts().GetEntry(TEXT_MANUAL_NOT_OPENED), TMessageKind::Error);
 }

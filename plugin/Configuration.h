@@ -51,6 +51,8 @@ public:
     // code, whose system text it shows. A failed start-up leaves nothing of itself behind, so it can
     // be tried again.
     int StartUp(HWND pluginWindow, HWND parentWindow);
+    // Starts the administrator program to set the clock from the time server, shown with show.
+    void SyncTimeElevated(HWND owner, bool show);
     // Loads the companion library from the install folder once; 0 or the Windows error code.
     int LoadCryptor();
     // While the process runs elevated, acts as the user of the desktop shell until

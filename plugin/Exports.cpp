@@ -7,6 +7,7 @@
 #include "framework/UnitRegistry.h"
 #include "engine/PrefFuncs.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/FileUtilsWin.h"
 #include "foundation/Processes.h"
 #include "foundation/UTF8.h"
 #include "foundation/UxThemes.h"
@@ -30,6 +31,7 @@ UnitRegistry& Units()
     static UnitRegistry units({
         { "PGPsdk", [] { EnsurePGPsdk(); }, [] { ReleasePGPsdk(); } },
         { "Processes", [] { InitProcesses(); }, [] { DoneProcesses(); } },
+        { "FileUtils", [] { InitFileUtils(); }, [] { DoneFileUtils(); } },
         { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
         { "UxThemes", nullptr, [] { DoneUxThemes(); } },
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },
@@ -91,7 +93,7 @@ void WaitDoubleClickInterval()
     }
 }
 
-int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request)
+int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request, TRequestedAction requested)
 {
     return Guarded(where, int32_t(0), [&]() -> int32_t {
         TMainClass* main = MainObject();
@@ -101,8 +103,8 @@ int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request)
         if (!inRequest.Granted())
             return 0;
         TBusyScope busy(*main);
-        return main->EncryptRequest(
-            Text(request->InFile), Text(request->OutFile), Text(request->Recipient), Text(request->Method));
+        return main->EncryptRequest(Text(request->InFile), Text(request->OutFile), Text(request->Recipient),
+            Text(request->Method), requested);
     });
 }
 
@@ -154,12 +156,12 @@ uint32_t WINAPI FORMINIT(uint32_t version, uint32_t, HWND parent, uint32_t, HWND
 
 int32_t WINAPI ENCRYPT(const TEncryptorRequest* request)
 {
-    return EncryptOrSign("ENCRYPT", request);
+    return EncryptOrSign("ENCRYPT", request, TRequestedAction::Encrypt);
 }
 
 int32_t WINAPI SIGN(const TEncryptorRequest* request)
 {
-    return EncryptOrSign("SIGN", request);
+    return EncryptOrSign("SIGN", request, TRequestedAction::Sign);
 }
 
 int32_t WINAPI DECRYPT(const TEncryptorRequest* request)

@@ -3,6 +3,11 @@
 #include "plugin/MainClass.h"
 
 #include "framework/Application.h"
+#include "plugin/ConvertFile.h"
+#include "plugin/DecodeCommands.h"
+#include "plugin/DecryptPassphrase.h"
+#include "plugin/DecryptRoad.h"
+#include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
 #include "engine/PGPInterface.h"
 #include "foundation/ZAVEKCommon.h"
@@ -15,6 +20,9 @@ namespace {
 TMainClass* g_MainClass = nullptr;
 
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
+// The title the mail client's header-lines dialog begins with, and our encryption page's label.
+constexpr UINT HOST_TEXT_HEADER_DIALOG = 52;
+constexpr uint16_t TEXT_ENCRYPTOR_LABEL = 5;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
 constexpr uint16_t TEXT_CLOCK_SET = 201;
 
@@ -285,7 +293,9 @@ void TMainClass::HandleTimer(UINT_PTR id)
         return;
     case TIMER_SIGNATURE_NOTE:
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
-        throw ENotAvailable("ShowSignatureResult");
+        if (decryptRoad_)
+            decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
+        return;
     case TIMER_CLOCK:
         clock_.Tick();
         return;
@@ -342,6 +352,7 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
         return 0;
     }
     case HostApi::EVENT_DECODE_FILE:
+        ClearDecodeState();
         if (const char* fileName = reinterpret_cast<const char*>(record))
             DecodeFileInPlace(fileName);
         return 0;
@@ -449,6 +460,8 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->clock_.Place();
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
+            else if (sent->message == WM_COMMAND)
+                self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -503,25 +516,96 @@ LRESULT CALLBACK TMainClass::ReaderProc(
         });
 }
 
-int32_t TMainClass::EncryptRequest(
-    const std::string&, const std::string&, const std::string&, const std::string&)
+int32_t TMainClass::EncryptRequest(const std::string& inFile, const std::string& outFile,
+    const std::string& recipient, const std::string& method, TRequestedAction requested)
 {
-    throw ENotAvailable("EncryptRequest");
+    if (inFile.empty())
+        return 0;
+    TPGPInterface& pgp = PGPInterface();
+    LoadOptions();
+    // The passphrase cache holds for the whole request.
+    pgp.BeginCacheHold();
+    struct TCacheHold {
+        TPGPInterface& pgp;
+        ~TCacheHold() { pgp.EndCacheHold(); }
+    } hold { pgp };
+    if (!outFile.empty())
+        return ConvertFile(inFile, outFile);
+    TEncryptRoad& road = EncryptRoad();
+    // Without an editor the plug-in handles, each request is a send of its own.
+    if (!EditorDataOf(PMInterface().ActiveEditorWindow(nullptr)))
+        road.ResetSendState(nullptr, 0);
+    return road.EncryptMessage(inFile, recipient, method, requested);
 }
 
-int32_t TMainClass::DecryptMessage(const std::string&, const std::string&, uint32_t)
+TEncryptRoad& TMainClass::EncryptRoad()
 {
-    throw ENotAvailable("DecryptMessage");
+    if (!encryptRoad_ || !encryptRoad_->BoundTo(PGPInterface()))
+        encryptRoad_ = std::make_unique<TPluginEncryptRoad>(*this, *this, [this] { return ownerWindow_; });
+    return encryptRoad_->Road();
 }
 
-void TMainClass::VerifyFile(const std::string&)
+TDecryptRoad& TMainClass::DecryptRoad()
 {
-    throw ENotAvailable("VerifyFile");
+    TPGPInterface& pgp = PGPInterface();
+    // A new start-up brings a new PGP interface: the road follows it.
+    if (!decryptRoad_ || &decryptRoad_->Interface() != &pgp) {
+        decryptRoad_.reset();
+        if (!pgp.DecryptPassphraseAsk)
+            pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
+        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
+    }
+    decryptHost_->Owner = ownerWindow_;
+    return *decryptRoad_;
 }
 
-void TMainClass::ManageKeys(const std::string&, int)
+void TMainClass::ClearDecodeState()
 {
-    throw ENotAvailable("ManageKeys");
+    if (decryptRoad_)
+        decryptRoad_->RestoreHostSetting();
+    decodeContext_ = TDecodeContext();
+}
+
+void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
+{
+    if (!frame_ || shuttingDown_ || target == pluginWindow_)
+        return;
+    const TPMInterface& host = PMInterface();
+    if (lParam) {
+        ApplyHostControlCommand(decodeContext_, target, wParam, reinterpret_cast<HWND>(lParam),
+            host.GetHostString(HOST_TEXT_HEADER_DIALOG), Texts().GetEntry(TEXT_ENCRYPTOR_LABEL));
+        return;
+    }
+    const UINT command = LOWORD(wParam);
+    HWND active = host.GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+    if (!host.ActiveFolderManager(active) && !host.ActiveFolderWindow(active) && !host.ActiveReaderWindow(active))
+        return;
+    char className[64] = {};
+    GetClassNameA(target, className, sizeof className);
+    const TDecodeFollowUp followUp
+        = ApplyHostCommand(decodeContext_, command, className, host.GetShowObjects(), host.HostBuild());
+    if (followUp == TDecodeFollowUp::SendCtrlH) {
+        keybd_event(VK_CONTROL, 0, 0, 0);
+        keybd_event('H', 0, 0, 0);
+        keybd_event('H', 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    }
+}
+
+int32_t TMainClass::DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t)
+{
+    return DecryptRoad().DecryptMessage(inFile, outFile);
+}
+
+void TMainClass::VerifyFile(const std::string& fileName)
+{
+    DecryptRoad().VerifyFile(fileName);
+}
+
+void TMainClass::ManageKeys(const std::string& argument, int mode)
+{
+    DecryptRoad().ManageKeys(argument, mode);
 }
 
 void TMainClass::WipeFile(const std::string& fileName)

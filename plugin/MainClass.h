@@ -6,6 +6,8 @@
 
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
+#include "plugin/EncryptRoadHost.h"
+#include "plugin/DecodeContext.h"
 #include "plugin/PluginCommands.h"
 #include "plugin/PluginMenus.h"
 #include "plugin/StatusClock.h"
@@ -17,7 +19,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+class TDecryptRoad;
+class TPMDecryptHost;
 
 class TMainClass : public TConfiguration, public IDialogMainObject {
 public:
@@ -48,15 +54,20 @@ public:
 
     // Bodies of the message exports.
     int32_t EncryptRequest(const std::string& inFile, const std::string& outFile,
-        const std::string& recipient, const std::string& method);
+        const std::string& recipient, const std::string& method, TRequestedAction requested);
     int32_t DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t hostContext);
     void VerifyFile(const std::string& fileName);
     void ManageKeys(const std::string& fileName, int mode);
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
+    // Forgets what the mail client's commands said about the next decode (a mail window became
+    // active); a host setting a decode switched off is given back.
+    void ClearDecodeState();
 
     // The clock follows the "ShowTime" option.
     void ShowTimeChanged() override;
+    // The encrypt road of the current start-up (its per-send state lives there).
+    TEncryptRoad& EncryptRoad();
 
     // What the plug-in's dialogs ask of the main object.
     const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
@@ -96,8 +107,6 @@ private:
     void StartClock();
     // The PGP interface's cache callback: timer 1 runs for the cache time, 16389 follows the cache.
     void StartPassphraseTimer(int32_t seconds, bool changed);
-    // A double click on the clock: the clock is set from the time server, with the result shown.
-    void ClockDoubleClicked();
     std::string Text(uint16_t id) const;
     TPluginMenuState MenuState() const;
     // The frame's messages about commands and menus; true when handled (result set).
@@ -126,6 +135,10 @@ private:
     bool CloseReaderWindows();
     void ReleaseHostWindows();
     void UpdateBusyMenu();
+    // The decrypt road over the PGP interface of the current start-up.
+    TDecryptRoad& DecryptRoad();
+    // A command or control notification the mail client sent to one of its windows.
+    void NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam);
     // Runs a request of a dialog and shows its failure instead of raising it.
     void RunDialogRequest(const std::function<void()>& request);
 
@@ -151,4 +164,8 @@ private:
     TPluginMenus menus_;
     TStatusClock clock_;
     bool menuHintShown_ = false;
+    std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
+    TDecodeContext decodeContext_;
+    std::unique_ptr<TPMDecryptHost> decryptHost_;
+    std::unique_ptr<TDecryptRoad> decryptRoad_;
 };

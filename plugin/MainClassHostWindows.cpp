@@ -101,6 +101,8 @@ void TMainClass::StartHostAdditions()
             SubclassTextEditParent(textEdit);
     clock_.SetFont(PMInterface().DialogFont().Name, PMInterface().DialogFont().PointSize);
     StartClock();
+    if (Values().AutoSync)
+        GuardedVoid("SyncTimeElevated", [this] { SyncTimeElevated(frame_, false); });
     GuardedVoid("SetCacheCallback", [this] {
         PGPInterface().SetCacheCallback(
             [this](int32_t seconds, bool changed) { StartPassphraseTimer(seconds, changed); });
@@ -340,7 +342,7 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
             case WM_LBUTTONDBLCLK: {
                 const POINT at = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
                 if (self->clock_.Contains(at)) {
-                    self->ClockDoubleClicked();
+                    self->SyncTimeElevated(self->frame_, true);
                     return 0;
                 }
                 break;
@@ -428,8 +430,3 @@ LRESULT CALLBACK TMainClass::PassphraseFieldProc(
         });
 }
 
-void TMainClass::ClockDoubleClicked()
-{
-    // Setting the clock needs administrator rights: the administrator program does it.
-    throw ENotAvailable("SyncTimeElevated");
-}

@@ -26,6 +26,8 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(ZAVEKPluginCore PUBLIC zavek_pgpiface engine_sdk zavek_prefs Processes WindowUtils UTF8)
   # The plug-in's own message dialog for what the start-up and the PGP interface report.
   target_link_libraries(ZAVEKPluginCore PUBLIC zavek_ui_dialogs)
+  # Temporary names, the MIME-type list, opening files with their programs.
+  target_link_libraries(ZAVEKPluginCore PUBLIC FileUtilsWin)
   # The SDK loader looks beside the plug-in library first: the stage puts the stand-in SDK there.
   add_custom_target(stage_PluginPGPsdk
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ZAVEK_STAGE_DIR}/Plugin

@@ -181,7 +181,7 @@ TEST(PluginLoad, AMessageExportNestedInAnotherFailsCleanly)
     THostSession session("nested");
     session.WriteFile("in.txt", "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
     const std::string in = session.File("in.txt");
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + ANSWER_MESSAGES + "load\nforminit\nready\n"
                                "queue decrypt "
         + in + " " + session.File("nested.txt")
         + "\n"
@@ -201,11 +201,12 @@ TEST(PluginLoad, AMessageExportNestedInAnotherFailsCleanly)
     // The nested decrypt ran inside the outer one's wait and handed the message back unchanged.
     EXPECT_THAT(decrypts[0], HasSubstr("-> 2 "));
     EXPECT_EQ(session.ReadFile("nested.txt"), session.ReadFile("in.txt"));
-    EXPECT_THAT(decrypts[1], HasSubstr("-> 0 "));
+    // The outer one could not decrypt the broken block either: it showed why and handed it back.
+    EXPECT_THAT(decrypts[1], HasSubstr("-> 2 "));
+    EXPECT_EQ(session.ReadFile("outer.txt"), session.ReadFile("in.txt"));
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->"), Contains(HasSubstr("-> 0 ")));
     EXPECT_EQ(
         session.ReadFile("in.txt"), "-----BEGIN PGP MESSAGE-----\r\nabc\r\n-----END PGP MESSAGE-----\r\n");
-    EXPECT_FALSE(session.Exists("outer.txt"));
     EXPECT_EQ(run.ExitCode, 0);
 }
 
@@ -214,8 +215,10 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     THostSession session("exception");
     session.WriteFile("in.txt", "text\r\n");
     const std::string in = session.File("in.txt");
-    // Every message road fails inside the main object in this build; each failure stays in its export.
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\n"
+    // The encrypt road finds no key for the recipient and asks (back to the editor keeps the file),
+    // and VERIFY finds no signature; each failure stays in its export.
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "answer failed \"Back to editor\"\n" + ANSWER_MESSAGES
+        + "load\nforminit\nready\n"
                                "encrypt "
         + in
         + " - PGP/MIME someone@example.org\n"
@@ -224,7 +227,7 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
         + " -\n"
           "verify "
         + in + "\nmanage -\n"
-          "export USERSETUP x\n"
+          "export HTMLPAGE x\n"
           "decrypt "
         + in + " " + session.File("out.txt")
         + "\n"
@@ -235,12 +238,13 @@ TEST(PluginLoad, AnExceptionInsideAnExportDoesNotKillTheHost)
     EXPECT_TRUE(run.Has("export verify -> -2"));
     EXPECT_TRUE(run.Has("export manage -> 0"));
     EXPECT_TRUE(session.Exists("in.txt"));
-    EXPECT_TRUE(run.Has("export USERSETUP returned"));
-    // The failed requests released the busy state: the last decrypt is not refused as nested, and it
-    // waited one double-click interval first.
+    EXPECT_TRUE(run.Has("export HTMLPAGE returned"));
+    // The failed requests released the busy state: the last decrypt is not refused as nested (it
+    // waited one double-click interval first) and hands the text without a block back as it is.
     auto decrypt = run.LinesStartingWith("export decrypt ->");
     ASSERT_EQ(decrypt.size(), 1u);
-    EXPECT_THAT(decrypt[0], HasSubstr("-> 0 "));
+    EXPECT_THAT(decrypt[0], HasSubstr("-> 2 "));
+    EXPECT_EQ(session.ReadFile("out.txt"), "text\r\n");
     EXPECT_GE(MillisecondsOf(decrypt[0]), 450);
     EXPECT_TRUE(run.Has("exit 0"));
     EXPECT_EQ(run.ExitCode, 0);

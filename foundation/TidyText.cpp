@@ -1,0 +1,59 @@
+// UTF-8 to numeric character references and the case-folding comparison of the clean-up unit.
+
+#include "foundation/TidyText.h"
+
+#include "foundation/StrTools.h"
+
+#include <cstdint>
+
+namespace {
+
+// Number of continuation bytes a lead byte announces: 1 for 0xC0-0xDF up to 5 for 0xFC-0xFD;
+// 0 for bytes that cannot lead a sequence of two or more bytes.
+int ContinuationCount(uint8_t Lead)
+{
+    if (Lead < 0xC0 || Lead > 0xFD)
+        return 0;
+    int ones = 0;
+    for (uint8_t bit = 0x80; Lead & bit; bit >>= 1)
+        ++ones;
+    return ones - 1;
+}
+
+bool IsContinuation(uint8_t B)
+{
+    return (B & 0xC0) == 0x80;
+}
+
+} // namespace
+
+std::string Utf8ToHtmlEntities(const std::string& Text)
+{
+    std::string result;
+    result.reserve(Text.size() * 2);
+    const size_t size = Text.size();
+    size_t i = 0;
+    while (i < size) {
+        const auto lead = static_cast<uint8_t>(Text[i]);
+        const int more = ContinuationCount(lead);
+        bool wellFormed = more > 0 && i + more < size;
+        for (int k = 1; wellFormed && k <= more; ++k)
+            wellFormed = IsContinuation(static_cast<uint8_t>(Text[i + k]));
+        if (!wellFormed) {
+            result += Text[i++];
+            continue;
+        }
+        // Six-byte forms carry up to 31 bits.
+        uint32_t value = lead & (0x3Fu >> more);
+        for (int k = 1; k <= more; ++k)
+            value = (value << 6) | (static_cast<uint8_t>(Text[i + k]) & 0x3Fu);
+        result += "&#" + std::to_string(value) + ";";
+        i += more + 1;
+    }
+    return result;
+}
+
+bool SameTextAt(const std::string& Pattern, const std::string& Text, int Pos)
+{
+    return TextMatchesAt(Pattern, Text, Pos);
+}

@@ -1,0 +1,402 @@
+// The decrypt road's steps: the file the mail client handed over is decoded, handed through as it
+// came, or cut to its armoured block; the result goes to the mail client's output file. Every
+// pass-through writes the bytes as read, and plaintext of a refused decryption is burnt.
+#include "plugin/DecryptRoad.h"
+
+#include "engine/PSMimeTools.h"
+#include "foundation/StrUtil.h"
+#include "foundation/ZAVEKResources.h"
+#include "mime/MailHost.h"
+
+namespace {
+
+constexpr uint16_t TEXT_DECRYPTING = 418;
+constexpr uint16_t TEXT_CANCELLED = 419;
+constexpr uint16_t TEXT_DONE = 420;
+constexpr uint16_t TEXT_FILE_NOT_READ = 342;
+constexpr uint32_t MODE_WITH_IMAGES = 46;
+constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
+constexpr uint32_t TREE_KEEPS_READER = 8;
+constexpr uint32_t FIRST_BUILD_WITH_RAW_STATE = 4000;
+
+// Holds the passphrase cache for one request.
+class TCacheHold {
+public:
+    explicit TCacheHold(TPGPInterface& pgp)
+        : pgp_(pgp)
+    {
+        pgp_.BeginCacheHold();
+    }
+    ~TCacheHold() { pgp_.EndCacheHold(); }
+    TCacheHold(const TCacheHold&) = delete;
+    TCacheHold& operator=(const TCacheHold&) = delete;
+
+private:
+    TPGPInterface& pgp_;
+};
+
+// Decrypt failures of these kinds still give the signed text: the signature was what failed.
+bool FailureKeepsText(uint32_t kind)
+{
+    return kind == skNone || kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skSmimeMultipartSigned;
+}
+
+int32_t WriteOutput(const std::string& outFile, const std::string& bytes)
+{
+    return !outFile.empty() && CommitFileSafely(outFile, bytes) ? TDecryptRoad::WRITTEN : 0;
+}
+
+int32_t CopyThrough(const std::string& inFile, const std::string& outFile)
+{
+    return !outFile.empty() && CopyFileA(inFile.c_str(), outFile.c_str(), FALSE) ? TDecryptRoad::WRITTEN : 0;
+}
+
+// The header block of a MIME message for a mail client that shows the text as it is: without the
+// Content-* fields that described the protected body.
+std::string PlainHeaderOf(const std::string& leading)
+{
+    if (leading.empty())
+        return leading;
+    std::string header = leading;
+    while (header.size() >= 2 && header.compare(header.size() - 2, 2, "\r\n") == 0)
+        header.resize(header.size() - 2);
+    return MoveContentHeaders(header, true, "", "") + "\r\n\r\n";
+}
+
+// What the decoder takes of a block: a PGP/MIME entity from its Content-Type on, without the
+// message's other header fields (the SDK does not look past them), or the block as it is.
+std::string DecoderInput(uint32_t kind, const std::string& block)
+{
+    if (kind < skPgpMimeEncrypted || kind > skPgpMimeKeys)
+        return block;
+    std::string header, body, charset, signature;
+    return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
+}
+
+bool SameFileName(const std::string& a, const std::string& b)
+{
+    return !a.empty() && lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
+bool ReadFileBytes(const std::string& fileName, std::string& bytes)
+{
+    bytes.clear();
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes.empty()
+            || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
+    }
+    CloseHandle(file);
+    if (!ok)
+        bytes.clear();
+    return ok;
+}
+
+TDecryptRoad::TDecryptRoad(TPGPInterface& pgp, IDecryptHost& host, const TOptionValues& options,
+    const TZAVEKStrings& texts, TDecodeContext& context)
+    : pgp_(pgp)
+    , host_(host)
+    , options_(options)
+    , texts_(texts)
+    , context_(context)
+{
+    tree_.TreeData.Decode = [this](const std::string& section, std::string& charset, std::string& decoded,
+                                int32_t& statusCode, std::string& statusText) {
+        uint32_t code = 0;
+        pgp_.DecodeSectionText(section, host_.OwnerWindow(), true, decoded, code, statusText, charset);
+        statusCode = static_cast<int32_t>(code);
+    };
+}
+
+std::string TDecryptRoad::Text(uint16_t id) const
+{
+    return texts_.GetEntry(id);
+}
+
+int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::string& outFile)
+{
+    TCacheHold hold(pgp_);
+    if (inFile.empty())
+        return 0;
+    const TDecodeWindow window = host_.FindDecodeWindow();
+    if (window.FolderManager)
+        context_.FolderManagerMode = true;
+    std::string original;
+    if (!window.DecodeAllowed || context_.DecodingSuppressed || !ReadFileBytes(inFile, original))
+        return CopyThrough(inFile, outFile);
+    if (context_.ShowAsTreePending) {
+        ShowTreeOf(original, window);
+        return CopyThrough(inFile, outFile);
+    }
+    const int32_t result = DecodeText(inFile, outFile, original, window);
+    if (host_.HostBuild() >= FIRST_BUILD_WITH_RAW_STATE && window.Reader)
+        context_.RawViewToggle = host_.IsReaderRaw(window.Window);
+    return result;
+}
+
+void TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& window)
+{
+    tree_.Reset();
+    tree_.LoadMessage(text, 1, MODE_WITHOUT_IMAGES, 0);
+    if (!tree_.HasSections())
+        return;
+    if (window.Window)
+        SetFocus(window.Window);
+    if (!host_.ShowMessageTree(tree_, window.Window))
+        return;
+    context_.ShowAsTreePending = false;
+    if (window.Reader && !window.FromThatWindow && !(tree_.HostFlags & TREE_KEEPS_READER))
+        host_.CloseWindow(window.Window);
+}
+
+int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
+    const TDecodeWindow& window)
+{
+    const std::string text = NormalizeLineBreaks(original);
+    std::string block;
+    const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block);
+    if (kind == skNone)
+        return WriteOutput(outFile, original);
+
+    const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
+    if (!extension.empty() && context_.AttachmentMode) {
+        if (extension == ".asc" || extension == ".pgp")
+            return WriteOutput(outFile, block);
+        if (kind == skPgpSignedMessage || kind >= FirstMimeKind)
+            return WriteOutput(outFile, original);
+    }
+    if ((window.ShownRaw || context_.RawViewToggle) && !context_.FolderManagerMode) {
+        context_.RawViewToggle = false;
+        return WriteOutput(outFile, original);
+    }
+
+    host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
+    std::string output, charset;
+    TKeyIDData recipients;
+    const bool keepsText = FailureKeepsText(kind);
+    // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
+    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText, true,
+        kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+    int32_t result = 0;
+    std::string forHost;
+    if (status == kStatusOK || keepsText) {
+        if (kind < FirstMimeKind) {
+            // A converted text gets the mail client's line breaks; anything else stays as decrypted.
+            if (!charset.empty())
+                output = NormalizeCrLf(ConvertTextForHost(output, text, charset, host_.MessageFont()));
+            else if ((kind == skPgpMessage || kind == skPgpSignedMessage)
+                && (extension.empty() || !TextHasControlChars(output)))
+                output = NormalizeCrLf(ConvertTextForHost(output, text, "", host_.MessageFont()));
+            context_.Formatted = false;
+        } else {
+            RenderMimeMessage(kind, block, output);
+        }
+        pgp_.MarkPartlySigned(signature_, messageData_);
+        if (!context_.FolderManagerMode) {
+            if (options_.CheckSig && options_.IncludeInfo != 0)
+                signature_.StatusText = pgp_.FormatSignerText(signature_.StatusText);
+            else
+                signature_ = TSignatureData();
+        }
+        forHost = TextForHost(kind, block, output);
+        result = WriteOutput(outFile, forHost);
+        if (result == WRITTEN && options_.CheckKey && !context_.FolderManagerMode)
+            ImportFoundKeys(kind, block, output);
+    } else {
+        // Nothing of a refused decryption reaches the mail client.
+        signature_ = TSignatureData();
+    }
+    TPGPInterface::BurnText(output);
+
+    host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(result == WRITTEN ? TEXT_DONE : TEXT_CANCELLED));
+    if (!signature_.StatusText.empty() && !context_.SignaturePopup)
+        host_.ShowSignatureResult(signature_);
+    if (result != WRITTEN)
+        result = WriteOutput(outFile, original);
+    TPGPInterface::BurnText(forHost);
+    return result;
+}
+
+void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, std::string& output)
+{
+    tree_.Reset();
+    const bool images = host_.ShowsObjects() || context_.Formatted;
+    // The file for the mail client is 8-bit text: the tree renders ANSI, not UTF-16.
+    tree_.LoadMessage(output, 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~lmWide, 0);
+    if (!tree_.HasSections())
+        return;
+    tree_.SecureKind = kind;
+    std::string rendered;
+    for (const TTextItem& item : tree_.CollectBodyTexts(false))
+        rendered += (rendered.empty() ? "" : "\r\n") + item.Text;
+    TPGPInterface::BurnText(output);
+    output = rendered;
+    TPGPInterface::BurnText(rendered);
+    if (kind == skPgpMimeSigned) {
+        const int keys = tree_.FindSectionKind(skPgpPublicKeyBlock);
+        if (keys >= 0)
+            pgp_.VerifyText(DecoderInput(kind, block), tree_.GetSectionText(keys), signature_, false, options_.Lookup,
+                host_.OwnerWindow());
+    }
+    if (!tree_.BodyIsFormatted())
+        context_.Formatted = false;
+}
+
+std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, std::string& output)
+{
+    if (output.empty())
+        output = block;
+    if (kind == skPgpSignedMessage && options_.CheckSig) {
+        const std::string signedText = ExtractClearSignedText(output);
+        if (!signedText.empty())
+            output = signedText;
+    }
+    // Without a put-back the file is all the mail client shows, so the body always goes into it.
+    if (context_.Formatted && host_.CanPutBack())
+        return messageData_.TextBefore;
+    if (kind < FirstMimeKind)
+        return messageData_.TextBefore + output + messageData_.TextAfter;
+    std::string leading = messageData_.TextBefore;
+    if (context_.IncludeUtf8Headers || context_.IncludeAnsiHeaders) {
+        leading = tree_.GetHeaderLines() + "\r\n\r\n";
+        if (context_.IncludeUtf8Headers)
+            leading = Utf8TextToAnsi(leading);
+    } else if (!host_.CanPutBack()) {
+        leading = PlainHeaderOf(leading);
+    }
+    // The mail client's setting 86 stays off until the put-back switches it on again.
+    if (host_.CanPutBack() && !context_.Setting86Saved) {
+        context_.Setting86Bit0 = host_.GetSetting86Bit0();
+        context_.Setting86Saved = true;
+        host_.SetSetting86Bit0(false);
+    }
+    return leading + output;
+}
+
+void TDecryptRoad::RestoreHostSetting()
+{
+    if (!context_.Setting86Saved)
+        return;
+    context_.Setting86Saved = false;
+    host_.SetSetting86Bit0(context_.Setting86Bit0);
+}
+
+void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, const std::string& output)
+{
+    std::string keys;
+    if (kind == skPgpPublicKeyBlock || kind == skCertificate) {
+        keys = block;
+    } else {
+        TMessageData data;
+        const uint32_t found = pgp_.ExtractSecureBlock(output, data, keys);
+        if (found != skPgpPublicKeyBlock && found != skCertificate)
+            return;
+    }
+    TKeyIDData imported;
+    pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, !options_.AutoPush, false);
+}
+
+uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
+{
+    const uint32_t kind = pgp_.ExtractSecureBlock(text, data, block);
+    if (kind != skNone)
+        return kind;
+    TMimeMsgTree tree;
+    tree.LoadMessage(text, 1, lmScanOnly, 0);
+    for (int i = 0; i < tree.SectionCount(); ++i) {
+        const uint32_t sectionKind = tree.GetSectionKind(i);
+        if (sectionKind != skNone) {
+            block = tree.GetSectionText(i);
+            data = TMessageData();
+            data.Kind = sectionKind;
+            return sectionKind;
+        }
+    }
+    return skNone;
+}
+
+bool TDecryptRoad::ReadNamedFile(const std::string& fileName, std::string& text)
+{
+    if (ReadFileBytes(fileName, text))
+        return true;
+    host_.ShowError(fileName + "\r\n\r\n" + Text(TEXT_FILE_NOT_READ));
+    return false;
+}
+
+bool TDecryptRoad::RepeatsLastFile(const std::string& fileName)
+{
+    if (SameFileName(fileName, lastFile_)) {
+        lastFile_.clear();
+        return true;
+    }
+    lastFile_ = fileName;
+    context_.DecodingSuppressed = false;
+    return false;
+}
+
+void TDecryptRoad::VerifyFile(const std::string& fileName)
+{
+    if (fileName.empty()) {
+        host_.PostFrameCommand(CMD_HOST_VERIFY);
+        return;
+    }
+    std::string text;
+    if (RepeatsLastFile(fileName) || !ReadNamedFile(fileName, text))
+        return;
+    text = NormalizeLineBreaks(text);
+    TMessageData data;
+    std::string block;
+    const uint32_t kind = FirstProtectedBlock(text, data, block);
+    if (kind != skNone && kind < skCertificate) {
+        const size_t blank = data.TextBefore.find("\r\n\r\n");
+        if (blank != std::string::npos)
+            block = data.TextBefore.substr(blank + 4) + block + data.TextAfter;
+    }
+    TCacheHold hold(pgp_);
+    pgp_.VerifyText(block.empty() ? text : DecoderInput(kind, block), "", signature_, true, options_.Lookup,
+        host_.OwnerWindow());
+    host_.ShowSignatureResult(signature_);
+}
+
+void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
+{
+    std::string text;
+    if (!argument.empty() && mode == 0) {
+        text = argument;
+    } else if (!argument.empty()) {
+        if (RepeatsLastFile(argument) || !ReadNamedFile(argument, text))
+            return;
+    } else if (!host_.ActiveMessageText(text)) {
+        if (!host_.ControlHeld()) {
+            host_.PostFrameCommand(CMD_HOST_MANAGE);
+            return;
+        }
+        std::string choice;
+        if (!host_.ChooseKeyFile(choice))
+            return;
+        if (choice == CLIPBOARD_CHOICE)
+            text = host_.ClipboardText();
+        else if (!ReadNamedFile(choice, text))
+            return;
+    }
+    text = NormalizeLineBreaks(text);
+    TMessageData data;
+    std::string block;
+    if (FirstProtectedBlock(text, data, block) == skNone)
+        block = text;
+    TKeyIDData keys;
+    TCacheHold hold(pgp_);
+    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, !options_.AutoPush);
+    if (status != kStatusOK)
+        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, false);
+    pgp_.ShowPGPError(status);
+}

@@ -1,0 +1,112 @@
+// The decrypt road: what happens to a message file the mail client hands to DECRYPT, to a file or
+// message whose signature VERIFY checks, and to keys MANAGE imports. The PGP interface does the
+// work; the road decides what is decoded, what goes back to the mail client and what is shown.
+#pragma once
+
+#include "engine/PGPInterface.h"
+#include "mime/MailServices.h"
+#include "mime/MailUtils.h"
+#include "mime/MimeMsgTree.h"
+#include "plugin/DecodeContext.h"
+#include "plugin/Options.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// The mail-client window a decrypt request is for, as the host side found it.
+struct TDecodeWindow {
+    HWND Window = nullptr; // the active MDI child
+    bool FolderManager = false;
+    bool Reader = false;
+    bool DecodeAllowed = true; // a folder manager decodes only with its menu item 343 checked
+    bool FromThatWindow = false; // the last message position lies in that window
+    bool ShownRaw = false; // the mail client shows the message raw
+};
+
+// What the road needs of the mail client and its windows; the main object implements it over the
+// mail-client interface, tests with a recorder.
+class IDecryptHost {
+public:
+    virtual ~IDecryptHost() = default;
+    virtual TDecodeWindow FindDecodeWindow() = 0;
+    virtual bool IsReaderRaw(HWND window) = 0;
+    virtual HWND OwnerWindow() = 0;
+    virtual uint32_t HostBuild() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual bool ShowsObjects() = 0;
+    virtual bool GetSetting86Bit0() = 0;
+    virtual void SetSetting86Bit0(bool on) = 0;
+    virtual TRtfFontSpec MessageFont() = 0;
+    // True when the decoded message is put into the window's editor control afterwards; without
+    // that the file written is all the mail client shows.
+    virtual bool CanPutBack() = 0;
+    // The message-tree dialog over the window; false when it cannot be shown.
+    virtual bool ShowMessageTree(TMimeMsgTree& tree, HWND window) = 0;
+    virtual void CloseWindow(HWND window) = 0;
+    virtual void ShowSignatureResult(const TSignatureData& signature) = 0;
+    virtual void ShowError(const std::string& text) = 0;
+    virtual void PostFrameCommand(uint32_t command) = 0;
+    virtual bool ControlHeld() = 0;
+    // The message of the active reader or editor; false when there is none.
+    virtual bool ActiveMessageText(std::string& text) = 0;
+    // The key-file dialog: a file name or CLIPBOARD_CHOICE; false when nothing was chosen.
+    virtual bool ChooseKeyFile(std::string& choice) = 0;
+    virtual std::string ClipboardText() = 0;
+};
+
+class TDecryptRoad {
+public:
+    static constexpr const char* CLIPBOARD_CHOICE = ":CLIP:";
+    static constexpr const char* HOST_TEMP_EXTENSION = ".PM$";
+    static constexpr int32_t WRITTEN = 2;
+    // Commands of the mail client's own verify and key import.
+    static constexpr uint32_t CMD_HOST_VERIFY = 181;
+    static constexpr uint32_t CMD_HOST_MANAGE = 182;
+
+    TDecryptRoad(TPGPInterface& pgp, IDecryptHost& host, const TOptionValues& options, const TZAVEKStrings& texts,
+        TDecodeContext& context);
+
+    // 2 when OutFile was written (decoded or handed through), 0 otherwise.
+    int32_t DecryptMessage(const std::string& inFile, const std::string& outFile);
+    void VerifyFile(const std::string& fileName);
+    // mode 0: argument is the text to import; other modes: a file name; no argument: the open message.
+    void ManageKeys(const std::string& argument, int mode);
+
+    TPGPInterface& Interface() const { return pgp_; }
+    const TSignatureData& SignatureResult() const { return signature_; }
+    const TMessageData& MessageData() const { return messageData_; }
+    TMimeMsgTree& MessageTree() { return tree_; }
+    // Gives the mail client's setting 86 back when a decode switched it off and no put-back came.
+    void RestoreHostSetting();
+
+private:
+    int32_t DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
+        const TDecodeWindow& window);
+    // Steps after a decrypt that counted: the text for the mail client and what goes with it.
+    std::string TextForHost(uint32_t kind, const std::string& block, std::string& output);
+    void RenderMimeMessage(uint32_t kind, const std::string& block, std::string& output);
+    void ImportFoundKeys(uint32_t kind, const std::string& block, const std::string& output);
+    void ShowTreeOf(const std::string& text, const TDecodeWindow& window);
+    // The first protected block of a text, or the first protected section of its message tree.
+    uint32_t FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block);
+    // Reads a file the user named; shows the file name and text 342 when that fails.
+    bool ReadNamedFile(const std::string& fileName, std::string& text);
+    // The same file as last time is forgotten (true); another one is remembered.
+    bool RepeatsLastFile(const std::string& fileName);
+    std::string Text(uint16_t id) const;
+
+    TPGPInterface& pgp_;
+    IDecryptHost& host_;
+    const TOptionValues& options_;
+    const TZAVEKStrings& texts_;
+    TDecodeContext& context_;
+    TSignatureData signature_;
+    TMessageData messageData_;
+    TMimeMsgTree tree_;
+    std::string lastFile_;
+};
+
+// Whole-file helpers of the road: the bytes as they are, or false.
+bool ReadFileBytes(const std::string& fileName, std::string& bytes);

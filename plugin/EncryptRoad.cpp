@@ -1,0 +1,450 @@
+// The encrypt road's body: the request's method and recipient, the signer, the encode of the
+// whole body (PGP/MIME, S/MIME) or of each part (inline), the retry, the questions after a
+// failure, and the commit of the result over the message file.
+#include "plugin/EncryptRoad.h"
+
+#include "mime/MailHost.h"
+#include "mime/MimeMsgTree.h"
+#include "mime/MimeTreeEdit.h"
+#include "plugin/Guard.h"
+
+namespace {
+
+constexpr uint16_t TEXT_WARNING = 101;
+constexpr uint16_t TEXT_ALWAYS_ENCRYPT_ATTACHMENTS = 174;
+constexpr uint16_t TEXT_MESSAGE_ENCRYPTED = 176;
+constexpr uint16_t TEXT_DO_NOT_WARN = 178;
+constexpr uint16_t TEXT_DO_NOT_WARN_SUFFIX = 180;
+constexpr uint16_t TEXT_ADD_TO_RECIPIENT_LIST = 277;
+constexpr uint16_t TEXT_CANCELLED = 419;
+constexpr uint16_t TEXT_DONE = 420;
+constexpr uint16_t TEXT_ENCRYPTION_FAILED = 433;
+constexpr uint16_t TEXT_EDIT_OR_SEND_PLAIN = 434;
+constexpr uint16_t TEXT_ADK_WARNING = 435;
+constexpr uint16_t TEXT_BACK_TO_EDITOR = 436;
+constexpr uint16_t TEXT_SEND_UNENCRYPTED = 437;
+constexpr uint16_t TEXT_EDIT_RECIPIENTS = 438;
+constexpr uint16_t TEXT_ENCRYPTING = 439;
+constexpr uint16_t TEXT_ENCRYPT_ATTACHMENTS = 442;
+constexpr uint16_t TEXT_DO_NOT_SHOW = 443;
+
+const std::string NO_KEY_ID = "0x0000000000000000";
+// The flags of the encryptor header line: encrypted, signed.
+constexpr uint32_t HEADER_ENCRYPTED = 1;
+constexpr uint32_t HEADER_SIGNED = 4;
+// The load that keeps every part's text as it stands, so that the joined parts give the message.
+constexpr uint32_t LOAD_KEEP_TEXTS = lmNested | lmDecode;
+
+bool StartsWithNoCase(const std::string& text, size_t at, const char* prefix)
+{
+    for (size_t i = 0; prefix[i]; ++i) {
+        if (at + i >= text.size())
+            return false;
+        const char a = text[at + i], b = prefix[i];
+        if (a != b && !(((a | 0x20) == (b | 0x20)) && (b | 0x20) >= 'a' && (b | 0x20) <= 'z'))
+            return false;
+    }
+    return true;
+}
+
+// Splits a message whose header block is headerLength long into the outer header (ending with a
+// line break) and the body entity to encode: the Content-* fields, which stand last in the block,
+// with the message body after them.
+void SplitForMimeBody(const std::string& message, size_t headerLength, std::string& header, std::string& body)
+{
+    const std::string block = message.substr(0, headerLength);
+    std::string rest = message.substr(headerLength);
+    size_t content = std::string::npos;
+    for (size_t at = 0; at < block.size(); at = block.find('\n', at) + 1) {
+        if (StartsWithNoCase(block, at, "Content-")) {
+            content = at;
+            break;
+        }
+        if (block.find('\n', at) == std::string::npos)
+            break;
+    }
+    if (content != std::string::npos) {
+        header = block.substr(0, content);
+        body = block.substr(content) + rest;
+        return;
+    }
+    header = block + "\r\n";
+    // No fields of its own: the entity begins with its empty header.
+    body = rest.compare(0, 2, "\r\n") == 0 ? rest.substr(2) : rest.compare(0, 1, "\n") == 0 ? rest.substr(1) : rest;
+}
+
+int CountRecipientAddresses(const std::string& header)
+{
+    std::string list;
+    return GetRecipientAddresses(header, "", list);
+}
+
+std::string SystemErrorText(DWORD code)
+{
+    char* text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = text ? text : "Error " + std::to_string(code);
+    if (text)
+        LocalFree(text);
+    return result;
+}
+
+} // namespace
+
+TEncryptRoad::TEncryptRoad(TPGPInterface& pgp, TOptions& options, const TZAVEKStrings& texts,
+    const TPGPErrorStrings& errorTexts, IEncryptHost& host, IEncryptPrompts& prompts, TAutoList* autoList)
+    : pgp_(pgp)
+    , options_(options)
+    , texts_(texts)
+    , errorTexts_(errorTexts)
+    , host_(host)
+    , prompts_(prompts)
+    , autoList_(autoList)
+    , wiper_([&pgp](const std::string& fileName) { return pgp.WipeFile(fileName); })
+{
+    ResetSendState(nullptr, 0);
+}
+
+void TEncryptRoad::ResetSendState(TEditorData* editor, int32_t defaultSignSetting)
+{
+    const TOptionValues& values = options_.Values();
+    send_ = TSendRun();
+    send_.ADKCheck = values.ADKWarning;
+    send_.HideKeyDialog = values.HideKeyDialog;
+    send_.AttachmentQuestionPending = !values.EncryptAttachments;
+    send_.EncryptAttachments = values.EncryptAttachments;
+    if (!editor)
+        return;
+    editor->Flags = defaultSignSetting == 2 ? uint32_t(efSign) : 0u;
+    editor->SendState = ssUndecided;
+    editor->AttachmentWarning = values.AIOWarning;
+    editor->AddressBooks.reset();
+}
+
+int32_t TEncryptRoad::EncryptMessage(
+    const std::string& inFile, const std::string& recipient, const std::string& method, TRequestedAction requested)
+{
+    HWND editor = host_.ActiveEditor();
+    TEditorData* record = host_.ActiveEditorData();
+    const std::string encrypting = texts_.GetEntry(TEXT_ENCRYPTING);
+    host_.ShowStatus(encrypting + " ...");
+    std::string message;
+    if (!ReadMessageFile(inFile, message) || message.empty() || recipient.empty())
+        return 0;
+
+    TOutcome outcome;
+    // Without a record of the plug-in the export's own request holds, with the request's method:
+    // a message is never sent in plain text because its editor went unseen.
+    const uint32_t sendState = record ? record->SendState : ssHostDialog;
+    bool encoded = false;
+    TMethod chosen;
+    if (send_.Cancelled || sendState == ssCancelled) {
+        outcome.Write = true;
+        outcome.Text = host_.PlaceholderMessage();
+        outcome.EndText = TEXT_CANCELLED;
+    } else {
+        const std::string charset = host_.Charset();
+        const uint32_t requestedFlags = requested == TRequestedAction::Encrypt ? efEncrypt : efSign;
+        uint32_t flags = record ? record->Flags : requestedFlags;
+        const bool plain = send_.SendUnencrypted || flags == 0;
+        if (!plain)
+            flags = TakeRecipient(recipient, flags, sendState);
+        // A recipient for whom the list wants neither goes as it is too: an encoder asked for
+        // nothing gives nothing, and the body would be lost.
+        if (plain || (flags & (efEncrypt | efSign)) == 0) {
+            WritePrepared(message, charset, outcome);
+        } else {
+            chosen = ChooseMethod(flags, sendState, method);
+            ResolveSigner(chosen.SMime, editor);
+            Encode(message, chosen, record, charset, outcome);
+            encoded = outcome.Write && outcome.Error == 0 && !send_.Cancelled && !send_.SendUnencrypted;
+            outcome.EndText = send_.Cancelled || !outcome.Write ? TEXT_CANCELLED : TEXT_DONE;
+        }
+    }
+
+    bool committed = false;
+    if (outcome.Write) {
+        committed = CommitMessageFile(inFile, outcome.Text, wiper_);
+        if (!committed) {
+            prompts_.ShowError(SystemErrorText(GetLastError()));
+            outcome.EndText = TEXT_CANCELLED;
+        }
+    }
+    pgp_.BurnText(outcome.Text);
+    pgp_.BurnText(message);
+    if (committed && encoded)
+        AfterSuccess(chosen);
+    host_.ShowStatus(encrypting + texts_.GetEntry(outcome.EndText ? outcome.EndText : TEXT_CANCELLED));
+    host_.RefreshQueueWindow();
+    return committed && outcome.Error == 0 ? 1 : 0;
+}
+
+uint32_t TEncryptRoad::TakeRecipient(const std::string& recipient, uint32_t flags, uint32_t sendState)
+{
+    send_.Recipient = TKeyIDData { recipient, "", 0 };
+    if (recipients_.GetCount() == 0)
+        return flags;
+    const TAutoListEntry first = recipients_.GetItem(0);
+    if (sendState > ssHostDialog && first.KeyID != NO_KEY_ID && !first.KeyID.empty()) {
+        flags = sendState < ssMenuEncrypt ? first.Flags : flags | (first.Flags & efMimeKinds);
+        send_.Recipient.KeyIDText = first.KeyID;
+        send_.Recipient.Count = 1;
+    }
+    recipients_.Delete(0);
+    return flags;
+}
+
+TEncryptRoad::TMethod TEncryptRoad::ChooseMethod(uint32_t flags, uint32_t sendState, const std::string& method) const
+{
+    TMethod chosen;
+    chosen.Encrypt = (flags & efEncrypt) != 0;
+    chosen.Sign = (flags & efSign) != 0;
+    if (sendState != ssHostDialog) {
+        chosen.SMime = (flags & efSMime) != 0;
+        uint32_t kinds = flags & efMimeKinds;
+        if (send_.Recipient.Count == 0 && !chosen.SMime && options_.Values().PGPMime)
+            kinds |= efPGPMime;
+        chosen.Mime = kinds != 0;
+    } else if (method == "S/MIME") {
+        chosen.Mime = chosen.SMime = true;
+    } else if (method == "PGP/MIME") {
+        chosen.Mime = true;
+    }
+    chosen.HeaderFlags = (chosen.Encrypt ? HEADER_ENCRYPTED : 0) + (chosen.Sign ? HEADER_SIGNED : 0);
+    return chosen;
+}
+
+void TEncryptRoad::ResolveSigner(bool sMime, HWND editor)
+{
+    const TOptionValues& values = options_.Values();
+    if (values.AlwaysDefault && send_.Signer.KeyIDText.empty())
+        send_.Signer.KeyIDText = options_.GetDefaultKeyID();
+    send_.Signer.UserText = host_.IdentityAddress(editor);
+    pgp_.LastStatus = kStatusOK;
+    pgp_.ResolveSigner(send_.Signer, sMime);
+    pgp_.SetHashChoice(values.SignAlg, values.RipeMD);
+}
+
+TEncodeRequest TEncryptRoad::Request(const TMethod& method, bool several) const
+{
+    TEncodeRequest request;
+    request.Encrypt = method.Encrypt;
+    request.Sign = method.Sign;
+    request.SMime = method.SMime;
+    request.EncryptToSelf = options_.Values().EncryptToSelf;
+    request.AutoRecipients = send_.ADKCheck;
+    request.MultipleSelection = several;
+    return request;
+}
+
+void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEditorData* editor,
+    const std::string& charset, TOutcome& outcome)
+{
+    const bool withBooks = editor && editor->AddressBooks;
+    std::string header, body;
+    if (method.Mime) {
+        host_.ShowStatus(texts_.GetEntry(TEXT_ENCRYPTING) + " (" + (method.SMime ? "S/MIME" : "PGP/MIME") + ") ...");
+        int32_t headerLength = 0;
+        const std::string marked = AddEncryptorHeader(message, charset, method.HeaderFlags, headerLength);
+        SplitForMimeBody(marked, static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
+    }
+    // An error the encoder has shown itself (a cancelled key choice and the like) gets one more
+    // try without the chosen key; a second one goes to the failure question like any other.
+    for (int attempt = 0;; ++attempt) {
+        std::string result;
+        int32_t error;
+        if (method.Mime) {
+            const bool several = withBooks && CountRecipientAddresses(header) > 1;
+            error = EncodeMime(header, body, method, several, result);
+        } else {
+            TMimeMsgTree tree;
+            tree.Reset();
+            tree.NameCharset = charset;
+            tree.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
+            tree.LoadMessage(message, 1, LOAD_KEEP_TEXTS, 0);
+            const bool several = withBooks && CountRecipientAddresses(tree.GetSectionText(0)) > 1;
+            error = EncodeInline(tree, method, several, result);
+        }
+        if (method.Encrypt && TPGPInterface::IsShownEncodeError(error) && attempt == 0) {
+            send_.Recipient.KeyIDText.clear();
+            send_.Recipient.Count = 0;
+            send_.ADKCheck = false;
+            continue;
+        }
+        if (error == kStatusOK) {
+            NoteAutoListCandidate();
+            if (method.Encrypt && send_.ADKCheck && pgp_.KeyHasADK(send_.Recipient.KeyIDText) && AskADK()) {
+                PutBackIntoEditor(outcome);
+                pgp_.BurnText(result);
+                return;
+            }
+            outcome.Write = true;
+            outcome.Text = std::move(result);
+            return;
+        }
+        outcome.Error = error;
+        bool unused = false;
+        const TChoice choice = prompts_.AskChoice(texts_.GetEntry(TEXT_ENCRYPTION_FAILED),
+            errorTexts_.GetPGPErrorText(error) + "!\r\n\r\n" + texts_.GetEntry(TEXT_EDIT_OR_SEND_PLAIN),
+            texts_.GetEntry(TEXT_BACK_TO_EDITOR), texts_.GetEntry(TEXT_SEND_UNENCRYPTED), "", unused);
+        if (choice == TChoice::Second)
+            SendUnencrypted(message, charset, outcome);
+        else
+            PutBackIntoEditor(outcome);
+        return;
+    }
+}
+
+int32_t TEncryptRoad::EncodeMime(
+    const std::string& header, const std::string& body, const TMethod& method, bool several, std::string& result)
+{
+    TKeyIDData used;
+    std::string encoded;
+    const int32_t error = pgp_.EncodeMimeBody(
+        body, Request(method, several), host_.OwnerWindow(), used, send_.Signer, send_.Recipient, encoded);
+    if (error == kStatusOK)
+        result = header + encoded;
+    return error;
+}
+
+int32_t TEncryptRoad::EncodeInline(TMimeMsgTree& tree, const TMethod& method, bool several, std::string& result)
+{
+    int32_t error = kStatusOK;
+    for (int index = 0; index < tree.SectionCount() && error == kStatusOK; ++index)
+        error = EncodeSection(tree, index, method, several);
+    send_.FirstPart = false;
+    if (error == kStatusOK)
+        result = tree.JoinSectionTexts();
+    return error;
+}
+
+int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMethod& method, bool several)
+{
+    TSectionNode* node = tree.GetSection(index);
+    // Structure (message headers, multiparts, delimiters) stays; an empty part has nothing to
+    // protect. A part without a file name is still a part: it is never left in plain text.
+    const bool structure = node && node->NodeKind <= nkRawText && node->NodeKind != nkOther;
+    if (!node || structure || node->Text.empty())
+        return kStatusOK;
+    if (node->NodeKind == nkAttachment && !send_.EncryptAttachments) {
+        if (send_.AttachmentQuestionPending) {
+            send_.AttachmentQuestionPending = false;
+            bool ticked = false;
+            send_.EncryptAttachments = prompts_.AskYesNo(texts_.GetEntry(TEXT_ENCRYPT_ATTACHMENTS),
+                texts_.GetEntry(TEXT_ALWAYS_ENCRYPT_ATTACHMENTS), ticked);
+            if (ticked)
+                options_.SetEncryptAttachments(true);
+        }
+        if (!send_.EncryptAttachments) {
+            index = EncodeSectionBody(tree, index, node->Text, "base64", false, false, 0);
+            return kStatusOK;
+        }
+    }
+    const bool text = node->NodeKind >= nkTextPlain && node->NodeKind <= nkTextOther;
+    HWND owner = host_.OwnerWindow();
+    if (text || method.Encrypt) {
+        TEncodeRequest request = Request(method, several);
+        request.DataIsText = text;
+        TKeyIDData used;
+        std::string encoded;
+        const int32_t error = pgp_.EncodeInlineText(node->Text, text ? node->Section.Charset : std::string(), request,
+            owner, send_.FirstPart, used, send_.Signer, send_.Recipient, encoded);
+        if (error != kStatusOK)
+            return error;
+        const bool binary = !text;
+        index = EncodeSectionBody(tree, index, encoded, binary ? "7BIT" : "quoted-printable", false,
+            binary && options_.Values().PGPExt, method.HeaderFlags);
+        return kStatusOK;
+    }
+    std::string signature;
+    const int32_t error = pgp_.SignDetached(node->Text, owner, signature, send_.Signer);
+    if (error != kStatusOK)
+        return error;
+    index = EncodeSectionBody(tree, index, signature, "base64", true, false, 0);
+    return kStatusOK;
+}
+
+void TEncryptRoad::NoteAutoListCandidate()
+{
+    TKeyIDData& candidate = send_.AutoListCandidate;
+    if (candidate.Count > 0 && candidate.KeyIDText.empty())
+        candidate = TKeyIDData();
+    const TKeyIDData& recipient = send_.Recipient;
+    if (!options_.Values().AutoPush || !autoList_ || recipient.KeyIDText.empty()
+        || autoList_->ContainsPair(recipient.UserText, recipient.KeyIDText))
+        return;
+    candidate.UserText += "\r\n" + recipient.UserText;
+    if (!candidate.KeyIDText.empty())
+        candidate.KeyIDText += ",";
+    candidate.KeyIDText += recipient.KeyIDText;
+    ++candidate.Count;
+}
+
+void TEncryptRoad::PutBackIntoEditor(TOutcome& outcome)
+{
+    std::string text;
+    if (host_.ReopenMessageInEditor(text)) {
+        outcome.Write = true;
+        outcome.Text = std::move(text);
+        send_.Cancelled = true;
+        return;
+    }
+    // The message cannot go back into an editor: it stays in its file, unsent.
+    outcome.Write = false;
+    prompts_.ShowError(ENotAvailable("Putting the message back into an editor").what());
+}
+
+void TEncryptRoad::SendUnencrypted(const std::string& message, const std::string& charset, TOutcome& outcome)
+{
+    send_.SendUnencrypted = true;
+    WritePrepared(message, charset, outcome);
+}
+
+void TEncryptRoad::WritePrepared(const std::string& message, const std::string& charset, TOutcome& outcome)
+{
+    outcome.Write = true;
+    outcome.Text = PrepareMessageParts(message, charset, !host_.SendsEightBit());
+    // The user chose to send: that is no failure.
+    outcome.Error = kStatusOK;
+    outcome.EndText = send_.Cancelled ? TEXT_CANCELLED : TEXT_DONE;
+}
+
+bool TEncryptRoad::AskADK()
+{
+    bool ticked = false;
+    const TChoice choice = prompts_.AskChoice(texts_.GetEntry(TEXT_WARNING), texts_.GetEntry(TEXT_ADK_WARNING),
+        texts_.GetEntry(TEXT_EDIT_RECIPIENTS), texts_.GetEntry(TEXT_BACK_TO_EDITOR),
+        texts_.GetEntry(TEXT_DO_NOT_WARN) + texts_.GetEntry(TEXT_DO_NOT_WARN_SUFFIX), ticked);
+    if (choice != TChoice::Second)
+        return true;
+    send_.ADKCheck = false;
+    if (ticked)
+        options_.SetADKWarning(false);
+    return false;
+}
+
+void TEncryptRoad::AfterSuccess(const TMethod& method)
+{
+    if (method.Encrypt && options_.Values().ConfirmEncrypt) {
+        bool ticked = false;
+        prompts_.Inform(texts_.GetEntry(TEXT_MESSAGE_ENCRYPTED), texts_.GetEntry(TEXT_DO_NOT_SHOW), ticked);
+        if (ticked)
+            options_.SetConfirmEncrypt(false);
+    }
+    if (options_.Values().AutoPush)
+        OfferAutoListEntries();
+}
+
+void TEncryptRoad::OfferAutoListEntries()
+{
+    TKeyIDData& candidate = send_.AutoListCandidate;
+    if (candidate.UserText.empty())
+        return;
+    bool unused = false;
+    // Declined, nothing more is said: the count of imported keys that the decrypt road reports
+    // here would be untrue, as sending imports no key.
+    if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused))
+        prompts_.ShowError(ENotAvailable("The recipient list dialog").what());
+    candidate = TKeyIDData();
+}

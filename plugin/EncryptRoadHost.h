@@ -1,0 +1,67 @@
+// The encrypt road as the main object runs it: the road over the plug-in's mail-client interface
+// and its message dialog. Where the mail client would need the editor library (putting a message
+// back into an editor), the adapter says that it cannot.
+#pragma once
+
+#include <windows.h>
+
+#include "plugin/Configuration.h"
+#include "plugin/EncryptRoad.h"
+#include "ui/dialogs/DialogMainObject.h"
+
+#include <functional>
+#include <memory>
+
+class TPMEncryptHost : public IEncryptHost {
+public:
+    TPMEncryptHost(TPMInterface& host, std::function<HWND()> ownerWindow);
+
+    TEditorData* ActiveEditorData() override;
+    HWND ActiveEditor() override;
+    void ShowStatus(const std::string& text) override;
+    std::string Charset() override;
+    bool SendsEightBit() override;
+    std::string PlaceholderMessage() override;
+    std::string IdentityAddress(HWND editor) override;
+    bool ReopenMessageInEditor(std::string& text) override;
+    void RefreshQueueWindow() override;
+    HWND OwnerWindow() override;
+    void RecipientFields(std::string& to, std::string& cc, std::string& bcc) override;
+    std::string DefaultBcc(HWND editor) override;
+    void ClickEncryptionCheckBox(HWND editor) override;
+
+private:
+    TPMInterface& host_;
+    std::function<HWND()> ownerWindow_;
+};
+
+class TDialogEncryptPrompts : public IEncryptPrompts {
+public:
+    explicit TDialogEncryptPrompts(IDialogMainObject& dialogs);
+
+    bool AskYesNo(const std::string& text, const std::string& checkCaption, bool& ticked) override;
+    TChoice AskChoice(const std::string& title, const std::string& text, const std::string& first,
+        const std::string& second, const std::string& checkCaption, bool& ticked) override;
+    TChoice AskYesNoCancel(const std::string& text, const std::string& checkCaption, bool& ticked) override;
+    void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) override;
+    void ShowError(const std::string& text) override;
+
+private:
+    IDialogMainObject& dialogs_;
+};
+
+// The road with its two adapters, bound to the PGP interface of one start-up.
+class TPluginEncryptRoad {
+public:
+    TPluginEncryptRoad(TConfiguration& configuration, IDialogMainObject& dialogs, std::function<HWND()> ownerWindow);
+
+    TEncryptRoad& Road() { return road_; }
+    // True while the road still works with the configuration's current PGP interface.
+    bool BoundTo(const TPGPInterface& pgp) const { return &pgp_ == &pgp; }
+
+private:
+    TPGPInterface& pgp_;
+    TPMEncryptHost host_;
+    TDialogEncryptPrompts prompts_;
+    TEncryptRoad road_;
+};

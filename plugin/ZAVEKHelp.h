@@ -1,0 +1,56 @@
+// `TZAVEKHelp`: the plug-in's help and manual pages in the resources folder, in the mail client's
+// language with English as fall-back, opened in the user's browser; and the opening of a page or
+// an address for the plug-in's dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The help files of a language in a resources folder; each fall-back is taken only when the file
+// before it does not exist.
+struct TZAVEKHelpFiles {
+    std::string HelpPage; // "ZAVEKHelp" + language + ".htm", else English
+    std::string ManualPage; // "ZAVEKManual" + language + ".htm", else English
+    std::string HelpFile; // ".chm" of the language, English ".chm", ".hlp" of the language, English ".hlp"
+    std::string PopupsFile; // "POPUPS" + language + ".htm", no fall-back
+};
+TZAVEKHelpFiles ChooseHelpFiles(const std::string& resourcesFolder, const std::string& language);
+
+// The address of a page or URL argument: the argument itself for "http", "ftp" and "mailto"; for a
+// name whose extension begins with ".htm", "file:///" + the resources folder + the name (never
+// outside that folder); otherwise empty.
+std::string HtmlPageTarget(const std::string& argument, const std::string& resourcesFolder);
+
+// An address as one command-line argument in double quotes; empty for an address that holds a
+// double quote or a control character, which could add options of the browser's.
+std::string BrowserArgument(const std::string& address);
+
+class TZAVEKHelp {
+public:
+    static constexpr const char* PRODUCT_NAME = "Selvadrin";
+    static constexpr DWORD REDIRECT_PAGE_LIFE_MS = 1000;
+
+    TZAVEKHelp(HWND owner, const std::string& language, const std::string& resourcesFolder);
+
+    const TZAVEKHelpFiles& Files() const { return files_; }
+    const std::string& WindowTitle() const { return windowTitle_; }
+
+    // The program associated with the help page; empty when there is none.
+    std::string GetBrowser() const;
+    // The help page without a topic, else the manual page at the topic; true when the browser started.
+    bool ShowManualPage(const std::string& topic);
+    // Opens a page of the resources folder or an address (a "mailto" one through the shell first);
+    // true when something was started.
+    bool OpenHtmlPage(const std::string& argument);
+
+private:
+    bool StartBrowser(const std::string& browser, const std::string& address);
+    // The browser that cannot take an address with a topic gets a page that redirects to it.
+    bool StartThroughRedirectPage(const std::string& browser, const std::string& address, const std::string& linkText);
+
+    HWND owner_;
+    std::string resourcesFolder_;
+    TZAVEKHelpFiles files_;
+    std::string windowTitle_ = PRODUCT_NAME;
+};

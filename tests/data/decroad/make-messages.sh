@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes the decrypt road's end-to-end messages with GnuPG from the key-function test rings: a
+# letter encrypted to Bob (his secret key has no passphrase) and to Ann (hers has one), the letter
+# to Bob with one bit of the encrypted data flipped, and one clear-signed by Ann. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
+set -euo pipefail
+keys="$1"
+out="$2"
+mkdir -p "$out"
+home="$(mktemp -d)"
+trap 'gpgconf --homedir "$home" --kill all 2>/dev/null || true; rm -rf "$home"' EXIT
+gpg() { command gpg --homedir "$home" --batch --yes --trust-model always --pinentry-mode loopback "$@"; }
+
+gpg --import "$keys/pubring.pkr"
+printf 'Hello Bob,\nthe meeting moves to Friday.\n' > "$home/plain.txt"
+gpg --armor -r bob@example.net -o "$out/to-bob.asc" -e "$home/plain.txt"
+gpg --armor -r ann@example.org -o "$out/to-ann.asc" -e "$home/plain.txt"
+gpg -r bob@example.net -o "$home/enc.bin" -e "$home/plain.txt"
+python3 - "$home/enc.bin" "$home/tampered.bin" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+data[-30] ^= 0x01  # inside the encrypted data, before the integrity packet
+open(sys.argv[2], 'wb').write(bytes(data))
+PY
+gpg --enarmor < "$home/tampered.bin" | sed 's/ARMORED FILE/MESSAGE/' > "$out/to-bob-tampered.asc"
+gpg --passphrase ann-pass --import "$keys/secring.skr"
+gpg --passphrase ann-pass -u ann@example.org -o "$out/signed-by-ann.asc" --clearsign "$home/plain.txt"

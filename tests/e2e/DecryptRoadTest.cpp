@@ -1,0 +1,165 @@
+// End to end through the stand-in mail client: DECRYPT on a reader's message file decrypts a
+// message GnuPG encrypted to a key of the session's rings into the output file; a tampered one is
+// refused with its error shown and the message left as it came; a text without a protected block
+// and an armoured attachment go through as the mail client expects. VERIFY and MANAGE without a
+// file hand over to the mail client's own commands.
+#include "e2e/HostSession.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+using ::testing::HasSubstr;
+
+const std::string kHeader = "From: Ann Lee <ann@example.org>\r\nTo: bob@example.net\r\nSubject: Friday\r\n\r\n";
+
+std::string Message(const std::string& name)
+{
+    std::string path = "Z:" ZAVEK_DECROAD_MESSAGES "/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_FALSE(text.str().empty()) << path;
+    return text.str();
+}
+
+// A started plug-in with a reader open, then the given steps.
+std::string Session(const THostSession& session, const std::string& steps)
+{
+    return ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + steps + "quit\n";
+}
+
+TEST(DecryptRoad, AnEncryptedMessageIsDecryptedIntoTheOutputFile)
+{
+    THostSession session("decrypt");
+    session.WriteFile("in.cnm", kHeader + Message("to-bob.asc"));
+    THostRun run = session.Run(
+        Session(session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const auto calls = run.LinesStartingWith("export decrypt ->");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 2 "));
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_EQ(out, kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting ...\""));
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(DecryptRoad, ATamperedMessageIsRefusedAndLeftAsItCame)
+{
+    THostSession session("tampered");
+    const std::string message = kHeader + Message("to-bob-tampered.asc");
+    session.WriteFile("in.cnm", message);
+    THostRun run = session.Run(
+        Session(session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const auto calls = run.LinesStartingWith("export decrypt ->");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 2 "));
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_EQ(out, message);
+    EXPECT_EQ(out.find("Friday."), std::string::npos);
+    // The refusal is shown once, and the status line says the decryption did not happen.
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
+    // Nothing of the plaintext is left in the session's folder either.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(session.File("*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            EXPECT_EQ(session.ReadFile(found.cFileName).find("meeting moves"), std::string::npos) << found.cFileName;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+TEST(DecryptRoad, PlainTextAndArmouredAttachmentsGoThroughAsTheMailClientExpects)
+{
+    THostSession session("passthrough");
+    const char bytes[] = "Subject: plain\r\n\r\nNo armour here.\rLone CR\nLone LF\x01\x00!";
+    const std::string plain(bytes, sizeof bytes - 1);
+    session.WriteFile("plain.cnm", plain);
+    session.WriteFile("letter.asc", "Attached:\r\n\r\n" + Message("to-bob.asc"));
+    // Command 151 to the frame while the reader is active puts the decode into attachment mode.
+    THostRun run = session.Run(Session(session,
+        "decrypt \"" + session.File("plain.cnm") + "\" \"" + session.File("plain.out") + "\"\n"
+        + "command 151\n" + "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter.out") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const auto calls = run.LinesStartingWith("export decrypt ->");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 2 "));
+    EXPECT_THAT(calls[1], HasSubstr("-> 2 "));
+    EXPECT_EQ(session.ReadFile("plain.out"), plain);
+    const std::string block = session.ReadFile("letter.out");
+    EXPECT_EQ(block.rfind("-----BEGIN PGP MESSAGE-----", 0), 0u) << block;
+    EXPECT_NE(block.find("-----END PGP MESSAGE-----"), std::string::npos) << block;
+    EXPECT_EQ(block.find("Attached:"), std::string::npos);
+}
+
+TEST(DecryptRoad, VerifyAndManageWithoutAFileHandOverToTheMailClient)
+{
+    THostSession session("handover");
+    THostRun run = session.Run(ANSWER_MESSAGES + session.UseKeyRings()
+        + "load\nforminit\nready\nverify -\nmanage -\nwait 200\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("export verify -> -2"));
+    EXPECT_TRUE(run.Has("export manage -> 0"));
+    const int verify = run.IndexOf("frame command 181");
+    const int manage = run.IndexOf("frame command 182");
+    EXPECT_GE(verify, 0);
+    EXPECT_GT(manage, verify);
+}
+
+TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
+{
+    THostSession session("verify");
+    session.WriteFile("signed.cnm", kHeader + "Intro\r\n\r\n" + Message("signed-by-ann.asc"));
+    const std::string verify = "verify \"" + session.File("signed.cnm") + "\"\n";
+    // The mail client asks twice for one check; a third request is a new one.
+    THostRun run = session.Run(Session(session, verify + verify + verify));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("export verify -> -2").size(), 3u);
+    const auto boxes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
+    EXPECT_EQ(boxes.size(), 2u);
+    const auto notes = run.LinesStartingWith("request 3075 3 status \"Good ");
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_THAT(notes[0], HasSubstr("Ann Lee <ann@example.org>"));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
+}
+
+TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
+{
+    THostSession session("passphrase");
+    const std::string message = kHeader + Message("to-ann.asc");
+    session.WriteFile("in.cnm", message);
+    // The stand-in SDK's dialog answers from this file: Ann's passphrase, then a cancel.
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\ndecryption: cancel\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    const std::string decrypt = "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n";
+    THostRun run = session.Run(Session(session, decrypt));
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
+
+    // Cancelled: the message goes back as it came, and no error is shown for a cancel.
+    session.WriteFile("answers.txt", "decryption: cancel\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    run = session.Run(Session(session, decrypt));
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    EXPECT_EQ(session.ReadFile("out.cnm"), message);
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
+} // namespace

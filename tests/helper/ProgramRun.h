@@ -1,0 +1,86 @@
+// Runs a built program from a scratch folder of its own and reads the files it leaves there; the
+// helper's and the administrator program's tests share it.
+#pragma once
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+// A fresh folder under the temporary folder, emptied and removed at the end of the test.
+class TScratchFolder {
+public:
+    explicit TScratchFolder(const std::string& name)
+    {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    ~TScratchFolder()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileA((path + found.cFileName).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(path.c_str());
+    }
+    TScratchFolder(const TScratchFolder&) = delete;
+    TScratchFolder& operator=(const TScratchFolder&) = delete;
+
+    std::string path; // with a trailing backslash
+};
+
+// The folder of the running test program, where the build puts every program and library.
+inline std::string BuildFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+inline bool CopyFromBuild(const std::string& builtName, const std::string& target)
+{
+    return CopyFileA((BuildFolder() + builtName).c_str(), target.c_str(), FALSE) != FALSE;
+}
+
+inline std::string ReadText(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct TProgramExit {
+    bool Started = false;
+    DWORD Code = STILL_ACTIVE;
+};
+
+// Starts program with the whole command line given and waits at most timeoutMs for it to end.
+inline TProgramExit RunProgramLine(const std::string& program, const std::string& commandLine, DWORD timeoutMs = 20000)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    TProgramExit result;
+    result.Started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &startup, &process)
+        != FALSE;
+    if (!result.Started)
+        return result;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 99);
+    GetExitCodeProcess(process.hProcess, &result.Code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
