@@ -356,9 +356,38 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
 
 bool TMainClass::PostedMessageTaken(const MSG& msg)
 {
-    if (shuttingDown_ || !frame_ || !menus_.Built())
+    if (shuttingDown_ || !frame_)
         return false;
-    if (msg.message == WM_RBUTTONDOWN) {
+    const bool inMailWindow = mdiClient_ && msg.hwnd && IsInActiveMDIChild(mdiClient_, msg.hwnd);
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        // Ctrl and the context-menu key stays with the plug-in's key popup.
+        if (msg.wParam == VK_APPS && ctrl)
+            return true;
+        // The user works in the mail window: what the mail client's commands said about the next
+        // decode no longer holds.
+        if (msg.wParam != VK_TAB && inMailWindow)
+            ClearDecodeState();
+        return false;
+    case WM_SYSKEYDOWN:
+        return msg.wParam == VK_F10 && ctrl;
+    case WM_SYSKEYUP:
+        if (msg.wParam == VK_MENU && inMailWindow)
+            ClearDecodeState();
+        return false;
+    case WM_LBUTTONDOWN:
+        if (inMailWindow)
+            ClearDecodeState();
+        return false;
+    case WM_CLOSE:
+        if (rememberedEditor_ && msg.hwnd == GetParent(rememberedEditor_))
+            rememberedEditor_ = nullptr;
+        return false;
+    default:
+        break;
+    }
+    if (msg.message == WM_RBUTTONDOWN && menus_.Built()) {
         // The right button on the encrypt button (known by its hint) offers the encrypt choices.
         char className[32] = {}, caption[128] = {};
         GetClassNameA(msg.hwnd, className, sizeof className);

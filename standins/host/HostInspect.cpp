@@ -12,6 +12,7 @@
 //   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
 //   offscreen TITLE                       show a dialog window owned by the frame far off the screen
 //   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end any menu after MS
+//   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -213,6 +214,10 @@ bool RunInspectStep(const THostStep& step)
         if (button)
             PostMessageA(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
         g_log.Line("rightclick %s%s", arg1.c_str(), button ? "" : " no button");
+    } else if (verb == "postreader") {
+        if (!g_host.Readers.empty() && IsWindow(g_host.Readers.back()))
+            PostMessageA(g_host.Readers.back(), static_cast<UINT>(ParseNumber(arg1)),
+                static_cast<WPARAM>(ParseNumber(arg2)), 0);
     } else if (verb == "endmenu") {
         constexpr UINT_PTR END_MENU_TIMER = 0x4E55;
         SetTimer(g_host.Frame, END_MENU_TIMER, static_cast<UINT>(ParseNumber(arg1)), EndMenuTimer);

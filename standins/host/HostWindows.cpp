@@ -61,6 +61,8 @@ LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 {
     if (message == WM_CREATE)
         CreateReaderChildren(window);
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        g_log.Line("reader %s 0x%X", message == WM_KEYDOWN ? "key" : "syskey", static_cast<unsigned>(wParam));
     if (message == WM_CLOSE && GetPropA(window, REFUSE_CLOSE_PROP)) {
         g_log.Line("reader refused close");
         return 0;

@@ -170,4 +170,19 @@ TEST(HostWindows, TheEncryptButtonOffersItsChoicesWithAnEditorAndOnTheRightButto
     EXPECT_TRUE(run.Has("event 5 -> 0x0"));
     EXPECT_EQ(run.ExitCode, 0);
 }
+
+TEST(HostWindows, CtrlWithTheContextMenuKeyOrF10StaysWithThePlugin)
+{
+    // 0x100 WM_KEYDOWN, 0x104 WM_SYSKEYDOWN; 0x5D the context-menu key, 0x79 F10.
+    THostRun run = THostSession("hostwin-keys")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nctrl 1\npostreader 0x100 0x5D\n"
+                            "postreader 0x104 0x79\npostreader 0x100 0x41\nwait 100\nctrl 0\npostreader 0x100 0x5D\n"
+                            "postreader 0x104 0x79\nwait 100\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("reader key 0x5D").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("reader syskey 0x79").size(), 1u);
+    EXPECT_TRUE(run.Has("reader key 0x41"));
+    EXPECT_LT(run.IndexOf("reader key 0x41"), run.IndexOf("reader key 0x5D"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
 } // namespace
