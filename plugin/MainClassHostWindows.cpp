@@ -358,26 +358,27 @@ bool TMainClass::PostedMessageTaken(const MSG& msg)
 {
     if (shuttingDown_ || !frame_)
         return false;
-    const bool inMailWindow = mdiClient_ && msg.hwnd && IsInActiveMDIChild(mdiClient_, msg.hwnd);
-    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    // Asked only for the few messages that need it: the hook sees every posted message.
+    const auto inMailWindow = [&] { return mdiClient_ && msg.hwnd && IsInActiveMDIChild(mdiClient_, msg.hwnd); };
+    const auto ctrl = [] { return GetKeyState(VK_CONTROL) < 0; };
     switch (msg.message) {
     case WM_KEYDOWN:
         // Ctrl and the context-menu key stays with the plug-in's key popup.
-        if (msg.wParam == VK_APPS && ctrl)
+        if (msg.wParam == VK_APPS && ctrl())
             return true;
         // The user works in the mail window: what the mail client's commands said about the next
         // decode no longer holds.
-        if (msg.wParam != VK_TAB && inMailWindow)
+        if (msg.wParam != VK_TAB && inMailWindow())
             ClearDecodeState();
         return false;
     case WM_SYSKEYDOWN:
-        return msg.wParam == VK_F10 && ctrl;
+        return msg.wParam == VK_F10 && ctrl();
     case WM_SYSKEYUP:
-        if (msg.wParam == VK_MENU && inMailWindow)
+        if (msg.wParam == VK_MENU && inMailWindow())
             ClearDecodeState();
         return false;
     case WM_LBUTTONDOWN:
-        if (inMailWindow)
+        if (inMailWindow())
             ClearDecodeState();
         return false;
     case WM_CLOSE:
