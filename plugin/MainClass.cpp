@@ -258,6 +258,11 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
         ShowEncryptPopup();
         return;
     }
+    // The recipient-list button shows the recipient-list submenu where it is clicked.
+    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_AUTO_LIST }) {
+        ShowAutoListPopup();
+        return;
+    }
     RunPluginCommand(command);
 }
 

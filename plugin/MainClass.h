@@ -114,6 +114,9 @@ private:
     bool IsPluginMenuItem(UINT id) const;
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     void ShowEncryptPopup();
+    void ShowAutoListPopup();
+    // Shows a popup menu at the mouse; the frame receives the chosen item as its command.
+    void TrackPopupAtCursor(HMENU popup);
     void SubclassTextEditParent(HWND textEdit);
     // A message posted to the mail client's windows; true when the plug-in took it.
     bool PostedMessageTaken(const MSG& msg);

@@ -275,13 +275,25 @@ void TMainClass::ShowEncryptPopup()
     HMENU popup = TPluginMenus::BuildEncryptPopup([this](uint16_t id) { return Text(id); }, MenuState());
     if (!popup)
         return;
+    TrackPopupAtCursor(popup);
+    DestroyMenu(popup);
+}
+
+void TMainClass::ShowAutoListPopup()
+{
+    // The frame's WM_INITMENUPOPUP fills the submenu as it opens, as from the plug-in menu.
+    if (menus_.Built())
+        TrackPopupAtCursor(menus_.AutoListMenu());
+}
+
+void TMainClass::TrackPopupAtCursor(HMENU popup)
+{
     POINT at;
     GetCursorPos(&at);
     // The frame receives the choice as the same command its menu item sends.
     HWND owner = frame_ ? frame_ : pluginWindow_;
     SetForegroundWindow(owner);
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
-    DestroyMenu(popup);
 }
 
 void TMainClass::SubclassTextEditParent(HWND textEdit)
