@@ -81,9 +81,7 @@ bool TPMEncryptHost::ReopenMessageInEditor(std::string& text)
 
 void TPMEncryptHost::RefreshQueueWindow()
 {
-    HWND client = host_.GetHostWindow(HostApi::HOST_WINDOW_MDI_CLIENT);
-    if (HWND queue = client ? FindWindowExA(client, nullptr, HostApi::CLASS_QUEUE, nullptr) : nullptr)
-        PostMessageA(queue, HostApi::WM_QUEUE_REFRESH, 0, 0);
+    host_.RefreshQueueWindow();
 }
 
 HWND TPMEncryptHost::OwnerWindow()

@@ -164,7 +164,10 @@ public:
     // Makes the active editor send; settings 32 and 80 are back as they were on every path.
     void SendFromEditor(bool plain, bool switchSettings);
     // Removes empty queued-message files and counts the others.
+    // Deletes the placeholders a cancelled send left in the queue and counts the other queued
+    // messages; then refreshes the queue window.
     int CleanQueueFolder();
+    void RefreshQueueWindow();
     // Inside the mail client: starts the helper program that restarts it. Outside: closes the given
     // frame's process and starts the mail client again with " -I " + identity.
     bool RestartHost(const std::string& helperProgram, const std::string& identity, HWND frame);

@@ -60,6 +60,20 @@ TEST(Armor, RoundTripWithHeadersAndCrLf)
     }
 }
 
+TEST(Armor, EmptyHeadersAreNotWrittenAndReadWhenOthersWriteThem)
+{
+    const std::string text = Armor("MESSAGE", "x", { { "Version", "ZAVEK" }, { "Comment", "" } });
+    EXPECT_EQ(text.find("Comment"), std::string::npos);
+    Armored block;
+    const std::string withEmptyComment
+        = "-----BEGIN PGP MESSAGE-----\r\nComment:\r\nVersion: v\r\n\r\n" + text.substr(text.find("\r\n\r\n") + 4);
+    ASSERT_EQ(Dearmor(withEmptyComment, block, nullptr), kPGPError_NoErr);
+    ASSERT_EQ(block.headers.size(), 2u);
+    EXPECT_EQ(block.headers[0].first, "Comment");
+    EXPECT_EQ(block.headers[0].second, "");
+    EXPECT_EQ(block.data, "x");
+}
+
 TEST(Armor, BrokenBlocksAreRefused)
 {
     const std::string good = Armor("PUBLIC KEY BLOCK", "some key bytes");

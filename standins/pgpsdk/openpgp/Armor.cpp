@@ -1,6 +1,8 @@
 // ASCII armour: CRC-24, Base64 in 64-column lines, the armour header lines and their parsing.
 #include "standins/pgpsdk/openpgp/Armor.h"
 
+#include <algorithm>
+
 namespace standin::openpgp {
 namespace {
 
@@ -131,10 +133,13 @@ PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
         std::string_view line = LineAt(text, at, next);
         if (line.empty())
             break;
+        // "Key: value"; a header whose value is empty may have lost its blank to line trimming.
         size_t colon = line.find(": ");
+        if (colon == std::string_view::npos && !line.empty() && line.back() == ':')
+            colon = line.size() - 1;
         if (colon == std::string_view::npos)
             return kPGPError_CorruptData;
-        block.headers.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+        block.headers.emplace_back(line.substr(0, colon), line.substr(std::min(colon + 2, line.size())));
     }
     std::string body;
     std::string_view checksum;
@@ -181,7 +186,8 @@ std::string Armor(std::string_view label, std::string_view data,
     std::string out;
     line(out, { "-----BEGIN PGP ", label, "-----" });
     for (const auto& [key, value] : headers)
-        line(out, { key, ": ", value });
+        if (!value.empty()) // an empty header says nothing
+            line(out, { key, ": ", value });
     line(out, {});
     std::string encoded = Base64Encode(data);
     for (size_t i = 0; i < encoded.size(); i += 64)
