@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TDecryptRoad;
 class TPMDecryptHost;
@@ -115,6 +116,8 @@ private:
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     void ShowEncryptPopup();
     void ShowAutoListPopup();
+    // The titles of the mail client's address books, in the order the auto-list reads them.
+    std::vector<std::string> AddressBookTitles();
     // Shows a popup menu at the mouse; the frame receives the chosen item as its command.
     void TrackPopupAtCursor(HMENU popup);
     void SubclassTextEditParent(HWND textEdit);

@@ -6,6 +6,7 @@
 #include "plugin/MainClass.h"
 
 #include "foundation/WindowUtils.h"
+#include "plugin/AddressBooks.h"
 #include "plugin/RecipientsData.h"
 
 #include <algorithm>
@@ -218,6 +219,7 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             if (state.AutoPush) {
                 AutoList().LoadFile();
                 state.ListEmpty = AutoList().GetCount() == 0;
+                state.AddressBooks = AddressBookTitles();
             }
             menus_.RebuildAutoListMenu([this](uint16_t id) { return Text(id); }, state);
         }
@@ -248,6 +250,17 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+std::vector<std::string> TMainClass::AddressBookTitles()
+{
+    // Read for their titles only and closed again: the mail client may write to its books.
+    std::vector<std::string> titles;
+    std::unique_ptr<IAddressBookList> opened = OpenHostAddressBooks(PMInterface().GetAddressBookFolders());
+    if (const auto* books = dynamic_cast<const TAddressBookList*>(opened.get()))
+        for (int i = 0; i < books->Count(); ++i)
+            titles.push_back(books->Title(i));
+    return titles;
+}
+
 bool TMainClass::IsPluginMenuItem(UINT id) const
 {
     // Both searches take in the submenus; the about item sits in the mail client's own menu.
@@ -266,7 +279,8 @@ void TMainClass::ShowMenuHint(UINT item, UINT flags, HMENU menu)
     if (!menus_.Owns(menu) && !aboutItem)
         return;
     const uint32_t id = flags & MF_POPUP ? 0 : item;
-    PMInterface().SetStatusText(MenuHint(id, [this](uint16_t n) { return Text(n); }, KeyRingState(), {}));
+    PMInterface().SetStatusText(
+        MenuHint(id, [this](uint16_t n) { return Text(n); }, KeyRingState(), menus_.AddressBooks()));
     menuHintShown_ = true;
 }
 

@@ -187,4 +187,27 @@ TEST(HostWindows, CtrlWithTheContextMenuKeyOrF10StaysWithThePlugin)
     EXPECT_LT(run.IndexOf("reader key 0x41"), run.IndexOf("reader key 0x5D"));
     EXPECT_EQ(run.ExitCode, 0);
 }
+
+TEST(HostWindows, TheMailClientsAddressBooksAppearInTheRecipientListSubmenu)
+{
+    THostSession session("hostwin-books");
+    // An address book: its title in the first 128 bytes, then one record of 458 bytes.
+    std::string book(128 + 458, '\0');
+    book.replace(0, 7, "Friends");
+    book.replace(128 + 2, 5, "Alice");
+    book.replace(128 + 342, 17, "alice@example.org");
+    session.WriteFile("FRIENDS.PMR", book);
+    const std::string books = "\"&Selvadrin/Recipient list/Add from the address books\"";
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "set mailfolder " + session.File("")
+        + "\nload\nforminit\nready\npopup \"&Selvadrin/Recipient list\"\nmenu \"&Selvadrin/Recipient list\"\n"
+          "menu "
+        + books + "\nmenuselect 28672 " + books + "\nmenuselect 28673 " + books + "\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list: 24604:g 24605 sep 24606:g 24607:g 24608 "
+                        "popup:Add from the address books"));
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list/Add from the address books: 28672 28673"));
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Add the address book \"Friends\"\""));
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Add all address books\""));
+    EXPECT_EQ(run.ExitCode, 0);
+}
 } // namespace

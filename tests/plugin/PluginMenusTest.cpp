@@ -149,6 +149,38 @@ TEST(PluginMenus, TheAutoListSubmenuIsRebuiltEachTime)
     EXPECT_TRUE(State(list, ITEM_AUTO_LIST_PURGE) & MF_GRAYED);
 }
 
+TEST(PluginMenus, AddressBooksGetASubmenuWithOneItemEachAndOneForAll)
+{
+    TPluginMenus menus;
+    menus.Build(Text, Plain());
+    HMENU list = menus.AutoListMenu();
+    TAutoListMenuState state;
+    state.AddressBooks = { "Friends", "Work" };
+    menus.RebuildAutoListMenu(Text, state);
+    ASSERT_EQ(GetMenuItemCount(list), 7);
+    EXPECT_EQ(CaptionAt(list, 6), "t235");
+    HMENU books = GetSubMenu(list, 6);
+    ASSERT_TRUE(books);
+    EXPECT_TRUE(menus.Owns(books));
+    ASSERT_EQ(GetMenuItemCount(books), 3);
+    EXPECT_EQ(CaptionOf(books, ADDRESS_BOOK_MENU_BASE), "Friends");
+    EXPECT_EQ(CaptionOf(books, ADDRESS_BOOK_MENU_BASE + 1), "Work");
+    EXPECT_EQ(CaptionOf(books, ADDRESS_BOOK_MENU_BASE + 2), "t87");
+    EXPECT_EQ(menus.AddressBooks(), state.AddressBooks);
+
+    // Rebuilt without books (the list switched off): the old submenu is gone, not leaked.
+    state.AutoPush = false;
+    menus.RebuildAutoListMenu(Text, state);
+    EXPECT_EQ(GetMenuItemCount(list), 1);
+    EXPECT_FALSE(IsMenu(books));
+    EXPECT_TRUE(menus.AddressBooks().empty());
+    state.AutoPush = true;
+    menus.RebuildAutoListMenu(Text, state);
+    books = GetSubMenu(list, 6);
+    menus.Destroy();
+    EXPECT_FALSE(IsMenu(books));
+}
+
 TEST(PluginMenus, TheEncryptPopupHoldsTheSendItemsAndTheSwitches)
 {
     TPluginMenuState state = Plain();
