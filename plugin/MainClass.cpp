@@ -416,6 +416,8 @@ void TMainClass::WindowCreated(HWND window)
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
+    else if (HWND reader = MdiReaderOf(window))
+        subclassed_.Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TMainClass::WindowDestroyed(HWND window)

@@ -121,6 +121,8 @@ private:
     // Shows a popup menu at the mouse; the frame receives the chosen item as its command.
     void TrackPopupAtCursor(HMENU popup);
     void SubclassTextEditParent(HWND textEdit);
+    // The message window of the mail client's newer kind that a created window makes a reader of.
+    HWND MdiReaderOf(HWND created) const;
     // A message posted to the mail client's windows; true when the plug-in took it.
     bool PostedMessageTaken(const MSG& msg);
     // A window of this thread was shown (not by its parent).

@@ -261,6 +261,26 @@ std::vector<std::string> TMainClass::AddressBookTitles()
     return titles;
 }
 
+HWND TMainClass::MdiReaderOf(HWND created) const
+{
+    constexpr uint32_t BUILD_READER_CONTENT = 4000;
+    const auto isMdiMessageWindow = [](HWND window) {
+        char name[32] = {};
+        return window && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+            && GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, HostApi::CLASS_MDI_READER) == 0;
+    };
+    // Newer mail clients use the same window for other views: only one with the reader's content
+    // pane is a reader.
+    if (PMInterface().HostBuild() < BUILD_READER_CONTENT)
+        return isMdiMessageWindow(created) ? created : nullptr;
+    char name[32] = {};
+    GetClassNameA(created, name, sizeof name);
+    if (lstrcmpiA(name, HostApi::CLASS_MDI_READER_CONTENT) != 0)
+        return nullptr;
+    HWND parent = GetParent(created);
+    return isMdiMessageWindow(parent) ? parent : nullptr;
+}
+
 bool TMainClass::IsPluginMenuItem(UINT id) const
 {
     // Both searches take in the submenus; the about item sits in the mail client's own menu.

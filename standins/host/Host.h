@@ -40,6 +40,8 @@ struct THost {
 
     HWND ActiveChild() const;
     HWND CreateReader(bool refuseClose);
+    // A message window of the newer kind (the frame's class with a "WPMDLG_MRD" pane).
+    HWND CreateMdiReader();
     HWND CreateEditor();
     // The window procedure is no longer the one of its class: someone subclassed it.
     static bool IsSubclassed(HWND window);

@@ -13,6 +13,7 @@
 //   offscreen TITLE                       show a dialog window owned by the frame far off the screen
 //   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end any menu after MS
 //   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
+//   mdireader                             open a message window of the newer kind (counted as a reader)
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -218,6 +219,9 @@ bool RunInspectStep(const THostStep& step)
         if (!g_host.Readers.empty() && IsWindow(g_host.Readers.back()))
             PostMessageA(g_host.Readers.back(), static_cast<UINT>(ParseNumber(arg1)),
                 static_cast<WPARAM>(ParseNumber(arg2)), 0);
+    } else if (verb == "mdireader") {
+        g_host.CreateMdiReader();
+        g_log.Line("reader %u opened", static_cast<unsigned>(g_host.Readers.size()));
     } else if (verb == "endmenu") {
         constexpr UINT_PTR END_MENU_TIMER = 0x4E55;
         SetTimer(g_host.Frame, END_MENU_TIMER, static_cast<UINT>(ParseNumber(arg1)), EndMenuTimer);

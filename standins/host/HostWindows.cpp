@@ -227,8 +227,21 @@ void Close(HWND frame)
     DestroyWindow(frame);
 }
 
+// A message window of the newer kind: an MDI child of the frame's own class with a content pane.
+LRESULT MdiReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE)
+        CreateWindowExA(0, CLASS_MDI_READER_CONTENT, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 400, 200, window,
+            nullptr, g_host.Instance, nullptr);
+    if (message == WM_DESTROY)
+        g_log.Line("message window destroyed");
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+        return MdiReaderProc(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE:
         g_host.Frame = window;
@@ -289,6 +302,13 @@ HWND THost::CreateReader(bool refuseClose)
     return reader;
 }
 
+HWND THost::CreateMdiReader()
+{
+    HWND reader = CreateMdiChild(CLASS_MDI_READER, "Message");
+    Readers.push_back(reader);
+    return reader;
+}
+
 HWND THost::CreateEditor()
 {
     // Titled as the mail client titles new messages, in the language of its strings.
@@ -314,6 +334,7 @@ bool CreateHostWindows()
     Register(CLASS_STATUS_BAR, StatusBarProc, face);
     Register(CLASS_READER_PANEL, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_TEXT_EDIT, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_MDI_READER_CONTENT, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);

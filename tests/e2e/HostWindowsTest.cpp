@@ -210,4 +210,20 @@ TEST(HostWindows, TheMailClientsAddressBooksAppearInTheRecipientListSubmenu)
     EXPECT_TRUE(run.Has("request 3075 3 status \"Add all address books\""));
     EXPECT_EQ(run.ExitCode, 0);
 }
+
+TEST(HostWindows, MessageWindowsOfTheNewerKindAreReadersOnNewerMailClientsOnly)
+{
+    // Build 4520 (version 0x452): the content pane decides; build 3200 (0x320): the window alone.
+    for (const char* version : { "0x452", "0x320" }) {
+        THostRun run = THostSession(std::string("hostwin-mdireader") + version)
+                           .Run(ANSWER_NO_KEY_RINGS + "set version " + version
+                               + "\nload\nforminit\nready\nmdireader\ncheck\nevent 32\nwait 300\n");
+        SCOPED_TRACE(run.Text());
+        EXPECT_TRUE(run.Has("check frame subclassed=1 statusbar subclassed=1 reader1=subclassed"));
+        // The shut-down closed it as one of the plug-in's readers.
+        EXPECT_LT(run.IndexOf("message window destroyed"), run.IndexOf("event 32 -> 0x9999"));
+        EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
 } // namespace
