@@ -572,7 +572,8 @@ void TDropEdit::SetTextNow(const std::string& text)
     }
     const int caret = rtfLoad_ ? 0 : selection.cpMin + inserted;
     SendMessageW(Handle(), EM_SETSEL, static_cast<WPARAM>(caret), caret);
-    if (!rtfLoad_)
+    // Plain text takes the control's font and tab stops; rich text keeps its own formatting.
+    if (!rtfLoad_ && plainText_)
         Reformat(rfMailAddresses | rfDefaultAttributes | rfTabStops);
 }
 
