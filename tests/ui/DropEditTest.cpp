@@ -526,4 +526,33 @@ TEST_F(DropEditTest, AFooterWithTheWrongConversionsEndsThePrint)
     }
 }
 
+int printDialogs = 0;
+DWORD printDialogFlags = 0;
+HRESULT WINAPI CancelledPrintDialog(LPPRINTDLGEXA dialog)
+{
+    ++printDialogs;
+    printDialogFlags = dialog->Flags;
+    dialog->dwResultAction = PD_RESULT_CANCEL;
+    return S_OK;
+}
+
+TEST_F(DropEditTest, PrintAsksThePrintDialogOnlyForTextAndSaysWhenASelectionIsPrinted)
+{
+    edit->PrintDialogEntries.PropertySheetDialog = &CancelledPrintDialog;
+    TTextPrinterData data = PrintData("");
+    data.Prefs.FontName[0] = '\0';
+    data.Prefs.FontSize = 0;
+    edit->Print(data);
+    EXPECT_EQ(printDialogs, 0); // an empty text prints nothing
+
+    SetWhole("some text to print");
+    edit->SelectRange(5, 4);
+    edit->Print(data);
+    EXPECT_EQ(printDialogs, 1);
+    EXPECT_TRUE(printDialogFlags & PD_SELECTION);
+    EXPECT_EQ(data.Prefs.PrintRange, prSelection);
+    EXPECT_EQ(std::string(data.Prefs.FontName), edit->Font().Name());
+    EXPECT_EQ(data.Prefs.FontSize, edit->Font().Size());
+}
+
 } // namespace

@@ -149,7 +149,11 @@ public:
     void Reformat(unsigned flags);
     void MarkMailAddresses();
 
+    // Prints the text, or the selection, after the print dialog; raises when the printer cannot be
+    // opened or the footer's format is wrong.
     void Print(TTextPrinterData& data);
+    // The print dialog's entry points (empty: the system's).
+    TPrintDialogEntries PrintDialogEntries;
     int PageCount(FORMATRANGE& range);
     // The drawing half of printing; the target gives the pages (tests give metafiles).
     class IPrintTarget;

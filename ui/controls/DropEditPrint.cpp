@@ -152,7 +152,7 @@ void TDropEdit::Print(TTextPrinterData& data)
         lstrcpynA(data.Prefs.FontName, Font().Name().c_str(), sizeof data.Prefs.FontName);
     if (data.Prefs.FontSize == 0)
         data.Prefs.FontSize = Font().Size();
-    if (!ExecutePrintDialog(data))
+    if (!ExecutePrintDialog(data, PrintDialogEntries))
         return;
     const HDC dc = CreatePrinterDC(data.Prefs);
     if (!dc)
