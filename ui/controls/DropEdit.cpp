@@ -233,21 +233,6 @@ void TClipboardHandler::Reinsert(HWND control)
     }
 }
 
-// ---- TRtfConverter ------------------------------------------------------------------------------------------
-
-TRtfConverter::TRtfConverter(int index)
-{
-    static const char* const formats[2] = { "TEXT", "HTML" };
-    static const char* const files[2] = { "", "HTML32.CNV" };
-    const int at = std::clamp(index, 0, 1);
-    FormatName = formats[at];
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(FrameworkModule(), path, MAX_PATH);
-    std::string folder(path, n);
-    folder.erase(folder.find_last_of("\\/") + 1);
-    FileName = folder + files[at];
-}
-
 // ---- Construction ---------------------------------------------------------------------------------------------
 
 TDropEdit::TDropEdit(TComponent* owner)
@@ -257,7 +242,6 @@ TDropEdit::TDropEdit(TComponent* owner)
     , datedLines_(wideMode_ ? std::make_unique<TDatedWideStrings>() : std::make_unique<TDatedStrings>())
     , dropFiles_(*this)
     , callback_(IREOCallback::Create())
-    , converter_(1)
 {
     urlDetection_ = version_ >= 2;
     TRichEdit::SetMaxLength(0x7FFFFFFF);
@@ -427,11 +411,6 @@ void TDropEdit::SetHideCaret(bool value)
 int TDropEdit::Lines()
 {
     return static_cast<int>(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0));
-}
-
-void TDropEdit::SetMaxLength(int value)
-{
-    TRichEdit::SetMaxLength(value);
 }
 
 void TDropEdit::SetReadOnly(bool value)
@@ -1070,7 +1049,6 @@ void TDropEdit::ShowUrlTip(const std::string& url, int linkStart, POINT mouse)
     const HWND window = Handle();
     ::HideCaret(window);
     tipRect_ = LinkRect(linkStart);
-    tipPoint_ = mouse;
     const bool balloon = WindowsSixOrLater();
     tip_ = CreateTrackingToolTip(window, nullptr, tipRect_, shown, ClientWidth() / 2, TTitleData { TTI_INFO, "URL-Info" },
         0, !balloon, balloon, false);
@@ -1101,7 +1079,6 @@ void TDropEdit::CloseUrlTip()
         return;
     if (HandleAllocated())
         KillTimer(Handle(), reinterpret_cast<UINT_PTR>(tip_));
-    tipPoint_ = { -1, -1 };
     tipRect_ = { -1, -1, -1, -1 };
     const HWND tip = std::exchange(tip_, nullptr);
     DestroyTrackingToolTip(tip, HandleAllocated() ? Handle() : nullptr, nullptr);

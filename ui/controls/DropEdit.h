@@ -1,8 +1,7 @@
 // `TDropEdit`, the plug-in's text control on the newest rich edit: mail addresses and URLs as
 // links with click events and a "URL-Info" tip, dropped files, embedded objects on request, text
 // search with its own options, clipboard work through the text object model, RTF and UTF-8
-// streaming, and printing with a header and a footer line. Also `TClipboardHandler` and
-// `TRtfConverter`.
+// streaming, and printing with a header and a footer line. Also `TClipboardHandler`.
 #pragma once
 
 #include "foundation/DatedStrings.h"
@@ -56,18 +55,10 @@ public:
     bool Execute(HWND control, TKind kind, bool releasePrivateData);
     // Copy, then paste of the selection: the rich edit detects its links anew.
     void Reinsert(HWND control);
-    bool HasPrivateData() const noexcept { return privateData_ != nullptr; }
     void ReleasePrivateData() noexcept;
 
 private:
     IUnknown* privateData_ = nullptr;
-};
-
-// A text converter's format and file (nothing uses the file; it is kept for the text viewer).
-struct TRtfConverter {
-    explicit TRtfConverter(int index);
-    std::string FormatName;
-    std::string FileName; // the plug-in module's folder plus the converter's file
 };
 
 class TDropEdit : public TRichEdit {
@@ -88,7 +79,6 @@ public:
     void SetHideCaret(bool value);
     // EM_GETLINECOUNT.
     int Lines();
-    void SetMaxLength(int value);
     bool ReadOnly() const noexcept { return TRichEdit::ReadOnly(); }
     void SetReadOnly(bool value);
     bool PlainText() const noexcept { return plainText_; }
@@ -209,7 +199,6 @@ private:
     std::unique_ptr<TDatedStrings> datedLines_;
     TDropFiles dropFiles_;
     std::unique_ptr<IREOCallback> callback_;
-    TRtfConverter converter_;
 
     bool acceptFiles_ = true;
     bool hideCaret_ = false;
@@ -230,7 +219,6 @@ private:
 
     TThemeHandle theme_;
     HWND tip_ = nullptr;
-    POINT tipPoint_ { -1, -1 };
     RECT tipRect_ { -1, -1, -1, -1 };
 };
 
