@@ -328,6 +328,14 @@ TEST_F(DropEditTest, ShortcutsSelectCopyPasteAndUndo)
     EXPECT_EQ(edit->GetAnsiText(), "copy thiscopy this");
 }
 
+TEST_F(DropEditTest, TypedCharactersBeyondLatin1ArriveWhole)
+{
+    SetWhole("");
+    for (const wchar_t c : { L'a', L'\u0101', L'\u4e2d', L'\x01' })
+        SendMessageW(edit->Handle(), WM_CHAR, c, 1);
+    EXPECT_EQ(edit->GetText(), Wide(u"a\u0101\u4e2d"));
+}
+
 TEST_F(DropEditTest, EnterOnALinkActsAsADoubleClickThatSelectsNothing)
 {
     SetWhole("write to jo@x.org please");

@@ -1166,20 +1166,25 @@ bool TDropEdit::DoKeyDown(WORD& key, TShiftState shift)
     }
 }
 
-bool TDropEdit::DoKeyPress(char& key)
+bool TDropEdit::HandleChar(TMessage& message)
 {
-    if (TRichEdit::DoKeyPress(key))
+    const WPARAM c = message.WParam;
+    // Control characters of the shortcuts are no text, and Space pages a read-only control.
+    if ((c < 0x20 && c != '\r' && c != '\t' && c != '\b') || (ReadOnly() && c == ' ')) {
+        message.Result = 0;
         return true;
-    // Control characters of the shortcuts above are no text.
-    if (static_cast<unsigned char>(key) < 0x20 && key != '\r' && key != '\t' && key != '\b')
-        return true;
-    if (ReadOnly() && key == ' ')
-        return true;
-    if (singleLine_ && static_cast<unsigned char>(key) >= 0x20) {
+    }
+    if (singleLine_ && c >= 0x20) {
         CHARRANGE selection {};
         SendMessageW(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         if (selection.cpMax == selection.cpMin && TextLength() >= MaxLength())
             MessageBeep(0);
+    }
+    // A character beyond 8 bits would not survive the framework's 8-bit key event: it goes
+    // straight to the rich edit.
+    if (c > 0xFF) {
+        DefaultHandler(message);
+        return true;
     }
     return false;
 }
@@ -1260,6 +1265,11 @@ void TDropEdit::WndProc(TMessage& message)
     }
     case WM_RBUTTONDOWN:
         if (HandleRightButton(message))
+            return;
+        break;
+    case WM_CHAR:
+        CloseUrlTip();
+        if (HandleChar(message))
             return;
         break;
     case WM_CONTEXTMENU:

@@ -159,7 +159,6 @@ protected:
     void CreateWindowHandleDone() override;
     void DoEnter() override;
     bool DoKeyDown(WORD& key, TShiftState shift) override;
-    bool DoKeyPress(char& key) override;
     void EnabledChanged() override;
     void ColorChanged() override;
 
@@ -186,6 +185,7 @@ private:
     void CloseUrlTip();
     RECT LinkRect(int linkStart);
     bool PageKeys(WORD key, TShiftState shift);
+    bool HandleChar(TMessage& message);
     void SendKeyPair(WORD key);
     std::string ReadStream(UINT format);
     void WriteStream(const std::string& data, UINT format);
