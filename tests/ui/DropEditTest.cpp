@@ -336,6 +336,17 @@ TEST_F(DropEditTest, TypedCharactersBeyondLatin1ArriveWhole)
     EXPECT_EQ(edit->GetText(), Wide(u"a\u0101\u4e2d"));
 }
 
+TEST_F(DropEditTest, EnterOutsideALinkStillBreaksTheLine)
+{
+    SetWhole("ab");
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    edit->SetFocus();
+    edit->SelectRange(1, 0);
+    InjectKey(VK_RETURN, 0, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(edit->GetAnsiText(), "a\r\nb");
+}
+
 TEST_F(DropEditTest, EnterOnALinkActsAsADoubleClickThatSelectsNothing)
 {
     SetWhole("write to jo@x.org please");

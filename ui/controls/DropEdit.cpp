@@ -265,11 +265,14 @@ void TDropEdit::CreateParams(TCreateParams& params)
     if (singleLine_) {
         params.Style &= ~static_cast<DWORD>(ES_MULTILINE | WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL);
         params.Style |= ES_AUTOHSCROLL;
-    } else if (wordWrap_) {
-        params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL | WS_HSCROLL);
-    } else {
-        params.Style |= ES_AUTOHSCROLL;
+        return;
     }
+    // A text of several lines takes Enter as a line break, also inside a dialog.
+    params.Style |= ES_WANTRETURN;
+    if (wordWrap_)
+        params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL | WS_HSCROLL);
+    else
+        params.Style |= ES_AUTOHSCROLL;
 }
 
 void TDropEdit::CreateWindowHandleDone()
@@ -986,15 +989,16 @@ void TDropEdit::HandleLink(const ENLINK& link)
     }
 }
 
-void TDropEdit::HandleEnterOnLink()
+bool TDropEdit::HandleEnterOnLink()
 {
     CHARRANGE selection {};
     SendMessageW(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    if (!IsLinkAt(selection.cpMin))
-        return;
+    if (selection.cpMin >= TextLength() || !IsLinkAt(selection.cpMin))
+        return false;
     POINTL point {};
     SendMessageW(Handle(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), selection.cpMin);
     PostMessageW(Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(point.x + 1, point.y + 1));
+    return true;
 }
 
 // ---- URL tip -------------------------------------------------------------------------------------------------------
@@ -1121,6 +1125,9 @@ bool TDropEdit::PageKeys(WORD key, TShiftState shift)
 bool TDropEdit::DoKeyDown(WORD& key, TShiftState shift)
 {
     CloseUrlTip();
+    // Enter on a link opens it as a double-click would, and breaks no line.
+    if (key == VK_RETURN && !(shift & (ssAlt | ssCtrl)) && HandleEnterOnLink())
+        return true;
     if (TRichEdit::DoKeyDown(key, shift))
         return true;
     const HWND window = Handle();
@@ -1156,9 +1163,6 @@ bool TDropEdit::DoKeyDown(WORD& key, TShiftState shift)
         }
     }
     switch (key) {
-    case VK_RETURN:
-        HandleEnterOnLink();
-        return true;
     case VK_APPS:
         return true;
     default:

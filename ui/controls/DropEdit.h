@@ -177,7 +177,7 @@ private:
     std::u16string LineAt(int line);
     std::string TextRange(int start, int end);
     void HandleLink(const ENLINK& link);
-    void HandleEnterOnLink();
+    bool HandleEnterOnLink();
     bool HandleRightButton(TMessage& message);
     void OpenContextMenu(POINT screen);
     void ShowUrlTip(const std::string& url, int linkStart, POINT mouse);
