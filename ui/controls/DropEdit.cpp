@@ -735,7 +735,7 @@ bool TDropEdit::IsLinkAt(int position)
     format.dwMask = CFM_LINK;
     SendMessageW(window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
     SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
-    SendMessageW(window, EM_HIDESELECTION, hideCaret_, 0);
+    SendMessageW(window, EM_HIDESELECTION, FALSE, 0);
     return (format.dwEffects & CFE_LINK) != 0;
 }
 
@@ -1022,7 +1022,7 @@ RECT TDropEdit::LinkRect(int linkStart)
         ++end;
     }
     SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
-    SendMessageW(window, EM_HIDESELECTION, hideCaret_, 0);
+    SendMessageW(window, EM_HIDESELECTION, FALSE, 0);
     POINTL first {};
     POINTL last {};
     SendMessageW(window, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), linkStart);
@@ -1264,7 +1264,7 @@ void TDropEdit::WndProc(TMessage& message)
             SendMessageW(window, EM_SETSEL, static_cast<WPARAM>(restoreCaret_), restoreCaret_);
             restoreCaret_ = -1;
         }
-        SendMessageW(window, EM_HIDESELECTION, hideCaret_, 0);
+        SendMessageW(window, EM_HIDESELECTION, FALSE, 0);
         return;
     }
     case WM_RBUTTONDOWN:
