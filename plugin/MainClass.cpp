@@ -9,6 +9,7 @@
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
+#include "plugin/ZAVEKHelp.h"
 #include "engine/PGPInterface.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/HostApi.h"
@@ -160,9 +161,9 @@ void TMainClass::ShowManual(const std::string& topic)
     RunDialogRequest([&] { TConfiguration::ShowManual(topic); });
 }
 
-void TMainClass::ShowTopic(HWND, int)
+void TMainClass::ShowTopic(HWND, int context)
 {
-    // Without the help handler a dialog's help button has no topic to open.
+    RunDialogRequest([&] { HelpHandler().ShowTopic(context); });
 }
 
 void TMainClass::RunDialogRequest(const std::function<void()>& request)
@@ -363,30 +364,6 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
     }
 }
 
-void TMainClass::DecodeFileInPlace(const std::string& fileName)
-{
-    // The decode pumps messages: no message export may start inside it.
-    TRequestScope request(busy_);
-    if (!request.Granted())
-        return;
-    if (!watchdog_.Start()) {
-        DecryptFileUnderWatchdog(fileName);
-        return;
-    }
-    try {
-        DecryptFileUnderWatchdog(fileName);
-    } catch (...) {
-        watchdog_.Stop();
-        throw;
-    }
-    watchdog_.Stop();
-}
-
-void TMainClass::DecryptFileUnderWatchdog(const std::string&)
-{
-    throw ENotAvailable("DecodeFileInPlace");
-}
-
 LRESULT TMainClass::HostShutdown(bool windowDestroyed)
 {
     if (windowDestroyed) {
@@ -461,6 +438,8 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
                 self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
+            else if (sent->message == WM_MDIACTIVATE && reinterpret_cast<HWND>(sent->lParam) == sent->hwnd)
+                self->MdiChildActivated(sent->hwnd);
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -557,6 +536,17 @@ void TMainClass::ClearDecodeState()
     if (decryptRoad_)
         decryptRoad_->RestoreHostSetting();
     decodeContext_ = TDecodeContext();
+}
+
+void TMainClass::MdiChildActivated(HWND child)
+{
+    if (!frame_ || shuttingDown_)
+        return;
+    const TPMInterface& host = PMInterface();
+    // What the commands said was about the window before: a mail window starts afresh.
+    if (host.ActiveFolderManager(child) || host.ActiveFolderWindow(child) || host.ActiveEditorWindow(child)
+        || host.ActiveReaderWindow(child))
+        ClearDecodeState();
 }
 
 void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)

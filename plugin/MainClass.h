@@ -122,7 +122,11 @@ private:
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
     void DecodeFileInPlace(const std::string& fileName);
-    void DecryptFileUnderWatchdog(const std::string& fileName);
+    // The decrypted text of the file's first protected block under the watchdog; false when the
+    // decode failed, was cancelled or the watchdog closed its passphrase dialog.
+    bool DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block, std::string& output,
+        TSignatureData& signature);
+    void ShowSignatureNote(const TSignatureData& signature);
 
     // What the hooks tell about the mail client's windows.
     void WindowCreated(HWND window);
@@ -133,6 +137,8 @@ private:
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
+    // A mail window of the mail client became the active MDI child.
+    void MdiChildActivated(HWND child);
     // A command or control notification the mail client sent to one of its windows.
     void NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam);
     // Runs a request of a dialog and shows its failure instead of raising it.

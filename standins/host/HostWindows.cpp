@@ -2,6 +2,7 @@
 // its menu bar, the MDI client, the "WPMDLG_STB" status bar with its panel, reader and editor shells,
 // and the hidden window that answers the plug-in's requests.
 #include "standins/host/Host.h"
+#include "standins/host/HostEditorControl.h"
 #include "standins/host/HostLog.h"
 #include "standins/host/HostResources.h"
 
@@ -118,6 +119,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             200, 100, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_IDENTITY_CONTROL)),
             g_host.Instance, nullptr);
         SetWindowTextA(identity, g_host.Settings.Identity.c_str());
+        CreateEditorControl(window);
     }
     if (message == WM_EDITOR_FIELD)
         LogEditorField(wParam, lParam);
