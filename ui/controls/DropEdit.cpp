@@ -66,7 +66,8 @@ DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LO
 {
     try {
         auto& stream = *reinterpret_cast<StreamBuffer*>(cookie);
-        stream.data->append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(std::max<LONG>(count, 0)));
+        stream.data->append(
+            reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(std::max<LONG>(count, 0)));
         *done = count;
         return 0;
     } catch (...) {
@@ -86,8 +87,8 @@ int RichEditVersionInUse()
 
 } // namespace
 
-
-// ---- Construction ---------------------------------------------------------------------------------------------
+// ---- Construction
+// ---------------------------------------------------------------------------------------------
 
 TDropEdit::TDropEdit(TComponent* owner)
     : TRichEdit(owner)
@@ -136,7 +137,8 @@ void TDropEdit::CreateWindowHandleDone()
     const auto mask = static_cast<DWORD>(SendMessageW(window, EM_GETEVENTMASK, 0, 0));
     SendMessageW(window, EM_SETEVENTMASK, 0, mask | ExtraEventMask);
     if (callback_)
-        SendMessageW(window, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(static_cast<IRichEditOleCallback*>(callback_.get())));
+        SendMessageW(window, EM_SETOLECALLBACK, 0,
+            reinterpret_cast<LPARAM>(static_cast<IRichEditOleCallback*>(callback_.get())));
     SendMessageW(window, EM_SETEDITSTYLE, ExtraEditStyle, ExtraEditStyle);
     SendMessageW(window, EM_EXLIMITTEXT, 0, MaxLength());
     SendMessageW(window, EM_SETTARGETDEVICE, 0, wordWrap_ || singleLine_ ? 0 : 1);
@@ -147,7 +149,8 @@ void TDropEdit::CreateWindowHandleDone()
     dropFiles_.SetAccept(acceptFiles_);
 }
 
-// ---- Themed border -----------------------------------------------------------------------------------------------
+// ---- Themed border
+// -----------------------------------------------------------------------------------------------
 
 void TDropEdit::OpenTheme()
 {
@@ -155,7 +158,8 @@ void TDropEdit::OpenTheme()
     if (HandleAllocated() && BorderVisible && (Color() == clWindow || Color() == clBtnFace))
         theme_.Open(Handle(), L"EDIT");
     if (HandleAllocated())
-        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+            SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TDropEdit::ThemeState() const
@@ -170,7 +174,8 @@ bool TDropEdit::ThemedClientArea(TMessage& message)
                                 : reinterpret_cast<RECT*>(message.LParam);
     HDC dc = GetWindowDC(Handle());
     RECT content {};
-    const HRESULT result = GetThemeBackgroundContentRect(theme_.Handle(), dc, EP_EDITTEXT, ThemeState(), rect, &content);
+    const HRESULT result
+        = GetThemeBackgroundContentRect(theme_.Handle(), dc, EP_EDITTEXT, ThemeState(), rect, &content);
     ReleaseDC(Handle(), dc);
     if (FAILED(result))
         return false;
@@ -224,7 +229,8 @@ void TDropEdit::PaintThemedBorder()
     ReleaseDC(window, dc);
 }
 
-// ---- Properties ----------------------------------------------------------------------------------------------
+// ---- Properties
+// ----------------------------------------------------------------------------------------------
 
 void TDropEdit::SetAcceptFiles(bool value)
 {
@@ -376,14 +382,16 @@ void TDropEdit::ColorChanged()
         OpenTheme();
 }
 
-// ---- Text ------------------------------------------------------------------------------------------------------
+// ---- Text
+// ------------------------------------------------------------------------------------------------------
 
 void TDropEdit::ReplaceSel(const std::string& text)
 {
     const std::u16string wide = AnsiToUtf16(text);
     if (wideMode_) {
         SETTEXTEX set { ST_SELECTION, 1200 };
-        SendMessageW(Handle(), EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(wide.c_str()));
+        SendMessageW(
+            Handle(), EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(wide.c_str()));
     } else {
         SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
     }
@@ -397,7 +405,8 @@ void TDropEdit::SetTextNow(const std::string& text)
     if (wideMode_ && IsWideText(text)) {
         const std::u16string units = WideTextUnits(text);
         SETTEXTEX set { ST_SELECTION, 1200 };
-        SendMessageW(Handle(), EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(units.c_str()));
+        SendMessageW(
+            Handle(), EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set), reinterpret_cast<LPARAM>(units.c_str()));
         inserted = static_cast<int>(units.size() - std::count(units.begin(), units.end(), u'\n'));
     } else if (rtfLoad_) {
         TStringStream stream(text);
@@ -527,8 +536,8 @@ std::string TDropEdit::GetSelText()
     get.cb = static_cast<DWORD>(units.size() * sizeof(char16_t));
     get.flags = GT_SELECTION | GT_USECRLF;
     get.codepage = 1200;
-    const auto n = static_cast<int>(
-        SendMessageW(Handle(), EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(units.data())));
+    const auto n = static_cast<int>(SendMessageW(
+        Handle(), EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(units.data())));
     units.resize(static_cast<std::size_t>(std::max(n, 0)));
     if (!wideMode_ || (SearchOptions & stAnsiChar))
         return Utf16ToAnsi(units);
@@ -592,4 +601,3 @@ bool TDropEdit::IsLinkAt(int position)
     SendMessageW(window, EM_HIDESELECTION, FALSE, 0);
     return (format.dwEffects & CFE_LINK) != 0;
 }
-

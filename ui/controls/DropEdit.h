@@ -19,7 +19,13 @@
 #include <richedit.h>
 
 // Search options. The first three are the rich edit's FR_DOWN, FR_WHOLEWORD and FR_MATCHCASE.
-enum TSearchType : unsigned { stDown = 1, stWholeWord = 2, stMatchCase = 4, stAnsiChar = 8, stShowOptions = 16 };
+enum TSearchType : unsigned {
+    stDown = 1,
+    stWholeWord = 2,
+    stMatchCase = 4,
+    stAnsiChar = 8,
+    stShowOptions = 16
+};
 using TSearchTypes = unsigned;
 
 // Reformat flags.

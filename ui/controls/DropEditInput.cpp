@@ -20,7 +20,8 @@ using namespace dropedit;
 
 namespace {
 
-constexpr GUID TextDocumentIid = { 0x8CC497C0, 0xA1DF, 0x11CE, { 0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D } };
+constexpr GUID TextDocumentIid
+    = { 0x8CC497C0, 0xA1DF, 0x11CE, { 0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D } };
 
 } // namespace
 
@@ -141,7 +142,8 @@ bool TDropEdit::FindNext()
         selected.resize(std::min(selected.size(), selected.find('\r')));
     }
     const bool hasSelection = wide ? WideTextLength(selected) > 0 : !selected.empty();
-    const auto empty = [](const std::string& s) { return IsWideText(s) ? WideTextLength(s) == 0 : s.empty(); };
+    const auto empty
+        = [](const std::string& s) { return IsWideText(s) ? WideTextLength(s) == 0 : s.empty(); };
     if (searchAgain_ && hasSelection)
         searchText_ = selected;
     if (SearchDialog && (!searchAgain_ || empty(searchText_)))
@@ -170,7 +172,8 @@ bool TDropEdit::FindNext()
     // Upwards the rich edit searches from the start towards the range's other end.
     const int found = FindText(searchText_, start, down ? length : -start);
     if (found >= 0) {
-        const int hitLength = IsWideText(searchText_) ? WideTextLength(searchText_) : static_cast<int>(searchText_.size());
+        const int hitLength
+            = IsWideText(searchText_) ? WideTextLength(searchText_) : static_cast<int>(searchText_.size());
         SelectRange(found, hitLength);
         CHARRANGE now {};
         SendMessageW(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&now));
@@ -185,7 +188,8 @@ bool TDropEdit::FindNext()
     return result;
 }
 
-// ---- Clipboard ----------------------------------------------------------------------------------------------------
+// ---- Clipboard
+// ----------------------------------------------------------------------------------------------------
 
 void TDropEdit::CopyToClipboard()
 {
@@ -211,7 +215,8 @@ void TDropEdit::PasteFromClipboard()
     Reformat(rfMailAddresses);
 }
 
-// ---- Keys and mouse ----------------------------------------------------------------------------------------------------
+// ---- Keys and mouse
+// ----------------------------------------------------------------------------------------------------
 
 void TDropEdit::DoEnter()
 {
@@ -319,7 +324,8 @@ bool TDropEdit::HandleChar(TMessage& message)
 bool TDropEdit::HandleRightButton(TMessage& message)
 {
     const POINTL point { GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam) };
-    const auto position = static_cast<int>(SendMessageW(Handle(), EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
+    const auto position
+        = static_cast<int>(SendMessageW(Handle(), EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
     if (position >= 0 && position < TextLength() && IsLinkAt(position))
         return false;
     POINT screen { point.x, point.y };
@@ -377,7 +383,8 @@ void TDropEdit::WndProc(TMessage& message)
             if (!PtInRect(&tipRect_, point))
                 CloseUrlTip();
         }
-        if (Showing() && window && GetFocus() != window && GetAncestor(window, GA_ROOT) == GetForegroundWindow())
+        if (Showing() && window && GetFocus() != window
+            && GetAncestor(window, GA_ROOT) == GetForegroundWindow())
             SetFocus();
         break;
     case WM_LBUTTONDBLCLK: {

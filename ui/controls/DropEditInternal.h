@@ -45,4 +45,3 @@ private:
     bool active_;
     CHARRANGE selection_ {};
 };
-

@@ -23,7 +23,8 @@ bool WindowsSixOrLater()
 
 } // namespace
 
-// ---- Reformat and links ---------------------------------------------------------------------------------------------
+// ---- Reformat and links
+// ---------------------------------------------------------------------------------------------
 
 void TDropEdit::Reformat(unsigned flags)
 {
@@ -42,7 +43,8 @@ void TDropEdit::Reformat(unsigned flags)
 void TDropEdit::ApplyDefaultAttributes()
 {
     CHARFORMATA format = FontToCharFormat(Font(), "", 0, 0);
-    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT
+        | CFM_CHARSET;
     SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
 }
@@ -74,7 +76,8 @@ std::u16string TDropEdit::LineAt(int line)
     // The buffer's first word carries its size; a line of less than one word still gets one.
     std::u16string buffer(static_cast<std::size_t>(std::max(length, 1)) + 1, u'\0');
     buffer[0] = static_cast<char16_t>(buffer.size());
-    const auto n = static_cast<int>(SendMessageW(window, EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(buffer.data())));
+    const auto n = static_cast<int>(
+        SendMessageW(window, EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(buffer.data())));
     buffer.resize(static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(buffer.size()))));
     return buffer;
 }
@@ -88,15 +91,19 @@ void TDropEdit::MarkMailAddresses()
     int position = 0;
     while (position < length) {
         FINDTEXTW find { { position, -1 }, L"@" };
-        const auto found = static_cast<int>(SendMessageW(window, EM_FINDTEXTW, FR_DOWN, reinterpret_cast<LPARAM>(&find)));
+        const auto found
+            = static_cast<int>(SendMessageW(window, EM_FINDTEXTW, FR_DOWN, reinterpret_cast<LPARAM>(&find)));
         if (found < 0)
             break;
         const auto line = static_cast<int>(SendMessageW(window, EM_EXLINEFROMCHAR, 0, found));
-        const auto lineStart = static_cast<int>(SendMessageW(window, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
-        const auto lineLength = static_cast<int>(SendMessageW(window, EM_LINELENGTH, static_cast<WPARAM>(lineStart), 0));
+        const auto lineStart
+            = static_cast<int>(SendMessageW(window, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+        const auto lineLength
+            = static_cast<int>(SendMessageW(window, EM_LINELENGTH, static_cast<WPARAM>(lineStart), 0));
         if (!IsLinkAt(found)) {
             for (const TTextRun& run : MailAddressRuns(LineAt(line), found - lineStart)) {
-                SendMessageW(window, EM_SETSEL, static_cast<WPARAM>(lineStart + run.Start), lineStart + run.Start + run.Length);
+                SendMessageW(window, EM_SETSEL, static_cast<WPARAM>(lineStart + run.Start),
+                    lineStart + run.Start + run.Length);
                 CHARFORMAT2W format {};
                 format.cbSize = sizeof format;
                 format.dwMask = CFM_LINK;
@@ -133,7 +140,8 @@ std::string TDropEdit::TextRange(int start, int end)
         return {};
     std::u16string buffer(static_cast<std::size_t>(end - start) + 1, u'\0');
     TEXTRANGEW range { { start, end }, reinterpret_cast<wchar_t*>(buffer.data()) };
-    const auto n = static_cast<int>(SendMessageW(Handle(), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+    const auto n
+        = static_cast<int>(SendMessageW(Handle(), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
     buffer.resize(static_cast<std::size_t>(std::clamp(n, 0, end - start)));
     return Utf16ToAnsi(buffer);
 }
@@ -179,7 +187,8 @@ bool TDropEdit::HandleEnterOnLink()
     return true;
 }
 
-// ---- URL tip -------------------------------------------------------------------------------------------------------
+// ---- URL tip
+// -------------------------------------------------------------------------------------------------------
 
 RECT TDropEdit::LinkRect(int linkStart)
 {
@@ -232,8 +241,8 @@ void TDropEdit::ShowUrlTip(const std::string& url, int linkStart, POINT mouse)
     ::HideCaret(window);
     tipRect_ = LinkRect(linkStart);
     const bool balloon = WindowsSixOrLater();
-    tip_ = CreateTrackingToolTip(window, nullptr, tipRect_, shown, ClientWidth() / 2, TTitleData { TTI_INFO, "URL-Info" },
-        0, !balloon, balloon, false);
+    tip_ = CreateTrackingToolTip(window, nullptr, tipRect_, shown, ClientWidth() / 2,
+        TTitleData { TTI_INFO, "URL-Info" }, 0, !balloon, balloon, false);
     if (tip_)
         SetTimer(window, reinterpret_cast<UINT_PTR>(tip_), GetDoubleClickTime(), nullptr);
     ::ShowCaret(window);
@@ -248,7 +257,8 @@ void TDropEdit::UrlTipTimer()
     POINT client = cursor;
     ::ScreenToClient(window, &client);
     if (PtInRect(&tipRect_, client)) {
-        const POINT at { cursor.x + GetSystemMetrics(SM_CXCURSOR) / 2, cursor.y + GetSystemMetrics(SM_CYCURSOR) / 4 };
+        const POINT at { cursor.x + GetSystemMetrics(SM_CXCURSOR) / 2,
+            cursor.y + GetSystemMetrics(SM_CYCURSOR) / 4 };
         if (ShowTrackingToolTip(tip_, window, nullptr, at, nullptr))
             return;
     }
@@ -265,4 +275,3 @@ void TDropEdit::CloseUrlTip()
     const HWND tip = std::exchange(tip_, nullptr);
     DestroyTrackingToolTip(tip, HandleAllocated() ? Handle() : nullptr, nullptr);
 }
-
