@@ -1253,6 +1253,9 @@ void TWinControl::WndProc(TMessage& message)
         break;
     }
     case WM_CHAR: {
+        // A wide window's character beyond 8 bits is no byte the key events know: it goes on whole.
+        if (message.WParam > 0xFF)
+            break;
         auto key = static_cast<char>(message.WParam);
         if (DoKeyPress(key))
             return;

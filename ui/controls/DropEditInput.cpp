@@ -312,12 +312,6 @@ bool TDropEdit::HandleChar(TMessage& message)
         if (selection.cpMax == selection.cpMin && TextLength() >= MaxLength())
             MessageBeep(0);
     }
-    // A character beyond 8 bits would not survive the framework's 8-bit key event: it goes
-    // straight to the rich edit.
-    if (c > 0xFF) {
-        DefaultHandler(message);
-        return true;
-    }
     return false;
 }
 
