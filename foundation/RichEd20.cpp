@@ -3,6 +3,8 @@
 
 #include "foundation/RichEd20.h"
 
+#include "foundation/FreeImage.h"
+
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/WindowUtils.h"
@@ -11,14 +13,16 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr DWORD ConverterStyle = WS_DISABLED | ES_MULTILINE; // 0x8000004
 constexpr UINT WideCodePage = 1200;
 constexpr DWORD BrowserDecodeFlags = ICU_BROWSER_MODE | ICU_DECODE; // 0x12000000
-constexpr DWORD DecodeNoEncodeFlags = ICU_DECODE | ICU_NO_ENCODE;   // 0x30000000
-constexpr DWORD AllEffectsSizeFace = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE | CFM_FACE;
+constexpr DWORD DecodeNoEncodeFlags = ICU_DECODE | ICU_NO_ENCODE; // 0x30000000
+constexpr DWORD AllEffectsSizeFace
+    = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_SIZE | CFM_FACE;
 constexpr int FaceNameLimit = LF_FACESIZE - 1; // 31 characters
 constexpr int TwipsPerPoint = 20;
 constexpr const char* Utf8Bom = "\xEF\xBB\xBF";
@@ -90,7 +94,8 @@ void PutText(HWND Window, int Version, const std::string& Text, bool Wide)
         return;
     }
     SETTEXTEX settings { ST_DEFAULT, Wide ? WideCodePage : CP_ACP };
-    SendMessageA(Window, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings), reinterpret_cast<LPARAM>(Text.c_str()));
+    SendMessageA(
+        Window, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings), reinterpret_cast<LPARAM>(Text.c_str()));
 }
 
 // Window texts keep the line ends they were given (a rich-edit 1.0 control may hold bare LFs).
@@ -118,7 +123,8 @@ std::string TakeText(HWND Window, int Version, bool Wide)
             std::wstring buffer(static_cast<size_t>(length) + 4, L'\0');
             buffer.resize(std::max(GetWindowTextW(Window, buffer.data(), length + 4), 0));
             const std::wstring text = WithCrLf(buffer);
-            return text.empty() ? std::string() : WideTextOfBuffer(text.data(), static_cast<int>(text.size()));
+            return text.empty() ? std::string()
+                                : WideTextOfBuffer(text.data(), static_cast<int>(text.size()));
         }
         const int length = GetWindowTextLengthA(Window);
         std::string buffer(static_cast<size_t>(length) + 4, '\0');
@@ -126,15 +132,17 @@ std::string TakeText(HWND Window, int Version, bool Wide)
         return NormalizeCrLf(buffer);
     }
     const UINT codePage = Wide ? WideCodePage : CP_ACP;
-    GETTEXTLENGTHEX query { static_cast<DWORD>(GTL_USECRLF | GTL_PRECISE | (Wide ? GTL_NUMCHARS : GTL_NUMBYTES)), codePage };
+    GETTEXTLENGTHEX query {
+        static_cast<DWORD>(GTL_USECRLF | GTL_PRECISE | (Wide ? GTL_NUMCHARS : GTL_NUMBYTES)), codePage
+    };
     const LRESULT length = SendMessageA(Window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
     if (length <= 0)
         return {};
     const size_t bytes = (static_cast<size_t>(length) + 4) * (Wide ? 2 : 1);
     std::string buffer(bytes, '\0');
     GETTEXTEX request { static_cast<DWORD>(bytes), GT_USECRLF, codePage, nullptr, nullptr };
-    const LRESULT got = SendMessageA(Window, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                                     reinterpret_cast<LPARAM>(buffer.data()));
+    const LRESULT got = SendMessageA(
+        Window, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(buffer.data()));
     if (got <= 0)
         return {};
     if (Wide)
@@ -194,25 +202,39 @@ constexpr char PngSignature[] = "\x89PNG\r\n\x1A\n";
 
 uint32_t BigEndian32(const std::string& S, size_t At)
 {
-    return static_cast<uint32_t>(static_cast<uint8_t>(S[At])) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 1])) << 16
+    return static_cast<uint32_t>(static_cast<uint8_t>(S[At])) << 24
+        | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 1])) << 16
         | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 2])) << 8 | static_cast<uint8_t>(S[At + 3]);
 }
 
 uint32_t LittleEndian32(const std::string& S, size_t At)
 {
-    return static_cast<uint32_t>(static_cast<uint8_t>(S[At])) | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 1])) << 8
+    return static_cast<uint32_t>(static_cast<uint8_t>(S[At]))
+        | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 1])) << 8
         | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 2])) << 16
         | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 3])) << 24;
 }
 
-// The picture bytes an RTF picture group carries, with their size in pixels. Until pictures can be
-// re-encoded, PNG data is carried as it is and a bitmap file as its device-independent bitmap.
+// The picture bytes an RTF picture group carries, with their size in pixels: re-encoded at their own
+// size (a bitmap as the device-independent bitmap of the BMP that leads the converted bytes). Without
+// the picture library, PNG data is carried as it is and a bitmap file as its device-independent bitmap.
 bool PictureForRtf(const std::string& Source, bool AsBitmap, std::string& Data, SIZE& Pixels)
 {
+    if (FreeImageAvailable()) {
+        SIZE twips {};
+        Pixels = {};
+        std::string converted = ConvertPicture(Source, Pixels, twips, 0, AsBitmap);
+        const size_t bitmapSize = AsBitmap && converted.size() > 14 ? LittleEndian32(converted, 2) : 0;
+        if (AsBitmap && (bitmapSize <= 14 || bitmapSize > converted.size()))
+            return false;
+        Data = AsBitmap ? converted.substr(14, bitmapSize - 14) : std::move(converted);
+        return !Data.empty() && Pixels.cx > 0 && Pixels.cy > 0;
+    }
     std::string bytes = Source;
     if (GetFileAttributesA(Source.c_str()) != INVALID_FILE_ATTRIBUTES)
         bytes = ReadWholeFile(Source);
-    const bool png = bytes.size() > 24 && bytes.compare(0, 8, PngSignature, 8) == 0 && bytes.compare(12, 4, "IHDR") == 0;
+    const bool png
+        = bytes.size() > 24 && bytes.compare(0, 8, PngSignature, 8) == 0 && bytes.compare(12, 4, "IHDR") == 0;
     const bool bitmapFile = bytes.size() > 26 && bytes.compare(0, 2, "BM") == 0;
     if (!AsBitmap && png) {
         Pixels = { static_cast<LONG>(BigEndian32(bytes, 16)), static_cast<LONG>(BigEndian32(bytes, 20)) };
@@ -246,8 +268,8 @@ void InitRichEd20()
     const std::string system = GetSystemFolder();
     TRichEd20Unit unit;
     unit.Normaliz = TLibrary(system + "Normaliz.dll");
-    const ProcBinding normaliz[] = { BindProc("IdnToAscii", unit.Api.IdnToAscii),
-        BindProc("IdnToUnicode", unit.Api.IdnToUnicode) };
+    const ProcBinding normaliz[]
+        = { BindProc("IdnToAscii", unit.Api.IdnToAscii), BindProc("IdnToUnicode", unit.Api.IdnToUnicode) };
     BindProcs(unit.Normaliz.Handle(), normaliz);
     unit.WinInet = TLibrary(system + "WinInet.dll");
     const ProcBinding winInet[] = { BindProc("InternetCanonicalizeUrlA", unit.Api.InternetCanonicalizeUrlA),
@@ -264,11 +286,12 @@ void DoneRichEd20()
 
 // ---- RTF and text ---------------------------------------------------------------------------------
 
-TRtfTxtConverter::TRtfTxtConverter(int Version) : version_(Version)
+TRtfTxtConverter::TRtfTxtConverter(int Version)
+    : version_(Version)
 {
     LoadRichEditLibraries();
     window_ = CreateWindowExA(0, ConverterClass(Version), "", ConverterStyle, 0, 0, 0, 0, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+        GetModuleHandleA(nullptr), nullptr);
     if (window_)
         SendMessageA(window_, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
 }
@@ -290,8 +313,8 @@ int GetRichEditVersion()
     char* value = nullptr;
     UINT length = 0;
     if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())
-        || !VerQueryValueA(block.data(), "\\StringFileInfo\\000004B0\\ProductVersion", reinterpret_cast<void**>(&value),
-                           &length)
+        || !VerQueryValueA(block.data(), "\\StringFileInfo\\000004B0\\ProductVersion",
+            reinterpret_cast<void**>(&value), &length)
         || length == 0 || !value || value[0] < '0' || value[0] > '9')
         return 0;
     return value[0] - '0';
@@ -365,21 +388,28 @@ std::string MakeRtfPict(const std::string& Source, int MaxWidth, SIZE& Size, boo
     SIZE pixels {};
     if (Source.empty() || !PictureForRtf(Source, AsBitmap, data, pixels))
         return {};
-    Size = PixelsToTwips(nullptr, pixels);
-    return std::string(AsBitmap ? "{\\pict\\dibitmap0" : "{\\pict\\pngblip") + "\\picw" + std::to_string(pixels.cx)
-        + "\\pich" + std::to_string(pixels.cy) + "\\picwgoal" + std::to_string(Size.cx) + "\\pichgoal"
-        + std::to_string(Size.cy) + " " + UpperHex(data) + " ";
+    // The data keeps its pixels; a picture wider than MaxWidth is shown at that width.
+    SIZE shown = pixels;
+    if (MaxWidth > 0 && pixels.cx > MaxWidth) {
+        shown.cx = MaxWidth;
+        shown.cy = std::max(1L, static_cast<LONG>(std::nearbyint(double(pixels.cy) * MaxWidth / pixels.cx)));
+    }
+    Size = PixelsToTwips(nullptr, shown);
+    return std::string(AsBitmap ? "{\\pict\\dibitmap0" : "{\\pict\\pngblip") + "\\picw"
+        + std::to_string(pixels.cx) + "\\pich" + std::to_string(pixels.cy) + "\\picwgoal"
+        + std::to_string(Size.cx) + "\\pichgoal" + std::to_string(Size.cy) + " " + UpperHex(data) + " ";
 }
 
-std::string MakeRtfPictFromFiles(const std::string& File1, const std::string& File2, int MaxWidth, bool AsBitmap)
+std::string MakeRtfPictFromFiles(
+    const std::string& File1, const std::string& File2, int MaxWidth, bool AsBitmap)
 {
     SIZE size {};
     std::string group = MakeRtfPict(File1, MaxWidth, size, AsBitmap);
     return group.empty() ? MakeRtfPict(File2, MaxWidth, size, AsBitmap) : group;
 }
 
-std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth, bool AsBitmap,
-                             const TSectionPictureLookup& Sections)
+std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth,
+    bool AsBitmap, const TSectionPictureLookup& Sections)
 {
     if (!StartsWithStr("{\\rtf", Rtf)) {
         const std::string group = MakeRtfPictFromFiles(Rtf, LinkPrefix, MaxWidth, AsBitmap);
@@ -404,7 +434,8 @@ std::string AnsiToWideText(const std::string& S)
         return {};
     std::string wide;
     SetWideTextLength(wide, count);
-    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, S.data(), length, reinterpret_cast<wchar_t*>(wide.data()), count);
+    MultiByteToWideChar(
+        CP_ACP, MB_ERR_INVALID_CHARS, S.data(), length, reinterpret_cast<wchar_t*>(wide.data()), count);
     return wide;
 }
 
@@ -415,7 +446,8 @@ std::string WideTextToAnsi(const std::string& S)
     if (count < 1)
         return {};
     BOOL usedDefault = FALSE;
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, WidePointer(S), count, nullptr, 0, nullptr, &usedDefault);
+    const int bytes
+        = WideCharToMultiByte(CP_ACP, 0, WidePointer(S), count, nullptr, 0, nullptr, &usedDefault);
     if (bytes <= 0 || usedDefault)
         return {};
     std::string ansi(static_cast<size_t>(bytes), '\0');
@@ -552,7 +584,8 @@ std::string FileUrlToPath(const std::string& Url)
     std::string path = PercentDecoded(std::string(parts.lpszUrlPath, parts.dwUrlPathLength));
     // "file://server/share/x" names its server as the host: without it the path would point at a
     // share of another machine, or none.
-    const std::string host = parts.lpszHostName ? std::string(parts.lpszHostName, parts.dwHostNameLength) : "";
+    const std::string host
+        = parts.lpszHostName ? std::string(parts.lpszHostName, parts.dwHostNameLength) : "";
     const bool isDrive = host.size() == 2 && host[1] == ':';
     if (!host.empty() && !isDrive && !(host.size() == 9 && StartsWithText("localhost", host)))
         path = "//" + host + (path.empty() || path[0] != '/' ? "/" : "") + path;
@@ -608,7 +641,8 @@ CHARFORMATA FontToCharFormat(const TFont& Font, const std::string& FaceName, int
 TFont CharFormatToFont(const CHARFORMATA& Format)
 {
     TFont font;
-    font.SetColor((Format.dwEffects & CFE_AUTOCOLOR) ? clWindowText : static_cast<TColor>(Format.crTextColor));
+    font.SetColor(
+        (Format.dwEffects & CFE_AUTOCOLOR) ? clWindowText : static_cast<TColor>(Format.crTextColor));
     font.SetName(Format.szFaceName);
     font.SetCharset(Format.bCharSet);
     font.SetSize(Format.yHeight / TwipsPerPoint);

@@ -50,8 +50,8 @@ private:
 int GetRichEditVersion(); // 0 when RichEd20.dll's version cannot be read
 // Version selects the rich-edit road (below 3: the version 1 class and window texts).
 std::string RtfToPlainText(const std::string& Text, bool Wide, int Version = GetRichEditVersion());
-std::string PlainTextToRtf(const std::string& Text, const TRtfFont& Font, bool IsUtf8,
-                           int Version = GetRichEditVersion());
+std::string PlainTextToRtf(
+    const std::string& Text, const TRtfFont& Font, bool IsUtf8, int Version = GetRichEditVersion());
 int GetRichEditTextLength(HWND Control, int Version);
 int GetRichEditTextHeight(HWND Control, int Version, int Extra1, int Extra2);
 void SetCharFormatAll(HWND Control, const TRtfFont& Font);
@@ -60,12 +60,14 @@ void SetCharFormatAll(HWND Control, const TRtfFont& Font);
 
 // Rtf with linked pictures embedded (see RewriteRtfPictures); Rtf that is no RTF is taken as a
 // picture file name. Sections, when given, supplies prepared picture groups for "cid:" links.
-std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth, bool AsBitmap,
-                             const TSectionPictureLookup& Sections = {});
-// An RTF picture group (no closing brace) for a picture file or picture data at its own size;
-// Size receives the size in twips. Empty when the picture cannot be converted.
+std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth,
+    bool AsBitmap, const TSectionPictureLookup& Sections = {});
+// An RTF picture group (no closing brace) for a picture file or picture data at its own size, shown
+// no wider than MaxWidth pixels (0: no limit); Size receives the shown size in twips. Empty when
+// the picture cannot be converted.
 std::string MakeRtfPict(const std::string& Source, int MaxWidth, SIZE& Size, bool AsBitmap);
-std::string MakeRtfPictFromFiles(const std::string& File1, const std::string& File2, int MaxWidth, bool AsBitmap);
+std::string MakeRtfPictFromFiles(
+    const std::string& File1, const std::string& File2, int MaxWidth, bool AsBitmap);
 
 // ---- Wide text ----------------------------------------------------------------------------------------
 

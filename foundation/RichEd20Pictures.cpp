@@ -16,8 +16,9 @@ constexpr size_t NoPos = std::string::npos;
 struct TGroup {
     TRtfTextRange Range;
     int Parent = -1;
-    std::string Word;   // the first control word, when it comes before any text
+    std::string Word; // the first control word, when it comes before any text
     size_t Content = 0; // just after that control word and its delimiter
+    int SubtreeEnd = 0; // index of the first group after this one's descendants
 };
 
 bool IsLetter(char C)
@@ -71,13 +72,14 @@ std::vector<TGroup> ScanGroups(const std::string& Rtf)
     while (i < size) {
         const char c = Rtf[i];
         if (c == '{') {
-            groups.push_back(TGroup { { i, NoPos }, open.empty() ? -1 : open.back(), {}, i + 1 });
+            groups.push_back(TGroup { { i, NoPos }, open.empty() ? -1 : open.back(), {}, i + 1, 0 });
             open.push_back(static_cast<int>(groups.size() - 1));
             settled.push_back(false);
             ++i;
         } else if (c == '}') {
             if (!open.empty()) {
                 groups[open.back()].Range.End = i;
+                groups[open.back()].SubtreeEnd = static_cast<int>(groups.size());
                 open.pop_back();
             }
             ++i;
@@ -101,12 +103,20 @@ std::vector<TGroup> ScanGroups(const std::string& Rtf)
             ++i;
         }
     }
+    for (int unclosed : open)
+        groups[unclosed].SubtreeEnd = static_cast<int>(groups.size());
     return groups;
 }
 
+// Hostile texts may nest groups deeply: every search below stays inside one subtree and jumps over
+// the subtrees it need not enter, so the scan as a whole stays linear.
 class TGroupTree {
 public:
-    explicit TGroupTree(const std::string& Rtf) : rtf_(Rtf), groups_(ScanGroups(Rtf)) { }
+    explicit TGroupTree(const std::string& Rtf)
+        : rtf_(Rtf)
+        , groups_(ScanGroups(Rtf))
+    {
+    }
 
     int Count() const { return static_cast<int>(groups_.size()); }
     const TGroup& operator[](int Index) const { return groups_[Index]; }
@@ -118,25 +128,33 @@ public:
         return parent >= 0 && groups_[parent].Word == Word ? parent : -1;
     }
 
-    // The first group with Word inside Outer that starts after From.
+    // The first group with Word inside Outer that starts after From; groups inside a nested field
+    // belong to that field and are passed over.
     int FindInside(int Outer, const char* Word, size_t From) const
     {
         if (!Closed(Outer))
             return -1;
-        for (int k = Outer + 1; k < Count() && groups_[k].Range.Start < groups_[Outer].Range.End; ++k)
+        int k = Outer + 1;
+        while (k < groups_[Outer].SubtreeEnd) {
+            if (groups_[k].Range.Start > From && groups_[k].Word == Word)
+                return k;
+            k = groups_[k].Word == "field" ? groups_[k].SubtreeEnd : k + 1;
+        }
+        return -1;
+    }
+
+    // The first direct child of Outer with Word that starts after From.
+    int ChildWith(int Outer, const char* Word, size_t From = 0) const
+    {
+        if (!Closed(Outer))
+            return -1;
+        for (int k = Outer + 1; k < groups_[Outer].SubtreeEnd; k = groups_[k].SubtreeEnd)
             if (groups_[k].Range.Start > From && groups_[k].Word == Word)
                 return k;
         return -1;
     }
 
-    // The direct child of Outer with Word.
-    int ChildWith(int Outer, const char* Word) const
-    {
-        for (int k = Outer + 1; Closed(Outer) && k < Count() && groups_[k].Range.Start < groups_[Outer].Range.End; ++k)
-            if (groups_[k].Parent == Outer && groups_[k].Word == Word)
-                return k;
-        return -1;
-    }
+    int SubtreeEnd(int Index) const { return groups_[Index].SubtreeEnd; }
 
     // The group's text after its first control word, up to its closing brace.
     std::string Content(int Index) const
@@ -153,6 +171,10 @@ private:
 // Where the instruction's text begins: blanks, group braces and formatting words are passed over.
 size_t InstructionStart(const std::string& Rtf, size_t Pos, size_t End)
 {
+    // Editors put a few formatting words there; a long run is no picture field's, and a nested
+    // field or instruction begins a construct of its own.
+    constexpr size_t Lookahead = 256;
+    End = std::min(End, Pos + Lookahead);
     while (Pos < End) {
         const char c = Rtf[Pos];
         if (static_cast<unsigned char>(c) < 33 || c == '{') {
@@ -160,7 +182,10 @@ size_t InstructionStart(const std::string& Rtf, size_t Pos, size_t End)
         } else if (c == '\\' && Pos + 1 < End && IsLetter(Rtf[Pos + 1])) {
             std::string word;
             long number = 0;
-            Pos = ReadControlWord(Rtf, Pos, word, number);
+            const size_t next = ReadControlWord(Rtf, Pos, word, number);
+            if (word == "field" || word == "fldinst")
+                break;
+            Pos = next;
         } else {
             break;
         }
@@ -186,7 +211,7 @@ bool IncludePictureLink(const std::string& Rtf, const TGroup& Instruction, std::
         stop = std::min(Rtf.find('"', pos), end);
     } else {
         stop = pos;
-        while (stop < end && static_cast<unsigned char>(Rtf[stop]) > 32 && Rtf[stop] != '}')
+        while (stop<end&& static_cast<unsigned char>(Rtf[stop])> 32 && Rtf[stop] != '}')
             ++stop;
     }
     Link = Rtf.substr(pos, stop - pos);
@@ -216,22 +241,21 @@ std::string Trimmed(const std::string& S)
     return S.substr(first, end - first);
 }
 
-// The value of the shape property "wzDescription" inside a "\picprop" group.
+// The value of the shape property "wzDescription" inside a "\\picprop" group.
 std::string PictureDescription(const TGroupTree& Tree, int PicProp)
 {
-    for (int name = Tree.FindInside(PicProp, "sn", 0); name >= 0;
-         name = Tree.FindInside(PicProp, "sn", Tree[name].Range.Start)) {
-        if (Trimmed(Tree.Content(name)) != "wzDescription")
+    for (int name = PicProp + 1; Tree.Closed(PicProp) && name < Tree.SubtreeEnd(PicProp); ++name) {
+        if (Tree[name].Word != "sn" || Trimmed(Tree.Content(name)) != "wzDescription")
             continue;
         const int property = Tree[name].Parent;
-        const int value = property >= 0 ? Tree.ChildWith(property, "sv") : -1;
+        const int value = Tree.ChildWith(property, "sv", Tree[name].Range.Start);
         return value >= 0 ? UnescapeRtfText(Tree.Content(value)) : std::string();
     }
     return {};
 }
 
-std::string PictureGroupFor(const std::string& Link, const TSectionPictureLookup& Sections,
-                            const TPictureGroupMaker& MakePicture)
+std::string PictureGroupFor(
+    const std::string& Link, const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture)
 {
     static const std::string cid = "cid:";
     if (Sections && StartsWithText(cid, Link)) {
@@ -253,11 +277,13 @@ bool RecordConstruct(const TGroupTree& Tree, int Instruction, TRtfPictProps& Pro
         if (const int link = Tree.ParentWith(field, "sslinkpict"); link >= 0) {
             Props.AddGroup("\\sslinkpict", Tree[link].Range);
             Outer = link;
-        } else if (const int result = Tree.ParentWith(field, "fldrslt"); Tree.ParentWith(result, "sslinkpict") >= 0) {
+        } else if (const int result = Tree.ParentWith(field, "fldrslt");
+                   Tree.ParentWith(result, "sslinkpict") >= 0) {
             Props.AddGroup("\\fldrslt", Tree[result].Range);
             Outer = Tree.ParentWith(result, "sslinkpict");
             Props.AddGroup("\\sslinkpict", Tree[Outer].Range);
-        } else if (const int shapeResult = Tree.ParentWith(field, "shprslt"); Tree.ParentWith(shapeResult, "shp") >= 0) {
+        } else if (const int shapeResult = Tree.ParentWith(field, "shprslt");
+                   Tree.ParentWith(shapeResult, "shp") >= 0) {
             const int shape = Tree.ParentWith(shapeResult, "shp");
             Props.AddGroup("\\shprslt", Tree[shapeResult].Range);
             if (const int instructions = Tree.ChildWith(shape, "shpinst"); instructions >= 0)
@@ -303,7 +329,7 @@ std::string TRBStringList::Joined() const
 }
 
 std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPrefix,
-                               const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture)
+    const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture)
 {
     const TGroupTree tree(Rtf);
     TRBStringList pieces;
@@ -321,9 +347,12 @@ std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPr
         int outer = -1;
         if (!RecordConstruct(tree, g, props, outer))
             break;
-        const int result = tree.FindInside(outer, "fldrslt", tree[g].Range.End);
-        const int picture = tree.FindInside(result >= 0 ? result : outer, "pict", tree[g].Range.End);
-        const int picProp = picture >= 0 ? tree.FindInside(picture, "picprop", tree[picture].Range.Start) : -1;
+        const int field = tree.ParentWith(g, "field");
+        const int owner = field >= 0 ? field : outer;
+        const int result = tree.FindInside(owner, "fldrslt", tree[g].Range.End);
+        const int picture = tree.FindInside(result >= 0 ? result : owner, "pict", tree[g].Range.End);
+        const int picProp
+            = picture >= 0 ? tree.FindInside(picture, "picprop", tree[picture].Range.Start) : -1;
         if (result >= 0)
             props.AddGroup("\\fldrslt", tree[result].Range);
         if (picture >= 0)
@@ -341,7 +370,8 @@ std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPr
         const TRtfTextRange whole = props.Outermost();
         const TRtfTextRange* kept = props.GroupOf("\\picprop");
         pieces.Add(Rtf.substr(copied, whole.Start - copied));
-        pieces.Add(group + (kept ? Rtf.substr(kept->Start, kept->End - kept->Start + 1) : std::string()) + "}");
+        pieces.Add(
+            group + (kept ? Rtf.substr(kept->Start, kept->End - kept->Start + 1) : std::string()) + "}");
         copied = whole.End + 1;
     }
     if (pieces.GetCount() == 0)

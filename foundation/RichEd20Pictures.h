@@ -44,4 +44,4 @@ using TSectionPictureLookup = std::function<bool(const std::string& ContentRef, 
 // nothing was replaced. A link beginning with LinkPrefix loses everything up to its first run of
 // '/'; a "cid:" link is looked up in Sections (when given) before MakePicture is asked.
 std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPrefix,
-                               const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture);
+    const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture);

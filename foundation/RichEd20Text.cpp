@@ -12,7 +12,8 @@ namespace {
 
 uint16_t UnitAt(const std::string& S, size_t Index)
 {
-    return static_cast<uint16_t>(static_cast<uint8_t>(S[2 * Index]) | static_cast<uint8_t>(S[2 * Index + 1]) << 8);
+    return static_cast<uint16_t>(
+        static_cast<uint8_t>(S[2 * Index]) | static_cast<uint8_t>(S[2 * Index + 1]) << 8);
 }
 
 bool IsHexDigit(char C)
@@ -114,7 +115,7 @@ std::string UnescapeRtfText(const std::string& Text)
             out += '\\';
             i += 2;
         } else if (Text.compare(i, 2, "\\'") == 0 && i + 3 < Text.size() && IsHexDigit(Text[i + 2])
-                   && IsHexDigit(Text[i + 3])) {
+            && IsHexDigit(Text[i + 3])) {
             out += static_cast<char>(HexPairToByte(Text.data() + i + 2));
             i += 4;
         } else {

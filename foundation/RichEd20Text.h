@@ -9,9 +9,9 @@
 bool IsWideText(const std::string& S);
 void SetWideTextLength(std::string& S, int N); // a new zeroed buffer of N characters
 int WideTextLength(const std::string& S);
-int WideTextCharPos(uint16_t C, const std::string& S);               // 1-based, 0 when absent
-void WideTextDelete(std::string& S, int Index, int Count);           // Index 0-based
-std::string WideTextOfUnits(const std::u16string& Units);             // terminated wide text
+int WideTextCharPos(uint16_t C, const std::string& S); // 1-based, 0 when absent
+void WideTextDelete(std::string& S, int Index, int Count); // Index 0-based
+std::string WideTextOfUnits(const std::u16string& Units); // terminated wide text
 
 // The unit's own codec: a leading byte order mark is skipped, a zero byte ends the text, and a
 // byte that breaks the UTF-8 pattern gives an empty result. Characters beyond the Basic

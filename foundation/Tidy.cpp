@@ -58,7 +58,7 @@ struct TTidyOption {
     TOptionKind Kind;
     const char* Name;
     const char* NameValue; // the value as the library parses it by name; null = the boolean given
-    unsigned long Value;   // for the classic road
+    unsigned long Value; // for the classic road
 };
 
 constexpr unsigned long Yes = 1, No = 0;
@@ -98,7 +98,8 @@ void SetCleanUpOptions(TidyDoc Doc, bool DropFonts)
         } else if (option.Kind == TOptionKind::Int && Tidy.OptSetInt) {
             Tidy.OptSetInt(Doc, option.ClassicId, option.Value);
         } else if (option.Kind == TOptionKind::Bool && Tidy.OptSetBool) {
-            Tidy.OptSetBool(Doc, option.ClassicId, dropFonts ? DropFonts : static_cast<TidyBool>(option.Value));
+            Tidy.OptSetBool(
+                Doc, option.ClassicId, dropFonts ? DropFonts : static_cast<TidyBool>(option.Value));
         }
     }
 }
@@ -106,7 +107,10 @@ void SetCleanUpOptions(TidyDoc Doc, bool DropFonts)
 // Owns one libtidy document.
 class TTidyDocumentOwner {
 public:
-    TTidyDocumentOwner() : doc_(Tidy.Create()) { }
+    TTidyDocumentOwner()
+        : doc_(Tidy.Create())
+    {
+    }
     ~TTidyDocumentOwner()
     {
         if (doc_ && Tidy.Release)
@@ -262,8 +266,8 @@ std::string GetBaseHref(TidyDoc Doc)
     return {};
 }
 
-void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFile, bool DropFonts, bool IsUtf8,
-              THtmlData& Result)
+void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFile, bool DropFonts,
+    bool IsUtf8, THtmlData& Result)
 {
     Result = THtmlData { Source, {} };
     if (Source.empty())
@@ -278,9 +282,12 @@ void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFil
         return;
     }
     SetCleanUpOptions(doc.Get(), DropFonts);
-    if (IsUtf8 && Tidy.SetCharEncoding)
-        Tidy.SetCharEncoding(doc.Get(), "utf8");
-    const int parsed = IsFile ? Tidy.ParseFile(doc.Get(), Source.c_str()) : Tidy.ParseString(doc.Get(), Source.c_str());
+    // Newer libraries read UTF-8 by default and turn ANSI bytes into U+FFFD; "raw" keeps every byte
+    // of the ANSI code page as it is, whichever code page that is.
+    if (Tidy.SetCharEncoding)
+        Tidy.SetCharEncoding(doc.Get(), IsUtf8 ? "utf8" : "raw");
+    const int parsed
+        = IsFile ? Tidy.ParseFile(doc.Get(), Source.c_str()) : Tidy.ParseString(doc.Get(), Source.c_str());
     if (parsed < 0 || Tidy.CleanAndRepair(doc.Get()) < 0) {
         Result.HtmlText = Unchanged(Source, IsFile);
         return;

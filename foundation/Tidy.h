@@ -24,8 +24,8 @@ bool TidyAvailable();
 // Cleans and repairs Source (an HTML text, or with IsFile the name of an HTML file) into the body
 // only; DropFonts removes FONT elements, IsUtf8 reads Source as UTF-8, a FaceName wraps the
 // result in a FONT element of that face. Any failure keeps the input (a file's content with IsFile).
-void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFile, bool DropFonts, bool IsUtf8,
-              THtmlData& Result);
+void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFile, bool DropFonts,
+    bool IsUtf8, THtmlData& Result);
 
 // The first HREF of the first BASE element among the children of the parsed document's head.
 std::string GetBaseHref(TidyDoc Doc);

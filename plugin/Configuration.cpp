@@ -11,14 +11,17 @@
 
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
+#include "foundation/Tidy.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/Guard.h"
 #include "plugin/InstallCommands.h"
 #include "plugin/SessionUser.h"
+#include "plugin/TERInterface.h"
 #include "plugin/ZAVEKHelp.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 namespace {
@@ -87,13 +90,14 @@ private:
 
 TConfiguration::TConfiguration()
 {
-    // An elevated process (the administrator program) still reads the facts of the desktop's user.
-    ImpersonateSessionUser();
-    windowsUser_ = LoggedOnUserName();
-    windowsVersionText_ = ::WindowsVersionText(false, true, true, true);
-    windowsVersion_ = VersionTextToNumber(::WindowsVersionText(true, true, false, false));
-    fixedFontName_ = StockFixedFontName();
-    RevertImpersonation();
+    {
+        // An elevated process (the administrator program) still reads the facts of the desktop's user.
+        TSessionUserScope asUser;
+        windowsUser_ = LoggedOnUserName();
+        windowsVersionText_ = ::WindowsVersionText(false, true, true, true);
+        windowsVersion_ = VersionTextToNumber(::WindowsVersionText(true, true, false, false));
+        fixedFontName_ = StockFixedFontName();
+    }
 
     installFolder_ = WithTrailingBackslash(GetModuleFolder(ThisModule()));
     resourcesFolder_ = installFolder_ + "Resources\\";
@@ -105,13 +109,35 @@ TConfiguration::~TConfiguration()
     ReleaseStartUpObjects();
 }
 
+bool TConfiguration::StartedForInstallation()
+{
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring first = arguments && count > 1 ? arguments[1] : L"";
+    LocalFree(arguments);
+    std::wstring upper = first;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(towupper(c));
+    return upper.find(L"USER") != std::wstring::npos || first == L"CLEANUP";
+}
+
+TZAVEKHelp& TConfiguration::HelpHandler()
+{
+    // Outside a start-up that made one, a handler of the moment serves the request.
+    if (!helpHandler_)
+        helpHandler_ = std::make_unique<TZAVEKHelp>(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_);
+    return *helpHandler_;
+}
+
 void TConfiguration::ReleaseStartUpObjects() noexcept
 {
     // Reverse order of creation, except that the texts go last: every other part may use them.
     // Freeing the PGP interface empties the passphrase cache.
     pgpInterface_.reset();
+    helpHandler_.reset();
     autoList_.reset();
     pmInterface_.reset();
+    editorInterface_.reset();
     pgpErrorTexts_.reset();
     texts_.reset();
     Close();
@@ -175,8 +201,8 @@ int TConfiguration::RunStartUp()
 
     Open(pmInterface_->GetMailFolder());
 
-    // Both libraries are optional: the mail client's folder may hold them or not. The HTML tidy
-    // library is not part of this build, so only the charset library is looked for.
+    // Both libraries are optional: the mail client's folder may hold them or not.
+    LoadTidyLibrary(pmInterface_->GetBaseFolder());
     LoadIconvLibrary(pmInterface_->GetBaseFolder());
 
     if (FileName().empty()) {
@@ -187,8 +213,12 @@ int TConfiguration::RunStartUp()
     if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
         ClearNewFile();
 
-    // Not in this build, and left absent rather than faked: the editor interface and the help
-    // handler. Requests that need them fail with an error.
+    editorInterface_ = std::make_unique<TTERInterface>(pmInterface_->GetBaseFolder(), pmInterface_->HostBuild() > 4730);
+    pmInterface_->EditorInterface = editorInterface_.get();
+
+    // Set-up and clean-up run without help: their programs show no help pages.
+    if (!StartedForInstallation())
+        helpHandler_ = std::make_unique<TZAVEKHelp>(pluginWindow_, pmInterface_->LanguageCode(), resourcesFolder_);
 
     if (parentWindow_)
         autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
@@ -414,21 +444,16 @@ void TConfiguration::SyncTimeElevated(HWND owner, bool show)
 
 intptr_t TConfiguration::ImpersonateSessionUser()
 {
-    if (!IsProcessElevated(GetCurrentProcessId()))
-        return -1;
-    TKernelHandle token = GetShellProcessToken();
-    if (!token.Valid() || !ImpersonateUser(token.Get()))
-        return -1;
-    sessionUserToken_ = std::move(token);
-    return reinterpret_cast<intptr_t>(sessionUserToken_.Get());
+    sessionUser_ = std::make_unique<TSessionUserScope>();
+    if (sessionUser_->Impersonating())
+        return reinterpret_cast<intptr_t>(sessionUser_->Token());
+    sessionUser_.reset();
+    return -1;
 }
 
 void TConfiguration::RevertImpersonation()
 {
-    if (!sessionUserToken_.Valid())
-        return;
-    ::RevertImpersonation();
-    sessionUserToken_.Close();
+    sessionUser_.reset();
 }
 
 std::string TConfiguration::GetVersionInfoText() const
@@ -440,7 +465,7 @@ std::string TConfiguration::GetVersionInfoText() const
 void TConfiguration::OpenHtmlPage(const std::string& page)
 {
     TSessionUserScope asUser;
-    if (!TZAVEKHelp(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_).OpenHtmlPage(page))
+    if (!HelpHandler().OpenHtmlPage(page))
         ShowMessage(page + "\r\n\r\n" + Texts().GetEntry(TEXT_PAGE_NOT_OPENED), TMessageKind::Error);
 }
 
@@ -455,6 +480,6 @@ void TConfiguration::ShowPGPHelp(const std::string& topic)
 void TConfiguration::ShowManual(const std::string& topic)
 {
     TSessionUserScope asUser;
-    if (!TZAVEKHelp(pluginWindow_, PMInterface().LanguageCode(), resourcesFolder_).ShowManualPage(topic))
+    if (!HelpHandler().ShowManualPage(topic))
         ShowMessage(Texts().GetEntry(TEXT_MANUAL_NOT_OPENED), TMessageKind::Error);
 }

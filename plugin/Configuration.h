@@ -6,10 +6,10 @@
 #pragma once
 
 #include "engine/PGPInterface.h"
-#include "foundation/Processes.h"
 #include "foundation/ZAVEKResources.h"
 #include "plugin/Options.h"
 #include "plugin/PMInterface.h"
+#include "plugin/TERInterface.h"
 
 #include <windows.h>
 
@@ -18,6 +18,8 @@
 #include <string>
 
 class TALInterface;
+class TSessionUserScope;
+class TZAVEKHelp;
 
 struct TZAVEKProductInfo {
     uint16_t LanguageId = 0; // the mail client's
@@ -115,6 +117,9 @@ public:
     void ShowSystemErrorText(int code);
 
 protected:
+    // The start-up's help handler; made on first use when the start-up made none.
+    TZAVEKHelp& HelpHandler();
+
     HWND pluginWindow_ = nullptr;
     HWND parentWindow_ = nullptr;
 
@@ -124,6 +129,8 @@ private:
     void CreateLanguageTexts(const std::string& language);
     // Raises when the SDK did not load.
     void CreatePGPInterface();
+    // True when the process was started for a set-up, update, removal or clean-up command.
+    static bool StartedForInstallation();
     // Frees what a start-up created, texts last: everything else may still use them.
     void ReleaseStartUpObjects() noexcept;
 
@@ -141,8 +148,10 @@ private:
 
     std::unique_ptr<TZAVEKStrings> texts_;
     std::unique_ptr<TPGPErrorStrings> pgpErrorTexts_;
+    std::unique_ptr<TTERInterface> editorInterface_;
     std::unique_ptr<TPMInterface> pmInterface_;
     std::unique_ptr<TALInterface> autoList_;
     std::unique_ptr<TPGPInterface> pgpInterface_;
-    TKernelHandle sessionUserToken_;
+    std::unique_ptr<TSessionUserScope> sessionUser_;
+    std::unique_ptr<TZAVEKHelp> helpHandler_;
 };

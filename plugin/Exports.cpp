@@ -9,6 +9,7 @@
 #include "engine/sdk/pgpBase.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/Processes.h"
+#include "foundation/RichEd20.h"
 #include "foundation/UTF8.h"
 #include "foundation/UxThemes.h"
 #include "foundation/WindowUtils.h"
@@ -32,6 +33,7 @@ UnitRegistry& Units()
         { "PGPsdk", [] { EnsurePGPsdk(); }, [] { ReleasePGPsdk(); } },
         { "Processes", [] { InitProcesses(); }, [] { DoneProcesses(); } },
         { "FileUtils", [] { InitFileUtils(); }, [] { DoneFileUtils(); } },
+        { "RichEd20", [] { InitRichEd20(); }, [] { DoneRichEd20(); } },
         { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
         { "UxThemes", nullptr, [] { DoneUxThemes(); } },
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },

@@ -14,6 +14,7 @@ public:
     TSessionUserScope& operator=(const TSessionUserScope&) = delete;
 
     bool Impersonating() const { return impersonating_; }
+    HANDLE Token() const { return token_.Get(); }
 
 private:
     TKernelHandle token_;

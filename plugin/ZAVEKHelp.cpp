@@ -5,6 +5,7 @@
 #include "foundation/Processes.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
+#include "foundation/ZAVEKResources.h"
 
 namespace {
 
@@ -107,10 +108,21 @@ std::string BrowserArgument(const std::string& address)
 }
 
 TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& language, const std::string& resourcesFolder)
-    : owner_(owner)
-    , resourcesFolder_(resourcesFolder)
-    , files_(ChooseHelpFiles(resourcesFolder, language))
+    : TZAVEKHelp(owner, resourcesFolder, ChooseHelpFiles(resourcesFolder, language))
 {
+}
+
+// The popups would be converted by the editor library, which this build does not have: without a
+// converter the popup list stays empty and the dialogs show no popup texts.
+TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files)
+    : THelpHandler(owner, files.HelpFile, files.PopupsFile, nullptr, nullptr, POPUP_WIDTH)
+    , owner_(owner)
+    , resourcesFolder_(resourcesFolder)
+    , files_(files)
+{
+    SetWindowTitle(PRODUCT_NAME);
+    RegisterHelpTopics(&Topics());
+    WindowType = WINDOW_TYPE;
 }
 
 std::string TZAVEKHelp::GetBrowser() const
@@ -158,7 +170,8 @@ bool TZAVEKHelp::OpenHtmlPage(const std::string& argument)
 {
     const std::string browser = GetBrowser();
     const std::string target = HtmlPageTarget(argument, resourcesFolder_);
-    if (target.empty())
+    // The mail program gets the address in its command line as well: the same refusals apply.
+    if (BrowserArgument(target).empty())
         return false;
     if (StartsWithIgnoringCase(target, "mailto")
         && RunProgram(owner_, "open", target, "", "", SW_SHOWNORMAL, BROWSER_IDLE_WAIT_SECONDS) > 32)

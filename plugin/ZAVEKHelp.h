@@ -1,7 +1,9 @@
-// `TZAVEKHelp`: the plug-in's help and manual pages in the resources folder, in the mail client's
-// language with English as fall-back, opened in the user's browser; and the opening of a page or
-// an address for the plug-in's dialogs.
+// `TZAVEKHelp`: the plug-in's help handler over its own help file, popups and pages in the
+// resources folder, in the mail client's language with English as fall-back; the help and manual
+// pages open in the user's browser, as do the pages and addresses the plug-in's dialogs link to.
 #pragma once
+
+#include "ui/controls/HelpCtrl.h"
 
 #include <windows.h>
 
@@ -26,15 +28,17 @@ std::string HtmlPageTarget(const std::string& argument, const std::string& resou
 // double quote or a control character, which could add options of the browser's.
 std::string BrowserArgument(const std::string& address);
 
-class TZAVEKHelp {
+class TZAVEKHelp : public THelpHandler {
 public:
     static constexpr const char* PRODUCT_NAME = "Selvadrin";
+    static constexpr const char* WINDOW_TYPE = "SIMPLE";
+    static constexpr int POPUP_WIDTH = 444;
     static constexpr DWORD REDIRECT_PAGE_LIFE_MS = 1000;
 
+    // The help window's title is the product name; the plug-in's pages answer contexts 28 to 33.
     TZAVEKHelp(HWND owner, const std::string& language, const std::string& resourcesFolder);
 
     const TZAVEKHelpFiles& Files() const { return files_; }
-    const std::string& WindowTitle() const { return windowTitle_; }
 
     // The program associated with the help page; empty when there is none.
     std::string GetBrowser() const;
@@ -45,6 +49,7 @@ public:
     bool OpenHtmlPage(const std::string& argument);
 
 private:
+    TZAVEKHelp(HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files);
     bool StartBrowser(const std::string& browser, const std::string& address);
     // The browser that cannot take an address with a topic gets a page that redirects to it.
     bool StartThroughRedirectPage(const std::string& browser, const std::string& address, const std::string& linkText);
@@ -52,5 +57,4 @@ private:
     HWND owner_;
     std::string resourcesFolder_;
     TZAVEKHelpFiles files_;
-    std::string windowTitle_ = PRODUCT_NAME;
 };

@@ -10,7 +10,8 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/PMInterface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ButtonList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainClassDecode.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKCommon ZAVEKResources zavek_strutil_win) # the mail-client interface
   add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def)
@@ -28,6 +29,8 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(ZAVEKPluginCore PUBLIC zavek_ui_dialogs)
   # Temporary names, the MIME-type list, opening files with their programs.
   target_link_libraries(ZAVEKPluginCore PUBLIC FileUtilsWin)
+  # HTML clean-up through libtidy from the mail client's folder, and the rich-text helpers.
+  target_link_libraries(ZAVEKPluginCore PUBLIC Tidy RichEd20)
   # The SDK loader looks beside the plug-in library first: the stage puts the stand-in SDK there.
   add_custom_target(stage_PluginPGPsdk
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ZAVEK_STAGE_DIR}/Plugin

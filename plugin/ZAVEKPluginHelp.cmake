@@ -2,5 +2,5 @@
 # core library carries them).
 if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ZAVEKHelp.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC FileUtilsWin)
+  target_link_libraries(ZAVEKPluginCore PUBLIC FileUtilsWin zavek_help)
 endif()

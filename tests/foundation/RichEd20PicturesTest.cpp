@@ -20,7 +20,7 @@ struct TRecordingMaker {
 };
 
 std::string Rewrite(const std::string& Rtf, TRecordingMaker& Maker, const std::string& Prefix = {},
-                    const TSectionPictureLookup& Sections = {})
+    const TSectionPictureLookup& Sections = {})
 {
     return RewriteRtfPictures(Rtf, Prefix, Sections, [&](const std::string& Link) { return Maker(Link); });
 }
@@ -38,40 +38,46 @@ TEST(RichEd20Pictures, FieldsBecomeEmbeddedPictures)
         std::vector<std::string> Links;
     } const cases[] = {
         { "quoted link, old picture replaced, its properties kept",
-          "{\\field\\flddirty{\\*\\fldinst { INCLUDEPICTURE \"C:\\\\\\\\pics\\\\\\\\a.png\" \\\\* MERGEFORMAT }}"
-          "{\\fldrslt {\\pict" + PicProp + "\\picw10\\pich10\\wmetafile8 0102}}}",
-          "{\\pict<C:\\pics\\a.png>" + PicProp + "}", { "C:\\pics\\a.png" } },
-        { "unquoted link ends at a blank",
-          "{\\field{\\*\\fldinst INCLUDEPICTURE b.png \\\\d}{\\fldrslt }}", "{\\pict<b.png>}", { "b.png" } },
+            "{\\field\\flddirty{\\*\\fldinst { INCLUDEPICTURE \"C:\\\\\\\\pics\\\\\\\\a.png\" \\\\* "
+            "MERGEFORMAT }}"
+            "{\\fldrslt {\\pict"
+                + PicProp + "\\picw10\\pich10\\wmetafile8 0102}}}",
+            "{\\pict<C:\\pics\\a.png>" + PicProp + "}", { "C:\\pics\\a.png" } },
+        { "unquoted link ends at a blank", "{\\field{\\*\\fldinst INCLUDEPICTURE b.png \\\\d}{\\fldrslt }}",
+            "{\\pict<b.png>}", { "b.png" } },
         { "unquoted link ends at a brace", "{\\field{\\*\\fldinst INCLUDEPICTURE c.png}{\\fldrslt x}}",
-          "{\\pict<c.png>}", { "c.png" } },
+            "{\\pict<c.png>}", { "c.png" } },
         { "keyword case and formatting words before it",
-          "{\\field{\\*\\fldinst {\\rtlch\\fcs1 \\af0 includepicture \"d.png\"}}{\\fldrslt }}", "{\\pict<d.png>}",
-          { "d.png" } },
+            "{\\field{\\*\\fldinst {\\rtlch\\fcs1 \\af0 includepicture \"d.png\"}}{\\fldrslt }}",
+            "{\\pict<d.png>}", { "d.png" } },
         { "escaped bytes in the link", "{\\field{\\*\\fldinst INCLUDEPICTURE \"caf\\'e9.png\"}{\\fldrslt }}",
-          "{\\pict<caf\xE9.png>}", { "caf\xE9.png" } },
+            "{\\pict<caf\xE9.png>}", { "caf\xE9.png" } },
         { "sslinkpict construct",
-          "{\\sslinkpict{\\field{\\*\\fldinst INCLUDEPICTURE \"e.png\"}{\\fldrslt{\\pict\\pngblip 00}}}}",
-          "{\\pict<e.png>}", { "e.png" } },
+            "{\\sslinkpict{\\field{\\*\\fldinst INCLUDEPICTURE \"e.png\"}{\\fldrslt{\\pict\\pngblip 00}}}}",
+            "{\\pict<e.png>}", { "e.png" } },
         { "field inside a shape result",
-          "{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn fLine}{\\sv 0}}}{\\shprslt{\\field{\\*\\fldinst INCLUDEPICTURE "
-          "\"f.png\"}{\\fldrslt{\\pict" + PicProp + " 00}}}}}",
-          "{\\pict<f.png>" + PicProp + "}", { "f.png" } },
+            "{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn fLine}{\\sv 0}}}{\\shprslt{\\field{\\*\\fldinst "
+            "INCLUDEPICTURE "
+            "\"f.png\"}{\\fldrslt{\\pict"
+                + PicProp + " 00}}}}}",
+            "{\\pict<f.png>" + PicProp + "}", { "f.png" } },
         { "empty link: the picture's description",
-          "{\\field{\\*\\fldinst INCLUDEPICTURE \"\"}{\\fldrslt{\\pict" + PicProp + " 00}}}",
-          "{\\pict<C:\\img\\d.png>" + PicProp + "}", { "C:\\img\\d.png" } },
+            "{\\field{\\*\\fldinst INCLUDEPICTURE \"\"}{\\fldrslt{\\pict" + PicProp + " 00}}}",
+            "{\\pict<C:\\img\\d.png>" + PicProp + "}", { "C:\\img\\d.png" } },
         { "a picture that cannot be made leaves the construct",
-          "{\\field{\\*\\fldinst INCLUDEPICTURE \"missing.png\"}{\\fldrslt{\\pict 00}}}",
-          "{\\field{\\*\\fldinst INCLUDEPICTURE \"missing.png\"}{\\fldrslt{\\pict 00}}}", { "missing.png" } },
+            "{\\field{\\*\\fldinst INCLUDEPICTURE \"missing.png\"}{\\fldrslt{\\pict 00}}}",
+            "{\\field{\\*\\fldinst INCLUDEPICTURE \"missing.png\"}{\\fldrslt{\\pict 00}}}",
+            { "missing.png" } },
         { "other fields stay", "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt link}}",
-          "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt link}}", {} },
+            "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt link}}", {} },
         { "a linked picture inside a hyperlink keeps the hyperlink",
-          "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt {\\field{\\*\\fldinst INCLUDEPICTURE \"g.png\"}"
-          "{\\fldrslt{\\pict 00}}}}}",
-          "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt {\\pict<g.png>}}}", { "g.png" } },
+            "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt {\\field{\\*\\fldinst INCLUDEPICTURE "
+            "\"g.png\"}"
+            "{\\fldrslt{\\pict 00}}}}}",
+            "{\\field{\\*\\fldinst HYPERLINK \"http://x/\"}{\\fldrslt {\\pict<g.png>}}}", { "g.png" } },
         { "binary data with braces is skipped",
-          "{\\field{\\*\\fldinst INCLUDEPICTURE \"h.png\"}{\\fldrslt{\\pict\\bin3 }{} 00}}}", "{\\pict<h.png>}",
-          { "h.png" } },
+            "{\\field{\\*\\fldinst INCLUDEPICTURE \"h.png\"}{\\fldrslt{\\pict\\bin3 }{} 00}}}",
+            "{\\pict<h.png>}", { "h.png" } },
     };
     for (const auto& c : cases) {
         TRecordingMaker maker;
@@ -87,7 +93,7 @@ TEST(RichEd20Pictures, SeveralConstructsInOrder)
     const std::string three = "{\\field{\\*\\fldinst INCLUDEPICTURE \"3.png\"}{\\fldrslt }}";
     TRecordingMaker maker;
     EXPECT_EQ(Rewrite(Head + one + " x " + two + three + Tail, maker),
-              Head + "{\\pict<1.png>} x " + two + "{\\pict<3.png>}" + Tail);
+        Head + "{\\pict<1.png>} x " + two + "{\\pict<3.png>}" + Tail);
     EXPECT_EQ(maker.Links, (std::vector<std::string> { "1.png", "missing2.png", "3.png" }));
 }
 
@@ -112,7 +118,7 @@ TEST(RichEd20Pictures, ContentIdsFromTheMessageParts)
     const std::string unknown = "{\\field{\\*\\fldinst INCLUDEPICTURE \"CID:other@x\"}{\\fldrslt }}";
     TRecordingMaker maker;
     EXPECT_EQ(Rewrite(Head + known + unknown + Tail, maker, {}, sections),
-              Head + "{\\pict\\pngblip PREPARED }{\\pict<CID:other@x>}" + Tail);
+        Head + "{\\pict\\pngblip PREPARED }{\\pict<CID:other@x>}" + Tail);
     EXPECT_EQ(maker.Links, (std::vector<std::string> { "CID:other@x" })) << "only the unknown part is made";
 }
 
@@ -130,6 +136,36 @@ TEST(RichEd20Pictures, WhatCannotBeTakenApartStaysAsItIs)
     const std::string open = Head + "{\\field{\\*\\fldinst INCLUDEPICTURE \"3.png\"";
     EXPECT_EQ(Rewrite(open, maker), open);
     EXPECT_EQ(maker.Links, (std::vector<std::string> { "1.png" }));
+}
+
+// Hostile bodies nest fields deeply; the scan must stay linear (quadratic work here would take
+// minutes, past the test's time limit).
+TEST(RichEd20Pictures, DeepNestingStaysFast)
+{
+    constexpr int depth = 30000;
+    std::string nested;
+    for (int i = 0; i < depth; ++i)
+        nested += "{\\field{\\*\\fldinst INCLUDEPICTURE missing}{\\fldrslt ";
+    nested += "{\\pict 00}" + std::string(2 * depth, '}');
+    std::string instructions;
+    for (int i = 0; i < depth; ++i)
+        instructions += "{\\fldinst ";
+    instructions += std::string(depth, '}');
+    std::string properties = "{\\field{\\*\\fldinst INCLUDEPICTURE \"\"}{\\fldrslt{\\pict{\\*\\picprop";
+    for (int i = 0; i < depth; ++i)
+        properties += "{\\sp{\\sn x}{\\sv y}}";
+    properties += "}}}}";
+
+    int made = 0;
+    const auto nothing = [&](const std::string&) {
+        ++made;
+        return std::string();
+    };
+    for (const std::string& body : { nested, instructions, properties }) {
+        const std::string rtf = Head + body + Tail;
+        EXPECT_EQ(RewriteRtfPictures(rtf, {}, {}, nothing), rtf);
+    }
+    EXPECT_EQ(made, depth) << "each nested field asked once; an empty description asks nothing";
 }
 
 TEST(RichEd20Pictures, RecordsOfAConstruct)

@@ -94,7 +94,9 @@ TEST(RichEd20, CodePageConversions)
     EXPECT_EQ(AnsiToWideText("caf\xE9"), Wide(u"caf\u00E9"));
     EXPECT_EQ(AnsiToWideText(""), "");
     EXPECT_EQ(WideTextToAnsi(Wide(u"x")), "x") << "a one-character text converts";
-    EXPECT_EQ(WideTextToAnsi(Wide(u"\u20AC5")), "\x80" "5");
+    EXPECT_EQ(WideTextToAnsi(Wide(u"\u20AC5")),
+        "\x80"
+        "5");
     EXPECT_EQ(WideTextToAnsi(Wide(u"\u4E2D")), "") << "no ANSI form";
     EXPECT_EQ(WideTextToAnsi("x"), "");
 
@@ -107,7 +109,8 @@ TEST(RichEd20, CodePageConversions)
     EXPECT_EQ(Utf8ToAnsiText("\xE2\x82\xAC"), "\x80");
     EXPECT_EQ(AnsiToUtf8Text("\x80"), "\xE2\x82\xAC");
 
-    HWND window = CreateWindowExW(0, L"STATIC", L"\u00E9t\u00E9", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(
+        0, L"STATIC", L"\u00E9t\u00E9", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(GetWindowTextWide(window), Wide(u"\u00E9t\u00E9"));
     EXPECT_EQ(GetWindowTextAnsi(window), "\xE9t\xE9");
@@ -149,14 +152,19 @@ TEST(RichEd20, Urls)
     EXPECT_EQ(FileUrlToPath("file://localhost/C:/a.png"), "C:\\a.png");
     EXPECT_EQ(CanonicalizeLink("http://example.org/a%20b%2Fc", true), "http://example.org/a b/c");
 
-    EXPECT_EQ(DecodeIdnText("http://xn--bcher-kva.example/"), "http://b\xC3\xBC" "cher.example/");
-    EXPECT_EQ(DecodeIdnText("a.xn--bcher-kva.b and xn--caf-dma"), "a.b\xC3\xBC" "cher.b and caf\xC3\xA9");
+    EXPECT_EQ(DecodeIdnText("http://xn--bcher-kva.example/"),
+        "http://b\xC3\xBC"
+        "cher.example/");
+    EXPECT_EQ(DecodeIdnText("a.xn--bcher-kva.b and xn--caf-dma"),
+        "a.b\xC3\xBC"
+        "cher.b and caf\xC3\xA9");
     EXPECT_EQ(DecodeIdnText("plain.example"), "plain.example");
 }
 
 TEST(RichEd20, DerivedFonts)
 {
-    HFONT base = CreateFontA(-13, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    HFONT base
+        = CreateFontA(-13, 0, 0, 0, FW_NORMAL, TRUE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
     ASSERT_NE(base, nullptr);
     const std::string longFace(40, 'F');
     HFONT derived = CreateDerivedFont(base, 12, longFace, fsBold);
@@ -227,7 +235,8 @@ TEST(RichEd20, CharacterFormats)
 SIZE PictureTwips()
 {
     HDC screen = GetDC(nullptr);
-    const SIZE twips { MulDiv(3, 1440, GetDeviceCaps(screen, LOGPIXELSX)), MulDiv(2, 1440, GetDeviceCaps(screen, LOGPIXELSY)) };
+    const SIZE twips { MulDiv(3, 1440, GetDeviceCaps(screen, LOGPIXELSX)),
+        MulDiv(2, 1440, GetDeviceCaps(screen, LOGPIXELSY)) };
     ReleaseDC(nullptr, screen);
     return twips;
 }
@@ -235,26 +244,41 @@ SIZE PictureTwips()
 std::string ExpectedGroup(const char* Kind, const std::string& Data)
 {
     const SIZE twips = PictureTwips();
-    return std::string("{\\pict\\") + Kind + "\\picw3\\pich2\\picwgoal" + std::to_string(twips.cx) + "\\pichgoal"
-        + std::to_string(twips.cy) + " " + Hex(Data) + " ";
+    return std::string("{\\pict\\") + Kind + "\\picw3\\pich2\\picwgoal" + std::to_string(twips.cx)
+        + "\\pichgoal" + std::to_string(twips.cy) + " " + Hex(Data) + " ";
 }
 
 TEST(RichEd20, PictureGroups)
 {
     SIZE size {};
-    EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.png"), 0, size, false), ExpectedGroup("pngblip", FileBytes("rtf_picture.png")));
+    EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.png"), 0, size, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")));
     EXPECT_EQ(size.cx, PictureTwips().cx);
     EXPECT_EQ(size.cy, PictureTwips().cy);
-    EXPECT_EQ(MakeRtfPict(FileBytes("rtf_picture.png"), 0, size, false), ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+    EXPECT_EQ(MakeRtfPict(FileBytes("rtf_picture.png"), 0, size, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
         << "picture data instead of a file";
     EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.bmp"), 0, size, true),
-              ExpectedGroup("dibitmap0", FileBytes("rtf_picture.bmp").substr(14)))
+        ExpectedGroup("dibitmap0", FileBytes("rtf_picture.bmp").substr(14)))
         << "the bitmap without its file header";
+    EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.png"), 3, size, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+        << "a picture as wide as the limit";
+    const std::string narrowed = MakeRtfPict(DataFile("rtf_picture.png"), 2, size, false);
+    HDC screen = GetDC(nullptr);
+    const SIZE shown { MulDiv(2, 1440, GetDeviceCaps(screen, LOGPIXELSX)),
+        MulDiv(1, 1440, GetDeviceCaps(screen, LOGPIXELSY)) };
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(narrowed.substr(0, narrowed.find(' ')),
+        "{\\pict\\pngblip\\picw3\\pich2\\picwgoal" + std::to_string(shown.cx) + "\\pichgoal"
+            + std::to_string(shown.cy))
+        << "shown at 2 x 1 (1.33 rounded), data unchanged";
+    EXPECT_EQ(size.cx, shown.cx);
     EXPECT_EQ(MakeRtfPict(DataFile("no such.png"), 0, size, false), "");
     EXPECT_EQ(MakeRtfPict("", 0, size, false), "");
 
     EXPECT_EQ(MakeRtfPictFromFiles(DataFile("no such.png"), DataFile("rtf_picture.png"), 0, false),
-              ExpectedGroup("pngblip", FileBytes("rtf_picture.png")));
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")));
     EXPECT_EQ(MakeRtfPictFromFiles("", "", 0, false), "");
 }
 
@@ -265,10 +289,12 @@ TEST(RichEd20, EmbedRtfPictures)
     const std::string rtf = "{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst { INCLUDEPICTURE \"file:///" + url
         + "\" \\\\* MERGEFORMATINET }}{\\fldrslt {\\pict\\wmetafile8\\picw10\\pich10 0102}}} here\\par}";
     const std::string embedded = EmbedRtfPictures(rtf, "file:", 0, false);
-    EXPECT_EQ(embedded, "{\\rtf1\\ansi\\pard See " + ExpectedGroup("pngblip", FileBytes("rtf_picture.png")) + "} here\\par}");
+    EXPECT_EQ(embedded,
+        "{\\rtf1\\ansi\\pard See " + ExpectedGroup("pngblip", FileBytes("rtf_picture.png")) + "} here\\par}");
     EXPECT_EQ(RtfToPlainText(embedded, false, 5).find("See "), 0u) << "the result is RTF the control reads";
 
-    const std::string missing = "{\\rtf1 {\\field{\\*\\fldinst INCLUDEPICTURE \"C:/no such.png\"}{\\fldrslt x}}}";
+    const std::string missing
+        = "{\\rtf1 {\\field{\\*\\fldinst INCLUDEPICTURE \"C:/no such.png\"}{\\fldrslt x}}}";
     EXPECT_EQ(EmbedRtfPictures(missing, "file:", 0, false), missing);
 
     const auto sections = [](const std::string& Ref, std::string& Group) {
@@ -278,10 +304,11 @@ TEST(RichEd20, EmbedRtfPictures)
     const std::string cid = "{\\rtf1 {\\field{\\*\\fldinst INCLUDEPICTURE \"cid:logo@x\"}{\\fldrslt x}}}";
     EXPECT_EQ(EmbedRtfPictures(cid, "file:", 0, false, sections), "{\\rtf1 {\\pict\\pngblip 00 }}");
 
-    EXPECT_EQ(EmbedRtfPictures(DataFile("rtf_picture.png"), "", 0, false), ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+    EXPECT_EQ(EmbedRtfPictures(DataFile("rtf_picture.png"), "", 0, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
         << "no RTF: a picture file";
     EXPECT_EQ(EmbedRtfPictures("C:\\no such.png", DataFile("rtf_picture.png"), 0, false),
-              ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
         << "the second file when the first cannot be read";
     EXPECT_EQ(EmbedRtfPictures("plain text", "", 0, false), "plain text");
 }

@@ -39,8 +39,14 @@ TEST(RichEd20Text, WideTextDelete)
         int Index, Count;
         std::u16string Expected;
     } const cases[] = {
-        { 0, 1, u"bcde" }, { 1, 2, u"ade" },   { 3, 9, u"abc" },    { 4, 1, u"abcd" },
-        { 5, 1, u"abcde" }, { -1, 1, u"abcde" }, { 2, 0, u"abcde" }, { 0, 5, u"" },
+        { 0, 1, u"bcde" },
+        { 1, 2, u"ade" },
+        { 3, 9, u"abc" },
+        { 4, 1, u"abcd" },
+        { 5, 1, u"abcde" },
+        { -1, 1, u"abcde" },
+        { 2, 0, u"abcde" },
+        { 0, 5, u"" },
     };
     for (const auto& c : cases) {
         std::string s = Wide(u"abcde");

@@ -51,7 +51,8 @@ public:
         EXPECT_FALSE(LoadTidyLibrary("tidy"));
         EXPECT_FALSE(LoadTidyLibrary("C:\\no such folder"));
         EXPECT_FALSE(TidyAvailable());
-        ASSERT_TRUE(LoadTidyLibrary(ProgramFolder() + "\\tidy\\")) << "LibTidy.dll missing: run deps/build-libtidy";
+        ASSERT_TRUE(LoadTidyLibrary(ProgramFolder() + "\\tidy\\"))
+            << "LibTidy.dll missing: run deps/build-libtidy";
         EXPECT_TRUE(TidyAvailable());
         EXPECT_TRUE(LoadTidyLibrary("")) << "a second call keeps the loaded library";
     }
@@ -67,16 +68,24 @@ TEST(Tidy, CleansToTheBodyOnly)
         const char* Expected;
     } const cases[] = {
         { "document", "<!DOCTYPE html><html><head><title>t</title></head><body><p>Hi</p></body></html>",
-          "<p>Hi</p>\r\n" },
+            "<p>Hi</p>\r\n" },
         { "bare text is enclosed", "hello", "<p>hello</p>\r\n" },
         { "comments are hidden", "<p>a<!-- secret -->b</p>", "<p>ab</p>\r\n" },
         { "quote marks become entities", "<p>say \"x\"</p>", "<p>say &quot;x&quot;</p>\r\n" },
-        { "unclosed elements are repaired", "<ul><li>one<li>two</ul>", "<ul>\r\n<li>one</li>\r\n<li>two</li>\r\n</ul>\r\n" },
+        { "unclosed elements are repaired", "<ul><li>one<li>two</ul>",
+            "<ul>\r\n<li>one</li>\r\n<li>two</li>\r\n</ul>\r\n" },
         { "XML declaration is not added", "<?xml version=\"1.0\"?>\r\n<p>x</p>", "<p>x</p>\r\n" },
         { "UTF-8 stays UTF-8", "<p>caf\xC3\xA9</p>", "<p>caf\xC3\xA9</p>\r\n" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(Clean(c.Source).HtmlText, c.Expected) << c.Name;
+}
+
+TEST(Tidy, AnsiInputKeepsItsCharacters)
+{
+    THtmlData result;
+    TidyHtml("<p>caf\xE9 \x80</p>", "", false, false, false, result);
+    EXPECT_EQ(result.HtmlText, "<p>caf\xE9 \x80</p>\r\n") << "no byte of the ANSI code page lost";
 }
 
 TEST(Tidy, LongLinesAreNotWrapped)
@@ -92,11 +101,13 @@ TEST(Tidy, LongLinesAreNotWrapped)
 TEST(Tidy, BaseReference)
 {
     EXPECT_EQ(Clean("<html><head><base href=\"http://example.org/dir/\"><title>t</title></head>"
-                    "<body><p>x</p></body></html>").BaseHref,
-              "http://example.org/dir/");
+                    "<body><p>x</p></body></html>")
+                  .BaseHref,
+        "http://example.org/dir/");
     EXPECT_EQ(Clean("<html><head><title>t</title><base target=\"_top\" href=\"b/\"><base href=\"c/\"></head>"
-                    "<body>x</body></html>").BaseHref,
-              "b/")
+                    "<body>x</body></html>")
+                  .BaseHref,
+        "b/")
         << "the first BASE element";
     EXPECT_EQ(Clean("<html><head><base target=\"_top\"></head><body>x</body></html>").BaseHref, "");
     EXPECT_EQ(Clean("<p>no head</p>").BaseHref, "");
@@ -104,12 +115,14 @@ TEST(Tidy, BaseReference)
 
 TEST(Tidy, FaceNameWrapsTheResult)
 {
-    EXPECT_EQ(Clean("<p>x</p>", "Courier New").HtmlText, "<font face=\"Courier New\">\r\n<p>x</p>\r\n</font>");
+    EXPECT_EQ(
+        Clean("<p>x</p>", "Courier New").HtmlText, "<font face=\"Courier New\">\r\n<p>x</p>\r\n</font>");
 }
 
 TEST(Tidy, FilesAndEmptyInput)
 {
-    const std::string file = TempFileWith("<html><head><base href=\"file:///C:/m/\"></head><body>text</body></html>");
+    const std::string file
+        = TempFileWith("<html><head><base href=\"file:///C:/m/\"></head><body>text</body></html>");
     const THtmlData fromFile = Clean(file, {}, true);
     EXPECT_EQ(fromFile.HtmlText, "<p>text</p>\r\n");
     EXPECT_EQ(fromFile.BaseHref, "file:///C:/m/");

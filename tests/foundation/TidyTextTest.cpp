@@ -28,9 +28,15 @@ TEST(TidyText, Utf8ToHtmlEntities)
         { "lone continuation at the end", "ab\x80", "ab\x80" },
         { "lead byte at the end", "ab\xC3", "ab\xC3" },
         { "truncated three-byte sequence", "\xE2\x82", "\xE2\x82" },
-        { "lead without continuation", "\xC3" "A\xC3\xA9", "\xC3" "A&#233;" },
+        { "lead without continuation",
+            "\xC3"
+            "A\xC3\xA9",
+            "\xC3"
+            "A&#233;" },
         { "lead 0xFE and 0xFF copied", "\xFE\xFF", "\xFE\xFF" },
-        { "broken inside, good after", "\xE2\x41\x42\xC3\xBC", "\xE2" "AB&#252;" },
+        { "broken inside, good after", "\xE2\x41\x42\xC3\xBC",
+            "\xE2"
+            "AB&#252;" },
         { "adjacent sequences", "\xC3\xA4\xC3\xB6", "&#228;&#246;" },
     };
     for (const auto& c : cases)
@@ -57,7 +63,8 @@ TEST(TidyText, SameTextAt)
         { "1", "!", 1, false },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SameTextAt(c.Pattern, c.Text, c.Pos), c.Expected) << c.Pattern << " in " << c.Text << " at " << c.Pos;
+        EXPECT_EQ(SameTextAt(c.Pattern, c.Text, c.Pos), c.Expected)
+            << c.Pattern << " in " << c.Text << " at " << c.Pos;
 }
 
 } // namespace

@@ -13,3 +13,5 @@ if(ZAVEK_WINDOWS)
   # The error-box test looks for a top-level window by caption.
   set_tests_properties(helper_Program PROPERTIES RESOURCE_LOCK display_focus)
 endif()
+zavek_add_fuzzer(NAME HelperCommandLineFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/CommandLineFuzz.cpp
+                 LIBS zavek_helper_commands CORPUS ${PROJECT_SOURCE_DIR}/tests/data/helper/commandline_corpus)

@@ -7,3 +7,5 @@ if(ZAVEK_WINDOWS)
   # Shell links must not become desktop entries of the machine running the tests.
   set_tests_properties(plugin_UserInstallation PROPERTIES ENVIRONMENT "WINEDLLOVERRIDES=winemenubuilder.exe=d")
 endif()
+zavek_add_fuzzer(NAME UserInstallationRulesFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/UserInstallationRulesFuzz.cpp
+                 LIBS ZAVEKUserInstallationRules CORPUS ${PROJECT_SOURCE_DIR}/tests/data/plugin/userlist_corpus)

@@ -204,6 +204,28 @@ TEST_F(UserInstallation, UpdateAsksForAnUnknownUserAndUpdatesTheOthers)
         "; The plug-in's main form\r\nForm name = ZAVEK\r\nForm DLL = \"~a\\Plugin\\ZAVEKMain.dll\"\r\n");
 }
 
+TEST_F(UserInstallation, UpdateOfOthersReportsRefusedFoldersAndWhenNoneNeededIt)
+{
+    CreateDirectoryA((root.path + "Other").c_str(), nullptr);
+    Write(root.path + "Other\\VEVEX.fff", "foreign");
+    Write(root.path + "Other\\ZAVEK.cfg", "[x]\r\n");
+    Write(site.DataFolder + "ZAVEKUsers.cfg",
+        "[WinUser]\r\nbob=\"" + site.MailFolder + "\"\r\n[Second]\r\namy=\"" + root.path + "Other\\\"\r\n");
+    dialogs.Answers = { true };
+    Installation().UserUpdate("");
+    EXPECT_EQ(dialogs.Shown, (std::vector<std::string>{ "info: " + Text(128) + "bob", "ask: " + Text(133),
+                                 "error: " + ReplaceAllStr(Text(135), "%s", "AMY") }));
+    EXPECT_FALSE(Exists(root.path + "Other\\ZAVEKMain.fff"));
+    EXPECT_TRUE(Exists(root.path + "Other\\ZAVEK.cfg")) << "a refused folder keeps the user's settings";
+
+    // Only bob's own folder in a longer list: nobody else to update.
+    Write(site.DataFolder + "ZAVEKUsers.cfg", "[WinUser]\r\nbob=\"" + site.MailFolder + "\"\r\n[Second]\r\n");
+    dialogs.Shown.clear();
+    dialogs.Answers = { true };
+    Installation().UserUpdate("");
+    EXPECT_EQ(dialogs.Shown, (std::vector<std::string>{ "info: " + Text(128) + "bob", "ask: " + Text(133), "info: " + Text(134) }));
+}
+
 TEST_F(UserInstallation, UpdateOfAKnownUserSetsUpWithoutAsking)
 {
     Write(site.DataFolder + "ZAVEKUsers.cfg", "[WinUser]\r\nbob=\"" + site.MailFolder + "\"\r\n");

@@ -34,6 +34,24 @@ TEST(ZAVEKHelpFiles, EachFallBackOnlyWhenTheFileBeforeIsMissing)
     EXPECT_EQ(files.ManualPage, r + "ZAVEKManualEn.htm");
 }
 
+TEST(ZAVEKHelpFiles, TheHandlerTakesTheLanguagesHelpFileTitleTopicsAndWindowType)
+{
+    TScratchFolder resources("zavek-help-handler");
+    WriteWholeFile(resources.path + "ZAVEKEn.CHM", "x");
+    TZAVEKHelp help(nullptr, "it", resources.path);
+    EXPECT_EQ(help.Kind(), hkHtmlHelp);
+    ASSERT_NE(help.Viewer(), nullptr);
+    EXPECT_EQ(help.Viewer()->HelpFile(), resources.path + "ZAVEKEn.chm");
+    EXPECT_EQ(help.Viewer()->WindowTitle, "Selvadrin");
+    EXPECT_EQ(help.WindowType, "SIMPLE");
+    EXPECT_EQ(help.Topics().GetTopic(28), "AUTOLIST_OPTIONS_DLG.htm");
+    EXPECT_EQ(help.Topics().GetTopic(33), "CONFIGURATION_DLG.htm");
+    EXPECT_EQ(help.Topics().GetTopic(34), "");
+
+    TScratchFolder empty("zavek-help-none");
+    EXPECT_EQ(TZAVEKHelp(nullptr, "it", empty.path).Kind(), hkWinHelp) << "the last fall-back names a WinHelp file";
+}
+
 TEST(ZAVEKHelpFiles, PageTargets)
 {
     const std::string r = "C:\\Z\\Resources\\";
@@ -200,6 +218,7 @@ TEST_F(ZAVEKHelpPages, NeitherAddressNorPageStartsNothing)
     TZAVEKHelp help(nullptr, "en", root.path);
     EXPECT_FALSE(help.OpenHtmlPage("notes.txt"));
     EXPECT_FALSE(help.OpenHtmlPage("..\\outside.htm"));
+    EXPECT_FALSE(help.OpenHtmlPage("mailto:ann@example.org\" /option"));
     Sleep(300);
     EXPECT_EQ(ReadText(root.path + "browser.log"), "");
 }

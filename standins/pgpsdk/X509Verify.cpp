@@ -1,0 +1,178 @@
+// The stand-in's certificate-chain check: certificates parsed with libksba, each signature checked
+// with libgcrypt against its issuer's key, and the chain accepted only when it ends at one of the
+// given roots. Blobs are 3-byte big-endian lengths, the whole first, then each certificate.
+#include "standins/pgpsdk/Guard.h"
+#include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
+
+#include <gcrypt.h>
+#include <ksba.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kMaxChainLength = 16;
+
+std::size_t Length3(const uint8_t* at)
+{
+    return static_cast<std::size_t>(at[0]) << 16 | static_cast<std::size_t>(at[1]) << 8 | at[2];
+}
+
+// The certificates of a blob; false when a length runs past the whole.
+bool SplitBlob(const uint8_t* blob, std::vector<std::string>& certificates)
+{
+    if (!blob)
+        return true;
+    const std::size_t total = Length3(blob);
+    for (std::size_t at = 3; at < total + 3;) {
+        if (at + 3 > total + 3)
+            return false;
+        const std::size_t length = Length3(blob + at);
+        if (length == 0 || at + 3 + length > total + 3)
+            return false;
+        certificates.emplace_back(reinterpret_cast<const char*>(blob) + at + 3, length);
+        at += 3 + length;
+    }
+    return true;
+}
+
+struct TKsbaFree {
+    void operator()(ksba_cert_s* certificate) const { ksba_cert_release(certificate); }
+};
+using TCertificate = std::unique_ptr<ksba_cert_s, TKsbaFree>;
+
+struct TGcryFree {
+    void operator()(gcry_sexp* expression) const { gcry_sexp_release(expression); }
+};
+using TSexp = std::unique_ptr<gcry_sexp, TGcryFree>;
+
+std::string TakeKsbaText(char* text)
+{
+    std::string result = text ? text : "";
+    ksba_free(text);
+    return result;
+}
+
+struct TParsed {
+    std::string der;
+    TCertificate certificate;
+    std::string issuer, subject;
+};
+
+bool Parse(const std::string& der, TParsed& parsed)
+{
+    ksba_cert_t certificate = nullptr;
+    if (ksba_cert_new(&certificate) != 0)
+        return false;
+    parsed.certificate.reset(certificate);
+    parsed.der = der;
+    if (ksba_cert_init_from_mem(certificate, der.data(), der.size()) != 0)
+        return false;
+    parsed.issuer = TakeKsbaText(ksba_cert_get_issuer(certificate, 0));
+    parsed.subject = TakeKsbaText(ksba_cert_get_subject(certificate, 0));
+    return !parsed.subject.empty();
+}
+
+TSexp SexpOf(ksba_sexp_t canonical)
+{
+    gcry_sexp_t expression = nullptr;
+    const std::size_t length = canonical ? gcry_sexp_canon_len(canonical, 0, nullptr, nullptr) : 0;
+    if (length > 0)
+        gcry_sexp_sscan(&expression, nullptr, reinterpret_cast<const char*>(canonical), length);
+    ksba_free(canonical);
+    return TSexp(expression);
+}
+
+void HashInto(void* hash, const void* data, std::size_t length)
+{
+    gcry_md_write(static_cast<gcry_md_hd_t>(hash), data, length);
+}
+
+// Whether the issuer's key made the certificate's signature (RSA with PKCS #1 padding).
+bool SignedBy(const TParsed& certificate, const TParsed& issuer)
+{
+    const int algorithm = gcry_md_map_name(ksba_cert_get_digest_algo(certificate.certificate.get()));
+    gcry_md_hd_t hash = nullptr;
+    if (algorithm == 0 || gcry_md_open(&hash, algorithm, 0) != 0)
+        return false;
+    const bool hashed = ksba_cert_hash(certificate.certificate.get(), 1, HashInto, hash) == 0;
+    gcry_md_final(hash);
+    gcry_sexp_t data = nullptr;
+    if (hashed) {
+        std::string name = gcry_md_algo_name(algorithm);
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        gcry_sexp_build(&data, nullptr, "(data (flags pkcs1) (hash %s %b))", name.c_str(),
+            static_cast<int>(gcry_md_get_algo_dlen(algorithm)), gcry_md_read(hash, algorithm));
+    }
+    gcry_md_close(hash);
+    const TSexp dataOwner(data);
+    const TSexp signature = SexpOf(ksba_cert_get_sig_val(certificate.certificate.get()));
+    const TSexp key = SexpOf(ksba_cert_get_public_key(issuer.certificate.get()));
+    return data && signature && key && gcry_pk_verify(signature.get(), data, key.get()) == 0;
+}
+
+const TParsed* FindIssuer(const TParsed& certificate, const std::vector<TParsed>& candidates)
+{
+    for (const TParsed& candidate : candidates)
+        if (&candidate != &certificate && candidate.subject == certificate.issuer && candidate.der != certificate.der)
+            return &candidate;
+    return nullptr;
+}
+
+bool IsRoot(const TParsed& certificate, const std::vector<TParsed>& roots)
+{
+    for (const TParsed& root : roots)
+        if (root.der == certificate.der)
+            return true;
+    return false;
+}
+
+PGPError VerifyChain(const uint8_t* chainBlob, const uint8_t* rootBlob)
+{
+    if (!standin::openpgp::InitCrypto())
+        return kPGPError_NotImplemented;
+    std::vector<std::string> chainData, rootData;
+    if (!SplitBlob(chainBlob, chainData) || !SplitBlob(rootBlob, rootData))
+        return kPGPError_X509BadFormat;
+    if (chainData.empty())
+        return kPGPError_X509CertMissing;
+    std::vector<TParsed> chain(chainData.size()), roots(rootData.size());
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        if (!Parse(chainData[i], chain[i]))
+            return kPGPError_X509BadFormat;
+    for (std::size_t i = 0; i < roots.size(); ++i)
+        if (!Parse(rootData[i], roots[i]))
+            return kPGPError_X509BadFormat;
+    const TParsed* current = &chain.front();
+    for (std::size_t step = 0; step < kMaxChainLength; ++step) {
+        if (current->issuer == current->subject) {
+            if (!SignedBy(*current, *current))
+                return kPGPError_X509BadSignature;
+            return IsRoot(*current, roots) ? kPGPError_NoErr : kPGPError_X509SelfSignedChain;
+        }
+        const TParsed* issuer = FindIssuer(*current, chain);
+        if (!issuer)
+            issuer = FindIssuer(*current, roots);
+        if (!issuer)
+            return kPGPError_X509CertMissing;
+        if (!SignedBy(*current, *issuer))
+            return kPGPError_X509BadSignature;
+        if (IsRoot(*issuer, roots))
+            return kPGPError_NoErr;
+        current = issuer;
+    }
+    return kPGPError_X509CertMissing;
+}
+
+} // namespace
+
+extern "C" STANDIN_EXPORT PGPError PGP_CDECL PGPVerifyX509CertificateChain(
+    PGPContextRef, const uint8_t* chain, const uint8_t* root)
+{
+    return standin::Guarded([&] { return VerifyChain(chain, root); });
+}

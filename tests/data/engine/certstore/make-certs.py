@@ -1,0 +1,32 @@
+#!/usr/bin/env python3
+# Makes the certificate-store test data: three self-signed certificates of different not-before
+# times as one PKCS#7 bundle (given in an order that is not the time order), one of them alone as
+# DER, and a PKCS#12 file with a private key (password "test", in the older encryption every
+# Windows version reads).
+import datetime
+from cryptography import x509
+from cryptography.hazmat.primitives import hashes, serialization
+from cryptography.hazmat.primitives.asymmetric import rsa
+from cryptography.hazmat.primitives.serialization import pkcs7, pkcs12
+from cryptography.x509.oid import NameOID
+
+def certificate(name, not_before, key):
+    subject = x509.Name([x509.NameAttribute(NameOID.COMMON_NAME, name)])
+    return (x509.CertificateBuilder().subject_name(subject).issuer_name(subject)
+            .public_key(key.public_key()).serial_number(x509.random_serial_number())
+            .not_valid_before(not_before).not_valid_after(not_before + datetime.timedelta(days=3650))
+            .sign(key, hashes.SHA256()))
+
+key = rsa.generate_private_key(public_exponent=65537, key_size=2048)
+day = lambda y, m: datetime.datetime(y, m, 1, tzinfo=datetime.timezone.utc)
+early, latest, middle = (certificate("Early", day(2020, 1), key), certificate("Latest", day(2024, 6), key),
+                         certificate("Middle", day(2022, 3), key))
+with open("three.p7b", "wb") as f:
+    f.write(pkcs7.serialize_certificates([early, latest, middle], serialization.Encoding.DER))
+with open("single.der", "wb") as f:
+    f.write(middle.public_bytes(serialization.Encoding.DER))
+with open("withkey.pfx", "wb") as f:
+    f.write(pkcs12.serialize_key_and_certificates(
+        b"ZAVEK test", key, certificate("ZAVEK Store Test", day(2023, 1), key), None,
+        serialization.PrivateFormat.PKCS12.encryption_builder()
+        .key_cert_algorithm(pkcs12.PBES.PBESv1SHA1And3KeyTripleDESCBC).hmac_hash(hashes.SHA1()).build(b"test")))
