@@ -1,0 +1,49 @@
+// X.509 certificates in the stand-in's key database: a certificate is kept as a signature on a
+// user id whose private subpackets carry the DER data and the facts read from it at import, so
+// the key files keep them and the properties need no certificate parser.
+#pragma once
+
+#include "standins/pgpsdk/Objects.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin {
+
+// Private subpackets (RFC 4880 section 5.2.3.1) of a certificate signature.
+enum X509Subpacket : int {
+    kSubX509Certificate = 100,
+    kSubX509Subject = 101,
+    kSubX509Issuer = 102,
+};
+
+// What an importer reads from one certificate.
+struct X509Facts {
+    std::string der;
+    std::string subject, issuer; // RFC 2253 text
+    std::string email;
+    uint32_t notBefore = 0, notAfter = 0;
+    std::string modulus, exponent; // RSA public key, big-endian without leading zeros
+};
+
+bool IsX509(const SigRecord& record);
+// The value of a certificate subpacket; empty when absent.
+std::string X509Field(const SigRecord& record, int type);
+bool X509Expired(const SigRecord& record);
+// A key of its own for the certificate: its RSA key (created at the certificate's start), a user
+// id "name <email>" and the certificate signature on it. Null when the key cannot be built.
+std::shared_ptr<KeyRecord> X509KeyRecord(const X509Facts& facts);
+// The key holding the certificate that issued this one (its subject is this one's issuer); the
+// owner itself for a self-signed certificate; null when the database has none.
+KeyRecord* X509Certifier(KeyDBState& db, KeyRecord& owner, const SigRecord& record);
+// DER, or PEM ("-----BEGIN CERTIFICATE-----", CR LF line ends) with Armour.
+std::string X509ExportText(const SigRecord& record, bool armour);
+
+// Reads certificates (DER, or PEM blocks) into facts; set by the core when a parser is built in,
+// empty otherwise (certificate imports are then unsupported).
+using X509Reader = std::function<PGPError(std::string_view data, std::vector<X509Facts>& certificates)>;
+X509Reader& X509CertificateReader();
+
+} // namespace standin
