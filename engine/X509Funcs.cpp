@@ -288,6 +288,7 @@ int ListCertificates(PGPKeySetRef keySet, PGPKeyDBObjRef certifier, std::unique_
 {
     if (!list)
         list = std::make_unique<TX509CertPropsList>();
+    const int before = list->Count();
     PGPKeySetRef walked = keySet;
     TOwnedKeySet filtered;
     if ((keyFilter & kCertSelectKeyFilter) != 0 && SDKProcs.PGPFilterKeySet) {
@@ -316,7 +317,7 @@ int ListCertificates(PGPKeySetRef keySet, PGPKeyDBObjRef certifier, std::unique_
         });
         return true;
     });
-    return status != kPGPError_NoErr ? MapX509Status(status) : list->Count();
+    return status != kPGPError_NoErr ? MapX509Status(status) : list->Count() - before;
 }
 
 int CountCertificates(PGPKeyDBObjRef key, PGPKeyDBObjRef certifier)
