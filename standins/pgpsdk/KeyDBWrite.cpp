@@ -195,14 +195,27 @@ PGPError PGP_CDECL PGPImport(PGPContextRef context, PGPKeyDBRef* db, ...)
         std::string_view data(static_cast<const char*>(input->pointer), input->size);
         std::vector<std::shared_ptr<KeyRecord>> keys;
         if (const Option* format = FindOption(options, OptionKind::InputFormat)) {
-            if (format->value == kPGPFormat_PKCS12)
-                return IsPKCS12(data) && Passphrases(options).empty() ? kPGPError_BadPassphrase
-                                                                      : kPGPError_UnsupportedFormat;
+            if (format->value == kPGPFormat_PKCS12) {
+                const std::vector<const Option*> passphrases = Passphrases(options);
+                if (!IsPKCS12(data) || (!passphrases.empty() && !X509Pkcs12Reader()))
+                    return kPGPError_UnsupportedFormat;
+                if (passphrases.empty())
+                    return kPGPError_BadPassphrase;
+                Pkcs12Content content;
+                status = X509Pkcs12Reader()(data, passphrases[0]->secret.View(), content);
+                if (status == kPGPError_NoErr)
+                    status = Pkcs12KeyRecords(content, passphrases[0]->secret.View(), keys);
+                for (std::string& secret : content.secrets)
+                    std::fill(secret.begin(), secret.end(), '\0');
+                if (status != kPGPError_NoErr)
+                    return status;
+            }
             const bool certificate = format->value == kPGPFormat_X509Cert || format->value == kPGPFormat_PEMCert;
-            if (!certificate || !X509CertificateReader())
+            if (format->value != kPGPFormat_PKCS12 && (!certificate || !X509CertificateReader()))
                 return kPGPError_UnsupportedFormat;
             std::vector<X509Facts> certificates;
-            status = X509CertificateReader()(data, certificates);
+            if (certificate)
+                status = X509CertificateReader()(data, certificates);
             if (status != kPGPError_NoErr)
                 return status;
             for (const X509Facts& facts : certificates) {

@@ -184,4 +184,31 @@ X509Reader& X509CertificateReader()
     return reader;
 }
 
+Pkcs12Reader& X509Pkcs12Reader()
+{
+    static Pkcs12Reader reader;
+    return reader;
+}
+
+PGPError Pkcs12KeyRecords(const Pkcs12Content& content, std::string_view passphrase,
+                          std::vector<std::shared_ptr<KeyRecord>>& keys)
+{
+    bool keyPlaced = false;
+    for (const X509Facts& facts : content.certificates) {
+        auto key = X509KeyRecord(facts);
+        if (!key)
+            return kPGPError_X509BadFormat;
+        const bool owner = content.secrets.size() == 4 && !keyPlaced && facts.modulus == content.modulus;
+        if (owner) {
+            const PGPError status
+                = openpgp::ProtectSecretKey(key->key, content.secrets, passphrase, key->secretPacket);
+            if (status != kPGPError_NoErr)
+                return status;
+            keyPlaced = true;
+        }
+        keys.push_back(std::move(key));
+    }
+    return keys.empty() ? kPGPError_X509CertMissing : kPGPError_NoErr;
+}
+
 } // namespace standin

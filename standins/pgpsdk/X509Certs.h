@@ -46,4 +46,20 @@ std::string X509ExportText(const SigRecord& record, bool armour);
 using X509Reader = std::function<PGPError(std::string_view data, std::vector<X509Facts>& certificates)>;
 X509Reader& X509CertificateReader();
 
+// What a PKCS #12 file holds: its certificates and one RSA private key, its modulus and its secret
+// values in OpenPGP's order (d, p, q, u with p < q and u = p^-1 mod q), big-endian without leading zeros.
+struct Pkcs12Content {
+    std::vector<X509Facts> certificates;
+    std::string modulus;
+    std::vector<std::string> secrets;
+};
+// Reads a PKCS #12 file under its password (kPGPError_BadPassphrase when it does not open it); set
+// by the core when a reader is built in.
+using Pkcs12Reader = std::function<PGPError(std::string_view data, std::string_view password, Pkcs12Content& content)>;
+Pkcs12Reader& X509Pkcs12Reader();
+// The key of the certificate that matches the private key, with the secret part protected by
+// Passphrase; the other certificates as keys of their own.
+PGPError Pkcs12KeyRecords(const Pkcs12Content& content, std::string_view passphrase,
+                          std::vector<std::shared_ptr<KeyRecord>>& keys);
+
 } // namespace standin

@@ -1,10 +1,12 @@
 // The stand-in core's certificate reader: DER or PEM certificates parsed with libksba into the
 // facts the key database keeps (names, address, validity, RSA key). Registered when the core loads.
 #include "standins/pgpsdk/X509Certs.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
 
 #include <gcrypt.h>
 #include <ksba.h>
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
 
@@ -56,6 +58,8 @@ std::string SexpValue(gcry_sexp_t key, const char* name)
 
 bool ReadOne(const std::string& der, X509Facts& facts)
 {
+    if (!openpgp::InitCrypto())
+        return false;
     ksba_cert_t raw = nullptr;
     if (ksba_cert_new(&raw) != 0)
         return false;
@@ -86,6 +90,9 @@ bool ReadOne(const std::string& der, X509Facts& facts)
         facts.exponent = SexpValue(key, "e");
         gcry_sexp_release(key);
     }
+    // Integers come with a sign byte where their top bit is set; the key keeps them without.
+    for (std::string* integer : {&facts.modulus, &facts.exponent})
+        integer->erase(0, std::min(integer->find_first_not_of('\0'), integer->size()));
     return !facts.subject.empty();
 }
 

@@ -151,3 +151,59 @@ TEST_F(X509StandIn, IssuedCertificatesAreRemovedAndSelfSignedOnesStay)
     ASSERT_EQ(left->Count(), 1);
     EXPECT_EQ(left->Record(0).SubjectName, "CN=Chain Test CA");
 }
+
+namespace {
+
+std::string Pfx(const std::string& name)
+{
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/engine/certstore/" + name, std::ios::binary);
+    EXPECT_TRUE(in.good()) << name;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool PassphraseUnlocks(const std::string& keyID, const char* passphrase)
+{
+    PGPContextRef context = 0;
+    PGPKeySetRef root = 0;
+    EXPECT_EQ(KeyRings().Open(&context, &root), 0);
+    PGPKeyDBObjRef key = 0;
+    EXPECT_EQ(FindKeyByKeyIDText(root, keyID, &key), 0);
+    const bool valid = key
+        && SDKProcs.PGPPassphraseIsValid(key, SDKProcs.PGPOPassphrase(context, passphrase), SDKProcs.PGPOLastOption(context));
+    KeyRings().Close();
+    return valid;
+}
+
+} // namespace
+
+// Imports a PFX file and checks that its key now opens with the user's passphrase only.
+void ImportPfx(const std::string& file)
+{
+    std::unique_ptr<TX509CertPropsList> list;
+    ASSERT_EQ(ImportCertificates(Pfx(file), list, "my key passphrase", "test"), 1);
+    EXPECT_EQ(list->Record(0).SubjectName, "CN=ZAVEK Store Test");
+    EXPECT_TRUE(PassphraseUnlocks(list->Record(0).KeyID, "my key passphrase"));
+    EXPECT_FALSE(PassphraseUnlocks(list->Record(0).KeyID, "test"));
+}
+
+TEST_F(X509StandIn, PfxFilesOfTheOlderEncryptionBringTheirKey)
+{
+    ImportPfx("withkey.pfx");
+}
+
+TEST_F(X509StandIn, PfxFilesInAesBringTheirKeyAndTheOtherCertificates)
+{
+    ImportPfx("withkey-aes.pfx");
+    bool early = false;
+    const auto all = All();
+    for (int i = 0; i < all->Count(); ++i)
+        early = early || all->Record(i).SubjectName == "CN=Early";
+    EXPECT_TRUE(early);
+}
+
+TEST_F(X509StandIn, AWrongTransferPassphraseImportsNothing)
+{
+    std::unique_ptr<TX509CertPropsList> list;
+    EXPECT_EQ(ImportCertificates(Pfx("withkey.pfx"), list, "x", "wrong"), kPGPError_BadPassphrase);
+    EXPECT_EQ(All()->Count(), 2);
+}

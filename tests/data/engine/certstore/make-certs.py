@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # Makes the certificate-store test data: three self-signed certificates of different not-before
 # times as one PKCS#7 bundle (given in an order that is not the time order), one of them alone as
-# DER, and a PKCS#12 file with a private key (password "test", in the older encryption every
-# Windows version reads).
+# DER, and PKCS#12 files with a private key (password "test"): one in the older encryption every
+# Windows version reads, one in AES with another certificate beside it.
 import datetime
 from cryptography import x509
 from cryptography.hazmat.primitives import hashes, serialization
@@ -25,8 +25,12 @@ with open("three.p7b", "wb") as f:
     f.write(pkcs7.serialize_certificates([early, latest, middle], serialization.Encoding.DER))
 with open("single.der", "wb") as f:
     f.write(middle.public_bytes(serialization.Encoding.DER))
+stored = certificate("ZAVEK Store Test", day(2023, 1), key)
+with open("withkey-aes.pfx", "wb") as f:
+    f.write(pkcs12.serialize_key_and_certificates(b"ZAVEK test", key, stored, [early],
+                                                  serialization.BestAvailableEncryption(b"test")))
 with open("withkey.pfx", "wb") as f:
     f.write(pkcs12.serialize_key_and_certificates(
-        b"ZAVEK test", key, certificate("ZAVEK Store Test", day(2023, 1), key), None,
+        b"ZAVEK test", key, stored, None,
         serialization.PrivateFormat.PKCS12.encryption_builder()
         .key_cert_algorithm(pkcs12.PBES.PBESv1SHA1And3KeyTripleDESCBC).hmac_hash(hashes.SHA1()).build(b"test")))
