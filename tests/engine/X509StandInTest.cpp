@@ -191,6 +191,11 @@ TEST_F(X509StandIn, PfxFilesOfTheOlderEncryptionBringTheirKey)
     ImportPfx("withkey.pfx");
 }
 
+TEST_F(X509StandIn, PfxFilesWithCertificatesUnderRc2BringTheirKey)
+{
+    ImportPfx("withkey-rc2.pfx");
+}
+
 TEST_F(X509StandIn, PfxFilesInAesBringTheirKeyAndTheOtherCertificates)
 {
     ImportPfx("withkey-aes.pfx");

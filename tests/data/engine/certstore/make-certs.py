@@ -2,8 +2,12 @@
 # Makes the certificate-store test data: three self-signed certificates of different not-before
 # times as one PKCS#7 bundle (given in an order that is not the time order), one of them alone as
 # DER, and PKCS#12 files with a private key (password "test"): one in the older encryption every
-# Windows version reads, one in AES with another certificate beside it.
+# Windows version reads, one as older Windows versions write it (certificates under 40-bit RC2, made
+# with OpenSSL's legacy provider) and one in AES with another certificate beside it.
 import datetime
+import os
+import subprocess
+import tempfile
 from cryptography import x509
 from cryptography.hazmat.primitives import hashes, serialization
 from cryptography.hazmat.primitives.asymmetric import rsa
@@ -34,3 +38,13 @@ with open("withkey.pfx", "wb") as f:
         b"ZAVEK test", key, stored, None,
         serialization.PrivateFormat.PKCS12.encryption_builder()
         .key_cert_algorithm(pkcs12.PBES.PBESv1SHA1And3KeyTripleDESCBC).hmac_hash(hashes.SHA1()).build(b"test")))
+
+with tempfile.TemporaryDirectory() as folder:
+    key_file, cert_file = os.path.join(folder, "key.pem"), os.path.join(folder, "cert.pem")
+    with open(key_file, "wb") as f:
+        f.write(key.private_bytes(serialization.Encoding.PEM, serialization.PrivateFormat.PKCS8,
+                                  serialization.NoEncryption()))
+    with open(cert_file, "wb") as f:
+        f.write(stored.public_bytes(serialization.Encoding.PEM))
+    subprocess.run(["openssl", "pkcs12", "-export", "-legacy", "-in", cert_file, "-inkey", key_file,
+                    "-passout", "pass:test", "-out", "withkey-rc2.pfx"], check=True)
