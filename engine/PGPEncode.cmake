@@ -6,4 +6,5 @@ if(ZAVEK_WINDOWS)
   add_library(zavek_encode STATIC ${CMAKE_CURRENT_LIST_DIR}/PGPEncode.cpp)
   target_link_libraries(zavek_encode PUBLIC zavek_encode_rules zavek_psmime zavek_keyfuncs zavek_secure
                         zavek_pgpiface_texts user32)
+  target_link_libraries(zavek_encode PUBLIC zavek_keydialog zavek_pgpdialogs) # recipients and passphrases
 endif()

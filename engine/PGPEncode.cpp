@@ -2,7 +2,9 @@
 // recipient key ids, one PGPEncode call, and the wrapping of its output as a mail body.
 #include "engine/PGPEncode.h"
 
+#include "engine/KeyDialogAssist.h"
 #include "engine/KeyFuncs.h"
+#include "engine/PGPDialogs.h"
 #include "engine/PGPEncodeRules.h"
 #include "engine/PGPInterfaceTexts.h"
 #include "engine/PSMimeTools.h"
@@ -60,9 +62,10 @@ struct TPGPEncode::TJob {
     }
 };
 
-TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase)
+TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase, TChooseKeys chooseKeys)
     : secure_(secure)
     , askPassphrase_(std::move(askPassphrase))
+    , chooseKeys_(std::move(chooseKeys))
 {
     char codePage[16];
     std::snprintf(codePage, sizeof codePage, "%u", GetACP());
@@ -326,15 +329,94 @@ int32_t TPGPEncode::SelectRecipients()
     // Key ids (from an earlier choice) are taken as they are; a text must name exactly one key.
     if (!AllKeyIDs(RecipientText)) {
         std::unique_ptr<TKeyPropsList> list;
-        const bool automatic = !Settings.NoAutoRecipients && !Settings.MultipleSelection && !RecipientText.empty();
+        const bool automatic = !Settings.NoAutoRecipients && !Settings.RememberedChoice && !Settings.MultipleSelection
+            && !RecipientText.empty();
         const int found = automatic ? FindKeys(RecipientText, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) : 0;
-        if (found != 1)
-            return kStatusNotAvailable; // the key selection dialog is not part of this build
-        RecipientText = (*list)[0];
+        if (found == 1) {
+            RecipientText = (*list)[0];
+        } else if (const int32_t status = AskForRecipients(); status != kStatusOK) {
+            return status;
+        }
     }
     if (Settings.EncryptToSelf)
         RecipientText = WithSelfRecipient(RecipientText, SignerKeyID);
     return kStatusOK;
+}
+
+int32_t TPGPEncode::AskForRecipients()
+{
+    // Every key that can encrypt, with its user ids and the recipient groups.
+    constexpr uint32_t kDialogSelection = 0xB4000DCF;
+    std::unique_ptr<TKeyPropsList> keys;
+    const int listed = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+    if (listed < 0)
+        return listed;
+    if (!chooseKeys_ || !keys)
+        return kNoKeyMatches;
+    const std::string typed = RecipientText;
+    for (;;) {
+        const int result = chooseKeys_(RecipientText, *keys, Settings.RememberedChoice, Settings);
+        switch (result) {
+        case kKeyDialogChosen:
+            if (AllKeyIDs(RecipientText))
+                return kStatusOK;
+            RecipientText = typed; // only key ids may go on: ask again
+            continue;
+        case kKeyDialogTypedKey: {
+            // The chosen key's id, then the text as typed: the key stands for that text from now on.
+            constexpr std::size_t kKeyIDLength = 18;
+            const std::string keyID = RecipientText.substr(0, kKeyIDLength);
+            if (!IsKeyIDText(keyID))
+                return kNoKeyMatches;
+            const int line = FoundKeys.Add(keyID);
+            FoundKeys.Record(line).KeyID = keyID;
+            FoundKeys.Record(line).UserID = RecipientText.substr(kKeyIDLength);
+            RecipientText = keyID;
+            return kStatusOK;
+        }
+        case kKeyDialogSearchServer: {
+            if (!Settings.Prefs)
+                return kStatusNotAvailable;
+            std::unique_ptr<TKeyPropsList> found;
+            const PGPError status = SearchKeyServer(Settings.Parent, *Settings.Prefs, typed, found,
+                Settings.KeyServerPrompt, kKeyPropKeyID | kKeyPropUserID);
+            FoundCount = found ? found->Count() : 0;
+            for (int i = 0; i < FoundCount; ++i)
+                FoundKeys.AddObject((*found)[i], &found->Record(i));
+            if (status != kPGPError_NoErr)
+                return status == kPGPError_NotImplemented ? kStatusNotAvailable : status;
+            if (FoundCount == 1) {
+                RecipientText = (*found)[0];
+                return kStatusOK;
+            }
+            // Several or none: back to the dialog, which now lists what was imported.
+            RecipientText = typed;
+            keys.reset();
+            const int relisted = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+            if (relisted < 0 || !keys)
+                return relisted < 0 ? relisted : kNoKeyMatches;
+            continue;
+        }
+        case kKeyDialogFailed:
+            return kNoKeyMatches; // the dialog could not be made
+        default:
+            return kStatusCancelled;
+        }
+    }
+}
+
+int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool& remembered,
+    const TEncodeSettings& settings)
+{
+    TSelKeyDialog dialog(settings.Parent);
+    dialog.Texts = settings.KeyDialogTexts;
+    if (dialog.Texts.TypedRecipients.empty())
+        dialog.Texts.TypedRecipients = recipientText;
+    dialog.Names = settings.KeyDialogNames;
+    TKeyDialogAssist assist(settings.HelpHandler);
+    dialog.Assist = &assist;
+    dialog.MultipleSelection = settings.MultipleSelection;
+    return dialog.Execute(recipientText, keys, remembered);
 }
 
 PGPError PGP_CDECL TPGPEncode::EventHandler(PGPContextRef, PGPEvent* event, void*)
@@ -345,26 +427,8 @@ PGPError PGP_CDECL TPGPEncode::EventHandler(PGPContextRef, PGPEvent* event, void
 PGPError TPGPEncode::AskSigningPassphrase(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
     const TEncodeSettings& settings, TSecureBytes& passphrase)
 {
-    auto& sdk = SDKProcs;
-    if (!sdk.PGPSigningPassphraseDialog || !sdk.PGPOUIOutputPassphrase)
-        return kStatusNotAvailable;
-    char* entered = nullptr;
-    PGPError status = sdk.PGPSigningPassphraseDialog(context, keySet, &key,
-        sdk.PGPOUIDialogPrompt(context, settings.PassphrasePrompt.c_str()),
-        sdk.PGPOUIParentWindowHandle(context, settings.Parent), sdk.PGPOUIDefaultKey(context, key),
-        sdk.PGPOUIOutputPassphrase(context, &entered), kPGPEndOfOptions);
-    if (status == kPGPError_NoErr && entered) {
-        const std::size_t length = std::strlen(entered);
-        passphrase = NewSecureData(length + 1);
-        if (passphrase)
-            std::memcpy(passphrase.data(), entered, length + 1);
-        else
-            status = kStatusOutOfMemory;
-    }
-    if (entered) {
-        std::memset(entered, 0, std::strlen(entered));
-        if (sdk.PGPFreeData)
-            sdk.PGPFreeData(entered);
-    }
-    return status;
+    const PGPError status
+        = ::AskSigningPassphrase(context, keySet, settings.Parent, "PGP", settings.PassphrasePrompt, "", false, key,
+            passphrase);
+    return status == kPGPError_NotImplemented ? kStatusNotAvailable : status;
 }

@@ -3,10 +3,14 @@
 // recipients to key ids and frees every SDK object of a job on every path. GUI thread only.
 #pragma once
 
+#include "engine/KeyDialog.h"
 #include "engine/SecureFuncs.h"
 #include "engine/sdk/PGPsdkTypes.h"
 
 #include <windows.h>
+
+class THelpHandler;
+class TPrefsFile;
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +38,15 @@ struct TEncodeSettings {
     std::vector<int32_t> AllowedAlgorithms; // the preferences' cipher list; empty: the SDK's choice
     std::string PassphrasePrompt;
     HWND Parent = nullptr;
+    // The key dialog's texts, names and help; the choice it made is remembered for the message.
+    TKeyDialogTexts KeyDialogTexts;
+    TKeyDialogNames KeyDialogNames;
+    THelpHandler* HelpHandler = nullptr;
+    bool RememberedChoice = false;
+    // The key-server search the key dialog may ask for: the servers' preferences and the prompt
+    // over the keys found; without preferences there is no search.
+    TPrefsFile* Prefs = nullptr;
+    std::string KeyServerPrompt;
 };
 
 class TPGPEncode {
@@ -42,8 +55,13 @@ public:
     using TAskPassphrase = std::function<PGPError(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
         const TEncodeSettings& settings, TSecureBytes& passphrase)>;
 
+    // Lets the user choose among `keys` for the recipient text (edited in place); a key dialog result.
+    using TChooseKeys = std::function<int(std::string& recipientText, TKeyPropsList& keys, bool& remembered,
+        const TEncodeSettings& settings)>;
+
     // `secure` (may be null) holds cached passphrases; entered ones are kept there for signing.
-    explicit TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase = AskSigningPassphrase);
+    explicit TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase = AskSigningPassphrase,
+        TChooseKeys chooseKeys = ChooseKeys);
     ~TPGPEncode();
     TPGPEncode(const TPGPEncode&) = delete;
     TPGPEncode& operator=(const TPGPEncode&) = delete;
@@ -57,6 +75,9 @@ public:
     void SetEncrypt(bool on);
     void SetSign(bool on);
 
+    // The key selection dialog over the parent window.
+    static int ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool& remembered,
+        const TEncodeSettings& settings);
     // The SDK's signing passphrase dialog.
     static PGPError AskSigningPassphrase(PGPContextRef context, PGPKeySetRef keySet, PGPKeyDBObjRef& key,
         const TEncodeSettings& settings, TSecureBytes& passphrase);
@@ -64,6 +85,10 @@ public:
     TEncodeSettings Settings;
     // In: the recipients as key ids or a user text; out: the key ids encrypted to.
     std::string RecipientText;
+    // Keys the user named in the key dialog by a typed text: key id, user id = the text typed.
+    TKeyPropsList FoundKeys { kKeyPropKeyID | kKeyPropUserID };
+    // How many keys the last key-server search found.
+    int FoundCount = 0;
     // In: the wanted signer (key id or text, empty for the default); out: the key id that signed.
     std::string SignerKeyID;
 
@@ -78,12 +103,14 @@ private:
     int32_t BuildEncodeOptions(TJob& job);
     int32_t SetupSigning(TJob& job);
     int32_t SelectRecipients();
+    int32_t AskForRecipients();
     std::string FindSigner(const std::string& wanted, uint32_t selection) const;
     int32_t WrapPgpMime(bool encrypted);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* user);
 
     TSecure* secure_;
     TAskPassphrase askPassphrase_;
+    TChooseKeys chooseKeys_;
     bool clearSign_ = false, compress_ = true, detached_ = false, encrypt_ = false, addCharset_ = false,
          smime_ = false, sign_ = false;
     int32_t effectiveHash_ = 0; // the job's resolved hash choice, for the SDK and for micalg

@@ -147,6 +147,7 @@ public:
     bool StrongHashesAllowed() const { return strongHashes_; }
     int32_t HashChoice() const { return hashChoice_; }
     const std::string& OutputVersionText() const { return outputVersionText_; }
+    THelpHandler* HelpHandler() const { return helpHandler_; }
 
     // Settings the configuration overwrites after start-up.
     std::string Comment;

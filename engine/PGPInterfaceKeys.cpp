@@ -1,6 +1,7 @@
 // Key lookup, key texts and key changes of the PGP interface: every lookup fills the working key
 // list through the key finder and leaves it empty again once its answer is taken.
 #include "engine/PGPInterface.h"
+#include "engine/PGPDecode.h"
 
 #include "engine/KeyFuncs.h"
 #include "foundation/ZAVEKResources.h"
@@ -156,10 +157,32 @@ int32_t TPGPInterface::ImportKeys(const std::string& textOrFile, HWND, TKeyIDDat
     return textOrFile.empty() ? LastStatus = kStatusNoKey : NotAvailable();
 }
 
-int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND, TKeyIDData& keys, bool)
+int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND parent, TKeyIDData& keys, bool quiet)
 {
     keys = TKeyIDData();
-    return text.empty() ? LastStatus = kStatusNoKey : NotAvailable();
+    if (text.empty())
+        return LastStatus = kStatusNoKey;
+    BeginCacheHold();
+    TPGPDecode decoder;
+    SetUpDecoder(decoder, parent, texts_.GetEntry(303) + ":");
+    decoder.Recursive = true;
+    decoder.ImportFoundKeys = true;
+    decoder.ImportPrompt = texts_.GetEntry(310);
+    LastStatus = decoder.DecodePass(text);
+    if (LastStatus == kStatusCancelled) {
+        // The user declined the import: nothing imported, nothing failed.
+        LastStatus = kStatusOK;
+    } else if (LastStatus != kStatusOK || decoder.ImportedKeys == 0) {
+        // No key in the text, or a text the decoder could not read.
+        keys.UserText = decoder.Output;
+        LastStatus = kStatusNoKey;
+    } else {
+        keys.Count = decoder.ImportedKeys;
+        decoder.BurnResults();
+        ReportCount(keys, 311, quiet);
+    }
+    EndCacheHold();
+    return LastStatus;
 }
 
 int32_t TPGPInterface::SearchKeyServerKeys(const std::string&, HWND, TKeyIDData& keys, bool)

@@ -157,7 +157,7 @@ std::string WantedSigner(const TKeyIDData& signer)
 }
 
 // The job settings every encode takes from the interface's configuration.
-void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const std::string& promptPattern,
+void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVEKStrings& texts,
     TPrefsFile* prefs, HWND parent)
 {
     TEncodeSettings& settings = encoder.Settings;
@@ -166,8 +166,23 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const std::
     settings.HashChoice = pgp.HashChoice();
     settings.DefaultKeyID = pgp.KeyRingSettings.DefaultKey;
     settings.GroupsFile = pgp.KeyRingSettings.GroupsFile;
-    settings.PassphrasePrompt = PassphrasePrompt(promptPattern);
+    settings.PassphrasePrompt = PassphrasePrompt(texts.GetEntry(305));
     settings.Parent = parent;
+    settings.HelpHandler = pgp.HelpHandler();
+    settings.Prefs = prefs;
+    settings.KeyServerPrompt = texts.GetEntry(310);
+    TKeyDialogTexts& dialog = settings.KeyDialogTexts;
+    dialog.Title = texts.GetEntry(281);
+    dialog.SMimeTitle = texts.GetEntry(282);
+    dialog.Hint = texts.GetEntry(283);
+    dialog.Cancel = texts.GetEntry(104);
+    dialog.Ok = "&Ok";
+    dialog.SearchServer = texts.GetEntry(284);
+    dialog.UseTypedKey = texts.GetEntry(285);
+    dialog.MarkAll = texts.GetEntry(286);
+    dialog.UnmarkAll = texts.GetEntry(287);
+    dialog.CountSuffix = texts.GetEntry(288);
+    dialog.Details = texts.GetEntry(301);
     int32_t count = 0;
     if (prefs && GetAllowedAlgorithms(*prefs, settings.AllowedAlgorithms, count) != 0)
         settings.AllowedAlgorithms.clear();
@@ -201,7 +216,7 @@ int32_t TPGPInterface::SignDetached(const std::string& text, HWND parent, std::s
 {
     signature.clear();
     TPGPEncode encoder(secure_.get());
-    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    ConfigureEncoder(encoder, *this, texts_, prefs_, parent);
     encoder.Settings.Comment.clear();
     encoder.SignerKeyID = WantedSigner(signer);
     LastStatus = encoder.SignDetached(text);
@@ -217,7 +232,7 @@ int32_t TPGPInterface::EncryptTextToKey(const std::string& text, const std::stri
 {
     result.clear();
     TPGPEncode encoder(secure_.get());
-    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    ConfigureEncoder(encoder, *this, texts_, prefs_, parent);
     encoder.Settings.Armor = false;
     encoder.Settings.DataIsText = false;
     encoder.Settings.Charset.clear();
@@ -237,22 +252,25 @@ int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequ
     if (!request.Encrypt && !request.Sign)
         return LastStatus = kStatusOK; // nothing asked, nothing done
     TPGPEncode encoder(secure_.get());
-    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    ConfigureEncoder(encoder, *this, texts_, prefs_, parent);
     encoder.Settings.PGPMime = !request.SMime;
     encoder.Settings.Charset.clear();
     return RunEncode(*this, encoder, body, request, recipients, signer, chosen, result);
 }
 
 int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::string& charset,
-    const TEncodeRequest& request, HWND parent, bool&, TKeyIDData& recipients, TKeyIDData& signer,
+    const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData& recipients, TKeyIDData& signer,
     TKeyIDData& chosen, std::string& result)
 {
     result.clear();
     if (!request.Encrypt && !request.Sign)
         return LastStatus = kStatusOK;
     TPGPEncode encoder(secure_.get());
-    ConfigureEncoder(encoder, *this, texts_.GetEntry(305), prefs_, parent);
+    ConfigureEncoder(encoder, *this, texts_, prefs_, parent);
     encoder.Settings.Charset = charset;
     encoder.Settings.DataIsText = request.DataIsText;
-    return RunEncode(*this, encoder, text, request, recipients, signer, chosen, result);
+    encoder.Settings.RememberedChoice = askedOnce;
+    const int32_t status = RunEncode(*this, encoder, text, request, recipients, signer, chosen, result);
+    askedOnce = encoder.Settings.RememberedChoice;
+    return status;
 }

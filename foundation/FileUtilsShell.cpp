@@ -3,6 +3,7 @@
 #include "foundation/FileUtilsWin.h"
 
 #include "foundation/FileUtilsCom.h"
+#include "foundation/GdiPlus.h"
 #include "foundation/Processes.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
@@ -95,10 +96,12 @@ HICON GetDefaultIcon(const std::string& FileName, const std::string& Data, const
         if (!programID.empty())
             location = RegReadString(HKEY_CLASSES_ROOT, programID + "\\DefaultIcon", "");
     }
-    // "%1" means every file draws its own picture: that needs the picture unit, so no icon here.
+    // "%1": every file of the type is its own icon, drawn from its picture data.
+    if (location.find("%1") != std::string::npos)
+        return Data.empty() ? nullptr : CreateIconFromData(Data);
     std::string file;
     int id = 0;
-    if (location.empty() || location.find("%1") != std::string::npos || !ParseIconLocation(location, file, id))
+    if (location.empty() || !ParseIconLocation(location, file, id))
         return nullptr;
     return LoadIconFromModule(file, id, 32, true);
 }

@@ -75,7 +75,7 @@ bool TruncateFileStream(THandleStream& Stream);
 // the type name of MimeType's subtype as an extension; else empty.
 std::string GetFileTypeName(const std::string& FileName, const std::string& MimeType);
 // The icon named by the registry's "DefaultIcon" of Class, or of the extension and then of its
-// program id; 0 when none (also for "%1", the picture itself). The caller destroys the icon.
+// program id; for "%1" an icon drawn from the picture Data; 0 when none. The caller destroys it.
 HICON GetDefaultIcon(const std::string& FileName, const std::string& Data, const std::string& Class);
 // The shell's small icon of the file's type ("*.folder" asks for a folder); the caller destroys it.
 HICON GetFileSmallIcon(const std::string& FileName, const std::string& Data, bool Open, bool Selected);

@@ -7,5 +7,5 @@ target_link_libraries(RichEd20Text PUBLIC zavek_strutil UTF8Codec zavek_framewor
 
 if(ZAVEK_WINDOWS)
   add_library(RichEd20 STATIC ${CMAKE_CURRENT_LIST_DIR}/RichEd20.cpp)
-  target_link_libraries(RichEd20 PUBLIC RichEd20Text WindowUtils zavek_framework zavek_strutil_win user32 gdi32 version)
+  target_link_libraries(RichEd20 PUBLIC RichEd20Text FreeImage WindowUtils zavek_framework zavek_strutil_win user32 gdi32 version)
 endif()

@@ -3,6 +3,8 @@
 
 #include "foundation/RichEd20.h"
 
+#include "foundation/FreeImage.h"
+
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/WindowUtils.h"
@@ -213,10 +215,21 @@ uint32_t LittleEndian32(const std::string& S, size_t At)
         | static_cast<uint32_t>(static_cast<uint8_t>(S[At + 3])) << 24;
 }
 
-// The picture bytes an RTF picture group carries, with their size in pixels. Until pictures can be
-// re-encoded, PNG data is carried as it is and a bitmap file as its device-independent bitmap.
+// The picture bytes an RTF picture group carries, with their size in pixels: re-encoded at their own
+// size (a bitmap as the device-independent bitmap of the BMP that leads the converted bytes). Without
+// the picture library, PNG data is carried as it is and a bitmap file as its device-independent bitmap.
 bool PictureForRtf(const std::string& Source, bool AsBitmap, std::string& Data, SIZE& Pixels)
 {
+    if (FreeImageAvailable()) {
+        SIZE twips {};
+        Pixels = {};
+        std::string converted = ConvertPicture(Source, Pixels, twips, 0, AsBitmap);
+        const size_t bitmapSize = AsBitmap && converted.size() > 14 ? LittleEndian32(converted, 2) : 0;
+        if (AsBitmap && (bitmapSize <= 14 || bitmapSize > converted.size()))
+            return false;
+        Data = AsBitmap ? converted.substr(14, bitmapSize - 14) : std::move(converted);
+        return !Data.empty() && Pixels.cx > 0 && Pixels.cy > 0;
+    }
     std::string bytes = Source;
     if (GetFileAttributesA(Source.c_str()) != INVALID_FILE_ATTRIBUTES)
         bytes = ReadWholeFile(Source);

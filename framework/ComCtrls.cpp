@@ -434,6 +434,14 @@ HIMAGELIST TImageList::Handle()
     return handle_;
 }
 
+void TImageList::AdoptHandle(HIMAGELIST handle) noexcept
+{
+    Free();
+    handle_ = handle;
+    if (handle_)
+        ImageList_GetIconSize(handle_, &width_, &height_);
+}
+
 int TImageList::Count()
 {
     return handle_ ? ImageList_GetImageCount(handle_) : 0;

@@ -159,6 +159,10 @@ public:
     void Clear();
     void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true);
 
+protected:
+    // Takes over a list made elsewhere; the size is read from it.
+    void AdoptHandle(HIMAGELIST handle) noexcept;
+
 private:
     void Free() noexcept;
 

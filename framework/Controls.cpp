@@ -664,10 +664,12 @@ void TWinControl::InsertControl(TControl* control)
 
 void TWinControl::RemoveControl(TControl* control)
 {
-    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+    if (auto* windowed = dynamic_cast<TWinControl*>(control))
         windowed->DestroyHandle();
-        tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), windowed), tabList_.end());
-    }
+    // By address: from ~TControl the control is no longer a TWinControl to dynamic_cast.
+    tabList_.erase(std::remove_if(tabList_.begin(), tabList_.end(),
+                       [control](const TWinControl* windowed) { return windowed == control; }),
+        tabList_.end());
     if (mouseControl_ == control)
         mouseControl_ = nullptr;
     if (hoverControl_ == control)

@@ -18,6 +18,7 @@
 #include "plugin/Guard.h"
 #include "plugin/InstallCommands.h"
 #include "plugin/SessionUser.h"
+#include "plugin/TERInterface.h"
 #include "plugin/ZAVEKHelp.h"
 
 #include <shellapi.h>
@@ -136,6 +137,7 @@ void TConfiguration::ReleaseStartUpObjects() noexcept
     helpHandler_.reset();
     autoList_.reset();
     pmInterface_.reset();
+    editorInterface_.reset();
     pgpErrorTexts_.reset();
     texts_.reset();
     Close();
@@ -211,8 +213,8 @@ int TConfiguration::RunStartUp()
     if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
         ClearNewFile();
 
-    // Not in this build, and left absent rather than faked: the editor interface. Requests that
-    // need it fail with an error.
+    editorInterface_ = std::make_unique<TTERInterface>(pmInterface_->GetBaseFolder(), pmInterface_->HostBuild() > 4730);
+    pmInterface_->EditorInterface = editorInterface_.get();
 
     // Set-up and clean-up run without help: their programs show no help pages.
     if (!StartedForInstallation())

@@ -9,6 +9,7 @@
 #include "foundation/ZAVEKResources.h"
 #include "plugin/Options.h"
 #include "plugin/PMInterface.h"
+#include "plugin/TERInterface.h"
 
 #include <windows.h>
 
@@ -147,6 +148,7 @@ private:
 
     std::unique_ptr<TZAVEKStrings> texts_;
     std::unique_ptr<TPGPErrorStrings> pgpErrorTexts_;
+    std::unique_ptr<TTERInterface> editorInterface_;
     std::unique_ptr<TPMInterface> pmInterface_;
     std::unique_ptr<TALInterface> autoList_;
     std::unique_ptr<TPGPInterface> pgpInterface_;

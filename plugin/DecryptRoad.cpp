@@ -133,9 +133,11 @@ int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::strin
     std::string original;
     if (!window.DecodeAllowed || context_.DecodingSuppressed || !ReadFileBytes(inFile, original))
         return CopyThrough(inFile, outFile);
+    // The message tree in place of the decode; where it cannot be shown the decode goes on.
     if (context_.ShowAsTreePending) {
-        ShowTreeOf(original, window);
-        return CopyThrough(inFile, outFile);
+        if (ShowTreeOf(original, window))
+            return CopyThrough(inFile, outFile);
+        context_.ShowAsTreePending = false;
     }
     const int32_t result = DecodeText(inFile, outFile, original, window);
     if (host_.HostBuild() >= FIRST_BUILD_WITH_RAW_STATE && window.Reader)
@@ -143,19 +145,20 @@ int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::strin
     return result;
 }
 
-void TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& window)
+bool TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& window)
 {
     tree_.Reset();
     tree_.LoadMessage(text, 1, MODE_WITHOUT_IMAGES, 0);
     if (!tree_.HasSections())
-        return;
+        return false;
     if (window.Window)
         SetFocus(window.Window);
     if (!host_.ShowMessageTree(tree_, window.Window))
-        return;
+        return false;
     context_.ShowAsTreePending = false;
     if (window.Reader && !window.FromThatWindow && !(tree_.HostFlags & TREE_KEEPS_READER))
         host_.CloseWindow(window.Window);
+    return true;
 }
 
 int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,

@@ -88,7 +88,8 @@ private:
     std::string TextForHost(uint32_t kind, const std::string& block, std::string& output);
     void RenderMimeMessage(uint32_t kind, const std::string& block, std::string& output);
     void ImportFoundKeys(uint32_t kind, const std::string& block, const std::string& output);
-    void ShowTreeOf(const std::string& text, const TDecodeWindow& window);
+    // True when the tree dialog showed the message.
+    bool ShowTreeOf(const std::string& text, const TDecodeWindow& window);
     // The first protected block of a text, or the first protected section of its message tree.
     uint32_t FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block);
     // Reads a file the user named; shows the file name and text 342 when that fails.

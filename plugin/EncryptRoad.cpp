@@ -392,7 +392,7 @@ void TEncryptRoad::PutBackIntoEditor(TOutcome& outcome)
     }
     // The message cannot go back into an editor: it stays in its file, unsent.
     outcome.Write = false;
-    prompts_.ShowError(ENotAvailable("Putting the message back into an editor").what());
+    prompts_.ShowError("The message could not be put back into an editor. It was not sent.");
 }
 
 void TEncryptRoad::SendUnencrypted(const std::string& message, const std::string& charset, TOutcome& outcome)

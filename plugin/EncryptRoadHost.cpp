@@ -74,16 +74,13 @@ std::string TPMEncryptHost::IdentityAddress(HWND editor)
 
 bool TPMEncryptHost::ReopenMessageInEditor(std::string& text)
 {
-    // Filling a new editor needs the mail client's editor library, which this build does not bind.
-    text.clear();
-    return false;
+    HWND window = nullptr;
+    return host_.ReopenMessageInEditor(window, text);
 }
 
 void TPMEncryptHost::RefreshQueueWindow()
 {
-    HWND client = host_.GetHostWindow(HostApi::HOST_WINDOW_MDI_CLIENT);
-    if (HWND queue = client ? FindWindowExA(client, nullptr, HostApi::CLASS_QUEUE, nullptr) : nullptr)
-        PostMessageA(queue, HostApi::WM_QUEUE_REFRESH, 0, 0);
+    host_.RefreshQueueWindow();
 }
 
 HWND TPMEncryptHost::OwnerWindow()

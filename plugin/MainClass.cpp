@@ -259,6 +259,11 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
         ShowEncryptPopup();
         return;
     }
+    // The recipient-list button shows the recipient-list submenu where it is clicked.
+    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_AUTO_LIST }) {
+        ShowAutoListPopup();
+        return;
+    }
     RunPluginCommand(command);
 }
 
@@ -272,7 +277,8 @@ void TMainClass::HandleTimer(UINT_PTR id)
     switch (id) {
     case TIMER_PASSPHRASE:
         KillTimer(pluginWindow_, TIMER_PASSPHRASE);
-        throw ENotAvailable("PurgePassphrase");
+        PGPInterface().PurgePassphrase();
+        return;
     case TIMER_DEFERRED_SEND: {
         sendInProgress_ = true;
         KillTimer(pluginWindow_, TIMER_DEFERRED_SEND);
@@ -364,30 +370,6 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
     }
 }
 
-void TMainClass::DecodeFileInPlace(const std::string& fileName)
-{
-    // The decode pumps messages: no message export may start inside it.
-    TRequestScope request(busy_);
-    if (!request.Granted())
-        return;
-    if (!watchdog_.Start()) {
-        DecryptFileUnderWatchdog(fileName);
-        return;
-    }
-    try {
-        DecryptFileUnderWatchdog(fileName);
-    } catch (...) {
-        watchdog_.Stop();
-        throw;
-    }
-    watchdog_.Stop();
-}
-
-void TMainClass::DecryptFileUnderWatchdog(const std::string&)
-{
-    throw ENotAvailable("DecodeFileInPlace");
-}
-
 LRESULT TMainClass::HostShutdown(bool windowDestroyed)
 {
     if (windowDestroyed) {
@@ -434,6 +416,8 @@ void TMainClass::WindowCreated(HWND window)
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
+    else if (HWND reader = MdiReaderOf(window))
+        subclassed_.Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -462,6 +446,8 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
                 self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
+            else if (sent->message == WM_MDIACTIVATE && reinterpret_cast<HWND>(sent->lParam) == sent->hwnd)
+                self->MdiChildActivated(sent->hwnd);
         });
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -469,8 +455,15 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    // Posted keyboard, mouse, paint and command messages get their reactions with the plug-in's
-    // windows handling; the hook is in place from the start so that its life is the object's.
+    TMainClass* self = g_MainClass;
+    if (code == HC_ACTION && wParam == PM_REMOVE && self) {
+        GuardedVoid("GetMsgHook", [&] {
+            auto* msg = reinterpret_cast<MSG*>(lParam);
+            // A message the plug-in took is swallowed: the mail client gets nothing in its place.
+            if (self->PostedMessageTaken(*msg))
+                msg->message = WM_NULL;
+        });
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -558,6 +551,17 @@ void TMainClass::ClearDecodeState()
     if (decryptRoad_)
         decryptRoad_->RestoreHostSetting();
     decodeContext_ = TDecodeContext();
+}
+
+void TMainClass::MdiChildActivated(HWND child)
+{
+    if (!frame_ || shuttingDown_)
+        return;
+    const TPMInterface& host = PMInterface();
+    // What the commands said was about the window before: a mail window starts afresh.
+    if (host.ActiveFolderManager(child) || host.ActiveFolderWindow(child) || host.ActiveEditorWindow(child)
+        || host.ActiveReaderWindow(child))
+        ClearDecodeState();
 }
 
 void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TDecryptRoad;
 class TPMDecryptHost;
@@ -105,6 +106,8 @@ private:
     void AddMenus(HMENU bar);
     void RemoveHostAdditions();
     void StartClock();
+    // The PGP interface's cache callback: timer 1 runs for the cache time, 16389 follows the cache.
+    void StartPassphraseTimer(int32_t seconds, bool changed);
     std::string Text(uint16_t id) const;
     TPluginMenuState MenuState() const;
     // The frame's messages about commands and menus; true when handled (result set).
@@ -112,7 +115,16 @@ private:
     bool IsPluginMenuItem(UINT id) const;
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     void ShowEncryptPopup();
+    void ShowAutoListPopup();
+    // The titles of the mail client's address books, in the order the auto-list reads them.
+    std::vector<std::string> AddressBookTitles();
+    // Shows a popup menu at the mouse; the frame receives the chosen item as its command.
+    void TrackPopupAtCursor(HMENU popup);
     void SubclassTextEditParent(HWND textEdit);
+    // The message window of the mail client's newer kind that a created window makes a reader of.
+    HWND MdiReaderOf(HWND created) const;
+    // A message posted to the mail client's windows; true when the plug-in took it.
+    bool PostedMessageTaken(const MSG& msg);
     // A window of this thread was shown (not by its parent).
     void WindowShown(HWND window);
     // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
@@ -122,7 +134,11 @@ private:
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
     void DecodeFileInPlace(const std::string& fileName);
-    void DecryptFileUnderWatchdog(const std::string& fileName);
+    // The decrypted text of the file's first protected block under the watchdog; false when the
+    // decode failed, was cancelled or the watchdog closed its passphrase dialog.
+    bool DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block, std::string& output,
+        TSignatureData& signature);
+    void ShowSignatureNote(const TSignatureData& signature);
 
     // What the hooks tell about the mail client's windows.
     void WindowCreated(HWND window);
@@ -133,6 +149,8 @@ private:
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
+    // A mail window of the mail client became the active MDI child.
+    void MdiChildActivated(HWND child);
     // A command or control notification the mail client sent to one of its windows.
     void NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam);
     // Runs a request of a dialog and shows its failure instead of raising it.

@@ -6,6 +6,7 @@
 #include "plugin/MainClass.h"
 
 #include "foundation/WindowUtils.h"
+#include "plugin/AddressBooks.h"
 #include "plugin/RecipientsData.h"
 
 #include <algorithm>
@@ -83,6 +84,7 @@ std::string TMainClass::Text(uint16_t id) const
 TPluginMenuState TMainClass::MenuState() const
 {
     TPluginMenuState state;
+    state.PassphraseCached = Guarded("IsCacheEmpty", false, [this] { return !PGPInterface().IsCacheEmpty(); });
     state.ReaderActive = PMInterface().ActiveReaderWindow(nullptr) != nullptr;
     state.EditorActive = PMInterface().ActiveEditorWindow(nullptr) != nullptr;
     state.KeyRingState = KeyRingState();
@@ -94,9 +96,18 @@ TPluginMenuState TMainClass::MenuState() const
 
 void TMainClass::StartHostAdditions()
 {
+    // The folder manager's message view may be there before the hooks saw it created.
+    if (HWND manager = PMInterface().ActiveFolderManager(nullptr))
+        if (HWND textEdit = FindWindowExA(manager, nullptr, HostApi::CLASS_TEXT_EDIT, nullptr))
+            SubclassTextEditParent(textEdit);
+    clock_.SetFont(PMInterface().DialogFont().Name, PMInterface().DialogFont().PointSize);
     StartClock();
     if (Values().AutoSync)
-        SyncTimeElevated(frame_, false);
+        GuardedVoid("SyncTimeElevated", [this] { SyncTimeElevated(frame_, false); });
+    GuardedVoid("SetCacheCallback", [this] {
+        PGPInterface().SetCacheCallback(
+            [this](int32_t seconds, bool changed) { StartPassphraseTimer(seconds, changed); });
+    });
     AddToolbarButtons();
     menus_.Build([this](uint16_t id) { return Text(id); }, MenuState());
     if (frame_)
@@ -134,6 +145,22 @@ void TMainClass::StartClock()
     clock_.Attach(statusBar_, Values().ShowTime, FormatOne(Text(TEXT_CLOCK_TOOLTIP), GetShowTimeServer()));
     if (clock_.Shown() && pluginWindow_)
         SetTimer(pluginWindow_, TIMER_CLOCK, CLOCK_PERIOD_MS, nullptr);
+}
+
+void TMainClass::StartPassphraseTimer(int32_t seconds, bool changed)
+{
+    constexpr uint16_t TEXT_CACHE_TIME_CHANGED = 242;
+    constexpr UINT MS_PER_SECOND = 1000;
+    if (!pluginWindow_)
+        return;
+    KillTimer(pluginWindow_, TIMER_PASSPHRASE);
+    if (changed)
+        PMInterface().SetStatusText(Text(TEXT_CACHE_TIME_CHANGED));
+    if (seconds > 0)
+        SetTimer(pluginWindow_, TIMER_PASSPHRASE, static_cast<UINT>(seconds) * MS_PER_SECOND, nullptr);
+    if (menus_.Built())
+        EnableMenuItem(menus_.PluginMenu(), ITEM_WIPE_PASSPHRASE,
+            MF_BYCOMMAND | (PGPInterface().IsCacheEmpty() ? MF_GRAYED : MF_ENABLED));
 }
 
 void TMainClass::ShowTimeChanged()
@@ -192,6 +219,7 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             if (state.AutoPush) {
                 AutoList().LoadFile();
                 state.ListEmpty = AutoList().GetCount() == 0;
+                state.AddressBooks = AddressBookTitles();
             }
             menus_.RebuildAutoListMenu([this](uint16_t id) { return Text(id); }, state);
         }
@@ -222,6 +250,37 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+std::vector<std::string> TMainClass::AddressBookTitles()
+{
+    // Read for their titles only and closed again: the mail client may write to its books.
+    std::vector<std::string> titles;
+    std::unique_ptr<IAddressBookList> opened = OpenHostAddressBooks(PMInterface().GetAddressBookFolders());
+    if (const auto* books = dynamic_cast<const TAddressBookList*>(opened.get()))
+        for (int i = 0; i < books->Count(); ++i)
+            titles.push_back(books->Title(i));
+    return titles;
+}
+
+HWND TMainClass::MdiReaderOf(HWND created) const
+{
+    constexpr uint32_t BUILD_READER_CONTENT = 4000;
+    const auto isMdiMessageWindow = [](HWND window) {
+        char name[32] = {};
+        return window && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+            && GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, HostApi::CLASS_MDI_READER) == 0;
+    };
+    // Newer mail clients use the same window for other views: only one with the reader's content
+    // pane is a reader.
+    if (PMInterface().HostBuild() < BUILD_READER_CONTENT)
+        return isMdiMessageWindow(created) ? created : nullptr;
+    char name[32] = {};
+    GetClassNameA(created, name, sizeof name);
+    if (lstrcmpiA(name, HostApi::CLASS_MDI_READER_CONTENT) != 0)
+        return nullptr;
+    HWND parent = GetParent(created);
+    return isMdiMessageWindow(parent) ? parent : nullptr;
+}
+
 bool TMainClass::IsPluginMenuItem(UINT id) const
 {
     // Both searches take in the submenus; the about item sits in the mail client's own menu.
@@ -240,7 +299,8 @@ void TMainClass::ShowMenuHint(UINT item, UINT flags, HMENU menu)
     if (!menus_.Owns(menu) && !aboutItem)
         return;
     const uint32_t id = flags & MF_POPUP ? 0 : item;
-    PMInterface().SetStatusText(MenuHint(id, [this](uint16_t n) { return Text(n); }, KeyRingState(), {}));
+    PMInterface().SetStatusText(
+        MenuHint(id, [this](uint16_t n) { return Text(n); }, KeyRingState(), menus_.AddressBooks()));
     menuHintShown_ = true;
 }
 
@@ -249,13 +309,25 @@ void TMainClass::ShowEncryptPopup()
     HMENU popup = TPluginMenus::BuildEncryptPopup([this](uint16_t id) { return Text(id); }, MenuState());
     if (!popup)
         return;
+    TrackPopupAtCursor(popup);
+    DestroyMenu(popup);
+}
+
+void TMainClass::ShowAutoListPopup()
+{
+    // The frame's WM_INITMENUPOPUP fills the submenu as it opens, as from the plug-in menu.
+    if (menus_.Built())
+        TrackPopupAtCursor(menus_.AutoListMenu());
+}
+
+void TMainClass::TrackPopupAtCursor(HMENU popup)
+{
     POINT at;
     GetCursorPos(&at);
     // The frame receives the choice as the same command its menu item sends.
     HWND owner = frame_ ? frame_ : pluginWindow_;
     SetForegroundWindow(owner);
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
-    DestroyMenu(popup);
 }
 
 void TMainClass::SubclassTextEditParent(HWND textEdit)
@@ -326,6 +398,56 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
             }
             return DefSubclassProc(window, message, wParam, lParam);
         });
+}
+
+bool TMainClass::PostedMessageTaken(const MSG& msg)
+{
+    if (shuttingDown_ || !frame_)
+        return false;
+    // Asked only for the few messages that need it: the hook sees every posted message.
+    const auto inMailWindow = [&] { return mdiClient_ && msg.hwnd && IsInActiveMDIChild(mdiClient_, msg.hwnd); };
+    const auto ctrl = [] { return GetKeyState(VK_CONTROL) < 0; };
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        // Ctrl and the context-menu key stays with the plug-in's key popup.
+        if (msg.wParam == VK_APPS && ctrl())
+            return true;
+        // The user works in the mail window: what the mail client's commands said about the next
+        // decode no longer holds.
+        if (msg.wParam != VK_TAB && inMailWindow())
+            ClearDecodeState();
+        return false;
+    case WM_SYSKEYDOWN:
+        return msg.wParam == VK_F10 && ctrl();
+    case WM_SYSKEYUP:
+        if (msg.wParam == VK_MENU && inMailWindow())
+            ClearDecodeState();
+        return false;
+    case WM_LBUTTONDOWN:
+        if (inMailWindow())
+            ClearDecodeState();
+        return false;
+    case WM_CLOSE:
+        if (rememberedEditor_ && msg.hwnd == GetParent(rememberedEditor_))
+            rememberedEditor_ = nullptr;
+        return false;
+    default:
+        break;
+    }
+    if (msg.message == WM_RBUTTONDOWN && menus_.Built()) {
+        // The right button on the encrypt button (known by its hint) offers the encrypt choices.
+        char className[32] = {}, caption[128] = {};
+        GetClassNameA(msg.hwnd, className, sizeof className);
+        if (std::strcmp(className, "DH_BMBN") != 0 && std::strcmp(className, "BMBNDH") != 0)
+            return false;
+        GetWindowTextA(msg.hwnd, caption, sizeof caption);
+        const std::string hint = PMInterface().GetButtonHint(TOOLBAR_ENCRYPT);
+        if (hint.empty() || hint != caption)
+            return false;
+        ShowEncryptPopup();
+        return true;
+    }
+    return false;
 }
 
 void TMainClass::WindowShown(HWND window)

@@ -1073,7 +1073,34 @@ void TPMInterface::SendFromEditor(bool plain, bool switchSettings)
 
 int TPMInterface::CleanQueueFolder()
 {
-    throw ENotAvailable("CleanQueueFolder");
+    const std::string folder = GetMailFolder();
+    // The subject line of the placeholder a cancelled send leaves in the queue.
+    const std::string placeholder = GetPlaceholderMessage();
+    const std::string subjectLine = placeholder.substr(placeholder.find("\r\nSubject: ") + 2);
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = folder.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.PM?").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsQueuedMessageName(found.cFileName))
+                continue;
+            const std::string name = folder + found.cFileName;
+            // An unreadable file reads as empty here and stays counted: only a placeholder goes.
+            if (IsQueuedPlaceholder(ReadWholeFile(name), subjectLine) && DeleteFileA(name.c_str()))
+                continue;
+            ++count;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RefreshQueueWindow();
+    return count;
+}
+
+void TPMInterface::RefreshQueueWindow()
+{
+    HWND client = GetHostWindow(HOST_WINDOW_MDI_CLIENT);
+    if (HWND queue = client ? FindWindowExA(client, nullptr, CLASS_QUEUE, nullptr) : nullptr)
+        PostMessageA(queue, WM_QUEUE_REFRESH, 0, 0);
 }
 
 bool TPMInterface::RestartHost(const std::string& helperProgram, const std::string& identity, HWND frame)

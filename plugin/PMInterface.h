@@ -14,6 +14,7 @@
 class TZAVEKStrings;
 class TPGPErrorStrings;
 class TTERInterface;
+struct TPutBackRecord;
 
 // The captions of the mail client's dialogs that the hooks recognise by title.
 struct THostDialogTitles {
@@ -153,6 +154,13 @@ public:
     // Opens a new editor with the fields; -1 when it opened, 0 when not.
     int OpenNewMessage(
         const std::string& recipient, const std::string& subject, const std::string& text) const;
+    // The editor library's control of the window; the styled one when asked for and not raw.
+    HWND GetEditorHandle(HWND window, bool styled) const;
+    // The settings for putting a message back into the window: mode 0 reader, 1 reply, 2 forward.
+    void GetPutBackSettings(HWND window, int mode, TPutBackRecord& record);
+    // Moves the active editor's message into a new editor; text becomes the placeholder message
+    // that the message file holds instead. False, with empty text, when that was not possible.
+    bool ReopenMessageInEditor(HWND& window, std::string& text);
     // Inserts text at the active editor's caret; -1 when there was an editor, 0 otherwise.
     int SetEditorValue12(const std::string& text) const;
     // Lets the user choose a folder in the mail client and reads its messages. A cancelled choice
@@ -164,7 +172,10 @@ public:
     // Makes the active editor send; settings 32 and 80 are back as they were on every path.
     void SendFromEditor(bool plain, bool switchSettings);
     // Removes empty queued-message files and counts the others.
+    // Deletes the placeholders a cancelled send left in the queue and counts the other queued
+    // messages; then refreshes the queue window.
     int CleanQueueFolder();
+    void RefreshQueueWindow();
     // Inside the mail client: starts the helper program that restarts it. Outside: closes the given
     // frame's process and starts the mail client again with " -I " + identity.
     bool RestartHost(const std::string& helperProgram, const std::string& identity, HWND frame);

@@ -292,3 +292,21 @@ int MeasureHeaderLines(const std::string& text, bool mailbox)
 }
 
 } // namespace PMInterfaceRules
+
+bool IsQueuedPlaceholder(const std::string& content, const std::string& placeholderSubjectLine)
+{
+    constexpr size_t SHORT_FILE_BYTES = 400;
+    constexpr long MAX_LINE_FEEDS = 6;
+    return content.size() < SHORT_FILE_BYTES && std::count(content.begin(), content.end(), '\n') <= MAX_LINE_FEEDS
+        && !placeholderSubjectLine.empty() && content.find(placeholderSubjectLine) != std::string::npos;
+}
+
+bool IsQueuedMessageName(const std::string& fileName)
+{
+    if (fileName.size() < 4)
+        return false;
+    std::string extension = fileName.substr(fileName.size() - 4);
+    for (char& c : extension)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return extension == ".PMW" || extension == ".PMX";
+}

@@ -78,3 +78,10 @@ std::vector<TMailboxEntry> ParseMailboxIds(
 int MeasureHeaderLines(const std::string& text, bool mailbox);
 
 } // namespace PMInterfaceRules
+
+// A queued message file the plug-in may delete when it cleans the queue folder: below 400 bytes,
+// at most 6 LFs, and holding the placeholder's subject line that a cancelled send leaves behind.
+// A genuine short message of the user's is kept.
+bool IsQueuedPlaceholder(const std::string& content, const std::string& placeholderSubjectLine);
+// True for the queued-message extensions the cleaning looks at (".PMW", ".PMX", any case).
+bool IsQueuedMessageName(const std::string& fileName);

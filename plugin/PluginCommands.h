@@ -21,6 +21,7 @@ struct TPluginCommand {
 
 constexpr uint32_t TOOLBAR_FIRST = 1025;
 constexpr uint32_t TOOLBAR_LAST = 1031;
+constexpr uint32_t TOOLBAR_AUTO_LIST = 1026;
 constexpr uint32_t TOOLBAR_ENCRYPT = 1027;
 
 // wParamIsMenu: wParam is a menu handle (such commands are not the plug-in's).

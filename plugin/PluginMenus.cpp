@@ -12,6 +12,8 @@ constexpr uint16_t TEXT_AUTO_LIST_ON = 29;
 constexpr uint16_t TEXT_PLUGIN_ITEMS_FIRST = 35; // caption of 16389; the items follow in order
 constexpr uint32_t ITEM_PRODUCT_MANUAL = ITEM_CONFIGURATION + 1;
 constexpr uint16_t TEXT_AUTO_LIST_ITEMS_FIRST = 30; // caption of 24604; the items follow in order
+constexpr uint16_t TEXT_ALL_ADDRESS_BOOKS = 87;
+constexpr uint16_t TEXT_ADDRESS_BOOK_MENU = 235;
 
 void Append(HMENU menu, UINT id, const std::string& caption, UINT flags = 0)
 {
@@ -62,7 +64,7 @@ void Empty(HMENU menu)
 
 bool TPluginMenus::Owns(HMENU menu) const
 {
-    return menu && (menu == pluginMenu_ || menu == productMenu_ || menu == autoListMenu_);
+    return menu && (menu == pluginMenu_ || menu == productMenu_ || menu == autoListMenu_ || menu == addressBookMenu_);
 }
 
 void TPluginMenus::Build(const TTextLookup& texts, const TPluginMenuState& state)
@@ -160,6 +162,11 @@ void TPluginMenus::Destroy()
 {
     // No bar may keep a handle of a destroyed menu.
     RemoveFromAll();
+    // The address-book submenu may be out of the auto-list submenu: it goes on its own.
+    if (autoListMenu_)
+        Empty(autoListMenu_);
+    DestroyOwned(addressBookMenu_);
+    addressBooks_.clear();
     // The plug-in menu takes its submenus with it.
     DestroyOwned(pluginMenu_);
     productMenu_ = autoListMenu_ = nullptr;
@@ -172,6 +179,7 @@ void TPluginMenus::UpdateStates(const TPluginMenuState& state) const
     CheckMenuItem(pluginMenu_, ITEM_PGP_MIME, MF_BYCOMMAND | Checked(state.PGPMime));
     CheckMenuItem(pluginMenu_, ITEM_PGP_EXT, MF_BYCOMMAND | Checked(state.PGPExt));
     CheckMenuItem(pluginMenu_, ITEM_FULL_AUTO, MF_BYCOMMAND | Checked(state.FullAuto));
+    Enable(pluginMenu_, ITEM_WIPE_PASSPHRASE, state.PassphraseCached);
     Enable(pluginMenu_, ITEM_DECRYPT_MESSAGE, state.ReaderActive);
     Enable(pluginMenu_, ITEM_VERIFY_FILE, state.ReaderActive);
     for (UINT id = ITEM_SEND_BOTH; id <= ITEM_SEND_SIGNED; ++id)
@@ -179,11 +187,13 @@ void TPluginMenus::UpdateStates(const TPluginMenuState& state) const
     Enable(pluginMenu_, ITEM_IMPORT_CERTIFICATES, state.KeyRingState != 0);
 }
 
-void TPluginMenus::RebuildAutoListMenu(const TTextLookup& texts, const TAutoListMenuState& state) const
+void TPluginMenus::RebuildAutoListMenu(const TTextLookup& texts, const TAutoListMenuState& state)
 {
     if (!autoListMenu_)
         return;
     Empty(autoListMenu_);
+    DestroyOwned(addressBookMenu_);
+    addressBooks_.clear();
     if (!state.AutoPush) {
         Append(autoListMenu_, ITEM_AUTO_LIST_ON, texts(TEXT_AUTO_LIST_ON));
         return;
@@ -199,6 +209,17 @@ void TPluginMenus::RebuildAutoListMenu(const TTextLookup& texts, const TAutoList
         Append(autoListMenu_, id,
             texts(static_cast<uint16_t>(TEXT_AUTO_LIST_ITEMS_FIRST + (id - ITEM_AUTO_LIST_NEW_PAIRS))), flags);
     }
+    if (state.AddressBooks.empty())
+        return;
+    // One item per book, then one for all of them (its number is the count of books).
+    addressBookMenu_ = CreatePopupMenu();
+    addressBooks_ = state.AddressBooks;
+    UINT id = ADDRESS_BOOK_MENU_BASE;
+    for (const std::string& title : addressBooks_)
+        Append(addressBookMenu_, id++, title);
+    Append(addressBookMenu_, id, texts(TEXT_ALL_ADDRESS_BOOKS));
+    AppendMenuA(autoListMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(addressBookMenu_),
+        texts(TEXT_ADDRESS_BOOK_MENU).c_str());
 }
 
 HMENU TPluginMenus::BuildEncryptPopup(const TTextLookup& texts, const TPluginMenuState& state)
@@ -210,7 +231,9 @@ HMENU TPluginMenus::BuildEncryptPopup(const TTextLookup& texts, const TPluginMen
         UINT Id;
         UINT Flags;
     };
-    const TItem items[] = { { ITEM_SEND_BOTH, 0 }, { ITEM_SEND_BOTH + 1, 0 }, { ITEM_SEND_SIGNED, 0 },
+    // Sending needs an editor.
+    const UINT send = Grayed(!state.EditorActive);
+    const TItem items[] = { { ITEM_SEND_BOTH, send }, { ITEM_SEND_BOTH + 1, send }, { ITEM_SEND_SIGNED, send },
         { 0, MF_SEPARATOR }, { ITEM_PGP_MIME, Checked(state.PGPMime) }, { ITEM_PGP_EXT, Checked(state.PGPExt) },
         { ITEM_FULL_AUTO, Checked(state.FullAuto) } };
     for (const TItem& item : items) {

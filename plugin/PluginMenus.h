@@ -1,5 +1,5 @@
-// The plug-in's menus in the mail client: the plug-in menu with its product and auto-list
-// submenus (inserted into the frame's menu bar), the about item on the mail client's
+// The plug-in's menus in the mail client: the plug-in menu with its product, auto-list and
+// address-book submenus (inserted into the frame's menu bar), the about item on the mail client's
 // own help menu, and the encrypt popup. One owner destroys them all.
 #pragma once
 
@@ -12,6 +12,7 @@
 
 // What decides the plug-in menu's check marks and enabled items.
 struct TPluginMenuState {
+    bool PassphraseCached = false;
     bool ReaderActive = false;
     bool EditorActive = false;
     int32_t KeyRingState = 0;
@@ -23,6 +24,7 @@ struct TAutoListMenuState {
     bool AutoPush = true;
     bool HasNewPairs = false;
     bool ListEmpty = true;
+    std::vector<std::string> AddressBooks; // titles, in the order of their item ids
 };
 
 class TPluginMenus {
@@ -55,8 +57,10 @@ public:
 
     // Check marks from the options; items enabled as they apply.
     void UpdateStates(const TPluginMenuState& state) const;
-    // Fills the auto-list submenu afresh.
-    void RebuildAutoListMenu(const TTextLookup& texts, const TAutoListMenuState& state) const;
+    // Fills the auto-list submenu afresh, with an address-book submenu when there are books.
+    void RebuildAutoListMenu(const TTextLookup& texts, const TAutoListMenuState& state);
+    // The address books of the last rebuild, for the hints of their items.
+    const std::vector<std::string>& AddressBooks() const { return addressBooks_; }
 
     // A new encrypt popup (send items and the three switches); the caller destroys it. Building
     // stops at the first item Windows refuses.
@@ -66,6 +70,8 @@ private:
     HMENU pluginMenu_ = nullptr;
     HMENU productMenu_ = nullptr;
     HMENU autoListMenu_ = nullptr;
+    HMENU addressBookMenu_ = nullptr;
+    std::vector<std::string> addressBooks_;
     // Bars that received the plug-in menu: a bar the mail client swapped out still holds it.
     std::vector<HMENU> bars_;
 };

@@ -74,6 +74,30 @@ void TStatusClock::Attach(HWND statusBar, int mode, const std::string& tooltipTe
     Place();
 }
 
+TStatusClock::~TStatusClock()
+{
+    Detach();
+    if (font_)
+        DeleteObject(font_);
+}
+
+void TStatusClock::SetFont(const std::string& face, int pointSize)
+{
+    if (face.empty() || pointSize <= 0)
+        return;
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+    if (!font)
+        return;
+    if (font_)
+        DeleteObject(font_);
+    font_ = font;
+    Place();
+}
+
 void TStatusClock::Detach()
 {
     if (tooltip_ && IsWindow(tooltip_)) {
@@ -96,6 +120,8 @@ void TStatusClock::Detach()
 
 HFONT TStatusClock::Font() const
 {
+    if (font_)
+        return font_;
     // The status bar's own font, so the clock reads like the mail client's status texts.
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(statusBar_, WM_GETFONT, 0, 0));
     return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

@@ -15,7 +15,7 @@ public:
     static constexpr UINT TOOLTIP_SHOW_MS = 5000;
 
     TStatusClock() = default;
-    ~TStatusClock() { Detach(); }
+    ~TStatusClock();
     TStatusClock(const TStatusClock&) = delete;
     TStatusClock& operator=(const TStatusClock&) = delete;
 
@@ -24,6 +24,8 @@ public:
     void Attach(HWND statusBar, int mode, const std::string& tooltipText);
     // Takes the clock and its tooltip off the status bar and redraws that part.
     void Detach();
+    // Draws in this font (the mail client's dialog font); without one, in the status bar's font.
+    void SetFont(const std::string& face, int pointSize);
     bool Shown() const { return statusBar_ != nullptr; }
 
     // The timer's tick: takes the current time; redraws only when the text changed.
@@ -47,6 +49,7 @@ private:
 
     HWND statusBar_ = nullptr;
     HWND tooltip_ = nullptr;
+    HFONT font_ = nullptr; // owned
     int mode_ = MODE_OFF;
     std::string text_;
     RECT rect_ = {};

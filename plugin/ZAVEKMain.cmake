@@ -10,7 +10,8 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/PMInterface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ButtonList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Configuration.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/MainClass.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainClassDecode.cpp)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginPortable zavek_framework comctl32 user32)
   target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKCommon ZAVEKResources zavek_strutil_win) # the mail-client interface
   add_library(ZAVEKMain SHARED ${CMAKE_CURRENT_LIST_DIR}/Exports.cpp ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.def)

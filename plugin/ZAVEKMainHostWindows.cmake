@@ -6,5 +6,5 @@ if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PluginMenus.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/StatusClock.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/MainClassHostWindows.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks)
 endif()

@@ -34,9 +34,11 @@ if(ZAVEK_WINDOWS)
   enable_language(RC)
 
   add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp)
-  add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp ${PGPSDK_SRC}/DialogAnswers.cpp ${PGPSDK_SRC}/PassphraseDialog.cpp)
+  add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp ${PGPSDK_SRC}/DialogAnswers.cpp ${PGPSDK_SRC}/PassphraseDialog.cpp
+              ${PGPSDK_SRC}/AnswersFile.cpp)
   target_link_libraries(PGPsdkUI PRIVATE user32)
-  add_library(PGPcl SHARED ${PGPSDK_SRC}/ClientLib.cpp ${PGPSDK_SRC}/ClientLib.def ${PGPSDK_SRC}/ClientVersion.rc)
+  add_library(PGPcl SHARED ${PGPSDK_SRC}/ClientLib.cpp ${PGPSDK_SRC}/ClientLib.def ${PGPSDK_SRC}/ClientVersion.rc
+              ${PGPSDK_SRC}/KeySelectDialog.cpp ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/DialogAnswers.cpp)
   add_library(PGPsc SHARED ${PGPSDK_SRC}/SupportLib.cpp)
   target_link_libraries(PGPcl PRIVATE user32)
   foreach(lib PGPsdkNL PGPsdkUI PGPcl PGPsc)

@@ -40,6 +40,8 @@ struct THost {
 
     HWND ActiveChild() const;
     HWND CreateReader(bool refuseClose);
+    // A message window of the newer kind (the frame's class with a "WPMDLG_MRD" pane).
+    HWND CreateMdiReader();
     HWND CreateEditor();
     // The window procedure is no longer the one of its class: someone subclassed it.
     static bool IsSubclassed(HWND window);
@@ -64,6 +66,8 @@ LRESULT AddPluginButton(const HostApi::THostButtonRecord& record);
 bool RemovePluginButton(int hostId);
 // Clicks the plug-in's button of that command id; false when there is none.
 bool ClickPluginButton(uint32_t commandId);
+// The window of the plug-in's button of that command id; nil when there is none.
+HWND PluginButtonWindow(uint32_t commandId);
 // " COMMAND:EXTRA" for each of the plug-in's buttons, in the order of their host ids.
 std::string PluginButtonList();
 

@@ -11,6 +11,9 @@
 //   framemessage MSG [WPARAM] [LPARAM]    any message sent to the frame, with its answer logged
 //   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
 //   offscreen TITLE                       show a dialog window owned by the frame far off the screen
+//   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end any menu after MS
+//   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
+//   mdireader                             open a message window of the newer kind (counted as a reader)
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -122,6 +125,13 @@ int StatusBarRightPixels()
     return count;
 }
 
+void CALLBACK EndMenuTimer(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(window, id);
+    g_log.Line("menu ended");
+    EndMenu();
+}
+
 HWND LastReaderTextEdit()
 {
     for (auto it = g_host.Readers.rbegin(); it != g_host.Readers.rend(); ++it) {
@@ -200,6 +210,21 @@ bool RunInspectStep(const THostStep& step)
         RECT seen = {};
         g_log.Line("offscreen %s in view=%d", arg1.c_str(), IntersectRect(&seen, &r, &screen) ? 1 : 0);
         DestroyWindow(window);
+    } else if (verb == "rightclick") {
+        HWND button = PluginButtonWindow(static_cast<uint32_t>(ParseNumber(arg1)));
+        if (button)
+            PostMessageA(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+        g_log.Line("rightclick %s%s", arg1.c_str(), button ? "" : " no button");
+    } else if (verb == "postreader") {
+        if (!g_host.Readers.empty() && IsWindow(g_host.Readers.back()))
+            PostMessageA(g_host.Readers.back(), static_cast<UINT>(ParseNumber(arg1)),
+                static_cast<WPARAM>(ParseNumber(arg2)), 0);
+    } else if (verb == "mdireader") {
+        g_host.CreateMdiReader();
+        g_log.Line("reader %u opened", static_cast<unsigned>(g_host.Readers.size()));
+    } else if (verb == "endmenu") {
+        constexpr UINT_PTR END_MENU_TIMER = 0x4E55;
+        SetTimer(g_host.Frame, END_MENU_TIMER, static_cast<UINT>(ParseNumber(arg1)), EndMenuTimer);
     } else if (verb == "statuspixels") {
         g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
     } else if (verb == "subclassed") {

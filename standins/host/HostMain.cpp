@@ -13,6 +13,7 @@
 //   addbutton COMMAND TOOLTIP             add a button for the plug-in window as the plug-in does (3097)
 //   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
+//   editortext TEXT | editors             fill the last editor's text control / log every editor's
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty)
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
@@ -25,6 +26,7 @@
 // Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]; without a
 // script it loads, starts and readies the plug-in and stays open for a person to use.
 #include "standins/host/Host.h"
+#include "standins/host/HostEditorControl.h"
 #include "standins/host/HostLog.h"
 #include "standins/host/HostScript.h"
 
@@ -278,6 +280,10 @@ void RunStep(const THostStep& step)
     } else if (verb == "editorcommand") {
         if (g_lastEditor)
             SendMessageA(g_lastEditor, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
+    } else if (verb == "editortext") {
+        SetEditorControlText(g_lastEditor, Arg(step, 1));
+    } else if (verb == "editors") {
+        LogEditorTexts();
     } else if (verb == "encrypt" || verb == "sign" || verb == "decrypt") {
         CallRequestExport(step);
     } else if (verb == "verify" || verb == "manage" || verb == "destroy") {

@@ -87,6 +87,14 @@ bool RemovePluginButton(int id)
     return true;
 }
 
+HWND PluginButtonWindow(uint32_t commandId)
+{
+    for (const auto& [id, entry] : g_pluginButtons)
+        if (entry.Record.CommandId == commandId)
+            return entry.Window;
+    return nullptr;
+}
+
 std::string PluginButtonList()
 {
     std::string list;

@@ -2,6 +2,7 @@
 // its menu bar, the MDI client, the "WPMDLG_STB" status bar with its panel, reader and editor shells,
 // and the hidden window that answers the plug-in's requests.
 #include "standins/host/Host.h"
+#include "standins/host/HostEditorControl.h"
 #include "standins/host/HostLog.h"
 #include "standins/host/HostResources.h"
 
@@ -61,6 +62,8 @@ LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 {
     if (message == WM_CREATE)
         CreateReaderChildren(window);
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        g_log.Line("reader %s 0x%X", message == WM_KEYDOWN ? "key" : "syskey", static_cast<unsigned>(wParam));
     if (message == WM_CLOSE && GetPropA(window, REFUSE_CLOSE_PROP)) {
         g_log.Line("reader refused close");
         return 0;
@@ -118,6 +121,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             200, 100, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_IDENTITY_CONTROL)),
             g_host.Instance, nullptr);
         SetWindowTextA(identity, g_host.Settings.Identity.c_str());
+        CreateEditorControl(window);
     }
     if (message == WM_EDITOR_FIELD)
         LogEditorField(wParam, lParam);
@@ -225,8 +229,21 @@ void Close(HWND frame)
     DestroyWindow(frame);
 }
 
+// A message window of the newer kind: an MDI child of the frame's own class with a content pane.
+LRESULT MdiReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE)
+        CreateWindowExA(0, CLASS_MDI_READER_CONTENT, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 400, 200, window,
+            nullptr, g_host.Instance, nullptr);
+    if (message == WM_DESTROY)
+        g_log.Line("message window destroyed");
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+        return MdiReaderProc(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE:
         g_host.Frame = window;
@@ -245,6 +262,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (LOWORD(wParam) == CMD_DELIVER_QUEUE
             && AskPlugin(WM_HOSTEVENT, EVENT_QUEUE, 0, "event 15 on delivery") != HOST_HANDLED)
             g_log.Line("queue delivered");
+        break;
+    case WM_INITMENUPOPUP:
+        g_log.Line("frame initmenupopup %d items", GetMenuItemCount(reinterpret_cast<HMENU>(wParam)));
         break;
     case WM_CLOSE:
         Close(window);
@@ -284,6 +304,13 @@ HWND THost::CreateReader(bool refuseClose)
     return reader;
 }
 
+HWND THost::CreateMdiReader()
+{
+    HWND reader = CreateMdiChild(CLASS_MDI_READER, "Message");
+    Readers.push_back(reader);
+    return reader;
+}
+
 HWND THost::CreateEditor()
 {
     // Titled as the mail client titles new messages, in the language of its strings.
@@ -309,6 +336,7 @@ bool CreateHostWindows()
     Register(CLASS_STATUS_BAR, StatusBarProc, face);
     Register(CLASS_READER_PANEL, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_TEXT_EDIT, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_MDI_READER_CONTENT, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);

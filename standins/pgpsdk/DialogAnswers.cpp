@@ -7,7 +7,7 @@ namespace standin {
 namespace {
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(DialogKind::Count)> kKindNames {
-    "passphrase", "conventional-encryption", "conventional-decryption", "signing", "decryption"
+    "passphrase", "conventional-encryption", "conventional-decryption", "signing", "decryption", "select-keys"
 };
 
 std::optional<std::size_t> KindIndex(std::string_view name)
@@ -42,7 +42,11 @@ DialogAnswers DialogAnswers::Parse(std::string_view text)
         if (!kind)
             continue;
         DialogAnswer parsed;
-        if (answer.substr(0, 5) == "pass ") {
+        const bool selection = *kind == static_cast<std::size_t>(DialogKind::SelectKeys);
+        if (selection && (answer == "all" || answer == "first")) {
+            parsed.cancel = false;
+            parsed.allKeys = answer == "all";
+        } else if (!selection && answer.substr(0, 5) == "pass ") {
             parsed.cancel = false;
             parsed.passphrase = SecretBytes(answer.substr(5));
         } else if (answer != "cancel") {

@@ -2,8 +2,9 @@
 // file named by PGPSTANDIN_ANSWERS holds one answer a line:
 //     <dialog>: pass <passphrase to the end of the line>
 //     <dialog>: cancel
+//     select-keys: all | first
 // with <dialog> one of passphrase, conventional-encryption, conventional-decryption, signing,
-// decryption. Lines starting with '#' and blank lines are skipped, and so is any line not of this
+// decryption, select-keys (the client library's key selection: every key offered, or the first). Lines starting with '#' and blank lines are skipped, and so is any line not of this
 // form (never echoed: it may hold a passphrase). A dialog takes its kind's answers in file order;
 // the last one then repeats. A dialog with no answer of its kind is cancelled.
 #pragma once
@@ -16,11 +17,20 @@
 
 namespace standin {
 
-enum class DialogKind { Passphrase, ConventionalEncryption, ConventionalDecryption, Signing, Decryption, Count };
+enum class DialogKind {
+    Passphrase,
+    ConventionalEncryption,
+    ConventionalDecryption,
+    Signing,
+    Decryption,
+    SelectKeys,
+    Count
+};
 
 struct DialogAnswer {
     bool cancel = true;
     SecretBytes passphrase;
+    bool allKeys = false; // select-keys: every key offered, else the first
 };
 
 class DialogAnswers {

@@ -3,17 +3,34 @@
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/Options.h"
 
+#include <atomic>
+
 PGP_NETWORK_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
 using standin::OptionKind;
+
+namespace {
+constexpr PGPtlsContextRef kTLSTokenBase = 0x7E000000; // far above the core's handles
+} // namespace
 
 extern "C" {
 
 PGPError PGP_CDECL PGPsdkNetworkLibInit(uint32_t) { return standin::NoteLibraryInit(kStandInNetwork, +1); }
 PGPError PGP_CDECL PGPsdkNetworkLibCleanup() { return standin::NoteLibraryInit(kStandInNetwork, -1); }
 
-PGPError PGP_CDECL PGPNewTLSContext(PGPContextRef, PGPtlsContextRef*) { return kPGPError_NotImplemented; }
-PGPError PGP_CDECL PGPFreeTLSContext(PGPtlsContextRef) { return kPGPError_NotImplemented; }
+// A TLS context holds nothing until key-server traffic exists: a token the caller hands back.
+PGPError PGP_CDECL PGPNewTLSContext(PGPContextRef context, PGPtlsContextRef* tls)
+{
+    static std::atomic<PGPtlsContextRef> next { kTLSTokenBase };
+    if (!tls || !context)
+        return kPGPError_BadParams;
+    *tls = next++;
+    return kPGPError_NoErr;
+}
+PGPError PGP_CDECL PGPFreeTLSContext(PGPtlsContextRef tls)
+{
+    return tls >= kTLSTokenBase ? kPGPError_NoErr : kPGPError_BadParams;
+}
 PGPError PGP_CDECL PGPKeyServerInit() { return kPGPError_NotImplemented; }
 PGPError PGP_CDECL PGPKeyServerCleanup() { return kPGPError_NotImplemented; }
 PGPError PGP_CDECL PGPKeyServerCreateThreadStorage(PGPKeyServerThreadStorageRef*) { return kPGPError_NotImplemented; }

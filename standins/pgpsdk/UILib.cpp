@@ -1,5 +1,6 @@
 // The stand-in user-interface library (PGPsdkUI.dll): init and clean-up, the dialog options and the
 // passphrase dialogs, interactive or answered from the file named by PGPSTANDIN_ANSWERS.
+#include "standins/pgpsdk/AnswersFile.h"
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/DialogAnswers.h"
 #include "standins/pgpsdk/Guard.h"
@@ -7,7 +8,6 @@
 #include "standins/pgpsdk/PassphraseDialog.h"
 
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -30,38 +30,6 @@ HINSTANCE ThisModule()
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&ThisModule), &module);
     return module;
-}
-
-std::optional<standin::DialogAnswers> LoadAnswers()
-{
-    char path[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("PGPSTANDIN_ANSWERS", path, sizeof path);
-    if (length == 0 || length >= sizeof path)
-        return std::nullopt;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return standin::DialogAnswers {}; // unattended but unanswerable: every dialog cancels, none waits
-    constexpr DWORD kMaxAnswersSize = 1 << 20; // a few lines; anything else is not an answers file
-    DWORD size = GetFileSize(file, nullptr);
-    std::vector<char> text(size == INVALID_FILE_SIZE || size > kMaxAnswersSize ? 0 : size);
-    DWORD read = 0;
-    BOOL ok = ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    auto answers = standin::DialogAnswers::Parse(ok ? std::string_view(text.data(), read) : std::string_view {});
-    SecureZeroMemory(text.data(), text.size());
-    return answers;
-}
-
-// The answer for the next dialog of a kind, or none when the dialogs are interactive. The answers
-// are read once per process so a file can script a sequence (wrong passphrase, then the right one).
-std::optional<standin::DialogAnswer> NextAnswer(DialogKind kind)
-{
-    static std::mutex guard;
-    static std::optional<standin::DialogAnswers> answers = LoadAnswers();
-    std::lock_guard<std::mutex> lock(guard);
-    if (!answers)
-        return std::nullopt;
-    return answers->Next(kind);
 }
 
 // Copies the passphrase into SDK secure memory, which the caller frees with PGPFreeData.
@@ -102,7 +70,7 @@ PGPError TakeOptions(va_list args, StandInDialogOptions& options)
 
 PGPError Ask(DialogKind kind, const StandInDialogOptions& options)
 {
-    std::optional<standin::DialogAnswer> answer = NextAnswer(kind);
+    std::optional<standin::DialogAnswer> answer = standin::NextAnswer(kind);
     standin::SecretBytes passphrase;
     PGPError status = standin::RunPassphraseDialog(ThisModule(), options, answer ? &*answer : nullptr, passphrase);
     return status == kPGPError_NoErr ? HandOver(passphrase, options.outputPassphrase) : status;

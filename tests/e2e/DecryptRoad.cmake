@@ -6,7 +6,7 @@ if(ZAVEK_WINDOWS)
                             ${DECROAD_MESSAGES}/signed-by-ann.asc ${DECROAD_MESSAGES}/to-ann.asc
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${DECROAD_MESSAGES} > ${DECROAD_MESSAGES}.log 2>&1
-    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
     COMMENT "Encrypting the decrypt road's messages with GnuPG")
   add_custom_target(decroad_messages ALL DEPENDS ${DECROAD_MESSAGES}/to-bob.asc)
   add_dependencies(decroad_messages key_fixtures)

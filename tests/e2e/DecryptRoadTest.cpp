@@ -91,15 +91,20 @@ TEST(DecryptRoad, PlainTextAndArmouredAttachmentsGoThroughAsTheMailClientExpects
     const std::string plain(bytes, sizeof bytes - 1);
     session.WriteFile("plain.cnm", plain);
     session.WriteFile("letter.asc", "Attached:\r\n\r\n" + Message("to-bob.asc"));
-    // Command 151 to the frame while the reader is active puts the decode into attachment mode.
+    // Command 151 to the frame while the reader is active puts the decode into attachment mode; a
+    // reader activated afterwards starts without it.
+    const std::string letter = "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter.out") + "\"\n";
     THostRun run = session.Run(Session(session,
-        "decrypt \"" + session.File("plain.cnm") + "\" \"" + session.File("plain.out") + "\"\n"
-        + "command 151\n" + "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter.out") + "\"\n"));
+        "decrypt \"" + session.File("plain.cnm") + "\" \"" + session.File("plain.out") + "\"\n" + "command 151\n"
+            + letter + "reader\n"
+            + "decrypt \"" + session.File("letter.asc") + "\" \"" + session.File("letter2.out") + "\"\n"));
     SCOPED_TRACE(run.Text());
     const auto calls = run.LinesStartingWith("export decrypt ->");
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_THAT(calls[0], HasSubstr("-> 2 "));
-    EXPECT_THAT(calls[1], HasSubstr("-> 2 "));
+    ASSERT_EQ(calls.size(), 3u);
+    for (const std::string& call : calls)
+        EXPECT_THAT(call, HasSubstr("-> 2 "));
+    EXPECT_NE(session.ReadFile("letter2.out").find("Attached:\r\n\r\nHello Bob,"), std::string::npos)
+        << session.ReadFile("letter2.out");
     EXPECT_EQ(session.ReadFile("plain.out"), plain);
     const std::string block = session.ReadFile("letter.out");
     EXPECT_EQ(block.rfind("-----BEGIN PGP MESSAGE-----", 0), 0u) << block;
@@ -160,6 +165,50 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
     EXPECT_EQ(session.ReadFile("out.cnm"), message);
     EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
+} // namespace
+
+namespace {
+
+// Event 28: the mail client hands over a file it is about to show; the plug-in decrypts it in place.
+TEST(DecodeInPlace, AnEncryptedAttachmentIsDecryptedInItsFile)
+{
+    THostSession session("inplace");
+    session.WriteFile("part.asc", "Before\r\n" + Message("to-bob.asc") + "After\r\n");
+    THostRun run = session.Run(Session(session, "event 28 \"" + session.File("part.asc") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("event 28 -> 0x0"));
+    const std::string decoded = session.ReadFile("part.asc");
+    EXPECT_NE(decoded.find("the meeting moves to Friday."), std::string::npos) << decoded;
+    EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
+    EXPECT_EQ(decoded.rfind("Before\r\n", 0), 0u);
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 1u);
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
+TEST(DecodeInPlace, AnEncryptedMessageFileIsDecryptedBelowItsHeader)
+{
+    THostSession session("inplace-msg");
+    session.WriteFile("message.cnm", kHeader + Message("to-bob.asc"));
+    THostRun run = session.Run(Session(session, "event 28 \"" + session.File("message.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const std::string decoded = session.ReadFile("message.cnm");
+    EXPECT_NE(decoded.find("the meeting moves to Friday."), std::string::npos) << decoded;
+    EXPECT_NE(decoded.find("Subject: Friday\r\n"), std::string::npos);
+    EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
+}
+
+TEST(DecodeInPlace, ATamperedAttachmentKeepsItsText)
+{
+    THostSession session("inplace-bad");
+    const std::string original = Message("to-bob-tampered.asc");
+    session.WriteFile("part.asc", original);
+    THostRun run = session.Run(Session(session, "event 28 \"" + session.File("part.asc") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("event 28 -> 0x0"));
+    EXPECT_EQ(session.ReadFile("part.asc"), original);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
 }
 
 } // namespace

@@ -84,14 +84,16 @@ TEST(EncryptRoad, AFailureKeepsTheMessageOrSendsItUnencrypted)
     THostSession session("encfail");
     session.WriteFile("keep.tmp", kMessage);
     session.WriteFile("plain.tmp", kMessage);
-    // Back to the editor: no editor can take the message here, so it stays in its file, unsent.
-    THostRun back = session.Run("answer failed \"Back to editor\"\n" + Started(session)
+    // No key for the recipient: the key selection dialog ("PGP") is cancelled, then the failure
+    // question. Back to the editor: no editor can take the message here, so it stays in its file.
+    THostRun back = session.Run("answer PGP 2\nanswer failed \"Back to editor\"\n" + Started(session)
         + Step("encrypt", session, "keep.tmp", "-", "", "nobody@example.org") + "quit\n");
     SCOPED_TRACE(back.Text());
     EXPECT_THAT(back.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 0 "));
     EXPECT_EQ(session.ReadFile("keep.tmp"), kMessage);
+    EXPECT_FALSE(back.LinesStartingWith("answered dialog \"PGP\" with 2").empty());
 
-    THostRun plain = session.Run("answer failed \"Send unencrypted\"\n" + Started(session)
+    THostRun plain = session.Run("answer PGP 2\nanswer failed \"Send unencrypted\"\n" + Started(session)
         + Step("encrypt", session, "plain.tmp", "-", "", "nobody@example.org") + "quit\n");
     SCOPED_TRACE(plain.Text());
     EXPECT_THAT(plain.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 1 "));

@@ -1,5 +1,6 @@
 // Running the stand-in mail client for the end-to-end tests.
 #include "e2e/HostSession.h"
+#include "support/ScratchFolder.h"
 
 #include <windows.h>
 
@@ -53,15 +54,7 @@ THostSession::THostSession(const std::string& name)
     folder_ = std::string(temp) + "zavek-e2e-" + name + "-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder_.c_str(), nullptr);
     // Wine reuses process ids: a folder left by an earlier run must not leak its files into this one.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(File("*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(File(found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    DeleteFilesIn(folder_ + "\\");
 }
 
 std::string THostSession::File(const std::string& name) const

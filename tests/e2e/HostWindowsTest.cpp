@@ -154,4 +154,76 @@ TEST(HostWindows, PGPWindowsOutOfSightComeIntoViewOthersStayWhereTheMailClientPu
     EXPECT_TRUE(run.Has("offscreen Mail client in view=0"));
     EXPECT_EQ(run.ExitCode, 0);
 }
+
+TEST(HostWindows, TheEncryptButtonOffersItsChoicesWithAnEditorAndOnTheRightButton)
+{
+    THostRun run = THostSession("hostwin-encpopup")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nclick 1027\nendmenu 300\nrightclick 1027\n"
+                            "wait 600\neditor\nendmenu 300\nclick 1027\nrightclick 1028\nwait 300\n"
+                            "endmenu 300\nclick 1026\nevent 5 after\nquit\n");
+    SCOPED_TRACE(run.Text());
+    // Without an editor the click runs the button's command; the right button and a click with an
+    // editor show the seven-item popup, which the menu's end closes.
+    EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 7 items").size(), 2u);
+    // The recipient-list button shows its submenu, filled as it opens.
+    EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 6 items").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("menu ended").size(), 3u);
+    EXPECT_TRUE(run.Has("rightclick 1028"));
+    EXPECT_TRUE(run.Has("event 5 -> 0x0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, CtrlWithTheContextMenuKeyOrF10StaysWithThePlugin)
+{
+    // 0x100 WM_KEYDOWN, 0x104 WM_SYSKEYDOWN; 0x5D the context-menu key, 0x79 F10.
+    THostRun run = THostSession("hostwin-keys")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nctrl 1\npostreader 0x100 0x5D\n"
+                            "postreader 0x104 0x79\npostreader 0x100 0x41\nwait 100\nctrl 0\npostreader 0x100 0x5D\n"
+                            "postreader 0x104 0x79\nwait 100\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("reader key 0x5D").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("reader syskey 0x79").size(), 1u);
+    EXPECT_TRUE(run.Has("reader key 0x41"));
+    EXPECT_LT(run.IndexOf("reader key 0x41"), run.IndexOf("reader key 0x5D"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, TheMailClientsAddressBooksAppearInTheRecipientListSubmenu)
+{
+    THostSession session("hostwin-books");
+    // An address book: its title in the first 128 bytes, then one record of 458 bytes.
+    std::string book(128 + 458, '\0');
+    book.replace(0, 7, "Friends");
+    book.replace(128 + 2, 5, "Alice");
+    book.replace(128 + 342, 17, "alice@example.org");
+    session.WriteFile("FRIENDS.PMR", book);
+    const std::string books = "\"&Selvadrin/Recipient list/Add from the address books\"";
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "set mailfolder " + session.File("")
+        + "\nload\nforminit\nready\npopup \"&Selvadrin/Recipient list\"\nmenu \"&Selvadrin/Recipient list\"\n"
+          "menu "
+        + books + "\nmenuselect 28672 " + books + "\nmenuselect 28673 " + books + "\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list: 24604:g 24605 sep 24606:g 24607:g 24608 "
+                        "popup:Add from the address books"));
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list/Add from the address books: 28672 28673"));
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Add the address book \"Friends\"\""));
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Add all address books\""));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(HostWindows, MessageWindowsOfTheNewerKindAreReadersOnNewerMailClientsOnly)
+{
+    // Build 4520 (version 0x452): the content pane decides; build 3200 (0x320): the window alone.
+    for (const char* version : { "0x452", "0x320" }) {
+        THostRun run = THostSession(std::string("hostwin-mdireader") + version)
+                           .Run(ANSWER_NO_KEY_RINGS + "set version " + version
+                               + "\nload\nforminit\nready\nmdireader\ncheck\nevent 32\nwait 300\n");
+        SCOPED_TRACE(run.Text());
+        EXPECT_TRUE(run.Has("check frame subclassed=1 statusbar subclassed=1 reader1=subclassed"));
+        // The shut-down closed it as one of the plug-in's readers.
+        EXPECT_LT(run.IndexOf("message window destroyed"), run.IndexOf("event 32 -> 0x9999"));
+        EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
 } // namespace

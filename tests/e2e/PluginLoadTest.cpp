@@ -99,12 +99,13 @@ TEST(PluginLoad, HostEventsReachTheMainObject)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
-TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
+TEST(PluginLoad, EventsAreAnsweredAndABrokenAttachmentKeepsItsText)
 {
     THostSession session("pending");
     const std::string message = "-----BEGIN PGP MESSAGE-----\r\nxyz\r\n-----END PGP MESSAGE-----\r\n";
     session.WriteFile("attachment.asc", message);
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
+    THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + session.MailFolderStep()
+        + "load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
                                "event 28 "
         + session.File("attachment.asc")
         + "\nsend\neditorcommand 139\ncommand 189\n"
@@ -112,16 +113,46 @@ TEST(PluginLoad, EventsWhoseHandlingIsNotAvailableYetAnswerZeroAndChangeNothing)
     SCOPED_TRACE(run.Text());
     // Not taken over: the mail client goes on as without the plug-in.
     EXPECT_EQ(run.LinesStartingWith("event 25 -> 0x0").size(), 2u);
-    EXPECT_TRUE(run.Has("event 15 -> 0x0"));
+    // An empty queue: nothing for the mail client to deliver.
+    EXPECT_TRUE(run.Has("event 15 -> 0x9999"));
     EXPECT_TRUE(run.Has("event 28 -> 0x0"));
     EXPECT_TRUE(run.Has("send -> 0x0"));
     EXPECT_TRUE(run.Has("editor send -> 0x0"));
     EXPECT_TRUE(run.Has("editor message sent"));
-    EXPECT_TRUE(run.Has("event 15 on delivery -> 0x0"));
-    EXPECT_TRUE(run.Has("queue delivered"));
+    EXPECT_TRUE(run.Has("event 15 on delivery -> 0x9999"));
+    // Nothing to deliver after the mail client's own delivery command: the plug-in tells it so.
+    EXPECT_FALSE(run.Has("queue delivered"));
+    EXPECT_TRUE(run.Has("frame command 211"));
+    // The attachment's block cannot be decrypted: the error is shown and the file keeps its text.
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
     EXPECT_EQ(session.ReadFile("attachment.asc"), message);
     EXPECT_TRUE(run.Has("event 5 -> 0x0"));
     EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginLoad, CleaningTheQueueDeletesOnlyPlaceholdersOfCancelledSends)
+{
+    THostSession session("queue");
+    const std::string placeholder = "To: nobody\r\nSubject: Encryption cancelled - message not sent\r\n\r\n";
+    session.WriteFile("A.PMW", placeholder);
+    session.WriteFile("B.PMX", "To: x@example.org\r\nSubject: hi\r\n\r\nok\r\n"); // short, but the user's
+    session.WriteFile("C.PMW", placeholder + std::string(500, 'x')); // not short
+    session.WriteFile("D.PMM", placeholder); // not a queued message
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + session.MailFolderStep() + "load\nforminit\nready\nevent 15\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("event 15 -> 0x0")); // two messages are left to deliver
+    EXPECT_FALSE(session.Exists("A.PMW"));
+    EXPECT_TRUE(session.Exists("B.PMX"));
+    EXPECT_TRUE(session.Exists("C.PMW"));
+    EXPECT_TRUE(session.Exists("D.PMM"));
+
+    THostSession onlyPlaceholders("queue-empty");
+    onlyPlaceholders.WriteFile("E.pmx", placeholder);
+    THostRun emptied = onlyPlaceholders.Run(
+        ANSWER_NO_KEY_RINGS + onlyPlaceholders.MailFolderStep() + "load\nforminit\nready\nevent 15\nquit\n");
+    SCOPED_TRACE(emptied.Text());
+    EXPECT_TRUE(emptied.Has("event 15 -> 0x9999"));
+    EXPECT_FALSE(onlyPlaceholders.Exists("E.pmx"));
 }
 
 TEST(PluginLoad, TimersAndCommandsOfThePluginWindow)

@@ -13,6 +13,7 @@ if(ZAVEK_WINDOWS)
   set(KEY_FIXTURES ${CMAKE_BINARY_DIR}/keyfixtures)
   add_custom_command(OUTPUT ${KEY_FIXTURES}/pubring.pkr ${KEY_FIXTURES}/secring.skr
                             ${KEY_FIXTURES}/pubring-nodave.pkr ${KEY_FIXTURES}/secring-nodave.skr
+                            ${KEY_FIXTURES}/dave.asc
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/keys/make-keys.sh ${KEY_FIXTURES} > ${KEY_FIXTURES}.log 2>&1
     DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/keys/make-keys.sh
     COMMENT "Making the key-function test keys with GnuPG")

@@ -8,6 +8,7 @@
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 
+#include "KeyDialogDriver.h"
 #include "PGPInterfaceTestTexts.h"
 
 #include "support/StandInSdk.h"
@@ -64,6 +65,10 @@ protected:
                 out = NewSecureData(pass.size() + 1);
                 std::copy(pass.begin(), pass.end(), out.data());
                 return PGPError(kPGPError_NoErr);
+            },
+            [this](std::string& text, TKeyPropsList& keys, bool& remembered, const TEncodeSettings&) {
+                offered = keys.Count();
+                return choices.empty() ? int(kKeyDialogCancelled) : choices.at(choice++)(text, remembered);
             });
         encoder->Settings.Charset = "ISO-8859-1";
         encoder->Settings.HashChoice = 4;
@@ -80,6 +85,10 @@ protected:
     std::string annPassphrase = "ann-pass";
     PGPError answer = kPGPError_NoErr;
     int asked = 0;
+    // The key dialog's answers in turn (none: cancelled), and how many keys it was offered.
+    std::vector<std::function<int(std::string& text, bool& remembered)>> choices;
+    std::size_t choice = 0;
+    int offered = -1;
 };
 
 TEST_F(PGPEncodeStandIn, ClearSignedInlineCarriesCharsetInTheSignatureBlock)
@@ -180,9 +189,9 @@ TEST_F(PGPEncodeStandIn, FailuresGiveTheirStatusAndNoOutput)
     };
     const Case cases[] = {
         { "empty input", "", bob, "", false, true, false, 0, "ann-pass", kStatusEmptyInput },
-        { "ambiguous recipients need the key dialog", "x", "example", "", false, true, false, 0, "ann-pass",
-            kStatusNotAvailable },
-        { "no recipients need the key dialog", "x", "", "", false, true, false, 0, "ann-pass", kStatusNotAvailable },
+        { "key dialog cancelled on ambiguous recipients", "x", "example", "", false, true, false, 0, "ann-pass",
+            kStatusCancelled },
+        { "key dialog cancelled on no recipients", "x", "", "", false, true, false, 0, "ann-pass", kStatusCancelled },
         { "no signer and no default", "x", "", "nobody@nowhere", true, false, false, 0, "ann-pass",
             kStatusNoSigningKey },
         { "passphrase dialog cancelled", "x", "", ann, true, false, false, kStatusCancelled, "ann-pass",
@@ -202,6 +211,59 @@ TEST_F(PGPEncodeStandIn, FailuresGiveTheirStatusAndNoOutput)
         EXPECT_EQ(status, c.status) << c.name;
         EXPECT_EQ(encoder->OutputText(), "") << c.name;
         EXPECT_EQ(KeyRings().OpenCount(), 0) << c.name;
+    }
+}
+
+TEST_F(PGPEncodeStandIn, KeyDialogResultsBecomeKeyIDs)
+{
+    auto choose = [](std::string value, int result) {
+        return [value, result](std::string& text, bool&) {
+            text = value;
+            return result;
+        };
+    };
+    struct Case {
+        const char* name;
+        std::string recipients;
+        bool multiple;
+        std::vector<std::function<int(std::string&, bool&)>> answers;
+        int32_t status;
+        std::string expected; // recipient text afterwards; filled in below for key ids
+    };
+    const std::vector<Case> cases = {
+        { "chosen key ids", "example", false, { choose(bob + "," + ann, kKeyDialogChosen) }, 0, "B,A" },
+        { "multiple selection always asks", "bob@example.net", true, { choose(ann, kKeyDialogChosen) }, 0, "A" },
+        { "a text that is no key id asks again", "", false,
+            { choose("team", kKeyDialogChosen), choose(bob, kKeyDialogChosen) }, 0, "B" },
+        { "typed key", "bobby@example.com", false, { choose(bob + "bobby@example.com", kKeyDialogTypedKey) }, 0, "B" },
+        { "key-server search", "nobody@example.com", false, { choose("nobody@example.com", kKeyDialogSearchServer) },
+            kStatusNotAvailable, "nobody@example.com" },
+        { "typed key without a key id", "x", false, { choose("0xnothing", kKeyDialogTypedKey) }, kStatusNoKey,
+            "0xnothing" },
+        { "no dialog could be made", "x", false, { choose("", kKeyDialogFailed) }, kStatusNoKey, "" },
+    };
+    for (const Case& c : cases) {
+        choices = c.answers;
+        choice = 0;
+        auto encoder = Encoder();
+        encoder->Settings.MultipleSelection = c.multiple;
+        encoder->RecipientText = c.recipients;
+        EXPECT_EQ(encoder->EncryptBuffer(kLetter, false, false), c.status) << c.name;
+        std::string expected = c.expected;
+        if (expected == "B,A")
+            expected = bob + "," + ann;
+        else if (expected == "A")
+            expected = ann;
+        else if (expected == "B")
+            expected = bob;
+        EXPECT_EQ(encoder->RecipientText, expected) << c.name;
+        EXPECT_EQ(choice, c.answers.size()) << c.name;
+        EXPECT_GE(offered, 2) << c.name;
+        if (std::string(c.name) == "typed key") {
+            ASSERT_EQ(encoder->FoundKeys.Count(), 1);
+            EXPECT_EQ(encoder->FoundKeys[0], bob);
+            EXPECT_EQ(encoder->FoundKeys.Record(0).UserID, "bobby@example.com");
+        }
     }
 }
 
@@ -245,10 +307,20 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     bool askedOnce = false;
     chosen = TKeyIDData();
     chosen.UserText = "ann@example.org";
-    // A typed text without automatic lookup goes to the key dialog, which this build lacks.
-    EXPECT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
-                  result),
-        kStatusNotAvailable);
+    // A typed text without automatic lookup goes to the key dialog, here cancelled.
+    std::string dialogTitle;
+    {
+        TDialogDriver cancel([&](HWND dialog, HWND) {
+            char title[128] = {};
+            GetDlgItemTextA(dialog, kKeyDialogTitle, title, sizeof title);
+            dialogTitle = title;
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
+                      result),
+            kStatusCancelled);
+    }
+    EXPECT_EQ(dialogTitle, texts.texts->GetEntry(281));
     request.AutoRecipients = true;
     ASSERT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
                   result),
@@ -261,6 +333,29 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     EXPECT_FALSE(result.empty());
     EXPECT_EQ(result.find("-----BEGIN"), std::string::npos);
     EXPECT_EQ(static_cast<unsigned char>(result[0]) & 0x80, 0x80); // a binary packet header
+
+    // Keys marked in the dialog are kept for the message's other inline parts.
+    request.AutoRecipients = false;
+    request.MultipleSelection = true;
+    chosen = TKeyIDData();
+    askedOnce = false;
+    {
+        TDialogDriver markAll([](HWND dialog, HWND tree) {
+            BYTE keys[256] = {};
+            keys[VK_CONTROL] = 0x80;
+            SetKeyboardState(keys);
+            SendMessageA(tree, WM_KEYDOWN, 'A', 0);
+            keys[VK_CONTROL] = 0;
+            SetKeyboardState(keys);
+            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        ASSERT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
+                      result),
+            0);
+    }
+    EXPECT_TRUE(askedOnce);
+    EXPECT_NE(chosen.KeyIDText.find(ann), std::string::npos) << chosen.KeyIDText;
+    EXPECT_NE(chosen.KeyIDText.find(bob), std::string::npos) << chosen.KeyIDText;
 }
 
 TEST_F(PGPEncodeStandIn, InterfaceSignsThroughTheSdkPassphraseDialog)

@@ -11,6 +11,7 @@
 
 #include "mime/MailUtils.h"
 
+#include "KeyDialogDriver.h"
 #include "PGPInterfaceTestTexts.h"
 #include "PrefsMemoryHost.h"
 #include "SecureFakeSdk.h"
@@ -219,6 +220,30 @@ TEST_F(PGPInterfaceStandIn, DeleteOnlyByExactFullKeyID)
     EXPECT_EQ(shown[0].text, "1T315");
     EXPECT_EQ(keys.Count, 0);
     EXPECT_EQ(keys.KeyIDText, carol);
+}
+
+TEST_F(PGPInterfaceStandIn, KeysInAMessageTextAreImported)
+{
+    const std::string fixtures = WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/");
+    ASSERT_TRUE(CopyFileA((fixtures + "pubring-nodave.pkr").c_str(), (folder + "pubring.pkr").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((fixtures + "secring-nodave.skr").c_str(), (folder + "secring.skr").c_str(), FALSE));
+    ASSERT_EQ(KeyRings().SetRingFiles(folder + "pubring.pkr", folder + "secring.skr"), 0);
+    std::ifstream in(fixtures + "dave.asc", std::ios::binary);
+    const std::string key((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(key.empty());
+    Make();
+    TKeyIDData keys;
+    EXPECT_EQ(pgp->ImportKeysFromText("Here is my key:\r\n" + key + "Regards\r\n", nullptr, keys, false), 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "1T311"); // the count reported, then reset
+    EXPECT_EQ(keys.Count, 0);
+    std::unique_ptr<TKeyPropsList> list;
+    EXPECT_EQ(FindKeys("dave@example.com", list, kKeyPropKeyID, 0, 0), 1);
+
+    shown.clear();
+    EXPECT_EQ(pgp->ImportKeysFromText("no key in here", nullptr, keys, true), kStatusNoKey);
+    EXPECT_EQ(pgp->ImportKeysFromText("", nullptr, keys, true), kStatusNoKey);
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(PGPInterfaceStandIn, KeyDescriptionOfTheWorkingList)
@@ -439,7 +464,10 @@ TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
     EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), 0);
     EXPECT_EQ(result, "");
     request.Encrypt = true;
-    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusNotAvailable);
+    {
+        TDialogDriver cancel([](HWND dialog, HWND) { SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
+        EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusCancelled);
+    }
     bool askedOnce = false;
     EXPECT_EQ(pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, recipients, signer, chosen, result),
         kStatusEmptyInput);

@@ -273,6 +273,12 @@ TEST_F(FileUtilsClasses, DefaultIconsAndAssociatedPrograms)
             DestroyIcon(icon);
     }
     EXPECT_EQ(GetDefaultIcon("x.zvkpic", "picture data", ""), nullptr);
+    const std::string picture
+        = ReadWholeFile(std::string("Z:") + ZAVEK_TEST_DATA + "\\foundation\\rtf_picture.png");
+    if (HICON icon = GetDefaultIcon("x.zvkpic", picture, "")) // "%1": drawn from the picture itself
+        DestroyIcon(icon);
+    else
+        ADD_FAILURE() << "no icon from the picture data";
     EXPECT_EQ(GetDefaultIcon("x.zzq9", "", ""), nullptr);
     EXPECT_EQ(GetDefaultIcon("noext", "", ""), nullptr);
 

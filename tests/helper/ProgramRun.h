@@ -2,40 +2,13 @@
 // helper's and the administrator program's tests share it.
 #pragma once
 
+#include "support/ScratchFolder.h"
+
 #include <windows.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
-
-// A fresh folder under the temporary folder, emptied and removed at the end of the test.
-class TScratchFolder {
-public:
-    explicit TScratchFolder(const std::string& name)
-    {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(path.c_str(), nullptr);
-    }
-    ~TScratchFolder()
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    DeleteFileA((path + found.cFileName).c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(path.c_str());
-    }
-    TScratchFolder(const TScratchFolder&) = delete;
-    TScratchFolder& operator=(const TScratchFolder&) = delete;
-
-    std::string path; // with a trailing backslash
-};
 
 // The folder of the running test program, where the build puts every program and library.
 inline std::string BuildFolder()

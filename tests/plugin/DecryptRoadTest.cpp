@@ -232,6 +232,15 @@ TEST_F(DecryptRoadStandIn, RefusedDecodesCopyTheFileThrough)
     EXPECT_EQ(road->DecryptMessage("", scratch.path + "out.txt"), 0);
 }
 
+TEST_F(DecryptRoadStandIn, WithoutTheTreeDialogAPendingTreeGivesWayToTheDecode)
+{
+    context.ShowAsTreePending = true;
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + Fixture("encrypted.asc")), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(host.TreesShown, 1);
+    EXPECT_FALSE(context.ShowAsTreePending);
+    EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
+}
+
 TEST_F(DecryptRoadStandIn, AnOutputFileThatCannotBeWrittenFailsTheRequest)
 {
     const std::string in = Put("msg.cnm", Fixture("encrypted.asc"));
@@ -257,6 +266,13 @@ TEST_F(DecryptRoadStandIn, AttachmentsInAttachmentModeByExtension)
     EXPECT_EQ(Out(), clearSigned);
     ASSERT_EQ(Decrypt("letter.txt", encrypted), TDecryptRoad::WRITTEN);
     EXPECT_NE(Out().find(kPlainLine), std::string::npos);
+    // The mail client's own temporary files are messages, not attachments, unless the part names a file.
+    ASSERT_EQ(Decrypt("~PM4711.PM$", clearSigned), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out().find("BEGIN PGP SIGNATURE"), std::string::npos);
+    const std::string namedPart = "Content-Disposition: attachment; filename=\"letter.txt\"\r\n\r\n"
+        + Fixture("clearsigned.asc");
+    ASSERT_EQ(Decrypt("~PM4712.PM$", namedPart), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out(), namedPart);
     // Without attachment mode ".asc" is decrypted as well.
     context.AttachmentMode = false;
     ASSERT_EQ(Decrypt("letter.asc", encrypted), TDecryptRoad::WRITTEN);
@@ -288,8 +304,22 @@ TEST_F(DecryptRoadStandIn, ClearSignedMessagesShowTheSignedText)
         // The signer is shown only with CheckSig and Include on.
         EXPECT_EQ(host.SignatureNotes.size(), c.checkSig ? 1u : 0u);
     }
-    // In the signature popup the note is left to the mail client.
+    // A signature block the decoder cannot read fails the decrypt; the signed text still counts.
     options.CheckSig = true;
+    std::string damaged = Fixture("clearsigned.asc");
+    const size_t signature = damaged.find("-----BEGIN PGP SIGNATURE-----");
+    ASSERT_NE(signature, std::string::npos);
+    damaged = damaged.substr(0, signature) + "-----BEGIN PGP SIGNATURE-----\n\n!!!!\n-----END PGP SIGNATURE-----\n";
+    shown.clear();
+    host.SignatureNotes.clear();
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + damaged), TDecryptRoad::WRITTEN);
+    EXPECT_NE(Out().find("Hello Rita,"), std::string::npos) << Out();
+    EXPECT_EQ(Out().find("BEGIN PGP"), std::string::npos) << Out();
+    EXPECT_EQ(host.Status.back(), "T418T420");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(host.SignatureNotes.empty());
+
+    // In the signature popup the note is left to the mail client.
     context.SignaturePopup = true;
     host.SignatureNotes.clear();
     ASSERT_EQ(Decrypt("msg.cnm", Fixture("clearsigned.asc")), TDecryptRoad::WRITTEN);

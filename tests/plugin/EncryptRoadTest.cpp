@@ -11,6 +11,7 @@
 #include "mime/MailUtils.h"
 #include "mime/MimeMsgTree.h"
 
+#include "../engine/KeyDialogDriver.h"
 #include "../engine/PGPInterfaceTestTexts.h"
 #include "support/StandInSdk.h"
 
@@ -519,14 +520,16 @@ TEST_F(EncryptRoad, SendResolvesTheRecipientsAgainWithTheDefaultBcc)
 
 TEST_F(EncryptRoad, FailureKeepsTheMessageOrSendsItAsTheUserChose)
 {
-    // No key for the recipient: the failure question; going back to an editor that cannot be
-    // opened leaves the message file exactly as it was.
+    // No key for the recipient: the key selection dialog, declined, then the failure question;
+    // going back to an editor that cannot be opened leaves the message file exactly as it was.
+    TKeyDialogCanceller keyDialogs;
     const std::string name = Message(kPlainMessage);
     prompts.choice = TChoice::First;
     EXPECT_EQ(road->EncryptMessage(name, "nobody@example.org", "", TRequestedAction::Encrypt), 0);
     EXPECT_EQ(ReadAll(name), kPlainMessage);
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].substr(0, 9), "T433|E-11");
+    EXPECT_GT(keyDialogs.Cancelled(), 0);
     EXPECT_EQ(host.reopened, 1);
     EXPECT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(host.status.back(), "T439T419");

@@ -186,3 +186,19 @@ TEST(PMInterfaceRules, HeaderLinesOfTheLastMessages)
     for (const Case& c : cases)
         EXPECT_EQ(MeasureHeaderLines(c.text, c.mailbox), c.lines) << c.text;
 }
+
+TEST(PMInterfaceRules, OnlyShortPlaceholdersOfTheQueueMayGo)
+{
+    const std::string subject = "Subject: Encryption cancelled - message not sent";
+    const std::string placeholder = "To: nobody\r\n" + subject + "\r\n\r\n";
+    EXPECT_TRUE(IsQueuedPlaceholder(placeholder, subject));
+    EXPECT_FALSE(IsQueuedPlaceholder("To: a\r\nSubject: hi\r\n\r\nok\r\n", subject)); // the user's own
+    EXPECT_FALSE(IsQueuedPlaceholder(placeholder + std::string(400, 'x'), subject)); // not short
+    EXPECT_FALSE(IsQueuedPlaceholder(placeholder + "\n\n\n\n\n", subject)); // 7 line feeds
+    EXPECT_FALSE(IsQueuedPlaceholder("", subject)); // unreadable reads as empty
+    EXPECT_FALSE(IsQueuedPlaceholder(placeholder, ""));
+    for (const char* name : { "A.PMW", "b.pmx", "C.Pmw" })
+        EXPECT_TRUE(IsQueuedMessageName(name)) << name;
+    for (const char* name : { "A.PMM", "PMW", "x.PMWX", "" })
+        EXPECT_FALSE(IsQueuedMessageName(name)) << name;
+}

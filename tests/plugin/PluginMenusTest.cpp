@@ -103,13 +103,14 @@ TEST(PluginMenus, StatesFollowTheActiveWindowsTheOptionsAndTheKeyRing)
         EXPECT_TRUE(State(menu, id) & MF_GRAYED) << id;
     EXPECT_FALSE(State(menu, ITEM_START_PGP) & MF_GRAYED);
 
+    state.PassphraseCached = true;
     state.ReaderActive = true;
     state.EditorActive = true;
     state.KeyRingState = 1;
     state.PGPMime = false;
     state.FullAuto = true;
     menus.UpdateStates(state);
-    for (UINT id : { ITEM_SEND_BOTH, ITEM_SEND_BOTH + 1, ITEM_SEND_SIGNED, ITEM_DECRYPT_MESSAGE, ITEM_VERIFY_FILE,
+    for (UINT id : { ITEM_WIPE_PASSPHRASE, ITEM_SEND_BOTH, ITEM_SEND_BOTH + 1, ITEM_SEND_SIGNED, ITEM_DECRYPT_MESSAGE, ITEM_VERIFY_FILE,
              ITEM_IMPORT_CERTIFICATES })
         EXPECT_FALSE(State(menu, id) & MF_GRAYED) << id;
     EXPECT_FALSE(State(menu, ITEM_PGP_MIME) & MF_CHECKED);
@@ -148,6 +149,38 @@ TEST(PluginMenus, TheAutoListSubmenuIsRebuiltEachTime)
     EXPECT_TRUE(State(list, ITEM_AUTO_LIST_PURGE) & MF_GRAYED);
 }
 
+TEST(PluginMenus, AddressBooksGetASubmenuWithOneItemEachAndOneForAll)
+{
+    TPluginMenus menus;
+    menus.Build(Text, Plain());
+    HMENU list = menus.AutoListMenu();
+    TAutoListMenuState state;
+    state.AddressBooks = { "Friends", "Work" };
+    menus.RebuildAutoListMenu(Text, state);
+    ASSERT_EQ(GetMenuItemCount(list), 7);
+    EXPECT_EQ(CaptionAt(list, 6), "t235");
+    HMENU books = GetSubMenu(list, 6);
+    ASSERT_TRUE(books);
+    EXPECT_TRUE(menus.Owns(books));
+    ASSERT_EQ(GetMenuItemCount(books), 3);
+    EXPECT_EQ(CaptionOf(books, ADDRESS_BOOK_MENU_BASE), "Friends");
+    EXPECT_EQ(CaptionOf(books, ADDRESS_BOOK_MENU_BASE + 1), "Work");
+    EXPECT_EQ(CaptionOf(books, ADDRESS_BOOK_MENU_BASE + 2), "t87");
+    EXPECT_EQ(menus.AddressBooks(), state.AddressBooks);
+
+    // Rebuilt without books (the list switched off): the old submenu is gone, not leaked.
+    state.AutoPush = false;
+    menus.RebuildAutoListMenu(Text, state);
+    EXPECT_EQ(GetMenuItemCount(list), 1);
+    EXPECT_FALSE(IsMenu(books));
+    EXPECT_TRUE(menus.AddressBooks().empty());
+    state.AutoPush = true;
+    menus.RebuildAutoListMenu(Text, state);
+    books = GetSubMenu(list, 6);
+    menus.Destroy();
+    EXPECT_FALSE(IsMenu(books));
+}
+
 TEST(PluginMenus, TheEncryptPopupHoldsTheSendItemsAndTheSwitches)
 {
     TPluginMenuState state = Plain();
@@ -160,5 +193,10 @@ TEST(PluginMenus, TheEncryptPopupHoldsTheSendItemsAndTheSwitches)
     EXPECT_EQ(CaptionOf(popup, ITEM_SEND_SIGNED), "t41");
     EXPECT_TRUE(State(popup, ITEM_PGP_EXT) & MF_CHECKED);
     EXPECT_FALSE(State(popup, ITEM_PGP_MIME) & MF_CHECKED);
+    EXPECT_TRUE(State(popup, ITEM_SEND_BOTH) & MF_GRAYED); // no editor to send from
+    DestroyMenu(popup);
+    state.EditorActive = true;
+    popup = TPluginMenus::BuildEncryptPopup(Text, state);
+    EXPECT_FALSE(State(popup, ITEM_SEND_BOTH) & MF_GRAYED);
     DestroyMenu(popup);
 }

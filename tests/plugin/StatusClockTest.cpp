@@ -6,6 +6,16 @@
 
 #include <string>
 
+namespace {
+int LeftEdge(const TStatusClock& clock)
+{
+    int x = 0;
+    while (x < 1000 && !clock.Contains({ x, 10 }))
+        ++x;
+    return x;
+}
+} // namespace
+
 TEST(StatusClock, TextPerMode)
 {
     SYSTEMTIME time = {};
@@ -41,6 +51,10 @@ TEST(StatusClock, SitsAtTheRightEdgeAndLeavesTheWindowAsItWas)
     clock.Place();
     EXPECT_TRUE(clock.Contains({ 298, 10 }));
     EXPECT_FALSE(clock.Contains({ 598, 10 }));
+    // A larger font widens the clock to the left.
+    const int left = LeftEdge(clock);
+    clock.SetFont("Courier New", 24);
+    EXPECT_LT(LeftEdge(clock), left);
     clock.Tick();
     clock.Paint();
     clock.Detach();

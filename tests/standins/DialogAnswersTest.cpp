@@ -47,6 +47,20 @@ TEST(DialogAnswers, LinesAreReadByKindInOrder)
         EXPECT_EQ(Answer(book, c.kind), c.expected) << static_cast<int>(c.kind);
 }
 
+TEST(DialogAnswers, KeySelectionTakesAllOrFirst)
+{
+    DialogAnswers book = DialogAnswers::Parse("select-keys: first\nselect-keys: pass x\nselect-keys: cancel\n"
+                                              "select-keys: all\npassphrase: all\n");
+    auto next = [&](DialogKind kind) {
+        standin::DialogAnswer answer = book.Next(kind);
+        return answer.cancel ? "<cancel>" : answer.allKeys ? "all" : "first";
+    };
+    EXPECT_STREQ(next(DialogKind::SelectKeys), "first");
+    EXPECT_STREQ(next(DialogKind::SelectKeys), "<cancel>"); // a passphrase is no answer to a selection
+    EXPECT_STREQ(next(DialogKind::SelectKeys), "all");
+    EXPECT_STREQ(next(DialogKind::Passphrase), "<cancel>"); // nor a selection to a passphrase dialog
+}
+
 TEST(DialogAnswers, EmptyFileCancelsEveryDialog)
 {
     DialogAnswers book = DialogAnswers::Parse("");

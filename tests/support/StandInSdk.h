@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "support/ScratchFolder.h"
+
 #include <algorithm>
 #include <string>
 
@@ -29,35 +31,6 @@ inline void LoadStandInSdk()
     LoadPGPsdkWith(plan);
     BindPGPsdk();
 }
-
-// A folder of its own in the temporary folder; everything in it goes with it.
-class TScratchFolder {
-public:
-    explicit TScratchFolder(const std::string& name)
-    {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        path = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(path.c_str(), nullptr);
-    }
-    ~TScratchFolder()
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    DeleteFileA((path + found.cFileName).c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(path.c_str());
-    }
-    TScratchFolder(const TScratchFolder&) = delete;
-    TScratchFolder& operator=(const TScratchFolder&) = delete;
-
-    std::string path; // with a trailing backslash
-};
 
 // Copies pubring.pkr and secring.skr from a fixture folder (a Unix path) into the scratch folder and
 // points the key store at the copies.

@@ -3,7 +3,7 @@
 # with an encryption sub-key and a passphrase, a DSA key with an ElGamal sub-key that expires
 # and a second, non-ASCII user id,
 # a key that expired long ago and a revoked key; and the pair again without
-# the revoked key. Usage: make-keys.sh OUTPUT_FOLDER
+# the revoked key; and Dave's key alone as armoured text. Usage: make-keys.sh OUTPUT_FOLDER
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
@@ -33,6 +33,8 @@ sed 's/^:-----/-----/' "$home/openpgp-revocs.d/$dave.rev" | gpg --import
 
 gpg --export > "$out/pubring.pkr"
 gpg --passphrase ann-pass --export-secret-keys > "$out/secring.skr"
+# Dave's public key as armoured text, for imports.
+gpg --armor --export dave@example.com > "$out/dave.asc"
 # The same pair after another program deleted Dave's key.
 gpg --delete-secret-and-public-keys "$dave"
 gpg --export > "$out/pubring-nodave.pkr"

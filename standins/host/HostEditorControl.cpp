@@ -1,0 +1,76 @@
+// The editor windows' text control of the stand-in mail client: an editor-library control from the
+// TER32.DLL beside the program (when it is there), which script steps fill and log.
+#include "standins/host/HostEditorControl.h"
+#include "standins/host/Host.h"
+#include "standins/host/HostLog.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* EDITOR_LIBRARY = "TER32.DLL";
+constexpr const char* CONTROL_CLASS = "TER32CLASS";
+constexpr int CONTROL_TOP = 40;
+
+using TCreateControl = HWND(WINAPI*)(int, int, int, int, int, HWND, DWORD);
+using TInsertText = BOOL(WINAPI*)(HWND, LPCSTR, LONG, LONG, int, BOOL);
+
+HMODULE EditorLibrary()
+{
+    static HMODULE library = [] {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+        std::string folder = path;
+        folder = folder.substr(0, folder.find_last_of('\\') + 1);
+        return LoadLibraryA((folder + EDITOR_LIBRARY).c_str());
+    }();
+    return library;
+}
+
+template <typename Proc> Proc Entry(const char* name)
+{
+    HMODULE library = EditorLibrary();
+    return library ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
+HWND ControlOf(HWND editor) { return editor ? FindWindowExA(editor, nullptr, CONTROL_CLASS, nullptr) : nullptr; }
+
+BOOL CALLBACK LogEditor(HWND window, LPARAM)
+{
+    char name[32] = {}, title[128] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, HostApi::CLASS_EDITOR) != 0)
+        return TRUE;
+    GetWindowTextA(window, title, sizeof title);
+    HWND control = ControlOf(window);
+    std::vector<char> text(control ? size_t(GetWindowTextLengthA(control)) + 1 : 1, '\0');
+    if (control)
+        GetWindowTextA(control, text.data(), int(text.size()));
+    g_log.Line("editor \"%s\" text \"%.300s\"", title, text.data());
+    return TRUE;
+}
+
+} // namespace
+
+void CreateEditorControl(HWND editor)
+{
+    if (auto create = Entry<TCreateControl>("TerCreateWindowAlt"))
+        create(4, CONTROL_TOP, 400, 200, -1, editor, WS_CHILD | WS_VISIBLE | WS_BORDER);
+}
+
+void SetEditorControlText(HWND editor, const std::string& text)
+{
+    HWND control = ControlOf(editor);
+    auto insert = Entry<TInsertText>("InsertRtfBuf");
+    if (control && insert)
+        insert(control, text.c_str(), LONG(text.size()), -1, -1, TRUE);
+    else
+        g_log.Line("editor has no text control");
+}
+
+void LogEditorTexts()
+{
+    if (g_host.MdiClient)
+        EnumChildWindows(g_host.MdiClient, LogEditor, 0);
+}

@@ -1,0 +1,125 @@
+// Mail-address runs, link schemes and percent decoding for the rich-edit control (portable).
+#include "ui/controls/DropEditText.h"
+
+#include <cctype>
+
+namespace {
+
+bool InControlOrHighRange(char16_t c)
+{
+    return c <= 0x20 || c >= 0x7F;
+}
+
+bool IsLeftStop(char16_t c)
+{
+    return InControlOrHighRange(c) || c == u'"' || c == u'(' || c == u'<' || c == u'[' || c == u'\\'
+        || c == u'{';
+}
+
+bool IsRightStop(char16_t c)
+{
+    return InControlOrHighRange(c) || c == u'"' || c == u')' || c == u'>' || c == u'\\' || c == u']'
+        || c == u'}';
+}
+
+// The closing partner of an opening quote or bracket, or 0.
+char16_t ClosingOf(char16_t c)
+{
+    switch (c) {
+    case u'"':
+        return u'"';
+    case u'(':
+        return u')';
+    case u'<':
+        return u'>';
+    case u'[':
+        return u']';
+    case u'{':
+        return u'}';
+    default:
+        return 0;
+    }
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix)
+{
+    for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
+        if (i >= text.size()
+            || std::tolower(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from)
+{
+    std::vector<TTextRun> runs;
+    // The line's end leaves out its break.
+    int lineEnd = static_cast<int>(line.size());
+    while (lineEnd > 0 && (line[lineEnd - 1] == u'\r' || line[lineEnd - 1] == u'\n'))
+        --lineEnd;
+    int covered = 0;
+    for (int at = from < 0 ? 0 : from; at < lineEnd; ++at) {
+        if (line[at] != u'@' || at < covered || at == 0 || at + 1 >= lineEnd)
+            continue;
+        if (IsLeftStop(line[at - 1]) || IsRightStop(line[at + 1]))
+            continue;
+        int start = at;
+        while (start > 0 && !IsLeftStop(line[start - 1]))
+            --start;
+        int end = at + 1;
+        while (end < lineEnd && !IsRightStop(line[end]))
+            ++end;
+        if (start > 0) {
+            if (const char16_t closing = ClosingOf(line[start - 1])) {
+                const std::size_t found = line.find(closing, static_cast<std::size_t>(end));
+                end = found == std::u16string::npos || static_cast<int>(found) > lineEnd ? lineEnd
+                                                                                          : static_cast<int>(found);
+            }
+        }
+        runs.push_back({ start, end - start });
+        covered = end;
+    }
+    return runs;
+}
+
+std::string LinkTextWithScheme(const std::string& text)
+{
+    if (text.find('@') == std::string::npos || StartsWithNoCase(text, "mailto:") || StartsWithNoCase(text, "http:")
+        || StartsWithNoCase(text, "ftp:"))
+        return text;
+    return "mailto:" + text;
+}
+
+std::string DecodePercentEscapes(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+bool IsMailtoLink(const std::string& text)
+{
+    return StartsWithNoCase(text, "mailto:");
+}
