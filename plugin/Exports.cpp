@@ -10,6 +10,8 @@
 #include "foundation/FileUtilsWin.h"
 #include "foundation/Processes.h"
 #include "foundation/RichEd20.h"
+#include "engine/CertStore.h"
+#include "plugin/MailServicesHost.h"
 #include "foundation/UTF8.h"
 #include "foundation/UxThemes.h"
 #include "foundation/WindowUtils.h"
@@ -34,6 +36,8 @@ UnitRegistry& Units()
         { "Processes", [] { InitProcesses(); }, [] { DoneProcesses(); } },
         { "FileUtils", [] { InitFileUtils(); }, [] { DoneFileUtils(); } },
         { "RichEd20", [] { InitRichEd20(); }, [] { DoneRichEd20(); } },
+        { "MailServices", [] { BindHostMailServices(); }, [] { UnbindHostMailServices(); } },
+        { "Crypt32", [] { BindCrypt32(); }, [] { DoneCrypt32(); } },
         { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
         { "UxThemes", nullptr, [] { DoneUxThemes(); } },
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },

@@ -31,6 +31,9 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(ZAVEKPluginCore PUBLIC FileUtilsWin)
   # HTML clean-up through libtidy from the mail client's folder, and the rich-text helpers.
   target_link_libraries(ZAVEKPluginCore PUBLIC Tidy RichEd20)
+  # The message model's services over them and the editor library; the Windows certificate stores.
+  target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MailServicesHost.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC HtsTerConverter zavek_certstore)
   # The SDK loader looks beside the plug-in library first: the stage puts the stand-in SDK there.
   add_custom_target(stage_PluginPGPsdk
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ZAVEK_STAGE_DIR}/Plugin
