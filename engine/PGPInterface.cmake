@@ -10,5 +10,5 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/PGPInterfaceMessages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPInterfacePrefs.cpp)
   target_link_libraries(zavek_pgpiface PUBLIC zavek_pgpiface_texts zavek_keyfuncs zavek_secure zavek_prefs
-                        zavek_encode zavek_decode MailUtils shell32 user32)
+                        zavek_encode zavek_decode MailUtils zavek_certstore shell32 user32)
 endif()

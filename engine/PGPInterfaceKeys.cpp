@@ -2,9 +2,12 @@
 // list through the key finder and leaves it empty again once its answer is taken.
 #include "engine/PGPInterface.h"
 #include "engine/PGPDecode.h"
+#include "engine/CertStore.h"
 
 #include "engine/KeyFuncs.h"
 #include "foundation/ZAVEKResources.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -198,10 +201,19 @@ int32_t TPGPInterface::ExportKeysText(HWND, TKeyIDData& keys, std::string& text)
     return NotAvailable();
 }
 
-int32_t TPGPInterface::ImportWindowsCertificates(HWND, bool, TKeyIDData& keys)
+int32_t TPGPInterface::ImportWindowsCertificates(HWND parent, bool quiet, TKeyIDData& keys)
 {
     keys = TKeyIDData();
-    return NotAvailable();
+    // A passphrase for this one transfer from the store into the key database.
+    char transfer[9] = {};
+    std::snprintf(transfer, sizeof transfer, "%08X", secure_->NextRandomWord());
+    std::unique_ptr<TX509CertPropsList> imported;
+    LastStatus = ImportStoreCertificate(texts_.GetEntry(309), texts_.GetEntry(303) + ":", transfer, parent, imported);
+    SecureZeroMemory(transfer, sizeof transfer);
+    CertListResult(imported.get(), keys);
+    if (LastStatus == kStatusOK)
+        ReportCount(keys, 311, quiet);
+    return LastStatus;
 }
 
 int32_t TPGPInterface::RemoveCertificate(HWND, bool, TKeyIDData& keys)
@@ -219,8 +231,7 @@ int32_t TPGPInterface::ExportCertificate(HWND, TKeyIDData& keys, std::string& te
 
 bool TPGPInterface::HasWindowsCertificates()
 {
-    NotAvailable();
-    return false;
+    return ::HasWindowsCertificates();
 }
 
 void TPGPInterface::TakeEncodeResult(const std::string& recipientKeyIDs, const std::string& signerKeyID,

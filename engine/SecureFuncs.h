@@ -111,6 +111,9 @@ public:
     bool WipeFile(const std::string& fileName);
     uint32_t WipePasses = 3;
 
+    // The next word of the generator, for one-time secrets such as a transfer passphrase.
+    uint32_t NextRandomWord() { return IsaacNext(random_); }
+
 private:
     void SeedGenerator();
     int32_t NextSigned() { return static_cast<int32_t>(IsaacNext(random_)); }

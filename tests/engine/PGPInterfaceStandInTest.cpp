@@ -365,6 +365,11 @@ TEST_F(PGPInterfaceStandIn, StatusReportsAndMissingUnits)
     EXPECT_EQ(pgp->ImportKeys("", nullptr, keys, true, true), kStatusNoKey);
     EXPECT_EQ(pgp->ExportKeysText(nullptr, keys, output), kStatusNotAvailable);
     EXPECT_FALSE(pgp->HasWindowsCertificates());
+    // An empty personal store has nothing to import, and nothing is reported as imported.
+    shown.clear();
+    EXPECT_NE(pgp->ImportWindowsCertificates(nullptr, false, keys), kStatusOK);
+    EXPECT_EQ(keys.Count, 0);
+    EXPECT_TRUE(shown.empty());
     EXPECT_FALSE(pgp->LastOpSucceeded());
 
     std::string burnt = "plain";
