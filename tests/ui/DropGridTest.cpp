@@ -1,0 +1,312 @@
+// Tests of the drop grid under Wine: cells reach the list view, header clicks sort (and the current
+// row and the data column's objects follow), keys and clicks move the current cell and select rows,
+// type-ahead and text search find rows, scrolling follows the current row, rows are deleted.
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/harness/KeyInjector.h"
+#include "ui/controls/DropGrid.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<int>;
+
+class DropGridTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        form = new TForm(nullptr);
+        form->BorderStyle = bsNone;
+        form->SetBounds(40, 40, 400, 300);
+        form->Show();
+        Application().ProcessMessages();
+    }
+    static void TearDownTestSuite()
+    {
+        delete form;
+        form = nullptr;
+    }
+
+    void SetUp() override
+    {
+        grid.reset(new TDropGrid(form));
+        grid->SetParent(form);
+        grid->SetBounds(0, 0, 400, 300);
+        grid->SetColCount(3);
+        grid->AllowHeaderClick = true;
+        grid->SearchColumn = 1;
+        grid->SetHeader(0, caLeft, 0, "Id", caLeft);
+        grid->SetHeader(1, caLeft, 0, "Name", caLeft);
+        grid->SetHeader(2, caRight, 0, "Size", caRight);
+        Fill({ { "1", "bravo", "30" }, { "2", "alpha", "10" }, { "3", "charlie", "" }, { "4", "beta", "20" },
+            { "5", "bob", "40" } });
+        grid->SetFocus();
+        Application().ProcessMessages();
+    }
+    void TearDown() override { grid.reset(); }
+
+    void Fill(const std::vector<std::vector<std::string>>& rows)
+    {
+        grid->SetRowCount(static_cast<int>(rows.size()) + 1);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            grid->SetRowCells(static_cast<int>(i) + 1, rows[i]);
+            grid->SetObject(0, static_cast<int>(i) + 1, static_cast<std::intptr_t>(100 + i));
+        }
+    }
+    // Column col of every data row.
+    std::vector<std::string> Column(int col)
+    {
+        std::vector<std::string> texts;
+        for (int row = 1; row < grid->RowCount(); ++row)
+            texts.push_back(grid->Cells(col, row));
+        return texts;
+    }
+    HWND Header() { return ListView_GetHeader(grid->Handle()); }
+    // A click in the middle of a header item, as the user gives it.
+    void ClickHeader(int col)
+    {
+        RECT item {};
+        Header_GetItemRect(Header(), col, &item);
+        const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageA(Header(), WM_LBUTTONUP, 0, point);
+        Application().ProcessMessages();
+    }
+    void ClickCell(int col, int row, WPARAM modifiers = 0)
+    {
+        RECT item {};
+        item.left = LVIR_BOUNDS;
+        SendMessageA(grid->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&item));
+        int x = item.left;
+        for (int c = 0; c < col; ++c)
+            x += grid->ColWidths(c);
+        const LPARAM point = MAKELPARAM(x + grid->ColWidths(col) / 2, (item.top + item.bottom) / 2);
+        PostMessageA(grid->Handle(), WM_LBUTTONUP, modifiers, point);
+        SendMessageA(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | modifiers, point);
+        Application().ProcessMessages();
+    }
+    void Key(WORD key, TShiftState shift = 0)
+    {
+        InjectKey(key, shift, grid->Handle());
+        PumpPending();
+    }
+    void Type(const std::string& text)
+    {
+        for (char c : text)
+            SendMessageA(grid->Handle(), WM_CHAR, static_cast<BYTE>(c), 1);
+    }
+
+    static TForm* form;
+    std::unique_ptr<TDropGrid> grid;
+};
+TForm* DropGridTest::form = nullptr;
+
+using Texts = std::vector<std::string>;
+
+TEST_F(DropGridTest, CellsReachTheListViewAndWidenTheirColumns)
+{
+    EXPECT_EQ(ListView_GetItemCount(grid->Handle()), 5);
+    char buffer[64] = "";
+    ListView_GetItemText(grid->Handle(), 2, 1, buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "charlie");
+    HDITEMA item {};
+    item.mask = HDI_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    Header_GetItem(Header(), 1, &item);
+    EXPECT_STREQ(buffer, "Name");
+
+    const int before = grid->ColWidths(1);
+    grid->SetCell(1, 2, std::string(60, 'W'));
+    EXPECT_GT(grid->ColWidths(1), before) << "a long text widens its column";
+    EXPECT_EQ(ListView_GetColumnWidth(grid->Handle(), 1), grid->ColWidths(1));
+    const int widened = grid->ColWidths(1);
+    grid->SetCell(1, 2, "x");
+    EXPECT_EQ(grid->ColWidths(1), widened) << "columns never shrink";
+
+    grid->AutoAdjustColWidths = false;
+    grid->SetCell(2, 1, std::string(80, 'W'));
+    EXPECT_EQ(grid->ColWidths(2), 64);
+}
+
+TEST_F(DropGridTest, HeaderClicksSortAscendingDescendingAscending)
+{
+    ClickHeader(1);
+    EXPECT_EQ(grid->SortState(), 2);
+    EXPECT_EQ(Column(1), (Texts { "alpha", "beta", "bob", "bravo", "charlie" }));
+    ClickHeader(1);
+    EXPECT_EQ(grid->SortState(), -2);
+    EXPECT_EQ(Column(1), (Texts { "charlie", "bravo", "bob", "beta", "alpha" }));
+    ClickHeader(1);
+    EXPECT_EQ(grid->SortState(), 2);
+    EXPECT_EQ(Column(1), (Texts { "alpha", "beta", "bob", "bravo", "charlie" }));
+    EXPECT_EQ(Column(0), (Texts { "2", "4", "5", "1", "3" })) << "whole rows move";
+    EXPECT_EQ(grid->Cells(2, 5), " ") << "an empty cell becomes a blank";
+
+    grid->AllowHeaderClick = false;
+    ClickHeader(0);
+    EXPECT_EQ(grid->SortState(), 2) << "header clicks are off";
+}
+
+TEST_F(DropGridTest, SortingKeepsTheCurrentRowAndMovesTheDataColumnsObjects)
+{
+    grid->DataColumn = 0;
+    grid->SetCurrent(1, 3); // "charlie"
+    ASSERT_EQ(grid->Row(), 3);
+    ASSERT_TRUE(grid->SortByColumn(1));
+    EXPECT_EQ(grid->Cells(1, grid->Row()), "charlie");
+    EXPECT_EQ(grid->Row(), 5);
+    const std::vector<std::intptr_t> expected { 101, 103, 104, 100, 102 };
+    for (int row = 1; row <= 5; ++row)
+        EXPECT_EQ(grid->Objects(0, row), expected[static_cast<std::size_t>(row - 1)]) << "row " << row;
+
+    std::string text;
+    const auto before = Column(1);
+    ASSERT_TRUE(grid->SortByColumn(2, true, &text, true));
+    EXPECT_EQ(Column(1), before) << "text-only mode leaves the grid";
+    EXPECT_EQ(grid->SortState(), 2);
+    EXPECT_EQ(text.substr(0, 3), " \n3") << text;
+}
+
+TEST_F(DropGridTest, AltArrowSortsByTheCurrentColumnUnlessEditing)
+{
+    grid->SetCurrent(2, 1);
+    Key(VK_DOWN, ssAlt);
+    EXPECT_EQ(grid->SortState(), 3);
+    EXPECT_EQ(Column(2), (Texts { " ", "10", "20", "30", "40" }));
+    grid->Options = goEditing;
+    Key(VK_DOWN, ssAlt);
+    EXPECT_EQ(grid->SortState(), 3);
+}
+
+TEST_F(DropGridTest, KeysAndClicksMoveTheCurrentCell)
+{
+    grid->SetCurrent(0, 1);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    EXPECT_EQ(grid->Row(), 3);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    EXPECT_EQ(grid->Col(), 2) << "stops at the last column";
+    Key(VK_LEFT);
+    EXPECT_EQ(grid->Col(), 1);
+    ClickCell(2, 5);
+    EXPECT_EQ(grid->Row(), 5);
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_EQ(grid->SelectedRows(), (Rows { 5 }));
+}
+
+TEST_F(DropGridTest, RefusedCellsAreNotEntered)
+{
+    grid->SetCurrent(1, 1);
+    grid->OnSelectCell = [](TDropGrid&, int col, int row, bool& canSelect) { canSelect = col != 0 && row != 4; };
+    Key(VK_LEFT);
+    EXPECT_EQ(grid->Col(), 1);
+    ClickCell(0, 2);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_FALSE(grid->SetCurrent(1, 4));
+    EXPECT_TRUE(grid->SetCurrent(2, 5));
+    EXPECT_EQ(grid->Row(), 5);
+}
+
+TEST_F(DropGridTest, RangeSelectionTakesSeveralRows)
+{
+    grid->SetOptions(goRangeSelect);
+    Fill({ { "1", "a" }, { "2", "b" }, { "3", "c" }, { "4", "d" }, { "5", "e" } });
+    grid->SetFocus();
+    grid->SetCurrent(0, 2);
+    Key(VK_DOWN, ssShift);
+    Key(VK_DOWN, ssShift);
+    EXPECT_EQ(grid->SelectedRows(), (Rows { 2, 3, 4 }));
+    ClickCell(1, 1, MK_CONTROL);
+    EXPECT_EQ(grid->SelectedRows(), (Rows { 1, 2, 3, 4 }));
+    grid->SetOptions(0);
+    grid->SetCurrent(0, 2);
+    Key(VK_DOWN, ssShift);
+    EXPECT_EQ(grid->SelectedRows(), (Rows { 3 })) << "one row without range selection";
+}
+
+TEST_F(DropGridTest, TypeAheadStepsThroughMatchingRows)
+{
+    grid->SetCurrent(0, 1); // "bravo"
+    struct Step {
+        std::string typed;
+        int row;
+    };
+    const Step steps[] = { { "b", 4 }, { "b", 5 }, { "b", 1 }, { "c", 3 } };
+    for (const Step& step : steps) {
+        Type(step.typed);
+        EXPECT_EQ(grid->Row(), step.row) << step.typed;
+        // A new search each time: the pause ran out.
+        SendMessageA(grid->Handle(), WM_TIMER, 1, 0);
+    }
+    grid->SetCurrent(0, 1);
+    Type("be");
+    EXPECT_EQ(grid->Row(), 4) << "typing on keeps searching from the current row";
+    Type("z");
+    EXPECT_EQ(grid->Row(), 4) << "no row begins with \"bez\"";
+    Type("a");
+    EXPECT_EQ(grid->Row(), 2) << "the unmatched text was cleared";
+}
+
+TEST_F(DropGridTest, FindTextSearchesOnAndAsksAgainAfterTheEnd)
+{
+    int asked = 0;
+    grid->OnSearchPattern = [&asked](TDropGrid&, std::string& pattern) {
+        ++asked;
+        pattern = "LI";
+        return true;
+    };
+    grid->SetCurrent(0, 1);
+    EXPECT_EQ(grid->FindText(), TFindOutcome::Found);
+    EXPECT_EQ(grid->Row(), 3); // "charlie"
+    EXPECT_EQ(grid->FindPattern(), "li");
+    EXPECT_EQ(grid->FindText(), TFindOutcome::EndReached);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(grid->FindText(), TFindOutcome::EndReached);
+    EXPECT_EQ(asked, 2) << "the miss made the search ask again";
+}
+
+TEST_F(DropGridTest, ScrollingFollowsTheCurrentRow)
+{
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 200; ++i)
+        rows.push_back({ std::to_string(i), "name " + std::to_string(i), "" });
+    Fill(rows);
+    grid->SetCurrent(0, 1);
+    ASSERT_GT(grid->VisibleRowCount(), 3);
+    EXPECT_EQ(grid->TopRow(), 1);
+    Key(VK_END);
+    EXPECT_EQ(grid->Row(), 200);
+    EXPECT_EQ(grid->TopRow(), 200 - grid->VisibleRowCount() + 1);
+    Key(VK_HOME);
+    EXPECT_EQ(grid->TopRow(), 1);
+    grid->ScrollIntoView(120);
+    EXPECT_LE(grid->TopRow(), 120);
+    EXPECT_GT(grid->TopRow() + grid->VisibleRowCount(), 120);
+    Key(VK_NEXT);
+    EXPECT_GT(grid->Row(), 1 + grid->VisibleRowCount() / 2);
+}
+
+TEST_F(DropGridTest, DeleteRowMovesRowsUpAndEmptiesTheLastOne)
+{
+    grid->SetCurrent(0, 2);
+    grid->DeleteRow(2);
+    EXPECT_EQ(Column(1), (Texts { "bravo", "charlie", "beta", "bob" }));
+    EXPECT_EQ(ListView_GetItemCount(grid->Handle()), 4);
+    grid->SetRowCount(2);
+    grid->DeleteRow(1);
+    EXPECT_EQ(grid->RowCount(), 2) << "the only data row stays, emptied";
+    EXPECT_EQ(grid->Cells(1, 1), "");
+    grid->DeleteRow(0);
+    EXPECT_EQ(grid->Cells(0, 0), "Id") << "the header row is never deleted";
+}
+
+} // namespace

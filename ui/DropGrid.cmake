@@ -1,0 +1,5 @@
+# The drop grid window control (Windows only): a report-mode list view with our own cells.
+if(ZAVEK_WINDOWS)
+  add_library(zavek_dropgrid STATIC ${CMAKE_CURRENT_LIST_DIR}/controls/DropGrid.cpp)
+  target_link_libraries(zavek_dropgrid PUBLIC zavek_dropgrid_rules zavek_grid_images comctl32 gdi32)
+endif()
