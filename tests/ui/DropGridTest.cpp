@@ -4,7 +4,9 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/harness/KeyInjector.h"
+#include "framework/harness/WindowCapture.h"
 #include "ui/controls/DropGrid.h"
+#include "ui/controls/ToolTip.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int ArrowStripId = 200;
 
 using Rows = std::vector<int>;
 
@@ -307,6 +311,117 @@ TEST_F(DropGridTest, DeleteRowMovesRowsUpAndEmptiesTheLastOne)
     EXPECT_EQ(grid->Cells(1, 1), "");
     grid->DeleteRow(0);
     EXPECT_EQ(grid->Cells(0, 0), "Id") << "the header row is never deleted";
+}
+
+TEST_F(DropGridTest, DraggingAColumnBorderDoesNotSort)
+{
+    RECT item {};
+    Header_GetItemRect(Header(), 0, &item);
+    const int y = (item.top + item.bottom) / 2;
+    const int width = grid->ColWidths(0);
+    SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.right - 1, y));
+    SendMessageA(Header(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(item.right + 30, y));
+    SendMessageA(Header(), WM_LBUTTONUP, 0, MAKELPARAM(item.right + 30, y));
+    Application().ProcessMessages();
+    EXPECT_EQ(grid->SortState(), 0);
+    EXPECT_GT(grid->ColWidths(0), width) << "the drag resized the column";
+}
+
+TEST_F(DropGridTest, RowsTakeTheDefaultRowHeight)
+{
+    for (const int height : { 17, 30 }) {
+        grid->SetDefaultRowHeight(height);
+        RECT first {};
+        RECT second {};
+        first.left = second.left = LVIR_BOUNDS;
+        SendMessageA(grid->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        SendMessageA(grid->Handle(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+        EXPECT_EQ(second.top - first.top, height);
+    }
+}
+
+TEST_F(DropGridTest, CellTipsShowOnRequestAndEscapeHidesThem)
+{
+    grid->OnGetToolTipText = [](TDropGrid& g, int col, int row, std::string& text, bool fixed) {
+        text = (fixed ? "header " : "cell ") + g.Cells(col, row);
+    };
+    grid->SetCurrent(1, 3);
+    ASSERT_NE(grid->ToolTip(), nullptr);
+    SendMessageA(grid->Handle(), WM_KEYDOWN, 'I', 0); // without Ctrl: no tip
+    EXPECT_FALSE(grid->ToolTip()->Showing());
+    Key('I', ssCtrl);
+    EXPECT_TRUE(grid->ToolTip()->Showing());
+    EXPECT_EQ(grid->ToolTip()->GetText(), "cell charlie");
+    SendMessageA(grid->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(grid->ToolTip()->Showing());
+
+    SendMessageA(grid->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(grid->Handle()), -1);
+    EXPECT_TRUE(grid->ToolTip()->Showing()) << "the context-menu key shows the current cell's tip";
+    grid->ShowCellTip(2, 0, true);
+    EXPECT_EQ(grid->ToolTip()->GetText(), "header Size");
+    grid->OnGetToolTipText = nullptr;
+    grid->ShowCellTip(1, 1, true);
+    EXPECT_FALSE(grid->ToolTip()->Showing()) << "no text, no tip";
+}
+
+// The colour of a pixel of the grid's client area.
+COLORREF ClientPixel(TDropGrid& grid, int x, int y)
+{
+    TBitmap picture;
+    EXPECT_TRUE(CaptureWindow(grid.Handle(), picture));
+    RECT window {};
+    GetWindowRect(grid.Handle(), &window);
+    POINT origin {};
+    ClientToScreen(grid.Handle(), &origin);
+    const std::uint32_t argb = picture.Bits()[(y + origin.y - window.top) * picture.Width() + x + origin.x - window.left];
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+// True when the header's picture holds a pixel of the colour inside the column.
+bool HeaderColumnHolds(TDropGrid& grid, int col, COLORREF colour)
+{
+    HWND header = ListView_GetHeader(grid.Handle());
+    RECT item {};
+    Header_GetItemRect(header, col, &item);
+    TBitmap picture;
+    EXPECT_TRUE(CaptureWindow(header, picture));
+    for (int y = item.top; y < item.bottom; ++y)
+        for (int x = item.left; x < item.right; ++x) {
+            const std::uint32_t argb = picture.Bits()[y * picture.Width() + x];
+            if (RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF) == colour)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(DropGridTest, SortedColumnIsTintedAndItsHeaderShowsTheArrow)
+{
+    grid->ResourceModule = GetModuleHandleA(nullptr);
+    grid->LoadSortArrows(ArrowStripId);
+    grid->SetColor(clWhite);
+    grid->SetCurrent(0, 1);
+    ClickHeader(1);
+    grid->Update();
+    RECT item {};
+    item.left = LVIR_BOUNDS;
+    SendMessageA(grid->Handle(), LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+    const int y = (item.top + item.bottom) / 2;
+    const int sortedX = item.left + grid->ColWidths(0) + grid->ColWidths(1) - 4;
+    EXPECT_EQ(ClientPixel(*grid, sortedX, y), RGB(247, 247, 247)) << "white, 8 darker";
+    EXPECT_EQ(ClientPixel(*grid, item.left + grid->ColWidths(0) + grid->ColWidths(1) + 4, y), RGB(255, 255, 255));
+    const int current = grid->Row();
+    SendMessageA(grid->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(current - 1), reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(ClientPixel(*grid, item.left + grid->ColWidths(0) - 4, (item.top + item.bottom) / 2),
+        GetSysColor(COLOR_HIGHLIGHT))
+        << "the current cell";
+
+    EXPECT_TRUE(HeaderColumnHolds(*grid, 1, RGB(255, 0, 0))) << "ascending arrow";
+    EXPECT_FALSE(HeaderColumnHolds(*grid, 1, RGB(0, 0, 255)));
+    EXPECT_FALSE(HeaderColumnHolds(*grid, 0, RGB(255, 0, 0))) << "only the sorted column";
+    ClickHeader(1);
+    UpdateWindow(Header());
+    EXPECT_TRUE(HeaderColumnHolds(*grid, 1, RGB(0, 0, 255))) << "descending arrow";
+    SaveWindowPicture(grid->Handle(), "dropgrid_sorted");
 }
 
 } // namespace

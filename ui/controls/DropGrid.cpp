@@ -3,7 +3,9 @@
 // current column, sorting, type-ahead and text search.
 #include "ui/controls/DropGrid.h"
 
+#include "framework/Application.h"
 #include "ui/controls/GridImages.h"
+#include "ui/controls/ToolTip.h"
 
 #include <algorithm>
 #include <commctrl.h>
@@ -11,7 +13,12 @@
 
 namespace {
 
+// The header's mouse position, posted to the grid (-1, -1 when the mouse left the header).
+constexpr UINT WM_APP_HEADERMOUSE = WM_APP + 0x4D47;
+
 constexpr UINT_PTR TypeAheadTimerId = 1;
+constexpr UINT_PTR HeaderTipTimerId = 2;
+constexpr UINT_PTR HeaderSubclassId = 0x4447;
 // The pause after which typed characters start a new search.
 constexpr UINT TypeAheadPause = 1000;
 constexpr int CellInset = 2;
@@ -40,6 +47,23 @@ UINT TextFlags(int alignment)
     if (alignment == caCenter)
         return base | DT_CENTER;
     return base | DT_LEFT;
+}
+
+// Mouse moves over the header reach the grid as its own (in its client coordinates).
+LRESULT CALLBACK HeaderProc(HWND header, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR grid)
+{
+    if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) {
+        POINT point { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+        if (msg == WM_MOUSEMOVE) {
+            MapWindowPoints(header, reinterpret_cast<HWND>(grid), &point, 1);
+            TRACKMOUSEEVENT track { sizeof track, TME_LEAVE, header, 0 };
+            TrackMouseEvent(&track);
+        } else {
+            point = { -1, -1 };
+        }
+        PostMessageA(reinterpret_cast<HWND>(grid), WM_APP_HEADERMOUSE, 0, MAKELPARAM(point.x, point.y));
+    }
+    return DefSubclassProc(header, msg, wParam, lParam);
 }
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour)
@@ -73,6 +97,8 @@ TDropGrid::~TDropGrid()
     DestroyHandle();
     if (headerFont_)
         DeleteObject(headerFont_);
+    if (rowHeightImages_)
+        ImageList_Destroy(rowHeightImages_);
 }
 
 void TDropGrid::CreateParams(TCreateParams& params)
@@ -80,7 +106,7 @@ void TDropGrid::CreateParams(TCreateParams& params)
     TWinControl::CreateParams(params);
     params.SystemClassName = WC_LISTVIEWA;
     params.ExStyle |= WS_EX_CLIENTEDGE;
-    params.Style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
+    params.Style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
     if (!(Options & goRangeSelect))
         params.Style |= LVS_SINGLESEL;
 }
@@ -94,6 +120,58 @@ void TDropGrid::CreateWindowHandleDone()
     SyncColumns();
     SyncRowCount();
     UpdateHeaderFont();
+    ApplyRowHeight();
+    if (HWND header = ListView_GetHeader(Handle()))
+        SetWindowSubclass(header, HeaderProc, HeaderSubclassId, reinterpret_cast<DWORD_PTR>(Handle()));
+    if (!tip_) {
+        tip_ = new TToolTip(this);
+        tip_->SetToolTipStyle(ttsCenterText);
+        tip_->HMargin = 4;
+        tip_->VMargin = 2;
+        tip_->SetToolRect(ClientRect());
+        // A tip following the mouse starts one row above the cell under it, one pixel left.
+        tip_->OnGetToolTipOrigin = [this](POINT& topLeft) {
+            if (fixedTip_ || mouseCell_.y < FixedRows)
+                return;
+            RECT item {};
+            item.left = LVIR_BOUNDS;
+            SendMessageA(Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(mouseCell_.y - FixedRows),
+                reinterpret_cast<LPARAM>(&item));
+            POINT origin { item.left + ColumnLeft(mouseCell_.x) - 1, item.top - (item.bottom - item.top) };
+            ::ClientToScreen(Handle(), &origin);
+            topLeft = origin;
+        };
+    }
+}
+
+void TDropGrid::SetDefaultRowHeight(int height)
+{
+    rowHeight_ = std::max(0, height);
+    if (HandleAllocated())
+        ApplyRowHeight();
+}
+
+// A list view's rows are as high as its small images plus its own padding: an empty image list
+// of the height less that padding (measured on the first row, which always exists) sets them.
+void TDropGrid::ApplyRowHeight()
+{
+    if (rowHeight_ <= 0)
+        return;
+    int imageHeight = rowHeight_;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        HIMAGELIST images = ImageList_Create(1, std::max(1, imageHeight), ILC_COLOR, 1, 0);
+        SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+        if (rowHeightImages_)
+            ImageList_Destroy(rowHeightImages_);
+        rowHeightImages_ = images;
+        RECT first {};
+        first.left = LVIR_BOUNDS;
+        SendMessageA(Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        const int padding = (first.bottom - first.top) - imageHeight;
+        if (padding <= 0 || imageHeight != rowHeight_)
+            return;
+        imageHeight = rowHeight_ - padding;
+    }
 }
 
 void TDropGrid::SetOptions(TGridOptions options)
@@ -558,6 +636,44 @@ std::string TDropGrid::CellToolTipText(int col, int row)
     return text;
 }
 
+void TDropGrid::ShowCellTip(int col, int row, bool fixed)
+{
+    if (!tip_)
+        return;
+    tip_->DeactivateTip();
+    const std::string text = CellToolTipText(col, row);
+    if (text.empty())
+        return;
+    fixedTip_ = fixed;
+    tip_->FixedPos = row < FixedRows;
+    tip_->CenterToolTip = fixed ? cttInParent : cttNot;
+    tip_->SetToolRect(ClientRect());
+    tip_->SetText(text);
+    tip_->ActivateTip();
+    // A tip the user asked for stays until a key or the mouse takes it away.
+    if (fixed)
+        tip_->SetHintHidePause(MAXSHORT);
+}
+
+void TDropGrid::TrackMouseCell(int x, int y)
+{
+    int col = -1;
+    int row = -1;
+    if (x < 0 || !MouseToCell(x, y, col, row))
+        col = row = -1;
+    if (col == mouseCell_.x && row == mouseCell_.y)
+        return;
+    mouseCell_ = { col, row };
+    KillTimer(Handle(), HeaderTipTimerId);
+    if (tip_)
+        tip_->DeactivateTip();
+    if (row == 0)
+        // The header is a window of its own: its tips are shown, fixed, after the hint pause.
+        SetTimer(Handle(), HeaderTipTimerId, static_cast<UINT>(Application().HintPause), nullptr);
+    else if (row > 0)
+        ShowCellTip(col, row, false);
+}
+
 // ---- keys ----
 
 void TDropGrid::MoveCol(int delta)
@@ -575,8 +691,25 @@ void TDropGrid::MoveCol(int delta)
     RedrawRow(Row());
 }
 
+bool TDropGrid::HandleKeyBeforeDefault(WORD key, TShiftState shift)
+{
+    if (!tip_)
+        return false;
+    const bool showing = tip_->Showing();
+    tip_->DeactivateTip();
+    if (key == VK_ESCAPE && showing)
+        return true;
+    if (key == 'I' && shift == ssCtrl) {
+        ShowCellTip(col_, Row(), true);
+        return true;
+    }
+    return false;
+}
+
 bool TDropGrid::DoKeyDown(WORD& key, TShiftState shift)
 {
+    if (HandleKeyBeforeDefault(key, shift))
+        return true;
     if (TWinControl::DoKeyDown(key, shift))
         return true;
     const bool alt = (shift & ssAlt) != 0;
@@ -694,8 +827,20 @@ LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
     }
     const bool sorted = sortState_ != 0 && std::abs(sortState_) - 1 == col;
     const COLORREF fixed = GetSysColor(COLOR_BTNFACE);
+    const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0;
     Fill(dc, rect, sorted ? TintColour(fixed) : fixed);
-    DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+    if (pressed) {
+        // Shadow on both sides of a pressed header.
+        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    } else {
+        DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+    }
     const TColumnSettings settings = ColumnSettings(col);
     RECT inner = rect;
     InflateRect(&inner, -CellInset, 0);
@@ -728,7 +873,7 @@ LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
             textLeft = (inner.left + inner.right - extent.cx) / 2;
         textRight = textLeft + extent.cx;
     }
-    if (sorted && arrows_->Loaded()) {
+    if (sorted && !pressed && arrows_->Loaded()) {
         const bool ascending = sortState_ > 0;
         const int width = arrows_->Width();
         const int top = (rect.top + rect.bottom - arrows_->Height()) / 2;
@@ -856,9 +1001,43 @@ void TDropGrid::WndProc(TMessage& message)
             ClearTypeAhead();
             return;
         }
+        if (message.WParam == HeaderTipTimerId) {
+            KillTimer(Handle(), HeaderTipTimerId);
+            if (mouseCell_.y == 0)
+                ShowCellTip(mouseCell_.x, 0, true);
+            return;
+        }
         break;
+    case WM_MOUSEMOVE:
+        TrackMouseCell(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+        break;
+    case WM_APP_HEADERMOUSE:
+        TrackMouseCell(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+        return;
+    case WM_CONTEXTMENU: {
+        int col = col_;
+        int row = Row();
+        if (message.LParam != -1) {
+            POINT point { GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam) };
+            ::ScreenToClient(Handle(), &point);
+            if (!MouseToCell(point.x, point.y, col, row))
+                break;
+        }
+        ShowCellTip(col, row, true);
+        return;
+    }
+    case WM_SIZE:
+        TWinControl::WndProc(message);
+        if (tip_)
+            tip_->SetToolRect(ClientRect());
+        return;
     case WM_DESTROY:
         ClearTypeAhead();
+        KillTimer(Handle(), HeaderTipTimerId);
+        if (HWND header = ListView_GetHeader(Handle()))
+            RemoveWindowSubclass(header, HeaderProc, HeaderSubclassId);
+        delete tip_;
+        tip_ = nullptr;
         break;
     default:
         break;

@@ -16,6 +16,7 @@
 
 class TArrowImages;
 class THeaderImages;
+class TToolTip;
 
 enum TGridOption : unsigned {
     // Several rows may be selected (Shift and Ctrl with keys and clicks).
@@ -59,6 +60,9 @@ public:
     int ColWidths(int col) const;
     void SetColWidth(int col, int width);
     int DefaultColWidth = 64;
+    // The height of every data row (0: the font's).
+    int DefaultRowHeight() const noexcept { return rowHeight_; }
+    void SetDefaultRowHeight(int height);
 
     // ---- current cell and selection ----
     // The current row (a data row) and column.
@@ -127,6 +131,10 @@ public:
     TCanvas& Canvas() noexcept { return canvas_; }
     // The text of a cell's tooltip (empty without OnGetToolTipText).
     std::string CellToolTipText(int col, int row);
+    // Shows a cell's tooltip: fixed ones at once, inside the grid; others follow the mouse.
+    void ShowCellTip(int col, int row, bool fixed);
+    // The cell tooltip (null before the window exists).
+    TToolTip* ToolTip() const noexcept { return tip_; }
 
     void WndProc(TMessage& message) override;
 
@@ -150,6 +158,9 @@ private:
     void MoveCol(int delta);
     void ClearTypeAhead();
     void UpdateHeaderFont();
+    void ApplyRowHeight();
+    void TrackMouseCell(int x, int y);
+    bool HandleKeyBeforeDefault(WORD key, TShiftState shift);
     int ColumnLeft(int col) const;
 
     int colCount_ = 5;
@@ -164,6 +175,12 @@ private:
     bool askPattern_ = false;
     TCanvas canvas_;
     HFONT headerFont_ = nullptr;
+    int rowHeight_ = 0;
+    HIMAGELIST rowHeightImages_ = nullptr;
+    TToolTip* tip_ = nullptr;
+    bool fixedTip_ = false;
+    // The cell last under the mouse (col, row; -1 none).
+    POINT mouseCell_ { -1, -1 };
     std::unique_ptr<TArrowImages> arrows_;
     std::unique_ptr<THeaderImages> headerImages_;
 };
