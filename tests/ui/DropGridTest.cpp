@@ -4,6 +4,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/harness/KeyInjector.h"
+#include "framework/StringLists.h"
 #include "framework/harness/WindowCapture.h"
 #include "ui/controls/DropGrid.h"
 #include "ui/controls/ToolTip.h"
@@ -11,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <cstring>
 #include <memory>
+#include <shlobj.h>
 #include <string>
 #include <vector>
 
@@ -362,6 +365,61 @@ TEST_F(DropGridTest, CellTipsShowOnRequestAndEscapeHidesThem)
     grid->OnGetToolTipText = nullptr;
     grid->ShowCellTip(1, 1, true);
     EXPECT_FALSE(grid->ToolTip()->Showing()) << "no text, no tip";
+}
+
+TEST_F(DropGridTest, DroppedFilesReachTheHandler)
+{
+    std::vector<std::string> names;
+    grid->OnFileDropped = [&names](TDropGrid&, TStringList& files) {
+        for (int i = 0; i < files.Count(); ++i)
+            names.push_back(files[i]);
+        files.Clear();
+    };
+    grid->SetAcceptFiles(true);
+    EXPECT_TRUE(GetWindowLongA(grid->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const std::string list = std::string("C:\\a.asc") + '\0' + "C:\\b.asc" + '\0' + '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+    GlobalUnlock(memory);
+    SendMessageA(grid->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(names, (Texts { "C:\\b.asc", "C:\\a.asc" }));
+}
+
+TEST_F(DropGridTest, CellRectanglesAndMouseEventsNameTheCell)
+{
+    const RECT header = grid->CellRect(1, 0);
+    const RECT cell = grid->CellRect(1, 3);
+    EXPECT_EQ(header.left, cell.left);
+    EXPECT_EQ(cell.right - cell.left, grid->ColWidths(1));
+    EXPECT_LE(header.bottom, cell.top);
+    int col = -1;
+    int row = -1;
+    ASSERT_TRUE(grid->MouseToCell(cell.left + 3, cell.top + 3, col, row));
+    EXPECT_EQ(col, 1);
+    EXPECT_EQ(row, 3);
+    ASSERT_TRUE(grid->MouseToCell(header.left + 3, header.top + 3, col, row));
+    EXPECT_EQ(row, 0);
+
+    int doubleClicks = 0;
+    grid->OnDblClick = [&doubleClicks](TControl&) { ++doubleClicks; };
+    ClickCell(1, 3);
+    SendMessageA(grid->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(cell.left + 3, cell.top + 3));
+    Application().ProcessMessages();
+    EXPECT_EQ(doubleClicks, 1);
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(grid->Col(), 1);
+
+    POINT activated { -2, -2 };
+    grid->OnMouseActivate = [&activated](TDropGrid&, int, int c, int r) { activated = { c, r }; };
+    POINT screen { cell.left + 3, cell.top + 3 };
+    ClientToScreen(grid->Handle(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageA(grid->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->Handle()),
+        MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    EXPECT_EQ(activated.x, 1);
+    EXPECT_EQ(activated.y, 3);
 }
 
 // The colour of a pixel of the grid's client area.

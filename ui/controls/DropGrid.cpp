@@ -4,6 +4,7 @@
 #include "ui/controls/DropGrid.h"
 
 #include "framework/Application.h"
+#include "ui/controls/DropFiles.h"
 #include "ui/controls/GridImages.h"
 #include "ui/controls/ToolTip.h"
 
@@ -90,6 +91,11 @@ TDropGrid::TDropGrid(TComponent* owner)
         objects_[0][static_cast<std::size_t>(col)] = static_cast<std::intptr_t>(PackColumnSettings({}));
     arrows_ = std::make_unique<TArrowImages>(nullptr);
     headerImages_ = std::make_unique<THeaderImages>(nullptr);
+    drop_ = std::make_unique<TDropFiles>(*this);
+    drop_->OnDrop = [this](TDropFiles& drop) {
+        if (OnFileDropped)
+            OnFileDropped(*this, drop.Files());
+    };
 }
 
 TDropGrid::~TDropGrid()
@@ -121,6 +127,7 @@ void TDropGrid::CreateWindowHandleDone()
     SyncRowCount();
     UpdateHeaderFont();
     ApplyRowHeight();
+    drop_->SetAccept(acceptFiles_);
     if (HWND header = ListView_GetHeader(Handle()))
         SetWindowSubclass(header, HeaderProc, HeaderSubclassId, reinterpret_cast<DWORD_PTR>(Handle()));
     if (!tip_) {
@@ -142,6 +149,13 @@ void TDropGrid::CreateWindowHandleDone()
             topLeft = origin;
         };
     }
+}
+
+void TDropGrid::SetAcceptFiles(bool accept)
+{
+    acceptFiles_ = accept;
+    if (HandleAllocated())
+        drop_->SetAccept(accept);
 }
 
 void TDropGrid::SetDefaultRowHeight(int height)
@@ -474,6 +488,24 @@ bool TDropGrid::MouseToCell(int x, int y, int& col, int& row) const
         return false;
     row = static_cast<int>(item) + FixedRows;
     return true;
+}
+
+RECT TDropGrid::CellRect(int col, int row) const
+{
+    if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount())
+        return {};
+    HWND list = const_cast<TDropGrid*>(this)->Handle();
+    RECT rect {};
+    if (row < FixedRows) {
+        HWND header = ListView_GetHeader(list);
+        Header_GetItemRect(header, col, &rect);
+        MapWindowPoints(header, list, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    rect.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row - FixedRows), reinterpret_cast<LPARAM>(&rect));
+    const int left = rect.left + ColumnLeft(col);
+    return { left, rect.top, left + widths_[static_cast<std::size_t>(col)], rect.bottom };
 }
 
 // ---- header and sorting ----
@@ -933,7 +965,21 @@ bool TDropGrid::HandleNotify(const NMHDR& header, LRESULT& result)
 
 void TDropGrid::WndProc(TMessage& message)
 {
+    if (drop_->Dispatch(message))
+        return;
     switch (message.Msg) {
+    case WM_MOUSEACTIVATE:
+        if (OnMouseActivate) {
+            POINT point {};
+            GetCursorPos(&point);
+            ::ScreenToClient(Handle(), &point);
+            int col = -1;
+            int row = -1;
+            if (!MouseToCell(point.x, point.y, col, row))
+                col = row = -1;
+            OnMouseActivate(*this, HIWORD(message.LParam), col, row);
+        }
+        break;
     case CN_NOTIFY: {
         LRESULT result = 0;
         if (HandleNotify(*reinterpret_cast<NMHDR*>(message.LParam), result)) {

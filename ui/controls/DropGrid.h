@@ -17,6 +17,8 @@
 class TArrowImages;
 class THeaderImages;
 class TToolTip;
+class TDropFiles;
+class TStringList;
 
 enum TGridOption : unsigned {
     // Several rows may be selected (Shift and Ctrl with keys and clicks).
@@ -81,6 +83,8 @@ public:
     void ScrollIntoView(int row);
     // The cell at a client point (row 0 for the header), false outside the cells.
     bool MouseToCell(int x, int y, int& col, int& row) const;
+    // A cell's rectangle in client coordinates (the header row's too); empty for an unknown cell.
+    RECT CellRect(int col, int row) const;
 
     TGridOptions Options = 0;
     void SetOptions(TGridOptions options);
@@ -93,6 +97,9 @@ public:
     TSpaceBarMoves SpaceBarMoves = sbmNone;
     // A column whose cell objects travel with their rows when sorting (-1 none).
     int DataColumn = -1;
+    // Files dropped from the shell are accepted and handed to OnFileDropped.
+    bool AcceptFiles() const noexcept { return acceptFiles_; }
+    void SetAcceptFiles(bool accept);
 
     // Sets the header of an existing column: text, alignments and (resource id non-zero) an image.
     void SetHeader(int col, TCellAlignment headerAlignment, int imageResource, const std::string& text,
@@ -124,6 +131,10 @@ public:
     std::function<void(TDropGrid&, int col, int row, const RECT& rect, TGridDrawState state)> OnDrawCell;
     std::function<void(TDropGrid&, int col, int row, bool& canSelect)> OnSelectCell;
     std::function<void(TDropGrid&, int col, int row, std::string& text, bool fixed)> OnGetToolTipText;
+    // The dropped files' names (the handler takes them and may clear the list).
+    std::function<void(TDropGrid&, TStringList& files)> OnFileDropped;
+    // A mouse button activates the grid's window over a cell (col and row -1 when none).
+    std::function<void(TDropGrid&, int mouseMessage, int col, int row)> OnMouseActivate;
     // Asks for a search pattern; false when the user cancelled.
     std::function<bool(TDropGrid&, std::string& pattern)> OnSearchPattern;
 
@@ -178,6 +189,8 @@ private:
     int rowHeight_ = 0;
     HIMAGELIST rowHeightImages_ = nullptr;
     TToolTip* tip_ = nullptr;
+    std::unique_ptr<TDropFiles> drop_;
+    bool acceptFiles_ = false;
     bool fixedTip_ = false;
     // The cell last under the mouse (col, row; -1 none).
     POINT mouseCell_ { -1, -1 };
