@@ -210,6 +210,20 @@ TEST_F(DropGridTest, KeysAndClicksMoveTheCurrentCell)
     EXPECT_EQ(grid->SelectedRows(), (Rows { 5 }));
 }
 
+TEST_F(DropGridTest, HiddenColumnsAreSkippedAndNeverWidened)
+{
+    grid->SetColWidth(1, TDropGrid::HiddenWidth);
+    EXPECT_EQ(ListView_GetColumnWidth(grid->Handle(), 1), 0);
+    grid->SetCell(1, 2, std::string(40, 'W'));
+    EXPECT_EQ(grid->ColWidths(1), TDropGrid::HiddenWidth);
+    grid->SetCurrent(0, 1);
+    Key(VK_RIGHT);
+    EXPECT_EQ(grid->Col(), 2);
+    Key(VK_LEFT);
+    EXPECT_EQ(grid->Col(), 0);
+    EXPECT_EQ(grid->CellRect(2, 1).left, grid->CellRect(0, 1).right);
+}
+
 TEST_F(DropGridTest, RefusedCellsAreNotEntered)
 {
     grid->SetCurrent(1, 1);

@@ -208,19 +208,25 @@ void TDropGrid::FontChanged()
         UpdateHeaderFont();
 }
 
+HFONT TDropGrid::HeaderFont()
+{
+    if (!headerFont_) {
+        LOGFONTA face {};
+        GetObjectA(Font().Handle(), sizeof face, &face);
+        if (BoldHeaderText)
+            face.lfWeight = FW_BOLD;
+        headerFont_ = CreateFontIndirectA(&face);
+    }
+    return headerFont_;
+}
+
 void TDropGrid::UpdateHeaderFont()
 {
-    HWND header = ListView_GetHeader(Handle());
-    if (!header)
-        return;
     if (headerFont_)
         DeleteObject(headerFont_);
-    LOGFONTA face {};
-    GetObjectA(Font().Handle(), sizeof face, &face);
-    if (BoldHeaderText)
-        face.lfWeight = FW_BOLD;
-    headerFont_ = CreateFontIndirectA(&face);
-    SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_), TRUE);
+    headerFont_ = nullptr;
+    if (HWND header = ListView_GetHeader(Handle()))
+        SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(HeaderFont()), TRUE);
 }
 
 // ---- cells ----
@@ -317,16 +323,23 @@ void TDropGrid::SetColWidth(int col, int width)
 {
     if (col < 0 || col >= colCount_)
         return;
-    widths_[static_cast<std::size_t>(col)] = std::max(0, width);
+    widths_[static_cast<std::size_t>(col)] = std::max(HiddenWidth, width);
     if (HandleAllocated())
-        SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(col), MAKELPARAM(std::max(0, width), 0));
+        SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(col), MAKELPARAM(ShownWidth(col), 0));
+}
+
+int TDropGrid::ShownWidth(int col) const
+{
+    return std::max(0, widths_[static_cast<std::size_t>(col)]);
 }
 
 void TDropGrid::WidenColumn(int col, int row)
 {
+    if (ColWidths(col) == HiddenWidth)
+        return;
     const std::string& text = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, row == 0 && BoldHeaderText && headerFont_ ? headerFont_ : Font().Handle());
+    HGDIOBJ old = SelectObject(dc, row == 0 ? HeaderFont() : Font().Handle());
     SIZE extent {};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
     SelectObject(dc, old);
@@ -349,7 +362,7 @@ void TDropGrid::SyncColumns()
         LVCOLUMNA column {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = widths_[static_cast<std::size_t>(col)];
+        column.cx = ShownWidth(col);
         column.pszText = text.data();
         const UINT message = col < existing ? LVM_SETCOLUMNA : LVM_INSERTCOLUMNA;
         SendMessageA(list, message, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(&column));
@@ -405,6 +418,7 @@ bool TDropGrid::SetCurrent(int col, int row)
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row - FixedRows), reinterpret_cast<LPARAM>(&state));
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, row - FixedRows);
+    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row - FixedRows), FALSE);
     RedrawRow(oldRow);
     RedrawRow(row);
     return true;
@@ -459,7 +473,7 @@ int TDropGrid::ColumnLeft(int col) const
 {
     int left = 0;
     for (int c = 0; c < col; ++c)
-        left += widths_[static_cast<std::size_t>(c)];
+        left += ShownWidth(c);
     return left;
 }
 
@@ -468,8 +482,8 @@ bool TDropGrid::MouseToCell(int x, int y, int& col, int& row) const
     HWND list = const_cast<TDropGrid*>(this)->Handle();
     const int scrolled = GetScrollPos(list, SB_HORZ);
     col = -1;
-    for (int c = 0, left = -scrolled; c < colCount_; left += widths_[static_cast<std::size_t>(c)], ++c)
-        if (x >= left && x < left + widths_[static_cast<std::size_t>(c)])
+    for (int c = 0, left = -scrolled; c < colCount_; left += ShownWidth(c), ++c)
+        if (x >= left && x < left + ShownWidth(c))
             col = c;
     if (col < 0)
         return false;
@@ -505,7 +519,7 @@ RECT TDropGrid::CellRect(int col, int row) const
     rect.left = LVIR_BOUNDS;
     SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row - FixedRows), reinterpret_cast<LPARAM>(&rect));
     const int left = rect.left + ColumnLeft(col);
-    return { left, rect.top, left + widths_[static_cast<std::size_t>(col)], rect.bottom };
+    return { left, rect.top, left + ShownWidth(col), rect.bottom };
 }
 
 // ---- header and sorting ----
@@ -710,8 +724,10 @@ void TDropGrid::TrackMouseCell(int x, int y)
 
 void TDropGrid::MoveCol(int delta)
 {
-    const int col = std::clamp(col_ + delta, 0, colCount_ - 1);
-    if (col == col_)
+    int col = col_ + delta;
+    while (col >= 0 && col < colCount_ && ColWidths(col) == HiddenWidth)
+        col += delta;
+    if (col < 0 || col >= colCount_)
         return;
     if (OnSelectCell) {
         bool canSelect = true;
@@ -892,7 +908,7 @@ LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
         textRight = x + width;
     } else {
         const std::string text = Cells(col, 0);
-        HGDIOBJ oldFont = SelectObject(dc, headerFont_ ? headerFont_ : Font().Handle());
+        HGDIOBJ oldFont = SelectObject(dc, HeaderFont());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         DrawTextA(dc, text.data(), static_cast<int>(text.size()), &inner, TextFlags(settings.HeaderAlignment));
@@ -995,13 +1011,12 @@ void TDropGrid::WndProc(TMessage& message)
                 message.Result = CustomDrawHeader(reinterpret_cast<NMCUSTOMDRAW&>(header));
                 return;
             }
-            if (header.code == HDN_ENDTRACKA || header.code == HDN_ENDTRACKW || header.code == HDN_ITEMCHANGEDA
-                || header.code == HDN_ITEMCHANGEDW) {
-                TWinControl::WndProc(message);
-                for (int col = 0; col < colCount_; ++col)
-                    widths_[static_cast<std::size_t>(col)] = static_cast<int>(
-                        SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0));
-                return;
+            if (header.code == HDN_ITEMCHANGEDA || header.code == HDN_ITEMCHANGEDW) {
+                // A column the user resized keeps its new width (a hidden one stays hidden).
+                const auto& change = reinterpret_cast<const NMHEADERA&>(header);
+                if (change.pitem && (change.pitem->mask & HDI_WIDTH) && change.iItem >= 0 && change.iItem < colCount_
+                    && widths_[static_cast<std::size_t>(change.iItem)] != HiddenWidth)
+                    widths_[static_cast<std::size_t>(change.iItem)] = change.pitem->cxy;
             }
         }
         break;

@@ -59,8 +59,10 @@ public:
     std::intptr_t Objects(int col, int row) const;
     void SetObject(int col, int row, std::intptr_t object);
 
+    // A column's width; HiddenWidth hides it (no widening, skipped by Left and Right).
     int ColWidths(int col) const;
     void SetColWidth(int col, int width);
+    static constexpr int HiddenWidth = -1;
     int DefaultColWidth = 64;
     // The height of every data row (0: the font's).
     int DefaultRowHeight() const noexcept { return rowHeight_; }
@@ -70,7 +72,8 @@ public:
     // The current row (a data row) and column.
     int Row() const;
     int Col() const noexcept { return col_; }
-    // Makes the cell current (and the only selected row); false when OnSelectCell refused it.
+    // Makes the cell current (and the only selected row, scrolled into view); false when
+    // OnSelectCell refused it.
     bool SetCurrent(int col, int row);
     void SetRow(int row) { SetCurrent(col_, row); }
     void SetCol(int col) { SetCurrent(col, Row()); }
@@ -169,6 +172,9 @@ private:
     void MoveCol(int delta);
     void ClearTypeAhead();
     void UpdateHeaderFont();
+    // The header's font (bold with BoldHeaderText), made on first use.
+    HFONT HeaderFont();
+    int ShownWidth(int col) const;
     void ApplyRowHeight();
     void TrackMouseCell(int x, int y);
     bool HandleKeyBeforeDefault(WORD key, TShiftState shift);
