@@ -224,6 +224,32 @@ TEST_F(DropGridTest, HiddenColumnsAreSkippedAndNeverWidened)
     EXPECT_EQ(grid->CellRect(2, 1).left, grid->CellRect(0, 1).right);
 }
 
+TEST_F(DropGridTest, SpaceBarMovesAsSet)
+{
+    struct Case {
+        const char* name;
+        TSpaceBarMoves moves;
+        TShiftState shift;
+        int col;
+        int row;
+    };
+    const Case cases[] = {
+        { "horizontal", sbmHorizontal, 0, 2, 3 },
+        { "horizontal back", sbmHorizontal, ssShift, 0, 3 },
+        { "vertical", sbmVertical, 0, 1, 4 },
+        { "vertical back", sbmVertical, ssShift, 1, 2 },
+        { "none", sbmNone, 0, 1, 3 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->SpaceBarMoves = c.moves;
+        grid->SetCurrent(1, 3);
+        Key(VK_SPACE, c.shift);
+        EXPECT_EQ(grid->Col(), c.col);
+        EXPECT_EQ(grid->Row(), c.row);
+    }
+}
+
 TEST_F(DropGridTest, RefusedCellsAreNotEntered)
 {
     grid->SetCurrent(1, 1);
