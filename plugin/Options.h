@@ -149,6 +149,9 @@ public:
     void SetDoubleExtensions(const std::string& v) { SetText(&TOptionValues::DoubleExtensions, v); }
     void SetTripleExtensions(const std::string& v) { SetText(&TOptionValues::TripleExtensions, v); }
 
+    // Kept outside the options file: saving hands them to PGP's preferences and the mail client.
+    void SetKeyServer(const TKeyServerRecord& v) { keyServer_ = v; }
+    void SetHostSettings(const TOptionHostSettings& v) { hostSettings_ = v; }
     void SetNoPGP(bool v) { noPGP_ = v; }
     void ClearNewFile() { newFile_ = false; }
 

@@ -1,0 +1,348 @@
+// Tests of the configuration dialog under Wine, driven by the dialog answerer: every control
+// written back into the options file, nothing written without a change, the restart question only
+// for toolbar changes, the save question of Enter/Escape and the rules of the set-up mode.
+#include "ui/dialogs/ConfigDialog.h"
+#include "framework/harness/DialogAnswerer.h"
+#include "framework/harness/KeyInjector.h"
+#include "support/ScratchFolder.h"
+#include "ui/DialogTestSupport.h"
+#include "ui/dialogs/MessageDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class FakeSources : public IConfigDialogSources {
+public:
+    std::vector<TSigningKeyChoice> SigningKeys() override
+    {
+        return { { "Alice <alice@example.org> (2048)", "Alice <alice@example.org>\\0x1111AAAA", "0x1111AAAA",
+                     "0x1111AAAA RSA" },
+            { "Bob <bob@example.org> (3072)", "Bob <bob@example.org>\\0x2222BBBB", "0x2222BBBB", "0x2222BBBB DSS" } };
+    }
+    bool OffersHashChoice() override { return hashChoice; }
+    std::vector<std::string> SystemTimeServers() override { return { "time.example.org", "ntp.example.net" }; }
+    bool ChooseKeyRingFile(const std::string& title, int kind, std::string& fileName) override
+    {
+        fileDialogs.push_back(title + "|" + std::to_string(kind));
+        fileName = "C:\\rings\\chosen" + std::to_string(kind) + ".pkr";
+        return true;
+    }
+    int MeasureHeaderLines() override { return measuredLines; }
+
+    bool hashChoice = true;
+    int measuredLines = 0;
+    std::vector<std::string> fileDialogs;
+};
+
+std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TConfigDialog& DialogOf(HWND window)
+{
+    return *ControlOf<TConfigDialog>(window);
+}
+
+TMessageDialog& MessageOf(HWND window)
+{
+    return *ControlOf<TMessageDialog>(window);
+}
+
+struct Fixture {
+    Fixture()
+        : folder("cfgdlg")
+    {
+        live.Open(folder.path);
+        live.SetTimeServer("time.example.org");
+        live.SetHostSettings({ 50, 76 });
+        live.SaveOptions();
+    }
+    std::string FileName() const { return folder.path + TOptions::FILE_NAME; }
+
+    TScratchFolder folder;
+    TOptions live;
+    FakeMainObject main;
+    FakeSources sources;
+};
+
+// Answers the next message dialog by a button and records its text.
+DialogAnswerer::Action Answer(std::string& text, int button)
+{
+    return [&text, button](HWND window) {
+        TMessageDialog& message = MessageOf(window);
+        text = message.reText->GetText();
+        switch (button) {
+        case mrYes:
+            message.fbYes->Click();
+            break;
+        case mrNo:
+            message.fbNo->Click();
+            break;
+        default:
+            message.CancelButton()->Click();
+        }
+    };
+}
+
+TEST(ConfigDialog, EveryControlIsWrittenBackAndAToolbarChangeOffersTheRestart)
+{
+    Fixture f;
+    std::string restartText;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        TConfigDialog& d = DialogOf(window);
+        d.cbxKeyserverProtocol->SetItemIndex(3);
+        d.edKeyserverName->SetText("keys.example.org");
+        d.meKeyserverPort->SetText("11371");
+        d.edSecring->SetText("C:\\r\\sec.skr");
+        d.edPubring->SetText("C:\\r\\pub.pkr");
+        d.edGroups->SetText("C:\\r\\groups.grp");
+        d.cbxDefaultUser->SetItemIndex(1);
+        d.cbUseAlways->SetChecked(true);
+        d.cbxSignAlgorithm->SetItemIndex(2);
+        d.cbUseRIPEMD->SetChecked(true);
+        d.edComment->SetText("Signed with care");
+        d.cbWipePassphrase->SetChecked(true);
+        d.cbxEncryptSignOptions->SetItemIndex(4);
+        d.cbDecryptMessage->SetChecked(false);
+        d.cbVerifySignature->SetChecked(false);
+        d.cbManageKeys->SetChecked(false);
+        d.cbLaunchPGP->SetChecked(false);
+        d.seScanLines->SetValue(120);
+        d.seEditMargin->SetValue(72);
+        d.cbUseAutoList->SetChecked(false);
+        d.cbHideKeyDialog->SetChecked(true);
+        d.cbEncryptToSelf->SetChecked(false);
+        d.cbEncryptAttachments->SetChecked(false);
+        d.cbConfirmEncryption->SetChecked(true);
+        d.cbMixOptionsWarning->SetChecked(false);
+        d.cbADKWarning->SetChecked(false);
+        d.cbCheckForKeyData->SetChecked(true);
+        d.cbKeyserverLookup->SetChecked(true);
+        d.cbPreDecodePSMime->SetChecked(true);
+        d.cbAutoVerify->SetChecked(true);
+        d.rbInExtraWindow->SetChecked(true);
+        d.seSeconds->SetValue(300);
+        d.sePasses->SetValue(7);
+        d.cbStandardColors->SetChecked(true);
+        d.cbShowTime->SetCheckState(cbGrayed);
+        d.cbxTimeServerName->SetItemIndex(1);
+        d.meTimeServerPort->SetText("1123");
+        d.cbTimeAutoSync->SetChecked(true);
+        d.fbOk->Click();
+    });
+    std::string warning;
+    answerer.Then("TMessageDialog", "", [&](HWND window) { // 188: the passphrase is now kept
+        warning = MessageOf(window).reText->GetText();
+        MessageOf(window).fbOk->Click();
+    });
+    answerer.Then("TMessageDialog", "", Answer(restartText, mrYes));
+    EXPECT_TRUE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(warning, f.main.Texts().GetEntry(188));
+    EXPECT_EQ(restartText, f.main.Texts().GetEntry(142));
+
+    TOptionValues expected;
+    expected.SecRing = "C:\\r\\sec.skr";
+    expected.PubRing = "C:\\r\\pub.pkr";
+    expected.PGPGroup = "C:\\r\\groups.grp";
+    expected.DefaultUser = "Bob <bob@example.org>\\0x2222BBBB";
+    expected.AlwaysDefault = true;
+    expected.SignAlg = 2;
+    expected.RipeMD = true;
+    expected.Comment = "Signed with care";
+    expected.WipePassButton = true;
+    expected.EncSignButtons = 4;
+    expected.DecryptButton = expected.VerifyButton = expected.ManageButton = expected.PGPkeysButton = false;
+    expected.AutoPush = false;
+    expected.HideKeyDialog = true;
+    expected.EncryptToSelf = false;
+    expected.EncryptAttachments = false;
+    expected.ConfirmEncrypt = true;
+    expected.MixedWarning = expected.ADKWarning = false;
+    expected.CheckKey = expected.Lookup = expected.PreDecode = expected.CheckSig = true;
+    expected.IncludeInfo = 2;
+    expected.StorePassphrase = 300;
+    expected.WipeCount = 7;
+    expected.StandardColor = true;
+    expected.ShowTime = 2;
+    expected.TimeServer = "ntp.example.net";
+    expected.TimePort = 1123;
+    expected.AutoSync = true;
+    TOptions reread;
+    reread.Open(f.folder.path);
+    // Keys the dialog does not show keep their values.
+    expected.AIOWarning = reread.Values().AIOWarning;
+    expected.VersionNo = reread.Values().VersionNo;
+    EXPECT_EQ(reread.Values(), expected);
+    EXPECT_EQ(f.live.Values(), expected);
+    EXPECT_EQ(f.live.KeyServer(), (TKeyServerRecord { 3, "keys.example.org", "11371", 0 }));
+    EXPECT_EQ(f.live.HostSettings(), (TOptionHostSettings { 120, 72 }));
+}
+
+TEST(ConfigDialog, OkWithoutAChangeWritesNothingAndAsksNothing)
+{
+    Fixture f;
+    const std::string before = FileText(f.FileName());
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) { DialogOf(window).fbOk->Click(); });
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(FileText(f.FileName()), before);
+    EXPECT_EQ(DialogAnswerer::FindWindowOfThread("TMessageDialog", ""), nullptr);
+}
+
+TEST(ConfigDialog, ATimeServerChangeIsSavedWithoutTheRestartQuestion)
+{
+    Fixture f;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        DialogOf(window).cbxTimeServerName->SetItemIndex(1);
+        DialogOf(window).fbOk->Click();
+    });
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_TRUE(answerer.Done());
+    TOptions reread;
+    reread.Open(f.folder.path);
+    EXPECT_EQ(reread.Values().TimeServer, "ntp.example.net");
+}
+
+TEST(ConfigDialog, EscapeWithAChangeAsksAndCancelKeepsTheDialogOpen)
+{
+    Fixture f;
+    const std::string before = FileText(f.FileName());
+    std::string firstQuestion, secondQuestion;
+    bool stillOpen = false;
+    HWND dialogWindow = nullptr;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        dialogWindow = window;
+        DialogOf(window).cbHideKeyDialog->SetChecked(true);
+        DialogOf(window).SetActiveControl(DialogOf(window).tvNavigation);
+        PressKey(window, VK_ESCAPE);
+    });
+    answerer.Then("TMessageDialog", "", Answer(firstQuestion, mrCancel));
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        stillOpen = IsWindowVisible(window) != FALSE;
+        PressKey(window, VK_ESCAPE);
+    });
+    answerer.Then("TMessageDialog", "", Answer(secondQuestion, mrNo));
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(firstQuestion, f.main.Texts().GetEntry(143));
+    EXPECT_EQ(secondQuestion, f.main.Texts().GetEntry(143));
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(FileText(f.FileName()), before);
+    EXPECT_FALSE(f.live.Values().HideKeyDialog);
+}
+
+// How the dialog ends with one change made, and whether that change was kept.
+struct CloseCase {
+    const char* name;
+    bool fromSetup;
+    int how; // ResultOk / ResultCancel: that button; 0: the close box
+    bool saved;
+};
+
+class ConfigDialogClosing : public testing::TestWithParam<CloseCase> { };
+
+TEST_P(ConfigDialogClosing, KeepsTheChangeOnlyWhereItShould)
+{
+    const CloseCase& c = GetParam();
+    Fixture f;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        TConfigDialog& d = DialogOf(window);
+        d.cbConfirmEncryption->SetChecked(true);
+        if (c.how == TConfigDialog::ResultOk)
+            d.fbOk->Click();
+        else if (c.how == TConfigDialog::ResultCancel)
+            d.fbCancel->Click();
+        else
+            SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    std::string question;
+    if (c.how == 0 && !c.fromSetup) // the close box counts as Enter/Escape: asked, answered No
+        answerer.Then("TMessageDialog", "", Answer(question, mrNo));
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, c.fromSetup));
+    EXPECT_TRUE(answerer.Done());
+    TOptions reread;
+    reread.Open(f.folder.path);
+    EXPECT_EQ(reread.Values().ConfirmEncrypt, c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ConfigDialogClosing,
+    testing::Values(CloseCase { "Ok", false, TConfigDialog::ResultOk, true },
+        CloseCase { "Cancel", false, TConfigDialog::ResultCancel, false },
+        CloseCase { "CloseBoxAsksAndNoDiscards", false, 0, false },
+        CloseCase { "SetupCloseBoxSaves", true, 0, true },
+        CloseCase { "SetupCancelSaves", true, TConfigDialog::ResultCancel, true }),
+    [](const testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+
+TEST(ConfigDialog, ShowsWhatItWasGiven)
+{
+    Fixture f;
+    f.live.SetTimeServer("clock.example.com");
+    f.live.SetDefaultUser("Bob <bob@example.org>\\0x2222BBBB");
+    f.sources.hashChoice = false;
+    std::vector<std::string> servers;
+    std::string defaultUser, keyLabel, secondsLabel;
+    int dropDownCount = 0;
+    bool signAlgEnabled = true;
+    bool noChangeShown = true;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        TConfigDialog& d = DialogOf(window);
+        for (int i = 0; i < d.cbxTimeServerName->Items().Count(); ++i)
+            servers.push_back(d.cbxTimeServerName->Items()[i]);
+        defaultUser = d.cbxDefaultUser->GetText();
+        keyLabel = d.lblDefaultUser->Caption();
+        dropDownCount = d.cbxDefaultUser->DropDownCount;
+        signAlgEnabled = d.cbxSignAlgorithm->Enabled();
+        secondsLabel = d.lblSeconds->Caption();
+        d.pcConfiguration->SetActivePage(d.tsPMMiscellaneous);
+        d.tvNavigation->SetSelected(d.tvNavigation->Items().GetFirstNode()->GetNextSibling()->GetFirstChild()
+                ->GetNextSibling());
+        noChangeShown = d.pnNoChange->Visible();
+        d.fbCancel->Click();
+    });
+    ShowConfigDialog(f.main, f.live, f.sources, false);
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(servers, (std::vector<std::string> { "clock.example.com", "time.example.org", "ntp.example.net" }));
+    EXPECT_EQ(defaultUser, "Bob <bob@example.org> (3072)");
+    EXPECT_EQ(keyLabel, "0x2222BBBB DSS");
+    EXPECT_EQ(dropDownCount, 2);
+    EXPECT_FALSE(signAlgEnabled);
+    EXPECT_EQ(secondsLabel, f.main.Texts().GetEntry(190));
+    EXPECT_FALSE(noChangeShown);
+}
+
+TEST(ConfigDialog, KeyRingFieldsOpenTheFileDialogAndTakeItsChoice)
+{
+    Fixture f;
+    std::string pubring;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        TConfigDialog& d = DialogOf(window);
+        d.edPubring->SetFocus();
+        InjectKey('X', 0, d.edPubring->Handle());
+        PumpPending();
+        pubring = d.edPubring->GetText();
+        d.fbCancel->Click();
+    });
+    ShowConfigDialog(f.main, f.live, f.sources, false);
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(pubring, "C:\\rings\\chosen1.pkr");
+    ASSERT_EQ(f.sources.fileDialogs.size(), 1u);
+    EXPECT_EQ(f.sources.fileDialogs[0], f.main.Texts().GetEntry(150) + "\"public key ring\"|1");
+}
+
+} // namespace
