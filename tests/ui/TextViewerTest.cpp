@@ -394,6 +394,9 @@ TEST_F(TextViewerTest, SearchAsksToContinueFromTheStart)
         SendMessageW(Viewer(window)->deText->Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         hits.push_back(selection.cpMin);
     };
+    // The search runs further down the stack until its dialogs have closed and it has selected.
+    const auto searchEnded
+        = [](TTextViewer& viewer) { return !viewer.deText->Searching() && viewer.deText->SelLength() > 0; };
     DialogAnswerer answerer;
     answerer
         .Then("TTextViewer", "",
@@ -406,7 +409,7 @@ TEST_F(TextViewerTest, SearchAsksToContinueFromTheStart)
                 ControlOf<TSearchDialog>(window)->fbOk->Click();
             })
         .Then("TTextViewer", "",
-            [&](HWND window) {
+            WhenReady(searchEnded, [&](HWND window) {
                 recordHit(window);
                 InjectKey(VK_F3, ssAlt, Viewer(window)->deText->Handle());
                 PumpPending();
@@ -415,13 +418,13 @@ TEST_F(TextViewerTest, SearchAsksToContinueFromTheStart)
                 PumpPending();
                 recordHit(window);
                 InjectKey(VK_F3, 0, Viewer(window)->deText->Handle());
-            })
+            }))
         .Then("TMessageDialog", "", [&](HWND window) { ClickButton(window, "Yes"); })
         .Then("TTextViewer", "",
-            [&](HWND window) {
+            WhenReady(searchEnded, [&](HWND window) {
                 recordHit(window);
                 PressKey(window, VK_ESCAPE);
-            });
+            }));
     ShowPartText(main, node, nullptr, false);
     EXPECT_TRUE(answerer.Done());
     // First hit, Alt+F3 changes nothing, the next hit, then past the end back to the first.
@@ -493,6 +496,101 @@ TEST_F(TextViewerTest, EmptyTextOnlyBeepsOnSaveAndFolderModeHidesPrinting)
     EXPECT_FALSE(htmlVisible);
     EXPECT_EQ(caption, main.Texts().GetEntry(381));
     EXPECT_FALSE(popupShown);
+}
+
+TEST_F(TextViewerTest, EncryptedFolderSavesWriteArmouredTextAndAFailedOneSaysNothingMore)
+{
+    main.folderText = FolderMessage(4, "Only");
+    const std::string file = TempName("viewer-encrypted.txt.pgp");
+    std::vector<std::string> suggested;
+    std::vector<bool> enabled;
+    bool writtenAfterFailure = true;
+    DialogAnswerer answerer;
+    answerer
+        .Then("TTextViewer", "",
+            WhenLoaded(main, [&](HWND window) {
+                TTextViewer& viewer = *Viewer(window);
+                viewer.PrepareSaveMenu();
+                enabled = { viewer.miRichText->Enabled, viewer.miEncryptedText->Visible, viewer.miHtmlText->Visible };
+                viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
+                    suggested.push_back(name);
+                    return file;
+                };
+                main.encryptWorks = false;
+                viewer.miEncryptedRichText->Click();
+                writtenAfterFailure = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+                main.encryptWorks = true;
+                viewer.miEncryptedText->Click();
+            }))
+        .Then("TMessageDialog", "", [&](HWND window) { PressKey(window, VK_RETURN); })
+        .Then("TTextViewer", "", [&](HWND window) { PressKey(window, VK_ESCAPE); });
+    ShowFolderViewer(main);
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(enabled, (std::vector<bool> { true, true, false }));
+    EXPECT_FALSE(writtenAfterFailure);
+    ASSERT_EQ(suggested.size(), 2u);
+    EXPECT_EQ(suggested[0].substr(suggested[0].size() - 8), ".rtf.pgp");
+    EXPECT_EQ(suggested[1].substr(suggested[1].size() - 8), ".txt.pgp");
+    EXPECT_EQ(suggested[1].find(':'), std::string::npos); // the caption's colon is made file-safe
+    EXPECT_EQ(ReadFile(file).rfind("-----BEGIN PGP MESSAGE-----", 0), 0u);
+    DeleteFileA(file.c_str());
+}
+
+int printDialogs = 0;
+HRESULT WINAPI CancelledPrintDialog(LPPRINTDLGEXA dialog)
+{
+    ++printDialogs;
+    dialog->dwResultAction = PD_RESULT_CANCEL;
+    return S_OK;
+}
+
+bool BoldAt(TDropEdit& edit, int position)
+{
+    edit.SelectRange(position, 1);
+    CHARFORMAT2W format {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD;
+    SendMessageW(edit.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return (format.dwEffects & CFE_BOLD) != 0;
+}
+
+TEST_F(TextViewerTest, PrintingRunsThePrintDialogAndPrintsTheSummaryValuesBold)
+{
+    TSectionNode& root = *tree.GetSection(0);
+    int dialogs = -1;
+    int fontSizeAfter = 0;
+    std::string printText;
+    std::vector<bool> bold;
+    DialogAnswerer answerer;
+    answerer.Then("TTextViewer", "", WhenShown([&](HWND window) {
+        TTextViewer& viewer = *Viewer(window);
+        viewer.deText->PrintDialogEntries.PropertySheetDialog = &CancelledPrintDialog;
+        printDialogs = 0;
+        viewer.fbPrint->Click();
+        dialogs = printDialogs;
+        fontSizeAfter = main.printer.Prefs.FontSize;
+
+        // The print copy gets the summary with its values bold when the settings ask for it.
+        auto* copy = new TDropEdit(&viewer);
+        copy->SetParent(viewer.pnLeft);
+        copy->SetBounds(0, 0, 300, 200);
+        copy->HandleNeeded();
+        copy->SetText("body");
+        TPrinterPrefs prefs;
+        prefs.FurtherOption = 1;
+        viewer.deText->OnAfterSetPrintText(*copy, prefs);
+        printText = copy->GetAnsiText();
+        // "Date:" TAB value: the caption stays plain, the value is bold, the body is not.
+        bold = { BoldAt(*copy, 0), BoldAt(*copy, 7), BoldAt(*copy, copy->TextLength() - 2) };
+        PressKey(window, VK_ESCAPE);
+    }));
+    ShowPartText(main, root, nullptr, false);
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(fontSizeAfter, 11);
+    EXPECT_EQ(printText.rfind("Date:\t", 0), 0u) << printText;
+    EXPECT_NE(printText.find("Subject:\tHello"), std::string::npos) << printText;
+    EXPECT_EQ(bold, (std::vector<bool> { false, true, false }));
 }
 
 } // namespace

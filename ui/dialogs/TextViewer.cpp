@@ -738,10 +738,9 @@ void TTextViewer::AfterSetPrintText(TDropEdit& printEdit, TPrinterPrefs& prefs)
         return;
     const HWND edit = printEdit.Handle();
     SendMessageW(edit, EM_SETSEL, 0, 0);
-    printEdit.ReplaceSel(summary);
-    const std::u16string units = IsWideText(summary)
-        ? WideTextUnits(summary)
-        : WideTextUnits(AnsiTextToWide(summary));
+    const std::u16string units = WideTextUnits(IsWideText(summary) ? summary : AnsiTextToWide(summary));
+    SETTEXTEX insert { ST_SELECTION, 1200 };
+    SendMessageW(edit, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&insert), reinterpret_cast<LPARAM>(units.c_str()));
     for (const TBoldSpan& span : SummaryValueSpans(units)) {
         SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(span.Start), span.Start + span.Length);
         CHARFORMAT2W bold {};
