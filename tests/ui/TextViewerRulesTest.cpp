@@ -45,13 +45,17 @@ TEST(TextViewerRules, DateRangeReadsEarlierFirstInBothOrders)
 
 TEST(TextViewerRules, WideFileBytesHaveTheMarkAndNoTerminator)
 {
-    EXPECT_EQ(WideFileBytes(WideTextOfUnits(u"Ab")), std::string("\xFF\xFE" "A\0b\0", 6));
+    EXPECT_EQ(WideFileBytes(WideTextOfUnits(u"Ab")),
+        std::string("\xFF\xFE"
+                    "A\0b\0",
+            6));
     EXPECT_EQ(WideFileBytes(WideTextOfUnits(u"")), std::string("\xFF\xFE"));
 }
 
 TEST(TextViewerRules, SummaryValuesAfterTheTabUpToTheFirstBlankLine)
 {
-    const std::u16string summary = u"Date:\tMon, 7 Dec\r\nFrom:\tAlice\r\nNoTab line\r\nSubject:\t\r\n \r\nBody:\tnot bold";
+    const std::u16string summary
+        = u"Date:\tMon, 7 Dec\r\nFrom:\tAlice\r\nNoTab line\r\nSubject:\t\r\n \r\nBody:\tnot bold";
     const std::vector<TBoldSpan> spans = SummaryValueSpans(summary);
     ASSERT_EQ(spans.size(), 2u);
     EXPECT_EQ(spans[0].Start, 6);

@@ -42,9 +42,9 @@ public:
     HWND GetHostWindow() const override { return nullptr; }
     bool ShowKeyMenuForText(HWND, const std::string&) override { return false; }
     void OpenHtmlPage(const std::string& url) override { calls.push_back("open " + url); }
-    void ShowPGPHelp(const std::string&) override {}
-    void ShowManual(const std::string&) override {}
-    void ShowTopic(HWND, int) override {}
+    void ShowPGPHelp(const std::string&) override { }
+    void ShowManual(const std::string&) override { }
+    void ShowTopic(HWND, int) override { }
 
     TViewerFont MessageFont() override { return { "Arial", 10, 0 }; }
     bool HostWordWrap() override { return false; }
@@ -61,7 +61,8 @@ public:
         settings.PrintMode = 1;
         return settings;
     }
-    std::string FormatPrintingBanner(const std::string& from, const std::string& subject, const SYSTEMTIME&) override
+    std::string FormatPrintingBanner(
+        const std::string& from, const std::string& subject, const SYSTEMTIME&) override
     {
         return "Banner " + from + " / " + subject;
     }
@@ -79,7 +80,8 @@ public:
     void EndCacheHold() override { calls.push_back("release"); }
     bool EncryptToDefaultKey(const std::string& text, std::string& result, HWND) override
     {
-        result = "-----BEGIN PGP MESSAGE-----\r\n" + std::to_string(text.size()) + "\r\n-----END PGP MESSAGE-----\r\n";
+        result = "-----BEGIN PGP MESSAGE-----\r\n" + std::to_string(text.size())
+            + "\r\n-----END PGP MESSAGE-----\r\n";
         return encryptWorks;
     }
     void RestartMailClient() override { calls.push_back("restart"); }
@@ -99,18 +101,20 @@ private:
     TZAVEKStringList texts_;
 };
 
-const std::string MessageText = "Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nFrom: Alice <alice@example.org>\r\n"
-                                "To: bob@example.org\r\nSubject: Hello\r\nMIME-Version: 1.0\r\n"
-                                "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
-                                "--b1\r\nContent-Type: text/plain\r\n\r\nalpha beta alpha gamma\r\n"
-                                "--b1\r\nContent-Type: text/html; name=\"page.htm\"\r\n"
-                                "Content-Disposition: attachment; filename=\"page.htm\"\r\n\r\n<p>page</p>\r\n"
-                                "--b1--\r\n";
+const std::string MessageText
+    = "Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nFrom: Alice <alice@example.org>\r\n"
+      "To: bob@example.org\r\nSubject: Hello\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
+      "--b1\r\nContent-Type: text/plain\r\n\r\nalpha beta alpha gamma\r\n"
+      "--b1\r\nContent-Type: text/html; name=\"page.htm\"\r\n"
+      "Content-Disposition: attachment; filename=\"page.htm\"\r\n\r\n<p>page</p>\r\n"
+      "--b1--\r\n";
 
 std::string FolderMessage(int day, const std::string& subject)
 {
-    return "From ???@???\r\nDate: " + std::to_string(day) + " Dec 2026 10:00:00 +0000\r\nFrom: a@example.org\r\n"
-        + "To: b@example.org\r\nSubject: " + subject + "\r\n\r\nBody of " + subject + "\r\n";
+    return "From ???@???\r\nDate: " + std::to_string(day)
+        + " Dec 2026 10:00:00 +0000\r\nFrom: a@example.org\r\n" + "To: b@example.org\r\nSubject: " + subject
+        + "\r\n\r\nBody of " + subject + "\r\n";
 }
 
 std::string ReadFile(const std::string& name)
@@ -238,7 +242,8 @@ TEST_F(TextViewerTest, PartShowsItsTextAndOffersTheSaveFormsOfItsKind)
         ShowPartText(main, node, nullptr, false);
         EXPECT_TRUE(answerer.Done());
         EXPECT_EQ(caption, node.GetCaption());
-        EXPECT_NE(text.find(c.kind == nkTextPlain ? "alpha beta" : "page"), std::string::npos) << "[" << text << "] " << testing::PrintToString(node.Text);
+        EXPECT_NE(text.find(c.kind == nkTextPlain ? "alpha beta" : "page"), std::string::npos)
+            << "[" << text << "] " << testing::PrintToString(node.Text);
         EXPECT_EQ(rich, c.rich) << c.kind;
         EXPECT_EQ(html, c.html) << c.kind;
         EXPECT_FALSE(loadEnabled);
@@ -265,19 +270,18 @@ TEST_F(TextViewerTest, UnicodeSaveOfTheWholeMessagePutsTheSummaryFirst)
     std::string info;
     DialogAnswerer answerer;
     answerer
-        .Then("TTextViewer", "",
-            WhenShown([&](HWND window) {
-                TTextViewer& viewer = *Viewer(window);
-                wide = viewer.deText->WideMode();
-                viewer.PrepareSaveMenu();
-                unicodeCaption = viewer.miUnicode->Caption;
-                viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
-                    suggested = name;
-                    return file;
-                };
-                PostMessage(window, WM_COMMAND, 0, 0);
-                viewer.miUnicode->Click();
-            }))
+        .Then("TTextViewer", "", WhenShown([&](HWND window) {
+            TTextViewer& viewer = *Viewer(window);
+            wide = viewer.deText->WideMode();
+            viewer.PrepareSaveMenu();
+            unicodeCaption = viewer.miUnicode->Caption;
+            viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
+                suggested = name;
+                return file;
+            };
+            PostMessage(window, WM_COMMAND, 0, 0);
+            viewer.miUnicode->Click();
+        }))
         .Then("TMessageDialog", "",
             [&](HWND window) {
                 info = GetWindowTextLengthA(window) >= 0 ? "shown" : "";
@@ -312,22 +316,23 @@ TEST_F(TextViewerTest, FolderLoadsSortsBothWaysAndExportsAMailbox)
     DialogAnswerer answerer;
     answerer
         .Then("TTextViewer", "",
-            WhenLoaded(main, [&](HWND window) {
-                TTextViewer& viewer = *Viewer(window);
-                caption = viewer.Caption();
-                for (int i = 0; i < 2; ++i) {
-                    viewer.fbSort->Click();
-                    sortStates.push_back(viewer.deText->DatedLines().SortState());
-                    firstItems.push_back(Narrow(viewer.deText->DatedLines()[0]));
-                }
-                captionAfterSort = viewer.Caption();
-                viewer.PrepareSaveMenu();
-                viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
-                    suggested = name;
-                    return file;
-                };
-                viewer.miUnixMailbox->Click();
-            }))
+            WhenLoaded(main,
+                [&](HWND window) {
+                    TTextViewer& viewer = *Viewer(window);
+                    caption = viewer.Caption();
+                    for (int i = 0; i < 2; ++i) {
+                        viewer.fbSort->Click();
+                        sortStates.push_back(viewer.deText->DatedLines().SortState());
+                        firstItems.push_back(Narrow(viewer.deText->DatedLines()[0]));
+                    }
+                    captionAfterSort = viewer.Caption();
+                    viewer.PrepareSaveMenu();
+                    viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
+                        suggested = name;
+                        return file;
+                    };
+                    viewer.miUnixMailbox->Click();
+                }))
         .Then("TMessageDialog", "",
             [&](HWND window) {
                 question = "asked";
@@ -336,7 +341,8 @@ TEST_F(TextViewerTest, FolderLoadsSortsBothWaysAndExportsAMailbox)
         .Then("TTextViewer", "", [&](HWND window) { PressKey(window, VK_ESCAPE); });
     ShowFolderViewer(main);
     EXPECT_TRUE(answerer.Done());
-    EXPECT_EQ(caption.rfind(main.Texts().GetEntry(402) + "[Inbox]: 3" + main.Texts().GetEntry(403) + ", ", 0), 0u)
+    EXPECT_EQ(
+        caption.rfind(main.Texts().GetEntry(402) + "[Inbox]: 3" + main.Texts().GetEntry(403) + ", ", 0), 0u)
         << caption;
     EXPECT_EQ(captionAfterSort, caption);
     EXPECT_EQ(sortStates, (std::vector<int> { dsDescending, dsAscending }));
@@ -400,31 +406,29 @@ TEST_F(TextViewerTest, SearchAsksToContinueFromTheStart)
     DialogAnswerer answerer;
     answerer
         .Then("TTextViewer", "",
-            WhenShown([&](HWND window) {
-                InjectKey('F', ssCtrl, Viewer(window)->deText->Handle());
-            }))
+            WhenShown([&](HWND window) { InjectKey('F', ssCtrl, Viewer(window)->deText->Handle()); }))
         .Then("TSearchDialog", "",
             [&](HWND window) {
                 ControlOf<TSearchDialog>(window)->deAnswer->SetText("alpha");
                 ControlOf<TSearchDialog>(window)->fbOk->Click();
             })
         .Then("TTextViewer", "",
-            WhenReady(searchEnded, [&](HWND window) {
-                recordHit(window);
-                InjectKey(VK_F3, ssAlt, Viewer(window)->deText->Handle());
-                PumpPending();
-                recordHit(window);
-                InjectKey(VK_F3, 0, Viewer(window)->deText->Handle());
-                PumpPending();
-                recordHit(window);
-                InjectKey(VK_F3, 0, Viewer(window)->deText->Handle());
-            }))
+            WhenReady(searchEnded,
+                [&](HWND window) {
+                    recordHit(window);
+                    InjectKey(VK_F3, ssAlt, Viewer(window)->deText->Handle());
+                    PumpPending();
+                    recordHit(window);
+                    InjectKey(VK_F3, 0, Viewer(window)->deText->Handle());
+                    PumpPending();
+                    recordHit(window);
+                    InjectKey(VK_F3, 0, Viewer(window)->deText->Handle());
+                }))
         .Then("TMessageDialog", "", [&](HWND window) { ClickButton(window, "Yes"); })
-        .Then("TTextViewer", "",
-            WhenReady(searchEnded, [&](HWND window) {
-                recordHit(window);
-                PressKey(window, VK_ESCAPE);
-            }));
+        .Then("TTextViewer", "", WhenReady(searchEnded, [&](HWND window) {
+            recordHit(window);
+            PressKey(window, VK_ESCAPE);
+        }));
     ShowPartText(main, node, nullptr, false);
     EXPECT_TRUE(answerer.Done());
     // First hit, Alt+F3 changes nothing, the next hit, then past the end back to the first.
@@ -508,20 +512,22 @@ TEST_F(TextViewerTest, EncryptedFolderSavesWriteArmouredTextAndAFailedOneSaysNot
     DialogAnswerer answerer;
     answerer
         .Then("TTextViewer", "",
-            WhenLoaded(main, [&](HWND window) {
-                TTextViewer& viewer = *Viewer(window);
-                viewer.PrepareSaveMenu();
-                enabled = { viewer.miRichText->Enabled, viewer.miEncryptedText->Visible, viewer.miHtmlText->Visible };
-                viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
-                    suggested.push_back(name);
-                    return file;
-                };
-                main.encryptWorks = false;
-                viewer.miEncryptedRichText->Click();
-                writtenAfterFailure = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-                main.encryptWorks = true;
-                viewer.miEncryptedText->Click();
-            }))
+            WhenLoaded(main,
+                [&](HWND window) {
+                    TTextViewer& viewer = *Viewer(window);
+                    viewer.PrepareSaveMenu();
+                    enabled = { viewer.miRichText->Enabled, viewer.miEncryptedText->Visible,
+                        viewer.miHtmlText->Visible };
+                    viewer.SaveNameDialog = [&](const std::string& name, const std::string&, HWND) {
+                        suggested.push_back(name);
+                        return file;
+                    };
+                    main.encryptWorks = false;
+                    viewer.miEncryptedRichText->Click();
+                    writtenAfterFailure = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+                    main.encryptWorks = true;
+                    viewer.miEncryptedText->Click();
+                }))
         .Then("TMessageDialog", "", [&](HWND window) { PressKey(window, VK_RETURN); })
         .Then("TTextViewer", "", [&](HWND window) { PressKey(window, VK_ESCAPE); });
     ShowFolderViewer(main);

@@ -113,7 +113,8 @@ TTextViewer::TTextViewer(ITextViewerMain& main, bool folderMode, TSectionNode* n
         deTextUrlClick(url, button, x, y);
     };
     deText->OnUrlDblClick = [this](const std::string& url) { deTextUrlDblClick(url); };
-    deText->OnAfterSetPrintText = [this](TDropEdit& edit, TPrinterPrefs& prefs) { AfterSetPrintText(edit, prefs); };
+    deText->OnAfterSetPrintText
+        = [this](TDropEdit& edit, TPrinterPrefs& prefs) { AfterSetPrintText(edit, prefs); };
     deText->SearchDialog = SearchDialogOf(main);
 
     pnProgress = MakePanel(pnLeft, alNone, 0, 0, DesignWidth - ButtonsWidth, ProgressHeight);
@@ -139,9 +140,7 @@ TTextViewer::TTextViewer(ITextViewerMain& main, bool folderMode, TSectionNode* n
     miOpenLink = AddItem(*pmText, "", [this] { deTextUrlDblClick(link_); });
     for (TMenuItem* item : { miLine, miCopyLink, miOpenLink })
         item->Visible = false;
-    pmText->OnPopup = [this](TPopupMenu&) {
-        miCopySelection->Enabled = deText->SelLength() > 0;
-    };
+    pmText->OnPopup = [this](TPopupMenu&) { miCopySelection->Enabled = deText->SelLength() > 0; };
     deText->SetPopupMenu(pmText);
 
     pmSave = new TPopupMenu(this);
@@ -166,8 +165,8 @@ TTextViewer::TTextViewer(ITextViewerMain& main, bool folderMode, TSectionNode* n
     save(miEncryptedRichText, "");
     miSeparator2 = AddItem(*pmSave, "-", nullptr);
     save(miUnixMailbox, "Uni&x Mailbox");
-    for (TMenuItem* item :
-        { miSeparator1, miEncryptedText, miEncryptedUnicode, miEncryptedRichText, miSeparator2, miUnixMailbox })
+    for (TMenuItem* item : { miSeparator1, miEncryptedText, miEncryptedUnicode, miEncryptedRichText,
+             miSeparator2, miUnixMailbox })
         item->Visible = false;
     pmSave->OnPopup = [this](TPopupMenu&) { PrepareSaveMenu(); };
 
@@ -262,7 +261,8 @@ void TTextViewer::SetTexts()
     SetButtonHint(*fbPrint, Text(391));
     SetButtonHint(*fbClose, Text(394));
     SetButtonHint(*fbWrap, Text(fbWrap->BtnDown() ? 384 : 383));
-    fbWrap->OnToggleToolbarButton = [this](TFlatBtn&) { SetButtonHint(*fbWrap, Text(fbWrap->BtnDown() ? 384 : 383)); };
+    fbWrap->OnToggleToolbarButton
+        = [this](TFlatBtn&) { SetButtonHint(*fbWrap, Text(fbWrap->BtnDown() ? 384 : 383)); };
     fbLoad->OnToggleToolbarButton = [this](TFlatBtn&) { UpdateLoadHint(); };
     UpdateLoadHint();
     miSelectAll->Caption = Text(98);
@@ -300,8 +300,9 @@ void TTextViewer::EnableLoadButton(bool enabled)
 
 bool TTextViewer::IsHtmlNode() const
 {
-    return node_ && (node_->NodeKind == nkTextHtml
-        || (node_->NodeKind == nkAttachment && GetFileExtension(*node_) == ".htm"));
+    return node_
+        && (node_->NodeKind == nkTextHtml
+            || (node_->NodeKind == nkAttachment && GetFileExtension(*node_) == ".htm"));
 }
 
 bool TTextViewer::IsRichNode() const
@@ -559,7 +560,8 @@ void TTextViewer::Find(bool next)
     else
         deText->SearchOptions |= stDown;
     const bool found = deText->FindNext();
-    if (deText->SearchText().empty() || (IsWideText(deText->SearchText()) && WideTextLength(deText->SearchText()) == 0))
+    if (deText->SearchText().empty()
+        || (IsWideText(deText->SearchText()) && WideTextLength(deText->SearchText()) == 0))
         return;
     if (!upwards && deText->SearchAgain()) {
         if (ConfirmYes(main_, Text(113) + Text(114))) {
@@ -740,7 +742,8 @@ void TTextViewer::AfterSetPrintText(TDropEdit& printEdit, TPrinterPrefs& prefs)
     SendMessageW(edit, EM_SETSEL, 0, 0);
     const std::u16string units = WideTextUnits(IsWideText(summary) ? summary : AnsiTextToWide(summary));
     SETTEXTEX insert { ST_SELECTION, 1200 };
-    SendMessageW(edit, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&insert), reinterpret_cast<LPARAM>(units.c_str()));
+    SendMessageW(
+        edit, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&insert), reinterpret_cast<LPARAM>(units.c_str()));
     for (const TBoldSpan& span : SummaryValueSpans(units)) {
         SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(span.Start), span.Start + span.Length);
         CHARFORMAT2W bold {};
@@ -783,7 +786,8 @@ std::string TTextViewer::DefaultSaveName(const TMenuItem& item)
     const bool rich = &item == miRichText || &item == miEncryptedRichText;
     const bool html = &item == miHtmlText || &item == miHtmlWithImages;
     const std::string extension = rich ? ".rtf" : html ? ".htm" : ".txt";
-    const bool encrypted = &item == miEncryptedText || &item == miEncryptedUnicode || &item == miEncryptedRichText;
+    const bool encrypted
+        = &item == miEncryptedText || &item == miEncryptedUnicode || &item == miEncryptedRichText;
     if (folderMode_)
         return FileSafeName(Caption()) + extension + (encrypted ? ".pgp" : "");
     if (IsRootNode())
@@ -891,7 +895,8 @@ void FillPrinterSettings(ITextViewerMain& main, const TZAVEKStringList& texts)
         std::strncpy(prefs.FontName, host.FontName.c_str(), sizeof prefs.FontName - 1);
         if (host.FontSize != 0)
             prefs.FontSize = host.FontSize;
-        prefs.HeaderFooter = static_cast<uint8_t>((host.Header ? pfHeader : 0) | (host.Footer ? pfFooter : 0));
+        prefs.HeaderFooter
+            = static_cast<uint8_t>((host.Header ? pfHeader : 0) | (host.Footer ? pfFooter : 0));
         prefs.MarginLeft = host.MarginLeft;
         prefs.MarginTop = host.MarginTop;
         prefs.MarginRight = host.MarginRight;
@@ -921,7 +926,8 @@ void ShowPartText(ITextViewerMain& main, TSectionNode& node, HICON icon, bool wr
         else
             tree.Mode &= static_cast<uint8_t>(~lmWide);
         viewer->deText->SetShowObjects(main.HostShowObjects());
-        const bool objects = (node.NodeKind == nkTextHtml || node.NodeKind == nkTextRtf) && !node.Children.empty();
+        const bool objects
+            = (node.NodeKind == nkTextHtml || node.NodeKind == nkTextRtf) && !node.Children.empty();
         viewer->fbLoad->SetEnabled(false);
         if (objects) {
             viewer->fbLoad->SetEnabled(true);

@@ -49,7 +49,8 @@ public:
     virtual TViewerPrintSettings HostPrintSettings() = 0;
     // The printing banner of the current mail user with the message's values filled in (UTF-8).
     virtual std::string FormatPrintingBanner(
-        const std::string& from, const std::string& subject, const SYSTEMTIME& date) = 0;
+        const std::string& from, const std::string& subject, const SYSTEMTIME& date)
+        = 0;
     // The mail client's folder choice: name, whether it is a Unix mailbox, and its text ("\0" when
     // the choice was cancelled).
     virtual void SelectFolder(std::string& name, bool& mailbox, std::string& text) = 0;

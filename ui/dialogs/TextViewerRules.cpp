@@ -81,7 +81,8 @@ std::vector<TBoldSpan> SummaryValueSpans(const std::u16string& summary)
             break;
         const std::size_t tab = line.find(u'\t');
         if (tab != std::u16string_view::npos && tab + 1 < line.size())
-            spans.push_back({ position + static_cast<int>(tab) + 1, static_cast<int>(line.size() - tab - 1) });
+            spans.push_back(
+                { position + static_cast<int>(tab) + 1, static_cast<int>(line.size() - tab - 1) });
         position += static_cast<int>(line.size()) + 1;
         lineStart = lineEnd;
         if (lineStart < summary.size() && summary[lineStart] == u'\r')
