@@ -132,6 +132,9 @@ public:
     int FindText(const std::string& text, int start, int length);
     bool FindNext();
     bool SearchAgain() const noexcept { return searchAgain_; }
+    // A next search takes the selection as its text without asking (the owner's find-next command).
+    void SetSearchAgain(bool value) noexcept { searchAgain_ = value; }
+    bool Searching() const noexcept { return searchBusy_; }
     const std::string& SearchText() const noexcept { return searchText_; }
 
     void CopyToClipboard();

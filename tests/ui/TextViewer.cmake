@@ -1,0 +1,10 @@
+# The text viewer: its rules in both builds; the viewer itself under Wine with the dialog answerer
+# (part texts, a mail folder of the stand-in main object, sorting, search, saving, printing).
+zavek_add_test(NAME textviewer_rules_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/TextViewerRulesTest.cpp
+  LIBS zavek_textviewer_rules NATIVE)
+if(ZAVEK_WINDOWS)
+  zavek_add_test(NAME textviewer_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/TextViewerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UiTestResources.rc
+    LIBS zavek_textviewer zavek_ui_harness TIMEOUT 180)
+  set_tests_properties(textviewer_test PROPERTIES RESOURCE_LOCK display_focus)
+endif()
