@@ -140,6 +140,34 @@ TEST_F(MsgTreeRules, ASavedEmbeddedMessageCarriesAFlagsLine)
     EXPECT_LT(flags, saved.find("\r\n\r\n"));
 }
 
+TEST_F(MsgTreeRules, TheSentLineShowsTheRecipientForTheUsersOwnMessages)
+{
+    tree.TreeData.FromCaption = "From";
+    tree.TreeData.ToCaption = "To";
+    const TSectionNode& message = *tree.GetSection(0);
+    const TSentLine other = SentLineOf(message, tree.TreeData, "me@example.org");
+    EXPECT_EQ(other.Caption, "From");
+    EXPECT_EQ(other.Text.substr(0, 5), "Ann (");
+    const TSentLine own = SentLineOf(message, tree.TreeData, "ANN@example.org");
+    EXPECT_EQ(own.Caption, "To");
+    EXPECT_EQ(own.Text.substr(0, 5), "Bob (");
+}
+
+TEST(MsgTreeAddresses, NamesAndAddresses)
+{
+    struct Case {
+        const char* value;
+        const char* address;
+        const char* name;
+    };
+    const Case cases[] = { { "Ann <ann@x.org>", "ann@x.org", "Ann" }, { "\"Doe, Jo\" <jo@x.org>", "jo@x.org", "Doe, Jo" },
+        { "bare@x.org", "bare@x.org", "bare@x.org" }, { " <only@x.org> ", "only@x.org", "only@x.org" }, { "", "", "" } };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AddressPartOf(c.value), c.address) << c.value;
+        EXPECT_EQ(ShownNameOf(c.value), c.name) << c.value;
+    }
+}
+
 TEST(MsgTreeExtensions, Table)
 {
     const std::map<std::string, std::string> cases

@@ -40,6 +40,13 @@ std::string WithBackslash(const std::string& folder)
     return folder.empty() || folder.back() == '\\' ? folder : folder + '\\';
 }
 
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    const size_t last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
 bool IsProtectedMultipart(const TSectionNode& node)
 {
     return node.NodeKind == nkEncrypted || node.NodeKind == nkSigned || node.Section.Kind != skNone;
@@ -123,6 +130,32 @@ std::string SuggestedSaveName(const TMimeMsgTree& tree, int index)
     if (IsHostMessageFile(name))
         return folder + WithoutExtension(name) + ".CNM";
     return name;
+}
+
+std::string AddressPartOf(const std::string& value)
+{
+    const size_t open = value.rfind('<');
+    const size_t close = value.find('>', open == std::string::npos ? 0 : open);
+    if (open == std::string::npos || close == std::string::npos)
+        return Trimmed(value);
+    return Trimmed(value.substr(open + 1, close - open - 1));
+}
+
+std::string ShownNameOf(const std::string& value)
+{
+    const size_t open = value.rfind('<');
+    std::string name = open == std::string::npos ? std::string() : Trimmed(value.substr(0, open));
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        name = name.substr(1, name.size() - 2);
+    return name.empty() ? AddressPartOf(value) : name;
+}
+
+TSentLine SentLineOf(const TSectionNode& message, const TMsgTreeData& data, const std::string& ownAddress)
+{
+    const std::string from = message.GetFrom();
+    const bool own = !ownAddress.empty() && Upper(AddressPartOf(from)) == Upper(ownAddress);
+    return { own ? data.ToCaption : data.FromCaption,
+        ShownNameOf(own ? message.GetTo() : from) + " (" + message.GetDateText() + ")" };
 }
 
 std::string MessageWithHostFlags(const TMimeMsgTree& tree, int index, const std::string& fileName)

@@ -38,5 +38,18 @@ int TooltipTextOf(const TSectionNode& node);
 // file name without a folder.
 std::string SuggestedSaveName(const TMimeMsgTree& tree, int index);
 
+// The mail address of an address header value ("Ann <ann@x>" gives "ann@x"), and the name to
+// show for it (the address when it has no name).
+std::string AddressPartOf(const std::string& value);
+std::string ShownNameOf(const std::string& value);
+
+// The sender line of the dialog's top: the recipient under the To caption when the message is from
+// the user's own address, else the sender under the From caption; each with its local date.
+struct TSentLine {
+    std::string Caption;
+    std::string Text;
+};
+TSentLine SentLineOf(const TSectionNode& message, const TMsgTreeData& data, const std::string& ownAddress);
+
 // The whole message of a message node with a host flags line, by the node that follows it.
 std::string MessageWithHostFlags(const TMimeMsgTree& tree, int index, const std::string& fileName);
