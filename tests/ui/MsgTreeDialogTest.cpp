@@ -12,6 +12,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -219,6 +220,50 @@ TEST(MsgTreeDialog, PartsWrittenForOpeningAreFreshFilesRemovedOnClose)
     // The empty placeholder for a context menu keeps the part's name and is made unique.
     EXPECT_NE(placeholder.find("data"), std::string::npos);
     DeleteFileA(placeholder.c_str());
+}
+
+TEST(MsgTreeDialog, TheAppsKeyOpensThePartMenuOnlyOnAPartWithContent)
+{
+    std::vector<std::string> captions;
+    int stepsAfterMultipart = -1;
+    DialogAnswerer* running = nullptr;
+    RunTree(
+        Settings(),
+        [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            SelectNode(dialog, 1);
+            PressKey(w, VK_APPS);
+            PumpPending();
+            stepsAfterMultipart = running ? running->StepsDone() : -1;
+            SelectNode(dialog, 4);
+            PressKey(w, VK_APPS);
+            PumpPending();
+            dialog.fbClose->Click();
+        },
+        [&](DialogAnswerer& answerer) {
+            running = &answerer;
+            answerer.Then("#32768", "", [&](HWND menuWindow) {
+                const auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                    char text[128] = "";
+                    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                    captions.push_back(text);
+                }
+                EndMenu();
+            });
+        });
+    // Only the dialog's own step had run after the Apps key on the multipart.
+    EXPECT_EQ(stepsAfterMultipart, 1);
+    // View, Copy and Save, with the Explorer's submenu before Copy when the shell offers one; the
+    // close items stay out of the context menu.
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ(captions.front(), "&View");
+    EXPECT_EQ(captions.back(), "&Save...");
+    EXPECT_EQ(std::count(captions.begin(), captions.end(), "&Close"), 0);
+    // The empty placeholder went with the menu.
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    EXPECT_EQ(GetFileAttributesA((std::string(folder) + "data.bin").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace

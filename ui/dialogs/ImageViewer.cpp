@@ -7,6 +7,7 @@
 #include "foundation/StrUtilWin.h"
 #include "framework/Application.h"
 #include "ui/dialogs/MessageDialogs.h"
+#include "ui/dialogs/PartContextMenu.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,8 +18,6 @@ namespace {
 constexpr int DesignWidth = 492;
 constexpr int DesignHeight = 284;
 constexpr int EdgeSize = 16;
-// Above the framework's own command ids in common use, below the 16-bit limit of WM_COMMAND.
-constexpr UINT FirstShellCommand = 0x6000;
 constexpr uint16_t TextSaveAs = 338;
 constexpr uint16_t TextWriteError = 345;
 constexpr uint16_t TextOpenWith = 371;
@@ -254,30 +253,21 @@ void TImageViewer::ShowContextMenu(bool atCursor)
         return;
     }
     CloseHandle(created);
-
-    const HMENU menu = CreatePopupMenu();
-    pmImage->Items().AppendTo(menu);
-    POINT at { -1, -1 };
+    TPartMenuRequest request;
+    request.Window = Handle();
+    request.Menu = pmImage;
+    request.InsertBefore = miCopy;
+    request.Caption = Texts().GetEntry(TextOpenWith);
+    request.File = file;
     if (!atCursor) {
         RECT window {};
         GetWindowRect(Handle(), &window);
-        at = { (window.left + window.right) / 2, (window.top + window.bottom) / 2 };
+        request.At = { (window.left + window.right) / 2, (window.top + window.bottom) / 2 };
+        request.Centred = true;
     }
-    int position = 0;
-    for (int i = 0; i < pmImage->Items().Count() && pmImage->Items().Items(i) != miCopy; ++i)
-        position += pmImage->Items().Items(i)->Visible ? 1 : 0;
-    const TContextMenuHandler handler = [this, file](HWND, UINT) {
-        // Handled (so cancelled) when the copy could not be written.
-        return !WriteCopyForCommand(file);
-    };
-    if (!ShowShellContextMenu(file, Texts().GetEntry(TextOpenWith), Handle(), menu, position, FirstShellCommand, &at,
-            atCursor ? cmaLeft : cmaCenter, handler, true)) {
-        // Without the shell's menu the viewer's own items still show.
-        DeleteFileA(file.c_str());
-        TrackPopupMenu(menu, TPM_RIGHTBUTTON | (atCursor ? TPM_LEFTALIGN : TPM_CENTERALIGN), at.x < 0 ? 0 : at.x,
-            at.y < 0 ? 0 : at.y, 0, Handle(), nullptr);
-    }
-    DestroyMenu(menu);
+    // Handled (so cancelled) when the copy could not be written.
+    request.BeforeCommand = [this, file](HWND, UINT) { return !WriteCopyForCommand(file); };
+    ShowPartContextMenu(request);
 }
 
 bool TImageViewer::DoKeyDown(WORD& key, TShiftState shift)
@@ -321,13 +311,9 @@ bool TImageViewer::DoKeyPress(char& key)
 
 void TImageViewer::WndProc(TMessage& message)
 {
-    if (message.Msg == WM_COMMAND && message.LParam == 0 && HIWORD(message.WParam) == 0) {
-        // The viewer's own items inside the shell's menu arrive as commands of the window.
-        if (TMenuItem* item = pmImage->Items().FindCommand(LOWORD(message.WParam))) {
-            item->Click();
-            return;
-        }
-    }
+    // The viewer's own items inside the shell's menu arrive as commands of the window.
+    if (message.Msg == WM_COMMAND && DispatchMenuCommand(*pmImage, message.WParam, message.LParam))
+        return;
     TZAVEKForm::WndProc(message);
     if (message.Msg == WM_GETMINMAXINFO) {
         auto& info = *reinterpret_cast<MINMAXINFO*>(message.LParam);

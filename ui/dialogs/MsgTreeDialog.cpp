@@ -8,6 +8,7 @@
 #include "ui/dialogs/ImageViewer.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/MsgTreeRules.h"
+#include "ui/dialogs/PartContextMenu.h"
 
 #include <cstdint>
 #include <fstream>
@@ -20,6 +21,7 @@ constexpr uint16_t TextCaption = 346;
 constexpr uint16_t TextSaveAs = 338;
 constexpr uint16_t TextWriteError = 345;
 constexpr uint16_t TextSaved = 372;
+constexpr uint16_t TextOpenWith = 371;
 constexpr int GlyphView = 102;
 
 // Mirrors the model into the tree view; each item keeps its model index.
@@ -106,9 +108,20 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     tvTree->HideSelection = false;
     tvTree->MultiSelect = false;
     tvTree->ShowButtons = false;
-    tvTree->SetPopupMenu(pmFile);
+    tvTree->ShowHint = true;
     tvTree->OnChange = [this](TTreeView&, TTreeNode*) { SelectionChanged(); };
     tvTree->OnDblClick = [this](TControl&) { DoubleClicked(); };
+    tvTree->OnMouseMove = [this](TControl&, TShiftState, int x, int y) { ShowNodeHint(x, y); };
+    tvTree->OnMouseDown = [this](TControl&, TMouseButton button, TShiftState, int x, int y) {
+        if (button != mbRight)
+            return;
+        if (TTreeNode* item = tvTree->GetNodeAt(x, y))
+            tvTree->SetSelected(item);
+    };
+    tvTree->OnMouseUp = [this](TControl&, TMouseButton button, TShiftState, int x, int y) {
+        if (button == mbRight && tvTree->GetNodeAt(x, y))
+            ShowPartMenu(false);
+    };
 
     SetCaption(Texts().GetEntry(TextCaption));
     tempFolder_ = GetTempFolder();
@@ -265,6 +278,12 @@ bool TMsgTreeDialog::DoKeyDown(WORD& key, TShiftState shift)
             return false;
         fbSave->Click();
         return true;
+    case VK_APPS: ShowPartMenu(true); return true;
+    case VK_F10:
+        if (!(shift & ssShift))
+            return false;
+        ShowPartMenu(true);
+        return true;
     case VK_LEFT:
         if (selected && selected->Parent())
             tvTree->SetSelected(selected->Parent());
@@ -290,14 +309,56 @@ void TMsgTreeDialog::miViewClick()
         settings_.ViewText(*node);
 }
 
-void TMsgTreeDialog::miOpenClick()
+void TMsgTreeDialog::ShowNodeHint(int x, int y)
+{
+    TTreeNode* item = tvTree->GetNodeAt(x, y);
+    const TSectionNode* node = item ? tree_.GetSection(static_cast<int>(reinterpret_cast<intptr_t>(item->Data))) : nullptr;
+    const int text = node ? TooltipTextOf(*node) : 0;
+    const std::string hint = text ? Texts().GetEntry(static_cast<uint16_t>(text)) : std::string();
+    if (hint != tvTree->Hint)
+        tvTree->SetHint(hint);
+}
+
+void TMsgTreeDialog::ShowPartMenu(bool fromKeyboard)
 {
     TSectionNode* node = SelectedNode();
-    if (!node)
+    if (!node || IsMultipartNode(*node))
         return;
-    const std::string file = WritePartToFile("", true);
-    if (!file.empty())
-        ShellOpenFile(Handle(), "", file, "", true);
+    std::string name = FileOnly(SuggestedSaveName(tree_, node->Index));
+    if (name.empty())
+        name = "part.txt";
+    const std::string placeholder = WritePartToFile(name, false);
+    if (placeholder.empty())
+        return;
+    TPartMenuRequest request;
+    request.Window = Handle();
+    request.Menu = pmFile;
+    request.InsertBefore = miCopy;
+    request.Caption = Texts().GetEntry(TextOpenWith);
+    request.File = placeholder;
+    if (fromKeyboard) {
+        const RECT rect = tvTree->Selected()->DisplayRect(true);
+        POINT centre { (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2 };
+        ::ClientToScreen(tvTree->Handle(), &centre);
+        request.At = centre;
+    }
+    // The part's content goes into the placeholder before a shell command runs on it; a failed
+    // write cancels the command.
+    request.BeforeCommand = [this, placeholder](HWND, UINT) { return WritePartToFile(placeholder, true).empty(); };
+    // The close items belong to the menu button's own menu, not to the context menu.
+    miLine->Visible = false;
+    miClose->Visible = false;
+    ShowPartContextMenu(request);
+    miLine->Visible = true;
+    miClose->Visible = true;
+}
+
+void TMsgTreeDialog::WndProc(TMessage& message)
+{
+    // The dialog's own items inside the shell's menu arrive as commands of the window.
+    if (message.Msg == WM_COMMAND && DispatchMenuCommand(*pmFile, message.WParam, message.LParam))
+        return;
+    TZAVEKForm::WndProc(message);
 }
 
 void TMsgTreeDialog::miCopyClick()

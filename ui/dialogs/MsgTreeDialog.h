@@ -61,13 +61,13 @@ public:
     TMenuItem* miClose;
 
     void miViewClick();
-    void miOpenClick();
     void miCopyClick();
     void miSaveClick();
 
 protected:
     void DoShow() override;
     bool DoKeyDown(WORD& key, TShiftState shift) override;
+    void WndProc(TMessage& message) override;
 
 private:
     TPanel* MakePanel(TWinControl* parent, TAlign align, int width, int height);
@@ -78,6 +78,9 @@ private:
     void FillTree();
     void SelectionChanged();
     void DoubleClicked();
+    void ShowNodeHint(int x, int y);
+    // The part's context menu at the selected node's centre (keyboard) or at the cursor.
+    void ShowPartMenu(bool fromKeyboard);
     bool WriteFile(const std::string& fileName, const std::string& content);
     void SaveAs(const std::string& offered, const std::string& folder, const std::function<std::string(const std::string&)>& content);
 
