@@ -208,6 +208,32 @@ TEST(ImageViewer, APartGdiPlusCannotReadShowsAnEmptyPicture)
     EXPECT_TRUE(empty);
 }
 
+TEST(ImageViewer, KeysZoomAndCopyThePicture)
+{
+    int width = 0, widerByPlus = 0, backByMinus = 0;
+    bool bitmapOnClipboard = false;
+    RunViewer("wide.bmp", BitmapBytes(240, 120), [&](HWND w) {
+        TImageViewer& viewer = *ViewerOf(w);
+        width = viewer.Width();
+        PostMessageA(w, WM_CHAR, '+', 0);
+        PumpPending();
+        widerByPlus = viewer.Width();
+        PostMessageA(w, WM_CHAR, '-', 0);
+        PumpPending();
+        backByMinus = viewer.Width();
+        if (OpenClipboard(w)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        PressKey(w, 'C', ssCtrl);
+        bitmapOnClipboard = IsClipboardFormatAvailable(CF_BITMAP) != 0;
+        PressKey(w, VK_ESCAPE);
+    });
+    EXPECT_GT(widerByPlus, width);
+    EXPECT_EQ(backByMinus, width);
+    EXPECT_TRUE(bitmapOnClipboard);
+}
+
 TEST(ImageViewer, PictureExtensions)
 {
     struct Case {

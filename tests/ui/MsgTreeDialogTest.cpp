@@ -4,6 +4,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/dialogs/ImageViewer.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/MsgTreeDialog.h"
 
@@ -220,6 +221,32 @@ TEST(MsgTreeDialog, PartsWrittenForOpeningAreFreshFilesRemovedOnClose)
     // The empty placeholder for a context menu keeps the part's name and is made unique.
     EXPECT_NE(placeholder.find("data"), std::string::npos);
     DeleteFileA(placeholder.c_str());
+}
+
+TEST(MsgTreeDialog, ViewShowsPicturesInTheImageViewerAndTextsInTheTextViewer)
+{
+    std::vector<std::string> viewedTexts;
+    std::string viewerCaption;
+    TMsgTreeSettings settings = Settings();
+    settings.ViewText = [&](TSectionNode& node) { viewedTexts.push_back(node.Text); };
+    RunTree(
+        settings,
+        [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            SelectNode(dialog, 2);
+            PressKey(w, 'O', ssCtrl);
+            SelectNode(dialog, 3);
+            dialog.fbView->Click();
+            dialog.fbClose->Click();
+        },
+        [&](DialogAnswerer& answerer) {
+            answerer.Then("TImageViewer", "", [&](HWND viewer) {
+                viewerCaption = ControlOf<TImageViewer>(viewer)->Caption();
+                PressKey(viewer, VK_ESCAPE);
+            });
+        });
+    EXPECT_EQ(viewedTexts, std::vector<std::string> { "Hello" });
+    EXPECT_EQ(viewerCaption, "photo.png");
 }
 
 TEST(MsgTreeDialog, TheAppsKeyOpensThePartMenuOnlyOnAPartWithContent)
