@@ -62,6 +62,8 @@ void RunViewer(const std::string& fileName, const std::string& bytes, const Dial
 {
     FakeMainObject main;
     TSectionNode node;
+    node.NodeKind = nkAttachment;
+    node.Caption = "File: " + fileName;
     node.FileName = fileName;
     node.Text = bytes;
     DialogAnswerer answerer;
@@ -77,7 +79,7 @@ TEST(ImageViewer, FitsThePictureAndZoomsTheLongerSideByTheLargerStep)
     SIZE image {}, step {}, frame {}, form {};
     RECT zoomedIn {}, zoomedOut {};
     std::string caption;
-    RunViewer("C:\\mail\\wide.bmp", BitmapBytes(240, 120), [&](HWND w) {
+    RunViewer("wide.bmp", BitmapBytes(240, 120), [&](HWND w) {
         TImageViewer& viewer = *ViewerOf(w);
         caption = viewer.Caption();
         image = { viewer.imgViewer->Width(), viewer.imgViewer->Height() };

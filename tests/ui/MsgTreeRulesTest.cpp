@@ -119,6 +119,11 @@ TEST_F(MsgTreeRules, TooltipsAndSaveNames)
     EXPECT_EQ(messageName.substr(messageName.size() - 4), ".CNM");
     EXPECT_EQ(SuggestedSaveName(tree, eml), "C:\\PMAIL\\MAIL\\old.CNM");
     EXPECT_EQ(SuggestedSaveName(tree, NodeOf(nkAttachment, "data.bin")), "data.bin");
+    // A name with a folder or bytes no file name may hold is made safe and stays out of folders.
+    const int data = NodeOf(nkAttachment, "data.bin");
+    tree.GetSection(data)->Caption = "File: ..\\..\\evil:name.exe";
+    const std::string unsafe = SuggestedSaveName(tree, data);
+    EXPECT_EQ(unsafe.find_first_of("\\/:"), std::string::npos) << unsafe;
 }
 
 TEST_F(MsgTreeRules, ASavedEmbeddedMessageCarriesAFlagsLine)

@@ -5,6 +5,7 @@
 #include "foundation/FileUtilsDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
+#include "mime/PartTexts.h"
 #include "framework/Application.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/PartContextMenu.h"
@@ -339,7 +340,7 @@ void ShowImagePart(IDialogMainObject& main, const TSectionNode& node, HICON icon
 {
     auto* viewer = new TImageViewer(main);
     try {
-        viewer->ShowPart(node.FileName, node.Text);
+        viewer->ShowPart(GetFileName(node), node.Text);
         if (icon)
             SendMessageA(viewer->Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         viewer->ShowModal();

@@ -5,6 +5,8 @@
 #include "foundation/FileUtilsDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
+#include "mime/PartTexts.h"
+#include "mime/PartFiles.h"
 #include "ui/dialogs/ImageViewer.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/MsgTreeRules.h"
@@ -413,25 +415,33 @@ void TMsgTreeDialog::miSaveClick()
             [this, index](const std::string& chosen) { return MessageWithHostFlags(tree_, index, FileOnly(chosen)); });
         return;
     }
-    const std::string text = node->Text;
+    // A signature part saves its signature text.
+    const std::string text = node->NodeKind == nkSignature ? GetSectionText(*node) : node->Text;
     SaveAs(FileOnly(suggested), FolderOf(suggested), [text](const std::string&) { return text; });
 }
 
 std::string TMsgTreeDialog::WritePartToFile(const std::string& name, bool write)
 {
-    const TSectionNode* node = SelectedNode();
+    TSectionNode* node = SelectedNode();
     if (!node)
         return {};
     std::string file;
-    if (name.empty())
-        file = MakeTempFileName(FileExtensionOf(node->FileName).empty() ? "txt" : FileExtensionOf(node->FileName).substr(1));
-    else if (write)
+    if (name.empty()) {
+        const std::string extension = GetFileExtension(*node);
+        file = MakeTempFileName(extension.empty() ? "txt" : extension.substr(1));
+    } else if (write) {
         file = name;
-    else
+    } else {
         file = MakeUniqueFileName(tempFolder_ + name);
-    if (!WriteFile(file, write ? node->Text : std::string()))
-        return {};
-    return file;
+    }
+    bool written = false;
+    if (!write)
+        written = WriteFile(file, std::string());
+    else if (node->NodeKind == nkTextHtml)
+        written = SaveHtmlFiles(*node, file) || WriteFile(file, node->Text);
+    else
+        written = WriteFile(file, node->NodeKind == nkSignature ? GetSectionText(*node) : node->Text);
+    return written ? file : std::string();
 }
 
 void ShowMessageTree(IDialogMainObject& main, const std::string& messageText, const TMsgTreeSettings& settings)

@@ -2,6 +2,7 @@
 #include "ui/dialogs/MsgTreeRules.h"
 
 #include "mime/MailHost.h"
+#include "mime/PartTexts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -125,8 +126,8 @@ std::string SuggestedSaveName(const TMimeMsgTree& tree, int index)
         std::snprintf(hex, sizeof hex, "%08X", TextHash(node->Text));
         return folder + hex + ".CNM";
     }
-    const size_t slash = node->FileName.find_last_of("\\/:");
-    const std::string name = slash == std::string::npos ? node->FileName : node->FileName.substr(slash + 1);
+    // The part's name made safe for a file of its own, never with a folder.
+    const std::string name = GetFileName(*node);
     if (IsHostMessageFile(name))
         return folder + WithoutExtension(name) + ".CNM";
     return name;
