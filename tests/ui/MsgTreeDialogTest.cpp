@@ -1,0 +1,296 @@
+// The message-tree dialog under Wine over a parsed message: the sender line, the commands of
+// multipart and message nodes, saving an embedded message as a host message file, and parts
+// written for opening that go when the dialog closes.
+#include "framework/harness/DialogAnswerer.h"
+#include "framework/harness/KeyInjector.h"
+#include "ui/DialogTestSupport.h"
+#include "ui/dialogs/ImageViewer.h"
+#include "ui/dialogs/MessageDialogs.h"
+#include "ui/dialogs/MsgTreeDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const std::string Message = "From: Ann <ann@example.org>\r\n"
+                            "To: Bob <bob@example.org>\r\n"
+                            "Subject: Parts\r\n"
+                            "MIME-Version: 1.0\r\n"
+                            "Content-Type: multipart/mixed; boundary=\"outer\"\r\n"
+                            "\r\n"
+                            "--outer\r\n"
+                            "Content-Type: text/plain\r\n"
+                            "\r\n"
+                            "Hello\r\n"
+                            "--outer\r\n"
+                            "Content-Type: image/png; name=\"photo.png\"\r\n"
+                            "Content-Disposition: attachment; filename=\"photo.png\"\r\n"
+                            "Content-Transfer-Encoding: base64\r\n"
+                            "\r\n"
+                            "iVBORw0KGgo=\r\n"
+                            "--outer\r\n"
+                            "Content-Type: application/octet-stream; name=\"data.bin\"\r\n"
+                            "Content-Disposition: attachment; filename=\"data.bin\"\r\n"
+                            "\r\n"
+                            "xyz\r\n"
+                            "--outer\r\n"
+                            "Content-Type: application/octet-stream; name=\"old.eml\"\r\n"
+                            "Content-Disposition: attachment; filename=\"old.eml\"\r\n"
+                            "\r\n"
+                            "Subject: old\r\n\r\nold body\r\n"
+                            "--outer\r\n"
+                            "Content-Type: message/rfc822\r\n"
+                            "\r\n"
+                            "From: Carl <carl@example.org>\r\n"
+                            "Subject: Inner\r\n"
+                            "MIME-Version: 1.0\r\n"
+                            "Content-Type: multipart/alternative; boundary=\"inner\"\r\n"
+                            "\r\n"
+                            "--inner\r\n"
+                            "Content-Type: text/plain\r\n"
+                            "\r\n"
+                            "inner text\r\n"
+                            "--inner--\r\n"
+                            "--outer--\r\n";
+
+
+TMsgTreeSettings Settings(const std::string& ownAddress = "me@example.org")
+{
+    TMsgTreeSettings settings;
+    settings.TreeData.MessageCaption = "Message";
+    settings.TreeData.TextPrefix = "Text";
+    settings.TreeData.DefaultTypeName = "File";
+    settings.TreeData.SubjectCaption = "Subject:";
+    settings.TreeData.FromCaption = "From:";
+    settings.TreeData.ToCaption = "To:";
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    settings.TreeData.SaveFolder = folder;
+    settings.OwnAddress = ownAddress;
+    return settings;
+}
+
+TMsgTreeDialog* DialogOf(HWND window)
+{
+    return ControlOf<TMsgTreeDialog>(window);
+}
+
+// Selects the tree item of a model node.
+void SelectNode(TMsgTreeDialog& dialog, int index)
+{
+    for (int i = 0; i < dialog.tvTree->Items().Count(); ++i) {
+        TTreeNode* item = dialog.tvTree->Items().Item(i);
+        if (reinterpret_cast<intptr_t>(item->Data) == index) {
+            dialog.tvTree->SetSelected(item);
+            PumpPending();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no item for node " << index;
+}
+
+int EmbeddedMessage(TMsgTreeDialog& dialog)
+{
+    for (int i = 1; i < dialog.Tree().SectionCount(); ++i)
+        if (dialog.Tree().GetSection(i)->NodeKind == nkMessage)
+            return i;
+    return -1;
+}
+
+void RunTree(const TMsgTreeSettings& settings, const DialogAnswerer::Action& action,
+    const std::function<void(DialogAnswerer&)>& moreSteps = nullptr)
+{
+    FakeMainObject main;
+    DialogAnswerer answerer;
+    answerer.Then("TMsgTreeDialog", "", action);
+    if (moreSteps)
+        moreSteps(answerer);
+    ShowMessageTree(main, Message, settings);
+    EXPECT_TRUE(answerer.Done());
+}
+
+TEST(MsgTreeDialog, TheSenderLineAndTheFirstNodeSelected)
+{
+    for (const bool own : { false, true }) {
+        std::vector<std::string> labels;
+        int items = 0;
+        bool view = false, save = false;
+        RunTree(Settings(own ? "ann@example.org" : "me@example.org"), [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            labels = { dialog.hlSubjectName->Caption(), dialog.hlSubjectText->Caption(), dialog.hlSentName->Caption(),
+                dialog.hlSentText->Caption().substr(0, 5) };
+            items = dialog.tvTree->Items().Count();
+            view = dialog.fbView->Enabled();
+            save = dialog.fbSave->Enabled();
+            PressKey(w, VK_ESCAPE);
+        });
+        EXPECT_EQ(labels, (std::vector<std::string> { "Subject:", "Parts", own ? "To:" : "From:", own ? "Bob (" : "Ann (" }));
+        EXPECT_EQ(items, 9);
+        EXPECT_TRUE(view);
+        EXPECT_TRUE(save);
+    }
+}
+
+TEST(MsgTreeDialog, AMultipartOffersNeitherViewNorSave)
+{
+    bool view = true, save = true, viewMenu = true;
+    RunTree(Settings(), [&](HWND w) {
+        TMsgTreeDialog& dialog = *DialogOf(w);
+        SelectNode(dialog, 1);
+        view = dialog.fbView->Enabled();
+        save = dialog.fbSave->Enabled();
+        viewMenu = dialog.miView->Enabled;
+        // Right goes to the first child: a text part that can be viewed.
+        PressKey(w, VK_RIGHT);
+        PumpPending();
+        EXPECT_TRUE(dialog.fbView->Enabled());
+        dialog.fbClose->Click();
+    });
+    EXPECT_FALSE(view);
+    EXPECT_FALSE(save);
+    EXPECT_FALSE(viewMenu);
+}
+
+TEST(MsgTreeDialog, AnEmbeddedMessageIsSavedWholeWithItsFlagsLine)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string target = std::string(folder) + "tree_saved.cnm";
+    DeleteFileA(target.c_str());
+    std::string offered, saidSaved;
+    RunTree(
+        Settings(),
+        [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            SelectNode(dialog, EmbeddedMessage(dialog));
+            dialog.fbSave->Click();
+            dialog.fbClose->Click();
+        },
+        [&](DialogAnswerer& answerer) {
+            answerer.Then("#32770", "Save as", [&](HWND dialog) {
+                char name[MAX_PATH] = "";
+                SendMessageA(dialog, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(name));
+                offered = name;
+                SendMessageA(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(target.c_str()));
+                SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(target.c_str()));
+                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+            });
+            answerer.Then("TMessageDialog", "", [&](HWND w) {
+                saidSaved = ControlOf<TMessageDialog>(w)->reText->GetText();
+                PressKey(w, VK_RETURN);
+            });
+        });
+    EXPECT_EQ(offered.size(), 12u) << offered;
+    EXPECT_EQ(offered.substr(8), ".CNM");
+    EXPECT_NE(saidSaved.find(target), std::string::npos) << saidSaved;
+    std::ifstream in(target, std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    EXPECT_NE(saved.find("X-PMFLAGS: "), std::string::npos);
+    EXPECT_NE(saved.find("tree_saved.cnm"), std::string::npos);
+    EXPECT_NE(saved.find("inner text"), std::string::npos);
+    DeleteFileA(target.c_str());
+}
+
+TEST(MsgTreeDialog, PartsWrittenForOpeningAreFreshFilesRemovedOnClose)
+{
+    std::string first, second, placeholder;
+    std::string firstContent;
+    RunTree(Settings(), [&](HWND w) {
+        TMsgTreeDialog& dialog = *DialogOf(w);
+        SelectNode(dialog, 4); // data.bin
+        first = dialog.WritePartToFile("", true);
+        second = dialog.WritePartToFile("", true);
+        placeholder = dialog.WritePartToFile("data.bin", false);
+        std::ifstream in(first, std::ios::binary);
+        firstContent.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        dialog.fbClose->Click();
+    });
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.substr(first.size() - 4), ".bin");
+    EXPECT_EQ(firstContent, "xyz");
+    EXPECT_EQ(GetFileAttributesA(first.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(second.c_str()), INVALID_FILE_ATTRIBUTES);
+    // The empty placeholder for a context menu keeps the part's name and is made unique.
+    EXPECT_NE(placeholder.find("data"), std::string::npos);
+    DeleteFileA(placeholder.c_str());
+}
+
+TEST(MsgTreeDialog, ViewShowsPicturesInTheImageViewerAndTextsInTheTextViewer)
+{
+    std::vector<std::string> viewedTexts;
+    std::string viewerCaption;
+    TMsgTreeSettings settings = Settings();
+    settings.ViewText = [&](TSectionNode& node) { viewedTexts.push_back(node.Text); };
+    RunTree(
+        settings,
+        [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            SelectNode(dialog, 2);
+            PressKey(w, 'O', ssCtrl);
+            SelectNode(dialog, 3);
+            dialog.fbView->Click();
+            dialog.fbClose->Click();
+        },
+        [&](DialogAnswerer& answerer) {
+            answerer.Then("TImageViewer", "", [&](HWND viewer) {
+                viewerCaption = ControlOf<TImageViewer>(viewer)->Caption();
+                PressKey(viewer, VK_ESCAPE);
+            });
+        });
+    EXPECT_EQ(viewedTexts, std::vector<std::string> { "Hello" });
+    EXPECT_EQ(viewerCaption, "photo.png");
+}
+
+TEST(MsgTreeDialog, TheAppsKeyOpensThePartMenuOnlyOnAPartWithContent)
+{
+    std::vector<std::string> captions;
+    int stepsAfterMultipart = -1;
+    DialogAnswerer* running = nullptr;
+    RunTree(
+        Settings(),
+        [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            SelectNode(dialog, 1);
+            PressKey(w, VK_APPS);
+            PumpPending();
+            stepsAfterMultipart = running ? running->StepsDone() : -1;
+            SelectNode(dialog, 4);
+            PressKey(w, VK_APPS);
+            PumpPending();
+            dialog.fbClose->Click();
+        },
+        [&](DialogAnswerer& answerer) {
+            running = &answerer;
+            answerer.Then("#32768", "", [&](HWND menuWindow) {
+                const auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                    char text[128] = "";
+                    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                    captions.push_back(text);
+                }
+                EndMenu();
+            });
+        });
+    // Only the dialog's own step had run after the Apps key on the multipart.
+    EXPECT_EQ(stepsAfterMultipart, 1);
+    // View, Copy and Save, with the Explorer's submenu before Copy when the shell offers one; the
+    // close items stay out of the context menu.
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ(captions.front(), "&View");
+    EXPECT_EQ(captions.back(), "&Save...");
+    EXPECT_EQ(std::count(captions.begin(), captions.end(), "&Close"), 0);
+    // The empty placeholder went with the menu.
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    EXPECT_EQ(GetFileAttributesA((std::string(folder) + "data.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+} // namespace
