@@ -529,6 +529,13 @@ void TWinControl::CreateHandle()
 {
     if (handle_)
         return;
+    // The parent's window comes first and makes its children's windows, this one among them;
+    // making ours here as well would leave an orphan window behind.
+    if (Parent() && !Parent()->HandleAllocated()) {
+        Parent()->CreateHandle();
+        if (handle_)
+            return;
+    }
     CreateWnd();
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
     for (TControl* control : std::vector<TControl*>(controls_))
@@ -1253,6 +1260,9 @@ void TWinControl::WndProc(TMessage& message)
         break;
     }
     case WM_CHAR: {
+        // A wide window's character beyond 8 bits is no byte the key events know: it goes on whole.
+        if (message.WParam > 0xFF)
+            break;
         auto key = static_cast<char>(message.WParam);
         if (DoKeyPress(key))
             return;

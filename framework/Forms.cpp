@@ -505,7 +505,7 @@ bool PreprocessDialogMessage(MSG& message)
     case WM_CHAR: {
         const LRESULT code
             = SendMessageA(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
-        if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_HASSETSEL))
+        if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_HASSETSEL) || message.wParam > 0xFF)
             return false;
         const auto c = static_cast<char>(message.wParam);
         return static_cast<unsigned char>(c) >= 32 && form->DialogChar(c);

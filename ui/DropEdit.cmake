@@ -8,6 +8,9 @@ target_link_libraries(zavek_dropedit_text PUBLIC RichEd20Text zavek_framework_co
 if(ZAVEK_WINDOWS)
   add_library(zavek_dropedit STATIC
     ${CMAKE_CURRENT_LIST_DIR}/controls/DropEdit.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditInput.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditInternal.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditLinks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/DropEditPrint.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/DropFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/RichOleCallback.cpp)

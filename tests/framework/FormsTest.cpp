@@ -102,6 +102,26 @@ TEST(Forms, EnterOnAFocusedButtonPressesThatButton)
     EXPECT_EQ(form.ShowModal(), mrYes);
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST(Forms, AChildsWindowAskedForFirstIsMadeOnceInsideItsForm)
+{
+    TForm form(nullptr);
+    auto* panel = Make<TPanel>(&form);
+    auto* button = Make<TButton>(panel, "Go");
+    const HWND buttonWindow = button->Handle();
+    ASSERT_TRUE(form.HandleAllocated());
+    EXPECT_EQ(GetParent(buttonWindow), panel->Handle());
+    EXPECT_EQ(GetParent(panel->Handle()), form.Handle());
+    int windows = 0;
+    EnumChildWindows(form.Handle(), CountWindow, reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(windows, 2); // the panel and the button, no orphan copies
+}
+
 TEST(Forms, RefusedCloseQueryResetsTheResultAndShowModalRepeats)
 {
     ChoiceForm form;

@@ -2,13 +2,13 @@
 // mail addresses marked as links, link events with their scheme rule, search with its again-flag
 // and beeps, keys of read-only controls, dropped files, the OLE callback, and the print copy and
 // page loop on metafile pages.
+#include "ui/controls/DropEdit.h"
 #include "foundation/RichEd20.h"
 #include "foundation/RichEd20Text.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "framework/harness/KeyInjector.h"
-#include "ui/controls/DropEdit.h"
 #include "ui/controls/DropEditPrintText.h"
 #include "ui/controls/ThemeApi.h"
 
@@ -147,11 +147,12 @@ TEST_F(DropEditTest, ForwardMissSetsSearchAgainAndTheNextCallSkipsTheDialog)
 {
     SetWhole("alpha beta alpha gamma");
     int dialogs = 0;
-    edit->SearchDialog = [&](const std::string&, const std::string&, TSearchTypes& options, std::string& text) {
-        ++dialogs;
-        options |= stDown;
-        text = Wide(u"alpha");
-    };
+    edit->SearchDialog
+        = [&](const std::string&, const std::string&, TSearchTypes& options, std::string& text) {
+              ++dialogs;
+              options |= stDown;
+              text = Wide(u"alpha");
+          };
     edit->SelectRange(0, 0);
     EXPECT_TRUE(edit->FindNext());
     EXPECT_EQ(edit->SelStart(), 0);
@@ -231,7 +232,8 @@ TEST_F(DropEditTest, SpacePagesThroughAReadOnlyControl)
     edit->SelectRange(0, 0);
     ASSERT_TRUE(EnsureForeground(form->Handle()));
     edit->SetFocus();
-    const auto firstLine = [&] { return static_cast<int>(SendMessageW(edit->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)); };
+    const auto firstLine
+        = [&] { return static_cast<int>(SendMessageW(edit->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0)); };
     InjectKey(VK_SPACE, 0, edit->Handle());
     PumpPending();
     const int down = firstLine();
@@ -326,6 +328,25 @@ TEST_F(DropEditTest, ShortcutsSelectCopyPasteAndUndo)
     InjectKey('V', ssCtrl, edit->Handle());
     PumpPending();
     EXPECT_EQ(edit->GetAnsiText(), "copy thiscopy this");
+}
+
+TEST_F(DropEditTest, TypedCharactersBeyondLatin1ArriveWhole)
+{
+    SetWhole("");
+    for (const wchar_t c : { L'a', L'\u0101', L'\u4e2d', L'\x01' })
+        SendMessageW(edit->Handle(), WM_CHAR, c, 1);
+    EXPECT_EQ(edit->GetText(), Wide(u"a\u0101\u4e2d"));
+}
+
+TEST_F(DropEditTest, EnterOutsideALinkStillBreaksTheLine)
+{
+    SetWhole("ab");
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    edit->SetFocus();
+    edit->SelectRange(1, 0);
+    InjectKey(VK_RETURN, 0, edit->Handle());
+    PumpPending();
+    EXPECT_EQ(edit->GetAnsiText(), "a\r\nb");
 }
 
 TEST_F(DropEditTest, EnterOnALinkActsAsADoubleClickThatSelectsNothing)
@@ -426,8 +447,8 @@ public:
     {
         if (record->iType == EMR_EXTTEXTOUTW) {
             const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
-            const auto* chars
-                = reinterpret_cast<const char16_t*>(reinterpret_cast<const BYTE*>(record) + text->emrtext.offString);
+            const auto* chars = reinterpret_cast<const char16_t*>(
+                reinterpret_cast<const BYTE*>(record) + text->emrtext.offString);
             reinterpret_cast<std::vector<std::u16string>*>(data)->emplace_back(chars, text->emrtext.nChars);
         }
         return 1;
@@ -487,7 +508,8 @@ TEST_F(DropEditTest, TrailingBlankLinesMakeNoPageAndTheCopyHasTheEventsText)
     SetWhole("0123456789\r\n \r\n\t\r\n\r\n");
     TTextPrinterData data = PrintData("p%s/%d");
     std::vector<std::string> seen;
-    edit->OnBeforeSetPrintText = [&](TDropEdit& copy, TPrinterPrefs&) { seen.push_back("before " + copy.GetAnsiText()); };
+    edit->OnBeforeSetPrintText
+        = [&](TDropEdit& copy, TPrinterPrefs&) { seen.push_back("before " + copy.GetAnsiText()); };
     edit->OnAfterSetPrintText = [&](TDropEdit& copy, TPrinterPrefs&) {
         seen.push_back("after " + std::to_string(copy.TextLength()));
         EXPECT_EQ(copy.Font().Name(), "Arial");
@@ -524,6 +546,35 @@ TEST_F(DropEditTest, AFooterWithTheWrongConversionsEndsThePrint)
     } catch (const EConvertError& e) {
         EXPECT_EQ(e.Message(), "Invalid AS string format argument #1");
     }
+}
+
+int printDialogs = 0;
+DWORD printDialogFlags = 0;
+HRESULT WINAPI CancelledPrintDialog(LPPRINTDLGEXA dialog)
+{
+    ++printDialogs;
+    printDialogFlags = dialog->Flags;
+    dialog->dwResultAction = PD_RESULT_CANCEL;
+    return S_OK;
+}
+
+TEST_F(DropEditTest, PrintAsksThePrintDialogOnlyForTextAndSaysWhenASelectionIsPrinted)
+{
+    edit->PrintDialogEntries.PropertySheetDialog = &CancelledPrintDialog;
+    TTextPrinterData data = PrintData("");
+    data.Prefs.FontName[0] = '\0';
+    data.Prefs.FontSize = 0;
+    edit->Print(data);
+    EXPECT_EQ(printDialogs, 0); // an empty text prints nothing
+
+    SetWhole("some text to print");
+    edit->SelectRange(5, 4);
+    edit->Print(data);
+    EXPECT_EQ(printDialogs, 1);
+    EXPECT_TRUE(printDialogFlags & PD_SELECTION);
+    EXPECT_EQ(data.Prefs.PrintRange, prSelection);
+    EXPECT_EQ(std::string(data.Prefs.FontName), edit->Font().Name());
+    EXPECT_EQ(data.Prefs.FontSize, edit->Font().Size());
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // Tests of the rich-edit control's window-free rules: which runs of a line become mail links, how
 // link texts are reported and decoded, the footer's checked two-step format, the shortened header,
 // the page layout arithmetic and the trimming of trailing blank lines.
+#include "ui/controls/DropEditText.h"
 #include "foundation/RichEd20Text.h"
 #include "framework/Exceptions.h"
 #include "ui/controls/DropEditPrintText.h"
-#include "ui/controls/DropEditText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ std::vector<std::string> RunTexts(const std::string& line)
 {
     std::vector<std::string> texts;
     for (const TTextRun& run : MailAddressRuns(U(line)))
-        texts.push_back(line.substr(static_cast<std::size_t>(run.Start), static_cast<std::size_t>(run.Length)));
+        texts.push_back(
+            line.substr(static_cast<std::size_t>(run.Start), static_cast<std::size_t>(run.Length)));
     return texts;
 }
 

@@ -204,7 +204,8 @@ TEST_F(PrintDialog, DialogsAreCentredOverTheOwner)
     EXPECT_EQ(CentredPosition({ 100, 100, 500, 400 }, { 0, 0, 200, 100 }).y, 200);
     EXPECT_EQ(CentredPosition({ 0, 0, 101, 101 }, { 0, 0, 200, 100 }).x, -49);
 
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 300, 200, 600, 400, nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExA(
+        0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 300, 200, 600, 400, nullptr, nullptr, nullptr, nullptr);
     script.showDialog = true;
     TPrinterData data = Record();
     data.OwnerWindow = owner;
@@ -235,14 +236,15 @@ protected:
     void SetUp() override
     {
         data = Record();
-        data.Captions = { "Page", "Orientation", "Portrait", "Landscape", "Margins", "Left/right", "Top/bottom",
-            "Font", "Name", "Size", "Header and footer", "Header", "Footer", "Further" };
+        data.Captions = { "Page", "Orientation", "Portrait", "Landscape", "Margins", "Left/right",
+            "Top/bottom", "Font", "Name", "Size", "Header and footer", "Header", "Footer", "Further" };
         lstrcpyA(data.Prefs.FontName, "Courier New");
         data.Prefs.FontSize = 13;
         data.Prefs.HeaderFooter = pfFooter;
-        host = CreateWindowExA(0, "#32770", "print", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
-        apply = CreateWindowExA(0, "BUTTON", "Apply", WS_CHILD | BS_PUSHBUTTON | WS_DISABLED, 0, 370, 60, 20, host,
-            nullptr, nullptr, nullptr);
+        host = CreateWindowExA(
+            0, "#32770", "print", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
+        apply = CreateWindowExA(0, "BUTTON", "Apply", WS_CHILD | BS_PUSHBUTTON | WS_DISABLED, 0, 370, 60, 20,
+            host, nullptr, nullptr, nullptr);
     }
     void TearDown() override
     {
@@ -264,7 +266,8 @@ protected:
     {
         int low = -1;
         int high = -1;
-        SendDlgItemMessageA(page->Window(), id, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+        SendDlgItemMessageA(page->Window(), id, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+            reinterpret_cast<LPARAM>(&high));
         return { low, high };
     }
     int Value(int id) { return static_cast<int>(GetDlgItemInt(page->Window(), id, nullptr, FALSE)); }
@@ -274,7 +277,10 @@ protected:
         GetDlgItemTextA(page->Window(), id, text, sizeof text);
         return text;
     }
-    bool Shown(int id) { return (GetWindowLongA(GetDlgItem(page->Window(), id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Shown(int id)
+    {
+        return (GetWindowLongA(GetDlgItem(page->Window(), id), GWL_STYLE) & WS_VISIBLE) != 0;
+    }
 
     TPrinterData data;
     std::unique_ptr<TPrintPage> page;
@@ -375,7 +381,8 @@ TEST_F(PrintPageTest, FontListsHoldTheFamiliesAndTheirSizes)
     EXPECT_EQ(SendMessageA(sizes, CB_GETCOUNT, 0, 0), 18);
     EXPECT_EQ(Selected(idFontSizeList), "14"); // the first not smaller than 13
     SendMessageA(sizes, CB_SETCURSEL, 0, 0);
-    SendMessageA(page->Window(), WM_COMMAND, MAKEWPARAM(idFontSizeList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
+    SendMessageA(page->Window(), WM_COMMAND, MAKEWPARAM(idFontSizeList, CBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(sizes));
     EXPECT_EQ(data.Prefs.FontSize, 6);
 }
 

@@ -1,11 +1,11 @@
 // Tests of the search dialog under Wine, driven by the dialog answerer: options shown only on
 // request and written back only then, the text in the form the caller asked for, Cancel and the
 // title-bar close, and the focus coming back to the text without losing its selection.
+#include "ui/dialogs/SearchDialog.h"
 #include "foundation/RichEd20Text.h"
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/DialogTestSupport.h"
-#include "ui/dialogs/SearchDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -96,14 +96,16 @@ TEST(SearchDialog, TickingABoxReturnsTheFocusWithTheSelectionKept)
 
 TEST(SearchDialog, AnsiOptionGivesEightBitTextAndCancelGivesNothing)
 {
-    const Outcome ansi = RunDialog(stDown | stAnsiChar, "gr\xFC\xDF", [](HWND window) { DialogOf(window)->fbOk->Click(); });
+    const Outcome ansi
+        = RunDialog(stDown | stAnsiChar, "gr\xFC\xDF", [](HWND window) { DialogOf(window)->fbOk->Click(); });
     EXPECT_EQ(ansi.result, "gr\xFC\xDF");
 
     const Outcome cancelled = RunDialog(stDown, "x", [](HWND window) { PressKey(window, VK_ESCAPE); });
     EXPECT_EQ(cancelled.result, "");
 
     // A close from the title bar leaves the caller's text.
-    const Outcome closed = RunDialog(stDown, "x", [](HWND window) { SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    const Outcome closed
+        = RunDialog(stDown, "x", [](HWND window) { SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); });
     EXPECT_EQ(closed.result, "unchanged");
 }
 

@@ -1,8 +1,7 @@
 // `TDropEdit`, the plug-in's text control on the newest rich edit: mail addresses and URLs as
 // links with click events and a "URL-Info" tip, dropped files, embedded objects on request, text
 // search with its own options, clipboard work through the text object model, RTF and UTF-8
-// streaming, and printing with a header and a footer line. Also `TClipboardHandler` and
-// `TRtfConverter`.
+// streaming, and printing with a header and a footer line. Also `TClipboardHandler`.
 #pragma once
 
 #include "foundation/DatedStrings.h"
@@ -20,7 +19,13 @@
 #include <richedit.h>
 
 // Search options. The first three are the rich edit's FR_DOWN, FR_WHOLEWORD and FR_MATCHCASE.
-enum TSearchType : unsigned { stDown = 1, stWholeWord = 2, stMatchCase = 4, stAnsiChar = 8, stShowOptions = 16 };
+enum TSearchType : unsigned {
+    stDown = 1,
+    stWholeWord = 2,
+    stMatchCase = 4,
+    stAnsiChar = 8,
+    stShowOptions = 16
+};
 using TSearchTypes = unsigned;
 
 // Reformat flags.
@@ -56,18 +61,10 @@ public:
     bool Execute(HWND control, TKind kind, bool releasePrivateData);
     // Copy, then paste of the selection: the rich edit detects its links anew.
     void Reinsert(HWND control);
-    bool HasPrivateData() const noexcept { return privateData_ != nullptr; }
     void ReleasePrivateData() noexcept;
 
 private:
     IUnknown* privateData_ = nullptr;
-};
-
-// A text converter's format and file (nothing uses the file; it is kept for the text viewer).
-struct TRtfConverter {
-    explicit TRtfConverter(int index);
-    std::string FormatName;
-    std::string FileName; // the plug-in module's folder plus the converter's file
 };
 
 class TDropEdit : public TRichEdit {
@@ -88,7 +85,6 @@ public:
     void SetHideCaret(bool value);
     // EM_GETLINECOUNT.
     int Lines();
-    void SetMaxLength(int value);
     bool ReadOnly() const noexcept { return TRichEdit::ReadOnly(); }
     void SetReadOnly(bool value);
     bool PlainText() const noexcept { return plainText_; }
@@ -149,7 +145,11 @@ public:
     void Reformat(unsigned flags);
     void MarkMailAddresses();
 
+    // Prints the text, or the selection, after the print dialog; raises when the printer cannot be
+    // opened or the footer's format is wrong.
     void Print(TTextPrinterData& data);
+    // The print dialog's entry points (empty: the system's).
+    TPrintDialogEntries PrintDialogEntries;
     int PageCount(FORMATRANGE& range);
     // The drawing half of printing; the target gives the pages (tests give metafiles).
     class IPrintTarget;
@@ -165,7 +165,6 @@ protected:
     void CreateWindowHandleDone() override;
     void DoEnter() override;
     bool DoKeyDown(WORD& key, TShiftState shift) override;
-    bool DoKeyPress(char& key) override;
     void EnabledChanged() override;
     void ColorChanged() override;
 
@@ -184,7 +183,7 @@ private:
     std::u16string LineAt(int line);
     std::string TextRange(int start, int end);
     void HandleLink(const ENLINK& link);
-    void HandleEnterOnLink();
+    bool HandleEnterOnLink();
     bool HandleRightButton(TMessage& message);
     void OpenContextMenu(POINT screen);
     void ShowUrlTip(const std::string& url, int linkStart, POINT mouse);
@@ -192,6 +191,7 @@ private:
     void CloseUrlTip();
     RECT LinkRect(int linkStart);
     bool PageKeys(WORD key, TShiftState shift);
+    bool HandleChar(TMessage& message);
     void SendKeyPair(WORD key);
     std::string ReadStream(UINT format);
     void WriteStream(const std::string& data, UINT format);
@@ -205,7 +205,6 @@ private:
     std::unique_ptr<TDatedStrings> datedLines_;
     TDropFiles dropFiles_;
     std::unique_ptr<IREOCallback> callback_;
-    TRtfConverter converter_;
 
     bool acceptFiles_ = true;
     bool hideCaret_ = false;
@@ -226,7 +225,6 @@ private:
 
     TThemeHandle theme_;
     HWND tip_ = nullptr;
-    POINT tipPoint_ { -1, -1 };
     RECT tipRect_ { -1, -1, -1, -1 };
 };
 

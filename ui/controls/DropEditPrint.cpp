@@ -152,7 +152,7 @@ void TDropEdit::Print(TTextPrinterData& data)
         lstrcpynA(data.Prefs.FontName, Font().Name().c_str(), sizeof data.Prefs.FontName);
     if (data.Prefs.FontSize == 0)
         data.Prefs.FontSize = Font().Size();
-    if (!ExecutePrintDialog(data))
+    if (!ExecutePrintDialog(data, PrintDialogEntries))
         return;
     const HDC dc = CreatePrinterDC(data.Prefs);
     if (!dc)
@@ -236,9 +236,9 @@ void TDropEdit::PrintPages(IPrintTarget& target, TTextPrinterData& data)
         SelectObject(screen, old);
         ReleaseDC(nullptr, screen);
     }
-    const TPrintDevice device { GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), GetDeviceCaps(dc, HORZSIZE),
-        GetDeviceCaps(dc, VERTSIZE), GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
-        GetSystemMetrics(SM_CYSCREEN) };
+    const TPrintDevice device { GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES),
+        GetDeviceCaps(dc, HORZSIZE), GetDeviceCaps(dc, VERTSIZE), GetDeviceCaps(dc, LOGPIXELSX),
+        GetDeviceCaps(dc, LOGPIXELSY), GetSystemMetrics(SM_CYSCREEN) };
     const TPrintMargins margins { data.Prefs.MarginLeft, data.Prefs.MarginTop, data.Prefs.MarginRight,
         data.Prefs.MarginBottom };
     const TPrintLayout layout
@@ -264,13 +264,16 @@ void TDropEdit::PrintPages(IPrintTarget& target, TTextPrinterData& data)
         const int next = target.FormatRange(window, &range, true);
         const HDC pageDc = target.Dc();
         if (!header.empty()) {
-            const SelectedFont font(pageDc, PrinterFont(pageDc, fontName, fontSize, data.Prefs.HeaderFontStyle));
+            const SelectedFont font(
+                pageDc, PrinterFont(pageDc, fontName, fontSize, data.Prefs.HeaderFontStyle));
             SetTextAlign(pageDc, TA_LEFT | TA_TOP);
-            const std::u16string text = HeaderLineText(header, layout.Header.Width, [pageDc](const std::u16string& s) {
-                SIZE size {};
-                GetTextExtentPoint32W(pageDc, reinterpret_cast<const wchar_t*>(s.c_str()), static_cast<int>(s.size()), &size);
-                return static_cast<int>(size.cx);
-            });
+            const std::u16string text
+                = HeaderLineText(header, layout.Header.Width, [pageDc](const std::u16string& s) {
+                      SIZE size {};
+                      GetTextExtentPoint32W(pageDc, reinterpret_cast<const wchar_t*>(s.c_str()),
+                          static_cast<int>(s.size()), &size);
+                      return static_cast<int>(size.cx);
+                  });
             DrawText16(pageDc, layout.Header.Left, layout.Header.Top, text);
             DrawRule(pageDc, layout.Header.Left, layout.Header.Right, layout.Header.RuleY);
         }
@@ -278,7 +281,8 @@ void TDropEdit::PrintPages(IPrintTarget& target, TTextPrinterData& data)
             const SelectedFont font(pageDc, PrinterFont(pageDc, fontName, fontSize, copy->Font().Style()));
             SetTextAlign(pageDc, TA_RIGHT | TA_BOTTOM);
             DrawRule(pageDc, layout.Footer.Left, layout.Footer.Right, layout.Footer.RuleY);
-            DrawText16(pageDc, layout.Footer.Right, layout.Footer.TextY, FooterPageText(footer, pageCount, page));
+            DrawText16(
+                pageDc, layout.Footer.Right, layout.Footer.TextY, FooterPageText(footer, pageCount, page));
         }
         if (next <= range.chrg.cpMin || next >= length)
             break;

@@ -31,8 +31,8 @@ template <> std::u16string Widen<char16_t>(const std::string& text)
 }
 
 template <typename Char>
-std::basic_string<Char> FormatArgs(const std::basic_string<Char>& format, const std::vector<TFormatArg>& args,
-    const char* kind)
+std::basic_string<Char> FormatArgs(
+    const std::basic_string<Char>& format, const std::vector<TFormatArg>& args, const char* kind)
 {
     const auto fail = [kind](std::size_t index) {
         throw EConvertError(
@@ -82,8 +82,8 @@ std::u16string WideTextUnits(const std::string& wide)
     std::u16string units;
     const int length = WideTextLength(wide);
     for (int i = 0; i < length; ++i)
-        units += static_cast<char16_t>(static_cast<unsigned char>(wide[2 * i])
-            | static_cast<unsigned char>(wide[2 * i + 1]) << 8);
+        units += static_cast<char16_t>(
+            static_cast<unsigned char>(wide[2 * i]) | static_cast<unsigned char>(wide[2 * i + 1]) << 8);
     return units;
 }
 
@@ -131,11 +131,13 @@ int MulDivRound(int a, int b, int c)
     const std::int64_t product = static_cast<std::int64_t>(a) * b;
     const std::int64_t half = (c < 0 ? -static_cast<std::int64_t>(c) : c) / 2;
     const bool negative = (product < 0) != (c < 0);
-    const std::int64_t magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -std::int64_t(c) : c);
+    const std::int64_t magnitude
+        = ((product < 0 ? -product : product) + half) / (c < 0 ? -std::int64_t(c) : c);
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-TPrintLayout ComputePrintLayout(const TPrintDevice& device, const TPrintMargins& margins, int screenLineHeight)
+TPrintLayout ComputePrintLayout(
+    const TPrintDevice& device, const TPrintMargins& margins, int screenLineHeight)
 {
     TPrintLayout layout;
     const int h = MulDivRound(screenLineHeight, device.PageHeight, device.ScreenHeight);

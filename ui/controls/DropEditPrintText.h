@@ -76,7 +76,8 @@ struct TPrintLayout {
 };
 
 // The page layout for a text whose line is screenLineHeight screen pixels high.
-TPrintLayout ComputePrintLayout(const TPrintDevice& device, const TPrintMargins& margins, int screenLineHeight);
+TPrintLayout ComputePrintLayout(
+    const TPrintDevice& device, const TPrintMargins& margins, int screenLineHeight);
 
 // The length of text that ends with the last line holding a character above blank (lines end at
 // CR or LF); 0 when there is none.

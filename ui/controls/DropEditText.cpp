@@ -86,8 +86,9 @@ std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from)
         if (start > 0) {
             if (const char16_t closing = ClosingOf(line[start - 1])) {
                 const std::size_t found = line.find(closing, static_cast<std::size_t>(end));
-                end = found == std::u16string::npos || static_cast<int>(found) > lineEnd ? lineEnd
-                                                                                          : static_cast<int>(found);
+                end = found == std::u16string::npos || static_cast<int>(found) > lineEnd
+                    ? lineEnd
+                    : static_cast<int>(found);
             }
         }
         runs.push_back({ start, end - start });
@@ -98,8 +99,8 @@ std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from)
 
 std::string LinkTextWithScheme(const std::string& text)
 {
-    if (text.find('@') == std::string::npos || StartsWithNoCase(text, "mailto:") || StartsWithNoCase(text, "http:")
-        || StartsWithNoCase(text, "ftp:"))
+    if (text.find('@') == std::string::npos || StartsWithNoCase(text, "mailto:")
+        || StartsWithNoCase(text, "http:") || StartsWithNoCase(text, "ftp:"))
         return text;
     return "mailto:" + text;
 }
@@ -109,7 +110,8 @@ std::string DecodePercentEscapes(const std::string& text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0
+            && HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {

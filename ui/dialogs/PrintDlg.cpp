@@ -133,7 +133,8 @@ std::vector<BYTE> DevModeOf(const std::string& printer)
     HANDLE handle = nullptr;
     if (printer.empty() || !OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr))
         return devMode;
-    const LONG size = DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()), nullptr, nullptr, 0);
+    const LONG size
+        = DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()), nullptr, nullptr, 0);
     if (size > 0) {
         devMode.resize(static_cast<std::size_t>(size));
         if (DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()),
@@ -295,7 +296,8 @@ bool TPrintDialogEx::Execute(TPrinterData& data)
 {
     const std::string wanted = PrinterNameOf(data.Prefs);
     const std::vector<std::string> names = PrinterNames();
-    printer_.Name = std::find(names.begin(), names.end(), wanted) != names.end() ? wanted : DefaultPrinterName();
+    printer_.Name
+        = std::find(names.begin(), names.end(), wanted) != names.end() ? wanted : DefaultPrinterName();
     printer_.DevMode = DevModeOf(printer_.Name);
     ApplyOrientation(printer_.DevMode, data.Prefs.Orientation);
     printerChosen_ = false;
@@ -344,7 +346,8 @@ bool TPrintDialogEx::ExecuteEx(TPrinterData& data)
             data.Prefs.PrintRange = RangeOfFlags(dialog.Flags);
             int copies = static_cast<int>(dialog.nCopies);
             if (copies == 1 && printer_.DevMode.size() >= sizeof(DEVMODEA))
-                copies = std::max<int>(reinterpret_cast<const DEVMODEA*>(printer_.DevMode.data())->dmCopies, 1);
+                copies
+                    = std::max<int>(reinterpret_cast<const DEVMODEA*>(printer_.DevMode.data())->dmCopies, 1);
             data.Prefs.Copies = copies;
         }
     }
@@ -405,7 +408,8 @@ POINT CentredPosition(const RECT& owner, const RECT& window)
 {
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    return { owner.left + (owner.right - owner.left - width) / 2, owner.top + (owner.bottom - owner.top - height) / 2 };
+    return { owner.left + (owner.right - owner.left - width) / 2,
+        owner.top + (owner.bottom - owner.top - height) / 2 };
 }
 
 namespace {
@@ -424,7 +428,8 @@ void CentreOver(HWND window, HWND owner)
     if (!owner || !GetWindowRect(owner, &ownerRect) || !GetWindowRect(window, &rect))
         return;
     const POINT at = CentredPosition(ownerRect, rect);
-    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    SetWindowPos(
+        window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 // Centres the print dialog and the dialogs it opens while it runs on this thread.

@@ -56,7 +56,8 @@ public:
         Text("MS Shell Dlg");
     }
     // classAtom: 0x80 button, 0x81 edit, 0x82 static, 0x85 combo box; 0 for a named class.
-    void Item(int id, WORD classAtom, const char* className, DWORD style, short x, short y, short cx, short cy)
+    void Item(
+        int id, WORD classAtom, const char* className, DWORD style, short x, short y, short cx, short cy)
     {
         Align();
         DWord(style | WS_CHILD | WS_VISIBLE);
@@ -81,8 +82,8 @@ private:
     std::vector<BYTE> bytes_;
 };
 
-const char* const FixedSizes[] = { "6", "8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "36",
-    "48", "60", "72" };
+const char* const FixedSizes[] = { "6", "8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26",
+    "28", "36", "48", "60", "72" };
 
 bool DeviceContextPaperSize(const std::string& printer, SIZE& millimetres)
 {
@@ -109,7 +110,9 @@ std::string ComboText(HWND combo, int index)
 
 void AddOnce(HWND combo, const std::string& text)
 {
-    if (SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) == CB_ERR)
+    if (SendMessageA(
+            combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()))
+        == CB_ERR)
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -141,7 +144,8 @@ BOOL CALLBACK EnableDisabledPushButton(HWND child, LPARAM)
     char name[16] = {};
     GetClassNameA(child, name, sizeof name);
     const LONG style = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
-    if (lstrcmpiA(name, "Button") == 0 && (style == BS_PUSHBUTTON || style == BS_DEFPUSHBUTTON) && !IsWindowEnabled(child))
+    if (lstrcmpiA(name, "Button") == 0 && (style == BS_PUSHBUTTON || style == BS_DEFPUSHBUTTON)
+        && !IsWindowEnabled(child))
         EnableWindow(child, TRUE);
     return TRUE;
 }
@@ -178,7 +182,8 @@ INT_PTR CALLBACK TPrintPage::SheetProc(HWND window, UINT msg, WPARAM wParam, LPA
 
 INT_PTR CALLBACK TPrintPage::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return Dispatch(window, msg, wParam, lParam, msg == WM_INITDIALOG ? reinterpret_cast<TPrintPage*>(lParam) : nullptr);
+    return Dispatch(
+        window, msg, wParam, lParam, msg == WM_INITDIALOG ? reinterpret_cast<TPrintPage*>(lParam) : nullptr);
 }
 
 TPrintPage::TPrintPage(TPrinterData& data, ServicesSource services)
@@ -204,16 +209,22 @@ std::vector<BYTE> TPrintPage::Template()
     writer.Item(idLandscape, 0x80, nullptr, BS_AUTORADIOBUTTON, 140, 22, 110, 12);
     writer.Item(idMarginGroup, 0x80, nullptr, group, 7, 50, 266, 38);
     writer.Item(idHorizontalLabel, 0x82, nullptr, SS_LEFT, 17, 66, 70, 10);
-    writer.Item(idHorizontalEdit, 0x81, nullptr, ES_NUMBER | WS_BORDER | WS_TABSTOP | WS_GROUP, 90, 64, 30, 13);
-    writer.Item(idHorizontalUpDown, 0, UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 120, 64, 10, 13);
+    writer.Item(
+        idHorizontalEdit, 0x81, nullptr, ES_NUMBER | WS_BORDER | WS_TABSTOP | WS_GROUP, 90, 64, 30, 13);
+    writer.Item(idHorizontalUpDown, 0, UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 120,
+        64, 10, 13);
     writer.Item(idVerticalLabel, 0x82, nullptr, SS_LEFT, 140, 66, 70, 10);
-    writer.Item(idVerticalEdit, 0x81, nullptr, ES_NUMBER | WS_BORDER | WS_TABSTOP | WS_GROUP, 213, 64, 30, 13);
-    writer.Item(idVerticalUpDown, 0, UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 243, 64, 10, 13);
+    writer.Item(
+        idVerticalEdit, 0x81, nullptr, ES_NUMBER | WS_BORDER | WS_TABSTOP | WS_GROUP, 213, 64, 30, 13);
+    writer.Item(idVerticalUpDown, 0, UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 243, 64,
+        10, 13);
     writer.Item(idFontGroup, 0x80, nullptr, group, 7, 93, 266, 38);
     writer.Item(idFontNameLabel, 0x82, nullptr, SS_LEFT, 17, 109, 40, 10);
-    writer.Item(idFontNameList, 0x85, nullptr, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 60, 107, 110, 120);
+    writer.Item(idFontNameList, 0x85, nullptr,
+        CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 60, 107, 110, 120);
     writer.Item(idFontSizeLabel, 0x82, nullptr, SS_LEFT, 178, 109, 40, 10);
-    writer.Item(idFontSizeList, 0x85, nullptr, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 220, 107, 40, 120);
+    writer.Item(idFontSizeList, 0x85, nullptr, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 220,
+        107, 40, 120);
     writer.Item(idHeaderFooterGroup, 0x80, nullptr, group, 7, 136, 266, 32);
     writer.Item(idHeaderBox, 0x80, nullptr, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 17, 150, 110, 12);
     writer.Item(idFooterBox, 0x80, nullptr, BS_AUTOCHECKBOX | WS_TABSTOP, 140, 150, 110, 12);
@@ -239,8 +250,8 @@ HPROPSHEETPAGE TPrintPage::CreateSheetPage()
 HWND TPrintPage::CreateWindowIn(HWND parent)
 {
     const std::vector<BYTE> bytes = Template();
-    return CreateDialogIndirectParamA(FrameworkModule(), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), parent,
-        &WindowProc, reinterpret_cast<LPARAM>(this));
+    return CreateDialogIndirectParamA(FrameworkModule(), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
+        parent, &WindowProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR TPrintPage::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -272,7 +283,8 @@ void TPrintPage::Initialise()
     for (const auto& [id, caption] : texts)
         SetDlgItemTextA(window_, id, captions[static_cast<std::size_t>(caption)].c_str());
     filling_ = true;
-    CheckRadioButton(window_, idPortrait, idLandscape, data_.Prefs.Orientation == 1 ? idLandscape : idPortrait);
+    CheckRadioButton(
+        window_, idPortrait, idLandscape, data_.Prefs.Orientation == 1 ? idLandscape : idPortrait);
     filling_ = false;
     ReadPaperSize();
     SubclassArrows(idHorizontalEdit, idHorizontalUpDown);
@@ -335,11 +347,13 @@ void TPrintPage::FillFonts()
         name = system.lfFaceName;
     }
     // The record's font, else the system's; a list never stands without a choice.
-    auto index = SendMessageA(names, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+    auto index = SendMessageA(
+        names, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
     if (index == CB_ERR) {
         LOGFONTA system {};
         GetObjectA(GetStockObject(ANSI_VAR_FONT), sizeof system, &system);
-        index = SendMessageA(names, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(system.lfFaceName));
+        index = SendMessageA(
+            names, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(system.lfFaceName));
     }
     SendMessageA(names, CB_SETCURSEL, static_cast<WPARAM>(index == CB_ERR ? 0 : index), 0);
     SendMessageA(names, CB_SETMINVISIBLE, 8, 0);
@@ -390,7 +404,8 @@ void TPrintPage::Activated()
     std::vector<BYTE> bytes(size);
     if (FAILED(services->GetCurrentDevMode(reinterpret_cast<DEVMODEA*>(bytes.data()), &size)))
         return;
-    const bool landscape = reinterpret_cast<const DEVMODEA*>(bytes.data())->dmOrientation == DMORIENT_LANDSCAPE;
+    const bool landscape
+        = reinterpret_cast<const DEVMODEA*>(bytes.data())->dmOrientation == DMORIENT_LANDSCAPE;
     CheckRadioButton(window_, idPortrait, idLandscape, landscape ? idLandscape : idPortrait);
     data_.Prefs.Orientation = landscape ? 1 : 0;
 }
@@ -434,7 +449,8 @@ void TPrintPage::Command(int id, int code)
         if (code != CBN_SELCHANGE)
             return;
         HWND sizes = GetDlgItem(window_, idFontSizeList);
-        prefs.FontSize = std::atoi(ComboText(sizes, static_cast<int>(SendMessageA(sizes, CB_GETCURSEL, 0, 0))).c_str());
+        prefs.FontSize
+            = std::atoi(ComboText(sizes, static_cast<int>(SendMessageA(sizes, CB_GETCURSEL, 0, 0))).c_str());
         break;
     }
     case idHeaderBox:
@@ -443,7 +459,8 @@ void TPrintPage::Command(int id, int code)
             return;
         const uint8_t bit = id == idHeaderBox ? pfHeader : pfFooter;
         const bool on = IsDlgButtonChecked(window_, id) == BST_CHECKED;
-        prefs.HeaderFooter = static_cast<uint8_t>(on ? (prefs.HeaderFooter | bit) : (prefs.HeaderFooter & ~bit));
+        prefs.HeaderFooter
+            = static_cast<uint8_t>(on ? (prefs.HeaderFooter | bit) : (prefs.HeaderFooter & ~bit));
         break;
     }
     case idFurtherOptionBox:
@@ -469,22 +486,25 @@ void TPrintPage::SubclassArrows(int editId, int upDownId)
     HWND edit = GetDlgItem(window_, editId);
     HWND upDown = GetDlgItem(window_, upDownId);
     // Once per edit: a second subclass of the same window is refused by the registry.
-    SubclassRegistry::Subclass(edit, [upDown](HWND window, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (msg == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
-            int low = 0;
-            int high = 0;
-            SendMessageA(upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
-            BOOL valid = FALSE;
-            const int value = static_cast<int>(GetDlgItemInt(GetParent(window), GetDlgCtrlID(window), &valid, FALSE));
-            const int next = value + (wParam == VK_UP ? 1 : -1);
-            if (next < low || next > high)
-                MessageBeep(0);
-            else
-                SetDlgItemInt(GetParent(window), GetDlgCtrlID(window), static_cast<UINT>(next), FALSE);
-            return 0;
-        }
-        return SubclassRegistry::CallOriginal(window, msg, wParam, lParam);
-    });
+    SubclassRegistry::Subclass(
+        edit, [upDown](HWND window, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (msg == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
+                int low = 0;
+                int high = 0;
+                SendMessageA(
+                    upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+                BOOL valid = FALSE;
+                const int value
+                    = static_cast<int>(GetDlgItemInt(GetParent(window), GetDlgCtrlID(window), &valid, FALSE));
+                const int next = value + (wParam == VK_UP ? 1 : -1);
+                if (next < low || next > high)
+                    MessageBeep(0);
+                else
+                    SetDlgItemInt(GetParent(window), GetDlgCtrlID(window), static_cast<UINT>(next), FALSE);
+                return 0;
+            }
+            return SubclassRegistry::CallOriginal(window, msg, wParam, lParam);
+        });
 }
 
 void TPrintPage::PrinterChanged()

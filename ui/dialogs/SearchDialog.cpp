@@ -61,7 +61,8 @@ TSearchDialog::TSearchDialog(IDialogMainObject& mainObject)
     pnEdit->SetTabOrder(0);
     deAnswer->OnEnter = [this](TWinControl&) { AnswerEnter(); };
 
-    for (TWinControl* control : std::initializer_list<TWinControl*> { cbCase, cbWord, cbUpwards, fbOk, fbCancel })
+    for (TWinControl* control :
+        std::initializer_list<TWinControl*> { cbCase, cbWord, cbUpwards, fbOk, fbCancel })
         control->OnExit = [this](TWinControl&) { keepSelection_ = true; };
     for (TCustCheckBox* box : { cbCase, cbWord, cbUpwards })
         box->OnChanged = [this](TCustBtnCtrl* sender) {
@@ -190,7 +191,8 @@ void ExecuteSearchDialog(IDialogMainObject& main, const std::string& current, co
         if (answer == mrOk) {
             if (options & stShowOptions) {
                 options &= ~static_cast<TSearchTypes>(stMatchCase | stWholeWord | stDown);
-                options |= (dialog->cbCase->Checked() ? stMatchCase : 0u) | (dialog->cbWord->Checked() ? stWholeWord : 0u)
+                options |= (dialog->cbCase->Checked() ? stMatchCase : 0u)
+                    | (dialog->cbWord->Checked() ? stWholeWord : 0u)
                     | (dialog->cbUpwards->Checked() ? 0u : stDown);
             }
             result = (options & stAnsiChar) ? dialog->deAnswer->GetAnsiText() : dialog->deAnswer->GetText();
@@ -206,6 +208,7 @@ void ExecuteSearchDialog(IDialogMainObject& main, const std::string& current, co
 
 TSearchDialogProc SearchDialogOf(IDialogMainObject& main)
 {
-    return [&main](const std::string& selected, const std::string& fontName, TSearchTypes& options,
-               std::string& searchText) { ExecuteSearchDialog(main, selected, fontName, options, searchText); };
+    return
+        [&main](const std::string& selected, const std::string& fontName, TSearchTypes& options,
+            std::string& searchText) { ExecuteSearchDialog(main, selected, fontName, options, searchText); };
 }
