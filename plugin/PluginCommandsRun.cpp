@@ -58,6 +58,8 @@ private:
     HWND Owner() const { return main_.ownerWindow_; }
     bool AutoListOn() const { return main_.Values().AutoPush; }
     void Inform(const std::string& text) { ShowInfo(main_, text); }
+    // The PGP interface leaves telling its failures to the caller; a cancel is no failure.
+    void ReportFailure(int32_t status) { Pgp().ShowPGPError(status); }
     bool Ask(const std::string& text) { return ConfirmYes(main_, text); }
 
     void About();
@@ -160,7 +162,8 @@ void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& comma
         Export(true);
         return;
     case TPluginAction::StartPGP:
-        pgp.LaunchPGP();
+        if (!pgp.LaunchPGP())
+            ReportFailure(pgp.LastStatus);
         return;
     case TPluginAction::Configuration:
         if (dialogs_->EditConfiguration())
@@ -352,19 +355,21 @@ void TPluginCommandRunner::KeyDescription()
 void TPluginCommandRunner::ImportCertificates()
 {
     TKeyIDData keys;
-    Pgp().ImportWindowsCertificates(Owner(), false, keys);
-    if (AutoListOn())
+    const int32_t status = Pgp().ImportWindowsCertificates(Owner(), false, keys);
+    ReportFailure(status);
+    if (status == kStatusOK && AutoListOn())
         OfferAutoListEntries(keys);
 }
 
 void TPluginCommandRunner::DeleteKeys(bool certificate)
 {
     TKeyIDData deleted;
-    if (certificate)
-        Pgp().RemoveCertificate(Owner(), false, deleted);
-    else
-        Pgp().DeleteKeys("", Owner(), deleted, false);
-    if (AutoListOn())
+    // With the recipient list on, its report tells the count of deleted keys.
+    const bool quiet = AutoListOn();
+    const int32_t status = certificate ? Pgp().RemoveCertificate(Owner(), quiet, deleted)
+                                       : Pgp().DeleteKeys("", Owner(), deleted, quiet);
+    ReportFailure(status);
+    if (status == kStatusOK && AutoListOn())
         RemoveDeletedFromAutoList(deleted);
 }
 
@@ -387,11 +392,10 @@ void TPluginCommandRunner::Export(bool certificate)
     TKeyIDData keys;
     std::string text;
     TPGPInterface& pgp = Pgp();
-    if (certificate)
-        pgp.ExportCertificate(Owner(), keys, text);
-    else
-        pgp.ExportKeysText(Owner(), keys, text);
-    if (text.empty())
+    const int32_t status
+        = certificate ? pgp.ExportCertificate(Owner(), keys, text) : pgp.ExportKeysText(Owner(), keys, text);
+    ReportFailure(status);
+    if (status != kStatusOK || text.empty())
         return;
     // An active editor takes the keys at its caret.
     if (main_.PMInterface().SetEditorValue12(text) != 0)
