@@ -305,6 +305,8 @@ bool TPluginCommandRunner::DecryptFolderFile(const std::string& fileName, bool& 
     TMessageData data;
     std::string block, output;
     TSignatureData signature;
+    // A cancel left from an earlier operation must not end this run.
+    Pgp().LastStatus = kStatusOK;
     const bool done = main_.DecryptUnderWatchdog(NormalizeLineBreaks(text), data, block, output, signature);
     cancelled = Pgp().LastOpCancelled();
     host.SetStatusText(Text(TEXT_DECRYPTING) + Text(cancelled ? TEXT_CANCELLED : TEXT_DONE));
