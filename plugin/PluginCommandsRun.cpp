@@ -229,9 +229,13 @@ void TPluginCommandRunner::ToggleFullAuto()
 
 void TPluginCommandRunner::SendFromActiveEditor(uint32_t sendState)
 {
-    TEditorData* editor = EditorDataOf(main_.PMInterface().ActiveEditorWindow(nullptr));
-    if (!editor)
+    HWND window = main_.PMInterface().ActiveEditorWindow(nullptr);
+    if (!window)
         return;
+    // An editor the plug-in does not handle keeps no send state to set.
+    TEditorData* editor = EditorDataOf(window);
+    if (!editor)
+        throw ENotAvailable("Sending from this editor");
     editor->SendState = sendState;
     // The mail client calls ENCRYPT inside this send: that nested request is ours.
     TNestedRequestAllowance allowance(main_.busy_);

@@ -119,6 +119,37 @@ TEST(PluginCommands, PurgingAListWhoseKeysAllExistRemovesNothing)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(PluginCommands, TheDecryptButtonInAReaderSaysTheMessageTreeIsNotThereYet)
+{
+    THostSession session("cmd-decrypt-button");
+    THostRun run = session.Run(
+        Session(session, ANSWER_MESSAGES, "click 1028\nwait 300\nreader\nclick 1028\nwait 300\n"));
+    SCOPED_TRACE(run.Text());
+    // Without a reader or folder manager there is nothing to show.
+    const int opened = run.IndexOf("reader 1 opened");
+    ASSERT_GE(opened, 0);
+    const auto errors = run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_GT(run.IndexOf(errors[0]), opened);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, TheSendItemsNeedAnEditorThePluginHandles)
+{
+    THostSession session("cmd-send");
+    THostRun run
+        = session.Run(Session(session, ANSWER_MESSAGES, "command 16394\neditor\ncommand 16394\nwait 500\n"));
+    SCOPED_TRACE(run.Text());
+    // Without an editor the item does nothing; the stand-in's editor is not one the plug-in
+    // handles yet, which it says.
+    const int opened = run.IndexOf("editor opened");
+    ASSERT_GE(opened, 0);
+    const auto errors = run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_GT(run.IndexOf(errors[0]), opened);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 TEST(PluginCommands, KeyCommandsTheKeyLibraryCannotDoYetAreReported)
 {
     // Deleting and exporting keys need the key selection dialog.
