@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -77,6 +79,27 @@ TEST(PluginCommands, TheNewMailFolderIsDecryptedAndWhatCannotBeStaysAsItCame)
     // Only the ".CNM" files are the new mail.
     EXPECT_EQ(session.ReadFile("OTHER.TXT"), Message("to-bob.asc"));
     EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 2u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, ACancelledPassphraseEndsTheFolderRun)
+{
+    THostSession session("cmd-folder-cancel");
+    const std::string toAnn = kHeader + Message("to-ann.asc");
+    const std::string toBob = kHeader + Message("to-bob.asc");
+    session.WriteFile("A.CNM", toAnn);
+    session.WriteFile("B.CNM", toBob);
+    // The stand-in SDK's passphrase dialog is cancelled.
+    session.WriteFile("answers.txt", "decryption: cancel\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    THostRun run = session.Run(
+        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"), 60000);
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Decrypting cancelled\""));
+    EXPECT_EQ(session.ReadFile("A.CNM").find("-----BEGIN PGP MESSAGE") != std::string::npos, true);
+    // The run ended there: the next message was not touched.
+    EXPECT_EQ(session.ReadFile("B.CNM"), toBob);
     EXPECT_EQ(run.ExitCode, 0);
 }
 
