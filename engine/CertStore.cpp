@@ -4,6 +4,7 @@
 #include "engine/CertStore.h"
 
 #include "engine/KeyFuncs.h"
+#include "engine/PGPDialogs.h"
 #include "engine/X509Funcs.h"
 #include "engine/sdk/pgpBindings.h"
 #include "framework/LibraryBinding.h"
@@ -249,29 +250,19 @@ BOOL ExportPfx(HCERTSTORE store, CRYPT_DATA_BLOB& pfx, LPCWSTR password)
                                       : procs.PFXExportCertStore(store, &pfx, password, kPfxExportFlags);
 }
 
-// The SDK's passphrase dialog, used when no other dialog was set.
-bool SdkPassphraseDialog(const std::string&, const std::string& prompt, HWND parent, TSecureBytes& entered)
+// The plug-in's own passphrase dialog (titled with the expected caption, so the hook knows it),
+// used when no other dialog was set.
+bool OwnPassphraseDialog(const std::string& caption, const std::string& prompt, HWND parent, TSecureBytes& entered)
 {
-    PGPContextRef context = 0;
-    if (!SDKProcs.PGPPassphraseDialog || KeyRings().Open(&context, nullptr) != kPGPError_NoErr)
-        return false;
-    char* passphrase = nullptr;
-    const PGPError status = SDKProcs.PGPPassphraseDialog(context, SDKProcs.PGPOUIParentWindowHandle(context, parent),
-        SDKProcs.PGPOUIDialogPrompt(context, prompt.c_str()), SDKProcs.PGPOUIOutputPassphrase(context, &passphrase),
-        SDKProcs.PGPOLastOption(context));
-    bool ok = false;
-    if (status == kPGPError_NoErr && passphrase) {
-        const std::size_t length = std::strlen(passphrase);
-        entered = NewSecureData(length + 1);
-        if (entered) {
-            std::memcpy(entered.data(), passphrase, length);
-            ok = true;
-        }
-    }
-    if (passphrase && SDKProcs.PGPFreeData)
-        SDKProcs.PGPFreeData(passphrase);
-    KeyRings().Close();
-    return ok;
+    const PGPError status = AskPassphraseStandalone(parent, caption, prompt,
+        [&](const char* passphrase, void*) {
+            const std::size_t length = std::strlen(passphrase);
+            entered = NewSecureData(length + 1);
+            if (entered)
+                std::memcpy(entered.data(), passphrase, length);
+        },
+        nullptr);
+    return status == kPGPError_NoErr && entered;
 }
 
 // The transfer passphrase as UTF-16 with its terminator, in secure memory.
@@ -402,7 +393,7 @@ TExportPromptSession::TExportPromptSession(const std::string& expectedCaption, c
     state.parent = parent;
     state.enteredPassword = TSecureBytes();
     if (!state.dialog)
-        state.dialog = SdkPassphraseDialog;
+        state.dialog = OwnPassphraseDialog;
     state.exportHook = SetWindowsHookExA(WH_CALLWNDPROC, ExportHook, nullptr, GetCurrentThreadId());
 }
 

@@ -55,7 +55,7 @@ int32_t ViewCertificate(const std::string& Data, const std::string& Title, HWND 
 bool HasWindowsCertificates();
 
 // Asks the user for the private key's password (caption, prompt, parent) into Entered; false
-// when cancelled. The default is the SDK's passphrase dialog.
+// when cancelled. The default is the plug-in's own passphrase dialog.
 using TCertPassphraseDialog =
     std::function<bool(const std::string& Caption, const std::string& Prompt, HWND Parent, TSecureBytes& Entered)>;
 void SetCertPassphraseDialog(TCertPassphraseDialog Dialog); // empty restores the default

@@ -5,6 +5,7 @@
 #include "engine/ASN1Tools.h"
 #include "engine/KeyFuncs.h"
 #include "engine/KeyFuncsSdk.h"
+#include "engine/PGPDialogs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
 #include "foundation/StrTools.h"
@@ -288,6 +289,7 @@ int ListCertificates(PGPKeySetRef keySet, PGPKeyDBObjRef certifier, std::unique_
 {
     if (!list)
         list = std::make_unique<TX509CertPropsList>();
+    const int before = list->Count();
     PGPKeySetRef walked = keySet;
     TOwnedKeySet filtered;
     if ((keyFilter & kCertSelectKeyFilter) != 0 && SDKProcs.PGPFilterKeySet) {
@@ -316,7 +318,7 @@ int ListCertificates(PGPKeySetRef keySet, PGPKeyDBObjRef certifier, std::unique_
         });
         return true;
     });
-    return status != kPGPError_NoErr ? MapX509Status(status) : list->Count();
+    return status != kPGPError_NoErr ? MapX509Status(status) : list->Count() - before;
 }
 
 int CountCertificates(PGPKeyDBObjRef key, PGPKeyDBObjRef certifier)
@@ -452,10 +454,8 @@ PGPError PickCertificateKey(PGPContextRef context, PGPKeySetRef from, bool certi
     const std::string& title, PGPKeyDBObjRef& object)
 {
     object = 0;
-    if (!SDKProcs.PGPclSelectX509Cert)
-        return kPGPError_NotImplemented;
     PGPKeyDBObjRef certificate = 0;
-    const PGPError status = SDKProcs.PGPclSelectX509Cert(context, parent, title.c_str(), from, 0, &certificate);
+    const PGPError status = SelectX509CertDialog(context, parent, title, from, 0, &certificate);
     if (status != kPGPError_NoErr)
         return status;
     object = SDKGeneration < 4 || !certificatesOnly ? KeyOf(certificate) : certificate;

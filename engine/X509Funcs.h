@@ -38,7 +38,7 @@ PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& re
 int FindX509Certificates(const std::string& UserText, const std::string& KeyID, const std::string& SignerKeyID,
     std::unique_ptr<TX509CertPropsList>& List, bool OnePerKey, uint32_t Selection);
 // One line per certificate of the set's keys (filtered by the certifier, the user text and the
-// selection). The count, or a status.
+// selection) added to List. The number added, or a status. These helpers expect the key rings open.
 int ListCertificates(PGPKeySetRef KeySet, PGPKeyDBObjRef Certifier, std::unique_ptr<TX509CertPropsList>& List,
     uint32_t KeyFilter, uint32_t Selection, const std::string* UserText);
 int CountCertificates(PGPKeyDBObjRef Key, PGPKeyDBObjRef Certifier);

@@ -1,11 +1,14 @@
-# The stand-in core's certificate-chain check: libksba parses, libgcrypt verifies (Windows only,
-# added to every core variant).
+# X.509 certificates in the stand-in core: certificate signatures in the key database (both
+# builds), and on Windows the certificate reader and the chain check over libksba and libgcrypt,
+# added to every core variant.
+target_sources(pgpsdk_runtime PRIVATE ${PGPSDK_SRC}/X509Certs.cpp)
 if(ZAVEK_WINDOWS)
   find_library(ZAVEK_KSBA_STATIC NAMES libksba.a REQUIRED)
   foreach(variant IN LISTS PGPSDK_VARIANTS)
     string(REPLACE "|" ";" fields "${variant}")
     list(GET fields 0 gen)
-    target_sources(PGPSDK_g${gen} PRIVATE ${PGPSDK_SRC}/X509Verify.cpp)
+    target_sources(PGPSDK_g${gen} PRIVATE ${PGPSDK_SRC}/X509Verify.cpp ${PGPSDK_SRC}/X509Read.cpp
+      ${PGPSDK_SRC}/X509Pkcs12.cpp)
     target_link_libraries(PGPSDK_g${gen} PRIVATE ${ZAVEK_KSBA_STATIC} ${ZAVEK_GPGERROR_STATIC})
   endforeach()
 endif()

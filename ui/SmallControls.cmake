@@ -8,6 +8,8 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/controls/CBExtend.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/GroupBoxEx.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/MaskEdEx.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/controls/PageCtrlEx.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/controls/MenuControl.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/PageCtrlEx.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/PropSubclass.cpp)
   target_link_libraries(zavek_small_controls PUBLIC zavek_spin_rules zavek_tooltip comctl32 uxtheme gdi32)
 endif()

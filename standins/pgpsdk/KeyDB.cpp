@@ -4,6 +4,7 @@
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/TestHooks.h"
+#include "standins/pgpsdk/X509Certs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -557,6 +558,13 @@ PGPError PGP_CDECL PGPGetSigCertifierKey(PGPKeyDBObjRef sig, PGPHandle db, PGPKe
             return kPGPError_BadParams;
         if (object->kind != KeyObjectKind::Signature)
             return kPGPError_WrongObjectKind;
+        if (IsX509(*object->signature)) {
+            KeyRecord* certifier = X509Certifier(*database->state, *object->key, *object->signature);
+            if (!certifier)
+                return kPGPError_EndOfIteration;
+            *key = ObjectHandle(database->state, KeyObjectKind::Key, certifier);
+            return kPGPError_NoErr;
+        }
         const std::string& issuer = object->signature->signature.issuer;
         if (issuer.size() != 8)
             return kPGPError_EndOfIteration;

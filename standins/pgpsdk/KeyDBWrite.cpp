@@ -6,6 +6,7 @@
 #include "standins/pgpsdk/Output.h"
 #include "standins/pgpsdk/PassphraseCache.h"
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/X509Certs.h"
 #include "standins/pgpsdk/openpgp/Armor.h"
 
 #include <algorithm>
@@ -192,15 +193,40 @@ PGPError PGP_CDECL PGPImport(PGPContextRef context, PGPKeyDBRef* db, ...)
         if (status != kPGPError_NoErr || !input || !Handles().Contains(context, ObjectKind::Context))
             return status != kPGPError_NoErr ? status : kPGPError_BadParams;
         std::string_view data(static_cast<const char*>(input->pointer), input->size);
-        if (const Option* format = FindOption(options, OptionKind::InputFormat)) {
-            if (format->value == kPGPFormat_PKCS12)
-                return IsPKCS12(data) && Passphrases(options).empty() ? kPGPError_BadPassphrase
-                                                                      : kPGPError_UnsupportedFormat;
-            return kPGPError_UnsupportedFormat; // certificates come with the X.509 unit
-        }
         std::vector<std::shared_ptr<KeyRecord>> keys;
-        if (openpgp::ReadKeyRecords(data, keys) != kPGPError_NoErr)
+        if (const Option* format = FindOption(options, OptionKind::InputFormat)) {
+            if (format->value == kPGPFormat_PKCS12) {
+                const std::vector<const Option*> passphrases = Passphrases(options);
+                if (!IsPKCS12(data) || (!passphrases.empty() && !X509Pkcs12Reader()))
+                    return kPGPError_UnsupportedFormat;
+                if (passphrases.empty())
+                    return kPGPError_BadPassphrase;
+                Pkcs12Content content;
+                status = X509Pkcs12Reader()(data, passphrases[0]->secret.View(), content);
+                if (status == kPGPError_NoErr)
+                    status = Pkcs12KeyRecords(content, passphrases[0]->secret.View(), keys);
+                for (std::string& secret : content.secrets)
+                    std::fill(secret.begin(), secret.end(), '\0');
+                if (status != kPGPError_NoErr)
+                    return status;
+            }
+            const bool certificate = format->value == kPGPFormat_X509Cert || format->value == kPGPFormat_PEMCert;
+            if (format->value != kPGPFormat_PKCS12 && (!certificate || !X509CertificateReader()))
+                return kPGPError_UnsupportedFormat;
+            std::vector<X509Facts> certificates;
+            if (certificate)
+                status = X509CertificateReader()(data, certificates);
+            if (status != kPGPError_NoErr)
+                return status;
+            for (const X509Facts& facts : certificates) {
+                auto key = X509KeyRecord(facts);
+                if (!key)
+                    return kPGPError_X509BadFormat;
+                keys.push_back(std::move(key));
+            }
+        } else if (openpgp::ReadKeyRecords(data, keys) != kPGPError_NoErr) {
             return kPGPError_CorruptData;
+        }
         PGPKeyDBRef result = 0;
         status = PGPNewKeyDB(context, &result);
         if (status != kPGPError_NoErr)
@@ -229,8 +255,13 @@ PGPError PGP_CDECL PGPExport(PGPContextRef context, ...)
         if (!Handles().Contains(context, ObjectKind::Context))
             return kPGPError_BadParams;
         const Option* format = FindOption(options, OptionKind::ExportFormat);
-        if (format && format->value == kPGPFormat_X509Cert)
-            return kPGPError_NotImplemented; // certificates come with the X.509 unit
+        if (format && format->value == kPGPFormat_X509Cert) {
+            const Option* objectOption = FindOption(options, OptionKind::ExportKeyDBObj);
+            auto object = objectOption ? Handles().Get<KeyObject>(objectOption->handle, ObjectKind::KeyDBObj) : nullptr;
+            if (!object || object->kind != KeyObjectKind::Signature || !IsX509(*object->signature))
+                return kPGPError_X509CertMissing;
+            return DeliverOutput(options, X509ExportText(*object->signature, OptionFlag(options, OptionKind::ArmorOutput)));
+        }
         std::vector<KeyRecord*> keys;
         if (const Option* setOption = FindOption(options, OptionKind::ExportKeySet)) {
             auto set = Handles().Get<KeySet>(setOption->handle, ObjectKind::KeySet);

@@ -2,6 +2,7 @@
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/X509Certs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -390,7 +391,13 @@ PGPError PGP_CDECL PGPGetKeyDBObjBooleanProperty(PGPKeyDBObjRef obj, int32_t pro
         case KeyObjectKind::Signature: {
             const Signature& sig = object->signature->signature;
             status = kPGPError_NoErr;
-            if (property == kPGPSigProperty_IsRevoked)
+            const bool x509 = IsX509(*object->signature);
+            // A certificate was read whole at import; its own signature is checked in chains.
+            if (x509 && (property == kPGPSigProperty_IsNotCorrupt || property == kPGPSigProperty_IsVerified))
+                value = true;
+            else if (x509 && property == kPGPSigProperty_IsExpired)
+                value = X509Expired(*object->signature);
+            else if (property == kPGPSigProperty_IsRevoked)
                 value = false; // certification revocations are not tracked per signature
             else if (property == kPGPSigProperty_IsNotCorrupt)
                 value = !sig.mpis.empty();
@@ -399,7 +406,7 @@ PGPError PGP_CDECL PGPGetKeyDBObjBooleanProperty(PGPKeyDBObjRef obj, int32_t pro
             else if (property == kPGPSigProperty_IsExpired)
                 value = sig.signatureExpiry != 0 && Expired(sig.created + sig.signatureExpiry);
             else if (property == kPGPSigProperty_IsX509)
-                value = false;
+                value = x509;
             else
                 status = property / 100 == 13 ? kPGPError_UnknownProperty : kPGPError_WrongObjectKind;
             break;
@@ -489,6 +496,12 @@ PGPError PGP_CDECL PGPGetKeyDBObjDataProperty(PGPKeyDBObjRef obj, int32_t proper
                 return CopyOut(UserIDEmail(object->userID->text), buffer, size, length);
             break;
         case KeyObjectKind::Signature:
+            if (IsX509(*object->signature) && property == kPGPSigProperty_X509Certificate)
+                return CopyOut(X509Field(*object->signature, kSubX509Certificate), buffer, size, length);
+            if (IsX509(*object->signature) && property == kPGPSigProperty_X509LongName)
+                return CopyOut(X509Field(*object->signature, kSubX509Subject), buffer, size, length);
+            if (IsX509(*object->signature) && property == kPGPSigProperty_X509IssuerLongName)
+                return CopyOut(X509Field(*object->signature, kSubX509Issuer), buffer, size, length);
             if (property == kPGPSigProperty_KeyID && object->signature->signature.issuer.size() == 8)
                 return CopyOut(record(MakeKeyID(object->signature->signature.issuer,
                                                 object->signature->signature.publicKeyAlgorithm)),

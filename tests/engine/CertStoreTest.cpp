@@ -110,6 +110,31 @@ TEST_F(CertStoreTest, ViewerFailuresHaveTheirStatuses)
     EXPECT_EQ(ViewCertificate(ReadData("three.p7b"), "Title", nullptr), kCertStoreNoFunction);
 }
 
+// Closes the certificate viewer once it is up, from a timer of the viewer's own modal loop.
+std::string viewerTitle;
+bool viewerSeen = false, viewerTopmost = true;
+void CALLBACK CloseViewer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND viewer = FindWindowA("#32770", viewerTitle.c_str());
+    if (!viewer)
+        return;
+    viewerSeen = true;
+    viewerTopmost = (GetWindowLongA(viewer, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    KillTimer(nullptr, timer);
+    PostMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+}
+
+TEST_F(CertStoreTest, TheViewerShowsAndIsClosed)
+{
+    viewerTitle = "Signer certificate";
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, CloseViewer);
+    EXPECT_EQ(ViewCertificate(ReadData("three.p7b"), viewerTitle, nullptr), 0);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(viewerSeen);
+    EXPECT_FALSE(viewerTopmost);
+}
+
 TEST_F(CertStoreTest, PromptsAreToldApart)
 {
     const struct {

@@ -16,3 +16,12 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(X509ChainStandInTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk")
   add_dependencies(X509ChainStandInTest pgpsdk_variant_g13)
 endif()
+# Certificates in the key database end to end against the stand-in SDK.
+if(ZAVEK_WINDOWS)
+  zavek_add_test(NAME X509StandInTest
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/X509StandInTest.cpp
+    LIBS zavek_x509funcs)
+  target_compile_definitions(X509StandInTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
+                             ZAVEK_KEY_FIXTURES="${KEY_FIXTURES}")
+  add_dependencies(X509StandInTest pgpsdk_variant_g13 key_fixtures)
+endif()

@@ -236,6 +236,11 @@ PGPBoolean PassphraseIsValid(PGPKeyDBObjRef key, ...)
     fake::Free(option, fake::kOption);
     return valid;
 }
+PGPError __stdcall InitClientLibrary(PGPContextRef* context, uint32_t)
+{
+    *context = 0;
+    return 0;
+}
 PGPError __stdcall SelectCertificate(PGPContextRef, void*, const char* title, PGPKeySetRef, uint32_t, PGPKeyDBObjRef* out)
 {
     dialog.pickedTitle = title;
@@ -287,6 +292,7 @@ protected:
         p.PGPSigningPassphraseDialog = SigningDialog;
         p.PGPPassphraseIsValid = PassphraseIsValid;
         p.PGPclSelectX509Cert = SelectCertificate;
+        p.PGPclInitLibrary = InitClientLibrary;
         dialog = TSigningDialog{};
 
         fake::Key ca;

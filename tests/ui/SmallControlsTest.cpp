@@ -1,12 +1,15 @@
 // Tests of the small controls under Wine: the spin edit's range, keys and up-down, the digit mask
 // edit's Enter-as-Tab, leave and clipboard events, and the oversize tooltip of the edits.
 #include "framework/Application.h"
+#include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/controls/CBExtend.h"
 #include "ui/controls/GroupBoxEx.h"
 #include "ui/controls/MaskEdEx.h"
+#include "ui/controls/MenuControl.h"
 #include "ui/controls/PageCtrlEx.h"
+#include "ui/controls/PropSubclass.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +153,18 @@ TEST_F(SmallControlsTest, UpDownStepsAndIsHandled)
     EXPECT_EQ(spin->Value(), 5);
     spin->SetEnabled(false);
     EXPECT_FALSE(IsWindowEnabled(spin->UpDown()->Handle()));
+
+    TUpDown* buttonsBefore = spin->UpDown();
+    spin->RecreateWnd();
+    EXPECT_EQ(spin->UpDown(), buttonsBefore) << "a window made again keeps its one up-down";
+    EXPECT_TRUE(IsChild(spin->Handle(), spin->UpDown()->Handle()));
+    int upDowns = 0;
+    for (HWND child = GetWindow(spin->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = "";
+        GetClassNameA(child, className, sizeof className);
+        upDowns += std::string(className) == UPDOWN_CLASSA;
+    }
+    EXPECT_EQ(upDowns, 1);
 }
 
 TEST_F(SmallControlsTest, MaskEditTakesDigitsAndTurnsEnterIntoTab)
@@ -259,7 +274,7 @@ TEST_F(SmallControlsTest, PageControlButtonStyleAndSubclassedSheets)
     sheet->SetText("First");
     sheet->SetPageControl(pages.get());
     pages->HandleNeeded();
-    EXPECT_EQ(GetPropA(sheet->Handle(), TPageControlEx::ChildProperty), reinterpret_cast<HANDLE>(pages.get()));
+    EXPECT_EQ(PropSubclassOwner(sheet->Handle(), TPageControlEx::ChildProperty), pages.get());
     EXPECT_EQ(GetWindowLongA(pages->Handle(), GWL_STYLE) & 0x108, 0);
     pages->SetButtonStyle(true);
     EXPECT_EQ(GetWindowLongA(pages->Handle(), GWL_STYLE) & 0x108, 0x108);
@@ -267,7 +282,7 @@ TEST_F(SmallControlsTest, PageControlButtonStyleAndSubclassedSheets)
     EXPECT_EQ(GetWindowLongA(pages->Handle(), GWL_STYLE) & 0x108, 0);
     auto* later = new TTabSheet(pages.get());
     later->SetPageControl(pages.get());
-    EXPECT_EQ(GetPropA(later->Handle(), TPageControlEx::ChildProperty), reinterpret_cast<HANDLE>(pages.get()))
+    EXPECT_EQ(PropSubclassOwner(later->Handle(), TPageControlEx::ChildProperty), pages.get())
         << "a sheet made later is subclassed too";
 }
 
@@ -288,6 +303,182 @@ TEST_F(SmallControlsTest, GroupBoxIsASystemGroupBoxHoldingItsChildren)
     EXPECT_GT(inner->Top(), 0);
     EXPECT_LT(inner->Left() + inner->Width(), group->Width());
     EXPECT_TRUE(IsChild(group->Handle(), inner->Handle()));
+}
+
+} // namespace
+
+namespace {
+
+// A form of its own per test: the menu control subclasses its form.
+class MenuControlTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        form.reset(new TForm(nullptr));
+        form->SetBounds(80, 80, 300, 200);
+        form->Show();
+        menu = new TMenuControl(form.get());
+        menu->SetText("&Actions");
+        popup = new TMCPopupMenu(form.get());
+        menu->SetPopupMenu(popup);
+        menu->OnShowPopupMenu = [this](TMenuControl&, POINT position, BOOL& cancel) {
+            shown.push_back(position);
+            cancel = TRUE;
+        };
+        menu->SetParent(form.get());
+        Application().ProcessMessages();
+    }
+    void TearDown() override { form.reset(); }
+
+    LPARAM TitlePoint()
+    {
+        const RECT title = menu->TitleRect();
+        return MAKELPARAM((title.left + title.right) / 2, (title.top + title.bottom) / 2);
+    }
+
+    std::unique_ptr<TForm> form;
+    TMenuControl* menu = nullptr;
+    TMCPopupMenu* popup = nullptr;
+    std::vector<POINT> shown;
+};
+
+TEST_F(MenuControlTest, SecondMenuControlOnAFormFails)
+{
+    EXPECT_EQ(PropSubclassOwner(form->Handle(), TMenuControl::FormProperty), menu);
+    std::unique_ptr<TMenuControl> second(new TMenuControl(form.get()));
+    EXPECT_THROW(second->SetParent(form.get()), EInvalidOperation);
+    EXPECT_EQ(PropSubclassOwner(form->Handle(), TMenuControl::FormProperty), menu);
+
+    // Once the first one goes, the form takes another.
+    delete menu;
+    EXPECT_EQ(GetPropA(form->Handle(), TMenuControl::FormProperty), nullptr);
+    second.reset(new TMenuControl(form.get()));
+    second->SetParent(form.get());
+    EXPECT_EQ(PropSubclassOwner(form->Handle(), TMenuControl::FormProperty), second.get());
+}
+
+TEST_F(MenuControlTest, SizeAndTitleArea)
+{
+    HDC dc = GetDC(menu->Handle());
+    const HGDIOBJ old = SelectObject(dc, menu->Font().Handle());
+    SIZE size {};
+    GetTextExtentPoint32A(dc, "Actions", 7, &size);
+    SelectObject(dc, old);
+    ReleaseDC(menu->Handle(), dc);
+    EXPECT_EQ(menu->Height(), size.cy + 14);
+    EXPECT_EQ(menu->Top(), 0);
+    EXPECT_EQ(menu->Width(), form->ClientWidth());
+    const RECT title = menu->TitleRect();
+    EXPECT_EQ(title.right, size.cx + 12);
+    EXPECT_EQ(title.bottom, menu->ClientHeight() - 3);
+    EXPECT_FALSE(popup->AutoPopup);
+}
+
+TEST_F(MenuControlTest, ClickInTheTitleDropsTheMenuBelowIt)
+{
+    SendMessageA(menu->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(menu->TitleRect().right + 20, 5));
+    SendMessageA(menu->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(menu->TitleRect().right + 20, 5));
+    EXPECT_TRUE(shown.empty()) << "a click beside the title is ignored";
+    SendMessageA(menu->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, TitlePoint());
+    SendMessageA(menu->Handle(), WM_LBUTTONUP, 0, TitlePoint());
+    ASSERT_EQ(shown.size(), 1u);
+    const POINT expected = menu->ClientToScreen(POINT { 0, menu->ClientHeight() - 3 });
+    EXPECT_EQ(shown[0].x, expected.x);
+    EXPECT_EQ(shown[0].y, expected.y);
+    EXPECT_FALSE(menu->Pressed());
+}
+
+TEST_F(MenuControlTest, AltSelectsDownOpensEscapeLeaves)
+{
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    EXPECT_TRUE(menu->Open());
+    ASSERT_TRUE(EnsureForeground(form->Handle()));
+    InjectKey(VK_DOWN, 0, form->Handle());
+    PumpPending();
+    EXPECT_EQ(shown.size(), 1u);
+    InjectKey(VK_ESCAPE, 0, form->Handle());
+    PumpPending();
+    EXPECT_FALSE(menu->Open());
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    EXPECT_FALSE(menu->Open()) << "F10 or Alt again toggles it off";
+}
+
+TEST_F(MenuControlTest, EscapeHeldKeepsTheSelectionAfterTheMenuCloses)
+{
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE saved = keys[VK_ESCAPE];
+    keys[VK_ESCAPE] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(menu->Handle(), WM_EXITMENULOOP, TRUE, 0);
+    EXPECT_TRUE(menu->Open());
+    keys[VK_ESCAPE] = saved;
+    SetKeyboardState(keys);
+    SendMessageA(menu->Handle(), WM_EXITMENULOOP, TRUE, 0);
+    EXPECT_FALSE(menu->Open());
+}
+
+TEST_F(MenuControlTest, AcceleratorOpensAndClicksElsewhereLeave)
+{
+    EXPECT_TRUE(menu->DialogChar('a'));
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_FALSE(menu->DialogChar('x'));
+    SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    ASSERT_TRUE(menu->Open());
+    SendMessageA(form->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->Handle()), 0);
+    EXPECT_FALSE(menu->Open());
+}
+
+TEST_F(MenuControlTest, MenuSelectionSetsTheHint)
+{
+    auto* item = new TMenuItem(popup);
+    item->Caption = "Copy";
+    item->Hint = "Copies the part";
+    popup->Items().Add(item);
+    SendMessageA(menu->Handle(), WM_MENUSELECT, MAKEWPARAM(item->Command(), MF_STRING), reinterpret_cast<LPARAM>(HMENU(1)));
+    EXPECT_EQ(menu->MenuHint(), "Copies the part");
+    SendMessageA(menu->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(menu->MenuHint(), "");
+}
+
+} // namespace
+
+namespace {
+
+// Runs inside the menu's own loop: the keys choose the first item; a later tick gives up.
+HWND keyTarget = nullptr;
+int ticks = 0;
+void CALLBACK ChooseFirstItem(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (++ticks == 1) {
+        PostMessageA(keyTarget, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(keyTarget, WM_KEYDOWN, VK_RETURN, 0);
+    } else if (ticks > 20) {
+        EndMenu();
+    }
+}
+
+TEST_F(MenuControlTest, ChosenItemIsClicked)
+{
+    int clicks = 0;
+    int popups = 0;
+    auto* item = new TMenuItem(popup);
+    item->Caption = "Run";
+    item->OnClick = [&](TMenuItem&) { ++clicks; };
+    popup->Items().Add(item);
+    popup->OnPopup = [&](TPopupMenu&) { ++popups; };
+    menu->OnShowPopupMenu = nullptr;
+    keyTarget = menu->Handle();
+    ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, ChooseFirstItem);
+    SendMessageA(menu->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, TitlePoint());
+    KillTimer(nullptr, timer);
+    SendMessageA(menu->Handle(), WM_LBUTTONUP, 0, TitlePoint());
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(menu->Pressed());
 }
 
 } // namespace

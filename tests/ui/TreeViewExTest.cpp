@@ -333,6 +333,7 @@ TEST_F(TreeViewExTest, ItemHeightAndTooltipStyle)
 TEST_F(TreeViewExTest, DrawsItsOwnBackgroundAndHighlight)
 {
     tree->SetColor(static_cast<TColor>(0x00A8C8C7));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(tree->Handle(), TVM_GETBKCOLOR, 0, 0)), 0x00A8C8C7u);
     tree->SelectAll(FALSE);
     Click(9, MK_CONTROL);
     tree->Repaint();

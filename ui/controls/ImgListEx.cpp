@@ -57,6 +57,17 @@ void TBlendImages::DrawBlended(TCanvas& canvas, int left, int top, int width, in
         work_.Height(), blend);
 }
 
+void TBlendImages::PrepareWork(int index, TColor background)
+{
+    if (work_.Width() != Width() || work_.Height() != Height())
+        work_.SetSize(Width(), Height());
+    TCanvas& canvas = work_.Canvas();
+    canvas.Brush.Color = background;
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(RECT { 0, 0, Width(), Height() });
+    Draw(canvas, 0, 0, index);
+}
+
 // ---- T32BitImages ----
 
 T32BitImages::T32BitImages(TComponent* owner)

@@ -17,6 +17,10 @@ public:
     // Blends the whole work bitmap into the destination at percent opacity; nothing without AlphaBlend.
     void DrawBlended(TCanvas& canvas, int left, int top, int width, int height, int percent);
 
+protected:
+    // Puts image index of the list, over the background colour, into the work bitmap (sized to the list).
+    void PrepareWork(int index, TColor background);
+
 private:
     bool canBlend_;
     TBitmap work_;

@@ -211,15 +211,18 @@ TSpinEdEx::TSpinEdEx(TComponent* owner)
 void TSpinEdEx::CreateWindowHandleDone()
 {
     TMaskEdEx::CreateWindowHandleDone();
-    upDown_ = new TUpDown(this);
-    upDown_->Min = range_.Min;
-    upDown_->Max = range_.Max;
-    upDown_->SetParent(this);
+    // A window made again keeps its up-down (whose own window comes back with it).
+    if (!upDown_) {
+        upDown_ = new TUpDown(this);
+        upDown_->Min = range_.Min;
+        upDown_->Max = range_.Max;
+        upDown_->SetParent(this);
+        upDown_->OnMouseDown = [this](TControl&, TMouseButton, TShiftState, int, int) {
+            if (!ReadOnly() && !Focused())
+                SetFocus();
+        };
+    }
     upDown_->SetEnabled(Enabled());
-    upDown_->OnMouseDown = [this](TControl&, TMouseButton, TShiftState, int, int) {
-        if (!ReadOnly() && !Focused())
-            SetFocus();
-    };
     PlaceUpDown();
     if (const auto number = ParseSpinNumber(GetText()))
         upDown_->SetPosition(ClampToRange(*number, range_));

@@ -2,12 +2,13 @@
 // their background with it.
 #include "ui/controls/PageCtrlEx.h"
 
+#include "ui/controls/PropSubclass.h"
+
 #include <vsstyle.h>
 
 namespace {
 
 constexpr DWORD ButtonTabStyles = TCS_BUTTONS | TCS_FLATBUTTONS; // 0x108
-constexpr UINT_PTR ChildSubclassId = 0x5043; // "PC"
 
 } // namespace
 
@@ -64,10 +65,7 @@ void TPageControlEx::ColorChanged()
 
 void TPageControlEx::SubclassChild(HWND child)
 {
-    if (GetPropA(child, ChildProperty))
-        return;
-    SetPropA(child, ChildProperty, reinterpret_cast<HANDLE>(this));
-    SetWindowSubclass(child, ChildProc, ChildSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    InstallPropSubclass(child, ChildProperty, ChildProc, this);
 }
 
 void TPageControlEx::ReleaseChildren() noexcept
@@ -75,26 +73,19 @@ void TPageControlEx::ReleaseChildren() noexcept
     if (!HandleAllocated())
         return;
     for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetPropA(child, ChildProperty) != reinterpret_cast<HANDLE>(this))
-            continue;
-        RemoveWindowSubclass(child, ChildProc, ChildSubclassId);
-        RemovePropA(child, ChildProperty);
+        if (PropSubclassOwner(child, ChildProperty) == this)
+            RemovePropSubclass(child, ChildProperty);
     }
 }
 
-LRESULT CALLBACK TPageControlEx::ChildProc(
-    HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+LRESULT CALLBACK TPageControlEx::ChildProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* control = reinterpret_cast<TPageControlEx*>(data);
-    if (msg == WM_ERASEBKGND && control->theme_) {
+    const auto* control = static_cast<TPageControlEx*>(PropSubclassOwner(window, ChildProperty));
+    if (msg == WM_ERASEBKGND && control && control->theme_) {
         DrawThemeParentBackground(window, reinterpret_cast<HDC>(wParam), nullptr);
         return 1;
     }
-    if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, ChildProc, ChildSubclassId);
-        RemovePropA(window, ChildProperty);
-    }
-    return DefSubclassProc(window, msg, wParam, lParam);
+    return CallPreviousProc(window, ChildProperty, msg, wParam, lParam);
 }
 
 // The themed pane below the tabs (over the parent where the pane lets it through), the strip beside

@@ -25,7 +25,7 @@ protected:
     void ColorChanged() override;
 
 private:
-    static LRESULT CALLBACK ChildProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK ChildProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void OpenTheme();
     void SubclassChild(HWND child);
     void ReleaseChildren() noexcept;

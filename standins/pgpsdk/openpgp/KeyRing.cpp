@@ -269,9 +269,18 @@ void MergeKeyRecords(std::vector<std::shared_ptr<KeyRecord>>& into, const std::v
 
 std::string WriteKeyRecord(const KeyRecord& key, bool secretPrimary, bool secretSubKeys, bool withTrust)
 {
-    auto writeSigs = [](std::string& out, const std::vector<SigRecord>& signatures) {
+    // Certificate signatures (private subpacket 100) are ours alone: key files keep them,
+    // OpenPGP exports leave them out.
+    auto isCertificate = [](const SigRecord& record) {
+        for (const auto& sub : record.signature.unhashed)
+            if (sub.type == 100)
+                return true;
+        return false;
+    };
+    auto writeSigs = [&](std::string& out, const std::vector<SigRecord>& signatures) {
         for (const auto& record : signatures)
-            out += WritePacket(kTagSignature, record.packet);
+            if (withTrust || !isCertificate(record))
+                out += WritePacket(kTagSignature, record.packet);
     };
     std::string out;
     bool secretKey = secretPrimary && key.HasSecret();

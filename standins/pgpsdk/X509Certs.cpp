@@ -1,0 +1,214 @@
+// Certificate signatures of the stand-in's key database: building them from imported facts,
+// reading their subpackets, finding their issuers and writing them out as DER or PEM.
+#include "standins/pgpsdk/X509Certs.h"
+
+#include "standins/pgpsdk/openpgp/Packets.h"
+
+#include <ctime>
+
+namespace standin {
+namespace {
+
+void PutU32(std::string& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void PutU16(std::string& out, std::size_t value)
+{
+    out += static_cast<char>((value >> 8) & 0xFF);
+    out += static_cast<char>(value & 0xFF);
+}
+
+// One subpacket: its length (of type and data) in the one, two or five byte form.
+void PutSubpacket(std::string& out, int type, std::string_view data)
+{
+    const std::size_t length = data.size() + 1;
+    if (length < 192) {
+        out += static_cast<char>(length);
+    } else if (length < 8384) {
+        out += static_cast<char>(((length - 192) >> 8) + 192);
+        out += static_cast<char>((length - 192) & 0xFF);
+    } else {
+        out += static_cast<char>(0xFF);
+        PutU32(out, static_cast<uint32_t>(length));
+    }
+    out += static_cast<char>(type);
+    out += data;
+}
+
+void PutMpi(std::string& out, const std::string& value)
+{
+    std::size_t start = value.find_first_not_of('\0');
+    const std::string bytes = start == std::string::npos ? std::string() : value.substr(start);
+    std::size_t bits = bytes.size() * 8;
+    for (unsigned char top = bytes.empty() ? 0 : bytes[0]; bits > 0 && !(top & 0x80); top <<= 1)
+        --bits;
+    PutU16(out, bits);
+    out += bytes;
+}
+
+std::string Base64(std::string_view data)
+{
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < data.size(); i += 3) {
+        uint32_t group = static_cast<unsigned char>(data[i]) << 16;
+        if (i + 1 < data.size())
+            group |= static_cast<unsigned char>(data[i + 1]) << 8;
+        if (i + 2 < data.size())
+            group |= static_cast<unsigned char>(data[i + 2]);
+        out += digits[(group >> 18) & 63];
+        out += digits[(group >> 12) & 63];
+        out += i + 1 < data.size() ? digits[(group >> 6) & 63] : '=';
+        out += i + 2 < data.size() ? digits[group & 63] : '=';
+    }
+    return out;
+}
+
+// The signature packet body of a certificate: a generic certification with the certificate's
+// times in its hashed area and the certificate itself in private subpackets.
+std::string CertificateSigBody(const X509Facts& facts)
+{
+    std::string hashed;
+    std::string created;
+    PutU32(created, facts.notBefore);
+    PutSubpacket(hashed, openpgp::kSubCreationTime, created);
+    if (facts.notAfter > facts.notBefore) {
+        std::string expiry;
+        PutU32(expiry, facts.notAfter - facts.notBefore);
+        PutSubpacket(hashed, openpgp::kSubSignatureExpiry, expiry);
+    }
+    std::string unhashed;
+    PutSubpacket(unhashed, kSubX509Certificate, facts.der);
+    PutSubpacket(unhashed, kSubX509Subject, facts.subject);
+    PutSubpacket(unhashed, kSubX509Issuer, facts.issuer);
+    std::string body = {4, static_cast<char>(openpgp::kSigGenericCert), static_cast<char>(openpgp::kPKRSA), 8};
+    PutU16(body, hashed.size());
+    body += hashed;
+    PutU16(body, unhashed.size());
+    body += unhashed;
+    body += std::string(2, '\0');
+    PutMpi(body, std::string(1, '\x01')); // no OpenPGP signature value: the certificate is the proof
+    return body;
+}
+
+std::string UserIDText(const X509Facts& facts)
+{
+    std::string name;
+    const std::size_t cn = facts.subject.find("CN=");
+    if (cn != std::string::npos)
+        name = facts.subject.substr(cn + 3, facts.subject.find(',', cn) - cn - 3);
+    if (name.empty())
+        name = facts.subject;
+    return facts.email.empty() ? name : name + " <" + facts.email + ">";
+}
+
+} // namespace
+
+bool IsX509(const SigRecord& record)
+{
+    for (const auto& sub : record.signature.unhashed)
+        if (sub.type == kSubX509Certificate)
+            return true;
+    return false;
+}
+
+std::string X509Field(const SigRecord& record, int type)
+{
+    for (const auto& sub : record.signature.unhashed)
+        if (sub.type == type)
+            return sub.data;
+    return {};
+}
+
+bool X509Expired(const SigRecord& record)
+{
+    const auto& sig = record.signature;
+    return sig.signatureExpiry != 0 && static_cast<uint64_t>(sig.created) + sig.signatureExpiry
+        < static_cast<uint64_t>(std::time(nullptr));
+}
+
+std::shared_ptr<KeyRecord> X509KeyRecord(const X509Facts& facts)
+{
+    if (facts.modulus.empty() || facts.exponent.empty() || facts.der.size() > 60000)
+        return nullptr;
+    std::string keyBody = {4};
+    PutU32(keyBody, facts.notBefore);
+    keyBody += static_cast<char>(openpgp::kPKRSA);
+    PutMpi(keyBody, facts.modulus);
+    PutMpi(keyBody, facts.exponent);
+    auto key = std::make_shared<KeyRecord>();
+    if (openpgp::ParsePublicKey(keyBody, key->key) != kPGPError_NoErr)
+        return nullptr;
+    SigRecord certificate;
+    certificate.packet = CertificateSigBody(facts);
+    if (openpgp::ParseSignature(certificate.packet, certificate.signature) != kPGPError_NoErr)
+        return nullptr;
+    UserIDRecord userID;
+    userID.text = UserIDText(facts);
+    userID.signatures.push_back(std::move(certificate));
+    key->userIDs.push_back(std::move(userID));
+    return key;
+}
+
+KeyRecord* X509Certifier(KeyDBState& db, KeyRecord& owner, const SigRecord& record)
+{
+    const std::string issuer = X509Field(record, kSubX509Issuer);
+    if (issuer == X509Field(record, kSubX509Subject))
+        return &owner;
+    for (const auto& key : db.keys)
+        for (const auto& userID : key->userIDs)
+            for (const auto& candidate : userID.signatures)
+                if (IsX509(candidate) && &candidate != &record && X509Field(candidate, kSubX509Subject) == issuer)
+                    return key.get();
+    return nullptr;
+}
+
+std::string X509ExportText(const SigRecord& record, bool armour)
+{
+    const std::string der = X509Field(record, kSubX509Certificate);
+    if (!armour)
+        return der;
+    const std::string encoded = Base64(der);
+    std::string text = "-----BEGIN CERTIFICATE-----\r\n";
+    for (std::size_t i = 0; i < encoded.size(); i += 64)
+        text += encoded.substr(i, 64) + "\r\n";
+    return text + "-----END CERTIFICATE-----\r\n";
+}
+
+X509Reader& X509CertificateReader()
+{
+    static X509Reader reader;
+    return reader;
+}
+
+Pkcs12Reader& X509Pkcs12Reader()
+{
+    static Pkcs12Reader reader;
+    return reader;
+}
+
+PGPError Pkcs12KeyRecords(const Pkcs12Content& content, std::string_view passphrase,
+                          std::vector<std::shared_ptr<KeyRecord>>& keys)
+{
+    bool keyPlaced = false;
+    for (const X509Facts& facts : content.certificates) {
+        auto key = X509KeyRecord(facts);
+        if (!key)
+            return kPGPError_X509BadFormat;
+        const bool owner = content.secrets.size() == 4 && !keyPlaced && facts.modulus == content.modulus;
+        if (owner) {
+            const PGPError status
+                = openpgp::ProtectSecretKey(key->key, content.secrets, passphrase, key->secretPacket);
+            if (status != kPGPError_NoErr)
+                return status;
+            keyPlaced = true;
+        }
+        keys.push_back(std::move(key));
+    }
+    return keys.empty() ? kPGPError_X509CertMissing : kPGPError_NoErr;
+}
+
+} // namespace standin

@@ -1,0 +1,65 @@
+// X.509 certificates in the stand-in's key database: a certificate is kept as a signature on a
+// user id whose private subpackets carry the DER data and the facts read from it at import, so
+// the key files keep them and the properties need no certificate parser.
+#pragma once
+
+#include "standins/pgpsdk/Objects.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin {
+
+// Private subpackets (RFC 4880 section 5.2.3.1) of a certificate signature.
+enum X509Subpacket : int {
+    kSubX509Certificate = 100,
+    kSubX509Subject = 101,
+    kSubX509Issuer = 102,
+};
+
+// What an importer reads from one certificate.
+struct X509Facts {
+    std::string der;
+    std::string subject, issuer; // RFC 2253 text
+    std::string email;
+    uint32_t notBefore = 0, notAfter = 0;
+    std::string modulus, exponent; // RSA public key, big-endian without leading zeros
+};
+
+bool IsX509(const SigRecord& record);
+// The value of a certificate subpacket; empty when absent.
+std::string X509Field(const SigRecord& record, int type);
+bool X509Expired(const SigRecord& record);
+// A key of its own for the certificate: its RSA key (created at the certificate's start), a user
+// id "name <email>" and the certificate signature on it. Null when the key cannot be built.
+std::shared_ptr<KeyRecord> X509KeyRecord(const X509Facts& facts);
+// The key holding the certificate that issued this one (its subject is this one's issuer); the
+// owner itself for a self-signed certificate; null when the database has none.
+KeyRecord* X509Certifier(KeyDBState& db, KeyRecord& owner, const SigRecord& record);
+// DER, or PEM ("-----BEGIN CERTIFICATE-----", CR LF line ends) with Armour.
+std::string X509ExportText(const SigRecord& record, bool armour);
+
+// Reads certificates (DER, or PEM blocks) into facts; set by the core when a parser is built in,
+// empty otherwise (certificate imports are then unsupported).
+using X509Reader = std::function<PGPError(std::string_view data, std::vector<X509Facts>& certificates)>;
+X509Reader& X509CertificateReader();
+
+// What a PKCS #12 file holds: its certificates and one RSA private key, its modulus and its secret
+// values in OpenPGP's order (d, p, q, u with p < q and u = p^-1 mod q), big-endian without leading zeros.
+struct Pkcs12Content {
+    std::vector<X509Facts> certificates;
+    std::string modulus;
+    std::vector<std::string> secrets;
+};
+// Reads a PKCS #12 file under its password (kPGPError_BadPassphrase when it does not open it); set
+// by the core when a reader is built in.
+using Pkcs12Reader = std::function<PGPError(std::string_view data, std::string_view password, Pkcs12Content& content)>;
+Pkcs12Reader& X509Pkcs12Reader();
+// The key of the certificate that matches the private key, with the secret part protected by
+// Passphrase; the other certificates as keys of their own.
+PGPError Pkcs12KeyRecords(const Pkcs12Content& content, std::string_view passphrase,
+                          std::vector<std::shared_ptr<KeyRecord>>& keys);
+
+} // namespace standin

@@ -1,0 +1,150 @@
+// The stand-in core's certificate reader: DER or PEM certificates parsed with libksba into the
+// facts the key database keeps (names, address, validity, RSA key). Registered when the core loads.
+#include "standins/pgpsdk/X509Certs.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
+
+#include <gcrypt.h>
+#include <ksba.h>
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+
+namespace standin {
+namespace {
+
+struct TKsbaFree {
+    void operator()(ksba_cert_s* certificate) const { ksba_cert_release(certificate); }
+};
+
+std::string TakeText(char* text)
+{
+    std::string result = text ? text : "";
+    ksba_free(text);
+    return result;
+}
+
+// "YYYYMMDDTHHMMSS" as Unix time; 0 when not set.
+uint32_t UnixTime(const ksba_isotime_t time)
+{
+    if (!time[0])
+        return 0;
+    auto number = [&](int at, int digits) {
+        int value = 0;
+        for (int i = 0; i < digits; ++i)
+            value = value * 10 + (time[at + i] - '0');
+        return value;
+    };
+    const int year = number(0, 4), month = number(4, 2), day = number(6, 2);
+    // Days from the civil date (proleptic Gregorian), as in the well-known algorithm.
+    const int y = year - (month <= 2);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    const int64_t seconds = days * 86400 + number(9, 2) * 3600 + number(11, 2) * 60 + number(13, 2);
+    return seconds < 0 ? 0 : seconds > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+}
+
+std::string SexpValue(gcry_sexp_t key, const char* name)
+{
+    gcry_sexp_t token = gcry_sexp_find_token(key, name, 0);
+    std::size_t length = 0;
+    const char* data = token ? gcry_sexp_nth_data(token, 1, &length) : nullptr;
+    std::string value = data ? std::string(data, length) : std::string();
+    gcry_sexp_release(token);
+    return value;
+}
+
+bool ReadOne(const std::string& der, X509Facts& facts)
+{
+    if (!openpgp::InitCrypto())
+        return false;
+    ksba_cert_t raw = nullptr;
+    if (ksba_cert_new(&raw) != 0)
+        return false;
+    std::unique_ptr<ksba_cert_s, TKsbaFree> certificate(raw);
+    if (ksba_cert_init_from_mem(raw, der.data(), der.size()) != 0)
+        return false;
+    facts.der = der;
+    facts.subject = TakeText(ksba_cert_get_subject(raw, 0));
+    facts.issuer = TakeText(ksba_cert_get_issuer(raw, 0));
+    for (int index = 1; facts.email.empty(); ++index) {
+        const std::string name = TakeText(ksba_cert_get_subject(raw, index));
+        if (name.empty())
+            break;
+        if (name.size() > 2 && name.front() == '<' && name.back() == '>')
+            facts.email = name.substr(1, name.size() - 2);
+    }
+    ksba_isotime_t time;
+    facts.notBefore = ksba_cert_get_validity(raw, 0, time) == 0 ? UnixTime(time) : 0;
+    facts.notAfter = ksba_cert_get_validity(raw, 1, time) == 0 ? UnixTime(time) : 0;
+    ksba_sexp_t canonical = ksba_cert_get_public_key(raw);
+    gcry_sexp_t key = nullptr;
+    const std::size_t length = canonical ? gcry_sexp_canon_len(canonical, 0, nullptr, nullptr) : 0;
+    if (length > 0)
+        gcry_sexp_sscan(&key, nullptr, reinterpret_cast<const char*>(canonical), length);
+    ksba_free(canonical);
+    if (key) {
+        facts.modulus = SexpValue(key, "n");
+        facts.exponent = SexpValue(key, "e");
+        gcry_sexp_release(key);
+    }
+    // Integers come with a sign byte where their top bit is set; the key keeps them without.
+    for (std::string* integer : {&facts.modulus, &facts.exponent})
+        integer->erase(0, std::min(integer->find_first_not_of('\0'), integer->size()));
+    return !facts.subject.empty();
+}
+
+std::string Unbase64(std::string_view text)
+{
+    std::string out;
+    uint32_t group = 0;
+    int bits = 0;
+    for (char c : text) {
+        int value = c >= 'A' && c <= 'Z' ? c - 'A'
+            : c >= 'a' && c <= 'z'       ? c - 'a' + 26
+            : c >= '0' && c <= '9'       ? c - '0' + 52
+            : c == '+'                   ? 62
+            : c == '/'                   ? 63
+                                         : -1;
+        if (value < 0)
+            continue;
+        group = group << 6 | static_cast<uint32_t>(value);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out += static_cast<char>((group >> bits) & 0xFF);
+        }
+    }
+    return out;
+}
+
+PGPError ReadCertificates(std::string_view data, std::vector<X509Facts>& certificates)
+{
+    static const std::string begin = "-----BEGIN CERTIFICATE-----", end = "-----END CERTIFICATE-----";
+    std::vector<std::string> ders;
+    if (data.find(begin) == std::string_view::npos) {
+        ders.emplace_back(data);
+    } else {
+        for (std::size_t at = data.find(begin); at != std::string_view::npos; at = data.find(begin, at)) {
+            const std::size_t stop = data.find(end, at);
+            if (stop == std::string_view::npos)
+                return kPGPError_CorruptData;
+            ders.push_back(Unbase64(data.substr(at + begin.size(), stop - at - begin.size())));
+            at = stop + end.size();
+        }
+    }
+    for (const std::string& der : ders) {
+        X509Facts facts;
+        if (!ReadOne(der, facts))
+            return kPGPError_X509BadFormat;
+        certificates.push_back(std::move(facts));
+    }
+    return certificates.empty() ? kPGPError_X509CertMissing : kPGPError_NoErr;
+}
+
+const bool readerRegistered = (X509CertificateReader() = ReadCertificates, true);
+
+} // namespace
+} // namespace standin
