@@ -259,17 +259,13 @@ void TMainClass::HandleCommand(WPARAM wParam, LPARAM lParam)
         ShowEncryptPopup();
         return;
     }
-    // The recipient-list button shows the recipient-list submenu where it is clicked.
-    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_AUTO_LIST }) {
+    // The recipient-list button shows the recipient-list submenu where it is clicked (while the
+    // list is off, its command asks to switch it on).
+    if (command == TPluginCommand { TPluginCommandKind::ToolbarButton, TOOLBAR_AUTO_LIST } && Values().AutoPush) {
         ShowAutoListPopup();
         return;
     }
     RunPluginCommand(command);
-}
-
-void TMainClass::RunPluginCommand(const TPluginCommand&)
-{
-    throw ENotAvailable("the plug-in's commands");
 }
 
 void TMainClass::HandleTimer(UINT_PTR id)

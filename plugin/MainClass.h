@@ -27,6 +27,9 @@ class TDecryptRoad;
 class TPMDecryptHost;
 
 class TMainClass : public TConfiguration, public IDialogMainObject {
+    // The bodies of the plug-in's menu commands.
+    friend class TPluginCommandRunner;
+
 public:
     static constexpr const char* HIDDEN_CLASS = "ZAVEK_HIDDEN_CLASS";
     static constexpr UINT_PTR TIMER_PASSPHRASE = 1;

@@ -1,0 +1,39 @@
+// The dialogs the plug-in's menu commands open that this build does not have yet (about box,
+// configuration, folder viewer, recipient-list dialogs, message tree). Each raises ENotAvailable,
+// which the command reports to the user; the real dialogs take their place here when they land.
+#pragma once
+
+#include "engine/PGPInterfaceTexts.h"
+
+#include <string>
+
+class ICommandDialogs {
+public:
+    virtual ~ICommandDialogs() = default;
+    // The about box; writeToMaker is set when the user asked to write to the maker, keyText holds
+    // the maker's key when the user asked for it.
+    virtual void ShowAboutBox(bool& writeToMaker, std::string& keyText) = 0;
+    // True when the configuration changed so that the mail client must restart.
+    virtual bool EditConfiguration() = 0;
+    virtual void ShowFolderViewer() = 0;
+    // The recipient-list dialog for new pairs; true when accepted.
+    virtual bool AddEntriesToAutoList(const TKeyIDData& pairs, bool certificates) = 0;
+    virtual void AddKeyringToAutoList() = 0;
+    virtual void EditAutoList() = 0;
+    virtual void AddAddressBookToAutoList(int index) = 0;
+    // The parts of the active reader's message.
+    virtual void ShowMessageTree() = 0;
+};
+
+// The dialogs of this build: none of them is there yet.
+class TUnbuiltCommandDialogs : public ICommandDialogs {
+public:
+    void ShowAboutBox(bool& writeToMaker, std::string& keyText) override;
+    bool EditConfiguration() override;
+    void ShowFolderViewer() override;
+    bool AddEntriesToAutoList(const TKeyIDData& pairs, bool certificates) override;
+    void AddKeyringToAutoList() override;
+    void EditAutoList() override;
+    void AddAddressBookToAutoList(int index) override;
+    void ShowMessageTree() override;
+};

@@ -1,0 +1,483 @@
+// The actions behind the plug-in's menu items, toolbar buttons and key popup: each calls the PGP
+// interface, a dialog or the mail client, and keeps the recipient list in step where keys were
+// added or removed. They run on the mail client's GUI thread and never while the plug-in is busy.
+#include "plugin/MainClass.h"
+
+#include "engine/PGPInterface.h"
+#include "foundation/FileUtilsDialogs.h"
+#include "foundation/FileUtilsWin.h"
+#include "foundation/StrUtilWin.h"
+#include "mime/MailHost.h"
+#include "mime/MailUtils.h"
+#include "plugin/CommandDialogs.h"
+#include "plugin/EditorData.h"
+#include "plugin/Guard.h"
+#include "plugin/HostApi.h"
+#include "plugin/PluginCommandRules.h"
+#include "ui/dialogs/MessageDialogs.h"
+
+#include <memory>
+
+using namespace PluginCommandRules;
+
+namespace {
+constexpr uint16_t TEXT_SIGN_IN_FULL_AUTO = 202;
+constexpr uint16_t TEXT_SWITCH_LIST_ON = 203;
+constexpr uint16_t TEXT_PURGED = 280;
+constexpr uint16_t TEXT_COPY_DESCRIPTION = 302;
+constexpr uint16_t TEXT_SAVE_TITLE = 338;
+constexpr uint16_t TEXT_TO_CLIPBOARD = 340;
+constexpr uint16_t TEXT_DECRYPTING = 418;
+constexpr uint16_t TEXT_CANCELLED = 419;
+constexpr uint16_t TEXT_DONE = 420;
+constexpr uint16_t TEXT_DECRYPT_FOLDER = 421;
+constexpr uint16_t TEXT_DECRYPTED_COUNT = 422;
+constexpr WPARAM CMD_FOLDER_MANAGER_SHOW = 1190;
+constexpr WPARAM CMD_FOLDER_MANAGER_REFRESH = 309;
+constexpr const char* NEW_MAIL_PATTERN = "*.CNM";
+} // namespace
+
+// The command bodies; a friend of the main object, created for one command.
+class TPluginCommandRunner {
+public:
+    explicit TPluginCommandRunner(TMainClass& main)
+        : main_(main)
+        , dialogs_(std::make_unique<TUnbuiltCommandDialogs>())
+    {
+    }
+
+    void Run(TPluginAction action, const TPluginCommand& command);
+
+private:
+    std::string Text(uint16_t id) const { return main_.Text(id); }
+    TTextLookup Texts() const
+    {
+        return [this](uint16_t id) { return Text(id); };
+    }
+    TPGPInterface& Pgp() const { return main_.PGPInterface(); }
+    HWND Owner() const { return main_.ownerWindow_; }
+    bool AutoListOn() const { return main_.Values().AutoPush; }
+    void Inform(const std::string& text) { ShowInfo(main_, text); }
+    // The PGP interface leaves telling its failures to the caller; a cancel is no failure.
+    void ReportFailure(int32_t status) { Pgp().ShowPGPError(status); }
+    bool Ask(const std::string& text) { return ConfirmYes(main_, text); }
+
+    void About();
+    void ToggleFullAuto();
+    void SendFromActiveEditor(uint32_t sendState);
+    void DecryptFolder();
+    bool DecryptFolderFile(const std::string& fileName, bool& cancelled);
+    void DecryptMessage();
+    void FolderViewer();
+    void KeyDescription();
+    void ImportCertificates();
+    void DeleteKeys(bool certificate);
+    void Export(bool certificate);
+    void SwitchAutoListOn(bool fromToolbar);
+    void SetAutoListModeBits();
+    void AddNewPairs(const std::string& keyText);
+    void PurgeAutoList();
+    void OpenListFile();
+    // The recipient-list dialog offered for keys that arrived in the key ring.
+    void OfferAutoListEntries(const TKeyIDData& keys);
+    void RemoveDeletedFromAutoList(const TKeyIDData& deleted);
+    void UpdateMenuChecks();
+
+    TMainClass& main_;
+    std::unique_ptr<ICommandDialogs> dialogs_;
+};
+
+void TMainClass::RunPluginCommand(const TPluginCommand& command)
+{
+    const TPluginAction action = ActionOf(command);
+    if (action == TPluginAction::None)
+        return;
+    // What a command cannot do (a dialog this build lacks, a failed step) is told, not raised.
+    RunDialogRequest([&] { TPluginCommandRunner(*this).Run(action, command); });
+}
+
+void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& command)
+{
+    const bool fromToolbar = command.Kind == TPluginCommandKind::ToolbarButton;
+    // Any recipient-list command while the list is off only switches it on.
+    if (IsAutoListAction(action) && (!AutoListOn() || action == TPluginAction::AutoListOn)) {
+        SwitchAutoListOn(fromToolbar);
+        return;
+    }
+    TPGPInterface& pgp = Pgp();
+    switch (action) {
+    case TPluginAction::About:
+        About();
+        return;
+    case TPluginAction::WipePassphrase:
+        pgp.PurgePassphrase();
+        return;
+    case TPluginAction::TogglePGPMime:
+        main_.TogglePGPMime();
+        UpdateMenuChecks();
+        return;
+    case TPluginAction::TogglePGPExt:
+        main_.TogglePGPExt();
+        UpdateMenuChecks();
+        return;
+    case TPluginAction::ToggleFullAuto:
+        ToggleFullAuto();
+        return;
+    case TPluginAction::SendEncrypted:
+    case TPluginAction::SendSigned:
+    case TPluginAction::SendEncryptedSigned:
+        SendFromActiveEditor(SendStateOf(action));
+        return;
+    case TPluginAction::DecryptFolder:
+        DecryptFolder();
+        return;
+    case TPluginAction::DecryptMessage:
+        DecryptMessage();
+        return;
+    case TPluginAction::FolderViewer:
+        FolderViewer();
+        return;
+    case TPluginAction::VerifyFile:
+        main_.VerifyFile("");
+        return;
+    case TPluginAction::KeyDescription:
+        KeyDescription();
+        return;
+    case TPluginAction::ImportCertificates:
+        ImportCertificates();
+        return;
+    case TPluginAction::ManageKeys:
+        main_.ManageKeys("", 0);
+        return;
+    case TPluginAction::DeleteKeys:
+        DeleteKeys(false);
+        return;
+    case TPluginAction::ExportKeys:
+        Export(false);
+        return;
+    case TPluginAction::RemoveCertificate:
+        DeleteKeys(true);
+        return;
+    case TPluginAction::ExportCertificate:
+        Export(true);
+        return;
+    case TPluginAction::StartPGP:
+        if (!pgp.LaunchPGP())
+            ReportFailure(pgp.LastStatus);
+        return;
+    case TPluginAction::Configuration:
+        if (dialogs_->EditConfiguration())
+            main_.RestartMailClient(main_.PMInterface().GetMailUserName(), main_.frame_);
+        return;
+    case TPluginAction::Manual:
+        main_.ShowManual("");
+        return;
+    case TPluginAction::AutoListNewPairs:
+        AddNewPairs("");
+        return;
+    case TPluginAction::AutoListFromKeyRing:
+        SetAutoListModeBits();
+        dialogs_->AddKeyringToAutoList();
+        return;
+    case TPluginAction::AutoListEdit:
+        dialogs_->EditAutoList();
+        return;
+    case TPluginAction::AutoListPurge:
+        PurgeAutoList();
+        return;
+    case TPluginAction::AutoListFile:
+        OpenListFile();
+        return;
+    case TPluginAction::AddAddressBook:
+        dialogs_->AddAddressBookToAutoList(static_cast<int>(command.Number));
+        return;
+    // Without a key under the popup the candidate pairs of the last send are offered.
+    case TPluginAction::AddKeyToAutoList:
+        AddNewPairs("");
+        return;
+    case TPluginAction::SearchKeyServer:
+    case TPluginAction::CopyKeyID:
+        throw ENotAvailable("The key popup");
+    case TPluginAction::AutoListOn:
+    case TPluginAction::None:
+        return;
+    }
+}
+
+void TPluginCommandRunner::About()
+{
+    bool writeToMaker = false;
+    std::string keyText;
+    dialogs_->ShowAboutBox(writeToMaker, keyText);
+    if (!keyText.empty())
+        main_.ManageKeys(keyText, 0);
+}
+
+void TPluginCommandRunner::UpdateMenuChecks()
+{
+    if (main_.menus_.Built())
+        main_.menus_.UpdateStates(main_.MenuState());
+}
+
+void TPluginCommandRunner::ToggleFullAuto()
+{
+    // Only switching it on asks whether the automatic messages are signed too.
+    const bool sign = !main_.Values().FullAuto && Ask(Text(TEXT_SIGN_IN_FULL_AUTO));
+    main_.ToggleFullAuto(sign);
+    UpdateMenuChecks();
+}
+
+void TPluginCommandRunner::SendFromActiveEditor(uint32_t sendState)
+{
+    HWND window = main_.PMInterface().ActiveEditorWindow(nullptr);
+    if (!window)
+        return;
+    // An editor the plug-in does not handle keeps no send state to set.
+    TEditorData* editor = EditorDataOf(window);
+    if (!editor)
+        throw ENotAvailable("Sending from this editor");
+    editor->SendState = sendState;
+    // The mail client calls ENCRYPT inside this send: that nested request is ours.
+    TNestedRequestAllowance allowance(main_.busy_);
+    main_.PMInterface().SendFromEditor(false, false);
+}
+
+void TPluginCommandRunner::DecryptFolder()
+{
+    std::vector<std::string> files;
+    std::string folder = main_.PMInterface().GetNewMailFolder();
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + NEW_MAIL_PATTERN).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                files.push_back(folder + found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    // Nothing to decrypt: nothing to ask.
+    if (files.empty())
+        return;
+    if (!Ask(RemoveSMimeMention(Text(TEXT_DECRYPT_FOLDER), main_.KeyRingState() == 0)))
+        return;
+    // The decode pumps messages: no message export may start inside it.
+    TRequestScope request(main_.busy_);
+    if (!request.Granted())
+        return;
+    TPMInterface& host = main_.PMInterface();
+    // The mail client must not show or hold the files while they are rewritten.
+    if (HWND folderWindow = host.ActiveFolderWindow(nullptr))
+        SendMessageA(folderWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    const bool managerOpen = host.ActiveFolderManager(nullptr) != nullptr;
+    if (managerOpen)
+        host.PostHostCommand(CMD_FOLDER_MANAGER_REFRESH);
+    TPGPInterface& pgp = Pgp();
+    pgp.BeginCacheHold();
+    int decrypted = 0;
+    try {
+        bool cancelled = false;
+        for (const std::string& file : files) {
+            if (DecryptFolderFile(file, cancelled))
+                ++decrypted;
+            if (cancelled)
+                break;
+        }
+    } catch (...) {
+        pgp.EndCacheHold();
+        throw;
+    }
+    pgp.EndCacheHold();
+    Inform(std::to_string(decrypted) + Text(TEXT_DECRYPTED_COUNT));
+    if (managerOpen)
+        host.PostHostCommand(CMD_FOLDER_MANAGER_REFRESH);
+}
+
+bool TPluginCommandRunner::DecryptFolderFile(const std::string& fileName, bool& cancelled)
+{
+    const int scanLines = main_.HostSettings().HeaderScanLines;
+    const bool keepSigned = main_.KeyRingState() != 0;
+    std::string tagged, subject;
+    bool encryptedMime = false;
+    TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, true);
+    const std::string text = tagged.empty() ? ReadWholeFile(fileName) : tagged;
+    if (text.empty())
+        return false;
+    TPMInterface& host = main_.PMInterface();
+    host.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
+    TMessageData data;
+    std::string block, output;
+    TSignatureData signature;
+    // A cancel left from an earlier operation must not end this run.
+    Pgp().LastStatus = kStatusOK;
+    const bool done = main_.DecryptUnderWatchdog(NormalizeLineBreaks(text), data, block, output, signature);
+    cancelled = Pgp().LastOpCancelled();
+    host.SetStatusText(Text(TEXT_DECRYPTING) + Text(cancelled ? TEXT_CANCELLED : TEXT_DONE));
+    if (!done) {
+        // The message keeps its text; only its tags are brought up to date.
+        TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);
+        return false;
+    }
+    return CommitFileSafely(fileName, data.TextBefore + output + data.TextAfter);
+}
+
+void TPluginCommandRunner::DecryptMessage()
+{
+    TPMInterface& host = main_.PMInterface();
+    if (host.ActiveFolderManager(nullptr)) {
+        host.PostHostCommand(CMD_FOLDER_MANAGER_SHOW);
+        return;
+    }
+    // The parts of a reader's message are shown in the message-tree dialog.
+    if (host.ActiveReaderWindow(nullptr))
+        dialogs_->ShowMessageTree();
+}
+
+void TPluginCommandRunner::FolderViewer()
+{
+    TPGPInterface& pgp = Pgp();
+    // The viewer reads the key rings itself; their watching resumes on every path.
+    pgp.SetWatchRingFiles(false);
+    try {
+        dialogs_->ShowFolderViewer();
+    } catch (...) {
+        pgp.SetWatchRingFiles(true);
+        throw;
+    }
+    pgp.SetWatchRingFiles(true);
+}
+
+void TPluginCommandRunner::KeyDescription()
+{
+    std::string description;
+    // The PGP interface lets the user pick the keys and reports its own failures.
+    if (!Pgp().GetKeyDescription(-1, "", description, true) || description.empty())
+        return;
+    if (Ask(Text(TEXT_COPY_DESCRIPTION) + "\r\n" + description))
+        PutClipboardData(description, cfText, Owner());
+}
+
+void TPluginCommandRunner::ImportCertificates()
+{
+    TKeyIDData keys;
+    const int32_t status = Pgp().ImportWindowsCertificates(Owner(), false, keys);
+    ReportFailure(status);
+    if (status == kStatusOK && AutoListOn())
+        OfferAutoListEntries(keys);
+}
+
+void TPluginCommandRunner::DeleteKeys(bool certificate)
+{
+    TKeyIDData deleted;
+    // With the recipient list on, its report tells the count of deleted keys.
+    const bool quiet = AutoListOn();
+    const int32_t status = certificate ? Pgp().RemoveCertificate(Owner(), quiet, deleted)
+                                       : Pgp().DeleteKeys("", Owner(), deleted, quiet);
+    ReportFailure(status);
+    if (status == kStatusOK && AutoListOn())
+        RemoveDeletedFromAutoList(deleted);
+}
+
+void TPluginCommandRunner::RemoveDeletedFromAutoList(const TKeyIDData& deleted)
+{
+    if (deleted.Count <= 0)
+        return;
+    const bool remove = Ask(DeletedKeysQuestion(deleted.UserText, Texts()));
+    const int removed = remove ? main_.AutoList().RemoveKeyEntries(deleted.KeyIDText) : 0;
+    if (removed < 0) {
+        // The list's file could not be saved: saying it was updated would be untrue.
+        ShowError(main_, ListFileError(main_.AutoList().FileName(), Texts()));
+        return;
+    }
+    Inform(DeletedKeysReport(removed > 0, deleted.Count, Texts()));
+}
+
+void TPluginCommandRunner::Export(bool certificate)
+{
+    TKeyIDData keys;
+    std::string text;
+    TPGPInterface& pgp = Pgp();
+    const int32_t status
+        = certificate ? pgp.ExportCertificate(Owner(), keys, text) : pgp.ExportKeysText(Owner(), keys, text);
+    ReportFailure(status);
+    if (status != kStatusOK || text.empty())
+        return;
+    // An active editor takes the keys at its caret.
+    if (main_.PMInterface().SetEditorValue12(text) != 0)
+        return;
+    const std::string suggested = SuggestedExportName(FirstLine(keys.UserText), keys.Count);
+    const std::string title = Text(TEXT_SAVE_TITLE), clip = Text(TEXT_TO_CLIPBOARD);
+    const std::string choice = certificate ? SaveCertificateFileDialog(title, clip, suggested, Owner())
+                                           : SaveArmoredFileDialog(title, clip, suggested, Owner());
+    if (choice.empty())
+        return;
+    const bool written = IsClipboardChoice(choice) ? PutClipboardData(text, cfText, Owner())
+                                                   : CommitFileSafely(choice, text);
+    if (!written) {
+        ShowError(main_, "The keys could not be written to \"" + ExportTargetName(choice, Texts()) + "\".");
+        return;
+    }
+    const std::string what = certificate ? keys.UserText + keys.KeyIDText : keys.UserText;
+    Inform(ExportReport(what, ExportTargetName(choice, Texts()), certificate, Texts()));
+}
+
+void TPluginCommandRunner::SwitchAutoListOn(bool fromToolbar)
+{
+    if (AutoListOn())
+        return;
+    if (fromToolbar && !Ask(Text(TEXT_SWITCH_LIST_ON)))
+        return;
+    main_.SetAutoPush(true);
+}
+
+void TPluginCommandRunner::SetAutoListModeBits()
+{
+    const TOptionValues& v = main_.Values();
+    main_.AutoList().SetDefaultFlags(v.FullAuto, v.FullAutoSigned);
+}
+
+void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
+{
+    SetAutoListModeBits();
+    TKeyIDData& candidate = main_.EncryptRoad().Send().AutoListCandidate;
+    TKeyIDData pairs;
+    pairs.KeyIDText = keyText;
+    pairs.Count = keyText.empty() ? 0 : 1;
+    if (dialogs_->AddEntriesToAutoList(keyText.empty() ? candidate : pairs, main_.KeyRingState() == 2)
+        && keyText.empty())
+        candidate = TKeyIDData();
+}
+
+void TPluginCommandRunner::PurgeAutoList()
+{
+    TPGPInterface& pgp = Pgp();
+    int removed = 0;
+    try {
+        pgp.ListEncryptionKeys();
+        removed = main_.AutoList().PurgeMissingKeys(pgp.KeyList());
+    } catch (...) {
+        pgp.ClearKeyList();
+        throw;
+    }
+    pgp.ClearKeyList();
+    if (removed < 0) {
+        ShowError(main_, ListFileError(main_.AutoList().FileName(), Texts()));
+        return;
+    }
+    Inform(std::to_string(removed) + Text(TEXT_PURGED));
+}
+
+void TPluginCommandRunner::OpenListFile()
+{
+    if (!main_.AutoList().OpenInEditor())
+        ShowError(main_, ListFileError(main_.AutoList().FileName(), Texts()));
+}
+
+void TPluginCommandRunner::OfferAutoListEntries(const TKeyIDData& keys)
+{
+    if (keys.Count <= 0)
+        return;
+    SetAutoListModeBits();
+    dialogs_->AddEntriesToAutoList(keys, main_.KeyRingState() == 2);
+}

@@ -1,0 +1,9 @@
+# The plug-in's menu commands: the command table and its texts build in both builds, the actions
+# only in the cross build.
+add_library(ZAVEKPluginCommandRules STATIC ${CMAKE_CURRENT_LIST_DIR}/PluginCommandRules.cpp)
+target_link_libraries(ZAVEKPluginCommandRules PUBLIC ZAVEKPluginPortable FileUtils)
+if(ZAVEK_WINDOWS)
+  target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PluginCommandsRun.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/CommandDialogs.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules FileUtilsDialogs)
+endif()

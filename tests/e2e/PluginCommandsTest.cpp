@@ -1,0 +1,197 @@
+// End to end through the stand-in mail client: the plug-in's menu commands do their work or say
+// truthfully what this build cannot do — option switches with their check marks, the recipient
+// list switched on, the new-mail folder decrypted, and the dialogs that are not there yet.
+#include "e2e/HostSession.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+using ::testing::HasSubstr;
+
+const std::string kHeader
+    = "From: Ann Lee <ann@example.org>\r\nTo: bob@example.net\r\nSubject: Friday\r\n\r\n";
+
+std::string Message(const std::string& name)
+{
+    std::string path = "Z:" ZAVEK_DECROAD_MESSAGES "/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_FALSE(text.str().empty()) << path;
+    return text.str();
+}
+
+constexpr const char* LIST_OFF = "[AutoPush]\r\nAuto=0\r\n";
+constexpr const char* OPEN_LIST_MENU = "popup \"&Selvadrin/Recipient list\"\n";
+
+// A started plug-in in the session's mail folder (its options with the extra lines), then the
+// given steps.
+std::string Session(const THostSession& session, const std::string& answers, const std::string& steps,
+    const std::string& options = {})
+{
+    const std::string folderStep = session.UseKeyRings();
+    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + options);
+    return answers + folderStep + "set newmailfolder \"" + session.File("") + "\"\n"
+        + "load\nforminit\nready\n" + steps + "quit\n";
+}
+
+TEST(PluginCommands, TheSwitchesOfThePluginMenuFollowTheirOptionsAndAreStored)
+{
+    THostSession session("cmd-switches");
+    THostRun run = session.Run(Session(session, "answer ZA-VEK Yes\n",
+        "command 16390\ncommand 16391\ncommand 16392\nmenu &Selvadrin\ncommand 16391\nmenu &Selvadrin\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_THAT(
+        run.LinesStartingWith("menu &Selvadrin:").at(0), HasSubstr("sep 16390:c 16391:c 16392:c sep"));
+    EXPECT_THAT(run.LinesStartingWith("menu &Selvadrin:").at(1), HasSubstr("sep 16390:c 16391 16392:c sep"));
+    // Switching the automatic mode on asked whether to sign as well.
+    EXPECT_EQ(run.LinesStartingWith("answered dialog").size(), 1u);
+    const std::string options = session.ReadFile("ZAVEK.cfg");
+    EXPECT_THAT(options, HasSubstr("PGPMime=1"));
+    EXPECT_THAT(options, HasSubstr("PGPExt=0"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, TheNewMailFolderIsDecryptedAndWhatCannotBeStaysAsItCame)
+{
+    THostSession session("cmd-folder");
+    const std::string tampered = kHeader + Message("to-bob-tampered.asc");
+    session.WriteFile("GOOD.CNM", kHeader + Message("to-bob.asc"));
+    session.WriteFile("BAD.CNM", tampered);
+    session.WriteFile("OTHER.TXT", Message("to-bob.asc"));
+    THostRun run = session.Run(
+        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"), 60000);
+    SCOPED_TRACE(run.Text());
+    EXPECT_THAT(session.ReadFile("GOOD.CNM"), HasSubstr("the meeting moves to Friday."));
+    EXPECT_EQ(session.ReadFile("GOOD.CNM").find("-----BEGIN PGP"), std::string::npos);
+    EXPECT_EQ(session.ReadFile("BAD.CNM").find("the meeting"), std::string::npos);
+    EXPECT_NE(session.ReadFile("BAD.CNM").find("-----BEGIN PGP MESSAGE"), std::string::npos);
+    // Only the ".CNM" files are the new mail.
+    EXPECT_EQ(session.ReadFile("OTHER.TXT"), Message("to-bob.asc"));
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 2u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, ACancelledPassphraseEndsTheFolderRun)
+{
+    THostSession session("cmd-folder-cancel");
+    const std::string toAnn = kHeader + Message("to-ann.asc");
+    const std::string toBob = kHeader + Message("to-bob.asc");
+    session.WriteFile("A.CNM", toAnn);
+    session.WriteFile("B.CNM", toBob);
+    // The stand-in SDK's passphrase dialog is cancelled.
+    session.WriteFile("answers.txt", "decryption: cancel\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    THostRun run = session.Run(
+        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"), 60000);
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Decrypting cancelled\""));
+    EXPECT_EQ(session.ReadFile("A.CNM").find("-----BEGIN PGP MESSAGE") != std::string::npos, true);
+    // The run ended there: the next message was not touched.
+    EXPECT_EQ(session.ReadFile("B.CNM"), toBob);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, ANewMailFolderWithoutMessagesAsksNothing)
+{
+    THostSession session("cmd-folder-empty");
+    THostRun run
+        = session.Run(Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, TheRecipientListIsSwitchedOnFromTheMenuAtOnceAndFromTheButtonOnlyWhenConfirmed)
+{
+    THostSession button("cmd-list-button");
+    THostRun declined = button.Run(Session(button, "answer ZA-VEK No\n", "click 1026\nwait 300\n", LIST_OFF));
+    SCOPED_TRACE(declined.Text());
+    EXPECT_EQ(declined.LinesStartingWith("answered dialog").size(), 1u);
+    EXPECT_THAT(button.ReadFile("ZAVEK.cfg"), HasSubstr("Auto=0"));
+
+    THostSession menu("cmd-list-menu");
+    THostRun run = menu.Run(Session(menu, "answer ZA-VEK No\n",
+        std::string(OPEN_LIST_MENU) + "command 24603\n" + OPEN_LIST_MENU
+            + "menu \"&Selvadrin/Recipient list\"\n",
+        LIST_OFF));
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+    EXPECT_THAT(menu.ReadFile("ZAVEK.cfg"), HasSubstr("Auto=1"));
+    EXPECT_TRUE(run.Has("menu &Selvadrin/Recipient list: 24604:g 24605 sep 24606:g 24607:g 24608"));
+}
+
+TEST(PluginCommands, PurgingAListWhoseKeysAllExistRemovesNothing)
+{
+    THostSession session("cmd-purge");
+    THostRun run = session.Run(
+        Session(session, ANSWER_MESSAGES, std::string(OPEN_LIST_MENU) + "command 24607\nwait 300\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), 1u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, TheDecryptButtonInAReaderSaysTheMessageTreeIsNotThereYet)
+{
+    THostSession session("cmd-decrypt-button");
+    THostRun run = session.Run(
+        Session(session, ANSWER_MESSAGES, "click 1028\nwait 300\nreader\nclick 1028\nwait 300\n"));
+    SCOPED_TRACE(run.Text());
+    // Without a reader or folder manager there is nothing to show.
+    const int opened = run.IndexOf("reader 1 opened");
+    ASSERT_GE(opened, 0);
+    const auto errors = run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_GT(run.IndexOf(errors[0]), opened);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, TheSendItemsNeedAnEditorThePluginHandles)
+{
+    THostSession session("cmd-send");
+    THostRun run
+        = session.Run(Session(session, ANSWER_MESSAGES, "command 16394\neditor\ncommand 16394\nwait 500\n"));
+    SCOPED_TRACE(run.Text());
+    // Without an editor the item does nothing; the stand-in's editor is not one the plug-in
+    // handles yet, which it says.
+    const int opened = run.IndexOf("editor opened");
+    ASSERT_GE(opened, 0);
+    const auto errors = run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_GT(run.IndexOf(errors[0]), opened);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, KeyCommandsTheKeyLibraryCannotDoYetAreReported)
+{
+    // Deleting and exporting keys need the key selection dialog.
+    THostSession session("cmd-keys");
+    THostRun run = session.Run(Session(session, ANSWER_MESSAGES, "command 16403\ncommand 16404\nwait 300\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 2u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST(PluginCommands, DialogsThisBuildLacksAreReportedAsNotAvailable)
+{
+    THostSession session("cmd-unbuilt");
+    THostRun run = session.Run(Session(session, ANSWER_MESSAGES,
+        "command 16388\ncommand 20504\ncommand 16398\n" + std::string(OPEN_LIST_MENU)
+            + "command 24606\nwait 300\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 4u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+} // namespace
