@@ -280,14 +280,17 @@ void TMainClass::HandleTimer(UINT_PTR id)
         PGPInterface().PurgePassphrase();
         return;
     case TIMER_DEFERRED_SEND: {
-        sendInProgress_ = true;
         KillTimer(pluginWindow_, TIMER_DEFERRED_SEND);
         HWND active = PMInterface().GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
         if (active && ClassIs(active, HostApi::CLASS_EDITOR)) {
+            sendInProgress_ = true;
+            const TEditorData* record = EditorDataOf(active);
             // The mail client calls ENCRYPT inside this send: that nested request is ours.
             TNestedRequestAllowance allowance(busy_);
-            PMInterface().SendFromEditor(false, false);
+            PMInterface().SendFromEditor(false, record && record->SendState > ssCancelled);
         }
+        // A send the editor never started must not make the next one look like its second half.
+        sendInProgress_ = false;
         return;
     }
     case TIMER_RERUN_COMMAND:
@@ -327,12 +330,6 @@ HWND TMainClass::HostReady()
     return frame_;
 }
 
-LRESULT TMainClass::BeforeSend()
-{
-    // Taking a send over needs the editor handling; until then the mail client sends on its own.
-    throw ENotAvailable("BeforeSend");
-}
-
 LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
 {
     switch (type) {
@@ -352,8 +349,9 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
         }
         if (event->Kind == HostApi::WINDOW_KIND_NEW_EDITOR) {
             if (PMInterface().HostBuild() < BUILD_SUBCLASSING_NEW_EDITORS)
-                throw ENotAvailable("the editor handling");
-            rememberedEditor_ = event->Window;
+                SubclassEditor(event->Window);
+            else
+                rememberedEditor_ = event->Window;
         }
         return 0;
     }
@@ -378,7 +376,7 @@ LRESULT TMainClass::HostShutdown(bool windowDestroyed)
         shuttingDown_ = true;
         return 0;
     }
-    if (!CloseReaderWindows())
+    if (!CloseReaderWindows() || !CloseEditorWindows())
         return HostApi::HOST_HANDLED;
     if (shuttingDown_)
         return 0;
@@ -402,6 +400,7 @@ bool TMainClass::CloseReaderWindows()
 void TMainClass::ReleaseHostWindows()
 {
     RemoveHostAdditions();
+    ReleaseEditors();
     subclassed_.RestoreAll();
     frame_ = nullptr;
     mdiClient_ = nullptr;
@@ -414,6 +413,8 @@ void TMainClass::WindowCreated(HWND window)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+    else if (ClassIs(window, HostApi::CLASS_EDITOR))
+        SubclassEditor(window);
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
     else if (HWND reader = MdiReaderOf(window))

@@ -131,6 +131,18 @@ private:
     void WatchPassphraseDialog(HWND dialog);
     static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT BeforeSend();
+    // The mail client's editors (editors unit): record and procedure when first seen, the page
+    // that sees the send command, and the record freed when the editor goes or the plug-in does.
+    void SubclassEditor(HWND editor);
+    void SubclassEditorPage(HWND editor);
+    void ReleaseEditor(HWND editor);
+    void ReleaseEditors();
+    void ResetEditorSendState(TEditorData* editor);
+    // Asks the plug-in-handled editors to close; false when one stays open.
+    bool CloseEditorWindows();
+    static LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK EditorPageProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT EditorPageSend(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
     void DecodeFileInPlace(const std::string& fileName);
@@ -166,6 +178,8 @@ private:
     bool noParent_ = false;
     bool newInterface_ = false;
     bool sendInProgress_ = false;
+    // The editor's page saw the send command: the next BeforeSend is about that send.
+    bool sendArmed_ = false;
     TWatchdog watchdog_;
     HWND ownerWindow_;
     HWND frame_ = nullptr;

@@ -58,6 +58,8 @@ constexpr UINT WM_HOST_RUN_QUEUED_STEP = WM_APP + 2;
 
 // Runs the script step a message posted to the frame stands for; false when it is no step message.
 bool RunScriptMessage(UINT message, WPARAM wParam);
+// An editor's message was sent: the script's "onsend" step runs.
+void RunEditorSendStep();
 
 // The toolbar strip under the menu bar and the plug-in's buttons on it (request 3097 and 3098).
 constexpr int TOOLBAR_HEIGHT = 28;
