@@ -345,7 +345,7 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
             return 0;
         if (event->Kind == HostApi::WINDOW_KIND_ENCRYPTION_DIALOG) {
             PumpMessages();
-            throw ENotAvailable("the encryption dialog handling");
+            SubclassEncryptionDialog(event->Window);
         }
         if (event->Kind == HostApi::WINDOW_KIND_NEW_EDITOR) {
             if (PMInterface().HostBuild() < BUILD_SUBCLASSING_NEW_EDITORS)

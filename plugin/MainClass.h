@@ -143,6 +143,11 @@ private:
     static LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK EditorPageProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT EditorPageSend(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+    // The editor's encryption dialog (encryption dialog unit), working on the active editor's record.
+    void SubclassEncryptionDialog(HWND dialog);
+    static LRESULT CALLBACK EncryptionDialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void EncryptionDialogCommand(HWND dialog, WPARAM wParam);
+    void EncryptionDialogClosed(HWND dialog);
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
     void DecodeFileInPlace(const std::string& fileName);
@@ -180,6 +185,8 @@ private:
     bool sendInProgress_ = false;
     // The editor's page saw the send command: the next BeforeSend is about that send.
     bool sendArmed_ = false;
+    // The editor whose encryption dialog is open.
+    HWND encryptionDialogEditor_ = nullptr;
     TWatchdog watchdog_;
     HWND ownerWindow_;
     HWND frame_ = nullptr;
