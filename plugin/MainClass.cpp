@@ -426,6 +426,12 @@ void TMainClass::WindowDestroyed(HWND window)
     watchdog_.DialogDestroyed(window);
     if (window == rememberedEditor_)
         rememberedEditor_ = nullptr;
+    // The window's own procedures are given back before it sees WM_DESTROY: what they would do
+    // then is done here.
+    if (subclassed_.IsSubclassed(window, &TMainClass::EncryptionDialogProc))
+        EncryptionDialogClosed(window);
+    if (EditorDataOf(window))
+        ReleaseEditor(window);
     subclassed_.Restore(window);
 }
 

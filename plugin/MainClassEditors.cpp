@@ -108,10 +108,7 @@ LRESULT CALLBACK TMainClass::EditorProc(
                 ShowInfo(*self, self->Text(TEXT_USE_ENCRYPTION_PAGE));
                 return 0;
             }
-            if (message == WM_NCDESTROY) {
-                self->ReleaseEditor(window);
-                return DefSubclassProc(window, message, wParam, lParam);
-            }
+            // Its record is freed by the hook at WM_DESTROY, with the procedure given back.
             return DefSubclassProc(window, message, wParam, lParam);
         });
 }
@@ -123,8 +120,6 @@ LRESULT CALLBACK TMainClass::EditorPageProc(
         "EditorPageProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
         [&]() -> LRESULT {
             auto* self = reinterpret_cast<TMainClass*>(data);
-            if (message == WM_NCDESTROY)
-                self->subclassed_.Restore(window, &TMainClass::EditorPageProc);
             if (message != WM_COMMAND || LOWORD(wParam) != HostApi::CMD_EDITOR_SEND)
                 return DefSubclassProc(window, message, wParam, lParam);
             return self->EditorPageSend(window, message, wParam, lParam);

@@ -70,12 +70,9 @@ LRESULT CALLBACK TMainClass::EncryptionDialogProc(
         "EncryptionDialogProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
         [&]() -> LRESULT {
             auto* self = reinterpret_cast<TMainClass*>(data);
+            // Its closing is seen by the hook, which gives the procedure back at WM_DESTROY.
             if (message == WM_COMMAND)
                 self->EncryptionDialogCommand(window, wParam);
-            else if (message == WM_DESTROY)
-                self->EncryptionDialogClosed(window);
-            if (message == WM_NCDESTROY)
-                self->subclassed_.Restore(window, &TMainClass::EncryptionDialogProc);
             return DefSubclassProc(window, message, wParam, lParam);
         });
 }

@@ -103,3 +103,36 @@ TEST(SendFlow, EditorsCloseAtShutDown)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SendFlow, TheEncryptionDialogDecidesTheSend)
+{
+    THostSession session("sendbox");
+    session.WriteFile("out.tmp", kMessage);
+    // Opened undecided: encrypt, and sign as the options say; the user unticks sign and says OK.
+    THostRun run = session.Run(Started(session) + "set to ann@example.org\neditor\neditortext \"Meet at noon.\"\n"
+        + "onsend encrypt \"" + session.File("out.tmp") + "\" - \"\" \"ann@example.org\"\n"
+        + "encdialog\nencclick 104\nencclick 1\neditorcommand 139\nwait 1500\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("encryption dialog shown encrypt=1 sign=1 edit=0 -> 0x0"));
+    EXPECT_TRUE(run.Has("encryption dialog ok encrypt=1 sign=0"));
+    ASSERT_EQ(run.LinesStartingWith("export encrypt ->").size(), 1u);
+    EXPECT_THAT(run.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 1 "));
+    const std::string file = session.ReadFile("out.tmp");
+    EXPECT_THAT(file, HasSubstr("-----BEGIN PGP MESSAGE-----"));
+    EXPECT_THAT(file, Not(HasSubstr("Meet at noon.")));
+}
+
+TEST(SendFlow, ACancelledEncryptionDialogIsNotConfirmedWhenItOpensAgain)
+{
+    THostSession session("sendauto");
+    THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + session.MailFolderStep()
+        + "load\nforminit\nready\neditor\nencdialog\nencclick 2\nencdialog\nwait 300\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("encryption dialog cancel encrypt=1 sign=1"));
+    // Cancelled before: the next opening is not confirmed by itself.
+    EXPECT_EQ(run.LinesStartingWith("encryption dialog ok").size(), 0u);
+}
+
+} // namespace
