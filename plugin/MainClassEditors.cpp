@@ -54,7 +54,13 @@ void TMainClass::SubclassEditor(HWND editor)
     if (EditorDataOf(editor) || !subclassed_.Subclass(editor, &TMainClass::EditorProc, reinterpret_cast<DWORD_PTR>(this)))
         return;
     auto record = std::make_unique<TEditorData>();
+    TEncryptRoad& road = EncryptRoad();
+    // An editor opened inside a request (the message put back into an editor) starts its own
+    // record but must not end the send that request is running.
+    const TSendRun running = road.Send();
     ResetEditorSendState(record.get());
+    if (busy_.InRequest())
+        road.Send() = running;
     SetPropA(editor, EDITOR_DATA_PROP, record.release());
     SubclassEditorPage(editor);
 }
