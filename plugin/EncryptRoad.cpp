@@ -134,9 +134,11 @@ int32_t TEncryptRoad::EncryptMessage(
         return 0;
 
     TOutcome outcome;
-    // Without a record of the plug-in the export's own request holds, with the request's method:
-    // a message is never sent in plain text because its editor went unseen.
-    const uint32_t sendState = record ? record->SendState : ssHostDialog;
+    // Without a record of the plug-in, or while its editor's send is undecided, the export's own
+    // request holds, with the request's method: a message is never sent in plain text because the
+    // user decided in the mail client rather than through the plug-in.
+    const bool decided = record && record->SendState != ssUndecided;
+    const uint32_t sendState = decided ? record->SendState : ssHostDialog;
     bool encoded = false;
     TMethod chosen;
     if (send_.Cancelled || sendState == ssCancelled) {
@@ -146,7 +148,7 @@ int32_t TEncryptRoad::EncryptMessage(
     } else {
         const std::string charset = host_.Charset();
         const uint32_t requestedFlags = requested == TRequestedAction::Encrypt ? efEncrypt : efSign;
-        uint32_t flags = record ? record->Flags : requestedFlags;
+        uint32_t flags = decided ? record->Flags : requestedFlags | (record ? record->Flags : 0);
         const bool plain = send_.SendUnencrypted || flags == 0;
         if (!plain)
             flags = TakeRecipient(recipient, flags, sendState);

@@ -276,14 +276,17 @@ void TMainClass::HandleTimer(UINT_PTR id)
         PGPInterface().PurgePassphrase();
         return;
     case TIMER_DEFERRED_SEND: {
-        sendInProgress_ = true;
         KillTimer(pluginWindow_, TIMER_DEFERRED_SEND);
         HWND active = PMInterface().GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
         if (active && ClassIs(active, HostApi::CLASS_EDITOR)) {
+            sendInProgress_ = true;
+            const TEditorData* record = EditorDataOf(active);
             // The mail client calls ENCRYPT inside this send: that nested request is ours.
             TNestedRequestAllowance allowance(busy_);
-            PMInterface().SendFromEditor(false, false);
+            PMInterface().SendFromEditor(false, record && record->SendState > ssCancelled);
         }
+        // A send the editor never started must not make the next one look like its second half.
+        sendInProgress_ = false;
         return;
     }
     case TIMER_RERUN_COMMAND:
@@ -323,12 +326,6 @@ HWND TMainClass::HostReady()
     return frame_;
 }
 
-LRESULT TMainClass::BeforeSend()
-{
-    // Taking a send over needs the editor handling; until then the mail client sends on its own.
-    throw ENotAvailable("BeforeSend");
-}
-
 LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
 {
     switch (type) {
@@ -344,12 +341,13 @@ LRESULT TMainClass::HostEvent(WPARAM type, LPARAM record)
             return 0;
         if (event->Kind == HostApi::WINDOW_KIND_ENCRYPTION_DIALOG) {
             PumpMessages();
-            throw ENotAvailable("the encryption dialog handling");
+            SubclassEncryptionDialog(event->Window);
         }
         if (event->Kind == HostApi::WINDOW_KIND_NEW_EDITOR) {
             if (PMInterface().HostBuild() < BUILD_SUBCLASSING_NEW_EDITORS)
-                throw ENotAvailable("the editor handling");
-            rememberedEditor_ = event->Window;
+                SubclassEditor(event->Window);
+            else
+                rememberedEditor_ = event->Window;
         }
         return 0;
     }
@@ -374,7 +372,7 @@ LRESULT TMainClass::HostShutdown(bool windowDestroyed)
         shuttingDown_ = true;
         return 0;
     }
-    if (!CloseReaderWindows())
+    if (!CloseReaderWindows() || !CloseEditorWindows())
         return HostApi::HOST_HANDLED;
     if (shuttingDown_)
         return 0;
@@ -398,6 +396,7 @@ bool TMainClass::CloseReaderWindows()
 void TMainClass::ReleaseHostWindows()
 {
     RemoveHostAdditions();
+    ReleaseEditors();
     subclassed_.RestoreAll();
     frame_ = nullptr;
     mdiClient_ = nullptr;
@@ -410,6 +409,8 @@ void TMainClass::WindowCreated(HWND window)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
         subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+    else if (ClassIs(window, HostApi::CLASS_EDITOR))
+        SubclassEditor(window);
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
     else if (HWND reader = MdiReaderOf(window))
@@ -421,6 +422,12 @@ void TMainClass::WindowDestroyed(HWND window)
     watchdog_.DialogDestroyed(window);
     if (window == rememberedEditor_)
         rememberedEditor_ = nullptr;
+    // The window's own procedures are given back before it sees WM_DESTROY: what they would do
+    // then is done here.
+    if (subclassed_.IsSubclassed(window, &TMainClass::EncryptionDialogProc))
+        EncryptionDialogClosed(window);
+    if (EditorDataOf(window))
+        ReleaseEditor(window);
     subclassed_.Restore(window);
 }
 

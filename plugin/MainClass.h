@@ -134,6 +134,23 @@ private:
     void WatchPassphraseDialog(HWND dialog);
     static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT BeforeSend();
+    // The mail client's editors (editors unit): record and procedure when first seen, the page
+    // that sees the send command, and the record freed when the editor goes or the plug-in does.
+    void SubclassEditor(HWND editor);
+    void SubclassEditorPage(HWND editor);
+    void ReleaseEditor(HWND editor);
+    void ReleaseEditors();
+    void ResetEditorSendState(TEditorData* editor);
+    // Asks the plug-in-handled editors to close; false when one stays open.
+    bool CloseEditorWindows();
+    static LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK EditorPageProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT EditorPageSend(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+    // The editor's encryption dialog (encryption dialog unit), working on the active editor's record.
+    void SubclassEncryptionDialog(HWND dialog);
+    static LRESULT CALLBACK EncryptionDialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void EncryptionDialogCommand(HWND dialog, WPARAM wParam);
+    void EncryptionDialogClosed(HWND dialog);
     LRESULT HostEvent(WPARAM type, LPARAM record);
     LRESULT HostShutdown(bool windowDestroyed);
     void DecodeFileInPlace(const std::string& fileName);
@@ -169,6 +186,10 @@ private:
     bool noParent_ = false;
     bool newInterface_ = false;
     bool sendInProgress_ = false;
+    // The editor's page saw the send command: the next BeforeSend is about that send.
+    bool sendArmed_ = false;
+    // The editor whose encryption dialog is open.
+    HWND encryptionDialogEditor_ = nullptr;
     TWatchdog watchdog_;
     HWND ownerWindow_;
     HWND frame_ = nullptr;

@@ -58,6 +58,11 @@ constexpr UINT WM_HOST_RUN_QUEUED_STEP = WM_APP + 2;
 
 // Runs the script step a message posted to the frame stands for; false when it is no step message.
 bool RunScriptMessage(UINT message, WPARAM wParam);
+// An editor's message was sent: the script's "onsend" step runs.
+void RunEditorSendStep();
+// The editor's encryption dialog: opened for an editor (the plug-in is told), a control clicked.
+void OpenEncryptionDialog(HWND editor);
+void ClickEncryptionDialog(int control);
 
 // The toolbar strip under the menu bar and the plug-in's buttons on it (request 3097 and 3098).
 constexpr int TOOLBAR_HEIGHT = 28;

@@ -18,6 +18,8 @@
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
+//   onsend STEP...                        run STEP each time an editor's message is sent
+//   encdialog | encclick ID               open the last editor's encryption dialog / click its control
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
@@ -47,6 +49,8 @@ std::vector<THostStep> g_steps;
 std::vector<THostStep> g_queued;
 size_t g_nextStep = 0;
 HWND g_lastEditor = nullptr;
+// What the mail client does with a message an editor sends (a message export, as a rule).
+THostStep g_onSend;
 int g_exitCode = 0;
 
 std::string Arg(const THostStep& step, size_t i)
@@ -297,6 +301,12 @@ void RunStep(const THostStep& step)
         PostMessageA(g_host.Script, WM_HOST_RUN_QUEUED_STEP, g_queued.size() - 1, 0);
         if (g_nextStep < g_steps.size())
             RunStep(g_steps[g_nextStep++]);
+    } else if (verb == "encdialog") {
+        OpenEncryptionDialog(g_lastEditor);
+    } else if (verb == "encclick") {
+        ClickEncryptionDialog(static_cast<int>(ParseNumber(Arg(step, 1))));
+    } else if (verb == "onsend") {
+        g_onSend.assign(step.begin() + 1, step.end());
     } else if (verb == "answer") {
         AddDialogAnswer(Arg(step, 1), Arg(step, 2));
     } else if (verb == "dialog") {
@@ -358,6 +368,12 @@ void ParseCommandLine(std::string& script, std::string& log, DWORD& timeout)
     LocalFree(argv);
 }
 } // namespace
+
+void RunEditorSendStep()
+{
+    if (!g_onSend.empty())
+        RunStep(g_onSend);
+}
 
 // Script steps arrive as posted messages, also through message pumps of the plug-in.
 bool RunScriptMessage(UINT message, WPARAM wParam)

@@ -126,10 +126,14 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_EDITOR_FIELD)
         LogEditorField(wParam, lParam);
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_SEND) {
-        if (AskPlugin(WM_HOSTSEND, 0, 0, "editor send") != HOST_HANDLED)
+        if (AskPlugin(WM_HOSTSEND, 0, 0, "editor send") != HOST_HANDLED) {
             g_log.Line("editor message sent");
+            RunEditorSendStep();
+        }
         return 0;
     }
+    if (message == WM_DESTROY)
+        g_log.Line("editor destroyed");
     return DefMDIChildProcA(window, message, wParam, lParam);
 }
 

@@ -108,7 +108,7 @@ TEST(PluginLoad, EventsAreAnsweredAndABrokenAttachmentKeepsItsText)
         + "load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
                                "event 28 "
         + session.File("attachment.asc")
-        + "\nsend\neditorcommand 139\ncommand 189\n"
+        + "\nsend\nset to bob@example.net\neditorcommand 139\nwait 500\ncommand 189\n"
           "event 5 after\nquit\n");
     SCOPED_TRACE(run.Text());
     // Not taken over: the mail client goes on as without the plug-in.
@@ -117,6 +117,8 @@ TEST(PluginLoad, EventsAreAnsweredAndABrokenAttachmentKeepsItsText)
     EXPECT_TRUE(run.Has("event 15 -> 0x9999"));
     EXPECT_TRUE(run.Has("event 28 -> 0x0"));
     EXPECT_TRUE(run.Has("send -> 0x0"));
+    // The editor's send: taken over first, then made again by the plug-in and let through.
+    EXPECT_TRUE(run.Has("editor send -> 0x9999"));
     EXPECT_TRUE(run.Has("editor send -> 0x0"));
     EXPECT_TRUE(run.Has("editor message sent"));
     EXPECT_TRUE(run.Has("event 15 on delivery -> 0x9999"));

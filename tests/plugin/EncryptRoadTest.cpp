@@ -248,7 +248,9 @@ TEST_F(EncryptRoad, NoFileOrNoRecipientDoesNothing)
 
 TEST_F(EncryptRoad, EditorWithoutFlagsSendsThePreparedMessage)
 {
+    // The user's choice in the encryption dialog: neither encrypt nor sign.
     TEditorData record;
+    record.SendState = ssHostDialog;
     host.record = &record;
     const std::string name = Message("X-PM-Encryptor: DIRAZA-ZE32, 1\r\n" + kPlainMessage);
     EXPECT_EQ(road->EncryptMessage(name, "bob@example.net", "PGP/MIME", TRequestedAction::Encrypt), 1);
@@ -257,6 +259,18 @@ TEST_F(EncryptRoad, EditorWithoutFlagsSendsThePreparedMessage)
     EXPECT_TRUE(Contains(sent, "Meet at noon.")) << sent;
     EXPECT_EQ(host.status.back(), "T439T420");
     EXPECT_EQ(host.refreshed, 1);
+}
+
+TEST_F(EncryptRoad, AnUndecidedEditorRecordKeepsTheExportsRequest)
+{
+    // The editor's send was never decided through the plug-in: ENCRYPT still encrypts.
+    TEditorData record;
+    host.record = &record;
+    const std::string name = Message(kPlainMessage);
+    ASSERT_EQ(road->EncryptMessage(name, "ann@example.org", "", TRequestedAction::Encrypt), 1);
+    const std::string sent = ReadAll(name);
+    EXPECT_TRUE(Contains(sent, "-----BEGIN PGP MESSAGE-----")) << sent;
+    EXPECT_FALSE(Contains(sent, "Meet at noon.")) << sent;
 }
 
 TEST_F(EncryptRoad, WithoutEditorRecordTheExportsRequestHolds)

@@ -1,0 +1,10 @@
+# The main object's handling of the mail client's editors and of their sends.
+if(ZAVEK_WINDOWS)
+  target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainClassEditors.cpp)
+endif()
+if(ZAVEK_WINDOWS)
+  add_library(ZAVEKEncryptionDialogRules STATIC ${CMAKE_CURRENT_LIST_DIR}/EncryptionDialogRules.cpp)
+  target_link_libraries(ZAVEKEncryptionDialogRules PUBLIC ZAVEKPluginPortable)
+  target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainClassEncryptionDialog.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKEncryptionDialogRules)
+endif()
