@@ -522,4 +522,49 @@ TEST_F(DropGridTest, SortedColumnIsTintedAndItsHeaderShowsTheArrow)
     SaveWindowPicture(grid->Handle(), "dropgrid_sorted");
 }
 
+TEST_F(DropGridTest, HeaderImagesAndSettingsArePackedIntoTheHeaderCell)
+{
+    grid->ResourceModule = GetModuleHandleA(nullptr);
+    grid->SetHeaderImageSize(8, 8);
+    grid->SetHeader(0, caCenter, ArrowStripId, "", caRight);
+    const TColumnSettings settings = grid->ColumnSettings(0);
+    EXPECT_EQ(settings.ImageIndex, 0);
+    EXPECT_EQ(settings.HeaderAlignment, caCenter);
+    EXPECT_EQ(settings.CellAlignment, caRight);
+    EXPECT_EQ(grid->Objects(0, 0), static_cast<std::intptr_t>(PackColumnSettings(settings)));
+    EXPECT_EQ(grid->ColumnSettings(1).ImageIndex, -1);
+    UpdateWindow(Header());
+    EXPECT_TRUE(HeaderColumnHolds(*grid, 0, RGB(0, 0, 255))) << "the image's first variant";
+    EXPECT_FALSE(HeaderColumnHolds(*grid, 1, RGB(0, 0, 255)));
+}
+
+TEST_F(DropGridTest, OwnDrawingGetsEveryVisibleCellWithItsState)
+{
+    std::vector<std::pair<POINT, TGridDrawState>> drawn;
+    grid->OnDrawCell = [&drawn](TDropGrid&, int col, int row, const RECT&, TGridDrawState state) {
+        drawn.push_back({ POINT { col, row }, state });
+    };
+    grid->SetCurrent(2, 4);
+    grid->Invalidate();
+    InvalidateRect(Header(), nullptr, TRUE);
+    UpdateWindow(Header());
+    grid->Update();
+    auto stateOf = [&drawn](int col, int row) {
+        TGridDrawState state = 0xFF;
+        for (const auto& [cell, cellState] : drawn)
+            if (cell.x == col && cell.y == row)
+                state = cellState;
+        return state;
+    };
+    EXPECT_EQ(stateOf(1, 0), static_cast<TGridDrawState>(gdFixed));
+    EXPECT_EQ(stateOf(0, 1), 0u);
+    EXPECT_EQ(stateOf(2, 4) & gdSelected, static_cast<TGridDrawState>(gdSelected));
+    EXPECT_EQ(stateOf(0, 4) & gdSelected, 0u) << "only the current cell without row selection";
+    grid->SetOptions(goRowSelect);
+    drawn.clear();
+    grid->Invalidate();
+    grid->Update();
+    EXPECT_EQ(stateOf(0, 4) & gdSelected, static_cast<TGridDrawState>(gdSelected)) << "the whole row";
+}
+
 } // namespace

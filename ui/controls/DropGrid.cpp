@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <commctrl.h>
+#include <vssym32.h>
 #include <windowsx.h>
 
 namespace {
@@ -127,6 +128,7 @@ void TDropGrid::CreateWindowHandleDone()
     SyncRowCount();
     UpdateHeaderFont();
     ApplyRowHeight();
+    OpenHeaderTheme();
     drop_->SetAccept(acceptFiles_);
     if (HWND header = ListView_GetHeader(Handle()))
         SetWindowSubclass(header, HeaderProc, HeaderSubclassId, reinterpret_cast<DWORD_PTR>(Handle()));
@@ -149,6 +151,35 @@ void TDropGrid::CreateWindowHandleDone()
             topLeft = origin;
         };
     }
+}
+
+void TDropGrid::ColorChanged()
+{
+    TWinControl::ColorChanged();
+    if (HandleAllocated()) {
+        OpenHeaderTheme();
+        Invalidate();
+    }
+}
+
+void TDropGrid::OpenHeaderTheme()
+{
+    headerTheme_.Close();
+    if (Color() == clWindow || Color() == clBtnFace)
+        headerTheme_.Open(Handle(), L"HEADER");
+}
+
+void TDropGrid::DrawThemedHeaderItem(HDC dc, const RECT& rect, UINT itemState)
+{
+    int state = HIS_NORMAL;
+    if (itemState & CDIS_SELECTED)
+        state = HIS_PRESSED;
+    else if (itemState & CDIS_HOT)
+        state = HIS_HOT;
+    DrawThemeBackground(headerTheme_.Handle(), dc, HP_HEADERITEM, state, &rect, nullptr);
+    HBRUSH frame = CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
+    FrameRect(dc, &rect, frame);
+    DeleteObject(frame);
 }
 
 void TDropGrid::SetAcceptFiles(bool accept)
@@ -876,8 +907,10 @@ LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
     const bool sorted = sortState_ != 0 && std::abs(sortState_) - 1 == col;
     const COLORREF fixed = GetSysColor(COLOR_BTNFACE);
     const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0;
-    Fill(dc, rect, sorted ? TintColour(fixed) : fixed);
-    if (pressed) {
+    if (headerTheme_) {
+        DrawThemedHeaderItem(dc, rect, draw.uItemState);
+    } else if (pressed) {
+        Fill(dc, rect, sorted ? TintColour(fixed) : fixed);
         // Shadow on both sides of a pressed header.
         HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
         HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -887,6 +920,7 @@ LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
         SelectObject(dc, oldPen);
         DeleteObject(pen);
     } else {
+        Fill(dc, rect, sorted ? TintColour(fixed) : fixed);
         DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
     }
     const TColumnSettings settings = ColumnSettings(col);
@@ -1087,6 +1121,9 @@ void TDropGrid::WndProc(TMessage& message)
         ShowCellTip(col, row, true);
         return;
     }
+    case WM_THEMECHANGED:
+        OpenHeaderTheme();
+        break;
     case WM_SIZE:
         TWinControl::WndProc(message);
         if (tip_)
@@ -1099,6 +1136,7 @@ void TDropGrid::WndProc(TMessage& message)
             RemoveWindowSubclass(header, HeaderProc, HeaderSubclassId);
         delete tip_;
         tip_ = nullptr;
+        headerTheme_.Close();
         break;
     default:
         break;

@@ -6,6 +6,7 @@
 
 #include "framework/Controls.h"
 #include "ui/controls/DropGridRules.h"
+#include "ui/controls/ThemeApi.h"
 
 #include <commctrl.h>
 #include <cstdint>
@@ -157,6 +158,7 @@ protected:
     void CreateWindowHandleDone() override;
     bool DoKeyDown(WORD& key, TShiftState shift) override;
     void FontChanged() override;
+    void ColorChanged() override;
 
 private:
     void SyncColumns();
@@ -176,6 +178,9 @@ private:
     HFONT HeaderFont();
     int ShownWidth(int col) const;
     void ApplyRowHeight();
+    // The header is drawn themed only while styles are on and the grid has a face colour.
+    void OpenHeaderTheme();
+    void DrawThemedHeaderItem(HDC dc, const RECT& rect, UINT itemState);
     void TrackMouseCell(int x, int y);
     bool HandleKeyBeforeDefault(WORD key, TShiftState shift);
     int ColumnLeft(int col) const;
@@ -196,6 +201,7 @@ private:
     HIMAGELIST rowHeightImages_ = nullptr;
     TToolTip* tip_ = nullptr;
     std::unique_ptr<TDropFiles> drop_;
+    TThemeHandle headerTheme_;
     bool acceptFiles_ = false;
     bool fixedTip_ = false;
     // The cell last under the mouse (col, row; -1 none).
