@@ -171,3 +171,23 @@ TEST(SendFlow, TheFrameShownRegistersItsMailUser)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SendFlow, OlderMailClientsPointTheEditorsEncryptCommandToTheEncryptionPage)
+{
+    struct Case {
+        const char* version;
+        size_t notes;
+    } cases[] = { { "0x441", 1u }, { "0x473", 0u } };
+    for (const Case& c : cases) {
+        THostSession session("sendold");
+        THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + session.MailFolderStep() + "set version "
+            + c.version + "\nload\nforminit\nready\neditor\nevent 25 18\neditorcommand 104\nquit\n");
+        SCOPED_TRACE(run.Text());
+        EXPECT_TRUE(run.Has("event 25 -> 0x0"));
+        EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), c.notes) << c.version;
+    }
+}
+
+} // namespace
