@@ -426,6 +426,12 @@ void TConfiguration::UserUninstall()
     TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).UserUninstall();
 }
 
+void TConfiguration::RegisterUser()
+{
+    TConfigurationDialogs dialogs(*this);
+    TUserInstallation(InstallSiteOf(*this), *this, Texts(), dialogs).RegisterUser(true);
+}
+
 void TConfiguration::Cleanup()
 {
     TConfigurationDialogs dialogs(*this);

@@ -69,6 +69,8 @@ public:
     void UserUpdate(const std::string& arguments);
     void UserUninstall();
     void Cleanup();
+    // Enters the mail user and folder in the installed-users list when they are not there yet.
+    void RegisterUser();
     void RestartMailClient(const std::string& identity, HWND mailClient);
     void OpenHtmlPage(const std::string& page);
     void ShowPGPHelp(const std::string& topic);

@@ -487,6 +487,9 @@ LRESULT CALLBACK TMainClass::FrameProc(
                 && self->PMInterface().SendShutdownEvent(self->pluginWindow_, false) == HostApi::HOST_HANDLED)
                 return 0;
             // Windows ends the session: the plug-in shuts down first, the mail client then decides.
+            // The mail client's frame appears: its user is one of the plug-in's users.
+            if (message == WM_SHOWWINDOW && wParam && !self->shuttingDown_)
+                self->RegisterUser();
             if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
                 self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);

@@ -20,6 +20,7 @@
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
 //   onsend STEP...                        run STEP each time an editor's message is sent
 //   encdialog | encclick ID               open the last editor's encryption dialog / click its control
+//   showframe                             hide the frame and show it again
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
@@ -301,6 +302,9 @@ void RunStep(const THostStep& step)
         PostMessageA(g_host.Script, WM_HOST_RUN_QUEUED_STEP, g_queued.size() - 1, 0);
         if (g_nextStep < g_steps.size())
             RunStep(g_steps[g_nextStep++]);
+    } else if (verb == "showframe") {
+        ShowWindow(g_host.Frame, SW_HIDE);
+        ShowWindow(g_host.Frame, SW_SHOW);
     } else if (verb == "encdialog") {
         OpenEncryptionDialog(g_lastEditor);
     } else if (verb == "encclick") {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+// after windows.h
+#include <shlobj.h>
 
 #include <string>
 
@@ -133,6 +135,59 @@ TEST(SendFlow, ACancelledEncryptionDialogIsNotConfirmedWhenItOpensAgain)
     EXPECT_TRUE(run.Has("encryption dialog cancel encrypt=1 sign=1"));
     // Cancelled before: the next opening is not confirmed by itself.
     EXPECT_EQ(run.LinesStartingWith("encryption dialog ok").size(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+std::string ReadWhole(const std::string& path)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+TEST(SendFlow, TheFrameShownRegistersItsMailUser)
+{
+    THostSession session("senduser");
+    char data[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, data);
+    const std::string usersFile = std::string(data) + "\\ZAVEK\\ZAVEKUsers.cfg";
+    const std::string entry = "senduser=\"" + session.File("") + "\"";
+    // The list of an earlier run must not stand in for this one's.
+    DeleteFileA(usersFile.c_str());
+    THostRun run = session.Run(ANSWER_MESSAGES + session.UseKeyRings() + "set user senduser\nload\nforminit\nready\n"
+        + "showframe\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_NE(ReadWhole(usersFile).find(entry), std::string::npos) << ReadWhole(usersFile);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SendFlow, OlderMailClientsPointTheEditorsEncryptCommandToTheEncryptionPage)
+{
+    struct Case {
+        const char* version;
+        size_t notes;
+    } cases[] = { { "0x441", 1u }, { "0x473", 0u } };
+    for (const Case& c : cases) {
+        THostSession session("sendold");
+        THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + session.MailFolderStep() + "set version "
+            + c.version + "\nload\nforminit\nready\neditor\nevent 25 18\neditorcommand 104\nquit\n");
+        SCOPED_TRACE(run.Text());
+        EXPECT_TRUE(run.Has("event 25 -> 0x0"));
+        EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), c.notes) << c.version;
+    }
 }
 
 } // namespace
