@@ -62,8 +62,10 @@ public:
         return settings;
     }
     std::string FormatPrintingBanner(
-        const std::string& from, const std::string& subject, const SYSTEMTIME&) override
+        const std::string& from, const std::string& subject, const SYSTEMTIME& date) override
     {
+        bannerCall = from + "|" + subject + "|" + std::to_string(date.wYear) + "-"
+            + std::to_string(date.wMonth) + "-" + std::to_string(date.wDay);
         return "Banner " + from + " / " + subject;
     }
     void SelectFolder(std::string& name, bool& mailbox, std::string& text) override
@@ -90,6 +92,7 @@ public:
 
     HWND activeDialog = nullptr;
     std::vector<std::string> calls;
+    std::string bannerCall;
     std::string folderName = "Inbox";
     std::string folderText;
     std::function<void()> onSelect;
@@ -594,6 +597,7 @@ TEST_F(TextViewerTest, PrintingRunsThePrintDialogAndPrintsTheSummaryValuesBold)
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(fontSizeAfter, 11);
+    EXPECT_EQ(main.bannerCall, "Alice <alice@example.org>|Hello|2026-12-7");
     EXPECT_EQ(printText.rfind("Date:\t", 0), 0u) << printText;
     EXPECT_NE(printText.find("Subject:\tHello"), std::string::npos) << printText;
     EXPECT_EQ(bold, (std::vector<bool> { false, true, false }));
