@@ -445,6 +445,7 @@ TEST_F(TextViewerTest, LinksKeysAndTheBusyGuard)
     bool closeRefusedWithProgress = false;
     int beepKeysHandled = 0;
     std::string wrapHint;
+    std::vector<std::string> fonts;
     bool wrapped = false;
     DialogAnswerer answerer;
     answerer.Then("TTextViewer", "", WhenShown([&](HWND window) {
@@ -462,6 +463,11 @@ TEST_F(TextViewerTest, LinksKeysAndTheBusyGuard)
         InjectKey('X', ssCtrl, viewer.deText->Handle());
         PumpPending();
         beepKeysHandled = viewer.deText->GetAnsiText() == before ? 2 : 0;
+        for (int i = 0; i < 2; ++i) {
+            InjectKey(VK_F12, 0, viewer.deText->Handle());
+            PumpPending();
+            fonts.push_back(viewer.deText->Font().Name());
+        }
         viewer.fbWrap->Click();
         wrapped = viewer.deText->WordWrap();
         wrapHint = viewer.fbWrap->Hint;
@@ -474,6 +480,7 @@ TEST_F(TextViewerTest, LinksKeysAndTheBusyGuard)
     EXPECT_TRUE(closeRefusedWithProgress);
     EXPECT_EQ(beepKeysHandled, 2);
     EXPECT_TRUE(wrapped);
+    EXPECT_EQ(fonts, (std::vector<std::string> { "Courier New", "Arial" }));
     EXPECT_EQ(wrapHint, main.Texts().GetEntry(384));
 }
 
