@@ -62,8 +62,10 @@ public:
         return settings;
     }
     std::string FormatPrintingBanner(
-        const std::string& from, const std::string& subject, const SYSTEMTIME&) override
+        const std::string& from, const std::string& subject, const SYSTEMTIME& date) override
     {
+        bannerCall = from + "|" + subject + "|" + std::to_string(date.wYear) + "-"
+            + std::to_string(date.wMonth) + "-" + std::to_string(date.wDay);
         return "Banner " + from + " / " + subject;
     }
     void SelectFolder(std::string& name, bool& mailbox, std::string& text) override
@@ -90,6 +92,7 @@ public:
 
     HWND activeDialog = nullptr;
     std::vector<std::string> calls;
+    std::string bannerCall;
     std::string folderName = "Inbox";
     std::string folderText;
     std::function<void()> onSelect;
@@ -442,6 +445,7 @@ TEST_F(TextViewerTest, LinksKeysAndTheBusyGuard)
     bool closeRefusedWithProgress = false;
     int beepKeysHandled = 0;
     std::string wrapHint;
+    std::vector<std::string> fonts;
     bool wrapped = false;
     DialogAnswerer answerer;
     answerer.Then("TTextViewer", "", WhenShown([&](HWND window) {
@@ -459,6 +463,11 @@ TEST_F(TextViewerTest, LinksKeysAndTheBusyGuard)
         InjectKey('X', ssCtrl, viewer.deText->Handle());
         PumpPending();
         beepKeysHandled = viewer.deText->GetAnsiText() == before ? 2 : 0;
+        for (int i = 0; i < 2; ++i) {
+            InjectKey(VK_F12, 0, viewer.deText->Handle());
+            PumpPending();
+            fonts.push_back(viewer.deText->Font().Name());
+        }
         viewer.fbWrap->Click();
         wrapped = viewer.deText->WordWrap();
         wrapHint = viewer.fbWrap->Hint;
@@ -471,6 +480,7 @@ TEST_F(TextViewerTest, LinksKeysAndTheBusyGuard)
     EXPECT_TRUE(closeRefusedWithProgress);
     EXPECT_EQ(beepKeysHandled, 2);
     EXPECT_TRUE(wrapped);
+    EXPECT_EQ(fonts, (std::vector<std::string> { "Courier New", "Arial" }));
     EXPECT_EQ(wrapHint, main.Texts().GetEntry(384));
 }
 
@@ -594,6 +604,7 @@ TEST_F(TextViewerTest, PrintingRunsThePrintDialogAndPrintsTheSummaryValuesBold)
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(fontSizeAfter, 11);
+    EXPECT_EQ(main.bannerCall, "Alice <alice@example.org>|Hello|2026-12-7");
     EXPECT_EQ(printText.rfind("Date:\t", 0), 0u) << printText;
     EXPECT_NE(printText.find("Subject:\tHello"), std::string::npos) << printText;
     EXPECT_EQ(bold, (std::vector<bool> { false, true, false }));

@@ -7,13 +7,12 @@
 #include "foundation/RichEd20.h"
 #include "foundation/RichEd20Text.h"
 #include "foundation/StrUtil.h"
+#include "foundation/TimeUtils.h"
 #include "framework/Application.h"
-#include "framework/Exceptions.h"
 #include "mime/MailServices.h"
 #include "mime/MailUtils.h"
 #include "mime/PartFiles.h"
 #include "mime/PartTexts.h"
-#include "ui/controls/DropEditInternal.h"
 #include "ui/controls/DropEditPrintText.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/SearchDialog.h"
@@ -707,13 +706,11 @@ void TTextViewer::fbPrintClick()
     TMimeMsgTree& tree = *node_->GetTree();
     if (const TSectionNode* first = tree.GetSection(0)) {
         SYSTEMTIME date {};
-        const TDateTime when = first->GetMessageDate();
-        if (when != 0) {
-            FILETIME utc {};
-            const auto ticks = static_cast<ULONGLONG>((when - 109205.0) * 864000000000.0);
-            utc.dwLowDateTime = static_cast<DWORD>(ticks);
-            utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-            FileTimeToSystemTime(&utc, &date);
+        if (first->GetMessageDate() != 0) {
+            TSystemTime when {};
+            FillSystemTime(when, first->GetMessageDate());
+            static_assert(sizeof when == sizeof date);
+            std::memcpy(&date, &when, sizeof date);
         } else {
             GetSystemTime(&date);
         }
