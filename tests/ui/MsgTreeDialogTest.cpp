@@ -140,13 +140,17 @@ TEST(MsgTreeDialog, TheSenderLineAndTheFirstNodeSelected)
 
 TEST(MsgTreeDialog, AMultipartOffersNeitherViewNorSave)
 {
-    bool view = true, save = true, viewMenu = true;
+    bool view = true, save = true, viewMenu = true, fileMenu = true, fileMenuOnData = false;
     RunTree(Settings(), [&](HWND w) {
         TMsgTreeDialog& dialog = *DialogOf(w);
         SelectNode(dialog, 1);
         view = dialog.fbView->Enabled();
         save = dialog.fbSave->Enabled();
         viewMenu = dialog.miView->Enabled;
+        fileMenu = dialog.mcFile->Enabled();
+        SelectNode(dialog, 4);
+        fileMenuOnData = dialog.mcFile->Enabled();
+        SelectNode(dialog, 1);
         // Right goes to the first child: a text part that can be viewed.
         PressKey(w, VK_RIGHT);
         PumpPending();
@@ -156,6 +160,9 @@ TEST(MsgTreeDialog, AMultipartOffersNeitherViewNorSave)
     EXPECT_FALSE(view);
     EXPECT_FALSE(save);
     EXPECT_FALSE(viewMenu);
+    // The file menu follows the selection: only a part with a file extension.
+    EXPECT_FALSE(fileMenu);
+    EXPECT_TRUE(fileMenuOnData);
 }
 
 TEST(MsgTreeDialog, AnEmbeddedMessageIsSavedWholeWithItsFlagsLine)
@@ -291,6 +298,33 @@ TEST(MsgTreeDialog, TheAppsKeyOpensThePartMenuOnlyOnAPartWithContent)
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     EXPECT_EQ(GetFileAttributesA((std::string(folder) + "data.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(MsgTreeDialog, TheFileMenuShowsThePartMenuWithItsCloseItem)
+{
+    std::vector<std::string> captions;
+    RunTree(
+        Settings(),
+        [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            SelectNode(dialog, 4);
+            dialog.mcFile->Click();
+            dialog.fbClose->Click();
+        },
+        [&](DialogAnswerer& answerer) {
+            answerer.Then("#32768", "", [&](HWND menuWindow) {
+                const auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                    char text[128] = "";
+                    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                    captions.push_back(text);
+                }
+                EndMenu();
+            });
+        });
+    ASSERT_FALSE(captions.empty());
+    EXPECT_EQ(captions.front(), "&View");
+    EXPECT_EQ(captions.back(), "&Close");
 }
 
 } // namespace

@@ -71,7 +71,7 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     KeyPreview = true;
     SetClientSize(DesignWidth, DesignHeight);
 
-    pmFile = new TPopupMenu(this);
+    pmFile = new TMCPopupMenu(this);
     miView = MakeItem(361, [this] { miViewClick(); });
     miCopy = MakeItem(362, [this] { miCopyClick(); });
     miSave = MakeItem(363, [this] { miSaveClick(); });
@@ -96,6 +96,18 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     fbClose = MakeButton(DesignWidth / 2 + 40, 101, 394);
     fbClose->SetCancelButton(true);
     fbClose->ModalResult = mrCancel;
+    mcFile = new TMenuControl(this);
+    // A menu control sits on the form itself, over the bottom panel's left end.
+    mcFile->SetParent(this);
+    mcFile->SetBounds(16, DesignHeight - 32, 60, 20);
+    mcFile->SetCaption(Texts().GetEntry(370));
+    mcFile->SetPopupMenu(pmFile);
+    mcFile->SetEnabled(false);
+    mcFile->OnShowPopupMenu = [this](TMenuControl&, POINT position, BOOL& cancel) {
+        // The same menu as the tree's, with the Explorer's commands, at the control.
+        cancel = TRUE;
+        ShowPartMenu(false, &position);
+    };
 
     pnLeft = MakePanel(this, alLeft, 16, 100);
     pnRight = MakePanel(this, alRight, 16, 100);
@@ -205,6 +217,7 @@ void TMsgTreeDialog::DoShow()
     tvTree->Font() = Font();
     FillTree();
     TZAVEKForm::DoShow();
+    SetWindowPos(mcFile->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TMsgTreeDialog::FillTree()
@@ -238,6 +251,7 @@ void TMsgTreeDialog::SelectionChanged()
     const TPartCommands commands = PartCommandsOf(tree_, node ? node->Index : -1, IsPictureExtension);
     LoadButtonGlyph(*fbSave, commands.SaveGlyph);
     fbView->SetEnabled(commands.View);
+    mcFile->SetEnabled(node && !IsMultipartNode(*node) && !GetFileExtension(*node).empty());
     fbSave->SetEnabled(commands.Save);
     miView->Enabled = commands.View;
     miCopy->Enabled = commands.View;
@@ -321,7 +335,7 @@ void TMsgTreeDialog::ShowNodeHint(int x, int y)
         tvTree->SetHint(hint);
 }
 
-void TMsgTreeDialog::ShowPartMenu(bool fromKeyboard)
+void TMsgTreeDialog::ShowPartMenu(bool fromKeyboard, const POINT* at)
 {
     TSectionNode* node = SelectedNode();
     if (!node || IsMultipartNode(*node))
@@ -338,7 +352,9 @@ void TMsgTreeDialog::ShowPartMenu(bool fromKeyboard)
     request.InsertBefore = miCopy;
     request.Caption = Texts().GetEntry(TextOpenWith);
     request.File = placeholder;
-    if (fromKeyboard) {
+    if (at) {
+        request.At = *at;
+    } else if (fromKeyboard) {
         const RECT rect = tvTree->Selected()->DisplayRect(true);
         POINT centre { (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2 };
         ::ClientToScreen(tvTree->Handle(), &centre);
@@ -347,9 +363,9 @@ void TMsgTreeDialog::ShowPartMenu(bool fromKeyboard)
     // The part's content goes into the placeholder before a shell command runs on it; a failed
     // write cancels the command.
     request.BeforeCommand = [this, placeholder](HWND, UINT) { return WritePartToFile(placeholder, true).empty(); };
-    // The close items belong to the menu button's own menu, not to the context menu.
-    miLine->Visible = false;
-    miClose->Visible = false;
+    // The close items belong to the menu control's menu, not to the context menu.
+    miLine->Visible = at != nullptr;
+    miClose->Visible = at != nullptr;
     ShowPartContextMenu(request);
     miLine->Visible = true;
     miClose->Visible = true;

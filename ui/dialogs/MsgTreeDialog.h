@@ -9,6 +9,7 @@
 #include "ui/controls/ExtCtrlsEx.h"
 #include "ui/controls/FlatBtn.h"
 #include "ui/controls/HotLabel.h"
+#include "ui/controls/MenuControl.h"
 #include "ui/controls/TreeViewEx.h"
 #include "ui/dialogs/ZAVEKForm.h"
 
@@ -53,7 +54,8 @@ public:
     TFlatBtn* fbView;
     TFlatBtn* fbSave;
     TFlatBtn* fbClose;
-    TPopupMenu* pmFile;
+    TMenuControl* mcFile;
+    TMCPopupMenu* pmFile;
     TMenuItem* miView;
     TMenuItem* miCopy;
     TMenuItem* miSave;
@@ -79,8 +81,9 @@ private:
     void SelectionChanged();
     void DoubleClicked();
     void ShowNodeHint(int x, int y);
-    // The part's context menu at the selected node's centre (keyboard) or at the cursor.
-    void ShowPartMenu(bool fromKeyboard);
+    // The part's context menu at the selected node's centre (keyboard), at the cursor, or at the
+    // menu control's position (with the close items shown).
+    void ShowPartMenu(bool fromKeyboard, const POINT* at = nullptr);
     bool WriteFile(const std::string& fileName, const std::string& content);
     void SaveAs(const std::string& offered, const std::string& folder, const std::function<std::string(const std::string&)>& content);
 
