@@ -475,8 +475,13 @@ void TConfigDialog::ControlsToOptions()
     w.SetWipeCount(sePasses->Value());
     w.SetStandardColor(cbStandardColors->Checked());
     w.SetShowTime(static_cast<int32_t>(cbShowTime->State()));
-    w.SetTimeServer(cbxTimeServerName->GetText());
-    w.SetTimePort(NumberOf(meTimeServerPort->GetText()));
+    // The box shows the system's server and port for unset ones: only an edit is stored.
+    const std::string timeServer = cbxTimeServerName->GetText();
+    if (timeServer != w.GetShowTimeServer())
+        w.SetTimeServer(timeServer);
+    const int timePort = NumberOf(meTimeServerPort->GetText());
+    if (timePort != w.GetShowTimePort())
+        w.SetTimePort(timePort);
     w.SetAutoSync(cbTimeAutoSync->Checked());
 }
 
