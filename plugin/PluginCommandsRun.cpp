@@ -9,7 +9,7 @@
 #include "foundation/StrUtilWin.h"
 #include "mime/MailHost.h"
 #include "mime/MailUtils.h"
-#include "plugin/CommandDialogs.h"
+#include "plugin/CommandDialogsUi.h"
 #include "plugin/EditorData.h"
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
@@ -42,7 +42,7 @@ class TPluginCommandRunner {
 public:
     explicit TPluginCommandRunner(TMainClass& main)
         : main_(main)
-        , dialogs_(std::make_unique<TUnbuiltCommandDialogs>())
+        , dialogs_(std::make_unique<TPluginCommandDialogs>(main))
     {
     }
 

@@ -4,6 +4,7 @@ add_library(ZAVEKPluginCommandRules STATIC ${CMAKE_CURRENT_LIST_DIR}/PluginComma
 target_link_libraries(ZAVEKPluginCommandRules PUBLIC ZAVEKPluginPortable FileUtils)
 if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PluginCommandsRun.cpp
-                                         ${CMAKE_CURRENT_LIST_DIR}/CommandDialogs.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules FileUtilsDialogs)
+                                         ${CMAKE_CURRENT_LIST_DIR}/CommandDialogs.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/CommandDialogsUi.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules FileUtilsDialogs zavek_aboutdialog)
 endif()

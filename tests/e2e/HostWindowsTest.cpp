@@ -64,10 +64,12 @@ TEST(HostWindows, ASecondReadyAndAnMdiMenuKeepOneMenuEachAndShutDownCleansBoth)
 
 TEST(HostWindows, MenuStatesHintsAndCommandsGoThroughTheFrame)
 {
-    // Its own mail folder: the commands change the options; the configuration is not there yet.
+    // Its own mail folder: the commands change the options. The configuration dialog the menu
+    // opens is closed unchanged.
     THostSession session("hostwin-menus");
     THostRun run = session
-                       .Run(ANSWER_NO_KEY_RINGS + ANSWER_MESSAGES + session.MailFolderStep()
+                       .Run(ANSWER_NO_KEY_RINGS + ANSWER_MESSAGES + "answer Configuration Cancel\n"
+                            + session.MailFolderStep()
                             + "load\nforminit\nready\nreader\npopup &Selvadrin\nmenu &Selvadrin\n"
                             "menuselect 16396 &Selvadrin\nmenuselect 16388 &Help\nmenuselect 12545 &Help\n"
                             "exitmenu\ncommand 16390\ncommand 20504\ncommand 1190\nlink ZAVEK_URL:0x1234\n"

@@ -6,5 +6,6 @@ if(ZAVEK_WINDOWS)
   zavek_add_test(NAME textviewer_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/TextViewerTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UiTestResources.rc
     LIBS zavek_textviewer zavek_ui_harness TIMEOUT 180)
-  set_tests_properties(textviewer_test PROPERTIES RESOURCE_LOCK display_focus)
+  # Its searches follow keys into the foreground window: nothing else may run beside it.
+  set_tests_properties(textviewer_test PROPERTIES RESOURCE_LOCK display_focus RUN_SERIAL TRUE)
 endif()
