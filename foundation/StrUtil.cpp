@@ -5,6 +5,7 @@
 #include "framework/Exceptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -573,4 +574,19 @@ std::string HtmlClipboardData(const std::string& Html)
         "Version:0.9\r\nStartHTML:%.10u\r\nEndHTML:%.10u\r\nStartFragment:%.10u\r\nEndFragment:%.10u\r\n", start,
         end, start, end);
     return header + Html;
+}
+
+std::string DecodePercentEscapes(const std::string& Text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == '%' && i + 2 < Text.size() && isxdigit(static_cast<unsigned char>(Text[i + 1])) &&
+            isxdigit(static_cast<unsigned char>(Text[i + 2]))) {
+            out += static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
+            i += 2;
+        } else {
+            out += Text[i];
+        }
+    }
+    return out;
 }

@@ -53,6 +53,8 @@ char LowerAsciiChar(char B);
 void ByteToHexPair(uint8_t B, char* Buf);
 char NibbleToHexChar(uint8_t V);
 uint8_t HexDigitValue(char C);
+// The text with its "%hh" escapes decoded; a '%' without two hex digits after it stays.
+std::string DecodePercentEscapes(const std::string& Text);
 uint8_t HexPairToByte(const char* P);
 uint8_t HexPairToByteEx(const char* P, bool Single);
 std::string CardinalToHex8(uint32_t V);

@@ -443,20 +443,6 @@ std::string DecodeEncodedWords(const std::string& Text)
 
 namespace {
 
-std::string DecodePercentEscapes(const std::string& Text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == '%' && i + 2 < Text.size() && IsHexDigit(Text[i + 1]) && IsHexDigit(Text[i + 2])) {
-            out += static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
-            i += 2;
-        } else {
-            out += Text[i];
-        }
-    }
-    return out;
-}
-
 std::string UpperAscii(std::string Text)
 {
     for (char& c : Text)

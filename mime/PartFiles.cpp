@@ -35,21 +35,6 @@ std::size_t SkipBlanks(const std::string& Text, std::size_t At, std::size_t Limi
     return At;
 }
 
-std::string DecodePercentEscapes(const std::string& Text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == '%' && i + 2 < Text.size() && isxdigit(static_cast<unsigned char>(Text[i + 1])) &&
-            isxdigit(static_cast<unsigned char>(Text[i + 2]))) {
-            out += static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
-            i += 2;
-        } else {
-            out += Text[i];
-        }
-    }
-    return out;
-}
-
 std::string BareFileName(const std::string& FileName)
 {
     const std::size_t separator = FileName.find_last_of("\\/");

@@ -101,21 +101,6 @@ std::string AttributeValue(const std::string& Tag, const std::string& Name, bool
     return {};
 }
 
-std::string DecodePercentEscapes(const std::string& Text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == '%' && i + 2 < Text.size() && isxdigit(static_cast<unsigned char>(Text[i + 1])) &&
-            isxdigit(static_cast<unsigned char>(Text[i + 2]))) {
-            out += static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
-            i += 2;
-        } else {
-            out += Text[i];
-        }
-    }
-    return out;
-}
-
 // Names and URLs go into the view's HTML as text: nothing in them may open a tag again.
 std::string EscapeHtmlText(const std::string& Text, bool KeepAmpersands)
 {

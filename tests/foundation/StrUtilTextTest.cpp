@@ -320,3 +320,20 @@ TEST(StrUtilClipboard, HtmlHeaderOffsets)
 }
 
 } // namespace
+
+TEST(StrUtilText, PercentEscapesDecodeOnlyWithTwoHexDigits)
+{
+    const struct {
+        const char* text;
+        std::string decoded;
+    } cases[] = {
+        { "a%20b", "a b" },
+        { "%41%4a%4A", "AJJ" },
+        { "100%", "100%" },
+        { "%4", "%4" },
+        { "%zz%2", "%zz%2" },
+        { "%00x", std::string("\0x", 2) },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodePercentEscapes(c.text), c.decoded) << c.text;
+}

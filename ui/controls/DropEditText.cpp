@@ -105,22 +105,6 @@ std::string LinkTextWithScheme(const std::string& text)
     return "mailto:" + text;
 }
 
-std::string DecodePercentEscapes(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0
-            && HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 bool IsMailtoLink(const std::string& text)
 {
     return StartsWithNoCase(text, "mailto:");

@@ -2,6 +2,8 @@
 // addresses, how a link's text is reported, and how a link is shown in its tip.
 #pragma once
 
+#include "foundation/StrUtil.h"
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,4 @@ std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from = 0);
 
 // A link text that holds "@" and has no mailto, http or ftp scheme gets "mailto:" in front.
 std::string LinkTextWithScheme(const std::string& text);
-// Percent signs followed by two hexadecimal digits become that byte; any other stays.
-std::string DecodePercentEscapes(const std::string& text);
 bool IsMailtoLink(const std::string& text);
