@@ -428,7 +428,13 @@ TEST_F(TextViewerTest, SearchAsksToContinueFromTheStart)
                     InjectKey(VK_F3, 0, Viewer(window)->deText->Handle());
                 }))
         .Then("TMessageDialog", "", [&](HWND window) { ClickButton(window, "Yes"); })
-        .Then("TTextViewer", "", WhenReady(searchEnded, [&](HWND window) {
+        // The search from the start runs after the question has closed: until then the last hit
+        // is still selected.
+        .Then("TTextViewer", "", WhenReady([&](TTextViewer& viewer) {
+            CHARRANGE selection {};
+            SendMessageW(viewer.deText->Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+            return searchEnded(viewer) && selection.cpMin != hits.back();
+        }, [&](HWND window) {
             recordHit(window);
             PressKey(window, VK_ESCAPE);
         }));
