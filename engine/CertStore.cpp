@@ -492,7 +492,8 @@ bool HasWindowsCertificates()
     bool found = false;
     for (PCCERT_CONTEXT certificate = procs.CertEnumCertificatesInStore(personal.Get(), nullptr); certificate;
         certificate = procs.CertEnumCertificatesInStore(personal.Get(), certificate)) {
-        // Windows derives the key specification from the provider information; Wine does not.
+        // Windows sets the key-usage property from the provider information; Wine does not, so
+        // either property marks a certificate with a private key.
         DWORD size = 0;
         if (procs.CertGetCertificateContextProperty(certificate, kKeySpecProperty, nullptr, &size) ||
             procs.CertGetCertificateContextProperty(certificate, kKeyProvInfoProperty, nullptr, &size)) {

@@ -2,52 +2,13 @@
 // part, tooltips, the names offered for saving, and the flags line of a saved embedded message.
 #include "ui/dialogs/MsgTreeRules.h"
 
+#include "MsgTreeTestMessage.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 
 namespace {
-
-const std::string Message = "From: Ann <ann@example.org>\r\n"
-                            "To: Bob <bob@example.org>\r\n"
-                            "Subject: Parts\r\n"
-                            "MIME-Version: 1.0\r\n"
-                            "Content-Type: multipart/mixed; boundary=\"outer\"\r\n"
-                            "\r\n"
-                            "--outer\r\n"
-                            "Content-Type: text/plain\r\n"
-                            "\r\n"
-                            "Hello\r\n"
-                            "--outer\r\n"
-                            "Content-Type: image/png; name=\"photo.png\"\r\n"
-                            "Content-Disposition: attachment; filename=\"photo.png\"\r\n"
-                            "Content-Transfer-Encoding: base64\r\n"
-                            "\r\n"
-                            "iVBORw0KGgo=\r\n"
-                            "--outer\r\n"
-                            "Content-Type: application/octet-stream; name=\"data.bin\"\r\n"
-                            "Content-Disposition: attachment; filename=\"data.bin\"\r\n"
-                            "\r\n"
-                            "xyz\r\n"
-                            "--outer\r\n"
-                            "Content-Type: application/octet-stream; name=\"old.eml\"\r\n"
-                            "Content-Disposition: attachment; filename=\"old.eml\"\r\n"
-                            "\r\n"
-                            "Subject: old\r\n\r\nold body\r\n"
-                            "--outer\r\n"
-                            "Content-Type: message/rfc822\r\n"
-                            "\r\n"
-                            "From: Carl <carl@example.org>\r\n"
-                            "Subject: Inner\r\n"
-                            "MIME-Version: 1.0\r\n"
-                            "Content-Type: multipart/alternative; boundary=\"inner\"\r\n"
-                            "\r\n"
-                            "--inner\r\n"
-                            "Content-Type: text/plain\r\n"
-                            "\r\n"
-                            "inner text\r\n"
-                            "--inner--\r\n"
-                            "--outer--\r\n";
 
 class MsgTreeRules : public testing::Test {
 protected:
