@@ -2,7 +2,7 @@
 // the minimum size, copy and save, the context menu over a temporary copy, and the free routines.
 #include "ui/dialogs/ImageViewer.h"
 
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/PartTexts.h"

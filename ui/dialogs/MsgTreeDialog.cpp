@@ -2,7 +2,7 @@
 // offers, and viewing, opening, copying and saving one part.
 #include "ui/dialogs/MsgTreeDialog.h"
 
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/PartTexts.h"
