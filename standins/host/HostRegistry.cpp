@@ -120,10 +120,14 @@ void AdoptUserRegistry(bool identityGiven)
     for (const TUserValue& user : USER_VALUES) {
         const std::optional<std::string> value = ReadValue(key.Get(), user.Name);
         const bool given = user.Setting == &THostSettings::Identity && identityGiven;
-        if (value && !given)
+        if (value && !given) {
             s.Set(user.SettingName, *value);
-        else
-            WriteValue(key.Get(), user.Name, s.*user.Setting);
+            continue;
+        }
+        // New mail arrives in the mail folder unless the user named another.
+        if (user.Setting == &THostSettings::NewMailFolder)
+            s.NewMailFolder = s.MailFolder;
+        WriteValue(key.Get(), user.Name, s.*user.Setting);
     }
     WriteValue(key.Get(), "Command", GetCommandLineA());
     WriteValue(key.Get(), "Basedir", s.BaseFolder);
