@@ -93,6 +93,9 @@ void RestoreScriptedRegistry();
 // base folder of this program.
 void AdoptUserRegistry(bool identityGiven);
 
+// Puts a message's text into the last open reader, as the mail client shows it.
+void ShowInLastReader(const std::string& text);
+
 // Screen pictures (BMP): into a file; into the capture folder as "NN-NAME.bmp" when one is set.
 bool CaptureScreen(const std::string& file);
 void SetCaptureFolder(const std::string& folder);

@@ -14,7 +14,8 @@
 //   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
 //   editortext TEXT | editors             fill the last editor's text control / log every editor's
-//   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty)
+//   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
+//                                         the last reader shows the OUT that DECRYPT gave back
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
@@ -52,6 +53,7 @@ bool CreateHostWindows();
 namespace {
 constexpr UINT_PTR SCRIPT_TIMEOUT_TIMER = 0x4E54;
 constexpr int EXIT_TIMEOUT = 3;
+constexpr int32_t DECRYPT_WRITTEN = 2; // DECRYPT wrote the message for the mail client to show
 
 std::vector<THostStep> g_steps;
 std::vector<THostStep> g_queued;
@@ -84,6 +86,14 @@ std::string FullPath(const std::string& path)
     char full[MAX_PATH] = {};
     GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
     return full;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 template <class T> T Export(const char* name)
@@ -180,6 +190,8 @@ void CallRequestExport(const THostStep& step)
     g_log.Line("export %s begin", name.c_str());
     const int32_t result = call(&request);
     g_log.Line("export %s -> %d after %lu ms", name.c_str(), result, GetTickCount() - start);
+    if (name == "decrypt" && result == DECRYPT_WRITTEN && !out.empty() && out != "-")
+        ShowInLastReader(ReadFile(out));
 }
 
 void CallFileExport(const THostStep& step)
@@ -374,14 +386,6 @@ void CALLBACK ScriptTimeout(HWND, UINT, UINT_PTR, DWORD)
     g_log.Line("timeout: script did not end");
     g_exitCode = EXIT_TIMEOUT;
     PostQuitMessage(EXIT_TIMEOUT);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void ParseCommandLine(std::string& script, std::string& log, DWORD& timeout)
