@@ -33,8 +33,8 @@ std::vector<std::string> FormFileNames(const std::string& mailFolder)
     std::sort(names.begin(), names.end());
     return names;
 }
-} // namespace
 
+// The library a "Form DLL = " line names; empty for a line of any other kind.
 std::string FormLibraryOfLine(const std::string& line, const std::string& baseFolder)
 {
     const std::string prefix = FORM_DLL_PREFIX;
@@ -46,6 +46,7 @@ std::string FormLibraryOfLine(const std::string& line, const std::string& baseFo
         return baseFolder + library.substr(mark.size());
     return library;
 }
+} // namespace
 
 std::vector<std::string> FormLibraries(const std::string& mailFolder, const std::string& baseFolder)
 {

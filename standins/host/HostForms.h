@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-// The library a "Form DLL = " line names, as a path: quotes removed, a leading "~a\" replaced by
-// the mail client's base folder; empty for a line of any other kind (";" comments included).
-std::string FormLibraryOfLine(const std::string& line, const std::string& baseFolder);
-// The libraries the form files of the mail folder name, by file name in order, each once.
+// The libraries the form files of the mail folder name, by file name in order, each once: quotes
+// removed, a leading "~a\" replaced by the mail client's base folder; ";" lines are comments.
 std::vector<std::string> FormLibraries(const std::string& mailFolder, const std::string& baseFolder);
