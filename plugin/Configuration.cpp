@@ -234,6 +234,7 @@ void TConfiguration::RecoverLeftovers()
 {
     RecoverMessageFolder(pmInterface_->GetMailFolder(),
         [this](const std::string& fileName) { return pgpInterface_->WipeFile(fileName); });
+    RemoveOrphanedDecodedTempFolders();
 }
 
 void TConfiguration::CreatePGPInterface()
