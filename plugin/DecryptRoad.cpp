@@ -132,7 +132,9 @@ void TDecryptRoad::NoteFailure(const std::string& fileName, const std::string& w
 
 int32_t TDecryptRoad::WriteOutput(const std::string& outFile, const std::string& bytes)
 {
-    if (!outFile.empty() && CommitFileSafely(outFile, bytes))
+    if (outFile.empty())
+        return 0; // no output file: nothing to write, nothing to report
+    if (CommitFileSafely(outFile, bytes))
         return WRITTEN;
     NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN));
     return 0;
@@ -140,7 +142,9 @@ int32_t TDecryptRoad::WriteOutput(const std::string& outFile, const std::string&
 
 int32_t TDecryptRoad::CopyThrough(const std::string& inFile, const std::string& outFile)
 {
-    if (!outFile.empty() && CopyFileA(inFile.c_str(), outFile.c_str(), FALSE))
+    if (outFile.empty())
+        return 0;
+    if (CopyFileA(inFile.c_str(), outFile.c_str(), FALSE))
         return WRITTEN;
     const DWORD error = GetLastError();
     NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN) + "\r\n" + SystemErrorText(error));

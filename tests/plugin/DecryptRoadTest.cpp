@@ -228,8 +228,9 @@ TEST_F(DecryptRoadStandIn, RefusedDecodesCopyTheFileThrough)
     EXPECT_EQ(asked, 0);
 
     EXPECT_TRUE(host.Errors.empty());
-    // No input file: nothing at all, and nothing to tell.
+    // No input file, or no output file: nothing at all, and nothing to tell.
     EXPECT_EQ(road->DecryptMessage("", scratch.path + "out.txt"), 0);
+    EXPECT_EQ(road->DecryptMessage(Put("plain.txt", "just text"), ""), 0);
     EXPECT_TRUE(host.Errors.empty());
 }
 
