@@ -407,14 +407,21 @@ std::string MakeRtfPictFromFiles(
 std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth,
     bool AsBitmap, const TSectionPictureLookup& Sections)
 {
+    // The text comes from a received message: a file it names is opened only when it stays local.
+    // Picture data (never free of control characters) is no name and is converted as it is.
+    const auto makePicture = [&](const std::string& Source) {
+        const bool isName = std::none_of(
+            Source.begin(), Source.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+        SIZE size {};
+        return !isName || IsOpenablePictureLink(Source) ? MakeRtfPict(Source, MaxWidth, size, AsBitmap)
+                                                         : std::string();
+    };
     if (!StartsWithStr("{\\rtf", Rtf)) {
-        const std::string group = MakeRtfPictFromFiles(Rtf, LinkPrefix, MaxWidth, AsBitmap);
+        std::string group = makePicture(Rtf);
+        if (group.empty())
+            group = makePicture(LinkPrefix);
         return group.empty() ? Rtf : group;
     }
-    const auto makePicture = [&](const std::string& Link) {
-        SIZE size {};
-        return MakeRtfPict(Link, MaxWidth, size, AsBitmap);
-    };
     return RewriteRtfPictures(Rtf, LinkPrefix, Sections, makePicture);
 }
 

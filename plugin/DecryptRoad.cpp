@@ -5,6 +5,7 @@
 
 #include "engine/PSMimeTools.h"
 #include "foundation/StrUtil.h"
+#include "foundation/StrUtilWin.h"
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailHost.h"
 
@@ -14,6 +15,7 @@ constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_FILE_NOT_READ = 342;
+constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
@@ -39,16 +41,6 @@ private:
 bool FailureKeepsText(uint32_t kind)
 {
     return kind == skNone || kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skSmimeMultipartSigned;
-}
-
-int32_t WriteOutput(const std::string& outFile, const std::string& bytes)
-{
-    return !outFile.empty() && CommitFileSafely(outFile, bytes) ? TDecryptRoad::WRITTEN : 0;
-}
-
-int32_t CopyThrough(const std::string& inFile, const std::string& outFile)
-{
-    return !outFile.empty() && CopyFileA(inFile.c_str(), outFile.c_str(), FALSE) ? TDecryptRoad::WRITTEN : 0;
 }
 
 // The header block of a MIME message for a mail client that shows the text as it is: without the
@@ -124,6 +116,43 @@ std::string TDecryptRoad::Text(uint16_t id) const
 
 int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::string& outFile)
 {
+    failure_.clear();
+    const int32_t result = DecryptRequest(inFile, outFile);
+    if (result != WRITTEN && !failure_.empty())
+        host_.ShowError(failure_);
+    failure_.clear();
+    return result;
+}
+
+void TDecryptRoad::NoteFailure(const std::string& fileName, const std::string& what)
+{
+    if (failure_.empty())
+        failure_ = fileName + "\r\n\r\n" + what;
+}
+
+int32_t TDecryptRoad::WriteOutput(const std::string& outFile, const std::string& bytes)
+{
+    if (outFile.empty())
+        return 0; // no output file: nothing to write, nothing to report
+    if (CommitFileSafely(outFile, bytes))
+        return WRITTEN;
+    NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN));
+    return 0;
+}
+
+int32_t TDecryptRoad::CopyThrough(const std::string& inFile, const std::string& outFile)
+{
+    if (outFile.empty())
+        return 0;
+    if (CopyFileA(inFile.c_str(), outFile.c_str(), FALSE))
+        return WRITTEN;
+    const DWORD error = GetLastError();
+    NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN) + "\r\n" + SystemErrorText(error));
+    return 0;
+}
+
+int32_t TDecryptRoad::DecryptRequest(const std::string& inFile, const std::string& outFile)
+{
     TCacheHold hold(pgp_);
     if (inFile.empty())
         return 0;
@@ -131,8 +160,13 @@ int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::strin
     if (window.FolderManager)
         context_.FolderManagerMode = true;
     std::string original;
-    if (!window.DecodeAllowed || context_.DecodingSuppressed || !ReadFileBytes(inFile, original))
+    if (!window.DecodeAllowed || context_.DecodingSuppressed)
         return CopyThrough(inFile, outFile);
+    if (!ReadFileBytes(inFile, original)) {
+        // What kept the file from being read, a lock or its absence, is what the user needs.
+        NoteFailure(inFile, SystemErrorText(GetLastError()));
+        return CopyThrough(inFile, outFile);
+    }
     // The message tree in place of the decode; where it cannot be shown the decode goes on.
     if (context_.ShowAsTreePending) {
         if (ShowTreeOf(original, window))

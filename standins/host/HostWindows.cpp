@@ -345,11 +345,15 @@ HWND THost::CreateMdiReader()
 HWND THost::CreateEditor()
 {
     // Titled as the mail client titles new messages, in the language of its strings.
-    char format[128] = {}, title[160] = {};
+    // The language text is no format: its one "%d" takes the number, anything else stays text.
+    char format[128] = {};
     if (!LoadStringA(Language ? Language : Instance, HOST_STRING_NEW_MESSAGE, format, sizeof format))
         lstrcpyA(format, "New message %d");
-    wsprintfA(title, format, ++EditorCount);
-    return CreateMdiChild(CLASS_EDITOR, title);
+    std::string title = format;
+    const std::string number = std::to_string(++EditorCount);
+    if (const size_t at = title.find("%d"); at != std::string::npos)
+        title.replace(at, 2, number);
+    return CreateMdiChild(CLASS_EDITOR, title.c_str());
 }
 
 bool THost::IsSubclassed(HWND window)

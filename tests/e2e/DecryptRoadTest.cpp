@@ -56,6 +56,20 @@ TEST(DecryptRoad, AnEncryptedMessageIsDecryptedIntoTheOutputFile)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(DecryptRoad, AnOutputFolderThatIsMissingIsNamedInAnErrorAndTheRequestFails)
+{
+    THostSession session("nooutfolder");
+    session.WriteFile("in.cnm", kHeader + Message("to-bob.asc"));
+    THostRun run = session.Run(Session(
+        session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("gone\\out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const auto calls = run.LinesStartingWith("export decrypt ->");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 0 "));
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    EXPECT_FALSE(session.Exists("gone"));
+}
+
 TEST(DecryptRoad, ATamperedMessageIsRefusedAndLeftAsItCame)
 {
     THostSession session("tampered");

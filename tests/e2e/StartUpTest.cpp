@@ -70,6 +70,33 @@ TEST(StartUp, WithAMailFolderAndKeyRingsItSucceedsSilently)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(StartUp, AStartAfterADeathFinishesHalfDoneCommitsAndWipesLeftDecodedParts)
+{
+    THostSession session("recovery");
+    // One commit had renamed its new file in; another had not yet.
+    session.WriteFile("SENT.PMX", "ciphertext");
+    session.WriteFile("SENT.PMX.zvk-old", "the plaintext");
+    session.WriteFile("QUEUED.PMX", "the original");
+    session.WriteFile("QUEUED.PMX.zvk-new", "half written");
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string dead = std::string(temp) + "ZAVEK-decoded-4294967290-1";
+    CreateDirectoryA(dead.c_str(), nullptr);
+    const std::string part = dead + "\\photo.png";
+    HANDLE file = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    THostRun run = session.Run(ANSWERS + session.UseKeyRings() + "load\nforminit\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_THAT(run.LinesStartingWith("export FORMINIT")[0], HasSubstr("-> 1 window"));
+    EXPECT_EQ(session.ReadFile("SENT.PMX"), "ciphertext");
+    EXPECT_EQ(session.ReadFile("QUEUED.PMX"), "the original");
+    for (const char* leftover : { "SENT.PMX.zvk-old", "QUEUED.PMX.zvk-new" })
+        EXPECT_FALSE(session.Exists(leftover)) << leftover;
+    EXPECT_EQ(GetFileAttributesA(dead.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(StartUp, WithoutKeyRingsItAsksOnceAndStartsOnNo)
 {
     THostSession session("norings");

@@ -227,9 +227,11 @@ TEST_F(DecryptRoadStandIn, RefusedDecodesCopyTheFileThrough)
     }
     EXPECT_EQ(asked, 0);
 
-    // Nothing to read: the copy fails too, and so does the request. No input file: nothing at all.
-    EXPECT_EQ(road->DecryptMessage(scratch.path + "missing.cnm", scratch.path + "out.txt"), 0);
+    EXPECT_TRUE(host.Errors.empty());
+    // No input file, or no output file: nothing at all, and nothing to tell.
     EXPECT_EQ(road->DecryptMessage("", scratch.path + "out.txt"), 0);
+    EXPECT_EQ(road->DecryptMessage(Put("plain.txt", "just text"), ""), 0);
+    EXPECT_TRUE(host.Errors.empty());
 }
 
 TEST_F(DecryptRoadStandIn, WithoutTheTreeDialogAPendingTreeGivesWayToTheDecode)
@@ -241,11 +243,35 @@ TEST_F(DecryptRoadStandIn, WithoutTheTreeDialogAPendingTreeGivesWayToTheDecode)
     EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
 }
 
-TEST_F(DecryptRoadStandIn, AnOutputFileThatCannotBeWrittenFailsTheRequest)
+TEST_F(DecryptRoadStandIn, EveryFailedRequestNamesTheFileAndWhatFailed)
 {
-    const std::string in = Put("msg.cnm", Fixture("encrypted.asc"));
-    EXPECT_EQ(road->DecryptMessage(in, scratch.path + "no-such-folder\\out.txt"), 0);
-    EXPECT_EQ(road->DecryptMessage(Put("plain.txt", "just text"), scratch.path + "no-such-folder\\out.txt"), 0);
+    const std::string out = scratch.path + "out.txt";
+    const std::string missingFolder = scratch.path + "no-such-folder\\out.txt";
+    const std::string locked = Put("locked.cnm", Fixture("encrypted.asc"));
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    struct TCase {
+        const char* name;
+        std::string in, out, named;
+        bool decodeAllowed;
+    } cases[] = {
+        { "locked input", locked, out, locked, true },
+        { "missing input", scratch.path + "missing.cnm", out, scratch.path + "missing.cnm", true },
+        { "encrypted into a missing folder", Put("msg.cnm", Fixture("encrypted.asc")), missingFolder,
+            missingFolder, true },
+        { "plain text into a missing folder", Put("plain.txt", "just text"), missingFolder, missingFolder, true },
+        { "copied through into a missing folder", Put("copy.cnm", "text"), missingFolder, missingFolder, false },
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.Errors.clear();
+        host.Window.DecodeAllowed = c.decodeAllowed;
+        EXPECT_EQ(road->DecryptMessage(c.in, c.out), 0);
+        ASSERT_EQ(host.Errors.size(), 1u);
+        EXPECT_EQ(host.Errors[0].rfind(c.named + "\r\n\r\n", 0), 0u) << host.Errors[0];
+        EXPECT_GT(host.Errors[0].size(), c.named.size() + 6) << "the reason is missing";
+    }
+    CloseHandle(lock);
 }
 
 TEST_F(DecryptRoadStandIn, AttachmentsInAttachmentModeByExtension)

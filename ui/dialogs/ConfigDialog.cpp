@@ -3,9 +3,9 @@
 #include "ui/dialogs/ConfigDialog.h"
 
 #include "ui/dialogs/MessageDialogs.h"
+#include "ui/dialogs/TextViewerRules.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 
 namespace {
@@ -22,12 +22,6 @@ constexpr UINT WM_SECONDS_WARNING = WM_APP + 0x140;
 int Row(int index)
 {
     return 12 + index * RowHeight;
-}
-
-std::string WithoutAccelerator(std::string text)
-{
-    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
-    return text;
 }
 
 bool SameKeyID(const std::string& a, const std::string& b)
@@ -615,8 +609,8 @@ void TConfigDialog::CheckHeaderLines()
     const int scanLines = seScanLines->Value();
     if (lines > scanLines) {
         const int rounded = (lines + 9) / 10 * 10;
-        char detail[256];
-        std::snprintf(detail, sizeof detail, texts.GetEntry(167).c_str(), "Header scan lines");
+        // A translation is never a format: its conversions other than the one "%s" stay as text.
+        const std::string detail = FormatWithOne(texts.GetEntry(167), "Header scan lines");
         if (ConfirmYes(MainObject(),
                 texts.GetEntry(166) + std::to_string(lines) + detail + std::to_string(rounded) + "?"))
             seScanLines->SetValue(rounded);
