@@ -11,7 +11,8 @@ namespace {
 
 struct TEntity {
     std::string Header;    // without the blank line
-    std::string Separator; // the blank-line marker: CR LF CR LF or LF LF; empty without header
+    std::string Separator; // the header's line break and blank line, as they stand
+    bool HasHeader = false;
     std::string Body;
 };
 
@@ -24,9 +25,11 @@ TEntity SplitEntity(const std::string& Text)
         entity.Body = Text;
         return entity;
     }
+    const std::size_t bodyStart = SectionBodyStart(section) - 1;
     entity.Header = Text.substr(0, section.Length);
-    entity.Separator = Text.compare(section.Length, 4, "\r\n\r\n") == 0 ? "\r\n\r\n" : "\n\n";
-    entity.Body = Text.substr(section.Length + entity.Separator.size());
+    entity.Separator = Text.substr(section.Length, bodyStart - section.Length);
+    entity.Body = Text.substr(bodyStart);
+    entity.HasHeader = true;
     return entity;
 }
 
@@ -116,7 +119,7 @@ std::string PrepareEntity(const std::string& Text, const std::string& Charset, b
 std::string PrepareEmbedded(const std::string& Part, const std::string& Charset, bool QuotedPrintable, int Depth)
 {
     TEntity part = SplitEntity(Part);
-    if (part.Separator.empty()) {
+    if (!part.HasHeader) {
         // A digest entry without part header fields: the text is the message itself.
         return PrepareEntity(Part, Charset, QuotedPrintable, Depth + 1);
     }
@@ -168,7 +171,7 @@ std::string PrepareEntity(const std::string& Text, const std::string& Charset, b
     if (Depth >= MaxMimeDepth)
         return Text;
     TEntity entity = SplitEntity(Text);
-    if (entity.Separator.empty())
+    if (!entity.HasHeader)
         return Text;
     THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(entity.Header), false);
     if (marker.Start > 0)
@@ -265,7 +268,7 @@ std::string MoveContentHeaders(const std::string& Header, bool Delete, const std
 std::string MakeTextPartQuotedPrintable(const std::string& Part)
 {
     TEntity entity = SplitEntity(Part);
-    if (entity.Separator.empty())
+    if (!entity.HasHeader)
         return Part;
     const THeaderData header = HeaderOnly(entity.Header);
     if (!IsTextType(GetHeaderValue("Content-Type:", header, true).Str()))

@@ -49,18 +49,6 @@ std::string SectionSlice(const std::string& Text, int32_t First, int32_t Last)
     return Text.substr(range.First - 1, range.Last - range.First + 1);
 }
 
-// Where a part's body begins: behind the blank line that ends its header block.
-int32_t BodyStartOf(const THeaderData& Part)
-{
-    const std::string& text = Part.Str();
-    const int32_t marker = Part.Start + std::max(Part.Length, 0);
-    if (StrMatchesAt("\r\n\r\n", text, marker))
-        return marker + 4;
-    if (StrMatchesAt("\n\n", text, marker))
-        return marker + 2;
-    return marker;
-}
-
 // Last position of a part's body: before the line break that precedes the next delimiter line.
 int32_t BodyEndOf(const std::string& Text, const std::string& Boundary, int32_t From, int32_t Limit)
 {
@@ -362,7 +350,7 @@ void TMimeMsgTree::LoadLevel(THeaderDataEx Message, bool Outermost, int Depth)
     } else if (StartsWithText("message/rfc822", TrimBlanksLeft(Message.ContentType)) && Message.Length > 0) {
         // A message whose whole body is another message: that one is loaded in its place.
         THeaderDataEx embedded = Message;
-        embedded.Start = BodyStartOf(Message);
+        embedded.Start = SectionBodyStart(Message);
         embedded.Length = 0;
         embedded.ContentType.clear();
         ++AttachmentCount;
@@ -404,7 +392,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         if (part.Start == 0)
             break;
         previous = part;
-        const int32_t bodyStart = BodyStartOf(part);
+        const int32_t bodyStart = SectionBodyStart(part);
         const int32_t bodyEnd = BodyEndOf(text, Multipart.Boundary, bodyStart, limit);
         part.Limit = bodyEnd;
         if (RawMode) {
@@ -491,7 +479,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     if (EnclosingKind == nkAlternative && subtype != "plain" && BodyNode >= 0 &&
         !(Mode & (lmPreferFormatted | lmNested)))
         return;
-    const int32_t bodyStart = Part.Length > 0 ? BodyStartOf(Part) : Part.Start;
+    const int32_t bodyStart = Part.Length > 0 ? SectionBodyStart(Part) : Part.Start;
     const std::string rawBody = SectionSlice(text, bodyStart, BodyEnd);
     std::string description = Part.Description;
     if (description.empty() && !(HeaderMask & hmDescription))
