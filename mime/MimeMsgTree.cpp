@@ -36,6 +36,11 @@ std::string SubtypeOf(const std::string& ContentType)
     return slash == std::string::npos ? std::string() : LowerAscii(TrimBlanks(type.substr(slash + 1)));
 }
 
+bool SameText(const std::string& A, const std::string& B)
+{
+    return A.size() == B.size() && StartsWithText(A, B);
+}
+
 bool OnlyLineBreaks(const std::string& Text)
 {
     return std::all_of(Text.begin(), Text.end(), [](char c) { return c == '\r' || c == '\n'; });
@@ -172,6 +177,7 @@ void TMimeMsgTree::Reset()
     CurrentParent = -1;
     DecodeDepth = 0;
     SelectedSection = -1;
+    PartEnds.clear();
 }
 
 TSectionNode* TMimeMsgTree::GetSection(int Index)
@@ -274,10 +280,20 @@ bool TMimeMsgTree::DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std
     TreeData.Decode(SectionSlice(text, start, end), charset, decoded, StatusCode, StatusText);
     if (decoded.empty())
         return false;
-    const std::string before = SectionSlice(text, Message.Start, start - 1);
+    // A protected part of a multipart begins with the enclosing delimiter line: that line stays,
+    // so the decoded entity takes the part's place instead of landing in the preamble.
+    int32_t spliceFrom = start;
+    if (StrMatchesAt("--", text, start) && start > Message.Start) {
+        const int32_t lineEnd = LineEndOf(text, start, end);
+        spliceFrom = lineEnd + LineBreakLength(text, lineEnd, end);
+    }
+    const std::string before = SectionSlice(text, Message.Start, spliceFrom - 1);
     std::string after = SectionSlice(text, end + 1, EffectiveLimit(text.size(), Message.Limit));
     if (OnlyLineBreaks(after))
         after.clear();
+    // The next delimiter line must begin a line of its own.
+    if (!after.empty() && after[0] != '\r' && after[0] != '\n' && decoded.back() != '\n')
+        decoded += "\r\n";
     if (record) {
         SecureStart = static_cast<int32_t>(before.size()) + 1;
         SecureEnd = SecureStart + static_cast<int32_t>(decoded.size()) - 1;
@@ -382,6 +398,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
     const int32_t limit = EffectiveLimit(text.size(), Multipart.Limit);
 
     THeaderData previous = Multipart;
+    std::vector<std::string> open = {Multipart.Boundary};
     for (;;) {
         if (SectionCount() >= MaxTreeNodes) {
             Truncated = true;
@@ -391,9 +408,15 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         static_cast<THeaderData&>(part) = FindNextPart(previous, Multipart.Boundary, HeaderMask);
         if (part.Start == 0)
             break;
-        previous = part;
+        const std::string& type = part.ContentType;
+        const bool embedded = StartsWithText("message/rfc822", TrimBlanksLeft(type));
+        const bool digestEntry = Multipart.PartKind == nkDigest && (TrimBlanks(type).empty() || embedded);
         const int32_t bodyStart = SectionBodyStart(part);
-        const int32_t bodyEnd = BodyEndOf(text, Multipart.Boundary, bodyStart, limit);
+        // The part runs past every delimiter line that a multipart inside it owns.
+        const int32_t contentEnd = NestedContentEnd(part, digestEntry, open, Depth);
+        const int32_t bodyEnd = BodyEndOf(text, Multipart.Boundary, contentEnd, limit);
+        previous = part;
+        previous.Length = contentEnd - part.Start;
         part.Limit = bodyEnd;
         if (RawMode) {
             TSectionNode* raw = AddNode(nkRawText, part, std::string());
@@ -414,9 +437,8 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
             LoadLevel(secure, false, Depth + 1);
             continue;
         }
-        const std::string& type = part.ContentType;
-        if (Multipart.PartKind == nkDigest || StartsWithText("message/rfc822", TrimBlanksLeft(type))) {
-            if (Multipart.PartKind == nkDigest && Outermost)
+        if (digestEntry || embedded) {
+            if (digestEntry && Outermost)
                 IsDigest = true;
             else
                 ++AttachmentCount;
@@ -441,6 +463,85 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
             raw->Text = "--" + Multipart.Boundary + "--";
     }
     CurrentParent = savedParent;
+}
+
+// Where the walk of the enclosing multipart looks for its next delimiter line after Part: behind
+// the closing delimiter of a multipart inside the part (its own, or an embedded message's), so
+// the nearest open multipart owns a delimiter line, also one that reuses an enclosing name.
+int32_t TMimeMsgTree::NestedContentEnd(const THeaderData& Part, bool DigestEntry, std::vector<std::string>& Open,
+                                       int Depth)
+{
+    const int32_t body = SectionBodyStart(Part);
+    if (Depth + 1 >= MaxMimeDepth)
+        return body;
+    const auto key = std::make_pair(Part.Text, Part.Start);
+    if (const auto known = PartEnds.find(key); known != PartEnds.end())
+        return known->second;
+    int32_t end = body;
+    THeaderData entity = Part;
+    const std::string type = TrimBlanks(Part.ContentType);
+    if (StartsWithText("message/rfc822", type) || (DigestEntry && type.empty())) {
+        entity.Start = body;
+        FindHeaderEnd(entity, hmContentType);
+    }
+    const std::string boundary = entity.Start > 0 ? GetBoundary(entity) : std::string();
+    if (!boundary.empty()) {
+        const bool digest = MultipartKindOf(entity.ContentType) == nkDigest;
+        end = std::max(body, MultipartContentEnd(entity, boundary, digest, SectionBodyStart(entity), Open, Depth + 1));
+    }
+    PartEnds[key] = end;
+    return end;
+}
+
+// The end of the closing delimiter line of the multipart with Boundary whose body begins at From;
+// an enclosing multipart's delimiter line under another name ends it unclosed, at that line.
+int32_t TMimeMsgTree::MultipartContentEnd(const THeaderData& Section, const std::string& Boundary, bool Digest,
+                                          int32_t From, std::vector<std::string>& Open, int Depth)
+{
+    const std::string& text = Section.Str();
+    const int32_t last = EffectiveLimit(text.size(), Section.Limit);
+    Open.push_back(Boundary);
+    int32_t end = last + 1;
+    for (int32_t from = From; from <= last;) {
+        const TDelimiter own = FindDelimiterLine(text, Boundary, from, last);
+        int32_t until = own.Position > 0 ? own.Position - 1 : last;
+        int32_t enclosing = 0;
+        for (std::size_t i = 0; i + 1 < Open.size(); ++i) {
+            if (SameText(Open[i], Boundary))
+                continue;
+            const TDelimiter outer = FindDelimiterLine(text, Open[i], from, until);
+            if (outer.Position > 0) {
+                enclosing = outer.Position;
+                until = outer.Position - 1;
+            }
+        }
+        if (enclosing > 0) {
+            // Ends before the line break in front of that line, as a closed part would.
+            end = enclosing;
+            if (end - 1 >= from && text[end - 2] == '\n')
+                --end;
+            if (end - 1 >= from && text[end - 2] == '\r')
+                --end;
+            break;
+        }
+        if (own.Position == 0)
+            break;
+        if (own.Closing) {
+            end = LineEndOf(text, own.Position, last);
+            break;
+        }
+        THeaderData cursor = Section;
+        cursor.Start = own.Position;
+        cursor.Length = 0;
+        const THeaderData part = FindNextPart(cursor, Boundary, hmContentType);
+        if (part.Start == 0)
+            break;
+        const bool entry = Digest && (TrimBlanks(part.ContentType).empty() ||
+                                      StartsWithText("message/rfc822", TrimBlanksLeft(part.ContentType)));
+        from = std::max(NestedContentEnd(part, entry, Open, Depth), own.Position + 1);
+    }
+    Open.pop_back();
+    return end;
 }
 
 std::string TMimeMsgTree::DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node)
@@ -489,7 +590,9 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
 
     // A Content-Type that names no subtype is invalid and means text/plain (RFC 2045).
     const std::string mediaType = TrimBlanks(type.substr(0, type.find(';')));
-    const bool isText = mediaType.find('/') == std::string::npos || StartsWithText("text/", mediaType);
+    // A multipart without a usable boundary is read as text, as mature parsers read it.
+    const bool boundless = StartsWithText("multipart/", mediaType);
+    const bool isText = mediaType.find('/') == std::string::npos || StartsWithText("text/", mediaType) || boundless;
     const bool attachment = !isText || StartsWithText("attachment", TrimBlanksLeft(Part.Disposition));
     if (attachment) {
         if (!(EnclosingKind == nkEncrypted || EnclosingKind == nkSigned ||
@@ -521,6 +624,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->Section.Boundary = EnclosingBoundary();
         const std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
         node->DecodedSize = decoded.size();
+        node->BodyFirst = bodyStart;
+        node->BodyLast = BodyEnd;
         if (keepTexts) {
             node->Text = signature ? rawBody : DecodeArmoredBlocks(decoded, *node);
             if (!signature && name.size() > 8 && PosText(".pgp.asc", name) == static_cast<int>(name.size()) - 7 &&
@@ -536,6 +641,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
             node->Section.Start = 1;
             node->Section.Length = static_cast<int32_t>(rawBody.size());
             node->Section.Limit = node->Section.Length;
+            node->BodyFirst = 1;
+            node->BodyLast = node->Section.Length;
             node->Section.Kind = PosText("PGP-signature", type) > 0 ? skPgpMimeSigned : skSmimeMultipartSigned;
             const TSectionNode* multipart = GetSection(node->Parent);
             const int32_t multipartEnd = EffectiveLimit(text.size(), multipart->Section.Limit);
@@ -545,7 +652,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     }
 
     uint32_t kind = nkTextOther;
-    if (mediaType.find('/') == std::string::npos || subtype == "plain")
+    if (mediaType.find('/') == std::string::npos || subtype == "plain" || boundless)
         kind = nkTextPlain;
     else if (subtype == "html")
         kind = nkTextHtml;
@@ -568,6 +675,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     node->Section.Boundary = EnclosingBoundary();
     const std::string decoded = DecodeTransfer(rawBody, Part.TransferEncoding);
     node->DecodedSize = decoded.size();
+    node->BodyFirst = bodyStart;
+    node->BodyLast = BodyEnd;
     if (keepTexts) {
         // The part's own text is converted first, so decrypted text spliced into it (already
         // converted from its own charset) is not converted a second time.

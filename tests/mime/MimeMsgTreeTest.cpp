@@ -343,6 +343,95 @@ TEST_F(MimeTree, BodyTextsFollowTheBodyAndSkipDigests)
     EXPECT_TRUE(digest.CollectBodyTexts(false).empty());
 }
 
+// Node kinds in load order, with the depth of each node.
+std::string Shape(const TMimeMsgTree& Tree)
+{
+    std::string shape;
+    for (int i = 0; i < Tree.SectionCount(); ++i) {
+        const TSectionNode& node = *Tree.GetSection(i);
+        int depth = 0;
+        for (int p = node.Parent; p >= 0; p = Tree.GetSection(p)->Parent)
+            ++depth;
+        shape += (shape.empty() ? "" : " ") + std::to_string(depth) + ":" + std::to_string(node.NodeKind);
+    }
+    return shape;
+}
+
+TEST_F(MimeTree, MessyShapesKeepEveryHeaderAndPart)
+{
+    const struct {
+        const char* File;
+        const char* Shape;
+    } cases[] = {
+        // A file that ends inside its header, and one without the blank line after it.
+        {"header-only", "0:8 0:11"},
+        {"no-blank-line", "0:8 0:11"},
+        // An empty part between two delimiter lines: the walk goes on to the attachment.
+        {"empty-part", "0:8 0:2 1:11 1:11 1:15"},
+        // A digest part that names text/plain is text; the others are messages.
+        {"digest-typed", "0:8 0:7 1:8 1:11 1:11 1:8 1:11"},
+        // One boundary name reused by nested multiparts: the nearest open multipart owns a
+        // delimiter line; an unclosed inner multipart ends at its parent's next delimiter.
+        {"reused-boundary", "0:8 0:2 1:4 2:11 2:12 1:15"},
+        {"triple-boundary", "0:8 0:2 1:3 2:4 3:11 3:12 2:15 1:15"},
+        {"unclosed-inner", "0:8 0:2 1:4 2:11 2:12 1:15"},
+        // A multipart without a usable boundary is one text leaf with its content.
+        {"empty-boundary", "0:8 0:11"},
+    };
+    for (const auto& c : cases) {
+        TMimeMsgTree tree = Load(ReadData(std::string("shapes/") + c.File + ".eml"), lmPreferFormatted | lmNested);
+        EXPECT_EQ(Shape(tree), c.Shape) << c.File << "\n" << TreeJson(tree);
+        // Every message keeps its header: summary values and the date.
+        EXPECT_EQ(tree.GetSection(0)->GetFrom(), "Alice <alice@example.org>") << c.File;
+        EXPECT_NE(tree.GetSection(0)->GetSubject(), "") << c.File;
+        EXPECT_GT(tree.GetMessageDate(), 46000) << c.File;
+    }
+
+    TMimeMsgTree headerOnly = Load(ReadData("shapes/header-only.eml"), 0x26);
+    EXPECT_EQ(headerOnly.GetSection(1)->Section.Charset, "ISO-8859-1");
+    EXPECT_EQ(headerOnly.GetSectionText(1), "");
+    TMimeMsgTree noBlank = Load(ReadData("shapes/no-blank-line.eml"), 0x26);
+    EXPECT_EQ(noBlank.GetSection(0)->GetSubject(), "no blank line");
+    EXPECT_EQ(noBlank.GetSectionText(noBlank.BodyNode).rfind("Dear Bob,\r\nthe body", 0), 0u);
+    TMimeMsgTree empty = Load(ReadData("shapes/empty-part.eml"), 0x26);
+    EXPECT_EQ(empty.AttachmentCount, 1);
+    EXPECT_EQ(empty.GetSectionText(3), "after the empty part");
+    TMimeMsgTree digest = Load(ReadData("shapes/digest-typed.eml"), 0x26);
+    EXPECT_EQ(digest.GetSection(4)->Section.Charset, "US-ASCII");
+    EXPECT_EQ(digest.GetSectionText(4), "A typed text part, not a message.");
+    TMimeMsgTree boundless = Load(ReadData("shapes/empty-boundary.eml"), 0x26);
+    EXPECT_EQ(boundless.GetSectionText(boundless.BodyNode), "A body that no boundary splits.\r\nIts second line.\r\n");
+
+    // Every leaf's bytes survive the reused names.
+    TMimeMsgTree reused = Load(ReadData("shapes/reused-boundary.eml"), lmPreferFormatted | lmNested);
+    std::string pdf;
+    for (int i = 0; i < 20; ++i)
+        pdf += std::string("%PDF-1.4 fake\0\1", 15);
+    EXPECT_EQ(reused.GetSectionText(3), "plain text");
+    EXPECT_EQ(reused.GetSectionText(4), "<p>html text</p>");
+    EXPECT_EQ(reused.GetSectionText(5), pdf);
+    TMimeMsgTree triple = Load(ReadData("shapes/triple-boundary.eml"), lmPreferFormatted | lmNested);
+    EXPECT_EQ(triple.GetSectionText(4), "innermost plain");
+    EXPECT_EQ(triple.GetSectionText(5), "<p>innermost html</p>");
+    EXPECT_EQ(triple.GetSectionText(6), std::string("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(triple.GetSectionText(7), std::string("PK\3\4\n\0\0\0\0\0", 10));
+    EXPECT_EQ(triple.AttachmentCount, 1); // the picture belongs to its related HTML
+}
+
+TEST_F(MimeTree, DecodedFirstPartOfMixedTakesThePartsPlace)
+{
+    const std::string text = ReadData("pgpmime-in-mixed.eml");
+    const std::string decrypted = "Content-Type: text/plain; charset=UTF-8\r\n\r\nsecret body";
+    const TMimeMsgTree tree = Load(text, 0x26, [&](const std::string&, std::string&, std::string& Decoded,
+                                                    int32_t&, std::string&) { Decoded = decrypted; });
+    EXPECT_EQ(Shape(tree), "0:8 0:2 1:11 1:11") << TreeJson(tree);
+    ASSERT_GE(tree.BodyNode, 0);
+    EXPECT_EQ(tree.GetSectionText(tree.BodyNode), "secret body");
+    EXPECT_EQ(tree.GetSectionText(3).rfind("Footer text", 0), 0u);
+    const std::string& spliced = tree.GetSection(1)->Section.Str();
+    EXPECT_EQ(spliced.substr(tree.SecureStart - 1, tree.SecureEnd - tree.SecureStart + 1), decrypted);
+}
+
 TEST_F(MimeTree, SelectionTextTypesAndViewableExtensions)
 {
     TMimeMsgTree tree = Load(ReadData("trees/nested.eml"), lmPreferFormatted | lmNested);
