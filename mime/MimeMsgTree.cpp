@@ -36,6 +36,17 @@ std::string SubtypeOf(const std::string& ContentType)
     return slash == std::string::npos ? std::string() : LowerAscii(TrimBlanks(type.substr(slash + 1)));
 }
 
+// UTF-16 (little-endian, no terminator) of a plain ASCII text.
+std::string AsciiToWide(const std::string& Text)
+{
+    std::string wide;
+    for (char c : Text) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
 bool SameText(const std::string& A, const std::string& B)
 {
     return A.size() == B.size() && StartsWithText(A, B);
@@ -731,14 +742,14 @@ std::string TMimeMsgTree::GetAttachmentList() const
                    TreeData.SubjectSuffix;
         else
             continue;
-        const std::string line = std::string("=> ") + item + "\r\n";
+        // The caption is shortened, not the line: its line break must stay.
         if (wide) {
-            std::string utf16 = ShortenText(Utf8TextToWide(line), 260);
+            std::string utf16 = ShortenText(Utf8TextToWide(item), 260);
             if (utf16.size() >= 2)
                 utf16.resize(utf16.size() - 2);
-            list += utf16;
+            list += AsciiToWide("=> ") + utf16 + AsciiToWide("\r\n");
         } else {
-            list += ShortenText(Utf8TextToAnsi(line), 260);
+            list += "=> " + ShortenText(Utf8TextToAnsi(item), 260) + "\r\n";
         }
     }
     if (wide)
@@ -790,13 +801,22 @@ std::string ForDisplay(const std::string& Utf8, bool Wide)
 
 } // namespace
 
+namespace {
+
+std::string DecodedHeaderText(const std::string& Raw)
+{
+    std::string value = DecodeEncodedWords(Raw);
+    RemoveBackslashEscapes(value);
+    return value;
+}
+
+} // namespace
+
 std::string TSectionNode::HeaderValue(const char* Name) const
 {
     if (NodeKind != nkMessage)
         return {};
-    std::string value = DecodeEncodedWords(GetHeaderValue(Name, Section, false).Str());
-    RemoveBackslashEscapes(value);
-    return value;
+    return DecodedHeaderText(GetHeaderValue(Name, Section, false).Str());
 }
 
 std::string TSectionNode::GetFrom() const { return MailServices().DecodeIdnText(HeaderValue("From:")); }
@@ -820,7 +840,9 @@ std::string TSectionNode::GetSummaryText() const
     const std::string date = GetDateText();
     std::string summary = data.DateCaption + "\t" + orUnknown(date) + "\r\n";
     summary += data.FromCaption + "\t" + orUnknown(GetFrom()) + "\r\n";
-    summary += data.ToCaption + "\t" + orUnknown(FirstAddressEtAl(GetTo())) + "\r\n";
+    // Addresses are split before their words are decoded: a decoded comma is no separator.
+    const std::string firstTo = FirstAddressEtAl(GetHeaderValue("To:", Section, false).Str());
+    summary += data.ToCaption + "\t" + orUnknown(MailServices().DecodeIdnText(DecodedHeaderText(firstTo))) + "\r\n";
     summary += data.SubjectCaption + "\t" + orUnknown(GetSubject());
     const std::string replyTo = GetReplyTo();
     if (!replyTo.empty())

@@ -320,6 +320,33 @@ TEST_F(MimeTree, SummaryAndHeaderValues)
                                         "To:\ta@x.org et al.\r\nSubject:\t(unknown)\r\nReply-to: r@x.org\r\n\r\n");
     EXPECT_EQ(tree.GetSummary().substr(0, 40), "Date:\t2026-12-08, 19:50\r\nFrom:\tJ\xF6rg <j@x");
     EXPECT_EQ(tree.GetSection(1)->GetSummaryText(), "");
+
+    // A comma inside an encoded word separates no addresses; a zone name after the offset is
+    // a comment, not part of the offset.
+    const std::string encoded = "Date: Tue, 8 Dec 2026 20:50:34 +0100 CET\r\n"
+                                "To: =?UTF-8?Q?M=C3=BCller=2C_Hans?= <h@x>\r\n\r\nbody\r\n";
+    TMimeMsgTree one = Load(encoded, 0x24);
+    one.TreeData.ToCaption = "To:";
+    EXPECT_NE(one.GetSection(0)->GetSummaryText().find("To:\tM\xC3\xBCller, Hans <h@x>\r\n"), std::string::npos);
+    EXPECT_EQ(one.GetSection(0)->GetDateText(), "2026-12-08, 19:50");
+    TMimeMsgTree two = Load("To: =?UTF-8?Q?M=C3=BCller=2C_Hans?= <h@x>, b@y\r\n\r\nbody\r\n", 0x24);
+    two.TreeData.ToCaption = "To:";
+    EXPECT_NE(two.GetSection(0)->GetSummaryText().find("To:\tM\xC3\xBCller, Hans <h@x> et al.\r\n"), std::string::npos);
+}
+
+TEST_F(MimeTree, LongAttachmentCaptionsKeepTheirLineBreaks)
+{
+    const std::string longName(300, 'n');
+    const std::string text = "Content-Type: multipart/mixed; boundary=m\r\n\r\n"
+                             "--m\r\nContent-Type: application/zip; name=" + longName + ".zip\r\n\r\nPK\r\n"
+                             "--m\r\nContent-Type: application/zip; name=b.zip\r\n\r\nPK\r\n--m--\r\n";
+    const TMimeMsgTree tree = Load(text, 0x24);
+    const std::string shortened = "File: " + longName.substr(0, 252) + " \x85";
+    EXPECT_EQ(tree.GetAttachmentList(), "=> " + shortened + "\r\n=> File: b.zip\r\n");
+    const TMimeMsgTree wide = Load(text, 0x26 | lmWide);
+    const std::string list = wide.GetAttachmentList();
+    EXPECT_EQ(list.size(), (3 + 260 + 2 + 3 + 11 + 2 + 1) * 2u);
+    EXPECT_EQ(list.substr((3 + 260) * 2, 6), std::string("\r\0\n\0=\0", 6));
 }
 
 TEST_F(MimeTree, BodyTextsFollowTheBodyAndSkipDigests)
