@@ -176,11 +176,16 @@ std::string EncodeQuotedPrintableBody(const std::string& Text)
         }
         const bool nextIsBreak = i + 1 < n && IsLineBreakChar(Text[i + 1]);
         const bool atLineEnd = i + 1 == n || nextIsBreak;
+        // "From " at a line start is changed by mbox transports (to ">From "), which breaks a
+        // signature; encoded it passes unchanged.
+        const bool fromLine = column == 0 && Text.compare(i, 5, "From ") == 0;
         const bool encoded = (c < 32 && c != '\t') || c == '=' || c == '?' || c == '_' || c >= 0x7F ||
-                             ((c == ' ' || c == '\t') && atLineEnd);
+                             ((c == ' ' || c == '\t') && atLineEnd) || fromLine;
         if (column > (encoded ? 72u : 74u) && !nextIsBreak) {
             if (breakAfter != std::string::npos) {
                 out.insert(breakAfter, "=\r\n");
+                if (out.compare(breakAfter + 3, 5, "From ") == 0)
+                    out.replace(breakAfter + 3, 1, "=46");
                 column = out.size() - (breakAfter + 3);
             } else {
                 out += "=\r\n";
