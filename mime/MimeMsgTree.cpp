@@ -140,6 +140,19 @@ private:
     int& Depth;
 };
 
+// A multipart whose body opens no part (its boundary never occurs, or only closes) is read as one
+// text leaf, as mature parsers read it, so its text is shown rather than an empty multipart.
+bool HasDelimiterLine(const THeaderDataEx& Multipart)
+{
+    const std::string& text = Multipart.Str();
+    const int32_t last = EffectiveLimit(text.size(), Multipart.Limit);
+    const int32_t body = SectionBodyStart(Multipart);
+    if (Multipart.Boundary.empty() || body > last)
+        return false;
+    const TDelimiter first = FindDelimiterLine(text, Multipart.Boundary, body, last);
+    return first.Position > 0 && !first.Closing;
+}
+
 } // namespace
 
 uint32_t MultipartKindOf(const std::string& ContentType)
@@ -372,7 +385,7 @@ void TMimeMsgTree::LoadLevel(THeaderDataEx Message, bool Outermost, int Depth)
         }
     }
     SkipHeader = false;
-    if (!Message.Boundary.empty()) {
+    if (HasDelimiterLine(Message)) {
         WalkMultipart(Message, Depth, Outermost, statusText);
     } else if (StartsWithText("message/rfc822", TrimBlanksLeft(Message.ContentType)) && Message.Length > 0) {
         // A message whose whole body is another message: that one is loaded in its place.
@@ -457,7 +470,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         } else if (StartsWithText("multipart/", TrimBlanksLeft(type))) {
             part.Boundary = GetBoundary(part);
             part.PartKind = static_cast<int32_t>(MultipartKindOf(type));
-            if (Depth + 1 >= MaxMimeDepth || part.Boundary.empty()) {
+            if (Depth + 1 >= MaxMimeDepth || !HasDelimiterLine(part)) {
                 Truncated = Truncated || Depth + 1 >= MaxMimeDepth;
                 AddLeaf(part, Multipart.PartKind, bodyEnd);
             } else {

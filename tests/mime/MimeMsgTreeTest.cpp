@@ -402,8 +402,10 @@ TEST_F(MimeTree, MessyShapesKeepEveryHeaderAndPart)
         {"reused-boundary", "0:8 0:2 1:4 2:11 2:12 1:15"},
         {"triple-boundary", "0:8 0:2 1:3 2:4 3:11 3:12 2:15 1:15"},
         {"unclosed-inner", "0:8 0:2 1:4 2:11 2:12 1:15"},
-        // A multipart without a usable boundary is one text leaf with its content.
+        // A multipart without a usable boundary, or whose boundary opens no part, is one text
+        // leaf with its content.
         {"empty-boundary", "0:8 0:11"},
+        {"boundary-never-opens", "0:8 0:11"},
     };
     for (const auto& c : cases) {
         TMimeMsgTree tree = Load(ReadData(std::string("shapes/") + c.File + ".eml"), lmPreferFormatted | lmNested);
