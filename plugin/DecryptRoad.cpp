@@ -41,6 +41,14 @@ bool FailureKeepsText(uint32_t kind)
     return kind == skNone || kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skSmimeMultipartSigned;
 }
 
+bool IsSMimeKind(uint32_t kind)
+{
+    return kind >= skSmimeEnveloped && kind <= skSmimeSignedData;
+}
+
+const char SMIME_NOT_AVAILABLE[] = "This message is protected with S/MIME, which this version cannot decrypt or "
+                                   "check yet. It is shown as it came; no signature was checked.";
+
 int32_t WriteOutput(const std::string& outFile, const std::string& bytes)
 {
     return !outFile.empty() && CommitFileSafely(outFile, bytes) ? TDecryptRoad::WRITTEN : 0;
@@ -186,12 +194,19 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     std::string output, charset;
     TKeyIDData recipients;
     const bool keepsText = FailureKeepsText(kind);
+    const bool sMime = IsSMimeKind(kind);
     // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText, true,
+    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText || sMime, true,
         kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
     int32_t result = 0;
     std::string forHost;
-    if (status == kStatusOK || keepsText) {
+    // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
+    const bool notAvailable = sMime && status == kStatusNotAvailable;
+    if (notAvailable)
+        host_.ShowError(SMIME_NOT_AVAILABLE);
+    else if (sMime && !keepsText && status != kStatusOK)
+        pgp_.ShowPGPError(status);
+    if (status == kStatusOK || (keepsText && !notAvailable)) {
         if (kind < FirstMimeKind) {
             // A converted text gets the mail client's line breaks; anything else stays as decrypted.
             if (!charset.empty())
