@@ -143,6 +143,25 @@ TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
     EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
 }
 
+TEST(DecryptRoad, AnSMimeSignedMessageStaysAsItCameWithAClearMessage)
+{
+    THostSession session("smime");
+    const std::string message = kHeader.substr(0, kHeader.size() - 2)
+        + "MIME-Version: 1.0\r\nContent-Type: multipart/signed; protocol=\"application/pkcs7-signature\"; "
+          "micalg=sha-256; boundary=\"s1\"\r\n\r\n--s1\r\nContent-Type: text/plain\r\n\r\nSigned with S/MIME.\r\n"
+          "--s1\r\nContent-Type: application/pkcs7-signature; name=\"smime.p7s\"\r\n"
+          "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHAqCAMIACAQExDzANBglghkgBZQMEAgEFADCABgkqhkiG9w0BBwEAAA==\r\n"
+          "--s1--\r\n";
+    session.WriteFile("in.cnm", message);
+    THostRun run = session.Run(
+        Session(session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), message);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
+    EXPECT_FALSE(run.Has("request 3075 0 status \"Decrypting done\""));
+}
+
 TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
 {
     THostSession session("passphrase");

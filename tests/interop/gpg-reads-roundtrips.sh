@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# GnuPG reads what the plug-in wrote over message files in e2e_RoundTrip: every encrypted message
+# decrypts, every signed one verifies with a good signature. Usage: gpg-reads-roundtrips.sh
+# KEY_FIXTURES ROUNDTRIP_OUTPUT
+set -euo pipefail
+keys="$1"
+out="$2"
+home="$(mktemp -d)"
+trap 'gpgconf --homedir "$home" --kill all 2>/dev/null || true; rm -rf "$home"' EXIT
+gpg() { command gpg --homedir "$home" --batch --yes --pinentry-mode loopback --passphrase ann-pass "$@"; }
+gpg --import "$keys/pubring.pkr" "$keys/secring.skr" 2>/dev/null
+failures=0 checked=0
+
+# The status lines of gpg on the arguments must hold the keyword.
+expect() {
+  local name="$1" keyword="$2"; shift 2
+  local status
+  status="$(mktemp)"
+  gpg --status-file "$status" --output /dev/null "$@" 2>/dev/null || true
+  if ! grep -q "^\[GNUPG:\] $keyword" "$status"; then
+    echo "FAIL $name: no $keyword"; failures=$((failures + 1))
+  fi
+  checked=$((checked + 1))
+  rm -f "$status"
+}
+
+for message in "$out"/*.eml; do
+  name="$(basename "$message" .eml)"
+  case "$name" in
+    encrypt-*) expect "$name" DECRYPTION_OKAY --decrypt "$message" ;;
+    sign-mime-*) expect "$name" GOODSIG --verify "$out/$name.part.asc" "$out/$name.part" ;;
+    sign-*) expect "$name" GOODSIG --verify "$message" ;;
+  esac
+done
+echo "$checked messages checked, $failures failures"
+[ "$checked" -ge 48 ] && [ "$failures" -eq 0 ]
