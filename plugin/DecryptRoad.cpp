@@ -81,6 +81,51 @@ std::string DecoderInput(uint32_t kind, const std::string& block)
     return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
 }
 
+// Whether an inline block shares the message with other text: anything but the message's header,
+// the MIME structure around the block (delimiter lines of a declared boundary, part headers) and
+// blank lines. A part added beside the block must not share its signature result.
+bool HasTextBesideBlock(const TMessageData& data)
+{
+    std::vector<std::string> delimiters;
+    std::string header;
+    bool inHeader = !data.TextBefore.empty();
+    const auto isDelimiter = [&](const std::string& line, bool& closing) {
+        for (const std::string& delimiter : delimiters)
+            if (line.compare(0, delimiter.size(), delimiter) == 0) {
+                const std::string rest = line.substr(delimiter.size());
+                closing = rest.compare(0, 2, "--") == 0;
+                if ((closing ? rest.substr(2) : rest).find_first_not_of(" \t") == std::string::npos)
+                    return true;
+            }
+        return false;
+    };
+    for (const std::string* text : { &data.TextBefore, &data.TextAfter }) {
+        for (size_t at = 0; at < text->size();) {
+            const size_t end = std::min(text->find("\r\n", at), text->size());
+            const std::string line = text->substr(at, end - at);
+            at = end + 2;
+            bool closing = false;
+            if (inHeader) {
+                if (!line.empty()) {
+                    header += line + "\r\n";
+                    continue;
+                }
+                inHeader = false;
+                const std::string delimiter = BoundaryParameter(HeaderFieldValue(header, "Content-Type:"));
+                if (!delimiter.empty())
+                    delimiters.push_back(delimiter);
+                header.clear();
+            } else if (isDelimiter(line, closing)) {
+                inHeader = !closing;
+            } else if (line.find_first_not_of(" \t") != std::string::npos) {
+                return true;
+            }
+        }
+        inHeader = false; // the block itself lies between the two texts
+    }
+    return false;
+}
+
 bool SameFileName(const std::string& a, const std::string& b)
 {
     return !a.empty() && lstrcmpiA(a.c_str(), b.c_str()) == 0;
@@ -177,6 +222,8 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block);
     if (kind == skNone)
         return WriteOutput(outFile, original);
+    if (kind < FirstMimeKind)
+        messageData_.HasOtherText = HasTextBesideBlock(messageData_);
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode) {

@@ -137,7 +137,8 @@ TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
     EXPECT_EQ(run.LinesStartingWith("export verify -> -2").size(), 3u);
     const auto boxes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
     EXPECT_EQ(boxes.size(), 2u);
-    const auto notes = run.LinesStartingWith("request 3075 3 status \"Good ");
+    // "Intro" stands outside the signed text.
+    const auto notes = run.LinesStartingWith("request 3075 3 status \"Partly signed: Good ");
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_THAT(notes[0], HasSubstr("Ann Lee <ann@example.org>"));
     EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
@@ -160,6 +161,40 @@ TEST(DecryptRoad, AnSMimeSignedMessageStaysAsItCameWithAClearMessage)
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
     EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
     EXPECT_FALSE(run.Has("request 3075 0 status \"Decrypting done\""));
+}
+
+TEST(DecryptRoad, TextBesideTheProtectedPartGetsNoResultOfIt)
+{
+    THostSession session("mixed");
+    const std::string forged = "Wire the money to account 666 today.";
+    const std::string message = kHeader.substr(0, kHeader.size() - 2)
+        + "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m1\"\r\n\r\n--m1\r\n"
+          "Content-Type: text/plain\r\n\r\n"
+        + Message("signed-to-bob.asc") + "\r\n--m1\r\nContent-Type: text/plain\r\n\r\n" + forged + "\r\n--m1--\r\n";
+    session.WriteFile("in.cnm", message);
+    session.WriteFile("whole.cnm", kHeader + Message("signed-to-bob.asc"));
+    const auto decrypt = [&](const std::string& in, const std::string& out) {
+        const std::string script
+            = Session(session, "decrypt \"" + session.File(in) + "\" \"" + session.File(out) + "\"\n");
+        // Signature results are shown, with the information block in the reader.
+        session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+        return session.Run(script);
+    };
+    THostRun run = decrypt("in.cnm", "out.cnm");
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_THAT(out, HasSubstr("the meeting moves to Friday."));
+    EXPECT_THAT(out, HasSubstr(forged));
+    // The signature note says the signature covers a part only.
+    const auto notes = run.LinesStartingWith("request 3075 3 status ");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_THAT(notes[0], HasSubstr("\"Partly signed: Good ("));
+
+    // The same message without the added part is signed as a whole: no partly-signed note.
+    run = decrypt("whole.cnm", "whole.out");
+    const auto whole = run.LinesStartingWith("request 3075 3 status ");
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_THAT(whole[0], HasSubstr("status \"Good ("));
 }
 
 TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
