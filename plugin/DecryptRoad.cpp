@@ -126,6 +126,26 @@ bool HasTextBesideBlock(const TMessageData& data)
     return false;
 }
 
+// An armour sent quoted-printable (as other clients and earlier versions send it) is read as a
+// receiving client reads it: the block is decoded, and the header of its part says 8bit for the
+// plaintext that takes its place. False when the block's part is not quoted-printable.
+bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block)
+{
+    const std::string& before = data.TextBefore;
+    if (before.size() < 4 || before.compare(before.size() - 4, 4, "\r\n\r\n") != 0)
+        return false;
+    const size_t end = before.size() - 2; // the header keeps the line break of its last field
+    const size_t blank = end >= 4 ? before.rfind("\r\n\r\n", end - 4) : std::string::npos;
+    const size_t start = blank == std::string::npos ? 0 : blank + 4;
+    const std::string header = before.substr(start, end - start);
+    if (lstrcmpiA(HeaderFieldValue(header, "Content-Transfer-Encoding:").c_str(), "quoted-printable") != 0)
+        return false;
+    block = DecodeQuotedPrintable(block, false);
+    data.TextBefore = before.substr(0, start) + RemoveHeaderFields(header, { "Content-Transfer-Encoding:" })
+        + "Content-Transfer-Encoding: 8bit\r\n\r\n";
+    return true;
+}
+
 bool SameFileName(const std::string& a, const std::string& b)
 {
     return !a.empty() && lstrcmpiA(a.c_str(), b.c_str()) == 0;
@@ -222,8 +242,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block);
     if (kind == skNone)
         return WriteOutput(outFile, original);
-    if (kind < FirstMimeKind)
+    if (kind < FirstMimeKind) {
         messageData_.HasOtherText = HasTextBesideBlock(messageData_);
+        TakeQuotedPrintableBlock(messageData_, block);
+    }
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode) {

@@ -56,6 +56,24 @@ TEST(DecryptRoad, AnEncryptedMessageIsDecryptedIntoTheOutputFile)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(DecryptRoad, AnArmourSentQuotedPrintableIsReadAsAReceivingClientReadsIt)
+{
+    THostSession session("quoted");
+    std::string armour = Message("to-bob.asc"), quoted;
+    for (char c : armour)
+        quoted += c == '=' ? std::string("=3D") : std::string(1, c);
+    const std::string header = kHeader.substr(0, kHeader.size() - 2)
+        + "Content-Type: text/plain; charset=us-ascii\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n";
+    session.WriteFile("in.cnm", header + quoted);
+    THostRun run = session.Run(
+        Session(session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_THAT(out, HasSubstr("Content-Transfer-Encoding: 8bit\r\n\r\nHello Bob,\r\nthe meeting moves to Friday."));
+    EXPECT_EQ(out.find("quoted-printable"), std::string::npos) << out;
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+}
+
 TEST(DecryptRoad, ATamperedMessageIsRefusedAndLeftAsItCame)
 {
     THostSession session("tampered");
