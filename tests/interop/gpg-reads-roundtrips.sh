@@ -3,13 +3,8 @@
 # decrypts, every signed one verifies with a good signature. Usage: gpg-reads-roundtrips.sh
 # KEY_FIXTURES ROUNDTRIP_OUTPUT
 set -euo pipefail
-keys="$1"
-out="$2"
-home="$(mktemp -d)"
-trap 'gpgconf --homedir "$home" --kill all 2>/dev/null || true; rm -rf "$home"' EXIT
-gpg() { command gpg --homedir "$home" --batch --yes --pinentry-mode loopback --passphrase ann-pass "$@"; }
-gpg --import "$keys/pubring.pkr" "$keys/secring.skr" 2>/dev/null
-failures=0 checked=0
+source "$(dirname "${BASH_SOURCE[0]}")/gpg-test-home.sh"
+checked=0
 
 # The status lines of gpg on the arguments must hold the keyword.
 expect() {
