@@ -141,6 +141,41 @@ TEST(RoundTrip, WhatTheRoadsWriteComesBackThroughDecrypt)
         EXPECT_THAT(line, HasSubstr("-> 1 "));
 }
 
+// Signed and encrypted: the editor's send, decided in the encryption dialog (encrypt and sign).
+TEST(RoundTrip, SignedAndEncryptedFromTheEditorComesBackThroughDecrypt)
+{
+    THostSession session("roundtrip-both");
+    UseAnnsPassphrase(session);
+    const struct {
+        const char* name;
+        const std::string* message;
+    } cases[] = { { "signenc-inline-text", &kTextMessage }, { "signenc-inline-attachment", &kAttachmentMessage } };
+    std::string script = Started(session) + "set to ann@example.org\n";
+    for (const auto& c : cases) {
+        session.WriteFile(std::string(c.name) + ".tmp", *c.message);
+        script += "editor\neditortext \"" + kText + "\"\nonsend encrypt \"" + session.File(std::string(c.name) + ".tmp")
+            + "\" - \"\" \"ann@example.org\"\nencdialog\nencclick 1\neditorcommand 139\nwait 1500\n";
+    }
+    script += "reader\n";
+    for (const auto& c : cases)
+        script += "decrypt \"" + session.File(std::string(c.name) + ".tmp") + "\" \""
+            + session.File(std::string(c.name) + ".out") + "\"\n";
+    THostRun run = session.Run(script + "quit\n", 60000);
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_THAT(run.LinesStartingWith("encryption dialog ok encrypt=1 sign=1"), ::testing::SizeIs(2));
+    for (const std::string& line : run.LinesStartingWith("export encrypt ->"))
+        EXPECT_THAT(line, HasSubstr("-> 1 "));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string written = session.ReadFile(std::string(c.name) + ".tmp");
+        Keep(std::string(c.name) + ".eml", written);
+        EXPECT_THAT(written, HasSubstr("-----BEGIN PGP MESSAGE-----"));
+        EXPECT_THAT(written, Not(HasSubstr(kText)));
+        EXPECT_THAT(session.ReadFile(std::string(c.name) + ".out"), HasSubstr(kText));
+    }
+}
+
 // Twenty signatures in one session, then twenty sessions of one, four sessions at a time.
 TEST(RoundTrip, SignHoldsTwentyTimesInASessionAndInTwentySessions)
 {
