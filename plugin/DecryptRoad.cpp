@@ -43,6 +43,14 @@ bool FailureKeepsText(uint32_t kind)
     return kind == skNone || kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skSmimeMultipartSigned;
 }
 
+bool IsSMimeKind(uint32_t kind)
+{
+    return kind >= skSmimeEnveloped && kind <= skSmimeSignedData;
+}
+
+const char SMIME_NOT_AVAILABLE[] = "This message is protected with S/MIME, which this version cannot decrypt or "
+                                   "check yet. It is shown as it came; no signature was checked.";
+
 // The header block of a MIME message for a mail client that shows the text as it is: without the
 // Content-* fields that described the protected body.
 std::string PlainHeaderOf(const std::string& leading)
@@ -63,6 +71,71 @@ std::string DecoderInput(uint32_t kind, const std::string& block)
         return block;
     std::string header, body, charset, signature;
     return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
+}
+
+// Whether an inline block shares the message with other text: anything but the message's header,
+// the MIME structure around the block (delimiter lines of a declared boundary, part headers) and
+// blank lines. A part added beside the block must not share its signature result.
+bool HasTextBesideBlock(const TMessageData& data)
+{
+    std::vector<std::string> delimiters;
+    std::string header;
+    bool inHeader = !data.TextBefore.empty();
+    const auto isDelimiter = [&](const std::string& line, bool& closing) {
+        for (const std::string& delimiter : delimiters)
+            if (line.compare(0, delimiter.size(), delimiter) == 0) {
+                const std::string rest = line.substr(delimiter.size());
+                closing = rest.compare(0, 2, "--") == 0;
+                if ((closing ? rest.substr(2) : rest).find_first_not_of(" \t") == std::string::npos)
+                    return true;
+            }
+        return false;
+    };
+    for (const std::string* text : { &data.TextBefore, &data.TextAfter }) {
+        for (size_t at = 0; at < text->size();) {
+            const size_t end = std::min(text->find("\r\n", at), text->size());
+            const std::string line = text->substr(at, end - at);
+            at = end + 2;
+            bool closing = false;
+            if (inHeader) {
+                if (!line.empty()) {
+                    header += line + "\r\n";
+                    continue;
+                }
+                inHeader = false;
+                const std::string delimiter = BoundaryParameter(HeaderFieldValue(header, "Content-Type:"));
+                if (!delimiter.empty())
+                    delimiters.push_back(delimiter);
+                header.clear();
+            } else if (isDelimiter(line, closing)) {
+                inHeader = !closing;
+            } else if (line.find_first_not_of(" \t") != std::string::npos) {
+                return true;
+            }
+        }
+        inHeader = false; // the block itself lies between the two texts
+    }
+    return false;
+}
+
+// An armour sent quoted-printable (as other clients and earlier versions send it) is read as a
+// receiving client reads it: the block is decoded, and the header of its part says 8bit for the
+// plaintext that takes its place. False when the block's part is not quoted-printable.
+bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block)
+{
+    const std::string& before = data.TextBefore;
+    if (before.size() < 4 || before.compare(before.size() - 4, 4, "\r\n\r\n") != 0)
+        return false;
+    const size_t end = before.size() - 2; // the header keeps the line break of its last field
+    const size_t blank = end >= 4 ? before.rfind("\r\n\r\n", end - 4) : std::string::npos;
+    const size_t start = blank == std::string::npos ? 0 : blank + 4;
+    const std::string header = before.substr(start, end - start);
+    if (lstrcmpiA(HeaderFieldValue(header, "Content-Transfer-Encoding:").c_str(), "quoted-printable") != 0)
+        return false;
+    block = DecodeQuotedPrintable(block, false);
+    data.TextBefore = before.substr(0, start) + RemoveHeaderFields(header, { "Content-Transfer-Encoding:" })
+        + "Content-Transfer-Encoding: 8bit\r\n\r\n";
+    return true;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)
@@ -203,6 +276,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block);
     if (kind == skNone)
         return WriteOutput(outFile, original);
+    if (kind < FirstMimeKind) {
+        messageData_.HasOtherText = HasTextBesideBlock(messageData_);
+        TakeQuotedPrintableBlock(messageData_, block);
+    }
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode) {
@@ -220,12 +297,19 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     std::string output, charset;
     TKeyIDData recipients;
     const bool keepsText = FailureKeepsText(kind);
+    const bool sMime = IsSMimeKind(kind);
     // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText, true,
+    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText || sMime, true,
         kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
     int32_t result = 0;
     std::string forHost;
-    if (status == kStatusOK || keepsText) {
+    // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
+    const bool notAvailable = sMime && status == kStatusNotAvailable;
+    if (notAvailable)
+        host_.ShowError(SMIME_NOT_AVAILABLE);
+    else if (sMime && !keepsText && status != kStatusOK)
+        pgp_.ShowPGPError(status);
+    if (status == kStatusOK || (keepsText && !notAvailable)) {
         if (kind < FirstMimeKind) {
             // A converted text gets the mail client's line breaks; anything else stays as decrypted.
             if (!charset.empty())

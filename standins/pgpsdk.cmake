@@ -16,7 +16,7 @@ add_library(pgpsdk_openpgp OBJECT
   ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
   ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp
   ${PGPSDK_SRC}/openpgp/KeyRing.cpp ${PGPSDK_SRC}/openpgp/Verify.cpp ${PGPSDK_SRC}/openpgp/Compression.cpp
-  ${PGPSDK_SRC}/openpgp/Message.cpp)
+  ${PGPSDK_SRC}/openpgp/Message.cpp ${PGPSDK_SRC}/openpgp/Grammar.cpp)
 if(ZAVEK_WINDOWS)
   find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
   find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
