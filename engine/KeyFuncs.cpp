@@ -239,7 +239,7 @@ PGPError UserIDPass(PGPKeyDBObjRef key, uint32_t selection, TKeyPropsRec& record
             uint8_t kind = IsSelfSignedCert(signature) ? kCertSelfSigned : kCertValid;
             const uint8_t usage = CertificateUsage(signature);
             userIDs->SetKeyUsage(line, usage);
-            if ((filter & kKeyFilterCertEncrypt) && (!valid || !(usage & 0x08)))
+            if ((filter & kKeyFilterCertEncrypt) && (!valid || !(usage & kCertUsageEncrypt)))
                 kind = kCertNone;
             if ((filter & kKeyFilterCertSign) && (!valid || !(usage & 0x01)))
                 kind = kCertNone;

@@ -198,6 +198,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
     settings.MultipleSelection = request.MultipleSelection;
     encoder.RecipientText = chosen.Count > 0 ? chosen.KeyIDText : chosen.UserText;
     encoder.SignerKeyID = WantedSigner(signer);
+    encoder.SignerUserText = signer.UserText;
     pgp.BeginCacheHold();
     const int32_t status = request.Encrypt ? encoder.EncryptBuffer(text, request.Sign, request.SMime)
                                            : encoder.SignBuffer(text, request.SMime);

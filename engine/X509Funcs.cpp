@@ -254,7 +254,7 @@ PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& re
     const uint16_t usage = record.KeyUsage == 0 ? 0x1FF : record.KeyUsage;
     const PGPKeyDBObjRef key = KeyOf(certificate);
     const bool canSign = KeyCanSign(key);
-    record.UsableToEncrypt = (usage & 0x08) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
+    record.UsableToEncrypt = (usage & kCertUsageEncrypt) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
     record.UsableToSign = (usage & 0x01) != 0 && canSign;
     record.UsableToCertify = (usage & 0x20) != 0 && canSign;
     record.UsableForCRL = (usage & 0x40) != 0 && canSign;
