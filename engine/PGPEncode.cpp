@@ -283,6 +283,28 @@ std::string TPGPEncode::FindSigner(const std::string& wanted, uint32_t selection
     return keyID;
 }
 
+std::string TPGPEncode::FindSMimeSigner() const
+{
+    // The wanted key (none named: the default one) when it holds a signing certificate, else the
+    // certificate of the signer's address: the same person's OpenPGP key does not sign S/MIME.
+    const std::string wanted = SignerKeyID.empty() && SignerUserText.empty() ? FindSigner("", kKeyPropKeyID) : SignerKeyID;
+    std::unique_ptr<TX509CertPropsList> found;
+    if (IsKeyIDText(wanted) && FindX509Certificates("", wanted, "", found, true, kCertSelectSign) > 0)
+        return (*found)[0];
+    std::string person = SignerUserText;
+    PGPKeyDBObjRef key = 0;
+    char name[512] = {};
+    PGPSize length = 0;
+    if (person.empty() && IsKeyIDText(wanted)
+        && FindKeyByKeyIDText(KeyRings().KeySet(), wanted, &key) == kPGPError_NoErr && key
+        && GetPrimaryUserIDName(key, name, sizeof name - 1, &length) == kPGPError_NoErr)
+        person.assign(name, strnlen(name, std::min<std::size_t>(length, sizeof name - 1)));
+    found.reset();
+    if (!person.empty() && FindX509Certificates(person, "", "", found, true, kCertSelectSign) > 0)
+        return (*found)[0];
+    return {};
+}
+
 int32_t TPGPEncode::SetupSigning(TJob& job)
 {
     TOwnedKeySet candidates;
@@ -291,14 +313,13 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
         if (made != kPGPError_NoErr)
             return made;
     }
-    const std::string keyID = FindSigner(SignerKeyID, kKeyPropKeyID);
+    const std::string keyID = smime_ ? FindSMimeSigner() : FindSigner(SignerKeyID, kKeyPropKeyID);
+    if (smime_ && keyID.empty())
+        return kX509NoCertificate; // no certificate to sign with: no passphrase is asked
     if (keyID.empty() || FindKeyByKeyIDText(job.keySet, keyID, &job.signingKey) != kPGPError_NoErr
         || !job.signingKey)
         return kStatusNoSigningKey;
-    // A signer without a certificate cannot sign S/MIME: no passphrase is asked for it.
     PGPKeyDBObjRef certificate = smime_ ? FindKeyCertificate(nullptr, job.signingKey, 0) : 0;
-    if (smime_ && !certificate)
-        return kX509NoCertificate;
     if (!secure_ || !secure_->GetCachedPassphrase(job.signingKey, job.passphrase, true)) {
         PGPError asked = kStatusNotAvailable;
         if (smime_) // the certificate dialog: the signer's certificate keys to choose from
@@ -335,7 +356,7 @@ int32_t TPGPEncode::SelectRecipients()
     if (KeyRings().GroupsFile.empty())
         KeyRings().GroupsFile = Settings.GroupsFile;
     if (!sign_ && Settings.EncryptToSelf)
-        SignerKeyID = FindSigner(SignerKeyID, kKeyPropKeyID | 0x200000);
+        SignerKeyID = smime_ ? FindSMimeSigner() : FindSigner(SignerKeyID, kKeyPropKeyID | 0x200000);
     // Key ids (from an earlier choice) are taken as they are; a text must name exactly one key.
     if (!AllKeyIDs(RecipientText)) {
         const bool automatic = !Settings.NoAutoRecipients && !Settings.RememberedChoice && !Settings.MultipleSelection

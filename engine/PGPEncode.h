@@ -108,6 +108,8 @@ private:
     int32_t SelectRecipients();
     int32_t AskForRecipients();
     std::string FindSigner(const std::string& wanted, uint32_t selection) const;
+    // The key id of the S/MIME signer's certificate key; empty when the signer has none.
+    std::string FindSMimeSigner() const;
     int32_t WrapPgpMime(bool encrypted);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* user);
 

@@ -397,7 +397,8 @@ PGPError Decode::Signed(ksba_cms_t cms, bool detached)
         data.keyRevoked = key.Revoked();
         data.keyDisabled = key.disabled;
         data.keyValidity = signerDB == found.state ? 0 : KeyValidity(*signerDB, key);
-        data.keyCanVerify = !data.keyRevoked && !data.keyExpired;
+        // An expired or revoked certificate still tells who signed; the state says it is expired or revoked.
+        data.keyCanVerify = true;
     }
     Burn(content);
     return job_.event(event);

@@ -80,9 +80,9 @@ std::string THostSession::MailFolderStep() const
     return "set mailfolder \"" + File("") + "\"\n";
 }
 
-std::string THostSession::UseKeyRings() const
+std::string THostSession::UseKeyRings(const std::string& fixtureFolder) const
 {
-    std::string fixtures = "Z:" ZAVEK_KEY_FIXTURES "\\";
+    std::string fixtures = "Z:" + fixtureFolder + "\\";
     for (char& c : fixtures)
         if (c == '/')
             c = '\\';
