@@ -259,12 +259,14 @@ int32_t TPGPInterface::ExportCertificate(HWND parent, TKeyIDData& keys, std::str
     LastStatus = ExportCertificateToFile("", certificate.KeyID, parent, chain, pem, true);
     if (LastStatus != kStatusOK)
         return LastStatus;
-    // "Certificate chain for" or a self-signed "Valid certificate" take the "for" of "X.509 certificate for".
+    // A chain's or a self-signed certificate's headline ends like "X.509 certificate for".
     const std::string single = texts_.GetEntry(239);
     const std::string forTail = single.substr(std::min(single.rfind(' '), single.size()));
-    const std::string headline = chain && chain->Count() > 1 ? texts_.GetEntry(318) + forTail
-        : certificate.SelfSigned                             ? texts_.GetEntry(274) + forTail
-                                                             : single;
+    std::string headline = chain && chain->Count() > 1 ? texts_.GetEntry(318)
+        : certificate.SelfSigned                       ? texts_.GetEntry(274)
+                                                       : single;
+    if (headline.size() < forTail.size() || headline.compare(headline.size() - forTail.size(), forTail.size(), forTail) != 0)
+        headline += forTail;
     keys.UserText = headline + " " + DNToUserID(certificate.SubjectName) + "\r\n";
     if (!certificate.SelfSigned) {
         const std::string issued = texts_.GetEntry(301);

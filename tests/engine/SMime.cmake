@@ -9,7 +9,7 @@ if(ZAVEK_WINDOWS)
     COMMENT "Making the S/MIME certificates and messages with openssl")
   add_custom_target(smime_fixtures ALL DEPENDS ${SMIME_FIXTURES}/signed-encrypted.eml)
   zavek_add_test(NAME SMimeStandInTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/SMimeStandInTest.cpp
-    LIBS zavek_encode zavek_decode)
+    LIBS zavek_pgpiface)
   target_compile_definitions(SMimeStandInTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures"
                              ZAVEK_SMIME_FIXTURES="${SMIME_FIXTURES}" ZAVEK_SMIME_OUT="${CMAKE_BINARY_DIR}/smime-interop")

@@ -5,9 +5,13 @@
 // and its key rings with the certificates in smime-interop-rings/ for the S/MIME roads of tests/e2e.
 #include "engine/PGPDecode.h"
 #include "engine/PGPEncode.h"
+#include "engine/PGPInterface.h"
 #include "engine/PSMimeTools.h"
 #include "engine/X509Funcs.h"
 #include "support/StandInSdk.h"
+
+#include "PGPInterfaceTestTexts.h"
+#include "SecureFakeSdk.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +41,9 @@ class SMimeStandIn : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        // The certificate signing dialog answers from this file (read at the first dialog).
+        // The certificate signing and picking dialogs answer from this file (read at the first dialog).
         const std::string answers = WindowsPath(std::string(ZAVEK_SMIME_OUT) + "-answers.txt");
-        std::ofstream(answers, std::ios::binary) << "signing: pass ann-pass\n";
+        std::ofstream(answers, std::ios::binary) << "signing: pass ann-pass\nselect-keys: first\n";
         SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", answers.c_str());
         LoadStandInSdk();
     }
@@ -158,6 +162,46 @@ TEST_F(SMimeStandIn, WhatTheEncoderSignsAndEncryptsDecodesAgain)
         EXPECT_EQ(decoder.SigProps.State, c.sign ? kSigGood : kSigNotChecked);
         EXPECT_EQ(asked, c.encrypt ? 1 : 0);
     }
+}
+
+TEST_F(SMimeStandIn, TheCertificateThePersonPicksIsExportedWithItsChainAndRemoved)
+{
+    TTestTexts texts { { { 239, "X.509 certificate for" }, { 274, "Valid certificate" },
+        { 301, "Certificate issued by" }, { 313, "Remove this certificate" }, { 315, " keys were deleted." },
+        { 317, "Export a certificate" }, { 318, "Certificate chain for" } } };
+    std::vector<std::string> shown;
+    bool answer = false;
+    TPGPInterface pgp(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
+        [&](const std::string& text, TMessageKind, int) {
+            shown.push_back(text);
+            return answer;
+        });
+    // The picker offers ann's certificate first: its chain up to the CA, as PEM.
+    TKeyIDData keys;
+    std::string text;
+    ASSERT_EQ(pgp.ExportCertificate(nullptr, keys, text), 0);
+    EXPECT_EQ(keys.Count, 1);
+    EXPECT_EQ(keys.UserText, "Certificate chain for Ann Test\r\n");
+    EXPECT_EQ(keys.KeyIDText, "issued by ZAVEK Test CA\r\n");
+    const std::size_t first = text.find("-----BEGIN CERTIFICATE-----");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(text.substr(0, first), keys.UserText + keys.KeyIDText + "\r\n");
+    EXPECT_NE(text.find("-----BEGIN CERTIFICATE-----", first + 1), std::string::npos) << text;
+
+    // Removing asks first; No keeps it, Yes removes it from its key.
+    auto annCertificates = [] {
+        std::unique_ptr<TX509CertPropsList> found;
+        return FindX509Certificates("ann@example.org", "", "", found, false, kCertSelectAny);
+    };
+    ASSERT_EQ(annCertificates(), 1);
+    EXPECT_EQ(pgp.RemoveCertificate(nullptr, true, keys), kStatusCancelled);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().rfind("Remove this certificate?\r\n\r\n", 0), 0u) << shown.back();
+    EXPECT_EQ(annCertificates(), 1);
+    answer = true;
+    EXPECT_EQ(pgp.RemoveCertificate(nullptr, true, keys), 0);
+    EXPECT_EQ(keys.Count, 1);
+    EXPECT_EQ(annCertificates(), 0);
 }
 
 } // namespace
