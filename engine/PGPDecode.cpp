@@ -65,6 +65,7 @@ void TPGPDecode::ClearResults()
     ImportStatus = 0;
     ImportedKeys = 0;
     SigProps = TSigPropsRec();
+    SMimeSignerCertificate.clear();
     ForYourEyesOnly = false;
     SignatureSeen = false;
     RecipientKeyIDs.clear();

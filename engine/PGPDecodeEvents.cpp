@@ -184,6 +184,8 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
         SigProps.Expired = SigProps.Expired || data.certExpired;
         SigProps.Revoked = SigProps.Revoked || data.certRevoked;
         SigProps.CertState = job.certState;
+        const PGPKeyDBObjRef certificate = data.signingKey ? FindKeyCertificate(nullptr, data.signingKey, 0) : 0;
+        SMimeSignerCertificate = certificate ? CertificateDer(certificate) : std::string();
     }
     if (data.signingKey) {
         SigProps.KeyIDText = KeyIDText(data.signingKey);

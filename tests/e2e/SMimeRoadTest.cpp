@@ -39,7 +39,9 @@ std::string Session(const THostSession& session, const std::string& steps)
 {
     session.WriteFile("answers.txt", "decryption: pass ann-pass\nsigning: pass ann-pass\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
-    return ANSWER_MESSAGES + "answer Question No\n" + session.UseKeyRings(ZAVEK_SMIME_RINGS)
+    // A good signature shows the signer's certificate in the system's viewer, titled with the signer.
+    return ANSWER_MESSAGES + "answer Question No\nanswer \"Ann Test <ann@example.org>\" OK\n"
+        + session.UseKeyRings(ZAVEK_SMIME_RINGS)
         + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
@@ -75,8 +77,15 @@ TEST(SMimeRoad, OpensslMessagesDecryptAndVerifyWithTheRightResult)
         SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
         SCOPED_TRACE(run.Text());
         EXPECT_FALSE(run.LinesStartingWith(c.status).empty());
-        if (std::string(c.file) == "signed-expired.eml")
+        // An expired certificate's signature warns in a box instead.
+        const bool expired = std::string(c.file) == "signed-expired.eml";
+        if (expired)
             EXPECT_THAT(run.Text(), HasSubstr(": certificate expired\""));
+        const bool good = std::string(c.status).find("\"Good ") != std::string::npos;
+        EXPECT_EQ(run.LinesStartingWith("answered dialog \"Ann Test <ann@example.org>\"").size(), good && !expired ? 1u : 0u);
+        if (expired)
+            EXPECT_TRUE(run.Has("answered dialog \"ZA-VEK - Warning\" with OK"));
+        EXPECT_EQ(run.ExitCode, 0);
         if (std::string(c.verb) == "decrypt") {
             const std::string out = session.ReadFile("out.cnm");
             if (c.opened) {
