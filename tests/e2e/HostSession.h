@@ -48,3 +48,5 @@ private:
 
 // The folder the build staged into, as a Windows path.
 std::string StageFolder();
+// The content of a file of the build machine (a Unix path, seen on Z:); empty when unreadable.
+std::string ReadBuildFile(const std::string& unixPath);

@@ -9,8 +9,6 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -22,15 +20,9 @@ const std::string kText = "Hello Bob,\r\nthe meeting moves to Friday.\r\n";
 
 std::string Fixture(const std::string& name)
 {
-    std::string path = "Z:" ZAVEK_SMIME_FIXTURES "/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    EXPECT_FALSE(text.str().empty()) << path;
-    return text.str();
+    const std::string text = ReadBuildFile(ZAVEK_SMIME_FIXTURES "/" + name);
+    EXPECT_FALSE(text.empty()) << name;
+    return text;
 }
 
 // A started plug-in with a reader open on rings holding ann's certificate and key; the SDK's
