@@ -387,10 +387,12 @@ int32_t TPGPEncode::SelectRecipients()
 
 int32_t TPGPEncode::AskForRecipients()
 {
-    // Every key that can encrypt, with its user ids and the recipient groups.
-    constexpr uint32_t kDialogSelection = 0xB4000DCF;
+    // Every key that can encrypt, with its user ids and the recipient groups; for S/MIME the
+    // certificates that can encrypt, without groups.
+    const uint32_t dialogSelection = smime_ ? 0x34000DCF : 0xB4000DCF;
+    const uint32_t dialogFilter = smime_ ? kKeyFilterCertEncrypt | kKeyFilterCanEncrypt : kKeyFilterCanEncrypt;
     std::unique_ptr<TKeyPropsList> keys;
-    const int listed = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+    const int listed = FindKeys("", keys, dialogSelection, dialogFilter, 0);
     if (listed < 0)
         return listed;
     if (!chooseKeys_ || !keys)
@@ -435,7 +437,7 @@ int32_t TPGPEncode::AskForRecipients()
             // Several or none: back to the dialog, which now lists what was imported.
             RecipientText = typed;
             keys.reset();
-            const int relisted = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+            const int relisted = FindKeys("", keys, dialogSelection, dialogFilter, 0);
             if (relisted < 0 || !keys)
                 return relisted < 0 ? relisted : kNoKeyMatches;
             continue;

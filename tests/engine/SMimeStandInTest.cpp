@@ -164,6 +164,35 @@ TEST_F(SMimeStandIn, WhatTheEncoderSignsAndEncryptsDecodesAgain)
     }
 }
 
+TEST_F(SMimeStandIn, WithoutAKnownAddressTheRecipientDialogOffersCertificatesOnly)
+{
+    std::vector<std::string> offered;
+    bool certificateMode = false;
+    TPGPEncode encoder(nullptr, TPGPEncode::AskSigningPassphrase,
+        [&](std::string& recipients, TKeyPropsList& keys, bool&, const TEncodeSettings& settings) {
+            certificateMode = settings.SMime;
+            int chosen = -1;
+            for (int i = 0; i < keys.Count(); ++i) {
+                offered.push_back(keys[i] + " " + keys.Record(i).UserID);
+                if (keys.Record(i).UserID.find("ann@example.org") != std::string::npos)
+                    chosen = i;
+            }
+            if (chosen < 0)
+                return 0; // cancelled
+            recipients = keys.Record(chosen).KeyID;
+            return static_cast<int>(kKeyDialogChosen);
+        });
+    encoder.RecipientText = "nobody@example.org";
+    ASSERT_EQ(encoder.EncryptBuffer(kContent, false, true), 0) << testing::PrintToString(offered);
+    EXPECT_TRUE(certificateMode);
+    // Ann's and the other certificates with keys that can encrypt; none of the OpenPGP-only keys.
+    EXPECT_FALSE(offered.empty());
+    for (const std::string& userID : offered)
+        EXPECT_NE(userID.find(" Test"), std::string::npos) << userID;
+    ASSERT_EQ(decoder.DecodePass(encoder.OutputText()), 0);
+    EXPECT_EQ(decoder.Output, kContent);
+}
+
 TEST_F(SMimeStandIn, TheCertificateThePersonPicksIsExportedWithItsChainAndRemoved)
 {
     TTestTexts texts { { { 239, "X.509 certificate for" }, { 274, "Valid certificate" },
