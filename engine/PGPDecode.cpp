@@ -140,6 +140,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
             Charset = ArmourCharset(input);
     }
     status = Decode(job, isSMime ? smime.cms : input);
+    if (isSMime && status == kPGPError_NotImplemented)
+        status = kDecodeNotAvailable; // an SDK without CMS
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
         status = DecodeWithKeySource(job, input);
     if (status != kPGPError_NoErr) {
