@@ -109,6 +109,7 @@ public:
     int32_t ImportStatus = 0;
     int ImportedKeys = 0;
     TSigPropsRec SigProps;
+    std::string SMimeSignerCertificate; // DER of an S/MIME signer's certificate in the key database
     bool ForYourEyesOnly = false;
     bool SignatureSeen = false;
     std::string RecipientKeyIDs; // "0x…" of the message's recipients, comma-joined

@@ -5,6 +5,7 @@
 
 #include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDecodeJob.h"
+#include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 
 #include <limits>
@@ -74,8 +75,8 @@ PGPError TPGPDecode::OnAnalyse(TJob& job, int32_t type)
 {
     const bool recognised = type != kPGPAnalyze_Unknown;
     if (job.pass == 2) {
-        // A signed message inside an encrypted one still reads as encrypted.
-        if (recognised && ResultKind != kResultPGPEncrypted)
+        // A signed message inside an encrypted one still reads as encrypted; S/MIME kinds stay.
+        if (recognised && ResultKind != kResultPGPEncrypted && !job.smime)
             ResultKind = type;
         return kPGPError_NoErr;
     }
@@ -139,6 +140,10 @@ PGPError TPGPDecode::OnRecipients(TJob& job, const PGPEventRecipientsData& data)
 PGPError TPGPDecode::OnKeyFound(TJob& job, const PGPEventKeyFoundData& data)
 {
     SigProps = TSigPropsRec();
+    if (job.smime && data.keyDB) {
+        TX509CertPropsRec record;
+        job.certState = VerifyCertificateChain(SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB), record);
+    }
     if (!ImportFoundKeys || !data.keyDB)
         return kPGPError_NoErr;
     PGPKeySetRef found = SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB);
@@ -174,7 +179,14 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
     if (ResultKind == kResultEncryptedSigned)
         ResultKind = kResultSMimeSigned;
     FillSigState(data, NowUnix(), SigProps);
-    SigProps.Detached = job.detachedFound;
+    SigProps.Detached = job.detachedFound || (job.smime && job.smime->detached);
+    if (job.smime) {
+        SigProps.Expired = SigProps.Expired || data.certExpired;
+        SigProps.Revoked = SigProps.Revoked || data.certRevoked;
+        SigProps.CertState = job.certState;
+        const PGPKeyDBObjRef certificate = data.signingKey ? FindKeyCertificate(nullptr, data.signingKey, 0) : 0;
+        SMimeSignerCertificate = certificate ? CertificateDer(certificate) : std::string();
+    }
     if (data.signingKey) {
         SigProps.KeyIDText = KeyIDText(data.signingKey);
         SigProps.UserIDText = PrimaryUserIDOf(data.signingKey);

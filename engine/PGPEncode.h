@@ -43,6 +43,7 @@ struct TEncodeSettings {
     TKeyDialogNames KeyDialogNames;
     THelpHandler* HelpHandler = nullptr;
     bool RememberedChoice = false;
+    bool SMime = false; // set by the encoder: the key dialog shows certificates
     // The key-server search the key dialog may ask for: the servers' preferences and the prompt
     // over the keys found; without preferences there is no search.
     TPrefsFile* Prefs = nullptr;
@@ -91,6 +92,8 @@ public:
     int FoundCount = 0;
     // In: the wanted signer (key id or text, empty for the default); out: the key id that signed.
     std::string SignerKeyID;
+    // The signer's user text; it chooses among an S/MIME signer's certificates.
+    std::string SignerUserText;
 
     const std::string& OutputText() const { return output_; }
     // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
@@ -105,6 +108,8 @@ private:
     int32_t SelectRecipients();
     int32_t AskForRecipients();
     std::string FindSigner(const std::string& wanted, uint32_t selection) const;
+    // The key id of the S/MIME signer's certificate key; empty when the signer has none.
+    std::string FindSMimeSigner() const;
     int32_t WrapPgpMime(bool encrypted);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* user);
 

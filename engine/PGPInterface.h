@@ -167,6 +167,8 @@ private:
     // Runs a lookup into the emptied working list; the count or a negative status.
     int Lookup(const std::string& text, uint32_t selection, uint32_t filter);
     void ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet);
+    // The certificate the user picks in the dialog titled with text TitleID; the status.
+    int32_t PickCertificate(HWND parent, uint16_t titleID, TX509CertPropsRec& certificate);
     bool AskUntilRingsExist();
 
     THelpHandler* helpHandler_;

@@ -5,8 +5,10 @@
 #include "engine/CertStore.h"
 
 #include "engine/KeyFuncs.h"
+#include "engine/X509Funcs.h"
 #include "foundation/ZAVEKResources.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -216,17 +218,64 @@ int32_t TPGPInterface::ImportWindowsCertificates(HWND parent, bool quiet, TKeyID
     return LastStatus;
 }
 
-int32_t TPGPInterface::RemoveCertificate(HWND, bool, TKeyIDData& keys)
+int32_t TPGPInterface::PickCertificate(HWND parent, uint16_t titleID, TX509CertPropsRec& certificate)
 {
-    keys = TKeyIDData();
-    return NotAvailable();
+    std::unique_ptr<TX509CertPropsList> picked;
+    LastStatus = FindCertificatesForKey(texts_.GetEntry(titleID), picked, parent);
+    if (LastStatus == kStatusOK && (!picked || picked->Count() == 0))
+        LastStatus = kX509NoCertificate;
+    if (LastStatus == kStatusOK)
+        certificate = picked->Record(0);
+    return LastStatus;
 }
 
-int32_t TPGPInterface::ExportCertificate(HWND, TKeyIDData& keys, std::string& text)
+int32_t TPGPInterface::RemoveCertificate(HWND parent, bool quiet, TKeyIDData& keys)
+{
+    keys = TKeyIDData();
+    TX509CertPropsRec certificate;
+    if (PickCertificate(parent, 313, certificate) != kStatusOK)
+        return LastStatus;
+    if (!messages_(texts_.GetEntry(313) + "?\r\n\r\n" + certificate.SubjectName, TMessageKind::QuestionNoDefault, 0))
+        return LastStatus = kStatusCancelled;
+    std::unique_ptr<TX509CertPropsList> removed;
+    LastStatus = ::RemoveCertificate("", certificate.KeyID, false, parent, removed);
+    if (LastStatus != kStatusOK)
+        return LastStatus;
+    keys.KeyIDText = certificate.KeyID;
+    keys.Count = 1;
+    ReportCount(keys, 315, quiet);
+    return LastStatus;
+}
+
+int32_t TPGPInterface::ExportCertificate(HWND parent, TKeyIDData& keys, std::string& text)
 {
     keys = TKeyIDData();
     text.clear();
-    return NotAvailable();
+    TX509CertPropsRec certificate;
+    if (PickCertificate(parent, 317, certificate) != kStatusOK)
+        return LastStatus;
+    std::unique_ptr<TX509CertPropsList> chain;
+    std::string pem;
+    LastStatus = ExportCertificateToFile("", certificate.KeyID, parent, chain, pem, true);
+    if (LastStatus != kStatusOK)
+        return LastStatus;
+    // A chain's or a self-signed certificate's headline ends like "X.509 certificate for".
+    const std::string single = texts_.GetEntry(239);
+    const std::string forTail = single.substr(std::min(single.rfind(' '), single.size()));
+    std::string headline = chain && chain->Count() > 1 ? texts_.GetEntry(318)
+        : certificate.SelfSigned                       ? texts_.GetEntry(274)
+                                                       : single;
+    if (headline.size() < forTail.size() || headline.compare(headline.size() - forTail.size(), forTail.size(), forTail) != 0)
+        headline += forTail;
+    keys.UserText = headline + " " + DNToUserID(certificate.SubjectName) + "\r\n";
+    if (!certificate.SelfSigned) {
+        const std::string issued = texts_.GetEntry(301);
+        keys.KeyIDText = issued.substr(std::min(issued.find(' ') + 1, issued.size())) + " "
+            + DNToUserID(certificate.IssuerName) + "\r\n";
+    }
+    keys.Count = 1;
+    text = keys.UserText + keys.KeyIDText + "\r\n" + pem;
+    return LastStatus;
 }
 
 bool TPGPInterface::HasWindowsCertificates()

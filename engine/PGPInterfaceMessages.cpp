@@ -3,6 +3,7 @@
 // none of them reports a success it did not have.
 #include "engine/PGPInterface.h"
 
+#include "engine/CertStore.h"
 #include "engine/KeyFuncs.h"
 #include "engine/PGPEncode.h"
 #include "engine/PrefFuncs.h"
@@ -67,9 +68,15 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
         if (show) {
             MarkPartlySigned(signature, data);
             const int resultClass = static_cast<int>(signature.StatusCode & 0xFFFF);
-            messages_(FormatSignerText(signature.StatusText),
-                resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
-                resultClass);
+            // A good S/MIME signature shows its signer's certificate; without a viewer, the box.
+            const int32_t state = decoder.SigProps.State;
+            const bool viewed = decoder.ResultKind >= kResultSMimeEnveloped && (state == kSigGood || state == kSigGoodExpired)
+                && !decoder.SMimeSignerCertificate.empty()
+                && ViewCertificate(decoder.SMimeSignerCertificate, decoder.SigProps.UserIDText, parent) == 0;
+            if (!viewed)
+                messages_(FormatSignerText(signature.StatusText),
+                    resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
+                    resultClass);
         }
     }
     EndCacheHold();
@@ -198,6 +205,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
     settings.MultipleSelection = request.MultipleSelection;
     encoder.RecipientText = chosen.Count > 0 ? chosen.KeyIDText : chosen.UserText;
     encoder.SignerKeyID = WantedSigner(signer);
+    encoder.SignerUserText = signer.UserText;
     pgp.BeginCacheHold();
     const int32_t status = request.Encrypt ? encoder.EncryptBuffer(text, request.Sign, request.SMime)
                                            : encoder.SignBuffer(text, request.SMime);

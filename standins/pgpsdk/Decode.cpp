@@ -2,6 +2,7 @@
 // message, each run of other text); each section goes through the events begin, analyse,
 // recipients, passphrase, key found, output, signature and end. Encrypted data must carry an
 // integrity check that holds; otherwise nothing of it is output.
+#include "standins/pgpsdk/Cms.h"
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
@@ -284,8 +285,12 @@ PGPError Decoder::Run()
     const Option* input = FindOption(options_, OptionKind::InputBuffer);
     if (!input)
         return kPGPError_BadOption;
-    if (FindOption(options_, OptionKind::InputFormat))
-        return kPGPError_NotImplemented; // CMS input comes with the S/MIME unit
+    if (FindOption(options_, OptionKind::InputFormat)) {
+        if (!CmsMessageDecoder())
+            return kPGPError_NotImplemented;
+        CmsDecodeJob job { context_, options_, [this](PGPEvent& event) { return Event(event); } };
+        return CmsMessageDecoder()(job, std::string_view(static_cast<const char*>(input->pointer), input->size));
+    }
     return DecodeInput(std::string_view(static_cast<const char*>(input->pointer), input->size), 0);
 }
 

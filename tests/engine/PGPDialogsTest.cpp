@@ -358,11 +358,12 @@ TEST_F(PGPDialogsTest, CertificateOrKeySelection)
     PGPKeyDBObjRef certificate = 1;
     EXPECT_EQ(SelectX509CertDialog(context, parent, "", ring, 0, &certificate), 0);
     EXPECT_EQ(certificate, 0u) << "no prompt, no dialog, no certificate";
-    // The stand-in client library has no certificate dialog yet.
+    // These rings hold no certificate to pick.
     EXPECT_EQ(SelectX509CertDialog(context, parent, "Which certificate?", ring, 0, &certificate),
-              kPGPError_NotImplemented);
+              kPGPError_X509CertMissing);
     EXPECT_EQ(SelectKeysOrCert(context, parent, "Which certificate?", ring, true, true, nullptr, &certificate),
-              kPGPError_NotImplemented);
+              kPGPError_X509CertMissing);
+    EXPECT_EQ(certificate, 0u);
     PGPKeySetRef chosen = 0;
     EXPECT_EQ(SelectKeysOrCert(context, parent, "Which key?", ring, true, false, &chosen, &certificate), 0);
     uint32_t count = 0;

@@ -5,6 +5,7 @@
 #include "engine/KeyFuncs.h"
 #include "engine/PGPEncode.h"
 #include "engine/PGPInterface.h"
+#include "engine/X509Chain.h"
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 
@@ -197,8 +198,8 @@ TEST_F(PGPEncodeStandIn, FailuresGiveTheirStatusAndNoOutput)
         { "passphrase dialog cancelled", "x", "", ann, true, false, false, kStatusCancelled, "ann-pass",
             kStatusCancelled },
         { "wrong passphrase", "x", bob, ann, true, true, false, 0, "wrong", kPGPError_BadPassphrase },
-        { "S/MIME signing needs the CMS", "x", "", ann, true, false, true, 0, "ann-pass", kStatusNotAvailable },
-        { "S/MIME encryption needs the CMS", "x", bob, "", false, true, true, 0, "ann-pass", kStatusNotAvailable },
+        { "S/MIME signing needs a certificate", "x", "", ann, true, false, true, 0, "ann-pass", kX509NoCertificate },
+        { "S/MIME encryption needs a certificate", "x", bob, "", false, true, true, 0, "ann-pass", kX509NoCertificate },
     };
     for (const Case& c : cases) {
         answer = c.dialogAnswer;
