@@ -39,6 +39,8 @@ void TPGPDecode::ClearResults()
     ResultKind = kResultNothing;
     ImportStatus = 0;
     ImportedKeys = 0;
+    if (ImportedKeyList)
+        ImportedKeyList->Clear();
     SigProps = TSigPropsRec();
     ForYourEyesOnly = false;
     SignatureSeen = false;
@@ -116,8 +118,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     // empty text as the message.
     if (ResultKind == kResultNothing && !PassThroughUnrecognised)
         return kPGPError_UnsupportedFormat;
-    if (ImportedKeys > 0 && !NoKeyRing)
-        KeyRings().Commit();
+    if (job.foundDB.Get())
+        OfferFoundKeys(job);
     if (ForYourEyesOnly) {
         BurnResults(); // only the secure viewer may show it, and it is not available here
         return kDecodeNotAvailable;

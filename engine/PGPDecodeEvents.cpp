@@ -5,6 +5,7 @@
 
 #include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDecodeJob.h"
+#include "engine/PGPDialogs.h"
 #include "engine/sdk/pgpAdapters.h"
 
 #include <limits>
@@ -141,14 +142,22 @@ PGPError TPGPDecode::OnKeyFound(TJob& job, const PGPEventKeyFoundData& data)
     SigProps = TSigPropsRec();
     if (!ImportFoundKeys || !data.keyDB)
         return kPGPError_NoErr;
-    PGPKeySetRef found = SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB);
-    PGPKeyDBRef rings = SDKProcs.PGPPeekKeySetKeyDB(job.keySet);
+    // Nothing of a decode that fails later may reach the rings: the keys wait in a store of their own.
+    ImportStatus = job.foundDB.Get() ? kPGPError_NoErr : SDKProcs.PGPNewKeyDB(job.context, job.foundDB.Out());
     TOwnedKeySet copied;
-    ImportStatus = found && rings ? SDKProcs.PGPCopyKeys(found, rings, copied.Out()) : kPGPError_BadParams;
-    uint32_t count = 0;
-    if (ImportStatus == kPGPError_NoErr && SDKProcs.PGPCountKeys(copied.Get(), &count) == kPGPError_NoErr)
-        ImportedKeys += static_cast<int>(count);
+    if (ImportStatus == kPGPError_NoErr)
+        ImportStatus = SDKProcs.PGPCopyKeys(SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB), job.foundDB.Get(), copied.Out());
     return kPGPError_NoErr;
+}
+
+void TPGPDecode::OfferFoundKeys(TJob& job)
+{
+    ImportStatus = AddSelectedKeys(job.context, KeyRings().KeySet(), SDKProcs.PGPPeekKeyDBRootKeySet(job.foundDB.Get()),
+        static_cast<HWND>(Parent), ImportPrompt, kKeyPropKeyID | kKeyPropUserID, ImportedKeyList);
+    job.foundDB.Reset();
+    ImportedKeys = ImportStatus == kPGPError_NoErr && ImportedKeyList ? ImportedKeyList->Count() : 0;
+    if (ImportStatus == kDecodeCancelled)
+        ImportFoundKeys = false; // the user declined: not asked again for this job
 }
 
 PGPError TPGPDecode::OnOutput(TJob& job, PGPEvent& event)

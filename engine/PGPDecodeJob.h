@@ -56,6 +56,8 @@ struct TPGPDecode::TJob {
     TOwnedKeyDB sourceDB;
     TOwnedKeyDB joinedDB;
     bool sourceHoldsSigner = false;
+    // Keys met in the message, held apart from the rings until the decode has succeeded.
+    TOwnedKeyDB foundDB;
 
     TJob() = default;
     TJob(const TJob&) = delete;
@@ -66,6 +68,7 @@ struct TPGPDecode::TJob {
         std::fill(joined.begin(), joined.end(), '\0');
         FreeRecipients();
         joinedDB.Reset(); // before the rings close, which may end the context
+        foundDB.Reset();
         sourceDB.Reset();
         if (ringsOpened)
             KeyRings().Close();

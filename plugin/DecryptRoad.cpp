@@ -18,6 +18,9 @@ constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
 constexpr uint32_t FIRST_BUILD_WITH_RAW_STATE = 4000;
+// The road offers no recipient-list entries for imported keys, so every import tells its count
+// itself (the "quiet" flag of the PGP interface's imports is off).
+constexpr bool IMPORT_REPORTED = false;
 
 // Holds the passphrase cache for one request.
 class TCacheHold {
@@ -305,7 +308,7 @@ void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, cons
             return;
     }
     TKeyIDData imported;
-    pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, !options_.AutoPush, false);
+    pgp_.ShowPGPError(pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, IMPORT_REPORTED));
 }
 
 uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -398,8 +401,13 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
         block = text;
     TKeyIDData keys;
     TCacheHold hold(pgp_);
-    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, !options_.AutoPush);
-    if (status != kStatusOK)
-        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, false);
+    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, IMPORT_REPORTED);
+    // What the decoder cannot read may still be a certificate or a key file of another format; a
+    // text that is none of them holds no key.
+    if (status == kStatusNoKey) {
+        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, IMPORT_REPORTED);
+        if (status == kPGPError_CorruptData)
+            status = kStatusNoKey;
+    }
     pgp_.ShowPGPError(status);
 }
