@@ -1,5 +1,6 @@
 // The stand-in user-interface library (PGPsdkUI.dll): init and clean-up, the dialog options and the
-// passphrase dialogs, interactive or answered from the file named by PGPSTANDIN_ANSWERS.
+// passphrase dialogs, interactive or answered from the file named by PGPSTANDIN_ANSWERS (the
+// key-server search is in KeyServerSearch.cpp).
 #include "standins/pgpsdk/AnswersFile.h"
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/DialogAnswers.h"
@@ -148,17 +149,6 @@ PGPError PGP_CDECL PGPDecryptionPassphraseDialog(PGPContextRef, PGPKeySetRef rec
     });
     va_end(args);
     return status;
-}
-
-// Key-server search is not offered by the stand-in: options are consumed and the call refused.
-PGPError PGP_CDECL PGPSearchKeyServerDialog(PGPContextRef, uint32_t, const PGPKeyServerRef*, PGPtlsContextRef,
-                                            PGPBoolean, PGPHandle* found, ...)
-{
-    va_list args;
-    va_start(args, found);
-    standin::DiscardOptions(args);
-    va_end(args);
-    return kPGPError_NotImplemented;
 }
 
 PGPOptionListRef PGP_CDECL PGPOUIWindowTitle(PGPContextRef c, const char* title)
