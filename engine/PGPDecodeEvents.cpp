@@ -7,6 +7,7 @@
 #include "engine/PGPDecodeJob.h"
 #include "engine/PGPDialogs.h"
 #include "engine/sdk/pgpAdapters.h"
+#include "engine/sdk/pgpBase.h"
 
 #include <limits>
 
@@ -185,10 +186,17 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
     FillSigState(data, NowUnix(), SigProps);
     SigProps.Detached = job.detachedFound;
     if (data.signingKey) {
-        SigProps.KeyIDText = KeyIDText(data.signingKey);
-        SigProps.UserIDText = PrimaryUserIDOf(data.signingKey);
+        // A sub-key that signed is shown as its master key, with its own key id kept apart.
+        PGPKeyDBObjRef key = data.signingKey;
+        if (SDKGeneration > 1 && SDKProcs.PGPPeekKeyDBObjKey && SDKProcs.PGPPeekKeyDBObjKey(key))
+            key = SDKProcs.PGPPeekKeyDBObjKey(key);
+        SigProps.KeyIDText = KeyIDText(key);
+        const std::string signer = KeyIDString(data.signingKeyID);
+        if (!signer.empty() && _stricmp(signer.c_str(), SigProps.KeyIDText.c_str()) != 0)
+            SigProps.SubKeyIDText = signer;
+        SigProps.UserIDText = PrimaryUserIDOf(key);
         int32_t trust = 0;
-        if (GetNumericProperty(data.signingKey, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
+        if (GetNumericProperty(key, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
             SigProps.Trust = trust;
     } else {
         SigProps.KeyIDText = KeyIDString(data.signingKeyID);
