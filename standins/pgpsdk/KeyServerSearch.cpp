@@ -178,20 +178,12 @@ extern "C" PGPError PGP_CDECL PGPSearchKeyServerDialog(PGPContextRef context, ui
 {
     va_list args;
     va_start(args, found);
-    std::vector<PGPOptionListRef> handles;
-    for (int count = 0; count < 256; ++count) {
-        PGPOptionListRef option = va_arg(args, PGPOptionListRef);
-        if (option == kPGPEndOfOptions)
-            break;
-        handles.push_back(option);
-    }
+    const std::vector<PGPOptionListRef> handles = standin::OptionHandles(args);
     va_end(args);
     return standin::Guarded([&]() -> PGPError {
         StandInDialogOptions options {};
-        auto take = Core<decltype(&StandInTakeDialogOptions)>("StandInTakeDialogOptions");
         auto searchText = Core<decltype(&StandInFilterSearchText)>("StandInFilterSearchText");
-        PGPError status = take && searchText ? take(handles.data(), static_cast<int32_t>(handles.size()), &options)
-                                             : kPGPError_NotImplemented;
+        PGPError status = searchText ? standin::TakeOptions(handles, options) : kPGPError_NotImplemented;
         if (status != kPGPError_NoErr || !found || (serverCount && !servers))
             return status != kPGPError_NoErr ? status : kPGPError_BadParams;
         *found = 0;

@@ -182,19 +182,11 @@ PGPError PGP_CDECL PGPNewKeyServer(PGPContextRef, int32_t, PGPKeyServerRef* serv
 {
     va_list args;
     va_start(args, server);
-    std::vector<PGPOptionListRef> handles;
-    for (int count = 0; count < 256; ++count) {
-        PGPOptionListRef option = va_arg(args, PGPOptionListRef);
-        if (option == kPGPEndOfOptions)
-            break;
-        handles.push_back(option);
-    }
+    const std::vector<PGPOptionListRef> handles = standin::OptionHandles(args);
     va_end(args);
     return standin::Guarded([&]() -> PGPError {
         StandInDialogOptions options {};
-        auto take = standin::CoreProc<decltype(&StandInTakeDialogOptions)>("StandInTakeDialogOptions");
-        PGPError status = take ? take(handles.data(), static_cast<int32_t>(handles.size()), &options)
-                               : kPGPError_NotImplemented;
+        PGPError status = standin::TakeOptions(handles, options);
         if (status != kPGPError_NoErr || !server)
             return status != kPGPError_NoErr ? status : kPGPError_BadParams;
         std::string base;

@@ -53,17 +53,7 @@ PGPError HandOver(const standin::SecretBytes& passphrase, char** out)
 // Takes the dialog's option handles out of a variadic list; all are consumed, whatever the outcome.
 PGPError TakeOptions(va_list args, StandInDialogOptions& options)
 {
-    std::vector<PGPOptionListRef> handles;
-    for (int count = 0; count < 256; ++count) {
-        PGPOptionListRef option = va_arg(args, PGPOptionListRef);
-        if (option == kPGPEndOfOptions)
-            break;
-        handles.push_back(option);
-    }
-    auto take = standin::CoreProc<decltype(&StandInTakeDialogOptions)>("StandInTakeDialogOptions");
-    if (!take)
-        return kPGPError_NotImplemented;
-    PGPError status = take(handles.data(), static_cast<int32_t>(handles.size()), &options);
+    PGPError status = standin::TakeOptions(standin::OptionHandles(args), options);
     if (status == kPGPError_NoErr && !options.outputPassphrase)
         status = kPGPError_BadParams;
     return status;

@@ -21,6 +21,18 @@
 
 namespace {
 
+// A TCP socket and the address of a port on 127.0.0.1; the caller closes it and calls WSACleanup.
+SOCKET LoopbackSocket(sockaddr_in& address, int port)
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    return socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+}
+
 // Starts the Python server over the full test key ring and waits for the port it writes.
 class THkpServer {
 public:
@@ -62,13 +74,8 @@ public:
     // One request, its answer ignored; true when the server took it.
     static bool Get(int port, const std::string& path)
     {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<u_short>(port));
+        SOCKET s = LoopbackSocket(address, port);
         const bool connected = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
         const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
         if (connected)
@@ -88,12 +95,8 @@ private:
 // A port on 127.0.0.1 where nothing listens.
 int ClosedPort()
 {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    SOCKET s = LoopbackSocket(address, 0);
     bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
     int size = sizeof address;
     getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
