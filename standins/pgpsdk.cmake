@@ -34,7 +34,7 @@ if(ZAVEK_WINDOWS)
   enable_language(RC)
 
   add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp ${PGPSDK_SRC}/KeyServers.cpp)
-  target_link_libraries(PGPsdkNL PRIVATE wininet)
+  target_link_libraries(PGPsdkNL PRIVATE ws2_32)
   add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp ${PGPSDK_SRC}/DialogAnswers.cpp ${PGPSDK_SRC}/PassphraseDialog.cpp
               ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/KeyServerSearch.cpp)
   target_link_libraries(PGPsdkUI PRIVATE user32)

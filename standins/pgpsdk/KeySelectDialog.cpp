@@ -80,7 +80,7 @@ std::vector<WORD> BuildTemplate(bool single)
     std::vector<WORD> t;
     const DWORD style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     for (WORD value : { LOWORD(style), HIWORD(style), WORD(0), WORD(0), WORD(4), WORD(0), WORD(0), WORD(260),
-                        WORD(170), WORD(0), WORD(0) })
+                        WORD(184), WORD(0), WORD(0) })
         Word(t, value);
     Text(t, L"PGP Key Selection");
     Word(t, 8);

@@ -52,7 +52,7 @@ void AskServers(TSearch& search, HWND dialog)
     if (!query || !release)
         search.status = kPGPError_NotImplemented;
     for (std::size_t i = 0; query && release && i < search.servers.size() && !search.cancelled; ++i) {
-        search.query = StandInKeyServerQuery { search.text.c_str(), kTimeoutMs, nullptr, nullptr, 0 };
+        search.query = StandInKeyServerQuery { search.text.c_str(), kTimeoutMs, search.cancelled ? 1 : 0, nullptr, 0 };
         search.status = query(search.servers[i], &search.query);
         if (search.status == kPGPError_NoErr)
             search.reply.assign(search.query.reply, search.query.replyLength);

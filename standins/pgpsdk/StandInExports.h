@@ -58,7 +58,7 @@ STANDIN_EXPORT PGPError PGP_CDECL StandInFilterSearchText(PGPFilterRef filter, c
 struct StandInKeyServerQuery {
     const char* search;
     uint32_t timeoutMs; // for the connection and for each wait for data
-    void* session; // the open session while the lookup runs (its cancel closes it)
+    volatile long cancelled; // set by the cancel; the lookup then ends at its next wait
     char* reply; // the server's answer, freed with StandInFreeKeyServerReply
     PGPSize replyLength;
 };
@@ -66,7 +66,7 @@ extern "C" {
 // Asks the server (HKP: GET /pks/lookup?op=get) and keeps its answer; the server's own failures
 // come back as the key-server statuses.
 STANDIN_EXPORT PGPError PGP_CDECL StandInQueryKeyServer(PGPKeyServerRef server, StandInKeyServerQuery* query);
-// From another thread: ends a running lookup, which then fails with UserAbort.
+// From another thread: ends a running lookup, which then fails with UserAbort within a tenth of a second.
 STANDIN_EXPORT void PGP_CDECL StandInCancelKeyServerQuery(StandInKeyServerQuery* query);
 STANDIN_EXPORT void PGP_CDECL StandInFreeKeyServerReply(StandInKeyServerQuery* query);
 }

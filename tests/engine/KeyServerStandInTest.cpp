@@ -2,7 +2,8 @@
 // HKP server on 127.0.0.1 (tests/engine/hkp-server.py, GnuPG doing the searching over the test key
 // ring) that the test starts and stops: keys found by address and by key id are imported into the
 // ring, several found keys go through the selection dialog, and a search the server has nothing
-// for, a server that is down and an answer that is no key block are each told plainly.
+// for, a server that is down or never answers and an answer that is no key block are each told
+// plainly.
 #include "engine/KeyFuncs.h"
 #include "engine/PGPInterface.h"
 
@@ -205,9 +206,16 @@ TEST_F(KeyServerStandIn, FailuresAreToldPlainly)
     EXPECT_TRUE(pgp->ShowPGPError(kPGPError_ServerKeyNotFound));
     EXPECT_EQ(shown, (std::vector<std::string> { "E-11358" }));
 
+    // A server that takes the request and never answers is given up after the time-out.
+    DWORD start = GetTickCount();
+    EXPECT_EQ(pgp->SearchKeyServerKeys("silent", nullptr, keys, true), kPGPError_ServerTimedOut);
+    const DWORD waited = GetTickCount() - start;
+    EXPECT_GE(waited, 19000u);
+    EXPECT_LT(waited, 30000u);
+
     // A server that is down is told at once, well within the time-out.
     UseServer(ClosedPort());
-    const DWORD start = GetTickCount();
+    start = GetTickCount();
     EXPECT_EQ(pgp->SearchKeyServerKeys("dave@example.com", nullptr, keys, true), kPGPError_ServerConnectFailed);
     EXPECT_LT(GetTickCount() - start, 10000u);
     EXPECT_EQ(DaveKeys(), 0);

@@ -3,7 +3,8 @@
 
 GnuPG does the searching over a copy of a key ring: GET /pks/lookup?op=get&search=TEXT answers the
 armoured keys gpg exports for TEXT (an address, a part of a user id or a key id), 404 when it has
-none; the search "not-a-key" answers a web page instead of keys. GET /quit ends the server, which
+none; the search "not-a-key" answers a web page instead of keys, and "silent" is never answered
+(the connection stays open until the server ends). GET /quit ends the server, which
 also ends by itself after a while. The port it listens on is written to PORT_FILE.
 Usage: hkp-server.py KEY_RING PORT_FILE
 """
@@ -14,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 import urllib.parse
 
 LIFETIME_SECONDS = 300
@@ -35,6 +37,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         search = query.get("search", [""])[0]
         if url.path != "/pks/lookup" or query.get("op", [""])[0] != "get" or not search:
             self.answer(501, "text/plain", b"Not implemented")
+        elif search == "silent":
+            time.sleep(LIFETIME_SECONDS)
         elif search == "not-a-key":
             self.answer(200, "text/html", b"<html><body>Search the keys here.</body></html>")
         else:
