@@ -320,7 +320,8 @@ uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData
     tree.LoadMessage(text, 1, lmScanOnly, 0);
     for (int i = 0; i < tree.SectionCount(); ++i) {
         const uint32_t sectionKind = tree.GetSectionKind(i);
-        if (sectionKind != skNone) {
+        // A section without text (what the tree makes of binary data, say) is nothing to decode.
+        if (sectionKind != skNone && !tree.GetSectionText(i).empty()) {
             block = tree.GetSectionText(i);
             data = TMessageData();
             data.Kind = sectionKind;
@@ -394,10 +395,11 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
         else if (!ReadNamedFile(choice, text))
             return;
     }
-    text = NormalizeLineBreaks(text);
     TMessageData data;
     std::string block;
-    if (FirstProtectedBlock(text, data, block) == skNone)
+    // Without an armoured block the bytes go as they came: a binary key file must not lose bytes
+    // to the line-break repair.
+    if (FirstProtectedBlock(NormalizeLineBreaks(text), data, block) == skNone)
         block = text;
     TKeyIDData keys;
     TCacheHold hold(pgp_);

@@ -449,6 +449,12 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     road->ManageKeys("", 0);
     EXPECT_EQ(shown, std::vector<std::string>(3, "1T311"));
     EXPECT_EQ(host.Posted.size(), 1u);
+    // A binary key file (here a key ring of three keys) is taken byte for byte.
+    shown.clear();
+    road->ManageKeys(WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/pubring.pkr"), -1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0], "E-10988");
+    EXPECT_EQ(shown[0].substr(shown[0].size() - 4), "T311") << shown[0];
     EXPECT_NE(RingFile().find("una@example.org"), std::string::npos);
 }
 
