@@ -220,6 +220,9 @@ int32_t TPGPInterface::ImportKeys(const std::string& textOrFile, HWND parent, TK
     PGPKeySetRef intoRing = 0;
     LastStatus = ::ImportKeys(DialogOwner(parent), textOrFile, noPrompt ? "" : texts_.GetEntry(310), intoRing,
         kNamesSelection, keyList_, NamesAFile(textOrFile));
+    // Data of no format the import knows holds no key, which is what the user is told.
+    if (LastStatus == kPGPError_CorruptData)
+        LastStatus = kStatusNoKey;
     return TakeImported(keys, quiet);
 }
 

@@ -404,12 +404,8 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
     TKeyIDData keys;
     TCacheHold hold(pgp_);
     int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, IMPORT_REPORTED);
-    // What the decoder cannot read may still be a certificate or a key file of another format; a
-    // text that is none of them holds no key.
-    if (status == kStatusNoKey) {
+    // What the decoder cannot read may still be a certificate or a key file of another format.
+    if (status == kStatusNoKey)
         status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, IMPORT_REPORTED);
-        if (status == kPGPError_CorruptData)
-            status = kStatusNoKey;
-    }
     pgp_.ShowPGPError(status);
 }

@@ -262,6 +262,13 @@ TEST_F(PGPInterfaceStandIn, KeysInAMessageTextAreImported)
     EXPECT_EQ(pgp->ImportKeysFromText("no key in here", nullptr, keys, true), kStatusNoKey);
     EXPECT_EQ(pgp->ImportKeysFromText("", nullptr, keys, true), kStatusNoKey);
     EXPECT_TRUE(shown.empty());
+
+    // The key import takes a file by its name as well as a text.
+    EXPECT_EQ(pgp->ImportKeys(fixtures + "dave.asc", nullptr, keys, false, true), 0);
+    EXPECT_EQ(keys.Count, 1);
+    EXPECT_EQ(keys.UserText, "Dave Gone <dave@example.com>");
+    EXPECT_EQ(pgp->ImportKeys(fixtures + "missing.asc", nullptr, keys, false, true), kStatusNoKey)
+        << "a name that is no file is a text without a key";
 }
 
 TEST_F(PGPInterfaceStandIn, KeyDescriptionOfTheWorkingList)
