@@ -64,6 +64,8 @@ void TPGPDecode::ClearResults()
     ResultKind = kResultNothing;
     ImportStatus = 0;
     ImportedKeys = 0;
+    if (ImportedKeyList)
+        ImportedKeyList->Clear();
     SigProps = TSigPropsRec();
     SMimeSignerCertificate.clear();
     ForYourEyesOnly = false;
@@ -154,8 +156,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     // empty text as the message.
     if (ResultKind == kResultNothing && !PassThroughUnrecognised)
         return kPGPError_UnsupportedFormat;
-    if (ImportedKeys > 0 && !NoKeyRing)
-        KeyRings().Commit();
+    if (job.foundDB.Get())
+        OfferFoundKeys(job);
     if (ForYourEyesOnly) {
         BurnResults(); // only the secure viewer may show it, and it is not available here
         return kDecodeNotAvailable;

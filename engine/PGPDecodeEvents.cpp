@@ -6,7 +6,9 @@
 #include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDecodeJob.h"
 #include "engine/X509Funcs.h"
+#include "engine/PGPDialogs.h"
 #include "engine/sdk/pgpAdapters.h"
+#include "engine/sdk/pgpBase.h"
 
 #include <limits>
 
@@ -146,14 +148,22 @@ PGPError TPGPDecode::OnKeyFound(TJob& job, const PGPEventKeyFoundData& data)
     }
     if (!ImportFoundKeys || !data.keyDB)
         return kPGPError_NoErr;
-    PGPKeySetRef found = SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB);
-    PGPKeyDBRef rings = SDKProcs.PGPPeekKeySetKeyDB(job.keySet);
+    // Nothing of a decode that fails later may reach the rings: the keys wait in a store of their own.
+    ImportStatus = job.foundDB.Get() ? kPGPError_NoErr : SDKProcs.PGPNewKeyDB(job.context, job.foundDB.Out());
     TOwnedKeySet copied;
-    ImportStatus = found && rings ? SDKProcs.PGPCopyKeys(found, rings, copied.Out()) : kPGPError_BadParams;
-    uint32_t count = 0;
-    if (ImportStatus == kPGPError_NoErr && SDKProcs.PGPCountKeys(copied.Get(), &count) == kPGPError_NoErr)
-        ImportedKeys += static_cast<int>(count);
+    if (ImportStatus == kPGPError_NoErr)
+        ImportStatus = SDKProcs.PGPCopyKeys(SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB), job.foundDB.Get(), copied.Out());
     return kPGPError_NoErr;
+}
+
+void TPGPDecode::OfferFoundKeys(TJob& job)
+{
+    ImportStatus = AddSelectedKeys(job.context, KeyRings().KeySet(), SDKProcs.PGPPeekKeyDBRootKeySet(job.foundDB.Get()),
+        static_cast<HWND>(Parent), ImportPrompt, kKeyPropKeyID | kKeyPropUserID, ImportedKeyList);
+    job.foundDB.Reset();
+    ImportedKeys = ImportStatus == kPGPError_NoErr && ImportedKeyList ? ImportedKeyList->Count() : 0;
+    if (ImportStatus == kDecodeCancelled)
+        ImportFoundKeys = false; // the user declined: not asked again for this job
 }
 
 PGPError TPGPDecode::OnOutput(TJob& job, PGPEvent& event)
@@ -188,10 +198,17 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
         SMimeSignerCertificate = certificate ? CertificateDer(certificate) : std::string();
     }
     if (data.signingKey) {
-        SigProps.KeyIDText = KeyIDText(data.signingKey);
-        SigProps.UserIDText = PrimaryUserIDOf(data.signingKey);
+        // A sub-key that signed is shown as its master key, with its own key id kept apart.
+        PGPKeyDBObjRef key = data.signingKey;
+        if (SDKGeneration > 1 && SDKProcs.PGPPeekKeyDBObjKey && SDKProcs.PGPPeekKeyDBObjKey(key))
+            key = SDKProcs.PGPPeekKeyDBObjKey(key);
+        SigProps.KeyIDText = KeyIDText(key);
+        const std::string signer = KeyIDString(data.signingKeyID);
+        if (!signer.empty() && _stricmp(signer.c_str(), SigProps.KeyIDText.c_str()) != 0)
+            SigProps.SubKeyIDText = signer;
+        SigProps.UserIDText = PrimaryUserIDOf(key);
         int32_t trust = 0;
-        if (GetNumericProperty(data.signingKey, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
+        if (GetNumericProperty(key, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
             SigProps.Trust = trust;
     } else {
         SigProps.KeyIDText = KeyIDString(data.signingKeyID);

@@ -67,6 +67,8 @@ struct TPGPDecode::TJob {
     bool sourceHoldsSigner = false;
     const TSMimeInput* smime = nullptr;
     int32_t certState = 0; // chain check of the certificates an S/MIME message carries
+    // Keys met in the message, held apart from the rings until the decode has succeeded.
+    TOwnedKeyDB foundDB;
 
     TJob() = default;
     TJob(const TJob&) = delete;
@@ -77,6 +79,7 @@ struct TPGPDecode::TJob {
         std::fill(joined.begin(), joined.end(), '\0');
         FreeRecipients();
         joinedDB.Reset(); // before the rings close, which may end the context
+        foundDB.Reset();
         sourceDB.Reset();
         if (ringsOpened)
             KeyRings().Close();

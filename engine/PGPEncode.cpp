@@ -83,17 +83,29 @@ void TPGPEncode::SetClearSign(bool on)
     if (!on)
         return;
     sign_ = Settings.Armor = Settings.DataIsText = true;
-    encrypt_ = compress_ = detached_ = false;
+    encrypt_ = compress_ = detached_ = conventional_ = false;
 }
 
 void TPGPEncode::SetEncrypt(bool on)
 {
     encrypt_ = on;
     if (on)
-        detached_ = clearSign_ = false;
+        detached_ = conventional_ = clearSign_ = false;
 }
 
-void TPGPEncode::SetSign(bool on) { sign_ = on; }
+void TPGPEncode::SetSign(bool on)
+{
+    sign_ = on;
+    if (on)
+        conventional_ = false;
+}
+
+void TPGPEncode::SetConventional(bool on)
+{
+    conventional_ = on;
+    if (on)
+        sign_ = encrypt_ = clearSign_ = detached_ = false;
+}
 
 int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime)
 {
@@ -101,7 +113,7 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
     if (smime && SDKGeneration < 4)
         return kStatusNotAvailable;
     sign_ = sign;
-    clearSign_ = detached_ = false;
+    clearSign_ = detached_ = conventional_ = false;
     encrypt_ = compress_ = true;
     smime_ = smime;
     if (smime && sign)
@@ -128,15 +140,39 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         BuildSMimeBody(output_, nullptr, boundary, body, Settings.OmitMimeVersion, true, 0, headerLength);
         output_ = body;
         mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
-    } else if (Settings.PGPMime) {
-        status = WrapPgpMime(true);
-    } else if (addCharset_) {
-        std::string withCharset;
-        InsertArmorCharset(Settings.Charset, output_, false, withCharset);
-        output_ = withCharset;
+    } else {
+        status = FinishPgpOutput(true);
     }
     BurnString(input_);
     return status;
+}
+
+int32_t TPGPEncode::EncryptConventional(const std::string& text)
+{
+    mimeHeaderLength_ = 0;
+    SetConventional(true);
+    compress_ = true;
+    smime_ = false;
+    input_ = text;
+    addCharset_ = !Settings.Charset.empty();
+    int32_t status = Run();
+    conventional_ = false;
+    if (status == kStatusOK)
+        status = FinishPgpOutput(true);
+    BurnString(input_);
+    return status;
+}
+
+int32_t TPGPEncode::FinishPgpOutput(bool encrypted)
+{
+    if (Settings.PGPMime)
+        return WrapPgpMime(encrypted);
+    if (addCharset_) {
+        std::string withCharset;
+        InsertArmorCharset(Settings.Charset, output_, !encrypted, withCharset);
+        output_ = withCharset;
+    }
+    return kStatusOK;
 }
 
 int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
@@ -157,12 +193,8 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
                 MicalgCodeOfChoice(effectiveHash_), headerLength);
             output_ = body;
             mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
-        } else if (Settings.PGPMime) {
-            status = WrapPgpMime(false);
-        } else if (addCharset_) {
-            std::string withCharset;
-            InsertArmorCharset(Settings.Charset, output_, true, withCharset);
-            output_ = withCharset;
+        } else {
+            status = FinishPgpOutput(false);
         }
     }
     BurnString(input_);
@@ -173,7 +205,7 @@ int32_t TPGPEncode::SignDetached(const std::string& text)
 {
     mimeHeaderLength_ = 0;
     detached_ = true;
-    sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = false;
+    sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = conventional_ = false;
     input_ = text;
     const int32_t status = Run();
     BurnString(input_);
@@ -254,6 +286,8 @@ int32_t TPGPEncode::BuildEncodeOptions(TJob& job)
             status = AppendOptionList(job.options, sdk.PGPOPGPMIMEEncoding(c, 1, &bodyOffset_, separator_),
                 sdk.PGPOOmitMIMEVersion(c, Settings.OmitMimeVersion));
     }
+    if (status == kPGPError_NoErr && conventional_)
+        return SetupConventional(job);
     if (status == kPGPError_NoErr && (sign_ || detached_))
         status = SetupSigning(job);
     if (status != kPGPError_NoErr || !encrypt_ || (smime_ && sign_))
@@ -269,6 +303,20 @@ int32_t TPGPEncode::BuildEncodeOptions(TJob& job)
         status = AppendOptionList(job.options, sdk.PGPOPreferredAlgorithms(c, Settings.AllowedAlgorithms.data(),
             static_cast<uint32_t>(Settings.AllowedAlgorithms.size())));
     return status;
+}
+
+int32_t TPGPEncode::SetupConventional(TJob& job)
+{
+    const PGPContextRef c = job.context;
+    const PGPOptionListRef cipher = SDKProcs.PGPOCipherAlgorithm(c, Settings.ConventionalCipher + 1);
+    PGPError status = AskConventionalEncryptPassphrase(c, Settings.Parent, Settings.PassphrasePrompt, job.passphrase);
+    if (status != kPGPError_NoErr) {
+        SDKProcs.PGPFreeOptionList(cipher);
+        return status;
+    }
+    return AppendOptionList(job.options, cipher,
+        SDKProcs.PGPOConventionalEncrypt(c,
+            SDKProcs.PGPOPassphrase(c, reinterpret_cast<const char*>(job.passphrase.data())), kPGPEndOfOptions));
 }
 
 std::string TPGPEncode::FindSigner(const std::string& wanted, uint32_t selection) const

@@ -164,6 +164,17 @@ std::string WantedSigner(const TKeyIDData& signer)
 }
 
 // The job settings every encode takes from the interface's configuration.
+// The language texts' names by SDK number, as many as the key dialog may look up.
+constexpr int kKeyTypeNames = 8, kTrustNames = 8, kValidityNames = 4, kAlgorithmNames = 19, kHashNames = 9;
+
+std::vector<std::string> NameTable(const TZAVEKStrings& texts, std::string (TZAVEKStrings::*name)(int) const, int count)
+{
+    std::vector<std::string> table;
+    for (int i = 0; i < count; ++i)
+        table.push_back((texts.*name)(i));
+    return table;
+}
+
 void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVEKStrings& texts,
     TPrefsFile* prefs, HWND parent)
 {
@@ -190,6 +201,12 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
     dialog.UnmarkAll = texts.GetEntry(287);
     dialog.CountSuffix = texts.GetEntry(288);
     dialog.Details = texts.GetEntry(301);
+    TKeyDialogNames& names = settings.KeyDialogNames;
+    names.KeyTypes = NameTable(texts, &TZAVEKStrings::GetKeyTypeName, kKeyTypeNames);
+    names.Trust = NameTable(texts, &TZAVEKStrings::GetTrustName, kTrustNames);
+    names.Validity = NameTable(texts, &TZAVEKStrings::GetValidityName, kValidityNames);
+    names.Algorithms = NameTable(texts, &TZAVEKStrings::GetAlgorithmName, kAlgorithmNames);
+    names.Hashes = NameTable(texts, &TZAVEKStrings::GetHashName, kHashNames);
     int32_t count = 0;
     if (prefs && GetAllowedAlgorithms(*prefs, settings.AllowedAlgorithms, count) != 0)
         settings.AllowedAlgorithms.clear();

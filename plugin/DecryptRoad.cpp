@@ -20,6 +20,9 @@ constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
 constexpr uint32_t FIRST_BUILD_WITH_RAW_STATE = 4000;
+// The road offers no recipient-list entries for imported keys, so every import tells its count
+// itself (the "quiet" flag of the PGP interface's imports is off).
+constexpr bool IMPORT_REPORTED = false;
 
 // Holds the passphrase cache for one request.
 class TCacheHold {
@@ -423,7 +426,7 @@ void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, cons
             return;
     }
     TKeyIDData imported;
-    pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, !options_.AutoPush, false);
+    pgp_.ShowPGPError(pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, IMPORT_REPORTED));
 }
 
 uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -435,7 +438,8 @@ uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData
     tree.LoadMessage(text, 1, lmScanOnly, 0);
     for (int i = 0; i < tree.SectionCount(); ++i) {
         const uint32_t sectionKind = tree.GetSectionKind(i);
-        if (sectionKind != skNone) {
+        // A section without text (what the tree makes of binary data, say) is nothing to decode.
+        if (sectionKind != skNone && !tree.GetSectionText(i).empty()) {
             block = tree.GetSectionText(i);
             data = TMessageData();
             data.Kind = sectionKind;
@@ -509,15 +513,17 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
         else if (!ReadNamedFile(choice, text))
             return;
     }
-    text = NormalizeLineBreaks(text);
     TMessageData data;
     std::string block;
-    if (FirstProtectedBlock(text, data, block) == skNone)
+    // Without an armoured block the bytes go as they came: a binary key file must not lose bytes
+    // to the line-break repair.
+    if (FirstProtectedBlock(NormalizeLineBreaks(text), data, block) == skNone)
         block = text;
     TKeyIDData keys;
     TCacheHold hold(pgp_);
-    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, !options_.AutoPush);
-    if (status != kStatusOK)
-        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, false);
+    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, IMPORT_REPORTED);
+    // What the decoder cannot read may still be a certificate or a key file of another format.
+    if (status == kStatusNoKey)
+        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, IMPORT_REPORTED);
     pgp_.ShowPGPError(status);
 }

@@ -33,9 +33,10 @@ endif()
 if(ZAVEK_WINDOWS)
   enable_language(RC)
 
-  add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp)
+  add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp ${PGPSDK_SRC}/KeyServers.cpp)
+  target_link_libraries(PGPsdkNL PRIVATE ws2_32)
   add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp ${PGPSDK_SRC}/DialogAnswers.cpp ${PGPSDK_SRC}/PassphraseDialog.cpp
-              ${PGPSDK_SRC}/AnswersFile.cpp)
+              ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/KeyServerSearch.cpp)
   target_link_libraries(PGPsdkUI PRIVATE user32)
   add_library(PGPcl SHARED ${PGPSDK_SRC}/ClientLib.cpp ${PGPSDK_SRC}/ClientLib.def ${PGPSDK_SRC}/ClientVersion.rc
               ${PGPSDK_SRC}/KeySelectDialog.cpp ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/DialogAnswers.cpp)

@@ -25,6 +25,7 @@
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   capture NAME                          a picture of the screen into the --captures folder
+//   clipboard FILE                        write the clipboard's text to FILE
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
 // and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows.
 // "set" also writes the folders, user name and identity into the registry for the run.
@@ -276,6 +277,22 @@ void Pump(DWORD milliseconds)
     }
 }
 
+void SaveClipboardText(const std::string& fileName)
+{
+    std::string text;
+    if (OpenClipboard(g_host.Frame)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            if (const char* locked = static_cast<const char*>(GlobalLock(data))) {
+                text.assign(locked, strnlen(locked, GlobalSize(data)));
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    std::ofstream(fileName, std::ios::binary) << text;
+    g_log.Line("clipboard -> %u bytes", static_cast<unsigned>(text.size()));
+}
+
 void RunStep(const THostStep& step)
 {
     const std::string& verb = step[0];
@@ -371,6 +388,8 @@ void RunStep(const THostStep& step)
         CaptureIntoFolder(Arg(step, 1));
     } else if (verb == "check") {
         Check();
+    } else if (verb == "clipboard") {
+        SaveClipboardText(Arg(step, 1));
     } else if (verb == "close") {
         PostMessageA(g_host.Frame, WM_CLOSE, 0, 0);
     } else if (verb == "quit") {

@@ -1,7 +1,8 @@
 // The stand-in client library's key and certificate selection dialog: a prompt, a list of class
-// "TreeListCtrl32" (one or several keys, or one certificate), a Keys menu, OK and Cancel. Double-clicking the list does nothing of its
-// own. With an unattended answer (select-keys: all | first | cancel) the window opens and answers
-// itself. The chosen keys come back as a new key set over the offered set's database.
+// "TreeListCtrl32" (one or several keys, or one certificate), a Keys menu, OK and Cancel.
+// Double-clicking the list does nothing of its own. With an unattended answer (select-keys: all |
+// first | named TEXT | cancel) the window opens and answers itself. The chosen keys come back as a
+// new key set over the offered set's database.
 #include "standins/pgpsdk/AnswersFile.h"
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/Guard.h"
@@ -80,7 +81,7 @@ std::vector<WORD> BuildTemplate(bool single)
     std::vector<WORD> t;
     const DWORD style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     for (WORD value : { LOWORD(style), HIWORD(style), WORD(0), WORD(0), WORD(4), WORD(0), WORD(0), WORD(260),
-                        WORD(170), WORD(0), WORD(0) })
+                        WORD(184), WORD(0), WORD(0) })
         Word(t, value);
     Text(t, L"PGP Key Selection");
     Word(t, 8);
@@ -109,6 +110,32 @@ void SelectAll(HWND dialog, bool single)
     UpdateOk(dialog);
 }
 
+// Selects what the unattended answer names; false when it names nothing that was offered.
+bool SelectAnswered(HWND dialog, const TDialogState& state)
+{
+    const standin::DialogAnswer& answer = *state.answer;
+    if (answer.cancel || state.keys.empty())
+        return false;
+    if (answer.allKeys) {
+        SelectAll(dialog, state.single);
+        return true;
+    }
+    bool any = false;
+    for (int i = 0; i < static_cast<int>(state.keys.size()); ++i) {
+        if (!answer.named.empty() && state.keys[i].name.find(answer.named) == std::string::npos)
+            continue;
+        if (state.single) {
+            SendDlgItemMessageA(dialog, kListId, LB_SETCURSEL, i, 0);
+            return true;
+        }
+        SendDlgItemMessageA(dialog, kListId, LB_SETSEL, TRUE, i);
+        any = true;
+        if (answer.named.empty())
+            break; // the first
+    }
+    return any;
+}
+
 void Initialise(HWND dialog, TDialogState& state)
 {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
@@ -134,14 +161,7 @@ void Initialise(HWND dialog, TDialogState& state)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (!state.answer)
         return;
-    if (!state.answer->cancel && !state.keys.empty()) {
-        if (state.answer->allKeys)
-            SelectAll(dialog, state.single);
-        else
-            SendDlgItemMessageA(dialog, kListId, state.single ? LB_SETCURSEL : LB_SETSEL, state.single ? 0 : TRUE,
-                                0);
-    }
-    PostMessageA(dialog, WM_COMMAND, state.answer->cancel ? IDCANCEL : IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, SelectAnswered(dialog, state) ? IDOK : IDCANCEL, 0);
 }
 
 void TakeChoice(HWND dialog, TDialogState& state)
