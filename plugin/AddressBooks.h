@@ -36,7 +36,7 @@ public:
     // header; its index, or -1 (the stream is then dropped).
     int AddBook(std::unique_ptr<TStream> book);
     // The book's recipient lines, read once; empty for an unknown index or a book that failed.
-    std::string ReadAddressBook(int index);
+    std::string ReadAddressBook(int index) override;
 
     // The lines of all books the configuration does not switch off; empty without books.
     std::string GetRecipientText() override;
@@ -47,6 +47,7 @@ public:
     void CloseBooks();
 
     int Count() const { return static_cast<int>(books_.size()); }
+    int BookCount() const override { return Count(); }
     const std::string& Title(int index) const { return books_[static_cast<size_t>(index)].Title; }
     int64_t Total() const { return total_; }
 
