@@ -6,7 +6,6 @@
 #include "mime/MailHost.h"
 #include "mime/MimeMsgTree.h"
 #include "mime/MimeTreeEdit.h"
-#include "plugin/Guard.h"
 
 namespace {
 
@@ -446,7 +445,17 @@ void TEncryptRoad::OfferAutoListEntries()
     bool unused = false;
     // Declined, nothing more is said: the count of imported keys that the decrypt road reports
     // here would be untrue, as sending imports no key.
-    if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused))
-        prompts_.ShowError(ENotAvailable("The recipient list dialog").what());
+    if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused)) {
+        const TOptionValues& values = options_.Values();
+        if (autoList_)
+            autoList_->SetDefaultFlags(values.FullAuto, values.FullAutoSigned);
+        if (prompts_.AddToRecipientList(candidate)) {
+            newPairs_ = TKeyIDData();
+            candidate = TKeyIDData();
+            return;
+        }
+    }
+    // Kept for the recipient list menu until they are added or another send brings its own.
+    newPairs_ = candidate;
     candidate = TKeyIDData();
 }

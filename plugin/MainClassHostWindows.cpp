@@ -219,6 +219,8 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             if (state.AutoPush) {
                 AutoList().LoadFile();
                 state.ListEmpty = AutoList().GetCount() == 0;
+                const TKeyIDData& pairs = EncryptRoad().NewPairs();
+                state.HasNewPairs = pairs.Count > 0 || !pairs.UserText.empty();
                 state.AddressBooks = AddressBookTitles();
             }
             menus_.RebuildAutoListMenu([this](uint16_t id) { return Text(id); }, state);

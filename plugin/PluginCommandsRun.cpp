@@ -23,7 +23,9 @@ using namespace PluginCommandRules;
 namespace {
 constexpr uint16_t TEXT_SIGN_IN_FULL_AUTO = 202;
 constexpr uint16_t TEXT_SWITCH_LIST_ON = 203;
+constexpr uint16_t TEXT_ADD_TO_LIST = 277;
 constexpr uint16_t TEXT_PURGED = 280;
+constexpr uint16_t TEXT_KEYS_IMPORTED = 311;
 constexpr uint16_t TEXT_COPY_DESCRIPTION = 302;
 constexpr uint16_t TEXT_SAVE_TITLE = 338;
 constexpr uint16_t TEXT_TO_CLIPBOARD = 340;
@@ -440,7 +442,7 @@ void TPluginCommandRunner::SetAutoListModeBits()
 void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
 {
     SetAutoListModeBits();
-    TKeyIDData& candidate = main_.EncryptRoad().Send().AutoListCandidate;
+    TKeyIDData& candidate = main_.EncryptRoad().NewPairs();
     TKeyIDData pairs;
     pairs.KeyIDText = keyText;
     pairs.Count = keyText.empty() ? 0 : 1;
@@ -476,8 +478,13 @@ void TPluginCommandRunner::OpenListFile()
 
 void TPluginCommandRunner::OfferAutoListEntries(const TKeyIDData& keys)
 {
-    if (keys.Count <= 0)
+    if (keys.UserText.empty() && keys.Count <= 0)
         return;
+    if (!Ask(Text(TEXT_ADD_TO_LIST) + "\r\n\r\n" + keys.UserText)) {
+        if (keys.Count > 0)
+            Inform(std::to_string(keys.Count) + Text(TEXT_KEYS_IMPORTED));
+        return;
+    }
     SetAutoListModeBits();
     dialogs_->AddEntriesToAutoList(keys, main_.KeyRingState() == 2);
 }

@@ -21,7 +21,7 @@
 //   onsend STEP...                        run STEP each time an editor's message is sent
 //   encdialog | encclick ID               open the last editor's encryption dialog / click its control
 //   showframe                             hide the frame and show it again
-//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
+//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
 // and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows.
