@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 using ::testing::HasSubstr;
@@ -107,6 +108,83 @@ TEST(RecipientList, ACancelledChoiceKeepsTheMessageAndSaysSo)
     EXPECT_EQ(session.ReadFile("out.tmp"), kMessage);
     EXPECT_FALSE(run.LinesStartingWith("editor \"").empty());
     EXPECT_THAT(run.LinesStartingWith("editor \"")[0], HasSubstr("Meet at noon."));
+}
+
+} // namespace
+
+namespace {
+
+constexpr const char* OPEN_LIST_MENU = "popup \"&Selvadrin/Recipient list\"\n";
+
+// The entry lines of the recipient list file, after its header block.
+std::vector<std::string> ListLines(const THostSession& session)
+{
+    std::string text = session.ReadFile("AutoList.txt");
+    const size_t headerEnd = text.rfind("#++++", 0) == 0 ? text.find("++++#", 5) : std::string::npos;
+    if (headerEnd != std::string::npos)
+        text = text.substr(headerEnd + 5);
+    std::istringstream lines(text);
+    std::vector<std::string> entries;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] != '#')
+            entries.push_back(line);
+    }
+    return entries;
+}
+
+TEST(RecipientList, KeysFromTheKeyRingAreAddedAndTheListEditedFromTheMenu)
+{
+    const TTestKey ann = TestKey("ann"), bob = TestKey("bob");
+    THostSession session("recipmenu");
+    session.WriteFile("AutoList.txt", EncryptEntry("Bob Stone <bob@example.net>", bob));
+    // New: Ann's key with its first user id, and Bob's second user id. Both rows are chosen with
+    // the space bar; OK stores them.
+    THostRun add = session.Run("answer \"Add recipients\" keys:32,40,32\nanswer \"Add recipients\" OK\n"
+        + Started(session) + OPEN_LIST_MENU + "command 24605\nwait 500\nquit\n");
+    SCOPED_TRACE(add.Text());
+    EXPECT_FALSE(add.LinesStartingWith("answered dialog \"Add recipients\" with OK").empty());
+    EXPECT_EQ(add.LinesStartingWith("answered dialog \"ZA-VEK - Information\" with OK").size(), 1u);
+    // New entries sign, as the automatic mode's options say (it is off, signing on). The file
+    // holds the system's 8-bit character set.
+    const std::vector<std::string> added = ListLines(session);
+    const std::vector<std::string> expected = { "Ann Lee <ann@example.org>\\2x" + ann.Id + "+s",
+        "Bob Stone <bob@example.net>\\1x" + bob.Id + "+s", "J\xf6rg Stone <joerg@example.net>\\2x" + bob.Id + "+s" };
+    EXPECT_THAT(added, ::testing::UnorderedElementsAreArray(expected));
+
+    // Another start of the plug-in edits a list: the row's encrypt switched off and sign on with
+    // the space bar, then OK; a second row of the same key follows without Ctrl.
+    session.WriteFile("AutoList.txt",
+        EncryptEntry("Ann Lee <ann@example.org>", ann) + EncryptEntry("Ann at work <ann@work.example>", ann));
+    THostRun edit = session.Run("answer \"Recipient list\" keys:32,39,32\nanswer \"Recipient list\" OK\n"
+        + Started(session) + OPEN_LIST_MENU + "command 24606\nwait 500\nquit\n");
+    SCOPED_TRACE(edit.Text());
+    EXPECT_FALSE(edit.LinesStartingWith("answered dialog \"Recipient list\" with OK").empty());
+    EXPECT_THAT(ListLines(session),
+        ::testing::UnorderedElementsAre(
+            "Ann Lee <ann@example.org>\\2x" + ann.Id + "+s", "Ann at work <ann@work.example>\\2x" + ann.Id + "+s"));
+    EXPECT_EQ(session.ReadFile("AutoList.txt").substr(0, 5), "#++++");
+}
+
+TEST(RecipientList, ANewPairOfASendIsAddedFromTheMenu)
+{
+    const TTestKey bob = TestKey("bob");
+    THostSession session("recipnew");
+    session.WriteFile("in.tmp", "From: ann@example.org\r\nTo: bob@example.net\r\nSubject: plans\r\n\r\nHi.\r\n");
+    // Declined after the send; the menu then offers the pair, and the dialog adds it.
+    THostRun run = session.Run("answer Question No\nanswer \"Add recipients\" keys:32\nanswer \"Add recipients\" OK\n"
+        + Started(session) + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\nencrypt \"" + session.File("in.tmp")
+        + "\" - \"\" \"bob@example.net\"\n" + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\n"
+        + "command 24604\nwait 500\n" + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\nquit\n");
+    SCOPED_TRACE(run.Text());
+    const auto menus = run.LinesStartingWith("menu &Selvadrin/Recipient list:");
+    ASSERT_EQ(menus.size(), 3u);
+    EXPECT_THAT(menus[0], HasSubstr("24604:g"));
+    EXPECT_THAT(menus[1], Not(HasSubstr("24604:g")));
+    EXPECT_THAT(menus[2], HasSubstr("24604:g"));
+    EXPECT_FALSE(run.LinesStartingWith("answered dialog \"Add recipients\" with OK").empty());
+    EXPECT_THAT(ListLines(session), ::testing::ElementsAre("Bob Stone <bob@example.net>\\2x" + bob.Id + "+s"));
 }
 
 } // namespace
