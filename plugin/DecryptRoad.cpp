@@ -305,7 +305,9 @@ void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, cons
             return;
     }
     TKeyIDData imported;
-    pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, !options_.AutoPush, false);
+    if (pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, !options_.AutoPush, false) == kStatusOK
+        && options_.AutoPush && imported.Count > 0)
+        host_.OfferForRecipientList(imported);
 }
 
 uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -402,4 +404,6 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
     if (status != kStatusOK)
         status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, false);
     pgp_.ShowPGPError(status);
+    if (status == kStatusOK && options_.AutoPush && keys.Count > 0)
+        host_.OfferForRecipientList(keys);
 }

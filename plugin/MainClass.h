@@ -103,6 +103,8 @@ private:
     LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(WPARAM wParam, LPARAM lParam);
     void RunPluginCommand(const TPluginCommand& command);
+    // Keys that came into the key ring, offered for the recipient list (a yes opens its dialog).
+    void OfferAutoListEntries(const TKeyIDData& keys);
     void HandleTimer(UINT_PTR id);
     HWND HostReady();
     void StartHostAdditions();

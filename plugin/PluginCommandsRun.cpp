@@ -49,6 +49,8 @@ public:
     }
 
     void Run(TPluginAction action, const TPluginCommand& command);
+    // The recipient-list dialog offered for keys that arrived in the key ring.
+    void OfferAutoListEntries(const TKeyIDData& keys);
 
 private:
     std::string Text(uint16_t id) const { return main_.Text(id); }
@@ -80,8 +82,6 @@ private:
     void AddNewPairs(const std::string& keyText);
     void PurgeAutoList();
     void OpenListFile();
-    // The recipient-list dialog offered for keys that arrived in the key ring.
-    void OfferAutoListEntries(const TKeyIDData& keys);
     void RemoveDeletedFromAutoList(const TKeyIDData& deleted);
     void UpdateMenuChecks();
 
@@ -96,6 +96,11 @@ void TMainClass::RunPluginCommand(const TPluginCommand& command)
         return;
     // What a command cannot do (a dialog this build lacks, a failed step) is told, not raised.
     RunDialogRequest([&] { TPluginCommandRunner(*this).Run(action, command); });
+}
+
+void TMainClass::OfferAutoListEntries(const TKeyIDData& keys)
+{
+    RunDialogRequest([&] { TPluginCommandRunner(*this).OfferAutoListEntries(keys); });
 }
 
 void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& command)
@@ -478,7 +483,7 @@ void TPluginCommandRunner::OpenListFile()
 
 void TPluginCommandRunner::OfferAutoListEntries(const TKeyIDData& keys)
 {
-    if (keys.UserText.empty() && keys.Count <= 0)
+    if (keys.Count <= 0)
         return;
     if (!Ask(Text(TEXT_ADD_TO_LIST) + "\r\n\r\n" + keys.UserText)) {
         if (keys.Count > 0)

@@ -73,6 +73,8 @@ public:
         return KeyFileChosen;
     }
     std::string ClipboardText() override { return "clipboard text"; }
+    void OfferForRecipientList(const TKeyIDData& keys) override { Offered.push_back(keys.KeyIDText); }
+    std::vector<std::string> Offered;
 };
 
 class DecryptRoadStandIn : public testing::Test {
@@ -430,6 +432,8 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     road->ManageKeys("", 0);
     EXPECT_EQ(shown.size(), 3u);
     EXPECT_EQ(host.Posted.size(), 1u);
+    // Nothing came into the key ring: nothing is offered for the recipient list.
+    EXPECT_TRUE(host.Offered.empty());
 }
 
 TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)
