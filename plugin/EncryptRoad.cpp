@@ -150,7 +150,7 @@ int32_t TEncryptRoad::EncryptMessage(
         uint32_t flags = decided ? record->Flags : requestedFlags | (record ? record->Flags : 0);
         const bool plain = send_.SendUnencrypted || flags == 0;
         if (!plain)
-            flags = TakeRecipient(recipient, flags, sendState);
+            flags = TakeRecipient(recipient, record, flags, sendState);
         // A recipient for whom the list wants neither goes as it is too: an encoder asked for
         // nothing gives nothing, and the body would be lost.
         if (plain || (flags & (efEncrypt | efSign)) == 0) {
@@ -181,9 +181,13 @@ int32_t TEncryptRoad::EncryptMessage(
     return committed && outcome.Error == 0 ? 1 : 0;
 }
 
-uint32_t TEncryptRoad::TakeRecipient(const std::string& recipient, uint32_t flags, uint32_t sendState)
+uint32_t TEncryptRoad::TakeRecipient(
+    const std::string& recipient, const TEditorData* editor, uint32_t flags, uint32_t sendState)
 {
-    send_.Recipient = TKeyIDData { recipient, "", 0 };
+    // The mail client hands over names as the user typed them; the address books may know better.
+    const std::string resolved
+        = editor && editor->AddressBooks ? editor->AddressBooks->ResolveRecipientNames(recipient) : std::string();
+    send_.Recipient = TKeyIDData { resolved.empty() ? recipient : resolved, "", 0 };
     if (recipients_.GetCount() == 0)
         return flags;
     const TAutoListEntry first = recipients_.GetItem(0);

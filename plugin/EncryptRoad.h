@@ -135,7 +135,9 @@ private:
         uint16_t EndText = 0;
     };
 
-    uint32_t TakeRecipient(const std::string& recipient, uint32_t flags, uint32_t sendState);
+    // The recipient for the encoder (names the editor's address books know become their
+    // addresses) and the flags its recipient-list entry gives.
+    uint32_t TakeRecipient(const std::string& recipient, const TEditorData* editor, uint32_t flags, uint32_t sendState);
     TMethod ChooseMethod(uint32_t flags, uint32_t sendState, const std::string& method) const;
     void ResolveSigner(bool sMime, HWND editor);
     void Encode(const std::string& message, const TMethod& method, TEditorData* editor, const std::string& charset,

@@ -188,3 +188,46 @@ TEST(RecipientList, ANewPairOfASendIsAddedFromTheMenu)
 }
 
 } // namespace
+
+namespace {
+
+// An address book of the mail client: a 128-byte header with its title, then 458-byte records
+// with the name at byte 2 and the address at byte 342.
+std::string AddressBook(const std::string& title, const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    std::string book(128, '\0');
+    book.replace(0, title.size(), title);
+    for (const auto& [name, address] : entries) {
+        std::string record(458, '\0');
+        record.replace(2, name.size(), name);
+        record.replace(342, address.size(), address);
+        book += record;
+    }
+    return book;
+}
+
+TEST(RecipientList, ANameTheAddressBookKnowsIsSentToItsAddress)
+{
+    THostSession session("recipbooks");
+    session.WriteFile("FRIENDS.PMR", AddressBook("Friends", { { "Robert", "bob@example.net" } }));
+    session.WriteFile("out.tmp", "From: ann@example.org\r\nTo: Robert\r\nSubject: plans\r\n\r\nMeet at noon.\r\n");
+    // The user picks the encryptor that resolves names and encrypts only; no key matches "Robert"
+    // itself (a key dialog would be cancelled).
+    THostRun run = session.Run("answer Question No\nanswer PGP 2\nanswer failed \"Back to editor\"\n" + Started(session)
+        + "set to Robert\neditor\neditortext \"Meet at noon.\"\nonsend encrypt \"" + session.File("out.tmp")
+        + "\" - \"\" \"Robert\"\nencdialog\nencselect \"*** Selvadrin with address books\"\nencclick 104\nencclick 1\n"
+        + "editorcommand 139\nwait 2500\nquit\n");
+    SCOPED_TRACE(run.Text());
+    // The plug-in's own handler is not offered, nor S/MIME without a certificate to sign with.
+    EXPECT_TRUE(run.Has("encryption dialog encryptors \"(none)|Selvadrin|qro's PGP/MIME Handler|"
+                        "*** Selvadrin with address books\" chosen \"Selvadrin\" enabled=1"));
+    EXPECT_TRUE(run.Has("encryption dialog encryptor \"*** Selvadrin with address books\""));
+    ASSERT_EQ(run.LinesStartingWith("export encrypt ->").size(), 1u);
+    EXPECT_THAT(run.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 1 "));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog \"PGP\"").empty());
+    const std::string sent = session.ReadFile("out.tmp");
+    EXPECT_THAT(sent, HasSubstr("-----BEGIN PGP MESSAGE-----"));
+    EXPECT_THAT(sent, Not(HasSubstr("Meet at noon.")));
+}
+
+} // namespace

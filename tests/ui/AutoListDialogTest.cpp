@@ -61,6 +61,7 @@ class FakeBooks : public IAddressBookList {
 public:
     std::string GetRecipientText() override { return ReadAddressBook(0); }
     int BookCount() const override { return 1; }
+    std::string ResolveRecipientNames(const std::string&) const override { return {}; }
     std::string ReadAddressBook(int index) override
     {
         return index == 0 ? "Carl Cook <carl@example.com>\\0x0000000000000000\r\n" : "";
