@@ -148,7 +148,10 @@ int32_t TEncryptRoad::EncryptMessage(
         const std::string charset = host_.Charset();
         const uint32_t requestedFlags = requested == TRequestedAction::Encrypt ? efEncrypt : efSign;
         uint32_t flags = decided ? record->Flags : requestedFlags | (record ? record->Flags : 0);
-        const bool plain = send_.SendUnencrypted || flags == 0;
+        // A send the recipient list decided takes its entries' flags, also when the mail
+        // client's encryption dialog left none in the record.
+        const bool listDecided = (sendState == ssListMixed || sendState == ssList) && recipients_.GetCount() > 0;
+        const bool plain = send_.SendUnencrypted || (flags == 0 && !listDecided);
         if (!plain)
             flags = TakeRecipient(recipient, record, flags, sendState);
         // A recipient for whom the list wants neither goes as it is too: an encoder asked for

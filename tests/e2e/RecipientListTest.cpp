@@ -53,12 +53,12 @@ std::string Started(THostSession& session)
     return ANSWER_MESSAGES + rings + "load\nforminit\nready\n";
 }
 
-// The user sends; the plug-in ticks the editor's encryption box, and the mail client's encryption
-// dialog (opened by the script, as the stand-in editor has no such box) is confirmed.
+// The user sends; the recipient list decides (the stand-in editor has no encryption box for the
+// plug-in to tick, so no encryption dialog adds flags of its own).
 std::string SendFromEditor(const THostSession& session, const std::string& file)
 {
     return "set to team@example.com\neditor\neditortext \"Meet at noon.\"\nonsend encrypt \"" + session.File(file)
-        + "\" - \"\" \"team@example.com\"\neditorcommand 139\nencdialog\nencclick 1\nwait 2500\neditors\nquit\n";
+        + "\" - \"\" \"team@example.com\"\neditorcommand 139\nwait 2500\neditors\nquit\n";
 }
 
 void SaveForGnuPG(const std::string& name, const std::string& content)
