@@ -17,7 +17,6 @@
 // <commdlg.h> renames FindText to FindTextA; the grid keeps its own.
 #undef FindText
 
-
 namespace {
 
 constexpr int DesignWidth = 482;
