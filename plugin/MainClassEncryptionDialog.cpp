@@ -41,7 +41,7 @@ void Check(HWND dialog, int id, bool on)
 }
 
 // The encryptor list as the plug-in offers it; with the recipients' method fixed it is locked.
-void ApplyEncryptorChoice(HWND dialog, const TEncryptorChoice& choice)
+void ApplyEncryptorList(HWND dialog, const TEncryptorChoice& choice)
 {
     HWND combo = GetDlgItem(dialog, ENCRYPTOR_COMBO);
     if (!combo)
@@ -57,7 +57,8 @@ void ApplyEncryptorChoice(HWND dialog, const TEncryptorChoice& choice)
     if (selected != CB_ERR)
         SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     EnableWindow(combo, !choice.Locked);
-    SetFocus(choice.Locked ? GetDlgItem(dialog, IDOK) : combo);
+    if (HWND focus = choice.Locked ? GetDlgItem(dialog, IDOK) : combo)
+        SetFocus(focus);
 }
 } // namespace
 
@@ -79,17 +80,24 @@ void TMainClass::SubclassEncryptionDialog(HWND dialog)
         record->SendState, recipients.GetCount() > 0, recipients.CombinedFlags(), values.FullAutoSigned);
     Check(dialog, ENCRYPT_CHECK_BOX, boxes.Encrypt);
     Check(dialog, SIGN_CHECK_BOX, boxes.Sign);
-    TEncryptorInput encryptors;
-    encryptors.RecipientCount = recipients.GetCount();
-    encryptors.FirstRecipientFlags = recipients.GetCount() > 0 ? recipients.GetFlags(0) : 0;
-    encryptors.RequestFlags = record->Flags;
-    encryptors.PGPMime = values.PGPMime;
-    encryptors.SMimeDefault = values.SMimeDefault;
-    encryptors.KeyRingState = KeyRingState();
-    ApplyEncryptorChoice(dialog, ChooseEncryptor(encryptors));
+    ApplyEncryptorChoice(dialog, *record);
     // The send was decided before the dialog opened: it only confirms.
     if ((values.FullAuto && record->SendState > ssListMixed) || record->SendState > ssList)
         PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
+void TMainClass::ApplyEncryptorChoice(HWND dialog, const TEditorData& record)
+{
+    const TOptionValues& values = Values();
+    TRecipientsData& recipients = EncryptRoad().Recipients();
+    TEncryptorInput encryptors;
+    encryptors.RecipientCount = recipients.GetCount();
+    encryptors.FirstRecipientFlags = recipients.GetCount() > 0 ? recipients.GetFlags(0) : 0;
+    encryptors.RequestFlags = record.Flags;
+    encryptors.PGPMime = values.PGPMime;
+    encryptors.SMimeDefault = values.SMimeDefault;
+    encryptors.KeyRingState = KeyRingState();
+    ApplyEncryptorList(dialog, ChooseEncryptor(encryptors));
 }
 
 LRESULT CALLBACK TMainClass::EncryptionDialogProc(
