@@ -1,6 +1,6 @@
-// The dialogs the plug-in's menu commands open that this build does not have yet (about box,
-// configuration, folder viewer, recipient-list dialogs, message tree). Each raises ENotAvailable,
-// which the command reports to the user; the real dialogs take their place here when they land.
+// The dialogs the plug-in's menu commands open, and those this build does not have yet (folder
+// viewer, message tree). Each of those raises ENotAvailable, which the command reports to the
+// user; the real dialogs take their place here when they land.
 #pragma once
 
 #include "engine/PGPInterfaceTexts.h"
@@ -25,15 +25,9 @@ public:
     virtual void ShowMessageTree() = 0;
 };
 
-// The dialogs of this build: none of them is there yet.
+// The dialogs this build lacks.
 class TUnbuiltCommandDialogs : public ICommandDialogs {
 public:
-    void ShowAboutBox(bool& writeToMaker, std::string& keyText) override;
-    bool EditConfiguration() override;
     void ShowFolderViewer() override;
-    bool AddEntriesToAutoList(const TKeyIDData& pairs, bool certificates) override;
-    void AddKeyringToAutoList() override;
-    void EditAutoList() override;
-    void AddAddressBookToAutoList(int index) override;
     void ShowMessageTree() override;
 };

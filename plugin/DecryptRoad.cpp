@@ -20,9 +20,6 @@ constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
 constexpr uint32_t FIRST_BUILD_WITH_RAW_STATE = 4000;
-// The road offers no recipient-list entries for imported keys, so every import tells its count
-// itself (the "quiet" flag of the PGP interface's imports is off).
-constexpr bool IMPORT_REPORTED = false;
 
 // Holds the passphrase cache for one request.
 class TCacheHold {
@@ -427,7 +424,10 @@ void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, cons
             return;
     }
     TKeyIDData imported;
-    pgp_.ShowPGPError(pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, IMPORT_REPORTED));
+    const int32_t status = pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, options_.AutoPush);
+    pgp_.ShowPGPError(status);
+    if (status == kStatusOK && options_.AutoPush && imported.Count > 0)
+        host_.OfferForRecipientList(imported);
 }
 
 uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -522,9 +522,12 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
         block = text;
     TKeyIDData keys;
     TCacheHold hold(pgp_);
-    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, IMPORT_REPORTED);
+    // With imported keys offered for the recipient list, the offer reports them: the import is quiet.
+    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, options_.AutoPush);
     // What the decoder cannot read may still be a certificate or a key file of another format.
     if (status == kStatusNoKey)
-        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, IMPORT_REPORTED);
+        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, options_.AutoPush);
     pgp_.ShowPGPError(status);
+    if (status == kStatusOK && options_.AutoPush && keys.Count > 0)
+        host_.OfferForRecipientList(keys);
 }

@@ -54,6 +54,8 @@ public:
     // The key-file dialog: a file name or CLIPBOARD_CHOICE; false when nothing was chosen.
     virtual bool ChooseKeyFile(std::string& choice) = 0;
     virtual std::string ClipboardText() = 0;
+    // Keys that came into the key ring, offered for the recipient list.
+    virtual void OfferForRecipientList(const TKeyIDData& keys) = 0;
 };
 
 class TDecryptRoad {

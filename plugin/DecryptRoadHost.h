@@ -6,6 +6,8 @@
 #include "plugin/DecryptRoad.h"
 #include "plugin/PMInterface.h"
 
+#include <functional>
+
 class TConfiguration;
 
 class TPMDecryptHost : public IDecryptHost {
@@ -39,6 +41,13 @@ public:
     bool ActiveMessageText(std::string& text) override;
     bool ChooseKeyFile(std::string& choice) override;
     std::string ClipboardText() override;
+    void OfferForRecipientList(const TKeyIDData& keys) override
+    {
+        if (OnKeysImported)
+            OnKeysImported(keys);
+    }
+    // What the main object does with imported keys (the recipient list's offer).
+    std::function<void(const TKeyIDData&)> OnKeysImported;
 
 private:
     TPMInterface& host_;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "plugin/AutoListDialogKeys.h"
 #include "plugin/Configuration.h"
 #include "plugin/EncryptRoad.h"
 #include "ui/dialogs/DialogMainObject.h"
@@ -37,7 +38,8 @@ private:
 
 class TDialogEncryptPrompts : public IEncryptPrompts {
 public:
-    explicit TDialogEncryptPrompts(IDialogMainObject& dialogs);
+    using TAddToList = std::function<bool(const TKeyIDData&)>;
+    TDialogEncryptPrompts(IDialogMainObject& dialogs, TAddToList addToList);
 
     bool AskYesNo(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     TChoice AskChoice(const std::string& title, const std::string& text, const std::string& first,
@@ -45,12 +47,15 @@ public:
     TChoice AskYesNoCancel(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     void ShowError(const std::string& text) override;
+    bool AddToRecipientList(const TKeyIDData& pairs) override;
 
 private:
     IDialogMainObject& dialogs_;
+    TAddToList addToList_;
 };
 
-// The road with its two adapters, bound to the PGP interface of one start-up.
+// The road with its two adapters and the recipient list dialog that picks between a recipient's
+// keys, bound to the PGP interface of one start-up.
 class TPluginEncryptRoad {
 public:
     TPluginEncryptRoad(TConfiguration& configuration, IDialogMainObject& dialogs, std::function<HWND()> ownerWindow);
@@ -60,8 +65,13 @@ public:
     bool BoundTo(const TPGPInterface& pgp) const { return &pgp_ == &pgp; }
 
 private:
+    bool AddToRecipientList(TConfiguration& configuration, IDialogMainObject& dialogs, const TKeyIDData& pairs);
+
     TPGPInterface& pgp_;
     TPMEncryptHost host_;
     TDialogEncryptPrompts prompts_;
+    TKeyRingKeySource recipientKeys_;
+    TPGPAutoListKeys dialogKeys_;
+    TAutoListChooser chooser_;
     TEncryptRoad road_;
 };

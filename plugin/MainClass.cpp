@@ -546,6 +546,7 @@ TDecryptRoad& TMainClass::DecryptRoad()
         if (!pgp.DecryptPassphraseAsk)
             pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
         decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptHost_->OnKeysImported = [this](const TKeyIDData& keys) { OfferAutoListEntries(keys); };
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }
     decryptHost_->Owner = ownerWindow_;

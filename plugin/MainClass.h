@@ -103,6 +103,8 @@ private:
     LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(WPARAM wParam, LPARAM lParam);
     void RunPluginCommand(const TPluginCommand& command);
+    // Keys that came into the key ring, offered for the recipient list (a yes opens its dialog).
+    void OfferAutoListEntries(const TKeyIDData& keys);
     void HandleTimer(UINT_PTR id);
     HWND HostReady();
     void StartHostAdditions();
@@ -150,6 +152,8 @@ private:
     LRESULT EditorPageSend(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
     // The editor's encryption dialog (encryption dialog unit), working on the active editor's record.
     void SubclassEncryptionDialog(HWND dialog);
+    // The encryptors offered in the dialog (or the editor's encryption page) and the one selected.
+    void ApplyEncryptorChoice(HWND dialog, const TEditorData& record);
     static LRESULT CALLBACK EncryptionDialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void EncryptionDialogCommand(HWND dialog, WPARAM wParam);
     void EncryptionDialogClosed(HWND dialog);

@@ -24,6 +24,7 @@ constexpr UINT CLOCK_PERIOD_MS = 1000;
 constexpr uint16_t TEXT_PASSPHRASE_PROMPT = 303; // + 304
 constexpr uint16_t TEXT_PASSPHRASE_PROMPT_END = 304;
 constexpr uint16_t TEXT_CHOOSE_MAIL_FOLDER = 329;
+constexpr uint16_t TEXT_ENCRYPTOR_LABEL = 5;
 constexpr const char* PGP_UI_LIBRARY = "PGPsdkUI.dll";
 
 bool BeginsWith(const char* text, const char* prefix)
@@ -219,6 +220,8 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             if (state.AutoPush) {
                 AutoList().LoadFile();
                 state.ListEmpty = AutoList().GetCount() == 0;
+                const TKeyIDData& pairs = EncryptRoad().NewPairs();
+                state.HasNewPairs = pairs.Count > 0 || !pairs.UserText.empty();
                 state.AddressBooks = AddressBookTitles();
             }
             menus_.RebuildAutoListMenu([this](uint16_t id) { return Text(id); }, state);
@@ -458,9 +461,14 @@ void TMainClass::WindowShown(HWND window)
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
     const bool dialog = std::strcmp(className, "#32770") == 0;
-    // Child dialogs are pages of the mail client's own windows; the roads look after those.
-    if (dialog && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+    // Child dialogs are pages of the mail client's own windows; the roads look after those, but for
+    // an editor's encryption page, whose encryptor list the plug-in sets as in the dialog.
+    if (dialog && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+        const TEditorData* record = EditorDataOf(PMInterface().ActiveEditorWindow(nullptr));
+        if (record && ChildWithCaption(window, Text(TEXT_ENCRYPTOR_LABEL)))
+            ApplyEncryptorChoice(window, *record);
         return;
+    }
     if (BeginsWith(className, "PGP") || (dialog && BeginsWith(title, "PGP")) || IsOwnModuleWindow(window)) {
         if (watchdog_.Running())
             WatchPassphraseDialog(window);

@@ -23,7 +23,9 @@ using namespace PluginCommandRules;
 namespace {
 constexpr uint16_t TEXT_SIGN_IN_FULL_AUTO = 202;
 constexpr uint16_t TEXT_SWITCH_LIST_ON = 203;
+constexpr uint16_t TEXT_ADD_TO_LIST = 277;
 constexpr uint16_t TEXT_PURGED = 280;
+constexpr uint16_t TEXT_KEYS_IMPORTED = 311;
 constexpr uint16_t TEXT_COPY_DESCRIPTION = 302;
 constexpr uint16_t TEXT_SAVE_TITLE = 338;
 constexpr uint16_t TEXT_TO_CLIPBOARD = 340;
@@ -47,6 +49,8 @@ public:
     }
 
     void Run(TPluginAction action, const TPluginCommand& command);
+    // The recipient-list dialog offered for keys that arrived in the key ring.
+    void OfferAutoListEntries(const TKeyIDData& keys);
 
 private:
     std::string Text(uint16_t id) const { return main_.Text(id); }
@@ -78,8 +82,6 @@ private:
     void AddNewPairs(const std::string& keyText);
     void PurgeAutoList();
     void OpenListFile();
-    // The recipient-list dialog offered for keys that arrived in the key ring.
-    void OfferAutoListEntries(const TKeyIDData& keys);
     void RemoveDeletedFromAutoList(const TKeyIDData& deleted);
     void UpdateMenuChecks();
 
@@ -94,6 +96,11 @@ void TMainClass::RunPluginCommand(const TPluginCommand& command)
         return;
     // What a command cannot do (a dialog this build lacks, a failed step) is told, not raised.
     RunDialogRequest([&] { TPluginCommandRunner(*this).Run(action, command); });
+}
+
+void TMainClass::OfferAutoListEntries(const TKeyIDData& keys)
+{
+    RunDialogRequest([&] { TPluginCommandRunner(*this).OfferAutoListEntries(keys); });
 }
 
 void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& command)
@@ -440,7 +447,7 @@ void TPluginCommandRunner::SetAutoListModeBits()
 void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
 {
     SetAutoListModeBits();
-    TKeyIDData& candidate = main_.EncryptRoad().Send().AutoListCandidate;
+    TKeyIDData& candidate = main_.EncryptRoad().NewPairs();
     TKeyIDData pairs;
     pairs.KeyIDText = keyText;
     pairs.Count = keyText.empty() ? 0 : 1;
@@ -478,6 +485,11 @@ void TPluginCommandRunner::OfferAutoListEntries(const TKeyIDData& keys)
 {
     if (keys.Count <= 0)
         return;
+    if (!Ask(Text(TEXT_ADD_TO_LIST) + "\r\n\r\n" + keys.UserText)) {
+        if (keys.Count > 0)
+            Inform(std::to_string(keys.Count) + Text(TEXT_KEYS_IMPORTED));
+        return;
+    }
     SetAutoListModeBits();
     dialogs_->AddEntriesToAutoList(keys, main_.KeyRingState() == 2);
 }

@@ -21,8 +21,9 @@
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
 //   onsend STEP...                        run STEP each time an editor's message is sent
 //   encdialog | encclick ID               open the last editor's encryption dialog / click its control
+//   encselect TEXT                        choose the encryptor of that name in it, as the user would
 //   showframe                             hide the frame and show it again
-//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
+//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   capture NAME                          a picture of the screen into the --captures folder
 //   clipboard FILE                        write the clipboard's text to FILE
@@ -373,6 +374,8 @@ void RunStep(const THostStep& step)
         OpenEncryptionDialog(g_lastEditor);
     } else if (verb == "encclick") {
         ClickEncryptionDialog(static_cast<int>(ParseNumber(Arg(step, 1))));
+    } else if (verb == "encselect") {
+        SelectEncryptor(Arg(step, 1));
     } else if (verb == "onsend") {
         g_onSend.assign(step.begin() + 1, step.end());
     } else if (verb == "answer") {

@@ -175,12 +175,11 @@ TEST(PluginCommands, TheSendItemsNeedAnEditorThePluginHandles)
 TEST(PluginCommands, DialogsThisBuildLacksAreReportedAsNotAvailable)
 {
     THostSession session("cmd-unbuilt");
-    // The folder viewer and the recipient-list dialog; the about box and the configuration dialog
+    // The folder viewer; the about box, the configuration dialog and the recipient list dialog
     // are there and are tested with the dialogs.
-    THostRun run = session.Run(Session(session, ANSWER_MESSAGES,
-        "command 16398\n" + std::string(OPEN_LIST_MENU) + "command 24606\nwait 300\n"));
+    THostRun run = session.Run(Session(session, ANSWER_MESSAGES, "command 16398\nwait 300\n"));
     SCOPED_TRACE(run.Text());
-    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 2u);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
     EXPECT_EQ(run.ExitCode, 0);
 }
 

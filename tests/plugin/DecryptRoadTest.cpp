@@ -73,6 +73,8 @@ public:
         return KeyFileChosen;
     }
     std::string ClipboardText() override { return "clipboard text"; }
+    void OfferForRecipientList(const TKeyIDData& keys) override { Offered.push_back(keys.KeyIDText); }
+    std::vector<std::string> Offered;
 };
 
 class DecryptRoadStandIn : public testing::Test {
@@ -475,6 +477,8 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     road->ManageKeys("", 0);
     EXPECT_EQ(shown, std::vector<std::string>(3, "1T311"));
     EXPECT_EQ(host.Posted.size(), 1u);
+    // Without the option that offers imported keys, nothing goes to the recipient list.
+    EXPECT_TRUE(host.Offered.empty());
     // A binary key file (here a key ring of three keys) is taken byte for byte.
     shown.clear();
     road->ManageKeys(WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/pubring.pkr"), -1);
