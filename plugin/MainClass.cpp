@@ -1,6 +1,7 @@
 // The main object: its life, the plug-in window and the start-up around it, the hidden window's
 // procedure with the mail client's messages and the timers, and the shut-down.
 #include "plugin/MainClass.h"
+#include "plugin/ReaderData.h"
 
 #include "framework/Application.h"
 #include "plugin/ConvertFile.h"
@@ -137,12 +138,6 @@ bool TMainClass::ShowMessage(const std::string& text, TMessageKind kind)
     case TMessageKind::QuestionYesDefault: return ConfirmYes(*this, text);
     case TMessageKind::QuestionNoDefault: return !ConfirmNo(*this, text);
     }
-    return false;
-}
-
-bool TMainClass::ShowKeyMenuForText(HWND, const std::string&)
-{
-    // The key menu belongs to the plug-in's menu commands, which this build does not have.
     return false;
 }
 
@@ -298,8 +293,7 @@ void TMainClass::HandleTimer(UINT_PTR id)
         return;
     case TIMER_SIGNATURE_NOTE:
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
-        if (decryptRoad_)
-            decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
+        ShowSignatureResult();
         return;
     case TIMER_CLOCK:
         clock_.Tick();
@@ -408,13 +402,13 @@ void TMainClass::WindowCreated(HWND window)
     if (shuttingDown_ || !frame_)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
-        subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassReader(window);
     else if (ClassIs(window, HostApi::CLASS_EDITOR))
         SubclassEditor(window);
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
     else if (HWND reader = MdiReaderOf(window))
-        subclassed_.Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassReader(reader);
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -428,6 +422,8 @@ void TMainClass::WindowDestroyed(HWND window)
         EncryptionDialogClosed(window);
     if (EditorDataOf(window))
         ReleaseEditor(window);
+    if (ReaderDataOf(window))
+        ReleaseReader(window);
     subclassed_.Restore(window);
 }
 
@@ -443,8 +439,10 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
             else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
                 self->WindowShown(sent->hwnd);
-            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_) {
+                self->StatusTextChanged(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
                 self->clock_.Place();
+            }
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
@@ -490,6 +488,12 @@ LRESULT CALLBACK TMainClass::FrameProc(
             // The mail client's frame appears: its user is one of the plug-in's users.
             if (message == WM_SHOWWINDOW && wParam && !self->shuttingDown_)
                 self->RegisterUser();
+            // The mail client comes back to the front: the signer of the last message is shown again.
+            // (A request shows its own result when it ends.)
+            if (message == WM_NCACTIVATE && wParam && !self->shuttingDown_ && !self->busy_.InRequest()
+                && !self->signatureNote_.Shown()
+                && self->decryptRoad_ && !self->decryptRoad_->SignatureResult().StatusText.empty())
+                self->ShowSignatureResult();
             if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
                 self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
@@ -545,10 +549,11 @@ TDecryptRoad& TMainClass::DecryptRoad()
         decryptRoad_.reset();
         if (!pgp.DecryptPassphraseAsk)
             pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
-        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this, signatureNote_);
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }
     decryptHost_->Owner = ownerWindow_;
+    decryptHost_->StatusBar = statusBar_;
     return *decryptRoad_;
 }
 
@@ -568,6 +573,8 @@ void TMainClass::MdiChildActivated(HWND child)
     if (host.ActiveFolderManager(child) || host.ActiveFolderWindow(child) || host.ActiveEditorWindow(child)
         || host.ActiveReaderWindow(child))
         ClearDecodeState();
+    if (host.ActiveReaderWindow(child))
+        UpdateReaderIcon(child);
 }
 
 void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)

@@ -10,6 +10,7 @@
 #include "plugin/DecodeContext.h"
 #include "plugin/PluginCommands.h"
 #include "plugin/PluginMenus.h"
+#include "plugin/SignatureNote.h"
 #include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
@@ -162,6 +163,23 @@ private:
         TSignatureData& signature);
     void ShowSignatureNote(const TSignatureData& signature);
 
+    // The mail client's readers (readers unit): record and procedure, the decoded message put into
+    // the reader's editor control, its signature icon, the key popup over message text and the
+    // signature note.
+    void SubclassReader(HWND reader);
+    void ReleaseReader(HWND reader);
+    // A message posted to a reader's or the status bar's windows; true when the plug-in took it.
+    bool ReaderMessageTaken(const MSG& msg);
+    void PutBackIntoReader(HWND control);
+    void UpdateReaderIcon(HWND reader);
+    // The key popup for the key id of a text; false when the text holds none.
+    bool ShowKeyPopup(const std::string& keyText);
+    // The key id on the line under the caret (or the mouse) of the window's editor control.
+    bool ShowKeyPopupInEditor(HWND window, bool underMouse);
+    void ShowSignatureResult();
+    // The host wrote its status line over the signature note.
+    void StatusTextChanged(HWND panel, const char* text);
+
     // What the hooks tell about the mail client's windows.
     void WindowCreated(HWND window);
     void WindowDestroyed(HWND window);
@@ -203,6 +221,9 @@ private:
     TSubclassRegistry subclassed_;
     TPluginMenus menus_;
     TStatusClock clock_;
+    TSignatureNote signatureNote_;
+    // The key id text of the key popup now open.
+    std::string keyMenuText_;
     bool menuHintShown_ = false;
     std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
     TDecodeContext decodeContext_;

@@ -174,6 +174,7 @@ void TMainClass::RemoveHostAdditions()
     if (pluginWindow_ && IsWindow(pluginWindow_))
         KillTimer(pluginWindow_, TIMER_CLOCK);
     clock_.Detach();
+    signatureNote_.Remove();
     GuardedVoid("RemoveButtons", [this] { PMInterface().RemoveButtons(); });
     if (menus_.Built()) {
         HMENU bar = frame_ && IsWindow(frame_) ? GetMenu(frame_) : nullptr;
@@ -385,6 +386,11 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
                 self->clock_.Place();
                 return result;
             }
+            case WM_NOTIFY:
+                // The note's tooltip went away: the signer comes back once its time is up.
+                if (const UINT delay = lParam ? self->signatureNote_.PopDelay(*reinterpret_cast<const NMHDR*>(lParam)) : 0)
+                    SetTimer(self->pluginWindow_, TIMER_SIGNATURE_NOTE, delay, nullptr);
+                break;
             case WM_LBUTTONDBLCLK: {
                 const POINT at = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
                 if (self->clock_.Contains(at)) {
@@ -404,6 +410,8 @@ bool TMainClass::PostedMessageTaken(const MSG& msg)
 {
     if (shuttingDown_ || !frame_)
         return false;
+    if (ReaderMessageTaken(msg))
+        return true;
     // Asked only for the few messages that need it: the hook sees every posted message.
     const auto inMailWindow = [&] { return mdiClient_ && msg.hwnd && IsInActiveMDIChild(mdiClient_, msg.hwnd); };
     const auto ctrl = [] { return GetKeyState(VK_CONTROL) < 0; };

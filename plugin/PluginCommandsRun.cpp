@@ -76,6 +76,7 @@ private:
     void SwitchAutoListOn(bool fromToolbar);
     void SetAutoListModeBits();
     void AddNewPairs(const std::string& keyText);
+    void SearchKeyServer(const std::string& keyText);
     void PurgeAutoList();
     void OpenListFile();
     // The recipient-list dialog offered for keys that arrived in the key ring.
@@ -193,11 +194,15 @@ void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& comma
         return;
     // Without a key under the popup the candidate pairs of the last send are offered.
     case TPluginAction::AddKeyToAutoList:
-        AddNewPairs("");
+        AddNewPairs(main_.keyMenuText_);
         return;
     case TPluginAction::SearchKeyServer:
+        SearchKeyServer(main_.keyMenuText_);
+        return;
     case TPluginAction::CopyKeyID:
-        throw ENotAvailable("The key popup");
+        if (!main_.keyMenuText_.empty())
+            PutClipboardData(main_.keyMenuText_, cfText, Owner());
+        return;
     case TPluginAction::AutoListOn:
     case TPluginAction::None:
         return;
@@ -447,6 +452,16 @@ void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
     if (dialogs_->AddEntriesToAutoList(keyText.empty() ? candidate : pairs, main_.KeyRingState() == 2)
         && keyText.empty())
         candidate = TKeyIDData();
+}
+
+void TPluginCommandRunner::SearchKeyServer(const std::string& keyText)
+{
+    if (keyText.empty())
+        return;
+    TKeyIDData found;
+    Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
+    if (AutoListOn())
+        OfferAutoListEntries(found);
 }
 
 void TPluginCommandRunner::PurgeAutoList()

@@ -167,6 +167,45 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
 }
 
+// The mail client opens a message GnuPG encrypted to Ann and signed by Bob in a reader and asks
+// for it to be decrypted: the reader shows the plaintext with the signer's information box, the
+// status bar the signer's note, which the mail client's next status text takes away and the
+// frame's activation brings back; the right button there offers the signer's key.
+TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
+{
+    THostSession session("reader");
+    session.WriteFile("in.cnm", kHeader + Message("to-ann-signed-by-bob.asc"));
+    const std::string rings = session.UseKeyRings();
+    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\n"
+        + "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 500\n"
+        + "readertext\nstatusbar\ncapture reader-panel\nstatus Ready\nstatusbar\nframemessage 0x86 1\nstatusbar\n"
+        + "endmenu 300\npoststatus 0x204 0\nwait 600\nquit\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
+    const auto text = run.LinesStartingWith("reader text ");
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_THAT(text[0], HasSubstr("||Subject: Friday||||Hello Bob,||the meeting moves to Friday.||"));
+    EXPECT_EQ(text[0].rfind("reader text \"PGP-Info:", 0), 0u);
+    EXPECT_THAT(text[0], HasSubstr("signature from Bob Stone <bob@example.net>,"));
+    const auto bar = run.LinesStartingWith("statusbar");
+    ASSERT_EQ(bar.size(), 3u);
+    const std::string note = "(icon) \"\" Static \"Good (";
+    EXPECT_THAT(bar[0], HasSubstr(note));
+    EXPECT_THAT(bar[0], HasSubstr(" signature from Bob Stone <bob@example.net>, 0xEEA35D96: Validity: Complete\""));
+    EXPECT_EQ(bar[1], "statusbar Static \"Ready\" Static \"\"");
+    EXPECT_THAT(bar[2], HasSubstr(note));
+    // The right button on the status line offers the signer's key in the three-item key popup.
+    EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 3 items").size(), 1u);
+    EXPECT_TRUE(run.Has("menu ended"));
+    // The end of the decrypt's passphrase hold changed no cache time: nothing says so.
+    EXPECT_TRUE(run.LinesStartingWith("request 3075 3 status \"The passphrase cache").empty());
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 } // namespace
 
 namespace {
