@@ -366,7 +366,10 @@ LRESULT TMainClass::HostShutdown(bool windowDestroyed)
         shuttingDown_ = true;
         return 0;
     }
-    if (!CloseReaderWindows() || !CloseEditorWindows())
+    closingWindows_ = true;
+    const bool closed = CloseReaderWindows() && CloseEditorWindows();
+    closingWindows_ = false;
+    if (!closed)
         return HostApi::HOST_HANDLED;
     if (shuttingDown_)
         return 0;
@@ -420,6 +423,8 @@ void TMainClass::WindowDestroyed(HWND window)
     // then is done here.
     if (subclassed_.IsSubclassed(window, &TMainClass::EncryptionDialogProc))
         EncryptionDialogClosed(window);
+    if (subclassed_.IsSubclassed(window, &TMainClass::IdentityDialogProc))
+        IdentityDialogClosed(window);
     if (EditorDataOf(window))
         ReleaseEditor(window);
     if (ReaderDataOf(window))

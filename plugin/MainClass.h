@@ -133,6 +133,10 @@ private:
     bool PostedMessageTaken(const MSG& msg);
     // A window of this thread was shown (not by its parent).
     void WindowShown(HWND window);
+    // The mail client's dialogs the plug-in knows by the beginning of their title.
+    void HandleTitledDialog(HWND dialog, const std::string& title);
+    static LRESULT CALLBACK IdentityDialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void IdentityDialogClosed(HWND dialog);
     // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
     void WatchPassphraseDialog(HWND dialog);
     static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -206,6 +210,10 @@ private:
     bool noParent_ = false;
     bool newInterface_ = false;
     bool sendInProgress_ = false;
+    // The shut-down closes the readers and editors the plug-in handles.
+    bool closingWindows_ = false;
+    // The identity chosen in the mail client's identity dialog; empty: none or the current one.
+    std::string chosenIdentity_;
     // The editor's page saw the send command: the next BeforeSend is about that send.
     bool sendArmed_ = false;
     // The editor whose encryption dialog is open.

@@ -170,7 +170,8 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
 // The mail client opens a message GnuPG encrypted to Ann and signed by Bob in a reader and asks
 // for it to be decrypted: the reader shows the plaintext with the signer's information box, the
 // status bar the signer's note, which the mail client's next status text takes away and the
-// frame's activation brings back; the right button there offers the signer's key.
+// frame's activation brings back; the right button there offers the signer's key. A notice of the
+// mail client that the plug-in knows by its title is closed.
 TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
 {
     THostSession session("reader");
@@ -182,7 +183,7 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
     THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\n"
         + "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 500\n"
         + "readertext\nstatusbar\ncapture reader-panel\nstatus Ready\nstatusbar\nframemessage 0x86 1\nstatusbar\n"
-        + "endmenu 300\npoststatus 0x204 0\nwait 600\nquit\n");
+        + "endmenu 300\npoststatus 0x204 0\nwait 600\ndialog \"Message notice\"\nquit\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
@@ -201,6 +202,8 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
     // The right button on the status line offers the signer's key in the three-item key popup.
     EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 3 items").size(), 1u);
     EXPECT_TRUE(run.Has("menu ended"));
+    // The mail client's notice with its text 4 as title is closed at once.
+    EXPECT_TRUE(run.Has("dialog Message notice -> 2"));
     // The end of the decrypt's passphrase hold changed no cache time: nothing says so.
     EXPECT_TRUE(run.LinesStartingWith("request 3075 3 status \"The passphrase cache").empty());
     EXPECT_EQ(run.ExitCode, 0);
