@@ -15,6 +15,7 @@
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
 #include "ui/dialogs/DialogMainObject.h"
+#include "ui/dialogs/MsgTreeDialog.h"
 
 #include <windows.h>
 
@@ -181,6 +182,11 @@ private:
     // The key id on the line under the caret (or the mouse) of the window's editor control.
     bool ShowKeyPopupInEditor(HWND window, bool underMouse);
     void ShowSignatureResult();
+    // The message tree of the protected text in a reader's raw view; information text 417 when it
+    // holds none. The word wrap the switch to the raw view turned off comes back.
+    void ShowReaderMessageTree(HWND reader);
+    void SaveWordWrap();
+    TMsgTreeSettings MessageTreeSettings();
     // The host wrote its status line over the signature note.
     void StatusTextChanged(HWND panel, const char* text);
 
@@ -214,6 +220,9 @@ private:
     bool closingWindows_ = false;
     // The identity chosen in the mail client's identity dialog; empty: none or the current one.
     std::string chosenIdentity_;
+    // The mail client's word wrap while the plug-in switched it off for the raw view.
+    bool wordWrapSaved_ = false;
+    bool savedWordWrap_ = false;
     // The editor's page saw the send command: the next BeforeSend is about that send.
     bool sendArmed_ = false;
     // The editor whose encryption dialog is open.

@@ -363,8 +363,10 @@ LRESULT CALLBACK TMainClass::TextEditParentProc(
                 const char* link = reinterpret_cast<const char*>(lParam);
                 const size_t prefix = std::strlen(LINK_PREFIX);
                 if (strnlen(link, LINK_TEXT_LIMIT) >= prefix && std::strncmp(link, LINK_PREFIX, prefix) == 0) {
-                    // Our own link in a message: decrypt or show that message.
+                    // Our own link in a message: show that message's parts, from the raw view the
+                    // mail client shows without a decode.
                     self->PMInterface().PostHostCommand(ITEM_DECRYPT_MESSAGE);
+                    self->decodeContext_.DecodingSuppressed = true;
                     return 1;
                 }
             }

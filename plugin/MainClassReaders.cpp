@@ -11,7 +11,10 @@
 #include "plugin/ReaderData.h"
 #include "plugin/TERInterface.h"
 
+#include "foundation/RichEd20.h"
 #include "foundation/StrUtilWin.h"
+#include "mime/MailUtils.h"
+#include "ui/dialogs/MessageDialogs.h"
 
 #include <cctype>
 #include <cstring>
@@ -28,6 +31,7 @@ constexpr uint32_t SIGNATURE_CLASS_MASK = 0xFFFF;
 constexpr uint16_t TEXT_KEY_ADD_TO_LIST = 30;
 constexpr uint16_t TEXT_KEY_SEARCH_SERVER = 284;
 constexpr uint16_t TEXT_KEY_TO_CLIPBOARD = 340;
+constexpr uint16_t TEXT_NO_PROTECTED_TEXT = 417;
 // The host's status panels that the signature note lies over start this close to the left edge.
 constexpr int NOTE_PANEL_LEFT_LIMIT = 100;
 
@@ -233,4 +237,74 @@ bool TMainClass::ReaderMessageTaken(const MSG& msg)
     default:
         return false;
     }
+}
+
+void TMainClass::SaveWordWrap()
+{
+    if (!wordWrapSaved_) {
+        savedWordWrap_ = PMInterface().GetWordWrap();
+        wordWrapSaved_ = true;
+    }
+    PMInterface().SetWordWrap(false);
+}
+
+TMsgTreeSettings TMainClass::MessageTreeSettings()
+{
+    TMsgTreeSettings settings;
+    TMsgTreeData& data = settings.TreeData;
+    const auto utf8 = [this](uint16_t id) { return AnsiToUtf8Text(Text(id)); };
+    data.FontFace = PMInterface().GetMessageFont().Name;
+    data.SaveFolder = PMInterface().GetNewMailFolder();
+    data.DateCaption = utf8(8);
+    data.FromCaption = utf8(9);
+    data.ToCaption = utf8(10);
+    data.SubjectCaption = utf8(11);
+    data.ReplyToCaption = utf8(12);
+    data.UnknownValue = utf8(13);
+    data.SubjectSuffix = utf8(17);
+    data.MessageCaption = Text(14);
+    data.TextPrefix = Text(15);
+    data.DefaultTypeName = Text(16);
+    data.ViewableExt2 = Values().SingleExtensions;
+    data.ViewableExt3 = Values().DoubleExtensions;
+    data.ViewableExt4 = Values().TripleExtensions;
+    data.Decode = [this](const std::string& section, std::string& charset, std::string& decoded, int32_t& statusCode,
+                      std::string& statusText) {
+        uint32_t code = 0;
+        PGPInterface().DecodeSectionText(section, ownerWindow_, true, decoded, code, statusText, charset);
+        statusCode = static_cast<int32_t>(code);
+        if (decoded.empty())
+            decoded = NormalizeLineBreaks(section);
+    };
+    settings.OwnAddress = PMInterface().GetMailUserName();
+    return settings;
+}
+
+void TMainClass::ShowReaderMessageTree(HWND reader)
+{
+    TTERInterface* editors = PMInterface().EditorInterface;
+    HWND editor = editors ? editors->FindEditor(reader) : nullptr;
+    std::string text;
+    TMimeMsgTree tree;
+    if (editor)
+        editors->GetEditorPgpWhole(editor, tree, text, KeyRingState() != 0);
+    const bool wrapped = wordWrapSaved_ ? savedWordWrap_ : PMInterface().GetWordWrap();
+    if (wordWrapSaved_) {
+        PMInterface().SetWordWrap(savedWordWrap_);
+        wordWrapSaved_ = false;
+    }
+    if (text.empty()) {
+        if (wrapped)
+            ShowInfo(*this, Text(TEXT_NO_PROTECTED_TEXT));
+        return;
+    }
+    TPGPInterface& pgp = PGPInterface();
+    pgp.BeginCacheHold();
+    try {
+        ::ShowMessageTree(*this, text, MessageTreeSettings());
+    } catch (...) {
+        pgp.EndCacheHold();
+        throw;
+    }
+    pgp.EndCacheHold();
 }

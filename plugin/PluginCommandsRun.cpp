@@ -33,6 +33,11 @@ constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_DECRYPT_FOLDER = 421;
 constexpr uint16_t TEXT_DECRYPTED_COUNT = 422;
 constexpr WPARAM CMD_FOLDER_MANAGER_SHOW = 1190;
+constexpr UINT CMD_RAW_VIEW = 153;
+constexpr UINT RERUN_DELAY_MS = 500;
+constexpr uint32_t FIRST_BUILD_WITH_OWN_RAW_STATE = 4000;
+constexpr uint16_t TEXT_SHOW_RAW = 414;
+constexpr uint16_t TEXT_SHOW_RAW_END = 416;
 constexpr WPARAM CMD_FOLDER_MANAGER_REFRESH = 309;
 constexpr const char* NEW_MAIL_PATTERN = "*.CNM";
 } // namespace
@@ -334,9 +339,28 @@ void TPluginCommandRunner::DecryptMessage()
         host.PostHostCommand(CMD_FOLDER_MANAGER_SHOW);
         return;
     }
-    // The parts of a reader's message are shown in the message-tree dialog.
-    if (host.ActiveReaderWindow(nullptr))
-        dialogs_->ShowMessageTree();
+    HWND reader = host.ActiveReaderWindow(nullptr);
+    if (!reader)
+        return;
+    // The raw view holds the message as it came: its protected text goes into the message tree.
+    if (host.IsReaderRaw(reader)) {
+        main_.ShowReaderMessageTree(reader);
+        return;
+    }
+    if (!main_.decodeContext_.ShowAsTreePending && !Ask(Text(TEXT_SHOW_RAW) + Text(TEXT_SHOW_RAW_END))) {
+        SetFocus(reader);
+        return;
+    }
+    // The formatted view is switched to the raw one; timer 3 runs this command again there.
+    const bool olderHost = host.HostBuild() < FIRST_BUILD_WITH_OWN_RAW_STATE;
+    HWND frame = host.GetHostWindow(HostApi::HOST_WINDOW_FRAME);
+    if (olderHost && frame)
+        CheckMenuItem(GetMenu(frame), CMD_RAW_VIEW, MF_BYCOMMAND | MF_CHECKED);
+    main_.SaveWordWrap();
+    host.PostHostCommand(CMD_RAW_VIEW);
+    SetTimer(main_.pluginWindow_, TMainClass::TIMER_RERUN_COMMAND, RERUN_DELAY_MS, nullptr);
+    if (olderHost)
+        main_.decodeContext_.DecodingSuppressed = true;
 }
 
 void TPluginCommandRunner::FolderViewer()

@@ -8,5 +8,5 @@ if(ZAVEK_WINDOWS)
                                          ${CMAKE_CURRENT_LIST_DIR}/SignatureNote.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/MainClassHostWindows.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/MainClassReaders.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks zavek_msgtreedialog)
 endif()

@@ -209,6 +209,25 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+// "Decrypt/show current message" in a reader's formatted view asks, switches the reader to the
+// raw view and runs again there; a raw view without a protected text asks for word wrap off.
+TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
+{
+    THostSession session("showcurrent");
+    THostRun run = session.Run("answer ZA-VEK Yes\n" + ANSWER_MESSAGES + session.UseKeyRings()
+        + "setting 60 1\nload\nforminit\nready\nreader\ncommand 16397\nwait 1500\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Question\" with Yes").size(), 1u);
+    const int raw = run.IndexOf("raw view on");
+    ASSERT_GE(raw, 0);
+    EXPECT_LT(run.IndexOf("frame command 153"), raw);
+    // The run on the raw view finds no protected text there.
+    const auto notes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_GT(run.IndexOf(notes[0]), raw);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 } // namespace
 
 namespace {
