@@ -37,8 +37,3 @@ void TUnbuiltCommandDialogs::AddAddressBookToAutoList(int)
 {
     throw ENotAvailable("The recipient list dialog");
 }
-
-void TUnbuiltCommandDialogs::ShowMessageTree()
-{
-    throw ENotAvailable("The message-tree dialog");
-}

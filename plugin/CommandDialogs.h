@@ -1,5 +1,5 @@
 // The dialogs the plug-in's menu commands open that this build does not have yet (about box,
-// configuration, folder viewer, recipient-list dialogs, message tree). Each raises ENotAvailable,
+// configuration, folder viewer, recipient-list dialogs). Each raises ENotAvailable,
 // which the command reports to the user; the real dialogs take their place here when they land.
 #pragma once
 
@@ -21,8 +21,6 @@ public:
     virtual void AddKeyringToAutoList() = 0;
     virtual void EditAutoList() = 0;
     virtual void AddAddressBookToAutoList(int index) = 0;
-    // The parts of the active reader's message.
-    virtual void ShowMessageTree() = 0;
 };
 
 // The dialogs of this build: none of them is there yet.
@@ -35,5 +33,4 @@ public:
     void AddKeyringToAutoList() override;
     void EditAutoList() override;
     void AddAddressBookToAutoList(int index) override;
-    void ShowMessageTree() override;
 };
