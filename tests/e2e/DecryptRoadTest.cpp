@@ -209,6 +209,35 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+// A PGP/MIME message: the mail client gets its header lines back, and the reader's editor control
+// the decrypted parts with the signer.
+TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
+{
+    THostSession session("reader-mime");
+    const std::string message = "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
+                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
+                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
+                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+    session.WriteFile("in.cnm", message);
+    const std::string rings = session.UseKeyRings();
+    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\n" + "decrypt \""
+        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 800\nreadertext\nquit\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
+    const auto text = run.LinesStartingWith("reader text ");
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_THAT(text[0], HasSubstr("Hello Ann,||the parts are in the tree."));
+    EXPECT_THAT(text[0], HasSubstr("signature from Bob Stone <bob@example.net>,"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 // "Decrypt/show current message" in a reader's formatted view asks, switches the reader to the
 // raw view and runs again there; a raw view without a protected text asks for word wrap off.
 TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
