@@ -38,6 +38,20 @@ std::string Session(const THostSession& session, const std::string& steps)
     return ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
+// DECRYPT of a message to Ann in an open reader with the signer included, then the given steps.
+THostRun DecryptInReader(const THostSession& session, const std::string& message, const std::string& steps)
+{
+    session.WriteFile("in.cnm", message);
+    const std::string rings = session.UseKeyRings();
+    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\ndecrypt \""
+        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 800\n" + steps + "quit\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    return run;
+}
+
 TEST(DecryptRoad, AnEncryptedMessageIsDecryptedIntoTheOutputFile)
 {
     THostSession session("decrypt");
@@ -175,16 +189,9 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
 TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
 {
     THostSession session("reader");
-    session.WriteFile("in.cnm", kHeader + Message("to-ann-signed-by-bob.asc"));
-    const std::string rings = session.UseKeyRings();
-    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
-    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
-    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
-    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\n"
-        + "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 500\n"
-        + "readertext\nstatusbar\ncapture reader-panel\nstatus Ready\nstatusbar\nframemessage 0x86 1\nstatusbar\n"
-        + "endmenu 300\npoststatus 0x204 0\nwait 600\ndialog \"Message notice\"\nquit\n");
-    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    THostRun run = DecryptInReader(session, kHeader + Message("to-ann-signed-by-bob.asc"),
+        "readertext\nstatusbar\ncapture reader-panel\nstatus Ready\nstatusbar\nframemessage 0x86 1\nstatusbar\n"
+        "endmenu 300\npoststatus 0x204 0\nwait 600\ndialog \"Message notice\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
     const auto text = run.LinesStartingWith("reader text ");
@@ -220,14 +227,7 @@ TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
                                 "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
                                 "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
         + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
-    session.WriteFile("in.cnm", message);
-    const std::string rings = session.UseKeyRings();
-    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
-    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
-    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
-    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\n" + "decrypt \""
-        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 800\nreadertext\nquit\n");
-    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    THostRun run = DecryptInReader(session, message, "readertext\n");
     SCOPED_TRACE(run.Text());
     const std::string out = session.ReadFile("out.cnm");
     EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
