@@ -493,6 +493,8 @@ LRESULT CALLBACK TMainClass::FrameProc(
             // The mail client's frame appears: its user is one of the plug-in's users.
             if (message == WM_SHOWWINDOW && wParam && !self->shuttingDown_)
                 self->RegisterUser();
+            if (message == WM_HELP && self->ShowMenuItemHelp(*reinterpret_cast<const HELPINFO*>(lParam)))
+                return TRUE;
             // The mail client comes back to the front: the signer of the last message is shown again.
             // (A request shows its own result when it ends.)
             if (message == WM_NCACTIVATE && wParam && !self->shuttingDown_ && !self->busy_.InRequest()

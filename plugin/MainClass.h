@@ -121,6 +121,8 @@ private:
     bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool IsPluginMenuItem(UINT id) const;
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
+    // F1 on an item of the plug-in's menus; false for any other help request.
+    bool ShowMenuItemHelp(const HELPINFO& help);
     void ShowEncryptPopup();
     void ShowAutoListPopup();
     // The titles of the mail client's address books, in the order the auto-list reads them.

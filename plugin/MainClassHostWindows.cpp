@@ -317,6 +317,21 @@ void TMainClass::ShowMenuHint(UINT item, UINT flags, HMENU menu)
     menuHintShown_ = true;
 }
 
+bool TMainClass::ShowMenuItemHelp(const HELPINFO& help)
+{
+    constexpr int FIRST_PLUGIN_ITEM = 16385;
+    constexpr int FIRST_AUTO_LIST_ITEM = 0x6000;
+    constexpr int TOPIC_MENU = 31;
+    constexpr int TOPIC_AUTO_LIST_MENU = 32;
+    if (help.iContextType != HELPINFO_MENUITEM || help.iCtrlId < FIRST_PLUGIN_ITEM || !menus_.Built()
+        || !IsPluginMenuItem(static_cast<UINT>(help.iCtrlId)))
+        return false;
+    SendMessageA(frame_, WM_CANCELMODE, 0, 0);
+    const bool autoList = help.iCtrlId >= FIRST_AUTO_LIST_ITEM;
+    ShowTopic(autoList ? pluginWindow_ : frame_, autoList ? TOPIC_AUTO_LIST_MENU : TOPIC_MENU);
+    return true;
+}
+
 void TMainClass::ShowEncryptPopup()
 {
     HMENU popup = TPluginMenus::BuildEncryptPopup([this](uint16_t id) { return Text(id); }, MenuState());

@@ -62,6 +62,14 @@ std::string KeyIdInLine(const std::string& line)
     }
     return {};
 }
+// The editor control of the mail window (MDI child) that a window lies in.
+HWND EditorOfMailWindow(TTERInterface* editors, HWND mdiClient, HWND window)
+{
+    HWND child = mdiClient ? window : nullptr;
+    while (child && GetParent(child) != mdiClient)
+        child = GetParent(child);
+    return editors && child ? editors->FindEditor(child) : nullptr;
+}
 } // namespace
 
 void TMainClass::SubclassReader(HWND reader)
@@ -176,10 +184,7 @@ bool TMainClass::ShowKeyMenuForText(HWND window, const std::string& text)
 bool TMainClass::ShowKeyPopupInEditor(HWND window, bool underMouse)
 {
     TTERInterface* editors = PMInterface().EditorInterface;
-    HWND child = mdiClient_ && window ? window : nullptr;
-    while (child && GetParent(child) != mdiClient_)
-        child = GetParent(child);
-    HWND editor = editors && child ? editors->FindEditor(child) : nullptr;
+    HWND editor = EditorOfMailWindow(editors, mdiClient_, window);
     if (!editor)
         return false;
     const std::string line = underMouse ? editors->GetLineUnderMouse(editor) : editors->GetLineAtCaret(editor);
@@ -227,6 +232,10 @@ bool TMainClass::ReaderMessageTaken(const MSG& msg)
         return msg.wParam == VK_CONTEXT_MENU && ShowKeyPopupInEditor(msg.hwnd, false);
     case WM_SYSKEYUP:
         return msg.wParam == VK_F10 && ShowKeyPopupInEditor(msg.hwnd, false);
+    case WM_LBUTTONDBLCLK:
+        if (HWND editor = EditorOfMailWindow(editors, mdiClient_, msg.hwnd))
+            editors->FollowLinkUnderMouse(editor);
+        return false;
     case WM_RBUTTONDOWN:
         if (statusBar_ && (msg.hwnd == statusBar_ || IsChild(statusBar_, msg.hwnd))) {
             const std::string signer = decryptRoad_ ? decryptRoad_->SignatureResult().StatusText : std::string();
