@@ -602,6 +602,18 @@ void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
     GetClassNameA(target, className, sizeof className);
     const TDecodeFollowUp followUp
         = ApplyHostCommand(decodeContext_, command, className, host.GetShowObjects(), host.HostBuild());
+    if (followUp == TDecodeFollowUp::RefreshReader || followUp == TDecodeFollowUp::UpdateReaderIcon) {
+        HWND reader = host.ActiveReaderWindow(active);
+        TReaderData* record = ReaderDataOf(reader);
+        // A refreshed reader shows its message anew: the signature icon of the old view goes.
+        if (record && followUp == TDecodeFollowUp::RefreshReader) {
+            record->SignatureIcon = nullptr;
+            record->Decoded = false;
+        }
+        UpdateReaderIcon(reader);
+    } else if (followUp == TDecodeFollowUp::DecryptCurrentMessage) {
+        PostMessageA(frame_, WM_COMMAND, HostWindowRules::ITEM_DECRYPT_MESSAGE, 0);
+    }
     if (followUp == TDecodeFollowUp::SendCtrlH) {
         keybd_event(VK_CONTROL, 0, 0, 0);
         keybd_event('H', 0, 0, 0);
