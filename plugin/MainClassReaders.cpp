@@ -217,6 +217,8 @@ bool TMainClass::ReaderMessageTaken(const MSG& msg)
     TTERInterface* editors = PMInterface().EditorInterface;
     switch (msg.message) {
     case WM_PAINT: {
+        if (signatureNote_.Shown() && statusBar_ && GetParent(msg.hwnd) == statusBar_ && !signatureNote_.Owns(msg.hwnd))
+            signatureNote_.Redraw();
         // The decoded message waits for the reader's control to paint.
         HWND reader = PMInterface().ActiveReaderWindow(nullptr);
         const TReaderData* record = ReaderDataOf(reader);

@@ -79,6 +79,13 @@ void TSignatureNote::Remove()
         InvalidateRect(bar, nullptr, TRUE);
 }
 
+void TSignatureNote::Redraw() const
+{
+    for (HWND part : { icon_, text_ })
+        if (part)
+            InvalidateRect(part, nullptr, TRUE);
+}
+
 UINT TSignatureNote::PopDelay(const NMHDR& notification) const
 {
     if (!tooltip_ || notification.hwndFrom != tooltip_ || notification.code != TTN_POP)

@@ -17,6 +17,8 @@ public:
     // good: a valid signature (information icon), otherwise the warning icon.
     void Show(HWND statusBar, const std::string& text, bool good);
     void Remove();
+    // The status bar's panel paints itself: the note paints again over it.
+    void Redraw() const;
     bool Shown() const { return text_ != nullptr; }
     bool Owns(HWND window) const { return window && (window == icon_ || window == text_ || window == tooltip_); }
     // The tooltip's automatic-pop delay in ms when this notification is its pop; 0 otherwise.
