@@ -16,7 +16,6 @@
 //   poststatus MSG WPARAM                 post a message to the status bar's first panel
 //   mdireader                             open a message window of the newer kind (counted as a reader)
 //   status TEXT | statusbar               the mail client's own status text / log the status bar's children
-//   clipboard                             log the clipboard's text
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -149,21 +148,6 @@ void LogStatusBar()
     g_log.Line("statusbar%s", children.c_str());
 }
 
-void LogClipboard()
-{
-    std::string text;
-    if (OpenClipboard(g_host.Frame)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            if (const char* locked = static_cast<const char*>(GlobalLock(data))) {
-                text = locked;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-    }
-    g_log.Line("clipboard \"%s\"", text.c_str());
-}
-
 HWND LastReaderTextEdit()
 {
     for (auto it = g_host.Readers.rbegin(); it != g_host.Readers.rend(); ++it) {
@@ -263,8 +247,6 @@ bool RunInspectStep(const THostStep& step)
         SetWindowTextA(g_host.StatusPanel, arg1.c_str());
     } else if (verb == "statusbar") {
         LogStatusBar();
-    } else if (verb == "clipboard") {
-        LogClipboard();
     } else if (verb == "statuspixels") {
         g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
     } else if (verb == "subclassed") {
