@@ -125,23 +125,30 @@ TPGPInterface::~TPGPInterface()
 
 void TPGPInterface::BeginCacheHold() { SetCacheTime(0); }
 
-void TPGPInterface::EndCacheHold() { SetCacheTime(CacheSeconds); }
+void TPGPInterface::EndCacheHold()
+{
+    // Only a configured time other than the one last applied is a change; the end of a hold that
+    // drops a passphrase cached for one request is none.
+    const bool changed = CacheSeconds != appliedCacheSeconds_;
+    appliedCacheSeconds_ = CacheSeconds;
+    SetCacheTime(CacheSeconds, changed);
+}
 
 void TPGPInterface::PurgePassphrase() { SetCacheTime(-1); }
 
-void TPGPInterface::SetCacheTime(int32_t seconds)
+void TPGPInterface::SetCacheTime(int32_t seconds, bool changed)
 {
     if (!cacheCallback_)
         return;
-    const bool wasCached = !secure_->IsCacheEmpty();
     secure_->SetCacheSeconds(seconds);
-    cacheCallback_(seconds, wasCached && secure_->IsCacheEmpty());
+    cacheCallback_(seconds, changed);
 }
 
 void TPGPInterface::SetCacheCallback(TCacheCallback callback)
 {
     cacheCallback_ = std::move(callback);
-    EndCacheHold();
+    appliedCacheSeconds_ = CacheSeconds;
+    SetCacheTime(CacheSeconds);
 }
 
 bool TPGPInterface::IsCacheEmpty() { return secure_->IsCacheEmpty(); }

@@ -7,8 +7,3 @@ void TUnbuiltCommandDialogs::ShowFolderViewer()
 {
     throw ENotAvailable("The folder viewer");
 }
-
-void TUnbuiltCommandDialogs::ShowMessageTree()
-{
-    throw ENotAvailable("The message-tree dialog");
-}

@@ -1,6 +1,5 @@
-// The dialogs the plug-in's menu commands open, and those this build does not have yet (folder
-// viewer, message tree). Each of those raises ENotAvailable, which the command reports to the
-// user; the real dialogs take their place here when they land.
+// The dialogs the plug-in's menu commands open, and the one this build does not have yet (the folder
+// viewer), which raises ENotAvailable for the command to report to the user.
 #pragma once
 
 #include "engine/PGPInterfaceTexts.h"
@@ -21,13 +20,10 @@ public:
     virtual void AddKeyringToAutoList() = 0;
     virtual void EditAutoList() = 0;
     virtual void AddAddressBookToAutoList(int index) = 0;
-    // The parts of the active reader's message.
-    virtual void ShowMessageTree() = 0;
 };
 
 // The dialogs this build lacks.
 class TUnbuiltCommandDialogs : public ICommandDialogs {
 public:
     void ShowFolderViewer() override;
-    void ShowMessageTree() override;
 };

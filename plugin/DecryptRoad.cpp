@@ -331,6 +331,8 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         }
         forHost = TextForHost(kind, block, output);
         result = WriteOutput(outFile, forHost);
+        if (result == WRITTEN)
+            host_.MessageDecoded(window);
         if (result == WRITTEN && options_.CheckKey && !context_.FolderManagerMode)
             ImportFoundKeys(kind, block, output);
     } else {

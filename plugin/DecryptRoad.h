@@ -42,6 +42,8 @@ public:
     // True when the decoded message is put into the window's editor control afterwards; without
     // that the file written is all the mail client shows.
     virtual bool CanPutBack() = 0;
+    // A decode for the window wrote its result; the window's control takes the message afterwards.
+    virtual void MessageDecoded(const TDecodeWindow&) {}
     // The message-tree dialog over the window; false when it cannot be shown.
     virtual bool ShowMessageTree(TMimeMsgTree& tree, HWND window) = 0;
     virtual void CloseWindow(HWND window) = 0;

@@ -1,6 +1,5 @@
 // The encrypt road as the main object runs it: the road over the plug-in's mail-client interface
-// and its message dialog. Where the mail client would need the editor library (putting a message
-// back into an editor), the adapter says that it cannot.
+// (whose editor interface puts a message back into an editor) and its message dialog.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 // The main object: its life, the plug-in window and the start-up around it, the hidden window's
 // procedure with the mail client's messages and the timers, and the shut-down.
 #include "plugin/MainClass.h"
+#include "plugin/ReaderData.h"
 
 #include "framework/Application.h"
 #include "plugin/ConvertFile.h"
@@ -137,12 +138,6 @@ bool TMainClass::ShowMessage(const std::string& text, TMessageKind kind)
     case TMessageKind::QuestionYesDefault: return ConfirmYes(*this, text);
     case TMessageKind::QuestionNoDefault: return !ConfirmNo(*this, text);
     }
-    return false;
-}
-
-bool TMainClass::ShowKeyMenuForText(HWND, const std::string&)
-{
-    // The key menu belongs to the plug-in's menu commands, which this build does not have.
     return false;
 }
 
@@ -298,8 +293,7 @@ void TMainClass::HandleTimer(UINT_PTR id)
         return;
     case TIMER_SIGNATURE_NOTE:
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
-        if (decryptRoad_)
-            decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
+        ShowSignatureResult();
         return;
     case TIMER_CLOCK:
         clock_.Tick();
@@ -372,7 +366,10 @@ LRESULT TMainClass::HostShutdown(bool windowDestroyed)
         shuttingDown_ = true;
         return 0;
     }
-    if (!CloseReaderWindows() || !CloseEditorWindows())
+    closingWindows_ = true;
+    const bool closed = CloseReaderWindows() && CloseEditorWindows();
+    closingWindows_ = false;
+    if (!closed)
         return HostApi::HOST_HANDLED;
     if (shuttingDown_)
         return 0;
@@ -408,13 +405,13 @@ void TMainClass::WindowCreated(HWND window)
     if (shuttingDown_ || !frame_)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
-        subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassReader(window);
     else if (ClassIs(window, HostApi::CLASS_EDITOR))
         SubclassEditor(window);
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
     else if (HWND reader = MdiReaderOf(window))
-        subclassed_.Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassReader(reader);
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -426,8 +423,12 @@ void TMainClass::WindowDestroyed(HWND window)
     // then is done here.
     if (subclassed_.IsSubclassed(window, &TMainClass::EncryptionDialogProc))
         EncryptionDialogClosed(window);
+    if (subclassed_.IsSubclassed(window, &TMainClass::IdentityDialogProc))
+        IdentityDialogClosed(window);
     if (EditorDataOf(window))
         ReleaseEditor(window);
+    if (ReaderDataOf(window))
+        ReleaseReader(window);
     subclassed_.Restore(window);
 }
 
@@ -443,8 +444,10 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
             else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
                 self->WindowShown(sent->hwnd);
-            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_) {
+                self->StatusTextChanged(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
                 self->clock_.Place();
+            }
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
@@ -490,6 +493,14 @@ LRESULT CALLBACK TMainClass::FrameProc(
             // The mail client's frame appears: its user is one of the plug-in's users.
             if (message == WM_SHOWWINDOW && wParam && !self->shuttingDown_)
                 self->RegisterUser();
+            if (message == WM_HELP && self->ShowMenuItemHelp(*reinterpret_cast<const HELPINFO*>(lParam)))
+                return TRUE;
+            // The mail client comes back to the front: the signer of the last message is shown again.
+            // (A request shows its own result when it ends.)
+            if (message == WM_NCACTIVATE && wParam && !self->shuttingDown_ && !self->busy_.InRequest()
+                && !self->signatureNote_.Shown()
+                && self->decryptRoad_ && !self->decryptRoad_->SignatureResult().StatusText.empty())
+                self->ShowSignatureResult();
             if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
                 self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
@@ -545,11 +556,12 @@ TDecryptRoad& TMainClass::DecryptRoad()
         decryptRoad_.reset();
         if (!pgp.DecryptPassphraseAsk)
             pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
-        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this, signatureNote_);
         decryptHost_->OnKeysImported = [this](const TKeyIDData& keys) { OfferAutoListEntries(keys); };
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }
     decryptHost_->Owner = ownerWindow_;
+    decryptHost_->StatusBar = statusBar_;
     return *decryptRoad_;
 }
 
@@ -569,6 +581,8 @@ void TMainClass::MdiChildActivated(HWND child)
     if (host.ActiveFolderManager(child) || host.ActiveFolderWindow(child) || host.ActiveEditorWindow(child)
         || host.ActiveReaderWindow(child))
         ClearDecodeState();
+    if (host.ActiveReaderWindow(child))
+        UpdateReaderIcon(child);
 }
 
 void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
@@ -589,6 +603,18 @@ void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
     GetClassNameA(target, className, sizeof className);
     const TDecodeFollowUp followUp
         = ApplyHostCommand(decodeContext_, command, className, host.GetShowObjects(), host.HostBuild());
+    if (followUp == TDecodeFollowUp::RefreshReader || followUp == TDecodeFollowUp::UpdateReaderIcon) {
+        HWND reader = host.ActiveReaderWindow(active);
+        TReaderData* record = ReaderDataOf(reader);
+        // A refreshed reader shows its message anew: the signature icon of the old view goes.
+        if (record && followUp == TDecodeFollowUp::RefreshReader) {
+            record->SignatureIcon = nullptr;
+            record->Decoded = false;
+        }
+        UpdateReaderIcon(reader);
+    } else if (followUp == TDecodeFollowUp::DecryptCurrentMessage) {
+        PostMessageA(frame_, WM_COMMAND, HostWindowRules::ITEM_DECRYPT_MESSAGE, 0);
+    }
     if (followUp == TDecodeFollowUp::SendCtrlH) {
         keybd_event(VK_CONTROL, 0, 0, 0);
         keybd_event('H', 0, 0, 0);

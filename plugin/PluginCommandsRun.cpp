@@ -35,6 +35,11 @@ constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_DECRYPT_FOLDER = 421;
 constexpr uint16_t TEXT_DECRYPTED_COUNT = 422;
 constexpr WPARAM CMD_FOLDER_MANAGER_SHOW = 1190;
+constexpr UINT CMD_RAW_VIEW = 153;
+constexpr UINT RERUN_DELAY_MS = 500;
+constexpr uint32_t FIRST_BUILD_WITH_OWN_RAW_STATE = 4000;
+constexpr uint16_t TEXT_SHOW_RAW = 414;
+constexpr uint16_t TEXT_SHOW_RAW_END = 416;
 constexpr WPARAM CMD_FOLDER_MANAGER_REFRESH = 309;
 constexpr const char* NEW_MAIL_PATTERN = "*.CNM";
 } // namespace
@@ -80,6 +85,7 @@ private:
     void SwitchAutoListOn(bool fromToolbar);
     void SetAutoListModeBits();
     void AddNewPairs(const std::string& keyText);
+    void SearchKeyServer(const std::string& keyText);
     void PurgeAutoList();
     void OpenListFile();
     void RemoveDeletedFromAutoList(const TKeyIDData& deleted);
@@ -200,11 +206,15 @@ void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& comma
         return;
     // Without a key under the popup the candidate pairs of the last send are offered.
     case TPluginAction::AddKeyToAutoList:
-        AddNewPairs("");
+        AddNewPairs(main_.keyMenuText_);
         return;
     case TPluginAction::SearchKeyServer:
+        SearchKeyServer(main_.keyMenuText_);
+        return;
     case TPluginAction::CopyKeyID:
-        throw ENotAvailable("The key popup");
+        if (!main_.keyMenuText_.empty())
+            PutClipboardData(main_.keyMenuText_, cfText, Owner());
+        return;
     case TPluginAction::AutoListOn:
     case TPluginAction::None:
         return;
@@ -336,9 +346,28 @@ void TPluginCommandRunner::DecryptMessage()
         host.PostHostCommand(CMD_FOLDER_MANAGER_SHOW);
         return;
     }
-    // The parts of a reader's message are shown in the message-tree dialog.
-    if (host.ActiveReaderWindow(nullptr))
-        dialogs_->ShowMessageTree();
+    HWND reader = host.ActiveReaderWindow(nullptr);
+    if (!reader)
+        return;
+    // The raw view holds the message as it came: its protected text goes into the message tree.
+    if (host.IsReaderRaw(reader)) {
+        main_.ShowReaderMessageTree(reader);
+        return;
+    }
+    if (!main_.decodeContext_.ShowAsTreePending && !Ask(Text(TEXT_SHOW_RAW) + Text(TEXT_SHOW_RAW_END))) {
+        SetFocus(reader);
+        return;
+    }
+    // The formatted view is switched to the raw one; timer 3 runs this command again there.
+    const bool olderHost = host.HostBuild() < FIRST_BUILD_WITH_OWN_RAW_STATE;
+    HWND frame = host.GetHostWindow(HostApi::HOST_WINDOW_FRAME);
+    if (olderHost && frame)
+        CheckMenuItem(GetMenu(frame), CMD_RAW_VIEW, MF_BYCOMMAND | MF_CHECKED);
+    main_.SaveWordWrap();
+    host.PostHostCommand(CMD_RAW_VIEW);
+    SetTimer(main_.pluginWindow_, TMainClass::TIMER_RERUN_COMMAND, RERUN_DELAY_MS, nullptr);
+    if (olderHost)
+        main_.decodeContext_.DecodingSuppressed = true;
 }
 
 void TPluginCommandRunner::FolderViewer()
@@ -454,6 +483,16 @@ void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
     if (dialogs_->AddEntriesToAutoList(keyText.empty() ? candidate : pairs, main_.KeyRingState() == 2)
         && keyText.empty())
         candidate = TKeyIDData();
+}
+
+void TPluginCommandRunner::SearchKeyServer(const std::string& keyText)
+{
+    if (keyText.empty())
+        return;
+    TKeyIDData found;
+    Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
+    if (AutoListOn())
+        OfferAutoListEntries(found);
 }
 
 void TPluginCommandRunner::PurgeAutoList()

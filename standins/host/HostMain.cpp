@@ -14,6 +14,7 @@
 //   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
 //   editortext TEXT | editors             fill the last editor's text control / log every editor's
+//   readertext                            log the text of the last open reader's message control
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
 //                                         the last reader shows the OUT that DECRYPT gave back
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
@@ -354,6 +355,12 @@ void RunStep(const THostStep& step)
         SetEditorControlText(g_lastEditor, Arg(step, 1));
     } else if (verb == "editors") {
         LogEditorTexts();
+    } else if (verb == "readertext") {
+        for (auto reader = g_host.Readers.rbegin(); reader != g_host.Readers.rend(); ++reader)
+            if (IsWindow(*reader)) {
+                LogReaderText(*reader);
+                break;
+            }
     } else if (verb == "encrypt" || verb == "sign" || verb == "decrypt") {
         CallRequestExport(step);
     } else if (verb == "verify" || verb == "manage" || verb == "destroy") {

@@ -329,14 +329,19 @@ TEST_F(PGPInterfaceStandIn, CacheFrontFollowsTheCallback)
     EXPECT_EQ(sdk.purges, purges);
     EXPECT_FALSE(pgp->IsCacheEmpty());
 
+    // Only a configured time other than the one applied counts as changed: not a hold that drops
+    // the passphrase of one request, nor a purge.
     std::vector<std::pair<int32_t, bool>> calls;
-    pgp->SetCacheCallback([&](int32_t seconds, bool becameEmpty) { calls.emplace_back(seconds, becameEmpty); });
+    pgp->SetCacheCallback([&](int32_t seconds, bool changed) { calls.emplace_back(seconds, changed); });
     pgp->BeginCacheHold();
     pgp->EndCacheHold();
     pgp->PurgePassphrase();
     pgp->PurgePassphrase();
-    const std::vector<std::pair<int32_t, bool>> expected { { 120, false }, { 0, false }, { 120, false }, { -1, true },
-        { -1, false } };
+    pgp->CacheSeconds = 300;
+    pgp->EndCacheHold();
+    pgp->EndCacheHold();
+    const std::vector<std::pair<int32_t, bool>> expected { { 120, false }, { 0, false }, { 120, false }, { -1, false },
+        { -1, false }, { 300, true }, { 300, false } };
     EXPECT_EQ(calls, expected);
     EXPECT_TRUE(pgp->IsCacheEmpty());
 }
