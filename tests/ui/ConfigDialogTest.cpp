@@ -360,7 +360,7 @@ TEST(ConfigDialog, KeyRingFieldsOpenTheFileDialogAndTakeItsChoice)
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(pubring, "C:\\rings\\chosen1.pkr");
     ASSERT_EQ(f.sources.fileDialogs.size(), 1u);
-    EXPECT_EQ(f.sources.fileDialogs[0], f.main.Texts().GetEntry(150) + "\"public key ring\"|1");
+    EXPECT_EQ(f.sources.fileDialogs[0], f.main.Texts().GetEntry(150) + "\"Public key ring\"|1");
 }
 
 } // namespace
