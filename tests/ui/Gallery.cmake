@@ -1,9 +1,9 @@
-# The gallery: a picture of every dialog at 96 and at 120 DPI under gallery/ in the build tree,
+# The gallery: a picture (with the plug-in's own pictures) of every dialog at 96 and at 120 DPI under gallery/ in the build tree,
 # with the checks of what a user would see as unfinished. Each run sets the prefix's DPI for a
 # moment, so nothing else runs beside it.
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME gallery_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/GalleryTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UiTestResources.rc
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/GalleryTest.cpp ${PROJECT_SOURCE_DIR}/resources/bitmaps/Pictures.rc
     LIBS zavek_configdialog zavek_aboutdialog zavek_textviewer zavek_imageviewer zavek_msgtreedialog
          zavek_searchdialog zavek_ui_dialogs zavek_ui_harness ws2_32 TIMEOUT 240)
   set_tests_properties(gallery_test PROPERTIES RUN_SERIAL TRUE

@@ -95,6 +95,15 @@ void TZAVEKForm::ApplyColorScheme(bool standard)
     SetColor(SchemeColors[standard ? 1 : 0]);
 }
 
+int TZAVEKForm::Scaled(int designPixels)
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return MulDiv(designPixels, dpi, USER_DEFAULT_SCREEN_DPI);
+}
+
 void TZAVEKForm::CloseDown()
 {
     main_.SetActiveDialogWindow(previousDialog_);

@@ -36,6 +36,10 @@ public:
 
     virtual void ApplyColorScheme(bool standard);
 
+    // A size laid out for 96 DPI at the screen's DPI, so that fonts, which follow the DPI, keep
+    // their room.
+    static int Scaled(int designPixels);
+
     IDialogMainObject& MainObject() const noexcept { return main_; }
     HWND PreviousDialogWindow() const noexcept { return previousDialog_; }
     const std::string& FixedFontName() const noexcept { return fixedFontName_; }
