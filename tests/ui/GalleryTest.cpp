@@ -192,10 +192,15 @@ void Close(HWND window, int result = mrCancel)
 
 // Runs open, which shows one modal dialog of windowClass, and inspects that dialog.
 void Shoot(const std::string& name, const std::string& windowClass, const std::function<void()>& open,
-    const std::function<void(HWND)>& more = nullptr)
+    const std::function<void(HWND)>& more = nullptr, const std::function<bool(HWND)>& ready = nullptr)
 {
     DialogAnswerer answerer;
     answerer.Then(windowClass, "", [&](HWND window) {
+        // A dialog that fills itself after showing is pictured once it is filled.
+        for (int waited = 0; ready && !ready(window) && waited < 5000; waited += 20) {
+            PumpPending();
+            Sleep(20);
+        }
         PumpPending();
         Inspect(window, name);
         if (more)
@@ -281,22 +286,49 @@ TEST(Gallery, SearchDialog)
     Shoot("search", "TSearchDialog", [&] { ExecuteSearchDialog(main, "alpha", "Arial", options, result); });
 }
 
+// The mail client's frame window, by which the viewers size themselves.
+struct HostFrame {
+    HostFrame()
+        : window(CreateWindowExA(0, "STATIC", "Mail client", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 720, nullptr, nullptr,
+              GetModuleHandleA(nullptr), nullptr))
+    {
+    }
+    ~HostFrame() { DestroyWindow(window); }
+    HWND window;
+};
+
 TEST(Gallery, MessageTree)
 {
     FakeMainObject main;
     TMsgTreeSettings settings;
+    const TZAVEKStringList& texts = main.Texts();
+    settings.TreeData.DateCaption = texts.GetEntry(8) + ":";
+    settings.TreeData.FromCaption = texts.GetEntry(9) + ":";
+    settings.TreeData.ToCaption = texts.GetEntry(10) + ":";
+    settings.TreeData.SubjectCaption = texts.GetEntry(11) + ":";
+    settings.TreeData.UnknownValue = texts.GetEntry(13);
+    settings.TreeData.MessageCaption = texts.GetEntry(14);
+    settings.TreeData.TextPrefix = texts.GetEntry(15);
+    settings.TreeData.DefaultTypeName = texts.GetEntry(16);
     Shoot("message_tree", "TMsgTreeDialog", [&] { ShowMessageTree(main, Message, settings); });
 }
 
 TEST(Gallery, TextViewer)
 {
+    HostFrame host;
     FakeViewerMain main;
+    main.hostWindow = host.window;
+    main.captions.MessageCaption = main.Texts().GetEntry(14);
+    main.captions.TextPrefix = main.Texts().GetEntry(15);
+    main.captions.DefaultTypeName = main.Texts().GetEntry(16);
     TMimeMsgTree tree;
     tree.TreeData = main.captions;
     tree.LoadMessage(Message, 1, lmDecode, 0);
     for (int i = 0; i < tree.SectionCount(); ++i)
         if (tree.GetSection(i)->NodeKind == nkTextPlain) {
-            Shoot("text_viewer", "TTextViewer", [&] { ShowPartText(main, *tree.GetSection(i), nullptr, false); });
+            Shoot(
+                "text_viewer", "TTextViewer", [&] { ShowPartText(main, *tree.GetSection(i), nullptr, false); },
+                nullptr, [](HWND window) { return ControlOf<TTextViewer>(window)->deText->TextLength() > 0; });
             return;
         }
     ADD_FAILURE() << "the test message has no text part";
@@ -326,7 +358,9 @@ std::string PictureBytes(int width, int height)
 
 TEST(Gallery, ImageViewer)
 {
+    HostFrame host;
     FakeMainObject main;
+    main.hostWindow = host.window;
     TSectionNode node;
     node.NodeKind = nkAttachment;
     node.Caption = "File: photo.bmp";

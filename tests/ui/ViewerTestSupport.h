@@ -25,7 +25,7 @@ public:
     std::string FixedFontName() const override { return "Courier New"; }
     HWND ActiveDialogWindow() const override { return activeDialog; }
     void SetActiveDialogWindow(HWND window) override { activeDialog = window; }
-    HWND GetHostWindow() const override { return nullptr; }
+    HWND GetHostWindow() const override { return hostWindow; }
     bool ShowKeyMenuForText(HWND, const std::string&) override { return false; }
     void OpenHtmlPage(const std::string& url) override { calls.push_back("open " + url); }
     void ShowPGPHelp(const std::string&) override { }
@@ -77,6 +77,7 @@ public:
     const TMsgTreeData& TreeCaptions() override { return captions; }
 
     HWND activeDialog = nullptr;
+    HWND hostWindow = nullptr;
     std::vector<std::string> calls;
     std::string bannerCall;
     std::string folderName = "Inbox";
