@@ -166,6 +166,21 @@ void TMainClass::ShowTopic(HWND, int context)
     RunDialogRequest([&] { HelpHandler().ShowTopic(context); });
 }
 
+std::string TMainClass::HelpPopupText(int index)
+{
+    return HelpHandler().GetPopupText(index);
+}
+
+std::string TMainClass::HelpPopupTextByName(const std::string& id)
+{
+    return HelpHandler().GetPopupTextByName(id);
+}
+
+int TMainClass::HelpPopupHeight(int index)
+{
+    return HelpHandler().GetPopupNumber(index);
+}
+
 void TMainClass::RunDialogRequest(const std::function<void()>& request)
 {
     // A dialog's link or help button must not take the dialog down with it.

@@ -87,6 +87,9 @@ public:
     void ShowPGPHelp(const std::string& topic) override;
     void ShowManual(const std::string& topic) override;
     void ShowTopic(HWND window, int context) override;
+    std::string HelpPopupText(int index) override;
+    std::string HelpPopupTextByName(const std::string& id) override;
+    int HelpPopupHeight(int index) override;
 
     // In the plug-in's own message dialog once the language texts exist.
     bool ShowMessage(const std::string& text, TMessageKind kind) override;

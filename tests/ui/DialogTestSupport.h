@@ -31,6 +31,16 @@ public:
     void ShowPGPHelp(const std::string& topic) override { calls.push_back("pgphelp " + topic); }
     void ShowManual(const std::string& topic) override { calls.push_back("manual " + topic); }
     void ShowTopic(HWND, int context) override { calls.push_back("topic " + std::to_string(context)); }
+    // Every popup entry says which it is, as rich text with a link to the next one.
+    std::string HelpPopupText(int index) override
+    {
+        return "{\\rtf1\\ansi popup " + std::to_string(index) + "}";
+    }
+    std::string HelpPopupTextByName(const std::string& id) override
+    {
+        return "{\\rtf1\\ansi popup " + id + "}";
+    }
+    int HelpPopupHeight(int) override { return 0; }
 
     bool standardColor = false;
     HWND activeDialog = nullptr;

@@ -31,6 +31,9 @@ public:
     void ShowPGPHelp(const std::string&) override { }
     void ShowManual(const std::string&) override { }
     void ShowTopic(HWND, int) override { }
+    std::string HelpPopupText(int) override { return {}; }
+    std::string HelpPopupTextByName(const std::string&) override { return {}; }
+    int HelpPopupHeight(int) override { return 0; }
 
     TViewerFont MessageFont() override { return { "Arial", 10, 0 }; }
     bool HostWordWrap() override { return false; }
