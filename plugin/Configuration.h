@@ -121,6 +121,8 @@ public:
 protected:
     // The start-up's help handler; made on first use when the start-up made none.
     TZAVEKHelp& HelpHandler();
+    // The help handler when it has been made, else null (the message hook must not make it).
+    TZAVEKHelp* HelpHandlerIfMade() const noexcept { return helpHandler_.get(); }
 
     HWND pluginWindow_ = nullptr;
     HWND parentWindow_ = nullptr;

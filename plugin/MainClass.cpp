@@ -241,6 +241,12 @@ LRESULT TMainClass::HandleHiddenMessage(HWND window, UINT message, WPARAM wParam
         if (window == pluginWindow_)
             pluginWindow_ = nullptr;
         return 0;
+    case WM_TCARD:
+        HelpHandler().SetTCardValue(static_cast<int>(wParam));
+        return 0;
+    case WM_HELP:
+        ShowMenuItemHelp(pluginWindow_, reinterpret_cast<const HELPINFO*>(lParam));
+        return 0;
     case WM_COMMAND:
         HandleCommand(wParam, lParam);
         return 0;
@@ -477,8 +483,11 @@ LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && wParam == PM_REMOVE && self) {
         GuardedVoid("GetMsgHook", [&] {
             auto* msg = reinterpret_cast<MSG*>(lParam);
-            // A message the plug-in took is swallowed: the mail client gets nothing in its place.
-            if (self->PostedMessageTaken(*msg))
+            // The help window sees its keys first (Tab between its panes, Escape); a message the
+            // plug-in took is swallowed: the mail client gets nothing in its place.
+            if (TZAVEKHelp* help = self->HelpHandlerIfMade(); help && help->PreTranslateMessage(*msg))
+                msg->message = WM_NULL;
+            else if (self->PostedMessageTaken(*msg))
                 msg->message = WM_NULL;
         });
     }

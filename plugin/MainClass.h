@@ -120,6 +120,8 @@ private:
     TPluginMenuState MenuState() const;
     // The frame's messages about commands and menus; true when handled (result set).
     bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // F1 on a plug-in menu item: the menu closes and its help page shows; false for other items.
+    bool ShowMenuItemHelp(HWND window, const HELPINFO* info);
     bool IsPluginMenuItem(UINT id) const;
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     void ShowEncryptPopup();
