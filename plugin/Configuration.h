@@ -158,4 +158,6 @@ private:
     std::unique_ptr<TPGPInterface> pgpInterface_;
     std::unique_ptr<TSessionUserScope> sessionUser_;
     std::unique_ptr<TZAVEKHelp> helpHandler_;
+    // The library whose loading failed the start-up, for its error message.
+    std::string failedLibrary_;
 };
