@@ -178,7 +178,7 @@ void TZAVEKForm::DiscardKeyMessage()
 
 void TZAVEKForm::SetButtonHint(TFlatBtn& button, const std::string& hint)
 {
-    button.Hint = hint;
+    button.SetHint(hint);
     const std::size_t amp = hint.find('&');
     if (amp != std::string::npos && amp + 1 < hint.size())
         button.SetCaption(hint.substr(amp, 2));
