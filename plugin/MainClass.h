@@ -65,7 +65,7 @@ public:
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
     // The configuration dialog; restarts the mail client when the user accepts that for a toolbar change.
-    void EditConfiguration();
+    void EditConfiguration() override;
     // Forgets what the mail client's commands said about the next decode (a mail window became
     // active); a host setting a decode switched off is given back.
     void ClearDecodeState();

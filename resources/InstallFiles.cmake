@@ -4,7 +4,8 @@ set(ZAVEK_INSTALL_FILES
   ${CMAKE_CURRENT_LIST_DIR}/ZAVEKMain.fff
   ${CMAKE_CURRENT_LIST_DIR}/ZAVEKCryptor.fff
   ${CMAKE_CURRENT_LIST_DIR}/ZAVEKHelpEn.htm
-  ${CMAKE_CURRENT_LIST_DIR}/ZAVEKManualEn.htm)
+  ${CMAKE_CURRENT_LIST_DIR}/ZAVEKManualEn.htm
+  ${CMAKE_CURRENT_LIST_DIR}/POPUPSEn.htm)
 # The toolbar buttons' bitmaps, which the mail client loads by file name.
 foreach(button EditAutoList WipePassphrase EncryptOnly SignOnly EncryptSign DecryptMessage VerifySignature
         ManageKeys LaunchPGP)

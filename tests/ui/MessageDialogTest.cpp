@@ -232,7 +232,9 @@ TEST(MessageDialog, OkButtonShowsTheGlyphWithoutItsBackground)
 {
     FakeMainObject main;
     auto* dialog = new TMessageDialog(main);
-    EXPECT_EQ(dialog->fbOk->Caption(), "");
+    // Drawn as the glyph alone, named by its caption.
+    EXPECT_EQ(dialog->fbOk->Caption(), main.Texts().GetEntry(107));
+    EXPECT_TRUE(dialog->fbOk->CaptionHidden);
     EXPECT_EQ(dialog->fbOk->Glyph().Width(), 16);
     EXPECT_EQ(dialog->fbOk->Glyph().TransparentColor, clWhite);
     dialog->CloseDown();

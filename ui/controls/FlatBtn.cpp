@@ -237,7 +237,7 @@ void TFlatBtn::DrawGlyphAndCaption(TCanvas& canvas, RECT content, bool shifted)
     const int width = content.right - content.left;
     const int height = content.bottom - content.top;
     GdiFlush();
-    if (caption.empty() || glyphOnly_) {
+    if (caption.empty() || glyphOnly_ || (CaptionHidden && Glyph().Width() > 0)) {
         if (glyphWidth > 0)
             CopyGlyph(canvas, content.left + (width - glyphWidth) / 2, content.top + (height - glyphHeight) / 2);
         return;

@@ -36,6 +36,9 @@ public:
 
     // The caption is '&' and one other character: the glyph is drawn alone.
     bool GlyphOnly() const noexcept { return glyphOnly_; }
+    // Draws the glyph alone while the caption stays the button's name (for the keyboard, for
+    // screen readers and for programs that find the button by its text).
+    bool CaptionHidden = false;
     bool Hot() const noexcept { return hot_; }
     bool Themed() const noexcept { return static_cast<bool>(theme_); }
     // The theme state the button is drawn in now (also the basis of the classic frame).

@@ -154,10 +154,13 @@ void TAboutDialog::SetGlyph(int id)
         const std::uint32_t corner = bitmap.Bits()[(bitmap.Height() - 1) * bitmap.Width()];
         bitmap.TransparentColor
             = static_cast<TColor>(((corner & 0xFF) << 16) | (corner & 0xFF00) | ((corner >> 16) & 0xFF));
-        fbAbout->SetCaption("");
+        // The glyph is drawn; the caption stays the button's name.
+        fbAbout->CaptionHidden = true;
+        fbAbout->SetCaption(Texts().GetEntry(id == GlyphOk ? TextOk : TextCancel));
     } else {
         // Without the plug-in's glyph the button says what it does.
         bitmap.SetSize(0, 0);
+        fbAbout->CaptionHidden = false;
         fbAbout->SetBounds(Scaled(DesignWidth) / 2 - Scaled(35), Scaled(9), Scaled(70), Scaled(26));
         fbAbout->SetCaption(Texts().GetEntry(id == GlyphOk ? TextOk : TextCancel));
     }

@@ -19,6 +19,9 @@ constexpr int PageWidth = DesignWidth - TreeWidth - 16 - 4;
 constexpr int FieldLeft = 170;
 constexpr int RowHeight = 30;
 
+// The help file's page of the dialog.
+constexpr int ConfigHelpPage = 33;
+
 // The language texts of the dialog's captions.
 enum : uint16_t {
     TextHelp = 0,
@@ -384,9 +387,9 @@ void TConfigDialog::SetConfigCaptions()
 
 void TConfigDialog::SetConfigHelpContexts()
 {
-    // 1 to 27 are popups of single controls, 28 to 33 the help file's pages; a control without a
-    // context of its own takes its page's.
-    HelpContext = 28;
+    // 1 to 27 are popups of single controls; the dialog's page of the help file is 33, which every
+    // control without a context of its own takes from its parents.
+    HelpContext = ConfigHelpPage;
     const std::pair<TControl*, int> contexts[] = { { cbxKeyserverProtocol, 1 }, { edKeyserverName, 1 },
         { meKeyserverPort, 1 }, { edSecring, 2 }, { edPubring, 3 }, { edGroups, 4 }, { cbxDefaultUser, 5 },
         { cbUseAlways, 6 }, { cbxSignAlgorithm, 7 }, { cbUseRIPEMD, 8 }, { edComment, 9 }, { cbWipePassphrase, 10 },
@@ -395,9 +398,7 @@ void TConfigDialog::SetConfigHelpContexts()
         { cbUseAutoList, 16 }, { cbHideKeyDialog, 17 }, { cbEncryptToSelf, 18 }, { cbEncryptAttachments, 19 },
         { cbConfirmEncryption, 20 }, { cbMixOptionsWarning, 21 }, { cbADKWarning, 22 }, { cbCheckForKeyData, 23 },
         { cbKeyserverLookup, 24 }, { cbPreDecodePSMime, 25 }, { cbAutoVerify, 26 }, { rbNoInfo, 26 },
-        { rbInReaderWindow, 26 }, { rbInExtraWindow, 26 }, { seSeconds, 27 }, { tsPGPPaths, 29 },
-        { tsPGPMiscellaneous, 29 }, { tsPMToolbar, 30 }, { tsPMMiscellaneous, 30 }, { tsZAVEKEncoding, 31 },
-        { tsZAVEKDecoding, 32 }, { tsZAVEKMiscellaneous, 33 } };
+        { rbInReaderWindow, 26 }, { rbInExtraWindow, 26 }, { seSeconds, 27 } };
     for (const auto& [control, context] : contexts)
         control->HelpContext = context;
 }
@@ -409,7 +410,7 @@ void TConfigDialog::BuildNavigation()
     tvNavigation->SetBounds(8, 8, TreeWidth - 8, DesignHeight - 60);
     tvNavigation->HideSelection = false;
     tvNavigation->SetTabStop(true);
-    tvNavigation->HelpContext = 28;
+    tvNavigation->HelpContext = ConfigHelpPage;
     const TZAVEKStringList& texts = Texts();
     const struct {
         std::string root;

@@ -198,14 +198,14 @@ void TMessageDialog::BuildLayout()
     pnButtons = MakePanel(pnBottom, alNone, 106, 36);
     fbOk = MakeButton(pnButtons, 38, 3, 30, 30, mrOk);
     TBitmap& glyph = fbOk->Glyph();
+    // The button says what it does, drawn as the plug-in's glyph when there is one.
+    fbOk->SetCaption(texts.GetEntry(107));
+    fbOk->CaptionHidden = true;
     if (glyph.LoadFromResourceId(FrameworkModule(), 100)) {
         // As with every button glyph, the bottom-left pixel's colour is the transparent one.
         const std::uint32_t corner = glyph.Bits()[(glyph.Height() - 1) * glyph.Width()];
         glyph.TransparentColor = static_cast<TColor>(
             ((corner & 0xFF) << 16) | (corner & 0xFF00) | ((corner >> 16) & 0xFF));
-    } else {
-        // Without the plug-in's glyph the button says what it does.
-        fbOk->SetCaption(texts.GetEntry(107));
     }
     pnYesNo = MakePanel(pnButtons, alClient, 106, 36);
     fbYes = MakeButton(pnYesNo, 2, 5, 49, 26, mrYes);
