@@ -334,27 +334,6 @@ TEST(Gallery, TextViewer)
     ADD_FAILURE() << "the test message has no text part";
 }
 
-std::string PictureBytes(int width, int height)
-{
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file {};
-    BITMAPINFOHEADER info {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = static_cast<DWORD>(stride * height);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < stride; ++x)
-            bytes += static_cast<char>((x * 2 + y) & 0xFF);
-    return bytes;
-}
 
 TEST(Gallery, ImageViewer)
 {
@@ -365,7 +344,7 @@ TEST(Gallery, ImageViewer)
     node.NodeKind = nkAttachment;
     node.Caption = "File: photo.bmp";
     node.FileName = "photo.bmp";
-    node.Text = PictureBytes(240, 160);
+    node.Text = BitmapBytes(240, 160);
     Shoot("image_viewer", "TImageViewer", [&] { ShowImagePart(main, node, nullptr); });
 }
 
