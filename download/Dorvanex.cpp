@@ -129,7 +129,8 @@ DWORD SaveUrlData(TDownloadBlock& block)
 {
     std::string body;
     switch (ReadUrlBody(block.Handles.Request.load(), body)) {
-    case TFetchResult::Ok: return SaveBody(block.FileName, body);
+    // A cancel that came while the body was read saves nothing: the caller was told it was cancelled.
+    case TFetchResult::Ok: return block.Cancelled ? DOWNLOAD_CANCELLED : SaveBody(block.FileName, body);
     case TFetchResult::BadStatus: return DOWNLOAD_NOT_OPENED;
     default: return DOWNLOAD_INCOMPLETE;
     }
@@ -161,11 +162,17 @@ DWORD WINAPI DownloadThread(void* parameter)
         TOfflineModeGuard online;
         std::string urls = block.Urls;
         while (!urls.empty()) {
+            // A cancel between two URLs ends the list before the next one is asked.
+            if (block.Cancelled) {
+                result = DOWNLOAD_CANCELLED;
+                break;
+            }
             const std::string url = NextListItem(urls);
             if (url.empty())
                 continue;
             result = TryUrl(block, url);
-            if (block.Cancelled)
+            // A file already saved stays the result: it is whole, and the code must say so.
+            if (result != DOWNLOAD_SAVED && block.Cancelled)
                 result = DOWNLOAD_CANCELLED;
             if (result == DOWNLOAD_SAVED || result == DOWNLOAD_CANCELLED)
                 break;

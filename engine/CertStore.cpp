@@ -297,19 +297,24 @@ int32_t ImportOne(PCCERT_CONTEXT certificate, const TSecureBytes& password, cons
     bool exported = false;
     int pressed = 0;
     TSecureBytes entered;
+    const std::string caption
+        = CertificateName(certificate, 0) + " / " + CertificateName(certificate, CERT_NAME_ISSUER_FLAG);
     {
-        TExportPromptSession session(
-            CertificateName(certificate, 0) + " / " + CertificateName(certificate, CERT_NAME_ISSUER_FLAG), prompt,
-            parent);
+        TExportPromptSession session(caption, prompt, parent);
         exported = ExportPfx(memory.Get(), pfx, reinterpret_cast<LPCWSTR>(password.data())) != FALSE;
         pressed = session.PressedButton();
         entered = session.TakeEnteredPassword();
     }
     ProcessPendingMessages();
+    // Windows asks for nothing when the key has no strong protection: the export alone decides.
     if (pressed == IDCANCEL)
         return kCertStoreCancelled;
-    if (pressed != IDOK || !exported)
+    if (!exported)
         return kCertStoreNoCertificate;
+    // The key must not stay locked under the transfer passphrase nobody knows: without a password
+    // from the system's prompt, the user gives the one that protects it in the key database.
+    if (!entered && !(state.dialog ? state.dialog : OwnPassphraseDialog)(caption, prompt, parent, entered))
+        return kCertStoreCancelled;
     const HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     buffer.Get().resize(pfx.cbData);
     std::string keyPassphrase(reinterpret_cast<const char*>(entered.data()), entered.TextLength());

@@ -9,5 +9,5 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/KeyFuncs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyFuncsQueries.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyRings.cpp)
-  target_link_libraries(zavek_keyfuncs PUBLIC zavek_keytypes engine_sdk UTF8 TimeUtils zavek_strutil)
+  target_link_libraries(zavek_keyfuncs PUBLIC zavek_keytypes engine_sdk UTF8 TimeUtils zavek_strutil zavek_asn1tools)
 endif()

@@ -1,6 +1,7 @@
 // The property readers: one small reader per record field, each answering with the field's zero
 // value when the SDK refuses, and the fill routines that call them in order.
 #include "engine/KeyFuncs.h"
+#include "engine/ASN1Tools.h"
 #include "engine/KeyFuncsSdk.h"
 #include "engine/sdk/pgpBase.h"
 #include "foundation/UTF8.h"
@@ -193,11 +194,18 @@ PGPKeyDBObjRef UserIDOfSignature(PGPKeyDBObjRef signature)
     return owner;
 }
 
-// Certificate usage bits come from parsing the certificate, which this engine does not do yet;
-// until then a certificate reports no usage.
-uint8_t CertificateUsage(PGPKeyDBObjRef)
+// The low eight key-usage bits of a certificate signature's DER data (digitalSignature = bit 0).
+uint8_t CertificateUsage(PGPKeyDBObjRef signature)
 {
-    return 0;
+    std::string der(65536, '\0');
+    PGPSize length = 0;
+    if (GetDataProperty(signature, kPGPSigProperty_X509Certificate, der.data(), static_cast<PGPSize>(der.size()), &length)
+        != kPGPError_NoErr)
+        return 0;
+    der.resize(std::min<std::size_t>(length, der.size()));
+    TX509CertPropsRec facts;
+    ApplyCertificateFacts(der, facts);
+    return static_cast<uint8_t>(facts.KeyUsage & 0xFF);
 }
 
 // The user ids of the key and, when asked for, what their X.509 certificates say.
@@ -239,7 +247,7 @@ PGPError UserIDPass(PGPKeyDBObjRef key, uint32_t selection, TKeyPropsRec& record
             uint8_t kind = IsSelfSignedCert(signature) ? kCertSelfSigned : kCertValid;
             const uint8_t usage = CertificateUsage(signature);
             userIDs->SetKeyUsage(line, usage);
-            if ((filter & kKeyFilterCertEncrypt) && (!valid || !(usage & 0x08)))
+            if ((filter & kKeyFilterCertEncrypt) && (!valid || !(usage & kCertUsageEncrypt)))
                 kind = kCertNone;
             if ((filter & kKeyFilterCertSign) && (!valid || !(usage & 0x01)))
                 kind = kCertNone;

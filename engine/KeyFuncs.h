@@ -67,12 +67,15 @@ public:
     TKeyRings& operator=(const TKeyRings&) = delete;
     ~TKeyRings();
 
-    // Opens the store or joins the current opening; reopens first when a ring file changed.
+    // Opens the store or joins the current opening (which keeps its files even when they changed
+    // since: the outer holder still uses its handles).
     PGPError Open(PGPContextRef* context, PGPKeySetRef* keySet);
     // Ends one opening; the last one frees the store and the context.
     void Close();
-    // Closes every opening, opens again and keeps the count.
+    // Closes every opening, opens again and keeps the count; with more than one opening (another
+    // holder besides the caller) it keeps the current store.
     PGPError Reopen(PGPContextRef* context, PGPKeySetRef* keySet);
+    // New ring files take effect at the next first opening.
     PGPError SetRingFiles(const std::string& publicRing, const std::string& secretRing);
     // True when a ring file was written at or after the last open or commit.
     bool RingsChanged() const;

@@ -141,6 +141,10 @@ private:
     TStringList groups_;
 };
 
+// The key-usage bits (digitalSignature = bit 0) that allow encrypting to a certificate: RSA
+// certificates name keyEncipherment, some dataEncipherment.
+constexpr uint16_t kCertUsageEncrypt = 0x0C;
+
 struct TX509CertPropsRec {
     std::string SerialNumber;
     int32_t KeyAlgorithm = 0;

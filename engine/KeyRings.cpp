@@ -84,13 +84,8 @@ PGPError TKeyRings::Open(PGPContextRef* context, PGPKeySetRef* keySet)
         retried_ = false;
         return status;
     }
-    if (openCount_ > 0 && WatchRingFiles && RingsChanged()) {
-        status = Reopen(context, keySet);
-        if (status != kPGPError_NoErr) {
-            retried_ = false;
-            return status;
-        }
-    }
+    // A nested opening joins the outer one even when a ring file changed since: the outer holder
+    // still uses the context and the key set, and the next first opening reads the files anew.
     if (openCount_ > 0) {
         status = kPGPError_NoErr;
         if (SDKGeneration >= 2 && SDKProcs.PGPsdkReconnect) {
@@ -202,6 +197,14 @@ void TKeyRings::Close()
 
 PGPError TKeyRings::Reopen(PGPContextRef* context, PGPKeySetRef* keySet)
 {
+    // Another holder still works with the context and the key set: they are not freed under it.
+    if (openCount_ > 1) {
+        if (context)
+            *context = context_;
+        if (keySet)
+            *keySet = keySet_;
+        return kPGPError_NoErr;
+    }
     const int count = openCount_;
     if (openCount_ > 0) {
         openCount_ = 1;
@@ -221,9 +224,8 @@ PGPError TKeyRings::SetRingFiles(const std::string& publicRing, const std::strin
         return kPGPError_NoErr;
     publicRing_ = publicRing;
     secretRing_ = secretRing;
-    if (openCount_ == 0)
-        return kPGPError_NoErr;
-    return Reopen(nullptr, nullptr);
+    // Whoever holds the store now finishes on the old files; the next first opening takes the new.
+    return kPGPError_NoErr;
 }
 
 bool TKeyRings::RingsChanged() const

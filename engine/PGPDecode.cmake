@@ -5,5 +5,6 @@ if(ZAVEK_WINDOWS)
   add_library(zavek_decode STATIC
     ${CMAKE_CURRENT_LIST_DIR}/PGPDecode.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPDecodeEvents.cpp)
-  target_link_libraries(zavek_decode PUBLIC zavek_decode_state zavek_keyfuncs zavek_secure)
+  target_link_libraries(zavek_decode PUBLIC zavek_decode_state zavek_keyfuncs zavek_secure zavek_psmime zavek_x509funcs
+    zavek_pgpdialogs)
 endif()

@@ -5,6 +5,7 @@
 
 #include "engine/KeyFuncs.h"
 #include "engine/KeyFuncsSdk.h"
+#include "engine/PSMimeTools.h"
 #include "engine/SecureFuncs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
@@ -23,6 +24,30 @@ void BurnString(std::string& text)
     text.clear();
 }
 
+// An S/MIME entity's CMS data (and signed content); false for anything else.
+bool SplitSMime(const std::string& input, TSMimeInput& smime)
+{
+    std::string header, body, charset, signature;
+    switch (SplitSecureMime(input, header, body, false, charset, signature)) {
+    case kSecureMimeSignedData:
+        smime.kind = kResultSMimeSigned;
+        smime.cms = std::move(body);
+        return true;
+    case kSecureMimeEnveloped:
+        smime.kind = kResultSMimeEnveloped;
+        smime.cms = std::move(body);
+        return true;
+    case kSecureMimeSigned:
+        smime.kind = kResultSMimeSigned;
+        smime.cms = std::move(signature);
+        smime.signedContent = std::move(body);
+        smime.detached = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 TPGPDecode::~TPGPDecode() { BurnResults(); }
@@ -39,7 +64,10 @@ void TPGPDecode::ClearResults()
     ResultKind = kResultNothing;
     ImportStatus = 0;
     ImportedKeys = 0;
+    if (ImportedKeyList)
+        ImportedKeyList->Clear();
     SigProps = TSigPropsRec();
+    SMimeSignerCertificate.clear();
     ForYourEyesOnly = false;
     SignatureSeen = false;
     RecipientKeyIDs.clear();
@@ -81,8 +109,10 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
 {
     if (input.empty())
         return kDecodeEmptyInput;
-    // CMS needs an SDK part the engine does not have: no fake success, no half decode.
-    if (IsSMimeOrCertificate(input))
+    TSMimeInput smime;
+    const bool isSMime = SplitSMime(input, smime);
+    // CMS came with the fourth SDK generation; certificate data is no message to decode.
+    if (isSMime ? SDKGeneration < 4 : IsSMimeOrCertificate(input))
         return kDecodeNotAvailable;
     TJob job;
     job.owner = this;
@@ -96,14 +126,24 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         job.keySet = KeyRings().KeySet();
     }
     ResultKind = kResultNothing;
-    PGPError status = Analyse(job, input);
-    if (status != kPGPError_NoErr && status != kPGPError_CorruptData)
-        return status;
-    if (job.detachedFound)
-        return kDecodeNoDetachedData; // a text in memory has no file holding the signed data
-    if (depth == 0)
-        Charset = ArmourCharset(input);
-    status = Decode(job, input);
+    PGPError status = kPGPError_NoErr;
+    if (isSMime) {
+        // The entity says what it is; the SDK's analysis of OpenPGP data has nothing to add.
+        job.smime = &smime;
+        ResultKind = smime.kind;
+        job.signedFound = smime.kind == kResultSMimeSigned;
+    } else {
+        status = Analyse(job, input);
+        if (status != kPGPError_NoErr && status != kPGPError_CorruptData)
+            return status;
+        if (job.detachedFound)
+            return kDecodeNoDetachedData; // a text in memory has no file holding the signed data
+        if (depth == 0)
+            Charset = ArmourCharset(input);
+    }
+    status = Decode(job, isSMime ? smime.cms : input);
+    if (isSMime && status == kPGPError_NotImplemented)
+        status = kDecodeNotAvailable; // an SDK without CMS
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
         status = DecodeWithKeySource(job, input);
     if (status != kPGPError_NoErr) {
@@ -116,13 +156,14 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     // empty text as the message.
     if (ResultKind == kResultNothing && !PassThroughUnrecognised)
         return kPGPError_UnsupportedFormat;
-    if (ImportedKeys > 0 && !NoKeyRing)
-        KeyRings().Commit();
+    if (job.foundDB.Get())
+        OfferFoundKeys(job);
     if (ForYourEyesOnly) {
         BurnResults(); // only the secure viewer may show it, and it is not available here
         return kDecodeNotAvailable;
     }
-    bool encrypted = ResultKind == kResultPGPEncrypted || ResultKind == kResultSMimeEnveloped;
+    const int32_t outerKind = ResultKind;
+    bool encrypted = outerKind == kResultPGPEncrypted || outerKind == kResultSMimeEnveloped;
     if (Recursive && encrypted && !SignatureSeen && depth + 1 < kMaxNestedDecodes && !Output.empty()) {
         // The plaintext may itself be a signed message: decode it once more, keeping the first
         // output when it holds nothing the SDK recognises.
@@ -132,12 +173,12 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         if (result != kPGPError_NoErr || !SignatureSeen) {
             BurnResults();
             Output = std::move(first);
-            ResultKind = kResultPGPEncrypted;
+            ResultKind = outerKind;
             return kPGPError_NoErr;
         }
         BurnString(first);
-        // Still OpenPGP: the S/MIME kind would make a good signature read as a bad certificate.
-        ResultKind = kResultPGPEncrypted;
+        // The outer kind stays: an OpenPGP signature read as S/MIME would count as a bad certificate.
+        ResultKind = outerKind;
     }
     return kPGPError_NoErr;
 }
@@ -162,15 +203,27 @@ int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
     const PGPContextRef context = job.context;
     PGPOptionListRef output = job.signedFound && KeepInput ? SDKProcs.PGPODiscardOutput(context, 1)
                                                            : SDKProcs.PGPONullOption(context);
+    const TSMimeInput* smime = job.smime;
+    const bool detached = smime && smime->detached;
     PGPError status = SDKProcs.PGPDecode(context, OptionKeySource(context, job.keySet),
         SDKProcs.PGPOPassThroughKeys(context, PassThroughKeys),
         SDKProcs.PGPOPassThroughIfUnrecognized(context, PassThroughUnrecognised),
         SDKProcs.PGPORecursivelyDecode(context, Recursive && !job.signedFound),
         SDKProcs.PGPOSendEventIfKeyFound(context, 1),
         SDKProcs.PGPOEventHandler(context, &TPGPDecode::EventHandler, &job),
+        smime ? SDKProcs.PGPOSMIMEMatchCriterion(context, 3) : SDKProcs.PGPONullOption(context),
+        smime ? SDKProcs.PGPOInputFormat(context, kPGPFormat_CMS) : SDKProcs.PGPONullOption(context),
+        detached ? SDKProcs.PGPODetachedSig(context,
+                       SDKProcs.PGPOInputBuffer(context, smime->signedContent.data(),
+                           static_cast<PGPSize>(smime->signedContent.size())),
+                       kPGPEndOfOptions)
+                 : SDKProcs.PGPONullOption(context),
         SDKProcs.PGPOInputBuffer(context, input.data(), static_cast<PGPSize>(input.size())), output,
         kPGPEndOfOptions);
     TakeSectionOutput(job);
+    // What a detached signature signed is the message; the SDK outputs nothing of its own for it.
+    if (status == kPGPError_NoErr && detached && !KeepInput)
+        job.joined = smime->signedContent;
     if (status == kPGPError_NoErr)
         Output = std::move(job.joined);
     return status;

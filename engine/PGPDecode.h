@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+class TKeyPropsList;
 class TSecure;
 class TSecureBytes;
 
@@ -108,7 +110,9 @@ public:
     int32_t ResultKind = kResultNothing;
     int32_t ImportStatus = 0;
     int ImportedKeys = 0;
+    std::unique_ptr<TKeyPropsList> ImportedKeyList; // key ids and user ids of the imported keys
     TSigPropsRec SigProps;
+    std::string SMimeSignerCertificate; // DER of an S/MIME signer's certificate in the key database
     bool ForYourEyesOnly = false;
     bool SignatureSeen = false;
     std::string RecipientKeyIDs; // "0x…" of the message's recipients, comma-joined
@@ -125,6 +129,8 @@ private:
     PGPError OnPassphrase(TJob& job, PGPEvent& event);
     PGPError OnRecipients(TJob& job, const PGPEventRecipientsData& data);
     PGPError OnKeyFound(TJob& job, const PGPEventKeyFoundData& data);
+    // The keys a successful decode found, offered in the import dialog.
+    void OfferFoundKeys(TJob& job);
     PGPError OnOutput(TJob& job, PGPEvent& event);
     PGPError OnSignature(TJob& job, PGPEvent& event);
     bool KeySourceHolds(TJob& job, const PGPKeyID& keyID);

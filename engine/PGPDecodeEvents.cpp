@@ -5,7 +5,10 @@
 
 #include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDecodeJob.h"
+#include "engine/X509Funcs.h"
+#include "engine/PGPDialogs.h"
 #include "engine/sdk/pgpAdapters.h"
+#include "engine/sdk/pgpBase.h"
 
 #include <limits>
 
@@ -74,8 +77,8 @@ PGPError TPGPDecode::OnAnalyse(TJob& job, int32_t type)
 {
     const bool recognised = type != kPGPAnalyze_Unknown;
     if (job.pass == 2) {
-        // A signed message inside an encrypted one still reads as encrypted.
-        if (recognised && ResultKind != kResultPGPEncrypted)
+        // A signed message inside an encrypted one still reads as encrypted; S/MIME kinds stay.
+        if (recognised && ResultKind != kResultPGPEncrypted && !job.smime)
             ResultKind = type;
         return kPGPError_NoErr;
     }
@@ -139,16 +142,28 @@ PGPError TPGPDecode::OnRecipients(TJob& job, const PGPEventRecipientsData& data)
 PGPError TPGPDecode::OnKeyFound(TJob& job, const PGPEventKeyFoundData& data)
 {
     SigProps = TSigPropsRec();
+    if (job.smime && data.keyDB) {
+        TX509CertPropsRec record;
+        job.certState = VerifyCertificateChain(SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB), record);
+    }
     if (!ImportFoundKeys || !data.keyDB)
         return kPGPError_NoErr;
-    PGPKeySetRef found = SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB);
-    PGPKeyDBRef rings = SDKProcs.PGPPeekKeySetKeyDB(job.keySet);
+    // Nothing of a decode that fails later may reach the rings: the keys wait in a store of their own.
+    ImportStatus = job.foundDB.Get() ? kPGPError_NoErr : SDKProcs.PGPNewKeyDB(job.context, job.foundDB.Out());
     TOwnedKeySet copied;
-    ImportStatus = found && rings ? SDKProcs.PGPCopyKeys(found, rings, copied.Out()) : kPGPError_BadParams;
-    uint32_t count = 0;
-    if (ImportStatus == kPGPError_NoErr && SDKProcs.PGPCountKeys(copied.Get(), &count) == kPGPError_NoErr)
-        ImportedKeys += static_cast<int>(count);
+    if (ImportStatus == kPGPError_NoErr)
+        ImportStatus = SDKProcs.PGPCopyKeys(SDKProcs.PGPPeekKeyDBRootKeySet(data.keyDB), job.foundDB.Get(), copied.Out());
     return kPGPError_NoErr;
+}
+
+void TPGPDecode::OfferFoundKeys(TJob& job)
+{
+    ImportStatus = AddSelectedKeys(job.context, KeyRings().KeySet(), SDKProcs.PGPPeekKeyDBRootKeySet(job.foundDB.Get()),
+        static_cast<HWND>(Parent), ImportPrompt, kKeyPropKeyID | kKeyPropUserID, ImportedKeyList);
+    job.foundDB.Reset();
+    ImportedKeys = ImportStatus == kPGPError_NoErr && ImportedKeyList ? ImportedKeyList->Count() : 0;
+    if (ImportStatus == kDecodeCancelled)
+        ImportFoundKeys = false; // the user declined: not asked again for this job
 }
 
 PGPError TPGPDecode::OnOutput(TJob& job, PGPEvent& event)
@@ -174,12 +189,26 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
     if (ResultKind == kResultEncryptedSigned)
         ResultKind = kResultSMimeSigned;
     FillSigState(data, NowUnix(), SigProps);
-    SigProps.Detached = job.detachedFound;
+    SigProps.Detached = job.detachedFound || (job.smime && job.smime->detached);
+    if (job.smime) {
+        SigProps.Expired = SigProps.Expired || data.certExpired;
+        SigProps.Revoked = SigProps.Revoked || data.certRevoked;
+        SigProps.CertState = job.certState;
+        const PGPKeyDBObjRef certificate = data.signingKey ? FindKeyCertificate(nullptr, data.signingKey, 0) : 0;
+        SMimeSignerCertificate = certificate ? CertificateDer(certificate) : std::string();
+    }
     if (data.signingKey) {
-        SigProps.KeyIDText = KeyIDText(data.signingKey);
-        SigProps.UserIDText = PrimaryUserIDOf(data.signingKey);
+        // A sub-key that signed is shown as its master key, with its own key id kept apart.
+        PGPKeyDBObjRef key = data.signingKey;
+        if (SDKGeneration > 1 && SDKProcs.PGPPeekKeyDBObjKey && SDKProcs.PGPPeekKeyDBObjKey(key))
+            key = SDKProcs.PGPPeekKeyDBObjKey(key);
+        SigProps.KeyIDText = KeyIDText(key);
+        const std::string signer = KeyIDString(data.signingKeyID);
+        if (!signer.empty() && _stricmp(signer.c_str(), SigProps.KeyIDText.c_str()) != 0)
+            SigProps.SubKeyIDText = signer;
+        SigProps.UserIDText = PrimaryUserIDOf(key);
         int32_t trust = 0;
-        if (GetNumericProperty(data.signingKey, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
+        if (GetNumericProperty(key, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
             SigProps.Trust = trust;
     } else {
         SigProps.KeyIDText = KeyIDString(data.signingKeyID);

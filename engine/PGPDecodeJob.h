@@ -30,6 +30,15 @@ std::string KeyIDString(const PGPKeyID& keyID);
 // The comma-joined key ids of a recipient key-id array, for the passphrase prompt.
 std::string JoinedKeyIDs(const PGPKeyID* keyIDs, uint32_t count);
 
+// An S/MIME entity taken apart for the SDK: the CMS data, and the signed content of a
+// multipart/signed entity (whose CMS data is its detached signature).
+struct TSMimeInput {
+    int32_t kind = kResultNothing; // kResultSMimeEnveloped or kResultSMimeSigned
+    std::string cms;
+    std::string signedContent;
+    bool detached = false;
+};
+
 struct TPGPDecode::TJob {
     TPGPDecode* owner = nullptr;
     PGPContextRef context = 0;
@@ -56,6 +65,10 @@ struct TPGPDecode::TJob {
     TOwnedKeyDB sourceDB;
     TOwnedKeyDB joinedDB;
     bool sourceHoldsSigner = false;
+    const TSMimeInput* smime = nullptr;
+    int32_t certState = 0; // chain check of the certificates an S/MIME message carries
+    // Keys met in the message, held apart from the rings until the decode has succeeded.
+    TOwnedKeyDB foundDB;
 
     TJob() = default;
     TJob(const TJob&) = delete;
@@ -66,6 +79,7 @@ struct TPGPDecode::TJob {
         std::fill(joined.begin(), joined.end(), '\0');
         FreeRecipients();
         joinedDB.Reset(); // before the rings close, which may end the context
+        foundDB.Reset();
         sourceDB.Reset();
         if (ringsOpened)
             KeyRings().Close();

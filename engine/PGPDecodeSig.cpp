@@ -74,7 +74,12 @@ std::string ArmourCharset(const std::string& text)
 
 bool IsSMimeOrCertificate(const std::string& text)
 {
-    if (text.rfind("-----BEGIN CERTIFICATE-----", 0) == 0 || text.find("\n-----BEGIN CERTIFICATE-----") != std::string::npos)
+    // The certificate test is for what holds no OpenPGP data: a PGP message may carry a
+    // certificate in its text without becoming one.
+    const bool armoured = text.rfind("-----BEGIN PGP ", 0) == 0 || text.find("\n-----BEGIN PGP ") != std::string::npos;
+    if (!armoured
+        && (text.rfind("-----BEGIN CERTIFICATE-----", 0) == 0
+            || text.find("\n-----BEGIN CERTIFICATE-----") != std::string::npos))
         return true;
     const std::string header = Lower(EntityHeader(text));
     if (header.find("content-type:") == std::string::npos)

@@ -85,6 +85,11 @@ inline const PGPKeySetRef kImportedSetWanted = static_cast<PGPKeySetRef>(-1);
 PGPError ImportKeys(HWND window, const std::string& textOrFile, const std::string& prompt, PGPKeySetRef& keySet,
                     uint32_t selection, std::unique_ptr<TKeyPropsList>& list, bool fromFile);
 void FreeImportedKeys(PGPKeySetRef keySet);
+// The import selection that key import, key-server search and the decoder's found keys end with:
+// the keys of `offered` in the selection dialog (all of them without a prompt); the chosen ones go
+// into the key ring, which is committed, and are listed with `selection`. -10988 when none offered.
+PGPError AddSelectedKeys(PGPContextRef context, PGPKeySetRef ring, PGPKeySetRef offered, HWND window,
+                         const std::string& prompt, uint32_t selection, std::unique_ptr<TKeyPropsList>& list);
 // The keys chosen in the selection dialog over the whole ring, armoured into `text` or written to the
 // file named by `text`; private keys only when asked for.
 PGPError ExportKeys(const std::string& prompt, std::string& text, std::unique_ptr<TKeyPropsList>& list, HWND window,

@@ -4,10 +4,12 @@
 
 #include "engine/KeyDialogAssist.h"
 #include "engine/KeyFuncs.h"
+#include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDialogs.h"
 #include "engine/PGPEncodeRules.h"
 #include "engine/PGPInterfaceTexts.h"
 #include "engine/PSMimeTools.h"
+#include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
 
@@ -19,9 +21,6 @@ namespace {
 
 // Status of SDK output that is no usable body (empty, or PGP/MIME without its separator).
 constexpr int32_t kStatusBadOutput = kPGPError_CorruptData;
-
-// Certificates and the CMS come with the S/MIME unit; until then S/MIME jobs are not available.
-constexpr int32_t kStatusNoCMS = kStatusNotAvailable;
 
 void BurnString(std::string& text)
 {
@@ -84,17 +83,29 @@ void TPGPEncode::SetClearSign(bool on)
     if (!on)
         return;
     sign_ = Settings.Armor = Settings.DataIsText = true;
-    encrypt_ = compress_ = detached_ = false;
+    encrypt_ = compress_ = detached_ = conventional_ = false;
 }
 
 void TPGPEncode::SetEncrypt(bool on)
 {
     encrypt_ = on;
     if (on)
-        detached_ = clearSign_ = false;
+        detached_ = conventional_ = clearSign_ = false;
 }
 
-void TPGPEncode::SetSign(bool on) { sign_ = on; }
+void TPGPEncode::SetSign(bool on)
+{
+    sign_ = on;
+    if (on)
+        conventional_ = false;
+}
+
+void TPGPEncode::SetConventional(bool on)
+{
+    conventional_ = on;
+    if (on)
+        sign_ = encrypt_ = clearSign_ = detached_ = false;
+}
 
 int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime)
 {
@@ -102,7 +113,7 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
     if (smime && SDKGeneration < 4)
         return kStatusNotAvailable;
     sign_ = sign;
-    clearSign_ = detached_ = false;
+    clearSign_ = detached_ = conventional_ = false;
     encrypt_ = compress_ = true;
     smime_ = smime;
     if (smime && sign)
@@ -129,15 +140,39 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         BuildSMimeBody(output_, nullptr, boundary, body, Settings.OmitMimeVersion, true, 0, headerLength);
         output_ = body;
         mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
-    } else if (Settings.PGPMime) {
-        status = WrapPgpMime(true);
-    } else if (addCharset_) {
-        std::string withCharset;
-        InsertArmorCharset(Settings.Charset, output_, false, withCharset);
-        output_ = withCharset;
+    } else {
+        status = FinishPgpOutput(true);
     }
     BurnString(input_);
     return status;
+}
+
+int32_t TPGPEncode::EncryptConventional(const std::string& text)
+{
+    mimeHeaderLength_ = 0;
+    SetConventional(true);
+    compress_ = true;
+    smime_ = false;
+    input_ = text;
+    addCharset_ = !Settings.Charset.empty();
+    int32_t status = Run();
+    conventional_ = false;
+    if (status == kStatusOK)
+        status = FinishPgpOutput(true);
+    BurnString(input_);
+    return status;
+}
+
+int32_t TPGPEncode::FinishPgpOutput(bool encrypted)
+{
+    if (Settings.PGPMime)
+        return WrapPgpMime(encrypted);
+    if (addCharset_) {
+        std::string withCharset;
+        InsertArmorCharset(Settings.Charset, output_, !encrypted, withCharset);
+        output_ = withCharset;
+    }
+    return kStatusOK;
 }
 
 int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
@@ -158,12 +193,8 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
                 MicalgCodeOfChoice(effectiveHash_), headerLength);
             output_ = body;
             mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
-        } else if (Settings.PGPMime) {
-            status = WrapPgpMime(false);
-        } else if (addCharset_) {
-            std::string withCharset;
-            InsertArmorCharset(Settings.Charset, output_, true, withCharset);
-            output_ = withCharset;
+        } else {
+            status = FinishPgpOutput(false);
         }
     }
     BurnString(input_);
@@ -174,7 +205,7 @@ int32_t TPGPEncode::SignDetached(const std::string& text)
 {
     mimeHeaderLength_ = 0;
     detached_ = true;
-    sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = false;
+    sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = conventional_ = false;
     input_ = text;
     const int32_t status = Run();
     BurnString(input_);
@@ -227,7 +258,7 @@ int32_t TPGPEncode::Run()
         if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
             secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);
     } else if (status == kPGPError_NotImplemented && smime_) {
-        status = kStatusNoCMS;
+        status = kStatusNotAvailable; // an SDK without CMS
     }
     return status;
 }
@@ -255,21 +286,37 @@ int32_t TPGPEncode::BuildEncodeOptions(TJob& job)
             status = AppendOptionList(job.options, sdk.PGPOPGPMIMEEncoding(c, 1, &bodyOffset_, separator_),
                 sdk.PGPOOmitMIMEVersion(c, Settings.OmitMimeVersion));
     }
+    if (status == kPGPError_NoErr && conventional_)
+        return SetupConventional(job);
     if (status == kPGPError_NoErr && (sign_ || detached_))
         status = SetupSigning(job);
     if (status != kPGPError_NoErr || !encrypt_ || (smime_ && sign_))
         return status;
     if ((status = SelectRecipients()) != kPGPError_NoErr)
         return status;
-    if (smime_)
-        return kStatusNoCMS; // the S/MIME recipient check needs the certificate unit
     if ((status = FindKeysByText(c, job.keySet, RecipientText, &job.recipients)) != kPGPError_NoErr)
+        return status;
+    if (smime_ && (status = CheckSMimeRecipients(job.recipients)) != kPGPError_NoErr)
         return status;
     status = AppendOptionList(job.options, sdk.PGPOEncryptToKeySet(c, job.recipients));
     if (status == kPGPError_NoErr && !Settings.AllowedAlgorithms.empty())
         status = AppendOptionList(job.options, sdk.PGPOPreferredAlgorithms(c, Settings.AllowedAlgorithms.data(),
             static_cast<uint32_t>(Settings.AllowedAlgorithms.size())));
     return status;
+}
+
+int32_t TPGPEncode::SetupConventional(TJob& job)
+{
+    const PGPContextRef c = job.context;
+    const PGPOptionListRef cipher = SDKProcs.PGPOCipherAlgorithm(c, Settings.ConventionalCipher + 1);
+    PGPError status = AskConventionalEncryptPassphrase(c, Settings.Parent, Settings.PassphrasePrompt, job.passphrase);
+    if (status != kPGPError_NoErr) {
+        SDKProcs.PGPFreeOptionList(cipher);
+        return status;
+    }
+    return AppendOptionList(job.options, cipher,
+        SDKProcs.PGPOConventionalEncrypt(c,
+            SDKProcs.PGPOPassphrase(c, reinterpret_cast<const char*>(job.passphrase.data())), kPGPEndOfOptions));
 }
 
 std::string TPGPEncode::FindSigner(const std::string& wanted, uint32_t selection) const
@@ -284,20 +331,52 @@ std::string TPGPEncode::FindSigner(const std::string& wanted, uint32_t selection
     return keyID;
 }
 
+std::string TPGPEncode::FindSMimeSigner() const
+{
+    // The wanted key (none named: the default one) when it holds a signing certificate, else the
+    // certificate of the signer's address: the same person's OpenPGP key does not sign S/MIME.
+    const std::string wanted = SignerKeyID.empty() && SignerUserText.empty() ? FindSigner("", kKeyPropKeyID) : SignerKeyID;
+    std::unique_ptr<TX509CertPropsList> found;
+    if (IsKeyIDText(wanted) && FindX509Certificates("", wanted, "", found, true, kCertSelectSign) > 0)
+        return (*found)[0];
+    std::string person = SignerUserText;
+    PGPKeyDBObjRef key = 0;
+    char name[512] = {};
+    PGPSize length = 0;
+    if (person.empty() && IsKeyIDText(wanted)
+        && FindKeyByKeyIDText(KeyRings().KeySet(), wanted, &key) == kPGPError_NoErr && key
+        && GetPrimaryUserIDName(key, name, sizeof name - 1, &length) == kPGPError_NoErr)
+        person.assign(name, strnlen(name, std::min<std::size_t>(length, sizeof name - 1)));
+    found.reset();
+    if (!person.empty() && FindX509Certificates(person, "", "", found, true, kCertSelectSign) > 0)
+        return (*found)[0];
+    return {};
+}
+
 int32_t TPGPEncode::SetupSigning(TJob& job)
 {
-    if (smime_)
-        return kStatusNoCMS; // signing certificates come with the S/MIME unit
-    const std::string keyID = FindSigner(SignerKeyID, kKeyPropKeyID);
+    TOwnedKeySet candidates;
+    if (smime_) {
+        const PGPError made = MakeCertificateKeySet(job.keySet, candidates.Out(), 0, true, true);
+        if (made != kPGPError_NoErr)
+            return made;
+    }
+    const std::string keyID = smime_ ? FindSMimeSigner() : FindSigner(SignerKeyID, kKeyPropKeyID);
+    if (smime_ && keyID.empty())
+        return kX509NoCertificate; // no certificate to sign with: no passphrase is asked
     if (keyID.empty() || FindKeyByKeyIDText(job.keySet, keyID, &job.signingKey) != kPGPError_NoErr
         || !job.signingKey)
         return kStatusNoSigningKey;
+    PGPKeyDBObjRef certificate = smime_ ? FindKeyCertificate(nullptr, job.signingKey, 0) : 0;
     if (!secure_ || !secure_->GetCachedPassphrase(job.signingKey, job.passphrase, true)) {
-        if (!askPassphrase_)
-            return kStatusNotAvailable;
-        const PGPError asked = askPassphrase_(job.context, job.keySet, job.signingKey, Settings, job.passphrase);
+        PGPError asked = kStatusNotAvailable;
+        if (smime_) // the certificate dialog: the signer's certificate keys to choose from
+            asked = SMimeSigningPassphrase(job.context, candidates.Get(), job.signingKey, Settings.Parent,
+                Settings.PassphrasePrompt, keyID, SignerUserText, job.passphrase, certificate);
+        else if (askPassphrase_)
+            asked = askPassphrase_(job.context, job.keySet, job.signingKey, Settings, job.passphrase);
         if (asked != kPGPError_NoErr)
-            return asked;
+            return asked == kPGPError_NotImplemented ? kStatusNotAvailable : asked;
         job.passphraseEntered = true;
     }
     const int32_t hash
@@ -306,13 +385,15 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
         return hash;
     effectiveHash_ = hash;
     const PGPContextRef c = job.context;
+    const PGPOptionListRef signer = smime_ ? SDKProcs.PGPOSMIMESigner(c, certificate) : SDKProcs.PGPONullOption(c);
     // Without a buffer the SDK's own cache holds the passphrase (cached from generation 3 on).
     const PGPOptionListRef signWith = job.passphrase
         ? SDKProcs.PGPOSignWithKey(c, job.signingKey,
-            SDKProcs.PGPOPassphrase(c, reinterpret_cast<const char*>(job.passphrase.data())), kPGPEndOfOptions)
-        : SDKProcs.PGPOSignWithKey(c, job.signingKey, kPGPEndOfOptions);
-    const PGPError status
-        = AppendOptionList(job.options, signWith, SDKProcs.PGPOHashAlgorithm(c, SdkHashOfChoice(hash)));
+            SDKProcs.PGPOPassphrase(c, reinterpret_cast<const char*>(job.passphrase.data())), signer, kPGPEndOfOptions)
+        : SDKProcs.PGPOSignWithKey(c, job.signingKey, signer, kPGPEndOfOptions);
+    PGPError status = AppendOptionList(job.options, signWith, SDKProcs.PGPOHashAlgorithm(c, SdkHashOfChoice(hash)));
+    if (status == kPGPError_NoErr && smime_)
+        status = AppendOptionList(job.options, SDKProcs.PGPODetachedSig(c, kPGPEndOfOptions));
     if (status == kPGPError_NoErr)
         SignerKeyID = KeyIDText(job.signingKey);
     return status;
@@ -323,17 +404,26 @@ int32_t TPGPEncode::SelectRecipients()
     if (KeyRings().GroupsFile.empty())
         KeyRings().GroupsFile = Settings.GroupsFile;
     if (!sign_ && Settings.EncryptToSelf)
-        SignerKeyID = FindSigner(SignerKeyID, kKeyPropKeyID | 0x200000);
-    if (smime_)
-        return kStatusNoCMS; // certificate lookup comes with the S/MIME unit
+        SignerKeyID = smime_ ? FindSMimeSigner() : FindSigner(SignerKeyID, kKeyPropKeyID | 0x200000);
     // Key ids (from an earlier choice) are taken as they are; a text must name exactly one key.
     if (!AllKeyIDs(RecipientText)) {
-        std::unique_ptr<TKeyPropsList> list;
         const bool automatic = !Settings.NoAutoRecipients && !Settings.RememberedChoice && !Settings.MultipleSelection
             && !RecipientText.empty();
-        const int found = automatic ? FindKeys(RecipientText, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) : 0;
-        if (found == 1) {
-            RecipientText = (*list)[0];
+        std::string only;
+        if (automatic && smime_) {
+            // A certificate by key id, else by address; the line names its key.
+            const bool byKeyID = IsKeyIDText(RecipientText);
+            std::unique_ptr<TX509CertPropsList> certificates;
+            if (FindX509Certificates(byKeyID ? "" : RecipientText, byKeyID ? RecipientText : "", "", certificates,
+                    true, kCertSelectEncrypt) == 1)
+                only = (*certificates)[0];
+        } else if (automatic) {
+            std::unique_ptr<TKeyPropsList> list;
+            if (FindKeys(RecipientText, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) == 1)
+                only = (*list)[0];
+        }
+        if (!only.empty()) {
+            RecipientText = only;
         } else if (const int32_t status = AskForRecipients(); status != kStatusOK) {
             return status;
         }
@@ -345,15 +435,18 @@ int32_t TPGPEncode::SelectRecipients()
 
 int32_t TPGPEncode::AskForRecipients()
 {
-    // Every key that can encrypt, with its user ids and the recipient groups.
-    constexpr uint32_t kDialogSelection = 0xB4000DCF;
+    // Every key that can encrypt, with its user ids and the recipient groups; for S/MIME the
+    // certificates that can encrypt, without groups.
+    const uint32_t dialogSelection = smime_ ? 0x34000DCF : 0xB4000DCF;
+    const uint32_t dialogFilter = smime_ ? kKeyFilterCertEncrypt | kKeyFilterCanEncrypt : kKeyFilterCanEncrypt;
     std::unique_ptr<TKeyPropsList> keys;
-    const int listed = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+    const int listed = FindKeys("", keys, dialogSelection, dialogFilter, 0);
     if (listed < 0)
         return listed;
     if (!chooseKeys_ || !keys)
         return kNoKeyMatches;
     const std::string typed = RecipientText;
+    Settings.SMime = smime_;
     for (;;) {
         const int result = chooseKeys_(RecipientText, *keys, Settings.RememberedChoice, Settings);
         switch (result) {
@@ -392,7 +485,7 @@ int32_t TPGPEncode::AskForRecipients()
             // Several or none: back to the dialog, which now lists what was imported.
             RecipientText = typed;
             keys.reset();
-            const int relisted = FindKeys("", keys, kDialogSelection, kKeyFilterCanEncrypt, 0);
+            const int relisted = FindKeys("", keys, dialogSelection, dialogFilter, 0);
             if (relisted < 0 || !keys)
                 return relisted < 0 ? relisted : kNoKeyMatches;
             continue;
@@ -416,6 +509,7 @@ int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool
     TKeyDialogAssist assist(settings.HelpHandler);
     dialog.Assist = &assist;
     dialog.MultipleSelection = settings.MultipleSelection;
+    dialog.SMime = settings.SMime;
     return dialog.Execute(recipientText, keys, remembered);
 }
 

@@ -37,12 +37,15 @@ struct TEncodeSettings {
     std::string GroupsFile;
     std::vector<int32_t> AllowedAlgorithms; // the preferences' cipher list; empty: the SDK's choice
     std::string PassphrasePrompt;
+    // Passphrase-only encryption: the SDK's cipher algorithm minus one (8: AES-256).
+    int32_t ConventionalCipher = 8;
     HWND Parent = nullptr;
     // The key dialog's texts, names and help; the choice it made is remembered for the message.
     TKeyDialogTexts KeyDialogTexts;
     TKeyDialogNames KeyDialogNames;
     THelpHandler* HelpHandler = nullptr;
     bool RememberedChoice = false;
+    bool SMime = false; // set by the encoder: the key dialog shows certificates
     // The key-server search the key dialog may ask for: the servers' preferences and the prompt
     // over the keys found; without preferences there is no search.
     TPrefsFile* Prefs = nullptr;
@@ -70,10 +73,14 @@ public:
     int32_t SignBuffer(const std::string& text, bool smime);
     // An armoured detached signature of the text.
     int32_t SignDetached(const std::string& text);
+    // Encrypts to a passphrase alone, which the conventional-encryption dialog asks for.
+    int32_t EncryptConventional(const std::string& text);
 
     void SetClearSign(bool on);
     void SetEncrypt(bool on);
     void SetSign(bool on);
+    // Passphrase-only mode: no signature and no recipient keys.
+    void SetConventional(bool on);
 
     // The key selection dialog over the parent window.
     static int ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool& remembered,
@@ -91,6 +98,8 @@ public:
     int FoundCount = 0;
     // In: the wanted signer (key id or text, empty for the default); out: the key id that signed.
     std::string SignerKeyID;
+    // The signer's user text; it chooses among an S/MIME signer's certificates.
+    std::string SignerUserText;
 
     const std::string& OutputText() const { return output_; }
     // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
@@ -102,9 +111,14 @@ private:
     int32_t Run();
     int32_t BuildEncodeOptions(TJob& job);
     int32_t SetupSigning(TJob& job);
+    int32_t SetupConventional(TJob& job);
+    // The PGP/MIME wrapping or the armour's "Charset:" line of a finished PGP (not S/MIME) output.
+    int32_t FinishPgpOutput(bool encrypted);
     int32_t SelectRecipients();
     int32_t AskForRecipients();
     std::string FindSigner(const std::string& wanted, uint32_t selection) const;
+    // The key id of the S/MIME signer's certificate key; empty when the signer has none.
+    std::string FindSMimeSigner() const;
     int32_t WrapPgpMime(bool encrypted);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* user);
 
@@ -112,7 +126,7 @@ private:
     TAskPassphrase askPassphrase_;
     TChooseKeys chooseKeys_;
     bool clearSign_ = false, compress_ = true, detached_ = false, encrypt_ = false, addCharset_ = false,
-         smime_ = false, sign_ = false;
+         smime_ = false, sign_ = false, conventional_ = false;
     int32_t effectiveHash_ = 0; // the job's resolved hash choice, for the SDK and for micalg
     std::string input_;
     std::string output_;

@@ -17,8 +17,11 @@ int MicalgCodeOfChoice(int32_t choice) { return choice > 0 ? choice + 1 : 0; }
 
 int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm, bool legacyKey)
 {
-    if (choice < 0 || choice > 6 || (smime && choice > 2))
+    if (choice < 0 || choice > 6)
         choice = 0;
+    // S/MIME signs with SHA-256, or SHA-1 when chosen; MD5 and the rest are no choice there.
+    if (smime && choice != 2)
+        choice = keyAlgorithm >= 1 && keyAlgorithm <= 3 ? 4 : 0;
     if (choice != 0)
         return choice;
     if (keyAlgorithm >= 1 && keyAlgorithm <= 3)

@@ -13,8 +13,8 @@ constexpr int32_t kEncodeCannotSign = -11347;
 int32_t SdkHashOfChoice(int32_t choice);
 // The micalg hash code of a resolved choice: choice + 1, 0 for choice 0.
 int MicalgCodeOfChoice(int32_t choice);
-// The choice a job signs with: S/MIME keeps only MD5 and SHA-1; choice 0 is decided by the key's
-// algorithm (RSA 1-3: MD5 for an old-format key, else SHA-1; 16-18: SHA-1). A negative status for
+// The choice a job signs with. S/MIME signs with SHA-1 when that is chosen, else with SHA-256 (RSA
+// keys). Otherwise choice 0 is decided by the key's algorithm (RSA 1-3: MD5 for an old-format key, else SHA-1; 16-18: SHA-1). A negative status for
 // a key that cannot sign.
 int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm, bool legacyKey);
 

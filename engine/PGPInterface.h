@@ -169,6 +169,15 @@ private:
     // Runs a lookup into the emptied working list; the count or a negative status.
     int Lookup(const std::string& text, uint32_t selection, uint32_t filter);
     void ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet);
+    // The certificate the user picks in the dialog titled with text TitleID; the status.
+    int32_t PickCertificate(HWND parent, uint16_t titleID, TX509CertPropsRec& certificate);
+    // The certificates of a key for its description: subject, "issued by" and issuer of each.
+    std::string CertificateBlock(const std::string& keyID);
+    int32_t DeletePickedKeys(HWND parent, TKeyIDData& keys, bool quiet);
+    // Deletes the keys of the working list; the record names them.
+    int32_t DeleteListedKeys(TKeyIDData& keys, bool quiet);
+    // The record of the keys an import listed, reported unless quiet.
+    int32_t TakeImported(TKeyIDData& keys, bool quiet);
     bool AskUntilRingsExist();
 
     THelpHandler* helpHandler_;

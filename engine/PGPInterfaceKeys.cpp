@@ -5,8 +5,11 @@
 #include "engine/CertStore.h"
 
 #include "engine/KeyFuncs.h"
+#include "engine/PGPDialogs.h"
+#include "engine/X509Funcs.h"
 #include "foundation/ZAVEKResources.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -14,6 +17,10 @@ namespace {
 constexpr uint32_t kDetailsSelection = 0x24000DCF;
 constexpr uint32_t kSigningSelection = 0x200001C3;
 constexpr uint32_t kStatusSelection = 0x000E4003;
+constexpr uint32_t kNamesSelection = kKeyPropKeyID | kKeyPropUserID;
+constexpr uint32_t kExportSelection = kNamesSelection | kKeyPropKeySize | kKeyPropAlgorithm;
+constexpr uint32_t kCertificatesOfKey = 0x1000;
+const std::string kCRLF = "\r\n";
 // Keys are listed in user-id order.
 constexpr int32_t kUserIDOrder = 2;
 
@@ -28,6 +35,18 @@ public:
 private:
     TPGPInterface& pgp_;
 };
+
+// A dialog of the PGP libraries asked for without a parent belongs to the window in front.
+HWND DialogOwner(HWND parent) { return parent ? parent : GetActiveWindow(); }
+
+// An input without a line break that names an existing file is that file; anything else is text.
+bool NamesAFile(const std::string& textOrFile)
+{
+    if (textOrFile.size() >= MAX_PATH || textOrFile.find_first_of("\r\n") != std::string::npos)
+        return false;
+    const DWORD attributes = GetFileAttributesA(textOrFile.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 } // namespace
 
@@ -97,16 +116,20 @@ bool TPGPInterface::GetKeyDescription(int index, const std::string&, std::string
     result.clear();
     if (index == -1)
         keyList_->Clear();
+    LastStatus = kStatusOK;
     if (index < 0) {
-        // Picking the key needs the key selection dialog of the PGP libraries.
-        NotAvailable();
-    } else if (index >= keyList_->Count()) {
+        // One key is described: the pick offers every key of the ring and takes one.
+        LastStatus = SelectKeysFromRing(DialogOwner(nullptr), keyList_, true, texts_.GetEntry(300), 0,
+            kDetailsSelection);
+        index = 0;
+    }
+    if (LastStatus == kStatusOK && index >= keyList_->Count())
         LastStatus = kStatusKeyDescription;
-    } else {
+    if (LastStatus == kStatusOK) {
         try {
-            // The certificate lines of a key come with the certificate unit; until then none.
-            result = KeyDescriptionText((*keyList_)[index], keyList_->Record(index), details, "", texts_);
-            LastStatus = kStatusOK;
+            const TKeyPropsRec& key = keyList_->Record(index);
+            const std::string certificates = details && key.CertState != 0 ? CertificateBlock((*keyList_)[index]) : "";
+            result = KeyDescriptionText((*keyList_)[index], key, details, certificates, texts_);
         } catch (...) {
             result.clear();
             LastStatus = kStatusKeyDescription;
@@ -114,6 +137,20 @@ bool TPGPInterface::GetKeyDescription(int index, const std::string&, std::string
     }
     ShowPGPError(LastStatus);
     return LastStatus == kStatusOK;
+}
+
+std::string TPGPInterface::CertificateBlock(const std::string& keyID)
+{
+    std::unique_ptr<TX509CertPropsList> certificates;
+    std::string block;
+    if (FindX509Certificates("", keyID, "", certificates, false, kCertificatesOfKey) <= 0 || !certificates)
+        return block;
+    for (int i = 0; i < certificates->Count(); ++i) {
+        const TX509CertPropsRec& certificate = certificates->Record(i);
+        block += certificate.UserID + kCRLF + texts_.GetEntry(301) + kCRLF + DNToUserID(certificate.IssuerName)
+            + kCRLF + kCRLF;
+    }
+    return block;
 }
 
 void TPGPInterface::SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, std::string& text, uint32_t& code)
@@ -129,23 +166,43 @@ void TPGPInterface::ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet)
     keys.Count = 0;
 }
 
-int32_t TPGPInterface::DeleteKeys(const std::string& keyID, HWND, TKeyIDData& keys, bool quiet)
+int32_t TPGPInterface::DeleteKeys(const std::string& keyID, HWND parent, TKeyIDData& keys, bool quiet)
 {
     TListClearer clearer(*this);
     keys = TKeyIDData();
     if (keyID.empty())
-        return NotAvailable(); // the pick needs the key selection dialog
+        return DeletePickedKeys(parent, keys, quiet);
     // Only an exact 16-digit key id naming exactly one key deletes without a dialog: a short id
     // or a name could match keys the caller never meant.
     if (keyID.size() != 18 || !IsKeyIDText(keyID))
         return LastStatus = kStatusNoKey;
-    const int count = Lookup(keyID, kKeyPropKeyID | kKeyPropUserID, 0);
+    const int count = Lookup(keyID, kNamesSelection, 0);
     if (count < 0)
         return LastStatus;
     if (count != 1 || _stricmp((*keyList_)[0].c_str(), keyID.c_str()) != 0)
         return LastStatus = kStatusNoKey;
+    return DeleteListedKeys(keys, quiet);
+}
+
+int32_t TPGPInterface::DeletePickedKeys(HWND parent, TKeyIDData& keys, bool quiet)
+{
+    LastStatus = SelectKeysFromRing(DialogOwner(parent), keyList_, false, texts_.GetEntry(312), 0, kNamesSelection);
+    if (LastStatus != kStatusOK)
+        return LastStatus;
     ::KeyListResult(keyList_.get(), keys);
-    LastStatus = DeleteKeysByText(keyID);
+    const bool yes = messages_(texts_.GetEntry(312) + "?" + kCRLF + kCRLF + keys.UserText,
+        TMessageKind::QuestionNoDefault, 0);
+    if (!yes) {
+        keys = TKeyIDData();
+        return LastStatus;
+    }
+    return DeleteListedKeys(keys, quiet);
+}
+
+int32_t TPGPInterface::DeleteListedKeys(TKeyIDData& keys, bool quiet)
+{
+    ::KeyListResult(keyList_.get(), keys);
+    LastStatus = DeleteKeysByText(keys.KeyIDText);
     if (LastStatus != kStatusOK) {
         keys = TKeyIDData();
         return LastStatus;
@@ -154,10 +211,29 @@ int32_t TPGPInterface::DeleteKeys(const std::string& keyID, HWND, TKeyIDData& ke
     return LastStatus;
 }
 
-int32_t TPGPInterface::ImportKeys(const std::string& textOrFile, HWND, TKeyIDData& keys, bool, bool)
+int32_t TPGPInterface::ImportKeys(const std::string& textOrFile, HWND parent, TKeyIDData& keys, bool noPrompt,
+    bool quiet)
 {
+    TListClearer clearer(*this);
     keys = TKeyIDData();
-    return textOrFile.empty() ? LastStatus = kStatusNoKey : NotAvailable();
+    if (textOrFile.empty())
+        return LastStatus = kStatusNoKey;
+    PGPKeySetRef intoRing = 0;
+    LastStatus = ::ImportKeys(DialogOwner(parent), textOrFile, noPrompt ? "" : texts_.GetEntry(310), intoRing,
+        kNamesSelection, keyList_, NamesAFile(textOrFile));
+    // Data of no format the import knows holds no key, which is what the user is told.
+    if (LastStatus == kPGPError_CorruptData)
+        LastStatus = kStatusNoKey;
+    return TakeImported(keys, quiet);
+}
+
+int32_t TPGPInterface::TakeImported(TKeyIDData& keys, bool quiet)
+{
+    if (LastStatus != kStatusOK)
+        return LastStatus;
+    ::KeyListResult(keyList_.get(), keys);
+    ReportCount(keys, 311, quiet);
+    return LastStatus;
 }
 
 int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND parent, TKeyIDData& keys, bool quiet)
@@ -172,15 +248,18 @@ int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND parent, 
     decoder.ImportFoundKeys = true;
     decoder.ImportPrompt = texts_.GetEntry(310);
     LastStatus = decoder.DecodePass(text);
-    if (LastStatus == kStatusCancelled) {
+    if (LastStatus == kStatusOK && decoder.ImportStatus == kStatusCancelled) {
         // The user declined the import: nothing imported, nothing failed.
-        LastStatus = kStatusOK;
+    } else if (LastStatus == kStatusCancelled) {
+        // A passphrase was not given: the decode stopped before any key was offered.
+    } else if (LastStatus == kStatusOK && decoder.ImportStatus != kStatusOK) {
+        LastStatus = decoder.ImportStatus;
     } else if (LastStatus != kStatusOK || decoder.ImportedKeys == 0) {
         // No key in the text, or a text the decoder could not read.
         keys.UserText = decoder.Output;
         LastStatus = kStatusNoKey;
     } else {
-        keys.Count = decoder.ImportedKeys;
+        ::KeyListResult(decoder.ImportedKeyList.get(), keys);
         decoder.BurnResults();
         ReportCount(keys, 311, quiet);
     }
@@ -188,17 +267,33 @@ int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND parent, 
     return LastStatus;
 }
 
-int32_t TPGPInterface::SearchKeyServerKeys(const std::string&, HWND, TKeyIDData& keys, bool)
+int32_t TPGPInterface::SearchKeyServerKeys(const std::string& search, HWND parent, TKeyIDData& keys, bool quiet)
 {
+    TListClearer clearer(*this);
     keys = TKeyIDData();
-    return NotAvailable();
+    if (!prefs_)
+        return LastStatus = kStatusBadKeyServer; // no preferences, so no key server to ask
+    LastStatus = SearchKeyServer(DialogOwner(parent), *prefs_, search, keyList_, texts_.GetEntry(310), kNamesSelection);
+    return TakeImported(keys, quiet);
 }
 
-int32_t TPGPInterface::ExportKeysText(HWND, TKeyIDData& keys, std::string& text)
+int32_t TPGPInterface::ExportKeysText(HWND parent, TKeyIDData& keys, std::string& text)
 {
+    TListClearer clearer(*this);
     keys = TKeyIDData();
     text.clear();
-    return NotAvailable();
+    std::string armoured;
+    LastStatus = ExportKeys(texts_.GetEntry(316), armoured, keyList_, DialogOwner(parent), kExportSelection, false,
+        false, false);
+    if (LastStatus != kStatusOK)
+        return LastStatus;
+    ::KeyListResult(keyList_.get(), keys);
+    for (int i = 0; i < keyList_->Count(); ++i) {
+        const TKeyPropsRec& key = keyList_->Record(i);
+        text += key.UserID + ", " + texts_.GetAlgorithmName(key.Algorithm) + ", " + key.KeySize + kCRLF;
+    }
+    text += kCRLF + armoured;
+    return LastStatus;
 }
 
 int32_t TPGPInterface::ImportWindowsCertificates(HWND parent, bool quiet, TKeyIDData& keys)
@@ -216,17 +311,64 @@ int32_t TPGPInterface::ImportWindowsCertificates(HWND parent, bool quiet, TKeyID
     return LastStatus;
 }
 
-int32_t TPGPInterface::RemoveCertificate(HWND, bool, TKeyIDData& keys)
+int32_t TPGPInterface::PickCertificate(HWND parent, uint16_t titleID, TX509CertPropsRec& certificate)
 {
-    keys = TKeyIDData();
-    return NotAvailable();
+    std::unique_ptr<TX509CertPropsList> picked;
+    LastStatus = FindCertificatesForKey(texts_.GetEntry(titleID), picked, parent);
+    if (LastStatus == kStatusOK && (!picked || picked->Count() == 0))
+        LastStatus = kX509NoCertificate;
+    if (LastStatus == kStatusOK)
+        certificate = picked->Record(0);
+    return LastStatus;
 }
 
-int32_t TPGPInterface::ExportCertificate(HWND, TKeyIDData& keys, std::string& text)
+int32_t TPGPInterface::RemoveCertificate(HWND parent, bool quiet, TKeyIDData& keys)
+{
+    keys = TKeyIDData();
+    TX509CertPropsRec certificate;
+    if (PickCertificate(parent, 313, certificate) != kStatusOK)
+        return LastStatus;
+    if (!messages_(texts_.GetEntry(313) + "?\r\n\r\n" + certificate.SubjectName, TMessageKind::QuestionNoDefault, 0))
+        return LastStatus = kStatusCancelled;
+    std::unique_ptr<TX509CertPropsList> removed;
+    LastStatus = ::RemoveCertificate("", certificate.KeyID, false, parent, removed);
+    if (LastStatus != kStatusOK)
+        return LastStatus;
+    keys.KeyIDText = certificate.KeyID;
+    keys.Count = 1;
+    ReportCount(keys, 315, quiet);
+    return LastStatus;
+}
+
+int32_t TPGPInterface::ExportCertificate(HWND parent, TKeyIDData& keys, std::string& text)
 {
     keys = TKeyIDData();
     text.clear();
-    return NotAvailable();
+    TX509CertPropsRec certificate;
+    if (PickCertificate(parent, 317, certificate) != kStatusOK)
+        return LastStatus;
+    std::unique_ptr<TX509CertPropsList> chain;
+    std::string pem;
+    LastStatus = ExportCertificateToFile("", certificate.KeyID, parent, chain, pem, true);
+    if (LastStatus != kStatusOK)
+        return LastStatus;
+    // A chain's or a self-signed certificate's headline ends like "X.509 certificate for".
+    const std::string single = texts_.GetEntry(239);
+    const std::string forTail = single.substr(std::min(single.rfind(' '), single.size()));
+    std::string headline = chain && chain->Count() > 1 ? texts_.GetEntry(318)
+        : certificate.SelfSigned                       ? texts_.GetEntry(274)
+                                                       : single;
+    if (headline.size() < forTail.size() || headline.compare(headline.size() - forTail.size(), forTail.size(), forTail) != 0)
+        headline += forTail;
+    keys.UserText = headline + " " + DNToUserID(certificate.SubjectName) + "\r\n";
+    if (!certificate.SelfSigned) {
+        const std::string issued = texts_.GetEntry(301);
+        keys.KeyIDText = issued.substr(std::min(issued.find(' ') + 1, issued.size())) + " "
+            + DNToUserID(certificate.IssuerName) + "\r\n";
+    }
+    keys.Count = 1;
+    text = keys.UserText + keys.KeyIDText + "\r\n" + pem;
+    return LastStatus;
 }
 
 bool TPGPInterface::HasWindowsCertificates()

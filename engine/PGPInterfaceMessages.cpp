@@ -3,6 +3,7 @@
 // none of them reports a success it did not have.
 #include "engine/PGPInterface.h"
 
+#include "engine/CertStore.h"
 #include "engine/KeyFuncs.h"
 #include "engine/PGPEncode.h"
 #include "engine/PrefFuncs.h"
@@ -67,9 +68,15 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
         if (show) {
             MarkPartlySigned(signature, data);
             const int resultClass = static_cast<int>(signature.StatusCode & 0xFFFF);
-            messages_(FormatSignerText(signature.StatusText),
-                resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
-                resultClass);
+            // A good S/MIME signature shows its signer's certificate; without a viewer, the box.
+            const int32_t state = decoder.SigProps.State;
+            const bool viewed = decoder.ResultKind >= kResultSMimeEnveloped && (state == kSigGood || state == kSigGoodExpired)
+                && !decoder.SMimeSignerCertificate.empty()
+                && ViewCertificate(decoder.SMimeSignerCertificate, decoder.SigProps.UserIDText, parent) == 0;
+            if (!viewed)
+                messages_(FormatSignerText(signature.StatusText),
+                    resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
+                    resultClass);
         }
     }
     EndCacheHold();
@@ -157,6 +164,17 @@ std::string WantedSigner(const TKeyIDData& signer)
 }
 
 // The job settings every encode takes from the interface's configuration.
+// The language texts' names by SDK number, as many as the key dialog may look up.
+constexpr int kKeyTypeNames = 8, kTrustNames = 8, kValidityNames = 4, kAlgorithmNames = 19, kHashNames = 9;
+
+std::vector<std::string> NameTable(const TZAVEKStrings& texts, std::string (TZAVEKStrings::*name)(int) const, int count)
+{
+    std::vector<std::string> table;
+    for (int i = 0; i < count; ++i)
+        table.push_back((texts.*name)(i));
+    return table;
+}
+
 void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVEKStrings& texts,
     TPrefsFile* prefs, HWND parent)
 {
@@ -183,6 +201,12 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
     dialog.UnmarkAll = texts.GetEntry(287);
     dialog.CountSuffix = texts.GetEntry(288);
     dialog.Details = texts.GetEntry(301);
+    TKeyDialogNames& names = settings.KeyDialogNames;
+    names.KeyTypes = NameTable(texts, &TZAVEKStrings::GetKeyTypeName, kKeyTypeNames);
+    names.Trust = NameTable(texts, &TZAVEKStrings::GetTrustName, kTrustNames);
+    names.Validity = NameTable(texts, &TZAVEKStrings::GetValidityName, kValidityNames);
+    names.Algorithms = NameTable(texts, &TZAVEKStrings::GetAlgorithmName, kAlgorithmNames);
+    names.Hashes = NameTable(texts, &TZAVEKStrings::GetHashName, kHashNames);
     int32_t count = 0;
     if (prefs && GetAllowedAlgorithms(*prefs, settings.AllowedAlgorithms, count) != 0)
         settings.AllowedAlgorithms.clear();
@@ -198,6 +222,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
     settings.MultipleSelection = request.MultipleSelection;
     encoder.RecipientText = chosen.Count > 0 ? chosen.KeyIDText : chosen.UserText;
     encoder.SignerKeyID = WantedSigner(signer);
+    encoder.SignerUserText = signer.UserText;
     pgp.BeginCacheHold();
     const int32_t status = request.Encrypt ? encoder.EncryptBuffer(text, request.Sign, request.SMime)
                                            : encoder.SignBuffer(text, request.SMime);

@@ -213,8 +213,10 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
 
 bool MarkPartlySignedText(uint32_t sectionKind, bool hasOtherText, std::string& statusText, const TZAVEKStrings& texts)
 {
-    const std::string good = Text(texts, 320);
-    if (sectionKind >= 4 || !hasOtherText || good.empty() || statusText.compare(0, good.size(), good) != 0)
+    // A good signature's status has its time, or "(expired)", after the first word of text 320.
+    const std::string full = Text(texts, 320);
+    const std::string good = full.substr(0, full.find(' ')) + " ";
+    if (sectionKind >= 4 || !hasOtherText || full.empty() || statusText.compare(0, good.size(), good) != 0)
         return false;
     statusText = Text(texts, 328) + " " + statusText;
     return true;

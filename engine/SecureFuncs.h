@@ -133,6 +133,6 @@ private:
 };
 
 // The own overwrite: passes of random patterns over every sector of the file, written unbuffered from
-// an aligned buffer and flushed, then the file deleted. A read-only, locked or unwritable file is kept
-// and the answer is false; true when the file is gone.
+// an aligned buffer and flushed, then the file deleted; its attributes are cleared first. A locked or
+// unwritable file is kept with its attributes and the answer is false; true when the file is gone.
 bool OverwriteAndDeleteFile(const std::string& fileName, uint32_t passes, const std::function<uint32_t()>& nextRandom);

@@ -98,18 +98,9 @@ bool WritePass(HANDLE file, uint8_t* chunk, size_t chunkSectors, size_t sector, 
     return FlushFileBuffers(file) != 0;
 }
 
-} // namespace
-
-bool OverwriteAndDeleteFile(const std::string& fileName, uint32_t passes, const std::function<uint32_t()>& nextRandom)
+// Overwrites the file passes times and deletes it; a locked file fails and is kept.
+bool OverwriteAndDelete(const std::string& fileName, uint32_t passes, const std::function<uint32_t()>& nextRandom)
 {
-    DWORD attributes = GetFileAttributesA(fileName.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    }
-    // A read-only file is one the user protected: it is neither overwritten nor deleted.
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-        return false;
     if (passes == 0)
         return DeleteFileA(fileName.c_str()) != 0;
 
@@ -129,4 +120,24 @@ bool OverwriteAndDeleteFile(const std::string& fileName, uint32_t passes, const 
         if (!WritePass(file.get(), chunk.data(), chunkSectors, sector, sectors, nextRandom))
             return false;
     return file.Close() && DeleteFileA(fileName.c_str()) != 0;
+}
+
+} // namespace
+
+bool OverwriteAndDeleteFile(const std::string& fileName, uint32_t passes, const std::function<uint32_t()>& nextRandom)
+{
+    DWORD attributes = GetFileAttributesA(fileName.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return false;
+    // A wipe destroys a read-only or hidden file too; one that cannot be wiped keeps its attributes.
+    if (attributes != FILE_ATTRIBUTE_NORMAL && !SetFileAttributesA(fileName.c_str(), FILE_ATTRIBUTE_NORMAL))
+        return false;
+    const bool wiped = OverwriteAndDelete(fileName, passes, nextRandom);
+    if (!wiped && attributes != FILE_ATTRIBUTE_NORMAL)
+        SetFileAttributesA(fileName.c_str(), attributes);
+    return wiped;
 }

@@ -63,17 +63,6 @@ bool ReadBoolean(PGPKeyDBObjRef object, int32_t property)
     return GetBooleanProperty(object, property, &value) == kPGPError_NoErr && value != 0;
 }
 
-std::string ReadDer(PGPKeyDBObjRef certificate)
-{
-    std::string der(65536, '\0');
-    PGPSize length = 0;
-    if (GetDataProperty(certificate, kPGPSigProperty_X509Certificate, der.data(), static_cast<PGPSize>(der.size()),
-            &length) != kPGPError_NoErr)
-        return {};
-    der.resize(std::min<std::size_t>(length, der.size()));
-    return der;
-}
-
 std::string CreatedText(PGPKeyDBObjRef certificate)
 {
     PGPTime created = 0;
@@ -197,7 +186,7 @@ PGPError CollectChain(PGPKeySetRef keySet, bool selfSignedOnly, std::vector<TCha
         ForEachCertificate(key, [&](PGPKeyDBObjRef, PGPKeyDBObjRef certificate) {
             if (selfSignedOnly && !IsSelfSignedCert(certificate))
                 return true;
-            certificates.push_back({CreatedText(certificate), ReadDer(certificate)});
+            certificates.push_back({CreatedText(certificate), CertificateDer(certificate)});
             if (objects)
                 objects->push_back(certificate);
             return true;
@@ -221,7 +210,7 @@ std::string TrustedRootsBlob(PGPKeySetRef database)
         if (IsTrustedKey(key))
             ForEachCertificate(key, [&](PGPKeyDBObjRef, PGPKeyDBObjRef certificate) {
                 if (IsSelfSignedCert(certificate))
-                    roots.push_back({CreatedText(certificate), ReadDer(certificate)});
+                    roots.push_back({CreatedText(certificate), CertificateDer(certificate)});
                 return true;
             });
         return true;
@@ -244,17 +233,28 @@ PGPError VerifyChainBlob(PGPContextRef context, const std::string& chain, const 
 
 bool IsCertificate(PGPKeyDBObjRef signature) { return ReadBoolean(signature, kPGPSigProperty_IsX509); }
 
+std::string CertificateDer(PGPKeyDBObjRef certificate)
+{
+    std::string der(65536, '\0');
+    PGPSize length = 0;
+    if (GetDataProperty(certificate, kPGPSigProperty_X509Certificate, der.data(), static_cast<PGPSize>(der.size()),
+            &length) != kPGPError_NoErr)
+        return {};
+    der.resize(std::min<std::size_t>(length, der.size()));
+    return der;
+}
+
 PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& record)
 {
     const PGPError status = FillCertProps(certificate, record);
     if (status != kPGPError_NoErr)
         return status;
-    ApplyCertificateFacts(ReadDer(certificate), record);
+    ApplyCertificateFacts(CertificateDer(certificate), record);
     // No key usage extension means no restriction.
     const uint16_t usage = record.KeyUsage == 0 ? 0x1FF : record.KeyUsage;
     const PGPKeyDBObjRef key = KeyOf(certificate);
     const bool canSign = KeyCanSign(key);
-    record.UsableToEncrypt = (usage & 0x08) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
+    record.UsableToEncrypt = (usage & kCertUsageEncrypt) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
     record.UsableToSign = (usage & 0x01) != 0 && canSign;
     record.UsableToCertify = (usage & 0x20) != 0 && canSign;
     record.UsableForCRL = (usage & 0x40) != 0 && canSign;
@@ -467,7 +467,7 @@ PGPKeyDBObjRef FindCertificateByData(PGPKeySetRef keySet, const std::string& der
     PGPKeyDBObjRef found = 0;
     ForEachKey(keySet, [&](PGPKeyDBObjRef candidateKey) {
         ForEachCertificate(candidateKey, [&](PGPKeyDBObjRef, PGPKeyDBObjRef certificate) {
-            if (ReadDer(certificate) == der)
+            if (CertificateDer(certificate) == der)
                 found = certificate;
             return found == 0;
         });

@@ -30,6 +30,8 @@ enum : uint32_t {
 
 // A certificate is a signature whose X.509 property is true.
 bool IsCertificate(PGPKeyDBObjRef signature);
+// The certificate's DER data; empty when the SDK gives none.
+std::string CertificateDer(PGPKeyDBObjRef certificate);
 // Fills the record of one certificate: the SDK's properties and what its DER data says.
 PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& record);
 

@@ -5,6 +5,7 @@ target_link_libraries(FileUtils PUBLIC zavek_strutil zavek_framework_core)
 if(ZAVEK_WINDOWS)
   add_library(FileUtilsWin STATIC
     ${CMAKE_CURRENT_LIST_DIR}/FileUtilsWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileUtilsDecoded.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileUtilsShell.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileUtilsMenu.cpp)
   target_link_libraries(FileUtilsWin PUBLIC FileUtils zavek_strutil_win Processes zavek_framework

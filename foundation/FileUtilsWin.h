@@ -144,3 +144,28 @@ bool ShowShellContextMenu(const std::string& File, const std::string& Caption, H
     const TContextMenuHandler& Handler, bool DeleteEmptyFile = false);
 // Tears down a context menu still attached to Window; false when there was none.
 bool CloseShellContextMenu(HWND Window);
+
+// ---- Files of decoded content ---------------------------------------------------------------------
+
+// A folder of its own in the temporary-files folder for the files a dialog writes with decoded
+// content (parts opened with another program): they are overwritten and removed with the
+// folder when its owner goes; what a process that died left is removed at the next start-up.
+class TDecodedTempFolder {
+public:
+    TDecodedTempFolder() = default;
+    ~TDecodedTempFolder() { Remove(); }
+    TDecodedTempFolder(const TDecodedTempFolder&) = delete;
+    TDecodedTempFolder& operator=(const TDecodedTempFolder&) = delete;
+
+    // The folder with a trailing backslash, created on first use; empty when it cannot be made.
+    const std::string& Path();
+    // Overwrites and deletes its files (a file another program still holds stays for the next
+    // start-up) and removes the folder.
+    void Remove();
+
+private:
+    std::string path_;
+};
+
+// Removes the decoded-content folders of processes that no longer run; the number removed.
+int RemoveOrphanedDecodedTempFolders();

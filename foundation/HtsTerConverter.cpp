@@ -26,7 +26,7 @@ bool IsLocalPicture(const std::string& path)
     if (!FileExists(path))
         return false;
     std::ifstream file(path, std::ios::binary);
-    std::string header(16, '\0');
+    std::string header(44, '\0');
     file.read(header.data(), std::streamsize(header.size()));
     header.resize(size_t(file.gcount()));
     return IsKnownPictureHeader(header);

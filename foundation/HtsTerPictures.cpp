@@ -85,7 +85,13 @@ TPictureResolution ResolvePictureReference(
 
 bool IsKnownPictureHeader(const std::string& header)
 {
-    static const std::string signatures[] = { "BM", "GIF87a", "GIF89a", "\xFF\xD8\xFF", "\x89PNG\r\n\x1A\n" };
-    return std::any_of(std::begin(signatures), std::end(signatures),
+    // TIFF is left out: the editor shows none. EXIF pictures are JPEG files.
+    static const std::string signatures[] = { "BM", "GIF87a", "GIF89a", "\xFF\xD8\xFF", "\x89PNG\r\n\x1A\n",
+        std::string("\xD7\xCD\xC6\x9A", 4), std::string("\x01\x00\x09\x00", 4), std::string("\x02\x00\x09\x00", 4),
+        std::string("\x00\x00\x01\x00", 4) };
+    constexpr size_t EmfSignatureAt = 40;
+    const bool emf = header.compare(0, 4, std::string("\x01\x00\x00\x00", 4)) == 0
+        && header.compare(EmfSignatureAt, 4, " EMF") == 0;
+    return emf || std::any_of(std::begin(signatures), std::end(signatures),
         [&](const std::string& s) { return header.compare(0, s.size(), s) == 0; });
 }

@@ -17,5 +17,6 @@ struct TPictureResolution {
 TPictureResolution ResolvePictureReference(
     const std::string& reference, const std::function<bool(const std::string&)>& isLocalPicture);
 
-// A picture format this system shows, by the file's first bytes (BMP, GIF, JPEG, PNG).
+// A picture format this system shows, by the file's first 44 bytes (BMP, GIF, JPEG and EXIF, PNG, EMF,
+// WMF, ICO; not TIFF).
 bool IsKnownPictureHeader(const std::string& header);

@@ -218,12 +218,13 @@ uint32_t LittleEndian32(const std::string& S, size_t At)
 // The picture bytes an RTF picture group carries, with their size in pixels: re-encoded at their own
 // size (a bitmap as the device-independent bitmap of the BMP that leads the converted bytes). Without
 // the picture library, PNG data is carried as it is and a bitmap file as its device-independent bitmap.
-bool PictureForRtf(const std::string& Source, bool AsBitmap, std::string& Data, SIZE& Pixels)
+bool PictureForRtf(const std::string& Source, int MaxWidth, bool AsBitmap, std::string& Data, SIZE& Pixels)
 {
     if (FreeImageAvailable()) {
         SIZE twips {};
         Pixels = {};
-        std::string converted = ConvertPicture(Source, Pixels, twips, 0, AsBitmap);
+        // A zero size converts without rescaling; MaxWidth only bounds a fitted size.
+        std::string converted = ConvertPicture(Source, Pixels, twips, MaxWidth, AsBitmap);
         const size_t bitmapSize = AsBitmap && converted.size() > 14 ? LittleEndian32(converted, 2) : 0;
         if (AsBitmap && (bitmapSize <= 14 || bitmapSize > converted.size()))
             return false;
@@ -386,15 +387,10 @@ std::string MakeRtfPict(const std::string& Source, int MaxWidth, SIZE& Size, boo
 {
     std::string data;
     SIZE pixels {};
-    if (Source.empty() || !PictureForRtf(Source, AsBitmap, data, pixels))
+    if (Source.empty() || !PictureForRtf(Source, MaxWidth, AsBitmap, data, pixels))
         return {};
-    // The data keeps its pixels; a picture wider than MaxWidth is shown at that width.
-    SIZE shown = pixels;
-    if (MaxWidth > 0 && pixels.cx > MaxWidth) {
-        shown.cx = MaxWidth;
-        shown.cy = std::max(1L, static_cast<LONG>(std::nearbyint(double(pixels.cy) * MaxWidth / pixels.cx)));
-    }
-    Size = PixelsToTwips(nullptr, shown);
+    // At the picture's own size: the reader's control scrolls a picture wider than its window.
+    Size = PixelsToTwips(nullptr, pixels);
     return std::string(AsBitmap ? "{\\pict\\dibitmap0" : "{\\pict\\pngblip") + "\\picw"
         + std::to_string(pixels.cx) + "\\pich" + std::to_string(pixels.cy) + "\\picwgoal"
         + std::to_string(Size.cx) + "\\pichgoal" + std::to_string(Size.cy) + " " + UpperHex(data) + " ";
@@ -411,14 +407,21 @@ std::string MakeRtfPictFromFiles(
 std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth,
     bool AsBitmap, const TSectionPictureLookup& Sections)
 {
+    // The text comes from a received message: a file it names is opened only when it stays local.
+    // Picture data (never free of control characters) is no name and is converted as it is.
+    const auto makePicture = [&](const std::string& Source) {
+        const bool isName = std::none_of(
+            Source.begin(), Source.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+        SIZE size {};
+        return !isName || IsOpenablePictureLink(Source) ? MakeRtfPict(Source, MaxWidth, size, AsBitmap)
+                                                         : std::string();
+    };
     if (!StartsWithStr("{\\rtf", Rtf)) {
-        const std::string group = MakeRtfPictFromFiles(Rtf, LinkPrefix, MaxWidth, AsBitmap);
+        std::string group = makePicture(Rtf);
+        if (group.empty())
+            group = makePicture(LinkPrefix);
         return group.empty() ? Rtf : group;
     }
-    const auto makePicture = [&](const std::string& Link) {
-        SIZE size {};
-        return MakeRtfPict(Link, MaxWidth, size, AsBitmap);
-    };
     return RewriteRtfPictures(Rtf, LinkPrefix, Sections, makePicture);
 }
 
@@ -634,6 +637,7 @@ CHARFORMATA FontToCharFormat(const TFont& Font, const std::string& FaceName, int
         format.crTextColor = ColorToRGB(Font.Color());
     format.yHeight = (Size > 0 ? Size : Font.Size()) * TwipsPerPoint;
     format.bCharSet = Font.Charset();
+    format.bPitchAndFamily = Font.Pitch();
     lstrcpynA(format.szFaceName, (FaceName.empty() ? Font.Name() : FaceName).c_str(), FaceNameLimit + 1);
     return format;
 }
@@ -645,6 +649,8 @@ TFont CharFormatToFont(const CHARFORMATA& Format)
         (Format.dwEffects & CFE_AUTOCOLOR) ? clWindowText : static_cast<TColor>(Format.crTextColor));
     font.SetName(Format.szFaceName);
     font.SetCharset(Format.bCharSet);
+    const BYTE pitch = Format.bPitchAndFamily & 3;
+    font.SetPitch(pitch == FIXED_PITCH || pitch == VARIABLE_PITCH ? static_cast<TFontPitch>(pitch) : fpDefault);
     font.SetSize(Format.yHeight / TwipsPerPoint);
     const DWORD effects = Format.dwEffects;
     TFontStyles style = 0;

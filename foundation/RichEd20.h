@@ -62,8 +62,8 @@ void SetCharFormatAll(HWND Control, const TRtfFont& Font);
 // picture file name. Sections, when given, supplies prepared picture groups for "cid:" links.
 std::string EmbedRtfPictures(const std::string& Rtf, const std::string& LinkPrefix, int MaxWidth,
     bool AsBitmap, const TSectionPictureLookup& Sections = {});
-// An RTF picture group (no closing brace) for a picture file or picture data at its own size, shown
-// no wider than MaxWidth pixels (0: no limit); Size receives the shown size in twips. Empty when
+// An RTF picture group (no closing brace) for a picture file or picture data at its own size (MaxWidth
+// is handed to the conversion, which does not rescale); Size receives that size in twips. Empty when
 // the picture cannot be converted.
 std::string MakeRtfPict(const std::string& Source, int MaxWidth, SIZE& Size, bool AsBitmap);
 std::string MakeRtfPictFromFiles(

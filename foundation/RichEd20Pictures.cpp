@@ -379,3 +379,36 @@ std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPr
     pieces.Add(Rtf.substr(copied));
     return pieces.Joined();
 }
+
+namespace {
+
+bool IsDeviceName(std::string part)
+{
+    // A device answers to its name whatever extension or trailing blanks follow it.
+    part = part.substr(0, part.find('.'));
+    while (!part.empty() && part.back() == ' ')
+        part.pop_back();
+    std::transform(part.begin(), part.end(), part.begin(), [](unsigned char c) { return static_cast<char>(toupper(c)); });
+    static const char* const names[] = { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$" };
+    if (std::find(std::begin(names), std::end(names), part) != std::end(names))
+        return true;
+    return part.size() == 4 && (part.compare(0, 3, "COM") == 0 || part.compare(0, 3, "LPT") == 0)
+        && part[3] >= '0' && part[3] <= '9';
+}
+
+} // namespace
+
+bool IsOpenablePictureLink(const std::string& Link)
+{
+    if (Link.empty() || Link[0] == '\\' || Link[0] == '/' || Link.find(':') != std::string::npos)
+        return false;
+    size_t start = 0;
+    while (start <= Link.size()) {
+        const size_t end = std::min(Link.find_first_of("\\/", start), Link.size());
+        const std::string part = Link.substr(start, end - start);
+        if (part == ".." || IsDeviceName(part))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}

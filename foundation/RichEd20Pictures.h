@@ -45,3 +45,9 @@ using TSectionPictureLookup = std::function<bool(const std::string& ContentRef, 
 // '/'; a "cid:" link is looked up in Sections (when given) before MakePicture is asked.
 std::string RewriteRtfPictures(const std::string& Rtf, const std::string& LinkPrefix,
     const TSectionPictureLookup& Sections, const TPictureGroupMaker& MakePicture);
+
+// True when a picture link of a received text may be opened: a relative path that stays below
+// its folder. Links to other machines (UNC, "\\.\" and "\\?\" devices), absolute paths, drive
+// letters, addresses with a scheme, ".." and device names such as "CON" or "COM1" are refused, so
+// that no message makes the plug-in contact a host or embed a file of the user's.
+bool IsOpenablePictureLink(const std::string& Link);

@@ -49,5 +49,6 @@ int TWinInetThread::Download(const std::string& url)
     handles_.CloseAll();
     if (cancelled_)
         return RESULT_CANCELLED;
-    return read == TFetchResult::Ok ? RESULT_OK : RESULT_NO_BODY;
+    // The version text it fetches is never empty: an empty answer is as good as none.
+    return read == TFetchResult::Ok && !resultText_.empty() ? RESULT_OK : RESULT_NO_BODY;
 }

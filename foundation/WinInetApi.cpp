@@ -215,11 +215,14 @@ TFetchResult ReadUrlBody(HINTERNET request, std::string& body)
         body.append(piece, 0, read);
     }
     if (known) {
-        // More than announced is cut at the announced length; less is incomplete.
+        // More than announced is cut at the announced length; less is incomplete; a body announced
+        // as empty is whole with nothing read.
         if (body.size() < announced)
             return TFetchResult::Incomplete;
         body.resize(announced);
-    } else if (body.size() > MAX_DOWNLOAD_BYTES) {
+        return TFetchResult::Ok;
+    }
+    if (body.size() > MAX_DOWNLOAD_BYTES) {
         body.clear();
         return TFetchResult::Incomplete;
     }

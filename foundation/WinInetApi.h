@@ -69,7 +69,8 @@ TFetchResult OpenUrlRequest(TWebHandles& handles, const TOpenSettings& settings,
 // Through the configured proxy when there is one, and once more directly when that fails.
 TFetchResult OpenUrlWithFallback(TWebHandles& handles, const TOpenSettings& settings, const std::string& url);
 // The body of an opened request: status 200, read to its end; no more than the announced length
-// nor MAX_DOWNLOAD_BYTES. Incomplete when empty, shorter than announced or longer than the limit.
+// nor MAX_DOWNLOAD_BYTES. Incomplete when shorter than announced, longer than the limit, or empty
+// without an announced length of 0.
 TFetchResult ReadUrlBody(HINTERNET request, std::string& body);
 // The connect time-out of a handle in seconds (0 when unknown).
 DWORD ConnectTimeoutSeconds(HINTERNET handle);

@@ -40,6 +40,7 @@ TFont::TFont(const TFont& other)
     , style_(other.style_)
     , color_(other.color_)
     , charset_(other.charset_)
+    , pitch_(other.pitch_)
 {
 }
 
@@ -51,6 +52,7 @@ TFont& TFont::operator=(const TFont& other)
         style_ = other.style_;
         color_ = other.color_;
         charset_ = other.charset_;
+        pitch_ = other.pitch_;
         Changed();
     }
     return *this;
@@ -111,6 +113,14 @@ void TFont::SetCharset(BYTE charset)
     }
 }
 
+void TFont::SetPitch(TFontPitch pitch)
+{
+    if (pitch != pitch_) {
+        pitch_ = pitch;
+        Changed();
+    }
+}
+
 void TFont::AssignHandle(HFONT font)
 {
     LOGFONTA log {};
@@ -128,6 +138,9 @@ void TFont::AssignHandle(HFONT font)
     if (log.lfStrikeOut)
         style_ |= fsStrikeOut;
     charset_ = log.lfCharSet;
+    pitch_ = static_cast<TFontPitch>(log.lfPitchAndFamily & 3);
+    if (pitch_ != fpFixed && pitch_ != fpVariable)
+        pitch_ = fpDefault;
     Changed();
 }
 
@@ -141,6 +154,7 @@ HFONT TFont::Handle() const
         log.lfUnderline = (style_ & fsUnderline) ? 1 : 0;
         log.lfStrikeOut = (style_ & fsStrikeOut) ? 1 : 0;
         log.lfCharSet = charset_;
+        log.lfPitchAndFamily = pitch_;
         log.lfQuality = DEFAULT_QUALITY;
         const std::size_t n = std::min(name_.size(), sizeof log.lfFaceName - 1);
         std::memcpy(log.lfFaceName, name_.data(), n);
@@ -152,7 +166,7 @@ HFONT TFont::Handle() const
 bool TFont::SameAs(const TFont& other) const noexcept
 {
     return name_ == other.name_ && height_ == other.height_ && style_ == other.style_
-        && color_ == other.color_ && charset_ == other.charset_;
+        && color_ == other.color_ && charset_ == other.charset_ && pitch_ == other.pitch_;
 }
 
 void TFont::Changed()

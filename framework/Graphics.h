@@ -45,6 +45,8 @@ COLORREF ColorToRGB(TColor color);
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
+// The GDI pitch values, so that a font's pitch goes into LOGFONT and CHARFORMAT unchanged.
+enum TFontPitch : BYTE { fpDefault = DEFAULT_PITCH, fpFixed = FIXED_PITCH, fpVariable = VARIABLE_PITCH };
 
 // A font description with a cached GDI font. Height < 0 is the character height in pixels; Size
 // is points at the screen's resolution. Changes fire OnChange.
@@ -67,8 +69,10 @@ public:
     void SetColor(TColor color);
     BYTE Charset() const noexcept { return charset_; }
     void SetCharset(BYTE charset);
+    TFontPitch Pitch() const noexcept { return pitch_; }
+    void SetPitch(TFontPitch pitch);
 
-    // Takes name, height, style and charset from a GDI font.
+    // Takes name, height, style, charset and pitch from a GDI font.
     void AssignHandle(HFONT font);
     HFONT Handle() const;
     bool SameAs(const TFont& other) const noexcept;
@@ -84,6 +88,7 @@ private:
     TFontStyles style_ = 0;
     TColor color_ = clWindowText;
     BYTE charset_ = DEFAULT_CHARSET;
+    TFontPitch pitch_ = fpDefault;
     mutable HFONT handle_ = nullptr;
 };
 

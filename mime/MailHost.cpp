@@ -151,6 +151,20 @@ bool ReplaceCharsetValue(std::string& Field, const std::string& Old, const std::
     return true;
 }
 
+// The first protected section of a message: a MIME one, else an armoured block in its body. A
+// header value that begins "-----BEGIN" is no block; taking it for one made the tagging add a
+// second marker on the next run.
+uint32_t FindMessageSecureSection(const std::string& Text, const THeaderData& Header)
+{
+    const TSharedText shared = MakeSharedText(Text);
+    const THeaderData mime = FindMimeSecurePart(WholeTextSection(shared));
+    if (mime.Kind >= FirstMimeKind)
+        return mime.Kind;
+    THeaderData body = WholeTextSection(shared);
+    body.Start = SectionBodyStart(Header);
+    return body.Start <= body.Limit ? FindArmoredBlock(body).Kind : skNone;
+}
+
 } // namespace
 
 std::string EncryptorMarkerLine(uint32_t Number)
@@ -173,8 +187,7 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
     const THeaderData header = ReadHeader(Text, hmContentType);
     if (header.Start != 1 || header.Length <= 0)
         return result;
-    THeaderData found;
-    const uint32_t kind = FindSecureSection(MakeSharedText(Text), found);
+    const uint32_t kind = FindMessageSecureSection(Text, header);
     const THeaderData marker = FindField(header, "X-PM-Encryptor:");
     const uint32_t number = MarkerNumberOf(kind);
     if (number == 0) {

@@ -11,7 +11,8 @@ namespace {
 
 struct TEntity {
     std::string Header;    // without the blank line
-    std::string Separator; // the blank-line marker: CR LF CR LF or LF LF; empty without header
+    std::string Separator; // the header's line break and blank line, as they stand
+    bool HasHeader = false;
     std::string Body;
 };
 
@@ -24,9 +25,11 @@ TEntity SplitEntity(const std::string& Text)
         entity.Body = Text;
         return entity;
     }
+    const std::size_t bodyStart = SectionBodyStart(section) - 1;
     entity.Header = Text.substr(0, section.Length);
-    entity.Separator = Text.compare(section.Length, 4, "\r\n\r\n") == 0 ? "\r\n\r\n" : "\n\n";
-    entity.Body = Text.substr(section.Length + entity.Separator.size());
+    entity.Separator = Text.substr(section.Length, bodyStart - section.Length);
+    entity.Body = Text.substr(bodyStart);
+    entity.HasHeader = true;
     return entity;
 }
 
@@ -110,17 +113,37 @@ bool IsTextType(const std::string& ContentType)
     return type.empty() || StartsWithText("text/", type);
 }
 
-std::string PrepareEntity(const std::string& Text, const std::string& Charset, bool QuotedPrintable, int Depth);
+std::string PrepareEntity(const std::string& Text, const std::string& Charset, bool QuotedPrintable, int Depth,
+                          bool IsPart);
+
+// A body that a transport would change: 8-bit or control bytes, blanks at a line end (stripped
+// by some relays), a "From " line (quoted by mbox ones) or a line over 76 characters (rewrapped).
+bool NeedsTransportEncoding(const std::string& Body)
+{
+    if (TextHasNonAscii(Body) || TextHasControlChars(Body))
+        return true;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i <= Body.size(); ++i) {
+        if (i < Body.size() && Body[i] != '\r' && Body[i] != '\n')
+            continue;
+        if (i - lineStart > 76 || Body.compare(lineStart, 5, "From ") == 0)
+            return true;
+        if (i > lineStart && (Body[i - 1] == ' ' || Body[i - 1] == '\t'))
+            return true;
+        lineStart = i + 1;
+    }
+    return false;
+}
 
 // A message/rfc822 part: its embedded message (after the part header) prepared and put back.
 std::string PrepareEmbedded(const std::string& Part, const std::string& Charset, bool QuotedPrintable, int Depth)
 {
     TEntity part = SplitEntity(Part);
-    if (part.Separator.empty()) {
+    if (!part.HasHeader) {
         // A digest entry without part header fields: the text is the message itself.
-        return PrepareEntity(Part, Charset, QuotedPrintable, Depth + 1);
+        return PrepareEntity(Part, Charset, QuotedPrintable, Depth + 1, false);
     }
-    part.Body = PrepareEntity(part.Body, Charset, QuotedPrintable, Depth + 1);
+    part.Body = PrepareEntity(part.Body, Charset, QuotedPrintable, Depth + 1, false);
     return JoinEntity(part);
 }
 
@@ -154,7 +177,7 @@ std::string PrepareMultipartBody(const std::string& Body, const std::string& Bou
         if (StartsWithText("message/rfc822", TrimBlanks(type)) || (Digest && TrimBlanks(type).empty()))
             out += PrepareEmbedded(part, Charset, QuotedPrintable, Depth);
         else
-            out += PrepareEntity(part, Charset, QuotedPrintable, Depth + 1);
+            out += PrepareEntity(part, Charset, QuotedPrintable, Depth + 1, true);
         out += Body.substr(std::max(partLast, partStart - 1), partBound - std::max(partLast, partStart - 1));
         delimiter = next;
     }
@@ -163,12 +186,15 @@ std::string PrepareMultipartBody(const std::string& Body, const std::string& Bou
     return out;
 }
 
-std::string PrepareEntity(const std::string& Text, const std::string& Charset, bool QuotedPrintable, int Depth)
+// Every text part of a multipart is made quoted-printable, so a signature over it survives any
+// transport; a message's own text body only when a transport would change it.
+std::string PrepareEntity(const std::string& Text, const std::string& Charset, bool QuotedPrintable, int Depth,
+                          bool IsPart)
 {
     if (Depth >= MaxMimeDepth)
         return Text;
     TEntity entity = SplitEntity(Text);
-    if (entity.Separator.empty())
+    if (!entity.HasHeader)
         return Text;
     THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(entity.Header), false);
     if (marker.Start > 0)
@@ -184,10 +210,7 @@ std::string PrepareEntity(const std::string& Text, const std::string& Charset, b
         entity.Body = PrepareMultipartBody(entity.Body, boundary, Charset, QuotedPrintable, Depth, digest);
         return JoinEntity(entity);
     }
-    const std::string disposition = GetHeaderValue("Content-Disposition:", header, true).Str();
-    const bool attachment = StartsWithText("attachment", TrimBlanks(disposition));
-    if (QuotedPrintable && IsTextType(type) && !attachment &&
-        (TextHasNonAscii(entity.Body) || TextHasControlChars(entity.Body)))
+    if (QuotedPrintable && IsTextType(type) && (IsPart || NeedsTransportEncoding(entity.Body)))
         return MakeTextPartQuotedPrintable(JoinEntity(entity));
     return JoinEntity(entity);
 }
@@ -265,7 +288,7 @@ std::string MoveContentHeaders(const std::string& Header, bool Delete, const std
 std::string MakeTextPartQuotedPrintable(const std::string& Part)
 {
     TEntity entity = SplitEntity(Part);
-    if (entity.Separator.empty())
+    if (!entity.HasHeader)
         return Part;
     const THeaderData header = HeaderOnly(entity.Header);
     if (!IsTextType(GetHeaderValue("Content-Type:", header, true).Str()))
@@ -301,7 +324,7 @@ std::string MakeTextPartQuotedPrintable(const std::string& Part)
 
 std::string PrepareMessageParts(const std::string& MessageText, const std::string& Charset, bool QuotedPrintable)
 {
-    return PrepareEntity(MessageText, Charset, QuotedPrintable, 0);
+    return PrepareEntity(MessageText, Charset, QuotedPrintable, 0, false);
 }
 
 std::string AddEncryptorHeader(const std::string& MessageText, const std::string& Charset, uint32_t Flags,

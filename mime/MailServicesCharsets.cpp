@@ -1,6 +1,9 @@
-// MailServices of the Windows build: the charset unit's conversions (iconv or the code pages).
+// MailServices of the Windows build: the charset unit's conversions (iconv or the code pages) and
+// the user's locale for date and time texts.
 #include "mime/MailServices.h"
 #include "foundation/UTF8.h"
+
+#include <windows.h>
 
 namespace {
 
@@ -29,6 +32,57 @@ public:
         return ::LocaleToCharset(Text, Charset);
     }
     std::string NormalizeCharsetName(const std::string& Charset) override { return ::NormalizeCharsetName(Charset); }
+
+    std::string LongTimeText(TDateTime Value) override
+    {
+        const SYSTEMTIME time = ToSystemTime(Value);
+        const std::string text = TimeText(time, 0);
+        return text.empty() ? TMailServices::LongTimeText(Value) : text;
+    }
+
+    // Short date and short time ("ddddd, t") in the user's locale, of the UTC value's local time.
+    std::string LocalDateTimeText(TDateTime Utc) override
+    {
+        const SYSTEMTIME utc = ToSystemTime(Utc);
+        SYSTEMTIME local;
+        if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+            return TMailServices::LocalDateTimeText(Utc);
+        const std::string date = DateText(local, DATE_SHORTDATE);
+        const std::string time = TimeText(local, TIME_NOSECONDS);
+        if (date.empty() || time.empty())
+            return TMailServices::LocalDateTimeText(Utc);
+        return date + ", " + time;
+    }
+
+private:
+    static SYSTEMTIME ToSystemTime(TDateTime Value)
+    {
+        TSystemTime time{};
+        FillSystemTime(time, Value);
+        static_assert(sizeof(TSystemTime) == sizeof(SYSTEMTIME), "same layout as SYSTEMTIME");
+        SYSTEMTIME result;
+        CopyMemory(&result, &time, sizeof result);
+        return result;
+    }
+
+    static std::string Utf8Of(const wchar_t* Text)
+    {
+        char utf8[256];
+        const int length = WideCharToMultiByte(CP_UTF8, 0, Text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        return length > 1 ? std::string(utf8, length - 1) : std::string();
+    }
+
+    static std::string DateText(const SYSTEMTIME& Time, DWORD Flags)
+    {
+        wchar_t text[128];
+        return GetDateFormatW(LOCALE_USER_DEFAULT, Flags, &Time, nullptr, text, 128) > 0 ? Utf8Of(text) : std::string();
+    }
+
+    static std::string TimeText(const SYSTEMTIME& Time, DWORD Flags)
+    {
+        wchar_t text[128];
+        return GetTimeFormatW(LOCALE_USER_DEFAULT, Flags, &Time, nullptr, text, 128) > 0 ? Utf8Of(text) : std::string();
+    }
 };
 
 } // namespace

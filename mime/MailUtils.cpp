@@ -33,17 +33,20 @@ void ClearContentValues(THeaderData& Section)
         (Section.*field.Value).clear();
 }
 
-// The header-block end marker after the line that ends at LineEnd, searched up to Last; returns
-// the marker position (the first line break of the blank line) or 0.
-int32_t FindBlankLine(const std::string& Text, int32_t LineEnd, int32_t Last)
+// A header field line: a field name of printable characters, optional blanks, then ':'.
+// An mbox "From " line counts too, as mature parsers read it as part of the header.
+bool IsFieldLineAt(const std::string& Text, int32_t Pos, int32_t LineEnd)
 {
-    if (LineEnd < 1 || LineEnd > Last)
-        return 0;
-    if (Text[LineEnd - 1] == '\r' && LineEnd + 1 <= Last && Text[LineEnd] == '\n')
-        return PosStrBetween("\r\n\r\n", Text, LineEnd, Last);
-    if (Text[LineEnd - 1] == '\n')
-        return PosStrBetween("\n\n", Text, LineEnd, Last);
-    return 0;
+    if (StrMatchesAt("From ", Text, Pos) && Pos + 4 < LineEnd)
+        return true;
+    int32_t p = Pos;
+    while (p < LineEnd && Text[p - 1] > ' ' && Text[p - 1] < 0x7F && Text[p - 1] != ':')
+        ++p;
+    if (p == Pos)
+        return false;
+    while (p < LineEnd && (Text[p - 1] == ' ' || Text[p - 1] == '\t'))
+        ++p;
+    return p < LineEnd && Text[p - 1] == ':';
 }
 
 bool StartsWithMediaType(const std::string& Prefix, const std::string& ContentType)
@@ -100,6 +103,29 @@ int32_t LineEndFrom(const std::string& Text, int32_t Pos, int32_t Last)
     while (Pos <= Last && Text[Pos - 1] != '\r' && Text[Pos - 1] != '\n')
         ++Pos;
     return Pos;
+}
+
+// The end of the header fields that begin at First (up to Last): the position of the line break
+// that ends the last field line, or Last + 1 when the text ends inside the block; 0 when the
+// first line is no field. The block ends at an empty line, and also at the first line that is
+// no field and no continuation, so a header without its blank line keeps its fields.
+int32_t HeaderFieldsEnd(const std::string& Text, int32_t First, int32_t Last)
+{
+    int32_t end = 0;
+    for (int32_t p = First; p >= 1 && p <= Last;) {
+        const int32_t lineEnd = LineEndFrom(Text, p, Last);
+        if (lineEnd == p)
+            break;
+        const bool continuation = end > 0 && (Text[p - 1] == ' ' || Text[p - 1] == '\t');
+        if (!continuation && !IsFieldLineAt(Text, p, lineEnd))
+            break;
+        end = lineEnd;
+        const int32_t breakLength = LineBreakAt(Text, lineEnd, Last);
+        if (breakLength == 0)
+            break;
+        p = lineEnd + breakLength;
+    }
+    return end;
 }
 
 bool IsBlankText(const std::string& Text)
@@ -250,23 +276,31 @@ void FindHeaderEnd(THeaderData& Section, uint32_t Mask)
     const std::string& text = Section.Str();
     const TTextRange range = ClampRange(text.size(), Section.Start, 0, Section.Limit);
     Section.Length = 0;
-    if (range.IsEmpty())
+    const int32_t end = range.IsEmpty() ? 0 : HeaderFieldsEnd(text, range.First, range.Last);
+    if (end > range.First)
+        Section.Length = end - range.First;
+    else
         Section.Start = 0;
-    const int32_t lf = range.IsEmpty() ? 0 : PosCharBetween('\n', text, range.First, range.Last);
-    if (lf > 0) {
-        const bool crlf = lf > 1 && text[lf - 2] == '\r';
-        const int32_t marker = crlf ? PosStrBetween("\r\n\r\n", text, lf - 1, range.Last)
-                                    : PosStrBetween("\n\n", text, lf, range.Last);
-        if (marker > Section.Start)
-            Section.Length = marker - Section.Start;
-        else
-            Section.Start = 0;
-    }
     if (Section.Length <= 0) {
         ClearContentValues(Section);
         return;
     }
     ReadSectionHeaders(Section, Mask, false);
+}
+
+int32_t SectionBodyStart(const THeaderData& Section)
+{
+    const std::string& text = Section.Str();
+    const int32_t last = EffectiveLimit(text.size(), Section.Limit);
+    int32_t p = Section.Start + std::max(Section.Length, 0);
+    if (Section.Length <= 0)
+        return p;
+    // The line break that ends the header, then the blank line when there is one.
+    const int32_t first = LineBreakAt(text, p, last);
+    p += first;
+    if (first > 0)
+        p += LineBreakAt(text, p, last);
+    return p;
 }
 
 void ReadSectionHeaders(THeaderData& Section, uint32_t Mask, bool KeepRead)
@@ -324,13 +358,13 @@ THeaderData FindNextPart(const THeaderData& Section, const std::string& Boundary
     if (delimiter.Position == 0 || delimiter.Closing)
         return part;
     const int32_t lineEnd = LineEndFrom(text, delimiter.Position, range.Last);
-    // The part's header block must end before the next delimiter line; a part without a blank
-    // line would otherwise swallow the parts after it.
+    // The part's header fields end before the next delimiter line; a part without them (an
+    // empty part, or a body right after the delimiter) is still a part.
     const TDelimiter next = FindDelimiterLine(text, Boundary, lineEnd, range.Last);
     const int32_t bound = next.Position > 0 ? next.Position - 1 : range.Last;
-    const int32_t headerEnd = FindBlankLine(text, lineEnd, bound);
-    if (headerEnd == 0)
-        return part;
+    const int32_t fieldsStart = lineEnd + LineBreakAt(text, lineEnd, bound);
+    const int32_t fieldsEnd = fieldsStart > lineEnd ? HeaderFieldsEnd(text, fieldsStart, bound) : 0;
+    const int32_t headerEnd = fieldsEnd > 0 ? fieldsEnd : lineEnd;
     part.Start = delimiter.Position;
     part.Length = headerEnd - delimiter.Position;
     ReadSectionHeaders(part, Mask, false);

@@ -81,7 +81,12 @@ THeaderData WholeTextSection(TSharedText Text);
 // ending in '*' ("X-PM*") matches every field that begins with the rest.
 THeaderData GetHeaderValue(const std::string& Name, const THeaderData& Section, bool StripComments);
 void StripHeaderComments(std::string& Value);
+// Length becomes the header block's length up to the line break that ends its last field; a
+// block ends at an empty line or at the first line that is no header field.
 void FindHeaderEnd(THeaderData& Section, uint32_t Mask);
+// Where the body of a section whose header block was read begins: behind the header's line
+// break and its blank line (when it has one).
+int32_t SectionBodyStart(const THeaderData& Section);
 void ReadSectionHeaders(THeaderData& Section, uint32_t Mask, bool KeepRead);
 std::string GetBoundary(const THeaderData& Section);
 THeaderData FindNextPart(const THeaderData& Section, const std::string& Boundary, uint32_t Mask);

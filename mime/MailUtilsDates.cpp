@@ -141,10 +141,8 @@ bool ParseRfc822Date(const std::string& Text, TDateTime& Utc, std::string& Displ
     if (day < 1 || day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 59)
         return false;
 
-    std::string zone;
-    for (std::size_t i = 4; i < words.size(); ++i)
-        zone += words[i];
-    const int offset = ZoneMinutes(zone);
+    // The zone is the one word after the time; what follows ("+0100 CET") only names it.
+    const int offset = words.size() > 4 ? ZoneMinutes(words[4]) : 0;
     const double local = static_cast<double>(DaysFromCivil(year, month, day) - dateTimeEpoch) +
                          (hour * 3600 + minute * 60 + second) / 86400.0;
     Utc = local - offset / 1440.0;

@@ -176,25 +176,35 @@ std::string EncodeQuotedPrintableBody(const std::string& Text)
         }
         const bool nextIsBreak = i + 1 < n && IsLineBreakChar(Text[i + 1]);
         const bool atLineEnd = i + 1 == n || nextIsBreak;
-        const bool encoded = (c < 32 && c != '\t') || c == '=' || c == '?' || c == '_' || c >= 0x7F ||
-                             ((c == ' ' || c == '\t') && atLineEnd);
-        if (column > (encoded ? 72u : 74u) && !nextIsBreak) {
+        bool encoded = (c < 32 && c != '\t') || c == '=' || c == '?' || c == '_' || c >= 0x7F ||
+                       ((c == ' ' || c == '\t') && atLineEnd);
+        // An encoded byte right before a line end still gets its soft break: written there it
+        // would make a line of up to 78 characters, which transports rewrap.
+        const std::size_t limit = encoded ? 72u : 74u;
+        if (column > limit && (encoded || !nextIsBreak)) {
             if (breakAfter != std::string::npos) {
                 out.insert(breakAfter, "=\r\n");
                 column = out.size() - (breakAfter + 3);
-            } else {
+            }
+            // The text moved to the new line may still be too long for this byte.
+            if (breakAfter == std::string::npos || column > limit) {
                 out += "=\r\n";
                 column = 0;
             }
             breakAfter = std::string::npos;
         }
+        // "From " at a line start is changed by mbox transports (to ">From "), which breaks a
+        // signature; encoded it passes unchanged.
+        if (column == 0 && Text.compare(i, 5, "From ") == 0)
+            encoded = true;
         if (encoded) {
             AppendHexByte(out, c);
             column += 3;
         } else {
             out += static_cast<char>(c);
             ++column;
-            if (c == ' ' || c == '\t' || c == '/' || c == '\\')
+            // Never a break that would begin a line with the 'F' of a "From " already written.
+            if ((c == ' ' || c == '\t' || c == '/' || c == '\\') && !(i + 1 < n && Text[i + 1] == 'F'))
                 breakAfter = out.size();
         }
     }

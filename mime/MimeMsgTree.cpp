@@ -36,6 +36,22 @@ std::string SubtypeOf(const std::string& ContentType)
     return slash == std::string::npos ? std::string() : LowerAscii(TrimBlanks(type.substr(slash + 1)));
 }
 
+// UTF-16 (little-endian, no terminator) of a plain ASCII text.
+std::string AsciiToWide(const std::string& Text)
+{
+    std::string wide;
+    for (char c : Text) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
+bool SameText(const std::string& A, const std::string& B)
+{
+    return A.size() == B.size() && StartsWithText(A, B);
+}
+
 bool OnlyLineBreaks(const std::string& Text)
 {
     return std::all_of(Text.begin(), Text.end(), [](char c) { return c == '\r' || c == '\n'; });
@@ -47,18 +63,6 @@ std::string SectionSlice(const std::string& Text, int32_t First, int32_t Last)
     if (range.IsEmpty() || Last < First)
         return {};
     return Text.substr(range.First - 1, range.Last - range.First + 1);
-}
-
-// Where a part's body begins: behind the blank line that ends its header block.
-int32_t BodyStartOf(const THeaderData& Part)
-{
-    const std::string& text = Part.Str();
-    const int32_t marker = Part.Start + std::max(Part.Length, 0);
-    if (StrMatchesAt("\r\n\r\n", text, marker))
-        return marker + 4;
-    if (StrMatchesAt("\n\n", text, marker))
-        return marker + 2;
-    return marker;
 }
 
 // Last position of a part's body: before the line break that precedes the next delimiter line.
@@ -136,6 +140,19 @@ private:
     int& Depth;
 };
 
+// A multipart whose body opens no part (its boundary never occurs, or only closes) is read as one
+// text leaf, as mature parsers read it, so its text is shown rather than an empty multipart.
+bool HasDelimiterLine(const THeaderDataEx& Multipart)
+{
+    const std::string& text = Multipart.Str();
+    const int32_t last = EffectiveLimit(text.size(), Multipart.Limit);
+    const int32_t body = SectionBodyStart(Multipart);
+    if (Multipart.Boundary.empty() || body > last)
+        return false;
+    const TDelimiter first = FindDelimiterLine(text, Multipart.Boundary, body, last);
+    return first.Position > 0 && !first.Closing;
+}
+
 } // namespace
 
 uint32_t MultipartKindOf(const std::string& ContentType)
@@ -184,6 +201,7 @@ void TMimeMsgTree::Reset()
     CurrentParent = -1;
     DecodeDepth = 0;
     SelectedSection = -1;
+    PartEnds.clear();
 }
 
 TSectionNode* TMimeMsgTree::GetSection(int Index)
@@ -286,10 +304,20 @@ bool TMimeMsgTree::DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std
     TreeData.Decode(SectionSlice(text, start, end), charset, decoded, StatusCode, StatusText);
     if (decoded.empty())
         return false;
-    const std::string before = SectionSlice(text, Message.Start, start - 1);
+    // A protected part of a multipart begins with the enclosing delimiter line: that line stays,
+    // so the decoded entity takes the part's place instead of landing in the preamble.
+    int32_t spliceFrom = start;
+    if (StrMatchesAt("--", text, start) && start > Message.Start) {
+        const int32_t lineEnd = LineEndOf(text, start, end);
+        spliceFrom = lineEnd + LineBreakLength(text, lineEnd, end);
+    }
+    const std::string before = SectionSlice(text, Message.Start, spliceFrom - 1);
     std::string after = SectionSlice(text, end + 1, EffectiveLimit(text.size(), Message.Limit));
     if (OnlyLineBreaks(after))
         after.clear();
+    // The next delimiter line must begin a line of its own.
+    if (!after.empty() && after[0] != '\r' && after[0] != '\n' && decoded.back() != '\n')
+        decoded += "\r\n";
     if (record) {
         SecureStart = static_cast<int32_t>(before.size()) + 1;
         SecureEnd = SecureStart + static_cast<int32_t>(decoded.size()) - 1;
@@ -357,12 +385,12 @@ void TMimeMsgTree::LoadLevel(THeaderDataEx Message, bool Outermost, int Depth)
         }
     }
     SkipHeader = false;
-    if (!Message.Boundary.empty()) {
+    if (HasDelimiterLine(Message)) {
         WalkMultipart(Message, Depth, Outermost, statusText);
     } else if (StartsWithText("message/rfc822", TrimBlanksLeft(Message.ContentType)) && Message.Length > 0) {
         // A message whose whole body is another message: that one is loaded in its place.
         THeaderDataEx embedded = Message;
-        embedded.Start = BodyStartOf(Message);
+        embedded.Start = SectionBodyStart(Message);
         embedded.Length = 0;
         embedded.ContentType.clear();
         ++AttachmentCount;
@@ -394,6 +422,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
     const int32_t limit = EffectiveLimit(text.size(), Multipart.Limit);
 
     THeaderData previous = Multipart;
+    std::vector<std::string> open = {Multipart.Boundary};
     for (;;) {
         if (SectionCount() >= MaxTreeNodes) {
             Truncated = true;
@@ -403,9 +432,15 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         static_cast<THeaderData&>(part) = FindNextPart(previous, Multipart.Boundary, HeaderMask);
         if (part.Start == 0)
             break;
+        const std::string& type = part.ContentType;
+        const bool embedded = StartsWithText("message/rfc822", TrimBlanksLeft(type));
+        const bool digestEntry = Multipart.PartKind == nkDigest && (TrimBlanks(type).empty() || embedded);
+        const int32_t bodyStart = SectionBodyStart(part);
+        // The part runs past every delimiter line that a multipart inside it owns.
+        const int32_t contentEnd = NestedContentEnd(part, digestEntry, open, Depth);
+        const int32_t bodyEnd = BodyEndOf(text, Multipart.Boundary, contentEnd, limit);
         previous = part;
-        const int32_t bodyStart = BodyStartOf(part);
-        const int32_t bodyEnd = BodyEndOf(text, Multipart.Boundary, bodyStart, limit);
+        previous.Length = contentEnd - part.Start;
         part.Limit = bodyEnd;
         if (RawMode) {
             TSectionNode* raw = AddNode(nkRawText, part, std::string());
@@ -426,9 +461,8 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
             LoadLevel(secure, false, Depth + 1);
             continue;
         }
-        const std::string& type = part.ContentType;
-        if (Multipart.PartKind == nkDigest || StartsWithText("message/rfc822", TrimBlanksLeft(type))) {
-            if (Multipart.PartKind == nkDigest && Outermost)
+        if (digestEntry || embedded) {
+            if (digestEntry && Outermost)
                 IsDigest = true;
             else
                 ++AttachmentCount;
@@ -436,7 +470,7 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
         } else if (StartsWithText("multipart/", TrimBlanksLeft(type))) {
             part.Boundary = GetBoundary(part);
             part.PartKind = static_cast<int32_t>(MultipartKindOf(type));
-            if (Depth + 1 >= MaxMimeDepth || part.Boundary.empty()) {
+            if (Depth + 1 >= MaxMimeDepth || !HasDelimiterLine(part)) {
                 Truncated = Truncated || Depth + 1 >= MaxMimeDepth;
                 AddLeaf(part, Multipart.PartKind, bodyEnd);
             } else {
@@ -453,6 +487,85 @@ void TMimeMsgTree::WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool
             raw->Text = "--" + Multipart.Boundary + "--";
     }
     CurrentParent = savedParent;
+}
+
+// Where the walk of the enclosing multipart looks for its next delimiter line after Part: behind
+// the closing delimiter of a multipart inside the part (its own, or an embedded message's), so
+// the nearest open multipart owns a delimiter line, also one that reuses an enclosing name.
+int32_t TMimeMsgTree::NestedContentEnd(const THeaderData& Part, bool DigestEntry, std::vector<std::string>& Open,
+                                       int Depth)
+{
+    const int32_t body = SectionBodyStart(Part);
+    if (Depth + 1 >= MaxMimeDepth)
+        return body;
+    const auto key = std::make_pair(Part.Text, Part.Start);
+    if (const auto known = PartEnds.find(key); known != PartEnds.end())
+        return known->second;
+    int32_t end = body;
+    THeaderData entity = Part;
+    const std::string type = TrimBlanks(Part.ContentType);
+    if (StartsWithText("message/rfc822", type) || (DigestEntry && type.empty())) {
+        entity.Start = body;
+        FindHeaderEnd(entity, hmContentType);
+    }
+    const std::string boundary = entity.Start > 0 ? GetBoundary(entity) : std::string();
+    if (!boundary.empty()) {
+        const bool digest = MultipartKindOf(entity.ContentType) == nkDigest;
+        end = std::max(body, MultipartContentEnd(entity, boundary, digest, SectionBodyStart(entity), Open, Depth + 1));
+    }
+    PartEnds[key] = end;
+    return end;
+}
+
+// The end of the closing delimiter line of the multipart with Boundary whose body begins at From;
+// an enclosing multipart's delimiter line under another name ends it unclosed, at that line.
+int32_t TMimeMsgTree::MultipartContentEnd(const THeaderData& Section, const std::string& Boundary, bool Digest,
+                                          int32_t From, std::vector<std::string>& Open, int Depth)
+{
+    const std::string& text = Section.Str();
+    const int32_t last = EffectiveLimit(text.size(), Section.Limit);
+    Open.push_back(Boundary);
+    int32_t end = last + 1;
+    for (int32_t from = From; from <= last;) {
+        const TDelimiter own = FindDelimiterLine(text, Boundary, from, last);
+        int32_t until = own.Position > 0 ? own.Position - 1 : last;
+        int32_t enclosing = 0;
+        for (std::size_t i = 0; i + 1 < Open.size(); ++i) {
+            if (SameText(Open[i], Boundary))
+                continue;
+            const TDelimiter outer = FindDelimiterLine(text, Open[i], from, until);
+            if (outer.Position > 0) {
+                enclosing = outer.Position;
+                until = outer.Position - 1;
+            }
+        }
+        if (enclosing > 0) {
+            // Ends before the line break in front of that line, as a closed part would.
+            end = enclosing;
+            if (end - 1 >= from && text[end - 2] == '\n')
+                --end;
+            if (end - 1 >= from && text[end - 2] == '\r')
+                --end;
+            break;
+        }
+        if (own.Position == 0)
+            break;
+        if (own.Closing) {
+            end = LineEndOf(text, own.Position, last);
+            break;
+        }
+        THeaderData cursor = Section;
+        cursor.Start = own.Position;
+        cursor.Length = 0;
+        const THeaderData part = FindNextPart(cursor, Boundary, hmContentType);
+        if (part.Start == 0)
+            break;
+        const bool entry = Digest && (TrimBlanks(part.ContentType).empty() ||
+                                      StartsWithText("message/rfc822", TrimBlanksLeft(part.ContentType)));
+        from = std::max(NestedContentEnd(part, entry, Open, Depth), own.Position + 1);
+    }
+    Open.pop_back();
+    return end;
 }
 
 std::string TMimeMsgTree::DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node)
@@ -491,7 +604,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     if (EnclosingKind == nkAlternative && subtype != "plain" && BodyNode >= 0 &&
         !(Mode & (lmPreferFormatted | lmNested)))
         return;
-    const int32_t bodyStart = Part.Length > 0 ? BodyStartOf(Part) : Part.Start;
+    const int32_t bodyStart = Part.Length > 0 ? SectionBodyStart(Part) : Part.Start;
     const std::string rawBody = SectionSlice(text, bodyStart, BodyEnd);
     std::string description = Part.Description;
     if (description.empty() && !(HeaderMask & hmDescription))
@@ -501,7 +614,9 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
 
     // A Content-Type that names no subtype is invalid and means text/plain (RFC 2045).
     const std::string mediaType = TrimBlanks(type.substr(0, type.find(';')));
-    const bool isText = mediaType.find('/') == std::string::npos || StartsWithText("text/", mediaType);
+    // A multipart without a usable boundary is read as text, as mature parsers read it.
+    const bool boundless = StartsWithText("multipart/", mediaType);
+    const bool isText = mediaType.find('/') == std::string::npos || StartsWithText("text/", mediaType) || boundless;
     const bool attachment = !isText || StartsWithText("attachment", TrimBlanksLeft(Part.Disposition));
     if (attachment) {
         if (!(EnclosingKind == nkEncrypted || EnclosingKind == nkSigned ||
@@ -533,6 +648,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->Section.Boundary = EnclosingBoundary();
         const std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
         node->DecodedSize = decoded.size();
+        node->BodyFirst = bodyStart;
+        node->BodyLast = BodyEnd;
         if (keepTexts) {
             node->Text = signature ? rawBody : DecodeArmoredBlocks(decoded, *node);
             if (!signature && name.size() > 8 && PosText(".pgp.asc", name) == static_cast<int>(name.size()) - 7 &&
@@ -548,6 +665,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
             node->Section.Start = 1;
             node->Section.Length = static_cast<int32_t>(rawBody.size());
             node->Section.Limit = node->Section.Length;
+            node->BodyFirst = 1;
+            node->BodyLast = node->Section.Length;
             node->Section.Kind = PosText("PGP-signature", type) > 0 ? skPgpMimeSigned : skSmimeMultipartSigned;
             const TSectionNode* multipart = GetSection(node->Parent);
             const int32_t multipartEnd = EffectiveLimit(text.size(), multipart->Section.Limit);
@@ -557,7 +676,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     }
 
     uint32_t kind = nkTextOther;
-    if (mediaType.find('/') == std::string::npos || subtype == "plain")
+    if (mediaType.find('/') == std::string::npos || subtype == "plain" || boundless)
         kind = nkTextPlain;
     else if (subtype == "html")
         kind = nkTextHtml;
@@ -580,6 +699,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     node->Section.Boundary = EnclosingBoundary();
     const std::string decoded = DecodeTransfer(rawBody, Part.TransferEncoding);
     node->DecodedSize = decoded.size();
+    node->BodyFirst = bodyStart;
+    node->BodyLast = BodyEnd;
     if (keepTexts) {
         // The part's own text is converted first, so decrypted text spliced into it (already
         // converted from its own charset) is not converted a second time.
@@ -634,14 +755,14 @@ std::string TMimeMsgTree::GetAttachmentList() const
                    TreeData.SubjectSuffix;
         else
             continue;
-        const std::string line = std::string("=> ") + item + "\r\n";
+        // The caption is shortened, not the line: its line break must stay.
         if (wide) {
-            std::string utf16 = ShortenText(Utf8TextToWide(line), 260);
+            std::string utf16 = ShortenText(Utf8TextToWide(item), 260);
             if (utf16.size() >= 2)
                 utf16.resize(utf16.size() - 2);
-            list += utf16;
+            list += AsciiToWide("=> ") + utf16 + AsciiToWide("\r\n");
         } else {
-            list += ShortenText(Utf8TextToAnsi(line), 260);
+            list += "=> " + ShortenText(Utf8TextToAnsi(item), 260) + "\r\n";
         }
     }
     if (wide)
@@ -693,13 +814,22 @@ std::string ForDisplay(const std::string& Utf8, bool Wide)
 
 } // namespace
 
+namespace {
+
+std::string DecodedHeaderText(const std::string& Raw)
+{
+    std::string value = DecodeEncodedWords(Raw);
+    RemoveBackslashEscapes(value);
+    return value;
+}
+
+} // namespace
+
 std::string TSectionNode::HeaderValue(const char* Name) const
 {
     if (NodeKind != nkMessage)
         return {};
-    std::string value = DecodeEncodedWords(GetHeaderValue(Name, Section, false).Str());
-    RemoveBackslashEscapes(value);
-    return value;
+    return DecodedHeaderText(GetHeaderValue(Name, Section, false).Str());
 }
 
 std::string TSectionNode::GetFrom() const { return MailServices().DecodeIdnText(HeaderValue("From:")); }
@@ -723,7 +853,9 @@ std::string TSectionNode::GetSummaryText() const
     const std::string date = GetDateText();
     std::string summary = data.DateCaption + "\t" + orUnknown(date) + "\r\n";
     summary += data.FromCaption + "\t" + orUnknown(GetFrom()) + "\r\n";
-    summary += data.ToCaption + "\t" + orUnknown(FirstAddressEtAl(GetTo())) + "\r\n";
+    // Addresses are split before their words are decoded: a decoded comma is no separator.
+    const std::string firstTo = FirstAddressEtAl(GetHeaderValue("To:", Section, false).Str());
+    summary += data.ToCaption + "\t" + orUnknown(MailServices().DecodeIdnText(DecodedHeaderText(firstTo))) + "\r\n";
     summary += data.SubjectCaption + "\t" + orUnknown(GetSubject());
     const std::string replyTo = GetReplyTo();
     if (!replyTo.empty())

@@ -5,6 +5,7 @@
 #include "mime/MailUtils.h"
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ struct TSectionNode {
     TDateTime MessageDate = 0;
     std::string FileName;       // attachments: the decoded file name
     std::size_t DecodedSize = 0; // size of the body after its transfer decoding
+    int32_t BodyFirst = 0;       // leaves: the raw body in Section's text (empty when Last < First)
+    int32_t BodyLast = -1;
 
     bool IsInSecurePart() const;
     int GetFirstSection() const { return Children.empty() ? -1 : Children.front(); }
@@ -184,6 +187,11 @@ private:
     std::string EnclosingBoundary() const;
     bool DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std::string& StatusText, int32_t& StatusCode);
     std::string DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node);
+    int32_t NestedContentEnd(const THeaderData& Part, bool DigestEntry, std::vector<std::string>& Open, int Depth);
+    int32_t MultipartContentEnd(const THeaderData& Section, const std::string& Boundary, bool Digest, int32_t From,
+                                std::vector<std::string>& Open, int Depth);
+    // NestedContentEnd of every part met in this load, by text and delimiter position.
+    std::map<std::pair<TSharedText, int32_t>, int32_t> PartEnds;
 };
 
 // Multipart node kind of a Content-Type value (1-7); 0 when it is not a multipart.

@@ -17,6 +17,7 @@
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/Guard.h"
 #include "plugin/InstallCommands.h"
+#include "plugin/MessageFileIO.h"
 #include "plugin/SessionUser.h"
 #include "plugin/TERInterface.h"
 #include "plugin/ZAVEKHelp.h"
@@ -235,7 +236,15 @@ int TConfiguration::RunStartUp()
     CreatePGPInterface();
     if (!parentWindow_)
         return STARTUP_OK;
+    RecoverLeftovers();
     return LoadCryptor();
+}
+
+void TConfiguration::RecoverLeftovers()
+{
+    RecoverMessageFolder(pmInterface_->GetMailFolder(),
+        [this](const std::string& fileName) { return pgpInterface_->WipeFile(fileName); });
+    RemoveOrphanedDecodedTempFolders();
 }
 
 void TConfiguration::CreatePGPInterface()

@@ -135,6 +135,9 @@ private:
     void CreateLanguageTexts(const std::string& language);
     // Raises when the SDK did not load.
     void CreatePGPInterface();
+    // Finishes what a process that died left behind: half-done message commits in the mail
+    // folder and the folders of decoded parts opened with other programs.
+    void RecoverLeftovers();
     // True when the process was started for a set-up, update, removal or clean-up command.
     static bool StartedForInstallation();
     // Frees what a start-up created, texts last: everything else may still use them.

@@ -5,6 +5,7 @@
 
 #include "engine/PSMimeTools.h"
 #include "foundation/StrUtil.h"
+#include "foundation/StrUtilWin.h"
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailHost.h"
 
@@ -14,10 +15,14 @@ constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_FILE_NOT_READ = 342;
+constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
 constexpr uint32_t FIRST_BUILD_WITH_RAW_STATE = 4000;
+// The road offers no recipient-list entries for imported keys, so every import tells its count
+// itself (the "quiet" flag of the PGP interface's imports is off).
+constexpr bool IMPORT_REPORTED = false;
 
 // Holds the passphrase cache for one request.
 class TCacheHold {
@@ -41,15 +46,13 @@ bool FailureKeepsText(uint32_t kind)
     return kind == skNone || kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skSmimeMultipartSigned;
 }
 
-int32_t WriteOutput(const std::string& outFile, const std::string& bytes)
+bool IsSMimeKind(uint32_t kind)
 {
-    return !outFile.empty() && CommitFileSafely(outFile, bytes) ? TDecryptRoad::WRITTEN : 0;
+    return kind >= skSmimeEnveloped && kind <= skSmimeSignedData;
 }
 
-int32_t CopyThrough(const std::string& inFile, const std::string& outFile)
-{
-    return !outFile.empty() && CopyFileA(inFile.c_str(), outFile.c_str(), FALSE) ? TDecryptRoad::WRITTEN : 0;
-}
+const char SMIME_NOT_AVAILABLE[] = "This message is protected with S/MIME, which this version cannot decrypt or "
+                                   "check yet. It is shown as it came; no signature was checked.";
 
 // The header block of a MIME message for a mail client that shows the text as it is: without the
 // Content-* fields that described the protected body.
@@ -71,6 +74,71 @@ std::string DecoderInput(uint32_t kind, const std::string& block)
         return block;
     std::string header, body, charset, signature;
     return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
+}
+
+// Whether an inline block shares the message with other text: anything but the message's header,
+// the MIME structure around the block (delimiter lines of a declared boundary, part headers) and
+// blank lines. A part added beside the block must not share its signature result.
+bool HasTextBesideBlock(const TMessageData& data)
+{
+    std::vector<std::string> delimiters;
+    std::string header;
+    bool inHeader = !data.TextBefore.empty();
+    const auto isDelimiter = [&](const std::string& line, bool& closing) {
+        for (const std::string& delimiter : delimiters)
+            if (line.compare(0, delimiter.size(), delimiter) == 0) {
+                const std::string rest = line.substr(delimiter.size());
+                closing = rest.compare(0, 2, "--") == 0;
+                if ((closing ? rest.substr(2) : rest).find_first_not_of(" \t") == std::string::npos)
+                    return true;
+            }
+        return false;
+    };
+    for (const std::string* text : { &data.TextBefore, &data.TextAfter }) {
+        for (size_t at = 0; at < text->size();) {
+            const size_t end = std::min(text->find("\r\n", at), text->size());
+            const std::string line = text->substr(at, end - at);
+            at = end + 2;
+            bool closing = false;
+            if (inHeader) {
+                if (!line.empty()) {
+                    header += line + "\r\n";
+                    continue;
+                }
+                inHeader = false;
+                const std::string delimiter = BoundaryParameter(HeaderFieldValue(header, "Content-Type:"));
+                if (!delimiter.empty())
+                    delimiters.push_back(delimiter);
+                header.clear();
+            } else if (isDelimiter(line, closing)) {
+                inHeader = !closing;
+            } else if (line.find_first_not_of(" \t") != std::string::npos) {
+                return true;
+            }
+        }
+        inHeader = false; // the block itself lies between the two texts
+    }
+    return false;
+}
+
+// An armour sent quoted-printable (as other clients and earlier versions send it) is read as a
+// receiving client reads it: the block is decoded, and the header of its part says 8bit for the
+// plaintext that takes its place. False when the block's part is not quoted-printable.
+bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block)
+{
+    const std::string& before = data.TextBefore;
+    if (before.size() < 4 || before.compare(before.size() - 4, 4, "\r\n\r\n") != 0)
+        return false;
+    const size_t end = before.size() - 2; // the header keeps the line break of its last field
+    const size_t blank = end >= 4 ? before.rfind("\r\n\r\n", end - 4) : std::string::npos;
+    const size_t start = blank == std::string::npos ? 0 : blank + 4;
+    const std::string header = before.substr(start, end - start);
+    if (lstrcmpiA(HeaderFieldValue(header, "Content-Transfer-Encoding:").c_str(), "quoted-printable") != 0)
+        return false;
+    block = DecodeQuotedPrintable(block, false);
+    data.TextBefore = before.substr(0, start) + RemoveHeaderFields(header, { "Content-Transfer-Encoding:" })
+        + "Content-Transfer-Encoding: 8bit\r\n\r\n";
+    return true;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)
@@ -124,6 +192,43 @@ std::string TDecryptRoad::Text(uint16_t id) const
 
 int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::string& outFile)
 {
+    failure_.clear();
+    const int32_t result = DecryptRequest(inFile, outFile);
+    if (result != WRITTEN && !failure_.empty())
+        host_.ShowError(failure_);
+    failure_.clear();
+    return result;
+}
+
+void TDecryptRoad::NoteFailure(const std::string& fileName, const std::string& what)
+{
+    if (failure_.empty())
+        failure_ = fileName + "\r\n\r\n" + what;
+}
+
+int32_t TDecryptRoad::WriteOutput(const std::string& outFile, const std::string& bytes)
+{
+    if (outFile.empty())
+        return 0; // no output file: nothing to write, nothing to report
+    if (CommitFileSafely(outFile, bytes))
+        return WRITTEN;
+    NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN));
+    return 0;
+}
+
+int32_t TDecryptRoad::CopyThrough(const std::string& inFile, const std::string& outFile)
+{
+    if (outFile.empty())
+        return 0;
+    if (CopyFileA(inFile.c_str(), outFile.c_str(), FALSE))
+        return WRITTEN;
+    const DWORD error = GetLastError();
+    NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN) + "\r\n" + SystemErrorText(error));
+    return 0;
+}
+
+int32_t TDecryptRoad::DecryptRequest(const std::string& inFile, const std::string& outFile)
+{
     TCacheHold hold(pgp_);
     if (inFile.empty())
         return 0;
@@ -131,8 +236,13 @@ int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::strin
     if (window.FolderManager)
         context_.FolderManagerMode = true;
     std::string original;
-    if (!window.DecodeAllowed || context_.DecodingSuppressed || !ReadFileBytes(inFile, original))
+    if (!window.DecodeAllowed || context_.DecodingSuppressed)
         return CopyThrough(inFile, outFile);
+    if (!ReadFileBytes(inFile, original)) {
+        // What kept the file from being read, a lock or its absence, is what the user needs.
+        NoteFailure(inFile, SystemErrorText(GetLastError()));
+        return CopyThrough(inFile, outFile);
+    }
     // The message tree in place of the decode; where it cannot be shown the decode goes on.
     if (context_.ShowAsTreePending) {
         if (ShowTreeOf(original, window))
@@ -169,6 +279,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block);
     if (kind == skNone)
         return WriteOutput(outFile, original);
+    if (kind < FirstMimeKind) {
+        messageData_.HasOtherText = HasTextBesideBlock(messageData_);
+        TakeQuotedPrintableBlock(messageData_, block);
+    }
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode) {
@@ -186,12 +300,19 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     std::string output, charset;
     TKeyIDData recipients;
     const bool keepsText = FailureKeepsText(kind);
+    const bool sMime = IsSMimeKind(kind);
     // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText, true,
+    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText || sMime, true,
         kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
     int32_t result = 0;
     std::string forHost;
-    if (status == kStatusOK || keepsText) {
+    // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
+    const bool notAvailable = sMime && status == kStatusNotAvailable;
+    if (notAvailable)
+        host_.ShowError(SMIME_NOT_AVAILABLE);
+    else if (sMime && !keepsText && status != kStatusOK)
+        pgp_.ShowPGPError(status);
+    if (status == kStatusOK || (keepsText && !notAvailable)) {
         if (kind < FirstMimeKind) {
             // A converted text gets the mail client's line breaks; anything else stays as decrypted.
             if (!charset.empty())
@@ -305,7 +426,7 @@ void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, cons
             return;
     }
     TKeyIDData imported;
-    pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, !options_.AutoPush, false);
+    pgp_.ShowPGPError(pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, IMPORT_REPORTED));
 }
 
 uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -317,7 +438,8 @@ uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData
     tree.LoadMessage(text, 1, lmScanOnly, 0);
     for (int i = 0; i < tree.SectionCount(); ++i) {
         const uint32_t sectionKind = tree.GetSectionKind(i);
-        if (sectionKind != skNone) {
+        // A section without text (what the tree makes of binary data, say) is nothing to decode.
+        if (sectionKind != skNone && !tree.GetSectionText(i).empty()) {
             block = tree.GetSectionText(i);
             data = TMessageData();
             data.Kind = sectionKind;
@@ -391,15 +513,17 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
         else if (!ReadNamedFile(choice, text))
             return;
     }
-    text = NormalizeLineBreaks(text);
     TMessageData data;
     std::string block;
-    if (FirstProtectedBlock(text, data, block) == skNone)
+    // Without an armoured block the bytes go as they came: a binary key file must not lose bytes
+    // to the line-break repair.
+    if (FirstProtectedBlock(NormalizeLineBreaks(text), data, block) == skNone)
         block = text;
     TKeyIDData keys;
     TCacheHold hold(pgp_);
-    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, !options_.AutoPush);
-    if (status != kStatusOK)
-        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, false);
+    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, IMPORT_REPORTED);
+    // What the decoder cannot read may still be a certificate or a key file of another format.
+    if (status == kStatusNoKey)
+        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, IMPORT_REPORTED);
     pgp_.ShowPGPError(status);
 }

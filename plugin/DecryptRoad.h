@@ -82,6 +82,11 @@ public:
     void RestoreHostSetting();
 
 private:
+    int32_t DecryptRequest(const std::string& inFile, const std::string& outFile);
+    // The first failure of a request, with the file it concerns, shown when the request fails.
+    void NoteFailure(const std::string& fileName, const std::string& what);
+    int32_t WriteOutput(const std::string& outFile, const std::string& bytes);
+    int32_t CopyThrough(const std::string& inFile, const std::string& outFile);
     int32_t DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
         const TDecodeWindow& window);
     // Steps after a decrypt that counted: the text for the mail client and what goes with it.
@@ -107,6 +112,7 @@ private:
     TMessageData messageData_;
     TMimeMsgTree tree_;
     std::string lastFile_;
+    std::string failure_;
 };
 
 // Whole-file helpers of the road: the bytes as they are, or false.

@@ -2,6 +2,8 @@
 // decoded there, and the road's messages to the user and to the mail client.
 #include "plugin/DecryptRoadHost.h"
 
+#include "ui/dialogs/KeyFileDialogs.h"
+#include "foundation/ZAVEKResources.h"
 #include "plugin/Configuration.h"
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
@@ -11,6 +13,8 @@
 namespace {
 // The folder manager's menu item that switches decoding in its preview on.
 constexpr UINT FOLDER_MANAGER_DECODES = 343;
+constexpr uint16_t TEXT_OPEN_KEY_FILE = 337;
+constexpr uint16_t TEXT_FROM_CLIPBOARD = 339;
 } // namespace
 
 TDecodeWindow TPMDecryptHost::FindDecodeWindow()
@@ -97,10 +101,12 @@ bool TPMDecryptHost::ActiveMessageText(std::string&)
     return false;
 }
 
-bool TPMDecryptHost::ChooseKeyFile(std::string&)
+bool TPMDecryptHost::ChooseKeyFile(std::string& choice)
 {
-    ShowError(ENotAvailable("The key-file dialog").what());
-    return false;
+    const TZAVEKStrings& texts = messages_.Texts();
+    // The dialog's clipboard button answers with the road's clipboard choice.
+    choice = OpenKeyFileDialog(texts.GetEntry(TEXT_OPEN_KEY_FILE), texts.GetEntry(TEXT_FROM_CLIPBOARD), Owner);
+    return !choice.empty();
 }
 
 std::string TPMDecryptHost::ClipboardText()

@@ -73,6 +73,22 @@ void SplitForMimeBody(const std::string& message, size_t headerLength, std::stri
     body = rest.compare(0, 2, "\r\n") == 0 ? rest.substr(2) : rest.compare(0, 1, "\n") == 0 ? rest.substr(1) : rest;
 }
 
+// Quoted-printable only where 7-bit lines cannot carry the text: an armour (7-bit, short lines)
+// made quoted-printable gains "=3D" for every "=", and a reader that takes the file as it stands
+// can no longer decode it.
+bool NeedsQuotedPrintable(const std::string& text)
+{
+    size_t lineLength = 0;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
+            return true;
+        lineLength = c == '\n' ? 0 : lineLength + 1;
+        if (lineLength > 76)
+            return true;
+    }
+    return false;
+}
+
 int CountRecipientAddresses(const std::string& header)
 {
     std::string list;
@@ -355,7 +371,8 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
         if (error != kStatusOK)
             return error;
         const bool binary = !text;
-        index = EncodeSectionBody(tree, index, encoded, binary ? "7BIT" : "quoted-printable", false,
+        const bool quoted = text && NeedsQuotedPrintable(encoded);
+        index = EncodeSectionBody(tree, index, encoded, quoted ? "quoted-printable" : "7BIT", false,
             binary && options_.Values().PGPExt, method.HeaderFlags);
         return kStatusOK;
     }

@@ -5,7 +5,7 @@
 
 #include "engine/PGPInterface.h"
 #include "engine/sdk/pgpBase.h"
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/PMInterface.h"
 #include "ui/dialogs/ConfigDialog.h"

@@ -4,7 +4,7 @@
 #include "plugin/MainClass.h"
 
 #include "engine/PGPInterface.h"
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/MailHost.h"

@@ -1,5 +1,5 @@
 # The main object's configuration command over the configuration dialog (Windows only).
 if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/MainClassConfig.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC zavek_configdialog FileUtilsDialogs)
+  target_link_libraries(ZAVEKPluginCore PUBLIC zavek_configdialog KeyFileDialogs)
 endif()

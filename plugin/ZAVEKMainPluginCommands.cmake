@@ -6,5 +6,5 @@ if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PluginCommandsRun.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/CommandDialogs.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/CommandDialogsUi.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules FileUtilsDialogs zavek_aboutdialog)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules KeyFileDialogs zavek_aboutdialog)
 endif()

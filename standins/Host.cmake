@@ -11,6 +11,8 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/host/HostLog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/DialogAnswerer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostRegistry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostForms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/HostCapture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostResources.rc)
   target_link_libraries(StandInHost PRIVATE user32 gdi32 shell32 msimg32)
   set_target_properties(StandInHost PROPERTIES OUTPUT_NAME WINPM-32 SUFFIX .EXE)

@@ -16,7 +16,7 @@ add_library(pgpsdk_openpgp OBJECT
   ${PGPSDK_SRC}/openpgp/Packets.cpp ${PGPSDK_SRC}/openpgp/Armor.cpp ${PGPSDK_SRC}/openpgp/Crypto.cpp
   ${PGPSDK_SRC}/openpgp/S2K.cpp ${PGPSDK_SRC}/openpgp/KeyPackets.cpp ${PGPSDK_SRC}/openpgp/Signature.cpp
   ${PGPSDK_SRC}/openpgp/KeyRing.cpp ${PGPSDK_SRC}/openpgp/Verify.cpp ${PGPSDK_SRC}/openpgp/Compression.cpp
-  ${PGPSDK_SRC}/openpgp/Message.cpp)
+  ${PGPSDK_SRC}/openpgp/Message.cpp ${PGPSDK_SRC}/openpgp/Grammar.cpp)
 if(ZAVEK_WINDOWS)
   find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
   find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
@@ -33,9 +33,10 @@ endif()
 if(ZAVEK_WINDOWS)
   enable_language(RC)
 
-  add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp)
+  add_library(PGPsdkNL SHARED ${PGPSDK_SRC}/NetworkLib.cpp ${PGPSDK_SRC}/KeyServers.cpp)
+  target_link_libraries(PGPsdkNL PRIVATE ws2_32)
   add_library(PGPsdkUI SHARED ${PGPSDK_SRC}/UILib.cpp ${PGPSDK_SRC}/DialogAnswers.cpp ${PGPSDK_SRC}/PassphraseDialog.cpp
-              ${PGPSDK_SRC}/AnswersFile.cpp)
+              ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/KeyServerSearch.cpp)
   target_link_libraries(PGPsdkUI PRIVATE user32)
   add_library(PGPcl SHARED ${PGPSDK_SRC}/ClientLib.cpp ${PGPSDK_SRC}/ClientLib.def ${PGPSDK_SRC}/ClientVersion.rc
               ${PGPSDK_SRC}/KeySelectDialog.cpp ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/DialogAnswers.cpp)

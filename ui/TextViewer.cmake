@@ -6,5 +6,5 @@ target_link_libraries(zavek_textviewer_rules PUBLIC RichEd20Text)
 if(ZAVEK_WINDOWS)
   add_library(zavek_textviewer STATIC ${CMAKE_CURRENT_LIST_DIR}/dialogs/TextViewer.cpp)
   target_link_libraries(zavek_textviewer PUBLIC zavek_textviewer_rules zavek_searchdialog zavek_dropedit
-    zavek_panels zavek_ui_dialogs DatedMessages PartTexts MailUtils FileUtilsDialogs FileUtilsWin)
+    zavek_panels zavek_ui_dialogs DatedMessages PartTexts MailUtils KeyFileDialogs FileUtilsWin)
 endif()

@@ -67,6 +67,12 @@ enum : PGPError {
     kPGPError_BadPassphrase = -11500,
     kPGPError_SkipSection = -11475,
     kPGPError_NoSigningSecretKey = -11402,
+    kPGPError_ServerConnectFailed = -11360,
+    kPGPError_ServerTimedOut = -11359,
+    kPGPError_ServerKeyNotFound = -11358,
+    kPGPError_ServerBadReply = -11357, // an answer that holds no key
+    kPGPError_NoKeyServers = -11356,
+    kPGPError_ServerProtocol = -11355, // a server kind other than HTTP
     kPGPError_CorruptData = -11392,
     kPGPError_AdapterProperty = -11318, // adapter: property without an older form
     kPGPError_X509CertMissing = -11240,

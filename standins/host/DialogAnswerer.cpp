@@ -52,12 +52,41 @@ BOOL CALLBACK FindButtonByCaption(HWND child, LPARAM search)
     return TRUE;
 }
 
+BOOL CALLBACK CollectText(HWND child, LPARAM texts)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    const std::string kind = className;
+    if (kind != "Static" && kind.find("Rich") == std::string::npos && kind.find("RICH") == std::string::npos)
+        return TRUE;
+    char text[2048] = {};
+    GetWindowTextA(child, text, sizeof text);
+    auto& all = *reinterpret_cast<std::string*>(texts);
+    for (const char* c = text; *c; ++c)
+        if (*c != '\r')
+            all += *c == '\n' ? ' ' : *c;
+    if (*text)
+        all += ' ';
+    return TRUE;
+}
+
+// The dialog as a person saw it: its text in the log, and a picture when pictures are asked for.
+void Picture(HWND window, const char* caption)
+{
+    std::string texts;
+    EnumChildWindows(window, CollectText, reinterpret_cast<LPARAM>(&texts));
+    g_log.Line("dialog text \"%s\": %s", caption, texts.c_str());
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    CaptureIntoFolder(caption);
+}
+
 // Clicks the scripted button of a matching window; true when it did.
 bool Answer(HWND window, const char* caption, const TAnswer& answer)
 {
     if (answer.ButtonId != 0) {
         if (!IsDialog(window))
             return false;
+        Picture(window, caption);
         g_log.Line("answered dialog \"%s\" with %d", caption, answer.ButtonId);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.ButtonId, BN_CLICKED),
             reinterpret_cast<LPARAM>(GetDlgItem(window, answer.ButtonId)));
@@ -67,6 +96,7 @@ bool Answer(HWND window, const char* caption, const TAnswer& answer)
     EnumChildWindows(window, FindButtonByCaption, reinterpret_cast<LPARAM>(&search));
     if (!search.Found)
         return false;
+    Picture(window, caption);
     g_log.Line("answered dialog \"%s\" with %s", caption, answer.ButtonCaption.c_str());
     PostMessageA(search.Found, BM_CLICK, 0, 0);
     return true;

@@ -21,7 +21,8 @@ using TPlainExport = void(WINAPI*)();
 struct THost {
     HINSTANCE Instance = nullptr;
     THostSettings Settings;
-    std::string PluginPath;
+    std::string PluginFromCommandLine; // --plugin: loaded instead of the form files' libraries
+    std::string PluginPath; // of the loaded plug-in
 
     HWND Frame = nullptr;
     HWND MdiClient = nullptr;
@@ -33,6 +34,7 @@ struct THost {
     HWND PluginWindow = nullptr; // the plug-in's window, from FORMINIT
     std::vector<HWND> Readers; // every reader created, in order (may be gone by now)
     HMODULE Plugin = nullptr;
+    std::vector<HMODULE> FormLibraries; // the form files' other libraries, loaded for the process's life
     HMODULE Language = nullptr; // the loaded language library; nil: our own resources
     int EditorCount = 0;
     int NextButtonId = 100;
@@ -83,6 +85,21 @@ const HostApi::THostMenuRecord& HostMenuRecord();
 
 // Writes the command line, folders, user name and identity under "Software\Pegasus Mail".
 void WriteHostRegistry();
+// A scripted run: notes the values found, then writes its own; puts the noted ones back at the end.
+void StartScriptedRegistry();
+void RestoreScriptedRegistry();
+// Run by a person: the folders, user name and identity come from the values a user set (the
+// identity of the command line wins); only missing ones are written, with the command line and
+// base folder of this program.
+void AdoptUserRegistry(bool identityGiven);
+
+// Puts a message's text into the last open reader, as the mail client shows it.
+void ShowInLastReader(const std::string& text);
+
+// Screen pictures (BMP): into a file; into the capture folder as "NN-NAME.bmp" when one is set.
+bool CaptureScreen(const std::string& file);
+void SetCaptureFolder(const std::string& folder);
+void CaptureIntoFolder(const std::string& name);
 
 // Closes dialogs of this thread whose caption contains a given text by clicking a given button.
 void AddDialogAnswer(const std::string& captionPart, const std::string& button);

@@ -14,7 +14,8 @@
 //   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
 //   editortext TEXT | editors             fill the last editor's text control / log every editor's
-//   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty)
+//   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
+//                                         the last reader shows the OUT that DECRYPT gave back
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
@@ -23,13 +24,21 @@
 //   showframe                             hide the frame and show it again
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
+//   capture NAME                          a picture of the screen into the --captures folder
+//   clipboard FILE                        write the clipboard's text to FILE
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
 // and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows.
-// "set" also writes the folders, user name and identity into the registry.
-// Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [-I identity]; without a
-// script it loads, starts and readies the plug-in and stays open for a person to use.
+// "set" also writes the folders, user name and identity into the registry for the run.
+// "load" loads the libraries that the "Form DLL = " lines of the mail folder's form files name (the
+// first with a FORMINIT is the plug-in), the staged ..\Plugin\ZAVEKMain.dll when none does, or the
+// library of --plugin.
+// Command line: [--script FILE] [--log FILE] [--plugin DLL] [--timeout MS] [--captures FOLDER]
+// [-I identity]; the dialog answerer also pictures each dialog into FOLDER before it answers. Without a
+// script it takes its folders, user name and identity from the registry values a user set, loads,
+// starts and readies the plug-in and stays open for a person to use.
 #include "standins/host/Host.h"
 #include "standins/host/HostEditorControl.h"
+#include "standins/host/HostForms.h"
 #include "standins/host/HostLog.h"
 #include "standins/host/HostScript.h"
 
@@ -45,6 +54,7 @@ bool CreateHostWindows();
 namespace {
 constexpr UINT_PTR SCRIPT_TIMEOUT_TIMER = 0x4E54;
 constexpr int EXIT_TIMEOUT = 3;
+constexpr int32_t DECRYPT_WRITTEN = 2; // DECRYPT wrote the message for the mail client to show
 
 std::vector<THostStep> g_steps;
 std::vector<THostStep> g_queued;
@@ -79,15 +89,51 @@ std::string FullPath(const std::string& path)
     return full;
 }
 
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 template <class T> T Export(const char* name)
 {
     return g_host.Plugin ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(g_host.Plugin, name)))
                          : nullptr;
 }
 
+// Loads the libraries of the mail folder's form files, as the mail client does; the first with a
+// FORMINIT is the plug-in. Without one, the staged plug-in, so that a mail folder nobody set up
+// still gets it. Returns the plug-in.
+HMODULE LoadFormLibraries()
+{
+    HMODULE plugin = nullptr;
+    for (const std::string& path : FormLibraries(g_host.Settings.MailFolder, g_host.Settings.BaseFolder)) {
+        const HMODULE library = LoadLibraryA(path.c_str());
+        g_log.Line("form library %s -> %s", path.c_str(), library ? "ok" : "failed");
+        if (library && !plugin && GetProcAddress(library, "FORMINIT")) {
+            plugin = library;
+            g_host.PluginPath = path;
+        } else if (library) {
+            g_host.FormLibraries.push_back(library);
+        }
+    }
+    if (plugin)
+        return plugin;
+    g_host.PluginPath = FullPath(ModuleFolder() + "..\\Plugin\\ZAVEKMain.dll");
+    g_log.Line("no form file names a plug-in: the staged one");
+    return LoadLibraryA(g_host.PluginPath.c_str());
+}
+
 void Load()
 {
-    g_host.Plugin = LoadLibraryA(g_host.PluginPath.c_str());
+    if (g_host.PluginFromCommandLine.empty()) {
+        g_host.Plugin = LoadFormLibraries();
+    } else {
+        g_host.PluginPath = g_host.PluginFromCommandLine;
+        g_host.Plugin = LoadLibraryA(g_host.PluginPath.c_str());
+    }
     g_log.Line("load %s -> %s", g_host.PluginPath.c_str(), g_host.Plugin ? "ok" : "failed");
 }
 
@@ -145,6 +191,8 @@ void CallRequestExport(const THostStep& step)
     g_log.Line("export %s begin", name.c_str());
     const int32_t result = call(&request);
     g_log.Line("export %s -> %d after %lu ms", name.c_str(), result, GetTickCount() - start);
+    if (name == "decrypt" && result == DECRYPT_WRITTEN && !out.empty() && out != "-")
+        ShowInLastReader(ReadFile(out));
 }
 
 void CallFileExport(const THostStep& step)
@@ -227,6 +275,22 @@ void Pump(DWORD milliseconds)
         }
         Sleep(5);
     }
+}
+
+void SaveClipboardText(const std::string& fileName)
+{
+    std::string text;
+    if (OpenClipboard(g_host.Frame)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            if (const char* locked = static_cast<const char*>(GlobalLock(data))) {
+                text.assign(locked, strnlen(locked, GlobalSize(data)));
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    std::ofstream(fileName, std::ios::binary) << text;
+    g_log.Line("clipboard -> %u bytes", static_cast<unsigned>(text.size()));
 }
 
 void RunStep(const THostStep& step)
@@ -319,8 +383,13 @@ void RunStep(const THostStep& step)
         g_log.Line("dialog %s -> %d", Arg(step, 1).c_str(), result);
     } else if (verb == "wait") {
         Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
+    } else if (verb == "capture") {
+        Pump(300); // the windows paint what the last steps changed
+        CaptureIntoFolder(Arg(step, 1));
     } else if (verb == "check") {
         Check();
+    } else if (verb == "clipboard") {
+        SaveClipboardText(Arg(step, 1));
     } else if (verb == "close") {
         PostMessageA(g_host.Frame, WM_CLOSE, 0, 0);
     } else if (verb == "quit") {
@@ -336,14 +405,6 @@ void CALLBACK ScriptTimeout(HWND, UINT, UINT_PTR, DWORD)
     g_log.Line("timeout: script did not end");
     g_exitCode = EXIT_TIMEOUT;
     PostQuitMessage(EXIT_TIMEOUT);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void ParseCommandLine(std::string& script, std::string& log, DWORD& timeout)
@@ -363,7 +424,9 @@ void ParseCommandLine(std::string& script, std::string& log, DWORD& timeout)
         else if (option == "--log")
             log = value, ++i;
         else if (option == "--plugin")
-            g_host.PluginPath = FullPath(value), ++i;
+            g_host.PluginFromCommandLine = FullPath(value), ++i;
+        else if (option == "--captures")
+            SetCaptureFolder(FullPath(value)), ++i;
         else if (option == "--timeout")
             timeout = static_cast<DWORD>(ParseNumber(value)), ++i;
         else if (option == "-I" || option == "/I")
@@ -404,19 +467,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const std::string base = ModuleFolder();
     std::string script, log = base + "host.log";
     DWORD timeout = 0;
-    g_host.PluginPath = FullPath(base + "..\\Plugin\\ZAVEKMain.dll");
     ParseCommandLine(script, log, timeout);
     g_host.Settings.BaseFolder = base;
     g_host.Settings.MailFolder = FullPath(base + "..\\Mail") + "\\";
     g_host.Settings.NewMailFolder = g_host.Settings.MailFolder;
     if (!g_log.Open(log))
         return 2;
-    WriteHostRegistry();
+    const bool scripted = !script.empty();
+    if (scripted)
+        StartScriptedRegistry();
+    else
+        AdoptUserRegistry(!g_host.Settings.Identity.empty());
     // Without a script it starts as the mail client does: load the plug-in, start it, report ready.
     g_steps = script.empty() ? ParseHostScript("load\nforminit\nready\n") : ParseHostScript(ReadFile(script));
     g_log.Line("start %u steps", static_cast<unsigned>(g_steps.size()));
     if (!CreateHostWindows()) {
         g_log.Line("no frame");
+        if (scripted)
+            RestoreScriptedRegistry();
         return 2;
     }
     StartDialogAnswerer(g_host.Frame);
@@ -434,10 +502,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (g_host.Frame)
         DestroyWindow(g_host.Frame);
     Unload();
+    for (HMODULE library : g_host.FormLibraries)
+        FreeLibrary(library);
     // The process goes on after the plug-in left: a window of ours still works.
     HWND probe = CreateWindowExA(0, "STATIC", "probe", 0, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
     SendMessageA(probe, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("after"));
     DestroyWindow(probe);
+    if (scripted)
+        RestoreScriptedRegistry();
     g_log.Line("exit %d", g_exitCode);
     return g_exitCode;
 }

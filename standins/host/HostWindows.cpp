@@ -45,6 +45,33 @@ void CreateReaderChildren(HWND reader)
         g_host.Instance, nullptr);
 }
 
+constexpr int READER_VIEW_ID = 0x5256;
+constexpr int READER_VIEW_TOP = 64; // below the strip and the panel
+
+} // namespace
+
+// The text of the last open reader's message, as the mail client shows a message DECRYPT gave back.
+void ShowInLastReader(const std::string& text)
+{
+    for (auto reader = g_host.Readers.rbegin(); reader != g_host.Readers.rend(); ++reader) {
+        if (!IsWindow(*reader))
+            continue;
+        HWND view = GetDlgItem(*reader, READER_VIEW_ID);
+        if (!view) {
+            RECT client = {};
+            GetClientRect(*reader, &client);
+            view = CreateWindowExA(0, "EDIT", nullptr,
+                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, READER_VIEW_TOP,
+                client.right, client.bottom - READER_VIEW_TOP, *reader, reinterpret_cast<HMENU>(READER_VIEW_ID),
+                g_host.Instance, nullptr);
+        }
+        SetWindowTextA(view, text.c_str());
+        return;
+    }
+}
+
+namespace {
+
 // Raw view of the active reader: its strip hidden and the menu item checked, or back.
 void ToggleRawView(HWND frame)
 {
@@ -318,11 +345,15 @@ HWND THost::CreateMdiReader()
 HWND THost::CreateEditor()
 {
     // Titled as the mail client titles new messages, in the language of its strings.
-    char format[128] = {}, title[160] = {};
+    // The language text is no format: its one "%d" takes the number, anything else stays text.
+    char format[128] = {};
     if (!LoadStringA(Language ? Language : Instance, HOST_STRING_NEW_MESSAGE, format, sizeof format))
         lstrcpyA(format, "New message %d");
-    wsprintfA(title, format, ++EditorCount);
-    return CreateMdiChild(CLASS_EDITOR, title);
+    std::string title = format;
+    const std::string number = std::to_string(++EditorCount);
+    if (const size_t at = title.find("%d"); at != std::string::npos)
+        title.replace(at, 2, number);
+    return CreateMdiChild(CLASS_EDITOR, title.c_str());
 }
 
 bool THost::IsSubclassed(HWND window)

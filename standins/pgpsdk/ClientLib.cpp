@@ -1,7 +1,7 @@
 // The stand-in client library (PGPcl.dll, also deployed as PGPclientLib.dll): init and close, and
 // the change notifications, broadcast as registered window messages with the sender's process id.
 // Its exports are stdcall, exported only under the decorated names of ClientLib.def; the key
-// selection dialog is in KeySelectDialog.cpp, the certificate selection comes later.
+// and certificate selection dialog is in KeySelectDialog.cpp.
 #include "standins/pgpsdk/CoreLink.h"
 
 #include <mutex>
@@ -73,14 +73,6 @@ PGPError PGP_STDCALL PGPclNotifyPrefsChanges(uint32_t processID)
 PGPError PGP_STDCALL PGPclNotifyKeyringChanges(uint32_t, uint32_t processID)
 {
     return Broadcast("PGP Keyrings Reload", processID);
-}
-
-PGPError PGP_STDCALL PGPclSelectX509Cert(PGPContextRef, void*, const char*, PGPKeySetRef,
-                                                               uint32_t, PGPKeyDBObjRef* certificate)
-{
-    if (certificate)
-        *certificate = 0;
-    return kPGPError_NotImplemented;
 }
 
 } // extern "C"

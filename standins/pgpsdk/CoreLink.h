@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace standin {
 
 // An export of the loaded core library ("PGPSDK.dll", else "PGP_SDK.dll"), or null.
@@ -30,17 +32,33 @@ inline PGPOptionListRef CoreOption(PGPContextRef context, int32_t kind, int32_t 
     return make ? make(context, kind, value, handle, pointer, text) : 0;
 }
 
-// Frees the option handles of a variadic list up to the end marker: consumers own what they get.
-inline void DiscardOptions(va_list args)
+// The option handles of a variadic list, up to the end marker.
+inline std::vector<PGPOptionListRef> OptionHandles(va_list args)
 {
-    auto free = CoreProc<PGPError(PGP_CDECL*)(PGPOptionListRef)>("PGPFreeOptionList");
+    std::vector<PGPOptionListRef> handles;
     for (int count = 0; count < 256; ++count) {
         PGPOptionListRef option = va_arg(args, PGPOptionListRef);
         if (option == kPGPEndOfOptions)
             break;
+        handles.push_back(option);
+    }
+    return handles;
+}
+
+// Frees the option handles of a variadic list up to the end marker: consumers own what they get.
+inline void DiscardOptions(va_list args)
+{
+    auto free = CoreProc<PGPError(PGP_CDECL*)(PGPOptionListRef)>("PGPFreeOptionList");
+    for (PGPOptionListRef option : OptionHandles(args))
         if (free)
             free(option);
-    }
+}
+
+// Takes (frees) the option handles and reads what they ask for through the core.
+inline PGPError TakeOptions(const std::vector<PGPOptionListRef>& handles, StandInDialogOptions& options)
+{
+    auto take = CoreProc<decltype(&StandInTakeDialogOptions)>("StandInTakeDialogOptions");
+    return take ? take(handles.data(), static_cast<int32_t>(handles.size()), &options) : kPGPError_NotImplemented;
 }
 
 } // namespace standin

@@ -2,6 +2,7 @@
 // message, each run of other text); each section goes through the events begin, analyse,
 // recipients, passphrase, key found, output, signature and end. Encrypted data must carry an
 // integrity check that holds; otherwise nothing of it is output.
+#include "standins/pgpsdk/Cms.h"
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
@@ -10,6 +11,7 @@
 #include "standins/pgpsdk/openpgp/Armor.h"
 #include "standins/pgpsdk/openpgp/Compression.h"
 #include "standins/pgpsdk/openpgp/Crypto.h"
+#include "standins/pgpsdk/openpgp/Grammar.h"
 #include "standins/pgpsdk/openpgp/Message.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 #include "standins/pgpsdk/openpgp/S2K.h"
@@ -92,7 +94,10 @@ private:
 
     PGPError DecodeInput(std::string_view input, int depth);
     PGPError DecodeSection(Section& section, int depth);
-    PGPError Process(std::string_view packets, int depth);
+    // What a packet run must be: a whole message, or the signatures of a detached or clear-text
+    // signature.
+    enum class Form { Message, Signatures };
+    PGPError Process(std::string_view packets, Form form, int depth);
     PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
     PGPError SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher);
     PGPError TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_view seipd, std::string& sessionKey,
@@ -269,7 +274,7 @@ int AnalyseMessage(std::string_view data)
     case kTagSecretKey:
         return kPGPAnalyze_Key;
     case kTagSignature:
-        return packets.size() == 1 ? kPGPAnalyze_DetachedSignature : kPGPAnalyze_Signed;
+        return IsSignatureBlock(packets) ? kPGPAnalyze_DetachedSignature : kPGPAnalyze_Signed;
     default:
         return kPGPAnalyze_Signed;
     }
@@ -280,8 +285,12 @@ PGPError Decoder::Run()
     const Option* input = FindOption(options_, OptionKind::InputBuffer);
     if (!input)
         return kPGPError_BadOption;
-    if (FindOption(options_, OptionKind::InputFormat))
-        return kPGPError_NotImplemented; // CMS input comes with the S/MIME unit
+    if (FindOption(options_, OptionKind::InputFormat)) {
+        if (!CmsMessageDecoder())
+            return kPGPError_NotImplemented;
+        CmsDecodeJob job { context_, options_, [this](PGPEvent& event) { return Event(event); } };
+        return CmsMessageDecoder()(job, std::string_view(static_cast<const char*>(input->pointer), input->size));
+    }
     return DecodeInput(std::string_view(static_cast<const char*>(input->pointer), input->size), 0);
 }
 
@@ -296,13 +305,17 @@ PGPError Decoder::DecodeInput(std::string_view input, int depth)
     return kPGPError_NoErr;
 }
 
-// Whether decoded text is itself OpenPGP data: an armoured block at a line start, or packets.
-bool HoldsOpenPGP(std::string_view text)
+// Whether decoded text holds an armoured OpenPGP block at a line start. Binary content is data,
+// whatever its first byte: taken for packets, a file starting with 0xFD would be refused.
+bool HoldsArmouredOpenPGP(std::string_view text)
 {
-    size_t begin = text.find("-----BEGIN PGP ");
-    if (begin != std::string_view::npos && (begin == 0 || text[begin - 1] == '\n'))
-        return true;
-    return !text.empty() && (static_cast<uint8_t>(text[0]) & 0x80) && AnalyseMessage(text) != kPGPAnalyze_Unknown;
+    if (!text.empty() && (static_cast<uint8_t>(text[0]) & 0x80))
+        return false; // a section split would take it for packets
+    for (size_t begin = text.find("-----BEGIN PGP "); begin != std::string_view::npos;
+         begin = text.find("-----BEGIN PGP ", begin + 1))
+        if (begin == 0 || text[begin - 1] == '\n')
+            return true;
+    return false;
 }
 
 PGPError Decoder::DecodeSection(Section& section, int depth)
@@ -366,7 +379,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
         if (const Option* detached = FindOption(options_, OptionKind::DetachedSig))
             if (const Option* content = FindOption(detached->nested, OptionKind::InputBuffer)) {
                 literalData_.assign(static_cast<const char*>(content->pointer), content->size);
-                status = Process(section.data, 0);
+                status = Process(section.data, Form::Signatures, 0);
                 if (status != kPGPError_NoErr)
                     return status;
             }
@@ -376,7 +389,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
             literalData_ = section.clearText; // signed exactly as sent, line ends included
             output_ = section.clearText;
             produced_ = true;
-            status = Process(section.data, 0);
+            status = Process(section.data, Form::Signatures, 0);
             if (status != kPGPError_NoErr)
                 return status;
             break;
@@ -392,14 +405,14 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
             output_ = section.clearText;
             produced_ = true;
         }
-        status = Process(section.data, 0);
+        status = Process(section.data, section.clearSigned ? Form::Signatures : Form::Message, 0);
         if (status != kPGPError_NoErr)
             return status;
     }
     // With recursive decoding, decoded data that is OpenPGP again becomes further sections.
     std::string nested;
     if (OptionFlag(options_, OptionKind::RecursivelyDecode) && depth < kMaxNesting && !literalData_.empty()
-        && HoldsOpenPGP(literalData_)) {
+        && HoldsArmouredOpenPGP(literalData_)) {
         nested = std::move(output_);
         output_.clear();
         produced_ = false;
@@ -413,12 +426,14 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
     return status;
 }
 
-PGPError Decoder::Process(std::string_view data, int depth)
+PGPError Decoder::Process(std::string_view data, Form form, int depth)
 {
     if (depth > kMaxNesting)
         return kPGPError_CorruptData;
     std::vector<Packet> packets;
     if (ParsePackets(data, packets) != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    if (!(form == Form::Message ? IsOpenPGPMessage(packets) : IsSignatureBlock(packets)))
         return kPGPError_CorruptData;
     for (const auto& packet : packets) {
         switch (packet.tag) {
@@ -440,7 +455,7 @@ PGPError Decoder::Process(std::string_view data, int depth)
                               kMaxOutput)
                     != kPGPError_NoErr)
                 return kPGPError_CorruptData;
-            PGPError status = Process(inflated, depth + 1);
+            PGPError status = Process(inflated, Form::Message, depth + 1);
             if (status != kPGPError_NoErr)
                 return status;
             break;
@@ -524,7 +539,7 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
         std::fill(plain.begin(), plain.end(), '\0');
         return kPGPError_IntegrityCheckFailed;
     }
-    status = Process(all.substr(block + 2, all.size() - block - 2 - 22), depth + 1);
+    status = Process(all.substr(block + 2, all.size() - block - 2 - 22), Form::Message, depth + 1);
     std::fill(plain.begin(), plain.end(), '\0');
     return status;
 }

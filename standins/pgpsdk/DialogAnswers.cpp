@@ -46,6 +46,9 @@ DialogAnswers DialogAnswers::Parse(std::string_view text)
         if (selection && (answer == "all" || answer == "first")) {
             parsed.cancel = false;
             parsed.allKeys = answer == "all";
+        } else if (selection && answer.substr(0, 6) == "named " && answer.size() > 6) {
+            parsed.cancel = false;
+            parsed.named = std::string(answer.substr(6));
         } else if (!selection && answer.substr(0, 5) == "pass ") {
             parsed.cancel = false;
             parsed.passphrase = SecretBytes(answer.substr(5));

@@ -2,9 +2,10 @@
 // file named by PGPSTANDIN_ANSWERS holds one answer a line:
 //     <dialog>: pass <passphrase to the end of the line>
 //     <dialog>: cancel
-//     select-keys: all | first
+//     select-keys: all | first | named <part of a user id>
 // with <dialog> one of passphrase, conventional-encryption, conventional-decryption, signing,
-// decryption, select-keys (the client library's key selection: every key offered, or the first). Lines starting with '#' and blank lines are skipped, and so is any line not of this
+// decryption, select-keys (the client library's key selection: every key offered, the first, or
+// those whose user id holds the text; with none of them to take the selection is cancelled). Lines starting with '#' and blank lines are skipped, and so is any line not of this
 // form (never echoed: it may hold a passphrase). A dialog takes its kind's answers in file order;
 // the last one then repeats. A dialog with no answer of its kind is cancelled.
 #pragma once
@@ -12,6 +13,7 @@
 #include "standins/pgpsdk/SecretBytes.h"
 
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +33,7 @@ struct DialogAnswer {
     bool cancel = true;
     SecretBytes passphrase;
     bool allKeys = false; // select-keys: every key offered, else the first
+    std::string named; // select-keys: the keys whose user id holds this text
 };
 
 class DialogAnswers {

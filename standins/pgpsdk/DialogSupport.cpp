@@ -1,11 +1,16 @@
-// The core's half of the passphrase dialogs: the UI library hands over its option handles and gets
-// back what they ask for, and finds the key a signing or decryption dialog offers.
+// The core's half of the dialogs and key servers: the other libraries hand over their option handles
+// and get back what they ask for; the core finds the key a signing or decryption dialog offers and
+// the text a key-server search asks for.
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Options.h"
 #include "standins/pgpsdk/StandInExports.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+
+PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
 using namespace standin;
 
@@ -39,14 +44,55 @@ void Apply(const Option& option, StandInDialogOptions& out)
     case OptionKind::UIVerifyPassphrase:
         out.verifyPassphrase = option.value != 0;
         break;
+    case OptionKind::NetURL:
+        CopyText(out.url, sizeof out.url, option.text);
+        break;
+    case OptionKind::KeyServerSearchFilter:
+        out.searchFilter = option.handle;
+        break;
     default:
         break; // options of other jobs mean nothing to a dialog
+    }
+}
+
+std::string SearchTextOf(const Filter& filter)
+{
+    switch (filter.op) {
+    case Filter::Op::Data:
+        if (filter.property == kPGPKeyProperty_KeyID || filter.property == kPGPSubKeyProperty_KeyID) {
+            PGPKeyID keyID {};
+            std::memcpy(&keyID, filter.data.data(), std::min(filter.data.size(), sizeof keyID));
+            char text[32] = {};
+            return PGPGetKeyIDString(&keyID, kPGPKeyIDString_Full, text) == kPGPError_NoErr ? text : "";
+        }
+        return filter.property == kPGPUserIDProperty_Name || filter.property == kPGPUserIDProperty_EmailAddress
+            ? filter.data
+            : "";
+    case Filter::Op::Union:
+    case Filter::Op::Intersect: {
+        // A text filter joined with its other form, or narrowed by key flags: the text counts.
+        const std::string first = SearchTextOf(*filter.first);
+        return first.empty() ? SearchTextOf(*filter.second) : first;
+    }
+    default:
+        return {};
     }
 }
 
 } // namespace
 
 extern "C" {
+
+PGPError PGP_CDECL StandInFilterSearchText(PGPFilterRef handle, char* text, PGPSize capacity)
+{
+    return Guarded([&]() -> PGPError {
+        auto filter = Handles().Get<Filter>(handle, ObjectKind::Filter);
+        if (!filter || !text || capacity == 0)
+            return kPGPError_BadParams;
+        CopyText(text, capacity, SearchTextOf(*filter));
+        return kPGPError_NoErr;
+    });
+}
 
 PGPError PGP_CDECL StandInTakeDialogOptions(const PGPOptionListRef* options, int32_t count, StandInDialogOptions* out)
 {

@@ -1,6 +1,7 @@
 // PGPEncode of the stand-in SDK: literal data (binary, or text in its canonical form), an optional
 // one-pass signature, compression, and encryption to keys and/or a passphrase as integrity-
 // protected data, armoured on request. It never asks for a passphrase; errors go to the handler.
+#include "standins/pgpsdk/Cms.h"
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
@@ -98,8 +99,8 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
         return kPGPError_BadOption;
-    if (FindOption(options, OptionKind::OutputFormat))
-        return kPGPError_NotImplemented; // CMS output comes with the S/MIME unit
+    if (const Option* format = FindOption(options, OptionKind::OutputFormat))
+        return CmsMessageEncoder() ? CmsMessageEncoder()(options, format->value, output) : kPGPError_NotImplemented;
     std::string_view data(static_cast<const char*>(input->pointer), input->size);
     bool text = OptionFlag(options, OptionKind::DataIsASCII);
     std::string content = text ? CanonicalText(data) : std::string(data);

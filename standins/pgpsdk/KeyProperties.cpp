@@ -301,7 +301,7 @@ bool FilterPropertyKnown(Filter::Op op, int32_t property)
     bool unused;
     switch (op) {
     case Filter::Op::Boolean:
-        return KeyBoolean(KeyRecord {}, property, unused) == kPGPError_NoErr;
+        return property == kPGPSigProperty_IsX509 || KeyBoolean(KeyRecord {}, property, unused) == kPGPError_NoErr;
     case Filter::Op::Numeric:
         return KeyNumberKnown(property);
     case Filter::Op::Data:
@@ -318,6 +318,11 @@ bool FilterMatches(const Filter& filter, const KeyDBState& db, const KeyRecord& 
     switch (filter.op) {
     case Filter::Op::Boolean: {
         bool value = false;
+        if (filter.property == kPGPSigProperty_IsX509) { // keys that hold a certificate
+            for (const auto& userID : key.userIDs)
+                value = value || std::any_of(userID.signatures.begin(), userID.signatures.end(), IsX509);
+            return value == (filter.value != 0);
+        }
         return KeyBoolean(key, filter.property, value) == kPGPError_NoErr && value == (filter.value != 0);
     }
     case Filter::Op::Numeric:

@@ -1,7 +1,8 @@
-// The stand-in client library's key selection dialog: a prompt, a key list of class "TreeListCtrl32"
-// (one or several keys), a Keys menu, OK and Cancel. Double-clicking the list does nothing of its
-// own. With an unattended answer (select-keys: all | first | cancel) the window opens and answers
-// itself. The chosen keys come back as a new key set over the offered set's database.
+// The stand-in client library's key and certificate selection dialog: a prompt, a list of class
+// "TreeListCtrl32" (one or several keys, or one certificate), a Keys menu, OK and Cancel.
+// Double-clicking the list does nothing of its own. With an unattended answer (select-keys: all |
+// first | named TEXT | cancel) the window opens and answers itself. The chosen keys come back as a
+// new key set over the offered set's database.
 #include "standins/pgpsdk/AnswersFile.h"
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/Guard.h"
@@ -80,7 +81,7 @@ std::vector<WORD> BuildTemplate(bool single)
     std::vector<WORD> t;
     const DWORD style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     for (WORD value : { LOWORD(style), HIWORD(style), WORD(0), WORD(0), WORD(4), WORD(0), WORD(0), WORD(260),
-                        WORD(170), WORD(0), WORD(0) })
+                        WORD(184), WORD(0), WORD(0) })
         Word(t, value);
     Text(t, L"PGP Key Selection");
     Word(t, 8);
@@ -109,6 +110,32 @@ void SelectAll(HWND dialog, bool single)
     UpdateOk(dialog);
 }
 
+// Selects what the unattended answer names; false when it names nothing that was offered.
+bool SelectAnswered(HWND dialog, const TDialogState& state)
+{
+    const standin::DialogAnswer& answer = *state.answer;
+    if (answer.cancel || state.keys.empty())
+        return false;
+    if (answer.allKeys) {
+        SelectAll(dialog, state.single);
+        return true;
+    }
+    bool any = false;
+    for (int i = 0; i < static_cast<int>(state.keys.size()); ++i) {
+        if (!answer.named.empty() && state.keys[i].name.find(answer.named) == std::string::npos)
+            continue;
+        if (state.single) {
+            SendDlgItemMessageA(dialog, kListId, LB_SETCURSEL, i, 0);
+            return true;
+        }
+        SendDlgItemMessageA(dialog, kListId, LB_SETSEL, TRUE, i);
+        any = true;
+        if (answer.named.empty())
+            break; // the first
+    }
+    return any;
+}
+
 void Initialise(HWND dialog, TDialogState& state)
 {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
@@ -134,14 +161,7 @@ void Initialise(HWND dialog, TDialogState& state)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (!state.answer)
         return;
-    if (!state.answer->cancel && !state.keys.empty()) {
-        if (state.answer->allKeys)
-            SelectAll(dialog, state.single);
-        else
-            SendDlgItemMessageA(dialog, kListId, state.single ? LB_SETCURSEL : LB_SETSEL, state.single ? 0 : TRUE,
-                                0);
-    }
-    PostMessageA(dialog, WM_COMMAND, state.answer->cancel ? IDCANCEL : IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, SelectAnswered(dialog, state) ? IDOK : IDCANCEL, 0);
 }
 
 void TakeChoice(HWND dialog, TDialogState& state)
@@ -240,7 +260,85 @@ PGPError ChosenSet(PGPKeySetRef from, const std::vector<TOfferedKey>& keys, cons
     return kPGPError_NoErr;
 }
 
+// One entry per certificate of the set's keys ("subject, issued by issuer"), its certificate beside it.
+PGPError OfferedCertificates(PGPKeySetRef set, std::vector<TOfferedKey>& entries, std::vector<PGPKeyDBObjRef>& certificates)
+{
+    auto newIter = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, PGPKeyIterRef*)>("PGPNewKeyIterFromKeySet");
+    auto next = Core<PGPError(PGP_CDECL*)(PGPKeyIterRef, int32_t, PGPKeyDBObjRef*)>("PGPKeyIterNextKeyDBObj");
+    auto freeIter = Core<PGPError(PGP_CDECL*)(PGPKeyIterRef)>("PGPFreeKeyIter");
+    auto flag = Core<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, int32_t, PGPBoolean*)>("PGPGetKeyDBObjBooleanProperty");
+    auto data = Core<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, int32_t, void*, PGPSize, PGPSize*)>("PGPGetKeyDBObjDataProperty");
+    if (!newIter || !next || !freeIter || !flag || !data)
+        return kPGPError_NotImplemented;
+    auto text = [&](PGPKeyDBObjRef object, int32_t property) {
+        char value[512] = {};
+        PGPSize length = 0;
+        data(object, property, value, sizeof value - 1, &length);
+        return std::string(value, strnlen(value, sizeof value - 1));
+    };
+    PGPKeyIterRef iter = 0;
+    PGPError status = newIter(set, &iter);
+    if (status != kPGPError_NoErr)
+        return status;
+    for (PGPKeyDBObjRef key = 0; next(iter, kPGPIter_Key, &key) == kPGPError_NoErr;)
+        for (PGPKeyDBObjRef userID = 0; next(iter, kPGPIter_UserID, &userID) == kPGPError_NoErr;)
+            for (PGPKeyDBObjRef signature = 0; next(iter, kPGPIter_Signature, &signature) == kPGPError_NoErr;) {
+                PGPBoolean x509 = 0;
+                if (flag(signature, kPGPSigProperty_IsX509, &x509) != kPGPError_NoErr || !x509)
+                    continue;
+                entries.push_back({ key, text(signature, kPGPSigProperty_X509LongName) + ", issued by "
+                                        + text(signature, kPGPSigProperty_X509IssuerLongName) });
+                certificates.push_back(signature);
+            }
+    freeIter(iter);
+    return kPGPError_NoErr;
+}
+
+// Runs the dialog over the offered entries; IDOK with the chosen indexes in the state.
+INT_PTR RunDialog(void* window, const char* prompt, bool single, const std::vector<TOfferedKey>& entries,
+                  std::vector<int>& chosen)
+{
+    // From generation 5 on the prompt comes as UTF-16.
+    auto generation = Core<int32_t(PGP_CDECL*)()>("StandInGeneration");
+    const bool wide = generation && generation() >= 5;
+    const std::optional<standin::DialogAnswer> answer = standin::NextAnswer(standin::DialogKind::SelectKeys);
+    TDialogState state { prompt ? static_cast<const void*>(prompt) : "", wide && prompt, single, entries, answer, {} };
+    const std::vector<WORD> dialog = BuildTemplate(single);
+    const INT_PTR result = DialogBoxIndirectParamA(ThisModule(), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
+                                                   static_cast<HWND>(window), DialogProc, reinterpret_cast<LPARAM>(&state));
+    chosen = state.chosen;
+    return result;
+}
+
 } // namespace
+
+// The certificate picker: every certificate of the set's keys, one to choose.
+extern "C" PGPError PGP_STDCALL PGPclSelectX509Cert(PGPContextRef, void* window, const char* prompt, PGPKeySetRef from,
+                                                    uint32_t, PGPKeyDBObjRef* certificate)
+{
+    return standin::Guarded([&]() -> PGPError {
+        if (!certificate || !from)
+            return kPGPError_BadParams;
+        *certificate = 0;
+        if (!RegisterListClass())
+            return kPGPError_OutOfMemory;
+        std::vector<TOfferedKey> entries;
+        std::vector<PGPKeyDBObjRef> certificates;
+        PGPError status = OfferedCertificates(from, entries, certificates);
+        if (status != kPGPError_NoErr)
+            return status;
+        if (certificates.empty())
+            return kPGPError_X509CertMissing;
+        std::vector<int> chosen;
+        const INT_PTR result = RunDialog(window, prompt, true, entries, chosen);
+        if (result != IDOK)
+            return result == IDCANCEL ? kPGPError_UserAbort : kPGPError_OutOfMemory;
+        if (chosen.empty())
+            return kPGPError_UserAbort;
+        *certificate = certificates[chosen.front()];
+        return kPGPError_NoErr;
+    });
+}
 
 extern "C" PGPError PGP_STDCALL PGPclSelectKeys(PGPContextRef, PGPtlsContextRef, void* window, const char* prompt,
                                                 PGPKeySetRef from, uint32_t single, PGPKeySetRef* selected)
@@ -255,18 +353,10 @@ extern "C" PGPError PGP_STDCALL PGPclSelectKeys(PGPContextRef, PGPtlsContextRef,
         PGPError status = OfferedKeys(from, keys);
         if (status != kPGPError_NoErr)
             return status;
-        // From generation 5 on the prompt comes as UTF-16.
-        auto generation = Core<int32_t(PGP_CDECL*)()>("StandInGeneration");
-        const bool wide = generation && generation() >= 5;
-        const std::optional<standin::DialogAnswer> answer = standin::NextAnswer(standin::DialogKind::SelectKeys);
-        TDialogState state { prompt ? static_cast<const void*>(prompt) : "", wide && prompt, single != 0, keys, answer,
-                             {} };
-        const std::vector<WORD> dialog = BuildTemplate(single != 0);
-        const INT_PTR result = DialogBoxIndirectParamA(ThisModule(), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()),
-                                                       static_cast<HWND>(window), DialogProc,
-                                                       reinterpret_cast<LPARAM>(&state));
+        std::vector<int> chosen;
+        const INT_PTR result = RunDialog(window, prompt, single != 0, keys, chosen);
         if (result != IDOK)
             return result == IDCANCEL ? kPGPError_UserAbort : kPGPError_OutOfMemory;
-        return ChosenSet(from, keys, state.chosen, selected);
+        return ChosenSet(from, keys, chosen, selected);
     });
 }

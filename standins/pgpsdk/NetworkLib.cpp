@@ -1,5 +1,5 @@
 // The stand-in network library (PGPsdkNL.dll): init and clean-up, TLS contexts as plain objects,
-// and the key-server options; key-server traffic comes with its own unit.
+// and the key-server options; the key servers themselves are in KeyServers.cpp.
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/Options.h"
 
@@ -18,7 +18,7 @@ extern "C" {
 PGPError PGP_CDECL PGPsdkNetworkLibInit(uint32_t) { return standin::NoteLibraryInit(kStandInNetwork, +1); }
 PGPError PGP_CDECL PGPsdkNetworkLibCleanup() { return standin::NoteLibraryInit(kStandInNetwork, -1); }
 
-// A TLS context holds nothing until key-server traffic exists: a token the caller hands back.
+// A TLS context holds nothing (WinINet does the key servers' TLS): a token the caller hands back.
 PGPError PGP_CDECL PGPNewTLSContext(PGPContextRef context, PGPtlsContextRef* tls)
 {
     static std::atomic<PGPtlsContextRef> next { kTLSTokenBase };
@@ -31,22 +31,6 @@ PGPError PGP_CDECL PGPFreeTLSContext(PGPtlsContextRef tls)
 {
     return tls >= kTLSTokenBase ? kPGPError_NoErr : kPGPError_BadParams;
 }
-PGPError PGP_CDECL PGPKeyServerInit() { return kPGPError_NotImplemented; }
-PGPError PGP_CDECL PGPKeyServerCleanup() { return kPGPError_NotImplemented; }
-PGPError PGP_CDECL PGPKeyServerCreateThreadStorage(PGPKeyServerThreadStorageRef*) { return kPGPError_NotImplemented; }
-PGPError PGP_CDECL PGPKeyServerDisposeThreadStorage(PGPKeyServerThreadStorageRef) { return kPGPError_NotImplemented; }
-
-PGPError PGP_CDECL PGPNewKeyServer(PGPContextRef, int32_t, PGPKeyServerRef* server, ...)
-{
-    va_list args;
-    va_start(args, server);
-    standin::DiscardOptions(args);
-    va_end(args);
-    return kPGPError_NotImplemented;
-}
-
-PGPError PGP_CDECL PGPFreeKeyServer(PGPKeyServerRef) { return kPGPError_NotImplemented; }
-
 PGPOptionListRef PGP_CDECL PGPONetURL(PGPContextRef context, const char* url)
 {
     return url ? standin::CoreOption(context, static_cast<int32_t>(OptionKind::NetURL), 0, 0, nullptr, url) : 0;

@@ -1,5 +1,6 @@
 // The passphrase dialog, built from an in-memory template so the library needs no resources.
 #include "standins/pgpsdk/PassphraseDialog.h"
+#include "standins/pgpsdk/DialogTemplate.h"
 
 #include <string>
 #include <vector>
@@ -16,45 +17,6 @@ struct DialogState {
     const StandInDialogOptions& options;
     const DialogAnswer* answer;
     SecretBytes& passphrase;
-};
-
-// The words of a DLGTEMPLATE with its items, each item aligned to a DWORD as the dialog manager needs.
-class TemplateWriter {
-public:
-    void Word(WORD value) { words_.push_back(value); }
-    void DWord(DWORD value)
-    {
-        Word(LOWORD(value));
-        Word(HIWORD(value));
-    }
-    void Text(const wchar_t* text)
-    {
-        for (; *text; ++text)
-            Word(static_cast<WORD>(*text));
-        Word(0);
-    }
-    void Align()
-    {
-        if (words_.size() % 2)
-            Word(0);
-    }
-    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom, const wchar_t* text)
-    {
-        Align();
-        DWord(style | WS_CHILD | WS_VISIBLE);
-        DWord(0);
-        for (short value : { x, y, cx, cy })
-            Word(static_cast<WORD>(value));
-        Word(id);
-        Word(0xFFFF);
-        Word(atom);
-        Text(text);
-        Word(0); // no creation data
-    }
-    const DLGTEMPLATE* Template() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    std::vector<WORD> words_;
 };
 
 // With `confirm` a second field asks for the passphrase again (a new passphrase mistyped once
@@ -86,17 +48,6 @@ TemplateWriter BuildTemplate(bool confirm)
     return t;
 }
 
-void CentreOver(HWND dialog, HWND owner)
-{
-    RECT area {};
-    if (!owner || !GetWindowRect(owner, &area))
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    RECT self {};
-    GetWindowRect(dialog, &self);
-    int x = area.left + ((area.right - area.left) - (self.right - self.left)) / 2;
-    int y = area.top + ((area.bottom - area.top) - (self.bottom - self.top)) / 2;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // Types the unattended passphrase into the field through a wiped copy (the edit wants a C string).
 void TypeAnswer(HWND dialog, const SecretBytes& passphrase)

@@ -30,7 +30,7 @@ STANDIN_EXPORT PGPBoolean PGP_CDECL StandInIsOptionList(PGPOptionListRef list);
 STANDIN_EXPORT int32_t PGP_CDECL StandInGeneration();
 }
 
-// What a passphrase dialog was asked for, read out of its option handles by the core.
+// What a dialog (or a new key server) was asked for, read out of its option handles by the core.
 struct StandInDialogOptions {
     char title[128];
     char prompt[512];
@@ -38,6 +38,8 @@ struct StandInDialogOptions {
     void* parentWindow;
     PGPKeyDBObjRef defaultKey;
     PGPBoolean verifyPassphrase;
+    char url[512]; // a key server's
+    PGPFilterRef searchFilter; // a key-server search's, still the caller's
 };
 extern "C" {
 // Takes (frees) the `count` option handles and fills `out`; BadParams when one is not an option.
@@ -45,4 +47,26 @@ STANDIN_EXPORT PGPError PGP_CDECL StandInTakeDialogOptions(const PGPOptionListRe
                                                            StandInDialogOptions* out);
 // The first key with a secret part in a key database or key set; NoSigningSecretKey when none has.
 STANDIN_EXPORT PGPError PGP_CDECL StandInFirstSecretKey(PGPHandle dbOrSet, PGPKeyDBObjRef* key);
+}
+extern "C" {
+// The text a key server is asked for under a search filter: the key id of a key-id filter, else
+// the text of a user-id filter; empty when the filter names neither.
+STANDIN_EXPORT PGPError PGP_CDECL StandInFilterSearchText(PGPFilterRef filter, char* text, PGPSize capacity);
+}
+
+// One key-server lookup of the network library: the keys the server holds for a search text.
+struct StandInKeyServerQuery {
+    const char* search;
+    uint32_t timeoutMs; // for the connection and for each wait for data
+    volatile long cancelled; // set by the cancel; the lookup then ends at its next wait
+    char* reply; // the server's answer, freed with StandInFreeKeyServerReply
+    PGPSize replyLength;
+};
+extern "C" {
+// Asks the server (HKP: GET /pks/lookup?op=get) and keeps its answer; the server's own failures
+// come back as the key-server statuses.
+STANDIN_EXPORT PGPError PGP_CDECL StandInQueryKeyServer(PGPKeyServerRef server, StandInKeyServerQuery* query);
+// From another thread: ends a running lookup, which then fails with UserAbort within a tenth of a second.
+STANDIN_EXPORT void PGP_CDECL StandInCancelKeyServerQuery(StandInKeyServerQuery* query);
+STANDIN_EXPORT void PGP_CDECL StandInFreeKeyServerReply(StandInKeyServerQuery* query);
 }

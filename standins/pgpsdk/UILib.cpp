@@ -1,5 +1,6 @@
 // The stand-in user-interface library (PGPsdkUI.dll): init and clean-up, the dialog options and the
-// passphrase dialogs, interactive or answered from the file named by PGPSTANDIN_ANSWERS.
+// passphrase dialogs, interactive or answered from the file named by PGPSTANDIN_ANSWERS (the
+// key-server search is in KeyServerSearch.cpp).
 #include "standins/pgpsdk/AnswersFile.h"
 #include "standins/pgpsdk/CoreLink.h"
 #include "standins/pgpsdk/DialogAnswers.h"
@@ -52,17 +53,7 @@ PGPError HandOver(const standin::SecretBytes& passphrase, char** out)
 // Takes the dialog's option handles out of a variadic list; all are consumed, whatever the outcome.
 PGPError TakeOptions(va_list args, StandInDialogOptions& options)
 {
-    std::vector<PGPOptionListRef> handles;
-    for (int count = 0; count < 256; ++count) {
-        PGPOptionListRef option = va_arg(args, PGPOptionListRef);
-        if (option == kPGPEndOfOptions)
-            break;
-        handles.push_back(option);
-    }
-    auto take = standin::CoreProc<decltype(&StandInTakeDialogOptions)>("StandInTakeDialogOptions");
-    if (!take)
-        return kPGPError_NotImplemented;
-    PGPError status = take(handles.data(), static_cast<int32_t>(handles.size()), &options);
+    PGPError status = standin::TakeOptions(standin::OptionHandles(args), options);
     if (status == kPGPError_NoErr && !options.outputPassphrase)
         status = kPGPError_BadParams;
     return status;
@@ -148,17 +139,6 @@ PGPError PGP_CDECL PGPDecryptionPassphraseDialog(PGPContextRef, PGPKeySetRef rec
     });
     va_end(args);
     return status;
-}
-
-// Key-server search is not offered by the stand-in: options are consumed and the call refused.
-PGPError PGP_CDECL PGPSearchKeyServerDialog(PGPContextRef, uint32_t, const PGPKeyServerRef*, PGPtlsContextRef,
-                                            PGPBoolean, PGPHandle* found, ...)
-{
-    va_list args;
-    va_start(args, found);
-    standin::DiscardOptions(args);
-    va_end(args);
-    return kPGPError_NotImplemented;
 }
 
 PGPOptionListRef PGP_CDECL PGPOUIWindowTitle(PGPContextRef c, const char* title)

@@ -2,6 +2,8 @@
 // reading their subpackets, finding their issuers and writing them out as DER or PEM.
 #include "standins/pgpsdk/X509Certs.h"
 
+#include "standins/pgpsdk/Cms.h"
+
 #include "standins/pgpsdk/openpgp/Packets.h"
 
 #include <ctime>
@@ -107,6 +109,28 @@ std::string UserIDText(const X509Facts& facts)
 
 } // namespace
 
+// "YYYYMMDDTHHMMSS" as Unix time; 0 when not set.
+uint32_t X509IsoTime(const char* time)
+{
+    if (!time[0])
+        return 0;
+    auto number = [&](int at, int digits) {
+        int value = 0;
+        for (int i = 0; i < digits; ++i)
+            value = value * 10 + (time[at + i] - '0');
+        return value;
+    };
+    const int year = number(0, 4), month = number(4, 2), day = number(6, 2);
+    // Days from the civil date (proleptic Gregorian), as in the well-known algorithm.
+    const int y = year - (month <= 2);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    const int64_t seconds = days * 86400 + number(9, 2) * 3600 + number(11, 2) * 60 + number(13, 2);
+    return seconds < 0 ? 0 : seconds > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+}
+
 bool IsX509(const SigRecord& record)
 {
     for (const auto& sub : record.signature.unhashed)
@@ -182,6 +206,18 @@ X509Reader& X509CertificateReader()
 {
     static X509Reader reader;
     return reader;
+}
+
+CmsDecoder& CmsMessageDecoder()
+{
+    static CmsDecoder decoder;
+    return decoder;
+}
+
+CmsEncoder& CmsMessageEncoder()
+{
+    static CmsEncoder encoder;
+    return encoder;
 }
 
 Pkcs12Reader& X509Pkcs12Reader()

@@ -28,6 +28,8 @@ struct X509Facts {
     std::string modulus, exponent; // RSA public key, big-endian without leading zeros
 };
 
+// "YYYYMMDDTHHMMSS" (UTC) as Unix time; 0 when empty.
+uint32_t X509IsoTime(const char* time);
 bool IsX509(const SigRecord& record);
 // The value of a certificate subpacket; empty when absent.
 std::string X509Field(const SigRecord& record, int type);

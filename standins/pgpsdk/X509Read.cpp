@@ -24,28 +24,6 @@ std::string TakeText(char* text)
     return result;
 }
 
-// "YYYYMMDDTHHMMSS" as Unix time; 0 when not set.
-uint32_t UnixTime(const ksba_isotime_t time)
-{
-    if (!time[0])
-        return 0;
-    auto number = [&](int at, int digits) {
-        int value = 0;
-        for (int i = 0; i < digits; ++i)
-            value = value * 10 + (time[at + i] - '0');
-        return value;
-    };
-    const int year = number(0, 4), month = number(4, 2), day = number(6, 2);
-    // Days from the civil date (proleptic Gregorian), as in the well-known algorithm.
-    const int y = year - (month <= 2);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-    const int64_t seconds = days * 86400 + number(9, 2) * 3600 + number(11, 2) * 60 + number(13, 2);
-    return seconds < 0 ? 0 : seconds > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
-}
-
 std::string SexpValue(gcry_sexp_t key, const char* name)
 {
     gcry_sexp_t token = gcry_sexp_find_token(key, name, 0);
@@ -77,8 +55,8 @@ bool ReadOne(const std::string& der, X509Facts& facts)
             facts.email = name.substr(1, name.size() - 2);
     }
     ksba_isotime_t time;
-    facts.notBefore = ksba_cert_get_validity(raw, 0, time) == 0 ? UnixTime(time) : 0;
-    facts.notAfter = ksba_cert_get_validity(raw, 1, time) == 0 ? UnixTime(time) : 0;
+    facts.notBefore = ksba_cert_get_validity(raw, 0, time) == 0 ? X509IsoTime(time) : 0;
+    facts.notAfter = ksba_cert_get_validity(raw, 1, time) == 0 ? X509IsoTime(time) : 0;
     ksba_sexp_t canonical = ksba_cert_get_public_key(raw);
     gcry_sexp_t key = nullptr;
     const std::size_t length = canonical ? gcry_sexp_canon_len(canonical, 0, nullptr, nullptr) : 0;

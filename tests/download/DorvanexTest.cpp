@@ -159,6 +159,48 @@ TEST_F(Dorvanex, TerminatingWhileConnectingCancelsTheDownload)
         EXPECT_NE(path, "/next");
 }
 
+TEST_F(Dorvanex, AnEmptyBodyAnnouncedAsEmptyIsSaved)
+{
+    TLoopbackHttpServer server;
+    server.Answer("/empty", { 200, "" });
+    EXPECT_EQ(Run(server.Url("/empty") + "\t"), 0u);
+    EXPECT_TRUE(Exists());
+    EXPECT_EQ(Saved(), "");
+}
+
+TEST_F(Dorvanex, ACancelAtAnyPointOfTheListAgreesWithWhatWasSaved)
+{
+    TLoopbackHttpServer server;
+    server.Answer("/gone1", { 404, "no" });
+    server.Answer("/gone2", { 404, "no" });
+    server.Answer("/file", { 200, "the body" });
+    const std::string urls = server.Url("/gone1") + "\t" + server.Url("/gone2") + "\t" + server.Url("/file") + "\t";
+    int cancelled = 0;
+    for (DWORD delay = 0; delay < 40; delay += 2) {
+        SCOPED_TRACE("cancel after " + std::to_string(delay) + " ms");
+        DeleteFileA(file_.c_str());
+        HANDLE thread = Start(urls);
+        ASSERT_NE(thread, nullptr);
+        HANDLE watch = nullptr;
+        DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &watch, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        Sleep(delay);
+        terminate_(&thread);
+        waitFor_(watch);
+        DWORD code = 0;
+        GetExitCodeThread(watch, &code);
+        CloseHandle(watch);
+        // Cancelled means nothing saved; saved means the whole file.
+        if (code == 6u) {
+            ++cancelled;
+            EXPECT_FALSE(Exists());
+        } else {
+            EXPECT_EQ(code, 0u);
+            EXPECT_EQ(Saved(), "the body");
+        }
+    }
+    EXPECT_GT(cancelled, 0);
+}
+
 TEST_F(Dorvanex, AQuitMessageDuringTheWaitIsKeptForTheCaller)
 {
     TLoopbackHttpServer server;

@@ -4,6 +4,7 @@ if(ZAVEK_WINDOWS)
   set(DECROAD_MESSAGES ${CMAKE_BINARY_DIR}/decroadmessages)
   add_custom_command(OUTPUT ${DECROAD_MESSAGES}/to-bob.asc ${DECROAD_MESSAGES}/to-bob-tampered.asc
                             ${DECROAD_MESSAGES}/signed-by-ann.asc ${DECROAD_MESSAGES}/to-ann.asc
+                            ${DECROAD_MESSAGES}/signed-to-bob.asc
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${DECROAD_MESSAGES} > ${DECROAD_MESSAGES}.log 2>&1
     DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr

@@ -56,6 +56,38 @@ TEST(DecryptRoad, AnEncryptedMessageIsDecryptedIntoTheOutputFile)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+TEST(DecryptRoad, AnOutputFolderThatIsMissingIsNamedInAnErrorAndTheRequestFails)
+{
+    THostSession session("nooutfolder");
+    session.WriteFile("in.cnm", kHeader + Message("to-bob.asc"));
+    THostRun run = session.Run(Session(
+        session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("gone\\out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const auto calls = run.LinesStartingWith("export decrypt ->");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_THAT(calls[0], HasSubstr("-> 0 "));
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    EXPECT_FALSE(session.Exists("gone"));
+}
+
+TEST(DecryptRoad, AnArmourSentQuotedPrintableIsReadAsAReceivingClientReadsIt)
+{
+    THostSession session("quoted");
+    std::string armour = Message("to-bob.asc"), quoted;
+    for (char c : armour)
+        quoted += c == '=' ? std::string("=3D") : std::string(1, c);
+    const std::string header = kHeader.substr(0, kHeader.size() - 2)
+        + "Content-Type: text/plain; charset=us-ascii\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n";
+    session.WriteFile("in.cnm", header + quoted);
+    THostRun run = session.Run(
+        Session(session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_THAT(out, HasSubstr("Content-Transfer-Encoding: 8bit\r\n\r\nHello Bob,\r\nthe meeting moves to Friday."));
+    EXPECT_EQ(out.find("quoted-printable"), std::string::npos) << out;
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+}
+
 TEST(DecryptRoad, ATamperedMessageIsRefusedAndLeftAsItCame)
 {
     THostSession session("tampered");
@@ -137,10 +169,64 @@ TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
     EXPECT_EQ(run.LinesStartingWith("export verify -> -2").size(), 3u);
     const auto boxes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
     EXPECT_EQ(boxes.size(), 2u);
-    const auto notes = run.LinesStartingWith("request 3075 3 status \"Good ");
+    // "Intro" stands outside the signed text.
+    const auto notes = run.LinesStartingWith("request 3075 3 status \"Partly signed: Good ");
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_THAT(notes[0], HasSubstr("Ann Lee <ann@example.org>"));
     EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
+}
+
+TEST(DecryptRoad, AnSMimeSignedMessageStaysAsItCameWithAClearMessage)
+{
+    THostSession session("smime");
+    const std::string message = kHeader.substr(0, kHeader.size() - 2)
+        + "MIME-Version: 1.0\r\nContent-Type: multipart/signed; protocol=\"application/pkcs7-signature\"; "
+          "micalg=sha-256; boundary=\"s1\"\r\n\r\n--s1\r\nContent-Type: text/plain\r\n\r\nSigned with S/MIME.\r\n"
+          "--s1\r\nContent-Type: application/pkcs7-signature; name=\"smime.p7s\"\r\n"
+          "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHAqCAMIACAQExDzANBglghkgBZQMEAgEFADCABgkqhkiG9w0BBwEAAA==\r\n"
+          "--s1--\r\n";
+    session.WriteFile("in.cnm", message);
+    THostRun run = session.Run(
+        Session(session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), message);
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
+    EXPECT_FALSE(run.Has("request 3075 0 status \"Decrypting done\""));
+}
+
+TEST(DecryptRoad, TextBesideTheProtectedPartGetsNoResultOfIt)
+{
+    THostSession session("mixed");
+    const std::string forged = "Wire the money to account 666 today.";
+    const std::string message = kHeader.substr(0, kHeader.size() - 2)
+        + "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m1\"\r\n\r\n--m1\r\n"
+          "Content-Type: text/plain\r\n\r\n"
+        + Message("signed-to-bob.asc") + "\r\n--m1\r\nContent-Type: text/plain\r\n\r\n" + forged + "\r\n--m1--\r\n";
+    session.WriteFile("in.cnm", message);
+    session.WriteFile("whole.cnm", kHeader + Message("signed-to-bob.asc"));
+    const auto decrypt = [&](const std::string& in, const std::string& out) {
+        const std::string script
+            = Session(session, "decrypt \"" + session.File(in) + "\" \"" + session.File(out) + "\"\n");
+        // Signature results are shown, with the information block in the reader.
+        session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+        return session.Run(script);
+    };
+    THostRun run = decrypt("in.cnm", "out.cnm");
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_THAT(out, HasSubstr("the meeting moves to Friday."));
+    EXPECT_THAT(out, HasSubstr(forged));
+    // The signature note says the signature covers a part only.
+    const auto notes = run.LinesStartingWith("request 3075 3 status ");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_THAT(notes[0], HasSubstr("\"Partly signed: Good ("));
+
+    // The same message without the added part is signed as a whole: no partly-signed note.
+    run = decrypt("whole.cnm", "whole.out");
+    const auto whole = run.LinesStartingWith("request 3075 3 status ");
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_THAT(whole[0], HasSubstr("status \"Good ("));
 }
 
 TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)

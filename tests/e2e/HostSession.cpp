@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 std::string StageFolder()
@@ -80,9 +81,9 @@ std::string THostSession::MailFolderStep() const
     return "set mailfolder \"" + File("") + "\"\n";
 }
 
-std::string THostSession::UseKeyRings() const
+std::string THostSession::UseKeyRings(const std::string& fixtureFolder) const
 {
-    std::string fixtures = "Z:" ZAVEK_KEY_FIXTURES "\\";
+    std::string fixtures = "Z:" + fixtureFolder + "\\";
     for (char& c : fixtures)
         if (c == '/')
             c = '\\';
@@ -91,6 +92,16 @@ std::string THostSession::UseKeyRings() const
     WriteFile("ZAVEK.cfg",
         "[FilePaths]\r\nSecRing=\"" + File("secring.skr") + "\"\r\nPubRing=\"" + File("pubring.pkr") + "\"\r\n");
     return MailFolderStep();
+}
+
+std::string ReadBuildFile(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool THostSession::Exists(const std::string& name) const

@@ -27,8 +27,9 @@ class THostSession {
 public:
     explicit THostSession(const std::string& name);
     // Makes the session's folder a mail folder whose options name a copy of the test key rings
-    // (made by GnuPG at build time); the script step that points the mail client at it.
-    std::string UseKeyRings() const;
+    // (made by GnuPG at build time, or those of the Unix folder given); the script step that points
+    // the mail client at it.
+    std::string UseKeyRings(const std::string& fixtureFolder = ZAVEK_KEY_FIXTURES) const;
     // The script step that makes the session's folder the mail client's mail folder.
     std::string MailFolderStep() const;
     // A Windows path of a file in the session's folder.
@@ -47,3 +48,5 @@ private:
 
 // The folder the build staged into, as a Windows path.
 std::string StageFolder();
+// The content of a file of the build machine (a Unix path, seen on Z:); empty when unreadable.
+std::string ReadBuildFile(const std::string& unixPath);

@@ -172,16 +172,6 @@ TEST(PluginCommands, TheSendItemsNeedAnEditorThePluginHandles)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
-TEST(PluginCommands, KeyCommandsTheKeyLibraryCannotDoYetAreReported)
-{
-    // Deleting and exporting keys need the key selection dialog.
-    THostSession session("cmd-keys");
-    THostRun run = session.Run(Session(session, ANSWER_MESSAGES, "command 16403\ncommand 16404\nwait 300\n"));
-    SCOPED_TRACE(run.Text());
-    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 2u);
-    EXPECT_EQ(run.ExitCode, 0);
-}
-
 TEST(PluginCommands, DialogsThisBuildLacksAreReportedAsNotAvailable)
 {
     THostSession session("cmd-unbuilt");

@@ -1,11 +1,15 @@
 // The Windows certificate stores under Wine: the binding, opening PKCS#7 and DER data and the
 // latest-certificate choice, the viewer's failure statuses, the prompt classification, the export
-// hook answering a password prompt, and the personal store with and without a private key.
+// hook answering a password prompt, and the personal store with and without a private key, whose
+// import into the stand-in SDK's key database needs no system prompt.
 #include "engine/CertStore.h"
+#include "engine/KeyFuncs.h"
+#include "support/StandInSdk.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -217,7 +221,7 @@ TEST_F(CertStoreTest, AnEmptyPersonalStoreImportsNothing)
     EXPECT_FALSE(HasWindowsCertificates());
 }
 
-TEST_F(CertStoreTest, ACertificateWithAKeyIsSeenButNotImportedWithoutAPrompt)
+TEST_F(CertStoreTest, ACertificateWithAKeyIsImportedUnderThePassphraseTheUserGives)
 {
     const std::string pfx = ReadData("withkey.pfx");
     CRYPT_DATA_BLOB blob{static_cast<DWORD>(pfx.size()), reinterpret_cast<BYTE*>(const_cast<char*>(pfx.data()))};
@@ -231,20 +235,60 @@ TEST_F(CertStoreTest, ACertificateWithAKeyIsSeenButNotImportedWithoutAPrompt)
     ASSERT_TRUE(source);
     ASSERT_TRUE(CertAddCertificateContextToStore(personal, source, CERT_STORE_ADD_REPLACE_EXISTING, &added));
     CertFreeCertificateContext(source);
-    // Wine writes a system store's changes back when asked to (or when it is closed).
+    // Wine writes a system store's changes back when asked to (or when it is closed); the store is
+    // left as it was on every way out of the test.
     CertControlStore(personal, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    struct TRestore {
+        HCERTSTORE personal, imported;
+        PCCERT_CONTEXT added;
+        ~TRestore()
+        {
+            CertDeleteCertificateFromStore(added);
+            CertControlStore(personal, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+            CertCloseStore(personal, 0);
+            CertCloseStore(imported, 0);
+        }
+    } restore { personal, imported, added };
 
     EXPECT_TRUE(HasWindowsCertificates());
-    bool asked = false;
-    SetCertPassphraseDialog([&](const std::string&, const std::string&, HWND, TSecureBytes&) { return asked = true; });
+    HCERTSTORE probe = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr);
+    CRYPT_DATA_BLOB exported { 0, nullptr };
+    const bool exports = probe && CertAddCertificateLinkToStore(probe, added, CERT_STORE_ADD_ALWAYS, nullptr)
+        && PFXExportCertStoreEx(probe, &exported, L"", nullptr, 7);
+    CertCloseStore(probe, 0);
+    if (!exports)
+        GTEST_SKIP() << "this crypt32 exports no private key: " << GetLastError();
+    LoadStandInSdk();
+    TScratchFolder scratch { "zavek-certstore" };
+    UseKeyRingCopies(scratch, ZAVEK_KEY_FIXTURES);
+    // Wine's key store asks for no password: the plug-in's own dialog gives the key its passphrase,
+    // and cancelling it imports nothing.
+    std::vector<std::string> captions;
+    bool answer = false;
+    SetCertPassphraseDialog([&](const std::string& caption, const std::string&, HWND, TSecureBytes& entered) {
+        captions.push_back(caption);
+        entered = NewSecureData(sizeof "store-pass");
+        std::memcpy(entered.data(), "store-pass", sizeof "store-pass");
+        return answer;
+    });
     std::unique_ptr<TX509CertPropsList> list;
-    // Wine's key store asks for no password, so no button is pressed and nothing is imported.
-    EXPECT_EQ(ImportStoreCertificate("Import", "Passphrase:", "0A1B2C3D", nullptr, list), kCertStoreNoCertificate);
-    EXPECT_FALSE(asked);
-
-    CertDeleteCertificateFromStore(added);
-    CertControlStore(personal, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-    CertCloseStore(personal, 0);
-    CertCloseStore(imported, 0);
-    EXPECT_FALSE(HasWindowsCertificates());
+    EXPECT_EQ(ImportStoreCertificate("Import", "Passphrase:", "0A1B2C3D", nullptr, list), kCertStoreCancelled);
+    EXPECT_TRUE(!list || list->Count() == 0);
+    answer = true;
+    EXPECT_EQ(ImportStoreCertificate("Import", "Passphrase:", "0A1B2C3D", nullptr, list), 0);
+    ASSERT_EQ(captions.size(), 2u);
+    EXPECT_EQ(captions[1], "ZAVEK Store Test / ZAVEK Store Test");
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->Count(), 1);
+    PGPContextRef context = 0;
+    PGPKeySetRef keys = 0;
+    ASSERT_EQ(KeyRings().Open(&context, &keys), 0);
+    PGPKeyDBObjRef key = 0;
+    ASSERT_EQ(FindKeyByKeyIDText(keys, list->Record(0).KeyID, &key), 0);
+    for (const char* passphrase : { "store-pass", "0A1B2C3D" })
+        EXPECT_EQ(SDKProcs.PGPPassphraseIsValid(key, SDKProcs.PGPOPassphrase(context, passphrase),
+                      SDKProcs.PGPOLastOption(context)) != 0,
+            std::string(passphrase) == "store-pass") << passphrase;
+    KeyRings().Close();
+    ReleasePGPsdk();
 }

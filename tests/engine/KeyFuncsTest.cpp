@@ -331,31 +331,39 @@ TEST_F(KeyFuncsTest, NestedOpeningsShareOneContext)
     EXPECT_EQ(S().openedPaths, (std::vector<std::string> { publicRing, secretRing }));
 }
 
-TEST_F(KeyFuncsTest, ReopensWhenARingFileChanges)
+TEST_F(KeyFuncsTest, ANestedOpeningNeverFreesWhatTheOuterHolderUses)
 {
-    PGPContextRef context;
-    PGPKeySetRef keySet;
-    ASSERT_EQ(KeyRings().Open(&context, &keySet), 0);
+    PGPContextRef outer, inner;
+    PGPKeySetRef outerSet, innerSet;
+    ASSERT_EQ(KeyRings().Open(&outer, &outerSet), 0);
     EXPECT_FALSE(KeyRings().RingsChanged());
+    // A commit writes the files within the file date's two seconds; the key lookup of an encode
+    // opens the rings again at once.
+    EXPECT_EQ(KeyRings().Commit(), 0);
+    TouchFile(publicRing, 0);
+    std::unique_ptr<TKeyPropsList> list;
+    EXPECT_EQ(FindKeys("", list, kKeyPropKeyID, 0, 2), 3);
+    // Another program changes a ring while the outer holder works.
     S().disk[0].userIDs[0].name = "Ann Changed <ann@example.org>";
     TouchFile(secretRing, 10);
     EXPECT_TRUE(KeyRings().RingsChanged());
-
-    KeyRings().WatchRingFiles = false;
-    ASSERT_EQ(KeyRings().Open(&context, &keySet), 0);
+    ASSERT_EQ(KeyRings().Open(&inner, &innerSet), 0);
+    EXPECT_EQ(inner, outer);
+    EXPECT_EQ(innerSet, outerSet);
+    // Dropping the changes of a failed passphrase change inside the outer opening keeps it too.
+    EXPECT_EQ(KeyRings().Reopen(&inner, &innerSet), 0);
+    EXPECT_EQ(inner, outer);
+    EXPECT_EQ(KeyRings().OpenCount(), 2);
     EXPECT_EQ(S().opens, 1);
+    EXPECT_EQ(fake::LiveOf(fake::kContext), 1);
     KeyRings().Close();
-
-    KeyRings().WatchRingFiles = true;
-    ASSERT_EQ(KeyRings().Open(&context, &keySet), 0);
-    EXPECT_EQ(S().opens, 2);
-    EXPECT_EQ(KeyRings().OpenCount(), 2); // the outer opening is kept
+    KeyRings().Close();
     TouchFile(secretRing, -3600);
-    EXPECT_EQ(context, KeyRings().Context());
-    std::unique_ptr<TKeyPropsList> list;
+
+    // The next first opening reads the files as they are now.
+    list.reset();
     EXPECT_EQ(FindKeys("Changed", list, kKeyPropUserID, 0, 2), 1);
-    KeyRings().Close();
-    KeyRings().Close();
+    EXPECT_EQ(S().opens, 2);
     EXPECT_EQ(S().contextsMade, 2);
 }
 
@@ -368,13 +376,16 @@ TEST_F(KeyFuncsTest, SetRingFiles)
     for (auto& ch : upper)
         ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
     EXPECT_EQ(KeyRings().SetRingFiles(upper, secretRing), 0);
-    EXPECT_EQ(S().opens, 1);
     EXPECT_EQ(KeyRings().SetRingFiles("", secretRing), kKeyRingsNoSDK);
+    // The holder keeps its store; the new files are opened by the next first opening.
     const std::string other = folder + "other.pkr";
     EXPECT_EQ(KeyRings().SetRingFiles(other, secretRing), 0);
+    EXPECT_EQ(S().opens, 1);
+    EXPECT_EQ(KeyRings().Context(), context);
+    KeyRings().Close();
+    ASSERT_EQ(KeyRings().Open(&context, &keySet), 0);
     EXPECT_EQ(S().opens, 2);
     EXPECT_EQ(S().openedPaths[0], other);
-    EXPECT_EQ(KeyRings().OpenCount(), 1);
     KeyRings().Close();
     EXPECT_EQ(KeyRings().SetRingFiles(publicRing, secretRing), 0);
 }

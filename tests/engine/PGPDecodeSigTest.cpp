@@ -94,6 +94,10 @@ TEST(PGPDecodeSig, SMimeEntitiesAndCertificatesAreRecognisedByTheirHeader)
         { "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"\r\n\r\n--b", false },
         { "Content-Type: text/plain\r\n\r\napplication/pkcs7-mime in the body", false },
         { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n", false },
+        { "Cert attached:\n-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n"
+          "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\ntext\n", false },
+        { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n-----END PGP MESSAGE-----\n-----BEGIN CERTIFICATE-----\nMIIB\n",
+          false },
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsSMimeOrCertificate(c.text), c.smime) << c.text;

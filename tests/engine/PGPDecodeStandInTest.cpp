@@ -247,10 +247,10 @@ TEST_F(PGPDecodeStandIn, SpecialMessagesKeepTheirRules)
     ASSERT_EQ(decoder.DecodePass(Message("charset.asc")), 0);
     EXPECT_EQ(decoder.Charset, "ISO-8859-15");
 
-    // S/MIME needs CMS, which this SDK lacks: refused, never faked.
+    // A cut-off S/MIME entity: refused, never faked.
     EXPECT_EQ(decoder.DecodePass("Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n"
                                  "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHA6CAMIACAQAx\r\n"),
-        kDecodeNotAvailable);
+        kPGPError_CorruptData);
     EXPECT_TRUE(decoder.Output.empty());
 }
 

@@ -13,7 +13,7 @@ TEST(ResolveHashChoice, ByChoiceFamilyAndKeyAlgorithm)
         { 4, false, 1, false, 4 }, { 6, false, 17, false, 6 }, { 0, false, 1, false, 2 }, { 0, false, 1, true, 1 },
         { 0, false, 17, false, 2 }, { 0, false, 16, false, 2 }, { 0, false, 22, false, kEncodeCannotSign },
         { 0, false, 19, false, kEncodeCannotSign }, { 4, true, 17, false, 2 }, { 2, true, 1, true, 2 },
-        { 1, true, 1, false, 1 }, { 9, false, 1, false, 2 }, { 3, false, 22, false, 3 },
+        { 1, true, 1, false, 4 }, { 0, true, 1, true, 4 }, { 9, false, 1, false, 2 }, { 3, false, 22, false, 3 },
     };
     for (const Case& c : cases)
         EXPECT_EQ(ResolveHashChoice(c.choice, c.smime, c.algorithm, c.legacy), c.expected)

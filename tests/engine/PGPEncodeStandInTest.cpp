@@ -3,8 +3,10 @@
 // failure statuses, and the interface's encode operations. Outputs go to a folder that the gpg
 // interop check reads afterwards.
 #include "engine/KeyFuncs.h"
+#include "engine/PGPDecode.h"
 #include "engine/PGPEncode.h"
 #include "engine/PGPInterface.h"
+#include "engine/X509Chain.h"
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 
@@ -17,6 +19,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <regex>
 
@@ -197,8 +200,8 @@ TEST_F(PGPEncodeStandIn, FailuresGiveTheirStatusAndNoOutput)
         { "passphrase dialog cancelled", "x", "", ann, true, false, false, kStatusCancelled, "ann-pass",
             kStatusCancelled },
         { "wrong passphrase", "x", bob, ann, true, true, false, 0, "wrong", kPGPError_BadPassphrase },
-        { "S/MIME signing needs the CMS", "x", "", ann, true, false, true, 0, "ann-pass", kStatusNotAvailable },
-        { "S/MIME encryption needs the CMS", "x", bob, "", false, true, true, 0, "ann-pass", kStatusNotAvailable },
+        { "S/MIME signing needs a certificate", "x", "", ann, true, false, true, 0, "ann-pass", kX509NoCertificate },
+        { "S/MIME encryption needs a certificate", "x", bob, "", false, true, true, 0, "ann-pass", kX509NoCertificate },
     };
     for (const Case& c : cases) {
         answer = c.dialogAnswer;
@@ -358,11 +361,13 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     EXPECT_NE(chosen.KeyIDText.find(bob), std::string::npos) << chosen.KeyIDText;
 }
 
-TEST_F(PGPEncodeStandIn, InterfaceSignsThroughTheSdkPassphraseDialog)
+TEST_F(PGPEncodeStandIn, TheSdkPassphraseDialogsSignAndEncryptConventionally)
 {
-    // The stand-in's dialogs answer themselves from this file: twice the passphrase, then cancel.
+    // The stand-in's dialogs answer themselves from this file: twice the passphrase, then cancel;
+    // for passphrase-only encryption a passphrase, then cancel.
     const std::string answers = folder + "answers.txt";
-    std::ofstream(answers) << "signing: pass ann-pass\nsigning: pass ann-pass\nsigning: cancel\n";
+    std::ofstream(answers) << "signing: pass ann-pass\nsigning: pass ann-pass\nsigning: cancel\n"
+                           << "conventional-encryption: pass sesame\nconventional-encryption: cancel\n";
     ASSERT_TRUE(SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", answers.c_str()));
     TTestTexts texts;
     TPGPInterface pgp(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
@@ -387,6 +392,29 @@ TEST_F(PGPEncodeStandIn, InterfaceSignsThroughTheSdkPassphraseDialog)
     EXPECT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), kStatusCancelled);
     EXPECT_EQ(signature, "");
     EXPECT_TRUE(pgp.LastOpCancelled());
+
+    // Passphrase-only: no key is asked for, and the passphrase alone opens the message.
+    auto encoder = Encoder();
+    encoder->SetConventional(true);
+    ASSERT_EQ(encoder->EncryptConventional(kLetter), 0);
+    EXPECT_EQ(asked, 0);
+    const std::string conventional = encoder->OutputText();
+    EXPECT_EQ(conventional.rfind("-----BEGIN PGP MESSAGE-----", 0), 0u) << conventional.substr(0, 80);
+    EXPECT_NE(conventional.find("Charset: ISO-8859-1"), std::string::npos);
+    Save("conventional.asc", conventional);
+    TPGPDecode decoder;
+    std::string keyIDsAsked = "none";
+    decoder.AskPassphrase = [&](const std::string& keyIDs, const std::string&, bool, TSecureBytes& out) {
+        keyIDsAsked = keyIDs;
+        out = NewSecureData(7);
+        std::memcpy(out.data(), "sesame", 7);
+        return true;
+    };
+    ASSERT_EQ(decoder.DecodePass(conventional), 0);
+    EXPECT_EQ(decoder.Output, kLetter);
+    EXPECT_EQ(keyIDsAsked, "") << "a conventional passphrase names no key";
+    EXPECT_EQ(encoder->EncryptConventional(kLetter), kStatusCancelled);
+    EXPECT_EQ(encoder->OutputText(), "");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     DeleteFileA(answers.c_str());
 }

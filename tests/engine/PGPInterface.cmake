@@ -11,3 +11,15 @@ if(ZAVEK_WINDOWS)
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(PGPInterfaceStandInTest pgpsdk_variant_g13 key_fixtures)
 endif()
+# Key-server search against a small HKP server (Python's http.server over GnuPG) on 127.0.0.1.
+find_program(ZAVEK_PYTHON3 python3)
+if(ZAVEK_WINDOWS AND ZAVEK_PYTHON3)
+  zavek_add_test(NAME KeyServerStandInTest
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/KeyServerStandInTest.cpp
+    LIBS zavek_pgpiface ws2_32)
+  target_compile_definitions(KeyServerStandInTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
+                             ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures" ZAVEK_PYTHON3="${ZAVEK_PYTHON3}"
+                             ZAVEK_HKP_SERVER="${CMAKE_CURRENT_LIST_DIR}/hkp-server.py"
+                             ZAVEK_HKP_FOLDER="${CMAKE_BINARY_DIR}/hkp-server")
+  add_dependencies(KeyServerStandInTest pgpsdk_variant_g13 key_fixtures)
+endif()

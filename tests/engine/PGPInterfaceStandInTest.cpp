@@ -7,6 +7,7 @@
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
 #include "framework/Exceptions.h"
+#include "foundation/UserIDs.h"
 #include "foundation/ZAVEKCommon.h"
 
 #include "mime/MailUtils.h"
@@ -37,6 +38,8 @@ class PGPInterfaceStandIn : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // Every key pick takes the first key offered.
+        AnswerStandInDialogs("zavek-pgpiface-answers.txt", "select-keys: first\n");
         LoadStandInSdk();
     }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
@@ -202,8 +205,15 @@ TEST_F(PGPInterfaceStandIn, DeleteOnlyByExactFullKeyID)
         EXPECT_EQ(pgp->DeleteKeys(loose, nullptr, keys, false), kStatusNoKey) << loose;
         EXPECT_EQ(keys.Count, 0);
     }
-    EXPECT_EQ(pgp->DeleteKeys("", nullptr, keys, false), kStatusNotAvailable);
     EXPECT_TRUE(shown.empty());
+    // Without a key id the user picks the keys and is asked; No deletes nothing and reports nothing.
+    EXPECT_EQ(pgp->DeleteKeys("", nullptr, keys, false), 0);
+    EXPECT_EQ(keys.Count, 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, TMessageKind::QuestionNoDefault);
+    EXPECT_EQ(shown[0].text.rfind("T312?\r\n\r\n", 0), 0u) << shown[0].text;
+    const std::string picked = shown[0].text.substr(9);
+    shown.clear();
 
     EXPECT_EQ(pgp->DeleteKeys(dave, nullptr, keys, true), 0);
     EXPECT_EQ(keys.Count, 1);
@@ -220,6 +230,14 @@ TEST_F(PGPInterfaceStandIn, DeleteOnlyByExactFullKeyID)
     EXPECT_EQ(shown[0].text, "1T315");
     EXPECT_EQ(keys.Count, 0);
     EXPECT_EQ(keys.KeyIDText, carol);
+
+    // Yes deletes the picked key.
+    answer = true;
+    shown.clear();
+    EXPECT_EQ(pgp->DeleteKeys("", nullptr, keys, false), 0);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "1T315");
+    EXPECT_EQ(FindKeys(ExtractEmailAddress(picked), list, kKeyPropKeyID, 0, 0), kNoKeyMatches) << picked;
 }
 
 TEST_F(PGPInterfaceStandIn, KeysInAMessageTextAreImported)
@@ -244,6 +262,13 @@ TEST_F(PGPInterfaceStandIn, KeysInAMessageTextAreImported)
     EXPECT_EQ(pgp->ImportKeysFromText("no key in here", nullptr, keys, true), kStatusNoKey);
     EXPECT_EQ(pgp->ImportKeysFromText("", nullptr, keys, true), kStatusNoKey);
     EXPECT_TRUE(shown.empty());
+
+    // The key import takes a file by its name as well as a text.
+    EXPECT_EQ(pgp->ImportKeys(fixtures + "dave.asc", nullptr, keys, false, true), 0);
+    EXPECT_EQ(keys.Count, 1);
+    EXPECT_EQ(keys.UserText, "Dave Gone <dave@example.com>");
+    EXPECT_EQ(pgp->ImportKeys(fixtures + "missing.asc", nullptr, keys, false, true), kStatusNoKey)
+        << "a name that is no file is a text without a key";
 }
 
 TEST_F(PGPInterfaceStandIn, KeyDescriptionOfTheWorkingList)
@@ -255,6 +280,12 @@ TEST_F(PGPInterfaceStandIn, KeyDescriptionOfTheWorkingList)
     EXPECT_EQ(text.find(pgp->KeyList()[0] + "\r\n(" + pgp->KeyList().Record(0).KeyID + ")\r\n"), text.find("0x"));
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     EXPECT_NE(text.find(pgp->KeyList().Record(0).Fingerprint), std::string::npos);
+
+    // Index -1: the user picks the key to describe.
+    std::string picked;
+    ASSERT_TRUE(pgp->GetKeyDescription(-1, "", picked, true));
+    EXPECT_EQ(pgp->KeyList().Count(), 1);
+    EXPECT_NE(picked.find(pgp->KeyList().Record(0).Fingerprint + "\r\n"), std::string::npos) << picked;
 
     EXPECT_FALSE(pgp->GetKeyDescription(99, "", text, true));
     EXPECT_EQ(text, "");
@@ -385,7 +416,11 @@ TEST_F(PGPInterfaceStandIn, StatusReportsAndMissingUnits)
         kStatusEmptyInput);
     TKeyIDData keys;
     EXPECT_EQ(pgp->ImportKeys("", nullptr, keys, true, true), kStatusNoKey);
-    EXPECT_EQ(pgp->ExportKeysText(nullptr, keys, output), kStatusNotAvailable);
+    // Export: a line naming each picked key, a blank line and the armoured block.
+    EXPECT_EQ(pgp->ExportKeysText(nullptr, keys, output), kStatusOK);
+    EXPECT_EQ(keys.Count, 1);
+    EXPECT_EQ(output.find(keys.UserText + ", "), 0u) << output;
+    EXPECT_NE(output.find("\r\n\r\n-----BEGIN PGP PUBLIC KEY BLOCK-----"), std::string::npos) << output;
     EXPECT_FALSE(pgp->HasWindowsCertificates());
     // An empty personal store has nothing to import, and nothing is reported as imported.
     shown.clear();

@@ -209,6 +209,10 @@ TEST_F(SignatureTexts, PartlySignedMark)
         { 4, true, "Good signature from Bob", false }, // certificates and MIME kinds are whole
         { 6, true, "Good signature from Bob", false },
         { 2, true, "BAD signature from Bob", false },
+        // As the status text of a good signature reads: its time or "(expired)" after "Good".
+        { 1, true, "Good (Wed, 09 Dec 2026, 4:08:31 AM) signature from Bob", true },
+        { 2, true, "Good (expired) signature from Bob", true },
+        { 1, true, "Goodness", false },
     };
     for (const auto& c : cases) {
         std::string status = c.status;

@@ -177,25 +177,31 @@ TEST_F(WipeFixture, HardLinkHoldsOnlyPatternsAfterTheWipe)
     }
 }
 
-TEST_F(WipeFixture, ProtectedFilesAreKeptAndReported)
+TEST_F(WipeFixture, ReadOnlyFilesAreWipedLockedOnesKeptAndReported)
 {
-    std::string file = Path("kept.txt");
+    std::string file = Path("kept.txt"), link = Path("kept-link.txt");
     const std::string plain = Plaintext(3000);
     TCounting random;
 
     WriteAll(file, plain);
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(OverwriteAndDeleteFile(file, 3, std::ref(random)));
-    EXPECT_EQ(ReadAll(file), plain);
-    EXPECT_FALSE(OverwriteAndDeleteFile(file, 0, std::ref(random))) << "not even a plain delete";
-    EXPECT_EQ(ReadAll(file), plain);
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(MakeHardLink(file, link));
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(OverwriteAndDeleteFile(file, 3, std::ref(random))) << "a protected plaintext is still wiped";
+    EXPECT_FALSE(Exists(file));
+    ExpectOnlyPatterns(ReadAll(link), plain.size());
+    SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(link.c_str());
 
+    WriteAll(file, plain);
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    const DWORD protectedAttributes = GetFileAttributesA(file.c_str());
     HANDLE locked = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(OverwriteAndDeleteFile(file, 3, std::ref(random)));
     CloseHandle(locked);
     EXPECT_EQ(ReadAll(file), plain);
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), protectedAttributes) << "a failed wipe changes nothing";
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_FALSE(OverwriteAndDeleteFile(folder, 1, std::ref(random))) << "a folder is no file to wipe";
 }

@@ -13,6 +13,7 @@
 #include <shlobj.h>
 
 #include <regex>
+#include <vector>
 
 namespace {
 
@@ -395,3 +396,46 @@ TEST(FileUtilsWin, OpenAndFindPrograms)
 }
 
 } // namespace
+
+// What lies in the temporary-files folder under the decoded-content prefix.
+std::vector<std::string> DecodedFoldersInTemp()
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((GetTempFolder() + "ZAVEK-decoded-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+TEST(FileUtilsWin, DecodedContentIsWipedWithItsFolderAndAfterADeadProcess)
+{
+    const std::vector<std::string> before = DecodedFoldersInTemp();
+    ScratchFolder scratch;
+    const std::string outside = scratch.Path() + "second-name.bin";
+    {
+        TDecodedTempFolder folder;
+        const std::string part = folder.Path() + "part.txt";
+        ASSERT_NE(folder.Path(), "");
+        EXPECT_NE(DecodedFoldersInTemp(), before);
+        WriteWholeFile(part, "decoded secret");
+        // A second name of the same file shows what became of its bytes.
+        ASSERT_TRUE(CreateHardLinkA(outside.c_str(), part.c_str(), nullptr));
+    }
+    EXPECT_EQ(DecodedFoldersInTemp(), before);
+    EXPECT_EQ(ReadWholeFile(outside), std::string(14, '\0'));
+
+    // A process that died left its folder with a part in it; a running one keeps its own.
+    const std::string dead = GetTempFolder() + "ZAVEK-decoded-4294967292-1\\";
+    ASSERT_TRUE(CreateDirectoryA(dead.c_str(), nullptr));
+    WriteWholeFile(dead + "photo.png", "picture");
+    TDecodedTempFolder running;
+    WriteWholeFile(running.Path() + "open.txt", "still shown");
+    EXPECT_GE(RemoveOrphanedDecodedTempFolders(), 1);
+    EXPECT_FALSE(Exists(dead));
+    EXPECT_TRUE(Exists(running.Path() + "open.txt"));
+}

@@ -53,6 +53,16 @@ TEST(HtsTerPictures, KnownHeaders)
     EXPECT_TRUE(IsKnownPictureHeader("GIF89a..."));
     EXPECT_TRUE(IsKnownPictureHeader(std::string("\xFF\xD8\xFF\xE0", 4)));
     EXPECT_TRUE(IsKnownPictureHeader("\x89PNG\r\n\x1A\n...."));
+    EXPECT_TRUE(IsKnownPictureHeader(std::string("\xD7\xCD\xC6\x9A\x00\x00", 6))) << "placeable WMF";
+    EXPECT_TRUE(IsKnownPictureHeader(std::string("\x01\x00\x09\x00\x00\x03", 6))) << "WMF";
+    EXPECT_TRUE(IsKnownPictureHeader(std::string("\x00\x00\x01\x00\x01\x00", 6))) << "icon";
+    std::string emf(44, '\0');
+    emf[0] = 1;
+    emf.replace(40, 4, " EMF");
+    EXPECT_TRUE(IsKnownPictureHeader(emf));
+    emf.replace(40, 4, "XEMF");
+    EXPECT_FALSE(IsKnownPictureHeader(emf)) << "an EMR record that is no EMF header";
+    EXPECT_FALSE(IsKnownPictureHeader(std::string("II*\x00", 4))) << "TIFF is not shown";
     EXPECT_FALSE(IsKnownPictureHeader("<svg"));
     EXPECT_FALSE(IsKnownPictureHeader(""));
 }

@@ -188,3 +188,14 @@ TEST(RichEd20Pictures, RecordsOfAConstruct)
 }
 
 } // namespace
+
+TEST(RichEd20Pictures, OnlyLinksThatStayBelowTheFolderMayBeOpened)
+{
+    for (const char* link : { "a.png", "pics\\a.png", "pics/sub/a.png", "icon\\a.png", "COM10.png", "...png" })
+        EXPECT_TRUE(IsOpenablePictureLink(link)) << link;
+    for (const char* link : { "", "\\\\host\\share\\x.png", "//host/share/x.png", "\\\\.\\pipe\\x", "\\\\?\\C:\\x.png",
+             "\\x.png", "/x.png", "C:\\Users\\me\\x.png", "c:x.png", "file:///C:/x.png", "http://h/x.png",
+             "a.png:stream", "..\\x.png", "pics/../../x.png", "CON", "nul.png", "pics\\Com1.gif", "LPT9 .png",
+             "conout$" })
+        EXPECT_FALSE(IsOpenablePictureLink(link)) << link;
+}

@@ -218,6 +218,20 @@ TEST(RichEd20, CharacterFormats)
     format.dwEffects |= CFE_AUTOCOLOR;
     EXPECT_EQ(CharFormatToFont(format).Color(), clWindowText);
 
+    // The pitch goes both ways, so that a fixed font stays fixed in the rich-edit control.
+    EXPECT_EQ(back.Pitch(), fpDefault);
+    TFont fixed;
+    fixed.SetName("Courier New");
+    fixed.SetPitch(fpFixed);
+    CHARFORMATA fixedFormat = FontToCharFormat(fixed, "", 0, CFM_FACE);
+    EXPECT_EQ(fixedFormat.bPitchAndFamily & 3, FIXED_PITCH);
+    EXPECT_EQ(CharFormatToFont(fixedFormat).Pitch(), fpFixed);
+    fixedFormat.bPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    EXPECT_EQ(CharFormatToFont(fixedFormat).Pitch(), fpVariable);
+    TFont fromHandle;
+    fromHandle.AssignHandle(fixed.Handle());
+    EXPECT_EQ(fromHandle.Pitch(), fpFixed);
+
     format.yOffset = -30;
     format.bCharSet = 2;
     EXPECT_EQ(GetCharFormatValue(format, CFM_BOLD), TCharFormatValue(true));
@@ -264,16 +278,10 @@ TEST(RichEd20, PictureGroups)
     EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.png"), 3, size, false),
         ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
         << "a picture as wide as the limit";
-    const std::string narrowed = MakeRtfPict(DataFile("rtf_picture.png"), 2, size, false);
-    HDC screen = GetDC(nullptr);
-    const SIZE shown { MulDiv(2, 1440, GetDeviceCaps(screen, LOGPIXELSX)),
-        MulDiv(1, 1440, GetDeviceCaps(screen, LOGPIXELSY)) };
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(narrowed.substr(0, narrowed.find(' ')),
-        "{\\pict\\pngblip\\picw3\\pich2\\picwgoal" + std::to_string(shown.cx) + "\\pichgoal"
-            + std::to_string(shown.cy))
-        << "shown at 2 x 1 (1.33 rounded), data unchanged";
-    EXPECT_EQ(size.cx, shown.cx);
+    EXPECT_EQ(MakeRtfPict(DataFile("rtf_picture.png"), 2, size, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+        << "a picture wider than the limit keeps its own size";
+    EXPECT_EQ(size.cx, PictureTwips().cx);
     EXPECT_EQ(MakeRtfPict(DataFile("no such.png"), 0, size, false), "");
     EXPECT_EQ(MakeRtfPict("", 0, size, false), "");
 
@@ -284,18 +292,31 @@ TEST(RichEd20, PictureGroups)
 
 TEST(RichEd20, EmbedRtfPictures)
 {
-    std::string url = DataFile("rtf_picture.png");
-    std::replace(url.begin(), url.end(), '\\', '/');
-    const std::string rtf = "{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst { INCLUDEPICTURE \"file:///" + url
-        + "\" \\\\* MERGEFORMATINET }}{\\fldrslt {\\pict\\wmetafile8\\picw10\\pich10 0102}}} here\\par}";
-    const std::string embedded = EmbedRtfPictures(rtf, "file:", 0, false);
+    // Only a link that stays below the current folder is opened.
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    const std::string folder = DataFile("");
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    const auto field = [](const std::string& link) {
+        return "{\\rtf1\\ansi\\pard See {\\field{\\*\\fldinst { INCLUDEPICTURE \"" + link
+            + "\" \\\\* MERGEFORMATINET }}{\\fldrslt {\\pict\\wmetafile8\\picw10\\pich10 0102}}} here\\par}";
+    };
+    const std::string embedded = EmbedRtfPictures(field("rtf_picture.png"), "", 0, false);
     EXPECT_EQ(embedded,
         "{\\rtf1\\ansi\\pard See " + ExpectedGroup("pngblip", FileBytes("rtf_picture.png")) + "} here\\par}");
     EXPECT_EQ(RtfToPlainText(embedded, false, 5).find("See "), 0u) << "the result is RTF the control reads";
 
-    const std::string missing
-        = "{\\rtf1 {\\field{\\*\\fldinst INCLUDEPICTURE \"C:/no such.png\"}{\\fldrslt x}}}";
-    EXPECT_EQ(EmbedRtfPictures(missing, "file:", 0, false), missing);
+    // A received text never makes us open another machine's file, a device or a file of the user's.
+    std::string url = DataFile("rtf_picture.png");
+    std::replace(url.begin(), url.end(), '\\', '/');
+    for (const std::string& link : { "file:///" + url, DataFile("rtf_picture.png"), "\\\\?\\" + DataFile("rtf_picture.png"),
+             std::string("\\\\127.0.0.1\\share\\x.png"), std::string("..\\foundation\\rtf_picture.png") }) {
+        const std::string rtf = field(link);
+        EXPECT_EQ(EmbedRtfPictures(rtf, "file:", 0, false), rtf) << link;
+        EXPECT_EQ(EmbedRtfPictures(link, "", 0, false), link) << "no RTF: " << link;
+    }
+    const std::string missing = field("no such.png");
+    EXPECT_EQ(EmbedRtfPictures(missing, "", 0, false), missing);
 
     const auto sections = [](const std::string& Ref, std::string& Group) {
         Group = Ref == "logo@x" ? "{\\pict\\pngblip 00 " : "";
@@ -304,13 +325,17 @@ TEST(RichEd20, EmbedRtfPictures)
     const std::string cid = "{\\rtf1 {\\field{\\*\\fldinst INCLUDEPICTURE \"cid:logo@x\"}{\\fldrslt x}}}";
     EXPECT_EQ(EmbedRtfPictures(cid, "file:", 0, false, sections), "{\\rtf1 {\\pict\\pngblip 00 }}");
 
-    EXPECT_EQ(EmbedRtfPictures(DataFile("rtf_picture.png"), "", 0, false),
+    EXPECT_EQ(EmbedRtfPictures("rtf_picture.png", "", 0, false),
         ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
         << "no RTF: a picture file";
-    EXPECT_EQ(EmbedRtfPictures("C:\\no such.png", DataFile("rtf_picture.png"), 0, false),
+    EXPECT_EQ(EmbedRtfPictures("no such.png", "rtf_picture.png", 0, false),
         ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
         << "the second file when the first cannot be read";
+    EXPECT_EQ(EmbedRtfPictures(FileBytes("rtf_picture.png"), "", 0, false),
+        ExpectedGroup("pngblip", FileBytes("rtf_picture.png")))
+        << "picture data is converted as it is";
     EXPECT_EQ(EmbedRtfPictures("plain text", "", 0, false), "plain text");
+    SetCurrentDirectoryA(previous);
 }
 
 } // namespace

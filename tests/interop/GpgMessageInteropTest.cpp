@@ -2,6 +2,9 @@
 // ElGamal keys or to a passphrase and sign with RSA and DSA keys; we read gpg's, with the events of
 // the contract; tampered data and wrong passphrases give their statuses.
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Grammar.h"
+#include "standins/pgpsdk/openpgp/Message.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 
 #include "support/RunCommand.h"
@@ -345,6 +348,144 @@ TEST_F(GnuPGReadsOurMessages, TamperingWrongPassphrasesAndUnprotectedDataAreRefu
                                                             std::string(64, 'x'));
     EXPECT_EQ(Decode(context, db, unprotected, old), kPGPError_IntegrityCheckFailed);
     EXPECT_TRUE(old.outputs.empty());
+}
+
+TEST_F(GnuPGReadsOurMessages, PacketsOutsideTheMessageGrammarAreRefusedLikeGnuPGDoes)
+{
+    using namespace standin::openpgp;
+    fs::path plain = home / "grammar-plain.txt";
+    std::ofstream(plain, std::ios::binary) << "genuine text\n";
+    std::string forged = WritePacket(kTagLiteral, LiteralPacketBody("forged text\n", false, "", 0));
+    std::string encrypted = Gpg("--trust-model always --recipient gina@example.net --encrypt --output - '"
+                                + plain.string() + "'");
+    std::string signedMessage = Gpg("--local-user hugo@example.net --compress-algo none --sign --output - '"
+                                    + plain.string() + "'");
+    std::string clear = Gpg("--local-user hugo@example.net --clearsign --output - '" + plain.string() + "'");
+    ASSERT_FALSE(encrypted.empty());
+    ASSERT_FALSE(signedMessage.empty());
+    // A clear-text signature whose armoured block also carries a literal.
+    size_t block = clear.find("-----BEGIN PGP SIGNATURE-----");
+    Armored signatureBlock;
+    ASSERT_EQ(Dearmor(clear.substr(block), signatureBlock), kPGPError_NoErr);
+    std::string clearWithLiteral = clear.substr(0, block) + Armor("SIGNATURE", signatureBlock.data + forged);
+    // Two literals inside one integrity-protected packet, opened by a passphrase.
+    std::string sessionKey;
+    std::string skesk = SKESKBody(9, "sesame", sessionKey);
+    std::string twoInside = WritePacket(kTagSKESK, skesk)
+        + WritePacket(kTagSEIPD, SEIPDBody(9, sessionKey, forged + WritePacket(kTagLiteral, LiteralPacketBody("b", false, "", 0))));
+    const struct {
+        const char* what;
+        std::string message;
+        const char* passphrase;
+    } cases[] = {
+        { "literal after the encrypted packet", encrypted + forged, kPassphrase },
+        { "literal after the signature", signedMessage + forged, nullptr },
+        { "literal before the signed message", forged + signedMessage, nullptr },
+        { "two literals inside the encrypted packet", twoInside, "sesame" },
+        { "literal in a clear-text signature block", clearWithLiteral, nullptr },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DecodeLog log;
+        log.passphrase = c.passphrase;
+        EXPECT_NE(Decode(context, db, c.message, log), kPGPError_NoErr);
+        EXPECT_TRUE(log.outputs.empty());
+        EXPECT_TRUE(log.signatures.empty());
+        // gpg refuses them as well ("multiple plaintexts", "BAD signature", unexpected packets).
+        auto [gpgPlain, status] = GpgDecrypt(c.message, c.passphrase ? c.passphrase : kPassphrase);
+        EXPECT_EQ(status.find("GOODSIG"), std::string::npos) << status;
+        EXPECT_TRUE(status.find("ERROR") != std::string::npos || status.find("BADSIG") != std::string::npos
+                    || status.find("NODATA") != std::string::npos)
+            << status;
+    }
+    // The genuine messages, with a marker packet and trailing padding that the grammar allows.
+    std::string marker = WritePacket(kTagMarker, "PGP");
+    std::string padding = WritePacket(kTagPadding, std::string(16, '\0'));
+    for (const std::string& message : { marker + encrypted + padding, marker + signedMessage }) {
+        DecodeLog log;
+        log.passphrase = kPassphrase;
+        ASSERT_EQ(Decode(context, db, message, log), kPGPError_NoErr);
+        EXPECT_EQ(log.outputs, std::vector<std::string> { "genuine text\n" });
+    }
+}
+
+TEST_F(GnuPGReadsOurMessages, BinaryContentIsDataWhateverItsFirstByte)
+{
+    std::mt19937 random(21);
+    auto sample = [&](size_t size, int first) {
+        std::string data(size, '\0');
+        for (char& c : data)
+            c = static_cast<char>(random());
+        data[0] = static_cast<char>(first);
+        return data;
+    };
+    auto decode = [&](PGPKeyDBRef keys, const std::string& message, std::string& output) {
+        DecodeLog log;
+        log.passphrase = kPassphrase;
+        PGPError status = PGPDecode(context, PGPOInputBuffer(context, message.data(), message.size()),
+                                    PGPOKeyDBRef(context, keys), PGPOEventHandler(context, DecodeLog::Handler, &log),
+                                    PGPORecursivelyDecode(context, 1), PGPOPassThroughIfUnrecognized(context, 1),
+                                    kPGPEndOfOptions);
+        log.Collect();
+        output = log.outputs.size() == 1 ? log.outputs[0] : std::string();
+        return status == kPGPError_NoErr && log.outputs.size() == 1;
+    };
+    // Every first byte, in a literal packet as gpg --store writes it: what the decoder does with
+    // the content of a literal, without the cost of opening hundreds of encrypted messages.
+    for (size_t size : { size_t(1), size_t(1000), size_t(200000) })
+        for (int first = 0; first < 256; ++first) {
+            SCOPED_TRACE(std::to_string(size) + " bytes from " + std::to_string(first));
+            std::string data = sample(size, first), output;
+            using namespace standin::openpgp;
+            EXPECT_TRUE(decode(db, WritePacket(kTagLiteral, LiteralPacketBody(data, false, "", 0)), output));
+            EXPECT_TRUE(output == data);
+        }
+
+    // Encrypted both ways with gpg: the first bytes that look like packet headers and their
+    // neighbours, up to ten megabytes; gpg encrypts and decrypts all files in one run each.
+    struct Sample {
+        std::string data;
+        fs::path file;
+    };
+    std::vector<Sample> samples;
+    std::string files;
+    for (size_t size : { size_t(1), size_t(1000), size_t(200000), size_t(10) << 20 })
+        for (int first : { 0x00, 0x8C, 0xA3, 0xFD, 0xFF }) {
+            if (size > 200000 && first != 0x00 && first != 0xFD)
+                continue;
+            Sample one { sample(size, first), home / ("first-" + std::to_string(first) + "-" + std::to_string(size)) };
+            std::ofstream(one.file, std::ios::binary) << one.data;
+            files += " '" + one.file.string() + "'";
+            samples.push_back(std::move(one));
+        }
+    Gpg("--trust-model always --recipient gina@example.net --multifile --encrypt" + files);
+    PGPKeySetRef gina = KeysMatching("gina@");
+    std::string ours;
+    for (const auto& one : samples) {
+        SCOPED_TRACE(one.file.filename().string());
+        std::ifstream in(one.file.string() + ".gpg", std::ios::binary);
+        std::string output;
+        EXPECT_TRUE(decode(db, std::string(std::istreambuf_iterator<char>(in), {}), output));
+        EXPECT_TRUE(output == one.data);
+        void* buffer = nullptr;
+        PGPSize length = 0;
+        ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, one.data.data(), one.data.size()),
+                            PGPOEncryptToKeySet(context, gina), PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length),
+                            kPGPEndOfOptions),
+                  kPGPError_NoErr);
+        std::ofstream(one.file.string() + ".ours.gpg", std::ios::binary) << Take(buffer, length);
+        fs::remove(one.file);
+        ours += " '" + one.file.string() + ".ours.gpg'";
+    }
+    PGPFreeKeySet(gina);
+    Gpg("--multifile --decrypt" + ours);
+    for (const auto& one : samples) {
+        SCOPED_TRACE(one.file.filename().string());
+        std::ifstream in(one.file.string() + ".ours", std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == one.data);
+        for (const char* suffix : { ".gpg", ".ours.gpg", ".ours" })
+            fs::remove(one.file.string() + suffix);
+    }
 }
 
 TEST_F(GnuPGReadsOurMessages, MixedTextIsDecodedSectionBySection)

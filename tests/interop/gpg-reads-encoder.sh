@@ -3,13 +3,7 @@
 # PGP/MIME encrypted and signed bodies (RFC 3156) and a detached signature must decrypt and verify
 # with good signatures. Usage: gpg-reads-encoder.sh KEY_FIXTURES ENCODER_OUTPUT
 set -euo pipefail
-keys="$1"
-out="$2"
-home="$(mktemp -d)"
-trap 'gpgconf --homedir "$home" --kill all 2>/dev/null || true; rm -rf "$home"' EXIT
-gpg() { command gpg --homedir "$home" --batch --yes --pinentry-mode loopback --passphrase ann-pass "$@"; }
-gpg --import "$keys/pubring.pkr" "$keys/secring.skr" 2>/dev/null
-failures=0
+source "$(dirname "${BASH_SOURCE[0]}")/gpg-test-home.sh"
 
 # Runs gpg on the arguments; the status lines must hold every wanted keyword and the output the text.
 check() {

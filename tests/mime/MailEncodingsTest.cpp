@@ -42,6 +42,11 @@ TEST_F(Encodings, EncodeQuotedPrintableBodyRules)
     EXPECT_EQ(encoded, std::string(75, 'x') + "=\r\n" + std::string(25, 'x'));
     EXPECT_EQ(EncodeQuotedPrintable("trailing \r\nnext\t", ""), "trailing=20\r\nnext=09");
     EXPECT_EQ(EncodeQuotedPrintable("a=b?c_d\x7F\xFF", ""), "a=3Db=3Fc=5Fd=7F=FF");
+    // What transports change is encoded: "From " at a line start, and no line grows past 76
+    // characters, also with an encoded byte right before its line end.
+    EXPECT_EQ(EncodeQuotedPrintable("From me\r\nFrom\r\n From", ""), "=46rom me\r\nFrom\r\n From");
+    EXPECT_EQ(EncodeQuotedPrintable(std::string(75, 'x') + "\xFF\r\n", ""),
+              std::string(75, 'x') + "=\r\n=FF\r\n");
     // A soft break goes behind the last blank, so words stay whole.
     std::string words;
     for (int i = 0; i < 20; ++i)
@@ -173,6 +178,8 @@ TEST_F(Encodings, DatesTable)
     } cases[] = {
         {"Tue, 8 Dec 2026 20:50:34 +0200 (CEST)", "Tue, 8 Dec 2026 18:50:34 +0000"},
         {"8 Dec 2026 20:50:34 EST", "Wed, 9 Dec 2026 01:50:34 +0000"},
+        {"Tue, 8 Dec 2026 20:50:34 +0100 CET", "Tue, 8 Dec 2026 19:50:34 +0000"},
+        {"Tue, 8 Dec 2026 20:50:34 -0500 EST (Eastern)", "Wed, 9 Dec 2026 01:50:34 +0000"},
         {"Tue, 08 Dec 2026 20:50:34 CEST", "Tue, 8 Dec 2026 20:50:34 +0000"},
         {"Tue, 08 Dec 2026 20:50:34 +02:00", "Tue, 8 Dec 2026 18:50:34 +0000"},
         {"Tue, 08 Dec 2026 20:50 -0130", "Tue, 8 Dec 2026 22:20:00 +0000"},

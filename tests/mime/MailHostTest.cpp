@@ -44,6 +44,17 @@ TEST_F(Host, TaggingAnArmouredMessageAddsMarkerAndFlagsOnce)
     EXPECT_FALSE(second.Changed) << second.Text;
 }
 
+TEST_F(Host, ArmourIsLookedForInTheBodyOnly)
+{
+    // A header value that begins "-----BEGIN" is no block, whatever the body holds.
+    const std::string text = "From: a@x\r\nSubject: -----BEGIN PGP MESSAGE-----\r\n\r\nQuoted:\r\n -----END PGP MESSAGE-----\r\n";
+    EXPECT_FALSE(TagMessageText(text, "C:\\MAIL\\M1.CNM", false, false).Changed);
+    const std::string withBlock = "From: a@x\r\nSubject: -----BEGIN PGP MESSAGE-----\r\n\r\n" + pgpBody;
+    const TTagResult first = TagMessageText(withBlock, "C:\\MAIL\\M1.CNM", false, false);
+    EXPECT_NE(first.Text.find("X-PM-Encryptor: DIRAZA-ZE32, 1\r\n"), std::string::npos);
+    EXPECT_FALSE(TagMessageText(first.Text, "C:\\MAIL\\M1.CNM", false, false).Changed);
+}
+
 TEST_F(Host, MultipartAndPriorityBits)
 {
     const std::string text = ReadData("pgpmime-encrypted.eml");

@@ -146,15 +146,28 @@ TEST(StripHeaderComments, KeepsQuotedTextAndStopsAtAnUnterminatedPart)
     }
 }
 
-TEST(FindHeaderEnd, LineEndStyleComesFromTheFirstLine)
+TEST(FindHeaderEnd, HeaderFieldsEndAtTheBlankLineOrTheFirstLineThatIsNoField)
 {
     EXPECT_EQ(HeaderRead("A: 1\r\nB: 2\r\n\r\nbody").Length, 10);
     EXPECT_EQ(HeaderRead("A: 1\nB: 2\n\nbody").Length, 9);
-    const THeaderData none = HeaderRead("no header at all");
-    EXPECT_EQ(none.Length, 0);
-    const THeaderData unterminated = HeaderRead("A: 1\nB: 2\n");
-    EXPECT_EQ(unterminated.Start, 0);
-    EXPECT_EQ(unterminated.Length, 0);
+    EXPECT_EQ(HeaderRead("no header at all").Length, 0);
+    EXPECT_EQ(HeaderRead("\r\nA: 1\r\n").Start, 0);
+    // A file that ends inside its header keeps it as a header, with its Content-Type.
+    for (const std::string text : {"A: 1\nContent-Type: text/plain; charset=UTF-8\n",
+                                   "A: 1\nContent-Type: text/plain; charset=UTF-8"}) {
+        const THeaderData header = HeaderRead(text);
+        EXPECT_EQ(header.Start, 1);
+        EXPECT_EQ(header.Length, 44) << text;
+        EXPECT_EQ(header.ContentType, "text/plain; charset=UTF-8");
+        EXPECT_EQ(SectionBodyStart(header), static_cast<int32_t>(text.size()) + 1);
+    }
+    // No blank line: the fields stay a header (folded lines included) and the body begins with
+    // the first line that is no field.
+    const std::string noBlank = "From: a@x\r\nSubject: one\r\n two\r\nDear Bob,\r\n\r\nText: more\r\n";
+    const THeaderData header = HeaderRead(noBlank);
+    EXPECT_EQ(header.Length, 29);
+    EXPECT_EQ(GetHeaderValue("Subject:", header, false).Str(), "one two");
+    EXPECT_EQ(noBlank.substr(SectionBodyStart(header) - 1, 9), "Dear Bob,");
 }
 
 TEST(GetBoundary, QuotedSpacedAndUnquotedForms)
@@ -233,15 +246,24 @@ TEST_P(MultipartWalk, FindsEveryPartAndOnlyItsOwnBoundary)
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, MultipartWalk, testing::Values(false, true));
 
-TEST(MultipartWalk, PartWithoutBlankLineEndsTheWalkWithoutSwallowingTheNext)
+TEST(MultipartWalk, PartsWithoutBlankLineAndEmptyPartsAreParts)
 {
     const std::string text = "Content-Type: multipart/mixed; boundary=b\n\n"
                              "--b\nContent-Type: text/plain\nno blank line here\n"
+                             "--b\n"
                              "--b\nContent-Type: text/html\n\nlater part\n--b--\n";
-    THeaderData message = HeaderRead(text);
-    const THeaderData part = FindNextPart(message, "b", hmAll);
-    EXPECT_EQ(part.Start, 0);
-    EXPECT_EQ(part.Length, 0);
+    std::vector<std::string> types;
+    std::vector<std::string> bodies;
+    for (THeaderData part = FindNextPart(HeaderRead(text), "b", hmAll); part.Start > 0;
+         part = FindNextPart(part, "b", hmAll)) {
+        ExpectInside(part, text.size());
+        types.push_back(part.ContentType);
+        const int32_t body = SectionBodyStart(part);
+        bodies.push_back(text.substr(body - 1, text.find("\n", body - 1) - body + 1));
+    }
+    EXPECT_EQ(types, (std::vector<std::string>{"text/plain", "", "text/html"}));
+    // The empty part's body ends where it begins, at the next delimiter line.
+    EXPECT_EQ(bodies, (std::vector<std::string>{"no blank line here", "--b", "later part"}));
 }
 
 TEST(MultipartWalk, ClosingDelimiterGivesNoPart)

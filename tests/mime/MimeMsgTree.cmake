@@ -19,4 +19,7 @@ if(NOT ZAVEK_WINDOWS)
   zavek_add_test(NAME PythonCorpusTest NATIVE
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/PythonCorpusTest.cpp
     LIBS MimeMsgTree)
+  # The tool itself is compared with Python's email package.
+  add_dependencies(PythonCorpusTest mimetree)
+  target_compile_definitions(PythonCorpusTest PRIVATE ZAVEK_MIMETREE="$<TARGET_FILE:mimetree>")
 endif()

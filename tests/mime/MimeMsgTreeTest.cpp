@@ -320,6 +320,33 @@ TEST_F(MimeTree, SummaryAndHeaderValues)
                                         "To:\ta@x.org et al.\r\nSubject:\t(unknown)\r\nReply-to: r@x.org\r\n\r\n");
     EXPECT_EQ(tree.GetSummary().substr(0, 40), "Date:\t2026-12-08, 19:50\r\nFrom:\tJ\xF6rg <j@x");
     EXPECT_EQ(tree.GetSection(1)->GetSummaryText(), "");
+
+    // A comma inside an encoded word separates no addresses; a zone name after the offset is
+    // a comment, not part of the offset.
+    const std::string encoded = "Date: Tue, 8 Dec 2026 20:50:34 +0100 CET\r\n"
+                                "To: =?UTF-8?Q?M=C3=BCller=2C_Hans?= <h@x>\r\n\r\nbody\r\n";
+    TMimeMsgTree one = Load(encoded, 0x24);
+    one.TreeData.ToCaption = "To:";
+    EXPECT_NE(one.GetSection(0)->GetSummaryText().find("To:\tM\xC3\xBCller, Hans <h@x>\r\n"), std::string::npos);
+    EXPECT_EQ(one.GetSection(0)->GetDateText(), "2026-12-08, 19:50");
+    TMimeMsgTree two = Load("To: =?UTF-8?Q?M=C3=BCller=2C_Hans?= <h@x>, b@y\r\n\r\nbody\r\n", 0x24);
+    two.TreeData.ToCaption = "To:";
+    EXPECT_NE(two.GetSection(0)->GetSummaryText().find("To:\tM\xC3\xBCller, Hans <h@x> et al.\r\n"), std::string::npos);
+}
+
+TEST_F(MimeTree, LongAttachmentCaptionsKeepTheirLineBreaks)
+{
+    const std::string longName(300, 'n');
+    const std::string text = "Content-Type: multipart/mixed; boundary=m\r\n\r\n"
+                             "--m\r\nContent-Type: application/zip; name=" + longName + ".zip\r\n\r\nPK\r\n"
+                             "--m\r\nContent-Type: application/zip; name=b.zip\r\n\r\nPK\r\n--m--\r\n";
+    const TMimeMsgTree tree = Load(text, 0x24);
+    const std::string shortened = "File: " + longName.substr(0, 252) + " \x85";
+    EXPECT_EQ(tree.GetAttachmentList(), "=> " + shortened + "\r\n=> File: b.zip\r\n");
+    const TMimeMsgTree wide = Load(text, 0x26 | lmWide);
+    const std::string list = wide.GetAttachmentList();
+    EXPECT_EQ(list.size(), (3 + 260 + 2 + 3 + 11 + 2 + 1) * 2u);
+    EXPECT_EQ(list.substr((3 + 260) * 2, 6), std::string("\r\0\n\0=\0", 6));
 }
 
 TEST_F(MimeTree, BodyTextsFollowTheBodyAndSkipDigests)
@@ -341,6 +368,97 @@ TEST_F(MimeTree, BodyTextsFollowTheBodyAndSkipDigests)
 
     TMimeMsgTree digest = Load("Content-Type: multipart/digest; boundary=g\r\n\r\n--g\r\n\r\nSubject: a\r\n\r\nx\r\n--g--\r\n", 0x26);
     EXPECT_TRUE(digest.CollectBodyTexts(false).empty());
+}
+
+// Node kinds in load order, with the depth of each node.
+std::string Shape(const TMimeMsgTree& Tree)
+{
+    std::string shape;
+    for (int i = 0; i < Tree.SectionCount(); ++i) {
+        const TSectionNode& node = *Tree.GetSection(i);
+        int depth = 0;
+        for (int p = node.Parent; p >= 0; p = Tree.GetSection(p)->Parent)
+            ++depth;
+        shape += (shape.empty() ? "" : " ") + std::to_string(depth) + ":" + std::to_string(node.NodeKind);
+    }
+    return shape;
+}
+
+TEST_F(MimeTree, MessyShapesKeepEveryHeaderAndPart)
+{
+    const struct {
+        const char* File;
+        const char* Shape;
+    } cases[] = {
+        // A file that ends inside its header, and one without the blank line after it.
+        {"header-only", "0:8 0:11"},
+        {"no-blank-line", "0:8 0:11"},
+        // An empty part between two delimiter lines: the walk goes on to the attachment.
+        {"empty-part", "0:8 0:2 1:11 1:11 1:15"},
+        // A digest part that names text/plain is text; the others are messages.
+        {"digest-typed", "0:8 0:7 1:8 1:11 1:11 1:8 1:11"},
+        // One boundary name reused by nested multiparts: the nearest open multipart owns a
+        // delimiter line; an unclosed inner multipart ends at its parent's next delimiter.
+        {"reused-boundary", "0:8 0:2 1:4 2:11 2:12 1:15"},
+        {"triple-boundary", "0:8 0:2 1:3 2:4 3:11 3:12 2:15 1:15"},
+        {"unclosed-inner", "0:8 0:2 1:4 2:11 2:12 1:15"},
+        // A multipart without a usable boundary, or whose boundary opens no part, is one text
+        // leaf with its content.
+        {"empty-boundary", "0:8 0:11"},
+        {"boundary-never-opens", "0:8 0:11"},
+    };
+    for (const auto& c : cases) {
+        TMimeMsgTree tree = Load(ReadData(std::string("shapes/") + c.File + ".eml"), lmPreferFormatted | lmNested);
+        EXPECT_EQ(Shape(tree), c.Shape) << c.File << "\n" << TreeJson(tree);
+        // Every message keeps its header: summary values and the date.
+        EXPECT_EQ(tree.GetSection(0)->GetFrom(), "Alice <alice@example.org>") << c.File;
+        EXPECT_NE(tree.GetSection(0)->GetSubject(), "") << c.File;
+        EXPECT_GT(tree.GetMessageDate(), 46000) << c.File;
+    }
+
+    TMimeMsgTree headerOnly = Load(ReadData("shapes/header-only.eml"), 0x26);
+    EXPECT_EQ(headerOnly.GetSection(1)->Section.Charset, "ISO-8859-1");
+    EXPECT_EQ(headerOnly.GetSectionText(1), "");
+    TMimeMsgTree noBlank = Load(ReadData("shapes/no-blank-line.eml"), 0x26);
+    EXPECT_EQ(noBlank.GetSection(0)->GetSubject(), "no blank line");
+    EXPECT_EQ(noBlank.GetSectionText(noBlank.BodyNode).rfind("Dear Bob,\r\nthe body", 0), 0u);
+    TMimeMsgTree empty = Load(ReadData("shapes/empty-part.eml"), 0x26);
+    EXPECT_EQ(empty.AttachmentCount, 1);
+    EXPECT_EQ(empty.GetSectionText(3), "after the empty part");
+    TMimeMsgTree digest = Load(ReadData("shapes/digest-typed.eml"), 0x26);
+    EXPECT_EQ(digest.GetSection(4)->Section.Charset, "US-ASCII");
+    EXPECT_EQ(digest.GetSectionText(4), "A typed text part, not a message.");
+    TMimeMsgTree boundless = Load(ReadData("shapes/empty-boundary.eml"), 0x26);
+    EXPECT_EQ(boundless.GetSectionText(boundless.BodyNode), "A body that no boundary splits.\r\nIts second line.\r\n");
+
+    // Every leaf's bytes survive the reused names.
+    TMimeMsgTree reused = Load(ReadData("shapes/reused-boundary.eml"), lmPreferFormatted | lmNested);
+    std::string pdf;
+    for (int i = 0; i < 20; ++i)
+        pdf += std::string("%PDF-1.4 fake\0\1", 15);
+    EXPECT_EQ(reused.GetSectionText(3), "plain text");
+    EXPECT_EQ(reused.GetSectionText(4), "<p>html text</p>");
+    EXPECT_EQ(reused.GetSectionText(5), pdf);
+    TMimeMsgTree triple = Load(ReadData("shapes/triple-boundary.eml"), lmPreferFormatted | lmNested);
+    EXPECT_EQ(triple.GetSectionText(4), "innermost plain");
+    EXPECT_EQ(triple.GetSectionText(5), "<p>innermost html</p>");
+    EXPECT_EQ(triple.GetSectionText(6), std::string("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(triple.GetSectionText(7), std::string("PK\3\4\n\0\0\0\0\0", 10));
+    EXPECT_EQ(triple.AttachmentCount, 1); // the picture belongs to its related HTML
+}
+
+TEST_F(MimeTree, DecodedFirstPartOfMixedTakesThePartsPlace)
+{
+    const std::string text = ReadData("pgpmime-in-mixed.eml");
+    const std::string decrypted = "Content-Type: text/plain; charset=UTF-8\r\n\r\nsecret body";
+    const TMimeMsgTree tree = Load(text, 0x26, [&](const std::string&, std::string&, std::string& Decoded,
+                                                    int32_t&, std::string&) { Decoded = decrypted; });
+    EXPECT_EQ(Shape(tree), "0:8 0:2 1:11 1:11") << TreeJson(tree);
+    ASSERT_GE(tree.BodyNode, 0);
+    EXPECT_EQ(tree.GetSectionText(tree.BodyNode), "secret body");
+    EXPECT_EQ(tree.GetSectionText(3).rfind("Footer text", 0), 0u);
+    const std::string& spliced = tree.GetSection(1)->Section.Str();
+    EXPECT_EQ(spliced.substr(tree.SecureStart - 1, tree.SecureEnd - tree.SecureStart + 1), decrypted);
 }
 
 TEST_F(MimeTree, SelectionTextTypesAndViewableExtensions)

@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
             std::abort();
         if (static_cast<std::size_t>(node.Section.Start) + node.Section.Length > node.Section.Str().size() + 1)
             std::abort();
+        if (node.BodyLast > static_cast<int64_t>(node.Section.Str().size()))
+            std::abort();
     }
     tree.JoinSectionTexts();
     tree.GetAttachmentList();

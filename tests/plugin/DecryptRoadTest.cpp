@@ -77,7 +77,11 @@ public:
 
 class DecryptRoadStandIn : public testing::Test {
 protected:
-    static void SetUpTestSuite() { LoadStandInSdk(); }
+    static void SetUpTestSuite()
+    {
+        AnswerStandInDialogs("zavek-decroad-answers.txt", "select-keys: all\n");
+        LoadStandInSdk();
+    }
     static void TearDownTestSuite() { ReleasePGPsdk(); }
 
     void SetUp() override
@@ -126,6 +130,19 @@ protected:
     {
         std::string bytes;
         ReadFileBytes(scratch.path + "out.txt", bytes);
+        return bytes;
+    }
+    static int UnaKeys()
+    {
+        std::unique_ptr<TKeyPropsList> list;
+        const int count = FindKeys("una@example.org", list, kKeyPropKeyID, 0, 0);
+        return count == kNoKeyMatches ? 0 : count;
+    }
+    // The public ring as written; user ids stand in it as plain text.
+    std::string RingFile()
+    {
+        std::string bytes;
+        ReadFileBytes(scratch.path + "pubring.pkr", bytes);
         return bytes;
     }
     int32_t Decrypt(const std::string& name, const std::string& bytes)
@@ -227,9 +244,11 @@ TEST_F(DecryptRoadStandIn, RefusedDecodesCopyTheFileThrough)
     }
     EXPECT_EQ(asked, 0);
 
-    // Nothing to read: the copy fails too, and so does the request. No input file: nothing at all.
-    EXPECT_EQ(road->DecryptMessage(scratch.path + "missing.cnm", scratch.path + "out.txt"), 0);
+    EXPECT_TRUE(host.Errors.empty());
+    // No input file, or no output file: nothing at all, and nothing to tell.
     EXPECT_EQ(road->DecryptMessage("", scratch.path + "out.txt"), 0);
+    EXPECT_EQ(road->DecryptMessage(Put("plain.txt", "just text"), ""), 0);
+    EXPECT_TRUE(host.Errors.empty());
 }
 
 TEST_F(DecryptRoadStandIn, WithoutTheTreeDialogAPendingTreeGivesWayToTheDecode)
@@ -241,11 +260,35 @@ TEST_F(DecryptRoadStandIn, WithoutTheTreeDialogAPendingTreeGivesWayToTheDecode)
     EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
 }
 
-TEST_F(DecryptRoadStandIn, AnOutputFileThatCannotBeWrittenFailsTheRequest)
+TEST_F(DecryptRoadStandIn, EveryFailedRequestNamesTheFileAndWhatFailed)
 {
-    const std::string in = Put("msg.cnm", Fixture("encrypted.asc"));
-    EXPECT_EQ(road->DecryptMessage(in, scratch.path + "no-such-folder\\out.txt"), 0);
-    EXPECT_EQ(road->DecryptMessage(Put("plain.txt", "just text"), scratch.path + "no-such-folder\\out.txt"), 0);
+    const std::string out = scratch.path + "out.txt";
+    const std::string missingFolder = scratch.path + "no-such-folder\\out.txt";
+    const std::string locked = Put("locked.cnm", Fixture("encrypted.asc"));
+    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    struct TCase {
+        const char* name;
+        std::string in, out, named;
+        bool decodeAllowed;
+    } cases[] = {
+        { "locked input", locked, out, locked, true },
+        { "missing input", scratch.path + "missing.cnm", out, scratch.path + "missing.cnm", true },
+        { "encrypted into a missing folder", Put("msg.cnm", Fixture("encrypted.asc")), missingFolder,
+            missingFolder, true },
+        { "plain text into a missing folder", Put("plain.txt", "just text"), missingFolder, missingFolder, true },
+        { "copied through into a missing folder", Put("copy.cnm", "text"), missingFolder, missingFolder, false },
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.Errors.clear();
+        host.Window.DecodeAllowed = c.decodeAllowed;
+        EXPECT_EQ(road->DecryptMessage(c.in, c.out), 0);
+        ASSERT_EQ(host.Errors.size(), 1u);
+        EXPECT_EQ(host.Errors[0].rfind(c.named + "\r\n\r\n", 0), 0u) << host.Errors[0];
+        EXPECT_GT(host.Errors[0].size(), c.named.size() + 6) << "the reason is missing";
+    }
+    CloseHandle(lock);
 }
 
 TEST_F(DecryptRoadStandIn, AttachmentsInAttachmentModeByExtension)
@@ -414,22 +457,53 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     host.KeyFile = scratch.path + "gone.asc";
     road->ManageKeys("", 0);
     EXPECT_EQ(host.Errors, (std::vector<std::string> { host.KeyFile + "\r\n\r\nT342" }));
-    // The clipboard choice takes the clipboard's text; the engine refuses the import and says so.
+    // The clipboard choice takes the clipboard's text, which holds no key: said as that.
     host.KeyFile = TDecryptRoad::CLIPBOARD_CHOICE;
     road->ManageKeys("", 0);
-    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown, (std::vector<std::string> { "E-10988" }));
     shown.clear();
 
-    // The same key file twice in a row is taken once; every import the engine refuses is reported.
+    // The same key file twice in a row is taken once; a key from a text, a file or the open
+    // message lands in the ring and on disk, with the count reported.
     const std::string keyFile = Put("key.asc", Fixture("una-key.asc"));
     road->ManageKeys(keyFile, -1);
+    EXPECT_EQ(UnaKeys(), 1);
     road->ManageKeys(keyFile, -1);
     road->ManageKeys(Fixture("una-key.asc"), 0);
     host.HasMessage = true;
     host.Message = Fixture("una-key.asc");
     road->ManageKeys("", 0);
-    EXPECT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown, std::vector<std::string>(3, "1T311"));
     EXPECT_EQ(host.Posted.size(), 1u);
+    // A binary key file (here a key ring of three keys) is taken byte for byte.
+    shown.clear();
+    road->ManageKeys(WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/pubring.pkr"), -1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0], "E-10988");
+    EXPECT_EQ(shown[0].substr(shown[0].size() - 4), "T311") << shown[0];
+    EXPECT_NE(RingFile().find("una@example.org"), std::string::npos);
+}
+
+TEST_F(DecryptRoadStandIn, KeysOfAFailedDecodeNeverReachTheRings)
+{
+    // A key followed by a message that fails its integrity check: the decode fails as a whole and
+    // the key is not even offered.
+    TKeyIDData keys;
+    EXPECT_EQ(pgp->ImportKeysFromText(Fixture("una-key.asc") + "\r\n" + Fixture("tampered.asc"), nullptr, keys, false),
+        kStatusNoKey);
+    EXPECT_EQ(UnaKeys(), 0);
+    EXPECT_TRUE(shown.empty());
+    // A later import that commits writes only its own keys.
+    road->ManageKeys(Fixture("sam-key.asc"), 0);
+    EXPECT_EQ(UnaKeys(), 0);
+    EXPECT_EQ(RingFile().find("una@example.org"), std::string::npos);
+
+    // CheckKey: a key block the mail client shows is imported, and the import is reported.
+    options.CheckKey = true;
+    shown.clear();
+    EXPECT_EQ(Decrypt("key.txt", kHeader + Fixture("una-key.asc")), TDecryptRoad::WRITTEN);
+    EXPECT_EQ(UnaKeys(), 1);
+    EXPECT_EQ(shown, (std::vector<std::string> { "1T311" }));
 }
 
 TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)

@@ -1,7 +1,7 @@
 // The encrypt road against the stand-in SDK on the GnuPG-made key rings, with a recorded mail
-// client and scripted questions: the output-file pass-through, the commit that wipes only after
-// the new content is safe, inline and PGP/MIME encryption decoded back, the method and recipient
-// rules of the send states, the attachment question, and the failure paths that keep the message.
+// client and scripted questions: the output-file pass-through, inline and PGP/MIME encryption
+// decoded back, the method and recipient rules of the send states, the attachment question,
+// and the failure paths that keep the message.
 #include <windows.h>
 
 #include "plugin/ConvertFile.h"
@@ -212,29 +212,6 @@ TEST_F(EncryptRoad, ConvertFilePassesTheMessageOn)
         }
     }
     EXPECT_EQ(ConvertFile(scratch.path + "absent.txt", scratch.path + "out.txt"), CONVERT_FAILED);
-}
-
-TEST_F(EncryptRoad, CommitWipesOnlyOnceTheNewContentIsWritten)
-{
-    const std::string name = Message("old secret");
-    std::string seenBeside;
-    ASSERT_TRUE(CommitMessageFile(name, "new content", [&](const std::string& fileName) {
-        // The new content already lies in the same folder when the original goes.
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((scratch.path + "zvk*.tmp").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            seenBeside = ReadAll(scratch.path + found.cFileName);
-            FindClose(search);
-        }
-        return DeleteFileA(fileName.c_str()) != FALSE;
-    }));
-    EXPECT_EQ(seenBeside, "new content");
-    EXPECT_EQ(ReadAll(name), "new content");
-
-    // Nothing can be written into a missing folder: the wiper is never called.
-    bool wiped = false;
-    EXPECT_FALSE(CommitMessageFile(scratch.path + "none\\x.txt", "y", [&](const std::string&) { return wiped = true; }));
-    EXPECT_FALSE(wiped);
 }
 
 TEST_F(EncryptRoad, NoFileOrNoRecipientDoesNothing)

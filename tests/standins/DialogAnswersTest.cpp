@@ -47,18 +47,20 @@ TEST(DialogAnswers, LinesAreReadByKindInOrder)
         EXPECT_EQ(Answer(book, c.kind), c.expected) << static_cast<int>(c.kind);
 }
 
-TEST(DialogAnswers, KeySelectionTakesAllOrFirst)
+TEST(DialogAnswers, KeySelectionTakesAllFirstOrNamed)
 {
     DialogAnswers book = DialogAnswers::Parse("select-keys: first\nselect-keys: pass x\nselect-keys: cancel\n"
+                                              "select-keys: named Dave Gone\nselect-keys: named \n"
                                               "select-keys: all\npassphrase: all\n");
     auto next = [&](DialogKind kind) {
         standin::DialogAnswer answer = book.Next(kind);
-        return answer.cancel ? "<cancel>" : answer.allKeys ? "all" : "first";
+        return answer.cancel ? "<cancel>" : answer.allKeys ? "all" : answer.named.empty() ? "first" : answer.named;
     };
-    EXPECT_STREQ(next(DialogKind::SelectKeys), "first");
-    EXPECT_STREQ(next(DialogKind::SelectKeys), "<cancel>"); // a passphrase is no answer to a selection
-    EXPECT_STREQ(next(DialogKind::SelectKeys), "all");
-    EXPECT_STREQ(next(DialogKind::Passphrase), "<cancel>"); // nor a selection to a passphrase dialog
+    EXPECT_EQ(next(DialogKind::SelectKeys), "first");
+    EXPECT_EQ(next(DialogKind::SelectKeys), "<cancel>"); // a passphrase is no answer to a selection
+    EXPECT_EQ(next(DialogKind::SelectKeys), "Dave Gone");
+    EXPECT_EQ(next(DialogKind::SelectKeys), "all"); // a name of nothing is no answer
+    EXPECT_EQ(next(DialogKind::Passphrase), "<cancel>"); // nor a selection to a passphrase dialog
 }
 
 TEST(DialogAnswers, EmptyFileCancelsEveryDialog)

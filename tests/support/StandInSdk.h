@@ -22,6 +22,20 @@ inline std::string WindowsPath(const std::string& unixPath)
     return path;
 }
 
+// The stand-in's dialogs answer from this text for the rest of the process (each library reads
+// the answers file once, at its first dialog); the file lies in the temporary folder.
+inline void AnswerStandInDialogs(const std::string& name, const std::string& answers)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string file = std::string(temp) + name;
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(handle, answers.data(), static_cast<DWORD>(answers.size()), &written, nullptr);
+    CloseHandle(handle);
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", file.c_str());
+}
+
 // The generation-13 stand-in from the build tree's variants (ZAVEK_PGPSDK_VARIANTS).
 inline void LoadStandInSdk()
 {

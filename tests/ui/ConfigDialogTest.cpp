@@ -343,6 +343,32 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     EXPECT_FALSE(noChangeShown);
 }
 
+TEST(ConfigDialog, AHeaderLineCountAboveTheScanLinesOffersTheRoundedCount)
+{
+    Fixture f;
+    f.sources.measuredLines = 57;
+    // A translation that holds conversions besides its "%s" is shown as it is, never run as a format.
+    auto& texts = const_cast<TZAVEKStringList&>(f.main.Texts());
+    texts.SetEntry(167, " Zeilen %d%n%x, mehr als \"%s\". Auf ");
+    std::string question;
+    int scanLines = 0;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        TConfigDialog& d = DialogOf(window);
+        d.seScanLines->SetValue(50);
+        d.fbCheckHeaderLines->Click();
+        scanLines = d.seScanLines->Value();
+        d.fbCancel->Click();
+    });
+    answerer.Then("TMessageDialog", "", Answer(question, mrYes));
+    ShowConfigDialog(f.main, f.live, f.sources, false);
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(scanLines, 60);
+    // The value is named by its label on the page.
+    EXPECT_NE(question.find(" Zeilen %d%n%x, mehr als \"Header lines to scan\". Auf 60?"), std::string::npos)
+        << question;
+}
+
 TEST(ConfigDialog, KeyRingFieldsOpenTheFileDialogAndTakeItsChoice)
 {
     Fixture f;

@@ -167,16 +167,40 @@ TEST(MsgTreeDialog, AnEmbeddedMessageIsSavedWholeWithItsFlagsLine)
     DeleteFileA(target.c_str());
 }
 
-TEST(MsgTreeDialog, PartsWrittenForOpeningAreFreshFilesRemovedOnClose)
+// The folders this process has in the temporary-files folder for decoded content, and what
+// the parts written for opening left directly in the temporary-files folder.
+std::vector<std::string> DecodedLeftovers(const std::vector<std::string>& names)
 {
-    std::string first, second, placeholder;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA data;
+    const std::string pattern = std::string(temp) + "ZAVEK-decoded-" + std::to_string(GetCurrentProcessId()) + "-*";
+    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            found.push_back(data.cFileName);
+        while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    for (const std::string& name : names)
+        if (GetFileAttributesA((temp + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+            found.push_back(name);
+    return found;
+}
+
+TEST(MsgTreeDialog, PartsWrittenForOpeningAreFreshFilesWipedOnClose)
+{
+    std::string first, second, placeholder, filled;
     std::string firstContent;
     RunTree(Settings(), [&](HWND w) {
         TMsgTreeDialog& dialog = *DialogOf(w);
         SelectNode(dialog, 4); // data.bin
         first = dialog.WritePartToFile("", true);
         second = dialog.WritePartToFile("", true);
+        // The context menu's placeholder, filled as a shell command on it does.
         placeholder = dialog.WritePartToFile("data.bin", false);
+        filled = dialog.WritePartToFile(placeholder, true);
         std::ifstream in(first, std::ios::binary);
         firstContent.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         dialog.fbClose->Click();
@@ -184,11 +208,12 @@ TEST(MsgTreeDialog, PartsWrittenForOpeningAreFreshFilesRemovedOnClose)
     EXPECT_NE(first, second);
     EXPECT_EQ(first.substr(first.size() - 4), ".bin");
     EXPECT_EQ(firstContent, "xyz");
-    EXPECT_EQ(GetFileAttributesA(first.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesA(second.c_str()), INVALID_FILE_ATTRIBUTES);
-    // The empty placeholder for a context menu keeps the part's name and is made unique.
+    // The placeholder keeps the part's name; nothing decoded stays in the folder after the close.
     EXPECT_NE(placeholder.find("data"), std::string::npos);
-    DeleteFileA(placeholder.c_str());
+    EXPECT_EQ(filled, placeholder);
+    const auto bare = [](const std::string& path) { return path.substr(path.find_last_of('\\') + 1); };
+    EXPECT_EQ(DecodedLeftovers({ "data.bin", bare(first), bare(second) }), std::vector<std::string> {});
+    EXPECT_EQ(GetFileAttributesA(first.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(MsgTreeDialog, ViewShowsPicturesInTheImageViewerAndTextsInTheTextViewer)

@@ -1,5 +1,6 @@
 // mimetree: prints the part tree of a message file as JSON lines (kind, content type, charset,
-// transfer encoding, file name, byte range and decoded size of every node).
+// transfer encoding, file name, byte range and decoded size of every node; the SHA-256 of every
+// leaf's decoded content and the child count of every multipart).
 #include "tools/mimetree/MimeTreeDump.h"
 #include <fstream>
 #include <iostream>

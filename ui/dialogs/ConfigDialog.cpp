@@ -2,8 +2,8 @@
 // for closing (save, discard or ask) and the small live behaviours of single controls.
 #include "ui/dialogs/ConfigDialog.h"
 
-#include "foundation/StrUtil.h"
 #include "ui/dialogs/MessageDialogs.h"
+#include "ui/dialogs/TextViewerRules.h"
 
 #include <algorithm>
 #include <cctype>
@@ -81,12 +81,6 @@ constexpr UINT WM_SECONDS_WARNING = WM_APP + 0x140;
 int Row(int index)
 {
     return 12 + index * RowHeight;
-}
-
-std::string WithoutAccelerator(std::string text)
-{
-    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
-    return text;
 }
 
 bool SameKeyID(const std::string& a, const std::string& b)
@@ -723,9 +717,8 @@ void TConfigDialog::CheckHeaderLines()
     const int scanLines = seScanLines->Value();
     if (lines > scanLines) {
         const int rounded = (lines + 9) / 10 * 10;
-        // The text comes from a file: its "%s" is replaced, never used as a format.
-        const std::string detail
-            = ReplaceAllStr(texts.GetEntry(167), "%s", WithoutAccelerator(lblScanLines->Caption()));
+        // A translation is never a format: its conversions other than the one "%s" stay as text.
+        const std::string detail = FormatWithOne(texts.GetEntry(167), WithoutAccelerator(lblScanLines->Caption()));
         if (ConfirmYes(MainObject(),
                 texts.GetEntry(166) + std::to_string(lines) + detail + std::to_string(rounded) + "?"))
             seScanLines->SetValue(rounded);

@@ -2,7 +2,7 @@
 // the minimum size, copy and save, the context menu over a temporary copy, and the free routines.
 #include "ui/dialogs/ImageViewer.h"
 
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/PartTexts.h"
@@ -247,8 +247,10 @@ bool TImageViewer::WriteCopyForCommand(const std::string& file)
 void TImageViewer::ShowContextMenu(bool atCursor)
 {
     // An empty placeholder stands for the picture until a shell command is chosen.
-    const std::string file = MakeUniqueFileName(GetTempFolder() + FilePart(fileName_.empty() ? "picture" : fileName_));
-    const HANDLE created = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string& folder = decodedFiles_.Path();
+    const std::string file = MakeUniqueFileName(folder + FilePart(fileName_.empty() ? "picture" : fileName_));
+    const HANDLE created = folder.empty() ? INVALID_HANDLE_VALUE
+        : CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE) {
         ShowError(MainObject(), Texts().GetEntry(TextWriteError));
         return;

@@ -3,6 +3,7 @@
 // the Explorer's context menu of a temporary copy. Also the picture test and copy for the tree.
 #pragma once
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/GdiPlus.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<TGdipImage> image_; // null without GDI+
     std::string bytes_;
     std::string fileName_;
+    TDecodedTempFolder decodedFiles_; // copies written for opening with another program
     SIZE frame_ {};
     SIZE minTrack_ {};
     SIZE step_ {};

@@ -2,7 +2,7 @@
 // offers, and viewing, opening, copying and saving one part.
 #include "ui/dialogs/MsgTreeDialog.h"
 
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/PartTexts.h"
@@ -140,13 +140,12 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     };
 
     SetCaption(Texts().GetEntry(TextCaption));
-    tempFolder_ = GetTempFolder();
 }
 
 TMsgTreeDialog::~TMsgTreeDialog()
 {
-    // The parts written for opening go with the dialog.
-    DeleteTempFiles(tempFolder_);
+    // The parts written for opening go with the dialog, wiped.
+    decodedFiles_.Remove();
 }
 
 TPanel* TMsgTreeDialog::MakePanel(TWinControl* parent, TAlign align, int width, int height)
@@ -444,13 +443,14 @@ std::string TMsgTreeDialog::WritePartToFile(const std::string& name, bool write)
     if (!node)
         return {};
     std::string file;
-    if (name.empty()) {
-        const std::string extension = GetFileExtension(*node);
-        file = MakeTempFileName(extension.empty() ? "txt" : extension.substr(1));
-    } else if (write) {
+    if (write && !name.empty()) {
         file = name;
     } else {
-        file = MakeUniqueFileName(tempFolder_ + name);
+        const std::string& folder = decodedFiles_.Path();
+        if (folder.empty())
+            return {};
+        const std::string extension = GetFileExtension(*node);
+        file = MakeUniqueFileName(folder + (name.empty() ? "part" + (extension.empty() ? ".txt" : extension) : name));
     }
     bool written = false;
     if (!write)

@@ -3,6 +3,7 @@
 // host message file with its flags line.
 #pragma once
 
+#include "foundation/FileUtilsWin.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "mime/MimeMsgTree.h"
@@ -89,7 +90,7 @@ private:
 
     TMsgTreeSettings settings_;
     TMimeMsgTree tree_;
-    std::string tempFolder_;
+    TDecodedTempFolder decodedFiles_; // parts written for opening with another program
 };
 
 // Shows the message's part tree modally.

@@ -2,7 +2,7 @@
 // saving in every form and printing with the summary's values in bold.
 #include "ui/dialogs/TextViewer.h"
 
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/RichEd20.h"
 #include "foundation/RichEd20Text.h"

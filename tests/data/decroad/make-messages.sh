@@ -24,3 +24,4 @@ PY
 gpg --enarmor < "$home/tampered.bin" | sed 's/ARMORED FILE/MESSAGE/' > "$out/to-bob-tampered.asc"
 gpg --passphrase ann-pass --import "$keys/secring.skr"
 gpg --passphrase ann-pass -u ann@example.org -o "$out/signed-by-ann.asc" --clearsign "$home/plain.txt"
+gpg --passphrase ann-pass -u ann@example.org -r bob@example.net --armor -o "$out/signed-to-bob.asc" -s -e "$home/plain.txt"

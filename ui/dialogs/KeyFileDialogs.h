@@ -1,4 +1,4 @@
-// FileUtils, the key-file dialogs: open and save dialogs with the filters, default extensions and
+// The key-file dialogs: open and save dialogs with the filters, default extensions and
 // start names of key files, key rings and saved parts. Each gives the chosen name, ":CLIP:" when
 // the user took the clipboard button, or an empty text when cancelled.
 #pragma once

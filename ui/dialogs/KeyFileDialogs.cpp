@@ -1,6 +1,6 @@
 // The key-file dialogs over the plug-in's open and save dialogs: only the filters, extensions
 // and start names differ from one to the next.
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 
 #include "foundation/FileUtils.h"
 #include "foundation/FileUtilsWin.h"

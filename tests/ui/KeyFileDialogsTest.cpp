@@ -1,6 +1,6 @@
 // The key-file dialogs under Wine: each one is shown and looked at while it runs (title, file
 // types, suggested name, start folder, the files its filter lets through) and then answered.
-#include "foundation/FileUtilsDialogs.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Makes the S/MIME fixtures with openssl into the folder given: a CA, certificates with their
+# PKCS#12 files (password NAME-pass) for ann and bob, an expired one and a revoked one (with the
+# CA's CRL), and messages openssl signs (detached and opaque) and encrypts (AES-128, AES-256,
+# triple DES) for ann, one encrypted for bob alone and one whose signed text was changed.
+set -euo pipefail
+out="$1"
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+
+cat > ca.cnf <<'CNF'
+[ca]
+default_ca = test
+[test]
+dir = .
+database = index.txt
+new_certs_dir = .
+serial = serial
+certificate = ca.pem
+private_key = ca.key
+crlnumber = crlnumber
+default_md = sha256
+default_crl_days = 3650
+policy = anything
+copy_extensions = copy
+unique_subject = no
+[anything]
+commonName = supplied
+[user]
+basicConstraints = critical,CA:FALSE
+keyUsage = digitalSignature,keyEncipherment
+CNF
+: > index.txt
+echo 1000 > serial
+echo 01 > crlnumber
+openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -subj "/CN=ZAVEK Test CA/O=ZAVEK" -days 3650 \
+    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" -out ca.pem 2>/dev/null
+openssl x509 -in ca.pem -outform DER -out ca.der
+
+# user NAME START END: a certificate for NAME@example.org valid from START to END, with its PKCS#12.
+user() {
+    local name=$1 start=$2 end=$3
+    openssl req -newkey rsa:2048 -nodes -keyout "$name.key" -subj "/CN=${name^} Test" \
+        -addext "subjectAltName=email:$name@example.org" -out "$name.csr" 2>/dev/null
+    openssl ca -batch -config ca.cnf -extensions user -startdate "$start" -enddate "$end" \
+        -in "$name.csr" -out "$name.pem" 2>/dev/null
+    openssl x509 -in "$name.pem" -outform DER -out "$name.der"
+    openssl pkcs12 -export -in "$name.pem" -inkey "$name.key" -certfile ca.pem -name "$name" \
+        -passout "pass:$name-pass" -out "$name.p12"
+}
+user ann 20240101000000Z 20440101000000Z
+user bob 20240101000000Z 20440101000000Z
+user old 20200101000000Z 20210101000000Z
+user gone 20240101000000Z 20440101000000Z
+openssl ca -config ca.cnf -revoke gone.pem 2>/dev/null
+openssl ca -config ca.cnf -gencrl -out ca.crl 2>/dev/null
+
+printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nHello Bob,\r\nthe meeting moves to Friday.\r\n' > content.txt
+sign() { # NAME OUT [openssl option...]
+    local name=$1 file=$2
+    shift 2
+    openssl cms -sign -binary -crlfeol -md sha256 -in content.txt -signer "$name.pem" -inkey "$name.key" \
+        -certfile ca.pem "$@" -out "$file"
+}
+sign ann signed-detached.eml
+sign ann signed-opaque.eml -nodetach
+sign old signed-expired.eml
+sign gone signed-revoked.eml
+sed 's/moves to Friday/moves to Monday/' signed-detached.eml > signed-tampered.eml
+for cipher in aes128 aes256 des3; do
+    openssl cms -encrypt -binary -crlfeol "-$cipher" -in content.txt -out "encrypted-$cipher.eml" ann.pem
+done
+openssl cms -encrypt -binary -crlfeol -aes256 -in content.txt -out encrypted-for-bob.eml bob.pem
+# Signed, then encrypted: the enveloped content is the whole multipart/signed entity.
+openssl cms -encrypt -binary -crlfeol -aes256 -in signed-detached.eml -out signed-encrypted.eml ann.pem
+# Mail files end their lines in CR LF throughout.
+perl -pi -e 's/\r?\n/\r\n/' ./*.eml
