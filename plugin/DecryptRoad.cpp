@@ -299,8 +299,9 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     std::string output, charset;
     TKeyIDData recipients;
-    const bool keepsText = FailureKeepsText(kind);
     const bool sMime = IsSMimeKind(kind);
+    // A failed S/MIME check gives no text to show: the message stays as it came, and the user is told.
+    const bool keepsText = FailureKeepsText(kind) && !sMime;
     // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
     const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText || sMime, true,
         kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
@@ -310,9 +311,9 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const bool notAvailable = sMime && status == kStatusNotAvailable;
     if (notAvailable)
         host_.ShowError(SMIME_NOT_AVAILABLE);
-    else if (sMime && !keepsText && status != kStatusOK)
+    else if (sMime && status != kStatusOK)
         pgp_.ShowPGPError(status);
-    if (status == kStatusOK || (keepsText && !notAvailable)) {
+    if (status == kStatusOK || keepsText) {
         if (kind < FirstMimeKind) {
             // A converted text gets the mail client's line breaks; anything else stays as decrypted.
             if (!charset.empty())
