@@ -5,8 +5,10 @@
 
 #include "engine/KeyFuncs.h"
 #include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
 #include "foundation/ZAVEKCommon.h"
 #include "foundation/ZAVEKResources.h"
+#include "foundation/ZAVEKResourcesParser.h"
 #include "framework/Exceptions.h"
 
 #include <shellapi.h>
@@ -214,11 +216,25 @@ bool TPGPInterface::MarginalIsInvalid() { return ReadMarginalIsInvalid(prefs_); 
 
 int32_t TPGPInterface::NotAvailable() { return LastStatus = kStatusNotAvailable; }
 
+std::string TPGPInterface::PGPErrorText(int32_t code) const
+{
+    const std::string own = errorTexts_.GetPGPErrorText(code);
+    // The language file words the plug-in's own statuses; for the SDK's it may hold no more than
+    // the number, and then the SDK's own text says what happened.
+    const std::string number = std::to_string(code);
+    if (own != "PGP error " + number + "." && own != UnknownPGPErrorText(code))
+        return own;
+    char text[512] {};
+    if (!SDKProcs.PGPGetErrorString || SDKProcs.PGPGetErrorString(code, sizeof text, text) != 0 || !text[0])
+        return own;
+    return std::string(text) + " (PGP error " + number + ")";
+}
+
 bool TPGPInterface::ShowPGPError(int32_t code)
 {
     if (code >= 0 || code == kStatusCancelled)
         return false;
-    messages_(errorTexts_.GetPGPErrorText(code), TMessageKind::Error, 0);
+    messages_(PGPErrorText(code), TMessageKind::Error, 0);
     return true;
 }
 

@@ -130,6 +130,8 @@ public:
 
     // ---- Status ----
     static bool IsShownEncodeError(int32_t code) { return code >= kStatusShownFirst && code <= kStatusShownLast; }
+    // The text of a status: the language file's, or for an SDK status it has no words for, the SDK's own.
+    std::string PGPErrorText(int32_t code) const;
     bool ShowPGPError(int32_t code);
     bool LastOpSucceeded() const { return LastStatus == kStatusOK; }
     bool LastOpCancelled() const { return LastStatus == kStatusCancelled; }

@@ -23,9 +23,11 @@ void TPluginCommandDialogs::ShowAboutBox(bool& writeToMaker, std::string& keyTex
     info.ProductVersion = product.ProductVersion;
     info.ProductName = product.ProductName;
     const TMakerContact contact;
-    ShowAboutDialog(main_, info, false, keyText, writeToMaker, contact);
+    // The mail client's option 62 says whether its internet functions load afresh.
+    ShowAboutDialog(main_, info, main_.PMInterface().IsHostOption62(), keyText, writeToMaker, contact);
+    // The mail to the maker says which versions the user runs.
     if (writeToMaker)
-        main_.PMInterface().OpenNewMessage(contact.MailAddress, main_.ProductText(), "");
+        main_.PMInterface().OpenNewMessage(contact.MailAddress, main_.ProductText(), main_.GetVersionInfoText());
 }
 
 bool TPluginCommandDialogs::EditConfiguration()

@@ -161,6 +161,21 @@ void TMainClass::ShowTopic(HWND, int context)
     RunDialogRequest([&] { HelpHandler().ShowTopic(context); });
 }
 
+std::string TMainClass::HelpPopupText(int index)
+{
+    return HelpHandler().GetPopupText(index);
+}
+
+std::string TMainClass::HelpPopupTextByName(const std::string& id)
+{
+    return HelpHandler().GetPopupTextByName(id);
+}
+
+int TMainClass::HelpPopupHeight(int index)
+{
+    return HelpHandler().GetPopupNumber(index);
+}
+
 void TMainClass::RunDialogRequest(const std::function<void()>& request)
 {
     // A dialog's link or help button must not take the dialog down with it.
@@ -220,6 +235,12 @@ LRESULT TMainClass::HandleHiddenMessage(HWND window, UINT message, WPARAM wParam
         HostShutdown(true);
         if (window == pluginWindow_)
             pluginWindow_ = nullptr;
+        return 0;
+    case WM_TCARD:
+        HelpHandler().SetTCardValue(static_cast<int>(wParam));
+        return 0;
+    case WM_HELP:
+        ShowMenuItemHelp(pluginWindow_, reinterpret_cast<const HELPINFO*>(lParam));
         return 0;
     case WM_COMMAND:
         HandleCommand(wParam, lParam);
@@ -465,8 +486,11 @@ LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && wParam == PM_REMOVE && self) {
         GuardedVoid("GetMsgHook", [&] {
             auto* msg = reinterpret_cast<MSG*>(lParam);
-            // A message the plug-in took is swallowed: the mail client gets nothing in its place.
-            if (self->PostedMessageTaken(*msg))
+            // The help window sees its keys first (Tab between its panes, Escape); a message the
+            // plug-in took is swallowed: the mail client gets nothing in its place.
+            if (TZAVEKHelp* help = self->HelpHandlerIfMade(); help && help->PreTranslateMessage(*msg))
+                msg->message = WM_NULL;
+            else if (self->PostedMessageTaken(*msg))
                 msg->message = WM_NULL;
         });
     }

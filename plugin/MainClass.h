@@ -67,7 +67,7 @@ public:
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
     // The configuration dialog; restarts the mail client when the user accepts that for a toolbar change.
-    void EditConfiguration();
+    void EditConfiguration() override;
     // Forgets what the mail client's commands said about the next decode (a mail window became
     // active); a host setting a decode switched off is given back.
     void ClearDecodeState();
@@ -89,6 +89,9 @@ public:
     void ShowPGPHelp(const std::string& topic) override;
     void ShowManual(const std::string& topic) override;
     void ShowTopic(HWND window, int context) override;
+    std::string HelpPopupText(int index) override;
+    std::string HelpPopupTextByName(const std::string& id) override;
+    int HelpPopupHeight(int index) override;
 
     // In the plug-in's own message dialog once the language texts exist.
     bool ShowMessage(const std::string& text, TMessageKind kind) override;
@@ -121,6 +124,8 @@ private:
     TPluginMenuState MenuState() const;
     // The frame's messages about commands and menus; true when handled (result set).
     bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // F1 on a plug-in menu item: the menu closes and its help page shows; false for other items.
+    bool ShowMenuItemHelp(HWND window, const HELPINFO* info);
     bool IsPluginMenuItem(UINT id) const;
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
     // F1 on an item of the plug-in's menus; false for any other help request.

@@ -207,6 +207,23 @@ void TMainClass::RemoveHostAdditions()
     }
 }
 
+bool TMainClass::ShowMenuItemHelp(HWND window, const HELPINFO* info)
+{
+    // F1 on one of the plug-in's menu items (submenus have no id of their own).
+    constexpr int FIRST_PLUGIN_ITEM = 16385;
+    constexpr int HELP_TOPIC_MENU = 31;
+    constexpr int HELP_TOPIC_AUTO_LIST = 32;
+    if (!info || info->iContextType != HELPINFO_MENUITEM || info->iCtrlId < FIRST_PLUGIN_ITEM
+        || !IsPluginMenuItem(static_cast<UINT>(info->iCtrlId)))
+        return false;
+    if (window)
+        SendMessageA(window, WM_CANCELMODE, 0, 0);
+    // The recipient-list and address-book items have a page of their own.
+    const bool autoList = info->iCtrlId > 0x5FFF;
+    ShowTopic(autoList ? pluginWindow_ : window, autoList ? HELP_TOPIC_AUTO_LIST : HELP_TOPIC_MENU);
+    return true;
+}
+
 bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     result = 0;
@@ -223,6 +240,8 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             GuardedVoid("RunPluginCommand", [&] { RunPluginCommand(command); });
         return true;
     }
+    case WM_HELP:
+        return ShowMenuItemHelp(frame_, reinterpret_cast<const HELPINFO*>(lParam));
     case WM_INITMENUPOPUP: {
         HMENU menu = reinterpret_cast<HMENU>(wParam);
         if (menu == menus_.PluginMenu()) {

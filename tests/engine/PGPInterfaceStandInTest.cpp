@@ -366,6 +366,28 @@ TEST_F(PGPInterfaceStandIn, WipeReportsTruthfully)
     EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(PGPInterfaceStandIn, AnSdkStatusWithoutWordsInTheLanguageFileShowsTheSdksText)
+{
+    // A language file that gives the SDK's statuses by number only.
+    const std::string file = (t.folder / "numbers.txt").string();
+    std::string lines;
+    for (int line = 0; line <= 600; ++line)
+        lines += "PGP error " + std::to_string(line - 12000) + ".\r\n";
+    std::ofstream(file, std::ios::binary) << lines;
+    TPGPErrorStrings numbers(file);
+    TPGPInterface words(nullptr, numbers, *t.texts, nullptr, NewSdkSecure(),
+        [this](const std::string& text, TMessageKind kind, int) {
+            shown.push_back({ text, kind });
+            return answer;
+        });
+    EXPECT_TRUE(words.ShowPGPError(kPGPError_BadPassphrase));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Passphrase missing or wrong (PGP error -11500)");
+    // A status the language file words keeps its words.
+    Make();
+    EXPECT_EQ(pgp->PGPErrorText(kPGPError_BadPassphrase), "E-11500");
+}
+
 TEST_F(PGPInterfaceStandIn, StatusReportsAndMissingUnits)
 {
     Make();
