@@ -394,7 +394,8 @@ std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, s
         leading = tree_.GetHeaderLines() + "\r\n\r\n";
         if (context_.IncludeUtf8Headers)
             leading = Utf8TextToAnsi(leading);
-    } else if (!host_.CanPutBack()) {
+    } else {
+        // Put back or not, the file must not describe the protected body it no longer holds.
         leading = PlainHeaderOf(leading);
     }
     // The mail client's setting 86 stays off until the put-back switches it on again.

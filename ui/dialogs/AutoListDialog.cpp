@@ -368,15 +368,16 @@ TFlatBtn* TAutoListDialog::MakeButton(int result, uint16_t hintText, int glyph)
     button->ModalResult = result;
     button->SetTabStop(true);
     const std::string text = Texts().GetEntry(hintText);
+    // The caption stays the button's name even when its picture is drawn alone: the keyboard and
+    // programs that find a button by its text still reach it.
+    button->SetCaption(text);
     TBitmap& bitmap = button->Glyph();
     if (glyph != 0 && bitmap.LoadFromResourceId(FrameworkModule(), glyph)) {
-        button->SetCaption("");
-        button->Hint = text;
+        button->CaptionHidden = true;
+        button->SetHint(text);
         button->ShowHint = true;
     } else {
-        // Without the plug-in's picture the button says what it does.
         bitmap.SetSize(0, 0);
-        button->SetCaption(text);
     }
     return button;
 }
