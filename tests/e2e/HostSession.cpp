@@ -2,6 +2,8 @@
 #include "e2e/HostSession.h"
 #include "support/ScratchFolder.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <fstream>
@@ -138,4 +140,16 @@ THostRun THostSession::Run(const std::string& script, unsigned timeoutMs, const 
         run.Log.push_back(line);
     }
     return run;
+}
+
+TTestKey TestKey(const std::string& name)
+{
+    std::ifstream file(ZAVEK_KEY_FIXTURES "/keyids.txt");
+    std::string who;
+    TTestKey key;
+    while (file >> who >> key.Id >> key.SubKeyId)
+        if (who == name)
+            return key;
+    ADD_FAILURE() << "no key id for " << name;
+    return {};
 }

@@ -50,3 +50,10 @@ private:
 std::string StageFolder();
 // The content of a file of the build machine (a Unix path, seen on Z:); empty when unreadable.
 std::string ReadBuildFile(const std::string& unixPath);
+
+// A key of the test key rings, which each build tree makes anew: its ids as GnuPG wrote them.
+struct TTestKey {
+    std::string Id; // 16 hexadecimal digits
+    std::string SubKeyId;
+};
+TTestKey TestKey(const std::string& name);

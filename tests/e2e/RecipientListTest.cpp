@@ -21,24 +21,6 @@ using ::testing::Not;
 const std::string kMessage = "From: ann@example.org\r\nTo: team@example.com\r\nSubject: plans\r\n"
                              "Content-Type: text/plain; charset=ISO-8859-1\r\n\r\nMeet at noon.\r\n";
 
-struct TTestKey {
-    std::string Id; // 16 hexadecimal digits
-    std::string SubKeyId;
-};
-
-// A key of the test key rings by its owner's name, from the ids GnuPG wrote when it made them.
-TTestKey TestKey(const std::string& name)
-{
-    std::ifstream file(ZAVEK_KEY_FIXTURES "/keyids.txt");
-    std::string who;
-    TTestKey key;
-    while (file >> who >> key.Id >> key.SubKeyId)
-        if (who == name)
-            return key;
-    ADD_FAILURE() << "no key id for " << name;
-    return {};
-}
-
 // The list entry of a recipient and key, encrypting only.
 std::string EncryptEntry(const std::string& recipient, const TTestKey& key)
 {
