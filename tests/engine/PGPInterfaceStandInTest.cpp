@@ -267,6 +267,10 @@ TEST_F(PGPInterfaceStandIn, KeysInAMessageTextAreImported)
     EXPECT_EQ(pgp->ImportKeys(fixtures + "dave.asc", nullptr, keys, false, true), 0);
     EXPECT_EQ(keys.Count, 1);
     EXPECT_EQ(keys.UserText, "Dave Gone <dave@example.com>");
+    // Held once (FindKeys adds to a list it is given, so the count is taken with a fresh one).
+    std::unique_ptr<TKeyPropsList> again;
+    EXPECT_EQ(FindKeys("dave@example.com", again, kKeyPropKeyID | kKeyPropUserID, 0, 0), 1);
+    EXPECT_EQ(FindKeys("dave@example.com", again, 0, 0, 0), 1);
     EXPECT_EQ(pgp->ImportKeys(fixtures + "missing.asc", nullptr, keys, false, true), kStatusNoKey)
         << "a name that is no file is a text without a key";
 }
