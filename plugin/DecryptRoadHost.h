@@ -6,6 +6,8 @@
 #include "plugin/DecryptRoad.h"
 #include "plugin/PMInterface.h"
 
+#include <functional>
+
 class TConfiguration;
 
 class TPMDecryptHost : public IDecryptHost {
@@ -19,6 +21,8 @@ public:
 
     // The window that owns the road's dialogs; the main object keeps it current.
     HWND Owner = nullptr;
+    // Opens the message-tree dialog for a message text, decoding with the tree's callback.
+    std::function<void(const std::string& text, const TDecodeCallback& decode)> OpenMessageTree;
 
     TDecodeWindow FindDecodeWindow() override;
     bool IsReaderRaw(HWND window) override;

@@ -546,6 +546,9 @@ TDecryptRoad& TMainClass::DecryptRoad()
         if (!pgp.DecryptPassphraseAsk)
             pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
         decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
+        decryptHost_->OpenMessageTree = [this](const std::string& text, const TDecodeCallback& decode) {
+            ShowMessageTree(text, decode);
+        };
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }
     decryptHost_->Owner = ownerWindow_;

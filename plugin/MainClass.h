@@ -13,6 +13,7 @@
 #include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
+#include "mime/MimeMsgTree.h"
 #include "ui/dialogs/DialogMainObject.h"
 
 #include <windows.h>
@@ -66,6 +67,8 @@ public:
     void SyncTime(bool show);
     // The configuration dialog; restarts the mail client when the user accepts that for a toolbar change.
     void EditConfiguration();
+    // The parts of a message in the message-tree dialog, its protected parts decoded with decode.
+    void ShowMessageTree(const std::string& messageText, const TDecodeCallback& decode);
     // Forgets what the mail client's commands said about the next decode (a mail window became
     // active); a host setting a decode switched off is given back.
     void ClearDecodeState();
