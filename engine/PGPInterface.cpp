@@ -5,8 +5,10 @@
 
 #include "engine/KeyFuncs.h"
 #include "engine/sdk/pgpBase.h"
+#include "engine/sdk/pgpBindings.h"
 #include "foundation/ZAVEKCommon.h"
 #include "foundation/ZAVEKResources.h"
+#include "foundation/ZAVEKResourcesParser.h"
 #include "framework/Exceptions.h"
 
 #include <shellapi.h>
@@ -125,23 +127,30 @@ TPGPInterface::~TPGPInterface()
 
 void TPGPInterface::BeginCacheHold() { SetCacheTime(0); }
 
-void TPGPInterface::EndCacheHold() { SetCacheTime(CacheSeconds); }
+void TPGPInterface::EndCacheHold()
+{
+    // Only a configured time other than the one last applied is a change; the end of a hold that
+    // drops a passphrase cached for one request is none.
+    const bool changed = CacheSeconds != appliedCacheSeconds_;
+    appliedCacheSeconds_ = CacheSeconds;
+    SetCacheTime(CacheSeconds, changed);
+}
 
 void TPGPInterface::PurgePassphrase() { SetCacheTime(-1); }
 
-void TPGPInterface::SetCacheTime(int32_t seconds)
+void TPGPInterface::SetCacheTime(int32_t seconds, bool changed)
 {
     if (!cacheCallback_)
         return;
-    const bool wasCached = !secure_->IsCacheEmpty();
     secure_->SetCacheSeconds(seconds);
-    cacheCallback_(seconds, wasCached && secure_->IsCacheEmpty());
+    cacheCallback_(seconds, changed);
 }
 
 void TPGPInterface::SetCacheCallback(TCacheCallback callback)
 {
     cacheCallback_ = std::move(callback);
-    EndCacheHold();
+    appliedCacheSeconds_ = CacheSeconds;
+    SetCacheTime(CacheSeconds);
 }
 
 bool TPGPInterface::IsCacheEmpty() { return secure_->IsCacheEmpty(); }
@@ -207,11 +216,25 @@ bool TPGPInterface::MarginalIsInvalid() { return ReadMarginalIsInvalid(prefs_); 
 
 int32_t TPGPInterface::NotAvailable() { return LastStatus = kStatusNotAvailable; }
 
+std::string TPGPInterface::PGPErrorText(int32_t code) const
+{
+    const std::string own = errorTexts_.GetPGPErrorText(code);
+    // The language file words the plug-in's own statuses; for the SDK's it may hold no more than
+    // the number, and then the SDK's own text says what happened.
+    const std::string number = std::to_string(code);
+    if (own != "PGP error " + number + "." && own != UnknownPGPErrorText(code))
+        return own;
+    char text[512] {};
+    if (!SDKProcs.PGPGetErrorString || SDKProcs.PGPGetErrorString(code, sizeof text, text) != 0 || !text[0])
+        return own;
+    return std::string(text) + " (PGP error " + number + ")";
+}
+
 bool TPGPInterface::ShowPGPError(int32_t code)
 {
     if (code >= 0 || code == kStatusCancelled)
         return false;
-    messages_(errorTexts_.GetPGPErrorText(code), TMessageKind::Error, 0);
+    messages_(PGPErrorText(code), TMessageKind::Error, 0);
     return true;
 }
 

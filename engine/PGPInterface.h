@@ -42,7 +42,8 @@ bool ShowInterfaceMessage(const std::string& text, TMessageKind kind, int icon);
 
 class TPGPInterface {
 public:
-    using TCacheCallback = std::function<void(int32_t seconds, bool becameEmpty)>;
+    // changed: the configured cache time differs from the one applied before.
+    using TCacheCallback = std::function<void(int32_t seconds, bool changed)>;
 
     // Over the engine's shared preferences and the bound SDK. Raises EAbort when the SDK did not load.
     TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts,
@@ -58,7 +59,7 @@ public:
     void BeginCacheHold();
     void EndCacheHold();
     void PurgePassphrase();
-    void SetCacheTime(int32_t seconds);
+    void SetCacheTime(int32_t seconds, bool changed = false);
     void SetCacheCallback(TCacheCallback callback);
     bool IsCacheEmpty();
     void SetWatchRingFiles(bool watch);
@@ -129,6 +130,8 @@ public:
 
     // ---- Status ----
     static bool IsShownEncodeError(int32_t code) { return code >= kStatusShownFirst && code <= kStatusShownLast; }
+    // The text of a status: the language file's, or for an SDK status it has no words for, the SDK's own.
+    std::string PGPErrorText(int32_t code) const;
     bool ShowPGPError(int32_t code);
     bool LastOpSucceeded() const { return LastStatus == kStatusOK; }
     bool LastOpCancelled() const { return LastStatus == kStatusCancelled; }
@@ -195,4 +198,5 @@ private:
     int32_t hashChoice_ = 0;
     std::string outputVersionText_;
     TCacheCallback cacheCallback_;
+    int32_t appliedCacheSeconds_ = -1;
 };

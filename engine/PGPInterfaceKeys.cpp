@@ -82,7 +82,7 @@ int32_t TPGPInterface::KeyStatusText(const std::string& text, std::string& statu
     TListClearer clearer(*this);
     const int count = Lookup(text, kStatusSelection, 0);
     if (count < 0)
-        statusText = errorTexts_.GetPGPErrorText(count);
+        statusText = PGPErrorText(count);
     else
         statusText = KeyStatusLine(count, count == 1 ? &keyList_->Record(0) : nullptr, texts_);
     return LastStatus;

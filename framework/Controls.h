@@ -271,6 +271,8 @@ protected:
     void ColorChanged() override;
     void FontChanged() override;
     void EnabledChanged() override;
+    // Paints the graphic children (labels) on dc; system-class windows call it after their own paint.
+    void PaintControls(HDC dc);
 
     // The HWND of this control's parent, or the explicit ParentWindow for top-level ones.
     HWND parentWindow_ = nullptr;
@@ -288,7 +290,6 @@ private:
     void DetachWindow() noexcept;
     bool ReflectToChild(TMessage& message);
     void PaintHandler(TMessage& message);
-    void PaintControls(HDC dc);
     TGraphicControl* GraphicControlAt(int x, int y) const;
     bool RouteMouseToGraphic(TMessage& message);
     void TrackMouse();

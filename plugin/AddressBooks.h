@@ -36,17 +36,18 @@ public:
     // header; its index, or -1 (the stream is then dropped).
     int AddBook(std::unique_ptr<TStream> book);
     // The book's recipient lines, read once; empty for an unknown index or a book that failed.
-    std::string ReadAddressBook(int index);
+    std::string ReadAddressBook(int index) override;
 
     // The lines of all books the configuration does not switch off; empty without books.
     std::string GetRecipientText() override;
     // Reads every book in resolve form for ResolveRecipientNames, then closes the books.
     void CollectForResolving(const std::string& configuration);
     // A comma-separated recipient list with each bare name replaced by its book address.
-    std::string ResolveRecipientNames(const std::string& recipients) const;
+    std::string ResolveRecipientNames(const std::string& recipients) const override;
     void CloseBooks();
 
     int Count() const { return static_cast<int>(books_.size()); }
+    int BookCount() const override { return Count(); }
     const std::string& Title(int index) const { return books_[static_cast<size_t>(index)].Title; }
     int64_t Total() const { return total_; }
 
@@ -76,4 +77,7 @@ std::string FindResolvedAddress(const std::string& resolveText, const std::strin
 // The books of the host's address-book folders, with the system's OEM conversion; null when none
 // can be read. Fits TAutoList::OpenAddressBooks.
 std::unique_ptr<IAddressBookList> OpenHostAddressBooks(const std::string& folders);
+// The books of the host's folders read for resolving names (the configuration's switched-off
+// books left out) and closed again.
+std::unique_ptr<TAddressBookList> CollectHostAddressBooks(const std::string& folders, const std::string& configuration);
 #endif

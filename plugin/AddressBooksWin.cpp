@@ -56,6 +56,13 @@ void TAddressBookList::AddFolder(const std::string& folder)
     FindClose(search);
 }
 
+std::unique_ptr<TAddressBookList> CollectHostAddressBooks(const std::string& folders, const std::string& configuration)
+{
+    auto books = std::make_unique<TAddressBookList>(folders, OemTextToAnsi);
+    books->CollectForResolving(configuration);
+    return books;
+}
+
 std::unique_ptr<IAddressBookList> OpenHostAddressBooks(const std::string& folders)
 {
     auto books = std::make_unique<TAddressBookList>(folders, OemTextToAnsi);

@@ -54,6 +54,12 @@ public:
     virtual ~IAddressBookList() = default;
     // The books' entries as auto-list text: "name <address>\0x0000000000000000" lines.
     virtual std::string GetRecipientText() = 0;
+    virtual int BookCount() const = 0;
+    // One book's entries in the same form; empty for an unknown index.
+    virtual std::string ReadAddressBook(int index) = 0;
+    // A comma-separated recipient list with each bare name replaced by its book address (empty
+    // unless the books were collected for resolving).
+    virtual std::string ResolveRecipientNames(const std::string& recipients) const = 0;
 };
 // Opens the books of an LF-separated list of folders; null when none can be read.
 using TAddressBookOpener = std::function<std::unique_ptr<IAddressBookList>(const std::string& folders)>;

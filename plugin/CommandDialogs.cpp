@@ -3,42 +3,7 @@
 
 #include "plugin/Guard.h"
 
-void TUnbuiltCommandDialogs::ShowAboutBox(bool&, std::string&)
-{
-    throw ENotAvailable("The about box");
-}
-
-bool TUnbuiltCommandDialogs::EditConfiguration()
-{
-    throw ENotAvailable("The configuration dialog");
-}
-
 void TUnbuiltCommandDialogs::ShowFolderViewer()
 {
     throw ENotAvailable("The folder viewer");
-}
-
-bool TUnbuiltCommandDialogs::AddEntriesToAutoList(const TKeyIDData&, bool)
-{
-    throw ENotAvailable("The recipient list dialog");
-}
-
-void TUnbuiltCommandDialogs::AddKeyringToAutoList()
-{
-    throw ENotAvailable("The recipient list dialog");
-}
-
-void TUnbuiltCommandDialogs::EditAutoList()
-{
-    throw ENotAvailable("The recipient list dialog");
-}
-
-void TUnbuiltCommandDialogs::AddAddressBookToAutoList(int)
-{
-    throw ENotAvailable("The recipient list dialog");
-}
-
-void TUnbuiltCommandDialogs::ShowMessageTree()
-{
-    throw ENotAvailable("The message-tree dialog");
 }

@@ -1,6 +1,5 @@
-// The dialogs the plug-in's menu commands open that this build does not have yet (about box,
-// configuration, folder viewer, recipient-list dialogs, message tree). Each raises ENotAvailable,
-// which the command reports to the user; the real dialogs take their place here when they land.
+// The dialogs the plug-in's menu commands open, and the one this build does not have yet (the folder
+// viewer), which raises ENotAvailable for the command to report to the user.
 #pragma once
 
 #include "engine/PGPInterfaceTexts.h"
@@ -21,19 +20,10 @@ public:
     virtual void AddKeyringToAutoList() = 0;
     virtual void EditAutoList() = 0;
     virtual void AddAddressBookToAutoList(int index) = 0;
-    // The parts of the active reader's message.
-    virtual void ShowMessageTree() = 0;
 };
 
-// The dialogs of this build: none of them is there yet.
+// The dialogs this build lacks.
 class TUnbuiltCommandDialogs : public ICommandDialogs {
 public:
-    void ShowAboutBox(bool& writeToMaker, std::string& keyText) override;
-    bool EditConfiguration() override;
     void ShowFolderViewer() override;
-    bool AddEntriesToAutoList(const TKeyIDData& pairs, bool certificates) override;
-    void AddKeyringToAutoList() override;
-    void EditAutoList() override;
-    void AddAddressBookToAutoList(int index) override;
-    void ShowMessageTree() override;
 };

@@ -1,6 +1,7 @@
 // The menu commands' dialogs that this build has, over the ones it still lacks.
 #pragma once
 
+#include "plugin/AutoListDialogKeys.h"
 #include "plugin/CommandDialogs.h"
 
 class TMainClass;
@@ -10,7 +11,14 @@ public:
     explicit TPluginCommandDialogs(TMainClass& main);
     void ShowAboutBox(bool& writeToMaker, std::string& keyText) override;
     bool EditConfiguration() override;
+    bool AddEntriesToAutoList(const TKeyIDData& pairs, bool certificates) override;
+    void AddKeyringToAutoList() override;
+    void EditAutoList() override;
+    void AddAddressBookToAutoList(int index) override;
 
 private:
+    int ChooseMode() const;
+
     TMainClass& main_;
+    TPGPAutoListKeys keys_;
 };

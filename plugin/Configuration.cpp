@@ -22,6 +22,8 @@
 #include "plugin/TERInterface.h"
 #include "plugin/ZAVEKHelp.h"
 
+#include <cctype>
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -164,6 +166,7 @@ int TConfiguration::StartUp(HWND pluginWindow, HWND parentWindow)
     pluginWindow_ = pluginWindow;
     parentWindow_ = parentWindow;
     ReleaseStartUpObjects();
+    failedLibrary_.clear();
     int code;
     try {
         code = RunStartUp();
@@ -185,9 +188,16 @@ void TConfiguration::ShowSystemErrorText(int code)
     FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
         static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    ShowMessage(text ? text : "Windows error " + std::to_string(code) + ".", TMessageKind::Error);
+    std::string message = text ? text : "Windows error " + std::to_string(code) + ".";
     if (text)
         LocalFree(text);
+    // A library that would not load is named: the system's text alone does not say which.
+    if (!failedLibrary_.empty()) {
+        while (!message.empty() && std::isspace(static_cast<unsigned char>(message.back())))
+            message.pop_back();
+        message += "\r\n" + failedLibrary_;
+    }
+    ShowMessage(message, TMessageKind::Error);
 }
 
 int TConfiguration::RunStartUp()
@@ -377,8 +387,12 @@ int TConfiguration::LoadCryptor()
         return 0;
     TCurrentDirectory inInstallFolder(installFolder_);
     // Loaded for the life of the process; none of its functions is called.
-    if (!LoadLibraryA((installFolder_ + CRYPTOR_LIBRARY).c_str()))
-        return static_cast<int>(GetLastError());
+    const std::string library = installFolder_ + CRYPTOR_LIBRARY;
+    if (!LoadLibraryA(library.c_str())) {
+        const int code = static_cast<int>(GetLastError());
+        failedLibrary_ = library;
+        return code;
+    }
     return 0;
 }
 

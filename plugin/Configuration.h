@@ -115,12 +115,16 @@ public:
     // Shows a message of the start-up or the PGP interface; true for OK or Yes. Here the system's
     // message box; the main object shows its own message dialog once the texts exist.
     virtual bool ShowMessage(const std::string& text, TMessageKind kind);
+    // The configuration dialog; the main object has it, the bare configuration shows none.
+    virtual void EditConfiguration() { }
     // The system's text for a Windows error code, as an error message.
     void ShowSystemErrorText(int code);
 
 protected:
     // The start-up's help handler; made on first use when the start-up made none.
     TZAVEKHelp& HelpHandler();
+    // The help handler when it has been made, else null (the message hook must not make it).
+    TZAVEKHelp* HelpHandlerIfMade() const noexcept { return helpHandler_.get(); }
 
     HWND pluginWindow_ = nullptr;
     HWND parentWindow_ = nullptr;
@@ -159,4 +163,6 @@ private:
     std::unique_ptr<TPGPInterface> pgpInterface_;
     std::unique_ptr<TSessionUserScope> sessionUser_;
     std::unique_ptr<TZAVEKHelp> helpHandler_;
+    // The library whose loading failed the start-up, for its error message.
+    std::string failedLibrary_;
 };

@@ -20,9 +20,6 @@ constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
 constexpr uint32_t FIRST_BUILD_WITH_RAW_STATE = 4000;
-// The road offers no recipient-list entries for imported keys, so every import tells its count
-// itself (the "quiet" flag of the PGP interface's imports is off).
-constexpr bool IMPORT_REPORTED = false;
 
 // Holds the passphrase cache for one request.
 class TCacheHold {
@@ -334,6 +331,8 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         }
         forHost = TextForHost(kind, block, output);
         result = WriteOutput(outFile, forHost);
+        if (result == WRITTEN)
+            host_.MessageDecoded(window);
         if (result == WRITTEN && options_.CheckKey && !context_.FolderManagerMode)
             ImportFoundKeys(kind, block, output);
     } else {
@@ -395,7 +394,8 @@ std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, s
         leading = tree_.GetHeaderLines() + "\r\n\r\n";
         if (context_.IncludeUtf8Headers)
             leading = Utf8TextToAnsi(leading);
-    } else if (!host_.CanPutBack()) {
+    } else {
+        // Put back or not, the file must not describe the protected body it no longer holds.
         leading = PlainHeaderOf(leading);
     }
     // The mail client's setting 86 stays off until the put-back switches it on again.
@@ -427,7 +427,10 @@ void TDecryptRoad::ImportFoundKeys(uint32_t kind, const std::string& block, cons
             return;
     }
     TKeyIDData imported;
-    pgp_.ShowPGPError(pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, IMPORT_REPORTED));
+    const int32_t status = pgp_.ImportKeys(keys, host_.OwnerWindow(), imported, false, options_.AutoPush);
+    pgp_.ShowPGPError(status);
+    if (status == kStatusOK && options_.AutoPush && imported.Count > 0)
+        host_.OfferForRecipientList(imported);
 }
 
 uint32_t TDecryptRoad::FirstProtectedBlock(const std::string& text, TMessageData& data, std::string& block)
@@ -522,9 +525,12 @@ void TDecryptRoad::ManageKeys(const std::string& argument, int mode)
         block = text;
     TKeyIDData keys;
     TCacheHold hold(pgp_);
-    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, IMPORT_REPORTED);
+    // With imported keys offered for the recipient list, the offer reports them: the import is quiet.
+    int32_t status = pgp_.ImportKeysFromText(block, host_.OwnerWindow(), keys, options_.AutoPush);
     // What the decoder cannot read may still be a certificate or a key file of another format.
     if (status == kStatusNoKey)
-        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, IMPORT_REPORTED);
+        status = pgp_.ImportKeys(block, host_.OwnerWindow(), keys, false, options_.AutoPush);
     pgp_.ShowPGPError(status);
+    if (status == kStatusOK && options_.AutoPush && keys.Count > 0)
+        host_.OfferForRecipientList(keys);
 }

@@ -42,6 +42,8 @@ public:
     // True when the decoded message is put into the window's editor control afterwards; without
     // that the file written is all the mail client shows.
     virtual bool CanPutBack() = 0;
+    // A decode for the window wrote its result; the window's control takes the message afterwards.
+    virtual void MessageDecoded(const TDecodeWindow&) {}
     // The message-tree dialog over the window; false when it cannot be shown.
     virtual bool ShowMessageTree(TMimeMsgTree& tree, HWND window) = 0;
     virtual void CloseWindow(HWND window) = 0;
@@ -54,6 +56,8 @@ public:
     // The key-file dialog: a file name or CLIPBOARD_CHOICE; false when nothing was chosen.
     virtual bool ChooseKeyFile(std::string& choice) = 0;
     virtual std::string ClipboardText() = 0;
+    // Keys that came into the key ring, offered for the recipient list.
+    virtual void OfferForRecipientList(const TKeyIDData& keys) = 0;
 };
 
 class TDecryptRoad {

@@ -7,6 +7,10 @@
 #include "plugin/Configuration.h"
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
+#include "plugin/ReaderData.h"
+#include "plugin/SignatureNote.h"
+#include "plugin/TERInterface.h"
+#include "ui/dialogs/KeyFileDialogs.h"
 
 #include <windowsx.h>
 
@@ -15,7 +19,33 @@ namespace {
 constexpr UINT FOLDER_MANAGER_DECODES = 343;
 constexpr uint16_t TEXT_OPEN_KEY_FILE = 337;
 constexpr uint16_t TEXT_FROM_CLIPBOARD = 339;
+// Result classes of a signature status: 2 and 3 are good signatures.
+constexpr uint32_t SIGNATURE_CLASS_MASK = 0xFFFF;
+constexpr uint32_t FIRST_GOOD_CLASS = 2;
+constexpr uint32_t LAST_GOOD_CLASS = 3;
+
+// The signer text, whose lines are cut for the information box, on one line of the status bar.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    for (const char c : text) {
+        const bool blank = c == '\r' || c == '\n' || c == '\t' || c == ' ';
+        if (!blank)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
 } // namespace
+
+bool IsGoodSignature(uint32_t statusCode)
+{
+    const uint32_t resultClass = statusCode & SIGNATURE_CLASS_MASK;
+    return resultClass >= FIRST_GOOD_CLASS && resultClass <= LAST_GOOD_CLASS;
+}
 
 TDecodeWindow TPMDecryptHost::FindDecodeWindow()
 {
@@ -61,9 +91,19 @@ TRtfFontSpec TPMDecryptHost::MessageFont()
 
 bool TPMDecryptHost::CanPutBack()
 {
-    // Putting the decoded message into the reader's editor control needs the editor library's
-    // interface and the paint hook's message 1034; without them the output file carries it all.
-    return false;
+    // The decoded message goes into the window's editor control at its next paint (message 1034).
+    const TTERInterface* editors = host_.EditorInterface;
+    HWND window = host_.GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+    return editors && !editors->EditorVersion().empty() && window && host_.ActiveReaderWindow(window)
+        && editors->FindEditor(window);
+}
+
+void TPMDecryptHost::MessageDecoded(const TDecodeWindow& window)
+{
+    if (!window.Reader || window.FolderManager)
+        return;
+    if (TReaderData* record = ReaderDataOf(window.Window))
+        record->PutBackPending = true;
 }
 
 bool TPMDecryptHost::ShowMessageTree(TMimeMsgTree& tree, HWND)
@@ -71,7 +111,7 @@ bool TPMDecryptHost::ShowMessageTree(TMimeMsgTree& tree, HWND)
     // The dialog loads the message itself, with its own mode; the road's tree only found it has parts.
     if (!OpenMessageTree || !tree.HasSections())
         return false;
-    OpenMessageTree(tree.GetSection(0)->Section.Str(), tree.TreeData.Decode);
+    OpenMessageTree(tree.GetSection(0)->Section.Str());
     return true;
 }
 
@@ -83,8 +123,12 @@ void TPMDecryptHost::CloseWindow(HWND window)
 
 void TPMDecryptHost::ShowSignatureResult(const TSignatureData& signature)
 {
-    if (!signature.StatusText.empty())
-        host_.SetStatusText(signature.StatusText);
+    if (signature.StatusText.empty())
+        return;
+    // The status line first: its new text takes an older note away.
+    const std::string line = OneLine(signature.StatusText);
+    host_.SetStatusText(line);
+    note_.Show(StatusBar, line, IsGoodSignature(signature.StatusCode));
 }
 
 void TPMDecryptHost::ShowError(const std::string& text)
@@ -97,11 +141,18 @@ bool TPMDecryptHost::ControlHeld()
     return GetKeyState(VK_CONTROL) < 0;
 }
 
-bool TPMDecryptHost::ActiveMessageText(std::string&)
+bool TPMDecryptHost::ActiveMessageText(std::string& text)
 {
-    // The open message's text comes through the editor library's interface, which this build
-    // lacks: the mail client's own key import takes the open message instead.
-    return false;
+    TTERInterface* editors = host_.EditorInterface;
+    HWND window = host_.ActiveReaderWindow(nullptr);
+    if (!window)
+        window = host_.ActiveEditorWindow(nullptr);
+    HWND control = editors && window ? editors->FindEditor(window) : nullptr;
+    if (!control)
+        return false;
+    TMimeMsgTree tree;
+    editors->GetEditorPgpText(control, tree, text, messages_.KeyRingState() != 0);
+    return !text.empty();
 }
 
 bool TPMDecryptHost::ChooseKeyFile(std::string& choice)

@@ -1,6 +1,6 @@
 // The decrypt road's view of the mail client inside its process: the window a request is for, the
-// status line, settings, commands, the keyboard and the clipboard, all through the mail-client
-// interface. Viewers and dialogs that are not in this build answer "not shown".
+// status line and the signature note, settings, commands, the reader's editor control, the keyboard
+// and the clipboard, through the mail-client and editor interfaces.
 #pragma once
 
 #include "plugin/DecryptRoad.h"
@@ -9,20 +9,27 @@
 #include <functional>
 
 class TConfiguration;
+class TSignatureNote;
+
+// A signature status code of a valid signature.
+bool IsGoodSignature(uint32_t statusCode);
 
 class TPMDecryptHost : public IDecryptHost {
 public:
     // messages: shows the road's error texts in the plug-in's message dialog.
-    TPMDecryptHost(TPMInterface& host, TConfiguration& messages)
+    TPMDecryptHost(TPMInterface& host, TConfiguration& messages, TSignatureNote& note)
         : host_(host)
         , messages_(messages)
+        , note_(note)
     {
     }
 
-    // The window that owns the road's dialogs; the main object keeps it current.
+    // The window that owns the road's dialogs and the status bar the note goes on; the main object
+    // keeps them current.
     HWND Owner = nullptr;
-    // Opens the message-tree dialog for a message text, decoding with the tree's callback.
-    std::function<void(const std::string& text, const TDecodeCallback& decode)> OpenMessageTree;
+    HWND StatusBar = nullptr;
+    // Opens the message-tree dialog for a message text.
+    std::function<void(const std::string& text)> OpenMessageTree;
 
     TDecodeWindow FindDecodeWindow() override;
     bool IsReaderRaw(HWND window) override;
@@ -34,6 +41,7 @@ public:
     void SetSetting86Bit0(bool on) override { host_.SetSetting86Bit0(on); }
     TRtfFontSpec MessageFont() override;
     bool CanPutBack() override;
+    void MessageDecoded(const TDecodeWindow& window) override;
     bool ShowMessageTree(TMimeMsgTree& tree, HWND window) override;
     void CloseWindow(HWND window) override;
     void ShowSignatureResult(const TSignatureData& signature) override;
@@ -43,8 +51,16 @@ public:
     bool ActiveMessageText(std::string& text) override;
     bool ChooseKeyFile(std::string& choice) override;
     std::string ClipboardText() override;
+    void OfferForRecipientList(const TKeyIDData& keys) override
+    {
+        if (OnKeysImported)
+            OnKeysImported(keys);
+    }
+    // What the main object does with imported keys (the recipient list's offer).
+    std::function<void(const TKeyIDData&)> OnKeysImported;
 
 private:
     TPMInterface& host_;
     TConfiguration& messages_;
+    TSignatureNote& note_;
 };

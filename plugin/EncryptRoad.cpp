@@ -6,7 +6,6 @@
 #include "mime/MailHost.h"
 #include "mime/MimeMsgTree.h"
 #include "mime/MimeTreeEdit.h"
-#include "plugin/Guard.h"
 
 namespace {
 
@@ -165,9 +164,12 @@ int32_t TEncryptRoad::EncryptMessage(
         const std::string charset = host_.Charset();
         const uint32_t requestedFlags = requested == TRequestedAction::Encrypt ? efEncrypt : efSign;
         uint32_t flags = decided ? record->Flags : requestedFlags | (record ? record->Flags : 0);
-        const bool plain = send_.SendUnencrypted || flags == 0;
+        // A send the recipient list decided takes its entries' flags, also when the mail
+        // client's encryption dialog left none in the record.
+        const bool listDecided = (sendState == ssListMixed || sendState == ssList) && recipients_.GetCount() > 0;
+        const bool plain = send_.SendUnencrypted || (flags == 0 && !listDecided);
         if (!plain)
-            flags = TakeRecipient(recipient, flags, sendState);
+            flags = TakeRecipient(recipient, record, flags, sendState);
         // A recipient for whom the list wants neither goes as it is too: an encoder asked for
         // nothing gives nothing, and the body would be lost.
         if (plain || (flags & (efEncrypt | efSign)) == 0) {
@@ -198,9 +200,13 @@ int32_t TEncryptRoad::EncryptMessage(
     return committed && outcome.Error == 0 ? 1 : 0;
 }
 
-uint32_t TEncryptRoad::TakeRecipient(const std::string& recipient, uint32_t flags, uint32_t sendState)
+uint32_t TEncryptRoad::TakeRecipient(
+    const std::string& recipient, const TEditorData* editor, uint32_t flags, uint32_t sendState)
 {
-    send_.Recipient = TKeyIDData { recipient, "", 0 };
+    // The mail client hands over names as the user typed them; the address books may know better.
+    const std::string resolved
+        = editor && editor->AddressBooks ? editor->AddressBooks->ResolveRecipientNames(recipient) : std::string();
+    send_.Recipient = TKeyIDData { resolved.empty() ? recipient : resolved, "", 0 };
     if (recipients_.GetCount() == 0)
         return flags;
     const TAutoListEntry first = recipients_.GetItem(0);
@@ -463,7 +469,17 @@ void TEncryptRoad::OfferAutoListEntries()
     bool unused = false;
     // Declined, nothing more is said: the count of imported keys that the decrypt road reports
     // here would be untrue, as sending imports no key.
-    if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused))
-        prompts_.ShowError(ENotAvailable("The recipient list dialog").what());
+    if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused)) {
+        const TOptionValues& values = options_.Values();
+        if (autoList_)
+            autoList_->SetDefaultFlags(values.FullAuto, values.FullAutoSigned);
+        if (prompts_.AddToRecipientList(candidate)) {
+            newPairs_ = TKeyIDData();
+            candidate = TKeyIDData();
+            return;
+        }
+    }
+    // Kept for the recipient list menu until they are added or another send brings its own.
+    newPairs_ = candidate;
     candidate = TKeyIDData();
 }

@@ -63,6 +63,8 @@ public:
     // Information that closes itself, with a check box.
     virtual void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) = 0;
     virtual void ShowError(const std::string& text) = 0;
+    // The recipient list dialog over new recipient/key pairs; true when entries were added.
+    virtual bool AddToRecipientList(const TKeyIDData& pairs) = 0;
 };
 
 // The state of one send, from the editor's send to the end of the mail client's request.
@@ -107,6 +109,9 @@ public:
     void ResetSendState(TEditorData* editor, int32_t defaultSignSetting);
 
     TSendRun& Send() { return send_; }
+    // The new recipient/key pairs of the last send that did not go into the recipient list; they
+    // outlive the send, for the recipient list menu.
+    TKeyIDData& NewPairs() { return newPairs_; }
     TRecipientsData& Recipients() { return recipients_; }
 
     // Replaces how the message file is removed before its new content takes its place.
@@ -130,7 +135,9 @@ private:
         uint16_t EndText = 0;
     };
 
-    uint32_t TakeRecipient(const std::string& recipient, uint32_t flags, uint32_t sendState);
+    // The recipient for the encoder (names the editor's address books know become their
+    // addresses) and the flags its recipient-list entry gives.
+    uint32_t TakeRecipient(const std::string& recipient, const TEditorData* editor, uint32_t flags, uint32_t sendState);
     TMethod ChooseMethod(uint32_t flags, uint32_t sendState, const std::string& method) const;
     void ResolveSigner(bool sMime, HWND editor);
     void Encode(const std::string& message, const TMethod& method, TEditorData* editor, const std::string& charset,
@@ -149,7 +156,8 @@ private:
     bool AskADK();
     void AfterSuccess(const TMethod& method);
     void OfferAutoListEntries();
-    // Resolves a TAB-separated recipient list into the recipient data; false when cancelled.
+    // Resolves a TAB-separated recipient list into the recipient data; false when the user chose
+    // no key for a recipient (and was told that the message stays).
     bool SelectRecipients(const std::string& to, const std::string& cc, const std::string& bcc);
     bool SelectAutoListRecipients(bool& mixed);
 
@@ -162,9 +170,10 @@ private:
     TAutoList* autoList_;
     TFileWiper wiper_;
     TSendRun send_;
+    TKeyIDData newPairs_;
     TRecipientsData recipients_;
     TKeyRingKeySource ownKeys_;
     TNoRecipientChooser noChooser_;
     IAutoListKeySource* keys_ = &ownKeys_;
-    IRecipientChooser* chooser_ = &noChooser_;
+    TRememberingChooser chooser_ { noChooser_ };
 };

@@ -107,9 +107,15 @@ void TPMEncryptHost::ClickEncryptionCheckBox(HWND editor)
         SendMessageA(box, BM_CLICK, 0, 0);
 }
 
-TDialogEncryptPrompts::TDialogEncryptPrompts(IDialogMainObject& dialogs)
+TDialogEncryptPrompts::TDialogEncryptPrompts(IDialogMainObject& dialogs, TAddToList addToList)
     : dialogs_(dialogs)
+    , addToList_(std::move(addToList))
 {
+}
+
+bool TDialogEncryptPrompts::AddToRecipientList(const TKeyIDData& pairs)
+{
+    return addToList_ && addToList_(pairs);
 }
 
 bool TDialogEncryptPrompts::AskYesNo(const std::string& text, const std::string& checkCaption, bool& ticked)
@@ -150,8 +156,23 @@ TPluginEncryptRoad::TPluginEncryptRoad(
     TConfiguration& configuration, IDialogMainObject& dialogs, std::function<HWND()> ownerWindow)
     : pgp_(configuration.PGPInterface())
     , host_(configuration.PMInterface(), std::move(ownerWindow))
-    , prompts_(dialogs)
+    , prompts_(dialogs, [this, &configuration, &dialogs](const TKeyIDData& pairs) {
+        return AddToRecipientList(configuration, dialogs, pairs);
+    })
+    , dialogKeys_(pgp_, configuration.Texts())
+    , chooser_(dialogs, dialogKeys_)
     , road_(pgp_, configuration, configuration.Texts(), configuration.PGPErrorTexts(), host_, prompts_,
           AutoListOf(configuration))
 {
+    road_.SetKeySelection(recipientKeys_, chooser_);
+}
+
+bool TPluginEncryptRoad::AddToRecipientList(
+    TConfiguration& configuration, IDialogMainObject& dialogs, const TKeyIDData& pairs)
+{
+    TAutoList* list = AutoListOf(configuration);
+    if (!list)
+        return false;
+    const TMessageRecipients message { pairs.UserText, pairs.KeyIDText, pairs.Count };
+    return AddEntriesToAutoList(dialogs, dialogKeys_, message, *list, configuration.KeyRingState() == 2 ? 1 : 0);
 }

@@ -1,10 +1,10 @@
 // The encrypt road as the main object runs it: the road over the plug-in's mail-client interface
-// and its message dialog. Where the mail client would need the editor library (putting a message
-// back into an editor), the adapter says that it cannot.
+// (whose editor interface puts a message back into an editor) and its message dialog.
 #pragma once
 
 #include <windows.h>
 
+#include "plugin/AutoListDialogKeys.h"
 #include "plugin/Configuration.h"
 #include "plugin/EncryptRoad.h"
 #include "ui/dialogs/DialogMainObject.h"
@@ -37,7 +37,8 @@ private:
 
 class TDialogEncryptPrompts : public IEncryptPrompts {
 public:
-    explicit TDialogEncryptPrompts(IDialogMainObject& dialogs);
+    using TAddToList = std::function<bool(const TKeyIDData&)>;
+    TDialogEncryptPrompts(IDialogMainObject& dialogs, TAddToList addToList);
 
     bool AskYesNo(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     TChoice AskChoice(const std::string& title, const std::string& text, const std::string& first,
@@ -45,12 +46,15 @@ public:
     TChoice AskYesNoCancel(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     void Inform(const std::string& text, const std::string& checkCaption, bool& ticked) override;
     void ShowError(const std::string& text) override;
+    bool AddToRecipientList(const TKeyIDData& pairs) override;
 
 private:
     IDialogMainObject& dialogs_;
+    TAddToList addToList_;
 };
 
-// The road with its two adapters, bound to the PGP interface of one start-up.
+// The road with its two adapters and the recipient list dialog that picks between a recipient's
+// keys, bound to the PGP interface of one start-up.
 class TPluginEncryptRoad {
 public:
     TPluginEncryptRoad(TConfiguration& configuration, IDialogMainObject& dialogs, std::function<HWND()> ownerWindow);
@@ -60,8 +64,13 @@ public:
     bool BoundTo(const TPGPInterface& pgp) const { return &pgp_ == &pgp; }
 
 private:
+    bool AddToRecipientList(TConfiguration& configuration, IDialogMainObject& dialogs, const TKeyIDData& pairs);
+
     TPGPInterface& pgp_;
     TPMEncryptHost host_;
     TDialogEncryptPrompts prompts_;
+    TKeyRingKeySource recipientKeys_;
+    TPGPAutoListKeys dialogKeys_;
+    TAutoListChooser chooser_;
     TEncryptRoad road_;
 };

@@ -10,8 +10,11 @@ namespace {
 constexpr uint16_t TEXT_DO_NOT_WARN = 178;
 constexpr uint16_t TEXT_DO_NOT_WARN_SUFFIX = 180;
 constexpr uint16_t TEXT_MIXED_METHODS = 432;
-// Candidates offered for a choice come from the key rings of state 2 (signing keys available).
-constexpr int CHOOSE_FROM_KEY_RINGS = 2;
+// A send stopped by the recipient list says so: the mail client itself would say nothing.
+constexpr const char* NOT_SENT_NO_KEY
+    = "No key was chosen for a recipient. The message was not sent; it stays in the editor.";
+constexpr const char* NOT_SENT_NO_RECIPIENTS
+    = "The recipients of the message could not be resolved. The message was not sent; it stays in the editor.";
 // Mode bits of the recipient data that let the list decide the send.
 constexpr uint32_t MODE_DECIDES = 0x01 | 0x02 | 0x04;
 constexpr uint32_t MODE_THIRD = 0x04;
@@ -21,7 +24,7 @@ constexpr uint32_t MODE_THIRD = 0x04;
 void TEncryptRoad::SetKeySelection(IAutoListKeySource& keys, IRecipientChooser& chooser)
 {
     keys_ = &keys;
-    chooser_ = &chooser;
+    chooser_.SetInner(chooser);
 }
 
 bool TEncryptRoad::SelectRecipients(const std::string& to, const std::string& cc, const std::string& bcc)
@@ -34,8 +37,11 @@ bool TEncryptRoad::SelectRecipients(const std::string& to, const std::string& cc
     std::string list;
     CollectRecipients(to, cc, bcc, counts, list);
     recipients_.RecipientCounts = { counts.To, counts.Cc, counts.Bcc };
-    return SelectRecipientKeys(*keys_, *chooser_, list, *autoList_, CHOOSE_FROM_KEY_RINGS, recipients_)
-        == TSelectResult::Done;
+    const int chooseMode = options_.KeyRingState() == 2 ? 1 : 0;
+    if (SelectRecipientKeys(*keys_, chooser_, list, *autoList_, chooseMode, recipients_) == TSelectResult::Done)
+        return true;
+    prompts_.ShowError(NOT_SENT_NO_KEY);
+    return false;
 }
 
 bool TEncryptRoad::SelectAutoListRecipients(bool& mixed)
@@ -57,6 +63,8 @@ bool TEncryptRoad::CheckRecipientsOnSend(TEditorData& editor, HWND editorWindow)
     const bool autoPush = options_.Values().AutoPush;
     if (!(autoPush && state != ssCancelled && state != ssHostDialog) && state <= ssList)
         return true;
+    // Each send asks anew which key a recipient gets.
+    chooser_.Forget();
     bool mixed = false;
     if (!SelectAutoListRecipients(mixed)) {
         state = ssCancelled;
@@ -105,9 +113,12 @@ bool TEncryptRoad::ResolveSendRecipients(TEditorData& editor, HWND editorWindow)
         bcc += (bcc.empty() ? "" : ", ") + defaultBcc;
     TRecipientCounts counts;
     std::string list;
+    bool selectFailed = false;
     if (CollectRecipients(to, cc, bcc, counts, list) > 0 && options_.Values().AutoPush && autoList_)
-        SelectRecipients(to, cc, bcc);
+        selectFailed = !SelectRecipients(to, cc, bcc);
     const bool resolved = recipients_.GetCount() > 0;
+    if (!resolved && !selectFailed)
+        prompts_.ShowError(NOT_SENT_NO_RECIPIENTS);
     if (editor.SendState == ssListMixed || editor.SendState > ssList)
         for (int i = 0; i < recipients_.GetCount(); ++i)
             recipients_.SetFlags(i, editor.Flags);

@@ -27,6 +27,31 @@ TEncryptionBoxes EncryptionBoxesFor(
     }
 }
 
+TEncryptorChoice ChooseEncryptor(const TEncryptorInput& input)
+{
+    TEncryptorChoice choice;
+    choice.Removed.push_back(ENCRYPTOR_HIDDEN);
+    const bool certificates = input.KeyRingState == 2;
+    if (!certificates) {
+        choice.Removed.push_back(ENCRYPTOR_S_MIME_WARNED);
+        choice.Removed.push_back(ENCRYPTOR_S_MIME);
+    }
+    // The options (or the request's flags) decide while there are no recipients; one recipient's
+    // entry decides by its own flags.
+    const auto wants = [&](bool option, uint32_t flag) {
+        return (input.RecipientCount == 0 && (option || (input.RequestFlags & flag) != 0))
+            || (input.RecipientCount == 1 && (input.FirstRecipientFlags & flag) != 0);
+    };
+    if (certificates && wants(input.SMimeDefault, efSMime))
+        choice.Selected = ENCRYPTOR_S_MIME;
+    else if (wants(input.PGPMime, efPGPMime))
+        choice.Selected = ENCRYPTOR_PGP_MIME;
+    else
+        choice.Selected = ENCRYPTOR_INLINE;
+    choice.Locked = input.RecipientCount > 0;
+    return choice;
+}
+
 uint32_t EncryptionFlagsChosen(const TEncryptionChoice& choice)
 {
     uint32_t flags = (choice.Encrypt ? efEncrypt : 0u) | (choice.Sign ? efSign : 0u);

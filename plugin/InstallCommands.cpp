@@ -41,3 +41,8 @@ bool TConfigurationDialogs::AskYes(const std::string& text)
 {
     return configuration_.ShowMessage(text, TMessageKind::QuestionNoDefault);
 }
+
+void TConfigurationDialogs::EditConfiguration()
+{
+    configuration_.EditConfiguration();
+}

@@ -20,6 +20,7 @@ public:
     void Information(const std::string& text) override;
     void Error(const std::string& text) override;
     bool AskYes(const std::string& text) override;
+    void EditConfiguration() override;
 
 private:
     TConfiguration& configuration_;

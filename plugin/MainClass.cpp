@@ -1,6 +1,7 @@
 // The main object: its life, the plug-in window and the start-up around it, the hidden window's
 // procedure with the mail client's messages and the timers, and the shut-down.
 #include "plugin/MainClass.h"
+#include "plugin/ReaderData.h"
 
 #include "framework/Application.h"
 #include "plugin/ConvertFile.h"
@@ -140,12 +141,6 @@ bool TMainClass::ShowMessage(const std::string& text, TMessageKind kind)
     return false;
 }
 
-bool TMainClass::ShowKeyMenuForText(HWND, const std::string&)
-{
-    // The key menu belongs to the plug-in's menu commands, which this build does not have.
-    return false;
-}
-
 void TMainClass::OpenHtmlPage(const std::string& url)
 {
     RunDialogRequest([&] { TConfiguration::OpenHtmlPage(url); });
@@ -164,6 +159,21 @@ void TMainClass::ShowManual(const std::string& topic)
 void TMainClass::ShowTopic(HWND, int context)
 {
     RunDialogRequest([&] { HelpHandler().ShowTopic(context); });
+}
+
+std::string TMainClass::HelpPopupText(int index)
+{
+    return HelpHandler().GetPopupText(index);
+}
+
+std::string TMainClass::HelpPopupTextByName(const std::string& id)
+{
+    return HelpHandler().GetPopupTextByName(id);
+}
+
+int TMainClass::HelpPopupHeight(int index)
+{
+    return HelpHandler().GetPopupNumber(index);
 }
 
 void TMainClass::RunDialogRequest(const std::function<void()>& request)
@@ -225,6 +235,12 @@ LRESULT TMainClass::HandleHiddenMessage(HWND window, UINT message, WPARAM wParam
         HostShutdown(true);
         if (window == pluginWindow_)
             pluginWindow_ = nullptr;
+        return 0;
+    case WM_TCARD:
+        HelpHandler().SetTCardValue(static_cast<int>(wParam));
+        return 0;
+    case WM_HELP:
+        ShowMenuItemHelp(pluginWindow_, reinterpret_cast<const HELPINFO*>(lParam));
         return 0;
     case WM_COMMAND:
         HandleCommand(wParam, lParam);
@@ -298,8 +314,7 @@ void TMainClass::HandleTimer(UINT_PTR id)
         return;
     case TIMER_SIGNATURE_NOTE:
         KillTimer(pluginWindow_, TIMER_SIGNATURE_NOTE);
-        if (decryptRoad_)
-            decryptHost_->ShowSignatureResult(decryptRoad_->SignatureResult());
+        ShowSignatureResult();
         return;
     case TIMER_CLOCK:
         clock_.Tick();
@@ -372,7 +387,10 @@ LRESULT TMainClass::HostShutdown(bool windowDestroyed)
         shuttingDown_ = true;
         return 0;
     }
-    if (!CloseReaderWindows() || !CloseEditorWindows())
+    closingWindows_ = true;
+    const bool closed = CloseReaderWindows() && CloseEditorWindows();
+    closingWindows_ = false;
+    if (!closed)
         return HostApi::HOST_HANDLED;
     if (shuttingDown_)
         return 0;
@@ -408,13 +426,13 @@ void TMainClass::WindowCreated(HWND window)
     if (shuttingDown_ || !frame_)
         return;
     if (ClassIs(window, HostApi::CLASS_READER))
-        subclassed_.Subclass(window, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassReader(window);
     else if (ClassIs(window, HostApi::CLASS_EDITOR))
         SubclassEditor(window);
     else if (ClassIs(window, HostApi::CLASS_TEXT_EDIT))
         SubclassTextEditParent(window);
     else if (HWND reader = MdiReaderOf(window))
-        subclassed_.Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassReader(reader);
 }
 
 void TMainClass::WindowDestroyed(HWND window)
@@ -426,8 +444,12 @@ void TMainClass::WindowDestroyed(HWND window)
     // then is done here.
     if (subclassed_.IsSubclassed(window, &TMainClass::EncryptionDialogProc))
         EncryptionDialogClosed(window);
+    if (subclassed_.IsSubclassed(window, &TMainClass::IdentityDialogProc))
+        IdentityDialogClosed(window);
     if (EditorDataOf(window))
         ReleaseEditor(window);
+    if (ReaderDataOf(window))
+        ReleaseReader(window);
     subclassed_.Restore(window);
 }
 
@@ -443,8 +465,10 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->AddMenus(reinterpret_cast<HMENU>(sent->wParam));
             else if (sent->message == WM_SHOWWINDOW && sent->wParam && sent->lParam == 0)
                 self->WindowShown(sent->hwnd);
-            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_)
+            else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_) {
+                self->StatusTextChanged(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
                 self->clock_.Place();
+            }
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
             else if (sent->message == WM_COMMAND)
@@ -462,8 +486,11 @@ LRESULT CALLBACK TMainClass::GetMsgHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && wParam == PM_REMOVE && self) {
         GuardedVoid("GetMsgHook", [&] {
             auto* msg = reinterpret_cast<MSG*>(lParam);
-            // A message the plug-in took is swallowed: the mail client gets nothing in its place.
-            if (self->PostedMessageTaken(*msg))
+            // The help window sees its keys first (Tab between its panes, Escape); a message the
+            // plug-in took is swallowed: the mail client gets nothing in its place.
+            if (TZAVEKHelp* help = self->HelpHandlerIfMade(); help && help->PreTranslateMessage(*msg))
+                msg->message = WM_NULL;
+            else if (self->PostedMessageTaken(*msg))
                 msg->message = WM_NULL;
         });
     }
@@ -490,6 +517,14 @@ LRESULT CALLBACK TMainClass::FrameProc(
             // The mail client's frame appears: its user is one of the plug-in's users.
             if (message == WM_SHOWWINDOW && wParam && !self->shuttingDown_)
                 self->RegisterUser();
+            if (message == WM_HELP && self->ShowMenuItemHelp(*reinterpret_cast<const HELPINFO*>(lParam)))
+                return TRUE;
+            // The mail client comes back to the front: the signer of the last message is shown again.
+            // (A request shows its own result when it ends.)
+            if (message == WM_NCACTIVATE && wParam && !self->shuttingDown_ && !self->busy_.InRequest()
+                && !self->signatureNote_.Shown()
+                && self->decryptRoad_ && !self->decryptRoad_->SignatureResult().StatusText.empty())
+                self->ShowSignatureResult();
             if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
                 self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
             return DefSubclassProc(window, message, wParam, lParam);
@@ -545,13 +580,15 @@ TDecryptRoad& TMainClass::DecryptRoad()
         decryptRoad_.reset();
         if (!pgp.DecryptPassphraseAsk)
             pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
-        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this);
-        decryptHost_->OpenMessageTree = [this](const std::string& text, const TDecodeCallback& decode) {
-            ShowMessageTree(text, decode);
+        decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this, signatureNote_);
+        decryptHost_->OnKeysImported = [this](const TKeyIDData& keys) { OfferAutoListEntries(keys); };
+        decryptHost_->OpenMessageTree = [this](const std::string& text) {
+            ::ShowMessageTree(*this, text, MessageTreeSettings());
         };
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }
     decryptHost_->Owner = ownerWindow_;
+    decryptHost_->StatusBar = statusBar_;
     return *decryptRoad_;
 }
 
@@ -571,6 +608,8 @@ void TMainClass::MdiChildActivated(HWND child)
     if (host.ActiveFolderManager(child) || host.ActiveFolderWindow(child) || host.ActiveEditorWindow(child)
         || host.ActiveReaderWindow(child))
         ClearDecodeState();
+    if (host.ActiveReaderWindow(child))
+        UpdateReaderIcon(child);
 }
 
 void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
@@ -591,6 +630,18 @@ void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
     GetClassNameA(target, className, sizeof className);
     const TDecodeFollowUp followUp
         = ApplyHostCommand(decodeContext_, command, className, host.GetShowObjects(), host.HostBuild());
+    if (followUp == TDecodeFollowUp::RefreshReader || followUp == TDecodeFollowUp::UpdateReaderIcon) {
+        HWND reader = host.ActiveReaderWindow(active);
+        TReaderData* record = ReaderDataOf(reader);
+        // A refreshed reader shows its message anew: the signature icon of the old view goes.
+        if (record && followUp == TDecodeFollowUp::RefreshReader) {
+            record->SignatureIcon = nullptr;
+            record->Decoded = false;
+        }
+        UpdateReaderIcon(reader);
+    } else if (followUp == TDecodeFollowUp::DecryptCurrentMessage) {
+        PostMessageA(frame_, WM_COMMAND, HostWindowRules::ITEM_DECRYPT_MESSAGE, 0);
+    }
     if (followUp == TDecodeFollowUp::SendCtrlH) {
         keybd_event(VK_CONTROL, 0, 0, 0);
         keybd_event('H', 0, 0, 0);

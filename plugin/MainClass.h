@@ -10,11 +10,12 @@
 #include "plugin/DecodeContext.h"
 #include "plugin/PluginCommands.h"
 #include "plugin/PluginMenus.h"
+#include "plugin/SignatureNote.h"
 #include "plugin/StatusClock.h"
 #include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
-#include "mime/MimeMsgTree.h"
 #include "ui/dialogs/DialogMainObject.h"
+#include "ui/dialogs/MsgTreeDialog.h"
 
 #include <windows.h>
 
@@ -66,9 +67,7 @@ public:
     void WipeFile(const std::string& fileName);
     void SyncTime(bool show);
     // The configuration dialog; restarts the mail client when the user accepts that for a toolbar change.
-    void EditConfiguration();
-    // The parts of a message in the message-tree dialog, its protected parts decoded with decode.
-    void ShowMessageTree(const std::string& messageText, const TDecodeCallback& decode);
+    void EditConfiguration() override;
     // Forgets what the mail client's commands said about the next decode (a mail window became
     // active); a host setting a decode switched off is given back.
     void ClearDecodeState();
@@ -90,6 +89,9 @@ public:
     void ShowPGPHelp(const std::string& topic) override;
     void ShowManual(const std::string& topic) override;
     void ShowTopic(HWND window, int context) override;
+    std::string HelpPopupText(int index) override;
+    std::string HelpPopupTextByName(const std::string& id) override;
+    int HelpPopupHeight(int index) override;
 
     // In the plug-in's own message dialog once the language texts exist.
     bool ShowMessage(const std::string& text, TMessageKind kind) override;
@@ -106,6 +108,8 @@ private:
     LRESULT HandleHiddenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(WPARAM wParam, LPARAM lParam);
     void RunPluginCommand(const TPluginCommand& command);
+    // Keys that came into the key ring, offered for the recipient list (a yes opens its dialog).
+    void OfferAutoListEntries(const TKeyIDData& keys);
     void HandleTimer(UINT_PTR id);
     HWND HostReady();
     void StartHostAdditions();
@@ -120,8 +124,12 @@ private:
     TPluginMenuState MenuState() const;
     // The frame's messages about commands and menus; true when handled (result set).
     bool HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // F1 on a plug-in menu item: the menu closes and its help page shows; false for other items.
+    bool ShowMenuItemHelp(HWND window, const HELPINFO* info);
     bool IsPluginMenuItem(UINT id) const;
     void ShowMenuHint(UINT item, UINT flags, HMENU menu);
+    // F1 on an item of the plug-in's menus; false for any other help request.
+    bool ShowMenuItemHelp(const HELPINFO& help);
     void ShowEncryptPopup();
     void ShowAutoListPopup();
     // The titles of the mail client's address books, in the order the auto-list reads them.
@@ -135,6 +143,10 @@ private:
     bool PostedMessageTaken(const MSG& msg);
     // A window of this thread was shown (not by its parent).
     void WindowShown(HWND window);
+    // The mail client's dialogs the plug-in knows by the beginning of their title.
+    void HandleTitledDialog(HWND dialog, const std::string& title);
+    static LRESULT CALLBACK IdentityDialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void IdentityDialogClosed(HWND dialog);
     // The PGP passphrase dialog while the watchdog runs: remembered, its field watched for typing.
     void WatchPassphraseDialog(HWND dialog);
     static LRESULT CALLBACK PassphraseFieldProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -153,6 +165,8 @@ private:
     LRESULT EditorPageSend(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
     // The editor's encryption dialog (encryption dialog unit), working on the active editor's record.
     void SubclassEncryptionDialog(HWND dialog);
+    // The encryptors offered in the dialog (or the editor's encryption page) and the one selected.
+    void ApplyEncryptorChoice(HWND dialog, const TEditorData& record);
     static LRESULT CALLBACK EncryptionDialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void EncryptionDialogCommand(HWND dialog, WPARAM wParam);
     void EncryptionDialogClosed(HWND dialog);
@@ -164,6 +178,28 @@ private:
     bool DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block, std::string& output,
         TSignatureData& signature);
     void ShowSignatureNote(const TSignatureData& signature);
+
+    // The mail client's readers (readers unit): record and procedure, the decoded message put into
+    // the reader's editor control, its signature icon, the key popup over message text and the
+    // signature note.
+    void SubclassReader(HWND reader);
+    void ReleaseReader(HWND reader);
+    // A message posted to a reader's or the status bar's windows; true when the plug-in took it.
+    bool ReaderMessageTaken(const MSG& msg);
+    void PutBackIntoReader(HWND control);
+    void UpdateReaderIcon(HWND reader);
+    // The key popup for the key id of a text; false when the text holds none.
+    bool ShowKeyPopup(const std::string& keyText);
+    // The key id on the line under the caret (or the mouse) of the window's editor control.
+    bool ShowKeyPopupInEditor(HWND window, bool underMouse);
+    void ShowSignatureResult();
+    // The message tree of the protected text in a reader's raw view; information text 417 when it
+    // holds none. The word wrap the switch to the raw view turned off comes back.
+    void ShowReaderMessageTree(HWND reader);
+    void SaveWordWrap();
+    TMsgTreeSettings MessageTreeSettings();
+    // The host wrote its status line over the signature note.
+    void StatusTextChanged(HWND panel, const char* text);
 
     // What the hooks tell about the mail client's windows.
     void WindowCreated(HWND window);
@@ -191,6 +227,13 @@ private:
     bool noParent_ = false;
     bool newInterface_ = false;
     bool sendInProgress_ = false;
+    // The shut-down closes the readers and editors the plug-in handles.
+    bool closingWindows_ = false;
+    // The identity chosen in the mail client's identity dialog; empty: none or the current one.
+    std::string chosenIdentity_;
+    // The mail client's word wrap while the plug-in switched it off for the raw view.
+    bool wordWrapSaved_ = false;
+    bool savedWordWrap_ = false;
     // The editor's page saw the send command: the next BeforeSend is about that send.
     bool sendArmed_ = false;
     // The editor whose encryption dialog is open.
@@ -206,6 +249,9 @@ private:
     TSubclassRegistry subclassed_;
     TPluginMenus menus_;
     TStatusClock clock_;
+    TSignatureNote signatureNote_;
+    // The key id text of the key popup now open.
+    std::string keyMenuText_;
     bool menuHintShown_ = false;
     std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
     TDecodeContext decodeContext_;

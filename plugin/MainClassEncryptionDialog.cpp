@@ -3,6 +3,7 @@
 // user ticked is kept in the editor's record when it closes.
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
+#include "plugin/AddressBooks.h"
 #include "plugin/EncryptionDialogRules.h"
 #include "plugin/MainClass.h"
 
@@ -38,6 +39,27 @@ void Check(HWND dialog, int id, bool on)
 {
     CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
 }
+
+// The encryptor list as the plug-in offers it; with the recipients' method fixed it is locked.
+void ApplyEncryptorList(HWND dialog, const TEncryptorChoice& choice)
+{
+    HWND combo = GetDlgItem(dialog, ENCRYPTOR_COMBO);
+    if (!combo)
+        return;
+    for (const std::string& name : choice.Removed) {
+        const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+            reinterpret_cast<LPARAM>(name.c_str()));
+        if (index != CB_ERR)
+            SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    }
+    const LRESULT selected = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+        reinterpret_cast<LPARAM>(choice.Selected.c_str()));
+    if (selected != CB_ERR)
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    EnableWindow(combo, !choice.Locked);
+    if (HWND focus = choice.Locked ? GetDlgItem(dialog, IDOK) : combo)
+        SetFocus(focus);
+}
 } // namespace
 
 void TMainClass::SubclassEncryptionDialog(HWND dialog)
@@ -58,9 +80,24 @@ void TMainClass::SubclassEncryptionDialog(HWND dialog)
         record->SendState, recipients.GetCount() > 0, recipients.CombinedFlags(), values.FullAutoSigned);
     Check(dialog, ENCRYPT_CHECK_BOX, boxes.Encrypt);
     Check(dialog, SIGN_CHECK_BOX, boxes.Sign);
+    ApplyEncryptorChoice(dialog, *record);
     // The send was decided before the dialog opened: it only confirms.
     if ((values.FullAuto && record->SendState > ssListMixed) || record->SendState > ssList)
         PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
+void TMainClass::ApplyEncryptorChoice(HWND dialog, const TEditorData& record)
+{
+    const TOptionValues& values = Values();
+    TRecipientsData& recipients = EncryptRoad().Recipients();
+    TEncryptorInput encryptors;
+    encryptors.RecipientCount = recipients.GetCount();
+    encryptors.FirstRecipientFlags = recipients.GetCount() > 0 ? recipients.GetFlags(0) : 0;
+    encryptors.RequestFlags = record.Flags;
+    encryptors.PGPMime = values.PGPMime;
+    encryptors.SMimeDefault = values.SMimeDefault;
+    encryptors.KeyRingState = KeyRingState();
+    ApplyEncryptorList(dialog, ChooseEncryptor(encryptors));
 }
 
 LRESULT CALLBACK TMainClass::EncryptionDialogProc(
@@ -124,4 +161,9 @@ void TMainClass::EncryptionDialogClosed(HWND dialog)
             SetSMimeDefault(choice.Encryptor.find("S/MIME") != std::string::npos);
     }
     record->AddressBooks.reset();
+    // An encryptor of the "***" kind sends to names the address books resolve.
+    if (record->SendState > ssCancelled && SelectedEncryptor(dialog).rfind(ATTACHMENT_ENCRYPTOR_MARK, 0) == 0) {
+        record->AddressBooks
+            = CollectHostAddressBooks(PMInterface().GetAddressBookFolders(), PMInterface().GetAddressBookSettings());
+    }
 }

@@ -8,6 +8,8 @@
 #include "foundation/WindowUtils.h"
 #include "plugin/AddressBooks.h"
 #include "plugin/RecipientsData.h"
+#include "foundation/StrUtilWin.h"
+#include "ui/dialogs/MessageDialogs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,7 +26,18 @@ constexpr UINT CLOCK_PERIOD_MS = 1000;
 constexpr uint16_t TEXT_PASSPHRASE_PROMPT = 303; // + 304
 constexpr uint16_t TEXT_PASSPHRASE_PROMPT_END = 304;
 constexpr uint16_t TEXT_CHOOSE_MAIL_FOLDER = 329;
+constexpr uint16_t TEXT_ENCRYPTOR_LABEL = 5;
 constexpr const char* PGP_UI_LIBRARY = "PGPsdkUI.dll";
+// The mail client's texts that begin the titles of its dialogs the plug-in handles.
+constexpr UINT HOST_TEXT_IDENTITY_DIALOG = 64;
+constexpr UINT HOST_TEXT_SIGNATURE_DIALOG = 60;
+constexpr UINT HOST_TEXT_CLOSED_DIALOG = 4;
+constexpr UINT HOST_TEXT_SEND_DIALOG = 56;
+constexpr UINT HOST_TEXT_SEND_QUESTION = 40;
+constexpr UINT HOST_TEXT_SEND_NOTE = 2;
+constexpr UINT HOST_TEXT_SEND_WARNING = 3;
+constexpr UINT HOST_TEXT_CLOSE_QUESTION = 48;
+constexpr int DIALOG_BUTTON_6 = 6;
 
 bool BeginsWith(const char* text, const char* prefix)
 {
@@ -174,6 +187,7 @@ void TMainClass::RemoveHostAdditions()
     if (pluginWindow_ && IsWindow(pluginWindow_))
         KillTimer(pluginWindow_, TIMER_CLOCK);
     clock_.Detach();
+    signatureNote_.Remove();
     GuardedVoid("RemoveButtons", [this] { PMInterface().RemoveButtons(); });
     if (menus_.Built()) {
         HMENU bar = frame_ && IsWindow(frame_) ? GetMenu(frame_) : nullptr;
@@ -193,6 +207,23 @@ void TMainClass::RemoveHostAdditions()
     }
 }
 
+bool TMainClass::ShowMenuItemHelp(HWND window, const HELPINFO* info)
+{
+    // F1 on one of the plug-in's menu items (submenus have no id of their own).
+    constexpr int FIRST_PLUGIN_ITEM = 16385;
+    constexpr int HELP_TOPIC_MENU = 31;
+    constexpr int HELP_TOPIC_AUTO_LIST = 32;
+    if (!info || info->iContextType != HELPINFO_MENUITEM || info->iCtrlId < FIRST_PLUGIN_ITEM
+        || !IsPluginMenuItem(static_cast<UINT>(info->iCtrlId)))
+        return false;
+    if (window)
+        SendMessageA(window, WM_CANCELMODE, 0, 0);
+    // The recipient-list and address-book items have a page of their own.
+    const bool autoList = info->iCtrlId > 0x5FFF;
+    ShowTopic(autoList ? pluginWindow_ : window, autoList ? HELP_TOPIC_AUTO_LIST : HELP_TOPIC_MENU);
+    return true;
+}
+
 bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     result = 0;
@@ -209,6 +240,8 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             GuardedVoid("RunPluginCommand", [&] { RunPluginCommand(command); });
         return true;
     }
+    case WM_HELP:
+        return ShowMenuItemHelp(frame_, reinterpret_cast<const HELPINFO*>(lParam));
     case WM_INITMENUPOPUP: {
         HMENU menu = reinterpret_cast<HMENU>(wParam);
         if (menu == menus_.PluginMenu()) {
@@ -219,6 +252,8 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
             if (state.AutoPush) {
                 AutoList().LoadFile();
                 state.ListEmpty = AutoList().GetCount() == 0;
+                const TKeyIDData& pairs = EncryptRoad().NewPairs();
+                state.HasNewPairs = pairs.Count > 0 || !pairs.UserText.empty();
                 state.AddressBooks = AddressBookTitles();
             }
             menus_.RebuildAutoListMenu([this](uint16_t id) { return Text(id); }, state);
@@ -304,6 +339,21 @@ void TMainClass::ShowMenuHint(UINT item, UINT flags, HMENU menu)
     menuHintShown_ = true;
 }
 
+bool TMainClass::ShowMenuItemHelp(const HELPINFO& help)
+{
+    constexpr int FIRST_PLUGIN_ITEM = 16385;
+    constexpr int FIRST_AUTO_LIST_ITEM = 0x6000;
+    constexpr int TOPIC_MENU = 31;
+    constexpr int TOPIC_AUTO_LIST_MENU = 32;
+    if (help.iContextType != HELPINFO_MENUITEM || help.iCtrlId < FIRST_PLUGIN_ITEM || !menus_.Built()
+        || !IsPluginMenuItem(static_cast<UINT>(help.iCtrlId)))
+        return false;
+    SendMessageA(frame_, WM_CANCELMODE, 0, 0);
+    const bool autoList = help.iCtrlId >= FIRST_AUTO_LIST_ITEM;
+    ShowTopic(autoList ? pluginWindow_ : frame_, autoList ? TOPIC_AUTO_LIST_MENU : TOPIC_MENU);
+    return true;
+}
+
 void TMainClass::ShowEncryptPopup()
 {
     HMENU popup = TPluginMenus::BuildEncryptPopup([this](uint16_t id) { return Text(id); }, MenuState());
@@ -350,8 +400,10 @@ LRESULT CALLBACK TMainClass::TextEditParentProc(
                 const char* link = reinterpret_cast<const char*>(lParam);
                 const size_t prefix = std::strlen(LINK_PREFIX);
                 if (strnlen(link, LINK_TEXT_LIMIT) >= prefix && std::strncmp(link, LINK_PREFIX, prefix) == 0) {
-                    // Our own link in a message: decrypt or show that message.
+                    // Our own link in a message: show that message's parts, from the raw view the
+                    // mail client shows without a decode.
                     self->PMInterface().PostHostCommand(ITEM_DECRYPT_MESSAGE);
+                    self->decodeContext_.DecodingSuppressed = true;
                     return 1;
                 }
             }
@@ -385,6 +437,11 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
                 self->clock_.Place();
                 return result;
             }
+            case WM_NOTIFY:
+                // The note's tooltip went away: the signer comes back once its time is up.
+                if (const UINT delay = lParam ? self->signatureNote_.PopDelay(*reinterpret_cast<const NMHDR*>(lParam)) : 0)
+                    SetTimer(self->pluginWindow_, TIMER_SIGNATURE_NOTE, delay, nullptr);
+                break;
             case WM_LBUTTONDBLCLK: {
                 const POINT at = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
                 if (self->clock_.Contains(at)) {
@@ -404,6 +461,8 @@ bool TMainClass::PostedMessageTaken(const MSG& msg)
 {
     if (shuttingDown_ || !frame_)
         return false;
+    if (ReaderMessageTaken(msg))
+        return true;
     // Asked only for the few messages that need it: the hook sees every posted message.
     const auto inMailWindow = [&] { return mdiClient_ && msg.hwnd && IsInActiveMDIChild(mdiClient_, msg.hwnd); };
     const auto ctrl = [] { return GetKeyState(VK_CONTROL) < 0; };
@@ -458,9 +517,14 @@ void TMainClass::WindowShown(HWND window)
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
     const bool dialog = std::strcmp(className, "#32770") == 0;
-    // Child dialogs are pages of the mail client's own windows; the roads look after those.
-    if (dialog && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+    // Child dialogs are pages of the mail client's own windows; the roads look after those, but for
+    // an editor's encryption page, whose encryptor list the plug-in sets as in the dialog.
+    if (dialog && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+        const TEditorData* record = EditorDataOf(PMInterface().ActiveEditorWindow(nullptr));
+        if (record && ChildWithCaption(window, Text(TEXT_ENCRYPTOR_LABEL)))
+            ApplyEncryptorChoice(window, *record);
         return;
+    }
     if (BeginsWith(className, "PGP") || (dialog && BeginsWith(title, "PGP")) || IsOwnModuleWindow(window)) {
         if (watchdog_.Running())
             WatchPassphraseDialog(window);
@@ -474,7 +538,71 @@ void TMainClass::WindowShown(HWND window)
     if ((desktopOwned && ChildWithCaption(window, Text(TEXT_CHOOSE_MAIL_FOLDER)))
         || (owner && owner == pluginWindow_))
         PlaceInViewOfOwner(window);
+    else
+        HandleTitledDialog(window, title);
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void TMainClass::HandleTitledDialog(HWND dialog, const std::string& title)
+{
+    const TPMInterface& host = PMInterface();
+    const auto titled = [&](UINT text) { return CaptionBeginsWith(title, host.GetHostString(text)); };
+    const auto clickAway = [dialog] {
+        for (const int button : { IDOK, DIALOG_BUTTON_6 })
+            if (HWND control = GetDlgItem(dialog, button))
+                PostMessageA(control, BM_CLICK, 0, 0);
+    };
+    if (titled(HOST_TEXT_IDENTITY_DIALOG)) {
+        chosenIdentity_.clear();
+        subclassed_.Subclass(dialog, &TMainClass::IdentityDialogProc, reinterpret_cast<DWORD_PTR>(this));
+    } else if (titled(HOST_TEXT_SIGNATURE_DIALOG) && decodeContext_.SignaturePopup) {
+        // The plug-in shows the signer itself.
+        decodeContext_.SignaturePopup = false;
+    } else if (titled(HOST_TEXT_CLOSED_DIALOG) || (sendInProgress_ && titled(HOST_TEXT_SEND_DIALOG))) {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    } else if ((sendInProgress_
+                   && (titled(HOST_TEXT_SEND_QUESTION) || titled(HOST_TEXT_SEND_NOTE) || titled(HOST_TEXT_SEND_WARNING)))
+        || (closingWindows_ && titled(HOST_TEXT_CLOSE_QUESTION))) {
+        // A question the plug-in's own send or shut-down answers for the user.
+        clickAway();
+    }
+}
+
+LRESULT CALLBACK TMainClass::IdentityDialogProc(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return GuardedOr(
+        "IdentityDialogProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
+        [&]() -> LRESULT {
+            auto* self = reinterpret_cast<TMainClass*>(data);
+            HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+            if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && edit) {
+                // OK chooses the identity for the plug-in's restart: the mail client keeps its own.
+                if (LOWORD(wParam) == IDOK) {
+                    const std::string chosen = GetWindowTextStr(edit);
+                    self->chosenIdentity_ = lstrcmpiA(chosen.c_str(), self->PMInterface().GetMailUserName().c_str()) == 0
+                        ? std::string()
+                        : chosen;
+                }
+                SetWindowTextA(edit, "");
+                return DefSubclassProc(window, message, MAKEWPARAM(IDCANCEL, HIWORD(wParam)), lParam);
+            }
+            return DefSubclassProc(window, message, wParam, lParam);
+        });
+}
+
+void TMainClass::IdentityDialogClosed(HWND dialog)
+{
+    constexpr uint16_t TEXT_IDENTITY_CHOSEN = 89;
+    constexpr uint32_t BUILD_OWN_IDENTITY_RESTART = 4500;
+    subclassed_.Restore(dialog, &TMainClass::IdentityDialogProc);
+    if (chosenIdentity_.empty())
+        return;
+    const std::string identity = chosenIdentity_;
+    chosenIdentity_.clear();
+    ShowInfo(*this, Text(TEXT_IDENTITY_CHOSEN));
+    if (PMInterface().HostBuild() < BUILD_OWN_IDENTITY_RESTART)
+        RestartMailClient(identity, frame_);
 }
 
 void TMainClass::WatchPassphraseDialog(HWND dialog)

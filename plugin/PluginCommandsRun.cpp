@@ -23,7 +23,9 @@ using namespace PluginCommandRules;
 namespace {
 constexpr uint16_t TEXT_SIGN_IN_FULL_AUTO = 202;
 constexpr uint16_t TEXT_SWITCH_LIST_ON = 203;
+constexpr uint16_t TEXT_ADD_TO_LIST = 277;
 constexpr uint16_t TEXT_PURGED = 280;
+constexpr uint16_t TEXT_KEYS_IMPORTED = 311;
 constexpr uint16_t TEXT_COPY_DESCRIPTION = 302;
 constexpr uint16_t TEXT_SAVE_TITLE = 338;
 constexpr uint16_t TEXT_TO_CLIPBOARD = 340;
@@ -33,6 +35,11 @@ constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_DECRYPT_FOLDER = 421;
 constexpr uint16_t TEXT_DECRYPTED_COUNT = 422;
 constexpr WPARAM CMD_FOLDER_MANAGER_SHOW = 1190;
+constexpr UINT CMD_RAW_VIEW = 153;
+constexpr UINT RERUN_DELAY_MS = 500;
+constexpr uint32_t FIRST_BUILD_WITH_OWN_RAW_STATE = 4000;
+constexpr uint16_t TEXT_SHOW_RAW = 414;
+constexpr uint16_t TEXT_SHOW_RAW_END = 416;
 constexpr WPARAM CMD_FOLDER_MANAGER_REFRESH = 309;
 constexpr const char* NEW_MAIL_PATTERN = "*.CNM";
 } // namespace
@@ -47,6 +54,8 @@ public:
     }
 
     void Run(TPluginAction action, const TPluginCommand& command);
+    // The recipient-list dialog offered for keys that arrived in the key ring.
+    void OfferAutoListEntries(const TKeyIDData& keys);
 
 private:
     std::string Text(uint16_t id) const { return main_.Text(id); }
@@ -76,10 +85,9 @@ private:
     void SwitchAutoListOn(bool fromToolbar);
     void SetAutoListModeBits();
     void AddNewPairs(const std::string& keyText);
+    void SearchKeyServer(const std::string& keyText);
     void PurgeAutoList();
     void OpenListFile();
-    // The recipient-list dialog offered for keys that arrived in the key ring.
-    void OfferAutoListEntries(const TKeyIDData& keys);
     void RemoveDeletedFromAutoList(const TKeyIDData& deleted);
     void UpdateMenuChecks();
 
@@ -94,6 +102,11 @@ void TMainClass::RunPluginCommand(const TPluginCommand& command)
         return;
     // What a command cannot do (a dialog this build lacks, a failed step) is told, not raised.
     RunDialogRequest([&] { TPluginCommandRunner(*this).Run(action, command); });
+}
+
+void TMainClass::OfferAutoListEntries(const TKeyIDData& keys)
+{
+    RunDialogRequest([&] { TPluginCommandRunner(*this).OfferAutoListEntries(keys); });
 }
 
 void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& command)
@@ -193,11 +206,15 @@ void TPluginCommandRunner::Run(TPluginAction action, const TPluginCommand& comma
         return;
     // Without a key under the popup the candidate pairs of the last send are offered.
     case TPluginAction::AddKeyToAutoList:
-        AddNewPairs("");
+        AddNewPairs(main_.keyMenuText_);
         return;
     case TPluginAction::SearchKeyServer:
+        SearchKeyServer(main_.keyMenuText_);
+        return;
     case TPluginAction::CopyKeyID:
-        throw ENotAvailable("The key popup");
+        if (!main_.keyMenuText_.empty())
+            PutClipboardData(main_.keyMenuText_, cfText, Owner());
+        return;
     case TPluginAction::AutoListOn:
     case TPluginAction::None:
         return;
@@ -329,9 +346,28 @@ void TPluginCommandRunner::DecryptMessage()
         host.PostHostCommand(CMD_FOLDER_MANAGER_SHOW);
         return;
     }
-    // The parts of a reader's message are shown in the message-tree dialog.
-    if (host.ActiveReaderWindow(nullptr))
-        dialogs_->ShowMessageTree();
+    HWND reader = host.ActiveReaderWindow(nullptr);
+    if (!reader)
+        return;
+    // The raw view holds the message as it came: its protected text goes into the message tree.
+    if (host.IsReaderRaw(reader)) {
+        main_.ShowReaderMessageTree(reader);
+        return;
+    }
+    if (!main_.decodeContext_.ShowAsTreePending && !Ask(Text(TEXT_SHOW_RAW) + Text(TEXT_SHOW_RAW_END))) {
+        SetFocus(reader);
+        return;
+    }
+    // The formatted view is switched to the raw one; timer 3 runs this command again there.
+    const bool olderHost = host.HostBuild() < FIRST_BUILD_WITH_OWN_RAW_STATE;
+    HWND frame = host.GetHostWindow(HostApi::HOST_WINDOW_FRAME);
+    if (olderHost && frame)
+        CheckMenuItem(GetMenu(frame), CMD_RAW_VIEW, MF_BYCOMMAND | MF_CHECKED);
+    main_.SaveWordWrap();
+    host.PostHostCommand(CMD_RAW_VIEW);
+    SetTimer(main_.pluginWindow_, TMainClass::TIMER_RERUN_COMMAND, RERUN_DELAY_MS, nullptr);
+    if (olderHost)
+        main_.decodeContext_.DecodingSuppressed = true;
 }
 
 void TPluginCommandRunner::FolderViewer()
@@ -440,13 +476,23 @@ void TPluginCommandRunner::SetAutoListModeBits()
 void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
 {
     SetAutoListModeBits();
-    TKeyIDData& candidate = main_.EncryptRoad().Send().AutoListCandidate;
+    TKeyIDData& candidate = main_.EncryptRoad().NewPairs();
     TKeyIDData pairs;
     pairs.KeyIDText = keyText;
     pairs.Count = keyText.empty() ? 0 : 1;
     if (dialogs_->AddEntriesToAutoList(keyText.empty() ? candidate : pairs, main_.KeyRingState() == 2)
         && keyText.empty())
         candidate = TKeyIDData();
+}
+
+void TPluginCommandRunner::SearchKeyServer(const std::string& keyText)
+{
+    if (keyText.empty())
+        return;
+    TKeyIDData found;
+    Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
+    if (AutoListOn())
+        OfferAutoListEntries(found);
 }
 
 void TPluginCommandRunner::PurgeAutoList()
@@ -478,6 +524,11 @@ void TPluginCommandRunner::OfferAutoListEntries(const TKeyIDData& keys)
 {
     if (keys.Count <= 0)
         return;
+    if (!Ask(Text(TEXT_ADD_TO_LIST) + "\r\n\r\n" + keys.UserText)) {
+        if (keys.Count > 0)
+            Inform(std::to_string(keys.Count) + Text(TEXT_KEYS_IMPORTED));
+        return;
+    }
     SetAutoListModeBits();
     dialogs_->AddEntriesToAutoList(keys, main_.KeyRingState() == 2);
 }

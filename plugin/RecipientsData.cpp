@@ -70,6 +70,24 @@ TChooserAnswer ChooserAnswerFromModalResult(int modalResult)
     return modalResult == 1 || modalResult == 6 ? TChooserAnswer::Ok : TChooserAnswer::Cancelled;
 }
 
+TChooserAnswer TRememberingChooser::Choose(
+    const TAutoList& candidates, const std::string& recipient, int chooseMode, int& chosen)
+{
+    for (const auto& [who, keyID] : chosen_) {
+        if (CompareRecipients(who, recipient) != 0)
+            continue;
+        for (int i = 0; i < candidates.GetCount(); ++i)
+            if (LowerAscii(candidates.GetKeyId(i)) == LowerAscii(keyID)) {
+                chosen = i;
+                return TChooserAnswer::Ok;
+            }
+    }
+    const TChooserAnswer answer = inner_->Choose(candidates, recipient, chooseMode, chosen);
+    if (answer == TChooserAnswer::Ok && chosen >= 0 && chosen < candidates.GetCount())
+        chosen_.emplace_back(recipient, candidates.GetKeyId(chosen));
+    return answer;
+}
+
 // ---- TALInterface --------------------------------------------------------------------------------
 
 TALInterface::TALInterface(const std::string& fileName)

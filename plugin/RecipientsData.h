@@ -9,6 +9,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The PGP interface's key list as the recipient list uses it.
 class IAutoListKeySource {
@@ -43,6 +45,25 @@ public:
     {
         return TChooserAnswer::Unavailable;
     }
+};
+
+// Answers a recipient asked about before with the key chosen then, so that the second resolution
+// of one send does not ask the user again; anything new goes to the inner chooser.
+class TRememberingChooser : public IRecipientChooser {
+public:
+    explicit TRememberingChooser(IRecipientChooser& inner)
+        : inner_(&inner)
+    {
+    }
+    void SetInner(IRecipientChooser& inner) { inner_ = &inner; }
+    // A new send asks afresh.
+    void Forget() { chosen_.clear(); }
+    TChooserAnswer Choose(
+        const TAutoList& candidates, const std::string& recipient, int chooseMode, int& chosen) override;
+
+private:
+    IRecipientChooser* inner_;
+    std::vector<std::pair<std::string, std::string>> chosen_; // recipient, key id
 };
 
 class TALInterface : public TAutoList {

@@ -191,6 +191,11 @@ std::string TTERInterface::GetLineUnderMouse(HWND editor)
     return GetLine(int(line));
 }
 
+std::string TTERInterface::GetLineAtCaret(HWND editor)
+{
+    return Use(editor) ? GetLine(-1) : std::string();
+}
+
 // ---- Text in
 
 bool TTERInterface::ClearEditor(HWND editor)

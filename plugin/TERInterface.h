@@ -49,6 +49,7 @@ public:
     // line -1: the caret's line. Trailing characters below 33 are removed.
     std::string GetLine(int line);
     std::string GetLineUnderMouse(HWND editor);
+    std::string GetLineAtCaret(HWND editor);
     // The protected text of the selection (the whole text without one) and its section kind; kind 0,
     // and certificates and S/MIME (4, 8-10) unless signed texts are accepted, give empty text.
     uint32_t GetEditorPgpText(HWND editor, TMimeMsgTree& tree, std::string& text, bool acceptSigned);

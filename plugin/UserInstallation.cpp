@@ -25,6 +25,7 @@ constexpr uint16_t TEXT_LINK_UNINSTALL = 95;
 constexpr uint16_t TEXT_LINK_SETUP = 96;
 constexpr uint16_t TEXT_LINK_REMOVE = 97;
 constexpr uint16_t TEXT_SET_UP = 128;
+constexpr uint16_t TEXT_NO_START_MENU_LINKS = 199;
 constexpr uint16_t TEXT_COPY_FAILED = 129;
 constexpr uint16_t TEXT_REMOVED = 130;
 constexpr uint16_t TEXT_NOT_SET_UP = 131;
@@ -179,6 +180,7 @@ std::string TUserInstallation::LanguageFile(const std::string& prefix, const std
 
 int TUserInstallation::UserSetup(const std::string& argument)
 {
+    bool linksMade = true;
     {
         TSessionUserScope asUser;
         const int installed = options_.Values().VersionNo;
@@ -186,14 +188,21 @@ int TUserInstallation::UserSetup(const std::string& argument)
             RemoveEarlierVersion();
         options_.SetVersionNo(site_.ProductVersion);
         RemoveStartMenuFolder(EARLIER_START_MENU_FOLDER, true);
-        if (!argument.empty())
-            CreateStartMenuLinks(START_MENU_FOLDER, EndsWithText(argument, "AllUsers"));
+        if (!argument.empty() && !CreateStartMenuLinks(START_MENU_FOLDER, EndsWithText(argument, "AllUsers"))) {
+            linksMade = false;
+            dialogs_.Error(Text(TEXT_NO_START_MENU_LINKS));
+        }
     }
     const TInstallResult result = InstallForUser(site_.ResourcesFolder, site_.MailFolder);
+    // A new user chooses the first settings before being told the set-up is done.
+    if (result == Installed && site_.NewOptionsFile) {
+        TSessionUserScope asUser;
+        dialogs_.EditConfiguration();
+    }
     ReportInstallResult(result, site_.MailFolder, site_.MailUser);
     // The administrator's own mail user only sets up others; its options file is kept all the same,
     // since it may hold settings of a real user who is known by that name.
-    return result == Installed ? -1 : 0;
+    return result == Installed && linksMade ? -1 : 0;
 }
 
 void TUserInstallation::ReportInstallResult(TInstallResult result, const std::string& folder, const std::string& shownName)

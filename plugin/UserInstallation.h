@@ -32,6 +32,8 @@ public:
     virtual void Error(const std::string& text) = 0;
     // A question whose default answer is no; true for yes.
     virtual bool AskYes(const std::string& text) = 0;
+    // The configuration dialog, for a new user's first settings.
+    virtual void EditConfiguration() = 0;
 };
 
 class TUserInstallation {
@@ -46,7 +48,8 @@ public:
 
     TUserInstallation(const TInstallSite& site, TOptions& options, const TZAVEKStringList& texts, IInstallDialogs& dialogs);
 
-    // -1 installed, 0 otherwise. An argument ending in "AllUsers" adds the shared start-menu links.
+    // -1 installed, 0 otherwise (also when the start-menu links the argument asks for were not
+    // made). An argument ending in "AllUsers" adds the shared start-menu links.
     int UserSetup(const std::string& argument);
     int UserUpdate(const std::string& argument);
     bool UserUninstall();

@@ -7,6 +7,8 @@
 #include "foundation/StrUtilWin.h"
 #include "foundation/ZAVEKResources.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* FALLBACK_LANGUAGE = "En";
@@ -112,10 +114,80 @@ TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& language, const std::strin
 {
 }
 
-// The popups would be converted by the editor library, which this build does not have: without a
-// converter the popup list stays empty and the dialogs show no popup texts.
+namespace {
+
+// The tip measures its rich text itself: the height stays 0.
+void ConvertPopup(void*, const std::string& html, int, std::string& text, int&)
+{
+    text = PopupHtmlToRichText(html);
+}
+
+void AppendRtfChar(std::string& rtf, char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '{' || c == '}') {
+        rtf += '\\';
+        rtf += c;
+    } else if (byte >= 0x80) {
+        static const char digits[] = "0123456789abcdef";
+        rtf += "\\'";
+        rtf += digits[byte >> 4];
+        rtf += digits[byte & 15];
+    } else if (c == '\r' || c == '\n' || c == '\t') {
+        rtf += ' ';
+    } else {
+        rtf += c;
+    }
+}
+
+} // namespace
+
+std::string PopupHtmlToRichText(const std::string& html)
+{
+    static const std::pair<const char*, char> entities[]
+        = { { "&amp;", '&' }, { "&lt;", '<' }, { "&gt;", '>' }, { "&quot;", '"' }, { "&nbsp;", ' ' } };
+    std::string rtf = "{\\rtf1\\ansi ";
+    std::size_t i = 0;
+    while (i < html.size()) {
+        if (html[i] == '<') {
+            const std::size_t end = html.find('>', i);
+            if (end == std::string::npos)
+                break;
+            std::string tag = html.substr(i + 1, end - i - 1);
+            for (char& c : tag)
+                c = LowerAsciiChar(c);
+            if (tag == "b" || tag == "strong")
+                rtf += "\\b ";
+            else if (tag == "/b" || tag == "/strong")
+                rtf += "\\b0 ";
+            else if (tag == "br" || tag == "br/" || tag == "br /")
+                rtf += "\\line ";
+            i = end + 1;
+            continue;
+        }
+        if (html[i] == '&') {
+            bool decoded = false;
+            for (const auto& [name, c] : entities)
+                if (html.compare(i, std::strlen(name), name) == 0) {
+                    AppendRtfChar(rtf, c);
+                    i += std::strlen(name);
+                    decoded = true;
+                    break;
+                }
+            if (decoded)
+                continue;
+        }
+        AppendRtfChar(rtf, html[i++]);
+    }
+    while (rtf.size() > 1 && rtf.back() == ' ')
+        rtf.pop_back();
+    return rtf + "}";
+}
+
+// The popups are converted by our own converter: the editor library that the mail client has for
+// it is not part of this build.
 TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files)
-    : THelpHandler(owner, files.HelpFile, files.PopupsFile, nullptr, nullptr, POPUP_WIDTH)
+    : THelpHandler(owner, files.HelpFile, files.PopupsFile, nullptr, &ConvertPopup, POPUP_WIDTH)
     , owner_(owner)
     , resourcesFolder_(resourcesFolder)
     , files_(files)

@@ -28,6 +28,10 @@ std::string HtmlPageTarget(const std::string& argument, const std::string& resou
 // double quote or a control character, which could add options of the browser's.
 std::string BrowserArgument(const std::string& address);
 
+// One paragraph of the popups page as the rich text of a help tooltip: bold stays bold, links
+// and other tags leave their text, entities are decoded.
+std::string PopupHtmlToRichText(const std::string& html);
+
 class TZAVEKHelp : public THelpHandler {
 public:
     static constexpr const char* PRODUCT_NAME = "Selvadrin";

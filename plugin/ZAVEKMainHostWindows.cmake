@@ -5,6 +5,8 @@ target_link_libraries(ZAVEKHostWindowRules PUBLIC ZAVEKPluginPortable ZAVEKResou
 if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PluginMenus.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/StatusClock.cpp
-                                         ${CMAKE_CURRENT_LIST_DIR}/MainClassHostWindows.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks)
+                                         ${CMAKE_CURRENT_LIST_DIR}/SignatureNote.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/MainClassHostWindows.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/MainClassReaders.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks zavek_msgtreedialog)
 endif()

@@ -5,6 +5,7 @@ target_link_libraries(ZAVEKPluginCommandRules PUBLIC ZAVEKPluginPortable FileUti
 if(ZAVEK_WINDOWS)
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PluginCommandsRun.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/CommandDialogs.cpp
-                                         ${CMAKE_CURRENT_LIST_DIR}/CommandDialogsUi.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules KeyFileDialogs zavek_aboutdialog)
+                                         ${CMAKE_CURRENT_LIST_DIR}/CommandDialogsUi.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/AutoListDialogKeys.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKPluginCommandRules KeyFileDialogs zavek_aboutdialog zavek_autolistdialog)
 endif()

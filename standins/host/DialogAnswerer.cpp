@@ -2,10 +2,12 @@
 // caption contains a scripted text and clicks the scripted button, so that tests drive the
 // plug-in's modal questions without any test hook in the plug-in. A button is named by its dialog
 // id, or by its caption (without '&') for windows that are not system dialogs, like the plug-in's
-// own forms.
+// own forms. "keys:K1,K2,..." instead types those virtual keys into the window's focused control,
+// once (a user moving through a list and pressing Enter).
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -13,7 +15,33 @@ struct TAnswer {
     std::string CaptionPart;
     int ButtonId;             // 0 when the button is named by its caption
     std::string ButtonCaption;
+    std::vector<WORD> Keys;   // typed instead of a click, by a rule that is then used up
+    bool Used = false;
 };
+
+constexpr const char* KEYS_PREFIX = "keys:";
+
+std::vector<WORD> ParseKeys(const std::string& list)
+{
+    std::vector<WORD> keys;
+    for (size_t at = 0; at < list.size();) {
+        const size_t comma = list.find(',', at);
+        keys.push_back(static_cast<WORD>(std::stoi(list.substr(at, comma - at))));
+        at = comma == std::string::npos ? list.size() : comma + 1;
+    }
+    return keys;
+}
+
+// Posts the keys to the focused control of the window (or to the window).
+void TypeKeys(HWND window, const std::vector<WORD>& keys)
+{
+    HWND focus = GetFocus();
+    HWND target = focus && (focus == window || IsChild(window, focus)) ? focus : window;
+    for (WORD key : keys) {
+        PostMessageA(target, WM_KEYDOWN, key, 1);
+        PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    }
+}
 std::vector<TAnswer> g_answers;
 
 constexpr UINT_PTR ANSWER_TIMER = 0x4E53;
@@ -81,8 +109,16 @@ void Picture(HWND window, const char* caption)
 }
 
 // Clicks the scripted button of a matching window; true when it did.
-bool Answer(HWND window, const char* caption, const TAnswer& answer)
+bool Answer(HWND window, const char* caption, TAnswer& answer)
 {
+    if (!answer.Keys.empty()) {
+        if (answer.Used)
+            return false;
+        answer.Used = true;
+        g_log.Line("answered dialog \"%s\" with keys", caption);
+        TypeKeys(window, answer.Keys);
+        return true;
+    }
     if (answer.ButtonId != 0) {
         if (!IsDialog(window))
             return false;
@@ -108,7 +144,7 @@ BOOL CALLBACK AnswerDialog(HWND window, LPARAM)
         return TRUE;
     char caption[256] = {};
     GetWindowTextA(window, caption, sizeof caption);
-    for (const TAnswer& answer : g_answers)
+    for (TAnswer& answer : g_answers)
         if (std::string(caption).find(answer.CaptionPart) != std::string::npos && Answer(window, caption, answer))
             break;
     return TRUE;
@@ -123,6 +159,10 @@ void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD)
 
 void AddDialogAnswer(const std::string& captionPart, const std::string& button)
 {
+    if (button.rfind(KEYS_PREFIX, 0) == 0) {
+        g_answers.push_back({ captionPart, 0, std::string(), ParseKeys(button.substr(std::strlen(KEYS_PREFIX))) });
+        return;
+    }
     const bool isId = !button.empty() && button.find_first_not_of("0123456789") == std::string::npos;
     g_answers.push_back({ captionPart, isId ? std::stoi(button) : 0, isId ? std::string() : button });
 }

@@ -65,6 +65,7 @@ void RunEditorSendStep();
 // The editor's encryption dialog: opened for an editor (the plug-in is told), a control clicked.
 void OpenEncryptionDialog(HWND editor);
 void ClickEncryptionDialog(int control);
+void SelectEncryptor(const std::string& name);
 
 // The toolbar strip under the menu bar and the plug-in's buttons on it (request 3097 and 3098).
 constexpr int TOOLBAR_HEIGHT = 28;

@@ -4,6 +4,8 @@
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ constexpr int CONTROL_TOP = 40;
 
 using TCreateControl = HWND(WINAPI*)(int, int, int, int, int, HWND, DWORD);
 using TInsertText = BOOL(WINAPI*)(HWND, LPCSTR, LONG, LONG, int, BOOL);
+using TSetBuffer = BOOL(WINAPI*)(HWND, HGLOBAL, LONG, LPCSTR, BOOL);
 
 HMODULE EditorLibrary()
 {
@@ -36,6 +39,14 @@ template <typename Proc> Proc Entry(const char* name)
 
 HWND ControlOf(HWND editor) { return editor ? FindWindowExA(editor, nullptr, CONTROL_CLASS, nullptr) : nullptr; }
 
+std::string ControlText(HWND control)
+{
+    std::vector<char> text(control ? size_t(GetWindowTextLengthA(control)) + 1 : 1, '\0');
+    if (control)
+        GetWindowTextA(control, text.data(), int(text.size()));
+    return text.data();
+}
+
 BOOL CALLBACK LogEditor(HWND window, LPARAM)
 {
     char name[32] = {}, title[128] = {};
@@ -43,11 +54,7 @@ BOOL CALLBACK LogEditor(HWND window, LPARAM)
     if (lstrcmpA(name, HostApi::CLASS_EDITOR) != 0)
         return TRUE;
     GetWindowTextA(window, title, sizeof title);
-    HWND control = ControlOf(window);
-    std::vector<char> text(control ? size_t(GetWindowTextLengthA(control)) + 1 : 1, '\0');
-    if (control)
-        GetWindowTextA(control, text.data(), int(text.size()));
-    g_log.Line("editor \"%s\" text \"%.300s\"", title, text.data());
+    g_log.Line("editor \"%s\" text \"%.300s\"", title, ControlText(ControlOf(window)).c_str());
     return TRUE;
 }
 
@@ -73,4 +80,40 @@ void LogEditorTexts()
 {
     if (g_host.MdiClient)
         EnumChildWindows(g_host.MdiClient, LogEditor, 0);
+}
+
+void CreateReaderControl(HWND reader, int top)
+{
+    RECT client = {};
+    GetClientRect(reader, &client);
+    if (auto create = Entry<TCreateControl>("TerCreateWindowAlt"))
+        create(0, top, client.right, std::max<int>(client.bottom - top, 100), -1, reader, WS_CHILD | WS_VISIBLE);
+}
+
+bool SetReaderControlText(HWND reader, const std::string& text)
+{
+    HWND control = ControlOf(reader);
+    auto set = Entry<TSetBuffer>("SetTerBuffer");
+    HGLOBAL block = control && set ? GlobalAlloc(GMEM_MOVEABLE, text.size() + 1) : nullptr;
+    if (!block)
+        return false;
+    char* data = static_cast<char*>(GlobalLock(block));
+    memcpy(data, text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    // The library takes the block.
+    return set(control, block, LONG(text.size()), nullptr, TRUE) != FALSE;
+}
+
+void LogReaderText(HWND reader)
+{
+    HWND control = ControlOf(reader);
+    if (!control) {
+        g_log.Line("reader has no text control");
+        return;
+    }
+    std::string text = ControlText(control);
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = '|';
+    g_log.Line("reader text \"%.600s\"", text.c_str());
 }

@@ -1,6 +1,7 @@
 // The stand-in mail client's encryption dialog of an editor: a dialog with the encryptor combo box
-// (101), its edit field (102) and the encrypt (103) and sign (104) check boxes. Opening it tells the
-// plug-in with event 25 kind 4; OK or Cancel logs the boxes and closes it.
+// (101, the mail client's encryptors, the plug-in's among them), its edit field (102) and the
+// encrypt (103) and sign (104) check boxes. Opening it tells the plug-in with event 25 kind 4 and
+// logs the encryptors then offered; OK or Cancel logs the boxes and the encryptor and closes it.
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 
@@ -70,11 +71,35 @@ private:
 
 constexpr WORD BUTTON = 0x0080, EDIT = 0x0081, COMBOBOX = 0x0085;
 
+std::string ItemText(HWND combo, LRESULT index)
+{
+    char text[128] = {};
+    if (index != CB_ERR && SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) < LRESULT(sizeof text))
+        SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string SelectedText(HWND combo)
+{
+    return ItemText(combo, SendMessageA(combo, CB_GETCURSEL, 0, 0));
+}
+
+// The encryptors in the list, "|"-separated.
+std::string Encryptors(HWND combo)
+{
+    std::string list;
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i)
+        list += (i ? "|" : "") + ItemText(combo, i);
+    return list;
+}
+
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         HWND combo = GetDlgItem(dialog, 101);
-        for (const char* encryptor : { "(none)", "qro's ZA-VEK PGP", "qro's ZA-VEK S/MIME" })
+        for (const char* encryptor : { "(none)", "Selvadrin", "qro's PGP/MIME Handler", "qro's S/MIME Handler",
+                 "qro's X-ZA-VEK Handler", "***'s S/MIME Handler", "*** Selvadrin with address books" })
             SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(encryptor));
         SendMessageA(combo, CB_SETCURSEL, 1, 0);
         return TRUE;
@@ -82,6 +107,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         g_log.Line("encryption dialog %s encrypt=%d sign=%d", LOWORD(wParam) == IDOK ? "ok" : "cancel",
             IsDlgButtonChecked(dialog, 103) == BST_CHECKED, IsDlgButtonChecked(dialog, 104) == BST_CHECKED);
+        g_log.Line("encryption dialog encryptor \"%s\"", SelectedText(GetDlgItem(dialog, 101)).c_str());
         DestroyWindow(dialog);
         g_dialog = nullptr;
         return TRUE;
@@ -111,6 +137,27 @@ void OpenEncryptionDialog(HWND editor)
     g_log.Line("encryption dialog shown encrypt=%d sign=%d edit=%d -> 0x%lX",
         IsDlgButtonChecked(g_dialog, 103) == BST_CHECKED, IsDlgButtonChecked(g_dialog, 104) == BST_CHECKED,
         IsWindowEnabled(GetDlgItem(g_dialog, 102)) != FALSE, static_cast<long>(answer));
+    if (g_dialog) {
+        HWND combo = GetDlgItem(g_dialog, 101);
+        g_log.Line("encryption dialog encryptors \"%s\" chosen \"%s\" enabled=%d", Encryptors(combo).c_str(),
+            SelectedText(combo).c_str(), IsWindowEnabled(combo) != FALSE);
+    }
+}
+
+void SelectEncryptor(const std::string& name)
+{
+    HWND combo = g_dialog ? GetDlgItem(g_dialog, 101) : nullptr;
+    const LRESULT index = combo ? SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(name.c_str()))
+                                : CB_ERR;
+    if (index == CB_ERR) {
+        g_log.Line("no encryptor \"%s\"", name.c_str());
+        return;
+    }
+    SendMessageA(combo, CB_SETCURSEL, index, 0);
+    // The notifications a user's choice sends to the dialog.
+    for (WORD code : { WORD(CBN_SELCHANGE), WORD(CBN_SELENDOK) })
+        SendMessageA(g_dialog, WM_COMMAND, MAKEWPARAM(101, code), reinterpret_cast<LPARAM>(combo));
 }
 
 void ClickEncryptionDialog(int control)

@@ -13,7 +13,9 @@
 //   offscreen TITLE                       show a dialog window owned by the frame far off the screen
 //   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end any menu after MS
 //   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
+//   poststatus MSG WPARAM                 post a message to the status bar's first panel
 //   mdireader                             open a message window of the newer kind (counted as a reader)
+//   status TEXT | statusbar               the mail client's own status text / log the status bar's children
 // PATH: captions separated by '/', e.g. "&Selvadrin/Recipient list".
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
@@ -132,6 +134,20 @@ void CALLBACK EndMenuTimer(HWND window, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
+void LogStatusBar()
+{
+    std::string children;
+    for (HWND child = GetWindow(g_host.StatusBar, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = {}, text[300] = {};
+        GetClassNameA(child, name, sizeof name);
+        GetWindowTextA(child, text, sizeof text);
+        const bool icon = (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (IsWindowVisible(child))
+            children += std::string(" ") + name + (icon ? "(icon)" : "") + " \"" + text + "\"";
+    }
+    g_log.Line("statusbar%s", children.c_str());
+}
+
 HWND LastReaderTextEdit()
 {
     for (auto it = g_host.Readers.rbegin(); it != g_host.Readers.rend(); ++it) {
@@ -219,12 +235,18 @@ bool RunInspectStep(const THostStep& step)
         if (!g_host.Readers.empty() && IsWindow(g_host.Readers.back()))
             PostMessageA(g_host.Readers.back(), static_cast<UINT>(ParseNumber(arg1)),
                 static_cast<WPARAM>(ParseNumber(arg2)), 0);
+    } else if (verb == "poststatus") {
+        PostMessageA(g_host.StatusPanel, static_cast<UINT>(ParseNumber(arg1)), static_cast<WPARAM>(ParseNumber(arg2)), 0);
     } else if (verb == "mdireader") {
         g_host.CreateMdiReader();
         g_log.Line("reader %u opened", static_cast<unsigned>(g_host.Readers.size()));
     } else if (verb == "endmenu") {
         constexpr UINT_PTR END_MENU_TIMER = 0x4E55;
         SetTimer(g_host.Frame, END_MENU_TIMER, static_cast<UINT>(ParseNumber(arg1)), EndMenuTimer);
+    } else if (verb == "status") {
+        SetWindowTextA(g_host.StatusPanel, arg1.c_str());
+    } else if (verb == "statusbar") {
+        LogStatusBar();
     } else if (verb == "statuspixels") {
         g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
     } else if (verb == "subclassed") {

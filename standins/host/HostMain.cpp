@@ -14,6 +14,7 @@
 //   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
 //   editortext TEXT | editors             fill the last editor's text control / log every editor's
+//   readertext                            log the text of the last open reader's message control
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
 //                                         the last reader shows the OUT that DECRYPT gave back
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
@@ -21,8 +22,9 @@
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
 //   onsend STEP...                        run STEP each time an editor's message is sent
 //   encdialog | encclick ID               open the last editor's encryption dialog / click its control
+//   encselect TEXT                        choose the encryptor of that name in it, as the user would
 //   showframe                             hide the frame and show it again
-//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id or caption) / a host question
+//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   capture NAME                          a picture of the screen into the --captures folder
 //   clipboard FILE                        write the clipboard's text to FILE
@@ -353,6 +355,12 @@ void RunStep(const THostStep& step)
         SetEditorControlText(g_lastEditor, Arg(step, 1));
     } else if (verb == "editors") {
         LogEditorTexts();
+    } else if (verb == "readertext") {
+        for (auto reader = g_host.Readers.rbegin(); reader != g_host.Readers.rend(); ++reader)
+            if (IsWindow(*reader)) {
+                LogReaderText(*reader);
+                break;
+            }
     } else if (verb == "encrypt" || verb == "sign" || verb == "decrypt") {
         CallRequestExport(step);
     } else if (verb == "verify" || verb == "manage" || verb == "destroy") {
@@ -373,6 +381,8 @@ void RunStep(const THostStep& step)
         OpenEncryptionDialog(g_lastEditor);
     } else if (verb == "encclick") {
         ClickEncryptionDialog(static_cast<int>(ParseNumber(Arg(step, 1))));
+    } else if (verb == "encselect") {
+        SelectEncryptor(Arg(step, 1));
     } else if (verb == "onsend") {
         g_onSend.assign(step.begin() + 1, step.end());
     } else if (verb == "answer") {

@@ -3,6 +3,8 @@
 #pragma once
 
 #define HOST_STRING_MODE2_LEAD 2
+// The title of a notice the plug-in closes whenever it appears.
+#define HOST_STRING_NOTICE_TITLE 4
 #define HOST_STRING_NEW_MAIL_OLD 15
 #define HOST_STRING_NEW_MESSAGE 21
 #define HOST_STRING_FIXED_38 38

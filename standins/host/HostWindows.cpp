@@ -29,6 +29,7 @@ constexpr const char* CLASS_READER_STRIP = "DHT_NTLBAR";
 constexpr const char* CLASS_READER_BUTTON = "DH_BMBN";
 constexpr const char* CLASS_READER_PANEL = "LDUWIN";
 constexpr int READER_BUTTONS = 12;
+constexpr int READER_VIEW_TOP = 64; // below the strip and the panel
 
 // The formatted view: a toolbar strip with more than ten buttons and the panel below it.
 void CreateReaderChildren(HWND reader)
@@ -43,10 +44,9 @@ void CreateReaderChildren(HWND reader)
     // The editor control that shows the message; its parent hears of followed links.
     CreateWindowExA(0, CLASS_TEXT_EDIT, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 400, 40, panel, nullptr,
         g_host.Instance, nullptr);
+    // The message itself, in a control of the editor library below the strip and the panel.
+    CreateReaderControl(reader, READER_VIEW_TOP);
 }
-
-constexpr int READER_VIEW_ID = 0x5256;
-constexpr int READER_VIEW_TOP = 64; // below the strip and the panel
 
 } // namespace
 
@@ -56,16 +56,8 @@ void ShowInLastReader(const std::string& text)
     for (auto reader = g_host.Readers.rbegin(); reader != g_host.Readers.rend(); ++reader) {
         if (!IsWindow(*reader))
             continue;
-        HWND view = GetDlgItem(*reader, READER_VIEW_ID);
-        if (!view) {
-            RECT client = {};
-            GetClientRect(*reader, &client);
-            view = CreateWindowExA(0, "EDIT", nullptr,
-                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, READER_VIEW_TOP,
-                client.right, client.bottom - READER_VIEW_TOP, *reader, reinterpret_cast<HMENU>(READER_VIEW_ID),
-                g_host.Instance, nullptr);
-        }
-        SetWindowTextA(view, text.c_str());
+        if (!SetReaderControlText(*reader, text))
+            g_log.Line("reader has no text control");
         return;
     }
 }

@@ -38,6 +38,20 @@ std::string Session(const THostSession& session, const std::string& steps)
     return ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
+// DECRYPT of a message to Ann in an open reader with the signer included, then the given steps.
+THostRun DecryptInReader(const THostSession& session, const std::string& message, const std::string& steps)
+{
+    session.WriteFile("in.cnm", message);
+    const std::string rings = session.UseKeyRings();
+    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\ndecrypt \""
+        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 800\n" + steps + "quit\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    return run;
+}
+
 TEST(DecryptRoad, AnEncryptedMessageIsDecryptedIntoTheOutputFile)
 {
     THostSession session("decrypt");
@@ -251,6 +265,82 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
     EXPECT_EQ(session.ReadFile("out.cnm"), message);
     EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
+// The mail client opens a message GnuPG encrypted to Ann and signed by Bob in a reader and asks
+// for it to be decrypted: the reader shows the plaintext with the signer's information box, the
+// status bar the signer's note, which the mail client's next status text takes away and the
+// frame's activation brings back; the right button there offers the signer's key. A notice of the
+// mail client that the plug-in knows by its title is closed.
+TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
+{
+    THostSession session("reader");
+    THostRun run = DecryptInReader(session, kHeader + Message("to-ann-signed-by-bob.asc"),
+        "readertext\nstatusbar\ncapture reader-panel\nstatus Ready\nstatusbar\nframemessage 0x86 1\nstatusbar\n"
+        "endmenu 300\npoststatus 0x204 0\nwait 600\ndialog \"Message notice\"\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
+    const auto text = run.LinesStartingWith("reader text ");
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_THAT(text[0], HasSubstr("||Subject: Friday||||Hello Bob,||the meeting moves to Friday.||"));
+    EXPECT_EQ(text[0].rfind("reader text \"PGP-Info:", 0), 0u);
+    EXPECT_THAT(text[0], HasSubstr("signature from Bob Stone <bob@example.net>,"));
+    const auto bar = run.LinesStartingWith("statusbar");
+    ASSERT_EQ(bar.size(), 3u);
+    const std::string note = "(icon) \"\" Static \"Good (";
+    EXPECT_THAT(bar[0], HasSubstr(note));
+    EXPECT_THAT(bar[0], HasSubstr(" signature from Bob Stone <bob@example.net>, 0x019009A6: Validity: Complete\""));
+    EXPECT_EQ(bar[1], "statusbar Static \"Ready\" Static \"\"");
+    EXPECT_THAT(bar[2], HasSubstr(note));
+    // The right button on the status line offers the signer's key in the three-item key popup.
+    EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 3 items").size(), 1u);
+    EXPECT_TRUE(run.Has("menu ended"));
+    // The mail client's notice with its text 4 as title is closed at once.
+    EXPECT_TRUE(run.Has("dialog Message notice -> 2"));
+    // The end of the decrypt's passphrase hold changed no cache time: nothing says so.
+    EXPECT_TRUE(run.LinesStartingWith("request 3075 3 status \"The passphrase cache").empty());
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+// A PGP/MIME message: the mail client gets its header lines back, and the reader's editor control
+// the decrypted parts with the signer.
+TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
+{
+    THostSession session("reader-mime");
+    const std::string message = "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
+                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
+                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
+                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+    THostRun run = DecryptInReader(session, message, "readertext\n");
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
+    const auto text = run.LinesStartingWith("reader text ");
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_THAT(text[0], HasSubstr("Hello Ann,||the parts are in the tree."));
+    EXPECT_THAT(text[0], HasSubstr("signature from Bob Stone <bob@example.net>,"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+// "Decrypt/show current message" in a reader's formatted view asks, switches the reader to the
+// raw view and runs again there; a raw view without a protected text asks for word wrap off.
+TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
+{
+    THostSession session("showcurrent");
+    THostRun run = session.Run("answer ZA-VEK Yes\n" + ANSWER_MESSAGES + session.UseKeyRings()
+        + "setting 60 1\nload\nforminit\nready\nreader\ncommand 16397\nwait 1500\nquit\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Question\" with Yes").size(), 1u);
+    const int raw = run.IndexOf("raw view on");
+    ASSERT_GE(raw, 0);
+    EXPECT_LT(run.IndexOf("frame command 153"), raw);
+    // The run on the raw view finds no protected text there.
+    const auto notes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_GT(run.IndexOf(notes[0]), raw);
+    EXPECT_EQ(run.ExitCode, 0);
 }
 
 } // namespace

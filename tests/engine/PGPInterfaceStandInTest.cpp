@@ -329,14 +329,19 @@ TEST_F(PGPInterfaceStandIn, CacheFrontFollowsTheCallback)
     EXPECT_EQ(sdk.purges, purges);
     EXPECT_FALSE(pgp->IsCacheEmpty());
 
+    // Only a configured time other than the one applied counts as changed: not a hold that drops
+    // the passphrase of one request, nor a purge.
     std::vector<std::pair<int32_t, bool>> calls;
-    pgp->SetCacheCallback([&](int32_t seconds, bool becameEmpty) { calls.emplace_back(seconds, becameEmpty); });
+    pgp->SetCacheCallback([&](int32_t seconds, bool changed) { calls.emplace_back(seconds, changed); });
     pgp->BeginCacheHold();
     pgp->EndCacheHold();
     pgp->PurgePassphrase();
     pgp->PurgePassphrase();
-    const std::vector<std::pair<int32_t, bool>> expected { { 120, false }, { 0, false }, { 120, false }, { -1, true },
-        { -1, false } };
+    pgp->CacheSeconds = 300;
+    pgp->EndCacheHold();
+    pgp->EndCacheHold();
+    const std::vector<std::pair<int32_t, bool>> expected { { 120, false }, { 0, false }, { 120, false }, { -1, false },
+        { -1, false }, { 300, true }, { 300, false } };
     EXPECT_EQ(calls, expected);
     EXPECT_TRUE(pgp->IsCacheEmpty());
 }
@@ -359,6 +364,28 @@ TEST_F(PGPInterfaceStandIn, WipeReportsTruthfully)
     EXPECT_TRUE(pgp->WipeFile(file));
     EXPECT_TRUE(pgp->LastOpSucceeded());
     EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PGPInterfaceStandIn, AnSdkStatusWithoutWordsInTheLanguageFileShowsTheSdksText)
+{
+    // A language file that gives the SDK's statuses by number only.
+    const std::string file = (t.folder / "numbers.txt").string();
+    std::string lines;
+    for (int line = 0; line <= 600; ++line)
+        lines += "PGP error " + std::to_string(line - 12000) + ".\r\n";
+    std::ofstream(file, std::ios::binary) << lines;
+    TPGPErrorStrings numbers(file);
+    TPGPInterface words(nullptr, numbers, *t.texts, nullptr, NewSdkSecure(),
+        [this](const std::string& text, TMessageKind kind, int) {
+            shown.push_back({ text, kind });
+            return answer;
+        });
+    EXPECT_TRUE(words.ShowPGPError(kPGPError_BadPassphrase));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Passphrase missing or wrong (PGP error -11500)");
+    // A status the language file words keeps its words.
+    Make();
+    EXPECT_EQ(pgp->PGPErrorText(kPGPError_BadPassphrase), "E-11500");
 }
 
 TEST_F(PGPInterfaceStandIn, StatusReportsAndMissingUnits)

@@ -73,6 +73,8 @@ public:
         return KeyFileChosen;
     }
     std::string ClipboardText() override { return "clipboard text"; }
+    void OfferForRecipientList(const TKeyIDData& keys) override { Offered.push_back(keys.KeyIDText); }
+    std::vector<std::string> Offered;
 };
 
 class DecryptRoadStandIn : public testing::Test {
@@ -443,6 +445,8 @@ TEST_F(DecryptRoadStandIn, VerifyFileOnceBySameNameAndReportsUnreadableFiles)
 
 TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
 {
+    // Without the recipient list each import reports its count itself.
+    options.AutoPush = false;
     // No message open and Ctrl up: the mail client's own command, nothing imported.
     road->ManageKeys("", 0);
     EXPECT_EQ(host.Posted, (std::vector<uint32_t> { TDecryptRoad::CMD_HOST_MANAGE }));
@@ -475,6 +479,14 @@ TEST_F(DecryptRoadStandIn, ManageKeysFromTextFileWindowOrKeyFileDialog)
     road->ManageKeys("", 0);
     EXPECT_EQ(shown, std::vector<std::string>(3, "1T311"));
     EXPECT_EQ(host.Posted.size(), 1u);
+    EXPECT_TRUE(host.Offered.empty());
+    // With the recipient list the import is quiet: its keys are offered for the list, which reports them.
+    options.AutoPush = true;
+    shown.clear();
+    road->ManageKeys(Fixture("una-key.asc"), 0);
+    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(host.Offered.size(), 1u);
+    options.AutoPush = false;
     // A binary key file (here a key ring of three keys) is taken byte for byte.
     shown.clear();
     road->ManageKeys(WindowsPath(std::string(ZAVEK_DECODER_FIXTURES) + "/pubring.pkr"), -1);
@@ -500,6 +512,7 @@ TEST_F(DecryptRoadStandIn, KeysOfAFailedDecodeNeverReachTheRings)
 
     // CheckKey: a key block the mail client shows is imported, and the import is reported.
     options.CheckKey = true;
+    options.AutoPush = false;
     shown.clear();
     EXPECT_EQ(Decrypt("key.txt", kHeader + Fixture("una-key.asc")), TDecryptRoad::WRITTEN);
     EXPECT_EQ(UnaKeys(), 1);

@@ -116,7 +116,14 @@ public:
         ticked = tick;
     }
     void ShowError(const std::string& text) override { errors.push_back(text); }
+    bool AddToRecipientList(const TKeyIDData& pairs) override
+    {
+        offered.push_back(pairs.KeyIDText);
+        return addToList;
+    }
 
+    std::vector<std::string> offered;
+    bool addToList = false;
     bool yes = false;
     bool tick = false;
     TChoice choice = TChoice::First;
@@ -424,6 +431,17 @@ TEST_F(EncryptRoad, NewRecipientKeysAreOfferedForTheRecipientListOnce)
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0], "T277\r\n\r\n\r\nann@example.org");
     EXPECT_TRUE(road->Send().AutoListCandidate.UserText.empty());
+    // Declined, the pair stays for the recipient list menu, also past the end of the send.
+    road->ResetSendState(nullptr, 0);
+    EXPECT_EQ(road->NewPairs().Count, 1);
+    EXPECT_TRUE(prompts.offered.empty());
+    // Accepted, the dialog gets the pairs; added, nothing stays.
+    prompts.yes = prompts.addToList = true;
+    ASSERT_EQ(road->EncryptMessage(Message(kPlainMessage), "ann@example.org", "", TRequestedAction::Encrypt), 1);
+    ASSERT_EQ(prompts.offered.size(), 1u);
+    EXPECT_NE(prompts.offered[0].find("0x"), std::string::npos);
+    EXPECT_EQ(road->NewPairs().Count, 0);
+    prompts.asked.resize(1);
 
     // A pair the list already holds is not offered again; nor is anything with the option off.
     std::unique_ptr<TKeyPropsList> keys;

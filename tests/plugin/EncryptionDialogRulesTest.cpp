@@ -55,3 +55,31 @@ TEST(EncryptionDialogRules, TheChoiceBecomesTheRecordsFlags)
 }
 
 } // namespace
+
+TEST(EncryptionDialogRules, TheEncryptorFollowsTheOptionsOrTheOnlyRecipient)
+{
+    struct {
+        TEncryptorInput input;
+        std::string selected;
+        size_t removed;
+        bool locked;
+    } cases[] = {
+        { { 0, 0, 0, false, false, 1 }, ENCRYPTOR_INLINE, 3u, false },
+        { { 0, 0, 0, true, false, 1 }, ENCRYPTOR_PGP_MIME, 3u, false },
+        { { 0, 0, efPGPMime, false, false, 1 }, ENCRYPTOR_PGP_MIME, 3u, false },
+        // Without a certificate to sign with, S/MIME is neither offered nor chosen.
+        { { 0, 0, 0, false, true, 1 }, ENCRYPTOR_INLINE, 3u, false },
+        { { 0, 0, 0, true, true, 2 }, ENCRYPTOR_S_MIME, 1u, false },
+        // One recipient's entry decides by itself; the options do not.
+        { { 1, efEncrypt | efPGPMime, 0, false, false, 2 }, ENCRYPTOR_PGP_MIME, 1u, true },
+        { { 1, efEncrypt, 0, true, true, 2 }, ENCRYPTOR_INLINE, 1u, true },
+        { { 2, efEncrypt | efSMime, 0, true, true, 2 }, ENCRYPTOR_INLINE, 1u, true },
+    };
+    for (const auto& c : cases) {
+        const TEncryptorChoice choice = ChooseEncryptor(c.input);
+        EXPECT_EQ(choice.Selected, c.selected) << c.input.RecipientCount << " " << c.input.KeyRingState;
+        EXPECT_EQ(choice.Removed.size(), c.removed);
+        EXPECT_EQ(choice.Removed.at(0), ENCRYPTOR_HIDDEN);
+        EXPECT_EQ(choice.Locked, c.locked);
+    }
+}

@@ -234,6 +234,33 @@ TEST_F(Selecting, SeveralCandidatesGoToTheChooser)
     EXPECT_EQ(data.CombinedFlags(), kALEncrypt | kALPgpMime);
 }
 
+TEST_F(Selecting, TheSecondResolutionOfASendKeepsTheFirstChoice)
+{
+    // The choice is remembered by its key id, whatever the order of the candidates.
+    int asked = 0;
+    EXPECT_CALL(chooser, Choose(_, _, 0, _))
+        .Times(2)
+        .WillRepeatedly([&](const TAutoList& candidates, const std::string&, int, int& chosen) {
+            ++asked;
+            chosen = candidates.GetKeyId(0) == kAlice2Key ? 0 : 1;
+            return TChooserAnswer::Ok;
+        });
+    TRememberingChooser remembering(chooser);
+    for (int run = 0; run < 2; ++run) {
+        data.Clear();
+        ASSERT_EQ(SelectRecipientKeys(keys, remembering, "Alice <alice@example.org>", autoList, 0, data),
+            TSelectResult::Done);
+        ASSERT_EQ(data.Count(), 1);
+        EXPECT_EQ(data.GetKeyId(0), kAlice2Key);
+    }
+    EXPECT_EQ(asked, 1);
+    // The next send asks again.
+    remembering.Forget();
+    ASSERT_EQ(SelectRecipientKeys(keys, remembering, "alice <ALICE@example.org>", autoList, 0, data),
+        TSelectResult::Done);
+    EXPECT_EQ(asked, 2);
+}
+
 TEST_F(Selecting, CancelOrNoChooserClearsEverything)
 {
     EXPECT_CALL(chooser, Choose(_, _, _, _)).WillOnce(Return(TChooserAnswer::Cancelled));

@@ -34,6 +34,7 @@ public:
             Answers.pop_front();
         return answer;
     }
+    void EditConfiguration() override { Shown.push_back("configuration"); }
     std::vector<std::string> Shown;
     std::deque<bool> Answers;
 };
@@ -278,6 +279,28 @@ TEST_F(UserInstallation, AllUsersSetupAddsTheAdministratorLinksToTheSharedMenu)
     Installation().RemoveStartMenuFolder("Vantrel\\", true);
     EXPECT_FALSE(Exists(user));
     EXPECT_FALSE(Exists(shared));
+}
+
+TEST_F(UserInstallation, AllUsersSetupWhoseSharedLinksCannotBeMadeReportsIt)
+{
+    // A file where the shared programs folder should be: nothing can be made in it.
+    Write(root.path + "NotAFolder", "");
+    site.SharedProgramsFolder = root.path + "NotAFolder\\";
+    EXPECT_EQ(Installation().UserSetup("x,AllUsers"), 0);
+    ASSERT_FALSE(dialogs.Shown.empty());
+    EXPECT_EQ(dialogs.Shown.front(), "error: " + Text(199));
+    EXPECT_EQ(dialogs.Shown.back(), "info: " + Text(128) + "bob") << "the forms are set up all the same";
+}
+
+TEST_F(UserInstallation, ANewUserChoosesTheSettingsBeforeHearingTheSetUpIsDone)
+{
+    site.NewOptionsFile = true;
+    EXPECT_EQ(Installation().UserSetup(""), -1);
+    EXPECT_EQ(dialogs.Shown, (std::vector<std::string> { "configuration", "info: " + Text(128) + "bob" }));
+    dialogs.Shown.clear();
+    site.NewOptionsFile = false;
+    Installation().UserSetup("");
+    EXPECT_EQ(dialogs.Shown, std::vector<std::string> { "info: " + Text(128) + "bob" });
 }
 
 TEST_F(UserInstallation, SetupWithoutAllUsersLeavesTheSharedMenuAlone)

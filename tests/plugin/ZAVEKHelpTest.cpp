@@ -52,6 +52,23 @@ TEST(ZAVEKHelpFiles, TheHandlerTakesTheLanguagesHelpFileTitleTopicsAndWindowType
     EXPECT_EQ(TZAVEKHelp(nullptr, "it", empty.path).Kind(), hkWinHelp) << "the last fall-back names a WinHelp file";
 }
 
+TEST(ZAVEKHelpFiles, PopupsAreTheShippedPagesParagraphsAsRichText)
+{
+    EXPECT_EQ(PopupHtmlToRichText("A <b>key</b> &amp; {more}\\<br>\r\nend"),
+        "{\\rtf1\\ansi A \\b key\\b0  & \\{more\\}\\\\\\line   end}");
+    EXPECT_EQ(PopupHtmlToRichText("<a href=\"TOPIC?2\">M\xFCller</a>"), "{\\rtf1\\ansi M\\'fcller}");
+
+    // The page the plug-in ships: one popup per help context 1 to 27, in order.
+    TScratchFolder resources("zavek-help-popups");
+    CopyFileA((std::string(ZAVEK_TEST_DATA) + "/../../resources/POPUPSEn.htm").c_str(),
+        (resources.path + "POPUPSEn.htm").c_str(), FALSE);
+    TZAVEKHelp help(nullptr, "en", resources.path);
+    EXPECT_EQ(help.Popups().Count(), 27);
+    EXPECT_THAT(help.GetPopupText(0), HasSubstr("\\b key server\\b0"));
+    EXPECT_THAT(help.GetPopupText(26), HasSubstr("passphrase"));
+    EXPECT_EQ(help.GetPopupTextByName("IDH_SECRING"), help.GetPopupText(1));
+}
+
 TEST(ZAVEKHelpFiles, PageTargets)
 {
     const std::string r = "C:\\Z\\Resources\\";

@@ -6,6 +6,7 @@
 #include "framework/harness/KeyInjector.h"
 #include "tests/ui/DialogTestSupport.h"
 #include "ui/controls/HotLabel.h"
+#include "ui/controls/ToolTip.h"
 #include "ui/dialogs/MessageDialogs.h"
 
 #include <gtest/gtest.h>
@@ -147,6 +148,7 @@ TEST(BaseForm, MessageDialogHasNoCloseCommandInItsSystemMenu)
 struct LinkCase {
     const char* url;
     const char* call; // "" = none
+    const char* text = ""; // the tip's new text
 };
 
 class BaseFormLinks : public testing::TestWithParam<LinkCase> { };
@@ -155,9 +157,11 @@ TEST_P(BaseFormLinks, AreRoutedByTheirPrefixInAnyCase)
 {
     FakeMainObject main;
     auto* dialog = new TestDialog(main);
+    // Its window makes its help tooltip, which a "TOPIC?" link needs.
+    dialog->HandleNeeded();
     std::string text = "old tip";
     dialog->HandleLink(GetParam().url, text);
-    EXPECT_EQ(text, "");
+    EXPECT_EQ(text, GetParam().text);
     if (*GetParam().call)
         EXPECT_EQ(main.calls, std::vector<std::string> { GetParam().call });
     else
@@ -170,11 +174,13 @@ INSTANTIATE_TEST_SUITE_P(Table, BaseFormLinks,
         LinkCase { "ftp://example.org", "open ftp://example.org" },
         LinkCase { "mailto:alice@example.org", "open mailto:alice@example.org" },
         LinkCase { "MANUAL?abc", "manual #abc" }, LinkCase { "manual?abc", "manual #abc" },
-        LinkCase { "PGPHELP?keys", "pgphelp keys" }, LinkCase { "TOPIC?7", "" }, LinkCase { "file:c:/x", "" }));
+        LinkCase { "PGPHELP?keys", "pgphelp keys" }, LinkCase { "TOPIC?7", "", "{\\rtf1\\ansi popup 7}" },
+        LinkCase { "topic?IDH_9", "", "{\\rtf1\\ansi popup IDH_9}" }, LinkCase { "file:c:/x", "" }));
 
 struct HelpCase {
     int context;
     bool topic;
+    bool popup = false;
 };
 
 class BaseFormHelp : public testing::TestWithParam<HelpCase> { };
@@ -183,16 +189,28 @@ TEST_P(BaseFormHelp, ContextsFrom28AreTopicsAndLowerOnesPopups)
 {
     FakeMainObject main;
     auto* dialog = new TestDialog(main);
+    dialog->Show();
     dialog->ShowHelpPopup(dialog->button, GetParam().context);
+    Application().ProcessMessages();
     if (GetParam().topic)
         EXPECT_EQ(main.calls, std::vector<std::string> { "topic " + std::to_string(GetParam().context) });
     else
         EXPECT_TRUE(main.calls.empty());
+    // A popup shows the help entry of context - 1 over the control.
+    EXPECT_EQ(dialog->IsToolTipActive(), GetParam().popup);
+    if (GetParam().popup) {
+        EXPECT_EQ(dialog->HelpToolTip()->GetText(),
+            "{\\rtf1\\ansi popup " + std::to_string(GetParam().context - 1) + "}");
+        const RECT tool = dialog->HelpToolTip()->ToolRect();
+        EXPECT_EQ(tool.left, dialog->button->Left());
+        EXPECT_EQ(tool.top, dialog->button->Top());
+    }
     dialog->CloseDown();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BaseFormHelp,
-    testing::Values(HelpCase { -1, false }, HelpCase { 0, false }, HelpCase { 1, false }, HelpCase { 27, false },
+    testing::Values(HelpCase { -1, false }, HelpCase { 0, false }, HelpCase { 1, false, true },
+        HelpCase { 27, false, true },
         HelpCase { 28, true }, HelpCase { 33, true }));
 
 TEST(BaseForm, F1OnAControlWithoutContextUsesItsParents)

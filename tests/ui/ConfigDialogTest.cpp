@@ -364,7 +364,8 @@ TEST(ConfigDialog, AHeaderLineCountAboveTheScanLinesOffersTheRoundedCount)
     ShowConfigDialog(f.main, f.live, f.sources, false);
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(scanLines, 60);
-    EXPECT_NE(question.find(" Zeilen %d%n%x, mehr als \"Header scan lines\". Auf 60?"), std::string::npos)
+    // The value is named by its label on the page.
+    EXPECT_NE(question.find(" Zeilen %d%n%x, mehr als \"Header lines to scan\". Auf 60?"), std::string::npos)
         << question;
 }
 
@@ -385,7 +386,7 @@ TEST(ConfigDialog, KeyRingFieldsOpenTheFileDialogAndTakeItsChoice)
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(pubring, "C:\\rings\\chosen1.pkr");
     ASSERT_EQ(f.sources.fileDialogs.size(), 1u);
-    EXPECT_EQ(f.sources.fileDialogs[0], f.main.Texts().GetEntry(150) + "\"public key ring\"|1");
+    EXPECT_EQ(f.sources.fileDialogs[0], f.main.Texts().GetEntry(150) + "\"Public key ring\"|1");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "framework/harness/WindowCapture.h"
 #include "ui/controls/CustRadio.h"
 #include "ui/controls/FlatBtn.h"
+#include "ui/controls/ToolTip.h"
 #include "ui/controls/HotLabel.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,23 @@ TEST_P(FlatButtonCaptions, AmpersandAndOneLetterMeanGlyphOnly)
 INSTANTIATE_TEST_SUITE_P(Table, FlatButtonCaptions,
     testing::Values(GlyphOnlyCase { "&S", true }, GlyphOnlyCase { "&&", false }, GlyphOnlyCase { "&Save", false },
         GlyphOnlyCase { "S", false }, GlyphOnlyCase { "&", false }));
+
+TEST_F(ControlForm, FlatButtonShowsItsHintInItsOwnTooltipOverTheWholeButton)
+{
+    auto* button = Make<TFlatBtn>(10, 10, 75, 33, "&S");
+    button->HandleNeeded();
+    EXPECT_EQ(button->HintToolTip(), nullptr);
+    button->SetHint("&Save the text");
+    ASSERT_NE(button->HintToolTip(), nullptr);
+    EXPECT_EQ(button->HintToolTip()->GetText(), "&Save the text");
+    EXPECT_EQ(button->HintToolTip()->ToolTipStyle(), ttsUnderscore);
+    button->SetBounds(10, 10, 90, 40);
+    const RECT tool = button->HintToolTip()->ToolRect();
+    EXPECT_EQ(tool.right - tool.left, 90);
+    EXPECT_EQ(tool.bottom - tool.top, 40);
+    button->SetHint("Print");
+    EXPECT_EQ(button->HintToolTip()->GetText(), "Print");
+}
 
 TEST_F(ControlForm, ToolbarButtonTogglesOnEachClickAndIsNeverDefaultOrCancel)
 {

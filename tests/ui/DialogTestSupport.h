@@ -31,6 +31,16 @@ public:
     void ShowPGPHelp(const std::string& topic) override { calls.push_back("pgphelp " + topic); }
     void ShowManual(const std::string& topic) override { calls.push_back("manual " + topic); }
     void ShowTopic(HWND, int context) override { calls.push_back("topic " + std::to_string(context)); }
+    // Every popup entry says which it is, as rich text with a link to the next one.
+    std::string HelpPopupText(int index) override
+    {
+        return "{\\rtf1\\ansi popup " + std::to_string(index) + "}";
+    }
+    std::string HelpPopupTextByName(const std::string& id) override
+    {
+        return "{\\rtf1\\ansi popup " + id + "}";
+    }
+    int HelpPopupHeight(int) override { return 0; }
 
     bool standardColor = false;
     HWND activeDialog = nullptr;
@@ -46,4 +56,30 @@ private:
 template <typename T> T* ControlOf(HWND window)
 {
     return dynamic_cast<T*>(TWinControl::FindControl(window));
+}
+
+// A 24-bit BMP file of the size: the left half red, the right half blue.
+inline std::string BitmapBytes(int width, int height)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file {};
+    BITMAPINFOHEADER info {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = static_cast<DWORD>(stride * height);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int y = 0; y < height; ++y) {
+        std::string row(static_cast<size_t>(stride), '\0');
+        for (int x = 0; x < width; ++x)
+            row[static_cast<size_t>(x * 3 + (x < width / 2 ? 2 : 0))] = '\xFF';
+        bytes += row;
+    }
+    return bytes;
 }

@@ -17,30 +17,6 @@
 namespace {
 
 // A 24-bit BMP file of the given size, red on the left half and blue on the right.
-std::string BitmapBytes(int width, int height)
-{
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file {};
-    BITMAPINFOHEADER info {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = static_cast<DWORD>(stride * height);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int y = 0; y < height; ++y) {
-        std::string row(static_cast<size_t>(stride), '\0');
-        for (int x = 0; x < width; ++x)
-            row[static_cast<size_t>(x * 3 + (x < width / 2 ? 2 : 0))] = '\xFF';
-        bytes += row;
-    }
-    return bytes;
-}
 
 TImageViewer* ViewerOf(HWND window)
 {

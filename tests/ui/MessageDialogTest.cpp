@@ -232,7 +232,9 @@ TEST(MessageDialog, OkButtonShowsTheGlyphWithoutItsBackground)
 {
     FakeMainObject main;
     auto* dialog = new TMessageDialog(main);
-    EXPECT_EQ(dialog->fbOk->Caption(), "");
+    // Drawn as the glyph alone, named by its caption.
+    EXPECT_EQ(dialog->fbOk->Caption(), main.Texts().GetEntry(107));
+    EXPECT_TRUE(dialog->fbOk->CaptionHidden);
     EXPECT_EQ(dialog->fbOk->Glyph().Width(), 16);
     EXPECT_EQ(dialog->fbOk->Glyph().TransparentColor, clWhite);
     dialog->CloseDown();
@@ -471,6 +473,25 @@ TEST(MessageDialogSize, IsAsWideAsItsCaptionButNoWiderThanItsOwner)
             EXPECT_GE(width, captionWidth);
         }
     }
+}
+
+TEST(MessageDialogSize, AWideMessageIsCentredOverItsOwner)
+{
+    FakeMainObject main;
+    const HWND host = CreateWindowExA(0, "STATIC", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 800, 600,
+        nullptr, nullptr, nullptr, nullptr);
+    main.hostWindow = host;
+    RECT dialog {};
+    DialogAnswerer answerer;
+    answerer.Then("TMessageDialog", "", [&](HWND w) {
+        GetWindowRect(w, &dialog);
+        DialogOf(w)->SetModalResult(mrOk);
+    });
+    ShowError(main, "The message could not be decrypted: none of its recipients' keys is in the key ring.");
+    DestroyWindow(host);
+    EXPECT_GT(dialog.right - dialog.left, 400);
+    EXPECT_NEAR((dialog.left + dialog.right) / 2, 500, 2);
+    EXPECT_NEAR((dialog.top + dialog.bottom) / 2, 380, 2);
 }
 
 TEST(MessageDialogSize, LongTextsStayOnTheWorkAreaWithTheirButtons)

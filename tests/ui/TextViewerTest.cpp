@@ -12,6 +12,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/ViewerTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,88 +22,6 @@
 #include <sstream>
 
 namespace {
-
-class FakeViewerMain : public ITextViewerMain {
-public:
-    FakeViewerMain()
-        : texts_(std::string(ZAVEK_TEST_DATA) + "/../../resources/ZAVEKStringsEn.txt")
-    {
-        captions.DateCaption = "Date:";
-        captions.FromCaption = "From:";
-        captions.ToCaption = "To:";
-        captions.SubjectCaption = "Subject:";
-        captions.UnknownValue = "?";
-    }
-
-    const TZAVEKStringList& Texts() const override { return texts_; }
-    bool StandardColor() const override { return false; }
-    std::string FixedFontName() const override { return "Courier New"; }
-    HWND ActiveDialogWindow() const override { return activeDialog; }
-    void SetActiveDialogWindow(HWND window) override { activeDialog = window; }
-    HWND GetHostWindow() const override { return nullptr; }
-    bool ShowKeyMenuForText(HWND, const std::string&) override { return false; }
-    void OpenHtmlPage(const std::string& url) override { calls.push_back("open " + url); }
-    void ShowPGPHelp(const std::string&) override { }
-    void ShowManual(const std::string&) override { }
-    void ShowTopic(HWND, int) override { }
-
-    TViewerFont MessageFont() override { return { "Arial", 10, 0 }; }
-    bool HostWordWrap() override { return false; }
-    bool HostShowObjects() override { return false; }
-    TViewerPrintSettings HostPrintSettings() override
-    {
-        TViewerPrintSettings settings;
-        settings.PrinterName = "Office";
-        settings.FontName = "Courier New";
-        settings.FontSize = 11;
-        settings.Header = true;
-        settings.MarginLeft = settings.MarginRight = 15;
-        settings.MarginTop = settings.MarginBottom = 20;
-        settings.PrintMode = 1;
-        return settings;
-    }
-    std::string FormatPrintingBanner(
-        const std::string& from, const std::string& subject, const SYSTEMTIME& date) override
-    {
-        bannerCall = from + "|" + subject + "|" + std::to_string(date.wYear) + "-"
-            + std::to_string(date.wMonth) + "-" + std::to_string(date.wDay);
-        return "Banner " + from + " / " + subject;
-    }
-    void SelectFolder(std::string& name, bool& mailbox, std::string& text) override
-    {
-        calls.push_back("select");
-        name = folderName;
-        mailbox = true;
-        text = folderText;
-        if (onSelect)
-            onSelect();
-    }
-    std::string MailboxFileName(const std::string& name) override { return "C:\\Mail\\" + name + ".MBX"; }
-    void BeginCacheHold() override { calls.push_back("hold"); }
-    void EndCacheHold() override { calls.push_back("release"); }
-    bool EncryptToDefaultKey(const std::string& text, std::string& result, HWND) override
-    {
-        result = "-----BEGIN PGP MESSAGE-----\r\n" + std::to_string(text.size())
-            + "\r\n-----END PGP MESSAGE-----\r\n";
-        return encryptWorks;
-    }
-    void RestartMailClient() override { calls.push_back("restart"); }
-    TPrinterData& PrinterSettings() override { return printer; }
-    const TMsgTreeData& TreeCaptions() override { return captions; }
-
-    HWND activeDialog = nullptr;
-    std::vector<std::string> calls;
-    std::string bannerCall;
-    std::string folderName = "Inbox";
-    std::string folderText;
-    std::function<void()> onSelect;
-    bool encryptWorks = true;
-    TPrinterData printer;
-    TMsgTreeData captions;
-
-private:
-    TZAVEKStringList texts_;
-};
 
 const std::string MessageText
     = "Date: Mon, 7 Dec 2026 10:00:00 +0000\r\nFrom: Alice <alice@example.org>\r\n"

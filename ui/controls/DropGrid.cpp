@@ -660,6 +660,13 @@ void TDropGrid::TypeAhead(char c)
     typeAheadTimer_ = SetTimer(Handle(), TypeAheadTimerId, TypeAheadPause, nullptr) != 0;
 }
 
+void TDropGrid::SetFindPattern(const std::string& pattern)
+{
+    findPattern_ = pattern;
+    CharLowerBuffA(findPattern_.data(), static_cast<DWORD>(findPattern_.size()));
+    askPattern_ = false;
+}
+
 TFindOutcome TDropGrid::FindText()
 {
     if (findPattern_.empty() || askPattern_) {

@@ -126,6 +126,8 @@ public:
     // OnSearchPattern when there is none yet or the last search missed. The found row becomes current.
     TFindOutcome FindText();
     std::string FindPattern() const { return findPattern_; }
+    // The pattern the next FindText searches without asking.
+    void SetFindPattern(const std::string& pattern);
 
     // Deletes a data row (the only one left is emptied instead).
     void DeleteRow(int row);

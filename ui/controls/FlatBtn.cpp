@@ -2,6 +2,8 @@
 // a frame that shows only when hovered or pressed), glyph and caption layout, and toolbar toggling.
 #include "ui/controls/FlatBtn.h"
 
+#include "ui/controls/ToolTip.h"
+
 #include "framework/Forms.h"
 
 #include <vssym32.h>
@@ -29,6 +31,39 @@ void TFlatBtn::CreateWindowHandleDone()
 {
     TBitBtn::CreateWindowHandleDone();
     OpenTheme();
+    MakeHintToolTip();
+}
+
+void TFlatBtn::MakeHintToolTip()
+{
+    if (hintTip_ || Hint.empty() || !HandleAllocated())
+        return;
+    hintTip_ = std::make_unique<TToolTip>(this);
+    hintTip_->SetToolTipStyle(ttsUnderscore);
+    hintTip_->SetToolRect(ClientRect());
+    hintTip_->SetText(Hint);
+}
+
+void TFlatBtn::SetHint(const std::string& hint)
+{
+    Hint = hint;
+    if (hintTip_)
+        hintTip_->SetText(hint);
+    else
+        MakeHintToolTip();
+}
+
+void TFlatBtn::Resize()
+{
+    TBitBtn::Resize();
+    if (hintTip_)
+        hintTip_->SetToolRect(ClientRect());
+}
+
+void TFlatBtn::DestroyWnd()
+{
+    hintTip_.reset();
+    TBitBtn::DestroyWnd();
 }
 
 void TFlatBtn::OpenTheme()
@@ -126,6 +161,8 @@ void TFlatBtn::ColorChanged()
 void TFlatBtn::MouseEnter()
 {
     TBitBtn::MouseEnter();
+    if (hintTip_)
+        hintTip_->SetActive(true);
     hot_ = true;
     Invalidate();
 }
@@ -133,6 +170,8 @@ void TFlatBtn::MouseEnter()
 void TFlatBtn::MouseLeave()
 {
     TBitBtn::MouseLeave();
+    if (hintTip_)
+        hintTip_->SetActive(false);
     hot_ = false;
     Invalidate();
 }
@@ -198,7 +237,7 @@ void TFlatBtn::DrawGlyphAndCaption(TCanvas& canvas, RECT content, bool shifted)
     const int width = content.right - content.left;
     const int height = content.bottom - content.top;
     GdiFlush();
-    if (caption.empty() || glyphOnly_) {
+    if (caption.empty() || glyphOnly_ || (CaptionHidden && Glyph().Width() > 0)) {
         if (glyphWidth > 0)
             CopyGlyph(canvas, content.left + (width - glyphWidth) / 2, content.top + (height - glyphHeight) / 2);
         return;

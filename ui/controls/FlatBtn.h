@@ -6,6 +6,10 @@
 #include "ui/controls/ThemeApi.h"
 
 #include <functional>
+#include <memory>
+#include <string>
+
+class TToolTip;
 
 enum TToolBarStyle { tbsNone, tbsPushButton, tbsToolbarButton };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
@@ -22,6 +26,9 @@ public:
     // Toolbar buttons can never be default or cancel buttons.
     void SetDefaultButton(bool value);
     void SetCancelButton(bool value);
+    // The hint shows in the button's own tooltip while the mouse rests on it.
+    void SetHint(const std::string& hint);
+    TToolTip* HintToolTip() const noexcept { return hintTip_.get(); }
     int Spacing = 4;
     int NumGlyphs = 1;
     TButtonLayout Layout = blGlyphLeft;
@@ -29,6 +36,9 @@ public:
 
     // The caption is '&' and one other character: the glyph is drawn alone.
     bool GlyphOnly() const noexcept { return glyphOnly_; }
+    // Draws the glyph alone while the caption stays the button's name (for the keyboard, for
+    // screen readers and for programs that find the button by its text).
+    bool CaptionHidden = false;
     bool Hot() const noexcept { return hot_; }
     bool Themed() const noexcept { return static_cast<bool>(theme_); }
     // The theme state the button is drawn in now (also the basis of the classic frame).
@@ -47,8 +57,12 @@ protected:
     void MouseEnter() override;
     void MouseLeave() override;
 
+    void Resize() override;
+    void DestroyWnd() override;
+
 private:
     void OpenTheme();
+    void MakeHintToolTip();
     int ThemePart() const noexcept;
     void DrawFrame(TCanvas& canvas, const RECT& rect, bool sunken, bool raised);
     void DrawGlyphAndCaption(TCanvas& canvas, RECT content, bool shifted);
@@ -60,4 +74,5 @@ private:
     bool hot_ = false;
     TBitmap work_;
     TThemeHandle theme_;
+    std::unique_ptr<TToolTip> hintTip_;
 };

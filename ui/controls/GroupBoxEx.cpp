@@ -71,10 +71,29 @@ void TGroupBoxEx::WndProc(TMessage& message)
     case WM_ERASEBKGND:
         if (theme_) {
             DrawThemeParentBackground(Handle(), reinterpret_cast<HDC>(message.WParam), nullptr);
-            message.Result = 1;
-            return;
+        } else {
+            // The system class has no background brush of its own.
+            RECT client;
+            GetClientRect(Handle(), &client);
+            FillRect(reinterpret_cast<HDC>(message.WParam), &client, Brush());
         }
-        break;
+        message.Result = 1;
+        return;
+    case WM_PAINT: {
+        // The system draws frame and caption; the labels inside are ours to draw on top.
+        PAINTSTRUCT paint;
+        const bool own = message.WParam == 0;
+        const HDC dc = own ? BeginPaint(Handle(), &paint) : reinterpret_cast<HDC>(message.WParam);
+        if (own && paint.fErase)
+            Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+        message.WParam = reinterpret_cast<WPARAM>(dc);
+        TGroupBox::WndProc(message);
+        PaintControls(dc);
+        if (own)
+            EndPaint(Handle(), &paint);
+        message.Result = 0;
+        return;
+    }
     case CN_CTLCOLORSTATIC:
         if (theme_) {
             SetBkMode(reinterpret_cast<HDC>(message.WParam), TRANSPARENT);

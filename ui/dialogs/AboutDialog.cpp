@@ -50,19 +50,19 @@ TAboutDialog::TAboutDialog(IDialogMainObject& mainObject)
     BorderStyle = bsSingle;
     BorderIcons = biSystemMenu;
     Position = poScreenCenter;
-    SetClientSize(DesignWidth, DesignHeight);
+    SetClientSize(Scaled(DesignWidth), Scaled(DesignHeight));
 
-    pnBottom = MakePanel(this, alBottom, DesignWidth, 44);
+    pnBottom = MakePanel(this, alBottom, Scaled(DesignWidth), Scaled(44));
     fbAbout = new TFlatBtn(this);
     fbAbout->SetParent(pnBottom);
-    fbAbout->SetBounds(DesignWidth / 2 - 15, 6, 30, 30);
+    fbAbout->SetBounds(Scaled(DesignWidth) / 2 - 15, Scaled(6), 30, 30);
     fbAbout->ModalResult = mrOk;
     fbAbout->SetDefaultButton(true);
     fbAbout->SetCancelButton(true);
     fbAbout->SetTabStop(true);
     fbAbout->OnClick = [this](TControl&) { AboutClick(); };
 
-    pnLeft = MakePanel(this, alLeft, 90, DesignHeight - 44);
+    pnLeft = MakePanel(this, alLeft, Scaled(90), Scaled(DesignHeight - 44));
     pnLeft->SetBorderWidth(10);
     pnImage = MakePanel(pnLeft, alClient, 70, 70);
     imgThorn = new TImage(this);
@@ -73,8 +73,8 @@ TAboutDialog::TAboutDialog(IDialogMainObject& mainObject)
     // The picture is optional: without it the panel stays empty.
     imgThorn->Picture().LoadFromResourceName(FrameworkModule(), "THORN");
 
-    pnRight = MakePanel(this, alRight, 16, DesignHeight - 44);
-    pnCenter = MakePanel(this, alClient, DesignWidth - 106, DesignHeight - 44);
+    pnRight = MakePanel(this, alRight, Scaled(16), Scaled(DesignHeight - 44));
+    pnCenter = MakePanel(this, alClient, Scaled(DesignWidth - 106), Scaled(DesignHeight - 44));
     gbeInfo = new TGroupBoxEx(this);
     gbeInfo->SetParent(pnCenter);
     gbeInfo->SetAlign(alClient);
@@ -90,6 +90,8 @@ TAboutDialog::TAboutDialog(IDialogMainObject& mainObject)
     hlName->Font().SetHeight(-16);
     hlName->Font().SetStyle(fsBold);
     hlCopyright = MakeLabel(20, false);
+    // The notice line is the longest: a smaller type keeps it whole at any DPI.
+    hlCopyright->Font().SetSize(8);
     hlVersion = MakeLabel(24, false);
 
     hlUpdate->OnClick = [this](TControl&) {
@@ -133,7 +135,7 @@ THotLabel* TAboutDialog::MakeLabel(int height, bool link)
 {
     auto* label = new THotLabel(this);
     label->SetParent(gbeInfo);
-    label->SetBounds(8, 0, 200, height);
+    label->SetBounds(8, 0, 200, Scaled(height));
     label->SetAlign(alTop);
     label->SetAlignment(taCenter);
     label->ShowAccelChar = false;
@@ -152,11 +154,14 @@ void TAboutDialog::SetGlyph(int id)
         const std::uint32_t corner = bitmap.Bits()[(bitmap.Height() - 1) * bitmap.Width()];
         bitmap.TransparentColor
             = static_cast<TColor>(((corner & 0xFF) << 16) | (corner & 0xFF00) | ((corner >> 16) & 0xFF));
-        fbAbout->SetCaption("");
+        // The glyph is drawn; the caption stays the button's name.
+        fbAbout->CaptionHidden = true;
+        fbAbout->SetCaption(Texts().GetEntry(id == GlyphOk ? TextOk : TextCancel));
     } else {
         // Without the plug-in's glyph the button says what it does.
         bitmap.SetSize(0, 0);
-        fbAbout->SetBounds(DesignWidth / 2 - 35, 9, 70, 26);
+        fbAbout->CaptionHidden = false;
+        fbAbout->SetBounds(Scaled(DesignWidth) / 2 - Scaled(35), Scaled(9), Scaled(70), Scaled(26));
         fbAbout->SetCaption(Texts().GetEntry(id == GlyphOk ? TextOk : TextCancel));
     }
     fbAbout->Invalidate();

@@ -6,16 +6,75 @@
 #include "ui/dialogs/TextViewerRules.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 
 namespace {
 
-constexpr int DesignWidth = 600;
+constexpr int DesignWidth = 620;
 constexpr int DesignHeight = 400;
 constexpr int TreeWidth = 170;
-constexpr int LabelWidth = 150;
+// The page's client width (the page control less its frame).
+constexpr int PageWidth = DesignWidth - TreeWidth - 16 - 4;
 constexpr int FieldLeft = 170;
-constexpr int RowHeight = 28;
+constexpr int RowHeight = 30;
+
+// The help file's page of the dialog.
+constexpr int ConfigHelpPage = 33;
+
+// The language texts of the dialog's captions.
+enum : uint16_t {
+    TextHelp = 0,
+    TextCancel = 104,
+    TextOk = 107,
+    TextCaption = 136,
+    TextKeyServer = 145,
+    TextSecRing = 147,
+    TextPubRing = 148,
+    TextGroups = 149,
+    TextDefaultKey = 151,
+    TextUseAlways = 152,
+    TextSignHash = 153,
+    TextRipeMD = 154,
+    TextComment = 155,
+    TextWipeButton = 156,
+    TextEncSignButtons = 157,
+    TextEncSignChoices = 158,
+    TextDecryptButton = 159,
+    TextVerifyButton = 160,
+    TextManageButton = 161,
+    TextLaunchButton = 162,
+    TextNoChange = 163,
+    TextScanLines = 164,
+    TextCheckHeaderLines = 165,
+    TextEditMargin = 169,
+    TextUseAutoList = 170,
+    TextHideKeyDialog = 171,
+    TextEncryptToSelf = 172,
+    TextConfirmEncryption = 173,
+    TextEncryptAttachments = 174,
+    TextMixedWarning = 175,
+    TextADKWarning = 177,
+    TextCheckForKeys = 179,
+    TextKeyServerLookup = 181,
+    TextPreDecode = 182,
+    TextAutoVerify = 183,
+    TextNoInfo = 184, // 185 and 186 follow for the reader window and the extra window
+    TextWipePasses = 187,
+    TextStandardColors = 189,
+    TextClock = 193,
+    TextTimeServer = 194,
+    TextAutoSync = 195,
+    TextCheckHeaderLinesHint = 198,
+};
+
+// A text that begins a line: its first letter in capitals ("secret key ring" as a field's label).
+std::string Capitalised(std::string text)
+{
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
 // Posted to itself when the passphrase time first leaves "keep none": shows the warning once.
 constexpr UINT WM_SECONDS_WARNING = WM_APP + 0x140;
 
@@ -68,9 +127,8 @@ TConfigDialog::TConfigDialog(
     Position = poScreenCenter;
     KeyPreview = true;
     Font().SetName("Tahoma");
-    Font().SetHeight(-12);
+    Font().SetSize(9);
     SetClientSize(DesignWidth, DesignHeight);
-    SetCaption(Texts().GetEntry(136).empty() ? "Configuration" : Texts().GetEntry(136));
 
     pcConfiguration = new TPageControlEx(this);
     pcConfiguration->SetParent(this);
@@ -78,10 +136,12 @@ TConfigDialog::TConfigDialog(
     BuildPages();
     BuildNavigation();
 
-    fbOk = MakeButton(DesignWidth - 250, ResultOk, "OK");
-    fbCancel = MakeButton(DesignWidth - 170, ResultCancel, "Cancel");
-    fbHelp = MakeButton(DesignWidth - 90, 0, "Help");
+    fbOk = MakeButton(DesignWidth - 270, ResultOk);
+    fbCancel = MakeButton(DesignWidth - 182, ResultCancel);
+    fbHelp = MakeButton(DesignWidth - 94, 0);
     fbHelp->OnClick = [this](TControl&) { ShowHelpPopup(this, HelpContext); };
+    SetConfigCaptions();
+    SetConfigHelpContexts();
     OptionsToControls();
 }
 
@@ -95,22 +155,25 @@ TTabSheet* TConfigDialog::MakePage()
     return page;
 }
 
-TLabel* TConfigDialog::MakeLabel(TWinControl* page, int top, const std::string& caption)
+TLabel* TConfigDialog::MakeLabel(TWinControl* page, int top, uint16_t text, int left, int width)
 {
     auto* label = new TLabel(this);
     label->SetParent(page);
-    label->SetBounds(12, top + 3, LabelWidth, 16);
-    label->SetCaption(caption);
+    label->SetBounds(left, top + 3, width, 16);
+    if (text)
+        captions_.emplace_back(label, text);
     return label;
 }
 
-TCustCheckBox* TConfigDialog::MakeCheck(TWinControl* page, int top, const std::string& caption)
+TCustCheckBox* TConfigDialog::MakeCheck(TWinControl* page, int top, uint16_t text)
 {
     auto* box = new TCustCheckBox(this);
     box->SetParent(page);
-    box->SetBounds(12, top, 380, 18);
+    box->SetBounds(12, top, PageWidth - 24, 18);
+    // The box before its text, as a user expects it.
+    box->SetAlignment(taRightJustify);
     box->SetTabStop(true);
-    box->SetCaption(caption);
+    captions_.emplace_back(box, text);
     return box;
 }
 
@@ -144,153 +207,194 @@ TSpinEdEx* TConfigDialog::MakeSpin(TWinControl* page, int top, int min, int max)
     return spin;
 }
 
-TFlatBtn* TConfigDialog::MakeButton(int left, int result, const std::string& caption)
+TMaskEdEx* TConfigDialog::MakePortEdit(TWinControl* page, int top, int left)
+{
+    auto* port = new TMaskEdEx(this);
+    port->SetParent(page);
+    port->SetBounds(left, top, 56, 21);
+    port->SetEditMask("99999;0; ");
+    port->SetTabStop(true);
+    return port;
+}
+
+TFlatBtn* TConfigDialog::MakeButton(int left, int result)
 {
     auto* button = new TFlatBtn(this);
     button->SetParent(this);
-    button->SetBounds(left, DesignHeight - 42, 72, 28);
+    button->SetBounds(left, DesignHeight - 42, 80, 28);
     button->ModalResult = result;
     button->SetTabStop(true);
-    button->SetCaption(caption);
     return button;
 }
 
 void TConfigDialog::BuildPages()
 {
-    const TZAVEKStringList& texts = Texts();
-
     tsPGPPaths = MakePage();
-    MakeLabel(tsPGPPaths, Row(0), "Key server");
-    cbxKeyserverProtocol = MakeCombo(tsPGPPaths, Row(0), FieldLeft, 60, csDropDownList);
+    MakeLabel(tsPGPPaths, Row(0), TextKeyServer);
+    // Protocol, host and port in one row below their label: a host name needs the room.
+    cbxKeyserverProtocol = MakeCombo(tsPGPPaths, Row(1), 12, 72, csDropDownList);
     for (const char* protocol : { "ldap", "http", "ldaps", "https" })
         cbxKeyserverProtocol->Items().Add(protocol);
-    edKeyserverName = MakeEdit(tsPGPPaths, Row(0), FieldLeft + 64, 130);
-    meKeyserverPort = new TMaskEdEx(this);
-    meKeyserverPort->SetParent(tsPGPPaths);
-    meKeyserverPort->SetBounds(FieldLeft + 198, Row(0), 50, 21);
-    meKeyserverPort->SetEditMask("99999;0; ");
-    meKeyserverPort->SetTabStop(true);
+    edKeyserverName = MakeEdit(tsPGPPaths, Row(1), 88, PageWidth - 88 - 72);
+    meKeyserverPort = MakePortEdit(tsPGPPaths, Row(1), PageWidth - 68);
     const struct {
         TEdit** field;
         int kind;
-        int text;
-    } rings[] = { { &edSecring, 0, 147 }, { &edPubring, 1, 148 }, { &edGroups, 2, -1 } };
+        uint16_t text;
+    } rings[] = { { &edSecring, 0, TextSecRing }, { &edPubring, 1, TextPubRing }, { &edGroups, 2, TextGroups } };
     for (int i = 0; i < 3; ++i) {
-        const std::string caption = rings[i].text < 0 ? "&Groups" : "&" + texts.GetEntry(rings[i].text);
-        MakeLabel(tsPGPPaths, Row(i + 1), caption);
-        TEdit* field = MakeEdit(tsPGPPaths, Row(i + 1), FieldLeft, 220);
+        TLabel* label = MakeLabel(tsPGPPaths, Row(i + 2), 0);
+        ringLabels_[i] = label;
+        ringTexts_[i] = rings[i].text;
+        TEdit* field = MakeEdit(tsPGPPaths, Row(i + 2), FieldLeft, PageWidth - FieldLeft - 12);
+        label->FocusControl = field;
         *rings[i].field = field;
         const int kind = rings[i].kind;
-        field->OnClick = [this, field, kind, caption](TControl&) { ChooseKeyRing(*field, kind, caption); };
-        field->OnKeyPress = [this, field, kind, caption](TWinControl&, char& key) {
+        field->OnClick = [this, field, kind, label](TControl&) { ChooseKeyRing(*field, kind, label->Caption()); };
+        field->OnKeyPress = [this, field, kind, label](TWinControl&, char& key) {
             if (key == '\t')
                 return;
             key = 0;
-            ChooseKeyRing(*field, kind, caption);
+            ChooseKeyRing(*field, kind, label->Caption());
         };
     }
 
     tsPGPMiscellaneous = MakePage();
-    MakeLabel(tsPGPMiscellaneous, Row(0), "Default key");
-    cbxDefaultUser = MakeCombo(tsPGPMiscellaneous, Row(0), FieldLeft, 220, csDropDownList);
+    MakeLabel(tsPGPMiscellaneous, Row(0), TextDefaultKey);
+    // A key's line is long: the box takes the whole row below its label.
+    cbxDefaultUser = MakeCombo(tsPGPMiscellaneous, Row(1), 12, PageWidth - 24, csDropDownList);
     cbxDefaultUser->OnChange = [this](TComboBox&) { DefaultUserChanged(); };
-    lblDefaultUser = MakeLabel(tsPGPMiscellaneous, Row(1), "");
-    lblDefaultUser->SetBounds(FieldLeft, Row(1) + 3, 220, 16);
-    cbUseAlways = MakeCheck(tsPGPMiscellaneous, Row(2), "Always use the default key");
-    lblSignAlgorithm = MakeLabel(tsPGPMiscellaneous, Row(3), "Signature hash");
-    cbxSignAlgorithm = MakeCombo(tsPGPMiscellaneous, Row(3), FieldLeft, 120, csDropDownList);
+    lblDefaultUser = MakeLabel(tsPGPMiscellaneous, Row(2), 0, 12, PageWidth - 24);
+    cbUseAlways = MakeCheck(tsPGPMiscellaneous, Row(3), TextUseAlways);
+    lblSignAlgorithm = MakeLabel(tsPGPMiscellaneous, Row(4), TextSignHash);
+    cbxSignAlgorithm = MakeCombo(tsPGPMiscellaneous, Row(4), FieldLeft, 130, csDropDownList);
     for (const char* hash : { "MD-5 / SHA-1", "SHA-2 256", "SHA-2 384", "SHA-2 512" })
         cbxSignAlgorithm->Items().Add(hash);
-    cbUseRIPEMD = MakeCheck(tsPGPMiscellaneous, Row(4), "Use RIPEMD-160");
-    MakeLabel(tsPGPMiscellaneous, Row(5), "Comment");
-    edComment = MakeEdit(tsPGPMiscellaneous, Row(5), FieldLeft, 220);
+    lblSignAlgorithm->FocusControl = cbxSignAlgorithm;
+    cbUseRIPEMD = MakeCheck(tsPGPMiscellaneous, Row(5), TextRipeMD);
+    MakeLabel(tsPGPMiscellaneous, Row(6), TextComment)->FocusControl
+        = edComment = MakeEdit(tsPGPMiscellaneous, Row(6), FieldLeft, PageWidth - FieldLeft - 12);
     edComment->SetMaxLength(67);
 
     tsPMToolbar = MakePage();
-    cbWipePassphrase = MakeCheck(tsPMToolbar, Row(0), "Wipe passphrase button");
-    cbxEncryptSignOptions = MakeCombo(tsPMToolbar, Row(1), 12, 260, csDropDownList);
-    cbxEncryptSignOptions->Items().SetText(texts.GetEntry(158));
-    cbDecryptMessage = MakeCheck(tsPMToolbar, Row(2), "Decrypt button");
-    cbVerifySignature = MakeCheck(tsPMToolbar, Row(3), "Verify button");
-    cbManageKeys = MakeCheck(tsPMToolbar, Row(4), "Key management button");
-    cbLaunchPGP = MakeCheck(tsPMToolbar, Row(5), "PGP program button");
+    cbWipePassphrase = MakeCheck(tsPMToolbar, Row(0), TextWipeButton);
+    MakeLabel(tsPMToolbar, Row(1), TextEncSignButtons);
+    cbxEncryptSignOptions = MakeCombo(tsPMToolbar, Row(1), FieldLeft, PageWidth - FieldLeft - 12, csDropDownList);
+    cbDecryptMessage = MakeCheck(tsPMToolbar, Row(2), TextDecryptButton);
+    cbVerifySignature = MakeCheck(tsPMToolbar, Row(3), TextVerifyButton);
+    cbManageKeys = MakeCheck(tsPMToolbar, Row(4), TextManageButton);
+    cbLaunchPGP = MakeCheck(tsPMToolbar, Row(5), TextLaunchButton);
 
     tsPMMiscellaneous = MakePage();
-    MakeLabel(tsPMMiscellaneous, Row(0), "Header scan lines");
+    lblScanLines = MakeLabel(tsPMMiscellaneous, Row(0), TextScanLines);
     seScanLines = MakeSpin(tsPMMiscellaneous, Row(0), 20, 999);
+    lblScanLines->FocusControl = seScanLines;
     fbCheckHeaderLines = new TFlatBtn(this);
     fbCheckHeaderLines->SetParent(tsPMMiscellaneous);
-    fbCheckHeaderLines->SetBounds(FieldLeft + 80, Row(0) - 2, 80, 25);
-    fbCheckHeaderLines->SetCaption("<" + texts.GetEntry(165) + ">");
+    fbCheckHeaderLines->SetBounds(FieldLeft + 78, Row(0) - 3, PageWidth - FieldLeft - 78 - 12, 26);
+    fbCheckHeaderLines->SetTabStop(true);
     fbCheckHeaderLines->OnClick = [this](TControl&) { CheckHeaderLines(); };
-    MakeLabel(tsPMMiscellaneous, Row(1), "Edit margin");
-    seEditMargin = MakeSpin(tsPMMiscellaneous, Row(1), 1, 256);
+    MakeLabel(tsPMMiscellaneous, Row(1), TextEditMargin)->FocusControl = seEditMargin
+        = MakeSpin(tsPMMiscellaneous, Row(1), 1, 256);
     pnNoChange = new TPanel(this);
     pnNoChange->SetParent(tsPMMiscellaneous);
     pnNoChange->SetBevelOuter(bvNone);
-    pnNoChange->SetBounds(12, Row(3), 380, 40);
+    pnNoChange->SetBounds(12, Row(3), PageWidth - 24, 40);
     lblNoChange = new TLabel(this);
     lblNoChange->SetParent(pnNoChange);
     lblNoChange->WordWrap = true;
-    lblNoChange->SetCaption(texts.GetEntry(163));
+    lblNoChange->SetAlign(alClient);
 
     tsZAVEKEncoding = MakePage();
-    cbUseAutoList = MakeCheck(tsZAVEKEncoding, Row(0), "Use the recipient list");
-    cbHideKeyDialog = MakeCheck(tsZAVEKEncoding, Row(1), "Hide the key dialog");
-    cbEncryptToSelf = MakeCheck(tsZAVEKEncoding, Row(2), "Encrypt to the default key as well");
-    cbEncryptAttachments = MakeCheck(tsZAVEKEncoding, Row(3), texts.GetEntry(174));
-    cbConfirmEncryption = MakeCheck(tsZAVEKEncoding, Row(4), "Confirm encryption");
-    cbMixOptionsWarning = MakeCheck(tsZAVEKEncoding, Row(5), "Warn of mixed options");
-    cbADKWarning = MakeCheck(tsZAVEKEncoding, Row(6), "Warn of additional decryption keys");
+    cbUseAutoList = MakeCheck(tsZAVEKEncoding, Row(0), TextUseAutoList);
+    cbHideKeyDialog = MakeCheck(tsZAVEKEncoding, Row(1), TextHideKeyDialog);
+    cbEncryptToSelf = MakeCheck(tsZAVEKEncoding, Row(2), TextEncryptToSelf);
+    cbEncryptAttachments = MakeCheck(tsZAVEKEncoding, Row(3), TextEncryptAttachments);
+    cbConfirmEncryption = MakeCheck(tsZAVEKEncoding, Row(4), TextConfirmEncryption);
+    cbMixOptionsWarning = MakeCheck(tsZAVEKEncoding, Row(5), TextMixedWarning);
+    cbADKWarning = MakeCheck(tsZAVEKEncoding, Row(6), TextADKWarning);
 
     tsZAVEKDecoding = MakePage();
-    cbCheckForKeyData = MakeCheck(tsZAVEKDecoding, Row(0), "Check messages for keys");
-    cbKeyserverLookup = MakeCheck(tsZAVEKDecoding, Row(1), "Look up unknown keys on the key server");
-    cbPreDecodePSMime = MakeCheck(tsZAVEKDecoding, Row(2), "Decode secure MIME parts first");
-    cbAutoVerify = MakeCheck(tsZAVEKDecoding, Row(3), "Verify signatures when a message opens");
+    cbCheckForKeyData = MakeCheck(tsZAVEKDecoding, Row(0), TextCheckForKeys);
+    cbKeyserverLookup = MakeCheck(tsZAVEKDecoding, Row(1), TextKeyServerLookup);
+    cbPreDecodePSMime = MakeCheck(tsZAVEKDecoding, Row(2), TextPreDecode);
+    cbAutoVerify = MakeCheck(tsZAVEKDecoding, Row(3), TextAutoVerify);
     cbAutoVerify->OnChanged = [this](TCustBtnCtrl*) {
         for (TCustRadioBtn* radio : { rbNoInfo, rbInReaderWindow, rbInExtraWindow })
             radio->SetEnabled(cbAutoVerify->Checked());
     };
-    const char* radioCaptions[] = { "No information", "Information in the reader window",
-        "Information in an extra window" };
     TCustRadioBtn** radios[] = { &rbNoInfo, &rbInReaderWindow, &rbInExtraWindow };
     for (int i = 0; i < 3; ++i) {
         auto* radio = new TCustRadioBtn(this);
         radio->SetParent(tsZAVEKDecoding);
-        radio->SetBounds(32, Row(4 + i), 360, 18);
+        radio->SetBounds(32, Row(4 + i), PageWidth - 44, 18);
+        radio->SetAlignment(taRightJustify);
         radio->SetTabStop(true);
-        radio->SetCaption(radioCaptions[i]);
+        captions_.emplace_back(radio, static_cast<uint16_t>(TextNoInfo + i));
         *radios[i] = radio;
     }
 
     tsZAVEKMiscellaneous = MakePage();
-    lblSeconds = MakeLabel(tsZAVEKMiscellaneous, Row(0), "");
+    // The time is a number of seconds; its label says what the number means.
     seSeconds = MakeSpin(tsZAVEKMiscellaneous, Row(0), -1, 900);
+    seSeconds->SetLeft(12);
     seSeconds->OnChange = [this](TEdit&) { SecondsChanged(); };
-    MakeLabel(tsZAVEKMiscellaneous, Row(1), "Wipe passes");
+    lblSeconds = MakeLabel(tsZAVEKMiscellaneous, Row(0), 0, 90, PageWidth - 102);
+    lblSeconds->FocusControl = seSeconds;
     sePasses = MakeSpin(tsZAVEKMiscellaneous, Row(1), 0, 49);
-    cbStandardColors = MakeCheck(tsZAVEKMiscellaneous, Row(2), "Standard colours");
+    sePasses->SetLeft(12);
+    MakeLabel(tsZAVEKMiscellaneous, Row(1), TextWipePasses, 90, PageWidth - 102)->FocusControl = sePasses;
+    cbStandardColors = MakeCheck(tsZAVEKMiscellaneous, Row(2), TextStandardColors);
     cbStandardColors->OnChanged = [this](TCustBtnCtrl* sender) {
         if (!sender)
             return;
         working_->SetStandardColor(cbStandardColors->Checked());
         ApplyColorScheme(cbStandardColors->Checked());
     };
-    cbShowTime = MakeCheck(tsZAVEKMiscellaneous, Row(3), "Clock");
-    cbShowTime->SetBounds(12, Row(3), 80, 18);
+    cbShowTime = MakeCheck(tsZAVEKMiscellaneous, Row(3), TextClock);
+    cbShowTime->SetWidth(FieldLeft - 16);
     cbShowTime->AllowGrayed = true;
     cbShowTime->OnChanged = [this](TCustBtnCtrl*) { ShowTimeChanged(); };
-    lblShowTime = MakeLabel(tsZAVEKMiscellaneous, Row(3), "");
-    lblShowTime->SetBounds(100, Row(3) + 3, 280, 16);
-    MakeLabel(tsZAVEKMiscellaneous, Row(4), "Time server");
-    cbxTimeServerName = MakeCombo(tsZAVEKMiscellaneous, Row(4), FieldLeft, 160, csDropDown);
-    meTimeServerPort = new TMaskEdEx(this);
-    meTimeServerPort->SetParent(tsZAVEKMiscellaneous);
-    meTimeServerPort->SetBounds(FieldLeft + 166, Row(4), 50, 21);
-    meTimeServerPort->SetEditMask("99999;0; ");
-    meTimeServerPort->SetTabStop(true);
-    cbTimeAutoSync = MakeCheck(tsZAVEKMiscellaneous, Row(5), "Set the clock from the time server");
+    lblShowTime = MakeLabel(tsZAVEKMiscellaneous, Row(3), 0, FieldLeft, PageWidth - FieldLeft - 12);
+    MakeLabel(tsZAVEKMiscellaneous, Row(4), TextTimeServer);
+    cbxTimeServerName = MakeCombo(tsZAVEKMiscellaneous, Row(4), FieldLeft, PageWidth - FieldLeft - 12 - 60, csDropDown);
+    meTimeServerPort = MakePortEdit(tsZAVEKMiscellaneous, Row(4), PageWidth - 68);
+    cbTimeAutoSync = MakeCheck(tsZAVEKMiscellaneous, Row(5), TextAutoSync);
+}
+
+void TConfigDialog::SetConfigCaptions()
+{
+    const TZAVEKStringList& texts = Texts();
+    SetCaption(texts.GetEntry(TextCaption));
+    for (const auto& [control, text] : captions_)
+        control->SetCaption(texts.GetEntry(text));
+    for (int i = 0; i < 3; ++i)
+        ringLabels_[i]->SetCaption("&" + Capitalised(texts.GetEntry(ringTexts_[i])));
+    cbxEncryptSignOptions->Items().SetText(texts.GetEntry(TextEncSignChoices));
+    fbCheckHeaderLines->SetCaption("<" + texts.GetEntry(TextCheckHeaderLines) + ">");
+    lblNoChange->SetCaption(texts.GetEntry(TextNoChange));
+    fbOk->SetCaption(texts.GetEntry(TextOk));
+    fbCancel->SetCaption(texts.GetEntry(TextCancel));
+    fbHelp->SetCaption(texts.GetEntry(TextHelp));
+    SetButtonHint(*fbCheckHeaderLines, texts.GetEntry(TextCheckHeaderLinesHint));
+}
+
+void TConfigDialog::SetConfigHelpContexts()
+{
+    // 1 to 27 are popups of single controls; the dialog's page of the help file is 33, which every
+    // control without a context of its own takes from its parents.
+    HelpContext = ConfigHelpPage;
+    const std::pair<TControl*, int> contexts[] = { { cbxKeyserverProtocol, 1 }, { edKeyserverName, 1 },
+        { meKeyserverPort, 1 }, { edSecring, 2 }, { edPubring, 3 }, { edGroups, 4 }, { cbxDefaultUser, 5 },
+        { cbUseAlways, 6 }, { cbxSignAlgorithm, 7 }, { cbUseRIPEMD, 8 }, { edComment, 9 }, { cbWipePassphrase, 10 },
+        { cbxEncryptSignOptions, 11 }, { cbDecryptMessage, 12 }, { cbVerifySignature, 12 }, { cbManageKeys, 12 },
+        { cbLaunchPGP, 12 }, { seScanLines, 13 }, { fbCheckHeaderLines, 14 }, { seEditMargin, 15 },
+        { cbUseAutoList, 16 }, { cbHideKeyDialog, 17 }, { cbEncryptToSelf, 18 }, { cbEncryptAttachments, 19 },
+        { cbConfirmEncryption, 20 }, { cbMixOptionsWarning, 21 }, { cbADKWarning, 22 }, { cbCheckForKeyData, 23 },
+        { cbKeyserverLookup, 24 }, { cbPreDecodePSMime, 25 }, { cbAutoVerify, 26 }, { rbNoInfo, 26 },
+        { rbInReaderWindow, 26 }, { rbInExtraWindow, 26 }, { seSeconds, 27 } };
+    for (const auto& [control, context] : contexts)
+        control->HelpContext = context;
 }
 
 void TConfigDialog::BuildNavigation()
@@ -300,6 +404,7 @@ void TConfigDialog::BuildNavigation()
     tvNavigation->SetBounds(8, 8, TreeWidth - 8, DesignHeight - 60);
     tvNavigation->HideSelection = false;
     tvNavigation->SetTabStop(true);
+    tvNavigation->HelpContext = ConfigHelpPage;
     const TZAVEKStringList& texts = Texts();
     const struct {
         std::string root;
@@ -583,6 +688,9 @@ void TConfigDialog::DoShow()
         SetActiveControl(edPubring);
     else
         SetActiveControl(tvNavigation);
+    // Every page is in sight: the roots are open.
+    for (const auto& entry : pageNodes_)
+        entry.first->Parent()->Expand();
     tvNavigation->SetSelected(pageNodes_.front().first);
     NodeSelected(pageNodes_.front().first);
     if (!sources_.OffersHashChoice()) {
@@ -610,7 +718,7 @@ void TConfigDialog::CheckHeaderLines()
     if (lines > scanLines) {
         const int rounded = (lines + 9) / 10 * 10;
         // A translation is never a format: its conversions other than the one "%s" stay as text.
-        const std::string detail = FormatWithOne(texts.GetEntry(167), "Header scan lines");
+        const std::string detail = FormatWithOne(texts.GetEntry(167), WithoutAccelerator(lblScanLines->Caption()));
         if (ConfirmYes(MainObject(),
                 texts.GetEntry(166) + std::to_string(lines) + detail + std::to_string(rounded) + "?"))
             seScanLines->SetValue(rounded);

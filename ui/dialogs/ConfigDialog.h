@@ -88,7 +88,7 @@ public:
     TCustCheckBox *cbCheckForKeyData, *cbKeyserverLookup, *cbPreDecodePSMime, *cbAutoVerify;
     TCustRadioBtn *rbNoInfo, *rbInReaderWindow, *rbInExtraWindow;
     TSpinEdEx *seSeconds, *sePasses;
-    TLabel* lblSeconds;
+    TLabel *lblSeconds, *lblScanLines;
     TCustCheckBox *cbStandardColors, *cbShowTime, *cbTimeAutoSync;
     TLabel* lblShowTime;
     TPlainCBEx* cbxTimeServerName;
@@ -104,12 +104,17 @@ private:
     void BuildPages();
     void BuildNavigation();
     TTabSheet* MakePage();
-    TLabel* MakeLabel(TWinControl* page, int top, const std::string& caption);
-    TCustCheckBox* MakeCheck(TWinControl* page, int top, const std::string& caption);
+    // A label of the page at the row; text 0 leaves its caption to the code.
+    TLabel* MakeLabel(TWinControl* page, int top, uint16_t text, int left = 12, int width = 150);
+    TCustCheckBox* MakeCheck(TWinControl* page, int top, uint16_t text);
     TEdit* MakeEdit(TWinControl* page, int top, int left, int width);
     TPlainCBEx* MakeCombo(TWinControl* page, int top, int left, int width, TComboBoxStyle style);
     TSpinEdEx* MakeSpin(TWinControl* page, int top, int min, int max);
-    TFlatBtn* MakeButton(int left, int result, const std::string& caption);
+    TMaskEdEx* MakePortEdit(TWinControl* page, int top, int left);
+    TFlatBtn* MakeButton(int left, int result);
+    // Captions and hints from the language texts; the help contexts of the controls.
+    void SetConfigCaptions();
+    void SetConfigHelpContexts();
 
     void NodeSelected(TTreeNode* node);
     void ChooseKeyRing(TEdit& field, int kind, const std::string& caption);
@@ -125,6 +130,9 @@ private:
     std::unique_ptr<TOptions> working_;
     std::vector<TSigningKeyChoice> keys_;
     std::vector<std::pair<TTreeNode*, TTabSheet*>> pageNodes_;
+    std::vector<std::pair<TControl*, uint16_t>> captions_;
+    TLabel* ringLabels_[3] {};
+    uint16_t ringTexts_[3] {};
     bool openedFromSetup_;
     bool toolbarChanged_ = false;
     bool movingUp_ = false;

@@ -32,4 +32,9 @@ public:
     virtual void ShowManual(const std::string& topic) = 0;
     // The help handler's topic for a help context of 28 and up.
     virtual void ShowTopic(HWND window, int context) = 0;
+    // The help handler's popup entries (contexts 1 to 27 show entry context - 1): the rich text of
+    // an entry by index or by its id, and the height it needs; empty and 0 when there is none.
+    virtual std::string HelpPopupText(int index) = 0;
+    virtual std::string HelpPopupTextByName(const std::string& id) = 0;
+    virtual int HelpPopupHeight(int index) = 0;
 };

@@ -153,7 +153,7 @@ TMessageDialog::TMessageDialog(IDialogMainObject& mainObject)
     Font().SetHeight(-13);
     Font().SetColor(clBlack);
     BuildLayout();
-    // The window starts at its minimum width, centred on the screen; fitting keeps the top-left.
+    // The window starts at its minimum width, centred on the screen; fitting centres it again.
     const RECT area = ScreenWorkArea(nullptr);
     const int minimumWidth = GetSystemMetrics(SM_CXMINTRACK);
     SetBounds(area.left + (area.right - area.left - minimumWidth) / 2,
@@ -198,14 +198,14 @@ void TMessageDialog::BuildLayout()
     pnButtons = MakePanel(pnBottom, alNone, 106, 36);
     fbOk = MakeButton(pnButtons, 38, 3, 30, 30, mrOk);
     TBitmap& glyph = fbOk->Glyph();
+    // The button says what it does, drawn as the plug-in's glyph when there is one.
+    fbOk->SetCaption(texts.GetEntry(107));
+    fbOk->CaptionHidden = true;
     if (glyph.LoadFromResourceId(FrameworkModule(), 100)) {
         // As with every button glyph, the bottom-left pixel's colour is the transparent one.
         const std::uint32_t corner = glyph.Bits()[(glyph.Height() - 1) * glyph.Width()];
         glyph.TransparentColor = static_cast<TColor>(
             ((corner & 0xFF) << 16) | (corner & 0xFF00) | ((corner >> 16) & 0xFF));
-    } else {
-        // Without the plug-in's glyph the button says what it does.
-        fbOk->SetCaption(texts.GetEntry(107));
     }
     pnYesNo = MakePanel(pnButtons, alClient, 106, 36);
     fbYes = MakeButton(pnYesNo, 2, 5, 49, 26, mrYes);
@@ -414,8 +414,16 @@ void TMessageDialog::FitToText()
         reText->RecreateWnd();
     }
     SetClientSize(width, height);
-    const int left = std::max<int>(area.left, std::min<int>(Left(), area.right - Width()));
-    const int top = std::max<int>(area.top, std::min<int>(Top(), area.bottom - Height()));
+    // Centred over the window it belongs to (the screen when it has none), and on the work area:
+    // a text that made it wider does not push it off to one side.
+    RECT over = area;
+    const HWND ownerWindow = GetWindow(Handle(), GW_OWNER);
+    if (ownerWindow && IsWindowVisible(ownerWindow))
+        GetWindowRect(ownerWindow, &over);
+    const int centredLeft = (over.left + over.right - Width()) / 2;
+    const int centredTop = (over.top + over.bottom - Height()) / 2;
+    const int left = std::max<int>(area.left, std::min<int>(centredLeft, area.right - Width()));
+    const int top = std::max<int>(area.top, std::min<int>(centredTop, area.bottom - Height()));
     SetBounds(left, top, Width(), Height());
     AlignControls();
 

@@ -80,10 +80,12 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     miClose = MakeItem(369, [this] { SetModalResult(mrCancel); });
 
     pnTop = MakePanel(this, alTop, DesignWidth, 48);
-    hlSubjectName = MakeLabel(16, 8, 70, true);
-    hlSubjectText = MakeLabel(90, 8, DesignWidth - 106, false);
-    hlSentName = MakeLabel(16, 26, 70, true);
-    hlSentText = MakeLabel(90, 26, DesignWidth - 106, false);
+    // The names are bold and, at a higher DPI, wider: their column grows with the screen's DPI.
+    const int nameWidth = Scaled(70);
+    hlSubjectName = MakeLabel(16, 8, nameWidth, true);
+    hlSubjectText = MakeLabel(20 + nameWidth, 8, DesignWidth - 36 - nameWidth, false);
+    hlSentName = MakeLabel(16, 26, nameWidth, true);
+    hlSentText = MakeLabel(20 + nameWidth, 26, DesignWidth - 36 - nameWidth, false);
 
     pnBottom = MakePanel(this, alBottom, DesignWidth, 44);
     fbView = MakeButton(DesignWidth / 2 - 120, GlyphView, 392);

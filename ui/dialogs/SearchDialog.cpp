@@ -100,15 +100,16 @@ TFlatBtn* TSearchDialog::MakeButton(int left, int result, int glyph, int fallbac
     button->ModalResult = result;
     button->SetTabStop(true);
     TBitmap& bitmap = button->Glyph();
+    // The button is named by its text and drawn as the plug-in's glyph when there is one.
+    button->SetCaption(Texts().GetEntry(static_cast<uint16_t>(fallbackText)));
+    button->CaptionHidden = true;
     if (bitmap.LoadFromResourceId(FrameworkModule(), glyph)) {
         // The bottom-left pixel's colour is the transparent one.
         const std::uint32_t corner = bitmap.Bits()[(bitmap.Height() - 1) * bitmap.Width()];
         bitmap.TransparentColor
             = static_cast<TColor>(((corner & 0xFF) << 16) | (corner & 0xFF00) | ((corner >> 16) & 0xFF));
     } else {
-        // Without the plug-in's glyph the button says what it does.
         button->SetBounds(left - 20 * (result == mrOk), 5, 50, 26);
-        button->SetCaption(Texts().GetEntry(static_cast<uint16_t>(fallbackText)));
     }
     return button;
 }

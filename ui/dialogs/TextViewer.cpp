@@ -33,6 +33,14 @@ constexpr int ProgressHeight = 64;
 // Showing the form posts this; the first work runs from the message, outside any paint.
 constexpr UINT WM_FIRSTPAINTWORK = WM_APP + 0x103;
 constexpr int mrAbortLoad = 3;
+// The buttons' bitmap resources.
+constexpr int GlyphClose = 101;
+constexpr int GlyphSave = 104;
+constexpr int GlyphWrap = 110;
+constexpr int GlyphSort = 111;
+constexpr int GlyphFind = 112;
+constexpr int GlyphFindNext = 113;
+constexpr int GlyphPrint = 114;
 
 std::string WideUnitsOf(const std::string& text)
 {
@@ -78,10 +86,15 @@ TTextViewer::TTextViewer(ITextViewerMain& main, bool folderMode, TSectionNode* n
     fbLoad->SetEnabled(false);
     LoadGlyph(*fbLoad, folderMode ? 108 : 109);
     fbPrint = MakeButton(pnButtons, 5, buttonTop(6));
+    const std::pair<TFlatBtn*, int> glyphs[] = { { fbWrap, GlyphWrap }, { fbSort, GlyphSort },
+        { fbFindFirst, GlyphFind }, { fbFindNext, GlyphFindNext }, { fbSave, GlyphSave }, { fbPrint, GlyphPrint } };
+    for (const auto& [button, glyph] : glyphs)
+        LoadGlyph(*button, glyph);
     pnClose = MakePanel(pnButtons, alBottom, 0, DesignHeight - 52, ButtonsWidth, 52);
     fbClose = MakeButton(pnClose, 5, 2);
     fbClose->ModalResult = mrCancel;
     fbClose->SetCancelButton(true);
+    LoadGlyph(*fbClose, GlyphClose);
     cgTextViewer = new TColoredGrip(this);
     cgTextViewer->SetParent(pnClose);
 

@@ -6,6 +6,7 @@
 #include "framework/StdCtrls.h"
 #include "ui/controls/FlatBtn.h"
 #include "ui/controls/HotLabel.h"
+#include "ui/controls/ToolTip.h"
 
 #include <cctype>
 
@@ -82,6 +83,32 @@ void TZAVEKForm::CreateWindowHandleDone()
 {
     TForm::CreateWindowHandleDone();
     main_.SetActiveDialogWindow(Handle());
+    try {
+        auto tip = std::make_unique<TToolTip>(this);
+        tip->OnLinkClick = [this](const std::string& url) {
+            std::string text;
+            HandleLink(url, text);
+            return text;
+        };
+        tip->SetToolTipStyle(ttsRichText);
+        tip->HMargin = 8;
+        tip->VMargin = 4;
+        toolTip_ = std::move(tip);
+    } catch (const std::exception&) {
+        // Without a tooltip the form still works; its help popups are left out.
+        toolTip_.reset();
+    }
+}
+
+void TZAVEKForm::DestroyWnd()
+{
+    toolTip_.reset();
+    TForm::DestroyWnd();
+}
+
+bool TZAVEKForm::IsToolTipActive() const
+{
+    return toolTip_ && toolTip_->Showing();
 }
 
 void TZAVEKForm::DoShow()
@@ -93,6 +120,15 @@ void TZAVEKForm::DoShow()
 void TZAVEKForm::ApplyColorScheme(bool standard)
 {
     SetColor(SchemeColors[standard ? 1 : 0]);
+}
+
+int TZAVEKForm::Scaled(int designPixels)
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return MulDiv(designPixels, dpi, USER_DEFAULT_SCREEN_DPI);
 }
 
 void TZAVEKForm::CloseDown()
@@ -142,7 +178,7 @@ void TZAVEKForm::DiscardKeyMessage()
 
 void TZAVEKForm::SetButtonHint(TFlatBtn& button, const std::string& hint)
 {
-    button.Hint = hint;
+    button.SetHint(hint);
     const std::size_t amp = hint.find('&');
     if (amp != std::string::npos && amp + 1 < hint.size())
         button.SetCaption(hint.substr(amp, 2));
@@ -163,8 +199,24 @@ int TZAVEKForm::ShowHelpPopup(TControl* control, int context)
         const auto* windowed = dynamic_cast<TWinControl*>(control);
         HWND window = windowed && windowed->HandleAllocated() ? const_cast<TWinControl*>(windowed)->Handle() : Handle();
         main_.ShowTopic(window, context);
+        return 0;
     }
-    // Contexts 1 to 27 are popups of the form's tooltip, which this form does not have yet.
+    if (!toolTip_)
+        return 0;
+    // The tip covers the control: its bounds in the form's client coordinates.
+    RECT bounds = control->BoundsRect();
+    if (control->Parent() && control->Parent() != this) {
+        POINT topLeft = control->Parent()->ClientToScreen({ bounds.left, bounds.top });
+        topLeft = ScreenToClient(topLeft);
+        OffsetRect(&bounds, topLeft.x - bounds.left, topLeft.y - bounds.top);
+    }
+    toolTip_->DeactivateTip();
+    toolTip_->SetToolRect(bounds);
+    toolTip_->CenterToolTip = GetKeyState(VK_F1) < 0 ? cttSubToolRect : cttSubMouse;
+    toolTip_->SetMaxWidth(ClientWidth());
+    toolTip_->TextHeight = main_.HelpPopupHeight(context - 1);
+    toolTip_->SetText(main_.HelpPopupText(context - 1));
+    toolTip_->ActivateTip();
     return 0;
 }
 
@@ -177,6 +229,8 @@ void TZAVEKForm::HandleLink(const std::string& url, std::string& text)
         main_.ShowPGPHelp(AfterQuestionMark(url));
     else if (StartsWithNoCase(url, "MANUAL?"))
         main_.ShowManual(std::string(1, '#').append(AfterQuestionMark(url)));
+    else if (StartsWithNoCase(url, "TOPIC?") && toolTip_)
+        text = main_.HelpPopupTextByName(AfterQuestionMark(url));
 }
 
 void TZAVEKForm::HandleHelp(const HELPINFO& info)

@@ -6,9 +6,11 @@
 #include "framework/Forms.h"
 #include "ui/dialogs/DialogMainObject.h"
 
+#include <memory>
 #include <string>
 
 class TFlatBtn;
+class TToolTip;
 
 class TZAVEKForm : public TForm {
 public:
@@ -29,12 +31,18 @@ public:
     void SetButtonHint(TFlatBtn& button, const std::string& hint);
     // Help for a control: 28 and up a help-file topic, 1 to 27 a popup of the form's tooltip.
     int ShowHelpPopup(TControl* control, int context);
-    // The form has no help tooltip of its own yet, so popups 1 to 27 are skipped.
-    bool IsToolTipActive() const noexcept { return false; }
+    // True while the form's help tooltip shows.
+    bool IsToolTipActive() const;
+    // The form's help tooltip; null when it could not be made (popups are then skipped).
+    TToolTip* HelpToolTip() const noexcept { return toolTip_.get(); }
     // Follows a link of a help popup; text becomes the new text of the popup (empty: it closes).
     void HandleLink(const std::string& url, std::string& text);
 
     virtual void ApplyColorScheme(bool standard);
+
+    // A size laid out for 96 DPI at the screen's DPI, so that fonts, which follow the DPI, keep
+    // their room.
+    static int Scaled(int designPixels);
 
     IDialogMainObject& MainObject() const noexcept { return main_; }
     HWND PreviousDialogWindow() const noexcept { return previousDialog_; }
@@ -47,6 +55,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWindowHandleDone() override;
+    void DestroyWnd() override;
     void DoShow() override;
     void WndProc(TMessage& message) override;
     // The first control with a help context, from control up through its parents.
@@ -63,6 +72,7 @@ private:
     HWND previousDialog_;
     bool standardColor_;
     bool* alive_ = nullptr;
+    std::unique_ptr<TToolTip> toolTip_;
 };
 
 // Removes bold from the font's style and keeps the rest.

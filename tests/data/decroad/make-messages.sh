@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the decrypt road's end-to-end messages with GnuPG from the key-function test rings: a
 # letter encrypted to Bob (his secret key has no passphrase) and to Ann (hers has one), the letter
-# to Bob with one bit of the encrypted data flipped, and one clear-signed by Ann. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
+# to Bob with one bit of the encrypted data flipped, one clear-signed by Ann, and one to Ann signed
+# by Bob, inline and as the body of a PGP/MIME message. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
 set -euo pipefail
 keys="$1"
 out="$2"
@@ -25,3 +26,6 @@ gpg --enarmor < "$home/tampered.bin" | sed 's/ARMORED FILE/MESSAGE/' > "$out/to-
 gpg --passphrase ann-pass --import "$keys/secring.skr"
 gpg --passphrase ann-pass -u ann@example.org -o "$out/signed-by-ann.asc" --clearsign "$home/plain.txt"
 gpg --passphrase ann-pass -u ann@example.org -r bob@example.net --armor -o "$out/signed-to-bob.asc" -s -e "$home/plain.txt"
+gpg -u bob@example.net -r ann@example.org --armor -o "$out/to-ann-signed-by-bob.asc" -s -e "$home/plain.txt"
+printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nHello Ann,\r\nthe parts are in the tree.\r\n' > "$home/entity.txt"
+gpg -u bob@example.net -r ann@example.org --armor -o "$out/mime-to-ann-signed-by-bob.asc" -s -e "$home/entity.txt"

@@ -3,7 +3,8 @@
 # with an encryption sub-key and a passphrase, a DSA key with an ElGamal sub-key that expires
 # and a second, non-ASCII user id,
 # a key that expired long ago and a revoked key; and the pair again without
-# the revoked key; and Dave's key alone as armoured text. Usage: make-keys.sh OUTPUT_FOLDER
+# the revoked key; Dave's key alone as armoured text; and the key ids of Ann and Bob (keyids.txt).
+# Usage: make-keys.sh OUTPUT_FOLDER
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
@@ -30,6 +31,12 @@ gpg --passphrase '' --quick-gen-key "Dave Gone <dave@example.com>" rsa2048 sign,
 dave=$(gpg --list-keys --with-colons dave@example.com | awk -F: '/^fpr/ {print $10; exit}')
 # GnuPG keeps a revocation certificate for every new key, guarded by a leading colon.
 sed 's/^:-----/-----/' "$home/openpgp-revocs.d/$dave.rev" | gpg --import
+
+# Each key's name, key id and encryption sub-key id, for tests that name keys by id.
+for who in ann bob; do
+  gpg --list-keys --with-colons "$who@example" | awk -F: -v who="$who" \
+    '/^pub/ {pub=$5} /^sub/ && $12 ~ /e/ {print who, pub, $5; exit}'
+done > "$out/keyids.txt"
 
 gpg --export > "$out/pubring.pkr"
 gpg --passphrase ann-pass --export-secret-keys > "$out/secring.skr"

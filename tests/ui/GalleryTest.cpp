@@ -1,0 +1,416 @@
+// The gallery: every dialog of the plug-in opened as a user meets it, written as a PNG under the
+// build tree and checked for what a user would see as unfinished — a control outside its parent's
+// client area, a caption cut off by its control, or a placeholder where a text belongs. The same
+// program runs at 96 and at 120 DPI (ZAVEK_GALLERY_DPI): Wine reads the screen DPI once, when a
+// process starts, so the program sets it in the prefix and runs itself again as a child.
+#include "ui/dialogs/AboutDialog.h"
+#include "ui/dialogs/ConfigDialog.h"
+#include "ui/dialogs/ImageViewer.h"
+#include "ui/dialogs/MessageDialogs.h"
+#include "ui/dialogs/MsgTreeDialog.h"
+#include "ui/dialogs/SearchDialog.h"
+#include "ui/dialogs/TextViewer.h"
+
+#include "framework/harness/DialogAnswerer.h"
+#include "framework/harness/KeyInjector.h"
+#include "framework/harness/WindowCapture.h"
+#include "support/ScratchFolder.h"
+#include "ui/DialogTestSupport.h"
+#include "ui/MsgTreeTestMessage.h"
+#include "ui/ViewerTestSupport.h"
+#include "ui/controls/CustBtnCtrl.h"
+#include "ui/controls/CustRadio.h"
+#include "ui/controls/FlatBtn.h"
+#include "ui/controls/HotLabel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <regex>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+int ScreenDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[512] {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[128] {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// What a user would read as a text not filled in.
+bool LooksLikePlaceholder(const std::string& text)
+{
+    static const std::regex placeholder(R"(^<\w+>$|-1\b|%[sdu]|^\?+$|^(Label|Button|CheckBox|Edit)\d*$)");
+    return std::regex_search(text, placeholder);
+}
+
+SIZE TextExtent(const TControl& control, const std::string& text)
+{
+    SIZE size {};
+    const HDC screen = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(screen, control.Font().Handle());
+    const std::string shown = StripAccelerator(text);
+    GetTextExtentPoint32A(screen, shown.c_str(), static_cast<int>(shown.size()), &size);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return size;
+}
+
+// The room a control leaves for its caption, or -1 when its caption is not ours to check.
+int CaptionRoom(TControl& control)
+{
+    if (!control.Showing())
+        return -1;
+    if (dynamic_cast<const TCustBtnCtrl*>(&control))
+        return control.Width() - 13 - 8; // the glyph and the text insets
+    if (const auto* label = dynamic_cast<const TLabel*>(&control))
+        return label->WordWrap ? -1 : control.Width();
+    if (dynamic_cast<const THotLabel*>(&control))
+        return control.Width();
+    if (auto* button = dynamic_cast<TFlatBtn*>(&control))
+        return button->Glyph().Width() > 0 ? -1 : control.Width() - 8;
+    return -1;
+}
+
+std::string ControlName(TControl& control)
+{
+    if (!control.Name().empty())
+        return control.Name();
+    std::string kind = typeid(control).name();
+    kind.erase(0, kind.find_first_not_of("0123456789"));
+    const std::string caption = control.Caption();
+    return caption.empty() ? kind : kind + " \"" + caption.substr(0, 30) + "\"";
+}
+
+void CheckControls(TWinControl& parent, const std::string& where, std::vector<std::string>& faults)
+{
+    const RECT client = parent.ClientRect();
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        TControl& control = *parent.Controls(i);
+        if (!control.Visible())
+            continue;
+        const std::string name = where + "/" + ControlName(control);
+        const RECT bounds = control.BoundsRect();
+        if (bounds.left < client.left || bounds.top < client.top || bounds.right > client.right
+            || bounds.bottom > client.bottom)
+            faults.push_back(name + " lies outside its parent (" + std::to_string(bounds.right) + "x"
+                + std::to_string(bounds.bottom) + " in " + std::to_string(client.right) + "x"
+                + std::to_string(client.bottom) + ")");
+        const std::string caption = dynamic_cast<TWinControl*>(&control) ? WindowText(static_cast<TWinControl&>(control).Handle())
+                                                                          : control.Caption();
+        const bool edit = dynamic_cast<TEdit*>(&control) || dynamic_cast<TComboBox*>(&control);
+        if (!edit && LooksLikePlaceholder(caption))
+            faults.push_back(name + " shows the placeholder \"" + caption + "\"");
+        const int room = CaptionRoom(control);
+        if (room >= 0 && !caption.empty() && TextExtent(control, caption).cx > room)
+            faults.push_back(name + " cuts off \"" + caption + "\"");
+        if (auto* combo = dynamic_cast<TComboBox*>(&control); combo && combo->Showing()) {
+            const std::string shown = combo->GetText();
+            // The drop-down button takes about a scroll bar's width.
+            if (TextExtent(*combo, shown).cx > combo->Width() - GetSystemMetrics(SM_CXVSCROLL) - 6)
+                faults.push_back(name + " cuts off \"" + shown + "\"");
+            if (combo->Style == csDropDownList && combo->Items().Count() > 0 && combo->ItemIndex() < 0)
+                faults.push_back(name + " shows no choice");
+        }
+        if (auto* windowed = dynamic_cast<TWinControl*>(&control))
+            CheckControls(*windowed, name, faults);
+    }
+}
+
+// Windows that are not ours (system parts of a control) must stay inside their parents too.
+void CheckWindows(HWND top, std::vector<std::string>& faults)
+{
+    struct Context {
+        std::vector<std::string>* faults;
+    } context { &faults };
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) WINAPI -> BOOL {
+            auto& c = *reinterpret_cast<Context*>(data);
+            const HWND parent = GetParent(child);
+            if (!IsWindowVisible(child) || !parent)
+                return TRUE;
+            RECT inner {}, outer {};
+            GetWindowRect(child, &inner);
+            GetClientRect(parent, &outer);
+            MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&outer), 2);
+            if (inner.left < outer.left || inner.top < outer.top || inner.right > outer.right
+                || inner.bottom > outer.bottom)
+                c.faults->push_back("window " + ClassOf(child) + " \"" + WindowText(child) + "\" lies outside its parent "
+                    + ClassOf(parent));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+}
+
+std::string Dpi()
+{
+    return std::to_string(ScreenDpi());
+}
+
+// Checks the dialog as it is now and writes its picture; the faults are reported by name.
+void Inspect(HWND window, const std::string& name)
+{
+    EnsureForeground(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpPending();
+    std::vector<std::string> faults;
+    if (auto* form = ControlOf<TWinControl>(window))
+        CheckControls(*form, name, faults);
+    CheckWindows(window, faults);
+    if (LooksLikePlaceholder(WindowText(window)))
+        faults.push_back(name + " has the title \"" + WindowText(window) + "\"");
+    for (const std::string& fault : faults)
+        ADD_FAILURE() << Dpi() << " DPI: " << fault;
+    EXPECT_FALSE(SaveWindowPicture(window, Dpi() + "_" + name).empty()) << name;
+}
+
+void Close(HWND window, int result = mrCancel)
+{
+    if (auto* form = ControlOf<TCustomForm>(window))
+        form->SetModalResult(result);
+}
+
+// Runs open, which shows one modal dialog of windowClass, and inspects that dialog.
+void Shoot(const std::string& name, const std::string& windowClass, const std::function<void()>& open,
+    const std::function<void(HWND)>& more = nullptr, const std::function<bool(HWND)>& ready = nullptr)
+{
+    DialogAnswerer answerer;
+    answerer.Then(windowClass, "", [&](HWND window) {
+        // A dialog that fills itself after showing is pictured once it is filled.
+        for (int waited = 0; ready && !ready(window) && waited < 5000; waited += 20) {
+            PumpPending();
+            Sleep(20);
+        }
+        PumpPending();
+        Inspect(window, name);
+        if (more)
+            more(window);
+        Close(window);
+    });
+    open();
+    EXPECT_TRUE(answerer.Done()) << name;
+}
+
+TEST(Gallery, MessageDialogs)
+{
+    FakeMainObject main;
+    Shoot("message_error", "TMessageDialog", [&] {
+        ShowError(main, "The message could not be encrypted.\r\nNo key was found for alice@example.org.");
+    });
+    Shoot("message_warning_check", "TMessageDialog",
+        [&] { ShowWarningWithCheck(main, "The key expires in 3 days.", "&Do not warn again"); });
+    Shoot("message_info", "TMessageDialog", [&] { ShowInfo(main, "The clock has been set from the time server."); });
+    Shoot("message_question", "TMessageDialog", [&] { AskYesNoCancel(main, main.Texts().GetEntry(143)); });
+    Shoot("message_two_choices", "TMessageDialog",
+        [&] { ConfirmLeftChoice(main, "Signature", "Sign with which key?", "&Private", "&Business"); });
+}
+
+TEST(Gallery, AboutBox)
+{
+    FakeMainObject main;
+    TAboutProductInfo info;
+    info.ProductName = "Selvadrin";
+    info.ProductVersion = "1.0.0";
+    info.LegalCopyright = "Copyright (C) The ZAVEK developers";
+    std::string key;
+    bool mail = false;
+    Shoot("about", "TAboutDialog", [&] { ShowAboutDialog(main, info, false, key, mail); });
+}
+
+class GallerySources : public IConfigDialogSources {
+public:
+    std::vector<TSigningKeyChoice> SigningKeys() override
+    {
+        return { { "Alice Example <alice@example.org> (2048)", "Alice Example <alice@example.org>\\0x1111AAAA2222BBBB",
+                     "0x1111AAAA2222BBBB", "0x1111AAAA2222BBBB RSA" } };
+    }
+    bool OffersHashChoice() override { return true; }
+    std::vector<std::string> SystemTimeServers() override { return { "time.example.org", "ntp.example.net" }; }
+    bool ChooseKeyRingFile(const std::string&, int, std::string&) override { return false; }
+    int MeasureHeaderLines() override { return 0; }
+};
+
+TEST(Gallery, ConfigurationDialogEveryPage)
+{
+    FakeMainObject main;
+    TScratchFolder folder("gallerycfg");
+    TOptions live;
+    live.Open(folder.path);
+    // As a user who has chosen a key server and a default key sees it.
+    live.SetKeyServer({ 1, "keys.example.org", "11371", 0 });
+    live.SetDefaultUser(GallerySources().SigningKeys().front().StoredText);
+    live.SetHostSettings({ 50, 76 });
+    GallerySources sources;
+    Shoot("config", "TConfigDialog", [&] { ShowConfigDialog(main, live, sources, true); },
+        [&](HWND window) {
+            TConfigDialog& dialog = *ControlOf<TConfigDialog>(window);
+            TTreeNodes& nodes = dialog.tvNavigation->Items();
+            int page = 0;
+            for (int i = 0; i < nodes.Count(); ++i) {
+                TTreeNode* node = nodes.Item(i);
+                if (!node->Parent())
+                    continue;
+                dialog.tvNavigation->SetSelected(node);
+                PumpPending();
+                Inspect(window, "config_page" + std::to_string(++page));
+            }
+            EXPECT_EQ(page, 7);
+        });
+}
+
+TEST(Gallery, SearchDialog)
+{
+    FakeMainObject main;
+    TSearchTypes options = 0;
+    std::string result;
+    Shoot("search", "TSearchDialog", [&] { ExecuteSearchDialog(main, "alpha", "Arial", options, result); });
+}
+
+// The mail client's frame window, by which the viewers size themselves.
+struct HostFrame {
+    HostFrame()
+        : window(CreateWindowExA(0, "STATIC", "Mail client", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 720, nullptr, nullptr,
+              GetModuleHandleA(nullptr), nullptr))
+    {
+    }
+    ~HostFrame() { DestroyWindow(window); }
+    HWND window;
+};
+
+TEST(Gallery, MessageTree)
+{
+    FakeMainObject main;
+    TMsgTreeSettings settings;
+    const TZAVEKStringList& texts = main.Texts();
+    settings.TreeData.DateCaption = texts.GetEntry(8) + ":";
+    settings.TreeData.FromCaption = texts.GetEntry(9) + ":";
+    settings.TreeData.ToCaption = texts.GetEntry(10) + ":";
+    settings.TreeData.SubjectCaption = texts.GetEntry(11) + ":";
+    settings.TreeData.UnknownValue = texts.GetEntry(13);
+    settings.TreeData.MessageCaption = texts.GetEntry(14);
+    settings.TreeData.TextPrefix = texts.GetEntry(15);
+    settings.TreeData.DefaultTypeName = texts.GetEntry(16);
+    Shoot("message_tree", "TMsgTreeDialog", [&] { ShowMessageTree(main, Message, settings); });
+}
+
+TEST(Gallery, TextViewer)
+{
+    HostFrame host;
+    FakeViewerMain main;
+    main.hostWindow = host.window;
+    main.captions.MessageCaption = main.Texts().GetEntry(14);
+    main.captions.TextPrefix = main.Texts().GetEntry(15);
+    main.captions.DefaultTypeName = main.Texts().GetEntry(16);
+    TMimeMsgTree tree;
+    tree.TreeData = main.captions;
+    tree.LoadMessage(Message, 1, lmDecode, 0);
+    for (int i = 0; i < tree.SectionCount(); ++i)
+        if (tree.GetSection(i)->NodeKind == nkTextPlain) {
+            Shoot(
+                "text_viewer", "TTextViewer", [&] { ShowPartText(main, *tree.GetSection(i), nullptr, false); },
+                nullptr, [](HWND window) { return ControlOf<TTextViewer>(window)->deText->TextLength() > 0; });
+            return;
+        }
+    ADD_FAILURE() << "the test message has no text part";
+}
+
+
+TEST(Gallery, ImageViewer)
+{
+    HostFrame host;
+    FakeMainObject main;
+    main.hostWindow = host.window;
+    TSectionNode node;
+    node.NodeKind = nkAttachment;
+    node.Caption = "File: photo.bmp";
+    node.FileName = "photo.bmp";
+    node.Text = BitmapBytes(240, 160);
+    Shoot("image_viewer", "TImageViewer", [&] { ShowImagePart(main, node, nullptr); });
+}
+
+// Puts the prefix's DPI back ("" = no value of its own); the running process keeps the one it
+// started with, so a child that is stopped early leaves the prefix as it was.
+void RestoreDpi(const char* old)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    if (*old) {
+        const DWORD value = static_cast<DWORD>(std::atoi(old));
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    } else {
+        RegDeleteValueA(key, "LogPixels");
+    }
+    RegCloseKey(key);
+}
+
+// Runs this program again as a child that starts at the wanted DPI; the prefix's own value is put
+// back when the child has ended.
+int RunAtDpi(int dpi)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+            &key, nullptr)
+        != ERROR_SUCCESS)
+        return 1;
+    DWORD old = 0, size = sizeof old, type = 0;
+    const bool hadValue = RegQueryValueExA(key, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old), &size)
+        == ERROR_SUCCESS;
+    const DWORD wanted = static_cast<DWORD>(dpi);
+    RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&wanted), sizeof wanted);
+    RegCloseKey(key);
+    SetEnvironmentVariableA("ZAVEK_GALLERY_RESTORE", hadValue ? std::to_string(old).c_str() : "");
+    STARTUPINFOA start {};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process {};
+    DWORD code = 1;
+    std::string commandLine = GetCommandLineA();
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        RestoreDpi(hadValue ? std::to_string(old).c_str() : "");
+    }
+    return static_cast<int>(code);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A system-aware program, as the mail client is: fonts follow the DPI, nothing is stretched.
+    SetProcessDPIAware();
+    const char* wanted = std::getenv("ZAVEK_GALLERY_DPI");
+    if (const char* old = std::getenv("ZAVEK_GALLERY_RESTORE"))
+        RestoreDpi(old);
+    else if (wanted && std::atoi(wanted) != ScreenDpi())
+        return RunAtDpi(std::atoi(wanted));
+    testing::InitGoogleTest(&argc, argv);
+    if (wanted && std::atoi(wanted) != ScreenDpi()) {
+        std::fprintf(stderr, "the screen DPI is %d, not %s\n", ScreenDpi(), wanted);
+        return 1;
+    }
+    return RUN_ALL_TESTS();
+}
