@@ -106,10 +106,13 @@ void TPMDecryptHost::MessageDecoded(const TDecodeWindow& window)
         record->PutBackPending = true;
 }
 
-bool TPMDecryptHost::ShowMessageTree(TMimeMsgTree&, HWND)
+bool TPMDecryptHost::ShowMessageTree(TMimeMsgTree& tree, HWND)
 {
-    ReportGuardedFailure("ShowMessageTree", "the message-tree dialog is not available in this build");
-    return false;
+    // The dialog loads the message itself, with its own mode; the road's tree only found it has parts.
+    if (!OpenMessageTree || !tree.HasSections())
+        return false;
+    OpenMessageTree(tree.GetSection(0)->Section.Str());
+    return true;
 }
 
 void TPMDecryptHost::CloseWindow(HWND window)

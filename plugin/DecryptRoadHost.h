@@ -28,6 +28,8 @@ public:
     // keeps them current.
     HWND Owner = nullptr;
     HWND StatusBar = nullptr;
+    // Opens the message-tree dialog for a message text.
+    std::function<void(const std::string& text)> OpenMessageTree;
 
     TDecodeWindow FindDecodeWindow() override;
     bool IsReaderRaw(HWND window) override;

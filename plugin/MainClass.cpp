@@ -582,6 +582,9 @@ TDecryptRoad& TMainClass::DecryptRoad()
             pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
         decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this, signatureNote_);
         decryptHost_->OnKeysImported = [this](const TKeyIDData& keys) { OfferAutoListEntries(keys); };
+        decryptHost_->OpenMessageTree = [this](const std::string& text) {
+            ::ShowMessageTree(*this, text, MessageTreeSettings());
+        };
         decryptRoad_ = std::make_unique<TDecryptRoad>(pgp, *decryptHost_, Values(), Texts(), decodeContext_);
     }
     decryptHost_->Owner = ownerWindow_;
