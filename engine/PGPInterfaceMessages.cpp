@@ -27,12 +27,15 @@ uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData
 {
     SplitSecureMessage(text, data, block);
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
-    if (data.Kind == skNone || IsRefusedArmour(data, block)) {
+    const bool found = data.Kind != skNone;
+    if (!found || IsRefusedArmour(data, block)) {
         TMessageData decodedData;
         std::string decodedBlock;
         SplitSecureMessage(DecodeQuotedPrintable(text, false), decodedData, decodedBlock);
-        // A refused block is still better than none: its decode error tells the user what is wrong.
-        if (decodedData.Kind != skNone) {
+        // A refused block is kept unless the decoded one reads better: a plain armour whose
+        // checksum looks like "=3F" would be spoilt by the decoding, and its decode error tells
+        // the user what is wrong.
+        if (decodedData.Kind != skNone && (!found || !IsRefusedArmour(decodedData, decodedBlock))) {
             data = decodedData;
             block = std::move(decodedBlock);
         }
