@@ -10,12 +10,36 @@
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailUtils.h"
 
+namespace {
+
+// An armour the SDK cannot read may still be intact under quoted-printable encoding.
+bool IsRefusedArmour(const TMessageData& data, const std::string& block)
+{
+    if (data.Kind == skNone || data.Kind >= skCertificate)
+        return false;
+    TPGPDecode decoder;
+    return decoder.AcceptBuffer(RejoinArmorLines(block)) != kStatusOK;
+}
+
+} // namespace
+
 uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block)
 {
     SplitSecureMessage(text, data, block);
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
-    if (data.Kind == skNone)
-        SplitSecureMessage(DecodeQuotedPrintable(text, false), data, block);
+    const bool found = data.Kind != skNone;
+    if (!found || IsRefusedArmour(data, block)) {
+        TMessageData decodedData;
+        std::string decodedBlock;
+        SplitSecureMessage(DecodeQuotedPrintable(text, false), decodedData, decodedBlock);
+        // A refused block is kept unless the decoded one reads better: a plain armour whose
+        // checksum looks like "=3F" would be spoilt by the decoding, and its decode error tells
+        // the user what is wrong.
+        if (decodedData.Kind != skNone && (!found || !IsRefusedArmour(decodedData, decodedBlock))) {
+            data = decodedData;
+            block = std::move(decodedBlock);
+        }
+    }
     if (data.Kind != skNone && data.Kind <= skCertificate)
         block = RejoinArmorLines(block);
     return data.Kind;

@@ -233,6 +233,9 @@ int TConfiguration::RunStartUp()
 
     if (parentWindow_)
         autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);
+    // After a clean-up nothing may reach the key rings any more.
+    if (NoPGP())
+        return STARTUP_OK;
     CreatePGPInterface();
     if (!parentWindow_)
         return STARTUP_OK;
@@ -262,6 +265,7 @@ void TConfiguration::CreatePGPInterface()
     }
     ApplyPGPSettings();
     if (autoList_) {
+        autoList_->SetDefaultFlags(Values().FullAuto, Values().FullAutoSigned);
         TKeyRingKeySource keys;
         autoList_->MigrateAutoList(keys);
     }

@@ -200,8 +200,12 @@ int TUserInstallation::UserSetup(const std::string& argument)
         dialogs_.EditConfiguration();
     }
     ReportInstallResult(result, site_.MailFolder, site_.MailUser);
-    // The administrator's own mail user only sets up others; its options file is kept all the same,
-    // since it may hold settings of a real user who is known by that name.
+    if (site_.MailUser == Text(TEXT_ADMINISTRATOR)) {
+        // The administrator's mail user only sets up others: without settings of its own it counts
+        // as no installed user, and the next set-up of others asks nothing on its behalf.
+        TSessionUserScope asUser;
+        DeleteIfPresent(site_.MailFolder + TOptions::FILE_NAME);
+    }
     return result == Installed && linksMade ? -1 : 0;
 }
 

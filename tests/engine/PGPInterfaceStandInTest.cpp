@@ -511,6 +511,21 @@ TEST_F(PGPInterfaceStandIn, SecureBlockFoundAlsoInQuotedPrintable)
     EXPECT_EQ(block.compare(0, 34, "-----BEGIN PGP SIGNED MESSAGE-----"), 0);
     EXPECT_EQ(pgp->ExtractSecureBlock("plain text only", data, block), static_cast<uint32_t>(skNone));
 
+    // An intact BEGIN line over a quoted-printable body: found at once, but only the decoded
+    // text holds an armour the SDK accepts.
+    std::ifstream in(WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/dave.asc"), std::ios::binary);
+    const std::string key((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string quotedKey;
+    for (char c : key)
+        quotedKey += c == '=' ? std::string("=3D") : std::string(1, c);
+    const size_t bodyLine = quotedKey.find("\n\n") + 2;
+    ASSERT_NE(bodyLine, std::string::npos + 2);
+    quotedKey.insert(bodyLine + 20, "=\r\n");
+    EXPECT_EQ(pgp->ExtractSecureBlock(quotedKey, data, block), static_cast<uint32_t>(skPgpPublicKeyBlock));
+    EXPECT_EQ(block.find("=3D"), std::string::npos);
+    TKeyIDData keys;
+    EXPECT_EQ(pgp->ImportKeysFromText(block, nullptr, keys, true), 0) << "the block found is the key, whole";
+
     TSignatureData signature { "", "Good signature from Ann", 2 };
     data.Kind = skPgpSignedMessage;
     data.HasOtherText = true;

@@ -232,6 +232,15 @@ TEST_F(UserInstallation, UpdateOfAKnownUserSetsUpWithoutAsking)
     Write(site.DataFolder + "ZAVEKUsers.cfg", "[WinUser]\r\nbob=\"" + site.MailFolder + "\"\r\n");
     Installation().UserUpdate("");
     EXPECT_EQ(dialogs.Shown, std::vector<std::string>{ "info: " + Text(128) + "bob" });
+
+    // The administrator's mail user is set up without a question and keeps no settings.
+    site.MailUser = Text(336);
+    Write(site.MailFolder + "ZAVEK.cfg", "[Settings]\r\n");
+    dialogs.Shown.clear();
+    EXPECT_EQ(Installation().UserUpdate(""), -1);
+    EXPECT_EQ(dialogs.Shown, std::vector<std::string>{ "info: " + Text(128) + Text(336) });
+    EXPECT_TRUE(Exists(site.MailFolder + "ZAVEKMain.fff"));
+    EXPECT_FALSE(Exists(site.MailFolder + "ZAVEK.cfg"));
 }
 
 TEST_F(UserInstallation, CleanupRemovesEveryListedUserTheListAndTheDataFolder)
