@@ -1,7 +1,16 @@
-# Benchmark driver of the stand-in SDK (not a test; run by bench/run-bench.sh), beside the
+# Benchmark driver of the stand-in SDK (not a test; run by bench/run), beside the
 # generation-13 SDK whose core it links.
 if(ZAVEK_WINDOWS)
   add_executable(SdkBench ${CMAKE_CURRENT_LIST_DIR}/bench/SdkBench.cpp)
   target_link_libraries(SdkBench PRIVATE PGPSDK_g13)
   set_target_properties(SdkBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/pgpsdk/g13)
+endif()
+# The benchmark script once with a tiny size: proves it builds, runs and round-trips (no timing).
+if(ZAVEK_WINDOWS)
+  find_program(ZAVEK_GPG gpg)
+  if(ZAVEK_GPG)
+    add_test(NAME BenchScriptRuns COMMAND ${CMAKE_COMMAND} -E env BENCH_SIZES_MB=1 BENCH_RUNS=1 BENCH_NO_BUILD=1
+             ${PROJECT_SOURCE_DIR}/bench/run ${CMAKE_BINARY_DIR}/..)
+    set_tests_properties(BenchScriptRuns PROPERTIES TIMEOUT 300)
+  endif()
 endif()

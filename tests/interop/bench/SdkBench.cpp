@@ -1,11 +1,11 @@
 // Benchmark driver (not a test): encrypts or decrypts one file with the stand-in SDK to a
-// passphrase, as `SdkBench encrypt|decrypt PASSPHRASE IN OUT`; timed from outside by run-bench.sh.
+// passphrase, as `SdkBench encrypt|decrypt PASSPHRASE IN OUT`; timed from outside by bench/run.
 #include "standins/pgpsdk/StandInExports.h"
+
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
@@ -56,6 +56,33 @@ PGPError Run(PGPContextRef context, bool encrypt, const char* passphrase, const 
     return status;
 }
 
+// Whole-file read and write with plain Win32 calls, so the figure is the SDK's, not a stream library's.
+bool ReadWholeFile(const char* path, std::string& bytes)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size {};
+    bool ok = GetFileSizeEx(file, &size) != 0;
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        ok = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+bool WriteWholeFile(const char* path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD put = 0;
+    bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size());
+    return CloseHandle(file) && ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -64,8 +91,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: SdkBench encrypt|decrypt PASSPHRASE IN OUT\n");
         return 2;
     }
-    std::ifstream file(argv[3], std::ios::binary);
-    std::string in((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string in;
+    if (!ReadWholeFile(argv[3], in)) {
+        std::fprintf(stderr, "SdkBench: cannot read %s\n", argv[3]);
+        return 1;
+    }
     PGPContextRef context = 0;
     if (PGPsdkInit(0) != kPGPError_NoErr || PGPNewContext(kPGPContextVersion, &context) != kPGPError_NoErr)
         return 1;
@@ -77,6 +107,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "SdkBench: status %d\n", static_cast<int>(status));
         return 1;
     }
-    std::ofstream(argv[4], std::ios::binary) << out;
+    if (!WriteWholeFile(argv[4], out)) {
+        std::fprintf(stderr, "SdkBench: cannot write %s\n", argv[4]);
+        return 1;
+    }
     return 0;
 }
