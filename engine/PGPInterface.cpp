@@ -214,7 +214,6 @@ bool TPGPInterface::MarginalIsInvalid() { return ReadMarginalIsInvalid(prefs_); 
 
 // ---- Status ----
 
-int32_t TPGPInterface::NotAvailable() { return LastStatus = kStatusNotAvailable; }
 
 std::string TPGPInterface::PGPErrorText(int32_t code) const
 {

@@ -166,7 +166,6 @@ private:
     // A decoder with the settings every decode operation shares.
     void SetUpDecoder(TPGPDecode& decoder, HWND parent, const std::string& prompt);
     void TakeSignature(const TPGPDecode& decoder, TSignatureData& signature);
-    int32_t NotAvailable();
     // Runs a lookup into the emptied working list; the count or a negative status.
     int Lookup(const std::string& text, uint32_t selection, uint32_t filter);
     void ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet);
