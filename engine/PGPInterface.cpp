@@ -214,7 +214,6 @@ bool TPGPInterface::MarginalIsInvalid() { return ReadMarginalIsInvalid(prefs_); 
 
 // ---- Status ----
 
-
 std::string TPGPInterface::PGPErrorText(int32_t code) const
 {
     const std::string own = errorTexts_.GetPGPErrorText(code);
