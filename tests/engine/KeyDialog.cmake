@@ -10,4 +10,6 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(KeyDialogTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(KeyDialogTest pgpsdk_variant_g13 key_fixtures)
+  # Its visible windows take the activation from the window tests: one at a time on the display.
+  set_tests_properties(KeyDialogTest PROPERTIES RESOURCE_LOCK display_focus)
 endif()

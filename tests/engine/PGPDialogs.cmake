@@ -8,6 +8,8 @@ if(ZAVEK_WINDOWS)
   target_compile_definitions(PGPDialogsTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(PGPDialogsTest pgpsdk_variant_g13 key_fixtures)
+  # Its visible windows take the activation from the window tests: one at a time on the display.
+  set_tests_properties(PGPDialogsTest PROPERTIES RESOURCE_LOCK display_focus)
   zavek_add_test(NAME PGPDialogsInputTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/PGPDialogsInputTest.cpp
     LIBS zavek_pgpdialogs)
   target_compile_definitions(PGPDialogsInputTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"

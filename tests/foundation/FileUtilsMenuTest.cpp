@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <vector>
@@ -185,8 +186,24 @@ TEST_F(ShellContextMenu, DestroyingTheWindowReleasesTheMenu)
     window_ = nullptr;
 }
 
-// Presses a button of the thread's dialog once it is shown.
+// Presses a button of the thread's dialog once it is shown and, for OK, once its folder tree has
+// selected the expected folder: the browser selects the start folder after it shows.
 UINT_PTR g_dialogButton = IDCANCEL;
+std::string g_selectedFolder;
+bool g_answered = false;
+
+std::string SelectedTreeItemText(HWND dialog)
+{
+    HWND tree = FindWindowExA(dialog, nullptr, "SysTreeView32", nullptr);
+    const HTREEITEM item = tree ? TreeView_GetSelection(tree) : nullptr;
+    char text[MAX_PATH] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    return item && TreeView_GetItem(tree, &data) ? text : "";
+}
 
 BOOL CALLBACK PressDialogButton(HWND Window, LPARAM)
 {
@@ -194,13 +211,16 @@ BOOL CALLBACK PressDialogButton(HWND Window, LPARAM)
     GetClassNameA(Window, className, sizeof className);
     if (std::string(className) != "#32770" || !IsWindowVisible(Window))
         return TRUE;
+    if (g_dialogButton == IDOK && SelectedTreeItemText(Window) != g_selectedFolder)
+        return FALSE; // shown, not yet on the folder: the next tick looks again
     PostMessageA(Window, WM_COMMAND, MAKEWPARAM(g_dialogButton, BN_CLICKED), 0);
+    g_answered = true;
     return FALSE;
 }
 
 void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR ID, DWORD)
 {
-    if (!EnumThreadWindows(GetCurrentThreadId(), PressDialogButton, 0))
+    if (!EnumThreadWindows(GetCurrentThreadId(), PressDialogButton, 0) && g_answered)
         KillTimer(nullptr, ID);
 }
 
@@ -211,11 +231,14 @@ TEST(BrowseForFolder, StartsWhereTheFileIsFoundAndReturnsTheChoice)
     CreateDirectoryA(folder.c_str(), nullptr);
     WriteWholeFile(folder + "\\marker.cfg", "x");
 
+    g_selectedFolder = "browse_" + std::to_string(GetCurrentProcessId());
     g_dialogButton = IDOK;
+    g_answered = false;
     SetTimer(nullptr, 0, 200, AnswerDialog);
     EXPECT_EQ(BrowseForFolderDialog(nullptr, folder, "marker.cfg", "Choose"), folder + "\\");
 
     g_dialogButton = IDCANCEL;
+    g_answered = false;
     SetTimer(nullptr, 0, 200, AnswerDialog);
     EXPECT_EQ(BrowseForFolderDialog(nullptr, folder, "marker.cfg", "Choose"), "");
 

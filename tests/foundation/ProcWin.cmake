@@ -15,4 +15,6 @@ if(ZAVEK_WINDOWS)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowUtilsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/UxThemesTest.cpp
     LIBS WindowUtils)
   add_dependencies(window_utils_test procwin_window_child)
+  # Its visible windows take the activation from the window tests: one at a time on the display.
+  set_tests_properties(window_utils_test PROPERTIES RESOURCE_LOCK display_focus)
 endif()

@@ -6,6 +6,8 @@ zavek_add_test(NAME plugin_TERInterfaceText NATIVE SOURCES ${CMAKE_CURRENT_LIST_
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME plugin_TERInterface SOURCES ${CMAKE_CURRENT_LIST_DIR}/TERInterfaceTest.cpp LIBS TERInterface)
   add_dependencies(plugin_TERInterface StandInTer32 StandInHts32)
+  # Its visible windows take the activation from the window tests: one at a time on the display.
+  set_tests_properties(plugin_TERInterface PROPERTIES RESOURCE_LOCK display_focus)
   zavek_add_test(NAME plugin_TERVariants SOURCES ${CMAKE_CURRENT_LIST_DIR}/TERVariantsTest.cpp LIBS TERInterface)
   add_dependencies(plugin_TERVariants StandInTer17 StandInTer32Minimal)
   target_compile_definitions(plugin_TERVariants PRIVATE

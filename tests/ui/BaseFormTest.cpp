@@ -64,6 +64,7 @@ TEST(BaseForm, NestedDialogIsOwnedByTheFirstWhichIsActiveAgainAfterIt)
                 EnsureForeground(w);
                 ShowInfo(main, "Inner");
                 chainAfterInner = main.activeDialog;
+                PumpUntil([&] { return GetActiveWindow() == w; });
                 activeAfterInner = GetActiveWindow();
                 outer->SetModalResult(mrOk);
             })

@@ -54,6 +54,18 @@ void PumpPending()
     Application().ProcessMessages();
 }
 
+bool PumpUntil(bool (*condition)(void*), void* context, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition(context)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        PumpPending();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
 bool EnsureForeground(HWND window)
 {
     const HWND focus = GetFocus();

@@ -18,3 +18,10 @@ void PressKey(HWND topLevel, WORD virtualKey, TShiftState shift = 0);
 // Makes window the foreground window and waits (up to a second) until it is: other programs on
 // the same display may hold the focus. Restores focus to the control that had it in the window.
 bool EnsureForeground(HWND window);
+// Handles messages until condition holds or timeoutMs passed; tells whether it held. Activation
+// and focus changes under Wine arrive as messages, not at once, while another program runs.
+bool PumpUntil(bool (*condition)(void*), void* context, DWORD timeoutMs = 2000);
+template <class Condition> bool PumpUntil(Condition condition, DWORD timeoutMs = 2000)
+{
+    return PumpUntil([](void* c) { return (*static_cast<Condition*>(c))(); }, &condition, timeoutMs);
+}
