@@ -175,18 +175,8 @@ PGPError Decode::Enveloped(ksba_cms_t cms, const std::string& encrypted)
             recipients.push_back(std::move(recipient));
         }
     }
-    PGPKeySetRef set = 0;
-    if (db) {
-        auto members = std::make_shared<KeySet>();
-        members->db = db;
-        members->members = known;
-        set = Handles().Add(ObjectKind::KeySet, members);
-    }
-    PGPEvent event {};
-    event.type = kPGPEvent_Recipients;
-    event.data.recipientsData.recipientSet = set;
-    event.data.recipientsData.keyCount = static_cast<uint32_t>(ids.size());
-    event.data.recipientsData.keyIDArray = ids.data();
+    PGPKeySetRef set = NewMembersKeySet(db, known);
+    PGPEvent event = RecipientsEvent(set, ids);
     PGPError status = job_.event(event);
     std::string plain;
     if (status == kPGPError_NoErr)

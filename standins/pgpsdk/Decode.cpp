@@ -564,18 +564,8 @@ PGPError Decoder::SessionKey(std::string_view encrypted, std::string& sessionKey
                     known.push_back(key.get());
             }
     }
-    PGPKeySetRef recipients = 0;
-    if (db) {
-        auto set = std::make_shared<KeySet>();
-        set->db = db;
-        set->members = known;
-        recipients = Handles().Add(ObjectKind::KeySet, set);
-    }
-    PGPEvent event {};
-    event.type = kPGPEvent_Recipients;
-    event.data.recipientsData.recipientSet = recipients;
-    event.data.recipientsData.keyCount = static_cast<uint32_t>(ids.size());
-    event.data.recipientsData.keyIDArray = ids.data();
+    PGPKeySetRef recipients = NewMembersKeySet(db, known);
+    PGPEvent event = RecipientsEvent(recipients, ids);
     PGPError status = Event(event);
     if (status == kPGPError_NoErr)
         status = TryKeys(db, encrypted, sessionKey, cipher);

@@ -29,6 +29,26 @@ std::vector<KeyRecord*> KeySet::Keys() const
     return present;
 }
 
+PGPKeySetRef NewMembersKeySet(const std::shared_ptr<KeyDBState>& db, const std::vector<KeyRecord*>& members)
+{
+    if (!db)
+        return 0;
+    auto set = std::make_shared<KeySet>();
+    set->db = db;
+    set->members = members;
+    return Handles().Add(ObjectKind::KeySet, set);
+}
+
+PGPEvent RecipientsEvent(PGPKeySetRef known, std::vector<PGPKeyID>& ids)
+{
+    PGPEvent event {};
+    event.type = kPGPEvent_Recipients;
+    event.data.recipientsData.recipientSet = known;
+    event.data.recipientsData.keyCount = static_cast<uint32_t>(ids.size());
+    event.data.recipientsData.keyIDArray = ids.data();
+    return event;
+}
+
 PGPKeyDBObjRef ObjectHandle(const std::shared_ptr<KeyDBState>& db, KeyObjectKind kind, KeyRecord* key,
                             SubKeyRecord* subKey, UserIDRecord* userID, SigRecord* signature)
 {

@@ -56,6 +56,11 @@ struct KeySet : SdkObject {
     std::vector<KeyRecord*> Keys() const;
 };
 
+// A new key set of the named keys of db (0 without a database); the caller frees it.
+PGPKeySetRef NewMembersKeySet(const std::shared_ptr<KeyDBState>& db, const std::vector<KeyRecord*>& members);
+// The recipients event of a message: the set of its recipients' known keys and the ids it names.
+PGPEvent RecipientsEvent(PGPKeySetRef known, std::vector<PGPKeyID>& ids);
+
 struct KeyList : SdkObject {
     std::shared_ptr<KeyDBState> db;
     std::vector<KeyRecord*> keys;
