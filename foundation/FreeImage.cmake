@@ -6,9 +6,9 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(FreeImage PUBLIC FileUtilsWin WindowUtils zavek_strutil_win zavek_framework)
 
   if(DEFINED ENV{ZAVEK_DEPS_CACHE})
-    set(ZAVEK_FREEIMAGE_DLL "$ENV{ZAVEK_DEPS_CACHE}/freeimage/FreeImage.dll" CACHE INTERNAL "")
+    set(ZAVEK_FREEIMAGE_DLL "$ENV{ZAVEK_DEPS_CACHE}/freeimage${ZAVEK_DEPS_SUFFIX}/FreeImage.dll" CACHE INTERNAL "")
   else()
-    set(ZAVEK_FREEIMAGE_DLL "$ENV{HOME}/.cache/zavek/deps/freeimage/FreeImage.dll" CACHE INTERNAL "")
+    set(ZAVEK_FREEIMAGE_DLL "$ENV{HOME}/.cache/zavek/deps/freeimage${ZAVEK_DEPS_SUFFIX}/FreeImage.dll" CACHE INTERNAL "")
   endif()
   if(EXISTS ${ZAVEK_FREEIMAGE_DLL})
     add_custom_target(stage_FreeImage

@@ -16,7 +16,7 @@ constexpr ULONG RunMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_DDEWAIT | SEE_
 constexpr DWORD ElevationTypeClass = 18; // TokenElevationType
 constexpr DWORD ElevationTypeFull = 2;
 constexpr DWORD ProfileNoUi = 1; // PI_NOUI
-static_assert(sizeof(PROFILEINFOA) == 32, "the profile record the system expects");
+static_assert(sizeof(PROFILEINFOA) == 8 + 6 * sizeof(void*), "the profile record the system expects");
 
 struct TProcessesUnit {
     TLibrary UserEnv;

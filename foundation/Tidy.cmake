@@ -8,9 +8,9 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(Tidy PUBLIC TidyText zavek_framework zavek_strutil_win)
 
   if(DEFINED ENV{ZAVEK_DEPS_CACHE})
-    set(ZAVEK_LIBTIDY_DLL "$ENV{ZAVEK_DEPS_CACHE}/tidy-html5/LibTidy.dll" CACHE INTERNAL "")
+    set(ZAVEK_LIBTIDY_DLL "$ENV{ZAVEK_DEPS_CACHE}/tidy-html5${ZAVEK_DEPS_SUFFIX}/LibTidy.dll" CACHE INTERNAL "")
   else()
-    set(ZAVEK_LIBTIDY_DLL "$ENV{HOME}/.cache/zavek/deps/tidy-html5/LibTidy.dll" CACHE INTERNAL "")
+    set(ZAVEK_LIBTIDY_DLL "$ENV{HOME}/.cache/zavek/deps/tidy-html5${ZAVEK_DEPS_SUFFIX}/LibTidy.dll" CACHE INTERNAL "")
   endif()
   if(EXISTS ${ZAVEK_LIBTIDY_DLL})
     add_custom_target(stage_LibTidy

@@ -96,7 +96,8 @@ struct THostEvent25 {
     uint16_t Kind;
 };
 #pragma pack(pop)
-static_assert(sizeof(THostEvent25) == 6 && offsetof(THostEvent25, Kind) == 4, "host record layout");
+static_assert(sizeof(THostEvent25) == sizeof(HWND) + 2 && offsetof(THostEvent25, Kind) == sizeof(HWND),
+    "host record layout");
 
 // A toolbar button as the mail client takes it with request 3097.
 #pragma pack(push, 4)
@@ -110,8 +111,8 @@ struct THostButtonRecord {
     uint32_t HostId;
 };
 #pragma pack(pop)
-static_assert(
-    sizeof(THostButtonRecord) == 212 && offsetof(THostButtonRecord, HostId) == 208, "host record layout");
+static_assert(sizeof(THostButtonRecord) == 208 + sizeof(HWND) && offsetof(THostButtonRecord, HostId) == 204 + sizeof(HWND),
+    "host record layout");
 
 // A font as the mail client fills it for request 3064 with index 45 (message) or 48 (printer).
 #pragma pack(push, 2)
@@ -160,5 +161,7 @@ struct TEncryptorRequest {
     const char* Recipient; // may be empty
 };
 #pragma pack(pop)
-static_assert(
-    sizeof(TEncryptorRequest) == 28 && offsetof(TEncryptorRequest, Recipient) == 24, "host record layout");
+// The 32-bit client's record is 28 bytes; the 64-bit test build lays the pointers out at their own width.
+static_assert(sizeof(TEncryptorRequest) == 12 + 4 * sizeof(void*)
+        && offsetof(TEncryptorRequest, Recipient) == 12 + 3 * sizeof(void*),
+    "host record layout");
