@@ -158,9 +158,17 @@ BOOL CALLBACK AnswerDialog(HWND window, LPARAM)
     for (TAnswer& answer : g_answers) {
         if (answer.Used || std::string(caption).find(answer.CaptionPart) == std::string::npos)
             continue;
+        if (ReadyForInput(window, answer)) {
+            if (Answer(window, caption, answer))
+                break;
+            continue;
+        }
+        // As a person clicks on a window before typing into it (another program may hold the
+        // focus): activated now, typed into on a later tick.
+        if (!answer.Keys.empty() && IsWindowEnabled(window))
+            SetActiveWindow(window);
         // A later rule must not answer in place of one that waits for the window to be ready.
-        if (!ReadyForInput(window, answer) || Answer(window, caption, answer))
-            break;
+        break;
     }
     return TRUE;
 }
