@@ -3,7 +3,10 @@
 // plug-in's modal questions without any test hook in the plug-in. A button is named by its dialog
 // id, or by its caption (without '&') for windows that are not system dialogs, like the plug-in's
 // own forms. "keys:K1,K2,..." instead types those virtual keys into the window's focused control,
-// once (a user moving through a list and pressing Enter).
+// once (a user moving through a list and pressing Enter). A window is answered only once it takes
+// input as a person would use it: enabled (no nested modal window over it), the button enabled, and
+// for keys its focus inside it; until then its rules wait for a later tick, so that a slow machine
+// never has an answer land on a window that is not ready and get lost.
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 
@@ -32,11 +35,16 @@ std::vector<WORD> ParseKeys(const std::string& list)
     return keys;
 }
 
-// Posts the keys to the focused control of the window (or to the window).
-void TypeKeys(HWND window, const std::vector<WORD>& keys)
+// The window's focused control (or the window itself when it holds the focus); null while the
+// focus is elsewhere, as between a dialog's showing and its activation.
+HWND FocusInside(HWND window)
 {
     HWND focus = GetFocus();
-    HWND target = focus && (focus == window || IsChild(window, focus)) ? focus : window;
+    return focus && (focus == window || IsChild(window, focus)) ? focus : nullptr;
+}
+
+void TypeKeys(HWND target, const std::vector<WORD>& keys)
+{
     for (WORD key : keys) {
         PostMessageA(target, WM_KEYDOWN, key, 1);
         PostMessageA(target, WM_KEYUP, key, 0xC0000001);
@@ -73,7 +81,7 @@ BOOL CALLBACK FindButtonByCaption(HWND child, LPARAM search)
     auto& wanted = *reinterpret_cast<TButtonSearch*>(search);
     char text[128] = {};
     GetWindowTextA(child, text, sizeof text);
-    if (IsWindowVisible(child) && WithoutAccelerators(text) == wanted.Caption) {
+    if (IsWindowVisible(child) && IsWindowEnabled(child) && WithoutAccelerators(text) == wanted.Caption) {
         wanted.Found = child;
         return FALSE;
     }
@@ -108,24 +116,27 @@ void Picture(HWND window, const char* caption)
     CaptureIntoFolder(caption);
 }
 
+bool ReadyForInput(HWND window, const TAnswer& answer)
+{
+    return IsWindowEnabled(window) && (answer.Keys.empty() || FocusInside(window));
+}
+
 // Clicks the scripted button of a matching window; true when it did.
 bool Answer(HWND window, const char* caption, TAnswer& answer)
 {
     if (!answer.Keys.empty()) {
-        if (answer.Used)
-            return false;
         answer.Used = true;
         g_log.Line("answered dialog \"%s\" with keys", caption);
-        TypeKeys(window, answer.Keys);
+        TypeKeys(FocusInside(window), answer.Keys);
         return true;
     }
     if (answer.ButtonId != 0) {
-        if (!IsDialog(window))
+        HWND button = GetDlgItem(window, answer.ButtonId);
+        if (!IsDialog(window) || (button && !IsWindowEnabled(button)))
             return false;
         Picture(window, caption);
         g_log.Line("answered dialog \"%s\" with %d", caption, answer.ButtonId);
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.ButtonId, BN_CLICKED),
-            reinterpret_cast<LPARAM>(GetDlgItem(window, answer.ButtonId)));
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.ButtonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
         return true;
     }
     TButtonSearch search { answer.ButtonCaption };
@@ -144,9 +155,21 @@ BOOL CALLBACK AnswerDialog(HWND window, LPARAM)
         return TRUE;
     char caption[256] = {};
     GetWindowTextA(window, caption, sizeof caption);
-    for (TAnswer& answer : g_answers)
-        if (std::string(caption).find(answer.CaptionPart) != std::string::npos && Answer(window, caption, answer))
-            break;
+    for (TAnswer& answer : g_answers) {
+        if (answer.Used || std::string(caption).find(answer.CaptionPart) == std::string::npos)
+            continue;
+        if (ReadyForInput(window, answer)) {
+            if (Answer(window, caption, answer))
+                break;
+            continue;
+        }
+        // As a person clicks on a window before typing into it (another program may hold the
+        // focus): activated now, typed into on a later tick.
+        if (!answer.Keys.empty() && IsWindowEnabled(window))
+            SetActiveWindow(window);
+        // A later rule must not answer in place of one that waits for the window to be ready.
+        break;
+    }
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class THostLog {
 public:
@@ -14,9 +15,12 @@ public:
 
     bool Open(const std::string& path);
     void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // How many lines so far begin with prefix: a script waits on what happened, not on a time.
+    size_t CountStartingWith(const std::string& prefix) const;
 
 private:
     std::FILE* file_ = nullptr;
+    std::vector<std::string> lines_;
 };
 
 extern THostLog g_log;

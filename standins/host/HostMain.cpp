@@ -26,6 +26,7 @@
 //   showframe                             hide the frame and show it again
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
+//   until PREFIX [COUNT]                  pump until the log holds COUNT (1) lines beginning with PREFIX
 //   capture NAME                          a picture of the screen into the --captures folder
 //   clipboard FILE                        write the clipboard's text to FILE
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
@@ -260,23 +261,36 @@ void Check()
     g_log.Line("%s", line.str().c_str());
 }
 
+// Dispatches what is queued; false at WM_QUIT, which stays queued for the main loop.
+bool PumpPending()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        if (!TranslateMDISysAccel(g_host.MdiClient, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
 void Pump(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return;
-            }
-            if (!TranslateMDISysAccel(g_host.MdiClient, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+    while (GetTickCount() - start < milliseconds && PumpPending())
         Sleep(5);
-    }
+}
+
+// Pumps until the log holds count lines beginning with prefix; the script's time-out ends a wait
+// for something that never comes.
+void PumpUntilLogged(const std::string& prefix, size_t count)
+{
+    while (g_log.CountStartingWith(prefix) < count && PumpPending())
+        Sleep(5);
 }
 
 void SaveClipboardText(const std::string& fileName)
@@ -393,6 +407,8 @@ void RunStep(const THostStep& step)
         g_log.Line("dialog %s -> %d", Arg(step, 1).c_str(), result);
     } else if (verb == "wait") {
         Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
+    } else if (verb == "until") {
+        PumpUntilLogged(Arg(step, 1), step.size() > 2 ? static_cast<size_t>(ParseNumber(step[2])) : 1);
     } else if (verb == "capture") {
         Pump(300); // the windows paint what the last steps changed
         CaptureIntoFolder(Arg(step, 1));

@@ -17,6 +17,7 @@ struct DialogState {
     const StandInDialogOptions& options;
     const DialogAnswer* answer;
     SecretBytes& passphrase;
+    bool opened = false;
 };
 
 // With `confirm` a second field asks for the passphrase again (a new passphrase mistyped once
@@ -90,6 +91,7 @@ bool TakePassphrase(HWND dialog, const StandInDialogOptions& options, SecretByte
 void Initialise(HWND dialog, DialogState& state)
 {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+    state.opened = true;
     if (state.options.title[0])
         SetWindowTextA(dialog, state.options.title);
     if (state.options.prompt[0])
@@ -143,7 +145,9 @@ PGPError RunPassphraseDialog(HINSTANCE module, const StandInDialogOptions& optio
                                              DialogProc, reinterpret_cast<LPARAM>(&state));
     if (result == IDOK)
         return kPGPError_NoErr;
-    return result == IDCANCEL ? kPGPError_UserAbort : kPGPError_OutOfMemory; // no window could be made
+    // A dialog that opened and ended without OK was refused, also when the program's quit ended
+    // its loop (it then returns 0): only a dialog that never opened is a lack of memory.
+    return state.opened && result != IDABORT ? kPGPError_UserAbort : kPGPError_OutOfMemory;
 }
 
 } // namespace standin

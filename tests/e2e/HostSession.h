@@ -37,10 +37,11 @@ public:
     void WriteFile(const std::string& name, const std::string& content) const;
     std::string ReadFile(const std::string& name) const;
     bool Exists(const std::string& name) const;
-    // Runs the script (one step per line) and waits at most timeoutMs for the host to end;
-    // arguments are added to the host's command line.
+    // Runs the script (one step per line) and waits for the host to end; timeoutMs only guards
+    // against a hang (a machine shared with other builds may take minutes where a quiet one takes
+    // seconds). Arguments are added to the host's command line.
     THostRun Run(
-        const std::string& script, unsigned timeoutMs = 30000, const std::string& arguments = {}) const;
+        const std::string& script, unsigned timeoutMs = 180000, const std::string& arguments = {}) const;
 
 private:
     std::string folder_;

@@ -2,7 +2,7 @@
 # reads every message the plug-in wrote (roundtrip-output/).
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME e2e_RoundTrip SOURCES ${CMAKE_CURRENT_LIST_DIR}/RoundTripTest.cpp
-                 LIBS e2e_session TIMEOUT 600)
+                 LIBS e2e_session TIMEOUT 900)
   target_compile_definitions(e2e_RoundTrip PRIVATE ZAVEK_ROUNDTRIP_OUT="${CMAKE_BINARY_DIR}/roundtrip-output")
   set_tests_properties(e2e_RoundTrip PROPERTIES RUN_SERIAL TRUE FIXTURES_SETUP roundtrip_output)
   add_test(NAME GpgReadsRoundTrips

@@ -40,4 +40,4 @@ for message in "$out"/*.eml; do
   esac
 done
 echo "$checked messages checked, $failures failures"
-[ "$checked" -ge 52 ] && [ "$failures" -eq 0 ]
+[ "$checked" -ge 56 ] && [ "$failures" -eq 0 ]
