@@ -529,8 +529,10 @@ void TPluginCommandRunner::SearchKeyServer(const std::string& keyText)
     if (keyText.empty())
         return;
     TKeyIDData found;
-    Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
-    if (AutoListOn())
+    // A server that cannot be reached or finds nothing is told, not passed over in silence.
+    const int32_t status = Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
+    ReportFailure(status);
+    if (status == kStatusOK && AutoListOn())
         OfferAutoListEntries(found);
 }
 
