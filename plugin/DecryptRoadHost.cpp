@@ -100,6 +100,8 @@ bool TPMDecryptHost::CanPutBack()
 
 void TPMDecryptHost::MessageDecoded(const TDecodeWindow& window)
 {
+    // Only the latest decoded message may go into an editor.
+    PutBackEditor = nullptr;
     if (window.FolderManager)
         return;
     if (host_.ActiveEditorWindow(window.Window)) {

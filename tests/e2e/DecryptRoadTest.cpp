@@ -340,7 +340,7 @@ TEST(DecryptRoad, AFormattedMessageDecryptedForAnAnswerGoesIntoTheEditor)
         session.WriteFile("in.cnm", message);
         // Setting 88 with 0x1000: the mail client shows formatted text.
         THostRun run = session.Run(Session(session,
-            std::string(formatted ? "setting 88 0x1000\n" : "") + "editor\ndecrypt \"" + session.File("in.cnm")
+            std::string(formatted ? "setting 88 0x1000\n" : "setting 88 0\n") + "editor\ndecrypt \"" + session.File("in.cnm")
                 + "\" \"" + session.File("out.cnm") + "\"\nwait 800\neditors\n"));
         SCOPED_TRACE(run.Text());
         EXPECT_EQ(session.ReadFile("out.cnm").find("-----BEGIN PGP"), std::string::npos);

@@ -234,7 +234,7 @@ TEST(PMInterfaceInHost, OutsideTheMailClientFoldersAndIdentityComeFromRegistryAn
 TEST(PMInterfaceInHost, OutsideWithoutRegisteredFolderOrUserTheUserIsAskedOnceAndAGenericNameServes)
 {
     // The folder browser is cancelled: no mail folder, and no second question for the next ask.
-    THostRun run = RunProbe("unregistered", "answer Browse 2\nset mailfolder \"\"\nset user \"\"\n",
+    THostRun run = RunProbe("unregistered", "answer Browse 2\nset mailfolder -\nset user \"\"\n",
         Probes({ "unregistered" }));
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(Report(run, "unregistered"), "|Admin|");
