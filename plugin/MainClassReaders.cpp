@@ -276,7 +276,8 @@ bool TMainClass::ReaderMessageTaken(const MSG& msg)
         if (signatureNote_.Shown() && statusBar_ && GetParent(msg.hwnd) == statusBar_ && !signatureNote_.Owns(msg.hwnd))
             signatureNote_.Redraw();
         // The decoded message waits for the window's control to paint.
-        HWND control = PutBackControl(PMInterface().GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD));
+        HWND active = PMInterface().GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+        HWND control = PutBackControl(active);
         if (control && (msg.hwnd == control || IsChild(control, msg.hwnd)))
             PostMessageA(control, WM_PUT_BACK, 0, 0);
         return false;

@@ -409,7 +409,8 @@ std::string TPMInterface::GetMailFolder()
 std::string TPMInterface::BrowseForMailFolder() const
 {
     constexpr uint16_t TEXT_CHOOSE_MAIL_FOLDER = 329;
-    const std::string searchList = PMInterfaceRules::MailFolderSearchList(GetSpecialFolder(CSIDL_PROGRAM_FILES));
+    const std::string searchList
+        = PMInterfaceRules::MailFolderSearchList(GetSpecialFolder(CSIDL_PROGRAM_FILES));
     const std::string title = Strings ? Strings->GetEntry(TEXT_CHOOSE_MAIL_FOLDER) : std::string();
     for (;;) {
         const std::string chosen = BrowseForFolderDialog(nullptr, searchList, HOST_PROGRAM, title);
@@ -841,8 +842,10 @@ std::string TPMInterface::NewMailFolderName() const
 HWND TPMInterface::MdiChildOfClass(const char* className, const std::string& titleStart) const
 {
     HWND mdiClient = GetHostWindow(HOST_WINDOW_MDI_CLIENT);
-    for (HWND child = mdiClient ? GetWindow(mdiClient, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowOfClass(child, className) && GetWindowTextStr(child).compare(0, titleStart.size(), titleStart) == 0)
+    for (HWND child = mdiClient ? GetWindow(mdiClient, GW_CHILD) : nullptr; child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowOfClass(child, className)
+            && GetWindowTextStr(child).compare(0, titleStart.size(), titleStart) == 0)
             return child;
     return nullptr;
 }

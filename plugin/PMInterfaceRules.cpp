@@ -298,7 +298,8 @@ std::string MailFolderSearchList(const std::string& programFiles)
     if (!root.empty() && root.back() != '\\')
         root += '\\';
     const size_t colon = root.find(':');
-    const std::string drive = colon == std::string::npos ? std::string("\\") : root.substr(0, colon + 1) + "\\";
+    const std::string drive
+        = colon == std::string::npos ? std::string("\\") : root.substr(0, colon + 1) + "\\";
     std::string list;
     for (const std::string& base : { root, drive })
         for (const char* folder : FOLDERS)
