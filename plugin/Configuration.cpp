@@ -229,7 +229,8 @@ int TConfiguration::RunStartUp()
 
     // Set-up and clean-up run without help: their programs show no help pages.
     if (!StartedForInstallation())
-        helpHandler_ = std::make_unique<TZAVEKHelp>(pluginWindow_, pmInterface_->LanguageCode(), resourcesFolder_);
+        helpHandler_ = std::make_unique<TZAVEKHelp>(
+            pluginWindow_, pmInterface_->LanguageCode(), resourcesFolder_, editorInterface_->Converter());
 
     if (parentWindow_)
         autoList_ = std::make_unique<TALInterface>(pmInterface_->GetMailFolder() + AUTO_LIST_FILE);

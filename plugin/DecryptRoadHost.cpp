@@ -100,7 +100,15 @@ bool TPMDecryptHost::CanPutBack()
 
 void TPMDecryptHost::MessageDecoded(const TDecodeWindow& window)
 {
-    if (!window.Reader || window.FolderManager)
+    // Only the latest decoded message may go into an editor.
+    PutBackEditor = nullptr;
+    if (window.FolderManager)
+        return;
+    if (host_.ActiveEditorWindow(window.Window)) {
+        PutBackEditor = window.Window;
+        return;
+    }
+    if (!window.Reader)
         return;
     if (TReaderData* record = ReaderDataOf(window.Window))
         record->PutBackPending = true;

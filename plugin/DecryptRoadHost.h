@@ -28,6 +28,8 @@ public:
     // keeps them current.
     HWND Owner = nullptr;
     HWND StatusBar = nullptr;
+    // The editor window whose decoded message waits for its control's next paint; nil when none.
+    HWND PutBackEditor = nullptr;
     // Opens the message-tree dialog for a message text.
     std::function<void(const std::string& text)> OpenMessageTree;
 

@@ -187,6 +187,11 @@ private:
     // A message posted to a reader's or the status bar's windows; true when the plug-in took it.
     bool ReaderMessageTaken(const MSG& msg);
     void PutBackIntoReader(HWND control);
+    // The decoded message into the editor it was decoded for, when the mail client shows
+    // formatted text and the message body is HTML or RTF.
+    void PutBackIntoEditor(HWND control);
+    // The control of the window waiting for the decoded message; nil when none waits.
+    HWND PutBackControl(HWND activeChild) const;
     void UpdateReaderIcon(HWND reader);
     // The key popup for the key id of a text; false when the text holds none.
     bool ShowKeyPopup(const std::string& keyText);

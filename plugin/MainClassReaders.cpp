@@ -1,10 +1,12 @@
 // The main object's part of the mail client's readers: each reader gets its record
 // ("MdiReaderDataProp"); a message the decrypt road decoded for it goes into its editor control at
-// the reader's next paint (message 1034) with the signer's information box; its window icon shows
+// the reader's next paint (message 1034) with the signer's information box, a formatted one decoded
+// for an editor into that editor's control; its window icon shows
 // the signature result; the key popup offers the key id under the caret or mouse; the status bar
 // carries the signature note.
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
+#include "plugin/EditorData.h"
 #include "plugin/Guard.h"
 #include "plugin/HostApi.h"
 #include "plugin/MainClass.h"
@@ -32,6 +34,8 @@ constexpr uint16_t TEXT_KEY_ADD_TO_LIST = 30;
 constexpr uint16_t TEXT_KEY_SEARCH_SERVER = 284;
 constexpr uint16_t TEXT_KEY_TO_CLIPBOARD = 340;
 constexpr uint16_t TEXT_NO_PROTECTED_TEXT = 417;
+// The editor's check box that makes the mail client send the styled text.
+constexpr int EDITOR_STYLED_CHECK = 114;
 // The host's status panels that the signature note lies over start this close to the left edge.
 constexpr int NOTE_PANEL_LEFT_LIMIT = 100;
 
@@ -62,6 +66,14 @@ std::string KeyIdInLine(const std::string& line)
     }
     return {};
 }
+// The encryption flags that protect an answer as the message was protected.
+uint32_t MimeKindFlags(uint32_t treeKind)
+{
+    if (treeKind == skPgpMimeEncrypted || treeKind == skPgpMimeSigned)
+        return efPGPMime;
+    return treeKind >= skSmimeEnveloped && treeKind <= skSmimeSignedData ? efSMime : 0;
+}
+
 // The editor control of the mail window (MDI child) that a window lies in.
 HWND EditorOfMailWindow(TTERInterface* editors, HWND mdiClient, HWND window)
 {
@@ -136,6 +148,50 @@ void TMainClass::PutBackIntoReader(HWND control)
         record->SignatureIcon = LoadIcon(nullptr, IsGoodSignature(signature.StatusCode) ? IDI_ASTERISK : IDI_EXCLAMATION);
     InvalidateRect(reader, nullptr, TRUE);
     UpdateReaderIcon(reader);
+}
+
+HWND TMainClass::PutBackControl(HWND activeChild) const
+{
+    TTERInterface* editors = PMInterface().EditorInterface;
+    if (!editors || !activeChild)
+        return nullptr;
+    if (decryptHost_ && decryptHost_->PutBackEditor == activeChild)
+        return editors->FindEditor(activeChild);
+    const TReaderData* record = ReaderDataOf(PMInterface().ActiveReaderWindow(activeChild));
+    return record && record->PutBackPending ? editors->FindViewerOrEditor(activeChild, true) : nullptr;
+}
+
+void TMainClass::PutBackIntoEditor(HWND control)
+{
+    HWND window = decryptHost_ ? decryptHost_->PutBackEditor : nullptr;
+    TTERInterface* editors = PMInterface().EditorInterface;
+    if (!window || !editors || !decryptRoad_ || !(control == window || IsChild(window, control)))
+        return;
+    decryptHost_->PutBackEditor = nullptr;
+    HWND editor = editors->FindEditor(window);
+    TMimeMsgTree& tree = decryptRoad_->MessageTree();
+    // A plain body is in the editor already, as the mail client put the written text there.
+    if (!editor || !tree.HasSections() || !tree.BodyIsFormatted() || !PMInterface().GetShowObjects())
+        return;
+    const bool newMessage = PMInterface().IsNewMessageEditor(window);
+    TPutBackRecord put;
+    PMInterface().GetPutBackSettings(window, newMessage ? 1 : 2, put);
+    for (const TTextItem& item : tree.CollectBodyTexts(false))
+        put.Parts.push_back({ item.Text, 0 });
+    editors->PutMessageIntoEditor(editor, put);
+    for (TPutBackPart& part : put.Parts)
+        TPGPInterface::BurnText(part.Text);
+    // The mail client sends the styled text only with its check box 114 on.
+    HWND page = PMInterface().EditorMainPage(window);
+    HWND styled = page ? GetDlgItem(page, EDITOR_STYLED_CHECK) : nullptr;
+    if (styled && SendMessageA(styled, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        SendMessageA(styled, BM_CLICK, 0, 0);
+    SetFocus(editor);
+    // An answer to a protected message is protected the same way.
+    TEditorData* record = EditorDataOf(window);
+    if (newMessage && record)
+        record->Flags |= MimeKindFlags(tree.SecureKind);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 bool TMainClass::ShowKeyPopup(const std::string& keyText)
@@ -219,16 +275,16 @@ bool TMainClass::ReaderMessageTaken(const MSG& msg)
     case WM_PAINT: {
         if (signatureNote_.Shown() && statusBar_ && GetParent(msg.hwnd) == statusBar_ && !signatureNote_.Owns(msg.hwnd))
             signatureNote_.Redraw();
-        // The decoded message waits for the reader's control to paint.
-        HWND reader = PMInterface().ActiveReaderWindow(nullptr);
-        const TReaderData* record = ReaderDataOf(reader);
-        HWND control = record && record->PutBackPending && editors ? editors->FindViewerOrEditor(reader, true) : nullptr;
+        // The decoded message waits for the window's control to paint.
+        HWND active = PMInterface().GetHostWindow(HostApi::HOST_WINDOW_ACTIVE_CHILD);
+        HWND control = PutBackControl(active);
         if (control && (msg.hwnd == control || IsChild(control, msg.hwnd)))
             PostMessageA(control, WM_PUT_BACK, 0, 0);
         return false;
     }
     case WM_PUT_BACK:
         PutBackIntoReader(msg.hwnd);
+        PutBackIntoEditor(msg.hwnd);
         return false;
     case WM_KEYUP:
         return msg.wParam == VK_CONTEXT_MENU && ShowKeyPopupInEditor(msg.hwnd, false);

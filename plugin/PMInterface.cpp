@@ -2,6 +2,7 @@
 // folders and identity, ini readers, requests and settings, window tests, editors and the restart.
 #include "plugin/PMInterface.h"
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "foundation/ZAVEKCommon.h"
@@ -9,6 +10,8 @@
 #include "framework/IniFiles.h"
 #include "plugin/Guard.h"
 #include "plugin/PMInterfaceRules.h"
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +59,9 @@ constexpr const char* DIALOG_FONT = "FMV5";
 
 constexpr UINT HOST_STRING_DEFAULT_IDENTITY = 45;
 constexpr UINT HOST_STRING_NEW_MESSAGE_TITLE = 21;
+// The new-mail folder's display name, before and from build 4000.
+constexpr UINT HOST_STRING_NEW_MAIL_OLD = 15;
+constexpr UINT HOST_STRING_NEW_MAIL = 197;
 constexpr UINT HOST_STRING_SPELLING_TITLE = 830;
 
 std::string CutAtNul(const std::vector<char>& buffer)
@@ -393,7 +399,24 @@ std::string TPMInterface::GetMailFolder()
 {
     if (mailFolder_.empty())
         mailFolder_ = HostWindow() ? FolderRequest(REQ_MAIL_FOLDER) : RegistryFolder("Mailbox");
+    if (mailFolder_.empty() && !HostWindow() && !mailFolderBrowsed_) {
+        mailFolderBrowsed_ = true; // a user who cancelled is not asked again
+        mailFolder_ = BrowseForMailFolder();
+    }
     return mailFolder_;
+}
+
+std::string TPMInterface::BrowseForMailFolder() const
+{
+    constexpr uint16_t TEXT_CHOOSE_MAIL_FOLDER = 329;
+    const std::string searchList
+        = PMInterfaceRules::MailFolderSearchList(GetSpecialFolder(CSIDL_PROGRAM_FILES));
+    const std::string title = Strings ? Strings->GetEntry(TEXT_CHOOSE_MAIL_FOLDER) : std::string();
+    for (;;) {
+        const std::string chosen = BrowseForFolderDialog(nullptr, searchList, HOST_PROGRAM, title);
+        if (chosen.empty() || IsExistingFile(chosen + HOST_PROGRAM))
+            return chosen;
+    }
 }
 
 std::string TPMInterface::GetNewMailFolder()
@@ -405,8 +428,11 @@ std::string TPMInterface::GetNewMailFolder()
 
 std::string TPMInterface::GetMailUserName()
 {
-    if (!HostWindow())
-        return RegistryValue("Username");
+    if (!HostWindow()) {
+        constexpr uint16_t TEXT_DEFAULT_USER = 336;
+        const std::string name = RegistryValue("Username");
+        return name.empty() && Strings ? Strings->GetEntry(TEXT_DEFAULT_USER) : name;
+    }
     std::vector<char> buffer(NAME_BUFFER_SIZE, '\0');
     Request(REQ_USER_NAME, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
     buffer.back() = '\0';
@@ -808,6 +834,33 @@ bool TPMInterface::IsMailWindowActive() const
     return WindowOfClass(active, "FOLMAN,FOLDER,EDMAIL,READER") || ActiveReaderWindow(active);
 }
 
+std::string TPMInterface::NewMailFolderName() const
+{
+    return GetHostString(IsHostV4() ? HOST_STRING_NEW_MAIL : HOST_STRING_NEW_MAIL_OLD);
+}
+
+HWND TPMInterface::MdiChildOfClass(const char* className, const std::string& titleStart) const
+{
+    HWND mdiClient = GetHostWindow(HOST_WINDOW_MDI_CLIENT);
+    for (HWND child = mdiClient ? GetWindow(mdiClient, GW_CHILD) : nullptr; child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowOfClass(child, className)
+            && GetWindowTextStr(child).compare(0, titleStart.size(), titleStart) == 0)
+            return child;
+    return nullptr;
+}
+
+HWND TPMInterface::NewMailFolderWindow() const
+{
+    const std::string name = NewMailFolderName();
+    return name.empty() ? nullptr : MdiChildOfClass(CLASS_FOLDER, name);
+}
+
+HWND TPMInterface::OpenFolderManager() const
+{
+    return MdiChildOfClass(CLASS_FOLDER_MANAGER, "");
+}
+
 bool TPMInterface::IsNewMessageEditor(HWND window) const
 {
     HWND editor = ActiveEditorWindow(window);
@@ -910,7 +963,7 @@ std::string TPMInterface::AskHostForFolder() const
 // The folder file (or TAB + folder for the new-mail folder) the mail client's answer names.
 std::string TPMInterface::FolderFileOfAnswer(const std::string& answer)
 {
-    const std::string newMail = GetHostString(IsHostV4() ? 197 : 15);
+    const std::string newMail = NewMailFolderName();
     if (!newMail.empty() && answer.compare(0, newMail.size(), newMail) == 0)
         return "\t" + GetNewMailFolder();
     const size_t colon = answer.find(':');

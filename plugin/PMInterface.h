@@ -140,6 +140,10 @@ public:
     HWND ActiveEditorWindow(HWND window) const;
     HWND ActiveReaderWindow(HWND window) const;
     bool IsMailWindowActive() const;
+    // The mail client's folder window of its new-mail folder (known by the folder's display name
+    // at the start of its title) and its folder manager, wherever they stand; nil when not open.
+    HWND NewMailFolderWindow() const;
+    HWND OpenFolderManager() const;
     bool IsNewMessageEditor(HWND window) const;
     // The editor's pages: the parent of its "STATIC" whose caption holds text 6, and of its
     // "BUTTON" captioned text 7 (the first '&' of a caption ignored); nil when absent.
@@ -192,6 +196,11 @@ private:
     std::string RegistryFolder(const char* value) const;
     std::string RegistryValue(const char* value) const;
     HWND WindowOfClass(HWND window, const char* classes) const;
+    // The first MDI child of the class whose title begins with titleStart.
+    HWND MdiChildOfClass(const char* className, const std::string& titleStart) const;
+    std::string NewMailFolderName() const;
+    // Outside the mail client without a registered mail folder: the user points at it, or cancels.
+    std::string BrowseForMailFolder() const;
     THostFontDesc HostFont(int index) const;
     bool IsDefaultIdentity(const std::string& identity) const;
     std::string AskHostForFolder() const;
@@ -207,6 +216,7 @@ private:
     THostFontDesc dialogFont_;
     std::string hostCommandLine_;
     std::string baseFolder_, mailFolder_, newMailFolder_;
+    bool mailFolderBrowsed_ = false;
     std::string languageCode_ = "en";
     HMODULE languageLibrary_ = nullptr;
     bool ownsLanguageReference_ = false;

@@ -291,6 +291,22 @@ int MeasureHeaderLines(const std::string& text, bool mailbox)
     return result;
 }
 
+std::string MailFolderSearchList(const std::string& programFiles)
+{
+    static constexpr const char* FOLDERS[] = { "Pegasus Mail", "Pegasus", "PMail", "PM", "WinPMail" };
+    std::string root = programFiles;
+    if (!root.empty() && root.back() != '\\')
+        root += '\\';
+    const size_t colon = root.find(':');
+    const std::string drive
+        = colon == std::string::npos ? std::string("\\") : root.substr(0, colon + 1) + "\\";
+    std::string list;
+    for (const std::string& base : { root, drive })
+        for (const char* folder : FOLDERS)
+            list += base + folder + ";";
+    return list;
+}
+
 } // namespace PMInterfaceRules
 
 bool IsQueuedPlaceholder(const std::string& content, const std::string& placeholderSubjectLine)

@@ -77,6 +77,11 @@ std::vector<TMailboxEntry> ParseMailboxIds(
 // folders by byte 26.
 int MeasureHeaderLines(const std::string& text, bool mailbox);
 
+// Where the mail folder is looked for when the registry names none: the mail client's usual
+// program folders in the program-files folder, then the same in the root of its drive; each
+// followed by ';'.
+std::string MailFolderSearchList(const std::string& programFiles);
+
 } // namespace PMInterfaceRules
 
 // A queued message file the plug-in may delete when it cleans the queue folder: below 400 bytes,

@@ -42,6 +42,42 @@ constexpr uint16_t TEXT_SHOW_RAW = 414;
 constexpr uint16_t TEXT_SHOW_RAW_END = 416;
 constexpr WPARAM CMD_FOLDER_MANAGER_REFRESH = 309;
 constexpr const char* NEW_MAIL_PATTERN = "*.CNM";
+
+// The PGP interface's list of the keys that can encrypt, cleared again on every path.
+class TEncryptionKeyListing {
+public:
+    explicit TEncryptionKeyListing(TPGPInterface& pgp)
+        : pgp_(pgp)
+    {
+        try {
+            pgp_.ListEncryptionKeys();
+        } catch (...) {
+            pgp_.ClearKeyList();
+            throw;
+        }
+    }
+    ~TEncryptionKeyListing() { pgp_.ClearKeyList(); }
+    TEncryptionKeyListing(const TEncryptionKeyListing&) = delete;
+    TEncryptionKeyListing& operator=(const TEncryptionKeyListing&) = delete;
+    const TKeyPropsList& Keys() const { return pgp_.KeyList(); }
+
+private:
+    TPGPInterface& pgp_;
+};
+
+// The key ring's id ("0x" and 16 digits) of a key named by any shorter tail of it, as the
+// signature note shows it; the text itself when no key of the list has that tail.
+std::string KeyRingKeyID(const TKeyPropsList& keys, const std::string& keyText)
+{
+    const std::string digits = keyText.compare(0, 2, "0x") == 0 ? keyText.substr(2) : keyText;
+    for (int i = 0; i < keys.Count() && !digits.empty(); ++i) {
+        const std::string id = keys.Get(i);
+        if (id.size() >= digits.size()
+            && lstrcmpiA(id.substr(id.size() - digits.size()).c_str(), digits.c_str()) == 0)
+            return id;
+    }
+    return keyText;
+}
 } // namespace
 
 // The command bodies; a friend of the main object, created for one command.
@@ -249,10 +285,11 @@ void TPluginCommandRunner::SendFromActiveEditor(uint32_t sendState)
     HWND window = main_.PMInterface().ActiveEditorWindow(nullptr);
     if (!window)
         return;
-    // An editor the plug-in does not handle keeps no send state to set.
+    // An editor opened before the plug-in started is taken on now, so that it keeps a send state.
+    main_.SubclassEditor(window);
     TEditorData* editor = EditorDataOf(window);
     if (!editor)
-        throw ENotAvailable("Sending from this editor");
+        throw Exception("The plug-in cannot send from this editor.");
     editor->SendState = sendState;
     // The mail client calls ENCRYPT inside this send: that nested request is ours.
     TNestedRequestAllowance allowance(main_.busy_);
@@ -284,10 +321,11 @@ void TPluginCommandRunner::DecryptFolder()
     if (!request.Granted())
         return;
     TPMInterface& host = main_.PMInterface();
-    // The mail client must not show or hold the files while they are rewritten.
-    if (HWND folderWindow = host.ActiveFolderWindow(nullptr))
+    // The mail client must not show or hold the files while they are rewritten; its other
+    // folders stay open.
+    if (HWND folderWindow = host.NewMailFolderWindow())
         SendMessageA(folderWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
-    const bool managerOpen = host.ActiveFolderManager(nullptr) != nullptr;
+    const bool managerOpen = host.OpenFolderManager() != nullptr;
     if (managerOpen)
         host.PostHostCommand(CMD_FOLDER_MANAGER_REFRESH);
     TPGPInterface& pgp = Pgp();
@@ -478,7 +516,8 @@ void TPluginCommandRunner::AddNewPairs(const std::string& keyText)
     SetAutoListModeBits();
     TKeyIDData& candidate = main_.EncryptRoad().NewPairs();
     TKeyIDData pairs;
-    pairs.KeyIDText = keyText;
+    // The recipient list knows keys by the key ring's full id.
+    pairs.KeyIDText = keyText.empty() ? keyText : KeyRingKeyID(TEncryptionKeyListing(Pgp()).Keys(), keyText);
     pairs.Count = keyText.empty() ? 0 : 1;
     if (dialogs_->AddEntriesToAutoList(keyText.empty() ? candidate : pairs, main_.KeyRingState() == 2)
         && keyText.empty())
@@ -490,23 +529,16 @@ void TPluginCommandRunner::SearchKeyServer(const std::string& keyText)
     if (keyText.empty())
         return;
     TKeyIDData found;
-    Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
-    if (AutoListOn())
+    // A server that cannot be reached or finds nothing is told, not passed over in silence.
+    const int32_t status = Pgp().SearchKeyServerKeys(keyText, Owner(), found, AutoListOn());
+    ReportFailure(status);
+    if (status == kStatusOK && AutoListOn())
         OfferAutoListEntries(found);
 }
 
 void TPluginCommandRunner::PurgeAutoList()
 {
-    TPGPInterface& pgp = Pgp();
-    int removed = 0;
-    try {
-        pgp.ListEncryptionKeys();
-        removed = main_.AutoList().PurgeMissingKeys(pgp.KeyList());
-    } catch (...) {
-        pgp.ClearKeyList();
-        throw;
-    }
-    pgp.ClearKeyList();
+    const int removed = main_.AutoList().PurgeMissingKeys(TEncryptionKeyListing(Pgp()).Keys());
     if (removed < 0) {
         ShowError(main_, ListFileError(main_.AutoList().FileName(), Texts()));
         return;

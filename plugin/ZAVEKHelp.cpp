@@ -2,6 +2,7 @@
 #include "plugin/ZAVEKHelp.h"
 
 #include "foundation/FileUtilsWin.h"
+#include "foundation/HtsTerConverter.h"
 #include "foundation/Processes.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
@@ -109,17 +110,25 @@ std::string BrowserArgument(const std::string& address)
     return address.empty() ? std::string() : "\"" + address + "\"";
 }
 
-TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& language, const std::string& resourcesFolder)
-    : TZAVEKHelp(owner, resourcesFolder, ChooseHelpFiles(resourcesFolder, language))
+TZAVEKHelp::TZAVEKHelp(
+    HWND owner, const std::string& language, const std::string& resourcesFolder, THtsTerConverter* converter)
+    : TZAVEKHelp(owner, resourcesFolder, ChooseHelpFiles(resourcesFolder, language), converter)
 {
 }
 
 namespace {
 
-// The tip measures its rich text itself: the height stays 0.
-void ConvertPopup(void*, const std::string& html, int, std::string& text, int&)
+// The editor library lays the popup out at the tip's width and measures it; without that library
+// the plug-in reads the popup's few tags itself and the tip measures its text (height 0).
+void ConvertPopup(void* data, const std::string& html, int width, std::string& text, int& height)
 {
-    text = PopupHtmlToRichText(html);
+    auto* converter = static_cast<THtsTerConverter*>(data);
+    if (converter && converter->Editor())
+        converter->ConvertHtmlToRtf(html, width, text, height);
+    if (text.empty()) {
+        height = 0;
+        text = PopupHtmlToRichText(html);
+    }
 }
 
 void AppendRtfChar(std::string& rtf, char c)
@@ -184,10 +193,9 @@ std::string PopupHtmlToRichText(const std::string& html)
     return rtf + "}";
 }
 
-// The popups are converted by our own converter: the editor library that the mail client has for
-// it is not part of this build.
-TZAVEKHelp::TZAVEKHelp(HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files)
-    : THelpHandler(owner, files.HelpFile, files.PopupsFile, nullptr, &ConvertPopup, POPUP_WIDTH)
+TZAVEKHelp::TZAVEKHelp(
+    HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files, THtsTerConverter* converter)
+    : THelpHandler(owner, files.HelpFile, files.PopupsFile, converter, &ConvertPopup, POPUP_WIDTH)
     , owner_(owner)
     , resourcesFolder_(resourcesFolder)
     , files_(files)

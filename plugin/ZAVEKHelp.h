@@ -9,6 +9,8 @@
 
 #include <string>
 
+class THtsTerConverter;
+
 // The help files of a language in a resources folder; each fall-back is taken only when the file
 // before it does not exist.
 struct TZAVEKHelpFiles {
@@ -40,7 +42,9 @@ public:
     static constexpr DWORD REDIRECT_PAGE_LIFE_MS = 1000;
 
     // The help window's title is the product name; the plug-in's pages answer contexts 28 to 33.
-    TZAVEKHelp(HWND owner, const std::string& language, const std::string& resourcesFolder);
+    // converter: the editor library's, which lays out the popups (nil: the plug-in's own reading).
+    TZAVEKHelp(HWND owner, const std::string& language, const std::string& resourcesFolder,
+        THtsTerConverter* converter = nullptr);
 
     const TZAVEKHelpFiles& Files() const { return files_; }
 
@@ -53,7 +57,8 @@ public:
     bool OpenHtmlPage(const std::string& argument);
 
 private:
-    TZAVEKHelp(HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files);
+    TZAVEKHelp(HWND owner, const std::string& resourcesFolder, const TZAVEKHelpFiles& files,
+        THtsTerConverter* converter);
     bool StartBrowser(const std::string& browser, const std::string& address);
     // The browser that cannot take an address with a topic gets a page that redirects to it.
     bool StartThroughRedirectPage(const std::string& browser, const std::string& address, const std::string& linkText);

@@ -45,6 +45,8 @@ struct THost {
     // A message window of the newer kind (the frame's class with a "WPMDLG_MRD" pane).
     HWND CreateMdiReader();
     HWND CreateEditor();
+    // A folder window ("FOLDER") or the folder manager ("FOLMAN") with that title.
+    HWND CreateFolderWindow(bool manager, const std::string& title);
     // The window procedure is no longer the one of its class: someone subclassed it.
     static bool IsSubclassed(HWND window);
 };
@@ -94,8 +96,9 @@ void RestoreScriptedRegistry();
 // base folder of this program.
 void AdoptUserRegistry(bool identityGiven);
 
-// Puts a message's text into the last open reader, as the mail client shows it.
-void ShowInLastReader(const std::string& text);
+// Puts a message's text DECRYPT gave back into the active editor (a reply being written), else
+// into the last open reader, as the mail client shows it.
+void ShowDecryptedText(const std::string& text);
 
 // Screen pictures (BMP): into a file; into the capture folder as "NN-NAME.bmp" when one is set.
 bool CaptureScreen(const std::string& file);

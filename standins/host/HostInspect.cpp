@@ -12,6 +12,7 @@
 //   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
 //   offscreen TITLE                       show a dialog window owned by the frame far off the screen
 //   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end any menu after MS
+//   choosemenu MS ITEM                    after MS choose item ITEM (from 1) of the open popup menu, by keys
 //   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
 //   poststatus MSG WPARAM                 post a message to the status bar's first panel
 //   mdireader                             open a message window of the newer kind (counted as a reader)
@@ -134,6 +135,19 @@ void CALLBACK EndMenuTimer(HWND window, UINT, UINT_PTR id, DWORD)
     EndMenu();
 }
 
+UINT g_chosenItem = 0;
+
+// The menu loop reads the keys of the whole thread's queue: Down moves to the next item (the first
+// from none), the Enter character chooses it, as a user's keys would.
+void CALLBACK ChooseMenuTimer(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(window, id);
+    g_log.Line("menu item %u chosen", g_chosenItem);
+    for (UINT i = 0; i < g_chosenItem; ++i)
+        PostMessageA(window, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageA(window, WM_CHAR, '\r', 1);
+}
+
 void LogStatusBar()
 {
     std::string children;
@@ -243,6 +257,10 @@ bool RunInspectStep(const THostStep& step)
     } else if (verb == "endmenu") {
         constexpr UINT_PTR END_MENU_TIMER = 0x4E55;
         SetTimer(g_host.Frame, END_MENU_TIMER, static_cast<UINT>(ParseNumber(arg1)), EndMenuTimer);
+    } else if (verb == "choosemenu") {
+        constexpr UINT_PTR CHOOSE_MENU_TIMER = 0x4E56;
+        g_chosenItem = static_cast<UINT>(ParseNumber(arg2));
+        SetTimer(g_host.Frame, CHOOSE_MENU_TIMER, static_cast<UINT>(ParseNumber(arg1)), ChooseMenuTimer);
     } else if (verb == "status") {
         SetWindowTextA(g_host.StatusPanel, arg1.c_str());
     } else if (verb == "statusbar") {

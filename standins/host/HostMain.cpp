@@ -9,6 +9,7 @@
 //   message MSG [WPARAM] [LPARAM]         any message sent to the plug-in window
 //   event TYPE [TEXT|KIND]                0x0B11 (5, 28: TEXT; 25: KIND for the last editor)
 //   reader [refuse] | editor              open a reader (one that refuses to close) or an editor
+//   folder TITLE | folman                 open a folder window with that title / the folder manager
 //   command ID                            WM_COMMAND ID sent to the frame (189 delivers the queue)
 //   addbutton COMMAND TOOLTIP             add a button for the plug-in window as the plug-in does (3097)
 //   click COMMAND                         click the plug-in's toolbar button of that command id
@@ -16,7 +17,8 @@
 //   editortext TEXT | editors             fill the last editor's text control / log every editor's
 //   readertext                            log the text of the last open reader's message control
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
-//                                         the last reader shows the OUT that DECRYPT gave back
+//                                         the active editor, else the last reader, shows the OUT
+//                                         that DECRYPT gave back
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
@@ -25,6 +27,7 @@
 //   encselect TEXT                        choose the encryptor of that name in it, as the user would
 //   showframe                             hide the frame and show it again
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
+//   identity NAME                         the mail client's identity choice, its field holding NAME
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   until PREFIX [COUNT]                  pump until the log holds COUNT (1) lines beginning with PREFIX
 //   capture NAME                          a picture of the screen into the --captures folder
@@ -43,6 +46,7 @@
 #include "standins/host/HostEditorControl.h"
 #include "standins/host/HostForms.h"
 #include "standins/host/HostLog.h"
+#include "standins/host/HostResources.h"
 #include "standins/host/HostScript.h"
 
 #include <shellapi.h>
@@ -195,7 +199,7 @@ void CallRequestExport(const THostStep& step)
     const int32_t result = call(&request);
     g_log.Line("export %s -> %d after %lu ms", name.c_str(), result, GetTickCount() - start);
     if (name == "decrypt" && result == DECRYPT_WRITTEN && !out.empty() && out != "-")
-        ShowInLastReader(ReadFile(out));
+        ShowDecryptedText(ReadFile(out));
 }
 
 void CallFileExport(const THostStep& step)
@@ -309,6 +313,24 @@ void SaveClipboardText(const std::string& fileName)
     g_log.Line("clipboard -> %u bytes", static_cast<unsigned>(text.size()));
 }
 
+// The mail client's identity choice: its field starts with the given name; the log says which
+// button closed it and what the field held then.
+INT_PTR CALLBACK IdentityDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(dialog, HOST_IDENTITY_EDIT, reinterpret_cast<const char*>(lParam));
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        char name[128] = {};
+        GetDlgItemTextA(dialog, HOST_IDENTITY_EDIT, name, sizeof name);
+        g_log.Line("identity dialog %s \"%s\"", LOWORD(wParam) == IDOK ? "OK" : "Cancel", name);
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 void RunStep(const THostStep& step)
 {
     const std::string& verb = step[0];
@@ -350,6 +372,9 @@ void RunStep(const THostStep& step)
     } else if (verb == "editor") {
         g_lastEditor = g_host.CreateEditor();
         g_log.Line("editor opened");
+    } else if (verb == "folder" || verb == "folman") {
+        g_host.CreateFolderWindow(verb == "folman", verb == "folman" ? "Folder manager" : Arg(step, 1));
+        g_log.Line("%s opened", verb.c_str());
     } else if (verb == "command") {
         SendMessageA(g_host.Frame, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
     } else if (verb == "addbutton") {
@@ -405,6 +430,10 @@ void RunStep(const THostStep& step)
         const int result = MessageBoxA(
             g_host.Frame, "A question of the stand-in mail client.", Arg(step, 1).c_str(), MB_OKCANCEL);
         g_log.Line("dialog %s -> %d", Arg(step, 1).c_str(), result);
+    } else if (verb == "identity") {
+        const INT_PTR result = DialogBoxParamA(g_host.Instance, "IDENTITY", g_host.Frame, IdentityDialogProc,
+            reinterpret_cast<LPARAM>(Arg(step, 1).c_str()));
+        g_log.Line("identity -> %d", static_cast<int>(result));
     } else if (verb == "wait") {
         Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
     } else if (verb == "until") {

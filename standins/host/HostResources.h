@@ -9,6 +9,9 @@
 #define HOST_STRING_NEW_MESSAGE 21
 #define HOST_STRING_FIXED_38 38
 #define HOST_STRING_DEFAULT_IDENTITY 45
+// The title of the dialog that chooses the identity for the next start.
+#define HOST_STRING_IDENTITY_TITLE 64
+#define HOST_IDENTITY_EDIT 100
 #define HOST_STRING_MODE2_CLOSING 188
 #define HOST_STRING_NEW_MAIL 197
 #define HOST_STRING_MODE1_LEAD 670

@@ -1,6 +1,6 @@
 // The stand-in mail client's windows with the mail client's class names: the "WPMMDI" frame with
-// its menu bar, the MDI client, the "WPMDLG_STB" status bar with its panel, reader and editor shells,
-// and the hidden window that answers the plug-in's requests.
+// its menu bar, the MDI client, the "WPMDLG_STB" status bar with its panel, reader, editor and folder
+// shells, and the hidden window that answers the plug-in's requests.
 #include "standins/host/Host.h"
 #include "standins/host/HostEditorControl.h"
 #include "standins/host/HostLog.h"
@@ -17,6 +17,7 @@ constexpr int STATUS_HEIGHT = 22;
 constexpr int ID_FILE_EXIT = 1001;
 constexpr WPARAM CMD_RAW_VIEW = 153;
 constexpr const char* REFUSE_CLOSE_PROP = "StandInRefuseClose";
+constexpr int EDITOR_STYLED_CHECK = 114;
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -50,9 +51,15 @@ void CreateReaderChildren(HWND reader)
 
 } // namespace
 
-// The text of the last open reader's message, as the mail client shows a message DECRYPT gave back.
-void ShowInLastReader(const std::string& text)
+void ShowDecryptedText(const std::string& text)
 {
+    char name[32] = {};
+    HWND active = g_host.ActiveChild();
+    if (active && GetClassNameA(active, name, sizeof name) && lstrcmpA(name, CLASS_EDITOR) == 0) {
+        if (!SetReaderControlText(active, text))
+            g_log.Line("editor has no text control");
+        return;
+    }
     for (auto reader = g_host.Readers.rbegin(); reader != g_host.Readers.rend(); ++reader) {
         if (!IsWindow(*reader))
             continue;
@@ -90,6 +97,17 @@ LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_DESTROY) {
         RemovePropA(window, REFUSE_CLOSE_PROP);
         g_log.Line("reader destroyed");
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+// A folder window or the folder manager: what matters is when it goes.
+LRESULT CALLBACK FolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        char title[128] = {};
+        GetWindowTextA(window, title, sizeof title);
+        g_log.Line("folder window \"%s\" closed", title);
     }
     return DefMDIChildProcA(window, message, wParam, lParam);
 }
@@ -141,7 +159,15 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             g_host.Instance, nullptr);
         SetWindowTextA(identity, g_host.Settings.Identity.c_str());
         CreateEditorControl(window);
+        // The main page's subject label, and the check box that sends the styled text.
+        CreateWindowExA(0, "STATIC", "Subject:", WS_CHILD | WS_VISIBLE, 210, 6, 60, 18, window, nullptr,
+            g_host.Instance, nullptr);
+        CreateWindowExA(0, "BUTTON", "Styled", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 280, 4, 90, 20, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_STYLED_CHECK)), g_host.Instance, nullptr);
     }
+    if (message == WM_COMMAND && LOWORD(wParam) == EDITOR_STYLED_CHECK && HIWORD(wParam) == BN_CLICKED)
+        g_log.Line("editor styled %s",
+            SendMessageA(reinterpret_cast<HWND>(lParam), BM_GETCHECK, 0, 0) == BST_CHECKED ? "on" : "off");
     if (message == WM_EDITOR_FIELD)
         LogEditorField(wParam, lParam);
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_SEND) {
@@ -348,6 +374,11 @@ HWND THost::CreateEditor()
     return CreateMdiChild(CLASS_EDITOR, title.c_str());
 }
 
+HWND THost::CreateFolderWindow(bool manager, const std::string& title)
+{
+    return CreateMdiChild(manager ? CLASS_FOLDER_MANAGER : CLASS_FOLDER, title.c_str());
+}
+
 bool THost::IsSubclassed(HWND window)
 {
     return window && IsWindow(window)
@@ -366,6 +397,8 @@ bool CreateHostWindows()
     Register(CLASS_MDI_READER_CONTENT, DefWindowProcA, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_READER, ReaderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_FOLDER, FolderProc, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_FOLDER_MANAGER, FolderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);
     Register(SCRIPT_CLASS, ScriptProc, nullptr);
     HWND frame

@@ -6,6 +6,7 @@ if(ZAVEK_WINDOWS)
                             ${DECROAD_MESSAGES}/signed-by-ann.asc ${DECROAD_MESSAGES}/to-ann.asc
                             ${DECROAD_MESSAGES}/signed-to-bob.asc
                             ${DECROAD_MESSAGES}/to-ann-signed-by-bob.asc ${DECROAD_MESSAGES}/mime-to-ann-signed-by-bob.asc
+                            ${DECROAD_MESSAGES}/mime-html-to-bob.asc
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${DECROAD_MESSAGES} > ${DECROAD_MESSAGES}.log 2>&1
     DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr

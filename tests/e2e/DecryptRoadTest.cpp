@@ -303,6 +303,61 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+// The key popup on the signer's note acts on the signer's key: its id goes to the clipboard, and
+// the key goes into the recipient list with a user id of the key ring.
+TEST(DecryptRoad, TheKeyPopupItemsActOnTheSignersKey)
+{
+    const TTestKey bob = TestKey("bob");
+    THostSession session("keypopup");
+    // The right button on the note, then the item the keys choose.
+    const auto choose = [](int item) {
+        return "choosemenu 400 " + std::to_string(item) + "\npoststatus 0x204 0\nwait 1200\n";
+    };
+    THostRun run = DecryptInReader(session, kHeader + Message("to-ann-signed-by-bob.asc"),
+        "answer \"Add recipients\" keys:32\nanswer \"Add recipients\" OK\n" + choose(3) + "clipboard \""
+            + session.File("clip.txt") + "\"\n" + choose(1));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 3 items").size(), 2u);
+    EXPECT_EQ(session.ReadFile("clip.txt"), "0x" + bob.Id.substr(8));
+    EXPECT_FALSE(run.LinesStartingWith("answered dialog \"Add recipients\" with OK").empty());
+    EXPECT_THAT(session.ReadFile("AutoList.txt"), HasSubstr("x" + bob.Id));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+// A PGP/MIME message with an HTML body decrypted for an answer being written: where the mail client
+// shows formatted text the styled body goes into the editor's control after the answer's lead, and
+// the editor is set to send styled text; elsewhere the editor keeps the text the mail client put in.
+TEST(DecryptRoad, AFormattedMessageDecryptedForAnAnswerGoesIntoTheEditor)
+{
+    const std::string message = "From: Ann Lee <ann@example.org>\r\nTo: bob@example.net\r\nSubject: Styled\r\n"
+                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
+                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
+                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + Message("mime-html-to-bob.asc") + "\r\n--zb--\r\n";
+    for (const bool formatted : { true, false }) {
+        THostSession session(formatted ? "editor-styled" : "editor-plain");
+        session.WriteFile("in.cnm", message);
+        // Setting 88 with 0x1000: the mail client shows formatted text.
+        THostRun run = session.Run(Session(session,
+            std::string(formatted ? "setting 88 0x1000\n" : "setting 88 0\n") + "editor\ndecrypt \"" + session.File("in.cnm")
+                + "\" \"" + session.File("out.cnm") + "\"\nwait 800\neditors\n"));
+        SCOPED_TRACE(run.Text());
+        EXPECT_EQ(session.ReadFile("out.cnm").find("-----BEGIN PGP"), std::string::npos);
+        const auto editors = run.LinesStartingWith("editor \"New message 1\" text ");
+        ASSERT_EQ(editors.size(), 1u);
+        // The answer's lead stands before the letter only where the plug-in put the letter in.
+        const size_t lead = editors[0].find("You wrote:");
+        EXPECT_EQ(lead != std::string::npos, formatted) << editors[0];
+        if (formatted) {
+            EXPECT_THAT(editors[0], HasSubstr("the styled letter."));
+            EXPECT_GT(editors[0].find("the styled letter."), lead);
+        }
+        EXPECT_EQ(run.Has("editor styled on"), formatted);
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
+
 // A PGP/MIME message: the mail client gets its header lines back, and the reader's editor control
 // the decrypted parts with the signer.
 TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)

@@ -231,4 +231,23 @@ TEST(HostWindows, MessageWindowsOfTheNewerKindAreReadersOnNewerMailClientsOnly)
         EXPECT_EQ(run.ExitCode, 0);
     }
 }
+// The mail client's identity choice: OK keeps a new identity for the plug-in's next start of the
+// mail client (it says so) and leaves the mail client's own choice empty; the current user's own
+// name is no new choice.
+TEST(HostWindows, TheIdentityDialogKeepsAChosenIdentityForTheNextStart)
+{
+    THostRun run = THostSession("hostwin-identity")
+                       .Run(ANSWER_NO_KEY_RINGS + ANSWER_MESSAGES + "answer \"Choose an identity\" 1\nset user Ann\n"
+                            "load\nforminit\nready\nidentity Work\nidentity ann\nquit\n");
+    SCOPED_TRACE(run.Text());
+    const auto closed = run.LinesStartingWith("identity dialog ");
+    ASSERT_EQ(closed.size(), 2u);
+    for (const std::string& line : closed)
+        EXPECT_EQ(line, "identity dialog Cancel \"\"");
+    EXPECT_EQ(run.LinesStartingWith("identity -> 2").size(), 2u);
+    const auto told = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_LT(run.IndexOf(told[0]), run.IndexOf(closed[1]));
+    EXPECT_EQ(run.ExitCode, 0);
+}
 } // namespace

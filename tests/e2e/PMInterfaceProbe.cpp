@@ -3,6 +3,8 @@
 // the status line ("probe NAME: ..."), which the stand-in logs next to the requests it answered.
 #include "plugin/PMInterface.h"
 
+#include "foundation/ZAVEKResources.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -118,6 +120,20 @@ std::string Outside()
     return Folders(outside) + "|" + outside.GetIdentity() + "|" + Version(outside) + "|" + Language(outside);
 }
 
+// Outside the mail client with neither mail folder nor user name registered, asking twice.
+std::string OutsideUnregistered()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(GetModuleHandleA("PMInterfaceProbe.dll"), path, MAX_PATH);
+    std::string stage = path;
+    stage = stage.substr(0, stage.rfind('\\', stage.rfind('\\') - 1) + 1);
+    TZAVEKStrings texts(stage + "Plugin\\Resources\\ZAVEKStrings%s.txt", "En");
+    TPMInterface outside(nullptr);
+    outside.Strings = &texts;
+    const std::string first = outside.GetMailFolder() + "|" + outside.GetMailUserName();
+    return first + "|" + outside.GetMailFolder();
+}
+
 std::string Identity(TPMInterface& pm)
 {
     const std::string identity = pm.GetIdentity();
@@ -177,6 +193,8 @@ std::string Run(const std::string& what)
         return std::to_string(pm.SetEditorValue12("inserted text"));
     if (what == "outside")
         return Outside();
+    if (what == "unregistered")
+        return OutsideUnregistered();
     if (what == "banner") {
         SYSTEMTIME date = {};
         date.wYear = 2026, date.wMonth = 3, date.wDay = 7, date.wHour = 9, date.wMinute = 5;

@@ -231,6 +231,16 @@ TEST(PMInterfaceInHost, OutsideTheMailClientFoldersAndIdentityComeFromRegistryAn
         "Alice Example|Alice|Gr\xC3\xBC\xC3\x9F"
         "e|7 Mar 2026|9:05 (UTC)|Stand-in Printer Header|~Q");
 }
+TEST(PMInterfaceInHost, OutsideWithoutRegisteredFolderOrUserTheUserIsAskedOnceAndAGenericNameServes)
+{
+    // The folder browser is cancelled: no mail folder, and no second question for the next ask.
+    THostRun run = RunProbe("unregistered", "answer Browse 2\nset mailfolder -\nset user \"\"\n",
+        Probes({ "unregistered" }));
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(Report(run, "unregistered"), "|Admin|");
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"Browse").size(), 1u);
+}
+
 TEST(PMInterfaceInHost, SignatureOfTheSelectedKindAndNumber)
 {
     THostSession session("signature");

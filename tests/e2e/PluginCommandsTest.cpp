@@ -69,9 +69,18 @@ TEST(PluginCommands, TheNewMailFolderIsDecryptedAndWhatCannotBeStaysAsItCame)
     session.WriteFile("GOOD.CNM", kHeader + Message("to-bob.asc"));
     session.WriteFile("BAD.CNM", tampered);
     session.WriteFile("OTHER.TXT", Message("to-bob.asc"));
-    THostRun run = session.Run(
-        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"), 60000);
+    // The new-mail folder's window is open behind another folder's, and the folder manager too.
+    THostRun run = session.Run(Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n",
+                                   "folder \"New mail\"\nfolman\nfolder Drafts\ncommand 16396\nwait 300\n"),
+        60000);
     SCOPED_TRACE(run.Text());
+    // Only the new-mail folder's window went before the run; the folder manager was told before and after.
+    const int run16396 = run.IndexOf("answered dialog \"ZA-VEK - Question\" with Yes");
+    const int end = run.IndexOf("frame destroyed");
+    EXPECT_GT(run.IndexOf("folder window \"New mail\" closed"), run16396);
+    EXPECT_LT(run.IndexOf("folder window \"New mail\" closed"), run.IndexOf("request 3075 3 status \"Decrypting ...\""));
+    EXPECT_GT(run.IndexOf("folder window \"Drafts\" closed"), end);
+    EXPECT_EQ(run.LinesStartingWith("frame command 309").size(), 2u);
     EXPECT_THAT(session.ReadFile("GOOD.CNM"), HasSubstr("the meeting moves to Friday."));
     EXPECT_EQ(session.ReadFile("GOOD.CNM").find("-----BEGIN PGP"), std::string::npos);
     EXPECT_EQ(session.ReadFile("BAD.CNM").find("the meeting"), std::string::npos);

@@ -2,9 +2,11 @@
 // the browser and mail program actually started (stand-ins registered for ".htm" and "mailto").
 #include "plugin/ZAVEKHelp.h"
 
+#include "foundation/HtsTerConverter.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "helper/ProgramRun.h"
+#include "support/StandInEditor.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -67,6 +69,15 @@ TEST(ZAVEKHelpFiles, PopupsAreTheShippedPagesParagraphsAsRichText)
     EXPECT_THAT(help.GetPopupText(0), HasSubstr("\\b key server\\b0"));
     EXPECT_THAT(help.GetPopupText(26), HasSubstr("passphrase"));
     EXPECT_EQ(help.GetPopupTextByName("IDH_SECRING"), help.GetPopupText(1));
+
+    // With the mail client's editor library the popups are laid out there, each with its height.
+    THtsTerConverter converter(ProgramFolderOfTest(), TZAVEKHelp::POPUP_WIDTH, false);
+    ASSERT_NE(converter.Editor(), nullptr);
+    TZAVEKHelp laidOut(nullptr, "en", resources.path, &converter);
+    EXPECT_EQ(laidOut.Popups().Count(), 27);
+    EXPECT_EQ(laidOut.GetPopupText(0).rfind("{\\rtf", 0), 0u);
+    EXPECT_THAT(laidOut.GetPopupText(0), HasSubstr("key server"));
+    EXPECT_GT(laidOut.GetPopupNumber(0), 0);
 }
 
 TEST(ZAVEKHelpFiles, PageTargets)
