@@ -159,7 +159,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     if (job.foundDB.Get())
         OfferFoundKeys(job);
     if (ForYourEyesOnly) {
-        BurnResults(); // only the secure viewer may show it, and it is not available here
+        BurnResults(); // only the secure viewer may show it, and this build does not drive that viewer
         return kDecodeNotAvailable;
     }
     const int32_t outerKind = ResultKind;

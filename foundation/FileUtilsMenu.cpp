@@ -5,6 +5,7 @@
 
 #include "foundation/FileUtilsCom.h"
 #include "foundation/StrUtil.h"
+#include "framework/Subclassing.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -14,7 +15,6 @@ namespace {
 const char* const ContextMenuDataProp = "ContextMenuDataProp";
 constexpr UINT_PTR FillTimerID = 287;
 constexpr UINT_PTR TearDownTimerID = 530;
-constexpr UINT_PTR SubclassID = 0x5A564B31;
 constexpr UINT QueryFlags = 34;
 // WM_COMMAND carries 16-bit ids: the shell's commands must stay below that.
 constexpr UINT LastCommandID = 0x7FFF;
@@ -101,7 +101,7 @@ void TearDown(TContextMenuData* Data)
     HWND window = Data->Window;
     KillTimer(window, FillTimerID);
     KillTimer(window, TearDownTimerID);
-    RemoveWindowSubclass(window, ContextMenuWindowProc, SubclassID);
+    SubclassRegistry::Unsubclass(window, ContextMenuWindowProc);
     RemovePropA(window, ContextMenuDataProp);
     Data->Menu3.Reset();
     Data->Menu2.Reset();
@@ -312,7 +312,7 @@ bool ShowShellContextMenu(const std::string& File, const std::string& Caption, H
     }
     TContextMenuData* record = data.release();
     SetPropA(Window, ContextMenuDataProp, record);
-    if (!SetWindowSubclass(Window, ContextMenuWindowProc, SubclassID, 0)) {
+    if (!SubclassRegistry::Subclass(Window, ContextMenuWindowProc, 0)) {
         TearDown(record);
         return false;
     }

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr UINT WM_SYNCHRONIZE = WM_APP + 1;
+constexpr UINT WM_POSTED_CALLS = WM_APP + 2;
 constexpr char utilityClassName[] = "ZAVEKUtilityWindow";
 
 } // namespace
@@ -99,6 +100,16 @@ void UtilityWindow::Synchronize(const std::function<void()>& function)
         std::rethrow_exception(call.error);
 }
 
+void UtilityWindow::Post(std::function<void()> function)
+{
+    const HWND window = Handle();
+    posted_.push_back(std::move(function));
+    if (!PostMessageA(window, WM_POSTED_CALLS, 0, 0)) {
+        posted_.pop_back();
+        throw EOSError(GetLastError(), "Cannot post a call.");
+    }
+}
+
 void UtilityWindow::Destroy() noexcept
 {
     if (!handle_)
@@ -106,6 +117,7 @@ void UtilityWindow::Destroy() noexcept
     for (const auto& timer : timers_)
         KillTimer(handle_, timer.first);
     timers_.clear();
+    posted_.clear();
     DestroyWindow(handle_);
     handle_ = nullptr;
     UnregisterClassA(utilityClassName, FrameworkModule());
@@ -125,6 +137,19 @@ LRESULT CALLBACK UtilityWindow::WindowProc(HWND window, UINT msg, WPARAM wParam,
         }
         call->ran = true;
         return 1;
+    }
+    if (msg == WM_POSTED_CALLS) {
+        // A call may destroy this window: the waiting calls are taken out first.
+        std::vector<std::function<void()>> calls;
+        calls.swap(self->posted_);
+        for (const auto& call : calls) {
+            try {
+                call();
+            } catch (...) {
+                ReportBoundaryException("posted call");
+            }
+        }
+        return 0;
     }
     if (msg == WM_TIMER) {
         const auto it = self->timers_.find(wParam);
@@ -199,6 +224,11 @@ bool TApplication::HandleMessage()
 void TApplication::Shutdown() noexcept
 {
     TThread::TerminateAndWaitAll();
+    ReleaseWindows();
+}
+
+void TApplication::ReleaseWindows() noexcept
+{
     utility_.Destroy();
     SubclassRegistry::RestoreAll();
 }

@@ -48,6 +48,9 @@ public:
     // From the GUI thread itself it runs at once. Raises EAbort when there is no window (never made,
     // or gone at unload).
     void Synchronize(const std::function<void()>& function);
+    // Runs function on the GUI thread (called there) once the message now handled has returned, from
+    // whatever message loop runs next; what it raises is reported. Dropped when the window goes first.
+    void Post(std::function<void()> function);
 
     void Destroy() noexcept;
 
@@ -63,6 +66,7 @@ private:
     DWORD threadId_ = 0;
     std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimer_ = 1;
+    std::vector<std::function<void()>> posted_;
 };
 
 class TApplication {
@@ -92,8 +96,11 @@ public:
     int HintPause = 500;
     int HintHidePause = 2500;
 
-    // At library unload: stops worker threads, destroys our windows, restores subclassed windows.
+    // At library tear-down: stops worker threads, then releases the windows.
     void Shutdown() noexcept;
+    // Destroys our windows and gives every subclassed window its procedure back. It waits for no
+    // thread and frees no library, so it may run where the loader lock is held.
+    void ReleaseWindows() noexcept;
 
 private:
     bool Dispatch(MSG& message);

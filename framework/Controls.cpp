@@ -612,7 +612,7 @@ void TWinControl::AttachWindow(HWND window, WNDPROC original, bool unicode)
     handle_ = window;
     originalProc_ = original;
     unicode_ = unicode;
-    SubclassRegistry::Add(window, { this, original, unicode, original == DefWindowProcA, {} });
+    SubclassRegistry::Add(window, { this, original, unicode, original == DefWindowProcA });
 }
 
 void TWinControl::DetachWindow() noexcept
@@ -620,7 +620,7 @@ void TWinControl::DetachWindow() noexcept
     if (!handle_)
         return;
     if (!ownClass_)
-        SubclassRegistry::RestoreProcedure(handle_, { this, originalProc_, unicode_, false, {} });
+        SubclassRegistry::RestoreProcedure(handle_, { this, originalProc_, unicode_, false });
     SubclassRegistry::Remove(handle_);
     handle_ = nullptr;
     trackingMouse_ = false;

@@ -1,5 +1,5 @@
 // Worker threads: start, termination flag, waiting that keeps Synchronize alive, self-freeing,
-// and the table of running threads for library unload.
+// and the table of running threads for library tear-down.
 #include "framework/Threads.h"
 
 #include "framework/Application.h"

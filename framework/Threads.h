@@ -1,6 +1,6 @@
 // `TThread`: a worker thread object. It is made suspended and runs Execute after Start. Synchronize
 // hands a function to the GUI thread through the application's utility window, so it works inside
-// any message loop. At library unload every running thread is told to stop and waited for.
+// any message loop. At library tear-down every running thread is told to stop and waited for.
 #pragma once
 
 #include <functional>
@@ -34,7 +34,7 @@ public:
     // Runs on the GUI thread after Execute.
     std::function<void(TThread&)> OnTerminate;
 
-    // Terminates every running thread and waits for them (library unload).
+    // Terminates every running thread and waits for them (library tear-down).
     static void TerminateAndWaitAll() noexcept;
     static int RunningCount() noexcept;
 

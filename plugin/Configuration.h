@@ -1,8 +1,8 @@
 // The configuration object under the main object: the plug-in's folders, the Windows user and
 // system facts, the start-up that builds the owned interfaces in their fixed order (and tears them
-// down in reverse), the companion library, and the bodies of the command exports. Parts of the
-// plug-in that are not in this build stay absent; whatever needs them fails with an error instead
-// of pretending to work.
+// down in reverse), the companion library, and the bodies of the command exports. An interface the
+// start-up has not made (none yet, a failed one, or one without the mail client) is absent;
+// whatever needs it fails with an error instead of pretending to work.
 #pragma once
 
 #include "engine/PGPInterface.h"

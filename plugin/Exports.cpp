@@ -27,6 +27,8 @@ constexpr uint32_t HIGHEST_INTERFACE_MAJOR = 0x100;
 constexpr int32_t DECRYPT_WRITTEN = 2;
 constexpr int32_t VERIFY_RESULT = -2;
 
+void FinalizeAfterHostShutDown();
+
 // The library's units in their order; the main object comes last, over everything it uses. The
 // SDK loads first (the preferences need its generation) and so unloads last.
 UnitRegistry& Units()
@@ -43,10 +45,22 @@ UnitRegistry& Units()
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },
         { "PrefFuncs", [] { InitPrefFuncs(); }, [] { DonePrefFuncs(); } },
         { "Forms", nullptr, [] { Application().Shutdown(); } },
-        { "ZAVEKMainClass", [] { TMainClass::UnitInitialisation(g_module); },
+        { "ZAVEKMainClass", [] { TMainClass::UnitInitialisation(g_module)->OnHostDone = FinalizeAfterHostShutDown; },
             [] { TMainClass::UnitFinalisation(); } },
     });
     return units;
+}
+
+// The mail client destroyed the plug-in window: the units finalise once that window's procedure
+// has returned, on the mail client's thread and outside the loader lock, where freeing libraries
+// and waiting for threads are safe. A shut-down inside a request leaves it to the unload.
+void FinalizeAfterHostShutDown()
+{
+    Application().Utility().Post([] {
+        TMainClass* main = TMainClass::Instance();
+        if (!main || !main->Busy().InRequest())
+            Units().Finalize();
+    });
 }
 
 // The units initialise on the first export call, on the mail client's thread, never in DllMain.
@@ -138,10 +152,13 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
         g_module = instance;
-    // FreeLibrary: the unit finalisation gives back every window and hook. At process exit
-    // (reserved set) the process takes everything with it; nothing runs.
-    if (reason == DLL_PROCESS_DETACH && reserved == nullptr)
-        Units().Finalize();
+    // FreeLibrary before the mail client's shut-down finalised the units: under the loader lock
+    // nothing may wait for a thread or free a library, so only what would call into the unmapped
+    // code is given back. At process exit (reserved set) the process takes everything with it.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        TMainClass::ReleaseAtUnload();
+        Application().ReleaseWindows();
+    }
     return TRUE;
 }
 

@@ -8,12 +8,13 @@
 #include <exception>
 #include <string>
 
-// Raised by an operation whose implementation arrives with a later piece of the plug-in. The guards
-// turn it into the failure answer, so such a step never reports success.
+// Raised where a step cannot be taken: an owned interface the start-up has not made, an editor the
+// plug-in does not handle, a dialog the plug-in lacks. The guards turn it into the failure answer,
+// so such a step never reports success.
 class ENotAvailable : public Exception {
 public:
     explicit ENotAvailable(const std::string& operation)
-        : Exception(operation + " is not available in this build")
+        : Exception(operation + " is not available")
     {
     }
 };

@@ -17,6 +17,7 @@
 #include "ui/dialogs/MessageDialogs.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 TMainClass* g_MainClass = nullptr;
@@ -63,6 +64,7 @@ TMainClass::TMainClass(HINSTANCE instance)
 
 TMainClass::~TMainClass()
 {
+    windowWithHost_ = false;
     if (pluginWindow_ && IsWindow(pluginWindow_))
         DestroyWindow(pluginWindow_);
     // Whatever the shut-down could not give back goes back now: nothing may point into this library.
@@ -102,6 +104,31 @@ TMainClass* TMainClass::Instance()
     return g_MainClass;
 }
 
+void TMainClass::ReleaseAtUnload() noexcept
+{
+    if (g_MainClass)
+        g_MainClass->ReleaseHooksAndWindows();
+}
+
+void TMainClass::ReleaseHooksAndWindows() noexcept
+{
+    if (getMsgHook_)
+        UnhookWindowsHookEx(getMsgHook_);
+    if (callWndHook_)
+        UnhookWindowsHookEx(callWndHook_);
+    getMsgHook_ = callWndHook_ = nullptr;
+    GuardedVoid("ReleaseHostWindows", [this] { ReleaseHostWindows(); });
+    // The window goes without calling into this library again.
+    if (pluginWindow_ && IsWindow(pluginWindow_)) {
+        SetWindowLongPtrA(pluginWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
+        DestroyWindow(pluginWindow_);
+    }
+    pluginWindow_ = nullptr;
+    if (hiddenClass_)
+        UnregisterClassA(HIDDEN_CLASS, instance_);
+    hiddenClass_ = 0;
+}
+
 HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
 {
     if (pluginWindow_)
@@ -117,8 +144,10 @@ HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
     // The framework's forms without an owner belong to the plug-in window inside the mail client.
     if (parent)
         Application().SetOwnerWindow(window);
-    if (StartUp(window, parent) == STARTUP_OK)
+    if (StartUp(window, parent) == STARTUP_OK) {
+        windowWithHost_ = parent != nullptr;
         return window;
+    }
     DestroyWindow(window);
     pluginWindow_ = nullptr;
     if (parent)
@@ -233,8 +262,11 @@ LRESULT TMainClass::HandleHiddenMessage(HWND window, UINT message, WPARAM wParam
         return 0;
     case WM_DESTROY:
         HostShutdown(true);
-        if (window == pluginWindow_)
+        if (window == pluginWindow_) {
             pluginWindow_ = nullptr;
+            if (std::exchange(windowWithHost_, false) && OnHostDone)
+                OnHostDone();
+        }
         return 0;
     case WM_TCARD:
         HelpHandler().SetTCardValue(static_cast<int>(wParam));
@@ -332,9 +364,9 @@ HWND TMainClass::HostReady()
     statusBar_ = frame_ ? FindWindowExA(frame_, nullptr, HostApi::CLASS_STATUS_BAR, nullptr) : nullptr;
     const DWORD_PTR self = reinterpret_cast<DWORD_PTR>(this);
     if (frame_)
-        subclassed_.Subclass(frame_, &TMainClass::FrameProc, self);
+        SubclassRegistry::Subclass(frame_, &TMainClass::FrameProc, self);
     if (statusBar_) {
-        subclassed_.Subclass(statusBar_, &TMainClass::StatusBarProc, self);
+        SubclassRegistry::Subclass(statusBar_, &TMainClass::StatusBarProc, self);
         SetClassLongPtrA(statusBar_, GCL_STYLE, GetClassLongPtrA(statusBar_, GCL_STYLE) | CS_DBLCLKS);
     }
     GuardedVoid("HostReady", [this] { StartHostAdditions(); });
@@ -406,16 +438,22 @@ LRESULT TMainClass::HostShutdown(bool windowDestroyed)
 
 bool TMainClass::CloseReaderWindows()
 {
-    for (HWND reader : subclassed_.WindowsWith(&TMainClass::ReaderProc))
+    for (HWND reader : SubclassRegistry::WindowsWith(&TMainClass::ReaderProc))
         SendMessageA(reader, WM_CLOSE, 0, 0);
-    return subclassed_.WindowsWith(&TMainClass::ReaderProc).empty();
+    return SubclassRegistry::WindowsWith(&TMainClass::ReaderProc).empty();
 }
 
 void TMainClass::ReleaseHostWindows()
 {
     RemoveHostAdditions();
     ReleaseEditors();
-    subclassed_.RestoreAll();
+    // Every procedure the plug-in puts into the mail client's windows; the table holds the
+    // framework's own subclasses too, which stay.
+    for (SUBCLASSPROC procedure : { &TMainClass::FrameProc, &TMainClass::StatusBarProc, &TMainClass::ReaderProc,
+             &TMainClass::TextEditParentProc, &TMainClass::IdentityDialogProc, &TMainClass::PassphraseFieldProc,
+             &TMainClass::EditorProc, &TMainClass::EditorPageProc, &TMainClass::EncryptionDialogProc })
+        for (HWND window : SubclassRegistry::WindowsWith(procedure))
+            SubclassRegistry::Unsubclass(window, procedure);
     frame_ = nullptr;
     mdiClient_ = nullptr;
     statusBar_ = nullptr;
@@ -442,15 +480,15 @@ void TMainClass::WindowDestroyed(HWND window)
         rememberedEditor_ = nullptr;
     // The window's own procedures are given back before it sees WM_DESTROY: what they would do
     // then is done here.
-    if (subclassed_.IsSubclassed(window, &TMainClass::EncryptionDialogProc))
+    if (SubclassRegistry::IsSubclassed(window, &TMainClass::EncryptionDialogProc))
         EncryptionDialogClosed(window);
-    if (subclassed_.IsSubclassed(window, &TMainClass::IdentityDialogProc))
+    if (SubclassRegistry::IsSubclassed(window, &TMainClass::IdentityDialogProc))
         IdentityDialogClosed(window);
     if (EditorDataOf(window))
         ReleaseEditor(window);
     if (ReaderDataOf(window))
         ReleaseReader(window);
-    subclassed_.Restore(window);
+    SubclassRegistry::Unsubclass(window);
 }
 
 LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
@@ -531,16 +569,10 @@ LRESULT CALLBACK TMainClass::FrameProc(
         });
 }
 
-LRESULT CALLBACK TMainClass::ReaderProc(
-    HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+// Marks the readers the plug-in handles: the subclass table lists them by this procedure.
+LRESULT CALLBACK TMainClass::ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    return GuardedOr(
-        "ReaderProc", [&] { return DefSubclassProc(window, message, wParam, lParam); },
-        [&]() -> LRESULT {
-            if (message == WM_NCDESTROY)
-                reinterpret_cast<TMainClass*>(data)->subclassed_.Restore(window);
-            return DefSubclassProc(window, message, wParam, lParam);
-        });
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 int32_t TMainClass::EncryptRequest(const std::string& inFile, const std::string& outFile,

@@ -4,6 +4,7 @@
 // client's windows it subclassed; it carries the bodies of the exported functions.
 #pragma once
 
+#include "framework/Subclassing.h"
 #include "plugin/BusyState.h"
 #include "plugin/Configuration.h"
 #include "plugin/EncryptRoadHost.h"
@@ -12,7 +13,6 @@
 #include "plugin/PluginMenus.h"
 #include "plugin/SignatureNote.h"
 #include "plugin/StatusClock.h"
-#include "plugin/SubclassRegistry.h"
 #include "plugin/Watchdog.h"
 #include "ui/dialogs/DialogMainObject.h"
 #include "ui/dialogs/MsgTreeDialog.h"
@@ -45,10 +45,19 @@ public:
     // Destroys the plug-in window, gives back every subclassed window, unhooks.
     ~TMainClass() override;
 
-    // The library's unit initialisation and finalisation (first export call; library unload).
+    // The library's unit initialisation and finalisation (first export call; after the host's
+    // shut-down).
     static TMainClass* UnitInitialisation(HINSTANCE instance);
     static void UnitFinalisation();
     static TMainClass* Instance();
+    // The library is unloaded before the host shut the plug-in down: the hooks, the plug-in window
+    // and every subclassed mail-client window are given back, and nothing else is done (this runs
+    // under the loader lock).
+    static void ReleaseAtUnload() noexcept;
+
+    // Called once the mail client destroyed the window of a started plug-in: the plug-in's life in
+    // this host is over. It runs inside the window procedure and must not free the main object.
+    std::function<void()> OnHostDone;
 
     // Creates the plug-in window and runs the start-up once; the window, or 0.
     HWND CreatePluginWindow(HWND parent, uint32_t version);
@@ -212,6 +221,7 @@ private:
     // Asks the plug-in-handled readers to close; false when one stays open.
     bool CloseReaderWindows();
     void ReleaseHostWindows();
+    void ReleaseHooksAndWindows() noexcept;
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
@@ -227,6 +237,8 @@ private:
     HHOOK callWndHook_ = nullptr;
     HHOOK getMsgHook_ = nullptr;
     int unitReferences_ = 0;
+    // The start-up succeeded and the plug-in window is the mail client's to destroy.
+    bool windowWithHost_ = false;
     TBusyState busy_;
     bool shuttingDown_ = false;
     bool noParent_ = false;
@@ -251,7 +263,6 @@ private:
     HWND rememberedEditor_ = nullptr;
     HWND activeDialog_ = nullptr;
     WPARAM lastHostCommand_ = 0;
-    TSubclassRegistry subclassed_;
     TPluginMenus menus_;
     TStatusClock clock_;
     TSignatureNote signatureNote_;

@@ -51,7 +51,7 @@ HWND EditorPage(HWND editor)
 
 void TMainClass::SubclassEditor(HWND editor)
 {
-    if (EditorDataOf(editor) || !subclassed_.Subclass(editor, &TMainClass::EditorProc, reinterpret_cast<DWORD_PTR>(this)))
+    if (EditorDataOf(editor) || !SubclassRegistry::Subclass(editor, &TMainClass::EditorProc, reinterpret_cast<DWORD_PTR>(this)))
         return;
     auto record = std::make_unique<TEditorData>();
     TEncryptRoad& road = EncryptRoad();
@@ -68,22 +68,22 @@ void TMainClass::SubclassEditor(HWND editor)
 void TMainClass::SubclassEditorPage(HWND editor)
 {
     HWND page = EditorPage(editor);
-    if (page && !subclassed_.IsSubclassed(page, &TMainClass::EditorPageProc))
-        subclassed_.Subclass(page, &TMainClass::EditorPageProc, reinterpret_cast<DWORD_PTR>(this));
+    if (page && !SubclassRegistry::IsSubclassed(page, &TMainClass::EditorPageProc))
+        SubclassRegistry::Subclass(page, &TMainClass::EditorPageProc, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TMainClass::ReleaseEditor(HWND editor)
 {
     std::unique_ptr<TEditorData> record(EditorDataOf(editor));
     RemovePropA(editor, EDITOR_DATA_PROP);
-    subclassed_.Restore(editor, &TMainClass::EditorProc);
+    SubclassRegistry::Unsubclass(editor, &TMainClass::EditorProc);
     if (HWND page = EditorPage(editor))
-        subclassed_.Restore(page, &TMainClass::EditorPageProc);
+        SubclassRegistry::Unsubclass(page, &TMainClass::EditorPageProc);
 }
 
 void TMainClass::ReleaseEditors()
 {
-    for (HWND editor : subclassed_.WindowsWith(&TMainClass::EditorProc))
+    for (HWND editor : SubclassRegistry::WindowsWith(&TMainClass::EditorProc))
         ReleaseEditor(editor);
 }
 
@@ -94,9 +94,9 @@ void TMainClass::ResetEditorSendState(TEditorData* editor)
 
 bool TMainClass::CloseEditorWindows()
 {
-    for (HWND editor : subclassed_.WindowsWith(&TMainClass::EditorProc))
+    for (HWND editor : SubclassRegistry::WindowsWith(&TMainClass::EditorProc))
         SendMessageA(editor, WM_CLOSE, 0, 0);
-    return subclassed_.WindowsWith(&TMainClass::EditorProc).empty();
+    return SubclassRegistry::WindowsWith(&TMainClass::EditorProc).empty();
 }
 
 LRESULT CALLBACK TMainClass::EditorProc(

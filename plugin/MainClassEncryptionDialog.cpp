@@ -68,7 +68,7 @@ void TMainClass::SubclassEncryptionDialog(HWND dialog)
     GetClassNameA(dialog, className, sizeof className);
     HWND editor = PMInterface().ActiveEditorWindow(nullptr);
     TEditorData* record = EditorDataOf(editor);
-    if (std::strcmp(className, "#32770") != 0 || !record || !subclassed_.Subclass(dialog, &TMainClass::EncryptionDialogProc, reinterpret_cast<DWORD_PTR>(this)))
+    if (std::strcmp(className, "#32770") != 0 || !record || !SubclassRegistry::Subclass(dialog, &TMainClass::EncryptionDialogProc, reinterpret_cast<DWORD_PTR>(this)))
         return;
     encryptionDialogEditor_ = editor;
     EnableWindow(GetDlgItem(dialog, ENCRYPT_CHECK_BOX), TRUE);

@@ -383,9 +383,9 @@ void TMainClass::TrackPopupAtCursor(HMENU popup)
 void TMainClass::SubclassTextEditParent(HWND textEdit)
 {
     HWND parent = GetParent(textEdit);
-    if (!parent || subclassed_.IsSubclassed(parent, &TMainClass::TextEditParentProc))
+    if (!parent || SubclassRegistry::IsSubclassed(parent, &TMainClass::TextEditParentProc))
         return;
-    if (subclassed_.Subclass(parent, &TMainClass::TextEditParentProc, reinterpret_cast<DWORD_PTR>(this)))
+    if (SubclassRegistry::Subclass(parent, &TMainClass::TextEditParentProc, reinterpret_cast<DWORD_PTR>(this)))
         SetPropA(parent, TEXT_EDIT_PROP, reinterpret_cast<HANDLE>(GetWindowLongPtrA(parent, GWLP_WNDPROC)));
 }
 
@@ -407,10 +407,8 @@ LRESULT CALLBACK TMainClass::TextEditParentProc(
                     return 1;
                 }
             }
-            if (message == WM_NCDESTROY) {
+            if (message == WM_NCDESTROY)
                 RemovePropA(window, TEXT_EDIT_PROP);
-                self->subclassed_.Restore(window, &TMainClass::TextEditParentProc);
-            }
             return DefSubclassProc(window, message, wParam, lParam);
         });
 }
@@ -554,7 +552,7 @@ void TMainClass::HandleTitledDialog(HWND dialog, const std::string& title)
     };
     if (titled(HOST_TEXT_IDENTITY_DIALOG)) {
         chosenIdentity_.clear();
-        subclassed_.Subclass(dialog, &TMainClass::IdentityDialogProc, reinterpret_cast<DWORD_PTR>(this));
+        SubclassRegistry::Subclass(dialog, &TMainClass::IdentityDialogProc, reinterpret_cast<DWORD_PTR>(this));
     } else if (titled(HOST_TEXT_SIGNATURE_DIALOG) && decodeContext_.SignaturePopup) {
         // The plug-in shows the signer itself.
         decodeContext_.SignaturePopup = false;
@@ -595,7 +593,7 @@ void TMainClass::IdentityDialogClosed(HWND dialog)
 {
     constexpr uint16_t TEXT_IDENTITY_CHOSEN = 89;
     constexpr uint32_t BUILD_OWN_IDENTITY_RESTART = 4500;
-    subclassed_.Restore(dialog, &TMainClass::IdentityDialogProc);
+    SubclassRegistry::Unsubclass(dialog, &TMainClass::IdentityDialogProc);
     if (chosenIdentity_.empty())
         return;
     const std::string identity = chosenIdentity_;
@@ -615,7 +613,7 @@ void TMainClass::WatchPassphraseDialog(HWND dialog)
     if (!field)
         return;
     watchdog_.RememberDialog(dialog);
-    subclassed_.Subclass(field, &TMainClass::PassphraseFieldProc, reinterpret_cast<DWORD_PTR>(this));
+    SubclassRegistry::Subclass(field, &TMainClass::PassphraseFieldProc, reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK TMainClass::PassphraseFieldProc(
@@ -628,8 +626,6 @@ LRESULT CALLBACK TMainClass::PassphraseFieldProc(
             // Someone types: the watchdog must not close the dialog under their fingers.
             if (message == WM_KEYDOWN || message == WM_CHAR)
                 self->watchdog_.UserTyping();
-            if (message == WM_NCDESTROY)
-                self->subclassed_.Restore(window, &TMainClass::PassphraseFieldProc);
             return DefSubclassProc(window, message, wParam, lParam);
         });
 }

@@ -86,7 +86,7 @@ HWND EditorOfMailWindow(TTERInterface* editors, HWND mdiClient, HWND window)
 
 void TMainClass::SubclassReader(HWND reader)
 {
-    if (ReaderDataOf(reader) || !subclassed_.Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this)))
+    if (ReaderDataOf(reader) || !SubclassRegistry::Subclass(reader, &TMainClass::ReaderProc, reinterpret_cast<DWORD_PTR>(this)))
         return;
     auto* record = new TReaderData;
     record->OwnIcon = reinterpret_cast<HICON>(SendMessageA(reader, WM_GETICON, ICON_SMALL, 0));
@@ -97,7 +97,7 @@ void TMainClass::ReleaseReader(HWND reader)
 {
     std::unique_ptr<TReaderData> record(ReaderDataOf(reader));
     RemovePropA(reader, READER_DATA_PROP);
-    subclassed_.Restore(reader, &TMainClass::ReaderProc);
+    SubclassRegistry::Unsubclass(reader, &TMainClass::ReaderProc);
 }
 
 void TMainClass::UpdateReaderIcon(HWND reader)

@@ -5,7 +5,6 @@ add_library(ZAVEKPluginPortable STATIC ${CMAKE_CURRENT_LIST_DIR}/BusyState.cpp
 if(ZAVEK_WINDOWS)
   add_library(ZAVEKPluginCore STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Guard.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SubclassRegistry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Watchdog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PMInterface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ButtonList.cpp

@@ -158,6 +158,10 @@ void Unload()
 {
     if (!g_host.Plugin)
         return;
+    // A plug-in that finalised itself at the shut-down has given its window class back already.
+    WNDCLASSA hidden = {};
+    g_log.Line("unload: plug-in class %s",
+        GetClassInfoA(g_host.Plugin, "ZAVEK_HIDDEN_CLASS", &hidden) ? "registered" : "gone");
     const BOOL freed = FreeLibrary(g_host.Plugin);
     g_host.Plugin = nullptr;
     g_host.PluginWindow = nullptr;

@@ -431,6 +431,33 @@ TEST(DecodeInPlace, AnEncryptedMessageFileIsDecryptedBelowItsHeader)
     EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
 }
 
+// The watchdog thread ran; then the plug-in goes, through the mail client's shut-down or by a bare
+// FreeLibrary. Neither hangs (the unload runs under the loader lock), and the mail client's windows
+// work on without the plug-in.
+TEST(DecodeInPlace, ThePlugInUnloadsAfterTheWatchdogRanWithOrWithoutShutDown)
+{
+    THostSession session("inplace-unload");
+    const std::string decode = "event 28 \"" + session.File("part.asc") + "\"\n";
+    struct Case {
+        const char* ending;
+        const char* unloaded;
+        const char* afterwards;
+    } cases[] = { { "close\nwait 1000\n", "unload: plug-in class gone", "frame destroyed" },
+        { "unload\nreader\ncommand 1190\nwait 200\ncheck\nquit\n", "unload: plug-in class registered",
+            "check frame subclassed=0 statusbar subclassed=0 reader1=plain reader2=plain" } };
+    for (const Case& c : cases) {
+        session.WriteFile("part.asc", Message("to-bob.asc"));
+        THostRun run = session.Run(ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + decode + c.ending);
+        SCOPED_TRACE(run.Text());
+        EXPECT_NE(session.ReadFile("part.asc").find("the meeting moves to Friday."), std::string::npos);
+        EXPECT_TRUE(run.Has(c.unloaded));
+        EXPECT_TRUE(run.Has("unload -> ok, module gone"));
+        EXPECT_TRUE(run.Has(c.afterwards));
+        EXPECT_TRUE(run.Has("exit 0"));
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
+
 TEST(DecodeInPlace, ATamperedAttachmentKeepsItsText)
 {
     THostSession session("inplace-bad");

@@ -301,6 +301,8 @@ TEST(PluginLoad, ShutDownAndUnloadLeaveNoSubclassOrHookBehind)
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("reader destroyed"));
     EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
+    // The shut-down finalised the plug-in; the unload had nothing left to do.
+    EXPECT_TRUE(run.Has("unload: plug-in class gone"));
     EXPECT_TRUE(run.Has("unload -> ok, module gone"));
     EXPECT_TRUE(run.Has("exit 0"));
     EXPECT_EQ(run.ExitCode, 0);
@@ -311,6 +313,7 @@ TEST(PluginLoad, UnloadWhileHookedGivesEveryWindowBackAndTheHostKeepsWorking)
     THostRun run = THostSession("unload").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nunload\ncheck\n"
                                               "reader\ncommand 1190\nwait 200\ncheck\nquit\n");
     SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("unload: plug-in class registered"));
     EXPECT_TRUE(run.Has("unload -> ok, module gone"));
     EXPECT_TRUE(run.Has("check frame subclassed=0 statusbar subclassed=0 reader1=plain"));
     EXPECT_TRUE(run.Has("frame command 1190"));

@@ -262,4 +262,58 @@ TEST(Subclassing, ForeignWindowsGetAHandlerAndTheirProcedureBack)
     EXPECT_EQ(SubclassRegistry::Count(), before);
 }
 
+LRESULT CALLBACK Marker(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    return message == WM_USER + 7 ? static_cast<LRESULT>(data) : DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK OtherMarker(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    return message == WM_USER + 8 ? 8 : DefSubclassProc(window, message, wParam, lParam);
+}
+
+WNDPROC laterNext = nullptr;
+
+LRESULT CALLBACK LaterProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(laterNext, window, msg, wParam, lParam);
+}
+
+// Procedures of a chain: several per window, each once, taken out one by one or all at once, also
+// when someone replaced the window procedure after us; a window that goes takes its entries along.
+TEST(Subclassing, ChainedProceduresComeOutWhereverTheySit)
+{
+    const auto newWindow = [] {
+        return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    };
+    const HWND a = newWindow(), b = newWindow();
+    const int before = SubclassRegistry::Count();
+    ASSERT_TRUE(SubclassRegistry::Subclass(a, Marker, 41));
+    ASSERT_TRUE(SubclassRegistry::Subclass(b, Marker, 42));
+    ASSERT_TRUE(SubclassRegistry::Subclass(b, Marker, 43)); // once per window and procedure
+    ASSERT_TRUE(SubclassRegistry::Subclass(b, OtherMarker, 0));
+    laterNext = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(b, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LaterProc)));
+    EXPECT_EQ(SendMessageA(a, WM_USER + 7, 0, 0), 41);
+    EXPECT_EQ(SendMessageA(b, WM_USER + 7, 0, 0), 42);
+    EXPECT_EQ(SubclassRegistry::WindowsWith(Marker), (std::vector<HWND> { a, b }));
+    EXPECT_EQ(SubclassRegistry::Count(), before + 3);
+
+    SubclassRegistry::Unsubclass(b, Marker);
+    EXPECT_EQ(SendMessageA(b, WM_USER + 7, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(b, WM_USER + 8, 0, 0), 8);
+    SubclassRegistry::Unsubclass(b);
+    EXPECT_FALSE(SubclassRegistry::IsSubclassed(b, OtherMarker));
+    EXPECT_EQ(SendMessageA(b, WM_USER + 8, 0, 0), 0);
+    SetWindowTextA(b, "still works");
+    char text[16] = {};
+    GetWindowTextA(b, text, sizeof text);
+    EXPECT_STREQ(text, "still works");
+
+    DestroyWindow(a);
+    EXPECT_EQ(SubclassRegistry::Count(), before);
+    EXPECT_TRUE(SubclassRegistry::WindowsWith(Marker).empty());
+    EXPECT_FALSE(SubclassRegistry::Subclass(a, Marker, 1));
+    DestroyWindow(b);
+}
+
 } // namespace

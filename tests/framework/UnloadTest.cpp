@@ -1,6 +1,6 @@
-// Library tear-down: every subclassed system window gets its own procedure back (unless another
-// procedure was installed after ours), our own windows are destroyed, worker threads are stopped,
-// and the objects left behind can still be freed.
+// Library tear-down, run from a posted call: every subclassed system window gets its own procedure
+// back (unless another procedure was installed after ours), our own windows are destroyed, worker
+// threads are stopped, and the objects left behind can still be freed.
 #include "framework/Application.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
@@ -57,7 +57,17 @@ TEST(Unload, ShutdownRestoresDestroysAndStops)
     auto* waiter = new Waiter();
     waiter->Start();
 
-    Application().Shutdown();
+    // As the plug-in does after the host's shut-down: from a posted call, inside the utility
+    // window's own procedure, which the shut-down destroys.
+    bool ran = false;
+    Application().Utility().Post([&] {
+        Application().Shutdown();
+        ran = true;
+    });
+    MSG msg;
+    while (!ran && GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    EXPECT_TRUE(ran);
 
     EXPECT_EQ(SubclassRegistry::Count(), 0);
     EXPECT_EQ(TThread::RunningCount(), 0);

@@ -5,7 +5,7 @@ zavek_add_test(NAME plugin_PluginCommands SOURCES ${CMAKE_CURRENT_LIST_DIR}/Plug
                LIBS ZAVEKPluginPortable NATIVE)
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME plugin_WindowsUnits
-                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/WatchdogTest.cpp ${CMAKE_CURRENT_LIST_DIR}/SubclassRegistryTest.cpp
+                 SOURCES ${CMAKE_CURRENT_LIST_DIR}/WatchdogTest.cpp
                          ${CMAKE_CURRENT_LIST_DIR}/PMInterfaceTest.cpp
                  LIBS ZAVEKPluginCore)
 endif()

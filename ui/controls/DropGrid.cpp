@@ -4,6 +4,7 @@
 #include "ui/controls/DropGrid.h"
 
 #include "framework/Application.h"
+#include "framework/Subclassing.h"
 #include "ui/controls/DropFiles.h"
 #include "ui/controls/GridImages.h"
 #include "ui/controls/ToolTip.h"
@@ -20,7 +21,6 @@ constexpr UINT WM_APP_HEADERMOUSE = WM_APP + 0x4D47;
 
 constexpr UINT_PTR TypeAheadTimerId = 1;
 constexpr UINT_PTR HeaderTipTimerId = 2;
-constexpr UINT_PTR HeaderSubclassId = 0x4447;
 // The pause after which typed characters start a new search.
 constexpr UINT TypeAheadPause = 1000;
 constexpr int CellInset = 2;
@@ -131,7 +131,7 @@ void TDropGrid::CreateWindowHandleDone()
     OpenHeaderTheme();
     drop_->SetAccept(acceptFiles_);
     if (HWND header = ListView_GetHeader(Handle()))
-        SetWindowSubclass(header, HeaderProc, HeaderSubclassId, reinterpret_cast<DWORD_PTR>(Handle()));
+        SubclassRegistry::Subclass(header, HeaderProc, reinterpret_cast<DWORD_PTR>(Handle()));
     if (!tip_) {
         tip_ = new TToolTip(this);
         tip_->SetToolTipStyle(ttsCenterText);
@@ -1140,7 +1140,7 @@ void TDropGrid::WndProc(TMessage& message)
         ClearTypeAhead();
         KillTimer(Handle(), HeaderTipTimerId);
         if (HWND header = ListView_GetHeader(Handle()))
-            RemoveWindowSubclass(header, HeaderProc, HeaderSubclassId);
+            SubclassRegistry::Unsubclass(header, HeaderProc);
         delete tip_;
         tip_ = nullptr;
         headerTheme_.Close();
