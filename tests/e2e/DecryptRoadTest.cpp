@@ -376,6 +376,41 @@ TEST(DecodeInPlace, AnEncryptedMessageFileIsDecryptedBelowItsHeader)
     EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
 }
 
+// A PGP/MIME message file is decoded into the mail folder only when the user asked for protected
+// MIME parts to be decoded as a message opens; otherwise it is tagged and keeps its ciphertext.
+TEST(DecodeInPlace, APgpMimeMessageIsDecodedInItsFileOnlyWhenAskedFor)
+{
+    const std::string message = "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
+                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
+                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
+                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+    for (const bool preDecode : { false, true }) {
+        THostSession session("inplace-mime");
+        const std::string rings = session.UseKeyRings();
+        session.WriteFile("ZAVEK.cfg",
+            session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nPreDecode=" + (preDecode ? "1" : "0") + "\r\n");
+        session.WriteFile("message.cnm", message);
+        session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+        THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\nevent 28 \""
+            + session.File("message.cnm") + "\"\nwait 500\nquit\n");
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+        SCOPED_TRACE(run.Text());
+        const std::string file = session.ReadFile("message.cnm");
+        EXPECT_NE(file.find("Subject: Parts\r\n"), std::string::npos) << file;
+        if (preDecode) {
+            EXPECT_NE(file.find("the parts are in the tree."), std::string::npos) << file;
+            EXPECT_EQ(file.find("-----BEGIN PGP"), std::string::npos);
+        } else {
+            EXPECT_NE(file.find("X-PM-Encryptor: DIRAZA-ZE32, 1\r\n"), std::string::npos) << file;
+            EXPECT_NE(file.find("-----BEGIN PGP MESSAGE-----"), std::string::npos);
+            EXPECT_TRUE(run.LinesStartingWith("request 3075 3 status \"Decrypting").empty());
+        }
+    }
+}
+
 TEST(DecodeInPlace, ATamperedAttachmentKeepsItsText)
 {
     THostSession session("inplace-bad");

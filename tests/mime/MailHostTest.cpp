@@ -209,6 +209,7 @@ TEST_F(TagFile, IsTaggedWhileTheMailClientHoldsItOpen)
     EXPECT_TRUE(OnlyTheMessageIsLeft());
 
     // Held without write sharing it cannot be tagged at all: reported, and the file left as it was.
+    SetFileAttributesA(Path.string().c_str(), FILE_ATTRIBUTE_NORMAL);
     PutFile(Path, Original);
     held = CreateFileA(Path.string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
