@@ -32,6 +32,17 @@ std::string Message(const std::string& name)
     return text.str();
 }
 
+// A PGP/MIME message from Bob to Ann, signed by Bob.
+std::string PgpMimeMessage()
+{
+    return "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
+           "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
+           "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
+           "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+           "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+}
+
 // A started plug-in with a reader open, then the given steps.
 std::string Session(const THostSession& session, const std::string& steps)
 {
@@ -308,12 +319,7 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
 TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
 {
     THostSession session("reader-mime");
-    const std::string message = "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
-                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
-                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
-                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
-                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
-        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+    const std::string message = PgpMimeMessage();
     THostRun run = DecryptInReader(session, message, "readertext\n");
     SCOPED_TRACE(run.Text());
     const std::string out = session.ReadFile("out.cnm");
@@ -380,12 +386,7 @@ TEST(DecodeInPlace, AnEncryptedMessageFileIsDecryptedBelowItsHeader)
 // MIME parts to be decoded as a message opens; otherwise it is tagged and keeps its ciphertext.
 TEST(DecodeInPlace, APgpMimeMessageIsDecodedInItsFileOnlyWhenAskedFor)
 {
-    const std::string message = "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
-                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
-                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
-                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
-                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
-        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+    const std::string message = PgpMimeMessage();
     for (const bool preDecode : { false, true }) {
         THostSession session("inplace-mime");
         const std::string rings = session.UseKeyRings();
