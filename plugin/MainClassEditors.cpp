@@ -123,9 +123,9 @@ LRESULT CALLBACK TMainClass::EditorProc(
 
 void TMainClass::WarnOfEncryptionSwitchedOff(HWND window, WPARAM wParam)
 {
-    // Newer mail clients are only remembered, not subclassed: their editor's command is seen here,
-    // before the mail client acts on it.
-    if (!rememberedEditor_ || window != rememberedEditor_ || LOWORD(wParam) != CMD_EDITOR_ENCRYPT
+    // The editor a newer mail client announced: its command is seen here, before the mail client
+    // acts on it.
+    if (window != rememberedEditor_ || LOWORD(wParam) != CMD_EDITOR_ENCRYPT
         || !Values().MMWarning || IsDlgButtonChecked(window, HostApi::EDITOR_ENCRYPT_BOX) == BST_CHECKED)
         return;
     if (ShowWarningWithCheck(*this, Text(TEXT_ENCRYPTION_SWITCHED_OFF), Text(TEXT_DO_NOT_WARN)))
