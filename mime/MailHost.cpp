@@ -1,6 +1,7 @@
 // MailHost: the host's header lines, message-file tagging, body charset declaration, parameter
-// folding and recipient helpers. The file is read whole and written through one safe commit.
+// folding and recipient helpers. A message file is read whole and patched in place.
 #include "mime/MailHost.h"
+#include "mime/FileInPlace.h"
 #include "mime/MailServices.h"
 #include "mime/MailText.h"
 #include "foundation/StrTools.h"
@@ -165,6 +166,21 @@ uint32_t FindMessageSecureSection(const std::string& Text, const THeaderData& He
     return body.Start <= body.Limit ? FindArmoredBlock(body).Kind : skNone;
 }
 
+// The part of a file the host scans for its header lines: BodyLineCount lines of 80 bytes (at
+// least 8000 bytes), rounded up to the next multiple of 16 KiB above, at most the file.
+std::size_t HeadLength(int BodyLineCount, std::size_t FileSize)
+{
+    constexpr std::size_t block = 16384;
+    const std::size_t wanted = BodyLineCount < 100 ? 8000 : static_cast<std::size_t>(BodyLineCount) * 80;
+    return std::min((wanted / block + 1) * block, FileSize);
+}
+
+bool HeaderEndsWithin(const std::string& Text, std::size_t Head)
+{
+    const THeaderData header = ReadHeader(Text, 0);
+    return header.Start == 1 && header.Length > 0 && static_cast<std::size_t>(header.Length) <= Head;
+}
+
 } // namespace
 
 std::string EncryptorMarkerLine(uint32_t Number)
@@ -287,36 +303,41 @@ bool CommitFileSafely(const std::string& Path, const std::string& Bytes)
     return true;
 }
 
-void TagMessageFile(const std::string& FileName, int BodyLineCount, bool KeepSigned, std::string& MessageText,
-                    bool& EncryptedMime, std::string& Subject, bool WantText, const TFileCommit& Commit)
+bool TagMessageFile(const std::string& FileName, int BodyLineCount, bool KeepSigned, std::string& MessageText,
+                    bool& EncryptedMime, std::string& Subject, bool WantText)
 {
     MessageText.clear();
     Subject.clear();
     EncryptedMime = false;
     try {
+        RepairInterruptedRewrite(FileName);
         std::ifstream in(std::filesystem::path(FileName), std::ios::binary);
         if (!in)
-            return;
+            return false;
         // The whole file is read: a protected section whose END line lies beyond the host's
         // scan head still counts, and the new content is built completely before any write.
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return false;
         in.close();
-        if (text.empty())
-            return;
+        if (text.empty() || !HeaderEndsWithin(text, HeadLength(BodyLineCount, text.size())))
+            return true;
         TTagResult result = TagMessageText(text, FileName, KeepSigned, WantText);
         if (result.ReturnText) {
             MessageText = std::move(result.Text);
             Subject = std::move(result.Subject);
             EncryptedMime = result.EncryptedMime;
-            return;
+            return true;
         }
-        if (result.Changed && !Commit(FileName, result.Text))
-            return;
+        if (result.Changed && !RewriteFileInPlace(FileName, text, result.Text))
+            return false;
         EncryptedMime = result.EncryptedMime;
+        return true;
     } catch (...) {
         MessageText.clear();
         Subject.clear();
         EncryptedMime = false;
+        return false;
     }
 }
 

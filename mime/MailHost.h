@@ -4,7 +4,6 @@
 #pragma once
 #include "mime/MailUtils.h"
 #include <cstdint>
-#include <functional>
 #include <string>
 
 constexpr uint32_t pmfAlways = 0x2000000;
@@ -35,14 +34,15 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
 
 // Writes a whole file safely: a temporary file in the same folder, flushed, then moved over the
 // original; false (and the original untouched) on any failure.
-using TFileCommit = std::function<bool(const std::string& Path, const std::string& Bytes)>;
 bool CommitFileSafely(const std::string& Path, const std::string& Bytes);
 
-// Tags a message file in place (through Commit) or, for the kinds that ask for it with WantText,
-// returns its re-tagged text. Any failure leaves the file as it was and all outputs empty.
-void TagMessageFile(const std::string& FileName, int BodyLineCount, bool KeepSigned, std::string& MessageText,
-                    bool& EncryptedMime, std::string& Subject, bool WantText,
-                    const TFileCommit& Commit = CommitFileSafely);
+// Tags a message file in place or, for the kinds that ask for it with WantText, returns its
+// re-tagged text. The file is patched where it lies (the mail client may hold it open, and it
+// keeps its identity and attributes); only its header within the first BodyLineCount lines' worth
+// of bytes is looked at. False when the file could not be read or written: it then holds what it
+// held before, and the outputs are empty.
+bool TagMessageFile(const std::string& FileName, int BodyLineCount, bool KeepSigned, std::string& MessageText,
+                    bool& EncryptedMime, std::string& Subject, bool WantText);
 
 // The body's header with its real charset and 8BIT declared; empty when nothing changed.
 // Only missing fields are added, so a multipart Content-Type is never shadowed by a second one.

@@ -925,10 +925,10 @@ bool TMimeMsgTree::IsTextTypeNode(int Index) const
 
 namespace {
 
+// Length counts the extension's point: the lists hold ".c", ".js", ".asc".
 bool IsViewableIn(const std::string& Extension, std::size_t Length, const std::string& List)
 {
-    const std::size_t characters = !Extension.empty() && Extension[0] == '.' ? Extension.size() - 1 : Extension.size();
-    return characters == Length && PosText(Extension, List) > 0;
+    return Extension.size() == Length && PosText(Extension, List) > 0;
 }
 
 } // namespace

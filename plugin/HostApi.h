@@ -138,6 +138,8 @@ constexpr WPARAM EDITOR_UNWRAPPED_SEND = 9;
 constexpr WPARAM EDITOR_COMMIT = 103;
 // The editor's identity combo box.
 constexpr int EDITOR_IDENTITY_CONTROL = 440;
+// The editor's own encryption switch of mail clients from build 4500; its command 104 acts on it.
+constexpr int EDITOR_ENCRYPT_BOX = 103;
 
 // Commands posted to the frame before the send of an editor.
 constexpr WPARAM CMD_BEFORE_SEND_1 = 151;

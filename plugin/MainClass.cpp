@@ -509,8 +509,10 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
             }
             else if (sent->message == WM_DESTROY)
                 self->WindowDestroyed(sent->hwnd);
-            else if (sent->message == WM_COMMAND)
+            else if (sent->message == WM_COMMAND) {
+                self->WarnOfEncryptionSwitchedOff(sent->hwnd, sent->wParam);
                 self->NoteHostCommand(sent->hwnd, sent->wParam, sent->lParam);
+            }
             else if (sent->message == WM_MDIACTIVATE && reinterpret_cast<HWND>(sent->lParam) == sent->hwnd)
                 self->MdiChildActivated(sent->hwnd);
         });

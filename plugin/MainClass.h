@@ -167,6 +167,7 @@ private:
     void ReleaseEditor(HWND editor);
     void ReleaseEditors();
     void ResetEditorSendState(TEditorData* editor);
+    void WarnOfEncryptionSwitchedOff(HWND window, WPARAM wParam);
     // Asks the plug-in-handled editors to close; false when one stays open.
     bool CloseEditorWindows();
     static LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

@@ -34,6 +34,11 @@ bool OpensWithHeaderField(const std::string& text)
     return text.compare(0, 5, "-----") != 0;
 }
 
+bool IsMimeProtected(const std::string& text)
+{
+    return FindMimeSecurePart(WholeTextSection(MakeSharedText(text))).Kind >= FirstMimeKind;
+}
+
 bool IsSignedOnly(uint32_t kind)
 {
     return kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skSmimeMultipartSigned;
@@ -68,9 +73,15 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
     std::string tagged, subject;
     bool encryptedMime = false;
     if (message) {
-        // Inline blocks are tagged in the file itself; the MIME kinds come back as re-tagged text.
-        TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, true);
+        // Inline blocks are tagged in the file itself. A MIME-protected message comes back as
+        // re-tagged text to decode only when the user wants such parts decoded as it opens;
+        // otherwise it is tagged and left for the mail client to show through DECRYPT, so that
+        // no plaintext is written into the mail folder unasked.
+        const bool decodeMime = Values().PreDecode;
+        TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, decodeMime);
         text = tagged.empty() ? ReadWholeFile(fileName) : tagged;
+        if (!decodeMime && IsMimeProtected(text))
+            return;
     }
 
     PMInterface().SetStatusText(Text(TEXT_DECRYPTING) + " ...");

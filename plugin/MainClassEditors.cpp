@@ -11,8 +11,10 @@
 
 namespace {
 constexpr uint32_t BUILD_NEW_EDITOR_PROCEDURE = 4500;
-constexpr WPARAM CMD_EDITOR_ENCRYPT_OLD = 104;
+constexpr WPARAM CMD_EDITOR_ENCRYPT = 104;
 constexpr uint16_t TEXT_USE_ENCRYPTION_PAGE = 90;
+constexpr uint16_t TEXT_ENCRYPTION_SWITCHED_OFF = 91;
+constexpr uint16_t TEXT_DO_NOT_WARN = 178;
 // The mail client's setting that makes new messages signed when it is 2.
 constexpr int HOST_SETTING_SEND_OPTIONS = 89;
 constexpr int32_t SEND_OPTIONS_SIGN = 2;
@@ -109,7 +111,7 @@ LRESULT CALLBACK TMainClass::EditorProc(
             if (message == WM_SHOWWINDOW && wParam)
                 self->SubclassEditorPage(window);
             // Older mail clients encrypt from their own command: the plug-in's encryption page is the way.
-            if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_ENCRYPT_OLD && lParam == 0
+            if (message == WM_COMMAND && LOWORD(wParam) == CMD_EDITOR_ENCRYPT && lParam == 0
                 && self->PMInterface().HostBuild() < BUILD_NEW_EDITOR_PROCEDURE) {
                 ShowInfo(*self, self->Text(TEXT_USE_ENCRYPTION_PAGE));
                 return 0;
@@ -117,6 +119,17 @@ LRESULT CALLBACK TMainClass::EditorProc(
             // Its record is freed by the hook at WM_DESTROY, with the procedure given back.
             return DefSubclassProc(window, message, wParam, lParam);
         });
+}
+
+void TMainClass::WarnOfEncryptionSwitchedOff(HWND window, WPARAM wParam)
+{
+    // The editor a newer mail client announced: its command is seen here, before the mail client
+    // acts on it.
+    if (window != rememberedEditor_ || LOWORD(wParam) != CMD_EDITOR_ENCRYPT
+        || !Values().MMWarning || IsDlgButtonChecked(window, HostApi::EDITOR_ENCRYPT_BOX) == BST_CHECKED)
+        return;
+    if (ShowWarningWithCheck(*this, Text(TEXT_ENCRYPTION_SWITCHED_OFF), Text(TEXT_DO_NOT_WARN)))
+        SetMMWarning(false);
 }
 
 LRESULT CALLBACK TMainClass::EditorPageProc(

@@ -14,6 +14,7 @@
 //   addbutton COMMAND TOOLTIP             add a button for the plug-in window as the plug-in does (3097)
 //   click COMMAND                         click the plug-in's toolbar button of that command id
 //   editorcommand ID                      WM_COMMAND ID sent to the last editor (139 sends)
+//   editorclick ID                        click the last editor's control ID (103: its encryption box)
 //   editortext TEXT | editors             fill the last editor's text control / log every editor's
 //   readertext                            log the text of the last open reader's message control
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
@@ -394,6 +395,9 @@ void RunStep(const THostStep& step)
     } else if (verb == "editorcommand") {
         if (g_lastEditor)
             SendMessageA(g_lastEditor, WM_COMMAND, static_cast<WPARAM>(ParseNumber(Arg(step, 1))), 0);
+    } else if (verb == "editorclick") {
+        if (HWND control = g_lastEditor ? GetDlgItem(g_lastEditor, static_cast<int>(ParseNumber(Arg(step, 1)))) : nullptr)
+            SendMessageA(control, BM_CLICK, 0, 0);
     } else if (verb == "editortext") {
         SetEditorControlText(g_lastEditor, Arg(step, 1));
     } else if (verb == "editors") {

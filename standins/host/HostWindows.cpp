@@ -158,6 +158,9 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             200, 100, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_IDENTITY_CONTROL)),
             g_host.Instance, nullptr);
         SetWindowTextA(identity, g_host.Settings.Identity.c_str());
+        // The editor's own encryption switch of newer mail clients; its command 104 acts on it.
+        CreateWindowExA(0, "BUTTON", "Encrypt", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 210, 4, 80, 20, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(EDITOR_ENCRYPT_BOX)), g_host.Instance, nullptr);
         CreateEditorControl(window);
         // The main page's subject label, and the check box that sends the styled text.
         CreateWindowExA(0, "STATIC", "Subject:", WS_CHILD | WS_VISIBLE, 210, 6, 60, 18, window, nullptr,

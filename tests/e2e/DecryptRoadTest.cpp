@@ -32,6 +32,17 @@ std::string Message(const std::string& name)
     return text.str();
 }
 
+// A PGP/MIME message from Bob to Ann, signed by Bob.
+std::string PgpMimeMessage()
+{
+    return "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
+           "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
+           "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
+           "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+           "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+}
+
 // A started plug-in with a reader open, then the given steps.
 std::string Session(const THostSession& session, const std::string& steps)
 {
@@ -363,12 +374,7 @@ TEST(DecryptRoad, AFormattedMessageDecryptedForAnAnswerGoesIntoTheEditor)
 TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
 {
     THostSession session("reader-mime");
-    const std::string message = "From: Bob Stone <bob@example.net>\r\nTo: ann@example.org\r\nSubject: Parts\r\n"
-                                "MIME-Version: 1.0\r\nContent-Type: multipart/encrypted; "
-                                "protocol=\"application/pgp-encrypted\"; boundary=\"zb\"\r\n\r\n"
-                                "--zb\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
-                                "--zb\r\nContent-Type: application/octet-stream\r\n\r\n"
-        + Message("mime-to-ann-signed-by-bob.asc") + "\r\n--zb--\r\n";
+    const std::string message = PgpMimeMessage();
     THostRun run = DecryptInReader(session, message, "readertext\n");
     SCOPED_TRACE(run.Text());
     const std::string out = session.ReadFile("out.cnm");
@@ -455,6 +461,36 @@ TEST(DecodeInPlace, ThePlugInUnloadsAfterTheWatchdogRanWithOrWithoutShutDown)
         EXPECT_TRUE(run.Has(c.afterwards));
         EXPECT_TRUE(run.Has("exit 0"));
         EXPECT_EQ(run.ExitCode, 0);
+    }
+}
+
+// A PGP/MIME message file is decoded into the mail folder only when the user asked for protected
+// MIME parts to be decoded as a message opens; otherwise it is tagged and keeps its ciphertext.
+TEST(DecodeInPlace, APgpMimeMessageIsDecodedInItsFileOnlyWhenAskedFor)
+{
+    const std::string message = PgpMimeMessage();
+    for (const bool preDecode : { false, true }) {
+        THostSession session("inplace-mime");
+        const std::string rings = session.UseKeyRings();
+        session.WriteFile("ZAVEK.cfg",
+            session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nPreDecode=" + (preDecode ? "1" : "0") + "\r\n");
+        session.WriteFile("message.cnm", message);
+        session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+        THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\nevent 28 \""
+            + session.File("message.cnm") + "\"\nwait 500\nquit\n");
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+        SCOPED_TRACE(run.Text());
+        const std::string file = session.ReadFile("message.cnm");
+        EXPECT_NE(file.find("Subject: Parts\r\n"), std::string::npos) << file;
+        if (preDecode) {
+            EXPECT_NE(file.find("the parts are in the tree."), std::string::npos) << file;
+            EXPECT_EQ(file.find("-----BEGIN PGP"), std::string::npos);
+        } else {
+            EXPECT_NE(file.find("X-PM-Encryptor: DIRAZA-ZE32, 1\r\n"), std::string::npos) << file;
+            EXPECT_NE(file.find("-----BEGIN PGP MESSAGE-----"), std::string::npos);
+            EXPECT_TRUE(run.LinesStartingWith("request 3075 3 status \"Decrypting").empty());
+        }
     }
 }
 

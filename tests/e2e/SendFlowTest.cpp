@@ -11,6 +11,7 @@
 // after windows.h
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -187,6 +188,35 @@ TEST(SendFlow, OlderMailClientsPointTheEditorsEncryptCommandToTheEncryptionPage)
         SCOPED_TRACE(run.Text());
         EXPECT_TRUE(run.Has("event 25 -> 0x0"));
         EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), c.notes) << c.version;
+    }
+}
+
+// Newer mail clients run the editor's command 104 themselves: while the editor's encryption box is
+// off the user is warned, unless the warning was switched off.
+TEST(SendFlow, NewerMailClientsWarnOfTheEditorsEncryptCommandWhileItsEncryptionIsOff)
+{
+    struct Case {
+        const char* what;
+        const char* options;
+        const char* steps;
+        size_t warnings;
+    } cases[] = {
+        { "box off", "", "editorcommand 104\n", 1u },
+        { "box on", "", "editorclick 103\neditorcommand 104\n", 0u },
+        { "warning off", "[MMWarning]\r\nWarn=0\r\n", "editorcommand 104\n", 0u },
+    };
+    for (const Case& c : cases) {
+        THostSession session("mmwarning");
+        const std::string folder = session.MailFolderStep();
+        session.WriteFile("ZAVEK.cfg", c.options);
+        THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + folder
+            + "set version 0x473\nload\nforminit\nready\neditor\nevent 25 18\n" + c.steps + "quit\n");
+        SCOPED_TRACE(run.Text());
+        const int remembered = run.IndexOf("event 25 -> 0x0");
+        ASSERT_GE(remembered, 0);
+        const auto warnings = std::count_if(run.Log.begin() + remembered, run.Log.end(),
+            [](const std::string& line) { return line.rfind("answered dialog \"ZA-VEK - Warning\"", 0) == 0; });
+        EXPECT_EQ(static_cast<size_t>(warnings), c.warnings) << c.what;
     }
 }
 

@@ -6,7 +6,8 @@ zavek_add_test(NAME MailRebuildTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/MailRebuildTest.cpp
   LIBS MailHost MimeMsgTree)
 if(TARGET MailUtilsFuzzing)
-  add_library(MailHostFuzzing STATIC ${PROJECT_SOURCE_DIR}/mime/MailHost.cpp ${PROJECT_SOURCE_DIR}/mime/MailHostRebuild.cpp)
+  add_library(MailHostFuzzing STATIC ${PROJECT_SOURCE_DIR}/mime/MailHost.cpp ${PROJECT_SOURCE_DIR}/mime/MailHostRebuild.cpp
+    ${PROJECT_SOURCE_DIR}/mime/FileInPlace.cpp)
   target_compile_options(MailHostFuzzing PRIVATE -fsanitize=fuzzer-no-link)
   target_link_libraries(MailHostFuzzing PUBLIC MailUtilsFuzzing)
   set(mailhost_fuzz_lib MailHostFuzzing)

@@ -1,11 +1,19 @@
 // Tests of the host's header lines: tagging of message texts and files (markers, flags lines,
 // placeholders, idempotence), the body charset declaration and the recipient helpers.
 #include "mime/MailHost.h"
+#include "mime/FileInPlace.h"
 #include "FakeMailServices.h"
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -110,43 +118,142 @@ TEST_F(Host, LongMessageWithEndBeyondTheHeadKeepsItsMarker)
     EXPECT_FALSE(result.Changed);
 }
 
-TEST_F(Host, TagMessageFileWritesSafelyAndOnlyWhenChanged)
+std::string FileBytes(const std::filesystem::path& Path)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "zavek-mailhost-test";
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "M2.CNM").string();
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "From: a@x\r\nSubject: s\r\n\r\n" << pgpBody;
-    }
-    std::string text, subject;
-    bool encryptedMime = true;
-    TagMessageFile(path, 10, false, text, encryptedMime, subject, false);
-    EXPECT_EQ(text, "");
-    EXPECT_FALSE(encryptedMime);
-    std::ifstream in(path, std::ios::binary);
-    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    EXPECT_NE(written.find("X-PMFLAGS: 34078724 0 0 M2.CNM"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(path + ".zvk-tmp"));
-
-    int commits = 0;
-    TagMessageFile(path, 10, false, text, encryptedMime, subject, false,
-                   [&](const std::string&, const std::string&) { return ++commits, true; });
-    EXPECT_EQ(commits, 0);
-    // A failing commit leaves the file as it was.
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << "From: a@x\r\nSubject: s\r\n\r\n" << pgpBody;
-    }
-    TagMessageFile(path, 10, false, text, encryptedMime, subject, false,
-                   [](const std::string&, const std::string&) { return false; });
-    std::ifstream again(path, std::ios::binary);
-    const std::string kept((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
-    again.close();
-    EXPECT_EQ(kept, "From: a@x\r\nSubject: s\r\n\r\n" + pgpBody);
-    std::filesystem::remove_all(folder);
+    std::ifstream in(Path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
+void PutFile(const std::filesystem::path& Path, const std::string& Bytes)
+{
+    std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+    out << Bytes;
+}
+
+class TagFile : public Host {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::remove_all(Folder);
+        std::filesystem::create_directories(Folder);
+        PutFile(Path, Original);
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(Folder);
+    }
+    bool Tag(std::string& Text, bool WantText = false)
+    {
+        std::string subject;
+        bool encryptedMime = false;
+        return TagMessageFile(Path.string(), 10, false, Text, encryptedMime, subject, WantText);
+    }
+    bool OnlyTheMessageIsLeft() const
+    {
+        return std::distance(std::filesystem::directory_iterator(Folder), std::filesystem::directory_iterator()) == 1;
+    }
+
+    const std::filesystem::path Folder = std::filesystem::temp_directory_path() / "zavek-mailhost-test";
+    const std::filesystem::path Path = Folder / "M2.CNM";
+    const std::string Original = "From: a@x\r\nSubject: s\r\n\r\n" + pgpBody;
+};
+
+// The file is patched where it lies: the same file, tagged once, nothing left beside it; a header
+// beyond the host's scan head is not looked at.
+TEST_F(TagFile, IsTaggedInPlaceOnceAndOnlyWithinTheHead)
+{
+#ifndef _WIN32
+    const auto links = [&] { return std::filesystem::hard_link_count(Path); };
+    std::filesystem::create_hard_link(Path, Folder / "link");
+#endif
+    std::string text = "x";
+    ASSERT_TRUE(Tag(text));
+    EXPECT_EQ(text, "");
+    const std::string tagged = FileBytes(Path);
+    EXPECT_NE(tagged.find("X-PMFLAGS: 34078724 0 0 M2.CNM"), std::string::npos);
+    EXPECT_EQ(tagged, TagMessageText(Original, Path.string(), false, false).Text);
+#ifndef _WIN32
+    // A replaced file would have left the link behind with the old content.
+    EXPECT_EQ(links(), 2u);
+    EXPECT_EQ(FileBytes(Folder / "link"), tagged);
+    std::filesystem::remove(Folder / "link");
+#endif
+    EXPECT_TRUE(OnlyTheMessageIsLeft());
+    ASSERT_TRUE(Tag(text));
+    EXPECT_EQ(FileBytes(Path), tagged);
+
+    const std::string longHeader = "From: a@x\r\nX-Long: " + std::string(17000, 'q') + "\r\n\r\n" + pgpBody;
+    PutFile(Path, longHeader);
+    EXPECT_TRUE(Tag(text));
+    EXPECT_EQ(FileBytes(Path), longHeader);
+}
+
+#ifdef _WIN32
+// The mail client keeps the file open while it shows it, sharing reading and writing but not
+// deleting: a rename over it fails there, a patch does not, and the file keeps its attributes.
+TEST_F(TagFile, IsTaggedWhileTheMailClientHoldsItOpen)
+{
+    ASSERT_TRUE(SetFileAttributesA(Path.string().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    HANDLE held = CreateFileA(Path.string().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string text;
+    const bool tagged = Tag(text);
+    char seen[4096] = {};
+    DWORD got = 0;
+    ReadFile(held, seen, sizeof seen - 1, &got, nullptr);
+    CloseHandle(held);
+    ASSERT_TRUE(tagged);
+    EXPECT_NE(std::string(seen, got).find("X-PMFLAGS: 34078724 0 0 M2.CNM"), std::string::npos);
+    EXPECT_EQ(GetFileAttributesA(Path.string().c_str()) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(OnlyTheMessageIsLeft());
+
+    // Held without write sharing it cannot be tagged at all: reported, and the file left as it was.
+    SetFileAttributesA(Path.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    PutFile(Path, Original);
+    held = CreateFileA(Path.string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Tag(text));
+    CloseHandle(held);
+    EXPECT_EQ(FileBytes(Path), Original);
+    EXPECT_TRUE(OnlyTheMessageIsLeft());
+}
+#else
+// A process that dies in the middle of the patch (here: killed by the file-size limit while the
+// grown tail is written) leaves a broken file and its undo file; the next tagging puts the message
+// back first and then tags it.
+TEST_F(TagFile, SurvivesACrashInTheMiddleOfTheWrite)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{ Original.size() + 60, Original.size() + 60 };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string text;
+        Tag(text);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string broken = FileBytes(Path);
+    ASSERT_NE(broken, Original);
+    ASSERT_EQ(broken.size(), Original.size() + 60);
+    ASSERT_TRUE(std::filesystem::exists(UndoFileName(Path.string())));
+
+    RepairInterruptedRewrite(Path.string());
+    EXPECT_EQ(FileBytes(Path), Original);
+    EXPECT_TRUE(OnlyTheMessageIsLeft());
+    std::string text;
+    ASSERT_TRUE(Tag(text));
+    EXPECT_EQ(FileBytes(Path), TagMessageText(Original, Path.string(), false, false).Text);
+
+    // An undo file of a file changed since by someone else is no reason to touch it.
+    PutFile(UndoFileName(Path.string()), "3 1 2\nxyz");
+    ASSERT_TRUE(Tag(text));
+    EXPECT_EQ(FileBytes(Path), TagMessageText(Original, Path.string(), false, false).Text);
+}
+#endif
 
 TEST_F(Host, BodyCharsetDeclarations)
 {

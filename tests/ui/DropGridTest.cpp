@@ -522,6 +522,44 @@ TEST_F(DropGridTest, SortedColumnIsTintedAndItsHeaderShowsTheArrow)
     SaveWindowPicture(grid->Handle(), "dropgrid_sorted");
 }
 
+// The colour of a pixel of the header's window.
+COLORREF HeaderPixel(TDropGrid& grid, int x, int y)
+{
+    TBitmap picture;
+    EXPECT_TRUE(CaptureWindow(ListView_GetHeader(grid.Handle()), picture));
+    const std::uint32_t argb = picture.Bits()[y * picture.Width() + x];
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+// Themed, each header item is framed in light grey; with full-row selection the whole header is
+// one item: no frame between the columns, and the space right of the last one is part of it.
+TEST_F(DropGridTest, AFullRowGridDrawsItsThemedHeaderAsOneItem)
+{
+    if (!VisualStylesActive())
+        GTEST_SKIP() << "visual styles are off";
+    constexpr COLORREF frame = RGB(0xC0, 0xC0, 0xC0);
+    RECT first {}, last {}, client {};
+    Header_GetItemRect(Header(), 0, &first);
+    Header_GetItemRect(Header(), 2, &last);
+    GetClientRect(Header(), &client);
+    ASSERT_LT(last.right + 8, client.right) << "room right of the last column";
+    const int y = (first.top + first.bottom) / 2;
+    const auto redrawn = [&](TGridOptions options) {
+        grid->SetOptions(options);
+        RedrawWindow(Header(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    };
+    redrawn(0);
+    EXPECT_EQ(HeaderPixel(*grid, first.right - 1, y), frame) << "each item framed";
+    redrawn(goRowSelect);
+    SaveWindowPicture(grid->Handle(), "dropgrid_fullrow_header");
+    EXPECT_EQ(HeaderPixel(*grid, 0, y), frame) << "the one item framed";
+    EXPECT_EQ(HeaderPixel(*grid, client.right - 1, y), frame);
+    const COLORREF face = HeaderPixel(*grid, first.right - 2, y);
+    EXPECT_NE(face, frame);
+    EXPECT_EQ(HeaderPixel(*grid, first.right - 1, y), face) << "no frame between the columns";
+    EXPECT_EQ(HeaderPixel(*grid, last.right + 4, y), face) << "the space after the last column";
+}
+
 TEST_F(DropGridTest, HeaderImagesAndSettingsArePackedIntoTheHeaderCell)
 {
     grid->ResourceModule = GetModuleHandleA(nullptr);

@@ -126,6 +126,32 @@ TEST(MsgTreeDialog, AMultipartOffersNeitherViewNorSave)
     EXPECT_TRUE(fileMenuOnData);
 }
 
+// The options' extension lists hold extensions with their point, one list per length: ".bin"
+// counts as four characters.
+TEST(MsgTreeDialog, AnAttachmentCanBeViewedWhenTheListOfItsLengthHoldsItsExtension)
+{
+    const struct {
+        const char* three;
+        const char* four;
+        bool view;
+    } cases[] = { { ".bin/.js", ".txt/.asc", false }, { ".js", ".txt/.BIN/.asc", true } };
+    for (const auto& c : cases) {
+        TMsgTreeSettings settings = Settings();
+        settings.TreeData.ViewableExt3 = c.three;
+        settings.TreeData.ViewableExt4 = c.four;
+        bool view = !c.view;
+        RunTree(settings, [&](HWND w) {
+            TMsgTreeDialog& dialog = *DialogOf(w);
+            for (int i = 0; i < dialog.Tree().SectionCount(); ++i)
+                if (dialog.Tree().GetSection(i)->FileName == "data.bin")
+                    SelectNode(dialog, i);
+            view = dialog.fbView->Enabled();
+            dialog.fbClose->Click();
+        });
+        EXPECT_EQ(view, c.view) << c.four;
+    }
+}
+
 TEST(MsgTreeDialog, AnEmbeddedMessageIsSavedWholeWithItsFlagsLine)
 {
     char folder[MAX_PATH];

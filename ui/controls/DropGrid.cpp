@@ -169,17 +169,25 @@ void TDropGrid::OpenHeaderTheme()
         headerTheme_.Open(Handle(), L"HEADER");
 }
 
-void TDropGrid::DrawThemedHeaderItem(HDC dc, const RECT& rect, UINT itemState)
+void TDropGrid::DrawThemedHeaderItem(HDC dc, const RECT& rect, int state, const RECT* clip)
 {
-    int state = HIS_NORMAL;
-    if (itemState & CDIS_SELECTED)
-        state = HIS_PRESSED;
-    else if (itemState & CDIS_HOT)
-        state = HIS_HOT;
-    DrawThemeBackground(headerTheme_.Handle(), dc, HP_HEADERITEM, state, &rect, nullptr);
+    DrawThemeBackground(headerTheme_.Handle(), dc, HP_HEADERITEM, state, &rect, clip);
     HBRUSH frame = CreateSolidBrush(RGB(0xC0, 0xC0, 0xC0));
     FrameRect(dc, &rect, frame);
     DeleteObject(frame);
+}
+
+bool TDropGrid::HeaderDrawnAsOne() const noexcept
+{
+    return headerTheme_ && (Options & goRowSelect);
+}
+
+// The one item under the whole header of a full-row grid, or the part of it within clip.
+void TDropGrid::DrawHeaderAsOne(HWND header, HDC dc, const RECT* clip)
+{
+    RECT whole {};
+    GetClientRect(header, &whole);
+    DrawThemedHeaderItem(dc, whole, HIS_NORMAL, clip);
 }
 
 void TDropGrid::SetAcceptFiles(bool accept)
@@ -896,10 +904,52 @@ LRESULT TDropGrid::CustomDrawRow(NMLVCUSTOMDRAW& draw)
     }
 }
 
+void TDropGrid::DrawHeaderItemBackground(HDC dc, RECT rect, UINT itemState, COLORREF face)
+{
+    const bool pressed = (itemState & CDIS_SELECTED) != 0;
+    if (headerTheme_) {
+        DrawThemedHeaderItem(dc, rect, pressed ? HIS_PRESSED : (itemState & CDIS_HOT) ? HIS_HOT : HIS_NORMAL, nullptr);
+        return;
+    }
+    Fill(dc, rect, face);
+    if (!pressed) {
+        DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+        return;
+    }
+    // Shadow on both sides of a pressed header.
+    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
 LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
 {
-    if (draw.dwDrawStage == CDDS_PREPAINT)
-        return CDRF_NOTIFYITEMDRAW;
+    // A full-row grid's header is one item across the grid; its cells draw only their content.
+    const bool asOne = HeaderDrawnAsOne() && !OnDrawCell;
+    if (draw.dwDrawStage == CDDS_PREPAINT) {
+        if (!asOne)
+            return CDRF_NOTIFYITEMDRAW;
+        DrawHeaderAsOne(draw.hdr.hwndFrom, draw.hdc, nullptr);
+        return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+    }
+    if (draw.dwDrawStage == CDDS_POSTPAINT && asOne) {
+        // The header fills the space right of its last item on its own: the one item goes on there.
+        RECT rest {};
+        GetClientRect(draw.hdr.hwndFrom, &rest);
+        rest.left = 0;
+        for (int i = 0, count = Header_GetItemCount(draw.hdr.hwndFrom); i < count; ++i) {
+            RECT item {};
+            if (Header_GetItemRect(draw.hdr.hwndFrom, i, &item))
+                rest.left = std::max(rest.left, item.right);
+        }
+        if (rest.left < rest.right)
+            DrawHeaderAsOne(draw.hdr.hwndFrom, draw.hdc, &rest);
+        return CDRF_DODEFAULT;
+    }
     if (draw.dwDrawStage != CDDS_ITEMPREPAINT)
         return CDRF_DODEFAULT;
     const int col = static_cast<int>(draw.dwItemSpec);
@@ -914,22 +964,8 @@ LRESULT TDropGrid::CustomDrawHeader(NMCUSTOMDRAW& draw)
     const bool sorted = sortState_ != 0 && std::abs(sortState_) - 1 == col;
     const COLORREF fixed = GetSysColor(COLOR_BTNFACE);
     const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0;
-    if (headerTheme_) {
-        DrawThemedHeaderItem(dc, rect, draw.uItemState);
-    } else if (pressed) {
-        Fill(dc, rect, sorted ? TintColour(fixed) : fixed);
-        // Shadow on both sides of a pressed header.
-        HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-    } else {
-        Fill(dc, rect, sorted ? TintColour(fixed) : fixed);
-        DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
-    }
+    if (!asOne)
+        DrawHeaderItemBackground(dc, rect, draw.uItemState, sorted ? TintColour(fixed) : fixed);
     const TColumnSettings settings = ColumnSettings(col);
     RECT inner = rect;
     InflateRect(&inner, -CellInset, 0);

@@ -182,7 +182,10 @@ private:
     void ApplyRowHeight();
     // The header is drawn themed only while styles are on and the grid has a face colour.
     void OpenHeaderTheme();
-    void DrawThemedHeaderItem(HDC dc, const RECT& rect, UINT itemState);
+    void DrawThemedHeaderItem(HDC dc, const RECT& rect, int state, const RECT* clip);
+    bool HeaderDrawnAsOne() const noexcept;
+    void DrawHeaderItemBackground(HDC dc, RECT rect, UINT itemState, COLORREF face);
+    void DrawHeaderAsOne(HWND header, HDC dc, const RECT* clip);
     void TrackMouseCell(int x, int y);
     bool HandleKeyBeforeDefault(WORD key, TShiftState shift);
     int ColumnLeft(int col) const;
