@@ -464,16 +464,17 @@ TEST_F(MimeTree, DecodedFirstPartOfMixedTakesThePartsPlace)
 TEST_F(MimeTree, SelectionTextTypesAndViewableExtensions)
 {
     TMimeMsgTree tree = Load(ReadData("trees/nested.eml"), lmPreferFormatted | lmNested);
-    tree.TreeData.ViewableExt3 = ".txt.pdf.htm";
-    tree.TreeData.ViewableExt4 = ".html";
+    tree.TreeData.ViewableExt3 = ".js.vb";
+    tree.TreeData.ViewableExt4 = ".txt.pdf.htm";
     EXPECT_EQ(tree.GetSelectedSection(), -1);
     tree.SetSelectedSection(3);
     EXPECT_EQ(tree.GetSelectedSection(), 3);
     tree.SetSelectedSection(999);
     EXPECT_EQ(tree.GetSelectedSection(), -1);
-    EXPECT_TRUE(tree.IsViewableExt3(".PDF"));
-    EXPECT_FALSE(tree.IsViewableExt3(".html"));
-    EXPECT_TRUE(tree.IsViewableExt4(".html"));
+    // Lengths count the point, as the options write them.
+    EXPECT_TRUE(tree.IsViewableExt4(".PDF"));
+    EXPECT_FALSE(tree.IsViewableExt4(".html"));
+    EXPECT_TRUE(tree.IsViewableExt3(".js"));
     EXPECT_FALSE(tree.IsViewableExt2(".js"));
     EXPECT_FALSE(tree.IsTextTypeNode(6));
     EXPECT_EQ(tree.GetSection(2)->GetFirstSection(), 3);

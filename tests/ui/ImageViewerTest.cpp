@@ -46,7 +46,8 @@ void RunViewer(const std::string& fileName, const std::string& bytes, const Dial
     answerer.Then("TImageViewer", "", action);
     if (moreSteps)
         moreSteps(answerer);
-    ShowImagePart(main, node, nullptr);
+    TPrinterData printer;
+    ShowImagePart(main, printer, node, nullptr);
     EXPECT_TRUE(answerer.Done());
 }
 

@@ -221,7 +221,7 @@ TEST(MsgTreeDialog, ViewShowsPicturesInTheImageViewerAndTextsInTheTextViewer)
     std::vector<std::string> viewedTexts;
     std::string viewerCaption;
     TMsgTreeSettings settings = Settings();
-    settings.ViewText = [&](TSectionNode& node) { viewedTexts.push_back(node.Text); };
+    settings.ViewText = [&](TSectionNode& node, HICON) { viewedTexts.push_back(node.Text); };
     RunTree(
         settings,
         [&](HWND w) {

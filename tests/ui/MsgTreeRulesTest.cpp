@@ -18,7 +18,7 @@ protected:
         tree.TreeData.TextPrefix = "Text";
         tree.TreeData.DefaultTypeName = "File";
         tree.TreeData.SaveFolder = "C:\\PMAIL\\MAIL";
-        tree.TreeData.ViewableExt3 = ".txt.log";
+        tree.TreeData.ViewableExt4 = ".txt.log";
         tree.LoadMessage(Message, 1, 0x3E, 0);
     }
     // The first node of a kind whose file name is name (any name when empty).

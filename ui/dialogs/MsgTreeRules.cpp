@@ -91,9 +91,8 @@ TPartCommands PartCommandsOf(const TMimeMsgTree& tree, int index, const TPicture
     case nkOther: commands.View = tree.IsTextTypeNode(index); break;
     case nkAttachment: {
         const std::string extension = FileExtensionOf(node->FileName).substr(0, 4);
-        const size_t characters = extension.empty() ? 0 : extension.size() - 1;
-        commands.View = (characters == 2 && tree.IsViewableExt2(extension))
-            || (characters == 3 && tree.IsViewableExt3(extension)) || IsPictureAttachment(*node, isPicture);
+        commands.View = tree.IsViewableExt2(extension) || tree.IsViewableExt3(extension)
+            || tree.IsViewableExt4(extension) || IsPictureAttachment(*node, isPicture);
         break;
     }
     default: commands.View = node->NodeKind >= nkMessage && node->NodeKind <= nkTextOther; break;
