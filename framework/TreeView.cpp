@@ -165,8 +165,9 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text, int
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     insert.item.pszText = const_cast<wchar_t*>(text.c_str());
     insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
-    insert.item.iImage = imageIndex;
-    insert.item.iSelectedImage = imageIndex < 0 ? imageIndex : imageIndex + 1;
+    // -1 would ask the parent for the image (I_IMAGECALLBACK): no image is an index out of the list.
+    insert.item.iImage = imageIndex < 0 ? I_IMAGENONE : imageIndex;
+    insert.item.iSelectedImage = imageIndex < 0 ? I_IMAGENONE : imageIndex + 1;
     return Keep(std::move(node), TVM_INSERTITEMW, reinterpret_cast<LPARAM>(&insert));
 }
 

@@ -54,9 +54,11 @@ TPartTreeIcons::TPartTreeIcons(TComponent* owner)
 
 void TPartTreeIcons::AssignIcons(const TMimeMsgTree& tree, TColor background)
 {
+    // The icons keep their own transparency, so they suit the tree whatever colour scheme it gets
+    // after this; the brush is the list's background where an icon has none.
     brush_.reset(CreateSolidBrush(ColorToRGB(background)));
     images_->InitList(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 2 * tree.SectionCount(),
-        brush_.get(), false);
+        brush_.get(), true);
     indexes_.clear();
     for (int i = 0; i < tree.SectionCount(); ++i)
         indexes_.push_back(images_->AddIconImage(NodeIcon(*tree.GetSection(i)), true, true));
