@@ -117,9 +117,9 @@ bool DrawBitmapPage(HDC printer, HBITMAP bitmap, const TPrinterPrefs& prefs)
     }
     const int x = (pageWidth - width) / 2;
     const int y = (pageHeight - height) / 2;
-    return StretchDIBits(printer, x, y, width, height, 0, 0, pixelsWide, pixelsHigh, bits.data(), &info,
-               DIB_RGB_COLORS, SRCCOPY)
-        != GDI_ERROR;
+    const int drawn = StretchDIBits(
+        printer, x, y, width, height, 0, 0, pixelsWide, pixelsHigh, bits.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    return drawn != static_cast<int>(GDI_ERROR);
 }
 
 bool PrintBitmap(TBitmapPrinterData& data, const TPrintDialogEntries& entries)
