@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <memory>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -396,6 +397,33 @@ bool PutClipboardData(const std::string& Value, int Format, HWND Window)
     }
 }
 
+namespace {
+
+// The colour table of a bitmap of 8 bits or fewer as a palette; null for a bitmap without one.
+HPALETTE PaletteOf(HBITMAP Bitmap)
+{
+    DIBSECTION dib {};
+    if (GetObjectA(Bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBmih.biBitCount > 8)
+        return nullptr;
+    RGBQUAD colors[256] {};
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, Bitmap);
+    const UINT count = GetDIBColorTable(dc, 0, 256, colors);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    if (count == 0)
+        return nullptr;
+    std::vector<BYTE> block(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+    auto* palette = reinterpret_cast<LOGPALETTE*>(block.data());
+    palette->palVersion = 0x300;
+    palette->palNumEntries = static_cast<WORD>(count);
+    for (UINT i = 0; i < count; ++i)
+        palette->palPalEntry[i] = { colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0 };
+    return CreatePalette(palette);
+}
+
+} // namespace
+
 bool PutClipboardData(const TBitmap& Value, HWND Window)
 {
     if (Value.Empty())
@@ -406,8 +434,13 @@ bool PutClipboardData(const TBitmap& Value, HWND Window)
     HANDLE copy = CopyImage(Value.Handle(), IMAGE_BITMAP, 0, 0, 0);
     if (!copy)
         return false;
-    if (SetClipboardData(CF_BITMAP, copy))
-        return true;
-    DeleteObject(copy);
-    return false;
+    if (!SetClipboardData(CF_BITMAP, copy)) {
+        DeleteObject(copy);
+        return false;
+    }
+    // A bitmap with few colours needs its palette to be read back as it was.
+    if (HPALETTE palette = PaletteOf(Value.Handle()))
+        if (!SetClipboardData(CF_PALETTE, palette))
+            DeleteObject(palette);
+    return true;
 }

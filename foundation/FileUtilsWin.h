@@ -98,7 +98,7 @@ bool GetClipboardText(std::string& Text, bool Unicode, HWND Window);
 // Text formats: a text ending in a zero byte goes as CF_UNICODETEXT, others as CF_TEXT; 513 puts
 // RTF and 514 HTML. Nothing is put for an empty text. True when something was put.
 bool PutClipboardData(const std::string& Value, int Format, HWND Window);
-// A bitmap as CF_BITMAP; true when it was put.
+// A bitmap as CF_BITMAP, with CF_PALETTE when it has a colour table; true when it was put.
 bool PutClipboardData(const TBitmap& Value, HWND Window);
 
 // ---- Ini files ----------------------------------------------------------------------------------

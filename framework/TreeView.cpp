@@ -144,12 +144,31 @@ TTreeNode* TTreeNodes::Insert(HTREEITEM parent, const std::string& text)
     insert.item.mask = TVIF_TEXT | TVIF_PARAM;
     insert.item.pszText = const_cast<char*>(text.c_str());
     insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
-    node->item_ = reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree_.Handle(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return Keep(std::move(node), TVM_INSERTITEMA, reinterpret_cast<LPARAM>(&insert));
+}
+
+TTreeNode* TTreeNodes::Keep(std::unique_ptr<TTreeNode> node, UINT message, LPARAM insert)
+{
+    node->item_ = reinterpret_cast<HTREEITEM>(SendMessageA(tree_.Handle(), message, 0, insert));
     if (!node->item_)
         throw EOSError(GetLastError(), "Cannot add a tree node.");
     nodes_.push_back(std::move(node));
     return nodes_.back().get();
+}
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::wstring& text, int imageIndex)
+{
+    auto node = std::make_unique<TTreeNode>(tree_, nullptr);
+    TVINSERTSTRUCTW insert {};
+    insert.hParent = parent ? parent->ItemId() : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+    insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
+    // -1 would ask the parent for the image (I_IMAGECALLBACK): no image is an index out of the list.
+    insert.item.iImage = imageIndex < 0 ? I_IMAGENONE : imageIndex;
+    insert.item.iSelectedImage = imageIndex < 0 ? I_IMAGENONE : imageIndex + 1;
+    return Keep(std::move(node), TVM_INSERTITEMW, reinterpret_cast<LPARAM>(&insert));
 }
 
 TTreeNode* TTreeNodes::Add(const std::string& text)

@@ -62,6 +62,9 @@ public:
     // A node at the top level (after the last one) and a child appended to parent.
     TTreeNode* Add(const std::string& text);
     TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
+    // A child with a UTF-16 caption (shown as written in any code page) and an image whose
+    // selected look is the next image of the list; imageIndex -1 shows none.
+    TTreeNode* AddChild(TTreeNode* parent, const std::wstring& text, int imageIndex);
     void Delete(TTreeNode* node);
     void Clear();
     int Count() const noexcept { return static_cast<int>(nodes_.size()); }
@@ -75,6 +78,8 @@ public:
 private:
     friend class TTreeView;
     TTreeNode* Insert(HTREEITEM parent, const std::string& text);
+    // Sends a filled insert request (A or W) and keeps the node it names.
+    TTreeNode* Keep(std::unique_ptr<TTreeNode> node, UINT message, LPARAM insert);
     void Forget(const TTreeNode* node) noexcept;
     // The window went away and took its items with it.
     void ForgetAll() noexcept { nodes_.clear(); }

@@ -55,6 +55,8 @@ std::string TMailServices::LocalDateTimeText(TDateTime Utc)
 
 std::string TMailServices::DecodeIdnText(const std::string& Text) { return Text; }
 
+std::string TMailServices::FileTypeName(const std::string&, const std::string&) { return {}; }
+
 namespace {
 TMailServices* boundServices = nullptr;
 }

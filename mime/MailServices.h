@@ -46,6 +46,9 @@ public:
     virtual std::string LocalDateTimeText(TDateTime Utc);
     // Display form of international domain labels in a header value (default: unchanged).
     virtual std::string DecodeIdnText(const std::string& Text);
+    // The system's name for the type of a file (UTF-8), by its name and MIME type; empty when the
+    // system knows none (the default).
+    virtual std::string FileTypeName(const std::string& FileName, const std::string& MimeType);
 };
 
 // The services bound for the process; DefaultMailServices until BindMailServices gives others.

@@ -595,6 +595,17 @@ std::string TMimeMsgTree::EnclosingBoundary() const
     return parent ? parent->Section.Boundary : std::string();
 }
 
+std::string TMimeMsgTree::TypeNameOf(const std::string& FileName, const std::string& ContentType) const
+{
+    // Unnamed parts keep the default name: their caption names the MIME type, which the text-type
+    // test and the extension of an unnamed part read back.
+    if (RawMode || FileName.empty())
+        return TreeData.DefaultTypeName;
+    const std::string system =
+        MailServices().FileTypeName(FileName, TrimBlanks(ContentType.substr(0, ContentType.find(';'))));
+    return system.empty() ? TreeData.DefaultTypeName : system;
+}
+
 void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd)
 {
     const std::string& text = Part.Str();
@@ -638,7 +649,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         const bool signature =
             EnclosingKind == nkSigned && (PosText("PGP-signature", type) > 0 || PosText("PKCS7-signature", type) > 0);
         const uint32_t kind = signature ? nkSignature : named ? nkAttachment : nkOther;
-        const std::string typeName = TreeData.DefaultTypeName;
+        const std::string typeName = TypeNameOf(named ? name : std::string(), type);
         TSectionNode* node = AddNode(kind, part, RawMode ? name : typeName + ": " + name);
         if (!node)
             return;
@@ -655,7 +666,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
             if (!signature && name.size() > 8 && PosText(".pgp.asc", name) == static_cast<int>(name.size()) - 7 &&
                 node->Section.Kind >= skPgpMessage && node->Section.Kind <= skCertificate) {
                 node->FileName = name.substr(0, name.size() - 4);
-                node->Caption = RawMode ? node->FileName : typeName + ": " + node->FileName;
+                node->Caption = RawMode ? node->FileName : TypeNameOf(node->FileName, type) + ": " + node->FileName;
             }
         }
         if (signature && !rawBody.empty() && node->Parent >= 0) {
@@ -863,55 +874,12 @@ std::string TSectionNode::GetSummaryText() const
     return summary + "\r\n\r\n";
 }
 
-std::string TSectionNode::GetViewText()
-{
-    const bool wide = (Tree->Mode & lmWide) != 0;
-    if (NodeKind == nkMessage) {
-        WithRelated = false;
-        return ForDisplay(DecodeEncodedWords(Text), wide);
-    }
-    if (NodeKind >= nkTextPlain && NodeKind <= nkTextOther) {
-        WithRelated = false;
-        return wide ? AnsiTextToWide(Text) : Text;
-    }
-    return Text;
-}
-
 std::string TMimeMsgTree::GetSummary() const
 {
     const TSectionNode* first = GetSection(0);
     if (!first)
         return {};
     return ForDisplay(first->GetSummaryText(), (Mode & lmWide) != 0);
-}
-
-const TTextList& TMimeMsgTree::CollectBodyTexts(bool MarkRelated)
-{
-    Texts.clear();
-    TSectionNode* body = GetSection(BodyNode);
-    if (IsDigest || !body)
-        return Texts;
-    if (MarkRelated)
-        body->WithRelated = true;
-    Texts.push_back({body->GetViewText(), body->Index});
-    // Then the text parts that follow the body at its own level and at every level above it.
-    for (int node = BodyNode; node >= 0; node = Nodes[node]->Parent) {
-        const int parent = Nodes[node]->Parent;
-        if (parent < 0)
-            break;
-        const std::vector<int>& siblings = Nodes[parent]->Children;
-        bool after = false;
-        for (int sibling : siblings) {
-            if (sibling == node) {
-                after = true;
-                continue;
-            }
-            const uint32_t kind = Nodes[sibling]->NodeKind;
-            if (after && kind >= nkTextPlain && kind <= nkTextOther)
-                Texts.push_back({Nodes[sibling]->GetViewText(), sibling});
-        }
-    }
-    return Texts;
 }
 
 bool TMimeMsgTree::IsTextTypeNode(int Index) const
@@ -928,7 +896,9 @@ namespace {
 // Length counts the extension's point: the lists hold ".c", ".js", ".asc".
 bool IsViewableIn(const std::string& Extension, std::size_t Length, const std::string& List)
 {
-    return Extension.size() == Length && PosText(Extension, List) > 0;
+    // The options list extensions with their point: ".c" has two characters, ".asc" four.
+    const std::string dotted = !Extension.empty() && Extension[0] == '.' ? Extension : "." + Extension;
+    return dotted.size() == Length && PosText(dotted, List) > 0;
 }
 
 } // namespace

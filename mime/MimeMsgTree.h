@@ -185,6 +185,8 @@ private:
     void WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool Outermost, const std::string& StatusText);
     void AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, int32_t BodyEnd);
     std::string EnclosingBoundary() const;
+    // The system's name for a named attachment's type; else (and in RawMode) the default name.
+    std::string TypeNameOf(const std::string& FileName, const std::string& ContentType) const;
     bool DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std::string& StatusText, int32_t& StatusCode);
     std::string DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node);
     int32_t NestedContentEnd(const THeaderData& Part, bool DigestEntry, std::vector<std::string>& Open, int Depth);

@@ -3,7 +3,8 @@
 add_library(PartTexts STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PartTexts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PartFiles.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PartTextServices.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/PartTextServices.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MimeMsgTreeView.cpp)
 target_link_libraries(PartTexts PUBLIC MimeMsgTree RichEd20Text FileUtils TidyText)
 if(ZAVEK_WINDOWS)
   target_sources(PartTexts PRIVATE ${CMAKE_CURRENT_LIST_DIR}/PartTextsWin.cpp)

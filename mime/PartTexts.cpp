@@ -9,6 +9,7 @@
 #include "mime/MailServices.h"
 #include "mime/MailUtils.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -246,9 +247,10 @@ enum class TRenderKind { Plain, Html, Rtf };
 
 TRenderKind RenderKindOf(const std::string& Text, const TSectionNode& Node)
 {
-    if (Node.NodeKind == nkTextRtf || (Node.NodeKind == nkTextHtml && IsRtfText(Text)))
+    const bool html = Node.NodeKind == nkTextHtml || IsHtmlAttachment(Node);
+    if (Node.NodeKind == nkTextRtf || (html && IsRtfText(Text)))
         return TRenderKind::Rtf;
-    return Node.NodeKind == nkTextHtml ? TRenderKind::Html : TRenderKind::Plain;
+    return html ? TRenderKind::Html : TRenderKind::Plain;
 }
 
 bool EndsInTwoNuls(const std::string& Text)
@@ -474,6 +476,11 @@ std::string GetMessageFileName(const TSectionNode& Node)
     return MakeSafePartFileName(Utf8TextToAnsi(Node.GetSubject())) + " (" + stamp + ")";
 }
 
+bool IsHtmlAttachment(const TSectionNode& Node)
+{
+    return Node.NodeKind == nkAttachment && GetFileExtension(Node).rfind(".htm", 0) == 0;
+}
+
 std::string GetContentRef(const TSectionNode& Node)
 {
     return Node.ContentRef.empty() ? GetFileName(Node) : Node.ContentRef;
@@ -481,5 +488,10 @@ std::string GetContentRef(const TSectionNode& Node)
 
 std::string GetSectionText(const TSectionNode& Node)
 {
-    return Node.Tree ? Node.Tree->GetSectionText(Node.Index) : std::string();
+    const std::string& text = Node.Section.Str();
+    const std::size_t limit = Node.Section.Limit > 0
+        ? std::min(static_cast<std::size_t>(Node.Section.Limit), text.size())
+        : text.size();
+    const std::size_t start = Node.Section.Start > 0 ? static_cast<std::size_t>(Node.Section.Start) : 1;
+    return start <= limit ? text.substr(start - 1, limit - start + 1) : std::string();
 }

@@ -74,5 +74,8 @@ std::string GetFileName(const TSectionNode& Node);
 // Lower-cased, with its point (".pdf"); empty when there is none.
 std::string GetFileExtension(const TSectionNode& Node);
 std::string GetMessageFileName(const TSectionNode& Node);
+// An attachment whose extension begins ".htm": shown rendered like an HTML body.
+bool IsHtmlAttachment(const TSectionNode& Node);
 std::string GetContentRef(const TSectionNode& Node);
+// The node's whole section in the message text, from its start to its limit.
 std::string GetSectionText(const TSectionNode& Node);

@@ -1,5 +1,4 @@
-// The dialogs the plug-in's menu commands open, and the one this build does not have yet (the folder
-// viewer), which raises ENotAvailable for the command to report to the user.
+// The dialogs the plug-in's menu commands open.
 #pragma once
 
 #include "engine/PGPInterfaceTexts.h"
@@ -20,10 +19,4 @@ public:
     virtual void AddKeyringToAutoList() = 0;
     virtual void EditAutoList() = 0;
     virtual void AddAddressBookToAutoList(int index) = 0;
-};
-
-// The dialogs this build lacks.
-class TUnbuiltCommandDialogs : public ICommandDialogs {
-public:
-    void ShowFolderViewer() override;
 };

@@ -1,12 +1,12 @@
-// The dialogs of this build behind the menu commands: the about box (with the mail to the maker it
-// may ask for), the configuration dialog and the recipient list dialog; the dialogs still missing
-// keep saying so.
+// The dialogs behind the menu commands: the about box (with the mail to the maker it may ask for),
+// the configuration dialog, the folder viewer and the recipient list dialog.
 #include "plugin/CommandDialogsUi.h"
 
 #include "plugin/AddressBooks.h"
 #include "plugin/MainClass.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/AutoListDialog.h"
+#include "ui/dialogs/TextViewer.h"
 
 TPluginCommandDialogs::TPluginCommandDialogs(TMainClass& main)
     : main_(main)
@@ -35,6 +35,11 @@ bool TPluginCommandDialogs::EditConfiguration()
     // The dialog offers the restart itself when a change needs one.
     main_.EditConfiguration();
     return false;
+}
+
+void TPluginCommandDialogs::ShowFolderViewer()
+{
+    ::ShowFolderViewer(main_.ViewerMain());
 }
 
 int TPluginCommandDialogs::ChooseMode() const

@@ -1,4 +1,4 @@
-// The menu commands' dialogs that this build has, over the ones it still lacks.
+// The menu commands' dialogs.
 #pragma once
 
 #include "plugin/AutoListDialogKeys.h"
@@ -6,11 +6,12 @@
 
 class TMainClass;
 
-class TPluginCommandDialogs : public TUnbuiltCommandDialogs {
+class TPluginCommandDialogs : public ICommandDialogs {
 public:
     explicit TPluginCommandDialogs(TMainClass& main);
     void ShowAboutBox(bool& writeToMaker, std::string& keyText) override;
     bool EditConfiguration() override;
+    void ShowFolderViewer() override;
     bool AddEntriesToAutoList(const TKeyIDData& pairs, bool certificates) override;
     void AddKeyringToAutoList() override;
     void EditAutoList() override;

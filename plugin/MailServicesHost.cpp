@@ -1,6 +1,7 @@
 // The message model's services over the foundation's HTML, rich-text and editor-library units.
 #include "plugin/MailServicesHost.h"
 
+#include "foundation/FileUtilsWin.h"
 #include "foundation/HtsTerConverter.h"
 #include "foundation/RichEd20.h"
 #include "foundation/Tidy.h"
@@ -68,6 +69,10 @@ public:
         return ::PlainTextToRtf(AnsiText, font, false);
     }
     std::string DecodeIdnText(const std::string& Text) override { return ::DecodeIdnText(Text); }
+    std::string FileTypeName(const std::string& FileName, const std::string& MimeType) override
+    {
+        return LocaleToUtf8(GetFileTypeName(Utf8ToLocale(FileName), MimeType));
+    }
 
 private:
     static TMailServices& Default() { return DefaultMailServices(); }

@@ -13,6 +13,7 @@
 #include "plugin/PluginMenus.h"
 #include "plugin/SignatureNote.h"
 #include "plugin/StatusClock.h"
+#include "plugin/ViewerMain.h"
 #include "plugin/Watchdog.h"
 #include "ui/dialogs/DialogMainObject.h"
 #include "ui/dialogs/MsgTreeDialog.h"
@@ -31,6 +32,8 @@ class TPMDecryptHost;
 class TMainClass : public TConfiguration, public IDialogMainObject {
     // The bodies of the plug-in's menu commands.
     friend class TPluginCommandRunner;
+    // The viewers' settings come from the message tree's.
+    friend class TViewerMain;
 
 public:
     static constexpr const char* HIDDEN_CLASS = "ZAVEK_HIDDEN_CLASS";
@@ -85,6 +88,8 @@ public:
     void ShowTimeChanged() override;
     // The encrypt road of the current start-up (its per-send state lives there).
     TEncryptRoad& EncryptRoad();
+    // What the text viewer asks of the plug-in; its printer choices last for the process.
+    TViewerMain& ViewerMain();
 
     // What the plug-in's dialogs ask of the main object.
     const TZAVEKStrings& Texts() const override { return TConfiguration::Texts(); }
@@ -274,4 +279,5 @@ private:
     TDecodeContext decodeContext_;
     std::unique_ptr<TPMDecryptHost> decryptHost_;
     std::unique_ptr<TDecryptRoad> decryptRoad_;
+    std::unique_ptr<TViewerMain> viewerMain_;
 };

@@ -12,6 +12,7 @@
 #include "plugin/MainClass.h"
 #include "plugin/ReaderData.h"
 #include "plugin/TERInterface.h"
+#include "engine/CertStore.h"
 
 #include "foundation/RichEd20.h"
 #include "foundation/StrUtilWin.h"
@@ -344,7 +345,27 @@ TMsgTreeSettings TMainClass::MessageTreeSettings()
             decoded = NormalizeLineBreaks(section);
     };
     settings.OwnAddress = PMInterface().GetMailUserName();
+    FillPrinterSettings(ViewerMain());
+    settings.Printer = &ViewerMain().PrinterSettings();
+    settings.ViewText = [this](TSectionNode& node, HICON icon) { ShowPartText(ViewerMain(), node, icon, false); };
+    settings.ImportKeys = [this](const std::string& keyText) {
+        TKeyIDData keys;
+        if (PGPInterface().ImportKeysFromText(keyText, ownerWindow_, keys, false) == 0 && keys.Count > 0)
+            OfferAutoListEntries(keys);
+    };
+    settings.ShowCertificate = [this](const std::string& signature) {
+        const int32_t status = ViewCertificate(signature, Text(346), ownerWindow_);
+        if (status != 0)
+            PGPInterface().ShowPGPError(status);
+    };
     return settings;
+}
+
+TViewerMain& TMainClass::ViewerMain()
+{
+    if (!viewerMain_)
+        viewerMain_ = std::make_unique<TViewerMain>(*this);
+    return *viewerMain_;
 }
 
 void TMainClass::ShowReaderMessageTree(HWND reader)

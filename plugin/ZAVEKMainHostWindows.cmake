@@ -7,6 +7,8 @@ if(ZAVEK_WINDOWS)
                                          ${CMAKE_CURRENT_LIST_DIR}/StatusClock.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/SignatureNote.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/MainClassHostWindows.cpp
-                                         ${CMAKE_CURRENT_LIST_DIR}/MainClassReaders.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks zavek_msgtreedialog)
+                                         ${CMAKE_CURRENT_LIST_DIR}/MainClassReaders.cpp
+                                         ${CMAKE_CURRENT_LIST_DIR}/ViewerMain.cpp)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks zavek_msgtreedialog
+                        zavek_textviewer)
 endif()

@@ -1,7 +1,7 @@
 # Tests of the part-tree model and the mimetree tool.
 zavek_add_test(NAME MimeMsgTreeTest NATIVE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/MimeMsgTreeTest.cpp
-  LIBS MimeMsgTree)
+  LIBS MimeMsgTree PartTexts)
 if(TARGET MailUtilsFuzzing)
   add_library(MimeMsgTreeFuzzing STATIC ${PROJECT_SOURCE_DIR}/mime/MimeMsgTree.cpp)
   target_compile_options(MimeMsgTreeFuzzing PRIVATE -fsanitize=fuzzer-no-link)

@@ -339,3 +339,61 @@ TEST_F(PartTexts, EntitiesMakeTheViewAscii)
     PrepareHtmlForView("<img src=a.png>", "", false, out, false);
     EXPECT_EQ(out, "<img src=a.png>");
 }
+
+// A message as a user gets it: an HTML body, a picture and a key. The tree names the named
+// attachments by the system's file types; every view of the body (viewer, body texts, wide and
+// rich forms) is rendered, never the markup; an .htm attachment renders like a body; a signature's
+// section text is its own part.
+TEST_F(PartTexts, ViewTextsOfAMessageAreRenderedByTheirRoute)
+{
+    class TTypedMarkingServices : public TMarkingServices {
+    public:
+        std::string FileTypeName(const std::string& FileName, const std::string& MimeType) override
+        {
+            return FileName.find(".png") != std::string::npos ? "PNG Bild (" + MimeType + ")" : "";
+        }
+    } services;
+    BindMailServices(&services);
+    const std::string message = "Content-Type: multipart/mixed; boundary=\"m\"\r\nSubject: Gr\xC3\xBC\xC3\x9F" "e\r\n\r\n"
+                                "--m\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<p>Hallo <b>Welt</b></p>\r\n"
+                                "--m\r\nContent-Type: image/png; name=\"Bl\xC3\xBC" "te.png\"\r\n\r\nPNG\r\n"
+                                "--m\r\nContent-Type: application/pgp-keys; name=\"key.asc\"\r\n\r\n"
+                                "-----BEGIN PGP PUBLIC KEY BLOCK-----\r\n\r\nxx\r\n-----END PGP PUBLIC KEY BLOCK-----\r\n"
+                                "--m\r\nContent-Type: text/html; name=\"page.htm\"\r\n"
+                                "Content-Disposition: attachment\r\n\r\n<i>page</i>\r\n"
+                                "--m\r\nContent-Type: application/pdf\r\n\r\n%PDF\r\n--m--\r\n";
+    auto tree = Load(message);
+    const int body = FindKind(*tree, nkTextHtml);
+    ASSERT_EQ(tree->BodyNode, body);
+    std::vector<std::string> captions;
+    for (int i = 0; i < tree->SectionCount(); ++i)
+        if (tree->GetSection(i)->NodeKind == nkAttachment || tree->GetSection(i)->NodeKind == nkOther)
+            captions.push_back(tree->GetSection(i)->Caption);
+    const std::vector<std::string> expected {"PNG Bild (image/png): Bl\xC3\xBCte.png", "File: key.asc",
+        "File: page.htm", "File: application/pdf"};
+    EXPECT_EQ(captions, expected);
+
+    TSectionNode& html = *tree->GetSection(body);
+    const std::string rendered = "TEXT[{\\rtf1 <p>Hallo <b>Welt</b></p>}]";
+    EXPECT_EQ(html.GetViewText(), rendered);
+    EXPECT_EQ(tree->CollectBodyTexts(true).front().Text, rendered);
+    tree->Mode = lmWide;
+    EXPECT_EQ(html.GetViewText(), services.LocaleToUcs2(rendered));
+    tree->Mode = lmWide | lmRelated;
+    html.WithRelated = true;
+    EXPECT_EQ(html.GetViewText(), "{\\rtf1 <p>Hallo <b>Welt</b></p>}");
+    EXPECT_FALSE(html.WithRelated);
+    tree->Mode = 0;
+
+    TSectionNode* page = nullptr;
+    for (int i = 0; i < tree->SectionCount(); ++i)
+        if (tree->GetSection(i)->FileName == "page.htm")
+            page = tree->GetSection(i);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(IsHtmlAttachment(*page));
+    EXPECT_EQ(page->GetViewText(), "TEXT[{\\rtf1 <i>page</i>}]");
+    TSectionNode& key = *tree->GetSection(FindKind(*tree, nkAttachment) + 1);
+    EXPECT_EQ(key.FileName, "key.asc");
+    EXPECT_EQ(key.GetViewText(), key.Text); // a key is not text: it is imported, not rendered
+    EXPECT_EQ(GetSectionText(*tree->GetSection(0)), message);
+}

@@ -345,7 +345,8 @@ TEST(Gallery, ImageViewer)
     node.Caption = "File: photo.bmp";
     node.FileName = "photo.bmp";
     node.Text = BitmapBytes(240, 160);
-    Shoot("image_viewer", "TImageViewer", [&] { ShowImagePart(main, node, nullptr); });
+    TPrinterData printer;
+    Shoot("image_viewer", "TImageViewer", [&] { ShowImagePart(main, printer, node, nullptr); });
 }
 
 // Puts the prefix's DPI back ("" = no value of its own); the running process keeps the one it

@@ -4,6 +4,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/dialogs/BitmapPrinter.h"
 #include "ui/dialogs/ImageViewer.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ void RunViewer(const std::string& fileName, const std::string& bytes, const Dial
     answerer.Then("TImageViewer", "", action);
     if (moreSteps)
         moreSteps(answerer);
-    ShowImagePart(main, node, nullptr);
+    TPrinterData printer;
+    ShowImagePart(main, printer, node, nullptr);
     EXPECT_TRUE(answerer.Done());
 }
 
@@ -225,3 +227,61 @@ TEST(ImageViewer, PictureExtensions)
 }
 
 } // namespace
+
+namespace {
+
+// Where the page drawing put the picture: the destination of the metafile's one StretchDIBits.
+int CALLBACK FindStretch(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM found)
+{
+    if (record->iType == EMR_STRETCHDIBITS) {
+        const auto* stretch = reinterpret_cast<const EMRSTRETCHDIBITS*>(record);
+        *reinterpret_cast<RECT*>(found) = { stretch->xDest, stretch->yDest, stretch->xDest + stretch->cxDest,
+            stretch->yDest + stretch->cyDest };
+    }
+    return 1;
+}
+
+// Draws a bitmap of the size as a page on a metafile over the screen (Wine has no printer here)
+// and gives back where it landed.
+RECT PrintedRect(int width, int height, const TPrinterPrefs& prefs)
+{
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(DrawBitmapPage(dc, bitmap, prefs));
+    HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+    RECT found {};
+    EnumEnhMetaFile(nullptr, metafile, FindStretch, &found, nullptr);
+    DeleteEnhMetaFile(metafile);
+    DeleteObject(bitmap);
+    return found;
+}
+
+} // namespace
+
+TEST(ImageViewer, APrintedPictureKeepsItsSizeOrShrinksIntoTheMarginsCentredOnThePage)
+{
+    HDC reference = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    const int pageWidth = GetDeviceCaps(reference, HORZRES);
+    const int pageHeight = GetDeviceCaps(reference, VERTRES);
+    const int marginX = MulDiv(pageWidth, 20, GetDeviceCaps(reference, HORZSIZE));
+    DeleteEnhMetaFile(CloseEnhMetaFile(reference));
+    TPrinterPrefs prefs;
+    prefs.MarginLeft = prefs.MarginRight = 20;
+    prefs.MarginTop = prefs.MarginBottom = 10;
+
+    // A small picture prints at its screen size, in the middle of the page.
+    const RECT small = PrintedRect(40, 20, prefs);
+    EXPECT_EQ(small.right - small.left, 40);
+    EXPECT_EQ(small.bottom - small.top, 20);
+    EXPECT_EQ(small.left, (pageWidth - 40) / 2);
+    EXPECT_EQ(small.top, (pageHeight - 20) / 2);
+
+    // A wide one shrinks to the width between the margins and keeps its shape.
+    const int areaWidth = pageWidth - 2 * marginX;
+    const RECT wide = PrintedRect(pageWidth * 2, 100, prefs);
+    EXPECT_EQ(wide.right - wide.left, areaWidth);
+    EXPECT_EQ(wide.bottom - wide.top, MulDiv(100, areaWidth, pageWidth * 2));
+    EXPECT_EQ(wide.left, marginX);
+}

@@ -247,7 +247,7 @@ TEST(MsgTreeDialog, ViewShowsPicturesInTheImageViewerAndTextsInTheTextViewer)
     std::vector<std::string> viewedTexts;
     std::string viewerCaption;
     TMsgTreeSettings settings = Settings();
-    settings.ViewText = [&](TSectionNode& node) { viewedTexts.push_back(node.Text); };
+    settings.ViewText = [&](TSectionNode& node, HICON) { viewedTexts.push_back(node.Text); };
     RunTree(
         settings,
         [&](HWND w) {
@@ -340,3 +340,89 @@ TEST(MsgTreeDialog, TheFileMenuShowsThePartMenuWithItsCloseItem)
 }
 
 } // namespace
+
+namespace {
+
+// The caption and the image pair of a tree item, read as the control shows them.
+struct TShownItem {
+    std::wstring Caption;
+    int Image = -1;
+    int SelectedImage = -1;
+};
+
+TShownItem ShownItem(TTreeNode& item)
+{
+    wchar_t text[256] {};
+    TVITEMW data {};
+    data.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+    data.hItem = item.ItemId();
+    data.pszText = text;
+    data.cchTextMax = 256;
+    SendMessageW(item.TreeView().Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+    return { text, data.iImage, data.iSelectedImage };
+}
+
+} // namespace
+
+// A message with an HTML body captioned in German, a picture and a key, as a user walks it: the
+// captions show as written, parts have their icons (the selected look next to it), View on the
+// body goes to the text viewer with the part's icon, View on the key imports it, and the picture
+// opens in the image viewer.
+TEST(MsgTreeDialog, APartTreeWithIconsWideCaptionsAndAViewForEachKindOfPart)
+{
+    const std::string message = "From: Ann <ann@example.org>\r\nTo: Bob <bob@example.org>\r\nSubject: Keys\r\n"
+                                "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m\"\r\n\r\n"
+                                "--m\r\nContent-Type: text/html; charset=utf-8\r\n"
+                                "Content-Description: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?=\r\n\r\n<p>Hallo <b>Welt</b></p>\r\n"
+                                "--m\r\nContent-Type: image/png; name=\"photo.png\"\r\n"
+                                "Content-Transfer-Encoding: base64\r\n\r\niVBORw0KGgo=\r\n"
+                                "--m\r\nContent-Type: application/pgp-keys; name=\"key.asc\"\r\n\r\n"
+                                "-----BEGIN PGP PUBLIC KEY BLOCK-----\r\n\r\nmQENBF\r\n"
+                                "-----END PGP PUBLIC KEY BLOCK-----\r\n--m--\r\n";
+    TMsgTreeSettings settings = Settings();
+    settings.TreeData.ViewableExt4 = ".asc/.txt";
+    settings.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
+    std::vector<std::string> viewed, imported;
+    bool viewedWithIcon = false;
+    settings.ViewText = [&](TSectionNode& node, HICON icon) {
+        viewed.push_back(node.Caption);
+        viewedWithIcon = icon != nullptr;
+    };
+    settings.ImportKeys = [&](const std::string& keyText) { imported.push_back(keyText); };
+    std::vector<TShownItem> shown;
+    std::string pictureCaption;
+    FakeMainObject main;
+    DialogAnswerer answerer;
+    answerer.Then("TMsgTreeDialog", "", [&](HWND w) {
+        TMsgTreeDialog& dialog = *DialogOf(w);
+        for (int i = 0; i < dialog.tvTree->Items().Count(); ++i)
+            shown.push_back(ShownItem(*dialog.tvTree->Items().Item(i)));
+        SelectNode(dialog, 2);
+        dialog.fbView->Click();
+        SelectNode(dialog, 4);
+        dialog.fbView->Click();
+        SelectNode(dialog, 3);
+        dialog.fbView->Click();
+        dialog.fbClose->Click();
+    });
+    answerer.Then("TImageViewer", "", [&](HWND viewer) {
+        pictureCaption = ControlOf<TImageViewer>(viewer)->Caption();
+        PressKey(viewer, VK_ESCAPE);
+    });
+    ShowMessageTree(main, message, settings);
+    EXPECT_TRUE(answerer.Done());
+
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[2].Caption, L"Text: Gr\u00FC\u00DFe (html)");
+    EXPECT_EQ(shown[4].Caption, L"File: key.asc");
+    // A multipart shows a folder, the message and the body the icons of their file types.
+    for (int node : { 0, 1, 2 }) {
+        EXPECT_GE(shown[node].Image, 0) << node;
+        EXPECT_EQ(shown[node].SelectedImage, shown[node].Image + 1) << node;
+    }
+    EXPECT_EQ(viewed, std::vector<std::string> { "Text: Gr\xC3\xBC\xC3\x9F" "e (html)" });
+    EXPECT_TRUE(viewedWithIcon);
+    ASSERT_EQ(imported.size(), 1u);
+    EXPECT_EQ(imported[0].rfind("-----BEGIN PGP PUBLIC KEY BLOCK-----", 0), 0u);
+    EXPECT_EQ(pictureCaption, "photo.png");
+}

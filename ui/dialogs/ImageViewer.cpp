@@ -2,6 +2,7 @@
 // the minimum size, copy and save, the context menu over a temporary copy, and the free routines.
 #include "ui/dialogs/ImageViewer.h"
 
+#include "ui/dialogs/BitmapPrinter.h"
 #include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
@@ -52,8 +53,9 @@ void ErrorBeep()
 
 } // namespace
 
-TImageViewer::TImageViewer(IDialogMainObject& mainObject)
+TImageViewer::TImageViewer(IDialogMainObject& mainObject, TPrinterData& printer)
     : TZAVEKForm(mainObject)
+    , printer_(printer)
     , image_(NewImage())
 {
     WindowClassName = "TImageViewer";
@@ -71,6 +73,7 @@ TImageViewer::TImageViewer(IDialogMainObject& mainObject)
     miSeparator1 = MakeItem("-", nullptr);
     miCopy = MakeItem(Texts().GetEntry(362), [this] { CopyPicture(); });
     miSave = MakeItem(Texts().GetEntry(363), [this] { SavePicture(); });
+    miPrint = MakeItem(Texts().GetEntry(379), [this] { PrintPicture(); });
     miSeparator2 = MakeItem("-", nullptr);
     miClose = MakeItem(Texts().GetEntry(369), [this] { SetModalResult(mrCancel); });
 
@@ -215,6 +218,27 @@ void TImageViewer::CopyPicture()
     PutClipboardData(imgViewer->Picture(), Handle());
 }
 
+void TImageViewer::PrintPicture()
+{
+    TBitmapPrinterData data;
+    data.OwnerWindow = Handle();
+    data.DocumentTitle = Caption();
+    data.Bitmap = imgViewer->Picture().Handle();
+    data.Prefs = printer_.Prefs;
+    data.Captions = printer_.Captions;
+    // A picture has no header, footer or further option: the dialog hides their boxes.
+    data.Captions[PrintCaptionHeaderFooter].clear();
+    data.Captions[PrintCaptionFurtherOption].clear();
+    PrintBitmap(data);
+    printer_.Prefs = data.Prefs;
+}
+
+void TImageViewer::ApplyColorScheme(bool standard)
+{
+    TZAVEKForm::ApplyColorScheme(standard);
+    imgViewer->Picture().Canvas().Brush.Color = Color();
+}
+
 void TImageViewer::SavePicture()
 {
     const std::string name = SaveFileFilterDialog(fileName_, Texts().GetEntry(TextSaveAs), GetGdipEncoderExtensions(), Handle());
@@ -291,10 +315,16 @@ bool TImageViewer::DoKeyDown(WORD& key, TShiftState shift)
         ShowContextMenu(false);
         return true;
     case 'C':
+    case 'P':
     case 'S':
         if (!ctrlOnly)
             return false;
-        key == 'C' ? CopyPicture() : SavePicture();
+        if (key == 'C')
+            CopyPicture();
+        else if (key == 'P')
+            PrintPicture();
+        else
+            SavePicture();
         DiscardKeyMessage();
         return true;
     default: return false;
@@ -338,9 +368,9 @@ void CopyImageToClipboard(const std::string& bytes)
         image->CopyToClipboard();
 }
 
-void ShowImagePart(IDialogMainObject& main, const TSectionNode& node, HICON icon)
+void ShowImagePart(IDialogMainObject& main, TPrinterData& printer, const TSectionNode& node, HICON icon)
 {
-    auto* viewer = new TImageViewer(main);
+    auto* viewer = new TImageViewer(main, printer);
     try {
         viewer->ShowPart(GetFileName(node), node.Text);
         if (icon)

@@ -1,6 +1,6 @@
 // `TImageViewer`: shows one picture part of a message sized to the picture, zooms it by quarter
 // steps, turns it by quarter turns, copies and saves it, and opens it with another program through
-// the Explorer's context menu of a temporary copy. Also the picture test and copy for the tree.
+// the Explorer's context menu of a temporary copy, and prints it. Also the picture test and copy for the tree.
 #pragma once
 
 #include "foundation/FileUtilsWin.h"
@@ -10,6 +10,7 @@
 #include "mime/MimeMsgTree.h"
 #include "ui/controls/ColGrip.h"
 #include "ui/controls/ExtCtrlsEx.h"
+#include "ui/dialogs/PrintDlg.h"
 #include "ui/dialogs/ZAVEKForm.h"
 
 #include <memory>
@@ -17,7 +18,8 @@
 
 class TImageViewer : public TZAVEKForm {
 public:
-    explicit TImageViewer(IDialogMainObject& mainObject);
+    // Printer choices are read from and kept in printer (the main object's, for the process).
+    TImageViewer(IDialogMainObject& mainObject, TPrinterData& printer);
     ~TImageViewer() override;
 
     // Loads the part's bytes under its file name (the caption shows the name's file part).
@@ -29,6 +31,7 @@ public:
     void RotateRight() { Rotate(false); }
     void CopyPicture();
     void SavePicture();
+    void PrintPicture();
     // The context menu with the Explorer's commands for a copy of the picture; at the cursor or,
     // from the keyboard, at the form's centre.
     void ShowContextMenu(bool atCursor);
@@ -39,6 +42,7 @@ public:
     SIZE MinTrackSize() const noexcept { return minTrack_; }
 
     void SetBounds(int left, int top, int width, int height) override;
+    void ApplyColorScheme(bool standard) override;
 
     TPanel* pnTop;
     TPanel* pnLeft;
@@ -54,6 +58,7 @@ public:
     TMenuItem* miSeparator1;
     TMenuItem* miCopy;
     TMenuItem* miSave;
+    TMenuItem* miPrint;
     TMenuItem* miSeparator2;
     TMenuItem* miClose;
 
@@ -73,6 +78,7 @@ private:
     void MoveAroundCentre(int width, int height);
     bool WriteCopyForCommand(const std::string& file);
 
+    TPrinterData& printer_;
     std::unique_ptr<TGdipImage> image_; // null without GDI+
     std::string bytes_;
     std::string fileName_;
@@ -87,5 +93,6 @@ private:
 bool IsPictureExtension(const std::string& extension);
 // Puts the picture held by bytes on the clipboard; nothing without GDI+ or for bytes it cannot read.
 void CopyImageToClipboard(const std::string& bytes);
-// Shows a picture part of a message in the viewer, with the given window icon.
-void ShowImagePart(IDialogMainObject& main, const TSectionNode& node, HICON icon);
+// Shows a picture part of a message in the viewer, with the given window icon; printing starts from
+// and keeps its choices in printer.
+void ShowImagePart(IDialogMainObject& main, TPrinterData& printer, const TSectionNode& node, HICON icon);

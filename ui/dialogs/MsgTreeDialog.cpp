@@ -13,6 +13,8 @@
 #include "ui/dialogs/PartContextMenu.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -26,25 +28,51 @@ constexpr uint16_t TextSaved = 372;
 constexpr uint16_t TextOpenWith = 371;
 constexpr int GlyphView = 102;
 
-// Mirrors the model into the tree view; each item keeps its model index.
+// Mirrors the model into the tree view with each node's icon; the captions go in as UTF-16 so that
+// they show as written whatever the system's code page. Each item keeps its model index.
 class TTreeViewFiller : public TMimeTreeViewAdapter {
 public:
-    explicit TTreeViewFiller(TTreeView& view)
+    TTreeViewFiller(TTreeView& view, const TPartTreeIcons& icons)
         : view_(view)
+        , icons_(icons)
     {
     }
     void Clear() override { view_.Items().Clear(); }
     uintptr_t AddItem(uintptr_t parent, const std::string& caption, uint32_t, int node) override
     {
-        auto* parentNode = reinterpret_cast<TTreeNode*>(parent);
-        TTreeNode* item = parentNode ? view_.Items().AddChild(parentNode, caption) : view_.Items().Add(caption);
+        TTreeNode* item = view_.Items().AddChild(
+            reinterpret_cast<TTreeNode*>(parent), WideCaption(caption), icons_.ImageOf(node));
         item->Data = reinterpret_cast<void*>(static_cast<intptr_t>(node));
         return reinterpret_cast<uintptr_t>(item);
     }
 
 private:
+    static std::wstring WideCaption(const std::string& utf8)
+    {
+        const std::string wide = Utf8TextToWide(utf8);
+        const std::size_t characters = wide.size() / 2;
+        std::wstring caption(characters, L'\0');
+        std::memcpy(caption.data(), wide.data(), characters * 2);
+        while (!caption.empty() && caption.back() == L'\0')
+            caption.pop_back();
+        return caption;
+    }
+
     TTreeView& view_;
+    const TPartTreeIcons& icons_;
 };
+
+bool IsKeyPart(const TSectionNode& node)
+{
+    return node.Section.Kind == skPgpPublicKeyBlock || node.Section.Kind == skCertificate;
+}
+
+// A signature's status text begins with the number of the icon resource that goes with it.
+HICON StatusIconOf(const std::string& statusText)
+{
+    const int id = std::atoi(statusText.c_str());
+    return id > 0 ? LoadIconA(FrameworkModule(), MAKEINTRESOURCEA(id)) : nullptr;
+}
 
 std::string FileOnly(const std::string& name)
 {
@@ -63,6 +91,7 @@ std::string FolderOf(const std::string& name)
 TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSettings& settings)
     : TZAVEKForm(mainObject)
     , settings_(settings)
+    , icons_(this)
 {
     WindowClassName = "TMsgTreeDialog";
     BorderStyle = bsSingle;
@@ -223,7 +252,9 @@ void TMsgTreeDialog::DoShow()
 
 void TMsgTreeDialog::FillTree()
 {
-    TTreeViewFiller filler(*tvTree);
+    icons_.AssignIcons(tree_, tvTree->Color());
+    tvTree->SetImages(icons_.GetImageList());
+    TTreeViewFiller filler(*tvTree, icons_);
     MirrorTree(tree_, filler);
     if (TTreeNode* first = tvTree->Items().GetFirstNode()) {
         for (TTreeNode* node = first; node; node = node->GetNextSibling())
@@ -318,12 +349,15 @@ void TMsgTreeDialog::miViewClick()
     TSectionNode* node = SelectedNode();
     if (!node || !fbView->Enabled())
         return;
+    const TOwnedIcon icon = icons_.GetIcon(node->Index);
     if (IsPictureAttachment(*node, IsPictureExtension))
-        ShowImagePart(MainObject(), *node, nullptr);
+        ShowImagePart(MainObject(), settings_.Printer ? *settings_.Printer : ownPrinter_, *node, icon.get());
     else if (node->NodeKind == nkSignature)
-        ShowInfo(MainObject(), node->StatusText);
+        ShowInfoWithIcon(MainObject(), StatusIconOf(node->StatusText), node->StatusText);
+    else if (IsKeyPart(*node) && settings_.ImportKeys)
+        settings_.ImportKeys(node->Text);
     else if (settings_.ViewText)
-        settings_.ViewText(*node);
+        settings_.ViewText(*node, icon.get());
 }
 
 void TMsgTreeDialog::ShowNodeHint(int x, int y)
@@ -430,6 +464,12 @@ void TMsgTreeDialog::miSaveClick()
     if (node->NodeKind == nkMessage) {
         SaveAs(FileOnly(suggested), FolderOf(suggested),
             [this, index](const std::string& chosen) { return MessageWithHostFlags(tree_, index, FileOnly(chosen)); });
+        return;
+    }
+    // An S/MIME signature holds the signer's certificate: it is shown, not saved.
+    if (node->NodeKind == nkSignature && node->Section.Kind == skSmimeMultipartSigned) {
+        if (settings_.ShowCertificate)
+            settings_.ShowCertificate(DecodeBase64Body(GetSectionText(*node)));
         return;
     }
     // A signature part saves its signature text.

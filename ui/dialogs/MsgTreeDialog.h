@@ -12,17 +12,25 @@
 #include "ui/controls/HotLabel.h"
 #include "ui/controls/MenuControl.h"
 #include "ui/controls/TreeViewEx.h"
+#include "ui/dialogs/PartTreeIcons.h"
+#include "ui/dialogs/PrintDlg.h"
 #include "ui/dialogs/ZAVEKForm.h"
 
 #include <functional>
 #include <string>
 
 // What the dialog needs besides the message: the tree's settings, the user's own address (for the
-// sender line) and the text viewer that shows the parts that are not pictures.
+// sender line), the text viewer that shows the parts that are not pictures (with the part's icon),
+// the key import that takes a key block or certificate part, and the certificate window that shows
+// the DER certificate of an S/MIME signature part; the printer choices the picture viewer starts
+// from and keeps (null: the dialog keeps its own while it is open).
 struct TMsgTreeSettings {
     TMsgTreeData TreeData;
     std::string OwnAddress;
-    std::function<void(TSectionNode& node)> ViewText;
+    TPrinterData* Printer = nullptr;
+    std::function<void(TSectionNode& node, HICON icon)> ViewText;
+    std::function<void(const std::string& keyText)> ImportKeys;
+    std::function<void(const std::string& certificate)> ShowCertificate;
 };
 
 class TMsgTreeDialog : public TZAVEKForm {
@@ -90,6 +98,8 @@ private:
 
     TMsgTreeSettings settings_;
     TMimeMsgTree tree_;
+    TPartTreeIcons icons_;
+    TPrinterData ownPrinter_;
     TDecodedTempFolder decodedFiles_; // parts written for opening with another program
 };
 

@@ -22,6 +22,7 @@
 // and footer group (empty: hidden with its boxes), 11 header box, 12 footer box, 13 the further
 // option's box (empty: hidden).
 using TPrefsCaptions = std::array<std::string, 14>;
+enum : std::size_t { PrintCaptionHeaderFooter = 10, PrintCaptionFurtherOption = 13 };
 
 enum TPrintRange : int32_t { prAllPages = 0, prSelection = 1, prPageNums = 2 };
 enum : uint8_t { pfHeader = 1, pfFooter = 2 };

@@ -291,12 +291,12 @@ void TPrintPage::Initialise()
     SubclassArrows(idVerticalEdit, idVerticalUpDown);
     FillMargins();
     FillFonts();
-    const bool headerFooter = !captions[10].empty();
+    const bool headerFooter = !captions[PrintCaptionHeaderFooter].empty();
     for (const int id : { idHeaderFooterGroup, idHeaderBox, idFooterBox })
         ShowWindow(GetDlgItem(window_, id), headerFooter ? SW_SHOW : SW_HIDE);
     CheckDlgButton(window_, idHeaderBox, (data_.Prefs.HeaderFooter & pfHeader) ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(window_, idFooterBox, (data_.Prefs.HeaderFooter & pfFooter) ? BST_CHECKED : BST_UNCHECKED);
-    ShowWindow(GetDlgItem(window_, idFurtherOptionBox), captions[13].empty() ? SW_HIDE : SW_SHOW);
+    ShowWindow(GetDlgItem(window_, idFurtherOptionBox), captions[PrintCaptionFurtherOption].empty() ? SW_HIDE : SW_SHOW);
     CheckDlgButton(window_, idFurtherOptionBox, data_.Prefs.FurtherOption ? BST_CHECKED : BST_UNCHECKED);
 }
 

@@ -893,10 +893,9 @@ void ShowFolderViewer(ITextViewerMain& main)
     viewer->CloseDown();
 }
 
-namespace {
-
-void FillPrinterSettings(ITextViewerMain& main, const TZAVEKStringList& texts)
+void FillPrinterSettings(ITextViewerMain& main)
 {
+    const TZAVEKStringList& texts = main.Texts();
     TPrinterData& data = main.PrinterSettings();
     if (!data.Prefs.Filled) {
         const TViewerPrintSettings host = main.HostPrintSettings();
@@ -922,11 +921,9 @@ void FillPrinterSettings(ITextViewerMain& main, const TZAVEKStringList& texts)
         data.Captions[i] = texts.GetEntry(static_cast<uint16_t>(347 + i));
 }
 
-} // namespace
-
 void ShowPartText(ITextViewerMain& main, TSectionNode& node, HICON icon, bool wrap)
 {
-    FillPrinterSettings(main, main.Texts());
+    FillPrinterSettings(main);
     auto* viewer = new TTextViewer(main, false, &node);
     try {
         viewer->SetCaption(node.GetCaption());

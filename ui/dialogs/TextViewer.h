@@ -194,3 +194,6 @@ private:
 void ShowFolderViewer(ITextViewerMain& main);
 // Opens the viewer on a part of a message.
 void ShowPartText(ITextViewerMain& main, TSectionNode& node, HICON icon, bool wrap);
+// The process's printer choices: taken from the mail client's print settings the first time, and
+// the print dialog's captions from the language texts every time.
+void FillPrinterSettings(ITextViewerMain& main);
