@@ -217,19 +217,13 @@ SigRecord X509RevocationListRecord(const std::string& der, const std::string& is
 
 bool X509Revoked(const KeyDBState& db, const SigRecord& certificate)
 {
-    return X509RevocationChecker() && X509RevocationChecker()(db, certificate);
+    return X509RevocationListParser().revoked && X509RevocationListParser().revoked(db, certificate);
 }
 
-X509RevocationCheck& X509RevocationChecker()
+X509RevocationLists& X509RevocationListParser()
 {
-    static X509RevocationCheck checker;
-    return checker;
-}
-
-X509RevocationListReader& X509RevocationListImporter()
-{
-    static X509RevocationListReader importer;
-    return importer;
+    static X509RevocationLists parser;
+    return parser;
 }
 
 std::string X509ExportText(const SigRecord& record, bool armour)

@@ -48,15 +48,17 @@ KeyRecord* X509Certifier(KeyDBState& db, KeyRecord& owner, const SigRecord& reco
 // The record of a revocation list: its DER data, its issuer (RFC 2253) and its issue time.
 SigRecord X509RevocationListRecord(const std::string& der, const std::string& issuer, uint32_t issued);
 // Whether the newest revocation list of the database that the certificate's issuer signed names
-// the certificate; false when the core has no revocation checker.
+// the certificate; false when the core has no revocation-list parser.
 bool X509Revoked(const KeyDBState& db, const SigRecord& certificate);
-using X509RevocationCheck = std::function<bool(const KeyDBState& db, const SigRecord& certificate)>;
-X509RevocationCheck& X509RevocationChecker();
-// Reads a revocation list (DER, or PEM "-----BEGIN X509 CRL-----") into a copy of the key of the
-// CA certificate that signed it, found in the key files open; set by the core when a parser is
-// built in. kPGPError_X509BadFormat when the data is no revocation list.
-using X509RevocationListReader = std::function<PGPError(std::string_view data, std::vector<std::shared_ptr<KeyRecord>>& keys)>;
-X509RevocationListReader& X509RevocationListImporter();
+// The core's revocation lists, set when a parser is built in (empty otherwise).
+struct X509RevocationLists {
+    std::function<bool(const KeyDBState& db, const SigRecord& certificate)> revoked;
+    // Reads a list (DER, or PEM "-----BEGIN X509 CRL-----") into a copy of the key of the CA
+    // certificate that signed it, found in the key files open; kPGPError_X509BadFormat when the
+    // data is no revocation list.
+    std::function<PGPError(std::string_view data, std::vector<std::shared_ptr<KeyRecord>>& keys)> import;
+};
+X509RevocationLists& X509RevocationListParser();
 // DER, or PEM ("-----BEGIN CERTIFICATE-----", CR LF line ends) with Armour.
 std::string X509ExportText(const SigRecord& record, bool armour);
 // The bytes of base64 text; other characters are skipped.

@@ -157,8 +157,7 @@ PGPError ImportRevocationList(std::string_view data, std::vector<std::shared_ptr
     return kPGPError_X509CertMissing;
 }
 
-const bool registered
-    = (X509RevocationChecker() = CertificateRevoked, X509RevocationListImporter() = ImportRevocationList, true);
+const bool registered = (X509RevocationListParser() = { CertificateRevoked, ImportRevocationList }, true);
 
 } // namespace
 } // namespace standin
