@@ -256,7 +256,8 @@ PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& re
     // A corrupt, revoked or expired certificate may be used for nothing.
     const bool sound = !record.Corrupt && !record.Revoked && !record.Expired;
     const bool canSign = sound && KeyCanSign(key);
-    record.UsableToEncrypt = sound && (usage & kCertUsageEncrypt) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
+    record.UsableToEncrypt
+        = sound && (usage & kCertUsageEncrypt) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
     record.UsableToSign = (usage & 0x01) != 0 && canSign;
     record.UsableToCertify = (usage & 0x20) != 0 && canSign;
     record.UsableForCRL = (usage & 0x40) != 0 && canSign;

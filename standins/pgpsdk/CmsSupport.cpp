@@ -113,8 +113,8 @@ CertPtr ParseCertificate(std::string_view der)
     return cert;
 }
 
-bool SignedWithKeyOf(ksba_cert_t signer, const char* digestAlgorithm, std::string_view data,
-                     const unsigned char* signature)
+bool SignedWithKeyOf(
+    ksba_cert_t signer, const char* digestAlgorithm, std::string_view data, const unsigned char* signature)
 {
     const int algorithm = digestAlgorithm ? gcry_md_map_name(digestAlgorithm) : 0;
     const std::size_t length = algorithm ? gcry_md_get_algo_dlen(algorithm) : 0;
@@ -126,8 +126,8 @@ bool SignedWithKeyOf(ksba_cert_t signer, const char* digestAlgorithm, std::strin
     for (char& c : name)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     gcry_sexp_t hashed = nullptr;
-    gcry_sexp_build(&hashed, nullptr, "(data (flags pkcs1) (hash %s %b))", name.c_str(), static_cast<int>(length),
-                    digest.data());
+    gcry_sexp_build(&hashed, nullptr, "(data (flags pkcs1) (hash %s %b))", name.c_str(),
+        static_cast<int>(length), digest.data());
     const SexpPtr hashedOwner(hashed);
     const SexpPtr signatureValue = SexpOf(signature);
     ksba_sexp_t keyText = ksba_cert_get_public_key(signer);

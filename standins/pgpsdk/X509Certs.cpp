@@ -99,7 +99,8 @@ std::string CertificateSigBody(const X509Facts& facts)
     PutSubpacket(unhashed, kSubX509Certificate, facts.der);
     PutSubpacket(unhashed, kSubX509Subject, facts.subject);
     PutSubpacket(unhashed, kSubX509Issuer, facts.issuer);
-    return X509SigBody(facts.notBefore, facts.notAfter > facts.notBefore ? facts.notAfter - facts.notBefore : 0, unhashed);
+    return X509SigBody(
+        facts.notBefore, facts.notAfter > facts.notBefore ? facts.notAfter - facts.notBefore : 0, unhashed);
 }
 
 bool HasSubpacket(const SigRecord& record, int type)
@@ -150,7 +151,10 @@ bool IsX509(const SigRecord& record)
     return HasSubpacket(record, kSubX509Certificate) && !HasSubpacket(record, kSubX509RevocationList);
 }
 
-bool IsX509RevocationList(const SigRecord& record) { return HasSubpacket(record, kSubX509RevocationList); }
+bool IsX509RevocationList(const SigRecord& record)
+{
+    return HasSubpacket(record, kSubX509RevocationList);
+}
 
 std::string X509Field(const SigRecord& record, int type)
 {

@@ -26,10 +26,11 @@ struct RevocationList {
 
     bool SignedBy(const SigRecord& certificate) const
     {
-        const cms::CertPtr issuerCertificate = cms::ParseCertificate(X509Field(certificate, kSubX509Certificate));
+        const cms::CertPtr issuerCertificate
+            = cms::ParseCertificate(X509Field(certificate, kSubX509Certificate));
         return issuerCertificate
             && cms::SignedWithKeyOf(issuerCertificate.get(), digestAlgorithm.c_str(), signedPart,
-                                    reinterpret_cast<const unsigned char*>(signature.data()));
+                reinterpret_cast<const unsigned char*>(signature.data()));
     }
     bool Names(const std::string& serial) const
     {
@@ -45,8 +46,9 @@ std::string RevocationListDer(std::string_view data)
     if (start == std::string_view::npos)
         return std::string(data);
     const std::size_t stop = data.find(end, start);
-    return stop == std::string_view::npos ? std::string()
-                                          : X509Unbase64(data.substr(start + begin.size(), stop - start - begin.size()));
+    return stop == std::string_view::npos
+        ? std::string()
+        : X509Unbase64(data.substr(start + begin.size(), stop - start - begin.size()));
 }
 
 bool ParseRevocationList(std::string der, RevocationList& list)
@@ -62,10 +64,12 @@ bool ParseRevocationList(std::string der, RevocationList& list)
     if (ksba_reader_new(&rawReader) != 0)
         return false;
     const cms::ReaderPtr reader(rawReader);
-    if (ksba_reader_set_mem(rawReader, list.der.data(), list.der.size()) != 0 || ksba_crl_set_reader(raw, rawReader) != 0)
+    if (ksba_reader_set_mem(rawReader, list.der.data(), list.der.size()) != 0
+        || ksba_crl_set_reader(raw, rawReader) != 0)
         return false;
     ksba_crl_set_hash_function(
-        raw, [](void* into, const void* data, std::size_t length) {
+        raw,
+        [](void* into, const void* data, std::size_t length) {
             static_cast<std::string*>(into)->append(static_cast<const char*>(data), length);
         },
         &list.signedPart);
@@ -123,8 +127,9 @@ bool CertificateRevoked(const KeyDBState& db, const SigRecord& certificate)
             for (const auto& record : userID.signatures) {
                 RevocationList list;
                 if (IsX509RevocationList(record) && X509Field(record, kSubX509Issuer) == issuer
-                    && ParseRevocationList(X509Field(record, kSubX509Certificate), list) && list.issuer == issuer
-                    && list.issued >= newest.issued && SigningCertificate(*key, list).record)
+                    && ParseRevocationList(X509Field(record, kSubX509Certificate), list)
+                    && list.issuer == issuer && list.issued >= newest.issued
+                    && SigningCertificate(*key, list).record)
                     newest = std::move(list);
             }
     return newest.Names(serial);
@@ -148,7 +153,8 @@ PGPError ImportRevocationList(std::string_view data, std::vector<std::shared_ptr
             holder->key = key->key;
             UserIDRecord userID;
             userID.text = certificate.userID->text;
-            userID.signatures = { *certificate.record, X509RevocationListRecord(list.der, list.issuer, list.issued) };
+            userID.signatures
+                = { *certificate.record, X509RevocationListRecord(list.der, list.issuer, list.issued) };
             holder->userIDs.push_back(std::move(userID));
             keys.push_back(std::move(holder));
             return kPGPError_NoErr;

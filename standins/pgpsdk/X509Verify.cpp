@@ -63,16 +63,18 @@ bool Parse(const std::string& der, TParsed& parsed)
 bool SignedBy(const TParsed& certificate, const TParsed& issuer)
 {
     std::string signedPart;
-    const bool hashed = ksba_cert_hash(certificate.certificate.get(), 1,
-                                       [](void* into, const void* data, std::size_t length) {
-                                           static_cast<std::string*>(into)->append(static_cast<const char*>(data), length);
-                                       },
-                                       &signedPart)
+    const bool hashed
+        = ksba_cert_hash(
+              certificate.certificate.get(), 1,
+              [](void* into, const void* data, std::size_t length) {
+                  static_cast<std::string*>(into)->append(static_cast<const char*>(data), length);
+              },
+              &signedPart)
         == 0;
     ksba_sexp_t signature = ksba_cert_get_sig_val(certificate.certificate.get());
     const bool good = hashed
-        && standin::cms::SignedWithKeyOf(issuer.certificate.get(), ksba_cert_get_digest_algo(certificate.certificate.get()),
-                                signedPart, signature);
+        && standin::cms::SignedWithKeyOf(issuer.certificate.get(),
+            ksba_cert_get_digest_algo(certificate.certificate.get()), signedPart, signature);
     ksba_free(signature);
     return good;
 }

@@ -100,8 +100,8 @@ TEST(SMimeRoad, OnceTheCAsListIsImportedARevokedSignerNeverReadsGood)
     // Before the list is known the signature is good; MANAGE imports the list onto the CA's key;
     // then VERIFY and DECRYPT both tell that the signer's certificate is revoked.
     THostRun run = session.Run(Session(session,
-        verify + "manage " + Quoted(session, "ca.crl") + "\nwait 300\n" + verify + "decrypt " + Quoted(session, "in.cnm")
-            + " " + Quoted(session, "out.cnm") + "\n"));
+        verify + "manage " + Quoted(session, "ca.crl") + "\nwait 300\n" + verify + "decrypt "
+            + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n"));
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.ExitCode, 0);
@@ -164,7 +164,8 @@ TEST(SMimeRoad, TheEditorSendsSignedAndEncryptedSMimeThatDecryptsAndVerifies)
     THostRun run = session.Run(Session(session,
         "set to ann@example.org\neditor\neditortext \"Friday\"\nonsend encrypt " + Quoted(session, "sent.tmp")
             + " - \"S/MIME\" \"ann@example.org\"\nencdialog\nencselect \"qro's S/MIME Handler\"\nencclick 1\n"
-            + "editorcommand 139\nwait 2500\ndecrypt " + Quoted(session, "sent.tmp") + " " + Quoted(session, "out.cnm") + "\n"));
+            + "editorcommand 139\nwait 2500\ndecrypt " + Quoted(session, "sent.tmp") + " "
+            + Quoted(session, "out.cnm") + "\n"));
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("encryption dialog ok encrypt=1 sign=1"));
@@ -178,7 +179,8 @@ TEST(SMimeRoad, TheEditorSendsSignedAndEncryptedSMimeThatDecryptsAndVerifies)
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"Ann Test <ann@example.org>\"").size(), 1u);
     // openssl and gpgsm read it too (tests/interop/smime-interop.sh).
     CreateDirectoryA(ZAVEK_SMIME_EDITOR_OUT, nullptr);
-    EXPECT_TRUE(CopyFileA(session.File("sent.tmp").c_str(), ZAVEK_SMIME_EDITOR_OUT "/editor-signed-encrypted.eml", FALSE));
+    EXPECT_TRUE(CopyFileA(
+        session.File("sent.tmp").c_str(), ZAVEK_SMIME_EDITOR_OUT "/editor-signed-encrypted.eml", FALSE));
 }
 
 } // namespace

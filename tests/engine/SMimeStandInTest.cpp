@@ -1,8 +1,9 @@
 // S/MIME through the decoder and the encoder against the stand-in SDK: messages openssl signs and
 // encrypts decrypt and verify with the right signature state (tampered, expired, revoked and
-// wrong-recipient messages never read as good), and what the encoder signs and encrypts decodes again. The encoder's
-// outputs stay in smime-interop/ for the openssl and gpgsm checks of tests/interop/SMimeInterop.cmake,
-// and its key rings with the certificates in smime-interop-rings/ for the S/MIME roads of tests/e2e.
+// wrong-recipient messages never read as good), and what the encoder signs and encrypts decodes again. The
+// encoder's outputs stay in smime-interop/ for the openssl and gpgsm checks of
+// tests/interop/SMimeInterop.cmake, and its key rings with the certificates in smime-interop-rings/ for the
+// S/MIME roads of tests/e2e.
 #include "engine/PGPDecode.h"
 #include "engine/PGPDialogs.h"
 #include "engine/PGPEncode.h"
@@ -143,8 +144,11 @@ TEST_F(SMimeStandIn, TheCAsRevocationListMakesItsRevokedSignerReadRevoked)
     // A list in the CA's name that another key signed is refused; the CA's own list joins its key.
     std::unique_ptr<TKeyPropsList> imported;
     PGPKeySetRef set = 0;
-    EXPECT_NE(ImportKeys(nullptr, Fixture("forged.crl"), "", set, kKeyPropKeyID | kKeyPropUserID, imported, false), 0);
-    ASSERT_EQ(ImportKeys(nullptr, Fixture("ca.crl"), "", set, kKeyPropKeyID | kKeyPropUserID, imported, false), 0);
+    EXPECT_NE(
+        ImportKeys(nullptr, Fixture("forged.crl"), "", set, kKeyPropKeyID | kKeyPropUserID, imported, false),
+        0);
+    ASSERT_EQ(
+        ImportKeys(nullptr, Fixture("ca.crl"), "", set, kKeyPropKeyID | kKeyPropUserID, imported, false), 0);
     ASSERT_TRUE(imported);
     ASSERT_EQ(imported->Count(), 1);
     EXPECT_EQ(imported->Record(0).UserID, "ZAVEK Test CA");

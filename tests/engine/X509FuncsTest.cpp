@@ -363,7 +363,8 @@ TEST_F(X509FuncsTest, ListsCertificatesBySelection)
     EXPECT_EQ(WithRoot([&](PGPKeySetRef root) {
         S().keys[1].userIDs[1].sigs[0].revoked = true;
         return ListCertificates(root, 0, usable, 0, kCertSelectEncrypt, nullptr);
-    }), 1);
+    }),
+        1);
     EXPECT_EQ(usable->Record(0).SubjectName, "CN=Ann Lee, E=ann@example.org");
 }
 
