@@ -253,8 +253,11 @@ PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& re
     // No key usage extension means no restriction.
     const uint16_t usage = record.KeyUsage == 0 ? 0x1FF : record.KeyUsage;
     const PGPKeyDBObjRef key = KeyOf(certificate);
-    const bool canSign = KeyCanSign(key);
-    record.UsableToEncrypt = (usage & kCertUsageEncrypt) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
+    // A corrupt, revoked or expired certificate may be used for nothing.
+    const bool sound = !record.Corrupt && !record.Revoked && !record.Expired;
+    const bool canSign = sound && KeyCanSign(key);
+    record.UsableToEncrypt
+        = sound && (usage & kCertUsageEncrypt) != 0 && ReadBoolean(key, kPGPKeyProperty_CanEncrypt);
     record.UsableToSign = (usage & 0x01) != 0 && canSign;
     record.UsableToCertify = (usage & 0x20) != 0 && canSign;
     record.UsableForCRL = (usage & 0x40) != 0 && canSign;

@@ -1,8 +1,9 @@
 // The CMS decoder: an EnvelopedData opened with the secret key of a recipient the key database
 // knows by issuer and serial (AES or triple DES, padding checked, nothing output when it does not
 // decrypt), or a SignedData, embedded or detached, whose message digest and signature are checked
-// against the signer's certificate from the database or from the message. Events as for OpenPGP:
-// begin, analyse, recipients, passphrase, key found, output, signature, end.
+// against the signer's certificate from the database or from the message, and that certificate
+// against the database's revocation lists. Events as for OpenPGP: begin, analyse, recipients,
+// passphrase, key found, output, signature, end.
 #include "standins/pgpsdk/Cms.h"
 #include "standins/pgpsdk/CmsSupport.h"
 #include "standins/pgpsdk/Output.h"
@@ -29,13 +30,6 @@ void Burn(std::string& text)
 {
     std::fill(text.begin(), text.end(), '\0');
     text.clear();
-}
-
-std::string TakeKsbaText(char* text)
-{
-    std::string result = text ? text : "";
-    ksba_free(text);
-    return result;
 }
 
 struct Recipient {
@@ -385,6 +379,8 @@ PGPError Decode::Signed(ksba_cms_t cms, bool detached)
         data.certExpired = X509Expired(*signer.certificate) || outside;
         data.keyExpired = data.certExpired;
         data.keyRevoked = key.Revoked();
+        // Revocation lists live in the key database, also for a signer known only from the message.
+        data.certRevoked = Keys() && X509Revoked(*Keys(), *signer.certificate);
         data.keyDisabled = key.disabled;
         data.keyValidity = signerDB == found.state ? 0 : KeyValidity(*signerDB, key);
         // An expired or revoked certificate still tells who signed; the state says it is expired or revoked.

@@ -6,17 +6,11 @@
 #include <gcrypt.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace standin::cms {
 namespace {
-
-std::string TakeKsbaText(char* text)
-{
-    std::string result = text ? text : "";
-    ksba_free(text);
-    return result;
-}
 
 const Cipher kCiphers[] = {
     { GCRY_CIPHER_AES128, 16, "2.16.840.1.101.3.4.1.2" },
@@ -33,6 +27,20 @@ const HashOid kHashes[] = {
     { 1, "1.2.840.113549.2.5" }, { 2, "1.3.14.3.2.26" }, { 8, "2.16.840.1.101.3.4.2.1" },
     { 9, "2.16.840.1.101.3.4.2.2" }, { 10, "2.16.840.1.101.3.4.2.3" },
 };
+
+struct SexpRelease {
+    void operator()(gcry_sexp* expression) const { gcry_sexp_release(expression); }
+};
+using SexpPtr = std::unique_ptr<gcry_sexp, SexpRelease>;
+
+SexpPtr SexpOf(const unsigned char* canonical)
+{
+    gcry_sexp_t expression = nullptr;
+    const std::size_t length = canonical ? gcry_sexp_canon_len(canonical, 0, nullptr, nullptr) : 0;
+    if (length > 0)
+        gcry_sexp_sscan(&expression, nullptr, reinterpret_cast<const char*>(canonical), length);
+    return SexpPtr(expression);
+}
 
 bool Cbc(const Cipher& cipher, std::string_view key, std::string_view iv, std::string& data, bool encrypt)
 {
@@ -87,6 +95,13 @@ std::string TakeWritten(ksba_writer_t writer)
     return data;
 }
 
+std::string TakeKsbaText(char* text)
+{
+    std::string result = text ? text : "";
+    ksba_free(text);
+    return result;
+}
+
 CertPtr ParseCertificate(std::string_view der)
 {
     ksba_cert_t raw = nullptr;
@@ -96,6 +111,29 @@ CertPtr ParseCertificate(std::string_view der)
     if (ksba_cert_init_from_mem(raw, der.data(), der.size()) != 0)
         return nullptr;
     return cert;
+}
+
+bool SignedWithKeyOf(
+    ksba_cert_t signer, const char* digestAlgorithm, std::string_view data, const unsigned char* signature)
+{
+    const int algorithm = digestAlgorithm ? gcry_md_map_name(digestAlgorithm) : 0;
+    const std::size_t length = algorithm ? gcry_md_get_algo_dlen(algorithm) : 0;
+    if (length == 0)
+        return false;
+    std::string digest(length, '\0');
+    gcry_md_hash_buffer(algorithm, digest.data(), data.data(), data.size());
+    std::string name = gcry_md_algo_name(algorithm);
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    gcry_sexp_t hashed = nullptr;
+    gcry_sexp_build(&hashed, nullptr, "(data (flags pkcs1) (hash %s %b))", name.c_str(),
+        static_cast<int>(length), digest.data());
+    const SexpPtr hashedOwner(hashed);
+    const SexpPtr signatureValue = SexpOf(signature);
+    ksba_sexp_t keyText = ksba_cert_get_public_key(signer);
+    const SexpPtr key = SexpOf(keyText);
+    ksba_free(keyText);
+    return hashed && signatureValue && key && gcry_pk_verify(signatureValue.get(), hashed, key.get()) == 0;
 }
 
 std::string CanonicalText(const unsigned char* sexp)

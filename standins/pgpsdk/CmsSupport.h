@@ -1,5 +1,6 @@
-// What the CMS encoder and decoder share: owners of libksba objects, the certificates of the key
-// database by issuer and serial number, and the algorithm identifiers both sides know.
+// What the CMS encoder and decoder and the X.509 checks share: owners of libksba objects, the
+// certificates of the key database by issuer and serial number, the check of an RSA signature
+// with a certificate's key, and the algorithm identifiers both sides know.
 #pragma once
 
 #include "standins/pgpsdk/Objects.h"
@@ -28,7 +29,13 @@ using WriterPtr = std::unique_ptr<ksba_writer_s, KsbaRelease>;
 CmsPtr NewCms(std::string_view input, ReaderPtr& reader, WriterPtr& writer);
 // What the writer collected so far (taken out of it).
 std::string TakeWritten(ksba_writer_t writer);
+// A text libksba allocated, as a string (freed).
+std::string TakeKsbaText(char* text);
 CertPtr ParseCertificate(std::string_view der);
+// Whether the certificate's RSA key made Signature (a sig-val of libksba) over Data, hashed with
+// the digest or signature algorithm libksba names (PKCS #1 v1.5).
+bool SignedWithKeyOf(
+    ksba_cert_t signer, const char* digestAlgorithm, std::string_view data, const unsigned char* signature);
 
 // A canonical S-expression of libksba as its text, and the data of its first Name token.
 std::string CanonicalText(const unsigned char* sexp);

@@ -39,6 +39,16 @@ std::shared_ptr<SdkObject> HandleTable::Find(PGPHandle handle, ObjectKind kind) 
     return it->second.object;
 }
 
+std::vector<std::shared_ptr<SdkObject>> HandleTable::FindAll(ObjectKind kind) const
+{
+    std::lock_guard guard(lock_);
+    std::vector<std::shared_ptr<SdkObject>> objects;
+    for (const auto& [handle, entry] : entries_)
+        if (entry.kind == kind)
+            objects.push_back(entry.object);
+    return objects;
+}
+
 HandleTable& Handles()
 {
     static HandleTable table;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace standin {
 
@@ -50,6 +51,14 @@ public:
     std::shared_ptr<SdkObject> Take(PGPHandle handle, ObjectKind kind);
 
     bool Contains(PGPHandle handle, ObjectKind kind) const { return Find(handle, kind) != nullptr; }
+    // Every live object of a kind, in no particular order.
+    template <class T> std::vector<std::shared_ptr<T>> All(ObjectKind kind) const
+    {
+        std::vector<std::shared_ptr<T>> objects;
+        for (auto& object : FindAll(kind))
+            objects.push_back(std::static_pointer_cast<T>(std::move(object)));
+        return objects;
+    }
     std::size_t LiveCount() const;
 
 private:
@@ -58,6 +67,7 @@ private:
         std::shared_ptr<SdkObject> object;
     };
     std::shared_ptr<SdkObject> Find(PGPHandle handle, ObjectKind kind) const;
+    std::vector<std::shared_ptr<SdkObject>> FindAll(ObjectKind kind) const;
 
     mutable std::mutex lock_;
     std::unordered_map<PGPHandle, Entry> entries_;

@@ -216,6 +216,10 @@ PGPError PGP_CDECL PGPImport(PGPContextRef context, PGPKeyDBRef* db, ...)
             std::vector<X509Facts> certificates;
             if (certificate)
                 status = X509CertificateReader()(data, certificates);
+            // Certificate data that holds no certificate may be a revocation list of a known CA.
+            if (status == kPGPError_X509BadFormat && format->value == kPGPFormat_X509Cert
+                && X509RevocationListParser().import)
+                status = X509RevocationListParser().import(data, keys);
             if (status != kPGPError_NoErr)
                 return status;
             for (const X509Facts& facts : certificates) {

@@ -402,6 +402,8 @@ PGPError PGP_CDECL PGPGetKeyDBObjBooleanProperty(PGPKeyDBObjRef obj, int32_t pro
                 value = true;
             else if (x509 && property == kPGPSigProperty_IsExpired)
                 value = X509Expired(*object->signature);
+            else if (x509 && property == kPGPSigProperty_IsRevoked)
+                value = X509Revoked(*object->db, *object->signature);
             else if (property == kPGPSigProperty_IsRevoked)
                 value = false; // certification revocations are not tracked per signature
             else if (property == kPGPSigProperty_IsNotCorrupt)

@@ -69,31 +69,46 @@ std::string Base64(std::string_view data)
     return out;
 }
 
-// The signature packet body of a certificate: a generic certification with the certificate's
-// times in its hashed area and the certificate itself in private subpackets.
-std::string CertificateSigBody(const X509Facts& facts)
+// The signature packet body of an X.509 record: a generic certification valid from Created for
+// ValidFor seconds (0: no end), with the X.509 data in private subpackets of its unhashed area.
+std::string X509SigBody(uint32_t created, uint32_t validFor, const std::string& unhashed)
 {
     std::string hashed;
-    std::string created;
-    PutU32(created, facts.notBefore);
-    PutSubpacket(hashed, openpgp::kSubCreationTime, created);
-    if (facts.notAfter > facts.notBefore) {
+    std::string time;
+    PutU32(time, created);
+    PutSubpacket(hashed, openpgp::kSubCreationTime, time);
+    if (validFor) {
         std::string expiry;
-        PutU32(expiry, facts.notAfter - facts.notBefore);
+        PutU32(expiry, validFor);
         PutSubpacket(hashed, openpgp::kSubSignatureExpiry, expiry);
     }
-    std::string unhashed;
-    PutSubpacket(unhashed, kSubX509Certificate, facts.der);
-    PutSubpacket(unhashed, kSubX509Subject, facts.subject);
-    PutSubpacket(unhashed, kSubX509Issuer, facts.issuer);
     std::string body = {4, static_cast<char>(openpgp::kSigGenericCert), static_cast<char>(openpgp::kPKRSA), 8};
     PutU16(body, hashed.size());
     body += hashed;
     PutU16(body, unhashed.size());
     body += unhashed;
     body += std::string(2, '\0');
-    PutMpi(body, std::string(1, '\x01')); // no OpenPGP signature value: the certificate is the proof
+    PutMpi(body, std::string(1, '\x01')); // no OpenPGP signature value: the X.509 data is the proof
     return body;
+}
+
+// A certificate's record carries its times and the certificate itself.
+std::string CertificateSigBody(const X509Facts& facts)
+{
+    std::string unhashed;
+    PutSubpacket(unhashed, kSubX509Certificate, facts.der);
+    PutSubpacket(unhashed, kSubX509Subject, facts.subject);
+    PutSubpacket(unhashed, kSubX509Issuer, facts.issuer);
+    return X509SigBody(
+        facts.notBefore, facts.notAfter > facts.notBefore ? facts.notAfter - facts.notBefore : 0, unhashed);
+}
+
+bool HasSubpacket(const SigRecord& record, int type)
+{
+    for (const auto& sub : record.signature.unhashed)
+        if (sub.type == type)
+            return true;
+    return false;
 }
 
 std::string UserIDText(const X509Facts& facts)
@@ -133,10 +148,12 @@ uint32_t X509IsoTime(const char* time)
 
 bool IsX509(const SigRecord& record)
 {
-    for (const auto& sub : record.signature.unhashed)
-        if (sub.type == kSubX509Certificate)
-            return true;
-    return false;
+    return HasSubpacket(record, kSubX509Certificate) && !HasSubpacket(record, kSubX509RevocationList);
+}
+
+bool IsX509RevocationList(const SigRecord& record)
+{
+    return HasSubpacket(record, kSubX509RevocationList);
 }
 
 std::string X509Field(const SigRecord& record, int type)
@@ -190,6 +207,29 @@ KeyRecord* X509Certifier(KeyDBState& db, KeyRecord& owner, const SigRecord& reco
     return nullptr;
 }
 
+SigRecord X509RevocationListRecord(const std::string& der, const std::string& issuer, uint32_t issued)
+{
+    std::string unhashed;
+    PutSubpacket(unhashed, kSubX509Certificate, der);
+    PutSubpacket(unhashed, kSubX509Issuer, issuer);
+    PutSubpacket(unhashed, kSubX509RevocationList, {});
+    SigRecord record;
+    record.packet = X509SigBody(issued, 0, unhashed);
+    openpgp::ParseSignature(record.packet, record.signature);
+    return record;
+}
+
+bool X509Revoked(const KeyDBState& db, const SigRecord& certificate)
+{
+    return X509RevocationListParser().revoked && X509RevocationListParser().revoked(db, certificate);
+}
+
+X509RevocationLists& X509RevocationListParser()
+{
+    static X509RevocationLists parser;
+    return parser;
+}
+
 std::string X509ExportText(const SigRecord& record, bool armour)
 {
     const std::string der = X509Field(record, kSubX509Certificate);
@@ -200,6 +240,30 @@ std::string X509ExportText(const SigRecord& record, bool armour)
     for (std::size_t i = 0; i < encoded.size(); i += 64)
         text += encoded.substr(i, 64) + "\r\n";
     return text + "-----END CERTIFICATE-----\r\n";
+}
+
+std::string X509Unbase64(std::string_view text)
+{
+    std::string out;
+    uint32_t group = 0;
+    int bits = 0;
+    for (char c : text) {
+        int value = c >= 'A' && c <= 'Z' ? c - 'A'
+            : c >= 'a' && c <= 'z'       ? c - 'a' + 26
+            : c >= '0' && c <= '9'       ? c - '0' + 52
+            : c == '+'                   ? 62
+            : c == '/'                   ? 63
+                                         : -1;
+        if (value < 0)
+            continue;
+        group = group << 6 | static_cast<uint32_t>(value);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out += static_cast<char>((group >> bits) & 0xFF);
+        }
+    }
+    return out;
 }
 
 X509Reader& X509CertificateReader()

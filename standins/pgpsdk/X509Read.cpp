@@ -74,30 +74,6 @@ bool ReadOne(const std::string& der, X509Facts& facts)
     return !facts.subject.empty();
 }
 
-std::string Unbase64(std::string_view text)
-{
-    std::string out;
-    uint32_t group = 0;
-    int bits = 0;
-    for (char c : text) {
-        int value = c >= 'A' && c <= 'Z' ? c - 'A'
-            : c >= 'a' && c <= 'z'       ? c - 'a' + 26
-            : c >= '0' && c <= '9'       ? c - '0' + 52
-            : c == '+'                   ? 62
-            : c == '/'                   ? 63
-                                         : -1;
-        if (value < 0)
-            continue;
-        group = group << 6 | static_cast<uint32_t>(value);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out += static_cast<char>((group >> bits) & 0xFF);
-        }
-    }
-    return out;
-}
-
 PGPError ReadCertificates(std::string_view data, std::vector<X509Facts>& certificates)
 {
     static const std::string begin = "-----BEGIN CERTIFICATE-----", end = "-----END CERTIFICATE-----";
@@ -109,7 +85,7 @@ PGPError ReadCertificates(std::string_view data, std::vector<X509Facts>& certifi
             const std::size_t stop = data.find(end, at);
             if (stop == std::string_view::npos)
                 return kPGPError_CorruptData;
-            ders.push_back(Unbase64(data.substr(at + begin.size(), stop - at - begin.size())));
+            ders.push_back(X509Unbase64(data.substr(at + begin.size(), stop - at - begin.size())));
             at = stop + end.size();
         }
     }

@@ -1,11 +1,11 @@
 // The stand-in's certificate-chain check: certificates parsed with libksba, each signature checked
 // with libgcrypt against its issuer's key, and the chain accepted only when it ends at one of the
 // given roots. Blobs are 3-byte big-endian lengths, the whole first, then each certificate.
+#include "standins/pgpsdk/CmsSupport.h"
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/openpgp/Crypto.h"
 
-#include <gcrypt.h>
 #include <ksba.h>
 
 #include <cstring>
@@ -40,80 +40,43 @@ bool SplitBlob(const uint8_t* blob, std::vector<std::string>& certificates)
     return true;
 }
 
-struct TKsbaFree {
-    void operator()(ksba_cert_s* certificate) const { ksba_cert_release(certificate); }
-};
-using TCertificate = std::unique_ptr<ksba_cert_s, TKsbaFree>;
-
-struct TGcryFree {
-    void operator()(gcry_sexp* expression) const { gcry_sexp_release(expression); }
-};
-using TSexp = std::unique_ptr<gcry_sexp, TGcryFree>;
-
-std::string TakeKsbaText(char* text)
-{
-    std::string result = text ? text : "";
-    ksba_free(text);
-    return result;
-}
+using standin::cms::TakeKsbaText;
 
 struct TParsed {
     std::string der;
-    TCertificate certificate;
+    standin::cms::CertPtr certificate;
     std::string issuer, subject;
 };
 
 bool Parse(const std::string& der, TParsed& parsed)
 {
-    ksba_cert_t certificate = nullptr;
-    if (ksba_cert_new(&certificate) != 0)
-        return false;
-    parsed.certificate.reset(certificate);
     parsed.der = der;
-    if (ksba_cert_init_from_mem(certificate, der.data(), der.size()) != 0)
+    parsed.certificate = standin::cms::ParseCertificate(der);
+    if (!parsed.certificate)
         return false;
-    parsed.issuer = TakeKsbaText(ksba_cert_get_issuer(certificate, 0));
-    parsed.subject = TakeKsbaText(ksba_cert_get_subject(certificate, 0));
+    parsed.issuer = TakeKsbaText(ksba_cert_get_issuer(parsed.certificate.get(), 0));
+    parsed.subject = TakeKsbaText(ksba_cert_get_subject(parsed.certificate.get(), 0));
     return !parsed.subject.empty();
 }
 
-TSexp SexpOf(ksba_sexp_t canonical)
-{
-    gcry_sexp_t expression = nullptr;
-    const std::size_t length = canonical ? gcry_sexp_canon_len(canonical, 0, nullptr, nullptr) : 0;
-    if (length > 0)
-        gcry_sexp_sscan(&expression, nullptr, reinterpret_cast<const char*>(canonical), length);
-    ksba_free(canonical);
-    return TSexp(expression);
-}
-
-void HashInto(void* hash, const void* data, std::size_t length)
-{
-    gcry_md_write(static_cast<gcry_md_hd_t>(hash), data, length);
-}
-
-// Whether the issuer's key made the certificate's signature (RSA with PKCS #1 padding).
+// Whether the issuer's key made the certificate's signature.
 bool SignedBy(const TParsed& certificate, const TParsed& issuer)
 {
-    const int algorithm = gcry_md_map_name(ksba_cert_get_digest_algo(certificate.certificate.get()));
-    gcry_md_hd_t hash = nullptr;
-    if (algorithm == 0 || gcry_md_open(&hash, algorithm, 0) != 0)
-        return false;
-    const bool hashed = ksba_cert_hash(certificate.certificate.get(), 1, HashInto, hash) == 0;
-    gcry_md_final(hash);
-    gcry_sexp_t data = nullptr;
-    if (hashed) {
-        std::string name = gcry_md_algo_name(algorithm);
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        gcry_sexp_build(&data, nullptr, "(data (flags pkcs1) (hash %s %b))", name.c_str(),
-            static_cast<int>(gcry_md_get_algo_dlen(algorithm)), gcry_md_read(hash, algorithm));
-    }
-    gcry_md_close(hash);
-    const TSexp dataOwner(data);
-    const TSexp signature = SexpOf(ksba_cert_get_sig_val(certificate.certificate.get()));
-    const TSexp key = SexpOf(ksba_cert_get_public_key(issuer.certificate.get()));
-    return data && signature && key && gcry_pk_verify(signature.get(), data, key.get()) == 0;
+    std::string signedPart;
+    const bool hashed
+        = ksba_cert_hash(
+              certificate.certificate.get(), 1,
+              [](void* into, const void* data, std::size_t length) {
+                  static_cast<std::string*>(into)->append(static_cast<const char*>(data), length);
+              },
+              &signedPart)
+        == 0;
+    ksba_sexp_t signature = ksba_cert_get_sig_val(certificate.certificate.get());
+    const bool good = hashed
+        && standin::cms::SignedWithKeyOf(issuer.certificate.get(),
+            ksba_cert_get_digest_algo(certificate.certificate.get()), signedPart, signature);
+    ksba_free(signature);
+    return good;
 }
 
 const TParsed* FindIssuer(const TParsed& certificate, const std::vector<TParsed>& candidates)

@@ -1,7 +1,7 @@
 // End to end through the stand-in mail client with S/MIME: DECRYPT and VERIFY on messages openssl
 // encrypted and signed for certificates in the session's rings, and ENCRYPT and SIGN writing S/MIME
-// that the same roads read back. A message for someone else, a changed text and an expired signer
-// never read as good, and nothing of a refused message's plaintext reaches the output.
+// that the same roads read back. A message for someone else, a changed text and an expired or
+// revoked signer never read as good, and nothing of a refused message's plaintext reaches the output.
 #include "e2e/HostSession.h"
 
 #include <gmock/gmock.h>
@@ -26,14 +26,14 @@ std::string Fixture(const std::string& name)
 }
 
 // A started plug-in with a reader open on rings holding ann's certificate and key; the SDK's
-// passphrase dialogs answer with ann's passphrase.
+// passphrase dialogs answer with ann's passphrase, its key selections take every key offered.
 std::string Session(const THostSession& session, const std::string& steps)
 {
-    session.WriteFile("answers.txt", "decryption: pass ann-pass\nsigning: pass ann-pass\n");
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\nsigning: pass ann-pass\nselect-keys: all\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
     // A good signature shows the signer's certificate in the system's viewer, titled with the signer.
     return ANSWER_MESSAGES + "answer Question No\nanswer \"Ann Test <ann@example.org>\" OK\n"
-        + session.UseKeyRings(ZAVEK_SMIME_RINGS)
+        + "answer \"Gone Test <gone@example.org>\" OK\n" + session.UseKeyRings(ZAVEK_SMIME_RINGS)
         + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
@@ -91,6 +91,34 @@ TEST(SMimeRoad, OpensslMessagesDecryptAndVerifyWithTheRightResult)
     }
 }
 
+TEST(SMimeRoad, OnceTheCAsListIsImportedARevokedSignerNeverReadsGood)
+{
+    THostSession session("smime-revoked");
+    session.WriteFile("in.cnm", kHeader + Fixture("signed-revoked.eml"));
+    session.WriteFile("ca.crl", Fixture("ca.crl"));
+    const std::string verify = "verify " + Quoted(session, "in.cnm") + "\n";
+    // Before the list is known the signature is good; MANAGE imports the list onto the CA's key;
+    // then VERIFY and DECRYPT both tell that the signer's certificate is revoked.
+    THostRun run = session.Run(Session(session,
+        verify + "manage " + Quoted(session, "ca.crl") + "\nwait 300\n" + verify + "decrypt "
+            + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n"));
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
+    const auto results = run.LinesStartingWith("request 3075 3 status ");
+    ASSERT_FALSE(results.empty());
+    EXPECT_THAT(results.front(), Not(HasSubstr("revoked")));
+    const std::string log = run.Text();
+    std::size_t revoked = 0;
+    for (std::size_t at = log.find(": certificate revoked\""); at != std::string::npos;
+         at = log.find(": certificate revoked\"", at + 1))
+        ++revoked;
+    EXPECT_GE(revoked, 2u); // VERIFY's and DECRYPT's
+    // The certificate viewer of a good signature came only for the first reading.
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"Gone Test <gone@example.org>\"").size(), 1u);
+}
+
 TEST(SMimeRoad, WhatEncryptAndSignWriteIsReadBack)
 {
     const std::string message = kHeader + "Content-Type: text/plain; charset=us-ascii\r\n\r\n" + kText;
@@ -125,6 +153,34 @@ TEST(SMimeRoad, WhatEncryptAndSignWriteIsReadBack)
         if (std::string(c.readBack) == "decrypt")
             EXPECT_THAT(session.ReadFile("out.cnm"), HasSubstr(kText));
     }
+}
+
+TEST(SMimeRoad, TheEditorSendsSignedAndEncryptedSMimeThatDecryptsAndVerifies)
+{
+    // The user picks the plug-in's S/MIME encryptor in the mail client's encryption dialog, which
+    // leaves encrypt and sign ticked; the mail client then asks for the S/MIME method.
+    THostSession session("smime-editor");
+    session.WriteFile("sent.tmp", kHeader + "Content-Type: text/plain; charset=us-ascii\r\n\r\n" + kText);
+    THostRun run = session.Run(Session(session,
+        "set to ann@example.org\neditor\neditortext \"Friday\"\nonsend encrypt " + Quoted(session, "sent.tmp")
+            + " - \"S/MIME\" \"ann@example.org\"\nencdialog\nencselect \"qro's S/MIME Handler\"\nencclick 1\n"
+            + "editorcommand 139\nwait 2500\ndecrypt " + Quoted(session, "sent.tmp") + " "
+            + Quoted(session, "out.cnm") + "\n"));
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_TRUE(run.Has("encryption dialog ok encrypt=1 sign=1"));
+    EXPECT_TRUE(run.Has("encryption dialog encryptor \"qro's S/MIME Handler\""));
+    const std::string sent = session.ReadFile("sent.tmp");
+    EXPECT_THAT(sent, HasSubstr("application/pkcs7-mime"));
+    EXPECT_THAT(sent, Not(HasSubstr("the meeting moves")));
+    EXPECT_FALSE(run.LinesStartingWith("request 3075 0 status \"Decrypting done\"").empty());
+    EXPECT_THAT(session.ReadFile("out.cnm"), HasSubstr(kText));
+    // Ann's signature inside: the certificate viewer of a good signature came.
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"Ann Test <ann@example.org>\"").size(), 1u);
+    // openssl and gpgsm read it too (tests/interop/smime-interop.sh).
+    CreateDirectoryA(ZAVEK_SMIME_EDITOR_OUT, nullptr);
+    EXPECT_TRUE(CopyFileA(
+        session.File("sent.tmp").c_str(), ZAVEK_SMIME_EDITOR_OUT "/editor-signed-encrypted.eml", FALSE));
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // S/MIME through the decoder and the encoder against the stand-in SDK: messages openssl signs and
-// encrypts decrypt and verify with the right signature state (tampered, expired and wrong-recipient
-// messages never read as good), and what the encoder signs and encrypts decodes again. The encoder's
-// outputs stay in smime-interop/ for the openssl and gpgsm checks of tests/interop/SMimeInterop.cmake,
-// and its key rings with the certificates in smime-interop-rings/ for the S/MIME roads of tests/e2e.
+// encrypts decrypt and verify with the right signature state (tampered, expired, revoked and
+// wrong-recipient messages never read as good), and what the encoder signs and encrypts decodes again. The
+// encoder's outputs stay in smime-interop/ for the openssl and gpgsm checks of
+// tests/interop/SMimeInterop.cmake, and its key rings with the certificates in smime-interop-rings/ for the
+// S/MIME roads of tests/e2e.
 #include "engine/PGPDecode.h"
+#include "engine/PGPDialogs.h"
 #include "engine/PGPEncode.h"
 #include "engine/PGPInterface.h"
 #include "engine/PSMimeTools.h"
@@ -122,6 +124,44 @@ TEST_F(SMimeStandIn, OpensslMessagesDecryptAndVerifyWithTheirSignatureState)
             EXPECT_NE(decoder.SigProps.KeyIDText, "");
         EXPECT_EQ(asked, c.kind == kResultSMimeEnveloped && c.status == 0 ? 1 : 0);
     }
+}
+
+TEST_F(SMimeStandIn, TheCAsRevocationListMakesItsRevokedSignerReadRevoked)
+{
+    auto signerOfRevokedMessage = [&] {
+        EXPECT_EQ(decoder.DecodePass(Fixture("signed-revoked.eml")), 0);
+        EXPECT_EQ(decoder.SigProps.State, kSigGood);
+        return decoder.SigProps.Revoked;
+    };
+    auto usableCertificates = [](const char* address, uint32_t selection) {
+        std::unique_ptr<TX509CertPropsList> found;
+        return FindX509Certificates(address, "", "", found, false, selection);
+    };
+    // Nothing known about revocations yet.
+    EXPECT_FALSE(signerOfRevokedMessage());
+    EXPECT_EQ(usableCertificates("gone@example.org", kCertSelectSign), 1);
+
+    // A list in the CA's name that another key signed is refused; the CA's own list joins its key.
+    std::unique_ptr<TKeyPropsList> imported;
+    PGPKeySetRef set = 0;
+    EXPECT_NE(
+        ImportKeys(nullptr, Fixture("forged.crl"), "", set, kKeyPropKeyID | kKeyPropUserID, imported, false),
+        0);
+    ASSERT_EQ(
+        ImportKeys(nullptr, Fixture("ca.crl"), "", set, kKeyPropKeyID | kKeyPropUserID, imported, false), 0);
+    ASSERT_TRUE(imported);
+    ASSERT_EQ(imported->Count(), 1);
+    EXPECT_EQ(imported->Record(0).UserID, "ZAVEK Test CA");
+
+    // From the key files: the revoked signer reads revoked, its certificate no longer signs or
+    // encrypts; ann, whom the list does not name, is untouched.
+    EXPECT_TRUE(signerOfRevokedMessage());
+    EXPECT_EQ(usableCertificates("gone@example.org", kCertSelectSign), 0);
+    EXPECT_EQ(usableCertificates("gone@example.org", kCertSelectEncrypt), 0);
+    EXPECT_EQ(decoder.DecodePass(Fixture("signed-opaque.eml")), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_FALSE(decoder.SigProps.Revoked);
+    EXPECT_EQ(usableCertificates("ann@example.org", kCertSelectSign), 1);
 }
 
 TEST_F(SMimeStandIn, WhatTheEncoderSignsAndEncryptsDecodesAgain)

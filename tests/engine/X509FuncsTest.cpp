@@ -358,6 +358,14 @@ TEST_F(X509FuncsTest, ListsCertificatesBySelection)
         for (int i = 0; i < count; ++i)
             EXPECT_EQ(list->Record(i).SubjectName, c.subjects[i]);
     }
+    // A revoked certificate is still listed, but neither encrypts nor signs.
+    std::unique_ptr<TX509CertPropsList> usable;
+    EXPECT_EQ(WithRoot([&](PGPKeySetRef root) {
+        S().keys[1].userIDs[1].sigs[0].revoked = true;
+        return ListCertificates(root, 0, usable, 0, kCertSelectEncrypt, nullptr);
+    }),
+        1);
+    EXPECT_EQ(usable->Record(0).SubjectName, "CN=Ann Lee, E=ann@example.org");
 }
 
 TEST_F(X509FuncsTest, FindsCertificatesByAddressAndKeyID)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the S/MIME fixtures with openssl into the folder given: a CA, certificates with their
 # PKCS#12 files (password NAME-pass) for ann and bob, an expired one and a revoked one (with the
-# CA's CRL), and messages openssl signs (detached and opaque) and encrypts (AES-128, AES-256,
-# triple DES) for ann, one encrypted for bob alone and one whose signed text was changed.
+# CA's CRL, and a forged CRL naming ann), and messages openssl signs (detached and opaque) and
+# encrypts (AES-128, AES-256, triple DES) for ann, one encrypted for bob alone and one whose signed
+# text was changed.
 set -euo pipefail
 out="$1"
 rm -rf "$out"
@@ -55,6 +56,12 @@ user old 20200101000000Z 20210101000000Z
 user gone 20240101000000Z 20440101000000Z
 openssl ca -config ca.cnf -revoke gone.pem 2>/dev/null
 openssl ca -config ca.cnf -gencrl -out ca.crl 2>/dev/null
+# A later list in the CA's name that another key signed, naming ann: not to be believed.
+mkdir rogue
+(cd rogue && cp ../ca.cnf . && : > index.txt && echo 1000 > serial && echo 01 > crlnumber \
+    && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -subj "/CN=ZAVEK Test CA/O=ZAVEK" -days 3650 \
+        -out ca.pem 2>/dev/null \
+    && openssl ca -config ca.cnf -revoke ../ann.pem 2>/dev/null && openssl ca -config ca.cnf -gencrl -out ../forged.crl 2>/dev/null)
 
 printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nHello Bob,\r\nthe meeting moves to Friday.\r\n' > content.txt
 sign() { # NAME OUT [openssl option...]
