@@ -175,7 +175,7 @@ int ProfileCalls = 0;
 BOOL WINAPI RefusingLoadUserProfile(HANDLE, PROFILEINFOA* Info)
 {
     ++ProfileCalls;
-    EXPECT_EQ(Info->dwSize, 32u);
+    EXPECT_EQ(Info->dwSize, sizeof(PROFILEINFOA));
     EXPECT_EQ(Info->dwFlags, 1u); // no user interface
     return FALSE;
 }

@@ -73,7 +73,7 @@ HRESULT WINAPI FakePrintDlgEx(LPPRINTDLGEXA dialog)
 {
     script.calls.push_back("ex");
     script.flagsSeen.push_back(dialog->Flags);
-    EXPECT_EQ(dialog->lStructSize, 84u);
+    EXPECT_EQ(dialog->lStructSize, sizeof(PRINTDLGEXA));
     EXPECT_EQ(dialog->nStartPage, START_PAGE_GENERAL);
     EXPECT_EQ(dialog->ExclusionFlags, static_cast<DWORD>(PD_EXCL_COPIESANDCOLLATE));
     EXPECT_NE(dialog->lpCallback, nullptr);
