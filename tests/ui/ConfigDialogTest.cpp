@@ -327,7 +327,7 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     f.live.SetDefaultUser("Bob <bob@example.org>\\0x2222BBBB");
     f.sources.hashChoice = false;
     std::vector<std::string> servers;
-    std::string defaultUser, keyLabel, secondsLabel;
+    std::string defaultUser, keyLabel, secondsLabel, secondsText = "?";
     int dropDownCount = 0;
     bool signAlgEnabled = true;
     bool noChangeShown = true;
@@ -341,6 +341,7 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
         dropDownCount = d.cbxDefaultUser->DropDownCount;
         signAlgEnabled = d.cbxSignAlgorithm->Enabled();
         secondsLabel = d.lblSeconds->Caption();
+        secondsText = d.seSeconds->GetText();
         d.pcConfiguration->SetActivePage(d.tsPMMiscellaneous);
         d.tvNavigation->SetSelected(d.tvNavigation->Items().GetFirstNode()->GetNextSibling()->GetFirstChild()
                 ->GetNextSibling());
@@ -355,6 +356,7 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     EXPECT_EQ(dropDownCount, 2);
     EXPECT_FALSE(signAlgEnabled);
     EXPECT_EQ(secondsLabel, f.main.Texts().GetEntry(190));
+    EXPECT_EQ(secondsText, "") << "keeping no passphrase shows no number";
     EXPECT_FALSE(noChangeShown);
 }
 

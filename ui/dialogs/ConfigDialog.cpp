@@ -338,6 +338,8 @@ void TConfigDialog::BuildPages()
     // The time is a number of seconds; its label says what the number means.
     seSeconds = MakeSpin(tsZAVEKMiscellaneous, Row(0), -1, 900);
     seSeconds->SetLeft(12);
+    // -1 keeps no passphrase: the field stays empty and its label says so.
+    seSeconds->SetBlankAtMinimum(true);
     seSeconds->OnChange = [this](TEdit&) { SecondsChanged(); };
     lblSeconds = MakeLabel(tsZAVEKMiscellaneous, Row(0), 0, 90, PageWidth - 102);
     lblSeconds->FocusControl = seSeconds;
