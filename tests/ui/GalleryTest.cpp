@@ -263,6 +263,8 @@ TEST(Gallery, ConfigurationDialogEveryPage)
     sources.settings.Values.TimeServer = "time.example.org";
     sources.settings.Values.TimePort = 123;
     sources.settings.HostSettings = { 50, 76 };
+    // The longest of the passphrase time's texts first; keeping none is pictured after the pages.
+    sources.settings.Values.StorePassphrase = 0;
     Shoot("config", "TConfigDialog", [&] { ShowConfigDialog(main, sources, true); },
         [&](HWND window) {
             TConfigDialog& dialog = *ControlOf<TConfigDialog>(window);
@@ -277,6 +279,9 @@ TEST(Gallery, ConfigurationDialogEveryPage)
                 Inspect(window, "config_page" + std::to_string(++page));
             }
             EXPECT_EQ(page, 7);
+            dialog.seSeconds->SetValue(-1);
+            PumpPending();
+            Inspect(window, "config_no_passphrase");
         });
 }
 
