@@ -447,7 +447,7 @@ TEST(ConfigDialog, F1OverEveryControlShowsItsHelp)
     EXPECT_TRUE(answerer.Done());
     EXPECT_GT(controls, 40);
     EXPECT_TRUE(silent.empty()) << silent.front();
-    EXPECT_EQ(popups.size(), 27u);
+    ASSERT_EQ(popups.size(), 27u);
     EXPECT_EQ(*popups.begin(), "{\\rtf1\\ansi popup 0}");
 }
 
