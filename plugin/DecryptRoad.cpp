@@ -16,6 +16,7 @@ constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_FILE_NOT_READ = 342;
 constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
+constexpr uint16_t TEXT_SMIME_NOT_AVAILABLE = 448;
 constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr uint32_t TREE_KEEPS_READER = 8;
@@ -47,9 +48,6 @@ bool IsSMimeKind(uint32_t kind)
 {
     return kind >= skSmimeEnveloped && kind <= skSmimeSignedData;
 }
-
-const char SMIME_NOT_AVAILABLE[] = "This message is protected with S/MIME, which this version cannot decrypt or "
-                                   "check yet. It is shown as it came; no signature was checked.";
 
 // The header block of a MIME message for a mail client that shows the text as it is: without the
 // Content-* fields that described the protected body.
@@ -307,7 +305,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
     const bool notAvailable = sMime && status == kStatusNotAvailable;
     if (notAvailable)
-        host_.ShowError(SMIME_NOT_AVAILABLE);
+        host_.ShowError(Text(TEXT_SMIME_NOT_AVAILABLE));
     else if (sMime && status != kStatusOK)
         pgp_.ShowPGPError(status);
     if (status == kStatusOK || keepsText) {

@@ -19,6 +19,7 @@ constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_ENCRYPTION_FAILED = 433;
 constexpr uint16_t TEXT_EDIT_OR_SEND_PLAIN = 434;
+constexpr uint16_t TEXT_NOT_PUT_BACK = 447;
 constexpr uint16_t TEXT_ADK_WARNING = 435;
 constexpr uint16_t TEXT_BACK_TO_EDITOR = 436;
 constexpr uint16_t TEXT_SEND_UNENCRYPTED = 437;
@@ -417,7 +418,7 @@ void TEncryptRoad::PutBackIntoEditor(TOutcome& outcome)
     }
     // The message cannot go back into an editor: it stays in its file, unsent.
     outcome.Write = false;
-    prompts_.ShowError("The message could not be put back into an editor. It was not sent.");
+    prompts_.ShowError(texts_.GetEntry(TEXT_NOT_PUT_BACK));
 }
 
 void TEncryptRoad::SendUnencrypted(const std::string& message, const std::string& charset, TOutcome& outcome)

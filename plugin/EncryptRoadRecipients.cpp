@@ -11,10 +11,8 @@ constexpr uint16_t TEXT_DO_NOT_WARN = 178;
 constexpr uint16_t TEXT_DO_NOT_WARN_SUFFIX = 180;
 constexpr uint16_t TEXT_MIXED_METHODS = 432;
 // A send stopped by the recipient list says so: the mail client itself would say nothing.
-constexpr const char* NOT_SENT_NO_KEY
-    = "No key was chosen for a recipient. The message was not sent; it stays in the editor.";
-constexpr const char* NOT_SENT_NO_RECIPIENTS
-    = "The recipients of the message could not be resolved. The message was not sent; it stays in the editor.";
+constexpr uint16_t TEXT_NOT_SENT_NO_KEY = 445;
+constexpr uint16_t TEXT_NOT_SENT_NO_RECIPIENTS = 446;
 // Mode bits of the recipient data that let the list decide the send.
 constexpr uint32_t MODE_DECIDES = 0x01 | 0x02 | 0x04;
 constexpr uint32_t MODE_THIRD = 0x04;
@@ -40,7 +38,7 @@ bool TEncryptRoad::SelectRecipients(const std::string& to, const std::string& cc
     const int chooseMode = options_.KeyRingState() == 2 ? 1 : 0;
     if (SelectRecipientKeys(*keys_, chooser_, list, *autoList_, chooseMode, recipients_) == TSelectResult::Done)
         return true;
-    prompts_.ShowError(NOT_SENT_NO_KEY);
+    prompts_.ShowError(texts_.GetEntry(TEXT_NOT_SENT_NO_KEY));
     return false;
 }
 
@@ -118,7 +116,7 @@ bool TEncryptRoad::ResolveSendRecipients(TEditorData& editor, HWND editorWindow)
         selectFailed = !SelectRecipients(to, cc, bcc);
     const bool resolved = recipients_.GetCount() > 0;
     if (!resolved && !selectFailed)
-        prompts_.ShowError(NOT_SENT_NO_RECIPIENTS);
+        prompts_.ShowError(texts_.GetEntry(TEXT_NOT_SENT_NO_RECIPIENTS));
     if (editor.SendState == ssListMixed || editor.SendState > ssList)
         for (int i = 0; i < recipients_.GetCount(); ++i)
             recipients_.SetFlags(i, editor.Flags);

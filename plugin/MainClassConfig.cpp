@@ -7,6 +7,7 @@
 #include "engine/sdk/pgpBase.h"
 #include "ui/dialogs/KeyFileDialogs.h"
 #include "foundation/ZAVEKCommon.h"
+#include "plugin/ConfigSettings.h"
 #include "plugin/PMInterface.h"
 #include "ui/dialogs/ConfigDialog.h"
 
@@ -19,6 +20,10 @@ public:
         , owner_(owner)
     {
     }
+
+    TConfigSettings LiveSettings() override { return ConfigSettingsOf(main_); }
+
+    void SaveSettings(const TConfigSettings& settings) override { SaveConfigSettings(main_, settings); }
 
     std::vector<TSigningKeyChoice> SigningKeys() override
     {
@@ -70,6 +75,6 @@ private:
 void TMainClass::EditConfiguration()
 {
     TMainConfigSources sources(*this, ActiveDialogWindow() ? ActiveDialogWindow() : GetHostWindow());
-    if (ShowConfigDialog(*this, *this, sources, noParent_))
+    if (ShowConfigDialog(*this, sources, noParent_))
         RestartMailClient(PMInterface().GetIdentity(), GetHostWindow());
 }

@@ -224,9 +224,15 @@ void TOptions::SaveOptions()
 
 void TOptions::CopyFrom(const TOptions& other)
 {
-    values_ = other.values_;
-    keyServer_ = other.keyServer_;
-    hostSettings_ = other.hostSettings_;
+    Assign(other.values_, other.keyServer_, other.hostSettings_);
+}
+
+void TOptions::Assign(
+    const TOptionValues& values, const TKeyServerRecord& keyServer, const TOptionHostSettings& hostSettings)
+{
+    values_ = values;
+    keyServer_ = keyServer;
+    hostSettings_ = hostSettings;
 }
 
 bool TOptions::SameAs(const TOptions& other) const
@@ -236,8 +242,7 @@ bool TOptions::SameAs(const TOptions& other) const
 
 std::string TOptions::GetDefaultKeyID() const
 {
-    const size_t at = values_.DefaultUser.find("0x");
-    return at == std::string::npos ? values_.DefaultUser : values_.DefaultUser.substr(at);
+    return KeyIDOfDefaultUser(values_.DefaultUser);
 }
 
 std::string TOptions::GetShowTimeServer() const

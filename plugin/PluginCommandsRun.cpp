@@ -29,6 +29,7 @@ constexpr uint16_t TEXT_KEYS_IMPORTED = 311;
 constexpr uint16_t TEXT_COPY_DESCRIPTION = 302;
 constexpr uint16_t TEXT_SAVE_TITLE = 338;
 constexpr uint16_t TEXT_TO_CLIPBOARD = 340;
+constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
@@ -489,7 +490,7 @@ void TPluginCommandRunner::Export(bool certificate)
     const bool written = IsClipboardChoice(choice) ? PutClipboardData(text, cfText, Owner())
                                                    : CommitFileSafely(choice, text);
     if (!written) {
-        ShowError(main_, "The keys could not be written to \"" + ExportTargetName(choice, Texts()) + "\".");
+        ShowError(main_, Text(TEXT_FILE_NOT_WRITTEN) + "\r\n" + ExportTargetName(choice, Texts()));
         return;
     }
     const std::string what = certificate ? keys.UserText + keys.KeyIDText : keys.UserText;

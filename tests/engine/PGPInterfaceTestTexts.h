@@ -9,13 +9,18 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 
 struct TTestTexts {
     explicit TTestTexts(const std::map<int, std::string>& overrides = {})
     {
+        // The object's address alone repeats across processes that run at once (the native and
+        // Windows runs, other checkouts): a random part keeps each folder to its own test.
+        std::random_device random;
         folder = std::filesystem::temp_directory_path()
-            / ("zavek-pgpiface-texts-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+            / ("zavek-pgpiface-texts-" + std::to_string(random()) + "-"
+                + std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(folder);
         std::string content = "# test texts\r\n";
         for (int n = 0; n <= 460; ++n) {

@@ -111,8 +111,13 @@ TEST(PluginMenus, StatesFollowTheActiveWindowsTheOptionsAndTheKeyRing)
     state.FullAuto = true;
     menus.UpdateStates(state);
     for (UINT id : { ITEM_WIPE_PASSPHRASE, ITEM_SEND_BOTH, ITEM_SEND_BOTH + 1, ITEM_SEND_SIGNED, ITEM_DECRYPT_MESSAGE, ITEM_VERIFY_FILE,
-             ITEM_IMPORT_CERTIFICATES })
+             ITEM_IMPORT_CERTIFICATES, ITEM_REMOVE_CERTIFICATE, ITEM_EXPORT_CERTIFICATE })
         EXPECT_FALSE(State(menu, id) & MF_GRAYED) << id;
+    // Without a key ring again, no certificate item can run.
+    state.KeyRingState = 0;
+    menus.UpdateStates(state);
+    for (UINT id : { ITEM_IMPORT_CERTIFICATES, ITEM_REMOVE_CERTIFICATE, ITEM_EXPORT_CERTIFICATE })
+        EXPECT_TRUE(State(menu, id) & MF_GRAYED) << id;
     EXPECT_FALSE(State(menu, ITEM_PGP_MIME) & MF_CHECKED);
     EXPECT_TRUE(State(menu, ITEM_FULL_AUTO) & MF_CHECKED);
 }

@@ -1,23 +1,34 @@
 // Tests of the configuration dialog under Wine, driven by the dialog answerer: every control
 // written back into the options file, nothing written without a change, the restart question only
-// for toolbar changes, the save question of Enter/Escape and the rules of the set-up mode.
+// for toolbar changes, the save question of Enter/Escape, the rules of the set-up mode and F1 help
+// over every control.
 #include "ui/dialogs/ConfigDialog.h"
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
+#include "plugin/ConfigSettings.h"
 #include "support/ScratchFolder.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/controls/ToolTip.h"
 #include "ui/dialogs/MessageDialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 namespace {
 
+// The plug-in's own settings road over a real options file, with stand-ins for the rest.
 class FakeSources : public IConfigDialogSources {
 public:
+    explicit FakeSources(TOptions& options)
+        : options_(options)
+    {
+    }
+    TConfigSettings LiveSettings() override { return ConfigSettingsOf(options_); }
+    void SaveSettings(const TConfigSettings& settings) override { SaveConfigSettings(options_, settings); }
     std::vector<TSigningKeyChoice> SigningKeys() override
     {
         return { { "Alice <alice@example.org> (2048)", "Alice <alice@example.org>\\0x1111AAAA", "0x1111AAAA",
@@ -37,6 +48,9 @@ public:
     bool hashChoice = true;
     int measuredLines = 0;
     std::vector<std::string> fileDialogs;
+
+private:
+    TOptions& options_;
 };
 
 std::string FileText(const std::string& path)
@@ -60,6 +74,7 @@ TMessageDialog& MessageOf(HWND window)
 struct Fixture {
     Fixture()
         : folder("cfgdlg")
+        , sources(live)
     {
         live.Open(folder.path);
         live.SetTimeServer("time.example.org");
@@ -160,7 +175,7 @@ TEST(ConfigDialog, EveryControlIsWrittenBackAndAToolbarChangeOffersTheRestart)
         MessageOf(window).fbOk->Click();
     });
     answerer.Then("TMessageDialog", "", Answer(restartText, mrYes));
-    EXPECT_TRUE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_TRUE(ShowConfigDialog(f.main, f.sources, false));
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(warning, f.main.Texts().GetEntry(188));
     EXPECT_EQ(restartText, f.main.Texts().GetEntry(142));
@@ -212,7 +227,7 @@ TEST(ConfigDialog, OkWithoutAChangeWritesNothingAndAsksNothing)
     const std::string before = FileText(f.FileName());
     DialogAnswerer answerer;
     answerer.Then("TConfigDialog", "", [&](HWND window) { DialogOf(window).fbOk->Click(); });
-    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.sources, false));
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(FileText(f.FileName()), before);
     EXPECT_EQ(DialogAnswerer::FindWindowOfThread("TMessageDialog", ""), nullptr);
@@ -226,7 +241,7 @@ TEST(ConfigDialog, ATimeServerChangeIsSavedWithoutTheRestartQuestion)
         DialogOf(window).cbxTimeServerName->SetItemIndex(1);
         DialogOf(window).fbOk->Click();
     });
-    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.sources, false));
     EXPECT_TRUE(answerer.Done());
     TOptions reread;
     reread.Open(f.folder.path);
@@ -253,7 +268,7 @@ TEST(ConfigDialog, EscapeWithAChangeAsksAndCancelKeepsTheDialogOpen)
         RunLater([window] { SendMessageA(DialogOf(window).tvNavigation->Handle(), WM_KEYDOWN, VK_ESCAPE, 0); });
     });
     answerer.Then("TMessageDialog", "", Answer(secondQuestion, mrNo));
-    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, false));
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.sources, false));
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(firstQuestion, f.main.Texts().GetEntry(143));
     EXPECT_EQ(secondQuestion, f.main.Texts().GetEntry(143));
@@ -290,7 +305,7 @@ TEST_P(ConfigDialogClosing, KeepsTheChangeOnlyWhereItShould)
     std::string question;
     if (c.how == 0 && !c.fromSetup) // the close box counts as Enter/Escape: asked, answered No
         answerer.Then("TMessageDialog", "", Answer(question, mrNo));
-    EXPECT_FALSE(ShowConfigDialog(f.main, f.live, f.sources, c.fromSetup));
+    EXPECT_FALSE(ShowConfigDialog(f.main, f.sources, c.fromSetup));
     EXPECT_TRUE(answerer.Done());
     TOptions reread;
     reread.Open(f.folder.path);
@@ -312,7 +327,7 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     f.live.SetDefaultUser("Bob <bob@example.org>\\0x2222BBBB");
     f.sources.hashChoice = false;
     std::vector<std::string> servers;
-    std::string defaultUser, keyLabel, secondsLabel;
+    std::string defaultUser, keyLabel, secondsLabel, secondsText = "?";
     int dropDownCount = 0;
     bool signAlgEnabled = true;
     bool noChangeShown = true;
@@ -326,13 +341,14 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
         dropDownCount = d.cbxDefaultUser->DropDownCount;
         signAlgEnabled = d.cbxSignAlgorithm->Enabled();
         secondsLabel = d.lblSeconds->Caption();
+        secondsText = d.seSeconds->GetText();
         d.pcConfiguration->SetActivePage(d.tsPMMiscellaneous);
         d.tvNavigation->SetSelected(d.tvNavigation->Items().GetFirstNode()->GetNextSibling()->GetFirstChild()
                 ->GetNextSibling());
         noChangeShown = d.pnNoChange->Visible();
         d.fbCancel->Click();
     });
-    ShowConfigDialog(f.main, f.live, f.sources, false);
+    ShowConfigDialog(f.main, f.sources, false);
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(servers, (std::vector<std::string> { "clock.example.com", "time.example.org", "ntp.example.net" }));
     EXPECT_EQ(defaultUser, "Bob <bob@example.org> (3072)");
@@ -340,6 +356,7 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     EXPECT_EQ(dropDownCount, 2);
     EXPECT_FALSE(signAlgEnabled);
     EXPECT_EQ(secondsLabel, f.main.Texts().GetEntry(190));
+    EXPECT_EQ(secondsText, "") << "keeping no passphrase shows no number";
     EXPECT_FALSE(noChangeShown);
 }
 
@@ -361,7 +378,7 @@ TEST(ConfigDialog, AHeaderLineCountAboveTheScanLinesOffersTheRoundedCount)
         d.fbCancel->Click();
     });
     answerer.Then("TMessageDialog", "", Answer(question, mrYes));
-    ShowConfigDialog(f.main, f.live, f.sources, false);
+    ShowConfigDialog(f.main, f.sources, false);
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(scanLines, 60);
     // The value is named by its label on the page.
@@ -382,11 +399,56 @@ TEST(ConfigDialog, KeyRingFieldsOpenTheFileDialogAndTakeItsChoice)
         pubring = d.edPubring->GetText();
         d.fbCancel->Click();
     });
-    ShowConfigDialog(f.main, f.live, f.sources, false);
+    ShowConfigDialog(f.main, f.sources, false);
     EXPECT_TRUE(answerer.Done());
     EXPECT_EQ(pubring, "C:\\rings\\chosen1.pkr");
     ASSERT_EQ(f.sources.fileDialogs.size(), 1u);
     EXPECT_EQ(f.sources.fileDialogs[0], f.main.Texts().GetEntry(150) + "\"Public key ring\"|1");
+}
+
+// F1 over any control of any page, as a user presses it: each control shows its own popup or, for
+// the rest, the dialog's page of the help file, and every popup of the dialog is reached.
+TEST(ConfigDialog, F1OverEveryControlShowsItsHelp)
+{
+    Fixture f;
+    std::vector<std::string> silent;
+    std::set<std::string> popups;
+    int controls = 0;
+    DialogAnswerer answerer;
+    answerer.Then("TConfigDialog", "", [&](HWND window) {
+        TConfigDialog& d = DialogOf(window);
+        for (TTabSheet* page : { d.tsPGPPaths, d.tsPGPMiscellaneous, d.tsPMToolbar, d.tsPMMiscellaneous,
+                 d.tsZAVEKEncoding, d.tsZAVEKDecoding, d.tsZAVEKMiscellaneous }) {
+            d.pcConfiguration->SetActivePage(page);
+            for (int i = 0; i < page->ControlCount(); ++i) {
+                TControl& control = *page->Controls(i);
+                if (!control.Visible())
+                    continue;
+                ++controls;
+                d.HelpToolTip()->HideTip();
+                f.main.calls.clear();
+                const RECT bounds = control.BoundsRect();
+                HELPINFO info {};
+                info.cbSize = sizeof info;
+                info.iContextType = HELPINFO_WINDOW;
+                info.hItemHandle = page->Handle();
+                info.MousePos = page->ClientToScreen({ (bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2 });
+                SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+                if (d.IsToolTipActive())
+                    popups.insert(d.HelpToolTip()->GetText());
+                else if (f.main.calls != std::vector<std::string> { "topic 33" })
+                    silent.push_back(std::to_string(i) + " \"" + control.Caption() + "\"");
+            }
+        }
+        d.HelpToolTip()->HideTip();
+        d.fbCancel->Click();
+    });
+    ShowConfigDialog(f.main, f.sources, false);
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_GT(controls, 40);
+    EXPECT_TRUE(silent.empty()) << silent.front();
+    ASSERT_EQ(popups.size(), 27u);
+    EXPECT_EQ(*popups.begin(), "{\\rtf1\\ansi popup 0}");
 }
 
 } // namespace

@@ -14,7 +14,6 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
-#include "support/ScratchFolder.h"
 #include "ui/DialogTestSupport.h"
 #include "ui/MsgTreeTestMessage.h"
 #include "ui/ViewerTestSupport.h"
@@ -239,6 +238,8 @@ TEST(Gallery, AboutBox)
 
 class GallerySources : public IConfigDialogSources {
 public:
+    TConfigSettings LiveSettings() override { return settings; }
+    void SaveSettings(const TConfigSettings& saved) override { settings = saved; }
     std::vector<TSigningKeyChoice> SigningKeys() override
     {
         return { { "Alice Example <alice@example.org> (2048)", "Alice Example <alice@example.org>\\0x1111AAAA2222BBBB",
@@ -248,20 +249,23 @@ public:
     std::vector<std::string> SystemTimeServers() override { return { "time.example.org", "ntp.example.net" }; }
     bool ChooseKeyRingFile(const std::string&, int, std::string&) override { return false; }
     int MeasureHeaderLines() override { return 0; }
+
+    TConfigSettings settings;
 };
 
 TEST(Gallery, ConfigurationDialogEveryPage)
 {
     FakeMainObject main;
-    TScratchFolder folder("gallerycfg");
-    TOptions live;
-    live.Open(folder.path);
-    // As a user who has chosen a key server and a default key sees it.
-    live.SetKeyServer({ 1, "keys.example.org", "11371", 0 });
-    live.SetDefaultUser(GallerySources().SigningKeys().front().StoredText);
-    live.SetHostSettings({ 50, 76 });
     GallerySources sources;
-    Shoot("config", "TConfigDialog", [&] { ShowConfigDialog(main, live, sources, true); },
+    // As a user who has chosen a key server and a default key sees it.
+    sources.settings.KeyServer = { 1, "keys.example.org", "11371", 0 };
+    sources.settings.Values.DefaultUser = sources.SigningKeys().front().StoredText;
+    sources.settings.Values.TimeServer = "time.example.org";
+    sources.settings.Values.TimePort = 123;
+    sources.settings.HostSettings = { 50, 76 };
+    // The longest of the passphrase time's texts first; keeping none is pictured after the pages.
+    sources.settings.Values.StorePassphrase = 0;
+    Shoot("config", "TConfigDialog", [&] { ShowConfigDialog(main, sources, true); },
         [&](HWND window) {
             TConfigDialog& dialog = *ControlOf<TConfigDialog>(window);
             TTreeNodes& nodes = dialog.tvNavigation->Items();
@@ -275,6 +279,9 @@ TEST(Gallery, ConfigurationDialogEveryPage)
                 Inspect(window, "config_page" + std::to_string(++page));
             }
             EXPECT_EQ(page, 7);
+            dialog.seSeconds->SetValue(-1);
+            PumpPending();
+            Inspect(window, "config_no_passphrase");
         });
 }
 

@@ -31,6 +31,16 @@ TEST(SpinRules, TypingBindsTheMaximumAndLeavingBothEnds)
     EXPECT_EQ(ClampToRange(30, range), 30);
 }
 
+TEST(SpinRules, AMinimumThatMeansNoneShowsBlankAndOnlyIt)
+{
+    const TSpinRange seconds { -1, 900, true };
+    EXPECT_EQ(SpinText(-1, seconds), "");
+    EXPECT_FALSE(ParseSpinNumber(SpinText(-1, seconds))) << "the field reads back as its minimum";
+    EXPECT_EQ(SpinText(0, seconds), "0");
+    EXPECT_EQ(SpinText(900, seconds), "900");
+    EXPECT_EQ(SpinText(-1, { -1, 900 }), "-1") << "elsewhere the minimum is a number like the rest";
+}
+
 TEST(SpinRules, TextLengthIsTheLongerEnd)
 {
     EXPECT_EQ(RangeTextLength({ 0, 999 }), 3);

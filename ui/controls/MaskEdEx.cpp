@@ -224,8 +224,7 @@ void TSpinEdEx::CreateWindowHandleDone()
     }
     upDown_->SetEnabled(Enabled());
     PlaceUpDown();
-    if (const auto number = ParseSpinNumber(GetText()))
-        upDown_->SetPosition(ClampToRange(*number, range_));
+    upDown_->SetPosition(Value());
 }
 
 void TSpinEdEx::PlaceUpDown()
@@ -284,7 +283,7 @@ void TSpinEdEx::SetValue(int value)
     const std::string old = GetText();
     const int selStart = HandleAllocated() ? SelStart() : 0;
     const int selLength = HandleAllocated() ? SelLength() : 0;
-    SetText(std::to_string(value));
+    SetText(SpinText(value, range_));
     if (HandleAllocated()) {
         if (selLength < static_cast<int>(old.size())) {
             SetSelStart(selStart);
@@ -303,8 +302,12 @@ void TSpinEdEx::TextEdited()
     if (changing_)
         return;
     const auto number = ParseSpinNumber(GetText());
-    if (!number)
+    if (!number) {
+        // An empty field is the minimum where the minimum shows blank.
+        if (upDown_ && range_.BlankAtMinimum)
+            upDown_->SetPosition(range_.Min);
         return;
+    }
     const int typed = ClampWhileTyping(*number, range_);
     if (typed != *number) {
         changing_ = true;

@@ -91,6 +91,8 @@ public:
     int MaxValue() const noexcept { return range_.Max; }
     void SetMinValue(int value);
     void SetMaxValue(int value);
+    // The minimum as an empty field, for a minimum that means "none" (its label says so).
+    void SetBlankAtMinimum(bool blank) { range_.BlankAtMinimum = blank; }
     int Increment = 1;
     // The number shown, within the range (a number below the minimum is being typed).
     int Value();

@@ -27,6 +27,11 @@ int ClampToRange(int value, const TSpinRange& range)
     return std::max(range.Min, std::min(value, range.Max));
 }
 
+std::string SpinText(int value, const TSpinRange& range)
+{
+    return range.BlankAtMinimum && value == range.Min ? std::string() : std::to_string(value);
+}
+
 int ClampWhileTyping(int value, const TSpinRange& range)
 {
     return std::min(value, range.Max);

@@ -9,12 +9,16 @@
 struct TSpinRange {
     int Min = 0;
     int Max = 100;
+    // The minimum means "none" and shows as an empty field (an empty field reads as the minimum).
+    bool BlankAtMinimum = false;
 };
 
 // The number in text (blanks around it allowed), or none for text that is not a whole number.
 std::optional<int> ParseSpinNumber(const std::string& text);
 // Within the range.
 int ClampToRange(int value, const TSpinRange& range);
+// The number as the field shows it.
+std::string SpinText(int value, const TSpinRange& range);
 // While typing: values above the maximum become the maximum; lower ones stay, so that a number
 // can be typed digit by digit.
 int ClampWhileTyping(int value, const TSpinRange& range);

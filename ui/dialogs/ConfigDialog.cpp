@@ -113,12 +113,9 @@ int NumberOf(const std::string& text)
 
 } // namespace
 
-TConfigDialog::TConfigDialog(
-    IDialogMainObject& mainObject, TOptions& liveOptions, IConfigDialogSources& sources, bool openedFromSetup)
+TConfigDialog::TConfigDialog(IDialogMainObject& mainObject, IConfigDialogSources& sources, bool openedFromSetup)
     : TZAVEKForm(mainObject)
-    , live_(liveOptions)
     , sources_(sources)
-    , working_(std::make_unique<TOptions>())
     , openedFromSetup_(openedFromSetup)
 {
     WindowClassName = "TConfigDialog";
@@ -230,13 +227,15 @@ TFlatBtn* TConfigDialog::MakeButton(int left, int result)
 void TConfigDialog::BuildPages()
 {
     tsPGPPaths = MakePage();
-    MakeLabel(tsPGPPaths, Row(0), TextKeyServer);
+    TLabel* keyServerLabel = MakeLabel(tsPGPPaths, Row(0), TextKeyServer);
     // Protocol, host and port in one row below their label: a host name needs the room.
     cbxKeyserverProtocol = MakeCombo(tsPGPPaths, Row(1), 12, 72, csDropDownList);
     for (const char* protocol : { "ldap", "http", "ldaps", "https" })
         cbxKeyserverProtocol->Items().Add(protocol);
     edKeyserverName = MakeEdit(tsPGPPaths, Row(1), 88, PageWidth - 88 - 72);
     meKeyserverPort = MakePortEdit(tsPGPPaths, Row(1), PageWidth - 68);
+    // A label's accelerator and help lead to its field.
+    keyServerLabel->FocusControl = cbxKeyserverProtocol;
     const struct {
         TEdit** field;
         int kind;
@@ -260,10 +259,11 @@ void TConfigDialog::BuildPages()
     }
 
     tsPGPMiscellaneous = MakePage();
-    MakeLabel(tsPGPMiscellaneous, Row(0), TextDefaultKey);
+    TLabel* defaultKeyLabel = MakeLabel(tsPGPMiscellaneous, Row(0), TextDefaultKey);
     // A key's line is long: the box takes the whole row below its label.
     cbxDefaultUser = MakeCombo(tsPGPMiscellaneous, Row(1), 12, PageWidth - 24, csDropDownList);
     cbxDefaultUser->OnChange = [this](TComboBox&) { DefaultUserChanged(); };
+    defaultKeyLabel->FocusControl = cbxDefaultUser;
     lblDefaultUser = MakeLabel(tsPGPMiscellaneous, Row(2), 0, 12, PageWidth - 24);
     cbUseAlways = MakeCheck(tsPGPMiscellaneous, Row(3), TextUseAlways);
     lblSignAlgorithm = MakeLabel(tsPGPMiscellaneous, Row(4), TextSignHash);
@@ -278,8 +278,8 @@ void TConfigDialog::BuildPages()
 
     tsPMToolbar = MakePage();
     cbWipePassphrase = MakeCheck(tsPMToolbar, Row(0), TextWipeButton);
-    MakeLabel(tsPMToolbar, Row(1), TextEncSignButtons);
-    cbxEncryptSignOptions = MakeCombo(tsPMToolbar, Row(1), FieldLeft, PageWidth - FieldLeft - 12, csDropDownList);
+    MakeLabel(tsPMToolbar, Row(1), TextEncSignButtons)->FocusControl = cbxEncryptSignOptions
+        = MakeCombo(tsPMToolbar, Row(1), FieldLeft, PageWidth - FieldLeft - 12, csDropDownList);
     cbDecryptMessage = MakeCheck(tsPMToolbar, Row(2), TextDecryptButton);
     cbVerifySignature = MakeCheck(tsPMToolbar, Row(3), TextVerifyButton);
     cbManageKeys = MakeCheck(tsPMToolbar, Row(4), TextManageButton);
@@ -338,6 +338,8 @@ void TConfigDialog::BuildPages()
     // The time is a number of seconds; its label says what the number means.
     seSeconds = MakeSpin(tsZAVEKMiscellaneous, Row(0), -1, 900);
     seSeconds->SetLeft(12);
+    // -1 keeps no passphrase: the field stays empty and its label says so.
+    seSeconds->SetBlankAtMinimum(true);
     seSeconds->OnChange = [this](TEdit&) { SecondsChanged(); };
     lblSeconds = MakeLabel(tsZAVEKMiscellaneous, Row(0), 0, 90, PageWidth - 102);
     lblSeconds->FocusControl = seSeconds;
@@ -348,7 +350,7 @@ void TConfigDialog::BuildPages()
     cbStandardColors->OnChanged = [this](TCustBtnCtrl* sender) {
         if (!sender)
             return;
-        working_->SetStandardColor(cbStandardColors->Checked());
+        working_.Values.StandardColor = cbStandardColors->Checked();
         ApplyColorScheme(cbStandardColors->Checked());
     };
     cbShowTime = MakeCheck(tsZAVEKMiscellaneous, Row(3), TextClock);
@@ -356,8 +358,8 @@ void TConfigDialog::BuildPages()
     cbShowTime->AllowGrayed = true;
     cbShowTime->OnChanged = [this](TCustBtnCtrl*) { ShowTimeChanged(); };
     lblShowTime = MakeLabel(tsZAVEKMiscellaneous, Row(3), 0, FieldLeft, PageWidth - FieldLeft - 12);
-    MakeLabel(tsZAVEKMiscellaneous, Row(4), TextTimeServer);
-    cbxTimeServerName = MakeCombo(tsZAVEKMiscellaneous, Row(4), FieldLeft, PageWidth - FieldLeft - 12 - 60, csDropDown);
+    MakeLabel(tsZAVEKMiscellaneous, Row(4), TextTimeServer)->FocusControl = cbxTimeServerName
+        = MakeCombo(tsZAVEKMiscellaneous, Row(4), FieldLeft, PageWidth - FieldLeft - 12 - 60, csDropDown);
     meTimeServerPort = MakePortEdit(tsZAVEKMiscellaneous, Row(4), PageWidth - 68);
     cbTimeAutoSync = MakeCheck(tsZAVEKMiscellaneous, Row(5), TextAutoSync);
 }
@@ -412,7 +414,8 @@ void TConfigDialog::BuildNavigation()
     } roots[] = {
         { "PGP", { { 137, tsPGPPaths }, { 141, tsPGPMiscellaneous } } },
         { "Pegasus Mail", { { 138, tsPMToolbar }, { 141, tsPMMiscellaneous } } },
-        { "ZAVEK", { { 139, tsZAVEKEncoding }, { 140, tsZAVEKDecoding }, { 141, tsZAVEKMiscellaneous } } },
+        // The product by the name its menu bears.
+        { "Selvadrin", { { 139, tsZAVEKEncoding }, { 140, tsZAVEKDecoding }, { 141, tsZAVEKMiscellaneous } } },
     };
     for (const auto& root : roots) {
         TTreeNode* rootNode = tvNavigation->Items().Add(root.root);
@@ -452,10 +455,10 @@ void TConfigDialog::NodeSelected(TTreeNode* node)
 
 void TConfigDialog::OptionsToControls()
 {
-    working_->CopyFrom(live_);
-    const TOptionValues& v = working_->Values();
+    working_ = sources_.LiveSettings();
+    const TOptionValues& v = working_.Values;
 
-    const TKeyServerRecord& server = working_->KeyServer();
+    const TKeyServerRecord& server = working_.KeyServer;
     cbxKeyserverProtocol->SetItemIndex(server.Protocol);
     edKeyserverName->SetText(server.Host);
     meKeyserverPort->SetText(server.Port);
@@ -466,7 +469,7 @@ void TConfigDialog::OptionsToControls()
     keys_ = sources_.SigningKeys();
     cbxDefaultUser->Items().Clear();
     int chosen = -1;
-    const std::string defaultKey = working_->GetDefaultKeyID();
+    const std::string defaultKey = KeyIDOfDefaultUser(v.DefaultUser);
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         cbxDefaultUser->Items().Add(keys_[i].Line);
         if (SameKeyID(keys_[i].KeyID, defaultKey))
@@ -488,8 +491,8 @@ void TConfigDialog::OptionsToControls()
     cbManageKeys->SetChecked(v.ManageButton);
     cbLaunchPGP->SetChecked(v.PGPkeysButton);
 
-    seScanLines->SetValue(working_->HostSettings().HeaderScanLines);
-    seEditMargin->SetValue(working_->HostSettings().EditMargin);
+    seScanLines->SetValue(working_.HostSettings.HeaderScanLines);
+    seEditMargin->SetValue(working_.HostSettings.EditMargin);
 
     cbUseAutoList->SetChecked(v.AutoPush);
     cbHideKeyDialog->SetChecked(v.HideKeyDialog);
@@ -518,76 +521,70 @@ void TConfigDialog::OptionsToControls()
     cbxTimeServerName->Items().Clear();
     for (const std::string& server : sources_.SystemTimeServers())
         cbxTimeServerName->Items().Add(server);
-    const std::string timeServer = working_->GetShowTimeServer();
-    int serverIndex = cbxTimeServerName->Items().IndexOf(timeServer);
-    if (serverIndex < 0 && !timeServer.empty()) {
-        cbxTimeServerName->Items().Insert(0, timeServer);
+    int serverIndex = cbxTimeServerName->Items().IndexOf(v.TimeServer);
+    if (serverIndex < 0 && !v.TimeServer.empty()) {
+        cbxTimeServerName->Items().Insert(0, v.TimeServer);
         serverIndex = 0;
     }
     cbxTimeServerName->SetItemIndex(serverIndex);
-    meTimeServerPort->SetText(std::to_string(working_->GetShowTimePort()));
+    meTimeServerPort->SetText(std::to_string(v.TimePort));
     cbTimeAutoSync->SetChecked(v.AutoSync);
 }
 
 void TConfigDialog::ControlsToOptions()
 {
-    TOptions& w = *working_;
+    TOptionValues& v = working_.Values;
     if (cbxKeyserverProtocol->ItemIndex() >= 0)
-        w.SetKeyServer({ cbxKeyserverProtocol->ItemIndex(), edKeyserverName->GetText(),
-            meKeyserverPort->GetText(), w.KeyServer().Flags });
-    w.SetSecRing(edSecring->GetText());
-    w.SetPubRing(edPubring->GetText());
-    w.SetPGPGroup(edGroups->GetText());
+        working_.KeyServer = { cbxKeyserverProtocol->ItemIndex(), edKeyserverName->GetText(),
+            meKeyserverPort->GetText(), working_.KeyServer.Flags };
+    v.SecRing = edSecring->GetText();
+    v.PubRing = edPubring->GetText();
+    v.PGPGroup = edGroups->GetText();
 
     const int key = cbxDefaultUser->ItemIndex();
     if (key >= 0 && key < static_cast<int>(keys_.size()))
-        w.SetDefaultUser(keys_[static_cast<std::size_t>(key)].StoredText);
-    w.SetAlwaysDefault(cbUseAlways->Checked());
-    w.SetSignAlg(std::max(cbxSignAlgorithm->ItemIndex(), 0));
-    w.SetRipeMD(cbUseRIPEMD->Checked());
-    w.SetComment(edComment->GetText());
+        v.DefaultUser = keys_[static_cast<std::size_t>(key)].StoredText;
+    v.AlwaysDefault = cbUseAlways->Checked();
+    v.SignAlg = std::max(cbxSignAlgorithm->ItemIndex(), 0);
+    v.RipeMD = cbUseRIPEMD->Checked();
+    v.Comment = edComment->GetText();
 
-    w.SetWipePassButton(cbWipePassphrase->Checked());
-    w.SetEncSignButtons(cbxEncryptSignOptions->ItemIndex());
-    w.SetDecryptButton(cbDecryptMessage->Checked());
-    w.SetVerifyButton(cbVerifySignature->Checked());
-    w.SetManageButton(cbManageKeys->Checked());
-    w.SetPGPkeysButton(cbLaunchPGP->Checked());
+    v.WipePassButton = cbWipePassphrase->Checked();
+    v.EncSignButtons = cbxEncryptSignOptions->ItemIndex();
+    v.DecryptButton = cbDecryptMessage->Checked();
+    v.VerifyButton = cbVerifySignature->Checked();
+    v.ManageButton = cbManageKeys->Checked();
+    v.PGPkeysButton = cbLaunchPGP->Checked();
 
-    w.SetHostSettings({ seScanLines->Value(), seEditMargin->Value() });
+    working_.HostSettings = { seScanLines->Value(), seEditMargin->Value() };
 
-    w.SetAutoPush(cbUseAutoList->Checked());
-    w.SetHideKeyDialog(cbHideKeyDialog->Checked());
-    w.SetEncryptToSelf(cbEncryptToSelf->Checked());
-    w.SetEncryptAttachments(cbEncryptAttachments->Checked());
-    w.SetConfirmEncrypt(cbConfirmEncryption->Checked());
-    w.SetMixedWarning(cbMixOptionsWarning->Checked());
-    w.SetADKWarning(cbADKWarning->Checked());
+    v.AutoPush = cbUseAutoList->Checked();
+    v.HideKeyDialog = cbHideKeyDialog->Checked();
+    v.EncryptToSelf = cbEncryptToSelf->Checked();
+    v.EncryptAttachments = cbEncryptAttachments->Checked();
+    v.ConfirmEncrypt = cbConfirmEncryption->Checked();
+    v.MixedWarning = cbMixOptionsWarning->Checked();
+    v.ADKWarning = cbADKWarning->Checked();
 
-    w.SetCheckKey(cbCheckForKeyData->Checked());
-    w.SetLookup(cbKeyserverLookup->Checked());
-    w.SetPreDecode(cbPreDecodePSMime->Checked());
-    w.SetCheckSig(cbAutoVerify->Checked());
-    w.SetIncludeInfo(rbInExtraWindow->Checked() ? 2 : rbInReaderWindow->Checked() ? 1 : 0);
+    v.CheckKey = cbCheckForKeyData->Checked();
+    v.Lookup = cbKeyserverLookup->Checked();
+    v.PreDecode = cbPreDecodePSMime->Checked();
+    v.CheckSig = cbAutoVerify->Checked();
+    v.IncludeInfo = rbInExtraWindow->Checked() ? 2 : rbInReaderWindow->Checked() ? 1 : 0;
 
-    w.SetStorePassphrase(seSeconds->Value());
-    w.SetWipeCount(sePasses->Value());
-    w.SetStandardColor(cbStandardColors->Checked());
-    w.SetShowTime(static_cast<int32_t>(cbShowTime->State()));
-    // The box shows the system's server and port for unset ones: only an edit is stored.
-    const std::string timeServer = cbxTimeServerName->GetText();
-    if (timeServer != w.GetShowTimeServer())
-        w.SetTimeServer(timeServer);
-    const int timePort = NumberOf(meTimeServerPort->GetText());
-    if (timePort != w.GetShowTimePort())
-        w.SetTimePort(timePort);
-    w.SetAutoSync(cbTimeAutoSync->Checked());
+    v.StorePassphrase = seSeconds->Value();
+    v.WipeCount = sePasses->Value();
+    v.StandardColor = cbStandardColors->Checked();
+    v.ShowTime = static_cast<int32_t>(cbShowTime->State());
+    v.TimeServer = cbxTimeServerName->GetText();
+    v.TimePort = NumberOf(meTimeServerPort->GetText());
+    v.AutoSync = cbTimeAutoSync->Checked();
 }
 
 bool TConfigDialog::ToolbarOptionsChanged() const
 {
-    const TOptionValues& a = working_->Values();
-    const TOptionValues& b = live_.Values();
+    const TOptionValues& a = working_.Values;
+    const TOptionValues b = sources_.LiveSettings().Values;
     return a.WipePassButton != b.WipePassButton || a.EncSignButtons != b.EncSignButtons
         || a.DecryptButton != b.DecryptButton || a.VerifyButton != b.VerifyButton
         || a.ManageButton != b.ManageButton || a.PGPkeysButton != b.PGPkeysButton;
@@ -608,8 +605,7 @@ bool TConfigDialog::Save()
 {
     toolbarChanged_ = ToolbarOptionsChanged();
     try {
-        live_.CopyFrom(*working_);
-        live_.SaveOptions();
+        sources_.SaveSettings(working_);
         return true;
     } catch (const std::exception&) {
         // The dialog stays open so the edits are not lost; the user may still cancel.
@@ -623,7 +619,7 @@ bool TConfigDialog::CloseQuery()
     if (!TZAVEKForm::CloseQuery())
         return false;
     ControlsToOptions();
-    if (working_->SameAs(live_))
+    if (working_ == sources_.LiveSettings())
         return true;
     if (openedFromSetup_)
         return Save();
@@ -752,10 +748,9 @@ void TConfigDialog::DefaultUserChanged()
                                                                : "");
 }
 
-bool ShowConfigDialog(
-    IDialogMainObject& mainObject, TOptions& liveOptions, IConfigDialogSources& sources, bool openedFromSetup)
+bool ShowConfigDialog(IDialogMainObject& mainObject, IConfigDialogSources& sources, bool openedFromSetup)
 {
-    auto* dialog = new TConfigDialog(mainObject, liveOptions, sources, openedFromSetup);
+    auto* dialog = new TConfigDialog(mainObject, sources, openedFromSetup);
     dialog->ShowModal();
     const bool toolbarChanged = dialog->ToolbarChanged();
     dialog->CloseDown();

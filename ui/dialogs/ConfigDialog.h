@@ -1,5 +1,5 @@
 // `TConfigDialog`, where the mail user edits the plug-in's options and the two mail-client settings
-// shown beside them, on a file-less working copy that is copied back and saved only when confirmed;
+// shown beside them, on a working copy that is handed back and saved only when confirmed;
 // and `ShowConfigDialog`, which runs it and says whether the mail client should start again.
 #pragma once
 
@@ -7,46 +7,21 @@
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "framework/TreeView.h"
-#include "plugin/Options.h"
 #include "ui/controls/CBExtend.h"
 #include "ui/controls/CustBtnCtrl.h"
 #include "ui/controls/CustRadio.h"
 #include "ui/controls/FlatBtn.h"
 #include "ui/controls/MaskEdEx.h"
 #include "ui/controls/PageCtrlEx.h"
+#include "ui/dialogs/ConfigDialogSources.h"
 #include "ui/dialogs/ZAVEKForm.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
-// One signing key offered as default user.
-struct TSigningKeyChoice {
-    std::string Line;       // the list line, "user id (size)"
-    std::string StoredText; // what the options keep: user id + "\" + key id
-    std::string KeyID;      // "0x" + 8 or 16 hex digits
-    std::string LabelText;  // key id text, a blank and the algorithm name
-};
-
-// What the dialog needs of the plug-in beyond the options: the keys, the PGP and system facts and
-// the two interactive helpers. The plug-in gives the real ones; tests give a stand-in.
-class IConfigDialogSources {
-public:
-    virtual ~IConfigDialogSources() = default;
-    virtual std::vector<TSigningKeyChoice> SigningKeys() = 0;
-    // Whether PGP lets the user choose the hash algorithm.
-    virtual bool OffersHashChoice() = 0;
-    virtual std::vector<std::string> SystemTimeServers() = 0;
-    // The key-ring file dialog; kind 0 secret ring, 1 public ring, 2 groups. False when cancelled.
-    virtual bool ChooseKeyRingFile(const std::string& title, int kind, std::string& fileName) = 0;
-    // Lets the user pick a mail folder and returns its largest header block in lines (0: none).
-    virtual int MeasureHeaderLines() = 0;
-};
-
 class TConfigDialog : public TZAVEKForm {
 public:
-    TConfigDialog(IDialogMainObject& mainObject, TOptions& liveOptions, IConfigDialogSources& sources,
-        bool openedFromSetup);
+    TConfigDialog(IDialogMainObject& mainObject, IConfigDialogSources& sources, bool openedFromSetup);
     ~TConfigDialog() override;
 
     void OptionsToControls();
@@ -56,7 +31,6 @@ public:
     bool CloseQuery() override;
 
     bool ToolbarChanged() const noexcept { return toolbarChanged_; }
-    const TOptions& WorkingCopy() const noexcept { return *working_; }
 
     static constexpr int ResultEnterOrEscape = 5;
     static constexpr int ResultOk = 6;
@@ -125,9 +99,9 @@ private:
     bool EnterOrEscapeClosesHere() const;
     bool Save();
 
-    TOptions& live_;
     IConfigDialogSources& sources_;
-    std::unique_ptr<TOptions> working_;
+    TConfigSettings live_;
+    TConfigSettings working_;
     std::vector<TSigningKeyChoice> keys_;
     std::vector<std::pair<TTreeNode*, TTabSheet*>> pageNodes_;
     std::vector<std::pair<TControl*, uint16_t>> captions_;
@@ -140,5 +114,4 @@ private:
 };
 
 // Runs the dialog; true when the toolbar changed and the user wants the mail client restarted.
-bool ShowConfigDialog(IDialogMainObject& mainObject, TOptions& liveOptions, IConfigDialogSources& sources,
-    bool openedFromSetup);
+bool ShowConfigDialog(IDialogMainObject& mainObject, IConfigDialogSources& sources, bool openedFromSetup);
