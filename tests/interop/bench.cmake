@@ -2,7 +2,7 @@
 # generation-13 SDK whose core it links.
 if(ZAVEK_WINDOWS)
   add_executable(SdkBench ${CMAKE_CURRENT_LIST_DIR}/bench/SdkBench.cpp)
-  target_link_libraries(SdkBench PRIVATE PGPSDK_g13)
+  target_link_libraries(SdkBench PRIVATE PGPSDK_g13 psapi)
   set_target_properties(SdkBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/pgpsdk/g13)
 endif()
 # The benchmark script once with a tiny size: proves it builds, runs and round-trips (no timing).
