@@ -152,7 +152,14 @@ PGPError ParseFirstPacket(std::string_view data, Packet& packet)
 std::string WritePacket(int tag, std::string_view body)
 {
     std::string out;
-    size_t length = body.size();
+    out.reserve(body.size() + 6);
+    AppendPacketHeader(out, tag, body.size());
+    out.append(body);
+    return out;
+}
+
+void AppendPacketHeader(std::string& out, int tag, size_t length)
+{
     if (tag < 16) {
         int lengthType = length < 0x100 ? 0 : length < 0x10000 ? 1 : 2;
         out += static_cast<char>(0x80 | tag << 2 | lengthType);
@@ -162,8 +169,6 @@ std::string WritePacket(int tag, std::string_view body)
         out += static_cast<char>(0xC0 | tag);
         AppendNewLength(out, length);
     }
-    out.append(body);
-    return out;
 }
 
 } // namespace standin::openpgp

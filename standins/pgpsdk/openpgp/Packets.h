@@ -50,5 +50,7 @@ PGPError ParseFirstPacket(std::string_view data, Packet& packet);
 // One packet with a definite length: old format for tags below 16 (as common implementations
 // write keys), new format otherwise.
 std::string WritePacket(int tag, std::string_view body);
+// The header of such a packet, appended to `out`, so a large body can be written in place after it.
+void AppendPacketHeader(std::string& out, int tag, size_t length);
 
 } // namespace standin::openpgp
