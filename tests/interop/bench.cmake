@@ -19,3 +19,8 @@ if(ZAVEK_WINDOWS)
     set_tests_properties(BenchScriptRuns PROPERTIES TIMEOUT 300)
   endif()
 endif()
+# The codecs' throughput, natively.
+if(NOT ZAVEK_WINDOWS)
+  add_executable(CodecBench ${CMAKE_CURRENT_LIST_DIR}/bench/CodecBench.cpp)
+  target_link_libraries(CodecBench PRIVATE MailUtils)
+endif()
