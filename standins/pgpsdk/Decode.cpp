@@ -110,13 +110,6 @@ private:
                      int& cipher);
     PGPError AskPassphrase(bool conventional, std::string& passphrase);
     PGPError FinishSection();
-
-    PGPContextRef context_;
-    std::vector<Option> options_;
-    uint32_t nextSection_ = 0;
-    std::shared_ptr<Job> job_;
-    PGPJobRef jobHandle_ = 0;
-
     PGPError Deliver();
     // A body joined from partial chunks lives as long as the section and is wiped with it.
     void KeepPlaintext(const Packet& packet)
@@ -125,6 +118,12 @@ private:
             plainStrings_.push_back(packet.joined);
     }
     void DropPlaintexts();
+
+    PGPContextRef context_;
+    std::vector<Option> options_;
+    uint32_t nextSection_ = 0;
+    std::shared_ptr<Job> job_;
+    PGPJobRef jobHandle_ = 0;
 
     std::vector<EncryptedKey> encryptedKeys_;
     // Decrypted and decompressed data of the section: the output and the literal are views into
