@@ -22,6 +22,51 @@ constexpr std::array<uint8_t, 256> MakeDecodeTable()
 
 constexpr std::array<uint8_t, 256> DecodeTable = MakeDecodeTable();
 
+// Two output characters for each 12-bit value, so a group of three bytes takes two look-ups.
+constexpr std::array<char, 8192> MakePairTable()
+{
+    std::array<char, 8192> table {};
+    for (std::size_t i = 0; i < 4096; ++i) {
+        table[2 * i] = Alphabet[i >> 6];
+        table[2 * i + 1] = Alphabet[i & 63];
+    }
+    return table;
+}
+
+constexpr std::array<char, 8192> PairTable = MakePairTable();
+
+// The value of a character already shifted to its place in a quad; a skipped character sets a bit
+// no valid quad has, so one test tells whether four characters decode directly.
+constexpr uint32_t NotInQuad = 1u << 24;
+
+constexpr std::array<uint32_t, 256> MakeShiftedTable(int Shift)
+{
+    std::array<uint32_t, 256> table {};
+    for (std::size_t c = 0; c < 256; ++c)
+        table[c] = DecodeTable[c] == Skipped ? NotInQuad : uint32_t(DecodeTable[c]) << Shift;
+    return table;
+}
+
+constexpr std::array<uint32_t, 256> Shifted18 = MakeShiftedTable(18);
+constexpr std::array<uint32_t, 256> Shifted12 = MakeShiftedTable(12);
+constexpr std::array<uint32_t, 256> Shifted6 = MakeShiftedTable(6);
+constexpr std::array<uint32_t, 256> Shifted0 = MakeShiftedTable(0);
+
+// Decodes whole quads of alphabet characters from In up to End; returns where it stopped.
+const uint8_t* DecodeQuads(const uint8_t* In, const uint8_t* End, char*& Out)
+{
+    for (; End - In >= 4; In += 4) {
+        const uint32_t bits = Shifted18[In[0]] | Shifted12[In[1]] | Shifted6[In[2]] | Shifted0[In[3]];
+        if (bits & NotInQuad)
+            break;
+        Out[0] = static_cast<char>(bits >> 16);
+        Out[1] = static_cast<char>(bits >> 8);
+        Out[2] = static_cast<char>(bits);
+        Out += 3;
+    }
+    return In;
+}
+
 // Writes the quad for the last one or two bytes of the input, padded with "=".
 char* EncodePaddedGroup(const uint8_t* In, std::size_t Count, char* Out)
 {
@@ -53,10 +98,12 @@ std::string Base64Encode(const std::string& Bytes)
         std::size_t done = 0;
         for (; done + 3 <= lineBytes; done += 3) {
             const uint32_t bits = (uint32_t(in[done]) << 16) | (uint32_t(in[done + 1]) << 8) | in[done + 2];
-            out[0] = Alphabet[bits >> 18];
-            out[1] = Alphabet[(bits >> 12) & 63];
-            out[2] = Alphabet[(bits >> 6) & 63];
-            out[3] = Alphabet[bits & 63];
+            const char* high = &PairTable[2 * (bits >> 12)];
+            const char* low = &PairTable[2 * (bits & 4095)];
+            out[0] = high[0];
+            out[1] = high[1];
+            out[2] = low[0];
+            out[3] = low[1];
             out += 4;
         }
         if (done < lineBytes)
@@ -77,8 +124,13 @@ std::string Base64Decode(const std::string& Text)
     char* out = result.data();
     uint32_t buffer = 0;
     int held = 0;
-    for (const char c : Text) {
-        const uint8_t value = DecodeTable[static_cast<uint8_t>(c)];
+    const auto* in = reinterpret_cast<const uint8_t*>(Text.data());
+    const uint8_t* end = in + Text.size();
+    while (in < end) {
+        // Between quads, runs of plain alphabet (whole lines) go four characters at a time.
+        if (held == 0 && (in = DecodeQuads(in, end, out)) == end)
+            break;
+        const uint8_t value = DecodeTable[*in++];
         if (value == Skipped)
             continue;
         buffer = (buffer << 6) | value;

@@ -7,6 +7,8 @@
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -118,46 +120,110 @@ std::string DecodeBase64Body(const std::string& Text)
 
 std::string EncodeBase64Body(const std::string& Bytes) { return Base64Encode(Bytes); }
 
+namespace {
+
+// Where the next byte that quoted-printable decoding changes stands: "=", and in headers "_" and TAB.
+const char* NextQpSpecial(const char* From, const char* End, bool Header)
+{
+    if (!Header) {
+        const void* found = std::memchr(From, '=', static_cast<std::size_t>(End - From));
+        return found ? static_cast<const char*>(found) : End;
+    }
+    while (From < End && *From != '=' && *From != '_' && *From != '\t')
+        ++From;
+    return From;
+}
+
+} // namespace
+
 std::string DecodeQuotedPrintable(const std::string& Text, bool Header)
 {
-    std::string out;
-    out.reserve(Text.size());
-    const std::size_t n = Text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = Text[i];
-        if (c == '=') {
-            if (i + 2 >= n)
-                break; // an '=' among the last two characters ends the text
-            if (Text[i + 1] == '\r' && Text[i + 2] == '\n') {
-                i += 2;
-                continue;
-            }
-            if (Text[i + 1] == '\r' || Text[i + 1] == '\n') {
-                i += 1;
-                continue;
-            }
-            if (IsHexDigit(Text[i + 1]) && IsHexDigit(Text[i + 2])) {
-                const char value = static_cast<char>(HexDigitValue(Text[i + 1]) * 16 + HexDigitValue(Text[i + 2]));
-                if (value != '\0') {
-                    out += value;
-                    i += 2;
-                    continue;
-                }
-            }
-            out += '=';
+    std::string out(Text.size(), '\0');
+    char* to = out.data();
+    const char* at = Text.data();
+    const char* end = at + Text.size();
+    while (at < end) {
+        const char* special = NextQpSpecial(at, end, Header);
+        std::memcpy(to, at, static_cast<std::size_t>(special - at));
+        to += special - at;
+        at = special;
+        if (at == end)
+            break;
+        if (*at != '=') {
+            *to++ = ' ';
+            ++at;
             continue;
         }
-        if (Header && (c == '_' || c == '\t'))
-            out += ' ';
-        else
-            out += c;
+        if (end - at <= 2)
+            break; // an '=' among the last two characters ends the text
+        if (at[1] == '\r' && at[2] == '\n') {
+            at += 3;
+            continue;
+        }
+        if (at[1] == '\r' || at[1] == '\n') {
+            at += 2;
+            continue;
+        }
+        if (IsHexDigit(at[1]) && IsHexDigit(at[2])) {
+            const char value = static_cast<char>(HexDigitValue(at[1]) * 16 + HexDigitValue(at[2]));
+            if (value != '\0') {
+                *to++ = value;
+                at += 3;
+                continue;
+            }
+        }
+        *to++ = '=';
+        ++at;
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
 
 namespace {
 
 bool IsLineBreakChar(char C) { return C == '\r' || C == '\n'; }
+
+// How a quoted-printable body treats a byte when it is not at a line end: kept, kept as a place
+// to break after, or something else (encoded, a line break).
+enum class QpByte : uint8_t { Other, Kept, Break };
+
+constexpr std::array<QpByte, 256> MakeQpByteTable()
+{
+    std::array<QpByte, 256> table {};
+    for (int c = 33; c < 0x7F; ++c)
+        table[c] = c == '=' || c == '?' || c == '_' ? QpByte::Other : QpByte::Kept;
+    for (int c : { ' ', '\t', '/', '\\' })
+        table[c] = QpByte::Break;
+    return table;
+}
+
+constexpr std::array<QpByte, 256> QpBytes = MakeQpByteTable();
+
+// Copies the bytes from From that go out unchanged while the line has room (before any soft break
+// could come), keeping BreakAfter as the byte-by-byte rules would; returns how many it took.
+std::size_t CopyKeptRun(const std::string& Text, std::size_t From, std::size_t Column, std::string& Out,
+                        std::size_t& BreakAfter)
+{
+    const std::size_t room = Column > 0 && Column <= 74 ? 75 - Column : 0;
+    // The last byte of the text is at a line end: a blank there is encoded.
+    const std::size_t stop = std::min(Text.size() - 1, From + room);
+    const std::size_t base = Out.size() - From;
+    std::size_t at = From;
+    for (; at < stop; ++at) {
+        const QpByte kind = QpBytes[static_cast<unsigned char>(Text[at])];
+        if (kind == QpByte::Other)
+            break;
+        if (kind == QpByte::Break) {
+            const char next = Text[at + 1];
+            if ((Text[at] == ' ' || Text[at] == '\t') && IsLineBreakChar(next))
+                break; // a blank before a line end is encoded
+            if (next != 'F')
+                BreakAfter = base + at + 1;
+        }
+    }
+    Out.append(Text, From, at - From);
+    return at - From;
+}
 
 std::string EncodeQuotedPrintableBody(const std::string& Text)
 {
@@ -167,6 +233,11 @@ std::string EncodeQuotedPrintableBody(const std::string& Text)
     std::size_t column = 0;
     std::size_t breakAfter = std::string::npos; // out index behind the last breakable character
     for (std::size_t i = 0; i < n; ++i) {
+        if (const std::size_t run = CopyKeptRun(Text, i, column, out, breakAfter)) {
+            column += run;
+            i += run - 1;
+            continue;
+        }
         const unsigned char c = static_cast<unsigned char>(Text[i]);
         if (IsLineBreakChar(static_cast<char>(c))) {
             out += static_cast<char>(c);

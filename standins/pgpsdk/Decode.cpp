@@ -32,9 +32,11 @@ constexpr int kMaxPassphraseAsks = 5;
 constexpr int kMaxNesting = 8; // compressed or encrypted data inside each other
 constexpr size_t kMaxOutput = size_t { 256 } << 20;
 
+// A section's bytes are views into the input, or into `decoded` for an armoured block.
 struct Section {
-    std::string data; // binary packets, or the text itself for unknown sections
-    std::string text; // the section as it appeared in the input
+    std::string_view data; // binary packets, or the text itself for unknown sections
+    std::string_view text; // the section as it appeared in the input
+    std::shared_ptr<const std::string> decoded;
     int analysis = kPGPAnalyze_Unknown;
     bool clearSigned = false;
     bool mimeSigned = false; // a PGP/MIME signed entity: clearText is its first part
@@ -50,7 +52,7 @@ struct SignatureResult {
 
 struct EncryptedKey {
     int tag = 0;
-    std::string body;
+    std::string_view body;
 };
 
 class Decoder {
@@ -60,7 +62,11 @@ public:
         job_ = std::make_shared<Job>();
         jobHandle_ = Handles().Add(ObjectKind::Job, job_);
     }
-    ~Decoder() { Handles().Take(jobHandle_, ObjectKind::Job); }
+    ~Decoder()
+    {
+        DropPlaintexts();
+        Handles().Take(jobHandle_, ObjectKind::Job);
+    }
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 
@@ -104,6 +110,14 @@ private:
                      int& cipher);
     PGPError AskPassphrase(bool conventional, std::string& passphrase);
     PGPError FinishSection();
+    PGPError Deliver();
+    // A body joined from partial chunks lives as long as the section and is wiped with it.
+    void KeepPlaintext(const Packet& packet)
+    {
+        if (packet.joined)
+            plainStrings_.push_back(packet.joined);
+    }
+    void DropPlaintexts();
 
     PGPContextRef context_;
     std::vector<Option> options_;
@@ -112,10 +126,14 @@ private:
     PGPJobRef jobHandle_ = 0;
 
     std::vector<EncryptedKey> encryptedKeys_;
-    std::string output_;
+    // Decrypted and decompressed data of the section: the output and the literal are views into
+    // them, or into the section, so nothing is copied before delivery.
+    std::vector<DataBlock> decrypted_;
+    std::vector<std::shared_ptr<std::string>> plainStrings_; // decompressed data, joined bodies
+    std::string_view output_;
     bool produced_ = false;
     bool forYourEyesOnly_ = false;
-    std::string literalData_;
+    std::string_view literalData_;
     bool clearSigned_ = false;
     std::string signedText_; // what a clear-text signature covers
     std::vector<SignatureResult> signatures_;
@@ -124,9 +142,17 @@ private:
 Section MakeSection(std::string_view data, std::string_view text, int analysis)
 {
     Section section;
-    section.data.assign(data);
-    section.text.assign(text);
+    section.data = data;
+    section.text = text;
     section.analysis = analysis;
+    return section;
+}
+
+Section ArmouredSection(Armored& block, std::string_view text, int analysis)
+{
+    auto decoded = std::make_shared<const std::string>(std::move(block.data));
+    Section section = MakeSection(*decoded, text, analysis);
+    section.decoded = std::move(decoded);
     return section;
 }
 
@@ -149,10 +175,8 @@ bool SplitClearSigned(std::string_view text, Section& section, size_t& end)
     if (Dearmor(text.substr(marker + 1), block, &blockEnd) != kPGPError_NoErr)
         return false;
     std::string_view shown = text.substr(body, marker + 1 - body);
+    section = ArmouredSection(block, text.substr(0, marker + 1 + blockEnd), kPGPAnalyze_Signed);
     section.clearText = DashUnescape(shown);
-    section.data = block.data;
-    section.text.assign(text.substr(0, marker + 1 + blockEnd));
-    section.analysis = kPGPAnalyze_Signed;
     section.clearSigned = true;
     end = marker + 1 + blockEnd;
     return true;
@@ -199,10 +223,8 @@ bool SplitPgpMimeSigned(std::string_view input, Section& section)
     Armored signature;
     if (Dearmor(input.substr(second), signature) != kPGPError_NoErr)
         return false;
+    section = ArmouredSection(signature, input, kPGPAnalyze_Signed);
     section.clearText.assign(input.substr(contentStart, second - contentStart));
-    section.data = signature.data;
-    section.text.assign(input);
-    section.analysis = kPGPAnalyze_Signed;
     section.mimeSigned = true;
     return true;
 }
@@ -251,7 +273,7 @@ std::vector<Section> SplitSections(std::string_view input)
         int analysis = block.label == "PUBLIC KEY BLOCK" || block.label == "PRIVATE KEY BLOCK" ? kPGPAnalyze_Key
             : block.label == "SIGNATURE"                                                     ? kPGPAnalyze_DetachedSignature
                                                                                              : kPGPAnalyze_Encrypted;
-        sections.push_back(MakeSection(block.data, rest.substr(0, end), analysis));
+        sections.push_back(ArmouredSection(block, rest.substr(0, end), analysis));
         at = begin + end;
     }
     return sections;
@@ -260,11 +282,10 @@ std::vector<Section> SplitSections(std::string_view input)
 // What a message holds, from its first packet: encrypted, signed (or plain literal) data, keys.
 int AnalyseMessage(std::string_view data)
 {
-    std::vector<Packet> packets;
-    ParsePackets(data, packets);
-    if (packets.empty())
+    Packet first;
+    if (ParseFirstPacket(data, first) != kPGPError_NoErr)
         return kPGPAnalyze_Unknown;
-    switch (packets.front().tag) {
+    switch (first.tag) {
     case kTagPKESK:
     case kTagSKESK:
     case kTagSEIPD:
@@ -273,8 +294,11 @@ int AnalyseMessage(std::string_view data)
     case kTagPublicKey:
     case kTagSecretKey:
         return kPGPAnalyze_Key;
-    case kTagSignature:
+    case kTagSignature: {
+        std::vector<Packet> packets;
+        ParsePackets(data, packets);
         return IsSignatureBlock(packets) ? kPGPAnalyze_DetachedSignature : kPGPAnalyze_Signed;
+    }
     default:
         return kPGPAnalyze_Signed;
     }
@@ -322,8 +346,9 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
 {
     uint32_t index = nextSection_++;
     encryptedKeys_.clear();
-    output_.clear();
-    literalData_.clear();
+    DropPlaintexts();
+    output_ = {};
+    literalData_ = {};
     signedText_.clear();
     clearSigned_ = false;
     signatures_.clear();
@@ -378,7 +403,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
         // A signature without its text is checked only against the detached-input option's data.
         if (const Option* detached = FindOption(options_, OptionKind::DetachedSig))
             if (const Option* content = FindOption(detached->nested, OptionKind::InputBuffer)) {
-                literalData_.assign(static_cast<const char*>(content->pointer), content->size);
+                literalData_ = std::string_view(static_cast<const char*>(content->pointer), content->size);
                 status = Process(section.data, Form::Signatures, 0);
                 if (status != kPGPError_NoErr)
                     return status;
@@ -413,8 +438,8 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
     std::string nested;
     if (OptionFlag(options_, OptionKind::RecursivelyDecode) && depth < kMaxNesting && !literalData_.empty()
         && HoldsArmouredOpenPGP(literalData_)) {
-        nested = std::move(output_);
-        output_.clear();
+        nested.assign(output_); // the section's plaintexts go with FinishSection
+        output_ = {};
         produced_ = false;
     }
     status = FinishSection();
@@ -449,10 +474,10 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
             break;
         }
         case kTagCompressed: {
-            std::string inflated;
+            KeepPlaintext(packet);
+            auto& inflated = *plainStrings_.emplace_back(std::make_shared<std::string>());
             if (packet.body.empty()
-                || Decompress(static_cast<uint8_t>(packet.body[0]), std::string_view(packet.body).substr(1), inflated,
-                              kMaxOutput)
+                || Decompress(static_cast<uint8_t>(packet.body[0]), packet.body.substr(1), inflated, kMaxOutput)
                     != kPGPError_NoErr)
                 return kPGPError_CorruptData;
             PGPError status = Process(inflated, Form::Message, depth + 1);
@@ -463,12 +488,13 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
         case kTagLiteral: {
             ByteReader in(packet.body);
             uint8_t format, nameLength;
-            std::string name;
+            std::string_view name;
             uint32_t date;
             if (!in.U8(format) || !in.U8(nameLength) || !in.Bytes(nameLength, name) || !in.U32(date))
                 return kPGPError_CorruptData;
-            literalData_.assign(in.Rest());
-            output_ += literalData_;
+            // The grammar allows one literal per section: the output is that literal.
+            KeepPlaintext(packet);
+            literalData_ = output_ = in.Rest();
             produced_ = true;
             forYourEyesOnly_ = name == "_CONSOLE";
             break;
@@ -491,9 +517,10 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
                     }
                 }
             if (result.signingKey) {
-                std::string signedData = clearSigned_ ? signedText_
-                    : sig.type == 1                   ? CanonicalText(literalData_)
-                                                      : literalData_;
+                std::string canonical = !clearSigned_ && sig.type == 1 ? CanonicalText(literalData_) : std::string();
+                std::string_view signedData = clearSigned_ ? std::string_view(signedText_)
+                    : sig.type == 1                        ? std::string_view(canonical)
+                                                           : literalData_;
                 std::string trailer = sig.version == 4
                     ? std::string { 4, static_cast<char>(0xFF) }
                         + std::string { static_cast<char>(sig.hashedData.size() >> 24),
@@ -502,7 +529,7 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
                                         static_cast<char>(sig.hashedData.size() & 0xFF) }
                     : std::string();
                 result.verified = VerifyDigest(*result.signingKey, sig,
-                                               Hash(sig.hashAlgorithm, signedData + sig.hashedData + trailer));
+                                               Hash(sig.hashAlgorithm, { signedData, sig.hashedData, trailer }));
             }
             signatures_.push_back(result);
             break;
@@ -525,23 +552,23 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
     PGPError status = SessionKey(body, sessionKey, cipher);
     if (status != kPGPError_NoErr)
         return status;
+    // Decrypted straight from the input into the block that may go to the caller as the output.
+    std::string_view encrypted = body.substr(1);
     size_t block = CipherBlockSize(cipher);
-    std::string plain;
-    bool ok = CfbDecrypt(cipher, sessionKey, std::string(block, '\0'), body.substr(1), plain);
+    DataBlock& plain = decrypted_.emplace_back(encrypted.size());
+    if (!plain.Data() && !encrypted.empty())
+        return kPGPError_OutOfMemory;
+    bool ok = CfbDecrypt(cipher, sessionKey, std::string(block, '\0'), encrypted, plain.Data());
     std::fill(sessionKey.begin(), sessionKey.end(), '\0');
-    if (!ok || plain.size() < block + 2 + 22)
+    if (!ok || plain.Size() < block + 2 + 22)
         return kPGPError_CorruptData;
-    std::string_view all(plain);
+    std::string_view all(plain.Data(), plain.Size());
     bool prefixGood = all.substr(block - 2, 2) == all.substr(block, 2);
     std::string_view mdc = all.substr(all.size() - 22);
     bool mdcGood = mdc.substr(0, 2) == "\xD3\x14" && Hash(2, all.substr(0, all.size() - 20)) == mdc.substr(2);
-    if (!prefixGood || !mdcGood) {
-        std::fill(plain.begin(), plain.end(), '\0');
+    if (!prefixGood || !mdcGood)
         return kPGPError_IntegrityCheckFailed;
-    }
-    status = Process(all.substr(block + 2, all.size() - block - 2 - 22), Form::Message, depth + 1);
-    std::fill(plain.begin(), plain.end(), '\0');
-    return status;
+    return Process(all.substr(block + 2, all.size() - block - 2 - 22), Form::Message, depth + 1);
 }
 
 PGPError Decoder::SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher)
@@ -553,7 +580,7 @@ PGPError Decoder::SessionKey(std::string_view encrypted, std::string& sessionKey
     for (const auto& encrypted : encryptedKeys_) {
         if (encrypted.tag != kTagPKESK || encrypted.body.size() < 10)
             continue;
-        std::string id = encrypted.body.substr(1, 8);
+        std::string id(encrypted.body.substr(1, 8));
         ids.push_back(MakeKeyID(id, static_cast<uint8_t>(encrypted.body[9])));
         if (db)
             for (const auto& key : db->keys) {
@@ -627,7 +654,7 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
         }
         if (!db || encrypted.body.size() < 10)
             continue;
-        std::string id = encrypted.body.substr(1, 8);
+        std::string id(encrypted.body.substr(1, 8));
         for (const auto& key : db->keys) {
             const std::string* packet = key->key.KeyID() == id ? &key->secretPacket : nullptr;
             for (const auto& sub : key->subKeys)
@@ -707,6 +734,24 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
     return kPGPError_BadPassphrase;
 }
 
+// The output, handed over in the decrypted block that holds it where the caller lets the SDK
+// allocate.
+PGPError Decoder::Deliver()
+{
+    for (auto& block : decrypted_)
+        if (block.Holds(output_))
+            return DeliverOutput(options_, output_, block);
+    return DeliverOutput(options_, output_);
+}
+
+void Decoder::DropPlaintexts()
+{
+    for (auto& text : plainStrings_)
+        std::fill(text->begin(), text->end(), '\0');
+    plainStrings_.clear();
+    decrypted_.clear(); // the blocks wipe themselves
+}
+
 PGPError Decoder::FinishSection()
 {
     if (produced_ && !FindOption(options_, OptionKind::DiscardOutput)) {
@@ -718,12 +763,12 @@ PGPError Decoder::FinishSection()
             return status;
         if (FindOption(options_, OptionKind::AllocatedOutputBuffer) || FindOption(options_, OptionKind::OutputBuffer)
             || FindOption(options_, OptionKind::OutputFile)) {
-            status = DeliverOutput(options_, output_);
+            status = Deliver();
             if (status != kPGPError_NoErr)
                 return status;
         }
     }
-    std::fill(output_.begin(), output_.end(), '\0');
+    DropPlaintexts();
     auto db = Keys();
     for (const auto& result : signatures_) {
         PGPEvent event {};

@@ -103,7 +103,8 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
         return CmsMessageEncoder() ? CmsMessageEncoder()(options, format->value, output) : kPGPError_NotImplemented;
     std::string_view data(static_cast<const char*>(input->pointer), input->size);
     bool text = OptionFlag(options, OptionKind::DataIsASCII);
-    std::string content = text ? CanonicalText(data) : std::string(data);
+    std::string canonical = text ? CanonicalText(data) : std::string();
+    std::string_view content = text ? std::string_view(canonical) : data;
     uint32_t now = static_cast<uint32_t>(std::time(nullptr));
 
     SigningKey signer;
@@ -120,7 +121,7 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
         int hash = kDefaultHash;
         if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
             hash = hashOption->value;
-        std::string covered = clearSign ? ClearSignedText(data) : content;
+        std::string covered = clearSign ? ClearSignedText(data) : std::string(content);
         std::string signature
             = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0, hash, now, covered);
         if (signature.empty())
@@ -159,7 +160,7 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
         hash = hashOption->value;
     if (signer.publicKey)
         packets += WritePacket(kTagOnePassSignature, OnePassSignatureBody(text ? 1 : 0, hash, *signer.publicKey));
-    packets += WritePacket(kTagLiteral, LiteralPacketBody(content, text, fileName, now));
+    AppendLiteralPacket(packets, content, text, fileName, now);
     if (signer.publicKey) {
         std::string signature = SignatureBody(*signer.publicKey, signer.secrets, text ? 1 : 0, hash, now, content);
         if (signature.empty())
@@ -195,12 +196,12 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
                 head += WritePacket(kTagPKESK, body);
             }
         }
-        std::string encrypted = SEIPDBody(cipher, sessionKey, packets);
+        bool encrypted = AppendSEIPDPacket(head, cipher, sessionKey, packets);
         std::fill(sessionKey.begin(), sessionKey.end(), '\0');
         std::fill(packets.begin(), packets.end(), '\0');
-        if (encrypted.empty())
+        if (!encrypted)
             return kPGPError_UnsupportedAlgorithm;
-        packets = head + WritePacket(kTagSEIPD, encrypted);
+        packets = std::move(head);
     }
     if (!OptionFlag(options, OptionKind::ArmorOutput)) {
         output = std::move(packets);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -61,9 +62,9 @@ Blocks& AllBlocks()
 
 void Wipe(void* p, PGPSize size)
 {
-    volatile unsigned char* bytes = static_cast<unsigned char*>(p);
-    for (PGPSize i = 0; i < size; ++i)
-        bytes[i] = 0;
+    std::memset(p, 0, size);
+    // The compiler must assume the zeroed bytes are read, so it cannot drop the memset before a free.
+    asm volatile("" : : "r"(p) : "memory");
 }
 
 void* AllocateSecure(PGPSize size)
@@ -99,6 +100,40 @@ void* AllocateData(PGPSize size)
         return nullptr;
     }
     return p;
+}
+
+DataBlock::DataBlock(size_t size) : data_(static_cast<char*>(AllocateData(static_cast<PGPSize>(size))))
+{
+    size_ = data_ ? size : 0;
+}
+
+DataBlock::~DataBlock()
+{
+    if (data_)
+        PGPFreeData(data_);
+}
+
+DataBlock::DataBlock(DataBlock&& other) noexcept : data_(other.data_), size_(other.size_)
+{
+    other.data_ = nullptr;
+    other.size_ = 0;
+}
+
+DataBlock& DataBlock::operator=(DataBlock&& other) noexcept
+{
+    if (this != &other) {
+        if (data_)
+            PGPFreeData(data_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+void* DataBlock::Release()
+{
+    size_ = 0;
+    return std::exchange(data_, nullptr);
 }
 
 } // namespace standin

@@ -4,9 +4,36 @@
 
 #include "engine/sdk/PGPsdkTypes.h"
 
+#include <cstddef>
+#include <string_view>
+
 namespace standin {
 
 // A plain block for SDK-allocated output; freed by the caller with PGPFreeData. Null on failure.
 void* AllocateData(PGPSize size);
+
+// Output in a block of AllocateData: a job whose caller wants the SDK to allocate its output hands
+// the block over instead of copying it; a block not handed over is wiped and freed.
+class DataBlock {
+public:
+    DataBlock() = default;
+    explicit DataBlock(size_t size); // Data() is null when the allocation failed
+    ~DataBlock();
+    DataBlock(DataBlock&& other) noexcept;
+    DataBlock& operator=(DataBlock&& other) noexcept;
+
+    char* Data() const { return data_; }
+    size_t Size() const { return size_; }
+    bool Holds(std::string_view bytes) const
+    {
+        return data_ && bytes.data() >= data_ && bytes.data() + bytes.size() <= data_ + size_;
+    }
+    // The block, now the caller's to free with PGPFreeData.
+    void* Release();
+
+private:
+    char* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 } // namespace standin

@@ -57,4 +57,16 @@ PGPError DeliverOutput(const std::vector<Option>& options, std::string_view data
     return kPGPError_BadOption;
 }
 
+PGPError DeliverOutput(const std::vector<Option>& options, std::string_view data, DataBlock& block)
+{
+    const Option* allocated = FindOption(options, OptionKind::AllocatedOutputBuffer);
+    if (!allocated || FindOption(options, OptionKind::OutputBuffer) || !block.Holds(data) || data.size() > allocated->size)
+        return DeliverOutput(options, data);
+    std::memmove(block.Data(), data.data(), data.size());
+    std::memset(block.Data() + data.size(), 0, block.Size() - data.size()); // what followed may be plaintext
+    *static_cast<PGPSize*>(allocated->pointer2) = static_cast<PGPSize>(data.size());
+    *static_cast<void**>(allocated->pointer) = block.Release();
+    return kPGPError_NoErr;
+}
+
 } // namespace standin

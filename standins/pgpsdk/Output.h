@@ -2,6 +2,7 @@
 // fixed buffer (never written past its size), a buffer the SDK allocates, or a file.
 #pragma once
 
+#include "standins/pgpsdk/Memory.h"
 #include "standins/pgpsdk/Options.h"
 
 namespace standin {
@@ -12,5 +13,8 @@ bool OptionFlag(const std::vector<Option>& options, OptionKind kind, bool absent
 // kPGPError_BadOption when no output option is given; kPGPError_BufferTooSmall when the fixed
 // buffer or the allocation limit is too small (the length then tells what was needed).
 PGPError DeliverOutput(const std::vector<Option>& options, std::string_view data);
+// The same for `data` lying in `block`: an allocated output takes the block itself, the data moved
+// to its start, instead of a copy.
+PGPError DeliverOutput(const std::vector<Option>& options, std::string_view data, DataBlock& block);
 
 } // namespace standin

@@ -108,7 +108,8 @@ TEST_F(GnuPG, KeysReadAsGnuPGListsThem)
         ASSERT_EQ(expectedKeys.size(), 2u);
         std::vector<PublicKey> keys;
         std::string userID;
-        for (const auto& packet : PacketsOf(Gpg(std::string("--export ") + who))) {
+        std::string exported = Gpg(std::string("--export ") + who);
+        for (const auto& packet : PacketsOf(exported)) {
             if (packet.tag == kTagPublicKey || packet.tag == kTagPublicSubkey) {
                 PublicKey key;
                 ASSERT_EQ(ParsePublicKey(packet.body, key), kPGPError_NoErr);

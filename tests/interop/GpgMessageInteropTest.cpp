@@ -355,7 +355,8 @@ TEST_F(GnuPGReadsOurMessages, PacketsOutsideTheMessageGrammarAreRefusedLikeGnuPG
     using namespace standin::openpgp;
     fs::path plain = home / "grammar-plain.txt";
     std::ofstream(plain, std::ios::binary) << "genuine text\n";
-    std::string forged = WritePacket(kTagLiteral, LiteralPacketBody("forged text\n", false, "", 0));
+    std::string forged;
+    AppendLiteralPacket(forged, "forged text\n", false, "", 0);
     std::string encrypted = Gpg("--trust-model always --recipient gina@example.net --encrypt --output - '"
                                 + plain.string() + "'");
     std::string signedMessage = Gpg("--local-user hugo@example.net --compress-algo none --sign --output - '"
@@ -371,8 +372,10 @@ TEST_F(GnuPGReadsOurMessages, PacketsOutsideTheMessageGrammarAreRefusedLikeGnuPG
     // Two literals inside one integrity-protected packet, opened by a passphrase.
     std::string sessionKey;
     std::string skesk = SKESKBody(9, "sesame", sessionKey);
-    std::string twoInside = WritePacket(kTagSKESK, skesk)
-        + WritePacket(kTagSEIPD, SEIPDBody(9, sessionKey, forged + WritePacket(kTagLiteral, LiteralPacketBody("b", false, "", 0))));
+    std::string inside = forged;
+    AppendLiteralPacket(inside, "b", false, "", 0);
+    std::string twoInside = WritePacket(kTagSKESK, skesk);
+    ASSERT_TRUE(AppendSEIPDPacket(twoInside, 9, sessionKey, inside));
     const struct {
         const char* what;
         std::string message;
@@ -437,7 +440,9 @@ TEST_F(GnuPGReadsOurMessages, BinaryContentIsDataWhateverItsFirstByte)
             SCOPED_TRACE(std::to_string(size) + " bytes from " + std::to_string(first));
             std::string data = sample(size, first), output;
             using namespace standin::openpgp;
-            EXPECT_TRUE(decode(db, WritePacket(kTagLiteral, LiteralPacketBody(data, false, "", 0)), output));
+            std::string literal;
+            AppendLiteralPacket(literal, data, false, "", 0);
+            EXPECT_TRUE(decode(db, literal, output));
             EXPECT_TRUE(output == data);
         }
 

@@ -110,8 +110,9 @@ TEST(Packets, LengthFormsRoundTrip)
         for (size_t size : { 0, 1, 191, 192, 255, 256, 8383, 8384, 65535, 65536, 70000 }) {
             SCOPED_TRACE(std::to_string(tag) + "/" + std::to_string(size));
             std::string body(size, 'x');
+            std::string data = WritePacket(tag, body) + WritePacket(kTagMarker, "PGP");
             std::vector<Packet> packets;
-            ASSERT_EQ(ParsePackets(WritePacket(tag, body) + WritePacket(kTagMarker, "PGP"), packets), kPGPError_NoErr);
+            ASSERT_EQ(ParsePackets(data, packets), kPGPError_NoErr);
             ASSERT_EQ(packets.size(), 2u);
             EXPECT_EQ(packets[0].tag, tag);
             EXPECT_EQ(packets[0].newFormat, tag >= 16);
@@ -243,9 +244,10 @@ const ExpectedKey kFixtureKeys[] = {
       16, "EBAE850406C559EB", "Bob Legacy <bob@example.org>" },
 };
 
-std::vector<Packet> FixturePackets(const std::string& file, bool armored)
+// The packets view `data`, which receives the fixture's bytes.
+std::vector<Packet> FixturePackets(const std::string& file, bool armored, std::string& data)
 {
-    std::string data = Fixture(file);
+    data = Fixture(file);
     if (armored) {
         Armored block;
         EXPECT_EQ(Dearmor(data, block), kPGPError_NoErr);
@@ -260,7 +262,8 @@ TEST(KeyPackets, GnuPGFixturesReadAsGnuPGListsThem)
 {
     for (const auto& e : kFixtureKeys) {
         SCOPED_TRACE(e.file);
-        auto packets = FixturePackets(e.file, e.armored);
+        std::string data;
+        auto packets = FixturePackets(e.file, e.armored, data);
         ASSERT_GE(packets.size(), 5u);
         ASSERT_EQ(packets[0].tag, kTagPublicKey);
         PublicKey key;
@@ -293,7 +296,8 @@ TEST(KeyPackets, GnuPGFixturesReadAsGnuPGListsThem)
 
 TEST(KeyPackets, SecretKeysUnlockOnlyWithTheirPassphrase)
 {
-    auto alice = FixturePackets("alice-secret.asc", true);
+    std::string aliceData;
+    auto alice = FixturePackets("alice-secret.asc", true, aliceData);
     ASSERT_EQ(alice[0].tag, kTagSecretKey);
     SecretKey key;
     ASSERT_EQ(ParseSecretKey(alice[0].body, key), kPGPError_NoErr);
@@ -305,7 +309,8 @@ TEST(KeyPackets, SecretKeysUnlockOnlyWithTheirPassphrase)
     ASSERT_EQ(secrets.size(), 4u); // d, p, q, u
     EXPECT_EQ(BitLength(secrets[1]) + BitLength(secrets[2]), 2048);
 
-    auto bob = FixturePackets("bob-secret.gpg", false);
+    std::string bobData;
+    auto bob = FixturePackets("bob-secret.gpg", false, bobData);
     ASSERT_EQ(ParseSecretKey(bob[0].body, key), kPGPError_NoErr);
     EXPECT_FALSE(key.Protected());
     ASSERT_EQ(UnlockSecretKey(key, "", secrets), kPGPError_NoErr);
@@ -317,7 +322,8 @@ TEST(KeyPackets, SecretKeysUnlockOnlyWithTheirPassphrase)
 
 TEST(KeyPackets, TruncatedKeyAndSignaturePacketsGiveAStatus)
 {
-    auto packets = FixturePackets("bob-public.gpg", false);
+    std::string data;
+    auto packets = FixturePackets("bob-public.gpg", false, data);
     for (const auto& packet : packets) {
         for (size_t cut = 0; cut < packet.body.size(); cut += 1 + cut / 8) {
             std::string_view part(packet.body.data(), cut);

@@ -547,8 +547,9 @@ TEST_F(KeyDBTest, UserIDsAndSignaturesCanBeRemoved)
 TEST_F(KeyDBTest, ForgedSelfSignaturesAndBindingsCountForNothing)
 {
     using namespace standin::openpgp;
+    std::string fixture = ReadFixture("bob-public.gpg");
     std::vector<Packet> packets;
-    ASSERT_EQ(ParsePackets(ReadFixture("bob-public.gpg"), packets), kPGPError_NoErr);
+    ASSERT_EQ(ParsePackets(fixture, packets), kPGPError_NoErr);
     ASSERT_EQ(packets[1].tag, kTagUserID);
     ASSERT_EQ(packets[4].tag, kTagSignature);
     const struct {
@@ -564,7 +565,7 @@ TEST_F(KeyDBTest, ForgedSelfSignaturesAndBindingsCountForNothing)
         SCOPED_TRACE(c.what);
         std::string file;
         for (size_t i = 0; i < packets.size(); ++i) {
-            std::string body = packets[i].body;
+            std::string body(packets[i].body);
             if (c.packet && i == c.packet) {
                 if (packets[i].tag == kTagUserID)
                     body.replace(4, 6, "Forged");

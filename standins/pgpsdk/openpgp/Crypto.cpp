@@ -55,8 +55,7 @@ int GcryCipher(int cipherAlgorithm)
     }
 }
 
-bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
-         std::string& out)
+bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out)
 {
     int algorithm = GcryCipher(cipherAlgorithm);
     if (!InitCrypto() || !algorithm || key.size() != CipherKeySize(cipherAlgorithm)
@@ -65,12 +64,21 @@ bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_vi
     gcry_cipher_hd_t handle;
     if (gcry_cipher_open(&handle, algorithm, GCRY_CIPHER_MODE_CFB, GCRY_CIPHER_SECURE))
         return false;
-    out.assign(data);
+    // libgcrypt takes a null input for in-place work.
+    const void* in = data.data() == out ? nullptr : data.data();
+    size_t inLength = in ? data.size() : 0;
     bool ok = !gcry_cipher_setkey(handle, key.data(), key.size()) && !gcry_cipher_setiv(handle, iv.data(), iv.size())
-        && !(encrypt ? gcry_cipher_encrypt(handle, out.data(), out.size(), nullptr, 0)
-                     : gcry_cipher_decrypt(handle, out.data(), out.size(), nullptr, 0));
+        && !(encrypt ? gcry_cipher_encrypt(handle, out, data.size(), in, inLength)
+                     : gcry_cipher_decrypt(handle, out, data.size(), in, inLength));
     gcry_cipher_close(handle);
     return ok;
+}
+
+bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
+         std::string& out)
+{
+    out.resize(data.size());
+    return Cfb(encrypt, cipherAlgorithm, key, iv, data, out.data());
 }
 
 } // namespace
@@ -98,11 +106,19 @@ size_t HashSize(int hashAlgorithm)
 
 std::string Hash(int hashAlgorithm, std::string_view data)
 {
+    return Hash(hashAlgorithm, std::initializer_list<std::string_view> { data });
+}
+
+std::string Hash(int hashAlgorithm, std::initializer_list<std::string_view> pieces)
+{
     int algorithm = GcryHash(hashAlgorithm);
-    if (!InitCrypto() || !algorithm)
+    gcry_md_hd_t handle;
+    if (!InitCrypto() || !algorithm || gcry_md_open(&handle, algorithm, 0))
         return {};
-    std::string digest(gcry_md_get_algo_dlen(algorithm), '\0');
-    gcry_md_hash_buffer(algorithm, digest.data(), data.data(), data.size());
+    for (std::string_view piece : pieces)
+        gcry_md_write(handle, piece.data(), piece.size());
+    std::string digest(reinterpret_cast<const char*>(gcry_md_read(handle, algorithm)), gcry_md_get_algo_dlen(algorithm));
+    gcry_md_close(handle);
     return digest;
 }
 
@@ -126,6 +142,16 @@ bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
                 std::string& out)
+{
+    return Cfb(true, cipherAlgorithm, key, iv, data, out);
+}
+
+bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out)
+{
+    return Cfb(false, cipherAlgorithm, key, iv, data, out);
+}
+
+bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out)
 {
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ bool InitCrypto();
 size_t HashSize(int hashAlgorithm);
 // Digest of `data`; empty when the algorithm is unsupported.
 std::string Hash(int hashAlgorithm, std::string_view data);
+// Digest of the pieces one after the other, without joining them first.
+std::string Hash(int hashAlgorithm, std::initializer_list<std::string_view> pieces);
 
 // Key and block sizes of an OpenPGP symmetric algorithm, 0 when unsupported.
 size_t CipherKeySize(int cipherAlgorithm);
@@ -26,6 +29,9 @@ bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
                 std::string& out);
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
                 std::string& out);
+// The same into `out`, which holds data.size() bytes and may be `data` itself (in place).
+bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
+bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 
 // Random bytes of libgcrypt's strong generator.
 std::string RandomBytes(size_t count);

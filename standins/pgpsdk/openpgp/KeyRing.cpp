@@ -205,7 +205,7 @@ PGPError ReadKeyRecords(std::string_view data, std::vector<std::shared_ptr<KeyRe
             case kTagUserAttribute:
                 if (!key || subKey)
                     return kPGPError_KeyFileCorrupt;
-                key->userIDs.push_back({ packet.body, packet.tag == kTagUserAttribute, {} });
+                key->userIDs.push_back({ std::string(packet.body), packet.tag == kTagUserAttribute, {} });
                 userID = &key->userIDs.back();
                 break;
             case kTagSignature: {

@@ -125,15 +125,16 @@ int HashFromArmorName(std::string_view name)
     return 0;
 }
 
-std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date)
+void AppendLiteralPacket(std::string& out, std::string_view data, bool text, std::string_view fileName, uint32_t date)
 {
-    std::string body;
-    body += text ? 't' : 'b';
-    body += static_cast<char>(std::min<size_t>(fileName.size(), 255));
-    body.append(fileName.substr(0, 255));
-    body += Be32(date);
-    body.append(data);
-    return body;
+    std::string_view name = fileName.substr(0, 255);
+    out.reserve(out.size() + 6 + 6 + name.size() + data.size());
+    AppendPacketHeader(out, kTagLiteral, 6 + name.size() + data.size());
+    out += text ? 't' : 'b';
+    out += static_cast<char>(name.size());
+    out.append(name);
+    out += Be32(date);
+    out.append(data);
 }
 
 std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer)
@@ -154,7 +155,7 @@ std::string SignatureBody(const PublicKey& signer, const std::vector<std::string
                        static_cast<char>(hashAlgorithm) };
     head += Be16(hashed.size()) + hashed;
     std::string trailer = std::string { 4, static_cast<char>(0xFF) } + Be32(static_cast<uint32_t>(head.size()));
-    std::string digest = Hash(hashAlgorithm, std::string(data) + head + trailer);
+    std::string digest = Hash(hashAlgorithm, { data, head, trailer });
     std::vector<std::string> mpis;
     if (digest.empty() || !SignDigest(signer, secrets, hashAlgorithm, digest, mpis))
         return {};
@@ -237,18 +238,29 @@ bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int
     return true;
 }
 
-std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
+bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
 {
     size_t block = CipherBlockSize(cipherAlgorithm);
-    std::string plain = RandomBytes(block);
-    plain += plain.substr(block - 2);
-    plain.append(packets);
-    plain += "\xD3\x14";
-    plain += Hash(2, plain);
-    std::string encrypted;
-    bool ok = CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), plain, encrypted);
-    std::fill(plain.begin(), plain.end(), '\0');
-    return ok ? std::string(1, '\x01') + encrypted : std::string();
+    constexpr size_t kMdcSize = 22;
+    if (block == 0 || sessionKey.size() != CipherKeySize(cipherAlgorithm))
+        return false;
+    size_t plainSize = block + 2 + packets.size() + kMdcSize;
+    out.reserve(out.size() + 6 + 1 + plainSize);
+    AppendPacketHeader(out, kTagSEIPD, 1 + plainSize);
+    out += '\x01';
+    size_t start = out.size();
+    std::string prefix = RandomBytes(block);
+    out += prefix;
+    out.append(prefix, block - 2, 2);
+    out.append(packets);
+    out += "\xD3\x14";
+    std::string mdc = Hash(2, std::string_view(out).substr(start));
+    out += mdc;
+    std::string_view plain = std::string_view(out).substr(start);
+    if (CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), plain, out.data() + start))
+        return true;
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '\0');
+    return false;
 }
 
 } // namespace standin::openpgp

@@ -24,7 +24,8 @@ std::string DashUnescape(std::string_view text);
 std::string HashArmorName(int hashAlgorithm);
 int HashFromArmorName(std::string_view name);
 
-std::string LiteralPacketBody(std::string_view data, bool text, std::string_view fileName, uint32_t date);
+// The messages are written by appending to one string, so the data is copied once into it.
+void AppendLiteralPacket(std::string& out, std::string_view data, bool text, std::string_view fileName, uint32_t date);
 std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer);
 
 // A v4 signature packet body over `data` (already canonical for text signatures); empty on failure.
@@ -43,7 +44,8 @@ std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::
 // it carries); false when the packet is malformed or of an unknown cipher.
 bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey);
 
-// A SEIPD packet body (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV.
-std::string SEIPDBody(int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);
+// A SEIPD packet (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV,
+// encrypted in place in `out`; false on an unsupported cipher.
+bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);
 
 } // namespace standin::openpgp

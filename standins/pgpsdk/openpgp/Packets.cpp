@@ -37,27 +37,40 @@ bool NewLength(ByteReader& in, size_t& length, bool& partial)
     return true;
 }
 
-PGPError ReadNewBody(ByteReader& in, int tag, std::string& body)
+PGPError ReadNewBody(ByteReader& in, Packet& packet)
 {
     size_t length;
     bool partial;
     if (!NewLength(in, length, partial))
         return kPGPError_CorruptData;
-    if (partial && !MayBePartial(tag))
+    if (partial && !MayBePartial(packet.tag))
         return kPGPError_CorruptData;
+    if (!partial)
+        return in.Bytes(length, packet.body) ? kPGPError_NoErr : kPGPError_CorruptData;
+    // The chunks are gathered first so the join allocates once.
+    std::vector<std::string_view> chunks;
+    size_t total = 0;
     for (;;) {
         std::string_view chunk;
         if (!in.Bytes(length, chunk))
             return kPGPError_CorruptData;
-        body.append(chunk);
+        chunks.push_back(chunk);
+        total += chunk.size();
         if (!partial)
-            return kPGPError_NoErr;
+            break;
         if (!NewLength(in, length, partial))
             return kPGPError_CorruptData;
     }
+    auto joined = std::make_shared<std::string>();
+    joined->reserve(total);
+    for (std::string_view chunk : chunks)
+        joined->append(chunk);
+    packet.body = *joined;
+    packet.joined = std::move(joined);
+    return kPGPError_NoErr;
 }
 
-PGPError ReadOldBody(ByteReader& in, int lengthType, std::string& body)
+PGPError ReadOldBody(ByteReader& in, int lengthType, std::string_view& body)
 {
     size_t length = 0;
     if (lengthType == 0) {
@@ -96,39 +109,57 @@ void AppendNewLength(std::string& out, size_t length)
     }
 }
 
+PGPError ReadPacket(ByteReader& in, Packet& packet)
+{
+    uint8_t header;
+    if (!in.U8(header) || !(header & 0x80))
+        return kPGPError_CorruptData;
+    packet.newFormat = (header & 0x40) != 0;
+    PGPError status;
+    if (packet.newFormat) {
+        packet.tag = header & 0x3F;
+        status = ReadNewBody(in, packet);
+    } else {
+        packet.tag = (header >> 2) & 0x0F;
+        status = ReadOldBody(in, header & 3, packet.body);
+    }
+    if (status != kPGPError_NoErr)
+        return status;
+    return packet.tag == 0 ? kPGPError_CorruptData : kPGPError_NoErr;
+}
+
 } // namespace
 
 PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets)
 {
     ByteReader in(data);
     while (!in.AtEnd()) {
-        uint8_t header;
-        in.U8(header);
-        if (!(header & 0x80))
-            return kPGPError_CorruptData;
         Packet packet;
-        packet.newFormat = (header & 0x40) != 0;
-        PGPError status;
-        if (packet.newFormat) {
-            packet.tag = header & 0x3F;
-            status = ReadNewBody(in, packet.tag, packet.body);
-        } else {
-            packet.tag = (header >> 2) & 0x0F;
-            status = ReadOldBody(in, header & 3, packet.body);
-        }
+        PGPError status = ReadPacket(in, packet);
         if (status != kPGPError_NoErr)
             return status;
-        if (packet.tag == 0)
-            return kPGPError_CorruptData;
         packets.push_back(std::move(packet));
     }
     return kPGPError_NoErr;
 }
 
+PGPError ParseFirstPacket(std::string_view data, Packet& packet)
+{
+    ByteReader in(data);
+    return ReadPacket(in, packet);
+}
+
 std::string WritePacket(int tag, std::string_view body)
 {
     std::string out;
-    size_t length = body.size();
+    out.reserve(body.size() + 6);
+    AppendPacketHeader(out, tag, body.size());
+    out.append(body);
+    return out;
+}
+
+void AppendPacketHeader(std::string& out, int tag, size_t length)
+{
     if (tag < 16) {
         int lengthType = length < 0x100 ? 0 : length < 0x10000 ? 1 : 2;
         out += static_cast<char>(0x80 | tag << 2 | lengthType);
@@ -138,8 +169,6 @@ std::string WritePacket(int tag, std::string_view body)
         out += static_cast<char>(0xC0 | tag);
         AppendNewLength(out, length);
     }
-    out.append(body);
-    return out;
 }
 
 } // namespace standin::openpgp

@@ -4,6 +4,7 @@
 
 #include "engine/sdk/PGPsdkTypes.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,18 +32,25 @@ enum PacketTag : int {
     kTagCertificate = 61, // private tag: an X.509 certificate kept with a key
 };
 
+// A packet's body is a view into the data it was read from, so a large packet costs no copy; only
+// a body split into partial chunks is joined into storage of its own, shared by copies of the packet.
 struct Packet {
     int tag = 0;
     bool newFormat = false;
-    std::string body;
+    std::string_view body;
+    std::shared_ptr<std::string> joined;
 };
 
-// Reads every packet of `data`. Malformed or truncated framing gives kPGPError_CorruptData and
-// leaves the packets read before it in `packets`.
+// Reads every packet of `data`, which must outlive the packets. Malformed or truncated framing
+// gives kPGPError_CorruptData and leaves the packets read before it in `packets`.
 PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets);
+// Only the first packet of `data`, so a look at a message does not read all of it.
+PGPError ParseFirstPacket(std::string_view data, Packet& packet);
 
 // One packet with a definite length: old format for tags below 16 (as common implementations
 // write keys), new format otherwise.
 std::string WritePacket(int tag, std::string_view body);
+// The header of such a packet, appended to `out`, so a large body can be written in place after it.
+void AppendPacketHeader(std::string& out, int tag, size_t length);
 
 } // namespace standin::openpgp

@@ -1,11 +1,19 @@
 // Benchmark driver (not a test): encrypts or decrypts one file with the stand-in SDK to a
 // passphrase, as `SdkBench encrypt|decrypt PASSPHRASE IN OUT`; timed from outside by bench/run.
+// It prints how far the job raised the peak working set, the memory figure of the table. It builds
+// natively too, where gpg's figures can be compared without Wine's share.
 #include "standins/pgpsdk/StandInExports.h"
 
+#if defined(_WIN32)
 #include <windows.h>
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
@@ -29,58 +37,69 @@ struct Decoding {
     }
 };
 
-PGPError Run(PGPContextRef context, bool encrypt, const char* passphrase, const std::string& in, std::string& out)
+// The output is the SDK's own block, written from where it lies and freed by the caller.
+PGPError Run(PGPContextRef context, bool encrypt, const char* passphrase, std::string_view in, void*& buffer,
+             PGPSize& length)
 {
-    void* buffer = nullptr;
-    PGPSize length = 0;
-    PGPError status;
-    if (encrypt) {
-        status = PGPEncode(context, PGPOInputBuffer(context, in.data(), in.size()),
-                           PGPOConventionalEncrypt(context, PGPOPassphrase(context, passphrase), kPGPEndOfOptions),
-                           PGPOCipherAlgorithm(context, 9), PGPOCompression(context, 0),
-                           PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions);
-    } else {
-        PGPKeyDBRef db = 0;
-        PGPNewKeyDB(context, &db);
-        Decoding decoding { passphrase };
-        status = PGPDecode(context, PGPOInputBuffer(context, in.data(), in.size()), PGPOKeyDBRef(context, db),
-                           PGPOEventHandler(context, Decoding::Handler, &decoding), kPGPEndOfOptions);
-        PGPFreeKeyDB(db);
-        buffer = decoding.output;
-        length = decoding.length;
-    }
-    if (buffer) {
-        out.assign(static_cast<const char*>(buffer), length);
-        PGPFreeData(buffer);
-    }
+    if (encrypt)
+        return PGPEncode(context, PGPOInputBuffer(context, in.data(), in.size()),
+                         PGPOConventionalEncrypt(context, PGPOPassphrase(context, passphrase), kPGPEndOfOptions),
+                         PGPOCipherAlgorithm(context, 9), PGPOCompression(context, 0),
+                         PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions);
+    PGPKeyDBRef db = 0;
+    PGPNewKeyDB(context, &db);
+    Decoding decoding { passphrase };
+    PGPError status = PGPDecode(context, PGPOInputBuffer(context, in.data(), in.size()), PGPOKeyDBRef(context, db),
+                                PGPOEventHandler(context, Decoding::Handler, &decoding), kPGPEndOfOptions);
+    PGPFreeKeyDB(db);
+    buffer = decoding.output;
+    length = decoding.length;
     return status;
 }
 
-// Whole-file read and write with plain Win32 calls, so the figure is the SDK's, not a stream library's.
-bool ReadWholeFile(const char* path, std::string& bytes)
+size_t PeakWorkingSet()
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size {};
-    bool ok = GetFileSizeEx(file, &size) != 0;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD got = 0;
-        ok = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
-    }
-    CloseHandle(file);
-    return ok;
+#if defined(_WIN32)
+    PROCESS_MEMORY_COUNTERS counters {};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+#else
+    rusage usage {};
+    return getrusage(RUSAGE_SELF, &usage) == 0 ? static_cast<size_t>(usage.ru_maxrss) * 1024 : 0;
+#endif
 }
 
-bool WriteWholeFile(const char* path, const std::string& bytes)
+// Whole-file reads and writes in one call each, so the figure is the SDK's, not a stream library's.
+// Left uninitialised: zeroing it first would add a pass over the input that no reader needs.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    std::string_view View() const { return { data.get(), size }; }
+};
+
+bool ReadWholeFile(const char* path, FileBytes& bytes)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
         return false;
-    DWORD put = 0;
-    bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size());
-    return CloseHandle(file) && ok;
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    long size = ok ? std::ftell(file) : -1;
+    ok = size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes.size = static_cast<size_t>(size);
+        bytes.data.reset(new char[bytes.size ? bytes.size : 1]);
+        ok = std::fread(bytes.data.get(), 1, bytes.size, file) == bytes.size;
+    }
+    return std::fclose(file) == 0 && ok;
+}
+
+bool WriteWholeFile(const char* path, const void* bytes, PGPSize size)
+{
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    bool ok = std::fwrite(bytes, 1, size, file) == size;
+    return std::fclose(file) == 0 && ok;
 }
 
 } // namespace
@@ -91,7 +110,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: SdkBench encrypt|decrypt PASSPHRASE IN OUT\n");
         return 2;
     }
-    std::string in;
+    size_t startPeak = PeakWorkingSet();
+    FileBytes in;
     if (!ReadWholeFile(argv[3], in)) {
         std::fprintf(stderr, "SdkBench: cannot read %s\n", argv[3]);
         return 1;
@@ -99,17 +119,22 @@ int main(int argc, char** argv)
     PGPContextRef context = 0;
     if (PGPsdkInit(0) != kPGPError_NoErr || PGPNewContext(kPGPContextVersion, &context) != kPGPError_NoErr)
         return 1;
-    std::string out;
-    PGPError status = Run(context, std::strcmp(argv[1], "encrypt") == 0, argv[2], in, out);
+    void* out = nullptr;
+    PGPSize length = 0;
+    PGPError status = Run(context, std::strcmp(argv[1], "encrypt") == 0, argv[2], in.View(), out, length);
+    bool written = status == kPGPError_NoErr && WriteWholeFile(argv[4], out, length);
+    if (out)
+        PGPFreeData(out);
     PGPFreeContext(context);
     PGPsdkCleanup();
     if (status != kPGPError_NoErr) {
         std::fprintf(stderr, "SdkBench: status %d\n", static_cast<int>(status));
         return 1;
     }
-    if (!WriteWholeFile(argv[4], out)) {
+    if (!written) {
         std::fprintf(stderr, "SdkBench: cannot write %s\n", argv[4]);
         return 1;
     }
+    std::printf("peak working set added: %zu bytes\n", PeakWorkingSet() - startPeak);
     return 0;
 }
