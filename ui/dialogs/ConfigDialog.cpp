@@ -343,25 +343,27 @@ void TConfigDialog::BuildPages()
     seSeconds->OnChange = [this](TEdit&) { SecondsChanged(); };
     lblSeconds = MakeLabel(tsZAVEKMiscellaneous, Row(0), 0, 90, PageWidth - 102);
     lblSeconds->FocusControl = seSeconds;
-    sePasses = MakeSpin(tsZAVEKMiscellaneous, Row(1), 0, 49);
+    // "until the mail client closes" is long: it may take a second line, which the next row leaves free.
+    lblSeconds->WordWrap = true;
+    sePasses = MakeSpin(tsZAVEKMiscellaneous, Row(2), 0, 49);
     sePasses->SetLeft(12);
-    MakeLabel(tsZAVEKMiscellaneous, Row(1), TextWipePasses, 90, PageWidth - 102)->FocusControl = sePasses;
-    cbStandardColors = MakeCheck(tsZAVEKMiscellaneous, Row(2), TextStandardColors);
+    MakeLabel(tsZAVEKMiscellaneous, Row(2), TextWipePasses, 90, PageWidth - 102)->FocusControl = sePasses;
+    cbStandardColors = MakeCheck(tsZAVEKMiscellaneous, Row(3), TextStandardColors);
     cbStandardColors->OnChanged = [this](TCustBtnCtrl* sender) {
         if (!sender)
             return;
         working_.Values.StandardColor = cbStandardColors->Checked();
         ApplyColorScheme(cbStandardColors->Checked());
     };
-    cbShowTime = MakeCheck(tsZAVEKMiscellaneous, Row(3), TextClock);
+    cbShowTime = MakeCheck(tsZAVEKMiscellaneous, Row(4), TextClock);
     cbShowTime->SetWidth(FieldLeft - 16);
     cbShowTime->AllowGrayed = true;
     cbShowTime->OnChanged = [this](TCustBtnCtrl*) { ShowTimeChanged(); };
-    lblShowTime = MakeLabel(tsZAVEKMiscellaneous, Row(3), 0, FieldLeft, PageWidth - FieldLeft - 12);
-    MakeLabel(tsZAVEKMiscellaneous, Row(4), TextTimeServer)->FocusControl = cbxTimeServerName
-        = MakeCombo(tsZAVEKMiscellaneous, Row(4), FieldLeft, PageWidth - FieldLeft - 12 - 60, csDropDown);
-    meTimeServerPort = MakePortEdit(tsZAVEKMiscellaneous, Row(4), PageWidth - 68);
-    cbTimeAutoSync = MakeCheck(tsZAVEKMiscellaneous, Row(5), TextAutoSync);
+    lblShowTime = MakeLabel(tsZAVEKMiscellaneous, Row(4), 0, FieldLeft, PageWidth - FieldLeft - 12);
+    MakeLabel(tsZAVEKMiscellaneous, Row(5), TextTimeServer)->FocusControl = cbxTimeServerName
+        = MakeCombo(tsZAVEKMiscellaneous, Row(5), FieldLeft, PageWidth - FieldLeft - 12 - 60, csDropDown);
+    meTimeServerPort = MakePortEdit(tsZAVEKMiscellaneous, Row(5), PageWidth - 68);
+    cbTimeAutoSync = MakeCheck(tsZAVEKMiscellaneous, Row(6), TextAutoSync);
 }
 
 void TConfigDialog::SetConfigCaptions()
