@@ -606,14 +606,20 @@ TEncryptRoad& TMainClass::EncryptRoad()
     return encryptRoad_->Road();
 }
 
-TDecryptRoad& TMainClass::DecryptRoad()
+TPGPInterface& TMainClass::DecryptingInterface()
 {
     TPGPInterface& pgp = PGPInterface();
+    if (!pgp.DecryptPassphraseAsk)
+        pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
+    return pgp;
+}
+
+TDecryptRoad& TMainClass::DecryptRoad()
+{
+    TPGPInterface& pgp = DecryptingInterface();
     // A new start-up brings a new PGP interface: the road follows it.
     if (!decryptRoad_ || &decryptRoad_->Interface() != &pgp) {
         decryptRoad_.reset();
-        if (!pgp.DecryptPassphraseAsk)
-            pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
         decryptHost_ = std::make_unique<TPMDecryptHost>(PMInterface(), *this, signatureNote_);
         decryptHost_->OnKeysImported = [this](const TKeyIDData& keys) { OfferAutoListEntries(keys); };
         decryptHost_->OpenMessageTree = [this](const std::string& text) {

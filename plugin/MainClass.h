@@ -231,6 +231,8 @@ private:
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
+    // The PGP interface of the current start-up, able to ask for a passphrase in the SDK's dialog.
+    TPGPInterface& DecryptingInterface();
     // A mail window of the mail client became the active MDI child.
     void MdiChildActivated(HWND child);
     // A command or control notification the mail client sent to one of its windows.

@@ -109,7 +109,9 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
 bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block,
     std::string& output, TSignatureData& signature)
 {
-    TPGPInterface& pgp = PGPInterface();
+    // Without the decrypt road having run, no passphrase could be asked for: the decode would end
+    // as cancelled for any key with a passphrase.
+    TPGPInterface& pgp = DecryptingInterface();
     if (pgp.ExtractSecureBlock(text, data, block) == skNone)
         return false;
     const bool watched = watchdog_.Start();
