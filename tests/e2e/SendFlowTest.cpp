@@ -113,13 +113,16 @@ TEST(SendFlow, TheEncryptionDialogDecidesTheSend)
 {
     THostSession session("sendbox");
     session.WriteFile("out.tmp", kMessage);
-    // Opened undecided: encrypt, and sign as the options say; the user unticks sign and says OK.
-    THostRun run = session.Run(Started(session) + "set to ann@example.org\neditor\neditortext \"Meet at noon.\"\n"
+    // Opened undecided: encrypt, and sign as the options say; the user unticks sign and says OK. The
+    // new recipient is not put into the recipient list.
+    THostRun run = session.Run("answer Question No\n" + Started(session) + "set to ann@example.org\neditor\neditortext \"Meet at noon.\"\n"
         + "onsend encrypt \"" + session.File("out.tmp") + "\" - \"\" \"ann@example.org\"\n"
         + "encdialog\nencclick 104\nencclick 1\neditorcommand 139\nwait 1500\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("encryption dialog shown encrypt=1 sign=1 edit=0 -> 0x0"));
     EXPECT_TRUE(run.Has("encryption dialog ok encrypt=1 sign=0"));
+    EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Question\" with No").size(), 1u);
+    EXPECT_FALSE(run.Has("timeout: script did not end"));
     ASSERT_EQ(run.LinesStartingWith("export encrypt ->").size(), 1u);
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 1 "));
     const std::string file = session.ReadFile("out.tmp");
