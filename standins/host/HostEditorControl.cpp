@@ -54,7 +54,10 @@ BOOL CALLBACK LogEditor(HWND window, LPARAM)
     if (lstrcmpA(name, HostApi::CLASS_EDITOR) != 0)
         return TRUE;
     GetWindowTextA(window, title, sizeof title);
-    g_log.Line("editor \"%s\" text \"%.300s\"", title, ControlText(ControlOf(window)).c_str());
+    // One log line per editor: its line breaks are written as '|', as a reader's are.
+    std::string text = ControlText(ControlOf(window));
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, '|');
+    g_log.Line("editor \"%s\" text \"%.300s\"", title, text.c_str());
     return TRUE;
 }
 

@@ -270,11 +270,22 @@ void Check()
     g_log.Line("%s", line.str().c_str());
 }
 
+// The next queued message to dispatch. A step may run inside a popup menu's loop: the keys stay
+// queued for that loop, which owns the keyboard while the menu is open.
+bool NextMessage(MSG& msg)
+{
+    GUITHREADINFO thread = { sizeof thread };
+    if (!GetGUIThreadInfo(GetCurrentThreadId(), &thread) || !(thread.flags & GUI_INMENUMODE))
+        return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+    return PeekMessageA(&msg, nullptr, 0, WM_KEYFIRST - 1, PM_REMOVE)
+        || PeekMessageA(&msg, nullptr, WM_KEYLAST + 1, 0xFFFFFFFF, PM_REMOVE);
+}
+
 // Dispatches what is queued; false at WM_QUIT, which stays queued for the main loop.
 bool PumpPending()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (NextMessage(msg)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;

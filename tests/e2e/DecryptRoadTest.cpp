@@ -320,13 +320,16 @@ TEST(DecryptRoad, TheKeyPopupItemsActOnTheSignersKey)
 {
     const TTestKey bob = TestKey("bob");
     THostSession session("keypopup");
-    // The right button on the note, then the item the keys choose.
+    // The right button on the note, then the item the keys choose; the menu's loop reads the keys
+    // once the step that waits for them has returned to it.
     const auto choose = [](int item) {
-        return "choosemenu 400 " + std::to_string(item) + "\npoststatus 0x204 0\nwait 1200\n";
+        const std::string number = std::to_string(item);
+        return "choosemenu 400 " + number + "\npoststatus 0x204 0\nuntil \"menu item " + number + " chosen\"\n";
     };
+    // The recipient list's dialog is answered twice: its keys, then OK.
     THostRun run = DecryptInReader(session, kHeader + Message("to-ann-signed-by-bob.asc"),
         "answer \"Add recipients\" keys:32\nanswer \"Add recipients\" OK\n" + choose(3) + "clipboard \""
-            + session.File("clip.txt") + "\"\n" + choose(1));
+            + session.File("clip.txt") + "\"\n" + choose(1) + "until answered 2\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("frame initmenupopup 3 items").size(), 2u);
     EXPECT_EQ(session.ReadFile("clip.txt"), "0x" + bob.Id.substr(8));
