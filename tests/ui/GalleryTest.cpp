@@ -189,25 +189,52 @@ void Close(HWND window, int result = mrCancel)
         form->SetModalResult(result);
 }
 
-// Runs open, which shows one modal dialog of windowClass, and inspects that dialog.
+// One picture to take: the dialog of a class, once it is ready, then what more to do with it.
+struct Shot {
+    std::string name;
+    std::string windowClass;
+    std::function<void(HWND)> more;
+    std::function<bool(HWND)> ready;
+    bool running = false;
+    bool done = false;
+};
+
+Shot*& CurrentShot()
+{
+    static Shot* shot = nullptr;
+    return shot;
+}
+
+void CALLBACK TakeShot(HWND, UINT, UINT_PTR, DWORD)
+{
+    Shot* shot = CurrentShot();
+    if (!shot || shot->running || shot->done)
+        return;
+    const HWND window = DialogAnswerer::FindWindowOfThread(shot->windowClass, "");
+    if (!window || (shot->ready && !shot->ready(window)))
+        return;
+    shot->running = true;
+    PumpPending();
+    Inspect(window, shot->name);
+    if (shot->more)
+        shot->more(window);
+    Close(window);
+    shot->done = true;
+}
+
+// Runs open, which shows one modal dialog of windowClass, and inspects that dialog. A dialog may be
+// found while its own first work still runs further down the stack (its pump dispatches timers), so
+// the dialog is polled from a timer until it is ready, never waited for inside that work.
 void Shoot(const std::string& name, const std::string& windowClass, const std::function<void()>& open,
     const std::function<void(HWND)>& more = nullptr, const std::function<bool(HWND)>& ready = nullptr)
 {
-    DialogAnswerer answerer;
-    answerer.Then(windowClass, "", [&](HWND window) {
-        // A dialog that fills itself after showing is pictured once it is filled.
-        for (int waited = 0; ready && !ready(window) && waited < 5000; waited += 20) {
-            PumpPending();
-            Sleep(20);
-        }
-        PumpPending();
-        Inspect(window, name);
-        if (more)
-            more(window);
-        Close(window);
-    });
+    Shot shot { name, windowClass, more, ready };
+    CurrentShot() = &shot;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, TakeShot);
     open();
-    EXPECT_TRUE(answerer.Done()) << name;
+    KillTimer(nullptr, timer);
+    CurrentShot() = nullptr;
+    EXPECT_TRUE(shot.done) << name;
 }
 
 TEST(Gallery, MessageDialogs)
