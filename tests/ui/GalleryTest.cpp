@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <regex>
@@ -100,6 +101,44 @@ std::string ControlName(TControl& control)
     return caption.empty() ? kind : kind + " \"" + caption.substr(0, 30) + "\"";
 }
 
+std::string ShownCaption(TControl& control)
+{
+    auto* windowed = dynamic_cast<TWinControl*>(&control);
+    return windowed ? WindowText(windowed->Handle()) : control.Caption();
+}
+
+// Where a control draws: a left-aligned label, or a box before its text, ends with its text; a text
+// keeps a few pixels from what follows it.
+RECT InkRect(TControl& control)
+{
+    RECT ink = control.BoundsRect();
+    const std::string caption = ShownCaption(control);
+    if (caption.empty())
+        return ink;
+    constexpr int gap = 3;
+    if (auto* label = dynamic_cast<TLabel*>(&control); label && !label->WordWrap && label->Alignment == taLeftJustify)
+        ink.right = std::min(ink.right, ink.left + TextExtent(control, caption).cx + gap);
+    else if (auto* box = dynamic_cast<TCustBtnCtrl*>(&control); box && box->Alignment() == taRightJustify)
+        ink.right = std::min(ink.right, ink.left + 13 + 8 + TextExtent(control, caption).cx + gap);
+    return ink;
+}
+
+// Two children of one parent that draw over each other.
+void CheckOverlaps(TWinControl& parent, const std::string& where, std::vector<std::string>& faults)
+{
+    std::vector<TControl*> shown;
+    for (int i = 0; i < parent.ControlCount(); ++i)
+        if (parent.Controls(i)->Visible() && parent.Controls(i)->Align() == alNone)
+            shown.push_back(parent.Controls(i));
+    for (std::size_t a = 0; a < shown.size(); ++a)
+        for (std::size_t b = a + 1; b < shown.size(); ++b) {
+            const RECT first = InkRect(*shown[a]), second = InkRect(*shown[b]);
+            RECT common {};
+            if (IntersectRect(&common, &first, &second))
+                faults.push_back(where + "/" + ControlName(*shown[a]) + " overlaps " + ControlName(*shown[b]));
+        }
+}
+
 void CheckControls(TWinControl& parent, const std::string& where, std::vector<std::string>& faults)
 {
     const RECT client = parent.ClientRect();
@@ -114,14 +153,21 @@ void CheckControls(TWinControl& parent, const std::string& where, std::vector<st
             faults.push_back(name + " lies outside its parent (" + std::to_string(bounds.right) + "x"
                 + std::to_string(bounds.bottom) + " in " + std::to_string(client.right) + "x"
                 + std::to_string(client.bottom) + ")");
-        const std::string caption = dynamic_cast<TWinControl*>(&control) ? WindowText(static_cast<TWinControl&>(control).Handle())
-                                                                          : control.Caption();
+        const std::string caption = ShownCaption(control);
         const bool edit = dynamic_cast<TEdit*>(&control) || dynamic_cast<TComboBox*>(&control);
         if (!edit && LooksLikePlaceholder(caption))
             faults.push_back(name + " shows the placeholder \"" + caption + "\"");
         const int room = CaptionRoom(control);
         if (room >= 0 && !caption.empty() && TextExtent(control, caption).cx > room)
             faults.push_back(name + " cuts off \"" + caption + "\"");
+        if (auto* edit = dynamic_cast<TEdit*>(&control); edit && edit->Showing()) {
+            // The values pictured are short: each must show whole (a left and right margin of 2).
+            const std::string shown = edit->GetText();
+            RECT inner {};
+            GetClientRect(edit->Handle(), &inner);
+            if (TextExtent(*edit, shown).cx > inner.right - 4)
+                faults.push_back(name + " cuts off \"" + shown + "\"");
+        }
         if (auto* combo = dynamic_cast<TComboBox*>(&control); combo && combo->Showing()) {
             const std::string shown = combo->GetText();
             // The drop-down button takes about a scroll bar's width.
@@ -133,6 +179,7 @@ void CheckControls(TWinControl& parent, const std::string& where, std::vector<st
         if (auto* windowed = dynamic_cast<TWinControl*>(&control))
             CheckControls(*windowed, name, faults);
     }
+    CheckOverlaps(parent, where, faults);
 }
 
 // Windows that are not ours (system parts of a control) must stay inside their parents too.

@@ -140,6 +140,7 @@ TConfigDialog::TConfigDialog(IDialogMainObject& mainObject, IConfigDialogSources
     SetConfigCaptions();
     SetConfigHelpContexts();
     OptionsToControls();
+    ScaleLayoutToScreen();
 }
 
 TConfigDialog::~TConfigDialog() = default;

@@ -122,6 +122,34 @@ void TZAVEKForm::ApplyColorScheme(bool standard)
     SetColor(SchemeColors[standard ? 1 : 0]);
 }
 
+namespace {
+
+// The form's own controls; the parts of a composite control (a spin edit's arrows) are placed by it.
+void ScaleChildren(TWinControl& parent, const TComponent& form)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        TControl& child = *parent.Controls(i);
+        if (child.Owner() != &form)
+            continue;
+        if (child.Align() == alNone)
+            child.SetBounds(TZAVEKForm::Scaled(child.Left()), TZAVEKForm::Scaled(child.Top()),
+                TZAVEKForm::Scaled(child.Width()), TZAVEKForm::Scaled(child.Height()));
+        if (auto* windowed = dynamic_cast<TWinControl*>(&child))
+            ScaleChildren(*windowed, form);
+    }
+}
+
+} // namespace
+
+void TZAVEKForm::ScaleLayoutToScreen()
+{
+    if (Scaled(USER_DEFAULT_SCREEN_DPI) == USER_DEFAULT_SCREEN_DPI)
+        return;
+    // The client first: aligned children (pages, panels) take their new room from it.
+    SetClientSize(Scaled(ClientWidth()), Scaled(ClientHeight()));
+    ScaleChildren(*this, *this);
+}
+
 int TZAVEKForm::Scaled(int designPixels)
 {
     const HDC screen = GetDC(nullptr);
