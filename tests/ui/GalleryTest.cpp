@@ -4,10 +4,12 @@
 // program runs at 96 and at 120 DPI (ZAVEK_GALLERY_DPI): Wine reads the screen DPI once, when a
 // process starts, so the program sets it in the prefix and runs itself again as a child.
 #include "ui/dialogs/AboutDialog.h"
+#include "ui/dialogs/AutoListDialog.h"
 #include "ui/dialogs/ConfigDialog.h"
 #include "ui/dialogs/ImageViewer.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/MsgTreeDialog.h"
+#include "ui/dialogs/PrintDlg.h"
 #include "ui/dialogs/SearchDialog.h"
 #include "ui/dialogs/TextViewer.h"
 
@@ -26,8 +28,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <regex>
+#include <stdexcept>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -236,82 +240,80 @@ void Close(HWND window, int result = mrCancel)
         form->SetModalResult(result);
 }
 
-// One picture to take: the dialog of a class, once it is ready, then what more to do with it.
-struct Shot {
-    std::string name;
+// What to do with the dialog of a class once it is ready.
+struct Visit {
     std::string windowClass;
-    std::function<void(HWND)> more;
+    std::function<void(HWND)> act;
     std::function<bool(HWND)> ready;
     bool running = false;
     bool done = false;
 };
 
-Shot*& CurrentShot()
+Visit*& CurrentVisit()
 {
-    static Shot* shot = nullptr;
-    return shot;
+    static Visit* visit = nullptr;
+    return visit;
 }
 
-void CALLBACK TakeShot(HWND, UINT, UINT_PTR, DWORD)
+void CALLBACK VisitDialog(HWND, UINT, UINT_PTR, DWORD)
 {
-    Shot* shot = CurrentShot();
-    if (!shot || shot->running || shot->done)
+    Visit* visit = CurrentVisit();
+    if (!visit || visit->running || visit->done)
         return;
-    const HWND window = DialogAnswerer::FindWindowOfThread(shot->windowClass, "");
-    if (!window || (shot->ready && !shot->ready(window)))
+    const HWND window = DialogAnswerer::FindWindowOfThread(visit->windowClass, "");
+    if (!window || (visit->ready && !visit->ready(window)))
         return;
-    shot->running = true;
+    visit->running = true;
     PumpPending();
-    Inspect(window, shot->name);
-    if (shot->more)
-        shot->more(window);
+    visit->act(window);
     Close(window);
-    shot->done = true;
+    visit->done = true;
 }
 
-// Runs open, which shows one modal dialog of windowClass, and inspects that dialog. A dialog may be
-// found while its own first work still runs further down the stack (its pump dispatches timers), so
-// the dialog is polled from a timer until it is ready, never waited for inside that work.
+// Runs open, which shows one modal dialog of windowClass, acts on that dialog and closes it. A
+// dialog may be found while its own first work still runs further down the stack (its pump
+// dispatches timers), so the dialog is polled from a timer until it is ready, never waited for
+// inside that work.
+bool WithDialog(const std::string& windowClass, const std::function<void()>& open,
+    const std::function<void(HWND)>& act, const std::function<bool(HWND)>& ready = nullptr)
+{
+    Visit visit { windowClass, act, ready };
+    CurrentVisit() = &visit;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, VisitDialog);
+    open();
+    KillTimer(nullptr, timer);
+    CurrentVisit() = nullptr;
+    return visit.done;
+}
+
+// Pictures and checks the dialog that open shows, then does more with it.
 void Shoot(const std::string& name, const std::string& windowClass, const std::function<void()>& open,
     const std::function<void(HWND)>& more = nullptr, const std::function<bool(HWND)>& ready = nullptr)
 {
-    Shot shot { name, windowClass, more, ready };
-    CurrentShot() = &shot;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, TakeShot);
-    open();
-    KillTimer(nullptr, timer);
-    CurrentShot() = nullptr;
-    EXPECT_TRUE(shot.done) << name;
-}
-
-TEST(Gallery, MessageDialogs)
-{
-    FakeMainObject main;
-    Shoot("message_error", "TMessageDialog", [&] {
-        ShowError(main, "The message could not be encrypted.\r\nNo key was found for alice@example.org.");
-    });
-    Shoot("message_warning_check", "TMessageDialog",
-        [&] { ShowWarningWithCheck(main, "The key expires in 3 days.", "&Do not warn again"); });
-    Shoot("message_info", "TMessageDialog", [&] { ShowInfo(main, "The clock has been set from the time server."); });
-    Shoot("message_question", "TMessageDialog", [&] { AskYesNoCancel(main, main.Texts().GetEntry(143)); });
-    Shoot("message_two_choices", "TMessageDialog",
-        [&] { ConfirmLeftChoice(main, "Signature", "Sign with which key?", "&Private", "&Business"); });
-}
-
-TEST(Gallery, AboutBox)
-{
-    FakeMainObject main;
-    TAboutProductInfo info;
-    info.ProductName = "Selvadrin";
-    info.ProductVersion = "1.0.0";
-    info.LegalCopyright = "Copyright (C) The ZAVEK developers";
-    std::string key;
-    bool mail = false;
-    Shoot("about", "TAboutDialog", [&] { ShowAboutDialog(main, info, false, key, mail); });
+    const bool shown = WithDialog(
+        windowClass, open,
+        [&](HWND window) {
+            Inspect(window, name);
+            if (more)
+                more(window);
+        },
+        ready);
+    EXPECT_TRUE(shown) << name;
 }
 
 class GallerySources : public IConfigDialogSources {
 public:
+    GallerySources()
+    {
+        // As a user who has chosen a key server and a default key sees it.
+        settings.KeyServer = { 1, "keys.example.org", "11371", 0 };
+        settings.Values.DefaultUser = SigningKeys().front().StoredText;
+        settings.Values.TimeServer = "time.example.org";
+        settings.Values.TimePort = 123;
+        settings.HostSettings = { 50, 76 };
+        // The longest of the passphrase time's texts; keeping none is pictured after the pages.
+        settings.Values.StorePassphrase = 0;
+    }
     TConfigSettings LiveSettings() override { return settings; }
     void SaveSettings(const TConfigSettings& saved) override { settings = saved; }
     std::vector<TSigningKeyChoice> SigningKeys() override
@@ -327,45 +329,36 @@ public:
     TConfigSettings settings;
 };
 
-TEST(Gallery, ConfigurationDialogEveryPage)
-{
-    FakeMainObject main;
-    GallerySources sources;
-    // As a user who has chosen a key server and a default key sees it.
-    sources.settings.KeyServer = { 1, "keys.example.org", "11371", 0 };
-    sources.settings.Values.DefaultUser = sources.SigningKeys().front().StoredText;
-    sources.settings.Values.TimeServer = "time.example.org";
-    sources.settings.Values.TimePort = 123;
-    sources.settings.HostSettings = { 50, 76 };
-    // The longest of the passphrase time's texts first; keeping none is pictured after the pages.
-    sources.settings.Values.StorePassphrase = 0;
-    Shoot("config", "TConfigDialog", [&] { ShowConfigDialog(main, sources, true); },
-        [&](HWND window) {
-            TConfigDialog& dialog = *ControlOf<TConfigDialog>(window);
-            TTreeNodes& nodes = dialog.tvNavigation->Items();
-            int page = 0;
-            for (int i = 0; i < nodes.Count(); ++i) {
-                TTreeNode* node = nodes.Item(i);
-                if (!node->Parent())
-                    continue;
-                dialog.tvNavigation->SetSelected(node);
-                PumpPending();
-                Inspect(window, "config_page" + std::to_string(++page));
-            }
-            EXPECT_EQ(page, 7);
-            dialog.seSeconds->SetValue(-1);
-            PumpPending();
-            Inspect(window, "config_no_passphrase");
-        });
-}
+// Two keys that can encrypt: Ann's RSA key with a certificate and Bob's DH/DSS key.
+class GalleryKeys : public IAutoListDialogKeys {
+public:
+    GalleryKeys()
+        : list_(kKeyPropKeyID | kKeyPropUserID | kKeyPropUserIDs | kKeyPropAlgorithm | kKeyPropKeySize)
+    {
+        Add("0x1111111111111111", "Ann <ann@example.org>", 1, 2);
+        Add("0x2222222222222222", "Bob <bob@example.net>", 16, 0);
+    }
+    const TKeyPropsList& LoadKeys() override { return list_; }
+    std::string Description(int index) override { return list_.Count() > index ? list_[index] : ""; }
+    std::string StatusText(const std::string&) override { return {}; }
+    void Clear() override { }
 
-TEST(Gallery, SearchDialog)
-{
-    FakeMainObject main;
-    TSearchTypes options = 0;
-    std::string result;
-    Shoot("search", "TSearchDialog", [&] { ExecuteSearchDialog(main, "alpha", "Arial", options, result); });
-}
+private:
+    void Add(const char* id, const char* user, int32_t algorithm, int32_t certState)
+    {
+        TKeyPropsRec record;
+        record.KeyID = "0x" + std::string(id).substr(10);
+        record.UserID = user;
+        record.Algorithm = algorithm;
+        record.KeySize = "2048 bits";
+        record.CertState = certState;
+        record.UserIDs.emplace();
+        record.UserIDs->Add(user);
+        list_.AddObject(id, &record);
+    }
+
+    TKeyPropsList list_;
+};
 
 // The mail client's frame window, by which the viewers size themselves.
 struct HostFrame {
@@ -378,56 +371,193 @@ struct HostFrame {
     HWND window;
 };
 
-TEST(Gallery, MessageTree)
-{
-    FakeMainObject main;
-    TMsgTreeSettings settings;
-    const TZAVEKStringList& texts = main.Texts();
-    settings.TreeData.DateCaption = texts.GetEntry(8) + ":";
-    settings.TreeData.FromCaption = texts.GetEntry(9) + ":";
-    settings.TreeData.ToCaption = texts.GetEntry(10) + ":";
-    settings.TreeData.SubjectCaption = texts.GetEntry(11) + ":";
-    settings.TreeData.UnknownValue = texts.GetEntry(13);
-    settings.TreeData.MessageCaption = texts.GetEntry(14);
-    settings.TreeData.TextPrefix = texts.GetEntry(15);
-    settings.TreeData.DefaultTypeName = texts.GetEntry(16);
-    Shoot("message_tree", "TMsgTreeDialog", [&] { ShowMessageTree(main, Message, settings); });
-}
+// Every dialog of the plug-in, opened as a user meets it, over the stand-ins it needs.
+class GalleryDialogs {
+public:
+    GalleryDialogs()
+    {
+        main.hostWindow = host.window;
+        viewerMain.hostWindow = host.window;
+        const TZAVEKStringList& texts = main.Texts();
+        treeData.DateCaption = texts.GetEntry(8) + ":";
+        treeData.FromCaption = texts.GetEntry(9) + ":";
+        treeData.ToCaption = texts.GetEntry(10) + ":";
+        treeData.SubjectCaption = texts.GetEntry(11) + ":";
+        treeData.UnknownValue = texts.GetEntry(13);
+        treeData.MessageCaption = texts.GetEntry(14);
+        treeData.TextPrefix = texts.GetEntry(15);
+        treeData.DefaultTypeName = texts.GetEntry(16);
+        viewerMain.captions = treeData;
+        tree.TreeData = treeData;
+        tree.LoadMessage(DatedMessage(), 1, lmDecode, 0);
+        candidates.SetUnsorted(true);
+        candidates.AddItem({ "ann@example.org", "0x1111111111111111", kALEncrypt, nullptr });
+        candidates.AddItem({ "ann@example.org", "0x2222222222222222", kALEncrypt | kALSign, nullptr });
+    }
 
-TEST(Gallery, TextViewer)
-{
+    // The message of the tree tests, dated as every mail is.
+    static std::string DatedMessage() { return "Date: Tue, 1 Dec 2026 09:30:00 +0100\r\n" + Message; }
+
+    struct Dialog {
+        std::string name;
+        std::string windowClass;
+        std::function<void()> open;
+        std::function<bool(HWND)> ready;
+    };
+
+    std::vector<Dialog> All()
+    {
+        return {
+            { "message_error", "TMessageDialog",
+                [this] { ShowError(main, "The message could not be encrypted.\r\nNo key was found for alice@example.org."); } },
+            { "message_warning_check", "TMessageDialog",
+                [this] { ShowWarningWithCheck(main, "The key expires in 3 days.", "&Do not warn again"); } },
+            { "message_info", "TMessageDialog", [this] { ShowInfo(main, "The clock has been set from the time server."); } },
+            { "message_question", "TMessageDialog", [this] { AskYesNoCancel(main, main.Texts().GetEntry(143)); } },
+            { "message_two_choices", "TMessageDialog",
+                [this] { ConfirmLeftChoice(main, "Signature", "Sign with which key?", "&Private", "&Business"); } },
+            { "about", "TAboutDialog", [this] { OpenAbout(); } },
+            { "config", "TConfigDialog", [this] { ShowConfigDialog(main, sources, true); } },
+            { "search", "TSearchDialog", [this] { OpenSearch(0); } },
+            { "search_options", "TSearchDialog", [this] { OpenSearch(stShowOptions | stDown); } },
+            { "message_tree", "TMsgTreeDialog", [this] { OpenMessageTree(); } },
+            { "text_viewer", "TTextViewer", [this] { ShowPartText(viewerMain, TextPart(), nullptr, false); },
+                [](HWND window) { return ControlOf<TTextViewer>(window)->deText->TextLength() > 0; } },
+            { "image_viewer", "TImageViewer", [this] { OpenImageViewer(); } },
+            { "recipient_choice", "TAutoListDialog", [this] { OpenRecipientChoice(); } },
+            { "recipient_list", "TAutoListDialog", [this] { OpenRecipientList(); } },
+        };
+    }
+
+    FakeMainObject main;
+    GallerySources sources;
+
+private:
+    void OpenAbout()
+    {
+        TAboutProductInfo info;
+        info.ProductName = "Selvadrin";
+        info.ProductVersion = "1.0.0";
+        info.LegalCopyright = "Copyright (C) The ZAVEK developers";
+        std::string key;
+        bool mail = false;
+        ShowAboutDialog(main, info, false, key, mail);
+    }
+    void OpenSearch(TSearchTypes options)
+    {
+        std::string result;
+        ExecuteSearchDialog(main, "alpha", "Arial", options, result);
+    }
+    void OpenMessageTree()
+    {
+        TMsgTreeSettings settings;
+        settings.TreeData = treeData;
+        ShowMessageTree(main, DatedMessage(), settings);
+    }
+    TSectionNode& TextPart()
+    {
+        for (int i = 0; i < tree.SectionCount(); ++i)
+            if (tree.GetSection(i)->NodeKind == nkTextPlain)
+                return *tree.GetSection(i);
+        throw std::runtime_error("the test message has no text part");
+    }
+    void OpenImageViewer()
+    {
+        TSectionNode node;
+        node.NodeKind = nkAttachment;
+        node.Caption = "File: photo.bmp";
+        node.FileName = "photo.bmp";
+        node.Text = BitmapBytes(240, 160);
+        TPrinterData printer;
+        ShowImagePart(main, printer, node, nullptr);
+    }
+    void OpenRecipientChoice()
+    {
+        TAutoListChooser chooser(main, keys);
+        int chosen = -1;
+        chooser.Choose(candidates, "ann@example.org", 1, chosen);
+    }
+    void OpenRecipientList()
+    {
+        char folder[MAX_PATH] {};
+        GetTempPathA(MAX_PATH, folder);
+        const std::string path = std::string(folder) + "gallery_recipients.txt";
+        std::ofstream(path, std::ios::binary) << "ann@example.org\\1x1111111111111111+s\r\n"
+                                                 "bob@example.net\\1x2222222222222222+s\r\n";
+        TAutoList list(path);
+        list.LoadFile();
+        EditAutoList(main, keys, list, 1);
+        DeleteFileA(path.c_str());
+    }
+
     HostFrame host;
-    FakeViewerMain main;
-    main.hostWindow = host.window;
-    main.captions.MessageCaption = main.Texts().GetEntry(14);
-    main.captions.TextPrefix = main.Texts().GetEntry(15);
-    main.captions.DefaultTypeName = main.Texts().GetEntry(16);
+    FakeViewerMain viewerMain;
+    TMsgTreeData treeData;
     TMimeMsgTree tree;
-    tree.TreeData = main.captions;
-    tree.LoadMessage(Message, 1, lmDecode, 0);
-    for (int i = 0; i < tree.SectionCount(); ++i)
-        if (tree.GetSection(i)->NodeKind == nkTextPlain) {
-            Shoot(
-                "text_viewer", "TTextViewer", [&] { ShowPartText(main, *tree.GetSection(i), nullptr, false); },
-                nullptr, [](HWND window) { return ControlOf<TTextViewer>(window)->deText->TextLength() > 0; });
-            return;
-        }
-    ADD_FAILURE() << "the test message has no text part";
+    GalleryKeys keys;
+    TAutoList candidates;
+};
+
+TEST(Gallery, EveryDialog)
+{
+    GalleryDialogs dialogs;
+    for (const GalleryDialogs::Dialog& dialog : dialogs.All()) {
+        std::function<void(HWND)> more;
+        if (dialog.windowClass == "TConfigDialog")
+            more = [](HWND window) {
+                TConfigDialog& config = *ControlOf<TConfigDialog>(window);
+                TTreeNodes& nodes = config.tvNavigation->Items();
+                int page = 0;
+                for (int i = 0; i < nodes.Count(); ++i) {
+                    TTreeNode* node = nodes.Item(i);
+                    if (!node->Parent())
+                        continue;
+                    config.tvNavigation->SetSelected(node);
+                    PumpPending();
+                    Inspect(window, "config_page" + std::to_string(++page));
+                }
+                EXPECT_EQ(page, 7);
+                config.seSeconds->SetValue(-1);
+                PumpPending();
+                Inspect(window, "config_no_passphrase");
+            };
+        Shoot(dialog.name, dialog.windowClass, dialog.open, more, dialog.ready);
+    }
 }
 
-
-TEST(Gallery, ImageViewer)
+// The plug-in's page of the print dialog, in a window of its own: Wine has no property-sheet print
+// dialog to hold it.
+TEST(Gallery, PrintPage)
 {
-    HostFrame host;
     FakeMainObject main;
-    main.hostWindow = host.window;
-    TSectionNode node;
-    node.NodeKind = nkAttachment;
-    node.Caption = "File: photo.bmp";
-    node.FileName = "photo.bmp";
-    node.Text = BitmapBytes(240, 160);
-    TPrinterData printer;
-    Shoot("image_viewer", "TImageViewer", [&] { ShowImagePart(main, printer, node, nullptr); });
+    TPrinterData data;
+    for (std::size_t i = 0; i < data.Captions.size(); ++i)
+        data.Captions[i] = main.Texts().GetEntry(static_cast<int>(347 + i));
+    lstrcpyA(data.Prefs.FontName, "DejaVu Sans Mono");
+    data.Prefs.FontSize = 11;
+    data.Prefs.HeaderFooter = pfHeader;
+    data.Prefs.MarginLeft = data.Prefs.MarginRight = 15;
+    data.Prefs.MarginTop = data.Prefs.MarginBottom = 20;
+    const HWND frame = CreateWindowExA(0, "#32770", data.Captions[0].c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+        100, 100, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    TPrintPage page(data, nullptr);
+    page.PaperSize = [](const std::string&, SIZE& size) {
+        size = { 210, 297 };
+        return true;
+    };
+    const HWND window = page.CreateWindowIn(frame);
+    ASSERT_TRUE(window);
+    RECT inner {};
+    GetWindowRect(window, &inner);
+    RECT outer { 0, 0, inner.right - inner.left, inner.bottom - inner.top };
+    AdjustWindowRectEx(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, 0);
+    SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window, SW_SHOW);
+    ShowWindow(frame, SW_SHOW);
+    PumpPending();
+    Inspect(frame, "print_page");
+    DestroyWindow(frame);
 }
 
 // Puts the prefix's DPI back ("" = no value of its own); the running process keeps the one it

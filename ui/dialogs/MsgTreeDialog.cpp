@@ -109,8 +109,7 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     miClose = MakeItem(369, [this] { SetModalResult(mrCancel); });
 
     pnTop = MakePanel(this, alTop, DesignWidth, 48);
-    // The names are bold and, at a higher DPI, wider: their column grows with the screen's DPI.
-    const int nameWidth = Scaled(70);
+    const int nameWidth = 70;
     hlSubjectName = MakeLabel(16, 8, nameWidth, true);
     hlSubjectText = MakeLabel(20 + nameWidth, 8, DesignWidth - 36 - nameWidth, false);
     hlSentName = MakeLabel(16, 26, nameWidth, true);
@@ -169,6 +168,7 @@ TMsgTreeDialog::TMsgTreeDialog(IDialogMainObject& mainObject, const TMsgTreeSett
     };
 
     SetCaption(Texts().GetEntry(TextCaption));
+    ScaleLayoutToScreen();
 }
 
 TMsgTreeDialog::~TMsgTreeDialog()

@@ -131,9 +131,23 @@ void ScaleChildren(TWinControl& parent, const TComponent& form)
         TControl& child = *parent.Controls(i);
         if (child.Owner() != &form)
             continue;
-        if (child.Align() == alNone)
+        // An aligned child keeps its side and grows across it; alClient takes what is left.
+        switch (child.Align()) {
+        case alNone:
             child.SetBounds(TZAVEKForm::Scaled(child.Left()), TZAVEKForm::Scaled(child.Top()),
                 TZAVEKForm::Scaled(child.Width()), TZAVEKForm::Scaled(child.Height()));
+            break;
+        case alTop:
+        case alBottom:
+            child.SetHeight(TZAVEKForm::Scaled(child.Height()));
+            break;
+        case alLeft:
+        case alRight:
+            child.SetWidth(TZAVEKForm::Scaled(child.Width()));
+            break;
+        case alClient:
+            break;
+        }
         if (auto* windowed = dynamic_cast<TWinControl*>(&child))
             ScaleChildren(*windowed, form);
     }

@@ -43,8 +43,8 @@ public:
     // A size laid out for 96 DPI at the screen's DPI, so that fonts, which follow the DPI, keep
     // their room.
     static int Scaled(int designPixels);
-    // Grows the client area and every child placed by position (not by alignment) from the 96-DPI
-    // layout it was built in to the screen's DPI.
+    // Grows the client area and every child from the 96-DPI layout it was built in to the screen's
+    // DPI.
     void ScaleLayoutToScreen();
 
     IDialogMainObject& MainObject() const noexcept { return main_; }
