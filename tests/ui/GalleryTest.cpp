@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <regex>
 #include <stdexcept>
 #include <string>
@@ -558,6 +559,156 @@ TEST(Gallery, PrintPage)
     PumpPending();
     Inspect(frame, "print_page");
     DestroyWindow(frame);
+}
+
+bool PumpFor(const std::function<bool()>& condition, int milliseconds)
+{
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        if (condition())
+            return true;
+        PumpPending();
+        Sleep(20);
+    }
+    return condition();
+}
+
+int& HelpMessages()
+{
+    static int count = 0;
+    return count;
+}
+
+// Counts the help requests any window of the thread is sent.
+LRESULT CALLBACK CountHelpMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_HELP)
+        ++HelpMessages();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// What F1, pressed as a user presses it, reached: the popup the form showed, else the help calls.
+std::string HelpReachedByF1(HWND window, FakeMainObject& main)
+{
+    main.calls.clear();
+    // As a real key: help requests come from the keyboard input, not from a posted key message.
+    EnsureForeground(window);
+    const int before = HelpMessages();
+    INPUT keys[2] {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    PumpFor([&] { return HelpMessages() > before; }, 2000);
+    PumpPending();
+    if (auto* form = ControlOf<TZAVEKForm>(window); form && form->IsToolTipActive()) {
+        const std::string text = form->HelpToolTip()->GetText();
+        form->HelpToolTip()->HideTip();
+        return text;
+    }
+    std::string reached;
+    for (const std::string& call : main.calls)
+        reached += call;
+    return reached;
+}
+
+// F1 in every dialog reaches the form's help handling. The configuration dialog shows the focused
+// field's popup and its Help button the dialog's topic; the recipient list opens its topic by mode;
+// the dialogs that have no help context stay open and ask for nothing.
+TEST(Gallery, F1InEveryDialogReachesItsHelp)
+{
+    GalleryDialogs dialogs;
+    const std::map<std::string, std::string> expected {
+        { "config", "{\\rtf1\\ansi popup 1}" }, // the secret key ring's field, context 2
+        { "recipient_choice", "topic 30" },
+        { "recipient_list", "topic 28" },
+    };
+    const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountHelpMessages, nullptr, GetCurrentThreadId());
+    for (const GalleryDialogs::Dialog& dialog : dialogs.All()) {
+        std::string reached, helpButton;
+        bool open = false;
+        HelpMessages() = 0;
+        const bool shown = WithDialog(
+            dialog.windowClass, dialog.open,
+            [&](HWND window) {
+                auto* config = ControlOf<TConfigDialog>(window);
+                if (config)
+                    config->edSecring->SetFocus();
+                reached = HelpReachedByF1(window, dialogs.main);
+                open = IsWindowVisible(window);
+                if (config) {
+                    dialogs.main.calls.clear();
+                    config->fbHelp->Click();
+                    helpButton = dialogs.main.calls.empty() ? "" : dialogs.main.calls.front();
+                }
+            },
+            dialog.ready);
+        ASSERT_TRUE(shown) << dialog.name;
+        const auto wanted = expected.find(dialog.name);
+        EXPECT_EQ(reached, wanted == expected.end() ? "" : wanted->second) << dialog.name;
+        EXPECT_GE(HelpMessages(), 1) << dialog.name << ": F1 sent no help request";
+        EXPECT_TRUE(open) << dialog.name << " closed on F1";
+        if (dialog.name == "config")
+            EXPECT_EQ(helpButton, "topic 33");
+    }
+    UnhookWindowsHookEx(hook);
+}
+
+void CollectHintedButtons(TWinControl& parent, std::vector<TFlatBtn*>& buttons)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        TControl* control = parent.Controls(i);
+        if (auto* button = dynamic_cast<TFlatBtn*>(control);
+            button && button->Showing() && button->Enabled() && !button->Hint.empty())
+            buttons.push_back(button);
+        if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->Showing())
+            CollectHintedButtons(*windowed, buttons);
+    }
+}
+
+// The pointer resting on a flat button shows its hint, the text it was given, and leaving hides it.
+TEST(Gallery, HintsShowWhereThePointerRests)
+{
+    GalleryDialogs dialogs;
+    std::vector<std::string> silent;
+    std::vector<std::string> hinted;
+    for (const GalleryDialogs::Dialog& dialog : dialogs.All()) {
+        WithDialog(
+            dialog.windowClass, dialog.open,
+            [&](HWND window) {
+                EnsureForeground(window);
+                // The configuration dialog's hinted button is on its header-lines page.
+                if (auto* config = ControlOf<TConfigDialog>(window)) {
+                    config->pcConfiguration->SetActivePage(config->tsPMMiscellaneous);
+                    PumpPending();
+                }
+                std::vector<TFlatBtn*> buttons;
+                CollectHintedButtons(*ControlOf<TWinControl>(window), buttons);
+                for (TFlatBtn* button : buttons) {
+                    hinted.push_back(dialog.name + "/" + ControlName(*button));
+                    SetCursorPos(0, 0);
+                    PumpPending();
+                    POINT centre = button->ClientToScreen({ button->Width() / 2, button->Height() / 2 });
+                    SetCursorPos(centre.x, centre.y);
+                    PumpPending();
+                    SetCursorPos(centre.x + 1, centre.y);
+                    TToolTip* tip = button->HintToolTip();
+                    if (!tip || !PumpFor([&] { return tip->Showing(); }, 3000) || tip->GetText() != button->Hint)
+                        silent.push_back(dialog.name + "/" + ControlName(*button) + " \"" + button->Hint + "\"");
+                    SetCursorPos(0, 0);
+                    if (tip)
+                        PumpFor([&] { return !tip->Showing(); }, 3000);
+                }
+            },
+            dialog.ready);
+    }
+    EXPECT_GE(hinted.size(), 13u);
+    EXPECT_TRUE(std::any_of(hinted.begin(), hinted.end(), [](const std::string& button) {
+        return button.rfind("config/", 0) == 0;
+    })) << "the header-lines button";
+    for (const std::string& button : hinted)
+        std::printf("hinted %s\n", button.c_str());
+    for (const std::string& button : silent)
+        ADD_FAILURE() << "no hint on " << button;
 }
 
 // Puts the prefix's DPI back ("" = no value of its own); the running process keeps the one it
