@@ -3,6 +3,7 @@
 // client area, a caption cut off by its control, or a placeholder where a text belongs. The same
 // program runs at 96 and at 120 DPI (ZAVEK_GALLERY_DPI): Wine reads the screen DPI once, when a
 // process starts, so the program sets it in the prefix and runs itself again as a child.
+#include "engine/KeyDialog.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/AutoListDialog.h"
 #include "ui/dialogs/ConfigDialog.h"
@@ -208,6 +209,9 @@ void CheckWindows(HWND top, std::vector<std::string>& faults)
                 || inner.bottom > outer.bottom)
                 c.faults->push_back("window " + ClassOf(child) + " \"" + WindowText(child) + "\" lies outside its parent "
                     + ClassOf(parent));
+            const std::string kind = ClassOf(child);
+            if ((kind == "Static" || kind == "Button") && LooksLikePlaceholder(WindowText(child)))
+                c.faults->push_back("window " + kind + " shows the placeholder \"" + WindowText(child) + "\"");
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&context));
@@ -239,6 +243,8 @@ void Close(HWND window, int result = mrCancel)
 {
     if (auto* form = ControlOf<TCustomForm>(window))
         form->SetModalResult(result);
+    else
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0); // a plain Windows dialog
 }
 
 // What to do with the dialog of a class once it is ready.
@@ -340,6 +346,7 @@ public:
         Add("0x2222222222222222", "Bob <bob@example.net>", 16, 0);
     }
     const TKeyPropsList& LoadKeys() override { return list_; }
+    TKeyPropsList& List() { return list_; }
     std::string Description(int index) override { return list_.Count() > index ? list_[index] : ""; }
     std::string StatusText(const std::string&) override { return {}; }
     void Clear() override { }
@@ -351,8 +358,10 @@ private:
         record.KeyID = "0x" + std::string(id).substr(10);
         record.UserID = user;
         record.Algorithm = algorithm;
-        record.KeySize = "2048 bits";
+        record.KeySize = "2048";
         record.CertState = certState;
+        record.Validity = 2;
+        record.Trust = 2;
         record.UserIDs.emplace();
         record.UserIDs->Add(user);
         list_.AddObject(id, &record);
@@ -427,6 +436,7 @@ public:
             { "image_viewer", "TImageViewer", [this] { OpenImageViewer(); } },
             { "recipient_choice", "TAutoListDialog", [this] { OpenRecipientChoice(); } },
             { "recipient_list", "TAutoListDialog", [this] { OpenRecipientList(); } },
+            { "key_selection", "#32770", [this] { OpenKeySelection(); } },
         };
     }
 
@@ -491,7 +501,46 @@ private:
         DeleteFileA(path.c_str());
     }
 
+    // As the encoder opens it for a typed recipient, with the texts it gives the dialog.
+    void OpenKeySelection()
+    {
+        const TZAVEKStringList& texts = main.Texts();
+        TSelKeyDialog dialog(host.window);
+        dialog.Texts.Title = texts.GetEntry(281);
+        dialog.Texts.SMimeTitle = texts.GetEntry(282);
+        dialog.Texts.Hint = texts.GetEntry(283);
+        dialog.Texts.Cancel = texts.GetEntry(104);
+        dialog.Texts.SearchServer = texts.GetEntry(284);
+        dialog.Texts.UseTypedKey = texts.GetEntry(285);
+        dialog.Texts.MarkAll = texts.GetEntry(286);
+        dialog.Texts.UnmarkAll = texts.GetEntry(287);
+        dialog.Texts.CountSuffix = texts.GetEntry(288);
+        dialog.Texts.Details = texts.GetEntry(301);
+        dialog.Texts.TypedRecipients = "bob@example.net";
+        dialog.Assist = &keyHelp;
+        std::string recipients = "bob@example.net";
+        bool remembered = false;
+        dialog.Execute(recipients, keys.List(), remembered);
+    }
+
+    // The key selection's help goes where the plug-in's handler would show topic 29.
+    class KeyHelp : public IKeyDialogAssist {
+    public:
+        explicit KeyHelp(FakeMainObject& main)
+            : main_(main)
+        {
+        }
+        void ShowDetails(HWND, POINT, const std::string&) override { }
+        void HideDetails() override { }
+        bool DetailsShown() const override { return false; }
+        void ShowHelp(HWND window, int context) override { main_.ShowTopic(window, context); }
+
+    private:
+        FakeMainObject& main_;
+    };
+
     HostFrame host;
+    KeyHelp keyHelp { main };
     FakeViewerMain viewerMain;
     TMsgTreeData treeData;
     TMimeMsgTree tree;
@@ -621,6 +670,7 @@ TEST(Gallery, F1InEveryDialogReachesItsHelp)
         { "config", "{\\rtf1\\ansi popup 1}" }, // the secret key ring's field, context 2
         { "recipient_choice", "topic 30" },
         { "recipient_list", "topic 28" },
+        { "key_selection", "topic 29" },
     };
     const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CountHelpMessages, nullptr, GetCurrentThreadId());
     for (const GalleryDialogs::Dialog& dialog : dialogs.All()) {
@@ -682,7 +732,8 @@ TEST(Gallery, HintsShowWhereThePointerRests)
                     PumpPending();
                 }
                 std::vector<TFlatBtn*> buttons;
-                CollectHintedButtons(*ControlOf<TWinControl>(window), buttons);
+                if (auto* form = ControlOf<TWinControl>(window))
+                    CollectHintedButtons(*form, buttons);
                 for (TFlatBtn* button : buttons) {
                     hinted.push_back(dialog.name + "/" + ControlName(*button));
                     SetCursorPos(0, 0);
