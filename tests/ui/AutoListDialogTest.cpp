@@ -6,6 +6,7 @@
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/TestKeyRecord.h"
 #include "ui/dialogs/AutoListDialog.h"
 #include "ui/dialogs/MessageDialogs.h"
 
@@ -43,14 +44,7 @@ public:
 private:
     void Add(const char* id, const char* user, int32_t algorithm, int32_t certState)
     {
-        TKeyPropsRec record;
-        record.KeyID = "0x" + std::string(id).substr(10);
-        record.UserID = user;
-        record.Algorithm = algorithm;
-        record.KeySize = "2048 bits";
-        record.CertState = certState;
-        record.UserIDs.emplace();
-        record.UserIDs->Add(user);
+        TKeyPropsRec record = TestKeyRecord(id, user, algorithm, certState);
         list_.AddObject(id, &record);
     }
 

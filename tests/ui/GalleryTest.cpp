@@ -18,6 +18,7 @@
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/TestKeyRecord.h"
 #include "ui/MsgTreeTestMessage.h"
 #include "ui/ViewerTestSupport.h"
 #include "ui/controls/CustBtnCtrl.h"
@@ -354,16 +355,10 @@ public:
 private:
     void Add(const char* id, const char* user, int32_t algorithm, int32_t certState)
     {
-        TKeyPropsRec record;
-        record.KeyID = "0x" + std::string(id).substr(10);
-        record.UserID = user;
-        record.Algorithm = algorithm;
-        record.KeySize = "2048";
-        record.CertState = certState;
+        TKeyPropsRec record = TestKeyRecord(id, user, algorithm, certState);
+        // Fully valid and trusted, as a user's own correspondents mostly are.
         record.Validity = 2;
         record.Trust = 2;
-        record.UserIDs.emplace();
-        record.UserIDs->Add(user);
         list_.AddObject(id, &record);
     }
 
