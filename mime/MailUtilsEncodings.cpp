@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -21,11 +24,6 @@ void AppendHexByte(std::string& Out, unsigned char C)
     Out += '=';
     Out += hexDigits[C >> 4];
     Out += hexDigits[C & 0x0F];
-}
-
-bool IsHexDigit(char C)
-{
-    return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'F') || (C >= 'a' && C <= 'f');
 }
 
 } // namespace
@@ -122,17 +120,45 @@ std::string EncodeBase64Body(const std::string& Bytes) { return Base64Encode(Byt
 
 namespace {
 
-// Where the next byte that quoted-printable decoding changes stands: "=", and in headers "_" and TAB.
-const char* NextQpSpecial(const char* From, const char* End, bool Header)
+// Copies the bytes that quoted-printable decoding keeps from At to To, up to the next one it
+// changes ("=", and in headers "_" and TAB) or End. Sixteen at a time where SSE2 is there; To never
+// runs ahead of At, so a whole store stays inside an output as long as the input.
+void CopyToQpSpecial(const char*& At, const char* End, char*& To, bool Header)
 {
-    if (!Header) {
-        const void* found = std::memchr(From, '=', static_cast<std::size_t>(End - From));
-        return found ? static_cast<const char*>(found) : End;
+    const char* at = At;
+    char* to = To;
+#if defined(__SSE2__)
+    for (; End - at >= 16; at += 16, to += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+        __m128i special = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('='));
+        if (Header)
+            special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('_')),
+                                                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t'))));
+        if (const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(special))) {
+            const int skip = __builtin_ctz(found);
+            At = at + skip;
+            To = to + skip;
+            return;
+        }
     }
-    while (From < End && *From != '=' && *From != '_' && *From != '\t')
-        ++From;
-    return From;
+#endif
+    for (; at < End && *at != '=' && !(Header && (*at == '_' || *at == '\t')); ++at, ++to)
+        *to = *at;
+    At = at;
+    To = to;
 }
+
+// Hex digit values, 0xFF for other bytes.
+constexpr std::array<uint8_t, 256> MakeHexValueTable()
+{
+    std::array<uint8_t, 256> table {};
+    for (int c = 0; c < 256; ++c)
+        table[c] = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : 0xFF;
+    return table;
+}
+
+constexpr std::array<uint8_t, 256> HexValues = MakeHexValueTable();
 
 } // namespace
 
@@ -143,10 +169,7 @@ std::string DecodeQuotedPrintable(const std::string& Text, bool Header)
     const char* at = Text.data();
     const char* end = at + Text.size();
     while (at < end) {
-        const char* special = NextQpSpecial(at, end, Header);
-        std::memcpy(to, at, static_cast<std::size_t>(special - at));
-        to += special - at;
-        at = special;
+        CopyToQpSpecial(at, end, to, Header);
         if (at == end)
             break;
         if (*at != '=') {
@@ -164,8 +187,10 @@ std::string DecodeQuotedPrintable(const std::string& Text, bool Header)
             at += 2;
             continue;
         }
-        if (IsHexDigit(at[1]) && IsHexDigit(at[2])) {
-            const char value = static_cast<char>(HexDigitValue(at[1]) * 16 + HexDigitValue(at[2]));
+        const uint8_t high = HexValues[static_cast<unsigned char>(at[1])];
+        const uint8_t low = HexValues[static_cast<unsigned char>(at[2])];
+        if ((high | low) < 16) { // both hex digits
+            const char value = static_cast<char>(high << 4 | low);
             if (value != '\0') {
                 *to++ = value;
                 at += 3;
@@ -183,103 +208,241 @@ namespace {
 
 bool IsLineBreakChar(char C) { return C == '\r' || C == '\n'; }
 
-// How a quoted-printable body treats a byte when it is not at a line end: kept, kept as a place
-// to break after, or something else (encoded, a line break).
-enum class QpByte : uint8_t { Other, Kept, Break };
+// How a quoted-printable body treats a byte: kept as it is, kept and a place to break after (a
+// blank is encoded at a line end), a line break, or always encoded.
+enum class QpByte : uint8_t { Kept, KeptBreak, Blank, LineBreak, Encoded };
 
 constexpr std::array<QpByte, 256> MakeQpByteTable()
 {
     std::array<QpByte, 256> table {};
-    for (int c = 33; c < 0x7F; ++c)
-        table[c] = c == '=' || c == '?' || c == '_' ? QpByte::Other : QpByte::Kept;
-    for (int c : { ' ', '\t', '/', '\\' })
-        table[c] = QpByte::Break;
+    for (int c = 0; c < 256; ++c)
+        table[c] = c < 32 || c >= 0x7F || c == '=' || c == '?' || c == '_' ? QpByte::Encoded : QpByte::Kept;
+    table['/'] = table['\\'] = QpByte::KeptBreak;
+    table[' '] = table['\t'] = QpByte::Blank;
+    table['\r'] = table['\n'] = QpByte::LineBreak;
     return table;
 }
 
 constexpr std::array<QpByte, 256> QpBytes = MakeQpByteTable();
 
-// Copies the bytes from From that go out unchanged while the line has room (before any soft break
-// could come), keeping BreakAfter as the byte-by-byte rules would; returns how many it took.
-std::size_t CopyKeptRun(const std::string& Text, std::size_t From, std::size_t Column, std::string& Out,
-                        std::size_t& BreakAfter)
-{
-    const std::size_t room = Column > 0 && Column <= 74 ? 75 - Column : 0;
-    // The last byte of the text is at a line end: a blank there is encoded.
-    const std::size_t stop = std::min(Text.size() - 1, From + room);
-    const std::size_t base = Out.size() - From;
-    std::size_t at = From;
-    for (; at < stop; ++at) {
-        const QpByte kind = QpBytes[static_cast<unsigned char>(Text[at])];
-        if (kind == QpByte::Other)
-            break;
-        if (kind == QpByte::Break) {
-            const char next = Text[at + 1];
-            if ((Text[at] == ' ' || Text[at] == '\t') && IsLineBreakChar(next))
-                break; // a blank before a line end is encoded
-            if (next != 'F')
-                BreakAfter = base + at + 1;
-        }
+// The encoder's output: written through an index into a string grown ahead of need, so a byte
+// costs a store instead of an append; soft breaks go in behind the last breakable byte.
+class QpWriter {
+public:
+    explicit QpWriter(std::size_t Expected) { out_.resize(Expected + kSlack); }
+    // Room for Count more bytes beyond what one input byte can produce (two soft breaks and an
+    // encoded triple).
+    void MakeRoom(std::size_t Count = 0)
+    {
+        if (out_.size() - size_ < Count + kSlack)
+            out_.resize(std::max(out_.size() * 2, size_ + Count + kSlack));
     }
-    Out.append(Text, From, at - From);
+    char* Cursor() { return out_.data() + size_; }
+    void Advance(std::size_t Count) { size_ += Count; }
+    void Put(char C) { out_[size_++] = C; }
+    void PutEncoded(unsigned char C)
+    {
+        out_[size_] = '=';
+        out_[size_ + 1] = hexDigits[C >> 4];
+        out_[size_ + 2] = hexDigits[C & 0x0F];
+        size_ += 3;
+    }
+    void PutSoftBreak() { InsertSoftBreak(size_); }
+    void InsertSoftBreak(std::size_t At)
+    {
+        std::memmove(&out_[At + 3], &out_[At], size_ - At);
+        std::memcpy(&out_[At], "=\r\n", 3);
+        size_ += 3;
+    }
+    std::size_t Size() const { return size_; }
+    std::string Take()
+    {
+        out_.resize(size_);
+        return std::move(out_);
+    }
+
+private:
+    static constexpr std::size_t kSlack = 16;
+    std::string out_;
+    std::size_t size_ = 0;
+};
+
+bool IsBlankChar(unsigned char C) { return C == ' ' || C == '\t'; }
+
+#if defined(__SSE2__)
+// Which of 16 bytes go out as they are: printable ASCII but '=', '?' and '_', and TAB.
+unsigned KeptMask(__m128i Bytes)
+{
+    // Signed: bytes from 0x80 on are negative, below the controls.
+    const __m128i printable
+        = _mm_and_si128(_mm_cmpgt_epi8(Bytes, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(Bytes, _mm_set1_epi8(0x7F)));
+    const __m128i special = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(Bytes, _mm_set1_epi8('=')), _mm_cmpeq_epi8(Bytes, _mm_set1_epi8('?'))),
+        _mm_cmpeq_epi8(Bytes, _mm_set1_epi8('_')));
+    const __m128i kept = _mm_or_si128(_mm_andnot_si128(special, printable), _mm_cmpeq_epi8(Bytes, _mm_set1_epi8('\t')));
+    return static_cast<unsigned>(_mm_movemask_epi8(kept));
+}
+#endif
+
+// Copies the bytes from P on (at most Max) that go out as they are to To; returns how many. Sixteen
+// at a time where SSE2 is there; nothing is written past To + Max.
+std::size_t CopyKeptBytes(const unsigned char* P, std::size_t Max, char* To)
+{
+    std::size_t length = 0;
+#if defined(__SSE2__)
+    for (; length + 16 <= Max; length += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + length));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(To + length), bytes);
+        const unsigned stops = ~KeptMask(bytes) & 0xFFFFu;
+        if (stops != 0)
+            return length + static_cast<std::size_t>(__builtin_ctz(stops));
+    }
+#endif
+    for (; length < Max && QpBytes[P[length]] <= QpByte::Blank; ++length)
+        To[length] = static_cast<char>(P[length]);
+    return length;
+}
+
+// Copies bytes from In[From] up to Stop that need no soft-break decision: kept, encoded and line
+// break bytes while the line has room for them, keeping Column and BreakAfter as the byte-by-byte
+// rules would. Stops before a byte that may need a soft break or starts a line with 'F' (maybe a
+// "From "). Out has room for three bytes per input byte. Returns how many it took.
+std::size_t CopyPlainRun(const unsigned char* In, std::size_t From, std::size_t Stop, QpWriter& Out,
+                         std::size_t& Column, std::size_t& BreakAfter)
+{
+    char* const start = Out.Cursor();
+    char* to = start;
+    std::size_t column = Column;
+    std::size_t at = From;
+    while (at < Stop) {
+        if (column <= 74 && !(column == 0 && In[at] == 'F')) {
+            std::size_t length = CopyKeptBytes(In + at, std::min(75 - column, Stop - at), to);
+            if (length > 0 && IsBlankChar(In[at + length - 1]) && IsLineBreakChar(static_cast<char>(In[at + length])))
+                --length; // a blank before a line end is encoded
+            if (length > 0) {
+                // The last place to break after, as the byte-by-byte rules leave it.
+                for (std::size_t p = at + length; p-- > at;)
+                    if (QpBytes[In[p]] != QpByte::Kept && In[p + 1] != 'F') {
+                        BreakAfter = Out.Size() + static_cast<std::size_t>(to - start) + (p - at) + 1;
+                        break;
+                    }
+                to += length;
+                column += length;
+                at += length;
+                continue;
+            }
+        }
+        const unsigned char c = In[at];
+        const QpByte kind = QpBytes[c];
+        if (kind == QpByte::LineBreak) {
+            *to++ = static_cast<char>(c);
+            column = 0;
+            BreakAfter = std::string::npos;
+            ++at;
+            continue;
+        }
+        if (column > 72 || (column == 0 && c == 'F'))
+            break;
+        if (kind != QpByte::Encoded && !(kind == QpByte::Blank && IsLineBreakChar(static_cast<char>(In[at + 1]))))
+            break;
+        to[0] = '=';
+        to[1] = hexDigits[c >> 4];
+        to[2] = hexDigits[c & 0x0F];
+        to += 3;
+        column += 3;
+        ++at;
+    }
+    Out.Advance(static_cast<std::size_t>(to - start));
+    Column = column;
     return at - From;
+}
+
+// Near what the encoding of In will take, so the output rarely has to grow: each encoded byte
+// takes two more, and soft breaks come about every 73 characters, or sooner behind a blank.
+std::size_t EncodedSizeGuess(const unsigned char* In, std::size_t Size)
+{
+    std::size_t encoded = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= Size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + i));
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+        encoded += static_cast<std::size_t>(__builtin_popcount(~(KeptMask(bytes) | static_cast<unsigned>(_mm_movemask_epi8(breaks))) & 0xFFFFu));
+    }
+#endif
+    for (; i < Size; ++i)
+        encoded += QpBytes[In[i]] == QpByte::Encoded;
+    const std::size_t plain = Size + 2 * encoded;
+    return plain + plain / 16 + 128;
+}
+
+// One byte by the full rules: soft breaks, blanks at line ends, "From " at a line start.
+void EncodeQpByte(const unsigned char* In, std::size_t At, std::size_t Size, QpWriter& Out, std::size_t& Column,
+                  std::size_t& BreakAfter)
+{
+    const unsigned char c = In[At];
+    const QpByte kind = QpBytes[c];
+    if (kind == QpByte::LineBreak) {
+        Out.Put(static_cast<char>(c));
+        Column = 0;
+        BreakAfter = std::string::npos;
+        return;
+    }
+    const bool nextIsBreak = At + 1 < Size && IsLineBreakChar(static_cast<char>(In[At + 1]));
+    const bool atLineEnd = At + 1 == Size || nextIsBreak;
+    bool encoded = kind == QpByte::Encoded || (kind == QpByte::Blank && atLineEnd);
+    // An encoded byte right before a line end still gets its soft break: written there it
+    // would make a line of up to 78 characters, which transports rewrap.
+    const std::size_t limit = encoded ? 72u : 74u;
+    if (Column > limit && (encoded || !nextIsBreak)) {
+        if (BreakAfter != std::string::npos) {
+            Out.InsertSoftBreak(BreakAfter);
+            Column = Out.Size() - (BreakAfter + 3);
+        }
+        // The text moved to the new line may still be too long for this byte.
+        if (BreakAfter == std::string::npos || Column > limit) {
+            Out.PutSoftBreak();
+            Column = 0;
+        }
+        BreakAfter = std::string::npos;
+    }
+    // "From " at a line start is changed by mbox transports (to ">From "), which breaks a
+    // signature; encoded it passes unchanged.
+    if (Column == 0 && Size - At >= 5 && std::memcmp(In + At, "From ", 5) == 0)
+        encoded = true;
+    if (encoded) {
+        Out.PutEncoded(c);
+        Column += 3;
+    } else {
+        Out.Put(static_cast<char>(c));
+        ++Column;
+        // Never a break that would begin a line with the 'F' of a "From " already written.
+        if (kind != QpByte::Kept && !(At + 1 < Size && In[At + 1] == 'F'))
+            BreakAfter = Out.Size();
+    }
 }
 
 std::string EncodeQuotedPrintableBody(const std::string& Text)
 {
-    std::string out;
-    out.reserve(Text.size() + Text.size() / 8);
+    const unsigned char* in = reinterpret_cast<const unsigned char*>(Text.data());
     const std::size_t n = Text.size();
+    QpWriter out(EncodedSizeGuess(in, n));
+    constexpr std::size_t kRunLength = 4096;
     std::size_t column = 0;
     std::size_t breakAfter = std::string::npos; // out index behind the last breakable character
-    for (std::size_t i = 0; i < n; ++i) {
-        if (const std::size_t run = CopyKeptRun(Text, i, column, out, breakAfter)) {
-            column += run;
-            i += run - 1;
+    std::size_t i = 0;
+    while (i < n) {
+        // The last byte is at a line end: always by the full rules.
+        const std::size_t stop = std::min(n - 1, i + kRunLength);
+        out.MakeRoom(3 * (stop - i));
+        i += CopyPlainRun(in, i, stop, out, column, breakAfter);
+        if (i == stop && stop != n - 1)
             continue;
-        }
-        const unsigned char c = static_cast<unsigned char>(Text[i]);
-        if (IsLineBreakChar(static_cast<char>(c))) {
-            out += static_cast<char>(c);
-            column = 0;
-            breakAfter = std::string::npos;
-            continue;
-        }
-        const bool nextIsBreak = i + 1 < n && IsLineBreakChar(Text[i + 1]);
-        const bool atLineEnd = i + 1 == n || nextIsBreak;
-        bool encoded = (c < 32 && c != '\t') || c == '=' || c == '?' || c == '_' || c >= 0x7F ||
-                       ((c == ' ' || c == '\t') && atLineEnd);
-        // An encoded byte right before a line end still gets its soft break: written there it
-        // would make a line of up to 78 characters, which transports rewrap.
-        const std::size_t limit = encoded ? 72u : 74u;
-        if (column > limit && (encoded || !nextIsBreak)) {
-            if (breakAfter != std::string::npos) {
-                out.insert(breakAfter, "=\r\n");
-                column = out.size() - (breakAfter + 3);
-            }
-            // The text moved to the new line may still be too long for this byte.
-            if (breakAfter == std::string::npos || column > limit) {
-                out += "=\r\n";
-                column = 0;
-            }
-            breakAfter = std::string::npos;
-        }
-        // "From " at a line start is changed by mbox transports (to ">From "), which breaks a
-        // signature; encoded it passes unchanged.
-        if (column == 0 && Text.compare(i, 5, "From ") == 0)
-            encoded = true;
-        if (encoded) {
-            AppendHexByte(out, c);
-            column += 3;
-        } else {
-            out += static_cast<char>(c);
-            ++column;
-            // Never a break that would begin a line with the 'F' of a "From " already written.
-            if ((c == ' ' || c == '\t' || c == '/' || c == '\\') && !(i + 1 < n && Text[i + 1] == 'F'))
-                breakAfter = out.size();
-        }
+        out.MakeRoom();
+        EncodeQpByte(in, i, n, out, column, breakAfter);
+        ++i;
     }
-    return out;
+    return out.Take();
 }
 
 // One unit of a Q word: "_", "=XX" triples (a whole UTF-8 sequence kept together) or a plain byte.

@@ -195,6 +195,10 @@ std::string Lowered(std::string_view text)
 // the signed first part and the armoured signature in the second, between boundary lines.
 bool SplitPgpMimeSigned(std::string_view input, Section& section)
 {
+    // Looked at first, so a binary message is not searched whole for a header end.
+    constexpr std::string_view kSignedType = "content-type: multipart/signed";
+    if (Lowered(input.substr(0, kSignedType.size())) != kSignedType)
+        return false;
     size_t headerEnd = input.find("\r\n\r\n");
     if (headerEnd == std::string_view::npos)
         return false;

@@ -94,7 +94,8 @@ int ChooseCipher(const std::vector<Option>& options, const std::vector<const Key
     return kDefaultCipher;
 }
 
-PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
+// The message in `output`, or with `block` given and binary encrypted output, in that block.
+PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, DataBlock* block = nullptr)
 {
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
@@ -154,25 +155,38 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
         return kPGPError_BadOption;
 
     std::string fileName = OptionFlag(options, OptionKind::ForYourEyesOnly) ? "_CONSOLE" : "";
-    std::string packets;
     int hash = kDefaultHash;
     if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
         hash = hashOption->value;
-    if (signer.publicKey)
-        packets += WritePacket(kTagOnePassSignature, OnePassSignatureBody(text ? 1 : 0, hash, *signer.publicKey));
-    AppendLiteralPacket(packets, content, text, fileName, now);
+    // The packets as pieces: a large literal stays where it lies until it is written out once.
+    std::string before = signer.publicKey ? WritePacket(kTagOnePassSignature, OnePassSignatureBody(text ? 1 : 0, hash, *signer.publicKey))
+                                          : std::string();
+    before += LiteralPacketHeader(content.size(), text, fileName, now);
+    std::string after;
     if (signer.publicKey) {
         std::string signature = SignatureBody(*signer.publicKey, signer.secrets, text ? 1 : 0, hash, now, content);
         if (signature.empty())
             return kPGPError_UnsupportedAlgorithm;
-        packets += WritePacket(kTagSignature, signature);
+        after = WritePacket(kTagSignature, signature);
     }
+    std::string_view pieces[] = { before, content, after };
+    std::string compressed;
     if (OptionFlag(options, OptionKind::Compression, true)) {
+        std::string packets;
+        packets.reserve(before.size() + content.size() + after.size());
+        for (std::string_view piece : pieces)
+            packets.append(piece);
         std::string packed;
-        if (Compress(kCompressZlib, packets, packed) != kPGPError_NoErr)
+        PGPError status = Compress(kCompressZlib, packets, packed);
+        std::fill(packets.begin(), packets.end(), '\0');
+        if (status != kPGPError_NoErr)
             return kPGPError_OutOfMemory;
-        packets = WritePacket(kTagCompressed, std::string(1, static_cast<char>(kCompressZlib)) + packed);
+        compressed = WritePacket(kTagCompressed, std::string(1, static_cast<char>(kCompressZlib)) + packed);
+        pieces[0] = compressed;
+        pieces[1] = pieces[2] = {};
     }
+    bool armored = OptionFlag(options, OptionKind::ArmorOutput);
+    std::string packets;
     if (!recipients.empty() || passphrase) {
         int cipher = ChooseCipher(options, recipients);
         if (CipherKeySize(cipher) == 0)
@@ -196,14 +210,34 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output)
                 head += WritePacket(kTagPKESK, body);
             }
         }
-        bool encrypted = AppendSEIPDPacket(head, cipher, sessionKey, packets);
+        size_t packetsSize = 0;
+        for (std::string_view piece : pieces)
+            packetsSize += piece.size();
+        // Binary output goes straight into the block an allocated output takes over.
+        size_t total = head.size() + SEIPDPacketSize(cipher, packetsSize);
+        char* out = nullptr;
+        if (!armored && block) {
+            *block = DataBlock(total);
+            out = block->Data();
+        } else {
+            packets.resize(total);
+            out = packets.data();
+        }
+        bool encrypted = out && WriteSEIPDPacket(out + head.size(), cipher, sessionKey, pieces);
         std::fill(sessionKey.begin(), sessionKey.end(), '\0');
-        std::fill(packets.begin(), packets.end(), '\0');
+        std::fill(compressed.begin(), compressed.end(), '\0');
+        if (!out)
+            return kPGPError_OutOfMemory;
         if (!encrypted)
             return kPGPError_UnsupportedAlgorithm;
-        packets = std::move(head);
+        std::memcpy(out, head.data(), head.size());
+        if (!armored && block)
+            return kPGPError_NoErr;
+    } else {
+        for (std::string_view piece : pieces)
+            packets.append(piece);
     }
-    if (!OptionFlag(options, OptionKind::ArmorOutput)) {
+    if (!armored) {
         output = std::move(packets);
         return kPGPError_NoErr;
     }
@@ -293,10 +327,10 @@ PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, std:
     return kPGPError_NoErr;
 }
 
-PGPError Encode(const std::vector<Option>& options, std::string& output)
+PGPError Encode(const std::vector<Option>& options, std::string& output, DataBlock& block)
 {
     const Option* mime = FindOption(options, OptionKind::PGPMIMEEncoding);
-    return mime && mime->value ? EncodeMime(options, *mime, output) : EncodeMessage(options, output);
+    return mime && mime->value ? EncodeMime(options, *mime, output) : EncodeMessage(options, output, &block);
 }
 
 } // namespace
@@ -315,9 +349,11 @@ extern "C" PGPError PGP_CDECL PGPEncode(PGPContextRef context, ...)
         return Report(context, options, status != kPGPError_NoErr ? status : kPGPError_BadParams);
     status = Guarded([&] {
         std::string output;
-        PGPError result = Encode(options, output);
+        DataBlock block; // wiped when not handed over
+        PGPError result = Encode(options, output, block);
         if (result == kPGPError_NoErr)
-            result = DeliverOutput(options, output);
+            result = block.Data() ? DeliverOutput(options, { block.Data(), block.Size() }, block)
+                                  : DeliverOutput(options, output);
         std::fill(output.begin(), output.end(), '\0');
         return result;
     });

@@ -19,8 +19,10 @@ if(ZAVEK_WINDOWS)
     set_tests_properties(BenchScriptRuns PROPERTIES TIMEOUT 300)
   endif()
 endif()
-# The codecs' throughput, natively.
+# The codecs' throughput and the part tree, natively.
 if(NOT ZAVEK_WINDOWS)
   add_executable(CodecBench ${CMAKE_CURRENT_LIST_DIR}/bench/CodecBench.cpp)
   target_link_libraries(CodecBench PRIVATE MailUtils)
+  add_executable(PartTreeBench ${CMAKE_CURRENT_LIST_DIR}/bench/PartTreeBench.cpp)
+  target_link_libraries(PartTreeBench PRIVATE MimeMsgTree PartTexts)
 endif()

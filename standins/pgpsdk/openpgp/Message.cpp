@@ -6,6 +6,8 @@
 #include "standins/pgpsdk/openpgp/Signature.h"
 #include "standins/pgpsdk/openpgp/Verify.h"
 
+#include <cstring>
+
 namespace standin::openpgp {
 namespace {
 
@@ -125,15 +127,23 @@ int HashFromArmorName(std::string_view name)
     return 0;
 }
 
-void AppendLiteralPacket(std::string& out, std::string_view data, bool text, std::string_view fileName, uint32_t date)
+std::string LiteralPacketHeader(size_t dataSize, bool text, std::string_view fileName, uint32_t date)
 {
     std::string_view name = fileName.substr(0, 255);
-    out.reserve(out.size() + 6 + 6 + name.size() + data.size());
-    AppendPacketHeader(out, kTagLiteral, 6 + name.size() + data.size());
-    out += text ? 't' : 'b';
-    out += static_cast<char>(name.size());
-    out.append(name);
-    out += Be32(date);
+    std::string header;
+    AppendPacketHeader(header, kTagLiteral, 6 + name.size() + dataSize);
+    header += text ? 't' : 'b';
+    header += static_cast<char>(name.size());
+    header.append(name);
+    header += Be32(date);
+    return header;
+}
+
+void AppendLiteralPacket(std::string& out, std::string_view data, bool text, std::string_view fileName, uint32_t date)
+{
+    std::string header = LiteralPacketHeader(data.size(), text, fileName, date);
+    out.reserve(out.size() + header.size() + data.size());
+    out += header;
     out.append(data);
 }
 
@@ -238,29 +248,68 @@ bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int
     return true;
 }
 
-bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
+namespace {
+
+constexpr size_t kMdcSize = 22;
+
+// The SEIPD packet's header and version byte for a plaintext of `plainSize` bytes.
+std::string SEIPDHead(size_t plainSize)
+{
+    std::string head;
+    AppendPacketHeader(head, kTagSEIPD, 1 + plainSize);
+    head += '\x01';
+    return head;
+}
+
+} // namespace
+
+size_t SEIPDPacketSize(int cipherAlgorithm, size_t packetsSize)
+{
+    size_t plainSize = CipherBlockSize(cipherAlgorithm) + 2 + packetsSize + kMdcSize;
+    return SEIPDHead(plainSize).size() + plainSize;
+}
+
+bool WriteSEIPDPacket(char* out, int cipherAlgorithm, std::string_view sessionKey,
+                      std::span<const std::string_view> packets)
 {
     size_t block = CipherBlockSize(cipherAlgorithm);
-    constexpr size_t kMdcSize = 22;
     if (block == 0 || sessionKey.size() != CipherKeySize(cipherAlgorithm))
         return false;
-    size_t plainSize = block + 2 + packets.size() + kMdcSize;
-    out.reserve(out.size() + 6 + 1 + plainSize);
-    AppendPacketHeader(out, kTagSEIPD, 1 + plainSize);
-    out += '\x01';
-    size_t start = out.size();
+    size_t packetsSize = 0;
+    for (std::string_view piece : packets)
+        packetsSize += piece.size();
+    size_t plainSize = block + 2 + packetsSize + kMdcSize;
+    std::string head = SEIPDHead(plainSize);
+    std::memcpy(out, head.data(), head.size());
+    char* const plain = out + head.size();
+    char* at = plain;
     std::string prefix = RandomBytes(block);
-    out += prefix;
-    out.append(prefix, block - 2, 2);
-    out.append(packets);
-    out += "\xD3\x14";
-    std::string mdc = Hash(2, std::string_view(out).substr(start));
-    out += mdc;
-    std::string_view plain = std::string_view(out).substr(start);
-    if (CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), plain, out.data() + start))
+    std::memcpy(at, prefix.data(), block);
+    std::memcpy(at + block, prefix.data() + block - 2, 2);
+    at += block + 2;
+    for (std::string_view piece : packets)
+        if (!piece.empty()) {
+            std::memcpy(at, piece.data(), piece.size());
+            at += piece.size();
+        }
+    std::memcpy(at, "\xD3\x14", 2);
+    at += 2;
+    std::string mdc = Hash(2, std::string_view(plain, static_cast<size_t>(at - plain)));
+    std::memcpy(at, mdc.data(), mdc.size());
+    std::string_view whole(plain, plainSize);
+    if (CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), whole, plain))
         return true;
-    std::fill(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '\0');
+    std::memset(plain, 0, plainSize);
     return false;
+}
+
+bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
+{
+    if (CipherBlockSize(cipherAlgorithm) == 0)
+        return false;
+    size_t start = out.size();
+    out.resize(start + SEIPDPacketSize(cipherAlgorithm, packets.size()));
+    return WriteSEIPDPacket(out.data() + start, cipherAlgorithm, sessionKey, { &packets, 1 });
 }
 
 } // namespace standin::openpgp

@@ -5,6 +5,7 @@
 
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,8 @@ std::string HashArmorName(int hashAlgorithm);
 int HashFromArmorName(std::string_view name);
 
 // The messages are written by appending to one string, so the data is copied once into it.
+// A literal packet's header and fields, for data of `dataSize` bytes that follow them.
+std::string LiteralPacketHeader(size_t dataSize, bool text, std::string_view fileName, uint32_t date);
 void AppendLiteralPacket(std::string& out, std::string_view data, bool text, std::string_view fileName, uint32_t date);
 std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer);
 
@@ -45,7 +48,13 @@ std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::
 bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey);
 
 // A SEIPD packet (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV,
-// encrypted in place in `out`; false on an unsupported cipher.
+// encrypted in place; false on an unsupported cipher. SEIPDPacketSize tells its size with header
+// for inner packets of `packetsSize` bytes; WriteSEIPDPacket writes it to `out`, which holds that
+// many, copying the packets in from their pieces, so a large literal is copied once, from where it
+// lies; AppendSEIPDPacket appends it to `out`.
+size_t SEIPDPacketSize(int cipherAlgorithm, size_t packetsSize);
+bool WriteSEIPDPacket(char* out, int cipherAlgorithm, std::string_view sessionKey,
+                      std::span<const std::string_view> packets);
 bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);
 
 } // namespace standin::openpgp
