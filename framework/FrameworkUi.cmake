@@ -9,6 +9,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/Forms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Graphics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Menus.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PrintJob.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StdCtrls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Subclassing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Threads.cpp)

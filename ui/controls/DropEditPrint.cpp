@@ -4,6 +4,7 @@
 #include "ui/controls/DropEdit.h"
 
 #include "framework/Exceptions.h"
+#include "framework/PrintJob.h"
 #include "ui/controls/DropEditPrintText.h"
 
 #include <algorithm>
@@ -12,46 +13,22 @@
 
 namespace {
 
-// A print job on a printer device context; pages follow one another.
+// The rich-text print target on a print job; a job the printer refuses is an error.
 class PrinterJob : public TDropEdit::IPrintTarget {
 public:
     PrinterJob(HDC dc, const std::string& title)
-        : dc_(dc)
+        : job_(dc, title)
     {
-        DOCINFOA info {};
-        info.cbSize = sizeof info;
-        info.lpszDocName = title.c_str();
-        if (StartDocA(dc_, &info) <= 0) {
-            DeleteDC(dc_);
+        if (!job_.Started())
             throw Exception("The printer refused the print job.");
-        }
-        StartPage(dc_);
     }
-    ~PrinterJob() override
-    {
-        if (!finished_)
-            AbortDoc(dc_);
-        DeleteDC(dc_);
-    }
-    PrinterJob(const PrinterJob&) = delete;
-    PrinterJob& operator=(const PrinterJob&) = delete;
 
-    HDC Dc() override { return dc_; }
-    void NewPage() override
-    {
-        EndPage(dc_);
-        StartPage(dc_);
-    }
-    void Finish()
-    {
-        EndPage(dc_);
-        EndDoc(dc_);
-        finished_ = true;
-    }
+    HDC Dc() override { return job_.Dc(); }
+    void NewPage() override { job_.NewPage(); }
+    void Finish() { job_.Finish(); }
 
 private:
-    HDC dc_;
-    bool finished_ = false;
+    TPrintJob job_;
 };
 
 // A font for the printer at the size in points.

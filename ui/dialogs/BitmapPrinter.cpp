@@ -3,6 +3,7 @@
 #include "ui/dialogs/BitmapPrinter.h"
 
 #include "framework/Exceptions.h"
+#include "framework/PrintJob.h"
 
 #include <memory>
 #include <vector>
@@ -43,39 +44,6 @@ bool TakeDib(HBITMAP bitmap, BITMAPINFO& info, std::vector<std::uint32_t>& bits)
     ReleaseDC(nullptr, screen);
     return lines == shape.bmHeight;
 }
-
-class TPrintJob {
-public:
-    TPrintJob(HDC dc, const std::string& title)
-        : dc_(dc)
-    {
-        DOCINFOA info {};
-        info.cbSize = sizeof info;
-        info.lpszDocName = title.c_str();
-        started_ = StartDocA(dc_, &info) > 0 && StartPage(dc_) > 0;
-    }
-    ~TPrintJob()
-    {
-        if (started_ && !finished_)
-            AbortDoc(dc_);
-        DeleteDC(dc_);
-    }
-    TPrintJob(const TPrintJob&) = delete;
-    TPrintJob& operator=(const TPrintJob&) = delete;
-
-    bool Started() const noexcept { return started_; }
-    HDC Dc() const noexcept { return dc_; }
-    bool Finish()
-    {
-        finished_ = EndPage(dc_) > 0 && EndDoc(dc_) > 0;
-        return finished_;
-    }
-
-private:
-    HDC dc_;
-    bool started_ = false;
-    bool finished_ = false;
-};
 
 } // namespace
 
