@@ -9,9 +9,7 @@
 #include <winspool.h>
 
 #include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -19,19 +17,6 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-std::string BuildFile(const std::string& name)
-{
-    std::string path = "Z:" ZAVEK_VIEWER_MESSAGES "/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    EXPECT_FALSE(text.str().empty()) << path;
-    return text.str();
-}
 
 // The names in the temporary folder, where the viewers write the parts they show.
 std::set<std::string> TemporaryFiles()
@@ -111,7 +96,9 @@ private:
 TEST(Viewers, AMessageOpenedFromTheReaderIsWalkedPartByPartInItsViewers)
 {
     THostSession session("viewers");
-    session.WriteFile("message.cnm", BuildFile("message.cnm"));
+    const std::string message = ReadBuildFile(ZAVEK_VIEWER_MESSAGES "/message.cnm");
+    ASSERT_FALSE(message.empty());
+    session.WriteFile("message.cnm", message);
     CreateDirectoryA(session.File("captures").c_str(), nullptr);
     DeleteFileA(session.File("printed.ps").c_str());
     TFilePrinter printer(session.File("printed.ps"));
