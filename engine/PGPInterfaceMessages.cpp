@@ -6,6 +6,7 @@
 #include "engine/CertStore.h"
 #include "engine/KeyFuncs.h"
 #include "engine/PGPEncode.h"
+#include "engine/PSMimeTools.h"
 #include "engine/PrefFuncs.h"
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailUtils.h"
@@ -19,6 +20,15 @@ bool IsRefusedArmour(const TMessageData& data, const std::string& block)
         return false;
     TPGPDecode decoder;
     return decoder.AcceptBuffer(RejoinArmorLines(block)) != kStatusOK;
+}
+
+// A PGP/MIME encrypted entity's armoured block, which is what the SDK decrypts (it does not look
+// past the MIME structure around it), and the entity's other header fields; false for any other text.
+bool SplitPgpMimeEncrypted(const std::string& text, std::string& header, std::string& block)
+{
+    std::string charset, signature;
+    return SplitSecureMime(text, header, block, false, charset, signature) == kSecureMimePgp
+        && block.rfind("-----BEGIN PGP MESSAGE", 0) == 0;
 }
 
 } // namespace
@@ -152,13 +162,16 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     decoder.Recursive = check;
     decoder.PassThroughUnrecognised = true;
     decoder.PassThroughKeys = true;
-    LastStatus = decoder.DecodePass(text);
+    std::string header, block;
+    const bool pgpMime = SplitPgpMimeEncrypted(text, header, block);
+    LastStatus = decoder.DecodePass(pgpMime ? block : text);
     KeyRings().WatchRingFiles = watching;
     if (LastStatus != kStatusOK) {
         ShowPGPError(LastStatus);
         return LastStatus;
     }
-    output = decoder.Output;
+    // The decrypted entity stands under the entity's other header fields: the message it was.
+    output = pgpMime ? header + decoder.Output : decoder.Output;
     decoder.BurnResults();
     charset = decoder.Charset;
     if (check && decoder.SignatureSeen) {

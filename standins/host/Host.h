@@ -60,6 +60,8 @@ bool AnswerPluginRequest(UINT request, WPARAM wParam, LPARAM lParam, LRESULT& an
 constexpr UINT WM_HOST_RUN_NEXT_STEP = WM_APP + 1;
 constexpr UINT WM_HOST_RUN_QUEUED_STEP = WM_APP + 2;
 
+// The running step waits for a state: the script stays on it and runs it again a moment later.
+void HoldScriptStep();
 // Runs the script step a message posted to the frame stands for; false when it is no step message.
 bool RunScriptMessage(UINT message, WPARAM wParam);
 // An editor's message was sent: the script's "onsend" step runs.
@@ -85,6 +87,8 @@ std::string PluginButtonList();
 bool RunInspectStep(const THostStep& step);
 // The further menus that carry the plug-in's menu (request 3087).
 const HostApi::THostMenuRecord& HostMenuRecord();
+// Runs a step that opens a message in a reader or walks the plug-in's viewers; false for others.
+bool RunViewerStep(const THostStep& step);
 
 // Writes the command line, folders, user name and identity under "Software\Pegasus Mail".
 void WriteHostRegistry();

@@ -30,11 +30,14 @@
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   identity NAME                         the mail client's identity choice, its field holding NAME
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
+//   settle                                wait until our own message loop runs the script again:
+//                                         whatever the plug-in was doing in its own loops returned
 //   until PREFIX [COUNT]                  pump until the log holds COUNT (1) lines beginning with PREFIX
 //   capture NAME                          a picture of the screen into the --captures folder
 //   clipboard FILE                        write the clipboard's text to FILE
 //   language CODE                         load the language library WPM32<CODE>.DLL of the base folder
-// and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows.
+// and the steps of HostInspect.cpp that look at the plug-in's menus, buttons and subclassed windows,
+// and of HostViewers.cpp that open a message in a reader and walk the plug-in's viewers.
 // "set" also writes the folders, user name and identity into the registry for the run.
 // "load" loads the libraries that the "Form DLL = " lines of the mail folder's form files name (the
 // first with a FORMINIT is the plug-in), the staged ..\Plugin\ZAVEKMain.dll when none does, or the
@@ -67,6 +70,11 @@ constexpr int32_t DECRYPT_WRITTEN = 2; // DECRYPT wrote the message for the mail
 std::vector<THostStep> g_steps;
 std::vector<THostStep> g_queued;
 size_t g_nextStep = 0;
+bool g_stepHeld = false;
+// The step message being dispatched came from our own message loop, not from a pump of the plug-in.
+bool g_dispatchedByMainLoop = false;
+bool g_stepAtTop = false;
+constexpr UINT HELD_STEP_RETRY_MS = 20;
 HWND g_lastEditor = nullptr;
 // What the mail client does with a message an editor sends (a message export, as a rule).
 THostStep g_onSend;
@@ -470,6 +478,11 @@ void RunStep(const THostStep& step)
         const INT_PTR result = DialogBoxParamA(g_host.Instance, "IDENTITY", g_host.Frame, IdentityDialogProc,
             reinterpret_cast<LPARAM>(Arg(step, 1).c_str()));
         g_log.Line("identity -> %d", static_cast<int>(result));
+    } else if (verb == "settle") {
+        if (g_stepAtTop)
+            g_log.Line("settled");
+        else
+            HoldScriptStep();
     } else if (verb == "wait") {
         Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
     } else if (verb == "until") {
@@ -486,9 +499,17 @@ void RunStep(const THostStep& step)
     } else if (verb == "quit") {
         g_host.Closing = true;
         DestroyWindow(g_host.Frame);
-    } else if (!RunInspectStep(step)) {
+    } else if (!RunInspectStep(step) && !RunViewerStep(step)) {
         g_log.Line("unknown step %s", verb.c_str());
     }
+}
+
+// A held step runs again by a timer, not by a posted message: the queue stays free for the
+// messages, timers among them, that bring the state it waits for.
+void CALLBACK RetryHeldStep(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    PostMessageA(g_host.Script, WM_HOST_RUN_NEXT_STEP, 0, 0);
 }
 
 void CALLBACK ScriptTimeout(HWND, UINT, UINT_PTR, DWORD)
@@ -533,14 +554,26 @@ void RunEditorSendStep()
         RunStep(g_onSend);
 }
 
+void HoldScriptStep()
+{
+    g_stepHeld = true;
+}
+
 // Script steps arrive as posted messages, also through message pumps of the plug-in.
 bool RunScriptMessage(UINT message, WPARAM wParam)
 {
     if (message == WM_HOST_RUN_NEXT_STEP) {
         if (g_nextStep < g_steps.size()) {
+            g_stepAtTop = g_dispatchedByMainLoop;
+            g_dispatchedByMainLoop = false;
             RunStep(g_steps[g_nextStep++]);
-            if (g_host.Frame)
+            if (g_stepHeld) {
+                g_stepHeld = false;
+                --g_nextStep;
+                SetTimer(nullptr, 0, HELD_STEP_RETRY_MS, RetryHeldStep);
+            } else if (g_host.Frame) {
                 PostMessageA(g_host.Script, WM_HOST_RUN_NEXT_STEP, 0, 0);
+            }
         }
         return true;
     }
@@ -587,7 +620,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (!TranslateMDISysAccel(g_host.MdiClient, &msg)) {
             TranslateMessage(&msg);
+            g_dispatchedByMainLoop = msg.hwnd == g_host.Script;
             DispatchMessageA(&msg);
+            g_dispatchedByMainLoop = false;
         }
     }
     if (g_host.Frame)

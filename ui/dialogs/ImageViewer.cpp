@@ -8,6 +8,7 @@
 #include "foundation/StrUtilWin.h"
 #include "mime/PartTexts.h"
 #include "framework/Application.h"
+#include "framework/Exceptions.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/PartContextMenu.h"
 
@@ -229,7 +230,13 @@ void TImageViewer::PrintPicture()
     // A picture has no header, footer or further option: the dialog hides their boxes.
     data.Captions[PrintCaptionHeaderFooter].clear();
     data.Captions[PrintCaptionFurtherOption].clear();
-    PrintBitmap(data);
+    // The print runs under a key or menu message, whose handler only logs what escapes it: the
+    // user is told here when the printer could not be opened or the page not printed.
+    try {
+        PrintBitmap(data);
+    } catch (const Exception& error) {
+        ShowError(MainObject(), error.Message());
+    }
     printer_.Prefs = data.Prefs;
 }
 

@@ -6,6 +6,7 @@
 #include "foundation/FileUtilsWin.h"
 #include "foundation/RichEd20.h"
 #include "foundation/RichEd20Text.h"
+#include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
 #include "foundation/TimeUtils.h"
 #include "framework/Application.h"
@@ -381,7 +382,12 @@ void TTextViewer::LoadPart()
     TMimeMsgTree& tree = *node_->GetTree();
     tree.TreeData.Unused = deText->ClientWidth() - GetSystemMetrics(SM_CXVSCROLL);
     node_->WithRelated = deText->ShowObjects();
-    deText->SetText(node_->GetViewText());
+    // A rendered HTML or RTF part comes as RTF: shown as what it says, not as its source.
+    const std::string text = node_->GetViewText();
+    if (StartsWithText("{\\rtf", text))
+        deText->SetRtfText(text);
+    else
+        deText->SetText(text);
     if (!fbLoad->Enabled() && (node_->NodeKind == nkTextHtml || node_->NodeKind == nkTextRtf)
         && (node_->WithRelated || deText->ObjectCount() > 0))
         EnableLoadButton(true);
@@ -926,7 +932,8 @@ void ShowPartText(ITextViewerMain& main, TSectionNode& node, HICON icon, bool wr
     FillPrinterSettings(main);
     auto* viewer = new TTextViewer(main, false, &node);
     try {
-        viewer->SetCaption(node.GetCaption());
+        // Tree captions are UTF-8; the form's caption is ANSI.
+        viewer->SetCaption(Utf8TextToAnsi(node.GetCaption()));
         TMimeMsgTree& tree = *node.GetTree();
         if (viewer->deText->WideMode())
             tree.Mode |= lmWide;
