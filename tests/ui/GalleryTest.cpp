@@ -4,6 +4,7 @@
 // program runs at 96 and at 120 DPI (ZAVEK_GALLERY_DPI): Wine reads the screen DPI once, when a
 // process starts, so the program sets it in the prefix and runs itself again as a child.
 #include "engine/KeyDialog.h"
+#include "engine/PGPDialogs.h"
 #include "ui/dialogs/AboutDialog.h"
 #include "ui/dialogs/AutoListDialog.h"
 #include "ui/dialogs/ConfigDialog.h"
@@ -17,6 +18,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
+#include "support/StandInSdk.h"
 #include "ui/DialogTestSupport.h"
 #include "ui/TestKeyRecord.h"
 #include "ui/MsgTreeTestMessage.h"
@@ -432,6 +434,7 @@ public:
             { "recipient_choice", "TAutoListDialog", [this] { OpenRecipientChoice(); } },
             { "recipient_list", "TAutoListDialog", [this] { OpenRecipientList(); } },
             { "key_selection", "#32770", [this] { OpenKeySelection(); } },
+            { "passphrase", "#32770", [this] { OpenPassphrase(); } },
         };
     }
 
@@ -516,6 +519,22 @@ private:
         std::string recipients = "bob@example.net";
         bool remembered = false;
         dialog.Execute(recipients, keys.List(), remembered);
+    }
+
+    // The SDK's passphrase dialog (the stand-in's) with the prompt the encoder gives it; the "%s"
+    // of the language text is where no key name goes.
+    void OpenPassphrase()
+    {
+        static const bool loaded = [] {
+            SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr); // a dialog a user sees, not answered
+            LoadStandInSdk();
+            return SDKLoadError == 0;
+        }();
+        ASSERT_TRUE(loaded);
+        std::string prompt = main.Texts().GetEntry(305);
+        if (const std::size_t at = prompt.find("%s"); at != std::string::npos)
+            prompt.erase(at, 2);
+        AskPassphraseStandalone(host.window, "PGP", prompt, [](const char*, void*) { }, nullptr);
     }
 
     // The key selection's help goes where the plug-in's handler would show topic 29.
