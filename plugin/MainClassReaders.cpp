@@ -386,6 +386,11 @@ void TMainClass::ShowReaderMessageTree(HWND reader)
             ShowInfo(*this, Text(TEXT_NO_PROTECTED_TEXT));
         return;
     }
+    // The tree's dialog pumps messages: a shut-down of the mail client meanwhile must not free
+    // the objects it works on (the finalisation skips a running request).
+    TRequestScope request(busy_);
+    if (!request.Granted())
+        return;
     TPGPInterface& pgp = PGPInterface();
     pgp.BeginCacheHold();
     try {

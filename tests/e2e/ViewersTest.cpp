@@ -133,7 +133,7 @@ TEST(Viewers, AMessageOpenedFromTheReaderIsWalkedPartByPartInItsViewers)
         + "treeselect " + tree + " 4\npress " + tree + " View\nwindow " + picture + "\ncapture picture\n"
         + "ctrl 1\nanswer bericht.png keys:80\nwindow Print\nctrl 0\ncapture print\npress Print OK\n"
         + "window " + picture + "\nclosewindow " + picture + "\n"
-        + "press " + tree + " Close\ngone " + tree + "\nsettle\nquit\n";
+        + "press " + tree + " Close\ngone " + tree + "\nquit\n";
     THostRun run = session.Run(script, 180000, "--captures \"" + session.File("captures") + "\"");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.ExitCode, 0);
