@@ -154,8 +154,10 @@ TSentLine SentLineOf(const TSectionNode& message, const TMsgTreeData& data, cons
 {
     const std::string from = message.GetFrom();
     const bool own = !ownAddress.empty() && Upper(AddressPartOf(from)) == Upper(ownAddress);
+    // An undated message reads as unknown, as its summary does, not as empty parentheses.
+    const std::string date = message.GetDateText();
     return { own ? data.ToCaption : data.FromCaption,
-        ShownNameOf(own ? message.GetTo() : from) + " (" + message.GetDateText() + ")" };
+        ShownNameOf(own ? message.GetTo() : from) + " (" + (date.empty() ? data.UnknownValue : date) + ")" };
 }
 
 std::string MessageWithHostFlags(const TMimeMsgTree& tree, int index, const std::string& fileName)
