@@ -118,7 +118,7 @@ std::string Base64Encode(const std::string& Bytes)
     return result;
 }
 
-std::string Base64Decode(const std::string& Text)
+std::string Base64Decode(std::string_view Text)
 {
     std::string result((Text.size() + 3) / 4 * 3, '\0');
     char* out = result.data();
