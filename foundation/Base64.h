@@ -13,5 +13,8 @@ std::string Base64Encode(const std::string& Bytes);
 // character is dropped.
 std::string Base64Decode(std::string_view Text);
 
+// Exact length of Base64Decode's result for Text, without decoding it.
+std::size_t Base64DecodedSize(std::string_view Text);
+
 // Exact length of Base64Encode's result for N input bytes.
 std::size_t Base64EncodedSize(std::size_t N);

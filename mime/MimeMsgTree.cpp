@@ -4,6 +4,7 @@
 #include "mime/MimeMsgTree.h"
 #include "mime/MailServices.h"
 #include "mime/MailText.h"
+#include "foundation/Base64.h"
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
 #include <algorithm>
@@ -110,6 +111,17 @@ std::string DecodeTransfer(std::string_view Body, const std::string& Encoding)
     if (encoding == "quoted-printable")
         return DecodeQuotedPrintable(Body, false);
     return std::string(Body);
+}
+
+// The size DecodeTransfer would give, without keeping decoded bytes: what a scan needs.
+std::size_t DecodedSizeOf(std::string_view Body, const std::string& Encoding)
+{
+    const std::string encoding = LowerAscii(TrimBlanks(Encoding));
+    if (encoding == "base64")
+        return Base64DecodedSize(Body);
+    if (encoding == "quoted-printable")
+        return DecodeQuotedPrintable(Body, false).size();
+    return Body.size();
 }
 
 std::string DecodePercent(const std::string& Text)
@@ -669,12 +681,18 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->ContentRef = contentRef;
         node->Section.Charset = NameCharset;
         node->Section.Boundary = EnclosingBoundary();
-        std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
-        node->DecodedSize = decoded.size();
         node->BodyFirst = bodyStart;
         node->BodyLast = BodyEnd;
+        if (keepTexts && !signature) {
+            std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
+            node->DecodedSize = decoded.size();
+            node->Text = DecodeArmoredBlocks(std::move(decoded), *node);
+        } else {
+            node->DecodedSize = DecodedSizeOf(rawBody, part.TransferEncoding);
+        }
         if (keepTexts) {
-            node->Text = signature ? std::string(rawBody) : DecodeArmoredBlocks(std::move(decoded), *node);
+            if (signature)
+                node->Text = std::string(rawBody);
             if (!signature && name.size() > 8 && PosText(".pgp.asc", name) == static_cast<int>(name.size()) - 7 &&
                 node->Section.Kind >= skPgpMessage && node->Section.Kind <= skCertificate) {
                 node->FileName = name.substr(0, name.size() - 4);
@@ -720,11 +738,13 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     charset = charset.substr(0, charset.find('*'));
     node->Section.Charset = charset;
     node->Section.Boundary = EnclosingBoundary();
-    std::string body = DecodeTransfer(rawBody, Part.TransferEncoding);
-    node->DecodedSize = body.size();
     node->BodyFirst = bodyStart;
     node->BodyLast = BodyEnd;
-    if (keepTexts) {
+    if (!keepTexts) {
+        node->DecodedSize = DecodedSizeOf(rawBody, Part.TransferEncoding);
+    } else {
+        std::string body = DecodeTransfer(rawBody, Part.TransferEncoding);
+        node->DecodedSize = body.size();
         // The part's own text is converted first, so decrypted text spliced into it (already
         // converted from its own charset) is not converted a second time.
         if (!RawMode && kind != nkTextRtf && !charset.empty())
