@@ -579,7 +579,7 @@ void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string
 {
     Data = TMessageData{};
     Block.clear();
-    const TSharedText shared = MakeSharedText(Text);
+    const TSharedText shared = BorrowSharedText(Text);
     THeaderData found;
     Data.Kind = FindSecureSection(shared, found);
     if (Data.Kind == skNone)
