@@ -118,7 +118,17 @@ std::string Base64Encode(const std::string& Bytes)
     return result;
 }
 
-std::string Base64Decode(const std::string& Text)
+std::size_t Base64DecodedSize(std::string_view Text)
+{
+    std::size_t letters = 0;
+    for (const char c : Text)
+        letters += DecodeTable[static_cast<uint8_t>(c)] != Skipped;
+    // Two or three letters after the last whole quad give one or two bytes; a lone one none.
+    const std::size_t tail = letters % 4;
+    return letters / 4 * 3 + (tail > 1 ? tail - 1 : 0);
+}
+
+std::string Base64Decode(std::string_view Text)
 {
     std::string result((Text.size() + 3) / 4 * 3, '\0');
     char* out = result.data();

@@ -4,13 +4,17 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Encoded text of Bytes: 76-character lines separated by CR LF, no CR LF after the last line.
 std::string Base64Encode(const std::string& Bytes);
 
 // Bytes of Text; non-alphabet bytes (line breaks, blanks, "=") are skipped, a lone trailing
 // character is dropped.
-std::string Base64Decode(const std::string& Text);
+std::string Base64Decode(std::string_view Text);
+
+// Exact length of Base64Decode's result for Text, without decoding it.
+std::size_t Base64DecodedSize(std::string_view Text);
 
 // Exact length of Base64Encode's result for N input bytes.
 std::size_t Base64EncodedSize(std::size_t N);

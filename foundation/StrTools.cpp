@@ -45,11 +45,28 @@ size_t FindFolded(std::string_view Text, std::string_view Pattern, size_t First,
 {
     if (Pattern.empty() || First >= End || End - First < Pattern.size())
         return NotFound;
-    const unsigned char head = Folded(Pattern[0]);
     const size_t lastStart = End - Pattern.size();
-    for (size_t i = First; i <= lastStart; ++i)
-        if (Folded(Text[i]) == head && FoldedEqual(Text.data() + i + 1, Pattern.data() + 1, Pattern.size() - 1))
+    // A byte without bit 0x40 folds to itself alone, so memchr can jump to its candidates.
+    size_t anchor = 0;
+    while (anchor < Pattern.size() && (static_cast<unsigned char>(Pattern[anchor]) & 0x40))
+        ++anchor;
+    if (anchor == Pattern.size()) {
+        const unsigned char head = Folded(Pattern[0]);
+        for (size_t i = First; i <= lastStart; ++i)
+            if (Folded(Text[i]) == head && FoldedEqual(Text.data() + i + 1, Pattern.data() + 1, Pattern.size() - 1))
+                return i;
+        return NotFound;
+    }
+    const char* const base = Text.data() + anchor;
+    for (size_t i = First; i <= lastStart;) {
+        const void* hit = std::memchr(base + i, Pattern[anchor], lastStart - i + 1);
+        if (!hit)
+            break;
+        i = static_cast<size_t>(static_cast<const char*>(hit) - base);
+        if (FoldedEqual(Text.data() + i, Pattern.data(), Pattern.size()))
             return i;
+        ++i;
+    }
     return NotFound;
 }
 

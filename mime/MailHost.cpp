@@ -157,7 +157,7 @@ bool ReplaceCharsetValue(std::string& Field, const std::string& Old, const std::
 // second marker on the next run.
 uint32_t FindMessageSecureSection(const std::string& Text, const THeaderData& Header)
 {
-    const TSharedText shared = MakeSharedText(Text);
+    const TSharedText shared = BorrowSharedText(Text);
     const THeaderData mime = FindMimeSecurePart(WholeTextSection(shared));
     if (mime.Kind >= FirstMimeKind)
         return mime.Kind;

@@ -137,6 +137,8 @@ bool IsBlankText(const std::string& Text)
 
 TSharedText MakeSharedText(std::string Text) { return std::make_shared<const std::string>(std::move(Text)); }
 
+TSharedText BorrowSharedText(const std::string& Text) { return TSharedText(TSharedText(), &Text); }
+
 const std::string& THeaderData::Str() const { return Text ? *Text : emptyText; }
 
 THeaderData WholeTextSection(TSharedText Text)
@@ -577,7 +579,7 @@ void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string
 {
     Data = TMessageData{};
     Block.clear();
-    const TSharedText shared = MakeSharedText(Text);
+    const TSharedText shared = BorrowSharedText(Text);
     THeaderData found;
     Data.Kind = FindSecureSection(shared, found);
     if (Data.Kind == skNone)
@@ -772,9 +774,9 @@ std::string RejoinBlock(const std::string& Block, uint32_t Kind)
 
 } // namespace
 
-std::string RejoinArmorLines(const std::string& Text)
+std::string RejoinArmorLines(std::string Text)
 {
-    const TSharedText shared = MakeSharedText(Text);
+    const TSharedText shared = BorrowSharedText(Text);
     std::string result;
     int32_t from = 1;
     for (;;) {
@@ -789,6 +791,8 @@ std::string RejoinArmorLines(const std::string& Text)
         result += RejoinBlock(Text.substr(block.Start - 1, block.Length), block.Kind);
         from = block.Start + block.Length;
     }
+    if (from == 1)
+        return Text;
     if (from - 1 < static_cast<int32_t>(Text.size()))
         result.append(Text, from - 1, std::string::npos);
     return result;

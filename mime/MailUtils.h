@@ -7,11 +7,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The message text every descriptor of one message points into; shared, never copied per section.
 using TSharedText = std::shared_ptr<const std::string>;
 TSharedText MakeSharedText(std::string Text);
+// A handle on a text the caller keeps alive while the handle is in use: a search over a
+// temporary text needs no copy of it.
+TSharedText BorrowSharedText(const std::string& Text);
 
 // ---- Sections -----------------------------------------------------------------------------------
 
@@ -99,7 +103,7 @@ uint32_t FindSecureSection(const TSharedText& Text, THeaderData& Found);
 void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string& Block);
 bool IsSecureKind(uint32_t Kind, bool KeysAndCertificates);
 std::string ExtractClearSignedText(const std::string& Text);
-std::string RejoinArmorLines(const std::string& Text);
+std::string RejoinArmorLines(std::string Text);
 std::string AddBreaksAfterParagraphs(const std::string& Html);
 std::string FormattedTextToPlain(const std::string& Text, uint32_t Flags, int Width);
 
@@ -114,7 +118,7 @@ std::string Utf8TextToWide(const std::string& Text);
 std::string WideTextToUtf8(const std::string& Text);
 std::string AnsiTextToWide(const std::string& Text);
 std::string WideTextToLocaleText(const std::string& Text);
-std::string CharsetTextToAnsi(const std::string& Text, const std::string& Charset);
+std::string CharsetTextToAnsi(std::string Text, const std::string& Charset);
 std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset);
 std::string TextToCharset(const std::string& Text, const std::string& Charset);
 struct TRtfFontSpec;
@@ -123,9 +127,9 @@ struct TRtfFontSpec;
 std::string ConvertTextForHost(const std::string& Text, const std::string& HostText, const std::string& Charset,
                                const TRtfFontSpec& Font);
 
-std::string DecodeBase64Body(const std::string& Text);
+std::string DecodeBase64Body(std::string_view Text);
 std::string EncodeBase64Body(const std::string& Bytes);
-std::string DecodeQuotedPrintable(const std::string& Text, bool Header);
+std::string DecodeQuotedPrintable(std::string_view Text, bool Header);
 // Without a charset a quoted-printable body; with one RFC 2047 Q words of at most 75 characters.
 std::string EncodeQuotedPrintable(const std::string& Text, const std::string& Charset);
 std::string EncodeAddressHeader(const std::string& Text, const std::string& Charset);

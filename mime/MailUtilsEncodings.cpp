@@ -71,10 +71,10 @@ std::string WideTextToUtf8(const std::string& Text) { return MailServices().Ucs2
 std::string AnsiTextToWide(const std::string& Text) { return MailServices().LocaleToUcs2(Text); }
 std::string WideTextToLocaleText(const std::string& Text) { return MailServices().Ucs2ToLocale(Text); }
 
-std::string CharsetTextToAnsi(const std::string& Text, const std::string& Charset)
+std::string CharsetTextToAnsi(std::string Text, const std::string& Charset)
 {
-    const std::string converted = MailServices().CharsetToLocale(Text, Charset);
-    return converted.empty() ? Text : converted;
+    std::string converted = MailServices().CharsetToLocale(Text, Charset);
+    return converted.empty() ? std::move(Text) : std::move(converted);
 }
 
 std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset)
@@ -105,7 +105,7 @@ std::string ConvertTextForHost(const std::string& Text, const std::string& HostT
 
 // ---- Base64 and quoted-printable -----------------------------------------------------------------
 
-std::string DecodeBase64Body(const std::string& Text)
+std::string DecodeBase64Body(std::string_view Text)
 {
     std::size_t first = 0;
     std::size_t last = Text.size();
@@ -162,7 +162,7 @@ constexpr std::array<uint8_t, 256> HexValues = MakeHexValueTable();
 
 } // namespace
 
-std::string DecodeQuotedPrintable(const std::string& Text, bool Header)
+std::string DecodeQuotedPrintable(std::string_view Text, bool Header)
 {
     std::string out(Text.size(), '\0');
     char* to = out.data();

@@ -4,6 +4,7 @@
 #include "mime/MimeMsgTree.h"
 #include "mime/MailServices.h"
 #include "mime/MailText.h"
+#include "foundation/Base64.h"
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
 #include <algorithm>
@@ -57,12 +58,17 @@ bool OnlyLineBreaks(const std::string& Text)
     return std::all_of(Text.begin(), Text.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
-std::string SectionSlice(const std::string& Text, int32_t First, int32_t Last)
+std::string_view SectionView(const std::string& Text, int32_t First, int32_t Last)
 {
     const TTextRange range = ClampRange(Text.size(), First, static_cast<int64_t>(Last) - First + 1, 0);
     if (range.IsEmpty() || Last < First)
         return {};
-    return Text.substr(range.First - 1, range.Last - range.First + 1);
+    return std::string_view(Text).substr(range.First - 1, range.Last - range.First + 1);
+}
+
+std::string SectionSlice(const std::string& Text, int32_t First, int32_t Last)
+{
+    return std::string(SectionView(Text, First, Last));
 }
 
 // Last position of a part's body: before the line break that precedes the next delimiter line.
@@ -97,14 +103,25 @@ int32_t LineBreakLength(const std::string& Text, int32_t Pos, int32_t Last)
     return Text[Pos - 1] == '\n' ? 1 : 0;
 }
 
-std::string DecodeTransfer(const std::string& Body, const std::string& Encoding)
+std::string DecodeTransfer(std::string_view Body, const std::string& Encoding)
 {
     const std::string encoding = LowerAscii(TrimBlanks(Encoding));
     if (encoding == "base64")
         return DecodeBase64Body(Body);
     if (encoding == "quoted-printable")
         return DecodeQuotedPrintable(Body, false);
-    return Body;
+    return std::string(Body);
+}
+
+// The size DecodeTransfer would give, without keeping decoded bytes: what a scan needs.
+std::size_t DecodedSizeOf(std::string_view Body, const std::string& Encoding)
+{
+    const std::string encoding = LowerAscii(TrimBlanks(Encoding));
+    if (encoding == "base64")
+        return Base64DecodedSize(Body);
+    if (encoding == "quoted-printable")
+        return DecodeQuotedPrintable(Body, false).size();
+    return Body.size();
 }
 
 std::string DecodePercent(const std::string& Text)
@@ -255,6 +272,11 @@ TSectionNode* TMimeMsgTree::AddNode(uint32_t Kind, const THeaderData& Section, c
 
 void TMimeMsgTree::LoadMessage(const std::string& Text, int32_t Start, uint32_t LoadMode, int32_t Limit)
 {
+    LoadMessage(std::string(Text), Start, LoadMode, Limit);
+}
+
+void TMimeMsgTree::LoadMessage(std::string&& Text, int32_t Start, uint32_t LoadMode, int32_t Limit)
+{
     if (Text.empty())
         return;
     uint32_t mode = LoadMode;
@@ -268,10 +290,11 @@ void TMimeMsgTree::LoadMessage(const std::string& Text, int32_t Start, uint32_t 
     RawMode = mode == (lmNested | lmDecode);
     HeaderMask = hmContentType | hmTransferEncoding | hmDisposition;
 
+    const int32_t limit = EffectiveLimit(Text.size(), Limit);
     THeaderDataEx message;
-    message.Text = MakeSharedText(Text);
+    message.Text = MakeSharedText(std::move(Text));
     message.Start = std::max(Start, 1);
-    message.Limit = EffectiveLimit(Text.size(), Limit);
+    message.Limit = limit;
     message.Level = Nodes.empty() ? 0 : 1;
     CurrentParent = -1;
     LoadLevel(message, true, 0);
@@ -568,9 +591,9 @@ int32_t TMimeMsgTree::MultipartContentEnd(const THeaderData& Section, const std:
     return end;
 }
 
-std::string TMimeMsgTree::DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node)
+std::string TMimeMsgTree::DecodeArmoredBlocks(std::string Body, TSectionNode& Node)
 {
-    THeaderData found = FindArmoredBlock(WholeTextSection(MakeSharedText(Body)));
+    const THeaderData found = FindArmoredBlock(WholeTextSection(BorrowSharedText(Body)));
     Node.Section.Kind = found.Kind;
     if (!Decoding() || RawMode || ScanOnly() || Node.IsInSecurePart() || DecodeDepth >= MaxNestedDecodes)
         return Body;
@@ -616,7 +639,8 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         !(Mode & (lmPreferFormatted | lmNested)))
         return;
     const int32_t bodyStart = Part.Length > 0 ? SectionBodyStart(Part) : Part.Start;
-    const std::string rawBody = SectionSlice(text, bodyStart, BodyEnd);
+    // The body stays a view into the message until a node needs a text of its own.
+    const std::string_view rawBody = SectionView(text, bodyStart, BodyEnd);
     std::string description = Part.Description;
     if (description.empty() && !(HeaderMask & hmDescription))
         description = GetHeaderValue("Content-Description:", Part, false).Str();
@@ -657,12 +681,18 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->ContentRef = contentRef;
         node->Section.Charset = NameCharset;
         node->Section.Boundary = EnclosingBoundary();
-        const std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
-        node->DecodedSize = decoded.size();
         node->BodyFirst = bodyStart;
         node->BodyLast = BodyEnd;
+        if (keepTexts && !signature) {
+            std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
+            node->DecodedSize = decoded.size();
+            node->Text = DecodeArmoredBlocks(std::move(decoded), *node);
+        } else {
+            node->DecodedSize = DecodedSizeOf(rawBody, part.TransferEncoding);
+        }
         if (keepTexts) {
-            node->Text = signature ? rawBody : DecodeArmoredBlocks(decoded, *node);
+            if (signature)
+                node->Text = std::string(rawBody);
             if (!signature && name.size() > 8 && PosText(".pgp.asc", name) == static_cast<int>(name.size()) - 7 &&
                 node->Section.Kind >= skPgpMessage && node->Section.Kind <= skCertificate) {
                 node->FileName = name.substr(0, name.size() - 4);
@@ -672,7 +702,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         if (signature && !rawBody.empty() && node->Parent >= 0) {
             // The signature keeps its own text in the descriptor; the node shows the signed whole.
             // Its positions then describe that text, so no position points into a foreign one.
-            node->Section.Text = MakeSharedText(rawBody);
+            node->Section.Text = MakeSharedText(std::string(rawBody));
             node->Section.Start = 1;
             node->Section.Length = static_cast<int32_t>(rawBody.size());
             node->Section.Limit = node->Section.Length;
@@ -708,20 +738,21 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     charset = charset.substr(0, charset.find('*'));
     node->Section.Charset = charset;
     node->Section.Boundary = EnclosingBoundary();
-    const std::string decoded = DecodeTransfer(rawBody, Part.TransferEncoding);
-    node->DecodedSize = decoded.size();
     node->BodyFirst = bodyStart;
     node->BodyLast = BodyEnd;
-    if (keepTexts) {
+    if (!keepTexts) {
+        node->DecodedSize = DecodedSizeOf(rawBody, Part.TransferEncoding);
+    } else {
+        std::string body = DecodeTransfer(rawBody, Part.TransferEncoding);
+        node->DecodedSize = body.size();
         // The part's own text is converted first, so decrypted text spliced into it (already
         // converted from its own charset) is not converted a second time.
-        std::string body = decoded;
         if (!RawMode && kind != nkTextRtf && !charset.empty())
-            body = CharsetTextToAnsi(body, MailServices().NormalizeCharsetName(charset));
-        body = DecodeArmoredBlocks(body, *node);
+            body = CharsetTextToAnsi(std::move(body), MailServices().NormalizeCharsetName(charset));
+        body = DecodeArmoredBlocks(std::move(body), *node);
         if (kind == nkTextPlain)
-            body = RejoinArmorLines(body);
-        node->Text = body;
+            body = RejoinArmorLines(std::move(body));
+        node->Text = std::move(body);
     }
     const bool inAlternative = EnclosingKind == nkAlternative;
     const bool outermostLevel = node->Section.Level == 0;

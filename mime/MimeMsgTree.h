@@ -141,6 +141,8 @@ public:
     void Reset();
     // Limit 0 means the text's length. Malformed MIME never fails: what was found stays.
     void LoadMessage(const std::string& Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
+    // The same, taking over the caller's text instead of copying it.
+    void LoadMessage(std::string&& Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
 
     int SectionCount() const { return static_cast<int>(Nodes.size()); }
     bool HasSections() const { return !Nodes.empty(); }
@@ -188,7 +190,7 @@ private:
     // The system's name for a named attachment's type; else (and in RawMode) the default name.
     std::string TypeNameOf(const std::string& FileName, const std::string& ContentType) const;
     bool DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std::string& StatusText, int32_t& StatusCode);
-    std::string DecodeArmoredBlocks(const std::string& Body, TSectionNode& Node);
+    std::string DecodeArmoredBlocks(std::string Body, TSectionNode& Node);
     int32_t NestedContentEnd(const THeaderData& Part, bool DigestEntry, std::vector<std::string>& Open, int Depth);
     int32_t MultipartContentEnd(const THeaderData& Section, const std::string& Boundary, bool Digest, int32_t From,
                                 std::vector<std::string>& Open, int Depth);

@@ -36,7 +36,7 @@ bool OpensWithHeaderField(const std::string& text)
 
 bool IsMimeProtected(const std::string& text)
 {
-    return FindMimeSecurePart(WholeTextSection(MakeSharedText(text))).Kind >= FirstMimeKind;
+    return FindMimeSecurePart(WholeTextSection(BorrowSharedText(text))).Kind >= FirstMimeKind;
 }
 
 bool IsSignedOnly(uint32_t kind)

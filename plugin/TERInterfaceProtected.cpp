@@ -11,7 +11,7 @@ namespace {
 uint32_t ProtectedKind(TMimeMsgTree& tree, const std::string& text)
 {
     THeaderData found;
-    const uint32_t kind = FindSecureSection(MakeSharedText(text), found);
+    const uint32_t kind = FindSecureSection(BorrowSharedText(text), found);
     if (kind != skNone)
         return kind;
     tree.Reset();

@@ -105,6 +105,11 @@ TEST_F(MimeTree, LeavesAgreeWithPythonsEmailPackage)
                               JsonField(line, "file"), JsonField(line, "decoded")});
         }
         EXPECT_EQ(ours, python) << name << "\n" << TreeJson(tree);
+        // A scan keeps no decoded text, yet gives every leaf the same decoded size.
+        const TMimeMsgTree scan = Load(text, lmScanOnly | lmPreferFormatted);
+        ASSERT_EQ(scan.SectionCount(), tree.SectionCount()) << name;
+        for (int i = 0; i < tree.SectionCount(); ++i)
+            EXPECT_EQ(scan.GetSection(i)->DecodedSize, tree.GetSection(i)->DecodedSize) << name << " node " << i;
     }
 }
 

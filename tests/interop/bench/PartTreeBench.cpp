@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
     if (!read)
         return 1;
     TMimeMsgTree tree;
-    tree.LoadMessage(text, 1, 0, 0);
+    tree.LoadMessage(std::move(text), 1, 0, 0);
     std::size_t decoded = 0;
     for (int i = 0; i < tree.SectionCount(); ++i)
         decoded += tree.GetSection(i)->DecodedSize;
