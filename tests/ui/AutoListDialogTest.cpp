@@ -5,8 +5,8 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
+#include "plugin/AutoListChooser.h"
 #include "ui/DialogTestSupport.h"
-#include "ui/dialogs/AutoListDialog.h"
 #include "ui/dialogs/MessageDialogs.h"
 
 #include <gtest/gtest.h>
