@@ -14,9 +14,14 @@
 
 namespace {
 
-// Ends the modal menu loop once it runs.
+// Ends the modal menu loop once it runs: a tick that comes while the shell still builds the menu
+// waits for the next one, so that a slow machine never leaves the loop running.
 void CALLBACK EndMenuLoop(HWND, UINT, UINT_PTR ID, DWORD)
 {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE))
+        return;
     KillTimer(nullptr, ID);
     EndMenu();
 }
@@ -170,7 +175,7 @@ TEST_F(ShellContextMenu, OnlyAPlaceholderAskedForIsDeletedWhenEmpty)
 
 TEST_F(ShellContextMenu, PopupAtAPointClosesWithItsMenuLoop)
 {
-    SetTimer(nullptr, 0, 300, EndMenuLoop);
+    SetTimer(nullptr, 0, 50, EndMenuLoop);
     const POINT cursor { -1, -1 };
     ShowWindow(window_, SW_SHOW);
     ASSERT_TRUE(ShowShellContextMenu(file_, "", window_, nullptr, 0, 256, &cursor, cmaRight, nullptr));
