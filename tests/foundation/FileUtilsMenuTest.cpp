@@ -232,11 +232,13 @@ void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR ID, DWORD)
 TEST(BrowseForFolder, StartsWhereTheFileIsFoundAndReturnsTheChoice)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const std::string folder = GetTempFolder() + "browse_" + std::to_string(GetCurrentProcessId());
+    // On the drive's root, not in the temporary folder: the browser walks every folder on the way to
+    // the start folder, and the temporary folder holds whatever other tests left there.
+    const std::string folder = "C:\\zavek-browse-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     WriteWholeFile(folder + "\\marker.cfg", "x");
 
-    g_selectedFolder = "browse_" + std::to_string(GetCurrentProcessId());
+    g_selectedFolder = "zavek-browse-" + std::to_string(GetCurrentProcessId());
     g_dialogButton = IDOK;
     g_answered = false;
     SetTimer(nullptr, 0, 200, AnswerDialog);
