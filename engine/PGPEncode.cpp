@@ -2,7 +2,6 @@
 // recipient key ids, one PGPEncode call, and the wrapping of its output as a mail body.
 #include "engine/PGPEncode.h"
 
-#include "engine/KeyDialogAssist.h"
 #include "engine/KeyFuncs.h"
 #include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDialogs.h"
@@ -506,8 +505,7 @@ int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool
     if (dialog.Texts.TypedRecipients.empty())
         dialog.Texts.TypedRecipients = recipientText;
     dialog.Names = settings.KeyDialogNames;
-    TKeyDialogAssist assist(settings.HelpHandler);
-    dialog.Assist = &assist;
+    dialog.Assist = settings.KeyDialogAssist;
     dialog.MultipleSelection = settings.MultipleSelection;
     dialog.SMime = settings.SMime;
     return dialog.Execute(recipientText, keys, remembered);

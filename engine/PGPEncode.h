@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-class THelpHandler;
 class TPrefsFile;
 
 #include <cstddef>
@@ -40,10 +39,10 @@ struct TEncodeSettings {
     // Passphrase-only encryption: the SDK's cipher algorithm minus one (8: AES-256).
     int32_t ConventionalCipher = 8;
     HWND Parent = nullptr;
-    // The key dialog's texts, names and help; the choice it made is remembered for the message.
+    // The key dialog's texts, names, details and help; the choice it made is remembered for the message.
     TKeyDialogTexts KeyDialogTexts;
     TKeyDialogNames KeyDialogNames;
-    THelpHandler* HelpHandler = nullptr;
+    IKeyDialogAssist* KeyDialogAssist = nullptr; // none: no details and no help
     bool RememberedChoice = false;
     bool SMime = false; // set by the encoder: the key dialog shows certificates
     // The key-server search the key dialog may ask for: the servers' preferences and the prompt

@@ -80,16 +80,16 @@ std::unique_ptr<TSecureSdk> SecureSdkOfLoadedSDK()
 
 } // namespace
 
-TPGPInterface::TPGPInterface(
-    THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts, TMessageSink messages)
-    : TPGPInterface(helpHandler, errorTexts, texts, SharedPrefsOfLoadedSDK(), SecureSdkOfLoadedSDK(),
+TPGPInterface::TPGPInterface(IKeyDialogAssist* keyDialogAssist, const TPGPErrorStrings& errorTexts,
+    const TZAVEKStrings& texts, TMessageSink messages)
+    : TPGPInterface(keyDialogAssist, errorTexts, texts, SharedPrefsOfLoadedSDK(), SecureSdkOfLoadedSDK(),
         std::move(messages))
 {
 }
 
-TPGPInterface::TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts,
+TPGPInterface::TPGPInterface(IKeyDialogAssist* keyDialogAssist, const TPGPErrorStrings& errorTexts,
     const TZAVEKStrings& texts, TPrefsFile* prefs, std::unique_ptr<TSecureSdk> secureSdk, TMessageSink messages)
-    : helpHandler_(helpHandler)
+    : keyDialogAssist_(keyDialogAssist)
     , errorTexts_(errorTexts)
     , texts_(texts)
     , prefs_(prefs)

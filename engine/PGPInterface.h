@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-class THelpHandler;
+class IKeyDialogAssist;
 struct TMessageData;
 
 // What one encode call asks for.
@@ -46,11 +46,12 @@ public:
     using TCacheCallback = std::function<void(int32_t seconds, bool changed)>;
 
     // Over the engine's shared preferences and the bound SDK. Raises EAbort when the SDK did not load.
-    TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts,
-        TMessageSink messages = ShowInterfaceMessage);
+    // The key dialog gets its details and help from `keyDialogAssist` (none: neither).
+    TPGPInterface(IKeyDialogAssist* keyDialogAssist, const TPGPErrorStrings& errorTexts,
+        const TZAVEKStrings& texts, TMessageSink messages = ShowInterfaceMessage);
     // The same over given preferences (none: PGP's defaults), cache back end and message sink.
-    TPGPInterface(THelpHandler* helpHandler, const TPGPErrorStrings& errorTexts, const TZAVEKStrings& texts,
-        TPrefsFile* prefs, std::unique_ptr<TSecureSdk> secureSdk, TMessageSink messages);
+    TPGPInterface(IKeyDialogAssist* keyDialogAssist, const TPGPErrorStrings& errorTexts,
+        const TZAVEKStrings& texts, TPrefsFile* prefs, std::unique_ptr<TSecureSdk> secureSdk, TMessageSink messages);
     ~TPGPInterface();
     TPGPInterface(const TPGPInterface&) = delete;
     TPGPInterface& operator=(const TPGPInterface&) = delete;
@@ -150,7 +151,7 @@ public:
     bool StrongHashesAllowed() const { return strongHashes_; }
     int32_t HashChoice() const { return hashChoice_; }
     const std::string& OutputVersionText() const { return outputVersionText_; }
-    THelpHandler* HelpHandler() const { return helpHandler_; }
+    IKeyDialogAssist* KeyDialogAssist() const { return keyDialogAssist_; }
 
     // Settings the configuration overwrites after start-up.
     std::string Comment;
@@ -180,7 +181,7 @@ private:
     int32_t TakeImported(TKeyIDData& keys, bool quiet);
     bool AskUntilRingsExist();
 
-    THelpHandler* helpHandler_;
+    IKeyDialogAssist* keyDialogAssist_;
     const TPGPErrorStrings& errorTexts_;
     const TZAVEKStrings& texts_;
     TPrefsFile* prefs_;

@@ -223,7 +223,7 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
     settings.GroupsFile = pgp.KeyRingSettings.GroupsFile;
     settings.PassphrasePrompt = PassphrasePrompt(texts.GetEntry(305));
     settings.Parent = parent;
-    settings.HelpHandler = pgp.HelpHandler();
+    settings.KeyDialogAssist = pgp.KeyDialogAssist();
     settings.Prefs = prefs;
     settings.KeyServerPrompt = texts.GetEntry(310);
     TKeyDialogTexts& dialog = settings.KeyDialogTexts;

@@ -4,8 +4,8 @@
 // folders and the OEM character set are the Windows part.
 #pragma once
 
+#include "engine/AutoListHandler.h"
 #include "framework/Streams.h"
-#include "plugin/AutoListHandler.h"
 
 #include <cstdint>
 #include <functional>

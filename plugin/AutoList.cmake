@@ -1,20 +1,13 @@
-# The recipient key list (AutoListHandler) and its file binding and message recipients
-# (RecipientsData): portable in both builds; the Windows build adds the locale compare, the
-# shell open and the key source over the key store.
-add_library(ZAVEKAutoList STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/AutoListHandler.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RecipientsData.cpp)
-target_link_libraries(ZAVEKAutoList PUBLIC zavek_keytypes zavek_strutil ZAVEKCommon UserIDs)
+# The recipient list bound to AutoList.txt and the message's recipient choices (RecipientsData):
+# portable in both builds; the Windows build adds the key source over the key store and the
+# recipient list dialog as the send's chooser.
+add_library(ZAVEKAutoList STATIC ${CMAKE_CURRENT_LIST_DIR}/RecipientsData.cpp)
+target_link_libraries(ZAVEKAutoList PUBLIC zavek_autolist)
 if(ZAVEK_WINDOWS)
-  target_sources(ZAVEKAutoList PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/AutoListFileWin.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/AutoListWin.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/RecipientsDataWin.cpp)
-  target_link_libraries(ZAVEKAutoList PUBLIC zavek_keyfuncs shell32)
-else()
-  target_sources(ZAVEKAutoList PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/AutoListFilePosix.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/AutoListCompare.cpp)
+  target_sources(ZAVEKAutoList PRIVATE ${CMAKE_CURRENT_LIST_DIR}/RecipientsDataWin.cpp)
+  target_link_libraries(ZAVEKAutoList PUBLIC zavek_keyfuncs)
+  add_library(ZAVEKAutoListChooser STATIC ${CMAKE_CURRENT_LIST_DIR}/AutoListChooser.cpp)
+  target_link_libraries(ZAVEKAutoListChooser PUBLIC ZAVEKAutoList zavek_autolistdialog)
 endif()
 # The mail client's address books: records and name resolution in both builds, the folders and
 # the OEM texts on Windows.

@@ -253,7 +253,8 @@ void TConfiguration::RecoverLeftovers()
 
 void TConfiguration::CreatePGPInterface()
 {
-    pgpInterface_ = std::make_unique<TPGPInterface>(nullptr, *pgpErrorTexts_, *texts_,
+    keyDialogAssist_ = std::make_unique<TKeyDialogAssist>(nullptr);
+    pgpInterface_ = std::make_unique<TPGPInterface>(keyDialogAssist_.get(), *pgpErrorTexts_, *texts_,
         [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
     productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
     pgpInterface_->SetVersionText(productInfo_.ProductName + " " + productInfo_.ProductVersion);

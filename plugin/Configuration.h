@@ -10,6 +10,7 @@
 #include "plugin/Options.h"
 #include "plugin/PMInterface.h"
 #include "plugin/TERInterface.h"
+#include "ui/controls/KeyDialogAssist.h"
 
 #include <windows.h>
 
@@ -160,6 +161,8 @@ private:
     std::unique_ptr<TTERInterface> editorInterface_;
     std::unique_ptr<TPMInterface> pmInterface_;
     std::unique_ptr<TALInterface> autoList_;
+    // Declared before the PGP interface, which uses it until its end.
+    std::unique_ptr<TKeyDialogAssist> keyDialogAssist_;
     std::unique_ptr<TPGPInterface> pgpInterface_;
     std::unique_ptr<TSessionUserScope> sessionUser_;
     std::unique_ptr<TZAVEKHelp> helpHandler_;

@@ -7,7 +7,7 @@
 // <windows.h> renames GetObject to GetObjectA; the recipient lists keep their own GetObject.
 #undef GetObject
 
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
 #include <cstdint>
 #include <memory>

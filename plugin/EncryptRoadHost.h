@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "plugin/AutoListChooser.h"
 #include "plugin/AutoListDialogKeys.h"
 #include "plugin/Configuration.h"
 #include "plugin/EncryptRoad.h"

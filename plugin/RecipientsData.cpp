@@ -2,7 +2,7 @@
 // sent with their keys, counts and combined flags.
 #include "plugin/RecipientsData.h"
 
-#include "plugin/AutoListFile.h"
+#include "engine/AutoListFile.h"
 
 #include <algorithm>
 #include <vector>

@@ -4,7 +4,7 @@
 // in through the two interfaces below.
 #pragma once
 
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
 #include <array>
 #include <memory>

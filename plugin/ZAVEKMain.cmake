@@ -25,6 +25,8 @@ if(ZAVEK_WINDOWS)
   # The PGP interface and the units the library initialises in order (SDK, processes, window
   # utilities and themes, UTF-8, PGP preferences).
   target_link_libraries(ZAVEKPluginCore PUBLIC zavek_pgpiface engine_sdk zavek_prefs Processes WindowUtils UTF8)
+  # The key dialog's details tooltip, which the PGP interface is given.
+  target_link_libraries(ZAVEKPluginCore PUBLIC zavek_keydialog_assist)
   # The plug-in's own message dialog for what the start-up and the PGP interface report.
   target_link_libraries(ZAVEKPluginCore PUBLIC zavek_ui_dialogs)
   # Temporary names, the MIME-type list, opening files with their programs.

@@ -26,6 +26,14 @@ std::string RsaValue(const char* outer, const char* name, const std::string& val
     return "(" + atom(outer) + "(" + atom("rsa") + "(" + atom(name) + atom(value) + ")))";
 }
 
+// An RSA value as PKCS #1 writes it, as long as the modulus: OpenPGP's MPIs drop leading zero bytes,
+// and a signature one byte short fails every verifier now and then.
+std::string ModulusSized(const openpgp::PublicKey& key, const std::string& value)
+{
+    const std::size_t length = (static_cast<std::size_t>(key.Bits()) + 7) / 8;
+    return value.size() < length ? std::string(length - value.size(), '\0') + value : value;
+}
+
 struct Secrets {
     std::vector<std::string> values;
     ~Secrets()
@@ -145,7 +153,7 @@ PGPError EncodeSigned(const std::vector<Option>& options, std::string_view conte
         if (!openpgp::SignDigest(object->key->key, secrets.values, hash, openpgp::Hash(hash, signedAttributes), value)
             || value.empty())
             return false;
-        const std::string sigval = RsaValue("sig-val", "s", value.front());
+        const std::string sigval = RsaValue("sig-val", "s", ModulusSized(object->key->key, value.front()));
         return ksba_cms_set_sig_val(c, 0, reinterpret_cast<const unsigned char*>(sigval.data())) == 0;
     });
     if (!ready)
@@ -199,7 +207,8 @@ PGPError EncodeEnveloped(const std::vector<Option>& options, std::string_view co
         std::vector<std::string> wrapped;
         ready = certificates.back() && ksba_cms_add_recipient(c, certificates.back().get()) == 0
             && openpgp::EncryptToKey(recipients[index]->key, key, wrapped) && !wrapped.empty();
-        const std::string encval = ready ? RsaValue("enc-val", "a", wrapped.front()) : std::string();
+        const std::string encval
+            = ready ? RsaValue("enc-val", "a", ModulusSized(recipients[index]->key, wrapped.front())) : std::string();
         ready = ready && ksba_cms_set_enc_val(c, static_cast<int>(index), reinterpret_cast<const unsigned char*>(encval.data())) == 0;
     }
     std::fill(key.begin(), key.end(), '\0');

@@ -25,10 +25,10 @@ protected:
         const TProgramExit exit = RunProgramLine(admin, adminCommandLine);
         EXPECT_TRUE(exit.Started) << GetLastError();
         EXPECT_EQ(exit.Code, 0u);
-        // The helper may still be on its way when the administrator program has ended.
-        for (int i = 0; i < 100 && GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
-            Sleep(100);
-        Sleep(100);
+        // The helper may still be on its way when the administrator program has ended; its file
+        // appears whole.
+        for (int i = 0; i < 200 && GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+            Sleep(50);
         if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES)
             return "(not started)";
         return ArgsAfterProgramName(ReadText(file));

@@ -1,5 +1,6 @@
 // Stands in for the helper program in the administrator program's tests: writes its raw command
-// line to args.txt beside itself and ends.
+// line to args.txt beside itself and ends. The file appears whole (written aside, then renamed), so
+// that a test that sees it can read it at once.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,9 +12,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string file = path;
     file = file.substr(0, file.rfind('\\') + 1) + "args.txt";
-    if (FILE* out = std::fopen(file.c_str(), "wb")) {
+    const std::string aside = file + ".part";
+    if (FILE* out = std::fopen(aside.c_str(), "wb")) {
         std::fputs(GetCommandLineA(), out);
         std::fclose(out);
+        MoveFileExA(aside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     return 0;
 }

@@ -19,11 +19,16 @@ TEST(Editor, AnAbandonedEncryptionReopensTheMessageInANewEditor)
 {
     THostSession session("editorback");
     session.WriteFile("keep.tmp", kMessage);
-    THostRun run = session.Run(ANSWER_MESSAGES + "answer Selvadrin OK\nanswer failed \"Back to editor\"\n"
+    // No key for the recipient: the key selection dialog ("PGP") is cancelled, the failure question
+    // sends the message back to an editor, and the mail client's notice says so.
+    THostRun run = session.Run(ANSWER_MESSAGES + "answer PGP 2\nanswer failed \"Back to editor\"\nanswer Selvadrin OK\n"
         + session.UseKeyRings() + "load\nforminit\nready\neditor\neditortext \"Meet at noon.\"\n"
         + "encrypt \"" + session.File("keep.tmp") + "\" - \"\" \"nobody@example.org\"\neditors\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 0 "));
+    EXPECT_FALSE(run.LinesStartingWith("answered dialog \"PGP\" with 2").empty());
+    EXPECT_FALSE(run.LinesStartingWith("answered dialog \"ZA-VEK - Encryption failed\" with Back to editor").empty());
+    EXPECT_FALSE(run.LinesStartingWith("answered dialog \"Selvadrin\" with OK").empty());
     // The file no longer holds the message: only the placeholder the queue clean-up knows.
     const std::string file = session.ReadFile("keep.tmp");
     EXPECT_THAT(file, Not(HasSubstr("Meet at noon.")));

@@ -48,7 +48,7 @@ TEST(SendFlow, AnEditorsSendIsTakenOverThenSentAndEncoded)
     THostSession session("sendflow");
     session.WriteFile("out.tmp", kMessage);
     THostRun run = RunWithAnswers(session, "signing: pass ann-pass\n",
-        Started(session) + SignedEditor(session, "out.tmp") + "editorcommand 139\nwait 1500\nquit\n");
+        Started(session) + SignedEditor(session, "out.tmp") + "editorcommand 139\nuntil \"editor message sent\"\nquit\n");
     SCOPED_TRACE(run.Text());
     // First ask: the plug-in takes the send over; then it sends again itself and lets it go.
     const int takenOver = run.IndexOf("editor send -> 0x9999");
@@ -87,7 +87,7 @@ TEST(SendFlow, ASendUnencryptedChoiceEndsWithItsSend)
     // from the same editor: signed again, no question.
     THostRun run = RunWithAnswers(session, "signing: cancel\nsigning: pass ann-pass\n",
         "answer failed \"Send unencrypted\"\n" + Started(session) + SignedEditor(session, "out.tmp")
-            + "editorcommand 139\nwait 1500\neditorcommand 139\nwait 1500\nquit\n");
+            + "editorcommand 139\nuntil \"editor message sent\"\neditorcommand 139\nuntil \"editor message sent\" 2\nquit\n");
     SCOPED_TRACE(run.Text());
     const auto results = run.LinesStartingWith("export encrypt ->");
     ASSERT_EQ(results.size(), 2u);
@@ -117,7 +117,7 @@ TEST(SendFlow, TheEncryptionDialogDecidesTheSend)
     // new recipient is not put into the recipient list.
     THostRun run = session.Run("answer Question No\n" + Started(session) + "set to ann@example.org\neditor\neditortext \"Meet at noon.\"\n"
         + "onsend encrypt \"" + session.File("out.tmp") + "\" - \"\" \"ann@example.org\"\n"
-        + "encdialog\nencclick 104\nencclick 1\neditorcommand 139\nwait 1500\nquit\n");
+        + "encdialog\nencclick 104\nencclick 1\neditorcommand 139\nuntil \"editor message sent\"\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("encryption dialog shown encrypt=1 sign=1 edit=0 -> 0x0"));
     EXPECT_TRUE(run.Has("encryption dialog ok encrypt=1 sign=0"));

@@ -6,7 +6,7 @@ zavek_add_fuzzer(NAME KeyDialogRulesFuzz SOURCE ${CMAKE_CURRENT_LIST_DIR}/KeyDia
   LIBS zavek_keydialog_rules CORPUS ${PROJECT_SOURCE_DIR}/tests/data/keydialog/fuzz)
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME KeyDialogTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/KeyDialogTest.cpp
-    LIBS zavek_keydialog zavek_keyfuncs)
+    LIBS zavek_keydialog_assist zavek_keyfuncs)
   target_compile_definitions(KeyDialogTest PRIVATE ZAVEK_PGPSDK_VARIANTS="${CMAKE_BINARY_DIR}/pgpsdk"
                              ZAVEK_KEY_FIXTURES="${CMAKE_BINARY_DIR}/keyfixtures")
   add_dependencies(KeyDialogTest pgpsdk_variant_g13 key_fixtures)

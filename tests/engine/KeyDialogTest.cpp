@@ -2,7 +2,7 @@
 // the tree it fills, centring over the parent, single and multiple selection by mouse and keys,
 // the typed-key and key-server results, cancel, and the details and help it asks for.
 #include "engine/KeyDialog.h"
-#include "engine/KeyDialogAssist.h"
+#include "ui/controls/KeyDialogAssist.h"
 #include "engine/KeyFuncs.h"
 
 #include "KeyDialogDriver.h"

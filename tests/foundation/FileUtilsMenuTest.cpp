@@ -14,9 +14,14 @@
 
 namespace {
 
-// Ends the modal menu loop once it runs.
+// Ends the modal menu loop once it runs: a tick that comes while the shell still builds the menu
+// waits for the next one, so that a slow machine never leaves the loop running.
 void CALLBACK EndMenuLoop(HWND, UINT, UINT_PTR ID, DWORD)
 {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE))
+        return;
     KillTimer(nullptr, ID);
     EndMenu();
 }
@@ -170,7 +175,7 @@ TEST_F(ShellContextMenu, OnlyAPlaceholderAskedForIsDeletedWhenEmpty)
 
 TEST_F(ShellContextMenu, PopupAtAPointClosesWithItsMenuLoop)
 {
-    SetTimer(nullptr, 0, 300, EndMenuLoop);
+    SetTimer(nullptr, 0, 50, EndMenuLoop);
     const POINT cursor { -1, -1 };
     ShowWindow(window_, SW_SHOW);
     ASSERT_TRUE(ShowShellContextMenu(file_, "", window_, nullptr, 0, 256, &cursor, cmaRight, nullptr));
@@ -227,11 +232,13 @@ void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR ID, DWORD)
 TEST(BrowseForFolder, StartsWhereTheFileIsFoundAndReturnsTheChoice)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const std::string folder = GetTempFolder() + "browse_" + std::to_string(GetCurrentProcessId());
+    // On the drive's root, not in the temporary folder: the browser walks every folder on the way to
+    // the start folder, and the temporary folder holds whatever other tests left there.
+    const std::string folder = "C:\\zavek-browse-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     WriteWholeFile(folder + "\\marker.cfg", "x");
 
-    g_selectedFolder = "browse_" + std::to_string(GetCurrentProcessId());
+    g_selectedFolder = "zavek-browse-" + std::to_string(GetCurrentProcessId());
     g_dialogButton = IDOK;
     g_answered = false;
     SetTimer(nullptr, 0, 200, AnswerDialog);

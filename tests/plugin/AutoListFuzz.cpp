@@ -2,7 +2,7 @@
 // and the written text must read back with the same header and no entry more. (Lines with short
 // key ids and backslashes in the recipient may read back differently: the format is ambiguous
 // there.)
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Tests of the recipient key list: entry lines, the file text with its header and update number,
 // duplicate pairs, the recipient matching with its fallbacks, and the file round trips.
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
 #include "AutoListTestSupport.h"
 #include "framework/Exceptions.h"

@@ -189,9 +189,9 @@ protected:
     std::string Logged()
     {
         const std::string log = root.path + "browser.log";
-        for (int i = 0; i < 100 && GetFileAttributesA(log.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        // The stand-in writes its log whole: once there, it holds the record.
+        for (int i = 0; i < 200 && GetFileAttributesA(log.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
             Sleep(50);
-        Sleep(200);
         return ReadText(log);
     }
 

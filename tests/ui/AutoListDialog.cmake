@@ -2,7 +2,7 @@
 if(ZAVEK_WINDOWS)
   zavek_add_test(NAME autolistdialog_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/AutoListDialogTest.cpp
-    LIBS zavek_autolistdialog zavek_ui_harness TIMEOUT 180)
+    LIBS ZAVEKAutoListChooser zavek_ui_harness TIMEOUT 180)
   set_tests_properties(autolistdialog_test PROPERTIES RESOURCE_LOCK display_focus
     ENVIRONMENT "ZAVEK_CAPTURE_DIR=${CMAKE_CURRENT_BINARY_DIR}/captures")
 endif()

@@ -5,6 +5,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "framework/harness/WindowCapture.h"
+#include "plugin/AutoListChooser.h"
 #include "ui/DialogTestSupport.h"
 #include "ui/TestKeyRecord.h"
 #include "ui/dialogs/AutoListDialog.h"

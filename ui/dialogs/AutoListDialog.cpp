@@ -1185,18 +1185,13 @@ bool AddEntriesToAutoList(IDialogMainObject& main, IAutoListDialogKeys& keys, co
     return ShowCandidates(main, dialog);
 }
 
-// ---- the send's chooser --------------------------------------------------------------------------
+// ---- the selection mode for the send -----------------------------------------------------------
 
-TAutoListChooser::TAutoListChooser(IDialogMainObject& main, IAutoListDialogKeys& keys)
-    : main_(main)
-    , keys_(keys)
+int ChooseAutoListEntry(IDialogMainObject& main, IAutoListDialogKeys& keys, const TAutoList& candidates,
+    const std::string& recipient, int chooseMode, int& chosen)
 {
-}
-
-TChooserAnswer TAutoListChooser::Choose(
-    const TAutoList& candidates, const std::string& recipient, int chooseMode, int& chosen)
-{
-    auto* dialog = new TAutoListDialog(main_, keys_);
+    chosen = -1;
+    auto* dialog = new TAutoListDialog(main, keys);
     dialog->Mode = admSelect;
     dialog->ChooseMode = chooseMode;
     // The rows keep the candidates' order, so a row names its candidate by its index.
@@ -1204,7 +1199,5 @@ TChooserAnswer TAutoListChooser::Choose(
     dialog->Working().AddItems(candidates);
     dialog->lblSelect->SetCaption(recipient);
     dialog->FillAddressGrid();
-    const int result = RunDialog(dialog, [&](TAutoListDialog& shown) { chosen = shown.ChosenIndex(); });
-    const TChooserAnswer answer = ChooserAnswerFromModalResult(result);
-    return answer == TChooserAnswer::Ok && chosen >= 0 ? answer : TChooserAnswer::Cancelled;
+    return RunDialog(dialog, [&](TAutoListDialog& shown) { chosen = shown.ChosenIndex(); });
 }

@@ -1,18 +1,17 @@
 // `TAutoListDialog`: the recipient list in a grid. It lets the user pick one key for a recipient
 // (the selection mode the send uses when several keys match), edit the whole list, or add entries
 // taken from the key ring, from the mail client's address books or from a message. Four entry
-// functions create, fill, show and free it; `TAutoListChooser` is its selection mode for the send.
+// functions create, fill, show and free it, and a fifth runs its selection mode for the send.
 #pragma once
 
 #include <windows.h>
 // <windows.h> renames GetObject to GetObjectA; the recipient lists keep their own GetObject.
 #undef GetObject
 
+#include "engine/AutoListHandler.h"
 #include "engine/KeyFuncsTypes.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
-#include "plugin/AutoListHandler.h"
-#include "plugin/RecipientsData.h"
 #include "ui/controls/DropGrid.h"
 #include "ui/controls/FlatBtn.h"
 #include "ui/dialogs/ZAVEKForm.h"
@@ -169,14 +168,7 @@ bool AddAddressBookToAutoList(
 bool AddEntriesToAutoList(IDialogMainObject& main, IAutoListDialogKeys& keys, const TMessageRecipients& message,
     TAutoList& autoList, int chooseMode);
 
-// The dialog's selection mode as the send's recipient chooser.
-class TAutoListChooser : public IRecipientChooser {
-public:
-    TAutoListChooser(IDialogMainObject& main, IAutoListDialogKeys& keys);
-    TChooserAnswer Choose(
-        const TAutoList& candidates, const std::string& recipient, int chooseMode, int& chosen) override;
-
-private:
-    IDialogMainObject& main_;
-    IAutoListDialogKeys& keys_;
-};
+// Mode 0 over candidates in their order, captioned with the recipient: the modal result, and in
+// chosen the index of the chosen candidate (-1 none).
+int ChooseAutoListEntry(IDialogMainObject& main, IAutoListDialogKeys& keys, const TAutoList& candidates,
+    const std::string& recipient, int chooseMode, int& chosen);

@@ -1,6 +1,6 @@
 // The Windows half of the recipient key list: recipients compare with the user locale, and the
 // list's file opens with the program Windows associates with it.
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
 #include <windows.h>
 // shellapi.h needs the types of windows.h first.

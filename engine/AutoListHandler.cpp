@@ -1,12 +1,12 @@
 // The recipient key list: entry lines, the file text with its header and update number, the
 // sorted store without duplicate pairs, and the matching of recipients to keys.
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
+#include "engine/AutoListFile.h"
 #include "foundation/StrUtil.h"
 #include "foundation/UserIDs.h"
 #include "foundation/ZAVEKCommon.h"
 #include "framework/Exceptions.h"
-#include "plugin/AutoListFile.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // File access of the recipient key list for the native build (POSIX calls), so that the list's
 // file handling runs under the sanitizers too.
-#include "plugin/AutoListFile.h"
+#include "engine/AutoListFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // File access of the recipient key list on Windows: ANSI file names, no sharing for the open
 // test, CREATE_NEW for creation, and a write-through move for the safe commit.
-#include "plugin/AutoListFile.h"
+#include "engine/AutoListFile.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Details as a tracking tooltip over the tree, made for each showing and destroyed when hidden;
 // help topics through the help handler, when the plug-in has one.
-#include "engine/KeyDialogAssist.h"
+#include "ui/controls/KeyDialogAssist.h"
 
 #include "ui/controls/HelpCtrl.h"
 #include "ui/controls/ToolTip.h"

@@ -1,6 +1,6 @@
 // Recipient compare of the native build: ASCII letters without regard to case (the Windows build
 // compares with the user locale, in AutoListWin.cpp).
-#include "plugin/AutoListHandler.h"
+#include "engine/AutoListHandler.h"
 
 #include "foundation/StrUtil.h"
 

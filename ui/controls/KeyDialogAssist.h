@@ -1,5 +1,6 @@
 // The key dialog's details and help through the plug-in's own helpers: a tracking tooltip in the
-// tree's font for the details, the help handler for the help topics.
+// tree's font for the details, the help handler for the help topics. The engine's dialog knows only
+// its interface; the plug-in makes one and hands it to the PGP interface.
 #pragma once
 
 #include "engine/KeyDialog.h"
