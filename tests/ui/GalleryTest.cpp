@@ -482,9 +482,8 @@ private:
     }
     void OpenRecipientChoice()
     {
-        TAutoListChooser chooser(main, keys);
         int chosen = -1;
-        chooser.Choose(candidates, "ann@example.org", 1, chosen);
+        ChooseAutoListEntry(main, keys, candidates, "ann@example.org", 1, chosen);
     }
     void OpenRecipientList()
     {
