@@ -24,10 +24,6 @@ const char* const kStandardAutoListHeader
       "#   + offered for automatic choice, - switched off; S = S/MIME, s = not\r\n"
       "++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++++#\r\n";
 
-namespace {
-
-constexpr size_t kKeyIDLength = 18;
-
 int CompareAsciiNoCase(const std::string& a, const std::string& b)
 {
     const size_t n = std::min(a.size(), b.size());
@@ -39,6 +35,10 @@ int CompareAsciiNoCase(const std::string& a, const std::string& b)
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
+
+namespace {
+
+constexpr size_t kKeyIDLength = 18;
 
 bool ContainsAsciiNoCase(const std::string& text, const std::string& part)
 {

@@ -38,6 +38,8 @@ std::string FormatEntryLine(const TAutoListEntry& entry);
 // Recipient texts compared like the user sees them: <0, 0, >0, ignoring case (the user locale on
 // Windows, ASCII letters elsewhere).
 int CompareRecipients(const std::string& a, const std::string& b);
+// ASCII letters without regard to case, bytes otherwise; shorter first on a common start.
+int CompareAsciiNoCase(const std::string& a, const std::string& b);
 
 // The version text after "# Update " in a header (0 without one); the header text with the
 // number replaced. Exposed for the file's round-trip tests.
