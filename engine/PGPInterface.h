@@ -107,7 +107,10 @@ public:
 
     // ---- Message operations ----
     // The first PGP or S/MIME block of a message text; its section kind, 0 when none.
-    uint32_t ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block);
+    // `decodedQuotedPrintable` (optional) tells whether the block was found only in the text
+    // decoded from quoted-printable, so that the caller does not decode it a second time.
+    uint32_t ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block,
+        bool* decodedQuotedPrintable = nullptr);
     bool MarkPartlySigned(TSignatureData& signature, const TMessageData& data);
     int32_t VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature, bool show,
         bool keyServerLookup, HWND parent);

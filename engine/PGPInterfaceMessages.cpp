@@ -33,8 +33,11 @@ bool SplitPgpMimeEncrypted(const std::string& text, std::string& header, std::st
 
 } // namespace
 
-uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block)
+uint32_t TPGPInterface::ExtractSecureBlock(
+    const std::string& text, TMessageData& data, std::string& block, bool* decodedQuotedPrintable)
 {
+    if (decodedQuotedPrintable)
+        *decodedQuotedPrintable = false;
     SplitSecureMessage(text, data, block);
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
     const bool found = data.Kind != skNone;
@@ -48,6 +51,8 @@ uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData
         if (decodedData.Kind != skNone && (!found || !IsRefusedArmour(decodedData, decodedBlock))) {
             data = decodedData;
             block = std::move(decodedBlock);
+            if (decodedQuotedPrintable)
+                *decodedQuotedPrintable = true;
         }
     }
     if (data.Kind != skNone && data.Kind <= skCertificate)

@@ -118,8 +118,10 @@ bool HasTextBesideBlock(const TMessageData& data)
 
 // An armour sent quoted-printable (as other clients and earlier versions send it) is read as a
 // receiving client reads it: the block is decoded, and the header of its part says 8bit for the
-// plaintext that takes its place. False when the block's part is not quoted-printable.
-bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block)
+// plaintext that takes its place. False when the block's part is not quoted-printable. A block
+// already decoded is not decoded again: a second pass would read a line ending in Base64 padding
+// ("...=" CR LF) as a soft break and join the checksum line to it.
+bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block, bool alreadyDecoded)
 {
     const std::string& before = data.TextBefore;
     if (before.size() < 4 || before.compare(before.size() - 4, 4, "\r\n\r\n") != 0)
@@ -130,7 +132,8 @@ bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block)
     const std::string header = before.substr(start, end - start);
     if (lstrcmpiA(HeaderFieldValue(header, "Content-Transfer-Encoding:").c_str(), "quoted-printable") != 0)
         return false;
-    block = DecodeQuotedPrintable(block, false);
+    if (!alreadyDecoded)
+        block = DecodeQuotedPrintable(block, false);
     data.TextBefore = before.substr(0, start) + RemoveHeaderFields(header, { "Content-Transfer-Encoding:" })
         + "Content-Transfer-Encoding: 8bit\r\n\r\n";
     return true;
@@ -271,12 +274,13 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
 {
     const std::string text = NormalizeLineBreaks(original);
     std::string block;
-    const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block);
+    bool decodedQuotedPrintable = false;
+    const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable);
     if (kind == skNone)
         return WriteOutput(outFile, original);
     if (kind < FirstMimeKind) {
         messageData_.HasOtherText = HasTextBesideBlock(messageData_);
-        TakeQuotedPrintableBlock(messageData_, block);
+        TakeQuotedPrintableBlock(messageData_, block, decodedQuotedPrintable);
     }
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
