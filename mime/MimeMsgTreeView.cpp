@@ -2,8 +2,11 @@
 // HTML and RTF bodies reach viewers, exports and the mail client as readable text, never as markup.
 #include "mime/MimeMsgTree.h"
 
+#include "mime/MailServices.h"
 #include "mime/PartFiles.h"
 #include "mime/PartTexts.h"
+#include "foundation/StrTools.h"
+#include "foundation/StrUtil.h"
 
 namespace {
 
@@ -24,6 +27,21 @@ std::string RenderForDisplay(TSectionNode& Node)
     return RenderRichText(Node.Text, Node);
 }
 
+// An attached text file keeps its bytes as they came (saving writes them unchanged); shown, it is
+// read in the charset its part names, as a body text is, not in the system's code page.
+std::string AttachedTextForView(const TSectionNode& Node, bool Wide)
+{
+    const std::string type = GetHeaderValue("Content-Type:", Node.Section, false).Str();
+    if (PosText("text/", type) != 1)
+        return Node.Text;
+    std::string charset = TrimBlanks(GetHeaderParameter(type, "charset", nullptr, true));
+    charset = charset.substr(0, charset.find('*'));
+    if (charset.empty())
+        return Node.Text;
+    const std::string utf8 = CharsetTextToUtf8(Node.Text, MailServices().NormalizeCharsetName(charset));
+    return Wide ? Utf8TextToWide(utf8) : Utf8TextToAnsi(utf8);
+}
+
 } // namespace
 
 std::string TSectionNode::GetViewText()
@@ -33,6 +51,8 @@ std::string TSectionNode::GetViewText()
         WithRelated = false;
         return wide ? Utf8TextToWide(DecodeEncodedWords(Text)) : Utf8TextToAnsi(DecodeEncodedWords(Text));
     }
+    if (NodeKind == nkAttachment && !IsHtmlAttachment(*this))
+        return AttachedTextForView(*this, wide);
     if (!IsTextNodeKind(NodeKind) && !IsHtmlAttachment(*this))
         return Text;
     std::string rendered = RenderForDisplay(*this);

@@ -157,8 +157,9 @@ TEST(Viewers, AMessageOpenedFromTheReaderIsWalkedPartByPartInItsViewers)
     EXPECT_THAT(letterTexts[0], HasSubstr("Hallo Welt,"));
     EXPECT_THAT(letterTexts[0], HasSubstr("der Bericht liegt bei."));
     EXPECT_THAT(letterTexts[0], Not(HasSubstr("<")));
-    // An attachment's text is shown as it is stored (its charset is not applied).
-    EXPECT_THAT(run.LinesStartingWith("texts \".plain file: " + textFile.substr(1)), Contains(HasSubstr("[Viele Gr")));
+    // An attached text file is shown in the charset its part names, not as its UTF-8 bytes.
+    EXPECT_THAT(run.LinesStartingWith("texts \".plain file: " + textFile.substr(1)),
+        Contains(HasSubstr("[Viele Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln")));
     // The key is in the ring.
     EXPECT_NE(session.ReadFile("pubring.pkr").find(keyUser), std::string::npos);
     // The picture went to the printer: a PostScript page with the picture on it, no error.
