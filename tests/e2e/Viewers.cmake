@@ -4,7 +4,7 @@ if(ZAVEK_WINDOWS)
   add_custom_command(OUTPUT ${VIEWER_MESSAGES}/message.cnm
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/viewers/make-message.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${VIEWER_MESSAGES} > ${VIEWER_MESSAGES}.log 2>&1
-    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/viewers/make-message.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/viewers/make-message.sh ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
     COMMENT "Encrypting the viewers' message with GnuPG")
   add_custom_target(viewer_messages ALL DEPENDS ${VIEWER_MESSAGES}/message.cnm)
   add_dependencies(viewer_messages key_fixtures)

@@ -7,9 +7,7 @@ set -euo pipefail
 keys="$1"
 out="$2"
 mkdir -p "$out"
-home="$(mktemp -d)"
-trap 'gpgconf --homedir "$home" --kill all 2>/dev/null || true; rm -rf "$home"' EXIT
-gpg() { command gpg --homedir "$home" --batch --yes --trust-model always --pinentry-mode loopback "$@"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../gpg-home.sh"
 
 gpg --import "$keys/pubring.pkr"
 printf 'Hello Bob,\nthe meeting moves to Friday.\n' > "$home/plain.txt"
