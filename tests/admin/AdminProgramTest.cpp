@@ -13,8 +13,12 @@ protected:
         : scratch("zavek admin " + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))
         , admin(scratch.path + "ZAVEKAdmin.exe")
     {
-        CopyFromBuild("ZAVEKAdmin.exe", admin);
-        CopyFromBuild("AdminHelperStub.exe", scratch.path + "ZAVEKHelper.exe");
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(CopyFromBuild("ZAVEKAdmin.exe", admin)) << GetLastError();
+        ASSERT_TRUE(CopyFromBuild("AdminHelperStub.exe", scratch.path + "ZAVEKHelper.exe")) << GetLastError();
     }
 
     // The argument text the helper was started with; "(not started)" when it never ran.
@@ -23,7 +27,7 @@ protected:
         const std::string file = scratch.path + "args.txt";
         DeleteFileA(file.c_str());
         const TProgramExit exit = RunProgramLine(admin, adminCommandLine);
-        EXPECT_TRUE(exit.Started) << GetLastError();
+        EXPECT_TRUE(exit.Started) << "error " << exit.StartError;
         EXPECT_EQ(exit.Code, 0u);
         // The helper may still be on its way when the administrator program has ended; its file
         // appears whole.

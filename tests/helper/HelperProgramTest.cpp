@@ -16,8 +16,9 @@ protected:
         : scratch("zavek-helper-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))
         , helper(scratch.path + "ZAVEKHelper.exe")
     {
-        CopyFromBuild("ZAVEKHelper.exe", helper);
     }
+
+    void SetUp() override { ASSERT_TRUE(CopyFromBuild("ZAVEKHelper.exe", helper)) << GetLastError(); }
 
     void InstallLibraryStub() { ASSERT_TRUE(CopyFromBuild("HelperMainStub.dll", scratch.path + "ZAVEKMain.dll")); }
 
@@ -26,7 +27,7 @@ protected:
     {
         DeleteFileA(Log().c_str());
         const TProgramExit exit = RunProgramLine(helper, "\"" + helper + "\" " + arguments);
-        EXPECT_TRUE(exit.Started);
+        EXPECT_TRUE(exit.Started) << "error " << exit.StartError;
         EXPECT_EQ(exit.Code, 0u);
         return ReadText(Log());
     }

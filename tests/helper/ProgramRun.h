@@ -34,6 +34,7 @@ inline std::string ReadText(const std::string& file)
 
 struct TProgramExit {
     bool Started = false;
+    DWORD StartError = 0; // the system's error when the program could not be started
     DWORD Code = STILL_ACTIVE;
 };
 
@@ -48,8 +49,10 @@ inline TProgramExit RunProgramLine(const std::string& program, const std::string
     result.Started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                          nullptr, &startup, &process)
         != FALSE;
-    if (!result.Started)
+    if (!result.Started) {
+        result.StartError = GetLastError();
         return result;
+    }
     if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 99);
     GetExitCodeProcess(process.hProcess, &result.Code);

@@ -826,6 +826,9 @@ int RunAtDpi(int dpi)
 
 int main(int argc, char** argv)
 {
+    // Unbuffered and a first line at once, as every test program has it (tests/support/TestMain.cpp).
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::printf("Running %s\n", argc > 0 ? argv[0] : "gallery");
     // A system-aware program, as the mail client is: fonts follow the DPI, nothing is stretched.
     SetProcessDPIAware();
     const char* wanted = std::getenv("ZAVEK_GALLERY_DPI");
