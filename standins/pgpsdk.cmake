@@ -21,7 +21,7 @@ if(ZAVEK_WINDOWS)
   find_library(ZAVEK_GCRYPT_STATIC NAMES libgcrypt.a REQUIRED)
   find_library(ZAVEK_GPGERROR_STATIC NAMES libgpg-error.a REQUIRED)
   find_library(ZAVEK_ZLIB_STATIC NAMES libz.a REQUIRED)
-  target_link_libraries(pgpsdk_openpgp PUBLIC ${ZAVEK_GCRYPT_STATIC} ${ZAVEK_GPGERROR_STATIC} ${ZAVEK_ZLIB_STATIC} ws2_32)
+  target_link_libraries(pgpsdk_openpgp PUBLIC ${ZAVEK_GCRYPT_STATIC} ${ZAVEK_GPGERROR_STATIC} ${ZAVEK_ZLIB_STATIC} ws2_32 bcrypt)
 else()
   target_link_libraries(pgpsdk_openpgp PUBLIC gcrypt gpg-error z)
   if(ZAVEK_FUZZ) # coverage for the fuzzers

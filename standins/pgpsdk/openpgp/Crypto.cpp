@@ -6,6 +6,11 @@
 
 #include <mutex>
 
+#if defined(_WIN32)
+#include <windows.h>
+#include <bcrypt.h>
+#endif
+
 namespace standin::openpgp {
 namespace {
 
@@ -156,9 +161,19 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
 }
 
+// The system's generator first: on Windows libgcrypt's own seeds itself by a slow poll of the
+// whole system (tens of milliseconds and megabytes) before its first byte. Its generator remains
+// the fall-back, which ends the process rather than give predictable bytes.
 std::string RandomBytes(size_t count)
 {
     std::string bytes(count, '\0');
+#if defined(_WIN32)
+    if (count == 0
+        || BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(count),
+                           BCRYPT_USE_SYSTEM_PREFERRED_RNG)
+            == 0)
+        return bytes;
+#endif
     if (InitCrypto())
         gcry_randomize(bytes.data(), bytes.size(), GCRY_STRONG_RANDOM);
     return bytes;
