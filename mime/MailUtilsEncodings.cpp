@@ -17,7 +17,7 @@ namespace {
 
 bool EndsInNul(const std::string& Text) { return !Text.empty() && Text.back() == '\0'; }
 
-const char hexDigits[] = "0123456789ABCDEF";
+constexpr char hexDigits[] = "0123456789ABCDEF";
 
 void AppendHexByte(std::string& Out, unsigned char C)
 {
@@ -225,6 +225,22 @@ constexpr std::array<QpByte, 256> MakeQpByteTable()
 
 constexpr std::array<QpByte, 256> QpBytes = MakeQpByteTable();
 
+// Moves Length bytes at P three places on. What moves is the tail of one line, so a call to memmove
+// would cost more than the move; 16 bytes past P + Length + 3 may be overwritten.
+void MoveRightByThree(char* P, std::size_t Length)
+{
+#if defined(__SSE2__)
+    // From the end backwards, each chunk read before any store reaches it; the first 16 bytes are
+    // read before all stores.
+    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    for (std::size_t end = Length; end > 16; end -= std::min<std::size_t>(16, end - 16))
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(P + end - 13), _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + end - 16)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(P + 3), head);
+#else
+    std::memmove(P + 3, P, Length);
+#endif
+}
+
 // The encoder's output: written through an index into a string grown ahead of need, so a byte
 // costs a store instead of an append; soft breaks go in behind the last breakable byte.
 class QpWriter {
@@ -250,7 +266,7 @@ public:
     void PutSoftBreak() { InsertSoftBreak(size_); }
     void InsertSoftBreak(std::size_t At)
     {
-        std::memmove(&out_[At + 3], &out_[At], size_ - At);
+        MoveRightByThree(&out_[At], size_ - At);
         std::memcpy(&out_[At], "=\r\n", 3);
         size_ += 3;
     }
@@ -267,95 +283,169 @@ private:
     std::size_t size_ = 0;
 };
 
-bool IsBlankChar(unsigned char C) { return C == ' ' || C == '\t'; }
-
 #if defined(__SSE2__)
-// Which of 16 bytes go out as they are: printable ASCII but '=', '?' and '_', and TAB.
-unsigned KeptMask(__m128i Bytes)
+__m128i BytesEqual(__m128i Bytes, char C) { return _mm_cmpeq_epi8(Bytes, _mm_set1_epi8(C)); }
+
+// 0xFF for each of 16 bytes that goes out as it is: printable ASCII but '=', '?' and '_', and TAB.
+__m128i KeptBytes(__m128i Bytes)
 {
     // Signed: bytes from 0x80 on are negative, below the controls.
     const __m128i printable
         = _mm_and_si128(_mm_cmpgt_epi8(Bytes, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(Bytes, _mm_set1_epi8(0x7F)));
-    const __m128i special = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(Bytes, _mm_set1_epi8('=')), _mm_cmpeq_epi8(Bytes, _mm_set1_epi8('?'))),
-        _mm_cmpeq_epi8(Bytes, _mm_set1_epi8('_')));
-    const __m128i kept = _mm_or_si128(_mm_andnot_si128(special, printable), _mm_cmpeq_epi8(Bytes, _mm_set1_epi8('\t')));
-    return static_cast<unsigned>(_mm_movemask_epi8(kept));
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(BytesEqual(Bytes, '='), BytesEqual(Bytes, '?')), BytesEqual(Bytes, '_'));
+    return _mm_or_si128(_mm_andnot_si128(special, printable), BytesEqual(Bytes, '\t'));
 }
-#endif
 
-// Copies the bytes from P on (at most Max) that go out as they are to To; returns how many. Sixteen
-// at a time where SSE2 is there; nothing is written past To + Max.
-std::size_t CopyKeptBytes(const unsigned char* P, std::size_t Max, char* To)
+__m128i LineEndBytes(__m128i Bytes) { return _mm_or_si128(BytesEqual(Bytes, '\r'), BytesEqual(Bytes, '\n')); }
+
+// Set bits of a mask, by table: the instruction is not in every x86-64 processor, and its software
+// stand-in costs more than the look-ups.
+constexpr std::array<uint8_t, 256> MakeBitCounts()
 {
-    std::size_t length = 0;
-#if defined(__SSE2__)
-    for (; length + 16 <= Max; length += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + length));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(To + length), bytes);
-        const unsigned stops = ~KeptMask(bytes) & 0xFFFFu;
-        if (stops != 0)
-            return length + static_cast<std::size_t>(__builtin_ctz(stops));
+    std::array<uint8_t, 256> table {};
+    for (int c = 1; c < 256; ++c)
+        table[c] = static_cast<uint8_t>(table[c >> 1] + (c & 1));
+    return table;
+}
+
+constexpr std::array<uint8_t, 256> BitCounts = MakeBitCounts();
+
+std::size_t CountBits(uint64_t Mask)
+{
+    std::size_t count = 0;
+    for (; Mask != 0; Mask >>= 8)
+        count += BitCounts[Mask & 0xFF];
+    return count;
+}
+
+// The bits below bit Count (at most 64).
+uint64_t Below(unsigned Count) { return Count >= 64 ? ~uint64_t { 0 } : (uint64_t { 1 } << Count) - 1; }
+
+// "=XX" of every byte, with a fourth byte so that it is written with one four-byte copy.
+constexpr std::array<std::array<char, 4>, 256> MakeEncodedTriples()
+{
+    std::array<std::array<char, 4>, 256> table {};
+    for (int c = 0; c < 256; ++c)
+        table[c] = { '=', hexDigits[c >> 4], hexDigits[c & 0x0F], '\0' };
+    return table;
+}
+
+constexpr std::array<std::array<char, 4>, 256> EncodedTriples = MakeEncodedTriples();
+
+constexpr unsigned kWindow = 64;
+
+// What the encoder needs to know of 64 input bytes, one bit per byte: line ends, bytes written
+// as "=XX" (a blank right before a line end among them), and places a soft break may go behind
+// (blanks, '/' and '\' not followed by an 'F', which could begin a "From "). The byte after the 64
+// must exist.
+struct TQpWindow {
+    uint64_t LineEnds = 0;
+    uint64_t Encoded = 0;
+    uint64_t Breakable = 0;
+
+    explicit TQpWindow(const unsigned char* P)
+    {
+        uint64_t kept = 0;
+        uint64_t blanks = 0;
+        uint64_t efs = 0;
+        for (unsigned i = 0; i < kWindow / 16; ++i) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 16 * i));
+            const auto bits = [i](__m128i Test) {
+                return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(Test))) << 16 * i;
+            };
+            LineEnds |= bits(LineEndBytes(bytes));
+            const __m128i blank = _mm_or_si128(BytesEqual(bytes, ' '), BytesEqual(bytes, '\t'));
+            blanks |= bits(blank);
+            Breakable |= bits(_mm_or_si128(blank, _mm_or_si128(BytesEqual(bytes, '/'), BytesEqual(bytes, '\\'))));
+            kept |= bits(KeptBytes(bytes));
+            efs |= bits(BytesEqual(bytes, 'F'));
+        }
+        const unsigned char after = P[kWindow];
+        const uint64_t beforeLineEnd = LineEnds >> 1 | static_cast<uint64_t>(after == '\r' || after == '\n') << 63;
+        const uint64_t beforeF = efs >> 1 | static_cast<uint64_t>(after == 'F') << 63;
+        Encoded = ~(kept & ~(blanks & beforeLineEnd)) & ~LineEnds;
+        Breakable &= ~Encoded & ~beforeF;
     }
-#endif
-    for (; length < Max && QpBytes[P[length]] <= QpByte::Blank; ++length)
-        To[length] = static_cast<char>(P[length]);
-    return length;
+};
+
+// Copies Count bytes (at least one) sixteen at a time: up to 15 bytes more may be read and written.
+void CopyBytes(char* To, const unsigned char* From, std::size_t Count)
+{
+    std::size_t done = 0;
+    do {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(To + done), _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + done)));
+        done += 16;
+    } while (done < Count);
 }
 
-// Copies bytes from In[From] up to Stop that need no soft-break decision: kept, encoded and line
-// break bytes while the line has room for them, keeping Column and BreakAfter as the byte-by-byte
-// rules would. Stops before a byte that may need a soft break or starts a line with 'F' (maybe a
-// "From "). Out has room for three bytes per input byte. Returns how many it took.
-std::size_t CopyPlainRun(const unsigned char* In, std::size_t From, std::size_t Stop, QpWriter& Out,
-                         std::size_t& Column, std::size_t& BreakAfter)
+// How many of the bytes below bit Limit, one character each or three where Encoded has a bit, fit
+// into Room characters; Length is what they take.
+unsigned BytesThatFit(uint64_t Encoded, unsigned Limit, std::size_t Room, std::size_t& Length)
 {
-    char* const start = Out.Cursor();
-    char* to = start;
-    std::size_t column = Column;
-    std::size_t at = From;
-    while (at < Stop) {
-        if (column <= 74 && !(column == 0 && In[at] == 'F')) {
-            std::size_t length = CopyKeptBytes(In + at, std::min(75 - column, Stop - at), to);
-            if (length > 0 && IsBlankChar(In[at + length - 1]) && IsLineBreakChar(static_cast<char>(In[at + length])))
-                --length; // a blank before a line end is encoded
-            if (length > 0) {
-                // The last place to break after, as the byte-by-byte rules leave it.
-                for (std::size_t p = at + length; p-- > at;)
-                    if (QpBytes[In[p]] != QpByte::Kept && In[p + 1] != 'F') {
-                        BreakAfter = Out.Size() + static_cast<std::size_t>(to - start) + (p - at) + 1;
-                        break;
-                    }
-                to += length;
-                column += length;
-                at += length;
-                continue;
-            }
-        }
-        const unsigned char c = In[at];
-        const QpByte kind = QpBytes[c];
-        if (kind == QpByte::LineBreak) {
-            *to++ = static_cast<char>(c);
-            column = 0;
-            BreakAfter = std::string::npos;
-            ++at;
-            continue;
-        }
-        if (column > 72 || (column == 0 && c == 'F'))
+    std::size_t before = 0; // encoded bytes taken so far
+    for (uint64_t left = Encoded & Below(Limit); left != 0; left &= left - 1) {
+        const unsigned at = static_cast<unsigned>(__builtin_ctzll(left));
+        if (at + 2 * before >= Room)
             break;
-        if (kind != QpByte::Encoded && !(kind == QpByte::Blank && IsLineBreakChar(static_cast<char>(In[at + 1]))))
-            break;
-        to[0] = '=';
-        to[1] = hexDigits[c >> 4];
-        to[2] = hexDigits[c & 0x0F];
+        if (at + 2 * before + 3 > Room) {
+            Length = at + 2 * before;
+            return at;
+        }
+        ++before;
+    }
+    const std::size_t fit = std::min<std::size_t>(Limit, Room - 2 * before);
+    Length = fit + 2 * before;
+    return static_cast<unsigned>(fit);
+}
+
+// Encodes bytes of a window from Window[From] on that need no soft-break decision: those before
+// the next line end, as many as the line has room for once encoded, unless an 'F' starts the line
+// (maybe a "From "). Kept bytes are copied, the others written as "=XX"; a line end right behind
+// them is taken too. Keeps Column and BreakAfter as the byte-by-byte rules would. 64 bytes after
+// the window must exist; Out has room for 256. Returns how many bytes it took: short of the
+// window's end without a line end at their end when the next byte needs the full rules.
+std::size_t EncodeRun(const unsigned char* Window, const TQpWindow& Bits, unsigned From, QpWriter& Out,
+                      std::size_t& Column, std::size_t& BreakAfter)
+{
+    const unsigned char* start = Window + From;
+    if (Column > 74 || (Column == 0 && *start == 'F'))
+        return 0;
+    const uint64_t lineEnds = Bits.LineEnds >> From;
+    const uint64_t encoded = Bits.Encoded >> From;
+    const unsigned rest = kWindow - From;
+    const unsigned line = lineEnds != 0 ? static_cast<unsigned>(__builtin_ctzll(lineEnds)) : rest;
+    std::size_t length = line + 2 * CountBits(encoded & Below(line));
+    const bool fits = length <= 75 - Column;
+    const unsigned taken = fits ? line : BytesThatFit(encoded, line, 75 - Column, length);
+    // The kept bytes between two encoded ones go with one copy each, a later copy overwriting
+    // what an earlier one wrote too far.
+    char* to = Out.Cursor();
+    const unsigned char* from = start;
+    for (uint64_t left = encoded & Below(taken); left != 0; left &= left - 1) {
+        const unsigned char* at = start + __builtin_ctzll(left);
+        CopyBytes(to, from, static_cast<std::size_t>(at - from));
+        to += at - from;
+        std::memcpy(to, EncodedTriples[*at].data(), 4);
         to += 3;
-        column += 3;
-        ++at;
+        from = at + 1;
     }
-    Out.Advance(static_cast<std::size_t>(to - start));
-    Column = column;
-    return at - From;
+    CopyBytes(to, from, static_cast<std::size_t>(start + taken - from));
+    const uint64_t breakable = Bits.Breakable >> From & Below(taken);
+    if (breakable != 0) {
+        const unsigned last = 63u - static_cast<unsigned>(__builtin_clzll(breakable));
+        BreakAfter = Out.Size() + last + 1 + 2 * CountBits(encoded & Below(last));
+    }
+    Out.Advance(length);
+    Column += length;
+    if (!fits || taken == rest)
+        return taken;
+    Out.Put(static_cast<char>(start[taken]));
+    Column = 0;
+    BreakAfter = std::string::npos;
+    return taken + 1;
 }
+#endif
 
 // Near what the encoding of In will take, so the output rarely has to grow: each encoded byte
 // takes two more, and soft breaks come about every 73 characters, or sooner behind a blank.
@@ -364,10 +454,17 @@ std::size_t EncodedSizeGuess(const unsigned char* In, std::size_t Size)
     std::size_t encoded = 0;
     std::size_t i = 0;
 #if defined(__SSE2__)
-    for (; i + 16 <= Size; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + i));
-        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
-        encoded += static_cast<std::size_t>(__builtin_popcount(~(KeptMask(bytes) | static_cast<unsigned>(_mm_movemask_epi8(breaks))) & 0xFFFFu));
+    // Per byte lane a count that each encoded byte lowers by one (0xFF is -1), summed up before
+    // it could wrap.
+    while (Size - i >= 16) {
+        __m128i lanes = _mm_setzero_si128();
+        for (int round = 0; round < 255 && Size - i >= 16; ++round, i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + i));
+            lanes = _mm_add_epi8(lanes, _mm_andnot_si128(_mm_or_si128(KeptBytes(bytes), LineEndBytes(bytes)), _mm_set1_epi8(1)));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        encoded += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                   static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     }
 #endif
     for (; i < Size; ++i)
@@ -427,18 +524,29 @@ std::string EncodeQuotedPrintableBody(const std::string& Text)
     const unsigned char* in = reinterpret_cast<const unsigned char*>(Text.data());
     const std::size_t n = Text.size();
     QpWriter out(EncodedSizeGuess(in, n));
-    constexpr std::size_t kRunLength = 4096;
     std::size_t column = 0;
     std::size_t breakAfter = std::string::npos; // out index behind the last breakable character
     std::size_t i = 0;
     while (i < n) {
-        // The last byte is at a line end: always by the full rules.
-        const std::size_t stop = std::min(n - 1, i + kRunLength);
-        out.MakeRoom(3 * (stop - i));
-        i += CopyPlainRun(in, i, stop, out, column, breakAfter);
-        if (i == stop && stop != n - 1)
-            continue;
         out.MakeRoom();
+#if defined(__SSE2__)
+        // A window at a time: runs up to where a soft break may be due go whole, the bytes that
+        // need a decision by the full rules. The last byte (at a line end) never goes that way.
+        if (n - i > 2 * kWindow) {
+            const TQpWindow bits(in + i);
+            for (unsigned from = 0; from < kWindow;) {
+                out.MakeRoom(3 * kWindow);
+                const std::size_t taken = EncodeRun(in + i, bits, from, out, column, breakAfter);
+                from += static_cast<unsigned>(taken);
+                if (from < kWindow && !(taken > 0 && IsLineBreakChar(static_cast<char>(in[i + from - 1])))) {
+                    EncodeQpByte(in, i + from, n, out, column, breakAfter);
+                    ++from;
+                }
+            }
+            i += kWindow;
+            continue;
+        }
+#endif
         EncodeQpByte(in, i, n, out, column, breakAfter);
         ++i;
     }

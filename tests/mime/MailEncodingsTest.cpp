@@ -12,6 +12,68 @@ protected:
     TBoundLatin1Services Services;
 };
 
+// The body rules one byte at a time, as the encoder had them before it worked in blocks.
+std::string EncodeByTheRules(const std::string& Text)
+{
+    const auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    std::string out;
+    std::size_t column = 0;
+    std::size_t breakAfter = std::string::npos;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(Text[i]);
+        if (isLineEnd(Text[i])) {
+            out += Text[i];
+            column = 0;
+            breakAfter = std::string::npos;
+            continue;
+        }
+        const bool nextIsLineEnd = i + 1 < Text.size() && isLineEnd(Text[i + 1]);
+        const bool blank = c == ' ' || c == '\t';
+        bool encoded = (c < 32 && !blank) || c >= 0x7F || c == '=' || c == '?' || c == '_' ||
+                       (blank && (i + 1 == Text.size() || nextIsLineEnd));
+        const std::size_t limit = encoded ? 72 : 74;
+        if (column > limit && (encoded || !nextIsLineEnd)) {
+            if (breakAfter != std::string::npos) {
+                out.insert(breakAfter, "=\r\n");
+                column = out.size() - (breakAfter + 3);
+            }
+            if (breakAfter == std::string::npos || column > limit) {
+                out += "=\r\n";
+                column = 0;
+            }
+            breakAfter = std::string::npos;
+        }
+        if (column == 0 && Text.compare(i, 5, "From ") == 0)
+            encoded = true;
+        if (encoded) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "=%02X", c);
+            out += hex;
+            column += 3;
+        } else {
+            out += Text[i];
+            ++column;
+            if ((blank || c == '/' || c == '\\') && !(i + 1 < Text.size() && Text[i + 1] == 'F'))
+                breakAfter = out.size();
+        }
+    }
+    return out;
+}
+
+// Text that meets every rule of the body encoding often: blanks and '=' near column 75, blanks
+// before line ends, lone CR and LF, "From ", 8-bit and NUL bytes, long kept runs.
+std::string AdversarialText(std::mt19937& Random)
+{
+    static const std::string pieces[] = { " ", "\t", "\r\n", "\r", "\n", "=", "?", "_", "/", "\\", "F", "From ",
+                                          "\x80", "\xFF", std::string(1, '\0'), "x", std::string(29, 'x'), " \r\n",
+                                          "\t\n", "a b c d e f", "Gr\xC3\xBC\xC3\x9F" "e " };
+    std::string text(Random() % 4 == 0 ? Random() % 90 : 0, 'y');
+    const std::size_t length = Random() % 10 == 0 ? Random() % 3 : Random() % 1200;
+    while (text.size() < length)
+        text += pieces[Random() % std::size(pieces)];
+    return text;
+}
+
 TEST_F(Encodings, DecodeQuotedPrintableTable)
 {
     const struct {
@@ -90,6 +152,20 @@ TEST_F(Encodings, QuotedPrintableRoundTripsAndKeepsLinesShort)
         std::string decoded = DecodeQuotedPrintable(encoded, false);
         EXPECT_EQ(decoded, normalized.find('\0') == std::string::npos ? normalized : decoded);
     }
+}
+
+TEST_F(Encodings, QuotedPrintableBodyFollowsTheByteRulesOverLongRuns)
+{
+    std::mt19937 random(30);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = AdversarialText(random);
+        ASSERT_EQ(EncodeQuotedPrintable(text, ""), EncodeByTheRules(text)) << text;
+    }
+    for (std::size_t column = 60; column < 90; ++column)
+        for (const char* tail : { "=", "= ", "=\r\n", " \r\n", "\t\r\n", " ", "\xFF\r\n", "From x", "/From", " F" }) {
+            const std::string text = "a b" + std::string(column, 'x') + tail + std::string(200, 'z');
+            ASSERT_EQ(EncodeQuotedPrintable(text, ""), EncodeByTheRules(text)) << text;
+        }
 }
 
 TEST_F(Encodings, QWordsAreShortCleanAndDecodeBack)
