@@ -172,6 +172,8 @@ TEST(SendFlow, TheFrameShownRegistersItsMailUser)
         + "showframe\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_NE(ReadWhole(usersFile).find(entry), std::string::npos) << ReadWhole(usersFile);
+    // The entry names the session's folder, which goes with the session.
+    DeleteFileA(usersFile.c_str());
 }
 
 } // namespace
