@@ -7,12 +7,15 @@
 //   exitmenu                              WM_EXITMENULOOP to the frame
 //   mdimenu                               a new frame menu through WM_MDISETMENU, kept in the menu record
 //   buttons | link TEXT | subclassed      the plug-in's buttons / message 2726 / subclassed windows
-//   statuspixels                          count the drawn pixels at the right end of the status bar
+//   statuspixels [drawn]                  count the drawn pixels at the right end of the status bar;
+//                                         with "drawn", wait until there are some
 //   framemessage MSG [WPARAM] [LPARAM]    any message sent to the frame, with its answer logged
 //   ctrl 1|0 | menuchar CHAR PATH         hold Ctrl down or not / WM_MENUCHAR of that submenu
 //   offscreen TITLE                       show a dialog window owned by the frame far off the screen
-//   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end any menu after MS
-//   choosemenu MS ITEM                    after MS choose item ITEM (from 1) of the open popup menu, by keys
+//   rightclick COMMAND | endmenu MS       post a right click to a plug-in button / end the menu open
+//                                         after MS (or the next one to open)
+//   choosemenu MS ITEM                    after MS choose item ITEM (from 1) of the open popup menu (or
+//                                         the next one to open), by keys
 //   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
 //   poststatus MSG WPARAM                 post a message to the status bar's first panel
 //   mdireader                             open a message window of the newer kind (counted as a reader)
@@ -128,8 +131,19 @@ int StatusBarRightPixels()
     return count;
 }
 
+// A menu of this thread is open: its loop runs.
+bool MenuOpen()
+{
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
+}
+
+// The timers below act on a menu once it is open; until then they tick again.
 void CALLBACK EndMenuTimer(HWND window, UINT, UINT_PTR id, DWORD)
 {
+    if (!MenuOpen())
+        return;
     KillTimer(window, id);
     g_log.Line("menu ended");
     EndMenu();
@@ -141,6 +155,8 @@ UINT g_chosenItem = 0;
 // from none), the Enter character chooses it, as a user's keys would.
 void CALLBACK ChooseMenuTimer(HWND window, UINT, UINT_PTR id, DWORD)
 {
+    if (!MenuOpen())
+        return;
     KillTimer(window, id);
     g_log.Line("menu item %u chosen", g_chosenItem);
     for (UINT i = 0; i < g_chosenItem; ++i)
@@ -266,7 +282,11 @@ bool RunInspectStep(const THostStep& step)
     } else if (verb == "statusbar") {
         LogStatusBar();
     } else if (verb == "statuspixels") {
-        g_log.Line("statuspixels %s", StatusBarRightPixels() > 0 ? "drawn" : "blank");
+        const bool drawn = StatusBarRightPixels() > 0;
+        if (!drawn && arg1 == "drawn")
+            HoldScriptStep();
+        else
+            g_log.Line("statuspixels %s", drawn ? "drawn" : "blank");
     } else if (verb == "subclassed") {
         std::string names;
         if (g_host.Frame)

@@ -30,8 +30,11 @@
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   identity NAME                         the mail client's identity choice, its field holding NAME
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
-//   settle                                wait until our own message loop runs the script again:
-//                                         whatever the plug-in was doing in its own loops returned
+//   idle                                  wait until the plug-in is idle: our own message loop runs
+//                                         the script again (no loop of the plug-in is open) and no
+//                                         posted, sent, input or paint message waits in the queue
+//                                         (what the last steps set off by messages has run); a
+//                                         timer that has not yet come due is not seen
 //   until PREFIX [COUNT]                  pump until the log holds COUNT (1) lines beginning with PREFIX
 //   capture NAME                          a picture of the screen into the --captures folder
 //   clipboard FILE                        write the clipboard's text to FILE
@@ -338,6 +341,12 @@ void PumpUntilLogged(const std::string& prefix, size_t count)
         Sleep(5);
 }
 
+// Messages other than timers wait in the queue: something set off by the last steps has yet to run.
+bool MessagesWaiting()
+{
+    return HIWORD(GetQueueStatus((QS_ALLINPUT & ~QS_TIMER) | QS_ALLPOSTMESSAGE)) != 0;
+}
+
 void SaveClipboardText(const std::string& fileName)
 {
     std::string text;
@@ -478,9 +487,9 @@ void RunStep(const THostStep& step)
         const INT_PTR result = DialogBoxParamA(g_host.Instance, "IDENTITY", g_host.Frame, IdentityDialogProc,
             reinterpret_cast<LPARAM>(Arg(step, 1).c_str()));
         g_log.Line("identity -> %d", static_cast<int>(result));
-    } else if (verb == "settle") {
-        if (g_stepAtTop)
-            g_log.Line("settled");
+    } else if (verb == "idle") {
+        if (g_stepAtTop && !MessagesWaiting())
+            g_log.Line("idle");
         else
             HoldScriptStep();
     } else if (verb == "wait") {

@@ -58,7 +58,7 @@ THostRun DecryptInReader(const THostSession& session, const std::string& message
     session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
     THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\ndecrypt \""
-        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nwait 800\n" + steps + "quit\n");
+        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nidle\n" + steps + "quit\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     return run;
 }
@@ -173,7 +173,7 @@ TEST(DecryptRoad, VerifyAndManageWithoutAFileHandOverToTheMailClient)
 {
     THostSession session("handover");
     THostRun run = session.Run(ANSWER_MESSAGES + session.UseKeyRings()
-        + "load\nforminit\nready\nverify -\nmanage -\nwait 200\nquit\n");
+        + "load\nforminit\nready\nverify -\nmanage -\nuntil \"frame command 182\"\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("export verify -> -2"));
     EXPECT_TRUE(run.Has("export manage -> 0"));
@@ -288,7 +288,7 @@ TEST(DecryptRoad, AReaderShowsTheDecryptedTextAndTheSignerStaysInView)
     THostSession session("reader");
     THostRun run = DecryptInReader(session, kHeader + Message("to-ann-signed-by-bob.asc"),
         "readertext\nstatusbar\ncapture reader-panel\nstatus Ready\nstatusbar\nframemessage 0x86 1\nstatusbar\n"
-        "endmenu 300\npoststatus 0x204 0\nwait 600\ndialog \"Message notice\"\n");
+        "endmenu 300\npoststatus 0x204 0\nuntil \"menu ended\"\ndialog \"Message notice\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
     const auto text = run.LinesStartingWith("reader text ");
@@ -355,7 +355,7 @@ TEST(DecryptRoad, AFormattedMessageDecryptedForAnAnswerGoesIntoTheEditor)
         // Setting 88 with 0x1000: the mail client shows formatted text.
         THostRun run = session.Run(Session(session,
             std::string(formatted ? "setting 88 0x1000\n" : "setting 88 0\n") + "editor\ndecrypt \"" + session.File("in.cnm")
-                + "\" \"" + session.File("out.cnm") + "\"\nwait 800\neditors\n"));
+                + "\" \"" + session.File("out.cnm") + "\"\nidle\neditors\n"));
         SCOPED_TRACE(run.Text());
         EXPECT_EQ(session.ReadFile("out.cnm").find("-----BEGIN PGP"), std::string::npos);
         const auto editors = run.LinesStartingWith("editor \"New message 1\" text ");
@@ -395,7 +395,7 @@ TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
 {
     THostSession session("showcurrent");
     THostRun run = session.Run("answer ZA-VEK Yes\n" + ANSWER_MESSAGES + session.UseKeyRings()
-        + "setting 60 1\nload\nforminit\nready\nreader\ncommand 16397\nwait 1500\nquit\n");
+        + "setting 60 1\nload\nforminit\nready\nreader\ncommand 16397\nuntil \"answered dialog\" 2\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Question\" with Yes").size(), 1u);
     const int raw = run.IndexOf("raw view on");
@@ -451,8 +451,8 @@ TEST(DecodeInPlace, ThePlugInUnloadsAfterTheWatchdogRanWithOrWithoutShutDown)
         const char* ending;
         const char* unloaded;
         const char* afterwards;
-    } cases[] = { { "close\nwait 1000\n", "unload: plug-in class gone", "frame destroyed" },
-        { "unload\nreader\ncommand 1190\nwait 200\ncheck\nquit\n", "unload: plug-in class registered",
+    } cases[] = { { "close\nuntil \"frame destroyed\"\n", "unload: plug-in class gone", "frame destroyed" },
+        { "unload\nreader\ncommand 1190\ncheck\nquit\n", "unload: plug-in class registered",
             "check frame subclassed=0 statusbar subclassed=0 reader1=plain reader2=plain" } };
     for (const Case& c : cases) {
         session.WriteFile("part.asc", Message("to-bob.asc"));
@@ -481,7 +481,7 @@ TEST(DecodeInPlace, APgpMimeMessageIsDecodedInItsFileOnlyWhenAskedFor)
         session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
         SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
         THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\nevent 28 \""
-            + session.File("message.cnm") + "\"\nwait 500\nquit\n");
+            + session.File("message.cnm") + "\"\nquit\n");
         SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
         SCOPED_TRACE(run.Text());
         const std::string file = session.ReadFile("message.cnm");

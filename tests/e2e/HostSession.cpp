@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -62,6 +64,23 @@ THostSession::THostSession(const std::string& name)
     CreateDirectoryA(folder_.c_str(), nullptr);
     // Wine reuses process ids: a folder left by an earlier run must not leak its files into this one.
     DeleteFilesIn(folder_ + "\\");
+}
+
+THostSession::THostSession(THostSession&& other) noexcept : folder_(std::move(other.folder_))
+{
+    other.folder_.clear();
+}
+
+THostSession::~THostSession()
+{
+    if (folder_.empty())
+        return;
+    if (::testing::Test::HasFailure()) {
+        std::printf("The failed test's session files stay in %s\n", folder_.c_str());
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
 }
 
 std::string THostSession::File(const std::string& name) const

@@ -1,5 +1,6 @@
 // Runs the stand-in mail client from the staged tree with a script and reads back its log, for the
-// end-to-end tests. Each session works in a folder of its own.
+// end-to-end tests. Each session works in a folder of its own under the temporary folder, which
+// goes with the session.
 #pragma once
 
 #include <string>
@@ -26,6 +27,12 @@ inline const std::string ANSWER_NO_KEY_RINGS = "answer ZA-VEK No\n";
 class THostSession {
 public:
     explicit THostSession(const std::string& name);
+    // Removes the session's folder; a test that has failed keeps it to be looked into, and the
+    // test's output names it.
+    ~THostSession();
+    THostSession(THostSession&& other) noexcept;
+    THostSession(const THostSession&) = delete;
+    THostSession& operator=(const THostSession&) = delete;
     // Makes the session's folder a mail folder whose options name a copy of the test key rings
     // (made by GnuPG at build time, or those of the Unix folder given); the script step that points
     // the mail client at it.

@@ -70,8 +70,8 @@ TEST(KeyManagement, AGnuPGKeyIsImportedExportedDescribedAndDeleted)
     AnswerKeySelections(session, "answers-1.txt",
         "select-keys: all\nselect-keys: named Dave\nselect-keys: named Dave\n");
     THostRun run = session.Run(Started(session,
-        "manage \"" + kFixtures + "dave.asc\"\nwait 300\ncommand 16404\nwait 300\nclipboard \"" + kOut
-            + "export.asc\"\ncommand 16400\nwait 300\nclipboard \"" + kOut + "description.txt\"\n"),
+        "manage \"" + kFixtures + "dave.asc\"\nidle\ncommand 16404\nidle\nclipboard \"" + kOut
+            + "export.asc\"\ncommand 16400\nidle\nclipboard \"" + kOut + "description.txt\"\n"),
         60000);
     {
         SCOPED_TRACE(run.Text());
@@ -98,7 +98,7 @@ TEST(KeyManagement, AGnuPGKeyIsImportedExportedDescribedAndDeleted)
 
     // Delete Dave's key; a new start of the mail client no longer has it to export.
     AnswerKeySelections(session, "answers-2.txt", "select-keys: named Dave\n");
-    THostRun deleting = session.Run(Started(session, "command 16403\nwait 300\n"), 60000);
+    THostRun deleting = session.Run(Started(session, "command 16403\nidle\n"), 60000);
     {
         SCOPED_TRACE(deleting.Text());
         EXPECT_EQ(deleting.ExitCode, 0);
@@ -108,7 +108,7 @@ TEST(KeyManagement, AGnuPGKeyIsImportedExportedDescribedAndDeleted)
     }
     AnswerKeySelections(session, "answers-3.txt", "select-keys: all\n");
     THostRun reopened = session.Run(
-        Started(session, "command 16404\nwait 300\nclipboard \"" + kOut + "export-after-delete.asc\"\n"), 60000);
+        Started(session, "command 16404\nidle\nclipboard \"" + kOut + "export-after-delete.asc\"\n"), 60000);
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     SCOPED_TRACE(reopened.Text());
     const std::string remaining = ReadOut("export-after-delete.asc");

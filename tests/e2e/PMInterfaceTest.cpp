@@ -128,7 +128,7 @@ TEST(PMInterfaceInHost, ToolbarButtonsAreAddedAndRemovedByRecord)
 
 TEST(PMInterfaceInHost, StatusLineMenuChecksAndPostedCommands)
 {
-    THostRun run = RunProbe("commands", "", Probes({ "menu", "command", "clear" }) + "wait 200\n");
+    THostRun run = RunProbe("commands", "", Probes({ "menu", "command", "clear" }) + "until \"frame command 309\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(Report(run, "menu"), "10");
     EXPECT_TRUE(run.Has("frame command 309"));
@@ -171,7 +171,7 @@ TEST(PMInterfaceInHost, ReaderViewStatesFollowTheRawViewCommand)
 
 TEST(PMInterfaceInHost, NewMessageEditorGetsItsFieldsAndSendsWithSettingsRestored)
 {
-    THostRun run = RunProbe("editor", "", Probes({ "open", "send" }) + "wait 200\n");
+    THostRun run = RunProbe("editor", "", Probes({ "open", "send" }) + "idle\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(Report(run, "open"), "-1");
     const int opened = run.IndexOf("request 3090 255");

@@ -71,7 +71,7 @@ TEST(PluginCommands, TheNewMailFolderIsDecryptedAndWhatCannotBeStaysAsItCame)
     session.WriteFile("OTHER.TXT", Message("to-bob.asc"));
     // The new-mail folder's window is open behind another folder's, and the folder manager too.
     THostRun run = session.Run(Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n",
-                                   "folder \"New mail\"\nfolman\nfolder Drafts\ncommand 16396\nwait 300\n"),
+                                   "folder \"New mail\"\nfolman\nfolder Drafts\ncommand 16396\nidle\n"),
         60000);
     SCOPED_TRACE(run.Text());
     // Only the new-mail folder's window went before the run; the folder manager was told before and after.
@@ -102,7 +102,7 @@ TEST(PluginCommands, ACancelledPassphraseEndsTheFolderRun)
     session.WriteFile("answers.txt", "decryption: cancel\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
     THostRun run = session.Run(
-        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"), 60000);
+        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nidle\n"), 60000);
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("request 3075 3 status \"Decrypting cancelled\""));
@@ -116,7 +116,7 @@ TEST(PluginCommands, ANewMailFolderWithoutMessagesAsksNothing)
 {
     THostSession session("cmd-folder-empty");
     THostRun run
-        = session.Run(Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nwait 300\n"));
+        = session.Run(Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nidle\n"));
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
     EXPECT_EQ(run.ExitCode, 0);
@@ -125,7 +125,7 @@ TEST(PluginCommands, ANewMailFolderWithoutMessagesAsksNothing)
 TEST(PluginCommands, TheRecipientListIsSwitchedOnFromTheMenuAtOnceAndFromTheButtonOnlyWhenConfirmed)
 {
     THostSession button("cmd-list-button");
-    THostRun declined = button.Run(Session(button, "answer ZA-VEK No\n", "click 1026\nwait 300\n", LIST_OFF));
+    THostRun declined = button.Run(Session(button, "answer ZA-VEK No\n", "click 1026\nidle\n", LIST_OFF));
     SCOPED_TRACE(declined.Text());
     EXPECT_EQ(declined.LinesStartingWith("answered dialog").size(), 1u);
     EXPECT_THAT(button.ReadFile("ZAVEK.cfg"), HasSubstr("Auto=0"));
@@ -145,7 +145,7 @@ TEST(PluginCommands, PurgingAListWhoseKeysAllExistRemovesNothing)
 {
     THostSession session("cmd-purge");
     THostRun run = session.Run(
-        Session(session, ANSWER_MESSAGES, std::string(OPEN_LIST_MENU) + "command 24607\nwait 300\n"));
+        Session(session, ANSWER_MESSAGES, std::string(OPEN_LIST_MENU) + "command 24607\nidle\n"));
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), 1u);
     EXPECT_EQ(run.ExitCode, 0);
@@ -154,8 +154,9 @@ TEST(PluginCommands, PurgingAListWhoseKeysAllExistRemovesNothing)
 TEST(PluginCommands, TheDecryptButtonInAReaderAsksBeforeItSwitchesToTheRawView)
 {
     THostSession session("cmd-decrypt-button");
+    // The raw view comes by a command posted to the frame: once the plug-in is idle it would be in.
     THostRun run = session.Run(
-        Session(session, "answer ZA-VEK No\n", "click 1028\nwait 300\nreader\nclick 1028\nwait 800\n"));
+        Session(session, "answer ZA-VEK No\n", "click 1028\nidle\nreader\nclick 1028\nidle\n"));
     SCOPED_TRACE(run.Text());
     // Without a reader or folder manager there is nothing to show; in a reader No leaves it as it is.
     const int opened = run.IndexOf("reader 1 opened");
@@ -172,7 +173,7 @@ TEST(PluginCommands, TheSendItemsNeedAnEditorThePluginHandles)
 {
     THostSession session("cmd-send");
     THostRun run
-        = session.Run(Session(session, ANSWER_MESSAGES, "command 16394\neditor\ncommand 16394\nwait 500\n"));
+        = session.Run(Session(session, ANSWER_MESSAGES, "command 16394\neditor\ncommand 16394\nidle\n"));
     SCOPED_TRACE(run.Text());
     // Without an editor the item does nothing; with one it makes the editor send, and the plug-in
     // takes that send over.
@@ -190,7 +191,7 @@ TEST(PluginCommands, TheFolderViewerOpensFromTheMenuAndAsksForAFolder)
     // second rule in case the first key came while the viewer was still busy).
     THostRun run = session.Run(Session(session,
         ANSWER_MESSAGES + "set folderchoice \"\"\nanswer \"Text viewer\" keys:27\nanswer \"Text viewer\" keys:27\n",
-        "command 16398\nwait 300\n"));
+        "command 16398\nidle\n"));
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("request 3063").size(), 1u);
     EXPECT_GE(run.LinesStartingWith("answered dialog \"Text viewer\" with keys").size(), 1u);

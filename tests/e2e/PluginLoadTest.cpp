@@ -61,8 +61,9 @@ TEST(PluginLoad, InterfaceVersionsAboveOneHundredAndFFAreRefused)
 
 TEST(PluginLoad, StartUpWithoutMailFolderFailsSilentlyAndCanBeRetried)
 {
-    THostRun run = THostSession("nomail").Run(
-        ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + "set mailfolder -\nload\nforminit\nset mailfolder C:\\\nforminit\nquit\n");
+    THostSession session("nomail");
+    THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + "set mailfolder -\nload\nforminit\n"
+        + session.MailFolderStep() + "forminit\nquit\n");
     SCOPED_TRACE(run.Text());
     auto calls = run.LinesStartingWith("export FORMINIT");
     ASSERT_EQ(calls.size(), 2u);
@@ -86,7 +87,7 @@ TEST(PluginLoad, HooksSeeAReaderCreatedAfterStartUp)
 TEST(PluginLoad, HostEventsReachTheMainObject)
 {
     THostRun run = THostSession("events").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nevent 5 hello\nevent 77\nevent 32\n"
-                                              "check\nwait 300\n");
+                                              "check\nuntil \"frame destroyed\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("event 5 -> 0x0"));
     EXPECT_TRUE(run.Has("event 77 -> 0x0"));
@@ -108,7 +109,7 @@ TEST(PluginLoad, EventsAreAnsweredAndABrokenAttachmentKeepsItsText)
         + "load\nforminit\nready\neditor\nevent 25 18\nevent 25 4\nevent 15\n"
                                "event 28 "
         + session.File("attachment.asc")
-        + "\nsend\nset to bob@example.net\neditorcommand 139\nwait 500\ncommand 189\n"
+        + "\nsend\nset to bob@example.net\neditorcommand 139\nuntil \"editor message sent\"\ncommand 189\n"
           "event 5 after\nquit\n");
     SCOPED_TRACE(run.Text());
     // Not taken over: the mail client goes on as without the plug-in.
@@ -162,7 +163,7 @@ TEST(PluginLoad, TimersAndCommandsOfThePluginWindow)
     // WM_TIMER 0x113 with ids outside 1..5, the deferred re-run (3), and WM_COMMAND 0x111 from a
     // toolbar button and from a menu handle. The re-run runs before the plug-in takes its own menu
     // commands from the frame, so the frame's own procedure logs it.
-    THostRun run = THostSession("timers").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nmessage 0x113 3\nwait 200\nready\n"
+    THostRun run = THostSession("timers").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nmessage 0x113 3\nuntil \"frame command 16397\"\nready\n"
                                               "message 0x113 0\nmessage 0x113 6\nmessage 0x111 0 1025\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("message 0x113 -> 0x0").size(), 3u);
@@ -201,7 +202,7 @@ TEST(PluginLoad, AReaderThatStaysOpenCancelsTheShutDownAndKeepsTheHooks)
 TEST(PluginLoad, OldInterfaceCloseBecomesTheShutDownEvent)
 {
     THostRun run
-        = THostSession("oldclose").Run(ANSWER_NO_KEY_RINGS + "set formver 0x111\nload\nforminit\nready\nclose\nwait 500\n");
+        = THostSession("oldclose").Run(ANSWER_NO_KEY_RINGS + "set formver 0x111\nload\nforminit\nready\nclose\nuntil \"frame destroyed\"\n");
     SCOPED_TRACE(run.Text());
     // The frame's close reached the plug-in, which shut down and closed the frame again.
     EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
@@ -297,7 +298,7 @@ TEST(PluginLoad, DestroyWipesTheFileAndReportsItGone)
 
 TEST(PluginLoad, ShutDownAndUnloadLeaveNoSubclassOrHookBehind)
 {
-    THostRun run = THostSession("shutdown").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nclose\nwait 1000\n");
+    THostRun run = THostSession("shutdown").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nclose\nuntil \"frame destroyed\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("reader destroyed"));
     EXPECT_TRUE(run.Has("frame close: frame subclassed=0 statusbar subclassed=0"));
@@ -311,7 +312,7 @@ TEST(PluginLoad, ShutDownAndUnloadLeaveNoSubclassOrHookBehind)
 TEST(PluginLoad, UnloadWhileHookedGivesEveryWindowBackAndTheHostKeepsWorking)
 {
     THostRun run = THostSession("unload").Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nunload\ncheck\n"
-                                              "reader\ncommand 1190\nwait 200\ncheck\nquit\n");
+                                              "reader\ncommand 1190\ncheck\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("unload: plug-in class registered"));
     EXPECT_TRUE(run.Has("unload -> ok, module gone"));

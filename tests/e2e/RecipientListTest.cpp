@@ -36,11 +36,12 @@ std::string Started(THostSession& session)
 }
 
 // The user sends; the recipient list decides (the stand-in editor has no encryption box for the
-// plug-in to tick, so no encryption dialog adds flags of its own).
-std::string SendFromEditor(const THostSession& session, const std::string& file)
+// plug-in to tick, so no encryption dialog adds flags of its own). The send ends with the step
+// that waits for its outcome.
+std::string SendFromEditor(const THostSession& session, const std::string& file, const std::string& outcome)
 {
     return "set to team@example.com\neditor\neditortext \"Meet at noon.\"\nonsend encrypt \"" + session.File(file)
-        + "\" - \"\" \"team@example.com\"\neditorcommand 139\nwait 2500\neditors\nquit\n";
+        + "\" - \"\" \"team@example.com\"\neditorcommand 139\n" + outcome + "editors\nquit\n";
 }
 
 void SaveForGnuPG(const std::string& name, const std::string& content)
@@ -58,7 +59,8 @@ TEST(RecipientList, TheKeyChosenInTheDialogIsTheOneTheMessageIsEncryptedTo)
     // The candidates are shown by key id: Bob's is the first row or the second.
     const std::string keysToBob = bob.Id < ann.Id ? "keys:13" : "keys:40,13";
     THostRun run
-        = session.Run("answer \"Choose a key\" " + keysToBob + "\n" + Started(session) + SendFromEditor(session, "out.tmp"));
+        = session.Run("answer \"Choose a key\" " + keysToBob + "\n" + Started(session)
+        + SendFromEditor(session, "out.tmp", "until \"export encrypt ->\"\n"));
     SCOPED_TRACE(run.Text());
     // Asked once: the send's second resolution keeps the choice.
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"Choose a key\" with keys").size(), 1u);
@@ -80,7 +82,9 @@ TEST(RecipientList, ACancelledChoiceKeepsTheMessageAndSaysSo)
     THostSession session("recipcancel");
     session.WriteFile("out.tmp", kMessage);
     session.WriteFile("AutoList.txt", EncryptEntry("team@example.com", ann) + EncryptEntry("team@example.com", bob));
-    THostRun run = session.Run("answer \"Choose a key\" Cancel\n" + Started(session) + SendFromEditor(session, "out.tmp"));
+    // The key choice's Cancel, then the error's OK.
+    THostRun run = session.Run("answer \"Choose a key\" Cancel\n" + Started(session)
+        + SendFromEditor(session, "out.tmp", "until \"answered dialog\" 2\n"));
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"Choose a key\" with Cancel").size(), 1u);
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\" with OK").size(), 1u);
@@ -124,7 +128,7 @@ TEST(RecipientList, KeysFromTheKeyRingAreAddedAndTheListEditedFromTheMenu)
     // New: Ann's key with its first user id, and Bob's second user id. Both rows are chosen with
     // the space bar; OK stores them.
     THostRun add = session.Run("answer \"Add recipients\" keys:32,40,32\nanswer \"Add recipients\" OK\n"
-        + Started(session) + OPEN_LIST_MENU + "command 24605\nwait 500\nquit\n");
+        + Started(session) + OPEN_LIST_MENU + "command 24605\nidle\nquit\n");
     SCOPED_TRACE(add.Text());
     EXPECT_FALSE(add.LinesStartingWith("answered dialog \"Add recipients\" with OK").empty());
     EXPECT_EQ(add.LinesStartingWith("answered dialog \"ZA-VEK - Information\" with OK").size(), 1u);
@@ -140,7 +144,7 @@ TEST(RecipientList, KeysFromTheKeyRingAreAddedAndTheListEditedFromTheMenu)
     session.WriteFile("AutoList.txt",
         EncryptEntry("Ann Lee <ann@example.org>", ann) + EncryptEntry("Ann at work <ann@work.example>", ann));
     THostRun edit = session.Run("answer \"Recipient list\" keys:32,39,32\nanswer \"Recipient list\" OK\n"
-        + Started(session) + OPEN_LIST_MENU + "command 24606\nwait 500\nquit\n");
+        + Started(session) + OPEN_LIST_MENU + "command 24606\nidle\nquit\n");
     SCOPED_TRACE(edit.Text());
     EXPECT_FALSE(edit.LinesStartingWith("answered dialog \"Recipient list\" with OK").empty());
     EXPECT_THAT(ListLines(session),
@@ -158,7 +162,7 @@ TEST(RecipientList, ANewPairOfASendIsAddedFromTheMenu)
     THostRun run = session.Run("answer Question No\nanswer \"Add recipients\" keys:32\nanswer \"Add recipients\" OK\n"
         + Started(session) + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\nencrypt \"" + session.File("in.tmp")
         + "\" - \"\" \"bob@example.net\"\n" + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\n"
-        + "command 24604\nwait 500\n" + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\nquit\n");
+        + "command 24604\nidle\n" + OPEN_LIST_MENU + "menu \"&Selvadrin/Recipient list\"\nquit\n");
     SCOPED_TRACE(run.Text());
     const auto menus = run.LinesStartingWith("menu &Selvadrin/Recipient list:");
     ASSERT_EQ(menus.size(), 3u);
@@ -198,7 +202,7 @@ TEST(RecipientList, ANameTheAddressBookKnowsIsSentToItsAddress)
     THostRun run = session.Run("answer Question No\nanswer PGP 2\nanswer failed \"Back to editor\"\n" + Started(session)
         + "set to Robert\neditor\neditortext \"Meet at noon.\"\nonsend encrypt \"" + session.File("out.tmp")
         + "\" - \"\" \"Robert\"\nencdialog\nencselect \"*** Selvadrin with address books\"\nencclick 104\nencclick 1\n"
-        + "editorcommand 139\nwait 2500\nquit\n");
+        + "editorcommand 139\nuntil \"export encrypt ->\"\nquit\n");
     SCOPED_TRACE(run.Text());
     // The plug-in's own handler is not offered, nor S/MIME without a certificate to sign with.
     EXPECT_TRUE(run.Has("encryption dialog encryptors \"(none)|Selvadrin|qro's PGP/MIME Handler|"

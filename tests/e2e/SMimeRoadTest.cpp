@@ -108,7 +108,7 @@ TEST(SMimeRoad, OnceTheCAsListIsImportedARevokedSignerNeverReadsGood)
     // Before the list is known the signature is good; MANAGE imports the list onto the CA's key;
     // then VERIFY and DECRYPT both tell that the signer's certificate is revoked.
     const std::string script = Session(session,
-        verify + "manage " + Quoted(session, "ca.crl") + "\nwait 300\n" + verify + "decrypt "
+        verify + "manage " + Quoted(session, "ca.crl") + "\nidle\n" + verify + "decrypt "
             + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n");
     ReportDecryptedSignatures(session);
     THostRun run = session.Run(script);
@@ -170,7 +170,7 @@ TEST(SMimeRoad, TheEditorSendsSignedAndEncryptedSMimeThatDecryptsAndVerifies)
     const std::string script = Session(session,
         "set to ann@example.org\neditor\neditortext \"Friday\"\nonsend encrypt " + Quoted(session, "sent.tmp")
             + " - \"S/MIME\" \"ann@example.org\"\nencdialog\nencselect \"qro's S/MIME Handler\"\nencclick 1\n"
-            + "editorcommand 139\nwait 2500\ndecrypt " + Quoted(session, "sent.tmp") + " "
+            + "editorcommand 139\nuntil \"export encrypt ->\"\ndecrypt " + Quoted(session, "sent.tmp") + " "
             + Quoted(session, "out.cnm") + "\n");
     ReportDecryptedSignatures(session);
     THostRun run = session.Run(script);

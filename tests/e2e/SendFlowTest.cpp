@@ -98,8 +98,7 @@ TEST(SendFlow, ASendUnencryptedChoiceEndsWithItsSend)
 TEST(SendFlow, EditorsCloseAtShutDown)
 {
     THostSession session("sendclose");
-    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\neditor\neditor\nevent 32\nwait 300\n"
-        + "check\nquit\n");
+    THostRun run = session.Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\neditor\neditor\nevent 32\nuntil \"frame destroyed\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(run.LinesStartingWith("editor destroyed").size(), 2u);
     EXPECT_LT(run.IndexOf("editor destroyed"), run.IndexOf("event 32 -> 0x9999"));
@@ -133,8 +132,9 @@ TEST(SendFlow, TheEncryptionDialogDecidesTheSend)
 TEST(SendFlow, ACancelledEncryptionDialogIsNotConfirmedWhenItOpensAgain)
 {
     THostSession session("sendauto");
+    // The plug-in confirms a dialog by a click it posts: once it is idle the click would have come.
     THostRun run = session.Run(ANSWER_MESSAGES + ANSWER_NO_KEY_RINGS + session.MailFolderStep()
-        + "load\nforminit\nready\neditor\nencdialog\nencclick 2\nencdialog\nwait 300\nquit\n");
+        + "load\nforminit\nready\neditor\nencdialog\nencclick 2\nencdialog\nidle\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_TRUE(run.Has("encryption dialog cancel encrypt=1 sign=1"));
     // Cancelled before: the next opening is not confirmed by itself.
@@ -172,6 +172,8 @@ TEST(SendFlow, TheFrameShownRegistersItsMailUser)
         + "showframe\nquit\n");
     SCOPED_TRACE(run.Text());
     EXPECT_NE(ReadWhole(usersFile).find(entry), std::string::npos) << ReadWhole(usersFile);
+    // The entry names the session's folder, which goes with the session.
+    DeleteFileA(usersFile.c_str());
 }
 
 } // namespace

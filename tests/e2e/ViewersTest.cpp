@@ -12,6 +12,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 using ::testing::Contains;
@@ -37,7 +38,7 @@ std::set<std::string> TemporaryFiles()
 
 // The default printer of the prefix for the test's time: Wine's PostScript driver with an A4
 // printer description, writing into a file (a port that is a path), so that a print job can be
-// read back. Taken away again at the end.
+// read back. Taken away again at the end, driver and description too.
 class TFilePrinter {
 public:
     explicit TFilePrinter(const std::string& file)
@@ -48,8 +49,9 @@ public:
         if (description.empty()
             || !GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &size))
             return;
-        // The driver takes its description from the driver folder.
-        std::ofstream(std::string(folder) + "\\zavek-e2e.ppd", std::ios::binary) << description;
+        // The driver takes its description from the driver folder, and copies it into its version's.
+        descriptionCopies_ = { std::string(folder) + "\\zavek-e2e.ppd", std::string(folder) + "\\3\\zavek-e2e.ppd" };
+        std::ofstream(descriptionCopies_[0], std::ios::binary) << description;
         DRIVER_INFO_3W driver = {};
         driver.cVersion = 3;
         driver.pName = const_cast<wchar_t*>(DRIVER);
@@ -70,7 +72,13 @@ public:
             Added = SetDefaultPrinterW(NAME) != FALSE;
         }
     }
-    ~TFilePrinter() { Remove(); }
+    ~TFilePrinter()
+    {
+        Remove();
+        DeletePrinterDriverW(nullptr, nullptr, const_cast<wchar_t*>(DRIVER));
+        for (const std::string& copy : descriptionCopies_)
+            DeleteFileA(copy.c_str());
+    }
     TFilePrinter(const TFilePrinter&) = delete;
     TFilePrinter& operator=(const TFilePrinter&) = delete;
 
@@ -80,6 +88,7 @@ private:
     static constexpr const wchar_t* NAME = L"ZAVEK e2e file printer";
     static constexpr const wchar_t* DRIVER = L"ZAVEK e2e PostScript";
     static constexpr const wchar_t* DESCRIPTION = L"zavek-e2e.ppd";
+    std::vector<std::string> descriptionCopies_;
 
     static void Remove()
     {
