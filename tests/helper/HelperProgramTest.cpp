@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
+#include <set>
+#include <string>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -82,17 +86,16 @@ TEST_F(HelperProgram, SecondInstanceDoesNothing)
     EXPECT_EQ(Run("USERSETUP"), "10|\n") << "runs again once the first instance is gone";
 }
 
-// Closes the helper's error box (caption "Selvadrin") as soon as it appears; counts the boxes.
+// Closes the error boxes (caption "Selvadrin") of the helper program at Program as they appear and
+// counts them, each once however long it takes to go. Boxes of other programs on the desktop, such
+// as the plug-in's in tests running beside this one, are left alone.
 class TErrorBoxCloser {
 public:
-    TErrorBoxCloser()
-        : thread_([this] {
+    explicit TErrorBoxCloser(std::string program)
+        : program_(std::move(program))
+        , thread_([this] {
             while (!stop_) {
-                if (HWND box = FindWindowA(nullptr, "Selvadrin")) {
-                    ++closed_;
-                    PostMessageA(box, WM_COMMAND, IDOK, 0);
-                    Sleep(300);
-                }
+                EnumWindows(&TErrorBoxCloser::CloseIfOurs, reinterpret_cast<LPARAM>(this));
                 Sleep(50);
             }
         })
@@ -103,17 +106,50 @@ public:
         stop_ = true;
         thread_.join();
     }
-    int Closed() const { return closed_; }
+    int Closed() const
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        return static_cast<int>(seen_.size());
+    }
 
 private:
+    static BOOL CALLBACK CloseIfOurs(HWND window, LPARAM self)
+    {
+        auto* closer = reinterpret_cast<TErrorBoxCloser*>(self);
+        char caption[32] = {};
+        GetWindowTextA(window, caption, sizeof caption);
+        if (std::string(caption) == "Selvadrin" && closer->ShownByProgram(window)) {
+            std::lock_guard<std::mutex> lock(closer->lock_);
+            closer->seen_.insert(window);
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+    }
+
+    bool ShownByProgram(HWND window) const
+    {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (!process)
+            return false;
+        char image[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        const bool named = QueryFullProcessImageNameA(process, 0, image, &length) != FALSE;
+        CloseHandle(process);
+        return named && lstrcmpiA(image, program_.c_str()) == 0;
+    }
+
+    const std::string program_;
+    mutable std::mutex lock_;
+    std::set<HWND> seen_;
     std::atomic<bool> stop_{ false };
-    std::atomic<int> closed_{ 0 };
     std::thread thread_;
 };
 
 TEST_F(HelperProgram, MissingLibraryShowsTheSystemErrorOnceAndEnds)
 {
-    TErrorBoxCloser closer;
+    TErrorBoxCloser closer(helper);
     EXPECT_EQ(Run("USERSETUP"), "");
     EXPECT_EQ(closer.Closed(), 1);
 }
@@ -121,7 +157,7 @@ TEST_F(HelperProgram, MissingLibraryShowsTheSystemErrorOnceAndEnds)
 TEST_F(HelperProgram, LibraryWithoutTheExportShowsTheSystemError)
 {
     ASSERT_TRUE(CopyFromBuild("HelperNoExportsStub.dll", scratch.path + "ZAVEKMain.dll"));
-    TErrorBoxCloser closer;
+    TErrorBoxCloser closer(helper);
     EXPECT_EQ(Run("CLEANUP"), "");
     EXPECT_EQ(closer.Closed(), 1);
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -46,13 +47,21 @@ inline TProgramExit RunProgramLine(const std::string& program, const std::string
     PROCESS_INFORMATION process = {};
     std::string line = commandLine;
     TProgramExit result;
-    result.Started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         nullptr, &startup, &process)
-        != FALSE;
-    if (!result.Started) {
-        result.StartError = GetLastError();
-        return result;
+    for (int attempt = 0; attempt < 2 && !result.Started; ++attempt) {
+        result.Started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &process)
+            != FALSE;
+        result.StartError = result.Started ? 0 : GetLastError();
+        // Wine's own failure, seen rarely under load: the new process died in Wine's start-up before
+        // any of the program ran. Started once more, and said so; any other refusal stands.
+        if (result.StartError == ERROR_INTERNAL_ERROR)
+            std::fprintf(stderr, "Wine failed to start %s (error %lu)%s\n", program.c_str(), result.StartError,
+                         attempt == 0 ? "; starting it once more" : "");
+        else
+            break;
     }
+    if (!result.Started)
+        return result;
     if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 99);
     GetExitCodeProcess(process.hProcess, &result.Code);
