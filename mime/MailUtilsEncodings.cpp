@@ -240,16 +240,18 @@ constexpr std::array<std::array<char, 4>, 256> EncodedTriples = MakeEncodedTripl
 // still go behind them.
 constexpr unsigned kLineRoom = 75;
 
-// The encoder's output, sized once from a guess and grown only should a line not fit: a line is
-// written through a cursor, up to 16 bytes beyond its end.
+// The encoder's output, reserved once from a guess and grown only should the guess fall short. It
+// is made writable 16 KB at a time, so that the string's zero fill meets memory the lines are then
+// written to while it is still in the cache; a line is written through a cursor, up to 16 bytes
+// beyond its end.
 class QpWriter {
 public:
-    explicit QpWriter(std::size_t Expected) { out_.resize(Expected + kLineSpace); }
+    explicit QpWriter(std::size_t Expected) { out_.reserve(Expected + kLineSpace); }
     // A cursor with room for one more line.
     char* LineCursor()
     {
         if (out_.size() - size_ < kLineSpace)
-            out_.resize(out_.size() * 2);
+            out_.resize(size_ + kWritable);
         return out_.data() + size_;
     }
     void LineWritten(const char* End) { size_ = static_cast<std::size_t>(End - out_.data()); }
@@ -261,6 +263,7 @@ public:
 
 private:
     static constexpr std::size_t kLineSpace = 128;
+    static constexpr std::size_t kWritable = 16384;
     std::string out_;
     std::size_t size_ = 0;
 };
@@ -353,6 +356,7 @@ struct TLineBits {
                : Low != 0 ? 64 - static_cast<unsigned>(__builtin_clzll(Low))
                           : 0;
     }
+    unsigned Count() const { return static_cast<unsigned>(__builtin_popcountll(Low) + __builtin_popcountll(High)); }
     template <typename Visit> void ForEach(Visit visit) const
     {
         for (uint64_t left = Low; left != 0; left &= left - 1)
@@ -425,28 +429,37 @@ public:
         if (*in == 'F' && StartsWithFrom(in, 5))
             encoded.Low |= 1;
         const unsigned lineEnd = Bits(lineEnds_, At).First();
-        // The first byte that no longer fits: each byte before it takes one character, an encoded
-        // one three.
-        unsigned full = kLineRoom;
+        // Bytes are written while they fit, kept ones taking one character, encoded ones three, up
+        // to the first that no longer fits.
+        char* const start = To;
+        char* to = To;
+        unsigned from = 0;
         unsigned before = 0;
+        unsigned full = kLineRoom;
         encoded.Below(lineEnd).ForEach([&](unsigned Byte) {
-            if (Byte + 2 * before + 3 <= kLineRoom) {
-                full = kLineRoom - 2 * ++before;
-                return true;
+            if (Byte + 2 * before + 3 > kLineRoom) {
+                full = std::min(Byte, kLineRoom - 2 * before);
+                return false;
             }
-            full = std::min(Byte, kLineRoom - 2 * before);
-            return false;
+            to = CopyKept(in + from, Byte - from, to);
+            std::memcpy(to, EncodedTriples[in[Byte]].data(), 4);
+            to += 3;
+            from = Byte + 1;
+            full = kLineRoom - 2 * ++before;
+            return true;
         });
         if (lineEnd <= full || (lineEnd == full + 1 && !encoded.Has(full))) {
-            To = WriteBytes(in, encoded, lineEnd, To);
-            *To++ = static_cast<char>(in[lineEnd]);
+            to = CopyKept(in + from, lineEnd - from, to);
+            *to++ = static_cast<char>(in[lineEnd]);
+            To = to;
             return At + lineEnd + 1;
         }
         const unsigned breakAt = Bits(breakable_, At).Below(full).EndOfLast();
         const unsigned taken = breakAt != 0 ? breakAt : full;
-        To = WriteBytes(in, encoded, taken, To);
-        std::memcpy(To, "=\r\n", 3);
-        To += 3;
+        // A break place before the last encoded byte written takes back what follows it.
+        to = taken >= from ? CopyKept(in + from, taken - from, to) : start + taken + 2 * encoded.Below(taken).Count();
+        std::memcpy(to, "=\r\n", 3);
+        To = to + 3;
         return At + taken;
     }
 
@@ -464,25 +477,18 @@ private:
         return { word(w[0], w[1]), word(w[1], w[2]) };
     }
 
-    // The first Count bytes from In: kept bytes copied 16 at a time between the encoded ones, a
-    // later copy overwriting what an earlier one wrote too far.
-    static char* WriteBytes(const unsigned char* In, const TLineBits& Encoded, unsigned Count, char* To)
+    // Count kept bytes: 32 at once, as most runs between encoded bytes are shorter, then 16 at a
+    // time. Up to 32 bytes more may be read and written.
+    static char* CopyKept(const unsigned char* From, unsigned Count, char* To)
     {
-        const unsigned char* from = In;
-        const auto copyUpTo = [&](const unsigned char* End) {
-            for (const unsigned char* p = from; p < End; p += 16)
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(To + (p - from)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-            To += End - from;
+        const auto copy16 = [From, To](unsigned Done) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(To + Done), _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + Done)));
         };
-        Encoded.Below(Count).ForEach([&](unsigned Byte) {
-            copyUpTo(In + Byte);
-            std::memcpy(To, EncodedTriples[In[Byte]].data(), 4);
-            To += 3;
-            from = In + Byte + 1;
-            return true;
-        });
-        copyUpTo(In + Count);
-        return To;
+        copy16(0);
+        copy16(16);
+        for (unsigned done = 32; done < Count; done += 16)
+            copy16(done);
+        return To + Count;
     }
 
     // One word more than the bytes for the byte after them, one for reading 128 bits from the last.
