@@ -225,52 +225,35 @@ constexpr std::array<QpByte, 256> MakeQpByteTable()
 
 constexpr std::array<QpByte, 256> QpBytes = MakeQpByteTable();
 
-// Moves Length bytes at P three places on. What moves is the tail of one line, so a call to memmove
-// would cost more than the move; 16 bytes past P + Length + 3 may be overwritten.
-void MoveRightByThree(char* P, std::size_t Length)
+// "=XX" of every byte, with a fourth byte so that it is written with one four-byte copy.
+constexpr std::array<std::array<char, 4>, 256> MakeEncodedTriples()
 {
-#if defined(__SSE2__)
-    // From the end backwards, each chunk read before any store reaches it; the first 16 bytes are
-    // read before all stores.
-    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
-    for (std::size_t end = Length; end > 16; end -= std::min<std::size_t>(16, end - 16))
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(P + end - 13), _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + end - 16)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(P + 3), head);
-#else
-    std::memmove(P + 3, P, Length);
-#endif
+    std::array<std::array<char, 4>, 256> table {};
+    for (int c = 0; c < 256; ++c)
+        table[c] = { '=', hexDigits[c >> 4], hexDigits[c & 0x0F], '\0' };
+    return table;
 }
 
-// The encoder's output: written through an index into a string grown ahead of need, so a byte
-// costs a store instead of an append; soft breaks go in behind the last breakable byte.
+constexpr std::array<std::array<char, 4>, 256> EncodedTriples = MakeEncodedTriples();
+
+// Characters of a body line before its soft break's '='; a kept byte right before a line end may
+// still go behind them.
+constexpr unsigned kLineRoom = 75;
+
+// The encoder's output, sized once from a guess and grown only should the guess fall short; a line
+// is written through a cursor, up to 32 bytes beyond its end. (Zero-filling the string 16 KB at a
+// time, right before the lines are written there, measured no faster.)
 class QpWriter {
 public:
-    explicit QpWriter(std::size_t Expected) { out_.resize(Expected + kSlack); }
-    // Room for Count more bytes beyond what one input byte can produce (two soft breaks and an
-    // encoded triple).
-    void MakeRoom(std::size_t Count = 0)
+    explicit QpWriter(std::size_t Expected) { out_.resize(Expected + kLineSpace); }
+    // A cursor with room for one more line.
+    char* LineCursor()
     {
-        if (out_.size() - size_ < Count + kSlack)
-            out_.resize(std::max(out_.size() * 2, size_ + Count + kSlack));
+        if (out_.size() - size_ < kLineSpace)
+            out_.resize(out_.size() * 2);
+        return out_.data() + size_;
     }
-    char* Cursor() { return out_.data() + size_; }
-    void Advance(std::size_t Count) { size_ += Count; }
-    void Put(char C) { out_[size_++] = C; }
-    void PutEncoded(unsigned char C)
-    {
-        out_[size_] = '=';
-        out_[size_ + 1] = hexDigits[C >> 4];
-        out_[size_ + 2] = hexDigits[C & 0x0F];
-        size_ += 3;
-    }
-    void PutSoftBreak() { InsertSoftBreak(size_); }
-    void InsertSoftBreak(std::size_t At)
-    {
-        MoveRightByThree(&out_[At], size_ - At);
-        std::memcpy(&out_[At], "=\r\n", 3);
-        size_ += 3;
-    }
-    std::size_t Size() const { return size_; }
+    void LineWritten(const char* End) { size_ = static_cast<std::size_t>(End - out_.data()); }
     std::string Take()
     {
         out_.resize(size_);
@@ -278,10 +261,56 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSlack = 16;
+    static constexpr std::size_t kLineSpace = 128;
     std::string out_;
     std::size_t size_ = 0;
 };
+
+bool StartsWithFrom(const unsigned char* In, std::size_t Size) { return Size >= 5 && std::memcmp(In, "From ", 5) == 0; }
+
+// One output line by the byte rules, from In[0] at column 0: bytes go as they are or as "=XX" (a
+// blank before a line end, "From " at the line start), the line ends at a line end or, where the
+// next byte no longer fits, behind its last breakable byte (a blank, '/' or '\' kept as it is and
+// not followed by an 'F') or else right there. Returns the bytes taken; the next line starts behind
+// them, also after a soft break behind a breakable byte: what follows it never starts "From " nor
+// finds another break place on the way to where the line was full.
+std::size_t EncodeQpLine(const unsigned char* In, std::size_t Size, char*& To)
+{
+    char* breakTo = nullptr; // output behind the last breakable byte
+    std::size_t breakAt = 0;
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < Size; ++i) {
+        const unsigned char c = In[i];
+        const QpByte kind = QpBytes[c];
+        if (kind == QpByte::LineBreak) {
+            *To++ = static_cast<char>(c);
+            return i + 1;
+        }
+        const bool nextIsBreak = i + 1 < Size && IsLineBreakChar(static_cast<char>(In[i + 1]));
+        const bool encoded = kind == QpByte::Encoded || (kind == QpByte::Blank && (i + 1 == Size || nextIsBreak)) ||
+                             (i == 0 && StartsWithFrom(In, Size));
+        const std::size_t width = encoded ? 3 : 1;
+        if (column + width > kLineRoom && (encoded || !nextIsBreak)) {
+            const std::size_t taken = breakTo != nullptr ? breakAt : i;
+            To = breakTo != nullptr ? breakTo : To;
+            std::memcpy(To, "=\r\n", 3);
+            To += 3;
+            return taken;
+        }
+        if (encoded) {
+            std::memcpy(To, EncodedTriples[c].data(), 3);
+            To += 3;
+        } else {
+            *To++ = static_cast<char>(c);
+            if (kind != QpByte::Kept && !(i + 1 < Size && In[i + 1] == 'F')) {
+                breakTo = To;
+                breakAt = i + 1;
+            }
+        }
+        column += width;
+    }
+    return Size;
+}
 
 #if defined(__SSE2__)
 __m128i BytesEqual(__m128i Bytes, char C) { return _mm_cmpeq_epi8(Bytes, _mm_set1_epi8(C)); }
@@ -299,152 +328,173 @@ __m128i KeptBytes(__m128i Bytes)
 
 __m128i LineEndBytes(__m128i Bytes) { return _mm_or_si128(BytesEqual(Bytes, '\r'), BytesEqual(Bytes, '\n')); }
 
-// Set bits of a mask, by table: the instruction is not in every x86-64 processor, and its software
-// stand-in costs more than the look-ups.
-constexpr std::array<uint8_t, 256> MakeBitCounts()
-{
-    std::array<uint8_t, 256> table {};
-    for (int c = 1; c < 256; ++c)
-        table[c] = static_cast<uint8_t>(table[c >> 1] + (c & 1));
-    return table;
-}
-
-constexpr std::array<uint8_t, 256> BitCounts = MakeBitCounts();
-
-std::size_t CountBits(uint64_t Mask)
-{
-    std::size_t count = 0;
-    for (; Mask != 0; Mask >>= 8)
-        count += BitCounts[Mask & 0xFF];
-    return count;
-}
-
 // The bits below bit Count (at most 64).
 uint64_t Below(unsigned Count) { return Count >= 64 ? ~uint64_t { 0 } : (uint64_t { 1 } << Count) - 1; }
 
-// "=XX" of every byte, with a fourth byte so that it is written with one four-byte copy.
-constexpr std::array<std::array<char, 4>, 256> MakeEncodedTriples()
-{
-    std::array<std::array<char, 4>, 256> table {};
-    for (int c = 0; c < 256; ++c)
-        table[c] = { '=', hexDigits[c >> 4], hexDigits[c & 0x0F], '\0' };
-    return table;
-}
+// 128 bits, enough for a line: the longest takes 77 bytes.
+struct TLineBits {
+    uint64_t Low = 0;
+    uint64_t High = 0;
 
-constexpr std::array<std::array<char, 4>, 256> EncodedTriples = MakeEncodedTriples();
-
-constexpr unsigned kWindow = 64;
-
-// What the encoder needs to know of 64 input bytes, one bit per byte: line ends, bytes written
-// as "=XX" (a blank right before a line end among them), and places a soft break may go behind
-// (blanks, '/' and '\' not followed by an 'F', which could begin a "From "). The byte after the 64
-// must exist.
-struct TQpWindow {
-    uint64_t LineEnds = 0;
-    uint64_t Encoded = 0;
-    uint64_t Breakable = 0;
-
-    explicit TQpWindow(const unsigned char* P)
+    bool Has(unsigned At) const { return (At < 64 ? Low >> At : High >> (At - 64)) & 1; }
+    TLineBits Below(unsigned Count) const
     {
-        uint64_t kept = 0;
-        uint64_t blanks = 0;
-        uint64_t efs = 0;
-        for (unsigned i = 0; i < kWindow / 16; ++i) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 16 * i));
-            const auto bits = [i](__m128i Test) {
-                return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(Test))) << 16 * i;
-            };
-            LineEnds |= bits(LineEndBytes(bytes));
-            const __m128i blank = _mm_or_si128(BytesEqual(bytes, ' '), BytesEqual(bytes, '\t'));
-            blanks |= bits(blank);
-            Breakable |= bits(_mm_or_si128(blank, _mm_or_si128(BytesEqual(bytes, '/'), BytesEqual(bytes, '\\'))));
-            kept |= bits(KeptBytes(bytes));
-            efs |= bits(BytesEqual(bytes, 'F'));
-        }
-        const unsigned char after = P[kWindow];
-        const uint64_t beforeLineEnd = LineEnds >> 1 | static_cast<uint64_t>(after == '\r' || after == '\n') << 63;
-        const uint64_t beforeF = efs >> 1 | static_cast<uint64_t>(after == 'F') << 63;
-        Encoded = ~(kept & ~(blanks & beforeLineEnd)) & ~LineEnds;
-        Breakable &= ~Encoded & ~beforeF;
+        return Count >= 64 ? TLineBits { Low, High & ::Below(Count - 64) } : TLineBits { Low & ::Below(Count), 0 };
+    }
+    unsigned First() const
+    {
+        return Low != 0 ? static_cast<unsigned>(__builtin_ctzll(Low))
+               : High != 0 ? 64 + static_cast<unsigned>(__builtin_ctzll(High))
+                           : 128;
+    }
+    // The highest set bit plus one, 0 when none is set.
+    unsigned EndOfLast() const
+    {
+        return High != 0  ? 128 - static_cast<unsigned>(__builtin_clzll(High))
+               : Low != 0 ? 64 - static_cast<unsigned>(__builtin_clzll(Low))
+                          : 0;
+    }
+    unsigned Count() const { return static_cast<unsigned>(__builtin_popcountll(Low) + __builtin_popcountll(High)); }
+    template <typename Visit> void ForEach(Visit visit) const
+    {
+        for (uint64_t left = Low; left != 0; left &= left - 1)
+            if (!visit(static_cast<unsigned>(__builtin_ctzll(left))))
+                return;
+        for (uint64_t left = High; left != 0; left &= left - 1)
+            if (!visit(64 + static_cast<unsigned>(__builtin_ctzll(left))))
+                return;
     }
 };
 
-// Copies Count bytes (at least one) sixteen at a time: up to 15 bytes more may be read and written.
-void CopyBytes(char* To, const unsigned char* From, std::size_t Count)
-{
-    std::size_t done = 0;
-    do {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(To + done), _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + done)));
-        done += 16;
-    } while (done < Count);
-}
+// What the encoder needs to know of up to 4 KB of input, one bit per byte, so that each line is
+// decided from its bits: line ends, bytes written as "=XX" (a blank right before a line end among
+// them) and bytes a soft break may go behind (blanks, '/' and '\' kept as they are and not followed
+// by an 'F', which could begin a "From "). The lines that start in the block are encoded from it;
+// the last may reach 128 bytes beyond.
+class TQpBlock {
+public:
+    static constexpr std::size_t kBytes = 4096;
+    static constexpr std::size_t kBeyond = 128;
 
-// How many of the bytes below bit Limit, one character each or three where Encoded has a bit, fit
-// into Room characters; Length is what they take.
-unsigned BytesThatFit(uint64_t Encoded, unsigned Limit, std::size_t Room, std::size_t& Length)
-{
-    std::size_t before = 0; // encoded bytes taken so far
-    for (uint64_t left = Encoded & Below(Limit); left != 0; left &= left - 1) {
-        const unsigned at = static_cast<unsigned>(__builtin_ctzll(left));
-        if (at + 2 * before >= Room)
-            break;
-        if (at + 2 * before + 3 > Room) {
-            Length = at + 2 * before;
-            return at;
+    // Classifies Bytes (a multiple of 64, at most kBytes) and kBeyond more; the byte after those
+    // must exist.
+    TQpBlock(const unsigned char* P, std::size_t Bytes)
+    {
+        const std::size_t words = (Bytes + kBeyond) / 64;
+        uint64_t blanks[kWords];
+        uint64_t efs[kWords + 1];
+        for (std::size_t w = 0; w < words; ++w) {
+            uint64_t kept = 0;
+            uint64_t lineEnds = 0;
+            uint64_t blank = 0;
+            uint64_t breakable = 0;
+            uint64_t f = 0;
+            for (unsigned i = 0; i < 4; ++i) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 64 * w + 16 * i));
+                const auto bits = [i](__m128i Test) {
+                    return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(Test))) << 16 * i;
+                };
+                const __m128i blankBytes = _mm_or_si128(BytesEqual(bytes, ' '), BytesEqual(bytes, '\t'));
+                lineEnds |= bits(LineEndBytes(bytes));
+                blank |= bits(blankBytes);
+                breakable |= bits(_mm_or_si128(blankBytes, _mm_or_si128(BytesEqual(bytes, '/'), BytesEqual(bytes, '\\'))));
+                kept |= bits(KeptBytes(bytes));
+                f |= bits(BytesEqual(bytes, 'F'));
+            }
+            lineEnds_[w] = lineEnds;
+            encoded_[w] = ~kept & ~lineEnds;
+            breakable_[w] = breakable;
+            blanks[w] = blank;
+            efs[w] = f;
         }
-        ++before;
+        const unsigned char after = P[words * 64];
+        lineEnds_[words] = IsLineBreakChar(static_cast<char>(after));
+        efs[words] = after == 'F';
+        for (std::size_t w = 0; w < words; ++w) {
+            const uint64_t beforeLineEnd = lineEnds_[w] >> 1 | lineEnds_[w + 1] << 63;
+            const uint64_t beforeF = efs[w] >> 1 | efs[w + 1] << 63;
+            encoded_[w] |= blanks[w] & beforeLineEnd;
+            breakable_[w] &= ~encoded_[w] & ~beforeF;
+        }
     }
-    const std::size_t fit = std::min<std::size_t>(Limit, Room - 2 * before);
-    Length = fit + 2 * before;
-    return static_cast<unsigned>(fit);
-}
 
-// Encodes bytes of a window from Window[From] on that need no soft-break decision: those before
-// the next line end, as many as the line has room for once encoded, unless an 'F' starts the line
-// (maybe a "From "). Kept bytes are copied, the others written as "=XX"; a line end right behind
-// them is taken too. Keeps Column and BreakAfter as the byte-by-byte rules would. 64 bytes after
-// the window must exist; Out has room for 256. Returns how many bytes it took: short of the
-// window's end without a line end at their end when the next byte needs the full rules.
-std::size_t EncodeRun(const unsigned char* Window, const TQpWindow& Bits, unsigned From, QpWriter& Out,
-                      std::size_t& Column, std::size_t& BreakAfter)
-{
-    const unsigned char* start = Window + From;
-    if (Column > 74 || (Column == 0 && *start == 'F'))
-        return 0;
-    const uint64_t lineEnds = Bits.LineEnds >> From;
-    const uint64_t encoded = Bits.Encoded >> From;
-    const unsigned rest = kWindow - From;
-    const unsigned line = lineEnds != 0 ? static_cast<unsigned>(__builtin_ctzll(lineEnds)) : rest;
-    std::size_t length = line + 2 * CountBits(encoded & Below(line));
-    const bool fits = length <= 75 - Column;
-    const unsigned taken = fits ? line : BytesThatFit(encoded, line, 75 - Column, length);
-    // The kept bytes between two encoded ones go with one copy each, a later copy overwriting
-    // what an earlier one wrote too far.
-    char* to = Out.Cursor();
-    const unsigned char* from = start;
-    for (uint64_t left = encoded & Below(taken); left != 0; left &= left - 1) {
-        const unsigned char* at = start + __builtin_ctzll(left);
-        CopyBytes(to, from, static_cast<std::size_t>(at - from));
-        to += at - from;
-        std::memcpy(to, EncodedTriples[*at].data(), 4);
-        to += 3;
-        from = at + 1;
+    // Encodes the line that starts at byte At of the block at column 0; returns where the next
+    // starts.
+    std::size_t EncodeLine(const unsigned char* Block, std::size_t At, char*& To) const
+    {
+        const unsigned char* in = Block + At;
+        TLineBits encoded = Bits(encoded_, At);
+        if (*in == 'F' && StartsWithFrom(in, 5))
+            encoded.Low |= 1;
+        const unsigned lineEnd = Bits(lineEnds_, At).First();
+        // Bytes are written while they fit, kept ones taking one character, encoded ones three, up
+        // to the first that no longer fits.
+        char* const start = To;
+        char* to = To;
+        unsigned from = 0;
+        unsigned before = 0;
+        unsigned full = kLineRoom;
+        encoded.Below(lineEnd).ForEach([&](unsigned Byte) {
+            if (Byte + 2 * before + 3 > kLineRoom) {
+                full = std::min(Byte, kLineRoom - 2 * before);
+                return false;
+            }
+            to = CopyKept(in + from, Byte - from, to);
+            std::memcpy(to, EncodedTriples[in[Byte]].data(), 4);
+            to += 3;
+            from = Byte + 1;
+            full = kLineRoom - 2 * ++before;
+            return true;
+        });
+        if (lineEnd <= full || (lineEnd == full + 1 && !encoded.Has(full))) {
+            to = CopyKept(in + from, lineEnd - from, to);
+            *to++ = static_cast<char>(in[lineEnd]);
+            To = to;
+            return At + lineEnd + 1;
+        }
+        const unsigned breakAt = Bits(breakable_, At).Below(full).EndOfLast();
+        const unsigned taken = breakAt != 0 ? breakAt : full;
+        // A break place before the last encoded byte written takes back what follows it.
+        to = taken >= from ? CopyKept(in + from, taken - from, to) : start + taken + 2 * encoded.Below(taken).Count();
+        std::memcpy(to, "=\r\n", 3);
+        To = to + 3;
+        return At + taken;
     }
-    CopyBytes(to, from, static_cast<std::size_t>(start + taken - from));
-    const uint64_t breakable = Bits.Breakable >> From & Below(taken);
-    if (breakable != 0) {
-        const unsigned last = 63u - static_cast<unsigned>(__builtin_clzll(breakable));
-        BreakAfter = Out.Size() + last + 1 + 2 * CountBits(encoded & Below(last));
+
+private:
+    static constexpr std::size_t kWords = (kBytes + kBeyond) / 64;
+
+    // The bits of the 128 bytes from byte At on.
+    static TLineBits Bits(const uint64_t* Words, std::size_t At)
+    {
+        const uint64_t* w = Words + At / 64;
+        const unsigned shift = At % 64;
+        const auto word = [shift](uint64_t Low, uint64_t High) {
+            return Low >> shift | (High << 1) << (63 - shift);
+        };
+        return { word(w[0], w[1]), word(w[1], w[2]) };
     }
-    Out.Advance(length);
-    Column += length;
-    if (!fits || taken == rest)
-        return taken;
-    Out.Put(static_cast<char>(start[taken]));
-    Column = 0;
-    BreakAfter = std::string::npos;
-    return taken + 1;
-}
+
+    // Count kept bytes: 32 at once, as most runs between encoded bytes are shorter, then 16 at a
+    // time. Up to 32 bytes more may be read and written.
+    static char* CopyKept(const unsigned char* From, unsigned Count, char* To)
+    {
+        const auto copy16 = [From, To](unsigned Done) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(To + Done), _mm_loadu_si128(reinterpret_cast<const __m128i*>(From + Done)));
+        };
+        copy16(0);
+        copy16(16);
+        for (unsigned done = 32; done < Count; done += 16)
+            copy16(done);
+        return To + Count;
+    }
+
+    // One word more than the bytes for the byte after them, one for reading 128 bits from the last.
+    uint64_t lineEnds_[kWords + 2] = {};
+    uint64_t encoded_[kWords + 2] = {};
+    uint64_t breakable_[kWords + 2] = {};
+};
+
 #endif
 
 // Near what the encoding of In will take, so the output rarely has to grow: each encoded byte
@@ -473,82 +523,30 @@ std::size_t EncodedSizeGuess(const unsigned char* In, std::size_t Size)
     return plain + plain / 16 + 128;
 }
 
-// One byte by the full rules: soft breaks, blanks at line ends, "From " at a line start.
-void EncodeQpByte(const unsigned char* In, std::size_t At, std::size_t Size, QpWriter& Out, std::size_t& Column,
-                  std::size_t& BreakAfter)
-{
-    const unsigned char c = In[At];
-    const QpByte kind = QpBytes[c];
-    if (kind == QpByte::LineBreak) {
-        Out.Put(static_cast<char>(c));
-        Column = 0;
-        BreakAfter = std::string::npos;
-        return;
-    }
-    const bool nextIsBreak = At + 1 < Size && IsLineBreakChar(static_cast<char>(In[At + 1]));
-    const bool atLineEnd = At + 1 == Size || nextIsBreak;
-    bool encoded = kind == QpByte::Encoded || (kind == QpByte::Blank && atLineEnd);
-    // An encoded byte right before a line end still gets its soft break: written there it
-    // would make a line of up to 78 characters, which transports rewrap.
-    const std::size_t limit = encoded ? 72u : 74u;
-    if (Column > limit && (encoded || !nextIsBreak)) {
-        if (BreakAfter != std::string::npos) {
-            Out.InsertSoftBreak(BreakAfter);
-            Column = Out.Size() - (BreakAfter + 3);
-        }
-        // The text moved to the new line may still be too long for this byte.
-        if (BreakAfter == std::string::npos || Column > limit) {
-            Out.PutSoftBreak();
-            Column = 0;
-        }
-        BreakAfter = std::string::npos;
-    }
-    // "From " at a line start is changed by mbox transports (to ">From "), which breaks a
-    // signature; encoded it passes unchanged.
-    if (Column == 0 && Size - At >= 5 && std::memcmp(In + At, "From ", 5) == 0)
-        encoded = true;
-    if (encoded) {
-        Out.PutEncoded(c);
-        Column += 3;
-    } else {
-        Out.Put(static_cast<char>(c));
-        ++Column;
-        // Never a break that would begin a line with the 'F' of a "From " already written.
-        if (kind != QpByte::Kept && !(At + 1 < Size && In[At + 1] == 'F'))
-            BreakAfter = Out.Size();
-    }
-}
-
 std::string EncodeQuotedPrintableBody(const std::string& Text)
 {
     const unsigned char* in = reinterpret_cast<const unsigned char*>(Text.data());
     const std::size_t n = Text.size();
     QpWriter out(EncodedSizeGuess(in, n));
-    std::size_t column = 0;
-    std::size_t breakAfter = std::string::npos; // out index behind the last breakable character
     std::size_t i = 0;
-    while (i < n) {
-        out.MakeRoom();
 #if defined(__SSE2__)
-        // A window at a time: runs up to where a soft break may be due go whole, the bytes that
-        // need a decision by the full rules. The last byte (at a line end) never goes that way.
-        if (n - i > 2 * kWindow) {
-            const TQpWindow bits(in + i);
-            for (unsigned from = 0; from < kWindow;) {
-                out.MakeRoom(3 * kWindow);
-                const std::size_t taken = EncodeRun(in + i, bits, from, out, column, breakAfter);
-                from += static_cast<unsigned>(taken);
-                if (from < kWindow && !(taken > 0 && IsLineBreakChar(static_cast<char>(in[i + from - 1])))) {
-                    EncodeQpByte(in, i + from, n, out, column, breakAfter);
-                    ++from;
-                }
-            }
-            i += kWindow;
-            continue;
+    // A block at a time while a whole block and what its last line may reach are there.
+    while (n - i > TQpBlock::kBeyond + 64) {
+        const std::size_t bytes = std::min(TQpBlock::kBytes, (n - i - TQpBlock::kBeyond - 1) / 64 * 64);
+        const TQpBlock block(in + i, bytes);
+        std::size_t at = 0;
+        while (at < bytes) {
+            char* to = out.LineCursor();
+            at = block.EncodeLine(in + i, at, to);
+            out.LineWritten(to);
         }
+        i += at;
+    }
 #endif
-        EncodeQpByte(in, i, n, out, column, breakAfter);
-        ++i;
+    while (i < n) {
+        char* to = out.LineCursor();
+        i += EncodeQpLine(in + i, n - i, to);
+        out.LineWritten(to);
     }
     return out.Take();
 }
