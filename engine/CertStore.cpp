@@ -54,6 +54,7 @@ constexpr DWORD kErrorCancelled = 1223;
 
 TCrypt32Procs procs;
 TLibrary crypt32Library, cryptUILibrary;
+bool cryptUITried = false;
 BOOL(WINAPI* addEncodedCertificate)(HCERTSTORE, DWORD, const BYTE*, DWORD, DWORD, PCCERT_CONTEXT*) = nullptr;
 
 // The state the hooks share: one viewer or one import at a time, on the GUI thread.
@@ -328,12 +329,34 @@ int32_t ImportOne(PCCERT_CONTEXT certificate, const TSecureBytes& password, cons
 
 // ---- Binding ----------------------------------------------------------------------------------------
 
-TCrypt32Procs& Crypt32() { return procs; }
+namespace {
+
+// CryptUI is bound when its functions are first wanted: the viewer's library brings the common
+// dialogs and the printing library with it, which would slow every start of the plug-in.
+void BindCryptUI()
+{
+    if (cryptUITried)
+        return;
+    cryptUITried = true;
+    cryptUILibrary = TLibrary(SystemFolderPath("CryptUI.dll"));
+    const std::array cryptUITable{
+        BindProc("CryptUIDlgViewCertificateA", procs.CryptUIDlgViewCertificateA),
+        BindProc("CryptUIDlgSelectCertificateFromStore", procs.CryptUIDlgSelectCertificateFromStore),
+    };
+    BindProcs(cryptUILibrary.Handle(), cryptUITable);
+}
+
+} // namespace
+
+TCrypt32Procs& Crypt32()
+{
+    BindCryptUI();
+    return procs;
+}
 
 void BindCrypt32()
 {
     crypt32Library = TLibrary(SystemFolderPath("Crypt32.dll"));
-    cryptUILibrary = TLibrary(SystemFolderPath("CryptUI.dll"));
     const std::array crypt32Table{
         BindProc("CertOpenSystemStoreA", procs.CertOpenSystemStoreA),
         BindProc("CertOpenStore", procs.CertOpenStore),
@@ -351,11 +374,6 @@ void BindCrypt32()
         BindProc("CertAddEncodedCertificateToStore", addEncodedCertificate),
     };
     BindProcs(crypt32Library.Handle(), crypt32Table);
-    const std::array cryptUITable{
-        BindProc("CryptUIDlgViewCertificateA", procs.CryptUIDlgViewCertificateA),
-        BindProc("CryptUIDlgSelectCertificateFromStore", procs.CryptUIDlgSelectCertificateFromStore),
-    };
-    BindProcs(cryptUILibrary.Handle(), cryptUITable);
 }
 
 void DoneCrypt32()
@@ -363,6 +381,7 @@ void DoneCrypt32()
     procs = TCrypt32Procs{};
     addEncodedCertificate = nullptr;
     cryptUILibrary.Free();
+    cryptUITried = false;
     crypt32Library.Free();
     state.expectedCaption.clear();
     state.promptText.clear();
@@ -456,6 +475,7 @@ int32_t ViewCertificate(const std::string& data, const std::string& title, HWND 
 {
     if (data.empty())
         return kCertStoreNoData;
+    BindCryptUI();
     if (!procs.CryptUIDlgViewCertificateA)
         return kCertStoreNoFunction;
     TStore store(OpenCertificateData(data));
