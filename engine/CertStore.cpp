@@ -54,7 +54,7 @@ constexpr DWORD kErrorCancelled = 1223;
 
 TCrypt32Procs procs;
 TLibrary crypt32Library, cryptUILibrary;
-bool cryptUITried = false;
+bool crypt32Tried = false, cryptUITried = false;
 BOOL(WINAPI* addEncodedCertificate)(HCERTSTORE, DWORD, const BYTE*, DWORD, DWORD, PCCERT_CONTEXT*) = nullptr;
 
 // The state the hooks share: one viewer or one import at a time, on the GUI thread.
@@ -331,8 +331,9 @@ int32_t ImportOne(PCCERT_CONTEXT certificate, const TSecureBytes& password, cons
 
 namespace {
 
-// CryptUI is bound when its functions are first wanted: the viewer's library brings the common
-// dialogs and the printing library with it, which would slow every start of the plug-in.
+// CryptUI is bound when its functions are first wanted, as Crypt32 is: Windows' certificate
+// library takes a while to start, and the viewer's brings the common dialogs and the printing
+// library with it; neither is needed until a certificate is.
 void BindCryptUI()
 {
     if (cryptUITried)
@@ -350,12 +351,16 @@ void BindCryptUI()
 
 TCrypt32Procs& Crypt32()
 {
+    BindCrypt32();
     BindCryptUI();
     return procs;
 }
 
 void BindCrypt32()
 {
+    if (crypt32Tried)
+        return;
+    crypt32Tried = true;
     crypt32Library = TLibrary(SystemFolderPath("Crypt32.dll"));
     const std::array crypt32Table{
         BindProc("CertOpenSystemStoreA", procs.CertOpenSystemStoreA),
@@ -383,6 +388,7 @@ void DoneCrypt32()
     cryptUILibrary.Free();
     cryptUITried = false;
     crypt32Library.Free();
+    crypt32Tried = false;
     state.expectedCaption.clear();
     state.promptText.clear();
 }
@@ -439,6 +445,7 @@ TSecureBytes TExportPromptSession::TakeEnteredPassword() { return std::move(stat
 
 HCERTSTORE OpenCertificateData(const std::string& data)
 {
+    BindCrypt32();
     if (data.empty() || !procs.CertOpenStore)
         return nullptr;
     CRYPT_DATA_BLOB blob{static_cast<DWORD>(data.size()), reinterpret_cast<BYTE*>(const_cast<char*>(data.data()))};
@@ -457,6 +464,7 @@ HCERTSTORE OpenCertificateData(const std::string& data)
 
 PCCERT_CONTEXT LatestCertificate(HCERTSTORE store)
 {
+    BindCrypt32();
     if (!procs.CertEnumCertificatesInStore || !procs.CertDuplicateCertificateContext)
         return nullptr;
     PCCERT_CONTEXT latest = nullptr;
@@ -475,6 +483,7 @@ int32_t ViewCertificate(const std::string& data, const std::string& title, HWND 
 {
     if (data.empty())
         return kCertStoreNoData;
+    BindCrypt32();
     BindCryptUI();
     if (!procs.CryptUIDlgViewCertificateA)
         return kCertStoreNoFunction;
@@ -508,6 +517,7 @@ int32_t ViewCertificate(const std::string& data, const std::string& title, HWND 
 
 bool HasWindowsCertificates()
 {
+    BindCrypt32();
     if ((!procs.PFXExportCertStoreEx && !procs.PFXExportCertStore) || !procs.CertOpenSystemStoreA ||
         !procs.CertEnumCertificatesInStore || !procs.CertGetCertificateContextProperty)
         return false;
@@ -534,6 +544,7 @@ int32_t ImportStoreCertificate(const std::string& title, const std::string& prom
     const std::string& transferPassphrase, HWND parent, std::unique_ptr<TX509CertPropsList>& list)
 {
     (void)title; // the import runs without a selection dialog of its own
+    BindCrypt32();
     if ((!procs.PFXExportCertStoreEx && !procs.PFXExportCertStore) || !procs.CertOpenSystemStoreA ||
         !procs.CertOpenStore || !procs.CertCloseStore || !procs.CertEnumCertificatesInStore ||
         !procs.CryptFindCertificateKeyProvInfo || !procs.CertAddCertificateLinkToStore)
