@@ -54,6 +54,7 @@ constexpr DWORD kErrorCancelled = 1223;
 
 TCrypt32Procs procs;
 TLibrary crypt32Library, cryptUILibrary;
+bool crypt32Tried = false, cryptUITried = false;
 BOOL(WINAPI* addEncodedCertificate)(HCERTSTORE, DWORD, const BYTE*, DWORD, DWORD, PCCERT_CONTEXT*) = nullptr;
 
 // The state the hooks share: one viewer or one import at a time, on the GUI thread.
@@ -328,12 +329,39 @@ int32_t ImportOne(PCCERT_CONTEXT certificate, const TSecureBytes& password, cons
 
 // ---- Binding ----------------------------------------------------------------------------------------
 
-TCrypt32Procs& Crypt32() { return procs; }
+namespace {
+
+// CryptUI is bound when its functions are first wanted, as Crypt32 is: Windows' certificate
+// library takes a while to start, and the viewer's brings the common dialogs and the printing
+// library with it; neither is needed until a certificate is.
+void BindCryptUI()
+{
+    if (cryptUITried)
+        return;
+    cryptUITried = true;
+    cryptUILibrary = TLibrary(SystemFolderPath("CryptUI.dll"));
+    const std::array cryptUITable{
+        BindProc("CryptUIDlgViewCertificateA", procs.CryptUIDlgViewCertificateA),
+        BindProc("CryptUIDlgSelectCertificateFromStore", procs.CryptUIDlgSelectCertificateFromStore),
+    };
+    BindProcs(cryptUILibrary.Handle(), cryptUITable);
+}
+
+} // namespace
+
+TCrypt32Procs& Crypt32()
+{
+    BindCrypt32();
+    BindCryptUI();
+    return procs;
+}
 
 void BindCrypt32()
 {
+    if (crypt32Tried)
+        return;
+    crypt32Tried = true;
     crypt32Library = TLibrary(SystemFolderPath("Crypt32.dll"));
-    cryptUILibrary = TLibrary(SystemFolderPath("CryptUI.dll"));
     const std::array crypt32Table{
         BindProc("CertOpenSystemStoreA", procs.CertOpenSystemStoreA),
         BindProc("CertOpenStore", procs.CertOpenStore),
@@ -351,11 +379,6 @@ void BindCrypt32()
         BindProc("CertAddEncodedCertificateToStore", addEncodedCertificate),
     };
     BindProcs(crypt32Library.Handle(), crypt32Table);
-    const std::array cryptUITable{
-        BindProc("CryptUIDlgViewCertificateA", procs.CryptUIDlgViewCertificateA),
-        BindProc("CryptUIDlgSelectCertificateFromStore", procs.CryptUIDlgSelectCertificateFromStore),
-    };
-    BindProcs(cryptUILibrary.Handle(), cryptUITable);
 }
 
 void DoneCrypt32()
@@ -363,7 +386,9 @@ void DoneCrypt32()
     procs = TCrypt32Procs{};
     addEncodedCertificate = nullptr;
     cryptUILibrary.Free();
+    cryptUITried = false;
     crypt32Library.Free();
+    crypt32Tried = false;
     state.expectedCaption.clear();
     state.promptText.clear();
 }
@@ -420,6 +445,7 @@ TSecureBytes TExportPromptSession::TakeEnteredPassword() { return std::move(stat
 
 HCERTSTORE OpenCertificateData(const std::string& data)
 {
+    BindCrypt32();
     if (data.empty() || !procs.CertOpenStore)
         return nullptr;
     CRYPT_DATA_BLOB blob{static_cast<DWORD>(data.size()), reinterpret_cast<BYTE*>(const_cast<char*>(data.data()))};
@@ -438,6 +464,7 @@ HCERTSTORE OpenCertificateData(const std::string& data)
 
 PCCERT_CONTEXT LatestCertificate(HCERTSTORE store)
 {
+    BindCrypt32();
     if (!procs.CertEnumCertificatesInStore || !procs.CertDuplicateCertificateContext)
         return nullptr;
     PCCERT_CONTEXT latest = nullptr;
@@ -456,6 +483,8 @@ int32_t ViewCertificate(const std::string& data, const std::string& title, HWND 
 {
     if (data.empty())
         return kCertStoreNoData;
+    BindCrypt32();
+    BindCryptUI();
     if (!procs.CryptUIDlgViewCertificateA)
         return kCertStoreNoFunction;
     TStore store(OpenCertificateData(data));
@@ -488,6 +517,7 @@ int32_t ViewCertificate(const std::string& data, const std::string& title, HWND 
 
 bool HasWindowsCertificates()
 {
+    BindCrypt32();
     if ((!procs.PFXExportCertStoreEx && !procs.PFXExportCertStore) || !procs.CertOpenSystemStoreA ||
         !procs.CertEnumCertificatesInStore || !procs.CertGetCertificateContextProperty)
         return false;
@@ -514,6 +544,7 @@ int32_t ImportStoreCertificate(const std::string& title, const std::string& prom
     const std::string& transferPassphrase, HWND parent, std::unique_ptr<TX509CertPropsList>& list)
 {
     (void)title; // the import runs without a selection dialog of its own
+    BindCrypt32();
     if ((!procs.PFXExportCertStoreEx && !procs.PFXExportCertStore) || !procs.CertOpenSystemStoreA ||
         !procs.CertOpenStore || !procs.CertCloseStore || !procs.CertEnumCertificatesInStore ||
         !procs.CryptFindCertificateKeyProvInfo || !procs.CertAddCertificateLinkToStore)

@@ -43,8 +43,8 @@ struct TCrypt32Procs {
         HCERTSTORE, HWND, LPCWSTR, LPCWSTR, DWORD, DWORD, void*) = nullptr;
 };
 
-// The binding made when the unit starts (from the system folder); Done frees the libraries and
-// clears the unit's texts.
+// The binding (from the system folder), made when a certificate function is first called; Done
+// frees the libraries and clears the unit's texts.
 TCrypt32Procs& Crypt32();
 void BindCrypt32();
 void DoneCrypt32();

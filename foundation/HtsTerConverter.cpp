@@ -56,13 +56,27 @@ std::string ProgramFolder()
 } // namespace
 
 THtsTerConverter::THtsTerConverter(const std::string& folder, int width, bool newerHost)
+    : width_(width)
 {
     if (FileExists(folder + DEFAULT_PICTURE))
         defaultPicture_ = folder + DEFAULT_PICTURE;
-    if (!TerApi::LoadEditorLibraries(folder, newerHost, api_))
-        return;
-    editorVersion_ = api_.Version;
-    if (!CreateHiddenWindow(width) || !CreateEditor())
+    librariesLoaded_ = TerApi::LoadEditorLibraries(folder, newerHost, api_);
+    if (librariesLoaded_)
+        editorVersion_ = api_.Version;
+}
+
+HWND THtsTerConverter::Editor()
+{
+    if (!editorMade_) {
+        editorMade_ = true;
+        MakeEditor();
+    }
+    return editor_;
+}
+
+void THtsTerConverter::MakeEditor()
+{
+    if (!librariesLoaded_ || !CreateHiddenWindow(width_) || !CreateEditor())
         return;
     // Flag word 6 without that bit; the add-on is then bound to the control and our window.
     if (api_.TerSetFlags6)
@@ -170,6 +184,7 @@ std::string THtsTerConverter::Output(int format, int& textHeight)
 void THtsTerConverter::ConvertHtmlToRtf(const std::string& html, int width, std::string& rtf, int& textHeight)
 {
     rtf.clear();
+    Editor();
     if (editor_ && api_.HtsClearWindow)
         api_.HtsClearWindow(editor_);
     if (!editor_ || html.empty() || !api_.HtsRead)
@@ -197,6 +212,7 @@ void THtsTerConverter::ConvertHtmlToRtf(const std::string& html, int width, std:
 void THtsTerConverter::ConvertRtfToHtml(const std::string& rtf, int width, std::string& html, int& textHeight)
 {
     html.clear();
+    Editor();
     if (editor_ && api_.HtsClearWindow)
         api_.HtsClearWindow(editor_);
     if (!editor_ || rtf.empty() || !api_.InsertRtfBuf)

@@ -16,12 +16,16 @@ public:
     static constexpr const char* DEFAULT_PICTURE = "DEFAULT.BMP";
 
     // folder: the mail client's folder (trailing backslash); width <= 0: the rest of the screen.
+    // The hidden editor is made at the first conversion: a converter that is never used costs only
+    // the libraries' binding.
     THtsTerConverter(const std::string& folder, int width, bool newerHost);
     ~THtsTerConverter();
     THtsTerConverter(const THtsTerConverter&) = delete;
     THtsTerConverter& operator=(const THtsTerConverter&) = delete;
 
-    HWND Editor() const { return editor_; }
+    // The hidden editor control, made at the first call; null without the libraries or when it
+    // could not be made.
+    HWND Editor();
     const std::string& EditorVersion() const { return editorVersion_; }
     const std::string& DefaultPicture() const { return defaultPicture_; }
 
@@ -35,6 +39,7 @@ private:
         int Id = 0;
     };
 
+    void MakeEditor();
     bool CreateHiddenWindow(int width);
     bool CreateEditor();
     void SetWidth(int width);
@@ -45,6 +50,9 @@ private:
     static LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     TerApi::TEntries api_;
+    bool librariesLoaded_ = false;
+    int width_;
+    bool editorMade_ = false;
     std::string defaultPicture_;
     HWND hidden_ = nullptr;
     WNDPROC previousProc_ = nullptr;

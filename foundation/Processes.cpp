@@ -18,6 +18,9 @@ constexpr DWORD ElevationTypeFull = 2;
 constexpr DWORD ProfileNoUi = 1; // PI_NOUI
 static_assert(sizeof(PROFILEINFOA) == 8 + 6 * sizeof(void*), "the profile record the system expects");
 
+// The libraries of the unit, each bound on its own.
+enum TLibraryGroup { ProfileLibrary, ShellLibrary, TokenLibrary, ProcessNameLibrary, LibraryGroupCount };
+
 struct TProcessesUnit {
     TLibrary UserEnv;
     TLibrary User32;
@@ -25,17 +28,70 @@ struct TProcessesUnit {
     TLibrary PsApi;
     TLibrary Kernel32;
     TProcessesApi Api;
-    bool Initialized = false;
+    bool Bound[LibraryGroupCount] = {};
 };
 
 TProcessesUnit Unit;
 
-// The bound entry points; a program that did not initialise the unit gets it done on first use.
-const TProcessesApi& Api()
+void Bind(TLibraryGroup group)
 {
-    if (!Unit.Initialized)
-        InitProcesses();
+    const std::string system = GetSystemFolder();
+    TProcessesApi& api = Unit.Api;
+    switch (group) {
+    case ProfileLibrary: {
+        Unit.UserEnv = TLibrary(system + "userenv.dll");
+        const ProcBinding userEnv[] = { BindProc("LoadUserProfileA", api.LoadUserProfileA),
+            BindProc("UnloadUserProfile", api.UnloadUserProfile) };
+        BindProcs(Unit.UserEnv.Handle(), userEnv);
+        break;
+    }
+    case ShellLibrary: {
+        Unit.User32 = TLibrary(system + "user32.dll");
+        const ProcBinding user32[] = { BindProc("GetShellWindow", api.GetShellWindow) };
+        BindProcs(Unit.User32.Handle(), user32);
+        break;
+    }
+    case TokenLibrary: {
+        Unit.Advapi32 = TLibrary(system + "advapi32.dll");
+        const ProcBinding advapi32[] = { BindProc("GetTokenInformation", api.GetTokenInformation) };
+        BindProcs(Unit.Advapi32.Handle(), advapi32);
+        break;
+    }
+    case ProcessNameLibrary:
+        Unit.PsApi = TLibrary(system + "psapi.dll");
+        if (Unit.PsApi) {
+            const ProcBinding psApi[] = { BindProc("GetModuleFileNameExA", api.GetModuleFileNameExA),
+                BindProc("GetMappedFileNameA", api.GetMappedFileNameA),
+                BindProc("GetModuleBaseNameA", api.GetModuleBaseNameA) };
+            BindProcs(Unit.PsApi.Handle(), psApi);
+        } else {
+            Unit.Kernel32 = TLibrary(system + "kernel32.dll");
+            const ProcBinding toolHelp[] = { BindProc("CreateToolhelp32Snapshot", api.CreateToolhelp32Snapshot),
+                BindProc("Process32First", api.Process32First), BindProc("Process32Next", api.Process32Next) };
+            BindProcs(Unit.Kernel32.Handle(), toolHelp);
+        }
+        break;
+    case LibraryGroupCount:
+        break;
+    }
+}
+
+// The bound entry points. Each library is loaded when one of its functions is first wanted: the
+// plug-in's start-up only asks whether the process is elevated, and the profile and process-status
+// libraries take milliseconds to load.
+const TProcessesApi& Api(TLibraryGroup group)
+{
+    if (!Unit.Bound[group]) {
+        Unit.Bound[group] = true;
+        Bind(group);
+    }
     return Unit.Api;
+}
+
+void BindAll()
+{
+    for (int group = 0; group < LibraryGroupCount; ++group)
+        Api(static_cast<TLibraryGroup>(group));
 }
 
 // The "no token" values. -1 doubles as the current-process pseudo-handle, so it must never reach
@@ -53,7 +109,7 @@ const char* NullIfEmpty(const std::string& Text)
 // The file-name part of the process's image as the tool-help snapshot lists it.
 std::string ExeNameFromSnapshot(DWORD ProcessID)
 {
-    const TProcessesApi& api = Api();
+    const TProcessesApi& api = Api(ProcessNameLibrary);
     if (!api.CreateToolhelp32Snapshot || !api.Process32First || !api.Process32Next)
         return {};
     TKernelHandle snapshot(api.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -128,36 +184,8 @@ void TKernelHandle::Close() noexcept
 
 void InitProcesses()
 {
-    const std::string system = GetSystemFolder();
-    TProcessesUnit unit;
-    TProcessesApi& api = unit.Api;
-    unit.UserEnv = TLibrary(system + "userenv.dll");
-    const ProcBinding userEnv[] = { BindProc("LoadUserProfileA", api.LoadUserProfileA),
-        BindProc("UnloadUserProfile", api.UnloadUserProfile) };
-    BindProcs(unit.UserEnv.Handle(), userEnv);
-
-    unit.User32 = TLibrary(system + "user32.dll");
-    const ProcBinding user32[] = { BindProc("GetShellWindow", api.GetShellWindow) };
-    BindProcs(unit.User32.Handle(), user32);
-
-    unit.Advapi32 = TLibrary(system + "advapi32.dll");
-    const ProcBinding advapi32[] = { BindProc("GetTokenInformation", api.GetTokenInformation) };
-    BindProcs(unit.Advapi32.Handle(), advapi32);
-
-    unit.PsApi = TLibrary(system + "psapi.dll");
-    if (unit.PsApi) {
-        const ProcBinding psApi[] = { BindProc("GetModuleFileNameExA", api.GetModuleFileNameExA),
-            BindProc("GetMappedFileNameA", api.GetMappedFileNameA),
-            BindProc("GetModuleBaseNameA", api.GetModuleBaseNameA) };
-        BindProcs(unit.PsApi.Handle(), psApi);
-    } else {
-        unit.Kernel32 = TLibrary(system + "kernel32.dll");
-        const ProcBinding toolHelp[] = { BindProc("CreateToolhelp32Snapshot", api.CreateToolhelp32Snapshot),
-            BindProc("Process32First", api.Process32First), BindProc("Process32Next", api.Process32Next) };
-        BindProcs(unit.Kernel32.Handle(), toolHelp);
-    }
-    unit.Initialized = true;
-    Unit = std::move(unit);
+    Unit = TProcessesUnit {};
+    BindAll();
 }
 
 void DoneProcesses()
@@ -167,7 +195,7 @@ void DoneProcesses()
 
 TProcessesApi& ProcessesApi()
 {
-    Api();
+    BindAll();
     return Unit.Api;
 }
 
@@ -194,13 +222,13 @@ uintptr_t RunProgram(HWND Window, const std::string& Verb, const std::string& Fi
 
 std::string GetProcessExeName(DWORD ProcessID)
 {
-    if (!Api().GetModuleBaseNameA)
+    if (!Api(ProcessNameLibrary).GetModuleBaseNameA)
         return ExeNameFromSnapshot(ProcessID);
     TKernelHandle process(OpenProcess(ProcessNameAccess, FALSE, ProcessID));
     if (!process)
         return {};
     char name[MAX_PATH];
-    const DWORD length = Api().GetModuleBaseNameA(process.Get(), nullptr, name, MAX_PATH);
+    const DWORD length = Api(ProcessNameLibrary).GetModuleBaseNameA(process.Get(), nullptr, name, MAX_PATH);
     return std::string(name, length < MAX_PATH ? length : 0);
 }
 
@@ -220,9 +248,9 @@ bool FindProcessWindow(const std::string& ExeName, bool VisibleOnly, TProcessWin
 
 DWORD GetShellProcessID()
 {
-    if (!Api().GetShellWindow)
+    if (!Api(ShellLibrary).GetShellWindow)
         return 0;
-    HWND shell = Api().GetShellWindow();
+    HWND shell = Api(ShellLibrary).GetShellWindow();
     if (!shell)
         return 0;
     DWORD processID = 0;
@@ -244,7 +272,7 @@ TKernelHandle GetShellProcessToken()
 
 bool IsProcessElevated(DWORD ProcessID)
 {
-    if (ProcessID == 0 || !Api().GetTokenInformation)
+    if (ProcessID == 0 || !Api(TokenLibrary).GetTokenInformation)
         return false;
     TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, ProcessID));
     HANDLE rawToken = nullptr;
@@ -253,7 +281,7 @@ bool IsProcessElevated(DWORD ProcessID)
     TKernelHandle token(rawToken);
     DWORD elevationType = 0;
     DWORD returned = 0;
-    if (!Api().GetTokenInformation(token.Get(), static_cast<TOKEN_INFORMATION_CLASS>(ElevationTypeClass),
+    if (!Api(TokenLibrary).GetTokenInformation(token.Get(), static_cast<TOKEN_INFORMATION_CLASS>(ElevationTypeClass),
             &elevationType, sizeof(elevationType), &returned))
         return false;
     return returned == sizeof(elevationType) && elevationType == ElevationTypeFull;
@@ -261,23 +289,23 @@ bool IsProcessElevated(DWORD ProcessID)
 
 HKEY LoadUserProfileKey(HANDLE Token, const std::string& UserName)
 {
-    if (IsNoToken(Token) || !Api().LoadUserProfileA)
+    if (IsNoToken(Token) || !Api(ProfileLibrary).LoadUserProfileA)
         return HKEY_CURRENT_USER;
     std::string name = UserName; // the call takes a writable text
     PROFILEINFOA info {};
     info.dwSize = sizeof(info);
     info.dwFlags = ProfileNoUi;
     info.lpUserName = name.data();
-    if (!Api().LoadUserProfileA(Token, &info) || !info.hProfile)
+    if (!Api(ProfileLibrary).LoadUserProfileA(Token, &info) || !info.hProfile)
         return HKEY_CURRENT_USER;
     return static_cast<HKEY>(info.hProfile);
 }
 
 bool UnloadUserProfileKey(HANDLE Token, HKEY Key)
 {
-    if (Key == HKEY_CURRENT_USER || IsNoToken(Token) || !Api().UnloadUserProfile)
+    if (Key == HKEY_CURRENT_USER || IsNoToken(Token) || !Api(ProfileLibrary).UnloadUserProfile)
         return false;
-    return Api().UnloadUserProfile(Token, Key) != FALSE;
+    return Api(ProfileLibrary).UnloadUserProfile(Token, Key) != FALSE;
 }
 
 TUserProfileKey::TUserProfileKey(HANDLE Token, const std::string& UserName)

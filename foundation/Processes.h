@@ -55,7 +55,8 @@ struct TProcessesApi {
     BOOL(WINAPI* Process32Next)(HANDLE Snapshot, PROCESSENTRY32* Entry) = nullptr;
 };
 
-// Unit initialisation (loads the libraries from the system folder and binds) and finalisation.
+// Unit initialisation (loads every library from the system folder and binds; without it each
+// library is bound when one of its functions is first wanted) and finalisation.
 void InitProcesses();
 void DoneProcesses();
 // The bound entry points; tests empty single ones to take the fallback roads.

@@ -48,6 +48,18 @@ struct TTidyApi {
 
 // The one binding of the process; filled once by LoadTidyLibrary.
 TTidyApi Tidy;
+// The folder named by LoadTidyLibraryWhenNeeded until its library is loaded.
+std::string PendingFolder;
+
+// The library of the folder named for later, loaded once it is asked for.
+void LoadPendingLibrary()
+{
+    if (PendingFolder.empty())
+        return;
+    const std::string folder = std::move(PendingFolder);
+    PendingFolder.clear();
+    LoadTidyLibrary(folder);
+}
 
 // The options of the clean-up, in the order they are set. The ids are those of the classic
 // libtidy numbering; libraries that know option names (every libtidy since 2002) get the names
@@ -242,8 +254,15 @@ bool LoadTidyLibrary(const std::string& Folder)
     return true;
 }
 
+void LoadTidyLibraryWhenNeeded(const std::string& Folder)
+{
+    if (!Tidy.Module)
+        PendingFolder = Folder;
+}
+
 bool TidyAvailable()
 {
+    LoadPendingLibrary();
     return Tidy.Module != nullptr;
 }
 
@@ -272,6 +291,7 @@ void TidyHtml(const std::string& Source, const std::string& FaceName, bool IsFil
     Result = THtmlData { Source, {} };
     if (Source.empty())
         return;
+    LoadPendingLibrary();
     if (!CanCleanUp()) {
         Result.HtmlText = Unchanged(Source, IsFile);
         return;

@@ -19,6 +19,9 @@ struct THtmlData {
 // Takes "LibTidy.dll" when the process has it loaded already, else loads Folder + "LibTidy.dll"
 // (Folder a full path). The library then stays for the life of the process. True when available.
 bool LoadTidyLibrary(const std::string& Folder);
+// The same, done when the library is first asked for (TidyAvailable, TidyHtml): the plug-in's
+// start-up names the folder without paying for the load.
+void LoadTidyLibraryWhenNeeded(const std::string& Folder);
 bool TidyAvailable();
 
 // Cleans and repairs Source (an HTML text, or with IsFile the name of an HTML file) into the body

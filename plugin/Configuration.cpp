@@ -213,7 +213,7 @@ int TConfiguration::RunStartUp()
     Open(pmInterface_->GetMailFolder());
 
     // Both libraries are optional: the mail client's folder may hold them or not.
-    LoadTidyLibrary(pmInterface_->GetBaseFolder());
+    LoadTidyLibraryWhenNeeded(pmInterface_->GetBaseFolder());
     LoadIconvLibrary(pmInterface_->GetBaseFolder());
 
     if (FileName().empty()) {

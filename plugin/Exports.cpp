@@ -35,11 +35,12 @@ UnitRegistry& Units()
 {
     static UnitRegistry units({
         { "PGPsdk", [] { EnsurePGPsdk(); }, [] { ReleasePGPsdk(); } },
-        { "Processes", [] { InitProcesses(); }, [] { DoneProcesses(); } },
+        // The system libraries of Processes, RichEd20 and Crypt32 are bound at their first use.
+        { "Processes", nullptr, [] { DoneProcesses(); } },
         { "FileUtils", [] { InitFileUtils(); }, [] { DoneFileUtils(); } },
-        { "RichEd20", [] { InitRichEd20(); }, [] { DoneRichEd20(); } },
+        { "RichEd20", nullptr, [] { DoneRichEd20(); } },
         { "MailServices", [] { BindHostMailServices(); }, [] { UnbindHostMailServices(); } },
-        { "Crypt32", [] { BindCrypt32(); }, [] { DoneCrypt32(); } },
+        { "Crypt32", nullptr, [] { DoneCrypt32(); } },
         { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
         { "UxThemes", nullptr, [] { DoneUxThemes(); } },
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },

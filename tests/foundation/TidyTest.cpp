@@ -34,7 +34,8 @@ THtmlData Clean(const std::string& Source, const std::string& FaceName = {}, boo
     return result;
 }
 
-// Runs before the tests: the pass-through road, the refused folders, then the real library.
+// Runs before the tests: the pass-through road, the refused folders, then the real library, named
+// at first and loaded by the first clean-up.
 class TLoadTidy : public testing::Environment {
 public:
     void SetUp() override
@@ -51,8 +52,11 @@ public:
         EXPECT_FALSE(LoadTidyLibrary("tidy"));
         EXPECT_FALSE(LoadTidyLibrary("C:\\no such folder"));
         EXPECT_FALSE(TidyAvailable());
-        ASSERT_TRUE(LoadTidyLibrary(ProgramFolder() + "\\tidy\\"))
-            << "LibTidy.dll missing: run deps/build-libtidy";
+        // Named for later, the library loads at the first clean-up.
+        LoadTidyLibraryWhenNeeded(ProgramFolder() + "\\tidy\\");
+        EXPECT_EQ(GetModuleHandleA("LibTidy.dll"), nullptr) << "naming the folder loads nothing";
+        EXPECT_NE(Clean("<p>cleaned").HtmlText, "<p>cleaned");
+        ASSERT_NE(GetModuleHandleA("LibTidy.dll"), nullptr) << "LibTidy.dll missing: run deps/build-libtidy";
         EXPECT_TRUE(TidyAvailable());
         EXPECT_TRUE(LoadTidyLibrary("")) << "a second call keeps the loaded library";
     }

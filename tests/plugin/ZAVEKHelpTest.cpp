@@ -70,10 +70,21 @@ TEST(ZAVEKHelpFiles, PopupsAreTheShippedPagesParagraphsAsRichText)
     EXPECT_THAT(help.GetPopupText(26), HasSubstr("passphrase"));
     EXPECT_EQ(help.GetPopupTextByName("IDH_SECRING"), help.GetPopupText(1));
 
-    // With the mail client's editor library the popups are laid out there, each with its height.
+    // With the mail client's editor library the popups are laid out there, each with its height,
+    // when first asked for: whatever the order of asking, each popup is its paragraph's own layout.
     THtsTerConverter converter(ProgramFolderOfTest(), TZAVEKHelp::POPUP_WIDTH, false);
     ASSERT_NE(converter.Editor(), nullptr);
     TZAVEKHelp laidOut(nullptr, "en", resources.path, &converter);
+    EXPECT_EQ(laidOut.GetPopupTextByName("IDH_SECRING"), laidOut.GetPopupText(1));
+    const auto paragraphs = SplitPopupParagraphs(ReadWholeFile(resources.path + "POPUPSEn.htm"), "IDH_");
+    ASSERT_EQ(paragraphs.size(), 27u);
+    for (int i : { 26, 0, 13, 2 }) {
+        std::string rtf;
+        int height = 0;
+        converter.ConvertHtmlToRtf(paragraphs[i].Html, TZAVEKHelp::POPUP_WIDTH, rtf, height);
+        EXPECT_EQ(laidOut.GetPopupText(i), rtf) << paragraphs[i].Id;
+        EXPECT_EQ(laidOut.GetPopupNumber(i), height) << paragraphs[i].Id;
+    }
     EXPECT_EQ(laidOut.Popups().Count(), 27);
     EXPECT_EQ(laidOut.GetPopupText(0).rfind("{\\rtf", 0), 0u);
     EXPECT_THAT(laidOut.GetPopupText(0), HasSubstr("key server"));

@@ -88,14 +88,69 @@ TEST(PopupList, ConvertsEachParagraphAtTheWidthAndKeepsTheNumber)
     ConverterLog log;
     TPopupList list = MakeList(log);
     list.SetTextStr("<body><p id=\"IDH_A\">a</p><p id=\"IDH_B\">skip</p><p id=\"IDH_C\">c</p></body>");
-    EXPECT_EQ(log.widths, (std::vector<int> { 444, 444, 444 }));
     ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(log.widths, (std::vector<int> { 444, 444, 444 }));
     EXPECT_EQ(list[0], "IDH_A=T1");
     EXPECT_EQ(list[1], "IDH_C=T3");
     EXPECT_EQ(list.GetPopupNumber(1), 30);
     list.Prefix = "{\\rtf1";
     EXPECT_EQ(list.GetPopupText(0), "{\\rtf1T1");
     EXPECT_EQ(list.GetPopupTextByName("IDH_C"), "{\\rtf1T3");
+}
+
+// Setting the page converts nothing; each accessor converts in page order as far as its answer
+// lies, and every answer is the one converting the whole page at once gives, also past a
+// paragraph that converts to nothing (the lines after it move up one).
+TEST(PopupList, ConvertsOnlyAsFarAsAnAnswerLiesAndAnswersAsIfAllWereConverted)
+{
+    const std::string page = "<body><p id=\"IDH_A\">a</p><p id=\"IDH_B\">skip</p><p id=\"IDH_C\">c</p>"
+                             "<p id=\"IDH_D\">d</p><p id=\"IDH_A\">again</p><p id=\"IDH_E\">e</p></body>";
+    ConverterLog eagerLog;
+    TPopupList eager = MakeList(eagerLog);
+    eager.SetTextStr(page);
+    ASSERT_EQ(eager.Count(), 5);
+
+    ConverterLog log;
+    TPopupList list = MakeList(log);
+    list.Width = 300;
+    list.SetTextStr(page);
+    list.Width = 444; // the width in force when the page was set counts
+    list.Prefix = eager.Prefix = "P:";
+    EXPECT_TRUE(log.html.empty()) << "setting the page converts nothing";
+
+    EXPECT_EQ(list.GetPopupNumber(-1), 0);
+    EXPECT_EQ(list.GetPopupText(-1), "P:");
+    EXPECT_TRUE(log.html.empty());
+
+    EXPECT_EQ(list.GetPopupTextByName("idh_c"), eager.GetPopupTextByName("idh_c"));
+    EXPECT_EQ(log.html.size(), 3u) << "up to the paragraph named, not beyond";
+    EXPECT_EQ(list.GetPopupText(1), eager.GetPopupText(1));
+    EXPECT_EQ(list.GetPopupNumber(1), eager.GetPopupNumber(1));
+    EXPECT_EQ(log.html.size(), 3u) << "the lines converted already answer";
+
+    // The second IDH_A answers with the first one's text, as the whole list would.
+    EXPECT_EQ(list.GetPopupText(3), eager.GetPopupText(3));
+    EXPECT_EQ(list.GetPopupNumber(3), eager.GetPopupNumber(3));
+    EXPECT_EQ(log.html.size(), 5u);
+    EXPECT_EQ(list.GetPopupTextByName("IDH_NONE"), "P:");
+    EXPECT_EQ(log.html.size(), 6u) << "an unknown name converts the rest";
+    EXPECT_EQ(list.GetPopupText(9), "P:");
+    EXPECT_EQ(list.GetPopupNumber(9), 0);
+    EXPECT_EQ(log.widths, std::vector<int>(6, 300));
+    EXPECT_EQ(list.Text(), eager.Text());
+
+    // Reading the lines as a list, or changing them, first converts the rest of the page.
+    ConverterLog readLog;
+    TPopupList read = MakeList(readLog);
+    read.SetTextStr(page);
+    read.Add("IDH_LAST=x");
+    EXPECT_EQ(readLog.html.size(), 6u);
+    EXPECT_EQ(read[5], "IDH_LAST=x");
+    EXPECT_EQ(read.IndexOfName("IDH_E"), 4);
+    read.SetTextStr(page);
+    read.Clear();
+    EXPECT_EQ(read.Count(), 0) << "clearing drops what was pending";
+    EXPECT_EQ(readLog.html.size(), 6u);
 }
 
 TEST(PopupList, MissingEntriesGiveThePrefixOrZero)

@@ -42,6 +42,24 @@ std::size_t FindLast(const std::string& text, const std::string& pattern)
     return std::string::npos;
 }
 
+// Sets a flag for its lifetime and puts the old value back after.
+class TConvertedOnly {
+public:
+    explicit TConvertedOnly(bool& flag) noexcept
+        : flag_(flag)
+        , saved_(flag)
+    {
+        flag_ = true;
+    }
+    ~TConvertedOnly() { flag_ = saved_; }
+    TConvertedOnly(const TConvertedOnly&) = delete;
+    TConvertedOnly& operator=(const TConvertedOnly&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
 } // namespace
 
 std::vector<THelpParagraph> SplitPopupParagraphs(const std::string& page, const std::string& idPrefix)
@@ -85,20 +103,45 @@ void TPopupList::SetTextStr(const std::string& text)
 {
     if (!Convert)
         return;
-    BeginUpdate();
     Clear();
-    for (const THelpParagraph& paragraph : SplitPopupParagraphs(text, IdPrefix)) {
+    pending_ = { SplitPopupParagraphs(text, IdPrefix), 0, Convert, Width };
+}
+
+int TPopupList::GetCount() const
+{
+    if (!convertedOnly_)
+        ConvertUntil([] { return false; });
+    return TStringList::GetCount();
+}
+
+void TPopupList::Clear()
+{
+    pending_ = {};
+    TStringList::Clear();
+}
+
+void TPopupList::ConvertUntil(const std::function<bool()>& enough) const
+{
+    const TConvertedOnly convertedOnly(convertedOnly_);
+    // The lines are the list's own; only the time of their conversion differs from the page's setting.
+    auto& lines = const_cast<TPopupList&>(*this);
+    while (pending_.Next < pending_.Paragraphs.size() && !enough()) {
+        const THelpParagraph& paragraph = pending_.Paragraphs[pending_.Next];
         std::string converted;
         int number = 0;
-        Convert(paragraph.Html, Width, converted, number);
+        pending_.Convert(paragraph.Html, pending_.Width, converted, number);
+        ++pending_.Next;
         if (!converted.empty())
-            AddObject(paragraph.Id + "=" + converted, ObjectFromInt(number));
+            lines.AddObject(paragraph.Id + "=" + converted, ObjectFromInt(number));
     }
-    EndUpdate();
+    if (pending_.Next == pending_.Paragraphs.size())
+        pending_ = {};
 }
 
 std::string TPopupList::GetPopupText(int index) const
 {
+    ConvertUntil([&] { return index < Count(); });
+    const TConvertedOnly convertedOnly(convertedOnly_);
     if (index < 0 || index >= Count())
         return Prefix;
     return Prefix + Values(Names(index));
@@ -106,11 +149,15 @@ std::string TPopupList::GetPopupText(int index) const
 
 std::string TPopupList::GetPopupTextByName(const std::string& id) const
 {
+    ConvertUntil([&] { return IndexOfName(id) >= 0; });
+    const TConvertedOnly convertedOnly(convertedOnly_);
     return Prefix + Values(id);
 }
 
 int TPopupList::GetPopupNumber(int index) const
 {
+    ConvertUntil([&] { return index < Count(); });
+    const TConvertedOnly convertedOnly(convertedOnly_);
     if (index < 0 || index >= Count())
         return 0;
     const int line = IndexOfName(Names(index));

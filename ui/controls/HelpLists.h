@@ -32,9 +32,16 @@ public:
     // set (the text's height). An empty text leaves the paragraph out.
     using Converter = std::function<void(const std::string& html, int width, std::string& text, int& number)>;
 
-    // Setting the text of the list parses it as a popups page: one "id=text" line per paragraph
-    // with the converter's number as object. Without a converter the list stays as it is.
+    // Setting the text of the list takes the page's paragraphs: one "id=text" line per paragraph
+    // with the converter's number as object. A paragraph is converted (with the converter and width
+    // set then) only once the list is read that far, in page order, so a help handler costs no
+    // conversion until a popup is asked for; every read gives the lines converting them all at once
+    // would. Without a converter the list stays as it is.
     void SetTextStr(const std::string& text) override;
+    // Reads and changes of the lines all count them first: the count converts what is pending.
+    int GetCount() const override;
+    // Drops the paragraphs not yet converted with the lines.
+    void Clear() override;
 
     Converter Convert;
     int Width = 0;
@@ -42,7 +49,22 @@ public:
     // Put before every text the accessors return.
     std::string Prefix;
 
+    // Each converts only as far into the page as its answer lies.
     std::string GetPopupText(int index) const;
     std::string GetPopupTextByName(const std::string& id) const;
     int GetPopupNumber(int index) const;
+
+private:
+    struct TPendingPage {
+        std::vector<THelpParagraph> Paragraphs;
+        std::size_t Next = 0;
+        Converter Convert;
+        int Width = 0;
+    };
+    // Converts the pending paragraphs in page order until `enough` holds for the lines so far.
+    void ConvertUntil(const std::function<bool()>& enough) const;
+
+    mutable TPendingPage pending_;
+    // While set, the list reads as the lines converted so far.
+    mutable bool convertedOnly_ = false;
 };
