@@ -163,7 +163,7 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 
 // The system's generator first: on Windows libgcrypt's own seeds itself by a slow poll of the
 // whole system (tens of milliseconds and megabytes) before its first byte. Its generator remains
-// the fall-back, which ends the process rather than give predictable bytes.
+// the fall-back where the system's refuses.
 std::string RandomBytes(size_t count)
 {
     std::string bytes(count, '\0');
