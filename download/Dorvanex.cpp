@@ -57,7 +57,9 @@ std::string TextOf(const char* text)
 }
 
 // Shows the countdown in the caller's caption. The window belongs to the caller's thread: a caller
-// that does not pump must not hang the download, so the text is sent with a time-out.
+// that does not pump must not hang the download, so the text is sent with a time-out and the window
+// is only invalidated (UpdateWindow from here would wait for the caller to paint); the caller's next
+// pump paints it.
 void UpdateCaption(TDownloadBlock& block)
 {
     const std::string caption = FormatDownloadCaption(block.CaptionFormat, block.DisplayName, block.SecondsLeft);
@@ -98,7 +100,9 @@ void CALLBACK WebStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD statu
         std::lock_guard guard(block.CaptionLock);
         block.SecondsLeft = static_cast<int>(ConnectTimeoutSeconds(handle));
         UpdateCaption(block);
-        // A timer-queue timer: the caller's window belongs to another thread, which SetTimer needs.
+        // A timer-queue timer rather than SetTimer: SetTimer on the caller's window works only on the
+        // caller's thread, which runs none of our code while it waits; the caption still changes on
+        // that thread, through WM_SETTEXT.
         CreateTimerQueueTimer(&block.Countdown, nullptr, CountdownTick, &block, COUNTDOWN_PERIOD_MS,
             COUNTDOWN_PERIOD_MS, WT_EXECUTEDEFAULT);
     } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
@@ -187,7 +191,8 @@ DWORD WINAPI DownloadThread(void* parameter)
 }
 
 // Handles the calling thread's messages until the thread ends. A WM_QUIT ends the wait at once when
-// quitOnQuit is set; it is always posted again afterwards, so that the caller's loop still ends.
+// quitOnQuit is set, else only the current round; either way it is posted again afterwards: one
+// taken off the queue and dropped would keep the caller's program running after it was told to end.
 // True when the thread ended.
 bool PumpUntilSignalled(HANDLE thread, bool quitOnQuit, int& quitCode, bool& quitSeen)
 {
@@ -220,11 +225,15 @@ HANDLE WINAPI CreateWebThread(const TWebThreadParams* params)
 {
     if (!params)
         return nullptr;
-    // The block is shared: a second download while one runs would overwrite what the first reads.
+    // The block is shared: a second download while one runs would overwrite the texts and handles
+    // the first one's thread is using, so it is refused (ERROR_BUSY) rather than let in.
     if (g_download.Running.exchange(true)) {
         SetLastError(ERROR_BUSY);
         return nullptr;
     }
+    // WinInet is bound at the first download rather than when the library loads, and stays bound
+    // until the process ends: loading or freeing a library from DllMain, under the loader lock,
+    // can deadlock the caller.
     if (!WinInetLoaded())
         LoadWinInetApi(false);
     g_download.Window = params->Wnd;

@@ -25,6 +25,15 @@ bool IsContinuation(uint8_t B)
     return (B & 0xC0) == 0x80;
 }
 
+// An overlong form (a value that fits a shorter sequence) or a value above U+10FFFF is not
+// UTF-8: such a sequence is copied byte by byte like any other malformed one, never turned into a
+// reference to a character it does not name.
+bool IsUtf8Value(uint32_t Value, int Continuations)
+{
+    static const uint32_t smallest[] = { 0, 0x80, 0x800, 0x10000 };
+    return Continuations <= 3 && Value >= smallest[Continuations] && Value <= 0x10FFFF;
+}
+
 } // namespace
 
 std::string Utf8ToHtmlEntities(const std::string& Text)
@@ -43,10 +52,13 @@ std::string Utf8ToHtmlEntities(const std::string& Text)
             result += Text[i++];
             continue;
         }
-        // Six-byte forms carry up to 31 bits.
         uint32_t value = lead & (0x3Fu >> more);
         for (int k = 1; k <= more; ++k)
             value = (value << 6) | (static_cast<uint8_t>(Text[i + k]) & 0x3Fu);
+        if (!IsUtf8Value(value, more)) {
+            result += Text[i++];
+            continue;
+        }
         result += "&#" + std::to_string(value) + ";";
         i += more + 1;
     }

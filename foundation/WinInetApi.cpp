@@ -194,6 +194,8 @@ TFetchResult OpenUrlWithFallback(TWebHandles& handles, const TOpenSettings& sett
 TFetchResult ReadUrlBody(HINTERNET request, std::string& body)
 {
     body.clear();
+    // Only a 200 answer is the file: an error page saved under its name would be reported as the
+    // download itself.
     DWORD status = 0;
     if (!QueryNumber(request, HTTP_QUERY_STATUS_CODE, status) || status != HTTP_STATUS_OK)
         return TFetchResult::BadStatus;
@@ -201,7 +203,9 @@ TFetchResult ReadUrlBody(HINTERNET request, std::string& body)
     const bool known = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, announced);
     if (known && announced > MAX_DOWNLOAD_BYTES)
         return TFetchResult::Incomplete;
-    // Read in pieces to the end: a server may send more or less than it announced.
+    // Read in pieces to the end: a server may send more or less than it announced. A body without a
+    // length is read to its end too, never cut at a fixed size: a cut file reported as saved would
+    // be a broken file the caller takes for whole. Past MAX_DOWNLOAD_BYTES it is refused instead.
     const uint64_t limit = known ? announced : MAX_DOWNLOAD_BYTES;
     std::string piece;
     while (body.size() <= limit) {

@@ -73,9 +73,9 @@ void SplitForMimeBody(const std::string& message, size_t headerLength, std::stri
     body = rest.compare(0, 2, "\r\n") == 0 ? rest.substr(2) : rest.compare(0, 1, "\n") == 0 ? rest.substr(1) : rest;
 }
 
-// Quoted-printable only where 7-bit lines cannot carry the text: an armour (7-bit, short lines)
-// made quoted-printable gains "=3D" for every "=", and a reader that takes the file as it stands
-// can no longer decode it.
+// An encrypted or signed text part is quoted-printable only where 7-bit lines cannot carry the
+// text, else "7BIT": an armour (7-bit, short lines) made quoted-printable gains "=3D" for every "=",
+// and a reader that takes the file as it stands can no longer decode it.
 bool NeedsQuotedPrintable(const std::string& text)
 {
     size_t lineLength = 0;
@@ -150,9 +150,11 @@ int32_t TEncryptRoad::EncryptMessage(
         return 0;
 
     TOutcome outcome;
-    // Without a record of the plug-in, or while its editor's send is undecided, the export's own
-    // request holds, with the request's method: a message is never sent in plain text because the
-    // user decided in the mail client rather than through the plug-in.
+    // The send state and the editor's flags decide, and flags of 0 chosen in the encryption dialog
+    // send the message prepared as it is. Without a record of the plug-in, or while its editor's
+    // send is undecided, there are no flags the user chose: then ENCRYPT encrypts and SIGN signs,
+    // with the request's method. Reading "no flags" there as "send it plain" would send a message
+    // the mail client asked to encrypt in plain text and report success.
     const bool decided = record && record->SendState != ssUndecided;
     const uint32_t sendState = decided ? record->SendState : ssHostDialog;
     bool encoded = false;
@@ -184,6 +186,8 @@ int32_t TEncryptRoad::EncryptMessage(
         }
     }
 
+    // The message file is wiped only by the commit, once its new content stands in its place: wiped
+    // as soon as it was read, a mail client killed before the write would lose the message.
     bool committed = false;
     if (outcome.Write) {
         committed = CommitMessageFile(inFile, outcome.Text, wiper_);
@@ -468,8 +472,8 @@ void TEncryptRoad::OfferAutoListEntries()
     if (candidate.UserText.empty())
         return;
     bool unused = false;
-    // Declined, nothing more is said: the count of imported keys that the decrypt road reports
-    // here would be untrue, as sending imports no key.
+    // Declined, nothing more is said: the count with " keys were imported." (text 311) that the key
+    // import reports here would be untrue after a send, which imports no key.
     if (prompts_.AskYesNo(texts_.GetEntry(TEXT_ADD_TO_RECIPIENT_LIST) + "\r\n\r\n" + candidate.UserText, "", unused)) {
         const TOptionValues& values = options_.Values();
         if (autoList_)

@@ -1,5 +1,6 @@
-// The text half of the HTML clean-up: UTF-8 sequences to numeric references (lengths one to six,
-// broken and truncated sequences, the last byte) and the case-folding comparison.
+// The text half of the HTML clean-up: UTF-8 sequences to numeric references (lengths one to
+// four; broken, truncated, overlong and out-of-range sequences; the last byte) and the
+// case-folding comparison.
 #include "foundation/TidyText.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,20 @@ TEST(TidyText, Utf8ToHtmlEntities)
         { "ascii untouched", "a<b>&c\r\n", "a<b>&c\r\n" },
         { "two bytes", "caf\xC3\xA9!", "caf&#233;!" },
         { "four digits", "\xCF\xA8", "&#1000;" },
-        { "overlong ten keeps both digits", "\xC0\x8A", "&#10;" },
-        { "overlong hundred", "\xC1\xA4", "&#100;" },
+        { "smallest two-byte value", "\xC2\x80", "&#128;" },
         { "five digits", "\xE2\x9C\x90", "&#10000;" },
         { "three bytes", "\xE2\x82\xAC", "&#8364;" },
         { "four bytes", "\xF0\x9F\x98\x80", "&#128512;" },
-        { "six bytes", "\xFD\xBF\xBF\xBF\xBF\xBF", "&#2147483647;" },
+        { "largest value", "\xF4\x8F\xBF\xBF", "&#1114111;" },
+        // Not UTF-8: overlong forms and values above U+10FFFF are copied as malformed bytes.
+        { "overlong two bytes", "\xC0\x8A", "\xC0\x8A" },
+        { "overlong three bytes", "\xE0\x81\xA4", "\xE0\x81\xA4" },
+        { "overlong four bytes", "\xF0\x8F\xBF\xBF", "\xF0\x8F\xBF\xBF" },
+        { "above U+10FFFF", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80" },
+        { "five bytes", "\xF8\x88\x80\x80\x80", "\xF8\x88\x80\x80\x80" },
+        { "six bytes", "\xFD\xBF\xBF\xBF\xBF\xBF", "\xFD\xBF\xBF\xBF\xBF\xBF" },
+        { "overlong zero in six bytes", "\xFC\x80\x80\x80\x80\x80", "\xFC\x80\x80\x80\x80\x80" },
+        { "overlong lead, good after", "\xC1\xBF\xC3\xA9", "\xC1\xBF&#233;" },
         { "lone continuation at the end", "ab\x80", "ab\x80" },
         { "lead byte at the end", "ab\xC3", "ab\xC3" },
         { "truncated three-byte sequence", "\xE2\x82", "\xE2\x82" },

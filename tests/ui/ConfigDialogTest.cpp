@@ -327,7 +327,7 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     f.live.SetDefaultUser("Bob <bob@example.org>\\0x2222BBBB");
     f.sources.hashChoice = false;
     std::vector<std::string> servers;
-    std::string defaultUser, keyLabel, secondsLabel, secondsText = "?";
+    std::string defaultUser, keyLabel, hoverLabel, leftLabel, secondsLabel, secondsText = "?";
     int dropDownCount = 0;
     bool signAlgEnabled = true;
     bool noChangeShown = true;
@@ -338,6 +338,13 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
             servers.push_back(d.cbxTimeServerName->Items()[i]);
         defaultUser = d.cbxDefaultUser->GetText();
         keyLabel = d.lblDefaultUser->Caption();
+        // Under the mouse the label shows the key's list line, and its id again once the mouse left.
+        const HWND page = d.tsPGPMiscellaneous->Handle();
+        const RECT label = d.lblDefaultUser->BoundsRect();
+        SendMessageA(page, WM_MOUSEMOVE, 0, MAKELPARAM(label.left + 2, label.top + 2));
+        hoverLabel = d.lblDefaultUser->Caption();
+        SendMessageA(page, WM_MOUSELEAVE, 0, 0);
+        leftLabel = d.lblDefaultUser->Caption();
         dropDownCount = d.cbxDefaultUser->DropDownCount;
         signAlgEnabled = d.cbxSignAlgorithm->Enabled();
         secondsLabel = d.lblSeconds->Caption();
@@ -353,6 +360,8 @@ TEST(ConfigDialog, ShowsWhatItWasGiven)
     EXPECT_EQ(servers, (std::vector<std::string> { "clock.example.com", "time.example.org", "ntp.example.net" }));
     EXPECT_EQ(defaultUser, "Bob <bob@example.org> (3072)");
     EXPECT_EQ(keyLabel, "0x2222BBBB DSS");
+    EXPECT_EQ(hoverLabel, "Bob <bob@example.org> (3072)");
+    EXPECT_EQ(leftLabel, "0x2222BBBB DSS");
     EXPECT_EQ(dropDownCount, 2);
     EXPECT_FALSE(signAlgEnabled);
     EXPECT_EQ(secondsLabel, f.main.Texts().GetEntry(190));

@@ -7,6 +7,7 @@
 #include "ui/dialogs/ImageViewer.h"
 #include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/MsgTreeDialog.h"
+#include "ui/dialogs/MsgTreeRules.h"
 
 #include "MsgTreeTestMessage.h"
 
@@ -124,6 +125,49 @@ TEST(MsgTreeDialog, AMultipartOffersNeitherViewNorSave)
     // The file menu follows the selection: only a part with a file extension.
     EXPECT_FALSE(fileMenu);
     EXPECT_TRUE(fileMenuOnData);
+}
+
+// Moving over the nodes: each node with a note gets a tip of its own over its own rectangle that
+// stays 8 seconds; a node without one takes the tip away.
+TEST(MsgTreeDialog, EachNodeGetsItsOwnTipOverItsRectangle)
+{
+    struct TSeen {
+        std::string Text;
+        RECT Tool {};
+        RECT Node {};
+        int Tools = -1;
+        int HidePause = 0;
+    };
+    std::vector<TSeen> seen;
+    RunTree(Settings(), [&](HWND w) {
+        TMsgTreeDialog& dialog = *DialogOf(w);
+        TTreeViewEx& tree = *dialog.tvTree;
+        // The mail file attachment, the embedded message, then a binary part without a note.
+        for (const int wanted : { 365, 364, 0 }) {
+            for (int i = 0; i < tree.Items().Count(); ++i) {
+                TTreeNode* item = tree.Items().Item(i);
+                const TSectionNode* node = dialog.Tree().GetSection(static_cast<int>(reinterpret_cast<intptr_t>(item->Data)));
+                if (!node || TooltipTextOf(*node) != wanted || IsMultipartNode(*node))
+                    continue;
+                const RECT r = item->DisplayRect(false);
+                SendMessageA(tree.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+                TToolTip& tip = *tree.HintToolTip();
+                seen.push_back({ tree.Hint, tip.ToolRect(), r, tip.ToolCount(), tip.HintHidePause() });
+                break;
+            }
+        }
+        dialog.fbClose->Click();
+    });
+    FakeMainObject main;
+    ASSERT_EQ(seen.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(seen[i].Text, main.Texts().GetEntry(i == 0 ? 365 : 364));
+        EXPECT_TRUE(EqualRect(&seen[i].Tool, &seen[i].Node)) << i;
+        EXPECT_EQ(seen[i].Tools, 1);
+        EXPECT_EQ(seen[i].HidePause, 8000);
+    }
+    EXPECT_EQ(seen[2].Text, "");
+    EXPECT_EQ(seen[2].Tools, 0);
 }
 
 // The options' extension lists hold extensions with their point, one list per length: ".bin"

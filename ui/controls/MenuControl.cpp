@@ -300,6 +300,8 @@ void TMenuControl::MenuLoopMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         SetStates(hot_, open_ && GetKeyState(VK_ESCAPE) < 0, pressed_);
         break;
     case WM_MENUSELECT: {
+        // The hint stays with the control rather than in an application-wide hint: our class
+        // framework keeps none, and no form of the plug-in has a status line that would show one.
         menuHint_.clear();
         const auto menu = reinterpret_cast<HMENU>(lParam);
         const UINT flags = HIWORD(wParam);

@@ -266,6 +266,8 @@ void TConfigDialog::BuildPages()
     cbxDefaultUser->OnChange = [this](TComboBox&) { DefaultUserChanged(); };
     defaultKeyLabel->FocusControl = cbxDefaultUser;
     lblDefaultUser = MakeLabel(tsPGPMiscellaneous, Row(2), 0, 12, PageWidth - 24);
+    lblDefaultUser->OnMouseEnter = [this](TControl&) { ShowDefaultUserLabel(true); };
+    lblDefaultUser->OnMouseLeave = [this](TControl&) { ShowDefaultUserLabel(false); };
     cbUseAlways = MakeCheck(tsPGPMiscellaneous, Row(3), TextUseAlways);
     lblSignAlgorithm = MakeLabel(tsPGPMiscellaneous, Row(4), TextSignHash);
     cbxSignAlgorithm = MakeCombo(tsPGPMiscellaneous, Row(4), FieldLeft, 130, csDropDownList);
@@ -745,10 +747,20 @@ void TConfigDialog::ShowTimeChanged()
 
 void TConfigDialog::DefaultUserChanged()
 {
+    ShowDefaultUserLabel(false);
+}
+
+// The label names the chosen key by id and algorithm; under the mouse it shows the key's whole list
+// line, which the box may cut off.
+void TConfigDialog::ShowDefaultUserLabel(bool listLine)
+{
     const int index = cbxDefaultUser->ItemIndex();
-    lblDefaultUser->SetCaption(
-        index >= 0 && index < static_cast<int>(keys_.size()) ? keys_[static_cast<std::size_t>(index)].LabelText
-                                                               : "");
+    if (index < 0 || index >= static_cast<int>(keys_.size())) {
+        lblDefaultUser->SetCaption("");
+        return;
+    }
+    const TSigningKeyChoice& key = keys_[static_cast<std::size_t>(index)];
+    lblDefaultUser->SetCaption(listLine ? key.Line : key.LabelText);
 }
 
 bool ShowConfigDialog(IDialogMainObject& mainObject, IConfigDialogSources& sources, bool openedFromSetup)

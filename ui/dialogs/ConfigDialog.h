@@ -96,6 +96,7 @@ private:
     void SecondsChanged();
     void ShowTimeChanged();
     void DefaultUserChanged();
+    void ShowDefaultUserLabel(bool listLine);
     bool EnterOrEscapeClosesHere() const;
     bool Save();
 

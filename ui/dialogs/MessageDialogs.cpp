@@ -270,6 +270,9 @@ void TMessageDialog::ApplyDialogStyle(int style, HICON icon)
     defaultButton_ = fbOk;
     cancelButton_ = fbNo;
     Font().SetStyle(Font().Style() | fsBold);
+    // Only the icon bits: MessageBeep knows a sound per icon kind, and any other value (a question
+    // with its yes/no and default-button bits, say) plays the plain default sound instead of the
+    // question's.
     MessageBeep(static_cast<UINT>(style & 0xF0));
 
     struct Kind {

@@ -21,6 +21,7 @@ namespace {
 
 constexpr int DesignWidth = 492;
 constexpr int DesignHeight = 284;
+constexpr int NodeTipMilliseconds = 8000;
 constexpr uint16_t TextCaption = 346;
 constexpr uint16_t TextSaveAs = 338;
 constexpr uint16_t TextWriteError = 345;
@@ -360,14 +361,23 @@ void TMsgTreeDialog::miViewClick()
         settings_.ViewText(*node, icon.get());
 }
 
+// Each node gets a tip of its own over its own rectangle, long enough to read: moving on to the
+// next node takes the last tip away and starts the next one afresh, even when its text is the same.
 void TMsgTreeDialog::ShowNodeHint(int x, int y)
 {
     TTreeNode* item = tvTree->GetNodeAt(x, y);
+    if (item == hintItem_)
+        return;
+    hintItem_ = item;
     const TSectionNode* node = item ? tree_.GetSection(static_cast<int>(reinterpret_cast<intptr_t>(item->Data))) : nullptr;
     const int text = node ? TooltipTextOf(*node) : 0;
-    const std::string hint = text ? Texts().GetEntry(static_cast<uint16_t>(text)) : std::string();
-    if (hint != tvTree->Hint)
-        tvTree->SetHint(hint);
+    tvTree->SetHint(text ? Texts().GetEntry(static_cast<uint16_t>(text)) : std::string());
+    TToolTip* tip = tvTree->HintToolTip();
+    if (!text || !tip)
+        return;
+    tip->SetToolRect(item->DisplayRect(false));
+    tip->ReshowTip();
+    tip->SetHintHidePause(NodeTipMilliseconds);
 }
 
 void TMsgTreeDialog::ShowPartMenu(bool fromKeyboard, const POINT* at)

@@ -101,6 +101,7 @@ private:
     TPartTreeIcons icons_;
     TPrinterData ownPrinter_;
     TDecodedTempFolder decodedFiles_; // parts written for opening with another program
+    const TTreeNode* hintItem_ = nullptr; // the item the tooltip was last made for
 };
 
 // Shows the message's part tree modally.
