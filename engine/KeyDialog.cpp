@@ -446,6 +446,9 @@ void TSelKeyDialog::Command(int id)
     case kKeyDialogButton6:
         if (MultipleSelection) {
             SetAllMarks(false);
+        } else if (SMime && ViewCertificate) {
+            if (const int top = FocusedTopLevel(); top >= 0 && items_[top].data >= 0)
+                ViewCertificate(dialog_, (*list_)[items_[top].data], items_[top].text);
         } else if (SMime) {
             ShowDetails(FocusedItem());
         } else if (const int top = FocusedTopLevel(); top >= 0 && items_[top].kind == TKeyItemKind::Key) {
@@ -742,7 +745,18 @@ std::string TSelKeyDialog::DetailsText(int index) const
     const TKeyTreeItem& item = items_[index];
     if (item.kind == TKeyItemKind::Group)
         return GroupDetailsText(items_, *list_, index);
-    std::string text = KeyDetailsText(list_->Record(item.data), (*list_)[item.data], Names);
+    const std::string& keyID = (*list_)[item.data];
+    if (SMime && Certificates) {
+        // The certificates of the user id the item stands for, else all of its key's.
+        std::vector<TX509CertPropsRec> certificates = Certificates(keyID), named;
+        for (const TX509CertPropsRec& certificate : certificates)
+            if (certificate.SubjectName == item.text)
+                named.push_back(certificate);
+        const std::string text = CertificateDetailsText(named.empty() ? certificates : named, Names);
+        if (!text.empty())
+            return text;
+    }
+    std::string text = KeyDetailsText(list_->Record(item.data), keyID, Names);
     if (SMime)
         text = item.text + "\r\n" + text;
     return text;

@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,10 @@ public:
     bool SMime = false;
     bool MultipleSelection = false;
     IKeyDialogAssist* Assist = nullptr; // none: no details and no help
+    // S/MIME mode: the certificates of a key, for the details, and the certificate viewer for a
+    // key's certificate (button 6). Unset: the details show the key, and so does button 6.
+    std::function<std::vector<TX509CertPropsRec>(const std::string& keyID)> Certificates;
+    std::function<void(HWND owner, const std::string& keyID, const std::string& title)> ViewCertificate;
     int HelpContext = kKeyDialogHelpContext;
 
     friend INT_PTR CALLBACK SelKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

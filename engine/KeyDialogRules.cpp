@@ -355,6 +355,22 @@ std::string KeyDetailsText(const TKeyPropsRec& record, const std::string& keyID,
     return text;
 }
 
+std::string CertificateDetailsText(const std::vector<TX509CertPropsRec>& certificates, const TKeyDialogNames& names)
+{
+    std::string text;
+    for (const TX509CertPropsRec& certificate : certificates) {
+        const size_t state = certificate.Corrupt || certificate.Revoked || certificate.Expired ? 1
+            : certificate.Verified                                                          ? 2
+                                                                                            : 0;
+        text += (text.empty() ? "" : "\r\n\r\n")
+            + (state < names.CertificateStates.size() ? names.CertificateStates[state] : std::string()) + "\r\n"
+            + certificate.SubjectName + "\r\n" + certificate.IssuerName + "\r\n" + certificate.CreatedText;
+        if (!certificate.ExpiresText.empty())
+            text += " - " + certificate.ExpiresText;
+    }
+    return text;
+}
+
 std::string GroupDetailsText(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list, int group)
 {
     std::string text = items[group].text;

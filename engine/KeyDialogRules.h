@@ -61,10 +61,14 @@ std::string NormaliseForSearch(const std::string& text);
 // Names for the details texts, indexed by the SDK's numbers.
 struct TKeyDialogNames {
     std::vector<std::string> KeyTypes, Trust, Validity, Algorithms, Hashes;
+    std::vector<std::string> CertificateStates; // not certified, invalid, valid
 };
 // The details of a key: user id (after a warning line when it has additional decryption keys),
 // validity and trust, key id, size and algorithm, creation and expiry dates.
 std::string KeyDetailsText(const TKeyPropsRec& record, const std::string& keyID, const TKeyDialogNames& names);
+// The details of certificates: for each its state word, subject, issuer and validity dates, with an
+// empty line between two certificates.
+std::string CertificateDetailsText(const std::vector<TX509CertPropsRec>& certificates, const TKeyDialogNames& names);
 // A group's name and its members' user ids, one a line.
 std::string GroupDetailsText(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list, int group);
 

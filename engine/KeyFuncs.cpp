@@ -405,6 +405,8 @@ PGPError FillCertProps(PGPKeyDBObjRef signature, TX509CertPropsRec& record)
             return status;
         record.IssuerName = GetCertIssuerName(signature);
         record.SubjectName = GetCertSubjectName(signature);
+        record.IssuerSerial = DNSerialNumber(GetCertIASN(signature));
+        record.SubjectSerial = DNSerialNumber(ReadData(signature, kPGPSigProperty_X509DERDName, 65536));
         record.UserID = GetSigUserID(signature);
         if (SDKProcs.PGPPeekKeyDBObjKey)
             record.KeyID = KeyIDText(SDKProcs.PGPPeekKeyDBObjKey(signature));

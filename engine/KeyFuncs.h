@@ -82,6 +82,8 @@ public:
     // Writes the store, tells other PGP programs, and takes the files' new state as seen.
     PGPError Commit();
 
+    // Kept for the callers that pause the watching (a folder viewer, a section decode): with every
+    // opening scoped to one operation no opening is ever reopened under its holder (see Open).
     bool WatchRingFiles = true;
     std::string GroupsFile;
 

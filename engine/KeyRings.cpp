@@ -84,8 +84,10 @@ PGPError TKeyRings::Open(PGPContextRef* context, PGPKeySetRef* keySet)
         retried_ = false;
         return status;
     }
-    // A nested opening joins the outer one even when a ring file changed since: the outer holder
-    // still uses the context and the key set, and the next first opening reads the files anew.
+    // A nested opening joins the outer one even when a ring file changed since (whatever
+    // WatchRingFiles says): reopening would free the context and the key set the outer holder still
+    // uses. Every operation holds the store only while it runs, so the next first opening reads
+    // the files anew and a change by another program is seen at the next operation.
     if (openCount_ > 0) {
         status = kPGPError_NoErr;
         if (SDKGeneration >= 2 && SDKProcs.PGPsdkReconnect) {

@@ -111,7 +111,9 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         return kDecodeEmptyInput;
     TSMimeInput smime;
     const bool isSMime = SplitSMime(input, smime);
-    // CMS came with the fourth SDK generation; certificate data is no message to decode.
+    // CMS came with the fourth SDK generation. Certificate data is no message to decode: ending the
+    // job with success and no output would blank the message shown, so it is refused here, and the
+    // certificates themselves go through the key import, which reads their formats and commits.
     if (isSMime ? SDKGeneration < 4 : IsSMimeOrCertificate(input))
         return kDecodeNotAvailable;
     TJob job;
@@ -146,6 +148,9 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         status = kDecodeNotAvailable; // an SDK without CMS
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
         status = DecodeWithKeySource(job, input);
+    else if (status == kPGPError_NoErr && KeyServerLookup && SignatureSeen && SigProps.State == kSigKeyMissing
+        && LookUpSigner(job))
+        status = DecodeOnceMore(job, job.keySet, input);
     if (status != kPGPError_NoErr) {
         BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
         return status;
@@ -158,10 +163,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         return kPGPError_UnsupportedFormat;
     if (job.foundDB.Get())
         OfferFoundKeys(job);
-    if (ForYourEyesOnly) {
-        BurnResults(); // only the secure viewer may show it, and this build does not drive that viewer
-        return kDecodeNotAvailable;
-    }
+    if (ForYourEyesOnly)
+        return ShowEyesOnly();
     const int32_t outerKind = ResultKind;
     bool encrypted = outerKind == kResultPGPEncrypted || outerKind == kResultSMimeEnveloped;
     if (Recursive && encrypted && !SignatureSeen && depth + 1 < kMaxNestedDecodes && !Output.empty()) {
@@ -170,6 +173,10 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         std::string first = std::move(Output);
         Output.clear();
         int32_t result = Run(first, depth + 1);
+        if (ForYourEyesOnly) {
+            BurnString(first); // the inner text went to the secure viewer
+            return result;
+        }
         if (result != kPGPError_NoErr || !SignatureSeen) {
             BurnResults();
             Output = std::move(first);
@@ -242,9 +249,14 @@ PGPError TPGPDecode::DecodeWithKeySource(TJob& job, const std::string& input)
     }
     if (status != kPGPError_NoErr)
         return kPGPError_NoErr; // the first result stands: signing key missing
-    BurnResults();
-    job.keySet = SDKProcs.PGPPeekKeyDBRootKeySet(job.joinedDB.Get());
     job.sourceHoldsSigner = false;
+    return DecodeOnceMore(job, SDKProcs.PGPPeekKeyDBRootKeySet(job.joinedDB.Get()), input);
+}
+
+PGPError TPGPDecode::DecodeOnceMore(TJob& job, PGPKeySetRef keySet, const std::string& input)
+{
+    BurnResults();
+    job.keySet = keySet;
     job.askedSection = kNoSection; // the held passphrase is still right
     job.outputAdded = false;
     return Decode(job, input);

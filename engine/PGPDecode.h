@@ -5,12 +5,14 @@
 
 #include "engine/sdk/PGPsdkTypes.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 class TKeyPropsList;
+class TPrefsFile;
 class TSecure;
 class TSecureBytes;
 
@@ -60,6 +62,10 @@ struct TSigPropsRec {
     int32_t CertState = 0; // chain check result of an S/MIME signer
 };
 
+// The result words of the verification text: not verified, not valid, disabled, expired, revoked,
+// unknown signer.
+using TSignatureWords = std::array<std::string, 6>;
+
 // Status codes of the decoder itself.
 constexpr int32_t kDecodeEmptyInput = -11984;
 constexpr int32_t kDecodeNoDetachedData = -11478;
@@ -68,11 +74,22 @@ constexpr int32_t kDecodeCancelled = -11987;
 // Decodes of a signed message found inside an encrypted one, nested at most this deep.
 constexpr int kMaxNestedDecodes = 8;
 
+// The recipients a decryption passphrase is asked for, as the SDK named them. Taken as a text it is
+// their key ids ("0x…" joined by commas), empty for a conventional passphrase.
+struct TPassphraseRecipients {
+    std::string keyIDs;
+    PGPKeySetRef keys = 0; // those of the user's key store
+    uint32_t keyIDCount = 0;
+    const PGPKeyID* keyIDArray = nullptr;
+    // The dialog may name the key whose passphrase was given (kept for the passphrase cache).
+    PGPKeyDBObjRef* chosenKey = nullptr;
+    operator const std::string&() const { return keyIDs; }
+};
+
 // Asks the user for a passphrase: true with the zero-terminated passphrase in `passphrase`, false
-// when the user cancels. `keyIDs` names the recipient keys ("0x…" joined by commas), empty for a
-// conventional passphrase.
-using TPassphraseAsk = std::function<bool(const std::string& keyIDs, const std::string& prompt, bool retry,
-    TSecureBytes& passphrase)>;
+// when the user cancels.
+using TPassphraseAsk = std::function<bool(const TPassphraseRecipients& recipients, const std::string& prompt,
+    bool retry, TSecureBytes& passphrase)>;
 
 class TPGPDecode {
 public:
@@ -94,6 +111,7 @@ public:
     void* Parent = nullptr;
     bool CheckSignatures = false;
     bool KeyServerLookup = false;
+    TPrefsFile* KeyServerPrefs = nullptr; // where the key servers for the lookup are configured
     bool KeepInput = false; // a signed text stays as it is: only the signature is checked
     bool PassThroughUnrecognised = false;
     bool PassThroughKeys = false;
@@ -102,6 +120,7 @@ public:
     std::string ImportPrompt;
     std::string PassphrasePrompt;
     TSecure* Secure = nullptr;
+    TSignatureWords SignatureWords; // for the verification text of a for-your-eyes-only message
     TPassphraseAsk AskPassphrase; // stands for the passphrase dialogs; none: a request is cancelled
 
     // ---- Results ----
@@ -135,13 +154,25 @@ private:
     PGPError OnSignature(TJob& job, PGPEvent& event);
     bool KeySourceHolds(TJob& job, const PGPKeyID& keyID);
     PGPError DecodeWithKeySource(TJob& job, const std::string& input);
+    // The signing key is missing: the key servers are searched for it and what they have is
+    // offered for import (with the import prompt) into the rings; true when a key was imported.
+    bool LookUpSigner(TJob& job);
+    // The decoding once more over `keySet`, which now holds the signing key.
+    PGPError DecodeOnceMore(TJob& job, PGPKeySetRef keySet, const std::string& input);
     void TakeSectionOutput(TJob& job);
     void CacheEnteredPassphrase(TJob& job);
     void ClearResults();
+    // A for-your-eyes-only text goes to the secure viewer (its signature's verification text to
+    // PGP's log) and nothing of it stays in the results.
+    int32_t ShowEyesOnly();
 };
 
 // The fields of a signature event as a TSigPropsRec, without the SDK lookups of the signer.
 void FillSigState(const PGPEventSignatureData& data, uint32_t now, TSigPropsRec& props);
+// The verification text of a checked signature for PGP's log; empty when nothing was checked.
+// `implicitTrust`: the signer's key is one of the user's own.
+std::string FormatSignatureResult(const TSigPropsRec& props, const TSignatureWords& words, int generation,
+                                  bool implicitTrust);
 // The "Charset:" armour header of the first PGP block of a text; empty when it has none.
 std::string ArmourCharset(const std::string& text);
 // True for a PEM certificate or a MIME entity whose header names S/MIME (CMS) content.

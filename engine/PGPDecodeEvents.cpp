@@ -114,10 +114,16 @@ PGPError TPGPDecode::OnPassphrase(TJob& job, PGPEvent& event)
     }
     if (!job.passphrase) {
         TSecureBytes entered;
-        if (!AskPassphrase
-            || !AskPassphrase(job.conventional ? std::string() : job.recipientKeyIDs, PassphrasePrompt, retry, entered)
-            || !entered)
+        TPassphraseRecipients recipients;
+        PGPKeyDBObjRef chosen = 0;
+        if (!job.conventional) {
+            recipients = { job.recipientKeyIDs, job.recipients, static_cast<uint32_t>(job.recipientIDs.size()),
+                job.recipientIDs.data(), &chosen };
+        }
+        if (!AskPassphrase || !AskPassphrase(recipients, PassphrasePrompt, retry, entered) || !entered)
             return kDecodeCancelled;
+        if (chosen)
+            job.passphraseKey = chosen;
         job.passphrase = std::move(entered);
         job.entered = true;
     }
@@ -134,6 +140,8 @@ PGPError TPGPDecode::OnRecipients(TJob& job, const PGPEventRecipientsData& data)
     if (data.recipientSet && SDKProcs.PGPIncKeySetRefCount(data.recipientSet) == kPGPError_NoErr)
         job.recipients = data.recipientSet;
     job.recipientKeyIDs = JoinedKeyIDs(data.keyIDArray, data.keyCount);
+    if (data.keyIDArray)
+        job.recipientIDs.assign(data.keyIDArray, data.keyIDArray + data.keyCount);
     RecipientKeyIDs = job.recipientKeyIDs;
     RecipientCount = static_cast<int>(data.keyCount);
     return kPGPError_NoErr;

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 // Sections are counted from 1, so 0 says no passphrase was asked yet.
 constexpr uint32_t kNoSection = 0;
@@ -55,6 +56,7 @@ struct TPGPDecode::TJob {
     uint32_t section = kNoSection;
     uint32_t askedSection = kNoSection;
     std::string recipientKeyIDs;
+    std::vector<PGPKeyID> recipientIDs;
     PGPKeySetRef recipients = 0;
     PGPKeyDBObjRef passphraseKey = 0; // the recipient key the passphrase was asked for
     TSecureBytes passphrase;
@@ -90,5 +92,6 @@ struct TPGPDecode::TJob {
             SDKProcs.PGPFreeKeySet(recipients);
         recipients = 0;
         recipientKeyIDs.clear();
+        recipientIDs.clear();
     }
 };

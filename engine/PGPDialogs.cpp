@@ -2,6 +2,7 @@
 // owned by and centred over the caller's window; the caller's window is redrawn afterwards.
 #include "engine/PGPDialogs.h"
 
+#include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDialogsParts.h"
 #include "engine/pgpCL.h"
 #include "engine/sdk/pgpAdapters.h"
@@ -211,19 +212,23 @@ PGPError SelectKeysOrCert(PGPContextRef context, HWND window, const std::string&
 }
 
 PGPError SelectKeysFromRing(HWND window, std::unique_ptr<TKeyPropsList>& list, bool single, const std::string& prompt,
-                            uint32_t filter, uint32_t selection)
+                            uint32_t filter, uint32_t selection, const std::string& matching)
 {
     PGPContextRef context = 0;
     PGPKeySetRef ring = 0;
     PGPError status = KeyRings().Open(&context, &ring);
     if (status != kPGPError_NoErr)
         return status;
-    PGPKeySetRef offered = ring, filtered = 0, chosen = 0;
+    TOwnedKeySet matched;
+    if (!matching.empty())
+        status = FindKeysByText(context, ring, matching, matched.Out());
+    const PGPKeySetRef candidates = matched.Get() ? matched.Get() : ring;
+    PGPKeySetRef offered = candidates, filtered = 0, chosen = 0;
     PGPFilterRef keyFilter = 0;
-    if (filter & 0xFFFF) {
+    if (status == kPGPError_NoErr && (filter & 0xFFFF)) {
         status = BuildKeyFilter(context, filter, &keyFilter);
         if (status == kPGPError_NoErr && keyFilter && SDKProcs.PGPFilterKeySet)
-            status = SDKProcs.PGPFilterKeySet(ring, keyFilter, &filtered);
+            status = SDKProcs.PGPFilterKeySet(candidates, keyFilter, &filtered);
         if (filtered)
             offered = filtered;
     }
@@ -239,6 +244,7 @@ PGPError SelectKeysFromRing(HWND window, std::unique_ptr<TKeyPropsList>& list, b
         SDKProcs.PGPFreeKeySet(filtered);
     if (keyFilter && SDKProcs.PGPFreeFilter)
         SDKProcs.PGPFreeFilter(keyFilter);
+    matched.Reset();
     KeyRings().Close();
     return status;
 }

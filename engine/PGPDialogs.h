@@ -50,9 +50,10 @@ PGPError SelectX509CertDialog(PGPContextRef context, HWND window, const std::str
 PGPError SelectKeysOrCert(PGPContextRef context, HWND window, const std::string& prompt, PGPKeySetRef chooseFrom,
                           bool certificatesOnly, bool pickCertificate, PGPKeySetRef* keySet,
                           PGPKeyDBObjRef* certificate);
-// The keys of the ring that pass `filter`, offered in the selection dialog; the chosen ones listed.
+// The keys of the ring that pass `filter` (and match `matching` when given), offered in the
+// selection dialog; the chosen ones listed.
 PGPError SelectKeysFromRing(HWND window, std::unique_ptr<TKeyPropsList>& list, bool single, const std::string& prompt,
-                            uint32_t filter, uint32_t selection);
+                            uint32_t filter, uint32_t selection, const std::string& matching = std::string());
 
 // ---- Passphrase dialogs --------------------------------------------------------------------------
 

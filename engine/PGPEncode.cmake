@@ -7,5 +7,5 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(zavek_encode PUBLIC zavek_encode_rules zavek_psmime zavek_keyfuncs zavek_secure
                         zavek_pgpiface_texts user32)
   target_link_libraries(zavek_encode PUBLIC zavek_keydialog zavek_pgpdialogs) # recipients and passphrases
-  target_link_libraries(zavek_encode PUBLIC zavek_x509funcs) # S/MIME signers and recipients
+  target_link_libraries(zavek_encode PUBLIC zavek_x509funcs zavek_certstore) # S/MIME signers, recipients, viewer
 endif()

@@ -2,6 +2,8 @@
 // recipient key ids, one PGPEncode call, and the wrapping of its output as a mail body.
 #include "engine/PGPEncode.h"
 
+#include "engine/CertStore.h"
+
 #include "engine/KeyFuncs.h"
 #include "engine/KeyFuncsSdk.h"
 #include "engine/PGPDialogs.h"
@@ -497,6 +499,21 @@ int32_t TPGPEncode::AskForRecipients()
     }
 }
 
+namespace {
+
+std::vector<TX509CertPropsRec> KeyCertificates(const std::string& keyID)
+{
+    constexpr uint32_t kCertificatesOfKey = kCertSelectAny;
+    std::unique_ptr<TX509CertPropsList> list;
+    std::vector<TX509CertPropsRec> certificates;
+    if (FindX509Certificates("", keyID, "", list, false, kCertificatesOfKey) > 0 && list)
+        for (int i = 0; i < list->Count(); ++i)
+            certificates.push_back(list->Record(i));
+    return certificates;
+}
+
+} // namespace
+
 int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool& remembered,
     const TEncodeSettings& settings)
 {
@@ -508,6 +525,16 @@ int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool
     dialog.Assist = settings.KeyDialogAssist;
     dialog.MultipleSelection = settings.MultipleSelection;
     dialog.SMime = settings.SMime;
+    if (settings.SMime) {
+        dialog.Certificates = KeyCertificates;
+        dialog.ViewCertificate = [](HWND owner, const std::string& keyID, const std::string& title) {
+            // The key's certificate, exported as DER, in the Windows certificate viewer.
+            std::unique_ptr<TX509CertPropsList> exported;
+            std::string der;
+            if (ExportCertificateToFile("", keyID, owner, exported, der, false) == kPGPError_NoErr && !der.empty())
+                ::ViewCertificate(der, title, owner);
+        };
+    }
     return dialog.Execute(recipientText, keys, remembered);
 }
 

@@ -111,16 +111,17 @@ int TPGPInterface::FillKeyChoices(const std::string& keyID, TStrings& choices)
     return ::FillKeyChoices(*keyList_, wanted, choices);
 }
 
-bool TPGPInterface::GetKeyDescription(int index, const std::string&, std::string& result, bool details)
+bool TPGPInterface::GetKeyDescription(int index, const std::string& keyText, std::string& result, bool details)
 {
     result.clear();
     if (index == -1)
         keyList_->Clear();
     LastStatus = kStatusOK;
     if (index < 0) {
-        // One key is described: the pick offers every key of the ring and takes one.
+        // One key is described: the pick offers the keys matching the key text (every key of the
+        // ring without one) and takes one.
         LastStatus = SelectKeysFromRing(DialogOwner(nullptr), keyList_, true, texts_.GetEntry(300), 0,
-            kDetailsSelection);
+            kDetailsSelection, keyText);
         index = 0;
     }
     if (LastStatus == kStatusOK && index >= keyList_->Count())
@@ -246,7 +247,6 @@ int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND parent, 
     SetUpDecoder(decoder, parent, texts_.GetEntry(303) + ":");
     decoder.Recursive = true;
     decoder.ImportFoundKeys = true;
-    decoder.ImportPrompt = texts_.GetEntry(310);
     LastStatus = decoder.DecodePass(text);
     if (LastStatus == kStatusOK && decoder.ImportStatus == kStatusCancelled) {
         // The user declined the import: nothing imported, nothing failed.

@@ -71,6 +71,10 @@ void TPGPInterface::SetUpDecoder(TPGPDecode& decoder, HWND parent, const std::st
     decoder.Secure = secure_.get();
     decoder.AskPassphrase = DecryptPassphraseAsk;
     decoder.PassphrasePrompt = prompt;
+    decoder.KeyServerPrefs = prefs_;
+    decoder.ImportPrompt = texts_.GetEntry(310); // keys a key-server lookup found are offered with it
+    for (size_t i = 0; i < decoder.SignatureWords.size(); ++i)
+        decoder.SignatureWords[i] = texts_.GetEntry(290 + static_cast<int>(i));
 }
 
 void TPGPInterface::TakeSignature(const TPGPDecode& decoder, TSignatureData& signature)
@@ -249,6 +253,7 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
     names.Validity = NameTable(texts, &TZAVEKStrings::GetValidityName, kValidityNames);
     names.Algorithms = NameTable(texts, &TZAVEKStrings::GetAlgorithmName, kAlgorithmNames);
     names.Hashes = NameTable(texts, &TZAVEKStrings::GetHashName, kHashNames);
+    names.CertificateStates = { texts.GetEntry(272), texts.GetEntry(273), texts.GetEntry(274) };
     int32_t count = 0;
     if (prefs && GetAllowedAlgorithms(*prefs, settings.AllowedAlgorithms, count) != 0)
         settings.AllowedAlgorithms.clear();

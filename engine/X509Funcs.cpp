@@ -458,10 +458,16 @@ PGPError PickCertificateKey(PGPContextRef context, PGPKeySetRef from, bool certi
 {
     object = 0;
     PGPKeyDBObjRef certificate = 0;
-    const PGPError status = SelectX509CertDialog(context, parent, title, from, 0, &certificate);
+    TOwnedKeySet picked;
+    // The certificate dialog where the SDK has one and certificates are wanted; else the key dialog.
+    const PGPError status = SelectKeysOrCert(context, parent, title, from, certificatesOnly, true, picked.Out(),
+                                             &certificate);
     if (status != kPGPError_NoErr)
         return status;
-    object = SDKGeneration < 4 || !certificatesOnly ? KeyOf(certificate) : certificate;
+    if (certificate)
+        object = certificate;
+    else if (picked.Get())
+        FirstKeyOfSet(picked.Get(), &object);
     return kPGPError_NoErr;
 }
 

@@ -31,9 +31,11 @@ public:
         std::vector<TSigningKeyChoice> keys;
         if (pgp.FindSigningKeys("") > 0) {
             const TKeyPropsList& list = pgp.KeyList();
-            for (int i = 0; i < list.Count(); ++i) {
+            TStringList lines; // "user id (size)", one per key of the list
+            pgp.FillKeyChoices("", lines);
+            for (int i = 0; i < list.Count() && i < lines.Count(); ++i) {
                 const TKeyPropsRec& key = list.Record(i);
-                keys.push_back({ key.UserID + " (" + key.KeySize + ")", key.UserID + "\\" + key.KeyID, key.KeyID,
+                keys.push_back({ lines[i], key.UserID + "\\" + key.KeyID, key.KeyID,
                     key.KeyID + " " + main_.Texts().GetAlgorithmName(key.Algorithm) });
             }
         }

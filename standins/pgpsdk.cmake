@@ -40,7 +40,9 @@ if(ZAVEK_WINDOWS)
   target_link_libraries(PGPsdkUI PRIVATE user32)
   add_library(PGPcl SHARED ${PGPSDK_SRC}/ClientLib.cpp ${PGPSDK_SRC}/ClientLib.def ${PGPSDK_SRC}/ClientVersion.rc
               ${PGPSDK_SRC}/KeySelectDialog.cpp ${PGPSDK_SRC}/AnswersFile.cpp ${PGPSDK_SRC}/DialogAnswers.cpp)
-  add_library(PGPsc SHARED ${PGPSDK_SRC}/SupportLib.cpp)
+  add_library(PGPsc SHARED ${PGPSDK_SRC}/SupportLib.cpp ${PGPSDK_SRC}/SecureViewer.cpp ${PGPSDK_SRC}/AnswersFile.cpp
+              ${PGPSDK_SRC}/DialogAnswers.cpp)
+  target_link_libraries(PGPsc PRIVATE user32)
   target_link_libraries(PGPcl PRIVATE user32)
   foreach(lib PGPsdkNL PGPsdkUI PGPcl PGPsc)
     set_target_properties(${lib} PROPERTIES PREFIX "" OUTPUT_NAME ${lib})

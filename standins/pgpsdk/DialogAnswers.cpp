@@ -7,7 +7,8 @@ namespace standin {
 namespace {
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(DialogKind::Count)> kKindNames {
-    "passphrase", "conventional-encryption", "conventional-decryption", "signing", "decryption", "select-keys"
+    "passphrase", "conventional-encryption", "conventional-decryption", "signing", "decryption", "select-keys",
+    "secure-viewer"
 };
 
 std::optional<std::size_t> KindIndex(std::string_view name)
@@ -52,7 +53,7 @@ DialogAnswers DialogAnswers::Parse(std::string_view text)
         } else if (!selection && answer.substr(0, 5) == "pass ") {
             parsed.cancel = false;
             parsed.passphrase = SecretBytes(answer.substr(5));
-        } else if (answer != "cancel") {
+        } else if (answer != "cancel" && answer != "close") {
             continue;
         }
         book.queues_[*kind].answers.push_back(std::move(parsed));

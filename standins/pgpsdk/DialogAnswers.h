@@ -3,9 +3,11 @@
 //     <dialog>: pass <passphrase to the end of the line>
 //     <dialog>: cancel
 //     select-keys: all | first | named <part of a user id>
+//     secure-viewer: close
 // with <dialog> one of passphrase, conventional-encryption, conventional-decryption, signing,
 // decryption, select-keys (the client library's key selection: every key offered, the first, or
-// those whose user id holds the text; with none of them to take the selection is cancelled). Lines starting with '#' and blank lines are skipped, and so is any line not of this
+// those whose user id holds the text; with none of them to take the selection is cancelled),
+// secure-viewer (the support library's viewer, closed at once when answered at all). Lines starting with '#' and blank lines are skipped, and so is any line not of this
 // form (never echoed: it may hold a passphrase). A dialog takes its kind's answers in file order;
 // the last one then repeats. A dialog with no answer of its kind is cancelled.
 #pragma once
@@ -26,6 +28,7 @@ enum class DialogKind {
     Signing,
     Decryption,
     SelectKeys,
+    SecureViewer,
     Count
 };
 

@@ -28,6 +28,20 @@ public:
         if (words_.size() % 2)
             Word(0);
     }
+    // The header of a modal dialog with a caption and the shell font, `items` items to follow.
+    void Dialog(WORD items, short cx, short cy, const wchar_t* caption)
+    {
+        DWord(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        DWord(0);
+        Word(items);
+        for (short value : { short(0), short(0), cx, cy })
+            Word(static_cast<WORD>(value));
+        Word(0); // no menu
+        Word(0); // standard class
+        Text(caption);
+        Word(8);
+        Text(L"MS Shell Dlg");
+    }
     void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom, const wchar_t* text)
     {
         Align();

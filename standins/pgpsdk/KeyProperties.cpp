@@ -509,6 +509,14 @@ PGPError PGP_CDECL PGPGetKeyDBObjDataProperty(PGPKeyDBObjRef obj, int32_t proper
                 return CopyOut(X509Field(*object->signature, kSubX509Subject), buffer, size, length);
             if (IsX509(*object->signature) && property == kPGPSigProperty_X509IssuerLongName)
                 return CopyOut(X509Field(*object->signature, kSubX509Issuer), buffer, size, length);
+            if (IsX509(*object->signature)
+                && (property == kPGPSigProperty_X509IASN || property == kPGPSigProperty_X509DERDName)) {
+                std::string issuerAndSerial, subjectName;
+                if (!X509NameParts(X509Field(*object->signature, kSubX509Certificate), issuerAndSerial, subjectName))
+                    return kPGPError_X509BadFormat;
+                return CopyOut(property == kPGPSigProperty_X509IASN ? issuerAndSerial : subjectName, buffer, size,
+                               length);
+            }
             if (property == kPGPSigProperty_KeyID && object->signature->signature.issuer.size() == 8)
                 return CopyOut(record(MakeKeyID(object->signature->signature.issuer,
                                                 object->signature->signature.publicKeyAlgorithm)),

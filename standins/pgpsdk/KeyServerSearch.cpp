@@ -74,16 +74,7 @@ standin::TemplateWriter BuildTemplate()
 {
     constexpr WORD kButton = 0x0080, kStatic = 0x0082;
     standin::TemplateWriter t;
-    t.DWord(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    t.DWord(0);
-    t.Word(2); // items
-    for (short value : { short(0), short(0), short(220), short(62) })
-        t.Word(static_cast<WORD>(value));
-    t.Word(0); // no menu
-    t.Word(0); // standard class
-    t.Text(L"PGP Key Server Search");
-    t.Word(8);
-    t.Text(L"MS Shell Dlg");
+    t.Dialog(2, 220, 62, L"PGP Key Server Search");
     t.Item(SS_LEFT, 7, 7, 206, 28, kStatusId, kStatic, L"");
     t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 163, 41, 50, 14, IDCANCEL, kButton, L"Cancel");
     return t;

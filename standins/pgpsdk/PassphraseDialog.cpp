@@ -12,37 +12,40 @@ constexpr int kPromptId = 100;
 constexpr int kPassphraseId = 101;
 constexpr int kConfirmPromptId = 102;
 constexpr int kConfirmId = 103;
+constexpr int kRecipientsLabelId = 104;
+constexpr int kRecipientsId = 105;
+constexpr short kRecipientsHeight = 62; // the label and the list above the prompt
 
 struct DialogState {
     const StandInDialogOptions& options;
     const DialogAnswer* answer;
     SecretBytes& passphrase;
+    const std::vector<std::string>& recipients;
     bool opened = false;
 };
 
 // With `confirm` a second field asks for the passphrase again (a new passphrase mistyped once
 // would lock the message away for good).
-TemplateWriter BuildTemplate(bool confirm)
+TemplateWriter BuildTemplate(bool confirm, bool recipients)
 {
-    constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
+    constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082, kListBox = 0x0083;
     constexpr DWORD kField = ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-    const short buttons = confirm ? 99 : 61;
+    const short top = recipients ? kRecipientsHeight : 0;
+    const short buttons = static_cast<short>(top + (confirm ? 99 : 61));
     TemplateWriter t;
-    t.DWord(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    t.DWord(0);
-    t.Word(confirm ? 6 : 4); // items
-    for (short value : { short(0), short(0), short(220), short(buttons + 21) })
-        t.Word(static_cast<WORD>(value));
-    t.Word(0); // no menu
-    t.Word(0); // standard class
-    t.Text(L"Passphrase");
-    t.Word(8);
-    t.Text(L"MS Shell Dlg");
-    t.Item(SS_LEFT, 7, 7, 206, 26, kPromptId, kStatic, L"Enter the passphrase:");
-    t.Item(kField, 7, 37, 206, 14, kPassphraseId, kEdit, L"");
+    t.Dialog(static_cast<WORD>(4 + (confirm ? 2 : 0) + (recipients ? 2 : 0)), 220, static_cast<short>(buttons + 21),
+             L"Passphrase");
+    if (recipients) {
+        t.Item(SS_LEFT, 7, 7, 206, 10, kRecipientsLabelId, kStatic, L"This message is encrypted to:");
+        t.Item(LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL, 7, 19, 206, 40, kRecipientsId, kListBox,
+               L"");
+    }
+    t.Item(SS_LEFT, 7, static_cast<short>(top + 7), 206, 26, kPromptId, kStatic, L"Enter the passphrase:");
+    t.Item(kField, 7, static_cast<short>(top + 37), 206, 14, kPassphraseId, kEdit, L"");
     if (confirm) {
-        t.Item(SS_LEFT, 7, 59, 206, 10, kConfirmPromptId, kStatic, L"Type the passphrase again:");
-        t.Item(kField, 7, 71, 206, 14, kConfirmId, kEdit, L"");
+        t.Item(SS_LEFT, 7, static_cast<short>(top + 59), 206, 10, kConfirmPromptId, kStatic,
+               L"Type the passphrase again:");
+        t.Item(kField, 7, static_cast<short>(top + 71), 206, 14, kConfirmId, kEdit, L"");
     }
     t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 109, buttons, 50, 14, IDOK, kButton, L"OK");
     t.Item(BS_PUSHBUTTON | WS_TABSTOP, 163, buttons, 50, 14, IDCANCEL, kButton, L"Cancel");
@@ -96,6 +99,8 @@ void Initialise(HWND dialog, DialogState& state)
         SetWindowTextA(dialog, state.options.title);
     if (state.options.prompt[0])
         SetDlgItemTextA(dialog, kPromptId, state.options.prompt);
+    for (const std::string& recipient : state.recipients)
+        SendDlgItemMessageA(dialog, kRecipientsId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(recipient.c_str()));
     CentreOver(dialog, static_cast<HWND>(state.options.parentWindow));
     SetFocus(GetDlgItem(dialog, kPassphraseId));
     if (!state.answer)
@@ -137,10 +142,10 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 PGPError RunPassphraseDialog(HINSTANCE module, const StandInDialogOptions& options, const DialogAnswer* answer,
-                             SecretBytes& passphrase)
+                             SecretBytes& passphrase, const std::vector<std::string>& recipients)
 {
-    TemplateWriter dialog = BuildTemplate(options.verifyPassphrase != 0);
-    DialogState state { options, answer, passphrase };
+    TemplateWriter dialog = BuildTemplate(options.verifyPassphrase != 0, !recipients.empty());
+    DialogState state { options, answer, passphrase, recipients };
     INT_PTR result = DialogBoxIndirectParamA(module, dialog.Template(), static_cast<HWND>(options.parentWindow),
                                              DialogProc, reinterpret_cast<LPARAM>(&state));
     if (result == IDOK)

@@ -1,9 +1,10 @@
 // The stand-in support library (PGPsc.dll). The log message is appended, as UTF-8, to the file
-// named by PGPSTANDIN_LOG (texts arrive 8-bit up to generation 4, UTF-16 from 5 on); file lists,
-// wiping and the viewer come with their own unit and refuse until then.
+// named by PGPSTANDIN_LOG (texts arrive 8-bit up to generation 4, UTF-16 from 5 on); file lists
+// and wiping come with their own unit and refuse until then; the secure viewer is SecureViewer.cpp.
 #include "standins/pgpsdk/CoreLink.h"
+#include "standins/pgpsdk/SecureViewer.h"
+#include "standins/pgpsdk/StandInLog.h"
 
-#include <fstream>
 #include <string>
 
 extern "C" {
@@ -19,10 +20,6 @@ STANDIN_EXPORT PGPError PGP_CDECL PGPscSendPGPlogMsg(void*, const void* text)
 {
     if (!text)
         return kPGPError_BadParams;
-    char logPath[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("PGPSTANDIN_LOG", logPath, sizeof logPath);
-    if (length == 0 || length >= sizeof logPath)
-        return kPGPError_NoErr; // no log wanted
     auto generation = standin::CoreProc<decltype(&StandInGeneration)>("StandInGeneration");
     std::wstring wide;
     if (generation && generation() >= 5) {
@@ -34,17 +31,14 @@ STANDIN_EXPORT PGPError PGP_CDECL PGPscSendPGPlogMsg(void*, const void* text)
         if (count > 1)
             MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide.data(), count);
     }
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(bytes > 0 ? bytes : 0, '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr, nullptr);
-    std::ofstream(logPath, std::ios::binary | std::ios::app) << utf8 << "\r\n";
+    standin::AppendToLog(standin::Utf8Of(wide));
     return kPGPError_NoErr;
 }
 
-STANDIN_EXPORT PGPError PGP_CDECL PGPscSecureViewer(void*, const void*, uint32_t, PGPBoolean)
+STANDIN_EXPORT PGPError PGP_CDECL PGPscSecureViewer(void* window, const void* text, uint32_t byteLength,
+                                                   PGPBoolean isWide)
 {
-    return kPGPError_NotImplemented;
+    return standin::ShowSecureText(static_cast<HWND>(window), text, byteLength, isWide != 0);
 }
 
 } // extern "C"

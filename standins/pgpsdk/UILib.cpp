@@ -7,7 +7,9 @@
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/Options.h"
 #include "standins/pgpsdk/PassphraseDialog.h"
+#include "standins/pgpsdk/StandInLog.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -59,11 +61,18 @@ PGPError TakeOptions(va_list args, StandInDialogOptions& options)
     return status;
 }
 
-PGPError Ask(DialogKind kind, const StandInDialogOptions& options)
+PGPError Ask(DialogKind kind, const StandInDialogOptions& options, const std::vector<std::string>& recipients = {})
 {
     std::optional<standin::DialogAnswer> answer = standin::NextAnswer(kind);
+    if (answer && !recipients.empty()) {
+        std::string lines = std::string("Decryption dialog \"") + options.title + "\" for:";
+        for (const std::string& recipient : recipients)
+            lines += "\r\n  " + recipient;
+        standin::AppendToLog(lines);
+    }
     standin::SecretBytes passphrase;
-    PGPError status = standin::RunPassphraseDialog(ThisModule(), options, answer ? &*answer : nullptr, passphrase);
+    PGPError status = standin::RunPassphraseDialog(ThisModule(), options, answer ? &*answer : nullptr, passphrase,
+                                                   recipients);
     return status == kPGPError_NoErr ? HandOver(passphrase, options.outputPassphrase) : status;
 }
 
@@ -83,6 +92,35 @@ PGPError OfferedKey(PGPHandle dbOrSet, PGPKeyDBObjRef defaultKey, PGPKeyDBObjRef
     }
     auto first = standin::CoreProc<decltype(&StandInFirstSecretKey)>("StandInFirstSecretKey");
     return first ? first(dbOrSet, key) : kPGPError_NotImplemented;
+}
+
+// One line per recipient key id: the key's user id and key id when it is on the key ring, else the key id.
+std::vector<std::string> RecipientLines(PGPKeySetRef recipients, uint32_t count, const PGPKeyID* keyIDs)
+{
+    auto idText = standin::CoreProc<PGPError(PGP_CDECL*)(const PGPKeyID*, int32_t, char*)>("PGPGetKeyIDString");
+    auto peekDB = standin::CoreProc<PGPKeyDBRef(PGP_CDECL*)(PGPKeySetRef)>("PGPPeekKeySetKeyDB");
+    auto findKey = standin::CoreProc<PGPError(PGP_CDECL*)(PGPKeyDBRef, const PGPKeyID*, PGPKeyDBObjRef*)>(
+        "PGPFindKeyByKeyID");
+    auto userID = standin::CoreProc<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, char*, PGPSize, PGPSize*)>(
+        "PGPGetPrimaryUserIDName");
+    std::vector<std::string> lines;
+    if (!idText || !peekDB || !findKey || !userID || !keyIDs)
+        return lines;
+    const PGPKeyDBRef db = recipients ? peekDB(recipients) : 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        char id[64] = {};
+        if (idText(&keyIDs[i], kPGPKeyIDString_Abbreviated, id) != kPGPError_NoErr)
+            continue;
+        PGPKeyDBObjRef key = 0;
+        char name[256] = {};
+        PGPSize length = 0;
+        if (db && findKey(db, &keyIDs[i], &key) == kPGPError_NoErr && key
+            && userID(key, name, sizeof name - 1, &length) == kPGPError_NoErr)
+            lines.push_back(std::string(name, std::min<std::size_t>(length, sizeof name - 1)) + " (" + id + ")");
+        else
+            lines.push_back(std::string(id) + " (not on your key ring)");
+    }
+    return lines;
 }
 
 } // namespace
@@ -122,8 +160,8 @@ PGPError PGP_CDECL PGPSigningPassphraseDialog(PGPContextRef, PGPHandle dbOrSet, 
     return status;
 }
 
-PGPError PGP_CDECL PGPDecryptionPassphraseDialog(PGPContextRef, PGPKeySetRef recipients, uint32_t, const PGPKeyID*,
-                                                 PGPKeyDBObjRef* key, ...)
+PGPError PGP_CDECL PGPDecryptionPassphraseDialog(PGPContextRef, PGPKeySetRef recipients, uint32_t keyIDCount,
+                                                 const PGPKeyID* keyIDs, PGPKeyDBObjRef* key, ...)
 {
     va_list args;
     va_start(args, key);
@@ -135,7 +173,10 @@ PGPError PGP_CDECL PGPDecryptionPassphraseDialog(PGPContextRef, PGPKeySetRef rec
         *key = 0;
         if (recipients)
             OfferedKey(recipients, options.defaultKey, key); // none of ours: the passphrase may still be a conventional one
-        return Ask(DialogKind::Decryption, options);
+        // Verifying a decryption passphrase means trying it on the key, which the decode does (and
+        // asks again when it fails); a second field is for choosing a new passphrase.
+        options.verifyPassphrase = 0;
+        return Ask(DialogKind::Decryption, options, RecipientLines(recipients, keyIDCount, keyIDs));
     });
     va_end(args);
     return status;

@@ -266,6 +266,78 @@ std::string X509Unbase64(std::string_view text)
     return out;
 }
 
+namespace {
+
+// One DER element at `position`: its whole encoding and its content; false when it runs past the end.
+bool NextElement(std::string_view der, std::size_t& position, std::string_view& whole, std::string_view& content)
+{
+    const std::size_t start = position;
+    if (der.size() - start < 2)
+        return false;
+    std::size_t at = start + 1;
+    std::size_t length = static_cast<unsigned char>(der[at++]);
+    if (length & 0x80) {
+        const std::size_t bytes = length & 0x7F;
+        if (bytes == 0 || bytes > 4 || der.size() - at < bytes)
+            return false;
+        length = 0;
+        for (std::size_t i = 0; i < bytes; ++i)
+            length = (length << 8) | static_cast<unsigned char>(der[at++]);
+    }
+    if (der.size() - at < length)
+        return false;
+    content = der.substr(at, length);
+    whole = der.substr(start, at + length - start);
+    position = at + length;
+    return true;
+}
+
+std::string DerSequence(std::string_view content)
+{
+    std::string out(1, '\x30');
+    const std::size_t length = content.size();
+    if (length < 0x80) {
+        out += static_cast<char>(length);
+    } else {
+        std::string bytes;
+        for (std::size_t rest = length; rest; rest >>= 8)
+            bytes.insert(bytes.begin(), static_cast<char>(rest & 0xFF));
+        out += static_cast<char>(0x80 | bytes.size());
+        out += bytes;
+    }
+    out += content;
+    return out;
+}
+
+} // namespace
+
+bool X509NameParts(std::string_view der, std::string& issuerAndSerial, std::string& subjectName)
+{
+    // Certificate ::= SEQUENCE { tbsCertificate SEQUENCE { [0] version OPTIONAL, serialNumber,
+    // signature, issuer, validity, subject, ... }, ... }
+    std::size_t position = 0;
+    std::string_view whole, certificate, tbs, serial, issuer, subject;
+    if (!NextElement(der, position, whole, certificate))
+        return false;
+    position = 0;
+    if (!NextElement(certificate, position, whole, tbs))
+        return false;
+    position = 0;
+    std::string_view content;
+    if (!NextElement(tbs, position, whole, content))
+        return false;
+    if (whole[0] == '\xA0' && !NextElement(tbs, position, whole, content))
+        return false;
+    serial = whole;
+    std::string_view algorithm, validity;
+    if (!NextElement(tbs, position, algorithm, content) || !NextElement(tbs, position, issuer, content)
+        || !NextElement(tbs, position, validity, content) || !NextElement(tbs, position, subject, content))
+        return false;
+    issuerAndSerial = DerSequence(std::string(issuer) + std::string(serial));
+    subjectName = subject;
+    return true;
+}
+
 X509Reader& X509CertificateReader()
 {
     static X509Reader reader;

@@ -63,6 +63,10 @@ X509RevocationLists& X509RevocationListParser();
 std::string X509ExportText(const SigRecord& record, bool armour);
 // The bytes of base64 text; other characters are skipped.
 std::string X509Unbase64(std::string_view text);
+// The DER of a certificate's issuer-and-serial (the issuer name and the serial number in one
+// SEQUENCE, as CMS names a certificate) and of its subject name; false when the data holds no
+// certificate.
+bool X509NameParts(std::string_view der, std::string& issuerAndSerial, std::string& subjectName);
 
 // Reads certificates (DER, or PEM blocks) into facts; set by the core when a parser is built in,
 // empty otherwise (certificate imports are then unsupported).

@@ -263,10 +263,14 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
     session.WriteFile("answers.txt", "decryption: pass ann-pass\ndecryption: cancel\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
     const std::string decrypt = "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n";
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", session.File("sdk.log").c_str());
     THostRun run = session.Run(Session(session, decrypt));
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
     SCOPED_TRACE(run.Text());
     EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n");
+    // The dialog names the key the message is for.
+    EXPECT_THAT(session.ReadFile("sdk.log"), HasSubstr("Decryption dialog \"PGP\" for:\r\n  Ann Lee <ann@example.org> (0x"));
 
     // Cancelled: the message goes back as it came, and no error is shown for a cancel.
     session.WriteFile("answers.txt", "decryption: cancel\n");
@@ -276,6 +280,24 @@ TEST(DecryptRoad, ThePassphraseIsAskedInTheSdkDialog)
     EXPECT_EQ(session.ReadFile("out.cnm"), message);
     EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting cancelled\""));
     EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+}
+
+// A message sent for the reader's eyes only is shown in the SDK's secure viewer alone (answered,
+// the viewer closes at once and the stand-in logs what it showed): the mail client gets the
+// message as it came, no error, and PGP's log the verification text of its signature.
+TEST(DecryptRoad, AForYourEyesOnlyMessageIsShownOnlyInTheSecureViewer)
+{
+    THostSession session("eyesonly");
+    const std::string message = kHeader + Message("eyes-only-to-ann.asc");
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", session.File("sdk.log").c_str());
+    THostRun run = DecryptInReader(session, message, "");
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(session.ReadFile("out.cnm"), message);
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+    const std::string log = session.ReadFile("sdk.log");
+    EXPECT_THAT(log, HasSubstr("Secure viewer:\r\nHello Bob,"));
+    EXPECT_THAT(log, HasSubstr("Good Signature\n(...)\nBob Stone <bob@example.net>\n0x"));
 }
 
 // The mail client opens a message GnuPG encrypted to Ann and signed by Bob in a reader and asks

@@ -196,4 +196,24 @@ TEST(KeyDialogRules, Texts)
     EXPECT_EQ(KeyDetailsText(record, kAnn, names), "Ann\r\nvalid, some\r\n" + kAnn + "\r\n2048 RSA-Legacy\r\nMon - Tue");
 }
 
+TEST(KeyDialogRules, CertificateDetailsNameStateSubjectIssuerAndDates)
+{
+    TKeyDialogNames names;
+    names.CertificateStates = { "Not certified", "Invalid certificate", "Valid certificate" };
+    TX509CertPropsRec valid, revoked;
+    valid.SubjectName = "CN=Ann";
+    valid.IssuerName = "CN=CA";
+    valid.CreatedText = "Mon";
+    valid.ExpiresText = "Tue";
+    valid.Verified = true;
+    revoked = valid;
+    revoked.Revoked = true;
+    revoked.ExpiresText.clear();
+    EXPECT_EQ(CertificateDetailsText({ valid, revoked }, names),
+        "Valid certificate\r\nCN=Ann\r\nCN=CA\r\nMon - Tue\r\n\r\nInvalid certificate\r\nCN=Ann\r\nCN=CA\r\nMon");
+    valid.Verified = false;
+    EXPECT_EQ(CertificateDetailsText({ valid }, names).substr(0, 15), "Not certified\r\n");
+    EXPECT_EQ(CertificateDetailsText({}, names), "");
+}
+
 } // namespace

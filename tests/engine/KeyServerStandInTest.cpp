@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -222,3 +223,25 @@ TEST_F(KeyServerStandIn, FailuresAreToldPlainly)
 }
 
 } // namespace
+
+TEST_F(KeyServerStandIn, ASignersKeyIsLookedUpOnlyWhenAsked)
+{
+    THkpServer server;
+    ASSERT_NE(server.Port(), 0) << "the HKP server did not start";
+    UseServer(server.Port());
+    std::ifstream in(WindowsPath(std::string(ZAVEK_KEY_FIXTURES) + "/dave-signed.asc"), std::ios::binary);
+    const std::string signedText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(signedText.empty());
+    TSignatureData signature;
+    // Without the lookup the signer stays unknown and nothing is imported.
+    EXPECT_EQ(pgp->VerifyText(signedText, "", signature, false, false, nullptr), 0);
+    EXPECT_EQ(DaveKeys(), 0);
+    EXPECT_EQ(signature.StatusText.rfind("T324 [ ", 0), 0u) << signature.StatusText; // unknown signer
+    // With it the servers are asked for the signer's key id, the key found is imported (the
+    // answers take it) and the signature is checked with it: Dave's key has been revoked since,
+    // so it is named unusable for the signature.
+    EXPECT_EQ(pgp->VerifyText(signedText, "", signature, false, true, nullptr), 0);
+    EXPECT_EQ(DaveKeys(), 1);
+    EXPECT_EQ(signature.StatusText, "T325 T326");
+    EXPECT_TRUE(shown.empty());
+}

@@ -104,3 +104,37 @@ TEST(PGPDecodeSig, SMimeEntitiesAndCertificatesAreRecognisedByTheirHeader)
 }
 
 } // namespace
+
+TEST(PGPDecodeSig, VerificationTextForPGPsLog)
+{
+    const TSignatureWords words { "not verified", "not valid", "disabled", "expired", "revoked", "unknown signer" };
+    TSigPropsRec props;
+    EXPECT_EQ(FormatSignatureResult(props, words, 13, false), ""); // nothing checked
+    props.State = kSigGood;
+    props.Checked = props.Verified = true;
+    props.KeyIDText = "0x0123456789ABCDEF";
+    props.UserIDText = "Sam <sam@example.org>";
+    props.Validity = 3;
+    props.SigTimeText = "Mon, 01 Jan 2024, 10:00";
+    EXPECT_EQ(FormatSignatureResult(props, words, 13, false),
+        "Good Signature\n(...)\nSam <sam@example.org>\n0x89ABCDEF\nValid Key\nMon, 01 Jan 2024, 10:00");
+    EXPECT_EQ(FormatSignatureResult(props, words, 2, true),
+        "Good Signature\n(...)\nSam <sam@example.org>\nImplicit Trust\nMon, 01 Jan 2024, 10:00");
+    // The last word that applies counts.
+    props.Revoked = props.Expired = true;
+    props.Validity = 2;
+    EXPECT_EQ(FormatSignatureResult(props, words, 13, false).substr(54), "Marginal Key\nMon, 01 Jan 2024, 10:00 (expired)");
+    props.State = kSigBad;
+    props.Verified = false;
+    EXPECT_EQ(FormatSignatureResult(props, words, 13, false).substr(0, 15), "Bad Signature\n(");
+    EXPECT_NE(FormatSignatureResult(props, words, 13, false).find("(not verified)"), std::string::npos);
+    // A signer whose key is missing is named by its key id.
+    props = TSigPropsRec();
+    props.State = kSigKeyMissing;
+    props.KeyIDText = "0x0123456789ABCDEF";
+    props.SigTimeText = "Mon";
+    EXPECT_EQ(FormatSignatureResult(props, words, 13, false),
+        "Bad Signature\n(...)\n(0x0123456789ABCDEF)\n0x89ABCDEF\nInvalid Key\nMon (unknown signer)");
+    EXPECT_EQ(FormatSignatureResult(props, words, 2, false),
+        "Bad Signature\n(...)\n(0x89ABCDEF)\nInvalid Key\nMon (unknown signer)");
+}

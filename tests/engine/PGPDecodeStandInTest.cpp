@@ -229,11 +229,32 @@ TEST_F(PGPDecodeStandIn, PlainTextAroundABlockPassesThroughWhenAsked)
 
 TEST_F(PGPDecodeStandIn, SpecialMessagesKeepTheirRules)
 {
-    // For your eyes only: only a secure viewer may show it, and there is none.
+    // For your eyes only: the secure viewer shows it (answered, it closes at once and the stand-in
+    // logs what it showed) and the caller gets nothing of it, as after a cancel. A signed one
+    // writes its verification text to PGP's log.
+    const std::string log = folder + "standin.log";
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", log.c_str());
+    AnswerStandInDialogs("zavek-decode-answers.txt", "secure-viewer: close\n");
     answers = { "rita-pass" };
-    EXPECT_EQ(decoder.DecodePass(Message("eyes-only.asc")), kDecodeNotAvailable);
+    EXPECT_EQ(decoder.DecodePass(Message("eyes-only.asc")), kDecodeCancelled);
     EXPECT_TRUE(decoder.ForYourEyesOnly);
     EXPECT_TRUE(decoder.Output.empty());
+    decoder.CheckSignatures = true;
+    decoder.SignatureWords = { "not verified", "not valid", "disabled", "expired", "revoked", "unknown signer" };
+    answers = { "rita-pass" };
+    EXPECT_EQ(decoder.DecodePass(Message("eyes-only-signed.asc")), kDecodeCancelled);
+    EXPECT_TRUE(decoder.Output.empty());
+    decoder.CheckSignatures = false;
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    std::ifstream in(log, std::ios::binary);
+    const std::string logged(std::istreambuf_iterator<char>(in), {});
+    size_t shown = 0;
+    for (size_t at = logged.find("Secure viewer:\r\nHello Rita,"); at != std::string::npos;
+         at = logged.find("Secure viewer:\r\nHello Rita,", at + 1))
+        ++shown;
+    EXPECT_EQ(shown, 2u);
+    EXPECT_NE(logged.find("Good Signature\n(...)\nSam Signer <sam@example.org>\n0x"), std::string::npos) << logged;
 
     // Conventional encryption asks without naming keys.
     answers = { "shared-secret" };

@@ -285,11 +285,18 @@ TEST_F(PGPInterfaceStandIn, KeyDescriptionOfTheWorkingList)
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     EXPECT_NE(text.find(pgp->KeyList().Record(0).Fingerprint), std::string::npos);
 
-    // Index -1: the user picks the key to describe.
+    const int listed = pgp->KeyList().Count();
+    ASSERT_GE(listed, 2);
+    const std::string lastKeyID = pgp->KeyList()[listed - 1];
+
+    // Index -1: the user picks the key to describe (answered: the first offered).
     std::string picked;
     ASSERT_TRUE(pgp->GetKeyDescription(-1, "", picked, true));
     EXPECT_EQ(pgp->KeyList().Count(), 1);
     EXPECT_NE(picked.find(pgp->KeyList().Record(0).Fingerprint + "\r\n"), std::string::npos) << picked;
+    // With a key text only the keys matching it are offered.
+    ASSERT_TRUE(pgp->GetKeyDescription(-1, lastKeyID, picked, true));
+    EXPECT_EQ(pgp->KeyList()[0], lastKeyID);
 
     EXPECT_FALSE(pgp->GetKeyDescription(99, "", text, true));
     EXPECT_EQ(text, "");

@@ -12,9 +12,9 @@
 
 namespace {
 
-std::string Der(const std::string& name)
+std::string Der(const std::string& name, const std::string& folder = "/engine/x509chain/")
 {
-    std::ifstream in(std::string(ZAVEK_TEST_DATA) + "/engine/x509chain/" + name, std::ios::binary);
+    std::ifstream in(std::string(ZAVEK_TEST_DATA) + folder + name, std::ios::binary);
     EXPECT_TRUE(in.good()) << name;
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -113,6 +113,18 @@ TEST_F(X509StandIn, ImportedCertificatesStayInTheKeyFiles)
     EXPECT_EQ(list->Record(1).UserID, "Chain Test Leaf");
     std::unique_ptr<TX509CertPropsList> signing;
     EXPECT_EQ(FindX509Certificates("", list->Record(1).KeyID, "", signing, false, 0), 1);
+    // The serialNumber attributes of the names: none here, "AB12" in both names of a certificate
+    // that has one.
+    EXPECT_EQ(list->Record(1).IssuerSerial, "");
+    EXPECT_EQ(list->Record(1).SubjectSerial, "");
+    Import(Der("rsa-sha256-ku.der", "/certs/"), kPGPFormat_X509Cert);
+    const auto withSerial = All();
+    ASSERT_EQ(withSerial->Count(), 3);
+    int serials = 0;
+    for (int i = 0; i < withSerial->Count(); ++i)
+        if (withSerial->Record(i).SubjectSerial == "AB12" && withSerial->Record(i).IssuerSerial == "AB12")
+            ++serials;
+    EXPECT_EQ(serials, 1);
 }
 
 TEST_F(X509StandIn, ExportsDerAndPemChains)

@@ -531,7 +531,8 @@ TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)
         { "signed.asc", true, 1, 0 }, // signed only: unwrapped, not kept as armour
         { "signed-encrypted.asc", true, 1, 0 },
         { "charset.asc", true, 0, 0 },
-        { "eyes-only.asc", false, 0, 1 }, // needs the secure viewer: refused, and said so
+        // Shown in the secure viewer only (answered: closed at once): the message stays as it came.
+        { "eyes-only.asc", false, 0, 0 },
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -555,11 +556,18 @@ TEST_F(DecryptRoadStandIn, TheSdkPassphraseDialogsAnswerTheDecoder)
     std::ofstream(answers) << "decryption: pass rita-pass\ndecryption: cancel\n"
                               "conventional-decryption: pass shared-secret\n";
     ASSERT_TRUE(SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", answers.c_str()));
+    const std::string log = scratch.path + "standin.log";
+    ASSERT_TRUE(SetEnvironmentVariableA("PGPSTANDIN_LOG", log.c_str()));
     HWND owner = nullptr;
     pgp->DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([&owner] { return owner; });
 
     ASSERT_EQ(Decrypt("msg.cnm", kHeader + Fixture("encrypted.asc")), TDecryptRoad::WRITTEN);
     EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
+    // The decryption dialog names the keys the message is for.
+    std::ifstream in(log, std::ios::binary);
+    const std::string logged(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(logged.rfind("Decryption dialog \"PGP\" for:\r\n  Rita Reader <rita@example.org> (0x", 0), 0u) << logged;
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
     pgp->PurgePassphrase();
     const std::string message = kHeader + Fixture("encrypted.asc");
     ASSERT_EQ(Decrypt("msg.cnm", message), TDecryptRoad::WRITTEN);

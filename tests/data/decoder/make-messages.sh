@@ -54,6 +54,8 @@ gpg --armor -u sam@example.org -o "$home/entity.sig" -b "$home/entity.txt"
 } > "$out/pgpmime-signed.eml"
 # For your eyes only, conventional, an armour charset, and PGP/MIME encrypted (holding the signed entity).
 gpg --armor --for-your-eyes-only -r rita@example.org -o "$out/eyes-only.asc" -e "$home/plain.txt"
+gpg --armor --for-your-eyes-only -u sam@example.org -r rita@example.org -o "$out/eyes-only-signed.asc" -s -e \
+  "$home/plain.txt"
 gpg --armor --passphrase shared-secret -o "$out/conventional.asc" -c "$home/plain.txt"
 sed 's/^-----BEGIN PGP MESSAGE-----$/&\nCharset: ISO-8859-15/' "$out/encrypted.asc" > "$out/charset.asc"
 gpg --armor -r rita@example.org -o "$home/entity.asc" -e "$out/pgpmime-signed.eml"

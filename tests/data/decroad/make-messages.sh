@@ -25,6 +25,8 @@ gpg --passphrase ann-pass --import "$keys/secring.skr"
 gpg --passphrase ann-pass -u ann@example.org -o "$out/signed-by-ann.asc" --clearsign "$home/plain.txt"
 gpg --passphrase ann-pass -u ann@example.org -r bob@example.net --armor -o "$out/signed-to-bob.asc" -s -e "$home/plain.txt"
 gpg -u bob@example.net -r ann@example.org --armor -o "$out/to-ann-signed-by-bob.asc" -s -e "$home/plain.txt"
+gpg -u bob@example.net -r ann@example.org --armor --for-your-eyes-only -o "$out/eyes-only-to-ann.asc" -s -e \
+  "$home/plain.txt"
 printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nHello Ann,\r\nthe parts are in the tree.\r\n' > "$home/entity.txt"
 gpg -u bob@example.net -r ann@example.org --armor -o "$out/mime-to-ann-signed-by-bob.asc" -s -e "$home/entity.txt"
 printf 'Content-Type: text/html; charset=us-ascii\r\n\r\n<html><body><p>Hello <b>Bob</b>,</p><p>the styled letter.</p></body></html>\r\n' > "$home/html.txt"

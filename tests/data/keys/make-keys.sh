@@ -3,7 +3,7 @@
 # with an encryption sub-key and a passphrase, a DSA key with an ElGamal sub-key that expires
 # and a second, non-ASCII user id,
 # a key that expired long ago and a revoked key; and the pair again without
-# the revoked key; Dave's key alone as armoured text; and the key ids of Ann and Bob (keyids.txt).
+# the revoked key; Dave's key alone as armoured text and a text he signed; and the key ids of Ann and Bob (keyids.txt).
 # Usage: make-keys.sh OUTPUT_FOLDER
 set -euo pipefail
 out="$1"
@@ -29,6 +29,8 @@ gpg --faked-system-time 20200101T000000 --passphrase '' \
 
 gpg --passphrase '' --quick-gen-key "Dave Gone <dave@example.com>" rsa2048 sign,encr never
 dave=$(gpg --list-keys --with-colons dave@example.com | awk -F: '/^fpr/ {print $10; exit}')
+# Signed by Dave while his key is still good: the key-server lookup finds his key for it.
+printf 'Signed by Dave.\n' | gpg -u dave@example.com --clearsign > "$out/dave-signed.asc"
 # GnuPG keeps a revocation certificate for every new key, guarded by a leading colon.
 sed 's/^:-----/-----/' "$home/openpgp-revocs.d/$dave.rev" | gpg --import
 
