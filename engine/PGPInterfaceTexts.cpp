@@ -138,6 +138,24 @@ std::string FormatSignerText(const std::string& text, const TZAVEKStrings& texts
     return Trim(Trim(first) + kCRLF + Trim(second) + kCRLF + Trim(third));
 }
 
+namespace {
+
+// The certificate validity level of an S/MIME signer (0 not certified, 1 invalid, 2 valid) from the
+// decoder's chain state: a chain verified up to a trusted root (state 1) is valid; one the chain
+// check could not complete to a trusted root (state 2) only when the user trusts the signer's key
+// itself; no chain check (state 0) is no certification.
+int CertValidityLevel(const TSigPropsRec& props)
+{
+    constexpr int32_t kChainVerified = 1, kChainIncomplete = 2;
+    if (props.CertState == kChainVerified)
+        return 2;
+    if (props.CertState == kChainIncomplete)
+        return props.Validity == 3 ? 2 : 1;
+    return 0;
+}
+
+} // namespace
+
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,
     const TZAVEKStrings& texts, std::string& text, uint32_t& code)
 {
@@ -166,7 +184,7 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
 
     int32_t validity = props.Validity;
     if (smime)
-        validity = props.CertState == 0 || (props.CertState == 2 && props.Validity != 3) ? 1 : 3;
+        validity = CertValidityLevel(props) == 2 ? 3 : 1;
     const bool valid = validity == 3 || (validity == 2 && !marginalIsInvalid);
 
     std::string first;
@@ -205,7 +223,7 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
     } else if (props.Disabled) {
         validityPart = Text(texts, 298);
     } else {
-        validityPart = Text(texts, static_cast<uint16_t>(272 + std::clamp(props.CertState, 0, 2)));
+        validityPart = texts.GetCertValidityName(CertValidityLevel(props));
     }
     text = first + " " + props.UserIDText + ", " + shortID + ": " + validityPart;
     code = resultClass | encrypted;

@@ -160,10 +160,11 @@ TEST_F(SignatureTexts, SMimeValidityComesFromTheCertificateState)
         uint32_t code;
         const char* tail;
     } cases[] = {
-        { 9, 2, 2, false, 3, "T274" }, // chain to an untrusted root: the key's own validity below 3 counts as invalid
+        // State 2, a chain the check could not complete: invalid unless the user trusts the key itself.
+        { 9, 2, 2, false, 3, "T273" },
         { 9, 2, 3, false, 2, "T274" },
-        { 9, 1, 0, false, 2, "T273" }, // chain to a trusted root
-        { 8, 0, 3, false, 0x10003, "T272" },
+        { 9, 1, 0, false, 2, "T274" }, // state 1, a chain verified to a trusted root: valid
+        { 8, 0, 3, false, 0x10003, "T272" }, // state 0, no chain check: not certified
         { 9, 1, 3, true, 6, "T298" },
     };
     for (const auto& c : cases) {
