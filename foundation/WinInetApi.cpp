@@ -259,15 +259,18 @@ std::string DecodeUrlForDisplay(const std::string& url)
 {
     if (!g_api.InternetCanonicalizeUrlA)
         return url;
-    DWORD size = 0;
-    char probe[1];
-    g_api.InternetCanonicalizeUrlA(url.c_str(), probe, &size, ICU_DISPLAY_FLAGS);
-    if (size == 0)
-        return url;
-    std::string decoded(size + 1, '\0');
-    size = static_cast<DWORD>(decoded.size());
-    if (!g_api.InternetCanonicalizeUrlA(url.c_str(), decoded.data(), &size, ICU_DISPLAY_FLAGS))
-        return url;
+    // Asked first with room to spare (decoding shortens; canonicalising may add a slash): an
+    // implementation may refuse an empty buffer outright instead of telling the size it needs.
+    std::string decoded(url.size() + 16, '\0');
+    DWORD size = static_cast<DWORD>(decoded.size());
+    if (!g_api.InternetCanonicalizeUrlA(url.c_str(), decoded.data(), &size, ICU_DISPLAY_FLAGS)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= decoded.size())
+            return url;
+        decoded.assign(size + 1, '\0');
+        size = static_cast<DWORD>(decoded.size());
+        if (!g_api.InternetCanonicalizeUrlA(url.c_str(), decoded.data(), &size, ICU_DISPLAY_FLAGS))
+            return url;
+    }
     decoded.resize(size);
     return decoded;
 }

@@ -42,7 +42,7 @@ UnitRegistry& Units()
         { "MailServices", [] { BindHostMailServices(); }, [] { UnbindHostMailServices(); } },
         { "Crypt32", nullptr, [] { DoneCrypt32(); } },
         { "WindowUtils", [] { InitWindowUtils(); }, [] { DoneWindowUtils(); } },
-        { "UxThemes", nullptr, [] { DoneUxThemes(); } },
+        { "UxThemes", [] { LoadUxThemeApi(); }, [] { DoneUxThemes(); } },
         { "UTF8", [] { InitUTF8(); }, [] { DoneUTF8(); } },
         { "PrefFuncs", [] { InitPrefFuncs(); }, [] { DonePrefFuncs(); } },
         { "Forms", nullptr, [] { Application().Shutdown(); } },

@@ -12,6 +12,7 @@
 #include "plugin/Guard.h"
 #include "plugin/ZAVEKHelp.h"
 #include "engine/PGPInterface.h"
+#include "foundation/StrUtilWin.h"
 #include "foundation/ZAVEKCommon.h"
 #include "plugin/HostApi.h"
 #include "ui/dialogs/MessageDialogs.h"
@@ -25,6 +26,7 @@ TMainClass* g_MainClass = nullptr;
 constexpr uint32_t BUILD_SUBCLASSING_NEW_EDITORS = 4500;
 // The title the mail client's header-lines dialog begins with, and our encryption page's label.
 constexpr UINT HOST_TEXT_HEADER_DIALOG = 52;
+constexpr UINT HOST_TEXT_UNDECODED_VIEW = 44;
 constexpr uint16_t TEXT_ENCRYPTOR_LABEL = 5;
 constexpr UINT CLOCK_PERIOD_MS = 1000;
 constexpr uint16_t TEXT_CLOCK_SET = 201;
@@ -476,6 +478,12 @@ void TMainClass::WindowCreated(HWND window)
 void TMainClass::WindowDestroyed(HWND window)
 {
     watchdog_.DialogDestroyed(window);
+    // The mail client's window that shows a message without our decode is gone: decode again.
+    if (decodeContext_.DecodingSuppressed) {
+        const std::string title = PMInterface().GetHostString(HOST_TEXT_UNDECODED_VIEW);
+        if (!title.empty() && GetWindowTextStr(window) == title)
+            decodeContext_.DecodingSuppressed = false;
+    }
     if (window == rememberedEditor_)
         rememberedEditor_ = nullptr;
     // The window's own procedures are given back before it sees WM_DESTROY: what they would do
@@ -505,6 +513,7 @@ LRESULT CALLBACK TMainClass::CallWndHook(int code, WPARAM wParam, LPARAM lParam)
                 self->WindowShown(sent->hwnd);
             else if (sent->message == WM_SETTEXT && self->statusBar_ && GetParent(sent->hwnd) == self->statusBar_) {
                 self->StatusTextChanged(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
+                self->ShowStatusUrlForDisplay(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
                 self->clock_.Place();
             }
             else if (sent->message == WM_DESTROY)
@@ -567,7 +576,13 @@ LRESULT CALLBACK TMainClass::FrameProc(
                 self->ShowSignatureResult();
             if (message == WM_QUERYENDSESSION && !self->shuttingDown_ && self->pluginWindow_)
                 self->PMInterface().SendShutdownEvent(self->pluginWindow_, true);
-            return DefSubclassProc(window, message, wParam, lParam);
+            const LRESULT handled = DefSubclassProc(window, message, wParam, lParam);
+            // The mail client's own verify and key management kept our decode out of their way
+            // while they ran; the next message is decoded again.
+            if (message == WM_COMMAND && lParam == 0
+                && (LOWORD(wParam) == TDecryptRoad::CMD_HOST_VERIFY || LOWORD(wParam) == TDecryptRoad::CMD_HOST_MANAGE))
+                self->decodeContext_.DecodingSuppressed = false;
+            return handled;
         });
 }
 

@@ -220,6 +220,8 @@ private:
     TMsgTreeSettings MessageTreeSettings();
     // The host wrote its status line over the signature note.
     void StatusTextChanged(HWND panel, const char* text);
+    // A network address in the status line is shown in its readable form (escapes decoded).
+    void ShowStatusUrlForDisplay(HWND panel, const char* text);
 
     // What the hooks tell about the mail client's windows.
     void WindowCreated(HWND window);
@@ -277,6 +279,7 @@ private:
     // The key id text of the key popup now open.
     std::string keyMenuText_;
     bool menuHintShown_ = false;
+    std::string statusUrlShown_; // the readable form of the last network address in the status line
     std::unique_ptr<TPluginEncryptRoad> encryptRoad_;
     TDecodeContext decodeContext_;
     std::unique_ptr<TPMDecryptHost> decryptHost_;

@@ -8,6 +8,7 @@
 #include "foundation/WindowUtils.h"
 #include "plugin/AddressBooks.h"
 #include "plugin/RecipientsData.h"
+#include "plugin/TERInterface.h"
 #include "foundation/StrUtilWin.h"
 #include "ui/dialogs/MessageDialogs.h"
 
@@ -455,6 +456,21 @@ LRESULT CALLBACK TMainClass::StatusBarProc(
         });
 }
 
+namespace {
+
+bool InHtmlViewer(HWND window)
+{
+    for (; window; window = GetParent(window)) {
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (TTERInterface::IsHtmlViewerClass(className))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool TMainClass::PostedMessageTaken(const MSG& msg)
 {
     if (shuttingDown_ || !frame_)
@@ -475,6 +491,11 @@ bool TMainClass::PostedMessageTaken(const MSG& msg)
             ClearDecodeState();
         return false;
     case WM_SYSKEYDOWN:
+        // An HTML viewer keeps Alt and its keys to itself: they go to the frame, whose menu they open.
+        if (InHtmlViewer(msg.hwnd)) {
+            PostMessageA(frame_, msg.message, msg.wParam, msg.lParam);
+            return true;
+        }
         return msg.wParam == VK_F10 && ctrl();
     case WM_SYSKEYUP:
         if (msg.wParam == VK_MENU && inMailWindow())

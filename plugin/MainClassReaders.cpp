@@ -15,6 +15,8 @@
 #include "engine/CertStore.h"
 
 #include "foundation/RichEd20.h"
+#include "foundation/WinInetApi.h"
+#include "framework/Application.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/MailUtils.h"
 #include "ui/dialogs/MessageDialogs.h"
@@ -267,6 +269,24 @@ void TMainClass::StatusTextChanged(HWND panel, const char* text)
     // A key id in the new text is the note's own signer being written.
     if (place.left < NOTE_PANEL_LEFT_LIMIT && (!text || !std::strstr(text, "0x")))
         signatureNote_.Remove();
+}
+
+void TMainClass::ShowStatusUrlForDisplay(HWND panel, const char* text)
+{
+    // The readable form we set comes through here too: it is not decoded a second time.
+    if (!text || text == statusUrlShown_ || !IsNetworkUrl(text))
+        return;
+    if (!WinInetLoaded())
+        LoadWinInetApi(false);
+    const std::string shown = DecodeUrlForDisplay(text);
+    if (shown == text)
+        return;
+    statusUrlShown_ = shown;
+    // The hook sees the text before the panel takes it: the readable form follows once it has.
+    Application().Utility().Post([panel, shown] {
+        if (IsWindow(panel))
+            SetWindowTextA(panel, shown.c_str());
+    });
 }
 
 bool TMainClass::ReaderMessageTaken(const MSG& msg)

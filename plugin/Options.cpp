@@ -1,10 +1,10 @@
 // The options' key table, their load with the change check, the full save and the per-key writes.
 #include "plugin/Options.h"
 
+#include "foundation/UxThemes.h"
 #include "foundation/ZAVEKCommon.h"
 
 #include <windows.h>
-#include <uxtheme.h>
 
 #include <array>
 #include <stdexcept>
@@ -302,5 +302,5 @@ void TOptions::ToggleFullAuto(bool sign)
 
 bool TOptions::ThemesActive() const
 {
-    return IsThemeActive() != FALSE;
+    return ::ThemesActive();
 }

@@ -11,6 +11,7 @@
 #include "plugin/Guard.h"
 #include "plugin/PMInterfaceRules.h"
 
+#include <lmcons.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -69,47 +70,22 @@ std::string CutAtNul(const std::vector<char>& buffer)
     return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
 }
 
-bool IsElevatedProcess()
+// The account name of the token's user; empty when it cannot be read.
+std::string TokenUserName(HANDLE token)
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
-    const bool elevated = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)
-        && elevation.TokenIsElevated != 0;
-    CloseHandle(token);
-    return elevated;
-}
-
-// The token of the user who runs the desktop shell; nil when there is none to be had.
-HANDLE ShellProcessToken()
-{
-    DWORD processId = 0;
-    if (HWND shell = GetShellWindow())
-        GetWindowThreadProcessId(shell, &processId);
-    if (processId == 0)
-        return nullptr;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
-    if (!process)
-        return nullptr;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(process, TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE, &token))
-        token = nullptr;
-    CloseHandle(process);
-    return token;
-}
-
-// The registry root of the token's user; nil when it cannot be opened.
-HKEY UserProfileKey(HANDLE token)
-{
-    HKEY root = nullptr;
-    if (!ImpersonateLoggedOnUser(token))
-        return nullptr;
-    if (RegOpenCurrentUser(KEY_READ, &root) != ERROR_SUCCESS)
-        root = nullptr;
-    RevertToSelf();
-    return root;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        return {};
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
+    char name[UNLEN + 1] = {};
+    char domain[DNLEN + 1] = {};
+    DWORD nameSize = sizeof name, domainSize = sizeof domain;
+    SID_NAME_USE use;
+    if (!LookupAccountSidA(nullptr, user->User.Sid, name, &nameSize, domain, &domainSize, &use))
+        return {};
+    return name;
 }
 
 struct TIdSearch {
@@ -273,10 +249,6 @@ TPMInterface::TPMInterface(HWND hostWindow, std::string bitmapFolder)
 
 TPMInterface::~TPMInterface()
 {
-    if (registryRoot_ != HKEY_CURRENT_USER)
-        RegCloseKey(registryRoot_);
-    if (userToken_)
-        CloseHandle(userToken_);
     if (ownsLanguageReference_)
         FreeLibrary(languageLibrary_);
 }
@@ -290,11 +262,10 @@ void TPMInterface::FindRegistryRoot()
 {
     // An elevated process reads the settings of the user whose desktop it runs on, not the
     // administrator's.
-    if (!IsElevatedProcess())
+    if (!IsProcessElevated(GetCurrentProcessId()))
         return;
-    userToken_ = ShellProcessToken();
-    if (HKEY root = userToken_ ? UserProfileKey(userToken_) : nullptr)
-        registryRoot_ = root;
+    userToken_ = GetShellProcessToken();
+    userProfile_ = std::make_unique<TUserProfileKey>(userToken_.Get(), TokenUserName(userToken_.Get()));
 }
 
 void TPMInterface::ReadHostVersion()
@@ -370,7 +341,7 @@ void TPMInterface::ReadHostLanguageOutside()
 
 std::string TPMInterface::RegistryValue(const char* value) const
 {
-    return RegReadString(registryRoot_, REGISTRY_KEY, value);
+    return RegReadString(RegistryRoot(), REGISTRY_KEY, value);
 }
 
 std::string TPMInterface::RegistryFolder(const char* value) const

@@ -4,11 +4,13 @@
 // come by request; outside it (helper program) from the registry of the session user.
 #pragma once
 
+#include "foundation/Processes.h"
 #include "plugin/ButtonList.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class TZAVEKStrings;
@@ -55,7 +57,7 @@ public:
     const THostDialogTitles& DialogTitles() const { return dialogTitles_; }
     const THostFontDesc& DialogFont() const { return dialogFont_; }
     const std::string& HostCommandLine() const { return hostCommandLine_; }
-    HKEY RegistryRoot() const { return registryRoot_; }
+    HKEY RegistryRoot() const { return userProfile_ ? userProfile_->Root() : HKEY_CURRENT_USER; }
 
     // ---- Set by the owner after construction
     TZAVEKStrings* Strings = nullptr;
@@ -208,8 +210,9 @@ private:
     void ReadChosenFolder(const std::string& folder, std::string& name, bool& mailbox, std::string& text);
     void ShowText(uint16_t id, bool error) const;
 
-    HANDLE userToken_ = nullptr;
-    HKEY registryRoot_ = HKEY_CURRENT_USER;
+    // Elevated: the shell user's token and the profile loaded with it; the profile goes first.
+    TKernelHandle userToken_;
+    std::unique_ptr<TUserProfileKey> userProfile_;
     std::string versionText_;
     uint32_t build_ = 0;
     THostDialogTitles dialogTitles_;

@@ -19,7 +19,7 @@ if(ZAVEK_WINDOWS)
   zavek_stage(ZAVEKMain Plugin)
   # The options file, the start-up's language texts, charset library and auto-list, the version block.
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Options.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList uxtheme)
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKResources ZAVEKCommon UTF8 ZAVEKAutoList WindowUtils)
   target_sources(ZAVEKMain PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Configuration.rc
     ${PROJECT_SOURCE_DIR}/resources/bitmaps/Pictures.rc)
   # The PGP interface and the units the library initialises in order (SDK, processes, window

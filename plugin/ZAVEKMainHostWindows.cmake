@@ -9,6 +9,6 @@ if(ZAVEK_WINDOWS)
                                          ${CMAKE_CURRENT_LIST_DIR}/MainClassHostWindows.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/MainClassReaders.cpp
                                          ${CMAKE_CURRENT_LIST_DIR}/ViewerMain.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks zavek_msgtreedialog
+  target_link_libraries(ZAVEKPluginCore PUBLIC ZAVEKHostWindowRules ZAVEKAddressBooks WinInetApi zavek_msgtreedialog
                         zavek_textviewer)
 endif()

@@ -7,7 +7,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/controls/CustRadio.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/FlatBtn.cpp)
   target_include_directories(zavek_ui_controls PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(zavek_ui_controls PUBLIC zavek_framework uxtheme)
+  target_link_libraries(zavek_ui_controls PUBLIC zavek_framework WindowUtils uxtheme)
   # Flat buttons show their hints in a tooltip of their own.
   target_link_libraries(zavek_ui_controls PUBLIC zavek_tooltip)
 endif()

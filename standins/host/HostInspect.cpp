@@ -17,6 +17,8 @@
 //   choosemenu MS ITEM                    after MS choose item ITEM (from 1) of the open popup menu (or
 //                                         the next one to open), by keys
 //   postreader MSG WPARAM                 post a message to the last reader (keys are logged there)
+//   htmlsyskey VK                         post WM_SYSKEYDOWN to an HTML viewer in the last reader
+//                                         (the viewer and the frame log the system keys they get)
 //   poststatus MSG WPARAM                 post a message to the status bar's first panel
 //   mdireader                             open a message window of the newer kind (counted as a reader)
 //   status TEXT | statusbar               the mail client's own status text / log the status bar's children
@@ -29,6 +31,32 @@
 using namespace HostApi;
 
 namespace {
+constexpr const char* CLASS_HTML_VIEWER = "THTMLVIEWER";
+
+LRESULT CALLBACK HtmlViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSKEYDOWN)
+        g_log.Line("htmlviewer syskey 0x%X", static_cast<unsigned>(wParam));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The last reader's HTML viewer, made the first time it is asked for.
+HWND LastReaderHtmlViewer()
+{
+    if (g_host.Readers.empty() || !IsWindow(g_host.Readers.back()))
+        return nullptr;
+    HWND reader = g_host.Readers.back();
+    if (HWND viewer = FindWindowExA(reader, nullptr, CLASS_HTML_VIEWER, nullptr))
+        return viewer;
+    WNDCLASSA kind = {};
+    kind.lpfnWndProc = HtmlViewerProc;
+    kind.hInstance = g_host.Instance;
+    kind.lpszClassName = CLASS_HTML_VIEWER;
+    RegisterClassA(&kind);
+    return CreateWindowExA(0, CLASS_HTML_VIEWER, nullptr, WS_CHILD | WS_VISIBLE, 0, 64, 100, 40, reader, nullptr,
+        g_host.Instance, nullptr);
+}
+
 std::string Caption(HMENU menu, int position)
 {
     char caption[128] = {};
@@ -265,6 +293,11 @@ bool RunInspectStep(const THostStep& step)
         if (!g_host.Readers.empty() && IsWindow(g_host.Readers.back()))
             PostMessageA(g_host.Readers.back(), static_cast<UINT>(ParseNumber(arg1)),
                 static_cast<WPARAM>(ParseNumber(arg2)), 0);
+    } else if (verb == "htmlsyskey") {
+        HWND viewer = LastReaderHtmlViewer();
+        if (viewer)
+            PostMessageA(viewer, WM_SYSKEYDOWN, static_cast<WPARAM>(ParseNumber(arg1)), 0x20000000);
+        g_log.Line("htmlsyskey %s%s", arg1.c_str(), viewer ? "" : " no viewer");
     } else if (verb == "poststatus") {
         PostMessageA(g_host.StatusPanel, static_cast<UINT>(ParseNumber(arg1)), static_cast<WPARAM>(ParseNumber(arg2)), 0);
     } else if (verb == "mdireader") {

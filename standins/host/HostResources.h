@@ -8,6 +8,9 @@
 #define HOST_STRING_NEW_MAIL_OLD 15
 #define HOST_STRING_NEW_MESSAGE 21
 #define HOST_STRING_FIXED_38 38
+// The title of a window that shows a message without the plug-in's decode; its end lets the
+// plug-in decode again.
+#define HOST_STRING_UNDECODED_VIEW 44
 #define HOST_STRING_DEFAULT_IDENTITY 45
 // The title of the dialog that chooses the identity for the next start.
 #define HOST_STRING_IDENTITY_TITLE 64

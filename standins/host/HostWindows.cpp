@@ -318,6 +318,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITMENUPOPUP:
         g_log.Line("frame initmenupopup %d items", GetMenuItemCount(reinterpret_cast<HMENU>(wParam)));
         break;
+    case WM_SYSKEYDOWN:
+        g_log.Line("frame syskey 0x%X", static_cast<unsigned>(wParam));
+        break;
     case WM_CLOSE:
         Close(window);
         return 0;

@@ -183,6 +183,29 @@ TEST(DecryptRoad, VerifyAndManageWithoutAFileHandOverToTheMailClient)
     EXPECT_GT(manage, verify);
 }
 
+// The mail client's own verify and key management hold the decode off only while they run; our
+// link in a message holds it off until the mail client's window that shows the message without the
+// decode (titled with its text 44) is gone.
+TEST(DecryptRoad, TheMailClientsOwnCommandsHoldTheDecodeOffOnlyWhileTheyRun)
+{
+    THostSession session("holdoff");
+    const std::string message = kHeader + Message("to-bob.asc");
+    session.WriteFile("in.cnm", message);
+    const auto decrypt = [&](const char* out) {
+        return "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File(out) + "\"\n";
+    };
+    THostRun run = session.Run(Session(session,
+        "command 181\ncommand 182\n" + decrypt("after-commands.cnm")
+            + "answer \"ZA-VEK - Question\" No\nlink ZAVEK_URL:0x1234\nidle\n"
+            + decrypt("held.cnm") + "answer \"Message source\" 1\ndialog \"Message source\"\n"
+            + decrypt("after-view.cnm")));
+    SCOPED_TRACE(run.Text());
+    const std::string plain = kHeader + "Hello Bob,\r\nthe meeting moves to Friday.\r\n";
+    EXPECT_EQ(session.ReadFile("after-commands.cnm"), plain);
+    EXPECT_EQ(session.ReadFile("held.cnm"), message);
+    EXPECT_EQ(session.ReadFile("after-view.cnm"), plain);
+}
+
 TEST(DecryptRoad, VerifyShowsTheSignerOncePerFileName)
 {
     THostSession session("verify");

@@ -196,6 +196,26 @@ TEST(HostWindows, CtrlWithTheContextMenuKeyOrF10StaysWithThePlugin)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+// A network address the mail client writes into its status line is shown readable, its escapes
+// decoded; a system key in a message's HTML viewer goes to the frame, whose menu it opens.
+TEST(HostWindows, StatusAddressesAreReadableAndAnHtmlViewersSystemKeysReachTheFrame)
+{
+    THostRun run = THostSession("hostwin-viewer")
+                       .Run(ANSWER_NO_KEY_RINGS + "load\nforminit\nready\nreader\nstatus http://example.org/a%20b\n"
+                            "idle\nstatusbar\nstatus file:///C:/a%20b\nidle\nstatusbar\nendmenu 300\nhtmlsyskey 0x46\n"
+                            "idle\nquit\n");
+    SCOPED_TRACE(run.Text());
+    const auto bars = run.LinesStartingWith("statusbar");
+    ASSERT_EQ(bars.size(), 2u);
+    EXPECT_THAT(bars[0], HasSubstr("\"http://example.org/a b\""));
+    EXPECT_THAT(bars[1], HasSubstr("\"file:///C:/a%20b\"")) << "only network addresses";
+    // Alt+F went to the frame, which opened its menu, and not to the viewer.
+    EXPECT_TRUE(run.Has("frame syskey 0x46"));
+    EXPECT_EQ(run.LinesStartingWith("frame initmenupopup").size(), 1u);
+    EXPECT_FALSE(run.Has("htmlviewer syskey 0x46"));
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
 TEST(HostWindows, TheMailClientsAddressBooksAppearInTheRecipientListSubmenu)
 {
     THostSession session("hostwin-books");

@@ -108,6 +108,7 @@ TEST(WebInterface, HostNamesOfUrls)
     EXPECT_EQ(UrlHostName(" <https://www.example.com/zavek/download.htm> "), "www.example.com");
     // Decoding for display is WinInet's; a URL it cannot canonicalise comes back unchanged.
     EXPECT_EQ(DecodeUrlForDisplay("not a url"), "not a url");
+    EXPECT_EQ(DecodeUrlForDisplay("http://example.org/a%20b"), "http://example.org/a b");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The combo box: list drop and close events, the growing dropped width and the item drawing.
 #include "ui/controls/CBExtend.h"
 
+#include "foundation/UxThemes.h"
+
 #include <string>
 #include <vector>
 
@@ -56,7 +58,7 @@ void TPlainCBEx::ColorChanged()
     TComboBox::ColorChanged();
     if (!HandleAllocated())
         return;
-    SetWindowTheme(Handle(), IsThemedColour(Color()) ? nullptr : L"", IsThemedColour(Color()) ? nullptr : L"");
+    SetWindowThemed(Handle(), IsThemedColour(Color()));
     OpenTheme();
 }
 

@@ -1,22 +1,25 @@
-// Visual-style helpers shared by the buttons and check boxes.
+// Visual-style helpers shared by the own controls, over the visual-styles library the plug-in binds
+// at load: without it (or without a manifest in the host) the controls draw with plain GDI.
 #include "ui/controls/ThemeApi.h"
+
+#include "foundation/UxThemes.h"
 
 bool VisualStylesActive() noexcept
 {
-    return IsThemeActive() && IsAppThemed();
+    return ThemesActive();
 }
 
 bool TThemeHandle::Open(HWND window, const wchar_t* themeClass) noexcept
 {
     Close();
-    if (VisualStylesActive())
-        theme_ = OpenThemeData(window, themeClass);
+    if (VisualStylesActive() && UxThemeApi().OpenThemeData)
+        theme_ = UxThemeApi().OpenThemeData(window, themeClass);
     return theme_ != nullptr;
 }
 
 void TThemeHandle::Close() noexcept
 {
-    if (theme_)
-        CloseThemeData(theme_);
+    if (theme_ && UxThemeApi().CloseThemeData)
+        UxThemeApi().CloseThemeData(theme_);
     theme_ = nullptr;
 }

@@ -5,7 +5,8 @@
 #include <windows.h>
 #include <uxtheme.h>
 
-// True when the desktop and this application use visual styles.
+// True when the visual-styles library is bound, the host has a manifest and the desktop and this
+// application use visual styles.
 bool VisualStylesActive() noexcept;
 
 // Owns an HTHEME of one window and theme class.

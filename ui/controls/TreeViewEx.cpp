@@ -2,6 +2,7 @@
 // the theme rule and the hint tooltip.
 #include "ui/controls/TreeViewEx.h"
 
+#include "foundation/UxThemes.h"
 #include "ui/controls/ThemeApi.h"
 
 namespace {
@@ -79,9 +80,7 @@ void TTreeViewEx::SetHint(const std::string& hint)
 void TTreeViewEx::ApplyThemeRule()
 {
     HWND window = Handle();
-    const bool themed = Color() == clWindow;
-    SetWindowTheme(window, themed ? nullptr : L"", themed ? nullptr : L"");
-    if (!themed || !VisualStylesActive())
+    if (!SetWindowThemed(window, Color() == clWindow))
         return;
     const auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
     SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style & ~WS_BORDER));
