@@ -1,19 +1,11 @@
-#!/usr/bin/env bash
-# Makes the decrypt road's messages of nested protection in the forms mail clients send, with
-# GnuPG from the key-function test rings, from Bob to Ann (her key has a passphrase):
+# Sourced by make-messages.sh (its GnuPG home holds the key-function test rings, secret keys
+# imported): the decrypt road's messages of nested protection in the forms mail clients send, from
+# Bob to Ann (her key has a passphrase), into "$out":
 # - nested-signed.eml: signed, then encrypted (a multipart/signed entity inside multipart/encrypted);
 # - nested-signed-attachment.eml: the same over a text with a PDF attachment, its signed entity
 #   opening with a field before its Content-Type (as some clients write it);
 # - nested-forwarded.eml and nested-forwarded-signed.eml: a letter forwarded as an attachment
 #   (message/rfc822) whose attachment is an encrypted PGP/MIME message, signed inside or not.
-# Usage: make-nested.sh KEY_FIXTURES OUTPUT_FOLDER
-set -euo pipefail
-keys="$1"
-out="$2"
-mkdir -p "$out"
-source "$(dirname "${BASH_SOURCE[0]}")/../gpg-home.sh"
-gpg --import "$keys/pubring.pkr"
-gpg --passphrase ann-pass --import "$keys/secring.skr"
 
 crlf() { sed 's/\r*$/\r/'; }
 
@@ -81,5 +73,3 @@ encrypted "Report" "$home/signed-mixed.entity" > "$out/nested-signed-attachment.
 encrypted "Letter" "$home/text.part" > "$home/letter.eml"
 forwarded "$home/letter.eml" > "$out/nested-forwarded.eml"
 forwarded "$out/nested-signed.eml" > "$out/nested-forwarded-signed.eml"
-# The PDF's bytes, for the test to compare what comes out.
-cp "$home/report.pdf" "$out/report.pdf"
