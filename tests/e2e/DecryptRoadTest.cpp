@@ -481,7 +481,9 @@ TEST(DecryptRoad, NothingDecryptedOrVerifiedIsNeverDone)
     std::string damaged = Message("signed-by-ann.asc");
     damaged = damaged.substr(0, damaged.find("-----BEGIN PGP SIGNATURE-----"))
         + "-----BEGIN PGP SIGNATURE-----\n\n!!!!\n-----END PGP SIGNATURE-----\n";
-    for (const std::string& message : { kHeader + damaged }) {
+    const std::string key = ReadBuildFile(ZAVEK_KEY_FIXTURES "/dave.asc");
+    ASSERT_NE(key.find("-----BEGIN PGP PUBLIC KEY BLOCK-----"), std::string::npos);
+    for (const std::string& message : { kHeader + damaged, kHeader + key }) {
         THostSession session("nothing");
         session.WriteFile("in.cnm", message);
         THostRun run = session.Run(Session(
