@@ -13,6 +13,7 @@
 #include "engine/PGPDecodeJob.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,12 @@ void BurnString(std::string& text)
     std::fill(text.begin(), text.end(), '\0');
     text.clear();
 }
+
+// A copy that may hold plaintext (the decoder's second pass splits decrypted entities): zeroed when it goes.
+struct TBurnedString {
+    std::string text;
+    ~TBurnedString() { BurnString(text); }
+};
 
 // An S/MIME entity's CMS data (and signed content); false for anything else.
 bool SplitSMime(const std::string& input, TSMimeInput& smime)
@@ -46,6 +53,33 @@ bool SplitSMime(const std::string& input, TSMimeInput& smime)
     default:
         return false;
     }
+}
+
+// Whether the input opens with a MIME header block that has a Content-Type field. Armour and
+// binary data do not; the look stops at a header's size.
+bool OpensWithContentType(const std::string& input)
+{
+    constexpr size_t kLongestHeader = 16384;
+    const size_t end = input.find("\r\n\r\n");
+    if (end == std::string::npos || end > kLongestHeader)
+        return false;
+    std::string header = "\n" + input.substr(0, end);
+    for (char& c : header)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return header.find("\ncontent-type:") != std::string::npos
+        && header.find("-----begin ") == std::string::npos;
+}
+
+// What the SDK is given of a PGP/MIME entity, in `body`: its Content-Type and body alone (a signed
+// entity) or its armoured block (encrypted data, keys). Header fields before the Content-Type, as
+// some mail clients write them inside an encrypted message, would otherwise hide the entity from
+// the SDK. False for anything else, which the SDK is given as it is.
+bool SplitPgpMimeInput(const std::string& input, std::string& body)
+{
+    if (!OpensWithContentType(input))
+        return false;
+    std::string header, charset, signature;
+    return SplitSecureMime(input, header, body, false, charset, signature) == kSecureMimePgp && !body.empty();
 }
 
 } // namespace
@@ -129,28 +163,31 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     }
     ResultKind = kResultNothing;
     PGPError status = kPGPError_NoErr;
+    TBurnedString split;
+    job.pgpMime = !isSMime && SplitPgpMimeInput(input, split.text);
+    const std::string& data = job.pgpMime ? split.text : input;
     if (isSMime) {
         // The entity says what it is; the SDK's analysis of OpenPGP data has nothing to add.
         job.smime = &smime;
         ResultKind = smime.kind;
         job.signedFound = smime.kind == kResultSMimeSigned;
     } else {
-        status = Analyse(job, input);
+        status = Analyse(job, data);
         if (status != kPGPError_NoErr && status != kPGPError_CorruptData)
             return status;
         if (job.detachedFound)
             return kDecodeNoDetachedData; // a text in memory has no file holding the signed data
         if (depth == 0)
-            Charset = ArmourCharset(input);
+            Charset = ArmourCharset(data);
     }
-    status = Decode(job, isSMime ? smime.cms : input);
+    status = Decode(job, isSMime ? smime.cms : data);
     if (isSMime && status == kPGPError_NotImplemented)
         status = kDecodeNotAvailable; // an SDK without CMS
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
-        status = DecodeWithKeySource(job, input);
+        status = DecodeWithKeySource(job, data);
     else if (status == kPGPError_NoErr && KeyServerLookup && SignatureSeen && SigProps.State == kSigKeyMissing
         && LookUpSigner(job))
-        status = DecodeOnceMore(job, job.keySet, input);
+        status = DecodeOnceMore(job, job.keySet, data);
     if (status != kPGPError_NoErr) {
         BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
         return status;
@@ -215,15 +252,15 @@ int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
     PGPError status = SDKProcs.PGPDecode(context, OptionKeySource(context, job.keySet),
         SDKProcs.PGPOPassThroughKeys(context, PassThroughKeys),
         SDKProcs.PGPOPassThroughIfUnrecognized(context, PassThroughUnrecognised),
-        SDKProcs.PGPORecursivelyDecode(context, Recursive && !job.signedFound),
+        SDKProcs.PGPORecursivelyDecode(context, Recursive && !job.signedFound && !job.pgpMime),
         SDKProcs.PGPOSendEventIfKeyFound(context, 1),
         SDKProcs.PGPOEventHandler(context, &TPGPDecode::EventHandler, &job),
         smime ? SDKProcs.PGPOSMIMEMatchCriterion(context, 3) : SDKProcs.PGPONullOption(context),
         smime ? SDKProcs.PGPOInputFormat(context, kPGPFormat_CMS) : SDKProcs.PGPONullOption(context),
         detached ? SDKProcs.PGPODetachedSig(context,
-                       SDKProcs.PGPOInputBuffer(context, smime->signedContent.data(),
-                           static_cast<PGPSize>(smime->signedContent.size())),
-                       kPGPEndOfOptions)
+            SDKProcs.PGPOInputBuffer(
+                context, smime->signedContent.data(), static_cast<PGPSize>(smime->signedContent.size())),
+            kPGPEndOfOptions)
                  : SDKProcs.PGPONullOption(context),
         SDKProcs.PGPOInputBuffer(context, input.data(), static_cast<PGPSize>(input.size())), output,
         kPGPEndOfOptions);

@@ -47,6 +47,9 @@ struct TPGPDecode::TJob {
     bool ringsOpened = false;
     int pass = 1; // 0 acceptance, 1 analysis, 2 decoding
     bool signedFound = false;
+    // The input was a PGP/MIME entity: what it decrypts to is a MIME entity for the decoder's own
+    // second pass, not for the SDK's recursion (which would take a signature part's armour for data).
+    bool pgpMime = false;
     bool detachedFound = false;
     bool analysisFound = false;
     bool outputAdded = false;

@@ -163,6 +163,14 @@ public:
     // Filled by LoadKeyRingPrefs; OpenKeyRings rewrites the default key as "user id\key id".
     TKeyRingSettings KeyRingSettings;
     int32_t LastStatus = kStatusOK;
+    // What the last DecryptText or DecodeSectionText did to its data: whether encrypted data became
+    // plaintext, and the signature it checked (no status text when none was checked).
+    struct TDecodeFindings {
+        bool Decrypted = false;
+        TSignatureData Signature;
+        // Only decrypted data or a checked signature makes a decode "done".
+        bool Done() const { return Decrypted || !Signature.StatusText.empty(); }
+    } LastDecode;
     // Asks for a decryption passphrase; none: decryption that needs one is cancelled.
     TPassphraseAsk DecryptPassphraseAsk;
 
@@ -170,6 +178,8 @@ private:
     // A decoder with the settings every decode operation shares.
     void SetUpDecoder(TPGPDecode& decoder, HWND parent, const std::string& prompt);
     void TakeSignature(const TPGPDecode& decoder, TSignatureData& signature);
+    // Records in LastDecode what a finished decode did.
+    void TakeFindings(const TPGPDecode& decoder, bool succeeded, bool produced);
     // Runs a lookup into the emptied working list; the count or a negative status.
     int Lookup(const std::string& text, uint32_t selection, uint32_t filter);
     void ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet);

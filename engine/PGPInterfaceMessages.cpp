@@ -85,6 +85,18 @@ void TPGPInterface::TakeSignature(const TPGPDecode& decoder, TSignatureData& sig
     SignatureStatusText(decoder.ResultKind, decoder.SigProps, signature.StatusText, signature.StatusCode);
 }
 
+void TPGPInterface::TakeFindings(const TPGPDecode& decoder, bool succeeded, bool produced)
+{
+    LastDecode = TDecodeFindings();
+    if (!succeeded)
+        return;
+    // Recipients come only with encrypted data; data encrypted with a passphrase alone has none.
+    const bool encrypted = decoder.RecipientCount > 0 || decoder.ResultKind == kResultPGPEncrypted
+        || decoder.ResultKind == kResultEncryptedSigned || decoder.ResultKind == kResultSMimeEnveloped;
+    LastDecode.Decrypted = encrypted && produced;
+    TakeSignature(decoder, LastDecode.Signature);
+}
+
 int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature,
     bool show, bool keyServerLookup, HWND parent)
 {
@@ -142,6 +154,7 @@ int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool no
     decoder.Recursive = recursive;
     decoder.KeepInput = keepInput;
     LastStatus = decoder.DecodePass(text);
+    TakeFindings(decoder, LastStatus == kStatusOK, !decoder.Output.empty());
     if (LastStatus != kStatusOK && !noErrorBox) {
         ShowPGPError(LastStatus);
         return LastStatus;
@@ -173,7 +186,9 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     decoder.PassThroughKeys = true;
     std::string header, block;
     const bool pgpMime = SplitPgpMimeEncrypted(text, header, block);
-    LastStatus = decoder.DecodePass(pgpMime ? block : text);
+    // The decoder takes a PGP/MIME entity apart itself.
+    LastStatus = decoder.DecodePass(text);
+    TakeFindings(decoder, LastStatus == kStatusOK, !decoder.Output.empty());
     KeyRings().WatchRingFiles = watching;
     if (LastStatus != kStatusOK) {
         ShowPGPError(LastStatus);

@@ -14,6 +14,7 @@ namespace {
 constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
+constexpr uint16_t TEXT_NOTHING_DONE = 449;
 constexpr uint16_t TEXT_FILE_NOT_READ = 342;
 constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 constexpr uint16_t TEXT_SMIME_NOT_AVAILABLE = 448;
@@ -59,16 +60,6 @@ std::string PlainHeaderOf(const std::string& leading)
     while (header.size() >= 2 && header.compare(header.size() - 2, 2, "\r\n") == 0)
         header.resize(header.size() - 2);
     return MoveContentHeaders(header, true, "", "") + "\r\n\r\n";
-}
-
-// What the decoder takes of a block: a PGP/MIME entity from its Content-Type on, without the
-// message's other header fields (the SDK does not look past them), or the block as it is.
-std::string DecoderInput(uint32_t kind, const std::string& block)
-{
-    if (kind < skPgpMimeEncrypted || kind > skPgpMimeKeys)
-        return block;
-    std::string header, body, charset, signature;
-    return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
 }
 
 // Whether an inline block shares the message with other text: anything but the message's header,
@@ -139,6 +130,30 @@ bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block, bool alrea
     return true;
 }
 
+// A PGP/MIME or S/MIME message inside another one (forwarded as an attachment): its place in the
+// text, from its header to its closing delimiter. Kind skNone when the text holds none below its top.
+struct TEmbeddedSection {
+    uint32_t Kind = skNone;
+    size_t Start = 0;
+    size_t End = 0; // one past its last character
+};
+
+TEmbeddedSection FindEmbeddedSection(const std::string& text)
+{
+    TMimeMsgTree scan;
+    // The scan looks for protected sections only where it could decode them; it decodes nothing.
+    scan.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
+    scan.LoadMessage(text, 1, lmScanOnly, 0);
+    TEmbeddedSection found;
+    if (scan.SecureKind < FirstMimeKind || scan.SecureStart <= 0 || scan.SecureEnd < scan.SecureStart
+        || static_cast<size_t>(scan.SecureEnd) > text.size())
+        return found;
+    found.Kind = scan.SecureKind;
+    found.Start = static_cast<size_t>(scan.SecureStart) - 1;
+    found.End = static_cast<size_t>(scan.SecureEnd);
+    return found;
+}
+
 bool SameFileName(const std::string& a, const std::string& b)
 {
     return !a.empty() && lstrcmpiA(a.c_str(), b.c_str()) == 0;
@@ -180,7 +195,18 @@ TDecryptRoad::TDecryptRoad(TPGPInterface& pgp, IDecryptHost& host, const TOption
         uint32_t code = 0;
         pgp_.DecodeSectionText(section, host_.OwnerWindow(), true, decoded, code, statusText, charset);
         statusCode = static_cast<int32_t>(code);
+        NoteFindings(pgp_.LastDecode);
     };
+}
+
+void TDecryptRoad::NoteFindings(const TPGPInterface::TDecodeFindings& findings)
+{
+    outcome_.Decrypted = outcome_.Decrypted || findings.Decrypted;
+    if (findings.Signature.StatusText.empty())
+        return;
+    outcome_.Verified = true;
+    if (sectionSignature_.StatusText.empty())
+        sectionSignature_ = findings.Signature;
 }
 
 std::string TDecryptRoad::Text(uint16_t id) const
@@ -272,6 +298,10 @@ bool TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& wind
 int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
     const TDecodeWindow& window)
 {
+    outcome_ = TDecodeOutcome();
+    sectionSignature_ = TSignatureData();
+    // The put-back shows the tree's parts: none of an earlier message may stay in it.
+    tree_.Reset();
     const std::string text = NormalizeLineBreaks(original);
     std::string block;
     bool decodedQuotedPrintable = false;
@@ -301,9 +331,22 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const bool sMime = IsSMimeKind(kind);
     // A failed S/MIME check gives no text to show: the message stays as it came, and the user is told.
     const bool keepsText = FailureKeepsText(kind) && !sMime;
-    // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText || sMime, true,
-        kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+    // A PGP/MIME message forwarded inside this one is decoded where it stands, with its header; the
+    // message around it stays as it came. Its encrypted part is the armour the inline search found.
+    const TEmbeddedSection embedded = kind == skPgpMessage ? FindEmbeddedSection(text) : TEmbeddedSection();
+    int32_t status = kStatusOK;
+    if (embedded.Kind != skNone) {
+        uint32_t code = 0;
+        std::string statusText;
+        status = pgp_.DecodeSectionText(text.substr(embedded.Start, embedded.End - embedded.Start),
+            host_.OwnerWindow(), true, output, code, statusText, charset);
+        signature_ = pgp_.LastDecode.Signature;
+    } else {
+        // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
+        status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText || sMime, true,
+            kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+    }
+    NoteFindings(pgp_.LastDecode);
     int32_t result = 0;
     std::string forHost;
     // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
@@ -312,8 +355,12 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         host_.ShowError(Text(TEXT_SMIME_NOT_AVAILABLE));
     else if (sMime && status != kStatusOK)
         pgp_.ShowPGPError(status);
-    if (status == kStatusOK || keepsText) {
-        if (kind < FirstMimeKind) {
+    const bool counted = status == kStatusOK || keepsText;
+    if (counted) {
+        if (embedded.Kind != skNone) {
+            output = text.substr(0, embedded.Start) + output + text.substr(embedded.End);
+            context_.Formatted = false;
+        } else if (kind < FirstMimeKind) {
             // A converted text gets the mail client's line breaks; anything else stays as decrypted.
             if (!charset.empty())
                 output = NormalizeCrLf(ConvertTextForHost(output, text, charset, host_.MessageFont()));
@@ -331,11 +378,13 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             else
                 signature_ = TSignatureData();
         }
-        forHost = TextForHost(kind, block, output);
-        result = WriteOutput(outFile, forHost);
+        forHost = embedded.Kind != skNone ? output : TextForHost(kind, block, output);
+        // Only what was decrypted or verified replaces the message; anything else is no result.
+        if (outcome_.Done())
+            result = WriteOutput(outFile, forHost);
         if (result == WRITTEN)
             host_.MessageDecoded(window);
-        if (result == WRITTEN && options_.CheckKey && !context_.FolderManagerMode)
+        if (options_.CheckKey && !context_.FolderManagerMode)
             ImportFoundKeys(kind, block, output);
     } else {
         // Nothing of a refused decryption reaches the mail client.
@@ -343,7 +392,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     }
     TPGPInterface::BurnText(output);
 
-    host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(result == WRITTEN ? TEXT_DONE : TEXT_CANCELLED));
+    const uint16_t ending = result == WRITTEN ? TEXT_DONE
+        : counted && !outcome_.Done()         ? TEXT_NOTHING_DONE
+                                              : TEXT_CANCELLED;
+    host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(ending));
     if (!signature_.StatusText.empty() && !context_.SignaturePopup)
         host_.ShowSignatureResult(signature_);
     if (result != WRITTEN)
@@ -361,6 +413,9 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
     if (!tree_.HasSections())
         return;
     tree_.SecureKind = kind;
+    // A signed entity inside the encrypted one was checked by the tree's decode: its result is the message's.
+    if (signature_.StatusText.empty())
+        signature_ = sectionSignature_;
     std::string rendered;
     for (const TTextItem& item : tree_.CollectBodyTexts(false))
         rendered += (rendered.empty() ? "" : "\r\n") + item.Text;
@@ -370,8 +425,8 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
     if (kind == skPgpMimeSigned) {
         const int keys = tree_.FindSectionKind(skPgpPublicKeyBlock);
         if (keys >= 0)
-            pgp_.VerifyText(DecoderInput(kind, block), tree_.GetSectionText(keys), signature_, false, options_.Lookup,
-                host_.OwnerWindow());
+            pgp_.VerifyText(
+                block, tree_.GetSectionText(keys), signature_, false, options_.Lookup, host_.OwnerWindow());
     }
     if (!tree_.BodyIsFormatted())
         context_.Formatted = false;
@@ -493,8 +548,7 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
             block = data.TextBefore.substr(blank + 4) + block + data.TextAfter;
     }
     TCacheHold hold(pgp_);
-    pgp_.VerifyText(block.empty() ? text : DecoderInput(kind, block), "", signature_, true, options_.Lookup,
-        host_.OwnerWindow());
+    pgp_.VerifyText(block.empty() ? text : block, "", signature_, true, options_.Lookup, host_.OwnerWindow());
     host_.ShowSignatureResult(signature_);
 }
 

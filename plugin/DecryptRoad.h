@@ -60,6 +60,15 @@ public:
     virtual void OfferForRecipientList(const TKeyIDData& keys) = 0;
 };
 
+// What one decode request did to the message, over every decode it ran (the message's own and those
+// of the parts inside it). Only data that was decrypted or a signature that was checked makes a
+// request done; everything else leaves the message as it came.
+struct TDecodeOutcome {
+    bool Decrypted = false;
+    bool Verified = false;
+    bool Done() const { return Decrypted || Verified; }
+};
+
 class TDecryptRoad {
 public:
     static constexpr const char* CLIPBOARD_CHOICE = ":CLIP:";
@@ -81,6 +90,7 @@ public:
     TPGPInterface& Interface() const { return pgp_; }
     const TSignatureData& SignatureResult() const { return signature_; }
     const TMessageData& MessageData() const { return messageData_; }
+    const TDecodeOutcome& Outcome() const { return outcome_; }
     TMimeMsgTree& MessageTree() { return tree_; }
     // Gives the mail client's setting 86 back when a decode switched it off and no put-back came.
     void RestoreHostSetting();
@@ -96,6 +106,8 @@ private:
     // Steps after a decrypt that counted: the text for the mail client and what goes with it.
     std::string TextForHost(uint32_t kind, const std::string& block, std::string& output);
     void RenderMimeMessage(uint32_t kind, const std::string& block, std::string& output);
+    // Adds what the engine's last decode did to the request's outcome.
+    void NoteFindings(const TPGPInterface::TDecodeFindings& findings);
     void ImportFoundKeys(uint32_t kind, const std::string& block, const std::string& output);
     // True when the tree dialog showed the message.
     bool ShowTreeOf(const std::string& text, const TDecodeWindow& window);
@@ -113,6 +125,9 @@ private:
     const TZAVEKStrings& texts_;
     TDecodeContext& context_;
     TSignatureData signature_;
+    TDecodeOutcome outcome_;
+    // The first signature the message tree's decodes checked (a signed entity inside an encrypted one).
+    TSignatureData sectionSignature_;
     TMessageData messageData_;
     TMimeMsgTree tree_;
     std::string lastFile_;

@@ -192,6 +192,9 @@ private:
     // decode failed, was cancelled or the watchdog closed its passphrase dialog.
     bool DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block, std::string& output,
         TSignatureData& signature);
+    // The status line after DecryptUnderWatchdog: done only when something was decrypted or verified;
+    // cancelled when the decode failed or was cancelled; otherwise that nothing was decrypted or verified.
+    std::string DecryptEndStatus(bool decrypted);
     void ShowSignatureNote(const TSignatureData& signature);
 
     // The mail client's readers (readers unit): record and procedure, the decoded message put into

@@ -14,6 +14,7 @@ constexpr uint16_t TEXT_SIGNATURE_NOTE_TITLE = 11;
 constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
+constexpr uint16_t TEXT_NOTHING_DONE = 449;
 // The watchdog's end when it closed the passphrase dialog on its time-out.
 constexpr DWORD WATCHDOG_CLOSED_DIALOG = WAIT_TIMEOUT;
 // Result classes of a signature status: 1 none, 2 and 3 good, above that doubtful or bad.
@@ -89,8 +90,7 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
     std::string block, output;
     TSignatureData signature;
     const bool decrypted = DecryptUnderWatchdog(NormalizeLineBreaks(text), data, block, output, signature);
-    PMInterface().SetStatusText(
-        Text(TEXT_DECRYPTING) + Text(PGPInterface().LastOpCancelled() ? TEXT_CANCELLED : TEXT_DONE));
+    PMInterface().SetStatusText(DecryptEndStatus(decrypted));
     if (!decrypted) {
         // The file keeps its text; only a message's tags are brought up to date.
         if (message)
@@ -112,6 +112,7 @@ bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& dat
     // Without the decrypt road having run, no passphrase could be asked for: the decode would end
     // as cancelled for any key with a passphrase.
     TPGPInterface& pgp = DecryptingInterface();
+    pgp.LastStatus = kStatusOK; // an earlier operation's status is not this decode's
     if (pgp.ExtractSecureBlock(text, data, block) == skNone)
         return false;
     const bool watched = watchdog_.Start();
@@ -128,7 +129,17 @@ bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& dat
         throw;
     }
     const DWORD watchdogEnd = watched ? watchdog_.Stop() : 0;
-    return status == kStatusOK && watchdogEnd != WATCHDOG_CLOSED_DIALOG && !output.empty();
+    // Keys or text that merely passed through are no decryption: the file stays as it is.
+    return status == kStatusOK && watchdogEnd != WATCHDOG_CLOSED_DIALOG && !output.empty()
+        && pgp.LastDecode.Done();
+}
+
+std::string TMainClass::DecryptEndStatus(bool decrypted)
+{
+    const uint16_t ending = decrypted      ? TEXT_DONE
+        : PGPInterface().LastOpSucceeded() ? TEXT_NOTHING_DONE
+                                           : TEXT_CANCELLED;
+    return Text(TEXT_DECRYPTING) + Text(ending);
 }
 
 void TMainClass::ShowSignatureNote(const TSignatureData& signature)

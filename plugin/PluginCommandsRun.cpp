@@ -31,8 +31,6 @@ constexpr uint16_t TEXT_SAVE_TITLE = 338;
 constexpr uint16_t TEXT_TO_CLIPBOARD = 340;
 constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 constexpr uint16_t TEXT_DECRYPTING = 418;
-constexpr uint16_t TEXT_CANCELLED = 419;
-constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_DECRYPT_FOLDER = 421;
 constexpr uint16_t TEXT_DECRYPTED_COUNT = 422;
 constexpr WPARAM CMD_FOLDER_MANAGER_SHOW = 1190;
@@ -365,11 +363,9 @@ bool TPluginCommandRunner::DecryptFolderFile(const std::string& fileName, bool& 
     TMessageData data;
     std::string block, output;
     TSignatureData signature;
-    // A cancel left from an earlier operation must not end this run.
-    Pgp().LastStatus = kStatusOK;
     const bool done = main_.DecryptUnderWatchdog(NormalizeLineBreaks(text), data, block, output, signature);
     cancelled = Pgp().LastOpCancelled();
-    host.SetStatusText(Text(TEXT_DECRYPTING) + Text(cancelled ? TEXT_CANCELLED : TEXT_DONE));
+    host.SetStatusText(main_.DecryptEndStatus(done));
     if (!done) {
         // The message keeps its text; only its tags are brought up to date.
         TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);

@@ -6,10 +6,11 @@ if(ZAVEK_WINDOWS)
                             ${DECROAD_MESSAGES}/signed-by-ann.asc ${DECROAD_MESSAGES}/to-ann.asc
                             ${DECROAD_MESSAGES}/signed-to-bob.asc
                             ${DECROAD_MESSAGES}/to-ann-signed-by-bob.asc ${DECROAD_MESSAGES}/mime-to-ann-signed-by-bob.asc
-                            ${DECROAD_MESSAGES}/mime-html-to-bob.asc
+                            ${DECROAD_MESSAGES}/mime-html-to-bob.asc ${DECROAD_MESSAGES}/nested-signed.eml
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${DECROAD_MESSAGES} > ${DECROAD_MESSAGES}.log 2>&1
-    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh
+            ${PROJECT_SOURCE_DIR}/tests/data/decroad/nested-messages.sh ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
     COMMENT "Encrypting the decrypt road's messages with GnuPG")
   add_custom_target(decroad_messages ALL DEPENDS ${DECROAD_MESSAGES}/to-bob.asc)
   add_dependencies(decroad_messages key_fixtures)

@@ -10,12 +10,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 namespace {
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 const std::string kHeader = "From: Ann Lee <ann@example.org>\r\nTo: bob@example.net\r\nSubject: Friday\r\n\r\n";
 
@@ -49,13 +51,18 @@ std::string Session(const THostSession& session, const std::string& steps)
     return ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
-// DECRYPT of a message to Ann in an open reader with the signer included, then the given steps.
-THostRun DecryptInReader(const THostSession& session, const std::string& message, const std::string& steps)
+// DECRYPT of a message to Ann in an open reader with the signer included (unless CheckSig is off),
+// then the given steps.
+THostRun DecryptInReader(
+    const THostSession& session, const std::string& message, const std::string& steps, bool checkSig = true)
 {
     session.WriteFile("in.cnm", message);
     const std::string rings = session.UseKeyRings();
-    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
-    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    session.WriteFile("ZAVEK.cfg",
+        session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=" + (checkSig ? "1" : "0")
+            + "\r\nInclude=1\r\n");
+    // Ann's passphrase for the DECRYPT and for a VERIFY among the steps.
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\ndecryption: pass ann-pass\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
     THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\ndecrypt \""
         + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nidle\n" + steps + "quit\n");
@@ -434,6 +441,108 @@ TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+// Signed, then encrypted, as mail clients write it (RFC 3156 section 6.1): the letter comes out in
+// place of the ciphertext under the message's own header, and Bob's signature inside is checked:
+// with CheckSig it is reported in the status bar and the reader, without it nothing is shown; VERIFY
+// finds it either way. A letter with an attachment gives the same, and the attachment is one of the
+// parts of the message tree.
+TEST(DecryptRoad, ASignedThenEncryptedPgpMimeMessageGivesItsLetterAndItsSigner)
+{
+    struct Case {
+        const char* file;
+        const char* subject;
+        const char* letter;
+    };
+    const Case cases[] = {
+        { "nested-signed.eml", "Letter", "Hello Ann,\r\nthe signed letter is inside.\r\n" },
+        { "nested-signed-attachment.eml", "Report", "Hello Ann,\r\nthe report is attached.\r\n" },
+    };
+    for (const Case& c : cases)
+        for (const bool checkSig : { true, false }) {
+            SCOPED_TRACE(std::string(c.file) + (checkSig ? " with CheckSig" : " without CheckSig"));
+            THostSession session("nested");
+            THostRun run = DecryptInReader(session, Message(c.file),
+                "readertext\nverify \"" + session.File("in.cnm") + "\"\n", checkSig);
+            SCOPED_TRACE(run.Text());
+            EXPECT_EQ(session.ReadFile("out.cnm"),
+                "From: Bob Stone <bob@example.net>\r\nTo: Ann Lee <ann@example.org>\r\nSubject: "
+                    + std::string(c.subject)
+                    + "\r\nDate: Fri, 04 Dec 2026 10:00:00 +0100\r\nMIME-Version: 1.0\r\n\r\n" + c.letter);
+            // The signer: in the status bar after DECRYPT with CheckSig, and after VERIFY.
+            ExpectDoneWithGoodSigner(run, checkSig ? 2u : 1u, "signature from Bob Stone <bob@example.net>,");
+            const auto text = run.LinesStartingWith("reader text ");
+            ASSERT_EQ(text.size(), 1u);
+            std::string letter = c.letter;
+            for (size_t at; (at = letter.find("\r\n")) != std::string::npos;)
+                letter.replace(at, 2, "||");
+            EXPECT_THAT(text[0], HasSubstr(letter));
+            EXPECT_EQ(text[0].find("signature from Bob Stone") != std::string::npos, checkSig) << text[0];
+            EXPECT_EQ(run.ExitCode, 0);
+        }
+}
+
+// A colleague forwards to Ann, as an attachment, a message Bob encrypted to her (message/rfc822
+// holding PGP/MIME), signed inside or not: the colleague's text stays, the forwarded message comes
+// out decrypted below it, and its signer is reported.
+TEST(DecryptRoad, AnEncryptedMessageForwardedAsAnAttachmentIsDecryptedInPlace)
+{
+    for (const bool signedInside : { false, true }) {
+        SCOPED_TRACE(signedInside ? "signed inside" : "not signed");
+        THostSession session("forwarded");
+        const std::string message
+            = Message(signedInside ? "nested-forwarded-signed.eml" : "nested-forwarded.eml");
+        THostRun run = DecryptInReader(session, message, "readertext\n");
+        SCOPED_TRACE(run.Text());
+        // The mail client gets the message as it came up to the forwarded message's own header, then
+        // that message decrypted: its header fields above its decrypted entity, a MIME message again.
+        const std::string out = session.ReadFile("out.cnm");
+        const std::string before = message.substr(0, message.find("From: Bob Stone"));
+        EXPECT_EQ(
+            out.rfind(before + "From: Bob Stone <bob@example.net>\r\nTo: Ann Lee <ann@example.org>\r\n", 0),
+            0u)
+            << out;
+        EXPECT_THAT(out, HasSubstr("Ann, Bob sent this to me by mistake."));
+        EXPECT_THAT(out,
+            HasSubstr(
+                "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n"
+                "Content-Transfer-Encoding: 7bit\r\n\r\nHello Ann,\r\nthe signed letter is inside.\r\n"));
+        EXPECT_THAT(out, Not(HasSubstr("multipart/encrypted")));
+        EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
+        const std::string closing = "\r\n--------------fwdK1--\r\n";
+        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), closing.size())), closing);
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+        const auto notes = run.LinesStartingWith("request 3075 3 status ");
+        ASSERT_EQ(notes.size(), signedInside ? 1u : 0u);
+        if (signedInside)
+            EXPECT_THAT(notes[0], HasSubstr("signature from Bob Stone <bob@example.net>,"));
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
+
+// Nothing is "done" that was neither decrypted nor verified: a key block, and a clear-signed letter
+// whose signature block is damaged, stay as they came, and the status line says what happened.
+TEST(DecryptRoad, NothingDecryptedOrVerifiedIsNeverDone)
+{
+    std::string damaged = Message("signed-by-ann.asc");
+    damaged = damaged.substr(0, damaged.find("-----BEGIN PGP SIGNATURE-----"))
+        + "-----BEGIN PGP SIGNATURE-----\n\n!!!!\n-----END PGP SIGNATURE-----\n";
+    const std::string key = ReadBuildFile(ZAVEK_KEY_FIXTURES "/dave.asc");
+    ASSERT_NE(key.find("-----BEGIN PGP PUBLIC KEY BLOCK-----"), std::string::npos);
+    for (const std::string& message : { kHeader + damaged, kHeader + key }) {
+        THostSession session("nothing");
+        session.WriteFile("in.cnm", message);
+        THostRun run = session.Run(Session(
+            session, "decrypt \"" + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\n"));
+        SCOPED_TRACE(run.Text());
+        const auto calls = run.LinesStartingWith("export decrypt ->");
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_THAT(calls[0], HasSubstr("-> 2 "));
+        EXPECT_EQ(session.ReadFile("out.cnm"), message);
+        EXPECT_FALSE(run.Has("request 3075 0 status \"Decrypting done\""));
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting: nothing was decrypted or verified\""));
+    }
+}
+
 // "Decrypt/show current message" in a reader's formatted view asks, switches the reader to the
 // raw view and runs again there; a raw view without a protected text asks for word wrap off.
 TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
@@ -552,6 +661,9 @@ TEST(DecodeInPlace, ATamperedAttachmentKeepsItsText)
     EXPECT_TRUE(run.Has("event 28 -> 0x0"));
     EXPECT_EQ(session.ReadFile("part.asc"), original);
     EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").size(), 1u);
+    // The refusal is no success.
+    EXPECT_TRUE(run.Has("request 3075 3 status \"Decrypting cancelled\""));
+    EXPECT_FALSE(run.Has("request 3075 3 status \"Decrypting done\""));
 }
 
 } // namespace

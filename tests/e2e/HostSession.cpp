@@ -168,6 +168,18 @@ THostRun THostSession::Run(const std::string& script, unsigned timeoutMs, const 
     return run;
 }
 
+void ExpectDoneWithGoodSigner(const THostRun& run, size_t notes, const std::string& signer)
+{
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
+    const auto lines = run.LinesStartingWith("request 3075 3 status ");
+    EXPECT_EQ(lines.size(), notes);
+    for (const std::string& line : lines) {
+        EXPECT_NE(line.find("status \"Good ("), std::string::npos) << line;
+        EXPECT_NE(line.find(signer), std::string::npos) << line;
+    }
+}
+
 TTestKey TestKey(const std::string& name)
 {
     std::ifstream file(ZAVEK_KEY_FIXTURES "/keyids.txt");

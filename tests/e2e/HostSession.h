@@ -54,6 +54,10 @@ private:
     std::string folder_;
 };
 
+// Checks that a DECRYPT ended "done" without an error box, and that the status bar showed `notes`
+// signature notes, each a good signature whose signer text holds `signer`.
+void ExpectDoneWithGoodSigner(const THostRun& run, size_t notes, const std::string& signer);
+
 // The folder the build staged into, as a Windows path.
 std::string StageFolder();
 // The content of a file of the build machine (a Unix path, seen on Z:); empty when unreadable.

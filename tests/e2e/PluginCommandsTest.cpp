@@ -87,7 +87,9 @@ TEST(PluginCommands, TheNewMailFolderIsDecryptedAndWhatCannotBeStaysAsItCame)
     EXPECT_NE(session.ReadFile("BAD.CNM").find("-----BEGIN PGP MESSAGE"), std::string::npos);
     // Only the ".CNM" files are the new mail.
     EXPECT_EQ(session.ReadFile("OTHER.TXT"), Message("to-bob.asc"));
-    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 2u);
+    // Only what was decrypted is done: the tampered message's refusal is no success.
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 1u);
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting cancelled\"").size(), 1u);
     EXPECT_EQ(run.ExitCode, 0);
 }
 

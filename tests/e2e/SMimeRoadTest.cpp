@@ -99,6 +99,43 @@ TEST(SMimeRoad, OpensslMessagesDecryptAndVerifyWithTheRightResult)
     }
 }
 
+// Signed, then enveloped, in the forms mail clients write: multipart/signed inside (a letter, and a
+// letter with a PDF attachment) and opaque signed-data inside. DECRYPT gives the letter in place of
+// the envelope and, with CheckSig, Ann's signature; without CheckSig no signature is shown; VERIFY
+// reports it either way. The signer's certificate words say what its chain check found.
+TEST(SMimeRoad, SignedThenEnvelopedMessagesGiveTheLetterAndTheSigner)
+{
+    const struct {
+        const char* file;
+        const char* letter;
+    } cases[] = {
+        { "signed-encrypted.eml", "Hello Bob,\r\nthe meeting moves to Friday.\r\n" },
+        { "signed-opaque-encrypted.eml", "Hello Bob,\r\nthe meeting moves to Friday.\r\n" },
+        { "signed-attachment-encrypted.eml", "Hello Bob,\r\nthe report is attached.\r\n" },
+    };
+    for (const auto& c : cases)
+        for (const bool checkSig : { true, false }) {
+            SCOPED_TRACE(std::string(c.file) + (checkSig ? " with CheckSig" : " without CheckSig"));
+            THostSession session("smime-nested");
+            session.WriteFile("in.cnm", kHeader + Fixture(c.file));
+            const std::string script = Session(session,
+                "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\nverify "
+                    + Quoted(session, "in.cnm") + "\n");
+            session.WriteFile("ZAVEK.cfg",
+                session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=" + (checkSig ? "1" : "0")
+                    + "\r\nInclude=1\r\n");
+            THostRun run = session.Run(script);
+            SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+            SCOPED_TRACE(run.Text());
+            EXPECT_EQ(session.ReadFile("out.cnm"), kHeader + "MIME-Version: 1.0\r\n\r\n" + c.letter);
+            // Ann's chain leads to the test CA, which the rings trust: certificate state 1.
+            ExpectDoneWithGoodSigner(run, checkSig ? 2u : 1u, "Ann Test <ann@example.org>, 0x");
+            for (const std::string& note : run.LinesStartingWith("request 3075 3 status "))
+                EXPECT_THAT(note, HasSubstr(": Valid certificate\""));
+            EXPECT_EQ(run.ExitCode, 0);
+        }
+}
+
 TEST(SMimeRoad, OnceTheCAsListIsImportedARevokedSignerNeverReadsGood)
 {
     THostSession session("smime-revoked");

@@ -2,7 +2,8 @@
 # Makes the decrypt road's end-to-end messages with GnuPG from the key-function test rings: a
 # letter encrypted to Bob (his secret key has no passphrase) and to Ann (hers has one), the letter
 # to Bob with one bit of the encrypted data flipped, one clear-signed by Ann, and one to Ann signed
-# by Bob, inline and as the body of a PGP/MIME message, and an HTML letter to Bob as a PGP/MIME body. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
+# by Bob, inline and as the body of a PGP/MIME message, and an HTML letter to Bob as a PGP/MIME body;
+# then the nested ones of nested-messages.sh. Usage: make-messages.sh KEY_FIXTURES OUTPUT_FOLDER
 set -euo pipefail
 keys="$1"
 out="$2"
@@ -31,3 +32,4 @@ printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nHello Ann,\r\nthe part
 gpg -u bob@example.net -r ann@example.org --armor -o "$out/mime-to-ann-signed-by-bob.asc" -s -e "$home/entity.txt"
 printf 'Content-Type: text/html; charset=us-ascii\r\n\r\n<html><body><p>Hello <b>Bob</b>,</p><p>the styled letter.</p></body></html>\r\n' > "$home/html.txt"
 gpg -r bob@example.net --armor -o "$out/mime-html-to-bob.asc" -e "$home/html.txt"
+source "$(dirname "${BASH_SOURCE[0]}")/nested-messages.sh"

@@ -2,8 +2,8 @@
 # Makes the S/MIME fixtures with openssl into the folder given: a CA, certificates with their
 # PKCS#12 files (password NAME-pass) for ann and bob, an expired one and a revoked one (with the
 # CA's CRL, and a forged CRL naming ann), and messages openssl signs (detached and opaque) and
-# encrypts (AES-128, AES-256, triple DES) for ann, one encrypted for bob alone and one whose signed
-# text was changed.
+# encrypts (AES-128, AES-256, triple DES) for ann, one encrypted for bob alone, one whose signed
+# text was changed, and signed ones encrypted (multipart/signed, opaque, and with an attachment).
 set -euo pipefail
 out="$1"
 rm -rf "$out"
@@ -81,5 +81,20 @@ done
 openssl cms -encrypt -binary -crlfeol -aes256 -in content.txt -out encrypted-for-bob.eml bob.pem
 # Signed, then encrypted: the enveloped content is the whole multipart/signed entity.
 openssl cms -encrypt -binary -crlfeol -aes256 -in signed-detached.eml -out signed-encrypted.eml ann.pem
+# Signed, then encrypted, as other clients write it: opaque signed-data inside the envelope, and a
+# signed letter with a PDF attachment (multipart/signed over multipart/mixed).
+openssl cms -encrypt -binary -crlfeol -aes256 -in signed-opaque.eml -out signed-opaque-encrypted.eml ann.pem
+printf '%%PDF-1.4\n\x00\x01\x02\xff binary report\n%%%%EOF\n' > report.pdf
+{
+    printf 'Content-Type: multipart/mixed; boundary="mixS5"\r\n\r\n--mixS5\r\n'
+    printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nHello Bob,\r\nthe report is attached.\r\n\r\n--mixS5\r\n'
+    printf 'Content-Type: application/pdf; name="report.pdf"\r\nContent-Disposition: attachment; filename="report.pdf"\r\n'
+    printf 'Content-Transfer-Encoding: base64\r\n\r\n'
+    base64 -w 76 report.pdf | sed 's/$/\r/'
+    printf '\r\n--mixS5--\r\n'
+} > mixed.txt
+openssl cms -sign -binary -crlfeol -md sha256 -in mixed.txt -signer ann.pem -inkey ann.key -certfile ca.pem \
+    -out signed-attachment.eml
+openssl cms -encrypt -binary -crlfeol -aes256 -in signed-attachment.eml -out signed-attachment-encrypted.eml ann.pem
 # Mail files end their lines in CR LF throughout.
 perl -pi -e 's/\r?\n/\r\n/' ./*.eml
