@@ -97,6 +97,7 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
     decoder.KeepInput = true;
     decoder.Recursive = true;
     LastStatus = decoder.DecodePass(block.empty() ? text : block);
+    NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     decoder.BurnResults(); // only the signature matters here
     if (LastStatus == kStatusOK && !decoder.SignatureSeen)
         LastStatus = kPGPError_UnsupportedFormat; // no signature is no verified text
@@ -138,6 +139,7 @@ int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool no
     decoder.Recursive = recursive;
     decoder.KeepInput = keepInput;
     LastStatus = decoder.DecodePass(text);
+    NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     if (LastStatus != kStatusOK && !noErrorBox) {
         ShowPGPError(LastStatus);
         return LastStatus;
@@ -170,6 +172,7 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     std::string header, block;
     const bool pgpMime = SplitPgpMimeEncrypted(text, header, block);
     LastStatus = decoder.DecodePass(pgpMime ? block : text);
+    NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     KeyRings().WatchRingFiles = watching;
     if (LastStatus != kStatusOK) {
         ShowPGPError(LastStatus);
@@ -269,6 +272,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
     const int32_t status = request.Encrypt ? encoder.EncryptBuffer(text, request.Sign, request.SMime)
                                            : encoder.SignBuffer(text, request.SMime);
     pgp.EndCacheHold();
+    pgp.NoteUnsupportedKeys(status, encoder.UnsupportedKeyIDs);
     if (status == kStatusOK) {
         result = encoder.OutputText();
         pgp.TakeEncodeResult(encoder.RecipientText, encoder.SignerKeyID, request.Encrypt, true, recipients, signer,
