@@ -345,7 +345,9 @@ void TSelKeyDialog::FillTree()
         for (int root : roots_)
             SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(handles_[root]));
     --batch_;
-    preselected_ = FindPreselection(items_, *list_, wanted_, !MultipleSelection);
+    // Several recipients typed: each one's key is marked, the first focused.
+    const std::vector<int> marked = MultipleSelection ? FindPreselections(items_, *list_, wanted_) : std::vector<int> {};
+    preselected_ = marked.empty() ? FindPreselection(items_, *list_, wanted_, !MultipleSelection) : marked.front();
     const int focus = preselected_ >= 0 ? preselected_ : roots_.empty() ? -1 : roots_.front();
     if (focus < 0) {
         SelectionChanged();
@@ -358,6 +360,8 @@ void TSelKeyDialog::FillTree()
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(handles_[focus]));
     if (MultipleSelection)
         MarkOnly(TopLevelItem(items_, focus));
+    for (int top : marked)
+        MarkAlso(top);
     SelectionChanged();
 }
 
@@ -551,6 +555,13 @@ void TSelKeyDialog::MarkOnly(int top)
     std::fill(marks_.begin(), marks_.end(), false);
     marks_[top] = true;
     anchor_ = top;
+    EndBatch();
+}
+
+void TSelKeyDialog::MarkAlso(int top)
+{
+    BeginBatch();
+    marks_[top] = true;
     EndBatch();
 }
 

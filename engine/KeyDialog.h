@@ -112,6 +112,7 @@ private:
     void BeginBatch();
     void EndBatch();
     void MarkOnly(int top);
+    void MarkAlso(int top);
     void MarkRange(int from, int to);
     void SetAllMarks(bool on);
     void ToggleMark(int top);

@@ -10,6 +10,12 @@ namespace {
 
 constexpr int kFullValidity = 2;
 
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -333,6 +339,20 @@ int FindPreselection(const std::vector<TKeyTreeItem>& items, const TKeyPropsList
         }
     const int found = FuzzyFind(userIDs, wanted);
     return found < 0 ? -1 : owners[found];
+}
+
+std::vector<int> FindPreselections(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list,
+                                   const std::string& wanted)
+{
+    std::vector<int> tops;
+    for (const std::string& item : SplitCommaText(wanted)) {
+        const std::string recipient = Trimmed(item);
+        const int found = recipient.empty() ? -1 : FindPreselection(items, list, recipient, true);
+        const int top = found < 0 ? -1 : TopLevelItem(items, found);
+        if (top >= 0 && std::find(tops.begin(), tops.end(), top) == tops.end())
+            tops.push_back(top);
+    }
+    return tops;
 }
 
 std::string KeyDetailsText(const TKeyPropsRec& record, const std::string& keyID, const TKeyDialogNames& names)

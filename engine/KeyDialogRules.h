@@ -53,6 +53,10 @@ std::vector<TKeyTreeItem> BuildKeyTree(TKeyPropsList& list, bool smime, const st
 // The item to preselect for the typed `wanted` text, or -1.
 int FindPreselection(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list, const std::string& wanted,
                      bool single);
+// The keys to mark in the multiple mode: for each recipient of the comma-separated `wanted` text
+// the top-level item it preselects alone, each once, in the order typed.
+std::vector<int> FindPreselections(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list,
+                                   const std::string& wanted);
 // Fuzzy search of `wanted` among the user ids; the index of the matching one, or -1.
 int FuzzyFind(const std::vector<std::string>& userIDs, const std::string& wanted);
 // Lower case with every character other than a letter or digit as a blank.

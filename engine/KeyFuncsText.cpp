@@ -94,6 +94,11 @@ int32_t MapHashAlgorithm(int32_t sdkHash)
     return sdkHash < 4 ? sdkHash + 1 : sdkHash - 3;
 }
 
+bool KeyAlgorithmSupported(int32_t algorithm)
+{
+    return (algorithm >= 1 && algorithm <= 3) || algorithm == 16 || algorithm == 17 || algorithm == 20;
+}
+
 bool IsKeyIDText(const std::string& text)
 {
     if ((text.size() != 10 && text.size() != 18) || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))

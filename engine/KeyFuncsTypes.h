@@ -203,3 +203,6 @@ std::string ShortKeyIDText(const std::string& fullKeyIDText);
 int32_t MapHashAlgorithm(int32_t sdkHash);
 // "0x" or "0X" followed by exactly 8 or 16 hexadecimal digits.
 bool IsKeyIDText(const std::string& text);
+// Whether the SDK signs, verifies, encrypts and decrypts with keys of this public-key algorithm:
+// RSA, ElGamal and DSA. Elliptic-curve keys are listed but cannot be used.
+bool KeyAlgorithmSupported(int32_t algorithm);

@@ -105,6 +105,7 @@ void TPGPDecode::ClearResults()
     ForYourEyesOnly = false;
     SignatureSeen = false;
     RecipientKeyIDs.clear();
+    HeldRecipientKeyIDs.clear();
     RecipientCount = 0;
 }
 

@@ -60,6 +60,7 @@ struct TSigPropsRec {
     std::string ExpiryText;
     int32_t HashAlg = 0;
     int32_t CertState = 0; // chain check result of an S/MIME signer
+    bool AlgorithmUnsupported = false; // the signer's key has an algorithm the SDK cannot check
 };
 
 // The result words of the verification text: not verified, not valid, disabled, expired, revoked,
@@ -135,6 +136,7 @@ public:
     bool ForYourEyesOnly = false;
     bool SignatureSeen = false;
     std::string RecipientKeyIDs; // "0x…" of the message's recipients, comma-joined
+    std::string HeldRecipientKeyIDs; // the keys of the rings among them, by their own ids
     int RecipientCount = 0;
 
 private:
@@ -147,6 +149,7 @@ private:
     PGPError OnAnalyse(TJob& job, int32_t type);
     PGPError OnPassphrase(TJob& job, PGPEvent& event);
     PGPError OnRecipients(TJob& job, const PGPEventRecipientsData& data);
+    void NoteHeldRecipients(TJob& job, const PGPEventRecipientsData& data);
     PGPError OnKeyFound(TJob& job, const PGPEventKeyFoundData& data);
     // The keys a successful decode found, offered in the import dialog.
     void OfferFoundKeys(TJob& job);

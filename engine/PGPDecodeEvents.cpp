@@ -3,7 +3,9 @@
 // per-section output buffers and the signature result.
 #include "engine/PGPDecode.h"
 
+#include "engine/KeyFuncs.h"
 #include "engine/KeyFuncsSdk.h"
+#include "engine/KeyFuncsTypes.h"
 #include "engine/PGPDecodeJob.h"
 #include "engine/X509Funcs.h"
 #include "engine/PGPDialogs.h"
@@ -55,6 +57,8 @@ PGPError TPGPDecode::OnEvent(TJob& job, PGPEvent& event)
     case kPGPEvent_Analyze:
         return OnAnalyse(job, event.data.analyzeData.analyzeType);
     case kPGPEvent_Recipients:
+        // The analysis may meet them first: a message that fails there still names its keys.
+        NoteHeldRecipients(job, event.data.recipientsData);
         return decoding ? OnRecipients(job, event.data.recipientsData) : kPGPError_NoErr;
     case kPGPEvent_KeyFound:
         return decoding ? OnKeyFound(job, event.data.keyFoundData) : kPGPError_NoErr;
@@ -132,6 +136,15 @@ PGPError TPGPDecode::OnPassphrase(TJob& job, PGPEvent& event)
         SDKProcs.PGPOPassphrase(job.context, reinterpret_cast<const char*>(job.passphrase.data())), kPGPEndOfOptions);
 }
 
+void TPGPDecode::NoteHeldRecipients(TJob& job, const PGPEventRecipientsData& data)
+{
+    HeldRecipientKeyIDs.clear();
+    std::unique_ptr<TKeyPropsList> keys;
+    if (data.recipientSet && FillKeyList(job.context, data.recipientSet, keys, kKeyPropKeyID, 0, 0) > 0 && keys)
+        for (int i = 0; i < keys->Count(); ++i)
+            HeldRecipientKeyIDs += (HeldRecipientKeyIDs.empty() ? "" : ",") + (*keys)[i];
+}
+
 PGPError TPGPDecode::OnRecipients(TJob& job, const PGPEventRecipientsData& data)
 {
     if (ResultKind == kResultEncryptedSigned)
@@ -167,7 +180,7 @@ PGPError TPGPDecode::OnKeyFound(TJob& job, const PGPEventKeyFoundData& data)
 void TPGPDecode::OfferFoundKeys(TJob& job)
 {
     ImportStatus = AddSelectedKeys(job.context, KeyRings().KeySet(), SDKProcs.PGPPeekKeyDBRootKeySet(job.foundDB.Get()),
-        static_cast<HWND>(Parent), ImportPrompt, kKeyPropKeyID | kKeyPropUserID, ImportedKeyList);
+        static_cast<HWND>(Parent), ImportPrompt, kKeyPropKeyID | kKeyPropUserID | kKeyPropAlgorithm, ImportedKeyList);
     job.foundDB.Reset();
     ImportedKeys = ImportStatus == kPGPError_NoErr && ImportedKeyList ? ImportedKeyList->Count() : 0;
     if (ImportStatus == kDecodeCancelled)
@@ -218,6 +231,13 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
         int32_t trust = 0;
         if (GetNumericProperty(key, kPGPKeyProperty_Trust, &trust) == kPGPError_NoErr)
             SigProps.Trust = trust;
+        // A signature the SDK cannot compute says so, never that it is bad.
+        int32_t algorithm = 0;
+        if (GetNumericProperty(key, kPGPKeyProperty_AlgorithmID, &algorithm) == kPGPError_NoErr
+            && !KeyAlgorithmSupported(algorithm)) {
+            SigProps.AlgorithmUnsupported = true;
+            SigProps.State = kSigKeyNotUsable;
+        }
     } else {
         SigProps.KeyIDText = KeyIDString(data.signingKeyID);
         if (!KeySourceText.empty() && !job.sourceDB.Get())

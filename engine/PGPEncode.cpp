@@ -13,6 +13,7 @@
 #include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/StrUtil.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -380,8 +381,7 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
             return asked == kPGPError_NotImplemented ? kStatusNotAvailable : asked;
         job.passphraseEntered = true;
     }
-    const int32_t hash
-        = ResolveHashChoice(Settings.HashChoice, smime_, GetKeyAlgorithm(job.signingKey), IsLegacyKey(job.signingKey));
+    const int32_t hash = ResolveHashChoice(Settings.HashChoice, smime_, GetKeyAlgorithm(job.signingKey));
     if (hash < 0)
         return hash;
     effectiveHash_ = hash;
@@ -418,20 +418,62 @@ int32_t TPGPEncode::SelectRecipients()
             if (FindX509Certificates(byKeyID ? "" : RecipientText, byKeyID ? RecipientText : "", "", certificates,
                     true, kCertSelectEncrypt) == 1)
                 only = (*certificates)[0];
-        } else if (automatic) {
-            std::unique_ptr<TKeyPropsList> list;
-            if (FindKeys(RecipientText, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) == 1)
-                only = (*list)[0];
         }
         if (!only.empty()) {
             RecipientText = only;
-        } else if (const int32_t status = AskForRecipients(); status != kStatusOK) {
+        } else if (const int32_t status = automatic && !smime_ ? ResolveEachRecipient() : AskForRecipients();
+                   status != kStatusOK) {
             return status;
         }
     }
     if (Settings.EncryptToSelf)
         RecipientText = WithSelfRecipient(RecipientText, SignerKeyID);
     return kStatusOK;
+}
+
+int32_t TPGPEncode::ResolveEachRecipient()
+{
+    // Each recipient on its own: a key id stays, a text naming exactly one key that can encrypt
+    // becomes its id. No recipient is dropped: one whose keys the SDK cannot use stops the job,
+    // and the others go to the key dialog, which the user decides.
+    std::vector<std::string> resolved, open;
+    UnsupportedKeyIDs.clear();
+    for (const std::string& item : SplitCommaText(RecipientText)) {
+        const std::string recipient = TrimBlanks(item);
+        if (recipient.empty())
+            continue;
+        std::unique_ptr<TKeyPropsList> list;
+        if (IsKeyIDText(recipient) || FindKeys(recipient, list, kKeyPropKeyID, kKeyFilterCanEncrypt, 0) == 1) {
+            resolved.push_back(list ? (*list)[0] : recipient);
+            continue;
+        }
+        std::unique_ptr<TKeyPropsList> any;
+        const int named = FindKeys(recipient, any, kKeyPropKeyID | kKeyPropAlgorithm, 0, 0);
+        bool unsupported = named > 0 && any;
+        for (int i = 0; unsupported && i < named; ++i)
+            unsupported = !KeyAlgorithmSupported(any->Record(i).Algorithm);
+        for (int i = 0; unsupported && i < named; ++i)
+            UnsupportedKeyIDs += (UnsupportedKeyIDs.empty() ? "" : ",") + (*any)[i];
+        if (!unsupported)
+            open.push_back(recipient);
+    }
+    if (!UnsupportedKeyIDs.empty())
+        return kPGPError_UnsupportedAlgorithm;
+    auto joined = [](const std::vector<std::string>& items) {
+        std::string text;
+        for (const std::string& item : items)
+            text += (text.empty() ? "" : ",") + item;
+        return text;
+    };
+    if (open.empty()) {
+        RecipientText = joined(resolved);
+        return resolved.empty() ? AskForRecipients() : kStatusOK;
+    }
+    RecipientText = joined(open);
+    const int32_t status = AskForRecipients();
+    if (status == kStatusOK && !resolved.empty())
+        RecipientText = joined(resolved) + "," + RecipientText;
+    return status;
 }
 
 int32_t TPGPEncode::AskForRecipients()

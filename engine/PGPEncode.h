@@ -99,6 +99,9 @@ public:
     std::string SignerKeyID;
     // The signer's user text; it chooses among an S/MIME signer's certificates.
     std::string SignerUserText;
+    // After kPGPError_UnsupportedAlgorithm: the keys ("0x…" joined by ",") that the recipients
+    // name and whose algorithm the SDK cannot use.
+    std::string UnsupportedKeyIDs;
 
     const std::string& OutputText() const { return output_; }
     // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
@@ -114,6 +117,7 @@ private:
     // The PGP/MIME wrapping or the armour's "Charset:" line of a finished PGP (not S/MIME) output.
     int32_t FinishPgpOutput(bool encrypted);
     int32_t SelectRecipients();
+    int32_t ResolveEachRecipient();
     int32_t AskForRecipients();
     std::string FindSigner(const std::string& wanted, uint32_t selection) const;
     // The key id of the S/MIME signer's certificate key; empty when the signer has none.

@@ -15,19 +15,22 @@ int32_t SdkHashOfChoice(int32_t choice)
 
 int MicalgCodeOfChoice(int32_t choice) { return choice > 0 ? choice + 1 : 0; }
 
-int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm, bool legacyKey)
+int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm)
 {
     if (choice < 0 || choice > 6)
         choice = 0;
-    // S/MIME signs with SHA-256, or SHA-1 when chosen; MD5 and the rest are no choice there.
+    // S/MIME signs with SHA-256, or SHA-1 when chosen; MD5 and the rest are no choice there. A DSA
+    // certificate keeps SHA-1 (dsaWithSHA1), as its S/MIME peers expect.
+    const bool rsa = keyAlgorithm >= 1 && keyAlgorithm <= 3;
+    const bool dsa = keyAlgorithm >= 16 && keyAlgorithm <= 18;
     if (smime && choice != 2)
-        choice = keyAlgorithm >= 1 && keyAlgorithm <= 3 ? 4 : 0;
+        choice = rsa ? 4 : dsa ? 2 : 0;
     if (choice != 0)
         return choice;
-    if (keyAlgorithm >= 1 && keyAlgorithm <= 3)
-        return legacyKey ? 1 : 2;
-    if (keyAlgorithm >= 16 && keyAlgorithm <= 18)
-        return 2;
+    // No choice made: SHA-256, which every RSA and DSA key can sign with (DSA takes the leftmost
+    // bits of a longer digest). Current OpenPGP programs read MD5 and SHA-1 signatures as invalid.
+    if (rsa || dsa)
+        return 4;
     return kEncodeCannotSign;
 }
 

@@ -13,10 +13,10 @@ constexpr int32_t kEncodeCannotSign = -11347;
 int32_t SdkHashOfChoice(int32_t choice);
 // The micalg hash code of a resolved choice: choice + 1, 0 for choice 0.
 int MicalgCodeOfChoice(int32_t choice);
-// The choice a job signs with. S/MIME signs with SHA-1 when that is chosen, else with SHA-256 (RSA
-// keys). Otherwise choice 0 is decided by the key's algorithm (RSA 1-3: MD5 for an old-format key, else SHA-1; 16-18: SHA-1). A negative status for
-// a key that cannot sign.
-int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm, bool legacyKey);
+// The choice a job signs with. S/MIME signs with SHA-1 when that is chosen or the key is DSA, else
+// with SHA-256. Otherwise an explicit choice stays and choice 0 is SHA-256 for RSA (1-3) and DSA
+// keys (16-18). A negative status for a key whose algorithm cannot sign here.
+int32_t ResolveHashChoice(int32_t choice, bool smime, int32_t keyAlgorithm);
 
 // True when every item of the comma text is a key id ("0x" + 8 or 16 hex digits) and there is one.
 bool AllKeyIDs(const std::string& text);

@@ -216,6 +216,8 @@ bool TPGPInterface::MarginalIsInvalid() { return ReadMarginalIsInvalid(prefs_); 
 
 std::string TPGPInterface::PGPErrorText(int32_t code) const
 {
+    if (code == kPGPError_UnsupportedAlgorithm && !unsupportedKeys_.empty())
+        return unsupportedKeys_;
     const std::string own = errorTexts_.GetPGPErrorText(code);
     // The language file words the plug-in's own statuses; for the SDK's it may hold no more than
     // the number, and then the SDK's own text says what happened.

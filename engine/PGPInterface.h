@@ -137,6 +137,9 @@ public:
     // The text of a status: the language file's, or for an SDK status it has no words for, the SDK's own.
     std::string PGPErrorText(int32_t code) const;
     bool ShowPGPError(int32_t code);
+    // After kPGPError_UnsupportedAlgorithm PGPErrorText names, one a line, the keys among `keyIDs`
+    // ("0x…" joined by ",") whose algorithm the SDK cannot use; any other status forgets them.
+    void NoteUnsupportedKeys(int32_t status, const std::string& keyIDs);
     bool LastOpSucceeded() const { return LastStatus == kStatusOK; }
     bool LastOpCancelled() const { return LastStatus == kStatusCancelled; }
 
@@ -182,7 +185,10 @@ private:
     void TakeFindings(const TPGPDecode& decoder, bool succeeded, bool produced);
     // Runs a lookup into the emptied working list; the count or a negative status.
     int Lookup(const std::string& text, uint32_t selection, uint32_t filter);
-    void ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet);
+    // The count box unless quiet; `note` (keys that cannot be used) is shown either way.
+    void ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet, const std::string& note = {});
+    // Text 450 for each key of the list whose algorithm the SDK cannot use, one a line.
+    std::string UnsupportedKeysText(const TKeyPropsList& keys) const;
     // The certificate the user picks in the dialog titled with text TitleID; the status.
     int32_t PickCertificate(HWND parent, uint16_t titleID, TX509CertPropsRec& certificate);
     // The certificates of a key for its description: subject, "issued by" and issuer of each.
@@ -202,6 +208,7 @@ private:
     std::unique_ptr<TSecureSdk> secureSdk_;
     std::unique_ptr<TSecure> secure_;
     std::unique_ptr<TKeyPropsList> keyList_;
+    std::string unsupportedKeys_; // what the last kPGPError_UnsupportedAlgorithm was about
     std::string helpFile_;
     std::string installFolder_;
     std::string versionText_;

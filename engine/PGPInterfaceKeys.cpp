@@ -7,6 +7,7 @@
 #include "engine/KeyFuncs.h"
 #include "engine/PGPDialogs.h"
 #include "engine/X509Funcs.h"
+#include "foundation/StrUtil.h"
 #include "foundation/ZAVEKResources.h"
 
 #include <algorithm>
@@ -159,12 +160,48 @@ void TPGPInterface::SignatureStatusText(int32_t resultKind, const TSigPropsRec& 
     ::SignatureStatusText(resultKind, props, MarginalIsInvalid(), texts_, text, code);
 }
 
-void TPGPInterface::ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet)
+void TPGPInterface::ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet, const std::string& note)
 {
-    if (quiet || keys.Count <= 0)
+    if (keys.Count <= 0)
         return;
-    messages_(std::to_string(keys.Count) + texts_.GetEntry(textID), TMessageKind::Information, 0);
+    if (quiet) {
+        // The caller reports the count; that a key cannot be used is told here in any case.
+        if (!note.empty())
+            messages_(note, TMessageKind::Warning, 0);
+        return;
+    }
+    const std::string count = std::to_string(keys.Count) + texts_.GetEntry(textID);
+    if (note.empty())
+        messages_(count, TMessageKind::Information, 0);
+    else
+        messages_(count + kCRLF + kCRLF + note, TMessageKind::Warning, 0);
     keys.Count = 0;
+}
+
+std::string TPGPInterface::UnsupportedKeysText(const TKeyPropsList& keys) const
+{
+    std::string text;
+    for (int i = 0; i < keys.Count(); ++i)
+        if (!KeyAlgorithmSupported(keys.Record(i).Algorithm))
+            text += (text.empty() ? "" : kCRLF) + UnsupportedKeyText(texts_, keys.Record(i).UserID, keys[i]);
+    return text;
+}
+
+void TPGPInterface::NoteUnsupportedKeys(int32_t status, const std::string& keyIDs)
+{
+    unsupportedKeys_.clear();
+    if (status != kPGPError_UnsupportedAlgorithm)
+        return;
+    // One by one: a key that is no longer on the rings does not hide the others.
+    TKeyPropsList named(kKeyPropKeyID | kKeyPropUserID | kKeyPropAlgorithm);
+    for (const std::string& keyID : SplitCommaText(keyIDs)) {
+        std::unique_ptr<TKeyPropsList> found;
+        if (FindKeys(TrimBlanks(keyID), found, kKeyPropKeyID | kKeyPropUserID | kKeyPropAlgorithm, 0, 0) > 0 && found)
+            for (int i = 0; i < found->Count(); ++i)
+                if (named.IndexOf((*found)[i]) < 0)
+                    named.AddObject((*found)[i], &found->Record(i));
+    }
+    unsupportedKeys_ = UnsupportedKeysText(named);
 }
 
 int32_t TPGPInterface::DeleteKeys(const std::string& keyID, HWND parent, TKeyIDData& keys, bool quiet)
@@ -221,7 +258,7 @@ int32_t TPGPInterface::ImportKeys(const std::string& textOrFile, HWND parent, TK
         return LastStatus = kStatusNoKey;
     PGPKeySetRef intoRing = 0;
     LastStatus = ::ImportKeys(DialogOwner(parent), textOrFile, noPrompt ? "" : texts_.GetEntry(310), intoRing,
-        kNamesSelection, keyList_, NamesAFile(textOrFile));
+        kNamesSelection | kKeyPropAlgorithm, keyList_, NamesAFile(textOrFile));
     // Data of no format the import knows holds no key, which is what the user is told.
     if (LastStatus == kPGPError_CorruptData)
         LastStatus = kStatusNoKey;
@@ -233,7 +270,7 @@ int32_t TPGPInterface::TakeImported(TKeyIDData& keys, bool quiet)
     if (LastStatus != kStatusOK)
         return LastStatus;
     ::KeyListResult(keyList_.get(), keys);
-    ReportCount(keys, 311, quiet);
+    ReportCount(keys, 311, quiet, UnsupportedKeysText(*keyList_));
     return LastStatus;
 }
 
@@ -260,8 +297,9 @@ int32_t TPGPInterface::ImportKeysFromText(const std::string& text, HWND parent, 
         LastStatus = kStatusNoKey;
     } else {
         ::KeyListResult(decoder.ImportedKeyList.get(), keys);
+        const std::string note = UnsupportedKeysText(*decoder.ImportedKeyList);
         decoder.BurnResults();
-        ReportCount(keys, 311, quiet);
+        ReportCount(keys, 311, quiet, note);
     }
     EndCacheHold();
     return LastStatus;

@@ -113,6 +113,7 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
     decoder.KeepInput = true;
     decoder.Recursive = true;
     LastStatus = decoder.DecodePass(block.empty() ? text : block);
+    NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     decoder.BurnResults(); // only the signature matters here
     if (LastStatus == kStatusOK && !decoder.SignatureSeen)
         LastStatus = kPGPError_UnsupportedFormat; // no signature is no verified text
@@ -155,6 +156,7 @@ int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool no
     decoder.KeepInput = keepInput;
     LastStatus = decoder.DecodePass(text);
     TakeFindings(decoder, LastStatus == kStatusOK, !decoder.Output.empty());
+    NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     if (LastStatus != kStatusOK && !noErrorBox) {
         ShowPGPError(LastStatus);
         return LastStatus;
@@ -189,6 +191,7 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     // The decoder takes a PGP/MIME entity apart itself.
     LastStatus = decoder.DecodePass(text);
     TakeFindings(decoder, LastStatus == kStatusOK, !decoder.Output.empty());
+    NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     KeyRings().WatchRingFiles = watching;
     if (LastStatus != kStatusOK) {
         ShowPGPError(LastStatus);
@@ -289,6 +292,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
     const int32_t status = request.Encrypt ? encoder.EncryptBuffer(text, request.Sign, request.SMime)
                                            : encoder.SignBuffer(text, request.SMime);
     pgp.EndCacheHold();
+    pgp.NoteUnsupportedKeys(status, encoder.UnsupportedKeyIDs);
     if (status == kStatusOK) {
         result = encoder.OutputText();
         pgp.TakeEncodeResult(encoder.RecipientText, encoder.SignerKeyID, request.Encrypt, true, recipients, signer,

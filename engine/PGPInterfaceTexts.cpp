@@ -156,6 +156,14 @@ int CertValidityLevel(const TSigPropsRec& props)
 
 } // namespace
 
+std::string UnsupportedKeyText(const TZAVEKStrings& texts, const std::string& userID, const std::string& keyID)
+{
+    std::string text = Text(texts, 450);
+    const size_t at = text.find("%s");
+    const std::string key = userID + " [ " + GetShortKeyID(keyID) + " ]";
+    return at == std::string::npos ? text + " " + key : text.replace(at, 2, key);
+}
+
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,
     const TZAVEKStrings& texts, std::string& text, uint32_t& code)
 {
@@ -173,7 +181,8 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
         code = 6 | encrypted;
         return;
     case 4:
-        text = Text(texts, 325) + " " + Text(texts, 326);
+        text = props.AlgorithmUnsupported ? UnsupportedKeyText(texts, props.UserIDText, props.KeyIDText)
+                                          : Text(texts, 325) + " " + Text(texts, 326);
         code = 6 | encrypted;
         return;
     default: // 0, and any state the decoder does not define, never reads as a good signature

@@ -66,6 +66,8 @@ std::string WithoutTrailingSigner(const std::string& keyIDs, const std::string& 
 std::string GetShortKeyID(const std::string& keyID);
 // A signature status text cut into signature, signer and key lines for a message box.
 std::string FormatSignerText(const std::string& text, const TZAVEKStrings& texts);
+// Text 450 naming the key whose algorithm the SDK cannot use: its user id and "[ 0x… ]".
+std::string UnsupportedKeyText(const TZAVEKStrings& texts, const std::string& userID, const std::string& keyID);
 // The display line and the code (class and encrypted bit) of a signature result.
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,
     const TZAVEKStrings& texts, std::string& text, uint32_t& code);

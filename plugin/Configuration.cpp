@@ -430,13 +430,6 @@ TALInterface& TConfiguration::AutoList() const
     return *autoList_;
 }
 
-const TPGPErrorStrings& TConfiguration::PGPErrorTexts() const
-{
-    if (!pgpErrorTexts_)
-        throw ENotAvailable("the PGP error texts");
-    return *pgpErrorTexts_;
-}
-
 void TConfiguration::UserSetup(const std::string& arguments)
 {
     TConfigurationDialogs dialogs(*this);

@@ -81,7 +81,6 @@ public:
     TPMInterface& PMInterface() const;
     const TZAVEKStrings& Texts() const;
     bool HasTexts() const { return texts_ != nullptr; }
-    const TPGPErrorStrings& PGPErrorTexts() const;
     TPGPInterface& PGPInterface() const;
     // Only inside the mail client (a start-up with a parent window) is there a recipient auto-list.
     TALInterface& AutoList() const;

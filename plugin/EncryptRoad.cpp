@@ -47,6 +47,16 @@ bool StartsWithNoCase(const std::string& text, size_t at, const char* prefix)
     return true;
 }
 
+// The error text as the start of the failure question: an exclamation mark where the text ends
+// without its own sentence mark.
+std::string Exclaimed(const std::string& text)
+{
+    const size_t end = text.find_last_not_of(" \t\r\n");
+    if (end != std::string::npos && (text[end] == '.' || text[end] == '!' || text[end] == '?'))
+        return text.substr(0, end + 1);
+    return text + "!";
+}
+
 // Splits a message whose header block is headerLength long into the outer header (ending with a
 // line break) and the body entity to encode: the Content-* fields, which stand last in the block,
 // with the message body after them.
@@ -109,11 +119,10 @@ std::string SystemErrorText(DWORD code)
 } // namespace
 
 TEncryptRoad::TEncryptRoad(TPGPInterface& pgp, TOptions& options, const TZAVEKStrings& texts,
-    const TPGPErrorStrings& errorTexts, IEncryptHost& host, IEncryptPrompts& prompts, TAutoList* autoList)
+    IEncryptHost& host, IEncryptPrompts& prompts, TAutoList* autoList)
     : pgp_(pgp)
     , options_(options)
     , texts_(texts)
-    , errorTexts_(errorTexts)
     , host_(host)
     , prompts_(prompts)
     , autoList_(autoList)
@@ -315,7 +324,7 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
         outcome.Error = error;
         bool unused = false;
         const TChoice choice = prompts_.AskChoice(texts_.GetEntry(TEXT_ENCRYPTION_FAILED),
-            errorTexts_.GetPGPErrorText(error) + "!\r\n\r\n" + texts_.GetEntry(TEXT_EDIT_OR_SEND_PLAIN),
+            Exclaimed(pgp_.PGPErrorText(error)) + "\r\n\r\n" + texts_.GetEntry(TEXT_EDIT_OR_SEND_PLAIN),
             texts_.GetEntry(TEXT_BACK_TO_EDITOR), texts_.GetEntry(TEXT_SEND_UNENCRYPTED), "", unused);
         if (choice == TChoice::Second)
             SendUnencrypted(message, charset, outcome);

@@ -88,7 +88,7 @@ class TEncryptRoad {
 public:
     // autoList may be null (no recipient list outside the mail client).
     TEncryptRoad(TPGPInterface& pgp, TOptions& options, const TZAVEKStrings& texts,
-        const TPGPErrorStrings& errorTexts, IEncryptHost& host, IEncryptPrompts& prompts, TAutoList* autoList);
+        IEncryptHost& host, IEncryptPrompts& prompts, TAutoList* autoList);
 
     // 1 when the file was rewritten without an encoding error, 0 when nothing was written or the
     // encoding failed (the file then holds what it held, unless the user chose otherwise).
@@ -164,7 +164,6 @@ private:
     TPGPInterface& pgp_;
     TOptions& options_;
     const TZAVEKStrings& texts_;
-    const TPGPErrorStrings& errorTexts_;
     IEncryptHost& host_;
     IEncryptPrompts& prompts_;
     TAutoList* autoList_;

@@ -161,7 +161,7 @@ TPluginEncryptRoad::TPluginEncryptRoad(
     })
     , dialogKeys_(pgp_, configuration.Texts())
     , chooser_(dialogs, dialogKeys_)
-    , road_(pgp_, configuration, configuration.Texts(), configuration.PGPErrorTexts(), host_, prompts_,
+    , road_(pgp_, configuration, configuration.Texts(), host_, prompts_,
           AutoListOf(configuration))
 {
     road_.SetKeySelection(recipientKeys_, chooser_);

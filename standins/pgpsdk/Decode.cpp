@@ -424,12 +424,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
             break;
         }
         if (section.clearSigned) {
-            std::string shown = section.clearText;
-            if (shown.size() >= 2 && shown.compare(shown.size() - 2, 2, "\r\n") == 0)
-                shown.resize(shown.size() - 2);
-            else if (!shown.empty() && shown.back() == '\n')
-                shown.pop_back();
-            signedText_ = ClearSignedText(shown);
+            signedText_ = ClearSignedText(section.clearText);
             clearSigned_ = true;
             output_ = section.clearText;
             produced_ = true;
@@ -520,7 +515,7 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
                         break;
                     }
                 }
-            if (result.signingKey) {
+            if (result.signingKey && result.signingKey->CanSign()) {
                 std::string canonical = !clearSigned_ && sig.type == 1 ? CanonicalText(literalData_) : std::string();
                 std::string_view signedData = clearSigned_ ? std::string_view(signedText_)
                     : sig.type == 1                        ? std::string_view(canonical)
@@ -651,6 +646,7 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
     };
     std::vector<Candidate> candidates;
     bool conventional = false;
+    bool unusable = false; // a secret key of ours was named whose algorithm this SDK cannot use
     for (const auto& encrypted : encryptedKeys_) {
         if (encrypted.tag == kTagSKESK) {
             conventional = true;
@@ -666,13 +662,18 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
                     packet = &sub.secretPacket;
             if (packet && !packet->empty()) {
                 Candidate candidate { &encrypted, {}, key.get() };
-                if (ParseSecretKey(*packet, candidate.secret) == kPGPError_NoErr)
+                if (ParseSecretKey(*packet, candidate.secret) != kPGPError_NoErr)
+                    continue;
+                if (candidate.secret.publicKey.CanEncrypt())
                     candidates.push_back(std::move(candidate));
+                else
+                    unusable = true;
             }
         }
     }
+    // No passphrase is asked for a key that could not decrypt with it.
     if (candidates.empty() && !conventional)
-        return kPGPError_NoSecretKey;
+        return unusable ? kPGPError_UnsupportedAlgorithm : kPGPError_NoSecretKey;
     auto tryPassphrase = [&](std::string_view passphrase) {
         for (const auto& candidate : candidates) {
             std::vector<std::string> secrets;
@@ -779,7 +780,8 @@ PGPError Decoder::FinishSection()
         event.type = kPGPEvent_Signature;
         auto& data = event.data.signatureData;
         data.signingKeyID = MakeKeyID(result.signature.issuer, result.signature.publicKeyAlgorithm);
-        data.checked = result.signer != nullptr;
+        // A signature by a key whose algorithm this SDK cannot compute is not checked at all.
+        data.checked = result.signer != nullptr && result.signingKey->CanSign();
         data.verified = result.verified;
         data.creationTime = result.signature.created;
         data.validityPeriod = result.signature.signatureExpiry;
@@ -792,7 +794,7 @@ PGPError Decoder::FinishSection()
             uint32_t expiry = signer->Expiration();
             data.keyExpired = expiry != 0 && expiry <= static_cast<uint32_t>(std::time(nullptr));
             data.keyValidity = KeyValidity(*db, *signer);
-            data.keyCanVerify = !data.keyRevoked && !data.keyExpired;
+            data.keyCanVerify = !data.keyRevoked && !data.keyExpired && result.signingKey->CanSign();
         }
         PGPError status = Event(event);
         if (status != kPGPError_NoErr)

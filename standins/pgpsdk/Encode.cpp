@@ -57,10 +57,11 @@ PGPError UnlockSigner(const Option& option, SigningKey& signer)
     auto object = Handles().Get<KeyObject>(option.handle, ObjectKind::KeyDBObj);
     if (!object || object->kind != KeyObjectKind::Key)
         return kPGPError_BadParams;
-    if (!object->key->HasSecret() || !object->key->key.CanSign())
+    const TSigningPart part = SigningKeyOf(*object->key, true);
+    if (!part.publicKey)
         return kPGPError_KeyUnusable;
     SecretKey secret;
-    if (ParseSecretKey(object->key->secretPacket, secret) != kPGPError_NoErr)
+    if (ParseSecretKey(*part.secretPacket, secret) != kPGPError_NoErr)
         return kPGPError_KeyFileCorrupt;
     const Option* passphrase = FindOption(option.nested, OptionKind::Passphrase);
     std::optional<SecretBytes> cached;
@@ -70,7 +71,7 @@ PGPError UnlockSigner(const Option& option, SigningKey& signer)
         return kPGPError_BadPassphrase;
     std::string_view text = passphrase ? passphrase->secret.View() : cached ? cached->View() : std::string_view();
     PGPError status = UnlockSecretKey(secret, text, signer.secrets);
-    signer.publicKey = &object->key->key;
+    signer.publicKey = part.publicKey;
     return status;
 }
 

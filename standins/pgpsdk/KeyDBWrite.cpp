@@ -350,8 +350,13 @@ PGPBoolean PGP_CDECL PGPPassphraseIsValid(PGPKeyDBObjRef key, ...)
             if (status != kPGPError_NoErr || !object
                 || (object->kind != KeyObjectKind::Key && object->kind != KeyObjectKind::SubKey))
                 return 0;
+            // A key's passphrase is the one of its signing part: a certify-only primary key may be
+            // kept elsewhere, its secret here only a stub.
+            const TSigningPart signing
+                = object->kind == KeyObjectKind::Key ? SigningKeyOf(*object->key, true) : TSigningPart {};
             openpgp::SecretKey secretKey;
-            if (openpgp::ParseSecretKey(SecretPacketOf(*object), secretKey) != kPGPError_NoErr)
+            if (openpgp::ParseSecretKey(signing.secretPacket ? *signing.secretPacket : SecretPacketOf(*object), secretKey)
+                != kPGPError_NoErr)
                 return 0;
             std::string keyID = secretKey.publicKey.KeyID();
             auto passphrases = Passphrases(options);

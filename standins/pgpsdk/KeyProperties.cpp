@@ -51,15 +51,28 @@ bool CanEncrypt(const KeyRecord& key, bool needSecret)
     return false;
 }
 
-bool CanSign(const KeyRecord& key, bool needSecret)
-{
-    if (key.Revoked() || Expired(key.Expiration()))
-        return false;
-    int flags = PrimaryKeyFlags(key);
-    return key.key.CanSign() && (flags < 0 || (flags & 0x02)) && (!needSecret || key.HasSecret());
-}
+bool CanSign(const KeyRecord& key, bool needSecret) { return SigningKeyOf(key, needSecret).publicKey != nullptr; }
 
 } // namespace
+
+TSigningPart SigningKeyOf(const KeyRecord& key, bool needSecret)
+{
+    if (key.Revoked() || Expired(key.Expiration()))
+        return {};
+    int flags = PrimaryKeyFlags(key);
+    if (key.key.CanSign() && (flags < 0 || (flags & 0x02)) && (!needSecret || key.HasSecret()))
+        return { &key.key, &key.secretPacket };
+    // A certify-only primary key signs through its newest usable signing sub-key.
+    TSigningPart chosen;
+    for (const auto& sub : key.subKeys) {
+        int subFlags = -1;
+        if (SubKeyUsable(key, sub, subFlags) && sub.key.CanSign() && subFlags >= 0 && (subFlags & 0x02)
+            && (!needSecret || !sub.secretPacket.empty())
+            && (!chosen.publicKey || sub.key.created >= chosen.publicKey->created))
+            chosen = { &sub.key, &sub.secretPacket };
+    }
+    return chosen;
+}
 
 const openpgp::PublicKey* EncryptionKeyOf(const KeyRecord& key)
 {

@@ -100,6 +100,13 @@ PGPKeyID MakeKeyID(const openpgp::PublicKey& key);
 // The part of a key that messages to it are encrypted to: its newest usable encryption sub-key,
 // else the primary key when that may encrypt; null when the key cannot receive messages.
 const openpgp::PublicKey* EncryptionKeyOf(const KeyRecord& key);
+// The part of a key that signs: the primary key when it may sign, else its newest usable signing
+// sub-key; with `needSecret` only a part whose secret is known. Null parts when there is none.
+struct TSigningPart {
+    const openpgp::PublicKey* publicKey = nullptr;
+    const std::string* secretPacket = nullptr;
+};
+TSigningPart SigningKeyOf(const KeyRecord& key, bool needSecret);
 // The ciphers the key's owner prefers, from its valid self-certification.
 std::vector<int> PreferredCiphersOf(const KeyRecord& key);
 PGPKeyID MakeKeyID(const std::string& id8, int algorithm);

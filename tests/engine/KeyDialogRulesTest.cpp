@@ -125,6 +125,22 @@ TEST(KeyDialogRules, PreselectionOrder)
     }
 }
 
+// Several typed recipients in the multiple mode: each one's key is marked, once, in typed order;
+// a recipient that finds no key adds none.
+TEST(KeyDialogRules, EachTypedRecipientMarksItsKey)
+{
+    TKeyPropsList list(kKeyPropKeyID);
+    Fill(list);
+    const std::vector<TKeyTreeItem> items = BuildKeyTree(list, false, "group");
+    std::vector<std::string> marked;
+    for (int top : FindPreselections(items, list, "bob@example.net, zz top, ann@example.org, 0x22222222"))
+        marked.push_back(items[top].text);
+    ASSERT_EQ(marked.size(), 2u);
+    EXPECT_EQ(marked[0].rfind("Bob Stone <bob@example.net>", 0), 0u) << marked[0];
+    EXPECT_EQ(marked[1].rfind("Ann Lee <ann@example.org>", 0), 0u) << marked[1];
+    EXPECT_TRUE(FindPreselections(items, list, "").empty());
+}
+
 TEST(KeyDialogRules, FuzzySearch)
 {
     const std::vector<std::string> userIDs = {

@@ -8,15 +8,16 @@ namespace {
 
 TEST(ResolveHashChoice, ByChoiceFamilyAndKeyAlgorithm)
 {
-    struct Case { int32_t choice; bool smime; int32_t algorithm; bool legacy; int32_t expected; };
+    // No choice signs with SHA-256 (4); a choice of the user stays, MD5 and SHA-1 included.
+    struct Case { int32_t choice; bool smime; int32_t algorithm; int32_t expected; };
     const Case cases[] = {
-        { 4, false, 1, false, 4 }, { 6, false, 17, false, 6 }, { 0, false, 1, false, 2 }, { 0, false, 1, true, 1 },
-        { 0, false, 17, false, 2 }, { 0, false, 16, false, 2 }, { 0, false, 22, false, kEncodeCannotSign },
-        { 0, false, 19, false, kEncodeCannotSign }, { 4, true, 17, false, 2 }, { 2, true, 1, true, 2 },
-        { 1, true, 1, false, 4 }, { 0, true, 1, true, 4 }, { 9, false, 1, false, 2 }, { 3, false, 22, false, 3 },
+        { 4, false, 1, 4 }, { 6, false, 17, 6 }, { 0, false, 1, 4 }, { 1, false, 1, 1 }, { 2, false, 17, 2 },
+        { 0, false, 17, 4 }, { 0, false, 16, 4 }, { 0, false, 22, kEncodeCannotSign },
+        { 0, false, 19, kEncodeCannotSign }, { 4, true, 17, 2 }, { 2, true, 1, 2 },
+        { 1, true, 1, 4 }, { 0, true, 1, 4 }, { 9, false, 1, 4 }, { 3, false, 22, 3 },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ResolveHashChoice(c.choice, c.smime, c.algorithm, c.legacy), c.expected)
+        EXPECT_EQ(ResolveHashChoice(c.choice, c.smime, c.algorithm), c.expected)
             << c.choice << " " << c.smime << " " << c.algorithm;
 }
 

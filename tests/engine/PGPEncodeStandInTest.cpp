@@ -152,7 +152,9 @@ TEST_F(PGPEncodeStandIn, PgpMimeEncryptedBodyUnderOwnBoundary)
 TEST_F(PGPEncodeStandIn, PgpMimeSignedBodyNamesItsHashInRfcForm)
 {
     struct Case { int32_t choice; const char* micalg; };
-    for (const Case& c : { Case { 4, "pgp-sha256" }, Case { 6, "pgp-sha512" }, Case { 0, "pgp-sha1" } }) {
+    // No choice (0) signs with SHA-256; a chosen SHA-1 (2) stays.
+    for (const Case& c :
+        { Case { 4, "pgp-sha256" }, Case { 6, "pgp-sha512" }, Case { 0, "pgp-sha256" }, Case { 2, "pgp-sha1" } }) {
         auto encoder = Encoder();
         encoder->Settings.PGPMime = true;
         encoder->Settings.OmitMimeVersion = false;

@@ -154,7 +154,7 @@ protected:
         pgp->Comment = "test";
         options.SetEncryptToSelf(false);
         road = std::make_unique<TEncryptRoad>(
-            *pgp, options, *texts.texts, *texts.errorTexts, host, prompts, nullptr);
+            *pgp, options, *texts.texts, host, prompts, nullptr);
     }
     void TearDown() override
     {
@@ -426,7 +426,7 @@ TEST_F(EncryptRoad, AttachmentQuestionIsAskedOncePerSend)
 TEST_F(EncryptRoad, NewRecipientKeysAreOfferedForTheRecipientListOnce)
 {
     TAutoList autoList;
-    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, *texts.errorTexts, host, prompts, &autoList);
+    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, host, prompts, &autoList);
     ASSERT_EQ(road->EncryptMessage(Message(kPlainMessage), "ann@example.org", "", TRequestedAction::Encrypt), 1);
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0], "T277\r\n\r\n\r\nann@example.org");
@@ -457,7 +457,7 @@ TEST_F(EncryptRoad, NewRecipientKeysAreOfferedForTheRecipientListOnce)
 TEST_F(EncryptRoad, SendCheckSettlesTheStateFromTheRecipientList)
 {
     TAutoList autoList;
-    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, *texts.errorTexts, host, prompts, &autoList);
+    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, host, prompts, &autoList);
     std::unique_ptr<TKeyPropsList> keys;
     ASSERT_EQ(FindKeys("ann@example.org", keys, kKeyPropKeyID, 0, 0), 1);
     autoList.AddItem({ "ann@example.org", (*keys)[0], efEncrypt | efSign });
@@ -510,7 +510,7 @@ TEST_F(EncryptRoad, SendCheckSettlesTheStateFromTheRecipientList)
 TEST_F(EncryptRoad, SendResolvesTheRecipientsAgainWithTheDefaultBcc)
 {
     TAutoList autoList;
-    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, *texts.errorTexts, host, prompts, &autoList);
+    road = std::make_unique<TEncryptRoad>(*pgp, options, *texts.texts, host, prompts, &autoList);
     TEditorData record;
     EXPECT_TRUE(road->ResolveSendRecipients(record, nullptr)); // nothing chosen before
     std::unique_ptr<TKeyPropsList> keys;

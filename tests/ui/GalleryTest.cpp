@@ -423,6 +423,13 @@ public:
             { "message_question", "TMessageDialog", [this] { AskYesNoCancel(main, main.Texts().GetEntry(143)); } },
             { "message_two_choices", "TMessageDialog",
                 [this] { ConfirmLeftChoice(main, "Signature", "Sign with which key?", "&Private", "&Business"); } },
+            { "encryption_failed", "TMessageDialog",
+                [this] {
+                    const auto& texts = main.Texts();
+                    ConfirmLeftChoice(main, texts.GetEntry(433),
+                        "The algorithm is not supported.\r\n\r\n" + texts.GetEntry(434), texts.GetEntry(436),
+                        texts.GetEntry(437));
+                } },
             { "about", "TAboutDialog", [this] { OpenAbout(); } },
             { "config", "TConfigDialog", [this] { ShowConfigDialog(main, sources, true); } },
             { "search", "TSearchDialog", [this] { OpenSearch(0); } },

@@ -354,6 +354,32 @@ void TMessageDialog::UseTwoChoices(
     fbRight->SetLeft(fbRight->Left() - shift);
 }
 
+void TMessageDialog::FitCustomButtons()
+{
+    // Each button as wide as its widest caption needs, the margins and gaps kept: a translated or
+    // long caption is never cut.
+    std::vector<TFlatBtn*> shown;
+    for (TFlatBtn* button : { fbLeft, fbMiddle, fbRight })
+        if (button->Visible())
+            shown.push_back(button);
+    if (shown.empty())
+        return;
+    const TextMeasure measure(Font().Handle());
+    const int padding = measure.Width("MM");
+    int buttonWidth = shown.front()->Width();
+    for (TFlatBtn* button : shown)
+        buttonWidth = std::max(buttonWidth, measure.Width(StripAccelerator(button->Caption())) + padding);
+    const int margin = shown.front()->Left();
+    const int gap = shown.size() > 1 ? shown[1]->Left() - (shown[0]->Left() + shown[0]->Width()) : 0;
+    int left = margin;
+    for (TFlatBtn* button : shown) {
+        button->SetLeft(left);
+        button->SetWidth(buttonWidth);
+        left += buttonWidth + gap;
+    }
+    pnCustom->SetWidth(std::max(pnCustom->Width(), left - gap + margin));
+}
+
 void TMessageDialog::FitToText()
 {
     HandleNeeded();
@@ -388,8 +414,10 @@ void TMessageDialog::FitToText()
             height -= pnInput->Height();
             pnInput->Hide();
         }
-        if (pnCustom->Visible())
+        if (pnCustom->Visible()) {
+            FitCustomButtons();
             width = std::max(width, pnCustom->Width());
+        }
     }
     {
         // The caption in the window's own DC, capped at the owner's width.

@@ -76,6 +76,7 @@ protected:
 
 private:
     void BuildLayout();
+    void FitCustomButtons();
     TPanel* MakePanel(TWinControl* parent, TAlign align, int width, int height);
     TFlatBtn* MakeButton(TWinControl* parent, int left, int top, int width, int height, int result);
     void TextMouseDown(TMouseButton button, int x, int y);

@@ -183,15 +183,16 @@ int PublicKey::Bits() const
     return material.empty() ? 0 : BitLength(material[0]);
 }
 
+// Elliptic-curve keys are read and shown, but this SDK has no curve arithmetic: they neither sign,
+// verify, encrypt nor decrypt here.
 bool PublicKey::CanSign() const
 {
-    return algorithm == kPKRSA || algorithm == kPKRSASignOnly || algorithm == kPKDSA || algorithm == kPKECDSA
-        || algorithm == kPKEdDSA;
+    return algorithm == kPKRSA || algorithm == kPKRSASignOnly || algorithm == kPKDSA;
 }
 
 bool PublicKey::CanEncrypt() const
 {
-    return algorithm == kPKRSA || algorithm == kPKRSAEncryptOnly || algorithm == kPKElGamal || algorithm == kPKECDH;
+    return algorithm == kPKRSA || algorithm == kPKRSAEncryptOnly || algorithm == kPKElGamal;
 }
 
 PGPError ParseSecretKey(std::string_view body, SecretKey& key)

@@ -52,21 +52,21 @@ std::string CanonicalText(std::string_view text)
 std::string ClearSignedText(std::string_view text)
 {
     std::string canonical = CanonicalText(text);
+    if (canonical.size() >= 2 && canonical.compare(canonical.size() - 2, 2, "\r\n") == 0)
+        canonical.resize(canonical.size() - 2); // the line end before the armour is the armour's
     std::string out;
     size_t at = 0;
-    while (at <= canonical.size()) {
+    while (true) {
         size_t end = canonical.find("\r\n", at);
         std::string_view line(canonical.data() + at, (end == std::string::npos ? canonical.size() : end) - at);
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         out.append(line);
         if (end == std::string::npos)
-            break;
+            return out;
+        out += "\r\n";
         at = end + 2;
-        if (at < canonical.size())
-            out += "\r\n";
     }
-    return out;
 }
 
 std::string DashEscape(std::string_view text)

@@ -16,7 +16,8 @@ namespace standin::openpgp {
 std::string CanonicalText(std::string_view text);
 
 // What a clear-text signature covers: canonical text without trailing blanks on each line and
-// without the final line end (RFC 4880 section 7.1).
+// without its one final line end, which belongs to the armour that follows (RFC 4880 section 7.1);
+// an empty line before it stays signed.
 std::string ClearSignedText(std::string_view text);
 // Text lines starting with a dash, escaped as "- -" for clear-signed messages, and back.
 std::string DashEscape(std::string_view text);
