@@ -39,6 +39,10 @@ function(zavek_add_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
+  # Under CPU emulation every program runs several times slower (scripts/test sets the factor).
+  if(ZAVEK_TEST_TIME_SCALE GREATER 1)
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * ${ZAVEK_TEST_TIME_SCALE}")
+  endif()
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,16 @@
 
 namespace {
 const std::string kScriptTimedOut = "timeout: script did not end";
+
+// Under CPU emulation (the 32-bit lane on a machine without IA-32) every step runs several times
+// slower; ZAVEK_TIME_SCALE stretches the guard against a hang by that factor.
+unsigned Stretched(unsigned timeoutMs)
+{
+    char text[16] = {};
+    const DWORD length = GetEnvironmentVariableA("ZAVEK_TIME_SCALE", text, sizeof text);
+    const unsigned long scale = length > 0 && length < sizeof text ? std::strtoul(text, nullptr, 10) : 1;
+    return timeoutMs * static_cast<unsigned>(scale > 1 && scale < 100 ? scale : 1);
+}
 } // namespace
 
 std::string StageFolder()
@@ -136,6 +147,7 @@ bool THostSession::Exists(const std::string& name) const
 
 THostRun THostSession::Run(const std::string& script, unsigned timeoutMs, const std::string& arguments) const
 {
+    timeoutMs = Stretched(timeoutMs);
     WriteFile("script.txt", script);
     DeleteFileA(File("host.log").c_str());
     const std::string host = StageFolder() + "\\Host\\WINPM-32.EXE";
