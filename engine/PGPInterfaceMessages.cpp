@@ -77,8 +77,9 @@ void TPGPInterface::TakeSignature(const TPGPDecode& decoder, TSignatureData& sig
 {
     if (!decoder.SignatureSeen)
         return;
-    signature.SignerText = decoder.SigProps.KeyIDText;
-    SignatureStatusText(decoder.ResultKind, decoder.SigProps, signature.StatusText, signature.StatusCode);
+    // The first signer is the one the key popup offers; every signer is reported.
+    signature.SignerText = decoder.Signatures.size() > 1 ? decoder.Signatures.front().KeyIDText : decoder.SigProps.KeyIDText;
+    SignersStatus(decoder, signature.StatusText, signature.StatusCode);
 }
 
 int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature,
@@ -181,7 +182,7 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     charset = decoder.Charset;
     if (check && decoder.SignatureSeen) {
         std::string status;
-        SignatureStatusText(decoder.ResultKind, decoder.SigProps, status, statusCode);
+        SignersStatus(decoder, status, statusCode);
         statusText = std::to_string(statusCode & 0xFFFF) + " " + FormatSignerText(status);
     }
     return LastStatus;
