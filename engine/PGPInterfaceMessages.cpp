@@ -78,7 +78,8 @@ void TPGPInterface::TakeSignature(const TPGPDecode& decoder, TSignatureData& sig
     if (!decoder.SignatureSeen)
         return;
     // The first signer is the one the key popup offers; every signer is reported.
-    signature.SignerText = decoder.Signatures.size() > 1 ? decoder.Signatures.front().KeyIDText : decoder.SigProps.KeyIDText;
+    signature.SignerText
+        = decoder.Signatures.size() > 1 ? decoder.Signatures.front().KeyIDText : decoder.SigProps.KeyIDText;
     SignersStatus(decoder, signature.StatusText, signature.StatusCode);
 }
 

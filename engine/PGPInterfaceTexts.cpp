@@ -145,12 +145,18 @@ std::string FormatOneSignerText(const std::string& text, const TZAVEKStrings& te
 int ResultRank(uint32_t code)
 {
     switch (code & 0xFFFF) {
-    case 2: return 0;
-    case 3: return 1;
-    case 4: return 3;
-    case 6: return 2;
-    case 5: return 5;
-    default: return 4;
+    case 2:
+        return 0;
+    case 3:
+        return 1;
+    case 4:
+        return 3;
+    case 6:
+        return 2;
+    case 5:
+        return 5;
+    default:
+        return 4;
     }
 }
 
@@ -176,8 +182,8 @@ bool IsWorseSignature(uint32_t code, uint32_t than)
     return ResultRank(code) > ResultRank(than);
 }
 
-void SignersStatusText(int32_t resultKind, const std::vector<TSigPropsRec>& signatures, bool marginalIsInvalid,
-    const TZAVEKStrings& texts, std::string& text, uint32_t& code)
+void SignersStatusText(int32_t resultKind, const std::vector<TSigPropsRec>& signatures,
+    bool marginalIsInvalid, const TZAVEKStrings& texts, std::string& text, uint32_t& code)
 {
     text.clear();
     code = 0;

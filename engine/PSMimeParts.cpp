@@ -13,8 +13,8 @@
 namespace {
 
 constexpr int kMaxDepth = 32;
-const std::vector<std::string> kContentFields = { "Content-Type:", "Content-Transfer-Encoding:",
-    "Content-Disposition:", "Content-Description:" };
+const std::vector<std::string> kContentFields
+    = { "Content-Type:", "Content-Transfer-Encoding:", "Content-Disposition:", "Content-Description:" };
 
 std::string Lower(std::string text)
 {
@@ -48,8 +48,9 @@ std::string ParameterValue(const std::string& value, const std::string& name)
     const std::string lowered = Lower(value);
     for (size_t at = lowered.find(';'); at != std::string::npos; at = lowered.find(';', at + 1)) {
         size_t start = at + 1;
-        while (start < lowered.size() && (lowered[start] == ' ' || lowered[start] == '\t' || lowered[start] == '\r'
-                                             || lowered[start] == '\n'))
+        while (start < lowered.size()
+            && (lowered[start] == ' ' || lowered[start] == '\t' || lowered[start] == '\r'
+                || lowered[start] == '\n'))
             ++start;
         if (lowered.compare(start, name.size(), name) != 0)
             continue;
@@ -73,7 +74,9 @@ std::string DecodeQuotedPrintable(const std::string& text)
     std::string out;
     out.reserve(text.size());
     const auto hex = [](char c) {
-        return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+        return std::isdigit(static_cast<unsigned char>(c))
+            ? c - '0'
+            : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
     };
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '=') {
@@ -270,8 +273,10 @@ public:
             return;
         }
         const std::string name = PlainFileName(PartFileName(header));
-        out += "Content-Type: application/octet-stream; name=\"" + name + "\"\r\nContent-Transfer-Encoding: base64\r\n"
-            "Content-Disposition: attachment; filename=\"" + name + "\"\r\n\r\n";
+        out += "Content-Type: application/octet-stream; name=\"" + name
+            + "\"\r\nContent-Transfer-Encoding: base64\r\n"
+              "Content-Disposition: attachment; filename=\""
+            + name + "\"\r\n\r\n";
         Put(Base64Encode(decoded));
     }
 
@@ -293,8 +298,9 @@ private:
             return (*decode_)(TPartForm::Entity, entity, decoded);
         case TShape::Rewrapped: {
             const std::string delimiter = BoundaryParameter(HeaderFieldValue(header, "Content-Type:"));
-            const std::string pgpMime = "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; "
-                                        "boundary=\""
+            const std::string pgpMime
+                = "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; "
+                  "boundary=\""
                 + delimiter.substr(2) + "\"\r\n\r\n" + body;
             return (*decode_)(TPartForm::Entity, pgpMime, decoded);
         }
@@ -356,8 +362,10 @@ bool HasProtectedParts(const std::string& message)
     }
     case TShape::Rewrapped:
     case TShape::File:
-    case TShape::SMimeFile: return message.find("\r\n\r\n") != std::string::npos;
-    default: return false;
+    case TShape::SMimeFile:
+        return message.find("\r\n\r\n") != std::string::npos;
+    default:
+        return false;
     }
 }
 

@@ -141,7 +141,8 @@ bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block, bool alrea
 
 bool HasEightBitBytes(const std::string& text)
 {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // The text that replaced a block was converted to the mail client's ANSI code page: the header of

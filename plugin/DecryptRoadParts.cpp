@@ -56,15 +56,15 @@ std::string TDecryptRoad::HostText(uint32_t kind, const std::string& output, con
     return output;
 }
 
-bool TDecryptRoad::DecodeBlock(uint32_t kind, const std::string& block, const std::string& hostText,
-    std::string& result)
+bool TDecryptRoad::DecodeBlock(
+    uint32_t kind, const std::string& block, const std::string& hostText, std::string& result)
 {
     std::string output, charset;
     TKeyIDData recipients;
     TSignatureData signature;
     const bool clearSigned = kind == skPgpSignedMessage;
-    const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), true, true, clearSigned, options_.Lookup,
-        output, charset, recipients, signature);
+    const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), true, true, clearSigned,
+        options_.Lookup, output, charset, recipients, signature);
     if (status != kStatusOK) {
         partStatus_ = status;
         TPGPInterface::BurnText(output);
@@ -83,7 +83,8 @@ bool TDecryptRoad::DecodeBlock(uint32_t kind, const std::string& block, const st
     return status == kStatusOK;
 }
 
-bool TDecryptRoad::DecodeArmouredBlocks(const std::string& text, const std::string& hostText, std::string& result)
+bool TDecryptRoad::DecodeArmouredBlocks(
+    const std::string& text, const std::string& hostText, std::string& result)
 {
     result.clear();
     std::string rest = text;
@@ -96,7 +97,8 @@ bool TDecryptRoad::DecodeArmouredBlocks(const std::string& text, const std::stri
             break;
         // The block's own place in the text, so that the text around it keeps every byte.
         const size_t after = rest.size() - data.TextAfter.size();
-        const size_t at = after >= block.size() && rest.compare(after - block.size(), block.size(), block) == 0
+        const size_t at
+            = after >= block.size() && rest.compare(after - block.size(), block.size(), block) == 0
             ? after - block.size()
             : std::string::npos;
         if (at == std::string::npos)
@@ -131,7 +133,8 @@ bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::s
         return true;
     case TPartForm::Signed: {
         bool pgpMime = false;
-        status = pgp_.VerifyText(EntityInput(content, pgpMime), "", signature, false, options_.Lookup, host_.OwnerWindow());
+        status = pgp_.VerifyText(
+            EntityInput(content, pgpMime), "", signature, false, options_.Lookup, host_.OwnerWindow());
         if (status != kStatusOK) {
             partStatus_ = status;
             return false;
@@ -143,20 +146,20 @@ bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::s
         bool pgpMime = false;
         const std::string input = EntityInput(content, pgpMime);
         kind = pgpMime ? skPgpMimeEncrypted : skSmimeEnveloped;
-        status = pgp_.DecryptText(input, host_.OwnerWindow(), true, true, false, options_.Lookup, output, charset,
-            recipients, signature);
+        status = pgp_.DecryptText(input, host_.OwnerWindow(), true, true, false, options_.Lookup, output,
+            charset, recipients, signature);
         break;
     }
     case TPartForm::File: {
         const bool armoured = content.find("-----BEGIN PGP MESSAGE-----") != std::string::npos;
-        status = pgp_.DecryptText(armoured ? content : ArmourPgpMessage(content), host_.OwnerWindow(), true, true,
-            false, options_.Lookup, output, charset, recipients, signature);
+        status = pgp_.DecryptText(armoured ? content : ArmourPgpMessage(content), host_.OwnerWindow(), true,
+            true, false, options_.Lookup, output, charset, recipients, signature);
         break;
     }
     case TPartForm::SMimeFile:
         kind = skSmimeEnveloped;
-        status = pgp_.DecryptText(EnvelopedEntity(content), host_.OwnerWindow(), true, true, false, options_.Lookup,
-            output, charset, recipients, signature);
+        status = pgp_.DecryptText(EnvelopedEntity(content), host_.OwnerWindow(), true, true, false,
+            options_.Lookup, output, charset, recipients, signature);
         break;
     }
     if (status != kStatusOK || output.empty()) {
@@ -170,18 +173,18 @@ bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::s
     return true;
 }
 
-int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string& original, const std::string& text,
-    const TDecodeWindow& window)
+int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string& original,
+    const std::string& text, const TDecodeWindow& window)
 {
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     signature_ = TSignatureData();
     partKinds_.clear();
     partRanges_.clear();
     partStatus_ = kStatusOK;
-    TProtectedParts parts = DecodeProtectedParts(
-        text, [this](TPartForm form, const std::string& content, std::string& result) {
-            return DecodePart(form, content, result);
-        });
+    TProtectedParts parts
+        = DecodeProtectedParts(text, [this](TPartForm form, const std::string& content, std::string& result) {
+              return DecodePart(form, content, result);
+          });
     int32_t result = 0;
     if (parts.Decoded > 0) {
         // What the signature covers is a part of the message only.
@@ -197,7 +200,8 @@ int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string&
         // loaded from the decoded message as it is, nothing decoded twice.
         tree_.Reset();
         const bool images = host_.ShowsObjects() || context_.Formatted;
-        tree_.LoadMessage(parts.Message, 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~(lmWide | lmDecode), 0);
+        tree_.LoadMessage(
+            parts.Message, 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~(lmWide | lmDecode), 0);
         tree_.SecureKind = partKinds_.empty() ? skPgpMimeEncrypted : partKinds_.front();
         if (tree_.SecureKind < FirstMimeKind)
             tree_.SecureKind = skPgpMimeEncrypted;
@@ -228,7 +232,8 @@ uint32_t TDecryptRoad::DecodedSectionKind(int node) const
     // The node's body lies in a decoded part's place: after its header block and blank line.
     const int64_t body = static_cast<int64_t>(section->Section.Start) - 1 + section->Section.Length + 4;
     for (size_t i = 0; i < partRanges_.size(); ++i)
-        if (body >= static_cast<int64_t>(partRanges_[i].first) && body <= static_cast<int64_t>(partRanges_[i].second))
+        if (body >= static_cast<int64_t>(partRanges_[i].first)
+            && body <= static_cast<int64_t>(partRanges_[i].second))
             return i < partKinds_.size() ? partKinds_[i] : skPgpMimeEncrypted;
     return 0;
 }

