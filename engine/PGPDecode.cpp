@@ -101,6 +101,7 @@ void TPGPDecode::ClearResults()
     if (ImportedKeyList)
         ImportedKeyList->Clear();
     SigProps = TSigPropsRec();
+    Signatures.clear();
     SMimeSignerCertificate.clear();
     ForYourEyesOnly = false;
     SignatureSeen = false;
@@ -245,6 +246,7 @@ int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
 {
     job.pass = 2;
     job.section = kNoSection;
+    Signatures.clear(); // a decode over the key source's keys reports the same signatures again
     const PGPContextRef context = job.context;
     PGPOptionListRef output = job.signedFound && KeepInput ? SDKProcs.PGPODiscardOutput(context, 1)
                                                            : SDKProcs.PGPONullOption(context);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TKeyPropsList;
 class TPrefsFile;
@@ -131,7 +132,8 @@ public:
     int32_t ImportStatus = 0;
     int ImportedKeys = 0;
     std::unique_ptr<TKeyPropsList> ImportedKeyList; // key ids and user ids of the imported keys
-    TSigPropsRec SigProps;
+    TSigPropsRec SigProps; // the last signature event's
+    std::vector<TSigPropsRec> Signatures; // every signature of the last decoding pass, one per signer
     std::string SMimeSignerCertificate; // DER of an S/MIME signer's certificate in the key database
     bool ForYourEyesOnly = false;
     bool SignatureSeen = false;

@@ -245,6 +245,7 @@ PGPError TPGPDecode::OnSignature(TJob& job, PGPEvent& event)
     }
     SigProps.SigTimeText = SigProps.SigTime ? UnixDateText(SigProps.SigTime) : std::string();
     SigProps.ExpiryText = SigProps.ExpiryTime ? UnixDateText(SigProps.ExpiryTime) : std::string();
+    Signatures.push_back(SigProps);
     return kPGPError_NoErr;
 }
 

@@ -92,6 +92,8 @@ public:
     bool GetKeyDescription(int index, const std::string& keyText, std::string& result, bool details);
     std::string FormatSignerText(const std::string& text) const { return ::FormatSignerText(text, texts_); }
     void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, std::string& text, uint32_t& code);
+    // The status of every signature the decoder met (one per signer).
+    void SignersStatus(const TPGPDecode& decoder, std::string& text, uint32_t& code);
     int KeyListResult(TKeyIDData& data) const { return ::KeyListResult(keyList_.get(), data); }
 
     // ---- Key import, export and deletion; certificates ----

@@ -160,6 +160,14 @@ void TPGPInterface::SignatureStatusText(int32_t resultKind, const TSigPropsRec& 
     ::SignatureStatusText(resultKind, props, MarginalIsInvalid(), texts_, text, code);
 }
 
+void TPGPInterface::SignersStatus(const TPGPDecode& decoder, std::string& text, uint32_t& code)
+{
+    if (decoder.Signatures.size() > 1)
+        ::SignersStatusText(decoder.ResultKind, decoder.Signatures, MarginalIsInvalid(), texts_, text, code);
+    else
+        SignatureStatusText(decoder.ResultKind, decoder.SigProps, text, code);
+}
+
 void TPGPInterface::ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet, const std::string& note)
 {
     if (keys.Count <= 0)

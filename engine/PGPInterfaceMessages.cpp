@@ -81,8 +81,10 @@ void TPGPInterface::TakeSignature(const TPGPDecode& decoder, TSignatureData& sig
 {
     if (!decoder.SignatureSeen)
         return;
-    signature.SignerText = decoder.SigProps.KeyIDText;
-    SignatureStatusText(decoder.ResultKind, decoder.SigProps, signature.StatusText, signature.StatusCode);
+    // The first signer is the one the key popup offers; every signer is reported.
+    signature.SignerText
+        = decoder.Signatures.size() > 1 ? decoder.Signatures.front().KeyIDText : decoder.SigProps.KeyIDText;
+    SignersStatus(decoder, signature.StatusText, signature.StatusCode);
 }
 
 void TPGPInterface::TakeFindings(const TPGPDecode& decoder, bool succeeded, bool produced)
@@ -203,7 +205,7 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     charset = decoder.Charset;
     if (check && decoder.SignatureSeen) {
         std::string status;
-        SignatureStatusText(decoder.ResultKind, decoder.SigProps, status, statusCode);
+        SignersStatus(decoder, status, statusCode);
         statusText = std::to_string(statusCode & 0xFFFF) + " " + FormatSignerText(status);
     }
     return LastStatus;

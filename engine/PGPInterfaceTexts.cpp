@@ -116,7 +116,9 @@ std::string GetShortKeyID(const std::string& keyID)
     return keyID.size() == 18 ? "0x" + keyID.substr(10) : keyID;
 }
 
-std::string FormatSignerText(const std::string& text, const TZAVEKStrings& texts)
+namespace {
+
+std::string FormatOneSignerText(const std::string& text, const TZAVEKStrings& texts)
 {
     const std::string unknown = Text(texts, 324);
     if (!unknown.empty() && text.compare(0, unknown.size(), unknown) == 0)
@@ -154,6 +156,26 @@ int CertValidityLevel(const TSigPropsRec& props)
     return 0;
 }
 
+// Good signatures rank first, then the classes by how much they must be seen: a missing or
+// unusable key, an expired signature, a bad one last.
+int ResultRank(uint32_t code)
+{
+    switch (code & 0xFFFF) {
+    case 2:
+        return 0;
+    case 3:
+        return 1;
+    case 4:
+        return 3;
+    case 6:
+        return 2;
+    case 5:
+        return 5;
+    default:
+        return 4;
+    }
+}
+
 } // namespace
 
 std::string UnsupportedKeyText(const TZAVEKStrings& texts, const std::string& userID, const std::string& keyID)
@@ -162,6 +184,41 @@ std::string UnsupportedKeyText(const TZAVEKStrings& texts, const std::string& us
     const size_t at = text.find("%s");
     const std::string key = userID + " [ " + GetShortKeyID(keyID) + " ]";
     return at == std::string::npos ? text + " " + key : text.replace(at, 2, key);
+}
+
+std::string FormatSignerText(const std::string& text, const TZAVEKStrings& texts)
+{
+    const std::string separator = kSignerSeparator;
+    std::string result;
+    size_t from = 0;
+    for (;;) {
+        const size_t at = text.find(separator, from);
+        const std::string one = text.substr(from, at == std::string::npos ? std::string::npos : at - from);
+        result += (result.empty() ? "" : kCRLF + kCRLF) + FormatOneSignerText(one, texts);
+        if (at == std::string::npos)
+            return result;
+        from = at + separator.size();
+    }
+}
+
+bool IsWorseSignature(uint32_t code, uint32_t than)
+{
+    return ResultRank(code) > ResultRank(than);
+}
+
+void SignersStatusText(int32_t resultKind, const std::vector<TSigPropsRec>& signatures,
+    bool marginalIsInvalid, const TZAVEKStrings& texts, std::string& text, uint32_t& code)
+{
+    text.clear();
+    code = 0;
+    for (const TSigPropsRec& props : signatures) {
+        std::string one;
+        uint32_t oneCode = 0;
+        SignatureStatusText(resultKind, props, marginalIsInvalid, texts, one, oneCode);
+        text += (text.empty() ? "" : kSignerSeparator) + one;
+        if (code == 0 || IsWorseSignature(oneCode, code))
+            code = oneCode;
+    }
 }
 
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,

@@ -64,12 +64,21 @@ std::string WithoutTrailingSigner(const std::string& keyIDs, const std::string& 
 
 // "0x" + the last 8 digits of a 16-digit key id, an 8-digit one unchanged, anything else empty.
 std::string GetShortKeyID(const std::string& keyID);
-// A signature status text cut into signature, signer and key lines for a message box.
+// A signature status text cut into signature, signer and key lines for a message box; the
+// signers of a text signed by several each get their own lines, an empty line between them.
 std::string FormatSignerText(const std::string& text, const TZAVEKStrings& texts);
 // Text 450 naming the key whose algorithm the SDK cannot use: its user id and "[ 0x… ]".
 std::string UnsupportedKeyText(const TZAVEKStrings& texts, const std::string& userID, const std::string& keyID);
 // The display line and the code (class and encrypted bit) of a signature result.
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,
+    const TZAVEKStrings& texts, std::string& text, uint32_t& code);
+// Stands between the signers' display lines of a text signed by several.
+constexpr const char* kSignerSeparator = "; ";
+// The display line of every signer, joined, and the code of the worst result among them: a
+// signature that is not good is never hidden behind a good one.
+// True when a signature result with Code must be shown rather than one with Than.
+bool IsWorseSignature(uint32_t code, uint32_t than);
+void SignersStatusText(int32_t resultKind, const std::vector<TSigPropsRec>& signatures, bool marginalIsInvalid,
     const TZAVEKStrings& texts, std::string& text, uint32_t& code);
 
 // Puts text 328 before a good signature's status text when the signed block of an armoured kind

@@ -257,7 +257,12 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
             body = FoldHeaderLine("Content-Type: " + contentType) + "\r\n\r\n" + body;
         } else if (subtype.find("encrypted") != std::string::npos || subtype.find("keys") != std::string::npos) {
             header = RemoveHeaderFields(header, mimeFields);
-            body = FirstArmoredBlock(body);
+            const std::string parts = body;
+            body = FirstArmoredBlock(parts);
+            // Some clients and gateways send the encrypted part Base64: its armour is in the
+            // decoded body.
+            for (int part = 0; body.empty() && !boundary.empty() && part < 2; ++part)
+                body = FirstArmoredBlock(DecodedPartBody(NthMimePart(parts, boundary, part)));
         }
         return 1;
     }

@@ -154,6 +154,45 @@ TEmbeddedSection FindEmbeddedSection(const std::string& text)
     return found;
 }
 
+bool HasEightBitBytes(const std::string& text)
+{
+    return std::any_of(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The text that replaced a block was converted to the mail client's ANSI code page: the header of
+// its part must name that charset, not the one the sender's bytes had.
+void NameHostCharset(std::string& before)
+{
+    if (before.size() < 4 || before.compare(before.size() - 4, 4, "\r\n\r\n") != 0)
+        return;
+    const size_t end = before.size() - 2;
+    const size_t blank = end >= 4 ? before.rfind("\r\n\r\n", end - 4) : std::string::npos;
+    const size_t start = blank == std::string::npos ? 0 : blank + 4;
+    std::string lowered = before.substr(start, end - start);
+    CharLowerBuffA(lowered.data(), static_cast<DWORD>(lowered.size()));
+    size_t field = lowered.rfind("\ncontent-type:");
+    field = field == std::string::npos ? (lowered.rfind("content-type:", 0) == 0 ? 0 : field) : field + 1;
+    if (field == std::string::npos)
+        return;
+    size_t fieldEnd = field;
+    do
+        fieldEnd = lowered.find("\r\n", fieldEnd + 1);
+    while (fieldEnd != std::string::npos && fieldEnd + 2 < lowered.size()
+        && (lowered[fieldEnd + 2] == ' ' || lowered[fieldEnd + 2] == '\t'));
+    const size_t charset = lowered.find("charset=", field);
+    if (charset == std::string::npos || charset > fieldEnd)
+        return;
+    size_t value = charset + 8, valueEnd = value;
+    const bool quoted = value < lowered.size() && lowered[value] == '"';
+    if (quoted)
+        valueEnd = lowered.find('"', ++value);
+    else
+        valueEnd = lowered.find_first_of("; \t\r", value);
+    valueEnd = std::min(valueEnd == std::string::npos ? lowered.size() : valueEnd, fieldEnd);
+    before.replace(start + value, valueEnd - value, "windows-" + std::to_string(GetACP()));
+}
+
 bool SameFileName(const std::string& a, const std::string& b)
 {
     return !a.empty() && lstrcmpiA(a.c_str(), b.c_str()) == 0;
@@ -221,6 +260,7 @@ int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::strin
     if (result != WRITTEN && !failure_.empty())
         host_.ShowError(failure_);
     failure_.clear();
+    host_.DecryptFinished();
     return result;
 }
 
@@ -306,7 +346,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     std::string block;
     bool decodedQuotedPrintable = false;
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable);
-    if (kind == skNone)
+    partRanges_.clear();
+    // Protected parts beside plain ones, or an encrypted attachment, are decoded part by part.
+    const bool inParts = HasProtectedParts(text);
+    if (kind == skNone && !inParts)
         return WriteOutput(outFile, original);
     if (kind < FirstMimeKind) {
         messageData_.HasOtherText = HasTextBesideBlock(messageData_);
@@ -314,7 +357,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     }
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
-    if (!extension.empty() && context_.AttachmentMode) {
+    if (!extension.empty() && context_.AttachmentMode && kind != skNone) {
         if (extension == ".asc" || extension == ".pgp")
             return WriteOutput(outFile, block);
         if (kind == skPgpSignedMessage || kind >= FirstMimeKind)
@@ -324,6 +367,8 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         context_.RawViewToggle = false;
         return WriteOutput(outFile, original);
     }
+    if (inParts)
+        return DecodeParts(outFile, original, text, window);
 
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     std::string output, charset;
@@ -361,12 +406,23 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             output = text.substr(0, embedded.Start) + output + text.substr(embedded.End);
             context_.Formatted = false;
         } else if (kind < FirstMimeKind) {
-            // A converted text gets the mail client's line breaks; anything else stays as decrypted.
-            if (!charset.empty())
-                output = NormalizeCrLf(ConvertTextForHost(output, text, charset, host_.MessageFont()));
-            else if ((kind == skPgpMessage || kind == skPgpSignedMessage)
-                && (extension.empty() || !TextHasControlChars(output)))
-                output = NormalizeCrLf(ConvertTextForHost(output, text, "", host_.MessageFont()));
+            // A signed text that is shown without its armour is converted as a decrypted one is.
+            if (kind == skPgpSignedMessage && options_.CheckSig && output.empty())
+                output = ExtractClearSignedText(block);
+            std::string converted = HostText(kind, output, charset, text, !extension.empty());
+            const bool relabel = converted != output && HasEightBitBytes(converted);
+            TPGPInterface::BurnText(output);
+            output = std::move(converted);
+            // The blocks after the first in the same text are decoded too, each in its place.
+            std::string further;
+            if (kind == skPgpMessage || kind == skPgpSignedMessage) {
+                if (DecodeArmouredBlocks(messageData_.TextAfter, text, further))
+                    messageData_.TextAfter = std::move(further);
+                TPGPInterface::BurnText(further);
+            }
+            // Text without 8-bit bytes reads the same in either charset and keeps its label.
+            if (relabel)
+                NameHostCharset(messageData_.TextBefore);
             context_.Formatted = false;
         } else {
             RenderMimeMessage(kind, block, output);

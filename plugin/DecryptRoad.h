@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/PGPInterface.h"
+#include "engine/PSMimeParts.h"
 #include "mime/MailServices.h"
 #include "mime/MailUtils.h"
 #include "mime/MimeMsgTree.h"
@@ -14,6 +15,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The mail-client window a decrypt request is for, as the host side found it.
 struct TDecodeWindow {
@@ -44,6 +47,9 @@ public:
     virtual bool CanPutBack() = 0;
     // A decode for the window wrote its result; the window's control takes the message afterwards.
     virtual void MessageDecoded(const TDecodeWindow&) {}
+    // The request is over, its dialogs closed: what waits for the window's control is queued
+    // behind the text the mail client puts in next.
+    virtual void DecryptFinished() {}
     // The message-tree dialog over the window; false when it cannot be shown.
     virtual bool ShowMessageTree(TMimeMsgTree& tree, HWND window) = 0;
     virtual void CloseWindow(HWND window) = 0;
@@ -92,6 +98,9 @@ public:
     const TMessageData& MessageData() const { return messageData_; }
     const TDecodeOutcome& Outcome() const { return outcome_; }
     TMimeMsgTree& MessageTree() { return tree_; }
+    // The section kind of the protected part that a node of the message tree was decoded from,
+    // when the last decode took a message part by part; 0 for a node outside them.
+    uint32_t DecodedSectionKind(int node) const;
     // Gives the mail client's setting 86 back when a decode switched it off and no put-back came.
     void RestoreHostSetting();
 
@@ -103,6 +112,21 @@ private:
     int32_t CopyThrough(const std::string& inFile, const std::string& outFile);
     int32_t DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
         const TDecodeWindow& window);
+    // A message whose protected parts stand beside plain ones or come as attachments: each part
+    // decoded in its place, the others kept.
+    int32_t DecodeParts(const std::string& outFile, const std::string& original, const std::string& text,
+        const TDecodeWindow& window);
+    bool DecodePart(TPartForm form, const std::string& content, std::string& result);
+    // Every armoured message and clear-signed text of Text decoded in its place; false when none was.
+    bool DecodeArmouredBlocks(const std::string& text, const std::string& hostText, std::string& result);
+    // One armoured block's text for the mail client; false when it was not decoded.
+    bool DecodeBlock(uint32_t kind, const std::string& block, const std::string& hostText, std::string& result);
+    // A signature met while decoding a message's blocks or parts: the first is kept unless a later
+    // one must be seen more.
+    void TakeSignature(const TSignatureData& signature);
+    // The decrypted text of an inline block as the mail client takes it.
+    std::string HostText(uint32_t kind, const std::string& output, const std::string& charset,
+        const std::string& hostText, bool attachment) const;
     // Steps after a decrypt that counted: the text for the mail client and what goes with it.
     std::string TextForHost(uint32_t kind, const std::string& block, std::string& output);
     void RenderMimeMessage(uint32_t kind, const std::string& block, std::string& output);
@@ -132,6 +156,11 @@ private:
     TMimeMsgTree tree_;
     std::string lastFile_;
     std::string failure_;
+    // The decoded parts of the last message taken part by part: their kinds and their places in
+    // the text the message tree was loaded from.
+    std::vector<uint32_t> partKinds_;
+    std::vector<std::pair<std::size_t, std::size_t>> partRanges_;
+    int32_t partStatus_ = 0; // the last refusal among the parts
 };
 
 // Whole-file helpers of the road: the bytes as they are, or false.

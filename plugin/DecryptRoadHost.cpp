@@ -102,6 +102,7 @@ void TPMDecryptHost::MessageDecoded(const TDecodeWindow& window)
 {
     // Only the latest decoded message may go into an editor.
     PutBackEditor = nullptr;
+    PutBackReader = nullptr;
     if (window.FolderManager)
         return;
     if (host_.ActiveEditorWindow(window.Window)) {
@@ -110,8 +111,23 @@ void TPMDecryptHost::MessageDecoded(const TDecodeWindow& window)
     }
     if (!window.Reader)
         return;
-    if (TReaderData* record = ReaderDataOf(window.Window))
+    if (TReaderData* record = ReaderDataOf(window.Window)) {
         record->PutBackPending = true;
+        PutBackReader = window.Window;
+    }
+}
+
+void TPMDecryptHost::DecryptFinished()
+{
+    // The mail client may paint the file's text at once when it puts it in, before a paint could
+    // be seen: the put-back is queued behind that text.
+    HWND reader = PutBackReader;
+    PutBackReader = nullptr;
+    const TReaderData* record = ReaderDataOf(reader);
+    const TTERInterface* editors = host_.EditorInterface;
+    if (record && record->PutBackPending && editors)
+        if (HWND control = editors->FindViewerOrEditor(reader, true))
+            PostMessageA(control, WM_PUT_BACK, 0, 0);
 }
 
 bool TPMDecryptHost::ShowMessageTree(TMimeMsgTree& tree, HWND)

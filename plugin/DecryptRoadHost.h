@@ -30,6 +30,8 @@ public:
     HWND StatusBar = nullptr;
     // The editor window whose decoded message waits for its control's next paint; nil when none.
     HWND PutBackEditor = nullptr;
+    // The reader whose decoded message waits for its control; nil when none.
+    HWND PutBackReader = nullptr;
     // Opens the message-tree dialog for a message text.
     std::function<void(const std::string& text)> OpenMessageTree;
 
@@ -44,6 +46,7 @@ public:
     TRtfFontSpec MessageFont() override;
     bool CanPutBack() override;
     void MessageDecoded(const TDecodeWindow& window) override;
+    void DecryptFinished() override;
     bool ShowMessageTree(TMimeMsgTree& tree, HWND window) override;
     void CloseWindow(HWND window) override;
     void ShowSignatureResult(const TSignatureData& signature) override;

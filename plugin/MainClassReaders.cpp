@@ -28,8 +28,6 @@
 using namespace HostWindowRules;
 
 namespace {
-// Posted to a reader's editor control when the decoded message may go in.
-constexpr UINT WM_PUT_BACK = 1034;
 constexpr UINT VK_CONTEXT_MENU = 93;
 constexpr int32_t INCLUDE_INFO_BOX = 1;
 constexpr uint32_t SIGNATURE_CLASS_MASK = 0xFFFF;
@@ -137,8 +135,9 @@ void TMainClass::PutBackIntoReader(HWND control)
     if (tree.HasSections() && tree.SecureKind >= FirstMimeKind && !decodeContext_.ShowAsTreePending) {
         TPutBackRecord put;
         PMInterface().GetPutBackSettings(reader, 0, put);
+        // A part that was decoded on its own among plain ones is marked where it begins and ends.
         for (const TTextItem& item : tree.CollectBodyTexts(false))
-            put.Parts.push_back({ item.Text, 0 });
+            put.Parts.push_back({ item.Text, decryptRoad_->DecodedSectionKind(item.Node) });
         put.HasSignature = signer;
         editors->PutMessageIntoEditor(editor, put);
         for (TPutBackPart& part : put.Parts)

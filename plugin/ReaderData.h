@@ -6,6 +6,9 @@
 #include <windows.h>
 
 constexpr const char* READER_DATA_PROP = "MdiReaderDataProp";
+// Posted to a reader's control: the decoded message goes in (at the control's paint, or at once
+// when nothing repaints it).
+constexpr UINT WM_PUT_BACK = 1034;
 
 struct TReaderData {
     HICON OwnIcon = nullptr;

