@@ -61,14 +61,14 @@ std::string PlainHeaderOf(const std::string& leading)
     return MoveContentHeaders(header, true, "", "") + "\r\n\r\n";
 }
 
-// What the decoder takes of a block: a PGP/MIME entity from its Content-Type on, without the
-// message's other header fields (the SDK does not look past them), or the block as it is.
-std::string DecoderInput(uint32_t kind, const std::string& block)
+// What the decoder takes of a block: a PGP/MIME entity from its Content-Type on (into entity),
+// without the message's other header fields (the SDK does not look past them), or the block itself.
+const std::string& DecoderInput(uint32_t kind, const std::string& block, std::string& entity)
 {
     if (kind < skPgpMimeEncrypted || kind > skPgpMimeKeys)
         return block;
-    std::string header, body, charset, signature;
-    return SplitSecureMime(block, header, body, false, charset, signature) == 1 && !body.empty() ? body : block;
+    std::string header, charset, signature;
+    return SplitSecureMime(block, header, entity, false, charset, signature) == 1 && !entity.empty() ? entity : block;
 }
 
 // Whether an inline block shares the message with other text: anything but the message's header,
@@ -188,13 +188,22 @@ std::string TDecryptRoad::Text(uint16_t id) const
     return texts_.GetEntry(id);
 }
 
+void TDecryptRoad::Phase(const char* name)
+{
+    if (phases_)
+        phases_->Mark(name);
+}
+
 int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::string& outFile)
 {
+    phases_.emplace("decrypt");
     failure_.clear();
     const int32_t result = DecryptRequest(inFile, outFile);
     if (result != WRITTEN && !failure_.empty())
         host_.ShowError(failure_);
     failure_.clear();
+    Phase("end");
+    phases_.reset();
     return result;
 }
 
@@ -231,6 +240,7 @@ int32_t TDecryptRoad::DecryptRequest(const std::string& inFile, const std::strin
     if (inFile.empty())
         return 0;
     const TDecodeWindow window = host_.FindDecodeWindow();
+    Phase("window");
     if (window.FolderManager)
         context_.FolderManagerMode = true;
     std::string original;
@@ -241,6 +251,7 @@ int32_t TDecryptRoad::DecryptRequest(const std::string& inFile, const std::strin
         NoteFailure(inFile, SystemErrorText(GetLastError()));
         return CopyThrough(inFile, outFile);
     }
+    Phase("read");
     // The message tree in place of the decode; where it cannot be shown the decode goes on.
     if (context_.ShowAsTreePending) {
         if (ShowTreeOf(original, window))
@@ -272,16 +283,21 @@ bool TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& wind
 int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
     const TDecodeWindow& window)
 {
-    const std::string text = NormalizeLineBreaks(original);
+    // The message is copied only where its line breaks need mending.
+    const std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
+    const std::string& text = mended.empty() ? original : mended;
+    Phase("normalise");
     std::string block;
     bool decodedQuotedPrintable = false;
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable);
+    Phase("extract");
     if (kind == skNone)
         return WriteOutput(outFile, original);
     if (kind < FirstMimeKind) {
         messageData_.HasOtherText = HasTextBesideBlock(messageData_);
         TakeQuotedPrintableBlock(messageData_, block, decodedQuotedPrintable);
     }
+    Phase("beside");
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode) {
@@ -296,14 +312,17 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     }
 
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
+    Phase("status");
     std::string output, charset;
     TKeyIDData recipients;
     const bool sMime = IsSMimeKind(kind);
     // A failed S/MIME check gives no text to show: the message stays as it came, and the user is told.
     const bool keepsText = FailureKeepsText(kind) && !sMime;
     // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block), host_.OwnerWindow(), keepsText || sMime, true,
-        kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+    std::string entity;
+    const int32_t status = pgp_.DecryptText(DecoderInput(kind, block, entity), host_.OwnerWindow(),
+        keepsText || sMime, true, kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+    Phase("sdk");
     int32_t result = 0;
     std::string forHost;
     // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
@@ -321,8 +340,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
                 && (extension.empty() || !TextHasControlChars(output)))
                 output = NormalizeCrLf(ConvertTextForHost(output, text, "", host_.MessageFont()));
             context_.Formatted = false;
+            Phase("charset");
         } else {
             RenderMimeMessage(kind, block, output);
+            Phase("render");
         }
         pgp_.MarkPartlySigned(signature_, messageData_);
         if (!context_.FolderManagerMode) {
@@ -331,24 +352,31 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             else
                 signature_ = TSignatureData();
         }
+        Phase("signer");
         forHost = TextForHost(kind, block, output);
+        Phase("compose");
         result = WriteOutput(outFile, forHost);
+        Phase("write");
         if (result == WRITTEN)
             host_.MessageDecoded(window);
         if (result == WRITTEN && options_.CheckKey && !context_.FolderManagerMode)
             ImportFoundKeys(kind, block, output);
+        Phase("keys");
     } else {
         // Nothing of a refused decryption reaches the mail client.
         signature_ = TSignatureData();
     }
     TPGPInterface::BurnText(output);
+    Phase("burn");
 
     host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(result == WRITTEN ? TEXT_DONE : TEXT_CANCELLED));
     if (!signature_.StatusText.empty() && !context_.SignaturePopup)
         host_.ShowSignatureResult(signature_);
+    Phase("status");
     if (result != WRITTEN)
         result = WriteOutput(outFile, original);
     TPGPInterface::BurnText(forHost);
+    Phase("burn");
     return result;
 }
 
@@ -369,9 +397,11 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
     TPGPInterface::BurnText(rendered);
     if (kind == skPgpMimeSigned) {
         const int keys = tree_.FindSectionKind(skPgpPublicKeyBlock);
-        if (keys >= 0)
-            pgp_.VerifyText(DecoderInput(kind, block), tree_.GetSectionText(keys), signature_, false, options_.Lookup,
-                host_.OwnerWindow());
+        if (keys >= 0) {
+            std::string entity;
+            pgp_.VerifyText(DecoderInput(kind, block, entity), tree_.GetSectionText(keys), signature_, false,
+                options_.Lookup, host_.OwnerWindow());
+        }
     }
     if (!tree_.BodyIsFormatted())
         context_.Formatted = false;
@@ -389,8 +419,12 @@ std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, s
     // Without a put-back the file is all the mail client shows, so the body always goes into it.
     if (context_.Formatted && host_.CanPutBack())
         return messageData_.TextBefore;
-    if (kind < FirstMimeKind)
-        return messageData_.TextBefore + output + messageData_.TextAfter;
+    if (kind < FirstMimeKind) {
+        std::string text;
+        text.reserve(messageData_.TextBefore.size() + output.size() + messageData_.TextAfter.size());
+        text.append(messageData_.TextBefore).append(output).append(messageData_.TextAfter);
+        return text;
+    }
     std::string leading = messageData_.TextBefore;
     if (context_.IncludeUtf8Headers || context_.IncludeAnsiHeaders) {
         leading = tree_.GetHeaderLines() + "\r\n\r\n";
@@ -493,7 +527,8 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
             block = data.TextBefore.substr(blank + 4) + block + data.TextAfter;
     }
     TCacheHold hold(pgp_);
-    pgp_.VerifyText(block.empty() ? text : DecoderInput(kind, block), "", signature_, true, options_.Lookup,
+    std::string entity;
+    pgp_.VerifyText(block.empty() ? text : DecoderInput(kind, block, entity), "", signature_, true, options_.Lookup,
         host_.OwnerWindow());
     host_.ShowSignatureResult(signature_);
 }

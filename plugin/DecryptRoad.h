@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/PGPInterface.h"
+#include "foundation/PhaseTimes.h"
 #include "mime/MailServices.h"
 #include "mime/MailUtils.h"
 #include "mime/MimeMsgTree.h"
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The mail-client window a decrypt request is for, as the host side found it.
@@ -106,6 +108,8 @@ private:
     // The same file as last time is forgotten (true); another one is remembered.
     bool RepeatsLastFile(const std::string& fileName);
     std::string Text(uint16_t id) const;
+    // Charges the time since the last phase of this request to the phase timer.
+    void Phase(const char* name);
 
     TPGPInterface& pgp_;
     IDecryptHost& host_;
@@ -117,6 +121,7 @@ private:
     TMimeMsgTree tree_;
     std::string lastFile_;
     std::string failure_;
+    std::optional<TPhaseTimes> phases_; // while a request runs
 };
 
 // Whole-file helpers of the road: the bytes as they are, or false.
