@@ -11,6 +11,9 @@
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailUtils.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
 
 // An armour the SDK cannot read may still be intact under quoted-printable encoding.
@@ -20,6 +23,54 @@ bool IsRefusedArmour(const TMessageData& data, const std::string& block)
         return false;
     TPGPDecode decoder;
     return decoder.AcceptBuffer(RejoinArmorLines(block)) != kStatusOK;
+}
+
+bool IsBase64Character(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
+}
+
+// An armour every line of which reads as armour: BEGIN line, header fields, Base64 lines with the
+// padding on the last, the checksum, END line. Quoted-printable would have made its "=" signs
+// "=3D" or broken its long lines, so decoding it as such could only spoil it.
+bool IsWellFormedArmour(const std::string& block)
+{
+    enum { Begin, Fields, Body, Checksum } state = Begin;
+    bool padded = false;
+    for (size_t at = 0; at < block.size();) {
+        const size_t end = std::min(block.find('\n', at), block.size());
+        std::string_view line(block.data() + at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (state == Begin) {
+            if (line.substr(0, 15) != "-----BEGIN PGP ")
+                return false;
+            state = Fields;
+        } else if (state == Fields) {
+            if (line.empty())
+                state = Body;
+            else if (line.find(": ") == std::string_view::npos)
+                return false;
+        } else if (line.substr(0, 13) == "-----END PGP ") {
+            return true;
+        } else if (state == Checksum) {
+            return false;
+        } else if (line.size() == 5 && line[0] == '=') {
+            if (!std::all_of(line.begin() + 1, line.end(), IsBase64Character))
+                return false;
+            state = Checksum;
+        } else if (padded) {
+            return false;
+        } else {
+            const size_t data = line.find_last_not_of('=');
+            padded = data + 1 < line.size();
+            if (line.size() - (data + 1) > 2
+                || !std::all_of(line.begin(), line.begin() + (data + 1), IsBase64Character))
+                return false;
+        }
+    }
+    return false;
 }
 
 // A PGP/MIME encrypted entity's armoured block, which is what the SDK decrypts (it does not look
@@ -41,7 +92,7 @@ uint32_t TPGPInterface::ExtractSecureBlock(
     SplitSecureMessage(text, data, block);
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
     const bool found = data.Kind != skNone;
-    if (!found || IsRefusedArmour(data, block)) {
+    if (!found || (!IsWellFormedArmour(block) && IsRefusedArmour(data, block))) {
         TMessageData decodedData;
         std::string decodedBlock;
         SplitSecureMessage(DecodeQuotedPrintable(text, false), decodedData, decodedBlock);
@@ -55,7 +106,8 @@ uint32_t TPGPInterface::ExtractSecureBlock(
                 *decodedQuotedPrintable = true;
         }
     }
-    if (data.Kind != skNone && data.Kind <= skCertificate)
+    // Only key blocks and certificates have their lines re-joined.
+    if (data.Kind == skPgpPublicKeyBlock || data.Kind == skCertificate)
         block = RejoinArmorLines(block);
     return data.Kind;
 }
@@ -163,7 +215,7 @@ int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool no
         ShowPGPError(LastStatus);
         return LastStatus;
     }
-    output = decoder.Output;
+    output = std::move(decoder.Output); // the caller burns it
     decoder.BurnResults();
     charset = decoder.Charset;
     recipients.KeyIDText = decoder.RecipientKeyIDs;

@@ -319,11 +319,18 @@ std::string RemoveLineBreaks(const std::string& Text)
     return joined;
 }
 
-std::string NormalizeCrLf(const std::string& Text)
+std::string NormalizeCrLf(std::string Text)
 {
+    // Text already in CR LF is given back as it is; the rest is built from the first other break on.
+    size_t from = Text.find_first_of("\r\n");
+    while (from != std::string::npos && Text[from] == CR && from + 1 < Text.size() && Text[from + 1] == LF)
+        from = Text.find_first_of("\r\n", from + 2);
+    if (from == std::string::npos)
+        return Text;
     std::string normal;
     normal.reserve(Text.size() + Text.size() / 16);
-    for (size_t i = 0; i < Text.size(); ++i) {
+    normal.assign(Text, 0, from);
+    for (size_t i = from; i < Text.size(); ++i) {
         char c = Text[i];
         if (c == CR && i + 1 < Text.size() && Text[i + 1] == LF) {
             normal += "\r\n";

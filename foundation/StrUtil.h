@@ -86,7 +86,7 @@ std::string TrimmedRange(const std::string& Text, int From, int Count);
 // Here bytes are taken signed, so 0x80-0xFF count as blanks.
 int NextNonBlankPos(const std::string& Text, int Start);
 std::string RemoveLineBreaks(const std::string& Text);
-std::string NormalizeCrLf(const std::string& Text);
+std::string NormalizeCrLf(std::string Text);
 std::string CrLfToBlank(const std::string& Text);
 std::string UnwrapAngleBrackets(const std::string& Text);
 std::string UnwrapQuotes(const std::string& Text);

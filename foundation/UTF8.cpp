@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -223,6 +224,13 @@ UINT ListedCodePage(const std::string& Charset)
     return row < 0 ? 0 : static_cast<UINT>(IntFromObject(TCharsetList.Objects(row)));
 }
 
+// Seven-bit text without NUL reads the same in UTF-8 and in every ANSI code page.
+bool IsSevenBitText(const std::string& Text)
+{
+    return std::all_of(
+        Text.begin(), Text.end(), [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
+}
+
 } // namespace
 
 TStringList TCharsetList;
@@ -308,6 +316,8 @@ std::string LocaleToUtf8(const std::string& Text)
 
 std::string Utf8ToLocale(const std::string& Text)
 {
+    if (IsSevenBitText(Text))
+        return Text;
     const std::string utf8 = WithoutUtf8Bom(Text);
     if (IconvLoaded())
         return IconvConvert(LocaleCharsetName() + Translit, "UTF-8", utf8, utf8.size());

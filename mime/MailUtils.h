@@ -139,6 +139,8 @@ std::string GetHeaderParameter(const std::string& NameOrValue, const std::string
                                const THeaderData* Section, bool Raw);
 
 std::string NormalizeLineBreaks(const std::string& Text);
+// Whether NormalizeLineBreaks has anything to mend in Text.
+bool HasDoubledCarriageReturns(const std::string& Text);
 std::string ConcatTexts(const std::vector<std::string>& Texts, int LastIndex);
 std::string ShortenText(const std::string& Text, int Maximum);
 int FirstNumberInText(const std::string& Text);

@@ -48,9 +48,11 @@ bool TextHasNonAscii(const std::string& Text)
 
 std::string AnyTextToAnsi(const std::string& Text)
 {
-    const std::string converted =
-        EndsInNul(Text) ? MailServices().Ucs2ToLocale(Text) : MailServices().Utf8ToLocale(Text);
-    return converted.empty() ? Text : converted;
+    std::string converted
+        = EndsInNul(Text) ? MailServices().Ucs2ToLocale(Text) : MailServices().Utf8ToLocale(Text);
+    if (converted.empty())
+        return Text;
+    return converted; // moved: a message's text is not copied once more
 }
 
 std::string Utf8TextToAnsi(const std::string& Text)
@@ -92,9 +94,8 @@ std::string TextToCharset(const std::string& Text, const std::string& Charset)
 std::string ConvertTextForHost(const std::string& Text, const std::string& HostText, const std::string& Charset,
                                const TRtfFontSpec& Font)
 {
-    const std::string ansi = Charset.empty()
-                                 ? AnyTextToAnsi(Text)
-                                 : CharsetTextToAnsi(Text, MailServices().NormalizeCharsetName(Charset));
+    std::string ansi = Charset.empty() ? AnyTextToAnsi(Text)
+                                       : CharsetTextToAnsi(Text, MailServices().NormalizeCharsetName(Charset));
     if (HostText.empty() || HostText[0] != '<')
         return ansi;
     const std::string rtf = MailServices().PlainTextToRtf(ansi, Font);
@@ -881,9 +882,11 @@ std::string GetHeaderParameter(const std::string& NameOrValue, const std::string
 
 // ---- Text helpers --------------------------------------------------------------------------------
 
+bool HasDoubledCarriageReturns(const std::string& Text) { return Text.find("\r\r\n") != std::string::npos; }
+
 std::string NormalizeLineBreaks(const std::string& Text)
 {
-    if (Text.find("\r\r\n") == std::string::npos)
+    if (!HasDoubledCarriageReturns(Text))
         return Text;
     std::string out;
     out.reserve(Text.size());

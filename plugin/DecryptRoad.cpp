@@ -253,14 +253,23 @@ std::string TDecryptRoad::Text(uint16_t id) const
     return texts_.GetEntry(id);
 }
 
+void TDecryptRoad::Phase(const char* name)
+{
+    if (phases_)
+        phases_->Mark(name);
+}
+
 int32_t TDecryptRoad::DecryptMessage(const std::string& inFile, const std::string& outFile)
 {
+    phases_.emplace("decrypt");
     failure_.clear();
     const int32_t result = DecryptRequest(inFile, outFile);
     if (result != WRITTEN && !failure_.empty())
         host_.ShowError(failure_);
     failure_.clear();
     host_.DecryptFinished();
+    Phase("end");
+    phases_.reset();
     return result;
 }
 
@@ -297,6 +306,7 @@ int32_t TDecryptRoad::DecryptRequest(const std::string& inFile, const std::strin
     if (inFile.empty())
         return 0;
     const TDecodeWindow window = host_.FindDecodeWindow();
+    Phase("window");
     if (window.FolderManager)
         context_.FolderManagerMode = true;
     std::string original;
@@ -307,6 +317,7 @@ int32_t TDecryptRoad::DecryptRequest(const std::string& inFile, const std::strin
         NoteFailure(inFile, SystemErrorText(GetLastError()));
         return CopyThrough(inFile, outFile);
     }
+    Phase("read");
     // The message tree in place of the decode; where it cannot be shown the decode goes on.
     if (context_.ShowAsTreePending) {
         if (ShowTreeOf(original, window))
@@ -342,10 +353,14 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     sectionSignature_ = TSignatureData();
     // The put-back shows the tree's parts: none of an earlier message may stay in it.
     tree_.Reset();
-    const std::string text = NormalizeLineBreaks(original);
+    // The message is copied only where its line breaks need mending.
+    const std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
+    const std::string& text = mended.empty() ? original : mended;
+    Phase("normalise");
     std::string block;
     bool decodedQuotedPrintable = false;
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable);
+    Phase("extract");
     partRanges_.clear();
     // Protected parts beside plain ones, or an encrypted attachment, are decoded part by part.
     const bool inParts = HasProtectedParts(text);
@@ -355,6 +370,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         messageData_.HasOtherText = HasTextBesideBlock(messageData_);
         TakeQuotedPrintableBlock(messageData_, block, decodedQuotedPrintable);
     }
+    Phase("beside");
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode && kind != skNone) {
@@ -371,6 +387,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         return DecodeParts(outFile, original, text, window);
 
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
+    Phase("status");
     std::string output, charset;
     TKeyIDData recipients;
     const bool sMime = IsSMimeKind(kind);
@@ -392,6 +409,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
     }
     NoteFindings(pgp_.LastDecode);
+    Phase("sdk");
     int32_t result = 0;
     std::string forHost;
     // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
@@ -424,8 +442,10 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             if (relabel)
                 NameHostCharset(messageData_.TextBefore);
             context_.Formatted = false;
+            Phase("charset");
         } else {
             RenderMimeMessage(kind, block, output);
+            Phase("render");
         }
         pgp_.MarkPartlySigned(signature_, messageData_);
         if (!context_.FolderManagerMode) {
@@ -434,19 +454,24 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             else
                 signature_ = TSignatureData();
         }
+        Phase("signer");
         forHost = embedded.Kind != skNone ? output : TextForHost(kind, block, output);
+        Phase("compose");
         // Only what was decrypted or verified replaces the message; anything else is no result.
         if (outcome_.Done())
             result = WriteOutput(outFile, forHost);
+        Phase("write");
         if (result == WRITTEN)
             host_.MessageDecoded(window);
         if (options_.CheckKey && !context_.FolderManagerMode)
             ImportFoundKeys(kind, block, output);
+        Phase("keys");
     } else {
         // Nothing of a refused decryption reaches the mail client.
         signature_ = TSignatureData();
     }
     TPGPInterface::BurnText(output);
+    Phase("burn");
 
     const uint16_t ending = result == WRITTEN ? TEXT_DONE
         : counted && !outcome_.Done()         ? TEXT_NOTHING_DONE
@@ -454,9 +479,11 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(ending));
     if (!signature_.StatusText.empty() && !context_.SignaturePopup)
         host_.ShowSignatureResult(signature_);
+    Phase("status");
     if (result != WRITTEN)
         result = WriteOutput(outFile, original);
     TPGPInterface::BurnText(forHost);
+    Phase("burn");
     return result;
 }
 
@@ -500,8 +527,12 @@ std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, s
     // Without a put-back the file is all the mail client shows, so the body always goes into it.
     if (context_.Formatted && host_.CanPutBack())
         return messageData_.TextBefore;
-    if (kind < FirstMimeKind)
-        return messageData_.TextBefore + output + messageData_.TextAfter;
+    if (kind < FirstMimeKind) {
+        std::string text;
+        text.reserve(messageData_.TextBefore.size() + output.size() + messageData_.TextAfter.size());
+        text.append(messageData_.TextBefore).append(output).append(messageData_.TextAfter);
+        return text;
+    }
     std::string leading = messageData_.TextBefore;
     if (context_.IncludeUtf8Headers || context_.IncludeAnsiHeaders) {
         leading = tree_.GetHeaderLines() + "\r\n\r\n";

@@ -5,6 +5,7 @@
 
 #include "engine/PGPInterface.h"
 #include "engine/PSMimeParts.h"
+#include "foundation/PhaseTimes.h"
 #include "mime/MailServices.h"
 #include "mime/MailUtils.h"
 #include "mime/MimeMsgTree.h"
@@ -14,6 +15,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -142,6 +144,8 @@ private:
     // The same file as last time is forgotten (true); another one is remembered.
     bool RepeatsLastFile(const std::string& fileName);
     std::string Text(uint16_t id) const;
+    // Charges the time since the last phase of this request to the phase timer.
+    void Phase(const char* name);
 
     TPGPInterface& pgp_;
     IDecryptHost& host_;
@@ -161,6 +165,7 @@ private:
     std::vector<uint32_t> partKinds_;
     std::vector<std::pair<std::size_t, std::size_t>> partRanges_;
     int32_t partStatus_ = 0; // the last refusal among the parts
+    std::optional<TPhaseTimes> phases_; // while a request runs
 };
 
 // Whole-file helpers of the road: the bytes as they are, or false.

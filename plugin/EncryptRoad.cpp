@@ -63,7 +63,6 @@ std::string Exclaimed(const std::string& text)
 void SplitForMimeBody(const std::string& message, size_t headerLength, std::string& header, std::string& body)
 {
     const std::string block = message.substr(0, headerLength);
-    std::string rest = message.substr(headerLength);
     size_t content = std::string::npos;
     for (size_t at = 0; at < block.size(); at = block.find('\n', at) + 1) {
         if (StartsWithNoCase(block, at, "Content-")) {
@@ -75,12 +74,17 @@ void SplitForMimeBody(const std::string& message, size_t headerLength, std::stri
     }
     if (content != std::string::npos) {
         header = block.substr(0, content);
-        body = block.substr(content) + rest;
+        body = message.substr(content);
         return;
     }
     header = block + "\r\n";
     // No fields of its own: the entity begins with its empty header.
-    body = rest.compare(0, 2, "\r\n") == 0 ? rest.substr(2) : rest.compare(0, 1, "\n") == 0 ? rest.substr(1) : rest;
+    size_t start = headerLength;
+    if (message.compare(start, 2, "\r\n") == 0)
+        start += 2;
+    else if (message.compare(start, 1, "\n") == 0)
+        start += 1;
+    body = message.substr(start);
 }
 
 // An encrypted or signed text part is quoted-printable only where 7-bit lines cannot carry the
@@ -147,16 +151,33 @@ void TEncryptRoad::ResetSendState(TEditorData* editor, int32_t defaultSignSettin
     editor->AddressBooks.reset();
 }
 
+void TEncryptRoad::Phase(const char* name)
+{
+    if (phases_)
+        phases_->Mark(name);
+}
+
 int32_t TEncryptRoad::EncryptMessage(
+    const std::string& inFile, const std::string& recipient, const std::string& method, TRequestedAction requested)
+{
+    phases_.emplace("encrypt");
+    const int32_t result = EncryptMessageFile(inFile, recipient, method, requested);
+    phases_.reset();
+    return result;
+}
+
+int32_t TEncryptRoad::EncryptMessageFile(
     const std::string& inFile, const std::string& recipient, const std::string& method, TRequestedAction requested)
 {
     HWND editor = host_.ActiveEditor();
     TEditorData* record = host_.ActiveEditorData();
     const std::string encrypting = texts_.GetEntry(TEXT_ENCRYPTING);
     host_.ShowStatus(encrypting + " ...");
+    Phase("status");
     std::string message;
     if (!ReadMessageFile(inFile, message) || message.empty() || recipient.empty())
         return 0;
+    Phase("read");
 
     TOutcome outcome;
     // The send state and the editor's flags decide, and flags of 0 chosen in the encryption dialog
@@ -189,6 +210,7 @@ int32_t TEncryptRoad::EncryptMessage(
         } else {
             chosen = ChooseMethod(flags, sendState, method);
             ResolveSigner(chosen.SMime, editor);
+            Phase("signer");
             Encode(message, chosen, record, charset, outcome);
             encoded = outcome.Write && outcome.Error == 0 && !send_.Cancelled && !send_.SendUnencrypted;
             outcome.EndText = send_.Cancelled || !outcome.Write ? TEXT_CANCELLED : TEXT_DONE;
@@ -205,12 +227,16 @@ int32_t TEncryptRoad::EncryptMessage(
             outcome.EndText = TEXT_CANCELLED;
         }
     }
+    Phase("commit");
     pgp_.BurnText(outcome.Text);
     pgp_.BurnText(message);
+    Phase("burn");
     if (committed && encoded)
         AfterSuccess(chosen);
+    Phase("after");
     host_.ShowStatus(encrypting + texts_.GetEntry(outcome.EndText ? outcome.EndText : TEXT_CANCELLED));
     host_.RefreshQueueWindow();
+    Phase("status");
     return committed && outcome.Error == 0 ? 1 : 0;
 }
 
@@ -286,6 +312,7 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
         int32_t headerLength = 0;
         const std::string marked = AddEncryptorHeader(message, charset, method.HeaderFlags, headerLength);
         SplitForMimeBody(marked, static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
+        Phase("header");
     }
     // An error the encoder has shown itself (a cancelled key choice and the like) gets one more
     // try without the chosen key; a second one goes to the failure question like any other.
@@ -301,6 +328,7 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
             tree.NameCharset = charset;
             tree.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
             tree.LoadMessage(message, 1, LOAD_KEEP_TEXTS, 0);
+            Phase("tree");
             const bool several = withBooks && CountRecipientAddresses(tree.GetSectionText(0)) > 1;
             error = EncodeInline(tree, method, several, result);
         }
@@ -341,8 +369,10 @@ int32_t TEncryptRoad::EncodeMime(
     std::string encoded;
     const int32_t error = pgp_.EncodeMimeBody(
         body, Request(method, several), host_.OwnerWindow(), used, send_.Signer, send_.Recipient, encoded);
+    Phase("sdk");
     if (error == kStatusOK)
         result = header + encoded;
+    Phase("join");
     return error;
 }
 
@@ -354,6 +384,7 @@ int32_t TEncryptRoad::EncodeInline(TMimeMsgTree& tree, const TMethod& method, bo
     send_.FirstPart = false;
     if (error == kStatusOK)
         result = tree.JoinSectionTexts();
+    Phase("join");
     return error;
 }
 
@@ -388,12 +419,14 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
         std::string encoded;
         const int32_t error = pgp_.EncodeInlineText(node->Text, text ? node->Section.Charset : std::string(), request,
             owner, send_.FirstPart, used, send_.Signer, send_.Recipient, encoded);
+        Phase("sdk");
         if (error != kStatusOK)
             return error;
         const bool binary = !text;
         const bool quoted = text && NeedsQuotedPrintable(encoded);
         index = EncodeSectionBody(tree, index, encoded, quoted ? "quoted-printable" : "7BIT", false,
             binary && options_.Values().PGPExt, method.HeaderFlags);
+        Phase("section");
         return kStatusOK;
     }
     std::string signature;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "engine/PGPInterface.h"
+#include "foundation/PhaseTimes.h"
 #include "foundation/ZAVEKResources.h"
 #include "plugin/EditorData.h"
 #include "plugin/MessageFileIO.h"
@@ -14,6 +15,7 @@
 #include "plugin/RecipientsData.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class TMimeMsgTree;
@@ -139,6 +141,8 @@ private:
     // addresses) and the flags its recipient-list entry gives.
     uint32_t TakeRecipient(const std::string& recipient, const TEditorData* editor, uint32_t flags, uint32_t sendState);
     TMethod ChooseMethod(uint32_t flags, uint32_t sendState, const std::string& method) const;
+    int32_t EncryptMessageFile(
+        const std::string& inFile, const std::string& recipient, const std::string& method, TRequestedAction requested);
     void ResolveSigner(bool sMime, HWND editor);
     void Encode(const std::string& message, const TMethod& method, TEditorData* editor, const std::string& charset,
         TOutcome& outcome);
@@ -160,6 +164,8 @@ private:
     // no key for a recipient (and was told that the message stays).
     bool SelectRecipients(const std::string& to, const std::string& cc, const std::string& bcc);
     bool SelectAutoListRecipients(bool& mixed);
+    // Charges the time since the last phase of this request to the phase timer.
+    void Phase(const char* name);
 
     TPGPInterface& pgp_;
     TOptions& options_;
@@ -175,4 +181,5 @@ private:
     TNoRecipientChooser noChooser_;
     IAutoListKeySource* keys_ = &ownKeys_;
     TRememberingChooser chooser_ { noChooser_ };
+    std::optional<TPhaseTimes> phases_; // while a request runs
 };

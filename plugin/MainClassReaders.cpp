@@ -14,6 +14,7 @@
 #include "plugin/TERInterface.h"
 #include "engine/CertStore.h"
 
+#include "foundation/PhaseTimes.h"
 #include "foundation/RichEd20.h"
 #include "foundation/WinInetApi.h"
 #include "framework/Application.h"
@@ -127,6 +128,7 @@ void TMainClass::PutBackIntoReader(HWND control)
     HWND editor = editors->FindEditor(reader);
     if (!editor)
         return;
+    TPhaseTimes phases("put-back");
     decryptRoad_->RestoreHostSetting();
     TMimeMsgTree& tree = decryptRoad_->MessageTree();
     const TSignatureData& signature = decryptRoad_->SignatureResult();
@@ -139,17 +141,22 @@ void TMainClass::PutBackIntoReader(HWND control)
         for (const TTextItem& item : tree.CollectBodyTexts(false))
             put.Parts.push_back({ item.Text, decryptRoad_->DecodedSectionKind(item.Node) });
         put.HasSignature = signer;
+        phases.Mark("collect");
         editors->PutMessageIntoEditor(editor, put);
+        phases.Mark("parts");
         for (TPutBackPart& part : put.Parts)
             TPGPInterface::BurnText(part.Text);
     }
+    phases.Mark("burn");
     if (signer && !decodeContext_.SignaturePopup && Values().IncludeInfo == INCLUDE_INFO_BOX)
         editors->InsertInfoBox(editor, signature.StatusText, false, editors->GetTabStop(),
             static_cast<int>(signature.StatusCode & SIGNATURE_CLASS_MASK));
+    phases.Mark("info-box");
     if (signer)
         record->SignatureIcon = LoadIcon(nullptr, IsGoodSignature(signature.StatusCode) ? IDI_ASTERISK : IDI_EXCLAMATION);
     InvalidateRect(reader, nullptr, TRUE);
     UpdateReaderIcon(reader);
+    phases.Mark("icon");
 }
 
 HWND TMainClass::PutBackControl(HWND activeChild) const

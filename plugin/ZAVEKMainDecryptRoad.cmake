@@ -5,7 +5,7 @@ if(ZAVEK_WINDOWS)
   add_library(ZAVEKDecryptRoad STATIC ${CMAKE_CURRENT_LIST_DIR}/DecryptRoad.cpp ${CMAKE_CURRENT_LIST_DIR}/DecryptRoadParts.cpp
                                ${CMAKE_CURRENT_LIST_DIR}/DecryptPassphrase.cpp
                                ${CMAKE_CURRENT_LIST_DIR}/DecodeCommands.cpp)
-  target_link_libraries(ZAVEKDecryptRoad PUBLIC ZAVEKDecodeContext zavek_pgpiface zavek_psmime MailHost MimeMsgTree PartTexts MailUtils
+  target_link_libraries(ZAVEKDecryptRoad PUBLIC ZAVEKDecodeContext PhaseTimes zavek_pgpiface zavek_psmime MailHost MimeMsgTree PartTexts MailUtils
                         ZAVEKResources zavek_strutil zavek_framework user32)
   # The road's mail-client side lives in the plug-in core, over its mail-client interface.
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/DecryptRoadHost.cpp)

@@ -7,5 +7,5 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/EncryptRoad.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EncryptRoadRecipients.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EncryptRoadHost.cpp)
-  target_link_libraries(ZAVEKPluginCore PUBLIC MimeTreeEdit MailHost MimeMsgTree ZAVEKAutoListChooser)
+  target_link_libraries(ZAVEKPluginCore PUBLIC MimeTreeEdit MailHost MimeMsgTree ZAVEKAutoListChooser PhaseTimes)
 endif()

@@ -14,7 +14,7 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/host/HostForms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostCapture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/HostResources.rc)
-  target_link_libraries(StandInHost PRIVATE user32 gdi32 shell32 msimg32)
+  target_link_libraries(StandInHost PRIVATE user32 gdi32 shell32 msimg32 psapi)
   set_target_properties(StandInHost PROPERTIES OUTPUT_NAME WINPM-32 SUFFIX .EXE)
   zavek_stage(StandInHost Host)
   # Its German language library (strings and dialogs only), loaded by the script step "language de".

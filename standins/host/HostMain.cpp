@@ -19,7 +19,7 @@
 //   readertext                            log the text of the last open reader's message control
 //   encrypt|sign IN OUT [METHOD] [RECIPIENT] | decrypt IN OUT   message exports (OUT "-" = empty);
 //                                         the active editor, else the last reader, shows the OUT
-//                                         that DECRYPT gave back
+//                                         that DECRYPT gave back (its first 64 KB)
 //   verify|manage|destroy FILE|-          file exports ("-" = nil)
 //   export NAME [TEXT]                    command exports
 //   queue STEP...                         post STEP, then run the next step (its pumps dispatch STEP)
@@ -30,6 +30,7 @@
 //   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
 //   identity NAME                         the mail client's identity choice, its field holding NAME
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
+//   elapsed                               log the time since the last message export returned
 //   idle                                  wait until the plug-in is idle: our own message loop runs
 //                                         the script again (no loop of the plug-in is open) and no
 //                                         posted, sent, input or paint message waits in the queue
@@ -56,6 +57,7 @@
 #include "standins/host/HostResources.h"
 #include "standins/host/HostScript.h"
 
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <fstream>
@@ -79,6 +81,8 @@ bool g_dispatchedByMainLoop = false;
 bool g_stepAtTop = false;
 constexpr UINT HELD_STEP_RETRY_MS = 20;
 HWND g_lastEditor = nullptr;
+// When the last message export returned, for the "elapsed" step of the speed bench.
+LARGE_INTEGER g_exportReturned = {};
 // What the mail client does with a message an editor sends (a message export, as a rule).
 THostStep g_onSend;
 int g_exitCode = 0;
@@ -152,6 +156,14 @@ double MillisecondsSince(const LARGE_INTEGER& Start)
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(now.QuadPart - Start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The working set now and its peak so far, for the memory an export added.
+PROCESS_MEMORY_COUNTERS MemoryCounters()
+{
+    PROCESS_MEMORY_COUNTERS counters = { sizeof counters };
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
 }
 
 void Load()
@@ -228,11 +240,22 @@ void CallRequestExport(const THostStep& step)
     request.Method = method.c_str();
     request.Recipient = recipient.c_str();
     const DWORD start = GetTickCount();
+    const size_t idle = MemoryCounters().WorkingSetSize;
+    if (name == "decrypt")
+        g_log.Line("took double-click %u ms", GetDoubleClickTime());
     g_log.Line("export %s begin", name.c_str());
     const int32_t result = call(&request);
     g_log.Line("export %s -> %d after %lu ms", name.c_str(), result, GetTickCount() - start);
-    if (name == "decrypt" && result == DECRYPT_WRITTEN && !out.empty() && out != "-")
+    QueryPerformanceCounter(&g_exportReturned);
+    const size_t peak = MemoryCounters().PeakWorkingSetSize;
+    g_log.Line("took memory %s %lu bytes above %lu idle", name.c_str(),
+        static_cast<unsigned long>(peak > idle ? peak - idle : 0), static_cast<unsigned long>(idle));
+    if (name == "decrypt" && result == DECRYPT_WRITTEN && !out.empty() && out != "-") {
+        LARGE_INTEGER shown;
+        QueryPerformanceCounter(&shown);
         ShowDecryptedText(ReadFile(out));
+        g_log.Line("took reader text %.1f ms", MillisecondsSince(shown));
+    }
 }
 
 void CallFileExport(const THostStep& step)
@@ -492,6 +515,8 @@ void RunStep(const THostStep& step)
             g_log.Line("idle");
         else
             HoldScriptStep();
+    } else if (verb == "elapsed") {
+        g_log.Line("took since export %.1f ms", MillisecondsSince(g_exportReturned));
     } else if (verb == "wait") {
         Pump(static_cast<DWORD>(ParseNumber(Arg(step, 1))));
     } else if (verb == "until") {

@@ -31,6 +31,9 @@ constexpr const char* CLASS_READER_BUTTON = "DH_BMBN";
 constexpr const char* CLASS_READER_PANEL = "LDUWIN";
 constexpr int READER_BUTTONS = 12;
 constexpr int READER_VIEW_TOP = 64; // below the strip and the panel
+// Wine's rich-edit control, under the editor library, takes seconds per megabyte of text: the
+// reader shows the head of a longer message, as far as its last whole line.
+constexpr size_t READER_TEXT_LIMIT = 64 * 1024;
 
 // The formatted view: a toolbar strip with more than ten buttons and the panel below it.
 void CreateReaderChildren(HWND reader)
@@ -49,10 +52,22 @@ void CreateReaderChildren(HWND reader)
     CreateReaderControl(reader, READER_VIEW_TOP);
 }
 
+// The part of a message the reader shows; the log notes a cut.
+std::string ReaderPart(const std::string& text)
+{
+    if (text.size() <= READER_TEXT_LIMIT)
+        return text;
+    const size_t lineEnd = text.rfind('\n', READER_TEXT_LIMIT - 1);
+    const size_t cut = lineEnd == std::string::npos ? READER_TEXT_LIMIT : lineEnd + 1;
+    g_log.Line("reader shows %lu of %lu bytes", static_cast<unsigned long>(cut), static_cast<unsigned long>(text.size()));
+    return text.substr(0, cut);
+}
+
 } // namespace
 
-void ShowDecryptedText(const std::string& text)
+void ShowDecryptedText(const std::string& whole)
 {
+    const std::string text = ReaderPart(whole);
     char name[32] = {};
     HWND active = g_host.ActiveChild();
     if (active && GetClassNameA(active, name, sizeof name) && lstrcmpA(name, CLASS_EDITOR) == 0) {

@@ -431,8 +431,18 @@ TEST(DecryptRoad, APgpMimeMessageIsPutIntoTheReadersControl)
 {
     THostSession session("reader-mime");
     const std::string message = PgpMimeMessage();
+    // The speed bench's phase timer is on: one line for the road, one for the put-back.
+    SetEnvironmentVariableA("ZAVEK_PHASE_LOG", session.File("phases.log").c_str());
     THostRun run = DecryptInReader(session, message, "readertext\n");
+    SetEnvironmentVariableA("ZAVEK_PHASE_LOG", nullptr);
     SCOPED_TRACE(run.Text());
+    const std::string phases = session.ReadFile("phases.log");
+    EXPECT_EQ(phases.rfind("phases decrypt ", 0), 0u) << phases;
+    for (const char* phase : { ": window ", ", read ", ", extract ", ", sdk ", ", render ", ", write ", ", status " })
+        EXPECT_THAT(phases, HasSubstr(phase));
+    EXPECT_THAT(phases, HasSubstr("\nphases put-back "));
+    EXPECT_THAT(phases, HasSubstr(", parts "));
+    EXPECT_EQ(phases.find("Hello"), std::string::npos) << "no message text in the timer's lines";
     const std::string out = session.ReadFile("out.cnm");
     EXPECT_EQ(out.find("-----BEGIN PGP"), std::string::npos) << out;
     const auto text = run.LinesStartingWith("reader text ");

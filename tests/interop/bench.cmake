@@ -14,7 +14,7 @@ endif()
 if(ZAVEK_WINDOWS)
   find_program(ZAVEK_GPG gpg)
   if(ZAVEK_GPG)
-    add_test(NAME BenchScriptRuns COMMAND ${CMAKE_COMMAND} -E env BENCH_SIZES_MB=1 BENCH_RUNS=1 BENCH_NO_BUILD=1
+    add_test(NAME BenchScriptRuns COMMAND ${CMAKE_COMMAND} -E env BENCH_SIZES_MB=1 BENCH_ROAD_MB=1 BENCH_RUNS=1 BENCH_NO_BUILD=1
              ${PROJECT_SOURCE_DIR}/bench/run ${CMAKE_BINARY_DIR}/..)
     set_tests_properties(BenchScriptRuns PROPERTIES TIMEOUT 300)
   endif()

@@ -1,0 +1,34 @@
+// Where a road's time goes, for the speed bench: each phase's share of one run of the decrypt or
+// encrypt road. Silent and next to free unless the environment variable ZAVEK_PHASE_LOG names a
+// file; then each run appends one line to it when it ends. Never writes message content.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TPhaseTimes {
+public:
+    // The environment variable that switches the timing on: a file the lines are appended to.
+    static constexpr const char* ENVIRONMENT_VARIABLE = "ZAVEK_PHASE_LOG";
+
+    explicit TPhaseTimes(const char* road);
+    // Appends "phases ROAD TOTAL ms: PHASE MS, ..." to the file, phases in their first order.
+    ~TPhaseTimes();
+    TPhaseTimes(const TPhaseTimes&) = delete;
+    TPhaseTimes& operator=(const TPhaseTimes&) = delete;
+
+    // Charges the time since the last mark (or the start) to phase; a phase met again adds up.
+    void Mark(const char* phase);
+    bool On() const { return !file_.empty(); }
+    // The line the destructor writes.
+    std::string Line() const;
+
+private:
+    using TClock = std::chrono::steady_clock;
+    const char* road_;
+    std::string file_;
+    TClock::time_point start_, last_;
+    std::vector<std::pair<const char*, double>> phases_;
+};
