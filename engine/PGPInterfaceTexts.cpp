@@ -140,8 +140,6 @@ std::string FormatOneSignerText(const std::string& text, const TZAVEKStrings& te
     return Trim(Trim(first) + kCRLF + Trim(second) + kCRLF + Trim(third));
 }
 
-namespace {
-
 // The certificate validity level of an S/MIME signer (0 not certified, 1 invalid, 2 valid) from the
 // decoder's chain state: a chain verified up to a trusted root (state 1) is valid; one the chain
 // check could not complete to a trusted root (state 2) only when the user trusts the signer's key
