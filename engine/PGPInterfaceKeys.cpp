@@ -189,8 +189,9 @@ void TPGPInterface::ReportCount(TKeyIDData& keys, uint16_t textID, bool quiet, c
 std::string TPGPInterface::UnsupportedKeysText(const TKeyPropsList& keys) const
 {
     std::string text;
+    // A list read without the algorithm property holds 0 there, which says nothing of the key.
     for (int i = 0; i < keys.Count(); ++i)
-        if (!KeyAlgorithmSupported(keys.Record(i).Algorithm))
+        if (keys.Record(i).Algorithm != 0 && !KeyAlgorithmSupported(keys.Record(i).Algorithm))
             text += (text.empty() ? "" : kCRLF) + UnsupportedKeyText(texts_, keys.Record(i).UserID, keys[i]);
     return text;
 }

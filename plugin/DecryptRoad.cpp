@@ -138,6 +138,18 @@ struct TEmbeddedSection {
     size_t End = 0; // one past its last character
 };
 
+// Whether the part header just above a section makes it a message forwarded as an attachment
+// (message/rfc822), not an encrypted part beside plain ones.
+bool IsForwardedMessage(const std::string& text, size_t start)
+{
+    const size_t delimiter = text.rfind("\n--", start);
+    if (delimiter == std::string::npos)
+        return false;
+    std::string header = text.substr(delimiter, start - delimiter);
+    CharLowerBuffA(header.data(), static_cast<DWORD>(header.size()));
+    return header.find("message/rfc822") != std::string::npos;
+}
+
 TEmbeddedSection FindEmbeddedSection(const std::string& text)
 {
     TMimeMsgTree scan;
@@ -147,6 +159,8 @@ TEmbeddedSection FindEmbeddedSection(const std::string& text)
     TEmbeddedSection found;
     if (scan.SecureKind < FirstMimeKind || scan.SecureStart <= 0 || scan.SecureEnd < scan.SecureStart
         || static_cast<size_t>(scan.SecureEnd) > text.size())
+        return found;
+    if (!IsForwardedMessage(text, static_cast<size_t>(scan.SecureStart) - 1))
         return found;
     found.Kind = scan.SecureKind;
     found.Start = static_cast<size_t>(scan.SecureStart) - 1;
@@ -362,8 +376,11 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable);
     Phase("extract");
     partRanges_.clear();
-    // Protected parts beside plain ones, or an encrypted attachment, are decoded part by part.
-    const bool inParts = HasProtectedParts(text);
+    // A PGP/MIME message forwarded inside this one is decoded where it stands, with its header; the
+    // message around it stays as it came. Its encrypted part is the armour the inline search found.
+    const TEmbeddedSection embedded = kind == skPgpMessage ? FindEmbeddedSection(text) : TEmbeddedSection();
+    // Other protected parts beside plain ones, or an encrypted attachment, are decoded part by part.
+    const bool inParts = embedded.Kind == skNone && HasProtectedParts(text);
     if (kind == skNone && !inParts)
         return WriteOutput(outFile, original);
     if (kind < FirstMimeKind) {
@@ -393,9 +410,6 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     const bool sMime = IsSMimeKind(kind);
     // A failed S/MIME check gives no text to show: the message stays as it came, and the user is told.
     const bool keepsText = FailureKeepsText(kind) && !sMime;
-    // A PGP/MIME message forwarded inside this one is decoded where it stands, with its header; the
-    // message around it stays as it came. Its encrypted part is the armour the inline search found.
-    const TEmbeddedSection embedded = kind == skPgpMessage ? FindEmbeddedSection(text) : TEmbeddedSection();
     int32_t status = kStatusOK;
     if (embedded.Kind != skNone) {
         uint32_t code = 0;
