@@ -224,16 +224,15 @@ UINT ListedCodePage(const std::string& Charset)
     return row < 0 ? 0 : static_cast<UINT>(IntFromObject(TCharsetList.Objects(row)));
 }
 
-// Seven-bit text without NUL reads the same in UTF-8 and in every ANSI code page.
+} // namespace
+
+TStringList TCharsetList;
+
 bool IsSevenBitText(const std::string& Text)
 {
     return std::all_of(
         Text.begin(), Text.end(), [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
 }
-
-} // namespace
-
-TStringList TCharsetList;
 
 void InitUTF8()
 {

@@ -27,6 +27,9 @@ std::string NormalizeCharsetName(const std::string& Name);
 // The name handed to the iconv library.
 std::string CanonicalCharsetName(const std::string& Name);
 
+// True for seven-bit text without NUL, which reads the same in UTF-8 and in every ANSI code page.
+bool IsSevenBitText(const std::string& Text);
+
 // Each conversion returns an empty text on failure or for an empty input.
 std::string LocaleToUtf8(const std::string& Text);
 std::string Utf8ToLocale(const std::string& Text);

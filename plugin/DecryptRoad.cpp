@@ -6,6 +6,7 @@
 #include "engine/PSMimeTools.h"
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
+#include "foundation/UTF8.h"
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailHost.h"
 
@@ -166,12 +167,6 @@ TEmbeddedSection FindEmbeddedSection(const std::string& text)
     found.Start = static_cast<size_t>(scan.SecureStart) - 1;
     found.End = static_cast<size_t>(scan.SecureEnd);
     return found;
-}
-
-bool HasEightBitBytes(const std::string& text)
-{
-    return std::any_of(
-        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // The text that replaced a block was converted to the mail client's ANSI code page: the header of
@@ -442,7 +437,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             if (kind == skPgpSignedMessage && options_.CheckSig && output.empty())
                 output = ExtractClearSignedText(block);
             std::string converted = HostText(kind, output, charset, text, !extension.empty());
-            const bool relabel = converted != output && HasEightBitBytes(converted);
+            const bool relabel = converted != output && !IsSevenBitText(converted);
             TPGPInterface::BurnText(output);
             output = std::move(converted);
             // The blocks after the first in the same text are decoded too, each in its place.

@@ -546,9 +546,28 @@ void CALLBACK RetryHeldStep(HWND, UINT, UINT_PTR timer, DWORD)
     PostMessageA(g_host.Script, WM_HOST_RUN_NEXT_STEP, 0, 0);
 }
 
+// One line per visible window of the host's thread, so that a timed-out log shows what the script
+// waited on (a question nobody answered, a dialog that never took its click).
+BOOL CALLBACK LogOpenWindow(HWND window, LPARAM)
+{
+    if (!IsWindowVisible(window))
+        return TRUE;
+    char caption[256] = {}, className[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    GetClassNameA(window, className, sizeof className);
+    g_log.Line("open window \"%s\" %s%s%s", caption, className, IsWindowEnabled(window) ? "" : " disabled",
+        GetActiveWindow() == window ? " active" : "");
+    return TRUE;
+}
+
 void CALLBACK ScriptTimeout(HWND, UINT, UINT_PTR, DWORD)
 {
     g_log.Line("timeout: script did not end");
+    EnumThreadWindows(GetCurrentThreadId(), LogOpenWindow, 0);
+    char focusClass[64] = {};
+    if (HWND focus = GetFocus())
+        GetClassNameA(focus, focusClass, sizeof focusClass);
+    g_log.Line("focus on %s", *focusClass ? focusClass : "no window of the host");
     g_exitCode = EXIT_TIMEOUT;
     PostQuitMessage(EXIT_TIMEOUT);
 }
