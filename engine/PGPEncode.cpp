@@ -13,6 +13,7 @@
 #include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/PhaseTimes.h"
 #include "foundation/StrUtil.h"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ struct TPGPEncode::TJob {
     bool passphraseEntered = false;
     void* output = nullptr;
     PGPSize outputLength = 0;
+    TPhaseTimes phases { "encoder" }; // for the bench: the SDK's share of the job
 
     ~TJob()
     {
@@ -172,7 +174,7 @@ int32_t TPGPEncode::FinishPgpOutput(bool encrypted)
     if (addCharset_) {
         std::string withCharset;
         InsertArmorCharset(Settings.Charset, output_, !encrypted, withCharset);
-        output_ = withCharset;
+        output_ = std::move(withCharset);
     }
     return kStatusOK;
 }
@@ -224,7 +226,7 @@ int32_t TPGPEncode::WrapPgpMime(bool encrypted)
         BurnString(output_);
         return kStatusBadOutput;
     }
-    output_ = body;
+    output_ = std::move(body);
     mimeHeaderLength_ = offset > 0 ? offset + 1 : 0;
     return kStatusOK;
 }
@@ -249,16 +251,20 @@ int32_t TPGPEncode::Run()
 
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     addCharset_ = addCharset_ && Settings.Armor && Settings.DataIsText;
+    job.phases.Mark("options");
     status = SDKProcs.PGPEncode(job.context, job.options,
         SDKProcs.PGPOInputBuffer(job.context, input_.data(), static_cast<PGPSize>(input_.size())),
         SDKProcs.PGPOAllocatedOutputBuffer(job.context, &job.output, ~PGPSize(0), &job.outputLength),
         kPGPEndOfOptions);
+    job.phases.Mark("sdk");
     if (status == kPGPError_NoErr) {
         if (!job.output || job.outputLength == 0)
             return kStatusBadOutput; // nothing to send in place of the text
         output_.assign(static_cast<const char*>(job.output), job.outputLength);
+        job.phases.Mark("output");
         if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
             secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);
+        job.phases.Mark("cache");
     } else if (status == kPGPError_NotImplemented && smime_) {
         status = kStatusNotAvailable; // an SDK without CMS
     }
@@ -370,6 +376,7 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
         || !job.signingKey)
         return kStatusNoSigningKey;
     PGPKeyDBObjRef certificate = smime_ ? FindKeyCertificate(nullptr, job.signingKey, 0) : 0;
+    job.phases.Mark("signer");
     if (!secure_ || !secure_->GetCachedPassphrase(job.signingKey, job.passphrase, true)) {
         PGPError asked = kStatusNotAvailable;
         if (smime_) // the certificate dialog: the signer's certificate keys to choose from
@@ -381,6 +388,7 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
             return asked == kPGPError_NotImplemented ? kStatusNotAvailable : asked;
         job.passphraseEntered = true;
     }
+    job.phases.Mark("passphrase"); // the SDK's check of a cached one, or the question
     const int32_t hash = ResolveHashChoice(Settings.HashChoice, smime_, GetKeyAlgorithm(job.signingKey));
     if (hash < 0)
         return hash;

@@ -104,6 +104,8 @@ public:
     std::string UnsupportedKeyIDs;
 
     const std::string& OutputText() const { return output_; }
+    // The output handed over whole, without a copy of a long message.
+    std::string TakeOutput() { return std::move(output_); }
     // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
     std::size_t MimeHeaderLength() const { return mimeHeaderLength_; }
 

@@ -228,16 +228,16 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
 {
     signature.clear();
     charset.clear();
-    std::string rest;
-    SplitHeaderBody(entity, header, rest);
-    body = entity;
-    if (!headerOnly && entity.find("\r\n\r\n") != std::string::npos) {
-        size_t skip = 0;
-        while (skip < rest.size() && static_cast<unsigned char>(rest[skip]) < 33)
+    // The body is copied out of a long entity once, not by way of a split and a trim.
+    const size_t blank = entity.find("\r\n\r\n");
+    if (blank == std::string::npos) {
+        SplitHeaderBody(entity, header, body);
+    } else {
+        header.assign(entity, 0, blank + 2);
+        size_t skip = blank + 4;
+        while (!headerOnly && skip < entity.size() && static_cast<unsigned char>(entity[skip]) < 33)
             ++skip;
-        body = rest.substr(skip);
-    } else if (entity.find("\r\n\r\n") == std::string::npos) {
-        body.clear();
+        body.assign(entity, headerOnly ? 0 : skip, std::string::npos);
     }
     const std::vector<std::string> mimeFields = { "Content-Type:", "Content-Transfer-Encoding:",
         "Content-Disposition:" };
@@ -257,7 +257,7 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
             body = FoldHeaderLine("Content-Type: " + contentType) + "\r\n\r\n" + body;
         } else if (subtype.find("encrypted") != std::string::npos || subtype.find("keys") != std::string::npos) {
             header = RemoveHeaderFields(header, mimeFields);
-            const std::string parts = body;
+            const std::string parts = std::move(body);
             body = FirstArmoredBlock(parts);
             // Some clients and gateways send the encrypted part Base64: its armour is in the
             // decoded body.
@@ -270,7 +270,7 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
         if (headerOnly || boundary.empty())
             return 4;
         header = RemoveHeaderFields(header, mimeFields);
-        const std::string parts = body;
+        const std::string parts = std::move(body);
         body = FirstMimePart(parts, boundary);
         signature = DecodedPartBody(NthMimePart(parts, boundary, 1));
         return 4;

@@ -406,7 +406,7 @@ bool TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& wind
     return true;
 }
 
-int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
+int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, std::string& original,
     const TDecodeWindow& window)
 {
     outcome_ = TDecodeOutcome();
@@ -414,7 +414,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     // The put-back shows the tree's parts: none of an earlier message may stay in it.
     tree_.Reset();
     // The message is copied only where its line breaks need mending.
-    const std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
+    std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
     const std::string& text = mended.empty() ? original : mended;
     Phase("normalise");
     std::string block;
@@ -451,6 +451,16 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
 
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     Phase("status");
+    // Only the first character of the message is asked for from here on (whether the window shows
+    // HTML), unless a forwarded message is decoded in its place: the message as read is not held
+    // through a long decryption beside the block and what the SDK makes of it.
+    const std::string opening = text.substr(0, 1);
+    const bool released = embedded.Kind == skNone;
+    if (released) {
+        std::string().swap(mended);
+        std::string().swap(original);
+    }
+    const std::string& hostText = released ? opening : text;
     std::string output, charset;
     TKeyIDData recipients;
     const bool sMime = IsSMimeKind(kind);
@@ -488,8 +498,8 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             if (kind == skPgpSignedMessage && options_.CheckSig && output.empty())
                 output = ExtractClearSignedText(block);
             bool relabel = false;
-            if (!ReadsAsHostText(output, charset, text)) {
-                std::string converted = HostText(kind, output, charset, text, !extension.empty());
+            if (!ReadsAsHostText(output, charset, hostText)) {
+                std::string converted = HostText(kind, output, charset, hostText, !extension.empty());
                 relabel = converted != output && HasEightBitBytes(converted);
                 TPGPInterface::BurnText(output);
                 output = std::move(converted);
@@ -497,7 +507,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             // The blocks after the first in the same text are decoded too, each in its place.
             std::string further;
             if (kind == skPgpMessage || kind == skPgpSignedMessage) {
-                if (DecodeArmouredBlocks(messageData_.TextAfter, text, further))
+                if (DecodeArmouredBlocks(messageData_.TextAfter, hostText, further))
                     messageData_.TextAfter = std::move(further);
                 TPGPInterface::BurnText(further);
             }
@@ -545,7 +555,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         host_.ShowSignatureResult(signature_);
     Phase("status");
     if (result != WRITTEN)
-        result = WriteOutput(outFile, original);
+        result = released ? CopyThrough(inFile, outFile) : WriteOutput(outFile, original);
     return result;
 }
 

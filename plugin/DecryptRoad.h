@@ -115,7 +115,8 @@ private:
     int32_t WriteOutput(const std::string& outFile, const std::string& bytes);
     int32_t WriteOutput(const std::string& outFile, std::initializer_list<std::string_view> pieces);
     int32_t CopyThrough(const std::string& inFile, const std::string& outFile);
-    int32_t DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
+    // Original, the file's bytes, is let go before a decryption (a failure copies the file through).
+    int32_t DecodeText(const std::string& inFile, const std::string& outFile, std::string& original,
         const TDecodeWindow& window);
     // A message whose protected parts stand beside plain ones or come as attachments: each part
     // decoded in its place, the others kept.
