@@ -77,7 +77,7 @@ TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase, TChooseKey
 
 TPGPEncode::~TPGPEncode()
 {
-    BurnString(input_);
+    BurnString(ownInput_);
     BurnString(output_);
 }
 
@@ -131,11 +131,10 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         std::string boundary, body;
         std::size_t headerLength = 0;
         if (!encrypt_) {
-            BuildSMimeBody(input_, &output_, boundary, body, true, false,
+            BuildSMimeBody(text, &output_, boundary, body, true, false,
                 MicalgCodeOfChoice(effectiveHash_), headerLength);
-            BurnString(input_);
-            input_ = body;
-            BurnString(body);
+            ownInput_ = std::move(body);
+            input_ = ownInput_;
             encrypt_ = true;
             sign_ = false;
             if ((status = Run()) != kStatusOK)
@@ -147,7 +146,8 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
     } else {
         status = FinishPgpOutput(true);
     }
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -163,7 +163,8 @@ int32_t TPGPEncode::EncryptConventional(const std::string& text)
     conventional_ = false;
     if (status == kStatusOK)
         status = FinishPgpOutput(true);
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -193,7 +194,7 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
         if (smime) {
             std::string boundary, body;
             std::size_t headerLength = 0;
-            BuildSMimeBody(input_, &output_, boundary, body, Settings.OmitMimeVersion, false,
+            BuildSMimeBody(text, &output_, boundary, body, Settings.OmitMimeVersion, false,
                 MicalgCodeOfChoice(effectiveHash_), headerLength);
             output_ = body;
             mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
@@ -201,7 +202,8 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
             status = FinishPgpOutput(false);
         }
     }
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -212,7 +214,8 @@ int32_t TPGPEncode::SignDetached(const std::string& text)
     sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = conventional_ = false;
     input_ = text;
     const int32_t status = Run();
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 

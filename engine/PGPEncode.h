@@ -15,6 +15,7 @@ class TPrefsFile;
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The job settings; they persist between jobs of one encoder.
@@ -133,7 +134,10 @@ private:
     bool clearSign_ = false, compress_ = true, detached_ = false, encrypt_ = false, addCharset_ = false,
          smime_ = false, sign_ = false, conventional_ = false;
     int32_t effectiveHash_ = 0; // the job's resolved hash choice, for the SDK and for micalg
-    std::string input_;
+    // The text being encoded: the caller's, which is not copied, or ownInput_, a signed entity the
+    // encoder made for the S/MIME encryption after it.
+    std::string_view input_;
+    std::string ownInput_;
     std::string output_;
     std::size_t mimeHeaderLength_ = 0;
     PGPSize bodyOffset_ = 0;

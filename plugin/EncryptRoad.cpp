@@ -223,7 +223,13 @@ int32_t TEncryptRoad::EncryptMessageFile(
     // as soon as it was read, a mail client killed before the write would lose the message.
     bool committed = false;
     if (outcome.Write) {
-        committed = CommitMessageFile(inFile, outcome.Text, wiper_);
+        // The wipe of the plaintext left beside the new file is timed apart from the write.
+        committed = CommitMessageFile(inFile, outcome.Text, [this](const std::string& fileName) {
+            Phase("commit");
+            const bool gone = wiper_(fileName);
+            Phase("wipe");
+            return gone;
+        });
         if (!committed) {
             prompts_.ShowError(SystemErrorText(GetLastError()));
             outcome.EndText = TEXT_CANCELLED;
@@ -426,7 +432,7 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
             return error;
         const bool binary = !text;
         const bool quoted = text && NeedsQuotedPrintable(encoded);
-        index = EncodeSectionBody(tree, index, encoded, quoted ? "quoted-printable" : "7BIT", false,
+        index = EncodeSectionBody(tree, index, std::move(encoded), quoted ? "quoted-printable" : "7BIT", false,
             binary && options_.Values().PGPExt, method.HeaderFlags);
         Phase("section");
         return kStatusOK;
