@@ -131,8 +131,8 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         std::string boundary, body;
         std::size_t headerLength = 0;
         if (!encrypt_) {
-            BuildSMimeBody(text, &output_, boundary, body, true, false,
-                MicalgCodeOfChoice(effectiveHash_), headerLength);
+            BuildSMimeBody(text, &output_, boundary, body, true, false, MicalgCodeOfChoice(effectiveHash_),
+                headerLength);
             ownInput_ = std::move(body);
             input_ = ownInput_;
             encrypt_ = true;

@@ -180,7 +180,8 @@ std::string FoldHeaderLine(const std::string& line)
 std::string FirstArmoredBlock(const std::string& text, size_t from)
 {
     const std::string marker = "-----BEGIN PGP";
-    const size_t begin = text.compare(from, marker.size(), marker) == 0 ? from : FindAtLineStart(text, marker, from);
+    const size_t begin
+        = text.compare(from, marker.size(), marker) == 0 ? from : FindAtLineStart(text, marker, from);
     if (begin == std::string::npos)
         return {};
     const size_t endLine = FindAtLineStart(text, "-----END PGP", begin);
@@ -256,7 +257,8 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
         header = RemoveHeaderFields(header, mimeFields);
         body = FirstArmoredBlock(entity, bodyStart);
         // Some clients and gateways send the encrypted part Base64: its armour is in the decoded body.
-        const std::string parts = body.empty() && !boundary.empty() ? entity.substr(bodyStart) : std::string();
+        const std::string parts
+            = body.empty() && !boundary.empty() ? entity.substr(bodyStart) : std::string();
         for (int part = 0; body.empty() && !boundary.empty() && part < 2; ++part)
             body = FirstArmoredBlock(DecodedPartBody(NthMimePart(parts, boundary, part)));
         return 1;

@@ -151,7 +151,9 @@ void InsertArmorCharset(const std::string& charset, const std::string& text, boo
         if (lineEnd == std::string::npos)
             return std::string::npos;
         const std::size_t blank = text.find("\r\n\r\n", lineEnd);
-        return blank == std::string::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank) ? std::string::npos : blank;
+        return blank == std::string::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank)
+            ? std::string::npos
+            : blank;
     };
     const std::size_t blank = text.empty() ? std::string::npos : where();
     if (blank == std::string::npos) {

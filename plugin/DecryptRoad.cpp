@@ -160,7 +160,8 @@ bool MentionsForwardedMessage(const std::string& text)
     constexpr std::string_view type = "message/rfc";
     for (size_t at = text.find("822"); at != std::string::npos; at = text.find("822", at + 3)) {
         if (at >= type.size()
-            && std::equal(type.begin(), type.end(), text.begin() + static_cast<std::ptrdiff_t>(at - type.size()),
+            && std::equal(type.begin(), type.end(),
+                text.begin() + static_cast<std::ptrdiff_t>(at - type.size()),
                 [](char wanted, char c) { return wanted == static_cast<char>(c | 0x20); }))
             return true;
     }
@@ -406,8 +407,8 @@ bool TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& wind
     return true;
 }
 
-int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, std::string& original,
-    const TDecodeWindow& window)
+int32_t TDecryptRoad::DecodeText(
+    const std::string& inFile, const std::string& outFile, std::string& original, const TDecodeWindow& window)
 {
     outcome_ = TDecodeOutcome();
     sectionSignature_ = TSignatureData();
@@ -533,7 +534,9 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         Phase("compose");
         // Only what was decrypted or verified replaces the message; anything else is no result.
         if (outcome_.Done())
-            result = WriteOutput(outFile, { forHost.Before, forHost.WithBody ? std::string_view(output) : std::string_view(), forHost.After });
+            result = WriteOutput(outFile,
+                { forHost.Before, forHost.WithBody ? std::string_view(output) : std::string_view(),
+                    forHost.After });
         Phase("write");
         if (result == WRITTEN)
             host_.MessageDecoded(window);

@@ -319,7 +319,8 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
         host_.ShowStatus(texts_.GetEntry(TEXT_ENCRYPTING) + " (" + (method.SMime ? "S/MIME" : "PGP/MIME") + ") ...");
         int32_t headerLength = 0;
         std::string marked = AddEncryptorHeader(message, charset, method.HeaderFlags, headerLength);
-        SplitForMimeBody(std::move(marked), static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
+        SplitForMimeBody(
+            std::move(marked), static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
         Phase("header");
     }
     // An error the encoder has shown itself (a cancelled key choice and the like) gets one more
@@ -432,8 +433,8 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
             return error;
         const bool binary = !text;
         const bool quoted = text && NeedsQuotedPrintable(encoded);
-        index = EncodeSectionBody(tree, index, std::move(encoded), quoted ? "quoted-printable" : "7BIT", false,
-            binary && options_.Values().PGPExt, method.HeaderFlags);
+        index = EncodeSectionBody(tree, index, std::move(encoded), quoted ? "quoted-printable" : "7BIT",
+            false, binary && options_.Values().PGPExt, method.HeaderFlags);
         Phase("section");
         return kStatusOK;
     }

@@ -207,7 +207,8 @@ int32_t WINAPI DECRYPT(const TEncryptorRequest* request)
         WaitDoubleClickInterval();
         phases.Mark("wait");
         TBusyScope busy(*main);
-        const int32_t result = main->DecryptMessage(Text(request->InFile), Text(request->OutFile), request->HostContext);
+        const int32_t result
+            = main->DecryptMessage(Text(request->InFile), Text(request->OutFile), request->HostContext);
         phases.Mark("request");
         return result;
     });
