@@ -9,5 +9,5 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/PGPDecodeLookup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PGPDecodeViewer.cpp)
   target_link_libraries(zavek_decode PUBLIC zavek_decode_state zavek_keyfuncs zavek_secure zavek_psmime zavek_x509funcs
-    zavek_pgpdialogs WindowUtils)
+    zavek_pgpdialogs WindowUtils PhaseTimes)
 endif()

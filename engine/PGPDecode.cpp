@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -34,6 +35,13 @@ struct TBurnedString {
 // An S/MIME entity's CMS data (and signed content); false for anything else.
 bool SplitSMime(const std::string& input, TSMimeInput& smime)
 {
+    // Every S/MIME entity names a pkcs7 type in its header: anything else, a long armour among
+    // them, is not taken apart to learn that.
+    std::string opening = input.substr(0, input.find("\r\n\r\n"));
+    for (char& c : opening)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (opening.find("pkcs7-") == std::string::npos)
+        return false;
     std::string header, body, charset, signature;
     switch (SplitSecureMime(input, header, body, false, charset, signature)) {
     case kSecureMimeSignedData:
@@ -145,6 +153,12 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
 {
     if (input.empty())
         return kDecodeEmptyInput;
+    std::optional<TPhaseTimes> phases;
+    if (depth == 0)
+        phases.emplace("decoder");
+    TJob job;
+    job.owner = this;
+    job.phases = phases ? &*phases : nullptr;
     TSMimeInput smime;
     const bool isSMime = SplitSMime(input, smime);
     // CMS came with the fourth SDK generation. Certificate data is no message to decode: ending the
@@ -152,8 +166,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     // certificates themselves go through the key import, which reads their formats and commits.
     if (isSMime ? SDKGeneration < 4 : IsSMimeOrCertificate(input))
         return kDecodeNotAvailable;
-    TJob job;
-    job.owner = this;
+    job.Phase("s/mime");
     if (!NoKeyRing) {
         PGPError status = KeyRings().Open(&job.context, &job.keySet);
         if (status != kPGPError_NoErr)
@@ -165,9 +178,11 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     }
     ResultKind = kResultNothing;
     PGPError status = kPGPError_NoErr;
+    job.Phase("rings");
     TBurnedString split;
     job.pgpMime = !isSMime && SplitPgpMimeInput(input, split.text);
     const std::string& data = job.pgpMime ? split.text : input;
+    job.Phase("split");
     if (isSMime) {
         // The entity says what it is; the SDK's analysis of OpenPGP data has nothing to add.
         job.smime = &smime;
@@ -175,6 +190,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         job.signedFound = smime.kind == kResultSMimeSigned;
     } else {
         status = Analyse(job, data);
+        job.Phase("analyse");
         if (status != kPGPError_NoErr && status != kPGPError_CorruptData)
             return status;
         if (job.detachedFound)
@@ -196,6 +212,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     }
     if (job.entered && !job.conventional)
         CacheEnteredPassphrase(job);
+    job.Phase("cache");
     // Nothing recognised and nothing passed through is no success: the caller would show an
     // empty text as the message.
     if (ResultKind == kResultNothing && !PassThroughUnrecognised)
@@ -212,6 +229,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         std::string first = std::move(Output);
         Output.clear();
         int32_t result = Run(first, depth + 1);
+        job.Phase("inner");
         if (ForYourEyesOnly) {
             BurnString(first); // the inner text went to the secure viewer
             return result;
@@ -267,7 +285,9 @@ int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
                  : SDKProcs.PGPONullOption(context),
         SDKProcs.PGPOInputBuffer(context, input.data(), static_cast<PGPSize>(input.size())), output,
         kPGPEndOfOptions);
+    job.Phase("sdk");
     TakeSectionOutput(job);
+    job.Phase("output");
     // What a detached signature signed is the message; the SDK outputs nothing of its own for it.
     if (status == kPGPError_NoErr && detached && !KeepInput)
         job.joined = smime->signedContent;

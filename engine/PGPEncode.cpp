@@ -13,6 +13,7 @@
 #include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/PhaseTimes.h"
 #include "foundation/StrUtil.h"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ struct TPGPEncode::TJob {
     bool passphraseEntered = false;
     void* output = nullptr;
     PGPSize outputLength = 0;
+    TPhaseTimes phases { "encoder" }; // for the bench: the SDK's share of the job
 
     ~TJob()
     {
@@ -75,7 +77,7 @@ TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase, TChooseKey
 
 TPGPEncode::~TPGPEncode()
 {
-    BurnString(input_);
+    BurnString(ownInput_);
     BurnString(output_);
 }
 
@@ -129,11 +131,10 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         std::string boundary, body;
         std::size_t headerLength = 0;
         if (!encrypt_) {
-            BuildSMimeBody(input_, &output_, boundary, body, true, false,
-                MicalgCodeOfChoice(effectiveHash_), headerLength);
-            BurnString(input_);
-            input_ = body;
-            BurnString(body);
+            BuildSMimeBody(text, &output_, boundary, body, true, false, MicalgCodeOfChoice(effectiveHash_),
+                headerLength);
+            ownInput_ = std::move(body);
+            input_ = ownInput_;
             encrypt_ = true;
             sign_ = false;
             if ((status = Run()) != kStatusOK)
@@ -145,7 +146,8 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
     } else {
         status = FinishPgpOutput(true);
     }
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -161,7 +163,8 @@ int32_t TPGPEncode::EncryptConventional(const std::string& text)
     conventional_ = false;
     if (status == kStatusOK)
         status = FinishPgpOutput(true);
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -172,7 +175,7 @@ int32_t TPGPEncode::FinishPgpOutput(bool encrypted)
     if (addCharset_) {
         std::string withCharset;
         InsertArmorCharset(Settings.Charset, output_, !encrypted, withCharset);
-        output_ = withCharset;
+        output_ = std::move(withCharset);
     }
     return kStatusOK;
 }
@@ -191,7 +194,7 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
         if (smime) {
             std::string boundary, body;
             std::size_t headerLength = 0;
-            BuildSMimeBody(input_, &output_, boundary, body, Settings.OmitMimeVersion, false,
+            BuildSMimeBody(text, &output_, boundary, body, Settings.OmitMimeVersion, false,
                 MicalgCodeOfChoice(effectiveHash_), headerLength);
             output_ = body;
             mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
@@ -199,7 +202,8 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
             status = FinishPgpOutput(false);
         }
     }
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -210,7 +214,8 @@ int32_t TPGPEncode::SignDetached(const std::string& text)
     sign_ = encrypt_ = clearSign_ = smime_ = addCharset_ = conventional_ = false;
     input_ = text;
     const int32_t status = Run();
-    BurnString(input_);
+    BurnString(ownInput_);
+    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
@@ -224,7 +229,7 @@ int32_t TPGPEncode::WrapPgpMime(bool encrypted)
         BurnString(output_);
         return kStatusBadOutput;
     }
-    output_ = body;
+    output_ = std::move(body);
     mimeHeaderLength_ = offset > 0 ? offset + 1 : 0;
     return kStatusOK;
 }
@@ -249,16 +254,20 @@ int32_t TPGPEncode::Run()
 
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     addCharset_ = addCharset_ && Settings.Armor && Settings.DataIsText;
+    job.phases.Mark("options");
     status = SDKProcs.PGPEncode(job.context, job.options,
         SDKProcs.PGPOInputBuffer(job.context, input_.data(), static_cast<PGPSize>(input_.size())),
         SDKProcs.PGPOAllocatedOutputBuffer(job.context, &job.output, ~PGPSize(0), &job.outputLength),
         kPGPEndOfOptions);
+    job.phases.Mark("sdk");
     if (status == kPGPError_NoErr) {
         if (!job.output || job.outputLength == 0)
             return kStatusBadOutput; // nothing to send in place of the text
         output_.assign(static_cast<const char*>(job.output), job.outputLength);
+        job.phases.Mark("output");
         if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
             secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);
+        job.phases.Mark("cache");
     } else if (status == kPGPError_NotImplemented && smime_) {
         status = kStatusNotAvailable; // an SDK without CMS
     }
@@ -370,6 +379,7 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
         || !job.signingKey)
         return kStatusNoSigningKey;
     PGPKeyDBObjRef certificate = smime_ ? FindKeyCertificate(nullptr, job.signingKey, 0) : 0;
+    job.phases.Mark("signer");
     if (!secure_ || !secure_->GetCachedPassphrase(job.signingKey, job.passphrase, true)) {
         PGPError asked = kStatusNotAvailable;
         if (smime_) // the certificate dialog: the signer's certificate keys to choose from
@@ -381,6 +391,7 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
             return asked == kPGPError_NotImplemented ? kStatusNotAvailable : asked;
         job.passphraseEntered = true;
     }
+    job.phases.Mark("passphrase"); // the SDK's check of a cached one, or the question
     const int32_t hash = ResolveHashChoice(Settings.HashChoice, smime_, GetKeyAlgorithm(job.signingKey));
     if (hash < 0)
         return hash;

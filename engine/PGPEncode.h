@@ -15,6 +15,7 @@ class TPrefsFile;
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The job settings; they persist between jobs of one encoder.
@@ -104,6 +105,8 @@ public:
     std::string UnsupportedKeyIDs;
 
     const std::string& OutputText() const { return output_; }
+    // The output handed over whole, without a copy of a long message.
+    std::string TakeOutput() { return std::move(output_); }
     // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
     std::size_t MimeHeaderLength() const { return mimeHeaderLength_; }
 
@@ -131,7 +134,10 @@ private:
     bool clearSign_ = false, compress_ = true, detached_ = false, encrypt_ = false, addCharset_ = false,
          smime_ = false, sign_ = false, conventional_ = false;
     int32_t effectiveHash_ = 0; // the job's resolved hash choice, for the SDK and for micalg
-    std::string input_;
+    // The text being encoded: the caller's, which is not copied, or ownInput_, a signed entity the
+    // encoder made for the S/MIME encryption after it.
+    std::string_view input_;
+    std::string ownInput_;
     std::string output_;
     std::size_t mimeHeaderLength_ = 0;
     PGPSize bodyOffset_ = 0;

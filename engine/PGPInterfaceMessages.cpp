@@ -348,7 +348,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
     pgp.EndCacheHold();
     pgp.NoteUnsupportedKeys(status, encoder.UnsupportedKeyIDs);
     if (status == kStatusOK) {
-        result = encoder.OutputText();
+        result = encoder.TakeOutput();
         pgp.TakeEncodeResult(encoder.RecipientText, encoder.SignerKeyID, request.Encrypt, true, recipients, signer,
             chosen);
     }

@@ -220,6 +220,20 @@ TShape ShapeOf(const std::string& header, const std::string& body)
     return TShape::Plain;
 }
 
+// Whether an entity's header alone shows that it is no multipart holding protected parts and no
+// protected file: a text part is plain or armoured text, an encrypted or signed entity is protected
+// as a whole. Multiparts and files need their bodies looked into.
+bool HeaderRulesOutParts(const std::string& header)
+{
+    const TShape shape = ShapeOf(header, std::string());
+    if (shape == TShape::Entity || shape == TShape::Signed)
+        return true;
+    const std::string type = Lower(HeaderFieldValue(header, "Content-Type:"));
+    const std::string name = Lower(PartFileName(header));
+    const bool text = type.empty() || type.rfind("text/", 0) == 0;
+    return text && !EndsWith(name, ".pgp") && !EndsWith(name, ".gpg") && !EndsWith(name, ".p7m");
+}
+
 class TPartsWalk {
 public:
     explicit TPartsWalk(const TPartDecoder* decode)
@@ -352,6 +366,11 @@ private:
 
 bool HasProtectedParts(const std::string& message)
 {
+    // Most messages say in their header alone that they hold no such part: their body, often the
+    // whole size of the message, is then not copied and looked through.
+    const size_t blank = message.find("\r\n\r\n");
+    if (blank != std::string::npos && HeaderRulesOutParts(message.substr(0, blank + 2)))
+        return false;
     std::string header, body;
     SplitHeaderBody(message, header, body);
     switch (ShapeOf(header, body)) {

@@ -177,9 +177,11 @@ std::string FoldHeaderLine(const std::string& line)
     return result;
 }
 
-std::string FirstArmoredBlock(const std::string& text)
+std::string FirstArmoredBlock(const std::string& text, size_t from)
 {
-    const size_t begin = FindAtLineStart(text, "-----BEGIN PGP");
+    const std::string marker = "-----BEGIN PGP";
+    const size_t begin
+        = text.compare(from, marker.size(), marker) == 0 ? from : FindAtLineStart(text, marker, from);
     if (begin == std::string::npos)
         return {};
     const size_t endLine = FindAtLineStart(text, "-----END PGP", begin);
@@ -228,22 +230,40 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
 {
     signature.clear();
     charset.clear();
-    std::string rest;
-    SplitHeaderBody(entity, header, rest);
-    body = entity;
-    if (!headerOnly && entity.find("\r\n\r\n") != std::string::npos) {
-        size_t skip = 0;
-        while (skip < rest.size() && static_cast<unsigned char>(rest[skip]) < 33)
-            ++skip;
-        body = rest.substr(skip);
-    } else if (entity.find("\r\n\r\n") == std::string::npos) {
-        body.clear();
+    // The body is copied out of a long entity at most once, and not at all where only the armour
+    // in it is wanted.
+    const size_t blank = entity.find("\r\n\r\n");
+    size_t bodyStart = entity.size();
+    if (blank == std::string::npos) {
+        header = entity;
+        if (header.size() < 2 || header.compare(header.size() - 2, 2, kCRLF) != 0)
+            header += kCRLF;
+    } else {
+        header.assign(entity, 0, blank + 2);
+        bodyStart = headerOnly ? 0 : blank + 4;
+        while (!headerOnly && bodyStart < entity.size() && static_cast<unsigned char>(entity[bodyStart]) < 33)
+            ++bodyStart;
     }
     const std::vector<std::string> mimeFields = { "Content-Type:", "Content-Transfer-Encoding:",
         "Content-Disposition:" };
     const std::string contentType = HeaderFieldValue(header, "Content-Type:");
     const std::string subtype = Lower(ApplicationSubtype(contentType));
     const std::string boundary = BoundaryParameter(contentType);
+    const bool pgpArmour = !headerOnly && subtype.find("pkcs7-") == std::string::npos
+        && subtype.find("pgp-") != std::string::npos
+        && (subtype.find("signature") == std::string::npos || boundary.empty())
+        && (subtype.find("encrypted") != std::string::npos || subtype.find("keys") != std::string::npos);
+    if (pgpArmour) {
+        header = RemoveHeaderFields(header, mimeFields);
+        body = FirstArmoredBlock(entity, bodyStart);
+        // Some clients and gateways send the encrypted part Base64: its armour is in the decoded body.
+        const std::string parts
+            = body.empty() && !boundary.empty() ? entity.substr(bodyStart) : std::string();
+        for (int part = 0; body.empty() && !boundary.empty() && part < 2; ++part)
+            body = FirstArmoredBlock(DecodedPartBody(NthMimePart(parts, boundary, part)));
+        return 1;
+    }
+    body.assign(entity, bodyStart, std::string::npos);
 
     if (subtype.find("pkcs7-") == std::string::npos) {
         if (subtype.find("pgp-") == std::string::npos) {
@@ -255,14 +275,6 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
         if (subtype.find("signature") != std::string::npos && !boundary.empty()) {
             header = RemoveHeaderFields(header, mimeFields);
             body = FoldHeaderLine("Content-Type: " + contentType) + "\r\n\r\n" + body;
-        } else if (subtype.find("encrypted") != std::string::npos || subtype.find("keys") != std::string::npos) {
-            header = RemoveHeaderFields(header, mimeFields);
-            const std::string parts = body;
-            body = FirstArmoredBlock(parts);
-            // Some clients and gateways send the encrypted part Base64: its armour is in the
-            // decoded body.
-            for (int part = 0; body.empty() && !boundary.empty() && part < 2; ++part)
-                body = FirstArmoredBlock(DecodedPartBody(NthMimePart(parts, boundary, part)));
         }
         return 1;
     }
@@ -270,7 +282,7 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
         if (headerOnly || boundary.empty())
             return 4;
         header = RemoveHeaderFields(header, mimeFields);
-        const std::string parts = body;
+        const std::string parts = std::move(body);
         body = FirstMimePart(parts, boundary);
         signature = DecodedPartBody(NthMimePart(parts, boundary, 1));
         return 4;

@@ -141,18 +141,28 @@ void BuildSMimeBody(const std::string& content, const std::string* signature, st
 
 void InsertArmorCharset(const std::string& charset, const std::string& text, bool isSigned, std::string& result)
 {
-    result = text;
-    if (text.empty())
+    const auto where = [&]() {
+        const std::size_t begin
+            = isSigned ? text.rfind("\n-----BEGIN PGP SIGNATURE") : text.find("-----BEGIN PGP MESSAGE");
+        if (begin == std::string::npos)
+            return std::string::npos;
+        // From the end of the BEGIN line, so header-less armour (blank line right after it) counts too.
+        const std::size_t lineEnd = text.find(kCRLF, begin + 1);
+        if (lineEnd == std::string::npos)
+            return std::string::npos;
+        const std::size_t blank = text.find("\r\n\r\n", lineEnd);
+        return blank == std::string::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank)
+            ? std::string::npos
+            : blank;
+    };
+    const std::size_t blank = text.empty() ? std::string::npos : where();
+    if (blank == std::string::npos) {
+        result = text;
         return;
-    const std::size_t begin = isSigned ? text.rfind("\n-----BEGIN PGP SIGNATURE") : text.find("-----BEGIN PGP MESSAGE");
-    if (begin == std::string::npos)
-        return;
-    // From the end of the BEGIN line, so header-less armour (blank line right after it) counts too.
-    const std::size_t lineEnd = text.find(kCRLF, begin + 1);
-    if (lineEnd == std::string::npos)
-        return;
-    const std::size_t blank = text.find("\r\n\r\n", lineEnd);
-    if (blank == std::string::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank))
-        return;
-    result.insert(blank, "\r\nCharset: " + charset);
+    }
+    // Built in one go: a long armour is copied once.
+    const std::string line = "\r\nCharset: " + charset;
+    result.clear();
+    result.reserve(text.size() + line.size());
+    result.append(text, 0, blank).append(line).append(text, blank, std::string::npos);
 }

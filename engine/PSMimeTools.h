@@ -64,7 +64,8 @@ std::string FirstMimePart(const std::string& body, const std::string& boundaryLi
 std::string DecodedPartBody(const std::string& part);
 // A header line of 77 characters or more broken after semicolons into lines of at most 76.
 std::string FoldHeaderLine(const std::string& line);
-// The first ASCII-armoured PGP block with the line ends that follow it.
-std::string FirstArmoredBlock(const std::string& text);
+// The first ASCII-armoured PGP block with the line ends that follow it, found from position
+// `from` on (which counts as the start of a line).
+std::string FirstArmoredBlock(const std::string& text, size_t from = 0);
 // The "Charset:" value of the first armour block (of the signature block of a clear-signed text).
 std::string ArmorCharset(const std::string& text);

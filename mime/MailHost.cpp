@@ -276,6 +276,11 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
 
 bool CommitFileSafely(const std::string& Path, const std::string& Bytes)
 {
+    return CommitFileSafely(Path, { std::string_view(Bytes) });
+}
+
+bool CommitFileSafely(const std::string& Path, std::initializer_list<std::string_view> Pieces)
+{
     namespace fs = std::filesystem;
     const fs::path target(Path);
     fs::path temporary = target;
@@ -284,7 +289,8 @@ bool CommitFileSafely(const std::string& Path, const std::string& Bytes)
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
-        out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+        for (const std::string_view piece : Pieces)
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         out.flush();
         if (!out) {
             out.close();

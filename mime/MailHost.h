@@ -4,7 +4,9 @@
 #pragma once
 #include "mime/MailUtils.h"
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 constexpr uint32_t pmfAlways = 0x2000000;
 constexpr uint32_t pmfMultipart = 0x20000000;
@@ -35,6 +37,9 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
 // Writes a whole file safely: a temporary file in the same folder, flushed, then moved over the
 // original; false (and the original untouched) on any failure.
 bool CommitFileSafely(const std::string& Path, const std::string& Bytes);
+// The same for a file made of pieces, written one after the other: a long text is not joined in
+// memory first.
+bool CommitFileSafely(const std::string& Path, std::initializer_list<std::string_view> Pieces);
 
 // Tags a message file in place or, for the kinds that ask for it with WantText, returns its
 // re-tagged text. The file is patched where it lies (the mail client may hold it open, and it

@@ -16,24 +16,32 @@ struct TEntity {
     std::string Body;
 };
 
-TEntity SplitEntity(const std::string& Text)
+// The text is taken by value: a long message handed over as a temporary gives its body without
+// a copy.
+TEntity SplitEntity(std::string Text)
 {
     TEntity entity;
-    THeaderData section = WholeTextSection(MakeSharedText(Text));
+    THeaderData section = WholeTextSection(BorrowSharedText(Text));
     FindHeaderEnd(section, 0);
     if (section.Start != 1 || section.Length <= 0) {
-        entity.Body = Text;
+        entity.Body = std::move(Text);
         return entity;
     }
     const std::size_t bodyStart = SectionBodyStart(section) - 1;
     entity.Header = Text.substr(0, section.Length);
     entity.Separator = Text.substr(section.Length, bodyStart - section.Length);
-    entity.Body = Text.substr(bodyStart);
+    Text.erase(0, bodyStart);
+    entity.Body = std::move(Text);
     entity.HasHeader = true;
     return entity;
 }
 
-std::string JoinEntity(const TEntity& Entity) { return Entity.Header + Entity.Separator + Entity.Body; }
+// The body's own buffer takes the header in front of it.
+std::string JoinEntity(TEntity Entity)
+{
+    Entity.Body.insert(0, Entity.Header + Entity.Separator);
+    return std::move(Entity.Body);
+}
 
 // A descriptor over a header text alone, searched whole.
 THeaderData HeaderOnly(const std::string& Header)
@@ -144,7 +152,7 @@ std::string PrepareEmbedded(const std::string& Part, const std::string& Charset,
         return PrepareEntity(Part, Charset, QuotedPrintable, Depth + 1, false);
     }
     part.Body = PrepareEntity(part.Body, Charset, QuotedPrintable, Depth + 1, false);
-    return JoinEntity(part);
+    return JoinEntity(std::move(part));
 }
 
 std::string PrepareMultipartBody(const std::string& Body, const std::string& Boundary, const std::string& Charset,
@@ -208,11 +216,11 @@ std::string PrepareEntity(const std::string& Text, const std::string& Charset, b
     if (!boundary.empty()) {
         const bool digest = StartsWithText("multipart/digest", TrimBlanks(type));
         entity.Body = PrepareMultipartBody(entity.Body, boundary, Charset, QuotedPrintable, Depth, digest);
-        return JoinEntity(entity);
+        return JoinEntity(std::move(entity));
     }
     if (QuotedPrintable && IsTextType(type) && (IsPart || NeedsTransportEncoding(entity.Body)))
-        return MakeTextPartQuotedPrintable(JoinEntity(entity));
-    return JoinEntity(entity);
+        return MakeTextPartQuotedPrintable(JoinEntity(std::move(entity)));
+    return JoinEntity(std::move(entity));
 }
 
 } // namespace
@@ -310,7 +318,7 @@ std::string MakeTextPartQuotedPrintable(const std::string& Part)
             body += c;
         }
         entity.Body = body;
-        return JoinEntity(entity);
+        return JoinEntity(std::move(entity));
     }
     entity.Body = EncodeQuotedPrintable(RejoinArmorLines(entity.Body), "");
     const std::string line = "Content-Transfer-Encoding: quoted-printable";
@@ -319,7 +327,7 @@ std::string MakeTextPartQuotedPrintable(const std::string& Part)
         entity.Header.replace(encoding.Start - 1, encoding.Length, line);
     else
         entity.Header += LineBreakIn(entity.Header) + line;
-    return JoinEntity(entity);
+    return JoinEntity(std::move(entity));
 }
 
 std::string PrepareMessageParts(const std::string& MessageText, const std::string& Charset, bool QuotedPrintable)
@@ -339,7 +347,7 @@ std::string AddEncryptorHeader(const std::string& MessageText, const std::string
     HeaderLength = static_cast<int32_t>(entity.Header.size());
     if (entity.Separator.empty())
         entity.Separator = "\r\n\r\n";
-    return JoinEntity(entity);
+    return JoinEntity(std::move(entity));
 }
 
 std::string BuildPgpSignaturePart(const std::string& Boundary, const TPartName& Name, uint32_t NodeKind)

@@ -814,7 +814,13 @@ std::string TMimeMsgTree::GetAttachmentList() const
 
 std::string TMimeMsgTree::JoinSectionTexts() const
 {
+    // Room for every text and its line breaks at once: a long part is copied once, not again for
+    // the line break after it.
+    size_t size = 0;
+    for (const auto& node : Nodes)
+        size += node->Text.size() + 4;
     std::string joined;
+    joined.reserve(size);
     for (const auto& node : Nodes) {
         const std::string& text = node->Text;
         if (text.empty())

@@ -3,6 +3,8 @@
 #include "mime/MimeTreeEdit.h"
 #include "mime/MailHost.h"
 
+#include <algorithm>
+
 namespace {
 
 THeaderData HeaderOnly(const std::string& Header)
@@ -12,7 +14,7 @@ THeaderData HeaderOnly(const std::string& Header)
     return section;
 }
 
-std::string EncodeBody(const std::string& Body, const std::string& TransferEncoding)
+std::string EncodeBody(std::string Body, const std::string& TransferEncoding)
 {
     if (TransferEncoding == "base64")
         return EncodeBase64Body(Body);
@@ -29,7 +31,7 @@ TPartName PartNameOf(const TSectionNode& Node)
 
 } // namespace
 
-int EncodeSectionBody(TMimeMsgTree& Tree, int Index, const std::string& Body, const std::string& TransferEncoding,
+int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::string Body, const std::string& TransferEncoding,
                       bool Signature, bool PgpExtension, uint32_t Flags)
 {
     TSectionNode* node = Tree.GetSection(Index);
@@ -47,7 +49,7 @@ int EncodeSectionBody(TMimeMsgTree& Tree, int Index, const std::string& Body, co
         TSectionNode* signature = Tree.InsertNodeAfter(header->Index, nkAttachment);
         if (!signature)
             return header->Index;
-        signature->Text = Body;
+        signature->Text = std::move(Body);
         last = signature->Index;
         if (signature->Text.empty()) {
             Tree.RemoveNode(last);
@@ -57,7 +59,10 @@ int EncodeSectionBody(TMimeMsgTree& Tree, int Index, const std::string& Body, co
         node->Text = EncodeBase64Body(node->Text);
         return last;
     }
-    node->Text = EncodeBody(Body, TransferEncoding);
+    std::string encoded = EncodeBody(std::move(Body), TransferEncoding);
+    // What the part held before, the plaintext of an encrypted one, does not stay behind in memory.
+    std::fill(node->Text.begin(), node->Text.end(), '\0');
+    node->Text = std::move(encoded);
     TSectionNode* before = Tree.GetSection(Index - 1);
     if (!before)
         return last;

@@ -5,7 +5,7 @@
 // Stores an encoded part body in node Index and writes the part headers into the node before it
 // (encrypt road). With Signature, a raw-text node with the signature part header and a node
 // holding Body (the signature) follow the node. Returns the index of the last node handled, -1
-// for a node that does not exist.
-int EncodeSectionBody(TMimeMsgTree& Tree, int Index, const std::string& Body, const std::string& TransferEncoding,
+// for a node that does not exist. Body is taken by value: a long one handed over is not copied.
+int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::string Body, const std::string& TransferEncoding,
                       bool Signature, bool PgpExtension, uint32_t Flags);
 

@@ -10,6 +10,9 @@
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailHost.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
 
 constexpr uint16_t TEXT_DECRYPTING = 418;
@@ -151,8 +154,25 @@ bool IsForwardedMessage(const std::string& text, size_t start)
     return header.find("message/rfc822") != std::string::npos;
 }
 
+// Whether a part header anywhere in the text may name message/rfc822 (case aside): without one no
+// message is forwarded in it, and the long scan of its structure is spared.
+bool MentionsForwardedMessage(const std::string& text)
+{
+    constexpr std::string_view type = "message/rfc";
+    for (size_t at = text.find("822"); at != std::string::npos; at = text.find("822", at + 3)) {
+        if (at >= type.size()
+            && std::equal(type.begin(), type.end(),
+                text.begin() + static_cast<std::ptrdiff_t>(at - type.size()),
+                [](char wanted, char c) { return wanted == static_cast<char>(c | 0x20); }))
+            return true;
+    }
+    return false;
+}
+
 TEmbeddedSection FindEmbeddedSection(const std::string& text)
 {
+    if (!MentionsForwardedMessage(text))
+        return {};
     TMimeMsgTree scan;
     // The scan looks for protected sections only where it could decode them; it decodes nothing.
     scan.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
@@ -167,6 +187,28 @@ TEmbeddedSection FindEmbeddedSection(const std::string& text)
     found.Start = static_cast<size_t>(scan.SecureStart) - 1;
     found.End = static_cast<size_t>(scan.SecureEnd);
     return found;
+}
+
+// A decrypted text that the conversions for the mail client would give back as it is: 7-bit
+// characters of a charset that has them as ASCII, CR LF line breaks, for a window that shows plain
+// text. Such a text, most mail, is not copied through them.
+bool ReadsAsHostText(const std::string& text, const std::string& charset, const std::string& hostText)
+{
+    if (!hostText.empty() && hostText[0] == '<')
+        return false;
+    std::string name = charset;
+    CharLowerBuffA(name.data(), static_cast<DWORD>(name.size()));
+    if (!name.empty() && name != "us-ascii" && name != "utf-8" && name.rfind("iso-8859-", 0) != 0
+        && name.rfind("windows-125", 0) != 0)
+        return false;
+    char previous = '\0';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte >= 0x80 || byte == 0x1B || (c == '\n') != (previous == '\r'))
+            return false;
+        previous = c;
+    }
+    return previous != '\r';
 }
 
 // The text that replaced a block was converted to the mail client's ANSI code page: the header of
@@ -290,9 +332,14 @@ void TDecryptRoad::NoteFailure(const std::string& fileName, const std::string& w
 
 int32_t TDecryptRoad::WriteOutput(const std::string& outFile, const std::string& bytes)
 {
+    return WriteOutput(outFile, { std::string_view(bytes) });
+}
+
+int32_t TDecryptRoad::WriteOutput(const std::string& outFile, std::initializer_list<std::string_view> pieces)
+{
     if (outFile.empty())
         return 0; // no output file: nothing to write, nothing to report
-    if (CommitFileSafely(outFile, bytes))
+    if (CommitFileSafely(outFile, pieces))
         return WRITTEN;
     NoteFailure(outFile, Text(TEXT_FILE_NOT_WRITTEN));
     return 0;
@@ -355,15 +402,15 @@ bool TDecryptRoad::ShowTreeOf(const std::string& text, const TDecodeWindow& wind
     return true;
 }
 
-int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
-    const TDecodeWindow& window)
+int32_t TDecryptRoad::DecodeText(
+    const std::string& inFile, const std::string& outFile, std::string& original, const TDecodeWindow& window)
 {
     outcome_ = TDecodeOutcome();
     sectionSignature_ = TSignatureData();
     // The put-back shows the tree's parts: none of an earlier message may stay in it.
     tree_.Reset();
     // The message is copied only where its line breaks need mending.
-    const std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
+    std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
     const std::string& text = mended.empty() ? original : mended;
     Phase("normalise");
     std::string block;
@@ -400,6 +447,16 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
 
     host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     Phase("status");
+    // Only the first character of the message is asked for from here on (whether the window shows
+    // HTML), unless a forwarded message is decoded in its place: the message as read is not held
+    // through a long decryption beside the block and what the SDK makes of it.
+    const std::string opening = text.substr(0, 1);
+    const bool released = embedded.Kind == skNone;
+    if (released) {
+        std::string().swap(mended);
+        std::string().swap(original);
+    }
+    const std::string& hostText = released ? opening : text;
     std::string output, charset;
     TKeyIDData recipients;
     const bool sMime = IsSMimeKind(kind);
@@ -420,7 +477,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
     NoteFindings(pgp_.LastDecode);
     Phase("sdk");
     int32_t result = 0;
-    std::string forHost;
+    THostFile forHost;
     // An S/MIME message the engine cannot take yet is no signed text to show: it stays as it came.
     const bool notAvailable = sMime && status == kStatusNotAvailable;
     if (notAvailable)
@@ -436,14 +493,17 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
             // A signed text that is shown without its armour is converted as a decrypted one is.
             if (kind == skPgpSignedMessage && options_.CheckSig && output.empty())
                 output = ExtractClearSignedText(block);
-            std::string converted = HostText(kind, output, charset, text, !extension.empty());
-            const bool relabel = converted != output && !IsSevenBitText(converted);
-            TPGPInterface::BurnText(output);
-            output = std::move(converted);
+            bool relabel = false;
+            if (!ReadsAsHostText(output, charset, hostText)) {
+                std::string converted = HostText(kind, output, charset, hostText, !extension.empty());
+                relabel = converted != output && !IsSevenBitText(converted);
+                TPGPInterface::BurnText(output);
+                output = std::move(converted);
+            }
             // The blocks after the first in the same text are decoded too, each in its place.
             std::string further;
             if (kind == skPgpMessage || kind == skPgpSignedMessage) {
-                if (DecodeArmouredBlocks(messageData_.TextAfter, text, further))
+                if (DecodeArmouredBlocks(messageData_.TextAfter, hostText, further))
                     messageData_.TextAfter = std::move(further);
                 TPGPInterface::BurnText(further);
             }
@@ -464,11 +524,14 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
                 signature_ = TSignatureData();
         }
         Phase("signer");
-        forHost = embedded.Kind != skNone ? output : TextForHost(kind, block, output);
+        if (embedded.Kind == skNone)
+            TextForHost(kind, block, output, forHost);
         Phase("compose");
         // Only what was decrypted or verified replaces the message; anything else is no result.
         if (outcome_.Done())
-            result = WriteOutput(outFile, forHost);
+            result = WriteOutput(outFile,
+                { forHost.Before, forHost.WithBody ? std::string_view(output) : std::string_view(),
+                    forHost.After });
         Phase("write");
         if (result == WRITTEN)
             host_.MessageDecoded(window);
@@ -490,9 +553,7 @@ int32_t TDecryptRoad::DecodeText(const std::string& inFile, const std::string& o
         host_.ShowSignatureResult(signature_);
     Phase("status");
     if (result != WRITTEN)
-        result = WriteOutput(outFile, original);
-    TPGPInterface::BurnText(forHost);
-    Phase("burn");
+        result = released ? CopyThrough(inFile, outFile) : WriteOutput(outFile, original);
     return result;
 }
 
@@ -524,7 +585,13 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
         context_.Formatted = false;
 }
 
-std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, std::string& output)
+TDecryptRoad::THostFile::~THostFile()
+{
+    TPGPInterface::BurnText(Before);
+    TPGPInterface::BurnText(After);
+}
+
+void TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, std::string& output, THostFile& file)
 {
     if (output.empty())
         output = block;
@@ -534,13 +601,15 @@ std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, s
             output = signedText;
     }
     // Without a put-back the file is all the mail client shows, so the body always goes into it.
-    if (context_.Formatted && host_.CanPutBack())
-        return messageData_.TextBefore;
+    if (context_.Formatted && host_.CanPutBack()) {
+        file.Before = messageData_.TextBefore;
+        file.WithBody = false;
+        return;
+    }
     if (kind < FirstMimeKind) {
-        std::string text;
-        text.reserve(messageData_.TextBefore.size() + output.size() + messageData_.TextAfter.size());
-        text.append(messageData_.TextBefore).append(output).append(messageData_.TextAfter);
-        return text;
+        file.Before = messageData_.TextBefore;
+        file.After = messageData_.TextAfter;
+        return;
     }
     std::string leading = messageData_.TextBefore;
     if (context_.IncludeUtf8Headers || context_.IncludeAnsiHeaders) {
@@ -557,7 +626,7 @@ std::string TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, s
         context_.Setting86Saved = true;
         host_.SetSetting86Bit0(false);
     }
-    return leading + output;
+    file.Before = std::move(leading);
 }
 
 void TDecryptRoad::RestoreHostSetting()

@@ -15,8 +15,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -111,8 +113,10 @@ private:
     // The first failure of a request, with the file it concerns, shown when the request fails.
     void NoteFailure(const std::string& fileName, const std::string& what);
     int32_t WriteOutput(const std::string& outFile, const std::string& bytes);
+    int32_t WriteOutput(const std::string& outFile, std::initializer_list<std::string_view> pieces);
     int32_t CopyThrough(const std::string& inFile, const std::string& outFile);
-    int32_t DecodeText(const std::string& inFile, const std::string& outFile, const std::string& original,
+    // Original, the file's bytes, is let go before a decryption (a failure copies the file through).
+    int32_t DecodeText(const std::string& inFile, const std::string& outFile, std::string& original,
         const TDecodeWindow& window);
     // A message whose protected parts stand beside plain ones or come as attachments: each part
     // decoded in its place, the others kept.
@@ -129,8 +133,16 @@ private:
     // The decrypted text of an inline block as the mail client takes it.
     std::string HostText(uint32_t kind, const std::string& output, const std::string& charset,
         const std::string& hostText, bool attachment) const;
-    // Steps after a decrypt that counted: the text for the mail client and what goes with it.
-    std::string TextForHost(uint32_t kind, const std::string& block, std::string& output);
+    // What is written for the mail client after a decrypt that counted: the text before the body,
+    // the body (Output, unless only the header goes) and the text after it.
+    struct THostFile {
+        std::string Before;
+        bool WithBody = true;
+        std::string After;
+        ~THostFile(); // the texts may hold plaintext: burnt
+    };
+    // Steps after a decrypt that counted: the file for the mail client and what goes with it.
+    void TextForHost(uint32_t kind, const std::string& block, std::string& output, THostFile& file);
     void RenderMimeMessage(uint32_t kind, const std::string& block, std::string& output);
     // Adds what the engine's last decode did to the request's outcome.
     void NoteFindings(const TPGPInterface::TDecodeFindings& findings);

@@ -59,8 +59,8 @@ std::string Exclaimed(const std::string& text)
 
 // Splits a message whose header block is headerLength long into the outer header (ending with a
 // line break) and the body entity to encode: the Content-* fields, which stand last in the block,
-// with the message body after them.
-void SplitForMimeBody(const std::string& message, size_t headerLength, std::string& header, std::string& body)
+// with the message body after them. The message's buffer becomes the body's.
+void SplitForMimeBody(std::string message, size_t headerLength, std::string& header, std::string& body)
 {
     const std::string block = message.substr(0, headerLength);
     size_t content = std::string::npos;
@@ -74,7 +74,8 @@ void SplitForMimeBody(const std::string& message, size_t headerLength, std::stri
     }
     if (content != std::string::npos) {
         header = block.substr(0, content);
-        body = message.substr(content);
+        message.erase(0, content);
+        body = std::move(message);
         return;
     }
     header = block + "\r\n";
@@ -84,7 +85,8 @@ void SplitForMimeBody(const std::string& message, size_t headerLength, std::stri
         start += 2;
     else if (message.compare(start, 1, "\n") == 0)
         start += 1;
-    body = message.substr(start);
+    message.erase(0, start);
+    body = std::move(message);
 }
 
 // An encrypted or signed text part is quoted-printable only where 7-bit lines cannot carry the
@@ -221,7 +223,13 @@ int32_t TEncryptRoad::EncryptMessageFile(
     // as soon as it was read, a mail client killed before the write would lose the message.
     bool committed = false;
     if (outcome.Write) {
-        committed = CommitMessageFile(inFile, outcome.Text, wiper_);
+        // The wipe of the plaintext left beside the new file is timed apart from the write.
+        committed = CommitMessageFile(inFile, outcome.Text, [this](const std::string& fileName) {
+            Phase("commit");
+            const bool gone = wiper_(fileName);
+            Phase("wipe");
+            return gone;
+        });
         if (!committed) {
             prompts_.ShowError(SystemErrorText(GetLastError()));
             outcome.EndText = TEXT_CANCELLED;
@@ -310,8 +318,9 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
     if (method.Mime) {
         host_.ShowStatus(texts_.GetEntry(TEXT_ENCRYPTING) + " (" + (method.SMime ? "S/MIME" : "PGP/MIME") + ") ...");
         int32_t headerLength = 0;
-        const std::string marked = AddEncryptorHeader(message, charset, method.HeaderFlags, headerLength);
-        SplitForMimeBody(marked, static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
+        std::string marked = AddEncryptorHeader(message, charset, method.HeaderFlags, headerLength);
+        SplitForMimeBody(
+            std::move(marked), static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
         Phase("header");
     }
     // An error the encoder has shown itself (a cancelled key choice and the like) gets one more
@@ -424,8 +433,8 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
             return error;
         const bool binary = !text;
         const bool quoted = text && NeedsQuotedPrintable(encoded);
-        index = EncodeSectionBody(tree, index, encoded, quoted ? "quoted-printable" : "7BIT", false,
-            binary && options_.Values().PGPExt, method.HeaderFlags);
+        index = EncodeSectionBody(tree, index, std::move(encoded), quoted ? "quoted-printable" : "7BIT",
+            false, binary && options_.Values().PGPExt, method.HeaderFlags);
         Phase("section");
         return kStatusOK;
     }

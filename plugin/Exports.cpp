@@ -8,6 +8,7 @@
 #include "engine/PrefFuncs.h"
 #include "engine/sdk/pgpBase.h"
 #include "foundation/FileUtilsWin.h"
+#include "foundation/PhaseTimes.h"
 #include "foundation/Processes.h"
 #include "foundation/RichEd20.h"
 #include "engine/CertStore.h"
@@ -123,9 +124,12 @@ int32_t EncryptOrSign(const char* where, const TEncryptorRequest* request, TRequ
         TRequestScope inRequest(main->Busy());
         if (!inRequest.Granted())
             return 0;
+        TPhaseTimes phases("export");
         TBusyScope busy(*main);
-        return main->EncryptRequest(Text(request->InFile), Text(request->OutFile), Text(request->Recipient),
-            Text(request->Method), requested);
+        const int32_t result = main->EncryptRequest(Text(request->InFile), Text(request->OutFile),
+            Text(request->Recipient), Text(request->Method), requested);
+        phases.Mark("request");
+        return result;
     });
 }
 
@@ -198,9 +202,15 @@ int32_t WINAPI DECRYPT(const TEncryptorRequest* request)
         TRequestScope inRequest(main->Busy());
         if (!inRequest.Granted())
             return CopyThrough(*request);
+        // The wait is timed as it ran, the messages it dispatched for the mail client among it.
+        TPhaseTimes phases("export");
         WaitDoubleClickInterval();
+        phases.Mark("wait");
         TBusyScope busy(*main);
-        return main->DecryptMessage(Text(request->InFile), Text(request->OutFile), request->HostContext);
+        const int32_t result
+            = main->DecryptMessage(Text(request->InFile), Text(request->OutFile), request->HostContext);
+        phases.Mark("request");
+        return result;
     });
 }
 

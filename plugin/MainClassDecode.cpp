@@ -97,7 +97,7 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
             TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);
         return;
     }
-    CommitFileSafely(fileName, data.TextBefore + output + data.TextAfter);
+    CommitFileSafely(fileName, { data.TextBefore, output, data.TextAfter });
     if ((signature.StatusCode & SIGNATURE_CLASS_MASK) >= FIRST_SIGNED_CLASS)
         ShowSignatureNote(signature);
     else if (IsSignedOnly(data.Kind))

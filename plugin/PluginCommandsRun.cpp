@@ -371,7 +371,7 @@ bool TPluginCommandRunner::DecryptFolderFile(const std::string& fileName, bool& 
         TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);
         return false;
     }
-    return CommitFileSafely(fileName, data.TextBefore + output + data.TextAfter);
+    return CommitFileSafely(fileName, { data.TextBefore, output, data.TextAfter });
 }
 
 void TPluginCommandRunner::DecryptMessage()
