@@ -128,7 +128,8 @@ TEST(Peers, ThePluginReadsWhatSqRnpAndGnuPGWrite)
         out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
         EXPECT_THAT(out, HasSubstr(cases[i].text));
         EXPECT_THAT(notes[i], HasSubstr(cases[i].status));
-        EXPECT_THAT(notes[i], Not(HasSubstr("BAD")));
+        // Only the status itself: a key id made at build time may hold the letters "BAD".
+        EXPECT_THAT(notes[i], Not(HasSubstr("status \"BAD")));
     }
     const auto errors = run.LinesStartingWith("dialog text \"ZA-VEK - Error\"");
     ASSERT_EQ(errors.size(), 1u);
