@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,10 +123,15 @@ TEST(RoundTrip, WhatTheRoadsWriteComesBackThroughDecrypt)
         if (std::string(c.method) == "PGP/MIME" && std::string(c.verb) == "sign")
             KeepMimeSignedParts(c.name, written);
         // An armour is 7-bit: it is never made quoted-printable (a signed text part beside it may be).
+        // Its checksum line is "=" and four base64 letters, which may well be "=3D..".
         for (size_t begin = written.find("-----BEGIN PGP"); begin != std::string::npos;
              begin = written.find("-----BEGIN PGP", begin + 1)) {
             const size_t end = written.find("-----END PGP", begin);
-            EXPECT_THAT(written.substr(begin, end - begin), Not(HasSubstr("=3D")));
+            std::istringstream armour(written.substr(begin, end - begin));
+            for (std::string line; std::getline(armour, line);) {
+                const bool checksum = line == std::string("=") + line.substr(1, 4) + "\r";
+                EXPECT_TRUE(checksum || line.find("=3D") == std::string::npos) << line;
+            }
         }
         if (std::string(c.verb) == "encrypt")
             EXPECT_THAT(written, Not(HasSubstr(kText)));
