@@ -353,7 +353,6 @@ PGPError Decoder::DecodeInput(std::string_view input, int depth)
     auto sections = SplitSections(input);
     for (auto& section : sections) {
         PGPError status = DecodeSection(section, depth);
-        section.decoded.reset(); // what it held went with the section's plaintexts
         if (status != kPGPError_NoErr)
             return status;
     }
