@@ -160,7 +160,8 @@ Section MakeSection(std::string_view data, std::string_view text, int analysis)
 
 // The first armoured block of `text`, decoded once into a block of the section's own; `end` is the
 // offset after it. Errors as Dearmor's.
-PGPError ArmouredSection(std::string_view text, int analysis, Section& section, std::string& label, size_t& end)
+PGPError ArmouredSection(
+    std::string_view text, int analysis, Section& section, std::string& label, size_t& end)
 {
     ArmorFrame frame;
     PGPError status = FindArmor(text, frame);
@@ -195,7 +196,8 @@ bool SplitClearSigned(std::string_view text, Section& section, size_t& end)
         return false;
     std::string label;
     size_t blockEnd = 0;
-    if (ArmouredSection(text.substr(marker + 1), kPGPAnalyze_Signed, section, label, blockEnd) != kPGPError_NoErr)
+    if (ArmouredSection(text.substr(marker + 1), kPGPAnalyze_Signed, section, label, blockEnd)
+        != kPGPError_NoErr)
         return false;
     std::string_view shown = text.substr(body, marker + 1 - body);
     section.text = text.substr(0, marker + 1 + blockEnd);
@@ -301,8 +303,8 @@ std::vector<Section> SplitSections(std::string_view input)
             continue;
         }
         block.analysis = label == "PUBLIC KEY BLOCK" || label == "PRIVATE KEY BLOCK" ? kPGPAnalyze_Key
-            : label == "SIGNATURE"                                                 ? kPGPAnalyze_DetachedSignature
-                                                                                   : kPGPAnalyze_Encrypted;
+            : label == "SIGNATURE" ? kPGPAnalyze_DetachedSignature
+                                   : kPGPAnalyze_Encrypted;
         sections.push_back(std::move(block));
         at = begin + end;
     }

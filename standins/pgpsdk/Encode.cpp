@@ -116,18 +116,20 @@ char* Reserve(DataBlock& block, const Frame& frame, size_t size)
 }
 
 // The packets into `block`, armoured on request.
-void Place(DataBlock& block, const Frame& frame, std::string_view packets, bool armored, std::string_view label,
-           const ArmorHeaders& headers = {})
+void Place(DataBlock& block, const Frame& frame, std::string_view packets, bool armored,
+    std::string_view label, const ArmorHeaders& headers = {})
 {
     if (armored)
-        WriteArmor(Reserve(block, frame, ArmoredSize(label, packets.size(), headers)), label, packets, headers);
+        WriteArmor(
+            Reserve(block, frame, ArmoredSize(label, packets.size(), headers)), label, packets, headers);
     else
         std::copy(packets.begin(), packets.end(), Reserve(block, frame, packets.size()));
 }
 
 // The message in `block`, framed; a CMS or clear-signed one in `output`. Each stage that holds
 // plaintext is wiped and released once the next is made.
-PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, DataBlock& block, const Frame& frame = {})
+PGPError EncodeMessage(
+    const std::vector<Option>& options, std::string& output, DataBlock& block, const Frame& frame = {})
 {
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
@@ -156,8 +158,8 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, 
         if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
             hash = hashOption->value;
         PlainString clearSigned(clearSign ? ClearSignedText(data) : std::string());
-        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0, hash, now,
-                                              clearSign ? clearSigned.View() : content);
+        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0,
+            hash, now, clearSign ? clearSigned.View() : content);
         if (signature.empty())
             return kPGPError_UnsupportedAlgorithm;
         std::string packet = WritePacket(kTagSignature, signature);
@@ -346,8 +348,9 @@ PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, Data
     } else {
         header += "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n boundary=\""
             + separator + "\"\r\n\r\n";
-        before.Text() = header + "--" + separator + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--"
-            + separator + "\r\nContent-Type: application/octet-stream\r\n\r\n";
+        before.Text() = header + "--" + separator
+            + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--" + separator
+            + "\r\nContent-Type: application/octet-stream\r\n\r\n";
     }
     const std::string after = "\r\n--" + separator + "--\r\n";
     std::string cms; // a message the CMS encoder made: framed like ours

@@ -42,7 +42,10 @@ private:
 class PlainString {
 public:
     PlainString() = default;
-    explicit PlainString(std::string text) : text_(std::move(text)) { }
+    explicit PlainString(std::string text)
+        : text_(std::move(text))
+    {
+    }
     PlainString(const PlainString&) = delete;
     PlainString& operator=(const PlainString&) = delete;
     ~PlainString() { Release(); }

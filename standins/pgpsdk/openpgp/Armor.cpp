@@ -166,7 +166,8 @@ PGPError FindArmor(std::string_view text, ArmorFrame& frame)
         if (!endLabel.empty()) {
             if (endLabel != label)
                 return kPGPError_CorruptData;
-            frame.body = text.substr(bodyStart, (bodyEnd == std::string_view::npos ? at : bodyEnd) - bodyStart);
+            frame.body
+                = text.substr(bodyStart, (bodyEnd == std::string_view::npos ? at : bodyEnd) - bodyStart);
             frame.end = next;
             return kPGPError_NoErr;
         }
@@ -191,7 +192,8 @@ bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size)
     size_t crcSize = 0;
     if (frame.checksum.size() != 4 || !Base64Decode(frame.checksum, crc, crcSize) || crcSize != 3)
         return false;
-    uint32_t stored = static_cast<uint8_t>(crc[0]) << 16 | static_cast<uint8_t>(crc[1]) << 8 | static_cast<uint8_t>(crc[2]);
+    uint32_t stored = static_cast<uint8_t>(crc[0]) << 16 | static_cast<uint8_t>(crc[1]) << 8
+        | static_cast<uint8_t>(crc[2]);
     return stored == Crc24({ out, size });
 }
 
@@ -265,7 +267,8 @@ void WriteArmor(char* out, std::string_view label, std::string_view data, const 
         *out++ = '\n';
     }
     uint32_t crc = Crc24(data);
-    const char crcBytes[] = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
+    const char crcBytes[]
+        = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
     *out++ = '=';
     Base64Encode({ crcBytes, 3 }, out);
     out += 4;

@@ -16,7 +16,8 @@ int WindowBits(int algorithm) { return algorithm == kCompressZip ? -15 : 15; }
 constexpr size_t kChunk = 65536;
 
 // Inflates `data`, handing each piece of output to `sink`; fails beyond `limit` bytes.
-PGPError Inflate(int algorithm, std::string_view data, size_t limit, const std::function<void(const char*, size_t)>& sink)
+PGPError Inflate(
+    int algorithm, std::string_view data, size_t limit, const std::function<void(const char*, size_t)>& sink)
 {
     if (algorithm == kCompressNone) {
         if (data.size() > limit)
@@ -71,7 +72,8 @@ PGPError Compress(int algorithm, std::span<const std::string_view> pieces, std::
     if (algorithm != kCompressZip && algorithm != kCompressZlib)
         return kPGPError_UnsupportedAlgorithm;
     z_stream stream {};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(algorithm), 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(algorithm), 8, Z_DEFAULT_STRATEGY)
+        != Z_OK)
         return kPGPError_OutOfMemory;
     char chunk[kChunk];
     int result = Z_OK;
@@ -84,7 +86,8 @@ PGPError Compress(int algorithm, std::span<const std::string_view> pieces, std::
             stream.avail_out = sizeof chunk;
             result = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
             out.append(chunk, sizeof chunk - stream.avail_out);
-        } while (result == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0 || (last && result != Z_STREAM_END)));
+        } while (result == Z_OK
+            && (stream.avail_in > 0 || stream.avail_out == 0 || (last && result != Z_STREAM_END)));
     }
     deflateEnd(&stream);
     WipeBytes(chunk, sizeof chunk); // compressed plaintext

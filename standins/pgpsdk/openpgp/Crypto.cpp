@@ -123,7 +123,8 @@ std::string Hash(int hashAlgorithm, std::initializer_list<std::string_view> piec
     return digest.Finish();
 }
 
-Digest::Digest(int hashAlgorithm) : algorithm_(GcryHash(hashAlgorithm))
+Digest::Digest(int hashAlgorithm)
+    : algorithm_(GcryHash(hashAlgorithm))
 {
     gcry_md_hd_t handle;
     if (InitCrypto() && algorithm_ && !gcry_md_open(&handle, algorithm_, 0))
@@ -147,7 +148,8 @@ std::string Digest::Finish()
     if (!handle_)
         return {};
     auto handle = static_cast<gcry_md_hd_t>(handle_);
-    return { reinterpret_cast<const char*>(gcry_md_read(handle, algorithm_)), gcry_md_get_algo_dlen(algorithm_) };
+    return { reinterpret_cast<const char*>(gcry_md_read(handle, algorithm_)),
+        gcry_md_get_algo_dlen(algorithm_) };
 }
 
 size_t CipherKeySize(int cipherAlgorithm)
