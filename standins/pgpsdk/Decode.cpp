@@ -32,11 +32,12 @@ constexpr int kMaxPassphraseAsks = 5;
 constexpr int kMaxNesting = 8; // compressed or encrypted data inside each other
 constexpr size_t kMaxOutput = size_t { 256 } << 20;
 
-// A section's bytes are views into the input, or into `decoded` for an armoured block.
+// A section's bytes are views into the input, or into `decoded` for an armoured block: a block of
+// its own, where its packets may be joined and decrypted in place.
 struct Section {
     std::string_view data; // binary packets, or the text itself for unknown sections
     std::string_view text; // the section as it appeared in the input
-    std::shared_ptr<const std::string> decoded;
+    std::shared_ptr<DataBlock> decoded;
     int analysis = kPGPAnalyze_Unknown;
     bool clearSigned = false;
     bool mimeSigned = false; // a PGP/MIME signed entity: clearText is its first part
@@ -105,6 +106,15 @@ private:
     enum class Form { Message, Signatures };
     PGPError Process(std::string_view packets, Form form, int depth);
     PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
+    PGPError Inflate(std::string_view compressed, int depth);
+    // Where `data` lies in a block of the section's own, that block's bytes, which may be rewritten.
+    char* Writable(std::string_view data)
+    {
+        for (auto& block : decrypted_)
+            if (block.Holds(data))
+                return block.Data() + (data.data() - block.Data());
+        return nullptr;
+    }
     PGPError SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher);
     PGPError TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_view seipd, std::string& sessionKey,
                      int& cipher);
@@ -126,10 +136,10 @@ private:
     PGPJobRef jobHandle_ = 0;
 
     std::vector<EncryptedKey> encryptedKeys_;
-    // Decrypted and decompressed data of the section: the output and the literal are views into
-    // them, or into the section, so nothing is copied before delivery.
+    // The section's decoded armour, decrypted and decompressed data: the output and the literal are
+    // views into them, or into the input, so nothing is copied before delivery.
     std::vector<DataBlock> decrypted_;
-    std::vector<std::shared_ptr<std::string>> plainStrings_; // decompressed data, joined bodies
+    std::vector<std::shared_ptr<std::string>> plainStrings_; // bodies joined from partial chunks
     std::string_view output_;
     bool produced_ = false;
     bool forYourEyesOnly_ = false;
@@ -148,12 +158,26 @@ Section MakeSection(std::string_view data, std::string_view text, int analysis)
     return section;
 }
 
-Section ArmouredSection(Armored& block, std::string_view text, int analysis)
+// The first armoured block of `text`, decoded once into a block of the section's own; `end` is the
+// offset after it. Errors as Dearmor's.
+PGPError ArmouredSection(
+    std::string_view text, int analysis, Section& section, std::string& label, size_t& end)
 {
-    auto decoded = std::make_shared<const std::string>(std::move(block.data));
-    Section section = MakeSection(*decoded, text, analysis);
+    ArmorFrame frame;
+    PGPError status = FindArmor(text, frame);
+    if (status != kPGPError_NoErr)
+        return status;
+    auto decoded = std::make_shared<DataBlock>(frame.MaxDecodedSize());
+    if (!decoded->Data())
+        throw std::bad_alloc();
+    size_t size = 0;
+    if (!DecodeArmorBody(frame, decoded->Data(), size))
+        return kPGPError_CorruptData;
+    section = MakeSection({ decoded->Data(), size }, text.substr(0, frame.end), analysis);
     section.decoded = std::move(decoded);
-    return section;
+    label = std::move(frame.label);
+    end = frame.end;
+    return kPGPError_NoErr;
 }
 
 // A clear-signed message: the header lines, the dash-escaped text, then the signature block.
@@ -170,12 +194,13 @@ bool SplitClearSigned(std::string_view text, Section& section, size_t& end)
     size_t marker = text.find("\n-----BEGIN PGP SIGNATURE-----", body - 1);
     if (marker == std::string_view::npos)
         return false;
-    Armored block;
+    std::string label;
     size_t blockEnd = 0;
-    if (Dearmor(text.substr(marker + 1), block, &blockEnd) != kPGPError_NoErr)
+    if (ArmouredSection(text.substr(marker + 1), kPGPAnalyze_Signed, section, label, blockEnd)
+        != kPGPError_NoErr)
         return false;
     std::string_view shown = text.substr(body, marker + 1 - body);
-    section = ArmouredSection(block, text.substr(0, marker + 1 + blockEnd), kPGPAnalyze_Signed);
+    section.text = text.substr(0, marker + 1 + blockEnd);
     section.clearText = DashUnescape(shown);
     section.clearSigned = true;
     end = marker + 1 + blockEnd;
@@ -224,10 +249,11 @@ bool SplitPgpMimeSigned(std::string_view input, Section& section)
     size_t second = input.find("\r\n" + delimiter, contentStart);
     if (second == std::string_view::npos)
         return false;
-    Armored signature;
-    if (Dearmor(input.substr(second), signature) != kPGPError_NoErr)
+    std::string label;
+    size_t end = 0;
+    if (ArmouredSection(input.substr(second), kPGPAnalyze_Signed, section, label, end) != kPGPError_NoErr)
         return false;
-    section = ArmouredSection(signature, input, kPGPAnalyze_Signed);
+    section.text = input;
     section.clearText.assign(input.substr(contentStart, second - contentStart));
     section.mimeSigned = true;
     return true;
@@ -255,7 +281,8 @@ std::vector<Section> SplitSections(std::string_view input)
             sections.push_back(MakeSection(before, before, kPGPAnalyze_Unknown));
         if (begin == std::string_view::npos)
             break;
-        Armored block;
+        Section block;
+        std::string label;
         size_t end = 0;
         std::string_view rest = input.substr(begin);
         if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----") {
@@ -266,7 +293,8 @@ std::vector<Section> SplitSections(std::string_view input)
                 continue;
             }
         }
-        if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----" || Dearmor(rest, block, &end) != kPGPError_NoErr) {
+        if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----"
+            || ArmouredSection(rest, kPGPAnalyze_Encrypted, block, label, end) != kPGPError_NoErr) {
             // A broken block stays text.
             size_t lineEnd = rest.find('\n');
             size_t stop = lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1;
@@ -274,10 +302,10 @@ std::vector<Section> SplitSections(std::string_view input)
             at = begin + stop;
             continue;
         }
-        int analysis = block.label == "PUBLIC KEY BLOCK" || block.label == "PRIVATE KEY BLOCK" ? kPGPAnalyze_Key
-            : block.label == "SIGNATURE"                                                     ? kPGPAnalyze_DetachedSignature
-                                                                                             : kPGPAnalyze_Encrypted;
-        sections.push_back(ArmouredSection(block, rest.substr(0, end), analysis));
+        block.analysis = label == "PUBLIC KEY BLOCK" || label == "PRIVATE KEY BLOCK" ? kPGPAnalyze_Key
+            : label == "SIGNATURE" ? kPGPAnalyze_DetachedSignature
+                                   : kPGPAnalyze_Encrypted;
+        sections.push_back(std::move(block));
         at = begin + end;
     }
     return sections;
@@ -357,6 +385,10 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
     clearSigned_ = false;
     signatures_.clear();
     produced_ = forYourEyesOnly_ = false;
+    // The decoded armour becomes the section's own block: decrypted in place, it holds plaintext,
+    // wiped with the section's others.
+    if (section.decoded)
+        decrypted_.push_back(std::move(*section.decoded));
     PGPEvent begin {};
     begin.type = kPGPEvent_BeginLex;
     begin.data.beginLexData.sectionNumber = index;
@@ -455,7 +487,7 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
     if (depth > kMaxNesting)
         return kPGPError_CorruptData;
     std::vector<Packet> packets;
-    if (ParsePackets(data, packets) != kPGPError_NoErr)
+    if (ParsePacketsInPlace(data, Writable(data), packets) != kPGPError_NoErr)
         return kPGPError_CorruptData;
     if (!(form == Form::Message ? IsOpenPGPMessage(packets) : IsSignatureBlock(packets)))
         return kPGPError_CorruptData;
@@ -474,12 +506,7 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
         }
         case kTagCompressed: {
             KeepPlaintext(packet);
-            auto& inflated = *plainStrings_.emplace_back(std::make_shared<std::string>());
-            if (packet.body.empty()
-                || Decompress(static_cast<uint8_t>(packet.body[0]), packet.body.substr(1), inflated, kMaxOutput)
-                    != kPGPError_NoErr)
-                return kPGPError_CorruptData;
-            PGPError status = Process(inflated, Form::Message, depth + 1);
+            PGPError status = Inflate(packet.body, depth);
             if (status != kPGPError_NoErr)
                 return status;
             break;
@@ -516,10 +543,14 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
                     }
                 }
             if (result.signingKey && result.signingKey->CanSign()) {
-                std::string canonical = !clearSigned_ && sig.type == 1 ? CanonicalText(literalData_) : std::string();
-                std::string_view signedData = clearSigned_ ? std::string_view(signedText_)
-                    : sig.type == 1                        ? std::string_view(canonical)
-                                                           : literalData_;
+                // A text signature covers the literal's canonical form, hashed without a copy of it.
+                Digest digest(sig.hashAlgorithm);
+                if (clearSigned_)
+                    digest.Add(signedText_);
+                else if (sig.type == 1)
+                    AddCanonicalText(digest, literalData_);
+                else
+                    digest.Add(literalData_);
                 std::string trailer = sig.version == 4
                     ? std::string { 4, static_cast<char>(0xFF) }
                         + std::string { static_cast<char>(sig.hashedData.size() >> 24),
@@ -527,8 +558,9 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
                                         static_cast<char>(sig.hashedData.size() >> 8 & 0xFF),
                                         static_cast<char>(sig.hashedData.size() & 0xFF) }
                     : std::string();
-                result.verified = VerifyDigest(*result.signingKey, sig,
-                                               Hash(sig.hashAlgorithm, { signedData, sig.hashedData, trailer }));
+                digest.Add(sig.hashedData);
+                digest.Add(trailer);
+                result.verified = VerifyDigest(*result.signingKey, sig, digest.Finish());
             }
             signatures_.push_back(result);
             break;
@@ -551,23 +583,47 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
     PGPError status = SessionKey(body, sessionKey, cipher);
     if (status != kPGPError_NoErr)
         return status;
-    // Decrypted straight from the input into the block that may go to the caller as the output.
+    // Decrypted in place where the data lies in a block of the section's own (decoded armour,
+    // decompressed data), else from the input into a new block; either may go to the caller as the
+    // output.
     std::string_view encrypted = body.substr(1);
     size_t block = CipherBlockSize(cipher);
-    DataBlock& plain = decrypted_.emplace_back(encrypted.size());
-    if (!plain.Data() && !encrypted.empty())
-        return kPGPError_OutOfMemory;
-    bool ok = CfbDecrypt(cipher, sessionKey, std::string(block, '\0'), encrypted, plain.Data());
+    char* plain = Writable(encrypted);
+    if (!plain) {
+        DataBlock& fresh = decrypted_.emplace_back(encrypted.size());
+        if (!fresh.Data() && !encrypted.empty())
+            return kPGPError_OutOfMemory;
+        plain = fresh.Data();
+    }
+    bool ok = CfbDecrypt(cipher, sessionKey, std::string(block, '\0'), encrypted, plain);
     std::fill(sessionKey.begin(), sessionKey.end(), '\0');
-    if (!ok || plain.Size() < block + 2 + 22)
+    if (!ok || encrypted.size() < block + 2 + 22)
         return kPGPError_CorruptData;
-    std::string_view all(plain.Data(), plain.Size());
+    std::string_view all(plain, encrypted.size());
     bool prefixGood = all.substr(block - 2, 2) == all.substr(block, 2);
     std::string_view mdc = all.substr(all.size() - 22);
     bool mdcGood = mdc.substr(0, 2) == "\xD3\x14" && Hash(2, all.substr(0, all.size() - 20)) == mdc.substr(2);
     if (!prefixGood || !mdcGood)
         return kPGPError_IntegrityCheckFailed;
     return Process(all.substr(block + 2, all.size() - block - 2 - 22), Form::Message, depth + 1);
+}
+
+// Compressed data into a block of exactly its inflated size: two passes of inflate cost less than
+// the copies and the spare room of a growing buffer.
+PGPError Decoder::Inflate(std::string_view compressed, int depth)
+{
+    if (compressed.empty())
+        return kPGPError_CorruptData;
+    int algorithm = static_cast<uint8_t>(compressed[0]);
+    size_t size = 0;
+    if (DecompressedSize(algorithm, compressed.substr(1), kMaxOutput, size) != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    DataBlock& inflated = decrypted_.emplace_back(size);
+    if (!inflated.Data() && size != 0)
+        return kPGPError_OutOfMemory;
+    if (DecompressInto(algorithm, compressed.substr(1), inflated.Data(), size) != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    return Process({ inflated.Data(), size }, Form::Message, depth + 1);
 }
 
 PGPError Decoder::SessionKey(std::string_view encrypted, std::string& sessionKey, int& cipher)

@@ -6,6 +6,7 @@
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
 #include "standins/pgpsdk/PassphraseCache.h"
+#include "standins/pgpsdk/SecretBytes.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/openpgp/Armor.h"
 #include "standins/pgpsdk/openpgp/Compression.h"
@@ -17,6 +18,7 @@
 #include <cctype>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
@@ -95,8 +97,39 @@ int ChooseCipher(const std::vector<Option>& options, const std::vector<const Key
     return kDefaultCipher;
 }
 
-// The message in `output`, or with `block` given and binary encrypted output, in that block.
-PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, DataBlock* block = nullptr)
+// Where a message goes: a block of its exact size, between the text a PGP/MIME entity puts around
+// it, so the message is written once, where the caller takes it.
+struct Frame {
+    std::string_view before;
+    std::string_view after;
+};
+
+// The block for `size` bytes of message in its frame; where the message starts in it.
+char* Reserve(DataBlock& block, const Frame& frame, size_t size)
+{
+    block = DataBlock(frame.before.size() + size + frame.after.size());
+    if (!block.Data())
+        throw std::bad_alloc();
+    std::copy(frame.before.begin(), frame.before.end(), block.Data());
+    std::copy(frame.after.begin(), frame.after.end(), block.Data() + frame.before.size() + size);
+    return block.Data() + frame.before.size();
+}
+
+// The packets into `block`, armoured on request.
+void Place(DataBlock& block, const Frame& frame, std::string_view packets, bool armored,
+    std::string_view label, const ArmorHeaders& headers = {})
+{
+    if (armored)
+        WriteArmor(
+            Reserve(block, frame, ArmoredSize(label, packets.size(), headers)), label, packets, headers);
+    else
+        std::copy(packets.begin(), packets.end(), Reserve(block, frame, packets.size()));
+}
+
+// The message in `block`, framed; a CMS or clear-signed one in `output`. Each stage that holds
+// plaintext is wiped and released once the next is made.
+PGPError EncodeMessage(
+    const std::vector<Option>& options, std::string& output, DataBlock& block, const Frame& frame = {})
 {
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
@@ -105,9 +138,10 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, 
         return CmsMessageEncoder() ? CmsMessageEncoder()(options, format->value, output) : kPGPError_NotImplemented;
     std::string_view data(static_cast<const char*>(input->pointer), input->size);
     bool text = OptionFlag(options, OptionKind::DataIsASCII);
-    std::string canonical = text ? CanonicalText(data) : std::string();
-    std::string_view content = text ? std::string_view(canonical) : data;
+    PlainString canonical(text ? CanonicalText(data) : std::string());
+    std::string_view content = text ? canonical.View() : data;
     uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+    bool armored = OptionFlag(options, OptionKind::ArmorOutput);
 
     SigningKey signer;
     if (const Option* sign = FindOption(options, OptionKind::SignWithKey)) {
@@ -123,21 +157,26 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, 
         int hash = kDefaultHash;
         if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
             hash = hashOption->value;
-        std::string covered = clearSign ? ClearSignedText(data) : std::string(content);
-        std::string signature
-            = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0, hash, now, covered);
+        PlainString clearSigned(clearSign ? ClearSignedText(data) : std::string());
+        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0,
+            hash, now, clearSign ? clearSigned.View() : content);
         if (signature.empty())
             return kPGPError_UnsupportedAlgorithm;
         std::string packet = WritePacket(kTagSignature, signature);
-        if (clearSign) {
-            std::string shown = DashEscape(CanonicalText(data));
-            if (shown.size() < 2 || shown.compare(shown.size() - 2, 2, "\r\n") != 0)
-                shown += "\r\n";
-            output = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: " + HashArmorName(hash) + "\r\n\r\n" + shown
-                + Armor("SIGNATURE", packet);
-        } else {
-            output = OptionFlag(options, OptionKind::ArmorOutput) ? Armor("SIGNATURE", packet) : packet;
+        if (!clearSign) {
+            Place(block, frame, packet, armored, "SIGNATURE");
+            return kPGPError_NoErr;
         }
+        clearSigned.Release();
+        canonical.Release();
+        PlainString shown(DashEscape(CanonicalText(data)));
+        std::string& lines = shown.Text();
+        if (lines.size() < 2 || lines.compare(lines.size() - 2, 2, "\r\n") != 0)
+            lines += "\r\n";
+        std::string head = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: " + HashArmorName(hash) + "\r\n\r\n";
+        std::string armour = Armor("SIGNATURE", packet);
+        output.reserve(head.size() + lines.size() + armour.size());
+        output.append(head).append(lines).append(armour);
         return kPGPError_NoErr;
     }
     std::vector<const KeyRecord*> recipients;
@@ -171,23 +210,30 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, 
         after = WritePacket(kTagSignature, signature);
     }
     std::string_view pieces[] = { before, content, after };
-    std::string compressed;
+    // The compressed packet: its header, then its body compressed from the pieces where they lie.
+    std::string compressedHeader;
+    PlainString compressed;
     if (OptionFlag(options, OptionKind::Compression, true)) {
-        std::string packets;
-        packets.reserve(before.size() + content.size() + after.size());
-        for (std::string_view piece : pieces)
-            packets.append(piece);
-        std::string packed;
-        PGPError status = Compress(kCompressZlib, packets, packed);
-        std::fill(packets.begin(), packets.end(), '\0');
-        if (status != kPGPError_NoErr)
+        std::string& body = compressed.Text();
+        body.reserve(1 + CompressBound(before.size() + content.size() + after.size()));
+        body += static_cast<char>(kCompressZlib);
+        if (Compress(kCompressZlib, pieces, body) != kPGPError_NoErr)
             return kPGPError_OutOfMemory;
-        compressed = WritePacket(kTagCompressed, std::string(1, static_cast<char>(kCompressZlib)) + packed);
-        pieces[0] = compressed;
-        pieces[1] = pieces[2] = {};
+        canonical.Release();
+        AppendPacketHeader(compressedHeader, kTagCompressed, body.size());
+        pieces[0] = compressedHeader;
+        pieces[1] = body;
+        pieces[2] = {};
     }
-    bool armored = OptionFlag(options, OptionKind::ArmorOutput);
-    std::string packets;
+    size_t packetsSize = 0;
+    for (std::string_view piece : pieces)
+        packetsSize += piece.size();
+    std::vector<std::pair<std::string, std::string>> headers;
+    if (const Option* version = FindOption(options, OptionKind::VersionString))
+        headers.emplace_back("Version", version->text);
+    if (const Option* comment = FindOption(options, OptionKind::CommentString))
+        headers.emplace_back("Comment", comment->text);
+    PlainString packets; // plaintext where nothing is encrypted
     if (!recipients.empty() || passphrase) {
         int cipher = ChooseCipher(options, recipients);
         if (CipherKeySize(cipher) == 0)
@@ -211,44 +257,31 @@ PGPError EncodeMessage(const std::vector<Option>& options, std::string& output, 
                 head += WritePacket(kTagPKESK, body);
             }
         }
-        size_t packetsSize = 0;
-        for (std::string_view piece : pieces)
-            packetsSize += piece.size();
         // Binary output goes straight into the block an allocated output takes over.
         size_t total = head.size() + SEIPDPacketSize(cipher, packetsSize);
         char* out = nullptr;
-        if (!armored && block) {
-            *block = DataBlock(total);
-            out = block->Data();
+        if (armored) {
+            packets.Text().resize(total);
+            out = packets.Text().data();
         } else {
-            packets.resize(total);
-            out = packets.data();
+            out = Reserve(block, frame, total);
         }
-        bool encrypted = out && WriteSEIPDPacket(out + head.size(), cipher, sessionKey, pieces);
+        bool encrypted = WriteSEIPDPacket(out + head.size(), cipher, sessionKey, pieces);
         std::fill(sessionKey.begin(), sessionKey.end(), '\0');
-        std::fill(compressed.begin(), compressed.end(), '\0');
-        if (!out)
-            return kPGPError_OutOfMemory;
+        compressed.Release();
         if (!encrypted)
             return kPGPError_UnsupportedAlgorithm;
         std::memcpy(out, head.data(), head.size());
-        if (!armored && block)
+        if (!armored)
             return kPGPError_NoErr;
     } else {
+        packets.Text().reserve(packetsSize);
         for (std::string_view piece : pieces)
-            packets.append(piece);
+            packets.Text().append(piece);
+        compressed.Release();
+        canonical.Release();
     }
-    if (!armored) {
-        output = std::move(packets);
-        return kPGPError_NoErr;
-    }
-    std::vector<std::pair<std::string, std::string>> headers;
-    if (const Option* version = FindOption(options, OptionKind::VersionString))
-        headers.emplace_back("Version", version->text);
-    if (const Option* comment = FindOption(options, OptionKind::CommentString))
-        headers.emplace_back("Comment", comment->text);
-    output = Armor("MESSAGE", packets, headers);
-    std::fill(packets.begin(), packets.end(), '\0');
+    Place(block, frame, packets.View(), armored, "MESSAGE", headers);
     return kPGPError_NoErr;
 }
 
@@ -264,9 +297,10 @@ std::string NewSeparator()
     return separator;
 }
 
-// PGP/MIME output (RFC 3156): a whole multipart entity; the caller learns the boundary and the
-// length of the header block through the option's two out locations.
-PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, std::string& output)
+// PGP/MIME output (RFC 3156): a whole multipart entity, written into `block` around the armoured
+// message; the caller learns the boundary and the length of the header block through the
+// option's two out locations.
+PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, DataBlock& block)
 {
     const Option* input = FindOption(options, OptionKind::InputBuffer);
     if (!input)
@@ -283,55 +317,58 @@ PGPError EncodeMime(const std::vector<Option>& options, const Option& mime, std:
     armor.value = 1;
     inner.push_back(armor);
     std::string header = OptionFlag(options, OptionKind::OmitMIMEVersion) ? "" : "Mime-Version: 1.0\r\n";
-    std::string body;
-    std::string signedPart;
+    PlainString signedPart;
+    PlainString before; // holds the signed part
     if (signedOnly) {
         // The signature covers the first part exactly as sent, without the line end before the boundary.
-        signedPart = CanonicalText(std::string_view(static_cast<const char*>(input->pointer), input->size));
-        if (signedPart.size() >= 2 && signedPart.compare(signedPart.size() - 2, 2, "\r\n") == 0)
-            signedPart.resize(signedPart.size() - 2);
+        std::string& part = signedPart.Text();
+        part = CanonicalText(std::string_view(static_cast<const char*>(input->pointer), input->size));
+        if (part.size() >= 2 && part.compare(part.size() - 2, 2, "\r\n") == 0)
+            part.resize(part.size() - 2);
         Option detached;
         detached.kind = OptionKind::DetachedSig;
         inner.push_back(detached);
         for (auto& option : inner)
             if (option.kind == OptionKind::InputBuffer) {
-                option.pointer = signedPart.data();
-                option.size = static_cast<PGPSize>(signedPart.size());
+                option.pointer = part.data();
+                option.size = static_cast<PGPSize>(part.size());
             }
         std::erase_if(inner, [](const Option& o) { return o.kind == OptionKind::DataIsASCII; });
-    }
-    std::string armored;
-    PGPError status = EncodeMessage(inner, armored);
-    if (status != kPGPError_NoErr)
-        return status;
-    int hash = kDefaultHash;
-    if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
-        hash = hashOption->value;
-    if (signedOnly) {
+        int hash = kDefaultHash;
+        if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
+            hash = hashOption->value;
         std::string micalg = "pgp-" + HashArmorName(hash);
         std::transform(micalg.begin(), micalg.end(), micalg.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
         header += "Content-Type: multipart/signed; micalg=" + micalg + "; protocol=\"application/pgp-signature\";\r\n"
                   " boundary=\"" + separator + "\"\r\n\r\n";
-        body = "--" + separator + "\r\n" + signedPart + "\r\n--" + separator
-            + "\r\nContent-Type: application/pgp-signature\r\n\r\n" + armored + "\r\n--" + separator + "--\r\n";
+        std::string& text = before.Text();
+        text.reserve(header.size() + part.size() + 2 * separator.size() + 64);
+        text.append(header).append("--").append(separator).append("\r\n").append(part).append("\r\n--");
+        text.append(separator).append("\r\nContent-Type: application/pgp-signature\r\n\r\n");
     } else {
         header += "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n boundary=\""
             + separator + "\"\r\n\r\n";
-        body = "--" + separator + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--" + separator
-            + "\r\nContent-Type: application/octet-stream\r\n\r\n" + armored + "\r\n--" + separator + "--\r\n";
+        before.Text() = header + "--" + separator
+            + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--" + separator
+            + "\r\nContent-Type: application/octet-stream\r\n\r\n";
     }
-    std::fill(armored.begin(), armored.end(), '\0');
-    std::fill(signedPart.begin(), signedPart.end(), '\0');
+    const std::string after = "\r\n--" + separator + "--\r\n";
+    std::string cms; // a message the CMS encoder made: framed like ours
+    const Frame frame { before.View(), after };
+    PGPError status = EncodeMessage(inner, cms, block, frame);
+    if (status != kPGPError_NoErr)
+        return status;
+    if (!block.Data())
+        Place(block, frame, cms, false, {});
     std::memcpy(mime.pointer, separator.c_str(), separator.size() + 1);
     *static_cast<PGPSize*>(mime.pointer2) = static_cast<PGPSize>(header.size());
-    output = header + body;
     return kPGPError_NoErr;
 }
 
 PGPError Encode(const std::vector<Option>& options, std::string& output, DataBlock& block)
 {
     const Option* mime = FindOption(options, OptionKind::PGPMIMEEncoding);
-    return mime && mime->value ? EncodeMime(options, *mime, output) : EncodeMessage(options, output, &block);
+    return mime && mime->value ? EncodeMime(options, *mime, block) : EncodeMessage(options, output, block);
 }
 
 } // namespace

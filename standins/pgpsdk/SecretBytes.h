@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +35,33 @@ private:
         bytes_.clear();
     }
     std::vector<char> bytes_;
+};
+
+// A stage of a message that holds plaintext (canonical text, compressed packets, the text a
+// PGP/MIME entity puts around its signature): wiped when released, at the latest when it goes.
+class PlainString {
+public:
+    PlainString() = default;
+    explicit PlainString(std::string text)
+        : text_(std::move(text))
+    {
+    }
+    PlainString(const PlainString&) = delete;
+    PlainString& operator=(const PlainString&) = delete;
+    ~PlainString() { Release(); }
+
+    std::string& Text() { return text_; }
+    std::string_view View() const { return text_; }
+    void Release() noexcept
+    {
+        std::memset(text_.data(), 0, text_.size());
+        asm volatile("" : : "r"(text_.data()) : "memory"); // the zeroes count: no dropping them
+        text_.clear();
+        text_.shrink_to_fit();
+    }
+
+private:
+    std::string text_;
 };
 
 } // namespace standin

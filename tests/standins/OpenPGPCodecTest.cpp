@@ -138,6 +138,7 @@ TEST(Packets, HeaderEdgeCases)
         { "old, indeterminate", "\xAF" "data to the end"s, kPGPError_NoErr, 1, "data to the end" },
         { "new, 5-byte length", "\xCD\xFF\x00\x00\x00\x02hi"s, kPGPError_NoErr, 1, "hi" },
         { "new, partial literal", "\xCB\xE1" "ab\xE0" "c\x01" "d"s, kPGPError_NoErr, 1, "abcd" },
+        { "partial, then another", "\xCB\xE1" "ab\xE0" "c\x01" "d\xB4\x02hi"s, kPGPError_NoErr, 2, "abcd" },
         { "partial user id", "\xCD\xE1" "ab\x01" "c"s, kPGPError_CorruptData, 0, "" },
         { "partial without end", "\xCB\xE1" "ab"s, kPGPError_CorruptData, 0, "" },
         { "truncated body", "\xB4\x05hi"s, kPGPError_CorruptData, 0, "" },
@@ -154,6 +155,15 @@ TEST(Packets, HeaderEdgeCases)
         ASSERT_EQ(packets.size(), c.packets);
         if (c.packets) {
             EXPECT_EQ(packets[0].body, c.firstBody);
+        }
+        // Joined where they lie, the chunks leave every packet's body as a copy has it.
+        std::string writable = c.data;
+        std::vector<Packet> inPlace;
+        EXPECT_EQ(ParsePacketsInPlace(writable, writable.data(), inPlace), c.status);
+        ASSERT_EQ(inPlace.size(), packets.size());
+        for (size_t i = 0; i < packets.size(); ++i) {
+            EXPECT_EQ(inPlace[i].body, packets[i].body);
+            EXPECT_FALSE(inPlace[i].joined);
         }
     }
 }

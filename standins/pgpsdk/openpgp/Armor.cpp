@@ -2,66 +2,87 @@
 #include "standins/pgpsdk/openpgp/Armor.h"
 
 #include <algorithm>
+#include <array>
 
 namespace standin::openpgp {
 namespace {
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr int8_t kSpace = -2, kPad = -3, kBad = -1;
 
-int Base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+// The value of each Base64 letter; white space, the pad and every other byte marked apart.
+constexpr std::array<int8_t, 256> kBase64Values = [] {
+    std::array<int8_t, 256> values {};
+    values.fill(kBad);
+    for (int i = 0; i < 64; ++i)
+        values[static_cast<uint8_t>(kBase64[i])] = static_cast<int8_t>(i);
+    for (char c : { ' ', '\t', '\r', '\n' })
+        values[static_cast<uint8_t>(c)] = kSpace;
+    values['='] = kPad;
+    return values;
+}();
 
-std::string Base64Encode(std::string_view data)
+// CRC-24 a byte at a time: the bit-by-bit form costs a pass over the data for each bit.
+constexpr std::array<uint32_t, 256> kCrc24Table = [] {
+    std::array<uint32_t, 256> table {};
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+        uint32_t crc = byte << 16;
+        for (int i = 0; i < 8; ++i) {
+            crc <<= 1;
+            if (crc & 0x1000000)
+                crc ^= 0x1864CFB;
+        }
+        table[byte] = crc & 0xFFFFFF;
+    }
+    return table;
+}();
+
+// Base64 of `data` into `out`, which holds (data.size() + 2) / 3 * 4 bytes.
+void Base64Encode(std::string_view data, char* out)
 {
-    std::string out;
-    out.reserve((data.size() + 2) / 3 * 4);
-    for (size_t i = 0; i < data.size(); i += 3) {
+    size_t i = 0;
+    for (; i + 3 <= data.size(); i += 3) {
+        uint32_t chunk = static_cast<uint8_t>(data[i]) << 16 | static_cast<uint8_t>(data[i + 1]) << 8
+            | static_cast<uint8_t>(data[i + 2]);
+        *out++ = kBase64[chunk >> 18 & 63];
+        *out++ = kBase64[chunk >> 12 & 63];
+        *out++ = kBase64[chunk >> 6 & 63];
+        *out++ = kBase64[chunk & 63];
+    }
+    if (i < data.size()) {
         uint32_t chunk = static_cast<uint8_t>(data[i]) << 16;
         if (i + 1 < data.size())
             chunk |= static_cast<uint8_t>(data[i + 1]) << 8;
-        if (i + 2 < data.size())
-            chunk |= static_cast<uint8_t>(data[i + 2]);
-        out += kBase64[chunk >> 18 & 63];
-        out += kBase64[chunk >> 12 & 63];
-        out += i + 1 < data.size() ? kBase64[chunk >> 6 & 63] : '=';
-        out += i + 2 < data.size() ? kBase64[chunk & 63] : '=';
+        *out++ = kBase64[chunk >> 18 & 63];
+        *out++ = kBase64[chunk >> 12 & 63];
+        *out++ = i + 1 < data.size() ? kBase64[chunk >> 6 & 63] : '=';
+        *out++ = '=';
     }
-    return out;
 }
 
-// Decodes Base64 ignoring white space; false on any other character or bad padding.
-bool Base64Decode(std::string_view text, std::string& out)
+// Decodes Base64 ignoring white space into `out` (text.size() / 4 * 3 + 3 bytes); false on any
+// other character or bad padding.
+bool Base64Decode(std::string_view text, char* out, size_t& size)
 {
+    char* const start = out;
     uint32_t bits = 0;
     int count = 0;
     int padding = 0;
     for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+        int value = kBase64Values[static_cast<uint8_t>(c)];
+        if (value == kSpace)
             continue;
-        if (c == '=') {
+        if (value == kPad) {
             ++padding;
             continue;
         }
-        int value = Base64Value(c);
         if (value < 0 || padding)
             return false;
         bits = bits << 6 | static_cast<uint32_t>(value);
         if (++count == 4) {
-            out += static_cast<char>(bits >> 16 & 0xFF);
-            out += static_cast<char>(bits >> 8 & 0xFF);
-            out += static_cast<char>(bits & 0xFF);
+            *out++ = static_cast<char>(bits >> 16 & 0xFF);
+            *out++ = static_cast<char>(bits >> 8 & 0xFF);
+            *out++ = static_cast<char>(bits & 0xFF);
             bits = 0;
             count = 0;
         }
@@ -69,11 +90,12 @@ bool Base64Decode(std::string_view text, std::string& out)
     if (count == 1 || padding > 2 || (padding && count + padding != 4))
         return false;
     if (count == 2)
-        out += static_cast<char>(bits >> 4 & 0xFF);
+        *out++ = static_cast<char>(bits >> 4 & 0xFF);
     if (count == 3) {
-        out += static_cast<char>(bits >> 10 & 0xFF);
-        out += static_cast<char>(bits >> 2 & 0xFF);
+        *out++ = static_cast<char>(bits >> 10 & 0xFF);
+        *out++ = static_cast<char>(bits >> 2 & 0xFF);
     }
+    size = static_cast<size_t>(out - start);
     return true;
 }
 
@@ -104,18 +126,12 @@ std::string_view ArmorLabel(std::string_view line, std::string_view kind)
 uint32_t Crc24(std::string_view data)
 {
     uint32_t crc = 0xB704CE;
-    for (char c : data) {
-        crc ^= static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16;
-        for (int i = 0; i < 8; ++i) {
-            crc <<= 1;
-            if (crc & 0x1000000)
-                crc ^= 0x1864CFB;
-        }
-    }
-    return crc & 0xFFFFFF;
+    for (char c : data)
+        crc = (crc << 8 & 0xFFFFFF) ^ kCrc24Table[(crc >> 16 ^ static_cast<uint8_t>(c)) & 0xFF];
+    return crc;
 }
 
-PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
+PGPError FindArmor(std::string_view text, ArmorFrame& frame)
 {
     size_t at = 0, next = 0;
     std::string_view label;
@@ -126,8 +142,8 @@ PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
     }
     if (label.empty())
         return kPGPError_UnsupportedFormat;
-    block = Armored {};
-    block.label.assign(label);
+    frame = ArmorFrame {};
+    frame.label.assign(label);
     // Header lines up to the first empty line.
     for (at = next; at < text.size(); at = next) {
         std::string_view line = LineAt(text, at, next);
@@ -139,64 +155,132 @@ PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
             colon = line.size() - 1;
         if (colon == std::string_view::npos)
             return kPGPError_CorruptData;
-        block.headers.emplace_back(line.substr(0, colon), line.substr(std::min(colon + 2, line.size())));
+        frame.headers.emplace_back(line.substr(0, colon), line.substr(std::min(colon + 2, line.size())));
     }
-    std::string body;
-    std::string_view checksum;
+    // The Base64 lines run to the checksum line or the END line; they are decoded where they lie.
+    const size_t bodyStart = next;
+    size_t bodyEnd = std::string_view::npos;
     for (at = next; at < text.size(); at = next) {
         std::string_view line = LineAt(text, at, next);
         std::string_view endLabel = ArmorLabel(line, "-----END PGP ");
         if (!endLabel.empty()) {
             if (endLabel != label)
                 return kPGPError_CorruptData;
-            if (!Base64Decode(body, block.data))
-                return kPGPError_CorruptData;
-            if (!checksum.empty()) {
-                std::string crc;
-                if (checksum.size() != 4 || !Base64Decode(checksum, crc) || crc.size() != 3)
-                    return kPGPError_CorruptData;
-                uint32_t stored = static_cast<uint8_t>(crc[0]) << 16 | static_cast<uint8_t>(crc[1]) << 8
-                    | static_cast<uint8_t>(crc[2]);
-                if (stored != Crc24(block.data))
-                    return kPGPError_CorruptData;
-            }
-            if (end)
-                *end = next;
+            frame.body
+                = text.substr(bodyStart, (bodyEnd == std::string_view::npos ? at : bodyEnd) - bodyStart);
+            frame.end = next;
             return kPGPError_NoErr;
         }
         if (!line.empty() && line[0] == '=' && line.size() == 5) {
-            checksum = line.substr(1);
+            frame.checksum = line.substr(1);
+            bodyEnd = std::min(bodyEnd, at);
             continue;
         }
-        if (!checksum.empty())
+        if (!frame.checksum.empty())
             return kPGPError_CorruptData; // data after the checksum line
-        body.append(line);
     }
     return kPGPError_CorruptData; // no END line
 }
 
-std::string Armor(std::string_view label, std::string_view data,
-                  const std::vector<std::pair<std::string, std::string>>& headers)
+bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size)
 {
-    auto line = [](std::string& out, std::initializer_list<std::string_view> parts) {
-        for (auto part : parts)
-            out.append(part);
-        out.append("\r\n");
-    };
-    std::string out;
-    line(out, { "-----BEGIN PGP ", label, "-----" });
-    for (const auto& [key, value] : headers)
-        if (!value.empty()) // an empty header says nothing
-            line(out, { key, ": ", value });
-    line(out, {});
-    std::string encoded = Base64Encode(data);
-    for (size_t i = 0; i < encoded.size(); i += 64)
-        line(out, { std::string_view(encoded).substr(i, 64) });
+    if (!Base64Decode(frame.body, out, size))
+        return false;
+    if (frame.checksum.empty())
+        return true;
+    char crc[6];
+    size_t crcSize = 0;
+    if (frame.checksum.size() != 4 || !Base64Decode(frame.checksum, crc, crcSize) || crcSize != 3)
+        return false;
+    uint32_t stored = static_cast<uint8_t>(crc[0]) << 16 | static_cast<uint8_t>(crc[1]) << 8
+        | static_cast<uint8_t>(crc[2]);
+    return stored == Crc24({ out, size });
+}
+
+PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
+{
+    ArmorFrame frame;
+    PGPError status = FindArmor(text, frame);
+    if (status != kPGPError_NoErr)
+        return status;
+    block.label = std::move(frame.label);
+    block.headers = std::move(frame.headers);
+    block.data.resize(frame.MaxDecodedSize());
+    size_t size = 0;
+    if (!DecodeArmorBody(frame, block.data.data(), size))
+        return kPGPError_CorruptData;
+    block.data.resize(size);
+    if (end)
+        *end = frame.end;
+    return kPGPError_NoErr;
+}
+
+namespace {
+
+constexpr size_t kLineData = 48; // the bytes of one 64-letter line
+
+// The armour's lines before the Base64 and after it, CR LF ended.
+struct ArmorText {
+    std::string head;
+    std::string tail;
+    ArmorText(std::string_view label, const ArmorHeaders& headers)
+    {
+        auto line = [](std::string& out, std::initializer_list<std::string_view> parts) {
+            for (auto part : parts)
+                out.append(part);
+            out.append("\r\n");
+        };
+        line(head, { "-----BEGIN PGP ", label, "-----" });
+        for (const auto& [key, value] : headers)
+            if (!value.empty()) // an empty header says nothing
+                line(head, { key, ": ", value });
+        line(head, {});
+        line(tail, { "-----END PGP ", label, "-----" });
+    }
+};
+
+constexpr size_t kChecksumLine = 7; // "=" and four letters, CR LF
+
+size_t Base64LinesSize(size_t dataSize)
+{
+    size_t letters = (dataSize + 2) / 3 * 4;
+    return letters + (letters + 63) / 64 * 2;
+}
+
+} // namespace
+
+size_t ArmoredSize(std::string_view label, size_t dataSize, const ArmorHeaders& headers)
+{
+    ArmorText text(label, headers);
+    return text.head.size() + Base64LinesSize(dataSize) + kChecksumLine + text.tail.size();
+}
+
+void WriteArmor(char* out, std::string_view label, std::string_view data, const ArmorHeaders& headers)
+{
+    ArmorText text(label, headers);
+    out = std::copy(text.head.begin(), text.head.end(), out);
+    for (size_t at = 0; at < data.size(); at += kLineData) {
+        std::string_view piece = data.substr(at, kLineData);
+        Base64Encode(piece, out);
+        out += (piece.size() + 2) / 3 * 4;
+        *out++ = '\r';
+        *out++ = '\n';
+    }
     uint32_t crc = Crc24(data);
-    std::string crcBytes { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF),
-                           static_cast<char>(crc & 0xFF) };
-    line(out, { "=", Base64Encode(crcBytes) });
-    line(out, { "-----END PGP ", label, "-----" });
+    const char crcBytes[]
+        = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
+    *out++ = '=';
+    Base64Encode({ crcBytes, 3 }, out);
+    out += 4;
+    *out++ = '\r';
+    *out++ = '\n';
+    std::copy(text.tail.begin(), text.tail.end(), out);
+}
+
+std::string Armor(std::string_view label, std::string_view data, const ArmorHeaders& headers)
+{
+    std::string out(ArmoredSize(label, data.size(), headers), '\0');
+    WriteArmor(out.data(), label, data, headers);
     return out;
 }
 

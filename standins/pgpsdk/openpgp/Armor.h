@@ -24,7 +24,24 @@ struct Armored {
 // line. No block gives kPGPError_UnsupportedFormat; a broken one kPGPError_CorruptData.
 PGPError Dearmor(std::string_view text, Armored& block, size_t* end = nullptr);
 
-std::string Armor(std::string_view label, std::string_view data,
-                  const std::vector<std::pair<std::string, std::string>>& headers = {});
+// The same in two steps, so a large block is decoded once, straight into storage the caller owns:
+// FindArmor reads the frame (its errors as Dearmor's), DecodeArmorBody the Base64 into `out`,
+// which holds MaxDecodedSize() bytes, checking the checksum (false when broken).
+struct ArmorFrame {
+    std::string label;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string_view body; // the Base64 lines
+    std::string_view checksum; // its four letters, empty when the block has none
+    size_t end = 0; // the offset after the END line
+    size_t MaxDecodedSize() const { return body.size() / 4 * 3 + 3; }
+};
+PGPError FindArmor(std::string_view text, ArmorFrame& frame);
+bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size);
+
+using ArmorHeaders = std::vector<std::pair<std::string, std::string>>;
+std::string Armor(std::string_view label, std::string_view data, const ArmorHeaders& headers = {});
+// The armour written straight into `out`, which holds ArmoredSize() bytes.
+size_t ArmoredSize(std::string_view label, size_t dataSize, const ArmorHeaders& headers = {});
+void WriteArmor(char* out, std::string_view label, std::string_view data, const ArmorHeaders& headers = {});
 
 } // namespace standin::openpgp

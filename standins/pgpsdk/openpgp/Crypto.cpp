@@ -4,6 +4,7 @@
 
 #include <gcrypt.h>
 
+#include <cstring>
 #include <mutex>
 
 #if defined(_WIN32)
@@ -116,15 +117,39 @@ std::string Hash(int hashAlgorithm, std::string_view data)
 
 std::string Hash(int hashAlgorithm, std::initializer_list<std::string_view> pieces)
 {
-    int algorithm = GcryHash(hashAlgorithm);
-    gcry_md_hd_t handle;
-    if (!InitCrypto() || !algorithm || gcry_md_open(&handle, algorithm, 0))
-        return {};
+    Digest digest(hashAlgorithm);
     for (std::string_view piece : pieces)
-        gcry_md_write(handle, piece.data(), piece.size());
-    std::string digest(reinterpret_cast<const char*>(gcry_md_read(handle, algorithm)), gcry_md_get_algo_dlen(algorithm));
-    gcry_md_close(handle);
-    return digest;
+        digest.Add(piece);
+    return digest.Finish();
+}
+
+Digest::Digest(int hashAlgorithm)
+    : algorithm_(GcryHash(hashAlgorithm))
+{
+    gcry_md_hd_t handle;
+    if (InitCrypto() && algorithm_ && !gcry_md_open(&handle, algorithm_, 0))
+        handle_ = handle;
+}
+
+Digest::~Digest()
+{
+    if (handle_)
+        gcry_md_close(static_cast<gcry_md_hd_t>(handle_));
+}
+
+void Digest::Add(std::string_view piece)
+{
+    if (handle_)
+        gcry_md_write(static_cast<gcry_md_hd_t>(handle_), piece.data(), piece.size());
+}
+
+std::string Digest::Finish()
+{
+    if (!handle_)
+        return {};
+    auto handle = static_cast<gcry_md_hd_t>(handle_);
+    return { reinterpret_cast<const char*>(gcry_md_read(handle, algorithm_)),
+        gcry_md_get_algo_dlen(algorithm_) };
 }
 
 size_t CipherKeySize(int cipherAlgorithm)
@@ -159,6 +184,12 @@ bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out)
 {
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
+}
+
+void WipeBytes(void* data, size_t size)
+{
+    std::memset(data, 0, size);
+    asm volatile("" : : "r"(data) : "memory");
 }
 
 // The system's generator first: on Windows libgcrypt's own seeds itself by a slow poll of the

@@ -21,6 +21,22 @@ std::string Hash(int hashAlgorithm, std::string_view data);
 // Digest of the pieces one after the other, without joining them first.
 std::string Hash(int hashAlgorithm, std::initializer_list<std::string_view> pieces);
 
+// A digest fed piece by piece.
+class Digest {
+public:
+    explicit Digest(int hashAlgorithm);
+    ~Digest();
+    Digest(const Digest&) = delete;
+    Digest& operator=(const Digest&) = delete;
+    void Add(std::string_view piece);
+    // Empty when the algorithm is unsupported.
+    std::string Finish();
+
+private:
+    void* handle_ = nullptr;
+    int algorithm_ = 0;
+};
+
 // Key and block sizes of an OpenPGP symmetric algorithm, 0 when unsupported.
 size_t CipherKeySize(int cipherAlgorithm);
 size_t CipherBlockSize(int cipherAlgorithm);
@@ -32,6 +48,9 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 // The same into `out`, which holds data.size() bytes and may be `data` itself (in place).
 bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
+
+// Zeroes bytes that held plaintext or keys, in a way the compiler cannot drop before a release.
+void WipeBytes(void* data, size_t size);
 
 // Random bytes of libgcrypt's strong generator.
 std::string RandomBytes(size_t count);

@@ -49,6 +49,21 @@ std::string CanonicalText(std::string_view text)
     return out;
 }
 
+void AddCanonicalText(Digest& digest, std::string_view text)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) {
+            digest.Add(text.substr(at));
+            return;
+        }
+        digest.Add(text.substr(at, end - at));
+        digest.Add("\r\n");
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+}
+
 std::string ClearSignedText(std::string_view text)
 {
     std::string canonical = CanonicalText(text);

@@ -3,6 +3,7 @@
 // and integrity-protected encrypted data with its modification detection code.
 #pragma once
 
+#include "standins/pgpsdk/openpgp/Crypto.h"
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
 
 #include <span>
@@ -14,6 +15,8 @@ namespace standin::openpgp {
 
 // Line ends as CR LF, the form text signatures and text literals use.
 std::string CanonicalText(std::string_view text);
+// The canonical form of `text` fed to `digest`, without a copy of it.
+void AddCanonicalText(Digest& digest, std::string_view text);
 
 // What a clear-text signature covers: canonical text without trailing blanks on each line and
 // without its one final line end, which belongs to the armour that follows (RFC 4880 section 7.1);

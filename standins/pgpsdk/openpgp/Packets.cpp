@@ -2,6 +2,8 @@
 #include "standins/pgpsdk/openpgp/Packets.h"
 #include "standins/pgpsdk/openpgp/ByteReader.h"
 
+#include <cstring>
+
 namespace standin::openpgp {
 namespace {
 
@@ -37,7 +39,8 @@ bool NewLength(ByteReader& in, size_t& length, bool& partial)
     return true;
 }
 
-PGPError ReadNewBody(ByteReader& in, Packet& packet)
+// `writable` is the data under `in` where its caller lets it be rewritten, null otherwise.
+PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable)
 {
     size_t length;
     bool partial;
@@ -47,7 +50,7 @@ PGPError ReadNewBody(ByteReader& in, Packet& packet)
         return kPGPError_CorruptData;
     if (!partial)
         return in.Bytes(length, packet.body) ? kPGPError_NoErr : kPGPError_CorruptData;
-    // The chunks are gathered first so the join allocates once.
+    // The chunks are gathered first so the join allocates once, or moves them where they lie.
     std::vector<std::string_view> chunks;
     size_t total = 0;
     for (;;) {
@@ -60,6 +63,17 @@ PGPError ReadNewBody(ByteReader& in, Packet& packet)
             break;
         if (!NewLength(in, length, partial))
             return kPGPError_CorruptData;
+    }
+    if (writable) {
+        const char* base = in.Rest().data() - in.Position();
+        char* const start = writable + (chunks.front().data() - base);
+        char* at = start;
+        for (std::string_view chunk : chunks) {
+            std::memmove(at, chunk.data(), chunk.size()); // each chunk only moves back over headers
+            at += chunk.size();
+        }
+        packet.body = { start, total };
+        return kPGPError_NoErr;
     }
     auto joined = std::make_shared<std::string>();
     joined->reserve(total);
@@ -109,7 +123,7 @@ void AppendNewLength(std::string& out, size_t length)
     }
 }
 
-PGPError ReadPacket(ByteReader& in, Packet& packet)
+PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr)
 {
     uint8_t header;
     if (!in.U8(header) || !(header & 0x80))
@@ -118,7 +132,7 @@ PGPError ReadPacket(ByteReader& in, Packet& packet)
     PGPError status;
     if (packet.newFormat) {
         packet.tag = header & 0x3F;
-        status = ReadNewBody(in, packet);
+        status = ReadNewBody(in, packet, writable);
     } else {
         packet.tag = (header >> 2) & 0x0F;
         status = ReadOldBody(in, header & 3, packet.body);
@@ -132,10 +146,15 @@ PGPError ReadPacket(ByteReader& in, Packet& packet)
 
 PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets)
 {
+    return ParsePacketsInPlace(data, nullptr, packets);
+}
+
+PGPError ParsePacketsInPlace(std::string_view data, char* writable, std::vector<Packet>& packets)
+{
     ByteReader in(data);
     while (!in.AtEnd()) {
         Packet packet;
-        PGPError status = ReadPacket(in, packet);
+        PGPError status = ReadPacket(in, packet, writable);
         if (status != kPGPError_NoErr)
             return status;
         packets.push_back(std::move(packet));

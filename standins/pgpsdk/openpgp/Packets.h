@@ -44,6 +44,10 @@ struct Packet {
 // Reads every packet of `data`, which must outlive the packets. Malformed or truncated framing
 // gives kPGPError_CorruptData and leaves the packets read before it in `packets`.
 PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets);
+// The same where `writable` is `data` and the caller lets it be rewritten (null: it may not): a
+// body split into partial chunks is joined where it lies, each chunk moved back over the length
+// headers before it, instead of into a copy.
+PGPError ParsePacketsInPlace(std::string_view data, char* writable, std::vector<Packet>& packets);
 // Only the first packet of `data`, so a look at a message does not read all of it.
 PGPError ParseFirstPacket(std::string_view data, Packet& packet);
 
