@@ -124,7 +124,7 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         encrypt_ = false; // S/MIME signs first, then encrypts the signed entity
     input_ = text;
     addCharset_ = !Settings.Charset.empty();
-    int32_t status = Run();
+    int32_t status = Run(smime ? TFinish::AsItStands : TFinish::PgpEncrypted);
     if (status != kStatusOK)
         return status;
     if (smime) {
@@ -143,8 +143,6 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         BuildSMimeBody(output_, nullptr, boundary, body, Settings.OmitMimeVersion, true, 0, headerLength);
         output_ = body;
         mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
-    } else {
-        status = FinishPgpOutput(true);
     }
     BurnString(ownInput_);
     input_ = {}; // the caller's text is theirs again
@@ -159,24 +157,26 @@ int32_t TPGPEncode::EncryptConventional(const std::string& text)
     smime_ = false;
     input_ = text;
     addCharset_ = !Settings.Charset.empty();
-    int32_t status = Run();
+    const int32_t status = Run(TFinish::PgpEncrypted);
     conventional_ = false;
-    if (status == kStatusOK)
-        status = FinishPgpOutput(true);
     BurnString(ownInput_);
     input_ = {}; // the caller's text is theirs again
     return status;
 }
 
-int32_t TPGPEncode::FinishPgpOutput(bool encrypted)
+int32_t TPGPEncode::TakeSdkOutput(std::string_view produced, TFinish finish)
 {
-    if (Settings.PGPMime)
-        return WrapPgpMime(encrypted);
-    if (addCharset_) {
-        std::string withCharset;
-        InsertArmorCharset(Settings.Charset, output_, !encrypted, withCharset);
-        output_ = std::move(withCharset);
+    if (finish == TFinish::AsItStands) {
+        output_.assign(produced);
+        return kStatusOK;
     }
+    const bool encrypted = finish == TFinish::PgpEncrypted;
+    if (Settings.PGPMime)
+        return WrapPgpMime(produced, encrypted);
+    if (addCharset_)
+        InsertArmorCharset(Settings.Charset, produced, !encrypted, output_);
+    else
+        output_.assign(produced);
     return kStatusOK;
 }
 
@@ -189,18 +189,14 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
     smime_ = smime;
     input_ = text;
     addCharset_ = !Settings.Charset.empty();
-    int32_t status = Run();
-    if (status == kStatusOK) {
-        if (smime) {
-            std::string boundary, body;
-            std::size_t headerLength = 0;
-            BuildSMimeBody(text, &output_, boundary, body, Settings.OmitMimeVersion, false,
-                MicalgCodeOfChoice(effectiveHash_), headerLength);
-            output_ = body;
-            mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
-        } else {
-            status = FinishPgpOutput(false);
-        }
+    const int32_t status = Run(smime ? TFinish::AsItStands : TFinish::PgpSigned);
+    if (status == kStatusOK && smime) {
+        std::string boundary, body;
+        std::size_t headerLength = 0;
+        BuildSMimeBody(text, &output_, boundary, body, Settings.OmitMimeVersion, false,
+            MicalgCodeOfChoice(effectiveHash_), headerLength);
+        output_ = body;
+        mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
     }
     BurnString(ownInput_);
     input_ = {}; // the caller's text is theirs again
@@ -219,22 +215,20 @@ int32_t TPGPEncode::SignDetached(const std::string& text)
     return status;
 }
 
-int32_t TPGPEncode::WrapPgpMime(bool encrypted)
+int32_t TPGPEncode::WrapPgpMime(std::string_view produced, bool encrypted)
 {
     std::string separator(separator_, strnlen(separator_, sizeof separator_));
     std::size_t offset = bodyOffset_;
-    std::string body;
-    if (!BuildPgpMimeBody(output_, separator, offset, body, Settings.OmitMimeVersion, encrypted,
+    if (!BuildPgpMimeBody(produced, separator, offset, output_, Settings.OmitMimeVersion, encrypted,
             MicalgCodeOfChoice(effectiveHash_))) {
         BurnString(output_);
         return kStatusBadOutput;
     }
-    output_ = std::move(body);
     mimeHeaderLength_ = offset > 0 ? offset + 1 : 0;
     return kStatusOK;
 }
 
-int32_t TPGPEncode::Run()
+int32_t TPGPEncode::Run(TFinish finish)
 {
     BurnString(output_);
     if (input_.empty() && !Settings.AllowEmptyInput)
@@ -263,7 +257,8 @@ int32_t TPGPEncode::Run()
     if (status == kPGPError_NoErr) {
         if (!job.output || job.outputLength == 0)
             return kStatusBadOutput; // nothing to send in place of the text
-        output_.assign(static_cast<const char*>(job.output), job.outputLength);
+        status
+            = TakeSdkOutput(std::string_view(static_cast<const char*>(job.output), job.outputLength), finish);
         job.phases.Mark("output");
         if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
             secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);

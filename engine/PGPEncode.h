@@ -113,19 +113,23 @@ public:
 private:
     struct TJob;
 
-    int32_t Run();
+    // How a job's output comes from the SDK's buffer: as it stands, or finished as a PGP body
+    // (PGP/MIME wrapping or the armour's "Charset:" line) on the way, in the one copy out of it.
+    enum class TFinish { AsItStands, PgpEncrypted, PgpSigned };
+
+    int32_t Run(TFinish finish = TFinish::AsItStands);
     int32_t BuildEncodeOptions(TJob& job);
     int32_t SetupSigning(TJob& job);
     int32_t SetupConventional(TJob& job);
-    // The PGP/MIME wrapping or the armour's "Charset:" line of a finished PGP (not S/MIME) output.
-    int32_t FinishPgpOutput(bool encrypted);
+    // The job's output taken from the SDK's buffer as finish says.
+    int32_t TakeSdkOutput(std::string_view produced, TFinish finish);
     int32_t SelectRecipients();
     int32_t ResolveEachRecipient();
     int32_t AskForRecipients();
     std::string FindSigner(const std::string& wanted, uint32_t selection) const;
     // The key id of the S/MIME signer's certificate key; empty when the signer has none.
     std::string FindSMimeSigner() const;
-    int32_t WrapPgpMime(bool encrypted);
+    int32_t WrapPgpMime(std::string_view produced, bool encrypted);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* user);
 
     TSecure* secure_;

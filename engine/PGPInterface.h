@@ -123,16 +123,18 @@ public:
         uint32_t& statusCode, std::string& statusText, std::string& charset);
     int32_t SignDetached(const std::string& text, HWND parent, std::string& signature, TKeyIDData& signer);
     int32_t EncryptTextToKey(const std::string& text, const std::string& keyID, std::string& result, HWND parent);
+    // `recipients` receives the keys encrypted to, looked up in the key rings; null where the
+    // caller has no use for them (the lookup costs a key ring search per job).
     int32_t EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND parent,
-        TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result);
+        TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result);
     // `askedOnce` keeps the key dialog's choice for the other inline parts of the same message.
-    int32_t EncodeInlineText(const std::string& text, const std::string& charset, const TEncodeRequest& request,
-        HWND parent, bool& askedOnce, TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen,
-        std::string& result);
-    // Fills the three records from a finished encode job: the chosen key ids without the signer
-    // that encrypt-to-self added, the signer, and the keys actually used.
+    int32_t EncodeInlineText(const std::string& text, const std::string& charset,
+        const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData* recipients,
+        TKeyIDData& signer, TKeyIDData& chosen, std::string& result);
+    // Fills the records from a finished encode job: the chosen key ids without the signer that
+    // encrypt-to-self added, the signer, and (unless null) the keys actually used.
     void TakeEncodeResult(const std::string& recipientKeyIDs, const std::string& signerKeyID, bool encrypt,
-        bool recipientsFound, TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen);
+        bool recipientsFound, TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen);
 
     // ---- Status ----
     static bool IsShownEncodeError(int32_t code) { return code >= kStatusShownFirst && code <= kStatusShownLast; }

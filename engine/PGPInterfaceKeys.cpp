@@ -424,7 +424,7 @@ bool TPGPInterface::HasWindowsCertificates()
 }
 
 void TPGPInterface::TakeEncodeResult(const std::string& recipientKeyIDs, const std::string& signerKeyID,
-    bool encrypt, bool recipientsFound, TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen)
+    bool encrypt, bool recipientsFound, TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen)
 {
     TListClearer clearer(*this);
     if (encrypt) {
@@ -432,11 +432,13 @@ void TPGPInterface::TakeEncodeResult(const std::string& recipientKeyIDs, const s
         chosen.Count = 1;
     }
     signer.KeyIDText = signerKeyID;
-    recipients = TKeyIDData();
+    if (!recipients)
+        return;
+    *recipients = TKeyIDData();
     if (!encrypt || recipientKeyIDs.empty())
         return;
     if (Lookup(recipientKeyIDs, kKeyPropKeyID | kKeyPropUserID, 0) > 0)
-        ::KeyListResult(keyList_.get(), recipients);
+        ::KeyListResult(keyList_.get(), *recipients);
     if (!recipientsFound)
-        recipients.Count = 0;
+        recipients->Count = 0;
 }

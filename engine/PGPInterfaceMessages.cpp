@@ -332,8 +332,9 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
 }
 
 // One MIME or inline encode with the request's flags; the records are filled on success.
-int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& text, const TEncodeRequest& request,
-    TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result)
+int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& text,
+    const TEncodeRequest& request, TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen,
+    std::string& result)
 {
     TEncodeSettings& settings = encoder.Settings;
     settings.EncryptToSelf = request.EncryptToSelf;
@@ -391,7 +392,7 @@ int32_t TPGPInterface::EncryptTextToKey(const std::string& text, const std::stri
 }
 
 int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND parent,
-    TKeyIDData& recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result)
+    TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result)
 {
     result.clear();
     if (!request.Encrypt && !request.Sign)
@@ -404,7 +405,7 @@ int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequ
 }
 
 int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::string& charset,
-    const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData& recipients, TKeyIDData& signer,
+    const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData* recipients, TKeyIDData& signer,
     TKeyIDData& chosen, std::string& result)
 {
     result.clear();

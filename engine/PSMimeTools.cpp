@@ -47,7 +47,7 @@ TIsaac& BoundaryGenerator()
 }
 
 // Whether every line of text[from, to) is an armour header line ("Name: value").
-bool AllArmorHeaderLines(const std::string& text, std::size_t from, std::size_t to)
+bool AllArmorHeaderLines(std::string_view text, std::size_t from, std::size_t to)
 {
     while (from < to) {
         std::size_t end = text.find(kCRLF, from);
@@ -81,13 +81,13 @@ std::string NewMimeBoundary(bool pgpMime)
     return std::string(pgpMime ? "PGPMime-=-=-Boundary-=-=-" : "SMime-=-=-Boundary-=-=-") + digits;
 }
 
-bool BuildPgpMimeBody(const std::string& sdkOutput, std::string& separator, std::size_t& bodyOffset,
+bool BuildPgpMimeBody(std::string_view sdkOutput, std::string& separator, std::size_t& bodyOffset,
     std::string& result, bool omitMimeVersion, bool encrypted, int hashCode)
 {
     result.clear();
     const std::string oldSeparator = separator;
-    const std::size_t last = oldSeparator.empty() ? std::string::npos : sdkOutput.rfind(oldSeparator);
-    if (last == std::string::npos || last < bodyOffset) {
+    const std::size_t last = oldSeparator.empty() ? std::string_view::npos : sdkOutput.rfind(oldSeparator);
+    if (last == std::string_view::npos || last < bodyOffset) {
         bodyOffset = 0;
         return false;
     }
@@ -100,9 +100,12 @@ bool BuildPgpMimeBody(const std::string& sdkOutput, std::string& separator, std:
             + MicalgParameter(hashCode, true) + "; boundary=\"";
     header += boundary + "\"\r\n\r\n";
 
+    // Room for the body and a few separators longer than the SDK's: a long body is copied once.
+    constexpr std::size_t kSeparatorsRoom = 256;
+    result.reserve(header.size() + (sdkOutput.size() - bodyOffset) + kSeparatorsRoom);
     result = header;
     std::size_t from = bodyOffset;
-    for (std::size_t at = sdkOutput.find(oldSeparator, from); at != std::string::npos && at <= last;
+    for (std::size_t at = sdkOutput.find(oldSeparator, from); at != std::string_view::npos && at <= last;
          at = sdkOutput.find(oldSeparator, from)) {
         result.append(sdkOutput, from, at - from);
         result += boundary;
@@ -139,30 +142,30 @@ void BuildSMimeBody(const std::string& content, const std::string* signature, st
         + Base64Encode(signature ? *signature : std::string()) + kCRLF + "--" + boundary + "--" + kCRLF;
 }
 
-void InsertArmorCharset(const std::string& charset, const std::string& text, bool isSigned, std::string& result)
+void InsertArmorCharset(const std::string& charset, std::string_view text, bool isSigned, std::string& result)
 {
     const auto where = [&]() {
         const std::size_t begin
             = isSigned ? text.rfind("\n-----BEGIN PGP SIGNATURE") : text.find("-----BEGIN PGP MESSAGE");
-        if (begin == std::string::npos)
-            return std::string::npos;
+        if (begin == std::string_view::npos)
+            return std::string_view::npos;
         // From the end of the BEGIN line, so header-less armour (blank line right after it) counts too.
         const std::size_t lineEnd = text.find(kCRLF, begin + 1);
-        if (lineEnd == std::string::npos)
-            return std::string::npos;
+        if (lineEnd == std::string_view::npos)
+            return std::string_view::npos;
         const std::size_t blank = text.find("\r\n\r\n", lineEnd);
-        return blank == std::string::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank)
-            ? std::string::npos
+        return blank == std::string_view::npos || !AllArmorHeaderLines(text, lineEnd + 2, blank)
+            ? std::string_view::npos
             : blank;
     };
-    const std::size_t blank = text.empty() ? std::string::npos : where();
-    if (blank == std::string::npos) {
-        result = text;
+    const std::size_t blank = text.empty() ? std::string_view::npos : where();
+    if (blank == std::string_view::npos) {
+        result.assign(text);
         return;
     }
     // Built in one go: a long armour is copied once.
     const std::string line = "\r\nCharset: " + charset;
     result.clear();
     result.reserve(text.size() + line.size());
-    result.append(text, 0, blank).append(line).append(text, blank, std::string::npos);
+    result.append(text.substr(0, blank)).append(line).append(text.substr(blank));
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The micalg parameter for a hash code (the encoder's hash choice + 1): "micalg=pgp-sha256" style
@@ -18,7 +19,7 @@ std::string NewMimeBoundary(bool pgpMime);
 // separated by "--" + `separator`) under our own header and a new boundary. On return `separator`
 // holds the new boundary and `bodyOffset` the length of our header block. False, with an empty
 // result, when the SDK's separator is empty or absent: such output is no body to send.
-bool BuildPgpMimeBody(const std::string& sdkOutput, std::string& separator, std::size_t& bodyOffset,
+bool BuildPgpMimeBody(std::string_view sdkOutput, std::string& separator, std::size_t& bodyOffset,
     std::string& result, bool omitMimeVersion, bool encrypted, int hashCode);
 
 // An S/MIME entity: enveloped data around the DER `content`, or a multipart/signed entity of the
@@ -28,7 +29,8 @@ void BuildSMimeBody(const std::string& content, const std::string* signature, st
 
 // The armoured text with "Charset: N" as the last armour header line of the signature block
 // (`isSigned`, a clear-signed text) or of the first message block; unchanged without that block.
-void InsertArmorCharset(const std::string& charset, const std::string& text, bool isSigned, std::string& result);
+void InsertArmorCharset(
+    const std::string& charset, std::string_view text, bool isSigned, std::string& result);
 
 // ---- Splitting received entities ----
 

@@ -96,8 +96,24 @@ std::string MakeTextPartQuotedPrintable(const std::string& Part);
 // QuotedPrintable, 8-bit text parts made quoted-printable, through every multipart and embedded
 // message (at most MaxMimeDepth levels).
 std::string PrepareMessageParts(const std::string& MessageText, const std::string& Charset, bool QuotedPrintable);
-// The prepared message whose header carries the encryptor marker in place of its Content-Type;
-// HeaderLength receives the new header block's length.
+// The prepared message whose header carries the encryptor marker in place of its Content-Type,
+// in its pieces: the marked header block (without its blank line), the line breaks after it and
+// the body. The body is a view into MessageText where preparing leaves it as it stands (a single
+// part that no transport would change), else into Prepared: a long body is not copied.
+struct TMarkedMessage {
+    TMarkedMessage() = default;
+    // Body may point into Prepared: the pieces stay where they were made.
+    TMarkedMessage(const TMarkedMessage&) = delete;
+    TMarkedMessage& operator=(const TMarkedMessage&) = delete;
+
+    std::string Header;
+    std::string Separator;
+    std::string_view Body;
+    std::string Prepared;
+};
+void MarkForEncryptor(
+    const std::string& MessageText, const std::string& Charset, uint32_t Flags, TMarkedMessage& Marked);
+// The same joined; HeaderLength receives the new header block's length.
 std::string AddEncryptorHeader(const std::string& MessageText, const std::string& Charset, uint32_t Flags,
                                int32_t& HeaderLength);
 

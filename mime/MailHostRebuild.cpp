@@ -16,23 +16,41 @@ struct TEntity {
     std::string Body;
 };
 
+// An entity's parts with the body left where it lies in the text.
+struct TEntityView {
+    std::string Header;
+    std::string Separator;
+    bool HasHeader = false;
+    std::string_view Body;
+};
+
+TEntityView SplitEntityView(const std::string& Text)
+{
+    TEntityView entity;
+    THeaderData section = WholeTextSection(BorrowSharedText(Text));
+    FindHeaderEnd(section, 0);
+    entity.Body = Text;
+    if (section.Start != 1 || section.Length <= 0)
+        return entity;
+    const std::size_t bodyStart = SectionBodyStart(section) - 1;
+    entity.Header = Text.substr(0, section.Length);
+    entity.Separator = Text.substr(section.Length, bodyStart - section.Length);
+    entity.Body.remove_prefix(bodyStart);
+    entity.HasHeader = true;
+    return entity;
+}
+
 // The text is taken by value: a long message handed over as a temporary gives its body without
 // a copy.
 TEntity SplitEntity(std::string Text)
 {
+    TEntityView view = SplitEntityView(Text);
     TEntity entity;
-    THeaderData section = WholeTextSection(BorrowSharedText(Text));
-    FindHeaderEnd(section, 0);
-    if (section.Start != 1 || section.Length <= 0) {
-        entity.Body = std::move(Text);
-        return entity;
-    }
-    const std::size_t bodyStart = SectionBodyStart(section) - 1;
-    entity.Header = Text.substr(0, section.Length);
-    entity.Separator = Text.substr(section.Length, bodyStart - section.Length);
-    Text.erase(0, bodyStart);
+    entity.Header = std::move(view.Header);
+    entity.Separator = std::move(view.Separator);
+    entity.HasHeader = view.HasHeader;
+    Text.erase(0, Text.size() - view.Body.size());
     entity.Body = std::move(Text);
-    entity.HasHeader = true;
     return entity;
 }
 
@@ -124,16 +142,40 @@ bool IsTextType(const std::string& ContentType)
 std::string PrepareEntity(const std::string& Text, const std::string& Charset, bool QuotedPrintable, int Depth,
                           bool IsPart);
 
+// An entity's header as preparing leaves it: without encryptor marker, attachment names encoded.
+std::string PreparedHeader(std::string Header, const std::string& Charset)
+{
+    THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(Header), false);
+    if (marker.Start > 0)
+        RemoveFieldLine(Header, marker);
+    return EncodeAttachmentNames(Header, Charset);
+}
+
+std::string ContentTypeOf(const std::string& Header)
+{
+    return GetHeaderValue("Content-Type:", HeaderOnly(Header), true).Str();
+}
+
+std::string BoundaryOf(const std::string& ContentType)
+{
+    THeaderData typed;
+    typed.ContentType = ContentType;
+    return GetBoundary(typed);
+}
+
 // A body that a transport would change: 8-bit or control bytes, blanks at a line end (stripped
 // by some relays), a "From " line (quoted by mbox ones) or a line over 76 characters (rewrapped).
-bool NeedsTransportEncoding(const std::string& Body)
+// One pass: a long body is read once.
+bool NeedsTransportEncoding(std::string_view Body)
 {
-    if (TextHasNonAscii(Body) || TextHasControlChars(Body))
-        return true;
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i <= Body.size(); ++i) {
-        if (i < Body.size() && Body[i] != '\r' && Body[i] != '\n')
+        if (i < Body.size() && Body[i] != '\r' && Body[i] != '\n') {
+            const unsigned char b = static_cast<unsigned char>(Body[i]);
+            if (b != '\t' && (b < ' ' || b > '~'))
+                return true;
             continue;
+        }
         if (i - lineStart > 76 || Body.compare(lineStart, 5, "From ") == 0)
             return true;
         if (i > lineStart && (Body[i - 1] == ' ' || Body[i - 1] == '\t'))
@@ -204,15 +246,9 @@ std::string PrepareEntity(const std::string& Text, const std::string& Charset, b
     TEntity entity = SplitEntity(Text);
     if (!entity.HasHeader)
         return Text;
-    THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(entity.Header), false);
-    if (marker.Start > 0)
-        RemoveFieldLine(entity.Header, marker);
-    entity.Header = EncodeAttachmentNames(entity.Header, Charset);
-    THeaderData header = HeaderOnly(entity.Header);
-    const std::string type = GetHeaderValue("Content-Type:", header, true).Str();
-    THeaderData typed;
-    typed.ContentType = type;
-    const std::string boundary = GetBoundary(typed);
+    entity.Header = PreparedHeader(std::move(entity.Header), Charset);
+    const std::string type = ContentTypeOf(entity.Header);
+    const std::string boundary = BoundaryOf(type);
     if (!boundary.empty()) {
         const bool digest = StartsWithText("multipart/digest", TrimBlanks(type));
         entity.Body = PrepareMultipartBody(entity.Body, boundary, Charset, QuotedPrintable, Depth, digest);
@@ -335,19 +371,58 @@ std::string PrepareMessageParts(const std::string& MessageText, const std::strin
     return PrepareEntity(MessageText, Charset, QuotedPrintable, 0, false);
 }
 
-std::string AddEncryptorHeader(const std::string& MessageText, const std::string& Charset, uint32_t Flags,
-                               int32_t& HeaderLength)
+namespace {
+
+// The header preparing gives a message whose body it leaves as it stands (a single part that no
+// transport would change); false when preparing changes the body, or when the prepared header
+// would end elsewhere in the prepared text.
+bool PreparedHeaderAsItStands(const TEntityView& Entity, const std::string& Charset, std::string& Header)
 {
-    TEntity entity = SplitEntity(PrepareMessageParts(MessageText, Charset, true));
+    if (!Entity.HasHeader)
+        return false;
+    std::string header = PreparedHeader(Entity.Header, Charset);
+    const std::string type = ContentTypeOf(header);
+    if (!BoundaryOf(type).empty() || (IsTextType(type) && NeedsTransportEncoding(Entity.Body)))
+        return false;
+    const TEntityView again = SplitEntityView(header + Entity.Separator);
+    if (!again.HasHeader || again.Header != header || again.Separator != Entity.Separator)
+        return false;
+    Header = std::move(header);
+    return true;
+}
+
+} // namespace
+
+void MarkForEncryptor(
+    const std::string& MessageText, const std::string& Charset, uint32_t Flags, TMarkedMessage& Marked)
+{
+    TEntityView entity = SplitEntityView(MessageText);
+    std::string header;
+    if (!PreparedHeaderAsItStands(entity, Charset, header)) {
+        Marked.Prepared = PrepareMessageParts(MessageText, Charset, true);
+        entity = SplitEntityView(Marked.Prepared);
+        header = std::move(entity.Header);
+    }
     std::string marker = "X-PM-Encryptor: DIRAZA-ZE32, " + std::to_string(Flags);
     TrimRight(marker);
-    entity.Header = MoveContentHeaders(entity.Header, false, marker, Charset);
-    if (GetHeaderValue("X-PM-Encryptor:", HeaderOnly(entity.Header), false).Start == 0)
-        entity.Header += LineBreakIn(entity.Header) + marker;
-    HeaderLength = static_cast<int32_t>(entity.Header.size());
-    if (entity.Separator.empty())
-        entity.Separator = "\r\n\r\n";
-    return JoinEntity(std::move(entity));
+    header = MoveContentHeaders(header, false, marker, Charset);
+    if (GetHeaderValue("X-PM-Encryptor:", HeaderOnly(header), false).Start == 0)
+        header += LineBreakIn(header) + marker;
+    Marked.Header = std::move(header);
+    Marked.Separator = entity.Separator.empty() ? "\r\n\r\n" : entity.Separator;
+    Marked.Body = entity.Body;
+}
+
+std::string AddEncryptorHeader(
+    const std::string& MessageText, const std::string& Charset, uint32_t Flags, int32_t& HeaderLength)
+{
+    TMarkedMessage marked;
+    MarkForEncryptor(MessageText, Charset, Flags, marked);
+    HeaderLength = static_cast<int32_t>(marked.Header.size());
+    std::string text;
+    text.reserve(marked.Header.size() + marked.Separator.size() + marked.Body.size());
+    text.append(marked.Header).append(marked.Separator).append(marked.Body);
+    return text;
 }
 
 std::string BuildPgpSignaturePart(const std::string& Boundary, const TPartName& Name, uint32_t NodeKind)

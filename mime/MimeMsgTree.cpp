@@ -277,7 +277,18 @@ void TMimeMsgTree::LoadMessage(const std::string& Text, int32_t Start, uint32_t 
 
 void TMimeMsgTree::LoadMessage(std::string&& Text, int32_t Start, uint32_t LoadMode, int32_t Limit)
 {
-    if (Text.empty())
+    LoadSharedText(MakeSharedText(std::move(Text)), Start, LoadMode, Limit);
+}
+
+void TMimeMsgTree::LoadBorrowedMessage(
+    const std::string& Text, int32_t Start, uint32_t LoadMode, int32_t Limit)
+{
+    LoadSharedText(BorrowSharedText(Text), Start, LoadMode, Limit);
+}
+
+void TMimeMsgTree::LoadSharedText(TSharedText Text, int32_t Start, uint32_t LoadMode, int32_t Limit)
+{
+    if (Text->empty())
         return;
     uint32_t mode = LoadMode;
     if (mode & lmPreferFormatted)
@@ -290,9 +301,9 @@ void TMimeMsgTree::LoadMessage(std::string&& Text, int32_t Start, uint32_t LoadM
     RawMode = mode == (lmNested | lmDecode);
     HeaderMask = hmContentType | hmTransferEncoding | hmDisposition;
 
-    const int32_t limit = EffectiveLimit(Text.size(), Limit);
+    const int32_t limit = EffectiveLimit(Text->size(), Limit);
     THeaderDataEx message;
-    message.Text = MakeSharedText(std::move(Text));
+    message.Text = std::move(Text);
     message.Start = std::max(Start, 1);
     message.Limit = limit;
     message.Level = Nodes.empty() ? 0 : 1;
@@ -812,30 +823,38 @@ std::string TMimeMsgTree::GetAttachmentList() const
     return list;
 }
 
-std::string TMimeMsgTree::JoinSectionTexts() const
+std::vector<std::string_view> TMimeMsgTree::SectionTextPieces() const
 {
-    // Room for every text and its line breaks at once: a long part is copied once, not again for
-    // the line break after it.
-    size_t size = 0;
-    for (const auto& node : Nodes)
-        size += node->Text.size() + 4;
-    std::string joined;
-    joined.reserve(size);
+    std::vector<std::string_view> pieces;
     for (const auto& node : Nodes) {
         const std::string& text = node->Text;
         if (text.empty())
             continue;
-        joined += text;
+        pieces.emplace_back(text);
         if (node->NodeKind == nkMessage || node->NodeKind == nkRawText) {
-            joined += "\r\n\r\n";
+            pieces.emplace_back("\r\n\r\n");
             continue;
         }
         const bool endsEmptyLine = text.size() >= 2 && text.compare(text.size() - 2, 2, "\n\n") == 0;
         const bool endsCrLfTwice = text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0;
         if (endsEmptyLine || endsCrLfTwice)
             continue;
-        joined += text.back() == '\n' ? "\r\n" : "\r\n\r\n";
+        pieces.emplace_back(text.back() == '\n' ? "\r\n" : "\r\n\r\n");
     }
+    return pieces;
+}
+
+std::string TMimeMsgTree::JoinSectionTexts() const
+{
+    const std::vector<std::string_view> pieces = SectionTextPieces();
+    // Room for every piece at once: a long part is copied once.
+    size_t size = 0;
+    for (const std::string_view piece : pieces)
+        size += piece.size();
+    std::string joined;
+    joined.reserve(size);
+    for (const std::string_view piece : pieces)
+        joined += piece;
     return joined;
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum TNodeKind : uint32_t {
@@ -143,6 +144,8 @@ public:
     void LoadMessage(const std::string& Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
     // The same, taking over the caller's text instead of copying it.
     void LoadMessage(std::string&& Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
+    // The same over the caller's text, neither copied nor taken: it must outlive the tree.
+    void LoadBorrowedMessage(const std::string& Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
 
     int SectionCount() const { return static_cast<int>(Nodes.size()); }
     bool HasSections() const { return !Nodes.empty(); }
@@ -170,6 +173,9 @@ public:
     bool IsViewableExt3(const std::string& Extension) const;
     bool IsViewableExt4(const std::string& Extension) const;
     std::string GetAttachmentList() const;
+    // The node texts with the line breaks between them, in order: what JoinSectionTexts joins,
+    // for a writer that needs no joined copy. The views hold while the tree is unchanged.
+    std::vector<std::string_view> SectionTextPieces() const;
     std::string JoinSectionTexts() const;
     bool BodyIsFormatted() const;
     TDateTime GetMessageDate() const;
@@ -182,6 +188,7 @@ private:
     bool ScanOnly() const { return (Mode & lmScanOnly) != 0; }
     bool Decoding() const { return (Mode & lmDecode) != 0; }
 
+    void LoadSharedText(TSharedText Text, int32_t Start, uint32_t LoadMode, int32_t Limit);
     TSectionNode* AddNode(uint32_t Kind, const THeaderData& Section, const std::string& Caption);
     void LoadLevel(THeaderDataEx Message, bool Outermost, int Depth);
     void WalkMultipart(const THeaderDataEx& Multipart, int Depth, bool Outermost, const std::string& StatusText);

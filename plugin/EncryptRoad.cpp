@@ -57,12 +57,12 @@ std::string Exclaimed(const std::string& text)
     return text + "!";
 }
 
-// Splits a message whose header block is headerLength long into the outer header (ending with a
-// line break) and the body entity to encode: the Content-* fields, which stand last in the block,
-// with the message body after them. The message's buffer becomes the body's.
-void SplitForMimeBody(std::string message, size_t headerLength, std::string& header, std::string& body)
+// Splits a marked message into the outer header (ending with a line break) and the body entity
+// to encode: the Content-* fields, which stand last in the header block, with the message body
+// after them. The body is copied once, into the entity.
+void SplitForMimeBody(const TMarkedMessage& marked, std::string& header, std::string& body)
 {
-    const std::string block = message.substr(0, headerLength);
+    const std::string& block = marked.Header;
     size_t content = std::string::npos;
     for (size_t at = 0; at < block.size(); at = block.find('\n', at) + 1) {
         if (StartsWithNoCase(block, at, "Content-")) {
@@ -72,21 +72,21 @@ void SplitForMimeBody(std::string message, size_t headerLength, std::string& hea
         if (block.find('\n', at) == std::string::npos)
             break;
     }
+    std::string_view fields, separator = marked.Separator, text = marked.Body;
     if (content != std::string::npos) {
         header = block.substr(0, content);
-        message.erase(0, content);
-        body = std::move(message);
-        return;
+        fields = std::string_view(block).substr(content);
+    } else {
+        header = block + "\r\n";
+        // No fields of its own: the entity begins with its empty header, after the block's line
+        // break (the separator begins with it; a lone CR is never followed by LF there).
+        if (separator.substr(0, 2) == "\r\n")
+            separator.remove_prefix(2);
+        else if (separator.substr(0, 1) == "\n")
+            separator.remove_prefix(1);
     }
-    header = block + "\r\n";
-    // No fields of its own: the entity begins with its empty header.
-    size_t start = headerLength;
-    if (message.compare(start, 2, "\r\n") == 0)
-        start += 2;
-    else if (message.compare(start, 1, "\n") == 0)
-        start += 1;
-    message.erase(0, start);
-    body = std::move(message);
+    body.reserve(fields.size() + separator.size() + text.size());
+    body.append(fields).append(separator).append(text);
 }
 
 // An encrypted or signed text part is quoted-printable only where 7-bit lines cannot carry the
@@ -104,6 +104,21 @@ bool NeedsQuotedPrintable(const std::string& text)
     }
     return false;
 }
+
+// A plaintext copy of the road's own, overwritten on every way out of its scope.
+class TBurnOnExit {
+public:
+    explicit TBurnOnExit(std::string& text)
+        : text_(text)
+    {
+    }
+    ~TBurnOnExit() { TPGPInterface::BurnText(text_); }
+    TBurnOnExit(const TBurnOnExit&) = delete;
+    TBurnOnExit& operator=(const TBurnOnExit&) = delete;
+
+private:
+    std::string& text_;
+};
 
 int CountRecipientAddresses(const std::string& header)
 {
@@ -123,6 +138,21 @@ std::string SystemErrorText(DWORD code)
 }
 
 } // namespace
+
+TContentPieces TEncryptRoad::TOutcome::Pieces() const
+{
+    if (Tree)
+        return Tree->SectionTextPieces();
+    return { Head, Text };
+}
+
+void TEncryptRoad::TOutcome::Burn()
+{
+    TPGPInterface::BurnText(Head);
+    TPGPInterface::BurnText(Text);
+    for (int index = 0; Tree && index < Tree->SectionCount(); ++index)
+        TPGPInterface::BurnText(Tree->GetSection(index)->Text);
+}
 
 TEncryptRoad::TEncryptRoad(TPGPInterface& pgp, TOptions& options, const TZAVEKStrings& texts,
     IEncryptHost& host, IEncryptPrompts& prompts, TAutoList* autoList)
@@ -224,7 +254,7 @@ int32_t TEncryptRoad::EncryptMessageFile(
     bool committed = false;
     if (outcome.Write) {
         // The wipe of the plaintext left beside the new file is timed apart from the write.
-        committed = CommitMessageFile(inFile, outcome.Text, [this](const std::string& fileName) {
+        committed = CommitMessageFile(inFile, outcome.Pieces(), [this](const std::string& fileName) {
             Phase("commit");
             const bool gone = wiper_(fileName);
             Phase("wipe");
@@ -236,7 +266,7 @@ int32_t TEncryptRoad::EncryptMessageFile(
         }
     }
     Phase("commit");
-    pgp_.BurnText(outcome.Text);
+    outcome.Burn();
     pgp_.BurnText(message);
     Phase("burn");
     if (committed && encoded)
@@ -315,32 +345,39 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
 {
     const bool withBooks = editor && editor->AddressBooks;
     std::string header, body;
+    const TBurnOnExit burnBody(body);
     if (method.Mime) {
         host_.ShowStatus(texts_.GetEntry(TEXT_ENCRYPTING) + " (" + (method.SMime ? "S/MIME" : "PGP/MIME") + ") ...");
-        int32_t headerLength = 0;
-        std::string marked = AddEncryptorHeader(message, charset, method.HeaderFlags, headerLength);
-        SplitForMimeBody(
-            std::move(marked), static_cast<size_t>(std::max<int32_t>(headerLength, 0)), header, body);
+        TMarkedMessage marked;
+        MarkForEncryptor(message, charset, method.HeaderFlags, marked);
+        SplitForMimeBody(marked, header, body);
+        pgp_.BurnText(marked.Prepared);
         Phase("header");
     }
     // An error the encoder has shown itself (a cancelled key choice and the like) gets one more
     // try without the chosen key; a second one goes to the failure question like any other.
     for (int attempt = 0;; ++attempt) {
-        std::string result;
+        TOutcome encoded;
         int32_t error;
         if (method.Mime) {
             const bool several = withBooks && CountRecipientAddresses(header) > 1;
-            error = EncodeMime(header, body, method, several, result);
+            error = EncodeMime(body, method, several, encoded.Text);
+            if (error == kStatusOK)
+                encoded.Head = header;
         } else {
-            TMimeMsgTree tree;
+            // The tree reads the message where it lies; its nodes take the encoded parts.
+            encoded.Tree = std::make_unique<TMimeMsgTree>();
+            TMimeMsgTree& tree = *encoded.Tree;
             tree.Reset();
             tree.NameCharset = charset;
             tree.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
-            tree.LoadMessage(message, 1, LOAD_KEEP_TEXTS, 0);
+            tree.LoadBorrowedMessage(message, 1, LOAD_KEEP_TEXTS, 0);
             Phase("tree");
             const bool several = withBooks && CountRecipientAddresses(tree.GetSectionText(0)) > 1;
-            error = EncodeInline(tree, method, several, result);
+            error = EncodeInline(tree, method, several);
         }
+        if (error != kStatusOK)
+            encoded.Burn();
         if (method.Encrypt && TPGPInterface::IsShownEncodeError(error) && attempt == 0) {
             send_.Recipient.KeyIDText.clear();
             send_.Recipient.Count = 0;
@@ -350,12 +387,12 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
         if (error == kStatusOK) {
             NoteAutoListCandidate();
             if (method.Encrypt && send_.ADKCheck && pgp_.KeyHasADK(send_.Recipient.KeyIDText) && AskADK()) {
+                encoded.Burn();
                 PutBackIntoEditor(outcome);
-                pgp_.BurnText(result);
                 return;
             }
-            outcome.Write = true;
-            outcome.Text = std::move(result);
+            encoded.Write = true;
+            outcome = std::move(encoded);
             return;
         }
         outcome.Error = error;
@@ -372,28 +409,20 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
 }
 
 int32_t TEncryptRoad::EncodeMime(
-    const std::string& header, const std::string& body, const TMethod& method, bool several, std::string& result)
+    const std::string& body, const TMethod& method, bool several, std::string& result)
 {
-    TKeyIDData used;
-    std::string encoded;
     const int32_t error = pgp_.EncodeMimeBody(
-        body, Request(method, several), host_.OwnerWindow(), used, send_.Signer, send_.Recipient, encoded);
+        body, Request(method, several), host_.OwnerWindow(), nullptr, send_.Signer, send_.Recipient, result);
     Phase("sdk");
-    if (error == kStatusOK)
-        result = header + encoded;
-    Phase("join");
     return error;
 }
 
-int32_t TEncryptRoad::EncodeInline(TMimeMsgTree& tree, const TMethod& method, bool several, std::string& result)
+int32_t TEncryptRoad::EncodeInline(TMimeMsgTree& tree, const TMethod& method, bool several)
 {
     int32_t error = kStatusOK;
     for (int index = 0; index < tree.SectionCount() && error == kStatusOK; ++index)
         error = EncodeSection(tree, index, method, several);
     send_.FirstPart = false;
-    if (error == kStatusOK)
-        result = tree.JoinSectionTexts();
-    Phase("join");
     return error;
 }
 
@@ -424,10 +453,9 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
     if (text || method.Encrypt) {
         TEncodeRequest request = Request(method, several);
         request.DataIsText = text;
-        TKeyIDData used;
         std::string encoded;
-        const int32_t error = pgp_.EncodeInlineText(node->Text, text ? node->Section.Charset : std::string(), request,
-            owner, send_.FirstPart, used, send_.Signer, send_.Recipient, encoded);
+        const int32_t error = pgp_.EncodeInlineText(node->Text, text ? node->Section.Charset : std::string(),
+            request, owner, send_.FirstPart, nullptr, send_.Signer, send_.Recipient, encoded);
         Phase("sdk");
         if (error != kStatusOK)
             return error;

@@ -15,6 +15,7 @@
 #include "plugin/RecipientsData.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -129,12 +130,19 @@ private:
         bool SMime = false;
         uint32_t HeaderFlags = 0;
     };
-    // What the file is to hold at the end, and whether a PGP error is left.
+    // What the file is to hold at the end, and whether a PGP error is left. The content is
+    // written in its pieces, never joined: Head then Text, or the encoded tree's section texts.
     struct TOutcome {
         bool Write = false;
+        std::string Head;
         std::string Text;
+        std::unique_ptr<TMimeMsgTree> Tree;
         int32_t Error = 0;
         uint16_t EndText = 0;
+
+        TContentPieces Pieces() const;
+        // Overwrites every piece: what was sent leaves no copy behind.
+        void Burn();
     };
 
     // The recipient for the encoder (names the editor's address books know become their
@@ -146,9 +154,8 @@ private:
     void ResolveSigner(bool sMime, HWND editor);
     void Encode(const std::string& message, const TMethod& method, TEditorData* editor, const std::string& charset,
         TOutcome& outcome);
-    int32_t EncodeMime(const std::string& header, const std::string& body, const TMethod& method, bool several,
-        std::string& result);
-    int32_t EncodeInline(TMimeMsgTree& tree, const TMethod& method, bool several, std::string& result);
+    int32_t EncodeMime(const std::string& body, const TMethod& method, bool several, std::string& result);
+    int32_t EncodeInline(TMimeMsgTree& tree, const TMethod& method, bool several);
     int32_t EncodeSection(TMimeMsgTree& tree, int& index, const TMethod& method, bool several);
     TEncodeRequest Request(const TMethod& method, bool several) const;
     void NoteAutoListCandidate();

@@ -64,20 +64,22 @@ bool SameFile(const std::string& a, const std::string& b)
         && infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
-bool WriteAndFlush(const std::string& fileName, const std::string& bytes, const TCommitObserver& observe)
+bool WriteAndFlush(const std::string& fileName, const TContentPieces& pieces, const TCommitObserver& observe)
 {
     TFileHandle file(CreateFileA(
         fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         return false;
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - written, kWriteChunk));
-        DWORD done = 0;
-        if (!WriteFile(file.Get(), bytes.data() + written, chunk, &done, nullptr) || done == 0)
-            return false;
-        written += done;
-        Notify(observe, TCommitStep::Writing);
+    for (const std::string_view piece : pieces) {
+        size_t written = 0;
+        while (written < piece.size()) {
+            const DWORD chunk = static_cast<DWORD>(std::min(piece.size() - written, kWriteChunk));
+            DWORD done = 0;
+            if (!WriteFile(file.Get(), piece.data() + written, chunk, &done, nullptr) || done == 0)
+                return false;
+            written += done;
+            Notify(observe, TCommitStep::Writing);
+        }
     }
     return FlushFileBuffers(file.Get()) != FALSE;
 }
@@ -133,11 +135,17 @@ bool ReadMessageFile(const std::string& fileName, std::string& bytes)
 bool CommitMessageFile(
     const std::string& fileName, const std::string& bytes, const TFileWiper& wipe, const TCommitObserver& observe)
 {
+    return CommitMessageFile(fileName, TContentPieces { bytes }, wipe, observe);
+}
+
+bool CommitMessageFile(const std::string& fileName, const TContentPieces& pieces, const TFileWiper& wipe,
+    const TCommitObserver& observe)
+{
     // What an earlier, killed commit left beside the file would be taken for this one's.
     if (!RecoverMessageFile(fileName, wipe) || !CanBeReplaced(fileName))
         return false;
     const std::string newName = NewContentName(fileName), oldName = OldContentName(fileName);
-    if (!WriteAndFlush(newName, bytes, observe)) {
+    if (!WriteAndFlush(newName, pieces, observe)) {
         const DWORD error = GetLastError();
         Remove(newName, wipe);
         SetLastError(error);

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The whole file; false when it cannot be opened or read.
 bool ReadMessageFile(const std::string& fileName, std::string& bytes);
@@ -13,7 +15,7 @@ bool ReadMessageFile(const std::string& fileName, std::string& bytes);
 // Removes a file securely; true when it is gone.
 using TFileWiper = std::function<bool(const std::string& fileName)>;
 
-// The points a commit passes, in order; `Writing` once per megabyte written.
+// The points a commit passes, in order; `Writing` after each write of at most a megabyte.
 enum class TCommitStep { Writing, Written, OriginalKept, Replaced, OldCopyGone };
 using TCommitObserver = std::function<void(TCommitStep step)>;
 
@@ -26,6 +28,11 @@ std::string OldContentName(const std::string& fileName);
 // the new file in its place in one rename; only then wipes the old copy (deletes it without a
 // wiper). False, with the original under its name, when the new content could not take its place.
 bool CommitMessageFile(const std::string& fileName, const std::string& bytes, const TFileWiper& wipe,
+    const TCommitObserver& observe = nullptr);
+// The same with the new content in pieces, written one after the other: the parts of a long
+// message need not be joined in memory first.
+using TContentPieces = std::vector<std::string_view>;
+bool CommitMessageFile(const std::string& fileName, const TContentPieces& pieces, const TFileWiper& wipe,
     const TCommitObserver& observe = nullptr);
 
 // Finishes or rolls back a commit of fileName that a dead process left half done: a commit that

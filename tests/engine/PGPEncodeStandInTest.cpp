@@ -301,8 +301,8 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     chosen.KeyIDText = bob;
     chosen.Count = 1;
     std::string result;
-    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nhi\r\n", request, nullptr, recipients, signer, chosen,
-                  result),
+    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nhi\r\n", request, nullptr, &recipients,
+                  signer, chosen, result),
         0);
     EXPECT_EQ(result.rfind("Content-Type: multipart/encrypted;", 0), 0u) << result;
     EXPECT_EQ(chosen.KeyIDText, bob);
@@ -321,14 +321,14 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
             dialogTitle = title;
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
-        EXPECT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
-                      result),
+        EXPECT_EQ(pgp.EncodeInlineText(
+                      "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
             kStatusCancelled);
     }
     EXPECT_EQ(dialogTitle, texts.texts->GetEntry(281));
     request.AutoRecipients = true;
-    ASSERT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
-                  result),
+    ASSERT_EQ(pgp.EncodeInlineText(
+                  "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
         0);
     EXPECT_EQ(result.rfind("-----BEGIN PGP MESSAGE-----\r\n", 0), 0u);
     EXPECT_NE(result.find("Charset: UTF-8"), std::string::npos);
@@ -354,8 +354,8 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
             SetKeyboardState(keys);
             SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         });
-        ASSERT_EQ(pgp.EncodeInlineText("hello\r\n", "UTF-8", request, nullptr, askedOnce, recipients, signer, chosen,
-                      result),
+        ASSERT_EQ(pgp.EncodeInlineText(
+                      "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
             0);
     }
     EXPECT_TRUE(askedOnce);
@@ -386,8 +386,8 @@ TEST_F(PGPEncodeStandIn, TheSdkPassphraseDialogsSignAndEncryptConventionally)
     request.Sign = true;
     TKeyIDData recipients, chosen;
     std::string result;
-    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nx\r\n", request, nullptr, recipients, signer,
-                  chosen, result),
+    ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nx\r\n", request, nullptr, &recipients,
+                  signer, chosen, result),
         0);
     EXPECT_NE(result.find("micalg=pgp-"), std::string::npos) << result;
 

@@ -312,14 +312,14 @@ TEST_F(PGPInterfaceStandIn, EncodeResultRecords)
     const std::string ann = FullKeyID("ann@example.org");
     const std::string bob = FullKeyID("bob@example.net");
     TKeyIDData recipients, signer, chosen;
-    pgp->TakeEncodeResult(ann + "," + bob, bob, true, true, recipients, signer, chosen);
+    pgp->TakeEncodeResult(ann + "," + bob, bob, true, true, &recipients, signer, chosen);
     EXPECT_EQ(chosen.KeyIDText, ann);
     EXPECT_EQ(chosen.Count, 1);
     EXPECT_EQ(signer.KeyIDText, bob);
     EXPECT_EQ(recipients.Count, 2);
     EXPECT_NE(recipients.UserText.find("Bob Stone <bob@example.net>"), std::string::npos);
 
-    pgp->TakeEncodeResult(ann, bob, true, false, recipients, signer, chosen);
+    pgp->TakeEncodeResult(ann, bob, true, false, &recipients, signer, chosen);
     EXPECT_EQ(recipients.Count, 0);
     EXPECT_EQ(recipients.KeyIDText, ann);
     EXPECT_EQ(pgp->KeyList().Count(), 0);
@@ -554,15 +554,17 @@ TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
     TEncodeRequest request;
     TKeyIDData recipients, signer, chosen;
     std::string result = "old";
-    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), 0);
+    EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, &recipients, signer, chosen, result), 0);
     EXPECT_EQ(result, "");
     request.Encrypt = true;
     {
         TDialogDriver cancel([](HWND dialog, HWND) { SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
-        EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, recipients, signer, chosen, result), kStatusCancelled);
+        EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, &recipients, signer, chosen, result),
+            kStatusCancelled);
     }
     bool askedOnce = false;
-    EXPECT_EQ(pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, recipients, signer, chosen, result),
+    EXPECT_EQ(
+        pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
         kStatusEmptyInput);
 }
 
