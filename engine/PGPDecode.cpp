@@ -78,16 +78,25 @@ bool OpensWithContentType(const std::string& input)
         && header.find("-----begin ") == std::string::npos;
 }
 
-// What the SDK is given of a PGP/MIME entity, in `body`: its Content-Type and body alone (a signed
-// entity) or its armoured block (encrypted data, keys). Header fields before the Content-Type, as
-// some mail clients write them inside an encrypted message, would otherwise hide the entity from
-// the SDK. False for anything else, which the SDK is given as it is.
-bool SplitPgpMimeInput(const std::string& input, std::string& body)
+// What the SDK is given of a PGP/MIME entity, in `data`: its Content-Type and body alone (a signed
+// entity, copied into `body`) or its armoured block (encrypted data, keys: where it stands in the
+// input, copied only when it came Base64-encoded). Header fields before the Content-Type, as some
+// mail clients write them inside an encrypted message, would otherwise hide the entity from the
+// SDK. False for anything else, which the SDK is given as it is.
+bool SplitPgpMimeInput(const std::string& input, std::string& body, std::string_view& data)
 {
     if (!OpensWithContentType(input))
         return false;
+    size_t start = 0, length = 0;
+    if (FindPgpMimeArmour(input, start, length)) {
+        data = std::string_view(input).substr(start, length);
+        return true;
+    }
     std::string header, charset, signature;
-    return SplitSecureMime(input, header, body, false, charset, signature) == kSecureMimePgp && !body.empty();
+    if (SplitSecureMime(input, header, body, false, charset, signature) != kSecureMimePgp || body.empty())
+        return false;
+    data = body;
+    return true;
 }
 
 } // namespace
@@ -180,8 +189,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     PGPError status = kPGPError_NoErr;
     job.Phase("rings");
     TBurnedString split;
-    job.pgpMime = !isSMime && SplitPgpMimeInput(input, split.text);
-    const std::string& data = job.pgpMime ? split.text : input;
+    std::string_view data = input;
+    job.pgpMime = !isSMime && SplitPgpMimeInput(input, split.text, data);
     job.Phase("split");
     if (isSMime) {
         // The entity says what it is; the SDK's analysis of OpenPGP data has nothing to add.
@@ -198,7 +207,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         if (depth == 0)
             Charset = ArmourCharset(data);
     }
-    status = Decode(job, isSMime ? smime.cms : data);
+    status = Decode(job, isSMime ? std::string_view(smime.cms) : data);
     if (isSMime && status == kPGPError_NotImplemented)
         status = kDecodeNotAvailable; // an SDK without CMS
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
@@ -247,7 +256,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     return kPGPError_NoErr;
 }
 
-int32_t TPGPDecode::Analyse(TJob& job, const std::string& input)
+int32_t TPGPDecode::Analyse(TJob& job, std::string_view input)
 {
     const int pass = job.pass;
     job.pass = pass == 0 ? 0 : 1;
@@ -260,7 +269,7 @@ int32_t TPGPDecode::Analyse(TJob& job, const std::string& input)
     return status == kDecodeCancelled ? kPGPError_NoErr : status;
 }
 
-int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
+int32_t TPGPDecode::Decode(TJob& job, std::string_view input)
 {
     job.pass = 2;
     job.section = kNoSection;
@@ -296,7 +305,7 @@ int32_t TPGPDecode::Decode(TJob& job, const std::string& input)
     return status;
 }
 
-PGPError TPGPDecode::DecodeWithKeySource(TJob& job, const std::string& input)
+PGPError TPGPDecode::DecodeWithKeySource(TJob& job, std::string_view input)
 {
     // The missing signing key is in the key source text: decode once more over the rings joined
     // with those keys in a temporary store, so the rings themselves stay as they are.
@@ -313,7 +322,7 @@ PGPError TPGPDecode::DecodeWithKeySource(TJob& job, const std::string& input)
     return DecodeOnceMore(job, SDKProcs.PGPPeekKeyDBRootKeySet(job.joinedDB.Get()), input);
 }
 
-PGPError TPGPDecode::DecodeOnceMore(TJob& job, PGPKeySetRef keySet, const std::string& input)
+PGPError TPGPDecode::DecodeOnceMore(TJob& job, PGPKeySetRef keySet, std::string_view input)
 {
     BurnResults();
     job.keySet = keySet;
@@ -335,12 +344,22 @@ void TPGPDecode::CacheEnteredPassphrase(TJob& job)
     if (!Secure || !job.passphraseKey || !job.passphrase)
         return;
     // The SDK keeps a passphrase per key or sub-key and a message is encrypted to a sub-key:
-    // every part of the key the passphrase unlocks keeps it.
-    std::vector<PGPKeyDBObjRef> parts { job.passphraseKey };
+    // every part of the key the passphrase unlocks keeps it. Each caching unlocks that part again,
+    // so the parts the decode cached itself are left out.
+    const std::string cached = "," + job.cachedByDecode + ",";
+    const auto cachedByDecode = [&cached](PGPKeyDBObjRef part) {
+        PGPKeyID keyID {};
+        return SDKProcs.PGPGetKeyID && SDKProcs.PGPGetKeyID(part, &keyID) == kPGPError_NoErr
+            && cached.find("," + KeyIDString(keyID) + ",") != std::string::npos;
+    };
+    std::vector<PGPKeyDBObjRef> parts;
+    if (!cachedByDecode(job.passphraseKey))
+        parts.push_back(job.passphraseKey);
     TKeyWalk walk;
     if (WalkOneKey(job.passphraseKey, walk) == kPGPError_NoErr)
-        ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&parts](PGPKeyDBObjRef subKey) {
-            parts.push_back(subKey);
+        ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&](PGPKeyDBObjRef subKey) {
+            if (!cachedByDecode(subKey))
+                parts.push_back(subKey);
             return true;
         });
     const size_t size = job.passphrase.TextLength() + 1;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TKeyPropsList;
@@ -144,8 +145,8 @@ public:
 private:
     struct TJob;
     int32_t Run(const std::string& input, int depth);
-    int32_t Analyse(TJob& job, const std::string& input);
-    int32_t Decode(TJob& job, const std::string& input);
+    int32_t Analyse(TJob& job, std::string_view input);
+    int32_t Decode(TJob& job, std::string_view input);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* userValue);
     PGPError OnEvent(TJob& job, PGPEvent& event);
     PGPError OnAnalyse(TJob& job, int32_t type);
@@ -158,12 +159,12 @@ private:
     PGPError OnOutput(TJob& job, PGPEvent& event);
     PGPError OnSignature(TJob& job, PGPEvent& event);
     bool KeySourceHolds(TJob& job, const PGPKeyID& keyID);
-    PGPError DecodeWithKeySource(TJob& job, const std::string& input);
+    PGPError DecodeWithKeySource(TJob& job, std::string_view input);
     // The signing key is missing: the key servers are searched for it and what they have is
     // offered for import (with the import prompt) into the rings; true when a key was imported.
     bool LookUpSigner(TJob& job);
     // The decoding once more over `keySet`, which now holds the signing key.
-    PGPError DecodeOnceMore(TJob& job, PGPKeySetRef keySet, const std::string& input);
+    PGPError DecodeOnceMore(TJob& job, PGPKeySetRef keySet, std::string_view input);
     void TakeSectionOutput(TJob& job);
     void CacheEnteredPassphrase(TJob& job);
     void ClearResults();
@@ -179,6 +180,6 @@ void FillSigState(const PGPEventSignatureData& data, uint32_t now, TSigPropsRec&
 std::string FormatSignatureResult(const TSigPropsRec& props, const TSignatureWords& words, int generation,
                                   bool implicitTrust);
 // The "Charset:" armour header of the first PGP block of a text; empty when it has none.
-std::string ArmourCharset(const std::string& text);
+std::string ArmourCharset(std::string_view text);
 // True for a PEM certificate or a MIME entity whose header names S/MIME (CMS) content.
 bool IsSMimeOrCertificate(const std::string& text);

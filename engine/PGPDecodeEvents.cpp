@@ -132,8 +132,16 @@ PGPError TPGPDecode::OnPassphrase(TJob& job, PGPEvent& event)
         job.entered = true;
     }
     job.askedSection = job.section;
+    // An entered passphrase is cached by the SDK for the key it decrypts with, as it decrypts: no
+    // second unlock of that key is needed to cache it afterwards.
+    bool share = false;
+    PGPOptionListRef cache = 0;
+    if (job.entered && !job.conventional && Secure && Secure->CachesInSdk(share))
+        cache = OptionCachePassphrase(job.context, -1, share ? 1 : 0);
+    job.cachedByDecode = cache ? job.recipientKeyIDs : std::string();
     return SDKProcs.PGPAddJobOptions(event.job,
-        SDKProcs.PGPOPassphrase(job.context, reinterpret_cast<const char*>(job.passphrase.data())), kPGPEndOfOptions);
+        SDKProcs.PGPOPassphrase(job.context, reinterpret_cast<const char*>(job.passphrase.data())),
+        cache ? cache : SDKProcs.PGPONullOption(job.context), kPGPEndOfOptions);
 }
 
 void TPGPDecode::NoteHeldRecipients(TJob& job, const PGPEventRecipientsData& data)

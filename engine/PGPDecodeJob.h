@@ -65,6 +65,7 @@ struct TPGPDecode::TJob {
     PGPKeyDBObjRef passphraseKey = 0; // the recipient key the passphrase was asked for
     TSecureBytes passphrase;
     bool entered = false; // the passphrase came from the user, not from a cache
+    std::string cachedByDecode; // the recipient keys the SDK caches the entered passphrase for itself
     bool conventional = false;
     // The key source text's keys, imported silently when a signing key is missing, and the rings
     // joined with them for a second decode that can check the signature.

@@ -47,7 +47,7 @@ std::string EntityHeader(const std::string& text)
 
 } // namespace
 
-std::string ArmourCharset(const std::string& text)
+std::string ArmourCharset(std::string_view text)
 {
     size_t begin = text.find("-----BEGIN PGP ");
     while (begin != std::string::npos && begin != 0 && text[begin - 1] != '\n')
@@ -58,7 +58,7 @@ std::string ArmourCharset(const std::string& text)
     while (line != std::string::npos) {
         const size_t start = line + 1;
         size_t end = text.find('\n', start);
-        std::string header = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string header(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (!header.empty() && header.back() == '\r')
             header.pop_back();
         if (header.empty())

@@ -111,8 +111,10 @@ public:
     // The first PGP or S/MIME block of a message text; its section kind, 0 when none.
     // `decodedQuotedPrintable` (optional) tells whether the block was found only in the text
     // decoded from quoted-printable, so that the caller does not decode it a second time.
+    // With `locateOnly` a block that stands as it is in the text is not copied into `block`: the
+    // data says where it is (TMessageData::BlockLocated).
     uint32_t ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block,
-        bool* decodedQuotedPrintable = nullptr);
+        bool* decodedQuotedPrintable = nullptr, bool locateOnly = false);
     bool MarkPartlySigned(TSignatureData& signature, const TMessageData& data);
     int32_t VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature, bool show,
         bool keyServerLookup, HWND parent);

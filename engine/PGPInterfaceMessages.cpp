@@ -17,12 +17,12 @@
 namespace {
 
 // An armour the SDK cannot read may still be intact under quoted-printable encoding.
-bool IsRefusedArmour(const TMessageData& data, const std::string& block)
+bool IsRefusedArmour(const TMessageData& data, std::string_view block)
 {
     if (data.Kind == skNone || data.Kind >= skCertificate)
         return false;
     TPGPDecode decoder;
-    return decoder.AcceptBuffer(RejoinArmorLines(block)) != kStatusOK;
+    return decoder.AcceptBuffer(RejoinArmorLines(std::string(block))) != kStatusOK;
 }
 
 bool IsBase64Character(char c)
@@ -33,7 +33,7 @@ bool IsBase64Character(char c)
 // An armour every line of which reads as armour: BEGIN line, header fields, Base64 lines with the
 // padding on the last, the checksum, END line. Quoted-printable would have made its "=" signs
 // "=3D" or broken its long lines, so decoding it as such could only spoil it.
-bool IsWellFormedArmour(const std::string& block)
+bool IsWellFormedArmour(std::string_view block)
 {
     enum { Begin, Fields, Body, Checksum } state = Begin;
     bool padded = false;
@@ -84,15 +84,17 @@ bool SplitPgpMimeEncrypted(const std::string& text, std::string& header, std::st
 
 } // namespace
 
-uint32_t TPGPInterface::ExtractSecureBlock(
-    const std::string& text, TMessageData& data, std::string& block, bool* decodedQuotedPrintable)
+uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block,
+    bool* decodedQuotedPrintable, bool locateOnly)
 {
     if (decodedQuotedPrintable)
         *decodedQuotedPrintable = false;
-    SplitSecureMessage(text, data, block);
+    SplitSecureMessage(text, data, block, locateOnly);
+    const std::string_view armour
+        = data.BlockLocated() ? std::string_view(text).substr(data.BlockStart, data.BlockLength) : block;
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
     const bool found = data.Kind != skNone;
-    if (!found || (!IsWellFormedArmour(block) && IsRefusedArmour(data, block))) {
+    if (!found || (!IsWellFormedArmour(armour) && IsRefusedArmour(data, armour))) {
         TMessageData decodedData;
         std::string decodedBlock;
         SplitSecureMessage(DecodeQuotedPrintable(text, false), decodedData, decodedBlock);
@@ -107,8 +109,11 @@ uint32_t TPGPInterface::ExtractSecureBlock(
         }
     }
     // Only key blocks and certificates have their lines re-joined.
-    if (data.Kind == skPgpPublicKeyBlock || data.Kind == skCertificate)
-        block = RejoinArmorLines(block);
+    if (data.Kind == skPgpPublicKeyBlock || data.Kind == skCertificate) {
+        block
+            = RejoinArmorLines(data.BlockLocated() ? text.substr(data.BlockStart, data.BlockLength) : block);
+        data.BlockStart = std::string::npos;
+    }
     return data.Kind;
 }
 

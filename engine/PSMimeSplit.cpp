@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -177,21 +179,55 @@ std::string FoldHeaderLine(const std::string& line)
     return result;
 }
 
-std::string FirstArmoredBlock(const std::string& text, size_t from)
+namespace {
+
+// Where FirstArmoredBlock's block stands: its start and length; start npos when there is none.
+std::pair<size_t, size_t> FirstArmoredBlockPlace(const std::string& text, size_t from)
 {
     const std::string marker = "-----BEGIN PGP";
     const size_t begin
         = text.compare(from, marker.size(), marker) == 0 ? from : FindAtLineStart(text, marker, from);
     if (begin == std::string::npos)
-        return {};
+        return { std::string::npos, 0 };
     const size_t endLine = FindAtLineStart(text, "-----END PGP", begin);
     if (endLine == std::string::npos)
-        return text.substr(begin);
+        return { begin, text.size() - begin };
     size_t end = text.find("-----", endLine + 12);
     end = end == std::string::npos ? text.size() : end + 5;
     while (end < text.size() && (text[end] == '\r' || text[end] == '\n' || text[end] == '\0'))
         ++end;
-    return text.substr(begin, end - begin);
+    return { begin, end - begin };
+}
+
+// Whether an entity of this Content-Type holds armour that the SDK takes alone: PGP/MIME
+// encrypted data or keys.
+bool HoldsPgpArmour(const std::string& contentType)
+{
+    const std::string subtype = Lower(ApplicationSubtype(contentType));
+    return subtype.find("pkcs7-") == std::string::npos && subtype.find("pgp-") != std::string::npos
+        && (subtype.find("signature") == std::string::npos || BoundaryParameter(contentType).empty())
+        && (subtype.find("encrypted") != std::string::npos || subtype.find("keys") != std::string::npos);
+}
+
+} // namespace
+
+std::string FirstArmoredBlock(const std::string& text, size_t from)
+{
+    const auto [begin, length] = FirstArmoredBlockPlace(text, from);
+    return begin == std::string::npos ? std::string() : text.substr(begin, length);
+}
+
+bool FindPgpMimeArmour(const std::string& entity, size_t& start, size_t& length)
+{
+    const size_t blank = entity.find("\r\n\r\n");
+    if (blank == std::string::npos
+        || !HoldsPgpArmour(HeaderFieldValue(entity.substr(0, blank + 2), "Content-Type:")))
+        return false;
+    size_t bodyStart = blank + 4;
+    while (bodyStart < entity.size() && static_cast<unsigned char>(entity[bodyStart]) < 33)
+        ++bodyStart;
+    std::tie(start, length) = FirstArmoredBlockPlace(entity, bodyStart);
+    return start != std::string::npos && length > 0;
 }
 
 std::string ArmorCharset(const std::string& text)
@@ -249,10 +285,7 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
     const std::string contentType = HeaderFieldValue(header, "Content-Type:");
     const std::string subtype = Lower(ApplicationSubtype(contentType));
     const std::string boundary = BoundaryParameter(contentType);
-    const bool pgpArmour = !headerOnly && subtype.find("pkcs7-") == std::string::npos
-        && subtype.find("pgp-") != std::string::npos
-        && (subtype.find("signature") == std::string::npos || boundary.empty())
-        && (subtype.find("encrypted") != std::string::npos || subtype.find("keys") != std::string::npos);
+    const bool pgpArmour = !headerOnly && HoldsPgpArmour(contentType);
     if (pgpArmour) {
         header = RemoveHeaderFields(header, mimeFields);
         body = FirstArmoredBlock(entity, bodyStart);

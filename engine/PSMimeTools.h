@@ -69,5 +69,9 @@ std::string FoldHeaderLine(const std::string& line);
 // The first ASCII-armoured PGP block with the line ends that follow it, found from position
 // `from` on (which counts as the start of a line).
 std::string FirstArmoredBlock(const std::string& text, size_t from = 0);
+// Where the armoured block of a PGP/MIME encrypted or keys entity stands in the entity itself:
+// true with its start and length (as FirstArmoredBlock has it); false for any other entity and
+// for one that sent its armour Base64-encoded.
+bool FindPgpMimeArmour(const std::string& entity, size_t& start, size_t& length);
 // The "Charset:" value of the first armour block (of the signature block of a clear-signed text).
 std::string ArmorCharset(const std::string& text);

@@ -170,13 +170,20 @@ bool TSecure::CachePassphrase(
     TSecureBytes held = std::move(passphrase);
     if (!cacheEnabled_ || !held)
         return false;
-    if (generation_ >= 3) {
-        bool share = false;
-        if (prefs_)
-            GetShareCachePref(*prefs_, share);
+    bool share = false;
+    if (CachesInSdk(share))
         return sdk_.CacheInSdk(key, held, share);
-    }
     return FillSlot(forSigning ? signSlot_ : decryptSlot_, held, data, dataLength);
+}
+
+bool TSecure::CachesInSdk(bool& share) const
+{
+    share = false;
+    if (!cacheEnabled_ || generation_ < 3)
+        return false;
+    if (prefs_)
+        GetShareCachePref(*prefs_, share);
+    return true;
 }
 
 bool TSecure::FillSlot(TSlot& slot, TSecureBytes& passphrase, const uint8_t* data, size_t dataLength)

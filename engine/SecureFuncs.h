@@ -101,6 +101,9 @@ public:
     // Keeps the passphrase (zero-terminated in passphrase); the caller's block is released in every case.
     bool CachePassphrase(
         TSecureKeyRef key, TSecureBytes& passphrase, bool forSigning, const uint8_t* data, size_t dataLength);
+    // Whether passphrases are kept in the SDK's own cache now, and with which share setting: the
+    // SDK may then cache one itself as it decodes with it.
+    bool CachesInSdk(bool& share) const;
     bool GetCachedPassphrase(TSecureKeyRef key, TSecureBytes& passphrase, bool forSigning);
     bool IsCacheEmpty();
     void ClearCache();

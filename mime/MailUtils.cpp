@@ -575,7 +575,7 @@ uint32_t FindSecureSection(const TSharedText& Text, THeaderData& Found)
     return Found.Kind;
 }
 
-void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string& Block)
+void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string& Block, bool LocateOnly)
 {
     Data = TMessageData{};
     Block.clear();
@@ -588,7 +588,14 @@ void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string
     const bool located = found.Start > 0 && found.Length > 0;
     if (located) {
         const TTextRange block = ClampRange(Text.size(), found.Start, found.Length, 0);
-        Block = Text.substr(block.First - 1, block.Last - block.First + 1);
+        // A key block in HTML is converted below: only it is always copied.
+        const bool keys = Data.Kind == skPgpPublicKeyBlock || Data.Kind == skCertificate;
+        if (LocateOnly && !(keys && Text[block.First - 1] == '<')) {
+            Data.BlockStart = static_cast<std::size_t>(block.First - 1);
+            Data.BlockLength = static_cast<std::size_t>(block.Last - block.First + 1);
+        } else {
+            Block = Text.substr(block.First - 1, block.Last - block.First + 1);
+        }
         if (block.Last < last)
             Data.TextAfter = Text.substr(block.Last);
     }

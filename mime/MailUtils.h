@@ -75,6 +75,10 @@ struct TMessageData {
     bool HasOtherText = false;
     std::string TextBefore;
     std::string TextAfter;
+    // Where the block stands in the text, when it was only located there and not copied out.
+    std::size_t BlockStart = std::string::npos;
+    std::size_t BlockLength = 0;
+    bool BlockLocated() const { return BlockStart != std::string::npos; }
 };
 
 // A descriptor over a whole text: Start 1, Length 0, Limit = its length.
@@ -100,7 +104,10 @@ uint32_t ClassifySecurePart(const THeaderData& Section, bool WantBoundary, std::
 THeaderData FindMimeSecurePart(const THeaderData& Section);
 THeaderData FindArmoredBlock(const THeaderData& Section);
 uint32_t FindSecureSection(const TSharedText& Text, THeaderData& Found);
-void SplitSecureMessage(const std::string& Text, TMessageData& Data, std::string& Block);
+// With LocateOnly a block that stands as it is in Text is not copied: Block stays empty and
+// Data.BlockStart and BlockLength say where it is.
+void SplitSecureMessage(
+    const std::string& Text, TMessageData& Data, std::string& Block, bool LocateOnly = false);
 bool IsSecureKind(uint32_t Kind, bool KeysAndCertificates);
 std::string ExtractClearSignedText(const std::string& Text);
 std::string RejoinArmorLines(std::string Text);

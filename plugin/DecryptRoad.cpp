@@ -116,7 +116,8 @@ bool HasTextBesideBlock(const TMessageData& data)
 // plaintext that takes its place. False when the block's part is not quoted-printable. A block
 // already decoded is not decoded again: a second pass would read a line ending in Base64 padding
 // ("...=" CR LF) as a soft break and join the checksum line to it.
-bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block, bool alreadyDecoded)
+bool TakeQuotedPrintableBlock(
+    TMessageData& data, const std::string& text, std::string& block, bool alreadyDecoded)
 {
     const std::string& before = data.TextBefore;
     if (before.size() < 4 || before.compare(before.size() - 4, 4, "\r\n\r\n") != 0)
@@ -127,8 +128,11 @@ bool TakeQuotedPrintableBlock(TMessageData& data, std::string& block, bool alrea
     const std::string header = before.substr(start, end - start);
     if (lstrcmpiA(HeaderFieldValue(header, "Content-Transfer-Encoding:").c_str(), "quoted-printable") != 0)
         return false;
-    if (!alreadyDecoded)
-        block = DecodeQuotedPrintable(block, false);
+    if (!alreadyDecoded) {
+        block = DecodeQuotedPrintable(
+            data.BlockLocated() ? text.substr(data.BlockStart, data.BlockLength) : block, false);
+        data.BlockStart = std::string::npos;
+    }
     data.TextBefore = before.substr(0, start) + RemoveHeaderFields(header, { "Content-Transfer-Encoding:" })
         + "Content-Transfer-Encoding: 8bit\r\n\r\n";
     return true;
@@ -413,9 +417,11 @@ int32_t TDecryptRoad::DecodeText(
     std::string mended = HasDoubledCarriageReturns(original) ? NormalizeLineBreaks(original) : std::string();
     const std::string& text = mended.empty() ? original : mended;
     Phase("normalise");
+    // The block is only located in the message: once the message is let go, the block is cut out
+    // of the message's own memory instead of being copied beside it.
     std::string block;
     bool decodedQuotedPrintable = false;
-    const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable);
+    const uint32_t kind = pgp_.ExtractSecureBlock(text, messageData_, block, &decodedQuotedPrintable, true);
     Phase("extract");
     partRanges_.clear();
     // A PGP/MIME message forwarded inside this one is decoded where it stands, with its header; the
@@ -427,14 +433,17 @@ int32_t TDecryptRoad::DecodeText(
         return WriteOutput(outFile, original);
     if (kind < FirstMimeKind) {
         messageData_.HasOtherText = HasTextBesideBlock(messageData_);
-        TakeQuotedPrintableBlock(messageData_, block, decodedQuotedPrintable);
+        TakeQuotedPrintableBlock(messageData_, text, block, decodedQuotedPrintable);
     }
     Phase("beside");
 
     const std::string extension = GetAttachmentExtension(inFile, text, HOST_TEMP_EXTENSION);
     if (!extension.empty() && context_.AttachmentMode && kind != skNone) {
         if (extension == ".asc" || extension == ".pgp")
-            return WriteOutput(outFile, block);
+            return WriteOutput(outFile,
+                { messageData_.BlockLocated()
+                        ? std::string_view(text).substr(messageData_.BlockStart, messageData_.BlockLength)
+                        : std::string_view(block) });
         if (kind == skPgpSignedMessage || kind >= FirstMimeKind)
             return WriteOutput(outFile, original);
     }
@@ -452,6 +461,18 @@ int32_t TDecryptRoad::DecodeText(
     // through a long decryption beside the block and what the SDK makes of it.
     const std::string opening = text.substr(0, 1);
     const bool released = embedded.Kind == skNone;
+    if (messageData_.BlockLocated()) {
+        const size_t start = messageData_.BlockStart, length = messageData_.BlockLength;
+        messageData_.BlockStart = std::string::npos;
+        if (released) {
+            std::string& message = mended.empty() ? original : mended;
+            message.erase(start + length);
+            message.erase(0, start);
+            block = std::move(message);
+        } else {
+            block = text.substr(start, length);
+        }
+    }
     if (released) {
         std::string().swap(mended);
         std::string().swap(original);
@@ -561,20 +582,18 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
 {
     tree_.Reset();
     const bool images = host_.ShowsObjects() || context_.Formatted;
-    // The file for the mail client is 8-bit text: the tree renders ANSI, not UTF-16.
-    tree_.LoadMessage(output, 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~lmWide, 0);
+    // The file for the mail client is 8-bit text: the tree renders ANSI, not UTF-16. The tree takes
+    // the decrypted message over (the put-back shows its parts); only an empty one gives no section.
+    tree_.LoadMessage(std::move(output), 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~lmWide, 0);
+    output.clear();
     if (!tree_.HasSections())
         return;
     tree_.SecureKind = kind;
     // A signed entity inside the encrypted one was checked by the tree's decode: its result is the message's.
     if (signature_.StatusText.empty())
         signature_ = sectionSignature_;
-    std::string rendered;
     for (const TTextItem& item : tree_.CollectBodyTexts(false))
-        rendered += (rendered.empty() ? "" : "\r\n") + item.Text;
-    TPGPInterface::BurnText(output);
-    output = rendered;
-    TPGPInterface::BurnText(rendered);
+        output += (output.empty() ? "" : "\r\n") + item.Text;
     if (kind == skPgpMimeSigned) {
         const int keys = tree_.FindSectionKind(skPgpPublicKeyBlock);
         if (keys >= 0)

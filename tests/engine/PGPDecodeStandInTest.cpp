@@ -351,6 +351,16 @@ TEST_F(PGPInterfaceDecode, AnEnteredPassphraseIsCachedForTheNextMessage)
         EXPECT_NE(output.find(kPlainLine), std::string::npos);
     }
     EXPECT_EQ(asked.size(), 1u);
+    // The key itself keeps it too, beside the sub-key the decode cached: signing asks for nothing.
+    PGPContextRef context = 0;
+    PGPKeySetRef keys = 0, found = 0;
+    PGPKeyDBObjRef key = 0;
+    ASSERT_EQ(KeyRings().Open(&context, &keys), 0);
+    EXPECT_EQ(FindKeysByText(context, keys, "rita", &found), 0);
+    EXPECT_EQ(FirstKeyOfSet(found, &key), 0);
+    EXPECT_EQ(SDKProcs.PGPPassphraseIsValid(key, kPGPEndOfOptions), 1);
+    SDKProcs.PGPFreeKeySet(found);
+    KeyRings().Close();
     pgp->PurgePassphrase();
     answers = {};
     EXPECT_EQ(pgp->DecryptText(Message("encrypted.asc"), nullptr, false, false, false, false, output, charset,
