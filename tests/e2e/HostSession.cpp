@@ -159,8 +159,12 @@ THostRun THostSession::Run(const std::string& script, unsigned timeoutMs, const 
     PROCESS_INFORMATION process = {};
     THostRun run;
     if (!CreateProcessA(host.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-            &startup, &process))
+            &startup, &process)) {
+        // Said at once: a host that never started leaves only an empty log and exit code -1.
+        const DWORD error = GetLastError();
+        ADD_FAILURE() << "the mail client did not start: CreateProcess error " << error << " for " << host;
         return run;
+    }
     if (WaitForSingleObject(process.hProcess, timeoutMs + 10000) == WAIT_TIMEOUT)
         TerminateProcess(process.hProcess, 99);
     DWORD exitCode = 0;
