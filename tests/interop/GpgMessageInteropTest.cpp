@@ -227,6 +227,56 @@ TEST_F(GnuPGReadsOurMessages, EncryptedAndSignedToKeys)
     }
 }
 
+// Text is written in its canonical form whatever its line ends, and signed in that form; read back
+// by gpg and by us across many partial chunks, compressed or not, armoured or not.
+TEST_F(GnuPGReadsOurMessages, TextInEveryLineEndFormStreamsAsItsCanonicalForm)
+{
+    std::mt19937 random(11);
+    std::string mixed, canonical;
+    const char* const ends[] = { "\n", "\r\n", "\r" };
+    while (mixed.size() < 300000) {
+        std::string line(random() % 150, 'a' + static_cast<char>(random() % 26));
+        const char* end = ends[random() % 3];
+        mixed += line + end;
+        canonical += line + "\r\n";
+    }
+    mixed += "no line end at the end";
+    canonical += "no line end at the end";
+    PGPKeySetRef gina = KeysMatching("gina@");
+    for (const std::string* text : { &mixed, &canonical })
+        for (bool compress : { true, false })
+            for (bool armor : { true, false }) {
+                SCOPED_TRACE(std::string(text == &mixed ? "mixed" : "canonical") + (compress ? " compressed" : "")
+                             + (armor ? " armoured" : ""));
+                void* buffer = nullptr;
+                PGPSize length = 0;
+                ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, text->data(), text->size()),
+                                    PGPOEncryptToKeySet(context, gina),
+                                    PGPOSignWithKey(context, FirstKey(gina), PGPOPassphrase(context, kPassphrase),
+                                                    kPGPEndOfOptions),
+                                    PGPODataIsASCII(context, 1), PGPOArmorOutput(context, armor),
+                                    PGPOCompression(context, compress),
+                                    PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+                          kPGPError_NoErr);
+                std::string message = Take(buffer, length);
+                EXPECT_EQ(message.starts_with("-----BEGIN PGP MESSAGE-----\r\n"), armor);
+                EXPECT_TRUE(!armor || message.ends_with("\r\n-----END PGP MESSAGE-----\r\n"));
+                auto [plain, status] = GpgDecrypt(message, kPassphrase);
+                EXPECT_TRUE(WithoutCR(plain) == WithoutCR(canonical)) << plain.size();
+                EXPECT_NE(status.find("GOODMDC"), std::string::npos) << status;
+                EXPECT_NE(status.find("GOODSIG"), std::string::npos) << status;
+
+                DecodeLog log;
+                log.passphrase = kPassphrase;
+                ASSERT_EQ(Decode(context, db, message, log), kPGPError_NoErr);
+                ASSERT_EQ(log.outputs.size(), 1u);
+                EXPECT_TRUE(log.outputs[0] == canonical) << log.outputs[0].size();
+                ASSERT_EQ(log.signatures.size(), 1u);
+                EXPECT_TRUE(log.signatures[0].verified);
+            }
+    PGPFreeKeySet(gina);
+}
+
 TEST_F(GnuPGReadsOurMessages, EncryptedToAPassphraseAndRefusedWithoutOne)
 {
     std::string data = "only with the passphrase\n";

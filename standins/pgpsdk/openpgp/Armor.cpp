@@ -1,8 +1,10 @@
 // ASCII armour: CRC-24, Base64 in 64-column lines, the armour header lines and their parsing.
 #include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace standin::openpgp {
 namespace {
@@ -123,13 +125,20 @@ std::string_view ArmorLabel(std::string_view line, std::string_view kind)
 
 } // namespace
 
-uint32_t Crc24(std::string_view data)
+namespace {
+
+constexpr uint32_t kCrc24Start = 0xB704CE;
+
+uint32_t Crc24Continued(uint32_t crc, std::string_view data)
 {
-    uint32_t crc = 0xB704CE;
     for (char c : data)
         crc = (crc << 8 & 0xFFFFFF) ^ kCrc24Table[(crc >> 16 ^ static_cast<uint8_t>(c)) & 0xFF];
     return crc;
 }
+
+} // namespace
+
+uint32_t Crc24(std::string_view data) { return Crc24Continued(kCrc24Start, data); }
 
 PGPError FindArmor(std::string_view text, ArmorFrame& frame)
 {
@@ -217,8 +226,6 @@ PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
 
 namespace {
 
-constexpr size_t kLineData = 48; // the bytes of one 64-letter line
-
 // The armour's lines before the Base64 and after it, CR LF ended.
 struct ArmorText {
     std::string head;
@@ -241,6 +248,19 @@ struct ArmorText {
 
 constexpr size_t kChecksumLine = 7; // "=" and four letters, CR LF
 
+// "=" and the checksum's four letters, CR LF, at `out`; where they end.
+char* WriteChecksumLine(char* out, uint32_t crc)
+{
+    const char crcBytes[]
+        = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
+    *out++ = '=';
+    Base64Encode({ crcBytes, 3 }, out);
+    out += 4;
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
 size_t Base64LinesSize(size_t dataSize)
 {
     size_t letters = (dataSize + 2) / 3 * 4;
@@ -257,24 +277,73 @@ size_t ArmoredSize(std::string_view label, size_t dataSize, const ArmorHeaders& 
 
 void WriteArmor(char* out, std::string_view label, std::string_view data, const ArmorHeaders& headers)
 {
+    BlockSink block(out, ArmoredSize(label, data.size(), headers));
+    ArmorSink armor(block, label, headers);
+    armor.Write(data);
+    armor.Close();
+}
+
+ArmorSink::ArmorSink(Sink& next, std::string_view label, const ArmorHeaders& headers)
+    : next_(next)
+    , crc_(kCrc24Start)
+{
     ArmorText text(label, headers);
-    out = std::copy(text.head.begin(), text.head.end(), out);
-    for (size_t at = 0; at < data.size(); at += kLineData) {
-        std::string_view piece = data.substr(at, kLineData);
-        Base64Encode(piece, out);
-        out += (piece.size() + 2) / 3 * 4;
-        *out++ = '\r';
-        *out++ = '\n';
+    next_.Write(text.head);
+    tail_ = std::move(text.tail);
+}
+
+ArmorSink::~ArmorSink()
+{
+    // An unencrypted message passes here as plaintext.
+    WipeBytes(pending_, sizeof pending_);
+    WipeBytes(lines_, sizeof lines_);
+}
+
+void ArmorSink::Write(std::string_view data)
+{
+    crc_ = Crc24Continued(crc_, data);
+    if (pendingSize_ > 0) {
+        size_t taken = std::min(kLineData - pendingSize_, data.size());
+        std::memcpy(pending_ + pendingSize_, data.data(), taken);
+        pendingSize_ += taken;
+        data.remove_prefix(taken);
+        if (pendingSize_ < kLineData)
+            return;
+        EncodeLine({ pending_, kLineData });
+        pendingSize_ = 0;
     }
-    uint32_t crc = Crc24(data);
-    const char crcBytes[]
-        = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
-    *out++ = '=';
-    Base64Encode({ crcBytes, 3 }, out);
-    out += 4;
+    for (; data.size() >= kLineData; data.remove_prefix(kLineData))
+        EncodeLine(data.substr(0, kLineData));
+    std::memcpy(pending_, data.data(), data.size());
+    pendingSize_ = data.size();
+}
+
+void ArmorSink::Close()
+{
+    if (pendingSize_ > 0)
+        EncodeLine({ pending_, pendingSize_ });
+    pendingSize_ = 0;
+    linesSize_ = static_cast<size_t>(WriteChecksumLine(lines_ + linesSize_, crc_) - lines_);
+    Flush();
+    next_.Write(tail_);
+}
+
+void ArmorSink::EncodeLine(std::string_view data)
+{
+    char* out = lines_ + linesSize_;
+    Base64Encode(data, out);
+    out += (data.size() + 2) / 3 * 4;
     *out++ = '\r';
     *out++ = '\n';
-    std::copy(text.tail.begin(), text.tail.end(), out);
+    linesSize_ = static_cast<size_t>(out - lines_);
+    if (linesSize_ + 66 > sizeof lines_)
+        Flush();
+}
+
+void ArmorSink::Flush()
+{
+    next_.Write({ lines_, linesSize_ });
+    linesSize_ = 0;
 }
 
 std::string Armor(std::string_view label, std::string_view data, const ArmorHeaders& headers)

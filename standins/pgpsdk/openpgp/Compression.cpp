@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 
 #include <zlib.h>
 
@@ -62,42 +63,65 @@ size_t CompressBound(size_t size)
     return static_cast<size_t>(compressBound(static_cast<uLong>(size))) + 64;
 }
 
-PGPError Compress(int algorithm, std::span<const std::string_view> pieces, std::string& out)
-{
-    if (algorithm == kCompressNone) {
-        for (std::string_view piece : pieces)
-            out.append(piece);
-        return kPGPError_NoErr;
-    }
-    if (algorithm != kCompressZip && algorithm != kCompressZlib)
-        return kPGPError_UnsupportedAlgorithm;
-    z_stream stream {};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(algorithm), 8, Z_DEFAULT_STRATEGY)
-        != Z_OK)
-        return kPGPError_OutOfMemory;
-    char chunk[kChunk];
-    int result = Z_OK;
-    for (size_t i = 0; i <= pieces.size() && result != Z_STREAM_ERROR; ++i) {
-        bool last = i == pieces.size();
-        stream.next_in = last ? nullptr : reinterpret_cast<Bytef*>(const_cast<char*>(pieces[i].data()));
-        stream.avail_in = last ? 0 : static_cast<uInt>(pieces[i].size());
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(chunk);
-            stream.avail_out = sizeof chunk;
-            result = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
-            out.append(chunk, sizeof chunk - stream.avail_out);
-        } while (result == Z_OK
-            && (stream.avail_in > 0 || stream.avail_out == 0 || (last && result != Z_STREAM_END)));
-    }
-    deflateEnd(&stream);
-    WipeBytes(chunk, sizeof chunk); // compressed plaintext
-    return result == Z_STREAM_END ? kPGPError_NoErr : kPGPError_OutOfMemory;
-}
-
 PGPError Compress(int algorithm, std::string_view data, std::string& out)
 {
     out.clear();
-    return Compress(algorithm, { &data, 1 }, out);
+    if (algorithm == kCompressNone) {
+        out.assign(data);
+        return kPGPError_NoErr;
+    }
+    StringSink sink(out);
+    DeflateSink deflater(sink, algorithm);
+    if (deflater.Status() != kPGPError_NoErr)
+        return deflater.Status();
+    deflater.Write(data);
+    deflater.Close();
+    return kPGPError_NoErr;
+}
+
+DeflateSink::DeflateSink(Sink& next, int algorithm)
+    : next_(next)
+    , stream_(std::make_unique<z_stream_s>())
+    , chunk_(kChunk)
+{
+    if (algorithm != kCompressZip && algorithm != kCompressZlib)
+        status_ = kPGPError_UnsupportedAlgorithm;
+    else if (deflateInit2(stream_.get(), Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(algorithm), 8,
+                 Z_DEFAULT_STRATEGY)
+        != Z_OK)
+        status_ = kPGPError_OutOfMemory;
+}
+
+DeflateSink::~DeflateSink()
+{
+    if (status_ == kPGPError_NoErr)
+        deflateEnd(stream_.get());
+}
+
+void DeflateSink::Write(std::string_view data)
+{
+    if (!data.empty())
+        Deflate(data, false);
+}
+
+void DeflateSink::Close() { Deflate({}, true); }
+
+void DeflateSink::Deflate(std::string_view data, bool finish)
+{
+    if (status_ != kPGPError_NoErr)
+        throw std::logic_error("deflate stream not set up");
+    z_stream_s& stream = *stream_;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    int result = Z_OK;
+    do {
+        stream.next_out = reinterpret_cast<Bytef*>(chunk_.Data());
+        stream.avail_out = static_cast<uInt>(kChunk);
+        result = deflate(&stream, finish ? Z_FINISH : Z_NO_FLUSH);
+        if (result == Z_STREAM_ERROR)
+            throw std::runtime_error("deflate failed");
+        next_.Write({ chunk_.Data(), kChunk - stream.avail_out });
+    } while (stream.avail_in > 0 || stream.avail_out == 0 || (finish && result != Z_STREAM_END));
 }
 
 PGPError Decompress(int algorithm, std::string_view data, std::string& out, size_t limit)

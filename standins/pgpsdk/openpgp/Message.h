@@ -5,7 +5,10 @@
 
 #include "standins/pgpsdk/openpgp/Crypto.h"
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
+#include "standins/pgpsdk/openpgp/Stream.h"
 
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +20,10 @@ namespace standin::openpgp {
 std::string CanonicalText(std::string_view text);
 // The canonical form of `text` fed to `digest`, without a copy of it.
 void AddCanonicalText(Digest& digest, std::string_view text);
+// The size of that form, and the form itself written to `sink` a chunk at a time (the text itself
+// where it is canonical already).
+size_t CanonicalTextSize(std::string_view text);
+void WriteCanonicalText(Sink& sink, std::string_view text);
 
 // What a clear-text signature covers: canonical text without trailing blanks on each line and
 // without its one final line end, which belongs to the armour that follows (RFC 4880 section 7.1);
@@ -38,6 +45,9 @@ std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const Pub
 // A v4 signature packet body over `data` (already canonical for text signatures); empty on failure.
 std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
                           int hashAlgorithm, uint32_t created, std::string_view data);
+// The same over data that `addData` feeds to the digest, so it need not lie in one piece.
+std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
+                          int hashAlgorithm, uint32_t created, const std::function<void(Digest&)>& addData);
 
 // A v3 public-key encrypted session key packet body; empty when the key's algorithm cannot encrypt.
 std::string PKESKBody(const PublicKey& key, int cipherAlgorithm, std::string_view sessionKey);
@@ -51,14 +61,32 @@ std::string SKESKBodyFor(int cipherAlgorithm, std::string_view passphrase, std::
 // it carries); false when the packet is malformed or of an unknown cipher.
 bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int& cipher, std::string& sessionKey);
 
-// A SEIPD packet (version 1): random prefix, the packets, and the MDC, in CFB with a zero IV,
-// encrypted in place; false on an unsupported cipher. SEIPDPacketSize tells its size with header
-// for inner packets of `packetsSize` bytes; WriteSEIPDPacket writes it to `out`, which holds that
-// many, copying the packets in from their pieces, so a large literal is copied once, from where it
-// lies; AppendSEIPDPacket appends it to `out`.
-size_t SEIPDPacketSize(int cipherAlgorithm, size_t packetsSize);
-bool WriteSEIPDPacket(char* out, int cipherAlgorithm, std::string_view sessionKey,
-                      std::span<const std::string_view> packets);
+// A SEIPD packet (version 1) of `packets` appended to `out`; false on an unsupported cipher.
 bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets);
+
+// The body of a SEIPD packet (version 1) of what is written to it: the version, then in CFB with a
+// zero IV the random prefix, the packets and the MDC, whose SHA-1 runs over them as they pass.
+// Close() writes the MDC.
+class SeipdSink final : public Sink {
+public:
+    SeipdSink(Sink& next, int cipherAlgorithm, std::string_view sessionKey);
+    SeipdSink(const SeipdSink&) = delete;
+    SeipdSink& operator=(const SeipdSink&) = delete;
+    // Writes the version and the prefix; false on an unsupported cipher or key.
+    bool Begin();
+    void Write(std::string_view data) override;
+    void Close();
+    // The body's size for inner packets of `packetsSize` bytes.
+    static size_t BodySize(int cipherAlgorithm, size_t packetsSize);
+
+private:
+    void Encrypt(std::string_view data);
+
+    Sink& next_;
+    int cipher_;
+    CfbEncryptor cfb_;
+    Digest mdc_;
+    Chunk chunk_;
+};
 
 } // namespace standin::openpgp

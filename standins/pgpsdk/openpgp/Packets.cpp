@@ -2,6 +2,8 @@
 #include "standins/pgpsdk/openpgp/Packets.h"
 #include "standins/pgpsdk/openpgp/ByteReader.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace standin::openpgp {
@@ -189,5 +191,41 @@ void AppendPacketHeader(std::string& out, int tag, size_t length)
         AppendNewLength(out, length);
     }
 }
+
+PartialPacketSink::PartialPacketSink(Sink& next, int tag)
+    : next_(next)
+    , chunk_(kChunk)
+{
+    const char header = static_cast<char>(0xC0 | tag);
+    next_.Write({ &header, 1 });
+}
+
+void PartialPacketSink::Write(std::string_view data)
+{
+    while (!data.empty()) {
+        if (chunkSize_ == kChunk) {
+            // More follows, so the full chunk goes out as a partial one.
+            const char length = static_cast<char>(0xE0 | kChunkPower);
+            next_.Write({ &length, 1 });
+            next_.Write({ chunk_.Data(), kChunk });
+            chunkSize_ = 0;
+        }
+        size_t taken = std::min(kChunk - chunkSize_, data.size());
+        std::memcpy(chunk_.Data() + chunkSize_, data.data(), taken);
+        chunkSize_ += taken;
+        data.remove_prefix(taken);
+    }
+}
+
+void PartialPacketSink::Close()
+{
+    std::string length;
+    AppendNewLength(length, chunkSize_);
+    next_.Write(length);
+    next_.Write({ chunk_.Data(), chunkSize_ });
+    chunkSize_ = 0;
+}
+
+size_t PartialPacketSink::MaxSize(size_t bodySize) { return 1 + bodySize / kChunk + 5 + bodySize; }
 
 } // namespace standin::openpgp

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/sdk/PGPsdkTypes.h"
+#include "standins/pgpsdk/openpgp/Stream.h"
 
 #include <memory>
 #include <string>
@@ -56,5 +57,26 @@ PGPError ParseFirstPacket(std::string_view data, Packet& packet);
 std::string WritePacket(int tag, std::string_view body);
 // The header of such a packet, appended to `out`, so a large body can be written in place after it.
 void AppendPacketHeader(std::string& out, int tag, size_t length);
+
+// A data packet whose length is not known when it starts, written as peers write one: new format,
+// in partial chunks of 64 KiB and a last one of definite length, which Close() writes.
+class PartialPacketSink final : public Sink {
+public:
+    PartialPacketSink(Sink& next, int tag);
+    PartialPacketSink(const PartialPacketSink&) = delete;
+    PartialPacketSink& operator=(const PartialPacketSink&) = delete;
+    void Write(std::string_view data) override;
+    void Close();
+    // The most a packet of `bodySize` bytes takes with its headers.
+    static size_t MaxSize(size_t bodySize);
+
+private:
+    static constexpr int kChunkPower = 16;
+    static constexpr size_t kChunk = size_t { 1 } << kChunkPower;
+
+    Sink& next_;
+    Chunk chunk_; // held until it is known whether more follows
+    size_t chunkSize_ = 0;
+};
 
 } // namespace standin::openpgp
