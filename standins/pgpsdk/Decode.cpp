@@ -487,7 +487,15 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
     if (depth > kMaxNesting)
         return kPGPError_CorruptData;
     std::vector<Packet> packets;
-    if (ParsePacketsInPlace(data, Writable(data), packets) != kPGPError_NoErr)
+    // A body in partial chunks of the caller's input is joined into a block of the section's own,
+    // where it is decrypted in place and may go to the caller as the output.
+    auto joinInOwnBlock = [this](size_t size) {
+        DataBlock& joined = decrypted_.emplace_back(size);
+        if (!joined.Data())
+            throw std::bad_alloc();
+        return joined.Data();
+    };
+    if (ParsePacketsInPlace(data, Writable(data), packets, joinInOwnBlock) != kPGPError_NoErr)
         return kPGPError_CorruptData;
     if (!(form == Form::Message ? IsOpenPGPMessage(packets) : IsSignatureBlock(packets)))
         return kPGPError_CorruptData;

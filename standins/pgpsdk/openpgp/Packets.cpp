@@ -42,7 +42,7 @@ bool NewLength(ByteReader& in, size_t& length, bool& partial)
 }
 
 // `writable` is the data under `in` where its caller lets it be rewritten, null otherwise.
-PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable)
+PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable, const JoinStorage& storage)
 {
     size_t length;
     bool partial;
@@ -75,6 +75,15 @@ PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable)
             at += chunk.size();
         }
         packet.body = { start, total };
+        return kPGPError_NoErr;
+    }
+    if (storage) {
+        char* at = storage(total);
+        packet.body = { at, total };
+        for (std::string_view chunk : chunks) {
+            std::memcpy(at, chunk.data(), chunk.size());
+            at += chunk.size();
+        }
         return kPGPError_NoErr;
     }
     auto joined = std::make_shared<std::string>();
@@ -125,7 +134,7 @@ void AppendNewLength(std::string& out, size_t length)
     }
 }
 
-PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr)
+PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr, const JoinStorage& storage = {})
 {
     uint8_t header;
     if (!in.U8(header) || !(header & 0x80))
@@ -134,7 +143,7 @@ PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr)
     PGPError status;
     if (packet.newFormat) {
         packet.tag = header & 0x3F;
-        status = ReadNewBody(in, packet, writable);
+        status = ReadNewBody(in, packet, writable, storage);
     } else {
         packet.tag = (header >> 2) & 0x0F;
         status = ReadOldBody(in, header & 3, packet.body);
@@ -151,12 +160,13 @@ PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets)
     return ParsePacketsInPlace(data, nullptr, packets);
 }
 
-PGPError ParsePacketsInPlace(std::string_view data, char* writable, std::vector<Packet>& packets)
+PGPError ParsePacketsInPlace(
+    std::string_view data, char* writable, std::vector<Packet>& packets, const JoinStorage& storage)
 {
     ByteReader in(data);
     while (!in.AtEnd()) {
         Packet packet;
-        PGPError status = ReadPacket(in, packet, writable);
+        PGPError status = ReadPacket(in, packet, writable, storage);
         if (status != kPGPError_NoErr)
             return status;
         packets.push_back(std::move(packet));

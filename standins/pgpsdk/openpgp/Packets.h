@@ -5,6 +5,7 @@
 #include "engine/sdk/PGPsdkTypes.h"
 #include "standins/pgpsdk/openpgp/Stream.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,8 +48,12 @@ struct Packet {
 PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets);
 // The same where `writable` is `data` and the caller lets it be rewritten (null: it may not): a
 // body split into partial chunks is joined where it lies, each chunk moved back over the length
-// headers before it, instead of into a copy.
-PGPError ParsePacketsInPlace(std::string_view data, char* writable, std::vector<Packet>& packets);
+// headers before it, instead of into a copy. Where `data` may not be rewritten, `storage` (when
+// given) provides the caller's own block of a joined body's size to join it into, so the caller
+// can go on working on the body there.
+using JoinStorage = std::function<char*(size_t size)>;
+PGPError ParsePacketsInPlace(
+    std::string_view data, char* writable, std::vector<Packet>& packets, const JoinStorage& storage = {});
 // Only the first packet of `data`, so a look at a message does not read all of it.
 PGPError ParseFirstPacket(std::string_view data, Packet& packet);
 
