@@ -2,6 +2,9 @@
 #include "standins/pgpsdk/openpgp/Compression.h"
 #include "standins/pgpsdk/openpgp/Crypto.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -13,6 +16,35 @@ namespace {
 
 // zlib's window bits: negative for raw deflate (ZIP), positive for the zlib wrapper.
 int WindowBits(int algorithm) { return algorithm == kCompressZip ? -15 : 15; }
+
+// zlib's own memory holds plaintext (its window, its pending output), so it is wiped before it
+// goes back: each block keeps its size in front of it.
+constexpr size_t kSizeField = alignof(std::max_align_t);
+
+voidpf WipedAlloc(voidpf, uInt items, uInt size)
+{
+    size_t bytes = size_t { items } * size;
+    auto* start = static_cast<char*>(std::malloc(kSizeField + bytes));
+    if (!start)
+        return Z_NULL;
+    std::memcpy(start, &bytes, sizeof bytes);
+    return start + kSizeField;
+}
+
+void WipedFree(voidpf, voidpf address)
+{
+    char* start = static_cast<char*>(address) - kSizeField;
+    size_t bytes;
+    std::memcpy(&bytes, start, sizeof bytes);
+    WipeBytes(address, bytes);
+    std::free(start);
+}
+
+void UseWipedMemory(z_stream& stream)
+{
+    stream.zalloc = WipedAlloc;
+    stream.zfree = WipedFree;
+}
 
 constexpr size_t kChunk = 65536;
 
@@ -29,6 +61,7 @@ PGPError Inflate(
     if (algorithm != kCompressZip && algorithm != kCompressZlib)
         return kPGPError_UnsupportedAlgorithm;
     z_stream stream {};
+    UseWipedMemory(stream);
     if (inflateInit2(&stream, WindowBits(algorithm)) != Z_OK)
         return kPGPError_OutOfMemory;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
@@ -84,6 +117,7 @@ DeflateSink::DeflateSink(Sink& next, int algorithm)
     , stream_(std::make_unique<z_stream_s>())
     , chunk_(kChunk)
 {
+    UseWipedMemory(*stream_);
     if (algorithm != kCompressZip && algorithm != kCompressZlib)
         status_ = kPGPError_UnsupportedAlgorithm;
     else if (deflateInit2(stream_.get(), Z_DEFAULT_COMPRESSION, Z_DEFLATED, WindowBits(algorithm), 8,
@@ -100,8 +134,9 @@ DeflateSink::~DeflateSink()
 
 void DeflateSink::Write(std::string_view data)
 {
-    if (!data.empty())
-        Deflate(data, false);
+    constexpr size_t kMostAtOnce = size_t { 1 } << 30; // zlib counts its input in 32 bits
+    for (; !data.empty(); data.remove_prefix(std::min(data.size(), kMostAtOnce)))
+        Deflate(data.substr(0, kMostAtOnce), false);
 }
 
 void DeflateSink::Close() { Deflate({}, true); }

@@ -6,7 +6,6 @@
 #include "standins/pgpsdk/openpgp/Stream.h"
 
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,6 +15,7 @@ namespace standin::openpgp {
 
 enum CompressionAlgorithm : int { kCompressNone = 0, kCompressZip = 1, kCompressZlib = 2, kCompressBzip2 = 3 };
 
+// `data` compressed whole into `out`.
 PGPError Compress(int algorithm, std::string_view data, std::string& out);
 // The most `size` bytes compress to.
 size_t CompressBound(size_t size);
