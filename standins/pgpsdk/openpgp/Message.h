@@ -35,8 +35,8 @@ std::string DashUnescape(std::string_view text);
 std::string HashArmorName(int hashAlgorithm);
 int HashFromArmorName(std::string_view name);
 
-// The messages are written by appending to one string, so the data is copied once into it.
-// A literal packet's header and fields, for data of `dataSize` bytes that follow them.
+// A literal packet's header and fields, for data of `dataSize` bytes that follow them; the whole
+// packet appended to `out`.
 std::string LiteralPacketHeader(size_t dataSize, bool text, std::string_view fileName, uint32_t date);
 void AppendLiteralPacket(std::string& out, std::string_view data, bool text, std::string_view fileName, uint32_t date);
 std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const PublicKey& signer);
