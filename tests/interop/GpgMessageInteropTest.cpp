@@ -400,6 +400,58 @@ TEST_F(GnuPGReadsOurMessages, TamperingWrongPassphrasesAndUnprotectedDataAreRefu
     EXPECT_TRUE(old.outputs.empty());
 }
 
+// Armoured encrypted messages are read from their armour as they are decrypted: compressed or not,
+// to keys or to a passphrase, signed or not; damage found on the way gives no output.
+TEST_F(GnuPGReadsOurMessages, ArmouredMessagesAreReadAsTheyAreDecrypted)
+{
+    fs::path plain = home / "gpg-armoured.txt";
+    std::mt19937 random(5);
+    std::string text;
+    while (text.size() < 2000000)
+        text += std::string(1 + random() % 90, 'a' + static_cast<char>(random() % 26)) + "\r\n";
+    std::ofstream(plain, std::ios::binary) << text;
+    const struct {
+        const char* what;
+        std::string arguments;
+        bool signedToo;
+    } cases[] = {
+        { "compressed, signed", "--recipient gina@example.net --local-user hugo@example.net --sign --encrypt", true },
+        { "uncompressed", "-z 0 --recipient gina@example.net --encrypt", false },
+        { "to a passphrase", "--symmetric", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string message
+            = Gpg("--trust-model always --armor --output - " + c.arguments + " '" + plain.string() + "'");
+        ASSERT_TRUE(message.starts_with("-----BEGIN PGP MESSAGE-----"));
+        DecodeLog log;
+        log.passphrase = kPassphrase;
+        ASSERT_EQ(Decode(context, db, "Before\r\n" + message + "After\r\n", log, true), kPGPError_NoErr);
+        ASSERT_EQ(log.outputs.size(), 3u);
+        EXPECT_EQ(log.outputs[0], "Before\r\n");
+        EXPECT_TRUE(log.outputs[1] == text) << log.outputs[1].size();
+        EXPECT_EQ(log.outputs[2], "After\r\n");
+        EXPECT_EQ(log.signatures.size() == 1 && log.signatures[0].verified, c.signedToo);
+    }
+
+    // A letter changed in the middle: the checksum refuses the block, or without one the MDC does.
+    std::string message = Gpg("--trust-model always --armor --output - --recipient gina@example.net --encrypt '"
+                              + plain.string() + "'");
+    size_t middle = message.size() / 2;
+    message[middle] = message[middle] == 'A' ? 'B' : 'A';
+    DecodeLog refused;
+    refused.passphrase = kPassphrase;
+    EXPECT_EQ(Decode(context, db, message, refused), kPGPError_NoErr);
+    EXPECT_TRUE(refused.outputs.empty());
+    size_t checksum = message.rfind("\n=");
+    ASSERT_NE(checksum, std::string::npos);
+    message.erase(checksum + 1, message.find('\n', checksum + 1) - checksum);
+    DecodeLog tampered;
+    tampered.passphrase = kPassphrase;
+    EXPECT_EQ(Decode(context, db, message, tampered), kPGPError_IntegrityCheckFailed);
+    EXPECT_TRUE(tampered.outputs.empty());
+}
+
 TEST_F(GnuPGReadsOurMessages, PacketsOutsideTheMessageGrammarAreRefusedLikeGnuPGDoes)
 {
     using namespace standin::openpgp;

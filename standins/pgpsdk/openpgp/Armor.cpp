@@ -206,6 +206,74 @@ bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size)
     return stored == Crc24({ out, size });
 }
 
+ArmorSource::ArmorSource(const ArmorFrame& frame)
+    : text_(frame.body)
+    , checksum_(frame.checksum)
+    , crc_(kCrc24Start)
+{
+}
+
+size_t ArmorSource::Read(char* out, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        if (pendingAt_ == pendingSize_) {
+            if (ended_)
+                break;
+            Decode();
+            continue;
+        }
+        size_t taken = std::min(size - done, pendingSize_ - pendingAt_);
+        std::memcpy(out + done, pending_ + pendingAt_, taken);
+        pendingAt_ += taken;
+        done += taken;
+    }
+    return done;
+}
+
+void ArmorSource::Decode()
+{
+    // As many letters as fill pending_, a whole number of quanta, decoded by Base64Decode's rules.
+    size_t end = at_;
+    size_t letters = 0;
+    const size_t most = sizeof pending_ / 3 * 4;
+    while (end < text_.size() && letters < most) {
+        int value = kBase64Values[static_cast<uint8_t>(text_[end])];
+        ++end;
+        if (value != kSpace)
+            ++letters;
+    }
+    std::string_view piece = text_.substr(at_, end - at_);
+    // Padding ends the Base64: only white space may follow it.
+    bool padded = piece.find('=') != std::string_view::npos;
+    at_ = padded ? text_.size() : end;
+    size_t size = 0;
+    if ((padded && text_.find_first_not_of(" \t\r\n", end) != std::string_view::npos)
+        || !Base64Decode(piece, pending_, size)) {
+        broken_ = true;
+        size = 0;
+    }
+    crc_ = Crc24Continued(crc_, { pending_, size });
+    pendingAt_ = 0;
+    pendingSize_ = size;
+    ended_ = broken_ || at_ == text_.size();
+}
+
+bool ArmorSource::Intact() const
+{
+    if (broken_ || !ended_ || pendingAt_ != pendingSize_)
+        return false;
+    if (checksum_.empty())
+        return true;
+    char crc[6];
+    size_t crcSize = 0;
+    if (checksum_.size() != 4 || !Base64Decode(checksum_, crc, crcSize) || crcSize != 3)
+        return false;
+    return (static_cast<uint32_t>(static_cast<uint8_t>(crc[0])) << 16 | static_cast<uint8_t>(crc[1]) << 8
+               | static_cast<uint8_t>(crc[2]))
+        == crc_;
+}
+
 PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
 {
     ArmorFrame frame;

@@ -39,6 +39,29 @@ struct ArmorFrame {
 PGPError FindArmor(std::string_view text, ArmorFrame& frame);
 bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size);
 
+// The decoded bytes of an armoured block's Base64 read a piece at a time, so a large block need not
+// be decoded whole; it ends early at a character that does not belong.
+class ArmorSource final : public Source {
+public:
+    explicit ArmorSource(const ArmorFrame& frame);
+    size_t Read(char* out, size_t size) override;
+    // Once all is read: whether the Base64 was sound and the checksum held.
+    bool Intact() const;
+
+private:
+    void Decode(); // the next bytes into pending_
+
+    std::string_view text_;
+    std::string_view checksum_;
+    size_t at_ = 0;
+    uint32_t crc_;
+    bool broken_ = false;
+    bool ended_ = false;
+    char pending_[3072];
+    size_t pendingAt_ = 0;
+    size_t pendingSize_ = 0;
+};
+
 using ArmorHeaders = std::vector<std::pair<std::string, std::string>>;
 std::string Armor(std::string_view label, std::string_view data, const ArmorHeaders& headers = {});
 // The armour written straight into `out`, which holds ArmoredSize() bytes.

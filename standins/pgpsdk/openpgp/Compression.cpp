@@ -48,14 +48,18 @@ void UseWipedMemory(z_stream& stream)
 
 constexpr size_t kChunk = 65536;
 
-// Inflates `data`, handing each piece of output to `sink`; fails beyond `limit` bytes.
-PGPError Inflate(
-    int algorithm, std::string_view data, size_t limit, const std::function<void(const char*, size_t)>& sink)
+// Inflates what `in` gives, handing each piece of output to `sink`; fails beyond `limit` bytes.
+PGPError Inflate(int algorithm, Source& in, size_t limit, const std::function<void(const char*, size_t)>& sink)
 {
+    Chunk input(kChunk);
     if (algorithm == kCompressNone) {
-        if (data.size() > limit)
-            return kPGPError_CorruptData;
-        sink(data.data(), data.size());
+        size_t total = 0;
+        for (size_t got; (got = in.Read(input.Data(), kChunk)) > 0;) {
+            total += got;
+            if (total > limit)
+                return kPGPError_CorruptData;
+            sink(input.Data(), got);
+        }
         return kPGPError_NoErr;
     }
     if (algorithm != kCompressZip && algorithm != kCompressZlib)
@@ -64,28 +68,41 @@ PGPError Inflate(
     UseWipedMemory(stream);
     if (inflateInit2(&stream, WindowBits(algorithm)) != Z_OK)
         return kPGPError_OutOfMemory;
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    char chunk[kChunk];
+    Chunk output(kChunk);
     size_t total = 0;
     int result = Z_OK;
+    bool inputEnded = false;
     while (result == Z_OK) {
-        stream.next_out = reinterpret_cast<Bytef*>(chunk);
-        stream.avail_out = sizeof chunk;
+        if (stream.avail_in == 0 && !inputEnded) {
+            size_t got = in.Read(input.Data(), kChunk);
+            inputEnded = got < kChunk;
+            stream.next_in = reinterpret_cast<Bytef*>(input.Data());
+            stream.avail_in = static_cast<uInt>(got);
+        }
+        stream.next_out = reinterpret_cast<Bytef*>(output.Data());
+        stream.avail_out = static_cast<uInt>(kChunk);
         result = inflate(&stream, Z_NO_FLUSH);
-        size_t produced = sizeof chunk - stream.avail_out;
+        size_t produced = kChunk - stream.avail_out;
         total += produced;
         if (total > limit) {
             result = Z_DATA_ERROR;
             break;
         }
-        sink(chunk, produced);
-        if (result == Z_BUF_ERROR && stream.avail_in == 0)
+        sink(output.Data(), produced);
+        if (result == Z_BUF_ERROR && stream.avail_in == 0 && !inputEnded)
+            result = Z_OK; // more input to come
+        else if (result == Z_BUF_ERROR)
             break; // input ended before the end of the stream
     }
     inflateEnd(&stream);
-    WipeBytes(chunk, sizeof chunk); // it held plaintext
     return result == Z_STREAM_END ? kPGPError_NoErr : kPGPError_CorruptData;
+}
+
+PGPError Inflate(
+    int algorithm, std::string_view data, size_t limit, const std::function<void(const char*, size_t)>& sink)
+{
+    ViewSource in(data);
+    return Inflate(algorithm, in, limit, sink);
 }
 
 } // namespace
@@ -169,6 +186,21 @@ PGPError DecompressedSize(int algorithm, std::string_view data, size_t limit, si
 {
     size = 0;
     return Inflate(algorithm, data, limit, [&](const char*, size_t piece) { size += piece; });
+}
+
+PGPError DecompressedSize(int algorithm, Source& in, size_t limit, size_t& size)
+{
+    size = 0;
+    return Inflate(algorithm, in, limit, [&](const char*, size_t piece) { size += piece; });
+}
+
+PGPError DecompressInto(int algorithm, Source& in, char* out, size_t size)
+{
+    size_t at = 0;
+    return Inflate(algorithm, in, size, [&](const char* piece, size_t length) {
+        std::memcpy(out + at, piece, length);
+        at += length;
+    });
 }
 
 PGPError DecompressInto(int algorithm, std::string_view data, char* out, size_t size)

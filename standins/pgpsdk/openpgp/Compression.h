@@ -48,5 +48,8 @@ PGPError Decompress(int algorithm, std::string_view data, std::string& out, size
 // inflated data into `out`, which holds that many bytes.
 PGPError DecompressedSize(int algorithm, std::string_view data, size_t limit, size_t& size);
 PGPError DecompressInto(int algorithm, std::string_view data, char* out, size_t size);
+// The same over data read from `in`, which a second pass reads anew.
+PGPError DecompressedSize(int algorithm, Source& in, size_t limit, size_t& size);
+PGPError DecompressInto(int algorithm, Source& in, char* out, size_t size);
 
 } // namespace standin::openpgp

@@ -186,7 +186,7 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
 }
 
-CfbEncryptor::CfbEncryptor(int cipherAlgorithm, std::string_view key)
+CfbStream::CfbStream(int cipherAlgorithm, std::string_view key)
 {
     int algorithm = GcryCipher(cipherAlgorithm);
     size_t block = CipherBlockSize(cipherAlgorithm);
@@ -203,15 +203,20 @@ CfbEncryptor::CfbEncryptor(int cipherAlgorithm, std::string_view key)
     handle_ = handle;
 }
 
-CfbEncryptor::~CfbEncryptor()
+CfbStream::~CfbStream()
 {
     if (handle_)
         gcry_cipher_close(static_cast<gcry_cipher_hd_t>(handle_));
 }
 
-bool CfbEncryptor::Encrypt(char* data, size_t size)
+bool CfbStream::Encrypt(char* data, size_t size)
 {
     return handle_ && !gcry_cipher_encrypt(static_cast<gcry_cipher_hd_t>(handle_), data, size, nullptr, 0);
+}
+
+bool CfbStream::Decrypt(char* data, size_t size)
+{
+    return handle_ && !gcry_cipher_decrypt(static_cast<gcry_cipher_hd_t>(handle_), data, size, nullptr, 0);
 }
 
 void WipeBytes(void* data, size_t size)

@@ -49,17 +49,18 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 
-// CFB encryption with a zero IV of data that comes piece by piece, each piece continuing the last.
-class CfbEncryptor {
+// CFB with a zero IV over data that comes piece by piece, each piece continuing the last.
+class CfbStream {
 public:
-    CfbEncryptor(int cipherAlgorithm, std::string_view key);
-    ~CfbEncryptor();
-    CfbEncryptor(const CfbEncryptor&) = delete;
-    CfbEncryptor& operator=(const CfbEncryptor&) = delete;
+    CfbStream(int cipherAlgorithm, std::string_view key);
+    ~CfbStream();
+    CfbStream(const CfbStream&) = delete;
+    CfbStream& operator=(const CfbStream&) = delete;
     // False when the algorithm or the key is unusable.
     bool Ready() const { return handle_ != nullptr; }
-    // Encrypts `size` bytes where they lie.
+    // Encrypts or decrypts `size` bytes where they lie.
     bool Encrypt(char* data, size_t size);
+    bool Decrypt(char* data, size_t size);
 
 private:
     void* handle_ = nullptr;

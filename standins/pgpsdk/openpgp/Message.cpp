@@ -383,4 +383,73 @@ size_t SeipdSink::BodySize(int cipherAlgorithm, size_t packetsSize)
     return 1 + CipherBlockSize(cipherAlgorithm) + 2 + packetsSize + kMdcSize;
 }
 
+SeipdSource::SeipdSource(Source& body, int cipherAlgorithm, std::string_view sessionKey)
+    : body_(body)
+    , block_(CipherBlockSize(cipherAlgorithm))
+    , cfb_(cipherAlgorithm, sessionKey)
+    , mdc_(2)
+    , buffer_(kSeipdChunk + kMdcSize)
+{
+}
+
+void SeipdSource::Fill()
+{
+    // What is kept back moves to the front; the rest of the buffer takes the next ciphertext.
+    std::memmove(buffer_.Data(), buffer_.Data() + start_, end_ - start_);
+    end_ -= start_;
+    start_ = 0;
+    size_t wanted = buffer_.Size() - end_;
+    size_t got = body_.Read(buffer_.Data() + end_, wanted);
+    if (!cfb_.Decrypt(buffer_.Data() + end_, got))
+        throw std::runtime_error("decryption failed");
+    end_ += got;
+    ended_ = got < wanted;
+}
+
+bool SeipdSource::Begin()
+{
+    if (block_ == 0 || !cfb_.Ready())
+        return false;
+    while (!ended_ && end_ - start_ < block_ + 2 + kMdcSize)
+        Fill();
+    if (end_ - start_ < block_ + 2 + kMdcSize)
+        return false;
+    const char* prefix = buffer_.Data() + start_;
+    prefixGood_ = std::memcmp(prefix + block_ - 2, prefix + block_, 2) == 0;
+    mdc_.Add({ prefix, block_ + 2 });
+    start_ += block_ + 2;
+    return true;
+}
+
+size_t SeipdSource::Read(char* out, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        size_t ready = end_ - start_ > kMdcSize ? end_ - start_ - kMdcSize : 0;
+        if (ready == 0) {
+            if (ended_)
+                break;
+            Fill();
+            continue;
+        }
+        size_t taken = std::min(ready, size - done);
+        std::memcpy(out + done, buffer_.Data() + start_, taken);
+        mdc_.Add({ buffer_.Data() + start_, taken });
+        start_ += taken;
+        done += taken;
+    }
+    return done;
+}
+
+SeipdSource::Check SeipdSource::Finish()
+{
+    Drain(*this); // what the reader left, up to the MDC
+    if (end_ - start_ != kMdcSize)
+        return Check::TooShort;
+    std::string_view mdc(buffer_.Data() + start_, kMdcSize);
+    mdc_.Add(mdc.substr(0, 2));
+    return prefixGood_ && mdc.substr(0, 2) == "\xD3\x14" && mdc_.Finish() == mdc.substr(2) ? Check::Intact
+                                                                                         : Check::Broken;
+}
+
 } // namespace standin::openpgp

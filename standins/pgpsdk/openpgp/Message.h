@@ -83,9 +83,35 @@ private:
 
     Sink& next_;
     int cipher_;
-    CfbEncryptor cfb_;
+    CfbStream cfb_;
     Digest mdc_;
     Chunk chunk_;
+};
+
+// The plaintext of a SEIPD packet's body (after its version) read as it is decrypted: the prefix
+// is taken first, the MDC kept back and checked at the end, with the SHA-1 running meanwhile.
+class SeipdSource final : public Source {
+public:
+    SeipdSource(Source& body, int cipherAlgorithm, std::string_view sessionKey);
+    // Takes the prefix; false when the data is too short for one or the cipher unusable.
+    bool Begin();
+    size_t Read(char* out, size_t size) override;
+    enum class Check { Intact, TooShort, Broken };
+    // Once all was read: whether the prefix repeated its bytes and the MDC matched.
+    Check Finish();
+
+private:
+    void Fill();
+
+    Source& body_;
+    size_t block_;
+    CfbStream cfb_;
+    Digest mdc_;
+    Chunk buffer_;
+    size_t start_ = 0;
+    size_t end_ = 0;
+    bool ended_ = false;
+    bool prefixGood_ = false;
 };
 
 } // namespace standin::openpgp

@@ -202,6 +202,109 @@ void AppendPacketHeader(std::string& out, int tag, size_t length)
     }
 }
 
+namespace {
+
+bool ReadByte(Source& in, uint8_t& value)
+{
+    char c;
+    if (in.Read(&c, 1) != 1)
+        return false;
+    value = static_cast<uint8_t>(c);
+    return true;
+}
+
+bool ReadBigEndian(Source& in, int bytes, size_t& value)
+{
+    value = 0;
+    for (uint8_t byte; bytes > 0; --bytes) {
+        if (!ReadByte(in, byte))
+            return false;
+        value = value << 8 | byte;
+    }
+    return true;
+}
+
+// A new-format length from a stream, as NewLength reads one from memory.
+bool ReadNewLength(Source& in, size_t& length, bool& partial)
+{
+    uint8_t first, second;
+    if (!ReadByte(in, first))
+        return false;
+    partial = false;
+    if (first < 192) {
+        length = first;
+        return true;
+    }
+    if (first < 224) {
+        if (!ReadByte(in, second))
+            return false;
+        length = ((first - 192) << 8) + second + 192;
+        return true;
+    }
+    if (first == 255)
+        return ReadBigEndian(in, 4, length);
+    length = size_t { 1 } << (first & 0x1F);
+    partial = true;
+    return true;
+}
+
+} // namespace
+
+HeaderRead ReadPacketHeader(Source& in, PacketHeader& header)
+{
+    uint8_t first;
+    if (!ReadByte(in, first))
+        return HeaderRead::End;
+    if (!(first & 0x80))
+        return HeaderRead::Malformed;
+    header = PacketHeader {};
+    if (first & 0x40) {
+        header.tag = first & 0x3F;
+        if (!ReadNewLength(in, header.length, header.partial) || (header.partial && !MayBePartial(header.tag)))
+            return HeaderRead::Malformed;
+    } else {
+        header.tag = (first >> 2) & 0x0F;
+        int lengthType = first & 3;
+        header.toEnd = lengthType == 3;
+        if (!header.toEnd && !ReadBigEndian(in, lengthType == 2 ? 4 : lengthType + 1, header.length))
+            return HeaderRead::Malformed;
+    }
+    return header.tag == 0 ? HeaderRead::Malformed : HeaderRead::Packet;
+}
+
+PacketBodySource::PacketBodySource(Source& in, const PacketHeader& header)
+    : in_(in)
+    , left_(header.length)
+    , partial_(header.partial)
+    , toEnd_(header.toEnd)
+{
+}
+
+size_t PacketBodySource::Read(char* out, size_t size)
+{
+    if (toEnd_)
+        return in_.Read(out, size);
+    size_t done = 0;
+    while (done < size && !broken_) {
+        if (left_ == 0) {
+            if (!partial_)
+                break;
+            if (!ReadNewLength(in_, left_, partial_)) {
+                broken_ = true;
+                break;
+            }
+            continue;
+        }
+        size_t wanted = std::min(size - done, left_);
+        size_t got = in_.Read(out + done, wanted);
+        done += got;
+        left_ -= got;
+        if (got < wanted)
+            broken_ = true; // the data ended inside the body
+    }
+    return done;
+}
+
 PartialPacketSink::PartialPacketSink(Sink& next, int tag)
     : next_(next)
     , chunk_(kChunk)

@@ -63,6 +63,32 @@ std::string WritePacket(int tag, std::string_view body);
 // The header of such a packet, appended to `out`, so a large body can be written in place after it.
 void AppendPacketHeader(std::string& out, int tag, size_t length);
 
+// Packets read from a stream: a header, then its body as a source of its own.
+struct PacketHeader {
+    int tag = 0;
+    size_t length = 0; // of the body, or of its first chunk
+    bool partial = false; // more chunks follow the first
+    bool toEnd = false; // old format without a length: the body runs to the end of the data
+};
+enum class HeaderRead { Packet, End, Malformed };
+HeaderRead ReadPacketHeader(Source& in, PacketHeader& header);
+
+// A packet's body read from the stream after its header, its partial chunks joined on the way.
+class PacketBodySource final : public Source {
+public:
+    PacketBodySource(Source& in, const PacketHeader& header);
+    size_t Read(char* out, size_t size) override;
+    // Whether the body ended early or a chunk's length was malformed.
+    bool Broken() const { return broken_; }
+
+private:
+    Source& in_;
+    size_t left_; // in the current chunk
+    bool partial_;
+    bool toEnd_;
+    bool broken_ = false;
+};
+
 // A data packet whose length is not known when it starts, written as peers write one: new format,
 // in partial chunks of 64 KiB and a last one of definite length, which Close() writes.
 class PartialPacketSink final : public Sink {

@@ -4,6 +4,7 @@
 
 #include "standins/pgpsdk/openpgp/Crypto.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -49,6 +50,40 @@ public:
 private:
     std::string& out_;
 };
+
+// Where a stage reads: up to `size` bytes into `out`, fewer only where the data ends.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual size_t Read(char* out, size_t size) = 0;
+};
+
+// Bytes that lie in memory, read in order.
+class ViewSource final : public Source {
+public:
+    explicit ViewSource(std::string_view data) : data_(data) { }
+    size_t Read(char* out, size_t size) override
+    {
+        size = std::min(size, data_.size());
+        std::memcpy(out, data_.data(), size);
+        data_.remove_prefix(size);
+        return size;
+    }
+
+private:
+    std::string_view data_;
+};
+
+// Reads `in` to its end; how many bytes were left.
+inline size_t Drain(Source& in)
+{
+    char chunk[4096];
+    size_t total = 0;
+    for (size_t got; (got = in.Read(chunk, sizeof chunk)) > 0;)
+        total += got;
+    WipeBytes(chunk, sizeof chunk);
+    return total;
+}
 
 // A stage's working memory: it may hold plaintext, so it is wiped when it goes.
 class Chunk {
