@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
@@ -42,6 +43,8 @@ struct Section {
     bool clearSigned = false;
     bool mimeSigned = false; // a PGP/MIME signed entity: clearText is its first part
     std::string clearText; // the signed text of a clear-signed section, unescaped
+    // An encrypted message read from its armour as it is decrypted, never decoded whole.
+    std::optional<ArmorFrame> encrypted;
 };
 
 struct SignatureResult {
@@ -106,6 +109,7 @@ private:
     enum class Form { Message, Signatures };
     PGPError Process(std::string_view packets, Form form, int depth);
     PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
+    PGPError DecryptArmoured(const ArmorFrame& frame, int depth);
     PGPError Inflate(std::string_view compressed, int depth);
     // Where `data` lies in a block of the section's own, that block's bytes, which may be rewritten.
     char* Writable(std::string_view data)
@@ -136,6 +140,7 @@ private:
     PGPJobRef jobHandle_ = 0;
 
     std::vector<EncryptedKey> encryptedKeys_;
+    std::vector<std::pair<int, std::string>> keyPackets_; // what encryptedKeys_ views when read from a stream
     // The section's decoded armour, decrypted and decompressed data: the output and the literal are
     // views into them, or into the input, so nothing is copied before delivery.
     std::vector<DataBlock> decrypted_;
@@ -158,15 +163,52 @@ Section MakeSection(std::string_view data, std::string_view text, int analysis)
     return section;
 }
 
-// The first armoured block of `text`, decoded once into a block of the section's own; `end` is the
-// offset after it. Errors as Dearmor's.
-PGPError ArmouredSection(
-    std::string_view text, int analysis, Section& section, std::string& label, size_t& end)
+enum class ArmourShape { EncryptedMessage, Other, Broken };
+
+// Whether an armoured block holds session-key packets and one integrity-protected encrypted packet
+// (markers and padding aside), read without keeping any of it; Broken where the armour does not
+// hold. Anything else is left to the reading of the whole block.
+ArmourShape SurveyArmour(const ArmorFrame& frame)
+{
+    ArmorSource armor(frame);
+    int encrypted = 0;
+    PacketHeader header;
+    HeaderRead read;
+    while ((read = ReadPacketHeader(armor, header)) == HeaderRead::Packet) {
+        PacketBodySource body(armor, header);
+        Drain(body);
+        bool fits = !body.Broken()
+            && (header.tag == kTagMarker || (header.tag == kTagPadding && encrypted == 1)
+                || ((header.tag == kTagPKESK || header.tag == kTagSKESK) && encrypted == 0)
+                || (header.tag == kTagSEIPD && encrypted++ == 0));
+        if (!fits)
+            return ArmourShape::Other;
+    }
+    if (read == HeaderRead::Malformed || encrypted != 1)
+        return ArmourShape::Other;
+    return armor.Intact() ? ArmourShape::EncryptedMessage : ArmourShape::Broken;
+}
+
+// The first armoured block of `text`, decoded once into a block of the section's own, or, where
+// `mayStream` and it is an encrypted message, left in the armour to be read as it is decrypted;
+// `end` is the offset after it. Errors as Dearmor's.
+PGPError ArmouredSection(std::string_view text, int analysis, Section& section, std::string& label, size_t& end,
+    bool mayStream = false)
 {
     ArmorFrame frame;
     PGPError status = FindArmor(text, frame);
     if (status != kPGPError_NoErr)
         return status;
+    ArmourShape shape = mayStream && frame.label == "MESSAGE" ? SurveyArmour(frame) : ArmourShape::Other;
+    if (shape == ArmourShape::Broken)
+        return kPGPError_CorruptData;
+    if (shape == ArmourShape::EncryptedMessage) {
+        section = MakeSection({}, text.substr(0, frame.end), analysis);
+        end = frame.end;
+        label = frame.label;
+        section.encrypted = std::move(frame);
+        return kPGPError_NoErr;
+    }
     auto decoded = std::make_shared<DataBlock>(frame.MaxDecodedSize());
     if (!decoded->Data())
         throw std::bad_alloc();
@@ -294,7 +336,7 @@ std::vector<Section> SplitSections(std::string_view input)
             }
         }
         if (rest.substr(0, 34) == "-----BEGIN PGP SIGNED MESSAGE-----"
-            || ArmouredSection(rest, kPGPAnalyze_Encrypted, block, label, end) != kPGPError_NoErr) {
+            || ArmouredSection(rest, kPGPAnalyze_Encrypted, block, label, end, true) != kPGPError_NoErr) {
             // A broken block stays text.
             size_t lineEnd = rest.find('\n');
             size_t stop = lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1;
@@ -378,6 +420,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
 {
     uint32_t index = nextSection_++;
     encryptedKeys_.clear();
+    keyPackets_.clear();
     DropPlaintexts();
     output_ = {};
     literalData_ = {};
@@ -395,7 +438,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
     PGPError status = Event(begin);
     if (status != kPGPError_NoErr)
         return status;
-    if (section.analysis == kPGPAnalyze_Encrypted)
+    if (section.analysis == kPGPAnalyze_Encrypted && !section.encrypted)
         section.analysis = AnalyseMessage(section.data);
     PGPEvent analyse {};
     analyse.type = kPGPEvent_Analyze;
@@ -461,7 +504,9 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
             output_ = section.clearText;
             produced_ = true;
         }
-        status = Process(section.data, section.clearSigned ? Form::Signatures : Form::Message, 0);
+        status = section.encrypted
+            ? DecryptArmoured(*section.encrypted, 0)
+            : Process(section.data, section.clearSigned ? Form::Signatures : Form::Message, 0);
         if (status != kPGPError_NoErr)
             return status;
     }
@@ -487,7 +532,15 @@ PGPError Decoder::Process(std::string_view data, Form form, int depth)
     if (depth > kMaxNesting)
         return kPGPError_CorruptData;
     std::vector<Packet> packets;
-    if (ParsePacketsInPlace(data, Writable(data), packets) != kPGPError_NoErr)
+    // A body in partial chunks of the caller's input is joined into a block of the section's own,
+    // where it is decrypted in place and may go to the caller as the output.
+    auto joinInOwnBlock = [this](size_t size) {
+        DataBlock& joined = decrypted_.emplace_back(size);
+        if (!joined.Data())
+            throw std::bad_alloc();
+        return joined.Data();
+    };
+    if (ParsePacketsInPlace(data, Writable(data), packets, joinInOwnBlock) != kPGPError_NoErr)
         return kPGPError_CorruptData;
     if (!(form == Form::Message ? IsOpenPGPMessage(packets) : IsSignatureBlock(packets)))
         return kPGPError_CorruptData;
@@ -606,6 +659,158 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
     if (!prefixGood || !mdcGood)
         return kPGPError_IntegrityCheckFailed;
     return Process(all.substr(block + 2, all.size() - block - 2 - 22), Form::Message, depth + 1);
+}
+
+// Bytes read through it, counted.
+class CountingSource final : public Source {
+public:
+    explicit CountingSource(Source& in) : in_(in) { }
+    size_t Read(char* out, size_t size) override
+    {
+        size_t got = in_.Read(out, size);
+        count_ += got;
+        return got;
+    }
+    size_t Count() const { return count_; }
+
+private:
+    Source& in_;
+    size_t count_ = 0;
+};
+
+// The plaintext of an armoured message's encrypted packet, read from the armour as it is decoded
+// and decrypted.
+class ArmouredPlaintext {
+public:
+    explicit ArmouredPlaintext(const ArmorFrame& frame) : armor_(frame) { }
+    // Past the session-key packets, the version and the prefix; false where the data is too short.
+    bool Open(int cipher, std::string_view sessionKey)
+    {
+        PacketHeader header;
+        while (ReadPacketHeader(armor_, header) == HeaderRead::Packet) {
+            if (header.tag == kTagSEIPD) {
+                body_.emplace(armor_, header);
+                char version;
+                if (body_->Read(&version, 1) != 1)
+                    return false;
+                plain_.emplace(*body_, cipher, sessionKey);
+                return plain_->Begin();
+            }
+            PacketBodySource skipped(armor_, header);
+            Drain(skipped);
+        }
+        return false;
+    }
+    Source& Plaintext() { return *plain_; }
+    // Once the plaintext was read: whether it and the armour are whole.
+    PGPError Finish()
+    {
+        SeipdSource::Check check = plain_->Finish();
+        if (check != SeipdSource::Check::Intact)
+            return check == SeipdSource::Check::TooShort ? kPGPError_CorruptData : kPGPError_IntegrityCheckFailed;
+        Drain(armor_);
+        return armor_.Intact() ? kPGPError_NoErr : kPGPError_CorruptData;
+    }
+
+private:
+    ArmorSource armor_;
+    std::optional<PacketBodySource> body_;
+    std::optional<SeipdSource> plain_;
+};
+
+// An armoured encrypted message read twice from its armour, decrypted on the way, instead of
+// decoded whole first: once to check its integrity and learn the size of what it holds, once to
+// write that into a block of exactly that size (inflated, where it is one compressed packet).
+PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, int depth)
+{
+    // The session-key packets, and the encrypted data's first bytes that tell whether a key fits.
+    ArmorSource armor(frame);
+    std::string start;
+    PacketHeader header;
+    while (ReadPacketHeader(armor, header) == HeaderRead::Packet) {
+        PacketBodySource body(armor, header);
+        if (header.tag == kTagSEIPD) {
+            start.resize(1 + 16 + 2); // the version, the largest block and its two repeated bytes
+            start.resize(body.Read(start.data(), start.size()));
+            break;
+        }
+        if (header.tag == kTagPKESK || header.tag == kTagSKESK) {
+            std::string& packet = keyPackets_.emplace_back(header.tag, std::string()).second;
+            char chunk[4096];
+            for (size_t got; (got = body.Read(chunk, sizeof chunk)) > 0;)
+                packet.append(chunk, got);
+        } else {
+            Drain(body);
+        }
+    }
+    for (const auto& [tag, body] : keyPackets_)
+        encryptedKeys_.push_back({ tag, body });
+    if (start.empty() || start[0] != 1)
+        return kPGPError_CorruptData;
+    std::string sessionKey;
+    int cipher = 0;
+    PGPError status = SessionKey(start, sessionKey, cipher);
+    if (status != kPGPError_NoErr)
+        return status;
+    struct KeyWipe {
+        std::string& key;
+        ~KeyWipe() { std::fill(key.begin(), key.end(), '\0'); }
+    } wipe { sessionKey };
+    if (depth + 1 > kMaxNesting)
+        return kPGPError_CorruptData;
+
+    ArmouredPlaintext first(frame);
+    if (!first.Open(cipher, sessionKey))
+        return kPGPError_CorruptData;
+    CountingSource inner(first.Plaintext());
+    bool compressedOnly = false;
+    size_t inflatedSize = 0;
+    PGPError inflated = kPGPError_CorruptData;
+    if (ReadPacketHeader(inner, header) == HeaderRead::Packet && header.tag == kTagCompressed) {
+        PacketBodySource body(inner, header);
+        char algorithm = 0;
+        if (body.Read(&algorithm, 1) == 1)
+            inflated = DecompressedSize(static_cast<uint8_t>(algorithm), body, kMaxOutput, inflatedSize);
+        Drain(body);
+        compressedOnly = !body.Broken() && Drain(inner) == 0;
+    }
+    Drain(inner);
+    status = first.Finish();
+    if (status != kPGPError_NoErr)
+        return status;
+
+    ArmouredPlaintext second(frame);
+    if (!second.Open(cipher, sessionKey))
+        return kPGPError_CorruptData;
+    if (!compressedOnly) {
+        DataBlock& packets = decrypted_.emplace_back(inner.Count());
+        if (!packets.Data())
+            return kPGPError_OutOfMemory;
+        size_t got = second.Plaintext().Read(packets.Data(), inner.Count());
+        status = second.Finish();
+        if (status != kPGPError_NoErr)
+            return status;
+        return got == inner.Count() ? Process({ packets.Data(), got }, Form::Message, depth + 1)
+                                    : kPGPError_CorruptData;
+    }
+    if (inflated != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    char algorithm = 0;
+    if (ReadPacketHeader(second.Plaintext(), header) != HeaderRead::Packet)
+        return kPGPError_CorruptData;
+    PacketBodySource body(second.Plaintext(), header);
+    body.Read(&algorithm, 1);
+    DataBlock& out = decrypted_.emplace_back(inflatedSize);
+    if (!out.Data())
+        return kPGPError_OutOfMemory;
+    if (DecompressInto(static_cast<uint8_t>(algorithm), body, out.Data(), inflatedSize) != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    Drain(body);
+    status = second.Finish();
+    if (status != kPGPError_NoErr)
+        return status;
+    return depth + 2 > kMaxNesting ? kPGPError_CorruptData
+                                   : Process({ out.Data(), inflatedSize }, Form::Message, depth + 2);
 }
 
 // Compressed data into a block of exactly its inflated size: two passes of inflate cost less than

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <optional>
 
 PGP_CORE_ENTRIES(STANDIN_DECLARE, STANDIN_DECLARE_NOTHING)
 
@@ -97,37 +98,166 @@ int ChooseCipher(const std::vector<Option>& options, const std::vector<const Key
     return kDefaultCipher;
 }
 
-// Where a message goes: a block of its exact size, between the text a PGP/MIME entity puts around
-// it, so the message is written once, where the caller takes it.
+// Where a message goes: a block between the text a PGP/MIME entity puts around it, so the message
+// is written once, where the caller takes it.
 struct Frame {
     std::string_view before;
     std::string_view after;
 };
 
-// The block for `size` bytes of message in its frame; where the message starts in it.
-char* Reserve(DataBlock& block, const Frame& frame, size_t size)
+// The block for at most `capacity` bytes of message in its frame; where the message starts in it.
+// Pages of it that are never written cost nothing, so it is sized for the largest message.
+char* Reserve(DataBlock& block, const Frame& frame, size_t capacity)
 {
-    block = DataBlock(frame.before.size() + size + frame.after.size());
+    block = DataBlock(frame.before.size() + capacity + frame.after.size());
     if (!block.Data())
         throw std::bad_alloc();
     std::copy(frame.before.begin(), frame.before.end(), block.Data());
-    std::copy(frame.after.begin(), frame.after.end(), block.Data() + frame.before.size() + size);
     return block.Data() + frame.before.size();
+}
+
+// The frame's end after the `size` bytes of message written, and the block cut to what it holds.
+void Seal(DataBlock& block, const Frame& frame, size_t size)
+{
+    std::copy(frame.after.begin(), frame.after.end(), block.Data() + frame.before.size() + size);
+    block.Trim(frame.before.size() + size + frame.after.size());
 }
 
 // The packets into `block`, armoured on request.
 void Place(DataBlock& block, const Frame& frame, std::string_view packets, bool armored,
     std::string_view label, const ArmorHeaders& headers = {})
 {
+    size_t size = armored ? ArmoredSize(label, packets.size(), headers) : packets.size();
+    char* out = Reserve(block, frame, size);
     if (armored)
-        WriteArmor(
-            Reserve(block, frame, ArmoredSize(label, packets.size(), headers)), label, packets, headers);
+        WriteArmor(out, label, packets, headers);
     else
-        std::copy(packets.begin(), packets.end(), Reserve(block, frame, packets.size()));
+        std::copy(packets.begin(), packets.end(), out);
+    Seal(block, frame, size);
 }
 
-// The message in `block`, framed; a CMS or clear-signed one in `output`. Each stage that holds
-// plaintext is wiped and released once the next is made.
+// How a message is wrapped: the session-key packets and the key of its encrypted data (none when
+// it is not encrypted), compression, armour.
+struct Wrapping {
+    std::string sessionKeyPackets;
+    std::string sessionKey;
+    int cipher = 0;
+    bool compressed = true;
+    bool armored = false;
+    ArmorHeaders headers;
+    ~Wrapping() { std::fill(sessionKey.begin(), sessionKey.end(), '\0'); }
+    bool Encrypted() const { return cipher != 0; }
+};
+
+// The inner packets of a message: what precedes the literal's data, the data (text is written in
+// its canonical form), and what follows it.
+struct Content {
+    std::string before;
+    std::string_view data;
+    bool text = false;
+    size_t dataSize = 0;
+    std::string after;
+    size_t Size() const { return before.size() + dataSize + after.size(); }
+    void WriteTo(Sink& sink) const
+    {
+        sink.Write(before);
+        if (text)
+            WriteCanonicalText(sink, data);
+        else
+            sink.Write(data);
+        sink.Write(after);
+    }
+};
+
+// The most the wrapped message takes: the output block is reserved for it.
+size_t WrappedBound(const Content& content, const Wrapping& wrapping)
+{
+    size_t size = content.Size();
+    if (wrapping.compressed)
+        size = PartialPacketSink::MaxSize(1 + CompressBound(size));
+    if (wrapping.Encrypted())
+        size = wrapping.sessionKeyPackets.size()
+            + PartialPacketSink::MaxSize(SeipdSink::BodySize(wrapping.cipher, size));
+    return wrapping.armored ? ArmoredSize("MESSAGE", size, wrapping.headers) : size;
+}
+
+// The content through each stage of its wrapping, from the inside out, into `out`. Lengths that
+// are only known at the end are written as partial chunks, as peers write them.
+PGPError WriteWrapped(const Content& content, const Wrapping& wrapping, Sink& out)
+{
+    std::optional<ArmorSink> armor;
+    if (wrapping.armored)
+        armor.emplace(out, "MESSAGE", wrapping.headers);
+    Sink& binary = armor ? static_cast<Sink&>(*armor) : out;
+    std::optional<PartialPacketSink> encryptedPacket;
+    std::optional<SeipdSink> encrypted;
+    if (wrapping.Encrypted()) {
+        binary.Write(wrapping.sessionKeyPackets);
+        encryptedPacket.emplace(binary, kTagSEIPD);
+        encrypted.emplace(*encryptedPacket, wrapping.cipher, wrapping.sessionKey);
+        if (!encrypted->Begin())
+            return kPGPError_UnsupportedAlgorithm;
+    }
+    Sink& packets = encrypted ? static_cast<Sink&>(*encrypted) : binary;
+    std::optional<PartialPacketSink> compressedPacket;
+    std::optional<DeflateSink> compressed;
+    if (wrapping.compressed) {
+        compressedPacket.emplace(packets, kTagCompressed);
+        const char algorithm = static_cast<char>(kCompressZlib);
+        compressedPacket->Write({ &algorithm, 1 });
+        compressed.emplace(*compressedPacket, kCompressZlib);
+        if (compressed->Status() != kPGPError_NoErr)
+            return compressed->Status();
+    }
+    content.WriteTo(compressed ? static_cast<Sink&>(*compressed) : packets);
+    if (compressed) {
+        compressed->Close();
+        compressedPacket->Close();
+    }
+    if (encrypted) {
+        encrypted->Close();
+        encryptedPacket->Close();
+    }
+    if (armor)
+        armor->Close();
+    return kPGPError_NoErr;
+}
+
+// The session key and the packets that carry it to each recipient and to the passphrase.
+PGPError EncryptTo(const std::vector<Option>& options, const std::vector<const KeyRecord*>& recipients,
+    const Option* passphrase, Wrapping& wrapping)
+{
+    int cipher = ChooseCipher(options, recipients);
+    if (CipherKeySize(cipher) == 0 || CipherBlockSize(cipher) == 0)
+        return kPGPError_UnsupportedAlgorithm;
+    std::string& head = wrapping.sessionKeyPackets;
+    if (recipients.empty()) {
+        std::string body = SKESKBody(cipher, passphrase->secret.View(), wrapping.sessionKey);
+        if (body.empty())
+            return kPGPError_UnsupportedAlgorithm;
+        head = WritePacket(kTagSKESK, body);
+    } else {
+        wrapping.sessionKey = RandomBytes(CipherKeySize(cipher));
+        if (passphrase) {
+            std::string body = SKESKBodyFor(cipher, passphrase->secret.View(), wrapping.sessionKey);
+            if (body.empty())
+                return kPGPError_UnsupportedAlgorithm;
+            head += WritePacket(kTagSKESK, body);
+        }
+        for (const KeyRecord* key : recipients) {
+            const PublicKey* target = EncryptionKeyOf(*key);
+            std::string body = target ? PKESKBody(*target, cipher, wrapping.sessionKey) : std::string();
+            if (body.empty())
+                return kPGPError_KeyUnusable;
+            head += WritePacket(kTagPKESK, body);
+        }
+    }
+    wrapping.cipher = cipher;
+    return kPGPError_NoErr;
+}
+
+// The message in `block`, framed; a CMS or clear-signed one in `output`. Every stage streams into
+// the block, so only the input and the message stand at once.
 PGPError EncodeMessage(
     const std::vector<Option>& options, std::string& output, DataBlock& block, const Frame& frame = {})
 {
@@ -138,10 +268,15 @@ PGPError EncodeMessage(
         return CmsMessageEncoder() ? CmsMessageEncoder()(options, format->value, output) : kPGPError_NotImplemented;
     std::string_view data(static_cast<const char*>(input->pointer), input->size);
     bool text = OptionFlag(options, OptionKind::DataIsASCII);
-    PlainString canonical(text ? CanonicalText(data) : std::string());
-    std::string_view content = text ? canonical.View() : data;
     uint32_t now = static_cast<uint32_t>(std::time(nullptr));
     bool armored = OptionFlag(options, OptionKind::ArmorOutput);
+    // Text is signed in its canonical form, fed to the digest without a copy of it.
+    auto addContent = [&](Digest& digest) {
+        if (text)
+            AddCanonicalText(digest, data);
+        else
+            digest.Add(data);
+    };
 
     SigningKey signer;
     if (const Option* sign = FindOption(options, OptionKind::SignWithKey)) {
@@ -158,8 +293,9 @@ PGPError EncodeMessage(
         if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
             hash = hashOption->value;
         PlainString clearSigned(clearSign ? ClearSignedText(data) : std::string());
-        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, clearSign || text ? 1 : 0,
-            hash, now, clearSign ? clearSigned.View() : content);
+        std::string signature = clearSign
+            ? SignatureBody(*signer.publicKey, signer.secrets, 1, hash, now, clearSigned.View())
+            : SignatureBody(*signer.publicKey, signer.secrets, text ? 1 : 0, hash, now, addContent);
         if (signature.empty())
             return kPGPError_UnsupportedAlgorithm;
         std::string packet = WritePacket(kTagSignature, signature);
@@ -168,7 +304,6 @@ PGPError EncodeMessage(
             return kPGPError_NoErr;
         }
         clearSigned.Release();
-        canonical.Release();
         PlainString shown(DashEscape(CanonicalText(data)));
         std::string& lines = shown.Text();
         if (lines.size() < 2 || lines.compare(lines.size() - 2, 2, "\r\n") != 0)
@@ -198,90 +333,37 @@ PGPError EncodeMessage(
     int hash = kDefaultHash;
     if (const Option* hashOption = FindOption(options, OptionKind::HashAlgorithm))
         hash = hashOption->value;
-    // The packets as pieces: a large literal stays where it lies until it is written out once.
-    std::string before = signer.publicKey ? WritePacket(kTagOnePassSignature, OnePassSignatureBody(text ? 1 : 0, hash, *signer.publicKey))
-                                          : std::string();
-    before += LiteralPacketHeader(content.size(), text, fileName, now);
-    std::string after;
+    Content content;
+    content.data = data;
+    content.text = text;
+    content.dataSize = text ? CanonicalTextSize(data) : data.size();
     if (signer.publicKey) {
-        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, text ? 1 : 0, hash, now, content);
+        content.before = WritePacket(kTagOnePassSignature, OnePassSignatureBody(text ? 1 : 0, hash, *signer.publicKey));
+        std::string signature = SignatureBody(*signer.publicKey, signer.secrets, text ? 1 : 0, hash, now, addContent);
         if (signature.empty())
             return kPGPError_UnsupportedAlgorithm;
-        after = WritePacket(kTagSignature, signature);
+        content.after = WritePacket(kTagSignature, signature);
     }
-    std::string_view pieces[] = { before, content, after };
-    // The compressed packet: its header, then its body compressed from the pieces where they lie.
-    std::string compressedHeader;
-    PlainString compressed;
-    if (OptionFlag(options, OptionKind::Compression, true)) {
-        std::string& body = compressed.Text();
-        body.reserve(1 + CompressBound(before.size() + content.size() + after.size()));
-        body += static_cast<char>(kCompressZlib);
-        if (Compress(kCompressZlib, pieces, body) != kPGPError_NoErr)
-            return kPGPError_OutOfMemory;
-        canonical.Release();
-        AppendPacketHeader(compressedHeader, kTagCompressed, body.size());
-        pieces[0] = compressedHeader;
-        pieces[1] = body;
-        pieces[2] = {};
-    }
-    size_t packetsSize = 0;
-    for (std::string_view piece : pieces)
-        packetsSize += piece.size();
-    std::vector<std::pair<std::string, std::string>> headers;
+    content.before += LiteralPacketHeader(content.dataSize, text, fileName, now);
+
+    Wrapping wrapping;
+    wrapping.compressed = OptionFlag(options, OptionKind::Compression, true);
+    wrapping.armored = armored;
     if (const Option* version = FindOption(options, OptionKind::VersionString))
-        headers.emplace_back("Version", version->text);
+        wrapping.headers.emplace_back("Version", version->text);
     if (const Option* comment = FindOption(options, OptionKind::CommentString))
-        headers.emplace_back("Comment", comment->text);
-    PlainString packets; // plaintext where nothing is encrypted
+        wrapping.headers.emplace_back("Comment", comment->text);
     if (!recipients.empty() || passphrase) {
-        int cipher = ChooseCipher(options, recipients);
-        if (CipherKeySize(cipher) == 0)
-            return kPGPError_UnsupportedAlgorithm;
-        std::string sessionKey, head;
-        if (recipients.empty()) {
-            head = WritePacket(kTagSKESK, SKESKBody(cipher, passphrase->secret.View(), sessionKey));
-        } else {
-            sessionKey = RandomBytes(CipherKeySize(cipher));
-            if (passphrase) {
-                std::string body = SKESKBodyFor(cipher, passphrase->secret.View(), sessionKey);
-                if (body.empty())
-                    return kPGPError_UnsupportedAlgorithm;
-                head += WritePacket(kTagSKESK, body);
-            }
-            for (const KeyRecord* key : recipients) {
-                const PublicKey* target = EncryptionKeyOf(*key);
-                std::string body = target ? PKESKBody(*target, cipher, sessionKey) : std::string();
-                if (body.empty())
-                    return kPGPError_KeyUnusable;
-                head += WritePacket(kTagPKESK, body);
-            }
-        }
-        // Binary output goes straight into the block an allocated output takes over.
-        size_t total = head.size() + SEIPDPacketSize(cipher, packetsSize);
-        char* out = nullptr;
-        if (armored) {
-            packets.Text().resize(total);
-            out = packets.Text().data();
-        } else {
-            out = Reserve(block, frame, total);
-        }
-        bool encrypted = WriteSEIPDPacket(out + head.size(), cipher, sessionKey, pieces);
-        std::fill(sessionKey.begin(), sessionKey.end(), '\0');
-        compressed.Release();
-        if (!encrypted)
-            return kPGPError_UnsupportedAlgorithm;
-        std::memcpy(out, head.data(), head.size());
-        if (!armored)
-            return kPGPError_NoErr;
-    } else {
-        packets.Text().reserve(packetsSize);
-        for (std::string_view piece : pieces)
-            packets.Text().append(piece);
-        compressed.Release();
-        canonical.Release();
+        PGPError status = EncryptTo(options, recipients, passphrase, wrapping);
+        if (status != kPGPError_NoErr)
+            return status;
     }
-    Place(block, frame, packets.View(), armored, "MESSAGE", headers);
+    size_t capacity = WrappedBound(content, wrapping);
+    BlockSink out(Reserve(block, frame, capacity), capacity);
+    PGPError status = WriteWrapped(content, wrapping, out);
+    if (status != kPGPError_NoErr)
+        return status;
+    Seal(block, frame, out.Written());
     return kPGPError_NoErr;
 }
 

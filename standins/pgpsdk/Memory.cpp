@@ -38,6 +38,13 @@ public:
             return false;
         }
     }
+    void Shorten(void* p, PGPSize size)
+    {
+        std::lock_guard guard(lock_);
+        auto it = blocks_.find(p);
+        if (it != blocks_.end() && size < it->second.size)
+            it->second.size = size;
+    }
     bool Take(void* p, Block& block)
     {
         std::lock_guard guard(lock_);
@@ -128,6 +135,14 @@ DataBlock& DataBlock::operator=(DataBlock&& other) noexcept
         size_ = std::exchange(other.size_, 0);
     }
     return *this;
+}
+
+void DataBlock::Trim(size_t size)
+{
+    if (!data_ || size >= size_)
+        return;
+    AllBlocks().Shorten(data_, static_cast<PGPSize>(size));
+    size_ = size;
 }
 
 void* DataBlock::Release()

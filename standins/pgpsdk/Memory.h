@@ -28,6 +28,9 @@ public:
     {
         return data_ && bytes.data() >= data_ && bytes.data() + bytes.size() <= data_ + size_;
     }
+    // Only the first `size` bytes were written: the rest of a block reserved for the largest
+    // output is never touched again, not even to be wiped.
+    void Trim(size_t size);
     // The block, now the caller's to free with PGPFreeData.
     void* Release();
 

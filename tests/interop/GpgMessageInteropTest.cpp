@@ -227,6 +227,56 @@ TEST_F(GnuPGReadsOurMessages, EncryptedAndSignedToKeys)
     }
 }
 
+// Text is written in its canonical form whatever its line ends, and signed in that form; read back
+// by gpg and by us across many partial chunks, compressed or not, armoured or not.
+TEST_F(GnuPGReadsOurMessages, TextInEveryLineEndFormStreamsAsItsCanonicalForm)
+{
+    std::mt19937 random(11);
+    std::string mixed, canonical;
+    const char* const ends[] = { "\n", "\r\n", "\r" };
+    while (mixed.size() < 300000) {
+        std::string line(1 + random() % 150, 'a' + static_cast<char>(random() % 26)); // a lone CR then LF would be one end
+        const char* end = ends[random() % 3];
+        mixed += line + end;
+        canonical += line + "\r\n";
+    }
+    mixed += "no line end at the end";
+    canonical += "no line end at the end";
+    PGPKeySetRef gina = KeysMatching("gina@");
+    for (const std::string* text : { &mixed, &canonical })
+        for (bool compress : { true, false })
+            for (bool armor : { true, false }) {
+                SCOPED_TRACE(std::string(text == &mixed ? "mixed" : "canonical") + (compress ? " compressed" : "")
+                             + (armor ? " armoured" : ""));
+                void* buffer = nullptr;
+                PGPSize length = 0;
+                ASSERT_EQ(PGPEncode(context, PGPOInputBuffer(context, text->data(), text->size()),
+                                    PGPOEncryptToKeySet(context, gina),
+                                    PGPOSignWithKey(context, FirstKey(gina), PGPOPassphrase(context, kPassphrase),
+                                                    kPGPEndOfOptions),
+                                    PGPODataIsASCII(context, 1), PGPOArmorOutput(context, armor),
+                                    PGPOCompression(context, compress),
+                                    PGPOAllocatedOutputBuffer(context, &buffer, ~0u, &length), kPGPEndOfOptions),
+                          kPGPError_NoErr);
+                std::string message = Take(buffer, length);
+                EXPECT_EQ(message.starts_with("-----BEGIN PGP MESSAGE-----\r\n"), armor);
+                EXPECT_TRUE(!armor || message.ends_with("\r\n-----END PGP MESSAGE-----\r\n"));
+                auto [plain, status] = GpgDecrypt(message, kPassphrase);
+                EXPECT_TRUE(WithoutCR(plain) == WithoutCR(canonical)) << plain.size();
+                EXPECT_NE(status.find("GOODMDC"), std::string::npos) << status;
+                EXPECT_NE(status.find("GOODSIG"), std::string::npos) << status;
+
+                DecodeLog log;
+                log.passphrase = kPassphrase;
+                ASSERT_EQ(Decode(context, db, message, log), kPGPError_NoErr);
+                ASSERT_EQ(log.outputs.size(), 1u);
+                EXPECT_TRUE(log.outputs[0] == canonical) << log.outputs[0].size();
+                ASSERT_EQ(log.signatures.size(), 1u);
+                EXPECT_TRUE(log.signatures[0].verified);
+            }
+    PGPFreeKeySet(gina);
+}
+
 TEST_F(GnuPGReadsOurMessages, EncryptedToAPassphraseAndRefusedWithoutOne)
 {
     std::string data = "only with the passphrase\n";
@@ -348,6 +398,58 @@ TEST_F(GnuPGReadsOurMessages, TamperingWrongPassphrasesAndUnprotectedDataAreRefu
                                                             std::string(64, 'x'));
     EXPECT_EQ(Decode(context, db, unprotected, old), kPGPError_IntegrityCheckFailed);
     EXPECT_TRUE(old.outputs.empty());
+}
+
+// Armoured encrypted messages are read from their armour as they are decrypted: compressed or not,
+// to keys or to a passphrase, signed or not; damage found on the way gives no output.
+TEST_F(GnuPGReadsOurMessages, ArmouredMessagesAreReadAsTheyAreDecrypted)
+{
+    fs::path plain = home / "gpg-armoured.txt";
+    std::mt19937 random(5);
+    std::string text;
+    while (text.size() < 2000000)
+        text += std::string(1 + random() % 90, 'a' + static_cast<char>(random() % 26)) + "\r\n";
+    std::ofstream(plain, std::ios::binary) << text;
+    const struct {
+        const char* what;
+        std::string arguments;
+        bool signedToo;
+    } cases[] = {
+        { "compressed, signed", "--recipient gina@example.net --local-user hugo@example.net --sign --encrypt", true },
+        { "uncompressed", "-z 0 --recipient gina@example.net --encrypt", false },
+        { "to a passphrase", "--symmetric", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string message
+            = Gpg("--trust-model always --armor --output - " + c.arguments + " '" + plain.string() + "'");
+        ASSERT_TRUE(message.starts_with("-----BEGIN PGP MESSAGE-----"));
+        DecodeLog log;
+        log.passphrase = kPassphrase;
+        ASSERT_EQ(Decode(context, db, "Before\r\n" + message + "After\r\n", log, true), kPGPError_NoErr);
+        ASSERT_EQ(log.outputs.size(), 3u);
+        EXPECT_EQ(log.outputs[0], "Before\r\n");
+        EXPECT_TRUE(log.outputs[1] == text) << log.outputs[1].size();
+        EXPECT_EQ(log.outputs[2], "After\r\n");
+        EXPECT_EQ(log.signatures.size() == 1 && log.signatures[0].verified, c.signedToo);
+    }
+
+    // A letter changed in the middle: the checksum refuses the block, or without one the MDC does.
+    std::string message = Gpg("--trust-model always --armor --output - --recipient gina@example.net --encrypt '"
+                              + plain.string() + "'");
+    size_t middle = message.size() / 2;
+    message[middle] = message[middle] == 'A' ? 'B' : 'A';
+    DecodeLog refused;
+    refused.passphrase = kPassphrase;
+    EXPECT_EQ(Decode(context, db, message, refused), kPGPError_NoErr);
+    EXPECT_TRUE(refused.outputs.empty());
+    size_t checksum = message.rfind("\n=");
+    ASSERT_NE(checksum, std::string::npos);
+    message.erase(checksum + 1, message.find('\n', checksum + 1) - checksum);
+    DecodeLog tampered;
+    tampered.passphrase = kPassphrase;
+    EXPECT_EQ(Decode(context, db, message, tampered), kPGPError_IntegrityCheckFailed);
+    EXPECT_TRUE(tampered.outputs.empty());
 }
 
 TEST_F(GnuPGReadsOurMessages, PacketsOutsideTheMessageGrammarAreRefusedLikeGnuPGDoes)

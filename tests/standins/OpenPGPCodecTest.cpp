@@ -1,5 +1,6 @@
-// The stand-in's OpenPGP codec: armour and CRC-24, packet framing in all length forms, S2K, and
-// key and signature packets read from GnuPG-made fixtures (natively and under Wine).
+// The stand-in's OpenPGP codec: armour and CRC-24, packet framing in all length forms, the stages
+// a message streams through, S2K, and key and signature packets read from GnuPG-made fixtures
+// (natively and under Wine).
 #include "standins/pgpsdk/openpgp/Armor.h"
 #include "standins/pgpsdk/openpgp/Compression.h"
 #include "standins/pgpsdk/openpgp/KeyPackets.h"
@@ -231,6 +232,60 @@ TEST(Compression, RoundTripsAndRefusals)
     std::string out;
     EXPECT_EQ(Compress(kCompressBzip2, text, out), kPGPError_UnsupportedAlgorithm);
     EXPECT_EQ(Decompress(7, "x", out, 10), kPGPError_UnsupportedAlgorithm);
+}
+
+// A message's stages fed in uneven pieces give what the whole-buffer forms give and read back
+// whole, also where the data ends on or next to a chunk boundary.
+TEST(Streams, StagesFedInPiecesReadBackWhole)
+{
+    const ArmorHeaders headers = { { "Version", "v" } };
+    for (size_t size : { size_t(0), size_t(1), size_t(47), size_t(48), size_t(65535), size_t(65536), size_t(65537),
+             size_t(3) << 16, size_t(200001) }) {
+        SCOPED_TRACE(size);
+        std::string data(size, '\0');
+        for (size_t i = 0; i < size; ++i)
+            data[i] = static_cast<char>((i * 7919) >> 3 ^ i);
+        auto feed = [&](Sink& sink) {
+            for (size_t at = 0, piece = 1; at < size; at += piece, piece = piece * 3 % 70001 + 1)
+                sink.Write(std::string_view(data).substr(at, piece));
+        };
+
+        std::string armored;
+        StringSink armorOut(armored);
+        ArmorSink armor(armorOut, "MESSAGE", headers);
+        feed(armor);
+        armor.Close();
+        EXPECT_EQ(armored, Armor("MESSAGE", data, headers));
+        EXPECT_EQ(armored.size(), ArmoredSize("MESSAGE", size, headers));
+
+        // A packet in partial chunks, then another packet behind it; read in place and from a copy.
+        std::string packets;
+        StringSink packetsOut(packets);
+        PartialPacketSink partial(packetsOut, kTagLiteral);
+        feed(partial);
+        partial.Close();
+        EXPECT_LE(packets.size(), PartialPacketSink::MaxSize(size));
+        packets += WritePacket(kTagMarker, "PGP");
+        std::vector<Packet> read;
+        ASSERT_EQ(ParsePackets(packets, read), kPGPError_NoErr);
+        ASSERT_EQ(read.size(), 2u);
+        EXPECT_TRUE(read[0].newFormat);
+        EXPECT_EQ(read[0].body, data);
+        EXPECT_EQ(read[1].body, "PGP");
+        read.clear();
+        ASSERT_EQ(ParsePacketsInPlace(packets, packets.data(), read), kPGPError_NoErr);
+        EXPECT_EQ(read[0].body, data);
+
+        std::string compressed, inflated;
+        StringSink compressedOut(compressed);
+        DeflateSink deflater(compressedOut, kCompressZlib);
+        ASSERT_EQ(deflater.Status(), kPGPError_NoErr);
+        feed(deflater);
+        deflater.Close();
+        EXPECT_LE(compressed.size(), CompressBound(size));
+        ASSERT_EQ(Decompress(kCompressZlib, compressed, inflated, size), kPGPError_NoErr);
+        EXPECT_EQ(inflated, data);
+    }
 }
 
 struct ExpectedKey {

@@ -1,8 +1,10 @@
 // ASCII armour: CRC-24, Base64 in 64-column lines, the armour header lines and their parsing.
 #include "standins/pgpsdk/openpgp/Armor.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace standin::openpgp {
 namespace {
@@ -123,13 +125,20 @@ std::string_view ArmorLabel(std::string_view line, std::string_view kind)
 
 } // namespace
 
-uint32_t Crc24(std::string_view data)
+namespace {
+
+constexpr uint32_t kCrc24Start = 0xB704CE;
+
+uint32_t Crc24Continued(uint32_t crc, std::string_view data)
 {
-    uint32_t crc = 0xB704CE;
     for (char c : data)
         crc = (crc << 8 & 0xFFFFFF) ^ kCrc24Table[(crc >> 16 ^ static_cast<uint8_t>(c)) & 0xFF];
     return crc;
 }
+
+} // namespace
+
+uint32_t Crc24(std::string_view data) { return Crc24Continued(kCrc24Start, data); }
 
 PGPError FindArmor(std::string_view text, ArmorFrame& frame)
 {
@@ -197,6 +206,74 @@ bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size)
     return stored == Crc24({ out, size });
 }
 
+ArmorSource::ArmorSource(const ArmorFrame& frame)
+    : text_(frame.body)
+    , checksum_(frame.checksum)
+    , crc_(kCrc24Start)
+{
+}
+
+size_t ArmorSource::Read(char* out, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        if (pendingAt_ == pendingSize_) {
+            if (ended_)
+                break;
+            Decode();
+            continue;
+        }
+        size_t taken = std::min(size - done, pendingSize_ - pendingAt_);
+        std::memcpy(out + done, pending_ + pendingAt_, taken);
+        pendingAt_ += taken;
+        done += taken;
+    }
+    return done;
+}
+
+void ArmorSource::Decode()
+{
+    // As many letters as fill pending_, a whole number of quanta, decoded by Base64Decode's rules.
+    size_t end = at_;
+    size_t letters = 0;
+    const size_t most = sizeof pending_ / 3 * 4;
+    while (end < text_.size() && letters < most) {
+        int value = kBase64Values[static_cast<uint8_t>(text_[end])];
+        ++end;
+        if (value != kSpace)
+            ++letters;
+    }
+    std::string_view piece = text_.substr(at_, end - at_);
+    // Padding ends the Base64: only white space may follow it.
+    bool padded = piece.find('=') != std::string_view::npos;
+    at_ = padded ? text_.size() : end;
+    size_t size = 0;
+    if ((padded && text_.find_first_not_of(" \t\r\n", end) != std::string_view::npos)
+        || !Base64Decode(piece, pending_, size)) {
+        broken_ = true;
+        size = 0;
+    }
+    crc_ = Crc24Continued(crc_, { pending_, size });
+    pendingAt_ = 0;
+    pendingSize_ = size;
+    ended_ = broken_ || at_ == text_.size();
+}
+
+bool ArmorSource::Intact() const
+{
+    if (broken_ || !ended_ || pendingAt_ != pendingSize_)
+        return false;
+    if (checksum_.empty())
+        return true;
+    char crc[6];
+    size_t crcSize = 0;
+    if (checksum_.size() != 4 || !Base64Decode(checksum_, crc, crcSize) || crcSize != 3)
+        return false;
+    return (static_cast<uint32_t>(static_cast<uint8_t>(crc[0])) << 16 | static_cast<uint8_t>(crc[1]) << 8
+               | static_cast<uint8_t>(crc[2]))
+        == crc_;
+}
+
 PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
 {
     ArmorFrame frame;
@@ -216,8 +293,6 @@ PGPError Dearmor(std::string_view text, Armored& block, size_t* end)
 }
 
 namespace {
-
-constexpr size_t kLineData = 48; // the bytes of one 64-letter line
 
 // The armour's lines before the Base64 and after it, CR LF ended.
 struct ArmorText {
@@ -241,6 +316,19 @@ struct ArmorText {
 
 constexpr size_t kChecksumLine = 7; // "=" and four letters, CR LF
 
+// "=" and the checksum's four letters, CR LF, at `out`; where they end.
+char* WriteChecksumLine(char* out, uint32_t crc)
+{
+    const char crcBytes[]
+        = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
+    *out++ = '=';
+    Base64Encode({ crcBytes, 3 }, out);
+    out += 4;
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
 size_t Base64LinesSize(size_t dataSize)
 {
     size_t letters = (dataSize + 2) / 3 * 4;
@@ -257,24 +345,73 @@ size_t ArmoredSize(std::string_view label, size_t dataSize, const ArmorHeaders& 
 
 void WriteArmor(char* out, std::string_view label, std::string_view data, const ArmorHeaders& headers)
 {
+    BlockSink block(out, ArmoredSize(label, data.size(), headers));
+    ArmorSink armor(block, label, headers);
+    armor.Write(data);
+    armor.Close();
+}
+
+ArmorSink::ArmorSink(Sink& next, std::string_view label, const ArmorHeaders& headers)
+    : next_(next)
+    , crc_(kCrc24Start)
+{
     ArmorText text(label, headers);
-    out = std::copy(text.head.begin(), text.head.end(), out);
-    for (size_t at = 0; at < data.size(); at += kLineData) {
-        std::string_view piece = data.substr(at, kLineData);
-        Base64Encode(piece, out);
-        out += (piece.size() + 2) / 3 * 4;
-        *out++ = '\r';
-        *out++ = '\n';
+    next_.Write(text.head);
+    tail_ = std::move(text.tail);
+}
+
+ArmorSink::~ArmorSink()
+{
+    // An unencrypted message passes here as plaintext.
+    WipeBytes(pending_, sizeof pending_);
+    WipeBytes(lines_, sizeof lines_);
+}
+
+void ArmorSink::Write(std::string_view data)
+{
+    crc_ = Crc24Continued(crc_, data);
+    if (pendingSize_ > 0) {
+        size_t taken = std::min(kLineData - pendingSize_, data.size());
+        std::memcpy(pending_ + pendingSize_, data.data(), taken);
+        pendingSize_ += taken;
+        data.remove_prefix(taken);
+        if (pendingSize_ < kLineData)
+            return;
+        EncodeLine({ pending_, kLineData });
+        pendingSize_ = 0;
     }
-    uint32_t crc = Crc24(data);
-    const char crcBytes[]
-        = { static_cast<char>(crc >> 16), static_cast<char>(crc >> 8 & 0xFF), static_cast<char>(crc & 0xFF) };
-    *out++ = '=';
-    Base64Encode({ crcBytes, 3 }, out);
-    out += 4;
+    for (; data.size() >= kLineData; data.remove_prefix(kLineData))
+        EncodeLine(data.substr(0, kLineData));
+    std::memcpy(pending_, data.data(), data.size());
+    pendingSize_ = data.size();
+}
+
+void ArmorSink::Close()
+{
+    if (pendingSize_ > 0)
+        EncodeLine({ pending_, pendingSize_ });
+    pendingSize_ = 0;
+    linesSize_ = static_cast<size_t>(WriteChecksumLine(lines_ + linesSize_, crc_) - lines_);
+    Flush();
+    next_.Write(tail_);
+}
+
+void ArmorSink::EncodeLine(std::string_view data)
+{
+    char* out = lines_ + linesSize_;
+    Base64Encode(data, out);
+    out += (data.size() + 2) / 3 * 4;
     *out++ = '\r';
     *out++ = '\n';
-    std::copy(text.tail.begin(), text.tail.end(), out);
+    linesSize_ = static_cast<size_t>(out - lines_);
+    if (linesSize_ + 66 > sizeof lines_)
+        Flush();
+}
+
+void ArmorSink::Flush()
+{
+    next_.Write({ lines_, linesSize_ });
+    linesSize_ = 0;
 }
 
 std::string Armor(std::string_view label, std::string_view data, const ArmorHeaders& headers)

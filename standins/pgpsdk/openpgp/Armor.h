@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/sdk/PGPsdkTypes.h"
+#include "standins/pgpsdk/openpgp/Stream.h"
 
 #include <cstdint>
 #include <string>
@@ -38,10 +39,59 @@ struct ArmorFrame {
 PGPError FindArmor(std::string_view text, ArmorFrame& frame);
 bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size);
 
+// The decoded bytes of an armoured block's Base64 read a piece at a time, so a large block need not
+// be decoded whole; it ends early at a character that does not belong.
+class ArmorSource final : public Source {
+public:
+    explicit ArmorSource(const ArmorFrame& frame);
+    size_t Read(char* out, size_t size) override;
+    // Once all is read: whether the Base64 was sound and the checksum held.
+    bool Intact() const;
+
+private:
+    void Decode(); // the next bytes into pending_
+
+    std::string_view text_;
+    std::string_view checksum_;
+    size_t at_ = 0;
+    uint32_t crc_;
+    bool broken_ = false;
+    bool ended_ = false;
+    char pending_[3072];
+    size_t pendingAt_ = 0;
+    size_t pendingSize_ = 0;
+};
+
 using ArmorHeaders = std::vector<std::pair<std::string, std::string>>;
 std::string Armor(std::string_view label, std::string_view data, const ArmorHeaders& headers = {});
 // The armour written straight into `out`, which holds ArmoredSize() bytes.
 size_t ArmoredSize(std::string_view label, size_t dataSize, const ArmorHeaders& headers = {});
 void WriteArmor(char* out, std::string_view label, std::string_view data, const ArmorHeaders& headers = {});
+
+// The same armour of what is written to it, line by line into `next` (ArmoredSize() in all);
+// Close() writes the last line, the checksum and the END line.
+class ArmorSink final : public Sink {
+public:
+    ArmorSink(Sink& next, std::string_view label, const ArmorHeaders& headers = {});
+    ~ArmorSink() override;
+    ArmorSink(const ArmorSink&) = delete;
+    ArmorSink& operator=(const ArmorSink&) = delete;
+    void Write(std::string_view data) override;
+    void Close();
+
+private:
+    static constexpr size_t kLineData = 48; // the bytes of one 64-letter line
+    static constexpr size_t kLinesAtOnce = 64;
+    void EncodeLine(std::string_view data);
+    void Flush();
+
+    Sink& next_;
+    std::string tail_;
+    uint32_t crc_;
+    char pending_[kLineData]; // the start of a line not yet full
+    size_t pendingSize_ = 0;
+    char lines_[kLinesAtOnce * 66]; // Base64 lines, CR LF ended, on their way out
+    size_t linesSize_ = 0;
+};
 
 } // namespace standin::openpgp

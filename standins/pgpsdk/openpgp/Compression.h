@@ -3,20 +3,44 @@
 #pragma once
 
 #include "engine/sdk/PGPsdkTypes.h"
+#include "standins/pgpsdk/openpgp/Stream.h"
 
-#include <span>
+#include <memory>
 #include <string>
 #include <string_view>
+
+struct z_stream_s;
 
 namespace standin::openpgp {
 
 enum CompressionAlgorithm : int { kCompressNone = 0, kCompressZip = 1, kCompressZlib = 2, kCompressBzip2 = 3 };
 
-// The pieces compressed one after the other, appended to `out`, which grows only by what is written:
-// its caller reserves CompressBound() so no reallocation leaves a copy of the data behind.
-PGPError Compress(int algorithm, std::span<const std::string_view> pieces, std::string& out);
+// `data` compressed whole into `out`.
 PGPError Compress(int algorithm, std::string_view data, std::string& out);
+// The most `size` bytes compress to.
 size_t CompressBound(size_t size);
+
+// What is written to it compressed (ZIP or ZLIB) into `next` a chunk at a time; Close() ends the
+// stream.
+class DeflateSink final : public Sink {
+public:
+    DeflateSink(Sink& next, int algorithm);
+    ~DeflateSink() override;
+    DeflateSink(const DeflateSink&) = delete;
+    DeflateSink& operator=(const DeflateSink&) = delete;
+    // kPGPError_NoErr once the stream is set up.
+    PGPError Status() const { return status_; }
+    void Write(std::string_view data) override;
+    void Close();
+
+private:
+    void Deflate(std::string_view data, bool finish);
+
+    Sink& next_;
+    std::unique_ptr<z_stream_s> stream_;
+    Chunk chunk_;
+    PGPError status_ = kPGPError_NoErr;
+};
 
 // kPGPError_CorruptData for damaged data or output beyond `limit` bytes.
 PGPError Decompress(int algorithm, std::string_view data, std::string& out, size_t limit);
@@ -24,5 +48,8 @@ PGPError Decompress(int algorithm, std::string_view data, std::string& out, size
 // inflated data into `out`, which holds that many bytes.
 PGPError DecompressedSize(int algorithm, std::string_view data, size_t limit, size_t& size);
 PGPError DecompressInto(int algorithm, std::string_view data, char* out, size_t size);
+// The same over data read from `in`, which a second pass reads anew.
+PGPError DecompressedSize(int algorithm, Source& in, size_t limit, size_t& size);
+PGPError DecompressInto(int algorithm, Source& in, char* out, size_t size);
 
 } // namespace standin::openpgp

@@ -186,6 +186,39 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
 }
 
+CfbStream::CfbStream(int cipherAlgorithm, std::string_view key)
+{
+    int algorithm = GcryCipher(cipherAlgorithm);
+    size_t block = CipherBlockSize(cipherAlgorithm);
+    if (!InitCrypto() || !algorithm || key.size() != CipherKeySize(cipherAlgorithm))
+        return;
+    gcry_cipher_hd_t handle;
+    if (gcry_cipher_open(&handle, algorithm, GCRY_CIPHER_MODE_CFB, GCRY_CIPHER_SECURE))
+        return;
+    const std::string iv(block, '\0');
+    if (gcry_cipher_setkey(handle, key.data(), key.size()) || gcry_cipher_setiv(handle, iv.data(), iv.size())) {
+        gcry_cipher_close(handle);
+        return;
+    }
+    handle_ = handle;
+}
+
+CfbStream::~CfbStream()
+{
+    if (handle_)
+        gcry_cipher_close(static_cast<gcry_cipher_hd_t>(handle_));
+}
+
+bool CfbStream::Encrypt(char* data, size_t size)
+{
+    return handle_ && !gcry_cipher_encrypt(static_cast<gcry_cipher_hd_t>(handle_), data, size, nullptr, 0);
+}
+
+bool CfbStream::Decrypt(char* data, size_t size)
+{
+    return handle_ && !gcry_cipher_decrypt(static_cast<gcry_cipher_hd_t>(handle_), data, size, nullptr, 0);
+}
+
 void WipeBytes(void* data, size_t size)
 {
     std::memset(data, 0, size);

@@ -49,6 +49,23 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 
+// CFB with a zero IV over data that comes piece by piece, each piece continuing the last.
+class CfbStream {
+public:
+    CfbStream(int cipherAlgorithm, std::string_view key);
+    ~CfbStream();
+    CfbStream(const CfbStream&) = delete;
+    CfbStream& operator=(const CfbStream&) = delete;
+    // False when the algorithm or the key is unusable.
+    bool Ready() const { return handle_ != nullptr; }
+    // Encrypts or decrypts `size` bytes where they lie.
+    bool Encrypt(char* data, size_t size);
+    bool Decrypt(char* data, size_t size);
+
+private:
+    void* handle_ = nullptr;
+};
+
 // Zeroes bytes that held plaintext or keys, in a way the compiler cannot drop before a release.
 void WipeBytes(void* data, size_t size);
 

@@ -6,7 +6,9 @@
 #include "standins/pgpsdk/openpgp/Signature.h"
 #include "standins/pgpsdk/openpgp/Verify.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace standin::openpgp {
 namespace {
@@ -62,6 +64,43 @@ void AddCanonicalText(Digest& digest, std::string_view text)
         digest.Add("\r\n");
         at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
+}
+
+size_t CanonicalTextSize(std::string_view text)
+{
+    size_t size = text.size();
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' ? i + 1 == text.size() || text[i + 1] != '\n' : text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            ++size; // a lone CR or LF becomes CR LF
+    return size;
+}
+
+void WriteCanonicalText(Sink& sink, std::string_view text)
+{
+    if (CanonicalTextSize(text) == text.size()) {
+        sink.Write(text);
+        return;
+    }
+    constexpr size_t kChunk = 65536;
+    Chunk chunk(kChunk + 1); // room for a line end that starts at its last byte
+    size_t used = 0;
+    char* const out = chunk.Data();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out[used++] = '\r';
+            out[used++] = '\n';
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out[used++] = c;
+        }
+        if (used >= kChunk) {
+            sink.Write({ out, used });
+            used = 0;
+        }
+    }
+    sink.Write({ out, used });
 }
 
 std::string ClearSignedText(std::string_view text)
@@ -174,13 +213,23 @@ std::string OnePassSignatureBody(int signatureType, int hashAlgorithm, const Pub
 std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
                           int hashAlgorithm, uint32_t created, std::string_view data)
 {
+    return SignatureBody(signer, secrets, signatureType, hashAlgorithm, created, [&](Digest& digest) { digest.Add(data); });
+}
+
+std::string SignatureBody(const PublicKey& signer, const std::vector<std::string>& secrets, int signatureType,
+                          int hashAlgorithm, uint32_t created, const std::function<void(Digest&)>& addData)
+{
     std::string hashed = SubpacketBytes(kSubCreationTime, Be32(created))
         + SubpacketBytes(kSubIssuerFingerprint, std::string(1, '\x04') + signer.Fingerprint());
     std::string head { 4, static_cast<char>(signatureType), static_cast<char>(signer.algorithm),
                        static_cast<char>(hashAlgorithm) };
     head += Be16(hashed.size()) + hashed;
     std::string trailer = std::string { 4, static_cast<char>(0xFF) } + Be32(static_cast<uint32_t>(head.size()));
-    std::string digest = Hash(hashAlgorithm, { data, head, trailer });
+    Digest hash(hashAlgorithm);
+    addData(hash);
+    hash.Add(head);
+    hash.Add(trailer);
+    std::string digest = hash.Finish();
     std::vector<std::string> mpis;
     if (digest.empty() || !SignDigest(signer, secrets, hashAlgorithm, digest, mpis))
         return {};
@@ -266,65 +315,141 @@ bool SessionKeyFromSKESK(std::string_view body, std::string_view passphrase, int
 namespace {
 
 constexpr size_t kMdcSize = 22;
-
-// The SEIPD packet's header and version byte for a plaintext of `plainSize` bytes.
-std::string SEIPDHead(size_t plainSize)
-{
-    std::string head;
-    AppendPacketHeader(head, kTagSEIPD, 1 + plainSize);
-    head += '\x01';
-    return head;
-}
+constexpr size_t kSeipdChunk = 65536;
 
 } // namespace
-
-size_t SEIPDPacketSize(int cipherAlgorithm, size_t packetsSize)
-{
-    size_t plainSize = CipherBlockSize(cipherAlgorithm) + 2 + packetsSize + kMdcSize;
-    return SEIPDHead(plainSize).size() + plainSize;
-}
-
-bool WriteSEIPDPacket(char* out, int cipherAlgorithm, std::string_view sessionKey,
-                      std::span<const std::string_view> packets)
-{
-    size_t block = CipherBlockSize(cipherAlgorithm);
-    if (block == 0 || sessionKey.size() != CipherKeySize(cipherAlgorithm))
-        return false;
-    size_t packetsSize = 0;
-    for (std::string_view piece : packets)
-        packetsSize += piece.size();
-    size_t plainSize = block + 2 + packetsSize + kMdcSize;
-    std::string head = SEIPDHead(plainSize);
-    std::memcpy(out, head.data(), head.size());
-    char* const plain = out + head.size();
-    char* at = plain;
-    std::string prefix = RandomBytes(block);
-    std::memcpy(at, prefix.data(), block);
-    std::memcpy(at + block, prefix.data() + block - 2, 2);
-    at += block + 2;
-    for (std::string_view piece : packets)
-        if (!piece.empty()) {
-            std::memcpy(at, piece.data(), piece.size());
-            at += piece.size();
-        }
-    std::memcpy(at, "\xD3\x14", 2);
-    at += 2;
-    std::string mdc = Hash(2, std::string_view(plain, static_cast<size_t>(at - plain)));
-    std::memcpy(at, mdc.data(), mdc.size());
-    std::string_view whole(plain, plainSize);
-    if (CfbEncrypt(cipherAlgorithm, sessionKey, std::string(block, '\0'), whole, plain))
-        return true;
-    std::memset(plain, 0, plainSize);
-    return false;
-}
 
 bool AppendSEIPDPacket(std::string& out, int cipherAlgorithm, std::string_view sessionKey, std::string_view packets)
 {
     if (CipherBlockSize(cipherAlgorithm) == 0)
         return false;
-    size_t start = out.size();
-    out.resize(start + SEIPDPacketSize(cipherAlgorithm, packets.size()));
-    return WriteSEIPDPacket(out.data() + start, cipherAlgorithm, sessionKey, { &packets, 1 });
+    AppendPacketHeader(out, kTagSEIPD, SeipdSink::BodySize(cipherAlgorithm, packets.size()));
+    StringSink sink(out);
+    SeipdSink encrypted(sink, cipherAlgorithm, sessionKey);
+    if (!encrypted.Begin())
+        return false;
+    encrypted.Write(packets);
+    encrypted.Close();
+    return true;
+}
+
+SeipdSink::SeipdSink(Sink& next, int cipherAlgorithm, std::string_view sessionKey)
+    : next_(next)
+    , cipher_(cipherAlgorithm)
+    , cfb_(cipherAlgorithm, sessionKey)
+    , mdc_(2)
+    , chunk_(kSeipdChunk)
+{
+}
+
+bool SeipdSink::Begin()
+{
+    size_t block = CipherBlockSize(cipher_);
+    if (block == 0 || !cfb_.Ready())
+        return false;
+    next_.Write("\x01");
+    std::string prefix = RandomBytes(block);
+    prefix.append(prefix, block - 2, 2); // the repeated bytes a reader checks its key by
+    Write(prefix);
+    return true;
+}
+
+void SeipdSink::Write(std::string_view data)
+{
+    mdc_.Add(data);
+    Encrypt(data);
+}
+
+void SeipdSink::Close()
+{
+    Write("\xD3\x14"); // the MDC packet's header is covered by its own hash
+    Encrypt(mdc_.Finish());
+}
+
+void SeipdSink::Encrypt(std::string_view data)
+{
+    for (; !data.empty();) {
+        size_t size = std::min(data.size(), kSeipdChunk);
+        std::memcpy(chunk_.Data(), data.data(), size);
+        if (!cfb_.Encrypt(chunk_.Data(), size))
+            throw std::runtime_error("encryption failed");
+        next_.Write({ chunk_.Data(), size });
+        data.remove_prefix(size);
+    }
+}
+
+size_t SeipdSink::BodySize(int cipherAlgorithm, size_t packetsSize)
+{
+    return 1 + CipherBlockSize(cipherAlgorithm) + 2 + packetsSize + kMdcSize;
+}
+
+SeipdSource::SeipdSource(Source& body, int cipherAlgorithm, std::string_view sessionKey)
+    : body_(body)
+    , block_(CipherBlockSize(cipherAlgorithm))
+    , cfb_(cipherAlgorithm, sessionKey)
+    , mdc_(2)
+    , buffer_(kSeipdChunk + kMdcSize)
+{
+}
+
+void SeipdSource::Fill()
+{
+    // What is kept back moves to the front; the rest of the buffer takes the next ciphertext.
+    std::memmove(buffer_.Data(), buffer_.Data() + start_, end_ - start_);
+    end_ -= start_;
+    start_ = 0;
+    size_t wanted = buffer_.Size() - end_;
+    size_t got = body_.Read(buffer_.Data() + end_, wanted);
+    if (!cfb_.Decrypt(buffer_.Data() + end_, got))
+        throw std::runtime_error("decryption failed");
+    end_ += got;
+    ended_ = got < wanted;
+}
+
+bool SeipdSource::Begin()
+{
+    if (block_ == 0 || !cfb_.Ready())
+        return false;
+    while (!ended_ && end_ - start_ < block_ + 2 + kMdcSize)
+        Fill();
+    if (end_ - start_ < block_ + 2 + kMdcSize)
+        return false;
+    const char* prefix = buffer_.Data() + start_;
+    prefixGood_ = std::memcmp(prefix + block_ - 2, prefix + block_, 2) == 0;
+    mdc_.Add({ prefix, block_ + 2 });
+    start_ += block_ + 2;
+    return true;
+}
+
+size_t SeipdSource::Read(char* out, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        size_t ready = end_ - start_ > kMdcSize ? end_ - start_ - kMdcSize : 0;
+        if (ready == 0) {
+            if (ended_)
+                break;
+            Fill();
+            continue;
+        }
+        size_t taken = std::min(ready, size - done);
+        std::memcpy(out + done, buffer_.Data() + start_, taken);
+        mdc_.Add({ buffer_.Data() + start_, taken });
+        start_ += taken;
+        done += taken;
+    }
+    return done;
+}
+
+SeipdSource::Check SeipdSource::Finish()
+{
+    Drain(*this); // what the reader left, up to the MDC
+    if (end_ - start_ != kMdcSize)
+        return Check::TooShort;
+    std::string_view mdc(buffer_.Data() + start_, kMdcSize);
+    mdc_.Add(mdc.substr(0, 2));
+    return prefixGood_ && mdc.substr(0, 2) == "\xD3\x14" && mdc_.Finish() == mdc.substr(2) ? Check::Intact
+                                                                                         : Check::Broken;
 }
 
 } // namespace standin::openpgp

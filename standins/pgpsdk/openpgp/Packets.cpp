@@ -2,6 +2,8 @@
 #include "standins/pgpsdk/openpgp/Packets.h"
 #include "standins/pgpsdk/openpgp/ByteReader.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace standin::openpgp {
@@ -40,7 +42,7 @@ bool NewLength(ByteReader& in, size_t& length, bool& partial)
 }
 
 // `writable` is the data under `in` where its caller lets it be rewritten, null otherwise.
-PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable)
+PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable, const JoinStorage& storage)
 {
     size_t length;
     bool partial;
@@ -73,6 +75,15 @@ PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable)
             at += chunk.size();
         }
         packet.body = { start, total };
+        return kPGPError_NoErr;
+    }
+    if (storage) {
+        char* at = storage(total);
+        packet.body = { at, total };
+        for (std::string_view chunk : chunks) {
+            std::memcpy(at, chunk.data(), chunk.size());
+            at += chunk.size();
+        }
         return kPGPError_NoErr;
     }
     auto joined = std::make_shared<std::string>();
@@ -123,7 +134,7 @@ void AppendNewLength(std::string& out, size_t length)
     }
 }
 
-PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr)
+PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr, const JoinStorage& storage = {})
 {
     uint8_t header;
     if (!in.U8(header) || !(header & 0x80))
@@ -132,7 +143,7 @@ PGPError ReadPacket(ByteReader& in, Packet& packet, char* writable = nullptr)
     PGPError status;
     if (packet.newFormat) {
         packet.tag = header & 0x3F;
-        status = ReadNewBody(in, packet, writable);
+        status = ReadNewBody(in, packet, writable, storage);
     } else {
         packet.tag = (header >> 2) & 0x0F;
         status = ReadOldBody(in, header & 3, packet.body);
@@ -149,12 +160,13 @@ PGPError ParsePackets(std::string_view data, std::vector<Packet>& packets)
     return ParsePacketsInPlace(data, nullptr, packets);
 }
 
-PGPError ParsePacketsInPlace(std::string_view data, char* writable, std::vector<Packet>& packets)
+PGPError ParsePacketsInPlace(
+    std::string_view data, char* writable, std::vector<Packet>& packets, const JoinStorage& storage)
 {
     ByteReader in(data);
     while (!in.AtEnd()) {
         Packet packet;
-        PGPError status = ReadPacket(in, packet, writable);
+        PGPError status = ReadPacket(in, packet, writable, storage);
         if (status != kPGPError_NoErr)
             return status;
         packets.push_back(std::move(packet));
@@ -189,5 +201,144 @@ void AppendPacketHeader(std::string& out, int tag, size_t length)
         AppendNewLength(out, length);
     }
 }
+
+namespace {
+
+bool ReadByte(Source& in, uint8_t& value)
+{
+    char c;
+    if (in.Read(&c, 1) != 1)
+        return false;
+    value = static_cast<uint8_t>(c);
+    return true;
+}
+
+bool ReadBigEndian(Source& in, int bytes, size_t& value)
+{
+    value = 0;
+    for (uint8_t byte; bytes > 0; --bytes) {
+        if (!ReadByte(in, byte))
+            return false;
+        value = value << 8 | byte;
+    }
+    return true;
+}
+
+// A new-format length from a stream, as NewLength reads one from memory.
+bool ReadNewLength(Source& in, size_t& length, bool& partial)
+{
+    uint8_t first, second;
+    if (!ReadByte(in, first))
+        return false;
+    partial = false;
+    if (first < 192) {
+        length = first;
+        return true;
+    }
+    if (first < 224) {
+        if (!ReadByte(in, second))
+            return false;
+        length = ((first - 192) << 8) + second + 192;
+        return true;
+    }
+    if (first == 255)
+        return ReadBigEndian(in, 4, length);
+    length = size_t { 1 } << (first & 0x1F);
+    partial = true;
+    return true;
+}
+
+} // namespace
+
+HeaderRead ReadPacketHeader(Source& in, PacketHeader& header)
+{
+    uint8_t first;
+    if (!ReadByte(in, first))
+        return HeaderRead::End;
+    if (!(first & 0x80))
+        return HeaderRead::Malformed;
+    header = PacketHeader {};
+    if (first & 0x40) {
+        header.tag = first & 0x3F;
+        if (!ReadNewLength(in, header.length, header.partial) || (header.partial && !MayBePartial(header.tag)))
+            return HeaderRead::Malformed;
+    } else {
+        header.tag = (first >> 2) & 0x0F;
+        int lengthType = first & 3;
+        header.toEnd = lengthType == 3;
+        if (!header.toEnd && !ReadBigEndian(in, lengthType == 2 ? 4 : lengthType + 1, header.length))
+            return HeaderRead::Malformed;
+    }
+    return header.tag == 0 ? HeaderRead::Malformed : HeaderRead::Packet;
+}
+
+PacketBodySource::PacketBodySource(Source& in, const PacketHeader& header)
+    : in_(in)
+    , left_(header.length)
+    , partial_(header.partial)
+    , toEnd_(header.toEnd)
+{
+}
+
+size_t PacketBodySource::Read(char* out, size_t size)
+{
+    if (toEnd_)
+        return in_.Read(out, size);
+    size_t done = 0;
+    while (done < size && !broken_) {
+        if (left_ == 0) {
+            if (!partial_)
+                break;
+            if (!ReadNewLength(in_, left_, partial_)) {
+                broken_ = true;
+                break;
+            }
+            continue;
+        }
+        size_t wanted = std::min(size - done, left_);
+        size_t got = in_.Read(out + done, wanted);
+        done += got;
+        left_ -= got;
+        if (got < wanted)
+            broken_ = true; // the data ended inside the body
+    }
+    return done;
+}
+
+PartialPacketSink::PartialPacketSink(Sink& next, int tag)
+    : next_(next)
+    , chunk_(kChunk)
+{
+    const char header = static_cast<char>(0xC0 | tag);
+    next_.Write({ &header, 1 });
+}
+
+void PartialPacketSink::Write(std::string_view data)
+{
+    while (!data.empty()) {
+        if (chunkSize_ == kChunk) {
+            // More follows, so the full chunk goes out as a partial one.
+            const char length = static_cast<char>(0xE0 | kChunkPower);
+            next_.Write({ &length, 1 });
+            next_.Write({ chunk_.Data(), kChunk });
+            chunkSize_ = 0;
+        }
+        size_t taken = std::min(kChunk - chunkSize_, data.size());
+        std::memcpy(chunk_.Data() + chunkSize_, data.data(), taken);
+        chunkSize_ += taken;
+        data.remove_prefix(taken);
+    }
+}
+
+void PartialPacketSink::Close()
+{
+    std::string length;
+    AppendNewLength(length, chunkSize_);
+    next_.Write(length);
+    next_.Write({ chunk_.Data(), chunkSize_ });
+    chunkSize_ = 0;
+}
+
+size_t PartialPacketSink::MaxSize(size_t bodySize) { return 1 + bodySize / kChunk + 5 + bodySize; }
 
 } // namespace standin::openpgp
