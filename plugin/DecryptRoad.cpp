@@ -54,6 +54,14 @@ bool IsSMimeKind(uint32_t kind)
     return kind >= skSmimeEnveloped && kind <= skSmimeSignedData;
 }
 
+// Whether the road reads a block again once it is decoded: a clear-signed text for its own text,
+// a signed entity for its key part's check, a key block or certificate for the key import.
+bool BlockReadAfterDecode(uint32_t kind)
+{
+    return kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skPgpPublicKeyBlock
+        || kind == skCertificate;
+}
+
 // The header block of a MIME message for a mail client that shows the text as it is: without the
 // Content-* fields that described the protected body.
 std::string PlainHeaderOf(const std::string& leading)
@@ -491,9 +499,15 @@ int32_t TDecryptRoad::DecodeText(
             host_.OwnerWindow(), true, output, code, statusText, charset);
         signature_ = pgp_.LastDecode.Signature;
     } else {
-        // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-        status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText || sMime, true,
-            kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+        // A clear-signed text stays as it is: only its signature is checked. Everything else is
+        // unwrapped; a block read no more is let go before its plaintext is taken.
+        const bool clearSigned = kind == skPgpSignedMessage;
+        if (BlockReadAfterDecode(kind))
+            status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText || sMime, true, clearSigned,
+                options_.Lookup, output, charset, recipients, signature_);
+        else
+            status = pgp_.DecryptLettingGo(block, host_.OwnerWindow(), keepsText || sMime, true, clearSigned,
+                options_.Lookup, output, charset, recipients, signature_);
     }
     NoteFindings(pgp_.LastDecode);
     Phase("sdk");
