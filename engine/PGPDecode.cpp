@@ -26,13 +26,6 @@ void BurnString(std::string& text)
     text.clear();
 }
 
-// Zeroes a text and gives its memory back.
-void ReleaseBurnt(std::string& text)
-{
-    BurnString(text);
-    std::string().swap(text);
-}
-
 // A copy that may hold plaintext (the decoder's second pass splits decrypted entities): zeroed when it goes.
 struct TBurnedString {
     std::string text;
@@ -318,10 +311,8 @@ int32_t TPGPDecode::Decode(TJob& job, std::string_view input)
         kPGPEndOfOptions);
     job.Phase("sdk");
     const bool produced = job.outLength > 0 || !job.joined.empty();
-    if (status == kPGPError_NoErr && produced && job.letGo && InputDone(job)) {
-        ReleaseBurnt(*job.letGo);
-        job.letGo = nullptr;
-    }
+    if (status == kPGPError_NoErr && produced && job.letGo && InputDone(job))
+        LetGoOfInput(job);
     TakeSectionOutput(job);
     job.Phase("output");
     // What a detached signature signed is the message; the SDK outputs nothing of its own for it.
@@ -369,6 +360,17 @@ bool TPGPDecode::SignerLookUpWanted() const
 bool TPGPDecode::InputDone(const TJob& job) const
 {
     return job.decodingAgain || (!job.sourceHoldsSigner && !SignerLookUpWanted());
+}
+
+void TPGPDecode::LetGoOfInput(TJob& job)
+{
+    std::string& input = *job.letGo;
+    job.letGo = nullptr;
+    BurnString(input);
+    // Memory the output fits in takes it: no fresh block is filled beside the SDK's.
+    if (job.joined.empty() && input.capacity() >= OutputLead.size() + job.outLength)
+        job.joined.swap(input);
+    std::string().swap(input);
 }
 
 void TPGPDecode::TakeSectionOutput(TJob& job)

@@ -177,6 +177,8 @@ private:
     bool SignerLookUpWanted() const;
     // Whether the input may be let go: the SDK is done with it and no second decode can follow.
     bool InputDone(const TJob& job) const;
+    // Zeroes the caller's input and empties it; its memory is given back or holds the output.
+    void LetGoOfInput(TJob& job);
     void TakeSectionOutput(TJob& job);
     // Appends to the joined output, after the output lead when it is the first part.
     void JoinOutput(TJob& job, std::string_view part);
