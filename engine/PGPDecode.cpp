@@ -149,16 +149,26 @@ int32_t TPGPDecode::AcceptBuffer(const std::string& text)
 
 int32_t TPGPDecode::DecodePass(const std::string& text)
 {
+    return Pass(text, nullptr);
+}
+
+int32_t TPGPDecode::DecodeLettingGo(std::string& text)
+{
+    return Pass(text, &text);
+}
+
+int32_t TPGPDecode::Pass(const std::string& text, std::string* letGo)
+{
     ClearResults();
     try {
-        return Run(text, 0);
+        return Run(text, 0, letGo);
     } catch (...) {
         BurnResults();
         return kPGPError_OutOfMemory;
     }
 }
 
-int32_t TPGPDecode::Run(const std::string& input, int depth)
+int32_t TPGPDecode::Run(const std::string& input, int depth, std::string* letGo)
 {
     if (input.empty())
         return kDecodeEmptyInput;
@@ -168,6 +178,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
     TJob job;
     job.owner = this;
     job.phases = phases ? &*phases : nullptr;
+    job.letGo = letGo;
     TSMimeInput smime;
     const bool isSMime = SplitSMime(input, smime);
     // CMS came with the fourth SDK generation. Certificate data is no message to decode: ending the
@@ -212,8 +223,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         status = kDecodeNotAvailable; // an SDK without CMS
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
         status = DecodeWithKeySource(job, data);
-    else if (status == kPGPError_NoErr && KeyServerLookup && SignatureSeen && SigProps.State == kSigKeyMissing
-        && LookUpSigner(job))
+    else if (status == kPGPError_NoErr && SignerLookUpWanted() && LookUpSigner(job))
         status = DecodeOnceMore(job, job.keySet, data);
     if (status != kPGPError_NoErr) {
         BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
@@ -228,16 +238,20 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         return kPGPError_UnsupportedFormat;
     if (job.foundDB.Get())
         OfferFoundKeys(job);
-    if (ForYourEyesOnly)
+    if (ForYourEyesOnly) {
+        Output.erase(0, std::min(OutputLead.size(), Output.size())); // the viewer shows the text alone
         return ShowEyesOnly();
+    }
     const int32_t outerKind = ResultKind;
     bool encrypted = outerKind == kResultPGPEncrypted || outerKind == kResultSMimeEnveloped;
     if (Recursive && encrypted && !SignatureSeen && depth + 1 < kMaxNestedDecodes && !Output.empty()) {
         // The plaintext may itself be a signed message: decode it once more, keeping the first
-        // output when it holds nothing the SDK recognises.
+        // output when it holds nothing the SDK recognises. The output lead is taken off and put
+        // back within the text's own memory.
         std::string first = std::move(Output);
         Output.clear();
-        int32_t result = Run(first, depth + 1);
+        first.erase(0, OutputLead.size());
+        int32_t result = Run(first, depth + 1, nullptr);
         job.Phase("inner");
         if (ForYourEyesOnly) {
             BurnString(first); // the inner text went to the secure viewer
@@ -245,6 +259,7 @@ int32_t TPGPDecode::Run(const std::string& input, int depth)
         }
         if (result != kPGPError_NoErr || !SignatureSeen) {
             BurnResults();
+            first.insert(0, OutputLead);
             Output = std::move(first);
             ResultKind = outerKind;
             return kPGPError_NoErr;
@@ -295,11 +310,16 @@ int32_t TPGPDecode::Decode(TJob& job, std::string_view input)
         SDKProcs.PGPOInputBuffer(context, input.data(), static_cast<PGPSize>(input.size())), output,
         kPGPEndOfOptions);
     job.Phase("sdk");
+    const bool produced = job.outLength > 0 || !job.joined.empty();
+    if (status == kPGPError_NoErr && produced && job.letGo && InputDone(job))
+        LetGoOfInput(job);
     TakeSectionOutput(job);
     job.Phase("output");
     // What a detached signature signed is the message; the SDK outputs nothing of its own for it.
-    if (status == kPGPError_NoErr && detached && !KeepInput)
-        job.joined = smime->signedContent;
+    if (status == kPGPError_NoErr && detached && !KeepInput) {
+        BurnString(job.joined);
+        JoinOutput(job, smime->signedContent);
+    }
     if (status == kPGPError_NoErr)
         Output = std::move(job.joined);
     return status;
@@ -325,18 +345,58 @@ PGPError TPGPDecode::DecodeWithKeySource(TJob& job, std::string_view input)
 PGPError TPGPDecode::DecodeOnceMore(TJob& job, PGPKeySetRef keySet, std::string_view input)
 {
     BurnResults();
+    job.decodingAgain = true;
     job.keySet = keySet;
     job.askedSection = kNoSection; // the held passphrase is still right
     job.outputAdded = false;
     return Decode(job, input);
 }
 
+bool TPGPDecode::SignerLookUpWanted() const
+{
+    return KeyServerLookup && SignatureSeen && SigProps.State == kSigKeyMissing;
+}
+
+bool TPGPDecode::InputDone(const TJob& job) const
+{
+    return job.decodingAgain || (!job.sourceHoldsSigner && !SignerLookUpWanted());
+}
+
+void TPGPDecode::LetGoOfInput(TJob& job)
+{
+    std::string& input = *job.letGo;
+    job.letGo = nullptr;
+    BurnString(input);
+    // Memory the output fits in takes it: no fresh block is filled beside the SDK's.
+    if (job.joined.empty() && input.capacity() >= OutputLead.size() + job.outLength)
+        job.joined.swap(input);
+    std::string().swap(input);
+}
+
 void TPGPDecode::TakeSectionOutput(TJob& job)
 {
     if (!job.outBlock)
         return;
-    job.joined.append(static_cast<const char*>(job.outBlock), job.outLength);
+    JoinOutput(job, std::string_view(static_cast<const char*>(job.outBlock), job.outLength));
     FreeOutputBlock(job.outBlock, job.outLength);
+}
+
+void TPGPDecode::JoinOutput(TJob& job, std::string_view part)
+{
+    if (part.empty())
+        return;
+    std::string& joined = job.joined;
+    const std::string_view lead = joined.empty() ? std::string_view(OutputLead) : std::string_view();
+    const size_t size = joined.size() + lead.size() + part.size();
+    if (size > joined.capacity()) {
+        // The joined sections move to a larger block: the one they leave is zeroed first.
+        std::string grown;
+        grown.reserve(joined.empty() ? size : std::max(size, 2 * joined.capacity()));
+        grown.append(joined);
+        BurnString(joined);
+        joined.swap(grown);
+    }
+    joined.append(lead).append(part);
 }
 
 void TPGPDecode::CacheEnteredPassphrase(TJob& job)

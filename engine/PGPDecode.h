@@ -105,6 +105,10 @@ public:
     int32_t AcceptBuffer(const std::string& text);
     // Decrypt, verify or import: the analysis, then the decoding.
     int32_t DecodePass(const std::string& text);
+    // DecodePass over a text the caller lets go: it is zeroed and emptied once the SDK has decoded
+    // it and no second decode can need it, before the output is taken, so that the text and its
+    // output are never held side by side. It stays as it was when the decode gave no output.
+    int32_t DecodeLettingGo(std::string& text);
     // Zeroes and empties the results that may hold plaintext, once the caller has taken them.
     void BurnResults();
 
@@ -125,6 +129,9 @@ public:
     TSecure* Secure = nullptr;
     TSignatureWords SignatureWords; // for the verification text of a for-your-eyes-only message
     TPassphraseAsk AskPassphrase; // stands for the passphrase dialogs; none: a request is cancelled
+    // Placed before a non-empty output as it is joined (the header fields a decrypted entity stands
+    // under), so that the caller needs no second copy of the output to put them there.
+    std::string OutputLead;
 
     // ---- Results ----
     std::string Output;
@@ -144,7 +151,8 @@ public:
 
 private:
     struct TJob;
-    int32_t Run(const std::string& input, int depth);
+    int32_t Pass(const std::string& text, std::string* letGo);
+    int32_t Run(const std::string& input, int depth, std::string* letGo);
     int32_t Analyse(TJob& job, std::string_view input);
     int32_t Decode(TJob& job, std::string_view input);
     static PGPError PGP_CDECL EventHandler(PGPContextRef context, PGPEvent* event, void* userValue);
@@ -165,7 +173,15 @@ private:
     bool LookUpSigner(TJob& job);
     // The decoding once more over `keySet`, which now holds the signing key.
     PGPError DecodeOnceMore(TJob& job, PGPKeySetRef keySet, std::string_view input);
+    // A signature whose key is missing sends the decoder to the key servers.
+    bool SignerLookUpWanted() const;
+    // Whether the input may be let go: the SDK is done with it and no second decode can follow.
+    bool InputDone(const TJob& job) const;
+    // Zeroes the caller's input and empties it; its memory is given back or holds the output.
+    void LetGoOfInput(TJob& job);
     void TakeSectionOutput(TJob& job);
+    // Appends to the joined output, after the output lead when it is the first part.
+    void JoinOutput(TJob& job, std::string_view part);
     void CacheEnteredPassphrase(TJob& job);
     void ClearResults();
     // A for-your-eyes-only text goes to the secure viewer (its signature's verification text to

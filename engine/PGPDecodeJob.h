@@ -57,6 +57,9 @@ struct TPGPDecode::TJob {
     void* outBlock = nullptr;
     PGPSize outLength = 0;
     std::string joined;
+    // The caller's input when it lets it go (TPGPDecode::DecodeLettingGo); null once let go.
+    std::string* letGo = nullptr;
+    bool decodingAgain = false; // the second decode, over the rings with the signing key
     uint32_t section = kNoSection;
     uint32_t askedSection = kNoSection;
     std::string recipientKeyIDs;

@@ -121,6 +121,11 @@ public:
     int32_t DecryptText(const std::string& text, HWND parent, bool noErrorBox, bool recursive, bool keepInput,
         bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
         TSignatureData& signature);
+    // DecryptText over a text the caller lets go: zeroed and emptied once it is decoded, before the
+    // output is taken, so that the two are not held side by side; as it was when nothing came out.
+    int32_t DecryptLettingGo(std::string& text, HWND parent, bool noErrorBox, bool recursive, bool keepInput,
+        bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
+        TSignatureData& signature);
     int32_t DecodeSectionText(const std::string& text, HWND parent, bool check, std::string& output,
         uint32_t& statusCode, std::string& statusText, std::string& charset);
     int32_t SignDetached(const std::string& text, HWND parent, std::string& signature, TKeyIDData& signer);
@@ -186,6 +191,9 @@ public:
 private:
     // A decoder with the settings every decode operation shares.
     void SetUpDecoder(TPGPDecode& decoder, HWND parent, const std::string& prompt);
+    int32_t Decrypt(const std::string& text, std::string* letGo, HWND parent, bool noErrorBox, bool recursive,
+        bool keepInput, bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
+        TSignatureData& signature);
     void TakeSignature(const TPGPDecode& decoder, TSignatureData& signature);
     // Records in LastDecode what a finished decode did.
     void TakeFindings(const TPGPDecode& decoder, bool succeeded, bool produced);

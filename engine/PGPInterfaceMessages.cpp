@@ -73,13 +73,16 @@ bool IsWellFormedArmour(std::string_view block)
     return false;
 }
 
-// A PGP/MIME encrypted entity's armoured block, which is what the SDK decrypts (it does not look
-// past the MIME structure around it), and the entity's other header fields; false for any other text.
-bool SplitPgpMimeEncrypted(const std::string& text, std::string& header, std::string& block)
+// Whether a text is a PGP/MIME encrypted entity, and its header fields other than those of its
+// armoured body; false (and no header) for any other text.
+bool SplitPgpMimeEncrypted(const std::string& text, std::string& header)
 {
-    std::string charset, signature;
-    return SplitSecureMime(text, header, block, false, charset, signature) == kSecureMimePgp
+    std::string block, charset, signature;
+    const bool split = SplitSecureMime(text, header, block, false, charset, signature) == kSecureMimePgp
         && block.rfind("-----BEGIN PGP MESSAGE", 0) == 0;
+    if (!split)
+        header.clear();
+    return split;
 }
 
 } // namespace
@@ -202,6 +205,22 @@ int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool no
     bool keepInput, bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
     TSignatureData& signature)
 {
+    return Decrypt(text, nullptr, parent, noErrorBox, recursive, keepInput, keyServerLookup, output, charset,
+        recipients, signature);
+}
+
+int32_t TPGPInterface::DecryptLettingGo(std::string& text, HWND parent, bool noErrorBox, bool recursive,
+    bool keepInput, bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
+    TSignatureData& signature)
+{
+    return Decrypt(text, &text, parent, noErrorBox, recursive, keepInput, keyServerLookup, output, charset,
+        recipients, signature);
+}
+
+int32_t TPGPInterface::Decrypt(const std::string& text, std::string* letGo, HWND parent, bool noErrorBox,
+    bool recursive, bool keepInput, bool keyServerLookup, std::string& output, std::string& charset,
+    TKeyIDData& recipients, TSignatureData& signature)
+{
     output.clear();
     charset.clear();
     recipients = TKeyIDData();
@@ -213,7 +232,7 @@ int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool no
     decoder.KeyServerLookup = keyServerLookup;
     decoder.Recursive = recursive;
     decoder.KeepInput = keepInput;
-    LastStatus = decoder.DecodePass(text);
+    LastStatus = letGo ? decoder.DecodeLettingGo(*letGo) : decoder.DecodePass(text);
     TakeFindings(decoder, LastStatus == kStatusOK, !decoder.Output.empty());
     NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
     if (LastStatus != kStatusOK && !noErrorBox) {
@@ -245,9 +264,9 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
     decoder.Recursive = check;
     decoder.PassThroughUnrecognised = true;
     decoder.PassThroughKeys = true;
-    std::string header, block;
-    const bool pgpMime = SplitPgpMimeEncrypted(text, header, block);
-    // The decoder takes a PGP/MIME entity apart itself.
+    // The decoder takes a PGP/MIME entity apart itself; the decrypted entity stands under the
+    // entity's other header fields: the message it was.
+    const bool pgpMime = SplitPgpMimeEncrypted(text, decoder.OutputLead);
     LastStatus = decoder.DecodePass(text);
     TakeFindings(decoder, LastStatus == kStatusOK, !decoder.Output.empty());
     NoteUnsupportedKeys(LastStatus, decoder.HeldRecipientKeyIDs);
@@ -256,8 +275,9 @@ int32_t TPGPInterface::DecodeSectionText(const std::string& text, HWND parent, b
         ShowPGPError(LastStatus);
         return LastStatus;
     }
-    // The decrypted entity stands under the entity's other header fields: the message it was.
-    output = pgpMime ? header + decoder.Output : decoder.Output;
+    output = std::move(decoder.Output);
+    if (pgpMime && output.empty())
+        output = decoder.OutputLead;
     decoder.BurnResults();
     charset = decoder.Charset;
     if (check && decoder.SignatureSeen) {

@@ -54,6 +54,32 @@ bool IsSMimeKind(uint32_t kind)
     return kind >= skSmimeEnveloped && kind <= skSmimeSignedData;
 }
 
+// The body texts of a message tree, one after another on lines of their own, joined in one block
+// of their full size; each text is burnt once it is joined.
+std::string JoinBurntBodyTexts(TTextList& items)
+{
+    size_t size = 0;
+    for (const TTextItem& item : items)
+        size += item.Text.size() + 2;
+    std::string joined;
+    joined.reserve(size);
+    for (TTextItem& item : items) {
+        if (!joined.empty())
+            joined += "\r\n";
+        joined += item.Text;
+        TPGPInterface::BurnText(item.Text);
+    }
+    return joined;
+}
+
+// Whether the road reads a block again once it is decoded: a clear-signed text for its own text,
+// a signed entity for its key part's check, a key block or certificate for the key import.
+bool BlockReadAfterDecode(uint32_t kind)
+{
+    return kind == skPgpSignedMessage || kind == skPgpMimeSigned || kind == skPgpPublicKeyBlock
+        || kind == skCertificate;
+}
+
 // The header block of a MIME message for a mail client that shows the text as it is: without the
 // Content-* fields that described the protected body.
 std::string PlainHeaderOf(const std::string& leading)
@@ -491,9 +517,15 @@ int32_t TDecryptRoad::DecodeText(
             host_.OwnerWindow(), true, output, code, statusText, charset);
         signature_ = pgp_.LastDecode.Signature;
     } else {
-        // A clear-signed text stays as it is: only its signature is checked. Everything else is unwrapped.
-        status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText || sMime, true,
-            kind == skPgpSignedMessage, options_.Lookup, output, charset, recipients, signature_);
+        // A clear-signed text stays as it is: only its signature is checked. Everything else is
+        // unwrapped; a block read no more is let go before its plaintext is taken.
+        const bool clearSigned = kind == skPgpSignedMessage;
+        if (BlockReadAfterDecode(kind))
+            status = pgp_.DecryptText(block, host_.OwnerWindow(), keepsText || sMime, true, clearSigned,
+                options_.Lookup, output, charset, recipients, signature_);
+        else
+            status = pgp_.DecryptLettingGo(block, host_.OwnerWindow(), keepsText || sMime, true, clearSigned,
+                options_.Lookup, output, charset, recipients, signature_);
     }
     NoteFindings(pgp_.LastDecode);
     Phase("sdk");
@@ -508,7 +540,13 @@ int32_t TDecryptRoad::DecodeText(
     const bool counted = status == kStatusOK || keepsText;
     if (counted) {
         if (embedded.Kind != skNone) {
-            output = text.substr(0, embedded.Start) + output + text.substr(embedded.End);
+            // The decoded section takes its place in the message, in a block of the message's full
+            // size: no plaintext is left behind in memory that grew.
+            std::string placed;
+            placed.reserve(embedded.Start + output.size() + (text.size() - embedded.End));
+            placed.append(text, 0, embedded.Start).append(output).append(text, embedded.End);
+            TPGPInterface::BurnText(output);
+            output = std::move(placed);
             context_.Formatted = false;
         } else if (kind < FirstMimeKind) {
             // A signed text that is shown without its armour is converted as a decrypted one is.
@@ -592,8 +630,8 @@ void TDecryptRoad::RenderMimeMessage(uint32_t kind, const std::string& block, st
     // A signed entity inside the encrypted one was checked by the tree's decode: its result is the message's.
     if (signature_.StatusText.empty())
         signature_ = sectionSignature_;
-    for (const TTextItem& item : tree_.CollectBodyTexts(false))
-        output += (output.empty() ? "" : "\r\n") + item.Text;
+    TTextList items = tree_.CollectBodyTexts(false);
+    output = JoinBurntBodyTexts(items);
     if (kind == skPgpMimeSigned) {
         const int keys = tree_.FindSectionKind(skPgpPublicKeyBlock);
         if (keys >= 0)

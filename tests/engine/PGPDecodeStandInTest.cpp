@@ -422,4 +422,75 @@ TEST_F(PGPInterfaceDecode, DecodeSectionTextPassesKeysAndTextAndReportsTheCheck)
     EXPECT_TRUE(statusText.empty());
 }
 
+TEST_F(PGPInterfaceDecode, ATextLetGoIsFreedOnlyOnceItsDecodeIsDone)
+{
+    Make();
+    answers = std::vector<std::string>(5, "rita-pass");
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    std::string plain;
+    ASSERT_EQ(pgp->DecryptText(Message("encrypted.asc"), nullptr, true, true, false, false, plain, charset,
+                  recipients, signature),
+        0);
+    ASSERT_NE(plain.find(kPlainLine), std::string::npos);
+
+    // Decrypted: the text is gone, the output is the same.
+    std::string text = Message("encrypted.asc");
+    ASSERT_EQ(pgp->DecryptLettingGo(text, nullptr, true, true, false, false, output, charset, recipients, signature),
+        0);
+    EXPECT_EQ(output, plain);
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(text.capacity(), std::string().capacity());
+
+    // A failure, or a clear-signed text kept as it is, leaves the text for the caller.
+    for (const char* name : { "tampered.asc", "clearsigned.asc" }) {
+        text = Message(name);
+        pgp->DecryptLettingGo(text, nullptr, true, true, true, false, output, charset, recipients, signature);
+        EXPECT_TRUE(output.empty()) << name;
+        EXPECT_EQ(text, Message(name)) << name;
+    }
+
+    // The signing key is in the key source: the second decode still reads the text.
+    decoder.CheckSignatures = true;
+    decoder.KeySourceText = Message("una-key.asc");
+    text = Message("clearsigned-unknown.asc");
+    ASSERT_EQ(decoder.DecodeLettingGo(text), 0);
+    EXPECT_EQ(decoder.SigProps.State, kSigGood);
+    EXPECT_NE(decoder.Output.find(kPlainLine), std::string::npos);
+    EXPECT_TRUE(text.empty());
+
+    // A PGP/MIME section decrypts under its other header fields, whether the plaintext is a signed
+    // entity (decoded once more) or plain text (kept as it came out).
+    const std::string header = "Subject: Plans\r\nMessage-ID: <1@example.org>\r\n";
+    const auto entity = [&header](const std::string& armour) {
+        return header
+            + "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; boundary=\"e1\"\r\n\r\n"
+              "--e1\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n"
+              "--e1\r\nContent-Type: application/octet-stream\r\n\r\n"
+            + armour + "\r\n--e1--\r\n";
+    };
+    std::string statusText;
+    uint32_t statusCode = 0;
+    ASSERT_EQ(pgp->DecodeSectionText(entity(Message("encrypted.asc")), nullptr, true, output, statusCode, statusText,
+                  charset),
+        0);
+    EXPECT_EQ(output.substr(0, header.size()), header);
+    ASSERT_GE(output.size(), plain.size());
+    EXPECT_EQ(output.substr(output.size() - plain.size()), plain);
+    EXPECT_LT(output.size(), header.size() + plain.size() + 8) << output;
+
+    const std::string signedEntity = Message("pgpmime-encrypted.eml");
+    const size_t armour = signedEntity.find("-----BEGIN PGP MESSAGE");
+    ASSERT_NE(armour, std::string::npos);
+    ASSERT_EQ(pgp->DecodeSectionText(entity(signedEntity.substr(armour, signedEntity.find("\r\n--e1--") - armour)),
+                  nullptr, true, output, statusCode, statusText, charset),
+        0);
+    EXPECT_EQ(output.substr(0, header.size()), header);
+    EXPECT_NE(output.find(kPlainLine), std::string::npos);
+    EXPECT_EQ(output.find("-----BEGIN PGP"), std::string::npos);
+    EXPECT_NE(statusCode, 0u);
+    EXPECT_TRUE(shown.empty());
+}
+
 } // namespace
