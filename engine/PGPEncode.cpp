@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -43,7 +44,7 @@ struct TPGPEncode::TJob {
     PGPKeyDBObjRef signingKey = 0;
     TSecureBytes passphrase;
     bool passphraseEntered = false;
-    void* output = nullptr;
+    void* output = nullptr; // until the encoder's output takes it over
     PGPSize outputLength = 0;
     TPhaseTimes phases { "encoder" }; // for the bench: the SDK's share of the job
 
@@ -75,11 +76,7 @@ TPGPEncode::TPGPEncode(TSecure* secure, TAskPassphrase askPassphrase, TChooseKey
     Settings.Charset = std::string("Windows-") + codePage;
 }
 
-TPGPEncode::~TPGPEncode()
-{
-    BurnString(ownInput_);
-    BurnString(output_);
-}
+TPGPEncode::~TPGPEncode() { BurnString(ownInput_); }
 
 void TPGPEncode::SetClearSign(bool on)
 {
@@ -111,7 +108,7 @@ void TPGPEncode::SetConventional(bool on)
         sign_ = encrypt_ = clearSign_ = detached_ = false;
 }
 
-int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime)
+int32_t TPGPEncode::EncryptBuffer(std::string_view text, bool sign, bool smime)
 {
     mimeHeaderLength_ = 0;
     if (smime && SDKGeneration < 4)
@@ -131,7 +128,8 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
         std::string boundary, body;
         std::size_t headerLength = 0;
         if (!encrypt_) {
-            BuildSMimeBody(text, &output_, boundary, body, true, false, MicalgCodeOfChoice(effectiveHash_),
+            const std::string signature = output_.Joined();
+            BuildSMimeBody(text, &signature, boundary, body, true, false, MicalgCodeOfChoice(effectiveHash_),
                 headerLength);
             ownInput_ = std::move(body);
             input_ = ownInput_;
@@ -140,8 +138,10 @@ int32_t TPGPEncode::EncryptBuffer(const std::string& text, bool sign, bool smime
             if ((status = Run()) != kStatusOK)
                 return status;
         }
-        BuildSMimeBody(output_, nullptr, boundary, body, Settings.OmitMimeVersion, true, 0, headerLength);
-        output_ = body;
+        const std::string enveloped = output_.Joined();
+        output_.Release();
+        BuildSMimeBody(enveloped, nullptr, boundary, body, Settings.OmitMimeVersion, true, 0, headerLength);
+        output_ = TEncodedText(std::move(body));
         mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
     }
     BurnString(ownInput_);
@@ -164,23 +164,24 @@ int32_t TPGPEncode::EncryptConventional(const std::string& text)
     return status;
 }
 
-int32_t TPGPEncode::TakeSdkOutput(std::string_view produced, TFinish finish)
+int32_t TPGPEncode::TakeSdkOutput(TJob& job, TFinish finish)
 {
-    if (finish == TFinish::AsItStands) {
-        output_.assign(produced);
-        return kStatusOK;
-    }
+    const std::string_view produced = output_.AdoptBlock(std::exchange(job.output, nullptr), job.outputLength,
+        [](void* block) {
+            if (SDKProcs.PGPFreeData)
+                SDKProcs.PGPFreeData(block);
+        });
     const bool encrypted = finish == TFinish::PgpEncrypted;
-    if (Settings.PGPMime)
+    if (finish != TFinish::AsItStands && Settings.PGPMime)
         return WrapPgpMime(produced, encrypted);
-    if (addCharset_)
+    if (finish != TFinish::AsItStands && addCharset_)
         InsertArmorCharset(Settings.Charset, produced, !encrypted, output_);
     else
-        output_.assign(produced);
+        output_.Append(produced);
     return kStatusOK;
 }
 
-int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
+int32_t TPGPEncode::SignBuffer(std::string_view text, bool smime)
 {
     mimeHeaderLength_ = 0;
     if (smime && SDKGeneration < 4)
@@ -193,9 +194,10 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
     if (status == kStatusOK && smime) {
         std::string boundary, body;
         std::size_t headerLength = 0;
-        BuildSMimeBody(text, &output_, boundary, body, Settings.OmitMimeVersion, false,
+        const std::string signature = output_.Joined();
+        BuildSMimeBody(text, &signature, boundary, body, Settings.OmitMimeVersion, false,
             MicalgCodeOfChoice(effectiveHash_), headerLength);
-        output_ = body;
+        output_ = TEncodedText(std::move(body));
         mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
     }
     BurnString(ownInput_);
@@ -203,7 +205,7 @@ int32_t TPGPEncode::SignBuffer(const std::string& text, bool smime)
     return status;
 }
 
-int32_t TPGPEncode::SignDetached(const std::string& text)
+int32_t TPGPEncode::SignDetached(std::string_view text)
 {
     mimeHeaderLength_ = 0;
     detached_ = true;
@@ -221,7 +223,7 @@ int32_t TPGPEncode::WrapPgpMime(std::string_view produced, bool encrypted)
     std::size_t offset = bodyOffset_;
     if (!BuildPgpMimeBody(produced, separator, offset, output_, Settings.OmitMimeVersion, encrypted,
             MicalgCodeOfChoice(effectiveHash_))) {
-        BurnString(output_);
+        output_.Release();
         return kStatusBadOutput;
     }
     mimeHeaderLength_ = offset > 0 ? offset + 1 : 0;
@@ -230,7 +232,7 @@ int32_t TPGPEncode::WrapPgpMime(std::string_view produced, bool encrypted)
 
 int32_t TPGPEncode::Run(TFinish finish)
 {
-    BurnString(output_);
+    output_.Release();
     if (input_.empty() && !Settings.AllowEmptyInput)
         return kStatusEmptyInput;
     if (!SDKProcs.PGPEncode)
@@ -257,8 +259,7 @@ int32_t TPGPEncode::Run(TFinish finish)
     if (status == kPGPError_NoErr) {
         if (!job.output || job.outputLength == 0)
             return kStatusBadOutput; // nothing to send in place of the text
-        status
-            = TakeSdkOutput(std::string_view(static_cast<const char*>(job.output), job.outputLength), finish);
+        status = TakeSdkOutput(job, finish);
         job.phases.Mark("output");
         if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
             secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);

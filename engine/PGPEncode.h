@@ -3,6 +3,7 @@
 // recipients to key ids and frees every SDK object of a job on every path. GUI thread only.
 #pragma once
 
+#include "engine/EncodedText.h"
 #include "engine/KeyDialog.h"
 #include "engine/SecureFuncs.h"
 #include "engine/sdk/PGPsdkTypes.h"
@@ -69,10 +70,11 @@ public:
     TPGPEncode(const TPGPEncode&) = delete;
     TPGPEncode& operator=(const TPGPEncode&) = delete;
 
-    int32_t EncryptBuffer(const std::string& text, bool sign, bool smime);
-    int32_t SignBuffer(const std::string& text, bool smime);
+    // The text is read where it lies: it must stay unchanged until the call returns.
+    int32_t EncryptBuffer(std::string_view text, bool sign, bool smime);
+    int32_t SignBuffer(std::string_view text, bool smime);
     // An armoured detached signature of the text.
-    int32_t SignDetached(const std::string& text);
+    int32_t SignDetached(std::string_view text);
     // Encrypts to a passphrase alone, which the conventional-encryption dialog asks for.
     int32_t EncryptConventional(const std::string& text);
 
@@ -104,9 +106,10 @@ public:
     // name and whose algorithm the SDK cannot use.
     std::string UnsupportedKeyIDs;
 
-    const std::string& OutputText() const { return output_; }
-    // The output handed over whole, without a copy of a long message.
-    std::string TakeOutput() { return std::move(output_); }
+    // The output as one text: a copy.
+    std::string OutputText() const { return output_.Joined(); }
+    // The output handed over whole: the SDK's block with the texts around it, not copied.
+    TEncodedText TakeOutput() { return std::move(output_); }
     // Length of the header block the MIME wrapping wrote, plus one; 0 for inline output.
     std::size_t MimeHeaderLength() const { return mimeHeaderLength_; }
 
@@ -114,15 +117,15 @@ private:
     struct TJob;
 
     // How a job's output comes from the SDK's buffer: as it stands, or finished as a PGP body
-    // (PGP/MIME wrapping or the armour's "Charset:" line) on the way, in the one copy out of it.
+    // (PGP/MIME wrapping or the armour's "Charset:" line) around it.
     enum class TFinish { AsItStands, PgpEncrypted, PgpSigned };
 
     int32_t Run(TFinish finish = TFinish::AsItStands);
     int32_t BuildEncodeOptions(TJob& job);
     int32_t SetupSigning(TJob& job);
     int32_t SetupConventional(TJob& job);
-    // The job's output taken from the SDK's buffer as finish says.
-    int32_t TakeSdkOutput(std::string_view produced, TFinish finish);
+    // The job's output: the SDK's buffer, taken over from the job, finished as finish says.
+    int32_t TakeSdkOutput(TJob& job, TFinish finish);
     int32_t SelectRecipients();
     int32_t ResolveEachRecipient();
     int32_t AskForRecipients();
@@ -142,7 +145,7 @@ private:
     // encoder made for the S/MIME encryption after it.
     std::string_view input_;
     std::string ownInput_;
-    std::string output_;
+    TEncodedText output_;
     std::size_t mimeHeaderLength_ = 0;
     PGPSize bodyOffset_ = 0;
     char separator_[81] = {};

@@ -3,6 +3,7 @@
 // and the engine's status codes. GUI thread only; no operation throws except the constructor.
 #pragma once
 
+#include "engine/EncodedText.h"
 #include "engine/KeyFuncsTypes.h"
 #include "engine/PGPInterfaceTexts.h"
 #include "engine/PGPInterfacePrefs.h"
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class IKeyDialogAssist;
 struct TMessageData;
@@ -128,16 +130,17 @@ public:
         TSignatureData& signature);
     int32_t DecodeSectionText(const std::string& text, HWND parent, bool check, std::string& output,
         uint32_t& statusCode, std::string& statusText, std::string& charset);
-    int32_t SignDetached(const std::string& text, HWND parent, std::string& signature, TKeyIDData& signer);
+    int32_t SignDetached(std::string_view text, HWND parent, std::string& signature, TKeyIDData& signer);
     int32_t EncryptTextToKey(const std::string& text, const std::string& keyID, std::string& result, HWND parent);
     // `recipients` receives the keys encrypted to, looked up in the key rings; null where the
     // caller has no use for them (the lookup costs a key ring search per job).
-    int32_t EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND parent,
-        TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result);
+    // The encoded body comes as the SDK's output with the texts around it, not copied out of it.
+    int32_t EncodeMimeBody(std::string_view body, const TEncodeRequest& request, HWND parent,
+        TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen, TEncodedText& result);
     // `askedOnce` keeps the key dialog's choice for the other inline parts of the same message.
-    int32_t EncodeInlineText(const std::string& text, const std::string& charset,
+    int32_t EncodeInlineText(std::string_view text, const std::string& charset,
         const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData* recipients,
-        TKeyIDData& signer, TKeyIDData& chosen, std::string& result);
+        TKeyIDData& signer, TKeyIDData& chosen, TEncodedText& result);
     // Fills the records from a finished encode job: the chosen key ids without the signer that
     // encrypt-to-self added, the signer, and (unless null) the keys actually used.
     void TakeEncodeResult(const std::string& recipientKeyIDs, const std::string& signerKeyID, bool encrypt,

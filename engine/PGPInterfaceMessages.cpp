@@ -357,9 +357,9 @@ void ConfigureEncoder(TPGPEncode& encoder, const TPGPInterface& pgp, const TZAVE
 }
 
 // One MIME or inline encode with the request's flags; the records are filled on success.
-int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& text,
+int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, std::string_view text,
     const TEncodeRequest& request, TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen,
-    std::string& result)
+    TEncodedText& result)
 {
     TEncodeSettings& settings = encoder.Settings;
     settings.EncryptToSelf = request.EncryptToSelf;
@@ -383,7 +383,7 @@ int32_t RunEncode(TPGPInterface& pgp, TPGPEncode& encoder, const std::string& te
 
 } // namespace
 
-int32_t TPGPInterface::SignDetached(const std::string& text, HWND parent, std::string& signature, TKeyIDData& signer)
+int32_t TPGPInterface::SignDetached(std::string_view text, HWND parent, std::string& signature, TKeyIDData& signer)
 {
     signature.clear();
     TPGPEncode encoder(secure_.get());
@@ -416,10 +416,10 @@ int32_t TPGPInterface::EncryptTextToKey(const std::string& text, const std::stri
     return LastStatus;
 }
 
-int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequest& request, HWND parent,
-    TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen, std::string& result)
+int32_t TPGPInterface::EncodeMimeBody(std::string_view body, const TEncodeRequest& request, HWND parent,
+    TKeyIDData* recipients, TKeyIDData& signer, TKeyIDData& chosen, TEncodedText& result)
 {
-    result.clear();
+    result.Release();
     if (!request.Encrypt && !request.Sign)
         return LastStatus = kStatusOK; // nothing asked, nothing done
     TPGPEncode encoder(secure_.get());
@@ -429,11 +429,11 @@ int32_t TPGPInterface::EncodeMimeBody(const std::string& body, const TEncodeRequ
     return RunEncode(*this, encoder, body, request, recipients, signer, chosen, result);
 }
 
-int32_t TPGPInterface::EncodeInlineText(const std::string& text, const std::string& charset,
+int32_t TPGPInterface::EncodeInlineText(std::string_view text, const std::string& charset,
     const TEncodeRequest& request, HWND parent, bool& askedOnce, TKeyIDData* recipients, TKeyIDData& signer,
-    TKeyIDData& chosen, std::string& result)
+    TKeyIDData& chosen, TEncodedText& result)
 {
-    result.clear();
+    result.Release();
     if (!request.Encrypt && !request.Sign)
         return LastStatus = kStatusOK;
     TPGPEncode encoder(secure_.get());

@@ -82,9 +82,8 @@ std::string NewMimeBoundary(bool pgpMime)
 }
 
 bool BuildPgpMimeBody(std::string_view sdkOutput, std::string& separator, std::size_t& bodyOffset,
-    std::string& result, bool omitMimeVersion, bool encrypted, int hashCode)
+    TEncodedText& result, bool omitMimeVersion, bool encrypted, int hashCode)
 {
-    result.clear();
     const std::string oldSeparator = separator;
     const std::size_t last = oldSeparator.empty() ? std::string_view::npos : sdkOutput.rfind(oldSeparator);
     if (last == std::string_view::npos || last < bodyOffset) {
@@ -100,24 +99,23 @@ bool BuildPgpMimeBody(std::string_view sdkOutput, std::string& separator, std::s
             + MicalgParameter(hashCode, true) + "; boundary=\"";
     header += boundary + "\"\r\n\r\n";
 
-    // Room for the body and a few separators longer than the SDK's: a long body is copied once.
-    constexpr std::size_t kSeparatorsRoom = 256;
-    result.reserve(header.size() + (sdkOutput.size() - bodyOffset) + kSeparatorsRoom);
-    result = header;
+    // The SDK's parts stay where they are: only the header and the boundaries are new texts.
     std::size_t from = bodyOffset;
+    bodyOffset = header.size();
+    result.Append(result.Keep(std::move(header)));
+    const std::string_view newBoundary = result.Keep(boundary);
     for (std::size_t at = sdkOutput.find(oldSeparator, from); at != std::string_view::npos && at <= last;
          at = sdkOutput.find(oldSeparator, from)) {
-        result.append(sdkOutput, from, at - from);
-        result += boundary;
+        result.Append(sdkOutput.substr(from, at - from));
+        result.Append(newBoundary);
         from = at + oldSeparator.size();
     }
-    result += "--\r\n";
+    result.Append("--\r\n");
     separator = boundary;
-    bodyOffset = header.size();
     return true;
 }
 
-void BuildSMimeBody(const std::string& content, const std::string* signature, std::string& boundary,
+void BuildSMimeBody(std::string_view content, const std::string* signature, std::string& boundary,
     std::string& result, bool omitMimeVersion, bool enveloped, int hashCode, std::size_t& headerLength)
 {
     const std::string version = omitMimeVersion ? "" : "Mime-Version: 1.0\r\n";
@@ -128,7 +126,7 @@ void BuildSMimeBody(const std::string& content, const std::string* signature, st
         headerLength = version.size() + contentType.size() + 3;
         result = version + contentType
             + "\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=SMime.p7m"
-            + "\r\n\r\n" + Base64Encode(content) + kCRLF;
+            + "\r\n\r\n" + Base64Encode(std::string(content)) + kCRLF;
         return;
     }
     boundary = NewMimeBoundary(false);
@@ -136,13 +134,15 @@ void BuildSMimeBody(const std::string& content, const std::string* signature, st
         + MicalgParameter(hashCode, false) + "; boundary=\"" + boundary + "\"";
     headerLength = version.size() + contentType.size() + 3;
     const std::string line = "--" + boundary + kCRLF;
-    result = version + contentType + "\r\n\r\n" + line + content + kCRLF + line
+    result = version + contentType + "\r\n\r\n" + line;
+    result.append(content);
+    result += kCRLF + line
         + "Content-Type: application/x-pkcs7-signature; name=SMime.p7s\r\nContent-Transfer-Encoding: base64\r\n"
           "Content-Disposition: attachment; filename=SMime.p7s\r\n\r\n"
         + Base64Encode(signature ? *signature : std::string()) + kCRLF + "--" + boundary + "--" + kCRLF;
 }
 
-void InsertArmorCharset(const std::string& charset, std::string_view text, bool isSigned, std::string& result)
+void InsertArmorCharset(const std::string& charset, std::string_view text, bool isSigned, TEncodedText& result)
 {
     const auto where = [&]() {
         const std::size_t begin
@@ -160,12 +160,10 @@ void InsertArmorCharset(const std::string& charset, std::string_view text, bool 
     };
     const std::size_t blank = text.empty() ? std::string_view::npos : where();
     if (blank == std::string_view::npos) {
-        result.assign(text);
+        result.Append(text);
         return;
     }
-    // Built in one go: a long armour is copied once.
-    const std::string line = "\r\nCharset: " + charset;
-    result.clear();
-    result.reserve(text.size() + line.size());
-    result.append(text.substr(0, blank)).append(line).append(text.substr(blank));
+    result.Append(text.substr(0, blank));
+    result.Append(result.Keep("\r\nCharset: " + charset));
+    result.Append(text.substr(blank));
 }

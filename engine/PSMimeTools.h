@@ -3,6 +3,8 @@
 // protected entities. Pure text work, no SDK calls; every text is 8-bit with CR LF line ends.
 #pragma once
 
+#include "engine/EncodedText.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -16,21 +18,24 @@ std::string MicalgParameter(int hashCode, bool pgpMime);
 std::string NewMimeBoundary(bool pgpMime);
 
 // Rewraps the PGPsdk's PGP/MIME entity (its header block is `bodyOffset` bytes long, its parts are
-// separated by "--" + `separator`) under our own header and a new boundary. On return `separator`
-// holds the new boundary and `bodyOffset` the length of our header block. False, with an empty
-// result, when the SDK's separator is empty or absent: such output is no body to send.
+// separated by "--" + `separator`) under our own header and a new boundary, appended to `result`
+// as pieces: views of `sdkOutput`, which `result` or its caller must keep, between texts it keeps.
+// On return `separator` holds the new boundary and `bodyOffset` the length of our header block.
+// False, with nothing appended, when the SDK's separator is empty or absent: such output is no
+// body to send.
 bool BuildPgpMimeBody(std::string_view sdkOutput, std::string& separator, std::size_t& bodyOffset,
-    std::string& result, bool omitMimeVersion, bool encrypted, int hashCode);
+    TEncodedText& result, bool omitMimeVersion, bool encrypted, int hashCode);
 
 // An S/MIME entity: enveloped data around the DER `content`, or a multipart/signed entity of the
 // MIME `content` and the DER `signature`. `headerLength` is the Content-Type block's length + 3.
-void BuildSMimeBody(const std::string& content, const std::string* signature, std::string& boundary,
+void BuildSMimeBody(std::string_view content, const std::string* signature, std::string& boundary,
     std::string& result, bool omitMimeVersion, bool enveloped, int hashCode, std::size_t& headerLength);
 
 // The armoured text with "Charset: N" as the last armour header line of the signature block
 // (`isSigned`, a clear-signed text) or of the first message block; unchanged without that block.
+// Appended to `result` as pieces: views of `text` around the line, which `result` keeps.
 void InsertArmorCharset(
-    const std::string& charset, std::string_view text, bool isSigned, std::string& result);
+    const std::string& charset, std::string_view text, bool isSigned, TEncodedText& result);
 
 // ---- Splitting received entities ----
 

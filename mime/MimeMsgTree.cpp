@@ -71,6 +71,24 @@ std::string SectionSlice(const std::string& Text, int32_t First, int32_t Last)
     return std::string(SectionView(Text, First, Last));
 }
 
+// Whether a leaf's text, as a load that keeps texts makes it, is its raw body byte for byte: no
+// transfer decoding, no armour to decode or rejoin, and no charset conversion (ConvertedFrom, the
+// charset a text part is converted from, empty for none; 7-bit text in a charset whose 7-bit bytes
+// are ASCII reads the same in any ANSI code page).
+bool TextIsBodyAsItStands(std::string_view Body, const std::string& TransferEncoding, const std::string& ConvertedFrom)
+{
+    const std::string encoding = LowerAscii(TrimBlanks(TransferEncoding));
+    if (encoding == "base64" || encoding == "quoted-printable" || Body.find("-----BEGIN ") != std::string_view::npos)
+        return false;
+    if (ConvertedFrom.empty())
+        return true;
+    const std::string& charset = ConvertedFrom;
+    const bool asciiCharset = charset == "US-ASCII" || charset == "ASCII" || charset == "UTF-8" ||
+                              StartsWithText("ISO-8859-", charset) || StartsWithText("WINDOWS-125", charset);
+    return asciiCharset &&
+           std::all_of(Body.begin(), Body.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Last position of a part's body: before the line break that precedes the next delimiter line.
 int32_t BodyEndOf(const std::string& Text, const std::string& Boundary, int32_t From, int32_t Limit)
 {
@@ -203,6 +221,40 @@ bool TSectionNode::IsInSecurePart() const
     return false;
 }
 
+std::vector<std::string_view> TSectionNode::TextPieces() const
+{
+    if (!HeldText.empty())
+        return HeldText;
+    return Text.empty() ? std::vector<std::string_view>() : std::vector<std::string_view> { Text };
+}
+
+std::string TSectionNode::WholeText() const
+{
+    if (HeldText.empty())
+        return Text;
+    std::string whole;
+    for (const std::string_view piece : HeldText)
+        whole += piece;
+    return whole;
+}
+
+void TSectionNode::SetText(std::string NewText)
+{
+    std::fill(Text.begin(), Text.end(), '\0');
+    Text = std::move(NewText);
+    HeldText.clear();
+    TextOwner.reset();
+}
+
+void TSectionNode::HoldText(std::shared_ptr<const void> Owner, std::vector<std::string_view> Pieces)
+{
+    std::fill(Text.begin(), Text.end(), '\0');
+    Text.clear();
+    Text.shrink_to_fit();
+    TextOwner = std::move(Owner);
+    HeldText = std::move(Pieces);
+}
+
 void TMimeMsgTree::Reset()
 {
     SecureKind = skNone;
@@ -234,7 +286,7 @@ const TSectionNode* TMimeMsgTree::GetSection(int Index) const
 std::string TMimeMsgTree::GetSectionText(int Index) const
 {
     const TSectionNode* node = GetSection(Index);
-    return node ? node->Text : std::string();
+    return node ? node->WholeText() : std::string();
 }
 
 uint32_t TMimeMsgTree::GetSectionKind(int Index) const
@@ -298,7 +350,8 @@ void TMimeMsgTree::LoadSharedText(TSharedText Text, int32_t Start, uint32_t Load
     if (!TreeData.Decode)
         mode &= ~lmDecode;
     Mode = static_cast<uint8_t>(mode);
-    RawMode = mode == (lmNested | lmDecode);
+    // The texts' storage does not change how they are read.
+    RawMode = (mode & ~lmBodiesInPlace) == (lmNested | lmDecode);
     HeaderMask = hmContentType | hmTransferEncoding | hmDisposition;
 
     const int32_t limit = EffectiveLimit(Text->size(), Limit);
@@ -694,7 +747,12 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
         node->Section.Boundary = EnclosingBoundary();
         node->BodyFirst = bodyStart;
         node->BodyLast = BodyEnd;
-        if (keepTexts && !signature) {
+        if (keepTexts && !signature && (Mode & lmBodiesInPlace) &&
+            TextIsBodyAsItStands(rawBody, part.TransferEncoding, std::string())) {
+            node->DecodedSize = rawBody.size();
+            node->Section.Kind = skNone;
+            node->HoldText(nullptr, {rawBody});
+        } else if (keepTexts && !signature) {
             std::string decoded = DecodeTransfer(rawBody, part.TransferEncoding);
             node->DecodedSize = decoded.size();
             node->Text = DecodeArmoredBlocks(std::move(decoded), *node);
@@ -753,6 +811,12 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     node->BodyLast = BodyEnd;
     if (!keepTexts) {
         node->DecodedSize = DecodedSizeOf(rawBody, Part.TransferEncoding);
+    } else if ((Mode & lmBodiesInPlace) &&
+               TextIsBodyAsItStands(rawBody, Part.TransferEncoding,
+                                    RawMode || kind == nkTextRtf ? std::string() : charset)) {
+        node->DecodedSize = rawBody.size();
+        node->Section.Kind = skNone;
+        node->HoldText(nullptr, {rawBody});
     } else {
         std::string body = DecodeTransfer(rawBody, Part.TransferEncoding);
         node->DecodedSize = body.size();
@@ -770,7 +834,7 @@ void TMimeMsgTree::AddLeaf(const THeaderDataEx& Part, uint32_t EnclosingKind, in
     if (BodyNode < 0) {
         if (!inAlternative || outermostLevel)
             BodyNode = node->Index;
-    } else if (GetSection(BodyNode)->Text.empty() ||
+    } else if (!GetSection(BodyNode)->HasText() ||
                (inAlternative && outermostLevel && (Mode & lmPreferFormatted) && kind >= nkTextHtml)) {
         BodyNode = node->Index;
     }
@@ -827,19 +891,23 @@ std::vector<std::string_view> TMimeMsgTree::SectionTextPieces() const
 {
     std::vector<std::string_view> pieces;
     for (const auto& node : Nodes) {
-        const std::string& text = node->Text;
-        if (text.empty())
+        const std::vector<std::string_view> text = node->TextPieces();
+        std::string ending; // the text's last four bytes, which decide the line breaks after it
+        for (auto piece = text.rbegin(); piece != text.rend() && ending.size() < 4; ++piece)
+            ending.insert(0, piece->substr(piece->size() - std::min<std::size_t>(piece->size(), 4 - ending.size())));
+        if (ending.empty())
             continue;
-        pieces.emplace_back(text);
+        pieces.insert(pieces.end(), text.begin(), text.end());
         if (node->NodeKind == nkMessage || node->NodeKind == nkRawText) {
             pieces.emplace_back("\r\n\r\n");
             continue;
         }
-        const bool endsEmptyLine = text.size() >= 2 && text.compare(text.size() - 2, 2, "\n\n") == 0;
-        const bool endsCrLfTwice = text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0;
+        const std::string_view last(ending);
+        const bool endsEmptyLine = last.size() >= 2 && last.substr(last.size() - 2) == "\n\n";
+        const bool endsCrLfTwice = last == "\r\n\r\n";
         if (endsEmptyLine || endsCrLfTwice)
             continue;
-        pieces.emplace_back(text.back() == '\n' ? "\r\n" : "\r\n\r\n");
+        pieces.emplace_back(last.back() == '\n' ? "\r\n" : "\r\n\r\n");
     }
     return pieces;
 }

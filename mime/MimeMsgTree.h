@@ -37,6 +37,9 @@ constexpr uint32_t lmRelated = 0x04;
 constexpr uint32_t lmPreferFormatted = 0x08;
 constexpr uint32_t lmNested = 0x10;
 constexpr uint32_t lmDecode = 0x20;
+// A leaf whose text would be its body as it stands keeps no copy: its text is held as a view of
+// the loaded text. For trees whose texts are written out (the encrypt road), not shown.
+constexpr uint32_t lmBodiesInPlace = 0x40;
 
 // Limits of one load: nested decodes and the node count; MIME nesting is MaxMimeDepth.
 constexpr int MaxNestedDecodes = 8;
@@ -86,6 +89,10 @@ struct TSectionNode {
     std::string Caption; // UTF-8
     std::string ContentRef;
     std::string Text;
+    // Where the text lies when not in Text (which is then empty): views of the loaded text (a
+    // body in place) or of a block TextOwner keeps alive, such as an encoder's output.
+    std::vector<std::string_view> HeldText;
+    std::shared_ptr<const void> TextOwner;
     std::string StatusText;
     int32_t StatusCode = 0;
     uint32_t NodeKind = nkOther;
@@ -96,6 +103,15 @@ struct TSectionNode {
     int32_t BodyLast = -1;
 
     bool IsInSecurePart() const;
+    bool HasText() const { return !Text.empty() || !HeldText.empty(); }
+    // The text's pieces in order, wherever it lies.
+    std::vector<std::string_view> TextPieces() const;
+    // The text as one string: a copy where it is held elsewhere.
+    std::string WholeText() const;
+    // Takes a text of its own in place of the one it has; an own text it had is wiped first.
+    void SetText(std::string NewText);
+    // Takes a text held elsewhere in place of the one it has; an own text it had is wiped first.
+    void HoldText(std::shared_ptr<const void> Owner, std::vector<std::string_view> Pieces);
     int GetFirstSection() const { return Children.empty() ? -1 : Children.front(); }
     int GetParentSection() const { return Parent; }
     TMimeMsgTree* GetTree() const { return Tree; }

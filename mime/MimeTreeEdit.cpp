@@ -29,6 +29,46 @@ TPartName PartNameOf(const TSectionNode& Node)
             Node.Tree->TreeData.DefaultTypeName};
 }
 
+// The part header in the node before node Index for its encoded body: the transfer encoding, the
+// encryptor's flags, an attachment's encrypted-part header.
+void WriteEncodedPartHeader(TMimeMsgTree& Tree, int Index, const std::string& TransferEncoding, bool PgpExtension,
+                            uint32_t Flags)
+{
+    const TSectionNode* node = Tree.GetSection(Index);
+    TSectionNode* before = Tree.GetSection(Index - 1);
+    if (!before)
+        return;
+    if (node->NodeKind == nkAttachment) {
+        const std::string part = BuildPgpEncryptedPart(PartNameOf(*node), PgpExtension, TransferEncoding, Flags);
+        if (before->NodeKind == nkMessage)
+            before->Text = MoveContentHeaders(before->Text, true, "", "") + "\r\n" + part;
+        else if (before->NodeKind == nkRawText)
+            before->Text = "--" + node->Section.Boundary + "\r\n" + part;
+        return;
+    }
+    // The node's transfer encoding replaces whatever its header declared before.
+    std::string header = before->Text;
+    const THeaderData old = GetHeaderValue("Content-Transfer-Encoding:", HeaderOnly(header), false);
+    if (old.Start > 0) {
+        std::size_t end = old.Start - 1 + old.Length;
+        if (end < header.size() && header[end] == '\r')
+            ++end;
+        if (end < header.size() && header[end] == '\n')
+            ++end;
+        header.erase(old.Start - 1, end - (old.Start - 1));
+    }
+    while (!header.empty() && (header.back() == '\r' || header.back() == '\n'))
+        header.pop_back();
+    header += "\r\nContent-Transfer-Encoding: " + TransferEncoding;
+    header = MoveContentHeaders(header, false, "", before->Section.Charset);
+    const THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(header), false);
+    if (marker.Start > 0 && marker.Length > 0) {
+        static const char hex[] = "0123456789ABCDEF";
+        header[marker.Start - 1 + marker.Length - 1] = hex[Flags & 0xF];
+    }
+    before->Text = header;
+}
+
 } // namespace
 
 int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::string Body, const std::string& TransferEncoding,
@@ -56,45 +96,23 @@ int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::string Body, const std
             last = header->Index;
         }
         node = Tree.GetSection(Index);
-        node->Text = EncodeBase64Body(node->Text);
+        node->SetText(EncodeBase64Body(node->WholeText()));
         return last;
     }
-    std::string encoded = EncodeBody(std::move(Body), TransferEncoding);
     // What the part held before, the plaintext of an encrypted one, does not stay behind in memory.
-    std::fill(node->Text.begin(), node->Text.end(), '\0');
-    node->Text = std::move(encoded);
-    TSectionNode* before = Tree.GetSection(Index - 1);
-    if (!before)
-        return last;
-    if (node->NodeKind == nkAttachment) {
-        const std::string part = BuildPgpEncryptedPart(PartNameOf(*node), PgpExtension, TransferEncoding, Flags);
-        if (before->NodeKind == nkMessage)
-            before->Text = MoveContentHeaders(before->Text, true, "", "") + "\r\n" + part;
-        else if (before->NodeKind == nkRawText)
-            before->Text = "--" + node->Section.Boundary + "\r\n" + part;
-        return last;
-    }
-    // The node's transfer encoding replaces whatever its header declared before.
-    std::string header = before->Text;
-    const THeaderData old = GetHeaderValue("Content-Transfer-Encoding:", HeaderOnly(header), false);
-    if (old.Start > 0) {
-        std::size_t end = old.Start - 1 + old.Length;
-        if (end < header.size() && header[end] == '\r')
-            ++end;
-        if (end < header.size() && header[end] == '\n')
-            ++end;
-        header.erase(old.Start - 1, end - (old.Start - 1));
-    }
-    while (!header.empty() && (header.back() == '\r' || header.back() == '\n'))
-        header.pop_back();
-    header += "\r\nContent-Transfer-Encoding: " + TransferEncoding;
-    header = MoveContentHeaders(header, false, "", before->Section.Charset);
-    const THeaderData marker = GetHeaderValue("X-PM-Encryptor:", HeaderOnly(header), false);
-    if (marker.Start > 0 && marker.Length > 0) {
-        static const char hex[] = "0123456789ABCDEF";
-        header[marker.Start - 1 + marker.Length - 1] = hex[Flags & 0xF];
-    }
-    before->Text = header;
+    node->SetText(EncodeBody(std::move(Body), TransferEncoding));
+    WriteEncodedPartHeader(Tree, Index, TransferEncoding, PgpExtension, Flags);
     return last;
 }
 
+int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::shared_ptr<const void> Owner,
+                      std::vector<std::string_view> Body, const std::string& TransferEncoding, bool PgpExtension,
+                      uint32_t Flags)
+{
+    TSectionNode* node = Tree.GetSection(Index);
+    if (!node)
+        return -1;
+    node->HoldText(std::move(Owner), std::move(Body));
+    WriteEncodedPartHeader(Tree, Index, TransferEncoding, PgpExtension, Flags);
+    return Index;
+}

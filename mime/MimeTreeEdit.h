@@ -8,4 +8,9 @@
 // for a node that does not exist. Body is taken by value: a long one handed over is not copied.
 int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::string Body, const std::string& TransferEncoding,
                       bool Signature, bool PgpExtension, uint32_t Flags);
+// The same for an encoded body written as it stands (TransferEncoding says what it is already),
+// held in pieces by Owner, which the node keeps: a long body handed over is not copied.
+int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::shared_ptr<const void> Owner,
+                      std::vector<std::string_view> Body, const std::string& TransferEncoding, bool PgpExtension,
+                      uint32_t Flags);
 

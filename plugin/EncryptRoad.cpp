@@ -7,6 +7,9 @@
 #include "mime/MimeMsgTree.h"
 #include "mime/MimeTreeEdit.h"
 
+#include <memory>
+#include <optional>
+
 namespace {
 
 constexpr uint16_t TEXT_WARNING = 101;
@@ -57,10 +60,10 @@ std::string Exclaimed(const std::string& text)
     return text + "!";
 }
 
-// Splits a marked message into the outer header (ending with a line break) and the body entity
-// to encode: the Content-* fields, which stand last in the header block, with the message body
-// after them. The body is copied once, into the entity.
-void SplitForMimeBody(const TMarkedMessage& marked, std::string& header, std::string& body)
+// Splits a marked message into the outer header (ending with a line break) and the head of the
+// body entity to encode: the Content-* fields, which stand last in the header block, and the
+// separator after them; the marked body follows it in the entity.
+void SplitForMimeBody(const TMarkedMessage& marked, std::string& header, std::string& entityHead)
 {
     const std::string& block = marked.Header;
     size_t content = std::string::npos;
@@ -72,7 +75,7 @@ void SplitForMimeBody(const TMarkedMessage& marked, std::string& header, std::st
         if (block.find('\n', at) == std::string::npos)
             break;
     }
-    std::string_view fields, separator = marked.Separator, text = marked.Body;
+    std::string_view fields, separator = marked.Separator;
     if (content != std::string::npos) {
         header = block.substr(0, content);
         fields = std::string_view(block).substr(content);
@@ -85,23 +88,68 @@ void SplitForMimeBody(const TMarkedMessage& marked, std::string& header, std::st
         else if (separator.substr(0, 1) == "\n")
             separator.remove_prefix(1);
     }
-    body.reserve(fields.size() + separator.size() + text.size());
-    body.append(fields).append(separator).append(text);
+    entityHead.append(fields).append(separator);
+}
+
+// The MIME entity to encode, built where the marked body lies (the message, or the marked
+// message's prepared copy, which it takes over) in place of the head before the body: the long
+// body is not copied. The message gets its head back by Restore, at the latest on destruction.
+class TMimeEntity {
+public:
+    TMimeEntity(std::string& message, TMarkedMessage& marked, const std::string& entityHead)
+        : prepared_(std::move(marked.Prepared))
+        , text_(prepared_.empty() ? message : prepared_)
+        , head_(text_.substr(0, text_.size() - marked.Body.size()))
+        , entityHeadLength_(entityHead.size())
+    {
+        text_.replace(0, head_.size(), entityHead);
+    }
+    ~TMimeEntity()
+    {
+        Restore();
+        TPGPInterface::BurnText(head_);
+        TPGPInterface::BurnText(prepared_);
+    }
+    TMimeEntity(const TMimeEntity&) = delete;
+    TMimeEntity& operator=(const TMimeEntity&) = delete;
+
+    std::string_view Text() const { return text_; }
+    void Restore()
+    {
+        if (restored_)
+            return;
+        text_.replace(0, entityHeadLength_, head_);
+        restored_ = true;
+    }
+
+private:
+    std::string prepared_;
+    std::string& text_;
+    std::string head_;
+    std::size_t entityHeadLength_;
+    bool restored_ = false;
+};
+
+// A part's text as the load left it: one piece, its own or its body where it lies in the message.
+std::string_view LoadedText(const TSectionNode& node)
+{
+    return node.HeldText.empty() ? std::string_view(node.Text) : node.HeldText.front();
 }
 
 // An encrypted or signed text part is quoted-printable only where 7-bit lines cannot carry the
 // text, else "7BIT": an armour (7-bit, short lines) made quoted-printable gains "=3D" for every "=",
 // and a reader that takes the file as it stands can no longer decode it.
-bool NeedsQuotedPrintable(const std::string& text)
+bool NeedsQuotedPrintable(const TEncodedText& text)
 {
     size_t lineLength = 0;
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
-            return true;
-        lineLength = c == '\n' ? 0 : lineLength + 1;
-        if (lineLength > 76)
-            return true;
-    }
+    for (const std::string_view piece : text.Pieces())
+        for (const char c : piece) {
+            if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
+                return true;
+            lineLength = c == '\n' ? 0 : lineLength + 1;
+            if (lineLength > 76)
+                return true;
+        }
     return false;
 }
 
@@ -143,15 +191,18 @@ TContentPieces TEncryptRoad::TOutcome::Pieces() const
 {
     if (Tree)
         return Tree->SectionTextPieces();
-    return { Head, Text };
+    TContentPieces pieces { Head, Text };
+    pieces.insert(pieces.end(), Body.Pieces().begin(), Body.Pieces().end());
+    return pieces;
 }
 
 void TEncryptRoad::TOutcome::Burn()
 {
     TPGPInterface::BurnText(Head);
     TPGPInterface::BurnText(Text);
+    Body.Release();
     for (int index = 0; Tree && index < Tree->SectionCount(); ++index)
-        TPGPInterface::BurnText(Tree->GetSection(index)->Text);
+        Tree->GetSection(index)->SetText(std::string());
 }
 
 TEncryptRoad::TEncryptRoad(TPGPInterface& pgp, TOptions& options, const TZAVEKStrings& texts,
@@ -340,18 +391,20 @@ TEncodeRequest TEncryptRoad::Request(const TMethod& method, bool several) const
     return request;
 }
 
-void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEditorData* editor,
+void TEncryptRoad::Encode(std::string& message, const TMethod& method, TEditorData* editor,
     const std::string& charset, TOutcome& outcome)
 {
     const bool withBooks = editor && editor->AddressBooks;
-    std::string header, body;
-    const TBurnOnExit burnBody(body);
+    std::string header;
+    std::optional<TMimeEntity> entity;
     if (method.Mime) {
         host_.ShowStatus(texts_.GetEntry(TEXT_ENCRYPTING) + " (" + (method.SMime ? "S/MIME" : "PGP/MIME") + ") ...");
         TMarkedMessage marked;
         MarkForEncryptor(message, charset, method.HeaderFlags, marked);
-        SplitForMimeBody(marked, header, body);
-        pgp_.BurnText(marked.Prepared);
+        std::string entityHead;
+        const TBurnOnExit burnEntityHead(entityHead);
+        SplitForMimeBody(marked, header, entityHead);
+        entity.emplace(message, marked, entityHead);
         Phase("header");
     }
     // An error the encoder has shown itself (a cancelled key choice and the like) gets one more
@@ -361,7 +414,7 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
         int32_t error;
         if (method.Mime) {
             const bool several = withBooks && CountRecipientAddresses(header) > 1;
-            error = EncodeMime(body, method, several, encoded.Text);
+            error = EncodeMime(entity->Text(), method, several, encoded.Body);
             if (error == kStatusOK)
                 encoded.Head = header;
         } else {
@@ -371,7 +424,7 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
             tree.Reset();
             tree.NameCharset = charset;
             tree.TreeData.Decode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
-            tree.LoadBorrowedMessage(message, 1, LOAD_KEEP_TEXTS, 0);
+            tree.LoadBorrowedMessage(message, 1, LOAD_KEEP_TEXTS | lmBodiesInPlace, 0);
             Phase("tree");
             const bool several = withBooks && CountRecipientAddresses(tree.GetSectionText(0)) > 1;
             error = EncodeInline(tree, method, several);
@@ -396,6 +449,8 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
             return;
         }
         outcome.Error = error;
+        if (entity)
+            entity->Restore(); // the message as the user wrote it, to send or to edit
         bool unused = false;
         const TChoice choice = prompts_.AskChoice(texts_.GetEntry(TEXT_ENCRYPTION_FAILED),
             Exclaimed(pgp_.PGPErrorText(error)) + "\r\n\r\n" + texts_.GetEntry(TEXT_EDIT_OR_SEND_PLAIN),
@@ -409,7 +464,7 @@ void TEncryptRoad::Encode(const std::string& message, const TMethod& method, TEd
 }
 
 int32_t TEncryptRoad::EncodeMime(
-    const std::string& body, const TMethod& method, bool several, std::string& result)
+    std::string_view body, const TMethod& method, bool several, TEncodedText& result)
 {
     const int32_t error = pgp_.EncodeMimeBody(
         body, Request(method, several), host_.OwnerWindow(), nullptr, send_.Signer, send_.Recipient, result);
@@ -432,7 +487,7 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
     // Structure (message headers, multiparts, delimiters) stays; an empty part has nothing to
     // protect. A part without a file name is still a part: it is never left in plain text.
     const bool structure = node && node->NodeKind <= nkRawText && node->NodeKind != nkOther;
-    if (!node || structure || node->Text.empty())
+    if (!node || structure || !node->HasText())
         return kStatusOK;
     if (node->NodeKind == nkAttachment && !send_.EncryptAttachments) {
         if (send_.AttachmentQuestionPending) {
@@ -444,7 +499,7 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
                 options_.SetEncryptAttachments(true);
         }
         if (!send_.EncryptAttachments) {
-            index = EncodeSectionBody(tree, index, node->Text, "base64", false, false, 0);
+            index = EncodeSectionBody(tree, index, node->WholeText(), "base64", false, false, 0);
             return kStatusOK;
         }
     }
@@ -453,21 +508,28 @@ int32_t TEncryptRoad::EncodeSection(TMimeMsgTree& tree, int& index, const TMetho
     if (text || method.Encrypt) {
         TEncodeRequest request = Request(method, several);
         request.DataIsText = text;
-        std::string encoded;
-        const int32_t error = pgp_.EncodeInlineText(node->Text, text ? node->Section.Charset : std::string(),
+        TEncodedText encoded;
+        const int32_t error = pgp_.EncodeInlineText(LoadedText(*node), text ? node->Section.Charset : std::string(),
             request, owner, send_.FirstPart, nullptr, send_.Signer, send_.Recipient, encoded);
         Phase("sdk");
         if (error != kStatusOK)
             return error;
-        const bool binary = !text;
-        const bool quoted = text && NeedsQuotedPrintable(encoded);
-        index = EncodeSectionBody(tree, index, std::move(encoded), quoted ? "quoted-printable" : "7BIT",
-            false, binary && options_.Values().PGPExt, method.HeaderFlags);
+        const bool pgpExtension = !text && options_.Values().PGPExt;
+        if (text && NeedsQuotedPrintable(encoded)) {
+            index = EncodeSectionBody(tree, index, encoded.Joined(), "quoted-printable", false, pgpExtension,
+                method.HeaderFlags);
+        } else {
+            // The armour goes to the file as the encoder handed it over, in its pieces.
+            auto body = std::make_shared<TEncodedText>(std::move(encoded));
+            std::vector<std::string_view> pieces = body->Pieces();
+            index = EncodeSectionBody(tree, index, std::move(body), std::move(pieces), "7BIT", pgpExtension,
+                method.HeaderFlags);
+        }
         Phase("section");
         return kStatusOK;
     }
     std::string signature;
-    const int32_t error = pgp_.SignDetached(node->Text, owner, signature, send_.Signer);
+    const int32_t error = pgp_.SignDetached(LoadedText(*node), owner, signature, send_.Signer);
     if (error != kStatusOK)
         return error;
     index = EncodeSectionBody(tree, index, signature, "base64", true, false, 0);

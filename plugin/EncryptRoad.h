@@ -131,11 +131,13 @@ private:
         uint32_t HeaderFlags = 0;
     };
     // What the file is to hold at the end, and whether a PGP error is left. The content is
-    // written in its pieces, never joined: Head then Text, or the encoded tree's section texts.
+    // written in its pieces, never joined: Head, Text, then the encoded Body's pieces, or the
+    // encoded tree's section texts.
     struct TOutcome {
         bool Write = false;
         std::string Head;
         std::string Text;
+        TEncodedText Body;
         std::unique_ptr<TMimeMsgTree> Tree;
         int32_t Error = 0;
         uint16_t EndText = 0;
@@ -152,9 +154,11 @@ private:
     int32_t EncryptMessageFile(
         const std::string& inFile, const std::string& recipient, const std::string& method, TRequestedAction requested);
     void ResolveSigner(bool sMime, HWND editor);
-    void Encode(const std::string& message, const TMethod& method, TEditorData* editor, const std::string& charset,
+    // The message is lent: a MIME encode builds its entity in the message's memory, and gives the
+    // message back as it was before it returns.
+    void Encode(std::string& message, const TMethod& method, TEditorData* editor, const std::string& charset,
         TOutcome& outcome);
-    int32_t EncodeMime(const std::string& body, const TMethod& method, bool several, std::string& result);
+    int32_t EncodeMime(std::string_view body, const TMethod& method, bool several, TEncodedText& result);
     int32_t EncodeInline(TMimeMsgTree& tree, const TMethod& method, bool several);
     int32_t EncodeSection(TMimeMsgTree& tree, int& index, const TMethod& method, bool several);
     TEncodeRequest Request(const TMethod& method, bool several) const;

@@ -300,10 +300,11 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
     TKeyIDData recipients, signer, chosen;
     chosen.KeyIDText = bob;
     chosen.Count = 1;
-    std::string result;
+    TEncodedText encoded;
     ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nhi\r\n", request, nullptr, &recipients,
-                  signer, chosen, result),
+                  signer, chosen, encoded),
         0);
+    std::string result = encoded.Joined();
     EXPECT_EQ(result.rfind("Content-Type: multipart/encrypted;", 0), 0u) << result;
     EXPECT_EQ(chosen.KeyIDText, bob);
     EXPECT_EQ(recipients.Count, 1);
@@ -322,14 +323,15 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
         EXPECT_EQ(pgp.EncodeInlineText(
-                      "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
+                      "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, encoded),
             kStatusCancelled);
     }
     EXPECT_EQ(dialogTitle, texts.texts->GetEntry(281));
     request.AutoRecipients = true;
     ASSERT_EQ(pgp.EncodeInlineText(
-                  "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
+                  "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, encoded),
         0);
+    result = encoded.Joined();
     EXPECT_EQ(result.rfind("-----BEGIN PGP MESSAGE-----\r\n", 0), 0u);
     EXPECT_NE(result.find("Charset: UTF-8"), std::string::npos);
     EXPECT_EQ(chosen.KeyIDText, ann);
@@ -355,7 +357,7 @@ TEST_F(PGPEncodeStandIn, InterfaceEncodesMimeAndInlineAndFillsTheRecords)
             SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         });
         ASSERT_EQ(pgp.EncodeInlineText(
-                      "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
+                      "hello\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer, chosen, encoded),
             0);
     }
     EXPECT_TRUE(askedOnce);
@@ -385,11 +387,11 @@ TEST_F(PGPEncodeStandIn, TheSdkPassphraseDialogsSignAndEncryptConventionally)
     TEncodeRequest request;
     request.Sign = true;
     TKeyIDData recipients, chosen;
-    std::string result;
+    TEncodedText result;
     ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nx\r\n", request, nullptr, &recipients,
                   signer, chosen, result),
         0);
-    EXPECT_NE(result.find("micalg=pgp-"), std::string::npos) << result;
+    EXPECT_NE(result.Joined().find("micalg=pgp-"), std::string::npos) << result.Joined();
 
     EXPECT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), kStatusCancelled);
     EXPECT_EQ(signature, "");

@@ -553,9 +553,9 @@ TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
     // Nothing asked of the encoder: nothing done, and that is a success.
     TEncodeRequest request;
     TKeyIDData recipients, signer, chosen;
-    std::string result = "old";
+    TEncodedText result("old");
     EXPECT_EQ(pgp->EncodeMimeBody("body", request, nullptr, &recipients, signer, chosen, result), 0);
-    EXPECT_EQ(result, "");
+    EXPECT_TRUE(result.Empty());
     request.Encrypt = true;
     {
         TDialogDriver cancel([](HWND dialog, HWND) { SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });

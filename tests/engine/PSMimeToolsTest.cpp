@@ -43,9 +43,11 @@ TEST(NewMimeBoundary, PrefixAndFreshHexSuffix)
 
 TEST(BuildPgpMimeBody, EncryptedRewrapsEveryPartUnderNewBoundary)
 {
-    std::string separator = "SDKSEP", result;
+    std::string separator = "SDKSEP";
+    TEncodedText pieces;
     std::size_t offset = kSdkEncrypted.find("\r\n\r\n") + 4;
-    ASSERT_TRUE(BuildPgpMimeBody(kSdkEncrypted, separator, offset, result, true, true, 0));
+    ASSERT_TRUE(BuildPgpMimeBody(kSdkEncrypted, separator, offset, pieces, true, true, 0));
+    const std::string result = pieces.Joined();
     const std::string b = separator;
     EXPECT_EQ(b.rfind("PGPMime-=-=-Boundary-=-=-", 0), 0u);
     const std::string header = "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\";\r\n"
@@ -59,9 +61,11 @@ TEST(BuildPgpMimeBody, EncryptedRewrapsEveryPartUnderNewBoundary)
 
 TEST(BuildPgpMimeBody, SignedHeaderCarriesMicalgAndVersionLine)
 {
-    std::string separator = "SDKSEP", result;
+    std::string separator = "SDKSEP";
+    TEncodedText pieces;
     std::size_t offset = kSdkEncrypted.find("\r\n\r\n") + 4;
-    ASSERT_TRUE(BuildPgpMimeBody(kSdkEncrypted, separator, offset, result, false, false, 5));
+    ASSERT_TRUE(BuildPgpMimeBody(kSdkEncrypted, separator, offset, pieces, false, false, 5));
+    const std::string result = pieces.Joined();
     EXPECT_EQ(result.rfind("Mime-Version: 1.0\r\nContent-Type: multipart/signed; protocol=\"application/pgp-signature\";"
                            "\r\n micalg=pgp-sha256; boundary=\"" + separator + "\"\r\n\r\n--" + separator + "\r\n", 0),
         0u);
@@ -70,10 +74,11 @@ TEST(BuildPgpMimeBody, SignedHeaderCarriesMicalgAndVersionLine)
 TEST(BuildPgpMimeBody, MissingOrEmptySeparatorIsAFailureNotAnEmptyBody)
 {
     for (const std::string& sep : { std::string(), std::string("ELSEWHERE") }) {
-        std::string separator = sep, result = "stale";
+        std::string separator = sep;
+        TEncodedText result;
         std::size_t offset = 10;
         EXPECT_FALSE(BuildPgpMimeBody(kSdkEncrypted, separator, offset, result, true, true, 3)) << sep;
-        EXPECT_TRUE(result.empty());
+        EXPECT_TRUE(result.Pieces().empty());
         EXPECT_EQ(offset, 0u);
     }
 }
@@ -129,9 +134,9 @@ TEST(InsertArmorCharset, LandsAmongTheRightBlocksArmourHeaders)
         { "empty", "", true, "" },
     };
     for (const Case& c : cases) {
-        std::string result = "stale";
+        TEncodedText result;
         InsertArmorCharset("UTF-8", c.text, c.isSigned, result);
-        EXPECT_EQ(result, c.expected) << c.name;
+        EXPECT_EQ(result.Joined(), c.expected) << c.name;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "tools/mimetree/MimeTreeDump.h"
 #include <gtest/gtest.h>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 
@@ -243,6 +244,52 @@ TEST_F(MimeTree, RawModeJoinKeepsEveryDelimiter)
     for (std::size_t p = text.find("\n--"); p != std::string::npos; p = text.find("\n--", p + 1)) {
         const std::string delimiter = text.substr(p + 1, text.find('\r', p) - p - 1);
         EXPECT_NE(joined.find(delimiter), std::string::npos) << delimiter;
+    }
+}
+
+TEST_F(MimeTree, BodiesInPlaceReadAsTheCopiedTextsAndCopyNone)
+{
+    // Parts of every kind: 7-bit and 8-bit text, text to convert, quoted-printable and Base64
+    // bodies, an armoured block and a binary attachment sent as it stands.
+    const std::string mixed = "From: a@example.org\r\nMIME-Version: 1.0\r\n"
+                              "Content-Type: multipart/mixed; boundary=\"m\"\r\n\r\n"
+                              "--m\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\nplain words\r\n"
+                              "--m\r\nContent-Type: text/plain; charset=iso-8859-2\r\n\r\nZa\xBF\xF3\xB3\xE6\r\n"
+                              "--m\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\nascii in koi8\r\n"
+                              "--m\r\nContent-Type: text/html\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+                              "<p>a=3Db</p>\r\n"
+                              "--m\r\nContent-Type: text/plain\r\n\r\n-----BEGIN PGP PUBLIC KEY BLOCK-----\r\n\r\n"
+                              "mQENBF\r\n=abcd\r\n-----END PGP PUBLIC KEY BLOCK-----\r\n"
+                              "--m\r\nContent-Type: application/octet-stream; name=\"a.bin\"\r\n"
+                              "Content-Transfer-Encoding: base64\r\n\r\nAAECAwQF\r\n"
+                              "--m\r\nContent-Type: application/octet-stream; name=\"b.bin\"\r\n"
+                              "Content-Transfer-Encoding: binary\r\n\r\n\x01\x02\xFF\x00z\r\n--m--\r\n";
+    const auto noDecode = [](const std::string&, std::string&, std::string&, int32_t&, std::string&) {};
+    const std::string related = ReadData("trees/related.eml"), nested = ReadData("trees/nested.eml");
+    for (const std::string& text : {std::cref(related), std::cref(nested), std::cref(mixed)}) {
+        for (const uint32_t mode : {lmNested | lmDecode, uint32_t(lmNested)}) {
+            const TMimeMsgTree copied = Load(text, mode, noDecode);
+            const TMimeMsgTree inPlace = Load(text, mode | lmBodiesInPlace, noDecode);
+            EXPECT_EQ(inPlace.RawMode, copied.RawMode);
+            EXPECT_EQ(inPlace.JoinSectionTexts(), copied.JoinSectionTexts()) << mode;
+            ASSERT_EQ(inPlace.SectionCount(), copied.SectionCount());
+            int held = 0;
+            for (int i = 0; i < inPlace.SectionCount(); ++i) {
+                const TSectionNode& node = *inPlace.GetSection(i);
+                EXPECT_EQ(node.WholeText(), copied.GetSection(i)->Text) << i << " in mode " << mode;
+                EXPECT_EQ(node.Section.Kind, copied.GetSection(i)->Section.Kind) << i;
+                EXPECT_EQ(node.BodyFirst, copied.GetSection(i)->BodyFirst) << i;
+                if (!node.HeldText.empty()) {
+                    ++held;
+                    EXPECT_TRUE(node.Text.empty());
+                    const std::string& loaded = node.Section.Str();
+                    EXPECT_TRUE(node.HeldText[0].data() >= loaded.data() &&
+                                node.HeldText[0].data() < loaded.data() + loaded.size()) << i;
+                }
+            }
+            if (&text == &mixed)
+                EXPECT_EQ(held, mode == lmNested ? 2 : 4) << "bodies copied in mode " << mode;
+        }
     }
 }
 

@@ -567,6 +567,20 @@ TEST_F(EncryptRoad, FailureKeepsTheMessageOrSendsItAsTheUserChose)
     EXPECT_EQ(road->EncryptMessage(plain, "nobody@example.org", "", TRequestedAction::Encrypt), 1);
     EXPECT_TRUE(Contains(ReadAll(plain), "Meet at noon."));
     EXPECT_TRUE(road->Send().SendUnencrypted);
+
+    // The same after a PGP/MIME attempt, whose entity was built in the message's memory: the
+    // message goes as the user wrote it, byte for byte what the inline road sends.
+    for (const std::string& text : { kPlainMessage, kTwoParts }) {
+        road->ResetSendState(nullptr, 0);
+        const std::string name = Message(text);
+        EXPECT_EQ(road->EncryptMessage(name, "nobody@example.org", "", TRequestedAction::Encrypt), 1);
+        const std::string sentInline = ReadAll(name);
+        road->ResetSendState(nullptr, 0);
+        Message(text);
+        EXPECT_EQ(road->EncryptMessage(name, "nobody@example.org", "PGP/MIME", TRequestedAction::Encrypt), 1);
+        EXPECT_EQ(ReadAll(name), sentInline);
+        EXPECT_TRUE(road->Send().SendUnencrypted);
+    }
 }
 
 TEST_F(EncryptRoad, AFileThatCannotBeReplacedKeepsItsBytes)
