@@ -682,7 +682,8 @@ private:
 // and decrypted.
 class ArmouredPlaintext {
 public:
-    explicit ArmouredPlaintext(const ArmorFrame& frame) : armor_(frame) { }
+    // The survey of the block checked its armour: no checksum again.
+    explicit ArmouredPlaintext(const ArmorFrame& frame) : armor_(frame, false) { }
     // Past the session-key packets, the version and the prefix; false where the data is too short.
     bool Open(int cipher, std::string_view sessionKey)
     {
@@ -724,7 +725,7 @@ private:
 PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, int depth)
 {
     // The session-key packets, and the encrypted data's first bytes that tell whether a key fits.
-    ArmorSource armor(frame);
+    ArmorSource armor(frame, false);
     std::string start;
     PacketHeader header;
     while (ReadPacketHeader(armor, header) == HeaderRead::Packet) {

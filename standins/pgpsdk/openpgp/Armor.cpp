@@ -62,41 +62,68 @@ void Base64Encode(std::string_view data, char* out)
     }
 }
 
+// The bytes of the whole quanta of `text` (white space ignored) into `out`, which holds
+// (text.size() + 3) / 4 * 3 bytes; false on any other character or a letter after padding.
+bool Base64Step(Base64State& state, std::string_view text, char*& out)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        // Four letters at once where a quantum starts, as almost all do inside a line.
+        if (state.count == 0 && state.padding == 0 && i + 4 <= text.size()) {
+            int a = kBase64Values[static_cast<uint8_t>(text[i])], b = kBase64Values[static_cast<uint8_t>(text[i + 1])],
+                c = kBase64Values[static_cast<uint8_t>(text[i + 2])], d = kBase64Values[static_cast<uint8_t>(text[i + 3])];
+            if ((a | b | c | d) >= 0) {
+                uint32_t quantum = static_cast<uint32_t>(a) << 18 | static_cast<uint32_t>(b) << 12
+                    | static_cast<uint32_t>(c) << 6 | static_cast<uint32_t>(d);
+                *out++ = static_cast<char>(quantum >> 16 & 0xFF);
+                *out++ = static_cast<char>(quantum >> 8 & 0xFF);
+                *out++ = static_cast<char>(quantum & 0xFF);
+                i += 3;
+                continue;
+            }
+        }
+        int value = kBase64Values[static_cast<uint8_t>(text[i])];
+        if (value == kSpace)
+            continue;
+        if (value == kPad) {
+            ++state.padding;
+            continue;
+        }
+        if (value < 0 || state.padding)
+            return false;
+        state.bits = state.bits << 6 | static_cast<uint32_t>(value);
+        if (++state.count == 4) {
+            *out++ = static_cast<char>(state.bits >> 16 & 0xFF);
+            *out++ = static_cast<char>(state.bits >> 8 & 0xFF);
+            *out++ = static_cast<char>(state.bits & 0xFF);
+            state.bits = 0;
+            state.count = 0;
+        }
+    }
+    return true;
+}
+
+// The bytes of a last, padded quantum into `out` (two at most); false on bad padding.
+bool Base64Finish(const Base64State& state, char*& out)
+{
+    if (state.count == 1 || state.padding > 2 || (state.padding && state.count + state.padding != 4))
+        return false;
+    if (state.count == 2)
+        *out++ = static_cast<char>(state.bits >> 4 & 0xFF);
+    if (state.count == 3) {
+        *out++ = static_cast<char>(state.bits >> 10 & 0xFF);
+        *out++ = static_cast<char>(state.bits >> 2 & 0xFF);
+    }
+    return true;
+}
+
 // Decodes Base64 ignoring white space into `out` (text.size() / 4 * 3 + 3 bytes); false on any
 // other character or bad padding.
 bool Base64Decode(std::string_view text, char* out, size_t& size)
 {
     char* const start = out;
-    uint32_t bits = 0;
-    int count = 0;
-    int padding = 0;
-    for (char c : text) {
-        int value = kBase64Values[static_cast<uint8_t>(c)];
-        if (value == kSpace)
-            continue;
-        if (value == kPad) {
-            ++padding;
-            continue;
-        }
-        if (value < 0 || padding)
-            return false;
-        bits = bits << 6 | static_cast<uint32_t>(value);
-        if (++count == 4) {
-            *out++ = static_cast<char>(bits >> 16 & 0xFF);
-            *out++ = static_cast<char>(bits >> 8 & 0xFF);
-            *out++ = static_cast<char>(bits & 0xFF);
-            bits = 0;
-            count = 0;
-        }
-    }
-    if (count == 1 || padding > 2 || (padding && count + padding != 4))
+    Base64State state;
+    if (!Base64Step(state, text, out) || !Base64Finish(state, out))
         return false;
-    if (count == 2)
-        *out++ = static_cast<char>(bits >> 4 & 0xFF);
-    if (count == 3) {
-        *out++ = static_cast<char>(bits >> 10 & 0xFF);
-        *out++ = static_cast<char>(bits >> 2 & 0xFF);
-    }
     size = static_cast<size_t>(out - start);
     return true;
 }
@@ -206,9 +233,10 @@ bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size)
     return stored == Crc24({ out, size });
 }
 
-ArmorSource::ArmorSource(const ArmorFrame& frame)
+ArmorSource::ArmorSource(const ArmorFrame& frame, bool checked)
     : text_(frame.body)
     , checksum_(frame.checksum)
+    , checked_(checked)
     , crc_(kCrc24Start)
 {
 }
@@ -233,37 +261,27 @@ size_t ArmorSource::Read(char* out, size_t size)
 
 void ArmorSource::Decode()
 {
-    // As many letters as fill pending_, a whole number of quanta, decoded by Base64Decode's rules.
-    size_t end = at_;
-    size_t letters = 0;
-    const size_t most = sizeof pending_ / 3 * 4;
-    while (end < text_.size() && letters < most) {
-        int value = kBase64Values[static_cast<uint8_t>(text_[end])];
-        ++end;
-        if (value != kSpace)
-            ++letters;
+    // A piece of the text no longer than pending_ holds the bytes of, whatever its white space.
+    constexpr size_t kPiece = sizeof pending_ / 3 * 4 - 4;
+    std::string_view piece = text_.substr(at_, kPiece);
+    at_ += piece.size();
+    char* out = pending_;
+    ended_ = at_ == text_.size();
+    if (!Base64Step(state_, piece, out) || (ended_ && !Base64Finish(state_, out))) {
+        broken_ = ended_ = true;
+        out = pending_;
     }
-    std::string_view piece = text_.substr(at_, end - at_);
-    // Padding ends the Base64: only white space may follow it.
-    bool padded = piece.find('=') != std::string_view::npos;
-    at_ = padded ? text_.size() : end;
-    size_t size = 0;
-    if ((padded && text_.find_first_not_of(" \t\r\n", end) != std::string_view::npos)
-        || !Base64Decode(piece, pending_, size)) {
-        broken_ = true;
-        size = 0;
-    }
-    crc_ = Crc24Continued(crc_, { pending_, size });
     pendingAt_ = 0;
-    pendingSize_ = size;
-    ended_ = broken_ || at_ == text_.size();
+    pendingSize_ = static_cast<size_t>(out - pending_);
+    if (checked_)
+        crc_ = Crc24Continued(crc_, { pending_, pendingSize_ });
 }
 
 bool ArmorSource::Intact() const
 {
     if (broken_ || !ended_ || pendingAt_ != pendingSize_)
         return false;
-    if (checksum_.empty())
+    if (checksum_.empty() || !checked_)
         return true;
     char crc[6];
     size_t crcSize = 0;

@@ -39,11 +39,19 @@ struct ArmorFrame {
 PGPError FindArmor(std::string_view text, ArmorFrame& frame);
 bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size);
 
+// Where Base64 decoding in pieces stands between two: the letters of a quantum split over them.
+struct Base64State {
+    uint32_t bits = 0;
+    int count = 0;
+    int padding = 0;
+};
+
 // The decoded bytes of an armoured block's Base64 read a piece at a time, so a large block need not
 // be decoded whole; it ends early at a character that does not belong.
 class ArmorSource final : public Source {
 public:
-    explicit ArmorSource(const ArmorFrame& frame);
+    // `checked`: the checksum is computed, where a reading before has not checked it already.
+    explicit ArmorSource(const ArmorFrame& frame, bool checked = true);
     size_t Read(char* out, size_t size) override;
     // Once all is read: whether the Base64 was sound and the checksum held.
     bool Intact() const;
@@ -53,7 +61,9 @@ private:
 
     std::string_view text_;
     std::string_view checksum_;
+    bool checked_;
     size_t at_ = 0;
+    Base64State state_;
     uint32_t crc_;
     bool broken_ = false;
     bool ended_ = false;
