@@ -2,9 +2,9 @@
 #include "standins/pgpsdk/Memory.h"
 #include "standins/pgpsdk/HandleTable.h"
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/Crypto.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -67,13 +67,6 @@ Blocks& AllBlocks()
     return blocks;
 }
 
-void Wipe(void* p, PGPSize size)
-{
-    std::memset(p, 0, size);
-    // The compiler must assume the zeroed bytes are read, so it cannot drop the memset before a free.
-    asm volatile("" : : "r"(p) : "memory");
-}
-
 void* AllocateSecure(PGPSize size)
 {
 #if defined(_WIN32)
@@ -88,7 +81,7 @@ void* AllocateSecure(PGPSize size)
 
 void ReleaseSecure(void* p, PGPSize size)
 {
-    Wipe(p, size);
+    openpgp::WipeBytes(p, size);
 #if defined(_WIN32)
     VirtualUnlock(p, size);
     VirtualFree(p, 0, MEM_RELEASE);
@@ -183,7 +176,7 @@ PGPError PGP_CDECL PGPFreeData(void* data)
     if (block.secure) {
         ReleaseSecure(data, block.size);
     } else {
-        Wipe(data, block.size); // outputs may be decrypted text
+        openpgp::WipeBytes(data, block.size); // outputs may be decrypted text
         std::free(data);
     }
     return kPGPError_NoErr;
