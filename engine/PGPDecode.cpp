@@ -20,18 +20,6 @@
 
 namespace {
 
-void BurnString(std::string& text)
-{
-    std::fill(text.begin(), text.end(), '\0');
-    text.clear();
-}
-
-// A copy that may hold plaintext (the decoder's second pass splits decrypted entities): zeroed when it goes.
-struct TBurnedString {
-    std::string text;
-    ~TBurnedString() { BurnString(text); }
-};
-
 // An S/MIME entity's CMS data (and signed content); false for anything else.
 bool SplitSMime(const std::string& input, TSMimeInput& smime)
 {
@@ -199,9 +187,11 @@ int32_t TPGPDecode::Run(const std::string& input, int depth, std::string* letGo)
     ResultKind = kResultNothing;
     PGPError status = kPGPError_NoErr;
     job.Phase("rings");
-    TBurnedString split;
+    // The split may copy plaintext (the decoder's second pass splits decrypted entities).
+    std::string split;
+    const TBurnOnExit burnSplit(split);
     std::string_view data = input;
-    job.pgpMime = !isSMime && SplitPgpMimeInput(input, split.text, data);
+    job.pgpMime = !isSMime && SplitPgpMimeInput(input, split, data);
     job.Phase("split");
     if (isSMime) {
         // The entity says what it is; the SDK's analysis of OpenPGP data has nothing to add.

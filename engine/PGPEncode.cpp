@@ -10,6 +10,7 @@
 #include "engine/PGPEncodeRules.h"
 #include "engine/PGPInterfaceTexts.h"
 #include "engine/PSMimeTools.h"
+#include "engine/SecureFuncs.h"
 #include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
@@ -25,12 +26,6 @@ namespace {
 
 // Status of SDK output that is no usable body (empty, or PGP/MIME without its separator).
 constexpr int32_t kStatusBadOutput = kPGPError_CorruptData;
-
-void BurnString(std::string& text)
-{
-    std::fill(text.begin(), text.end(), '\0');
-    text.clear();
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // failure, and the commit of the result over the message file.
 #include "plugin/EncryptRoad.h"
 
+#include "engine/SecureFuncs.h"
 #include "mime/MailHost.h"
 #include "mime/MimeMsgTree.h"
 #include "mime/MimeTreeEdit.h"
@@ -152,21 +153,6 @@ bool NeedsQuotedPrintable(const TEncodedText& text)
         }
     return false;
 }
-
-// A plaintext copy of the road's own, overwritten on every way out of its scope.
-class TBurnOnExit {
-public:
-    explicit TBurnOnExit(std::string& text)
-        : text_(text)
-    {
-    }
-    ~TBurnOnExit() { TPGPInterface::BurnText(text_); }
-    TBurnOnExit(const TBurnOnExit&) = delete;
-    TBurnOnExit& operator=(const TBurnOnExit&) = delete;
-
-private:
-    std::string& text_;
-};
 
 int CountRecipientAddresses(const std::string& header)
 {
