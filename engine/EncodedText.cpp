@@ -1,7 +1,8 @@
 // The encoded body's pieces and the wiping of what it owns.
 #include "engine/EncodedText.h"
 
-#include <algorithm>
+#include "foundation/BurnString.h"
+
 #include <cstring>
 #include <utility>
 
@@ -75,7 +76,7 @@ void TEncodedText::Release()
 {
     pieces_.clear();
     for (std::string& text : kept_)
-        std::fill(text.begin(), text.end(), '\0');
+        ZeroString(text);
     kept_.clear();
     if (block_) {
         std::memset(block_, 0, blockLength_);

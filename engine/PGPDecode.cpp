@@ -9,6 +9,7 @@
 #include "engine/SecureFuncs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/BurnString.h"
 
 #include "engine/PGPDecodeJob.h"
 

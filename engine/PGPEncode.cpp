@@ -10,10 +10,10 @@
 #include "engine/PGPEncodeRules.h"
 #include "engine/PGPInterfaceTexts.h"
 #include "engine/PSMimeTools.h"
-#include "engine/SecureFuncs.h"
 #include "engine/X509Funcs.h"
 #include "engine/sdk/pgpAdapters.h"
 #include "engine/sdk/pgpBase.h"
+#include "foundation/BurnString.h"
 #include "foundation/PhaseTimes.h"
 #include "foundation/StrUtil.h"
 

@@ -49,24 +49,6 @@ int32_t FreeSecureData(TSecureBytes& block);
 // without the terminating zero, 0 when an argument is missing or the text does not convert.
 size_t AnsiToUtf8Secure(const char* text, uint8_t* buffer, size_t size);
 
-// A string that held plaintext or a secret: zeroed, then emptied.
-void BurnString(std::string& text);
-
-// Burns a string the caller owns on every way out of its scope.
-class TBurnOnExit {
-public:
-    explicit TBurnOnExit(std::string& text)
-        : text_(text)
-    {
-    }
-    ~TBurnOnExit() { BurnString(text_); }
-    TBurnOnExit(const TBurnOnExit&) = delete;
-    TBurnOnExit& operator=(const TBurnOnExit&) = delete;
-
-private:
-    std::string& text_;
-};
-
 using TSecureKeyRef = uint32_t;
 
 // What the cache and the wiper ask of the SDK; the engine's binding implements it.

@@ -124,12 +124,6 @@ bool OverwriteAndDelete(const std::string& fileName, uint32_t passes, const std:
 
 } // namespace
 
-void BurnString(std::string& text)
-{
-    std::fill(text.begin(), text.end(), '\0');
-    text.clear();
-}
-
 bool OverwriteAndDeleteFile(const std::string& fileName, uint32_t passes, const std::function<uint32_t()>& nextRandom)
 {
     DWORD attributes = GetFileAttributesA(fileName.c_str());

@@ -5,6 +5,7 @@
 #include "mime/MailServices.h"
 #include "mime/MailText.h"
 #include "foundation/Base64.h"
+#include "foundation/BurnString.h"
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
 #include <algorithm>
@@ -240,7 +241,7 @@ std::string TSectionNode::WholeText() const
 
 void TSectionNode::SetText(std::string NewText)
 {
-    std::fill(Text.begin(), Text.end(), '\0');
+    ZeroString(Text);
     Text = std::move(NewText);
     HeldText.clear();
     TextOwner.reset();
@@ -248,8 +249,7 @@ void TSectionNode::SetText(std::string NewText)
 
 void TSectionNode::HoldText(std::shared_ptr<const void> Owner, std::vector<std::string_view> Pieces)
 {
-    std::fill(Text.begin(), Text.end(), '\0');
-    Text.clear();
+    BurnString(Text);
     Text.shrink_to_fit();
     TextOwner = std::move(Owner);
     HeldText = std::move(Pieces);

@@ -3,7 +3,7 @@
 // failure, and the commit of the result over the message file.
 #include "plugin/EncryptRoad.h"
 
-#include "engine/SecureFuncs.h"
+#include "foundation/BurnString.h"
 #include "mime/MailHost.h"
 #include "mime/MimeMsgTree.h"
 #include "mime/MimeTreeEdit.h"

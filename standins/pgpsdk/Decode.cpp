@@ -7,6 +7,7 @@
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/Output.h"
 #include "standins/pgpsdk/PassphraseCache.h"
+#include "standins/pgpsdk/SecretBytes.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/openpgp/Armor.h"
 #include "standins/pgpsdk/openpgp/Compression.h"
@@ -631,9 +632,9 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
         return kPGPError_IntegrityCheckFailed; // data without an integrity check is never shown
     if (body.empty() || body[0] != 1)
         return kPGPError_CorruptData;
-    std::string sessionKey;
+    PlainString sessionKey;
     int cipher = 0;
-    PGPError status = SessionKey(body, sessionKey, cipher);
+    PGPError status = SessionKey(body, sessionKey.Text(), cipher);
     if (status != kPGPError_NoErr)
         return status;
     // Decrypted in place where the data lies in a block of the section's own (decoded armour,
@@ -648,8 +649,8 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
             return kPGPError_OutOfMemory;
         plain = fresh.Data();
     }
-    bool ok = CfbDecrypt(cipher, sessionKey, std::string(block, '\0'), encrypted, plain);
-    std::fill(sessionKey.begin(), sessionKey.end(), '\0');
+    bool ok = CfbDecrypt(cipher, sessionKey.View(), std::string(block, '\0'), encrypted, plain);
+    sessionKey.Release();
     if (!ok || encrypted.size() < block + 2 + 22)
         return kPGPError_CorruptData;
     std::string_view all(plain, encrypted.size());
@@ -748,15 +749,12 @@ PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, int depth)
         encryptedKeys_.push_back({ tag, body });
     if (start.empty() || start[0] != 1)
         return kPGPError_CorruptData;
-    std::string sessionKey;
+    PlainString key;
     int cipher = 0;
-    PGPError status = SessionKey(start, sessionKey, cipher);
+    PGPError status = SessionKey(start, key.Text(), cipher);
     if (status != kPGPError_NoErr)
         return status;
-    struct KeyWipe {
-        std::string& key;
-        ~KeyWipe() { std::fill(key.begin(), key.end(), '\0'); }
-    } wipe { sessionKey };
+    const std::string_view sessionKey = key.View();
     if (depth + 1 > kMaxNesting)
         return kPGPError_CorruptData;
 

@@ -140,12 +140,11 @@ void Place(DataBlock& block, const Frame& frame, std::string_view packets, bool 
 // it is not encrypted), compression, armour.
 struct Wrapping {
     std::string sessionKeyPackets;
-    std::string sessionKey;
+    PlainString sessionKey;
     int cipher = 0;
     bool compressed = true;
     bool armored = false;
     ArmorHeaders headers;
-    ~Wrapping() { std::fill(sessionKey.begin(), sessionKey.end(), '\0'); }
     bool Encrypted() const { return cipher != 0; }
 };
 
@@ -194,7 +193,7 @@ PGPError WriteWrapped(const Content& content, const Wrapping& wrapping, Sink& ou
     if (wrapping.Encrypted()) {
         binary.Write(wrapping.sessionKeyPackets);
         encryptedPacket.emplace(binary, kTagSEIPD);
-        encrypted.emplace(*encryptedPacket, wrapping.cipher, wrapping.sessionKey);
+        encrypted.emplace(*encryptedPacket, wrapping.cipher, wrapping.sessionKey.View());
         if (!encrypted->Begin())
             return kPGPError_UnsupportedAlgorithm;
     }
@@ -232,21 +231,21 @@ PGPError EncryptTo(const std::vector<Option>& options, const std::vector<const K
         return kPGPError_UnsupportedAlgorithm;
     std::string& head = wrapping.sessionKeyPackets;
     if (recipients.empty()) {
-        std::string body = SKESKBody(cipher, passphrase->secret.View(), wrapping.sessionKey);
+        std::string body = SKESKBody(cipher, passphrase->secret.View(), wrapping.sessionKey.Text());
         if (body.empty())
             return kPGPError_UnsupportedAlgorithm;
         head = WritePacket(kTagSKESK, body);
     } else {
-        wrapping.sessionKey = RandomBytes(CipherKeySize(cipher));
+        wrapping.sessionKey.Text() = RandomBytes(CipherKeySize(cipher));
         if (passphrase) {
-            std::string body = SKESKBodyFor(cipher, passphrase->secret.View(), wrapping.sessionKey);
+            std::string body = SKESKBodyFor(cipher, passphrase->secret.View(), wrapping.sessionKey.View());
             if (body.empty())
                 return kPGPError_UnsupportedAlgorithm;
             head += WritePacket(kTagSKESK, body);
         }
         for (const KeyRecord* key : recipients) {
             const PublicKey* target = EncryptionKeyOf(*key);
-            std::string body = target ? PKESKBody(*target, cipher, wrapping.sessionKey) : std::string();
+            std::string body = target ? PKESKBody(*target, cipher, wrapping.sessionKey.View()) : std::string();
             if (body.empty())
                 return kPGPError_KeyUnusable;
             head += WritePacket(kTagPKESK, body);

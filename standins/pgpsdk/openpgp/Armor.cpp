@@ -218,19 +218,28 @@ PGPError FindArmor(std::string_view text, ArmorFrame& frame)
     return kPGPError_CorruptData; // no END line
 }
 
+namespace {
+
+// The CRC-24 an armour's checksum line states; false where its four letters are no checksum.
+bool StoredChecksum(std::string_view checksum, uint32_t& crc)
+{
+    char bytes[6];
+    size_t size = 0;
+    if (checksum.size() != 4 || !Base64Decode(checksum, bytes, size) || size != 3)
+        return false;
+    crc = static_cast<uint32_t>(static_cast<uint8_t>(bytes[0])) << 16 | static_cast<uint8_t>(bytes[1]) << 8
+        | static_cast<uint8_t>(bytes[2]);
+    return true;
+}
+
+} // namespace
+
 bool DecodeArmorBody(const ArmorFrame& frame, char* out, size_t& size)
 {
     if (!Base64Decode(frame.body, out, size))
         return false;
-    if (frame.checksum.empty())
-        return true;
-    char crc[6];
-    size_t crcSize = 0;
-    if (frame.checksum.size() != 4 || !Base64Decode(frame.checksum, crc, crcSize) || crcSize != 3)
-        return false;
-    uint32_t stored = static_cast<uint8_t>(crc[0]) << 16 | static_cast<uint8_t>(crc[1]) << 8
-        | static_cast<uint8_t>(crc[2]);
-    return stored == Crc24({ out, size });
+    uint32_t stored = 0;
+    return frame.checksum.empty() || (StoredChecksum(frame.checksum, stored) && stored == Crc24({ out, size }));
 }
 
 ArmorSource::ArmorSource(const ArmorFrame& frame, bool checked)
@@ -281,15 +290,8 @@ bool ArmorSource::Intact() const
 {
     if (broken_ || !ended_ || pendingAt_ != pendingSize_)
         return false;
-    if (checksum_.empty() || !checked_)
-        return true;
-    char crc[6];
-    size_t crcSize = 0;
-    if (checksum_.size() != 4 || !Base64Decode(checksum_, crc, crcSize) || crcSize != 3)
-        return false;
-    return (static_cast<uint32_t>(static_cast<uint8_t>(crc[0])) << 16 | static_cast<uint8_t>(crc[1]) << 8
-               | static_cast<uint8_t>(crc[2]))
-        == crc_;
+    uint32_t stored = 0;
+    return checksum_.empty() || !checked_ || (StoredChecksum(checksum_, stored) && stored == crc_);
 }
 
 PGPError Dearmor(std::string_view text, Armored& block, size_t* end)

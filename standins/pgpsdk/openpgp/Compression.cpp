@@ -98,13 +98,6 @@ PGPError Inflate(int algorithm, Source& in, size_t limit, const std::function<vo
     return result == Z_STREAM_END ? kPGPError_NoErr : kPGPError_CorruptData;
 }
 
-PGPError Inflate(
-    int algorithm, std::string_view data, size_t limit, const std::function<void(const char*, size_t)>& sink)
-{
-    ViewSource in(data);
-    return Inflate(algorithm, in, limit, sink);
-}
-
 } // namespace
 
 size_t CompressBound(size_t size)
@@ -179,13 +172,8 @@ void DeflateSink::Deflate(std::string_view data, bool finish)
 PGPError Decompress(int algorithm, std::string_view data, std::string& out, size_t limit)
 {
     out.clear();
-    return Inflate(algorithm, data, limit, [&](const char* piece, size_t size) { out.append(piece, size); });
-}
-
-PGPError DecompressedSize(int algorithm, std::string_view data, size_t limit, size_t& size)
-{
-    size = 0;
-    return Inflate(algorithm, data, limit, [&](const char*, size_t piece) { size += piece; });
+    ViewSource in(data);
+    return Inflate(algorithm, in, limit, [&](const char* piece, size_t size) { out.append(piece, size); });
 }
 
 PGPError DecompressedSize(int algorithm, Source& in, size_t limit, size_t& size)
@@ -203,13 +191,16 @@ PGPError DecompressInto(int algorithm, Source& in, char* out, size_t size)
     });
 }
 
+PGPError DecompressedSize(int algorithm, std::string_view data, size_t limit, size_t& size)
+{
+    ViewSource in(data);
+    return DecompressedSize(algorithm, in, limit, size);
+}
+
 PGPError DecompressInto(int algorithm, std::string_view data, char* out, size_t size)
 {
-    size_t at = 0;
-    return Inflate(algorithm, data, size, [&](const char* piece, size_t length) {
-        std::memcpy(out + at, piece, length);
-        at += length;
-    });
+    ViewSource in(data);
+    return DecompressInto(algorithm, in, out, size);
 }
 
 } // namespace standin::openpgp

@@ -63,21 +63,14 @@ int GcryCipher(int cipherAlgorithm)
 
 bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out)
 {
-    int algorithm = GcryCipher(cipherAlgorithm);
-    if (!InitCrypto() || !algorithm || key.size() != CipherKeySize(cipherAlgorithm)
-        || iv.size() != CipherBlockSize(cipherAlgorithm))
+    if (iv.size() != CipherBlockSize(cipherAlgorithm))
         return false;
-    gcry_cipher_hd_t handle;
-    if (gcry_cipher_open(&handle, algorithm, GCRY_CIPHER_MODE_CFB, GCRY_CIPHER_SECURE))
+    CfbStream stream(cipherAlgorithm, key, iv);
+    if (!stream.Ready())
         return false;
-    // libgcrypt takes a null input for in-place work.
-    const void* in = data.data() == out ? nullptr : data.data();
-    size_t inLength = in ? data.size() : 0;
-    bool ok = !gcry_cipher_setkey(handle, key.data(), key.size()) && !gcry_cipher_setiv(handle, iv.data(), iv.size())
-        && !(encrypt ? gcry_cipher_encrypt(handle, out, data.size(), in, inLength)
-                     : gcry_cipher_decrypt(handle, out, data.size(), in, inLength));
-    gcry_cipher_close(handle);
-    return ok;
+    if (data.data() != out && !data.empty())
+        std::memmove(out, data.data(), data.size());
+    return encrypt ? stream.Encrypt(out, data.size()) : stream.Decrypt(out, data.size());
 }
 
 bool Cfb(bool encrypt, int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data,
@@ -186,16 +179,19 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
     return Cfb(true, cipherAlgorithm, key, iv, data, out);
 }
 
-CfbStream::CfbStream(int cipherAlgorithm, std::string_view key)
+CfbStream::CfbStream(int cipherAlgorithm, std::string_view key, std::string_view iv)
 {
     int algorithm = GcryCipher(cipherAlgorithm);
     size_t block = CipherBlockSize(cipherAlgorithm);
-    if (!InitCrypto() || !algorithm || key.size() != CipherKeySize(cipherAlgorithm))
+    if (!InitCrypto() || !algorithm || key.size() != CipherKeySize(cipherAlgorithm)
+        || !(iv.empty() || iv.size() == block))
         return;
     gcry_cipher_hd_t handle;
     if (gcry_cipher_open(&handle, algorithm, GCRY_CIPHER_MODE_CFB, GCRY_CIPHER_SECURE))
         return;
-    const std::string iv(block, '\0');
+    const std::string zeroIv(iv.empty() ? block : 0, '\0');
+    if (iv.empty())
+        iv = zeroIv;
     if (gcry_cipher_setkey(handle, key.data(), key.size()) || gcry_cipher_setiv(handle, iv.data(), iv.size())) {
         gcry_cipher_close(handle);
         return;

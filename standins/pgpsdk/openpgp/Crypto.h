@@ -49,10 +49,11 @@ bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, 
 bool CfbDecrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 bool CfbEncrypt(int cipherAlgorithm, std::string_view key, std::string_view iv, std::string_view data, char* out);
 
-// CFB with a zero IV over data that comes piece by piece, each piece continuing the last.
+// CFB over data that comes piece by piece, each piece continuing the last; a zero IV where none
+// is given.
 class CfbStream {
 public:
-    CfbStream(int cipherAlgorithm, std::string_view key);
+    CfbStream(int cipherAlgorithm, std::string_view key, std::string_view iv = {});
     ~CfbStream();
     CfbStream(const CfbStream&) = delete;
     CfbStream& operator=(const CfbStream&) = delete;

@@ -32,46 +32,44 @@ std::string SubpacketBytes(int type, std::string_view data)
 
 } // namespace
 
+namespace {
+
+// The canonical form of `text` as pieces in order: each line's text, and CR LF for its line end
+// (CR LF, a lone CR or a lone LF).
+template <class Piece> void ForEachCanonicalPiece(std::string_view text, Piece piece)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = at;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        piece(text.substr(at, end - at));
+        if (end == text.size())
+            return;
+        piece(std::string_view("\r\n"));
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+}
+
+} // namespace
+
 std::string CanonicalText(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size() + text.size() / 32);
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
-    }
+    out.reserve(CanonicalTextSize(text));
+    ForEachCanonicalPiece(text, [&](std::string_view piece) { out.append(piece); });
     return out;
 }
 
 void AddCanonicalText(Digest& digest, std::string_view text)
 {
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) {
-            digest.Add(text.substr(at));
-            return;
-        }
-        digest.Add(text.substr(at, end - at));
-        digest.Add("\r\n");
-        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
+    ForEachCanonicalPiece(text, [&](std::string_view piece) { digest.Add(piece); });
 }
 
 size_t CanonicalTextSize(std::string_view text)
 {
-    size_t size = text.size();
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\r' ? i + 1 == text.size() || text[i + 1] != '\n' : text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            ++size; // a lone CR or LF becomes CR LF
+    size_t size = 0;
+    ForEachCanonicalPiece(text, [&](std::string_view piece) { size += piece.size(); });
     return size;
 }
 
@@ -81,26 +79,23 @@ void WriteCanonicalText(Sink& sink, std::string_view text)
         sink.Write(text);
         return;
     }
+    // Short lines go out gathered in chunks, not one write each.
     constexpr size_t kChunk = 65536;
-    Chunk chunk(kChunk + 1); // room for a line end that starts at its last byte
+    Chunk chunk(kChunk);
     size_t used = 0;
-    char* const out = chunk.Data();
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            out[used++] = '\r';
-            out[used++] = '\n';
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out[used++] = c;
+    ForEachCanonicalPiece(text, [&](std::string_view piece) {
+        while (!piece.empty()) {
+            size_t taken = std::min(piece.size(), kChunk - used);
+            std::memcpy(chunk.Data() + used, piece.data(), taken);
+            used += taken;
+            piece.remove_prefix(taken);
+            if (used == kChunk) {
+                sink.Write({ chunk.Data(), used });
+                used = 0;
+            }
         }
-        if (used >= kChunk) {
-            sink.Write({ out, used });
-            used = 0;
-        }
-    }
-    sink.Write({ out, used });
+    });
+    sink.Write({ chunk.Data(), used });
 }
 
 std::string ClearSignedText(std::string_view text)

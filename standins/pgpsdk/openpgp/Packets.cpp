@@ -15,8 +15,20 @@ bool MayBePartial(int tag)
     return tag == kTagCompressed || tag == kTagSymmetricallyEncrypted || tag == kTagLiteral || tag == kTagSEIPD;
 }
 
+// A big-endian number of `bytes` bytes, from memory (a ByteReader) or from a stream (SourceBytes).
+template <class Reader> bool BigEndian(Reader& in, int bytes, size_t& value)
+{
+    value = 0;
+    for (uint8_t byte; bytes > 0; --bytes) {
+        if (!in.U8(byte))
+            return false;
+        value = value << 8 | byte;
+    }
+    return true;
+}
+
 // A new-format length; `partial` tells that more chunks follow.
-bool NewLength(ByteReader& in, size_t& length, bool& partial)
+template <class Reader> bool NewLength(Reader& in, size_t& length, bool& partial)
 {
     uint8_t first;
     if (!in.U8(first))
@@ -30,16 +42,16 @@ bool NewLength(ByteReader& in, size_t& length, bool& partial)
             return false;
         length = ((first - 192) << 8) + second + 192;
     } else if (first == 255) {
-        uint32_t value;
-        if (!in.U32(value))
-            return false;
-        length = value;
+        return BigEndian(in, 4, length);
     } else {
         length = size_t { 1 } << (first & 0x1F);
         partial = true;
     }
     return true;
 }
+
+// The bytes of an old-format length of type 0, 1 or 2 (type 3 has none: the body runs to the end).
+int OldLengthBytes(int lengthType) { return lengthType == 2 ? 4 : lengthType + 1; }
 
 // `writable` is the data under `in` where its caller lets it be rewritten, null otherwise.
 PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable, const JoinStorage& storage)
@@ -97,25 +109,9 @@ PGPError ReadNewBody(ByteReader& in, Packet& packet, char* writable, const JoinS
 
 PGPError ReadOldBody(ByteReader& in, int lengthType, std::string_view& body)
 {
-    size_t length = 0;
-    if (lengthType == 0) {
-        uint8_t value;
-        if (!in.U8(value))
-            return kPGPError_CorruptData;
-        length = value;
-    } else if (lengthType == 1) {
-        uint16_t value;
-        if (!in.U16(value))
-            return kPGPError_CorruptData;
-        length = value;
-    } else if (lengthType == 2) {
-        uint32_t value;
-        if (!in.U32(value))
-            return kPGPError_CorruptData;
-        length = value;
-    } else {
-        length = in.Remaining(); // indeterminate: to the end of the data
-    }
+    size_t length = in.Remaining(); // indeterminate: to the end of the data
+    if (lengthType != 3 && !BigEndian(in, OldLengthBytes(lengthType), length))
+        return kPGPError_CorruptData;
     return in.Bytes(length, body) ? kPGPError_NoErr : kPGPError_CorruptData;
 }
 
@@ -204,69 +200,39 @@ void AppendPacketHeader(std::string& out, int tag, size_t length)
 
 namespace {
 
-bool ReadByte(Source& in, uint8_t& value)
-{
-    char c;
-    if (in.Read(&c, 1) != 1)
-        return false;
-    value = static_cast<uint8_t>(c);
-    return true;
-}
-
-bool ReadBigEndian(Source& in, int bytes, size_t& value)
-{
-    value = 0;
-    for (uint8_t byte; bytes > 0; --bytes) {
-        if (!ReadByte(in, byte))
+// A stream read a byte at a time, as the length readers above take their bytes.
+struct SourceBytes {
+    Source& in;
+    bool U8(uint8_t& value)
+    {
+        char c;
+        if (in.Read(&c, 1) != 1)
             return false;
-        value = value << 8 | byte;
-    }
-    return true;
-}
-
-// A new-format length from a stream, as NewLength reads one from memory.
-bool ReadNewLength(Source& in, size_t& length, bool& partial)
-{
-    uint8_t first, second;
-    if (!ReadByte(in, first))
-        return false;
-    partial = false;
-    if (first < 192) {
-        length = first;
+        value = static_cast<uint8_t>(c);
         return true;
     }
-    if (first < 224) {
-        if (!ReadByte(in, second))
-            return false;
-        length = ((first - 192) << 8) + second + 192;
-        return true;
-    }
-    if (first == 255)
-        return ReadBigEndian(in, 4, length);
-    length = size_t { 1 } << (first & 0x1F);
-    partial = true;
-    return true;
-}
+};
 
 } // namespace
 
 HeaderRead ReadPacketHeader(Source& in, PacketHeader& header)
 {
+    SourceBytes bytes { in };
     uint8_t first;
-    if (!ReadByte(in, first))
+    if (!bytes.U8(first))
         return HeaderRead::End;
     if (!(first & 0x80))
         return HeaderRead::Malformed;
     header = PacketHeader {};
     if (first & 0x40) {
         header.tag = first & 0x3F;
-        if (!ReadNewLength(in, header.length, header.partial) || (header.partial && !MayBePartial(header.tag)))
+        if (!NewLength(bytes, header.length, header.partial) || (header.partial && !MayBePartial(header.tag)))
             return HeaderRead::Malformed;
     } else {
         header.tag = (first >> 2) & 0x0F;
         int lengthType = first & 3;
         header.toEnd = lengthType == 3;
-        if (!header.toEnd && !ReadBigEndian(in, lengthType == 2 ? 4 : lengthType + 1, header.length))
+        if (!header.toEnd && !BigEndian(bytes, OldLengthBytes(lengthType), header.length))
             return HeaderRead::Malformed;
     }
     return header.tag == 0 ? HeaderRead::Malformed : HeaderRead::Packet;
@@ -289,7 +255,8 @@ size_t PacketBodySource::Read(char* out, size_t size)
         if (left_ == 0) {
             if (!partial_)
                 break;
-            if (!ReadNewLength(in_, left_, partial_)) {
+            SourceBytes bytes { in_ };
+            if (!NewLength(bytes, left_, partial_)) {
                 broken_ = true;
                 break;
             }
