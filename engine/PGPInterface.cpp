@@ -6,6 +6,7 @@
 #include "engine/KeyFuncs.h"
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
+#include "foundation/BurnString.h"
 #include "foundation/ZAVEKCommon.h"
 #include "foundation/ZAVEKResources.h"
 #include "foundation/ZAVEKResourcesParser.h"
@@ -248,7 +249,7 @@ bool TPGPInterface::WipeFile(const std::string& fileName)
     return gone;
 }
 
-void TPGPInterface::BurnText(std::string& text) { std::fill(text.begin(), text.end(), '\xFF'); }
+void TPGPInterface::BurnText(std::string& text) { FillString(text, '\xFF'); }
 
 bool TPGPInterface::ShowPGPHelp(const std::string& topicName)
 {

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <string>
 
-// Zeroes the text's bytes; its size stays.
-inline void ZeroString(std::string& text)
+// Overwrites every byte of the text with one value; its size stays.
+inline void FillString(std::string& text, char value)
 {
-    std::fill(text.begin(), text.end(), '\0');
-    asm volatile("" : : "r"(text.data()) : "memory"); // the zeroes count as read
+    std::fill(text.begin(), text.end(), value);
+    asm volatile("" : : "r"(text.data()) : "memory"); // the written bytes count as read
 }
+
+// Zeroes the text's bytes; its size stays.
+inline void ZeroString(std::string& text) { FillString(text, '\0'); }
 
 // Zeroes the text, then empties it.
 inline void BurnString(std::string& text)

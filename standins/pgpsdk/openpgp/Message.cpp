@@ -30,10 +30,6 @@ std::string SubpacketBytes(int type, std::string_view data)
     return out;
 }
 
-} // namespace
-
-namespace {
-
 // The canonical form of `text` as pieces in order: each line's text, and CR LF for its line end
 // (CR LF, a lone CR or a lone LF).
 template <class Piece> void ForEachCanonicalPiece(std::string_view text, Piece piece)
