@@ -71,13 +71,6 @@ struct THookState {
 };
 THookState state;
 
-std::string SystemFolderPath(const char* name)
-{
-    char folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder) + "\\" + name;
-}
-
 std::string ClassNameOf(HWND window)
 {
     char name[64] = {};

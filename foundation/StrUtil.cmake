@@ -11,5 +11,5 @@ if(ZAVEK_WINDOWS)
     ${CMAKE_CURRENT_LIST_DIR}/StrUtilFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StrUtilSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StrUtilVersion.cpp)
-  target_link_libraries(zavek_strutil_win PUBLIC zavek_strutil shlwapi crypt32_delayed shell32 mpr advapi32 version user32)
+  target_link_libraries(zavek_strutil_win PUBLIC zavek_strutil zavek_framework shlwapi shell32 mpr advapi32 version user32)
 endif()

@@ -1,6 +1,7 @@
 // The text routines of StrUtil that need Windows: locale compares, HashData and Base64 through the
 // system, case changes by the ANSI code page, global/local memory blocks and the x87 rounding mode.
 #include "foundation/StrUtil.h"
+#include "framework/LibraryBinding.h"
 
 #include <shlwapi.h>
 #include <wincrypt.h>
@@ -81,13 +82,15 @@ std::string HashDataHex(const std::string& Text, int HexLen)
 
 std::string DecodeBase64Text(const std::string& Text)
 {
+    // Bound at its first use: the certificate library is slow to start and most runs never need it.
+    static const auto cryptStringToBinary = SYSTEM_PROC("Crypt32.dll", CryptStringToBinaryA);
     DWORD size = 0;
-    if (Text.empty()
-        || !CryptStringToBinaryA(Text.data(), static_cast<DWORD>(Text.size()), CRYPT_STRING_BASE64, nullptr, &size,
+    if (Text.empty() || !cryptStringToBinary
+        || !cryptStringToBinary(Text.data(), static_cast<DWORD>(Text.size()), CRYPT_STRING_BASE64, nullptr, &size,
             nullptr, nullptr))
         return {};
     std::string bytes(size, '\0');
-    if (!CryptStringToBinaryA(Text.data(), static_cast<DWORD>(Text.size()), CRYPT_STRING_BASE64,
+    if (!cryptStringToBinary(Text.data(), static_cast<DWORD>(Text.size()), CRYPT_STRING_BASE64,
             reinterpret_cast<BYTE*>(bytes.data()), &size, nullptr, nullptr))
         return {};
     bytes.resize(size);

@@ -2,6 +2,8 @@
 #include "framework/LibraryBinding.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <utility>
 
 bool IsFullPath(const std::string& path) noexcept
@@ -63,4 +65,27 @@ std::vector<std::string> BindProcs(HMODULE module, std::span<const ProcBinding> 
             missing.emplace_back(row.name);
     }
     return missing;
+}
+
+std::string SystemFolderPath(const char* name)
+{
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::string() : std::string(folder) + "\\" + name;
+}
+
+HMODULE SystemLibrary(const char* name) noexcept
+{
+    // Keyed by the names the callers spell, which are constants: one load per library.
+    static std::mutex guard;
+    static std::map<std::string, TLibrary> loaded;
+    try {
+        const std::lock_guard<std::mutex> lock(guard);
+        auto found = loaded.find(name);
+        if (found == loaded.end())
+            found = loaded.emplace(name, TLibrary(SystemFolderPath(name))).first;
+        return found->second.Handle();
+    } catch (...) {
+        return nullptr;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <windows.h>
@@ -49,3 +50,26 @@ template <typename Function> ProcBinding BindProc(const char* name, Function*& v
 // Fills every slot from module (null when module is null or the name is absent); returns the names
 // that were not found, in table order.
 std::vector<std::string> BindProcs(HMODULE module, std::span<const ProcBinding> table);
+
+// The full path of a library in the Windows system folder (empty when the folder cannot be read).
+std::string SystemFolderPath(const char* name);
+
+// The system folder's library of that name, loaded at its first use and kept for the process's
+// life, as an import would be; null when it cannot be loaded.
+HMODULE SystemLibrary(const char* name) noexcept;
+
+// A function of a system library bound by name at its first use. Function is the type of the
+// function's own declaration (SYSTEM_PROC takes it from there), so its calling convention and
+// parameters are the compiler's to check at every call; null when it cannot be had.
+template <typename Function> Function BindSystemProc(const char* library, const char* name) noexcept
+{
+    static_assert(std::is_pointer_v<Function> && std::is_function_v<std::remove_pointer_t<Function>>);
+    const HMODULE module = SystemLibrary(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+#define SYSTEM_PROC(library, Name) BindSystemProc<decltype(&::Name)>(library, #Name)
+
+// A binding-table row whose variable must have the type of the function's own declaration.
+#define DECLARED_PROC(Name, variable)                                                              \
+    (static_cast<void>(static_cast<decltype(&::Name)*>(&(variable))), BindProc(#Name, variable))

@@ -3,5 +3,5 @@
 if(ZAVEK_WINDOWS)
   add_library(zavek_file_dialogs STATIC ${CMAKE_CURRENT_LIST_DIR}/dialogs/FileDialogs.cpp)
   target_sources(zavek_file_dialogs INTERFACE ${CMAKE_CURRENT_LIST_DIR}/dialogs/FileDialogs.rc)
-  target_link_libraries(zavek_file_dialogs PUBLIC zavek_strutil_win zavek_framework comdlg32_delayed user32)
+  target_link_libraries(zavek_file_dialogs PUBLIC zavek_strutil_win zavek_framework user32)
 endif()

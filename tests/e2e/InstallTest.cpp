@@ -13,6 +13,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -276,13 +277,20 @@ TEST(Install, APageThatIsNeitherAnAddressNorAPageIsReported)
 // pages here), and the viewer back afterwards.
 class TStandInViewer {
 public:
+    // Takes the place of the viewer that a program of this bitness finds: the Windows folder's on
+    // 32-bit Windows, the 32-bit system folder's for a 32-bit program on 64-bit Windows.
     TStandInViewer()
     {
-        char windows[MAX_PATH] = {};
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        viewer_ = std::string(windows) + "\\hh.exe";
+        char found[MAX_PATH] = {};
+        char* name = nullptr;
+        if (SearchPathA(nullptr, "hh.exe", nullptr, MAX_PATH, found, &name) == 0 || !name) {
+            GetWindowsDirectoryA(found, MAX_PATH);
+            std::strcat(found, "\\hh.exe");
+            name = std::strrchr(found, '\\') + 1;
+        }
+        viewer_ = found;
         aside_ = viewer_ + ".aside";
-        log_ = std::string(windows) + "\\browser.log";
+        log_ = std::string(found, name) + "browser.log";
         moved_ = MoveFileA(viewer_.c_str(), aside_.c_str()) != FALSE;
         CopyFileA((StageFolder() + "\\..\\bin\\HelpBrowserStub.exe").c_str(), viewer_.c_str(), FALSE);
     }

@@ -6,6 +6,7 @@
 #include "foundation/StrUtil.h"
 #include "foundation/StrUtilWin.h"
 #include "framework/Controls.h"
+#include "framework/LibraryBinding.h"
 #include "framework/Subclassing.h"
 
 #include <algorithm>
@@ -20,12 +21,18 @@ constexpr DWORD FileBufferSize = 0xFFFF;
 constexpr WORD AcceleratorNotification = 1;
 constexpr char LowerCaseBit = 0x20;
 
-const TFileDialogKind OpenKind = { GetOpenFileNameA,
+const TFileDialogKind OpenKind = { [] {
+                                       static const auto run = SYSTEM_PROC("ComDlg32.dll", GetOpenFileNameA);
+                                       return run;
+                                   },
     OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK
         | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, // 0x8186E
     true, 1, 3, 3, "TOpenDialogEx" };
 
-const TFileDialogKind SaveKind = { GetSaveFileNameA,
+const TFileDialogKind SaveKind = { [] {
+                                       static const auto run = SYSTEM_PROC("ComDlg32.dll", GetSaveFileNameA);
+                                       return run;
+                                   },
     OFN_EXPLORER | OFN_NOREADONLYRETURN | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK
         | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, // 0x8886E
     false, 2, 4, 4, "TSaveDialogEx" };
@@ -205,7 +212,8 @@ bool TFileDialogEx::Execute()
         record_.lpTemplateName
             = MAKEINTRESOURCEA(clipBtnText_.empty() ? kind_.PlainTemplate : kind_.ButtonTemplate);
 
-        const BOOL accepted = kind_.Run(&record_);
+        const auto run = kind_.Run();
+        const BOOL accepted = run && run(&record_);
         PumpPendingMessages();
         // The record's texts point into locals of this call.
         record_.lpstrFilter = record_.lpstrInitialDir = record_.lpstrTitle = record_.lpstrDefExt = nullptr;

@@ -42,7 +42,9 @@ public:
 
 // The differences between the open and the save dialog.
 struct TFileDialogKind {
-    BOOL(WINAPI* Run)(OPENFILENAMEA*);
+    // GetOpenFileNameA or GetSaveFileNameA, bound at the first dialog (null when it cannot be had):
+    // the common dialogs start the printing library with them, which nothing needs before.
+    decltype(&::GetOpenFileNameA) (*Run)();
     DWORD FixedFlags;
     bool MultiSelect;
     int PlainTemplate;

@@ -4,6 +4,7 @@
 #include "ui/dialogs/PrintDlg.h"
 
 #include "framework/Controls.h"
+#include "framework/LibraryBinding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -107,11 +108,14 @@ std::vector<std::string> PrinterNames()
     DWORD needed = 0;
     DWORD count = 0;
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &count);
+    static const auto enumPrinters = SYSTEM_PROC("WinSpool.drv", EnumPrintersA);
+    if (!enumPrinters)
+        return names;
+    enumPrinters(flags, nullptr, 4, nullptr, 0, &needed, &count);
     if (needed == 0)
         return names;
     std::vector<BYTE> buffer(needed);
-    if (!EnumPrintersA(flags, nullptr, 4, buffer.data(), needed, &needed, &count))
+    if (!enumPrinters(flags, nullptr, 4, buffer.data(), needed, &needed, &count))
         return names;
     const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
@@ -123,26 +127,50 @@ std::string DefaultPrinterName()
 {
     char name[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
-    return GetDefaultPrinterA(name, &size) ? std::string(name) : std::string();
+    static const auto getDefaultPrinter = SYSTEM_PROC("WinSpool.drv", GetDefaultPrinterA);
+    return getDefaultPrinter && getDefaultPrinter(name, &size) ? std::string(name) : std::string();
 }
+
+// A printer opened by name, closed when it goes; no handle when it cannot be opened.
+class TOpenPrinter {
+public:
+    explicit TOpenPrinter(const std::string& name) noexcept
+    {
+        static const auto openPrinter = SYSTEM_PROC("WinSpool.drv", OpenPrinterA);
+        if (name.empty() || !openPrinter || !openPrinter(const_cast<char*>(name.c_str()), &handle_, nullptr))
+            handle_ = nullptr;
+    }
+    ~TOpenPrinter()
+    {
+        static const auto closePrinter = SYSTEM_PROC("WinSpool.drv", ClosePrinter);
+        if (handle_ && closePrinter)
+            closePrinter(handle_);
+    }
+    TOpenPrinter(const TOpenPrinter&) = delete;
+    TOpenPrinter& operator=(const TOpenPrinter&) = delete;
+    HANDLE Handle() const noexcept { return handle_; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
 
 // The printer's current device settings, or none.
 std::vector<BYTE> DevModeOf(const std::string& printer)
 {
+    static const auto documentProperties = SYSTEM_PROC("WinSpool.drv", DocumentPropertiesA);
     std::vector<BYTE> devMode;
-    HANDLE handle = nullptr;
-    if (printer.empty() || !OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr))
+    const TOpenPrinter opened(printer);
+    if (!opened.Handle() || !documentProperties)
         return devMode;
-    const LONG size
-        = DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()), nullptr, nullptr, 0);
+    char* name = const_cast<char*>(printer.c_str());
+    const LONG size = documentProperties(nullptr, opened.Handle(), name, nullptr, nullptr, 0);
     if (size > 0) {
         devMode.resize(static_cast<std::size_t>(size));
-        if (DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()),
-                reinterpret_cast<DEVMODEA*>(devMode.data()), nullptr, DM_OUT_BUFFER)
+        if (documentProperties(nullptr, opened.Handle(), name, reinterpret_cast<DEVMODEA*>(devMode.data()), nullptr,
+                DM_OUT_BUFFER)
             != IDOK)
             devMode.clear();
     }
-    ClosePrinter(handle);
     return devMode;
 }
 
@@ -174,19 +202,19 @@ HGLOBAL MakeDevNames(const std::string& printer)
         return nullptr;
     std::string driver = "winspool";
     std::string port;
-    HANDLE handle = nullptr;
-    if (OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr)) {
+    static const auto getPrinter = SYSTEM_PROC("WinSpool.drv", GetPrinterA);
+    const TOpenPrinter opened(printer);
+    if (opened.Handle() && getPrinter) {
         DWORD needed = 0;
-        GetPrinterA(handle, 2, nullptr, 0, &needed);
+        getPrinter(opened.Handle(), 2, nullptr, 0, &needed);
         std::vector<BYTE> buffer(needed);
-        if (needed && GetPrinterA(handle, 2, buffer.data(), needed, &needed)) {
+        if (needed && getPrinter(opened.Handle(), 2, buffer.data(), needed, &needed)) {
             const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
             if (info->pDriverName)
                 driver = info->pDriverName;
             if (info->pPortName)
                 port = info->pPortName;
         }
-        ClosePrinter(handle);
     }
     const auto cut = [](const std::string& s) { return s.substr(0, MAX_PATH); };
     std::vector<char> block(sizeof(DEVNAMES));
@@ -273,23 +301,17 @@ TPrintDialogEx::TPrintDialogEx(const TPrintDialogEntries& entries)
     : entries_(entries)
     , callback_(new TPDCallback)
 {
-    if (!entries_.PropertySheetDialog) {
-        char folder[MAX_PATH] = {};
-        const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
-        comDlg_ = LoadLibraryA((std::string(folder, n) + "\\ComDlg32.dll").c_str());
-        if (comDlg_)
-            entries_.PropertySheetDialog
-                = reinterpret_cast<HRESULT(WINAPI*)(LPPRINTDLGEXA)>(GetProcAddress(comDlg_, "PrintDlgExA"));
-    }
+    // The common dialogs and the printing library are loaded by the first print, not with the
+    // plug-in: they start Wine's and Windows' printing services.
+    if (!entries_.PropertySheetDialog)
+        entries_.PropertySheetDialog = SYSTEM_PROC("ComDlg32.dll", PrintDlgExA);
     if (!entries_.PlainDialog)
-        entries_.PlainDialog = &PrintDlgA;
+        entries_.PlainDialog = SYSTEM_PROC("ComDlg32.dll", PrintDlgA);
 }
 
 TPrintDialogEx::~TPrintDialogEx()
 {
     delete callback_;
-    if (comDlg_)
-        FreeLibrary(comDlg_);
 }
 
 bool TPrintDialogEx::Execute(TPrinterData& data)
@@ -374,7 +396,7 @@ bool TPrintDialogEx::ExecutePlain(TPrinterData& data)
     dialog.nMinPage = 1;
     dialog.nMaxPage = 0xFFFF;
     dialog.nCopies = static_cast<WORD>(std::clamp(data.Prefs.Copies, 1, 0xFFFF));
-    const bool confirmed = entries_.PlainDialog(&dialog) != FALSE;
+    const bool confirmed = entries_.PlainDialog && entries_.PlainDialog(&dialog) != FALSE;
     if (confirmed) {
         printerChosen_ = true;
         TakeChoice(dialog.hDevNames, dialog.hDevMode, data);

@@ -60,8 +60,8 @@ std::string PrinterNameOf(const TPrinterPrefs& prefs);
 
 // The entry points the dialog runs on; tests hand in their own.
 struct TPrintDialogEntries {
-    HRESULT(WINAPI* PropertySheetDialog)(LPPRINTDLGEXA) = nullptr; // null: PrintDlgExA, bound by name
-    BOOL(WINAPI* PlainDialog)(LPPRINTDLGA) = nullptr; // null: PrintDlgA
+    decltype(&::PrintDlgExA) PropertySheetDialog = nullptr; // null: PrintDlgExA, bound by name
+    decltype(&::PrintDlgA) PlainDialog = nullptr; // null: PrintDlgA, bound by name
 };
 
 class TPDCallback;
@@ -166,7 +166,6 @@ private:
     void TakeChoice(HGLOBAL devNames, HGLOBAL devMode, const TPrinterData& data);
 
     TPrintDialogEntries entries_;
-    HMODULE comDlg_ = nullptr;
     std::unique_ptr<TPrintPage> page_;
     TPDCallback* callback_ = nullptr;
     TPrinterChoice printer_;
