@@ -334,6 +334,7 @@ void BindCryptUI()
     cryptUITried = true;
     cryptUILibrary = TLibrary(SystemFolderPath("CryptUI.dll"));
     const std::array cryptUITable{
+        // Not declared by the toolchain's headers: their types are written from the documented ones.
         BindProc("CryptUIDlgViewCertificateA", procs.CryptUIDlgViewCertificateA),
         BindProc("CryptUIDlgSelectCertificateFromStore", procs.CryptUIDlgSelectCertificateFromStore),
     };
@@ -356,20 +357,20 @@ void BindCrypt32()
     crypt32Tried = true;
     crypt32Library = TLibrary(SystemFolderPath("Crypt32.dll"));
     const std::array crypt32Table{
-        BindProc("CertOpenSystemStoreA", procs.CertOpenSystemStoreA),
-        BindProc("CertOpenStore", procs.CertOpenStore),
-        BindProc("CertCloseStore", procs.CertCloseStore),
-        BindProc("CertAddCertificateLinkToStore", procs.CertAddCertificateLinkToStore),
-        BindProc("CertEnumCertificatesInStore", procs.CertEnumCertificatesInStore),
-        BindProc("CertDeleteCertificateFromStore", procs.CertDeleteCertificateFromStore),
-        BindProc("CertDuplicateCertificateContext", procs.CertDuplicateCertificateContext),
-        BindProc("CertFreeCertificateContext", procs.CertFreeCertificateContext),
-        BindProc("CertGetCertificateContextProperty", procs.CertGetCertificateContextProperty),
-        BindProc("CertGetNameStringA", procs.CertGetNameStringA),
-        BindProc("CryptFindCertificateKeyProvInfo", procs.CryptFindCertificateKeyProvInfo),
-        BindProc("PFXExportCertStore", procs.PFXExportCertStore),
-        BindProc("PFXExportCertStoreEx", procs.PFXExportCertStoreEx),
-        BindProc("CertAddEncodedCertificateToStore", addEncodedCertificate),
+        DECLARED_PROC(CertOpenSystemStoreA, procs.CertOpenSystemStoreA),
+        DECLARED_PROC(CertOpenStore, procs.CertOpenStore),
+        DECLARED_PROC(CertCloseStore, procs.CertCloseStore),
+        DECLARED_PROC(CertAddCertificateLinkToStore, procs.CertAddCertificateLinkToStore),
+        DECLARED_PROC(CertEnumCertificatesInStore, procs.CertEnumCertificatesInStore),
+        DECLARED_PROC(CertDeleteCertificateFromStore, procs.CertDeleteCertificateFromStore),
+        DECLARED_PROC(CertDuplicateCertificateContext, procs.CertDuplicateCertificateContext),
+        DECLARED_PROC(CertFreeCertificateContext, procs.CertFreeCertificateContext),
+        DECLARED_PROC(CertGetCertificateContextProperty, procs.CertGetCertificateContextProperty),
+        DECLARED_PROC(CertGetNameStringA, procs.CertGetNameStringA),
+        DECLARED_PROC(CryptFindCertificateKeyProvInfo, procs.CryptFindCertificateKeyProvInfo),
+        DECLARED_PROC(PFXExportCertStore, procs.PFXExportCertStore),
+        DECLARED_PROC(PFXExportCertStoreEx, procs.PFXExportCertStoreEx),
+        DECLARED_PROC(CertAddEncodedCertificateToStore, addEncodedCertificate),
     };
     BindProcs(crypt32Library.Handle(), crypt32Table);
 }

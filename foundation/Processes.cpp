@@ -6,7 +6,11 @@
 #include "foundation/StrUtilWin.h"
 #include "framework/LibraryBinding.h"
 
+// The functions are bound from PsApi.dll under their own names, not kernel32's K32 ones.
+#define PSAPI_VERSION 1
+#include <psapi.h>
 #include <shellapi.h>
+#include <userenv.h>
 
 namespace {
 
@@ -40,34 +44,34 @@ void Bind(TLibraryGroup group)
     switch (group) {
     case ProfileLibrary: {
         Unit.UserEnv = TLibrary(system + "userenv.dll");
-        const ProcBinding userEnv[] = { BindProc("LoadUserProfileA", api.LoadUserProfileA),
-            BindProc("UnloadUserProfile", api.UnloadUserProfile) };
+        const ProcBinding userEnv[] = { DECLARED_PROC(LoadUserProfileA, api.LoadUserProfileA),
+            DECLARED_PROC(UnloadUserProfile, api.UnloadUserProfile) };
         BindProcs(Unit.UserEnv.Handle(), userEnv);
         break;
     }
     case ShellLibrary: {
         Unit.User32 = TLibrary(system + "user32.dll");
-        const ProcBinding user32[] = { BindProc("GetShellWindow", api.GetShellWindow) };
+        const ProcBinding user32[] = { DECLARED_PROC(GetShellWindow, api.GetShellWindow) };
         BindProcs(Unit.User32.Handle(), user32);
         break;
     }
     case TokenLibrary: {
         Unit.Advapi32 = TLibrary(system + "advapi32.dll");
-        const ProcBinding advapi32[] = { BindProc("GetTokenInformation", api.GetTokenInformation) };
+        const ProcBinding advapi32[] = { DECLARED_PROC(GetTokenInformation, api.GetTokenInformation) };
         BindProcs(Unit.Advapi32.Handle(), advapi32);
         break;
     }
     case ProcessNameLibrary:
         Unit.PsApi = TLibrary(system + "psapi.dll");
         if (Unit.PsApi) {
-            const ProcBinding psApi[] = { BindProc("GetModuleFileNameExA", api.GetModuleFileNameExA),
-                BindProc("GetMappedFileNameA", api.GetMappedFileNameA),
-                BindProc("GetModuleBaseNameA", api.GetModuleBaseNameA) };
+            const ProcBinding psApi[] = { DECLARED_PROC(GetModuleFileNameExA, api.GetModuleFileNameExA),
+                DECLARED_PROC(GetMappedFileNameA, api.GetMappedFileNameA),
+                DECLARED_PROC(GetModuleBaseNameA, api.GetModuleBaseNameA) };
             BindProcs(Unit.PsApi.Handle(), psApi);
         } else {
             Unit.Kernel32 = TLibrary(system + "kernel32.dll");
-            const ProcBinding toolHelp[] = { BindProc("CreateToolhelp32Snapshot", api.CreateToolhelp32Snapshot),
-                BindProc("Process32First", api.Process32First), BindProc("Process32Next", api.Process32Next) };
+            const ProcBinding toolHelp[] = { DECLARED_PROC(CreateToolhelp32Snapshot, api.CreateToolhelp32Snapshot),
+                DECLARED_PROC(Process32First, api.Process32First), DECLARED_PROC(Process32Next, api.Process32Next) };
             BindProcs(Unit.Kernel32.Handle(), toolHelp);
         }
         break;

@@ -270,11 +270,11 @@ void InitRichEd20()
     TRichEd20Unit unit;
     unit.Normaliz = TLibrary(system + "Normaliz.dll");
     const ProcBinding normaliz[]
-        = { BindProc("IdnToAscii", unit.Api.IdnToAscii), BindProc("IdnToUnicode", unit.Api.IdnToUnicode) };
+        = { DECLARED_PROC(IdnToAscii, unit.Api.IdnToAscii), DECLARED_PROC(IdnToUnicode, unit.Api.IdnToUnicode) };
     BindProcs(unit.Normaliz.Handle(), normaliz);
     unit.WinInet = TLibrary(system + "WinInet.dll");
-    const ProcBinding winInet[] = { BindProc("InternetCanonicalizeUrlA", unit.Api.InternetCanonicalizeUrlA),
-        BindProc("InternetCrackUrlA", unit.Api.InternetCrackUrlA) };
+    const ProcBinding winInet[] = { DECLARED_PROC(InternetCanonicalizeUrlA, unit.Api.InternetCanonicalizeUrlA),
+        DECLARED_PROC(InternetCrackUrlA, unit.Api.InternetCrackUrlA) };
     BindProcs(unit.WinInet.Handle(), winInet);
     unit.Initialized = true;
     Unit = std::move(unit);

@@ -117,6 +117,10 @@ ZAVEK_TER_ENTRIES(ZAVEK_TER_TYPEDEF)
 ZAVEK_HTS_ENTRIES(ZAVEK_TER_TYPEDEF)
 #undef ZAVEK_TER_TYPEDEF
 
+// The libraries' own declarations, for a library built here: its definitions must then have the
+// calling convention and the parameters the binding calls them with.
+#define ZAVEK_TER_DECLARE(name, result, params) result WINAPI name params;
+
 #define ZAVEK_TER_MEMBER(name, result, params) name##Proc name = nullptr;
 
 // The bound entry points; each stays nil when its library did not load or lacks it.

@@ -31,21 +31,21 @@ HMODULE LoadUxThemeApiFrom(const std::string& FullPath)
         return nullptr;
     TUxThemeApi& api = unit.Api;
     const ProcBinding table[] = {
-        BindProc("OpenThemeData", api.OpenThemeData),
-        BindProc("CloseThemeData", api.CloseThemeData),
-        BindProc("GetThemePartSize", api.GetThemePartSize),
-        BindProc("GetThemeBackgroundContentRect", api.GetThemeBackgroundContentRect),
-        BindProc("IsThemeBackgroundPartiallyTransparent", api.IsThemeBackgroundPartiallyTransparent),
-        BindProc("GetThemeColor", api.GetThemeColor),
-        BindProc("SetWindowTheme", api.SetWindowTheme),
-        BindProc("GetThemeSysFont", api.GetThemeSysFont),
-        BindProc("IsThemeActive", api.IsThemeActive),
-        BindProc("IsAppThemed", api.IsAppThemed),
-        BindProc("GetWindowTheme", api.GetWindowTheme),
-        BindProc("EnableThemeDialogTexture", api.EnableThemeDialogTexture),
-        BindProc("DrawThemeBackground", api.DrawThemeBackground),
-        BindProc("DrawThemeText", api.DrawThemeText),
-        BindProc("DrawThemeParentBackground", api.DrawThemeParentBackground),
+        DECLARED_PROC(OpenThemeData, api.OpenThemeData),
+        DECLARED_PROC(CloseThemeData, api.CloseThemeData),
+        BindProc("GetThemePartSize", api.GetThemePartSize), // const where Windows' own declaration has it
+        DECLARED_PROC(GetThemeBackgroundContentRect, api.GetThemeBackgroundContentRect),
+        DECLARED_PROC(IsThemeBackgroundPartiallyTransparent, api.IsThemeBackgroundPartiallyTransparent),
+        DECLARED_PROC(GetThemeColor, api.GetThemeColor),
+        DECLARED_PROC(SetWindowTheme, api.SetWindowTheme),
+        DECLARED_PROC(GetThemeSysFont, api.GetThemeSysFont),
+        DECLARED_PROC(IsThemeActive, api.IsThemeActive),
+        DECLARED_PROC(IsAppThemed, api.IsAppThemed),
+        DECLARED_PROC(GetWindowTheme, api.GetWindowTheme),
+        DECLARED_PROC(EnableThemeDialogTexture, api.EnableThemeDialogTexture),
+        DECLARED_PROC(DrawThemeBackground, api.DrawThemeBackground),
+        DECLARED_PROC(DrawThemeText, api.DrawThemeText),
+        BindProc("DrawThemeParentBackground", api.DrawThemeParentBackground), // const where Windows' own declaration has it
     };
     BindProcs(unit.Library.Handle(), table);
     Unit = std::move(unit);

@@ -20,22 +20,22 @@ void Bind(HMODULE module)
 {
     TWinInetApi& a = g_api;
     const std::array table {
-        BindProc("InternetGetConnectedState", a.InternetGetConnectedState),
-        BindProc("InternetQueryOptionA", a.InternetQueryOptionA),
-        BindProc("InternetSetOptionA", a.InternetSetOptionA),
-        BindProc("InternetAutodial", a.InternetAutodial),
-        BindProc("InternetOpenA", a.InternetOpenA),
-        BindProc("InternetOpenUrlA", a.InternetOpenUrlA),
-        BindProc("InternetSetStatusCallback", a.InternetSetStatusCallback),
-        BindProc("InternetQueryDataAvailable", a.InternetQueryDataAvailable),
-        BindProc("InternetReadFile", a.InternetReadFile),
-        BindProc("InternetCloseHandle", a.InternetCloseHandle),
-        BindProc("InternetAutodialHangup", a.InternetAutodialHangup),
-        BindProc("HttpQueryInfoA", a.HttpQueryInfoA),
-        BindProc("HttpSendRequestA", a.HttpSendRequestA),
-        BindProc("InternetCanonicalizeUrlA", a.InternetCanonicalizeUrlA),
-        BindProc("InternetCrackUrlA", a.InternetCrackUrlA),
-        BindProc("DeleteUrlCacheEntryA", a.DeleteUrlCacheEntryA),
+        DECLARED_PROC(InternetGetConnectedState, a.InternetGetConnectedState),
+        DECLARED_PROC(InternetQueryOptionA, a.InternetQueryOptionA),
+        DECLARED_PROC(InternetSetOptionA, a.InternetSetOptionA),
+        DECLARED_PROC(InternetAutodial, a.InternetAutodial),
+        DECLARED_PROC(InternetOpenA, a.InternetOpenA),
+        DECLARED_PROC(InternetOpenUrlA, a.InternetOpenUrlA),
+        DECLARED_PROC(InternetSetStatusCallback, a.InternetSetStatusCallback),
+        DECLARED_PROC(InternetQueryDataAvailable, a.InternetQueryDataAvailable),
+        DECLARED_PROC(InternetReadFile, a.InternetReadFile),
+        DECLARED_PROC(InternetCloseHandle, a.InternetCloseHandle),
+        DECLARED_PROC(InternetAutodialHangup, a.InternetAutodialHangup),
+        DECLARED_PROC(HttpQueryInfoA, a.HttpQueryInfoA),
+        DECLARED_PROC(HttpSendRequestA, a.HttpSendRequestA),
+        DECLARED_PROC(InternetCanonicalizeUrlA, a.InternetCanonicalizeUrlA),
+        DECLARED_PROC(InternetCrackUrlA, a.InternetCrackUrlA),
+        DECLARED_PROC(DeleteUrlCacheEntryA, a.DeleteUrlCacheEntryA),
     };
     BindProcs(module, table);
 }

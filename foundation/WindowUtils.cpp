@@ -183,9 +183,9 @@ void InitWindowUtils()
 {
     TWindowUtilsUnit unit;
     // Neither library is loaded for these: they are used only when the program already has them.
-    const ProcBinding msimg32[] = { BindProc("GradientFill", unit.GradientFill) };
+    const ProcBinding msimg32[] = { DECLARED_PROC(GradientFill, unit.GradientFill) };
     BindProcs(GetModuleHandleA("MSIMG32.DLL"), msimg32);
-    const ProcBinding comctl32[] = { BindProc("LoadIconMetric", unit.LoadIconMetric) };
+    const ProcBinding comctl32[] = { DECLARED_PROC(LoadIconMetric, unit.LoadIconMetric) };
     BindProcs(GetModuleHandleA("comctl32.dll"), comctl32);
     unit.Initialized = true;
     Unit = unit;

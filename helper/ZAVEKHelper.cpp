@@ -3,21 +3,27 @@
 // is bound by ordinal, called with the arguments of the command line, and the library is freed.
 #include "foundation/ZAVEKCommon.h"
 #include "helper/HelperCommands.h"
+#include "plugin/Exports.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
 
 constexpr const char* MAIN_LIBRARY = "ZAVEKMain.dll";
 
-using TTextExport = void(WINAPI*)(const char*);
-using TPlainExport = void(WINAPI*)();
-using TRestartExport = void(WINAPI*)(const char*, HWND);
-using TFlagExport = void(WINAPI*)(BOOL);
+// The export kinds, typed from the plug-in's own declarations: the commands of one kind share it.
+using TTextExport = decltype(&::PGPHELP);
+using TPlainExport = decltype(&::CLEANUP);
+using TRestartExport = decltype(&::PMRESTART);
+using TFlagExport = decltype(&::SYNCTIME);
+static_assert(std::is_same_v<TTextExport, decltype(&::USERSETUP)> && std::is_same_v<TTextExport, decltype(&::USERUPDATE)>
+    && std::is_same_v<TTextExport, decltype(&::HTMLPAGE)> && std::is_same_v<TTextExport, decltype(&::MANUAL)>
+    && std::is_same_v<TPlainExport, decltype(&::USERUNINSTALL)>);
 
 std::string ProgramPath()
 {

@@ -204,6 +204,8 @@ private:
 
 extern "C" {
 
+ZAVEK_HTS_ENTRIES(ZAVEK_TER_DECLARE)
+
 BOOL WINAPI HtsInitialize(HWND editor, HWND notify)
 {
     if (!GetPropA(editor, STATE_PROPERTY))

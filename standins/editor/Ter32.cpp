@@ -392,6 +392,8 @@ LONG InsertLinkText(HWND ter, const std::string& text, const std::string& target
 
 extern "C" {
 
+ZAVEK_TER_ENTRIES(ZAVEK_TER_DECLARE)
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)

@@ -2,6 +2,7 @@
 // exports, the settings table. One instance, owned by WinMain.
 #pragma once
 
+#include "plugin/Exports.h"
 #include "plugin/HostApi.h"
 #include "standins/host/HostScript.h"
 #include "standins/host/HostSettings.h"
@@ -12,11 +13,15 @@
 #include <string>
 #include <vector>
 
-using TFormInit = uint32_t(WINAPI*)(uint32_t, uint32_t, HWND, uint32_t, HWND*, uint32_t);
-using TRequestExport = int32_t(WINAPI*)(const TEncryptorRequest*);
-using TFileExport = int32_t(WINAPI*)(const char*, uint32_t);
-using TTextExport = void(WINAPI*)(const char*);
-using TPlainExport = void(WINAPI*)();
+// The plug-in's exports as it declares them, so that a call here cannot drift from what it takes.
+using TFormInit = decltype(&::FORMINIT);
+using TRequestExport = decltype(&::ENCRYPT);
+using TFileExport = decltype(&::VERIFY);
+using TFileNameExport = decltype(&::MANAGE);
+using TTextExport = decltype(&::HTMLPAGE);
+using TPlainExport = decltype(&::CLEANUP);
+using TFlagExport = decltype(&::SYNCTIME);
+using TRestartExport = decltype(&::PMRESTART);
 
 struct THost {
     HINSTANCE Instance = nullptr;

@@ -1,6 +1,7 @@
 // The editor windows' text control of the stand-in mail client: an editor-library control from the
 // TER32.DLL beside the program (when it is there), which script steps fill and log.
 #include "standins/host/HostEditorControl.h"
+#include "foundation/TerApi.h"
 #include "standins/host/Host.h"
 #include "standins/host/HostLog.h"
 
@@ -15,9 +16,10 @@ constexpr const char* EDITOR_LIBRARY = "TER32.DLL";
 constexpr const char* CONTROL_CLASS = "TER32CLASS";
 constexpr int CONTROL_TOP = 40;
 
-using TCreateControl = HWND(WINAPI*)(int, int, int, int, int, HWND, DWORD);
-using TInsertText = BOOL(WINAPI*)(HWND, LPCSTR, LONG, LONG, int, BOOL);
-using TSetBuffer = BOOL(WINAPI*)(HWND, HGLOBAL, LONG, LPCSTR, BOOL);
+// The editor library's entries as the plug-in binds them.
+using TCreateControl = TerApi::TerCreateWindowAltProc;
+using TInsertText = TerApi::InsertRtfBufProc;
+using TSetBuffer = TerApi::SetTerBufferProc;
 
 HMODULE EditorLibrary()
 {

@@ -266,7 +266,7 @@ void CallFileExport(const THostStep& step)
     if (name == "verify") {
         if (auto verify = Export<TFileExport>("VERIFY"))
             result = verify(TextOrNil(file), 0);
-    } else if (auto call = Export<int32_t(WINAPI*)(const char*)>(name == "manage" ? "MANAGE" : "DESTROY")) {
+    } else if (auto call = Export<TFileNameExport>(name == "manage" ? "MANAGE" : "DESTROY")) {
         result = call(TextOrNil(file));
     }
     g_log.Line("export %s -> %d", name.c_str(), result);
@@ -279,10 +279,10 @@ void CallCommandExport(const THostStep& step)
         if (auto call = Export<TPlainExport>(name.c_str()))
             call();
     } else if (name == "SYNCTIME") {
-        if (auto call = Export<void(WINAPI*)(BOOL)>("SYNCTIME"))
+        if (auto call = Export<TFlagExport>("SYNCTIME"))
             call(text == "1");
     } else if (name == "PMRESTART") {
-        if (auto call = Export<void(WINAPI*)(const char*, HWND)>("PMRESTART"))
+        if (auto call = Export<TRestartExport>("PMRESTART"))
             call(text.c_str(), g_host.Frame);
     } else if (auto call = Export<TTextExport>(name.c_str())) {
         call(text.c_str());

@@ -41,7 +41,7 @@ PGPError PGP_STDCALL PGPclInitLibrary(PGPContextRef* context, uint32_t)
     if (!context)
         return kPGPError_BadParams;
     *context = 0;
-    auto newContext = standin::CoreProc<NewContextProc>("PGPNewContext");
+    auto newContext = standin::CoreProc<decltype(&::PGPNewContext)>("PGPNewContext");
     if (!newContext)
         return kPGPError_NotImplemented;
     std::lock_guard guard(State().lock);
@@ -59,7 +59,7 @@ PGPError PGP_STDCALL PGPclCloseLibrary()
     std::lock_guard guard(State().lock);
     if (State().context == 0)
         return kPGPError_NoErr;
-    auto freeContext = standin::CoreProc<FreeContextProc>("PGPFreeContext");
+    auto freeContext = standin::CoreProc<decltype(&::PGPFreeContext)>("PGPFreeContext");
     PGPError status = freeContext ? freeContext(State().context) : kPGPError_NotImplemented;
     State().context = 0;
     return status;

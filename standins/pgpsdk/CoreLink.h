@@ -8,6 +8,11 @@
 
 #include <vector>
 
+// The core's exports, declared for their types only: the small libraries reach them through
+// CoreProc, never by a link, and the compiler checks every call against the engine's lists.
+#define STANDIN_DECLARE_TYPE(name, firstGen, lastGen, result, params) extern "C" result PGP_CDECL name params;
+PGP_CORE_ENTRIES(STANDIN_DECLARE_TYPE, STANDIN_DECLARE_NOTHING)
+
 namespace standin {
 
 // An export of the loaded core library ("PGPSDK.dll", else "PGP_SDK.dll"), or null.
@@ -48,7 +53,7 @@ inline std::vector<PGPOptionListRef> OptionHandles(va_list args)
 // Frees the option handles of a variadic list up to the end marker: consumers own what they get.
 inline void DiscardOptions(va_list args)
 {
-    auto free = CoreProc<PGPError(PGP_CDECL*)(PGPOptionListRef)>("PGPFreeOptionList");
+    auto free = CoreProc<decltype(&::PGPFreeOptionList)>("PGPFreeOptionList");
     for (PGPOptionListRef option : OptionHandles(args))
         if (free)
             free(option);

@@ -210,10 +210,10 @@ template <class Proc> Proc Core(const char* name) { return standin::CoreProc<Pro
 // The keys of `set` with their primary user ids, in the set's order.
 PGPError OfferedKeys(PGPKeySetRef set, std::vector<TOfferedKey>& keys)
 {
-    auto newIter = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, PGPKeyIterRef*)>("PGPNewKeyIterFromKeySet");
-    auto next = Core<PGPError(PGP_CDECL*)(PGPKeyIterRef, int32_t, PGPKeyDBObjRef*)>("PGPKeyIterNextKeyDBObj");
-    auto freeIter = Core<PGPError(PGP_CDECL*)(PGPKeyIterRef)>("PGPFreeKeyIter");
-    auto name = Core<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, char*, PGPSize, PGPSize*)>("PGPGetPrimaryUserIDName");
+    auto newIter = Core<decltype(&::PGPNewKeyIterFromKeySet)>("PGPNewKeyIterFromKeySet");
+    auto next = Core<decltype(&::PGPKeyIterNextKeyDBObj)>("PGPKeyIterNextKeyDBObj");
+    auto freeIter = Core<decltype(&::PGPFreeKeyIter)>("PGPFreeKeyIter");
+    auto name = Core<decltype(&::PGPGetPrimaryUserIDName)>("PGPGetPrimaryUserIDName");
     if (!newIter || !next || !freeIter || !name)
         return kPGPError_NotImplemented;
     PGPKeyIterRef iter = 0;
@@ -234,11 +234,11 @@ PGPError OfferedKeys(PGPKeySetRef set, std::vector<TOfferedKey>& keys)
 PGPError ChosenSet(PGPKeySetRef from, const std::vector<TOfferedKey>& keys, const std::vector<int>& chosen,
                    PGPKeySetRef* selected)
 {
-    auto peekDB = Core<PGPKeyDBRef(PGP_CDECL*)(PGPKeySetRef)>("PGPPeekKeySetKeyDB");
-    auto newEmpty = Core<PGPError(PGP_CDECL*)(PGPKeyDBRef, PGPKeySetRef*)>("PGPNewEmptyKeySet");
-    auto newOne = Core<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, PGPKeySetRef*)>("PGPNewOneKeySet");
-    auto add = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, PGPKeySetRef)>("PGPAddKeys");
-    auto freeSet = Core<PGPError(PGP_CDECL*)(PGPKeySetRef)>("PGPFreeKeySet");
+    auto peekDB = Core<decltype(&::PGPPeekKeySetKeyDB)>("PGPPeekKeySetKeyDB");
+    auto newEmpty = Core<decltype(&::PGPNewEmptyKeySet)>("PGPNewEmptyKeySet");
+    auto newOne = Core<decltype(&::PGPNewOneKeySet)>("PGPNewOneKeySet");
+    auto add = Core<decltype(&::PGPAddKeys)>("PGPAddKeys");
+    auto freeSet = Core<decltype(&::PGPFreeKeySet)>("PGPFreeKeySet");
     if (!peekDB || !newEmpty || !newOne || !add || !freeSet)
         return kPGPError_NotImplemented;
     PGPKeySetRef result = 0;
@@ -263,11 +263,11 @@ PGPError ChosenSet(PGPKeySetRef from, const std::vector<TOfferedKey>& keys, cons
 // One entry per certificate of the set's keys ("subject, issued by issuer"), its certificate beside it.
 PGPError OfferedCertificates(PGPKeySetRef set, std::vector<TOfferedKey>& entries, std::vector<PGPKeyDBObjRef>& certificates)
 {
-    auto newIter = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, PGPKeyIterRef*)>("PGPNewKeyIterFromKeySet");
-    auto next = Core<PGPError(PGP_CDECL*)(PGPKeyIterRef, int32_t, PGPKeyDBObjRef*)>("PGPKeyIterNextKeyDBObj");
-    auto freeIter = Core<PGPError(PGP_CDECL*)(PGPKeyIterRef)>("PGPFreeKeyIter");
-    auto flag = Core<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, int32_t, PGPBoolean*)>("PGPGetKeyDBObjBooleanProperty");
-    auto data = Core<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, int32_t, void*, PGPSize, PGPSize*)>("PGPGetKeyDBObjDataProperty");
+    auto newIter = Core<decltype(&::PGPNewKeyIterFromKeySet)>("PGPNewKeyIterFromKeySet");
+    auto next = Core<decltype(&::PGPKeyIterNextKeyDBObj)>("PGPKeyIterNextKeyDBObj");
+    auto freeIter = Core<decltype(&::PGPFreeKeyIter)>("PGPFreeKeyIter");
+    auto flag = Core<decltype(&::PGPGetKeyDBObjBooleanProperty)>("PGPGetKeyDBObjBooleanProperty");
+    auto data = Core<decltype(&::PGPGetKeyDBObjDataProperty)>("PGPGetKeyDBObjDataProperty");
     if (!newIter || !next || !freeIter || !flag || !data)
         return kPGPError_NotImplemented;
     auto text = [&](PGPKeyDBObjRef object, int32_t property) {
@@ -299,7 +299,7 @@ INT_PTR RunDialog(void* window, const char* prompt, bool single, const std::vect
                   std::vector<int>& chosen)
 {
     // From generation 5 on the prompt comes as UTF-16.
-    auto generation = Core<int32_t(PGP_CDECL*)()>("StandInGeneration");
+    auto generation = Core<decltype(&::StandInGeneration)>("StandInGeneration");
     const bool wide = generation && generation() >= 5;
     const std::optional<standin::DialogAnswer> answer = standin::NextAnswer(standin::DialogKind::SelectKeys);
     TDialogState state { prompt ? static_cast<const void*>(prompt) : "", wide && prompt, single, entries, answer, {} };

@@ -109,7 +109,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 PGPError CountOf(PGPKeySetRef set, uint32_t& count)
 {
-    auto countKeys = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, uint32_t*)>("PGPCountKeys");
+    auto countKeys = Core<decltype(&::PGPCountKeys)>("PGPCountKeys");
     count = 0;
     return countKeys ? countKeys(set, &count) : kPGPError_NotImplemented;
 }
@@ -117,14 +117,14 @@ PGPError CountOf(PGPKeySetRef set, uint32_t& count)
 // The keys of the reply that the search filter matches, in a key database of their own.
 PGPError FoundKeys(PGPContextRef context, const std::string& reply, PGPFilterRef filter, PGPKeyDBRef* found)
 {
-    auto import = Core<PGPError(PGP_CDECL*)(PGPContextRef, PGPKeyDBRef*, ...)>("PGPImport");
-    auto input = Core<PGPOptionListRef(PGP_CDECL*)(PGPContextRef, const void*, PGPSize)>("PGPOInputBuffer");
-    auto root = Core<PGPKeySetRef(PGP_CDECL*)(PGPKeyDBRef)>("PGPPeekKeyDBRootKeySet");
-    auto filterSet = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, PGPFilterRef, PGPKeySetRef*)>("PGPFilterKeySet");
-    auto newDB = Core<PGPError(PGP_CDECL*)(PGPContextRef, PGPKeyDBRef*)>("PGPNewKeyDB");
-    auto copy = Core<PGPError(PGP_CDECL*)(PGPKeySetRef, PGPKeyDBRef, PGPKeySetRef*)>("PGPCopyKeys");
-    auto freeSet = Core<PGPError(PGP_CDECL*)(PGPKeySetRef)>("PGPFreeKeySet");
-    auto freeDB = Core<PGPError(PGP_CDECL*)(PGPKeyDBRef)>("PGPFreeKeyDB");
+    auto import = Core<decltype(&::PGPImport)>("PGPImport");
+    auto input = Core<decltype(&::PGPOInputBuffer)>("PGPOInputBuffer");
+    auto root = Core<decltype(&::PGPPeekKeyDBRootKeySet)>("PGPPeekKeyDBRootKeySet");
+    auto filterSet = Core<decltype(&::PGPFilterKeySet)>("PGPFilterKeySet");
+    auto newDB = Core<decltype(&::PGPNewKeyDB)>("PGPNewKeyDB");
+    auto copy = Core<decltype(&::PGPCopyKeys)>("PGPCopyKeys");
+    auto freeSet = Core<decltype(&::PGPFreeKeySet)>("PGPFreeKeySet");
+    auto freeDB = Core<decltype(&::PGPFreeKeyDB)>("PGPFreeKeyDB");
     if (!import || !input || !root || !filterSet || !newDB || !copy || !freeSet || !freeDB)
         return kPGPError_NotImplemented;
     PGPKeyDBRef all = 0;

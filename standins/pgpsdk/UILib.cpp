@@ -38,8 +38,8 @@ HINSTANCE ThisModule()
 // Copies the passphrase into SDK secure memory, which the caller frees with PGPFreeData.
 PGPError HandOver(const standin::SecretBytes& passphrase, char** out)
 {
-    auto manager = standin::CoreProc<PGPMemoryMgrRef(PGP_CDECL*)()>("PGPGetDefaultMemoryMgr");
-    auto allocate = standin::CoreProc<void*(PGP_CDECL*)(PGPMemoryMgrRef, PGPSize, uint32_t)>("PGPNewSecureData");
+    auto manager = standin::CoreProc<decltype(&::PGPGetDefaultMemoryMgr)>("PGPGetDefaultMemoryMgr");
+    auto allocate = standin::CoreProc<decltype(&::PGPNewSecureData)>("PGPNewSecureData");
     if (!manager || !allocate)
         return kPGPError_NotImplemented;
     std::string_view text = passphrase.View();
@@ -97,8 +97,8 @@ PGPError OfferedKey(PGPHandle dbOrSet, PGPKeyDBObjRef defaultKey, PGPKeyDBObjRef
 // One line per recipient key id: the key's user id and key id when it is on the key ring, else the key id.
 std::vector<std::string> RecipientLines(PGPKeySetRef recipients, uint32_t count, const PGPKeyID* keyIDs)
 {
-    auto idText = standin::CoreProc<PGPError(PGP_CDECL*)(const PGPKeyID*, int32_t, char*)>("PGPGetKeyIDString");
-    auto peekDB = standin::CoreProc<PGPKeyDBRef(PGP_CDECL*)(PGPKeySetRef)>("PGPPeekKeySetKeyDB");
+    auto idText = standin::CoreProc<decltype(&::PGPGetKeyIDString)>("PGPGetKeyIDString");
+    auto peekDB = standin::CoreProc<decltype(&::PGPPeekKeySetKeyDB)>("PGPPeekKeySetKeyDB");
     auto findKey = standin::CoreProc<PGPError(PGP_CDECL*)(PGPKeyDBRef, const PGPKeyID*, PGPKeyDBObjRef*)>(
         "PGPFindKeyByKeyID");
     auto userID = standin::CoreProc<PGPError(PGP_CDECL*)(PGPKeyDBObjRef, char*, PGPSize, PGPSize*)>(

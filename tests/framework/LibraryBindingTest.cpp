@@ -7,6 +7,12 @@
 
 #include <array>
 
+#include <ocidl.h>
+
+#include <commdlg.h>
+#include <wincrypt.h>
+#include <winspool.h>
+
 namespace {
 
 std::string ProgramFolder()
@@ -58,6 +64,32 @@ TEST(LibraryBinding, RefusesBareNamesAndReportsMissingFiles)
     TLibrary missing(ProgramFolder() + "no_such_library.dll");
     EXPECT_FALSE(missing);
     EXPECT_NE(missing.LastError(), 0u);
+}
+
+// The system libraries the plug-in binds at first use instead of linking: each call reaches the
+// real function (a 32-bit call through an unbound slot jumps to address 0), the library is loaded
+// once, and a name or library that is not there gives null instead of a crash.
+TEST(LibraryBinding, SystemFunctionsBoundAtFirstUse)
+{
+    const auto decode = SYSTEM_PROC("Crypt32.dll", CryptStringToBinaryA);
+    ASSERT_NE(decode, nullptr);
+    BYTE bytes[8] = {};
+    DWORD size = sizeof bytes;
+    ASSERT_TRUE(decode("aGk=", 4, CRYPT_STRING_BASE64, bytes, &size, nullptr, nullptr));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), size), "hi");
+
+    const auto enumPrinters = SYSTEM_PROC("WinSpool.drv", EnumPrintersA);
+    ASSERT_NE(enumPrinters, nullptr);
+    DWORD needed = 0, count = 0;
+    enumPrinters(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &count);
+    EXPECT_NE(SYSTEM_PROC("ComDlg32.dll", PrintDlgExA), nullptr);
+    EXPECT_NE(SYSTEM_PROC("ComDlg32.dll", GetOpenFileNameA), nullptr);
+
+    EXPECT_EQ(SystemLibrary("Crypt32.dll"), SystemLibrary("Crypt32.dll"));
+    EXPECT_EQ(SystemLibrary("Crypt32.dll"), GetModuleHandleA("crypt32.dll"));
+    EXPECT_EQ(BindSystemProc<decltype(&::CryptStringToBinaryA)>("Crypt32.dll", "NoSuchFunction"), nullptr);
+    EXPECT_EQ(SystemLibrary("NoSuchLibrary.dll"), nullptr);
+    EXPECT_EQ(BindSystemProc<decltype(&::CryptStringToBinaryA)>("NoSuchLibrary.dll", "CryptStringToBinaryA"), nullptr);
 }
 
 TEST(FileStream, CreateWriteSeekTruncateAndReopen)

@@ -6,7 +6,7 @@
 
 namespace {
 
-using AlphaBlendProc = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
+using AlphaBlendProc = decltype(&::AlphaBlend);
 
 AlphaBlendProc BoundAlphaBlend() noexcept
 {
