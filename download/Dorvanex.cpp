@@ -217,6 +217,14 @@ bool PumpUntilSignalled(HANDLE thread, bool quitOnQuit, int& quitCode, bool& qui
     }
 }
 
+// No thread (what a refused CreateWebThread gives): nothing ended and nothing was saved, and the
+// download another caller runs is left alone. ERROR_INVALID_HANDLE is not 0, the "saved" code.
+DWORD NoThread()
+{
+    SetLastError(ERROR_INVALID_HANDLE);
+    return ERROR_INVALID_HANDLE;
+}
+
 } // namespace
 
 extern "C" {
@@ -266,6 +274,8 @@ DWORD WINAPI TerminateWebThread(HANDLE* thread)
 
 DWORD WINAPI WaitForWebThread(HANDLE thread)
 {
+    if (!thread)
+        return NoThread();
     int quitCode = 0;
     bool quitSeen = false;
     DWORD result = 0;
@@ -278,6 +288,8 @@ DWORD WINAPI WaitForWebThread(HANDLE thread)
 
 DWORD WINAPI FreeWebThread(HANDLE thread)
 {
+    if (!thread)
+        return NoThread();
     int quitCode = 0;
     bool quitSeen = false;
     PumpUntilSignalled(thread, false, quitCode, quitSeen);

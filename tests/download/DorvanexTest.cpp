@@ -159,6 +159,21 @@ TEST_F(Dorvanex, TerminatingWhileConnectingCancelsTheDownload)
         EXPECT_NE(path, "/next");
 }
 
+// A caller whose download was refused holds no thread: waiting for or freeing it reports no
+// saved file and leaves the running download of another caller to finish.
+TEST_F(Dorvanex, ARefusedDownloadsNoThreadLeavesTheRunningOneAlone)
+{
+    TLoopbackHttpServer server;
+    server.Answer("/slow", { 200, "late", true, -1, 500 });
+    HANDLE thread = Start(server.Url("/slow") + "\t");
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(Start(server.Url("/slow")), nullptr);
+    EXPECT_NE(waitFor_(nullptr), 0u);
+    EXPECT_NE(free_(nullptr), 0u);
+    EXPECT_EQ(free_(thread), 0u);
+    EXPECT_EQ(Saved(), "late");
+}
+
 TEST_F(Dorvanex, AnEmptyBodyAnnouncedAsEmptyIsSaved)
 {
     TLoopbackHttpServer server;
