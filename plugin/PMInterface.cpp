@@ -965,6 +965,12 @@ void TPMInterface::ReadChosenFolder(
     constexpr size_t PMM_HEADER_SIZE = 128, PMG_NAME_SIZE = 260;
     if (folder[0] == '\t') {
         const std::string path = folder.substr(1);
+        // The mail client did not say where its new mail is: searching "*.CNM" would read the
+        // process's current folder instead.
+        if (path.empty()) {
+            ShowText(333, true);
+            return;
+        }
         std::string last = ExtractBaseName(path.substr(0, path.size() - 1));
         for (char& c : last)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

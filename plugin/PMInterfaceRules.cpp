@@ -81,6 +81,11 @@ std::string LanguageFromCommandLine(const std::string& commandLine)
     if (option == std::string::npos)
         return {};
     size_t from = option + 2;
+    // "-Xde", "-X de", "-X=de" and "-X:de" all name German: one separator that is not part of
+    // the code is skipped, then blanks ("-Xde" has none, so its first letter is kept).
+    if (from < commandLine.size() && !IsBlank(commandLine[from])
+        && !std::isalnum(static_cast<unsigned char>(commandLine[from])))
+        ++from;
     while (from < commandLine.size() && IsBlank(commandLine[from]))
         ++from;
     std::string code = commandLine.substr(from, 2);

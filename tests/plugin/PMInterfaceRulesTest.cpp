@@ -50,7 +50,8 @@ TEST(PMInterfaceRules, LanguageOptionOfTheCommandLine)
         const char* line;
         const char* code;
     } cases[] = { { "C:\\PM\\WINPM-32.EXE -X de", "de" }, { "C:\\PM\\WINPM-32.EXE /xFR -I bob", "fr" },
-        { "C:\\PM\\WINPM-32.EXE -Xit", "it" }, { "C:\\PM\\WINPM-32.EXE -I bob", "" },
+        { "C:\\PM\\WINPM-32.EXE -Xit", "it" }, { "C:\\PM\\WINPM-32.EXE -X=DE", "de" },
+        { "C:\\PM\\WINPM-32.EXE /X: fr", "fr" }, { "C:\\PM\\WINPM-32.EXE -I bob", "" },
         { "C:\\PM-Xtra\\WINPM-32.EXE", "" }, { "C:\\PM\\WINPM-32.EXE -X", "" }, { "", "" } };
     for (const Case& c : cases)
         EXPECT_EQ(LanguageFromCommandLine(c.line), c.code) << c.line;
