@@ -301,7 +301,8 @@ bool TTERInterface::InsertInfoBox(HWND editor, const std::string& info, bool kee
     // The user's selection stays selected: it is taken before and moved by what the box adds.
     LONG l1 = 0, l2 = 0;
     int c1 = 0, c2 = 0;
-    const bool hadSelection = keepSelection && api_.TerGetSelection
+    // An editor library without the position conversion cannot carry the selection past the box.
+    const bool hadSelection = keepSelection && api_.TerGetSelection && api_.TerRowColToAbs
         && api_.TerGetSelection(editor, &l1, &c1, &l2, &c2);
     const LONG selectionFrom = hadSelection ? api_.TerRowColToAbs(editor, l1, c1) : 0;
     const LONG selectionTo = hadSelection ? api_.TerRowColToAbs(editor, l2, c2) : 0;

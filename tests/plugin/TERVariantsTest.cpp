@@ -39,11 +39,13 @@ TEST(TERVariants, LibraryChoiceAndALibraryWithoutTheNewestFlags)
     EXPECT_EQ(TerApi::FindEditorLibrary(folder.path, "HTS??.DLL", "HTS32.DLL", true), folder.path + "HTS32.DLL");
     FreeLibrary(ter17);
 
-    // The library without TerSetFlags10 and TerSetFlags11: those switches are skipped.
+    // The library without TerSetFlags10, TerSetFlags11 and TerRowColToAbs: those switches are
+    // skipped, and the result box goes in without carrying the selection.
     TTERInterface ter(minimal, false);
     ASSERT_NE(ter.Api().Editor, nullptr);
     EXPECT_EQ(ter.Api().TerSetFlags10, nullptr);
     EXPECT_EQ(ter.Api().TerSetFlags11, nullptr);
+    EXPECT_EQ(ter.Api().TerRowColToAbs, nullptr);
     EXPECT_EQ(ter.Api().Html, nullptr); // no add-on in that folder
     EXPECT_EQ(ter.Converter()->Editor(), nullptr);
     TParentWindow parent;
@@ -56,5 +58,9 @@ TEST(TERVariants, LibraryChoiceAndALibraryWithoutTheNewestFlags)
     EXPECT_NE(calls.find("TerSetFlags9(TRUE, 0x8)"), std::string::npos);
     EXPECT_EQ(calls.find("TerSetFlags10"), std::string::npos);
     EXPECT_EQ(calls.find("TerSetFlags11"), std::string::npos);
+    ASSERT_TRUE(ter.SetEditorText(editor, "select me"));
+    ter.SelectRange(7, 9);
+    EXPECT_TRUE(ter.InsertInfoBox(editor, "info", true, 1440, 2));
+    EXPECT_EQ(ter.GetSelectedText(editor, false, false), "PGP-Info:\t\tinfo\t\t\r\nselect me");
     DestroyWindow(editor);
 }
