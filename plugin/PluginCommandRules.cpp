@@ -14,6 +14,7 @@ constexpr uint16_t TEXT_CLIPBOARD = 241;
 constexpr uint16_t TEXT_LIST_FILE_NOT_OPENED = 276;
 constexpr uint16_t TEXT_REMOVE_DELETED = 278;
 constexpr uint16_t TEXT_LIST_UPDATED = 314;
+constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 constexpr uint16_t TEXT_KEYS_DELETED = 315;
 constexpr const char* CLIPBOARD_CHOICE = ":CLIP:";
 constexpr const char* CRLF = "\r\n";
@@ -176,6 +177,11 @@ std::string DeletedKeysReport(bool listUpdated, int32_t deletedCount, const TTex
 std::string ListFileError(const std::string& fileName, const TTextLookup& texts)
 {
     return fileName + CRLF + CRLF + texts(TEXT_LIST_FILE_NOT_OPENED);
+}
+
+std::string ListFileSaveError(const std::string& fileName, const TTextLookup& texts)
+{
+    return fileName + CRLF + CRLF + texts(TEXT_FILE_NOT_WRITTEN);
 }
 
 } // namespace PluginCommandRules

@@ -74,5 +74,7 @@ std::string DeletedKeysQuestion(const std::string& names, const TTextLookup& tex
 std::string DeletedKeysReport(bool listUpdated, int32_t deletedCount, const TTextLookup& texts);
 // The error shown when the recipient list's file did not open in the text editor.
 std::string ListFileError(const std::string& fileName, const TTextLookup& texts);
+// The recipient list's file could not be saved.
+std::string ListFileSaveError(const std::string& fileName, const TTextLookup& texts);
 
 } // namespace PluginCommandRules

@@ -432,7 +432,8 @@ void TPluginCommandRunner::KeyDescription()
 void TPluginCommandRunner::ImportCertificates()
 {
     TKeyIDData keys;
-    const int32_t status = Pgp().ImportWindowsCertificates(Owner(), false, keys);
+    // With the recipient list on, its offer reports the count: the import stays quiet then.
+    const int32_t status = Pgp().ImportWindowsCertificates(Owner(), AutoListOn(), keys);
     ReportFailure(status);
     if (status == kStatusOK && AutoListOn())
         OfferAutoListEntries(keys);
@@ -458,7 +459,7 @@ void TPluginCommandRunner::RemoveDeletedFromAutoList(const TKeyIDData& deleted)
     const int removed = remove ? main_.AutoList().RemoveKeyEntries(deleted.KeyIDText) : 0;
     if (removed < 0) {
         // The list's file could not be saved: saying it was updated would be untrue.
-        ShowError(main_, ListFileError(main_.AutoList().FileName(), Texts()));
+        ShowError(main_, ListFileSaveError(main_.AutoList().FileName(), Texts()));
         return;
     }
     Inform(DeletedKeysReport(removed > 0, deleted.Count, Texts()));
@@ -537,7 +538,7 @@ void TPluginCommandRunner::PurgeAutoList()
 {
     const int removed = main_.AutoList().PurgeMissingKeys(TEncryptionKeyListing(Pgp()).Keys());
     if (removed < 0) {
-        ShowError(main_, ListFileError(main_.AutoList().FileName(), Texts()));
+        ShowError(main_, ListFileSaveError(main_.AutoList().FileName(), Texts()));
         return;
     }
     Inform(std::to_string(removed) + Text(TEXT_PURGED));

@@ -142,6 +142,7 @@ TEST(PluginCommandRules, DeletedKeysQuestionAndReports)
     EXPECT_EQ(DeletedKeysReport(true, 2, FakeText), "<314><315>");
     EXPECT_EQ(DeletedKeysReport(false, 2, FakeText), "2<315>");
     EXPECT_EQ(ListFileError("C:\\mail\\AutoList.txt", FakeText), "C:\\mail\\AutoList.txt\r\n\r\n<276>");
+    EXPECT_EQ(ListFileSaveError("C:\\mail\\AutoList.txt", FakeText), "C:\\mail\\AutoList.txt\r\n\r\n<345>");
 }
 
 TEST(PluginCommandRules, FirstLineEndsAtEitherLineBreak)
