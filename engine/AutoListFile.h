@@ -20,7 +20,8 @@ int64_t ListFileSize(const std::string& fileName);
 enum class TListFileOpen { Existing, Created, Unavailable };
 
 // Opens the file for reading and writing without sharing and closes it again; a missing file is
-// created empty (never truncating one that exists). Unavailable: neither worked.
+// created empty (never truncating one that exists). A file that exists but cannot be opened so
+// (another program holds it) is Existing too. Unavailable: it is not there and cannot be made.
 TListFileOpen EnsureListFile(const std::string& fileName);
 
 // Writes `text` to a temporary file in the same folder, flushes it to disk and moves it over

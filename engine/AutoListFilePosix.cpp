@@ -55,8 +55,10 @@ TListFileOpen EnsureListFile(const std::string& fileName)
         close(fd);
         return TListFileOpen::Existing;
     }
-    if (errno != ENOENT)
-        return TListFileOpen::Unavailable;
+    if (errno != ENOENT) {
+        struct stat info { };
+        return stat(fileName.c_str(), &info) == 0 ? TListFileOpen::Existing : TListFileOpen::Unavailable;
+    }
     fd = open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
     if (fd < 0)
         return TListFileOpen::Unavailable;

@@ -80,8 +80,11 @@ TListFileOpen EnsureListFile(const std::string& fileName)
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (existing.Valid())
         return TListFileOpen::Existing;
+    // A list that another program holds open (a sharing violation) is still the user's list: it
+    // is read with shared access, not dropped for the whole run.
     if (!IsMissing(GetLastError()))
-        return TListFileOpen::Unavailable;
+        return GetFileAttributesA(fileName.c_str()) != INVALID_FILE_ATTRIBUTES ? TListFileOpen::Existing
+                                                                                 : TListFileOpen::Unavailable;
     TFileHandle created(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
         FILE_ATTRIBUTE_NORMAL, nullptr));
     return created.Valid() ? TListFileOpen::Created : TListFileOpen::Unavailable;

@@ -632,8 +632,9 @@ std::unique_ptr<TAutoList> TAutoList::CopyEnabledEntries() const
 
 int TAutoList::PurgeMissingKeys(const TKeyPropsList& keys)
 {
+    // A list that cannot be read cannot be purged: saying so beats reporting nothing removed.
     if (!LoadFile())
-        return 0;
+        return -1;
     // No keys at all means the key ring is not readable now, not that every key is gone.
     if (keys.Count() == 0)
         return 0;
@@ -651,7 +652,7 @@ int TAutoList::RemoveKeyEntries(const std::string& text)
 {
     // Changes made to the file since the last load would otherwise be overwritten.
     if (!LoadFile())
-        return 0;
+        return -1;
     SetSortOrder(soKeyID);
     int deleted = 0;
     for (const std::string& id : KeyIDsInText(text)) {

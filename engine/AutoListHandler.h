@@ -143,10 +143,10 @@ public:
     // A list without file, by recipient, of the entries offered for automatic choice.
     std::unique_ptr<TAutoList> CopyEnabledEntries() const;
     // Deletes entries whose key is not in `keys`; keyless entries stay, and an empty key list
-    // deletes nothing. Returns the number deleted (-1 when the file could not be saved).
+    // deletes nothing. Returns the number deleted (-1 when the file could not be read or saved).
     int PurgeMissingKeys(const TKeyPropsList& keys);
     // Deletes the first entry of every "0x" key id in `text`; returns the number deleted (-1
-    // when the file could not be saved).
+    // when the file could not be read or saved).
     int RemoveKeyEntries(const std::string& text);
 
     void SetSortOrder(TAutoListSortOrder order);

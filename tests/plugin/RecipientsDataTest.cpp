@@ -7,6 +7,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace {
 
 using testing::_;
@@ -82,6 +86,32 @@ TEST(ALInterface, UnusableFileLeavesAListWithoutFile)
     EXPECT_EQ(list.FileName(), "");
     EXPECT_EQ(list.Count(), 0);
 }
+
+#if defined(_WIN32)
+// Another program holding the list open, as an editor reading it does, costs the user nothing;
+// one that locks it whole makes a change of the list fail as such, not pass as nothing to change.
+TEST(ALInterface, AListFileHeldByAnotherProgram)
+{
+    TScratchFolder folder;
+    const std::string name = folder.File("AutoList.txt");
+    WriteFileBytes(name, Header("4.9.6.0") + "Alice\\3x0123456789ABCDEF+S\r\n");
+    HANDLE reader = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    TALInterface list(name);
+    CloseHandle(reader);
+    EXPECT_EQ(list.FileName(), name);
+    EXPECT_EQ(list.GetRecipientList(), "Alice");
+
+    Sleep(20); // a newer time stamp, so that the list is read again
+    WriteFileBytes(name, Header("4.9.6.0") + "Alice\\3x0123456789ABCDEF+S\r\nBob\\1x89ABCDEF01234567+s\r\n");
+    HANDLE locker = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(list.RemoveKeyEntries(kBobKey), -1);
+    EXPECT_EQ(list.PurgeMissingKeys(*MakeKeyList({ { kAliceKey, { "Alice" } } })), -1);
+    CloseHandle(locker);
+    EXPECT_EQ(list.RemoveKeyEntries(kBobKey), 1);
+}
+#endif
 
 TEST(ALInterface, MigrationFrom4850OnlySwitchesOffPgpMimeEntriesOnce)
 {
