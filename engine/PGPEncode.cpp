@@ -115,6 +115,16 @@ int32_t TPGPEncode::EncryptBuffer(std::string_view text, bool sign, bool smime)
     if (smime && sign)
         encrypt_ = false; // S/MIME signs first, then encrypts the signed entity
     input_ = text;
+    // However the call ends, a failed second pass included, the signed entity it made is burnt
+    // and the caller's text is theirs again.
+    struct TInputRelease {
+        TPGPEncode& encode;
+        ~TInputRelease()
+        {
+            BurnString(encode.ownInput_);
+            encode.input_ = {};
+        }
+    } release { *this };
     addCharset_ = !Settings.Charset.empty();
     int32_t status = Run(smime ? TFinish::AsItStands : TFinish::PgpEncrypted);
     if (status != kStatusOK)
@@ -139,8 +149,6 @@ int32_t TPGPEncode::EncryptBuffer(std::string_view text, bool sign, bool smime)
         output_ = TEncodedText(std::move(body));
         mimeHeaderLength_ = headerLength > 0 ? headerLength + 1 : 0;
     }
-    BurnString(ownInput_);
-    input_ = {}; // the caller's text is theirs again
     return status;
 }
 
