@@ -140,6 +140,11 @@ void LoadPGPsdk()
         if (!folder.empty())
             plan.folders.push_back(FolderWithSlash(folder));
     }
+    // Last, where a search by bare name would also have found them; by full path all the same,
+    // so that the current folder never supplies a library.
+    const std::string systemFolder = SystemFolderPath("");
+    if (!systemFolder.empty())
+        plan.folders.push_back(systemFolder);
     plan.showFatal = [](const char* text) {
         MessageBoxA(nullptr, text, "ZAVEK: fatal error in the PGP binding", MB_OK | MB_ICONERROR);
     };
