@@ -169,6 +169,8 @@ struct TX509CertPropsRec {
     bool Revoked = false;
     bool Expired = false;
     bool SelfSigned = false;
+    // The certificate's encoded data: it names this certificate and no other of its key.
+    std::string Der;
 };
 
 // Certificates, one line each, each line owning its TX509CertPropsRec; duplicates accepted.

@@ -378,7 +378,7 @@ int32_t TPGPInterface::RemoveCertificate(HWND parent, bool quiet, TKeyIDData& ke
     if (!messages_(texts_.GetEntry(313) + "?\r\n\r\n" + certificate.SubjectName, TMessageKind::QuestionNoDefault, 0))
         return LastStatus = kStatusCancelled;
     std::unique_ptr<TX509CertPropsList> removed;
-    LastStatus = ::RemoveCertificate("", certificate.KeyID, false, parent, removed);
+    LastStatus = ::RemoveCertificate("", CertificateName(certificate), false, parent, removed);
     if (LastStatus != kStatusOK)
         return LastStatus;
     keys.KeyIDText = certificate.KeyID;
@@ -396,7 +396,7 @@ int32_t TPGPInterface::ExportCertificate(HWND parent, TKeyIDData& keys, std::str
         return LastStatus;
     std::unique_ptr<TX509CertPropsList> chain;
     std::string pem;
-    LastStatus = ExportCertificateToFile("", certificate.KeyID, parent, chain, pem, true);
+    LastStatus = ExportCertificateToFile("", CertificateName(certificate), parent, chain, pem, true);
     if (LastStatus != kStatusOK)
         return LastStatus;
     // A chain's or a self-signed certificate's headline ends like "X.509 certificate for".

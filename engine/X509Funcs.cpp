@@ -249,7 +249,8 @@ PGPError ReadCertificateRecord(PGPKeyDBObjRef certificate, TX509CertPropsRec& re
     const PGPError status = FillCertProps(certificate, record);
     if (status != kPGPError_NoErr)
         return status;
-    ApplyCertificateFacts(CertificateDer(certificate), record);
+    record.Der = CertificateDer(certificate);
+    ApplyCertificateFacts(record.Der, record);
     // No key usage extension means no restriction.
     const uint16_t usage = record.KeyUsage == 0 ? 0x1FF : record.KeyUsage;
     const PGPKeyDBObjRef key = KeyOf(certificate);
@@ -485,6 +486,11 @@ PGPKeyDBObjRef FindCertificateByData(PGPKeySetRef keySet, const std::string& der
         return found == 0;
     });
     return found;
+}
+
+std::string CertificateName(const TX509CertPropsRec& certificate)
+{
+    return certificate.Der.empty() ? certificate.KeyID : certificate.Der;
 }
 
 PGPKeyDBObjRef FindNamedCertificate(PGPKeySetRef keySet, const std::string& keyIDOrData)

@@ -57,6 +57,9 @@ PGPError PickCertificateKey(PGPContextRef Context, PGPKeySetRef From, bool Certi
     const std::string& Title, PGPKeyDBObjRef& Object);
 // The certificate named by KeyIDOrData: an exact 16-digit key id names its key's certificate,
 // anything else is taken as DER data. 0 when none.
+// What names exactly this certificate to the functions below: its encoded data. Its key's id
+// would name the key's last usable certificate, another one where the key has several.
+std::string CertificateName(const TX509CertPropsRec& Certificate);
 PGPKeyDBObjRef FindNamedCertificate(PGPKeySetRef KeySet, const std::string& KeyIDOrData);
 // With ChainAndPem the armoured chain up to a self-signed certificate, else the single DER data.
 PGPError ExportCertificateToFile(const std::string& Title, const std::string& KeyIDOrData, HWND Parent,

@@ -576,6 +576,25 @@ TEST_F(X509FuncsTest, WithoutPromptTheGivenPassphraseMustUnlockTheSigner)
     });
 }
 
+// Ann's key holds two certificates: the one picked is the one exported and removed, not the key's
+// last usable one.
+TEST_F(X509FuncsTest, APickedCertificateIsTheOneActedOn)
+{
+    std::unique_ptr<TX509CertPropsList> picked, chain, removed;
+    dialog.pickCertificate = fake::SigRef(1, 0, 0);
+    ASSERT_EQ(FindCertificatesForKey("Certificate:", picked, nullptr), 0);
+    ASSERT_EQ(picked->Count(), 1);
+    const TX509CertPropsRec certificate = picked->Record(0);
+    EXPECT_EQ(certificate.Der, "ANN-DER");
+    std::string text;
+    EXPECT_EQ(ExportCertificateToFile("", CertificateName(certificate), nullptr, chain, text, false), 0);
+    EXPECT_EQ(text, "ANN-DER");
+    EXPECT_EQ(RemoveCertificate("", CertificateName(certificate), false, nullptr, removed), 0);
+    ASSERT_EQ(S().disk[1].userIDs.size(), 2u);
+    EXPECT_EQ(S().disk[1].userIDs[0].sigs.size(), 1u); // ANN-DER went, its OpenPGP signature stayed
+    EXPECT_EQ(S().disk[1].userIDs[1].sigs.size(), 1u); // ANN-WORK-DER stays
+}
+
 TEST_F(X509FuncsTest, APickedCertificateIsListed)
 {
     std::unique_ptr<TX509CertPropsList> list;
