@@ -721,8 +721,27 @@ PGPError CandidatesWithAddress(PGPContextRef context, PGPKeySetRef candidates, c
     return status;
 }
 
-PGPError AskSigner(PGPContextRef context, PGPKeySetRef offered, HWND parent, const std::string& prompt,
-    PGPKeyDBObjRef& chosen, TSecureBytes& passphrase)
+// The signer's key named by key id or certificate data (0 when none names one).
+PGPKeyDBObjRef NamedSigner(PGPKeySetRef keySet, const std::string& signerKeyIDOrData,
+    const std::string& signerUserText, PGPKeyDBObjRef* certificate)
+{
+    PGPKeyDBObjRef key = 0;
+    if (IsKeyIDText(signerKeyIDOrData)) {
+        if (FindKeyByKeyIDText(keySet, signerKeyIDOrData, &key) == kPGPError_NoErr && certificate)
+            *certificate = FindKeyCertificate(&signerUserText, key, 0);
+    } else if (!signerKeyIDOrData.empty()) {
+        const PGPKeyDBObjRef found = FindCertificateByData(keySet, signerKeyIDOrData, &key);
+        if (certificate)
+            *certificate = found;
+    }
+    return key;
+}
+
+// The signing dialog over the offered keys, the named signer chosen at first, and the passphrase
+// checked against the chosen key before the dialog closes: a mistyped one would fail later, at
+// the signing, with the message already composed.
+PGPError AskSigner(PGPContextRef context, PGPKeySetRef offered, PGPKeyDBObjRef signer, HWND parent,
+    const std::string& prompt, PGPKeyDBObjRef& chosen, TSecureBytes& passphrase)
 {
     if (!SDKProcs.PGPNewKeyDB || !SDKProcs.PGPCopyKeys || !SDKProcs.PGPPeekKeyDBRootKeySet ||
         !SDKProcs.PGPSigningPassphraseDialog || !SDKProcs.PGPOUIOutputPassphrase)
@@ -735,9 +754,15 @@ PGPError AskSigner(PGPContextRef context, PGPKeySetRef offered, HWND parent, con
         status = SDKProcs.PGPCopyKeys(offered, candidates.Get(), copied.Out());
     if (status != kPGPError_NoErr)
         return MapX509Status(status);
+    const PGPKeySetRef shown = SDKProcs.PGPPeekKeyDBRootKeySet(candidates.Get());
+    PGPKeyDBObjRef signerCopy = 0;
+    if (signer && SDKProcs.PGPOUIDefaultKey)
+        FindSameKey(signer, shown, &signerCopy);
     char* entered = nullptr;
-    status = SDKProcs.PGPSigningPassphraseDialog(context, SDKProcs.PGPPeekKeyDBRootKeySet(candidates.Get()), &chosen,
+    status = SDKProcs.PGPSigningPassphraseDialog(context, shown, &chosen,
         SDKProcs.PGPOUIDialogPrompt(context, prompt.c_str()), SDKProcs.PGPOUIParentWindowHandle(context, parent),
+        signerCopy ? SDKProcs.PGPOUIDefaultKey(context, signerCopy) : SDKProcs.PGPONullOption(context),
+        SDKProcs.PGPOUIVerifyPassphrase ? SDKProcs.PGPOUIVerifyPassphrase(context, 1) : SDKProcs.PGPONullOption(context),
         SDKProcs.PGPOUIOutputPassphrase(context, &entered), SDKProcs.PGPOLastOption(context));
     if (status == kPGPError_NoErr && entered)
         status = CopyPassphrase(entered, passphrase);
@@ -764,13 +789,7 @@ PGPError SMimeSigningPassphrase(PGPContextRef context, PGPKeySetRef candidates, 
     if (rings.status != kPGPError_NoErr)
         return rings.status;
     if (prompt.empty()) {
-        key = 0;
-        if (IsKeyIDText(signerKeyIDOrData)) {
-            if (FindKeyByKeyIDText(rings.keySet, signerKeyIDOrData, &key) == kPGPError_NoErr)
-                certificate = FindKeyCertificate(&signerUserText, key, 0);
-        } else {
-            certificate = FindCertificateByData(rings.keySet, signerKeyIDOrData, &key);
-        }
+        key = NamedSigner(rings.keySet, signerKeyIDOrData, signerUserText, &certificate);
         if (!key || !KeyCanSign(key))
             return kX509KeyCannotSign;
         const bool valid = passphrase && SDKProcs.PGPPassphraseIsValid &&
@@ -789,7 +808,8 @@ PGPError SMimeSigningPassphrase(PGPContextRef context, PGPKeySetRef candidates, 
     PGPError status = CandidatesWithAddress(context, candidates, address, matching, offered);
     if (status != kPGPError_NoErr)
         return MapX509Status(status);
-    status = AskSigner(context, offered, parent, prompt, key, passphrase);
+    status = AskSigner(context, offered, NamedSigner(rings.keySet, signerKeyIDOrData, signerUserText, nullptr), parent,
+        prompt, key, passphrase);
     if (status != kPGPError_NoErr)
         return status;
     const bool addressMatched = offered != candidates;

@@ -193,7 +193,20 @@ struct TSigningDialog {
     PGPError answer = 0;
     std::string pickedTitle;
     PGPKeyDBObjRef pickCertificate = 0;
+    PGPKeyDBObjRef defaultKey = 0;
+    bool verifies = false;
 } dialog;
+
+PGPOptionListRef DefaultKey(PGPContextRef, PGPKeyDBObjRef key)
+{
+    dialog.defaultKey = key;
+    return MakeOption(kNull);
+}
+PGPOptionListRef VerifyPassphrase(PGPContextRef, PGPBoolean on)
+{
+    dialog.verifies = on != 0;
+    return MakeOption(kNull);
+}
 
 PGPError NewKeyDB(PGPContextRef, PGPKeyDBRef* out)
 {
@@ -290,6 +303,8 @@ protected:
         p.PGPOUIParentWindowHandle = ParentWindow;
         p.PGPOUIOutputPassphrase = OutputPassphrase;
         p.PGPSigningPassphraseDialog = SigningDialog;
+        p.PGPOUIDefaultKey = DefaultKey;
+        p.PGPOUIVerifyPassphrase = VerifyPassphrase;
         p.PGPPassphraseIsValid = PassphraseIsValid;
         p.PGPclSelectX509Cert = SelectCertificate;
         p.PGPclInitLibrary = InitClientLibrary;
@@ -546,6 +561,15 @@ TEST_F(X509FuncsTest, AnUnknownAddressOffersAllCandidatesAndTheUserPicks)
         EXPECT_EQ(dialog.offered, std::vector<int>({0, 1, 2}));
         EXPECT_EQ(dialog.pickedTitle, "Passphrase:");
         EXPECT_EQ(certificate, fake::SigRef(1, 1, 0));
+        // No signer named: none is chosen at first; the passphrase is checked all the same.
+        EXPECT_EQ(dialog.defaultKey, 0u);
+        EXPECT_TRUE(dialog.verifies);
+        dialog.verifies = false;
+        EXPECT_EQ(SMimeSigningPassphrase(context, root, key, nullptr, "Passphrase for signing",
+                      "0xA1100000A1100002", "nobody@example.org", passphrase, certificate),
+            0);
+        EXPECT_EQ(dialog.defaultKey, fake::KeyRef(1));
+        EXPECT_TRUE(dialog.verifies);
         dialog.answer = kX509NoSigningKeyOffered;
         EXPECT_EQ(SMimeSigningPassphrase(context, root, key, nullptr, "Passphrase for signing", "", "", passphrase,
                       certificate),
