@@ -246,7 +246,10 @@ bool TMainClass::HandleFrameMenuMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITMENUPOPUP: {
         HMENU menu = reinterpret_cast<HMENU>(wParam);
         if (menu == menus_.PluginMenu()) {
-            menus_.UpdateStates(MenuState());
+            TPluginMenuState state = MenuState();
+            state.WindowsCertificates = state.KeyRingState != 0
+                && Guarded("HasWindowsCertificates", false, [this] { return PGPInterface().HasWindowsCertificates(); });
+            menus_.UpdateStates(state);
         } else if (menu == menus_.AutoListMenu()) {
             TAutoListMenuState state;
             state.AutoPush = Values().AutoPush;

@@ -185,8 +185,9 @@ void TPluginMenus::UpdateStates(const TPluginMenuState& state) const
     for (UINT id = ITEM_SEND_BOTH; id <= ITEM_SEND_SIGNED; ++id)
         Enable(pluginMenu_, id, state.EditorActive);
     // Certificates need the key ring that holds them: a key ring opened later enables them.
-    for (UINT id : { ITEM_IMPORT_CERTIFICATES, ITEM_REMOVE_CERTIFICATE, ITEM_EXPORT_CERTIFICATE })
+    for (UINT id : { ITEM_REMOVE_CERTIFICATE, ITEM_EXPORT_CERTIFICATE })
         Enable(pluginMenu_, id, state.KeyRingState != 0);
+    Enable(pluginMenu_, ITEM_IMPORT_CERTIFICATES, state.KeyRingState != 0 && state.WindowsCertificates);
 }
 
 void TPluginMenus::RebuildAutoListMenu(const TTextLookup& texts, const TAutoListMenuState& state)

@@ -16,6 +16,9 @@ struct TPluginMenuState {
     bool ReaderActive = false;
     bool EditorActive = false;
     int32_t KeyRingState = 0;
+    // Windows' personal store holds a certificate with its private key: there is one to import.
+    // Asked only when the menu opens, since it loads the certificate library.
+    bool WindowsCertificates = false;
     bool PGPMime = false, PGPExt = false, FullAuto = false;
 };
 

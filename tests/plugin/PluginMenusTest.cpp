@@ -109,6 +109,11 @@ TEST(PluginMenus, StatesFollowTheActiveWindowsTheOptionsAndTheKeyRing)
     state.KeyRingState = 1;
     state.PGPMime = false;
     state.FullAuto = true;
+    // Nothing to import while Windows holds no certificate with its private key.
+    menus.UpdateStates(state);
+    EXPECT_TRUE(State(menu, ITEM_IMPORT_CERTIFICATES) & MF_GRAYED);
+    EXPECT_FALSE(State(menu, ITEM_EXPORT_CERTIFICATE) & MF_GRAYED);
+    state.WindowsCertificates = true;
     menus.UpdateStates(state);
     for (UINT id : { ITEM_WIPE_PASSPHRASE, ITEM_SEND_BOTH, ITEM_SEND_BOTH + 1, ITEM_SEND_SIGNED, ITEM_DECRYPT_MESSAGE, ITEM_VERIFY_FILE,
              ITEM_IMPORT_CERTIFICATES, ITEM_REMOVE_CERTIFICATE, ITEM_EXPORT_CERTIFICATE })
