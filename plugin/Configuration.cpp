@@ -220,7 +220,9 @@ int TConfiguration::RunStartUp()
         ShowMessage(texts_->GetEntry(TEXT_NO_MAIL_FOLDER), TMessageKind::Warning);
         return STARTUP_FAILED_SILENTLY;
     }
-    // The administrator's own mail user sets up others; a fresh file there is not a new user's.
+    // The administrator's own mail user sets up others; a fresh file there is not a new user's,
+    // but it still starts from the PGP preferences.
+    freshOptionsFile_ = NewFile();
     if (NewFile() && pmInterface_->GetMailUserName() == texts_->GetEntry(TEXT_ADMINISTRATOR))
         ClearNewFile();
 
@@ -260,7 +262,7 @@ void TConfiguration::CreatePGPInterface()
     pgpInterface_->SetVersionText(productInfo_.ProductName + " " + productInfo_.ProductVersion);
     pgpInterface_->LoadKeyRingPrefs();
     // A fresh options file starts from what the PGP preferences say.
-    if (NewFile()) {
+    if (freshOptionsFile_) {
         SetComment(pgpInterface_->Comment);
         SetStorePassphrase(pgpInterface_->CacheSeconds);
         SetWipeCount(pgpInterface_->WipePasses);

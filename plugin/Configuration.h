@@ -167,4 +167,6 @@ private:
     std::unique_ptr<TZAVEKHelp> helpHandler_;
     // The library whose loading failed the start-up, for its error message.
     std::string failedLibrary_;
+    // The options file did not exist before this start-up (for any mail user, the administrator's too).
+    bool freshOptionsFile_ = false;
 };

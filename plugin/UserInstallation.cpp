@@ -220,6 +220,8 @@ void TUserInstallation::ReportInstallResult(TInstallResult result, const std::st
         RemoveFormFiles(folder);
         break;
     case CopyFailed:
+        // The files did not reach the mail user: a failure the administrator must see as one, not
+        // an information beside the successful set-ups.
         dialogs_.Error(Text(TEXT_COPY_FAILED) + shownName);
         break;
     }
