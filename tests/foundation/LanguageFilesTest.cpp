@@ -87,6 +87,8 @@ TEST(PGPErrorStringsEn, OneLinePerCodeFromMinus12000)
     ASSERT_EQ(lines.size(), 2001u);
     EXPECT_EQ(lines[static_cast<size_t>(PGPErrorLineOfCode(-11987))], "The operation was cancelled.");
     EXPECT_EQ(lines[static_cast<size_t>(PGPErrorLineOfCode(-11999))], "There is not enough memory.");
+    EXPECT_EQ(lines[static_cast<size_t>(PGPErrorLineOfCode(-11993))],
+        "The file could not be wiped: it could not be overwritten or is still there.");
     EXPECT_EQ(lines[static_cast<size_t>(PGPErrorLineOfCode(-10000))], "PGP error -10000.");
     for (const std::string& line : lines)
         EXPECT_FALSE(line.empty());
