@@ -46,6 +46,8 @@ std::vector<std::string> CommandLineArguments()
 }
 
 // The export at ordinal, with the library loaded; null after the system's error text was shown.
+// The helper binds no SDK of its own: the plug-in library binds it at its first export call, in
+// this process as in the mail client's, so a second binding here would only load it twice.
 FARPROC BindMainExport(int ordinal)
 {
     SetLastError(0);
