@@ -52,6 +52,7 @@ struct THost {
     HWND CreateEditor();
     // A folder window ("FOLDER") or the folder manager ("FOLMAN") with that title.
     HWND CreateFolderWindow(bool manager, const std::string& title);
+    HWND CreateQueueWindow();
     // The window procedure is no longer the one of its class: someone subclassed it.
     static bool IsSubclassed(HWND window);
 };

@@ -10,6 +10,7 @@
 //   event TYPE [TEXT|KIND]                0x0B11 (5, 28: TEXT; 25: KIND for the last editor)
 //   reader [refuse] | editor              open a reader (one that refuses to close) or an editor
 //   folder TITLE | folman                 open a folder window with that title / the folder manager
+//   queuewindow                           open the queue window (it logs each refresh it is asked for)
 //   command ID                            WM_COMMAND ID sent to the frame (189 delivers the queue)
 //   addbutton COMMAND TOOLTIP             add a button for the plug-in window as the plug-in does (3097)
 //   click COMMAND                         click the plug-in's toolbar button of that command id
@@ -445,6 +446,8 @@ void RunStep(const THostStep& step)
     } else if (verb == "editor") {
         g_lastEditor = g_host.CreateEditor();
         g_log.Line("editor opened");
+    } else if (verb == "queuewindow") {
+        g_host.CreateQueueWindow();
     } else if (verb == "folder" || verb == "folman") {
         g_host.CreateFolderWindow(verb == "folman", verb == "folman" ? "Folder manager" : Arg(step, 1));
         g_log.Line("%s opened", verb.c_str());

@@ -127,6 +127,16 @@ LRESULT CALLBACK FolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefMDIChildProcA(window, message, wParam, lParam);
 }
 
+// The queue window: the plug-in asks it to read the queue again after it put a message there.
+LRESULT CALLBACK QueueProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_QUEUE_REFRESH) {
+        g_log.Line("queue window refreshed");
+        return 0;
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
 // Asks the plug-in before a send; its answer HOST_HANDLED means it took the send over.
 LRESULT AskPlugin(UINT message, WPARAM wParam, LPARAM lParam, const char* what)
 {
@@ -400,6 +410,11 @@ HWND THost::CreateFolderWindow(bool manager, const std::string& title)
     return CreateMdiChild(manager ? CLASS_FOLDER_MANAGER : CLASS_FOLDER, title.c_str());
 }
 
+HWND THost::CreateQueueWindow()
+{
+    return CreateMdiChild(CLASS_QUEUE, "Queue");
+}
+
 bool THost::IsSubclassed(HWND window)
 {
     return window && IsWindow(window)
@@ -420,6 +435,7 @@ bool CreateHostWindows()
     Register(CLASS_EDITOR, EditorProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_FOLDER, FolderProc, GetSysColorBrush(COLOR_WINDOW));
     Register(CLASS_FOLDER_MANAGER, FolderProc, GetSysColorBrush(COLOR_WINDOW));
+    Register(CLASS_QUEUE, QueueProc, GetSysColorBrush(COLOR_WINDOW));
     Register(PLUGIN_HOST_CLASS, PluginHostProc, nullptr);
     Register(SCRIPT_CLASS, ScriptProc, nullptr);
     HWND frame

@@ -48,11 +48,13 @@ TEST(EncryptRoad, TheMessageIsEncryptedOverItsFile)
 {
     THostSession session("encfile");
     session.WriteFile("in.tmp", kMessage);
-    // The new recipient and key are offered for the recipient list: declined.
-    THostRun run = session.Run("answer Question No\n" + Started(session)
-        + Step("encrypt", session, "in.tmp", "-", "", "ann@example.org") + "quit\n");
+    // The new recipient and key are offered for the recipient list: declined. The open queue
+    // window is asked to show the queue again.
+    THostRun run = session.Run("answer Question No\n" + Started(session) + "queuewindow\n"
+        + Step("encrypt", session, "in.tmp", "-", "", "ann@example.org") + "idle\nquit\n");
     SCOPED_TRACE(run.Text());
     ASSERT_EQ(run.LinesStartingWith("export encrypt ->").size(), 1u);
+    EXPECT_GT(run.IndexOf("queue window refreshed"), run.IndexOf("export encrypt ->"));
     EXPECT_THAT(run.LinesStartingWith("export encrypt ->")[0], HasSubstr("-> 1 "));
     const std::string sent = session.ReadFile("in.tmp");
     EXPECT_THAT(sent, HasSubstr("Subject: plans\r\n"));
