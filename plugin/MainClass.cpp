@@ -705,18 +705,23 @@ void TMainClass::NoteHostCommand(HWND target, WPARAM wParam, LPARAM lParam)
     }
 }
 
+// The decrypt, verify and key roads see what another writer (the helper, a second mail client, a
+// hand edit) changed in the options file since the last request, as the encrypt road does.
 int32_t TMainClass::DecryptMessage(const std::string& inFile, const std::string& outFile, uint32_t)
 {
+    LoadOptions();
     return DecryptRoad().DecryptMessage(inFile, outFile);
 }
 
 void TMainClass::VerifyFile(const std::string& fileName)
 {
+    LoadOptions();
     DecryptRoad().VerifyFile(fileName);
 }
 
 void TMainClass::ManageKeys(const std::string& argument, int mode)
 {
+    LoadOptions();
     DecryptRoad().ManageKeys(argument, mode);
 }
 

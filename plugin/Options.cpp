@@ -164,6 +164,7 @@ void TOptions::Close()
     SetFileName(std::string());
     lastRead_ = {};
     newFile_ = false;
+    freshColoursSet_ = false;
     values_ = {};
 }
 
@@ -201,8 +202,9 @@ void TOptions::LoadOptions()
                     break;
                 stamp = after;
             }
-            if (newFile_ && ThemesActive())
+            if (newFile_ && ThemesActive() && !freshColoursSet_)
                 values_.StandardColor = true;
+            freshColoursSet_ = freshColoursSet_ || newFile_;
             lastRead_ = stamp;
         }
     }

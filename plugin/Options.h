@@ -131,6 +131,8 @@ private:
 
     TFileStamp lastRead_;
     bool newFile_ = false;
+    // A fresh file's standard colours were set at its first read: a later read keeps the user's choice.
+    bool freshColoursSet_ = false;
     bool noPGP_ = false;
     TOptionValues values_;
 };

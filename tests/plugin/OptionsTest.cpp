@@ -240,6 +240,10 @@ TEST(Options, AFreshFileWithThemesStartsWithStandardColoursInMemoryOnly)
     options.Open(folder.Path());
     EXPECT_TRUE(options.Values().StandardColor);
     EXPECT_EQ(GetFileAttributesA(folder.Cfg().c_str()), INVALID_FILE_ATTRIBUTES);
+    // The user's choice against them stays through the re-read after its write.
+    options.SetStandardColor(false);
+    options.LoadOptions();
+    EXPECT_FALSE(options.Values().StandardColor);
 
     // An existing file keeps what it holds.
     TTempFolder existing;
