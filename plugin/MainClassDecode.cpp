@@ -4,7 +4,9 @@
 #include "plugin/MainClass.h"
 
 #include "engine/PGPInterface.h"
+#include "foundation/BurnString.h"
 #include "foundation/StrUtilWin.h"
+#include "mime/FileInPlace.h"
 #include "mime/MailHost.h"
 #include "mime/MailUtils.h"
 #include "ui/dialogs/MessageDialogs.h"
@@ -15,6 +17,7 @@ constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
 constexpr uint16_t TEXT_NOTHING_DONE = 449;
+constexpr uint16_t TEXT_FILE_NOT_WRITTEN = 345;
 // The watchdog's end when it closed the passphrase dialog on its time-out.
 constexpr DWORD WATCHDOG_CLOSED_DIALOG = WAIT_TIMEOUT;
 // Result classes of a signature status: 1 none, 2 and 3 good, above that doubtful or bad.
@@ -88,16 +91,27 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
     PMInterface().SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     TMessageData data;
     std::string block, output;
+    const TBurnOnExit burnOutput(output);
+    const TBurnOnExit burnBlock(block);
     TSignatureData signature;
     const bool decrypted = DecryptUnderWatchdog(NormalizeLineBreaks(text), data, block, output, signature);
-    PMInterface().SetStatusText(DecryptEndStatus(decrypted));
     if (!decrypted) {
+        PMInterface().SetStatusText(DecryptEndStatus(false));
         // The file keeps its text; only a message's tags are brought up to date.
         if (message)
             TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);
         return;
     }
-    CommitFileSafely(fileName, { data.TextBefore, output, data.TextAfter });
+    // Written where the file lies: the mail client holds it open to show it, and a file replaced
+    // by a rename under it would either fail or leave the mail client the old one.
+    std::string decoded = data.TextBefore + output + data.TextAfter;
+    const TBurnOnExit burnDecoded(decoded);
+    if (!RewriteFileInPlace(fileName, ReadWholeFile(fileName), decoded)) {
+        PMInterface().SetStatusText(Text(TEXT_DECRYPTING) + Text(TEXT_CANCELLED));
+        ShowError(*this, fileName + "\r\n\r\n" + Text(TEXT_FILE_NOT_WRITTEN));
+        return;
+    }
+    PMInterface().SetStatusText(DecryptEndStatus(true));
     if ((signature.StatusCode & SIGNATURE_CLASS_MASK) >= FIRST_SIGNED_CLASS)
         ShowSignatureNote(signature);
     else if (IsSignedOnly(data.Kind))

@@ -822,6 +822,38 @@ TEST(DecodeInPlace, AnEncryptedMessageFileIsDecryptedBelowItsHeader)
     EXPECT_EQ(decoded.find("-----BEGIN PGP"), std::string::npos);
 }
 
+// The mail client holds the file open while it shows it: the plaintext goes into that same file,
+// and "done" is said only once it is there. A file no one may write is said so, and keeps its text.
+TEST(DecodeInPlace, AFileTheMailClientHoldsOpenIsDecryptedWhereItLies)
+{
+    THostSession session("inplace-held");
+    const std::string encrypted = "Before\r\n" + Message("to-bob.asc") + "After\r\n";
+    for (const DWORD sharing : { DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE), DWORD(FILE_SHARE_READ) }) {
+        const bool writable = (sharing & FILE_SHARE_WRITE) != 0;
+        session.WriteFile("part.asc", encrypted);
+        HANDLE held = CreateFileA(session.File("part.asc").c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
+            nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        THostRun run = session.Run(Session(session, "event 28 \"" + session.File("part.asc") + "\"\n"));
+        CloseHandle(held);
+        SCOPED_TRACE(run.Text());
+        const std::string file = session.ReadFile("part.asc");
+        const auto done = run.LinesStartingWith("request 3075 3 status \"Decrypting done\"");
+        if (writable) {
+            EXPECT_NE(file.find("the meeting moves to Friday."), std::string::npos) << file;
+            EXPECT_EQ(file.find("-----BEGIN PGP"), std::string::npos);
+            EXPECT_EQ(done.size(), 1u);
+        } else {
+            EXPECT_EQ(file, encrypted);
+            EXPECT_TRUE(done.empty());
+            const auto error = run.LinesStartingWith("dialog text \"ZA-VEK - Error\"");
+            ASSERT_EQ(error.size(), 1u);
+            EXPECT_NE(error[0].find("The file could not be written."), std::string::npos) << error[0];
+        }
+        EXPECT_FALSE(session.Exists("part.asc.zvk-tmp"));
+    }
+}
+
 // The watchdog thread ran; then the plug-in goes, through the mail client's shut-down or by a bare
 // FreeLibrary. Neither hangs (the unload runs under the loader lock), and the mail client's windows
 // work on without the plug-in.
