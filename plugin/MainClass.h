@@ -195,6 +195,10 @@ private:
     // The status line after DecryptUnderWatchdog: done only when something was decrypted or verified;
     // cancelled when the decode failed or was cancelled; otherwise that nothing was decrypted or verified.
     std::string DecryptEndStatus(bool decrypted);
+    // Writes a decrypted message file where it lies (the mail client may hold it open), burns the
+    // joined text and only then says "done"; a file that cannot be written is said so, keeps its
+    // text, and the status says cancelled.
+    bool WriteDecryptedFile(const std::string& fileName, const TMessageData& data, const std::string& output);
     void ShowSignatureNote(const TSignatureData& signature);
 
     // The mail client's readers (readers unit): record and procedure, the decoded message put into

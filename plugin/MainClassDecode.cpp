@@ -102,6 +102,18 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
             TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);
         return;
     }
+    if (!WriteDecryptedFile(fileName, data, output))
+        return;
+    if ((signature.StatusCode & SIGNATURE_CLASS_MASK) >= FIRST_SIGNED_CLASS)
+        ShowSignatureNote(signature);
+    else if (IsSignedOnly(data.Kind))
+        // A signed block whose signature the decrypt left unchecked. An encrypted one without a
+        // signature is not checked again: that would only report the missing signature as an error.
+        PGPInterface().VerifyText(block, "", signature, true, Values().Lookup, ownerWindow_);
+}
+
+bool TMainClass::WriteDecryptedFile(const std::string& fileName, const TMessageData& data, const std::string& output)
+{
     // Written where the file lies: the mail client holds it open to show it, and a file replaced
     // by a rename under it would either fail or leave the mail client the old one.
     std::string decoded = data.TextBefore + output + data.TextAfter;
@@ -109,15 +121,10 @@ void TMainClass::DecodeFileInPlace(const std::string& fileName)
     if (!RewriteFileInPlace(fileName, ReadWholeFile(fileName), decoded)) {
         PMInterface().SetStatusText(Text(TEXT_DECRYPTING) + Text(TEXT_CANCELLED));
         ShowError(*this, fileName + "\r\n\r\n" + Text(TEXT_FILE_NOT_WRITTEN));
-        return;
+        return false;
     }
     PMInterface().SetStatusText(DecryptEndStatus(true));
-    if ((signature.StatusCode & SIGNATURE_CLASS_MASK) >= FIRST_SIGNED_CLASS)
-        ShowSignatureNote(signature);
-    else if (IsSignedOnly(data.Kind))
-        // A signed block whose signature the decrypt left unchecked. An encrypted one without a
-        // signature is not checked again: that would only report the missing signature as an error.
-        PGPInterface().VerifyText(block, "", signature, true, Values().Lookup, ownerWindow_);
+    return true;
 }
 
 bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block,

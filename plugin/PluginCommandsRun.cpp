@@ -5,6 +5,7 @@
 
 #include "engine/PGPInterface.h"
 #include "ui/dialogs/KeyFileDialogs.h"
+#include "foundation/BurnString.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/MailHost.h"
@@ -362,16 +363,18 @@ bool TPluginCommandRunner::DecryptFolderFile(const std::string& fileName, bool& 
     host.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     TMessageData data;
     std::string block, output;
+    const TBurnOnExit burnOutput(output);
+    const TBurnOnExit burnBlock(block);
     TSignatureData signature;
     const bool done = main_.DecryptUnderWatchdog(NormalizeLineBreaks(text), data, block, output, signature);
     cancelled = Pgp().LastOpCancelled();
-    host.SetStatusText(main_.DecryptEndStatus(done));
     if (!done) {
+        host.SetStatusText(main_.DecryptEndStatus(false));
         // The message keeps its text; only its tags are brought up to date.
         TagMessageFile(fileName, scanLines, keepSigned, tagged, encryptedMime, subject, false);
         return false;
     }
-    return CommitFileSafely(fileName, { data.TextBefore, output, data.TextAfter });
+    return main_.WriteDecryptedFile(fileName, data, output);
 }
 
 void TPluginCommandRunner::DecryptMessage()
