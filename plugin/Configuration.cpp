@@ -255,7 +255,9 @@ void TConfiguration::RecoverLeftovers()
 
 void TConfiguration::CreatePGPInterface()
 {
-    keyDialogAssist_ = std::make_unique<TKeyDialogAssist>(nullptr);
+    // The key-selection dialogs' Help and F1 go to the start-up's help handler (none in set-up runs,
+    // which show no key dialog).
+    keyDialogAssist_ = std::make_unique<TKeyDialogAssist>(helpHandler_.get());
     pgpInterface_ = std::make_unique<TPGPInterface>(keyDialogAssist_.get(), *pgpErrorTexts_, *texts_,
         [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
     productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
