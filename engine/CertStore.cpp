@@ -309,6 +309,9 @@ int32_t ImportOne(PCCERT_CONTEXT certificate, const TSecureBytes& password, cons
     // from the system's prompt, the user gives the one that protects it in the key database.
     if (!entered && !(state.dialog ? state.dialog : OwnPassphraseDialog)(caption, prompt, parent, entered))
         return kCertStoreCancelled;
+    // No passphrase would keep the transfer one on the key: refused rather than imported locked.
+    if (entered.TextLength() == 0)
+        return kCertStoreBadPassphrase;
     const HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     buffer.Get().resize(pfx.cbData);
     std::string keyPassphrase(reinterpret_cast<const char*>(entered.data()), entered.TextLength());

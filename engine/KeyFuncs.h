@@ -124,6 +124,9 @@ int FindKeys(const std::string& text, std::unique_ptr<TKeyPropsList>& list, uint
 int FindFirstKeyID(PGPContextRef context, PGPKeySetRef keySet, const std::string& text, std::string& keyIDText);
 PGPError DeleteKeysByText(const std::string& text);
 // Changes the passphrase of the key and its sub-keys; nothing is written unless all succeeded.
+// Changes the passphrase of the key and its sub-keys in the database that holds them, in memory.
+PGPError ChangeKeyAndSubKeyPassphrases(
+    PGPContextRef context, PGPKeyDBObjRef key, const char* oldPassphrase, const char* newPassphrase);
 PGPError ChangeKeyPassphrase(const std::string& keyIDText, const char* oldPassphrase, const char* newPassphrase);
 // Recipient groups as "description <name><TAB>0x…,0x…"; the number of lines, or a status.
 int ReadGroupFile(PGPContextRef context, PGPKeySetRef keySet, TStringList& groups);

@@ -319,6 +319,33 @@ PGPError DeleteKeysByText(const std::string& text)
     return KeyRings().Commit();
 }
 
+namespace {
+
+PGPError ChangeSubKeyPassphrases(
+    PGPContextRef context, PGPKeyDBObjRef key, const char* oldPassphrase, const char* newPassphrase)
+{
+    if (IsLegacyKey(key))
+        return kPGPError_NoErr;
+    TKeyWalk walk;
+    PGPError status = WalkOneKey(key, walk);
+    PGPError subStatus = kPGPError_NoErr;
+    if (status == kPGPError_NoErr)
+        status = ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&](PGPKeyDBObjRef subKey) {
+            subStatus = ChangeOnePassphrase(context, subKey, true, oldPassphrase, newPassphrase);
+            return subStatus == kPGPError_NoErr;
+        });
+    return subStatus != kPGPError_NoErr ? subStatus : status;
+}
+
+} // namespace
+
+PGPError ChangeKeyAndSubKeyPassphrases(
+    PGPContextRef context, PGPKeyDBObjRef key, const char* oldPassphrase, const char* newPassphrase)
+{
+    const PGPError status = ChangeOnePassphrase(context, key, false, oldPassphrase, newPassphrase);
+    return status != kPGPError_NoErr ? status : ChangeSubKeyPassphrases(context, key, oldPassphrase, newPassphrase);
+}
+
 PGPError ChangeKeyPassphrase(const std::string& keyIDText, const char* oldPassphrase, const char* newPassphrase)
 {
     TRingsOpening rings;
@@ -330,18 +357,7 @@ PGPError ChangeKeyPassphrase(const std::string& keyIDText, const char* oldPassph
         status = ChangeOnePassphrase(rings.context, key, false, oldPassphrase, newPassphrase);
     if (status != kPGPError_NoErr)
         return status; // nothing changed yet
-    if (!IsLegacyKey(key)) {
-        TKeyWalk walk;
-        status = WalkOneKey(key, walk);
-        PGPError subStatus = kPGPError_NoErr;
-        if (status == kPGPError_NoErr)
-            status = ForEachObject(walk.iter.Get(), kPGPIter_SubKey, [&](PGPKeyDBObjRef subKey) {
-                subStatus = ChangeOnePassphrase(rings.context, subKey, true, oldPassphrase, newPassphrase);
-                return subStatus == kPGPError_NoErr;
-            });
-        if (subStatus != kPGPError_NoErr)
-            status = subStatus;
-    }
+    status = ChangeSubKeyPassphrases(rings.context, key, oldPassphrase, newPassphrase);
     if (status == kPGPError_NoErr)
         return KeyRings().Commit();
     // A key with mixed passphrases must not reach the files: drop the changes held in memory.

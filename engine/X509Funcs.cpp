@@ -606,20 +606,23 @@ int ImportCertificates(const std::string& data, std::unique_ptr<TX509CertPropsLi
         SDKProcs.PGPOPassphrase(rings.context, transferPassphrase.c_str()), SDKProcs.PGPOLastOption(rings.context));
     if (status != kPGPError_NoErr)
         return MapX509Status(status);
+    // The key gets its own passphrase while it is only in the imported database: a change that
+    // fails then imports nothing, instead of leaving a key in the user's files locked under a
+    // transfer passphrase nobody knows.
+    const PGPKeySetRef importedKeys = SDKProcs.PGPPeekKeyDBRootKeySet(imported.Get());
+    PGPKeyDBObjRef first = 0;
+    if (!keyPassphrase.empty() && keyPassphrase != transferPassphrase &&
+        FirstKeyOfSet(importedKeys, &first) == kPGPError_NoErr) {
+        status = ChangeKeyAndSubKeyPassphrases(rings.context, first, transferPassphrase.c_str(), keyPassphrase.c_str());
+        if (status != kPGPError_NoErr)
+            return status;
+    }
     TOwnedKeySet copied;
-    status = SDKProcs.PGPCopyKeys(SDKProcs.PGPPeekKeyDBRootKeySet(imported.Get()),
-        SDKProcs.PGPPeekKeySetKeyDB(rings.keySet), copied.Out());
+    status = SDKProcs.PGPCopyKeys(importedKeys, SDKProcs.PGPPeekKeySetKeyDB(rings.keySet), copied.Out());
     if (status == kPGPError_NoErr)
         status = KeyRings().Commit();
     if (status != kPGPError_NoErr)
         return MapX509Status(status);
-    PGPKeyDBObjRef first = 0;
-    if (!keyPassphrase.empty() && keyPassphrase != transferPassphrase &&
-        FirstKeyOfSet(copied.Get(), &first) == kPGPError_NoErr) {
-        status = ChangeKeyPassphrase(KeyIDText(first), transferPassphrase.c_str(), keyPassphrase.c_str());
-        if (status != kPGPError_NoErr)
-            return status;
-    }
     const int listed = ListCertificates(copied.Get(), 0, list, kKeyFilterCanDecrypt, 0, nullptr);
     return listed > 0 ? listed : listed < 0 ? listed : kX509NoCertificate;
 }
