@@ -120,6 +120,8 @@ public:
     bool MarkPartlySigned(TSignatureData& signature, const TMessageData& data);
     int32_t VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature, bool show,
         bool keyServerLookup, HWND parent);
+    // The box that tells a verified signature's signer and verdict, as VerifyText shows it.
+    void ShowSignatureBox(const TSignatureData& signature);
     int32_t DecryptText(const std::string& text, HWND parent, bool noErrorBox, bool recursive, bool keepInput,
         bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
         TSignatureData& signature);

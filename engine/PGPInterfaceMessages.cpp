@@ -185,20 +185,25 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
         TakeSignature(decoder, signature);
         if (show) {
             MarkPartlySigned(signature, data);
-            const int resultClass = static_cast<int>(signature.StatusCode & 0xFFFF);
             // A good S/MIME signature shows its signer's certificate; without a viewer, the box.
             const int32_t state = decoder.SigProps.State;
             const bool viewed = decoder.ResultKind >= kResultSMimeEnveloped && (state == kSigGood || state == kSigGoodExpired)
                 && !decoder.SMimeSignerCertificate.empty()
                 && ViewCertificate(decoder.SMimeSignerCertificate, decoder.SigProps.UserIDText, parent) == 0;
             if (!viewed)
-                messages_(FormatSignerText(signature.StatusText),
-                    resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
-                    resultClass);
+                ShowSignatureBox(signature);
         }
     }
     EndCacheHold();
     return LastStatus;
+}
+
+void TPGPInterface::ShowSignatureBox(const TSignatureData& signature)
+{
+    const int resultClass = static_cast<int>(signature.StatusCode & 0xFFFF);
+    messages_(FormatSignerText(signature.StatusText),
+        resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
+        resultClass);
 }
 
 int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool noErrorBox, bool recursive,

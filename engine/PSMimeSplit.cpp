@@ -3,6 +3,7 @@
 #include "engine/PSMimeTools.h"
 
 #include "foundation/Base64.h"
+#include "foundation/BurnString.h"
 
 #include <algorithm>
 #include <cctype>
@@ -334,4 +335,30 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
         body = DecodedPartBody(entity);
     }
     return kind;
+}
+
+void GiveEntityCrLf(std::string& output, size_t lead)
+{
+    constexpr size_t kLongestHeader = 16384;
+    const std::string_view entity = std::string_view(output).substr(std::min(lead, output.size()));
+    // "\n\n" ends a header only where the lines end in a bare LF.
+    const size_t end = entity.find("\n\n");
+    if (end == std::string_view::npos || end > kLongestHeader)
+        return;
+    std::string header = "\n" + std::string(entity.substr(0, end));
+    const TBurnOnExit burnHeader(header);
+    for (char& c : header)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (header.find("\ncontent-type:") == std::string::npos
+        || header.find("-----begin ") != std::string::npos)
+        return;
+    std::string normal;
+    normal.reserve(output.size() + output.size() / 16);
+    for (size_t i = 0; i < output.size(); ++i) {
+        if (output[i] == '\n' && (i == 0 || output[i - 1] != '\r'))
+            normal += '\r';
+        normal += output[i];
+    }
+    BurnString(output);
+    output = std::move(normal);
 }

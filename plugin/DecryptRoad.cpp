@@ -761,6 +761,12 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
     if (RepeatsLastFile(fileName) || !ReadNamedFile(fileName, text))
         return;
     text = NormalizeLineBreaks(text);
+    TCacheHold hold(pgp_);
+    // A message protected in parts gets the verdict of the walk that DECRYPT takes over it.
+    if (HasProtectedParts(text)) {
+        VerifyParts(text);
+        return;
+    }
     TMessageData data;
     std::string block;
     const uint32_t kind = FirstProtectedBlock(text, data, block);
@@ -769,7 +775,6 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
         if (blank != std::string::npos)
             block = data.TextBefore.substr(blank + 4) + block + data.TextAfter;
     }
-    TCacheHold hold(pgp_);
     pgp_.VerifyText(block.empty() ? text : block, "", signature_, true, options_.Lookup, host_.OwnerWindow());
     host_.ShowSignatureResult(signature_);
 }

@@ -728,6 +728,68 @@ TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
     }
 }
 
+// Protected parts nested as mail clients nest them (tests/data/decroad/walk-shapes.sh), through
+// DECRYPT with and without signature checks, then VERIFY of the same message: every protected part
+// is decoded where it stands, each letter reaches the mail client, and both give one verdict for
+// Ann's signature ("Partly signed" where plain parts stand beside what it covers).
+TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
+{
+    const std::string letter = "Hello Bob,\r\nthe signed letter is inside.\r\n";
+    const struct {
+        const char* file;
+        std::vector<std::string> shown; // in the file for the mail client
+        const char* verdict; // what every note on Ann's signature opens with
+    } cases[] = {
+        { "signed-then-encrypted-lf.eml", { letter }, "\"Good (" },
+        { "signed-then-encrypted-crlf.eml", { letter }, "\"Good (" },
+        { "signed-then-encrypted-attachment-lf.eml", { "Hello Bob,\r\nthe report is attached." },
+            "\"Good (" },
+        { "mixed-signed-then-encrypted-lf.eml", { letter, "Content-Type: image/png; name=\"walk.png\"" },
+            "\"Partly signed: Good (" },
+        { "mixed-encrypted-image.eml",
+            { "The picture is below.", "The secret is beside the picture.", "Content-Type: image/png" },
+            nullptr },
+        { "mixed-two-encrypted.eml", { "First secret part.", letter }, "\"Partly signed: Good (" },
+        { "signed-over-encrypted.eml", { "The outer text, signed.", "The inner secret, signed outside." },
+            "\"Good (" },
+        { "forwarded-signed.eml", { "Bob, see the message below.", letter }, "\"Partly signed: Good (" },
+        { "forwarded-signed-then-encrypted-lf.eml", { "Bob, see the message below.", letter },
+            "\"Partly signed: Good (" },
+        // A damaged signature packet, and a text changed after it was signed.
+        { "signed-damaged.eml", { letter }, "\"BAD signature" },
+        { "signed-other-text.eml", { "Hello Bob,\r\nthe letter was changed.\r\n" }, "\"BAD signature" },
+    };
+    for (const auto& c : cases)
+        for (const bool checkSig : { true, false }) {
+            SCOPED_TRACE(std::string(c.file) + (checkSig ? " with CheckSig" : " without CheckSig"));
+            THostSession session("walk");
+            const std::string message = Shape(std::string("walk/") + c.file);
+            THostRun run
+                = DecryptInReader(session, message, "verify \"" + session.File("in.cnm") + "\"\n", checkSig);
+            SCOPED_TRACE(run.Text());
+            const std::string out = session.ReadFile("out.cnm");
+            for (const std::string& shown : c.shown)
+                EXPECT_THAT(out, HasSubstr(shown));
+            EXPECT_EQ(out.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << out;
+            EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+            // Only VERIFY of a message that nothing signs has an error to tell.
+            const auto errors = run.LinesStartingWith("dialog text \"ZA-VEK - Error\"");
+            EXPECT_EQ(errors.size(), c.verdict ? 0u : 1u);
+            if (!c.verdict && errors.size() == 1) {
+                EXPECT_THAT(errors[0], HasSubstr("Unsupported data format"));
+                EXPECT_GT(run.IndexOf(errors[0]), run.IndexOf(run.LinesStartingWith("export decrypt ->")[0]));
+            }
+            // DECRYPT's note where signatures are checked, and VERIFY's.
+            const auto notes = run.LinesStartingWith("request 3075 3 status ");
+            EXPECT_EQ(notes.size(), c.verdict ? (checkSig ? 2u : 1u) : 0u);
+            for (const std::string& note : notes) {
+                EXPECT_THAT(note, HasSubstr(std::string("status ") + (c.verdict ? c.verdict : "")));
+                EXPECT_THAT(note, HasSubstr("Ann Lee <ann@example.org>"));
+            }
+            EXPECT_EQ(run.ExitCode, 0);
+        }
+}
+
 // A text signed by two signers, one signature packet each: both are reported, by DECRYPT and by
 // VERIFY.
 TEST(DecryptRoad, EverySignerOfATextIsReported)
