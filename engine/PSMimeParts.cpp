@@ -306,11 +306,17 @@ public:
             Result.Parts[node].Decoded = true;
         }
         if (shape == TShape::Signed) {
-            // What a PGP/MIME or S/MIME signature covers may hold encrypted parts of its own.
-            if (Lower(HeaderFieldValue(header, "Content-Type:")).rfind("multipart/signed", 0) == 0)
+            // What a PGP/MIME or S/MIME signature covers may hold encrypted parts of its own; opaque
+            // signed data gives its content only through the check, which takes the part's place.
+            if (Lower(HeaderFieldValue(header, "Content-Type:")).rfind("multipart/signed", 0) == 0) {
                 Within(node, [&] { Multipart(header, body, depth); });
-            else
+            } else if (done && !decoded.empty()) {
+                out += RemoveHeaderFields(header, kContentFields);
+                GiveEntityCrLf(decoded);
+                Put(decoded, node, depth, LooksLikeEntity(decoded));
+            } else {
                 out += entity;
+            }
             return;
         }
         if (!done) {
@@ -413,10 +419,8 @@ private:
                 + delimiter.substr(2) + "\"\r\n\r\n" + body;
             return (*decode_)(TPartForm::Entity, pgpMime, decoded);
         }
-        case TShape::Signed: {
-            std::string unused;
-            return (*decode_)(TPartForm::Signed, entity, unused);
-        }
+        case TShape::Signed:
+            return (*decode_)(TPartForm::Signed, entity, decoded);
         case TShape::ArmouredText:
             return (*decode_)(TPartForm::ArmouredText, TransferDecoded(header, body), decoded);
         case TShape::File:

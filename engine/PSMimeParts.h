@@ -14,7 +14,8 @@
 // How a protected part reaches the decoder.
 enum class TPartForm {
     Entity, // a PGP/MIME or S/MIME encrypted entity with its header: decoded into a MIME entity
-    Signed, // a PGP/MIME or S/MIME signed entity: verified, it stays as it is
+    Signed, // a PGP/MIME or S/MIME signed entity: verified, it stays as it is; opaque signed data
+            // gives its content, which takes its place
     ArmouredText, // a text part's body (transfer encoding undone) holding armoured blocks: decoded text
     File, // an encrypted file's bytes (armoured or binary OpenPGP): the plain file
     SMimeFile, // an S/MIME enveloped file's DER bytes (an "smime.p7m" sent as a plain attachment)

@@ -127,6 +127,8 @@ private:
     TProtectedParts WalkParts(const std::string& text);
     // One protected part for the walk: a kPart value.
     int DecodePart(TPartForm form, const std::string& content, std::string& result);
+    // Opaque S/MIME signed data: checked, its content in Result.
+    int DecodeOpaqueSigned(const std::string& entity, std::string& result);
     // VERIFY of a message protected in parts: the verdict DECRYPT would give, shown.
     void VerifyParts(const std::string& text);
     // Every armoured message and clear-signed text of Text decoded in its place; false when none was.

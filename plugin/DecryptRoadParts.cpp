@@ -35,7 +35,36 @@ std::string EntityInput(const std::string& entity, bool& pgpMime)
     return pgpMime && !body.empty() ? body : entity;
 }
 
+// S/MIME signed data that holds its content (application/pkcs7-mime signed-data), as opposed to
+// a multipart/signed entity whose content stands beside the signature.
+bool IsOpaqueSignedData(const std::string& entity)
+{
+    std::string header, body;
+    SplitHeaderBody(entity, header, body);
+    std::string type = HeaderFieldValue(header, "Content-Type:");
+    CharLowerBuffA(type.data(), static_cast<DWORD>(type.size()));
+    return type.find("pkcs7-mime") != std::string::npos;
+}
+
 } // namespace
+
+int TDecryptRoad::DecodeOpaqueSigned(const std::string& entity, std::string& result)
+{
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    const int32_t status = pgp_.DecryptText(entity, host_.OwnerWindow(), true, true, false, options_.Lookup,
+        output, charset, recipients, signature);
+    if (status != kStatusOK || signature.StatusText.empty() || output.empty()) {
+        partStatus_ = status != kStatusOK ? status : partStatus_;
+        TPGPInterface::BurnText(output);
+        return kPartRefused;
+    }
+    TakeSignature(signature);
+    partKinds_.push_back(skSmimeSignedData);
+    result = std::move(output);
+    return kPartDecodedSigned;
+}
 
 void TDecryptRoad::TakeSignature(const TSignatureData& signature)
 {
@@ -134,6 +163,8 @@ int TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::st
         partKinds_.push_back(skPgpMessage);
         return partSigned_ ? kPartDecodedSigned : kPartDecoded;
     case TPartForm::Signed: {
+        if (IsOpaqueSignedData(content))
+            return DecodeOpaqueSigned(content, result);
         bool pgpMime = false;
         status = pgp_.VerifyText(
             EntityInput(content, pgpMime), "", signature, false, options_.Lookup, host_.OwnerWindow());

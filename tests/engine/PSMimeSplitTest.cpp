@@ -292,6 +292,8 @@ std::string Lf(std::string text)
 }
 
 const std::string kLetter = "Content-Type: text/plain\r\n\r\nsigned letter\r\n";
+const std::string kOpaqueSigned = "Content-Type: application/pkcs7-mime; smime-type=signed-data\r\n"
+                                  "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHAqCAMIACAQEx\r\n";
 const std::string kPicture
     = "Content-Type: image/png; name=\"p.png\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
       "iVBORw0K\r\n";
@@ -338,6 +340,8 @@ TEST(DecodeProtectedParts, WhatADecodedPartHoldsIsWalkedInTurn)
             { { TPartForm::Entity, 1, -1, true }, { TPartForm::Entity, 1, -1, true },
                 { TPartForm::Signed, 2, 1, true } },
             true, Mixed({ kLetter, signedLetter }) },
+        { "opaque signed data beside a letter", Mixed({ kLetter, kOpaqueSigned }), { TPartForm::Signed },
+            { { TPartForm::Signed, 1, -1, true } }, true, Mixed({ kLetter, kLetter }) },
         { "signed inside the encrypted data", Mixed({ EncryptedPart("i") }), { TPartForm::Entity },
             { { TPartForm::Entity, 1, -1, true, true } }, false, Mixed({ kLetter }) },
     };
@@ -350,6 +354,9 @@ TEST(DecodeProtectedParts, WhatADecodedPartHoldsIsWalkedInTurn)
             if (form == TPartForm::Signed) {
                 // The signed entity reaches the check with the line ends it was signed in.
                 EXPECT_EQ(content.find("\n\n"), std::string::npos) << content;
+                // Opaque signed data gives its content.
+                if (content == kOpaqueSigned)
+                    result = Lf(kLetter);
                 return kPartDecoded;
             }
             const bool inside = content.find("boundary=\"i\"") != std::string::npos;
