@@ -688,7 +688,7 @@ TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
 }
 
 // Encrypted content sent as an attachment only, or in PGP/MIME re-wrapped or Base64-encoded by a
-// server: decrypted where it stands.
+// server: decrypted where it stands, under the name it came with.
 TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
 {
     const std::string plan
@@ -712,6 +712,15 @@ TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
             "Subject: Rewrapped\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
             "charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\nRewrapped by the server.\r\n" },
         { "pgpmime-base64.eml", "Sent as Base64 by the gateway." },
+        // Alone, under text/PGP; under a name in RFC 2231 or RFC 2047 form ("Plan\xe4.txt.pgp").
+        { "walk/binary-text-pgp-alone.eml",
+            "Content-Disposition: attachment; filename=\"decrypted\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K" },
+        { "walk/binary-rfc2231.eml",
+            "Content-Disposition: attachment; "
+            "filename=\"=?UTF-8?B?UGxhbsOkLnR4dA==?=\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K" },
+        { "walk/binary-rfc2047.eml",
+            "Content-Disposition: attachment; "
+            "filename=\"=?UTF-8?B?UGxhbsOkLnR4dA==?=\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K" },
     };
     for (const auto& c : cases) {
         for (const bool checkSig : { true, false }) {

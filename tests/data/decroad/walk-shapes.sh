@@ -12,7 +12,10 @@
 # - forwarded-signed.eml: a signed message, not encrypted, forwarded as message/rfc822;
 # - forwarded-signed-then-encrypted-lf.eml: the first message forwarded as message/rfc822;
 # - signed-damaged.eml: a multipart/signed whose signature packet has one byte changed;
-# - signed-other-text.eml: a multipart/signed whose text is not the text signed.
+# - signed-other-text.eml: a multipart/signed whose text is not the text signed;
+# - binary-text-pgp-alone.eml: a binary encrypted file as the whole message, typed text/PGP;
+# - binary-rfc2231.eml and binary-rfc2047.eml: a binary ".pgp" file alone in a multipart/mixed,
+#   its name "Plan\xe4.txt.pgp" in ISO-8859-15 as an RFC 2231 parameter or an RFC 2047 word.
 
 walk="$out/walk"
 mkdir -p "$walk"
@@ -120,3 +123,20 @@ PY
 letter "Damaged" < "$home/walk-damaged.entity" > "$walk/signed-damaged.eml"
 sed 's/the signed letter is inside/the letter was changed/' "$home/walk-signed-text.entity" | letter "Changed" \
   > "$walk/signed-other-text.eml"
+{
+  head_ "Binary text/PGP"
+  printf 'Content-Type: text/PGP\r\nContent-Transfer-Encoding: base64\r\n\r\n'
+  base64 -w 76 < "$home/plan.txt.pgp" | crlf
+} > "$walk/binary-text-pgp-alone.eml"
+# namedFile SUBJECT CONTENT_TYPE_LINE DISPOSITION_LINE: the encrypted plan alone in a multipart/mixed.
+namedFile() {
+  head_ "$1"
+  printf 'Content-Type: multipart/mixed; boundary="outer"\r\n\r\n--outer\r\n%s\r\n' "$2"
+  printf 'Content-Transfer-Encoding: base64\r\n%s\r\n\r\n' "$3"
+  base64 -w 76 < "$home/plan.txt.pgp" | crlf
+  printf -- '--outer--\r\n'
+}
+namedFile "RFC 2231" 'Content-Type: application/octet-stream' \
+  "Content-Disposition: attachment; filename*=iso-8859-15''Plan%E4.txt.pgp" > "$walk/binary-rfc2231.eml"
+namedFile "RFC 2047" 'Content-Type: application/octet-stream; name="=?ISO-8859-15?Q?Plan=E4.txt.pgp?="' \
+  'Content-Disposition: attachment' > "$walk/binary-rfc2047.eml"
