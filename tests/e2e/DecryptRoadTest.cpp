@@ -744,6 +744,8 @@ TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
 TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
 {
     const std::string letter = "Hello Bob,\r\nthe signed letter is inside.\r\n";
+    const std::string munich = "Gr\xfc\xdf"
+                               "e aus M\xfcnchen"; // in windows-1252
     const struct {
         const char* file;
         std::vector<std::string> shown; // in the file for the mail client
@@ -764,6 +766,9 @@ TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
         { "forwarded-signed.eml", { "Bob, see the message below.", letter }, "\"Partly signed: Good (" },
         { "forwarded-signed-then-encrypted-lf.eml", { "Bob, see the message below.", letter },
             "\"Partly signed: Good (" },
+        // 8-bit text under a US-ASCII label, in ISO-8859-1 and in UTF-8: in the mail client's charset.
+        { "ascii-label-latin1.eml", { munich }, nullptr },
+        { "ascii-label-utf8.eml", { munich }, nullptr },
         // A damaged signature packet, and a text changed after it was signed.
         { "signed-damaged.eml", { letter }, "\"BAD signature" },
         { "signed-other-text.eml", { "Hello Bob,\r\nthe letter was changed.\r\n" }, "\"BAD signature" },

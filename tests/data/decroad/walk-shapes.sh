@@ -15,7 +15,9 @@
 # - signed-other-text.eml: a multipart/signed whose text is not the text signed;
 # - binary-text-pgp-alone.eml: a binary encrypted file as the whole message, typed text/PGP;
 # - binary-rfc2231.eml and binary-rfc2047.eml: a binary ".pgp" file alone in a multipart/mixed,
-#   its name "Plan\xe4.txt.pgp" in ISO-8859-15 as an RFC 2231 parameter or an RFC 2047 word.
+#   its name "Plan\xe4.txt.pgp" in ISO-8859-15 as an RFC 2231 parameter or an RFC 2047 word;
+# - ascii-label-latin1.eml and ascii-label-utf8.eml: PGP/MIME whose decrypted text part says
+#   charset=us-ascii over 8-bit text in ISO-8859-1 or in UTF-8.
 
 walk="$out/walk"
 mkdir -p "$walk"
@@ -140,3 +142,9 @@ namedFile "RFC 2231" 'Content-Type: application/octet-stream' \
   "Content-Disposition: attachment; filename*=iso-8859-15''Plan%E4.txt.pgp" > "$walk/binary-rfc2231.eml"
 namedFile "RFC 2047" 'Content-Type: application/octet-stream; name="=?ISO-8859-15?Q?Plan=E4.txt.pgp?="' \
   'Content-Disposition: attachment' > "$walk/binary-rfc2047.eml"
+asciiLabel() {
+  printf 'Content-Type: text/plain; charset=us-ascii\r\nContent-Transfer-Encoding: 8bit\r\n\r\n%s\r\n' "$1" |
+    toBob | pgpmime encH | letter "Charset"
+}
+asciiLabel $'Gr\xfc\xdfe aus M\xfcnchen' > "$walk/ascii-label-latin1.eml"
+asciiLabel $'Gr\xc3\xbc\xc3\x9fe aus M\xc3\xbcnchen' > "$walk/ascii-label-utf8.eml"
