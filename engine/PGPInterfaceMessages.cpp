@@ -85,6 +85,21 @@ bool SplitPgpMimeEncrypted(const std::string& text, std::string& header)
     return split;
 }
 
+// An armoured message or clear-signed text whose blank line holds blanks (no-break spaces from an
+// editor) is taken with that line empty: the SDK would refuse it as another format.
+void MendArmour(const std::string& text, TMessageData& data, std::string& block)
+{
+    if (data.Kind != skPgpMessage && data.Kind != skPgpSignedMessage)
+        return;
+    std::string mended;
+    if (!MendArmourBlankLines(
+            data.BlockLocated() ? std::string_view(text).substr(data.BlockStart, data.BlockLength) : block,
+            mended))
+        return;
+    block = std::move(mended);
+    data.BlockStart = std::string::npos;
+}
+
 } // namespace
 
 uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block,
@@ -93,6 +108,7 @@ uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData
     if (decodedQuotedPrintable)
         *decodedQuotedPrintable = false;
     SplitSecureMessage(text, data, block, locateOnly);
+    MendArmour(text, data, block);
     const std::string_view armour
         = data.BlockLocated() ? std::string_view(text).substr(data.BlockStart, data.BlockLength) : block;
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
@@ -100,7 +116,9 @@ uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData
     if (!found || (!IsWellFormedArmour(armour) && IsRefusedArmour(data, armour))) {
         TMessageData decodedData;
         std::string decodedBlock;
-        SplitSecureMessage(DecodeQuotedPrintable(text, false), decodedData, decodedBlock);
+        const std::string decoded = DecodeQuotedPrintable(text, false);
+        SplitSecureMessage(decoded, decodedData, decodedBlock);
+        MendArmour(decoded, decodedData, decodedBlock);
         // A refused block is kept unless the decoded one reads better: a plain armour whose
         // checksum looks like "=3F" would be spoilt by the decoding, and its decode error tells
         // the user what is wrong.

@@ -459,4 +459,38 @@ TEST(DecodeProtectedParts, BinaryPgpFilesAreFoundByTypeAndByEncodedName)
     }
 }
 
+// The blank line after an armour's header lines may hold no-break spaces as editors write them
+// (0xA0, or C2 A0 in UTF-8) or other blanks: it is emptied, in every armour of the text, and
+// nothing else changes; an armour already right is left alone.
+TEST(MimeHelpers, ArmourBlankLinesWithBlanksAreEmptied)
+{
+    const std::string body = "hQEMA\r\n=abcd\r\n-----END PGP MESSAGE-----\r\n";
+    const struct {
+        const char* name;
+        std::string text, mended;
+    } cases[] = {
+        { "0xA0", "Hi\r\n-----BEGIN PGP MESSAGE-----\r\n\xA0\r\n" + body,
+            "Hi\r\n-----BEGIN PGP MESSAGE-----\r\n\r\n" + body },
+        { "UTF-8 after a header line", "-----BEGIN PGP MESSAGE-----\nVersion: x\n\xC2\xA0 \t\n" + body,
+            "-----BEGIN PGP MESSAGE-----\nVersion: x\n\n" + body },
+        { "clear-signed, both armours",
+            "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n \r\n\xA0text\r\n"
+            "-----BEGIN PGP SIGNATURE-----\r\n\xA0\r\niQ==\r\n-----END PGP SIGNATURE-----\r\n",
+            "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\n\xA0text\r\n"
+            "-----BEGIN PGP SIGNATURE-----\r\n\r\niQ==\r\n-----END PGP SIGNATURE-----\r\n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string mended;
+        ASSERT_TRUE(MendArmourBlankLines(c.text, mended));
+        EXPECT_EQ(mended, c.mended);
+        std::string again = "untouched";
+        EXPECT_FALSE(MendArmourBlankLines(mended, again));
+        EXPECT_EQ(again, "untouched");
+    }
+    std::string unused;
+    EXPECT_FALSE(MendArmourBlankLines("-----BEGIN PGP MESSAGE-----\r\nhQEMA\r\n\xA0\r\n", unused));
+    EXPECT_FALSE(MendArmourBlankLines("\xA0\r\nplain text\r\n", unused));
+}
+
 } // namespace

@@ -17,7 +17,9 @@
 # - binary-rfc2231.eml and binary-rfc2047.eml: a binary ".pgp" file alone in a multipart/mixed,
 #   its name "Plan\xe4.txt.pgp" in ISO-8859-15 as an RFC 2231 parameter or an RFC 2047 word;
 # - ascii-label-latin1.eml and ascii-label-utf8.eml: PGP/MIME whose decrypted text part says
-#   charset=us-ascii over 8-bit text in ISO-8859-1 or in UTF-8.
+#   charset=us-ascii over 8-bit text in ISO-8859-1 or in UTF-8;
+# - nbsp-latin1.eml, nbsp-utf8.eml and nbsp-qp.eml: an inline armour whose blank line after its
+#   header holds a no-break space, as 0xA0, in UTF-8, and quoted-printable (=A0).
 
 walk="$out/walk"
 mkdir -p "$walk"
@@ -148,3 +150,15 @@ asciiLabel() {
 }
 asciiLabel $'Gr\xfc\xdfe aus M\xfcnchen' > "$walk/ascii-label-latin1.eml"
 asciiLabel $'Gr\xc3\xbc\xc3\x9fe aus M\xc3\xbcnchen' > "$walk/ascii-label-utf8.eml"
+printf 'Hello Bob,\nthe no-break space is in the armour.\n' | toBob > "$home/walk-nbsp.asc"
+# nbsp CHARSET ENCODING SPACE: the armour with SPACE on its blank line, in a text part.
+nbsp() {
+  head_ "No-break space"
+  printf 'Content-Type: text/plain; charset=%s\r\nContent-Transfer-Encoding: %s\r\n\r\n' "$1" "$2"
+  sed "2s/^\$/$3/" "$home/walk-nbsp.asc" | crlf | if [ "$2" = quoted-printable ]; then
+    python3 -c 'import quopri, sys; sys.stdout.buffer.write(quopri.encodestring(sys.stdin.buffer.read()).replace(b"\n", b"\r\n").replace(b"\r\r", b"\r"))'
+  else cat; fi
+}
+nbsp iso-8859-1 8bit $'\xa0' > "$walk/nbsp-latin1.eml"
+nbsp utf-8 8bit $'\xc2\xa0' > "$walk/nbsp-utf8.eml"
+nbsp iso-8859-1 quoted-printable $'\xa0' > "$walk/nbsp-qp.eml"
