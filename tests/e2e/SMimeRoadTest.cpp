@@ -60,6 +60,8 @@ TEST(SMimeRoad, OpensslMessagesDecryptAndVerifyWithTheRightResult)
         { "encrypted-aes256.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
         { "encrypted-des3.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
         { "signed-encrypted.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
+        // An outer signature over a letter beside an enveloped part: the part is decrypted too.
+        { "signed-over-encrypted.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
         { "encrypted-for-bob.eml", "decrypt", false, "request 3075 0 status \"Decrypting cancelled\"" },
         { "signed-detached.eml", "verify", false, "request 3075 3 status \"Good " },
         { "signed-opaque.eml", "verify", false, "request 3075 3 status \"Good " },
