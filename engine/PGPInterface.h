@@ -187,8 +187,11 @@ public:
     struct TDecodeFindings {
         bool Decrypted = false;
         TSignatureData Signature;
+        // A signature was checked: reported without one, as when its key's algorithm cannot be
+        // used, it was not.
+        bool Checked = false;
         // Only decrypted data or a checked signature makes a decode "done".
-        bool Done() const { return Decrypted || !Signature.StatusText.empty(); }
+        bool Done() const { return Decrypted || Checked; }
     } LastDecode;
     // Asks for a decryption passphrase; none: decryption that needs one is cancelled.
     TPassphraseAsk DecryptPassphraseAsk;

@@ -175,6 +175,13 @@ void TPGPInterface::TakeFindings(const TPGPDecode& decoder, bool succeeded, bool
         || decoder.ResultKind == kResultEncryptedSigned || decoder.ResultKind == kResultSMimeEnveloped;
     LastDecode.Decrypted = encrypted && produced;
     TakeSignature(decoder, LastDecode.Signature);
+    const auto checked = [](const TSigPropsRec& props) {
+        return props.State != kSigNotChecked && props.State != kSigKeyNotUsable;
+    };
+    LastDecode.Checked = decoder.SignatureSeen
+        && (decoder.Signatures.empty()
+                ? checked(decoder.SigProps)
+                : std::any_of(decoder.Signatures.begin(), decoder.Signatures.end(), checked));
 }
 
 int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature,

@@ -324,7 +324,8 @@ void TDecryptRoad::NoteFindings(const TPGPInterface::TDecodeFindings& findings)
     outcome_.Decrypted = outcome_.Decrypted || findings.Decrypted;
     if (findings.Signature.StatusText.empty())
         return;
-    outcome_.Verified = true;
+    // A signature reported but not checked (its key's algorithm cannot be used) verified nothing.
+    outcome_.Verified = outcome_.Verified || findings.Checked;
     if (sectionSignature_.StatusText.empty())
         sectionSignature_ = findings.Signature;
 }
