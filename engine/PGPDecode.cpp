@@ -235,6 +235,8 @@ int32_t TPGPDecode::Run(const std::string& input, int depth, std::string* letGo)
     }
     const int32_t outerKind = ResultKind;
     bool encrypted = outerKind == kResultPGPEncrypted || outerKind == kResultSMimeEnveloped;
+    if (encrypted)
+        GiveEntityCrLf(Output, OutputLead.size());
     if (Recursive && encrypted && !SignatureSeen && depth + 1 < kMaxNestedDecodes && !Output.empty()) {
         // The plaintext may itself be a signed message: decode it once more, keeping the first
         // output when it holds nothing the SDK recognises. The output lead is taken off and put

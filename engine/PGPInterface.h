@@ -120,6 +120,8 @@ public:
     bool MarkPartlySigned(TSignatureData& signature, const TMessageData& data);
     int32_t VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature, bool show,
         bool keyServerLookup, HWND parent);
+    // The box that tells a verified signature's signer and verdict, as VerifyText shows it.
+    void ShowSignatureBox(const TSignatureData& signature);
     int32_t DecryptText(const std::string& text, HWND parent, bool noErrorBox, bool recursive, bool keepInput,
         bool keyServerLookup, std::string& output, std::string& charset, TKeyIDData& recipients,
         TSignatureData& signature);
@@ -185,8 +187,11 @@ public:
     struct TDecodeFindings {
         bool Decrypted = false;
         TSignatureData Signature;
+        // A signature was checked: reported without one, as when its key's algorithm cannot be
+        // used, it was not.
+        bool Checked = false;
         // Only decrypted data or a checked signature makes a decode "done".
-        bool Done() const { return Decrypted || !Signature.StatusText.empty(); }
+        bool Done() const { return Decrypted || Checked; }
     } LastDecode;
     // Asks for a decryption passphrase; none: decryption that needs one is cancelled.
     TPassphraseAsk DecryptPassphraseAsk;

@@ -85,6 +85,21 @@ bool SplitPgpMimeEncrypted(const std::string& text, std::string& header)
     return split;
 }
 
+// An armoured message or clear-signed text whose blank line holds blanks (no-break spaces from an
+// editor) is taken with that line empty: the SDK would refuse it as another format.
+void MendArmour(const std::string& text, TMessageData& data, std::string& block)
+{
+    if (data.Kind != skPgpMessage && data.Kind != skPgpSignedMessage)
+        return;
+    std::string mended;
+    if (!MendArmourBlankLines(
+            data.BlockLocated() ? std::string_view(text).substr(data.BlockStart, data.BlockLength) : block,
+            mended))
+        return;
+    block = std::move(mended);
+    data.BlockStart = std::string::npos;
+}
+
 } // namespace
 
 uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData& data, std::string& block,
@@ -93,6 +108,7 @@ uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData
     if (decodedQuotedPrintable)
         *decodedQuotedPrintable = false;
     SplitSecureMessage(text, data, block, locateOnly);
+    MendArmour(text, data, block);
     const std::string_view armour
         = data.BlockLocated() ? std::string_view(text).substr(data.BlockStart, data.BlockLength) : block;
     // A quoted-printable body hides its armour behind soft breaks and "=3D": one more try decoded.
@@ -100,7 +116,9 @@ uint32_t TPGPInterface::ExtractSecureBlock(const std::string& text, TMessageData
     if (!found || (!IsWellFormedArmour(armour) && IsRefusedArmour(data, armour))) {
         TMessageData decodedData;
         std::string decodedBlock;
-        SplitSecureMessage(DecodeQuotedPrintable(text, false), decodedData, decodedBlock);
+        const std::string decoded = DecodeQuotedPrintable(text, false);
+        SplitSecureMessage(decoded, decodedData, decodedBlock);
+        MendArmour(decoded, decodedData, decodedBlock);
         // A refused block is kept unless the decoded one reads better: a plain armour whose
         // checksum looks like "=3F" would be spoilt by the decoding, and its decode error tells
         // the user what is wrong.
@@ -157,6 +175,13 @@ void TPGPInterface::TakeFindings(const TPGPDecode& decoder, bool succeeded, bool
         || decoder.ResultKind == kResultEncryptedSigned || decoder.ResultKind == kResultSMimeEnveloped;
     LastDecode.Decrypted = encrypted && produced;
     TakeSignature(decoder, LastDecode.Signature);
+    const auto checked = [](const TSigPropsRec& props) {
+        return props.State != kSigNotChecked && props.State != kSigKeyNotUsable;
+    };
+    LastDecode.Checked = decoder.SignatureSeen
+        && (decoder.Signatures.empty()
+                ? checked(decoder.SigProps)
+                : std::any_of(decoder.Signatures.begin(), decoder.Signatures.end(), checked));
 }
 
 int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& keySource, TSignatureData& signature,
@@ -185,20 +210,25 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
         TakeSignature(decoder, signature);
         if (show) {
             MarkPartlySigned(signature, data);
-            const int resultClass = static_cast<int>(signature.StatusCode & 0xFFFF);
             // A good S/MIME signature shows its signer's certificate; without a viewer, the box.
             const int32_t state = decoder.SigProps.State;
             const bool viewed = decoder.ResultKind >= kResultSMimeEnveloped && (state == kSigGood || state == kSigGoodExpired)
                 && !decoder.SMimeSignerCertificate.empty()
                 && ViewCertificate(decoder.SMimeSignerCertificate, decoder.SigProps.UserIDText, parent) == 0;
             if (!viewed)
-                messages_(FormatSignerText(signature.StatusText),
-                    resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
-                    resultClass);
+                ShowSignatureBox(signature);
         }
     }
     EndCacheHold();
     return LastStatus;
+}
+
+void TPGPInterface::ShowSignatureBox(const TSignatureData& signature)
+{
+    const int resultClass = static_cast<int>(signature.StatusCode & 0xFFFF);
+    messages_(FormatSignerText(signature.StatusText),
+        resultClass == 2 || resultClass == 3 ? TMessageKind::Information : TMessageKind::Warning,
+        resultClass);
 }
 
 int32_t TPGPInterface::DecryptText(const std::string& text, HWND parent, bool noErrorBox, bool recursive,

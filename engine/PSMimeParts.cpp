@@ -1,10 +1,13 @@
 // Walks a message's MIME structure for protected parts that stand beside plain ones or come as
-// attachments, hands each to the decoder on its own and puts what came out in its place. Parts
-// are never joined: each decoded one stays a part of its own, and every other byte is kept.
+// attachments, hands each to the decoder on its own and puts what came out in its place, walking
+// a decrypted entity and a signed one in turn. Parts are never joined: each decoded one stays a
+// part of its own, and every other byte is kept.
 #include "engine/PSMimeParts.h"
 
 #include "engine/PSMimeTools.h"
 #include "foundation/Base64.h"
+#include "foundation/BurnString.h"
+#include "mime/MailUtils.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +16,7 @@
 namespace {
 
 constexpr int kMaxDepth = 32;
+constexpr int kMaxNestedDecodes = 8;
 const std::vector<std::string> kContentFields
     = { "Content-Type:", "Content-Transfer-Encoding:", "Content-Disposition:", "Content-Description:" };
 
@@ -105,12 +109,22 @@ std::string TransferDecoded(const std::string& header, const std::string& body)
 }
 
 // The file name a part gives: its Content-Type's name, else its Content-Disposition's filename.
+// RFC 2231 and RFC 2047 forms are decoded (into UTF-8).
 std::string PartFileName(const std::string& header)
 {
-    std::string name = ParameterValue(HeaderFieldValue(header, "Content-Type:"), "name");
+    std::string name = GetHeaderParameter(HeaderFieldValue(header, "Content-Type:"), "name", nullptr, false);
     if (name.empty())
-        name = ParameterValue(HeaderFieldValue(header, "Content-Disposition:"), "filename");
+        name = GetHeaderParameter(
+            HeaderFieldValue(header, "Content-Disposition:"), "filename", nullptr, false);
     return name;
+}
+
+// A file name as a quoted parameter value: a name beyond ASCII as one RFC 2047 word in UTF-8.
+std::string QuotedFileName(const std::string& name)
+{
+    const bool ascii
+        = std::all_of(name.begin(), name.end(), [](unsigned char c) { return c < 0x80 && c >= ' '; });
+    return "\"" + (ascii ? name : "=?UTF-8?B?" + Base64Encode(name) + "?=") + "\"";
 }
 
 // The name of the file an encrypted one holds: without the extension the encryption added.
@@ -123,7 +137,7 @@ std::string PlainFileName(const std::string& name)
     return name.empty() ? std::string("decrypted") : name;
 }
 
-enum class TShape { Plain, Multipart, Entity, Signed, Rewrapped, ArmouredText, File, SMimeFile };
+enum class TShape { Plain, Multipart, Message, Entity, Signed, Rewrapped, ArmouredText, File, SMimeFile };
 
 // A MIME entity that the decoder gave back: header fields first, then a blank line.
 bool LooksLikeEntity(const std::string& text)
@@ -192,6 +206,8 @@ TShape ShapeOf(const std::string& header, const std::string& body)
             return TShape::Plain;
         return IsRewrappedPgpMime(body, delimiter) ? TShape::Rewrapped : TShape::Multipart;
     }
+    if (type.rfind("message/rfc822", 0) == 0)
+        return TShape::Message;
     if (type.find("pkcs7-mime") != std::string::npos)
         return smimeType.find("signed") != std::string::npos || smimeType.find("certs") != std::string::npos
             ? TShape::Signed
@@ -208,10 +224,15 @@ TShape ShapeOf(const std::string& header, const std::string& body)
         return HasLineStarting(body, "-----BEGIN PGP MESSAGE-----") ? TShape::File : TShape::Plain;
     const std::string content = TransferDecoded(header, body);
     const bool armouredMessage = HasLineStarting(content, "-----BEGIN PGP MESSAGE-----");
+    // Binary OpenPGP data (its first packet tag has the high bit) under a file name or a type of
+    // encrypted PGP data, also as text/pgp; signatures and keys are no message to decrypt.
+    const bool binaryPacket = !content.empty() && (static_cast<unsigned char>(content[0]) & 0x80);
+    const bool pgpDataType = type.find("pgp") != std::string::npos
+        && type.find("pgp-signature") == std::string::npos && type.find("pgp-keys") == std::string::npos;
     if (EndsWith(name, ".pgp") || EndsWith(name, ".gpg"))
-        return armouredMessage || (!content.empty() && (static_cast<unsigned char>(content[0]) & 0x80))
-            ? TShape::File
-            : TShape::Plain;
+        return armouredMessage || binaryPacket ? TShape::File : TShape::Plain;
+    if (pgpDataType && binaryPacket)
+        return TShape::File;
     if (text && (armouredMessage || HasLineStarting(content, "-----BEGIN PGP SIGNED MESSAGE-----")))
         return TShape::ArmouredText;
     // An armoured file (a ".asc" may as well be a key or a signature).
@@ -231,7 +252,8 @@ bool HeaderRulesOutParts(const std::string& header)
     const std::string type = Lower(HeaderFieldValue(header, "Content-Type:"));
     const std::string name = Lower(PartFileName(header));
     const bool text = type.empty() || type.rfind("text/", 0) == 0;
-    return text && !EndsWith(name, ".pgp") && !EndsWith(name, ".gpg") && !EndsWith(name, ".p7m");
+    return text && type.find("pgp") == std::string::npos && !EndsWith(name, ".pgp") && !EndsWith(name, ".gpg")
+        && !EndsWith(name, ".p7m");
 }
 
 class TPartsWalk {
@@ -247,8 +269,10 @@ public:
     {
         std::string& out = Result.Message;
         std::string header, body;
+        // A decrypted entity's parts are copied on their way: those copies are burnt.
+        const TBurnOnExit burnHeader(header), burnBody(body);
         if (depth > kMaxDepth || entity.find("\r\n\r\n") == std::string::npos) {
-            Result.PlainContent = Result.PlainContent || !IsBlank(entity);
+            NotePlain(entity);
             out += entity;
             return;
         }
@@ -258,55 +282,132 @@ public:
             Multipart(header, body, depth);
             return;
         }
+        if (shape == TShape::Message) {
+            // A message forwarded as an attachment: its header as it came, its body walked.
+            out += header + "\r\n";
+            Entity(body, depth + 1);
+            return;
+        }
         if (shape == TShape::Plain) {
-            Result.PlainContent = Result.PlainContent || !IsBlank(body);
+            NotePlain(body);
             out += entity;
             return;
         }
         ++Result.Protected;
+        const int node = static_cast<int>(Result.Parts.size());
+        Result.Parts.push_back({ FormOf(shape), depth, inside_ });
         std::string decoded;
-        if (!decode_ || !Decode(shape, header, body, decoded)) {
-            out += entity;
+        const TBurnOnExit burnDecoded(decoded);
+        const int outcome = decode_ ? Decode(shape, header, body, decoded) : kPartRefused;
+        const bool done = outcome != kPartRefused;
+        Result.Parts[node].Signed = shape == TShape::Signed || outcome == kPartDecodedSigned;
+        if (done) {
+            ++Result.Decoded;
+            Result.Parts[node].Decoded = true;
+        }
+        if (shape == TShape::Signed) {
+            // What a PGP/MIME or S/MIME signature covers may hold encrypted parts of its own; opaque
+            // signed data gives its content only through the check, which takes the part's place.
+            if (Lower(HeaderFieldValue(header, "Content-Type:")).rfind("multipart/signed", 0) == 0) {
+                Within(node, [&] { Multipart(header, body, depth); });
+            } else if (done && !decoded.empty()) {
+                out += RemoveHeaderFields(header, kContentFields);
+                GiveEntityCrLf(decoded);
+                Put(decoded, node, depth, LooksLikeEntity(decoded));
+            } else {
+                out += entity;
+            }
             return;
         }
-        ++Result.Decoded;
-        if (shape == TShape::Signed) {
+        if (!done) {
             out += entity;
             return;
         }
         if (shape == TShape::ArmouredText) {
             const std::string kept = RemoveHeaderFields(header, { "Content-Transfer-Encoding:" });
             out += kept + "Content-Transfer-Encoding: 8bit\r\n\r\n";
-            Put(decoded);
+            Put(decoded, node, depth, false);
             return;
         }
         // What replaces the part: a MIME entity as it came out, or the plain file as an attachment.
         out += RemoveHeaderFields(header, kContentFields);
+        GiveEntityCrLf(decoded);
         if (LooksLikeEntity(decoded)) {
-            Put(decoded);
+            Put(decoded, node, depth, true);
             return;
         }
-        const std::string name = PlainFileName(PartFileName(header));
-        out += "Content-Type: application/octet-stream; name=\"" + name
-            + "\"\r\nContent-Transfer-Encoding: base64\r\n"
-              "Content-Disposition: attachment; filename=\""
-            + name + "\"\r\n\r\n";
-        Put(Base64Encode(decoded));
+        const std::string name = QuotedFileName(PlainFileName(PartFileName(header)));
+        out += "Content-Type: application/octet-stream; name=" + name
+            + "\r\nContent-Transfer-Encoding: base64\r\n"
+              "Content-Disposition: attachment; filename="
+            + name + "\r\n\r\n";
+        std::string encoded = Base64Encode(decoded);
+        Put(encoded, node, depth, false);
+        BurnString(encoded);
     }
 
 private:
     const TPartDecoder* decode_;
+    int inside_ = -1; // the protected part being walked, -1 outside every one
+    int signatures_ = 0; // signed parts around the one being walked
+    int nestedDecodes_ = 0;
 
-    void Put(const std::string& decoded)
+    static TPartForm FormOf(TShape shape)
     {
-        const size_t first = Result.Message.size();
-        Result.Message += decoded;
-        Result.DecodedRanges.emplace_back(first, Result.Message.size());
+        switch (shape) {
+        case TShape::Signed:
+            return TPartForm::Signed;
+        case TShape::ArmouredText:
+            return TPartForm::ArmouredText;
+        case TShape::File:
+            return TPartForm::File;
+        case TShape::SMimeFile:
+            return TPartForm::SMimeFile;
+        default:
+            return TPartForm::Entity;
+        }
     }
 
-    bool Decode(TShape shape, const std::string& header, const std::string& body, std::string& decoded)
+    // Text or a file that no signature covers: a signature covers the message in part only.
+    void NotePlain(const std::string& content)
     {
-        const std::string entity = header + "\r\n" + body;
+        if (signatures_ == 0 && !IsBlank(content))
+            Result.PlainContent = true;
+    }
+
+    template <typename TWalk> void Within(int node, TWalk walk)
+    {
+        const int outer = inside_;
+        const int covering = Result.Parts[node].Signed ? 1 : 0;
+        inside_ = node;
+        signatures_ += covering;
+        walk();
+        signatures_ -= covering;
+        inside_ = outer;
+    }
+
+    // What a protected part was decoded into takes its place; a decrypted entity is walked in turn
+    // for the protected parts it holds.
+    void Put(const std::string& decoded, int node, int depth, bool walk)
+    {
+        const size_t slot = Result.DecodedRanges.size();
+        Result.DecodedRanges.emplace_back(Result.Message.size(), 0);
+        if (walk && nestedDecodes_ < kMaxNestedDecodes) {
+            ++nestedDecodes_;
+            Within(node, [&] { Entity(decoded, depth + 1); });
+            --nestedDecodes_;
+        } else {
+            if (!Result.Parts[node].Signed)
+                NotePlain(decoded);
+            Result.Message += decoded;
+        }
+        Result.DecodedRanges[slot].second = Result.Message.size();
+    }
+
+    int Decode(TShape shape, const std::string& header, const std::string& body, std::string& decoded)
+    {
+        std::string entity = header + "\r\n" + body;
+        const TBurnOnExit burnEntity(entity); // a decrypted entity's part is plaintext
         switch (shape) {
         case TShape::Entity:
             return (*decode_)(TPartForm::Entity, entity, decoded);
@@ -318,10 +419,8 @@ private:
                 + delimiter.substr(2) + "\"\r\n\r\n" + body;
             return (*decode_)(TPartForm::Entity, pgpMime, decoded);
         }
-        case TShape::Signed: {
-            std::string unused;
-            return (*decode_)(TPartForm::Signed, entity, unused);
-        }
+        case TShape::Signed:
+            return (*decode_)(TPartForm::Signed, entity, decoded);
         case TShape::ArmouredText:
             return (*decode_)(TPartForm::ArmouredText, TransferDecoded(header, body), decoded);
         case TShape::File:
@@ -329,7 +428,7 @@ private:
         case TShape::SMimeFile:
             return (*decode_)(TPartForm::SMimeFile, TransferDecoded(header, body), decoded);
         default:
-            return false;
+            return kPartRefused;
         }
     }
 
@@ -356,7 +455,9 @@ private:
             size_t breakLength = 0;
             if (i + 1 < lines.size() && end >= line.LineEnd + 2 && body.compare(end - 2, 2, "\r\n") == 0)
                 breakLength = 2;
-            Entity(body.substr(line.LineEnd, end - breakLength - line.LineEnd), depth + 1);
+            std::string part = body.substr(line.LineEnd, end - breakLength - line.LineEnd);
+            const TBurnOnExit burnPart(part);
+            Entity(part, depth + 1);
             out += body.substr(end - breakLength, breakLength);
         }
     }
@@ -374,7 +475,8 @@ bool HasProtectedParts(const std::string& message)
     std::string header, body;
     SplitHeaderBody(message, header, body);
     switch (ShapeOf(header, body)) {
-    case TShape::Multipart: {
+    case TShape::Multipart:
+    case TShape::Message: {
         TPartsWalk walk(nullptr);
         walk.Entity(message, 0);
         return walk.Result.Protected > 0;

@@ -3,6 +3,7 @@
 #include "engine/PSMimeTools.h"
 
 #include "foundation/Base64.h"
+#include "foundation/BurnString.h"
 
 #include <algorithm>
 #include <cctype>
@@ -334,4 +335,90 @@ int SplitSecureMime(const std::string& entity, std::string& header, std::string&
         body = DecodedPartBody(entity);
     }
     return kind;
+}
+
+void GiveEntityCrLf(std::string& output, size_t lead)
+{
+    constexpr size_t kLongestHeader = 16384;
+    const std::string_view entity = std::string_view(output).substr(std::min(lead, output.size()));
+    // "\n\n" ends a header only where the lines end in a bare LF.
+    const size_t end = entity.find("\n\n");
+    if (end == std::string_view::npos || end > kLongestHeader)
+        return;
+    std::string header = "\n" + std::string(entity.substr(0, end));
+    const TBurnOnExit burnHeader(header);
+    for (char& c : header)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (header.find("\ncontent-type:") == std::string::npos
+        || header.find("-----begin ") != std::string::npos)
+        return;
+    std::string normal;
+    normal.reserve(output.size() + output.size() / 16);
+    for (size_t i = 0; i < output.size(); ++i) {
+        if (output[i] == '\n' && (i == 0 || output[i - 1] != '\r'))
+            normal += '\r';
+        normal += output[i];
+    }
+    BurnString(output);
+    output = std::move(normal);
+}
+
+namespace {
+
+// A line of blanks that is not empty: spaces, tabs and no-break spaces (0xA0, or C2 A0 in UTF-8).
+bool IsBlankNotEmptyLine(std::string_view line)
+{
+    if (line.empty())
+        return false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c == 0xC2 && i + 1 < line.size() && static_cast<unsigned char>(line[i + 1]) == 0xA0)
+            ++i;
+        else if (c != ' ' && c != '\t' && c != 0xA0)
+            return false;
+    }
+    return true;
+}
+
+// An armour header line: "Name: value", the name without blanks.
+bool IsArmourHeaderLine(std::string_view line)
+{
+    const size_t colon = line.find(": ");
+    return colon != std::string_view::npos && colon > 0
+        && line.substr(0, colon).find(' ') == std::string_view::npos;
+}
+
+} // namespace
+
+bool MendArmourBlankLines(std::string_view text, std::string& mended)
+{
+    std::string out;
+    bool changed = false;
+    bool inHeader = false; // after an armour's BEGIN line, before its blank line
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        std::string_view line = text.substr(at, end - at);
+        std::string_view content = line;
+        while (!content.empty() && (content.back() == '\n' || content.back() == '\r'))
+            content.remove_suffix(1);
+        if (inHeader && !IsArmourHeaderLine(content)) {
+            inHeader = false;
+            if (IsBlankNotEmptyLine(content)) {
+                if (!changed)
+                    out.assign(text.substr(0, at));
+                changed = true;
+                line = line.substr(content.size()); // its line break alone
+            }
+        } else if (content.rfind("-----BEGIN PGP ", 0) == 0) {
+            inHeader = true;
+        }
+        if (changed)
+            out.append(line);
+        at = end;
+    }
+    if (!changed)
+        return false;
+    mended = std::move(out);
+    return true;
 }

@@ -80,3 +80,11 @@ std::string FirstArmoredBlock(const std::string& text, size_t from = 0);
 bool FindPgpMimeArmour(const std::string& entity, size_t& start, size_t& length);
 // The "Charset:" value of the first armour block (of the signature block of a clear-signed text).
 std::string ArmorCharset(const std::string& text);
+// A decrypted MIME entity (after `lead` bytes of other text) comes back with the line ends it was
+// encrypted with, bare LF from most mail clients: it is given CR LF, the line ends MIME is split in
+// and a signature inside it was made over; the text it was is burnt. Armour and other data stay.
+void GiveEntityCrLf(std::string& output, std::size_t lead = 0);
+// An armour whose blank line after its header lines holds only blanks (no-break spaces too, as
+// 0xA0 or in UTF-8, as some clients' editors write it) in Mended with that line empty; false, and
+// Mended untouched, when every armour of Text has its blank line empty already.
+bool MendArmourBlankLines(std::string_view text, std::string& mended);

@@ -8,6 +8,7 @@
 #include "foundation/StrUtil.h"
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -73,8 +74,26 @@ std::string WideTextToUtf8(const std::string& Text) { return MailServices().Ucs2
 std::string AnsiTextToWide(const std::string& Text) { return MailServices().LocaleToUcs2(Text); }
 std::string WideTextToLocaleText(const std::string& Text) { return MailServices().Ucs2ToLocale(Text); }
 
+namespace {
+
+// Whether a charset name is one of US-ASCII's.
+bool IsAsciiCharsetName(const std::string& Charset)
+{
+    std::string name = Charset;
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name == "US-ASCII" || name == "ASCII" || name == "ANSI_X3.4-1968" || name == "ISO646-US"
+        || name == "US";
+}
+
+} // namespace
+
 std::string CharsetTextToAnsi(std::string Text, const std::string& Charset)
 {
+    // 8-bit text under a US-ASCII label was written in some other charset: converting it as ASCII
+    // would lose every 8-bit letter, so it is read as undeclared text is.
+    if (IsAsciiCharsetName(Charset) && TextHasNonAscii(Text))
+        return AnyTextToAnsi(Text);
     std::string converted = MailServices().CharsetToLocale(Text, Charset);
     return converted.empty() ? std::move(Text) : std::move(converted);
 }

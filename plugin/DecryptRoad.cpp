@@ -324,7 +324,8 @@ void TDecryptRoad::NoteFindings(const TPGPInterface::TDecodeFindings& findings)
     outcome_.Decrypted = outcome_.Decrypted || findings.Decrypted;
     if (findings.Signature.StatusText.empty())
         return;
-    outcome_.Verified = true;
+    // A signature reported but not checked (its key's algorithm cannot be used) verified nothing.
+    outcome_.Verified = outcome_.Verified || findings.Checked;
     if (sectionSignature_.StatusText.empty())
         sectionSignature_ = findings.Signature;
 }
@@ -761,6 +762,12 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
     if (RepeatsLastFile(fileName) || !ReadNamedFile(fileName, text))
         return;
     text = NormalizeLineBreaks(text);
+    TCacheHold hold(pgp_);
+    // A message protected in parts gets the verdict of the walk that DECRYPT takes over it.
+    if (HasProtectedParts(text)) {
+        VerifyParts(text);
+        return;
+    }
     TMessageData data;
     std::string block;
     const uint32_t kind = FirstProtectedBlock(text, data, block);
@@ -769,7 +776,6 @@ void TDecryptRoad::VerifyFile(const std::string& fileName)
         if (blank != std::string::npos)
             block = data.TextBefore.substr(blank + 4) + block + data.TextAfter;
     }
-    TCacheHold hold(pgp_);
     pgp_.VerifyText(block.empty() ? text : block, "", signature_, true, options_.Lookup, host_.OwnerWindow());
     host_.ShowSignatureResult(signature_);
 }

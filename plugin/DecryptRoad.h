@@ -122,7 +122,15 @@ private:
     // decoded in its place, the others kept.
     int32_t DecodeParts(const std::string& outFile, const std::string& original, const std::string& text,
         const TDecodeWindow& window);
-    bool DecodePart(TPartForm form, const std::string& content, std::string& result);
+    // The one walk over a message's protected parts that DECRYPT and VERIFY share: every part
+    // decoded in its place, the worst signature of them kept in signature_.
+    TProtectedParts WalkParts(const std::string& text);
+    // One protected part for the walk: a kPart value.
+    int DecodePart(TPartForm form, const std::string& content, std::string& result);
+    // Opaque S/MIME signed data: checked, its content in Result.
+    int DecodeOpaqueSigned(const std::string& entity, std::string& result);
+    // VERIFY of a message protected in parts: the verdict DECRYPT would give, shown.
+    void VerifyParts(const std::string& text);
     // Every armoured message and clear-signed text of Text decoded in its place; false when none was.
     bool DecodeArmouredBlocks(const std::string& text, const std::string& hostText, std::string& result);
     // One armoured block's text for the mail client; false when it was not decoded.
@@ -177,6 +185,7 @@ private:
     std::vector<uint32_t> partKinds_;
     std::vector<std::pair<std::size_t, std::size_t>> partRanges_;
     int32_t partStatus_ = 0; // the last refusal among the parts
+    bool partSigned_ = false; // a signature was met while the current part was decoded
     std::optional<TPhaseTimes> phases_; // while a request runs
 };
 

@@ -35,12 +35,42 @@ std::string EntityInput(const std::string& entity, bool& pgpMime)
     return pgpMime && !body.empty() ? body : entity;
 }
 
+// S/MIME signed data that holds its content (application/pkcs7-mime signed-data), as opposed to
+// a multipart/signed entity whose content stands beside the signature.
+bool IsOpaqueSignedData(const std::string& entity)
+{
+    std::string header, body;
+    SplitHeaderBody(entity, header, body);
+    std::string type = HeaderFieldValue(header, "Content-Type:");
+    CharLowerBuffA(type.data(), static_cast<DWORD>(type.size()));
+    return type.find("pkcs7-mime") != std::string::npos;
+}
+
 } // namespace
+
+int TDecryptRoad::DecodeOpaqueSigned(const std::string& entity, std::string& result)
+{
+    std::string output, charset;
+    TKeyIDData recipients;
+    TSignatureData signature;
+    const int32_t status = pgp_.DecryptText(entity, host_.OwnerWindow(), true, true, false, options_.Lookup,
+        output, charset, recipients, signature);
+    if (status != kStatusOK || signature.StatusText.empty() || output.empty()) {
+        partStatus_ = status != kStatusOK ? status : partStatus_;
+        TPGPInterface::BurnText(output);
+        return kPartRefused;
+    }
+    TakeSignature(signature);
+    partKinds_.push_back(skSmimeSignedData);
+    result = std::move(output);
+    return kPartDecodedSigned;
+}
 
 void TDecryptRoad::TakeSignature(const TSignatureData& signature)
 {
     if (signature.StatusText.empty())
         return;
+    partSigned_ = true;
     if (signature_.StatusText.empty() || IsWorseSignature(signature.StatusCode, signature_.StatusCode))
         signature_ = signature;
 }
@@ -117,9 +147,10 @@ bool TDecryptRoad::DecodeArmouredBlocks(
     return decoded;
 }
 
-bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::string& result)
+int TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::string& result)
 {
     result.clear();
+    partSigned_ = false;
     std::string output, charset;
     TKeyIDData recipients;
     TSignatureData signature;
@@ -128,25 +159,29 @@ bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::s
     switch (form) {
     case TPartForm::ArmouredText:
         if (!DecodeArmouredBlocks(content, "", result))
-            return false;
+            return kPartRefused;
         partKinds_.push_back(skPgpMessage);
-        return true;
+        return partSigned_ ? kPartDecodedSigned : kPartDecoded;
     case TPartForm::Signed: {
+        if (IsOpaqueSignedData(content))
+            return DecodeOpaqueSigned(content, result);
         bool pgpMime = false;
         status = pgp_.VerifyText(
             EntityInput(content, pgpMime), "", signature, false, options_.Lookup, host_.OwnerWindow());
         if (status != kStatusOK) {
             partStatus_ = status;
-            return false;
+            return kPartRefused;
         }
         TakeSignature(signature);
-        return true;
+        return kPartDecoded;
     }
     case TPartForm::Entity: {
-        bool pgpMime = false;
-        const std::string input = EntityInput(content, pgpMime);
+        std::string header, body, armourCharset, signatureBytes;
+        const bool pgpMime
+            = SplitSecureMime(content, header, body, true, armourCharset, signatureBytes) == kSecureMimePgp;
         kind = pgpMime ? skPgpMimeEncrypted : skSmimeEnveloped;
-        status = pgp_.DecryptText(input, host_.OwnerWindow(), true, true, false, options_.Lookup, output,
+        // The decoder takes the entity apart itself, and reads what it decrypted as MIME in turn.
+        status = pgp_.DecryptText(content, host_.OwnerWindow(), true, true, false, options_.Lookup, output,
             charset, recipients, signature);
         break;
     }
@@ -165,18 +200,16 @@ bool TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::s
     if (status != kStatusOK || output.empty()) {
         partStatus_ = status != kStatusOK ? status : partStatus_;
         TPGPInterface::BurnText(output);
-        return false;
+        return kPartRefused;
     }
     TakeSignature(signature);
     partKinds_.push_back(kind);
     result = std::move(output);
-    return true;
+    return partSigned_ ? kPartDecodedSigned : kPartDecoded;
 }
 
-int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string& original,
-    const std::string& text, const TDecodeWindow& window)
+TProtectedParts TDecryptRoad::WalkParts(const std::string& text)
 {
-    host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
     signature_ = TSignatureData();
     partKinds_.clear();
     partRanges_.clear();
@@ -185,11 +218,32 @@ int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string&
         = DecodeProtectedParts(text, [this](TPartForm form, const std::string& content, std::string& result) {
               return DecodePart(form, content, result);
           });
+    // What the signature covers is a part of the message only.
+    if (parts.Decoded > 0 && (parts.PlainContent || parts.Decoded < parts.Protected))
+        MarkPartlySignedText(skNone, true, signature_.StatusText, texts_);
+    return parts;
+}
+
+void TDecryptRoad::VerifyParts(const std::string& text)
+{
+    TProtectedParts parts = WalkParts(text);
+    TPGPInterface::BurnText(parts.Message);
+    if (signature_.StatusText.empty()) {
+        // Nothing signed was found, or nothing could be read: the first refusal says which.
+        pgp_.ShowPGPError(partStatus_ != kStatusOK ? partStatus_ : kPGPError_UnsupportedFormat);
+        return;
+    }
+    pgp_.ShowSignatureBox(signature_);
+    host_.ShowSignatureResult(signature_);
+}
+
+int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string& original,
+    const std::string& text, const TDecodeWindow& window)
+{
+    host_.SetStatusText(Text(TEXT_DECRYPTING) + " ...");
+    TProtectedParts parts = WalkParts(text);
     int32_t result = 0;
     if (parts.Decoded > 0) {
-        // What the signature covers is a part of the message only.
-        if (parts.PlainContent || parts.Decoded < parts.Protected)
-            MarkPartlySignedText(skNone, true, signature_.StatusText, texts_);
         if (!context_.FolderManagerMode) {
             if (options_.CheckSig && options_.IncludeInfo != 0)
                 signature_.StatusText = pgp_.FormatSignerText(signature_.StatusText);
@@ -229,9 +283,10 @@ uint32_t TDecryptRoad::DecodedSectionKind(int node) const
     const TSectionNode* section = tree_.GetSection(node);
     if (!section || partRanges_.empty())
         return 0;
-    // The node's body lies in a decoded part's place: after its header block and blank line.
+    // The node's body lies in a decoded part's place: after its header block and blank line. A
+    // part decoded inside another lies within that one's range, after it: the last range wins.
     const int64_t body = static_cast<int64_t>(section->Section.Start) - 1 + section->Section.Length + 4;
-    for (size_t i = 0; i < partRanges_.size(); ++i)
+    for (size_t i = partRanges_.size(); i-- > 0;)
         if (body >= static_cast<int64_t>(partRanges_[i].first)
             && body <= static_cast<int64_t>(partRanges_[i].second))
             return i < partKinds_.size() ? partKinds_[i] : skPgpMimeEncrypted;

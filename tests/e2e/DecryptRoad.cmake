@@ -15,7 +15,8 @@ if(ZAVEK_WINDOWS)
   add_custom_command(OUTPUT ${DECROAD_MESSAGES}/shapes/efail.eml
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${DECROAD_MESSAGES}/shapes > ${DECROAD_MESSAGES}-shapes.log 2>&1
-    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${PROJECT_SOURCE_DIR}/tests/data/decroad/walk-shapes.sh
+            ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
     COMMENT "Writing the decrypt road's messages in other mail clients' shapes with GnuPG")
   add_custom_target(decroad_messages ALL DEPENDS ${DECROAD_MESSAGES}/to-bob.asc ${DECROAD_MESSAGES}/shapes/efail.eml)
   add_dependencies(decroad_messages key_fixtures)

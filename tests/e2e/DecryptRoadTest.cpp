@@ -688,7 +688,7 @@ TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
 }
 
 // Encrypted content sent as an attachment only, or in PGP/MIME re-wrapped or Base64-encoded by a
-// server: decrypted where it stands.
+// server: decrypted where it stands, under the name it came with.
 TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
 {
     const std::string plan
@@ -712,6 +712,15 @@ TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
             "Subject: Rewrapped\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
             "charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\nRewrapped by the server.\r\n" },
         { "pgpmime-base64.eml", "Sent as Base64 by the gateway." },
+        // Alone, under text/PGP; under a name in RFC 2231 or RFC 2047 form ("Plan\xe4.txt.pgp").
+        { "walk/binary-text-pgp-alone.eml",
+            "Content-Disposition: attachment; filename=\"decrypted\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K" },
+        { "walk/binary-rfc2231.eml",
+            "Content-Disposition: attachment; "
+            "filename=\"=?UTF-8?B?UGxhbsOkLnR4dA==?=\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K" },
+        { "walk/binary-rfc2047.eml",
+            "Content-Disposition: attachment; "
+            "filename=\"=?UTF-8?B?UGxhbsOkLnR4dA==?=\"\r\n\r\nVGhlIHBsYW4sIGFzIGEgZmlsZS4K" },
     };
     for (const auto& c : cases) {
         for (const bool checkSig : { true, false }) {
@@ -726,6 +735,77 @@ TEST(DecryptRoad, EncryptedAttachmentsAndRewrappedPgpMimeAreDecrypted)
             EXPECT_TRUE(run.LinesStartingWith("answered dialog").empty());
         }
     }
+}
+
+// Protected parts nested as mail clients nest them (tests/data/decroad/walk-shapes.sh), through
+// DECRYPT with and without signature checks, then VERIFY of the same message: every protected part
+// is decoded where it stands, each letter reaches the mail client, and both give one verdict for
+// Ann's signature ("Partly signed" where plain parts stand beside what it covers).
+TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
+{
+    const std::string letter = "Hello Bob,\r\nthe signed letter is inside.\r\n";
+    const std::string munich = "Gr\xfc\xdf"
+                               "e aus M\xfcnchen"; // in windows-1252
+    const struct {
+        const char* file;
+        std::vector<std::string> shown; // in the file for the mail client
+        const char* verdict; // what every note on Ann's signature opens with
+    } cases[] = {
+        { "signed-then-encrypted-lf.eml", { letter }, "\"Good (" },
+        { "signed-then-encrypted-crlf.eml", { letter }, "\"Good (" },
+        { "signed-then-encrypted-attachment-lf.eml", { "Hello Bob,\r\nthe report is attached." },
+            "\"Good (" },
+        { "mixed-signed-then-encrypted-lf.eml", { letter, "Content-Type: image/png; name=\"walk.png\"" },
+            "\"Partly signed: Good (" },
+        { "mixed-encrypted-image.eml",
+            { "The picture is below.", "The secret is beside the picture.", "Content-Type: image/png" },
+            nullptr },
+        { "mixed-two-encrypted.eml", { "First secret part.", letter }, "\"Partly signed: Good (" },
+        { "signed-over-encrypted.eml", { "The outer text, signed.", "The inner secret, signed outside." },
+            "\"Good (" },
+        { "forwarded-signed.eml", { "Bob, see the message below.", letter }, "\"Partly signed: Good (" },
+        { "forwarded-signed-then-encrypted-lf.eml", { "Bob, see the message below.", letter },
+            "\"Partly signed: Good (" },
+        // 8-bit text under a US-ASCII label, in ISO-8859-1 and in UTF-8: in the mail client's charset.
+        { "ascii-label-latin1.eml", { munich }, nullptr },
+        { "ascii-label-utf8.eml", { munich }, nullptr },
+        // An inline armour whose blank line holds a no-break space: 0xA0, UTF-8, quoted-printable.
+        { "nbsp-latin1.eml", { "the no-break space is in the armour." }, nullptr },
+        { "nbsp-utf8.eml", { "the no-break space is in the armour." }, nullptr },
+        { "nbsp-qp.eml", { "the no-break space is in the armour." }, nullptr },
+        // A damaged signature packet, and a text changed after it was signed.
+        { "signed-damaged.eml", { letter }, "\"BAD signature" },
+        { "signed-other-text.eml", { "Hello Bob,\r\nthe letter was changed.\r\n" }, "\"BAD signature" },
+    };
+    for (const auto& c : cases)
+        for (const bool checkSig : { true, false }) {
+            SCOPED_TRACE(std::string(c.file) + (checkSig ? " with CheckSig" : " without CheckSig"));
+            THostSession session("walk");
+            const std::string message = Shape(std::string("walk/") + c.file);
+            THostRun run
+                = DecryptInReader(session, message, "verify \"" + session.File("in.cnm") + "\"\n", checkSig);
+            SCOPED_TRACE(run.Text());
+            const std::string out = session.ReadFile("out.cnm");
+            for (const std::string& shown : c.shown)
+                EXPECT_THAT(out, HasSubstr(shown));
+            EXPECT_EQ(out.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << out;
+            EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+            // Only VERIFY of a message that nothing signs has an error to tell.
+            const auto errors = run.LinesStartingWith("dialog text \"ZA-VEK - Error\"");
+            EXPECT_EQ(errors.size(), c.verdict ? 0u : 1u);
+            if (!c.verdict && errors.size() == 1) {
+                EXPECT_THAT(errors[0], HasSubstr("Unsupported data format"));
+                EXPECT_GT(run.IndexOf(errors[0]), run.IndexOf(run.LinesStartingWith("export decrypt ->")[0]));
+            }
+            // DECRYPT's note where signatures are checked, and VERIFY's.
+            const auto notes = run.LinesStartingWith("request 3075 3 status ");
+            EXPECT_EQ(notes.size(), c.verdict ? (checkSig ? 2u : 1u) : 0u);
+            for (const std::string& note : notes) {
+                EXPECT_THAT(note, HasSubstr(std::string("status ") + (c.verdict ? c.verdict : "")));
+                EXPECT_THAT(note, HasSubstr("Ann Lee <ann@example.org>"));
+            }
+            EXPECT_EQ(run.ExitCode, 0);
+        }
 }
 
 // A text signed by two signers, one signature packet each: both are reported, by DECRYPT and by

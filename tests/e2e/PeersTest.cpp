@@ -17,6 +17,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 using ::testing::HasSubstr;
@@ -90,6 +91,7 @@ TEST(Peers, ThePluginReadsWhatSqRnpAndGnuPGWrite)
     THostSession session("peers-read");
     struct Case {
         std::string name, message, text, status;
+        bool checked = true; // a signature whose key's algorithm cannot be used checks nothing
     };
     // The clear-signed texts come out as they were sent, blank line included; a text converted for
     // the mail client gets its CR LF line breaks, so the lines are compared without them.
@@ -103,10 +105,12 @@ TEST(Peers, ThePluginReadsWhatSqRnpAndGnuPGWrite)
             "Good (" },
         { "cora-clearsigned", kToSam + Message("cora-clearsigned.asc"), "the figures are in.",
             "The key Cora Curve <cora@sq.example> [ " + ShortKeyID("cora")
-                + " ] uses an algorithm that is not supported." },
+                + " ] uses an algorithm that is not supported.",
+            false },
         { "nina-clearsigned", kToSam + Message("nina-clearsigned.asc"), "the figures are in.",
             "The key Nina Nist <nina@nist.example> [ " + ShortKeyID("nina")
-                + " ] uses an algorithm that is not supported." },
+                + " ] uses an algorithm that is not supported.",
+            false },
     };
     std::string script = Started(session) + "reader\n";
     for (const Case& c : cases) {
@@ -122,12 +126,22 @@ TEST(Peers, ThePluginReadsWhatSqRnpAndGnuPGWrite)
     SCOPED_TRACE(run.Text());
     const auto notes = run.LinesStartingWith("request 3075 3 status ");
     ASSERT_EQ(notes.size(), std::size(cases));
+    // How each decrypt ended, in order (the one to Cora's key last).
+    std::vector<std::string> endings = run.LinesStartingWith("request 3075 0 status \"Decrypting");
+    endings.erase(std::remove(endings.begin(), endings.end(), "request 3075 0 status \"Decrypting ...\""),
+        endings.end());
+    ASSERT_EQ(endings.size(), std::size(cases) + 1);
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
         std::string out = session.ReadFile(cases[i].name + ".out");
         out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
         EXPECT_THAT(out, HasSubstr(cases[i].text));
         EXPECT_THAT(notes[i], HasSubstr(cases[i].status));
+        // A text nothing checked stays as it came, its signature block with it, and is not "done".
+        EXPECT_EQ(out.find("-----BEGIN PGP SIGNATURE-----") != std::string::npos, !cases[i].checked) << out;
+        EXPECT_EQ(endings[i],
+            cases[i].checked ? "request 3075 0 status \"Decrypting done\""
+                             : "request 3075 0 status \"Decrypting: nothing was decrypted or verified\"");
         // Only the status itself: a key id made at build time may hold the letters "BAD".
         EXPECT_THAT(notes[i], Not(HasSubstr("status \"BAD")));
     }

@@ -60,6 +60,8 @@ TEST(SMimeRoad, OpensslMessagesDecryptAndVerifyWithTheRightResult)
         { "encrypted-aes256.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
         { "encrypted-des3.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
         { "signed-encrypted.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
+        // An outer signature over a letter beside an enveloped part: the part is decrypted too.
+        { "signed-over-encrypted.eml", "decrypt", true, "request 3075 0 status \"Decrypting done\"" },
         { "encrypted-for-bob.eml", "decrypt", false, "request 3075 0 status \"Decrypting cancelled\"" },
         { "signed-detached.eml", "verify", false, "request 3075 3 status \"Good " },
         { "signed-opaque.eml", "verify", false, "request 3075 3 status \"Good " },
@@ -112,6 +114,8 @@ TEST(SMimeRoad, SignedThenEnvelopedMessagesGiveTheLetterAndTheSigner)
         { "signed-encrypted.eml", "Hello Bob,\r\nthe meeting moves to Friday.\r\n" },
         { "signed-opaque-encrypted.eml", "Hello Bob,\r\nthe meeting moves to Friday.\r\n" },
         { "signed-attachment-encrypted.eml", "Hello Bob,\r\nthe report is attached.\r\n" },
+        { "signed-opaque-encrypted-lf.eml", "Hello Bob,\r\nthe meeting moves to Friday.\r\n" },
+        { "signed-attachment-encrypted-lf.eml", "Hello Bob,\r\nthe report is attached.\r\n" },
     };
     for (const auto& c : cases)
         for (const bool checkSig : { true, false }) {
@@ -137,34 +141,47 @@ TEST(SMimeRoad, SignedThenEnvelopedMessagesGiveTheLetterAndTheSigner)
 }
 
 // Enveloped data that a server or client sent as a plain attachment ("smime.p7m" as
-// application/octet-stream), alone and beside a text part: decrypted where it stands.
+// application/octet-stream), alone and beside a text part, encrypted only or holding opaque signed
+// data: decrypted where it stands, the signed letter checked and shown.
 TEST(SMimeRoad, EnvelopedDataSentAsAPlainAttachmentIsDecrypted)
 {
-    const std::string fixture = Fixture("encrypted-aes128.eml");
-    const size_t blank = fixture.find("\r\n\r\n");
-    ASSERT_NE(blank, std::string::npos);
-    const std::string attachment = "Content-Type: application/octet-stream; name=\"smime.p7m\"\r\n"
-                                   "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
-                                   "filename=\"smime.p7m\"\r\n\r\n"
-        + fixture.substr(blank + 4);
-    const std::string messages[] = { kHeader + "MIME-Version: 1.0\r\n" + attachment,
-        kHeader
-            + "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\n"
-              "Content-Type: text/plain\r\n\r\nSee the attachment.\r\n--m\r\n"
-            + attachment + "\r\n--m--\r\n" };
-    for (const std::string& message : messages) {
-        THostSession session("smime-p7m");
-        session.WriteFile("in.cnm", message);
-        THostRun run = session.Run(Session(
-            session, "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n"));
-        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
-        SCOPED_TRACE(run.Text());
-        const std::string out = session.ReadFile("out.cnm");
-        EXPECT_THAT(out, HasSubstr(kText));
-        EXPECT_THAT(out, HasSubstr("Subject: Friday\r\n"));
-        EXPECT_THAT(out, Not(HasSubstr("smime.p7m")));
-        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
-        EXPECT_EQ(run.ExitCode, 0);
+    for (const char* file : { "encrypted-aes128.eml", "signed-opaque-encrypted.eml" }) {
+        SCOPED_TRACE(file);
+        const bool signedInside = std::string(file).rfind("signed", 0) == 0;
+        const std::string fixture = Fixture(file);
+        const size_t blank = fixture.find("\r\n\r\n");
+        ASSERT_NE(blank, std::string::npos);
+        const std::string attachment
+            = "Content-Type: application/octet-stream; name=\"smime.p7m\"\r\n"
+              "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+              "filename=\"smime.p7m\"\r\n\r\n"
+            + fixture.substr(blank + 4);
+        const std::string messages[] = { kHeader + "MIME-Version: 1.0\r\n" + attachment,
+            kHeader
+                + "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m\"\r\n\r\n--m\r\n"
+                  "Content-Type: text/plain\r\n\r\nSee the attachment.\r\n--m\r\n"
+                + attachment + "\r\n--m--\r\n" };
+        for (const std::string& message : messages) {
+            THostSession session("smime-p7m");
+            session.WriteFile("in.cnm", message);
+            const std::string script = Session(
+                session, "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n");
+            ReportDecryptedSignatures(session);
+            THostRun run = session.Run(script);
+            SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+            SCOPED_TRACE(run.Text());
+            const std::string out = session.ReadFile("out.cnm");
+            EXPECT_THAT(out, HasSubstr(kText));
+            EXPECT_THAT(out, HasSubstr("Subject: Friday\r\n"));
+            EXPECT_THAT(out, Not(HasSubstr("smime.p7m")));
+            EXPECT_THAT(out, Not(HasSubstr("pkcs7")));
+            EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+            const auto notes = run.LinesStartingWith("request 3075 3 status ");
+            EXPECT_EQ(notes.size(), signedInside ? 1u : 0u);
+            for (const std::string& note : notes)
+                EXPECT_THAT(note, HasSubstr("Ann Test <ann@example.org>, 0x"));
+            EXPECT_EQ(run.ExitCode, 0);
+        }
     }
 }
 

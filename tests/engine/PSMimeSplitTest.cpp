@@ -4,6 +4,7 @@
 #include "engine/PSMimeTools.h"
 
 #include "foundation/Base64.h"
+#include "mime/FakeMailServices.h"
 
 #include <gtest/gtest.h>
 
@@ -261,7 +262,235 @@ TEST(DecodeProtectedParts, WhichMessagesTakeThePartsWay)
         });
     EXPECT_EQ(SplitOf(given).body, kArmor + "\r\n");
     EXPECT_EQ(parts.Message, "Subject: r\r\nContent-Type: text/plain\r\n\r\nunwrapped\r\n");
-    EXPECT_FALSE(parts.PlainContent);
+    EXPECT_TRUE(parts.PlainContent); // no signature covers the unwrapped text
+}
+
+// PGP/MIME encrypted around an entity, and multipart/signed around one, as parts of a message.
+std::string EncryptedPart(const std::string& boundary)
+{
+    return "Content-Type: multipart/encrypted; protocol=\"application/pgp-encrypted\"; boundary=\"" + boundary
+        + "\"\r\n\r\n--" + boundary
+        + "\r\nContent-Type: application/pgp-encrypted\r\n\r\nVersion: 1\r\n\r\n--" + boundary
+        + "\r\nContent-Type: application/octet-stream\r\n\r\n" + kArmor + "\r\n--" + boundary + "--\r\n";
+}
+
+std::string SignedPart(const std::string& content)
+{
+    return "Content-Type: multipart/signed; micalg=pgp-sha256; protocol=\"application/pgp-signature\";"
+           " boundary=\"s\"\r\n\r\n--s\r\n"
+        + content
+        + "\r\n--s\r\nContent-Type: application/pgp-signature\r\n\r\n-----BEGIN PGP SIGNATURE-----\r\n"
+          "\r\niQ==\r\n-----END PGP SIGNATURE-----\r\n\r\n--s--\r\n";
+}
+
+// The text with bare LF line ends, as most mail clients encrypt an entity.
+std::string Lf(std::string text)
+{
+    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
+}
+
+const std::string kLetter = "Content-Type: text/plain\r\n\r\nsigned letter\r\n";
+const std::string kOpaqueSigned = "Content-Type: application/pkcs7-mime; smime-type=signed-data\r\n"
+                                  "Content-Transfer-Encoding: base64\r\n\r\nMIAGCSqGSIb3DQEHAqCAMIACAQEx\r\n";
+const std::string kPicture
+    = "Content-Type: image/png; name=\"p.png\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+      "iVBORw0K\r\n";
+
+std::string Mixed(const std::vector<std::string>& parts)
+{
+    std::string message
+        = "Subject: walk\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"m\"\r\n\r\n";
+    for (const std::string& part : parts)
+        message += "--m\r\n" + part + "\r\n";
+    return message + "--m--\r\n";
+}
+
+// The walk goes through what it decoded: an entity that came out of the decryption (with bare LF
+// line ends, as most clients encrypt it) is walked in turn as MIME, a signature's content and a
+// forwarded message too; every protected part records its own place and state, and only a part
+// outside all of them makes the message protected in part.
+TEST(DecodeProtectedParts, WhatADecodedPartHoldsIsWalkedInTurn)
+{
+    const std::string signedLetter = SignedPart(kLetter);
+    const std::string forwarded
+        = "Content-Type: message/rfc822\r\n\r\nFrom: ann@example.org\r\nSubject: fwd\r\n" + signedLetter;
+    const struct Case {
+        const char* name;
+        std::string message;
+        std::vector<TPartForm> seen; // what the decoder is handed, in order
+        std::vector<TWalkedPart> parts;
+        bool plainContent;
+        std::string out; // what the message becomes
+    } cases[] = {
+        { "signed then encrypted, LF inside, beside a picture", Mixed({ EncryptedPart("e"), kPicture }),
+            { TPartForm::Entity, TPartForm::Signed },
+            { { TPartForm::Entity, 1, -1, true }, { TPartForm::Signed, 2, 0, true } }, true,
+            Mixed({ signedLetter, kPicture }) },
+        { "an outer signature over inner encryption", SignedPart(Mixed({ kLetter, EncryptedPart("e") })),
+            { TPartForm::Signed, TPartForm::Entity, TPartForm::Signed },
+            { { TPartForm::Signed, 0, -1, true }, { TPartForm::Entity, 2, 0, true },
+                { TPartForm::Signed, 3, 1, true } },
+            false, SignedPart(Mixed({ kLetter, signedLetter })) },
+        { "a signed message forwarded", Mixed({ kLetter, forwarded }), { TPartForm::Signed },
+            { { TPartForm::Signed, 2, -1, true } }, true, Mixed({ kLetter, forwarded }) },
+        { "two encrypted parts, the second signed inside", Mixed({ EncryptedPart("a"), EncryptedPart("b") }),
+            { TPartForm::Entity, TPartForm::Entity, TPartForm::Signed },
+            { { TPartForm::Entity, 1, -1, true }, { TPartForm::Entity, 1, -1, true },
+                { TPartForm::Signed, 2, 1, true } },
+            true, Mixed({ kLetter, signedLetter }) },
+        { "opaque signed data beside a letter", Mixed({ kLetter, kOpaqueSigned }), { TPartForm::Signed },
+            { { TPartForm::Signed, 1, -1, true } }, true, Mixed({ kLetter, kLetter }) },
+        { "signed inside the encrypted data", Mixed({ EncryptedPart("i") }), { TPartForm::Entity },
+            { { TPartForm::Entity, 1, -1, true, true } }, false, Mixed({ kLetter }) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<TPartForm> seen;
+        // Part "a" holds a letter, part "i" one signed inside its encrypted data, others a signed letter.
+        const auto decode = [&](TPartForm form, const std::string& content, std::string& result) {
+            seen.push_back(form);
+            if (form == TPartForm::Signed) {
+                // The signed entity reaches the check with the line ends it was signed in.
+                EXPECT_EQ(content.find("\n\n"), std::string::npos) << content;
+                // Opaque signed data gives its content.
+                if (content == kOpaqueSigned)
+                    result = Lf(kLetter);
+                return kPartDecoded;
+            }
+            const bool inside = content.find("boundary=\"i\"") != std::string::npos;
+            result
+                = Lf(inside || content.find("boundary=\"a\"") != std::string::npos ? kLetter : signedLetter);
+            return inside ? kPartDecodedSigned : kPartDecoded;
+        };
+        EXPECT_TRUE(
+            HasProtectedParts(c.message) || c.message.rfind("Content-Type: multipart/signed", 0) == 0);
+        const TProtectedParts parts = DecodeProtectedParts(c.message, decode);
+        EXPECT_EQ(seen, c.seen);
+        ASSERT_EQ(parts.Parts.size(), c.parts.size());
+        for (size_t i = 0; i < c.parts.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(parts.Parts[i].Form, c.parts[i].Form);
+            EXPECT_EQ(parts.Parts[i].Depth, c.parts[i].Depth);
+            EXPECT_EQ(parts.Parts[i].Inside, c.parts[i].Inside);
+            EXPECT_EQ(parts.Parts[i].Decoded, c.parts[i].Decoded);
+            EXPECT_EQ(parts.Parts[i].Signed, c.parts[i].Signed || c.parts[i].Form == TPartForm::Signed);
+        }
+        EXPECT_EQ(parts.PlainContent, c.plainContent);
+        EXPECT_EQ(parts.Message, c.out);
+    }
+}
+
+// A damaged signature is no verified part, and its content is still walked; decodes nest eight
+// deep at most, whatever a hostile decryption gives back.
+TEST(DecodeProtectedParts, RefusedSignaturesAndDeepNestingEndTheWalkCleanly)
+{
+    const std::string message = SignedPart(Mixed({ kLetter, EncryptedPart("e") }));
+    const TProtectedParts refused
+        = DecodeProtectedParts(message, [](TPartForm form, const std::string&, std::string& result) {
+              result = kLetter;
+              return form != TPartForm::Signed;
+          });
+    ASSERT_EQ(refused.Parts.size(), 2u);
+    EXPECT_FALSE(refused.Parts[0].Decoded);
+    EXPECT_TRUE(refused.Parts[1].Decoded);
+    EXPECT_EQ(refused.Decoded, 1);
+    EXPECT_EQ(refused.Message, SignedPart(Mixed({ kLetter, kLetter })));
+
+    int decodes = 0;
+    const TProtectedParts deep = DecodeProtectedParts(
+        Mixed({ EncryptedPart("e") }), [&](TPartForm, const std::string&, std::string& result) {
+            ++decodes;
+            result = Mixed({ EncryptedPart("e") });
+            return true;
+        });
+    EXPECT_EQ(decodes, 9);
+    EXPECT_EQ(deep.Parts.size(), 9u);
+    EXPECT_EQ(deep.DecodedRanges.size(), 9u);
+    // The last decode's entity stays as it came out: its encrypted part is not decoded once more.
+    EXPECT_NE(deep.Message.find("-----BEGIN PGP MESSAGE-----"), std::string::npos);
+    for (size_t i = 1; i < deep.DecodedRanges.size(); ++i) {
+        EXPECT_GE(deep.DecodedRanges[i].first, deep.DecodedRanges[i - 1].first);
+        EXPECT_LE(deep.DecodedRanges[i].second, deep.DecodedRanges[i - 1].second);
+    }
+}
+
+// A binary OpenPGP file is encrypted data whether its type says text/pgp or its name comes in
+// RFC 2231 or RFC 2047 form (ISO-8859-15 here): it is decrypted, under its name without ".pgp".
+TEST(DecodeProtectedParts, BinaryPgpFilesAreFoundByTypeAndByEncodedName)
+{
+    const TBoundLatin1Services services; // the charsets of encoded names
+    const std::string data = Base64Encode("\x85\x01 binary packet") + "\r\n";
+    const std::string plain = "\x50\x6c\x61\x6e\xc3\xa4.txt"; // "Planä.txt" in UTF-8
+    const struct {
+        const char* name;
+        std::string header;
+        std::string fileName; // as the decrypted file's parameters give it
+    } cases[] = {
+        { "text/pgp alone", "Content-Type: text/PGP\r\nContent-Transfer-Encoding: base64\r\n",
+            "\"decrypted\"" },
+        { "RFC 2231",
+            "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n"
+            "Content-Disposition: attachment; filename*=iso-8859-15''Plan%E4.txt.pgp\r\n",
+            "\"=?UTF-8?B?" + Base64Encode(plain) + "?=\"" },
+        { "RFC 2047",
+            "Content-Type: application/octet-stream;\r\n name=\"=?ISO-8859-15?Q?Plan=E4.txt.pgp?=\"\r\n"
+            "Content-Transfer-Encoding: base64\r\n",
+            "\"=?UTF-8?B?" + Base64Encode(plain) + "?=\"" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string message = "Subject: file\r\nMIME-Version: 1.0\r\n" + c.header + "\r\n" + data;
+        EXPECT_TRUE(HasProtectedParts(message));
+        std::vector<TPartForm> seen;
+        const TProtectedParts parts = DecodeProtectedParts(
+            message, [&](TPartForm form, const std::string& content, std::string& result) {
+                seen.push_back(form);
+                EXPECT_EQ(content, "\x85\x01 binary packet");
+                result = "the plan";
+                return true;
+            });
+        EXPECT_EQ(seen, std::vector<TPartForm> { TPartForm::File });
+        EXPECT_EQ(parts.Message,
+            "Subject: file\r\nMIME-Version: 1.0\r\nContent-Type: application/octet-stream; name=" + c.fileName
+                + "\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename="
+                + c.fileName + "\r\n\r\n" + Base64Encode("the plan"));
+    }
+}
+
+// The blank line after an armour's header lines may hold no-break spaces as editors write them
+// (0xA0, or C2 A0 in UTF-8) or other blanks: it is emptied, in every armour of the text, and
+// nothing else changes; an armour already right is left alone.
+TEST(MimeHelpers, ArmourBlankLinesWithBlanksAreEmptied)
+{
+    const std::string body = "hQEMA\r\n=abcd\r\n-----END PGP MESSAGE-----\r\n";
+    const struct {
+        const char* name;
+        std::string text, mended;
+    } cases[] = {
+        { "0xA0", "Hi\r\n-----BEGIN PGP MESSAGE-----\r\n\xA0\r\n" + body,
+            "Hi\r\n-----BEGIN PGP MESSAGE-----\r\n\r\n" + body },
+        { "UTF-8 after a header line", "-----BEGIN PGP MESSAGE-----\nVersion: x\n\xC2\xA0 \t\n" + body,
+            "-----BEGIN PGP MESSAGE-----\nVersion: x\n\n" + body },
+        { "clear-signed, both armours",
+            "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n \r\n\xA0text\r\n"
+            "-----BEGIN PGP SIGNATURE-----\r\n\xA0\r\niQ==\r\n-----END PGP SIGNATURE-----\r\n",
+            "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\n\xA0text\r\n"
+            "-----BEGIN PGP SIGNATURE-----\r\n\r\niQ==\r\n-----END PGP SIGNATURE-----\r\n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string mended;
+        ASSERT_TRUE(MendArmourBlankLines(c.text, mended));
+        EXPECT_EQ(mended, c.mended);
+        std::string again = "untouched";
+        EXPECT_FALSE(MendArmourBlankLines(mended, again));
+        EXPECT_EQ(again, "untouched");
+    }
+    std::string unused;
+    EXPECT_FALSE(MendArmourBlankLines("-----BEGIN PGP MESSAGE-----\r\nhQEMA\r\n\xA0\r\n", unused));
+    EXPECT_FALSE(MendArmourBlankLines("\xA0\r\nplain text\r\n", unused));
 }
 
 } // namespace

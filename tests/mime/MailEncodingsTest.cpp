@@ -344,6 +344,9 @@ TEST_F(Encodings, CharsetWrappersFallBackAsTheirContractSays)
     EXPECT_EQ(Utf8TextToAnsi("\xE2\x82\xAC"), "\xE2\x82\xAC"); // not convertible: input itself
     EXPECT_EQ(CharsetTextToUtf8("\xE9", "X-UNKNOWN"), "\xC3\xA9"); // from ANSI
     EXPECT_EQ(CharsetTextToAnsi("\xC3\xA9", "UTF-8"), "\xE9");
+    // 8-bit text under a US-ASCII label is read as undeclared text: UTF-8 when it is, else ANSI.
+    EXPECT_EQ(CharsetTextToAnsi("M\xC3\xBCnchen", "US-ASCII"), "M\xFCnchen");
+    EXPECT_EQ(CharsetTextToAnsi("M\xFCnchen", "us-ascii"), "M\xFCnchen");
     EXPECT_EQ(AnyTextToAnsi("plain"), "plain");
     EXPECT_EQ(DecodeBase64Body("  YWJj\r\n "), "abc");
 }

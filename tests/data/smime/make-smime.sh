@@ -3,7 +3,9 @@
 # PKCS#12 files (password NAME-pass) for ann and bob, an expired one and a revoked one (with the
 # CA's CRL, and a forged CRL naming ann), and messages openssl signs (detached and opaque) and
 # encrypts (AES-128, AES-256, triple DES) for ann, one encrypted for bob alone, one whose signed
-# text was changed, and signed ones encrypted (multipart/signed, opaque, and with an attachment).
+# text was changed, and signed ones encrypted (multipart/signed, opaque, and with an attachment;
+# the last two also with bare LF line ends inside the envelope), and a signature over a letter
+# beside an enveloped part.
 set -euo pipefail
 out="$1"
 rm -rf "$out"
@@ -96,5 +98,19 @@ printf '%%PDF-1.4\n\x00\x01\x02\xff binary report\n%%%%EOF\n' > report.pdf
 openssl cms -sign -binary -crlfeol -md sha256 -in mixed.txt -signer ann.pem -inkey ann.key -certfile ca.pem \
     -out signed-attachment.eml
 openssl cms -encrypt -binary -crlfeol -aes256 -in signed-attachment.eml -out signed-attachment-encrypted.eml ann.pem
+# The same two with bare LF line ends inside the envelope, as clients that encrypt LF text write them.
+for name in signed-opaque signed-attachment; do
+    sed 's/\r$//' "$name.eml" > "$name-lf.txt"
+    openssl cms -encrypt -binary -aes256 -in "$name-lf.txt" -out "$name-encrypted-lf.eml" ann.pem
+done
+# An outer signature over inner encryption: a letter and an enveloped part for ann, signed by ann.
+{
+    printf 'Content-Type: multipart/mixed; boundary="mixS6"\r\n\r\n--mixS6\r\n'
+    printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nThe outer text, signed.\r\n--mixS6\r\n'
+    sed 's/\r*$/\r/' encrypted-aes128.eml
+    printf -- '--mixS6--\r\n'
+} > over.txt
+openssl cms -sign -binary -crlfeol -md sha256 -in over.txt -signer ann.pem -inkey ann.key -certfile ca.pem \
+    -out signed-over-encrypted.eml
 # Mail files end their lines in CR LF throughout.
 perl -pi -e 's/\r?\n/\r\n/' ./*.eml
