@@ -234,6 +234,8 @@ void TImageViewer::PrintPicture()
     // user is told here when the printer could not be opened or the page not printed.
     try {
         PrintBitmap(data);
+    } catch (const EPrintFailure& failure) {
+        ShowPrintFailure(MainObject(), failure);
     } catch (const Exception& error) {
         ShowError(MainObject(), error.Message());
     }
