@@ -95,6 +95,17 @@ bool IsEmptyFile(const std::string& Name)
 
 LRESULT CALLBACK ContextMenuWindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+// Takes the submenu out of the parent menu, which then no longer needs to outlive the record.
+void DetachFromParent(TContextMenuData& Data)
+{
+    if (!Data.ParentMenu)
+        return;
+    for (int i = GetMenuItemCount(Data.ParentMenu) - 1; i >= 0; --i)
+        if (GetSubMenu(Data.ParentMenu, i) == Data.Popup)
+            RemoveMenu(Data.ParentMenu, static_cast<UINT>(i), MF_BYPOSITION);
+    Data.ParentMenu = nullptr;
+}
+
 // Releases everything the menu held; the window gets its procedure and menu bar back.
 void TearDown(TContextMenuData* Data)
 {
@@ -106,11 +117,7 @@ void TearDown(TContextMenuData* Data)
     Data->Menu3.Reset();
     Data->Menu2.Reset();
     Data->Menu.Reset();
-    if (Data->ParentMenu) {
-        for (int i = GetMenuItemCount(Data->ParentMenu) - 1; i >= 0; --i)
-            if (GetSubMenu(Data->ParentMenu, i) == Data->Popup)
-                RemoveMenu(Data->ParentMenu, static_cast<UINT>(i), MF_BYPOSITION);
-    }
+    DetachFromParent(*Data);
     DestroyMenu(Data->Popup);
     DrawMenuBar(window);
     if (Data->DeleteEmptyFile && IsEmptyFile(Data->FileName))
@@ -323,6 +330,10 @@ bool ShowShellContextMenu(const std::string& File, const std::string& Caption, H
             GetCursorPos(&at);
         TrackPopupMenu(ParentMenu ? ParentMenu : record->Popup, TPM_RIGHTBUTTON | AlignmentFlag(Alignment), at.x,
             at.y, 0, Window, nullptr);
+        // The menu loop is over, and the caller may destroy its menu (and with it every submenu
+        // still in it): the record keeps its submenu alone until the chosen command has run.
+        if (DataOf(Window) == record)
+            DetachFromParent(*record);
     } else {
         DrawMenuBar(Window);
     }

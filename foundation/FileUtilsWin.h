@@ -138,7 +138,8 @@ enum TContextMenuAlignment : int {
 // ParentMenu (filled when it is first opened), or on its own. With a Point (negative coordinates
 // mean the cursor position) the menu (the parent menu when given) pops up there; without, the
 // window's menu bar is redrawn. Window is subclassed while the menu lives. With DeleteEmptyFile,
-// File is deleted at tear-down when it is empty (a placeholder made for the menu).
+// File is deleted at tear-down when it is empty (a placeholder made for the menu). A popup at a
+// Point has left ParentMenu when this returns, so the caller may destroy ParentMenu at once.
 bool ShowShellContextMenu(const std::string& File, const std::string& Caption, HWND Window, HMENU ParentMenu,
     int Position, UINT FirstID, const POINT* Point, TContextMenuAlignment Alignment,
     const TContextMenuHandler& Handler, bool DeleteEmptyFile = false);

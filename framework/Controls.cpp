@@ -436,6 +436,8 @@ void TControl::TextChanged()
 
 void TControl::VisibleChanged() { }
 
+void TControl::ShowingChanged() { }
+
 void TControl::MouseEnter()
 {
     if (OnMouseEnter)
@@ -896,6 +898,12 @@ void TWinControl::SetText(const std::string& text)
     if (handle_)
         SetWindowTextA(handle_, text.c_str());
     TextChanged();
+}
+
+void TWinControl::ShowingChanged()
+{
+    for (TControl* control : controls_)
+        control->ShowingChanged();
 }
 
 bool TWinControl::Showing() const

@@ -113,6 +113,9 @@ protected:
     virtual void EnabledChanged();
     virtual void TextChanged();
     virtual void VisibleChanged();
+    // The form came on the screen or went off it: every control on it hears so, since its
+    // handle was usually made while the form was hidden.
+    virtual void ShowingChanged();
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void Resize();
@@ -247,6 +250,7 @@ protected:
     friend class TControl;
     friend class TCustomForm;
 
+    void ShowingChanged() override;
     virtual void CreateParams(TCreateParams& params);
     // The area aligned children fill: the client rectangle inside BorderWidth (panels also leave
     // out their bevels).

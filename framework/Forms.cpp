@@ -194,11 +194,13 @@ void TCustomForm::SetVisible(bool visible)
         PlaceForShowing();
         TControl::SetVisible(true);
         ShowWindow(Handle(), SW_SHOW);
+        ShowingChanged();
         FocusFirst();
     } else {
         if (HandleAllocated())
             ShowWindow(Handle(), SW_HIDE);
         TControl::SetVisible(false);
+        ShowingChanged();
         DoHide();
     }
 }

@@ -183,6 +183,25 @@ TEST_F(ShellContextMenu, PopupAtAPointClosesWithItsMenuLoop)
     EXPECT_FALSE(Attached());
 }
 
+// The caller destroys its menu once the menu loop is over, before the tear-down comes; the
+// submenu must not go with it.
+TEST_F(ShellContextMenu, APopupInsideTheCallersMenuLeavesItWhenTheMenuLoopEnds)
+{
+    SetTimer(nullptr, 0, 50, EndMenuLoop);
+    const POINT cursor { -1, -1 };
+    ShowWindow(window_, SW_SHOW);
+    ASSERT_TRUE(
+        ShowShellContextMenu(file_, "Open with", window_, parent_, 1, 256, &cursor, cmaLeft, nullptr));
+    EXPECT_EQ(GetMenuItemCount(parent_), 2);
+    HMENU stranger = CreatePopupMenu();
+    AppendMenuA(stranger, MF_STRING, 100, "Other");
+    DestroyMenu(parent_);
+    parent_ = stranger;
+    PumpFor(100);
+    EXPECT_FALSE(Attached());
+    EXPECT_EQ(GetMenuItemCount(stranger), 1);
+}
+
 TEST_F(ShellContextMenu, DestroyingTheWindowReleasesTheMenu)
 {
     ASSERT_TRUE(Show(file_));

@@ -8,10 +8,14 @@
 #include "plugin/AutoListChooser.h"
 #include "ui/DialogTestSupport.h"
 #include "ui/TestKeyRecord.h"
+#include "ui/controls/ToolTip.h"
 #include "ui/dialogs/AutoListDialog.h"
 #include "ui/dialogs/MessageDialogs.h"
+#include "ui/dialogs/SearchDialog.h"
 
 #include <gtest/gtest.h>
+
+#include <commctrl.h>
 
 #include <fstream>
 #include <utility>
@@ -117,6 +121,18 @@ int RowOf(TDropGrid& grid, const std::string& recipient)
     return 1;
 }
 
+// A click in the middle of a header item, as the user gives it.
+void ClickHeader(TDropGrid& grid, int col)
+{
+    const HWND header = ListView_GetHeader(grid.Handle());
+    RECT item {};
+    Header_GetItemRect(header, col, &item);
+    const LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(header, WM_LBUTTONUP, 0, point);
+    PumpPending();
+}
+
 std::string CellsOfRow(TAutoListDialog& dialog, int row)
 {
     std::string cells;
@@ -172,14 +188,16 @@ TEST(AutoListDialog, EditingFollowsTheToggleRulesAndStoresTheList)
 {
     FakeMainObject main;
     FakeKeys keys;
-    // Two recipients of Ann's key, one of Bob's, and one whose key the key ring no longer has.
+    // Two recipients of Ann's key, one of Bob's, and two whose keys the key ring no longer has.
     const std::string path = ListFile("autolist_edit.txt",
         "ann@example.org\\1x1111111111111111+s\r\nAnn <ann@example.org>\\1x1111111111111111+s\r\n"
-        "bob@example.net\\1x2222222222222222+s\r\ngone@example.com\\3x9999999999999999+s\r\n");
+        "bob@example.net\\1x2222222222222222+s\r\ngone@example.com\\3x9999999999999999+s\r\n"
+        "lost@example.com\\1x8888888888888888+s\r\n");
     auto list = LoadedList(path);
-    ASSERT_EQ(list->GetCount(), 4);
+    ASSERT_EQ(list->GetCount(), 5);
 
     std::string before, afterEncrypt, afterCtrl, afterSMime, bobSMime, picture;
+    bool lostBeforeGone = false, goneBeforeLost = false;
     DialogAnswerer answerer;
     answerer.Then("TAutoListDialog", "", [&](HWND w) {
         TAutoListDialog& dialog = *DialogOf(w);
@@ -196,6 +214,10 @@ TEST(AutoListDialog, EditingFollowsTheToggleRulesAndStoresTheList)
         afterSMime = CellsOfRow(dialog, ann) + (dialog.CanToggle(acPgpMime, ann) ? "+" : "-");
         dialog.ToggleCell(acSMime, bob, false);
         bobSMime = CellsOfRow(dialog, bob);
+        // Sorted by recipient, the two missing keys' rows swap places.
+        lostBeforeGone = RowOf(grid, "lost@example.com") < gone;
+        ClickHeader(grid, acRecipient);
+        goneBeforeLost = RowOf(grid, "gone@example.com") < RowOf(grid, "lost@example.com");
         grid.Invalidate();
         PumpPending();
         picture = Picture(w, "autolist_edit");
@@ -210,15 +232,73 @@ TEST(AutoListDialog, EditingFollowsTheToggleRulesAndStoresTheList)
     // S/MIME switches PGP/MIME off and keeps it off; Bob's key cannot do S/MIME.
     EXPECT_EQ(afterSMime, "OIIOOIO-");
     EXPECT_EQ(bobSMime, "OIOOOOO");
+    EXPECT_TRUE(lostBeforeGone);
+    EXPECT_TRUE(goneBeforeLost);
     EXPECT_FALSE(picture.empty());
 
-    // A second list over the file sees the changes, and the entry of the missing key is kept.
+    // A second list over the file sees the changes, and the entries of the missing keys keep their
+    // own key ids through the sort.
     auto reread = LoadedList(path);
     const std::string text = reread->GetTextStr();
     EXPECT_NE(text.find("ann@example.org\\3x1111111111111111+S"), std::string::npos) << text;
     EXPECT_NE(text.find("Ann <ann@example.org>\\1x1111111111111111+s"), std::string::npos) << text;
     EXPECT_NE(text.find("bob@example.net\\1x2222222222222222+s"), std::string::npos) << text;
     EXPECT_NE(text.find("gone@example.com\\3x9999999999999999+s"), std::string::npos) << text;
+    EXPECT_NE(text.find("lost@example.com\\1x8888888888888888+s"), std::string::npos) << text;
+}
+
+// The user types the pattern into the search dialog's rich edit, which hands over UTF-16 unless
+// asked for ANSI; the grid's cells are ANSI.
+TEST(AutoListDialog, FindGoesToTheRecipientTypedIntoTheSearchDialog)
+{
+    FakeMainObject main;
+    FakeKeys keys;
+    const std::string path = ListFile("autolist_find.txt",
+        "ann@example.org\\1x1111111111111111+s\r\nbob@example.net\\1x2222222222222222+s\r\n");
+    auto list = LoadedList(path);
+
+    int startRow = 0, bobRow = 0, foundRow = 0;
+    std::vector<int> tipPauses;
+    std::string notFound;
+    DialogAnswerer answerer;
+    answerer
+        .Then("TAutoListDialog", "", [&](HWND w) {
+            TAutoListDialog& dialog = *DialogOf(w);
+            TDropGrid& grid = *dialog.dgAddresses;
+            // The grid's tips wait their 1.5 s over every cell the mouse comes to.
+            for (const int row : { 1, 2 }) {
+                const RECT cell = grid.CellRect(acRecipient, row);
+                SendMessageA(grid.Handle(), WM_MOUSEMOVE, 0,
+                    MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+                tipPauses.push_back(grid.ToolTip()->HintPause());
+            }
+            SendMessageA(grid.Handle(), WM_MOUSELEAVE, 0, 0);
+            bobRow = RowOf(grid, "bob@example.net");
+            grid.SetCurrent(acRecipient, 1);
+            startRow = grid.Row();
+            // The search dialog is the next step; the search has ended when the click returns.
+            dialog.fbFind->Click();
+            foundRow = grid.Row();
+            PressKey(w, VK_ESCAPE);
+        })
+        .Then("TSearchDialog", "", [&](HWND w) {
+            TSearchDialog& search = *ControlOf<TSearchDialog>(w);
+            for (const char c : std::string("BOB"))
+                SendMessageW(search.deAnswer->Handle(), WM_CHAR, static_cast<WPARAM>(c), 0);
+            search.fbOk->Click();
+        })
+        .Then("TMessageDialog", "", [&](HWND w) {
+            // Only a search that finds nothing says so.
+            notFound = ControlOf<TMessageDialog>(w)->reText->GetText();
+            PressKey(w, VK_RETURN);
+        });
+    EditAutoList(main, keys, *list, 1);
+    EXPECT_EQ(answerer.StepsDone(), 2);
+    EXPECT_EQ(notFound, "");
+    EXPECT_EQ(startRow, 1);
+    EXPECT_EQ(bobRow, 2);
+    EXPECT_EQ(foundRow, bobRow);
+    EXPECT_EQ(tipPauses, (std::vector<int> { 1500, 1500 }));
 }
 
 TEST(AutoListDialog, AddingFromTheKeyRingWantsOneRowChosen)

@@ -254,7 +254,7 @@ std::uint32_t Rgb(TColor color)
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
-TEST_F(ControlForm, ClassicFrameShowsOnlyWhenHoveredOrPressed)
+TEST_F(ControlForm, ClassicFrameShowsWhenHoveredPressedOrAToolbarButton)
 {
     auto* button = Make<TFlatBtn>(10, 10, 75, 33, "Frame");
     ASSERT_FALSE(button->Themed());
@@ -263,6 +263,13 @@ TEST_F(ControlForm, ClassicFrameShowsOnlyWhenHoveredOrPressed)
     EXPECT_EQ(DrawAndRead(*button, ODS_SELECTED, 0, 0, picture), Rgb(clBtnShadow));
     SendMessageA(button->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(DrawAndRead(*button, 0, 0, 0, picture), Rgb(clWhite));
+
+    // A toolbar button is raised when up without the mouse over it, and sunk while down.
+    auto* toggle = Make<TFlatBtn>(100, 10, 75, 33, "Toggle");
+    toggle->SetToolbarStyle(tbsToolbarButton);
+    EXPECT_EQ(DrawAndRead(*toggle, 0, 0, 0, picture), Rgb(clWhite));
+    toggle->SetBtnDown(true);
+    EXPECT_EQ(DrawAndRead(*toggle, 0, 0, 0, picture), Rgb(clBtnShadow));
 }
 
 TEST_F(ControlForm, GlyphPixelsAreCopiedWithoutTransparentOnesAndGreyedWhenDisabled)

@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/controls/DropEditPrintText.h"
 #include "ui/controls/ThemeApi.h"
@@ -220,6 +221,44 @@ TEST_F(DropEditTest, StreamsLoadRtfByItsHeadAndTextAsUtf8)
 
     edit->LoadFromStream(nullptr);
     EXPECT_EQ(edit->TextLength(), 0);
+}
+
+// Rich text is read by a new window on the default formats; the caret stays hidden as it was and
+// the focus stays in the control.
+TEST_F(DropEditTest, LoadingRichTextMakesANewWindowThatKeepsFocusAndCaretState)
+{
+    form->Show();
+    SetWhole("plain text first");
+    edit->SetFocus();
+    edit->SetHideCaret(true);
+    const HWND before = edit->Handle();
+    edit->SetRtfText("{\\rtf1\\ansi {\\b bold} plain}");
+    EXPECT_NE(edit->Handle(), before);
+    EXPECT_EQ(edit->GetAnsiText(), "bold plain");
+    EXPECT_FALSE(edit->PlainText());
+    EXPECT_EQ(GetFocus(), edit->Handle());
+    EXPECT_TRUE(edit->HideCaret());
+    form->Hide();
+}
+
+// A right click outside a link, or the menu key, goes to OnContextPopup when no popup menu opens
+// by itself.
+TEST_F(DropEditTest, RightClickOutsideALinkReachesTheContextPopupEvent)
+{
+    SetWhole("no link here");
+    std::vector<POINT> requests;
+    const LPARAM at = MAKELPARAM(12, 8);
+    edit->OnContextPopup = [&](TDropEdit&, POINT point) { requests.push_back(point); };
+    SendMessageW(edit->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    TPopupMenu menu(form.get());
+    menu.AutoPopup = false;
+    edit->SetPopupMenu(&menu);
+    SendMessageW(edit->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit->Handle()), -1);
+    edit->SetPopupMenu(nullptr);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].x, 12);
+    EXPECT_EQ(requests[0].y, 8);
+    EXPECT_EQ(requests[1].x, -1) << "from the keyboard";
 }
 
 TEST_F(DropEditTest, SpacePagesThroughAReadOnlyControl)
@@ -575,6 +614,14 @@ TEST_F(DropEditTest, PrintAsksThePrintDialogOnlyForTextAndSaysWhenASelectionIsPr
     EXPECT_EQ(data.Prefs.PrintRange, prSelection);
     EXPECT_EQ(std::string(data.Prefs.FontName), edit->Font().Name());
     EXPECT_EQ(data.Prefs.FontSize, edit->Font().Size());
+
+    // The next print without a selection offers the whole text, not the range the last one kept.
+    edit->SelectRange(3, 0);
+    edit->Print(data);
+    EXPECT_EQ(printDialogs, 2);
+    EXPECT_FALSE(printDialogFlags & PD_SELECTION);
+    EXPECT_TRUE(printDialogFlags & PD_NOSELECTION);
+    EXPECT_EQ(data.Prefs.PrintRange, prAllPages);
 }
 
 } // namespace

@@ -66,7 +66,13 @@ TEST(LinkTexts, SchemeRuleAndDecoding)
     EXPECT_EQ(LinkTextWithScheme("MAILTO:j@x.org"), "MAILTO:j@x.org");
     EXPECT_EQ(LinkTextWithScheme("http://u@h.org/"), "http://u@h.org/");
     EXPECT_EQ(LinkTextWithScheme("FTP://u@h.org/"), "FTP://u@h.org/");
-    EXPECT_EQ(LinkTextWithScheme("https://u@h.org/"), "mailto:https://u@h.org/");
+    // Any scheme before the '@' makes a URL, not an address.
+    EXPECT_EQ(LinkTextWithScheme("https://u@h.org/"), "https://u@h.org/");
+    EXPECT_EQ(LinkTextWithScheme("https://example.org/@name"), "https://example.org/@name");
+    EXPECT_EQ(LinkTextWithScheme("ftps://u@h.org/"), "ftps://u@h.org/");
+    EXPECT_EQ(LinkTextWithScheme("svn+ssh://u@h.org/"), "svn+ssh://u@h.org/");
+    EXPECT_EQ(LinkTextWithScheme("j@x.org:80"), "mailto:j@x.org:80");
+    EXPECT_EQ(LinkTextWithScheme("1x:j@x.org"), "mailto:1x:j@x.org");
     EXPECT_EQ(LinkTextWithScheme("http://h.org/"), "http://h.org/");
 
     EXPECT_EQ(DecodePercentEscapes("a%20b%2Fc"), "a b/c");

@@ -161,17 +161,21 @@ TEST_F(DropGridTest, HeaderClicksSortAscendingDescendingAscending)
     EXPECT_EQ(grid->SortState(), 2) << "header clicks are off";
 }
 
-TEST_F(DropGridTest, SortingKeepsTheCurrentRowAndMovesTheDataColumnsObjects)
+TEST_F(DropGridTest, SortingKeepsTheCurrentRowAndMovesEveryObjectWithItsRow)
 {
     grid->DataColumn = 0;
+    for (int row = 1; row <= 5; ++row)
+        grid->SetObject(2, row, 200 + row - 1); // a column other than the data column
     grid->SetCurrent(1, 3); // "charlie"
     ASSERT_EQ(grid->Row(), 3);
     ASSERT_TRUE(grid->SortByColumn(1));
     EXPECT_EQ(grid->Cells(1, grid->Row()), "charlie");
     EXPECT_EQ(grid->Row(), 5);
     const std::vector<std::intptr_t> expected { 101, 103, 104, 100, 102 };
-    for (int row = 1; row <= 5; ++row)
+    for (int row = 1; row <= 5; ++row) {
         EXPECT_EQ(grid->Objects(0, row), expected[static_cast<std::size_t>(row - 1)]) << "row " << row;
+        EXPECT_EQ(grid->Objects(2, row), expected[static_cast<std::size_t>(row - 1)] + 100) << "row " << row;
+    }
 
     std::string text;
     const auto before = Column(1);

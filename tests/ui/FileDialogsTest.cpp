@@ -158,6 +158,33 @@ TEST_F(LiveFileDialogs, TypedNameIsTheResultAndTheFolderBecomesCurrent)
     EXPECT_EQ(dialog.FilterIndex, 1);
 }
 
+TEST_F(LiveFileDialogs, ANameLongerThanAPathSurvivesAChangeOfFileType)
+{
+    TSaveDialogEx dialog;
+    dialog.Title = "Save long";
+    dialog.InitialDir = folder_;
+    dialog.Filter().Add("asc|*.asc");
+    dialog.Filter().Add("*.*|*.*");
+    const std::string name = "\"" + std::string(150, 'a') + ".asc\" \"" + std::string(150, 'b') + ".asc\"";
+    std::string after;
+    DialogAnswerer answerer;
+    answerer.Then("#32770", "Save long", [&](HWND window) {
+        SendMessageA(window, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(name.c_str()));
+        SendMessageA(window, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(name.c_str()));
+        const HWND types = GetDlgItem(window, cmb1);
+        SendMessageA(types, CB_SETCURSEL, 1, 0);
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+        char spec[1024] = {};
+        SendMessageA(window, CDM_GETSPEC, sizeof spec, reinterpret_cast<LPARAM>(spec));
+        after = spec;
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+            reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(after, name);
+}
+
 TEST_F(LiveFileDialogs, TwoChosenFilesAreTwoFullPaths)
 {
     TOpenDialogEx dialog;

@@ -82,6 +82,34 @@ TEST(ImageViewer, FitsThePictureAndZoomsTheLongerSideByTheLargerStep)
     EXPECT_EQ(zoomedOut.bottom, form.cy);
 }
 
+// A picture smaller than the smallest form is shown at its size in the middle, on the form's
+// colour, not stretched over the image control.
+TEST(ImageViewer, ASmallPictureIsShownUnscaledInTheMiddle)
+{
+    SIZE client {}, picture {};
+    std::uint32_t corner = 0, middleLeft = 0, middleRight = 0, background = 0;
+    RunViewer("small.bmp", BitmapBytes(20, 10), [&](HWND w) {
+        TImageViewer& viewer = *ViewerOf(w);
+        const TBitmap& shown = viewer.imgViewer->Picture();
+        client = { viewer.imgViewer->ClientWidth(), viewer.imgViewer->ClientHeight() };
+        picture = { shown.Width(), shown.Height() };
+        const int left = (shown.Width() - 20) / 2, top = (shown.Height() - 10) / 2;
+        const auto at = [&](int x, int y) { return shown.Bits()[y * shown.Width() + x] & 0xFFFFFFu; };
+        corner = at(0, 0);
+        middleLeft = at(left + 2, top + 5);
+        middleRight = at(left + 17, top + 5);
+        const COLORREF form = ColorToRGB(viewer.Color());
+        background = (GetRValue(form) << 16) | (GetGValue(form) << 8) | GetBValue(form);
+        PressKey(w, VK_ESCAPE);
+    });
+    EXPECT_GT(client.cx, 20);
+    EXPECT_EQ(picture.cx, client.cx);
+    EXPECT_EQ(picture.cy, client.cy);
+    EXPECT_EQ(corner, background);
+    EXPECT_EQ(middleLeft, 0xFF0000u);
+    EXPECT_EQ(middleRight, 0x0000FFu);
+}
+
 TEST(ImageViewer, AQuarterTurnSwapsTheSidesAndTheSteps)
 {
     SIZE before {}, after {}, frame {}, step {};

@@ -162,6 +162,21 @@ INSTANTIATE_TEST_SUITE_P(Values, GaugePercent,
     testing::Values(PercentCase { 200, 1, 0 }, PercentCase { 200, 3, 2 }, PercentCase { 200, 5, 2 },
         PercentCase { 200, 199, 100 }, PercentCase { 3, 1, 33 }, PercentCase { 3, 2, 67 }));
 
+// Truncating would give (7, 0) for the pie and 20 across for the needle.
+TEST(GaugeValues, PieAndNeedleEndsRoundToTheNearest)
+{
+    const POINT pie = GaugePiePoint(10, 10, 10);
+    EXPECT_EQ(pie.x, 8);
+    EXPECT_EQ(pie.y, 1);
+    const POINT needle = GaugeNeedlePoint(30, 50, 49);
+    EXPECT_EQ(needle.x, 21);
+    EXPECT_EQ(needle.y, 9);
+    // A quarter ends at the right end of the ellipse's middle line, a half at its bottom.
+    EXPECT_EQ(GaugePiePoint(25, 10, 10).x, 10);
+    EXPECT_EQ(GaugePiePoint(25, 10, 10).y, 5);
+    EXPECT_EQ(GaugePiePoint(50, 10, 10).y, 10);
+}
+
 TEST(GaugeValues, AbsoluteTextHasFourDigitsAndTheSuffix)
 {
     TGauge3d gauge(nullptr);

@@ -4,6 +4,7 @@
 // continue-from-the-start question, link double-clicks, keys, the busy close guard and printing
 // up to the print dialog (Wine has no printer here).
 #include "ui/dialogs/TextViewer.h"
+#include "ui/dialogs/MessageDialogs.h"
 #include "ui/dialogs/SearchDialog.h"
 
 #include "foundation/RichEd20.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -437,7 +439,7 @@ TEST_F(TextViewerTest, EmptyTextOnlyBeepsOnSaveAndFolderModeHidesPrinting)
     EXPECT_FALSE(popupShown);
 }
 
-TEST_F(TextViewerTest, EncryptedFolderSavesWriteArmouredTextAndAFailedOneSaysNothingMore)
+TEST_F(TextViewerTest, EncryptedFolderSavesWriteTheBinaryDataAndAFailedOneSaysNothingMore)
 {
     main.folderText = FolderMessage(4, "Only");
     const std::string file = TempName("viewer-encrypted.txt.pgp");
@@ -473,7 +475,10 @@ TEST_F(TextViewerTest, EncryptedFolderSavesWriteArmouredTextAndAFailedOneSaysNot
     EXPECT_EQ(suggested[0].substr(suggested[0].size() - 8), ".rtf.pgp");
     EXPECT_EQ(suggested[1].substr(suggested[1].size() - 8), ".txt.pgp");
     EXPECT_EQ(suggested[1].find(':'), std::string::npos); // the caption's colon is made file-safe
-    EXPECT_EQ(ReadFile(file).rfind("-----BEGIN PGP MESSAGE-----", 0), 0u);
+    // The file holds the encryption's binary data byte for byte.
+    const std::string written = ReadFile(file);
+    EXPECT_EQ(written.substr(0, 8), EncryptedBytes("").substr(0, 8));
+    EXPECT_GT(written.size(), 8u);
     DeleteFileA(file.c_str());
 }
 
@@ -482,6 +487,27 @@ HRESULT WINAPI CancelledPrintDialog(LPPRINTDLGEXA dialog)
 {
     ++printDialogs;
     dialog->dwResultAction = PD_RESULT_CANCEL;
+    return S_OK;
+}
+
+// The user picks the printer "Office", which this machine does not have.
+HRESULT WINAPI ConfirmedPrintDialog(LPPRINTDLGEXA dialog)
+{
+    ++printDialogs;
+    const std::string device = "Office";
+    const std::size_t size = sizeof(DEVNAMES) + 9 + device.size() + 2;
+    if (dialog->hDevNames)
+        GlobalFree(dialog->hDevNames);
+    dialog->hDevNames = GlobalAlloc(GHND, size);
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(dialog->hDevNames));
+    char* text = reinterpret_cast<char*>(names);
+    names->wDriverOffset = sizeof(DEVNAMES);
+    std::strcpy(text + names->wDriverOffset, "winspool");
+    names->wDeviceOffset = static_cast<WORD>(names->wDriverOffset + 9);
+    std::strcpy(text + names->wDeviceOffset, device.c_str());
+    names->wOutputOffset = static_cast<WORD>(names->wDeviceOffset + device.size() + 1);
+    GlobalUnlock(dialog->hDevNames);
+    dialog->dwResultAction = PD_RESULT_PRINT;
     return S_OK;
 }
 
@@ -523,10 +549,20 @@ TEST_F(TextViewerTest, PrintingRunsThePrintDialogAndPrintsTheSummaryValuesBold)
         printText = copy->GetAnsiText();
         // "Date:" TAB value: the caption stays plain, the value is bold, the body is not.
         bold = { BoldAt(*copy, 0), BoldAt(*copy, 7), BoldAt(*copy, copy->TextLength() - 2) };
+
+        // The kept printer is not there: the user is told so in the language file's words.
+        viewer.deText->PrintDialogEntries.PropertySheetDialog = &ConfirmedPrintDialog;
+        viewer.fbPrint->Click();
         PressKey(window, VK_ESCAPE);
     }));
+    std::string failure;
+    answerer.Then("TMessageDialog", "", [&](HWND window) {
+        failure = ControlOf<TMessageDialog>(window)->reText->GetText();
+        PressKey(window, VK_RETURN);
+    });
     ShowPartText(main, root, nullptr, false);
     EXPECT_TRUE(answerer.Done());
+    EXPECT_EQ(failure, "The printer \"Office\" could not be opened.");
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(fontSizeAfter, 11);
     EXPECT_EQ(main.bannerCall, "Alice <alice@example.org>|Hello|2026-12-7");

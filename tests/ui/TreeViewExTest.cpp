@@ -330,6 +330,27 @@ TEST_F(TreeViewExTest, ItemHeightAndTooltipStyle)
     EXPECT_EQ(tree->HintToolTip()->ToolTipStyle(), ttsUnderscore);
 }
 
+// A dialog makes its windows before it shows, as the message-tree dialog does: the height comes
+// when the form shows, and holds through a later hide and show.
+TEST(TreeViewExShowing, ATreeMadeOnAHiddenFormGetsItsItemHeightWhenTheFormShows)
+{
+    TForm hidden(nullptr);
+    hidden.SetBounds(40, 40, 200, 200);
+    auto* tree = new TTreeViewEx(&hidden);
+    tree->SetParent(&hidden);
+    tree->SetBounds(0, 0, 200, 200);
+    tree->Items().Add("Node");
+    hidden.HandleNeeded();
+    const int systemHeight = tree->ItemHeight();
+    hidden.Show();
+    const int shownHeight = tree->ItemHeight();
+    hidden.Hide();
+    hidden.Show();
+    EXPECT_NE(systemHeight, GetSystemMetrics(SM_CYSMICON) + 2);
+    EXPECT_EQ(shownHeight, GetSystemMetrics(SM_CYSMICON) + 2);
+    EXPECT_EQ(tree->ItemHeight(), GetSystemMetrics(SM_CYSMICON) + 2);
+}
+
 TEST_F(TreeViewExTest, DrawsItsOwnBackgroundAndHighlight)
 {
     tree->SetColor(static_cast<TColor>(0x00A8C8C7));

@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+// What the fake encryption gives for a text: an encrypted-data packet header, then NUL, CR LF and
+// Ctrl-Z bytes, and the text's length.
+inline std::string EncryptedBytes(const std::string& text)
+{
+    return std::string("\x85\x01\x0C\x03\0\r\n\x1A", 8) + std::to_string(text.size());
+}
+
 class FakeViewerMain : public ITextViewerMain {
 public:
     FakeViewerMain()
@@ -71,8 +78,9 @@ public:
     void EndCacheHold() override { calls.push_back("release"); }
     bool EncryptToDefaultKey(const std::string& text, std::string& result, HWND) override
     {
-        result = "-----BEGIN PGP MESSAGE-----\r\n" + std::to_string(text.size())
-            + "\r\n-----END PGP MESSAGE-----\r\n";
+        // Binary OpenPGP data, as the real encryption gives: a packet header, then bytes that a
+        // text write would change.
+        result = EncryptedBytes(text);
         return encryptWorks;
     }
     void RestartMailClient() override { calls.push_back("restart"); }

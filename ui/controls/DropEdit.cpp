@@ -430,7 +430,19 @@ void TDropEdit::SetText(const std::string& text)
     }
     PumpPending();
     if (rtfLoad_) {
+        // A new window reads the rich text on the default formats, not on those the plain text
+        // before it left behind; the load goes on with redraw off, as SetRtfText began it.
+        const bool focused = GetFocus() == Handle();
+        const bool caretHidden = hideCaret_;
         SetWideText(L"");
+        CloseUrlTip();
+        plainText_ = false; // the new window takes rich text
+        RecreateWnd();
+        SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+        if (hideCaret_ != caretHidden)
+            SetHideCaret(caretHidden);
+        if (focused)
+            ::SetFocus(Handle());
         plainText_ = true;
     }
     SetTextNow(text);

@@ -35,12 +35,17 @@ enum : unsigned { rfMailAddresses = 1, rfDefaultAttributes = 2, rfTabStops = 4 }
 struct TTextPrinterData : TPrinterData {
     std::string HeaderText;
     std::string FooterText;
+    // The printed text came as HTML or RTF; its formatting itself travels in the control's text.
+    bool RichText = false;
 };
 
 class TDropEdit;
 using TPrintEvent = std::function<void(TDropEdit& printEdit, TPrinterPrefs& prefs)>;
 using TOnUrlClick = std::function<void(const std::string& url, TMouseButton button, int x, int y)>;
 using TOnUrlDblClick = std::function<void(const std::string& url)>;
+// A context-menu request that no automatic popup menu answers; the point is in client coordinates
+// ((-1, -1) from the keyboard).
+using TOnContextPopup = std::function<void(TDropEdit& edit, POINT point)>;
 // The owner's search dialog: (selected text, font name, options, search text); an empty search
 // text means no search.
 using TSearchDialogProc = std::function<void(const std::string& selected, const std::string& fontName,
@@ -108,6 +113,7 @@ public:
     std::function<void(TDropFiles&)> OnFileDropped;
     TOnUrlClick OnUrlClick;
     TOnUrlDblClick OnUrlDblClick;
+    TOnContextPopup OnContextPopup;
     TSearchDialogProc SearchDialog;
 
     // Text, as the control holds it.
@@ -148,8 +154,9 @@ public:
     void Reformat(unsigned flags);
     void MarkMailAddresses();
 
-    // Prints the text, or the selection, after the print dialog; raises when the printer cannot be
-    // opened or the footer's format is wrong.
+    // Prints the text, or the selection, after the print dialog; raises EPrintFailure when the
+    // printer cannot be opened or refuses the job or a page, EConvertError when the footer's format
+    // is wrong.
     void Print(TTextPrinterData& data);
     // The print dialog's entry points (empty: the system's).
     TPrintDialogEntries PrintDialogEntries;
@@ -188,6 +195,8 @@ private:
     void HandleLink(const ENLINK& link);
     bool HandleEnterOnLink();
     bool HandleRightButton(TMessage& message);
+    // True when a popup menu opens by itself or OnContextPopup takes the request.
+    bool AnswersContextMenu() const;
     void OpenContextMenu(POINT screen);
     void ShowUrlTip(const std::string& url, int linkStart, POINT mouse);
     void UrlTipTimer();

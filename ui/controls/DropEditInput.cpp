@@ -320,7 +320,8 @@ bool TDropEdit::HandleRightButton(TMessage& message)
     const POINTL point { GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam) };
     const auto position
         = static_cast<int>(SendMessageW(Handle(), EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
-    if (position >= 0 && position < TextLength() && IsLinkAt(position))
+    // Nobody to answer the click: it takes the default handling, which passes the request on.
+    if ((position >= 0 && position < TextLength() && IsLinkAt(position)) || !AnswersContextMenu())
         return false;
     POINT screen { point.x, point.y };
     ::ClientToScreen(Handle(), &screen);
@@ -328,13 +329,24 @@ bool TDropEdit::HandleRightButton(TMessage& message)
     return true;
 }
 
+bool TDropEdit::AnswersContextMenu() const
+{
+    TPopupMenu* menu = PopupMenu();
+    return (menu && menu->AutoPopup) || OnContextPopup;
+}
+
 void TDropEdit::OpenContextMenu(POINT screen)
 {
     TPopupMenu* menu = PopupMenu();
-    if (!menu)
+    if (!menu || !menu->AutoPopup) {
+        if (OnContextPopup) {
+            POINT client = screen;
+            if (screen.x != -1 || screen.y != -1)
+                ::ScreenToClient(Handle(), &client);
+            OnContextPopup(*this, client);
+        }
         return;
-    if (!menu->AutoPopup)
-        return;
+    }
     POINT client = screen;
     ::ScreenToClient(Handle(), &client);
     RECT area {};
@@ -401,9 +413,10 @@ void TDropEdit::WndProc(TMessage& message)
             return;
         break;
     case WM_CONTEXTMENU:
-        if (PopupMenu() && PopupMenu()->AutoPopup) {
+        if (AnswersContextMenu()) {
             POINT at { GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam) };
-            if (at.x == -1 && at.y == -1)
+            // From the keyboard a popup menu opens centred on the client area.
+            if (at.x == -1 && at.y == -1 && PopupMenu() && PopupMenu()->AutoPopup)
                 at = ClientToScreen({ -1, -1 });
             OpenContextMenu(at);
             return;

@@ -13,22 +13,32 @@
 
 namespace {
 
-// The rich-text print target on a print job; a job the printer refuses is an error.
+// The rich-text print target on a print job; a job or a page the printer refuses is an error.
 class PrinterJob : public TDropEdit::IPrintTarget {
 public:
-    PrinterJob(HDC dc, const std::string& title)
+    PrinterJob(HDC dc, const std::string& title, const std::string& printer)
         : job_(dc, title)
+        , printer_(printer)
     {
         if (!job_.Started())
-            throw Exception("The printer refused the print job.");
+            throw EPrintFailure(TPrintFailure::JobRefused, printer_);
     }
 
     HDC Dc() override { return job_.Dc(); }
-    void NewPage() override { job_.NewPage(); }
-    void Finish() { job_.Finish(); }
+    void NewPage() override
+    {
+        if (!job_.NewPage())
+            throw EPrintFailure(TPrintFailure::PageNotPrinted, printer_);
+    }
+    void Finish()
+    {
+        if (!job_.Finish())
+            throw EPrintFailure(TPrintFailure::PageNotPrinted, printer_);
+    }
 
 private:
     TPrintJob job_;
+    std::string printer_;
 };
 
 // A font for the printer at the size in points.
@@ -123,8 +133,12 @@ void TDropEdit::Print(TTextPrinterData& data)
         return;
     CHARRANGE selection {};
     SendMessageW(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    // The range the last print kept is no choice of this one: without a selection there is none
+    // to print, and the whole text is offered.
     if (selection.cpMax > selection.cpMin)
         data.Prefs.PrintRange = prSelection;
+    else if (data.Prefs.PrintRange == prSelection)
+        data.Prefs.PrintRange = prAllPages;
     if (data.Prefs.FontName[0] == '\0')
         lstrcpynA(data.Prefs.FontName, Font().Name().c_str(), sizeof data.Prefs.FontName);
     if (data.Prefs.FontSize == 0)
@@ -133,8 +147,8 @@ void TDropEdit::Print(TTextPrinterData& data)
         return;
     const HDC dc = CreatePrinterDC(data.Prefs);
     if (!dc)
-        throw Exception("The printer \"" + PrinterNameOf(data.Prefs) + "\" could not be opened.");
-    PrinterJob job(dc, data.DocumentTitle);
+        throw EPrintFailure(TPrintFailure::PrinterNotOpened, PrinterNameOf(data.Prefs));
+    PrinterJob job(dc, data.DocumentTitle, PrinterNameOf(data.Prefs));
     PrintPages(job, data);
     job.Finish();
 }

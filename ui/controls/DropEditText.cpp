@@ -1,6 +1,7 @@
 // Mail-address runs, link schemes and percent decoding for the rich-edit control (portable).
 #include "ui/controls/DropEditText.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -62,6 +63,20 @@ int HexValue(char c)
     return -1;
 }
 
+// A scheme name ("https", "ftps", "file", ...) and its colon stand before the first '@': a mail
+// address has no colon there, and a link such as https://example.org/@name is no address.
+bool HasSchemeBeforeAt(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == 0 || colon == std::string::npos || colon > text.find('@'))
+        return false;
+    if (!std::isalpha(static_cast<unsigned char>(text[0])))
+        return false;
+    return std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
 } // namespace
 
 std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from)
@@ -99,8 +114,7 @@ std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from)
 
 std::string LinkTextWithScheme(const std::string& text)
 {
-    if (text.find('@') == std::string::npos || StartsWithNoCase(text, "mailto:")
-        || StartsWithNoCase(text, "http:") || StartsWithNoCase(text, "ftp:"))
+    if (text.find('@') == std::string::npos || HasSchemeBeforeAt(text))
         return text;
     return "mailto:" + text;
 }

@@ -19,6 +19,6 @@ struct TTextRun {
 // quote or bracket it reaches on to the matching closing one, or to the line's end.
 std::vector<TTextRun> MailAddressRuns(const std::u16string& line, int from = 0);
 
-// A link text that holds "@" and has no mailto, http or ftp scheme gets "mailto:" in front.
+// A link text that holds "@" and no scheme before it (a mail address) gets "mailto:" in front.
 std::string LinkTextWithScheme(const std::string& text);
 bool IsMailtoLink(const std::string& text);

@@ -616,12 +616,14 @@ bool TDropGrid::SortByColumn(int col, bool wantText, std::string* text, bool tex
         return true;
     const bool keepCurrent = Showing() && !(Options & goRangeSelect);
     const int current = Row() - FixedRows;
-    // The objects of every column but the data column stay in place; the data column's travel.
+    // A row's objects are its own: all of them travel with it, not only the data column's (which
+    // also give the sort its last key), so that what a caller keeps by a row stays by it.
     ApplyOrder(cells_, FixedRows, sorted->Order, nullptr);
-    if (withData)
-        for (std::size_t i = 0; i < sorted->Order.size(); ++i)
-            objects_[i + FixedRows][static_cast<std::size_t>(DataColumn)]
-                = static_cast<std::intptr_t>(dataObjects[static_cast<std::size_t>(sorted->Order[i]) + FixedRows]);
+    std::vector<std::vector<std::intptr_t>> rowObjects;
+    for (const int index : sorted->Order)
+        rowObjects.push_back(std::move(objects_[static_cast<std::size_t>(index + FixedRows)]));
+    for (std::size_t i = 0; i < rowObjects.size(); ++i)
+        objects_[i + FixedRows] = std::move(rowObjects[i]);
     sortState_ = sorted->SortState;
     if (keepCurrent && current >= 0) {
         const auto found = std::find(sorted->Order.begin(), sorted->Order.end(), current);
@@ -728,6 +730,11 @@ std::string TDropGrid::CellToolTipText(int col, int row)
     return text;
 }
 
+int TDropGrid::TipPause() const
+{
+    return ToolTipPause > 0 ? ToolTipPause : Application().HintPause;
+}
+
 void TDropGrid::ShowCellTip(int col, int row, bool fixed)
 {
     if (!tip_)
@@ -742,6 +749,8 @@ void TDropGrid::ShowCellTip(int col, int row, bool fixed)
     tip_->SetToolRect(ClientRect());
     tip_->SetText(text);
     tip_->ActivateTip();
+    // Activating sets the application's pauses: the grid's own comes after.
+    tip_->SetHintPause(TipPause());
     // A tip the user asked for stays until a key or the mouse takes it away.
     if (fixed)
         tip_->SetHintHidePause(MAXSHORT);
@@ -761,7 +770,7 @@ void TDropGrid::TrackMouseCell(int x, int y)
         tip_->DeactivateTip();
     if (row == 0)
         // The header is a window of its own: its tips are shown, fixed, after the hint pause.
-        SetTimer(Handle(), HeaderTipTimerId, static_cast<UINT>(Application().HintPause), nullptr);
+        SetTimer(Handle(), HeaderTipTimerId, static_cast<UINT>(TipPause()), nullptr);
     else if (row > 0)
         ShowCellTip(col, row, false);
 }

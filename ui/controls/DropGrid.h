@@ -99,8 +99,13 @@ public:
     bool BoldHeaderText = true;
     int SearchColumn = 0;
     TSpaceBarMoves SpaceBarMoves = sbmNone;
+    // Columns and rows move only by sorting: the list view lets the user drag neither (no
+    // LVS_EX_HEADERDRAGDROP), so there are no ColumnMoved or RowMoved events. Column dragging would
+    // need an HDN_ENDDRAG handler that moves DataColumn along.
     // A column whose cell objects travel with their rows when sorting (-1 none).
     int DataColumn = -1;
+    // The pause before a cell or header tip shows, in ms (0: the application's hint pause).
+    int ToolTipPause = 0;
     // Files dropped from the shell are accepted and handed to OnFileDropped.
     bool AcceptFiles() const noexcept { return acceptFiles_; }
     void SetAcceptFiles(bool accept);
@@ -163,6 +168,7 @@ protected:
     void ColorChanged() override;
 
 private:
+    int TipPause() const;
     void SyncColumns();
     void SyncRowCount();
     void RedrawRow(int row);

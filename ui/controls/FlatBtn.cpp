@@ -299,7 +299,8 @@ void TFlatBtn::DrawItem(const DRAWITEMSTRUCT& item)
         DrawThemeBackground(theme_.Handle(), canvas.Handle(), ThemePart(), state, &bounds, nullptr);
         GetThemeBackgroundContentRect(theme_.Handle(), canvas.Handle(), ThemePart(), state, &bounds, &content);
     } else {
-        DrawFrame(canvas, bounds, down, !down && hot_);
+        // A toolbar button that stays down shows it is one by its raised frame when up.
+        DrawFrame(canvas, bounds, down, !down && (hot_ || toolbarStyle_ == tbsToolbarButton));
     }
     content.left = std::min<LONG>(content.left, 4);
     content.right = std::max<LONG>(content.right, bounds.right - 4);

@@ -44,6 +44,20 @@ void RegisterUtilityClass(WNDPROC proc)
 
 } // namespace
 
+POINT GaugePiePoint(double percentage, int width, int height)
+{
+    const double theta = (percentage / 50 + 0.5) * std::numbers::pi;
+    return { RoundHalfEven((1 - std::cos(theta)) * width) / 2,
+        RoundHalfEven((1 - std::sin(theta)) * height) / 2 };
+}
+
+POINT GaugeNeedlePoint(double percentage, int halfWidth, int baseline)
+{
+    const double theta = percentage / 100 * std::numbers::pi;
+    return { RoundHalfEven((1 - std::cos(theta)) * halfWidth),
+        RoundHalfEven((1 - std::sin(theta)) * baseline) };
+}
+
 void TBltBitmap::MakeLike(TBitmap& other)
 {
     SetSize(other.Width(), other.Height());
@@ -302,11 +316,10 @@ void TGauge3d::DrawKind(TCanvas& canvas, const RECT& area)
         canvas.Pen = TPen { foreColor_, 1, psSolid };
         canvas.Ellipse(area.left, area.top, area.left + w, area.top + h);
         if (p > 0) {
-            const double theta = (p / 50 + 0.5) * std::numbers::pi;
-            const int x = area.left + static_cast<int>((1 - std::cos(theta)) * w) / 2;
-            const int y = area.top + static_cast<int>((1 - std::sin(theta)) * h) / 2;
+            const POINT end = GaugePiePoint(p, w, h);
             canvas.Brush = TBrush { foreColor_, bsSolid };
-            canvas.Pie(area.left, area.top, area.left + w, area.top + h, x, y, area.left + w / 2, area.top);
+            canvas.Pie(area.left, area.top, area.left + w, area.top + h, area.left + end.x, area.top + end.y,
+                area.left + w / 2, area.top);
         }
         break;
     }
@@ -321,12 +334,11 @@ void TGauge3d::DrawKind(TCanvas& canvas, const RECT& area)
         canvas.MoveTo(area.left, area.bottom - 1);
         canvas.LineTo(area.right, area.bottom - 1);
         if (p > 0) {
-            const double theta = p / 100 * std::numbers::pi;
             const int half = Width() / 2;
-            const int bottom = area.bottom;
-            canvas.MoveTo(half, bottom - 1);
-            canvas.LineTo(static_cast<int>((1 - std::cos(theta)) * half),
-                static_cast<int>((1 - std::sin(theta)) * (bottom - 1)));
+            const int baseline = area.bottom - 1;
+            const POINT end = GaugeNeedlePoint(p, half, baseline);
+            canvas.MoveTo(half, baseline);
+            canvas.LineTo(end.x, end.y);
         }
         break;
     }

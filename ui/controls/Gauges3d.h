@@ -15,6 +15,11 @@ public:
 };
 
 enum TGaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+
+// Where the pie's moving edge meets its ellipse of width x height, and where the needle of a
+// half-width long ends above the baseline, for a percentage; rounded to the nearest, halves to even.
+POINT GaugePiePoint(double percentage, int width, int height);
+POINT GaugeNeedlePoint(double percentage, int halfWidth, int baseline);
 enum TTextKind { tkNone, tkAbsValue, tkRelValue };
 
 // Shape (bsBox, bsFrame) and Style (bsLowered, bsRaised) are the bevel's own fields.

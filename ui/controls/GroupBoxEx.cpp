@@ -1,6 +1,8 @@
 // The system-drawn group box with its themed background and content area.
 #include "ui/controls/GroupBoxEx.h"
 
+#include "foundation/UxThemes.h"
+
 #include <vsstyle.h>
 
 TGroupBoxEx::TGroupBoxEx(TComponent* owner)
@@ -54,8 +56,12 @@ void TGroupBoxEx::AdjustClientRect(RECT& rect)
 void TGroupBoxEx::ColorChanged()
 {
     TGroupBox::ColorChanged();
-    if (HandleAllocated())
-        OpenTheme();
+    if (!HandleAllocated())
+        return;
+    // The window's own drawing follows the colour as the theme data does: a tinted control is
+    // drawn the classic way.
+    SetWindowThemed(Handle(), Color() == clBtnFace);
+    OpenTheme();
     Invalidate();
 }
 

@@ -96,6 +96,8 @@ UINT THotLabel::DrawFlags() const noexcept
     return flags;
 }
 
+// Every system the plug-in runs on has the wide DrawText, so wide captions need no placement of
+// their own with ExtTextOutW.
 int THotLabel::DrawCaption(HDC dc, RECT& rect, UINT flags)
 {
     if (IsWide()) {

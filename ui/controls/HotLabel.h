@@ -9,6 +9,8 @@
 
 enum TVerticalAlignment { vaTop, vaBottom, vaCenter };
 
+// The label keeps the size it is given: the framework's graphic controls have no AutoSize, which
+// a link label would have to switch off anyway.
 class THotLabel : public TGraphicControl {
 public:
     explicit THotLabel(TComponent* owner);

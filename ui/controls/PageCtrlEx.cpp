@@ -4,6 +4,8 @@
 
 #include "ui/controls/PropSubclass.h"
 
+#include "foundation/UxThemes.h"
+
 #include <vsstyle.h>
 
 namespace {
@@ -59,8 +61,12 @@ void TPageControlEx::OpenTheme()
 void TPageControlEx::ColorChanged()
 {
     TPageControl::ColorChanged();
-    if (HandleAllocated())
-        OpenTheme();
+    if (!HandleAllocated())
+        return;
+    // The window's own drawing follows the colour as the theme data does: a tinted control is
+    // drawn the classic way.
+    SetWindowThemed(Handle(), Color() == clBtnFace);
+    OpenTheme();
 }
 
 void TPageControlEx::SubclassChild(HWND child)

@@ -481,6 +481,9 @@ void TToolTip::SetVisible(bool visible)
     SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(visible ? style | WS_VISIBLE : style & ~WS_VISIBLE));
 }
 
+// A tip has no parent control, so no owner's colour or font change reaches it: a tip that follows
+// its owner's font takes it when it is activated (ActivateTip), and no owner asks a tip to follow
+// its colour.
 void TToolTip::ColorChanged()
 {
     TWinControl::ColorChanged();

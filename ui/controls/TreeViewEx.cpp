@@ -110,6 +110,12 @@ void TTreeViewEx::VisibleChanged()
     ApplyShowingHeight();
 }
 
+void TTreeViewEx::ShowingChanged()
+{
+    TTreeView::ShowingChanged();
+    ApplyShowingHeight();
+}
+
 void TTreeViewEx::MouseEnter()
 {
     if (toolTip_)

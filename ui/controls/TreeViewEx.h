@@ -51,6 +51,7 @@ protected:
     void CreateWindowHandleDone() override;
     void ColorChanged() override;
     void VisibleChanged() override;
+    void ShowingChanged() override;
     void MouseEnter() override;
     void MouseLeave() override;
 

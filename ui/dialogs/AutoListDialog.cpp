@@ -27,7 +27,8 @@ constexpr int VisibleRows = 12;
 constexpr int FlagWidth = 18;
 constexpr int GlyphOk = 100;
 constexpr int GlyphCancel = 101;
-constexpr int GlyphHelp = 102;
+// The help glyph has a number of its own: 102 is the message-tree dialog's View eye.
+constexpr int GlyphHelp = 115;
 constexpr int HelpGrid = 28;
 constexpr int HelpSelect = 30;
 constexpr int TipDelayMs = 1500;
@@ -245,6 +246,7 @@ TAutoListDialog::TAutoListDialog(IDialogMainObject& mainObject, IAutoListDialogK
     dgAddresses->AutoAdjustColWidths = true;
     dgAddresses->AllowHeaderClick = true;
     dgAddresses->DataColumn = acKeyID;
+    dgAddresses->ToolTipPause = TipDelayMs;
     dgAddresses->HelpContext = HelpGrid;
     dgAddresses->SetTabStop(true);
     dgAddresses->OnDrawCell = [this](TDropGrid&, int col, int row, const RECT& rect, TGridDrawState state) {
@@ -255,7 +257,8 @@ TAutoListDialog::TAutoListDialog(IDialogMainObject& mainObject, IAutoListDialogK
         text = ToolTipText(col, row);
     };
     dgAddresses->OnSearchPattern = [this](TDropGrid&, std::string& pattern) {
-        TSearchTypes options = 0;
+        // The grid's cells are ANSI, and so must be the pattern it searches them for.
+        TSearchTypes options = stAnsiChar;
         std::string answer = pattern;
         ExecuteSearchDialog(MainObject(), pattern, "", options, answer);
         pattern = answer;
@@ -409,8 +412,6 @@ void TAutoListDialog::DoShow()
     RemoveCloseCommand();
     TZAVEKForm::DoShow();
     TDropGrid& grid = *dgAddresses;
-    if (grid.ToolTip())
-        grid.ToolTip()->SetHintPause(TipDelayMs);
     fbFind->SetVisible(Mode != admSelect);
     fbDelete->SetVisible(Mode != admSelect);
     if (ChooseMode == 0)
@@ -509,6 +510,11 @@ int TAutoListDialog::RowKey(int row) const
     return key >= 0 && key < keyList_->Count() ? key : -1;
 }
 
+int TAutoListDialog::RowEntry(int row) const
+{
+    return static_cast<int>(dgAddresses->Objects(acRecipient, row));
+}
+
 int TAutoListDialog::RowKind(int row) const
 {
     const int key = RowKey(row);
@@ -525,7 +531,7 @@ int TAutoListDialog::ChosenIndex()
     const int row = dgAddresses->Row();
     if (row < TDropGrid::FixedRows || dgAddresses->Cells(acRecipient, row).empty())
         return -1;
-    return static_cast<int>(dgAddresses->Objects(acRecipient, row));
+    return RowEntry(row);
 }
 
 std::string TAutoListDialog::GridSnapshot() const
@@ -557,14 +563,20 @@ bool TAutoListDialog::GridChanged()
 
 void TAutoListDialog::StoreRows(TAutoList& into, bool chosenOnly)
 {
-    for (int row = TDropGrid::FixedRows; row < dgAddresses->RowCount(); ++row) {
+    // The rows go in in their entries' order, whatever order a sort left them in: of two entries
+    // with one key and address the list keeps the first, and that must not depend on a sort.
+    std::vector<int> rows;
+    for (int row = TDropGrid::FixedRows; row < dgAddresses->RowCount(); ++row)
+        rows.push_back(row);
+    std::stable_sort(rows.begin(), rows.end(), [this](int a, int b) { return RowEntry(a) < RowEntry(b); });
+    for (const int row : rows) {
         const std::string recipient = TrimmedText(dgAddresses->Cells(acRecipient, row));
         if (recipient.empty() || (chosenOnly && !RowChosen(row)))
             continue;
         TAutoListEntry entry;
         entry.Recipient = recipient;
         const int key = RowKey(row);
-        const size_t index = static_cast<size_t>(dgAddresses->Objects(acRecipient, row));
+        const size_t index = static_cast<size_t>(RowEntry(row));
         // A key the key ring does not have now keeps the id its entry had: editing is no purge.
         if (key >= 0)
             entry.KeyID = keyList_->Get(key);

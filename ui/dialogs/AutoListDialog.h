@@ -129,6 +129,8 @@ private:
     void FillKeyCombo();
     // The key index of a row (-1 without a key of the key list).
     int RowKey(int row) const;
+    // The index of a row's entry in the shown list (the recipient column's object).
+    int RowEntry(int row) const;
     int RowKind(int row) const;
     bool RowChosen(int row) const;
     std::string GridSnapshot() const;
@@ -148,7 +150,7 @@ private:
     IAutoListDialogKeys& keys_;
     const TKeyPropsList* keyList_ = nullptr;
     std::unique_ptr<TAutoList> working_;
-    // Per data row: the key id of its entry, kept for keys that are not in the key list.
+    // Per entry of the shown list: its key id, kept for rows whose key is not in the key list.
     std::vector<std::string> rowKeyIDs_;
     std::string shownGrid_;
     int added_ = 0;

@@ -95,10 +95,13 @@ bool PrintBitmap(TBitmapPrinterData& data, const TPrintDialogEntries& entries)
     if (!data.Bitmap || !ExecutePrintDialog(data, entries))
         return false;
     const HDC dc = CreatePrinterDC(data.Prefs);
+    const std::string printer = PrinterNameOf(data.Prefs);
     if (!dc)
-        throw Exception("The printer \"" + PrinterNameOf(data.Prefs) + "\" could not be opened.");
+        throw EPrintFailure(TPrintFailure::PrinterNotOpened, printer);
     TPrintJob job(dc, data.DocumentTitle);
-    if (!job.Started() || !DrawBitmapPage(job.Dc(), data.Bitmap, data.Prefs) || !job.Finish())
-        throw Exception("The picture could not be printed on \"" + PrinterNameOf(data.Prefs) + "\".");
+    if (!job.Started())
+        throw EPrintFailure(TPrintFailure::JobRefused, printer);
+    if (!DrawBitmapPage(job.Dc(), data.Bitmap, data.Prefs) || !job.Finish())
+        throw EPrintFailure(TPrintFailure::PageNotPrinted, printer);
     return true;
 }

@@ -13,5 +13,5 @@ struct TBitmapPrinterData : TPrinterData {
 bool DrawBitmapPage(HDC printer, HBITMAP bitmap, const TPrinterPrefs& prefs);
 
 // Runs the print dialog and prints the bitmap on the chosen printer; false when cancelled. A
-// printer that cannot be opened or a job that fails raises Exception (nothing partial is printed).
+// printer that cannot be opened or a job that fails raises EPrintFailure (nothing partial is printed).
 bool PrintBitmap(TBitmapPrinterData& data, const TPrintDialogEntries& entries = {});

@@ -290,10 +290,12 @@ UINT_PTR TFileDialogEx::HookMessage(HWND Child, UINT Message, WPARAM WParam, LPA
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(LParam)->code == CDN_TYPECHANGE) {
             // Setting the name's own text again makes the dialog show it with the new type.
+            // A typed name or a list of chosen names may be longer than a path.
             if (const HWND edit = FirstEditChild(dialog)) {
-                char text[MAX_PATH] = {};
-                GetWindowTextA(edit, text, MAX_PATH);
-                SetWindowTextA(edit, text);
+                std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+                const int length = GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
+                text.resize(static_cast<std::size_t>(std::max(length, 0)));
+                SetWindowTextA(edit, text.c_str());
             }
         }
         return 0;

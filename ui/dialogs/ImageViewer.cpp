@@ -4,6 +4,7 @@
 
 #include "ui/dialogs/BitmapPrinter.h"
 #include "ui/dialogs/KeyFileDialogs.h"
+#include "foundation/BurnString.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/StrUtilWin.h"
 #include "mime/PartTexts.h"
@@ -110,7 +111,11 @@ TImageViewer::TImageViewer(IDialogMainObject& mainObject, TPrinterData& printer)
     SetCaption(Texts().GetEntry(373));
 }
 
-TImageViewer::~TImageViewer() = default;
+TImageViewer::~TImageViewer()
+{
+    // The part's bytes are the decrypted picture.
+    BurnString(bytes_);
+}
 
 TPanel* TImageViewer::MakePanel(TAlign align, int width, int height)
 {
@@ -135,6 +140,7 @@ TMenuItem* TImageViewer::MakeItem(const std::string& caption, std::function<void
 void TImageViewer::ShowPart(const std::string& fileName, const std::string& bytes)
 {
     fileName_ = fileName;
+    BurnString(bytes_);
     bytes_ = bytes;
     if (image_)
         image_->LoadFromData(bytes);
@@ -164,6 +170,27 @@ void TImageViewer::Fit()
     const int height = std::max<int>(frame_.cy + picture.Height(), minTrack_.cy);
     MoveAroundCentre(width, height);
     step_ = { width / 4, height / 4 };
+    FillClientWithPicture();
+}
+
+void TImageViewer::FillClientWithPicture()
+{
+    // The form may be larger than the picture needs (its minimum size): the bitmap grows to the
+    // image control's client size, the picture unscaled in its middle on the form's colour, so
+    // that stretching it to the control distorts nothing.
+    Application().ProcessMessages();
+    TBitmap& picture = imgViewer->Picture();
+    const int width = std::max(picture.Width(), imgViewer->ClientWidth());
+    const int height = std::max(picture.Height(), imgViewer->ClientHeight());
+    if (picture.Empty() || (width == picture.Width() && height == picture.Height()))
+        return;
+    TBitmap original(picture.Width(), picture.Height());
+    original.Canvas().Draw(0, 0, picture);
+    picture.SetSize(width, height);
+    picture.Canvas().Brush.Color = Color();
+    picture.Canvas().FillRect({ 0, 0, width, height });
+    picture.Canvas().Draw((width - original.Width()) / 2, (height - original.Height()) / 2, original);
+    imgViewer->Invalidate();
 }
 
 void TImageViewer::MoveAroundCentre(int width, int height)
@@ -234,6 +261,8 @@ void TImageViewer::PrintPicture()
     // user is told here when the printer could not be opened or the page not printed.
     try {
         PrintBitmap(data);
+    } catch (const EPrintFailure& failure) {
+        ShowPrintFailure(MainObject(), failure);
     } catch (const Exception& error) {
         ShowError(MainObject(), error.Message());
     }
@@ -264,6 +293,7 @@ void TImageViewer::SavePicture()
 bool TImageViewer::WriteCopyForCommand(const std::string& file)
 {
     std::string bytes;
+    const TBurnOnExit burnBytes(bytes);
     if (!image_ || !image_->GetImageBytes(bytes))
         bytes = bytes_;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -73,6 +73,7 @@ private:
     TMenuItem* MakeItem(const std::string& caption, std::function<void()> action);
     void Render();
     void Fit();
+    void FillClientWithPicture();
     void Zoom(bool out);
     void Rotate(bool left);
     void MoveAroundCentre(int width, int height);

@@ -651,6 +651,19 @@ void ShowError(IDialogMainObject& main, const std::string& text)
     Show(main, mdIconError, nullptr, {}, text, false);
 }
 
+void ShowPrintFailure(IDialogMainObject& main, const EPrintFailure& failure)
+{
+    enum : uint16_t { TextPrinterNotOpened = 451, TextJobRefused = 452, TextPageNotPrinted = 453 };
+    const uint16_t id = failure.Kind() == TPrintFailure::PrinterNotOpened ? TextPrinterNotOpened
+        : failure.Kind() == TPrintFailure::JobRefused                  ? TextJobRefused
+                                                                        : TextPageNotPrinted;
+    std::string text = main.Texts().GetEntry(id);
+    const std::size_t place = text.find("%s");
+    if (place != std::string::npos)
+        text.replace(place, 2, failure.Message());
+    ShowError(main, text);
+}
+
 void ShowWarning(IDialogMainObject& main, const std::string& text)
 {
     Show(main, mdIconWarning, nullptr, {}, text, false);

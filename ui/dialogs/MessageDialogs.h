@@ -6,6 +6,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
+#include "framework/PrintJob.h"
 #include "ui/controls/CustBtnCtrl.h"
 #include "ui/controls/FlatBtn.h"
 #include "ui/controls/HotLabel.h"
@@ -98,6 +99,8 @@ void ShowMessageDialog(IDialogMainObject& main, int style, HICON icon, const std
 // Nothing is shown for code 0; format holds one %s for the system's text of the code.
 void ShowSystemError(IDialogMainObject& main, const std::string& format, DWORD code);
 void ShowError(IDialogMainObject& main, const std::string& text);
+// Tells the user why a print did not happen, with the printer's name.
+void ShowPrintFailure(IDialogMainObject& main, const EPrintFailure& failure);
 void ShowWarning(IDialogMainObject& main, const std::string& text);
 void ShowWarningWithIcon(IDialogMainObject& main, HICON icon, const std::string& text);
 // True when the check box was ticked.

@@ -3,6 +3,7 @@
 #include "ui/dialogs/TextViewer.h"
 
 #include "ui/dialogs/KeyFileDialogs.h"
+#include "foundation/BurnString.h"
 #include "foundation/FileUtilsWin.h"
 #include "foundation/RichEd20.h"
 #include "foundation/RichEd20Text.h"
@@ -722,6 +723,7 @@ void TTextViewer::fbPrintClick()
     TTextPrinterData data {};
     data.OwnerWindow = Handle();
     data.DocumentTitle = Caption();
+    data.RichText = IsRichNode();
     TMimeMsgTree& tree = *node_->GetTree();
     if (const TSectionNode* first = tree.GetSection(0)) {
         SYSTEMTIME date {};
@@ -741,6 +743,8 @@ void TTextViewer::fbPrintClick()
     data.Captions = kept.Captions;
     try {
         deText->Print(data);
+    } catch (const EPrintFailure& failure) {
+        ShowPrintFailure(main_, failure);
     } catch (const std::exception& e) {
         ShowError(main_, e.what());
     }
@@ -826,13 +830,16 @@ bool TTextViewer::WriteContent(const TMenuItem& item, const std::string& fileNam
         return messages_->SaveToFile(fileName);
     if (&item == miHtmlWithImages)
         return SaveHtmlFiles(*node_, fileName);
+    // The copies of the shown text are plaintext: none is left behind in freed memory.
     std::string content;
+    const TBurnOnExit burnContent(content);
     const bool root = !folderMode_ && IsRootNode();
     if (&item == miText || &item == miEncryptedText) {
         content = (root ? SummaryBlock(false) : "") + deText->GetAnsiText();
     } else if (&item == miUnicode || &item == miEncryptedUnicode) {
         const std::wstring text = deText->WideText();
-        const std::string units = WideUnitsOf(WideTextOfUnits(std::u16string(text.begin(), text.end())));
+        std::string units = WideUnitsOf(WideTextOfUnits(std::u16string(text.begin(), text.end())));
+        const TBurnOnExit burnUnits(units);
         content = WideFileBytes((root ? SummaryBlock(true) : "") + units + std::string(2, '\0'));
     } else if (&item == miRichText || &item == miEncryptedRichText) {
         content = deText->GetRtfText();
@@ -840,12 +847,12 @@ bool TTextViewer::WriteContent(const TMenuItem& item, const std::string& fileNam
         content = node_->Text;
     }
     if (&item == miEncryptedText || &item == miEncryptedUnicode || &item == miEncryptedRichText) {
-        std::string armoured;
-        if (!main_.EncryptToDefaultKey(content, armoured, Handle())) {
+        std::string encrypted;
+        if (!main_.EncryptToDefaultKey(content, encrypted, Handle())) {
             encryptFailed = true;
             return false;
         }
-        content = std::move(armoured);
+        return WriteFileText(fileName, encrypted);
     }
     return WriteFileText(fileName, content);
 }

@@ -58,8 +58,8 @@ public:
     virtual std::string MailboxFileName(const std::string& name) = 0;
     virtual void BeginCacheHold() = 0;
     virtual void EndCacheHold() = 0;
-    // Armoured text encrypted to the key of the DefaultUser option; false when it failed (the
-    // encryption has told the user).
+    // The text encrypted to the key of the DefaultUser option, as binary OpenPGP data (no armour):
+    // what the encrypted save writes. False when it failed (the encryption has told the user).
     virtual bool EncryptToDefaultKey(const std::string& text, std::string& result, HWND parent) = 0;
     // Restarts the mail client for the current mail user.
     virtual void RestartMailClient() = 0;
