@@ -71,6 +71,14 @@ std::string Utf8TextToWide(const std::string& Text)
 
 std::string WideTextToUtf8(const std::string& Text) { return MailServices().Ucs2ToUtf8(Text); }
 std::string AnsiTextToWide(const std::string& Text) { return MailServices().LocaleToUcs2(Text); }
+
+std::string AnyTextToWide(const std::string& Text)
+{
+    if (Text.empty() || EndsInNul(Text))
+        return Text;
+    std::string wide = MailServices().Utf8ToUcs2(Text);
+    return wide.empty() ? AnsiTextToWide(Text) : wide;
+}
 std::string WideTextToLocaleText(const std::string& Text) { return MailServices().Ucs2ToLocale(Text); }
 
 std::string CharsetTextToAnsi(std::string Text, const std::string& Charset)

@@ -91,6 +91,9 @@ TFileSections::TFileSections(TSectionNode& Node, bool Rtf)
         for (int i = 0; i < GetCount(); ++i)
             SetUsed(i);
     } else {
+        // The saved body keeps the bytes the load left, rather than being converted to ANSI: a
+        // body that came without a charset may declare its own in a meta element, which a browser
+        // opening the file obeys, and characters outside the ANSI code page would be lost.
         mainText_ = references.ReplaceReferences();
     }
     if (mainText_.empty())

@@ -332,6 +332,7 @@ TEST_F(PartTexts, EachNodeKindRendersByItsRoute)
         {nkTextHtml, "{\\rtf1 x}", "TEXT[{\\rtf1 x}]"}, // HTML that is RTF counts as RTF
         {nkTextRtf, "{\\rtf1 y}", "TEXT[{\\rtf1 y}]"},
         {nkTextPlain, "plain \xE9", "plain \xE9"},
+        {nkTextPlain, "caf\xC3\xA9 without a charset", "caf\xE9 without a charset"}, // UTF-8
     };
     for (const auto& c : cases) {
         TSectionNode node;
