@@ -934,8 +934,10 @@ std::string ShortenText(const std::string& Text, int Maximum)
     if (Maximum < 4 || Text.empty())
         return {};
     if (EndsInNul(Text)) {
+        // The terminator counts: a text fits with Maximum units before it, as an ANSI text does
+        // with Maximum bytes.
         const std::size_t units = Text.size() / 2 - 1;
-        if (units <= static_cast<std::size_t>(Maximum) + 1)
+        if (units <= static_cast<std::size_t>(Maximum))
             return Text;
         std::string out = Text.substr(0, static_cast<std::size_t>(Maximum - 2) * 2);
         out += std::string("\x20\x00\x26\x20\x00\x00", 6);

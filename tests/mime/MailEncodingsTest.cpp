@@ -312,6 +312,9 @@ TEST_F(Encodings, TextHelpers)
     EXPECT_EQ(ShortenText("abcdef", 3), "");
     const std::string wide("a\0b\0c\0d\0e\0f\0g\0\0\0", 16);
     EXPECT_EQ(ShortenText(wide, 4), std::string("a\0b\0 \0\x26\x20\0\0", 10));
+    // A UTF-16 text's terminator counts: Maximum + 1 units are cut, Maximum fit.
+    EXPECT_EQ(ShortenText(wide, 6), std::string("a\0b\0c\0d\0 \0\x26\x20\0\0", 14));
+    EXPECT_EQ(ShortenText(wide, 7), wide);
     EXPECT_EQ(FirstNumberInText("abc 123 45"), 123);
     EXPECT_EQ(FirstNumberInText("none"), 0);
     EXPECT_EQ(DropBlankText("\r\n\r\n"), "");
