@@ -34,6 +34,7 @@ public:
     }
     std::string NormalizeCharsetName(const std::string& Charset) override { return Default().NormalizeCharsetName(Charset); }
     std::string LongTimeText(TDateTime Value) override { return Default().LongTimeText(Value); }
+    std::string ShortNamedDateText(TDateTime Value) override { return Default().ShortNamedDateText(Value); }
     std::string LocalDateTimeText(TDateTime Utc) override { return Default().LocalDateTimeText(Utc); }
 
     // Without libtidy the HTML stays as it came. The HTML is cleaned as the bytes it is, not as

@@ -3,6 +3,8 @@
 #include "mime/MailUtils.h"
 #include "FakeMailServices.h"
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -301,6 +303,34 @@ TEST_F(Encodings, DatesTable)
     EXPECT_EQ(display, "Tue, 8 Dec 2026, 20:50:34 (UTC)");
     EXPECT_EQ(FormatRfc822Date(utc, 90), "Tue, 8 Dec 2026 20:50:34 +0130");
     EXPECT_EQ(FormatRfc822Date(0), "Sat, 30 Dec 1899 00:00:00 +0000");
+}
+
+// Sets the C library's zone for this program (POSIX form; a test program starts in UTC).
+void SetZone(const char* Zone)
+{
+#ifdef _WIN32
+    _putenv((std::string("TZ=") + Zone).c_str());
+    _tzset();
+#else
+    setenv("TZ", Zone, 1);
+    tzset();
+#endif
+}
+
+TEST_F(Encodings, PortableDateTextsAreLocalTime)
+{
+    TDateTime utc = 0;
+    std::string display;
+    ASSERT_TRUE(ParseDateHeader("Tue, 8 Dec 2026 20:50:34 +0000", utc, display));
+    TMailServices portable;
+    SetZone("XYZ-2"); // two hours east of UTC
+    EXPECT_EQ(portable.LocalDateTimeText(utc), "2026-12-08, 22:50");
+    SetZone("XYZ+5");
+    EXPECT_EQ(portable.LocalDateTimeText(utc), "2026-12-08, 15:50");
+    SetZone("UTC0");
+    EXPECT_EQ(portable.LocalDateTimeText(utc), "2026-12-08, 20:50");
+    // Before 1970 the C library cannot say: the UTC value, marked as such.
+    EXPECT_EQ(portable.LocalDateTimeText(0), "1899-12-30, 00:00 (UTC)");
 }
 
 TEST_F(Encodings, TextHelpers)
