@@ -3,6 +3,7 @@
 #include "mime/MailServices.h"
 #include "mime/MailText.h"
 #include "mime/MailUtils.h"
+#include "foundation/BurnString.h"
 #include "foundation/Base64.h"
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
@@ -84,7 +85,10 @@ std::string WideTextToLocaleText(const std::string& Text) { return MailServices(
 std::string CharsetTextToAnsi(std::string Text, const std::string& Charset)
 {
     std::string converted = MailServices().CharsetToLocale(Text, Charset);
-    return converted.empty() ? std::move(Text) : std::move(converted);
+    if (converted.empty())
+        return Text;
+    BurnString(Text); // the text given up may be decrypted
+    return converted;
 }
 
 std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset)

@@ -701,8 +701,9 @@ std::string TMimeMsgTree::DecodeArmoredBlocks(std::string Body, TSectionNode& No
     TreeData.Decode(Body.substr(found.Start - 1, found.Length), charset, decoded, Node.StatusCode, Node.StatusText);
     if (decoded.empty())
         return Body;
-    std::string ansi = charset.empty() ? AnyTextToAnsi(decoded)
-                                       : CharsetTextToAnsi(decoded, MailServices().NormalizeCharsetName(charset));
+    std::string ansi = charset.empty()
+        ? AnyTextToAnsi(decoded)
+        : CharsetTextToAnsi(std::move(decoded), MailServices().NormalizeCharsetName(charset));
     TBurnOnExit burnAnsi(ansi);
     const std::string_view body(Body);
     std::string_view after = body.substr(found.Start - 1 + found.Length);

@@ -543,21 +543,28 @@ TEST_F(MimeTree, DecryptedTextsAreBurntBeforeTheyAreLetGo)
 #define SECRET "decrypted-secret-that-no-freed-block-may-hold"
     const std::string armoured = "Content-Type: text/plain\r\n\r\nBefore\r\n-----BEGIN PGP MESSAGE-----\r\n\r\n"
                                  "hQ\r\n-----END PGP MESSAGE-----\r\nAfter\r\n";
+    const char* const plain = "Content-Type: text/plain\r\n\r\n" SECRET "\r\nand more of it\r\n";
     const struct {
         const char* Name;
         std::string Text;
+        const char* Decrypted;
+        const char* Charset; // of the decrypted text
     } cases[] = {
-        {"PGP/MIME", ReadData("pgpmime-encrypted.eml")},
-        {"PGP/MIME inside a mixed part", ReadData("pgpmime-in-mixed.eml")},
-        {"armour in a text part", armoured},
+        {"PGP/MIME", ReadData("pgpmime-encrypted.eml"), plain, ""},
+        {"PGP/MIME, a Latin-1 part", ReadData("pgpmime-encrypted.eml"),
+         "Content-Type: text/plain; charset=ISO-8859-1\r\n\r\n" SECRET "\r\n", ""},
+        {"PGP/MIME inside a mixed part", ReadData("pgpmime-in-mixed.eml"), plain, ""},
+        {"armour in a text part", armoured, plain, ""},
+        {"armour in a text part, UTF-8", armoured, SECRET " and more of it\r\n", "UTF-8"},
     };
     for (const auto& c : cases) {
         for (const bool reset : {true, false}) {
             TFreedTextWatch watch(SECRET);
             {
-                TMimeMsgTree tree = Load(c.Text, 0x26, [](const std::string&, std::string&, std::string& Decoded,
-                                                          int32_t&, std::string&) {
-                    Decoded = "Content-Type: text/plain\r\n\r\n" SECRET "\r\nand more of it\r\n";
+                TMimeMsgTree tree = Load(c.Text, 0x26, [&c](const std::string&, std::string& Charset,
+                                                            std::string& Decoded, int32_t&, std::string&) {
+                    Decoded = c.Decrypted;
+                    Charset = c.Charset;
                 });
                 bool held = false;
                 for (int i = 0; i < tree.SectionCount(); ++i)
