@@ -146,7 +146,7 @@ DWORD TryUrl(TDownloadBlock& block, const std::string& url)
         std::lock_guard guard(block.CaptionLock);
         block.DisplayName = UrlHostName(url);
     }
-    const TOpenSettings settings { block.Agent, WebStatusCallback, reinterpret_cast<DWORD_PTR>(&block) };
+    const TOpenSettings settings { block.Agent, WebStatusCallback, reinterpret_cast<DWORD_PTR>(&block), {} };
     switch (OpenUrlWithFallback(block.Handles, settings, url)) {
     case TFetchResult::Ok: break;
     case TFetchResult::NoSession: return DOWNLOAD_NO_SESSION;

@@ -93,8 +93,7 @@ THtsTerConverter::~THtsTerConverter()
         HGLOBAL memory = nullptr;
         LONG size = 0;
         const bool closed = api_.HtsClose && api_.HtsClose(editor_, 1, 0, &memory, &size);
-        if (memory)
-            GlobalFree(memory);
+        TerApi::FreeGlobalZeroed(memory);
         if ((!closed || !memory) && api_.CloseTer)
             api_.CloseTer(editor_, TRUE);
         DestroyWindow(editor_);
@@ -199,7 +198,7 @@ void THtsTerConverter::ConvertHtmlToRtf(const std::string& html, int width, std:
     GlobalUnlock(block);
     pictures_.clear();
     const bool read = api_.HtsRead(editor_, 1, 0, block, LONG(html.size()), 0);
-    GlobalFree(block);
+    TerApi::FreeGlobalZeroed(block);
     if (!read)
         return;
     IndentFlaggedLines(width);

@@ -86,16 +86,18 @@ const char* ConverterClass(int Version)
 
 void PutText(HWND Window, int Version, const std::string& Text, bool Wide)
 {
+    // An empty UTF-16 text has no two-byte terminator of its own: the control would read past it.
+    static constexpr wchar_t emptyWide[1] = {};
+    const char* text = Wide && Text.size() < 2 ? reinterpret_cast<const char*>(emptyWide) : Text.c_str();
     if (Version < 3) {
         if (Wide)
-            SetWindowTextW(Window, WidePointer(Text));
+            SetWindowTextW(Window, reinterpret_cast<const wchar_t*>(text));
         else
-            SetWindowTextA(Window, Text.c_str());
+            SetWindowTextA(Window, text);
         return;
     }
     SETTEXTEX settings { ST_DEFAULT, Wide ? WideCodePage : CP_ACP };
-    SendMessageA(
-        Window, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings), reinterpret_cast<LPARAM>(Text.c_str()));
+    SendMessageA(Window, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings), reinterpret_cast<LPARAM>(text));
 }
 
 // Window texts keep the line ends they were given (a rich-edit 1.0 control may hold bare LFs).

@@ -24,28 +24,36 @@ TRegKey OpenRegKey(HKEY Root, const std::string& Key, REGSAM Access)
     return TRegKey(h);
 }
 
-// Opens the clipboard, waiting briefly while another program holds it, and closes it when the
-// scope ends.
+// Opens the clipboard for a hidden window of its own, waiting briefly while another program holds
+// it, and closes it when the scope ends. The clipboard needs an owner: opened for no window,
+// EmptyClipboard leaves it without one, and Windows then refuses SetClipboardData. The data stays
+// on the clipboard when the window is gone.
 class TClipboardSession {
 public:
     TClipboardSession()
-        : Open(OpenWithRetries())
+        : owner_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+        , open_(owner_ && OpenWithRetries(owner_))
     {
     }
     ~TClipboardSession()
     {
-        if (Open)
+        if (open_)
             CloseClipboard();
+        if (owner_)
+            DestroyWindow(owner_);
     }
     TClipboardSession(const TClipboardSession&) = delete;
     TClipboardSession& operator=(const TClipboardSession&) = delete;
-    const bool Open;
+    bool Open() const { return open_; }
 
 private:
-    static bool OpenWithRetries()
+    const HWND owner_;
+    const bool open_;
+
+    static bool OpenWithRetries(HWND Owner)
     {
         for (int attempt = 0; attempt < 10; ++attempt) {
-            if (OpenClipboard(nullptr))
+            if (OpenClipboard(Owner))
                 return true;
             Sleep(10);
         }
@@ -69,7 +77,7 @@ bool PutTwoFormats(const char* FormatName, const std::string& Data, const std::s
 {
     UINT format = RegisterClipboardFormatA(FormatName);
     TClipboardSession clipboard;
-    if (format == 0 || !clipboard.Open || !EmptyClipboard())
+    if (format == 0 || !clipboard.Open() || !EmptyClipboard())
         return false;
     bool rich = SetClipboardText(format, Data);
     bool plain = SetClipboardText(CF_TEXT, PlainText);

@@ -90,7 +90,7 @@ std::string TakeGlobalText(HGLOBAL block, LONG size)
         text.assign(data, strnlen(data, length));
         GlobalUnlock(block);
     }
-    GlobalFree(block);
+    FreeGlobalZeroed(block);
     return text;
 }
 
@@ -105,8 +105,19 @@ std::wstring TakeGlobalWideText(HGLOBAL block, LONG size)
         text.assign(data, wcsnlen(data, length));
         GlobalUnlock(block);
     }
-    GlobalFree(block);
+    FreeGlobalZeroed(block);
     return text;
+}
+
+void FreeGlobalZeroed(HGLOBAL block)
+{
+    if (!block)
+        return;
+    if (void* data = GlobalLock(block)) {
+        SecureZeroMemory(data, GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    GlobalFree(block);
 }
 
 } // namespace TerApi

@@ -142,8 +142,11 @@ std::string FindEditorLibrary(
 // Loads and binds both libraries from the folder (trailing backslash); true when both loaded.
 bool LoadEditorLibraries(const std::string& folder, bool newerHost, TEntries& entries);
 
-// Copies a global memory block the library returned, then unlocks and frees it.
+// Copies a global memory block the library returned, then unlocks, zeroes and frees it.
 std::string TakeGlobalText(HGLOBAL block, LONG size);
 std::wstring TakeGlobalWideText(HGLOBAL block, LONG size);
+
+// Zeroes a global memory block and frees it: what passes to and from the editor may be decrypted.
+void FreeGlobalZeroed(HGLOBAL block);
 
 } // namespace TerApi

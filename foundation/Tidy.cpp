@@ -224,6 +224,8 @@ bool LoadTidyLibrary(const std::string& Folder)
             return false;
     }
     TTidyApi api;
+    // Only the names the clean-up calls are bound, not the whole published API: the rest would be
+    // procedure variables that nothing calls.
     const ProcBinding table[] = {
         BindProc("tidyCreate", api.Create),
         BindProc("tidyRelease", api.Release),

@@ -25,13 +25,15 @@ bool IsContinuation(uint8_t B)
     return (B & 0xC0) == 0x80;
 }
 
-// An overlong form (a value that fits a shorter sequence) or a value above U+10FFFF is not
-// UTF-8: such a sequence is copied byte by byte like any other malformed one, never turned into a
-// reference to a character it does not name.
+// An overlong form (a value that fits a shorter sequence), a surrogate (U+D800 to U+DFFF, which
+// only UTF-16 uses in pairs) or a value above U+10FFFF is not UTF-8: such a sequence is copied
+// byte by byte like any other malformed one, never turned into a reference to a character it does
+// not name.
 bool IsUtf8Value(uint32_t Value, int Continuations)
 {
     static const uint32_t smallest[] = { 0, 0x80, 0x800, 0x10000 };
-    return Continuations <= 3 && Value >= smallest[Continuations] && Value <= 0x10FFFF;
+    const bool surrogate = Value >= 0xD800 && Value <= 0xDFFF;
+    return Continuations <= 3 && Value >= smallest[Continuations] && Value <= 0x10FFFF && !surrogate;
 }
 
 } // namespace

@@ -31,14 +31,20 @@ void TWinInetThread::Execute()
 
 int TWinInetThread::Download(const std::string& url)
 {
-    timeoutSeconds_ = static_cast<int>(ConnectTimeoutSeconds(nullptr));
     statusText_ = UrlHostName(url);
-    if (OnStatus)
-        Synchronize([this] { OnStatus(*this); });
-    if (cancelled_)
-        return RESULT_CANCELLED;
     TOpenSettings settings;
     settings.Agent = agent_;
+    // Each session, the direct retry's too, has its own time-out, which the caller's countdown
+    // starts from.
+    settings.SessionOpened = [this](HINTERNET session) {
+        timeoutSeconds_ = static_cast<int>(ConnectTimeoutSeconds(session));
+        if (OnStatus && !cancelled_)
+            Synchronize([this] { OnStatus(*this); });
+        if (cancelled_) // a session opened after the cancel is closed here
+            handles_.CloseAll();
+    };
+    if (cancelled_)
+        return RESULT_CANCELLED;
     switch (OpenUrlWithFallback(handles_, settings, url)) {
     case TFetchResult::Ok: break;
     case TFetchResult::NoSession: return RESULT_NO_SESSION;

@@ -40,6 +40,13 @@ void Bind(HMODULE module)
     BindProcs(module, table);
 }
 
+// Whether the functions that read an answer are bound: a WinInet without one would crash the
+// worker that calls it.
+bool CanReadAnswers()
+{
+    return g_api.HttpQueryInfoA && g_api.InternetQueryDataAvailable && g_api.InternetReadFile;
+}
+
 void CloseHandleOnce(std::atomic<HINTERNET>& slot) noexcept
 {
     if (HINTERNET handle = slot.exchange(nullptr); handle && g_api.InternetCloseHandle)
@@ -159,12 +166,18 @@ TFetchResult OpenUrlRequest(TWebHandles& handles, const TOpenSettings& settings,
 {
     if (!g_api.InternetOpenA || !g_api.InternetOpenUrlA)
         return TFetchResult::NoSession;
+    if (!CanReadAnswers())
+        return TFetchResult::NotOpened;
     HINTERNET session = g_api.InternetOpenA(settings.Agent.c_str(), access, nullptr, nullptr, 0);
     if (!session)
         return TFetchResult::NoSession;
     handles.Session = session;
     if (settings.StatusCallback && g_api.InternetSetStatusCallback)
         g_api.InternetSetStatusCallback(session, settings.StatusCallback);
+    if (settings.SessionOpened)
+        settings.SessionOpened(session);
+    if (!handles.Session.load()) // cancelled while the caller was told
+        return TFetchResult::Cancelled;
     HINTERNET request = g_api.InternetOpenUrlA(session, url.c_str(), nullptr, 0, DOWNLOAD_OPEN_FLAGS, settings.Context);
     const DWORD error = GetLastError();
     if (request) {
@@ -194,6 +207,8 @@ TFetchResult OpenUrlWithFallback(TWebHandles& handles, const TOpenSettings& sett
 TFetchResult ReadUrlBody(HINTERNET request, std::string& body)
 {
     body.clear();
+    if (!CanReadAnswers())
+        return TFetchResult::NotOpened;
     // Only a 200 answer is the file: an error page saved under its name would be reported as the
     // download itself.
     DWORD status = 0;

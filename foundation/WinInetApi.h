@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct TWinInetApi {
@@ -55,22 +56,25 @@ public:
     std::atomic<HINTERNET> Request { nullptr };
 };
 
-// How a download opens its URLs: its agent, and optionally a status callback with its context.
+// How a download opens its URLs: its agent, and optionally a status callback with its context and
+// a call for each session opened (the direct retry opens its own), before its URL is opened.
 struct TOpenSettings {
     std::string Agent;
     INTERNET_STATUS_CALLBACK StatusCallback = nullptr;
     DWORD_PTR Context = 0;
+    std::function<void(HINTERNET Session)> SessionOpened;
 };
 
 // True when WinInet is set to a named proxy (access type "proxy" with a proxy name).
 bool HasNamedProxy();
-// Opens the URL with the given access type (INTERNET_OPEN_TYPE_PRECONFIG or _DIRECT) into handles.
+// Opens the URL with the given access type (INTERNET_OPEN_TYPE_PRECONFIG or _DIRECT) into handles;
+// NotOpened, before any session, when WinInet lacks a function that reading the answer needs.
 TFetchResult OpenUrlRequest(TWebHandles& handles, const TOpenSettings& settings, const std::string& url, DWORD access);
 // Through the configured proxy when there is one, and once more directly when that fails.
 TFetchResult OpenUrlWithFallback(TWebHandles& handles, const TOpenSettings& settings, const std::string& url);
 // The body of an opened request: status 200, read to its end; no more than the announced length
 // nor MAX_DOWNLOAD_BYTES. Incomplete when shorter than announced, longer than the limit, or empty
-// without an announced length of 0.
+// without an announced length of 0; NotOpened when WinInet lacks a function reading needs.
 TFetchResult ReadUrlBody(HINTERNET request, std::string& body);
 // The connect time-out of a handle in seconds (0 when unknown).
 DWORD ConnectTimeoutSeconds(HINTERNET handle);

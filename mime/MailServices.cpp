@@ -4,6 +4,7 @@
 #include "foundation/UTF8Codec.h"
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 std::string TMailServices::LocaleToUtf8(const std::string&) { return {}; }
 std::string TMailServices::Utf8ToLocale(const std::string&) { return {}; }
@@ -43,13 +44,51 @@ std::string TMailServices::LongTimeText(TDateTime Value)
     return text;
 }
 
+std::string TMailServices::ShortNamedDateText(TDateTime Value)
+{
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    TSystemTime time{};
+    FillSystemTime(time, Value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%s, %u %s %u", days[time.wDayOfWeek % 7], time.wDay,
+                  months[(time.wMonth + 11) % 12], time.wYear);
+    return text;
+}
+
+namespace {
+
+// The local time of a UTC value by the C library, which knows the user's zone wherever the
+// system's own date texts are not to be had; false when it cannot say.
+bool CLibraryLocalTime(TDateTime Utc, std::tm& Local)
+{
+    const double seconds = std::floor((Utc - UnixEpochDay) * 86400.0 + 0.5);
+    if (!(seconds >= 0 && seconds < 253402300800.0)) // years 1970 to 9999
+        return false;
+    const std::time_t value = static_cast<std::time_t>(seconds);
+#ifdef _WIN32
+    return localtime_s(&Local, &value) == 0;
+#else
+    return localtime_r(&value, &Local) != nullptr;
+#endif
+}
+
+} // namespace
+
 std::string TMailServices::LocalDateTimeText(TDateTime Utc)
 {
+    char text[32];
+    std::tm local {};
+    if (CLibraryLocalTime(Utc, local)) {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d, %02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                      local.tm_mday, local.tm_hour, local.tm_min);
+        return text;
+    }
     TSystemTime time{};
     FillSystemTime(time, Utc);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u, %02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour,
-                  time.wMinute);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u, %02u:%02u (UTC)", time.wYear, time.wMonth, time.wDay,
+                  time.wHour, time.wMinute);
     return text;
 }
 

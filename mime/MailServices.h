@@ -41,8 +41,11 @@ public:
 
     // The locale's long time text of a date-time (default: 24-hour "HH:mm:ss").
     virtual std::string LongTimeText(TDateTime Value);
-    // A UTC date-time as the user's local short date and short time, UTF-8 (default: the UTC
-    // value as "yyyy-mm-dd, HH:mm").
+    // A date as "ddd, d mmm yyyy" with the locale's short day and month names, UTF-8 (default:
+    // the English names).
+    virtual std::string ShortNamedDateText(TDateTime Value);
+    // A UTC date-time as the user's local short date and short time, UTF-8 (default: the local
+    // time by the C library as "yyyy-mm-dd, HH:mm"; the UTC value with " (UTC)" where it has none).
     virtual std::string LocalDateTimeText(TDateTime Utc);
     // Display form of international domain labels in a header value (default: unchanged).
     virtual std::string DecodeIdnText(const std::string& Text);

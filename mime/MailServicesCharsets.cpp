@@ -1,6 +1,7 @@
 // MailServices of the Windows build: the charset unit's conversions (iconv or the code pages) and
 // the user's locale for date and time texts.
 #include "mime/MailServices.h"
+#include "foundation/TimeUtilsWin.h"
 #include "foundation/UTF8.h"
 
 #include <windows.h>
@@ -40,13 +41,20 @@ public:
         return text.empty() ? TMailServices::LongTimeText(Value) : text;
     }
 
-    // Short date and short time ("ddddd, t") in the user's locale, of the UTC value's local time.
+    std::string ShortNamedDateText(TDateTime Value) override
+    {
+        wchar_t text[128];
+        const SYSTEMTIME time = ToSystemTime(Value);
+        if (GetDateFormatW(LOCALE_USER_DEFAULT, 0, &time, L"ddd, d MMM yyyy", text, 128) > 0)
+            return Utf8Of(text);
+        return TMailServices::ShortNamedDateText(Value);
+    }
+
+    // Short date and short time ("ddddd, t") in the user's locale, of the UTC value's local time by
+    // the zone's rules as the system gives them now.
     std::string LocalDateTimeText(TDateTime Utc) override
     {
-        const SYSTEMTIME utc = ToSystemTime(Utc);
-        SYSTEMTIME local;
-        if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-            return TMailServices::LocalDateTimeText(Utc);
+        const SYSTEMTIME local = ToSystemTime(UtcToLocal(Utc));
         const std::string date = DateText(local, DATE_SHORTDATE);
         const std::string time = TimeText(local, TIME_NOSECONDS);
         if (date.empty() || time.empty())

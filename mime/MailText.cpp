@@ -81,6 +81,8 @@ std::string ParameterValueAt(const std::string& Value, int32_t AfterName)
     }
     while (p <= length && Value[p - 1] != ';' && Value[p - 1] != '\r' && Value[p - 1] != '\n')
         result += Value[p++ - 1];
+    // Blanks before a ';' or the line end separate the value from what follows: an unquoted value
+    // cannot hold them (a boundary may not end in one), and delimiter lines allow trailing blanks.
     while (!result.empty() && (result.back() == ' ' || result.back() == '\t'))
         result.pop_back();
     return result;

@@ -75,6 +75,8 @@ TFirstPart FirstPartWithin(const THeaderData& Section, uint32_t Mask, int Mode, 
     THeaderData part = FindNextPart(Section, boundary, Mask | hmContentType);
     result.Enclosing = Section;
     if (Mode != 0 && part.Start > 0 && part.Length > 0) {
+        // The part's Content-Type decides, not the text anywhere in its header: a description or
+        // a file name that mentions "multipart/" must not send the search into a leaf.
         const bool descend = Mode == 1 ? StartsWithMediaType("multipart/mixed", part.ContentType)
                                        : StartsWithMediaType("multipart/", part.ContentType);
         if (descend) {

@@ -124,6 +124,8 @@ std::string AnsiTextToUtf8(const std::string& Text);
 std::string Utf8TextToWide(const std::string& Text);
 std::string WideTextToUtf8(const std::string& Text);
 std::string AnsiTextToWide(const std::string& Text);
+// UTF-16 of any text: UTF-16 (last byte 0) stays, UTF-8 is converted, anything else is ANSI.
+std::string AnyTextToWide(const std::string& Text);
 std::string WideTextToLocaleText(const std::string& Text);
 std::string CharsetTextToAnsi(std::string Text, const std::string& Charset);
 std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset);

@@ -84,13 +84,7 @@ int ZoneMinutes(const std::string& Zone)
 
 std::string DisplayText(TDateTime Utc)
 {
-    const int64_t days = static_cast<int64_t>(std::floor(Utc)) + dateTimeEpoch;
-    const TCivilDate date = CivilFromDays(days);
-    const int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7); // 1970-01-01 was a Thursday
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %d %s %lld, ", dayNames[weekday], date.Day, monthNames[date.Month - 1],
-                  static_cast<long long>(date.Year));
-    return text + MailServices().LongTimeText(Utc) + " (UTC)";
+    return MailServices().ShortNamedDateText(Utc) + ", " + MailServices().LongTimeText(Utc) + " (UTC)";
 }
 
 } // namespace
@@ -171,6 +165,8 @@ bool ParseDateHeader(const std::string& Value, TDateTime& Utc, std::string& Disp
     return ParseRfc822Date(TrimBlanks(cleaned), Utc, Display);
 }
 
+// The zone is written: a Date header without one is no valid date (RFC 5322), and a reader would
+// take the time for one in its own zone.
 std::string FormatRfc822Date(TDateTime Value, int ZoneMinutes)
 {
     const double wholeSeconds = std::round(Value * 86400.0);

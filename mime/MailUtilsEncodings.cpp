@@ -3,6 +3,7 @@
 #include "mime/MailServices.h"
 #include "mime/MailText.h"
 #include "mime/MailUtils.h"
+#include "foundation/BurnString.h"
 #include "foundation/Base64.h"
 #include "foundation/StrTools.h"
 #include "foundation/StrUtil.h"
@@ -72,6 +73,14 @@ std::string Utf8TextToWide(const std::string& Text)
 
 std::string WideTextToUtf8(const std::string& Text) { return MailServices().Ucs2ToUtf8(Text); }
 std::string AnsiTextToWide(const std::string& Text) { return MailServices().LocaleToUcs2(Text); }
+
+std::string AnyTextToWide(const std::string& Text)
+{
+    if (Text.empty() || EndsInNul(Text))
+        return Text;
+    std::string wide = MailServices().Utf8ToUcs2(Text);
+    return wide.empty() ? AnsiTextToWide(Text) : wide;
+}
 std::string WideTextToLocaleText(const std::string& Text) { return MailServices().Ucs2ToLocale(Text); }
 
 namespace {
@@ -95,7 +104,10 @@ std::string CharsetTextToAnsi(std::string Text, const std::string& Charset)
     if (IsAsciiCharsetName(Charset) && TextHasNonAscii(Text))
         return AnyTextToAnsi(Text);
     std::string converted = MailServices().CharsetToLocale(Text, Charset);
-    return converted.empty() ? std::move(Text) : std::move(converted);
+    if (converted.empty())
+        return Text;
+    BurnString(Text); // the text given up may be decrypted
+    return converted;
 }
 
 std::string CharsetTextToUtf8(const std::string& Text, const std::string& Charset)
@@ -945,8 +957,10 @@ std::string ShortenText(const std::string& Text, int Maximum)
     if (Maximum < 4 || Text.empty())
         return {};
     if (EndsInNul(Text)) {
+        // The terminator counts: a text fits with Maximum units before it, as an ANSI text does
+        // with Maximum bytes.
         const std::size_t units = Text.size() / 2 - 1;
-        if (units <= static_cast<std::size_t>(Maximum) + 1)
+        if (units <= static_cast<std::size_t>(Maximum))
             return Text;
         std::string out = Text.substr(0, static_cast<std::size_t>(Maximum - 2) * 2);
         out += std::string("\x20\x00\x26\x20\x00\x00", 6);

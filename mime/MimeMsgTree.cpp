@@ -10,6 +10,7 @@
 #include "foundation/StrUtil.h"
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -54,9 +55,39 @@ bool SameText(const std::string& A, const std::string& B)
     return A.size() == B.size() && StartsWithText(A, B);
 }
 
-bool OnlyLineBreaks(const std::string& Text)
+bool OnlyLineBreaks(std::string_view Text)
 {
     return std::all_of(Text.begin(), Text.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
+
+// A text shared by the nodes of one load, burnt when the last of them lets it go: a loaded or
+// spliced message may be decrypted.
+TSharedText MakeBurntOnReleaseText(std::string Text)
+{
+    return TSharedText(new std::string(std::move(Text)), [](const std::string* Shared) {
+        std::string* own = const_cast<std::string*>(Shared); // made mutable above
+        BurnString(*own);
+        delete own;
+    });
+}
+
+// The pieces as one text, built in a block of its final size, so that no growing copy of a
+// decrypted text is let go unburnt.
+std::string JoinPieces(std::initializer_list<std::string_view> Pieces)
+{
+    std::size_t size = 0;
+    for (const std::string_view piece : Pieces)
+        size += piece.size();
+    std::string joined;
+    joined.reserve(size);
+    for (const std::string_view piece : Pieces)
+        joined.append(piece);
+    return joined;
+}
+
+bool OnlyBlanks(std::string_view Text)
+{
+    return std::all_of(Text.begin(), Text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 std::string_view SectionView(const std::string& Text, int32_t First, int32_t Last)
@@ -329,7 +360,7 @@ void TMimeMsgTree::LoadMessage(const std::string& Text, int32_t Start, uint32_t 
 
 void TMimeMsgTree::LoadMessage(std::string&& Text, int32_t Start, uint32_t LoadMode, int32_t Limit)
 {
-    LoadSharedText(MakeSharedText(std::move(Text)), Start, LoadMode, Limit);
+    LoadSharedText(MakeBurntOnReleaseText(std::move(Text)), Start, LoadMode, Limit);
 }
 
 void TMimeMsgTree::LoadBorrowedMessage(
@@ -388,6 +419,7 @@ bool TMimeMsgTree::DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std
     const std::string& text = Message.Str();
     std::string charset;
     std::string decoded;
+    TBurnOnExit burnDecoded(decoded);
     TreeData.Decode(SectionSlice(text, start, end), charset, decoded, StatusCode, StatusText);
     if (decoded.empty())
         return false;
@@ -398,23 +430,23 @@ bool TMimeMsgTree::DecodeMimeSection(THeaderDataEx& Message, bool Outermost, std
         const int32_t lineEnd = LineEndOf(text, start, end);
         spliceFrom = lineEnd + LineBreakLength(text, lineEnd, end);
     }
-    const std::string before = SectionSlice(text, Message.Start, spliceFrom - 1);
-    std::string after = SectionSlice(text, end + 1, EffectiveLimit(text.size(), Message.Limit));
+    const std::string_view before = SectionView(text, Message.Start, spliceFrom - 1);
+    std::string_view after = SectionView(text, end + 1, EffectiveLimit(text.size(), Message.Limit));
     if (OnlyLineBreaks(after))
-        after.clear();
+        after = {};
     // The next delimiter line must begin a line of its own.
-    if (!after.empty() && after[0] != '\r' && after[0] != '\n' && decoded.back() != '\n')
-        decoded += "\r\n";
+    const bool breakAfter = !after.empty() && after[0] != '\r' && after[0] != '\n' && decoded.back() != '\n';
+    const std::string_view lineBreak = breakAfter ? "\r\n" : "";
     if (record) {
         SecureStart = static_cast<int32_t>(before.size()) + 1;
-        SecureEnd = SecureStart + static_cast<int32_t>(decoded.size()) - 1;
-        TextAfterSecure = !TrimBlanks(after).empty();
+        SecureEnd = SecureStart + static_cast<int32_t>(decoded.size() + lineBreak.size()) - 1;
+        TextAfterSecure = !OnlyBlanks(after);
     }
     // A verified signature changes nothing in the text; a decrypted one replaces the section.
     if (found.Kind == skPgpMimeSigned || found.Kind == skSmimeMultipartSigned)
         return false;
     THeaderDataEx replaced;
-    replaced.Text = MakeSharedText(before + decoded + after);
+    replaced.Text = MakeBurntOnReleaseText(JoinPieces({before, decoded, lineBreak, after}));
     replaced.Start = 1;
     replaced.Limit = EffectiveLimit(replaced.Str().size(), 0);
     replaced.Level = Message.Level;
@@ -665,15 +697,21 @@ std::string TMimeMsgTree::DecodeArmoredBlocks(std::string Body, TSectionNode& No
         return Body;
     std::string charset;
     std::string decoded;
+    TBurnOnExit burnDecoded(decoded);
     TreeData.Decode(Body.substr(found.Start - 1, found.Length), charset, decoded, Node.StatusCode, Node.StatusText);
     if (decoded.empty())
         return Body;
-    decoded = charset.empty() ? AnyTextToAnsi(decoded)
-                              : CharsetTextToAnsi(decoded, MailServices().NormalizeCharsetName(charset));
-    std::string after = Body.substr(found.Start - 1 + found.Length);
+    std::string ansi = charset.empty()
+        ? AnyTextToAnsi(decoded)
+        : CharsetTextToAnsi(std::move(decoded), MailServices().NormalizeCharsetName(charset));
+    TBurnOnExit burnAnsi(ansi);
+    const std::string_view body(Body);
+    std::string_view after = body.substr(found.Start - 1 + found.Length);
     if (OnlyLineBreaks(after))
-        after.clear();
-    return Body.substr(0, found.Start - 1) + decoded + after;
+        after = {};
+    std::string spliced = JoinPieces({body.substr(0, found.Start - 1), ansi, after});
+    BurnString(Body);
+    return spliced;
 }
 
 std::string TMimeMsgTree::EnclosingBoundary() const

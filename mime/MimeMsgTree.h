@@ -2,6 +2,7 @@
 // descriptor, decoded text and node kind; a tree-view adapter mirrors the model for display.
 // Protected parts are decoded during the load through a callback of the owner.
 #pragma once
+#include "foundation/BurnString.h"
 #include "mime/MailUtils.h"
 #include <cstdint>
 #include <functional>
@@ -76,6 +77,7 @@ class TMimeMsgTree;
 struct TTextItem {
     std::string Text;
     int Node = -1;
+    ~TTextItem() { BurnString(Text); } // a view text may be decrypted
 };
 using TTextList = std::vector<TTextItem>;
 
@@ -102,6 +104,7 @@ struct TSectionNode {
     int32_t BodyFirst = 0;       // leaves: the raw body in Section's text (empty when Last < First)
     int32_t BodyLast = -1;
 
+    ~TSectionNode() { BurnString(Text); } // the text may be decrypted
     bool IsInSecurePart() const;
     bool HasText() const { return !Text.empty() || !HeldText.empty(); }
     // The text's pieces in order, wherever it lies.

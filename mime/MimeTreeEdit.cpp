@@ -2,6 +2,8 @@
 // headers written into the nodes before them, so the joined node texts form the new message.
 #include "mime/MimeTreeEdit.h"
 #include "mime/MailHost.h"
+#include "mime/MailServices.h"
+#include "foundation/StrUtil.h"
 
 #include <algorithm>
 
@@ -23,10 +25,22 @@ std::string EncodeBody(std::string Body, const std::string& TransferEncoding)
     return Body;
 }
 
-TPartName PartNameOf(const TSectionNode& Node)
+std::string ShownNameOf(const TSectionNode& Node) { return Node.FileName.empty() ? Node.Caption : Node.FileName; }
+
+// The system's name for the type of a file, for a description line: the tree's default name when
+// the system has none, and encoded words when it is not ASCII, since it goes into a header. The
+// name is looked up decoded: the encrypt road's tree keeps names as they were written.
+std::string DescriptionTypeName(const TSectionNode& Node, const std::string& FileName, const std::string& MediaType)
 {
-    return {Node.FileName.empty() ? Node.Caption : Node.FileName, Node.Section.Charset, Node.ContentRef,
-            Node.Tree->TreeData.DefaultTypeName};
+    std::string name = MailServices().FileTypeName(DecodeEncodedWords(FileName), MediaType);
+    if (name.empty())
+        name = Node.Tree->TreeData.DefaultTypeName;
+    return TextHasNonAscii(name) ? EncodeQuotedPrintable(name, "UTF-8") : name;
+}
+
+TPartName PartNameOf(const TSectionNode& Node, const std::string& TypeName)
+{
+    return {ShownNameOf(Node), Node.Section.Charset, Node.ContentRef, TypeName};
 }
 
 // The part header in the node before node Index for its encoded body: the transfer encoding, the
@@ -39,7 +53,11 @@ void WriteEncodedPartHeader(TMimeMsgTree& Tree, int Index, const std::string& Tr
     if (!before)
         return;
     if (node->NodeKind == nkAttachment) {
-        const std::string part = BuildPgpEncryptedPart(PartNameOf(*node), PgpExtension, TransferEncoding, Flags);
+        const std::string& type = node->Section.ContentType;
+        const std::string typeName =
+            DescriptionTypeName(*node, ShownNameOf(*node), TrimBlanks(type.substr(0, type.find(';'))));
+        const std::string part =
+            BuildPgpEncryptedPart(PartNameOf(*node, typeName), PgpExtension, TransferEncoding, Flags);
         if (before->NodeKind == nkMessage)
             before->Text = MoveContentHeaders(before->Text, true, "", "") + "\r\n" + part;
         else if (before->NodeKind == nkRawText)
@@ -79,7 +97,8 @@ int EncodeSectionBody(TMimeMsgTree& Tree, int Index, std::string Body, const std
         return -1;
     int last = Index;
     if (Signature) {
-        const TPartName name = PartNameOf(*node);
+        const TPartName name =
+            PartNameOf(*node, DescriptionTypeName(*node, ShownNameOf(*node) + ".sig", "application/pgp-signature"));
         const uint32_t kind = node->NodeKind;
         const std::string boundary = node->Section.Boundary;
         TSectionNode* header = Tree.InsertNodeAfter(Index, nkRawText);

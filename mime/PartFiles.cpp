@@ -51,10 +51,24 @@ bool IsRtfText(const std::string& Text) { return StartsWithNoCase(Text, 0, "{\\r
 
 bool IsBodyKind(uint32_t Kind) { return Kind >= nkTextHtml && Kind <= nkTextOther; }
 
+// The text is built anew at its final size and the old one burnt: it may be a decrypted body.
 void ReplaceAll(std::string& Text, const std::string& From, const std::string& To)
 {
-    for (std::size_t at = Text.find(From); at != std::string::npos; at = Text.find(From, at + To.size()))
-        Text.replace(at, From.size(), To);
+    std::vector<std::size_t> found;
+    for (std::size_t at = Text.find(From); at != std::string::npos; at = Text.find(From, at + From.size()))
+        found.push_back(at);
+    if (found.empty() || From.empty())
+        return;
+    std::string replaced;
+    replaced.reserve(Text.size() - found.size() * From.size() + found.size() * To.size());
+    std::size_t from = 0;
+    for (const std::size_t at : found) {
+        replaced.append(Text, from, at - from).append(To);
+        from = at + From.size();
+    }
+    replaced.append(Text, from);
+    BurnString(Text);
+    Text.swap(replaced);
 }
 
 } // namespace
@@ -77,6 +91,9 @@ TFileSections::TFileSections(TSectionNode& Node, bool Rtf)
         for (int i = 0; i < GetCount(); ++i)
             SetUsed(i);
     } else {
+        // The saved body keeps the bytes the load left, rather than being converted to ANSI: a
+        // body that came without a charset may declare its own in a meta element, which a browser
+        // opening the file obeys, and characters outside the ANSI code page would be lost.
         mainText_ = references.ReplaceReferences();
     }
     if (mainText_.empty())
@@ -86,7 +103,10 @@ TFileSections::TFileSections(TSectionNode& Node, bool Rtf)
 
 void TFileSections::AddFile(const std::string& ContentRef, const std::string& Content, const std::string& FileName)
 {
-    items_.push_back(std::make_unique<TFSItem>(TFSItem{Content, FileName, 0}));
+    auto item = std::make_unique<TFSItem>();
+    item->Content = Content;
+    item->FileName = FileName;
+    items_.push_back(std::move(item));
     AddObject(ContentRef, items_.back().get());
     maxFileName_ = std::max(maxFileName_, FileName.size());
 }
@@ -117,7 +137,8 @@ void TFileSections::AddRelatedParts(const TSectionNode& Node, bool Rtf)
         const TSectionNode* sibling = tree->GetSection(index);
         if (!after || !sibling || sibling->NodeKind != nkAttachment || sibling->Text.empty())
             continue;
-        const std::string content = Rtf ? services.PictureToRtf(sibling->Text) : sibling->Text;
+        std::string content = Rtf ? services.PictureToRtf(sibling->Text) : sibling->Text;
+        TBurnOnExit burnContent(content);
         if (content.empty())
             continue;
         AddFile(GetContentRef(*sibling), content, services.NewTempFileName(GetFileExtension(*sibling)));
@@ -154,6 +175,7 @@ bool TFileSections::SaveFiles(const std::string& FileName)
     TPartTextServices& services = PartTextServices();
     const std::string folder = FolderOf(FileName);
     std::string main = mainText_;
+    TBurnOnExit burnMain(main);
     std::vector<std::string> targets;
     for (int i = 1; i < GetCount(); ++i) {
         // Beside the saved body, so that its bare-name references find the files.
@@ -189,7 +211,11 @@ TCIDList::TCIDList(const std::string& Text, bool Rtf, TFileSections* Sections)
     }
     if (!IsRtfText(text_)) {
         std::string base;
-        text_ = MailServices().HtmlToRtf(PartTextServices().CleanHtml(text_, {}, false, base), 0);
+        std::string cleaned = PartTextServices().CleanHtml(text_, {}, false, base);
+        TBurnOnExit burnCleaned(cleaned);
+        std::string rtf = MailServices().HtmlToRtf(cleaned, 0);
+        BurnString(text_);
+        text_ = std::move(rtf);
     }
     ScanRtf();
 }
@@ -258,17 +284,31 @@ void TCIDList::ScanRtf()
 
 std::string TCIDList::ReplaceReferences() const
 {
-    std::string text = text_;
     if (!sections_)
-        return text;
-    // From the last reference back, so the positions of the earlier ones stay valid.
-    for (auto item = items_.rbegin(); item != items_.rend(); ++item) {
-        const int index = sections_->IndexOf(item->Reference);
-        if (index < 1)
+        return text_;
+    // The references in text order, each with its file's bare name; one that lies inside the one
+    // before (a "<img" inside a quoted reference) is no reference of its own.
+    std::vector<std::pair<const TCIDItem*, std::string>> replaced;
+    std::size_t size = text_.size();
+    int32_t previousEnd = 0;
+    for (const TCIDItem& item : items_) {
+        const int index = sections_->IndexOf(item.Reference);
+        if (index < 1 || item.StartPos <= previousEnd)
             continue;
-        text.replace(item->StartPos - 1, item->EndPos - item->StartPos + 1, BareFileName(sections_->FileName(index)));
+        replaced.emplace_back(&item, BareFileName(sections_->FileName(index)));
+        size += replaced.back().second.size();
+        previousEnd = item.EndPos;
         sections_->SetUsed(index);
     }
+    // Built at its final size: no growing copy of the body is let go unburnt.
+    std::string text;
+    text.reserve(size);
+    std::size_t from = 0;
+    for (const auto& [item, name] : replaced) {
+        text.append(text_, from, item->StartPos - 1 - from).append(name);
+        from = item->EndPos;
+    }
+    text.append(text_, from);
     return text;
 }
 

@@ -3,6 +3,7 @@
 // are pointed at those files. Portable; files and pictures go through TPartTextServices.
 #pragma once
 
+#include "foundation/BurnString.h"
 #include "foundation/RichEd20Pictures.h"
 #include "framework/StringLists.h"
 #include "mime/MimeMsgTree.h"
@@ -16,6 +17,7 @@ struct TFSItem {
     std::string Content;
     std::string FileName;
     uint32_t Used = 0;
+    ~TFSItem() { BurnString(Content); } // a decrypted body or picture
 };
 
 // One line per file, the line being the part's content reference; the first line is the body.
@@ -24,6 +26,7 @@ public:
     TFileSections(TSectionNode& Node, bool Rtf);
     TFileSections(const TFileSections&) = delete;
     TFileSections& operator=(const TFileSections&) = delete;
+    ~TFileSections() { BurnString(mainText_); }
 
     const std::string& Content(int Index) const { return Item(Index).Content; }
     const std::string& FileName(int Index) const { return Item(Index).FileName; }
@@ -61,6 +64,9 @@ public:
     TCIDList(const TSectionNode& Node, bool Rtf, TFileSections* Sections = nullptr);
     // Scans Text itself (HTML, or RTF with Rtf) without a node.
     TCIDList(const std::string& Text, bool Rtf, TFileSections* Sections = nullptr);
+    TCIDList(const TCIDList&) = delete;
+    TCIDList& operator=(const TCIDList&) = delete;
+    ~TCIDList() { BurnString(text_); }
 
     int Count() const { return static_cast<int>(items_.size()); }
     const TCIDItem& Item(int Index) const { return items_[Index]; }

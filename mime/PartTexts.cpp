@@ -366,7 +366,8 @@ std::string RenderWideText(const std::string& Text, const TSectionNode& Node)
     }
     case TRenderKind::Plain: break;
     }
-    return EndsInTwoNuls(Text) ? Text : AnsiTextToWide(Text);
+    // A body without a charset keeps its bytes at the load: UTF-8 there is read as UTF-8.
+    return AnyTextToWide(Text);
 }
 
 std::string RenderRichText(const std::string& Text, const TSectionNode& Node)

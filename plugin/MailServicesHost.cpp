@@ -34,9 +34,12 @@ public:
     }
     std::string NormalizeCharsetName(const std::string& Charset) override { return Default().NormalizeCharsetName(Charset); }
     std::string LongTimeText(TDateTime Value) override { return Default().LongTimeText(Value); }
+    std::string ShortNamedDateText(TDateTime Value) override { return Default().ShortNamedDateText(Value); }
     std::string LocalDateTimeText(TDateTime Utc) override { return Default().LocalDateTimeText(Utc); }
 
-    // Without libtidy the HTML stays as it came.
+    // Without libtidy the HTML stays as it came. The HTML is cleaned as the bytes it is, not as
+    // UTF-8: the editor makes it from ANSI text and the mail client's window takes ANSI back, and
+    // read as UTF-8 every character outside ASCII would become a replacement character.
     std::string CleanHtml(const std::string& Html) override
     {
         if (!TidyAvailable())

@@ -67,6 +67,10 @@ TEST_P(RichEd20Roads, PlainTextToRtf)
 
     const std::string fromUtf8 = PlainTextToRtf("caf\xC3\xA9 \xE2\x82\xAC", TRtfFont {}, true, version);
     EXPECT_EQ(RtfToPlainText(fromUtf8, false, version), "caf\xE9 \x80") << fromUtf8;
+    // An empty UTF-8 text reaches the control as an empty UTF-16 text, terminated.
+    const std::string empty = PlainTextToRtf("", TRtfFont {}, true, version);
+    EXPECT_EQ(empty.rfind("{\\rtf", 0), 0u) << empty;
+    EXPECT_EQ(RtfToPlainText(empty, false, version), "") << empty;
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, RichEd20Roads, testing::Values(0, 5));

@@ -25,11 +25,16 @@ TEST(TidyText, Utf8ToHtmlEntities)
         { "three bytes", "\xE2\x82\xAC", "&#8364;" },
         { "four bytes", "\xF0\x9F\x98\x80", "&#128512;" },
         { "largest value", "\xF4\x8F\xBF\xBF", "&#1114111;" },
-        // Not UTF-8: overlong forms and values above U+10FFFF are copied as malformed bytes.
+        // Not UTF-8: overlong forms, surrogates and values above U+10FFFF are copied as malformed bytes.
         { "overlong two bytes", "\xC0\x8A", "\xC0\x8A" },
         { "overlong three bytes", "\xE0\x81\xA4", "\xE0\x81\xA4" },
         { "overlong four bytes", "\xF0\x8F\xBF\xBF", "\xF0\x8F\xBF\xBF" },
         { "above U+10FFFF", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80" },
+        // Surrogates too; the code points on either side are characters.
+        { "first surrogate", "\xED\xA0\x80", "\xED\xA0\x80" },
+        { "last surrogate", "\xED\xBF\xBF", "\xED\xBF\xBF" },
+        { "below the surrogates", "\xED\x9F\xBF", "&#55295;" },
+        { "above the surrogates", "\xEE\x80\x80", "&#57344;" },
         { "five bytes", "\xF8\x88\x80\x80\x80", "\xF8\x88\x80\x80\x80" },
         { "six bytes", "\xFD\xBF\xBF\xBF\xBF\xBF", "\xFD\xBF\xBF\xBF\xBF\xBF" },
         { "overlong zero in six bytes", "\xFC\x80\x80\x80\x80\x80", "\xFC\x80\x80\x80\x80\x80" },

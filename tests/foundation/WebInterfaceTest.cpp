@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,14 @@ struct TDownloadOutcome {
 };
 
 // Runs one download thread and handles messages until its end arrives on this thread; with
-// cancelWhileOpening, cancels 300 ms after the first URL began to open.
-TDownloadOutcome Download(const std::string& urls, bool cancelWhileOpening = false)
+// cancelWhileOpening, cancels 300 ms after the first URL began to open. Unbind changes the bound
+// WinInet functions first (the next download binds them all again).
+TDownloadOutcome Download(const std::string& urls, bool cancelWhileOpening = false,
+                          const std::function<void(TWinInetApi&)>& unbind = {})
 {
     EXPECT_TRUE(LoadWinInetApi(false));
+    if (unbind)
+        unbind(WinInet());
     TDownloadOutcome outcome;
     bool ended = false;
     ULONGLONG openedAt = 0;
@@ -99,6 +104,24 @@ TEST(WebInterface, CancellingWhileAUrlOpensTriesNoFurtherUrl)
     EXPECT_EQ(outcome.Hosts.size(), 1u);
     for (const std::string& path : server.Requests())
         EXPECT_NE(path, "/next");
+}
+
+TEST(WebInterface, AWinInetWithoutAFunctionForTheAnswerOpensNothing)
+{
+    TLoopbackHttpServer server;
+    server.Answer("/version", { 200, "4.9.7" });
+    const std::function<void(TWinInetApi&)> unbinds[] = {
+        [](TWinInetApi& api) { api.HttpQueryInfoA = nullptr; },
+        [](TWinInetApi& api) { api.InternetQueryDataAvailable = nullptr; },
+        [](TWinInetApi& api) { api.InternetReadFile = nullptr; },
+    };
+    for (const auto& unbind : unbinds) {
+        const TDownloadOutcome outcome = Download(server.Url("/version"), false, unbind);
+        EXPECT_EQ(outcome.Code, TWinInetThread::RESULT_NOT_OPENED);
+        EXPECT_TRUE(outcome.Hosts.empty());
+    }
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(Download(server.Url("/version")).Text, "4.9.7");
 }
 
 TEST(WebInterface, HostNamesOfUrls)

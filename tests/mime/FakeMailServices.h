@@ -7,9 +7,12 @@
 
 class TLatin1MailServices : public TMailServices {
 public:
+    // Results are built in blocks of their final size: a test of burning sees only the model's
+    // own blocks let go.
     static std::string Latin1ToUtf8(const std::string& Text)
     {
         std::string out;
+        out.reserve(Text.size() * 2);
         for (unsigned char c : Text) {
             if (c < 0x80) {
                 out += static_cast<char>(c);
@@ -24,6 +27,7 @@ public:
     static std::string Utf8ToLatin1(const std::string& Text)
     {
         std::string out;
+        out.reserve(Text.size());
         for (std::size_t i = 0; i < Text.size(); ++i) {
             const unsigned char c = static_cast<unsigned char>(Text[i]);
             if (c < 0x80) {

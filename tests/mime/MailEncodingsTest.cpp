@@ -3,6 +3,8 @@
 #include "mime/MailUtils.h"
 #include "FakeMailServices.h"
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -303,6 +305,34 @@ TEST_F(Encodings, DatesTable)
     EXPECT_EQ(FormatRfc822Date(0), "Sat, 30 Dec 1899 00:00:00 +0000");
 }
 
+// Sets the C library's zone for this program (POSIX form; a test program starts in UTC).
+void SetZone(const char* Zone)
+{
+#ifdef _WIN32
+    _putenv((std::string("TZ=") + Zone).c_str());
+    _tzset();
+#else
+    setenv("TZ", Zone, 1);
+    tzset();
+#endif
+}
+
+TEST_F(Encodings, PortableDateTextsAreLocalTime)
+{
+    TDateTime utc = 0;
+    std::string display;
+    ASSERT_TRUE(ParseDateHeader("Tue, 8 Dec 2026 20:50:34 +0000", utc, display));
+    TMailServices portable;
+    SetZone("XYZ-2"); // two hours east of UTC
+    EXPECT_EQ(portable.LocalDateTimeText(utc), "2026-12-08, 22:50");
+    SetZone("XYZ+5");
+    EXPECT_EQ(portable.LocalDateTimeText(utc), "2026-12-08, 15:50");
+    SetZone("UTC0");
+    EXPECT_EQ(portable.LocalDateTimeText(utc), "2026-12-08, 20:50");
+    // Before 1970 the C library cannot say: the UTC value, marked as such.
+    EXPECT_EQ(portable.LocalDateTimeText(0), "1899-12-30, 00:00 (UTC)");
+}
+
 TEST_F(Encodings, TextHelpers)
 {
     EXPECT_EQ(NormalizeLineBreaks("a\r\r\r\nb\r\nc"), "a\r\nb\r\nc");
@@ -312,6 +342,9 @@ TEST_F(Encodings, TextHelpers)
     EXPECT_EQ(ShortenText("abcdef", 3), "");
     const std::string wide("a\0b\0c\0d\0e\0f\0g\0\0\0", 16);
     EXPECT_EQ(ShortenText(wide, 4), std::string("a\0b\0 \0\x26\x20\0\0", 10));
+    // A UTF-16 text's terminator counts: Maximum + 1 units are cut, Maximum fit.
+    EXPECT_EQ(ShortenText(wide, 6), std::string("a\0b\0c\0d\0 \0\x26\x20\0\0", 14));
+    EXPECT_EQ(ShortenText(wide, 7), wide);
     EXPECT_EQ(FirstNumberInText("abc 123 45"), 123);
     EXPECT_EQ(FirstNumberInText("none"), 0);
     EXPECT_EQ(DropBlankText("\r\n\r\n"), "");

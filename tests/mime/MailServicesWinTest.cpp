@@ -28,12 +28,14 @@ TEST(MailServicesWin, DatesAreLocalTimeInTheUsersFormats)
     SYSTEMTIME local;
     ASSERT_TRUE(SystemTimeToFileTime(&utcTime, &file) && FileTimeToLocalFileTime(&file, &localFile) &&
                 FileTimeToSystemTime(&localFile, &local));
-    wchar_t date[64], time[64], longTime[64];
+    wchar_t date[64], time[64], longTime[64], namedDate[64];
     ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 64), 0);
     ASSERT_GT(GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, time, 64), 0);
     ASSERT_GT(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &utcTime, nullptr, longTime, 64), 0);
+    ASSERT_GT(GetDateFormatW(LOCALE_USER_DEFAULT, 0, &utcTime, L"ddd, d MMM yyyy", namedDate, 64), 0);
     EXPECT_EQ(DefaultMailServices().LocalDateTimeText(utc), Utf8(date) + ", " + Utf8(time));
-    EXPECT_EQ(display, "Tue, 8 Dec 2026, " + Utf8(longTime) + " (UTC)");
+    // The display text names the day and month in the user's language.
+    EXPECT_EQ(display, Utf8(namedDate) + ", " + Utf8(longTime) + " (UTC)");
 }
 
 } // namespace

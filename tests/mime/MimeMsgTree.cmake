@@ -1,6 +1,6 @@
 # Tests of the part-tree model and the mimetree tool.
 zavek_add_test(NAME MimeMsgTreeTest NATIVE
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/MimeMsgTreeTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/MimeMsgTreeTest.cpp ${PROJECT_SOURCE_DIR}/tests/support/FreedTextWatch.cpp
   LIBS MimeMsgTree PartTexts)
 if(TARGET MailUtilsFuzzing)
   add_library(MimeMsgTreeFuzzing STATIC ${PROJECT_SOURCE_DIR}/mime/MimeMsgTree.cpp)

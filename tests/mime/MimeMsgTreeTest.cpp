@@ -2,6 +2,7 @@
 // body choice by mode, protected parts through a decode callback, raw mode and the limits.
 #include "mime/MimeMsgTree.h"
 #include "FakeMailServices.h"
+#include "support/FreedTextWatch.h"
 #include "tools/mimetree/MimeTreeDump.h"
 #include <gtest/gtest.h>
 #include <fstream>
@@ -534,6 +535,48 @@ TEST_F(MimeTree, SelectionTextTypesAndViewableExtensions)
     EXPECT_FALSE(tree.IsTextTypeNode(6));
     EXPECT_EQ(tree.GetSection(2)->GetFirstSection(), 3);
     EXPECT_EQ(tree.GetSection(3)->GetParentSection(), 2);
+}
+
+TEST_F(MimeTree, DecryptedTextsAreBurntBeforeTheyAreLetGo)
+{
+    // Only the decoder gives this text: a freed block that still holds it was let go unburnt.
+#define SECRET "decrypted-secret-that-no-freed-block-may-hold"
+    const std::string armoured = "Content-Type: text/plain\r\n\r\nBefore\r\n-----BEGIN PGP MESSAGE-----\r\n\r\n"
+                                 "hQ\r\n-----END PGP MESSAGE-----\r\nAfter\r\n";
+    const char* const plain = "Content-Type: text/plain\r\n\r\n" SECRET "\r\nand more of it\r\n";
+    const struct {
+        const char* Name;
+        std::string Text;
+        const char* Decrypted;
+        const char* Charset; // of the decrypted text
+    } cases[] = {
+        {"PGP/MIME", ReadData("pgpmime-encrypted.eml"), plain, ""},
+        {"PGP/MIME, a Latin-1 part", ReadData("pgpmime-encrypted.eml"),
+         "Content-Type: text/plain; charset=ISO-8859-1\r\n\r\n" SECRET "\r\n", ""},
+        {"PGP/MIME inside a mixed part", ReadData("pgpmime-in-mixed.eml"), plain, ""},
+        {"armour in a text part", armoured, plain, ""},
+        {"armour in a text part, UTF-8", armoured, SECRET " and more of it\r\n", "UTF-8"},
+    };
+    for (const auto& c : cases) {
+        for (const bool reset : {true, false}) {
+            TFreedTextWatch watch(SECRET);
+            {
+                TMimeMsgTree tree = Load(c.Text, 0x26, [&c](const std::string&, std::string& Charset,
+                                                            std::string& Decoded, int32_t&, std::string&) {
+                    Decoded = c.Decrypted;
+                    Charset = c.Charset;
+                });
+                bool held = false;
+                for (int i = 0; i < tree.SectionCount(); ++i)
+                    held = held || tree.GetSection(i)->Text.find(SECRET) != std::string::npos;
+                EXPECT_TRUE(held) << c.Name;
+                if (reset)
+                    tree.Reset();
+            }
+            EXPECT_EQ(watch.Hits(), 0) << c.Name << (reset ? ", reset" : ", destroyed");
+        }
+    }
+#undef SECRET
 }
 
 } // namespace

@@ -83,6 +83,54 @@ TEST_F(TreeEdit, SignaturePartFollowsTheSignedNode)
     EXPECT_EQ(other.SectionCount(), count + 1);
 }
 
+// Mail services that name file types by extension, as the system's type list does.
+class TTypeNamingServices : public TLatin1MailServices {
+public:
+    std::string SigName, PdfName;
+    std::vector<std::string> Asked;
+    std::string FileTypeName(const std::string& FileName, const std::string& MimeType) override
+    {
+        Asked.push_back(FileName + " " + MimeType);
+        const std::string extension = FileName.substr(FileName.rfind('.') + 1);
+        return extension == "sig" ? SigName : extension == "pdf" ? PdfName : std::string();
+    }
+};
+
+TEST_F(TreeEdit, PgpPartsDescribeTheirFileTypes)
+{
+    const struct {
+        const char* SigName;
+        const char* PdfName;
+        const char* SigLine;
+        const char* PdfLine;
+    } cases[] = {
+        {"PGP signature", "PDF document", "Content-Description: PGP signature\r\n",
+         "Content-Description: PDF document\r\n"},
+        // The system's names are UTF-8; a header carries them as encoded words.
+        {"PGP-Signat\xC3\xBCr", "PDF-Dokument", "Content-Description: =?UTF-8?Q?PGP-Signat=C3=BCr?=\r\n",
+         "Content-Description: PDF-Dokument\r\n"},
+        {"", "", "Content-Description: File\r\n", "Content-Description: File\r\n"},
+    };
+    for (const auto& c : cases) {
+        TTypeNamingServices services;
+        services.SigName = c.SigName;
+        services.PdfName = c.PdfName;
+        BindMailServices(&services);
+        TMimeMsgTree signedTree = RawTree(message);
+        const int attachment = signedTree.SectionCount() - 2;
+        EncodeSectionBody(signedTree, attachment, "-----BEGIN PGP SIGNATURE-----\r\n", "", true, false, 0);
+        const std::string signaturePart = signedTree.GetSectionText(attachment + 1);
+        EXPECT_NE(signaturePart.find(c.SigLine), std::string::npos) << signaturePart;
+        TMimeMsgTree encryptedTree = RawTree(message);
+        EncodeSectionBody(encryptedTree, attachment, "ENCRYPTED", "base64", false, true, 0);
+        const std::string encryptedPart = encryptedTree.GetSectionText(attachment - 1);
+        EXPECT_NE(encryptedPart.find(c.PdfLine), std::string::npos) << encryptedPart;
+        EXPECT_EQ(services.Asked, (std::vector<std::string> {"r.pdf.sig application/pgp-signature",
+                                                              "r.pdf application/pdf"}));
+        BindMailServices(nullptr);
+    }
+}
+
 TEST_F(TreeEdit, TextBodyHeaderGetsEncodingAndFlagsDigit)
 {
     const std::string single = "Subject: s\r\nX-PM-Encryptor: DIRAZA-ZE32, 0\r\nContent-Type: text/plain\r\n"

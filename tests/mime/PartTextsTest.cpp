@@ -3,6 +3,7 @@
 #include "mime/PartFiles.h"
 #include "mime/PartTexts.h"
 #include "FakeMailServices.h"
+#include "support/FreedTextWatch.h"
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
@@ -218,6 +219,35 @@ TEST_F(PartTexts, SavingBesideAnExistingFileTakesAFreeName)
     EXPECT_NE(Services.Files["Saved/letter.htm"].find("src=\"$000001$ (1).png\""), std::string::npos);
 }
 
+TEST_F(PartTexts, CopiesOfTheBodyAndItsPicturesAreBurntBeforeTheyAreLetGo)
+{
+    // The message may be decrypted: a freed block that still holds its secret was let go unburnt.
+#define SECRET "secret-of-the-body-and-of-its-picture"
+    auto tree = Load("Content-Type: multipart/related; boundary=\"b\"\r\n\r\n"
+                     "--b\r\nContent-Type: text/html\r\n\r\n<p>" SECRET " <img src=\"cid:img1\"> and "
+                     "<img src=\"cid:img1\"></p>\r\n"
+                     "--b\r\nContent-Type: image/gif; name=\"p.gif\"\r\nContent-ID: <img1>\r\n\r\nGIF " SECRET "\r\n"
+                     "--b--\r\n");
+    TSectionNode& node = *tree->GetSection(FindKind(*tree, nkTextHtml));
+    Services.Files["Saved/$000001$.gif"] = "older"; // the saved body's references are renamed
+    {
+        TFreedTextWatch watch(SECRET);
+        {
+            TFileSections sections(node, false);
+            ASSERT_EQ(sections.GetCount(), 2);
+            ASSERT_TRUE(sections.SaveFiles("Saved/letter.htm"));
+        }
+        ASSERT_TRUE(SaveHtmlFiles(node, "Saved/again.htm"));
+        EXPECT_EQ(watch.Hits(), 0);
+    }
+    const std::string& saved = Services.Files["Saved/letter.htm"];
+    EXPECT_NE(saved.find("<p>" SECRET " <img src=\"$000001$ (1).gif\"> and <img src=\"$000001$ (1).gif\">"),
+              std::string::npos)
+        << saved;
+    EXPECT_EQ(Services.Files["Saved/$000001$ (1).gif"], "GIF " SECRET);
+#undef SECRET
+}
+
 // Mail services whose HTML converter wraps the HTML in an RTF group.
 class TRtfWrappingServices : public TLatin1MailServices {
 public:
@@ -302,6 +332,7 @@ TEST_F(PartTexts, EachNodeKindRendersByItsRoute)
         {nkTextHtml, "{\\rtf1 x}", "TEXT[{\\rtf1 x}]"}, // HTML that is RTF counts as RTF
         {nkTextRtf, "{\\rtf1 y}", "TEXT[{\\rtf1 y}]"},
         {nkTextPlain, "plain \xE9", "plain \xE9"},
+        {nkTextPlain, "caf\xC3\xA9 without a charset", "caf\xE9 without a charset"}, // UTF-8
     };
     for (const auto& c : cases) {
         TSectionNode node;

@@ -23,6 +23,10 @@ TEST(MailServicesHost, BoundServicesUseTheFoundationUnits)
     BindHostMailServices();
     const std::string cleaned = MailServices().CleanHtml("<p>one<p>two");
     EXPECT_NE(cleaned.find("<p>one</p>"), std::string::npos) << cleaned;
+    // The editor makes its HTML from ANSI text, and the window takes ANSI back: the clean-up keeps
+    // the bytes of characters outside ASCII.
+    const std::string accented = MailServices().CleanHtml("<p>caf\xE9 \x80 na\xEFve</p>");
+    EXPECT_NE(accented.find("caf\xE9 \x80 na\xEFve"), std::string::npos) << accented;
     EXPECT_EQ(MailServices().RtfToText("{\\rtf1\\ansi hello\\par}", false).substr(0, 5), "hello");
     // The charset conversions are the default ones.
     EXPECT_EQ(MailServices().CharsetToUtf8("\xE9", "ISO-8859-1"), "\xC3\xA9");

@@ -4,9 +4,20 @@
 #include <gmock/gmock.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 int main(int argc, char** argv)
 {
+    // The C library's local time is UTC unless a test sets a zone: no result depends on the
+    // machine's own zone.
+#ifdef _WIN32
+    _putenv("TZ=UTC0");
+    _tzset();
+#else
+    setenv("TZ", "UTC0", 1);
+    tzset();
+#endif
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::printf("Running %s\n", argc > 0 ? argv[0] : "tests");
     testing::InitGoogleMock(&argc, argv);
