@@ -597,12 +597,9 @@ bool TGdipImage::CopyToClipboard()
     bitmap.FreeCanvas();
     // The clipboard takes a device-dependent copy; ours stays with the bitmap object.
     HANDLE copy = CopyImage(bitmap.Handle(), IMAGE_BITMAP, 0, 0, 0);
-    const bool put = copy && OpenClipboard(nullptr);
-    if (put) {
-        EmptyClipboard();
-        const bool taken = SetClipboardData(CF_BITMAP, copy) != nullptr;
-        CloseClipboard();
-        if (taken)
+    if (copy) {
+        const TClipboardSession clipboard;
+        if (clipboard.Open() && EmptyClipboard() && SetClipboardData(CF_BITMAP, copy))
             return true;
     }
     if (copy)

@@ -9,6 +9,30 @@
 #include <memory>
 #include <vector>
 
+TClipboardSession::TClipboardSession()
+    : owner_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+    , open_(owner_ && OpenWithRetries(owner_))
+{
+}
+
+TClipboardSession::~TClipboardSession()
+{
+    if (open_)
+        CloseClipboard();
+    if (owner_)
+        DestroyWindow(owner_);
+}
+
+bool TClipboardSession::OpenWithRetries(HWND Owner)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (OpenClipboard(Owner))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 namespace {
 
 struct RegKeyCloser {
@@ -23,43 +47,6 @@ TRegKey OpenRegKey(HKEY Root, const std::string& Key, REGSAM Access)
         return nullptr;
     return TRegKey(h);
 }
-
-// Opens the clipboard for a hidden window of its own, waiting briefly while another program holds
-// it, and closes it when the scope ends. The clipboard needs an owner: opened for no window,
-// EmptyClipboard leaves it without one, and Windows then refuses SetClipboardData. The data stays
-// on the clipboard when the window is gone.
-class TClipboardSession {
-public:
-    TClipboardSession()
-        : owner_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
-        , open_(owner_ && OpenWithRetries(owner_))
-    {
-    }
-    ~TClipboardSession()
-    {
-        if (open_)
-            CloseClipboard();
-        if (owner_)
-            DestroyWindow(owner_);
-    }
-    TClipboardSession(const TClipboardSession&) = delete;
-    TClipboardSession& operator=(const TClipboardSession&) = delete;
-    bool Open() const { return open_; }
-
-private:
-    const HWND owner_;
-    const bool open_;
-
-    static bool OpenWithRetries(HWND Owner)
-    {
-        for (int attempt = 0; attempt < 10; ++attempt) {
-            if (OpenClipboard(Owner))
-                return true;
-            Sleep(10);
-        }
-        return false;
-    }
-};
 
 // Hands a text block to the clipboard, which owns it from then on; frees it when refused.
 bool SetClipboardText(UINT Format, const std::string& Text)

@@ -137,5 +137,24 @@ std::string WindowsVersionText(bool NumbersOnly, bool WithNumbers, bool WithServ
 
 // ---- Clipboard ----------------------------------------------------------------------------------
 
+// Opens the clipboard for a hidden window of its own, waiting briefly while another program holds
+// it, and closes it when the scope ends. The clipboard needs an owner: opened for no window,
+// EmptyClipboard leaves it without one, and Windows then refuses SetClipboardData. The data stays
+// on the clipboard when the window is gone.
+class TClipboardSession {
+public:
+    TClipboardSession();
+    ~TClipboardSession();
+    TClipboardSession(const TClipboardSession&) = delete;
+    TClipboardSession& operator=(const TClipboardSession&) = delete;
+    bool Open() const { return open_; }
+
+private:
+    static bool OpenWithRetries(HWND Owner);
+
+    const HWND owner_;
+    const bool open_;
+};
+
 bool PutRtfOnClipboard(const std::string& Text);
 bool PutHtmlOnClipboard(const std::string& Html);
