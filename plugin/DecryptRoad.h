@@ -129,6 +129,10 @@ private:
     int DecodePart(TPartForm form, const std::string& content, std::string& result);
     // Opaque S/MIME signed data: checked, its content in Result.
     int DecodeOpaqueSigned(const std::string& entity, std::string& result);
+    // The walk's answer for a part the decoder refused (its status kept, what it gave burnt) and
+    // for one it decoded (its signature taken, its kind noted, its content in Result).
+    int RefusedPart(int32_t status, std::string& output);
+    int DecodedPart(const TSignatureData& signature, uint32_t kind, std::string& output, std::string& result);
     // VERIFY of a message protected in parts: the verdict DECRYPT would give, shown.
     void VerifyParts(const std::string& text);
     // Every armoured message and clear-signed text of Text decoded in its place; false when none was.

@@ -55,15 +55,25 @@ int TDecryptRoad::DecodeOpaqueSigned(const std::string& entity, std::string& res
     TSignatureData signature;
     const int32_t status = pgp_.DecryptText(entity, host_.OwnerWindow(), true, true, false, options_.Lookup,
         output, charset, recipients, signature);
-    if (status != kStatusOK || signature.StatusText.empty() || output.empty()) {
-        partStatus_ = status != kStatusOK ? status : partStatus_;
-        TPGPInterface::BurnText(output);
-        return kPartRefused;
-    }
-    TakeSignature(signature);
-    partKinds_.push_back(skSmimeSignedData);
-    result = std::move(output);
+    if (status != kStatusOK || signature.StatusText.empty() || output.empty())
+        return RefusedPart(status, output);
+    DecodedPart(signature, skSmimeSignedData, output, result);
     return kPartDecodedSigned;
+}
+
+int TDecryptRoad::RefusedPart(int32_t status, std::string& output)
+{
+    partStatus_ = status != kStatusOK ? status : partStatus_;
+    TPGPInterface::BurnText(output);
+    return kPartRefused;
+}
+
+int TDecryptRoad::DecodedPart(const TSignatureData& signature, uint32_t kind, std::string& output, std::string& result)
+{
+    TakeSignature(signature);
+    partKinds_.push_back(kind);
+    result = std::move(output);
+    return partSigned_ ? kPartDecodedSigned : kPartDecoded;
 }
 
 void TDecryptRoad::TakeSignature(const TSignatureData& signature)
@@ -197,15 +207,9 @@ int TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::st
             options_.Lookup, output, charset, recipients, signature);
         break;
     }
-    if (status != kStatusOK || output.empty()) {
-        partStatus_ = status != kStatusOK ? status : partStatus_;
-        TPGPInterface::BurnText(output);
-        return kPartRefused;
-    }
-    TakeSignature(signature);
-    partKinds_.push_back(kind);
-    result = std::move(output);
-    return partSigned_ ? kPartDecodedSigned : kPartDecoded;
+    if (status != kStatusOK || output.empty())
+        return RefusedPart(status, output);
+    return DecodedPart(signature, kind, output, result);
 }
 
 TProtectedParts TDecryptRoad::WalkParts(const std::string& text)
