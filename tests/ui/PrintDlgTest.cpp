@@ -2,6 +2,7 @@
 // from the record, Print, Apply and Cancel and what goes back into the caller's record, the plain
 // dialog where the property-sheet one fails, and the centring of dialogs over the owner.
 #include "ui/dialogs/PrintDlg.h"
+#include "ui/PrintTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -30,21 +31,6 @@ struct Script {
     std::vector<std::string> calls;
 };
 Script script;
-
-HGLOBAL DevNamesFor(const std::string& device)
-{
-    const std::size_t size = sizeof(DEVNAMES) + 9 + device.size() + 1 + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, size);
-    auto* names = static_cast<DEVNAMES*>(GlobalLock(memory));
-    char* text = reinterpret_cast<char*>(names);
-    names->wDriverOffset = sizeof(DEVNAMES);
-    std::strcpy(text + names->wDriverOffset, "winspool");
-    names->wDeviceOffset = static_cast<WORD>(names->wDriverOffset + 9);
-    std::strcpy(text + names->wDeviceOffset, device.c_str());
-    names->wOutputOffset = static_cast<WORD>(names->wDeviceOffset + device.size() + 1);
-    GlobalUnlock(memory);
-    return memory;
-}
 
 INT_PTR CALLBACK IdleDialogProc(HWND, UINT, WPARAM, LPARAM)
 {

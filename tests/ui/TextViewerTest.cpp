@@ -13,6 +13,7 @@
 #include "framework/harness/DialogAnswerer.h"
 #include "framework/harness/KeyInjector.h"
 #include "ui/DialogTestSupport.h"
+#include "ui/PrintTestSupport.h"
 #include "ui/ViewerTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -494,19 +495,9 @@ HRESULT WINAPI CancelledPrintDialog(LPPRINTDLGEXA dialog)
 HRESULT WINAPI ConfirmedPrintDialog(LPPRINTDLGEXA dialog)
 {
     ++printDialogs;
-    const std::string device = "Office";
-    const std::size_t size = sizeof(DEVNAMES) + 9 + device.size() + 2;
     if (dialog->hDevNames)
         GlobalFree(dialog->hDevNames);
-    dialog->hDevNames = GlobalAlloc(GHND, size);
-    auto* names = static_cast<DEVNAMES*>(GlobalLock(dialog->hDevNames));
-    char* text = reinterpret_cast<char*>(names);
-    names->wDriverOffset = sizeof(DEVNAMES);
-    std::strcpy(text + names->wDriverOffset, "winspool");
-    names->wDeviceOffset = static_cast<WORD>(names->wDriverOffset + 9);
-    std::strcpy(text + names->wDeviceOffset, device.c_str());
-    names->wOutputOffset = static_cast<WORD>(names->wDeviceOffset + device.size() + 1);
-    GlobalUnlock(dialog->hDevNames);
+    dialog->hDevNames = DevNamesFor("Office");
     dialog->dwResultAction = PD_RESULT_PRINT;
     return S_OK;
 }
