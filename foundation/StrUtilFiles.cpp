@@ -1,6 +1,7 @@
 // StrUtil's folders and whole files: system, temporary, module and shell folders, environment
 // expansion, reading and writing whole files, existence checks. Failures give empty text or false.
 #include "foundation/StrUtil.h"
+#include "framework/LibraryBinding.h"
 
 #include <shlobj.h>
 #include <winnetwk.h>
@@ -50,8 +51,7 @@ std::string FromBuffer(const char* Buffer, DWORD Length, DWORD Capacity)
 
 std::string GetSystemFolder()
 {
-    char buf[MAX_PATH];
-    return WithTrailingBackslash(FromBuffer(buf, GetSystemDirectoryA(buf, MAX_PATH), MAX_PATH));
+    return SystemFolderPath("");
 }
 
 std::string GetTempFolder()
