@@ -274,6 +274,29 @@ TTagResult TagMessageText(const std::string& Text, const std::string& FileName, 
     return result;
 }
 
+namespace {
+
+// A temporary file that is given up may hold a decrypted message: its bytes are overwritten
+// before it goes, so no plaintext is left in the folder's free blocks under a name nobody sees.
+void DiscardTemporaryFile(const std::filesystem::path& Temporary)
+{
+    std::error_code ignored;
+    const std::uintmax_t size = std::filesystem::file_size(Temporary, ignored);
+    if (!ignored && size > 0) {
+        std::fstream out(Temporary, std::ios::binary | std::ios::in | std::ios::out);
+        const std::string zeros(static_cast<std::size_t>(std::min<std::uintmax_t>(size, 65536)), '\0');
+        for (std::uintmax_t left = size; out && left > 0;) {
+            const std::size_t step = static_cast<std::size_t>(std::min<std::uintmax_t>(left, zeros.size()));
+            out.write(zeros.data(), static_cast<std::streamsize>(step));
+            left -= step;
+        }
+        out.flush();
+    }
+    std::filesystem::remove(Temporary, ignored);
+}
+
+} // namespace
+
 bool CommitFileSafely(const std::string& Path, const std::string& Bytes)
 {
     return CommitFileSafely(Path, { std::string_view(Bytes) });
@@ -294,16 +317,14 @@ bool CommitFileSafely(const std::string& Path, std::initializer_list<std::string
         out.flush();
         if (!out) {
             out.close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
+            DiscardTemporaryFile(temporary);
             return false;
         }
     }
     std::error_code error;
     fs::rename(temporary, target, error);
     if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        DiscardTemporaryFile(temporary);
         return false;
     }
     return true;

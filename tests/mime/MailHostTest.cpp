@@ -188,6 +188,31 @@ TEST_F(TagFile, IsTaggedInPlaceOnceAndOnlyWithinTheHead)
     EXPECT_EQ(FileBytes(Path), longHeader);
 }
 
+// A safe commit replaces the file whole, or leaves it as it was and nothing beside it; the
+// temporary copy it gives up (it may hold a decrypted message) is overwritten before it goes.
+TEST_F(TagFile, ASafeCommitThatFailsLeavesNoReadableCopyBehind)
+{
+    ASSERT_TRUE(CommitFileSafely(Path.string(), { std::string_view("plain "), std::string_view("text") }));
+    EXPECT_EQ(FileBytes(Path), "plain text");
+    EXPECT_TRUE(OnlyTheMessageIsLeft());
+
+    const std::filesystem::path blocked = Folder / "blocked";
+    std::filesystem::create_directories(blocked / "inside");
+    const std::filesystem::path temporary = Folder / "blocked.zvk-tmp";
+#ifndef _WIN32
+    // A second name on the temporary file's blocks shows what they hold once it is gone.
+    PutFile(temporary, "");
+    std::filesystem::create_hard_link(temporary, Folder / "peek");
+#endif
+    const std::string secret = "the decrypted letter";
+    EXPECT_FALSE(CommitFileSafely(blocked.string(), secret));
+    EXPECT_FALSE(std::filesystem::exists(temporary));
+    EXPECT_TRUE(std::filesystem::is_directory(blocked / "inside"));
+#ifndef _WIN32
+    EXPECT_EQ(FileBytes(Folder / "peek"), std::string(secret.size(), '\0'));
+#endif
+}
+
 #ifdef _WIN32
 // The mail client keeps the file open while it shows it, sharing reading and writing but not
 // deleting: a rename over it fails there, a patch does not, and the file keeps its attributes.
