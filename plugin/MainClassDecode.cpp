@@ -132,7 +132,7 @@ bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& dat
 {
     // Without the decrypt road having run, no passphrase could be asked for: the decode would end
     // as cancelled for any key with a passphrase.
-    TPGPInterface& pgp = DecryptingInterface();
+    TPGPInterface& pgp = PGPInterface();
     pgp.LastStatus = kStatusOK; // an earlier operation's status is not this decode's
     if (pgp.ExtractSecureBlock(text, data, block) == skNone)
         return false;
