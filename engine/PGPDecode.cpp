@@ -175,7 +175,9 @@ int32_t TPGPDecode::Run(const std::string& input, int depth, std::string* letGo)
     if (isSMime || certificate ? SDKGeneration < 4 : IsSMimeOrCertificate(input))
         return kDecodeNotAvailable;
     // A certificate is nothing to decode: the job ends with its kind and no output, and the key
-    // import, which reads certificate formats, takes it from there.
+    // import, which reads certificate formats, takes it from there. Binary certificate data (DER,
+    // PKCS#12) is not tried here by test imports: a message block is text, and a key file reaches
+    // that import when the decoder finds no key in it.
     if (certificate) {
         ResultKind = kResultCertificate;
         return kPGPError_NoErr;

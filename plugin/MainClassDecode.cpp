@@ -130,8 +130,6 @@ bool TMainClass::WriteDecryptedFile(const std::string& fileName, const TMessageD
 bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block,
     std::string& output, TSignatureData& signature)
 {
-    // Without the decrypt road having run, no passphrase could be asked for: the decode would end
-    // as cancelled for any key with a passphrase.
     TPGPInterface& pgp = PGPInterface();
     pgp.LastStatus = kStatusOK; // an earlier operation's status is not this decode's
     if (pgp.ExtractSecureBlock(text, data, block) == skNone)
