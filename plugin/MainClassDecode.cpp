@@ -155,7 +155,9 @@ bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& dat
 
 std::string TMainClass::DecryptEndStatus(bool decrypted)
 {
-    const uint16_t ending = decrypted      ? TEXT_DONE
+    // A text for the eyes only is done once the secure viewer showed it.
+    const bool done = decrypted || PGPInterface().LastDecode.ShownSecurely;
+    const uint16_t ending = done           ? TEXT_DONE
         : PGPInterface().LastOpSucceeded() ? TEXT_NOTHING_DONE
                                            : TEXT_CANCELLED;
     return Text(TEXT_DECRYPTING) + Text(ending);
