@@ -170,11 +170,18 @@ int32_t TPGPDecode::Run(const std::string& input, int depth, std::string* letGo)
     job.letGo = letGo;
     TSMimeInput smime;
     const bool isSMime = SplitSMime(input, smime);
-    // CMS came with the fourth SDK generation. Certificate data is no message to decode: ending the
-    // job with success and no output would blank the message shown, so it is refused here, and the
-    // certificates themselves go through the key import, which reads their formats and commits.
-    if (isSMime ? SDKGeneration < 4 : IsSMimeOrCertificate(input))
+    const bool certificate = !isSMime && IsPemCertificate(input);
+    // CMS and X.509 came with the fourth SDK generation.
+    if (isSMime || certificate ? SDKGeneration < 4 : IsSMimeOrCertificate(input))
         return kDecodeNotAvailable;
+    // A certificate is nothing to decode: the job ends with its kind and no output, and the key
+    // import, which reads certificate formats, takes it from there. Binary certificate data (DER,
+    // PKCS#12) is not tried here by test imports: a message block is text, and a key file reaches
+    // that import when the decoder finds no key in it.
+    if (certificate) {
+        ResultKind = kResultCertificate;
+        return kPGPError_NoErr;
+    }
     job.Phase("s/mime");
     if (!NoKeyRing) {
         PGPError status = KeyRings().Open(&job.context, &job.keySet);
@@ -209,13 +216,16 @@ int32_t TPGPDecode::Run(const std::string& input, int depth, std::string* letGo)
         if (depth == 0)
             Charset = ArmourCharset(data);
     }
-    status = Decode(job, isSMime ? std::string_view(smime.cms) : data);
+    const std::string_view decoded = isSMime ? std::string_view(smime.cms) : data;
+    status = Decode(job, decoded);
     if (isSMime && status == kPGPError_NotImplemented)
         status = kDecodeNotAvailable; // an SDK without CMS
+    // A decode once more over the signer's key reads what the first one read: an S/MIME
+    // entity's CMS data, not its MIME text.
     if (status == kPGPError_NoErr && job.sourceHoldsSigner)
-        status = DecodeWithKeySource(job, data);
+        status = DecodeWithKeySource(job, decoded);
     else if (status == kPGPError_NoErr && SignerLookUpWanted() && LookUpSigner(job))
-        status = DecodeOnceMore(job, job.keySet, data);
+        status = DecodeOnceMore(job, job.keySet, decoded);
     if (status != kPGPError_NoErr) {
         BurnResults(); // nothing of a failed decode is shown, not even the sections before the failure
         return status;

@@ -89,10 +89,10 @@ struct TPassphraseRecipients {
     operator const std::string&() const { return keyIDs; }
 };
 
-// Asks the user for a passphrase: true with the zero-terminated passphrase in `passphrase`, false
-// when the user cancels.
-using TPassphraseAsk = std::function<bool(const TPassphraseRecipients& recipients, const std::string& prompt,
-    bool retry, TSecureBytes& passphrase)>;
+// Asks the user for a passphrase: 0 with the zero-terminated passphrase in `passphrase`,
+// kDecodeCancelled when the user cancels, another status when no dialog could ask.
+using TPassphraseAsk = std::function<PGPError(const TPassphraseRecipients& recipients,
+    const std::string& prompt, bool retry, TSecureBytes& passphrase)>;
 
 class TPGPDecode {
 public:
@@ -185,7 +185,7 @@ private:
     void CacheEnteredPassphrase(TJob& job);
     void ClearResults();
     // A for-your-eyes-only text goes to the secure viewer (its signature's verification text to
-    // PGP's log) and nothing of it stays in the results.
+    // PGP's log) and nothing of it stays in the results; success when it was shown.
     int32_t ShowEyesOnly();
 };
 
@@ -197,5 +197,8 @@ std::string FormatSignatureResult(const TSigPropsRec& props, const TSignatureWor
                                   bool implicitTrust);
 // The "Charset:" armour header of the first PGP block of a text; empty when it has none.
 std::string ArmourCharset(std::string_view text);
+// True for a text holding a PEM certificate ("-----BEGIN CERTIFICATE-----" at the start of a line)
+// and no OpenPGP armour.
+bool IsPemCertificate(const std::string& text);
 // True for a PEM certificate or a MIME entity whose header names S/MIME (CMS) content.
 bool IsSMimeOrCertificate(const std::string& text);

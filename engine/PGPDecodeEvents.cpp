@@ -124,7 +124,11 @@ PGPError TPGPDecode::OnPassphrase(TJob& job, PGPEvent& event)
             recipients = { job.recipientKeyIDs, job.recipients, static_cast<uint32_t>(job.recipientIDs.size()),
                 job.recipientIDs.data(), &chosen };
         }
-        if (!AskPassphrase || !AskPassphrase(recipients, PassphrasePrompt, retry, entered) || !entered)
+        const PGPError asked
+            = AskPassphrase ? AskPassphrase(recipients, PassphrasePrompt, retry, entered) : kDecodeCancelled;
+        if (asked != kPGPError_NoErr)
+            return asked;
+        if (!entered)
             return kDecodeCancelled;
         if (chosen)
             job.passphraseKey = chosen;

@@ -72,14 +72,19 @@ std::string ArmourCharset(std::string_view text)
     return {};
 }
 
-bool IsSMimeOrCertificate(const std::string& text)
+bool IsPemCertificate(const std::string& text)
 {
     // The certificate test is for what holds no OpenPGP data: a PGP message may carry a
     // certificate in its text without becoming one.
     const bool armoured = text.rfind("-----BEGIN PGP ", 0) == 0 || text.find("\n-----BEGIN PGP ") != std::string::npos;
-    if (!armoured
+    return !armoured
         && (text.rfind("-----BEGIN CERTIFICATE-----", 0) == 0
-            || text.find("\n-----BEGIN CERTIFICATE-----") != std::string::npos))
+            || text.find("\n-----BEGIN CERTIFICATE-----") != std::string::npos);
+}
+
+bool IsSMimeOrCertificate(const std::string& text)
+{
+    if (IsPemCertificate(text))
         return true;
     const std::string header = Lower(EntityHeader(text));
     if (header.find("content-type:") == std::string::npos)

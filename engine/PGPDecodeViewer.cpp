@@ -1,5 +1,6 @@
 // A for-your-eyes-only text is for the eyes only: the support library's secure viewer shows it,
-// PGP's log gets the verification text of its signature, and the caller gets nothing of it.
+// PGP's log gets the verification text of its signature, and the caller gets nothing of it but
+// the news that it was shown.
 #include "engine/PGPDecode.h"
 
 #include "engine/KeyFuncs.h"
@@ -63,6 +64,6 @@ int32_t TPGPDecode::ShowEyesOnly()
         ProcessPendingMessages();
     }
     BurnResults();
-    // Shown: the caller reports nothing and keeps the message as it came, as after a cancel.
-    return status == kPGPError_NoErr ? kDecodeCancelled : status;
+    // Shown: a success without output, so that the caller keeps the message as it came.
+    return status;
 }

@@ -190,6 +190,8 @@ public:
         // A signature was checked: reported without one, as when its key's algorithm cannot be
         // used, it was not.
         bool Checked = false;
+        // The plaintext was for the eyes only: the secure viewer showed it, the caller has none.
+        bool ShownSecurely = false;
         // Only decrypted data or a checked signature makes a decode "done".
         bool Done() const { return Decrypted || Checked; }
     } LastDecode;

@@ -173,8 +173,12 @@ void TPGPInterface::TakeFindings(const TPGPDecode& decoder, bool succeeded, bool
     // Recipients come only with encrypted data; data encrypted with a passphrase alone has none.
     const bool encrypted = decoder.RecipientCount > 0 || decoder.ResultKind == kResultPGPEncrypted
         || decoder.ResultKind == kResultEncryptedSigned || decoder.ResultKind == kResultSMimeEnveloped;
-    LastDecode.Decrypted = encrypted && produced;
     TakeSignature(decoder, LastDecode.Signature);
+    // What the secure viewer showed is no text the caller may write, decrypted or verified.
+    LastDecode.ShownSecurely = decoder.ForYourEyesOnly;
+    if (LastDecode.ShownSecurely)
+        return;
+    LastDecode.Decrypted = encrypted && produced;
     const auto checked = [](const TSigPropsRec& props) {
         return props.State != kSigNotChecked && props.State != kSigKeyNotUsable;
     };

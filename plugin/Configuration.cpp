@@ -15,6 +15,7 @@
 #include "foundation/StrUtilWin.h"
 #include "foundation/UTF8.h"
 #include "foundation/ZAVEKCommon.h"
+#include "plugin/DecryptPassphrase.h"
 #include "plugin/Guard.h"
 #include "plugin/InstallCommands.h"
 #include "plugin/MessageFileIO.h"
@@ -260,6 +261,8 @@ void TConfiguration::CreatePGPInterface()
     keyDialogAssist_ = std::make_unique<TKeyDialogAssist>(helpHandler_.get());
     pgpInterface_ = std::make_unique<TPGPInterface>(keyDialogAssist_.get(), *pgpErrorTexts_, *texts_,
         [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
+    // Every decode of this interface asks for its passphrase, whichever command runs it first.
+    pgpInterface_->DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return DialogOwner(); });
     productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
     pgpInterface_->SetVersionText(productInfo_.ProductName + " " + productInfo_.ProductVersion);
     pgpInterface_->LoadKeyRingPrefs();

@@ -117,6 +117,8 @@ public:
     virtual bool ShowMessage(const std::string& text, TMessageKind kind);
     // The configuration dialog; the main object has it, the bare configuration shows none.
     virtual void EditConfiguration() { }
+    // The window the PGP interface's passphrase dialogs belong to when they open.
+    virtual HWND DialogOwner() const { return pluginWindow_; }
     // The system's text for a Windows error code, as an error message.
     void ShowSystemErrorText(int code);
 

@@ -8,18 +8,20 @@
 
 TPassphraseAsk SdkDecryptionPassphraseAsk(std::function<HWND()> owner)
 {
-    return [owner](const TPassphraseRecipients& recipients, const std::string& prompt, bool, TSecureBytes& passphrase) {
+    return [owner](const TPassphraseRecipients& recipients, const std::string& prompt, bool,
+               TSecureBytes& passphrase) -> PGPError {
         // The decoder holds the key rings open while it asks: their context serves the dialog.
         const PGPContextRef context = KeyRings().Context();
         if (!context)
-            return false;
-        if (recipients.keyIDs.empty())
-            return AskConventionalDecryptPassphrase(context, owner(), prompt, passphrase) == kPGPError_NoErr;
+            return kPGPError_BadParams;
         PGPKeyDBObjRef key = 0;
-        const PGPError status = AskDecryptionPassphrase(context, recipients.keys, recipients.keyIDCount,
-            recipients.keyIDArray, owner(), "", prompt, true, key, passphrase);
+        const PGPError status = recipients.keyIDs.empty()
+            ? AskConventionalDecryptPassphrase(context, owner(), prompt, passphrase)
+            : AskDecryptionPassphrase(context, recipients.keys, recipients.keyIDCount, recipients.keyIDArray,
+                owner(), "", prompt, true, key, passphrase);
         if (status == kPGPError_NoErr && key && recipients.chosenKey)
             *recipients.chosenKey = key;
-        return status == kPGPError_NoErr;
+        // Without the SDK's dialog library nothing can ask: an error for the user, never a cancel.
+        return status == kPGPError_NotImplemented ? kDecodeNotAvailable : status;
     };
 }

@@ -322,6 +322,7 @@ TDecryptRoad::TDecryptRoad(TPGPInterface& pgp, IDecryptHost& host, const TOption
 void TDecryptRoad::NoteFindings(const TPGPInterface::TDecodeFindings& findings)
 {
     outcome_.Decrypted = outcome_.Decrypted || findings.Decrypted;
+    outcome_.ShownSecurely = outcome_.ShownSecurely || findings.ShownSecurely;
     if (findings.Signature.StatusText.empty())
         return;
     // A signature reported but not checked (its key's algorithm cannot be used) verified nothing.
@@ -605,9 +606,11 @@ int32_t TDecryptRoad::DecodeText(
     TPGPInterface::BurnText(output);
     Phase("burn");
 
-    const uint16_t ending = result == WRITTEN ? TEXT_DONE
-        : counted && !outcome_.Done()         ? TEXT_NOTHING_DONE
-                                              : TEXT_CANCELLED;
+    // A text for the eyes only is done once the secure viewer showed it.
+    const bool done = result == WRITTEN || outcome_.ShownSecurely;
+    const uint16_t ending = done      ? TEXT_DONE
+        : counted && !outcome_.Done() ? TEXT_NOTHING_DONE
+                                      : TEXT_CANCELLED;
     host_.SetStatusText(Text(TEXT_DECRYPTING) + Text(ending));
     if (!signature_.StatusText.empty() && !context_.SignaturePopup)
         host_.ShowSignatureResult(signature_);

@@ -76,6 +76,7 @@ public:
 struct TDecodeOutcome {
     bool Decrypted = false;
     bool Verified = false;
+    bool ShownSecurely = false; // for the eyes only: shown in the secure viewer, not written
     bool Done() const { return Decrypted || Verified; }
 };
 

@@ -105,7 +105,8 @@ bool TDecryptRoad::DecodeBlock(
     const bool clearSigned = kind == skPgpSignedMessage;
     const int32_t status = pgp_.DecryptText(block, host_.OwnerWindow(), true, true, clearSigned,
         options_.Lookup, output, charset, recipients, signature);
-    if (status != kStatusOK) {
+    // A block the secure viewer showed stays in the text as it came.
+    if (status != kStatusOK || pgp_.LastDecode.ShownSecurely) {
         partStatus_ = status;
         TPGPInterface::BurnText(output);
         // A clear-signed text whose check failed is still the text it was.

@@ -6,7 +6,6 @@
 #include "framework/Application.h"
 #include "plugin/ConvertFile.h"
 #include "plugin/DecodeCommands.h"
-#include "plugin/DecryptPassphrase.h"
 #include "plugin/DecryptRoad.h"
 #include "plugin/DecryptRoadHost.h"
 #include "plugin/Guard.h"
@@ -621,17 +620,9 @@ TEncryptRoad& TMainClass::EncryptRoad()
     return encryptRoad_->Road();
 }
 
-TPGPInterface& TMainClass::DecryptingInterface()
-{
-    TPGPInterface& pgp = PGPInterface();
-    if (!pgp.DecryptPassphraseAsk)
-        pgp.DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return ownerWindow_; });
-    return pgp;
-}
-
 TDecryptRoad& TMainClass::DecryptRoad()
 {
-    TPGPInterface& pgp = DecryptingInterface();
+    TPGPInterface& pgp = PGPInterface();
     // A new start-up brings a new PGP interface: the road follows it.
     if (!decryptRoad_ || &decryptRoad_->Interface() != &pgp) {
         decryptRoad_.reset();

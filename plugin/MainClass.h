@@ -80,6 +80,8 @@ public:
     void SyncTime(bool show);
     // The configuration dialog; restarts the mail client when the user accepts that for a toolbar change.
     void EditConfiguration() override;
+    // The mail client's frame once it is ready, else the desktop.
+    HWND DialogOwner() const override { return ownerWindow_; }
     // Forgets what the mail client's commands said about the next decode (a mail window became
     // active); a host setting a decode switched off is given back.
     void ClearDecodeState();
@@ -240,8 +242,6 @@ private:
     void UpdateBusyMenu();
     // The decrypt road over the PGP interface of the current start-up.
     TDecryptRoad& DecryptRoad();
-    // The PGP interface of the current start-up, able to ask for a passphrase in the SDK's dialog.
-    TPGPInterface& DecryptingInterface();
     // A mail window of the mail client became the active MDI child.
     void MdiChildActivated(HWND child);
     // A command or control notification the mail client sent to one of its windows.

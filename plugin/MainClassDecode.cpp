@@ -130,9 +130,7 @@ bool TMainClass::WriteDecryptedFile(const std::string& fileName, const TMessageD
 bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& data, std::string& block,
     std::string& output, TSignatureData& signature)
 {
-    // Without the decrypt road having run, no passphrase could be asked for: the decode would end
-    // as cancelled for any key with a passphrase.
-    TPGPInterface& pgp = DecryptingInterface();
+    TPGPInterface& pgp = PGPInterface();
     pgp.LastStatus = kStatusOK; // an earlier operation's status is not this decode's
     if (pgp.ExtractSecureBlock(text, data, block) == skNone)
         return false;
@@ -157,7 +155,9 @@ bool TMainClass::DecryptUnderWatchdog(const std::string& text, TMessageData& dat
 
 std::string TMainClass::DecryptEndStatus(bool decrypted)
 {
-    const uint16_t ending = decrypted      ? TEXT_DONE
+    // A text for the eyes only is done once the secure viewer showed it.
+    const bool done = decrypted || PGPInterface().LastDecode.ShownSecurely;
+    const uint16_t ending = done           ? TEXT_DONE
         : PGPInterface().LastOpSucceeded() ? TEXT_NOTHING_DONE
                                            : TEXT_CANCELLED;
     return Text(TEXT_DECRYPTING) + Text(ending);

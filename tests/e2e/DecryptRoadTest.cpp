@@ -329,6 +329,29 @@ TEST(DecryptRoad, AForYourEyesOnlyMessageIsShownOnlyInTheSecureViewer)
     const std::string log = session.ReadFile("sdk.log");
     EXPECT_THAT(log, HasSubstr("Secure viewer:\r\nHello Bob,"));
     EXPECT_THAT(log, HasSubstr("Good Signature\n(...)\nBob Stone <bob@example.net>\n0x"));
+    EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
+}
+
+// The first thing the user does is open an encrypted message's part tree from its reader: the
+// tree's decode asks for the passphrase in the SDK's dialog, as a DECRYPT would.
+TEST(DecryptRoad, TheMessageTreeAsksForThePassphraseBeforeAnyDecrypt)
+{
+    THostSession session("treefirst");
+    session.WriteFile("message.cnm", kHeader + Message("to-ann.asc"));
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", session.File("sdk.log").c_str());
+    const std::string tree = "\"Message parts\"";
+    THostRun run = session.Run("answer \"ZA-VEK - Question\" Yes\n" + ANSWER_MESSAGES + session.UseKeyRings()
+        + "load\nforminit\nready\nreadmessage \"" + session.File("message.cnm") + "\"\ncommand 16397\n"
+        + "tree " + tree + "\ntreeselect " + tree + " 1\npress " + tree + " View\nwindow Text Friday\n"
+        + "texts Text\nclosewindow Text\npress " + tree + " Close\ngone " + tree + "\nquit\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_THAT(session.ReadFile("sdk.log"), HasSubstr("Decryption dialog \"PGP\" for:\r\n  Ann Lee <ann@example.org> (0x"));
+    EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
 }
 
 // The mail client opens a message GnuPG encrypted to Ann and signed by Bob in a reader and asks

@@ -14,6 +14,7 @@
 
 namespace {
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 const std::string kHeader
     = "From: Ann Lee <ann@example.org>\r\nTo: bob@example.net\r\nSubject: Friday\r\n\r\n";
@@ -111,6 +112,30 @@ TEST(PluginCommands, ACancelledPassphraseEndsTheFolderRun)
     EXPECT_EQ(session.ReadFile("A.CNM").find("-----BEGIN PGP MESSAGE") != std::string::npos, true);
     // The run ended there: the next message was not touched.
     EXPECT_EQ(session.ReadFile("B.CNM"), toBob);
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+// A message for the eyes only is shown in the secure viewer and its text stays in the folder as
+// it came (tagged); that is done, no cancel, and the run goes on to the next message.
+TEST(PluginCommands, AMessageForTheEyesOnlyIsShownAndTheFolderRunGoesOn)
+{
+    THostSession session("cmd-folder-eyes");
+    session.WriteFile("A.CNM", kHeader + Message("eyes-only-to-ann.asc"));
+    session.WriteFile("B.CNM", kHeader + Message("to-bob.asc"));
+    session.WriteFile("answers.txt", "decryption: pass ann-pass\n");
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", session.File("answers.txt").c_str());
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", session.File("sdk.log").c_str());
+    THostRun run = session.Run(
+        Session(session, "answer ZA-VEK Yes\nanswer ZA-VEK OK\n", "command 16396\nidle\n"), 60000);
+    SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+    SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
+    SCOPED_TRACE(run.Text());
+    EXPECT_THAT(session.ReadFile("sdk.log"), HasSubstr("Secure viewer:\r\nHello Bob,"));
+    EXPECT_THAT(session.ReadFile("A.CNM"), HasSubstr(Message("eyes-only-to-ann.asc")));
+    EXPECT_THAT(session.ReadFile("A.CNM"), Not(HasSubstr("Hello Bob,")));
+    EXPECT_THAT(session.ReadFile("B.CNM"), HasSubstr("the meeting moves to Friday."));
+    EXPECT_EQ(run.LinesStartingWith("request 3075 3 status \"Decrypting done\"").size(), 2u);
+    EXPECT_FALSE(run.Has("request 3075 3 status \"Decrypting cancelled\""));
     EXPECT_EQ(run.ExitCode, 0);
 }
 

@@ -185,6 +185,33 @@ TEST(SMimeRoad, EnvelopedDataSentAsAPlainAttachmentIsDecrypted)
     }
 }
 
+// A message that brings its sender's certificate as PEM text: DECRYPT leaves it as it came and
+// reports nothing decrypted, no error; with "look for key data" on, the certificate is imported
+// into the rings and the user is told how many came.
+TEST(SMimeRoad, ACertificateInAMessageIsImportedWhenKeysAreLookedFor)
+{
+    const std::string message = kHeader + "\r\nMy certificate:\r\n\r\n" + Fixture("bob.pem");
+    for (const bool lookForKeys : { false, true }) {
+        SCOPED_TRACE(lookForKeys);
+        THostSession session("smime-pem");
+        session.WriteFile("in.cnm", message);
+        const std::string script = Session(session,
+            "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\n");
+        session.WriteFile("ZAVEK.cfg",
+            session.ReadFile("ZAVEK.cfg") + "[CheckMessage]\r\nCheckKey=" + (lookForKeys ? "1" : "0") + "\r\n");
+        ASSERT_EQ(session.ReadFile("pubring.pkr").find("bob@example.org"), std::string::npos);
+        THostRun run = session.Run(script);
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+        SCOPED_TRACE(run.Text());
+        EXPECT_EQ(run.ExitCode, 0);
+        EXPECT_EQ(session.ReadFile("out.cnm"), message);
+        EXPECT_TRUE(run.LinesStartingWith("answered dialog \"ZA-VEK - Error\"").empty());
+        EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting: nothing was decrypted or verified\""));
+        EXPECT_EQ(session.ReadFile("pubring.pkr").find("bob@example.org") != std::string::npos, lookForKeys);
+        EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), lookForKeys ? 1u : 0u);
+    }
+}
+
 TEST(SMimeRoad, OnceTheCAsListIsImportedARevokedSignerNeverReadsGood)
 {
     THostSession session("smime-revoked");

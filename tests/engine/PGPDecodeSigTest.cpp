@@ -86,21 +86,30 @@ TEST(PGPDecodeSig, SMimeEntitiesAndCertificatesAreRecognisedByTheirHeader)
     const struct {
         const char* text;
         bool smime;
+        bool certificate;
     } cases[] = {
-        { "Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n\r\nMIAG", true },
-        { "Content-Type: application/x-pkcs7-mime\n\nMIAG", true },
-        { "Content-Type: multipart/signed; protocol=\"application/pkcs7-signature\"\r\n\r\n--b", true },
-        { "-----BEGIN CERTIFICATE-----\nMIIB\n", true },
-        { "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"\r\n\r\n--b", false },
-        { "Content-Type: text/plain\r\n\r\napplication/pkcs7-mime in the body", false },
-        { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n", false },
+        { "Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n\r\nMIAG", true, false },
+        { "Content-Type: application/x-pkcs7-mime\n\nMIAG", true, false },
+        { "Content-Type: multipart/signed; protocol=\"application/pkcs7-signature\"\r\n\r\n--b", true,
+            false },
+        { "-----BEGIN CERTIFICATE-----\nMIIB\n", true, true },
+        { "My certificate:\r\n-----BEGIN CERTIFICATE-----\r\nMIIB\r\n-----END CERTIFICATE-----\r\n", true,
+            true },
+        { "Not one: -----BEGIN CERTIFICATE-----\r\nMIIB\r\n", false, false },
+        { "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"\r\n\r\n--b", false, false },
+        { "Content-Type: text/plain\r\n\r\napplication/pkcs7-mime in the body", false, false },
+        { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n", false, false },
         { "Cert attached:\n-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n"
-          "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\ntext\n", false },
-        { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n-----END PGP MESSAGE-----\n-----BEGIN CERTIFICATE-----\nMIIB\n",
-          false },
+          "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\ntext\n",
+            false, false },
+        { "-----BEGIN PGP MESSAGE-----\n\nhQ==\n-----END PGP MESSAGE-----\n-----BEGIN "
+          "CERTIFICATE-----\nMIIB\n",
+            false, false },
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(IsSMimeOrCertificate(c.text), c.smime) << c.text;
+        EXPECT_EQ(IsPemCertificate(c.text), c.certificate) << c.text;
+    }
 }
 
 } // namespace

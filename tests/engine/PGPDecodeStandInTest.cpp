@@ -53,15 +53,16 @@ protected:
             PurgePassphraseCache(context); // no passphrase from an earlier test
             KeyRings().Close();
         }
-        decoder.AskPassphrase = [this](const std::string& keyIDs, const std::string&, bool retry, TSecureBytes& out) {
+        decoder.AskPassphrase = [this](const std::string& keyIDs, const std::string&, bool retry,
+                                    TSecureBytes& out) -> PGPError {
             asked.push_back({ keyIDs, retry });
             if (answers.empty())
-                return false;
+                return kDecodeCancelled;
             const std::string next = answers.front();
             answers.erase(answers.begin());
             out = NewSecureData(next.size() + 1);
             std::memcpy(out.data(), next.c_str(), next.size() + 1);
-            return true;
+            return kPGPError_NoErr;
         };
     }
     void TearDown() override
@@ -159,6 +160,12 @@ TEST_F(PGPDecodeStandIn, ACancelledOrMissingPassphraseEndsWithoutPlaintext)
     answers = {};
     EXPECT_EQ(decoder.DecodePass(Message("encrypted.asc")), kDecodeCancelled);
     EXPECT_TRUE(decoder.Output.empty());
+    // A dialog that cannot be shown fails the decode with its reason: no cancel the user never made.
+    decoder.AskPassphrase = [](const TPassphraseRecipients&, const std::string&, bool, TSecureBytes&) {
+        return kDecodeNotAvailable;
+    };
+    EXPECT_EQ(decoder.DecodePass(Message("encrypted.asc")), kDecodeNotAvailable);
+    EXPECT_TRUE(decoder.Output.empty());
     decoder.AskPassphrase = nullptr;
     EXPECT_EQ(decoder.DecodePass(Message("encrypted.asc")), kDecodeCancelled);
     EXPECT_EQ(decoder.DecodePass(""), kDecodeEmptyInput);
@@ -230,19 +237,20 @@ TEST_F(PGPDecodeStandIn, PlainTextAroundABlockPassesThroughWhenAsked)
 TEST_F(PGPDecodeStandIn, SpecialMessagesKeepTheirRules)
 {
     // For your eyes only: the secure viewer shows it (answered, it closes at once and the stand-in
-    // logs what it showed) and the caller gets nothing of it, as after a cancel. A signed one
+    // logs what it showed); the decode succeeds and the caller gets nothing of it. A signed one
     // writes its verification text to PGP's log.
     const std::string log = folder + "standin.log";
     SetEnvironmentVariableA("PGPSTANDIN_LOG", log.c_str());
     AnswerStandInDialogs("zavek-decode-answers.txt", "secure-viewer: close\n");
     answers = { "rita-pass" };
-    EXPECT_EQ(decoder.DecodePass(Message("eyes-only.asc")), kDecodeCancelled);
+    EXPECT_EQ(decoder.DecodePass(Message("eyes-only.asc")), 0);
     EXPECT_TRUE(decoder.ForYourEyesOnly);
     EXPECT_TRUE(decoder.Output.empty());
     decoder.CheckSignatures = true;
     decoder.SignatureWords = { "not verified", "not valid", "disabled", "expired", "revoked", "unknown signer" };
     answers = { "rita-pass" };
-    EXPECT_EQ(decoder.DecodePass(Message("eyes-only-signed.asc")), kDecodeCancelled);
+    EXPECT_EQ(decoder.DecodePass(Message("eyes-only-signed.asc")), 0);
+    EXPECT_TRUE(decoder.ForYourEyesOnly);
     EXPECT_TRUE(decoder.Output.empty());
     decoder.CheckSignatures = false;
     SetEnvironmentVariableA("PGPSTANDIN_LOG", nullptr);
@@ -267,6 +275,18 @@ TEST_F(PGPDecodeStandIn, SpecialMessagesKeepTheirRules)
     answers = { "rita-pass" };
     ASSERT_EQ(decoder.DecodePass(Message("charset.asc")), 0);
     EXPECT_EQ(decoder.Charset, "ISO-8859-15");
+
+    // A certificate, alone or below a line of text, is no message: its kind and nothing decoded.
+    const std::string certificate = "-----BEGIN CERTIFICATE-----\r\nMIIBszCCAVmgAwIBAgIUQ2VydA==\r\n"
+                                    "-----END CERTIFICATE-----\r\n";
+    asked.clear();
+    for (const std::string& text : { certificate, "My certificate:\r\n" + certificate }) {
+        ASSERT_EQ(decoder.DecodePass(text), 0);
+        EXPECT_EQ(decoder.ResultKind, kResultCertificate);
+        EXPECT_TRUE(decoder.Output.empty());
+        EXPECT_FALSE(decoder.SignatureSeen);
+    }
+    EXPECT_TRUE(asked.empty());
 
     // A cut-off S/MIME entity: refused, never faked.
     EXPECT_EQ(decoder.DecodePass("Content-Type: application/pkcs7-mime; smime-type=enveloped-data\r\n"

@@ -408,11 +408,12 @@ TEST_F(PGPEncodeStandIn, TheSdkPassphraseDialogsSignAndEncryptConventionally)
     Save("conventional.asc", conventional);
     TPGPDecode decoder;
     std::string keyIDsAsked = "none";
-    decoder.AskPassphrase = [&](const std::string& keyIDs, const std::string&, bool, TSecureBytes& out) {
+    decoder.AskPassphrase
+        = [&](const std::string& keyIDs, const std::string&, bool, TSecureBytes& out) -> PGPError {
         keyIDsAsked = keyIDs;
         out = NewSecureData(7);
         std::memcpy(out.data(), "sesame", 7);
-        return true;
+        return kPGPError_NoErr;
     };
     ASSERT_EQ(decoder.DecodePass(conventional), 0);
     EXPECT_EQ(decoder.Output, kLetter);

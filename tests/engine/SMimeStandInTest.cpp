@@ -67,11 +67,12 @@ protected:
         CreateDirectoryA(rings.c_str(), nullptr);
         for (const char* name : { "pubring.pkr", "secring.skr" })
             CopyFileA((scratch.path + name).c_str(), (rings + "\\" + name).c_str(), FALSE);
-        decoder.AskPassphrase = [this](const std::string&, const std::string&, bool, TSecureBytes& out) {
+        decoder.AskPassphrase
+            = [this](const std::string&, const std::string&, bool, TSecureBytes& out) -> PGPError {
             ++asked;
             out = NewSecureData(sizeof "ann-pass");
             std::memcpy(out.data(), "ann-pass", sizeof "ann-pass");
-            return true;
+            return kPGPError_NoErr;
         };
         decoder.CheckSignatures = true;
         decoder.Recursive = true;

@@ -9,6 +9,7 @@
 #include "engine/PGPInterfaceTestTexts.h"
 #include "engine/sdk/pgpBase.h"
 #include "engine/sdk/pgpBindings.h"
+#include "mime/MailUtils.h"
 
 #include "support/StandInSdk.h"
 
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -98,13 +100,14 @@ protected:
                 return true;
             });
         pgp->PurgePassphrase();
-        pgp->DecryptPassphraseAsk = [this](const std::string&, const std::string&, bool, TSecureBytes& out) {
+        pgp->DecryptPassphraseAsk
+            = [this](const std::string&, const std::string&, bool, TSecureBytes& out) -> PGPError {
             ++asked;
             if (passphrase.empty())
-                return false;
+                return kDecodeCancelled;
             out = NewSecureData(passphrase.size() + 1);
             std::memcpy(out.data(), passphrase.c_str(), passphrase.size() + 1);
-            return true;
+            return kPGPError_NoErr;
         };
         options.CheckSig = true;
         options.IncludeInfo = 1;
@@ -532,8 +535,10 @@ TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)
         { "signed.asc", true, 1, 0 }, // signed only: unwrapped, not kept as armour
         { "signed-encrypted.asc", true, 1, 0 },
         { "charset.asc", true, 0, 0 },
-        // Shown in the secure viewer only (answered: closed at once): the message stays as it came.
+        // Shown in the secure viewer only (answered: closed at once): the message stays as it came,
+        // and the decryption is done all the same.
         { "eyes-only.asc", false, 0, 0 },
+        { "eyes-only-signed.asc", false, 1, 0 },
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -547,7 +552,14 @@ TEST_F(DecryptRoadStandIn, SignedAndSpecialPgpMessages)
             EXPECT_EQ(Out(), message);
         EXPECT_EQ(host.SignatureNotes.size(), c.notes);
         EXPECT_EQ(shown.size(), c.errors);
+        EXPECT_EQ(host.Status.back(), "T418T420");
     }
+    // A block for the eyes only after a decrypted one stays in the text as it came.
+    const std::string eyesOnly = Fixture("eyes-only.asc");
+    ASSERT_EQ(Decrypt("msg.cnm", kHeader + Fixture("encrypted.asc") + eyesOnly), TDecryptRoad::WRITTEN);
+    const std::string out = Out();
+    EXPECT_NE(out.find(kPlainLine), std::string::npos);
+    EXPECT_NE(NormalizeLineBreaks(out).find(NormalizeLineBreaks(eyesOnly)), std::string::npos) << out;
 }
 
 TEST_F(DecryptRoadStandIn, TheSdkPassphraseDialogsAnswerTheDecoder)
@@ -578,6 +590,15 @@ TEST_F(DecryptRoadStandIn, TheSdkPassphraseDialogsAnswerTheDecoder)
     EXPECT_EQ(Out(), kHeader + "Hello Rita,\r\n" + kPlainLine + "\r\n");
     EXPECT_TRUE(shown.empty());
     SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+
+    // Without the SDK's dialog nothing can ask: the user is told so, and the message stays as it came.
+    pgp->PurgePassphrase();
+    const auto dialog = std::exchange(SDKProcs.PGPDecryptionPassphraseDialog, nullptr);
+    const int32_t result = Decrypt("msg.cnm", message);
+    SDKProcs.PGPDecryptionPassphraseDialog = dialog;
+    ASSERT_EQ(result, TDecryptRoad::WRITTEN);
+    EXPECT_EQ(Out(), message);
+    EXPECT_EQ(shown, (std::vector<std::string> { "E-11975" }));
 }
 
 } // namespace

@@ -144,11 +144,12 @@ protected:
             return;
         pgp = std::make_unique<TPGPInterface>(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
             [](const std::string&, TMessageKind, int) { return false; });
-        pgp->DecryptPassphraseAsk = [](const std::string&, const std::string&, bool, TSecureBytes& out) {
+        pgp->DecryptPassphraseAsk
+            = [](const std::string&, const std::string&, bool, TSecureBytes& out) -> PGPError {
             const std::string pass = "ann-pass";
             out = NewSecureData(pass.size() + 1);
             std::memcpy(out.data(), pass.c_str(), pass.size() + 1);
-            return true;
+            return kPGPError_NoErr;
         };
         pgp->SetVersionText("ZAVEK test");
         pgp->Comment = "test";
