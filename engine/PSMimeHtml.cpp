@@ -106,18 +106,16 @@ bool InsidePre(const std::string& lowered, size_t position)
     return open != std::string::npos && (close == std::string::npos || close < open);
 }
 
-// Where the armoured block that opens at Begin ends (past the dashes of its END line), npos when
-// it has no END line.
-size_t ArmourEnd(const std::string& html, size_t begin)
+} // namespace
+
+size_t ArmourBlockEnd(const std::string& text, size_t begin)
 {
-    const size_t endLine = html.find(kEndArmour, begin);
+    const size_t endLine = text.find(kEndArmour, begin);
     if (endLine == std::string::npos)
         return std::string::npos;
-    const size_t dashes = html.find(kDashes, endLine + kEndArmour.size());
+    const size_t dashes = text.find(kDashes, endLine + kEndArmour.size());
     return dashes == std::string::npos ? dashes : dashes + kDashes.size();
 }
-
-} // namespace
 
 std::string HtmlArmourText(std::string_view html, bool preformatted)
 {
@@ -211,7 +209,7 @@ bool DecodeHtmlArmour(const std::string& html, const THtmlArmourDecoder& decode,
     blocks.reserve(count);
     size_t size = html.size();
     for (size_t begin = html.find(kBeginArmour); begin != std::string::npos;) {
-        const size_t end = ArmourEnd(html, begin);
+        const size_t end = ArmourBlockEnd(html, begin);
         if (end == std::string::npos)
             break;
         const bool preformatted = InsidePre(lowered, begin);

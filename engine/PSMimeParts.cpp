@@ -261,16 +261,15 @@ TShape ShapeOf(const std::string& header, const std::string& body)
 // What a text part shows beside its armoured blocks (an HTML part's as the reader shows it).
 std::string TextBesideArmour(const std::string& content, bool html)
 {
-    const std::string begin = "-----BEGIN PGP ", endLine = "-----END PGP ", dashes = "-----";
+    const std::string begin = "-----BEGIN PGP ";
     std::string beside;
     size_t copied = 0;
     for (size_t at = content.find(begin); at != std::string::npos; at = content.find(begin, copied)) {
-        const size_t end = content.find(endLine, at);
-        const size_t close = end == std::string::npos ? end : content.find(dashes, end + endLine.size());
-        if (close == std::string::npos)
+        const size_t end = ArmourBlockEnd(content, at);
+        if (end == std::string::npos)
             break;
         beside.append(content, copied, at - copied);
-        copied = close + dashes.size();
+        copied = end;
     }
     beside.append(content, copied, std::string::npos);
     return html ? HtmlArmourText(beside, false) : beside;

@@ -92,6 +92,9 @@ bool MendArmourBlankLines(std::string_view text, std::string& mended);
 
 // ---- Armour in HTML bodies ----
 
+// Where the armoured block whose BEGIN line opens at Begin ends: past the dashes of its END line;
+// npos when it has none.
+size_t ArmourBlockEnd(const std::string& text, size_t begin);
 // The text an armoured block in HTML stands for, as a reader shows it: a line per <br> and per
 // block element, source line ends kept only inside <pre> (Preformatted: the block starts in one),
 // other tags dropped, entities decoded, blanks at line ends dropped, CR LF line ends.

@@ -780,10 +780,12 @@ TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
         // 8-bit text under a US-ASCII label, in ISO-8859-1 and in UTF-8: in the mail client's charset.
         { "ascii-label-latin1.eml", { munich }, nullptr },
         { "ascii-label-utf8.eml", { munich }, nullptr },
-        // An inline armour whose blank line holds a no-break space: 0xA0, UTF-8, quoted-printable.
+        // An inline armour whose blank line holds a no-break space: 0xA0, UTF-8, quoted-printable,
+        // and in a text part beside a picture.
         { "nbsp-latin1.eml", { "the no-break space is in the armour." }, nullptr },
         { "nbsp-utf8.eml", { "the no-break space is in the armour." }, nullptr },
         { "nbsp-qp.eml", { "the no-break space is in the armour." }, nullptr },
+        { "nbsp-mixed.eml", { "the no-break space is in the armour.", "Content-Type: image/png" }, nullptr },
         // A damaged signature packet, and a text changed after it was signed.
         { "signed-damaged.eml", { letter }, "\"BAD signature" },
         { "signed-other-text.eml", { "Hello Bob,\r\nthe letter was changed.\r\n" }, "\"BAD signature" },

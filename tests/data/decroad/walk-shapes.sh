@@ -19,7 +19,8 @@
 # - ascii-label-latin1.eml and ascii-label-utf8.eml: PGP/MIME whose decrypted text part says
 #   charset=us-ascii over 8-bit text in ISO-8859-1 or in UTF-8;
 # - nbsp-latin1.eml, nbsp-utf8.eml and nbsp-qp.eml: an inline armour whose blank line after its
-#   header holds a no-break space, as 0xA0, in UTF-8, and quoted-printable (=A0);
+#   header holds a no-break space, as 0xA0, in UTF-8, and quoted-printable (=A0), and the first
+#   beside a picture (nbsp-mixed.eml);
 # - html-div.eml and html-pre.eml: an HTML body whose armour (signed and encrypted) stands in a
 #   <div> with <br> line ends (a blank line as &nbsp;, "+" as an entity) or in a <pre>, as HTML
 #   mail editors write them;
@@ -168,6 +169,14 @@ nbsp() {
 nbsp iso-8859-1 8bit $'\xa0' > "$walk/nbsp-latin1.eml"
 nbsp utf-8 8bit $'\xc2\xa0' > "$walk/nbsp-utf8.eml"
 nbsp iso-8859-1 quoted-printable $'\xa0' > "$walk/nbsp-qp.eml"
+{
+  head_ "No-break space beside a picture"
+  printf 'Content-Type: multipart/mixed; boundary="outer"\r\n\r\n--outer\r\n'
+  printf 'Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: 8bit\r\n\r\n'
+  sed "2s/^\$/$(printf '\xa0')/" "$home/walk-nbsp.asc" | crlf
+  pngPart outer
+  printf -- '--outer--\r\n'
+} > "$walk/nbsp-mixed.eml"
 printf 'Hello Bob,\nthe armour came in HTML & <tags>.\n' |
   gpg --passphrase ann-pass -u ann@example.org -r bob@example.net --armor -s -e > "$home/walk-html.asc"
 # htmlLines: the armour read as HTML lines: entities for "&", "<", ">" and "+", &nbsp; for a blank line.
