@@ -137,7 +137,18 @@ std::string PlainFileName(const std::string& name)
     return name.empty() ? std::string("decrypted") : name;
 }
 
-enum class TShape { Plain, Multipart, Message, Entity, Signed, Rewrapped, ArmouredText, File, SMimeFile };
+enum class TShape {
+    Plain,
+    Multipart,
+    Message,
+    Entity,
+    Signed,
+    Rewrapped,
+    ArmouredText,
+    ArmouredHtml,
+    File,
+    SMimeFile
+};
 
 // A MIME entity that the decoder gave back: header fields first, then a blank line.
 bool LooksLikeEntity(const std::string& text)
@@ -233,12 +244,35 @@ TShape ShapeOf(const std::string& header, const std::string& body)
         return armouredMessage || binaryPacket ? TShape::File : TShape::Plain;
     if (pgpDataType && binaryPacket)
         return TShape::File;
+    // HTML editors put armour lines in elements, not at the start of source lines.
+    if (type.rfind("text/html", 0) == 0)
+        return content.find("-----BEGIN PGP MESSAGE-----") != std::string::npos
+                || content.find("-----BEGIN PGP SIGNED MESSAGE-----") != std::string::npos
+            ? TShape::ArmouredHtml
+            : TShape::Plain;
     if (text && (armouredMessage || HasLineStarting(content, "-----BEGIN PGP SIGNED MESSAGE-----")))
         return TShape::ArmouredText;
     // An armoured file (a ".asc" may as well be a key or a signature).
     if (armouredMessage && !text)
         return TShape::File;
     return TShape::Plain;
+}
+
+// What a text part shows beside its armoured blocks (an HTML part's as the reader shows it).
+std::string TextBesideArmour(const std::string& content, bool html)
+{
+    const std::string begin = "-----BEGIN PGP ";
+    std::string beside;
+    size_t copied = 0;
+    for (size_t at = content.find(begin); at != std::string::npos; at = content.find(begin, copied)) {
+        const size_t end = ArmourBlockEnd(content, at);
+        if (end == std::string::npos)
+            break;
+        beside.append(content, copied, at - copied);
+        copied = end;
+    }
+    beside.append(content, copied, std::string::npos);
+    return html ? HtmlArmourText(beside, false) : beside;
 }
 
 // Whether an entity's header alone shows that it is no multipart holding protected parts and no
@@ -252,8 +286,8 @@ bool HeaderRulesOutParts(const std::string& header)
     const std::string type = Lower(HeaderFieldValue(header, "Content-Type:"));
     const std::string name = Lower(PartFileName(header));
     const bool text = type.empty() || type.rfind("text/", 0) == 0;
-    return text && type.find("pgp") == std::string::npos && !EndsWith(name, ".pgp") && !EndsWith(name, ".gpg")
-        && !EndsWith(name, ".p7m");
+    return text && type.rfind("text/html", 0) != 0 && type.find("pgp") == std::string::npos
+        && !EndsWith(name, ".pgp") && !EndsWith(name, ".gpg") && !EndsWith(name, ".p7m");
 }
 
 class TPartsWalk {
@@ -323,7 +357,9 @@ public:
             out += entity;
             return;
         }
-        if (shape == TShape::ArmouredText) {
+        if (shape == TShape::ArmouredText || shape == TShape::ArmouredHtml) {
+            // Lines beside a signed block are shown too, but no signature covers them.
+            NotePlain(TextBesideArmour(TransferDecoded(header, body), shape == TShape::ArmouredHtml));
             const std::string kept = RemoveHeaderFields(header, { "Content-Transfer-Encoding:" });
             out += kept + "Content-Transfer-Encoding: 8bit\r\n\r\n";
             Put(decoded, node, depth, false);
@@ -359,6 +395,8 @@ private:
             return TPartForm::Signed;
         case TShape::ArmouredText:
             return TPartForm::ArmouredText;
+        case TShape::ArmouredHtml:
+            return TPartForm::ArmouredHtml;
         case TShape::File:
             return TPartForm::File;
         case TShape::SMimeFile:
@@ -423,6 +461,8 @@ private:
             return (*decode_)(TPartForm::Signed, entity, decoded);
         case TShape::ArmouredText:
             return (*decode_)(TPartForm::ArmouredText, TransferDecoded(header, body), decoded);
+        case TShape::ArmouredHtml:
+            return (*decode_)(TPartForm::ArmouredHtml, TransferDecoded(header, body), decoded);
         case TShape::File:
             return (*decode_)(TPartForm::File, TransferDecoded(header, body), decoded);
         case TShape::SMimeFile:
@@ -481,6 +521,7 @@ bool HasProtectedParts(const std::string& message)
         walk.Entity(message, 0);
         return walk.Result.Protected > 0;
     }
+    case TShape::ArmouredHtml: // an HTML body, which the inline road cannot read
     case TShape::Rewrapped:
     case TShape::File:
     case TShape::SMimeFile:

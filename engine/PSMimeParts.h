@@ -1,8 +1,8 @@
 // Protected parts of a message that is not protected as a whole: PGP/MIME and S/MIME parts beside
-// plain ones, armoured text parts, encrypted files sent as attachments, the PGP/MIME pair that a
-// server re-wrapped into multipart/mixed, and messages forwarded as attachments. Each one is
-// decoded on its own and takes its part's place; what a decrypted entity or a signed one holds is
-// walked in turn, to a bounded depth. Every other part stays byte for byte.
+// plain ones, armoured text parts, HTML bodies holding armour, encrypted files sent as attachments,
+// the PGP/MIME pair that a server re-wrapped into multipart/mixed, and messages forwarded as
+// attachments. Each one is decoded on its own and takes its part's place; what a decrypted entity
+// or a signed one holds is walked in turn, to a bounded depth. Every other part stays byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,7 @@ enum class TPartForm {
     Signed, // a PGP/MIME or S/MIME signed entity: verified, it stays as it is; opaque signed data
             // gives its content, which takes its place
     ArmouredText, // a text part's body (transfer encoding undone) holding armoured blocks: decoded text
+    ArmouredHtml, // an HTML part's body (transfer encoding undone) holding armoured blocks: decoded HTML
     File, // an encrypted file's bytes (armoured or binary OpenPGP): the plain file
     SMimeFile, // an S/MIME enveloped file's DER bytes (an "smime.p7m" sent as a plain attachment)
 };

@@ -6,6 +6,7 @@
 #include "engine/EncodedText.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,3 +89,22 @@ void GiveEntityCrLf(std::string& output, std::size_t lead = 0);
 // 0xA0 or in UTF-8, as some clients' editors write it) in Mended with that line empty; false, and
 // Mended untouched, when every armour of Text has its blank line empty already.
 bool MendArmourBlankLines(std::string_view text, std::string& mended);
+
+// ---- Armour in HTML bodies ----
+
+// Where the armoured block whose BEGIN line opens at Begin ends: past the dashes of its END line;
+// npos when it has none.
+size_t ArmourBlockEnd(const std::string& text, size_t begin);
+// The text an armoured block in HTML stands for, as a reader shows it: a line per <br> and per
+// block element, source line ends kept only inside <pre> (Preformatted: the block starts in one),
+// other tags dropped, entities decoded, blanks at line ends dropped, CR LF line ends.
+std::string HtmlArmourText(std::string_view html, bool preformatted);
+// Text as HTML that shows it line for line: markup characters escaped, each line end a <br>
+// (Preformatted: a line end, for text inside <pre>).
+std::string TextAsHtml(std::string_view text, bool preformatted);
+// Decodes an armoured block's text into Text; false when it cannot.
+using THtmlArmourDecoder = std::function<bool(const std::string& armour, std::string& text)>;
+// Every armoured block of an HTML body read as text and decoded through Decode; what came out
+// takes its place as HTML (without its last line end: the armour's own stays), all else stays
+// byte for byte. False, Result empty, when none was decoded.
+bool DecodeHtmlArmour(const std::string& html, const THtmlArmourDecoder& decode, std::string& result);

@@ -274,6 +274,13 @@ void NameHostCharset(std::string& before)
     before.replace(start + value, valueEnd - value, "windows-" + std::to_string(GetACP()));
 }
 
+// Whether a decoded inline block is shown between its part markers: it shares its text with
+// other lines, and it was unwrapped (a clear-signed one only where signatures are checked).
+bool ShowsBlockMarked(uint32_t kind, const TMessageData& data, bool checkSig)
+{
+    return data.HasOtherText && (kind == skPgpMessage || (kind == skPgpSignedMessage && checkSig));
+}
+
 bool SameFileName(const std::string& a, const std::string& b)
 {
     return !a.empty() && lstrcmpiA(a.c_str(), b.c_str()) == 0;
@@ -561,10 +568,15 @@ int32_t TDecryptRoad::DecodeText(
                 TPGPInterface::BurnText(output);
                 output = std::move(converted);
             }
+            // The marker lines are in the mail client's code page: a 7-bit text around them reads
+            // the same under its name.
+            relabel = relabel
+                || (ShowsBlockMarked(kind, messageData_, options_.CheckSig)
+                    && IsSevenBitText(messageData_.TextBefore) && IsSevenBitText(messageData_.TextAfter));
             // The blocks after the first in the same text are decoded too, each in its place.
             std::string further;
             if (kind == skPgpMessage || kind == skPgpSignedMessage) {
-                if (DecodeArmouredBlocks(messageData_.TextAfter, hostText, further))
+                if (DecodeArmouredBlocks(messageData_.TextAfter, hostText, further, true))
                     messageData_.TextAfter = std::move(further);
                 TPGPInterface::BurnText(further);
             }
@@ -668,6 +680,8 @@ void TDecryptRoad::TextForHost(uint32_t kind, const std::string& block, std::str
         return;
     }
     if (kind < FirstMimeKind) {
+        if (ShowsBlockMarked(kind, messageData_, options_.CheckSig))
+            MarkDecodedBlock(kind, output);
         file.Before = messageData_.TextBefore;
         file.After = messageData_.TextAfter;
         return;

@@ -136,8 +136,13 @@ private:
     int DecodedPart(const TSignatureData& signature, uint32_t kind, std::string& output, std::string& result);
     // VERIFY of a message protected in parts: the verdict DECRYPT would give, shown.
     void VerifyParts(const std::string& text);
-    // Every armoured message and clear-signed text of Text decoded in its place; false when none was.
-    bool DecodeArmouredBlocks(const std::string& text, const std::string& hostText, std::string& result);
+    // Every armoured message and clear-signed text of Text decoded in its place, each between its
+    // part markers with Marked; false when none was.
+    bool DecodeArmouredBlocks(
+        const std::string& text, const std::string& hostText, std::string& result, bool marked = false);
+    // A decoded inline block's text between the marker lines of its part, so that the reader sees
+    // which lines were protected among the plain ones; the unmarked text is burnt.
+    void MarkDecodedBlock(uint32_t kind, std::string& text) const;
     // One armoured block's text for the mail client; false when it was not decoded.
     bool DecodeBlock(uint32_t kind, const std::string& block, const std::string& hostText, std::string& result);
     // A signature met while decoding a message's blocks or parts: the first is kept unless a later

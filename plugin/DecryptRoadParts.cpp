@@ -9,12 +9,16 @@
 #include "foundation/StrUtil.h"
 #include "foundation/ZAVEKResources.h"
 #include "mime/MailHost.h"
+#include "plugin/TERInterfaceText.h"
 
 namespace {
 
 constexpr uint16_t TEXT_DECRYPTING = 418;
 constexpr uint16_t TEXT_CANCELLED = 419;
 constexpr uint16_t TEXT_DONE = 420;
+constexpr uint16_t TEXT_KIND_PART = 428;
+constexpr uint16_t TEXT_BEGIN_MARKER = 429;
+constexpr uint16_t TEXT_END_MARKER = 430;
 constexpr uint32_t MODE_WITH_IMAGES = 46;
 constexpr uint32_t MODE_WITHOUT_IMAGES = 38;
 constexpr int MAX_BLOCKS = 64; // armoured blocks decoded in one text
@@ -124,8 +128,21 @@ bool TDecryptRoad::DecodeBlock(
     return status == kStatusOK;
 }
 
+void TDecryptRoad::MarkDecodedBlock(uint32_t kind, std::string& text) const
+{
+    const std::string name = TERText::SectionKindName(kind);
+    const std::string begin = TERText::BeginMarkerLine(Text(TEXT_BEGIN_MARKER) + Text(TEXT_KIND_PART), name);
+    const std::string end = TERText::EndMarkerLine(Text(TEXT_END_MARKER) + Text(TEXT_KIND_PART), name);
+    const bool lineEnded = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+    std::string marked;
+    marked.reserve(begin.size() + text.size() + 2 + end.size());
+    marked.append(begin).append(text).append(lineEnded ? "" : "\r\n").append(end);
+    TPGPInterface::BurnText(text);
+    text = std::move(marked);
+}
+
 bool TDecryptRoad::DecodeArmouredBlocks(
-    const std::string& text, const std::string& hostText, std::string& result)
+    const std::string& text, const std::string& hostText, std::string& result, bool marked)
 {
     result.clear();
     std::string rest = text;
@@ -136,17 +153,21 @@ bool TDecryptRoad::DecodeArmouredBlocks(
         const uint32_t kind = pgp_.ExtractSecureBlock(rest, data, block);
         if ((kind != skPgpMessage && kind != skPgpSignedMessage) || block.empty())
             break;
-        // The block's own place in the text, so that the text around it keeps every byte.
+        // The block's own place in the text, so that the text around it keeps every byte; a block
+        // taken mended (its blank line emptied) is shorter than its place, which opens with its
+        // first line.
         const size_t after = rest.size() - data.TextAfter.size();
         const size_t at
             = after >= block.size() && rest.compare(after - block.size(), block.size(), block) == 0
             ? after - block.size()
-            : std::string::npos;
+            : rest.rfind(block.substr(0, block.find("\r\n")), after);
         if (at == std::string::npos)
             break;
         std::string plain;
         if (DecodeBlock(kind, block, hostText, plain) || kind == skPgpSignedMessage) {
             decoded = true;
+            if (marked && plain != block)
+                MarkDecodedBlock(kind, plain);
             result += rest.substr(0, at) + plain;
         } else {
             result += rest.substr(0, after);
@@ -173,6 +194,15 @@ int TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::st
             return kPartRefused;
         partKinds_.push_back(skPgpMessage);
         return partSigned_ ? kPartDecodedSigned : kPartDecoded;
+    case TPartForm::ArmouredHtml: {
+        const auto decodeBlocks = [this](const std::string& armour, std::string& text) {
+            return DecodeArmouredBlocks(armour, "", text);
+        };
+        if (!DecodeHtmlArmour(content, decodeBlocks, result))
+            return kPartRefused;
+        partKinds_.push_back(skPgpMessage);
+        return partSigned_ ? kPartDecodedSigned : kPartDecoded;
+    }
     case TPartForm::Signed: {
         if (IsOpaqueSignedData(content))
             return DecodeOpaqueSigned(content, result);

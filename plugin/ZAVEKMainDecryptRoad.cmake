@@ -6,6 +6,7 @@ if(ZAVEK_WINDOWS)
                                ${CMAKE_CURRENT_LIST_DIR}/DecryptPassphrase.cpp
                                ${CMAKE_CURRENT_LIST_DIR}/DecodeCommands.cpp)
   target_link_libraries(ZAVEKDecryptRoad PUBLIC ZAVEKDecodeContext PhaseTimes zavek_pgpiface zavek_psmime MailHost MimeMsgTree PartTexts MailUtils
+                        TERInterfaceText
                         ZAVEKResources zavek_strutil zavek_framework user32)
   # The road's mail-client side lives in the plug-in core, over its mail-client interface.
   target_sources(ZAVEKPluginCore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/DecryptRoadHost.cpp)

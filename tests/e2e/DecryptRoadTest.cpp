@@ -677,8 +677,17 @@ TEST(DecryptRoad, EncryptedPartsBesidePlainOnesAreDecryptedInTheirPlaces)
     }
 }
 
+// A decoded inline block's text between the marker lines that show where it stands among plain lines.
+std::string MarkedBlock(const std::string& text)
+{
+    const std::string dashes(10, '\x97');
+    return "< " + dashes + " Start of PGP/MIME part " + dashes + " >\r\n" + text + "< " + dashes
+        + "\x97 End of PGP/MIME part \x97" + dashes + " >\r\n";
+}
+
 // Several armoured blocks in one text, encrypted and signed, with text between them: each is
-// decoded in its place; the signature of the first is shown as covering a part only.
+// decoded in its place, between its part markers; the signature of the first is shown as covering
+// a part only.
 TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
 {
     const std::string message = Shape("several-blocks.eml");
@@ -692,13 +701,13 @@ TEST(DecryptRoad, EveryArmouredBlockOfATextIsDecoded)
         SCOPED_TRACE(run.Text());
         const std::string out = session.ReadFile("out.cnm");
         EXPECT_EQ(out.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << out;
-        EXPECT_EQ(out.rfind(head + "Intro line.\r\n\r\nFirst secret.\r\n", 0), 0u) << out;
+        EXPECT_EQ(out.rfind(head + "Intro line.\r\n\r\n" + MarkedBlock("First secret.\r\n"), 0), 0u) << out;
         EXPECT_THAT(out, HasSubstr("Text between the blocks."));
-        EXPECT_THAT(out, HasSubstr("Between again.\r\n\r\nSecond secret.\r\n"));
+        EXPECT_THAT(out, HasSubstr("Between again.\r\n\r\n" + MarkedBlock("Second secret.\r\n")));
         EXPECT_THAT(out, HasSubstr("Closing line."));
         // The clear-signed text is unwrapped only where signatures are checked.
         EXPECT_EQ(out.find("-----BEGIN PGP SIGNED MESSAGE-----") == std::string::npos, checkSig) << out;
-        EXPECT_THAT(out, HasSubstr("Signed words."));
+        EXPECT_THAT(out, HasSubstr(checkSig ? MarkedBlock("Signed words.\r\n") : "Signed words."));
         EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
         // DECRYPT's note (with signatures checked) and VERIFY's.
         const auto notes = run.LinesStartingWith("request 3075 3 status ");
@@ -769,10 +778,12 @@ TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
     const std::string letter = "Hello Bob,\r\nthe signed letter is inside.\r\n";
     const std::string munich = "Gr\xfc\xdf"
                                "e aus M\xfcnchen"; // in windows-1252
+    const std::string html = "Hello Bob,<br>\r\nthe armour came in HTML &amp; &lt;tags&gt;.";
     const struct {
         const char* file;
         std::vector<std::string> shown; // in the file for the mail client
         const char* verdict; // what every note on Ann's signature opens with
+        std::string marked; // between part markers (a clear-signed text where signatures are checked)
     } cases[] = {
         { "signed-then-encrypted-lf.eml", { letter }, "\"Good (" },
         { "signed-then-encrypted-crlf.eml", { letter }, "\"Good (" },
@@ -792,13 +803,32 @@ TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
         // 8-bit text under a US-ASCII label, in ISO-8859-1 and in UTF-8: in the mail client's charset.
         { "ascii-label-latin1.eml", { munich }, nullptr },
         { "ascii-label-utf8.eml", { munich }, nullptr },
-        // An inline armour whose blank line holds a no-break space: 0xA0, UTF-8, quoted-printable.
+        // An inline armour whose blank line holds a no-break space: 0xA0, UTF-8, quoted-printable,
+        // and in a text part beside a picture.
         { "nbsp-latin1.eml", { "the no-break space is in the armour." }, nullptr },
         { "nbsp-utf8.eml", { "the no-break space is in the armour." }, nullptr },
         { "nbsp-qp.eml", { "the no-break space is in the armour." }, nullptr },
+        { "nbsp-mixed.eml", { "the no-break space is in the armour.", "Content-Type: image/png" }, nullptr },
         // A damaged signature packet, and a text changed after it was signed.
         { "signed-damaged.eml", { letter }, "\"BAD signature" },
         { "signed-other-text.eml", { "Hello Bob,\r\nthe letter was changed.\r\n" }, "\"BAD signature" },
+        // Armour in HTML, in a <div> with <br> line ends or in a <pre> after a plain paragraph, and
+        // beside its text alternative: decrypted into HTML in its place.
+        { "html-div.eml", { "<html><body><div dir=\"ltr\">" + html + "<br></div></body></html>" },
+            "\"Good (" },
+        { "html-pre.eml",
+            { "<p>Read it below.</p>\r\n<pre>Hello Bob,\r\nthe armour came in HTML &amp; &lt;tags&gt;.\r\n</pre>" },
+            "\"Partly signed: Good (" },
+        { "alternative-armoured.eml",
+            { "charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\nHello Bob,\r\nthe armour came in HTML "
+              "& <tags>.",
+                "<div dir=\"ltr\">" + html + "<br></div>" },
+            "\"Good (" },
+        // An encrypted block and a clear-signed one between plain lines: marked where they stand.
+        { "inline-between.eml", { "Plain words before.\r\n\r\n", "\r\nPlain words after.\r\n" }, nullptr,
+            "The encrypted words.\r\n" },
+        { "clearsigned-between.eml", { "Plain words before.", "The signed words.", "Plain words after." },
+            "\"Partly signed: Good (", "The signed words.\r\n" },
     };
     for (const auto& c : cases)
         for (const bool checkSig : { true, false }) {
@@ -811,6 +841,8 @@ TEST(DecryptRoad, NestedProtectedPartsAreDecodedWhereverTheyStand)
             const std::string out = session.ReadFile("out.cnm");
             for (const std::string& shown : c.shown)
                 EXPECT_THAT(out, HasSubstr(shown));
+            if (!c.marked.empty() && (checkSig || !c.verdict))
+                EXPECT_THAT(out, HasSubstr(MarkedBlock(c.marked)));
             EXPECT_EQ(out.find("-----BEGIN PGP MESSAGE-----"), std::string::npos) << out;
             EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting done\""));
             // Only VERIFY of a message that nothing signs has an error to tell.

@@ -493,4 +493,108 @@ TEST(MimeHelpers, ArmourBlankLinesWithBlanksAreEmptied)
     EXPECT_FALSE(MendArmourBlankLines("\xA0\r\nplain text\r\n", unused));
 }
 
+// Armour that an HTML editor wrote: in a <div> with <br> line ends, blank lines as &nbsp; and
+// characters as entities, or in a <pre> with source line ends. The decoder gets the lines a reader
+// sees; what it gives back stands in the armour's place as HTML, the markup around it byte for
+// byte; an armour it refuses stays as it came; an HTML part of a message is decoded in its place.
+TEST(DecodeHtmlArmour, TheArmourIsReadAsItIsShownAndItsTextPutBackAsHtml)
+{
+    const std::string armour
+        = "-----BEGIN PGP MESSAGE-----\r\n\r\nhQ+a/b==\r\n=x\r\n-----END PGP MESSAGE-----\r\n";
+    const struct {
+        const char* name;
+        std::string html;
+        std::string before, after; // the markup kept around the decoded text
+        const char* lineEnd; // of the decoded text, in HTML
+    } cases[] = {
+        { "div and br",
+            "<html><body><div dir=\"ltr\">-----BEGIN PGP MESSAGE-----<br>&nbsp;<br>hQ&#43;a/b==<br/>=x<BR>"
+            "-----END PGP MESSAGE-----<br></div></body></html>\r\n",
+            "<html><body><div dir=\"ltr\">", "<br></div></body></html>\r\n", "<br>\r\n" },
+        { "a div per line, source lines between",
+            "<div>-----BEGIN PGP MESSAGE-----</div>\r\n<div>&#xA0;</div>\r\n<div>hQ&#x2B;a/b==</div>\r\n"
+            "<div>=x</div>\r\n<div>-----END PGP MESSAGE-----</div>",
+            "<div>", "</div>", "<br>\r\n" },
+        { "pre",
+            "<p>Read it:</p>\r\n<pre>-----BEGIN PGP MESSAGE-----\r\n&nbsp;\nhQ+a/b==\r\n=x\r\n"
+            "-----END PGP MESSAGE-----</pre>",
+            "<p>Read it:</p>\r\n<pre>", "</pre>", "\r\n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> given;
+        std::string result;
+        ASSERT_TRUE(DecodeHtmlArmour(
+            c.html,
+            [&](const std::string& text, std::string& decoded) {
+                given.push_back(text);
+                decoded = "Ann & <Bob>\r\nsecond \"line\"\r\n";
+                return true;
+            },
+            result));
+        EXPECT_EQ(given, std::vector<std::string> { armour });
+        EXPECT_EQ(result, c.before + "Ann &amp; &lt;Bob&gt;" + c.lineEnd + "second &quot;line&quot;" + c.after);
+    }
+
+    // Two armours, the first refused: it stays, the second is decoded; none decoded is a refusal.
+    const std::string two = "<div>-----BEGIN PGP MESSAGE-----<br>a<br>-----END PGP MESSAGE-----</div>"
+                            "<div>-----BEGIN PGP MESSAGE-----<br>b<br>-----END PGP MESSAGE-----</div>";
+    std::string result;
+    ASSERT_TRUE(DecodeHtmlArmour(
+        two,
+        [](const std::string& text, std::string& decoded) {
+            decoded = "plain b";
+            return text.find("\r\nb\r\n") != std::string::npos;
+        },
+        result));
+    EXPECT_EQ(
+        result, "<div>-----BEGIN PGP MESSAGE-----<br>a<br>-----END PGP MESSAGE-----</div><div>plain b</div>");
+    result = "stale";
+    EXPECT_FALSE(DecodeHtmlArmour(
+        two, [](const std::string&, std::string&) { return false; }, result));
+    EXPECT_EQ(result, "");
+    EXPECT_FALSE(DecodeHtmlArmour(
+        "<div>-----BEGIN PGP MESSAGE-----<br>cut off</div>",
+        [](const std::string&, std::string&) { return true; }, result));
+
+    // In a message: the HTML alone, and beside its text alternative; each decoded in its place.
+    const std::string htmlPart = "Content-Type: text/html; charset=utf-8\r\nContent-Transfer-Encoding: "
+                                 "quoted-printable\r\n\r\n<div>-----BEGIN PGP MESSAGE-----<br>hQ=3D=3D<br>"
+                                 "-----END PGP MESSAGE-----</div>\r\n";
+    const std::string alone = "Subject: h\r\n" + htmlPart;
+    const std::string alternative
+        = "Subject: a\r\nContent-Type: multipart/alternative; boundary=a\r\n\r\n--a\r\n"
+          "Content-Type: text/plain\r\n\r\n"
+        + kArmor + "--a\r\n" + htmlPart + "--a--\r\n";
+    const std::string plainHtml
+        = "Subject: p\r\nContent-Type: text/html\r\n\r\n<p>-----BEGIN PGP PUBLIC KEY BLOCK-----</p>\r\n";
+    EXPECT_TRUE(HasProtectedParts(alone));
+    EXPECT_TRUE(HasProtectedParts(alternative));
+    EXPECT_FALSE(HasProtectedParts(plainHtml));
+    std::vector<std::pair<TPartForm, std::string>> seen;
+    const auto decode = [&](TPartForm form, const std::string& content, std::string& decoded) {
+        seen.emplace_back(form, content);
+        decoded = form == TPartForm::ArmouredHtml ? "<div>secret</div>\r\n" : "secret";
+        return true;
+    };
+    TProtectedParts parts = DecodeProtectedParts(alone, decode);
+    EXPECT_EQ(parts.Message,
+        "Subject: h\r\nContent-Type: text/html; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+        "<div>secret</div>\r\n");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].first, TPartForm::ArmouredHtml);
+    EXPECT_EQ(
+        seen[0].second, "<div>-----BEGIN PGP MESSAGE-----<br>hQ==<br>-----END PGP MESSAGE-----</div>\r\n");
+    seen.clear();
+    parts = DecodeProtectedParts(alternative, decode);
+    EXPECT_EQ(parts.Decoded, 2);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].first, TPartForm::ArmouredText);
+    EXPECT_EQ(seen[1].first, TPartForm::ArmouredHtml);
+    EXPECT_NE(parts.Message.find(
+                  "Content-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n\r\nsecret\r\n--a\r\n"),
+        std::string::npos)
+        << parts.Message;
+}
+
 } // namespace

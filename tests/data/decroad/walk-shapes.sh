@@ -19,7 +19,14 @@
 # - ascii-label-latin1.eml and ascii-label-utf8.eml: PGP/MIME whose decrypted text part says
 #   charset=us-ascii over 8-bit text in ISO-8859-1 or in UTF-8;
 # - nbsp-latin1.eml, nbsp-utf8.eml and nbsp-qp.eml: an inline armour whose blank line after its
-#   header holds a no-break space, as 0xA0, in UTF-8, and quoted-printable (=A0).
+#   header holds a no-break space, as 0xA0, in UTF-8, and quoted-printable (=A0), and the first
+#   beside a picture (nbsp-mixed.eml);
+# - html-div.eml and html-pre.eml: an HTML body whose armour (signed and encrypted) stands in a
+#   <div> with <br> line ends (a blank line as &nbsp;, "+" as an entity) or in a <pre>, as HTML
+#   mail editors write them;
+# - alternative-armoured.eml: a multipart/alternative of that armour as text and as HTML;
+# - inline-between.eml and clearsigned-between.eml: an encrypted block, and a clear-signed one,
+#   between plain text lines.
 
 walk="$out/walk"
 mkdir -p "$walk"
@@ -162,3 +169,52 @@ nbsp() {
 nbsp iso-8859-1 8bit $'\xa0' > "$walk/nbsp-latin1.eml"
 nbsp utf-8 8bit $'\xc2\xa0' > "$walk/nbsp-utf8.eml"
 nbsp iso-8859-1 quoted-printable $'\xa0' > "$walk/nbsp-qp.eml"
+{
+  head_ "No-break space beside a picture"
+  printf 'Content-Type: multipart/mixed; boundary="outer"\r\n\r\n--outer\r\n'
+  printf 'Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: 8bit\r\n\r\n'
+  sed "2s/^\$/$(printf '\xa0')/" "$home/walk-nbsp.asc" | crlf
+  pngPart outer
+  printf -- '--outer--\r\n'
+} > "$walk/nbsp-mixed.eml"
+printf 'Hello Bob,\nthe armour came in HTML & <tags>.\n' |
+  gpg --passphrase ann-pass -u ann@example.org -r bob@example.net --armor -s -e > "$home/walk-html.asc"
+# htmlLines: the armour read as HTML lines: entities for "&", "<", ">" and "+", &nbsp; for a blank line.
+htmlLines() {
+  sed -e 's/&/\&amp;/g; s/</\&lt;/g; s/>/\&gt;/g; s/+/\&#43;/g; s/^$/\&nbsp;/' "$home/walk-html.asc"
+}
+htmlPart() {
+  printf 'Content-Type: text/html; charset=utf-8\r\nContent-Transfer-Encoding: %s\r\n\r\n' "$1"
+  if [ "$2" = div ]; then
+    printf '<html><body><div dir="ltr">'
+    htmlLines | sed 's/$/<br>/' | tr -d '\n'
+    printf '</div></body></html>\r\n'
+  else
+    printf '<html><body><p>Read it below.</p>\r\n<pre>'
+    htmlLines | crlf
+    printf '</pre></body></html>\r\n'
+  fi
+}
+{ head_ "HTML div"; htmlPart 7bit div; } > "$walk/html-div.eml"
+{ head_ "HTML pre"; htmlPart 7bit pre; } > "$walk/html-pre.eml"
+{
+  head_ "Alternative"
+  printf 'Content-Type: multipart/alternative; boundary="alt"\r\n\r\n--alt\r\n'
+  printf 'Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 7bit\r\n\r\n'
+  crlf < "$home/walk-html.asc"
+  printf -- '--alt\r\n'
+  htmlPart 7bit div
+  printf -- '--alt--\r\n'
+} > "$walk/alternative-armoured.eml"
+{
+  head_ "Between"
+  printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nPlain words before.\r\n\r\n'
+  printf 'The encrypted words.\n' | toBob | crlf
+  printf '\r\nPlain words after.\r\n'
+} > "$walk/inline-between.eml"
+{
+  head_ "Between signed"
+  printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nPlain words before.\r\n\r\n'
+  printf 'The signed words.\n' | gpg --passphrase ann-pass -u ann@example.org --clearsign | crlf
+  printf '\r\nPlain words after.\r\n'
+} > "$walk/clearsigned-between.eml"
