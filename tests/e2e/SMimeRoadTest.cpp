@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 using ::testing::HasSubstr;
@@ -182,6 +183,55 @@ TEST(SMimeRoad, EnvelopedDataSentAsAPlainAttachmentIsDecrypted)
                 EXPECT_THAT(note, HasSubstr("Ann Test <ann@example.org>, 0x"));
             EXPECT_EQ(run.ExitCode, 0);
         }
+    }
+}
+
+// Signatures made to deceive, in multipart/signed (tests/data/smime/make-smime.sh): a SignedData
+// that carries the letter beside another first part, two signers with the first or the second
+// signature damaged, and a SignedData without any signer. DECRYPT, with signatures checked, and
+// VERIFY give the same verdict, on the text the message shows; none reads as good.
+TEST(SMimeRoad, ForgedSignaturesNeverReadAsGood)
+{
+    const std::string ann = "Ann Test <ann@example.org>", bob = "Bob Test <bob@example.org>";
+    const struct {
+        const char* file;
+        const char* verdict; // what both notes open with; none for a message nothing signs
+        std::vector<std::string> signers;
+    } cases[] = {
+        { "signed-embedded-other.eml", "status \"BAD signature from Ann Test", { ann } },
+        { "signed-two-signers-bad-1.eml", "status \"BAD signature from Ann Test", { ann, bob } },
+        { "signed-two-signers-bad-2.eml", "status \"BAD signature from Bob Test", { ann, bob } },
+        { "signed-no-signer.eml", nullptr, {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        THostSession session("smime-forged");
+        const std::string message = kHeader + Fixture(c.file);
+        session.WriteFile("in.cnm", message);
+        const std::string script = Session(session,
+            "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\nverify "
+                + Quoted(session, "in.cnm") + "\n");
+        ReportDecryptedSignatures(session);
+        THostRun run = session.Run(script);
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+        SCOPED_TRACE(run.Text());
+        // The text shown is the first part, the one the verdict is about.
+        const std::string first = std::string(c.file) == "signed-embedded-other.eml"
+            ? "Wire the money to account 666 today."
+            : kText;
+        EXPECT_THAT(session.ReadFile("out.cnm"), HasSubstr(first));
+        const auto notes = run.LinesStartingWith("request 3075 3 status ");
+        EXPECT_EQ(notes.size(), c.verdict ? 2u : 0u); // DECRYPT's and VERIFY's
+        for (const std::string& note : notes) {
+            EXPECT_THAT(note, HasSubstr(c.verdict));
+            for (const std::string& signer : c.signers)
+                EXPECT_THAT(note, HasSubstr(signer));
+        }
+        if (c.signers.size() < 2)
+            EXPECT_THAT(run.Text(), Not(HasSubstr("Good ")));
+        EXPECT_THAT(run.Text(), Not(HasSubstr("Unknown signer")));
+        EXPECT_TRUE(run.LinesStartingWith("answered dialog \"" + ann + "\"").empty());
+        EXPECT_EQ(run.ExitCode, 0);
     }
 }
 
