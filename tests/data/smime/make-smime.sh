@@ -114,7 +114,7 @@ openssl cms -sign -binary -crlfeol -md sha256 -in over.txt -signer ann.pem -inke
     -out signed-over-encrypted.eml
 # Signatures that must not read as good, in multipart/signed: one whose SignedData carries the
 # letter while the first part holds another text; two signers, ann and bob, with the first or the
-# second signature damaged; and one without any signer.
+# second signature damaged; one without any signer; and a signed letter after a forged text.
 here="$(dirname "$(readlink -f "$0")")"
 printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nWire the money to account 666 today.\r\n' > forged.txt
 # multipartSigned FIRST P7S OUT: a multipart/signed entity of the file FIRST and the DER signature P7S.
@@ -140,5 +140,13 @@ for bad in 1 2; do
 done
 python3 "$here/signer-infos.py" two.p7s none.p7s none
 multipartSigned content.txt none.p7s signed-no-signer.eml
+# A signed letter in a multipart/mixed after a forged text: partly signed.
+{
+    printf 'MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary="mixS8"\r\n\r\n--mixS8\r\n'
+    cat forged.txt
+    printf '\r\n--mixS8\r\n'
+    sed '1{/^MIME-Version:/d}' signed-detached.eml
+    printf '\r\n--mixS8--\r\n'
+} > signed-beside-forged.eml
 # Mail files end their lines in CR LF throughout.
 perl -pi -e 's/\r?\n/\r\n/' ./*.eml
