@@ -214,9 +214,11 @@ int32_t TPGPInterface::VerifyText(const std::string& text, const std::string& ke
         TakeSignature(decoder, signature);
         if (show) {
             MarkPartlySigned(signature, data);
-            // A good S/MIME signature shows its signer's certificate; without a viewer, the box.
+            // A good S/MIME signature shows its signer's certificate; without a viewer, the box. So
+            // do several signers: a viewer would show one of them, maybe not the one that failed.
             const int32_t state = decoder.SigProps.State;
-            const bool viewed = decoder.ResultKind >= kResultSMimeEnveloped && (state == kSigGood || state == kSigGoodExpired)
+            const bool viewed = decoder.ResultKind >= kResultSMimeEnveloped && decoder.Signatures.size() <= 1
+                && (state == kSigGood || state == kSigGoodExpired)
                 && !decoder.SMimeSignerCertificate.empty()
                 && ViewCertificate(decoder.SMimeSignerCertificate, decoder.SigProps.UserIDText, parent) == 0;
             if (!viewed)

@@ -207,16 +207,18 @@ bool IsWorseSignature(uint32_t code, uint32_t than)
 void SignersStatusText(int32_t resultKind, const std::vector<TSigPropsRec>& signatures,
     bool marginalIsInvalid, const TZAVEKStrings& texts, std::string& text, uint32_t& code)
 {
-    text.clear();
-    code = 0;
+    std::vector<std::pair<uint32_t, std::string>> results;
     for (const TSigPropsRec& props : signatures) {
-        std::string one;
-        uint32_t oneCode = 0;
-        SignatureStatusText(resultKind, props, marginalIsInvalid, texts, one, oneCode);
-        text += (text.empty() ? "" : kSignerSeparator) + one;
-        if (code == 0 || IsWorseSignature(oneCode, code))
-            code = oneCode;
+        results.emplace_back();
+        SignatureStatusText(resultKind, props, marginalIsInvalid, texts, results.back().second, results.back().first);
     }
+    // Worse results come first: a status line that opens with a good signer must not hide a bad one.
+    std::stable_sort(results.begin(), results.end(),
+        [](const auto& a, const auto& b) { return IsWorseSignature(a.first, b.first); });
+    text.clear();
+    for (const auto& result : results)
+        text += (text.empty() ? "" : kSignerSeparator) + result.second;
+    code = results.empty() ? 0 : results.front().first;
 }
 
 void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool marginalIsInvalid,

@@ -74,10 +74,10 @@ void SignatureStatusText(int32_t resultKind, const TSigPropsRec& props, bool mar
     const TZAVEKStrings& texts, std::string& text, uint32_t& code);
 // Stands between the signers' display lines of a text signed by several.
 constexpr const char* kSignerSeparator = "; ";
-// The display line of every signer, joined, and the code of the worst result among them: a
-// signature that is not good is never hidden behind a good one.
 // True when a signature result with Code must be shown rather than one with Than.
 bool IsWorseSignature(uint32_t code, uint32_t than);
+// The display line of every signer, worst first, joined, and the code of the worst result among
+// them: a signature that is not good is never hidden behind a good one.
 void SignersStatusText(int32_t resultKind, const std::vector<TSigPropsRec>& signatures, bool marginalIsInvalid,
     const TZAVEKStrings& texts, std::string& text, uint32_t& code);
 

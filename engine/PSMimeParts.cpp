@@ -343,7 +343,11 @@ public:
             // What a PGP/MIME or S/MIME signature covers may hold encrypted parts of its own; opaque
             // signed data gives its content only through the check, which takes the part's place.
             if (Lower(HeaderFieldValue(header, "Content-Type:")).rfind("multipart/signed", 0) == 0) {
-                Within(node, [&] { Multipart(header, body, depth); });
+                // A verified signature's content is a decoded part's place: the reader marks it.
+                if (done)
+                    InRange([&] { Within(node, [&] { Multipart(header, body, depth); }); });
+                else
+                    Within(node, [&] { Multipart(header, body, depth); });
             } else if (done && !decoded.empty()) {
                 out += RemoveHeaderFields(header, kContentFields);
                 GiveEntityCrLf(decoded);
@@ -428,17 +432,25 @@ private:
     // for the protected parts it holds.
     void Put(const std::string& decoded, int node, int depth, bool walk)
     {
+        InRange([&] {
+            if (walk && nestedDecodes_ < kMaxNestedDecodes) {
+                ++nestedDecodes_;
+                Within(node, [&] { Entity(decoded, depth + 1); });
+                --nestedDecodes_;
+            } else {
+                if (!Result.Parts[node].Signed)
+                    NotePlain(decoded);
+                Result.Message += decoded;
+            }
+        });
+    }
+
+    // What the walk puts out meanwhile is one decoded range.
+    template <typename TWalk> void InRange(TWalk walk)
+    {
         const size_t slot = Result.DecodedRanges.size();
         Result.DecodedRanges.emplace_back(Result.Message.size(), 0);
-        if (walk && nestedDecodes_ < kMaxNestedDecodes) {
-            ++nestedDecodes_;
-            Within(node, [&] { Entity(decoded, depth + 1); });
-            --nestedDecodes_;
-        } else {
-            if (!Result.Parts[node].Signed)
-                NotePlain(decoded);
-            Result.Message += decoded;
-        }
+        walk();
         Result.DecodedRanges[slot].second = Result.Message.size();
     }
 

@@ -50,8 +50,9 @@ struct TProtectedParts {
     int Protected = 0; // protected parts met
     int Decoded = 0; // of them decoded or verified
     bool PlainContent = false; // text or a file that no signature covers
-    // Where the decoded contents stand in Message: [first, end) byte offsets, in the order decoded
-    // (a part decoded inside another one lies within that one's range).
+    // Where the decoded contents, and the contents of verified multipart/signed parts, stand in
+    // Message: [first, end) byte offsets, in the order decoded (a part decoded inside another one
+    // lies within that one's range).
     std::vector<std::pair<std::size_t, std::size_t>> DecodedRanges;
     // Every protected part, in the order met: what a decoded entity held is walked in turn.
     std::vector<TWalkedPart> Parts;

@@ -106,6 +106,9 @@ public:
     // The section kind of the protected part that a node of the message tree was decoded from,
     // when the last decode took a message part by part; 0 for a node outside them.
     uint32_t DecodedSectionKind(int node) const;
+    // The texts a signature covers that the reader leaves out of the nodes shown (behind an
+    // attachment, an alternative or a reference): a signed text is always shown.
+    TTextList SignedTextsLeftOut(const std::vector<int>& shown);
     // Gives the mail client's setting 86 back when a decode switched it off and no put-back came.
     void RestoreHostSetting();
 
@@ -134,6 +137,10 @@ private:
     // for one it decoded (its signature taken, its kind noted, its content in Result).
     int RefusedPart(int32_t status, std::string& output);
     int DecodedPart(const TSignatureData& signature, uint32_t kind, std::string& output, std::string& result);
+    // Records a decoded or verified part's kind and whether a signature covers it.
+    void NoteDecodedPart(uint32_t kind);
+    // The decoded part whose place holds the node's body, -1 for none.
+    int DecodedPartOf(int node) const;
     // VERIFY of a message protected in parts: the verdict DECRYPT would give, shown.
     void VerifyParts(const std::string& text);
     // Every armoured message and clear-signed text of Text decoded in its place, each between its
@@ -193,6 +200,7 @@ private:
     // The decoded parts of the last message taken part by part: their kinds and their places in
     // the text the message tree was loaded from.
     std::vector<uint32_t> partKinds_;
+    std::vector<bool> partsCovered_; // a signature covers what the decoded part holds
     std::vector<std::pair<std::size_t, std::size_t>> partRanges_;
     int32_t partStatus_ = 0; // the last refusal among the parts
     bool partSigned_ = false; // a signature was met while the current part was decoded

@@ -11,6 +11,8 @@
 #include "mime/MailHost.h"
 #include "plugin/TERInterfaceText.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint16_t TEXT_DECRYPTING = 418;
@@ -37,6 +39,16 @@ std::string EntityInput(const std::string& entity, bool& pgpMime)
     std::string header, body, charset, signature;
     pgpMime = SplitSecureMime(entity, header, body, false, charset, signature) == kSecureMimePgp;
     return pgpMime && !body.empty() ? body : entity;
+}
+
+// A text the reader can show: a text part, or a text file attached.
+bool IsReadableText(const TSectionNode& section)
+{
+    if (section.NodeKind >= nkTextPlain && section.NodeKind <= nkTextOther)
+        return true;
+    std::string type = GetHeaderValue("Content-Type:", section.Section, false).Str();
+    CharLowerBuffA(type.data(), static_cast<DWORD>(type.size()));
+    return section.NodeKind == nkAttachment && type.rfind("text/", 0) == 0;
 }
 
 // S/MIME signed data that holds its content (application/pkcs7-mime signed-data), as opposed to
@@ -75,7 +87,7 @@ int TDecryptRoad::RefusedPart(int32_t status, std::string& output)
 int TDecryptRoad::DecodedPart(const TSignatureData& signature, uint32_t kind, std::string& output, std::string& result)
 {
     TakeSignature(signature);
-    partKinds_.push_back(kind);
+    NoteDecodedPart(kind);
     result = std::move(output);
     return partSigned_ ? kPartDecodedSigned : kPartDecoded;
 }
@@ -192,7 +204,7 @@ int TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::st
     case TPartForm::ArmouredText:
         if (!DecodeArmouredBlocks(content, "", result))
             return kPartRefused;
-        partKinds_.push_back(skPgpMessage);
+        NoteDecodedPart(skPgpMessage);
         return partSigned_ ? kPartDecodedSigned : kPartDecoded;
     case TPartForm::ArmouredHtml: {
         const auto decodeBlocks = [this](const std::string& armour, std::string& text) {
@@ -214,6 +226,8 @@ int TDecryptRoad::DecodePart(TPartForm form, const std::string& content, std::st
             return kPartRefused;
         }
         TakeSignature(signature);
+        // The walk marks the verified content's place, as that of a decoded part.
+        NoteDecodedPart(pgpMime ? skPgpMimeSigned : skSmimeMultipartSigned);
         return kPartDecoded;
     }
     case TPartForm::Entity: {
@@ -247,6 +261,7 @@ TProtectedParts TDecryptRoad::WalkParts(const std::string& text)
 {
     signature_ = TSignatureData();
     partKinds_.clear();
+    partsCovered_.clear();
     partRanges_.clear();
     partStatus_ = kStatusOK;
     TProtectedParts parts
@@ -291,7 +306,10 @@ int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string&
         const bool images = host_.ShowsObjects() || context_.Formatted;
         tree_.LoadMessage(
             parts.Message, 1, (images ? MODE_WITH_IMAGES : MODE_WITHOUT_IMAGES) & ~(lmWide | lmDecode), 0);
-        tree_.SecureKind = partKinds_.empty() ? skPgpMimeEncrypted : partKinds_.front();
+        // The tree takes the kind of the first part decoded into new content.
+        const auto decoded = std::find_if(partKinds_.begin(), partKinds_.end(),
+            [](uint32_t kind) { return kind != skPgpMimeSigned && kind != skSmimeMultipartSigned; });
+        tree_.SecureKind = decoded == partKinds_.end() ? skPgpMimeEncrypted : *decoded;
         if (tree_.SecureKind < FirstMimeKind)
             tree_.SecureKind = skPgpMimeEncrypted;
         partRanges_ = parts.DecodedRanges;
@@ -313,17 +331,47 @@ int32_t TDecryptRoad::DecodeParts(const std::string& outFile, const std::string&
     return result;
 }
 
-uint32_t TDecryptRoad::DecodedSectionKind(int node) const
+void TDecryptRoad::NoteDecodedPart(uint32_t kind)
+{
+    partKinds_.push_back(kind);
+    partsCovered_.push_back(partSigned_);
+}
+
+int TDecryptRoad::DecodedPartOf(int node) const
 {
     const TSectionNode* section = tree_.GetSection(node);
-    if (!section || partRanges_.empty())
-        return 0;
+    if (!section)
+        return -1;
     // The node's body lies in a decoded part's place: after its header block and blank line. A
     // part decoded inside another lies within that one's range, after it: the last range wins.
     const int64_t body = static_cast<int64_t>(section->Section.Start) - 1 + section->Section.Length + 4;
     for (size_t i = partRanges_.size(); i-- > 0;)
         if (body >= static_cast<int64_t>(partRanges_[i].first)
             && body <= static_cast<int64_t>(partRanges_[i].second))
-            return i < partKinds_.size() ? partKinds_[i] : skPgpMimeEncrypted;
-    return 0;
+            return static_cast<int>(i);
+    return -1;
+}
+
+uint32_t TDecryptRoad::DecodedSectionKind(int node) const
+{
+    const int part = DecodedPartOf(node);
+    if (part < 0)
+        return 0;
+    return static_cast<size_t>(part) < partKinds_.size() ? partKinds_[part] : skPgpMimeEncrypted;
+}
+
+TTextList TDecryptRoad::SignedTextsLeftOut(const std::vector<int>& shown)
+{
+    TTextList texts;
+    for (int node = 0; node < tree_.SectionCount(); ++node) {
+        TSectionNode* section = tree_.GetSection(node);
+        const int part = DecodedPartOf(node);
+        if (part < 0 || static_cast<size_t>(part) >= partsCovered_.size() || !partsCovered_[part]
+            || std::find(shown.begin(), shown.end(), node) != shown.end() || !IsReadableText(*section))
+            continue;
+        texts.emplace_back();
+        texts.back().Text = section->GetViewText();
+        texts.back().Node = node;
+    }
+    return texts;
 }

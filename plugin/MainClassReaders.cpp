@@ -138,8 +138,13 @@ void TMainClass::PutBackIntoReader(HWND control)
         TPutBackRecord put;
         PMInterface().GetPutBackSettings(reader, 0, put);
         // A part that was decoded on its own among plain ones is marked where it begins and ends.
-        for (const TTextItem& item : tree.CollectBodyTexts(false))
+        std::vector<int> shown;
+        for (const TTextItem& item : tree.CollectBodyTexts(false)) {
             put.Parts.push_back({ item.Text, decryptRoad_->DecodedSectionKind(item.Node) });
+            shown.push_back(item.Node);
+        }
+        for (TTextItem& item : decryptRoad_->SignedTextsLeftOut(shown))
+            put.Parts.push_back({ std::move(item.Text), decryptRoad_->DecodedSectionKind(item.Node) });
         put.HasSignature = signer;
         phases.Mark("collect");
         editors->PutMessageIntoEditor(editor, put);

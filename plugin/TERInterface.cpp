@@ -295,8 +295,6 @@ bool TTERInterface::InsertInfoBox(HWND editor, const std::string& info, bool kee
     if (!Use(editor) || !api_.SetTerCursorPos || !api_.ParaNormal || !api_.TerCreateTable || !api_.TerCellWidth
         || !api_.TerSetTableColWidth || !api_.GetTerCursorPos)
         return false;
-    if (TERText::StartsWithInfoCaption(GetLine(0)))
-        return true;
     const std::string text = TERText::IndentInfoText(info);
     // The user's selection stays selected: it is taken before and moved by what the box adds.
     LONG l1 = 0, l2 = 0;

@@ -67,7 +67,7 @@ public:
     bool InsertPlain(const std::string& text, bool repaint);
     bool InsertHyperlink(const std::string& text, const std::string& link);
     bool InsertHorizontalLine();
-    // The framed "PGP-Info:" box at the top, once per editor; kinds 2 to 6 have a colour.
+    // The framed "PGP-Info:" box at the top, whatever the text below it says; kinds 2 to 6 have a colour.
     bool InsertInfoBox(HWND editor, const std::string& info, bool keepSelection, int tabPosition, int kind);
     // The decrypted or verified message into a reader or editor, framed as the record's mode says.
     bool PutMessageIntoEditor(HWND editor, const TPutBackRecord& record);

@@ -3,7 +3,6 @@
 #include "plugin/TERInterfaceText.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace TERText {
 namespace {
@@ -49,15 +48,6 @@ bool InfoBoxColour(int kind, uint32_t& colour)
     case 6: colour = 0x80FF; return true;
     default: return false;
     }
-}
-
-bool StartsWithInfoCaption(const std::string& line)
-{
-    const std::string caption = INFO_BOX_CAPTION;
-    return line.size() >= caption.size()
-        && std::equal(caption.begin(), caption.end(), line.begin(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-           });
 }
 
 std::string IndentInfoText(const std::string& text)
@@ -128,7 +118,12 @@ std::string RebuildHeaderBlock(const std::string& block, bool firstLineApart)
     return result;
 }
 
-std::string SectionKindName(uint32_t treeKind) { return treeKind <= 7 ? "PGP/MIME" : "S/MIME"; }
+std::string SectionKindName(uint32_t treeKind)
+{
+    // A signed part says so where it begins and ends: beside unsigned text that is what tells them apart.
+    const bool signedKind = treeKind == 6 || treeKind == 9 || treeKind == 10;
+    return std::string(signedKind ? "signed " : "") + (treeKind <= 7 ? "PGP/MIME" : "S/MIME");
+}
 
 std::string BeginMarkerLine(const std::string& format, const std::string& kindName)
 {

@@ -12,8 +12,6 @@ constexpr char MARKER_DASH = '\x97';
 
 // The text colour of an info box of that kind; false for kinds that insert no box.
 bool InfoBoxColour(int kind, uint32_t& colour);
-// True when the line begins with the box caption, in any case.
-bool StartsWithInfoCaption(const std::string& line);
 // Every line after the first gets two tabs in front.
 std::string IndentInfoText(const std::string& text);
 // Bare CR and bare LF line ends become CR LF.
@@ -24,7 +22,8 @@ std::string HeaderBlockOf(const std::string& text, int blockNumber);
 // blanks removed); otherwise, with firstLineApart, the first line goes in front between blank lines.
 // Header lines holding ':' become the name and ':' padded to 16 characters, a TAB and the value.
 std::string RebuildHeaderBlock(const std::string& block, bool firstLineApart);
-// "PGP/MIME" for part-tree kinds up to 7, "S/MIME" above.
+// "PGP/MIME" for part-tree kinds up to 7, "S/MIME" above; "signed " in front for the signed kinds
+// (6 PGP/MIME signed, 9 S/MIME multipart/signed, 10 S/MIME signed data).
 std::string SectionKindName(uint32_t treeKind);
 // The marker lines around a protected section; format holds one "%s" for the kind name.
 std::string BeginMarkerLine(const std::string& format, const std::string& kindName);

@@ -1,9 +1,10 @@
 // The CMS decoder: an EnvelopedData opened with the secret key of a recipient the key database
 // knows by issuer and serial (AES or triple DES, padding checked, nothing output when it does not
 // decrypt), or a SignedData, embedded or detached, whose message digest and signature are checked
-// against the signer's certificate from the database or from the message, and that certificate
-// against the database's revocation lists. Events as for OpenPGP: begin, analyse, recipients,
-// passphrase, key found, output, signature, end.
+// for each signer against its certificate from the database or from the message, and that
+// certificate against the database's revocation lists; data given beside it is what is checked.
+// Events as for OpenPGP: begin, analyse, recipients, passphrase, key found, output, a signature
+// per signer, end.
 #include "standins/pgpsdk/Cms.h"
 #include "standins/pgpsdk/CmsSupport.h"
 #include "standins/pgpsdk/Output.h"
@@ -73,11 +74,12 @@ private:
                       std::string& plain);
     PGPError AskPassphrase(std::string& passphrase);
     PGPError Signed(ksba_cms_t cms, bool detached);
+    PGPError CheckSigner(ksba_cms_t cms, int index, const std::string& content, const FoundKeys& found);
     PGPError ReadCertificates(ksba_cms_t cms, FoundKeys& found);
     PGPError Output(std::string_view data);
 
     CmsDecodeJob& job_;
-    std::string content_; // what libksba hashed: the signed content, later the signed attributes
+    std::string content_; // what libksba hashed: the embedded content, later a signer's signed attributes
 };
 
 PGPError Decode::Run(std::string_view input)
@@ -305,49 +307,57 @@ PGPError Decode::ReadCertificates(ksba_cms_t cms, FoundKeys& found)
 
 PGPError Decode::Signed(ksba_cms_t cms, bool detached)
 {
-    std::string content;
-    if (detached) {
-        const Option* data = FindOption(job_.options, OptionKind::DetachedSig);
-        const Option* buffer = data ? FindOption(data->nested, OptionKind::InputBuffer) : nullptr;
-        if (!buffer)
-            return kPGPError_BadOption; // a detached signature needs the signed data beside it
-        content.assign(static_cast<const char*>(buffer->pointer), buffer->size);
-    } else {
-        content = content_;
-    }
+    // Data given beside the signature is what the caller shows, so that is what is checked, also
+    // when the SignedData carries content of its own: embedded content is then neither checked
+    // nor output.
+    const Option* data = FindOption(job_.options, OptionKind::DetachedSig);
+    const Option* buffer = data ? FindOption(data->nested, OptionKind::InputBuffer) : nullptr;
+    if (detached && !buffer)
+        return kPGPError_BadOption; // a detached signature needs the signed data beside it
+    std::string content = buffer ? std::string(static_cast<const char*>(buffer->pointer), buffer->size) : content_;
+    Burn(content_);
     FoundKeys found;
     PGPError status = ReadCertificates(cms, found);
-    if (status != kPGPError_NoErr)
-        return status;
+    if (status == kPGPError_NoErr && !buffer)
+        status = Output(content);
+    // Every signer is checked and reported; a SignedData without one reports no signature.
+    for (int index = 0; status == kPGPError_NoErr && ksba_cms_get_digest_algo(cms, index); ++index)
+        status = CheckSigner(cms, index, content, found);
+    Burn(content);
+    return status;
+}
+
+PGPError Decode::CheckSigner(ksba_cms_t cms, int index, const std::string& content, const FoundKeys& found)
+{
     // The signer: by issuer and serial, in the key database first, else among the message's certificates.
     char* issuerText = nullptr;
     ksba_sexp_t serialSexp = nullptr;
     Holder signer;
     std::shared_ptr<KeyDBState> signerDB;
-    if (ksba_cms_get_issuer_serial(cms, 0, &issuerText, &serialSexp) == 0) {
+    if (ksba_cms_get_issuer_serial(cms, index, &issuerText, &serialSexp) == 0) {
         const std::string issuer = TakeKsbaText(issuerText), serial = CanonicalText(serialSexp);
         ksba_free(serialSexp);
         for (const auto& db : { Keys(), found.state })
             if (db && !signer.key && (signer = FindByIssuerSerial(*db, issuer, serial)).key)
                 signerDB = db;
     }
-    const int hash = HashOfOid(ksba_cms_get_digest_algo(cms, 0));
+    const int hash = HashOfOid(ksba_cms_get_digest_algo(cms, index));
     const std::string contentDigest = hash ? openpgp::Hash(hash, content) : std::string();
     bool digestGood = !contentDigest.empty();
     std::string signedDigest = contentDigest;
     char* attribute = nullptr;
     std::size_t attributeLength = 0;
-    const gpg_error_t attributes = ksba_cms_get_message_digest(cms, 0, &attribute, &attributeLength);
+    const gpg_error_t attributes = ksba_cms_get_message_digest(cms, index, &attribute, &attributeLength);
     if (attributes == 0) {
         digestGood = digestGood && std::string(attribute, attributeLength) == contentDigest;
         ksba_free(attribute);
         Burn(content_);
-        digestGood = digestGood && ksba_cms_hash_signed_attrs(cms, 0) == 0;
+        digestGood = digestGood && ksba_cms_hash_signed_attrs(cms, index) == 0;
         signedDigest = hash ? openpgp::Hash(hash, content_) : std::string();
     } else if (gpg_err_code(attributes) != GPG_ERR_NO_DATA) {
         digestGood = false;
     }
-    ksba_sexp_t sigval = ksba_cms_get_sig_val(cms, 0);
+    ksba_sexp_t sigval = ksba_cms_get_sig_val(cms, index);
     openpgp::Signature signature;
     signature.publicKeyAlgorithm = 1;
     signature.hashAlgorithm = hash;
@@ -355,11 +365,9 @@ PGPError Decode::Signed(ksba_cms_t cms, bool detached)
     signature.left16 = signedDigest.substr(0, 2);
     ksba_free(sigval);
     ksba_isotime_t signingTime {};
-    if (ksba_cms_get_signing_time(cms, 0, signingTime) == 0)
+    if (ksba_cms_get_signing_time(cms, index, signingTime) == 0)
         signature.created = X509IsoTime(signingTime);
 
-    if (!detached && (status = Output(content)) != kPGPError_NoErr)
-        return status;
     PGPEvent event {};
     event.type = kPGPEvent_Signature;
     auto& data = event.data.signatureData;
@@ -386,7 +394,6 @@ PGPError Decode::Signed(ksba_cms_t cms, bool detached)
         // An expired or revoked certificate still tells who signed; the state says it is expired or revoked.
         data.keyCanVerify = true;
     }
-    Burn(content);
     return job_.event(event);
 }
 

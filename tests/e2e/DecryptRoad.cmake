@@ -16,6 +16,7 @@ if(ZAVEK_WINDOWS)
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${CMAKE_BINARY_DIR}/keyfixtures
             ${DECROAD_MESSAGES}/shapes > ${DECROAD_MESSAGES}-shapes.log 2>&1
     DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/decroad/make-shapes.sh ${PROJECT_SOURCE_DIR}/tests/data/decroad/walk-shapes.sh
+            ${PROJECT_SOURCE_DIR}/tests/data/decroad/partly-signed.sh
             ${PROJECT_SOURCE_DIR}/tests/data/gpg-home.sh ${CMAKE_BINARY_DIR}/keyfixtures/pubring.pkr
     COMMENT "Writing the decrypt road's messages in other mail clients' shapes with GnuPG")
   add_custom_target(decroad_messages ALL DEPENDS ${DECROAD_MESSAGES}/to-bob.asc ${DECROAD_MESSAGES}/shapes/efail.eml)

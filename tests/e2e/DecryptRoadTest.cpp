@@ -887,6 +887,66 @@ TEST(DecryptRoad, EverySignerOfATextIsReported)
     EXPECT_EQ(run.ExitCode, 0);
 }
 
+// Messages in which Ann's signature covers a part only, as forgers send them
+// (tests/data/decroad/partly-signed.sh): DECRYPT with signatures checked and VERIFY give the same
+// verdict, never a plain "Good"; the reader shows our result box on top, above any result line the
+// message wrote itself, and the signed letter, between the markers of a signed part, wherever the
+// message put it. A signed letter sent as an opaque file is checked by nobody and read as unsigned.
+TEST(DecryptRoad, APartlySignedMessageNeverReadsAsSignedAsAWhole)
+{
+    const std::string letter = "the signed letter is inside.", forged = "Wire the money to account 666 today.";
+    const struct {
+        const char* file;
+        bool checked; // the signature is found and checked
+        bool marked; // the letter stands between signed-part markers (an inline block has none)
+    } cases[] = {
+        { "signed-after-forged.eml", true, true },
+        { "signed-attached.eml", false, false },
+        { "signed-message-attached.eml", true, true },
+        { "signed-behind-html.eml", true, true },
+        { "signed-in-alternative.eml", true, true },
+        { "signed-by-reference.eml", true, true },
+        { "inline-after-forged.eml", true, false },
+        { "inline-attached.eml", true, false },
+        { "info-line-above.eml", true, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        THostSession session("partly");
+        THostRun run = DecryptInReader(session, Shape(std::string("partly/") + c.file),
+            "readertext\nverify \"" + session.File("in.cnm") + "\"\n");
+        SCOPED_TRACE(run.Text());
+        const auto notes = run.LinesStartingWith("request 3075 3 status ");
+        EXPECT_EQ(notes.size(), c.checked ? 2u : 0u); // DECRYPT's and VERIFY's
+        for (const std::string& note : notes) {
+            EXPECT_THAT(note, HasSubstr("status \"Partly signed: Good ("));
+            EXPECT_THAT(note, HasSubstr("Ann Lee <ann@example.org>"));
+        }
+        EXPECT_EQ(run.LinesStartingWith("dialog text \"ZA-VEK - Error\"").size(), c.checked ? 0u : 1u);
+        const auto text = run.LinesStartingWith("reader text ");
+        ASSERT_EQ(text.size(), 1u);
+        EXPECT_THAT(text[0], HasSubstr(forged));
+        if (!c.checked) {
+            EXPECT_THAT(text[0], Not(HasSubstr("Good")));
+            continue;
+        }
+        EXPECT_THAT(text[0], HasSubstr(letter));
+        const std::string box = "reader text \"PGP-Info:\t\tPartly signed: Good (";
+        EXPECT_EQ(text[0].rfind(box, 0), 0u) << text[0];
+        // Any other result line is the message's own text, below ours.
+        EXPECT_EQ(text[0].find("PGP-Info:", box.size()), text[0].find("PGP-Info:\t\tGood signature from")) << text[0];
+        if (c.marked) {
+            const size_t start = text[0].find("Start of signed PGP/MIME part");
+            const size_t end = text[0].find("End of signed PGP/MIME part");
+            EXPECT_LT(start, text[0].find(letter)) << text[0];
+            EXPECT_LT(text[0].find(letter), end) << text[0];
+            EXPECT_NE(end, std::string::npos) << text[0];
+            EXPECT_EQ(text[0].substr(start, end - start).find(forged), std::string::npos) << text[0];
+        }
+        EXPECT_EQ(run.ExitCode, 0);
+    }
+}
+
 // UTF-8 text, encrypted and signed or clear-signed, is converted for the mail client the same way
 // with and without signature checking, under a header that names the charset of the bytes written.
 TEST(DecryptRoad, DecryptedUtf8TextIsWrittenInTheMailClientsCharsetUnderItsName)

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 using ::testing::HasSubstr;
@@ -209,6 +210,67 @@ TEST(SMimeRoad, ACertificateInAMessageIsImportedWhenKeysAreLookedFor)
         EXPECT_TRUE(run.Has("request 3075 0 status \"Decrypting: nothing was decrypted or verified\""));
         EXPECT_EQ(session.ReadFile("pubring.pkr").find("bob@example.org") != std::string::npos, lookForKeys);
         EXPECT_EQ(run.LinesStartingWith("answered dialog \"ZA-VEK - Information\"").size(), lookForKeys ? 1u : 0u);
+    }
+}
+
+// Signatures made to deceive, in multipart/signed (tests/data/smime/make-smime.sh): a SignedData
+// that carries the letter beside another first part, two signers with the first or the second
+// signature damaged, a SignedData without any signer, and a signed letter after a forged text.
+// DECRYPT, with signatures checked, and VERIFY give the same verdict, on the text the message
+// shows; none reads as good as a whole, and the reader shows the signed letter as the signed part.
+TEST(SMimeRoad, ForgedSignaturesNeverReadAsGood)
+{
+    const std::string ann = "Ann Test <ann@example.org>", bob = "Bob Test <bob@example.org>";
+    const struct {
+        const char* file;
+        const char* verdict; // what both notes open with; none for a message nothing signs
+        std::vector<std::string> signers;
+    } cases[] = {
+        { "signed-embedded-other.eml", "status \"BAD signature from Ann Test", { ann } },
+        { "signed-two-signers-bad-1.eml", "status \"BAD signature from Ann Test", { ann, bob } },
+        { "signed-two-signers-bad-2.eml", "status \"BAD signature from Bob Test", { ann, bob } },
+        { "signed-no-signer.eml", nullptr, {} },
+        { "signed-beside-forged.eml", "status \"Partly signed: Good (", { ann } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        THostSession session("smime-forged");
+        const std::string message = kHeader + Fixture(c.file);
+        session.WriteFile("in.cnm", message);
+        const std::string script = Session(session,
+            "decrypt " + Quoted(session, "in.cnm") + " " + Quoted(session, "out.cnm") + "\nidle\nreadertext\nverify "
+                + Quoted(session, "in.cnm") + "\n");
+        ReportDecryptedSignatures(session);
+        THostRun run = session.Run(script);
+        SetEnvironmentVariableA("PGPSTANDIN_ANSWERS", nullptr);
+        SCOPED_TRACE(run.Text());
+        // The text shown is the first part, the one the verdict is about.
+        const std::string forged = "Wire the money to account 666 today.";
+        const bool partly = std::string(c.file) == "signed-beside-forged.eml";
+        const std::string first = std::string(c.file) == "signed-embedded-other.eml" ? forged : kText;
+        EXPECT_THAT(session.ReadFile("out.cnm"), HasSubstr(first));
+        if (partly) {
+            const auto text = run.LinesStartingWith("reader text ");
+            ASSERT_EQ(text.size(), 1u);
+            const size_t start = text[0].find("Start of signed S/MIME part");
+            const size_t letter = text[0].find("the meeting moves to Friday.");
+            EXPECT_LT(text[0].find(forged), start) << text[0];
+            EXPECT_LT(start, letter) << text[0];
+            EXPECT_LT(letter, text[0].find("End of signed S/MIME part")) << text[0];
+            EXPECT_NE(text[0].find("End of signed S/MIME part"), std::string::npos) << text[0];
+        }
+        const auto notes = run.LinesStartingWith("request 3075 3 status ");
+        EXPECT_EQ(notes.size(), c.verdict ? 2u : 0u); // DECRYPT's and VERIFY's
+        for (const std::string& note : notes) {
+            EXPECT_THAT(note, HasSubstr(c.verdict));
+            for (const std::string& signer : c.signers)
+                EXPECT_THAT(note, HasSubstr(signer));
+        }
+        if (c.signers.size() < 2 && !partly)
+            EXPECT_THAT(run.Text(), Not(HasSubstr("Good ")));
+        EXPECT_THAT(run.Text(), Not(HasSubstr("Unknown signer")));
+        EXPECT_TRUE(run.LinesStartingWith("answered dialog \"" + ann + "\"").empty());
+        EXPECT_EQ(run.ExitCode, 0);
     }
 }
 

@@ -178,6 +178,31 @@ TEST_F(SignatureTexts, SMimeValidityComesFromTheCertificateState)
     }
 }
 
+// Several signers, a bad one before or after a good one: every signer is named, the worst first,
+// and the code is the worst; no signer at all gives no text.
+TEST_F(SignatureTexts, SeveralSignersOpenWithTheWorst)
+{
+    TSigPropsRec good = Good(2, 3), bad = Good(1, 3);
+    bad.UserIDText = "Ann Lee <ann@example.org>";
+    const std::string valid = t.texts->GetValidityName(3);
+    const std::string goodText
+        = "Good (Tue, 08 Dec 2026, 12:00) signature from Bob Stone <bob@example.net>, 0xAAAABBBB: valid as " + valid;
+    const std::string badText = "BAD signature from Ann Lee <ann@example.org>, 0xAAAABBBB: valid as " + valid;
+    const std::vector<std::vector<TSigPropsRec>> orders = { { good, bad }, { bad, good } };
+    for (const auto& signatures : orders) {
+        std::string text;
+        uint32_t code = 0;
+        SignersStatusText(1, signatures, false, *t.texts, text, code);
+        EXPECT_EQ(text, badText + kSignerSeparator + goodText);
+        EXPECT_EQ(code, 5u);
+    }
+    std::string text = "old";
+    uint32_t code = 7;
+    SignersStatusText(1, {}, false, *t.texts, text, code);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(code, 0u);
+}
+
 TEST_F(SignatureTexts, SignerTextOnThreeLines)
 {
     const struct {

@@ -379,6 +379,10 @@ TEST(DecodeProtectedParts, WhatADecodedPartHoldsIsWalkedInTurn)
         }
         EXPECT_EQ(parts.PlainContent, c.plainContent);
         EXPECT_EQ(parts.Message, c.out);
+        // Every decoded or verified part has its place, so the reader can mark a signed one too.
+        EXPECT_EQ(parts.DecodedRanges.size(), static_cast<size_t>(parts.Decoded));
+        for (const auto& [first, end] : parts.DecodedRanges)
+            EXPECT_NE(parts.Message.substr(first, end - first).find("signed letter"), std::string::npos);
     }
 }
 
@@ -396,6 +400,7 @@ TEST(DecodeProtectedParts, RefusedSignaturesAndDeepNestingEndTheWalkCleanly)
     EXPECT_FALSE(refused.Parts[0].Decoded);
     EXPECT_TRUE(refused.Parts[1].Decoded);
     EXPECT_EQ(refused.Decoded, 1);
+    EXPECT_EQ(refused.DecodedRanges.size(), 1u); // a signature not verified marks no place
     EXPECT_EQ(refused.Message, SignedPart(Mixed({ kLetter, kLetter })));
 
     int decodes = 0;

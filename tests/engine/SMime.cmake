@@ -5,7 +5,7 @@ if(ZAVEK_WINDOWS)
   set(SMIME_FIXTURES ${CMAKE_BINARY_DIR}/smimefixtures)
   add_custom_command(OUTPUT ${SMIME_FIXTURES}/signed-encrypted.eml
     COMMAND ${PROJECT_SOURCE_DIR}/tests/data/smime/make-smime.sh ${SMIME_FIXTURES} > ${SMIME_FIXTURES}.log 2>&1
-    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/smime/make-smime.sh
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/smime/make-smime.sh ${PROJECT_SOURCE_DIR}/tests/data/smime/signer-infos.py
     COMMENT "Making the S/MIME certificates and messages with openssl")
   add_custom_target(smime_fixtures ALL DEPENDS ${SMIME_FIXTURES}/signed-encrypted.eml)
   # About 7 s of RSA and certificate work alone, CPU-bound: under a loaded CI run it took 55 s.

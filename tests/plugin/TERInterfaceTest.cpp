@@ -156,11 +156,14 @@ TEST_F(TERInterfaceTest, InfoBoxOfAnOtherKindInsertsNothing)
     EXPECT_EQ(Plain(), "body");
 }
 
-TEST_F(TERInterfaceTest, SecondInfoBoxIsNotInserted)
+// A message whose text opens with the caption still gets the box, above its own line.
+TEST_F(TERInterfaceTest, AMessagesOwnInfoLineStaysTextBelowTheBox)
 {
-    Put("pgp-info:\t\tolder box\rbody");
-    EXPECT_TRUE(ter.InsertInfoBox(editor, "new", false, 1440, 2));
-    EXPECT_EQ(Plain(), "pgp-info:\t\tolder box\r\nbody");
+    Put("PGP-Info:\t\tGood signature, Validity: Complete\rbody");
+    log.Clear();
+    EXPECT_TRUE(ter.InsertInfoBox(editor, "Partly signed: Good", false, 1440, 2));
+    EXPECT_EQ(Count("TerCreateTable(1, 1)"), 1u);
+    EXPECT_EQ(Plain(), "PGP-Info:\t\tPartly signed: Good\t\t\r\nPGP-Info:\t\tGood signature, Validity: Complete\r\nbody");
 }
 
 TEST_F(TERInterfaceTest, MultiLineInfoTextIsIndented)
@@ -328,8 +331,9 @@ TEST_F(TERInterfaceTest, PutBackOfAnOpenSectionClosesItAndSMimeIsNamed)
     r.Parts = { { "Signed text", 9 } };
     EXPECT_TRUE(ter.PutMessageIntoEditor(editor, r));
     const std::string text = Plain();
-    EXPECT_NE(text.find(" Start of S/MIME part "), std::string::npos) << text;
-    EXPECT_NE(text.find("Signed text\r\n< " + std::string(11, '\x97') + " End of S/MIME part"), std::string::npos) << text;
+    EXPECT_NE(text.find(" Start of signed S/MIME part "), std::string::npos) << text;
+    EXPECT_NE(text.find("Signed text\r\n< " + std::string(11, '\x97') + " End of signed S/MIME part"), std::string::npos)
+        << text;
     EXPECT_EQ(text.find("Good signature"), std::string::npos); // no signature reported
 }
 

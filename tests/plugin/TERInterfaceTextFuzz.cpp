@@ -18,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     TERText::IndentInfoText(text);
     TERText::NormaliseLineEnds(text);
-    TERText::StartsWithInfoCaption(text);
     TERText::BeginMarkerLine(text, "PGP/MIME");
     const TPictureResolution r = ResolvePictureReference(text, [](const std::string&) { return true; });
     if (r.Answer == TPictureAnswer::Keep && r.Path.size() >= 2 && r.Path[0] == '\\' && r.Path[1] == '\\')

@@ -5,7 +5,8 @@
 # message, several armoured blocks in one text, encrypted content sent as an attachment only
 # (binary ".pgp", armoured ".asc", the PGP/MIME pair re-wrapped into multipart/mixed, and PGP/MIME
 # whose encrypted part is Base64), a text signed by two signers, and UTF-8 text encrypted and
-# clear-signed; then the nested ones of walk-shapes.sh. Usage: make-shapes.sh KEY_FIXTURES OUTPUT_FOLDER
+# clear-signed; then the nested ones of walk-shapes.sh and the partly signed ones of
+# partly-signed.sh. Usage: make-shapes.sh KEY_FIXTURES OUTPUT_FOLDER
 set -euo pipefail
 keys="$1"
 out="$2"
@@ -146,3 +147,4 @@ printf 'Gr\xc3\xbc\xc3\x9fe \xe2\x80\x93 5 \xe2\x82\xac, \xe2\x86\x92 \xe6\x97\x
   gpg --passphrase ann-pass -u ann@example.org --clearsign < "$home/utf8.txt" | sed '/^-----BEGIN PGP SIGNATURE/a Charset: UTF-8' | crlf
 } > "$out/utf8-clearsigned.eml"
 source "$(dirname "${BASH_SOURCE[0]}")/walk-shapes.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/partly-signed.sh"

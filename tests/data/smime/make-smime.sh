@@ -4,8 +4,8 @@
 # CA's CRL, and a forged CRL naming ann), and messages openssl signs (detached and opaque) and
 # encrypts (AES-128, AES-256, triple DES) for ann, one encrypted for bob alone, one whose signed
 # text was changed, and signed ones encrypted (multipart/signed, opaque, and with an attachment;
-# the last two also with bare LF line ends inside the envelope), and a signature over a letter
-# beside an enveloped part.
+# the last two also with bare LF line ends inside the envelope), a signature over a letter
+# beside an enveloped part, and multipart/signed forgeries (signer-infos.py rewrites signers).
 set -euo pipefail
 out="$1"
 rm -rf "$out"
@@ -112,5 +112,41 @@ done
 } > over.txt
 openssl cms -sign -binary -crlfeol -md sha256 -in over.txt -signer ann.pem -inkey ann.key -certfile ca.pem \
     -out signed-over-encrypted.eml
+# Signatures that must not read as good, in multipart/signed: one whose SignedData carries the
+# letter while the first part holds another text; two signers, ann and bob, with the first or the
+# second signature damaged; one without any signer; and a signed letter after a forged text.
+here="$(dirname "$(readlink -f "$0")")"
+printf 'Content-Type: text/plain; charset=us-ascii\r\n\r\nWire the money to account 666 today.\r\n' > forged.txt
+# multipartSigned FIRST P7S OUT: a multipart/signed entity of the file FIRST and the DER signature P7S.
+multipartSigned() {
+    {
+        printf 'MIME-Version: 1.0\r\nContent-Type: multipart/signed; protocol="application/pkcs7-signature"; '
+        printf 'micalg=sha-256; boundary="sigS7"\r\n\r\n--sigS7\r\n'
+        cat "$1"
+        printf '\r\n--sigS7\r\nContent-Type: application/pkcs7-signature; name="smime.p7s"\r\n'
+        printf 'Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename="smime.p7s"\r\n\r\n'
+        base64 -w 76 "$2"
+        printf '\r\n--sigS7--\r\n'
+    } > "$3"
+}
+openssl cms -sign -binary -nodetach -md sha256 -in content.txt -signer ann.pem -inkey ann.key -certfile ca.pem \
+    -outform DER -out embedded.p7s
+multipartSigned forged.txt embedded.p7s signed-embedded-other.eml
+openssl cms -sign -binary -md sha256 -in content.txt -signer ann.pem -inkey ann.key -signer bob.pem -inkey bob.key \
+    -certfile ca.pem -outform DER -out two.p7s
+for bad in 1 2; do
+    python3 "$here/signer-infos.py" two.p7s "bad-$bad.p7s" "bad-$bad"
+    multipartSigned content.txt "bad-$bad.p7s" "signed-two-signers-bad-$bad.eml"
+done
+python3 "$here/signer-infos.py" two.p7s none.p7s none
+multipartSigned content.txt none.p7s signed-no-signer.eml
+# A signed letter in a multipart/mixed after a forged text: partly signed.
+{
+    printf 'MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary="mixS8"\r\n\r\n--mixS8\r\n'
+    cat forged.txt
+    printf '\r\n--mixS8\r\n'
+    sed '1{/^MIME-Version:/d}' signed-detached.eml
+    printf '\r\n--mixS8--\r\n'
+} > signed-beside-forged.eml
 # Mail files end their lines in CR LF throughout.
 perl -pi -e 's/\r?\n/\r\n/' ./*.eml
