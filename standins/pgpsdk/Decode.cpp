@@ -934,10 +934,11 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
     // No passphrase is asked for a key that could not decrypt with it.
     if (candidates.empty() && !conventional)
         return unusable ? kPGPError_UnsupportedAlgorithm : kPGPError_NoSecretKey;
-    auto tryPassphrase = [&](std::string_view passphrase) {
+    // An entered passphrase is cached, when asked, as it unlocks the key: the key is kept unlocked.
+    auto tryPassphrase = [&](std::string_view passphrase, const int32_t* cacheSeconds = nullptr) {
         for (const auto& candidate : candidates) {
             std::vector<std::string> secrets;
-            if (UnlockSecretKey(candidate.secret, passphrase, secrets) != kPGPError_NoErr)
+            if (UnlockKey(candidate.secret, passphrase, secrets, cacheSeconds) != kPGPError_NoErr)
                 continue;
             ByteReader in(std::string_view(candidate.packet->body).substr(10));
             std::vector<std::string> mpis;
@@ -987,11 +988,11 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
             continue;
         if (status != kPGPError_NoErr)
             return status;
-        bool ok = tryPassphrase(passphrase);
-        if (ok && !candidates.empty())
-            if (const Option* cache = FindOption(options_, OptionKind::CachePassphrase))
-                for (const auto& candidate : candidates)
-                    CachePassphrase(candidate.secret.publicKey.KeyID(), passphrase, cache->value);
+        const Option* cache = FindOption(options_, OptionKind::CachePassphrase);
+        bool ok = tryPassphrase(passphrase, cache ? &cache->value : nullptr);
+        if (ok && cache)
+            for (const auto& candidate : candidates)
+                CachePassphrase(candidate.secret.publicKey.KeyID(), passphrase, cache->value);
         std::fill(passphrase.begin(), passphrase.end(), '\0');
         if (ok)
             return kPGPError_NoErr;
