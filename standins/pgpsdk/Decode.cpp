@@ -113,6 +113,8 @@ private:
     PGPError Process(std::string_view packets, Form form, int depth);
     PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
     PGPError DecryptArmoured(const ArmorFrame& frame, size_t encryptedSize, int depth);
+    PGPError InflateArmoured(const ArmorFrame& frame, int cipher, std::string_view sessionKey, size_t inflatedSize,
+                             int depth);
     PGPError Inflate(std::string_view compressed, int depth);
     // Where `data` lies in a block of the section's own, that block's bytes, which may be rewritten.
     char* Writable(std::string_view data)
@@ -710,10 +712,38 @@ private:
     std::optional<SeipdSource> plain_;
 };
 
-// An armoured encrypted message read once from its armour, decrypted on the way, instead of decoded
-// whole first: into a block of the plaintext's size, which the survey's count of the encrypted
-// packet gives; only once its integrity holds is anything in it read (inflated from memory, where it
-// is a compressed packet).
+// Whether the plaintext of an armoured message is one compressed packet and then the size it
+// inflates to, its integrity checked on the way: the whole message is read for that. Other
+// plaintext is left unread.
+PGPError SurveyCompressed(const ArmorFrame& frame, int cipher, std::string_view sessionKey, bool& compressedOnly,
+                          size_t& inflatedSize)
+{
+    compressedOnly = false;
+    ArmouredPlaintext plain(frame);
+    if (!plain.Open(cipher, sessionKey))
+        return kPGPError_CorruptData;
+    PacketHeader header;
+    if (ReadPacketHeader(plain.Plaintext(), header) != HeaderRead::Packet || header.tag != kTagCompressed)
+        return kPGPError_NoErr;
+    PacketBodySource body(plain.Plaintext(), header);
+    char algorithm = 0;
+    PGPError inflated = body.Read(&algorithm, 1) == 1
+        ? DecompressedSize(static_cast<uint8_t>(algorithm), body, kMaxOutput, inflatedSize)
+        : kPGPError_CorruptData;
+    Drain(body);
+    const bool alone = !body.Broken() && Drain(plain.Plaintext()) == 0;
+    PGPError status = plain.Finish();
+    if (status != kPGPError_NoErr || !alone)
+        return status;
+    compressedOnly = true;
+    return inflated == kPGPError_NoErr ? kPGPError_NoErr : kPGPError_CorruptData;
+}
+
+// An armoured encrypted message read from its armour as it is decrypted, instead of decoded whole
+// first. Its plaintext's size follows from the encrypted packet's, so it is read once into a block of
+// that size and looked at only once its integrity holds. One compressed packet, whose inflated size
+// only reading it all tells, is read twice instead: to learn that size (and check its integrity),
+// then to inflate it into a block of exactly that size, with no block for the compressed data.
 PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, size_t encryptedSize, int depth)
 {
     // The session-key packets, and the encrypted data's first bytes that tell whether a key fits.
@@ -749,8 +779,14 @@ PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, size_t encryptedSize,
     if (depth + 1 > kMaxNesting)
         return kPGPError_CorruptData;
 
-    // The plaintext's size follows from the encrypted packet's: its version, the prefix and the
-    // closing integrity packet taken off.
+    bool compressedOnly = false;
+    size_t inflatedSize = 0;
+    status = SurveyCompressed(frame, cipher, sessionKey, compressedOnly, inflatedSize);
+    if (status != kPGPError_NoErr)
+        return status;
+    if (compressedOnly)
+        return InflateArmoured(frame, cipher, sessionKey, inflatedSize, depth);
+    // The encrypted packet's body less its version, the prefix and the closing integrity packet.
     const size_t overhead = 1 + CipherBlockSize(cipher) + 2 + 22;
     if (encryptedSize < overhead)
         return kPGPError_CorruptData;
@@ -769,6 +805,31 @@ PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, size_t encryptedSize,
         return status; // nothing of data that does not hold is looked at, the block is wiped
     return got == size && !longer ? Process({ packets.Data(), size }, Form::Message, depth + 1)
                                   : kPGPError_CorruptData;
+}
+
+PGPError Decoder::InflateArmoured(const ArmorFrame& frame, int cipher, std::string_view sessionKey,
+                                  size_t inflatedSize, int depth)
+{
+    ArmouredPlaintext plain(frame);
+    if (!plain.Open(cipher, sessionKey))
+        return kPGPError_CorruptData;
+    PacketHeader header;
+    if (ReadPacketHeader(plain.Plaintext(), header) != HeaderRead::Packet)
+        return kPGPError_CorruptData;
+    PacketBodySource body(plain.Plaintext(), header);
+    char algorithm = 0;
+    body.Read(&algorithm, 1);
+    DataBlock& out = decrypted_.emplace_back(inflatedSize);
+    if (!out.Data() && inflatedSize != 0)
+        return kPGPError_OutOfMemory;
+    if (DecompressInto(static_cast<uint8_t>(algorithm), body, out.Data(), inflatedSize) != kPGPError_NoErr)
+        return kPGPError_CorruptData;
+    Drain(body);
+    PGPError status = plain.Finish();
+    if (status != kPGPError_NoErr)
+        return status;
+    return depth + 2 > kMaxNesting ? kPGPError_CorruptData
+                                   : Process({ out.Data(), inflatedSize }, Form::Message, depth + 2);
 }
 
 // Compressed data into a block of exactly its inflated size: two passes of inflate cost less than
