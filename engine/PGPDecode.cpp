@@ -425,12 +425,10 @@ void TPGPDecode::CacheEnteredPassphrase(TJob& job)
                 parts.push_back(subKey);
             return true;
         });
-    const size_t size = job.passphrase.TextLength() + 1;
     for (PGPKeyDBObjRef part : parts) {
-        TSecureBytes copy = NewSecureData(size);
+        TSecureBytes copy = CopySecureText(job.passphrase);
         if (!copy)
             return;
-        std::memcpy(copy.data(), job.passphrase.data(), size);
         Secure->CachePassphrase(part, copy, false, nullptr, 0);
     }
 }

@@ -39,6 +39,7 @@ struct TPGPEncode::TJob {
     PGPKeyDBObjRef signingKey = 0;
     TSecureBytes passphrase;
     bool passphraseEntered = false;
+    bool cachedBeforeSigning = false;
     void* output = nullptr; // until the encoder's output takes it over
     PGPSize outputLength = 0;
     TPhaseTimes phases { "encoder" }; // for the bench: the SDK's share of the job
@@ -264,7 +265,7 @@ int32_t TPGPEncode::Run(TFinish finish)
             return kStatusBadOutput; // nothing to send in place of the text
         status = TakeSdkOutput(job, finish);
         job.phases.Mark("output");
-        if (job.passphraseEntered && secure_ && secure_->CacheEnabled())
+        if (job.passphraseEntered && !job.cachedBeforeSigning && secure_ && secure_->CacheEnabled())
             secure_->CachePassphrase(job.signingKey, job.passphrase, true, nullptr, 0);
         job.phases.Mark("cache");
     } else if (status == kPGPError_NotImplemented && smime_) {
@@ -389,6 +390,7 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
         if (asked != kPGPError_NoErr)
             return asked == kPGPError_NotImplemented ? kStatusNotAvailable : asked;
         job.passphraseEntered = true;
+        CacheBeforeSigning(job);
     }
     job.phases.Mark("passphrase"); // the SDK's check of a cached one, or the question
     const int32_t hash = ResolveHashChoice(Settings.HashChoice, smime_, GetKeyAlgorithm(job.signingKey));
@@ -408,6 +410,18 @@ int32_t TPGPEncode::SetupSigning(TJob& job)
     if (status == kPGPError_NoErr)
         SignerKeyID = KeyIDText(job.signingKey);
     return status;
+}
+
+// Where the SDK keeps passphrases it checks one as it caches it and keeps the key it unlocked:
+// cached before the encode, the entered passphrase unlocks the signing key once, not twice.
+void TPGPEncode::CacheBeforeSigning(TJob& job)
+{
+    bool share = false;
+    if (!secure_ || !secure_->CachesInSdk(share))
+        return;
+    TSecureBytes copy = CopySecureText(job.passphrase);
+    job.cachedBeforeSigning = true; // a passphrase the SDK refused is not offered to it again
+    secure_->CachePassphrase(job.signingKey, copy, true, nullptr, 0);
 }
 
 int32_t TPGPEncode::SelectRecipients()

@@ -123,6 +123,7 @@ private:
     int32_t Run(TFinish finish = TFinish::AsItStands);
     int32_t BuildEncodeOptions(TJob& job);
     int32_t SetupSigning(TJob& job);
+    void CacheBeforeSigning(TJob& job);
     int32_t SetupConventional(TJob& job);
     // The job's output: the SDK's buffer, taken over from the job, finished as finish says.
     int32_t TakeSdkOutput(TJob& job, TFinish finish);

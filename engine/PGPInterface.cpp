@@ -126,10 +126,19 @@ TPGPInterface::~TPGPInterface()
 
 // ---- Request brackets and the passphrase cache ----
 
-void TPGPInterface::BeginCacheHold() { SetCacheTime(0); }
+void TPGPInterface::BeginCacheHold()
+{
+    if (!cacheCallback_)
+        return; // no cache time is steered: nothing to hold
+    if (cacheHolds_++ == 0)
+        SetCacheTime(0);
+}
 
 void TPGPInterface::EndCacheHold()
 {
+    // Ending an inner hold would clear a passphrase the request still needs (with no time kept).
+    if (cacheHolds_ > 0 && --cacheHolds_ > 0)
+        return;
     // Only a configured time other than the one last applied is a change; the end of a hold that
     // drops a passphrase cached for one request is none.
     const bool changed = CacheSeconds != appliedCacheSeconds_;

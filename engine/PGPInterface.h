@@ -59,6 +59,8 @@ public:
     TPGPInterface& operator=(const TPGPInterface&) = delete;
 
     // ---- Request brackets and the passphrase cache ----
+    // Holds nest: a job's own hold inside a request's ends nothing; the outermost end (or an end
+    // outside any hold) applies the configured time.
     void BeginCacheHold();
     void EndCacheHold();
     void PurgePassphrase();
@@ -243,4 +245,5 @@ private:
     std::string outputVersionText_;
     TCacheCallback cacheCallback_;
     int32_t appliedCacheSeconds_ = -1;
+    int cacheHolds_ = 0;
 };

@@ -102,6 +102,15 @@ void TSecureBytes::Release()
 
 TSecureBytes NewSecureData(size_t size) { return TSecureBytes(size); }
 
+TSecureBytes CopySecureText(const TSecureBytes& text)
+{
+    const size_t size = text.TextLength() + 1;
+    TSecureBytes copy = NewSecureData(size);
+    if (copy && text)
+        std::memcpy(copy.data(), text.data(), size - 1);
+    return copy;
+}
+
 int32_t FreeSecureData(TSecureBytes& block)
 {
     if (!block)

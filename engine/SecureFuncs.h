@@ -45,6 +45,8 @@ private:
 // Blocks are released before the SDK is unloaded; one the SDK gave is then only zeroed.
 TSecureBytes NewSecureData(size_t size);
 int32_t FreeSecureData(TSecureBytes& block);
+// The zero-terminated text at the start of the block in a fresh secure block; empty on failure.
+TSecureBytes CopySecureText(const TSecureBytes& text);
 // The ANSI text as UTF-8 in the caller's buffer (through UTF-16 in secure memory); the byte count
 // without the terminating zero, 0 when an argument is missing or the text does not convert.
 size_t AnsiToUtf8Secure(const char* text, uint8_t* buffer, size_t size);

@@ -2,11 +2,13 @@
 // single encode and decode calls, the SDK's passphrase cache, and the support library's wipe.
 #include "engine/SecureFuncs.h"
 
+#include "engine/KeyFuncsSdk.h"
 #include "engine/sdk/pgpAdapters.h"
 
 namespace {
 
 constexpr uint32_t kWipeFlags = 14;
+constexpr uint32_t kUntilPurged = static_cast<uint32_t>(-1);
 
 class TSdkSecure : public TSecureSdk {
 public:
@@ -78,7 +80,7 @@ public:
         bool cached = SDKProcs.PGPPassphraseIsValid(key, options, kPGPEndOfOptions) == 1;
         if (SDKProcs.PGPFreeOptionList)
             SDKProcs.PGPFreeOptionList(options);
-        return cached;
+        return cached && CacheKeyDBOf(key);
     }
 
     bool PurgeSdkCache() override
@@ -110,6 +112,19 @@ public:
 
 private:
     template <class Proc> bool Bound(Proc proc) const { return context_ != 0 && proc != nullptr; }
+
+    // The SDK keeps the database of the key as long as the passphrase: the key it unlocked stays
+    // with it.
+    static bool CacheKeyDBOf(TSecureKeyRef key)
+    {
+        if (!SDKProcs.PGPCacheKeyDB || !SDKProcs.PGPNewOneKeySet || !SDKProcs.PGPPeekKeySetKeyDB)
+            return false;
+        TOwnedKeySet one;
+        if (SDKProcs.PGPNewOneKeySet(key, one.Out()) != 0)
+            return false;
+        const PGPKeyDBRef db = SDKProcs.PGPPeekKeySetKeyDB(one.Get());
+        return db && SDKProcs.PGPCacheKeyDB(db, kUntilPurged) == 0;
+    }
 
     PGPContextRef context_ = 0;
 };

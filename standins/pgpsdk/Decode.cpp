@@ -44,8 +44,10 @@ struct Section {
     bool clearSigned = false;
     bool mimeSigned = false; // a PGP/MIME signed entity: clearText is its first part
     std::string clearText; // the signed text of a clear-signed section, unescaped
-    // An encrypted message read from its armour as it is decrypted, never decoded whole.
+    // An encrypted message read from its armour as it is decrypted, never decoded whole, and the
+    // size of its encrypted packet's body.
     std::optional<ArmorFrame> encrypted;
+    size_t encryptedSize = 0;
 };
 
 struct SignatureResult {
@@ -110,7 +112,9 @@ private:
     enum class Form { Message, Signatures };
     PGPError Process(std::string_view packets, Form form, int depth);
     PGPError Decrypt(std::string_view seipd, bool integrityProtected, int depth);
-    PGPError DecryptArmoured(const ArmorFrame& frame, int depth);
+    PGPError DecryptArmoured(const ArmorFrame& frame, size_t encryptedSize, int depth);
+    PGPError InflateArmoured(const ArmorFrame& frame, int cipher, std::string_view sessionKey, size_t inflatedSize,
+                             int depth);
     PGPError Inflate(std::string_view compressed, int depth);
     // Where `data` lies in a block of the section's own, that block's bytes, which may be rewritten.
     char* Writable(std::string_view data)
@@ -167,9 +171,9 @@ Section MakeSection(std::string_view data, std::string_view text, int analysis)
 enum class ArmourShape { EncryptedMessage, Other, Broken };
 
 // Whether an armoured block holds session-key packets and one integrity-protected encrypted packet
-// (markers and padding aside), read without keeping any of it; Broken where the armour does not
-// hold. Anything else is left to the reading of the whole block.
-ArmourShape SurveyArmour(const ArmorFrame& frame)
+// (markers and padding aside), read without keeping any of it, and the size of that packet's body;
+// Broken where the armour does not hold. Anything else is left to the reading of the whole block.
+ArmourShape SurveyArmour(const ArmorFrame& frame, size_t& encryptedSize)
 {
     ArmorSource armor(frame);
     int encrypted = 0;
@@ -177,7 +181,9 @@ ArmourShape SurveyArmour(const ArmorFrame& frame)
     HeaderRead read;
     while ((read = ReadPacketHeader(armor, header)) == HeaderRead::Packet) {
         PacketBodySource body(armor, header);
-        Drain(body);
+        const size_t size = Drain(body);
+        if (header.tag == kTagSEIPD)
+            encryptedSize = size;
         bool fits = !body.Broken()
             && (header.tag == kTagMarker || (header.tag == kTagPadding && encrypted == 1)
                 || ((header.tag == kTagPKESK || header.tag == kTagSKESK) && encrypted == 0)
@@ -200,7 +206,9 @@ PGPError ArmouredSection(std::string_view text, int analysis, Section& section, 
     PGPError status = FindArmor(text, frame);
     if (status != kPGPError_NoErr)
         return status;
-    ArmourShape shape = mayStream && frame.label == "MESSAGE" ? SurveyArmour(frame) : ArmourShape::Other;
+    size_t encryptedSize = 0;
+    ArmourShape shape
+        = mayStream && frame.label == "MESSAGE" ? SurveyArmour(frame, encryptedSize) : ArmourShape::Other;
     if (shape == ArmourShape::Broken)
         return kPGPError_CorruptData;
     if (shape == ArmourShape::EncryptedMessage) {
@@ -208,6 +216,7 @@ PGPError ArmouredSection(std::string_view text, int analysis, Section& section, 
         end = frame.end;
         label = frame.label;
         section.encrypted = std::move(frame);
+        section.encryptedSize = encryptedSize;
         return kPGPError_NoErr;
     }
     auto decoded = std::make_shared<DataBlock>(frame.MaxDecodedSize());
@@ -506,7 +515,7 @@ PGPError Decoder::DecodeSection(Section& section, int depth)
             produced_ = true;
         }
         status = section.encrypted
-            ? DecryptArmoured(*section.encrypted, 0)
+            ? DecryptArmoured(*section.encrypted, section.encryptedSize, 0)
             : Process(section.data, section.clearSigned ? Form::Signatures : Form::Message, 0);
         if (status != kPGPError_NoErr)
             return status;
@@ -662,23 +671,6 @@ PGPError Decoder::Decrypt(std::string_view body, bool integrityProtected, int de
     return Process(all.substr(block + 2, all.size() - block - 2 - 22), Form::Message, depth + 1);
 }
 
-// Bytes read through it, counted.
-class CountingSource final : public Source {
-public:
-    explicit CountingSource(Source& in) : in_(in) { }
-    size_t Read(char* out, size_t size) override
-    {
-        size_t got = in_.Read(out, size);
-        count_ += got;
-        return got;
-    }
-    size_t Count() const { return count_; }
-
-private:
-    Source& in_;
-    size_t count_ = 0;
-};
-
 // The plaintext of an armoured message's encrypted packet, read from the armour as it is decoded
 // and decrypted.
 class ArmouredPlaintext {
@@ -720,10 +712,39 @@ private:
     std::optional<SeipdSource> plain_;
 };
 
-// An armoured encrypted message read twice from its armour, decrypted on the way, instead of
-// decoded whole first: once to check its integrity and learn the size of what it holds, once to
-// write that into a block of exactly that size (inflated, where it is one compressed packet).
-PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, int depth)
+// Whether the plaintext of an armoured message is one compressed packet and then the size it
+// inflates to, its integrity checked on the way: the whole message is read for that. Other
+// plaintext is left unread.
+PGPError SurveyCompressed(const ArmorFrame& frame, int cipher, std::string_view sessionKey, bool& compressedOnly,
+                          size_t& inflatedSize)
+{
+    compressedOnly = false;
+    ArmouredPlaintext plain(frame);
+    if (!plain.Open(cipher, sessionKey))
+        return kPGPError_CorruptData;
+    PacketHeader header;
+    if (ReadPacketHeader(plain.Plaintext(), header) != HeaderRead::Packet || header.tag != kTagCompressed)
+        return kPGPError_NoErr;
+    PacketBodySource body(plain.Plaintext(), header);
+    char algorithm = 0;
+    PGPError inflated = body.Read(&algorithm, 1) == 1
+        ? DecompressedSize(static_cast<uint8_t>(algorithm), body, kMaxOutput, inflatedSize)
+        : kPGPError_CorruptData;
+    Drain(body);
+    const bool alone = !body.Broken() && Drain(plain.Plaintext()) == 0;
+    PGPError status = plain.Finish();
+    if (status != kPGPError_NoErr || !alone)
+        return status;
+    compressedOnly = true;
+    return inflated == kPGPError_NoErr ? kPGPError_NoErr : kPGPError_CorruptData;
+}
+
+// An armoured encrypted message read from its armour as it is decrypted, instead of decoded whole
+// first. Its plaintext's size follows from the encrypted packet's, so it is read once into a block of
+// that size and looked at only once its integrity holds. One compressed packet, whose inflated size
+// only reading it all tells, is read twice instead: to learn that size (and check its integrity),
+// then to inflate it into a block of exactly that size, with no block for the compressed data.
+PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, size_t encryptedSize, int depth)
 {
     // The session-key packets, and the encrypted data's first bytes that tell whether a key fits.
     ArmorSource armor(frame, false);
@@ -758,54 +779,53 @@ PGPError Decoder::DecryptArmoured(const ArmorFrame& frame, int depth)
     if (depth + 1 > kMaxNesting)
         return kPGPError_CorruptData;
 
-    ArmouredPlaintext first(frame);
-    if (!first.Open(cipher, sessionKey))
-        return kPGPError_CorruptData;
-    CountingSource inner(first.Plaintext());
     bool compressedOnly = false;
     size_t inflatedSize = 0;
-    PGPError inflated = kPGPError_CorruptData;
-    if (ReadPacketHeader(inner, header) == HeaderRead::Packet && header.tag == kTagCompressed) {
-        PacketBodySource body(inner, header);
-        char algorithm = 0;
-        if (body.Read(&algorithm, 1) == 1)
-            inflated = DecompressedSize(static_cast<uint8_t>(algorithm), body, kMaxOutput, inflatedSize);
-        Drain(body);
-        compressedOnly = !body.Broken() && Drain(inner) == 0;
-    }
-    Drain(inner);
-    status = first.Finish();
+    status = SurveyCompressed(frame, cipher, sessionKey, compressedOnly, inflatedSize);
     if (status != kPGPError_NoErr)
         return status;
+    if (compressedOnly)
+        return InflateArmoured(frame, cipher, sessionKey, inflatedSize, depth);
+    // The encrypted packet's body less its version, the prefix and the closing integrity packet.
+    const size_t overhead = 1 + CipherBlockSize(cipher) + 2 + 22;
+    if (encryptedSize < overhead)
+        return kPGPError_CorruptData;
+    const size_t size = encryptedSize - overhead;
+    ArmouredPlaintext plain(frame);
+    if (!plain.Open(cipher, sessionKey))
+        return kPGPError_CorruptData;
+    DataBlock& packets = decrypted_.emplace_back(size);
+    if (!packets.Data() && size != 0)
+        return kPGPError_OutOfMemory;
+    const size_t got = plain.Plaintext().Read(packets.Data(), size);
+    char beyond = 0;
+    const bool longer = plain.Plaintext().Read(&beyond, 1) != 0;
+    status = plain.Finish();
+    if (status != kPGPError_NoErr)
+        return status; // nothing of data that does not hold is looked at, the block is wiped
+    return got == size && !longer ? Process({ packets.Data(), size }, Form::Message, depth + 1)
+                                  : kPGPError_CorruptData;
+}
 
-    ArmouredPlaintext second(frame);
-    if (!second.Open(cipher, sessionKey))
+PGPError Decoder::InflateArmoured(const ArmorFrame& frame, int cipher, std::string_view sessionKey,
+                                  size_t inflatedSize, int depth)
+{
+    ArmouredPlaintext plain(frame);
+    if (!plain.Open(cipher, sessionKey))
         return kPGPError_CorruptData;
-    if (!compressedOnly) {
-        DataBlock& packets = decrypted_.emplace_back(inner.Count());
-        if (!packets.Data())
-            return kPGPError_OutOfMemory;
-        size_t got = second.Plaintext().Read(packets.Data(), inner.Count());
-        status = second.Finish();
-        if (status != kPGPError_NoErr)
-            return status;
-        return got == inner.Count() ? Process({ packets.Data(), got }, Form::Message, depth + 1)
-                                    : kPGPError_CorruptData;
-    }
-    if (inflated != kPGPError_NoErr)
+    PacketHeader header;
+    if (ReadPacketHeader(plain.Plaintext(), header) != HeaderRead::Packet)
         return kPGPError_CorruptData;
+    PacketBodySource body(plain.Plaintext(), header);
     char algorithm = 0;
-    if (ReadPacketHeader(second.Plaintext(), header) != HeaderRead::Packet)
-        return kPGPError_CorruptData;
-    PacketBodySource body(second.Plaintext(), header);
     body.Read(&algorithm, 1);
     DataBlock& out = decrypted_.emplace_back(inflatedSize);
-    if (!out.Data())
+    if (!out.Data() && inflatedSize != 0)
         return kPGPError_OutOfMemory;
     if (DecompressInto(static_cast<uint8_t>(algorithm), body, out.Data(), inflatedSize) != kPGPError_NoErr)
         return kPGPError_CorruptData;
     Drain(body);
-    status = second.Finish();
+    PGPError status = plain.Finish();
     if (status != kPGPError_NoErr)
         return status;
     return depth + 2 > kMaxNesting ? kPGPError_CorruptData
@@ -934,10 +954,11 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
     // No passphrase is asked for a key that could not decrypt with it.
     if (candidates.empty() && !conventional)
         return unusable ? kPGPError_UnsupportedAlgorithm : kPGPError_NoSecretKey;
-    auto tryPassphrase = [&](std::string_view passphrase) {
+    // An entered passphrase is cached, when asked, as it unlocks the key: the key is kept unlocked.
+    auto tryPassphrase = [&](std::string_view passphrase, const int32_t* cacheSeconds = nullptr) {
         for (const auto& candidate : candidates) {
             std::vector<std::string> secrets;
-            if (UnlockSecretKey(candidate.secret, passphrase, secrets) != kPGPError_NoErr)
+            if (UnlockKey(candidate.secret, passphrase, secrets, cacheSeconds) != kPGPError_NoErr)
                 continue;
             ByteReader in(std::string_view(candidate.packet->body).substr(10));
             std::vector<std::string> mpis;
@@ -987,11 +1008,11 @@ PGPError Decoder::TryKeys(const std::shared_ptr<KeyDBState>& db, std::string_vie
             continue;
         if (status != kPGPError_NoErr)
             return status;
-        bool ok = tryPassphrase(passphrase);
-        if (ok && !candidates.empty())
-            if (const Option* cache = FindOption(options_, OptionKind::CachePassphrase))
-                for (const auto& candidate : candidates)
-                    CachePassphrase(candidate.secret.publicKey.KeyID(), passphrase, cache->value);
+        const Option* cache = FindOption(options_, OptionKind::CachePassphrase);
+        bool ok = tryPassphrase(passphrase, cache ? &cache->value : nullptr);
+        if (ok && cache)
+            for (const auto& candidate : candidates)
+                CachePassphrase(candidate.secret.publicKey.KeyID(), passphrase, cache->value);
         std::fill(passphrase.begin(), passphrase.end(), '\0');
         if (ok)
             return kPGPError_NoErr;

@@ -73,7 +73,7 @@ PGPError UnlockSigner(const Option& option, SigningKey& signer)
     if (!passphrase && !cached && secret.Protected())
         return kPGPError_BadPassphrase;
     std::string_view text = passphrase ? passphrase->secret.View() : cached ? cached->View() : std::string_view();
-    PGPError status = UnlockSecretKey(secret, text, signer.secrets);
+    PGPError status = UnlockKey(secret, text, signer.secrets);
     signer.publicKey = part.publicKey;
     return status;
 }

@@ -60,6 +60,17 @@ void ForgetKeyObjects(KeyDBState& state, const KeyRecord* key, bool includingKey
     }
 }
 
+// The ids of the key and its sub-keys, or of the one sub-key.
+std::vector<std::string> PartKeyIDs(const KeyObject& object)
+{
+    if (object.kind == KeyObjectKind::SubKey)
+        return { object.subKey->key.KeyID() };
+    std::vector<std::string> ids { object.key->key.KeyID() };
+    for (const auto& sub : object.key->subKeys)
+        ids.push_back(sub.key.KeyID());
+    return ids;
+}
+
 std::string SecretPacketOf(const KeyObject& object)
 {
     return object.kind == KeyObjectKind::SubKey ? object.subKey->secretPacket : object.key->secretPacket;
@@ -366,14 +377,20 @@ PGPBoolean PGP_CDECL PGPPassphraseIsValid(PGPKeyDBObjRef key, ...)
             if (passphrases.empty() && !cached)
                 return 0;
             std::string_view passphrase = passphrases.empty() ? cached->View() : passphrases[0]->secret.View();
+            const Option* cache = FindOption(options, OptionKind::CachePassphrase);
+            // A passphrase given to be checked that has just unlocked a part of the key (the
+            // sub-key a message was encrypted to) is the key's: its parts share it. A cached one is
+            // about to be used, so it is checked on the part it is cached for.
+            if (!passphrases.empty() && UnlockedWith(PartKeyIDs(*object), passphrase)) {
+                if (cache)
+                    CachePassphrase(keyID, passphrase, cache->value);
+                return 1;
+            }
             std::vector<std::string> secrets;
-            if (openpgp::UnlockSecretKey(secretKey, passphrase, secrets) != kPGPError_NoErr)
-                return 0;
+            PGPError unlocked = UnlockKey(secretKey, passphrase, secrets, cache ? &cache->value : nullptr);
             for (auto& secret : secrets)
                 std::fill(secret.begin(), secret.end(), '\0');
-            if (const Option* cache = FindOption(options, OptionKind::CachePassphrase))
-                CachePassphrase(keyID, passphrase, cache->value);
-            return 1;
+            return unlocked == kPGPError_NoErr ? 1 : 0;
     } catch (...) {
         return 0;
     }

@@ -5,6 +5,8 @@
 #include "standins/pgpsdk/openpgp/Crypto.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -142,6 +144,39 @@ void* DataBlock::Release()
 {
     size_ = 0;
     return std::exchange(data_, nullptr);
+}
+
+SecureBlock::SecureBlock(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    data_ = static_cast<char*>(AllocateSecure(static_cast<PGPSize>(bytes.size())));
+    if (!data_)
+        throw std::bad_alloc();
+    std::memcpy(data_, bytes.data(), bytes.size());
+    size_ = bytes.size();
+}
+
+SecureBlock::~SecureBlock()
+{
+    if (data_)
+        ReleaseSecure(data_, static_cast<PGPSize>(size_));
+}
+
+SecureBlock::SecureBlock(SecureBlock&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0))
+{
+}
+
+SecureBlock& SecureBlock::operator=(SecureBlock&& other) noexcept
+{
+    if (this != &other) {
+        if (data_)
+            ReleaseSecure(data_, static_cast<PGPSize>(size_));
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
 }
 
 } // namespace standin

@@ -39,4 +39,21 @@ private:
     size_t size_ = 0;
 };
 
+// Bytes the SDK itself keeps secret (cached passphrases, unlocked keys) in its secure memory:
+// locked against paging and zeroed when the block goes.
+class SecureBlock {
+public:
+    SecureBlock() = default;
+    explicit SecureBlock(std::string_view bytes); // std::bad_alloc when no secure memory is left
+    ~SecureBlock();
+    SecureBlock(SecureBlock&& other) noexcept;
+    SecureBlock& operator=(SecureBlock&& other) noexcept;
+
+    std::string_view View() const { return { data_, size_ }; }
+
+private:
+    char* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 } // namespace standin

@@ -1,9 +1,13 @@
-// Passphrase and key-database caches of the stand-in SDK, and their entry points.
+// Passphrase and key-database caches of the stand-in SDK, what unlocking a key with a cached
+// passphrase gave, and their entry points.
 #include "standins/pgpsdk/Guard.h"
 #include "standins/pgpsdk/PassphraseCache.h"
+#include "standins/pgpsdk/Memory.h"
 #include "standins/pgpsdk/Objects.h"
 #include "standins/pgpsdk/StandInExports.h"
+#include "standins/pgpsdk/openpgp/KeyPackets.h"
 
+#include <algorithm>
 #include <ctime>
 #include <map>
 #include <mutex>
@@ -20,16 +24,95 @@ int64_t ExpiryAfter(int64_t seconds) { return seconds < 0 ? 0 : Now() + seconds;
 
 bool Alive(int64_t expiry) { return expiry == 0 || expiry > Now(); }
 
+// Constant time: how much of a guess is right must not show.
+bool SameSecret(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    unsigned char differ = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        differ |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return differ == 0;
+}
+
+// A cached passphrase and, once it unlocked its key, the key's secret MPIs, both in secure memory.
+// The unlocking counts only for the protected form it opened: a changed passphrase or key is
+// unlocked afresh.
+class CachedKey {
+public:
+    CachedKey(std::string_view passphrase, int64_t expiry) : passphrase_(passphrase), expiry_(expiry) { }
+
+    bool Holds(std::string_view passphrase) const { return SameSecret(passphrase_.View(), passphrase); }
+    bool Unlocked() const { return !secretSizes_.empty(); }
+    bool Opens(const openpgp::SecretKey& key, std::string_view passphrase) const
+    {
+        return Unlocked() && lockedForm_ == LockedForm(key) && Holds(passphrase);
+    }
+    SecretBytes Passphrase() const { return SecretBytes(passphrase_.View()); }
+    int64_t Expiry() const { return expiry_; }
+    void ExpireAfter(int64_t expiry) { expiry_ = expiry; }
+
+    void Keep(const openpgp::SecretKey& key, const std::vector<std::string>& secrets)
+    {
+        PlainString joined;
+        std::vector<size_t> sizes;
+        for (const auto& secret : secrets) {
+            joined.Text() += secret;
+            sizes.push_back(secret.size());
+        }
+        secrets_ = SecureBlock(joined.View());
+        secretSizes_ = std::move(sizes);
+        lockedForm_ = LockedForm(key);
+    }
+    std::vector<std::string> Secrets() const
+    {
+        std::vector<std::string> secrets;
+        size_t at = 0;
+        for (size_t size : secretSizes_) {
+            secrets.emplace_back(secrets_.View().substr(at, size));
+            at += size;
+        }
+        return secrets;
+    }
+
+private:
+    static std::string LockedForm(const openpgp::SecretKey& key) { return key.iv + key.secretData; }
+
+    SecureBlock passphrase_;
+    int64_t expiry_;
+    std::string lockedForm_; // encrypted: nothing secret
+    SecureBlock secrets_;
+    std::vector<size_t> secretSizes_;
+};
+
 struct Caches {
     std::mutex lock;
-    std::map<std::string, std::pair<SecretBytes, int64_t>> passphrases;
+    std::map<std::string, CachedKey> passphrases;
     std::vector<std::pair<std::shared_ptr<KeyDBState>, int64_t>> databases;
+    uint32_t unlocks = 0;
 
     void DropExpired()
     {
         for (auto it = passphrases.begin(); it != passphrases.end();)
-            it = Alive(it->second.second) ? std::next(it) : passphrases.erase(it);
+            it = Alive(it->second.Expiry()) ? std::next(it) : passphrases.erase(it);
         std::erase_if(databases, [](const auto& entry) { return !Alive(entry.second); });
+    }
+    CachedKey* Find(const std::string& keyID)
+    {
+        DropExpired();
+        auto it = passphrases.find(keyID);
+        return it == passphrases.end() ? nullptr : &it->second;
+    }
+    // The same passphrase again keeps what its unlocking left; another one replaces it.
+    CachedKey& Cache(const std::string& keyID, std::string_view passphrase, int32_t seconds)
+    {
+        CachedKey* held = Find(keyID);
+        if (held && held->Holds(passphrase)) {
+            held->ExpireAfter(ExpiryAfter(seconds));
+            return *held;
+        }
+        passphrases.erase(keyID);
+        return passphrases.emplace(keyID, CachedKey(passphrase, ExpiryAfter(seconds))).first->second;
     }
 };
 
@@ -55,18 +138,61 @@ void CachePassphrase(const std::string& keyID, std::string_view passphrase, int3
 {
     auto& caches = TheCaches();
     std::lock_guard guard(caches.lock);
-    caches.passphrases[keyID] = { SecretBytes(passphrase), ExpiryAfter(seconds) };
+    caches.Cache(keyID, passphrase, seconds);
 }
 
 std::optional<SecretBytes> CachedPassphrase(const std::string& keyID)
 {
     auto& caches = TheCaches();
     std::lock_guard guard(caches.lock);
-    caches.DropExpired();
-    auto it = caches.passphrases.find(keyID);
-    if (it == caches.passphrases.end())
+    const CachedKey* held = caches.Find(keyID);
+    if (!held)
         return std::nullopt;
-    return it->second.first;
+    return held->Passphrase();
+}
+
+PGPError UnlockKey(const openpgp::SecretKey& key, std::string_view passphrase, std::vector<std::string>& secrets,
+                   const int32_t* cacheSeconds)
+{
+    auto& caches = TheCaches();
+    const std::string keyID = key.publicKey.KeyID();
+    if (key.Protected()) {
+        std::lock_guard guard(caches.lock);
+        if (CachedKey* held = caches.Find(keyID); held && held->Opens(key, passphrase)) {
+            secrets = held->Secrets();
+            if (cacheSeconds)
+                held->ExpireAfter(ExpiryAfter(*cacheSeconds));
+            return kPGPError_NoErr;
+        }
+    }
+    // Outside the lock: the hashing takes long.
+    PGPError status = openpgp::UnlockSecretKey(key, passphrase, secrets);
+    std::lock_guard guard(caches.lock);
+    if (key.Protected())
+        ++caches.unlocks;
+    if (status != kPGPError_NoErr)
+        return status;
+    CachedKey* held = cacheSeconds ? &caches.Cache(keyID, passphrase, *cacheSeconds) : caches.Find(keyID);
+    if (held && key.Protected() && held->Holds(passphrase))
+        held->Keep(key, secrets);
+    return status;
+}
+
+bool UnlockedWith(const std::vector<std::string>& keyIDs, std::string_view passphrase)
+{
+    auto& caches = TheCaches();
+    std::lock_guard guard(caches.lock);
+    return std::any_of(keyIDs.begin(), keyIDs.end(), [&](const std::string& keyID) {
+        const CachedKey* held = caches.Find(keyID);
+        return held && held->Unlocked() && held->Holds(passphrase);
+    });
+}
+
+uint32_t KeyUnlockCount()
+{
+    auto& caches = TheCaches();
+    std::lock_guard guard(caches.lock);
+    return caches.unlocks;
 }
 
 uint32_t CachedPassphraseCount()

@@ -377,22 +377,36 @@ TEST_F(PGPEncodeStandIn, TheSdkPassphraseDialogsSignAndEncryptConventionally)
     TPGPInterface pgp(nullptr, *texts.errorTexts, *texts.texts, nullptr, NewSdkSecure(),
         [](const std::string&, TMessageKind, int) { return false; });
 
+    // As the plug-in runs it: a cache callback, no passphrase kept between requests, and every
+    // request one hold. One send signs each of its parts with the passphrase asked once.
+    pgp.SetCacheCallback([](int32_t, bool) {});
+    pgp.CacheSeconds = -1;
     TKeyIDData signer;
     signer.UserText = "ann@example.org";
-    std::string signature;
-    ASSERT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), 0);
-    EXPECT_EQ(signature.rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u);
-    EXPECT_EQ(signer.KeyIDText, ann);
-
     TEncodeRequest request;
     request.Sign = true;
     TKeyIDData recipients, chosen;
     TEncodedText result;
+    pgp.BeginCacheHold();
     ASSERT_EQ(pgp.EncodeMimeBody("Content-Type: text/plain\r\n\r\nx\r\n", request, nullptr, &recipients,
                   signer, chosen, result),
         0);
     EXPECT_NE(result.Joined().find("micalg=pgp-"), std::string::npos) << result.Joined();
+    bool askedOnce = false;
+    ASSERT_EQ(pgp.EncodeInlineText("second part\r\n", "UTF-8", request, nullptr, askedOnce, &recipients, signer,
+                  chosen, result),
+        0);
+    EXPECT_EQ(result.Joined().rfind("-----BEGIN PGP ", 0), 0u) << result.Joined();
+    pgp.EndCacheHold();
+    EXPECT_TRUE(pgp.IsCacheEmpty());
 
+    // The next request asks again (the second answer); the one after it is cancelled.
+    std::string signature;
+    pgp.BeginCacheHold();
+    ASSERT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), 0);
+    pgp.EndCacheHold();
+    EXPECT_EQ(signature.rfind("-----BEGIN PGP SIGNATURE-----", 0), 0u);
+    EXPECT_EQ(signer.KeyIDText, ann);
     EXPECT_EQ(pgp.SignDetached(kLetter, nullptr, signature, signer), kStatusCancelled);
     EXPECT_EQ(signature, "");
     EXPECT_TRUE(pgp.LastOpCancelled());

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <utility>
 #include <windows.h>
 
 namespace {
@@ -140,15 +141,23 @@ TEST_F(SecureOverSdk, SdkCacheHoldsAValidPassphraseUntilPurged)
     TSecureBytes out;
     EXPECT_FALSE(secure.GetCachedPassphrase(keys.alice, out, true));
 
+    // What the SDK keeps: the passphrase and, with it, the key's database; a purge drops both.
+    const auto held = [&keys] {
+        uint32_t local = 0, shared = 0, localDB = 0, sharedDB = 0;
+        EXPECT_EQ(CountCachedPassphrases(keys.context, &local, &shared, &localDB, &sharedDB), 0);
+        return std::make_pair(local + shared, localDB + sharedDB);
+    };
     TSecureBytes right = Secret("test passphrase");
     ASSERT_TRUE(secure.CachePassphrase(keys.alice, right, true, nullptr, 0));
     EXPECT_FALSE(right);
     EXPECT_FALSE(secure.IsCacheEmpty());
+    EXPECT_EQ(held(), std::make_pair(1u, 1u));
     EXPECT_TRUE(secure.GetCachedPassphrase(keys.alice, out, true));
     EXPECT_FALSE(out) << "the SDK answers from its own cache";
 
     secure.SetCacheSeconds(-1);
     EXPECT_TRUE(secure.IsCacheEmpty());
+    EXPECT_EQ(held(), std::make_pair(0u, 0u));
     secure.SetCacheSeconds(60);
     EXPECT_FALSE(secure.GetCachedPassphrase(keys.alice, out, true));
 }

@@ -1,6 +1,7 @@
 // The stand-in's key database read side through its C entry points: GnuPG-made key files opened as
 // a public and a secret file, keys and their parts iterated, properties, filters, orders, look-ups,
 // and damaged or missing files.
+#include "standins/pgpsdk/PassphraseCache.h"
 #include "standins/pgpsdk/StandInExports.h"
 #include "standins/pgpsdk/openpgp/Packets.h"
 
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -512,6 +514,82 @@ TEST_F(KeyDBTest, PassphrasesChangeAreCheckedAndCached)
     ASSERT_EQ(PGPCountCachedPassphrases(context, &local, &shared, &localDB, &sharedDB), kPGPError_NoErr);
     EXPECT_EQ(local + localDB, 0u);
     EXPECT_EQ(PGPPassphraseIsValid(alice, kPGPEndOfOptions), 0);
+}
+
+// Unlocking a key hashes its passphrase over megabytes: while the passphrase is cached the SDK
+// keeps the key it unlocked, for the checks and the signatures that follow. A wrong passphrase, a
+// changed key and a purge all go back to a real unlocking.
+TEST_F(KeyDBTest, AKeyIsUnlockedOnceWhileItsPassphraseIsCached)
+{
+    OpenFixtures();
+    ASSERT_EQ(PGPPurgePassphraseCache(context), kPGPError_NoErr);
+    PGPKeyDBObjRef alice = Key(kAlice);
+    PGPKeySetRef one = 0;
+    PGPKeyIterRef iter = 0;
+    PGPKeyDBObjRef subKey = 0;
+    ASSERT_EQ(PGPNewOneKeySet(alice, &one), kPGPError_NoErr);
+    ASSERT_EQ(PGPNewKeyIterFromKeySet(one, &iter), kPGPError_NoErr);
+    ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_Key, &subKey), kPGPError_NoErr);
+    ASSERT_EQ(PGPKeyIterNextKeyDBObj(iter, kPGPIter_SubKey, &subKey), kPGPError_NoErr);
+    PGPFreeKeyIter(iter);
+    PGPFreeKeySet(one);
+
+    const auto check = [&](PGPKeyDBObjRef key, const char* passphrase, bool cache) {
+        if (!passphrase)
+            return PGPPassphraseIsValid(key, kPGPEndOfOptions);
+        return cache ? PGPPassphraseIsValid(key, PGPOPassphrase(context, passphrase),
+                                            PGPOCachePassphrase(context, -1, 0), kPGPEndOfOptions)
+                     : PGPPassphraseIsValid(key, PGPOPassphrase(context, passphrase), kPGPEndOfOptions);
+    };
+    const auto sign = [&] {
+        void* out = nullptr;
+        PGPSize length = 0;
+        PGPError status = PGPEncode(context, PGPOSignWithKey(context, alice, kPGPEndOfOptions),
+                                    PGPOInputBuffer(context, "text", 4),
+                                    PGPOAllocatedOutputBuffer(context, &out, ~PGPSize(0), &length), kPGPEndOfOptions);
+        if (out)
+            PGPFreeData(out);
+        return static_cast<PGPBoolean>(status == kPGPError_NoErr);
+    };
+    const std::string right = "test passphrase";
+    struct Step {
+        const char* what;
+        std::function<PGPBoolean()> run;
+        PGPBoolean answer;
+        uint32_t unlocks;
+    };
+    const Step steps[] = {
+        { "a passphrase cached as it is checked", [&] { return check(alice, right.c_str(), true); }, 1, 1 },
+        { "the cache's check", [&] { return check(alice, nullptr, false); }, 1, 0 },
+        { "the same passphrase given again", [&] { return check(alice, right.c_str(), false); }, 1, 0 },
+        { "a signature with the cached passphrase", sign, 1, 0 },
+        { "a wrong passphrase", [&] { return check(alice, "wrong", false); }, 0, 1 },
+        { "the cache keeps the right one", [&] { return check(alice, nullptr, false); }, 1, 0 },
+        { "a purge drops the unlocked key", [&] { return PGPBoolean(PGPPurgePassphraseCache(context) == 0); }, 1, 0 },
+        { "nothing cached", [&] { return check(alice, nullptr, false); }, 0, 0 },
+        { "uncached, every check unlocks", [&] { return check(alice, right.c_str(), false); }, 1, 1 },
+        { "and again", [&] { return check(alice, right.c_str(), false); }, 1, 1 },
+        // The decode caches the sub-key's passphrase as it unlocks it; the key's check then needs
+        // no unlocking of its own, but a use of the key's cached passphrase does.
+        { "the sub-key unlocked and cached", [&] { return check(subKey, right.c_str(), true); }, 1, 1 },
+        { "the key's check with that passphrase", [&] { return check(alice, right.c_str(), true); }, 1, 0 },
+        { "the key's own first use", [&] { return check(alice, nullptr, false); }, 1, 1 },
+        { "a wrong one for the key", [&] { return check(alice, "wrong", true); }, 0, 1 },
+        { "a new passphrase for the key",
+          [&] {
+              return PGPBoolean(PGPChangePassphrase(alice, PGPOPassphrase(context, right.c_str()),
+                                                    PGPOPassphrase(context, "new one"), kPGPEndOfOptions)
+                                == 0);
+          },
+          1, 0 },
+        { "the old one no longer opens the changed key", [&] { return check(alice, nullptr, false); }, 0, 1 },
+    };
+    for (const Step& step : steps) {
+        const uint32_t before = standin::KeyUnlockCount();
+        EXPECT_EQ(step.run(), step.answer) << step.what;
+        EXPECT_EQ(standin::KeyUnlockCount() - before, step.unlocks) << step.what;
+    }
+    ASSERT_EQ(PGPPurgePassphraseCache(context), kPGPError_NoErr);
 }
 
 TEST_F(KeyDBTest, UserIDsAndSignaturesCanBeRemoved)
