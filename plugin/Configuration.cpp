@@ -33,6 +33,7 @@ namespace {
 // Entries of the language texts the page commands show.
 constexpr uint16_t TEXT_MANUAL_NOT_OPENED = 127;
 constexpr uint16_t TEXT_PAGE_NOT_OPENED = 342;
+constexpr uint16_t TEXT_HELP_NOT_SHOWN = 454;
 
 constexpr const char* VERSION_TRANSLATION = "040904B0";
 constexpr const char* DEFAULT_WINDOWS_USER = "DefaultUser";
@@ -256,9 +257,8 @@ void TConfiguration::RecoverLeftovers()
 
 void TConfiguration::CreatePGPInterface()
 {
-    // The key-selection dialogs' Help and F1 go to the start-up's help handler (none in set-up runs,
-    // which show no key dialog).
-    keyDialogAssist_ = std::make_unique<TKeyDialogAssist>(helpHandler_.get());
+    // The key-selection dialogs' Help and F1 go to the plug-in's help handler like every dialog's.
+    keyDialogAssist_ = std::make_unique<TKeyDialogAssist>([this](int context) { ShowHelpTopic(context); });
     pgpInterface_ = std::make_unique<TPGPInterface>(keyDialogAssist_.get(), *pgpErrorTexts_, *texts_,
         [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
     // Every decode of this interface asks for its passphrase, whichever command runs it first.
@@ -510,6 +510,13 @@ void TConfiguration::ShowPGPHelp(const std::string& topic)
         return;
     TSessionUserScope asUser;
     pgpInterface_->ShowPGPHelp(topic);
+}
+
+void TConfiguration::ShowHelpTopic(int context)
+{
+    // Without a help file or a viewer for it a Help button would do nothing at all: say so instead.
+    if (!HelpHandler().ShowTopic(context))
+        ShowMessage(Texts().GetEntry(TEXT_HELP_NOT_SHOWN), TMessageKind::Error);
 }
 
 void TConfiguration::ShowManual(const std::string& topic)

@@ -76,6 +76,8 @@ public:
     void OpenHtmlPage(const std::string& page);
     void ShowPGPHelp(const std::string& topic);
     void ShowManual(const std::string& topic);
+    // The help file's page of a context; tells the user when no help can be shown.
+    void ShowHelpTopic(int context);
 
     // The owned objects; each raises ENotAvailable before a successful start-up.
     TPMInterface& PMInterface() const;

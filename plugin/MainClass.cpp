@@ -188,7 +188,7 @@ void TMainClass::ShowManual(const std::string& topic)
 
 void TMainClass::ShowTopic(HWND, int context)
 {
-    RunDialogRequest([&] { HelpHandler().ShowTopic(context); });
+    RunDialogRequest([&] { ShowHelpTopic(context); });
 }
 
 std::string TMainClass::HelpPopupText(int index)

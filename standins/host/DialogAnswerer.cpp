@@ -3,7 +3,8 @@
 // plug-in's modal questions without any test hook in the plug-in. A button is named by its dialog
 // id, or by its caption (without '&') for windows that are not system dialogs, like the plug-in's
 // own forms. "keys:K1,K2,..." instead types those virtual keys into the window's focused control,
-// once (a user moving through a list and pressing Enter). A window is answered only once it takes
+// once (a user moving through a list and pressing Enter); "once:CAPTION" clicks that button once
+// (a button that opens another window, like Help, which a person presses only once). A window is answered only once it takes
 // input as a person would use it: enabled (no nested modal window over it), the button enabled, and
 // for keys its focus inside it; until then its rules wait for a later tick, so that a slow machine
 // never has an answer land on a window that is not ready and get lost.
@@ -19,10 +20,12 @@ struct TAnswer {
     int ButtonId;             // 0 when the button is named by its caption
     std::string ButtonCaption;
     std::vector<WORD> Keys;   // typed instead of a click, by a rule that is then used up
+    bool Once = false;        // a click by a rule that is then used up
     bool Used = false;
 };
 
 constexpr const char* KEYS_PREFIX = "keys:";
+constexpr const char* ONCE_PREFIX = "once:";
 
 std::vector<WORD> ParseKeys(const std::string& list)
 {
@@ -145,6 +148,7 @@ bool Answer(HWND window, const char* caption, TAnswer& answer)
         return false;
     Picture(window, caption);
     g_log.Line("answered dialog \"%s\" with %s", caption, answer.ButtonCaption.c_str());
+    answer.Used = answer.Once;
     PostMessageA(search.Found, BM_CLICK, 0, 0);
     return true;
 }
@@ -184,6 +188,10 @@ void AddDialogAnswer(const std::string& captionPart, const std::string& button)
 {
     if (button.rfind(KEYS_PREFIX, 0) == 0) {
         g_answers.push_back({ captionPart, 0, std::string(), ParseKeys(button.substr(std::strlen(KEYS_PREFIX))) });
+        return;
+    }
+    if (button.rfind(ONCE_PREFIX, 0) == 0) {
+        g_answers.push_back({ captionPart, 0, button.substr(std::strlen(ONCE_PREFIX)), {}, true });
         return;
     }
     const bool isId = !button.empty() && button.find_first_not_of("0123456789") == std::string::npos;

@@ -28,7 +28,7 @@
 //   encdialog | encclick ID               open the last editor's encryption dialog / click its control
 //   encselect TEXT                        choose the encryptor of that name in it, as the user would
 //   showframe                             hide the frame and show it again
-//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption or keys:VK,...) / a host question
+//   answer CAPTION BUTTON | dialog CAPTION   answer rules (BUTTON: id, caption, once:CAPTION or keys:VK,...) / a host question
 //   identity NAME                         the mail client's identity choice, its field holding NAME
 //   wait MS | check | close | quit        pump; log subclass state; WM_CLOSE to the frame; end
 //   elapsed                               log the time since the last message export returned

@@ -241,6 +241,8 @@ TEST(Install, SetUpRemoveUpdateWithLinksAndCleanUp)
     const std::string userLinks = SpecialFolder(CSIDL_PROGRAMS) + "Vantrel\\";
     const std::string sharedLinks = SpecialFolder(CSIDL_COMMON_PROGRAMS) + "Vantrel\\";
     EXPECT_TRUE(Exists(userLinks + "Help.lnk"));
+    EXPECT_TRUE(Exists(userLinks + "Manual.lnk")) << "the shipped help file";
+    EXPECT_FALSE(Exists(userLinks + "Licence.lnk")) << "no licence text ships";
     EXPECT_TRUE(Exists(userLinks + "Set up for this user.lnk"));
     EXPECT_TRUE(Exists(sharedLinks + "Remove for this user.lnk"));
     EXPECT_FALSE(Exists(sharedLinks + "Help.lnk"));

@@ -7,3 +7,10 @@ if(ZAVEK_WINDOWS)
   # Changes the machine's association of ".htm" and "mailto" while it runs.
   set_tests_properties(plugin_ZAVEKHelp PROPERTIES RUN_SERIAL TRUE)
 endif()
+# The compiled help file the build ships, read as the viewer reads it.
+if(ZAVEK_WINDOWS)
+  zavek_add_test(NAME plugin_HelpFile SOURCES ${CMAKE_CURRENT_LIST_DIR}/HelpFileTest.cpp
+    LIBS ZAVEKPluginCore ole32 uuid)
+  target_compile_definitions(plugin_HelpFile PRIVATE ZAVEK_HELP_FILE="${CMAKE_BINARY_DIR}/help/ZAVEKEn.chm")
+  add_dependencies(plugin_HelpFile help_file)
+endif()

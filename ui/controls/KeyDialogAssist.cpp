@@ -1,16 +1,17 @@
 // Details as a tracking tooltip over the tree, made for each showing and destroyed when hidden;
-// help topics through the help handler, when the plug-in has one.
+// help topics through the plug-in's help road, when it gave one.
 #include "ui/controls/KeyDialogAssist.h"
 
-#include "ui/controls/HelpCtrl.h"
 #include "ui/controls/ToolTip.h"
+
+#include <utility>
 
 namespace {
 constexpr int kDetailsWidth = 480; // wide enough for a distinguished name, and multi-line texts break
 } // namespace
 
-TKeyDialogAssist::TKeyDialogAssist(THelpHandler* help)
-    : help_(help)
+TKeyDialogAssist::TKeyDialogAssist(std::function<void(int context)> showHelp)
+    : showHelp_(std::move(showHelp))
 {
 }
 
@@ -39,6 +40,6 @@ void TKeyDialogAssist::HideDetails()
 
 void TKeyDialogAssist::ShowHelp(HWND, int context)
 {
-    if (help_)
-        help_->ShowTopic(context);
+    if (showHelp_)
+        showHelp_(context);
 }

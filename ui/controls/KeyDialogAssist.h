@@ -1,15 +1,15 @@
 // The key dialog's details and help through the plug-in's own helpers: a tracking tooltip in the
-// tree's font for the details, the help handler for the help topics. The engine's dialog knows only
+// tree's font for the details, the plug-in's help road for the help topics. The engine's dialog knows only
 // its interface; the plug-in makes one and hands it to the PGP interface.
 #pragma once
 
 #include "engine/KeyDialog.h"
 
-class THelpHandler;
+#include <functional>
 
 class TKeyDialogAssist : public IKeyDialogAssist {
 public:
-    explicit TKeyDialogAssist(THelpHandler* help);
+    explicit TKeyDialogAssist(std::function<void(int context)> showHelp);
     ~TKeyDialogAssist() override;
     TKeyDialogAssist(const TKeyDialogAssist&) = delete;
     TKeyDialogAssist& operator=(const TKeyDialogAssist&) = delete;
@@ -20,7 +20,7 @@ public:
     void ShowHelp(HWND dialog, int context) override;
 
 private:
-    THelpHandler* help_;
+    std::function<void(int context)> showHelp_;
     HWND tip_ = nullptr;
     HWND tree_ = nullptr;
 };
