@@ -259,7 +259,7 @@ void TConfiguration::CreatePGPInterface()
     // which show no key dialog).
     keyDialogAssist_ = std::make_unique<TKeyDialogAssist>(helpHandler_.get());
     pgpInterface_ = std::make_unique<TPGPInterface>(keyDialogAssist_.get(), *pgpErrorTexts_, *texts_,
-        [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
+        [this](const std::string& text, TMessageKind kind, int icon) { return ShowMessage(text, kind, icon); });
     productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
     pgpInterface_->SetVersionText(productInfo_.ProductName + " " + productInfo_.ProductVersion);
     pgpInterface_->LoadKeyRingPrefs();
@@ -338,9 +338,9 @@ void TConfiguration::SaveKeyServerPrefs()
         pgpInterface_->ShowPGPError(status);
 }
 
-bool TConfiguration::ShowMessage(const std::string& text, TMessageKind kind)
+bool TConfiguration::ShowMessage(const std::string& text, TMessageKind kind, int icon)
 {
-    return ShowInterfaceMessage(text, kind, 0);
+    return ShowInterfaceMessage(text, kind, icon);
 }
 
 void TConfiguration::ReadVersionBlock()
