@@ -450,11 +450,9 @@ void TSelKeyDialog::Command(int id)
     case kKeyDialogButton6:
         if (MultipleSelection) {
             SetAllMarks(false);
-        } else if (SMime && ViewCertificate) {
-            if (const int top = FocusedTopLevel(); top >= 0 && items_[top].data >= 0)
-                ViewCertificate(dialog_, (*list_)[items_[top].data], items_[top].text);
         } else if (SMime) {
-            ShowDetails(FocusedItem());
+            if (!ViewFocusedCertificate())
+                ShowDetails(FocusedItem());
         } else if (const int top = FocusedTopLevel(); top >= 0 && items_[top].kind == TKeyItemKind::Key) {
             result_ = (*list_)[items_[top].data] + wanted_;
             Finish(kKeyDialogTypedKey);
@@ -749,6 +747,19 @@ void TSelKeyDialog::ShowDetails(HTREEITEM item)
     POINT at { rect.left, rect.bottom };
     ClientToScreen(tree_, &at);
     Assist->ShowDetails(tree_, at, DetailsText(index));
+}
+
+bool TSelKeyDialog::ViewFocusedCertificate()
+{
+    const int top = FocusedTopLevel();
+    if (!ViewCertificate || !Certificates || top < 0 || items_[top].data < 0)
+        return false;
+    const std::vector<TX509CertPropsRec> certificates = Certificates((*list_)[items_[top].data]);
+    const int picked = EntryCertificate(items_, top, certificates);
+    if (picked < 0)
+        return false;
+    ViewCertificate(dialog_, certificates[picked], items_[top].text);
+    return true;
 }
 
 std::string TSelKeyDialog::DetailsText(int index) const

@@ -78,10 +78,11 @@ public:
     bool SMime = false;
     bool MultipleSelection = false;
     IKeyDialogAssist* Assist = nullptr; // none: no details and no help
-    // S/MIME mode: the certificates of a key, for the details, and the certificate viewer for a
-    // key's certificate (button 6). Unset: the details show the key, and so does button 6.
+    // S/MIME mode: the certificates of a key, for the details, and the certificate viewer for the
+    // focused entry's certificate (button 6). Unset, or no certificate of the entry found: the
+    // details show the key, and so does button 6.
     std::function<std::vector<TX509CertPropsRec>(const std::string& keyID)> Certificates;
-    std::function<void(HWND owner, const std::string& keyID, const std::string& title)> ViewCertificate;
+    std::function<void(HWND owner, const TX509CertPropsRec& certificate, const std::string& title)> ViewCertificate;
     int HelpContext = kKeyDialogHelpContext;
 
     friend INT_PTR CALLBACK SelKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -123,6 +124,9 @@ private:
 
     void ShowDetails(HTREEITEM item);
     std::string DetailsText(int index) const;
+    // Button 6 in S/MIME mode: the focused entry's own certificate in the viewer; false when
+    // there is no viewer or no certificate of the entry.
+    bool ViewFocusedCertificate();
     bool HideDetailsFirst();
 
     HWND parent_;

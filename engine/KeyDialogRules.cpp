@@ -391,6 +391,20 @@ std::string CertificateDetailsText(const std::vector<TX509CertPropsRec>& certifi
     return text;
 }
 
+int EntryCertificate(const std::vector<TKeyTreeItem>& items, int entry,
+                     const std::vector<TX509CertPropsRec>& certificates)
+{
+    const TKeyTreeItem& picked = items[entry];
+    int sameBefore = 0;
+    for (int i = 0; i < entry; ++i)
+        if (items[i].parent < 0 && items[i].data == picked.data && items[i].text == picked.text)
+            ++sameBefore;
+    for (std::size_t c = 0; c < certificates.size(); ++c)
+        if (certificates[c].SubjectName == picked.text && sameBefore-- == 0)
+            return static_cast<int>(c);
+    return -1;
+}
+
 std::string GroupDetailsText(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list, int group)
 {
     std::string text = items[group].text;

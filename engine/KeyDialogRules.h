@@ -73,6 +73,11 @@ std::string KeyDetailsText(const TKeyPropsRec& record, const std::string& keyID,
 // The details of certificates: for each its state word, subject, issuer and validity dates, with an
 // empty line between two certificates.
 std::string CertificateDetailsText(const std::vector<TX509CertPropsRec>& certificates, const TKeyDialogNames& names);
+// The certificate a root entry of the S/MIME tree stands for among its key's `certificates`: the
+// n-th one with the entry's subject when the entry is the n-th root of its key with that subject.
+// -1 when none matches.
+int EntryCertificate(const std::vector<TKeyTreeItem>& items, int entry,
+                     const std::vector<TX509CertPropsRec>& certificates);
 // A group's name and its members' user ids, one a line.
 std::string GroupDetailsText(const std::vector<TKeyTreeItem>& items, const TKeyPropsList& list, int group);
 

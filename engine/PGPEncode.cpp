@@ -593,11 +593,13 @@ int TPGPEncode::ChooseKeys(std::string& recipientText, TKeyPropsList& keys, bool
     dialog.SMime = settings.SMime;
     if (settings.SMime) {
         dialog.Certificates = KeyCertificates;
-        dialog.ViewCertificate = [](HWND owner, const std::string& keyID, const std::string& title) {
-            // The key's certificate, exported as DER, in the Windows certificate viewer.
+        dialog.ViewCertificate = [](HWND owner, const TX509CertPropsRec& certificate, const std::string& title) {
+            // The entry's certificate, exported as DER, in the Windows certificate viewer.
             std::unique_ptr<TX509CertPropsList> exported;
             std::string der;
-            if (ExportCertificateToFile("", keyID, owner, exported, der, false) == kPGPError_NoErr && !der.empty())
+            if (ExportCertificateToFile("", CertificateName(certificate), owner, exported, der, false)
+                    == kPGPError_NoErr
+                && !der.empty())
                 ::ViewCertificate(der, title, owner);
         };
     }

@@ -191,6 +191,8 @@ bool TPGPInterface::AskUntilRingsExist()
 int TPGPInterface::OpenKeyRings()
 {
     AskUntilRingsExist();
+    // The random seed file is not handed on: the SDK takes it from the same preferences it was
+    // read from, and the key rings have no use of their own for it.
     LastStatus = KeyRings().SetRingFiles(KeyRingSettings.PublicRing, KeyRingSettings.SecretRing);
     const int count = FindSigningKeys("");
     int result = 0;

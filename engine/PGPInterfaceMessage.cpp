@@ -2,6 +2,8 @@
 // own message dialog plugs in is the sink the main object passes at construction.
 #include "engine/PGPInterface.h"
 
+// The icon number names a picture of the plug-in library, which this box cannot reach when the
+// engine runs in another module: the kind's system icon stands in for it.
 bool ShowInterfaceMessage(const std::string& text, TMessageKind kind, int)
 {
     UINT flags = MB_TASKMODAL | MB_SETFOREGROUND;

@@ -460,6 +460,10 @@ int32_t TPGPInterface::EncodeMimeBody(std::string_view body, const TEncodeReques
         return LastStatus = kStatusOK; // nothing asked, nothing done
     TPGPEncode encoder(secure_.get());
     ConfigureEncoder(encoder, *this, texts_, prefs_, parent);
+    TKeyDialogTexts& dialog = encoder.Settings.KeyDialogTexts;
+    dialog.Hint = texts_.GetEntry(306);
+    dialog.Title = texts_.GetEntry(307);
+    dialog.SMimeTitle = texts_.GetEntry(308);
     encoder.Settings.PGPMime = !request.SMime;
     encoder.Settings.Charset.clear();
     return RunEncode(*this, encoder, body, request, recipients, signer, chosen, result);

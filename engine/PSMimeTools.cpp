@@ -1,46 +1,26 @@
 // Builders of PGP/MIME and S/MIME bodies and the armour "Charset:" line. The unit owns one ISAAC
-// generator for boundaries, seeded once from the clock, so two bodies never share a boundary.
+// generator for boundaries, seeded once from the run time, so two bodies never share a boundary.
 #include "engine/PSMimeTools.h"
 
 #include "foundation/Base64.h"
 #include "foundation/Isaac.h"
+#include "foundation/IsaacSeed.h"
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
 const char kCRLF[] = "\r\n";
 
+// Seeded on the first boundary rather than when the library loads: a DLL's static initialisers run
+// under the loader lock, where the cursor and message-queue calls of the seed are not safe.
 TIsaac& BoundaryGenerator()
 {
     static TIsaac generator = [] {
         TIsaac gen;
-        const auto now = std::chrono::system_clock::now();
-        const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-        std::tm local{};
-#ifdef _WIN32
-        localtime_s(&local, &seconds);
-#else
-        localtime_r(&seconds, &local);
-#endif
-        const auto millis = static_cast<uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
-        const auto ticks = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-        const uint32_t seed[8] = {
-            static_cast<uint32_t>(local.tm_sec) << 16 | static_cast<uint32_t>(local.tm_mon + 1),
-            static_cast<uint32_t>(local.tm_mday) << 16 | static_cast<uint32_t>(local.tm_hour),
-            static_cast<uint32_t>(local.tm_year + 1900) << 16 | millis,
-            static_cast<uint32_t>(local.tm_min) << 16 | static_cast<uint32_t>(local.tm_wday),
-            static_cast<uint32_t>(ticks >> 32),
-            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&gen)),
-            static_cast<uint32_t>(seconds),
-            static_cast<uint32_t>(ticks),
-        };
-        SeedIsaac(gen, seed, 7, true);
+        SeedIsaacFromRunTime(gen);
         return gen;
     }();
     return generator;

@@ -5,6 +5,7 @@
 #include "foundation/StrTools.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -97,6 +98,7 @@ enum : int32_t {
     kClientWipePasses = 209,
     kClientComment = 403,
     kClientAllowedAlgorithms = 608,
+    kClientKeyServers = 604,
 };
 
 template <typename Body> int32_t Guarded(Body body)
@@ -159,6 +161,74 @@ std::vector<TServerEntry> KeyServers(TPrefsFile& prefs)
             ParseNumber(items[7]) });
     }
     return entries;
+}
+
+// The client library's key-server records: 724 bytes each, the library's own bytes kept as they are.
+constexpr std::size_t kClientServerSize = 724, kClientServerProtocol = 4, kClientServerHost = 264,
+                      kClientServerHostSize = 256, kClientServerPort = 520, kClientServerFlags = 656;
+
+template <typename T> T RecordField(const std::string& data, std::size_t at)
+{
+    T value {};
+    std::memcpy(&value, data.data() + at, sizeof value);
+    return value;
+}
+
+template <typename T> void SetRecordField(std::string& data, std::size_t at, T value)
+{
+    std::memcpy(&data[at], &value, sizeof value);
+}
+
+std::vector<TServerEntry> ClientKeyServers(const std::string& data)
+{
+    std::vector<TServerEntry> entries;
+    for (std::size_t at = 0; at + kClientServerSize <= data.size(); at += kClientServerSize) {
+        const char* host = data.data() + at + kClientServerHost;
+        entries.push_back({ RecordField<int32_t>(data, at + kClientServerProtocol),
+            std::string(host, strnlen(host, kClientServerHostSize - 1)),
+            RecordField<uint16_t>(data, at + kClientServerPort), RecordField<int32_t>(data, at + kClientServerFlags) });
+    }
+    return entries;
+}
+
+// The first record takes the entry; false when there is none or the entry names no server.
+bool SetFirstClientKeyServer(std::string& data, const TServerEntry& entry)
+{
+    if (data.size() < kClientServerSize || entry.protocol == 0 || entry.host.empty())
+        return false;
+    SetRecordField<uint32_t>(data, 0, kClientServerSize);
+    SetRecordField<int32_t>(data, kClientServerProtocol, entry.protocol);
+    const std::string host = entry.host.substr(0, kClientServerHostSize - 1);
+    std::memset(&data[kClientServerHost], 0, kClientServerHostSize);
+    std::memcpy(&data[kClientServerHost], host.data(), host.size());
+    SetRecordField<uint16_t>(data, kClientServerPort, entry.port);
+    SetRecordField<int32_t>(data, kClientServerFlags, entry.flags);
+    return true;
+}
+
+// The configured key servers of any generation.
+int32_t ReadKeyServers(TPrefsFile& prefs, std::vector<TServerEntry>& entries)
+{
+    return WithPrefs(prefs, [&] {
+        entries = KeyServers(prefs);
+        return 0;
+    },
+        [&] {
+            std::string data;
+            const int32_t status = Gen1ClientData(kClientKeyServers, data);
+            if (status == 0)
+                entries = ClientKeyServers(data);
+            return status;
+        });
+}
+
+int32_t WriteGen1KeyServer(const TServerEntry& entry)
+{
+    std::string data;
+    int32_t status = Gen1ClientData(kClientKeyServers, data);
+    if (status == 0 && SetFirstClientKeyServer(data, entry))
+        status = Gen1ClientSetData(kClientKeyServers, data);
+    return status;
 }
 
 bool WriteTextKeyServer(TPrefsFile& prefs, const TServerEntry& entry)
@@ -270,27 +340,28 @@ int32_t GetKeyRingPrefs(TPrefsFile& prefs, TPreferenceRec& rec, uint32_t selecti
 
 int32_t GetKeyServerList(TPrefsFile& prefs, std::vector<std::string>& urls)
 {
-    return WithPrefs(prefs, [&] {
-        urls.clear();
-        for (const auto& entry : KeyServers(prefs)) {
-            std::string url = ProtocolName(entry.protocol);
-            url.append("://").append(entry.host);
-            if (entry.port != 0)
-                url.append(1, ':').append(std::to_string(entry.port));
-            urls.push_back(url);
-        }
-        return 0;
-    });
+    std::vector<TServerEntry> entries;
+    const int32_t status = ReadKeyServers(prefs, entries);
+    if (status != 0)
+        return status;
+    urls.clear();
+    for (const auto& entry : entries) {
+        std::string url = ProtocolName(entry.protocol);
+        url.append("://").append(entry.host);
+        if (entry.port != 0)
+            url.append(1, ':').append(std::to_string(entry.port));
+        urls.push_back(url);
+    }
+    return 0;
 }
 
 int32_t GetKeyServerPref(TPrefsFile& prefs, TServerEntry& entry)
 {
-    return WithPrefs(prefs, [&] {
-        auto entries = KeyServers(prefs);
-        if (!entries.empty())
-            entry = entries.front();
-        return 0;
-    });
+    std::vector<TServerEntry> entries;
+    const int32_t status = ReadKeyServers(prefs, entries);
+    if (status == 0 && !entries.empty())
+        entry = entries.front();
+    return status;
 }
 
 int32_t SetKeyServerPref(TPrefsFile& prefs, const TServerEntry& entry)
@@ -304,7 +375,8 @@ int32_t SetKeyServerPref(TPrefsFile& prefs, const TServerEntry& entry)
             return kPrefsUnavailable;
         prefs.Host().NotifyPrefsChanged();
         return 0;
-    });
+    },
+        [&] { return WriteGen1KeyServer(entry); });
 }
 
 int32_t GetCommentPref(TPrefsFile& prefs, std::string& comment)

@@ -132,6 +132,8 @@ int32_t Gen1ClientBoolean(int32_t index, bool& value);
 int32_t Gen1ClientNumber(int32_t index, uint32_t& value);
 int32_t Gen1ClientString(int32_t index, std::string& value);
 int32_t Gen1ClientData(int32_t index, std::string& value);
+// Writes the data and saves the client library's store.
+int32_t Gen1ClientSetData(int32_t index, const std::string& value);
 
 // Parsing helpers shared by the readers and the tests.
 std::string XmlEscape(const std::string& text);

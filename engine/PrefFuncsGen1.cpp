@@ -36,7 +36,7 @@ private:
     PGPError status_;
 };
 
-// The client library's store, opened for one read and closed without saving.
+// The client library's store, opened for one read (closed without saving) or one write (SaveAndClose).
 class TClientPrefs {
 public:
     TClientPrefs()
@@ -54,6 +54,11 @@ public:
     TClientPrefs& operator=(const TClientPrefs&) = delete;
     PGPError Status() const { return status_; }
     PGPHandle Get() const { return prefs_; }
+    PGPError SaveAndClose()
+    {
+        status_ = kPGPError_NotImplemented; // closed: the destructor has nothing left to do
+        return SDKProcs.PGPclCloseClientPrefs ? SDKProcs.PGPclCloseClientPrefs(prefs_, 1) : kPGPError_NotImplemented;
+    }
 
 private:
     PGPHandle prefs_ = 0;
@@ -175,4 +180,15 @@ int32_t Gen1ClientData(int32_t index, std::string& value)
     if (status == 0)
         value.assign(static_cast<const char*>(data.data), data.data ? size : 0);
     return status;
+}
+
+int32_t Gen1ClientSetData(int32_t index, const std::string& value)
+{
+    TClientPrefs prefs;
+    if (prefs.Status() != 0 || !SDKProcs.PGPclSetPrefData)
+        return prefs.Status() != 0 ? prefs.Status() : kPGPError_NotImplemented;
+    const PGPError status
+        = SDKProcs.PGPclSetPrefData(prefs.Get(), index, static_cast<PGPSize>(value.size()), value.data());
+    const PGPError saved = prefs.SaveAndClose();
+    return status != 0 ? status : saved;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/PrefFuncs.h"
 #include "engine/sdk/pgpBindings.h"
+#include "foundation/IsaacSeed.h"
 
 #include <windows.h>
 
@@ -145,24 +146,7 @@ TSecure::TSecure(TSecureSdk& sdk, int generation, TPrefsFile* prefs)
 
 TSecure::~TSecure() { ClearCache(); }
 
-void TSecure::SeedGenerator()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    POINT cursor {};
-    GetCursorPos(&cursor);
-    const uint32_t seed[8] = {
-        static_cast<uint32_t>(now.wSecond) << 16 | now.wMonth,
-        static_cast<uint32_t>(now.wDay) << 16 | now.wHour,
-        static_cast<uint32_t>(now.wYear) << 16 | now.wMilliseconds,
-        static_cast<uint32_t>(now.wMinute) << 16 | now.wDayOfWeek,
-        (static_cast<uint32_t>(cursor.y) & 0xFFFF) << 16 | (static_cast<uint32_t>(cursor.x) & 0xFFFF),
-        static_cast<uint32_t>(GetMessageTime()),
-        static_cast<uint32_t>(GetMessagePos()),
-        static_cast<uint32_t>(GetTickCount()),
-    };
-    SeedIsaac(random_, seed, 7, true);
-}
+void TSecure::SeedGenerator() { SeedIsaacFromRunTime(random_); }
 
 void TSecure::SetCacheSeconds(int32_t seconds)
 {

@@ -106,7 +106,9 @@ public:
         void* list = CmdLineToFileList(fileName);
         if (!list)
             return kPGPError_NotImplemented;
-        // The support library consumes the list.
+        // The support library consumes the list. Its initialisation is not called: its arguments
+        // are not known here, and a guess passed to the library would be unsafe; the library
+        // the plug-in ships with needs none for the file list and the wipe.
         return SupportWipeFileList(nullptr, context_, list, kWipeFlags, passes);
     }
 

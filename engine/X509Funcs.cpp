@@ -554,6 +554,8 @@ PGPError ExportCertificateToFile(const std::string& title, const std::string& ke
             return status;
         }
         text += armoured + "\r\n";
+        // The list names what the text holds, the chain's own certificates: the caller's headline
+        // counts them, and the other certificates of the chain's keys are not in the text.
         AddCertificateToList(link, list);
     }
     text.resize(text.size() - 2);
@@ -588,6 +590,10 @@ TChainState VerifyCertificateChain(PGPKeySetRef keySet, TX509CertPropsRec& recor
 
 // ---- Changing the database ---------------------------------------------------------------------------
 
+// A direct import rather than the key import with its selection dialog: the key must get the
+// user's passphrase while it is still only in the imported database, and that import commits into
+// the key rings at once, which would leave a key locked under the wiped transfer passphrase
+// whenever the change fails. Its one caller, the certificate store, asks no questions anyway.
 int ImportCertificates(const std::string& data, std::unique_ptr<TX509CertPropsList>& list,
     const std::string& keyPassphrase, const std::string& transferPassphrase)
 {

@@ -260,7 +260,7 @@ void TConfiguration::CreatePGPInterface()
     // The key-selection dialogs' Help and F1 go to the plug-in's help handler like every dialog's.
     keyDialogAssist_ = std::make_unique<TKeyDialogAssist>([this](int context) { ShowHelpTopic(context); });
     pgpInterface_ = std::make_unique<TPGPInterface>(keyDialogAssist_.get(), *pgpErrorTexts_, *texts_,
-        [this](const std::string& text, TMessageKind kind, int) { return ShowMessage(text, kind); });
+        [this](const std::string& text, TMessageKind kind, int icon) { return ShowMessage(text, kind, icon); });
     // Every decode of this interface asks for its passphrase, whichever command runs it first.
     pgpInterface_->DecryptPassphraseAsk = SdkDecryptionPassphraseAsk([this] { return DialogOwner(); });
     productInfo_.ProductVersion += std::string(" (+ ") + SDKVersionText + ")";
@@ -341,9 +341,9 @@ void TConfiguration::SaveKeyServerPrefs()
         pgpInterface_->ShowPGPError(status);
 }
 
-bool TConfiguration::ShowMessage(const std::string& text, TMessageKind kind)
+bool TConfiguration::ShowMessage(const std::string& text, TMessageKind kind, int icon)
 {
-    return ShowInterfaceMessage(text, kind, 0);
+    return ShowInterfaceMessage(text, kind, icon);
 }
 
 void TConfiguration::ReadVersionBlock()

@@ -116,7 +116,8 @@ public:
 
     // Shows a message of the start-up or the PGP interface; true for OK or Yes. Here the system's
     // message box; the main object shows its own message dialog once the texts exist.
-    virtual bool ShowMessage(const std::string& text, TMessageKind kind);
+    // icon: a picture resource of the plug-in shown in place of the kind's (0: the kind's).
+    virtual bool ShowMessage(const std::string& text, TMessageKind kind, int icon = 0);
     // The configuration dialog; the main object has it, the bare configuration shows none.
     virtual void EditConfiguration() { }
     // The window the PGP interface's passphrase dialogs belong to when they open.

@@ -4,6 +4,8 @@
 #include "plugin/ReaderData.h"
 
 #include "framework/Application.h"
+#include "framework/Controls.h"
+#include "framework/Graphics.h"
 #include "plugin/ConvertFile.h"
 #include "plugin/DecodeCommands.h"
 #include "plugin/DecryptRoad.h"
@@ -156,14 +158,18 @@ HWND TMainClass::CreatePluginWindow(HWND parent, uint32_t version)
     return nullptr;
 }
 
-bool TMainClass::ShowMessage(const std::string& text, TMessageKind kind)
+bool TMainClass::ShowMessage(const std::string& text, TMessageKind kind, int icon)
 {
     // Before the texts exist (or after a failed start-up released them) the dialog has no captions.
     if (!HasTexts())
-        return TConfiguration::ShowMessage(text, kind);
+        return TConfiguration::ShowMessage(text, kind, icon);
+    // A missing picture leaves the kind's icon: the dialog takes a null one as "its own".
+    TIcon picture;
+    if (icon > 0)
+        picture.LoadFromResourceName(FrameworkModule(), MAKEINTRESOURCEA(icon), GetSystemMetrics(SM_CXSMICON));
     switch (kind) {
-    case TMessageKind::Information: ShowInfo(*this, text); return true;
-    case TMessageKind::Warning: ShowWarning(*this, text); return true;
+    case TMessageKind::Information: ShowInfoWithIcon(*this, picture.Handle(), text); return true;
+    case TMessageKind::Warning: ShowWarningWithIcon(*this, picture.Handle(), text); return true;
     case TMessageKind::Error: ShowError(*this, text); return true;
     case TMessageKind::QuestionYesDefault: return ConfirmYes(*this, text);
     case TMessageKind::QuestionNoDefault: return !ConfirmNo(*this, text);

@@ -110,7 +110,7 @@ public:
     int HelpPopupHeight(int index) override;
 
     // In the plug-in's own message dialog once the language texts exist.
-    bool ShowMessage(const std::string& text, TMessageKind kind) override;
+    bool ShowMessage(const std::string& text, TMessageKind kind, int icon = 0) override;
 
 private:
     static LRESULT CALLBACK HiddenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the plug-in's button glyphs, toolbar bitmaps and about-box picture as 24-bit BMP files.
+"""Draws the plug-in's button glyphs, toolbar bitmaps and about-box picture as 24-bit BMP files,
+and its icons as 32-bit ICO files.
 
 Each picture is a grid of letters, one per pixel; '.' is the background, which is also the
 bottom-left pixel that the buttons treat as transparent. Run it after changing a picture:
@@ -394,6 +395,235 @@ kwwwwbbkkbbwwwwk
 }
 
 
+# Icons by resource number: the signature result's class (1 nothing checked, 2 good and valid,
+# 3 good but not valid, 4 good but expired, 5 bad, 6 key missing or unusable) and the recipient
+# list's columns (113 chosen, 114 encrypt, 115 sign, 116 further option, 117 PGP/MIME, 118 S/MIME,
+# 119 switched off).
+ICONS = {
+    1: """
+.....ssssss.....
+...ssssssssss...
+..ssssswwsssss..
+.sssswwwwwwssss.
+.ssswwsssswwsss.
+sssswwssssswwsss
+ssssssssssswwsss
+sssssssssswwssss
+ssssssssswwsssss
+sssssssswwssssss
+sssssssswwssssss
+.sssssssssssssss
+.sssssssswwssss.
+..ssssssswwsss..
+...ssssssssss...
+.....ssssss.....""",
+    2: """
+.....gggggg.....
+...gggggggggg...
+..gggggggggggg..
+.ggggggggggwwgg.
+.gggggggggwwwgg.
+gggggggggwwwgggg
+ggggggggwwwggggg
+ggwwgggwwwgggggg
+gggwwwwwwggggggg
+ggggwwwwgggggggg
+gggggwwggggggggg
+.gggggggggggggg.
+.gggggggggggggg.
+..gggggggggggg..
+...gggggggggg...
+.....gggggg.....""",
+    3: """
+.....yyyyyy.....
+...yyyyyyyyyy...
+..yyyyyyyyyyyy..
+.yyyyyyyyyykkyy.
+.yyyyyyyyykkkyy.
+yyyyyyyyykkkyyyy
+yyyyyyyykkkyyyyy
+yykkyyykkkyyyyyy
+yyykkkkkkyyyyyyy
+yyyykkkkyyyyyyyy
+yyyyykkyyyyyyyyy
+.yyyyyyyyyyyyyy.
+.yyyyyyyyyyyyyy.
+..yyyyyyyyyyyy..
+...yyyyyyyyyy...
+.....yyyyyy.....""",
+    4: """
+.....oooooo.....
+...oooooooooo...
+..oooooooooooo..
+.oooooooooowwoo.
+.ooooooooowwwoo.
+ooooooooowwwoooo
+oooooooowwwooooo
+oowwooowwwoooooo
+ooowwwwwwooooooo
+oooowwwwoooooooo
+ooooowwooooooooo
+.oooooooookkkkk.
+.ooooooooookkko.
+..oooooooookoo..
+...oooooookkk...
+.....oooookkkkk.""",
+    5: """
+.....rrrrrr.....
+...rrrrrrrrrr...
+..rrrrrrrrrrrr..
+.rrrwwrrrrwwrrr.
+.rrrwwwrrwwwrrr.
+rrrrrwwwwwwrrrrr
+rrrrrrwwwwrrrrrr
+rrrrrrwwwwrrrrrr
+rrrrrwwwwwwrrrrr
+rrrrwwwrrwwwrrrr
+rrrrwwrrrrwwrrrr
+.rrrrrrrrrrrrrr.
+.rrrrrrrrrrrrrr.
+..rrrrrrrrrrrr..
+...rrrrrrrrrr...
+.....rrrrrr.....""",
+    6: """
+................
+..kkkk..........
+.kyyyyk.........
+kyykkyyk........
+kyk..kyk........
+kyk..kykkkkkkkk.
+kyykkyyyyyyyyyyk
+.kyyyyykkkkykyyk
+..kkkkk...kk.kk.
+................
+..........rrrr..
+.........rr..rr.
+.............rr.
+............rr..
+...........rr...
+...........rr...""",
+    113: """
+................
+................
+................
+.............kk.
+............kkk.
+...........kkk..
+..........kkk...
+.kk......kkk....
+.kkk....kkk.....
+..kkk..kkk......
+...kkkkkk.......
+....kkkk........
+.....kk.........
+................
+................
+................""",
+    114: """
+................
+.....kkkkkk.....
+....ks....sk....
+...ks......sk...
+...ks......sk...
+...ks......sk...
+..kkkkkkkkkkkk..
+..kyyyyyyyyyyk..
+..kyyyyyyyyyyk..
+..kyyyyykkyyyk..
+..kyyyyykkyyyk..
+..kyyyyyykyyyk..
+..kyyyyyykyyyk..
+..kyyyyyyyyyyk..
+..kkkkkkkkkkkk..
+................""",
+    115: """
+................
+............kk..
+...........kbbk.
+..........kbbk..
+.........kbbk...
+........kbbk....
+.......kbbk.....
+......kbbk......
+.....kbbk.......
+....kwbk........
+....kwk.........
+...kkk..........
+...k............
+..k....kk..kk...
+.k....k..kk..kk.
+................""",
+    116: """
+................
+......kkkk......
+...k..kssk..k...
+..ksk.kssk.ksk..
+..ksskkssskssk..
+...ksssssssk....
+.kkssskkkssskk..
+.ksssk...ksssk..
+.ksssk...ksssk..
+.kkssskkkssskk..
+...kssssssssk...
+..ksskksskkssk..
+..ksk.kssk.ksk..
+...k..kssk..k...
+......kkkk......
+................""",
+    117: """
+................
+................
+kkkkkkkkkkkkkkkk
+kwkwwwwwwwwwwkwk
+kwwkwwwwwwwwkwwk
+kwwwkwwwwwwkwwwk
+kwwwwkwwwwkwwwwk
+kwwwwwkwwkwwwwwk
+kwwwwwwkkwwwwwwk
+kwwwwwwwwwwwwwwk
+kwwwwwwwwkkkkkwk
+kwwwwwwwwkggggwk
+kwwwwwwwwkgwwwgk
+kwwwwwwwwkggggwk
+kkkkkkkkkkgkkkkk
+..........g.....""",
+    118: """
+................
+................
+kkkkkkkkkkkkkkkk
+kwkwwwwwwwwwwkwk
+kwwkwwwwwwwwkwwk
+kwwwkwwwwwwkwwwk
+kwwwwkwwwwkwwwwk
+kwwwwwkwwkwwwwwk
+kwwwwwwkkwwwwyyk
+kwwwwwwwwwwwyrry
+kwwwwwwwwwwwyrry
+kwwwwwwwwwwwwyyk
+kkkkkkkkkkkkkrrk
+.............r.r
+.............r.r
+................""",
+    119: """
+................
+.....rrrrrr.....
+...rrrrrrrrrr...
+..rrr......rrr..
+..rr......rrrr..
+.rr......rrr.rr.
+.rr.....rrr..rr.
+.rr....rrr...rr.
+.rr...rrr....rr.
+.rr..rrr.....rr.
+.rr.rrr......rr.
+..rrrr......rr..
+..rrr......rrr..
+...rrrrrrrrrr...
+.....rrrrrr.....
+................""",
+}
+
+
 def write_bmp(path, rows):
     rows = [row for row in rows.strip('\n').split('\n')]
     height, width = len(rows), len(rows[0])
@@ -453,4 +683,7 @@ if __name__ == '__main__':
         assert all(len(row) == 16 for row in rows.strip('\n').split('\n')), name
         write_bmp(f'{folder}/{name}.bmp', rows)
     write_ico(f'{folder}/SmallIcon.ico', PICTURES['EncryptOnly'])
+    for number, rows in ICONS.items():
+        assert [len(row) for row in rows.strip('\n').split('\n')] == [16] * 16, number
+        write_ico(f'{folder}/Icon{number}.ico', rows)
     write_bmp(f'{folder}/Thorn.bmp', thorn())

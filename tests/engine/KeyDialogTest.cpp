@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -451,6 +452,58 @@ TEST_F(KeyDialogTest, CertificateModeOffersDetailsAndNoSearch)
     EXPECT_EQ(button6, "Certificate issued by");
     EXPECT_FALSE(searchEnabled);
     EXPECT_FALSE(hasButtons);
+}
+
+// Button 6 in S/MIME mode shows the focused entry's own certificate: a key with two certificates
+// of one subject and a third of another gives each entry its own, and an entry whose certificate
+// is no longer found falls back to the details.
+TEST_F(KeyDialogTest, CertificateModeButton6ViewsTheFocusedEntrysCertificate)
+{
+    const std::string holder = "0xCE27CE27CE27CE27";
+    TKeyPropsRec& record = keys->Record(keys->Add(holder));
+    record.UserIDs.emplace();
+    for (const char* subject : { "Ann\tCN=Ann", "Ann at work\tCN=Ann at work", "Ann\tCN=Ann" })
+        record.UserIDs->SetKind(record.UserIDs->Add(subject), kCertValid);
+    std::vector<TX509CertPropsRec> certificates(3);
+    for (int i = 0; i < 3; ++i) {
+        certificates[i].KeyID = holder;
+        certificates[i].SubjectName = i == 1 ? "CN=Ann at work" : "CN=Ann";
+        certificates[i].Der = "der-" + std::to_string(i + 1);
+    }
+    dialog->SMime = true;
+    dialog->Certificates = [&](const std::string& keyID) {
+        return keyID == holder ? certificates : std::vector<TX509CertPropsRec> {};
+    };
+    std::vector<std::string> viewed;
+    dialog->ViewCertificate = [&](HWND, const TX509CertPropsRec& certificate, const std::string& title) {
+        viewed.push_back(certificate.Der + " " + title);
+    };
+    bool detailsInstead = false;
+    std::vector<std::string> rootTexts;
+    std::string text;
+    Run(text, [&](HWND d, HWND tree) {
+        rootTexts = RootTexts(tree);
+        std::vector<HTREEITEM> roots;
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (; item; item = reinterpret_cast<HTREEITEM>(
+                         SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+            roots.push_back(item);
+        if (roots.size() >= 3) {
+            for (HTREEITEM root : { roots[1], roots[2], roots[0] }) {
+                Click(tree, root);
+                Press(d, kKeyDialogButton6);
+            }
+            certificates.clear();
+            Press(d, kKeyDialogButton6);
+            detailsInstead = assist.shown;
+            Press(d, IDCANCEL);
+        }
+        Press(d, IDCANCEL);
+    });
+    rootTexts.resize(std::min<std::size_t>(rootTexts.size(), 3)); // the groups follow
+    ASSERT_EQ(rootTexts, (std::vector<std::string> { "CN=Ann", "CN=Ann", "CN=Ann at work" }));
+    EXPECT_EQ(viewed, (std::vector<std::string> { "der-3 CN=Ann", "der-2 CN=Ann at work", "der-1 CN=Ann" }));
+    EXPECT_TRUE(detailsInstead) << "no certificate of the entry: the details show the key";
 }
 
 } // namespace

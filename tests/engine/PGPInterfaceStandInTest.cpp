@@ -72,7 +72,9 @@ protected:
         return list ? (*list)[0] : "";
     }
 
-    TTestTexts t { { { 299, "Missing %s. Look again?" }, { 320, "Good signature" }, { 328, "Partly:" } } };
+    TTestTexts t { { { 281, "inline keys" }, { 282, "inline certificates" }, { 283, "inline hint" },
+        { 299, "Missing %s. Look again?" }, { 306, "MIME hint" }, { 307, "MIME keys" }, { 308, "MIME certificates" },
+        { 320, "Good signature" }, { 328, "Partly:" } } };
     TScratchFolder scratch { "zavek-pgpiface" };
     const std::string folder = scratch.path;
     std::unique_ptr<TPGPInterface> pgp;
@@ -566,6 +568,46 @@ TEST_F(PGPInterfaceStandIn, RequestsRunInsideACacheHold)
     EXPECT_EQ(
         pgp->EncodeInlineText("", "utf-8", request, nullptr, askedOnce, &recipients, signer, chosen, result),
         kStatusEmptyInput);
+}
+
+// A PGP/MIME or S/MIME body asks for its recipients under its own captions, an inline part under
+// the inline ones.
+TEST_F(PGPInterfaceStandIn, KeyDialogCaptionsFollowTheBodyKind)
+{
+    Make();
+    struct TCase {
+        const char* name;
+        bool mime, smime;
+        std::string title, hint;
+    };
+    const TCase cases[] = {
+        { "PGP/MIME", true, false, "MIME keys", "MIME hint" },
+        { "S/MIME", true, true, "MIME certificates", "MIME hint" },
+        { "inline", false, false, "inline keys", "inline hint" },
+    };
+    for (const TCase& c : cases) {
+        TEncodeRequest request;
+        request.Encrypt = true;
+        request.SMime = c.smime;
+        TKeyIDData recipients, signer, chosen;
+        TEncodedText result;
+        std::string title, hint;
+        TDialogDriver read([&](HWND dialog, HWND) {
+            char text[128] = {};
+            GetDlgItemTextA(dialog, kKeyDialogTitle, text, sizeof text);
+            title = text;
+            GetDlgItemTextA(dialog, kKeyDialogHint, text, sizeof text);
+            hint = text;
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        bool askedOnce = false;
+        const int32_t status = c.mime
+            ? pgp->EncodeMimeBody("body", request, nullptr, &recipients, signer, chosen, result)
+            : pgp->EncodeInlineText("body", "utf-8", request, nullptr, askedOnce, &recipients, signer, chosen, result);
+        EXPECT_EQ(status, kStatusCancelled) << c.name;
+        EXPECT_EQ(title, c.title) << c.name;
+        EXPECT_EQ(hint, c.hint) << c.name;
+    }
 }
 
 TEST_F(PGPInterfaceStandIn, MissingKeyManagerIsReported)

@@ -346,10 +346,10 @@ TEST_F(PrefsFixture, FailedSaveIsReportedAndKeepsTheFile)
 // Generation 1: the SDK's and the client library's stores through a fake procedure table that
 // counts what is opened and freed.
 struct TFakeGen1 {
-    static inline int contexts = 0, clientOpen = 0, sdkData = 0, specs = 0;
+    static inline int contexts = 0, clientOpen = 0, sdkData = 0, specs = 0, clientSaves = 0;
     static inline std::map<int32_t, uint32_t> numbers;
     static inline std::map<int32_t, PGPBoolean> booleans;
-    static inline std::string algorithms;
+    static inline std::string algorithms, keyServers;
 
     static void* Alloc(const void* bytes, size_t size)
     {
@@ -408,7 +408,12 @@ struct TFakeGen1 {
         *prefs = 9;
         return mgr == 5 ? 0 : -1;
     }
-    static PGPError PGP_CDECL CloseClient(PGPHandle, PGPBoolean save) { return --clientOpen, save; }
+    static PGPError PGP_CDECL CloseClient(PGPHandle, PGPBoolean save)
+    {
+        --clientOpen;
+        clientSaves += save ? 1 : 0;
+        return 0;
+    }
     static PGPError PGP_CDECL GetBoolean(PGPHandle, int32_t index, PGPBoolean* value)
     {
         *value = booleans[index];
@@ -426,9 +431,17 @@ struct TFakeGen1 {
     }
     static PGPError PGP_CDECL GetClientData(PGPHandle, int32_t index, PGPSize* size, void** data)
     {
-        *data = Alloc(algorithms.data(), algorithms.size());
-        *size = static_cast<PGPSize>(algorithms.size());
-        return index == 608 ? 0 : -1;
+        const std::string& stored = index == 604 ? keyServers : algorithms;
+        *data = Alloc(stored.data(), stored.size());
+        *size = static_cast<PGPSize>(stored.size());
+        return index == 608 || index == 604 ? 0 : -1;
+    }
+    static PGPError PGP_CDECL SetClientData(PGPHandle, int32_t index, PGPSize size, const void* data)
+    {
+        if (index != 604)
+            return -1;
+        keyServers.assign(static_cast<const char*>(data), size);
+        return 0;
     }
 
     TFakeGen1()
@@ -450,6 +463,7 @@ struct TFakeGen1 {
         SDKProcs.PGPclGetPrefNumber = GetNumber;
         SDKProcs.PGPclGetPrefStringAlloc = GetString;
         SDKProcs.PGPclGetPrefData = GetClientData;
+        SDKProcs.PGPclSetPrefData = SetClientData;
     }
     ~TFakeGen1() { SDKProcs = PGPsdkProcs {}; }
 };
@@ -502,9 +516,42 @@ TEST(PrefsGeneration1, SettingsFromTheSdkStores)
     EXPECT_EQ(count, 8);
     EXPECT_EQ(algorithms[0], 0x01010101);
 
-    // Key servers live in the client library's own records; the text file readers do not apply.
+    // Key servers live in the client library's records of 724 bytes; its own bytes stay as they
+    // are, the host is cut to 255 characters, and an entry without protocol or host writes nothing.
+    auto record = [](int32_t protocol, const std::string& host, uint16_t port, int32_t flags) {
+        std::string bytes(724, '\x5A');
+        std::memcpy(&bytes[0], "\xD4\x02\0\0", 4);
+        std::memcpy(&bytes[4], &protocol, 4);
+        std::memset(&bytes[264], 0, 256);
+        std::memcpy(&bytes[264], host.data(), host.size());
+        std::memcpy(&bytes[520], &port, 2);
+        std::memcpy(&bytes[656], &flags, 4);
+        return bytes;
+    };
+    TFakeGen1::keyServers = record(1, "keys.example.org", 11371, 0) + record(2, "other.example.net", 0, 3);
     TServerEntry server;
-    EXPECT_EQ(GetKeyServerPref(prefs, server), kPrefsUnavailable);
+    EXPECT_EQ(GetKeyServerPref(prefs, server), 0);
+    EXPECT_EQ(server.protocol, 1);
+    EXPECT_EQ(server.host, "keys.example.org");
+    EXPECT_EQ(server.port, 11371);
+    std::vector<std::string> urls;
+    EXPECT_EQ(GetKeyServerList(prefs, urls), 0);
+    EXPECT_EQ(urls.size(), 2u);
+    const std::string longHost(300, 'h');
+    EXPECT_EQ(SetKeyServerPref(prefs, { 2, longHost, 80, 7 }), 0);
+    EXPECT_EQ(TFakeGen1::keyServers.substr(0, 724), record(2, longHost.substr(0, 255), 80, 7));
+    EXPECT_EQ(TFakeGen1::keyServers.substr(724), record(2, "other.example.net", 0, 3));
+    EXPECT_EQ(TFakeGen1::clientSaves, 1);
+    const std::string stored = TFakeGen1::keyServers;
+    EXPECT_EQ(SetKeyServerPref(prefs, { 0, "x.example.org", 80, 0 }), 0);
+    EXPECT_EQ(SetKeyServerPref(prefs, { 1, "", 80, 0 }), 0);
+    TFakeGen1::keyServers.clear();
+    EXPECT_EQ(SetKeyServerPref(prefs, { 1, "keys.example.org", 80, 0 }), 0);
+    EXPECT_TRUE(TFakeGen1::keyServers.empty()) << "an empty list gains no entry";
+    EXPECT_EQ(TFakeGen1::clientSaves, 1) << "nothing written, nothing saved";
+    TFakeGen1::keyServers = stored;
+    EXPECT_EQ(GetKeyServerPref(prefs, server), 0);
+    EXPECT_EQ(server.host, longHost.substr(0, 255));
 
     EXPECT_EQ(TFakeGen1::contexts, 0);
     EXPECT_EQ(TFakeGen1::clientOpen, 0);

@@ -1,9 +1,15 @@
 // ISAAC: words of the reference algorithm for a zero seed and for an eight-word seed, block
-// boundaries, and repeatability of seeding.
+// boundaries, repeatability of seeding, and the run-time seed words.
 #include "foundation/Isaac.h"
+#include "foundation/IsaacSeed.h"
 
 #include <gtest/gtest.h>
+#include <ctime>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -90,6 +96,39 @@ TEST(Isaac, SeedFlagOffIgnoresSeedWords)
     TIsaac seeded;
     SeedIsaac(seeded, seed, 7, true);
     EXPECT_NE(Draw(seeded, 300), unseeded);
+}
+
+// The words carry the clock's fields in their halves and, on Windows, the cursor, the last message
+// and the tick count in that order: a swapped or truncated word would weaken every seed.
+TEST(Isaac, RunTimeSeedWordsCarryClockCursorAndMessage)
+{
+#ifdef _WIN32
+    SetCursorPos(37, 21);
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    const DWORD ticksBefore = GetTickCount();
+#endif
+    const std::time_t seconds = std::time(nullptr);
+    const std::array<uint32_t, 8> w = RunTimeSeedWords();
+    std::tm local {};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    EXPECT_EQ(w[0] & 0xFFFF, static_cast<uint32_t>(local.tm_mon + 1));
+    EXPECT_LT(w[0] >> 16, 60u);
+    EXPECT_EQ(w[2] >> 16, static_cast<uint32_t>(local.tm_year + 1900));
+    EXPECT_LT(w[2] & 0xFFFF, 1000u);
+    EXPECT_EQ(w[3] & 0xFFFF, static_cast<uint32_t>(local.tm_wday));
+    EXPECT_LT(w[3] >> 16, 60u);
+#ifdef _WIN32
+    EXPECT_EQ(w[4], static_cast<uint32_t>(cursor.y) << 16 | static_cast<uint32_t>(cursor.x));
+    EXPECT_EQ(w[5], static_cast<uint32_t>(GetMessageTime()));
+    EXPECT_EQ(w[6], static_cast<uint32_t>(GetMessagePos()));
+    EXPECT_GE(w[7], ticksBefore);
+    EXPECT_LE(w[7], GetTickCount());
+#endif
 }
 
 } // namespace

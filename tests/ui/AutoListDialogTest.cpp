@@ -133,6 +133,19 @@ void ClickHeader(TDropGrid& grid, int col)
     PumpPending();
 }
 
+// Whether the cell as painted holds a pixel of the colour.
+bool CellShows(TDropGrid& grid, int col, int row, COLORREF colour)
+{
+    const RECT cell = grid.CellRect(col, row);
+    const HDC dc = GetDC(grid.Handle());
+    bool found = false;
+    for (int y = cell.top; y < cell.bottom && !found; ++y)
+        for (int x = cell.left; x < cell.right && !found; ++x)
+            found = GetPixel(dc, x, y) == colour;
+    ReleaseDC(grid.Handle(), dc);
+    return found;
+}
+
 std::string CellsOfRow(TAutoListDialog& dialog, int row)
 {
     std::string cells;
@@ -198,6 +211,7 @@ TEST(AutoListDialog, EditingFollowsTheToggleRulesAndStoresTheList)
 
     std::string before, afterEncrypt, afterCtrl, afterSMime, bobSMime, picture;
     bool lostBeforeGone = false, goneBeforeLost = false;
+    std::string flagPictures;
     DialogAnswerer answerer;
     answerer.Then("TAutoListDialog", "", [&](HWND w) {
         TAutoListDialog& dialog = *DialogOf(w);
@@ -220,6 +234,11 @@ TEST(AutoListDialog, EditingFollowsTheToggleRulesAndStoresTheList)
         goneBeforeLost = RowOf(grid, "gone@example.com") < RowOf(grid, "lost@example.com");
         grid.Invalidate();
         PumpPending();
+        // The padlock's yellow where Ann's row encrypts, the PGP/MIME envelope's green nowhere in
+        // her row, which is S/MIME.
+        const int annNow = RowOf(grid, "ann@example.org");
+        flagPictures = std::string(CellShows(grid, acEncrypt, annNow, RGB(0xE8, 0xB8, 0x20)) ? "lock" : "-")
+            + (CellShows(grid, acPgpMime, annNow, RGB(0x10, 0x90, 0x20)) ? " envelope" : " -");
         picture = Picture(w, "autolist_edit");
         PostClick(*dialog.fbOk);
     });
@@ -234,6 +253,7 @@ TEST(AutoListDialog, EditingFollowsTheToggleRulesAndStoresTheList)
     EXPECT_EQ(bobSMime, "OIOOOOO");
     EXPECT_TRUE(lostBeforeGone);
     EXPECT_TRUE(goneBeforeLost);
+    EXPECT_EQ(flagPictures, "lock -");
     EXPECT_FALSE(picture.empty());
 
     // A second list over the file sees the changes, and the entries of the missing keys keep their

@@ -420,6 +420,8 @@ public:
             { "message_warning_check", "TMessageDialog",
                 [this] { ShowWarningWithCheck(main, "The key expires in 3 days.", "&Do not warn again"); } },
             { "message_info", "TMessageDialog", [this] { ShowInfo(main, "The clock has been set from the time server."); } },
+            { "signature_good", "TMessageDialog", [this] { ShowSignatureResult(2); } },
+            { "signature_bad", "TMessageDialog", [this] { ShowSignatureResult(5); } },
             { "message_question", "TMessageDialog", [this] { AskYesNoCancel(main, main.Texts().GetEntry(143)); } },
             { "message_two_choices", "TMessageDialog",
                 [this] { ConfirmLeftChoice(main, "Signature", "Sign with which key?", "&Private", "&Business"); } },
@@ -464,6 +466,19 @@ private:
         std::string result;
         ExecuteSearchDialog(main, "alpha", "Arial", options, result);
     }
+    // The verification box as the plug-in shows it: the result class's own picture.
+    void ShowSignatureResult(int resultClass)
+    {
+        TIcon picture;
+        ASSERT_TRUE(picture.LoadFromResourceName(
+            FrameworkModule(), MAKEINTRESOURCEA(resultClass), GetSystemMetrics(SM_CXSMICON)));
+        const std::string signer = " signature from Ann Lee <ann@example.org>, 0x11111111";
+        if (resultClass == 2)
+            ShowInfoWithIcon(main, picture.Handle(), "Good" + signer);
+        else
+            ShowWarningWithIcon(main, picture.Handle(), "Bad" + signer);
+    }
+
     void OpenMessageTree()
     {
         TMsgTreeSettings settings;

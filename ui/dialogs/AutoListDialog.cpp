@@ -32,6 +32,9 @@ constexpr int GlyphHelp = 115;
 constexpr int HelpGrid = 28;
 constexpr int HelpSelect = 30;
 constexpr int TipDelayMs = 1500;
+// The flag columns' pictures, in column order from the chosen column on.
+constexpr int FirstFlagIcon = 113;
+constexpr int FlagIconSize = 16;
 
 constexpr uint16_t TextOk = 107;
 constexpr uint16_t TextCancel = 108;
@@ -59,7 +62,8 @@ constexpr uint16_t TextAdded = 279;
 
 const std::string On = "I";
 const std::string Off = "O";
-// The header letters while the plug-in's column pictures are not there.
+// The flag columns' header texts: what programs reading the grid find, and what is drawn where the
+// library holds no column picture.
 const char* const FlagHeaders[] = { "*", "E", "S", "3", "P", "M", "-" };
 const uint32_t ColumnFlags[] = { 0, kALEncrypt, kALSign, kALMode, kALPgpMime, kALSMime, kALDisabled };
 // The user-id field ends words at these, as the recipient's parts are separated.
@@ -396,6 +400,7 @@ void TAutoListDialog::SetUpColumns()
 {
     TDropGrid& grid = *dgAddresses;
     for (int col = acChosen; col <= acDisabled; ++col) {
+        flagIcons_[col].LoadFromResourceName(FrameworkModule(), MAKEINTRESOURCEA(FirstFlagIcon + col), FlagIconSize);
         grid.SetHeader(col, caCenter, 0, FlagHeaders[col], caCenter);
         grid.SetColWidth(col, FlagWidth);
     }
@@ -794,7 +799,8 @@ void TAutoListDialog::DrawCell(int col, int row, const RECT& rect, TGridDrawStat
         canvas.Font.SetStyle(fsBold);
         canvas.Brush.Style = bsClear;
         InflateRect(&inner, -2, 0);
-        canvas.DrawText(text, inner, DT_SINGLELINE | DT_VCENTER | (col <= acDisabled ? DT_CENTER : DT_LEFT));
+        if (col > acDisabled || !DrawFlagIcon(col, rect))
+            canvas.DrawText(text, inner, DT_SINGLELINE | DT_VCENTER | (col <= acDisabled ? DT_CENTER : DT_LEFT));
         canvas.Brush.Style = bsSolid;
         return;
     }
@@ -821,7 +827,7 @@ void TAutoListDialog::DrawCell(int col, int row, const RECT& rect, TGridDrawStat
         return;
     }
     if (col <= acDisabled) {
-        if (text == On) {
+        if (text == On && !DrawFlagIcon(col, rect)) {
             canvas.Brush.Style = bsClear;
             canvas.Font.SetStyle(fsBold);
             canvas.DrawText(FlagHeaders[col], inner, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
@@ -833,6 +839,16 @@ void TAutoListDialog::DrawCell(int col, int row, const RECT& rect, TGridDrawStat
     InflateRect(&inner, -2, 0);
     canvas.DrawText(text, inner, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     canvas.Brush.Style = bsSolid;
+}
+
+bool TAutoListDialog::DrawFlagIcon(int col, const RECT& rect)
+{
+    const HICON icon = flagIcons_[col].Handle();
+    if (!icon)
+        return false;
+    const int x = (rect.left + rect.right - FlagIconSize) / 2;
+    const int y = (rect.top + rect.bottom - FlagIconSize) / 2;
+    return DrawIconEx(dgAddresses->Canvas().Handle(), x, y, icon, FlagIconSize, FlagIconSize, 0, nullptr, DI_NORMAL);
 }
 
 std::string TAutoListDialog::ToolTipText(int col, int row)

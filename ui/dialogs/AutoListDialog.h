@@ -139,6 +139,8 @@ private:
     void GridDoubleClick();
     void SelectCell(int col, int row, bool& canSelect);
     void DrawCell(int col, int row, const RECT& rect, TGridDrawState state);
+    // A flag column's picture centred in the cell; false when the library has none.
+    bool DrawFlagIcon(int col, const RECT& rect);
     std::string ToolTipText(int col, int row);
     void ShowComboItem();
     void HideEditors();
@@ -155,6 +157,7 @@ private:
     std::string shownGrid_;
     int added_ = 0;
     TColor highlight_;
+    TIcon flagIcons_[acDisabled + 1];
     std::string typeAhead_;
     bool searching_ = false;
 };
